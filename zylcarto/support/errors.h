@@ -1,0 +1,36 @@
+#pragma once
+// Exception classes shared by every unit of the library.
+#include <string>
+#include <stdexcept>
+
+namespace zylcarto {
+
+class EZYLError : public std::runtime_error {
+public:
+    explicit EZYLError(const std::string& msg) : std::runtime_error(msg) {}
+    std::string Message() const { return what(); }
+};
+
+class EZYLGeoBasicsError : public EZYLError { public: using EZYLError::EZYLError; };
+class EZYLGeoDBError : public EZYLError { public: using EZYLError::EZYLError; };
+class EZYLGeoMapError : public EZYLError { public: using EZYLError::EZYLError; };
+
+// Input/output failures other than a missing file: the path and the system
+// error number travel with the message so a host can tell what went wrong.
+class EInOutError : public std::runtime_error {
+public:
+    EInOutError(const std::string& path, int errorCode, const std::string& what);
+    const std::string& Path() const { return FPath; }
+    int ErrorCode() const { return FErrorCode; }
+private:
+    std::string FPath;
+    int FErrorCode;
+};
+
+// Raises EInOutError for `path` with the current errno and the given action ("cannot open").
+[[noreturn]] void RaiseInOutError(const std::string& path, const std::string& action);
+
+// "Component \"Name\": text", the form of every component method's message.
+std::string ComponentMessage(const std::string& componentName, const std::string& text);
+
+} // namespace zylcarto

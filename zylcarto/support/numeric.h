@@ -1,0 +1,66 @@
+#pragma once
+// Numeric helpers: distances, clipping, rounding, sampling, number formats.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "zylcarto/support/types.h"
+
+namespace zylcarto {
+
+// Great-circle distance between two points in degrees, in the unit of Radius.
+double SphereGreatCircleDist(double Radius, double Lat1, double Long1, double Lat2, double Long2);
+
+// Angle as text, locale-independent (point as decimal separator), no hemisphere letter:
+//   dfDecimal   "48.2000"            (Decimals digits after the point)
+//   dfDegMin    "48°12.00'"          (whole degrees, minutes with Decimals digits)
+//   dfDegMinSec "48°12'00.0\""       (whole degrees and minutes, seconds with Decimals digits)
+// The degree sign is UTF-8. Negative values keep their sign.
+std::string DegreeToStr(double Value, TDegreeFormat Format, int Decimals);
+
+// Value as upper-case hexadecimal of at least Digits digits ("00FF00FF").
+std::string Hex(std::uint64_t Value, int Digits);
+// Reads hexadecimal digits from Text[Position] (0-based), skipping leading blanks and an
+// optional '$' or "0x"; advances Position past them. Returns 0 when no digit is there.
+std::uint64_t ScanHex(std::string_view Text, std::size_t& Position);
+
+// Reads a date and time by Format (only "yyyymmddHHMMSS" is used) from Text[Position],
+// advancing Position. Returns false (Position unchanged) when the text does not match or
+// the date is invalid. Language is accepted for compatibility and does not matter here.
+bool ScanDateTime(std::string_view Text, std::string_view Format, int Language, std::size_t& Position,
+                  TDateTime& Result);
+// TDateTime of a calendar date and time, and back.
+TDateTime EncodeDateTime(int Year, int Month, int Day, int Hour, int Minute, int Second);
+void DecodeDateTime(TDateTime Value, int& Year, int& Month, int& Day, int& Hour, int& Minute, int& Second);
+// Local time now.
+TDateTime Now();
+
+template <typename T>
+void ExChange(T& a, T& b) {
+    T t = a;
+    a = b;
+    b = t;
+}
+
+// Nearest value of the series ..., 0.1, 0.2, 0.5, 1, 2, 5, 10, ... in the logarithmic
+// sense; values <= 0 or not finite give 0.
+double Round125(double x);
+
+// True with probability p, from the library's own generator.
+bool BRandom(double p);
+void SetRandomSeed(std::uint64_t Seed);
+
+// A straight line for clipping against an axis-parallel box.
+class TSLine {
+public:
+    void LineFrom2Points(double x1, double y1, double x2, double y2);
+    // Clips the segment to the box [Left..Right] x [Bottom..Top] (either order accepted);
+    // returns false when it does not cross the box. The end points come back clipped.
+    bool ClipBox(double Left, double Bottom, double Right, double Top, double& x1, double& y1, double& x2,
+                 double& y2) const;
+
+private:
+    double FX1 = 0, FY1 = 0, FX2 = 0, FY2 = 0;
+};
+
+} // namespace zylcarto
