@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "zylcarto/support/errors.h"
+#include "zylcarto/support/streams.h"
+
+using namespace zylcarto;
+
+namespace {
+std::string TempPath(const std::string& name) {
+    return (std::filesystem::temp_directory_path() / ("zylcarto_streams_" + name)).string();
+}
+std::string ReadAll(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), {}};
+}
+} // namespace
+
+TEST(MemoryStream, ReadWriteSeek) {
+    TMemoryStream s;
+    s.WriteString("hello");
+    EXPECT_EQ(s.Size(), 5);
+    EXPECT_EQ(s.Position(), 5);
+    s.SetPosition(8);  // writing past the end fills the gap with zeros
+    s.WriteString("!");
+    EXPECT_EQ(s.Size(), 9);
+    EXPECT_EQ(s.Memory()[6], 0);
+    s.SetPosition(1);
+    char buf[16] = {};
+    EXPECT_EQ(s.Read(buf, 3), 3u);
+    EXPECT_STREQ(buf, "ell");
+    s.SetPosition(8);
+    EXPECT_EQ(s.ReadByte(), '!');
+    EXPECT_EQ(s.ReadByte(), -1);
+    EXPECT_EQ(s.Read(buf, 4), 0u);
+    s.SetSize(2);
+    EXPECT_EQ(s.Position(), 2);
+}
+
+TEST(MemoryStream, FileRoundTripAndErrors) {
+    TMemoryStream s;
+    WriteLnStream(s, "line");
+    const auto path = TempPath("mem.bin");
+    s.SaveToFile(path);
+    EXPECT_EQ(ReadAll(path), "line\r\n");
+    TMemoryStream t;
+    t.LoadFromFile(path);
+    EXPECT_EQ(t.Size(), 6);
+    EXPECT_THROW(t.LoadFromFile(TempPath("missing/none")), EInOutError);
+    std::filesystem::remove(path);
+}
+
+TEST(TextFile, LinesEndInCrLfAndReadBack) {
+    const auto path = TempPath("text.txt");
+    TTextFile w;
+    w.OpenWrite(path);
+    w.WriteLn("first");
+    w.Write("sec");
+    w.WriteLn("ond");
+    w.WriteLn();
+    w.Close();
+    EXPECT_EQ(ReadAll(path), "first\r\nsecond\r\n\r\n");
+
+    std::ofstream(path, std::ios::binary) << "a\r\nb\nlast";
+    TTextFile r;
+    ASSERT_TRUE(r.OpenRead(path));
+    std::string line;
+    std::vector<std::string> lines;
+    while (r.ReadLn(line)) lines.push_back(line);
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "last"}));
+    EXPECT_TRUE(r.Eof());
+    std::filesystem::remove(path);
+}
+
+TEST(TextFile, OpenFailures) {
+    TTextFile r;
+    EXPECT_FALSE(r.OpenRead(TempPath("does-not-exist")));
+    TTextFile w;
+    EXPECT_THROW(w.OpenWrite(TempPath("no-such-dir/x.txt")), EInOutError);
+    EXPECT_THROW(w.WriteLn("x"), EInOutError);  // not open
+}
