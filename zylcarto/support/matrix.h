@@ -8,7 +8,7 @@ class TMatrix {
 public:
     TMatrix() = default;
     TMatrix(int NrColumns, int NrRows) { Resize(NrColumns, NrRows); }
-    // New size; every cell becomes 0.
+    // New size (negative counts mean 0); every cell becomes 0, so unwritten cells read 0.
     void Resize(int NrColumns, int NrRows);
     int NrOfColumns() const { return FCols; }
     int NrOfRows() const { return FRows; }
@@ -29,6 +29,7 @@ public:
     explicit TVector(int N) { SetVecSize(N); }
     // New size; every element becomes 0.
     void SetVecSize(int N);
+    // Out-of-range elements read 0 and ignore writes, as in TMatrix.
     int NrOfElem() const { return static_cast<int>(FData.size()); }
     void SetVal(int Index, double Value);
     double GetVal(int Index) const;

@@ -15,13 +15,18 @@ double SphereGreatCircleDist(double Radius, double Lat1, double Long1, double La
 //   dfDecimal   "48.2000"            (Decimals digits after the point)
 //   dfDegMin    "48°12.00'"          (whole degrees, minutes with Decimals digits)
 //   dfDegMinSec "48°12'00.0\""       (whole degrees and minutes, seconds with Decimals digits)
-// The degree sign is UTF-8. Negative values keep their sign.
+// The degree sign is UTF-8. Negative values keep their sign unless they print as zero.
+// Rounding happens once on the last printed digit, so 59.9999' never shows as 60.
+// Decimals is clamped to 0..9; values not finite or too large for the sexagesimal
+// forms come back in the decimal form.
 std::string DegreeToStr(double Value, TDegreeFormat Format, int Decimals);
 
-// Value as upper-case hexadecimal of at least Digits digits ("00FF00FF").
+// Value as upper-case hexadecimal of at least Digits digits ("00FF00FF"), padding capped at 64.
 std::string Hex(std::uint64_t Value, int Digits);
 // Reads hexadecimal digits from Text[Position] (0-based), skipping leading blanks and an
-// optional '$' or "0x"; advances Position past them. Returns 0 when no digit is there.
+// optional '$' or "0x" (case-insensitive digits); advances Position past them and stops at
+// the first other character. Returns 0 with Position unchanged when no digit is there.
+// Beyond 16 digits all digits are consumed and the low 64 bits kept.
 std::uint64_t ScanHex(std::string_view Text, std::size_t& Position);
 
 // Reads a date and time by Format (only "yyyymmddHHMMSS" is used) from Text[Position],
@@ -29,7 +34,9 @@ std::uint64_t ScanHex(std::string_view Text, std::size_t& Position);
 // the date is invalid. Language is accepted for compatibility and does not matter here.
 bool ScanDateTime(std::string_view Text, std::string_view Format, int Language, std::size_t& Position,
                   TDateTime& Result);
-// TDateTime of a calendar date and time, and back.
+// TDateTime of a calendar date and time, and back (proleptic Gregorian, years 1..9999).
+// Before 1899-12-30 values are negative and still grow with time: the day is the floor.
+// Both raise EZYLError for a date or time out of range; decoding rounds to the second.
 TDateTime EncodeDateTime(int Year, int Month, int Day, int Hour, int Minute, int Second);
 void DecodeDateTime(TDateTime Value, int& Year, int& Month, int& Day, int& Hour, int& Minute, int& Second);
 // Local time now.
@@ -55,7 +62,8 @@ class TSLine {
 public:
     void LineFrom2Points(double x1, double y1, double x2, double y2);
     // Clips the segment to the box [Left..Right] x [Bottom..Top] (either order accepted);
-    // returns false when it does not cross the box. The end points come back clipped.
+    // returns false when it does not cross the box (outputs untouched then). The end points
+    // come back clipped; a segment touching the box in one point gives that point twice.
     bool ClipBox(double Left, double Bottom, double Right, double Top, double& x1, double& y1, double& x2,
                  double& y2) const;
 
