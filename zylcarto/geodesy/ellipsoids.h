@@ -42,7 +42,7 @@ double GeoEllEccSquared(double A, double B);
 double GeoEllEccSquared(double RF);
 // Minor axis from A and RF; RF < 0 raises EZYLGeoBasicsError "invalid reciprocal flattening".
 double EllipsoidMinAxFlat(double A, double RF);
-// Minor axis from A and e^2; e^2 < 0 raises EZYLGeoBasicsError "invalid eccentricity".
+// Minor axis from A and e^2; e^2 < 0 raises EZYLGeoBasicsError "invalid eccentricity", e^2 > 1 gives NaN.
 double EllipsoidMinAxEcc(double A, double E2);
 
 } // namespace zylcarto
