@@ -1,0 +1,118 @@
+#pragma once
+// A drawing surface over QPainter on a QImage with the conventions the map's
+// drawing code is written for: lines leave out their end point, rectangles and
+// ellipses end just inside their right and bottom edges, no anti-aliasing of
+// lines and shapes, pen modes copy and XOR, brushes solid or clear, fonts with
+// escapement, and stretch-copies that smooth or drop pixels.
+// The painter stays open for the canvas's lifetime; pen, brush and font are
+// plain fields applied lazily, so drawing thousands of symbols stays cheap.
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <span>
+#include <string>
+
+#include "zylcarto/support/text_style.h"
+#include "zylcarto/support/types.h"
+
+namespace zylcarto {
+
+enum class TPenStyle : std::uint8_t { psSolid, psDash, psDot, psClear };
+using enum TPenStyle;
+// XOR needs a 32-bit target.
+enum class TPenMode : std::uint8_t { pmCopy, pmXor };
+using enum TPenMode;
+enum class TBrushStyle : std::uint8_t { bsSolid, bsClear };
+using enum TBrushStyle;
+// Half-tone smooths when scaling, colour-on-colour takes the nearest pixel.
+enum class TStretchMode : std::uint8_t { smHalftone, smColorOnColor };
+using enum TStretchMode;
+
+struct TCanvasPen {
+    TColor Color = 0;
+    TPenStyle Style = psSolid;
+    TPenMode Mode = pmCopy;
+    int Width = 1;
+    friend bool operator==(const TCanvasPen&, const TCanvasPen&) = default;
+};
+
+struct TCanvasBrush {
+    TColor Color = 0xFFFFFF;
+    TBrushStyle Style = bsSolid;
+    friend bool operator==(const TCanvasBrush&, const TCanvasBrush&) = default;
+};
+
+struct TCanvasFont {
+    std::string Name = "MS Sans Serif";  // a family the machine lacks falls back to the default sans
+    int Size = 8;  // points at 96 pixels per inch
+    TFontStyles Styles;
+    TColor Color = 0;
+    int Escapement = 0;  // rotation in tenths of a degree, counter-clockwise
+    friend bool operator==(const TCanvasFont&, const TCanvasFont&) = default;
+};
+
+// $00BBGGRR <-> Qt colours.
+QColor ToQColor(TColor Color);
+TColor FromQRgb(QRgb Rgb);
+// The family a font name resolves to on this machine.
+QString ResolveFontFamily(const std::string& Name);
+
+class TCanvas {
+public:
+    // Draws onto Target, which must outlive the canvas and keep its size meanwhile.
+    explicit TCanvas(QImage& Target);
+    ~TCanvas();
+    TCanvas(const TCanvas&) = delete;
+    TCanvas& operator=(const TCanvas&) = delete;
+
+    TCanvasPen Pen;
+    TCanvasBrush Brush;
+    TCanvasFont Font;
+    TStretchMode StretchMode = smColorOnColor;
+
+    int Width() const { return FImage.width(); }
+    int Height() const { return FImage.height(); }
+    const QImage& Image() const { return FImage; }
+    // For hosts drawing with Qt directly; pen, brush and font are re-applied afterwards.
+    QPainter& Painter();
+
+    TPoint PenPos() const { return FPenPos; }
+    void MoveTo(int X, int Y) { FPenPos = {X, Y}; }
+    // Draws from the pen position up to (X, Y), leaving out (X, Y) itself.
+    void LineTo(int X, int Y);
+    // Outline with the pen, fill with the brush; X2 and Y2 lie just outside the figure.
+    void Rectangle(int X1, int Y1, int X2, int Y2);
+    void Ellipse(int X1, int Y1, int X2, int Y2);
+    void Polygon(std::span<const TPoint> Points);
+    // Fills with the brush colour up to, not including, Right and Bottom.
+    void FillRect(const TRect& R);
+    // Writes Text with its top-left corner at (X, Y); a solid brush fills the text cell.
+    void TextOut(int X, int Y, const std::string& Text);
+    int TextWidth(const std::string& Text);
+    int TextHeight(const std::string& Text);
+    // Copies SourceRect of Source onto Dest, scaling by StretchMode when the sizes differ.
+    // Parts of SourceRect outside Source leave the destination untouched.
+    void CopyRect(const TRect& Dest, const QImage& Source, const TRect& SourceRect);
+
+private:
+    void ApplyPen();
+    void ApplyBrush();
+    void ApplyFont();
+    void ApplyShapeState();
+
+    QImage& FImage;
+    QPainter FPainter;
+    TPoint FPenPos;
+    TCanvasPen FAppliedPen;
+    TCanvasBrush FAppliedBrush;
+    TCanvasFont FAppliedFont;
+    bool FPenValid = false, FBrushValid = false, FFontValid = false;
+    QFont FQFont;
+};
+
+// A frame of the given style along the rectangle (inclusive coordinates) in the
+// colours light line, face, grey line, dark line, black.
+void DrawFrame(TCanvas& Canvas, TFrameStyle Style, int Left, int Top, int Right, int Bottom, TColor Light,
+               TColor Face, TColor Gray, TColor Dark, TColor Black);
+
+} // namespace zylcarto

@@ -1,0 +1,366 @@
+#pragma once
+// TGeoMap, the map control: a raster map image shown at a magnification and
+// scrolled to a top-left image pixel, with its calibration, its landmarks, the
+// overlays drawn over it and a ring of the last 16 view states.
+// Every visible change ends in Paint, which composes the client area into
+// AuxBmp at once and puts it on the screen; paintEvent only copies AuxBmp.
+#include <QImage>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "zylcarto/geomap/calibration/calibration.h"
+#include "zylcarto/geomap/landmarks/landmark_store.h"
+#include "zylcarto/geomap/view/canvas.h"
+#include "zylcarto/support/component.h"
+#include "zylcarto/support/types.h"
+
+namespace zylcarto {
+
+// Pixel format of the map image, the cache and the composed picture.
+inline constexpr QImage::Format ViewImageFormat = QImage::Format_RGB32;
+
+// What overlay is drawn over the map image.
+enum class TShowGrat : std::uint8_t { sgNone, sgPoints, sgLines, sgPointsAndLines, sgUTMGrid, sgPointsAndUTMGrid };
+using enum TShowGrat;
+
+// A stored view: FTopLeft and FMagnify. All zero means empty.
+struct TgmZoomStackEntry {
+    std::int32_t Left = 0;
+    std::int32_t Top = 0;
+    double MagF = 0;
+    bool Empty() const { return Left == 0 && Top == 0 && MagF == 0; }
+    friend bool operator==(const TgmZoomStackEntry&, const TgmZoomStackEntry&) = default;
+};
+
+using TRenderEvent = std::function<void(TObject* Sender, TCanvas& Canvas)>;
+using TDrawLandMarkEvent = std::function<void(TObject* Sender, bool& Handled, TCanvas& Canvas, const TPoint& APoint,
+                                              const TLandMark& LandMarkData)>;
+using TMapImgRequestEvent = std::function<void(TObject* Sender, std::string& FileName)>;
+// Progress of decoding a map image, 0..100.
+using TImageProgressEvent = std::function<void(TObject* Sender, int PercentDone)>;
+
+class TGeoMap : public QWidget, public TObject {
+    Q_OBJECT
+    Q_PROPERTY(bool AllowPan READ GetAllowPan WRITE SetAllowPan)
+    Q_PROPERTY(bool AntiAlias READ AntiAlias WRITE SetAntiAlias)
+    Q_PROPERTY(int CalibModel READ CalibModelOrdinal WRITE SetCalibModelOrdinal)
+    Q_PROPERTY(double CacheMagLimit READ CacheMagLimit WRITE SetCacheMagLimit)
+    Q_PROPERTY(uint ColorBackGnd READ ColorBackGnd WRITE SetColorBakGnd)
+    Q_PROPERTY(uint ColorGraticule READ ColorGraticule WRITE SetColorGratLine)
+    Q_PROPERTY(uint ColorCalibPoints READ ColorCalibPoints WRITE SetColorGratPoints)
+    Q_PROPERTY(uint ColorFrame READ ColorFrame WRITE SetColorFrame)
+    Q_PROPERTY(bool ConfinePanToMapImage READ ConfinePanToMapImage WRITE SetConfinePan)
+    Q_PROPERTY(QString EmptyMsg READ EmptyMsgQ WRITE SetEmptyMsgQ)
+    Q_PROPERTY(int FrameStyle READ FrameStyleOrdinal WRITE SetFrameStyleOrdinal)
+    Q_PROPERTY(double GratLineDist READ GratLineDist WRITE SetGratLineDist)
+    Q_PROPERTY(int UTMGridDist READ UTMGridDist WRITE SetUTMGridDist)
+    Q_PROPERTY(int UTMZone READ GetUTMZone WRITE SetUTMZone)
+    Q_PROPERTY(int UTMHemisphere READ UTMHemisphereOrdinal WRITE SetUTMHemisphereOrdinal)
+    Q_PROPERTY(int MouseAction READ MouseActionOrdinal WRITE SetMouseActionOrdinal)
+    Q_PROPERTY(uint MouseTraceColor READ MouseTraceColor WRITE SetMouseTraceColor)
+    Q_PROPERTY(bool MouseTraceInvert READ MouseTraceInvert WRITE SetMouseTraceInvert)
+    Q_PROPERTY(int ShowGraticule READ ShowGraticuleOrdinal WRITE SetShowGraticuleOrdinal)
+    Q_PROPERTY(int LMRandomDisplayThreshold READ LMRandomDisplayThreshold WRITE SetRandSampleLimit)
+    Q_PROPERTY(int HighLightLandMark READ HighLightLandMark WRITE SetHighLM)
+
+public:
+    static constexpr double DefaultCacheMagLimit = 2.0 / 3.0;
+    // SetMagnification keeps the magnification within this range.
+    static constexpr double MinMagnification = 1.0 / 1024;
+    static constexpr double MaxMagnification = 1024;
+    static constexpr int ZoomStackSize = 16;
+    static constexpr int MaxMouseTracePoints = 5000;
+    static constexpr int MaxMapImagePixels = 3000000;
+
+    explicit TGeoMap(QWidget* AOwner = nullptr);
+    ~TGeoMap() override;
+
+    std::string Name() const { return objectName().toStdString(); }
+    void SetName(const std::string& Value) { setObjectName(QString::fromStdString(Value)); }
+
+    // Copies the state of another map, but not its mouse trace or event handlers; no repaint.
+    void Assign(const TGeoMap& Source);
+    // Dest.Assign(*this) when Dest is a TGeoMap.
+    void AssignTo(TGeoMap& Dest) const { Dest.Assign(*this); }
+
+    // --- rendering
+    // Composes AuxBmp and shows it at once; nothing while SuppressPaint is on.
+    virtual void Paint();
+    // Composes the client area into AuxBmp.
+    void ConstructInternalMapImg();
+    const QImage& AuxBitmap() const { return AuxBmp; }
+
+    // --- view state
+    double Magnification() const { return FMagnify; }
+    // Non-finite or non-positive values are refused; others are clamped to
+    // MinMagnification..MaxMagnification.
+    void SetMagnification(double Value);
+    TPoint TopLeft() const { return FTopLeft; }
+    void SetTopLeft(const TPoint& P);
+    bool AntiAlias() const { return FAntiAlias; }
+    void SetAntiAlias(bool Value);
+    TColor ColorBackGnd() const { return FColorBakGnd; }
+    void SetColorBakGnd(TColor Value);
+    TColor ColorFrame() const { return FFrameColor; }
+    void SetColorFrame(TColor Value);
+    TColor ColorGraticule() const { return FColorGratLine; }
+    void SetColorGratLine(TColor Value);
+    TColor ColorCalibPoints() const { return FColorGratPoints; }
+    void SetColorGratPoints(TColor Value);
+    const std::string& EmptyMsg() const { return FEmptyMsg; }
+    void SetEmptyMsg(const std::string& Value);
+    TShowGrat ShowGraticule() const { return FShowGrat; }
+    void SetShowGrat(TShowGrat Value);
+    TFrameStyle FrameStyle() const { return FFrameStyle; }
+    void SetFrameStyle(TFrameStyle Value);
+    double GratLineDist() const { return FGratLineDist; }
+    void SetGratLineDist(double Value);
+    int UTMGridDist() const { return FUTMGridDist; }
+    void SetUTMGridDist(int Value);
+    double CacheMagLimit() const { return FCacheMagLimit; }
+    void SetCacheMagLimit(double Value);
+    bool SuppressPaint() const { return FSuppressPaint; }
+    void SetSuppressPaint(bool Value);
+    bool ConfinePanToMapImage() const { return FConfinePan; }
+    void SetConfinePan(bool Value);
+    bool GetAllowPan() const { return FMouseAction == maPan; }
+    void SetAllowPan(bool Value) { FMouseAction = Value ? maPan : maNone; }
+    TMouseActMode MouseAction() const { return FMouseAction; }
+    void SetMouseAction(TMouseActMode Value) { FMouseAction = Value; }
+    TColor MouseTraceColor() const { return FColorMTrace; }
+    void SetMouseTraceColor(TColor Value) { FColorMTrace = Value; }
+    bool MouseTraceInvert() const { return FMTraceInvert; }
+    void SetMouseTraceInvert(bool Value) { FMTraceInvert = Value; }
+    std::string GetMapCaption() const { return FCalib.CalibData().Caption; }
+    void SetMapCaption(const std::string& S) { FCalib.CalibData().Caption = S; }
+    TZoomState ZoomState() const { return FZoomState; }
+    const std::string& MapImgFile() const { return FMapImgName; }
+    const QImage& MapBitmap() const { return GrafBmp; }
+    int MapImgWidth() const { return FMapImgWidth; }
+    int MapImgHeight() const { return FMapImgHeight; }
+    int LastClickPosX() const { return FLastMClickPosX; }
+    int LastClickPosY() const { return FLastMClickPosY; }
+    int LastMousePosX() const { return FLastMMousePosX; }
+    int LastMousePosY() const { return FLastMMousePosY; }
+    double GetLastMClickLatitude() const;
+    double GetLastMClickLongitude() const;
+    int NumMTracePoints() const { return FNumMTrace; }
+
+    TPoint ControlToMapImage(const TPoint& P) const;
+    TPoint MapImageToControl(const TPoint& P) const;
+    void PanMapToFillWindow();
+    void BringMapPixelToCenter(const TPoint& P);
+    void BringLocationToCenter(double Latitude, double Longitude);
+    // Nothing without a map image.
+    void ZoomFitPage();
+    // Resamples the map image and the pixel positions of the calibration; nothing
+    // without a map image or for a factor that is not finite and positive.
+    void ResizeMap(double Magnification);
+    void ResizeMap(int LongerEdgeLength);
+
+    void ZoomStateOnStack();
+    void ZoomHistory(int Index);
+    // Index -15..0 (0 = stored last); an empty entry for any other index.
+    TgmZoomStackEntry GetZoomStackEntry(int StackIx) const;
+    void ClearZoomHistory();
+
+    void DoZoomPanEvent();
+    void DoSelectRectEvent(int Kind, double V1, double V2, double V3, double V4);
+
+    // --- map image (in memory; files are below)
+    // Takes a copy of the picture; raises EZYLGeoMapError above MaxMapImagePixels.
+    void SetMapBitMap(const QImage& Value);
+
+    // --- calibration (forwarded; the changes repaint)
+    TMapCalibration& Calibration() { return FCalib; }
+    const TMapCalibration& Calibration() const { return FCalib; }
+    TCalibModel CalibModel() const { return FCalib.CalibModel(); }
+    void SetCalibModel(TCalibModel Value) { FCalib.SetCalibModel(Value); }
+    int GetUTMZone() const { return FCalib.GetUTMZone(); }
+    void SetUTMZone(int Value) { FCalib.SetUTMZone(Value); }
+    THemisphere GetUTMHemisphere() const { return FCalib.GetUTMHemisphere(); }
+    void SetUTMHemisphere(THemisphere Value) { FCalib.SetUTMHemisphere(Value); }
+    const TCalibData& CalibData() const { return FCalib.CalibData(); }
+    void SetCalibData(const TCalibData& Value) { FCalib.SetCalibData(Value); }
+    const std::string& CalibDataFile() const { return FCalib.CalibDataFile(); }
+    void ClearCalibData() { FCalib.ClearCalibData(); }
+    // ClearCalibData, model undefined, names emptied, mouse trace and map image emptied; repaint.
+    void Clear();
+    void RecalcCalibration() { FCalib.RecalcCalibration(); }
+    double CalcLatitude(int x, int y, bool& valid) const { return FCalib.CalcLatitude(x, y, valid); }
+    double CalcLatitude(TPoint APoint, bool& valid) const { return FCalib.CalcLatitude(APoint, valid); }
+    double CalcLongitude(int x, int y, bool& valid) const { return FCalib.CalcLongitude(x, y, valid); }
+    double CalcLongitude(TPoint APoint, bool& valid) const { return FCalib.CalcLongitude(APoint, valid); }
+    bool CalcPixelCoords(double Lat, double Long, int& x, int& y) const { return FCalib.CalcPixelCoords(Lat, Long, x, y); }
+    bool CalcPixelCoordsUTM(double Northing, double Easting, int& x, int& y) const {
+        return FCalib.CalcPixelCoordsUTM(Northing, Easting, x, y);
+    }
+    int CalcUTMyFromNorthingX(double Northing, int x) const { return FCalib.CalcUTMyFromNorthingX(Northing, x); }
+    int CalcUTMxFromEastingY(double Easting, int y) const { return FCalib.CalcUTMxFromEastingY(Easting, y); }
+    bool IsPositionWithinMap(double Latit, double Longit) const { return FCalib.IsPositionWithinMap(Latit, Longit); }
+    void CalcExtentsAndResolution() { FCalib.CalcExtentsAndResolution(); }
+    bool AddCalibPoint(TGratLineKind GratLineKind, double LineValue, int PixPosX, int PixPosY) {
+        return FCalib.AddCalibPoint(GratLineKind, LineValue, PixPosX, PixPosY);
+    }
+    bool AddCalibPoint(double Latit, double Longit, int PixPosX, int PixPosY) {
+        return FCalib.AddCalibPoint(Latit, Longit, PixPosX, PixPosY);
+    }
+    bool AddCalibPoint(double Northing, double Easting, int Zone, THemisphere Hemisphere, int PixPosX, int PixPosY) {
+        return FCalib.AddCalibPoint(Northing, Easting, Zone, Hemisphere, PixPosX, PixPosY);
+    }
+    bool RemoveCalibPoint(TGratLineKind GratLineKind, double LineValue, int PixPosX, int PixPosY) {
+        return FCalib.RemoveCalibPoint(GratLineKind, LineValue, PixPosX, PixPosY);
+    }
+    bool RemoveCalibPoint(int PixPosX, int PixPosY) { return FCalib.RemoveCalibPoint(PixPosX, PixPosY); }
+    void RestoreLastDeletedCalPoint() { FCalib.RestoreLastDeletedCalPoint(); }
+    void CalibQuality(double& QualX, double& QualY) const { FCalib.CalibQuality(QualX, QualY); }
+
+    // --- landmarks (forwarded; the changes repaint)
+    TLandMarkStore& LandMarks() { return FLandMarks; }
+    const TLandMarkStore& LandMarks() const { return FLandMarks; }
+    int NumLandMarks() const { return FLandMarks.NumLandMarks(); }
+    template <typename... Args>
+    void AddLandMark(Args&&... args) { FLandMarks.AddLandMark(std::forward<Args>(args)...); }
+    int FindLandMark(double Lat, double Long, int ClassFlag) const { return FLandMarks.FindLandMark(Lat, Long, ClassFlag); }
+    template <typename... Args>
+    int RemoveLandMark(Args&&... args) { return FLandMarks.RemoveLandMark(std::forward<Args>(args)...); }
+    void RemoveLastLandMark() { FLandMarks.RemoveLastLandMark(); }
+    void RemoveAllLandMarks(std::uint8_t ClassFlag) { FLandMarks.RemoveAllLandMarks(ClassFlag); }
+    void RemoveAllLandMarks() { FLandMarks.RemoveAllLandMarks(); }
+    TLandMark GetLandMarkData(int Index) const { return FLandMarks.GetLandMarkData(Index); }
+    void SetLandMarkData(int Index, const TLandMark& LandMark) { FLandMarks.SetLandMarkData(Index, LandMark); }
+    TLandMark& LandMarkDefault() { return FLandMarks.LandMarkDefault(); }
+    bool GetClassVisibility(std::uint8_t Class) const { return FLandMarks.GetClassVisibility(Class); }
+    void SetClassVisibility(std::uint8_t Class, bool Value) { FLandMarks.SetClassVisibility(Class, Value); }
+    int HighLightLandMark() const { return FLandMarks.HighLightLandMark(); }
+    void SetHighLM(int Index) { FLandMarks.SetHighLM(Index); }
+    void SetHighLightProperties(TColor ColorFG, TColor ColorBG, bool Transparent) {
+        FLandMarks.SetHighLightProperties(ColorFG, ColorBG, Transparent);
+    }
+    int LMRandomDisplayThreshold() const { return FLandMarks.LMRandomDisplayThreshold(); }
+    void SetRandSampleLimit(int Value) { FLandMarks.SetRandSampleLimit(Value); }
+
+    // --- mouse trace
+    void ClearMouseTrace() { FNumMTrace = 0; }
+    // Draws the trace segments onto a canvas, restoring its pen and brush.
+    void DrawMouseTrace(TCanvas& Canvas) const;
+
+    // --- events (fired only when assigned)
+    void SetOnZoomPan(TZoomPanEvent Handler) { FOnZoomPan = std::move(Handler); }
+    void SetOnSelectRect(TSelectRectEvent Handler) { FOnSelectRect = std::move(Handler); }
+    void SetOnBeginRubberBand(TOnRubberBandActionEvent Handler) { FOnBeginRubberBand = std::move(Handler); }
+    void SetOnContinueRubberBand(TOnRubberBandActionEvent Handler) { FOnContRubberBand = std::move(Handler); }
+    void SetOnEndRubberBand(TOnRubberBandActionEvent Handler) { FOnEndRubberBand = std::move(Handler); }
+    void SetOnDataLoading(TImageProgressEvent Handler) { FOnDataLoading = std::move(Handler); }
+    void SetOnBeforeRenderData(TRenderEvent Handler) { FOnBeforeRenderData = std::move(Handler); }
+    void SetOnDataRendered(TRenderEvent Handler) { FOnDataRendered = std::move(Handler); }
+    void SetOnDrawLandmark(TDrawLandMarkEvent Handler) { FOnDrawLandmark = std::move(Handler); }
+    void SetOnMapImageRequest(TMapImgRequestEvent Handler) { FOnMapImgRequest = std::move(Handler); }
+    void SetOnLandMarkAction(TLandMarkActionEvent Handler) { FLandMarks.SetOnLandMarkAction(std::move(Handler)); }
+
+    // ==== map images and files ==========================================
+    // (loading JPEG/BMP, saving, generating maps, calibration and landmark
+    // files, clipboard and printing; implemented in their own source files)
+
+    // ==== end of map images and files ====================================
+
+protected:
+    void paintEvent(QPaintEvent* Event) override;
+    void resizeEvent(QResizeEvent* Event) override;
+    void showEvent(QShowEvent* Event) override;
+
+    // Rebuilds FImgCache for the current magnification (composition step 4).
+    virtual void RebuildImgCache();
+    // GrafBmp takes the picture after the size check; then name, size, AuxBmp and
+    // FTopLeft follow as for a newly loaded image, and the map repaints.
+    void TakeMapImage(const QImage& Picture, const std::string& Name);
+    // Raises the size message when Width x Height exceeds MaxMapImagePixels.
+    void CheckMapImageSize(int Width, int Height) const;
+
+private:
+    bool IsShownState() const;
+    void DrawEmptyMap(TCanvas& Canvas) const;
+    void DrawMapImage(TCanvas& Canvas) const;
+    void DrawOverlay(TCanvas& Canvas) const;
+    void DrawParabolicGraticule(TCanvas& Canvas) const;
+    void DrawLatLongGraticule(TCanvas& Canvas, int Segments) const;
+    void DrawUTMGrid(TCanvas& Canvas) const;
+    void DrawCalibPointMarker(TCanvas& Canvas, int X, int Y) const;
+    void DrawCalibQuadMarkers(TCanvas& Canvas) const;
+    void DrawLandMarks(TCanvas& Canvas);
+    void DrawCaption(TCanvas& Canvas, int X, int Y, const TLMTextProperties& Caption) const;
+    void DrawHighLight(TCanvas& Canvas);
+    double VisibleLandMarkFraction() const;
+    int ZoomSlot(int Index) const;
+    // Integer properties for hosts that set enumerations by ordinal.
+    int CalibModelOrdinal() const { return static_cast<int>(CalibModel()); }
+    void SetCalibModelOrdinal(int Value);
+    int FrameStyleOrdinal() const { return static_cast<int>(FFrameStyle); }
+    void SetFrameStyleOrdinal(int Value);
+    int UTMHemisphereOrdinal() const { return static_cast<int>(GetUTMHemisphere()); }
+    void SetUTMHemisphereOrdinal(int Value);
+    int MouseActionOrdinal() const { return static_cast<int>(FMouseAction); }
+    void SetMouseActionOrdinal(int Value);
+    int ShowGraticuleOrdinal() const { return static_cast<int>(FShowGrat); }
+    void SetShowGraticuleOrdinal(int Value);
+    QString EmptyMsgQ() const { return QString::fromStdString(FEmptyMsg); }
+    void SetEmptyMsgQ(const QString& Value) { SetEmptyMsg(Value.toStdString()); }
+
+protected:
+    // Pictures. AuxBmp and FImgCache use ViewImageFormat.
+    QImage AuxBmp;
+    QImage FImgCache;
+    double FCacheMag = 0;  // 0 = cache invalid
+    bool FCacheAA = true;
+    double FCacheMagLimit = DefaultCacheMagLimit;
+    TLandMarkStore FLandMarks;
+    TColor FColorBakGnd = 0xC0C0C0;
+    TFrameStyle FFrameStyle = fsSimple;
+    TColor FFrameColor = 0;
+    TColor FColorGratLine = 0xFF0000;
+    TColor FColorGratPoints = 0x0000FF;
+    TColor FColBlackLine = 0, FColGrayLine = 0x808080, FColWhiteLine = 0xFFFFFF;
+    std::string FEmptyMsg = "GeoMap: empty";
+    bool FLButtonWasDown = false;
+    std::string FMapImgName;
+    int FMapImgWidth = 0, FMapImgHeight = 0;
+    double FMagnify = 1.0;
+    TZoomState FZoomState = zsIdle;
+    TMouseBoxState FMouseBoxState = mbsIdle;
+    int FMouseBoxX1 = 0, FMouseBoxX2 = 0, FMouseBoxY1 = 0, FMouseBoxY2 = 0;
+    std::vector<TColoredPoint> FMTrace;
+    int FNumMTrace = 0;
+    TColor FColorMTrace = 0xFFFFFF;
+    bool FMTraceInvert = true;
+    int FWindOldCornerX = 0, FWindOldCornerY = 0, FWindAnchorX = 0, FWindAnchorY = 0;
+    TShowGrat FShowGrat = sgNone;
+    TPoint FTopLeft;
+    TMapCalibration FCalib;  // model, data, fits, restore state, calibration file name
+    bool FSuppressPaint = false;
+    bool FConfinePan = true;
+    TMouseActMode FMouseAction = maPan;
+    bool FRubberBandOn = false, FSelectRectOn = false;
+    int FRubberBAnchorX = 0, FRubberBAnchorY = 0, FRubberBandOldX = 0, FRubberBandOldY = 0;
+    bool FAntiAlias = true;
+    double FGratLineDist = 0;
+    int FUTMGridDist = 0;
+    int FTopLeftXAnchor = 0, FTopLeftYAnchor = 0;
+    TZoomPanEvent FOnZoomPan;
+    TSelectRectEvent FOnSelectRect;
+    TOnRubberBandActionEvent FOnBeginRubberBand, FOnContRubberBand, FOnEndRubberBand;
+    TImageProgressEvent FOnDataLoading;
+    TRenderEvent FOnBeforeRenderData, FOnDataRendered;
+    TDrawLandMarkEvent FOnDrawLandmark;
+    TMapImgRequestEvent FOnMapImgRequest;
+    std::array<TgmZoomStackEntry, ZoomStackSize> FZoomStack{};  // slot s is FZoomStack[s - 1]
+    int FZStackPoi = 1;
+    int MouseAnchorX = 0, MouseAnchorY = 0;
+    int FLastMClickPosX = 0, FLastMClickPosY = 0;
+    int FLastMMousePosX = 0, FLastMMousePosY = 0;
+    QImage GrafBmp;  // the map image at full resolution, in ViewImageFormat
+};
+
+} // namespace zylcarto
