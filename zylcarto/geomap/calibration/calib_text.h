@@ -1,0 +1,68 @@
+#pragma once
+// Text routines of the calibration, landmark and symbol files: line reading,
+// attribute lookup, locale-independent number scanning and formatting, and the
+// tag list all three readers switch on.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "zylcarto/support/tagreader.h"
+
+namespace zylcarto {
+
+class TMemoryStream;
+
+// Indexes into CalibTagList(); the tag reader returns them.
+enum TCalibTagIndex : std::uint8_t {
+    ctGeoMap = 0, ctGeoMapEnd = 1, ctCalLine = 2, ctCorners = 3, ctResolution = 4, ctGmLandmarks = 5,
+    ctGmLandmarksEnd = 6, ctLandmark = 7, ctCalQuads = 8, ctLmSymbols = 9, ctLmSymbolsEnd = 10, ctSymbol = 11,
+    ctUTMZone = 12, ctUTMSouth = 13, ctEllipsoid = 14, ctInvalidTag = 15
+};
+
+// The 16 lower-case tag names in index order; the last one doubles as "end of input".
+const TTagList& CalibTagList();
+
+// One line of 8-bit text from the stream's position, without its CR/LF ending.
+// EndOfStream becomes true when the stream ran out while reading.
+std::string ReadStreamLine(TMemoryStream& Stream, bool& EndOfStream);
+
+// Without leading and trailing blanks (character 32 only).
+std::string TrimBlanks(std::string_view S);
+
+// The value of the first name=value pair of AttrText whose name equals Name
+// (ignoring case); empty when there is none or the text is malformed before it.
+std::string GetAttribute(std::string_view AttrText, std::string_view Name);
+
+// The text between Name="  and the next double quote, for the first occurrence
+// of Name=" in Text (plain search, case as given); empty when absent or unclosed.
+std::string QuotedValue(std::string_view Text, std::string_view Name);
+
+// Reads an optionally signed decimal integer from Text[Position] (0-based),
+// skipping blanks; Position is left on the first character not taken. Values
+// beyond the 32-bit range are clamped. No digits give 0.
+std::int32_t ScanInteger(std::string_view Text, std::size_t& Position);
+std::int32_t ScanInteger(std::string_view Text);
+
+// Which characters ScanNumber accepts as the decimal separator.
+enum class TDecimalSeparators : std::uint8_t { dsPoint, dsComma, dsPointOrComma };
+using enum TDecimalSeparators;
+
+// Reads a decimal number from Text[Position] (0-based), with an optional
+// exponent ("E", any case); malformed numbers give 0. Position is left on the
+// character that ended the scan. The result is finite.
+double ScanNumber(std::string_view Text, bool AllowExponent, TDecimalSeparators Separators, std::size_t& Position);
+double ScanNumber(std::string_view Text, bool AllowExponent, TDecimalSeparators Separators);
+
+// Fixed-point text with exactly Decimals decimals and a point ("-8.50000").
+std::string FormatFixed(double Value, int Decimals);
+
+// General format with 15 significant digits, trailing zeros dropped, point as
+// separator: "12.5", "47", "1E-6", "1.5E20".
+std::string FormatGeneral15(double Value);
+
+// "TRUE" or "FALSE".
+inline std::string_view BoolText(bool Value) { return Value ? "TRUE" : "FALSE"; }
+
+} // namespace zylcarto
