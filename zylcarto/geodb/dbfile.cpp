@@ -1,0 +1,156 @@
+#include "zylcarto/geodb/dbfile.h"
+
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "zylcarto/support/errors.h"
+#include "zylcarto/support/numeric.h"
+
+namespace zylcarto {
+namespace {
+
+TFileFaultHook& FaultHook() {
+    static TFileFaultHook hook;
+    return hook;
+}
+
+// Runs the fault hook; when it injects a fault, errno is set and true returned.
+bool Injected(TFileOp op, const std::string& path) {
+    const auto& hook = FaultHook();
+    if (!hook) return false;
+    const int err = hook(op, path);
+    if (err == 0) return false;
+    errno = err;
+    return true;
+}
+
+[[noreturn]] void Fail(const std::string& path, const char* action) { RaiseInOutError(path, action); }
+
+} // namespace
+
+void SetFileFaultHook(TFileFaultHook Hook) { FaultHook() = std::move(Hook); }
+
+TBinaryFile::~TBinaryFile() {
+    if (FFd >= 0) ::close(FFd);
+}
+
+void TBinaryFile::Open(const std::string& Path, TMode Mode) {
+    if (FFd >= 0) Close();
+    const TFileOp op = Mode == TMode::CreateNew ? TFileOp::Create : TFileOp::Open;
+    int flags = O_CLOEXEC;
+    switch (Mode) {
+    case TMode::ReadOnly: flags |= O_RDONLY; break;
+    case TMode::ReadWrite: flags |= O_RDWR; break;
+    case TMode::CreateNew: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    }
+    const int fd = Injected(op, Path) ? -1 : ::open(Path.c_str(), flags, 0666);
+    if (fd < 0) Fail(Path, Mode == TMode::CreateNew ? "cannot create" : "cannot open");
+    FFd = fd;
+    FPath = Path;
+    FPosition = 0;
+}
+
+void TBinaryFile::Close() {
+    if (FFd < 0) return;
+    const int fd = FFd;
+    FFd = -1;
+    if (Injected(TFileOp::Close, FPath)) {
+        ::close(fd);
+        Fail(FPath, "cannot close");
+    }
+    if (::close(fd) != 0) Fail(FPath, "cannot close");
+}
+
+std::int64_t TBinaryFile::Size() {
+    struct stat st {};
+    if (Injected(TFileOp::Size, FPath) || ::fstat(FFd, &st) != 0) Fail(FPath, "cannot get the size of");
+    return static_cast<std::int64_t>(st.st_size);
+}
+
+void TBinaryFile::Seek(std::int64_t Position) {
+    if (Position < 0) errno = EINVAL;
+    if (Position < 0 || Injected(TFileOp::Seek, FPath)) Fail(FPath, "cannot seek in");
+    FPosition = Position;
+}
+
+std::size_t TBinaryFile::Read(void* Buffer, std::size_t Count) {
+    if (Injected(TFileOp::Read, FPath)) Fail(FPath, "cannot read");
+    auto* p = static_cast<char*>(Buffer);
+    std::size_t done = 0;
+    while (done < Count) {
+        const ssize_t n = ::pread(FFd, p + done, Count - done, static_cast<off_t>(FPosition));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) Fail(FPath, "cannot read");
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+        FPosition += n;
+    }
+    return done;
+}
+
+void TBinaryFile::ReadExact(void* Buffer, std::size_t Count) {
+    if (Read(Buffer, Count) != Count) {
+        errno = 0;
+        Fail(FPath, "unexpected end of file in");
+    }
+}
+
+void TBinaryFile::Write(const void* Buffer, std::size_t Count) {
+    if (Injected(TFileOp::Write, FPath)) Fail(FPath, "cannot write");
+    const auto* p = static_cast<const char*>(Buffer);
+    std::size_t done = 0;
+    while (done < Count) {
+        const ssize_t n = ::pwrite(FFd, p + done, Count - done, static_cast<off_t>(FPosition));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) Fail(FPath, "cannot write");
+        done += static_cast<std::size_t>(n);
+        FPosition += n;
+    }
+}
+
+void TBinaryFile::Truncate(std::int64_t NewSize) {
+    if (Injected(TFileOp::Truncate, FPath) || ::ftruncate(FFd, static_cast<off_t>(NewSize)) != 0)
+        Fail(FPath, "cannot truncate");
+}
+
+bool ProbeFile(const std::string& Path) {
+    const int fd = Injected(TFileOp::Open, Path) ? -1 : ::open(Path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return false;
+        Fail(Path, "cannot open");
+    }
+    ::close(fd);
+    return true;
+}
+
+void CreateEmptyFile(const std::string& Path) {
+    const int fd = Injected(TFileOp::Create, Path) ? -1 : ::open(Path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) Fail(Path, "cannot create");
+    ::close(fd);
+}
+
+void RenameFile(const std::string& From, const std::string& To) {
+    if (Injected(TFileOp::Rename, From) || ::rename(From.c_str(), To.c_str()) != 0) Fail(From, "cannot rename");
+}
+
+void RemoveFile(const std::string& Path) {
+    if (Injected(TFileOp::Remove, Path)) Fail(Path, "cannot remove");
+    if (::unlink(Path.c_str()) != 0 && errno != ENOENT) Fail(Path, "cannot remove");
+}
+
+bool FileSizeAndDate(const std::string& Path, std::int64_t& Size, double& Date) {
+    struct stat st {};
+    if (::stat(Path.c_str(), &st) != 0) return false;
+    Size = static_cast<std::int64_t>(st.st_size);
+    std::tm local{};
+    const std::time_t t = st.st_mtime;
+    ::localtime_r(&t, &local);
+    Date = EncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                          local.tm_sec);
+    return true;
+}
+
+} // namespace zylcarto

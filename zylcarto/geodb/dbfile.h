@@ -1,0 +1,61 @@
+#pragma once
+// Unbuffered binary file access for the database, with one seam through which
+// tests make any single file operation fail. Every failure other than a missing
+// file on probing raises EInOutError.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace zylcarto {
+
+enum class TFileOp : std::uint8_t { Open, Create, Read, Write, Seek, Size, Truncate, Rename, Remove, Close };
+
+// Called before every operation; a non-zero result is the errno with which
+// that operation fails instead of running. Empty: no faults.
+using TFileFaultHook = std::function<int(TFileOp Op, const std::string& Path)>;
+void SetFileFaultHook(TFileFaultHook Hook);
+
+class TBinaryFile {
+public:
+    enum class TMode : std::uint8_t { ReadOnly, ReadWrite, CreateNew /* created or truncated */ };
+
+    TBinaryFile() = default;
+    TBinaryFile(const std::string& Path, TMode Mode) { Open(Path, Mode); }
+    ~TBinaryFile();  // closes without raising
+    TBinaryFile(const TBinaryFile&) = delete;
+    TBinaryFile& operator=(const TBinaryFile&) = delete;
+
+    void Open(const std::string& Path, TMode Mode);
+    void Close();
+    bool IsOpen() const { return FFd >= 0; }
+    const std::string& Path() const { return FPath; }
+
+    std::int64_t Size();
+    void Seek(std::int64_t Position);
+    std::int64_t Position() const { return FPosition; }
+    // Reads up to Count bytes at the position; fewer only at the end of the file.
+    std::size_t Read(void* Buffer, std::size_t Count);
+    // Reads exactly Count bytes or raises EInOutError.
+    void ReadExact(void* Buffer, std::size_t Count);
+    void Write(const void* Buffer, std::size_t Count);
+    void Truncate(std::int64_t NewSize);
+
+private:
+    int FFd = -1;
+    std::string FPath;
+    std::int64_t FPosition = 0;
+};
+
+// Opens the file read-only and closes it again: false when it does not exist;
+// any other failure (a file that exists but cannot be read) raises EInOutError.
+bool ProbeFile(const std::string& Path);
+// Creates an empty file where none exists; an existing file is left as it is.
+void CreateEmptyFile(const std::string& Path);
+void RenameFile(const std::string& From, const std::string& To);
+// Removes the file; a file that is not there is not an error.
+void RemoveFile(const std::string& Path);
+// Size and local modification time (TDateTime) of a file; false when it does not exist.
+bool FileSizeAndDate(const std::string& Path, std::int64_t& Size, double& Date);
+
+} // namespace zylcarto

@@ -1,0 +1,436 @@
+// TGeoDB: adding, replacing, deleting and updating items.
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "zylcarto/geodb/geodb.h"
+#include "zylcarto/geodb/indexes.h"
+#include "zylcarto/geodb/record_codec.h"
+#include "zylcarto/support/errors.h"
+#include "zylcarto/support/strings.h"
+
+namespace zylcarto {
+namespace {
+
+constexpr std::size_t kCopyChunk = 16384;
+constexpr std::size_t kVerticesPerWrite = 2048;
+
+// The data file's end, where the next block goes; BlobOffset must be able to hold it.
+std::int32_t AppendOffset(TBinaryFile& f, const std::string& message) {
+    const std::int64_t end = f.Size();
+    if (end > std::numeric_limits<std::int32_t>::max()) throw EZYLGeoDBError(message);
+    f.Seek(end);
+    return static_cast<std::int32_t>(end);
+}
+
+} // namespace
+
+TGeoDB::TItemInput TGeoDB::PolygonInput(TgdbItem Kind, const TgdbName& Name, const TgdbPolygon& Polygon,
+                                        bool ClosedLine, TDateTime Date, int StateFlag, float LatLow, float LatHigh,
+                                        float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber,
+                                        int UserTag) {
+    TItemInput in;
+    in.Name = Name;
+    in.Polygon = &Polygon;
+    in.ClosedLine = ClosedLine;
+    in.ItemKind = Kind;
+    in.ClassNumber = ClassNumber;
+    in.Date = Date;
+    in.StateFlag = StateFlag;
+    in.LatLow = LatLow;
+    in.LatHigh = LatHigh;
+    in.LongLow = LongLow;
+    in.LongHigh = LongHigh;
+    in.Altitude = Altitude;
+    in.UserTag = UserTag;
+    return in;
+}
+
+TGeoDB::TItemInput TGeoDB::TownInput(const TgdbName& Name, TDateTime Date, int StateFlag, TSCoords Location,
+                                     float Altitude, std::uint8_t ClassNumber, int UserTag) {
+    static const TgdbPolygon none;
+    TItemInput in = PolygonInput(gitTown, Name, none, false, Date, StateFlag, Location.Latit, Location.Latit,
+                                 Location.Longit, Location.Longit, Altitude, ClassNumber, UserTag);
+    in.Polygon = nullptr;
+    return in;
+}
+
+TGeoDB::TItemInput TGeoDB::BlobInput(const std::string& Name, TDateTime Date, int StateFlag, float LatLow,
+                                     float LatHigh, float LongLow, float LongHigh, float Altitude,
+                                     std::uint8_t ClassNumber, int UserTag, const TMetaInfo& MInfo) {
+    static const TgdbPolygon none;
+    TItemInput in = PolygonInput(gitBLOB, TgdbName(Name), none, false, Date, StateFlag, LatLow, LatHigh, LongLow,
+                                 LongHigh, Altitude, ClassNumber, UserTag);
+    in.Polygon = nullptr;
+    in.MInfo = MInfo;
+    return in;
+}
+
+TGeoDB::TItemInput TGeoDB::BlobFileInput(const std::string& FileName, const std::string& NameInDB, TDateTime Date,
+                                         int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh,
+                                         float Altitude, std::uint8_t ClassNumber, int UserTag,
+                                         const TMetaInfo& MInfo) {
+    TItemInput in = BlobInput(StripPath(NameInDB), Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude,
+                              ClassNumber, UserTag, MInfo);
+    in.MInfo.FilePath = TShortString<127>(FileName);
+    // the object comes from the file named, even where the stored path had to be cut
+    in.SourceFile = FileName;
+    return in;
+}
+
+void TGeoDB::CheckInput(const TItemInput& In, const char* Operation) const {
+    if (In.ItemKind != gitBLOB || !In.SourceFile.empty()) return;
+    if (In.SizeOfBLOBData < 0 || (In.SizeOfBLOBData > 0 && In.PBLOBData == nullptr))
+        throw EZYLGeoDBError(Msg(std::string(Operation) + ": invalid object data."));
+}
+
+TgdbData TGeoDB::NewRecord(const TItemInput& In, std::int32_t ItemId) const {
+    TgdbData rec;
+    rec.Name = BlankPaddedName(In.Name);
+    rec.BlobOffset = -1;
+    rec.ItemId = ItemId;
+    rec.ClassFlag = In.ClassNumber;
+    rec.Tag = In.UserTag;
+    rec.Date = In.Date;
+    rec.StateFlag = In.StateFlag;
+    rec.LatLow = In.LatLow;
+    rec.LatHigh = In.LatHigh;
+    rec.LongLow = In.LongLow;
+    rec.LongHigh = In.LongHigh;
+    rec.Altitude = In.Altitude;
+    rec.ItemKind = In.ItemKind;
+    return rec;
+}
+
+void TGeoDB::WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& Source, const char* Operation) {
+    const std::string op = Operation;
+    const std::string tooLarge = Msg(op + ": the data file has reached its largest size.");
+    if (IsPolygonKind(Rec.ItemKind)) {
+        static const TgdbPolygon none;
+        const TgdbPolygon& poly = In.Polygon ? *In.Polygon : none;
+        if (poly.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() / CoordsBytes))
+            throw EZYLGeoDBError(Msg(op + ": too many vertices."));
+        Rec.Closed = In.ClosedLine;
+        Rec.LatLow = 90;
+        Rec.LatHigh = -90;
+        Rec.LongLow = 180;
+        Rec.LongHigh = -180;
+        for (const TSCoords& v : poly) {
+            Rec.LatLow = std::min(Rec.LatLow, v.Latit);
+            Rec.LatHigh = std::max(Rec.LatHigh, v.Latit);
+            Rec.LongLow = std::min(Rec.LongLow, v.Longit);
+            Rec.LongHigh = std::max(Rec.LongHigh, v.Longit);
+        }
+        TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
+        Rec.BlobOffset = AppendOffset(f, tooLarge);
+        const auto n = static_cast<std::int32_t>(poly.size());
+        Rec.SetNumPoints(n);
+        std::vector<std::uint8_t> buf;
+        buf.reserve(std::min(poly.size(), kVerticesPerWrite) * CoordsBytes);
+        for (std::int32_t i = 0; i < n; ++i) {
+            buf.resize(buf.size() + CoordsBytes);
+            EncodeCoords(poly[static_cast<std::size_t>(i)], buf.data() + buf.size() - CoordsBytes);
+            if (buf.size() == kVerticesPerWrite * CoordsBytes || i == n - 1) {
+                f.Write(buf.data(), buf.size());
+                buf.clear();
+            }
+            ReportRatio(i, n);
+        }
+        f.Close();
+    } else if (Rec.ItemKind == gitBLOB && In.SourceFile.empty()) {
+        Rec.SetSize(In.SizeOfBLOBData);
+        TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
+        Rec.BlobOffset = AppendOffset(f, tooLarge);
+        WriteMetaInfo(f, Rec.BlobOffset, In.MInfo);
+        const auto* bytes = static_cast<const std::uint8_t*>(In.PBLOBData);
+        const auto size = static_cast<std::size_t>(In.SizeOfBLOBData);
+        for (std::size_t done = 0, chunk = 1; done < size; ++chunk) {
+            const std::size_t n = std::min(kCopyChunk, size - done);
+            f.Write(bytes + done, n);
+            done += n;
+            if (n == kCopyChunk) ReportRatio(static_cast<double>(chunk * kCopyChunk), static_cast<double>(size));
+        }
+        f.Close();
+    } else if (Rec.ItemKind == gitBLOB) {
+        const std::int64_t size = Source.Size();
+        if (size > std::numeric_limits<std::int32_t>::max())
+            throw EZYLGeoDBError(Msg(op + ": the object is too large."));
+        std::int64_t ignored = 0;
+        FileSizeAndDate(In.SourceFile, ignored, Rec.Date);
+        Rec.SetSize(static_cast<std::int32_t>(size));
+        TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
+        Rec.BlobOffset = AppendOffset(f, tooLarge);
+        WriteMetaInfo(f, Rec.BlobOffset, In.MInfo);
+        std::vector<std::uint8_t> buf(kCopyChunk);
+        for (std::int64_t done = 0; done < size;) {
+            const auto want = static_cast<std::size_t>(std::min<std::int64_t>(kCopyChunk, size - done));
+            Source.ReadExact(buf.data(), want);  // a file that shrank meanwhile is an error, not a short object
+            f.Write(buf.data(), want);
+            done += static_cast<std::int64_t>(want);
+            ReportRatio(static_cast<double>(done), static_cast<double>(size));
+        }
+        f.Close();
+    }
+}
+
+int TGeoDB::AddData(const TItemInput& In) {
+    if (!IsOpen()) return -1;
+    CheckInput(In, "AddData");
+    // a source that cannot be read stops the add before anything is written
+    TBinaryFile source;
+    if (In.ItemKind == gitBLOB && !In.SourceFile.empty()) source.Open(In.SourceFile, TBinaryFile::TMode::ReadOnly);
+    Report(0);
+    ++FSystemData.HighestID;
+    WriteHeader("AddData");
+    TgdbData rec = NewRecord(In, FSystemData.HighestID);
+    WriteDataBlock(rec, In, source, "AddData");
+    {
+        TBinaryFile items(FNameGDS, TBinaryFile::TMode::ReadWrite);
+        // at the last complete record, so a partial one left by a failure is overwritten
+        WriteItemRecord(items, FNumSumItems, rec);
+        items.Close();
+    }
+    FSumData.push_back(rec);
+    ++FNumSumItems;
+    InsertIntoIndexes(FNumSumItems - 1);
+    SaveIndexesUnlessLazy();
+    Report(100);
+    return FNumSumItems;
+}
+
+void TGeoDB::ReplaceData(int DBEntry, const TItemInput& In) {
+    if (!IsOpen() || DBEntry < 1 || DBEntry > FNumSumItems) return;
+    CheckInput(In, "ReplaceData");
+    TBinaryFile source;
+    if (In.ItemKind == gitBLOB && !In.SourceFile.empty()) source.Open(In.SourceFile, TBinaryFile::TMode::ReadOnly);
+    Report(0);
+    const int k = DBEntry - 1;
+    TgdbData rec = NewRecord(In, FSumData[static_cast<std::size_t>(k)].ItemId);
+    WriteDataBlock(rec, In, source, "ReplaceData");
+    {
+        TBinaryFile items(FNameGDS, TBinaryFile::TMode::ReadWrite);
+        WriteItemRecord(items, k, rec);
+        items.Close();
+    }
+    FSumData[static_cast<std::size_t>(k)] = rec;
+    RemoveFromIndexes(k);
+    InsertIntoIndexes(k);
+    SaveIndexesUnlessLazy();
+    Report(100);
+}
+
+void TGeoDB::DeleteData(int DbEntry) {
+    if (FNameGDS.empty() || DbEntry < 1 || DbEntry > FNumSumItems) return;
+    const int k = DbEntry - 1;
+    const int last = FNumSumItems - 1;
+    {
+        TBinaryFile items(FNameGDS, TBinaryFile::TMode::ReadWrite);
+        std::uint8_t moved[GdbDataBytes], replaced[GdbDataBytes];
+        if (k != last) {
+            items.Seek(static_cast<std::int64_t>(last) * GdbDataBytes);
+            items.ReadExact(moved, GdbDataBytes);
+            items.Seek(static_cast<std::int64_t>(k) * GdbDataBytes);
+            items.ReadExact(replaced, GdbDataBytes);
+            items.Seek(static_cast<std::int64_t>(k) * GdbDataBytes);
+            items.Write(moved, GdbDataBytes);
+        }
+        try {
+            items.Truncate(static_cast<std::int64_t>(last) * GdbDataBytes);
+        } catch (...) {
+            // the moved record must not stay in the file twice
+            if (k != last) {
+                items.Seek(static_cast<std::int64_t>(k) * GdbDataBytes);
+                items.Write(replaced, GdbDataBytes);
+            }
+            throw;
+        }
+        items.Close();
+    }
+    FSumData[static_cast<std::size_t>(k)] = FSumData[static_cast<std::size_t>(last)];
+    FSumData.pop_back();
+    RemoveFromIndexes(k);
+    if (k != last) {
+        RenumberIxEntry(FIx0ItemId, last, k);
+        for (int i = 1; i <= 4; ++i) RenumberIxEntry(LLIndex(i), last, k);
+    }
+    --FNumSumItems;
+    SaveIndexesUnlessLazy();
+}
+
+void TGeoDB::UpdateBasicData(int DbEntry, const TgdbData& GdbData) {
+    if (!IsOpen() || DbEntry < 1 || DbEntry > FNumSumItems) return;
+    const int k = DbEntry - 1;
+    const TgdbData& old = FSumData[static_cast<std::size_t>(k)];
+    TgdbData rec = GdbData;
+    rec.Name = BlankPaddedName(GdbData.Name);
+    rec.ItemId = old.ItemId;
+    rec.BlobOffset = old.BlobOffset;
+    rec.ItemKind = old.ItemKind;
+    rec.NumPointsOrSize = old.NumPointsOrSize;
+    {
+        TBinaryFile items(FNameGDS, TBinaryFile::TMode::ReadWrite);
+        WriteItemRecord(items, k, rec);
+        items.Close();
+    }
+    FSumData[static_cast<std::size_t>(k)] = rec;
+    RemoveFromIndexes(k);
+    InsertIntoIndexes(k);
+    SaveIndexesUnlessLazy();
+}
+
+bool TGeoDB::UpdateMetaInfo(int DBEntry, const TMetaInfo& MetaInfo) {
+    if (!IsOpen() || DBEntry < 1 || DBEntry > FNumSumItems) return false;
+    const TgdbData& rec = FSumData[static_cast<std::size_t>(DBEntry - 1)];
+    if (rec.ItemKind != gitBLOB) return false;
+    TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
+    if (!BlockFits(rec, f.Size())) return false;
+    WriteMetaInfo(f, rec.BlobOffset, MetaInfo);
+    f.Close();
+    return true;
+}
+
+// The public forms.
+
+int TGeoDB::AddBorder(const TgdbName& Name, const TgdbPolygon& Polygon, bool ClosedLine, TDateTime Date,
+                      int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
+                      std::uint8_t ClassNumber, int UserTag) {
+    return AddData(PolygonInput(gitBorder, Name, Polygon, ClosedLine, Date, StateFlag, LatLow, LatHigh, LongLow,
+                                LongHigh, Altitude, ClassNumber, UserTag));
+}
+int TGeoDB::AddCity(const TgdbName& Name, const TgdbPolygon& Polygon, bool ClosedLine, TDateTime Date, int StateFlag,
+                    float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
+                    std::uint8_t ClassNumber, int UserTag) {
+    return AddData(PolygonInput(gitCity, Name, Polygon, ClosedLine, Date, StateFlag, LatLow, LatHigh, LongLow,
+                                LongHigh, Altitude, ClassNumber, UserTag));
+}
+int TGeoDB::AddLake(const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date, int StateFlag, float LatLow,
+                    float LatHigh, float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber,
+                    int UserTag) {
+    return AddData(PolygonInput(gitLake, Name, Polygon, true, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh,
+                                Altitude, ClassNumber, UserTag));
+}
+int TGeoDB::AddRiver(const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date, int StateFlag, float LatLow,
+                     float LatHigh, float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber,
+                     int UserTag) {
+    return AddData(PolygonInput(gitRiver, Name, Polygon, false, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh,
+                                Altitude, ClassNumber, UserTag));
+}
+int TGeoDB::AddRoad(const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date, int StateFlag, float LatLow,
+                    float LatHigh, float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber,
+                    int UserTag) {
+    return AddData(PolygonInput(gitRoad, Name, Polygon, false, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh,
+                                Altitude, ClassNumber, UserTag));
+}
+int TGeoDB::AddRoute(const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date, int StateFlag, float LatLow,
+                     float LatHigh, float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber,
+                     int UserTag) {
+    return AddData(PolygonInput(gitRoute, Name, Polygon, false, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh,
+                                Altitude, ClassNumber, UserTag));
+}
+int TGeoDB::AddTown(const TgdbName& Name, TDateTime Date, int StateFlag, TSCoords Location, float Altitude,
+                    std::uint8_t ClassNumber, int UserTag) {
+    return AddData(TownInput(Name, Date, StateFlag, Location, Altitude, ClassNumber, UserTag));
+}
+int TGeoDB::AddBLOB(const std::string& Name, TDateTime Date, int StateFlag, float LatLow, float LatHigh,
+                    float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber, int UserTag,
+                    const TMetaInfo& MInfo, const void* PBLOBData, int SizeOfBLOBData) {
+    TItemInput in = BlobInput(Name, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude, ClassNumber,
+                              UserTag, MInfo);
+    in.PBLOBData = PBLOBData;
+    in.SizeOfBLOBData = SizeOfBLOBData;
+    return AddData(in);
+}
+int TGeoDB::AddBLOB(const std::string& Name, TDateTime Date, int StateFlag, float LatLow, float LatHigh,
+                    float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber, int UserTag,
+                    const TMetaInfo& MInfo, const TMemoryStream& Data) {
+    if (Data.Size() > std::numeric_limits<int>::max()) throw EZYLGeoDBError(Msg("AddData: the object is too large."));
+    return AddBLOB(Name, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude, ClassNumber, UserTag, MInfo,
+                   Data.Memory(), static_cast<int>(Data.Size()));
+}
+int TGeoDB::AddBLOB(const std::string& FileName, TDateTime Date, int StateFlag, float LatLow, float LatHigh,
+                    float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber, int UserTag,
+                    const TMetaInfo& MInfo) {
+    return AddData(BlobFileInput(FileName, FileName, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude,
+                                 ClassNumber, UserTag, MInfo));
+}
+int TGeoDB::AddBLOB(const std::string& FileName, const std::string& FNameInDB, TDateTime Date, int StateFlag,
+                    float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
+                    std::uint8_t ClassNumber, int UserTag, const TMetaInfo& MInfo) {
+    return AddData(BlobFileInput(FileName, FNameInDB, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude,
+                                 ClassNumber, UserTag, MInfo));
+}
+int TGeoDB::AddBLOB(const std::string& FileName, const std::string& FNameInDB, const std::string& OrgFilePath,
+                    TDateTime Date, int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh,
+                    float Altitude, std::uint8_t ClassNumber, int UserTag, const TMetaInfo& MInfo) {
+    TItemInput in = BlobFileInput(FileName, FNameInDB, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude,
+                                  ClassNumber, UserTag, MInfo);
+    // stored with the block at once rather than patched afterwards: the same bytes, one write fewer to fail
+    in.MInfo.FilePath = TShortString<127>(OrgFilePath);
+    return AddData(in);
+}
+
+void TGeoDB::ReplaceBorder(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, bool ClosedLine,
+                           TDateTime Date, int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh,
+                           float Altitude, std::uint8_t ClassNumber, int UserTag) {
+    ReplaceData(DBEntry, PolygonInput(gitBorder, Name, Polygon, ClosedLine, Date, StateFlag, LatLow, LatHigh, LongLow,
+                                      LongHigh, Altitude, ClassNumber, UserTag));
+}
+void TGeoDB::ReplaceCity(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, bool ClosedLine,
+                         TDateTime Date, int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh,
+                         float Altitude, std::uint8_t ClassNumber, int UserTag) {
+    ReplaceData(DBEntry, PolygonInput(gitCity, Name, Polygon, ClosedLine, Date, StateFlag, LatLow, LatHigh, LongLow,
+                                      LongHigh, Altitude, ClassNumber, UserTag));
+}
+void TGeoDB::ReplaceLake(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date,
+                         int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
+                         std::uint8_t ClassNumber, int UserTag) {
+    ReplaceData(DBEntry, PolygonInput(gitLake, Name, Polygon, true, Date, StateFlag, LatLow, LatHigh, LongLow,
+                                      LongHigh, Altitude, ClassNumber, UserTag));
+}
+void TGeoDB::ReplaceRiver(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date,
+                          int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
+                          std::uint8_t ClassNumber, int UserTag) {
+    ReplaceData(DBEntry, PolygonInput(gitRiver, Name, Polygon, false, Date, StateFlag, LatLow, LatHigh, LongLow,
+                                      LongHigh, Altitude, ClassNumber, UserTag));
+}
+void TGeoDB::ReplaceRoad(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date,
+                         int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
+                         std::uint8_t ClassNumber, int UserTag) {
+    ReplaceData(DBEntry, PolygonInput(gitRoad, Name, Polygon, false, Date, StateFlag, LatLow, LatHigh, LongLow,
+                                      LongHigh, Altitude, ClassNumber, UserTag));
+}
+void TGeoDB::ReplaceRoute(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date,
+                          int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
+                          std::uint8_t ClassNumber, int UserTag) {
+    ReplaceData(DBEntry, PolygonInput(gitRoute, Name, Polygon, false, Date, StateFlag, LatLow, LatHigh, LongLow,
+                                      LongHigh, Altitude, ClassNumber, UserTag));
+}
+void TGeoDB::ReplaceTown(int DBEntry, const TgdbName& Name, TDateTime Date, int StateFlag, TSCoords Location,
+                         float Altitude, std::uint8_t ClassNumber, int UserTag) {
+    ReplaceData(DBEntry, TownInput(Name, Date, StateFlag, Location, Altitude, ClassNumber, UserTag));
+}
+void TGeoDB::ReplaceBLOB(int DBEntry, const std::string& Name, TDateTime Date, int StateFlag, float LatLow,
+                         float LatHigh, float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber,
+                         int UserTag, const TMetaInfo& MInfo, const void* PBLOBData, int SizeOfBLOBData) {
+    TItemInput in = BlobInput(Name, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude, ClassNumber,
+                              UserTag, MInfo);
+    in.PBLOBData = PBLOBData;
+    in.SizeOfBLOBData = SizeOfBLOBData;
+    ReplaceData(DBEntry, in);
+}
+void TGeoDB::ReplaceBLOB(int DBEntry, const std::string& Name, TDateTime Date, int StateFlag, float LatLow,
+                         float LatHigh, float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber,
+                         int UserTag, const TMetaInfo& MInfo, const TMemoryStream& Data) {
+    if (Data.Size() > std::numeric_limits<int>::max())
+        throw EZYLGeoDBError(Msg("ReplaceData: the object is too large."));
+    ReplaceBLOB(DBEntry, Name, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude, ClassNumber, UserTag,
+                MInfo, Data.Memory(), static_cast<int>(Data.Size()));
+}
+void TGeoDB::ReplaceBLOB(int DBEntry, const std::string& FileName, TDateTime Date, int StateFlag, float LatLow,
+                         float LatHigh, float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber,
+                         int UserTag, const TMetaInfo& MInfo) {
+    ReplaceData(DBEntry, BlobFileInput(FileName, FileName, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh,
+                                       Altitude, ClassNumber, UserTag, MInfo));
+}
+
+} // namespace zylcarto

@@ -1,0 +1,125 @@
+// TGeoDB: reclaiming the unreferenced blocks of the data file.
+#include <algorithm>
+#include <cstring>
+
+#include "zylcarto/geodb/geodb.h"
+#include "zylcarto/geodb/record_codec.h"
+#include "zylcarto/support/errors.h"
+
+namespace zylcarto {
+namespace {
+
+constexpr std::size_t kCopyChunk = 16384;
+constexpr std::size_t kBlobOffsetField = 76;  // byte offset of BlobOffset within an item record
+
+void CopyBytes(TBinaryFile& from, std::int64_t offset, std::int64_t count, TBinaryFile& to) {
+    std::vector<std::uint8_t> buf(static_cast<std::size_t>(std::min<std::int64_t>(count, kCopyChunk)));
+    from.Seek(offset);
+    for (std::int64_t done = 0; done < count;) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(kCopyChunk, count - done));
+        from.ReadExact(buf.data(), n);
+        to.Write(buf.data(), n);
+        done += static_cast<std::int64_t>(n);
+    }
+}
+
+void PutOffset(std::uint8_t* rec, std::int32_t offset) {
+    const auto u = static_cast<std::uint32_t>(offset);
+    for (int i = 0; i < 4; ++i) rec[kBlobOffsetField + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(u >> (8 * i));
+}
+
+// Items without a block (towns, undefined, offset -1) keep their offset as it is.
+bool HasBlock(const TgdbData& rec) {
+    return (IsPolygonKind(rec.ItemKind) || rec.ItemKind == gitBLOB) && rec.BlobOffset >= 0;
+}
+
+} // namespace
+
+void TGeoDB::GarbageCollection() {
+    if (!IsOpen()) return;
+    const std::string newGDD = FNameGDD + "~new", newGDS = FNameGDS + "~new", oldGDD = FNameGDD + "~old";
+    const auto removeTemps = [&] {
+        try {
+            RemoveFile(newGDD);
+            RemoveFile(newGDS);
+        } catch (const EInOutError&) {
+        }
+    };
+    Report(0);
+    std::vector<std::int32_t> offsets(static_cast<std::size_t>(FNumSumItems));
+    try {
+        TBinaryFile oldData(FNameGDD, TBinaryFile::TMode::ReadWrite);
+        const std::int64_t oldSize = oldData.Size();
+        for (int i = 0; i < FNumSumItems; ++i) {
+            const TgdbData& rec = FSumData[static_cast<std::size_t>(i)];
+            if (HasBlock(rec) && !BlockFits(rec, oldSize))
+                    throw EZYLGeoDBError(Msg("GarbageCollection: the data block of entry " + std::to_string(i + 1) +
+                                             " does not fit in the data file."));
+        }
+        TBinaryFile newData(newGDD, TBinaryFile::TMode::CreateNew);
+        WriteSystemData(newData, FSystemData);
+        for (int i = 0; i < FNumSumItems; ++i) {
+            const TgdbData& rec = FSumData[static_cast<std::size_t>(i)];
+            offsets[static_cast<std::size_t>(i)] = rec.BlobOffset;
+            if (HasBlock(rec)) {
+                offsets[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(newData.Position());
+                CopyBytes(oldData, rec.BlobOffset, DataBlockBytes(rec), newData);
+            }
+            ReportRatio(i + 1, FNumSumItems);
+        }
+        newData.Close();
+        oldData.Close();
+
+        // the records keep every byte but their offsets
+        TBinaryFile oldItems(FNameGDS, TBinaryFile::TMode::ReadWrite);
+        std::vector<std::uint8_t> items(static_cast<std::size_t>(FNumSumItems) * GdbDataBytes);
+        oldItems.ReadExact(items.data(), items.size());
+        oldItems.Close();
+        for (int i = 0; i < FNumSumItems; ++i)
+            PutOffset(items.data() + static_cast<std::size_t>(i) * GdbDataBytes, offsets[static_cast<std::size_t>(i)]);
+        TBinaryFile newItems(newGDS, TBinaryFile::TMode::CreateNew);
+        newItems.Write(items.data(), items.size());
+        newItems.Close();
+    } catch (...) {
+        removeTemps();
+        throw;
+    }
+
+    // Commit: the old data file steps aside, the new files take their places.
+    // Each step that fails undoes the ones before it.
+    try {
+        RenameFile(FNameGDD, oldGDD);
+    } catch (...) {
+        removeTemps();
+        throw;
+    }
+    try {
+        RenameFile(newGDD, FNameGDD);
+    } catch (...) {
+        try {
+            RenameFile(oldGDD, FNameGDD);
+        } catch (const EInOutError&) {
+        }
+        removeTemps();
+        throw;
+    }
+    try {
+        RenameFile(newGDS, FNameGDS);
+    } catch (...) {
+        try {
+            RenameFile(oldGDD, FNameGDD);  // replaces the new data file
+        } catch (const EInOutError&) {
+        }
+        removeTemps();
+        throw;
+    }
+    try {
+        RemoveFile(oldGDD);
+    } catch (const EInOutError&) {
+        // the collection is complete; a stray copy of the old data file is all that is left
+    }
+    for (int i = 0; i < FNumSumItems; ++i) FSumData[static_cast<std::size_t>(i)].BlobOffset = offsets[static_cast<std::size_t>(i)];
+    Report(100);
+}
+
+} // namespace zylcarto

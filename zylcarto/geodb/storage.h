@@ -1,0 +1,41 @@
+#pragma once
+// Whole-file reads and writes of the database files and their names.
+#include <array>
+#include <string>
+#include <vector>
+
+#include "zylcarto/geodb/dbfile.h"
+#include "zylcarto/geodb/records.h"
+
+namespace zylcarto {
+
+struct TDBFileNames {
+    std::string GDS;                 // item file
+    std::string GDD;                 // data file
+    std::array<std::string, 5> IX;   // index files 0..4
+};
+// The files of the database with this base name.
+TDBFileNames DBFileNames(const std::string& BaseName);
+
+// All complete entries or records of a file; a partial trailing one is ignored.
+TIxItemIDRecArray ReadItemIDIndexFile(const std::string& Path);
+TIxLLRecArray ReadLLIndexFile(const std::string& Path);
+std::vector<TgdbData> ReadItemFile(const std::string& Path);
+
+// Replaces the file's content with the entries in array order.
+void WriteIndexFile(const std::string& Path, const TIxItemIDRecArray& Ix);
+void WriteIndexFile(const std::string& Path, const TIxLLRecArray& Ix);
+
+TgdbSystemData ReadSystemData(TBinaryFile& DataFile);
+void WriteSystemData(TBinaryFile& DataFile, const TgdbSystemData& Sys);
+void WriteItemRecord(TBinaryFile& ItemFile, int RecordNo, const TgdbData& Rec);
+TMetaInfo ReadMetaInfo(TBinaryFile& DataFile, std::int64_t Offset);
+void WriteMetaInfo(TBinaryFile& DataFile, std::int64_t Offset, const TMetaInfo& Meta);
+
+// Bytes of the data block an item owns (0 for kinds without one); -1 when the
+// record's count is negative.
+std::int64_t DataBlockBytes(const TgdbData& Rec);
+// True when the item's block lies wholly inside a data file of DataFileSize bytes.
+bool BlockFits(const TgdbData& Rec, std::int64_t DataFileSize);
+
+} // namespace zylcarto
