@@ -1,0 +1,256 @@
+// Pixel <-> position conversion: invalid states, borders, extents and resolution.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <numbers>
+
+#include "zylcarto/geodesy/projections.h"
+#include "zylcarto/geomap/calibration/calib_convert.h"
+#include "zylcarto/geomap/calibration/calibration.h"
+
+using namespace zylcarto;
+
+namespace {
+
+// An equirectangular map of W x H pixels from (north, west) at the top left
+// to (south, east) at the bottom right.
+TMapCalibration EquiRectMap(int W, int H, double north, double west, double south, double east) {
+    TMapCalibration cal("Map1");
+    cal.SetMapImageSize(W, H);
+    cal.SetCalibModel(cmEquiRect);
+    cal.AddCalibPoint(north, west, 0, 0);
+    cal.AddCalibPoint(south, west, 0, H);
+    cal.AddCalibPoint(south, east, W, H);
+    cal.AddCalibPoint(north, east, W, 0);
+    return cal;
+}
+
+double Haversine(double R, double lat1, double lon1, double lat2, double lon2) {
+    const double d = std::numbers::pi / 180;
+    const double a = std::pow(std::sin((lat2 - lat1) * d / 2), 2) +
+                     std::cos(lat1 * d) * std::cos(lat2 * d) * std::pow(std::sin((lon2 - lon1) * d / 2), 2);
+    return 2 * R * std::asin(std::sqrt(a));
+}
+
+TCornerArray Corners(TCoords tl, TCoords bl, TCoords br, TCoords tr) {
+    TCornerArray c;
+    c[gcoTopLeft] = tl;
+    c[gcoBottomLeft] = bl;
+    c[gcoBottomRight] = br;
+    c[gcoTopRight] = tr;
+    return c;
+}
+
+} // namespace
+
+TEST(Conversion, UndefinedModelConvertsNothing) {
+    TMapCalibration cal = EquiRectMap(1000, 800, 50, 5, 45, 10);
+    const TCalibParams fitted = cal.Params();
+    cal.SetCalibModel(cmUndefined);
+    // The parameters stay; only the conversions refuse.
+    EXPECT_EQ(cal.Params(), fitted);
+    bool valid = true;
+    EXPECT_EQ(cal.CalcLatitude(10, 10, valid), 0.0);
+    EXPECT_FALSE(valid);
+    valid = true;
+    EXPECT_EQ(cal.CalcLongitude(TPoint{10, 10}, valid), 0.0);
+    EXPECT_FALSE(valid);
+    int x = 77, y = 88;
+    EXPECT_FALSE(cal.CalcPixelCoords(47, 7, x, y));
+    EXPECT_EQ(x, 77);
+    EXPECT_EQ(y, 88);
+}
+
+TEST(Conversion, MillerMapBeforeFittingIsInvalid) {
+    TMapCalibration cal("Map1");
+    cal.SetCalibModel(cmMillerCylindrical);
+    bool valid = true;
+    EXPECT_EQ(cal.CalcLatitude(100, 100, valid), 0.0);
+    EXPECT_FALSE(valid);
+    valid = true;
+    EXPECT_EQ(cal.CalcLongitude(100, 100, valid), 0.0);
+    EXPECT_FALSE(valid);
+}
+
+TEST(Conversion, PixelOnGraticuleLineGivesItsValue) {
+    TMapCalibration cal("Map1");
+    cal.SetCalibModel(cmParabolicIp);
+    // Parallels y = c + 0.001 (x - 500)^2, meridians x = c + 0.002 (y - 400)^2.
+    for (double lat : {50.0, 49.0})
+        for (int x = 200; x <= 800; x += 100)
+            cal.AddCalibPoint(gtlParallel, lat, x, int(100 + (50 - lat) * 300 + (x - 500) * (x - 500) / 1000));
+    for (double lon : {7.0, 8.0})
+        for (int y = 100; y <= 700; y += 100)
+            cal.AddCalibPoint(gtlMeridian, lon, int(200 + (lon - 7) * 400 + (y - 400) * (y - 400) / 500), y);
+    bool valid = false;
+    EXPECT_NEAR(cal.CalcLatitude(300, 140, valid), 50.0, 1e-9);  // on parallel 50
+    EXPECT_TRUE(valid);
+    EXPECT_NEAR(cal.CalcLatitude(700, 440, valid), 49.0, 1e-9);  // on parallel 49
+    EXPECT_NEAR(cal.CalcLongitude(220, 300, valid), 7.0, 1e-9);   // on meridian 7
+    EXPECT_NEAR(cal.CalcLongitude(680, 600, valid), 8.0, 1e-9);   // on meridian 8
+    EXPECT_TRUE(valid);
+    // And back: the crossing of parallel 50 and meridian 7 is at (200 + 0.002 (y-400)^2, y).
+    int x = 0, y = 0;
+    ASSERT_TRUE(cal.CalcPixelCoords(50.0, 7.0, x, y));
+    const double yc = 100 + 0.001 * (x - 500) * (x - 500);
+    EXPECT_NEAR(y, yc, 1.0);
+    EXPECT_NEAR(x, 200 + 0.002 * (y - 400) * (y - 400), 1.0);
+}
+
+TEST(Conversion, PositionInMapIsStrictlyInside) {
+    const TCornerArray rect = Corners({50, 5}, {45, 5}, {45, 10}, {50, 10});
+    EXPECT_TRUE(PositionInMap(47, 7, rect));
+    EXPECT_FALSE(PositionInMap(50, 7, rect));  // top edge
+    EXPECT_FALSE(PositionInMap(47, 5, rect));  // left edge
+    EXPECT_FALSE(PositionInMap(45, 10, rect)); // corner
+    EXPECT_FALSE(PositionInMap(51, 7, rect));
+    EXPECT_FALSE(PositionInMap(47, 11, rect));
+    // A rotated quadrilateral, and one whose corners run the other way round.
+    const TCornerArray diamond = Corners({50, 7.5}, {47.5, 5}, {45, 7.5}, {47.5, 10});
+    EXPECT_TRUE(PositionInMap(47.5, 7.5, diamond));
+    EXPECT_FALSE(PositionInMap(49.5, 5.5, diamond));
+    const TCornerArray mirrored = Corners({50, 10}, {45, 10}, {45, 5}, {50, 5});
+    EXPECT_TRUE(PositionInMap(47, 7, mirrored));
+    const TCornerArray collapsed = Corners({1, 1}, {1, 1}, {1, 1}, {1, 1});
+    EXPECT_FALSE(PositionInMap(1, 1, collapsed));
+    EXPECT_FALSE(PositionInMap(2, 3, collapsed));
+}
+
+TEST(Conversion, ExtentsAndResolutionOfEquiRectMap) {
+    TMapCalibration cal = EquiRectMap(1000, 800, 50, 5, 45, 10);
+    const TCalibData& d = cal.CalibData();
+    EXPECT_NEAR(d.Corners[gcoTopLeft].Latit, 50, 1e-9);
+    EXPECT_NEAR(d.Corners[gcoTopLeft].Longit, 5, 1e-9);
+    EXPECT_NEAR(d.Corners[gcoBottomLeft].Latit, 45, 1e-9);
+    EXPECT_NEAR(d.Corners[gcoBottomRight].Longit, 10, 1e-9);
+    EXPECT_NEAR(d.Corners[gcoTopRight].Latit, 50, 1e-9);
+    EXPECT_NEAR(d.Resolution, Haversine(6378000, 47.5, 5, 47.5, 10) / 1000, 1e-6);
+    EXPECT_TRUE(cal.IsPositionWithinMap(47, 7));
+    EXPECT_FALSE(cal.IsPositionWithinMap(45, 7));  // bottom border
+    EXPECT_FALSE(cal.IsPositionWithinMap(44, 7));
+}
+
+TEST(Conversion, ResolutionOfMapsWiderThanHalfTheGlobe) {
+    // A world map: both ends of the middle line are the same point, yet the line
+    // runs once round the equator.
+    TMapCalibration world = EquiRectMap(3600, 1800, 90, -180, -90, 180);
+    EXPECT_NEAR(world.CalibData().Resolution, 40074155.889191404 / 3600, 1e-6);
+    // 270 degrees of longitude along the equator.
+    TMapCalibration wide = EquiRectMap(2700, 1000, 50, -135, -50, 135);
+    EXPECT_NEAR(wide.CalibData().Resolution, 40074155.889191404 * 0.75 / 2700, 1e-3);
+}
+
+TEST(Conversion, ImageWithoutWidthHasNoResolution) {
+    TMapCalibration cal = EquiRectMap(1000, 800, 50, 5, 45, 10);
+    cal.SetMapImageSize(0, 800);
+    cal.RecalcCalibration();
+    EXPECT_EQ(cal.CalibData().Resolution, 0.0);
+    EXPECT_NEAR(cal.CalibData().Corners[gcoBottomLeft].Latit, 45, 1e-9);
+}
+
+TEST(Conversion, UTMGridRulesOnlyForUTMMaps) {
+    TMapCalibration cal = EquiRectMap(1000, 800, 50, 5, 45, 10);
+    int x = 5, y = 5;
+    EXPECT_FALSE(cal.CalcPixelCoordsUTM(5400000, 500000, x, y));
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+    // A map without UTM calibration has no grid scale to divide by.
+    TMapCalibration empty("Map1");
+    EXPECT_EQ(empty.CalcUTMyFromNorthingX(5400000, 100), 0);
+    EXPECT_EQ(empty.CalcUTMxFromEastingY(500000, 100), 0);
+}
+
+namespace {
+
+// Zone 32 north, 10 m per pixel, grid rotated against the image.
+void GridOf(int x, int y, double& easting, double& northing, double e0) {
+    easting = e0 + 10 * x + 0.4 * y;
+    northing = 5300000 - 10 * y + 0.2 * x;
+}
+
+TMapCalibration UTMMap(double e0) {
+    TMapCalibration cal("Map1");
+    cal.SetMapImageSize(1000, 1000);
+    cal.SetCalibModel(cmUTM);
+    cal.SetUTMZone(32);
+    for (int x : {0, 500, 1000})
+        for (int y : {0, 500, 1000}) {
+            double e = 0, n = 0;
+            GridOf(x, y, e, n, e0);
+            cal.AddCalibPoint(n, e, 32, THemisphere::hemiNorth, x, y);
+        }
+    return cal;
+}
+
+} // namespace
+
+TEST(Conversion, UTMGridLinesCrossColumnsAndRows) {
+    const TMapCalibration cal = UTMMap(450000);
+    for (int x : {0, 123, 999})
+        for (int y : {7, 480, 1000}) {
+            double e = 0, n = 0;
+            GridOf(x, y, e, n, 450000);
+            EXPECT_EQ(cal.CalcUTMyFromNorthingX(n, x), y);
+            EXPECT_EQ(cal.CalcUTMxFromEastingY(e, y), x);
+        }
+}
+
+TEST(Conversion, UTMMapAcrossZoneBorderConvertsBothWays) {
+    // Eastings 720 to 730 km of zone 32 at 47.8 N reach beyond 12 E, into zone 33.
+    const TMapCalibration cal = UTMMap(720000);
+    bool valid = false;
+    const double eastLong = cal.CalcLongitude(1000, 500, valid);
+    ASSERT_TRUE(valid);
+    ASSERT_GT(eastLong, 12.0);
+    for (int x : {0, 500, 990})
+        for (int y : {0, 500, 1000}) {
+            bool vLat = false, vLong = false;
+            const double lat = cal.CalcLatitude(x, y, vLat), lon = cal.CalcLongitude(x, y, vLong);
+            ASSERT_TRUE(vLat && vLong);
+            int px = 0, py = 0;
+            ASSERT_TRUE(cal.CalcPixelCoords(lat, lon, px, py));
+            EXPECT_NEAR(px, x, 1) << lon;
+            EXPECT_NEAR(py, y, 1) << lon;
+        }
+}
+
+TEST(Conversion, UTMMapWithoutZoneIsInvalid) {
+    TMapCalibration cal = UTMMap(450000);
+    TCalibData d = cal.CalibData();
+    d.UTMZone = -1;
+    cal.SetCalibData(d);
+    bool valid = true;
+    EXPECT_EQ(cal.CalcLatitude(10, 10, valid), 0.0);
+    EXPECT_FALSE(valid);
+}
+
+TEST(Conversion, ConicApexRowHasNoLongitude) {
+    TMapCalibration cal("Map1");
+    cal.SetMapImageSize(1000, 1000);
+    cal.SetCalibModel(cmConicConformal);
+    // Points on circles about an apex at (500, -2000): latitude falls with the radius.
+    for (double r : {2200.0, 2600.0, 3000.0})
+        for (double a : {-0.2, 0.0, 0.2})
+            cal.AddCalibPoint(60 - (r - 2000) / 100, 10 + a * 20, int(std::lround(500 + r * std::sin(a))),
+                              int(std::lround(-2000 + r * std::cos(a))));
+    const double apexY = cal.Params().ConicPars[2];
+    bool valid = false;
+    const double lat = cal.CalcLatitude(1000, int(apexY), valid);
+    EXPECT_TRUE(valid);
+    EXPECT_TRUE(std::isfinite(lat));
+    valid = true;
+    EXPECT_EQ(cal.CalcLongitude(1000, int(apexY), valid), 0.0);
+    EXPECT_FALSE(valid);
+    EXPECT_TRUE(cal.CalcLongitude(1000, int(apexY) + 1, valid) != 0.0 && valid);
+}
+
+TEST(Conversion, NearestPixelRoundsHalvesToEvenAndSaturates) {
+    EXPECT_EQ(NearestPixel(2.5), 2);
+    EXPECT_EQ(NearestPixel(3.5), 4);
+    EXPECT_EQ(NearestPixel(-2.5), -2);
+    EXPECT_EQ(NearestPixel(-2.6), -3);
+    EXPECT_EQ(NearestPixel(1e300), INT_MAX);
+    EXPECT_EQ(NearestPixel(-1e300), INT_MIN);
+    EXPECT_EQ(NearestPixel(NAN), 0);
+}

@@ -1,0 +1,304 @@
+// Each model fitted to a synthetic map of a known projection, checked at held-out pixels.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "synthetic_maps.h"
+#include "zylcarto/geodesy/projections.h"
+#include "zylcarto/geomap/calibration/calibration.h"
+
+using namespace zylcarto;
+using synthetic::Geo;
+using synthetic::Pix;
+
+namespace {
+
+constexpr double Deg = std::numbers::pi / 180.0;
+
+// Pixel of a position for a map given by its pixel -> position function, by Newton's method.
+Pix NewtonForward(const std::function<Geo(Pix)>& inverse, Geo target) {
+    Pix p{500, 500};
+    for (int it = 0; it < 50; ++it) {
+        const Geo g = inverse(p);
+        const double h = 1e-3;
+        const Geo gx = inverse({p.X + h, p.Y}), gy = inverse({p.X, p.Y + h});
+        const double a = (gx.Lat - g.Lat) / h, b = (gy.Lat - g.Lat) / h;
+        const double c = (gx.Long - g.Long) / h, d = (gy.Long - g.Long) / h;
+        const double rLat = target.Lat - g.Lat, rLong = target.Long - g.Long;
+        const double det = a * d - b * c;
+        p.X += (d * rLat - b * rLong) / det;
+        p.Y += (a * rLong - c * rLat) / det;
+    }
+    return p;
+}
+
+synthetic::Map FromInverse(std::function<Geo(Pix)> inverse) {
+    return {[inverse](Geo g) { return NewtonForward(inverse, g); }, inverse};
+}
+
+TMapCalibration MakeCalibration(TCalibModel model) {
+    TMapCalibration cal("Map1");
+    cal.SetMapImageSize(1000, 1000);
+    cal.SetCalibModel(model);
+    return cal;
+}
+
+} // namespace
+
+TEST(EquiRectModel, RecoversAffineMapExactly) {
+    const auto truth = FromInverse([](Pix p) {
+        return Geo{52.0 - 0.0016 * p.Y + 0.00002 * p.X, 6.0 + 0.0025 * p.X + 0.00003 * p.Y};
+    });
+    TMapCalibration cal = MakeCalibration(cmEquiRect);
+    synthetic::AddReferencePoints(cal, truth, synthetic::Grid(0, 1000, 0, 1000, 2));
+    const auto e = synthetic::Measure(cal, truth, synthetic::Grid(37, 963, 41, 977, 7), "equirect");
+    EXPECT_EQ(e.Invalid, 0);
+    EXPECT_LT(e.MaxLatErr, 1e-9);
+    EXPECT_LT(e.MaxLongErr, 1e-9);
+    EXPECT_LE(e.MaxRoundTrip, 1);
+    EXPECT_LE(e.MaxForward, 1);
+    // The fit itself: latitude row is (52, 0.00002, -0.0016).
+    EXPECT_NEAR(cal.Params().EquRectPLSP[1][1], 52.0, 1e-9);
+    EXPECT_NEAR(cal.Params().EquRectPLSP[1][2], 0.00002, 1e-12);
+    EXPECT_NEAR(cal.Params().EquRectPLSP[1][3], -0.0016, 1e-12);
+}
+
+TEST(MillerModel, RecoversMillerCylindricalMap) {
+    const double y0 = 1542.0, s = 1000.0;
+    const synthetic::Map truth{
+        [=](Geo g) {
+            return Pix{500 + s * (g.Long * Deg - 0.2), y0 - 1.25 * s * std::log(std::tan(std::numbers::pi / 4 + 0.4 * g.Lat * Deg))};
+        },
+        [=](Pix p) {
+            return Geo{(std::atan(std::exp((y0 - p.Y) / (1.25 * s))) - std::numbers::pi / 4) / 0.4 / Deg,
+                       (0.2 + (p.X - 500) / s) / Deg};
+        }};
+    TMapCalibration cal = MakeCalibration(cmMillerCylindrical);
+    synthetic::AddReferencePoints(cal, truth, synthetic::Grid(0, 1000, 300, 900, 3));
+    const auto e = synthetic::Measure(cal, truth, synthetic::Grid(29, 971, 331, 877, 7), "miller");
+    EXPECT_EQ(e.Invalid, 0);
+    EXPECT_LT(e.MaxLatErr, 1e-9);
+    EXPECT_LT(e.MaxLongErr, 1e-9);
+    EXPECT_LE(e.MaxRoundTrip, 1);
+    EXPECT_LE(e.MaxForward, 1);
+    EXPECT_NEAR(cal.Params().MillercylPar[2][1], s, 1e-6);
+    EXPECT_NEAR(cal.Params().MillercylPar[1][1], -1.25 * s, 1e-6);
+}
+
+TEST(ConicModel, ApproximatesLambertConformalConicMap) {
+    // Spherical Lambert conformal conic, standard parallels 44 and 49, 1 pixel = 1 km.
+    const double R = 6371.0, phi1 = 44 * Deg, phi2 = 49 * Deg, lambda0 = 10 * Deg;
+    auto t = [](double phi) { return std::tan(std::numbers::pi / 4 + phi / 2); };
+    const double n = std::log(std::cos(phi1) / std::cos(phi2)) / std::log(t(phi2) / t(phi1));
+    const double F = std::cos(phi1) * std::pow(t(phi1), n) / n;
+    auto rho = [=](double phi) { return R * F / std::pow(t(phi), n); };
+    const double rho0 = rho(46.5 * Deg);
+    const double apexX = 400.0, apexY = 320.0 - rho0;
+    const synthetic::Map truth{
+        [=](Geo g) {
+            const double theta = n * (g.Long * Deg - lambda0);
+            return Pix{apexX + rho(g.Lat * Deg) * std::sin(theta), apexY + rho(g.Lat * Deg) * std::cos(theta)};
+        },
+        [=](Pix p) {
+            const double dx = p.X - apexX, dy = p.Y - apexY;
+            const double r = std::sqrt(dx * dx + dy * dy);
+            return Geo{(2 * std::atan(std::pow(R * F / r, 1 / n)) - std::numbers::pi / 2) / Deg,
+                       (lambda0 + std::atan2(dx, dy) / n) / Deg};
+        }};
+    TMapCalibration cal("Map1");
+    cal.SetMapImageSize(900, 650);
+    cal.SetCalibModel(cmConicConformal);
+    synthetic::AddReferencePoints(cal, truth, synthetic::Grid(0, 900, 0, 650, 3));
+    const auto e = synthetic::Measure(cal, truth, synthetic::Grid(23, 877, 17, 633, 7), "conic (LCC)");
+    EXPECT_EQ(e.Invalid, 0);
+    // Latitude is linear in the radius in the model, not in the projection, and the
+    // apex is found to whole pixels: measured 0.0006 degrees over 6 degrees of latitude.
+    EXPECT_LT(e.MaxLatErr, 0.002);
+    EXPECT_LT(e.MaxLongErr, 0.002);
+    EXPECT_LE(e.MaxRoundTrip, 1);
+    // The apex is found to the pixel along the axis of the cone and well within
+    // its distance from the map across it.
+    EXPECT_NEAR(cal.Params().ConicPars[1], apexX, 2.0);
+    EXPECT_NEAR(cal.Params().ConicPars[2], apexY, 0.02 * rho0);
+}
+
+TEST(UTMModel, RecoversUTMGridMap) {
+    // Zone 32 north, 20 m per pixel, grid slightly rotated against the image.
+    auto toGrid = [](Pix p, double& easting, double& northing) {
+        easting = 480000 + 20 * p.X + 0.5 * p.Y;
+        northing = 5400000 - 20 * p.Y + 0.3 * p.X;
+    };
+    const synthetic::Map truth = FromInverse([=](Pix p) {
+        double e = 0, n = 0, lat = 0, lon = 0;
+        toGrid(p, e, n);
+        UTMToLatLong(e, n, 32, false, TGeoEllipsoid::gelWGS84, lat, lon);
+        return Geo{lat, lon};
+    });
+    TMapCalibration cal = MakeCalibration(cmUTM);
+    cal.ClearCalibData();
+    cal.SetUTMZone(32);
+    cal.SetUTMHemisphere(THemisphere::hemiNorth);
+    for (const TPoint& p : synthetic::Grid(0, 1000, 0, 1000, 2)) {
+        double e = 0, n = 0;
+        toGrid({double(p.X), double(p.Y)}, e, n);
+        ASSERT_TRUE(cal.AddCalibPoint(n, e, 32, THemisphere::hemiNorth, p.X, p.Y));
+    }
+    const auto e = synthetic::Measure(cal, truth, synthetic::Grid(37, 963, 41, 977, 7), "utm");
+    EXPECT_EQ(e.Invalid, 0);
+    EXPECT_LT(e.MaxLatErr, 1e-8);
+    EXPECT_LT(e.MaxLongErr, 1e-8);
+    EXPECT_LE(e.MaxRoundTrip, 1);
+    EXPECT_LE(e.MaxForward, 1);
+    // The grid position of a pixel through the public grid rule.
+    int x = -1, y = -1;
+    ASSERT_TRUE(cal.CalcPixelCoordsUTM(5400000 - 20 * 500 + 0.3 * 250, 480000 + 20 * 250 + 0.5 * 500, x, y));
+    EXPECT_EQ(x, 250);
+    EXPECT_EQ(y, 500);
+}
+
+TEST(BiquadraticModel, RecoversSmoothlyDistortedMap) {
+    const auto truth = FromInverse([](Pix p) {
+        return Geo{50.0 - 0.001 * p.Y + 3e-9 * p.X * p.Y + 5e-9 * p.Y * p.Y,
+                   7.0 + 0.0015 * p.X + 4e-9 * p.X * p.X - 2e-9 * p.X * p.Y};
+    });
+    TMapCalibration cal = MakeCalibration(cmBiquadraticPn);
+    synthetic::AddReferencePoints(cal, truth, synthetic::Grid(0, 1000, 0, 1000, 4));
+    const auto e = synthetic::Measure(cal, truth, synthetic::Grid(37, 963, 41, 977, 7), "biquadratic");
+    EXPECT_EQ(e.Invalid, 0);
+    // Pixel -> position is the model's own form (to the rounding of terms up to
+    // 10^6); the way back is approximated.
+    EXPECT_LT(e.MaxLatErr, 1e-8);
+    EXPECT_LT(e.MaxLongErr, 1e-8);
+    EXPECT_LE(e.MaxRoundTrip, 1);
+    EXPECT_LE(e.MaxForward, 1);
+}
+
+namespace {
+
+// Parabolic graticule whose coefficients vary linearly with the line value.
+struct GratTruth {
+    // Parallel phi: y = a + b x + c x^2; meridian lambda: x = d + e y + g y^2.
+    static double A(double phi) { return 100 + (49 - phi) * 250; }
+    static double B(double phi) { return 0.02 * (phi - 47); }
+    static double C(double phi) { return 2e-5 + 2e-6 * (phi - 47); }
+    static double D(double lam) { return 500 + (lam - 9) * 300; }
+    static double E(double lam) { return -0.05 * (lam - 9); }
+    static double G(double lam) { return 1e-6 * (lam - 9); }
+    static double ParallelY(double phi, double x) { return A(phi) + B(phi) * x + C(phi) * x * x; }
+    static double MeridianX(double lam, double y) { return D(lam) + E(lam) * y + G(lam) * y * y; }
+    static Geo Inverse(Pix p) {
+        // Each curve value is linear in the line value: solve for it.
+        const double y0 = ParallelY(0, p.X), y1 = ParallelY(1, p.X);
+        const double x0 = MeridianX(0, p.Y), x1 = MeridianX(1, p.Y);
+        return Geo{(p.Y - y0) / (y1 - y0), (p.X - x0) / (x1 - x0)};
+    }
+};
+
+} // namespace
+
+TEST(ParabolicModel, RecoversParabolicGraticule) {
+    const auto truth = FromInverse(GratTruth::Inverse);
+    TMapCalibration cal = MakeCalibration(cmParabolicIp);
+    for (double phi : {46.0, 47.0, 48.0})
+        for (int x = 150; x <= 850; x += 140)
+            cal.AddCalibPoint(gtlParallel, phi, x, int(std::lround(GratTruth::ParallelY(phi, x))));
+    for (double lam : {8.0, 9.0, 10.0})
+        for (int y = 300; y <= 900; y += 120)
+            cal.AddCalibPoint(gtlMeridian, lam, int(std::lround(GratTruth::MeridianX(lam, y))), y);
+    ASSERT_EQ(cal.GratMat().NrOfRows(), 6);
+    const auto e = synthetic::Measure(cal, truth, synthetic::Grid(260, 740, 390, 810, 7), "parabolic");
+    EXPECT_EQ(e.Invalid, 0);
+    // Integer calibration pixels put the fitted lines within half a pixel of the
+    // truth: 0.5 px is 0.002 degrees of latitude and 0.0017 of longitude here.
+    EXPECT_LT(e.MaxLatErr, 0.003);
+    EXPECT_LT(e.MaxLongErr, 0.003);
+    EXPECT_LE(e.MaxRoundTrip, 1);
+    EXPECT_LE(e.MaxForward, 1);
+}
+
+TEST(PolynomialModels, HaveZeroCoefficientsWithoutPoints) {
+    for (TCalibModel model : {cmEquiRect, cmBiquadraticPn}) {
+        TMapCalibration cal = MakeCalibration(model);
+        cal.AddCalibPoint(48.0, 9.0, 100, 100);
+        cal.AddCalibPoint(47.0, 10.0, 600, 700);
+        EXPECT_NE(cal.Params(), TCalibParams{});
+        cal.RemoveCalibPoint(100, 100);
+        cal.RemoveCalibPoint(600, 700);
+        EXPECT_EQ(cal.CalibData().NumCalQuads, 0);
+        EXPECT_EQ(cal.Params(), TCalibParams{});
+    }
+}
+
+TEST(PolynomialModels, SinglePointGivesMinimumNormFit) {
+    // One point fixes only one combination of the terms; the fit still maps it home.
+    TMapCalibration cal = MakeCalibration(cmEquiRect);
+    cal.AddCalibPoint(48.0, 9.0, 300, 400);
+    bool valid = false;
+    EXPECT_NEAR(cal.CalcLatitude(300, 400, valid), 48.0, 1e-9);
+    EXPECT_TRUE(valid);
+    int x = 0, y = 0;
+    ASSERT_TRUE(cal.CalcPixelCoords(48.0, 9.0, x, y));
+    EXPECT_EQ(x, 300);
+    EXPECT_EQ(y, 400);
+}
+
+TEST(MillerModel, KeepsPreviousFitBelowThreePoints) {
+    TMapCalibration cal = MakeCalibration(cmMillerCylindrical);
+    cal.AddCalibPoint(50.0, 5.0, 0, 0);
+    cal.AddCalibPoint(45.0, 10.0, 800, 600);
+    EXPECT_EQ(cal.Params().MillercylPar, (TCalibParams{}.MillercylPar));
+    cal.AddCalibPoint(40.0, 15.0, 1600, 1300);
+    const TCalibParams fitted = cal.Params();
+    EXPECT_NE(fitted.MillercylPar[2][1], 0.0);
+    cal.RemoveCalibPoint(1600, 1300);
+    EXPECT_EQ(cal.CalibData().NumCalQuads, 2);
+    EXPECT_EQ(cal.Params().MillercylPar, fitted.MillercylPar);
+}
+
+TEST(ConicModel, KeepsPreviousFitBelowThreePoints) {
+    TMapCalibration cal = MakeCalibration(cmConicConformal);
+    cal.AddCalibPoint(48.0, 8.0, 100, 100);
+    cal.AddCalibPoint(47.0, 9.0, 500, 400);
+    EXPECT_EQ(cal.Params().ConicPars, (TCalibParams{}.ConicPars));
+    cal.AddCalibPoint(46.0, 10.0, 900, 800);
+    const TCalibParams fitted = cal.Params();
+    EXPECT_NE(fitted.ConicPars[3], 0.0);
+    cal.RemoveCalibPoint(900, 800);
+    EXPECT_EQ(cal.Params().ConicPars, fitted.ConicPars);
+}
+
+TEST(ParabolicModel, NeedsTwoFittedLinesOfEachKind) {
+    TMapCalibration cal = MakeCalibration(cmParabolicIp);
+    auto addLine = [&](TGratLineKind kind, double value, int points) {
+        for (int i = 0; i < points; ++i) {
+            const int along = 100 + 200 * i, across = int(100 + 50 * value);
+            if (kind == gtlParallel)
+                cal.AddCalibPoint(kind, value, along, across);
+            else
+                cal.AddCalibPoint(kind, value, across, along);
+        }
+    };
+    addLine(gtlMeridian, 1, 3);
+    addLine(gtlMeridian, 2, 3);
+    addLine(gtlMeridian, 3, 3);
+    addLine(gtlParallel, 5, 3);
+    // Three meridians, one parallel: no usable table.
+    EXPECT_FALSE(cal.RecalcGratMat());
+    ASSERT_EQ(cal.GratMat().NrOfRows(), 1);
+    for (int c = 1; c <= 5; ++c) EXPECT_EQ(cal.GratMat().GetVal(c, 1), 0.0);
+    // A second parallel of two points is recorded but neither fitted nor counted.
+    addLine(gtlParallel, 6, 2);
+    EXPECT_FALSE(cal.RecalcGratMat());
+    EXPECT_EQ(cal.CalibData().NumCalLines, 5);
+    bool valid = true;
+    cal.CalcLatitude(300, 300, valid);
+    EXPECT_FALSE(valid);
+    // Its third point makes the table usable, row by row in line order.
+    cal.AddCalibPoint(gtlParallel, 6, 500, 400);
+    EXPECT_TRUE(cal.RecalcGratMat());
+    ASSERT_EQ(cal.GratMat().NrOfRows(), 5);
+    EXPECT_EQ(cal.GratMat().GetVal(1, 4), 1.0);
+    EXPECT_EQ(cal.GratMat().GetVal(2, 5), 6.0);
+    EXPECT_NEAR(cal.GratMat().GetVal(3, 4), 350.0, 1e-9);  // parallel 5 runs at y = 350
+}

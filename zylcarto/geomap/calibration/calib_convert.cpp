@@ -1,0 +1,278 @@
+#include "zylcarto/geomap/calibration/calib_convert.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <numbers>
+
+#include "zylcarto/geodesy/projections.h"
+
+namespace zylcarto {
+
+namespace {
+
+constexpr double DegToRad = std::numbers::pi / 180.0;
+constexpr double RadToDeg = 180.0 / std::numbers::pi;
+constexpr double NoLine = 1e20;
+constexpr double DivergenceLimit = 50000.0;
+constexpr int GratIterations = 15;
+
+constexpr double UTMScale = 0.9996;
+constexpr double UTMFalseEasting = 500000.0;
+constexpr double UTMFalseNorthingSouth = 10000000.0;
+
+bool ValidZone(int Zone) { return Zone >= 1 && Zone <= 60; }
+
+// The two rows of one line kind nearest by Distance(row), nearest first.
+struct TNearestPair {
+    int A = 0, B = 0;
+    double DA = NoLine, DB = NoLine;
+    void Offer(int Row, double D) {
+        if (D < DA) {
+            B = A;
+            DB = DA;
+            A = Row;
+            DA = D;
+        } else if (D < DB) {
+            B = Row;
+            DB = D;
+        }
+    }
+    bool Complete() const { return A != 0 && B != 0; }
+};
+
+double GratType(const TMatrix& G, int Row) { return G.GetVal(1, Row); }
+double GratValue(const TMatrix& G, int Row) { return G.GetVal(2, Row); }
+double GratCurve(const TMatrix& G, int Row, double t) {
+    return G.GetVal(3, Row) + G.GetVal(4, Row) * t + G.GetVal(5, Row) * t * t;
+}
+
+bool EnoughGratLines(const TMatrix& G) {
+    int meridians = 0, parallels = 0;
+    for (int r = 1; r <= G.NrOfRows(); ++r) {
+        const int kind = NearestPixel(GratType(G, r));
+        if (kind == 0) ++meridians;
+        if (kind == 1) ++parallels;
+    }
+    return meridians >= 2 && parallels >= 2;
+}
+
+// Interpolates the value of the lines of one kind at pixel (along, across):
+// parallels give y of x and a latitude, meridians x of y and a longitude.
+bool InterpolateGrat(const TMatrix& G, double Kind, double Along, double Across, double& Value) {
+    TNearestPair p;
+    for (int r = 1; r <= G.NrOfRows(); ++r)
+        if (GratType(G, r) == Kind) p.Offer(r, std::fabs(Across - GratCurve(G, r, Along)));
+    if (!p.Complete()) return false;
+    const double ca = GratCurve(G, p.A, Along), cb = GratCurve(G, p.B, Along);
+    // Lines that meet at this pixel give no scale to interpolate by.
+    if (ca == cb) return false;
+    const double va = GratValue(G, p.A), vb = GratValue(G, p.B);
+    Value = vb + (va - vb) * (Across - cb) / (ca - cb);
+    return std::isfinite(Value);
+}
+
+// The parabola coefficients of the line of value V, interpolated between the two
+// lines of that kind whose values are nearest to V.
+bool InterpolatedParabola(const TMatrix& G, double Kind, double V, double c[3]) {
+    TNearestPair p;
+    for (int r = 1; r <= G.NrOfRows(); ++r)
+        if (GratType(G, r) == Kind) p.Offer(r, std::fabs(V - GratValue(G, r)));
+    if (!p.Complete()) return false;
+    const double va = GratValue(G, p.A), vb = GratValue(G, p.B);
+    if (va == vb) return false;
+    for (int k = 0; k < 3; ++k) {
+        const double ka = G.GetVal(3 + k, p.A), kb = G.GetVal(3 + k, p.B);
+        c[k] = kb + (ka - kb) * (V - vb) / (va - vb);
+    }
+    return true;
+}
+
+bool GratToPixel(const TMatrix& G, double Lat, double Long, int& x, int& y) {
+    if (!EnoughGratLines(G)) return false;
+    double par[3], mer[3];
+    if (!InterpolatedParabola(G, 1.0, Lat, par) || !InterpolatedParabola(G, 0.0, Long, mer)) return false;
+    // The intersection of the two interpolated lines by fixed-point iteration.
+    double X = 500.0, Y = 0.0;
+    bool diverged = false;
+    for (int i = 0; i < GratIterations; ++i) {
+        Y = par[0] + par[1] * X + par[2] * X * X;
+        X = mer[0] + mer[1] * Y + mer[2] * Y * Y;
+        if (std::fabs(X) > DivergenceLimit && std::fabs(Y) > DivergenceLimit) {
+            diverged = true;
+            break;
+        }
+    }
+    x = NearestPixel(X);
+    y = NearestPixel(Y);
+    return !diverged && std::isfinite(X) && std::isfinite(Y);
+}
+
+TGeoResult Both(double Lat, double Long) {
+    TGeoResult r;
+    r.Latitude = Lat;
+    r.Longitude = Long;
+    r.LatValid = r.LongValid = true;
+    return r;
+}
+
+TGeoResult PixelToGeoByModel(const TCalibView& C, int x, int y) {
+    const TCalibParams& P = C.Pars;
+    const double X = x, Y = y;
+    TGeoResult r;
+    switch (C.Model) {
+    case cmParabolicIp:
+        if (!EnoughGratLines(C.GratMat)) return r;
+        r.LatValid = InterpolateGrat(C.GratMat, 1.0, X, Y, r.Latitude);
+        r.LongValid = InterpolateGrat(C.GratMat, 0.0, Y, X, r.Longitude);
+        return r;
+    case cmBiquadraticPn: {
+        const auto& B = P.CalParsPLSP;
+        auto poly = [&](int row) {
+            return B[row][1] + B[row][2] * X + B[row][3] * Y + B[row][4] * X * X + B[row][5] * X * Y +
+                   B[row][6] * Y * Y;
+        };
+        return Both(poly(1), poly(2));
+    }
+    case cmConicConformal: {
+        const auto& K = P.ConicPars;
+        const double dx = X - K[1], dy = Y - K[2];
+        r.Latitude = K[3] * std::sqrt(dx * dx + dy * dy) + K[4];
+        r.LatValid = true;
+        // On the apex row the angle is undefined.
+        if (dy != 0.0) {
+            r.Longitude = K[5] * std::atan(dx / dy) + K[6];
+            r.LongValid = true;
+        }
+        return r;
+    }
+    case cmMillerCylindrical: {
+        const auto& M = P.MillercylPar;
+        if (M[1][1] != 0.0) {
+            r.Latitude = (std::atan(std::exp((Y - M[1][2]) / M[1][1])) - std::numbers::pi / 4) * 143.2394487827058;
+            r.LatValid = true;
+        }
+        if (M[2][1] != 0.0) {
+            r.Longitude = (X - M[2][2]) / M[2][1] * RadToDeg;
+            r.LongValid = true;
+        }
+        return r;
+    }
+    case cmEquiRect: {
+        const auto& E = P.EquRectPLSP;
+        return Both(E[1][1] + E[1][2] * X + E[1][3] * Y, E[2][1] + E[2][2] * X + E[2][3] * Y);
+    }
+    case cmUTM: {
+        // Without a zone the grid position has no geographic meaning.
+        if (!ValidZone(C.Data.UTMZone)) return r;
+        const auto& E = P.EquRectPLSP;
+        const double northing = E[1][1] + E[1][2] * X + E[1][3] * Y;
+        const double easting = E[2][1] + E[2][2] * X + E[2][3] * Y;
+        double lat = 0, lon = 0;
+        UTMToLatLong(easting, northing, C.Data.UTMZone, C.Data.UTMSouth, C.Data.Ellipsoid, lat, lon);
+        return Both(lat, lon);
+    }
+    case cmUndefined:
+        break;
+    }
+    return r;
+}
+
+} // namespace
+
+int NearestPixel(double v) {
+    if (std::isnan(v)) return 0;
+    constexpr double lo = std::numeric_limits<std::int32_t>::min();
+    constexpr double hi = std::numeric_limits<std::int32_t>::max();
+    if (v <= lo) return std::numeric_limits<std::int32_t>::min();
+    if (v >= hi) return std::numeric_limits<std::int32_t>::max();
+    return static_cast<int>(std::nearbyint(v));  // default rounding: halves to even
+}
+
+TGeoResult PixelToGeo(const TCalibView& C, int x, int y) {
+    TGeoResult r = PixelToGeoByModel(C, x, y);
+    if (!r.LatValid || !std::isfinite(r.Latitude)) {
+        r.LatValid = false;
+        r.Latitude = 0;
+    }
+    if (!r.LongValid || !std::isfinite(r.Longitude)) {
+        r.LongValid = false;
+        r.Longitude = 0;
+    }
+    return r;
+}
+
+void UTMGridToPixel(const TCalibParams& P, double Northing, double Easting, int& x, int& y) {
+    const auto& S = P.EquRectSPPL;
+    x = NearestPixel(S[1][1] + S[1][2] * Northing + S[1][3] * Easting);
+    y = NearestPixel(S[2][1] + S[2][2] * Northing + S[2][3] * Easting);
+}
+
+void LatLongToMapUTM(const TCalibData& D, double Lat, double Long, double& Easting, double& Northing) {
+    if (!ValidZone(D.UTMZone)) {
+        int zone = 0;
+        LatLongToUTM(Lat, Long, D.Ellipsoid, zone, Easting, Northing);
+        return;
+    }
+    // In the map's zone and hemisphere, also for positions beyond them, so that a
+    // map crossing a zone border or the equator maps its whole area consistently.
+    double tmX = 0, tmY = 0;
+    LatLongToTM(Lat * DegToRad, Long * DegToRad, UTMCentralMeridian(D.UTMZone), D.Ellipsoid, tmX, tmY);
+    Easting = UTMScale * tmX + UTMFalseEasting;
+    Northing = UTMScale * tmY + (D.UTMSouth ? UTMFalseNorthingSouth : 0.0);
+}
+
+bool GeoToPixel(const TCalibView& C, double Lat, double Long, int& x, int& y) {
+    const TCalibParams& P = C.Pars;
+    switch (C.Model) {
+    case cmParabolicIp:
+        return GratToPixel(C.GratMat, Lat, Long, x, y);
+    case cmBiquadraticPn: {
+        const auto& B = P.CalParsSPPL;
+        auto poly = [&](int row) {
+            return B[row][1] + B[row][2] * Lat + B[row][3] * Long + B[row][4] * Lat * Lat +
+                   B[row][5] * Lat * Long + B[row][6] * Long * Long;
+        };
+        x = NearestPixel(poly(1));
+        y = NearestPixel(poly(2));
+        return true;
+    }
+    case cmConicConformal: {
+        const auto& K = P.ConicPars;
+        if (K[3] == 0.0 || K[5] == 0.0) {
+            x = 0;
+            y = 0;
+            return true;
+        }
+        const double r = (Lat - K[4]) / K[3];
+        const double t = std::tan((Long - K[6]) / K[5]);
+        const double dy = r / std::sqrt(t * t + 1.0);
+        y = NearestPixel(Lat >= 0 ? K[2] + dy : K[2] - dy);
+        x = NearestPixel(t * (y - K[2]) + K[1]);
+        return true;
+    }
+    case cmMillerCylindrical: {
+        const auto& M = P.MillercylPar;
+        x = NearestPixel(Long * DegToRad * M[2][1] + M[2][2]);
+        y = NearestPixel(std::log(std::tan(Lat * DegToRad * 0.4 + std::numbers::pi / 4)) * M[1][1] + M[1][2]);
+        return true;
+    }
+    case cmEquiRect: {
+        const auto& S = P.EquRectSPPL;
+        x = NearestPixel(S[1][1] + S[1][2] * Lat + S[1][3] * Long);
+        y = NearestPixel(S[2][1] + S[2][2] * Lat + S[2][3] * Long);
+        return true;
+    }
+    case cmUTM: {
+        double easting = 0, northing = 0;
+        LatLongToMapUTM(C.Data, Lat, Long, easting, northing);
+        UTMGridToPixel(P, northing, easting, x, y);
+        return true;
+    }
+    case cmUndefined:
+        break;
+    }
+    return false;
+}
+
+} // namespace zylcarto

@@ -1,0 +1,38 @@
+#pragma once
+// Conversion between map-image pixels and geographic or UTM coordinates by
+// the parameters of the active model. Nothing here raises: a conversion that
+// cannot be made reports it through its flag or result.
+#include "zylcarto/geomap/calibration/calib_params.h"
+#include "zylcarto/geomap/calibration/calib_types.h"
+#include "zylcarto/support/matrix.h"
+
+namespace zylcarto {
+
+// What a conversion reads: the model and the fitted state.
+struct TCalibView {
+    TCalibModel Model;
+    const TCalibData& Data;
+    const TMatrix& GratMat;
+    const TCalibParams& Pars;
+};
+
+// Nearest integer, halves to even; saturated to the 32-bit range, 0 for NaN.
+int NearestPixel(double v);
+
+struct TGeoResult {
+    double Latitude = 0;
+    double Longitude = 0;
+    bool LatValid = false;
+    bool LongValid = false;
+};
+
+// The position under pixel (x, y); an invalid part reads 0.
+TGeoResult PixelToGeo(const TCalibView& C, int x, int y);
+// The pixel showing (Lat, Long); false when the model cannot tell.
+bool GeoToPixel(const TCalibView& C, double Lat, double Long, int& x, int& y);
+// The affine grid-to-pixel rule of the UTM model, whatever the model.
+void UTMGridToPixel(const TCalibParams& P, double Northing, double Easting, int& x, int& y);
+// UTM easting and northing of (Lat, Long) in the map's own zone and hemisphere.
+void LatLongToMapUTM(const TCalibData& D, double Lat, double Long, double& Easting, double& Northing);
+
+} // namespace zylcarto

@@ -1,0 +1,202 @@
+// Adding, removing and restoring reference points, and the quality figure.
+#include <cmath>
+#include <cstdint>
+
+#include "zylcarto/geomap/calibration/calib_convert.h"
+#include "zylcarto/geomap/calibration/calibration.h"
+#include "zylcarto/support/curvefit.h"
+#include "zylcarto/support/mathhooks.h"
+
+namespace zylcarto {
+
+namespace {
+
+bool IsPointModel(TCalibModel M) { return M >= cmBiquadraticPn && M <= cmUTM; }
+
+int FindLine(const TCalibData& D, TGratLineKind Kind, double Value) {
+    for (int k = 1; k <= UsedCalLines(D); ++k)
+        if (D.CalLines[k].LineType == Kind && D.CalLines[k].LineValue == Value) return k;
+    return 0;
+}
+
+// Squared pixel distance without 32-bit overflow.
+double SquaredDistance(int x1, int y1, int x2, int y2) {
+    const double dx = static_cast<double>(static_cast<std::int64_t>(x1) - x2);
+    const double dy = static_cast<double>(static_cast<std::int64_t>(y1) - y2);
+    return dx * dx + dy * dy;
+}
+
+const std::string AddNotSupported = "current calibration model does not support this version of AddCalibPoint";
+const std::string RemoveNotSupported =
+    "current calibration model does not support this version of RemoveCalibPoint";
+
+} // namespace
+
+void TMapCalibration::RemoveLinePoint(int LineIx, int PointIx) {
+    TCalibLine& line = FCalibData.CalLines[LineIx];
+    const int points = UsedPoints(line);
+    line.CalPoints[PointIx] = line.CalPoints[points];
+    line.NumPoints = points - 1;
+    if (line.NumPoints > 0) return;
+    const int lines = UsedCalLines(FCalibData);
+    FCalibData.CalLines[LineIx] = FCalibData.CalLines[lines];
+    FCalibData.NumCalLines = lines - 1;
+}
+
+bool TMapCalibration::AppendCalQuad(const TCalQuad& Q) {
+    const int n = UsedCalQuads(FCalibData);
+    bool stored = false;
+    if (n < MaxCalibQuads) {
+        FCalibData.CalQuads[n + 1] = Q;
+        FCalibData.NumCalQuads = n + 1;
+        FitActiveModel();
+        stored = true;
+    }
+    Repaint();
+    return stored;
+}
+
+bool TMapCalibration::AddCalibPoint(TGratLineKind GratLineKind, double LineValue, int PixPosX, int PixPosY) {
+    if (FCalibModel != cmParabolicIp) Raise(AddNotSupported);
+    if (!std::isfinite(LineValue)) Raise("invalid graticule line value");
+    int k = FindLine(FCalibData, GratLineKind, LineValue);
+    if (k == 0 && UsedCalLines(FCalibData) < MaxCalibLines) {
+        k = UsedCalLines(FCalibData) + 1;
+        TCalibLine& line = FCalibData.CalLines[k];
+        line.LineType = GratLineKind;
+        line.LineValue = LineValue;
+        line.NumPoints = 0;
+        FCalibData.NumCalLines = k;
+    }
+    bool stored = false;
+    if (k != 0) {
+        TCalibLine& line = FCalibData.CalLines[k];
+        const int points = UsedPoints(line);
+        if (points < MaxGratLinePoints) {
+            line.CalPoints[points + 1] = TPoint{PixPosX, PixPosY};
+            line.NumPoints = points + 1;
+            stored = true;
+        }
+    }
+    RecalcCalibration();
+    return stored;
+}
+
+bool TMapCalibration::AddCalibPoint(double Latit, double Longit, int PixPosX, int PixPosY) {
+    if (!IsPointModel(FCalibModel) || FCalibModel == cmUTM) Raise(AddNotSupported);
+    if (!std::isfinite(Latit) || !std::isfinite(Longit)) Raise("invalid coordinates of calibration point");
+    return AppendCalQuad(TCalQuad{Latit, Longit, PixPosX, PixPosY});
+}
+
+bool TMapCalibration::AddCalibPoint(double Northing, double Easting, int Zone, THemisphere Hemisphere, int PixPosX,
+                                    int PixPosY) {
+    if (FCalibModel != cmUTM) Raise(AddNotSupported);
+    const bool south = Hemisphere == THemisphere::hemiSouth;
+    if (Zone != FCalibData.UTMZone || south != FCalibData.UTMSouth) Raise("UTM zone parameter changed");
+    if (!std::isfinite(Northing) || !std::isfinite(Easting)) Raise("invalid coordinates of calibration point");
+    return AppendCalQuad(TCalQuad{Northing, Easting, PixPosX, PixPosY});
+}
+
+bool TMapCalibration::RemoveCalibPoint(TGratLineKind GratLineKind, double LineValue, int PixPosX, int PixPosY) {
+    if (FCalibModel != cmParabolicIp) Raise(RemoveNotSupported);
+    bool removed = false;
+    if (const int k = FindLine(FCalibData, GratLineKind, LineValue); k != 0) {
+        const TCalibLine& line = FCalibData.CalLines[k];
+        for (int p = 1; p <= UsedPoints(line) && !removed; ++p)
+            if (line.CalPoints[p] == TPoint{PixPosX, PixPosY}) {
+                RemoveLinePoint(k, p);
+                removed = true;
+            }
+    }
+    RecalcCalibration();
+    return removed;
+}
+
+bool TMapCalibration::RemoveCalibPoint(int PixPosX, int PixPosY) {
+    bool removed = false;
+    double best = static_cast<double>(uc_MaxDouble);
+    if (IsPointModel(FCalibModel)) {
+        int found = 0;
+        for (int i = 1; i <= UsedCalQuads(FCalibData); ++i) {
+            const TCalQuad& q = FCalibData.CalQuads[i];
+            const double d = SquaredDistance(q.MapX, q.MapY, PixPosX, PixPosY);
+            if (d < best) {
+                best = d;
+                found = i;
+            }
+        }
+        if (found != 0) {
+            const int n = UsedCalQuads(FCalibData);
+            FBiQuadOops = FCalibData.CalQuads[found];
+            FRestoreBiQuadOK = true;
+            FCalibData.CalQuads[found] = FCalibData.CalQuads[n];
+            FCalibData.NumCalQuads = n - 1;
+            removed = true;
+        }
+    } else if (FCalibModel == cmParabolicIp) {
+        int foundLine = 0, foundPoint = 0;
+        for (int k = 1; k <= UsedCalLines(FCalibData); ++k) {
+            const TCalibLine& line = FCalibData.CalLines[k];
+            for (int p = 1; p <= UsedPoints(line); ++p) {
+                const double d = SquaredDistance(line.CalPoints[p].X, line.CalPoints[p].Y, PixPosX, PixPosY);
+                if (d < best) {
+                    best = d;
+                    foundLine = k;
+                    foundPoint = p;
+                }
+            }
+        }
+        if (foundLine != 0) {
+            const TCalibLine& line = FCalibData.CalLines[foundLine];
+            FParaIpOops = TCalibLine{};
+            FParaIpOops.LineType = line.LineType;
+            FParaIpOops.LineValue = line.LineValue;
+            FParaIpOops.NumPoints = 1;
+            FParaIpOops.CalPoints[1] = line.CalPoints[foundPoint];
+            FRestoreParaIpOK = true;
+            RemoveLinePoint(foundLine, foundPoint);
+            removed = true;
+        }
+    }
+    RecalcCalibration();
+    return removed;
+}
+
+void TMapCalibration::RestoreLastDeletedCalPoint() {
+    if (IsPointModel(FCalibModel) && FRestoreBiQuadOK) {
+        const TCalQuad q = FBiQuadOops;
+        if (FCalibModel == cmUTM)
+            AddCalibPoint(q.Latitude, q.Longitude, FCalibData.UTMZone, GetUTMHemisphere(), q.MapX, q.MapY);
+        else
+            AddCalibPoint(q.Latitude, q.Longitude, q.MapX, q.MapY);
+        FRestoreBiQuadOK = false;
+    } else if (FCalibModel == cmParabolicIp && FRestoreParaIpOK) {
+        const TCalibLine oops = FParaIpOops;
+        AddCalibPoint(oops.LineType, oops.LineValue, oops.CalPoints[1].X, oops.CalPoints[1].Y);
+        FRestoreParaIpOK = false;
+    }
+}
+
+void TMapCalibration::CalibQuality(double& QualX, double& QualY) const {
+    TCurveFit fitX, fitY;
+    fitX.Init();
+    fitY.Init();
+    if (IsPointModel(FCalibModel)) {
+        for (int i = 1; i <= UsedCalQuads(FCalibData); ++i) {
+            const TCalQuad& q = FCalibData.CalQuads[i];
+            int x = 0, y = 0;
+            if (FCalibModel == cmUTM)
+                UTMGridToPixel(FPars, q.Latitude, q.Longitude, x, y);
+            else
+                CalcPixelCoords(q.Latitude, q.Longitude, x, y);
+            fitX.EnterStatValue(q.MapX, x);
+            fitY.EnterStatValue(q.MapY, y);
+        }
+    }
+    int n = 0;
+    double s1, s2, s3, s4, s5, s7;
+    fitX.CalcStatistics(n, s1, s2, s3, s4, s5, QualX, s7);
+    fitY.CalcStatistics(n, s1, s2, s3, s4, s5, QualY, s7);
+}
+
+} // namespace zylcarto

@@ -1,0 +1,33 @@
+#pragma once
+// Fitting of the calibration models to the reference data. Each function
+// writes only its own model's parameters.
+#include "zylcarto/geomap/calibration/calib_params.h"
+#include "zylcarto/geomap/calibration/calib_types.h"
+#include "zylcarto/support/matrix.h"
+
+namespace zylcarto {
+
+// One row per graticule line: type (0 meridian, 1 parallel), value, and the
+// parabola c0, c1, c2 of a line with at least 3 points. Returns true when at
+// least two meridians and two parallels were fitted; otherwise GratMat becomes
+// a single zero row.
+bool FitGratMat(const TCalibData& D, TMatrix& GratMat);
+
+// Least-squares affine (EquRect*) and second-order (CalPars*) polynomials in both
+// directions; all zero without reference points, a failed solve leaves its row zero.
+void FitEquiRect(const TCalibData& D, TCalibParams& P);
+void FitBiquadratic(const TCalibData& D, TCalibParams& P);
+
+// Straight-line fits of x to longitude and of y to the Miller ordinate; needs
+// 3 points, otherwise the parameters stay as they were.
+void FitMillerCyl(const TCalibData& D, TCalibParams& P);
+
+// Number of apex candidates the conic search evaluates.
+inline constexpr int ConicSearchEvaluations = 500;
+
+// Searches the apex of the cone (coarse to fine) that best explains latitude
+// as linear in the radius and longitude as linear in the angle about it. Needs
+// 3 points, otherwise the parameters stay as they were.
+void FitConic(const TCalibData& D, int ImageWidth, int ImageHeight, TCalibParams& P);
+
+} // namespace zylcarto

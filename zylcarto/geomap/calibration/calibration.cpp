@@ -1,0 +1,197 @@
+#include "zylcarto/geomap/calibration/calibration.h"
+
+#include "zylcarto/geomap/calibration/calib_convert.h"
+#include "zylcarto/geomap/calibration/calib_models.h"
+#include "zylcarto/support/errors.h"
+#include "zylcarto/support/numeric.h"
+
+namespace zylcarto {
+
+namespace {
+
+constexpr double EarthRadius = 6378000.0;
+constexpr double EarthCircumference = 40074155.889191404;
+
+} // namespace
+
+bool PositionInMap(double Lat, double Long, const TCornerArray& Corners) {
+    // Signed area of (Q, P, position): the position is inside when it lies on the
+    // same side of every edge as of the top edge.
+    auto side = [&](TCorners from, TCorners to) {
+        const TCoords& Q = Corners[from];
+        const TCoords& P = Corners[to];
+        return (P.Longit - Q.Longit) * (Lat - Q.Latit) - (P.Latit - Q.Latit) * (Long - Q.Longit);
+    };
+    const double d0 = side(gcoTopLeft, gcoTopRight);
+    return side(gcoBottomLeft, gcoTopLeft) * d0 > 0 && side(gcoBottomRight, gcoBottomLeft) * d0 > 0 &&
+           side(gcoTopRight, gcoBottomRight) * d0 > 0;
+}
+
+TMapCalibration::TMapCalibration(std::string OwnerName) : FName(std::move(OwnerName)) {}
+
+void TMapCalibration::SetMapImageSize(int Width, int Height) {
+    FMapImgWidth = Width > 0 ? Width : 0;
+    FMapImgHeight = Height > 0 ? Height : 0;
+}
+
+void TMapCalibration::Assign(const TMapCalibration& Source) {
+    FCalibModel = Source.FCalibModel;
+    FCalibData = Source.FCalibData;
+    FGratMat.Clone(Source.FGratMat);
+    FPars = Source.FPars;
+    FBiQuadOops = Source.FBiQuadOops;
+    FRestoreBiQuadOK = Source.FRestoreBiQuadOK;
+    FParaIpOops = Source.FParaIpOops;
+    FRestoreParaIpOK = Source.FRestoreParaIpOK;
+    FCalDatName = Source.FCalDatName;
+}
+
+void TMapCalibration::Repaint() const {
+    if (FRepaint) FRepaint();
+}
+
+void TMapCalibration::Raise(const std::string& Text) const { throw EZYLGeoMapError(ComponentMessage(FName, Text)); }
+
+void TMapCalibration::SetCalibModel(TCalibModel Value) {
+    FCalibModel = Value;
+    RecalcCalibration();
+}
+
+void TMapCalibration::SetUTMZone(int Value) {
+    if (Value >= 1 && Value <= 60) FCalibData.UTMZone = Value;
+}
+
+THemisphere TMapCalibration::GetUTMHemisphere() const {
+    return FCalibData.UTMSouth ? THemisphere::hemiSouth : THemisphere::hemiNorth;
+}
+
+void TMapCalibration::SetUTMHemisphere(THemisphere Value) { FCalibData.UTMSouth = Value == THemisphere::hemiSouth; }
+
+void TMapCalibration::ClearCalibData() {
+    FCalibData.NumCalLines = 0;
+    for (TCalibLine& line : FCalibData.CalLines) line.NumPoints = 0;
+    for (TCoords& corner : FCalibData.Corners) corner = {};
+    FCalibData.Resolution = 0;
+    FCalibData.UTMZone = -1;
+    FCalibData.UTMSouth = false;
+    FCalibData.Ellipsoid = TGeoEllipsoid::gelWGS84;
+    FGratMat.Resize(5, 1);
+    for (TCalQuad& q : FCalibData.CalQuads) q = {};
+    FCalibData.NumCalQuads = 0;
+    FPars = {};
+    Repaint();
+}
+
+void TMapCalibration::Clear() {
+    ClearCalibData();
+    FCalibModel = cmUndefined;
+    FCalibData.MapFName.clear();
+    FCalibData.Caption.clear();
+    SetMapImageSize(0, 0);
+    Repaint();
+}
+
+bool TMapCalibration::RecalcGratMat() { return FitGratMat(FCalibData, FGratMat); }
+
+void TMapCalibration::CalcEquiRectCalibration() { FitEquiRect(FCalibData, FPars); }
+void TMapCalibration::CalcBiquadraticCalibration() { FitBiquadratic(FCalibData, FPars); }
+void TMapCalibration::CalcMillerCylCalibration() { FitMillerCyl(FCalibData, FPars); }
+void TMapCalibration::CalcConicCalibration() { FitConic(FCalibData, FMapImgWidth, FMapImgHeight, FPars); }
+
+void TMapCalibration::FitActiveModel() {
+    switch (FCalibModel) {
+    case cmBiquadraticPn:
+        CalcBiquadraticCalibration();
+        break;
+    case cmConicConformal:
+        CalcConicCalibration();
+        break;
+    case cmMillerCylindrical:
+        CalcMillerCylCalibration();
+        break;
+    case cmEquiRect:
+    case cmUTM:
+        CalcEquiRectCalibration();
+        break;
+    case cmParabolicIp:
+    case cmUndefined:
+        break;
+    }
+    CalcExtentsAndResolution();
+}
+
+void TMapCalibration::RecalcCalibration() {
+    RecalcGratMat();
+    FitActiveModel();
+    Repaint();
+}
+
+double TMapCalibration::CalcLatitude(int x, int y, bool& valid) const {
+    const TGeoResult r = PixelToGeo({FCalibModel, FCalibData, FGratMat, FPars}, x, y);
+    valid = r.LatValid;
+    return r.Latitude;
+}
+
+double TMapCalibration::CalcLongitude(int x, int y, bool& valid) const {
+    const TGeoResult r = PixelToGeo({FCalibModel, FCalibData, FGratMat, FPars}, x, y);
+    valid = r.LongValid;
+    return r.Longitude;
+}
+
+bool TMapCalibration::CalcPixelCoords(double Lat, double Long, int& x, int& y) const {
+    return GeoToPixel({FCalibModel, FCalibData, FGratMat, FPars}, Lat, Long, x, y);
+}
+
+bool TMapCalibration::CalcPixelCoordsUTM(double Northing, double Easting, int& x, int& y) const {
+    x = 0;
+    y = 0;
+    if (FCalibModel != cmUTM) return false;
+    UTMGridToPixel(FPars, Northing, Easting, x, y);
+    return true;
+}
+
+int TMapCalibration::CalcUTMyFromNorthingX(double Northing, int x) const {
+    const auto& S = FPars.EquRectSPPL;
+    if (S[1][3] == 0.0) return 0;
+    const double easting = (x - S[1][1] - S[1][2] * Northing) / S[1][3];
+    return NearestPixel(S[2][1] + S[2][2] * Northing + S[2][3] * easting);
+}
+
+int TMapCalibration::CalcUTMxFromEastingY(double Easting, int y) const {
+    const auto& S = FPars.EquRectSPPL;
+    if (S[2][2] == 0.0) return 0;
+    const double northing = (y - S[2][1] - S[2][3] * Easting) / S[2][2];
+    return NearestPixel(S[1][1] + S[1][2] * northing + S[1][3] * Easting);
+}
+
+bool TMapCalibration::IsPositionWithinMap(double Latit, double Longit) const {
+    return PositionInMap(Latit, Longit, FCalibData.Corners);
+}
+
+void TMapCalibration::CalcExtentsAndResolution() {
+    const int W = FMapImgWidth, H = FMapImgHeight;
+    auto at = [&](int x, int y) {
+        const TGeoResult r = PixelToGeo({FCalibModel, FCalibData, FGratMat, FPars}, x, y);
+        return TCoords{r.Latitude, r.Longitude};
+    };
+    FCalibData.Corners[gcoTopLeft] = at(0, 0);
+    FCalibData.Corners[gcoBottomLeft] = at(0, H);
+    FCalibData.Corners[gcoBottomRight] = at(W, H);
+    FCalibData.Corners[gcoTopRight] = at(W, 0);
+    if (W < 1) {
+        FCalibData.Resolution = 0;
+        return;
+    }
+    const TCoords left = at(0, H / 2), right = at(W, H / 2);
+    double dist = SphereGreatCircleDist(EarthRadius, left.Latit, left.Longit, right.Latit, right.Longit);
+    // The great circle takes the short way round: a map wider than half the globe
+    // spans the long way, and one wider than the globe a full turn more.
+    const double dl = right.Longit - left.Longit;
+    if (dl > 360)
+        dist += EarthCircumference;
+    else if (dl > 180)
+        dist = EarthCircumference - dist;
+    FCalibData.Resolution = dist / W;
+}
+
+} // namespace zylcarto
