@@ -241,6 +241,20 @@ std::string FormatFixed(double Value, int Decimals) {
     return s;
 }
 
+std::string FormatShortest(double Value) {
+    if (!std::isfinite(Value)) return "0";
+    char buf[64];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, Value);
+    return ec == std::errc() ? std::string(buf, end) : std::string("0");
+}
+
+std::string QuotableText(std::string_view Text) {
+    std::string s(Text);
+    for (char& c : s)
+        if (c == '"') c = '\'';
+    return s;
+}
+
 std::string FormatGeneral15(double Value) {
     if (std::isnan(Value)) return "NAN";
     if (std::isinf(Value)) return Value < 0 ? "-INF" : "INF";

@@ -62,6 +62,14 @@ std::string FormatFixed(double Value, int Decimals);
 // separator: "12.5", "47", "1E-6", "1.5E20".
 std::string FormatGeneral15(double Value);
 
+// The shortest text that ScanNumber reads back as the same double ("47.5", "1e-07").
+std::string FormatShortest(double Value);
+
+// Text for a quoted attribute value: readers take a value up to the next double
+// quote, so double quotes inside become single quotes rather than cutting the
+// attributes after them.
+std::string QuotableText(std::string_view Text);
+
 // "TRUE" or "FALSE".
 inline std::string_view BoolText(bool Value) { return Value ? "TRUE" : "FALSE"; }
 

@@ -1,0 +1,75 @@
+#pragma once
+// TSymbolRepository: a numbered library of named landmark symbols, kept in a
+// file of the calibration family, with a backup copy and copying between
+// repositories. Symbols are numbered 1..NumEntries.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "zylcarto/geomap/landmarks/landmark_types.h"
+#include "zylcarto/support/component.h"
+#include "zylcarto/support/short_string.h"
+
+namespace zylcarto {
+
+class TTextFile;
+class TXmlSource;
+
+struct TSymbol {
+    TSymbolProperties Properties;
+    TShortString<40> Name;
+    std::int32_t Category = 0;
+    friend bool operator==(const TSymbol&, const TSymbol&) = default;
+};
+
+// Cross, size 8, black on red, opaque, direction 90, length 40, no name, category 0.
+TSymbol DefaultSymbolRecord();
+
+// The symbols of the set DataID (any case; empty: the first set) from the
+// header on, up to "/geomap" or the end of the input. False, with Symbols
+// unchanged, when there is no such set.
+bool ReadSymbolSet(TXmlSource& Source, std::string_view DataID, std::vector<TSymbol>& Symbols);
+
+class TSymbolRepository : public TComponent {
+public:
+    explicit TSymbolRepository(TComponent* AOwner = nullptr);
+
+    int NumEntries() const { return FNEntries; }
+    // Sets the number of entries; entries beyond the previous count are all zero
+    // (lmPlus, size 0, colours 0, no name). Negative values are ignored.
+    void SetNEntries(int Value);
+    // Entry Index, or DefaultSymbolRecord() outside 1..NumEntries.
+    TSymbol GetValues(int Index) const;
+    // Replaces entry Index; nothing outside 1..NumEntries.
+    void SetValues(int Index, const TSymbol& Value);
+    TSymbol Symbols(int Index) const { return GetValues(Index); }
+
+    // Every entry becomes DefaultSymbolRecord(); the count stays.
+    void Clear();
+    void Backup();
+    void Restore();
+
+    // Copies the entries and the backup of another repository (not its name or
+    // owner). Any other source raises EZYLError.
+    void Assign(const TObject* Source);
+    // Dest.Assign(this) when Dest is a repository; any other destination raises EZYLError.
+    void AssignTo(TObject* Dest) const;
+
+    // Creates or overwrites the file; I/O failures raise EInOutError.
+    void StoreOnFile(const std::string& FName, const std::string& DataID) const;
+    // False when the file cannot be opened or holds no such set.
+    bool LoadFromFile(const std::string& FName, const std::string& DataID);
+    // Reads one set from the current position of a text file opened for reading.
+    bool ReadFromOpenXMLFile(TTextFile& F, const std::string& DataID);
+
+private:
+    [[noreturn]] void RaiseCannotAssign() const;
+
+    std::vector<TSymbol> FSymbols;     // entry i is FSymbols[i - 1]; size >= FNEntries
+    std::vector<TSymbol> FSymbolsBak;  // size == FNEntriesBak
+    int FNEntries = 0;
+    int FNEntriesBak = 0;
+};
+
+} // namespace zylcarto
