@@ -1,0 +1,107 @@
+// The forward Helmert step of seven-parameter datums against PROJ's helmert
+// operation (position-vector convention), and UTM against PROJ's utm.
+#include <gtest/gtest.h>
+
+#include <proj.h>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <numbers>
+#include <random>
+#include <string>
+
+#include "zylcarto/geodesy/datums.h"
+#include "zylcarto/geodesy/geocentric.h"
+#include "zylcarto/geodesy/projections.h"
+
+using namespace zylcarto;
+
+namespace {
+
+constexpr double MetresPerDegree = 6378137.0 * std::numbers::pi / 180.0;
+
+struct ProjDeleter {
+    void operator()(PJ* p) const { proj_destroy(p); }
+};
+using PJPtr = std::unique_ptr<PJ, ProjDeleter>;
+
+std::string Num(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.17g", v);
+    return buf;
+}
+
+PJPtr Create(const std::string& definition) {
+    PJ* p = proj_create(PJ_DEFAULT_CTX, definition.c_str());
+    EXPECT_NE(p, nullptr) << definition;
+    return PJPtr(p);
+}
+
+// Geographic degrees on the datum's ellipsoid to WGS 84 geographic degrees.
+PJPtr HelmertPipeline(const TGeoDatum& d) {
+    const auto& ax = EllipsoidAxes(d.Ellipsoid);
+    return Create("+proj=pipeline +step +proj=unitconvert +xy_in=deg +xy_out=rad"
+                  " +step +proj=cart +a=" + Num(ax.a) + " +b=" + Num(ax.b) +
+                  " +step +proj=helmert +convention=position_vector +x=" + Num(d.DX) + " +y=" + Num(d.DY) +
+                  " +z=" + Num(d.DZ) + " +s=" + Num(d.Scale) + " +rx=" + Num(d.RotX) + " +ry=" + Num(d.RotY) +
+                  " +rz=" + Num(d.RotZ) + " +step +inv +proj=cart +ellps=WGS84"
+                  " +step +proj=unitconvert +xy_in=rad +xy_out=deg");
+}
+
+} // namespace
+
+TEST(ReferenceProj, ForwardHelmertOfSevenParameterDatums) {
+    // Amersfoort, OSGB 1936 and DHDN over their regions.
+    struct Case {
+        int datum;
+        double lat0, lat1, lon0, lon1;
+    };
+    std::mt19937 rng(5);
+    double worst = 0;
+    for (const Case& c : {Case{13, 50.7, 53.6, 3.3, 7.3}, Case{183, 49.9, 60.9, -8.2, 1.8},
+                          Case{217, 47.2, 55.1, 5.8, 15.1}}) {
+        const TGeoDatum& d = GeoDatumData[c.datum];
+        auto pj = HelmertPipeline(d);
+        ASSERT_NE(pj, nullptr);
+        std::uniform_real_distribution<double> lat(c.lat0, c.lat1), lon(c.lon0, c.lon1), h(-50, 2000);
+        for (int i = 0; i < 2000; ++i) {
+            const double la = lat(rng), lo = lon(rng), he = h(rng);
+            PJ_COORD in = proj_coord(lo, la, he, 0);
+            PJ_COORD out = proj_trans(pj.get(), PJ_FWD, in);
+            double la2, lo2, h2;
+            ASSERT_EQ(HelmertTransform(c.datum, la, lo, he, GeoDatumWGS84, la2, lo2, h2), htOK);
+            const double dist = std::hypot(MetresPerDegree * (la2 - out.lpzt.phi),
+                                           MetresPerDegree * (lo2 - out.lpzt.lam) * std::cos(la * std::numbers::pi / 180),
+                                           h2 - out.lpzt.z);
+            EXPECT_LT(dist, 1e-3) << d.Name.Str() << " " << la << " " << lo;
+            worst = std::max(worst, dist);
+        }
+    }
+    std::printf("Helmert to WGS 84 against PROJ (datums 13, 183, 217): largest difference %.6f mm\n", worst * 1e3);
+}
+
+TEST(ReferenceProj, UTMForwardAgreesWithProj) {
+    std::mt19937 rng(9);
+    std::uniform_real_distribution<double> lat(-80, 84), off(-3, 3);
+    double worst = 0;
+    for (int zone : {1, 17, 31, 33, 46, 60}) {
+        const double lon0 = 6.0 * zone - 183.0;
+        auto north = Create("+proj=pipeline +step +proj=unitconvert +xy_in=deg +xy_out=rad +step +proj=utm +ellps=WGS84 +zone=" +
+                            std::to_string(zone));
+        auto south = Create("+proj=pipeline +step +proj=unitconvert +xy_in=deg +xy_out=rad +step +proj=utm +south "
+                            "+ellps=WGS84 +zone=" + std::to_string(zone));
+        for (int i = 0; i < 500; ++i) {
+            const double la = lat(rng), lo = lon0 + off(rng);
+            int z;
+            double e, n;
+            LatLongToUTM(la, lo, gelWGS84, z, e, n);
+            if (z != zone) continue;
+            PJ_COORD out = proj_trans((la < 0 ? south : north).get(), PJ_FWD, proj_coord(lo, la, 0, 0));
+            const double dist = std::hypot(e - out.xy.x, n - out.xy.y);
+            EXPECT_LT(dist, 1e-3) << la << " " << lo;
+            worst = std::max(worst, dist);
+        }
+    }
+    std::printf("UTM forward against PROJ: largest difference %.6f mm\n", worst * 1e3);
+}
