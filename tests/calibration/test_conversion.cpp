@@ -96,6 +96,15 @@ TEST(Conversion, PixelOnGraticuleLineGivesItsValue) {
     const double yc = 100 + 0.001 * (x - 500) * (x - 500);
     EXPECT_NEAR(y, yc, 1.0);
     EXPECT_NEAR(x, 200 + 0.002 * (y - 400) * (y - 400), 1.0);
+
+    // A line still being drawn (one point, no parabola yet) takes no part.
+    cal.AddCalibPoint(gtlMeridian, 9.0, 990, 300);
+    EXPECT_NEAR(cal.CalcLongitude(300, 300, valid), 7.2, 1e-9);
+    EXPECT_TRUE(valid);
+    int x2 = 0, y2 = 0;
+    ASSERT_TRUE(cal.CalcPixelCoords(50.0, 7.0, x2, y2));
+    EXPECT_EQ(x2, x);
+    EXPECT_EQ(y2, y);
 }
 
 TEST(Conversion, PositionInMapIsStrictlyInside) {

@@ -47,9 +47,16 @@ double GratCurve(const TMatrix& G, int Row, double t) {
     return G.GetVal(3, Row) + G.GetVal(4, Row) * t + G.GetVal(5, Row) * t * t;
 }
 
-bool EnoughGratLines(const TMatrix& G) {
+// Rows of lines with fewer than 3 points carry no parabola: their zero
+// coefficients would stand for a line along the image's top or left edge.
+bool GratRowFitted(const TCalibData& D, int Row) {
+    return Row <= UsedCalLines(D) && UsedPoints(D.CalLines[Row]) >= 3;
+}
+
+bool EnoughGratLines(const TCalibData& D, const TMatrix& G) {
     int meridians = 0, parallels = 0;
     for (int r = 1; r <= G.NrOfRows(); ++r) {
+        if (!GratRowFitted(D, r)) continue;
         const int kind = NearestPixel(GratType(G, r));
         if (kind == 0) ++meridians;
         if (kind == 1) ++parallels;
@@ -59,10 +66,11 @@ bool EnoughGratLines(const TMatrix& G) {
 
 // Interpolates the value of the lines of one kind at pixel (along, across):
 // parallels give y of x and a latitude, meridians x of y and a longitude.
-bool InterpolateGrat(const TMatrix& G, double Kind, double Along, double Across, double& Value) {
+bool InterpolateGrat(const TCalibData& D, const TMatrix& G, double Kind, double Along, double Across,
+                     double& Value) {
     TNearestPair p;
     for (int r = 1; r <= G.NrOfRows(); ++r)
-        if (GratType(G, r) == Kind) p.Offer(r, std::fabs(Across - GratCurve(G, r, Along)));
+        if (GratRowFitted(D, r) && GratType(G, r) == Kind) p.Offer(r, std::fabs(Across - GratCurve(G, r, Along)));
     if (!p.Complete()) return false;
     const double ca = GratCurve(G, p.A, Along), cb = GratCurve(G, p.B, Along);
     // Lines that meet at this pixel give no scale to interpolate by.
@@ -74,10 +82,10 @@ bool InterpolateGrat(const TMatrix& G, double Kind, double Along, double Across,
 
 // The parabola coefficients of the line of value V, interpolated between the two
 // lines of that kind whose values are nearest to V.
-bool InterpolatedParabola(const TMatrix& G, double Kind, double V, double c[3]) {
+bool InterpolatedParabola(const TCalibData& D, const TMatrix& G, double Kind, double V, double c[3]) {
     TNearestPair p;
     for (int r = 1; r <= G.NrOfRows(); ++r)
-        if (GratType(G, r) == Kind) p.Offer(r, std::fabs(V - GratValue(G, r)));
+        if (GratRowFitted(D, r) && GratType(G, r) == Kind) p.Offer(r, std::fabs(V - GratValue(G, r)));
     if (!p.Complete()) return false;
     const double va = GratValue(G, p.A), vb = GratValue(G, p.B);
     if (va == vb) return false;
@@ -88,10 +96,10 @@ bool InterpolatedParabola(const TMatrix& G, double Kind, double V, double c[3]) 
     return true;
 }
 
-bool GratToPixel(const TMatrix& G, double Lat, double Long, int& x, int& y) {
-    if (!EnoughGratLines(G)) return false;
+bool GratToPixel(const TCalibData& D, const TMatrix& G, double Lat, double Long, int& x, int& y) {
+    if (!EnoughGratLines(D, G)) return false;
     double par[3], mer[3];
-    if (!InterpolatedParabola(G, 1.0, Lat, par) || !InterpolatedParabola(G, 0.0, Long, mer)) return false;
+    if (!InterpolatedParabola(D, G, 1.0, Lat, par) || !InterpolatedParabola(D, G, 0.0, Long, mer)) return false;
     // The intersection of the two interpolated lines by fixed-point iteration.
     double X = 500.0, Y = 0.0;
     bool diverged = false;
@@ -122,9 +130,9 @@ TGeoResult PixelToGeoByModel(const TCalibView& C, int x, int y) {
     TGeoResult r;
     switch (C.Model) {
     case cmParabolicIp:
-        if (!EnoughGratLines(C.GratMat)) return r;
-        r.LatValid = InterpolateGrat(C.GratMat, 1.0, X, Y, r.Latitude);
-        r.LongValid = InterpolateGrat(C.GratMat, 0.0, Y, X, r.Longitude);
+        if (!EnoughGratLines(C.Data, C.GratMat)) return r;
+        r.LatValid = InterpolateGrat(C.Data, C.GratMat, 1.0, X, Y, r.Latitude);
+        r.LongValid = InterpolateGrat(C.Data, C.GratMat, 0.0, Y, X, r.Longitude);
         return r;
     case cmBiquadraticPn: {
         const auto& B = P.CalParsPLSP;
@@ -226,7 +234,7 @@ bool GeoToPixel(const TCalibView& C, double Lat, double Long, int& x, int& y) {
     const TCalibParams& P = C.Pars;
     switch (C.Model) {
     case cmParabolicIp:
-        return GratToPixel(C.GratMat, Lat, Long, x, y);
+        return GratToPixel(C.Data, C.GratMat, Lat, Long, x, y);
     case cmBiquadraticPn: {
         const auto& B = P.CalParsSPPL;
         auto poly = [&](int row) {
