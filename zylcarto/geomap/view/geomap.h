@@ -8,12 +8,16 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
+
+class QEventLoop;
 
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/geomap/landmarks/landmark_store.h"
 #include "zylcarto/geomap/view/canvas.h"
+#include "zylcarto/geomap/view/mouse_types.h"
 #include "zylcarto/support/component.h"
 #include "zylcarto/support/types.h"
 
@@ -266,6 +270,57 @@ public:
     // files, clipboard and printing; implemented in their own source files)
 
     // ==== end of map images and files ====================================
+
+    // ==== mouse interaction (geomap_mouse.cpp) ============================
+    // Waits, running the event loop, until the user has dragged a box (true,
+    // corners in control pixels, ordered) or a right button or MouseBoxAbort
+    // ended the wait (false); the mouse action is restored afterwards.
+    bool MouseBox(int& xLo, int& yLo, int& xHi, int& yHi);
+    void MouseBoxAbort();
+    TMouseBoxState MouseBoxState() const { return FMouseBoxState; }
+    // The 1-based trace point as longitude (X) and latitude (Y); Flags all set
+    // when the index is out of range or the point cannot be converted.
+    TColoredPoint GetMTracePoint(int Index) const;
+    TColoredPoint MouseTrace(int Index) const { return GetMTracePoint(Index); }
+    // The host's handlers: OnMouseDown runs after the control's own work,
+    // OnMouseMove too, OnMouseUp before it.
+    void SetOnMouseDown(TMouseEvent Handler) { FOnMouseDown = std::move(Handler); }
+    void SetOnMouseMove(TMouseMoveEvent Handler) { FOnMouseMove = std::move(Handler); }
+    void SetOnMouseUp(TMouseEvent Handler) { FOnMouseUp = std::move(Handler); }
+    void SetOnClick(TNotifyEvent Handler) { FOnClick = std::move(Handler); }
+    void SetOnDblClick(TNotifyEvent Handler) { FOnDblClick = std::move(Handler); }
+
+protected:
+    // X, Y in control pixels.
+    virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void MouseMove(TShiftState Shift, int X, int Y);
+    virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    void mousePressEvent(QMouseEvent* Event) override;
+    void mouseDoubleClickEvent(QMouseEvent* Event) override;
+    void mouseMoveEvent(QMouseEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+    // What paintEvent shows: AuxBmp, or its copy with the rubber shapes XOR-drawn
+    // on it while no Paint has replaced AuxBmp since.
+    const QImage& ScreenPicture() const;
+
+private:
+    void DrawFeedback(const std::function<void(TCanvas&)>& Draw);
+    void XorRectangles(std::initializer_list<TRect> Rects, TPenStyle Style);
+    void XorLines(std::initializer_list<TRect> Lines);  // Left, Top to Right, Bottom
+    void AppendTracePoint(int X, int Y);
+    void ZoomToBox();
+    void SetMouseBoxState(TMouseBoxState Value);
+
+    TMouseEvent FOnMouseDown, FOnMouseUp;
+    TMouseMoveEvent FOnMouseMove;
+    TNotifyEvent FOnClick, FOnDblClick;
+    bool FClickPending = false;
+    QEventLoop* FMouseBoxLoop = nullptr;
+    QImage FScreenBmp;
+    qint64 FScreenKey = 0;  // AuxBmp.cacheKey() when FScreenBmp was copied from it
+
+public:
+    // ==== end of mouse interaction ======================================
 
 protected:
     void paintEvent(QPaintEvent* Event) override;
