@@ -7,7 +7,9 @@
 namespace zylcarto {
 namespace {
 
-std::string Real(double v) {
+// shortest text that reads back as the same value, in the value's own precision
+template <typename Float>
+std::string Real(Float v) {
     char buf[64];
     const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
     return ec == std::errc() ? std::string(buf, end) : std::string("?");
@@ -47,7 +49,7 @@ void TGeoDB::ExportDataDebug(const std::string& FName) const {
         t.WriteLn("Index " + Num(i) + ' ' + kNames[i] + "\tPosition\tKey\tEntry");
         const TIxLLRecArray& a = LLIndex(i);
         for (std::size_t p = 0; p < a.size(); ++p)
-            t.WriteLn('\t' + Num(static_cast<long long>(p + 1)) + '\t' + Real(static_cast<double>(a[p].LLValue)) + '\t' +
+            t.WriteLn('\t' + Num(static_cast<long long>(p + 1)) + '\t' + Real(a[p].LLValue) + '\t' +
                       Num(a[p].index + 1));
     }
     t.Close();

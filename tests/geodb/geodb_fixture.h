@@ -1,0 +1,85 @@
+#pragma once
+// A scratch directory per test and small helpers for looking at database files.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "zylcarto/geodb/geodb.h"
+#include "zylcarto/geodb/record_codec.h"
+
+namespace zylcarto::test {
+
+class GeoDBTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        Dir = std::filesystem::temp_directory_path() /
+              ("zylgeodb_" + std::string(info->test_suite_name()) + "_" + info->name());
+        std::filesystem::remove_all(Dir);
+        std::filesystem::create_directories(Dir);
+    }
+    void TearDown() override {
+        SetFileFaultHook(nullptr);
+        std::filesystem::remove_all(Dir);
+    }
+    std::string Base(const std::string& name = "db") const { return (Dir / name).string(); }
+    static std::uintmax_t FileSize(const std::string& path) { return std::filesystem::file_size(path); }
+    static std::vector<std::uint8_t> Bytes(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    static void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+
+    std::filesystem::path Dir;
+};
+
+inline std::vector<std::uint8_t> Encoded(const TgdbData& rec) {
+    std::vector<std::uint8_t> b(GdbDataBytes);
+    EncodeGdbData(rec, b.data());
+    return b;
+}
+
+inline TgdbPolygon Square(float lat, float lon, float size) {
+    return {{lat, lon}, {lat + size, lon}, {lat + size, lon + size}, {lat, lon + size}};
+}
+
+inline int AddTownAt(TGeoDB& db, const std::string& name, float lat, float lon, std::uint8_t cls = 0) {
+    return db.AddTown(name, 40000.5, 7, {lat, lon}, 100, cls, 9);
+}
+
+inline int AddSquareBorder(TGeoDB& db, const std::string& name, float lat, float lon, float size) {
+    return db.AddBorder(name, Square(lat, lon, size), true, 40000.25, 0, 0, 0, 0, 0, 0, 1, 2);
+}
+
+inline std::vector<std::uint8_t> Pattern(std::size_t n, unsigned seed = 1) {
+    std::vector<std::uint8_t> b(n);
+    for (std::size_t i = 0; i < n; ++i) b[i] = static_cast<std::uint8_t>((i * 131 + seed * 7) >> 1);
+    return b;
+}
+
+// Every entry number 1..NumEntries exactly once in each of the five indexes.
+inline ::testing::AssertionResult IndexesCoverEntries(const TGeoDB& db) {
+    const int n = db.NumEntries();
+    for (int ix = 0; ix <= 4; ++ix) {
+        std::vector<int> seen(static_cast<std::size_t>(n) + 1, 0);
+        for (int p = 1; p <= n; ++p) {
+            const int e = ix == 0 ? db.IxItemID(p).index
+                        : ix == 1 ? db.IxLatLow(p).index
+                        : ix == 2 ? db.IxLatHigh(p).index
+                        : ix == 3 ? db.IxLongLow(p).index
+                                  : db.IxLongHigh(p).index;
+            if (e < 1 || e > n || seen[static_cast<std::size_t>(e)]++)
+                return ::testing::AssertionFailure() << "index " << ix << " position " << p << " holds entry " << e;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace zylcarto::test
