@@ -1,0 +1,305 @@
+#include "zylcarto/geomap/view/canvas.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+namespace zylcarto {
+
+namespace {
+
+QRgb ToQRgb(TColor Color) { return qRgb(Color & 0xFF, (Color >> 8) & 0xFF, (Color >> 16) & 0xFF); }
+
+bool IsDirect32(const QImage& Image) {
+    switch (Image.format()) {
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// On/off pattern of a pen style, in pixels; empty for solid.
+std::span<const int> DashPattern(TPenStyle Style) {
+    static constexpr int Dash[] = {18, 6};
+    static constexpr int Dot[] = {3, 3};
+    if (Style == psDash) return Dash;
+    if (Style == psDot) return Dot;
+    return {};
+}
+
+bool PatternOn(std::span<const int> Pattern, std::int64_t Step) {
+    if (Pattern.empty()) return true;
+    const std::int64_t Period = Pattern[0] + Pattern[1];
+    return Step % Period < Pattern[0];
+}
+
+} // namespace
+
+QColor ToQColor(TColor Color) { return QColor(ToQRgb(Color)); }
+
+TColor FromQRgb(QRgb Rgb) {
+    return static_cast<TColor>(qRed(Rgb)) | (static_cast<TColor>(qGreen(Rgb)) << 8) |
+           (static_cast<TColor>(qBlue(Rgb)) << 16);
+}
+
+QString ResolveFontFamily(const std::string& Name) {
+    const QString Family = QString::fromStdString(Name);
+    if (!Family.isEmpty() && QFontDatabase::hasFamily(Family)) return Family;
+    if (QFontDatabase::hasFamily(QStringLiteral("DejaVu Sans"))) return QStringLiteral("DejaVu Sans");
+    return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+}
+
+TCanvas::TCanvas(QImage& Target) : FImage(Target) {
+    FImage.detach();  // the painter and the direct line drawing must share one buffer
+    FPainter.begin(&FImage);
+    FPainter.setRenderHint(QPainter::Antialiasing, false);
+}
+
+TCanvas::~TCanvas() { FPainter.end(); }
+
+QPainter& TCanvas::Painter() {
+    FPenValid = FBrushValid = FFontValid = false;
+    return FPainter;
+}
+
+void TCanvas::ApplyPen() {
+    if (FPenValid && FAppliedPen == Pen) return;
+    if (Pen.Style == psClear) {
+        FPainter.setPen(Qt::NoPen);
+    } else {
+        QPen P(ToQColor(Pen.Color));
+        P.setWidth(Pen.Width <= 1 ? 0 : Pen.Width);
+        P.setCapStyle(Qt::FlatCap);
+        P.setJoinStyle(Qt::MiterJoin);
+        if (Pen.Style != psSolid) {
+            const auto Pattern = DashPattern(Pen.Style);
+            P.setDashPattern({double(Pattern[0]), double(Pattern[1])});
+        }
+        FPainter.setPen(P);
+    }
+    FAppliedPen = Pen;
+    FPenValid = true;
+}
+
+void TCanvas::ApplyBrush() {
+    if (FBrushValid && FAppliedBrush == Brush) return;
+    FPainter.setBrush(Brush.Style == bsClear ? QBrush(Qt::NoBrush) : QBrush(ToQColor(Brush.Color)));
+    FAppliedBrush = Brush;
+    FBrushValid = true;
+}
+
+void TCanvas::ApplyFont() {
+    if (FFontValid && FAppliedFont == Font) return;
+    QFont F(ResolveFontFamily(Font.Name));
+    // Points at 96 pixels per inch, whatever the image's resolution.
+    F.setPixelSize(std::max(1, (std::abs(Font.Size) * 96 + 36) / 72));
+    F.setBold(Font.Styles.Contains(fsBold));
+    F.setItalic(Font.Styles.Contains(fsItalic));
+    F.setUnderline(Font.Styles.Contains(fsUnderline));
+    F.setStrikeOut(Font.Styles.Contains(fsStrikeOut));
+    FQFont = F;
+    FPainter.setFont(F);
+    FAppliedFont = Font;
+    FFontValid = true;
+}
+
+void TCanvas::ApplyShapeState() {
+    ApplyPen();
+    ApplyBrush();
+    FPainter.setCompositionMode(Pen.Mode == pmXor ? QPainter::RasterOp_SourceXorDestination
+                                                  : QPainter::CompositionMode_SourceOver);
+}
+
+void TCanvas::LineTo(int X, int Y) {
+    const TPoint From = FPenPos;
+    FPenPos = {X, Y};
+    if (Pen.Style == psClear || From == FPenPos) return;
+    if (Pen.Width > 1 || !IsDirect32(FImage)) {
+        // Wide pens and other pixel formats go through Qt; the end point may differ by a pixel.
+        ApplyShapeState();
+        FPainter.drawLine(From.X, From.Y, X, Y);
+        return;
+    }
+    // Bresenham from the start point, the end point left out, clipped per pixel.
+    using i64 = std::int64_t;
+    const i64 dx = std::abs(i64(X) - From.X), dy = std::abs(i64(Y) - From.Y);
+    const int sx = X > From.X ? 1 : -1, sy = Y > From.Y ? 1 : -1;
+    const bool XMajor = dx >= dy;
+    const i64 Major = XMajor ? dx : dy, Minor = XMajor ? dy : dx;
+    const int W = FImage.width(), H = FImage.height();
+    // Only the steps whose major coordinate lies inside the image can colour a pixel.
+    const i64 Start = XMajor ? From.X : From.Y;
+    const i64 Limit = XMajor ? W : H;
+    const bool Up = (XMajor ? sx : sy) > 0;
+    const i64 First = std::max<i64>(0, Up ? -Start : Start - (Limit - 1));
+    const i64 Last = std::min<i64>(Major - 1, Up ? Limit - 1 - Start : Start);
+    if (First > Last) return;
+    const QRgb Rgb = ToQRgb(Pen.Color);
+    const QRgb XorBits = Rgb & 0x00FFFFFF;
+    const auto Pattern = DashPattern(Pen.Style);
+    uchar* Bits = FImage.bits();
+    const qsizetype Stride = FImage.bytesPerLine();
+    const bool Exact = Major < (i64(1) << 30);  // 2*t*Minor fits in 64 bits
+    for (i64 t = First; t <= Last; ++t) {
+        // Minor offset rounded to nearest, halves away from the start.
+        const i64 m = Exact ? (2 * t * Minor + Major) / (2 * Major)
+                            : static_cast<i64>(std::floor((double(t) * double(Minor)) / double(Major) + 0.5));
+        const i64 px = From.X + (XMajor ? t : m) * sx;
+        const i64 py = From.Y + (XMajor ? m : t) * sy;
+        if (px < 0 || py < 0 || px >= W || py >= H || !PatternOn(Pattern, t)) continue;
+        auto* Pixel = reinterpret_cast<QRgb*>(Bits + py * Stride) + px;
+        *Pixel = Pen.Mode == pmXor ? (*Pixel ^ XorBits) : Rgb;
+    }
+}
+
+void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
+    if (X2 < X1) std::swap(X1, X2);
+    if (Y2 < Y1) std::swap(Y1, Y2);
+    if (X2 - X1 < 1 || Y2 - Y1 < 1) return;
+    ApplyShapeState();
+    if (Pen.Style == psClear) {
+        FPainter.fillRect(QRect(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1), FPainter.brush());
+        return;
+    }
+    FPainter.drawRect(QRect(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1));
+}
+
+void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
+    if (X2 < X1) std::swap(X1, X2);
+    if (Y2 < Y1) std::swap(Y1, Y2);
+    if (X2 - X1 < 1 || Y2 - Y1 < 1) return;
+    ApplyShapeState();
+    FPainter.drawEllipse(QRect(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1));
+}
+
+void TCanvas::Polygon(std::span<const TPoint> Points) {
+    if (Points.empty()) return;
+    ApplyShapeState();
+    QPolygon Q;
+    Q.reserve(static_cast<int>(Points.size()));
+    for (const TPoint& P : Points) Q << QPoint(P.X, P.Y);
+    FPainter.drawPolygon(Q);
+}
+
+void TCanvas::FillRect(const TRect& R) {
+    if (R.Right <= R.Left || R.Bottom <= R.Top) return;
+    FPainter.setCompositionMode(QPainter::CompositionMode_Source);
+    FPainter.fillRect(QRect(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top), ToQColor(Brush.Color));
+}
+
+void TCanvas::TextOut(int X, int Y, const std::string& Text) {
+    if (Text.empty()) return;
+    ApplyFont();
+    const QString S = QString::fromStdString(Text);
+    const QFontMetrics M(FQFont);
+    FPainter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    FPainter.save();
+    FPainter.translate(X, Y);
+    if (Font.Escapement != 0) FPainter.rotate(-Font.Escapement / 10.0);
+    if (Brush.Style == bsSolid) FPainter.fillRect(QRect(0, 0, M.horizontalAdvance(S), M.height()), ToQColor(Brush.Color));
+    FPainter.setPen(ToQColor(Font.Color));
+    FPainter.drawText(0, M.ascent(), S);
+    FPainter.restore();
+}
+
+int TCanvas::TextWidth(const std::string& Text) {
+    ApplyFont();
+    return QFontMetrics(FQFont).horizontalAdvance(QString::fromStdString(Text));
+}
+
+int TCanvas::TextHeight(const std::string&) {
+    ApplyFont();
+    return QFontMetrics(FQFont).height();
+}
+
+void TCanvas::CopyRect(const TRect& Dest, const QImage& Source, const TRect& SourceRect) {
+    const int sw = SourceRect.Right - SourceRect.Left, sh = SourceRect.Bottom - SourceRect.Top;
+    const int dw = Dest.Right - Dest.Left, dh = Dest.Bottom - Dest.Top;
+    if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0 || Source.isNull()) return;
+    // Keep only the part of the source that exists, and the matching part of the destination.
+    const QRect Avail = QRect(SourceRect.Left, SourceRect.Top, sw, sh).intersected(Source.rect());
+    if (Avail.isEmpty()) return;
+    const double kx = double(dw) / sw, ky = double(dh) / sh;
+    const QRectF Target(Dest.Left + (Avail.left() - SourceRect.Left) * kx, Dest.Top + (Avail.top() - SourceRect.Top) * ky,
+                        Avail.width() * kx, Avail.height() * ky);
+    FPainter.setCompositionMode(QPainter::CompositionMode_Source);
+    const bool Scaled = dw != sw || dh != sh;
+    if (Scaled && StretchMode == smHalftone && kx < 1 && ky < 1) {
+        // Down-scaling: average over the source pixels, not just interpolate.
+        const QImage Part = Source.copy(Avail).scaled(qRound(Target.width()), qRound(Target.height()),
+                                                      Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        FPainter.drawImage(QPointF(Target.left(), Target.top()), Part);
+        return;
+    }
+    FPainter.setRenderHint(QPainter::SmoothPixmapTransform, Scaled && StretchMode == smHalftone);
+    if (Scaled)
+        FPainter.drawImage(Target, Source, QRectF(Avail));
+    else
+        FPainter.drawImage(QPoint(qRound(Target.left()), qRound(Target.top())), Source, Avail);
+}
+
+namespace {
+
+// Horizontal and vertical runs with inclusive ends.
+void HLine(TCanvas& C, TColor Color, int X1, int X2, int Y) {
+    C.Pen.Color = Color;
+    C.MoveTo(X1, Y);
+    C.LineTo(X2 + 1, Y);
+}
+
+void VLine(TCanvas& C, TColor Color, int X, int Y1, int Y2) {
+    C.Pen.Color = Color;
+    C.MoveTo(X, Y1);
+    C.LineTo(X, Y2 + 1);
+}
+
+// One ring: TopLeft colours the top and left edges, BottomRight the bottom and right ones.
+void Ring(TCanvas& C, int L, int T, int R, int B, TColor TopLeft, TColor BottomRight) {
+    if (R < L || B < T) return;
+    HLine(C, TopLeft, L, R, T);
+    VLine(C, TopLeft, L, T, B);
+    HLine(C, BottomRight, L, R, B);
+    VLine(C, BottomRight, R, T, B);
+}
+
+} // namespace
+
+void DrawFrame(TCanvas& Canvas, TFrameStyle Style, int Left, int Top, int Right, int Bottom, TColor Light,
+               TColor Face, TColor Gray, TColor Dark, TColor Black) {
+    const TCanvasPen Saved = Canvas.Pen;
+    Canvas.Pen.Style = psSolid;
+    Canvas.Pen.Mode = pmCopy;
+    Canvas.Pen.Width = 1;
+    switch (Style) {
+    case fsNone:
+        break;
+    case fsSimple:
+        Ring(Canvas, Left, Top, Right, Bottom, Black, Black);
+        break;
+    case fsLowered:
+        Ring(Canvas, Left, Top, Right, Bottom, Gray, Light);
+        Ring(Canvas, Left + 1, Top + 1, Right - 1, Bottom - 1, Dark, Face);
+        break;
+    case fsRaised:
+        Ring(Canvas, Left, Top, Right, Bottom, Light, Dark);
+        Ring(Canvas, Left + 1, Top + 1, Right - 1, Bottom - 1, Face, Gray);
+        break;
+    case fsEmbossed:
+        Ring(Canvas, Left, Top, Right, Bottom, Light, Gray);
+        Ring(Canvas, Left + 1, Top + 1, Right - 1, Bottom - 1, Gray, Light);
+        break;
+    case fsEngraved:
+        Ring(Canvas, Left, Top, Right, Bottom, Gray, Light);
+        Ring(Canvas, Left + 1, Top + 1, Right - 1, Bottom - 1, Light, Gray);
+        break;
+    }
+    Canvas.Pen = Saved;
+}
+
+} // namespace zylcarto

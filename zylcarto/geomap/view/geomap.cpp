@@ -1,0 +1,420 @@
+#include "zylcarto/geomap/view/geomap.h"
+
+#include <QPainter>
+#include <QResizeEvent>
+#include <cmath>
+
+#include "zylcarto/geomap/view/rounding.h"
+#include "zylcarto/support/errors.h"
+
+namespace zylcarto {
+
+TGeoMap::TGeoMap(QWidget* AOwner)
+    : QWidget(AOwner), FLandMarks(this, [this] { return Name(); }), FCalib("") {
+    resize(500, 400);
+    setMouseTracking(true);  // moves without a button report the position too
+    FMTrace.resize(MaxMouseTracePoints);
+    ClearZoomHistory();
+    FCacheAA = FAntiAlias;
+    AuxBmp = QImage(0, 0, ViewImageFormat);
+    FImgCache = QImage(0, 0, ViewImageFormat);
+    FLandMarks.SetOnRepaint([this] { Paint(); });
+    FCalib.SetRepaintHandler([this] { Paint(); });
+    connect(this, &QObject::objectNameChanged, this, [this] { FCalib.SetName(Name()); });
+}
+
+TGeoMap::~TGeoMap() = default;
+
+void TGeoMap::Assign(const TGeoMap& Source) {
+    if (&Source == this) return;
+    FLandMarks.Assign(Source.FLandMarks);  // the one step that can fail; nothing changed before it
+    AuxBmp = Source.AuxBmp;
+    FImgCache = Source.FImgCache;
+    GrafBmp = Source.GrafBmp;
+    FCacheMag = Source.FCacheMag;
+    FCacheAA = Source.FCacheAA;
+    FCacheMagLimit = Source.FCacheMagLimit;
+    FColorBakGnd = Source.FColorBakGnd;
+    FFrameStyle = Source.FFrameStyle;
+    FFrameColor = Source.FFrameColor;
+    FColorGratLine = Source.FColorGratLine;
+    FColorGratPoints = Source.FColorGratPoints;
+    FColBlackLine = Source.FColBlackLine;
+    FColGrayLine = Source.FColGrayLine;
+    FColWhiteLine = Source.FColWhiteLine;
+    FEmptyMsg = Source.FEmptyMsg;
+    FLButtonWasDown = Source.FLButtonWasDown;
+    FMapImgName = Source.FMapImgName;
+    FMapImgWidth = Source.FMapImgWidth;
+    FMapImgHeight = Source.FMapImgHeight;
+    FMagnify = Source.FMagnify;
+    FZoomState = Source.FZoomState;
+    FMouseBoxState = Source.FMouseBoxState;
+    FMouseBoxX1 = Source.FMouseBoxX1;
+    FMouseBoxX2 = Source.FMouseBoxX2;
+    FMouseBoxY1 = Source.FMouseBoxY1;
+    FMouseBoxY2 = Source.FMouseBoxY2;
+    FWindOldCornerX = Source.FWindOldCornerX;
+    FWindOldCornerY = Source.FWindOldCornerY;
+    FWindAnchorX = Source.FWindAnchorX;
+    FWindAnchorY = Source.FWindAnchorY;
+    FShowGrat = Source.FShowGrat;
+    FTopLeft = Source.FTopLeft;
+    FCalib.Assign(Source.FCalib);
+    FCalib.SetMapImageSize(FMapImgWidth, FMapImgHeight);
+    FSuppressPaint = Source.FSuppressPaint;
+    FConfinePan = Source.FConfinePan;
+    FMouseAction = Source.FMouseAction;
+    FRubberBandOn = Source.FRubberBandOn;
+    FSelectRectOn = Source.FSelectRectOn;
+    FRubberBAnchorX = Source.FRubberBAnchorX;
+    FRubberBAnchorY = Source.FRubberBAnchorY;
+    FRubberBandOldX = Source.FRubberBandOldX;
+    FRubberBandOldY = Source.FRubberBandOldY;
+    FAntiAlias = Source.FAntiAlias;
+    FGratLineDist = Source.FGratLineDist;
+    FUTMGridDist = Source.FUTMGridDist;
+    FTopLeftXAnchor = Source.FTopLeftXAnchor;
+    FTopLeftYAnchor = Source.FTopLeftYAnchor;
+    FZoomStack = Source.FZoomStack;
+    FZStackPoi = Source.FZStackPoi;
+    MouseAnchorX = Source.MouseAnchorX;
+    MouseAnchorY = Source.MouseAnchorY;
+    FLastMClickPosX = Source.FLastMClickPosX;
+    FLastMClickPosY = Source.FLastMClickPosY;
+    FLastMMousePosX = Source.FLastMMousePosX;
+    FLastMMousePosY = Source.FLastMMousePosY;
+}
+
+// ---- view setters
+
+void TGeoMap::SetMagnification(double Value) {
+    if (!std::isfinite(Value) || Value <= 0) return;
+    FMagnify = std::clamp(Value, MinMagnification, MaxMagnification);
+    Paint();
+}
+
+void TGeoMap::SetTopLeft(const TPoint& P) {
+    FTopLeft = P;
+    Paint();
+}
+
+void TGeoMap::SetAntiAlias(bool Value) {
+    FAntiAlias = Value;
+    Paint();
+}
+
+void TGeoMap::SetColorBakGnd(TColor Value) {
+    FColorBakGnd = Value;
+    Paint();
+}
+
+void TGeoMap::SetColorFrame(TColor Value) {
+    FFrameColor = Value;
+    Paint();
+}
+
+void TGeoMap::SetColorGratLine(TColor Value) {
+    FColorGratLine = Value;
+    Paint();
+}
+
+void TGeoMap::SetColorGratPoints(TColor Value) {
+    FColorGratPoints = Value;
+    Paint();
+}
+
+void TGeoMap::SetEmptyMsg(const std::string& Value) {
+    FEmptyMsg = Value;
+    Paint();
+}
+
+void TGeoMap::SetShowGrat(TShowGrat Value) {
+    if (Value == FShowGrat) return;
+    FShowGrat = Value;
+    Paint();
+}
+
+void TGeoMap::SetFrameStyle(TFrameStyle Value) {
+    if (Value == FFrameStyle) return;
+    FFrameStyle = Value;
+    Paint();
+}
+
+void TGeoMap::SetGratLineDist(double Value) {
+    FGratLineDist = std::isnan(Value) ? 0 : std::clamp(Value, 0.0, 60.0);
+    Paint();
+}
+
+void TGeoMap::SetUTMGridDist(int Value) {
+    FUTMGridDist = std::clamp(Value, 0, 10000000);
+    Paint();
+}
+
+void TGeoMap::SetCacheMagLimit(double Value) {
+    FCacheMagLimit = std::isnan(Value) ? DefaultCacheMagLimit : std::clamp(Value, 0.0, DefaultCacheMagLimit);
+    if (FMagnify < DefaultCacheMagLimit) Paint();
+}
+
+void TGeoMap::SetSuppressPaint(bool Value) {
+    if (Value == FSuppressPaint) return;
+    FSuppressPaint = Value;
+    if (!FSuppressPaint) Paint();
+}
+
+void TGeoMap::SetConfinePan(bool Value) {
+    FConfinePan = Value;
+    if (FConfinePan) PanMapToFillWindow();
+}
+
+void TGeoMap::SetCalibModelOrdinal(int Value) {
+    if (Value >= 0 && Value <= static_cast<int>(cmUndefined)) SetCalibModel(static_cast<TCalibModel>(Value));
+}
+
+void TGeoMap::SetFrameStyleOrdinal(int Value) {
+    if (Value >= 0 && Value <= static_cast<int>(fsEngraved)) SetFrameStyle(static_cast<TFrameStyle>(Value));
+}
+
+void TGeoMap::SetUTMHemisphereOrdinal(int Value) {
+    if (Value == static_cast<int>(hemiNorth) || Value == static_cast<int>(hemiSouth))
+        SetUTMHemisphere(static_cast<THemisphere>(Value));
+}
+
+void TGeoMap::SetMouseActionOrdinal(int Value) {
+    if (Value >= 0 && Value <= static_cast<int>(maTrace)) FMouseAction = static_cast<TMouseActMode>(Value);
+}
+
+void TGeoMap::SetShowGraticuleOrdinal(int Value) {
+    if (Value >= 0 && Value <= static_cast<int>(sgPointsAndUTMGrid)) SetShowGrat(static_cast<TShowGrat>(Value));
+}
+
+// ---- conversions and view operations
+
+TPoint TGeoMap::ControlToMapImage(const TPoint& P) const {
+    return {RoundToInt(P.X / FMagnify) + FTopLeft.X, RoundToInt(P.Y / FMagnify) + FTopLeft.Y};
+}
+
+TPoint TGeoMap::MapImageToControl(const TPoint& P) const {
+    return {RoundToInt((double(P.X) - FTopLeft.X) * FMagnify), RoundToInt((double(P.Y) - FTopLeft.Y) * FMagnify)};
+}
+
+void TGeoMap::PanMapToFillWindow() {
+    const double MaxX = FMapImgWidth - width() / FMagnify;
+    const double MaxY = FMapImgHeight - height() / FMagnify;
+    if (FTopLeft.X > MaxX) FTopLeft.X = RoundToInt(MaxX);
+    if (FTopLeft.Y > MaxY) FTopLeft.Y = RoundToInt(MaxY);
+    if (FTopLeft.X < 0) FTopLeft.X = 0;
+    if (FTopLeft.Y < 0) FTopLeft.Y = 0;
+}
+
+void TGeoMap::BringMapPixelToCenter(const TPoint& P) {
+    FTopLeft.X = P.X - RoundToInt(width() / FMagnify / 2);
+    FTopLeft.Y = P.Y - RoundToInt(height() / FMagnify / 2);
+    PanMapToFillWindow();
+    Paint();
+}
+
+void TGeoMap::BringLocationToCenter(double Latitude, double Longitude) {
+    int x = 0, y = 0;
+    if (!FCalib.CalcPixelCoords(Latitude, Longitude, x, y)) return;
+    const int hw = RoundToInt(width() / FMagnify / 2);
+    const int hh = RoundToInt(height() / FMagnify / 2);
+    int cx = x - hw;
+    if (cx > GrafBmp.width() - 2 * hw) cx = GrafBmp.width() - 2 * hw;
+    int cy = y - hh;
+    if (cy > GrafBmp.height() - 2 * hh) cy = GrafBmp.height() - 2 * hh;
+    FTopLeft = {std::max(cx, 0), std::max(cy, 0)};
+    Paint();
+}
+
+void TGeoMap::ZoomFitPage() {
+    if (FMapImgWidth <= 0 || FMapImgHeight <= 0) return;
+    const double a = double(width()) / FMapImgWidth;
+    const double b = double(height()) / FMapImgHeight;
+    const double Fit = a > b ? b : a;
+    if (Fit > 0) FMagnify = std::clamp(Fit, MinMagnification, MaxMagnification);
+    SetTopLeft({0, 0});
+}
+
+void TGeoMap::ResizeMap(double Magnification) {
+    if (GrafBmp.isNull() || !std::isfinite(Magnification) || Magnification <= 0) return;
+    const int NewW = RoundToInt(GrafBmp.width() * Magnification);
+    const int NewH = RoundToInt(GrafBmp.height() * Magnification);
+    if (NewW < 1 || NewH < 1) return;
+    CheckMapImageSize(NewW, NewH);
+    FCacheMag = 0;
+    GrafBmp = GrafBmp
+                  .scaled(NewW, NewH, Qt::IgnoreAspectRatio,
+                          FAntiAlias ? Qt::SmoothTransformation : Qt::FastTransformation)
+                  .convertToFormat(ViewImageFormat);
+    TCalibData& D = FCalib.CalibData();
+    for (int i = 1; i <= UsedCalLines(D); ++i) {
+        TCalibLine& Line = D.CalLines[i];
+        for (int k = 1; k <= UsedPoints(Line); ++k) {
+            Line.CalPoints[k].X = RoundToInt(Magnification * Line.CalPoints[k].X);
+            Line.CalPoints[k].Y = RoundToInt(Magnification * Line.CalPoints[k].Y);
+        }
+    }
+    for (int i = 1; i <= UsedCalQuads(D); ++i) {
+        D.CalQuads[i].MapX = RoundToInt(Magnification * D.CalQuads[i].MapX);
+        D.CalQuads[i].MapY = RoundToInt(Magnification * D.CalQuads[i].MapY);
+    }
+    // The fit reads the image size (conic search, extents), so it follows the new size.
+    FMapImgWidth = NewW;
+    FMapImgHeight = NewH;
+    FCalib.SetMapImageSize(NewW, NewH);
+    AuxBmp = QImage(NewW, NewH, ViewImageFormat);
+    FTopLeft = {0, 0};
+    const bool WasSuppressed = FSuppressPaint;
+    FSuppressPaint = true;  // one repaint at the end, not one from the refit as well
+    FCalib.RecalcCalibration();
+    FSuppressPaint = WasSuppressed;
+    Paint();
+}
+
+void TGeoMap::ResizeMap(int LongerEdgeLength) {
+    if (FMapImgWidth <= 0 || FMapImgHeight <= 0) return;
+    ResizeMap(double(LongerEdgeLength) / std::max(FMapImgWidth, FMapImgHeight));
+}
+
+// ---- zoom history
+
+int TGeoMap::ZoomSlot(int Index) const {
+    int s = FZStackPoi + Index - 1;
+    if (s < 1) s += ZoomStackSize;
+    return s;
+}
+
+void TGeoMap::ZoomStateOnStack() {
+    FZoomStack[static_cast<std::size_t>(FZStackPoi - 1)] = {FTopLeft.X, FTopLeft.Y, FMagnify};
+    FZStackPoi = FZStackPoi % ZoomStackSize + 1;
+}
+
+void TGeoMap::ZoomHistory(int Index) {
+    if (Index < -(ZoomStackSize - 1) || Index > 0) return;
+    const TgmZoomStackEntry& E = FZoomStack[static_cast<std::size_t>(ZoomSlot(Index) - 1)];
+    if (E.Empty() || !(E.MagF > 0)) return;
+    FTopLeft = {E.Left, E.Top};
+    FMagnify = E.MagF;
+    Paint();
+}
+
+TgmZoomStackEntry TGeoMap::GetZoomStackEntry(int StackIx) const {
+    if (StackIx < -(ZoomStackSize - 1) || StackIx > 0) return {};
+    return FZoomStack[static_cast<std::size_t>(ZoomSlot(StackIx) - 1)];
+}
+
+void TGeoMap::ClearZoomHistory() {
+    FZoomStack.fill({});
+    FZStackPoi = 1;
+    ZoomStateOnStack();
+}
+
+// ---- last click and events
+
+double TGeoMap::GetLastMClickLatitude() const {
+    bool valid = false;
+    const double v = FCalib.CalcLatitude(FLastMClickPosX, FLastMClickPosY, valid);
+    return valid ? v : 0;
+}
+
+double TGeoMap::GetLastMClickLongitude() const {
+    bool valid = false;
+    const double v = FCalib.CalcLongitude(FLastMClickPosX, FLastMClickPosY, valid);
+    return valid ? v : 0;
+}
+
+void TGeoMap::DoZoomPanEvent() {
+    if (FOnZoomPan) FOnZoomPan(this);
+}
+
+void TGeoMap::DoSelectRectEvent(int Kind, double V1, double V2, double V3, double V4) {
+    if (FOnSelectRect) FOnSelectRect(this, Kind, V1, V2, V3, V4);
+}
+
+// ---- map image in memory
+
+void TGeoMap::CheckMapImageSize(int Width, int Height) const {
+    if (static_cast<long long>(Width) * Height > MaxMapImagePixels)
+        throw EZYLGeoMapError(ComponentMessage(
+            Name(), "Cannot use map image, maximum of " + std::to_string(MaxMapImagePixels) +
+                        " pixels exceeded (size of map is " + std::to_string(Width) + " x " +
+                        std::to_string(Height) + ")"));
+}
+
+void TGeoMap::TakeMapImage(const QImage& Picture, const std::string& Name) {
+    // Checked before taking the picture, so a refused image leaves the map as it was.
+    CheckMapImageSize(Picture.width(), Picture.height());
+    FCacheMag = 0;
+    GrafBmp = Picture.convertToFormat(ViewImageFormat);
+    FMapImgName = Name;
+    FMapImgWidth = GrafBmp.width();
+    FMapImgHeight = GrafBmp.height();
+    FCalib.SetMapImageSize(FMapImgWidth, FMapImgHeight);
+    AuxBmp = QImage(FMapImgWidth, FMapImgHeight, ViewImageFormat);
+    FTopLeft = {0, 0};
+    Paint();
+}
+
+void TGeoMap::SetMapBitMap(const QImage& Value) { TakeMapImage(Value, "$unknown$"); }
+
+void TGeoMap::Clear() {
+    const bool WasSuppressed = FSuppressPaint;
+    FSuppressPaint = true;  // one repaint at the end
+    FCalib.Clear();
+    FSuppressPaint = WasSuppressed;
+    ClearMouseTrace();
+    FMapImgName.clear();
+    FMapImgWidth = FMapImgHeight = 0;
+    FCalib.SetMapImageSize(0, 0);
+    Paint();
+}
+
+// ---- mouse trace
+
+void TGeoMap::DrawMouseTrace(TCanvas& Canvas) const {
+    if (FNumMTrace <= 0) return;
+    const TCanvasPen SavedPen = Canvas.Pen;
+    const TCanvasBrush SavedBrush = Canvas.Brush;
+    const auto ToControl = [this](const TColoredPoint& P) {
+        return MapImageToControl({RoundToInt(P.X), RoundToInt(P.Y)});
+    };
+    for (int i = 2; i <= FNumMTrace; ++i) {
+        const TColoredPoint& Prev = FMTrace[static_cast<std::size_t>(i - 2)];
+        const TColoredPoint& Cur = FMTrace[static_cast<std::size_t>(i - 1)];
+        if (Prev.Flags & 1U) continue;
+        const TPoint A = ToControl(Prev), B = ToControl(Cur);
+        Canvas.Pen.Color = Cur.Color;
+        Canvas.Pen.Mode = (Cur.Flags & 2U) ? pmXor : pmCopy;
+        Canvas.MoveTo(A.X, A.Y);
+        Canvas.LineTo(B.X, B.Y);
+        Canvas.Pen.Mode = pmCopy;
+    }
+    Canvas.Pen = SavedPen;
+    Canvas.Brush = SavedBrush;
+}
+
+// ---- widget plumbing
+
+bool TGeoMap::IsShownState() const {
+    // Visible in the component sense: not hidden on purpose, shown on screen or not.
+    return !(isHidden() && testAttribute(Qt::WA_WState_ExplicitShowHide));
+}
+
+void TGeoMap::paintEvent(QPaintEvent*) {
+    QPainter P(this);
+    P.setCompositionMode(QPainter::CompositionMode_Source);
+    P.drawImage(QPoint(0, 0), ScreenPicture(), QRect(0, 0, width(), height()));
+}
+
+void TGeoMap::resizeEvent(QResizeEvent* Event) {
+    QWidget::resizeEvent(Event);
+    if (!FSuppressPaint) ConstructInternalMapImg();
+}
+
+void TGeoMap::showEvent(QShowEvent* Event) {
+    QWidget::showEvent(Event);
+    if (!FSuppressPaint) ConstructInternalMapImg();
+}
+
+} // namespace zylcarto

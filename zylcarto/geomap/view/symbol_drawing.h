@@ -1,0 +1,15 @@
+#pragma once
+// Drawing of one landmark symbol centred on a pixel of a canvas.
+#include "zylcarto/geomap/landmarks/landmark_types.h"
+#include "zylcarto/geomap/view/canvas.h"
+
+namespace zylcarto {
+
+// Size is the half-width S in pixels, Direction degrees (0 up, clockwise),
+// Length the arrow shaft in pixels. Sets pen and brush colours; the fills use
+// the brush style the canvas has, except the transparent circle, which leaves
+// the brush clear. An element outside the enumeration draws a small plus.
+void DrawLandMarkSymbolOnCanvas(TCanvas& Canvas, int X, int Y, TLandMarkElement Element, TColor ColorFG,
+                                TColor ColorBG, int Size, int Direction, int Length, bool Transparent);
+
+} // namespace zylcarto
