@@ -82,6 +82,11 @@ TEST(CalibState, SettingModelFitsExistingPoints) {
     EXPECT_NEAR(cal.Params().EquRectPLSP[1][3], -1.0 / 800, 1e-12);
     bool valid = false;
     EXPECT_NEAR(cal.CalcLongitude(500, 400, valid), 9.0, 1e-9);
+    // An ordinal beyond the enumeration (a corrupt host setting) means no model.
+    cal.SetCalibModel(static_cast<TCalibModel>(9));
+    EXPECT_EQ(cal.CalibModel(), cmUndefined);
+    cal.CalcLongitude(500, 400, valid);
+    EXPECT_FALSE(valid);
 }
 
 TEST(CalibState, AssignCopiesCalibrationButNotIdentity) {

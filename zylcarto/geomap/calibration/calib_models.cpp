@@ -1,5 +1,6 @@
 #include "zylcarto/geomap/calibration/calib_models.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 

@@ -52,8 +52,10 @@ void TMapCalibration::Repaint() const {
 
 void TMapCalibration::Raise(const std::string& Text) const { throw EZYLGeoMapError(ComponentMessage(FName, Text)); }
 
+void TMapCalibration::StoreCalibModel(TCalibModel Value) { FCalibModel = Value <= cmUndefined ? Value : cmUndefined; }
+
 void TMapCalibration::SetCalibModel(TCalibModel Value) {
-    FCalibModel = Value;
+    StoreCalibModel(Value);
     RecalcCalibration();
 }
 

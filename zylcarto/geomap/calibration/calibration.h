@@ -4,6 +4,7 @@
 // The map widget owns one, forwards to it and repaints when it is told to.
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "zylcarto/geodesy/ellipsoids.h"
 #include "zylcarto/geomap/calibration/calib_params.h"
@@ -35,10 +36,11 @@ public:
 
     // --- state and configuration
     TCalibModel CalibModel() const { return FCalibModel; }
-    // Stores the model and refits it from the existing points.
+    // Stores the model and refits it from the existing points. A value outside
+    // the enumeration counts as cmUndefined.
     void SetCalibModel(TCalibModel Value);
     // Stores the model without refitting, for readers that fit afterwards.
-    void StoreCalibModel(TCalibModel Value) { FCalibModel = Value; }
+    void StoreCalibModel(TCalibModel Value);
     int GetUTMZone() const { return FCalibData.UTMZone; }
     void SetUTMZone(int Value);  // 1..60, anything else ignored
     THemisphere GetUTMHemisphere() const;
