@@ -71,6 +71,18 @@ TEST(Conversion, MillerMapBeforeFittingIsInvalid) {
     valid = true;
     EXPECT_EQ(cal.CalcLongitude(100, 100, valid), 0.0);
     EXPECT_FALSE(valid);
+    int x = 0, y = 0;
+    EXPECT_FALSE(cal.CalcPixelCoords(45, 8, x, y));
+}
+
+TEST(Conversion, ConicMapBeforeFittingHasNoPixels) {
+    TMapCalibration cal("Map1");
+    cal.SetCalibModel(cmConicConformal);
+    cal.AddCalibPoint(45, 8, 10, 10);
+    int x = 5, y = 5;
+    EXPECT_FALSE(cal.CalcPixelCoords(45, 8, x, y));
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
 }
 
 TEST(Conversion, PixelOnGraticuleLineGivesItsValue) {

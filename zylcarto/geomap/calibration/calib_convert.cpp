@@ -247,10 +247,11 @@ bool GeoToPixel(const TCalibView& C, double Lat, double Long, int& x, int& y) {
     }
     case cmConicConformal: {
         const auto& K = P.ConicPars;
+        // Not fitted: there is no pixel to report.
         if (K[3] == 0.0 || K[5] == 0.0) {
             x = 0;
             y = 0;
-            return true;
+            return false;
         }
         const double r = (Lat - K[4]) / K[3];
         const double t = std::tan((Long - K[6]) / K[5]);
@@ -261,6 +262,8 @@ bool GeoToPixel(const TCalibView& C, double Lat, double Long, int& x, int& y) {
     }
     case cmMillerCylindrical: {
         const auto& M = P.MillercylPar;
+        // Not fitted, as in the other direction.
+        if (M[1][1] == 0.0 || M[2][1] == 0.0) return false;
         x = NearestPixel(Long * DegToRad * M[2][1] + M[2][2]);
         y = NearestPixel(std::log(std::tan(Lat * DegToRad * 0.4 + std::numbers::pi / 4)) * M[1][1] + M[1][2]);
         return true;
