@@ -86,41 +86,77 @@ TEST(MillerModel, RecoversMillerCylindricalMap) {
     EXPECT_NEAR(cal.Params().MillercylPar[1][1], -1.25 * s, 1e-6);
 }
 
-TEST(ConicModel, ApproximatesLambertConformalConicMap) {
-    // Spherical Lambert conformal conic, standard parallels 44 and 49, 1 pixel = 1 km.
+namespace {
+
+// Spherical Lambert conformal conic, standard parallels 44 and 49, 1 pixel = 1 km,
+// on an image of 900 x 650 pixels.
+struct LambertMap {
+    synthetic::Map Truth;
+    double ApexX = 0, ApexY = 0, Rho0 = 0;
+};
+
+LambertMap NorthernLambert() {
     const double R = 6371.0, phi1 = 44 * Deg, phi2 = 49 * Deg, lambda0 = 10 * Deg;
     auto t = [](double phi) { return std::tan(std::numbers::pi / 4 + phi / 2); };
     const double n = std::log(std::cos(phi1) / std::cos(phi2)) / std::log(t(phi2) / t(phi1));
     const double F = std::cos(phi1) * std::pow(t(phi1), n) / n;
     auto rho = [=](double phi) { return R * F / std::pow(t(phi), n); };
-    const double rho0 = rho(46.5 * Deg);
-    const double apexX = 400.0, apexY = 320.0 - rho0;
-    const synthetic::Map truth{
-        [=](Geo g) {
-            const double theta = n * (g.Long * Deg - lambda0);
-            return Pix{apexX + rho(g.Lat * Deg) * std::sin(theta), apexY + rho(g.Lat * Deg) * std::cos(theta)};
-        },
-        [=](Pix p) {
-            const double dx = p.X - apexX, dy = p.Y - apexY;
-            const double r = std::sqrt(dx * dx + dy * dy);
-            return Geo{(2 * std::atan(std::pow(R * F / r, 1 / n)) - std::numbers::pi / 2) / Deg,
-                       (lambda0 + std::atan2(dx, dy) / n) / Deg};
-        }};
-    TMapCalibration cal("Map1");
-    cal.SetMapImageSize(900, 650);
-    cal.SetCalibModel(cmConicConformal);
-    synthetic::AddReferencePoints(cal, truth, synthetic::Grid(0, 900, 0, 650, 3));
-    const auto e = synthetic::Measure(cal, truth, synthetic::Grid(23, 877, 17, 633, 7), "conic (LCC)");
-    EXPECT_EQ(e.Invalid, 0);
-    // Latitude is linear in the radius in the model, not in the projection, and the
-    // apex is found to whole pixels: measured 0.0006 degrees over 6 degrees of latitude.
-    EXPECT_LT(e.MaxLatErr, 0.002);
-    EXPECT_LT(e.MaxLongErr, 0.002);
-    EXPECT_LE(e.MaxRoundTrip, 1);
-    // The apex is found to the pixel along the axis of the cone and well within
-    // its distance from the map across it.
-    EXPECT_NEAR(cal.Params().ConicPars[1], apexX, 2.0);
-    EXPECT_NEAR(cal.Params().ConicPars[2], apexY, 0.02 * rho0);
+    LambertMap m;
+    m.Rho0 = rho(46.5 * Deg);
+    const double apexX = m.ApexX = 400.0, apexY = m.ApexY = 320.0 - m.Rho0;
+    m.Truth = {[=](Geo g) {
+                   const double theta = n * (g.Long * Deg - lambda0);
+                   return Pix{apexX + rho(g.Lat * Deg) * std::sin(theta), apexY + rho(g.Lat * Deg) * std::cos(theta)};
+               },
+               [=](Pix p) {
+                   const double dx = p.X - apexX, dy = p.Y - apexY;
+                   const double r = std::sqrt(dx * dx + dy * dy);
+                   return Geo{(2 * std::atan(std::pow(R * F / r, 1 / n)) - std::numbers::pi / 2) / Deg,
+                              (lambda0 + std::atan2(dx, dy) / n) / Deg};
+               }};
+    return m;
+}
+
+// The same map mirrored to the southern hemisphere, north still up: the apex lies below.
+LambertMap SouthernLambert() {
+    const LambertMap north = NorthernLambert();
+    const double H = 650;
+    LambertMap m = north;
+    m.ApexY = H - north.ApexY;
+    m.Truth = {[=](Geo g) {
+                   const Pix p = north.Truth.Forward({-g.Lat, g.Long});
+                   return Pix{p.X, H - p.Y};
+               },
+               [=](Pix p) {
+                   const Geo g = north.Truth.Inverse({p.X, H - p.Y});
+                   return Geo{-g.Lat, g.Long};
+               }};
+    return m;
+}
+
+} // namespace
+
+TEST(ConicModel, ApproximatesLambertConformalConicMaps) {
+    for (const bool south : {false, true}) {
+        const LambertMap m = south ? SouthernLambert() : NorthernLambert();
+        TMapCalibration cal("Map1");
+        cal.SetMapImageSize(900, 650);
+        cal.SetCalibModel(cmConicConformal);
+        synthetic::AddReferencePoints(cal, m.Truth, synthetic::Grid(0, 900, 0, 650, 3));
+        const auto e = synthetic::Measure(cal, m.Truth, synthetic::Grid(23, 877, 17, 633, 7),
+                                          south ? "conic (LCC south)" : "conic (LCC north)");
+        EXPECT_EQ(e.Invalid, 0);
+        // Latitude is linear in the radius in the model, not in the projection, and the
+        // apex is found to whole pixels: measured 0.0006 degrees over 6 degrees of latitude.
+        EXPECT_LT(e.MaxLatErr, 0.002);
+        EXPECT_LT(e.MaxLongErr, 0.002);
+        EXPECT_LE(e.MaxRoundTrip, 1);
+        EXPECT_LE(e.MaxForward, 1);
+        // The apex is found to the pixel across the axis of the cone and well within
+        // its distance from the map along it.
+        EXPECT_NEAR(cal.Params().ConicPars[1], m.ApexX, 2.0);
+        EXPECT_NEAR(cal.Params().ConicPars[2], m.ApexY, 0.02 * m.Rho0);
+    }
 }
 
 TEST(UTMModel, RecoversUTMGridMap) {
