@@ -77,7 +77,9 @@ std::string Attr(std::string_view Name, std::string_view Value) {
     return std::string(Name) + "=\"" + std::string(Value) + "\" ";
 }
 
-std::string LandMarkLine(const TLandMark& L) {
+} // namespace
+
+std::string LandMarkTag(const TLandMark& L) {
     const TSymbolProperties& s = L.SymbolProps;
     const TLMTextProperties& c = L.Caption;
     std::string line = "<landmark ";
@@ -110,8 +112,6 @@ std::string LandMarkLine(const TLandMark& L) {
     line += "/>";
     return line;
 }
-
-} // namespace
 
 TLandMarkElement LandMarkElementFromName(std::string_view Name) {
     const std::string lower = LowerCase(Name);
@@ -178,7 +178,7 @@ void WriteLandMarkSet(TTextFile& F, bool WriteHeader, const std::string& DataID,
     F.WriteLn("");
     F.WriteLn("<!-- TGeoMap Landmarks / Zyl Component Suite -->");
     F.WriteLn("<gmlandmarks sig=\"ZYLCSuite\" vers=\"1.0\" id=\"" + QuotableText(Utf8ToAnsi(DataID)) + "\">");
-    for (int i = 1; i <= Count; ++i) F.WriteLn(LandMarkLine(LandMarkAt(i)));
+    for (int i = 1; i <= Count; ++i) F.WriteLn(LandMarkTag(LandMarkAt(i)));
     F.WriteLn("</gmlandmarks>");
 }
 

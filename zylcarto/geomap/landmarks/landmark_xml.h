@@ -28,6 +28,9 @@ TLandMark LandMarkFromAttributes(std::string_view Attributes);
 // unchanged, when there is no such set.
 bool ReadLandMarkSet(TXmlSource& Source, std::string_view DataID, std::vector<TLandMark>& LandMarks);
 
+// The self-closing "landmark" tag of one landmark, on one line.
+std::string LandMarkTag(const TLandMark& LandMark);
+
 // Writes Count landmarks, LandMarkAt(1) .. LandMarkAt(Count), as one set at the
 // current position of a text file opened for writing; WriteHeader puts the
 // <?xml version="1.0"?> line first. Coordinates are written so that they read

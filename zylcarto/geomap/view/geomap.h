@@ -13,12 +13,16 @@
 #include <vector>
 
 class QEventLoop;
+class QPainter;
+class QPrinter;
 
 #include "zylcarto/geomap/calibration/calibration.h"
+#include "zylcarto/geomap/calibration/xml_source.h"
 #include "zylcarto/geomap/landmarks/landmark_store.h"
 #include "zylcarto/geomap/view/canvas.h"
 #include "zylcarto/geomap/view/mouse_types.h"
 #include "zylcarto/support/component.h"
+#include "zylcarto/support/streams.h"
 #include "zylcarto/support/types.h"
 
 namespace zylcarto {
@@ -45,6 +49,9 @@ using TDrawLandMarkEvent = std::function<void(TObject* Sender, bool& Handled, TC
 using TMapImgRequestEvent = std::function<void(TObject* Sender, std::string& FileName)>;
 // Progress of decoding a map image, 0..100.
 using TImageProgressEvent = std::function<void(TObject* Sender, int PercentDone)>;
+// Lets a host draw onto a generated map before it is stored.
+using TOnDrawMapDataEvent = std::function<void(TObject* Sender, TCanvas& MapCanvas, double LatLow, double LongLow,
+                                               double LatHigh, double LongHigh, int Wid, int Hgt)>;
 
 class TGeoMap : public QWidget, public TObject {
     Q_OBJECT
@@ -269,6 +276,90 @@ public:
     // (loading JPEG/BMP, saving, generating maps, calibration and landmark
     // files, clipboard and printing; implemented in their own source files)
 
+    // --- map image files (geomap_images.cpp)
+    // Loads a JPEG (.jpg, .jpeg) or BMP file, any case of the extension, after
+    // OnMapImageRequest may have replaced the name; MapImgFile keeps Value. A
+    // name that differs from an existing file only in case finds that file. A
+    // missing file empties the map. A file that is not a valid image of its
+    // kind, or of another kind, raises EZYLGeoMapError and leaves the picture
+    // and the name as they were; so does a picture above MaxMapImagePixels.
+    void SetMapImgName(const std::string& Value);
+    // Saves the picture as name.jpg and the calibration as name.xml in the
+    // folder of FileName, whatever its extension; MapImgFile becomes name.jpg.
+    void SaveMap(const std::string& FileName, const std::string& DataID);
+    // Renames the image file within its folder, keeping its extension.
+    bool RenameMapImg(const std::string& Name);
+    // A blank map with an optional labelled grid, calibrated (cmEquiRect).
+    void CreateEmptyMapInMemory(double LatLow, double LongLow, double LatHigh, double LongHigh, double dLat,
+                                double dLong, int Wid, int Hgt, bool ShowGrid,
+                                const TOnDrawMapDataEvent& OnDrawMapData = {});
+    // Writes FName.bmp (4 bits per pixel, with the grid) and FName.xml, then loads them.
+    void CreateAndLoadEmptyMap(const std::string& FName, double LatLow, double LongLow, double LatHigh,
+                               double LongHigh, double dLat, double dLong, int Wid, int Hgt,
+                               const TOnDrawMapDataEvent& OnDrawMapData = {});
+
+    // --- calibration files (geomap_calfiles.cpp)
+    void WriteCalDataToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::string& DataID);
+    void SaveCalDataAsXML(const std::string& FileName, const std::string& DataID);
+    void SaveCalDataAsXML(TMemoryStream& OutStream, const std::string& DataID);
+    bool ReadCalDataFromOpenXMLFile(TTextFile& F, const std::string& DataID);
+    // False when the file cannot be opened or holds no such data set. A map image
+    // named without a folder is also looked for beside the calibration file
+    // when no OnMapImageRequest handler is assigned.
+    bool LoadCalDataFromXML(const std::string& FName, const std::string& DataID);
+    bool LoadCalDataFromXML(TMemoryStream& InStream, const std::string& DataID);
+    // Loads the calibration file when it exists; else empties the map image.
+    void SetCalDatName(const std::string& Value);
+
+    // --- landmark files (geomap_landmarkfiles.cpp)
+    // Replaces the landmarks by the set read, without OnLandMarkAction and without repainting.
+    bool ReadLandMarksFromOpenXMLFile(TTextFile& F, const std::string& DataID);
+    bool LoadLandMarks(const std::string& FName, const std::string& DataID);
+    void WriteLandMarksToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::string& DataID);
+    void SaveLandmarks(const std::string& FileName, const std::string& DataID);
+
+    // --- clipboard, printing and export (geomap_print.cpp)
+    // Units: map windows and top-left points are image pixels; Scale is a map
+    // scale denominator (1:Scale, using the calibration's metres per pixel);
+    // printed sizes and page positions (PosHoriz, PosVert, Width, Height of the
+    // printer forms) are tenths of a millimetre from the painter's top-left.
+    // The shown picture with a thin black outline, as a bitmap on the clipboard.
+    void CopyToClipboard();
+    // The whole map image with graticule and landmarks at magnification 1;
+    // nothing without a map image.
+    void CopyEntireMapToClipboard();
+    // Prints the current view on the default printer, ScaleF times its size on
+    // a 96 dpi screen; raises EZYLGeoMapError when no printer can be opened.
+    void PrintIt(double ScaleF);
+    // The same on a printer the caller set up (a PDF file, for instance).
+    void PrintIt(double ScaleF, QPrinter& Printer);
+    // Draws the current view with its top-left corner at (x, y) device pixels,
+    // ScaleF times its 96 dpi size; y is advanced below the picture.
+    void CopyToOpenPrinter(QPainter& Printer, int& x, int& y, double ScaleF);
+    // Draws the map window at the scale, its top-left at (PosHoriz, PosVert).
+    void CopyToOpenPrinter(QPainter& Printer, const TRect& MapWindow, int Scale, int PosHoriz, int PosVert);
+    // Draws the part of the map starting at TopLeft that fills Width x Height at the scale.
+    void CopyToOpenPrinter(QPainter& Printer, const TPoint& TopLeft, int Scale, int PosHoriz, int PosVert,
+                           int Width, int Height);
+    // The printed size of a map window at a scale; 0 x 0 when the map has no
+    // resolution or the scale is not positive.
+    void CalcExtentsOfPrint(const TRect& MapWindow, int Scale, int& Width, int& Height);
+    // Renders Width x Height pixels of the map (with overlays) from image pixel
+    // TopLeft at magnification MagFact into DestBmp at (PosHoriz, PosVert).
+    void CopyToBMP(QImage& DestBmp, const TPoint& TopLeft, double MagFact, int PosHoriz, int PosVert, int Width,
+                   int Height);
+    // The map with its overlays as a window of W x H control pixels from image
+    // pixel TopLeft at magnification Mag, without frame; the view stays as it is.
+    QImage RenderMapWindow(const TPoint& TopLeft, double Mag, int W, int H) const;
+
+private:
+    bool ReadCalDataIntern(TXmlSource& Source, const std::string& DataID, const std::string& CalFileFolder);
+    QImage DecodeMapImageFile(const std::string& FileName, const std::string& CallerName);
+    void ReplaceLandMarks(const std::vector<TLandMark>& LandMarks);
+    void DrawMapWindow(QPainter& Printer, const TPoint& TopLeft, double ImagePixelsWide, double ImagePixelsHigh,
+                       int Scale, int PosHoriz, int PosVert);
+
+public:
     // ==== end of map images and files ====================================
 
     // ==== mouse interaction (geomap_mouse.cpp) ============================

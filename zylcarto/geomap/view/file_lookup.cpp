@@ -1,0 +1,38 @@
+#include "zylcarto/geomap/view/file_lookup.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "zylcarto/support/strings.h"
+
+namespace zylcarto {
+
+namespace fs = std::filesystem;
+
+std::string FindFileIgnoringCase(const std::string& Path) {
+    std::error_code ec;
+    if (Path.empty()) return {};
+    if (fs::exists(Path, ec)) return Path;
+    const fs::path p(Path);
+    fs::path found = p.root_path();
+    for (const fs::path& part : p.relative_path()) {
+        const fs::path exact = found / part;
+        if (fs::exists(exact, ec)) {
+            found = exact;
+            continue;
+        }
+        const fs::path dir = found.empty() ? fs::path(".") : found;
+        bool matched = false;
+        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+            if (SameText(it->path().filename().string(), part.string())) {
+                found /= it->path().filename();
+                matched = true;
+                break;
+            }
+        }
+        if (!matched) return {};
+    }
+    return found.string();
+}
+
+} // namespace zylcarto

@@ -1,0 +1,107 @@
+// The map's side of the calibration file: writing its calibration, and the
+// reader that resets, reads, loads the image and refits.
+#include <filesystem>
+
+#include "zylcarto/geomap/calibration/calib_xml.h"
+#include "zylcarto/geomap/view/file_lookup.h"
+#include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/support/errors.h"
+#include "zylcarto/support/strings.h"
+
+namespace zylcarto {
+
+void TGeoMap::WriteCalDataToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::string& DataID) {
+    FCalib.CalcExtentsAndResolution();
+    FCalib.CalibData().MapFName = FMapImgName;
+    WriteRawCalDataToOpenXMLFile(F, WriteHeader, DataID, FCalib.CalibData(), FCalib.CalibModel());
+}
+
+void TGeoMap::SaveCalDataAsXML(const std::string& FileName, const std::string& DataID) {
+    TTextFile f;
+    f.OpenWrite(FileName);
+    WriteCalDataToOpenXMLFile(f, true, DataID);
+    f.Close();
+}
+
+void TGeoMap::SaveCalDataAsXML(TMemoryStream& OutStream, const std::string& DataID) {
+    FCalib.CalcExtentsAndResolution();
+    FCalib.CalibData().MapFName = FMapImgName;
+    WriteCalDataToStream(OutStream, DataID, FCalib.CalibData(), FCalib.CalibModel());
+}
+
+bool TGeoMap::ReadCalDataIntern(TXmlSource& Source, const std::string& DataID, const std::string& CalFileFolder) {
+    TCalibSetHeader header;
+    if (!FindCalibSet(Source, DataID, header)) return false;
+    bool ok = false;
+    {
+        // One repaint at the end instead of one per step; restored also when a step raises.
+        struct THold {
+            bool& Flag;
+            bool Was;
+            ~THold() { Flag = Was; }
+        } hold{FSuppressPaint, FSuppressPaint};
+        FSuppressPaint = true;
+
+        FCalib.StoreCalibModel(MapReaderModel(header));
+        TCalibData& data = FCalib.CalibData();
+        data.MapFName = header.MapFName;
+        data.Caption = header.Caption;
+        FCalib.ClearCalibData();
+        ReadCalibTags(Source, FCalib.CalibData(), {ComponentMessage(Name(), ""), true});
+        ok = FCalib.RecalcGratMat();
+
+        std::string imageName = FCalib.CalibData().MapFName;
+        if (!imageName.empty()) {
+            // Saved maps name their image without a folder: it lies beside the calibration file.
+            if (!FOnMapImgRequest && !CalFileFolder.empty() && ExtractFilePath(imageName).empty() &&
+                FindFileIgnoringCase(imageName).empty()) {
+                const std::string beside = FindFileIgnoringCase(CalFileFolder + imageName);
+                if (!beside.empty()) imageName = beside;
+            }
+            SetMapImgName(imageName);
+        }
+        switch (FCalib.CalibModel()) {
+        case cmBiquadraticPn: FCalib.CalcBiquadraticCalibration(); break;
+        case cmConicConformal: FCalib.CalcConicCalibration(); break;
+        case cmMillerCylindrical: FCalib.CalcMillerCylCalibration(); break;
+        case cmEquiRect:
+        case cmUTM: FCalib.CalcEquiRectCalibration(); break;
+        default: break;
+        }
+    }
+    Paint();
+    return ok;
+}
+
+bool TGeoMap::ReadCalDataFromOpenXMLFile(TTextFile& F, const std::string& DataID) {
+    TTextFileSource source(F);
+    return ReadCalDataIntern(source, DataID, ExtractFilePath(F.FileName()));
+}
+
+bool TGeoMap::LoadCalDataFromXML(const std::string& FName, const std::string& DataID) {
+    TTextFile f;
+    if (!f.OpenRead(FName)) return false;
+    const bool ok = ReadCalDataFromOpenXMLFile(f, DataID);
+    f.Close();
+    return ok;
+}
+
+bool TGeoMap::LoadCalDataFromXML(TMemoryStream& InStream, const std::string& DataID) {
+    TStreamSource source(InStream);
+    return ReadCalDataIntern(source, DataID, "");
+}
+
+void TGeoMap::SetCalDatName(const std::string& Value) {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(Value, ec)) {
+        FCalib.StoreCalDatName(Value);
+        LoadCalDataFromXML(Value, "");
+    } else {
+        FMapImgName.clear();
+        FMapImgWidth = FMapImgHeight = 0;
+        FCalib.SetMapImageSize(0, 0);
+    }
+    Paint();
+}
+
+} // namespace zylcarto

@@ -1,0 +1,177 @@
+// Map images: loading JPEG and BMP files, saving, renaming, generated maps.
+#include <QImageReader>
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+#include "zylcarto/geomap/calibration/calib_xml.h"
+#include "zylcarto/geomap/view/bmp4.h"
+#include "zylcarto/geomap/view/file_lookup.h"
+#include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/geomap/view/jpeg_codec.h"
+#include "zylcarto/geomap/view/map_grid.h"
+#include "zylcarto/support/errors.h"
+#include "zylcarto/support/strings.h"
+
+namespace zylcarto {
+
+namespace {
+
+constexpr int kJpegQuality = 90;
+constexpr const char* kGeneratedDataID = "ZYL_geomap_caldata";
+
+// Restores the paint suppression of a map on every way out.
+class TPaintHold {
+public:
+    explicit TPaintHold(bool& Flag) : FFlag(Flag), FWas(Flag) { FFlag = true; }
+    ~TPaintHold() { FFlag = FWas; }
+    TPaintHold(const TPaintHold&) = delete;
+    TPaintHold& operator=(const TPaintHold&) = delete;
+
+private:
+    bool& FFlag;
+    bool FWas;
+};
+
+QImage BlankMapPicture(int Wid, int Hgt) {
+    QImage picture(Wid, Hgt, ViewImageFormat);
+    picture.fill(Qt::white);
+    return picture;
+}
+
+} // namespace
+
+QImage TGeoMap::DecodeMapImageFile(const std::string& FileName, const std::string& CallerName) {
+    const std::string ext = LowerCase(ExtractFileExt(FileName));
+    const auto fail = [&](const std::string& Why) -> QImage {
+        throw EZYLGeoMapError(ComponentMessage(Name(), "Cannot use map image \"" + CallerName + "\": " + Why));
+    };
+    const auto progress = [this](int Percent) {
+        if (FOnDataLoading) FOnDataLoading(this, Percent);
+    };
+    if (ext == ".jpg" || ext == ".jpeg") {
+        progress(0);
+        QImage picture;
+        try {
+            picture = DecodeJpegFile(FileName, [this](int W, int H) { CheckMapImageSize(W, H); }, progress);
+        } catch (const EImageDecodeError& e) {
+            return fail(e.what());
+        }
+        progress(100);
+        return picture;
+    }
+    if (ext == ".bmp") {
+        QImageReader reader(QString::fromStdString(FileName), "bmp");
+        reader.setAutoTransform(false);
+        const QSize size = reader.size();
+        if (!size.isValid()) return fail("not a valid BMP image");
+        CheckMapImageSize(size.width(), size.height());
+        progress(0);
+        QImage picture;
+        if (!reader.read(&picture) || picture.size() != size)
+            return fail("not a valid BMP image: " + reader.errorString().toStdString());
+        progress(100);
+        return picture;
+    }
+    return fail("only JPEG (.jpg, .jpeg) and BMP (.bmp) files can be loaded");
+}
+
+void TGeoMap::SetMapImgName(const std::string& Value) {
+    std::string fileName = Value;
+    if (FOnMapImgRequest) FOnMapImgRequest(this, fileName);
+    FCacheMag = 0;
+    const std::string existing = FindFileIgnoringCase(fileName);
+    if (existing.empty()) {
+        FMapImgName.clear();
+        FMapImgWidth = FMapImgHeight = 0;
+        GrafBmp = QImage();
+        FCalib.SetMapImageSize(0, 0);
+        Paint();
+        return;
+    }
+    TakeMapImage(DecodeMapImageFile(existing, Value), Value);
+}
+
+void TGeoMap::SaveMap(const std::string& FileName, const std::string& DataID) {
+    if (GrafBmp.isNull()) throw EZYLGeoMapError(ComponentMessage(Name(), "there is no map image to save"));
+    FMapImgName = StripExtension(StripPath(FileName)) + ".jpg";
+    SaveCalDataAsXML(StripExtension(FileName) + ".xml", DataID);
+    EncodeJpegFile(GrafBmp, ExtractFilePath(FileName) + FMapImgName, kJpegQuality, [this](int Percent) {
+        if (FOnDataLoading) FOnDataLoading(this, Percent);
+    });
+}
+
+bool TGeoMap::RenameMapImg(const std::string& Name) {
+    const std::string base = StripExtension(StripPath(ReduceStringToFN83CompliantChars(Name)));
+    if (FMapImgName.empty() || base.empty()) return false;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(FMapImgName, ec)) return false;
+    const std::string newName = ExtractFilePath(FMapImgName) + base + ExtractFileExt(FMapImgName);
+    std::filesystem::rename(FMapImgName, newName, ec);
+    if (ec) return false;
+    FMapImgName = newName;
+    return true;
+}
+
+void TGeoMap::CreateEmptyMapInMemory(double LatLow, double LongLow, double LatHigh, double LongHigh, double dLat,
+                                     double dLong, int Wid, int Hgt, bool ShowGrid,
+                                     const TOnDrawMapDataEvent& OnDrawMapData) {
+    const TGeneratedMapBounds b = NormalizedMapBounds({LatLow, LongLow, LatHigh, LongHigh, dLat, dLong, Wid, Hgt});
+    CheckMapImageSize(b.Wid, b.Hgt);  // before allocating the picture
+    QImage picture = BlankMapPicture(b.Wid, b.Hgt);
+    {
+        TCanvas canvas(picture);
+        if (ShowGrid) DrawMapGrid(canvas, b);
+        if (OnDrawMapData) OnDrawMapData(this, canvas, b.LatLow, b.LongLow, b.LatHigh, b.LongHigh, b.Wid, b.Hgt);
+    }
+    {
+        TPaintHold hold(FSuppressPaint);
+        SetMapBitMap(picture);
+        FCalib.ClearCalibData();
+        FCalib.SetCalibData(GeneratedMapCalibration(b, ShowGrid, "$unknown$"));
+        FCalib.StoreCalibModel(cmEquiRect);
+        FCalib.RecalcCalibration();
+    }
+    Paint();
+}
+
+void TGeoMap::CreateAndLoadEmptyMap(const std::string& FName, double LatLow, double LongLow, double LatHigh,
+                                    double LongHigh, double dLat, double dLong, int Wid, int Hgt,
+                                    const TOnDrawMapDataEvent& OnDrawMapData) {
+    const TGeneratedMapBounds b = NormalizedMapBounds({LatLow, LongLow, LatHigh, LongHigh, dLat, dLong, Wid, Hgt});
+    CheckMapImageSize(b.Wid, b.Hgt);  // before writing a file that could not be loaded
+    const std::string xmlName = StripExtension(FName) + ".xml";
+    const std::string bmpName = StripExtension(xmlName) + ".bmp";
+
+    QImage picture = BlankMapPicture(b.Wid, b.Hgt);
+    {
+        TCanvas canvas(picture);
+        DrawMapGrid(canvas, b);
+        if (OnDrawMapData) OnDrawMapData(this, canvas, b.LatLow, b.LongLow, b.LatHigh, b.LongHigh, b.Wid, b.Hgt);
+    }
+    // Down to the 16 colours of the file, each pixel to the nearest one.
+    std::vector<std::uint8_t> indices(static_cast<std::size_t>(b.Wid) * static_cast<std::size_t>(b.Hgt));
+    QRgb lastRgb = 0xFFFFFFFF;
+    std::uint8_t lastIndex = 15;
+    for (int y = 0; y < b.Hgt; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        for (int x = 0; x < b.Wid; ++x) {
+            if (row[x] != lastRgb) {
+                lastRgb = row[x];
+                lastIndex = static_cast<std::uint8_t>(NearestPaletteIndex(FromQRgb(lastRgb), StandardPalette16));
+            }
+            indices[static_cast<std::size_t>(y) * static_cast<std::size_t>(b.Wid) + static_cast<std::size_t>(x)] =
+                lastIndex;
+        }
+    }
+    WriteBmp4File(bmpName, b.Wid, b.Hgt, indices, StandardPalette16);
+
+    TTextFile xml;
+    xml.OpenWrite(xmlName);
+    WriteRawCalDataToOpenXMLFile(xml, true, kGeneratedDataID, GeneratedMapCalibration(b, true, bmpName),
+                                 cmBiquadraticPn);
+    xml.Close();
+    LoadCalDataFromXML(xmlName, kGeneratedDataID);
+}
+
+} // namespace zylcarto

@@ -1,0 +1,49 @@
+// The map's side of the landmark file.
+#include "zylcarto/geomap/landmarks/landmark_xml.h"
+#include "zylcarto/geomap/view/geomap.h"
+
+namespace zylcarto {
+
+void TGeoMap::ReplaceLandMarks(const std::vector<TLandMark>& LandMarks) {
+    // Built in a store of its own (no handler, no repaint) and taken over with
+    // Assign, which copies settings and list but fires nothing.
+    TLandMarkStore read(this, [this] { return Name(); });
+    read.Assign(FLandMarks);
+    read.RemoveAllLandMarks();
+    for (const TLandMark& L : LandMarks) {
+        read.AddLandMark(L.Latitude, L.Longitude, L.Altitude);
+        read.SetLandMarkData(read.NumLandMarks(), L);
+    }
+    FLandMarks.Assign(read);
+}
+
+bool TGeoMap::ReadLandMarksFromOpenXMLFile(TTextFile& F, const std::string& DataID) {
+    TTextFileSource source(F);
+    std::vector<TLandMark> read;
+    if (!ReadLandMarkSet(source, DataID, read)) return false;
+    ReplaceLandMarks(read);
+    return true;
+}
+
+bool TGeoMap::LoadLandMarks(const std::string& FName, const std::string& DataID) {
+    TTextFile f;
+    if (!f.OpenRead(FName)) return false;
+    const bool found = ReadLandMarksFromOpenXMLFile(f, DataID);
+    f.Close();
+    Paint();
+    return found;
+}
+
+void TGeoMap::WriteLandMarksToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::string& DataID) {
+    WriteLandMarkSet(F, WriteHeader, DataID, FLandMarks.NumLandMarks(),
+                     [this](int Index) -> const TLandMark& { return FLandMarks.LandMark(Index); });
+}
+
+void TGeoMap::SaveLandmarks(const std::string& FileName, const std::string& DataID) {
+    TTextFile f;
+    f.OpenWrite(FileName);
+    WriteLandMarksToOpenXMLFile(f, true, DataID);
+    f.Close();
+}
+
+} // namespace zylcarto
