@@ -7,6 +7,7 @@
 #include "synthetic_maps.h"
 #include "zylcarto/geodesy/projections.h"
 #include "zylcarto/geomap/calibration/calibration.h"
+#include "zylcarto/support/mathhooks.h"
 
 using namespace zylcarto;
 using synthetic::Geo;
@@ -264,6 +265,18 @@ TEST(PolynomialModels, HaveZeroCoefficientsWithoutPoints) {
         EXPECT_EQ(cal.CalibData().NumCalQuads, 0);
         EXPECT_EQ(cal.Params(), TCalibParams{});
     }
+}
+
+TEST(PolynomialModels, AbortedSolveLeavesCoefficientsZero) {
+    TMapCalibration cal = MakeCalibration(cmBiquadraticPn);
+    AbortMathProc = true;
+    cal.AddCalibPoint(48.0, 9.0, 100, 100);
+    cal.AddCalibPoint(47.0, 10.0, 600, 700);
+    AbortMathProc = false;
+    EXPECT_EQ(cal.CalibData().NumCalQuads, 2);
+    EXPECT_EQ(cal.Params(), TCalibParams{});
+    cal.RecalcCalibration();
+    EXPECT_NE(cal.Params(), TCalibParams{});
 }
 
 TEST(PolynomialModels, SinglePointGivesMinimumNormFit) {
