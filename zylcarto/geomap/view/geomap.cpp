@@ -263,7 +263,6 @@ void TGeoMap::ResizeMap(double Magnification) {
     FMapImgWidth = NewW;
     FMapImgHeight = NewH;
     FCalib.SetMapImageSize(NewW, NewH);
-    AuxBmp = QImage(NewW, NewH, ViewImageFormat);
     FTopLeft = {0, 0};
     const bool WasSuppressed = FSuppressPaint;
     FSuppressPaint = true;  // one repaint at the end, not one from the refit as well
@@ -351,7 +350,6 @@ void TGeoMap::TakeMapImage(const QImage& Picture, const std::string& Name) {
     FMapImgWidth = GrafBmp.width();
     FMapImgHeight = GrafBmp.height();
     FCalib.SetMapImageSize(FMapImgWidth, FMapImgHeight);
-    AuxBmp = QImage(FMapImgWidth, FMapImgHeight, ViewImageFormat);
     FTopLeft = {0, 0};
     Paint();
 }

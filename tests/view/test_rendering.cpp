@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <cmath>
+#include <set>
+
+#include "pixels.h"
+#include "probe_map.h"
+#include "zylcarto/support/numeric.h"
+
+using namespace zylcarto;
+using namespace zylcarto::test;
+
+namespace {
+
+// The composed client area (AuxBmp may be larger than the control).
+QImage Shown(const TGeoMap& M) { return M.AuxBitmap().copy(0, 0, M.width(), M.height()); }
+
+// A 1000 x 800 white map over 48..47 N, 16..17 E, shown in a 200 x 160 control.
+void MakeWhiteMap(ProbeMap& M, int W = 200, int H = 160) {
+    M.resize(W, H);
+    M.SetMapBitMap(Picture(1000, 800));
+    CalibrateEquiRect(M, 48, 16, 47, 17);
+}
+
+} // namespace
+
+TEST(Rendering, EmptyMapShowsBackgroundMessageAndFrameOnly) {
+    ProbeMap M;
+    M.resize(120, 60);
+    bool HookCalled = false;
+    M.SetOnBeforeRenderData([&](TObject*, TCanvas&) { HookCalled = true; });
+    M.SetOnDataRendered([&](TObject*, TCanvas&) { HookCalled = true; });
+    M.AddLandMark(0.0, 0.0, 0.0);
+    M.SetColorFrame(0x0000FF);
+    const QImage I = Shown(M);
+    EXPECT_FALSE(HookCalled);
+    EXPECT_EQ(At(I, 0, 0), 0x000000u);  // frame
+    EXPECT_EQ(At(I, 5, 5), 0xC0C0C0u);
+    int MinX = 999, MinY = 999;
+    for (const auto& [x, y] : Painted(I.copy(1, 1, 118, 58), 0xC0C0C0)) MinX = std::min(MinX, x + 1), MinY = std::min(MinY, y + 1);
+    EXPECT_GE(MinX, 10);
+    EXPECT_LE(MinX, 13);
+    EXPECT_GE(MinY, 10);
+    EXPECT_FALSE(OfColor(I, 0x0000FF).empty());  // message in the frame colour
+}
+
+TEST(Rendering, SuppressedPaintLeavesThePictureUntouched) {
+    ProbeMap M;
+    M.resize(50, 40);
+    M.SetColorBakGnd(0x101010);
+    const QImage Before = Shown(M);
+    M.SetSuppressPaint(true);
+    M.SetColorBakGnd(0x202020);
+    M.SetMapBitMap(Picture(100, 100));
+    EXPECT_EQ(Shown(M), Before);
+}
+
+TEST(Rendering, CacheIsBuiltOncePerMagnificationAndAntiAliasSetting) {
+    ProbeMap M;
+    MakeWhiteMap(M);
+    M.SetMagnification(1.0);
+    M.SetTopLeft({10, 10});
+    EXPECT_EQ(M.CacheRebuilds, 0);  // above the limit the cache is not used
+    M.SetMagnification(0.5);
+    M.SetTopLeft({20, 20});
+    M.SetTopLeft({30, 30});
+    EXPECT_EQ(M.CacheRebuilds, 1);
+    EXPECT_EQ(M.ImgCache().size(), QSize(500, 400));
+    M.SetAntiAlias(false);
+    M.SetTopLeft({40, 40});
+    EXPECT_EQ(M.CacheRebuilds, 2);
+    M.ResizeMap(0.5);  // invalidates
+    M.SetTopLeft({0, 0});
+    EXPECT_EQ(M.CacheRebuilds, 3);
+}
+
+TEST(Rendering, CachedAndDirectPathsShowTheSamePicture) {
+    QImage Src(400, 300, QImage::Format_RGB32);
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 400; ++x) Src.setPixel(x, y, ((x / 20 + y / 20) % 2) ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
+    ProbeMap Cached, Direct;
+    for (ProbeMap* M : {&Cached, &Direct}) {
+        M->resize(100, 80);
+        M->SetFrameStyle(fsNone);
+        M->SetAntiAlias(false);
+        M->SetMapBitMap(Src);
+    }
+    Direct.SetCacheMagLimit(0);
+    for (ProbeMap* M : {&Cached, &Direct}) {
+        M->SetMagnification(0.5);
+        M->SetTopLeft({40, 40});
+    }
+    EXPECT_EQ(Cached.CacheRebuilds, 1);
+    EXPECT_EQ(Direct.CacheRebuilds, 0);
+    const QImage A = Shown(Cached), B = Shown(Direct);
+    int Differ = 0;
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 100; ++x) Differ += A.pixel(x, y) != B.pixel(x, y);
+    EXPECT_LT(Differ, 100 * 80 / 20);  // only along the square edges
+    EXPECT_EQ(At(A, 5, 5), 0xFF0000u);  // image (50,50): blue/red board at cell (2,2) -> blue
+}
+
+TEST(Rendering, ParallelsFollowTheAutomaticSpacing) {
+    // 0.35 degrees of latitude: a parallel every 0.1 degree.
+    ProbeMap M;
+    M.resize(200, 350);
+    M.SetFrameStyle(fsNone);
+    M.SetMapBitMap(Picture(200, 350));
+    CalibrateEquiRect(M, 47.38, 16.0, 47.03, 16.05);
+    M.SetColorGratLine(0x00FF00);
+    M.SetShowGrat(sgLines);
+    const QImage I = Shown(M);
+    std::set<int> Rows;
+    for (int y = 0; y < 350; ++y)
+        if (At(I, 100, y) == 0x00FF00 && At(I, 150, y) == 0x00FF00) Rows.insert(y);
+    std::set<int> Expected;
+    for (double Lat : {47.1, 47.2, 47.3}) Expected.insert(static_cast<int>(std::nearbyint((47.38 - Lat) * 1000)));
+    EXPECT_EQ(Rows, Expected);
+    // Meridians: 0.05 degrees of longitude -> every 0.01 degree, 40 pixels apart.
+    int Columns = 0;
+    for (int x = 0; x < 200; ++x) Columns += At(I, x, 175) == 0x00FF00;
+    EXPECT_EQ(Columns, 5);  // 16.00 (on x = 0) .. 16.04
+}
+
+TEST(Rendering, CalibrationPointMarkersSitOnTheQuads) {
+    ProbeMap M;
+    MakeWhiteMap(M);
+    M.SetFrameStyle(fsNone);
+    M.SetTopLeft({-50, -50});  // no confinement: quad (0,0) at control (50,50)
+    M.SetShowGrat(sgPoints);
+    const QImage I = Shown(M);
+    EXPECT_EQ(At(I, 50, 50), 0x0000FFu);
+    EXPECT_EQ(At(I, 42, 50), 0x0000FFu);  // cross arm
+    EXPECT_EQ(At(I, 41, 50), 0xFFFFFFu);  // white diamond r = 9
+    EXPECT_EQ(At(I, 40, 50), 0x0000FFu);  // diamond r = 10
+}
+
+TEST(Rendering, LandmarkOnTheLeftEdgeIsOfferedButNotDrawn) {
+    ProbeMap M;
+    MakeWhiteMap(M);
+    M.SetFrameStyle(fsNone);
+    M.LandMarkDefault().SymbolProps.Kind = lmSquare;
+    M.AddLandMark(47.9, 16.0, 0.0);  // image (0, 80): control x = 0
+    M.AddLandMark(47.9, 16.1, 0.0);  // image (100, 80)
+    std::vector<TPoint> Offered;
+    M.SetOnDrawLandmark([&](TObject*, bool&, TCanvas&, const TPoint& P, const TLandMark&) { Offered.push_back(P); });
+    M.Paint();
+    ASSERT_EQ(Offered.size(), 2u);
+    EXPECT_EQ(Offered[0], (TPoint{0, 80}));
+    const QImage I = Shown(M);
+    EXPECT_EQ(At(I, 0, 80), 0xFFFFFFu);
+    EXPECT_EQ(At(I, 1, 80), 0xFFFFFFu);
+    EXPECT_EQ(At(I, 93, 73), 0xFFFFFFu);  // background ring of the second (BG white)
+    EXPECT_EQ(At(I, 94, 74), 0xFF0000u);  // its outline
+    // A handler that takes over suppresses the built-in symbol.
+    M.SetOnDrawLandmark([](TObject*, bool& Handled, TCanvas&, const TPoint&, const TLandMark&) { Handled = true; });
+    M.Paint();
+    EXPECT_EQ(At(Shown(M), 94, 74), 0xFFFFFFu);
+}
+
+TEST(Rendering, SamplingThinsVisibleLandmarksAndSkipsHiddenClasses) {
+    ProbeMap M;
+    MakeWhiteMap(M, 1000, 800);
+    M.SetSuppressPaint(true);
+    for (int i = 0; i < 30000; ++i)
+        M.AddLandMark(47.0 + 0.001 + (i % 173) * 0.0057, 16.001 + (i / 173) * 0.0057, 0.0, lmPlus, 1, "", 0, i, 0, 0,
+                      2, true, 0, 1);
+    for (int i = 0; i < 500; ++i) M.AddLandMark(47.5, 16.5, 0.0, lmPlus, 2, "", 0, i, 0, 0, 2, true, 0, 1);
+    M.SetClassVisibility(2, false);
+    int Offered = 0, Hidden = 0;
+    M.SetOnDrawLandmark([&](TObject*, bool&, TCanvas&, const TPoint&, const TLandMark& LM) {
+        ++Offered;
+        Hidden += LM.ClassFlag == 2;
+    });
+    SetRandomSeed(12345);
+    M.SetSuppressPaint(false);
+    EXPECT_EQ(Hidden, 0);
+    EXPECT_NEAR(Offered, 20000, 500);
+    M.SetClassVisibility(2, true);  // 30500 visible now
+    EXPECT_NEAR(Offered - 20000, 20000, 800);
+}
+
+TEST(Rendering, HighlightRedrawsTheSymbolInItsOwnColours) {
+    ProbeMap M;
+    MakeWhiteMap(M);
+    M.SetFrameStyle(fsNone);
+    M.LandMarkDefault().SymbolProps.Kind = lmCircle;
+    M.AddLandMark(47.9, 16.1, 0.0);
+    M.SetHighLM(1);
+    const QImage I = Shown(M);
+    EXPECT_EQ(At(I, 100, 80), 0x00FFFFu);
+    EXPECT_EQ(At(I, 100, 73), 0xFF0000u);
+}
+
+TEST(Rendering, MouseTraceIsDrawnStrokeByStroke) {
+    ProbeMap M;
+    MakeWhiteMap(M);
+    M.SetFrameStyle(fsNone);
+    M.AddTracePoint(10, 10, false);
+    M.AddTracePoint(30, 10, true);
+    M.AddTracePoint(30, 50, false);  // new stroke: no segment from (30,10)
+    M.AddTracePoint(60, 50, false);
+    M.Paint();
+    const QImage I = Shown(M);
+    EXPECT_EQ(At(I, 20, 10), 0x00FFFFu);
+    EXPECT_EQ(At(I, 30, 30), 0xFFFFFFu);
+    EXPECT_EQ(At(I, 45, 50), 0x00FFFFu);
+}
+
+// A small calibrated map with graticule, landmarks, captions and highlight against
+// the reference picture; the actual picture is written out when they differ.
+TEST(Rendering, ReferencePicture) {
+    QImage Src(400, 300, QImage::Format_RGB32);
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 400; ++x) Src.setPixel(x, y, qRgb(200 + x % 40, 220 - y % 30, 180 + (x + y) % 50));
+    ProbeMap M;
+    M.resize(240, 180);
+    M.SetSuppressPaint(true);
+    M.SetMapBitMap(Src);
+    CalibrateEquiRect(M, 47.5, 15.0, 47.0, 15.8);
+    M.SetShowGrat(sgPointsAndLines);
+    M.SetMagnification(0.75);
+    M.SetTopLeft({-16, -12});  // the top-left calibration point at control (12, 9)
+    M.AddLandMark(47.4, 15.2, 0.0, lmTriangle, 0, "A", 0, 1, 0x0000C0, 0xFFFFFF, 6, false, 0, 10);
+    M.AddLandMark(47.3, 15.4, 0.0, lmArrowFrom, 0, "B", 0, 2, 0x008000, 0x80FF80, 5, false, 45, 14);
+    M.AddLandMark(47.2, 15.3, 0.0, lmCircle, 0, "C", 0, 3, 0x800000, 0xFFC0C0, 5, true, 0, 10);
+    M.AddLandMark(47.25, 15.55, 0.0, lmCrossBox, 0, "D", 0, 4, 0x000000, 0xFFFF00, 4, false, 0, 10);
+    M.AddLandMark(47.35, 15.45, 0.0, "Hill", 9, 0x000080);
+    TLandMark Rotated = M.GetLandMarkData(5);
+    Rotated.Caption.Direction = 30;
+    Rotated.Caption.Transparent = false;
+    Rotated.Caption.BGColor = 0xE0FFFF;
+    M.SetLandMarkData(5, Rotated);
+    M.SetHighLM(4);
+    M.SetSuppressPaint(false);
+    const QImage Actual = Shown(M);
+
+    const QString RefPath = QStringLiteral(ZYLCARTO_TEST_DATA_DIR "/reference_map.png");
+    const QString OutPath = QDir::current().absoluteFilePath("reference_map.actual.png");
+    const QImage Ref = QImage(RefPath).convertToFormat(QImage::Format_RGB32);
+    if (Ref.size() != Actual.size()) {
+        Actual.save(OutPath);
+        FAIL() << "reference missing or of another size; actual picture written to " << OutPath.toStdString();
+    }
+    // Text rasterisation may differ slightly between font engine versions.
+    constexpr int Tolerance = 48, MaxBadPixels = 60;
+    int Bad = 0;
+    for (int y = 0; y < Actual.height(); ++y)
+        for (int x = 0; x < Actual.width(); ++x) {
+            const QRgb a = Actual.pixel(x, y), r = Ref.pixel(x, y);
+            if (std::abs(qRed(a) - qRed(r)) > Tolerance || std::abs(qGreen(a) - qGreen(r)) > Tolerance ||
+                std::abs(qBlue(a) - qBlue(r)) > Tolerance)
+                ++Bad;
+        }
+    if (Bad > MaxBadPixels) Actual.save(OutPath);
+    EXPECT_LE(Bad, MaxBadPixels) << "actual picture written to " << OutPath.toStdString();
+}
