@@ -39,15 +39,16 @@ TBinaryFile::~TBinaryFile() {
 
 void TBinaryFile::Open(const std::string& Path, TMode Mode) {
     if (FFd >= 0) Close();
-    const TFileOp op = Mode == TMode::CreateNew ? TFileOp::Create : TFileOp::Open;
+    const TFileOp op = Mode == TMode::CreateNew || Mode == TMode::OpenOrCreate ? TFileOp::Create : TFileOp::Open;
     int flags = O_CLOEXEC;
     switch (Mode) {
     case TMode::ReadOnly: flags |= O_RDONLY; break;
     case TMode::ReadWrite: flags |= O_RDWR; break;
+    case TMode::OpenOrCreate: flags |= O_RDWR | O_CREAT; break;
     case TMode::CreateNew: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
     }
     const int fd = Injected(op, Path) ? -1 : ::open(Path.c_str(), flags, 0666);
-    if (fd < 0) Fail(Path, Mode == TMode::CreateNew ? "cannot create" : "cannot open");
+    if (fd < 0) Fail(Path, op == TFileOp::Create ? "cannot create" : "cannot open");
     FFd = fd;
     FPath = Path;
     FPosition = 0;

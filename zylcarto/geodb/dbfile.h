@@ -18,7 +18,12 @@ void SetFileFaultHook(TFileFaultHook Hook);
 
 class TBinaryFile {
 public:
-    enum class TMode : std::uint8_t { ReadOnly, ReadWrite, CreateNew /* created or truncated */ };
+    enum class TMode : std::uint8_t {
+        ReadOnly,
+        ReadWrite,
+        OpenOrCreate,  // read and write, created empty when missing, content kept
+        CreateNew      // created or truncated
+    };
 
     TBinaryFile() = default;
     TBinaryFile(const std::string& Path, TMode Mode) { Open(Path, Mode); }

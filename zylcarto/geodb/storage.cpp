@@ -24,8 +24,12 @@ template <typename Array>
 void WriteEntries(const std::string& Path, const Array& Ix) {
     std::vector<std::uint8_t> bytes(Ix.size() * IndexEntryBytes);
     for (std::size_t i = 0; i < Ix.size(); ++i) EncodeIxEntry(Ix[i], bytes.data() + i * IndexEntryBytes);
-    TBinaryFile f(Path, TBinaryFile::TMode::CreateNew);
+    // Overwritten in place and cut to length rather than truncated first: on
+    // file systems that flush a file emptied and refilled at close (ext4), that
+    // turns every save into a synchronous write.
+    TBinaryFile f(Path, TBinaryFile::TMode::OpenOrCreate);
     f.Write(bytes.data(), bytes.size());
+    if (f.Size() > static_cast<std::int64_t>(bytes.size())) f.Truncate(static_cast<std::int64_t>(bytes.size()));
     f.Close();
 }
 

@@ -1,0 +1,308 @@
+// zylcarto db ...: create, inspect and change a geographic database (TGeoDB).
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <map>
+
+#include "cli.h"
+#include "zylcarto/geodb/geodb.h"
+#include "zylcarto/support/numeric.h"
+#include "zylcarto/support/strings.h"
+
+namespace zylcarto::cli {
+namespace {
+
+constexpr double kEarthRadiusKm = 6371.0088;
+
+std::string FloatText(float v) {
+    char buf[32];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    return ec == std::errc() ? std::string(buf, end) : std::string("nan");
+}
+
+bool Exists(const std::string& name) { return std::filesystem::exists(StripExtension(name) + ".zylgds"); }
+
+// Opens a database that must already be there: the library would create a missing one.
+void OpenExisting(TGeoDB& db, const std::string& name) {
+    if (!Exists(name)) throw UsageError("no database \"" + name + "\" (create it with: zylcarto db create NAME)");
+    db.SetDBName(name);
+}
+
+void Need(const Args& a, std::size_t n, const char* usage) {
+    RejectUnknownOptions(a);
+    if (a.size() != n) throw UsageError(std::string("usage: zylcarto db ") + usage);
+}
+
+int Entry(const TGeoDB& db, const std::string& text) {
+    const int e = ParseInt(text, "ENTRY");
+    if (e < 1 || e > db.NumEntries())
+        throw UsageError("entry " + text + " does not exist (the database holds " + std::to_string(db.NumEntries()) +
+                         " entries)");
+    return e;
+}
+
+double Coordinate(const std::string& text, const char* what, double limit) {
+    const double v = ParseDouble(text, what);
+    if (std::fabs(v) > limit) throw UsageError(std::string(what) + " out of range: " + text);
+    return v;
+}
+
+std::string ListLine(const TGeoDB& db, int e) {
+    const TgdbData r = db.Data(e);
+    return std::to_string(e) + '\t' + std::to_string(r.ItemId) + '\t' + std::string(GdbItemName(r.ItemKind)) + '\t' +
+           r.Name.Str() + '\t' + std::to_string(r.ClassFlag) + '\t' + FloatText(r.LatLow) + '\t' +
+           FloatText(r.LatHigh) + '\t' + FloatText(r.LongLow) + '\t' + FloatText(r.LongHigh);
+}
+
+int Create(Args a) {
+    Need(a, 1, "create NAME");
+    if (Exists(a[0])) throw UsageError("database \"" + a[0] + "\" already exists");
+    TGeoDB db;
+    db.SetDBName(a[0]);
+    db.SetDBName("");
+    return 0;
+}
+
+int Info(Args a) {
+    Need(a, 1, "info NAME");
+    TGeoDB db;
+    OpenExisting(db, a[0]);
+    std::printf("name\t%s\nversion\t%d\ndescription\t%s\nrevision\t%d\nhighest id\t%d\nentries\t%d\n",
+                db.DBName().c_str(), db.DBVersion(), db.Description().c_str(), db.Revision(), db.HighestID(),
+                db.NumEntries());
+    std::array<int, GdbItemCount> counts{};
+    for (int e = 1; e <= db.NumEntries(); ++e) ++counts[static_cast<std::size_t>(db.Data(e).ItemKind)];
+    for (int k = 0; k < GdbItemCount; ++k)
+        if (counts[static_cast<std::size_t>(k)] > 0)
+            std::printf("%s\t%d\n", std::string(GDB_ITEMNAMES[static_cast<std::size_t>(k)]).c_str(),
+                        counts[static_cast<std::size_t>(k)]);
+    return 0;
+}
+
+int List(Args a) {
+    Need(a, 1, "list NAME");
+    TGeoDB db;
+    OpenExisting(db, a[0]);
+    for (int e = 1; e <= db.NumEntries(); ++e) std::printf("%s\n", ListLine(db, e).c_str());
+    return 0;
+}
+
+int AddTown(Args a) {
+    const auto cls = TakeOption(a, "--class");
+    const auto alt = TakeOption(a, "--alt");
+    Need(a, 4, "add-town NAME TOWN LAT LON [--class N] [--alt METRES]");
+    const double lat = Coordinate(a[2], "LAT", 90), lon = Coordinate(a[3], "LON", 180);
+    const int classNumber = cls ? ParseInt(*cls, "--class") : 0;
+    if (classNumber < 0 || classNumber > 255) throw UsageError("--class must be 0 to 255");
+    const double altitude = alt ? ParseDouble(*alt, "--alt") : 0;
+    TGeoDB db;
+    OpenExisting(db, a[0]);
+    const int e = db.AddTown(a[1], Now(), 0, {static_cast<float>(lat), static_cast<float>(lon)},
+                             static_cast<float>(altitude), static_cast<std::uint8_t>(classNumber), 0);
+    std::printf("%d\n", e);
+    return 0;
+}
+
+TgdbPolygon ReadVertices(const std::string& path) {
+    std::ifstream in(path);
+    if (!in) throw UsageError("cannot read \"" + path + "\"");
+    TgdbPolygon poly;
+    std::string line;
+    for (int n = 1; std::getline(in, line); ++n) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const auto f = SplitFields(line);
+        if (f.empty() || f[0][0] == '#') continue;
+        const std::string where = path + " line " + std::to_string(n);
+        if (f.size() != 2) throw UsageError(where + ": expected \"LAT LON\"");
+        poly.push_back({static_cast<float>(Coordinate(f[0], (where + ": latitude").c_str(), 90)),
+                        static_cast<float>(Coordinate(f[1], (where + ": longitude").c_str(), 180))});
+    }
+    return poly;
+}
+
+int AddPolygon(Args a) {
+    const bool closed = TakeFlag(a, "--closed");
+    Need(a, 4, "add-polygon NAME KIND NAME-OF-ITEM VERTICES.txt [--closed]");
+    TgdbItem kind = gitUndefined;
+    for (int k = 0; k < GdbItemCount; ++k)
+        if (IsPolygonKind(static_cast<TgdbItem>(k)) && SameText(a[1], GDB_ITEMNAMES[static_cast<std::size_t>(k)]))
+            kind = static_cast<TgdbItem>(k);
+    if (kind == gitUndefined)
+        throw UsageError("KIND must be one of border, city, lake, river, road, route: \"" + a[1] + "\"");
+    if (closed && kind != gitBorder && kind != gitCity && kind != gitLake)
+        throw UsageError("--closed applies to borders and cities (lakes are always closed)");
+    const TgdbPolygon poly = ReadVertices(a[3]);
+    TGeoDB db;
+    OpenExisting(db, a[0]);
+    const TDateTime now = Now();
+    int e = 0;
+    switch (kind) {
+    case gitBorder: e = db.AddBorder(a[2], poly, closed, now, 0, 0, 0, 0, 0, 0, 0, 0); break;
+    case gitCity: e = db.AddCity(a[2], poly, closed, now, 0, 0, 0, 0, 0, 0, 0, 0); break;
+    case gitLake: e = db.AddLake(a[2], poly, now, 0, 0, 0, 0, 0, 0, 0, 0); break;
+    case gitRiver: e = db.AddRiver(a[2], poly, now, 0, 0, 0, 0, 0, 0, 0, 0); break;
+    case gitRoad: e = db.AddRoad(a[2], poly, now, 0, 0, 0, 0, 0, 0, 0, 0); break;
+    default: e = db.AddRoute(a[2], poly, now, 0, 0, 0, 0, 0, 0, 0, 0); break;
+    }
+    std::printf("%d\n", e);
+    return 0;
+}
+
+int AddBlob(Args a) {
+    const auto caption = TakeOption(a, "--caption");
+    Need(a, 2, "add-blob NAME FILE [--caption TEXT]");
+    if (!std::filesystem::is_regular_file(a[1])) throw UsageError("no file \"" + a[1] + "\"");
+    TMetaInfo meta;
+    if (caption) meta.Caption = *caption;
+    TGeoDB db;
+    OpenExisting(db, a[0]);
+    std::printf("%d\n", db.AddBLOB(a[1], 0, 0, 0, 0, 0, 0, 0, 0, 0, meta));
+    return 0;
+}
+
+int GetBlob(Args a) {
+    Need(a, 3, "get-blob NAME ENTRY OUTFILE");
+    TGeoDB db;
+    OpenExisting(db, a[0]);
+    const int e = Entry(db, a[1]);
+    if (db.Data(e).ItemKind != gitBLOB) throw UsageError("entry " + a[1] + " is not a binary object");
+    TMetaInfo meta;
+    if (!db.RetrieveBLOB(e, a[2], meta)) throw UsageError("the data block of entry " + a[1] + " is damaged");
+    return 0;
+}
+
+int Delete(Args a) {
+    Need(a, 2, "delete NAME ENTRY");
+    TGeoDB db;
+    OpenExisting(db, a[0]);
+    db.DeleteData(Entry(db, a[1]));
+    return 0;
+}
+
+int Find(Args a) {
+    Need(a, 2, "find NAME ITEM-NAME");
+    TGeoDB db;
+    OpenExisting(db, a[0]);
+    for (int e = db.SearchData(a[1]); e > 0; e = db.SearchData(a[1], gitUndefined, e + 1, 255))
+        std::printf("%s\n", ListLine(db, e).c_str());
+    return 0;
+}
+
+// Entry numbers of the items whose box meets [lat ± dLat] x [lon ± dLon], found
+// through whichever of the four coordinate indexes narrows the search most.
+std::vector<int> ItemsMeeting(const TGeoDB& db, double lat, double lon, double dLat, double dLon) {
+    const int n = db.NumEntries();
+    const double latTop = lat + dLat, latBottom = lat - dLat, lonRight = lon + dLon, lonLeft = lon - dLon;
+    // low edges up to the window's far side: positions 1 .. p-1
+    int p1 = db.GetClosestLatLowIx(latTop);
+    while (p1 <= n && db.IxLatLow(p1).LLValue <= latTop) ++p1;
+    int p3 = db.GetClosestLongLowIx(lonRight);
+    while (p3 <= n && db.IxLongLow(p3).LLValue <= lonRight) ++p3;
+    // high edges from the window's near side: positions q .. n
+    int q2 = db.GetClosestLatHighIx(latBottom);
+    while (q2 > 1 && db.IxLatHigh(q2 - 1).LLValue >= latBottom) --q2;
+    int q4 = db.GetClosestLongHighIx(lonLeft);
+    while (q4 > 1 && db.IxLongHigh(q4 - 1).LLValue >= lonLeft) --q4;
+    const std::array<int, 4> sizes = {p1 - 1, n - q2 + 1, p3 - 1, n - q4 + 1};
+    const auto best = static_cast<int>(std::min_element(sizes.begin(), sizes.end()) - sizes.begin());
+    std::vector<int> out;
+    for (int i = 0; i < sizes[static_cast<std::size_t>(best)]; ++i) {
+        const int e = best == 0 ? db.IxLatLow(1 + i).index
+                    : best == 1 ? db.IxLatHigh(q2 + i).index
+                    : best == 2 ? db.IxLongLow(1 + i).index
+                                : db.IxLongHigh(q4 + i).index;
+        const TgdbData r = db.Data(e);
+        if (r.LatLow <= latTop && r.LatHigh >= latBottom && r.LongLow <= lonRight && r.LongHigh >= lonLeft)
+            out.push_back(e);
+    }
+    return out;
+}
+
+double DistanceKm(const TgdbData& r, double lat, double lon) {
+    const double cl = std::clamp(lat, static_cast<double>(r.LatLow), static_cast<double>(r.LatHigh));
+    const double cn = std::clamp(lon, static_cast<double>(r.LongLow), static_cast<double>(r.LongHigh));
+    return SphereGreatCircleDist(kEarthRadiusKm, lat, lon, cl, cn);
+}
+
+int Near(Args a) {
+    Need(a, 3, "near NAME LAT LON");
+    const double lat = Coordinate(a[1], "LAT", 90), lon = Coordinate(a[2], "LON", 180);
+    TGeoDB db;
+    OpenExisting(db, a[0]);
+    std::vector<int> found = ItemsMeeting(db, lat, lon, 0, 0);
+    if (found.empty()) {
+        for (double d = 0.125; found.empty() && d <= 512; d *= 2) found = ItemsMeeting(db, lat, lon, d, d);
+        if (!found.empty()) {
+            // the window was square in degrees; widen it to every box that can lie within the best distance
+            double best = std::numeric_limits<double>::max();
+            for (int e : found) best = std::min(best, DistanceKm(db.Data(e), lat, lon));
+            const double dLat = best / kEarthRadiusKm * 180 / M_PI + 1e-6;
+            const double c = std::cos(std::min(90.0, std::fabs(lat) + dLat) * M_PI / 180) * std::cos(lat * M_PI / 180);
+            const double s = std::sin(best / kEarthRadiusKm / 2) / std::sqrt(std::max(c, 0.0));
+            const double dLon = s >= 1 ? 360 : 2 * std::asin(s) * 180 / M_PI + 1e-6;
+            found = ItemsMeeting(db, lat, lon, dLat, dLon);
+            std::vector<int> nearest;
+            for (int e : found) best = std::min(best, DistanceKm(db.Data(e), lat, lon));
+            for (int e : found)
+                if (DistanceKm(db.Data(e), lat, lon) <= best) nearest.push_back(e);
+            found = nearest;
+        }
+    }
+    std::sort(found.begin(), found.end());
+    for (int e : found)
+        std::printf("%s\t%s\n", ListLine(db, e).c_str(), FormatFixed(DistanceKm(db.Data(e), lat, lon), 3).c_str());
+    return 0;
+}
+
+int Gc(Args a) {
+    Need(a, 1, "gc NAME");
+    TGeoDB db;
+    OpenExisting(db, a[0]);
+    const std::string data = db.DBName() + ".zylgdd";
+    const auto before = std::filesystem::file_size(data);
+    db.GarbageCollection();
+    std::printf("%ju -> %ju bytes\n", static_cast<std::uintmax_t>(before),
+                static_cast<std::uintmax_t>(std::filesystem::file_size(data)));
+    return 0;
+}
+
+int RunDb(const Args& args) {
+    static const std::map<std::string, int (*)(Args)> actions = {
+        {"create", Create}, {"info", Info},   {"list", List},     {"add-town", AddTown}, {"add-polygon", AddPolygon},
+        {"add-blob", AddBlob}, {"get-blob", GetBlob}, {"delete", Delete}, {"find", Find}, {"near", Near},
+        {"gc", Gc}};
+    if (args.empty()) throw UsageError("db needs an action (see zylcarto db --help)");
+    const auto it = actions.find(args[0]);
+    if (it == actions.end()) throw UsageError("unknown db action \"" + args[0] + "\" (see zylcarto db --help)");
+    return it->second(Args(args.begin() + 1, args.end()));
+}
+
+const Registrar reg{{"db", "create, inspect and change a geographic database",
+                     "usage: zylcarto db ACTION NAME ...\n"
+                     "NAME is the database's base name (any extension is ignored).\n"
+                     "  create NAME                       new empty database\n"
+                     "  info NAME                         header and the number of items of each kind\n"
+                     "  list NAME                         one line per entry: entry, id, kind, name, class,\n"
+                     "                                    LatLow, LatHigh, LongLow, LongHigh (tab-separated)\n"
+                     "  add-town NAME TOWN LAT LON [--class N] [--alt METRES]\n"
+                     "  add-polygon NAME KIND ITEM VERTICES.txt [--closed]\n"
+                     "                                    KIND: border city lake river road route;\n"
+                     "                                    VERTICES.txt: one \"LAT LON\" per line, # comments\n"
+                     "  add-blob NAME FILE [--caption TEXT]\n"
+                     "  get-blob NAME ENTRY OUTFILE       writes a binary object to OUTFILE\n"
+                     "  delete NAME ENTRY                 the last entry takes the deleted one's number\n"
+                     "  find NAME ITEM                    entries of that name (case and trailing blanks ignored)\n"
+                     "  near NAME LAT LON                 items whose box contains the position, or else the\n"
+                     "                                    nearest; list columns plus the distance in km\n"
+                     "                                    (boxes across the 180th meridian are not joined)\n"
+                     "  gc NAME                           drops unreferenced data blocks\n"
+                     "Add actions print the new entry number.\n",
+                     RunDb}};
+
+} // namespace
+} // namespace zylcarto::cli
