@@ -303,7 +303,8 @@ public:
     void SaveCalDataAsXML(const std::string& FileName, const std::string& DataID);
     void SaveCalDataAsXML(TMemoryStream& OutStream, const std::string& DataID);
     bool ReadCalDataFromOpenXMLFile(TTextFile& F, const std::string& DataID);
-    // False when the file cannot be opened or holds no such data set. A map image
+    // True when the data set was found and read; false when the file cannot be
+    // opened or holds no such data set. A map image
     // named without a folder is also looked for beside the calibration file
     // when no OnMapImageRequest handler is assigned.
     bool LoadCalDataFromXML(const std::string& FName, const std::string& DataID);

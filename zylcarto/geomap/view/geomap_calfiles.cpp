@@ -32,7 +32,6 @@ void TGeoMap::SaveCalDataAsXML(TMemoryStream& OutStream, const std::string& Data
 bool TGeoMap::ReadCalDataIntern(TXmlSource& Source, const std::string& DataID, const std::string& CalFileFolder) {
     TCalibSetHeader header;
     if (!FindCalibSet(Source, DataID, header)) return false;
-    bool ok = false;
     {
         // One repaint at the end instead of one per step; restored also when a step raises.
         struct THold {
@@ -48,7 +47,7 @@ bool TGeoMap::ReadCalDataIntern(TXmlSource& Source, const std::string& DataID, c
         data.Caption = header.Caption;
         FCalib.ClearCalibData();
         ReadCalibTags(Source, FCalib.CalibData(), {ComponentMessage(Name(), ""), true});
-        ok = FCalib.RecalcGratMat();
+        FCalib.RecalcGratMat();
 
         std::string imageName = FCalib.CalibData().MapFName;
         if (!imageName.empty()) {
@@ -70,7 +69,9 @@ bool TGeoMap::ReadCalDataIntern(TXmlSource& Source, const std::string& DataID, c
         }
     }
     Paint();
-    return ok;
+    // Found and read: a map of the point-based models is loaded even though it
+    // has no graticule lines to fit.
+    return true;
 }
 
 bool TGeoMap::ReadCalDataFromOpenXMLFile(TTextFile& F, const std::string& DataID) {

@@ -1,6 +1,7 @@
 // Map images: loading JPEG and BMP files, saving, renaming, generated maps.
 #include <QImageReader>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
@@ -33,6 +34,39 @@ private:
     bool FWas;
 };
 
+std::uint32_t LittleEndian(const unsigned char* P, int Bytes) {
+    std::uint32_t v = 0;
+    for (int i = Bytes - 1; i >= 0; --i) v = v << 8 | P[i];
+    return v;
+}
+
+// Qt reads a BMP whose pixel rows were cut off as a partly blank picture; an
+// uncompressed file must hold every row its header announces.
+bool BmpPixelsComplete(const std::string& FileName) {
+    std::error_code ec;
+    const auto fileSize = std::filesystem::file_size(FileName, ec);
+    unsigned char h[54] = {};
+    std::FILE* f = std::fopen(FileName.c_str(), "rb");
+    if (!f || ec) {
+        if (f) std::fclose(f);
+        return false;
+    }
+    const bool read = std::fread(h, 1, sizeof h, f) == sizeof h;
+    std::fclose(f);
+    if (!read) return false;
+    const std::uint32_t infoSize = LittleEndian(h + 14, 4);
+    if (infoSize < 40) return true;  // old OS/2 headers: left to the reader
+    const std::uint64_t offset = LittleEndian(h + 10, 4);
+    const auto width = static_cast<std::int32_t>(LittleEndian(h + 18, 4));
+    const auto height = static_cast<std::int32_t>(LittleEndian(h + 22, 4));
+    const std::uint32_t bits = LittleEndian(h + 28, 2);
+    const std::uint32_t compression = LittleEndian(h + 30, 4);
+    if (compression != 0 && compression != 3) return true;  // run-length data has no fixed size
+    const std::uint64_t rowBytes = (static_cast<std::uint64_t>(std::abs(static_cast<std::int64_t>(width))) * bits + 31) / 32 * 4;
+    const std::uint64_t needed = offset + rowBytes * static_cast<std::uint64_t>(std::abs(static_cast<std::int64_t>(height)));
+    return fileSize >= needed;
+}
+
 QImage BlankMapPicture(int Wid, int Hgt) {
     QImage picture(Wid, Hgt, ViewImageFormat);
     picture.fill(Qt::white);
@@ -64,7 +98,7 @@ QImage TGeoMap::DecodeMapImageFile(const std::string& FileName, const std::strin
         QImageReader reader(QString::fromStdString(FileName), "bmp");
         reader.setAutoTransform(false);
         const QSize size = reader.size();
-        if (!size.isValid()) return fail("not a valid BMP image");
+        if (!size.isValid() || !BmpPixelsComplete(FileName)) return fail("not a valid BMP image");
         CheckMapImageSize(size.width(), size.height());
         progress(0);
         QImage picture;

@@ -1,0 +1,410 @@
+// Map image files, generated maps, the map's calibration and landmark files,
+// clipboard, printing and export.
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPrinter>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+#include "probe_map.h"
+#include "zylcarto/geomap/calibration/calib_xml.h"
+#include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/geomap/view/jpeg_codec.h"
+#include "zylcarto/geomap/view/map_grid.h"
+#include "zylcarto/support/errors.h"
+
+using namespace zylcarto;
+namespace fs = std::filesystem;
+
+namespace {
+
+class MapFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Dir = fs::temp_directory_path() /
+              ("zylcarto_mapfiles_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(Dir);
+        fs::create_directories(Dir);
+    }
+    void TearDown() override { fs::remove_all(Dir); }
+    std::string P(const std::string& Name) const { return (Dir / Name).string(); }
+
+    fs::path Dir;
+};
+
+QImage Gradient(int W, int H) {
+    QImage I(W, H, QImage::Format_RGB32);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) I.setPixel(x, y, qRgb(x * 255 / std::max(1, W - 1), y * 255 / std::max(1, H - 1), 128));
+    return I;
+}
+
+std::string ReadBytes(const std::string& Path) {
+    std::ifstream in(Path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void WriteBytes(const std::string& Path, const std::string& Bytes) { std::ofstream(Path, std::ios::binary) << Bytes; }
+
+std::string MessageOf(const std::function<void()>& F) {
+    try {
+        F();
+    } catch (const EZYLGeoMapError& e) {
+        return e.what();
+    }
+    return "(no EZYLGeoMapError)";
+}
+
+} // namespace
+
+TEST_F(MapFiles, JpegAndBmpLoadWithProgressAndAnyCaseOfExtension) {
+    EncodeJpegFile(Gradient(64, 48), P("a.JPEG"), 95, {});
+    ASSERT_TRUE(Gradient(30, 20).save(QString::fromStdString(P("b.Bmp")), "BMP"));
+    TGeoMap map;
+    map.SetName("M");
+    std::vector<int> progress;
+    map.SetOnDataLoading([&](TObject* Sender, int Percent) {
+        EXPECT_EQ(Sender, &map);
+        progress.push_back(Percent);
+    });
+    map.SetMapImgName(P("a.JPEG"));
+    EXPECT_EQ(map.MapImgFile(), P("a.JPEG"));
+    EXPECT_EQ(map.MapImgWidth(), 64);
+    EXPECT_EQ(map.MapImgHeight(), 48);
+    ASSERT_GE(progress.size(), 3u);
+    EXPECT_EQ(progress.front(), 0);
+    EXPECT_EQ(progress.back(), 100);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    const QRgb decoded = map.MapBitmap().pixel(63, 47);
+    EXPECT_NEAR(qRed(decoded), 255, 6);
+    EXPECT_NEAR(qGreen(decoded), 255, 6);
+
+    progress.clear();
+    map.SetMapImgName(P("b.Bmp"));
+    EXPECT_EQ(map.MapImgWidth(), 30);
+    EXPECT_EQ(map.MapBitmap().pixel(29, 19), Gradient(30, 20).pixel(29, 19));
+    EXPECT_EQ(progress, (std::vector<int>{0, 100}));
+}
+
+TEST_F(MapFiles, SizeLimitIsThreeMillionPixels) {
+    EncodeJpegFile(QImage(2000, 1500, QImage::Format_RGB32), P("ok.jpg"), 50, {});
+    EncodeJpegFile(QImage(2001, 1500, QImage::Format_RGB32), P("big.jpg"), 50, {});
+    TGeoMap map;
+    map.SetName("M");
+    map.SetMapImgName(P("ok.jpg"));
+    EXPECT_EQ(map.MapImgWidth(), 2000);
+    map.SetMapImgName(P("small.jpg"));  // missing: the map becomes empty
+    EncodeJpegFile(Gradient(10, 10), P("small.jpg"), 90, {});
+    map.SetMapImgName(P("small.jpg"));
+    EXPECT_EQ(MessageOf([&] { map.SetMapImgName(P("big.jpg")); }),
+              "Component \"M\": Cannot use map image, maximum of 3000000 pixels exceeded (size of map is 2001 x 1500)");
+    EXPECT_EQ(map.MapImgFile(), P("small.jpg"));
+    EXPECT_EQ(map.MapImgWidth(), 10);
+    EXPECT_EQ(map.MapBitmap().width(), 10);
+    EXPECT_THROW(map.SetMapBitMap(QImage(1500, 2001, QImage::Format_RGB32)), EZYLGeoMapError);
+    EXPECT_EQ(map.MapImgFile(), P("small.jpg"));
+}
+
+TEST_F(MapFiles, BrokenFilesRaiseAndLeaveTheMapAsItWas) {
+    EncodeJpegFile(Gradient(40, 40), P("good.jpg"), 90, {});
+    const std::string good = ReadBytes(P("good.jpg"));
+    WriteBytes(P("cut.jpg"), good.substr(0, good.size() / 2));
+    WriteBytes(P("noise.jpg"), std::string(500, '\x5A'));
+    ASSERT_TRUE(Gradient(8, 8).save(QString::fromStdString(P("png_inside.jpg")), "PNG"));
+    ASSERT_TRUE(Gradient(8, 8).save(QString::fromStdString(P("pic.png")), "PNG"));
+    ASSERT_TRUE(Gradient(20, 20).save(QString::fromStdString(P("pic.bmp")), "BMP"));
+    const std::string bmp = ReadBytes(P("pic.bmp"));
+    WriteBytes(P("cut.bmp"), bmp.substr(0, bmp.size() - 300));
+    WriteBytes(P("empty.bmp"), "");
+
+    TGeoMap map;
+    map.SetName("M");
+    map.SetMapImgName(P("good.jpg"));
+    const QImage before = map.MapBitmap();
+    for (const char* bad : {"cut.jpg", "noise.jpg", "png_inside.jpg", "pic.png", "cut.bmp", "empty.bmp"}) {
+        const std::string msg = MessageOf([&] { map.SetMapImgName(P(bad)); });
+        EXPECT_EQ(msg.rfind("Component \"M\": Cannot use map image \"" + P(bad) + "\": ", 0), 0u) << msg;
+        EXPECT_EQ(map.MapImgFile(), P("good.jpg")) << bad;
+        EXPECT_EQ(map.MapBitmap(), before) << bad;
+    }
+}
+
+TEST_F(MapFiles, MissingFilesEmptyTheMapAndNamesMayDifferInCase) {
+    EncodeJpegFile(Gradient(16, 8), P("Folder.jpg"), 90, {});
+    TGeoMap map;
+    map.SetMapImgName(P("folder.jpg"));  // as a calibration file names it
+    EXPECT_EQ(map.MapImgWidth(), 16);
+    EXPECT_EQ(map.MapImgFile(), P("folder.jpg"));
+    map.SetMapImgName(P("nothere.jpg"));
+    EXPECT_EQ(map.MapImgFile(), "");
+    EXPECT_EQ(map.MapImgWidth(), 0);
+
+    std::string asked;
+    map.SetOnMapImageRequest([&](TObject*, std::string& FileName) {
+        asked = FileName;
+        FileName = P("Folder.jpg");
+    });
+    map.SetMapImgName("elsewhere/map.jpg");
+    EXPECT_EQ(asked, "elsewhere/map.jpg");
+    EXPECT_EQ(map.MapImgFile(), "elsewhere/map.jpg");
+    EXPECT_EQ(map.MapImgHeight(), 8);
+}
+
+TEST_F(MapFiles, SaveMapWritesAPairBesideItAndRenameKeepsTheExtension) {
+    TGeoMap map;
+    map.CreateEmptyMapInMemory(46, 7, 48, 10, 1, 1, 300, 200, true);
+    map.SaveMap(P("x.tmp"), "set");
+    EXPECT_EQ(map.MapImgFile(), "x.jpg");
+    ASSERT_TRUE(fs::exists(P("x.jpg")));
+    ASSERT_TRUE(fs::exists(P("x.xml")));
+    TCalibData d;
+    TCalibModel m;
+    ASSERT_TRUE(ParseCalibData(P("x.xml"), "set", d, m));
+    EXPECT_EQ(d.MapFName, "x.jpg");
+    EXPECT_EQ(m, cmEquiRect);
+    EXPECT_EQ(d.NumCalQuads, 9);
+
+    TGeoMap loaded;
+    ASSERT_TRUE(loaded.LoadCalDataFromXML(P("x.xml"), "SET"));  // the bare name is found beside the file
+    EXPECT_EQ(loaded.MapImgWidth(), 300);
+    EXPECT_EQ(loaded.MapImgFile(), P("x.jpg"));
+
+    EXPECT_TRUE(loaded.RenameMapImg("New Name?.png"));  // no blanks, dots or '?' in 8.3 names
+    EXPECT_EQ(loaded.MapImgFile(), P("NewNamepng.jpg"));
+    EXPECT_TRUE(fs::exists(P("NewNamepng.jpg")));
+    EXPECT_FALSE(fs::exists(P("x.jpg")));
+    EXPECT_FALSE(loaded.RenameMapImg("..."));
+    EXPECT_FALSE(map.RenameMapImg("other"));  // x.jpg is gone
+    TGeoMap empty;
+    EXPECT_FALSE(empty.RenameMapImg("a"));
+    EXPECT_THROW(empty.SaveMap(P("none.jpg"), "s"), EZYLGeoMapError);
+}
+
+TEST_F(MapFiles, EmptyMapInMemoryIsNormalisedAndCalibrated) {
+    TGeoMap map;
+    map.CreateEmptyMapInMemory(48, 7, 46, 8, 0, -2, 50, 50, true);
+    EXPECT_EQ(map.MapImgWidth(), 100);
+    EXPECT_EQ(map.MapImgHeight(), 100);
+    EXPECT_EQ(map.MapImgFile(), "$unknown$");
+    EXPECT_EQ(map.CalibModel(), cmEquiRect);
+    const TCalibData& d = map.CalibData();
+    EXPECT_EQ(d.Caption, "Map generated by TGeoMap");
+    // the corners are those of the picture, 30 pixels outside the plot area
+    EXPECT_NEAR(d.Corners[gcoTopLeft].Latit, 48 + 30 * 2.0 / 40, 1e-9);
+    EXPECT_NEAR(d.Corners[gcoTopLeft].Longit, 7 - 30 * 1.0 / 40, 1e-9);
+    EXPECT_NEAR(d.Corners[gcoBottomRight].Latit, 46 - 30 * 2.0 / 40, 1e-9);
+    ASSERT_EQ(d.NumCalQuads, 9);
+    EXPECT_EQ(d.CalQuads[1].MapX, 30);
+    EXPECT_EQ(d.CalQuads[1].MapY, 70);
+    EXPECT_EQ(d.CalQuads[9].MapX, 70);
+    EXPECT_EQ(d.CalQuads[9].MapY, 30);
+    int x = 0, y = 0;
+    ASSERT_TRUE(map.CalcPixelCoords(47, 7.5, x, y));
+    EXPECT_EQ(x, 50);
+    EXPECT_EQ(y, 50);
+    int silver = 0;  // the 47° parallel of one-degree steps, dashed, through the middle
+    for (int px = 31; px < 70; ++px) silver += (map.MapBitmap().pixel(px, 50) & 0xFFFFFF) == 0xC0C0C0u;
+    EXPECT_GT(silver, 5);
+
+    map.CreateEmptyMapInMemory(0, 0, 10, 10, 5, 5, 200, 100, false);
+    EXPECT_EQ(map.CalibData().CalQuads[3].MapX, 200);
+    EXPECT_EQ(map.CalibData().CalQuads[3].MapY, 100);
+    EXPECT_EQ(map.CalibData().CalQuads[7].MapY, 0);
+
+    EXPECT_THROW(map.CreateEmptyMapInMemory(0, 0, 1, 1, 1, 1, 3000, 1001, true), EZYLGeoMapError);
+    EXPECT_EQ(map.MapImgWidth(), 200);
+    // a step far below a pixel draws no lines instead of looping
+    map.CreateEmptyMapInMemory(0, 0, 1e6, 1e6, 1e-9, 1e-9, 200, 200, true);
+    EXPECT_EQ(map.MapImgWidth(), 200);
+}
+
+TEST(MapGrid, LabelFormatsFollowTheStep) {
+    EXPECT_EQ(GridLabelFormat(0.05), dfDegMinSec);
+    EXPECT_EQ(GridLabelFormat(0.06), dfDegMinSec);
+    EXPECT_EQ(GridLabelFormat(0.5), dfDegMin);
+    EXPECT_EQ(GridLabelFormat(2), dfDecimal);
+    EXPECT_EQ(GridLabel(-47.5, true, 0.5), " 47°30' S ");
+    EXPECT_EQ(GridLabel(8, false, 2), " 8 E ");
+    EXPECT_EQ(GridLabel(-0.05, false, 0.05), " 0°03'00\" W ");
+}
+
+TEST_F(MapFiles, GeneratedMapFileLoadsAsTheSamePicture) {
+    TGeoMap map;
+    map.resize(320, 240);
+    bool drawn = false;
+    map.CreateAndLoadEmptyMap(P("Gen.tmp"), 47, 8, 46, 9.5, 0.25, 0.5, 400, 300,
+                              [&](TObject*, TCanvas& C, double LatLow, double, double LatHigh, double, int W, int H) {
+                                  drawn = true;
+                                  EXPECT_EQ(LatLow, 46);
+                                  EXPECT_EQ(LatHigh, 47);
+                                  EXPECT_EQ(W, 400);
+                                  EXPECT_EQ(H, 300);
+                                  C.Brush.Color = 0x0000FF;
+                                  C.FillRect({100, 100, 110, 110});
+                              });
+    EXPECT_TRUE(drawn);
+    const std::string bmp = ReadBytes(P("Gen.bmp"));
+    ASSERT_GE(bmp.size(), 118u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    EXPECT_EQ(static_cast<unsigned char>(bmp[28]), 4);  // bits per pixel
+    EXPECT_EQ(bmp.size(), 118u + 200u * 300u);
+    const std::string xml = ReadBytes(P("Gen.xml"));
+    EXPECT_NE(xml.find("id=\"ZYL_geomap_caldata\" model=\"biquadraticpn\""), std::string::npos);
+
+    EXPECT_EQ(map.MapImgWidth(), 400);
+    EXPECT_EQ(map.CalibModel(), cmBiquadraticPn);
+    EXPECT_EQ(map.MapBitmap().pixel(105, 105) & 0xFFFFFF, 0xFF0000u);  // the host's red square
+    int x = 0, y = 0;
+    ASSERT_TRUE(map.CalcPixelCoords(46.5, 8.75, x, y));
+    EXPECT_EQ(x, 200);
+    EXPECT_EQ(y, 150);
+
+    TGeoMap again;
+    again.resize(320, 240);
+    ASSERT_TRUE(again.LoadCalDataFromXML(P("Gen.xml"), "zyl_geomap_caldata"));
+    EXPECT_EQ(again.AuxBitmap().copy(0, 0, 320, 240), map.AuxBitmap().copy(0, 0, 320, 240));
+    EXPECT_EQ(again.MapBitmap(), map.MapBitmap());
+}
+
+TEST_F(MapFiles, CalibrationThroughTheMapFileAndStream) {
+    TGeoMap map;
+    map.SetName("M");
+    map.CreateEmptyMapInMemory(40, 10, 42, 13, 1, 1, 300, 200, true);
+    map.SetUTMZone(32);
+    TMemoryStream s;
+    map.SaveCalDataAsXML(s, "clip");
+    map.SaveCalDataAsXML(P("c.xml"), "file");
+    EXPECT_GT(map.CalibData().Resolution, 0);  // extents and resolution are computed before writing
+
+    TGeoMap fromStream;
+    s.SetPosition(0);
+    ASSERT_TRUE(fromStream.LoadCalDataFromXML(s, "CLIP"));
+    EXPECT_EQ(fromStream.CalibModel(), cmEquiRect);
+    EXPECT_EQ(fromStream.CalibData().NumCalQuads, 9);
+    EXPECT_EQ(fromStream.CalibData().MapFName, "$unknown$");
+    TGeoMap fromFile;
+    ASSERT_TRUE(fromFile.LoadCalDataFromXML(P("c.xml"), ""));
+    EXPECT_EQ(fromFile.GetUTMZone(), 32);
+    EXPECT_FALSE(fromFile.LoadCalDataFromXML(P("c.xml"), "other"));
+    EXPECT_EQ(fromFile.CalibModel(), cmEquiRect);  // a set not found changes nothing
+    EXPECT_FALSE(fromFile.LoadCalDataFromXML(P("none.xml"), ""));
+
+    WriteBytes(P("p.xml"),
+               "<geomap sig=\"ZYLCSuite\" id=\"p\" model=\"parabolicip\">\r\n"
+               "<calline type=\"meridian\" value=\"10\" npoints=\"2\">[1,1] [1,100]</calline>\r\n"
+               "<calline type=\"parallel\" value=\"41\" npoints=\"3\">[1,50] [50,50] [100,51]</calline>\r\n"
+               "</geomap>\r\n");
+    TGeoMap para;
+    para.SetName("P");
+    para.LoadCalDataFromXML(P("p.xml"), "p");
+    EXPECT_EQ(para.CalibModel(), cmUndefined);
+    ASSERT_EQ(para.CalibData().NumCalLines, 1);
+    EXPECT_EQ(para.CalibData().CalLines[1].LineValue, 41);
+
+    WriteBytes(P("bad.xml"), "<geomap sig=\"ZYLCSuite\" id=\"b\">\r\n<calquads npoints=\"3\">[1,2,3,4]</calquads>\r\n</geomap>\r\n");
+    EXPECT_EQ(MessageOf([&] { para.LoadCalDataFromXML(P("bad.xml"), "b"); }),
+              "Component \"P\": specified number of calibration points and actual number does not match");
+
+    fromFile.SetCalDatName(P("none.xml"));
+    EXPECT_EQ(fromFile.CalibDataFile(), "");
+    EXPECT_EQ(fromFile.MapImgFile(), "");
+    fromFile.SetCalDatName(P("c.xml"));
+    EXPECT_EQ(fromFile.CalibDataFile(), P("c.xml"));
+    EXPECT_EQ(fromFile.CalibData().NumCalQuads, 9);
+}
+
+TEST_F(MapFiles, LandmarksRoundTripWithoutEvents) {
+    TGeoMap map;
+    map.AddLandMark(47.123456789, 8.5, 400.25, "One", 45000.5, "Caption one", 9, 0x00FF00);
+    map.AddLandMark(-33.9, 151.2, 0.0);
+    TLandMark second = map.GetLandMarkData(2);
+    second.SymbolProps.Kind = lmSpade;
+    second.Caption.FontStyles = {fsBold, fsUnderline};
+    map.SetLandMarkData(2, second);
+    map.SetHighLM(2);
+    map.SaveLandmarks(P("lm.xml"), "Marks");
+
+    TGeoMap other;
+    other.AddLandMark(1, 1, 1);
+    int events = 0;
+    other.SetOnLandMarkAction([&](TObject*, bool&, TLandMarkAction, const TLandMark&) { ++events; });
+    ASSERT_TRUE(other.LoadLandMarks(P("lm.xml"), "marks"));
+    EXPECT_EQ(events, 0);
+    ASSERT_EQ(other.NumLandMarks(), 2);
+    EXPECT_EQ(other.GetLandMarkData(2), map.GetLandMarkData(2));
+    EXPECT_EQ(other.GetLandMarkData(1), map.GetLandMarkData(1));  // 2023-03-15 12:00, whole seconds
+    EXPECT_FALSE(other.LoadLandMarks(P("lm.xml"), "nothing"));
+    EXPECT_EQ(other.NumLandMarks(), 2);
+}
+
+TEST_F(MapFiles, ClipboardCopyHasTheOutlineAndLeavesTheEdges) {
+    TGeoMap map;
+    map.resize(120, 90);
+    map.CreateEmptyMapInMemory(0, 0, 1, 1, 0.5, 0.5, 200, 200, true);
+    map.CopyToClipboard();
+    const QImage copy = QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(copy.size(), QSize(120, 90));
+    EXPECT_EQ(copy.pixel(1, 1) & 0xFFFFFF, 0u);
+    EXPECT_EQ(copy.pixel(118, 88) & 0xFFFFFF, 0u);
+    EXPECT_EQ(copy.pixel(60, 88) & 0xFFFFFF, 0u);
+    EXPECT_EQ(copy.pixel(0, 0) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(copy.pixel(119, 45) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(copy.copy(2, 2, 116, 86), map.AuxBitmap().copy(2, 2, 116, 86));
+
+    map.CopyEntireMapToClipboard();
+    const QImage whole = QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(whole.size(), QSize(200, 200));
+    EXPECT_EQ(whole.pixel(30, 60) & 0xFFFFFF, 0u);  // the grid outline at magnification 1
+}
+
+TEST_F(MapFiles, ExportRendersAWindowAndPrintsToPdf) {
+    TGeoMap map;
+    map.resize(150, 100);
+    map.CreateEmptyMapInMemory(46, 7, 48, 10, 0.5, 0.5, 400, 300, true);
+    map.AddLandMark(47, 8.5, 0);
+    map.SetFrameStyle(fsNone);
+    map.SetMagnification(1.0);
+    map.SetTopLeft({50, 40});
+    QImage dest(200, 150, QImage::Format_RGB32);
+    dest.fill(Qt::black);
+    map.CopyToBMP(dest, {50, 40}, 1.0, 10, 20, 150, 100);
+    EXPECT_EQ(dest.copy(10, 20, 150, 100), map.AuxBitmap().copy(0, 0, 150, 100));
+    EXPECT_EQ(dest.pixel(5, 5) & 0xFFFFFF, 0u);  // outside the window: untouched
+
+    int w = 0, h = 0;
+    map.CalcExtentsOfPrint({0, 0, 400, 300}, 1000000, w, h);
+    const double res = map.CalibData().Resolution;
+    ASSERT_GT(res, 0);
+    EXPECT_EQ(w, static_cast<int>(std::lround(400 * res * 10000 / 1000000)));
+    map.CalcExtentsOfPrint({0, 0, 400, 300}, 0, w, h);
+    EXPECT_EQ(w, 0);
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(P("map.pdf")));
+    map.PrintIt(1.0, printer);
+    const std::string pdf = ReadBytes(P("map.pdf"));
+    EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+    EXPECT_GT(pdf.size(), 1000u);
+
+    QPrinter printer2(QPrinter::ScreenResolution);
+    printer2.setOutputFormat(QPrinter::PdfFormat);
+    printer2.setOutputFileName(QString::fromStdString(P("window.pdf")));
+    QPainter painter(&printer2);
+    int x = 0, y = 0;
+    map.CopyToOpenPrinter(painter, x, y, 2.0);
+    EXPECT_EQ(y, 200);
+    map.CopyToOpenPrinter(painter, TRect{0, 0, 200, 150}, 1000000, 100, 100);
+    map.CopyToOpenPrinter(painter, TPoint{0, 0}, 1000000, 100, 900, 500, 300);
+    painter.end();
+    EXPECT_GT(ReadBytes(P("window.pdf")).size(), 1000u);
+}
