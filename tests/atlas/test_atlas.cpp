@@ -1,0 +1,358 @@
+// The atlas control over real calibration files and images in a temporary folder.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <string>
+#include <vector>
+
+#include "zylcarto/geoatlas/geoatlas.h"
+#include "zylcarto/geomap/calibration/calib_xml.h"
+#include "zylcarto/support/errors.h"
+#include "zylcarto/support/streams.h"
+#include "zylcarto/support/strings.h"
+
+using namespace zylcarto;
+
+namespace {
+
+struct TestMap {
+    std::string Stem;
+    std::string Caption;
+    double Resolution;
+    double LatLow, LongLow, LatHigh, LongHigh;
+    int Width = 200, Height = 100;
+    QRgb Color = qRgb(255, 255, 255);
+    std::string ImageName{};  // default: Stem + ".bmp"
+};
+
+// Writes Folder/Stem.xml (an equirectangular calibration over the image's
+// corners) and the image it names; returns the calibration file's path.
+std::string WriteMap(const QString& Folder, const TestMap& M) {
+    QDir().mkpath(Folder);
+    const std::string Image = M.ImageName.empty() ? M.Stem + ".bmp" : M.ImageName;
+    QImage Picture(M.Width, M.Height, QImage::Format_RGB32);
+    Picture.fill(M.Color);
+    EXPECT_TRUE(Picture.save(QDir(Folder).filePath(QString::fromStdString(Image)), "BMP"));
+    TCalibData D;
+    D.MapFName = Image;
+    D.Caption = M.Caption;
+    D.Resolution = M.Resolution;
+    D.Corners[gcoTopLeft] = {M.LatHigh, M.LongLow};
+    D.Corners[gcoBottomLeft] = {M.LatLow, M.LongLow};
+    D.Corners[gcoBottomRight] = {M.LatLow, M.LongHigh};
+    D.Corners[gcoTopRight] = {M.LatHigh, M.LongHigh};
+    D.NumCalQuads = 4;
+    D.CalQuads[1] = {M.LatHigh, M.LongLow, 0, 0};
+    D.CalQuads[2] = {M.LatHigh, M.LongHigh, M.Width, 0};
+    D.CalQuads[3] = {M.LatLow, M.LongLow, 0, M.Height};
+    D.CalQuads[4] = {M.LatLow, M.LongHigh, M.Width, M.Height};
+    const std::string Xml = QDir(Folder).filePath(QString::fromStdString(M.Stem + ".xml")).toStdString();
+    TTextFile F;
+    F.OpenWrite(Xml);
+    WriteRawCalDataToOpenXMLFile(F, true, "test", D, cmEquiRect);
+    F.Close();
+    return Xml;
+}
+
+class Atlas : public ::testing::Test {
+protected:
+    QTemporaryDir Dir;
+    TGeoAtlas A;
+
+    QString Folder(const char* Sub = "") const { return *Sub ? QDir(Dir.path()).filePath(QLatin1String(Sub)) : Dir.path(); }
+    std::string Add(const TestMap& M, const char* Sub = "") {
+        const std::string Xml = WriteMap(Folder(Sub), M);
+        EXPECT_TRUE(A.RegisterMap(Xml)) << Xml;
+        return Xml;
+    }
+    // Four maps over the same area, in the order of the zoom example.
+    void AddZoomExample() {
+        Add({"r100", "hundred", 100, 47, 16, 48, 18});
+        Add({"r50", "fifty", 50, 47, 16, 48, 18});
+        Add({"r95", "ninety-five", 95, 47, 16, 48, 18});
+        Add({"r20", "twenty", 20, 47, 16, 48, 18});
+    }
+    TGeoMap& View() { return *A.CurrentMap(); }
+    std::string Shown() { return View().CalibData().Caption; }
+    int Selected() const { return A.MapSelector()->currentIndex() + 1; }
+    // The view's control position of a geographic position.
+    QPoint ControlPos(double Lat, double Long) {
+        int x = 0, y = 0;
+        EXPECT_TRUE(View().CalcPixelCoords(Lat, Long, x, y));
+        const TPoint P = View().MapImageToControl({x, y});
+        return {P.X, P.Y};
+    }
+};
+
+int CountColor(const QImage& I, QRgb Color, QRect Area) {
+    int n = 0;
+    for (int y = Area.top(); y <= Area.bottom(); ++y)
+        for (int x = Area.left(); x <= Area.right(); ++x)
+            if ((I.pixel(x, y) & 0xFFFFFF) == (Color & 0xFFFFFF)) ++n;
+    return n;
+}
+
+} // namespace
+
+TEST_F(Atlas, ANewAtlasIsEmptyInPointerMode) {
+    EXPECT_EQ(A.geometry(), QRect(100, 50, 480, 320));
+    EXPECT_EQ(A.NumRegMaps(), 0);
+    EXPECT_EQ(A.CurrentMapIdx(), 0);
+    EXPECT_DOUBLE_EQ(A.MinResDiff(), 10.0);
+    EXPECT_TRUE(A.MapOutlineVisible());
+    EXPECT_EQ(A.MapOutlineColor(), 0xFF0000u);
+    EXPECT_TRUE(A.PointerButton()->isChecked());
+    EXPECT_FALSE(A.ZoomButton()->isChecked());
+    EXPECT_EQ(A.PointerButton()->geometry(), QRect(3, 3, 26, 26));
+    EXPECT_EQ(A.ZoomButton()->geometry(), QRect(32, 3, 26, 26));
+    EXPECT_EQ(A.MapSelector()->pos(), QPoint(68, 5));
+    EXPECT_EQ(A.MapSelector()->width(), 300);
+    EXPECT_FALSE(A.MapSelector()->isEditable());
+    EXPECT_EQ(A.MapSelector()->count(), 0);
+    EXPECT_EQ(View().EmptyMsg(), "TGeoAtlas: Empty");
+    EXPECT_TRUE(View().GetAllowPan());
+    // The glyphs and cursors come from the library's resources.
+    EXPECT_FALSE(A.PointerButton()->icon().isNull());
+    EXPECT_FALSE(A.ZoomButton()->icon().isNull());
+    EXPECT_FALSE(A.ZoomButton()->icon().pixmap(16, 16, QIcon::Disabled).isNull());
+    EXPECT_FALSE(TCursorTable::Instance().Cursor(crGeoZoom).pixmap().isNull());
+    EXPECT_FALSE(TCursorTable::Instance().Cursor(crGeoHand).pixmap().isNull());
+
+    A.show();
+    QApplication::processEvents();
+    EXPECT_EQ(A.CmdPanel()->height(), 33);
+    EXPECT_GE(View().y(), A.CmdPanel()->geometry().bottom());
+    EXPECT_EQ(View().geometry().bottom(), A.height() - 1 - A.frameWidth());
+}
+
+TEST_F(Atlas, RegisteringReadsTheCalibrationAndLoadsNothing) {
+    Add({"Alpha", "Alpha map", 10, 47, 16, 48, 18});
+    Add({"beta", "", 20, 47, 16, 48, 18});
+    EXPECT_EQ(A.NumRegMaps(), 2);
+    const TMapDefinition M = A.Maps(1);
+    EXPECT_EQ(M.MapFName, LowerCase(Folder().toStdString()) + "/alpha.xml");
+    EXPECT_EQ(M.Caption, "Alpha map");
+    EXPECT_DOUBLE_EQ(M.Resolution, 10);
+    EXPECT_DOUBLE_EQ(M.Corners[gcoBottomRight].Longit, 18);
+    EXPECT_EQ(A.MapSelector()->count(), 2);
+    EXPECT_EQ(A.MapSelector()->itemText(0).toStdString(), "Alpha map");
+    EXPECT_EQ(A.MapSelector()->itemText(1).toStdString(), LowerCase(Folder().toStdString()) + "/beta.xml");
+    EXPECT_EQ(Selected(), 0);
+    EXPECT_EQ(View().MapImgFile(), "");  // nothing loaded yet
+    EXPECT_EQ(A.Maps(0), TMapDefinition{});
+    EXPECT_EQ(A.Maps(201), TMapDefinition{});
+}
+
+TEST_F(Atlas, TheSameNameInOtherCaseIsOneEntry) {
+    Add({"Map1", "first", 10, 47, 16, 48, 18});
+    // A case-sensitive file system can hold both spellings side by side.
+    Add({"MAP1", "second", 30, 47, 16, 48, 18});
+    EXPECT_EQ(A.NumRegMaps(), 1);
+    EXPECT_EQ(A.Maps(1).Caption, "second");
+    EXPECT_EQ(A.Maps(1).MapFName, LowerCase(Folder().toStdString()) + "/map1.xml");
+    // The entry opens the file under the spelling it was registered with.
+    EXPECT_TRUE(A.SelectMap(1));
+    EXPECT_EQ(Shown(), "second");
+}
+
+TEST_F(Atlas, UnreadableOrMalformedFilesAreRefused) {
+    Add({"good", "good", 10, 47, 16, 48, 18});
+    EXPECT_FALSE(A.RegisterMap(Folder().toStdString() + "/missing.xml"));
+    EXPECT_EQ(A.NumRegMaps(), 1);
+    const std::string Bad = Folder().toStdString() + "/bad.xml";
+    TTextFile F;
+    F.OpenWrite(Bad);
+    F.WriteLn("<geomap sig=\"ZYLCSuite\" vers=\"1.0\" id=\"x\">");
+    F.WriteLn("<calline type=\"diagonal\" value=\"1\" npoints=\"0\">");
+    F.WriteLn("</calline>");
+    F.WriteLn("</geomap>");
+    F.Close();
+    EXPECT_THROW(A.RegisterMap(Bad), EZYLGeoMapError);
+    EXPECT_EQ(A.NumRegMaps(), 1);
+}
+
+TEST_F(Atlas, ZoomingFollowsTheResolutions) {
+    AddZoomExample();
+    EXPECT_TRUE(A.ZoomIn(47.5, 17, 100));
+    EXPECT_EQ(A.CurrentMapIdx(), 2);
+    EXPECT_EQ(Shown(), "fifty");
+    EXPECT_EQ(Selected(), 2);
+    // The position is brought to the centre of the view as far as the image allows.
+    EXPECT_EQ(View().TopLeft(), (TPoint{0, 0}));
+    EXPECT_TRUE(A.ZoomIn(47.5, 17, 50));
+    EXPECT_EQ(Shown(), "twenty");
+    EXPECT_FALSE(A.ZoomIn(47.5, 17, 20));
+    EXPECT_EQ(Shown(), "twenty");
+    EXPECT_TRUE(A.ZoomOut(47.5, 17, 50));
+    EXPECT_EQ(Shown(), "ninety-five");
+    EXPECT_EQ(Selected(), 3);
+    // Nothing finer than an unknown resolution.
+    EXPECT_FALSE(A.ZoomIn(47.5, 17, 0));
+    EXPECT_EQ(Shown(), "ninety-five");
+}
+
+TEST_F(Atlas, APositionOutsideAllMapsChangesNothing) {
+    AddZoomExample();
+    ASSERT_TRUE(A.SelectMap(1));
+    const TPoint TopLeft = View().TopLeft();
+    EXPECT_FALSE(A.ZoomIn(10, 10, 100));
+    EXPECT_FALSE(A.ZoomOut(10, 10, 20));
+    EXPECT_EQ(A.CurrentMapIdx(), 1);
+    EXPECT_EQ(Shown(), "hundred");
+    EXPECT_EQ(View().TopLeft(), TopLeft);
+}
+
+TEST_F(Atlas, SelectingFromCodeIsSilentAndTheUsersChoiceIsNot) {
+    AddZoomExample();
+    int Changes = 0;
+    A.SetOnCBoxMapsChange([&](TObject* Sender) {
+        EXPECT_EQ(Sender, static_cast<TObject*>(&A));
+        ++Changes;
+    });
+    EXPECT_TRUE(A.SelectMap(3));
+    EXPECT_FALSE(A.SelectMap(0));
+    EXPECT_FALSE(A.SelectMap(5));
+    EXPECT_EQ(A.CurrentMapIdx(), 3);
+    EXPECT_EQ(Changes, 0);
+    // What the combo box reports when the user picks the second entry.
+    emit A.MapSelector()->activated(1);
+    EXPECT_EQ(Changes, 1);
+    EXPECT_EQ(A.CurrentMapIdx(), 2);
+    EXPECT_EQ(Shown(), "fifty");
+}
+
+TEST_F(Atlas, AMapThatCannotBeLoadedKeepsTheSelection) {
+    Add({"one", "one", 10, 47, 16, 48, 18});
+    const std::string Two = Add({"two", "two", 20, 47, 16, 48, 18});
+    ASSERT_TRUE(A.SelectMap(1));
+    QFile::remove(QString::fromStdString(Two));
+    EXPECT_FALSE(A.SelectMap(2));
+    EXPECT_EQ(Selected(), 1);
+    EXPECT_EQ(A.CurrentMapIdx(), 2);
+}
+
+TEST_F(Atlas, UnregisteringTheSelectedMapSelectsTheFollowingOne) {
+    Add({"a", "a", 10, 47, 16, 48, 18});
+    Add({"b", "b", 20, 47, 16, 48, 18});
+    Add({"c", "c", 30, 47, 16, 48, 18});
+    ASSERT_TRUE(A.SelectMap(2));
+    A.UnregisterMap(2);
+    EXPECT_EQ(A.NumRegMaps(), 2);
+    EXPECT_EQ(Selected(), 2);
+    EXPECT_EQ(Shown(), "c");
+    // The last one: the list ends without selection and the view keeps its picture.
+    A.UnregisterMap(2);
+    EXPECT_EQ(A.NumRegMaps(), 1);
+    EXPECT_EQ(Selected(), 0);
+    EXPECT_EQ(A.CurrentMapIdx(), 0);
+    EXPECT_EQ(Shown(), "c");
+    A.UnregisterMap(0);
+    A.UnregisterMap(2);
+    EXPECT_EQ(A.NumRegMaps(), 1);
+}
+
+TEST_F(Atlas, MapImagesAreTakenBesideTheirCalibrationFile) {
+    // Two maps in different folders whose images have the same name.
+    Add({"west", "west", 10, 47, 16, 48, 18, 200, 100, qRgb(255, 0, 0), "map.bmp"}, "one");
+    Add({"east", "east", 20, 47, 16, 48, 18, 200, 100, qRgb(0, 0, 255), "map.bmp"}, "two");
+    ASSERT_TRUE(A.SelectMap(2));
+    EXPECT_EQ(View().MapBitmap().pixel(10, 10), qRgb(0, 0, 255));
+    // The current map follows the renumbering, so a reload still finds the image in "two".
+    A.UnregisterMap(1);
+    ASSERT_EQ(A.CurrentMapIdx(), 1);
+    View().SetMapImgName("map.bmp");
+    EXPECT_EQ(View().MapBitmap().pixel(10, 10), qRgb(0, 0, 255));
+}
+
+TEST_F(Atlas, ModeButtonsSwitchCursorAndPanning) {
+    std::vector<std::string> Events;
+    A.SetOnClick([&](TObject*) { Events.push_back("click"); });
+    A.SetOnZoomButClick([&](TObject*) { Events.push_back("zoom"); });
+    A.SetOnPointerButClick([&](TObject*) { Events.push_back("pointer"); });
+    A.show();
+    QTest::mouseClick(A.ZoomButton(), Qt::LeftButton);
+    EXPECT_TRUE(A.ZoomButton()->isChecked());
+    EXPECT_FALSE(A.PointerButton()->isChecked());
+    EXPECT_EQ(A.Cursor(), crGeoZoom);
+    EXPECT_FALSE(View().GetAllowPan());
+    QTest::mouseClick(A.PointerButton(), Qt::LeftButton);
+    EXPECT_FALSE(A.ZoomButton()->isChecked());
+    EXPECT_EQ(A.Cursor(), crHandPoint);
+    EXPECT_EQ(A.cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_TRUE(View().GetAllowPan());
+    EXPECT_EQ(Events, (std::vector<std::string>{"click", "zoom", "click", "pointer"}));
+}
+
+TEST_F(Atlas, ClicksOnTheMapZoomOnlyInZoomMode) {
+    Add({"coarse", "coarse", 100, 46, 15, 49, 19, 400, 300});
+    Add({"fine", "fine", 20, 47, 16, 48, 18, 1000, 500});
+    A.show();
+    ASSERT_TRUE(A.SelectMap(1));
+    std::vector<std::string> Downs;
+    A.SetOnMouseDown([&](TObject* Sender, TMouseButton B, TShiftState, int X, int Y) {
+        EXPECT_EQ(Sender, static_cast<TObject*>(&A));
+        Downs.push_back(std::to_string(int(B)) + "@" + std::to_string(X) + "," + std::to_string(Y));
+    });
+    int Clicks = 0;
+    A.SetOnClick([&](TObject*) { ++Clicks; });
+    const QPoint Inside = ControlPos(47.5, 17);
+    QTest::mouseClick(&View(), Qt::LeftButton, {}, Inside);
+    EXPECT_EQ(Shown(), "coarse");  // pointer mode: forwarded only
+    EXPECT_EQ(Clicks, 1);
+    ASSERT_EQ(Downs.size(), 1u);
+    EXPECT_EQ(Downs[0], "0@" + std::to_string(Inside.x()) + "," + std::to_string(Inside.y()));
+
+    A.ZoomButton()->click();
+    QTest::mouseClick(&View(), Qt::LeftButton, {}, Inside);
+    EXPECT_EQ(Shown(), "fine");
+    // The clicked position is now in the middle of the view.
+    const QPoint Centre = ControlPos(47.5, 17);
+    EXPECT_NEAR(Centre.x(), View().width() / 2, 2);
+    EXPECT_NEAR(Centre.y(), View().height() / 2, 2);
+    QTest::mouseClick(&View(), Qt::RightButton, {}, Centre);
+    EXPECT_EQ(Shown(), "coarse");
+}
+
+TEST_F(Atlas, OutlinesOfTheOtherMapsAreDrawnAtTheViewsScale) {
+    // One image pixel is 0.01 degrees; the fine map spans image pixels (100,100)-(300,200).
+    Add({"coarse", "coarse", 100, 46, 15, 49, 19, 400, 300});
+    Add({"fine", "fine", 20, 47, 16, 48, 18, 400, 200});
+    A.resize(700, 600);
+    A.show();
+    ASSERT_TRUE(A.SelectMap(1));
+    const QRgb Blue = qRgb(0, 0, 255);
+    const QImage& Pic = View().AuxBitmap();
+    EXPECT_EQ(Pic.pixel(200, 100) & 0xFFFFFF, Blue & 0xFFFFFF);  // top edge
+    EXPECT_EQ(Pic.pixel(100, 150) & 0xFFFFFF, Blue & 0xFFFFFF);  // left edge
+    EXPECT_EQ(Pic.pixel(200, 150) & 0xFFFFFF, 0xFFFFFFu);        // inside
+    View().SetMagnification(0.5);
+    EXPECT_EQ(View().AuxBitmap().pixel(100, 50) & 0xFFFFFF, Blue & 0xFFFFFF);
+    View().SetMagnification(1.0);
+
+    A.SetMapOutlineColor(0x00FF00);  // repaints at once
+    EXPECT_EQ(View().AuxBitmap().pixel(200, 100) & 0xFFFFFF, qRgb(0, 255, 0) & 0xFFFFFF);
+    A.SetMapOutlineVisible(false);
+    EXPECT_EQ(CountColor(View().AuxBitmap(), qRgb(0, 255, 0), {50, 50, 300, 200}), 0);
+    // With no list selection every map is outlined, the shown one too.
+    A.SetMapOutlineVisible(true);
+    A.MapSelector()->setCurrentIndex(-1);
+    View().Paint();
+    EXPECT_EQ(View().AuxBitmap().pixel(400, 150) & 0xFFFFFF, qRgb(0, 255, 0) & 0xFFFFFF);
+}
+
+TEST_F(Atlas, AHiddenPanelLeavesTheWholeAtlasToTheView) {
+    A.show();
+    A.SetCmdPanelVisible(false);
+    QApplication::processEvents();
+    EXPECT_FALSE(A.CmdPanelVisible());
+    EXPECT_TRUE(A.CmdPanel()->isHidden());
+    EXPECT_EQ(View().geometry(), A.contentsRect());
+    A.SetCmdPanelVisible(true);
+    QApplication::processEvents();
+    EXPECT_TRUE(A.CmdPanelVisible());
+    EXPECT_EQ(View().height(), A.contentsRect().height() - 33);
+}

@@ -1,0 +1,237 @@
+#include "zylcarto/geoatlas/geoatlas.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QIcon>
+#include <QPixmap>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "zylcarto/geomap/calibration/calib_xml.h"
+
+namespace zylcarto {
+namespace {
+
+constexpr int PanelHeight = 33;
+constexpr int ButtonSize = 26;
+
+// A glyph of two images side by side: the normal one and the disabled one.
+QIcon TwoImageGlyph(const char* Resource) {
+    const QPixmap Both(QStringLiteral(":/zylcarto/") + QLatin1String(Resource));
+    QIcon Icon;
+    if (Both.isNull()) return Icon;
+    const int W = Both.width() / 2;
+    Icon.addPixmap(Both.copy(0, 0, W, Both.height()), QIcon::Normal);
+    Icon.addPixmap(Both.copy(W, 0, W, Both.height()), QIcon::Disabled);
+    return Icon;
+}
+
+QToolButton* ModeButton(QWidget* Panel, int Left, const char* Glyph, const char* Name) {
+    auto* B = new QToolButton(Panel);
+    B->setObjectName(QLatin1String(Name));
+    B->setGeometry(Left, 3, ButtonSize, ButtonSize);
+    B->setAutoRaise(true);  // flat
+    B->setCheckable(true);
+    const QIcon Icon = TwoImageGlyph(Glyph);
+    B->setIcon(Icon);
+    if (!Icon.isNull()) B->setIconSize(Icon.availableSizes().value(0, QSize(16, 16)));
+    return B;
+}
+
+} // namespace
+
+TGeoAtlas::TGeoAtlas(QWidget* AOwner) : QFrame(AOwner) {
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    setAutoFillBackground(true);
+    setGeometry(100, 50, 480, 320);
+
+    FCPanel = new QFrame(this);
+    FCPanel->setObjectName(QStringLiteral("CmdPanel"));
+    FCPanel->setFixedHeight(PanelHeight);
+
+    FSBPoint = ModeButton(FCPanel, 3, "POINTR", "PointerButton");
+    FSBPoint->setChecked(true);
+    FSBZoom = ModeButton(FCPanel, FSBPoint->x() + FSBPoint->width() + 3, "ZOOMIN", "ZoomButton");
+    // One group: exactly one of the two is down.
+    auto* Group = new QButtonGroup(FCPanel);
+    Group->setExclusive(true);
+    Group->addButton(FSBPoint);
+    Group->addButton(FSBZoom);
+    connect(FSBPoint, &QToolButton::clicked, this, [this] { ModeButtonClicked(FOnPoiButClick); });
+    connect(FSBZoom, &QToolButton::clicked, this, [this] { ModeButtonClicked(FOnZoomButClick); });
+
+    FCboxMaps = new QComboBox(FCPanel);
+    FCboxMaps->setObjectName(QStringLiteral("MapSelector"));
+    FCboxMaps->setEditable(false);
+    FCboxMaps->move(FSBZoom->x() + FSBZoom->width() + 10, 5);
+    FCboxMaps->resize(300, FCboxMaps->sizeHint().height());
+    // activated() comes from the user only: filling or selecting from code stays silent.
+    connect(FCboxMaps, &QComboBox::activated, this, [this](int ListIndex) { MapSelectorChosen(ListIndex); });
+
+    FGeoMap = new TGeoMap(this);
+    FGeoMap->setObjectName(QStringLiteral("GeoMap"));
+    FGeoMap->SetOnMouseDown([this](TObject*, TMouseButton B, TShiftState S, int X, int Y) { ViewMouseDown(B, S, X, Y); });
+    FGeoMap->SetOnMouseUp([this](TObject*, TMouseButton B, TShiftState S, int X, int Y) {
+        if (FOnMouseUp) FOnMouseUp(this, B, S, X, Y);
+    });
+    FGeoMap->SetOnMouseMove([this](TObject*, TShiftState S, int X, int Y) {
+        if (FOnMouseMove) FOnMouseMove(this, S, X, Y);
+    });
+    FGeoMap->SetOnDataRendered([this](TObject*, TCanvas& Canvas) { DrawMapOutlines(Canvas); });
+    FGeoMap->SetOnDblClick([this](TObject*) {
+        if (FOnDblClick) FOnDblClick(this);
+    });
+    FGeoMap->SetOnClick([this](TObject*) {
+        if (FOnClick) FOnClick(this);
+    });
+    FGeoMap->SetOnMapImageRequest([this](TObject*, std::string& FileName) { LocateMapImage(FileName); });
+    FGeoMap->SetEmptyMsg("TGeoAtlas: Empty");
+
+    auto* Layout = new QVBoxLayout(this);
+    Layout->setContentsMargins(0, 0, 0, 0);  // inside the frame already
+    Layout->setSpacing(0);
+    Layout->addWidget(FCPanel);
+    Layout->addWidget(FGeoMap, 1);
+
+    RegisterGeoCursors();
+}
+
+TGeoAtlas::~TGeoAtlas() {
+    // The view first: its last paint may still call back into the atlas.
+    delete FGeoMap;
+    FGeoMap = nullptr;
+}
+
+// ---- registry
+
+bool TGeoAtlas::RegisterMap(const std::string& MapFName) {
+    TCalibData CalData;  // a file lacking a tag leaves the empty value
+    TCalibModel Model = cmUndefined;
+    // The file is opened under the name given: its lower-case form names
+    // another file on a case-sensitive file system.
+    if (!ParseCalibData(MapFName, "", CalData, Model)) return false;
+    if (FRegistry.Store(MapDefinitionFromCalib(MapFName, CalData)) == 0) return false;
+    RebuildMapSelector();
+    return true;
+}
+
+void TGeoAtlas::UnregisterMap(int index) {
+    if (index < 1 || index > FRegistry.NumRegMaps()) return;
+    const int Selected = SelectedListPosition();
+    FRegistry.Remove(index);
+    RebuildMapSelector();
+    if (index == Selected)
+        SelectMap(index);  // the following map now has the number; none when it was the last
+    else
+        FGeoMap->Paint();
+}
+
+bool TGeoAtlas::SelectMap(int Index) {
+    if (Index < 1 || Index > FRegistry.NumRegMaps()) return false;
+    FRegistry.SetCurrentMapIdx(Index);
+    const bool Loaded = FGeoMap->LoadCalDataFromXML(FRegistry.Maps(Index).FileName, "");
+    if (Loaded) FCboxMaps->setCurrentIndex(Index - 1);
+    return Loaded;
+}
+
+bool TGeoAtlas::ZoomIn(double CurrentLat, double CurrentLong, double CurrentResolution) {
+    const int Best = FRegistry.FindFinerMap(CurrentLat, CurrentLong, CurrentResolution, FMinResDiff);
+    if (Best == 0) return false;
+    SelectMap(Best);
+    FGeoMap->BringLocationToCenter(CurrentLat, CurrentLong);
+    return true;
+}
+
+bool TGeoAtlas::ZoomOut(double CurrentLat, double CurrentLong, double CurrentResolution) {
+    const int Best = FRegistry.FindCoarserMap(CurrentLat, CurrentLong, CurrentResolution);
+    if (Best == 0) return false;
+    SelectMap(Best);
+    FGeoMap->BringLocationToCenter(CurrentLat, CurrentLong);
+    return true;
+}
+
+void TGeoAtlas::RebuildMapSelector() {
+    FCboxMaps->clear();
+    for (const std::string& Item : FRegistry.SelectorItems()) FCboxMaps->addItem(QString::fromStdString(Item));
+    FCboxMaps->setCurrentIndex(-1);
+}
+
+int TGeoAtlas::SelectedListPosition() const { return FCboxMaps->currentIndex() + 1; }
+
+void TGeoAtlas::LocateMapImage(std::string& FileName) const { FileName = FRegistry.MapImageLocation(FileName); }
+
+// ---- control surface
+
+bool TGeoAtlas::CmdPanelVisible() const { return !FCPanel->isHidden(); }
+
+void TGeoAtlas::SetCmdPanelVisible(bool Value) { FCPanel->setVisible(Value); }
+
+void TGeoAtlas::SetMapOutlineColor(TColor Value) {
+    FMapOLColor = Value;
+    FGeoMap->Paint();
+}
+
+void TGeoAtlas::SetMapOutlineVisible(bool Value) {
+    FMapOLVisible = Value;
+    FGeoMap->Paint();
+}
+
+void TGeoAtlas::SetCursor(TCursor Value) {
+    FCursor = Value;
+    setCursor(TCursorTable::Instance().Cursor(Value));
+}
+
+void TGeoAtlas::ModeButtonClicked(const TNotifyEvent& ButtonEvent) {
+    if (FSBZoom->isChecked()) {
+        SetCursor(crGeoZoom);
+        FGeoMap->SetAllowPan(false);
+    } else {
+        SetCursor(crHandPoint);
+        FGeoMap->SetAllowPan(true);
+    }
+    if (FOnClick) FOnClick(this);
+    if (ButtonEvent) ButtonEvent(this);
+}
+
+void TGeoAtlas::MapSelectorChosen(int ListIndex) {
+    const int Number = ListIndex + 1;
+    FRegistry.SetCurrentMapIdx(Number);
+    if (Number >= 1 && Number <= FRegistry.NumRegMaps()) FGeoMap->LoadCalDataFromXML(FRegistry.Maps(Number).FileName, "");
+    if (FOnCBxMapsChg) FOnCBxMapsChg(this);
+}
+
+void TGeoAtlas::ViewMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (FOnMouseDown) FOnMouseDown(this, Button, Shift, X, Y);
+    if (!FSBZoom->isChecked()) return;
+    const double Lat = FGeoMap->GetLastMClickLatitude();
+    const double Long = FGeoMap->GetLastMClickLongitude();
+    const double Resolution = FGeoMap->CalibData().Resolution;
+    if (Button == mbLeft)
+        ZoomIn(Lat, Long, Resolution);
+    else
+        ZoomOut(Lat, Long, Resolution);
+}
+
+void TGeoAtlas::DrawMapOutlines(TCanvas& Canvas) const {
+    if (!FMapOLVisible) return;
+    Canvas.Pen.Color = FMapOLColor;
+    const int Selected = SelectedListPosition();
+    // Image pixels to control pixels with the view's magnification as well as
+    // its scroll position, so the outlines stay in place when zoomed.
+    const auto ToControl = [this](const TCoords& C, TPoint& P) {
+        int x = 0, y = 0;
+        if (!FGeoMap->CalcPixelCoords(C.Latit, C.Longit, x, y)) return false;
+        P = FGeoMap->MapImageToControl({x, y});
+        return true;
+    };
+    for (int n = 1; n <= FRegistry.NumRegMaps(); ++n) {
+        if (n == Selected) continue;
+        const TCornerArray Corners = FRegistry.Maps(n).Corners;
+        TPoint P;
+        if (ToControl(Corners[gcoTopRight], P)) Canvas.MoveTo(P.X, P.Y);
+        for (const TCorners Corner : {gcoTopLeft, gcoBottomLeft, gcoBottomRight, gcoTopRight})
+            if (ToControl(Corners[Corner], P)) Canvas.LineTo(P.X, P.Y);
+    }
+}
+
+} // namespace zylcarto

@@ -1,0 +1,107 @@
+#pragma once
+// TGeoAtlas: a map view under a command panel (pointer and zoom mode buttons, a
+// map selector) over a table of registered maps. In zoom mode a click on the map
+// switches to the registered map of the next finer (left button) or coarser
+// (other buttons) resolution that covers the clicked position.
+#include <QFrame>
+#include <string>
+
+#include "zylcarto/geoatlas/cursor_table.h"
+#include "zylcarto/geoatlas/map_registry.h"
+#include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/geomap/view/mouse_types.h"
+#include "zylcarto/support/component.h"
+#include "zylcarto/support/types.h"
+
+class QComboBox;
+class QToolButton;
+
+namespace zylcarto {
+
+class TGeoAtlas : public QFrame, public TObject {
+    Q_OBJECT
+    Q_PROPERTY(bool CmdPanelVisible READ CmdPanelVisible WRITE SetCmdPanelVisible)
+    Q_PROPERTY(uint MapOutlineColor READ MapOutlineColor WRITE SetMapOutlineColor)
+    Q_PROPERTY(bool MapOutlineVisible READ MapOutlineVisible WRITE SetMapOutlineVisible)
+    Q_PROPERTY(double MinResDiff READ MinResDiff WRITE SetMinResDiff)
+
+public:
+    static constexpr int MaxRegMaps = TMapRegistry::Capacity;
+
+    explicit TGeoAtlas(QWidget* AOwner = nullptr);
+    ~TGeoAtlas() override;
+
+    std::string Name() const { return objectName().toStdString(); }
+    void SetName(const std::string& Value) { setObjectName(QString::fromStdString(Value)); }
+
+    // --- the registry
+    // Reads the calibration file's caption, resolution and corners and enters the
+    // map (again under its old number when the name is already registered, in any
+    // letter case). False when the file cannot be read or the table is full.
+    bool RegisterMap(const std::string& MapFName);
+    void UnregisterMap(int index);
+    // Loads map Index into the view; false when out of range or not loadable.
+    bool SelectMap(int Index);
+    bool ZoomIn(double CurrentLat, double CurrentLong, double CurrentResolution);
+    bool ZoomOut(double CurrentLat, double CurrentLong, double CurrentResolution);
+    TMapDefinition Maps(int ix) const { return FRegistry.Maps(ix); }
+    int NumRegMaps() const { return FRegistry.NumRegMaps(); }
+    // The map last chosen for display, 0 for none.
+    int CurrentMapIdx() const { return FRegistry.CurrentMapIdx(); }
+    double MinResDiff() const { return FMinResDiff; }
+    void SetMinResDiff(double Value) { FMinResDiff = Value; }
+
+    // --- the control surface
+    TGeoMap* CurrentMap() const { return FGeoMap; }
+    QFrame* CmdPanel() const { return FCPanel; }
+    QToolButton* ZoomButton() const { return FSBZoom; }
+    QToolButton* PointerButton() const { return FSBPoint; }
+    QComboBox* MapSelector() const { return FCboxMaps; }
+    bool CmdPanelVisible() const;
+    void SetCmdPanelVisible(bool Value);
+    TColor MapOutlineColor() const { return FMapOLColor; }
+    void SetMapOutlineColor(TColor Value);
+    bool MapOutlineVisible() const { return FMapOLVisible; }
+    void SetMapOutlineVisible(bool Value);
+    // The cursor by its number in the application's cursor table.
+    TCursor Cursor() const { return FCursor; }
+    void SetCursor(TCursor Value);
+
+    // --- events (fired only when assigned, with the atlas as Sender)
+    void SetOnMouseDown(TMouseEvent Handler) { FOnMouseDown = std::move(Handler); }
+    void SetOnMouseUp(TMouseEvent Handler) { FOnMouseUp = std::move(Handler); }
+    void SetOnMouseMove(TMouseMoveEvent Handler) { FOnMouseMove = std::move(Handler); }
+    void SetOnClick(TNotifyEvent Handler) { FOnClick = std::move(Handler); }
+    void SetOnDblClick(TNotifyEvent Handler) { FOnDblClick = std::move(Handler); }
+    void SetOnZoomButClick(TNotifyEvent Handler) { FOnZoomButClick = std::move(Handler); }
+    void SetOnPointerButClick(TNotifyEvent Handler) { FOnPoiButClick = std::move(Handler); }
+    void SetOnCBoxMapsChange(TNotifyEvent Handler) { FOnCBxMapsChg = std::move(Handler); }
+
+private:
+    void RebuildMapSelector();
+    int SelectedListPosition() const;  // 1-based, 0 for none
+    void ModeButtonClicked(const TNotifyEvent& ButtonEvent);
+    void MapSelectorChosen(int ListIndex);
+    void ViewMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    void DrawMapOutlines(TCanvas& Canvas) const;
+    void LocateMapImage(std::string& FileName) const;
+
+    // Registry (the table and the current map number live in FRegistry).
+    TGeoMap* FGeoMap = nullptr;
+    double FMinResDiff = 10.0;
+    TMapRegistry FRegistry;
+    // Control surface.
+    QFrame* FCPanel = nullptr;
+    QToolButton* FSBZoom = nullptr;
+    QToolButton* FSBPoint = nullptr;
+    QComboBox* FCboxMaps = nullptr;
+    TColor FMapOLColor = 0xFF0000;
+    bool FMapOLVisible = true;
+    TCursor FCursor = crDefault;
+    TNotifyEvent FOnZoomButClick, FOnPoiButClick, FOnCBxMapsChg;
+    TMouseEvent FOnMouseDown, FOnMouseUp;
+    TMouseMoveEvent FOnMouseMove;
+    TNotifyEvent FOnClick, FOnDblClick;
+};
+
+} // namespace zylcarto
