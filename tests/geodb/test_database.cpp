@@ -284,6 +284,16 @@ TEST_F(GeoDB, DescriptionRevisionAndHeaderRepairs) {
     WriteBytes(Base() + ".zylgdd", header);
     db.SetDBName(Base());
     EXPECT_EQ(db.Data(db.AddTown("c", 0, 0, {0, 0}, 0, 0, 0)).ItemId, 3);
+
+    // identifiers run out rather than wrap around
+    db.SetDBName("");
+    header = Bytes(Base() + ".zylgdd");
+    header[0] = header[1] = header[2] = 0xFF;
+    header[3] = 0x7F;
+    WriteBytes(Base() + ".zylgdd", header);
+    db.SetDBName(Base());
+    EXPECT_THROW(db.AddTown("d", 0, 0, {0, 0}, 0, 0, 0), EZYLGeoDBError);
+    EXPECT_EQ(db.NumEntries(), 3);
 }
 
 TEST_F(GeoDB, EmptyDatabaseReadsClearedRecordsAndSearchesGiveTheirEmptyResults) {

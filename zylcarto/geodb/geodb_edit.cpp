@@ -179,6 +179,8 @@ int TGeoDB::AddData(const TItemInput& In) {
     // a source that cannot be read stops the add before anything is written
     TBinaryFile source;
     if (In.ItemKind == gitBLOB && !In.SourceFile.empty()) source.Open(In.SourceFile, TBinaryFile::TMode::ReadOnly);
+    if (FSystemData.HighestID == std::numeric_limits<std::int32_t>::max())
+        throw EZYLGeoDBError(Msg("AddData: no item identifiers are left."));
     Report(0);
     ++FSystemData.HighestID;
     WriteHeader("AddData");

@@ -1,6 +1,7 @@
 // TGeoDB: reclaiming the unreferenced blocks of the data file.
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 #include "zylcarto/geodb/geodb.h"
 #include "zylcarto/geodb/record_codec.h"
@@ -58,12 +59,21 @@ void TGeoDB::GarbageCollection() {
         }
         TBinaryFile newData(newGDD, TBinaryFile::TMode::CreateNew);
         WriteSystemData(newData, FSystemData);
+        // items that share a block keep sharing one copy of it
+        std::map<std::pair<std::int32_t, std::int64_t>, std::int32_t> copied;
         for (int i = 0; i < FNumSumItems; ++i) {
             const TgdbData& rec = FSumData[static_cast<std::size_t>(i)];
             offsets[static_cast<std::size_t>(i)] = rec.BlobOffset;
             if (HasBlock(rec)) {
-                offsets[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(newData.Position());
-                CopyBytes(oldData, rec.BlobOffset, DataBlockBytes(rec), newData);
+                const auto key = std::make_pair(rec.BlobOffset, DataBlockBytes(rec));
+                const auto known = copied.find(key);
+                if (known != copied.end()) {
+                    offsets[static_cast<std::size_t>(i)] = known->second;
+                } else {
+                    const auto at = static_cast<std::int32_t>(newData.Position());
+                    CopyBytes(oldData, rec.BlobOffset, key.second, newData);
+                    offsets[static_cast<std::size_t>(i)] = copied[key] = at;
+                }
             }
             ReportRatio(i + 1, FNumSumItems);
         }
