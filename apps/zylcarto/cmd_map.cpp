@@ -1,0 +1,202 @@
+// zylcarto map new | show | render: generated maps, calibration files and
+// offscreen rendering of a calibrated map with its landmarks.
+#include <QApplication>
+#include <QImage>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "cli.h"
+#include "zylcarto/geodesy/ellipsoids.h"
+#include "zylcarto/geomap/calibration/calib_xml.h"
+#include "zylcarto/geomap/landmarks/symbol_repository.h"
+#include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/support/errors.h"
+#include "zylcarto/support/strings.h"
+
+namespace zylcarto::cli {
+namespace {
+
+const char* const kUsage =
+    "usage: zylcarto map new FILE LATLOW LONGLOW LATHIGH LONGHIGH DLAT DLONG WIDTH HEIGHT\n"
+    "       zylcarto map show FILE.xml [DATAID]\n"
+    "       zylcarto map render FILE.xml OUT.png [--size WxH] [--center LAT LON] [--mag M]\n"
+    "                [--graticule none|points|lines|pointsandlines|utmgrid]\n"
+    "                [--landmarks FILE.xml] [--symbols FILE.xml]\n"
+    "new     writes FILE.bmp (16 colours, with a labelled grid) and its calibration\n"
+    "        FILE.xml (data set ZYL_geomap_caldata), then loads them as a check.\n"
+    "show    prints the calibration data set (the first one without DATAID), one\n"
+    "        tab-separated item per line.\n"
+    "render  loads the map into an offscreen map control of WxH pixels (default\n"
+    "        800x600), fitted to the window unless --mag is given, centred on\n"
+    "        LAT LON when given, and saves the picture as PNG. --landmarks loads the\n"
+    "        first landmark set of a file; with --symbols, a landmark whose user tag\n"
+    "        is a symbol number 1..N of the repository takes that symbol.\n";
+
+// The map control needs a GUI application; without a display it draws offscreen.
+class TGuiSession {
+public:
+    TGuiSession() {
+        if (QApplication::instance()) return;
+        if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr &&
+            std::getenv("WAYLAND_DISPLAY") == nullptr)
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        FApp = std::make_unique<QApplication>(FArgc, FArgv);
+    }
+
+private:
+    int FArgc = 1;
+    char FName[9] = "zylcarto";
+    char* FArgv[2] = {FName, nullptr};
+    std::unique_ptr<QApplication> FApp;
+};
+
+std::string CornerName(int i) {
+    static const char* const names[] = {"topleft", "bottomleft", "bottomright", "topright"};
+    return names[i];
+}
+
+int RunNew(const Args& a) {
+    if (a.size() != 9) throw UsageError(std::string("map new takes 9 arguments\n") + kUsage);
+    const double latLow = ParseDouble(a[1], "LATLOW"), longLow = ParseDouble(a[2], "LONGLOW");
+    const double latHigh = ParseDouble(a[3], "LATHIGH"), longHigh = ParseDouble(a[4], "LONGHIGH");
+    const double dLat = ParseDouble(a[5], "DLAT"), dLong = ParseDouble(a[6], "DLONG");
+    const int wid = ParseInt(a[7], "WIDTH"), hgt = ParseInt(a[8], "HEIGHT");
+    TGuiSession gui;
+    TGeoMap map;
+    map.SetName("map");
+    map.CreateAndLoadEmptyMap(a[0], latLow, longLow, latHigh, longHigh, dLat, dLong, wid, hgt);
+    if (map.MapImgWidth() <= 0) throw UsageError("the generated map could not be loaded back");
+    const std::string xml = StripExtension(a[0]) + ".xml";
+    std::printf("%s\n%s\n", (StripExtension(xml) + ".bmp").c_str(), xml.c_str());
+    return 0;
+}
+
+int RunShow(const Args& a) {
+    if (a.empty() || a.size() > 2) throw UsageError(std::string("map show takes FILE.xml [DATAID]\n") + kUsage);
+    TCalibData d;
+    TCalibModel model = cmUndefined;
+    if (!ParseCalibData(a[0], a.size() > 1 ? a[1] : "", d, model))
+        throw UsageError("no calibration data set " + (a.size() > 1 ? "\"" + a[1] + "\" " : std::string()) + "in " + a[0]);
+    std::printf("model\t%s\n", std::string(CalibModelNames[static_cast<std::size_t>(model)]).c_str());
+    std::printf("map\t%s\n", d.MapFName.c_str());
+    std::printf("caption\t%s\n", d.Caption.c_str());
+    int c = 0;
+    for (const TCoords& corner : d.Corners)
+        std::printf("corner\t%s\t%s\t%s\n", CornerName(c++).c_str(), FormatShortest(corner.Latit).c_str(),
+                    FormatShortest(corner.Longit).c_str());
+    std::printf("resolution\t%s\n", FormatShortest(d.Resolution).c_str());
+    std::printf("utmzone\t%d\n", d.UTMZone);
+    std::printf("utmsouth\t%s\n", d.UTMSouth ? "true" : "false");
+    std::printf("ellipsoid\t%s\n", std::string(GeoEllipsoidId[static_cast<std::size_t>(d.Ellipsoid)]).c_str());
+    for (int i = 1; i <= UsedCalLines(d); ++i) {
+        const TCalibLine& l = d.CalLines[i];
+        std::string points;
+        for (int k = 1; k <= UsedPoints(l); ++k)
+            points += "\t" + std::to_string(l.CalPoints[k].X) + "," + std::to_string(l.CalPoints[k].Y);
+        std::printf("line\t%d\t%s\t%s\t%d%s\n", i, l.LineType == gtlParallel ? "parallel" : "meridian",
+                    FormatShortest(l.LineValue).c_str(), UsedPoints(l), points.c_str());
+    }
+    for (int i = 1; i <= UsedCalQuads(d); ++i) {
+        const TCalQuad& q = d.CalQuads[i];
+        std::printf("quad\t%d\t%s\t%s\t%d\t%d\n", i, FormatShortest(q.Latitude).c_str(),
+                    FormatShortest(q.Longitude).c_str(), q.MapX, q.MapY);
+    }
+    return 0;
+}
+
+TShowGrat GraticuleOption(const std::string& v) {
+    if (v == "none") return sgNone;
+    if (v == "points") return sgPoints;
+    if (v == "lines") return sgLines;
+    if (v == "pointsandlines") return sgPointsAndLines;
+    if (v == "utmgrid") return sgUTMGrid;
+    throw UsageError("--graticule must be none, points, lines, pointsandlines or utmgrid, not \"" + v + "\"");
+}
+
+void ParseSize(const std::string& v, int& w, int& h) {
+    const std::size_t x = v.find('x');
+    if (x == std::string::npos) throw UsageError("--size must be WxH, not \"" + v + "\"");
+    w = ParseInt(v.substr(0, x), "--size width");
+    h = ParseInt(v.substr(x + 1), "--size height");
+    if (w < 1 || h < 1 || static_cast<long long>(w) * h > 3000000)
+        throw UsageError("--size must be at least 1x1 and at most 3000000 pixels");
+}
+
+int RunRender(Args a) {
+    int w = 800, h = 600;
+    if (auto v = TakeOption(a, "--size")) ParseSize(*v, w, h);
+    std::optional<double> mag;
+    if (auto v = TakeOption(a, "--mag")) {
+        mag = ParseDouble(*v, "--mag");
+        if (!(*mag > 0)) throw UsageError("--mag must be positive");
+    }
+    std::optional<std::pair<double, double>> center;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] == "--center") {
+            if (i + 2 >= a.size()) throw UsageError("--center needs LAT and LON");
+            center = {ParseDouble(a[i + 1], "--center LAT"), ParseDouble(a[i + 2], "--center LON")};
+            a.erase(a.begin() + static_cast<long>(i), a.begin() + static_cast<long>(i) + 3);
+            break;
+        }
+    TShowGrat grat = sgNone;
+    if (auto v = TakeOption(a, "--graticule")) grat = GraticuleOption(*v);
+    const auto landmarks = TakeOption(a, "--landmarks");
+    const auto symbols = TakeOption(a, "--symbols");
+    RejectUnknownOptions(a);
+    if (a.size() != 2) throw UsageError(std::string("map render takes FILE.xml OUT.png\n") + kUsage);
+
+    TGuiSession gui;
+    TGeoMap map;
+    map.SetName("map");
+    map.SetSuppressPaint(true);
+    map.resize(w, h);
+    if (!map.LoadCalDataFromXML(a[0], ""))
+        throw UsageError("no calibration data set in " + a[0] + " (or the file cannot be read)");
+    if (map.MapImgWidth() <= 0)
+        throw UsageError("the map image \"" + map.CalibData().MapFName + "\" of " + a[0] + " was not found");
+    if (landmarks && !map.LoadLandMarks(*landmarks, "")) throw UsageError("no landmark set in " + *landmarks);
+    if (symbols) {
+        TSymbolRepository rep;
+        if (!rep.LoadFromFile(*symbols, "")) throw UsageError("no symbol set in " + *symbols);
+        for (int i = 1; i <= map.NumLandMarks(); ++i) {
+            TLandMark lm = map.GetLandMarkData(i);
+            if (lm.Tag >= 1 && lm.Tag <= rep.NumEntries()) {
+                lm.SymbolProps = rep.GetValues(lm.Tag).Properties;
+                map.SetLandMarkData(i, lm);
+            }
+        }
+    }
+    map.SetShowGrat(grat);
+    if (mag)
+        map.SetMagnification(*mag);
+    else
+        map.ZoomFitPage();
+    if (center) map.BringLocationToCenter(center->first, center->second);
+    map.SetSuppressPaint(false);
+    map.Paint();
+    const QImage picture = map.AuxBitmap().copy(0, 0, w, h);
+    if (!picture.save(QString::fromStdString(a[1]), "PNG")) throw UsageError("cannot write " + a[1]);
+    return 0;
+}
+
+int RunMap(const Args& args) {
+    if (args.empty()) throw UsageError(std::string("map needs a subcommand\n") + kUsage);
+    const Args rest(args.begin() + 1, args.end());
+    try {
+        if (args[0] == "new") return RunNew(rest);
+        if (args[0] == "show") return RunShow(rest);
+        if (args[0] == "render") return RunRender(rest);
+    } catch (const EZYLError& e) {
+        throw UsageError(e.what());
+    } catch (const EInOutError& e) {
+        throw UsageError(e.what());
+    }
+    throw UsageError("unknown map subcommand \"" + args[0] + "\"\n" + kUsage);
+}
+
+const Registrar reg{{"map", "generate, show and render calibrated maps", kUsage, RunMap}};
+
+} // namespace
+} // namespace zylcarto::cli
