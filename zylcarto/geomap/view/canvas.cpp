@@ -59,6 +59,12 @@ TCanvas::TCanvas(QImage& Target) : FImage(Target) {
     FImage.detach();  // the painter and the direct line drawing must share one buffer
     FPainter.begin(&FImage);
     FPainter.setRenderHint(QPainter::Antialiasing, false);
+    if (!FImage.isNull() && IsDirect32(FImage)) {
+        FBits = FImage.bits();
+        FStride = FImage.bytesPerLine();
+    }
+    FWidth = FImage.width();
+    FHeight = FImage.height();
 }
 
 TCanvas::~TCanvas() { FPainter.end(); }
@@ -120,7 +126,7 @@ void TCanvas::LineTo(int X, int Y) {
     const TPoint From = FPenPos;
     FPenPos = {X, Y};
     if (Pen.Style == psClear || From == FPenPos) return;
-    if (Pen.Width > 1 || !IsDirect32(FImage)) {
+    if (Pen.Width > 1 || !FBits) {
         // Wide pens and other pixel formats go through Qt; the end point may differ by a pixel.
         ApplyShapeState();
         FPainter.drawLine(From.X, From.Y, X, Y);
@@ -132,7 +138,7 @@ void TCanvas::LineTo(int X, int Y) {
     const int sx = X > From.X ? 1 : -1, sy = Y > From.Y ? 1 : -1;
     const bool XMajor = dx >= dy;
     const i64 Major = XMajor ? dx : dy, Minor = XMajor ? dy : dx;
-    const int W = FImage.width(), H = FImage.height();
+    const int W = FWidth, H = FHeight;
     // Only the steps whose major coordinate lies inside the image can colour a pixel.
     const i64 Start = XMajor ? From.X : From.Y;
     const i64 Limit = XMajor ? W : H;
@@ -143,18 +149,35 @@ void TCanvas::LineTo(int X, int Y) {
     const QRgb Rgb = ToQRgb(Pen.Color);
     const QRgb XorBits = Rgb & 0x00FFFFFF;
     const auto Pattern = DashPattern(Pen.Style);
-    uchar* Bits = FImage.bits();
-    const qsizetype Stride = FImage.bytesPerLine();
-    const bool Exact = Major < (i64(1) << 30);  // 2*t*Minor fits in 64 bits
+    // Locals, so the pixel writes cannot be taken to alias the canvas's fields.
+    const qsizetype Stride = FStride;
+    uchar* const Bits = FBits;
+    const bool Xor = Pen.Mode == pmXor;
+    // Minor offset of step t: (2 t Minor + Major) div (2 Major), nearest with halves away
+    // from the start; computed once at the first step and then carried as a remainder.
+    const i64 Den = 2 * Major;
+    i64 m = 0, Rem = 0;
+    if (Major < (i64(1) << 30)) {
+        const i64 Num = 2 * First * Minor + Major;
+        m = Num / Den;
+        Rem = Num % Den;
+    } else {  // 2 t Minor would not fit into 64 bits
+        const double Exact = double(First) * double(Minor) / double(Major) + 0.5;
+        m = static_cast<i64>(std::floor(Exact));
+        Rem = static_cast<i64>((Exact - std::floor(Exact)) * double(Den));
+    }
     for (i64 t = First; t <= Last; ++t) {
-        // Minor offset rounded to nearest, halves away from the start.
-        const i64 m = Exact ? (2 * t * Minor + Major) / (2 * Major)
-                            : static_cast<i64>(std::floor((double(t) * double(Minor)) / double(Major) + 0.5));
         const i64 px = From.X + (XMajor ? t : m) * sx;
         const i64 py = From.Y + (XMajor ? m : t) * sy;
-        if (px < 0 || py < 0 || px >= W || py >= H || !PatternOn(Pattern, t)) continue;
-        auto* Pixel = reinterpret_cast<QRgb*>(Bits + py * Stride) + px;
-        *Pixel = Pen.Mode == pmXor ? (*Pixel ^ XorBits) : Rgb;
+        if (px >= 0 && py >= 0 && px < W && py < H && PatternOn(Pattern, t)) {
+            auto* Pixel = reinterpret_cast<QRgb*>(Bits + py * Stride) + px;
+            *Pixel = Xor ? (*Pixel ^ XorBits) : Rgb;
+        }
+        Rem += 2 * Minor;
+        if (Rem >= Den) {
+            Rem -= Den;
+            ++m;
+        }
     }
 }
 

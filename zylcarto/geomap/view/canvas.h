@@ -70,8 +70,8 @@ public:
     TCanvasFont Font;
     TStretchMode StretchMode = smColorOnColor;
 
-    int Width() const { return FImage.width(); }
-    int Height() const { return FImage.height(); }
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
     const QImage& Image() const { return FImage; }
     // For hosts drawing with Qt directly; pen, brush and font are re-applied afterwards.
     QPainter& Painter();
@@ -102,6 +102,9 @@ private:
 
     QImage& FImage;
     QPainter FPainter;
+    uchar* FBits = nullptr;  // FImage's pixels when 32-bit, shared with the painter
+    qsizetype FStride = 0;
+    int FWidth = 0, FHeight = 0;
     TPoint FPenPos;
     TCanvasPen FAppliedPen;
     TCanvasBrush FAppliedBrush;

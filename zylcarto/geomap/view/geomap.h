@@ -430,6 +430,7 @@ protected:
 private:
     bool IsShownState() const;
     void DrawEmptyMap(TCanvas& Canvas) const;
+    void FillBackgroundAroundImage(TCanvas& Canvas) const;
     void DrawMapImage(TCanvas& Canvas) const;
     void DrawOverlay(TCanvas& Canvas) const;
     void DrawParabolicGraticule(TCanvas& Canvas) const;
