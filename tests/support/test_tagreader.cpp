@@ -74,6 +74,10 @@ TEST(TagReader, InputEndingInsideATag) {
         ASSERT_EQ(tags.size(), 1u) << text;
         EXPECT_EQ(tags[0].index, 15) << text;
     }
+    // A short tag inside the content is no closing tag, however near the end it stands.
+    const auto shortTag = ReadAllTags("<calline>aaaaaaaaaa<b>");
+    EXPECT_EQ(shortTag[0].index, 2);
+    EXPECT_EQ(shortTag[0].content, "aaaaaaaaaa<b>");
     // A tag without its closing tag takes the rest of the input as content.
     const auto tags = ReadAllTags("<resolution>12.5");
     EXPECT_EQ(tags[0].index, 4);

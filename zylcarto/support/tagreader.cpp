@@ -71,7 +71,7 @@ void ReadContent(R& r, const std::string& Name, std::string& Content) {
         Content += static_cast<char>(c);
         if (c == '>' && Content.size() > closing.size()) {
             const std::size_t lt = Content.rfind('<');
-            if (lt != std::string::npos) {
+            if (lt != std::string::npos && lt + closing.size() <= Content.size()) {
                 std::string tail = LowerCase(std::string_view(Content).substr(lt, closing.size()));
                 std::string_view rest = std::string_view(Content).substr(lt + closing.size());
                 // rest is what stands between the name and ">" (blanks only in a closing tag)
