@@ -280,10 +280,11 @@ void TDemoWindow::MapShown() {
     const TMapDefinition M = FAtlas->Maps(Current);
     FMapInfo->setText(QStringLiteral("%1  (%2 m per pixel)").arg(QString::fromStdString(M.Caption)).arg(M.Resolution, 0, 'f', 1));
     ApplyGrid();
-    if (FStatusOut) ReportState();
+    if (FStatusOut && FReporting) ReportState();
 }
 
 void TDemoWindow::ReportState() {
+    FReporting = true;
     const int Current = FAtlas->CurrentMapIdx();
     const TMapDefinition M = FAtlas->Maps(Current);
     std::printf("map %d %.1f %s\n", Current, M.Resolution, M.Caption.c_str());

@@ -33,7 +33,8 @@ public:
     bool ViewPosition(const TGeoPoint& P, QPoint& Result) const;
     // Sights are landmarks of the region, the others the user's.
     void AddLandmark(const TGeoPoint& P, const std::string& Caption, bool Sight = false);
-    // Prints the shown map, the buttons' and the visible towns' screen positions.
+    // Prints the shown map, the buttons' and the visible towns' screen positions;
+    // from then on again whenever another map is shown.
     void ReportState();
 
 private:
@@ -58,6 +59,7 @@ private:
     TTool FTool = TTool::Browse;
     TGrid FGrid = TGrid::None;
     int FShownMap = -1;
+    bool FReporting = false;
     int FUserLandmarks = 0;
     QActionGroup* FTools = nullptr;
     QAction* FBrowse = nullptr;

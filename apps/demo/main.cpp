@@ -66,7 +66,7 @@ void Hover(QWidget* W, QPoint P) {
 }
 
 // Register the maps, show the coarsest, zoom in at the capital, add a landmark.
-int RunSnapshot(TDemoWindow& Window, const std::string& OutFile) {
+int RunSnapshot(TDemoWindow& Window, const std::string& OutFile, const std::string& AtlasFolder) {
     TGeoAtlas& Atlas = *Window.Atlas();
     Window.show();
     QApplication::processEvents();
@@ -92,7 +92,8 @@ int RunSnapshot(TDemoWindow& Window, const std::string& OutFile) {
         std::fprintf(stderr, "zylcarto-demo: cannot write %s\n", OutFile.c_str());
         return 1;
     }
-    std::printf("snapshot written to %s (%s)\n", OutFile.c_str(), Atlas.Maps(Atlas.CurrentMapIdx()).Caption.c_str());
+    std::printf("snapshot written to %s (%s; atlas in %s)\n", OutFile.c_str(),
+                Atlas.Maps(Atlas.CurrentMapIdx()).Caption.c_str(), AtlasFolder.c_str());
     return 0;
 }
 
@@ -118,7 +119,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zylcarto-demo: %s\n", E.what());
         return 1;
     }
-    if (!Options.Snapshot.empty()) return RunSnapshot(Window, Options.Snapshot);
+    if (!Options.Snapshot.empty()) return RunSnapshot(Window, Options.Snapshot, Options.DataDir);
     Window.show();
     QApplication::processEvents();
     Window.FitMap();

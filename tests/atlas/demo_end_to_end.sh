@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Starts zylcarto-demo on a virtual X display, clicks the atlas's zoom button and
+# then the capital with real X pointer events, and checks from the demo's status
+# output that a finer map was selected. Exit 77 (skipped) without Xvfb or xdotool.
+set -euo pipefail
+demo=${1:?usage: demo_end_to_end.sh path/to/zylcarto-demo}
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+display=
+for n in $(seq 91 140); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+[ -n "$display" ] || { echo "no free X display number"; exit 1; }
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+export DISPLAY=$display
+
+QT_QPA_PLATFORM=xcb "$demo" --status --data-dir "$work/atlas" >"$work/out" 2>"$work/err" &
+pids+=($!)
+
+# Waits until the status output has at least N lines starting with "map ".
+wait_for_maps() {
+  for _ in $(seq 300); do
+    [ "$(grep -c '^map ' "$work/out" || true)" -ge "$1" ] && grep -q '^ready' "$work/out" && return 0
+    sleep 0.1
+  done
+  echo "the demo did not report map number $1"; cat "$work/out" "$work/err"; exit 1
+}
+field() { grep "^$1 " "$work/out" | tail -1 | awk -v k="$2" '{print $k}'; }
+
+wait_for_maps 1
+first_res=$(grep '^map ' "$work/out" | head -1 | awk '{print $3}')
+read -r zx zy < <(grep '^zoom-button ' "$work/out" | tail -1 | awk '{print $2, $3}')
+read -r tx ty < <(grep '^town Port Zyl ' "$work/out" | tail -1 | awk '{print $4, $5}')
+[ -n "$tx" ] || { echo "the capital is not on the first map"; cat "$work/out"; exit 1; }
+
+xdotool mousemove --sync "$zx" "$zy" click 1
+sleep 0.5
+xdotool mousemove --sync "$tx" "$ty" click 1
+wait_for_maps 2
+second=$(grep '^map ' "$work/out" | sed -n 2p)
+second_res=$(echo "$second" | awk '{print $3}')
+echo "first map resolution $first_res m/pixel, after the zoom click: $second"
+awk -v a="$first_res" -v b="$second_res" 'BEGIN { exit !(b < a) }' || { echo "no finer map was selected"; exit 1; }
