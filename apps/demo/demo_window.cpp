@@ -14,6 +14,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -94,10 +95,7 @@ void TDemoWindow::BuildActions() {
 
     FGridChoice = new QComboBox(Bar);
     FGridChoice->addItems({QStringLiteral("No grid"), QStringLiteral("Graticule"), QStringLiteral("UTM grid")});
-    connect(FGridChoice, &QComboBox::activated, this, [this](int Index) {
-        FGrid = static_cast<TGrid>(Index);
-        ApplyGrid();
-    });
+    connect(FGridChoice, &QComboBox::activated, this, [this](int Index) { SetGrid(Index); });
     Bar->addWidget(FGridChoice);
     Bar->addSeparator();
 
@@ -168,6 +166,12 @@ void TDemoWindow::SetTool(TTool Tool) {
         FGrid = TGrid::Graticule;  // reference points are entered in degrees
         FGridChoice->setCurrentIndex(static_cast<int>(FGrid));
     }
+    ApplyGrid();
+}
+
+void TDemoWindow::SetGrid(int Grid) {
+    FGrid = static_cast<TGrid>(std::clamp(Grid, 0, 2));
+    FGridChoice->setCurrentIndex(static_cast<int>(FGrid));
     ApplyGrid();
 }
 

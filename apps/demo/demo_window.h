@@ -33,6 +33,8 @@ public:
     bool ViewPosition(const TGeoPoint& P, QPoint& Result) const;
     // Sights are landmarks of the region, the others the user's.
     void AddLandmark(const TGeoPoint& P, const std::string& Caption, bool Sight = false);
+    // 0 none, 1 graticule, 2 UTM grid, as in the grid box.
+    void SetGrid(int Grid);
     // Prints the shown map, the buttons' and the visible towns' screen positions;
     // from then on again whenever another map is shown.
     void ReportState();

@@ -1,6 +1,6 @@
 // zylcarto-demo: an atlas of an invented island built with the zylcarto widgets.
-//   zylcarto-demo [--data-dir DIR] [--regenerate] [--status]
-//   zylcarto-demo --snapshot OUT.png [--data-dir DIR]
+//   zylcarto-demo [--data-dir DIR] [--grid none|graticule|utm] [--regenerate] [--status]
+//   zylcarto-demo --snapshot OUT.png [--data-dir DIR] [--grid ...]
 #include <QApplication>
 #include <QDir>
 #include <QMouseEvent>
@@ -23,12 +23,14 @@ struct TOptions {
     std::string DataDir;
     bool Regenerate = false;
     bool Status = false;
+    int Grid = 0;
 };
 
 const char* const Usage =
-    "usage: zylcarto-demo [--data-dir DIR] [--regenerate] [--status]\n"
-    "       zylcarto-demo --snapshot OUT.png [--data-dir DIR]\n"
+    "usage: zylcarto-demo [--data-dir DIR] [--grid none|graticule|utm] [--regenerate] [--status]\n"
+    "       zylcarto-demo --snapshot OUT.png [--data-dir DIR] [--grid none|graticule|utm]\n"
     "  --data-dir DIR   where the atlas is generated (default: the user's data folder)\n"
+    "  --grid KIND      the overlay to start with\n"
     "  --regenerate     draw the maps again even when they exist\n"
     "  --status         report the shown map and where things are on standard output\n"
     "  --snapshot FILE  run a fixed script without a display and save the window as FILE\n";
@@ -41,7 +43,13 @@ bool ParseOptions(int argc, char** argv, TOptions& O) {
             O.Snapshot = argv[++i];
         else if (A == "--data-dir" && HasValue)
             O.DataDir = argv[++i];
-        else if (A == "--regenerate")
+        else if (A == "--grid" && HasValue) {
+            const std::string G = argv[++i];
+            if (G == "none") O.Grid = 0;
+            else if (G == "graticule") O.Grid = 1;
+            else if (G == "utm") O.Grid = 2;
+            else return false;
+        } else if (A == "--regenerate")
             O.Regenerate = true;
         else if (A == "--status")
             O.Status = true;
@@ -115,6 +123,7 @@ int main(int argc, char** argv) {
     TDemoWindow Window(Options.DataDir, Options.Status);
     try {
         Window.LoadAtlas(Options.Regenerate);
+        Window.SetGrid(Options.Grid);
     } catch (const std::exception& E) {
         std::fprintf(stderr, "zylcarto-demo: %s\n", E.what());
         return 1;
