@@ -211,6 +211,12 @@ TEST(MapMouse, RubberBandTogglesContinuesAndErasesItsLine) {
     QTest::mouseClick(&M, Qt::LeftButton, {}, {10, 10});
     Hover(&M, {100, 10});  // the band follows without a button
     EXPECT_FALSE(M.ScreenIsClean());
+    // A repaint puts the composed picture on screen: the live line is gone
+    // until the next move draws it again.
+    M.Paint();
+    EXPECT_TRUE(M.ScreenIsClean());
+    Hover(&M, {100, 11});
+    Hover(&M, {100, 10});
     QTest::mouseClick(&M, Qt::LeftButton, Qt::ControlModifier, {100, 10});
     Hover(&M, {200, 80});
     QTest::mouseClick(&M, Qt::LeftButton, {}, {200, 80});

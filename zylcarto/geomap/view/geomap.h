@@ -397,6 +397,7 @@ protected:
 
 private:
     void DrawFeedback(const std::function<void(TCanvas&)>& Draw);
+    void RedrawActiveShapes(TCanvas& Canvas) const;
     void XorRectangles(std::initializer_list<TRect> Rects, TPenStyle Style);
     void XorLines(std::initializer_list<TRect> Lines);  // Left, Top to Right, Bottom
     void AppendTracePoint(int X, int Y);

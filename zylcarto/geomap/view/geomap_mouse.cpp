@@ -35,34 +35,59 @@ const QImage& TGeoMap::ScreenPicture() const {
     return FScreenKey == AuxBmp.cacheKey() && !FScreenBmp.isNull() ? FScreenBmp : AuxBmp;
 }
 
+namespace {
+
+void XorRectangle(TCanvas& C, const TRect& R, TPenStyle Style) {
+    C.Pen = {XorWhite, Style, pmXor, 1};
+    C.Brush.Style = bsClear;
+    C.Rectangle(R.Left, R.Top, R.Right, R.Bottom);
+}
+
+void XorLine(TCanvas& C, const TRect& L) {
+    C.Pen = {XorWhite, psSolid, pmXor, 1};
+    C.MoveTo(L.Left, L.Top);
+    C.LineTo(L.Right, L.Bottom);
+}
+
+} // namespace
+
 void TGeoMap::DrawFeedback(const std::function<void(TCanvas&)>& Draw) {
-    if (FScreenKey != AuxBmp.cacheKey() || FScreenBmp.isNull()) {
+    const bool Fresh = FScreenKey != AuxBmp.cacheKey() || FScreenBmp.isNull();
+    if (Fresh) {
         FScreenBmp = AuxBmp.copy(0, 0, std::max(width(), 1), std::max(height(), 1))
                          .convertToFormat(QImage::Format_RGB32);
         FScreenKey = AuxBmp.cacheKey();
     }
     {
         TCanvas Canvas(FScreenBmp);
+        // A Paint has wiped the shapes in progress; they are put back first, so
+        // that the XOR drawing that erases them finds them.
+        if (Fresh) RedrawActiveShapes(Canvas);
         Draw(Canvas);
     }
     repaint();
 }
 
+void TGeoMap::RedrawActiveShapes(TCanvas& Canvas) const {
+    if (FMouseBoxState == mbsDragging)
+        XorRectangle(Canvas, {FMouseBoxX1, FMouseBoxY1, FWindOldCornerX, FWindOldCornerY}, psSolid);
+    if (FMouseAction == maZoomBox && FZoomState == zsBoxDragging)
+        XorRectangle(Canvas, {FWindAnchorX, FWindAnchorY, FWindOldCornerX, FWindOldCornerY}, psSolid);
+    if (FMouseAction == maSelectRect && FSelectRectOn)
+        XorRectangle(Canvas, {FWindAnchorX, FWindAnchorY, FWindOldCornerX, FWindOldCornerY}, psDot);
+    if (FMouseAction == maRubberBand && FRubberBandOn)
+        XorLine(Canvas, {FRubberBAnchorX, FRubberBAnchorY, FRubberBandOldX, FRubberBandOldY});
+}
+
 void TGeoMap::XorRectangles(std::initializer_list<TRect> Rects, TPenStyle Style) {
     DrawFeedback([&](TCanvas& C) {
-        C.Pen = {XorWhite, Style, pmXor, 1};
-        C.Brush.Style = bsClear;
-        for (const TRect& R : Rects) C.Rectangle(R.Left, R.Top, R.Right, R.Bottom);
+        for (const TRect& R : Rects) XorRectangle(C, R, Style);
     });
 }
 
 void TGeoMap::XorLines(std::initializer_list<TRect> Lines) {
     DrawFeedback([&](TCanvas& C) {
-        C.Pen = {XorWhite, psSolid, pmXor, 1};
-        for (const TRect& L : Lines) {
-            C.MoveTo(L.Left, L.Top);
-            C.LineTo(L.Right, L.Bottom);
-        }
+        for (const TRect& L : Lines) XorLine(C, L);
     });
 }
 
