@@ -69,7 +69,7 @@ TDemoWindow::TDemoWindow(std::string AtlasFolder, bool StatusOut)
 }
 
 void TDemoWindow::BuildActions() {
-    QToolBar* Bar = addToolBar(QStringLiteral("Tools"));
+    QToolBar* Bar = FToolBar = addToolBar(QStringLiteral("Tools"));
     Bar->setObjectName(QStringLiteral("Tools"));
     Bar->setMovable(false);
     QMenu* File = menuBar()->addMenu(QStringLiteral("&File"));
@@ -78,6 +78,7 @@ void TDemoWindow::BuildActions() {
     FTools = new QActionGroup(this);
     const auto AddTool = [&](const QString& Text, TTool Tool, const QString& Tip) {
         QAction* A = FTools->addAction(Text);
+        A->setObjectName(Text.toLower().replace(QLatin1Char(' '), QLatin1Char('-')));
         A->setCheckable(true);
         A->setToolTip(Tip);
         connect(A, &QAction::triggered, this, [this, Tool] { SetTool(Tool); });
@@ -298,6 +299,9 @@ void TDemoWindow::ReportState() {
     };
     Report("zoom-button", FAtlas->ZoomButton(), FAtlas->ZoomButton()->rect().center());
     Report("pointer-button", FAtlas->PointerButton(), FAtlas->PointerButton()->rect().center());
+    for (QAction* A : FTools->actions())
+        if (const QWidget* W = FToolBar->widgetForAction(A))
+            Report(("tool " + A->objectName().toStdString()).c_str(), W, W->rect().center());
     for (const TTown& T : Zylland().Towns) {
         QPoint P;
         if (ViewPosition(T.Position, P))

@@ -12,6 +12,7 @@ class QAction;
 class QActionGroup;
 class QComboBox;
 class QLabel;
+class QToolBar;
 
 namespace zylcarto::demo {
 
@@ -63,6 +64,7 @@ private:
     int FShownMap = -1;
     bool FReporting = false;
     int FUserLandmarks = 0;
+    QToolBar* FToolBar = nullptr;
     QActionGroup* FTools = nullptr;
     QAction* FBrowse = nullptr;
     QComboBox* FGridChoice = nullptr;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts zylcarto-demo on a virtual X display, clicks the atlas's zoom button and
 # then the capital with real X pointer events, and checks from the demo's status
-# output that a finer map was selected. Exit 77 (skipped) without Xvfb or xdotool.
+# output that a finer map was selected; then adds a landmark with the demo's tool.
+# Exit 77 (skipped) without Xvfb or xdotool.
 set -euo pipefail
 demo=${1:?usage: demo_end_to_end.sh path/to/zylcarto-demo}
 for tool in Xvfb xdotool; do
@@ -54,3 +55,15 @@ second=$(grep '^map ' "$work/out" | sed -n 2p)
 second_res=$(echo "$second" | awk '{print $3}')
 echo "first map resolution $first_res m/pixel, after the zoom click: $second"
 awk -v a="$first_res" -v b="$second_res" 'BEGIN { exit !(b < a) }' || { echo "no finer map was selected"; exit 1; }
+
+# Pointer mode, the landmark tool, a click on the map: one landmark more.
+read -r px py < <(grep '^pointer-button ' "$work/out" | tail -1 | awk '{print $2, $3}')
+read -r lx ly < <(grep '^tool add-landmark ' "$work/out" | tail -1 | awk '{print $3, $4}')
+read -r cx cy < <(grep '^town Port Zyl ' "$work/out" | tail -1 | awk '{print $4, $5}')
+xdotool mousemove --sync "$px" "$py" click 1
+xdotool mousemove --sync "$lx" "$ly" click 1
+xdotool mousemove --sync "$((cx + 40))" "$((cy + 30))" click 1
+for _ in $(seq 100); do grep -q '^landmarks ' "$work/out" && break; sleep 0.1; done
+count=$(grep '^landmarks ' "$work/out" | tail -1 | awk '{print $2}')
+echo "landmarks after the tool's click: ${count:-none}"
+[ "${count:-0}" -eq 4 ] || { echo "the landmark tool added no landmark"; cat "$work/out"; exit 1; }
