@@ -356,3 +356,19 @@ TEST_F(Atlas, AHiddenPanelLeavesTheWholeAtlasToTheView) {
     EXPECT_TRUE(A.CmdPanelVisible());
     EXPECT_EQ(View().height(), A.contentsRect().height() - 33);
 }
+
+TEST(CursorTable, NumbersMapToCursors) {
+    TCursorTable& T = TCursorTable::Instance();
+    EXPECT_EQ(T.Cursor(crHandPoint).shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(T.Cursor(crDefault).shape(), Qt::ArrowCursor);
+    EXPECT_FALSE(T.Contains(4711));
+    EXPECT_EQ(T.Cursor(4711).shape(), Qt::ArrowCursor);  // nobody entered it
+    T.SetCursor(4711, QCursor(Qt::CrossCursor));
+    EXPECT_TRUE(T.Contains(4711));
+    EXPECT_EQ(T.Cursor(4711).shape(), Qt::CrossCursor);
+    T.SetCursor(crHandPoint, QCursor(Qt::CrossCursor));  // the platform's own stay
+    EXPECT_EQ(T.Cursor(crHandPoint).shape(), Qt::PointingHandCursor);
+    RegisterGeoCursors();
+    EXPECT_EQ(T.Cursor(crGeoZoom).shape(), Qt::BitmapCursor);
+    EXPECT_EQ(T.Cursor(crGeoZoom).hotSpot(), QPoint(12, 12));
+}
