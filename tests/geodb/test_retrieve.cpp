@@ -114,6 +114,31 @@ TEST_F(GeoDBRetrieve, ObjectOf40000BytesCopiesInChunksWithTheirReports) {
     EXPECT_EQ(std::memcmp(s.Memory(), bytes.data(), bytes.size()), 0);
 }
 
+TEST_F(GeoDBRetrieve, ObjectsFromStreamsAndFilesNamedAfterTheItem) {
+    TGeoDB db;
+    db.SetName("G");
+    db.SetDBName(Base());
+    TMemoryStream in;
+    in.WriteString("stream bytes");
+    const int e = db.AddBLOB("Notes 1.txt", 0, 0, 0, 0, 0, 0, 0, 0, 0, Meta("s"), in);
+    const int dots = db.AddBLOB("...", 0, 0, 0, 0, 0, 0, 0, 0, 0, Meta("s"), in);
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(Dir);
+    TMetaInfo m;
+    const bool written = db.RetrieveBLOB(e, "", m);
+    bool invalid = false;
+    try {
+        db.RetrieveBLOB(dots, "", m);
+    } catch (const EZYLGeoDBError& err) {
+        invalid = std::string(err.what()) == "Component \"G\": RetrieveBLOB: invalid filename.";
+    }
+    std::filesystem::current_path(cwd);
+    EXPECT_TRUE(written);
+    EXPECT_TRUE(invalid);
+    const auto bytes = Bytes((Dir / "Notes1txt").string());
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "stream bytes");
+}
+
 TEST_F(GeoDBRetrieve, BufferMustHoldTheObject) {
     TGeoDB db;
     db.SetName("DB1");
