@@ -106,12 +106,13 @@ void TGeoDB::OpenDatabase(const std::string& BaseName) {
 }
 
 void TGeoDB::RepairIndexes() {
-    const std::vector<TIxItemIDRec> id = FIx0ItemId;
-    std::array<TIxLLRecArray, 4> ll = {FIx1LatLo, FIx2LatHi, FIx3LongLo, FIx4LongHi};
     std::array<bool, 5> sound{};
     sound[0] = IsSoundIndex(FIx0ItemId, FSumData, FNumSumItems);
     for (int i = 1; i <= 4; ++i) sound[static_cast<std::size_t>(i)] = IsSoundIndex(LLIndex(i), i, FSumData, FNumSumItems);
     if (std::all_of(sound.begin(), sound.end(), [](bool b) { return b; })) return;
+    const TIxItemIDRecArray id = std::move(FIx0ItemId);
+    std::array<TIxLLRecArray, 4> ll = {std::move(FIx1LatLo), std::move(FIx2LatHi), std::move(FIx3LongLo),
+                                       std::move(FIx4LongHi)};
     BuildIndexes();
     // sound indexes keep the order of equal keys they were written with
     if (sound[0]) FIx0ItemId = id;
