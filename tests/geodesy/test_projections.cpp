@@ -83,6 +83,28 @@ TEST(TransverseMercator, CentralMeridianIsTheMeridianArc) {
     EXPECT_DOUBLE_EQ(ys, -y);
 }
 
+TEST(UTM, ForcedZoneAndHemisphere) {
+    int zone = 0;
+    double e = 0, n = 0, e2 = 0, n2 = 0;
+    // Inside its own zone the forced form agrees with the plain one.
+    LatLongToUTM(48.2, 16.4, gelWGS84, zone, e, n);
+    LatLongToUTMInZone(48.2, 16.4, 33, false, gelWGS84, e2, n2);
+    EXPECT_EQ(e, e2);
+    EXPECT_EQ(n, n2);
+    // A point just north of the equator on a southern map keeps counting up from the false northing,
+    // and a point east of the zone border keeps its easting growing.
+    LatLongToUTMInZone(0.001, 15, 33, true, gelWGS84, e, n);
+    EXPECT_GT(n, 10000000.0);
+    LatLongToUTMInZone(48.2, 18.5, 33, false, gelWGS84, e, n);
+    LatLongToUTM(48.2, 18.5, gelWGS84, zone, e2, n2);
+    EXPECT_EQ(zone, 34);
+    EXPECT_GT(e, 700000.0);
+    double lat = 0, lon = 0;
+    UTMToLatLong(e, n, 33, false, gelWGS84, lat, lon);
+    EXPECT_NEAR(lat, 48.2, 1e-8);
+    EXPECT_NEAR(lon, 18.5, 1e-8);
+}
+
 TEST(UTM, KnownPointAndFalseNorthing) {
     int zone = 0;
     double e = 0, n = 0;

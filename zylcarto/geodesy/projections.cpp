@@ -184,6 +184,14 @@ void LatLongToUTM(double Lat, double Long, TGeoEllipsoid E, int& Zone, double& E
     if (Northing < 0.0) Northing += UTMFalseNorthingSouth;
 }
 
+void LatLongToUTMInZone(double Lat, double Long, int Zone, bool South, TGeoEllipsoid E, double& Easting,
+                        double& Northing) {
+    double x = 0.0, y = 0.0;
+    ProjectTM(Series(E), Lat * DegToRad, Long * DegToRad - UTMCentralMeridian(Zone), x, y);
+    Easting = UTMScale * x + UTMFalseEasting;
+    Northing = UTMScale * y + (South ? UTMFalseNorthingSouth : 0.0);
+}
+
 void UTMToLatLong(double Easting, double Northing, int Zone, bool South, TGeoEllipsoid E, double& Lat,
                   double& Long) {
     const double x = (Easting - UTMFalseEasting) / UTMScale;

@@ -24,6 +24,10 @@ void TMToLatLong(double X, double Y, double Lambda0, TGeoEllipsoid E, double& Ph
 void LatLongToUTM(double Lat, double Long, TGeoEllipsoid E, int& Zone, double& Easting, double& Northing);
 void UTMToLatLong(double Easting, double Northing, int Zone, bool South, TGeoEllipsoid E, double& Lat,
                   double& Long);
+// Projects into a given zone and hemisphere, also beyond the zone's borders or the
+// equator, as a map that crosses them needs for its whole area.
+void LatLongToUTMInZone(double Lat, double Long, int Zone, bool South, TGeoEllipsoid E, double& Easting,
+                        double& Northing);
 
 // Universal Polar Stereographic; the pole follows from the sign of Lat.
 void LatLongToUPS(double Lat, double Long, TGeoEllipsoid E, double& X, double& Y);

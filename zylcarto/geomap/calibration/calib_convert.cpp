@@ -17,10 +17,6 @@ constexpr double NoLine = 1e20;
 constexpr double DivergenceLimit = 50000.0;
 constexpr int GratIterations = 15;
 
-constexpr double UTMScale = 0.9996;
-constexpr double UTMFalseEasting = 500000.0;
-constexpr double UTMFalseNorthingSouth = 10000000.0;
-
 bool ValidZone(int Zone) { return Zone >= 1 && Zone <= 60; }
 
 // The two rows of one line kind nearest by Distance(row), nearest first.
@@ -224,10 +220,7 @@ void LatLongToMapUTM(const TCalibData& D, double Lat, double Long, double& Easti
     }
     // In the map's zone and hemisphere, also for positions beyond them, so that a
     // map crossing a zone border or the equator maps its whole area consistently.
-    double tmX = 0, tmY = 0;
-    LatLongToTM(Lat * DegToRad, Long * DegToRad, UTMCentralMeridian(D.UTMZone), D.Ellipsoid, tmX, tmY);
-    Easting = UTMScale * tmX + UTMFalseEasting;
-    Northing = UTMScale * tmY + (D.UTMSouth ? UTMFalseNorthingSouth : 0.0);
+    LatLongToUTMInZone(Lat, Long, D.UTMZone, D.UTMSouth, D.Ellipsoid, Easting, Northing);
 }
 
 bool GeoToPixel(const TCalibView& C, double Lat, double Long, int& x, int& y) {
