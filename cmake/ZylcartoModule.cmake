@@ -4,9 +4,6 @@ set(ZYLCARTO_WARNINGS -Wall -Wextra)
 
 function(zylcarto_module name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
-  if(NOT ARG_SOURCES)
-    return()  # a subsystem not written yet
-  endif()
   add_library(zylcarto_${name} OBJECT ${ARG_SOURCES})
   target_include_directories(zylcarto_${name} PUBLIC
     $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
