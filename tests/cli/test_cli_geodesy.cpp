@@ -24,8 +24,10 @@ std::string ReadFile(const std::string& path) {
 
 // Runs "zylcarto ARGS" with `input` on standard input.
 Result RunCli(const std::string& args, const std::string& input = "") {
-    const std::string dir = ::testing::TempDir();
-    const std::string in = dir + "cli_in.txt", out = dir + "cli_out.txt", err = dir + "cli_err.txt";
+    // ctest runs the tests of this binary side by side: each gets files of its own.
+    const std::string dir = ::testing::TempDir() + "cli_" +
+                            ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_";
+    const std::string in = dir + "in.txt", out = dir + "out.txt", err = dir + "err.txt";
     std::ofstream(in, std::ios::binary) << input;
     const std::string command = std::string("'") + ZYLCARTO_CLI + "' " + args + " <'" + in + "' >'" + out + "' 2>'" + err + "'";
     const int raw = std::system(command.c_str());
