@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "pixels.h"
 
 using namespace zylcarto;
@@ -35,6 +38,41 @@ TEST(Canvas, LinesAreClippedAtTheImageAndAZeroLengthLineDrawsNothing) {
     }
     EXPECT_EQ(Painted(I).size(), 10u);
     EXPECT_EQ(At(I, 3, 3), 0xFFFFFFu);
+}
+
+// The pixels of a line from A towards B, B left out: t steps along the major
+// axis, the nearest pixel on the minor one with halves away from A.
+static PixelSet ExpectedLine(TPoint A, TPoint B, int W, int H) {
+    PixelSet S;
+    const long dx = std::abs(long(B.X) - A.X), dy = std::abs(long(B.Y) - A.Y);
+    const long sx = B.X > A.X ? 1 : -1, sy = B.Y > A.Y ? 1 : -1;
+    const long Major = std::max(dx, dy), Minor = std::min(dx, dy);
+    for (long t = 0; t < Major; ++t) {
+        const long m = (2 * t * Minor + Major) / (2 * Major);
+        const long x = A.X + (dx >= dy ? t : m) * sx, y = A.Y + (dx >= dy ? m : t) * sy;
+        if (x >= 0 && y >= 0 && x < W && y < H) S.insert({int(x), int(y)});
+    }
+    return S;
+}
+
+TEST(Canvas, LinesInsideAndAcrossTheEdgesColourTheNearestPixels) {
+    std::mt19937 Rng(7);
+    std::uniform_int_distribution<int> Across(-15, 55), InX(0, 39), InY(0, 29);
+    for (int n = 0; n < 400; ++n) {
+        // Half of the lines stay inside the image, the others cross its edges.
+        const bool Inside = n % 2 == 0;
+        const auto Point = [&] { return Inside ? TPoint{InX(Rng), InY(Rng)} : TPoint{Across(Rng), Across(Rng)}; };
+        const TPoint A = Point(), B = Point();
+        QImage I = Blank(40, 30);
+        {
+            TCanvas C(I);
+            C.Pen.Color = 0x123456;
+            C.MoveTo(A.X, A.Y);
+            C.LineTo(B.X, B.Y);
+        }
+        ASSERT_EQ(OfColor(I, 0x123456), ExpectedLine(A, B, 40, 30)) << A.X << "," << A.Y << " -> " << B.X << "," << B.Y;
+        ASSERT_EQ(Painted(I).size(), OfColor(I, 0x123456).size());
+    }
 }
 
 TEST(Canvas, XorPenTwiceRestoresThePicture) {

@@ -11,8 +11,6 @@ namespace zylcarto {
 
 namespace {
 
-QRgb ToQRgb(TColor Color) { return qRgb(Color & 0xFF, (Color >> 8) & 0xFF, (Color >> 16) & 0xFF); }
-
 bool IsDirect32(const QImage& Image) {
     switch (Image.format()) {
     case QImage::Format_RGB32:
@@ -40,6 +38,8 @@ bool PatternOn(std::span<const int> Pattern, std::int64_t Step) {
 }
 
 } // namespace
+
+QRgb ToQRgb(TColor Color) { return qRgb(Color & 0xFF, (Color >> 8) & 0xFF, (Color >> 16) & 0xFF); }
 
 QColor ToQColor(TColor Color) { return QColor(ToQRgb(Color)); }
 
@@ -122,17 +122,63 @@ void TCanvas::ApplyShapeState() {
                                                   : QPainter::CompositionMode_SourceOver);
 }
 
-void TCanvas::LineTo(int X, int Y) {
-    const TPoint From = FPenPos;
-    FPenPos = {X, Y};
-    if (Pen.Style == psClear || From == FPenPos) return;
+void TCanvas::DrawLine(TPoint From, TPoint To) {
+    const int X = To.X, Y = To.Y;
+    if (Pen.Style == psClear || From == To) return;
     if (Pen.Width > 1 || !FBits) {
         // Wide pens and other pixel formats go through Qt; the end point may differ by a pixel.
         ApplyShapeState();
         FPainter.drawLine(From.X, From.Y, X, Y);
         return;
     }
-    // Bresenham from the start point, the end point left out, clipped per pixel.
+    // Every pixel of the line lies in the box of its two ends, so with both ends
+    // inside the image nothing needs clipping.
+    const bool Inside = From.X >= 0 && From.Y >= 0 && From.X < FWidth && From.Y < FHeight && X >= 0 && Y >= 0 &&
+                        X < FWidth && Y < FHeight;
+    if (Inside && Pen.Style == psSolid && Pen.Mode == pmCopy)
+        SolidLineInside(From, X, Y);
+    else
+        ClippedLine(From, X, Y);
+}
+
+// Pixel t of a line (t = 0 the start, the end point left out) lies t steps along
+// the major axis and (2 t Minor + Major) div (2 Major) steps along the minor one:
+// the nearest pixel, halves away from the start.
+
+void TCanvas::SolidLineInside(TPoint From, int X, int Y) {
+    const int dx = std::abs(X - From.X), dy = std::abs(Y - From.Y);
+    const qsizetype Row = FStride / qsizetype(sizeof(QRgb));  // 32-bit scanlines are whole pixels
+    const qsizetype StepX = X > From.X ? 1 : -1, StepY = Y > From.Y ? Row : -Row;
+    auto* const Pixels = reinterpret_cast<QRgb*>(FBits);
+    const QRgb Rgb = ToQRgb(Pen.Color);
+    qsizetype At = From.Y * Row + From.X;
+    if (dy == 0) {
+        std::fill_n(Pixels + (StepX > 0 ? At : At - dx + 1), dx, Rgb);
+        return;
+    }
+    const bool XMajor = dx >= dy;
+    const int Major = XMajor ? dx : dy, Minor = XMajor ? dy : dx;
+    const qsizetype MajorStep = XMajor ? StepX : StepY, MinorStep = XMajor ? StepY : StepX;
+    if (Minor == 0 || Minor == Major) {  // vertical or diagonal: one fixed step
+        const qsizetype Step = Minor == 0 ? MajorStep : MajorStep + MinorStep;
+        for (int t = 0; t < Major; ++t, At += Step) Pixels[At] = Rgb;
+        return;
+    }
+    // The remainder of 2 t Minor + Major over 2 Major; the minor step is taken when it overflows.
+    const int Den = 2 * Major, Inc = 2 * Minor;
+    int Rem = Major;
+    for (int t = 0; t < Major; ++t) {
+        Pixels[At] = Rgb;
+        At += MajorStep;
+        Rem += Inc;
+        if (Rem >= Den) {
+            Rem -= Den;
+            At += MinorStep;
+        }
+    }
+}
+
+void TCanvas::ClippedLine(TPoint From, int X, int Y) {
     using i64 = std::int64_t;
     const i64 dx = std::abs(i64(X) - From.X), dy = std::abs(i64(Y) - From.Y);
     const int sx = X > From.X ? 1 : -1, sy = Y > From.Y ? 1 : -1;
@@ -153,8 +199,7 @@ void TCanvas::LineTo(int X, int Y) {
     const qsizetype Stride = FStride;
     uchar* const Bits = FBits;
     const bool Xor = Pen.Mode == pmXor;
-    // Minor offset of step t: (2 t Minor + Major) div (2 Major), nearest with halves away
-    // from the start; computed once at the first step and then carried as a remainder.
+    // The minor offset at the first step, then carried as a remainder.
     const i64 Den = 2 * Major;
     i64 m = 0, Rem = 0;
     if (Major < (i64(1) << 30)) {

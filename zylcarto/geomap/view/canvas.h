@@ -53,6 +53,7 @@ struct TCanvasFont {
 
 // $00BBGGRR <-> Qt colours.
 QColor ToQColor(TColor Color);
+QRgb ToQRgb(TColor Color);
 TColor FromQRgb(QRgb Rgb);
 // The family a font name resolves to on this machine.
 QString ResolveFontFamily(const std::string& Name);
@@ -76,10 +77,23 @@ public:
     // For hosts drawing with Qt directly; pen, brush and font are re-applied afterwards.
     QPainter& Painter();
 
+    // Lines are plain sets of pixels in the pen colour (thin solid pen, copy
+    // mode, a 32-bit image): each pixel ends in the colour of the last line
+    // over it, whatever it held before.
+    bool LinesArePixelSets() const { return FBits && Pen.Width <= 1 && Pen.Style == psSolid && Pen.Mode == pmCopy; }
+
+    // Row Y (0 <= Y < Height) for direct writes while LinesArePixelSets.
+    QRgb* PixelRow(int Y) { return reinterpret_cast<QRgb*>(FBits + Y * FStride); }
+
     TPoint PenPos() const { return FPenPos; }
     void MoveTo(int X, int Y) { FPenPos = {X, Y}; }
     // Draws from the pen position up to (X, Y), leaving out (X, Y) itself.
-    void LineTo(int X, int Y);
+    // Inline, so that a MoveTo just before hands its point over in registers.
+    void LineTo(int X, int Y) {
+        const TPoint From{FPenPos.X, FPenPos.Y};  // field by field: no wide load of two narrow stores
+        FPenPos = {X, Y};
+        DrawLine(From, {X, Y});
+    }
     // Outline with the pen, fill with the brush; X2 and Y2 lie just outside the figure.
     void Rectangle(int X1, int Y1, int X2, int Y2);
     void Ellipse(int X1, int Y1, int X2, int Y2);
@@ -99,6 +113,11 @@ private:
     void ApplyBrush();
     void ApplyFont();
     void ApplyShapeState();
+    // From towards To, To left out.
+    void DrawLine(TPoint From, TPoint To);
+    // 32-bit images only; SolidLineInside needs both ends inside, a solid pen and copy mode.
+    void SolidLineInside(TPoint From, int X, int Y);
+    void ClippedLine(TPoint From, int X, int Y);
 
     QImage& FImage;
     QPainter FPainter;
