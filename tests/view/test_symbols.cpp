@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "pixels.h"
 #include "zylcarto/geomap/view/symbol_drawing.h"
+#include "zylcarto/geomap/view/symbol_runs.h"
 
 using namespace zylcarto;
 using namespace zylcarto::test;
@@ -139,4 +142,41 @@ TEST(Symbols, FillsUseTheCanvasBrushStyleAndTheTransparentCircleLeavesItClear) {
     const QImage Filled = Draw(lmCircle, 6, 0, 10, false, bsSolid, &After);
     EXPECT_EQ(At(Filled, 50, 50), BG);
     EXPECT_EQ(After, bsSolid);
+}
+
+TEST(Symbols, RunsDrawTheSamePixelsAndLeaveTheSameCanvasStateAsTheStrokes) {
+    TSymbolRuns Runs;  // one cache for all cases, so that shapes are reused and the cap is reached
+    const TPoint Centres[] = {{20, 20}, {1, 2}, {38, 20}, {20, 0}, {-3, 25}, {45, 45}};
+    int Compared = 0;
+    for (int e = 0; e <= static_cast<int>(lmUserDef) + 1; ++e)
+        for (bool Transparent : {false, true})
+            for (int S : {0, 1, 3, 7, -2})
+                for (int Direction : {0, 37, 200})
+                    for (int Length : {10, -4})
+                        for (TPenMode Mode : {pmCopy, pmXor}) {
+                            const auto E = static_cast<TLandMarkElement>(e <= static_cast<int>(lmUserDef) ? e : 42);
+                            for (const TPoint& P : Centres) {
+                                QImage Got = Blank(40, 40, 0x336699), Want = Got.copy();
+                                TCanvas G(Got), W(Want);
+                                for (TCanvas* C : {&G, &W}) {
+                                    C->Pen.Mode = Mode;
+                                    C->Brush.Style = bsClear;
+                                    C->MoveTo(-7, -7);
+                                }
+                                Runs.Draw(G, P.X, P.Y, E, FG, BG, S, Direction, Length, Transparent);
+                                DrawLandMarkSymbolOnCanvas(W, P.X, P.Y, E, FG, BG, S, Direction, Length, Transparent);
+                                const auto Where = [&] {
+                                    return ::testing::Message() << LMTypeNames[std::min(e, 9)] << " transparent "
+                                                                << Transparent << " S " << S << " dir " << Direction
+                                                                << " L " << Length << " at " << P.X << "," << P.Y
+                                                                << (Mode == pmXor ? " xor" : "");
+                                };
+                                ASSERT_EQ(G.Image(), W.Image()) << Where();
+                                ASSERT_EQ(G.Pen, W.Pen) << Where();
+                                ASSERT_EQ(G.Brush, W.Brush) << Where();
+                                ASSERT_EQ(G.PenPos(), W.PenPos()) << Where();
+                                ++Compared;
+                            }
+                        }
+    EXPECT_GT(Compared, 1000);
 }

@@ -9,6 +9,7 @@
 #include "zylcarto/geomap/view/geomap.h"
 #include "zylcarto/geomap/view/rounding.h"
 #include "zylcarto/geomap/view/symbol_drawing.h"
+#include "zylcarto/geomap/view/symbol_runs.h"
 #include "zylcarto/support/curvefit.h"
 #include "zylcarto/support/numeric.h"
 
@@ -341,18 +342,44 @@ void TGeoMap::DrawLandMarks(TCanvas& Canvas) {
     Canvas.Pen.Color = 0x00FF00;
     const double f = VisibleLandMarkFraction();
     const int W = width(), H = height();
-    for (int i = 1; i <= N; ++i) {
+    const auto OnCanvas = [W, H](TPoint P) { return P.X > 0 && P.X < W && P.Y > 0 && P.Y < H; };
+    TSymbolRuns Symbols;
+    // Drawing thousands of symbols waits on memory. Without a handler nothing
+    // runs between two landmarks, so the next ones are found a few steps ahead
+    // (in the same order, with the same sampling) and their pixels are fetched
+    // while the ones before are drawn; a handler sees them strictly in turn.
+    constexpr int MaxAhead = 3;
+    const int Ahead = FOnDrawLandmark ? 0 : MaxAhead;
+    std::array<std::pair<int, TPoint>, MaxAhead + 1> Queue;  // a ring of found landmarks
+    int First = 0, Queued = 0, Next = 1;
+    const auto FindNext = [&] {
+        while (Next <= N) {
+            const int i = Next++;
+            const TLandMark& LM = FLandMarks.LandMark(i);
+            if (!FLandMarks.GetClassVisibility(LM.ClassFlag) || (f < 1 && !BRandom(f))) continue;
+            int ix = 0, iy = 0;
+            if (!FCalib.CalcPixelCoords(LM.Latitude, LM.Longitude, ix, iy)) continue;
+            const TPoint P = MapImageToControl({ix, iy});
+            if (Ahead > 0 && OnCanvas(P)) {
+                const TSymbolProperties& S = LM.SymbolProps;
+                Symbols.Prefetch(Canvas, P.X, P.Y, S.Kind, S.Size, S.Direction, S.Length, S.Transparent);
+            }
+            Queue[static_cast<std::size_t>((First + Queued++) % (MaxAhead + 1))] = {i, P};
+            return;
+        }
+    };
+    for (;;) {
+        while (Queued <= Ahead && Next <= N) FindNext();
+        if (Queued == 0) break;
+        const auto [i, P] = Queue[static_cast<std::size_t>(First)];
+        First = (First + 1) % (MaxAhead + 1);
+        --Queued;
         const TLandMark& LM = FLandMarks.LandMark(i);
-        if (!FLandMarks.GetClassVisibility(LM.ClassFlag) || (f < 1 && !BRandom(f))) continue;
-        int ix = 0, iy = 0;
-        if (!FCalib.CalcPixelCoords(LM.Latitude, LM.Longitude, ix, iy)) continue;
-        const TPoint P = MapImageToControl({ix, iy});
         bool Handled = false;
         if (FOnDrawLandmark) FOnDrawLandmark(this, Handled, Canvas, P, LM);
-        if (Handled || P.X <= 0 || P.X >= W || P.Y <= 0 || P.Y >= H) continue;
+        if (Handled || !OnCanvas(P)) continue;
         const TSymbolProperties& S = LM.SymbolProps;
-        DrawLandMarkSymbolOnCanvas(Canvas, P.X, P.Y, S.Kind, S.FGColor, S.BGColor, S.Size, S.Direction, S.Length,
-                                   S.Transparent);
+        Symbols.Draw(Canvas, P.X, P.Y, S.Kind, S.FGColor, S.BGColor, S.Size, S.Direction, S.Length, S.Transparent);
         if (!LM.Caption.Text.Empty()) DrawCaption(Canvas, P.X, P.Y, LM.Caption);
     }
 }

@@ -182,4 +182,23 @@ void DrawLandMarkSymbolOnCanvas(TCanvas& Canvas, int X, int Y, TLandMarkElement 
     }
 }
 
+bool SymbolIsLinesOnly(TLandMarkElement Element, bool Transparent) {
+    switch (Element) {
+    case lmPlus:
+    case lmCross:
+        return true;
+    case lmSquare:
+    case lmTriangle:
+    case lmArrowFrom:
+    case lmArrowTo:
+    case lmCrossBox:
+    case lmSpade:
+        return Transparent;
+    case lmCircle:
+    case lmUserDef:
+        return false;
+    }
+    return true;  // the small plus of an unknown element
+}
+
 } // namespace zylcarto

@@ -12,4 +12,8 @@ namespace zylcarto {
 void DrawLandMarkSymbolOnCanvas(TCanvas& Canvas, int X, int Y, TLandMarkElement Element, TColor ColorFG,
                                 TColor ColorBG, int Size, int Direction, int Length, bool Transparent);
 
+// True when DrawLandMarkSymbolOnCanvas draws the element with MoveTo and LineTo
+// only (no shapes or fills), so that its pixels do not depend on the brush.
+bool SymbolIsLinesOnly(TLandMarkElement Element, bool Transparent);
+
 } // namespace zylcarto
