@@ -4,6 +4,7 @@
 #include <random>
 
 #include "pixels.h"
+#include "zylcarto/geomap/view/screen_image.h"
 
 using namespace zylcarto;
 using namespace zylcarto::test;
@@ -207,6 +208,30 @@ TEST(Canvas, CopyRectCopiesStretchesAndIgnoresWhatLiesOutsideTheSource) {
     EXPECT_EQ(At(I, 12, 12), 0xFFFFFFu);
 }
 
+TEST(Canvas, OneToOneCopiesAcrossTheEdgesOfSourceAndTargetMatchQt) {
+    QImage Src(30, 20, QImage::Format_RGB32);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 30; ++x) Src.setPixel(x, y, qRgb(x * 8, y * 12, 77));
+    std::mt19937 Rng(3);
+    std::uniform_int_distribution<int> Pos(-12, 30), Len(1, 25);
+    for (int n = 0; n < 300; ++n) {
+        const int w = Len(Rng), h = Len(Rng), sx = Pos(Rng), sy = Pos(Rng), dx = Pos(Rng), dy = Pos(Rng);
+        QImage Got = Blank(24, 18), Want = Got.copy();
+        {
+            TCanvas C(Got);
+            C.CopyRect({dx, dy, dx + w, dy + h}, Src, {sx, sy, sx + w, sy + h});
+        }
+        {
+            // What exists of the source rectangle, where it falls in the target.
+            const QRect Avail = QRect(sx, sy, w, h).intersected(Src.rect());
+            QPainter P(&Want);
+            P.setCompositionMode(QPainter::CompositionMode_Source);
+            if (!Avail.isEmpty()) P.drawImage(QPoint(dx + Avail.left() - sx, dy + Avail.top() - sy), Src, Avail);
+        }
+        ASSERT_EQ(Got, Want) << w << "x" << h << " from " << sx << "," << sy << " to " << dx << "," << dy;
+    }
+}
+
 TEST(Canvas, HalftoneDownscalingAveragesColourOnColourPicks) {
     QImage Src(2, 1, QImage::Format_RGB32);
     Src.setPixel(0, 0, qRgb(0, 0, 0));
@@ -246,4 +271,18 @@ TEST(Canvas, FramesUseTheirColoursOnTheOuterRings) {
         DrawFrame(C, fsNone, 0, 0, 9, 7, 0xFFFFFF, 0xC0C0C0, 0x808080, 0x000000, 0x111111);
     }
     EXPECT_EQ(OfColor(S, 0).size(), 2u * 10 + 2u * 6);
+}
+
+TEST(Canvas, ScreenImagesStartJustPastAPageAndBehaveAsOrdinaryImages) {
+    QImage I = NewScreenImage(1921, 3, QImage::Format_RGB32);
+    ASSERT_FALSE(I.isNull());
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(I.constBits()) % 4096, 64u);
+    EXPECT_EQ(I.size(), QSize(1921, 3));
+    EXPECT_EQ(I.bytesPerLine(), 1921 * 4);
+    I.fill(Qt::red);
+    const QImage Shared = I;  // shares, then the write below detaches
+    I.setPixel(5, 2, qRgb(0, 0, 255));
+    EXPECT_EQ(Shared.pixel(5, 2), qRgb(255, 0, 0));
+    EXPECT_EQ(I.pixel(5, 2), qRgb(0, 0, 255));
+    EXPECT_TRUE(NewScreenImage(0, 10, QImage::Format_RGB32).isNull());
 }

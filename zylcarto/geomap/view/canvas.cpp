@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 namespace zylcarto {
 
@@ -305,11 +306,26 @@ void TCanvas::CopyRect(const TRect& Dest, const QImage& Source, const TRect& Sou
         FPainter.drawImage(QPointF(Target.left(), Target.top()), Part);
         return;
     }
+    const QPoint At(Dest.Left + Avail.left() - SourceRect.Left, Dest.Top + Avail.top() - SourceRect.Top);
+    if (!Scaled && FBits && Source.format() == FImage.format() && Source.constBits() != FBits) {
+        CopyPixels(At, Source, Avail);
+        return;
+    }
     FPainter.setRenderHint(QPainter::SmoothPixmapTransform, Scaled && StretchMode == smHalftone);
     if (Scaled)
         FPainter.drawImage(Target, Source, QRectF(Avail));
     else
-        FPainter.drawImage(QPoint(qRound(Target.left()), qRound(Target.top())), Source, Avail);
+        FPainter.drawImage(At, Source, Avail);
+}
+
+void TCanvas::CopyPixels(QPoint At, const QImage& Source, const QRect& From) {
+    const QRect To = QRect(At, From.size()).intersected(QRect(0, 0, FWidth, FHeight));
+    if (To.isEmpty()) return;
+    const QPoint Start = From.topLeft() + (To.topLeft() - At);
+    const std::size_t Bytes = std::size_t(To.width()) * sizeof(QRgb);
+    for (int r = 0; r < To.height(); ++r)
+        std::memcpy(FBits + (To.top() + r) * FStride + To.left() * qsizetype(sizeof(QRgb)),
+                    Source.constScanLine(Start.y() + r) + Start.x() * qsizetype(sizeof(QRgb)), Bytes);
 }
 
 namespace {

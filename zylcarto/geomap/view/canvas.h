@@ -113,6 +113,8 @@ private:
     void ApplyBrush();
     void ApplyFont();
     void ApplyShapeState();
+    // Row by row, for a source of the image's 32-bit format; clipped to the image.
+    void CopyPixels(QPoint At, const QImage& Source, const QRect& From);
     // From towards To, To left out.
     void DrawLine(TPoint From, TPoint To);
     // 32-bit images only; SolidLineInside needs both ends inside, a solid pen and copy mode.

@@ -8,6 +8,7 @@
 #include "zylcarto/geodesy/projections.h"
 #include "zylcarto/geomap/view/geomap.h"
 #include "zylcarto/geomap/view/rounding.h"
+#include "zylcarto/geomap/view/screen_image.h"
 #include "zylcarto/geomap/view/symbol_drawing.h"
 #include "zylcarto/geomap/view/symbol_runs.h"
 #include "zylcarto/support/curvefit.h"
@@ -64,7 +65,7 @@ void TGeoMap::RebuildImgCache() {
 void TGeoMap::ConstructInternalMapImg() {
     const int W = width(), H = height();
     if (AuxBmp.height() < H || AuxBmp.width() < W)
-        AuxBmp = QImage(std::max(AuxBmp.width(), W), std::max(AuxBmp.height(), H), ViewImageFormat);
+        AuxBmp = NewScreenImage(std::max(AuxBmp.width(), W), std::max(AuxBmp.height(), H), ViewImageFormat);
     if (AuxBmp.isNull()) return;  // a control of size 0
     TCanvas Canvas(AuxBmp);
     Canvas.Pen.Style = psSolid;
