@@ -56,6 +56,20 @@ TEST(Rendering, SuppressedPaintLeavesThePictureUntouched) {
     EXPECT_EQ(Shown(M), Before);
 }
 
+TEST(Rendering, TheScreenShowsThePictureAndTheBackgroundBeyondIt) {
+    ProbeMap M;
+    M.resize(60, 40);
+    M.SetColorBakGnd(0x3366CC);
+    M.SetSuppressPaint(true);
+    M.resize(90, 70);  // grown while suppressed: the picture stays 60 x 40
+    const QImage Screen = M.grab().toImage();
+    EXPECT_EQ(At(Screen, 5, 5), 0x3366CCu);  // from the picture
+    EXPECT_EQ(At(Screen, 0, 0), 0x000000u);  // its frame
+    EXPECT_EQ(At(Screen, 75, 20), 0x3366CCu);  // beyond it
+    EXPECT_EQ(At(Screen, 30, 60), 0x3366CCu);
+    EXPECT_EQ(At(Screen, 89, 69), 0x3366CCu);
+}
+
 TEST(Rendering, CacheIsBuiltOncePerMagnificationAndAntiAliasSetting) {
     ProbeMap M;
     MakeWhiteMap(M);

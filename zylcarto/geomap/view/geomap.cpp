@@ -12,6 +12,7 @@ namespace zylcarto {
 TGeoMap::TGeoMap(QWidget* AOwner)
     : QWidget(AOwner), FLandMarks(this, [this] { return Name(); }), FCalib("") {
     resize(500, 400);
+    setAttribute(Qt::WA_OpaquePaintEvent);  // paintEvent covers every pixel; no background fill before it
     setMouseTracking(true);  // moves without a button report the position too
     FMTrace.resize(MaxMouseTracePoints);
     ClearZoomHistory();
@@ -400,9 +401,13 @@ bool TGeoMap::IsShownState() const {
 }
 
 void TGeoMap::paintEvent(QPaintEvent*) {
+    const QImage& Picture = ScreenPicture();
     QPainter P(this);
     P.setCompositionMode(QPainter::CompositionMode_Source);
-    P.drawImage(QPoint(0, 0), ScreenPicture(), QRect(0, 0, width(), height()));
+    P.drawImage(QPoint(0, 0), Picture, QRect(0, 0, width(), height()));
+    // A control grown while painting was suppressed shows its background beyond the picture.
+    for (const QRect& R : QRegion(rect()).subtracted(QRegion(Picture.rect())))
+        P.fillRect(R, ToQColor(FColorBakGnd));
 }
 
 void TGeoMap::resizeEvent(QResizeEvent* Event) {
