@@ -15,6 +15,14 @@ constexpr std::size_t MaxShapes = 64;
 // Marker colours on the scratch image.
 constexpr TColor Untouched = 0x000000, MarkFG = 0x000001, MarkBG = 0x000002, MarkUnset = 0x000003;
 
+void FetchForWriting(const void* Address) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(Address, 1);
+#else
+    (void)Address;
+#endif
+}
+
 } // namespace
 
 const TSymbolRuns::TShape* TSymbolRuns::Shape(TLandMarkElement Element, int Size, int Direction, int Length,
@@ -76,7 +84,7 @@ void TSymbolRuns::Prefetch(TCanvas& Canvas, int X, int Y, TLandMarkElement Eleme
     for (int y = Top; y <= Bottom; ++y) {
         const QRgb* Row = Canvas.PixelRow(y);
         for (int x = Left; x < Right + PixelsPerCacheLine; x += PixelsPerCacheLine)
-            __builtin_prefetch(Row + std::min(x, Right), 1);
+            FetchForWriting(Row + std::min(x, Right));
     }
 }
 
