@@ -144,39 +144,56 @@ TEST(Symbols, FillsUseTheCanvasBrushStyleAndTheTransparentCircleLeavesItClear) {
     EXPECT_EQ(After, bsSolid);
 }
 
+namespace {
+
+// Draws the symbol by runs and by strokes onto two copies of a picture with
+// the same canvas state, and compares pictures and states after it.
+void ExpectRunsDrawAsStrokes(TSymbolRuns& Runs, TLandMarkElement E, int S, int Direction, int Length,
+                             bool Transparent, TPoint P, TPenMode Mode) {
+    QImage Got = Blank(40, 40, 0x336699), Want = Got.copy();
+    TCanvas G(Got), W(Want);
+    for (TCanvas* C : {&G, &W}) {
+        C->Pen.Mode = Mode;
+        C->Brush.Style = bsClear;
+        C->MoveTo(-7, -7);
+    }
+    Runs.Draw(G, P.X, P.Y, E, FG, BG, S, Direction, Length, Transparent);
+    DrawLandMarkSymbolOnCanvas(W, P.X, P.Y, E, FG, BG, S, Direction, Length, Transparent);
+    const auto Where = [&] {
+        return ::testing::Message() << LMTypeNames[std::min(static_cast<int>(E), 9)] << " transparent "
+                                    << Transparent << " S " << S << " dir " << Direction << " L " << Length << " at "
+                                    << P.X << "," << P.Y << (Mode == pmXor ? " xor" : "");
+    };
+    ASSERT_EQ(G.Image(), W.Image()) << Where();
+    ASSERT_EQ(G.Pen, W.Pen) << Where();
+    ASSERT_EQ(G.Brush, W.Brush) << Where();
+    ASSERT_EQ(G.PenPos(), W.PenPos()) << Where();
+}
+
+} // namespace
+
 TEST(Symbols, RunsDrawTheSamePixelsAndLeaveTheSameCanvasStateAsTheStrokes) {
-    TSymbolRuns Runs;  // one cache for all cases, so that shapes are reused and the cap is reached
     const TPoint Centres[] = {{20, 20}, {1, 2}, {38, 20}, {20, 0}, {-3, 25}, {45, 45}};
-    int Compared = 0;
     for (int e = 0; e <= static_cast<int>(lmUserDef) + 1; ++e)
-        for (bool Transparent : {false, true})
+        for (bool Transparent : {false, true}) {
+            const auto E = static_cast<TLandMarkElement>(e <= static_cast<int>(lmUserDef) ? e : 42);
+            TSymbolRuns Runs;  // one per element, so that each of its shapes is made and then reused
             for (int S : {0, 1, 3, 7, -2})
                 for (int Direction : {0, 37, 200})
-                    for (int Length : {10, -4})
-                        for (TPenMode Mode : {pmCopy, pmXor}) {
-                            const auto E = static_cast<TLandMarkElement>(e <= static_cast<int>(lmUserDef) ? e : 42);
+                    for (int Length : {10, 0, -4})
+                        for (TPenMode Mode : {pmCopy, pmXor})
                             for (const TPoint& P : Centres) {
-                                QImage Got = Blank(40, 40, 0x336699), Want = Got.copy();
-                                TCanvas G(Got), W(Want);
-                                for (TCanvas* C : {&G, &W}) {
-                                    C->Pen.Mode = Mode;
-                                    C->Brush.Style = bsClear;
-                                    C->MoveTo(-7, -7);
-                                }
-                                Runs.Draw(G, P.X, P.Y, E, FG, BG, S, Direction, Length, Transparent);
-                                DrawLandMarkSymbolOnCanvas(W, P.X, P.Y, E, FG, BG, S, Direction, Length, Transparent);
-                                const auto Where = [&] {
-                                    return ::testing::Message() << LMTypeNames[std::min(e, 9)] << " transparent "
-                                                                << Transparent << " S " << S << " dir " << Direction
-                                                                << " L " << Length << " at " << P.X << "," << P.Y
-                                                                << (Mode == pmXor ? " xor" : "");
-                                };
-                                ASSERT_EQ(G.Image(), W.Image()) << Where();
-                                ASSERT_EQ(G.Pen, W.Pen) << Where();
-                                ASSERT_EQ(G.Brush, W.Brush) << Where();
-                                ASSERT_EQ(G.PenPos(), W.PenPos()) << Where();
-                                ++Compared;
+                                ExpectRunsDrawAsStrokes(Runs, E, S, Direction, Length, Transparent, P, Mode);
+                                if (HasFatalFailure()) return;
                             }
-                        }
-    EXPECT_GT(Compared, 1000);
+        }
+}
+
+TEST(Symbols, RunsBeyondTheirShapeLimitsAreDrawnByStrokes) {
+    TSymbolRuns Runs;
+    for (int S = 0; S < 100; ++S) {  // more shapes than are kept
+        ExpectRunsDrawAsStrokes(Runs, lmCross, S % 30, 0, 10, false, {20, 20}, pmCopy);
+        ExpectRunsDrawAsStrokes(Runs, lmPlus, 1000 + S, 0, 10, S % 2, {20, 20}, pmCopy);  // too large
+        if (HasFatalFailure()) return;
+    }
 }

@@ -82,8 +82,10 @@ public:
     // over it, whatever it held before.
     bool LinesArePixelSets() const { return FBits && Pen.Width <= 1 && Pen.Style == psSolid && Pen.Mode == pmCopy; }
 
-    // Row Y (0 <= Y < Height) for direct writes while LinesArePixelSets.
+    // Row Y (0 <= Y < Height) for direct writes while LinesArePixelSets, and
+    // the distance from one row to the next in pixels.
     QRgb* PixelRow(int Y) { return reinterpret_cast<QRgb*>(FBits + Y * FStride); }
+    qsizetype RowPixels() const { return FStride / qsizetype(sizeof(QRgb)); }
 
     TPoint PenPos() const { return FPenPos; }
     void MoveTo(int X, int Y) { FPenPos = {X, Y}; }

@@ -182,18 +182,18 @@ void DrawLandMarkSymbolOnCanvas(TCanvas& Canvas, int X, int Y, TLandMarkElement 
     }
 }
 
-bool SymbolIsLinesOnly(TLandMarkElement Element, bool Transparent) {
+bool SymbolIsLinesAtFixedOffsets(TLandMarkElement Element, bool Transparent) {
     switch (Element) {
     case lmPlus:
     case lmCross:
         return true;
     case lmSquare:
-    case lmTriangle:
-    case lmArrowFrom:
-    case lmArrowTo:
     case lmCrossBox:
     case lmSpade:
         return Transparent;
+    case lmTriangle:
+    case lmArrowFrom:
+    case lmArrowTo:
     case lmCircle:
     case lmUserDef:
         return false;

@@ -13,7 +13,9 @@ void DrawLandMarkSymbolOnCanvas(TCanvas& Canvas, int X, int Y, TLandMarkElement 
                                 TColor ColorBG, int Size, int Direction, int Length, bool Transparent);
 
 // True when DrawLandMarkSymbolOnCanvas draws the element with MoveTo and LineTo
-// only (no shapes or fills), so that its pixels do not depend on the brush.
-bool SymbolIsLinesOnly(TLandMarkElement Element, bool Transparent);
+// only, between points at fixed whole offsets from the centre: its pixels do
+// not depend on the brush and move with the centre. (Rotated points round
+// X + d sin, which can fall either side of a half depending on X.)
+bool SymbolIsLinesAtFixedOffsets(TLandMarkElement Element, bool Transparent);
 
 } // namespace zylcarto

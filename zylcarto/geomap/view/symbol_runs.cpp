@@ -25,8 +25,12 @@ void FetchForWriting(const void* Address) {
 
 } // namespace
 
-const TSymbolRuns::TShape* TSymbolRuns::Shape(TLandMarkElement Element, int Size, int Direction, int Length,
-                                              bool Transparent) {
+const TSymbolRuns::TShape* TSymbolRuns::Shape(const TCanvas& Canvas, TLandMarkElement Element, int Size,
+                                              int Direction, int Length, bool Transparent) {
+    if (Canvas.RowPixels() != FRowPixels) {  // offsets of another canvas
+        FShapes.clear();
+        FRowPixels = Canvas.RowPixels();
+    }
     const auto Same = [&](const TShape& S) {
         return S.Element == Element && S.Size == Size && S.Direction == Direction && S.Length == Length &&
                S.Transparent == Transparent;
@@ -37,24 +41,35 @@ const TSymbolRuns::TShape* TSymbolRuns::Shape(TLandMarkElement Element, int Size
             FLast = i;
             return &FShapes[i];
         }
-    if (!SymbolIsLinesOnly(Element, Transparent) || FShapes.size() >= MaxShapes) return nullptr;
-    if (std::abs(static_cast<long>(Size)) > MaxExtent || std::abs(static_cast<long>(Length)) > MaxExtent) return nullptr;
+    if (FShapes.size() >= MaxShapes) return nullptr;
+    TShape S{Element, Size, Direction, Length, Transparent, {}, {}, {}, false, false, true};
+    const auto Keep = [&] {
+        FShapes.push_back(std::move(S));
+        FLast = FShapes.size() - 1;
+        return &FShapes.back();
+    };
+    if (!SymbolIsLinesAtFixedOffsets(Element, Transparent) || std::abs(static_cast<long>(Size)) > MaxExtent)
+        return Keep();  // by strokes
 
-    // Every line-only symbol stays within Size + Length + 2 of its centre (the
-    // halo of the cross reaches Size + 2, an arrow head Length + Size).
-    const int R = std::abs(Size) + std::abs(Length) + 3;
+    // These symbols stay within Size + 2 of their centre (the halo of the
+    // cross), the small plus of an unknown element within 4. A shape that
+    // reaches the edge of the scratch image may have been cut off there and is
+    // drawn by strokes.
+    const int R = std::max(std::abs(Size), 4) + 3;
     QImage Scratch(2 * R + 1, 2 * R + 1, QImage::Format_RGB32);
     Scratch.fill(ToQColor(Untouched));
-    TShape S{Element, Size, Direction, Length, Transparent, {}, {R, R, -R, -R}, {}, false, false};
+    TPoint PenEnd;
+    TColor PenColor = MarkUnset, BrushColor = MarkUnset;
     {
         TCanvas C(Scratch);
         C.Pen.Color = MarkUnset;
         C.Brush.Color = MarkUnset;
         DrawLandMarkSymbolOnCanvas(C, R, R, Element, MarkFG, MarkBG, Size, Direction, Length, Transparent);
-        S.PenEnd = {C.PenPos().X - R, C.PenPos().Y - R};
-        S.PenEndsInBackground = C.Pen.Color == MarkBG;
-        S.SetsBrushToBackground = C.Brush.Color == MarkBG;
+        PenEnd = {C.PenPos().X - R, C.PenPos().Y - R};
+        PenColor = C.Pen.Color;
+        BrushColor = C.Brush.Color;
     }
+    TRect Box{Scratch.width(), Scratch.height(), -1, -1};  // in scratch pixels
     for (int y = 0; y < Scratch.height(); ++y) {
         const auto* Row = reinterpret_cast<const QRgb*>(Scratch.constScanLine(y));
         for (int x = 0; x < Scratch.width();) {
@@ -62,22 +77,30 @@ const TSymbolRuns::TShape* TSymbolRuns::Shape(TLandMarkElement Element, int Size
             int End = x + 1;
             while (End < Scratch.width() && FromQRgb(Row[End]) == Mark) ++End;
             if (Mark != Untouched) {
-                S.Runs.push_back({y - R, x - R, End - 1 - R, Mark == MarkBG});
-                S.Box = {std::min(S.Box.Left, x - R), std::min(S.Box.Top, y - R), std::max(S.Box.Right, End - 1 - R),
-                         std::max(S.Box.Bottom, y - R)};
+                S.Runs.push_back({y - R, x - R, End - 1 - R, Mark == MarkBG, (y - R) * FRowPixels + (x - R)});
+                Box = {std::min(Box.Left, x), std::min(Box.Top, y), std::max(Box.Right, End - 1),
+                       std::max(Box.Bottom, y)};
             }
             x = End;
         }
     }
-    FShapes.push_back(std::move(S));
-    FLast = FShapes.size() - 1;
-    return &FShapes.back();
+    if (Box.Left <= 0 || Box.Top <= 0 || Box.Right >= Scratch.width() - 1 || Box.Bottom >= Scratch.height() - 1) {
+        S.Runs.clear();
+        return Keep();  // by strokes
+    }
+    S.Box = {Box.Left - R, Box.Top - R, Box.Right - R, Box.Bottom - R};
+    S.PenEnd = PenEnd;
+    S.PenEndsInBackground = PenColor == MarkBG;
+    S.SetsBrushToBackground = BrushColor == MarkBG;
+    S.ByStrokes = false;
+    return Keep();
 }
 
 void TSymbolRuns::Prefetch(TCanvas& Canvas, int X, int Y, TLandMarkElement Element, int Size, int Direction,
                            int Length, bool Transparent) {
-    const TShape* S = Canvas.LinesArePixelSets() ? Shape(Element, Size, Direction, Length, Transparent) : nullptr;
-    if (!S || S->Runs.empty()) return;
+    const TShape* S =
+        Canvas.LinesArePixelSets() ? Shape(Canvas, Element, Size, Direction, Length, Transparent) : nullptr;
+    if (!S || S->ByStrokes || S->Runs.empty()) return;
     const int Left = std::max(X + S->Box.Left, 0), Right = std::min(X + S->Box.Right, Canvas.Width() - 1);
     const int Top = std::max(Y + S->Box.Top, 0), Bottom = std::min(Y + S->Box.Bottom, Canvas.Height() - 1);
     constexpr int PixelsPerCacheLine = 16;
@@ -90,24 +113,24 @@ void TSymbolRuns::Prefetch(TCanvas& Canvas, int X, int Y, TLandMarkElement Eleme
 
 void TSymbolRuns::Draw(TCanvas& Canvas, int X, int Y, TLandMarkElement Element, TColor ColorFG, TColor ColorBG,
                        int Size, int Direction, int Length, bool Transparent) {
-    const TShape* S = Canvas.LinesArePixelSets() ? Shape(Element, Size, Direction, Length, Transparent) : nullptr;
-    if (!S) {
+    const TShape* S =
+        Canvas.LinesArePixelSets() ? Shape(Canvas, Element, Size, Direction, Length, Transparent) : nullptr;
+    if (!S || S->ByStrokes) {
         DrawLandMarkSymbolOnCanvas(Canvas, X, Y, Element, ColorFG, ColorBG, Size, Direction, Length, Transparent);
         return;
     }
     const QRgb FG = ToQRgb(ColorFG), BG = ToQRgb(ColorBG);
     const int W = Canvas.Width(), H = Canvas.Height();
-    const bool Inside = X + S->Box.Left >= 0 && Y + S->Box.Top >= 0 && X + S->Box.Right < W && Y + S->Box.Bottom < H;
-    for (const TRun& Run : S->Runs) {
-        const int y = Y + Run.dy;
-        int x1 = X + Run.x1, x2 = X + Run.x2;
-        if (!Inside) {
-            if (y < 0 || y >= H) continue;
-            x1 = std::max(x1, 0);
-            x2 = std::min(x2, W - 1);
-            if (x1 > x2) continue;
+    if (X + S->Box.Left >= 0 && Y + S->Box.Top >= 0 && X + S->Box.Right < W && Y + S->Box.Bottom < H) {
+        QRgb* const Centre = Canvas.PixelRow(Y) + X;
+        for (const TRun& Run : S->Runs)
+            std::fill_n(Centre + Run.Offset, Run.x2 - Run.x1 + 1, Run.Background ? BG : FG);
+    } else {
+        for (const TRun& Run : S->Runs) {
+            const int y = Y + Run.dy, x1 = std::max(X + Run.x1, 0), x2 = std::min(X + Run.x2, W - 1);
+            if (y >= 0 && y < H && x1 <= x2)
+                std::fill(Canvas.PixelRow(y) + x1, Canvas.PixelRow(y) + x2 + 1, Run.Background ? BG : FG);
         }
-        std::fill(Canvas.PixelRow(y) + x1, Canvas.PixelRow(y) + x2 + 1, Run.Background ? BG : FG);
     }
     Canvas.Pen.Color = S->PenEndsInBackground ? ColorBG : ColorFG;
     if (S->SetsBrushToBackground) Canvas.Brush.Color = ColorBG;
