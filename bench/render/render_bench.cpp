@@ -5,7 +5,9 @@
 // machine shared with other work loads both alike. The screen and the baseline
 // images are page-aligned like a shared-memory window surface: Qt's copy slows
 // down several times when the target lies 16 bytes past the source modulo the
-// page size, which consecutive malloc'ed images of one size do.
+// page size, which consecutive malloc'ed images of one size do. The last line
+// times the whole road on a shown control: Paint, repaint and paintEvent's
+// copy into the platform's backing store.
 // Run with QT_QPA_PLATFORM=offscreen; an argument runs only the frames whose
 // label contains it (for profiling one case).
 #include <QApplication>
@@ -187,8 +189,6 @@ int main(int argc, char** argv) {
     Report("mag 1.00 anti-alias, 100000 landmarks", {1.0, true, 100000, false});
     Report("mag 1.00 anti-alias, graticule", {1.0, true, 0, true});
     Report("mag 0.50 anti-alias, 20000 landmarks + grat.", {0.5, true, 20000, true});
-    // The whole road on a shown control: Paint composes and repaints, and
-    // paintEvent copies the picture into the platform's backing store.
     const char* Shown = "shown control, mag 0.50 (cache), Paint";
     if (!Only || std::strstr(Shown, Only)) {
         Map.SetSuppressPaint(true);
