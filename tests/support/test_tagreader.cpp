@@ -84,6 +84,29 @@ TEST(TagReader, InputEndingInsideATag) {
     EXPECT_EQ(tags[0].content, "12.5");
 }
 
+TEST(TagReader, PathologicalContentIsReadInOnePass) {
+    // Megabytes of what makes a backward search per character quadratic: ">" without
+    // "<", "<" before ever more ">", closing names cut short or run on, and a tag
+    // name and attribute text without end. Each tag must come back whole.
+    constexpr std::size_t N = 1 << 20;
+    const std::string gts(N, '>'), cut = [] {
+        std::string s;
+        while (s.size() < N) s += "</callin</callinex></calline";
+        return s;
+    }();
+    const auto tags = ReadAllTags("<calline>" + gts + "</calline>" + "<corners><" + gts + "</corners >" +
+                                  "<resolution>" + cut + "</RESOLUTION\r\n>" + "<" + std::string(N, 'a') + ">" +
+                                  "<utmzone a=\"" + std::string(N, 'x') + "\">1</utmzone></geomap>");
+    ASSERT_EQ(tags.size(), 5u);
+    EXPECT_EQ(tags[0].content, gts);
+    EXPECT_EQ(tags[1].content, "<" + gts);
+    EXPECT_EQ(tags[2].index, 4);
+    EXPECT_EQ(tags[2].content, cut);
+    EXPECT_EQ(tags[3].index, 12);
+    EXPECT_EQ(tags[3].attrs.size(), N + 4);
+    EXPECT_EQ(tags[4].index, 1);
+}
+
 TEST(TagReader, TextFileContinuesAfterLineReads) {
     const auto path = (std::filesystem::temp_directory_path() / "zylcarto_tags.xml").string();
     std::ofstream(path, std::ios::binary) << "<?xml version=\"1.0\"?>\r\n<geomap id=\"x\">\r\n<resolution>2.5</resolution>\r\n";

@@ -1,5 +1,7 @@
 #include "zylcarto/support/tagreader.h"
 
+#include <cctype>
+
 #include "zylcarto/support/streams.h"
 #include "zylcarto/support/strings.h"
 
@@ -64,23 +66,28 @@ bool ReadTagRest(R& r, std::string& Attributes, bool& SelfClosing) {
 }
 
 // Collects the content up to "</name>" (compared without case), consuming the closing tag.
+// One pass with the state of the closing tag being matched, so pathological content
+// (">" without "<", "<" without ">") costs no more than any other.
 template <typename R>
 void ReadContent(R& r, const std::string& Name, std::string& Content) {
     const std::string closing = "</" + Name;
+    std::size_t matched = 0;  // characters of `closing` matched so far, then past the name
+    std::size_t start = 0;    // where the candidate closing tag begins in Content
     for (int c = r.Get(); c != -1; c = r.Get()) {
         Content += static_cast<char>(c);
-        if (c == '>' && Content.size() > closing.size()) {
-            const std::size_t lt = Content.rfind('<');
-            if (lt != std::string::npos && lt + closing.size() <= Content.size()) {
-                std::string tail = LowerCase(std::string_view(Content).substr(lt, closing.size()));
-                std::string_view rest = std::string_view(Content).substr(lt + closing.size());
-                // rest is what stands between the name and ">" (blanks only in a closing tag)
-                bool onlyBlanks = rest.size() >= 1 && rest.find_first_not_of(" \t\r\n>") == std::string_view::npos;
-                if (tail == closing && onlyBlanks) {
-                    Content.resize(lt);
-                    return;
-                }
-            }
+        if (c == '<') {
+            matched = 1;
+            start = Content.size() - 1;
+        } else if (matched == 0) {
+            continue;
+        } else if (matched < closing.size()) {
+            const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            matched = lower == closing[matched] ? matched + 1 : 0;
+        } else if (c == '>') {
+            Content.resize(start);
+            return;
+        } else if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
+            matched = 0;  // a longer name: not the closing tag
         }
     }
 }
