@@ -135,4 +135,8 @@ TEST(Helmert, StatusCodesAndTheirOrder) {
     EXPECT_EQ(lon, 11.0);
     EXPECT_EQ(h, 6.0);
     EXPECT_EQ(HelmertTransform(269, NAN, 0, 0, 269, lat, lon, h), htBadLatitude);
+    // A height that is no number spoils the position as much as such a latitude.
+    EXPECT_EQ(HelmertTransform(217, 50, 10, NAN, 269, lat, lon, h), htBadLatitude);
+    EXPECT_EQ(HelmertTransform(217, 50, 10, INFINITY, 269, lat, lon, h), htBadLatitude);
+    EXPECT_EQ(HelmertTransform(217, 50, 190, NAN, 269, lat, lon, h), htBadLongitude);
 }

@@ -13,12 +13,17 @@ namespace {
 //   survey agencies as recorded in the EPSG geodetic parameter dataset
 //   (e.g. EPSG 1618 MGI, 1623 S-JTSK, 1656 Lisbon, 1660-1664 Monte Mario,
 //   10099 KKJ, 15929 BD72, 1896 RT90, 1267 Pulkovo/GOST R 51794-2001).
+// - ED50 in Norway & Finland: the onshore set (EPSG 1139), not the North Sea
+//   set, which belongs to the offshore area only.
 // Rows without a published shift of their own, taken from the nearest one:
-// - NGO 1948 is defined on the modified Bessel ellipsoid; here it is on
-//   Bessel 1841, the published scale (6.21 ppm) raised by the ratio of the
-//   two major axes, which gives the same positions to 1.5e-5 of the height;
-// - CYPRUS 1935 and TIMBALAI 1948 (Bessel): the ED50 (Cyprus) and Timbalai
-//   (Everest) translations moved onto their ellipsoid at 35N 33E and 5N 115E;
+// - NGO 1948 is defined on the modified Bessel ellipsoid; it stays on Bessel
+//   1841 only for the table's prescribed count of Bessel 1841 rows, with the
+//   published scale (6.21 ppm) raised by the ratio of the two major axes,
+//   which gives the same positions to 1.5e-5 of the height;
+// - TIMBALAI 1948 (Bessel): Timbalai 1948 has no Bessel form; the row is the
+//   Everest set (EPSG 1228) of row 258, so its positions are Timbalai's;
+// - CYPRUS 1935: the ED50 (Cyprus) translation moved onto its ellipsoid at
+//   35N 33E;
 // - ED50 in the former Yugoslavia and Algeria: the ED50 mean; in Oman: the
 //   ED50 Middle East set; European 1979 in Portugal: its European set;
 //   S-42 in Afghanistan: the Pulkovo 1942 (Russia) translation.
@@ -83,7 +88,7 @@ constexpr std::array<TGeoDatum, GeoDatumCount> Rows{{
     {"WAKE-ENIWETOK 1960", "Marshall Islands", gelHough60, 102, 52, -38, 0, 0, 0, 0},  // 58
     {"EUROPEAN DATUM 1950", "Europe", gelInt24, -87, -98, -121, 0, 0, 0, 0},  // 59
     {"EUROPEAN DATUM 1950", "Western Europe", gelInt24, -87, -96, -120, 0, 0, 0, 0},  // 60
-    {"EUROPEAN DATUM 1950", "Norway & Finland", gelInt24, -90.365, -101.13, -123.384, 1.994, 0.333, 0.077, 0.894},  // 61
+    {"EUROPEAN DATUM 1950", "Norway & Finland", gelInt24, -87, -95, -120, 0, 0, 0, 0},  // 61
     {"EUROPEAN DATUM 1950", "Denmark", gelInt24, -81.1, -89.4, -115.8, -0.54, 0.485, 0.024, 0.413},  // 62
     {"EUROPEAN DATUM 1950", "Channel Islands", gelInt24, -86, -96, -120, 0, 0, 0, 0},  // 63
     {"EUROPEAN DATUM 1950", "Portugal and Spain", gelInt24, -84, -107, -120, 0, 0, 0, 0},  // 64
@@ -283,7 +288,7 @@ constexpr std::array<TGeoDatum, GeoDatumCount> Rows{{
     {"TIMBALAI 1948 (Everest),", "Malaysia E & Brunei", gelEverest, -679, 669, -48, 0, 0, 0, 0},  // 258
     {"TIMBALAI 1968,Adj of 1948", "Malaysia E & Brunei", gelEverest, -689.5937, 623.84046, -65.93566, 5.88536, -0.02331, 1.17094, -0.80054},  // 259
     {"TIMBALAI 1968, Adj of 1948", "Malaysia E & Brunei", gelEverest, -533.4, 669.2, -52.5, 9.4, 0, 0, 4.28},  // 260
-    {"TIMBALAI 1948 (Bessel),", "Malaysia E & Brunei", gelBess41, -637.1, 579.2, -36.3, 0, 0, 0, 0},  // 261
+    {"TIMBALAI 1948 (Bessel),", "Malaysia E & Brunei", gelEverest, -679, 669, -48, 0, 0, 0, 0},  // 261
     {"TOKYO", "Japan", gelBess41, -148, 507, 685, 0, 0, 0, 0},  // 262
     {"TOKYO", "South Korea", gelBess41, -146, 507, 687, 0, 0, 0, 0},  // 263
     {"TOKYO", "Japan - Okinawa", gelBess41, -158, 507, 676, 0, 0, 0, 0},  // 264

@@ -90,7 +90,8 @@ int HelmertTransform(int SrcDatum, double Lat, double Long, double Height, int D
     int status = htOK;
     if (!IsGeoDatumNumber(SrcDatum)) status = htBadSourceDatum;
     if (!IsGeoDatumNumber(DstDatum)) status = htBadDestDatum;
-    if (!(Lat >= -90.0 && Lat <= 90.0)) status = htBadLatitude;
+    // A height that is no number gives a position that is none, like such a latitude.
+    if (!(Lat >= -90.0 && Lat <= 90.0) || !std::isfinite(Height)) status = htBadLatitude;
     if (!(Long >= -180.0 && Long <= 180.0)) status = htBadLongitude;
     if (!IsGeoDatumNumber(SrcDatum) || !IsGeoDatumNumber(DstDatum)) {
         Lat2 = Lat;

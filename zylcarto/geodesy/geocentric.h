@@ -15,7 +15,7 @@ void CartesianToGeo(double X, double Y, double Z, TGeoEllipsoid E, double& Lat, 
 inline constexpr int htOK = 0;
 inline constexpr int htBadSourceDatum = -1;   // not in 1..GeoDatumCount
 inline constexpr int htBadDestDatum = -2;     // not in 1..GeoDatumCount
-inline constexpr int htBadLatitude = -3;      // outside -90..90
+inline constexpr int htBadLatitude = -3;      // outside -90..90, or a non-finite height
 inline constexpr int htBadLongitude = -4;     // outside -180..180
 
 // Shifts a position from datum SrcDatum to DstDatum through WGS 84. The shift
