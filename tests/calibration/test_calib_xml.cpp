@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "scratch_dir.h"
 #include "zylcarto/geomap/calibration/calib_xml.h"
 #include "zylcarto/geomap/calibration/xml_source.h"
 #include "zylcarto/support/errors.h"
@@ -15,9 +16,8 @@ using namespace zylcarto;
 namespace {
 
 std::string TempPath(const std::string& Name) {
-    const auto dir = std::filesystem::temp_directory_path() / ("zylcarto_calxml_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    return (dir / Name).string();
+    static const zylcarto::test::TScratchDir dir("calxml");
+    return dir.Path(Name);
 }
 
 std::string WriteFile(const std::string& Name, const std::string& Text) {

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
+#include "scratch_dir.h"
 #include "zylcarto/geomap/calibration/xml_source.h"
 #include "zylcarto/geomap/landmarks/landmark_xml.h"
 #include "zylcarto/support/numeric.h"
@@ -15,9 +15,8 @@ using namespace zylcarto;
 namespace {
 
 std::string TempPath(const std::string& Name) {
-    const auto dir = std::filesystem::temp_directory_path() / ("zylcarto_lmxml_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    return (dir / Name).string();
+    static const zylcarto::test::TScratchDir dir("lmxml");
+    return dir.Path(Name);
 }
 
 std::vector<TLandMark> ReadText(const std::string& Text, const std::string& DataID, bool* Found = nullptr) {

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
+#include "scratch_dir.h"
 #include "zylcarto/geomap/landmarks/symbol_repository.h"
 #include "zylcarto/support/errors.h"
 
@@ -13,9 +13,8 @@ using namespace zylcarto;
 namespace {
 
 std::string TempPath(const std::string& Name) {
-    const auto dir = std::filesystem::temp_directory_path() / ("zylcarto_symrep_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    return (dir / Name).string();
+    static const zylcarto::test::TScratchDir dir("symrep");
+    return dir.Path(Name);
 }
 
 TSymbol Sym(TLandMarkElement Kind, const std::string& Name, int Category) {

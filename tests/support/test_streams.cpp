@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "scratch_dir.h"
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/streams.h"
 
@@ -10,7 +11,8 @@ using namespace zylcarto;
 
 namespace {
 std::string TempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() / ("zylcarto_streams_" + name)).string();
+    static const zylcarto::test::TScratchDir dir("streams");
+    return dir.Path(name);
 }
 std::string ReadAll(const std::string& path) {
     std::ifstream f(path, std::ios::binary);

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "scratch_dir.h"
 #include "zylcarto/support/streams.h"
 #include "zylcarto/support/tagreader.h"
 
@@ -108,7 +109,8 @@ TEST(TagReader, PathologicalContentIsReadInOnePass) {
 }
 
 TEST(TagReader, TextFileContinuesAfterLineReads) {
-    const auto path = (std::filesystem::temp_directory_path() / "zylcarto_tags.xml").string();
+    const zylcarto::test::TScratchDir dir("tags");
+    const std::string path = dir.Path("tags.xml");
     std::ofstream(path, std::ios::binary) << "<?xml version=\"1.0\"?>\r\n<geomap id=\"x\">\r\n<resolution>2.5</resolution>\r\n";
     TTextFile f;
     ASSERT_TRUE(f.OpenRead(path));
@@ -120,5 +122,4 @@ TEST(TagReader, TextFileContinuesAfterLineReads) {
     EXPECT_EQ(ReadNextTagInTextFile(f, kTags, attrs, content), 4);
     EXPECT_EQ(content, "2.5");
     EXPECT_EQ(ReadNextTagInTextFile(f, kTags, attrs, content), 15);
-    std::filesystem::remove(path);
 }
