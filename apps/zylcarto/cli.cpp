@@ -3,7 +3,9 @@
 #include <charconv>
 #include <cmath>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace zylcarto::cli {
 
@@ -16,25 +18,39 @@ Registrar::Registrar(Command c) { Registry().push_back(std::move(c)); }
 
 const std::vector<Command>& Commands() { return Registry(); }
 
+std::string Quoted(std::string_view text) {
+    constexpr std::size_t Limit = 80;
+    if (text.size() <= Limit) return "\"" + std::string(text) + "\"";
+    return "\"" + std::string(text.substr(0, Limit)) + "\"... (" + std::to_string(text.size()) + " bytes)";
+}
+
+void WriteOut(std::string_view text) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
+        throw OperationFailed(std::string("cannot write to standard output: ") + std::strerror(errno));
+}
+
+// The digits after one optional sign: from_chars takes "-" itself, so "+-5" must be caught here.
+static const char* AfterPlus(std::string_view text) {
+    const char* first = text.data();
+    if (!text.empty() && *first == '+' && (text.size() == 1 || (first[1] != '-' && first[1] != '+'))) ++first;
+    return first;
+}
+
 double ParseDouble(std::string_view text, std::string_view what) {
     double v = 0;
-    const char* first = text.data();
     const char* last = text.data() + text.size();
-    if (first != last && *first == '+') ++first;
-    auto [ptr, ec] = std::from_chars(first, last, v);
+    auto [ptr, ec] = std::from_chars(AfterPlus(text), last, v);
     if (text.empty() || ec != std::errc() || ptr != last || !std::isfinite(v))
-        throw UsageError(std::string(what) + " is not a number: \"" + std::string(text) + "\"");
+        throw UsageError(std::string(what) + " is not a number: " + Quoted(text));
     return v;
 }
 
 int ParseInt(std::string_view text, std::string_view what) {
     int v = 0;
-    const char* first = text.data();
     const char* last = text.data() + text.size();
-    if (first != last && *first == '+') ++first;
-    auto [ptr, ec] = std::from_chars(first, last, v);
+    auto [ptr, ec] = std::from_chars(AfterPlus(text), last, v);
     if (text.empty() || ec != std::errc() || ptr != last)
-        throw UsageError(std::string(what) + " is not a whole number: \"" + std::string(text) + "\"");
+        throw UsageError(std::string(what) + " is not a whole number: " + Quoted(text));
     return v;
 }
 

@@ -24,10 +24,26 @@ struct Registrar {
 };
 const std::vector<Command>& Commands();
 
-// A bad argument: main prints "zylcarto: " + message and exits with status 2.
+// The exit statuses of every subcommand (listed in "zylcarto --help").
+inline constexpr int ExitSuccess = 0;
+inline constexpr int ExitFailed = 1;  // a conversion or operation failed, or the output could not be written
+inline constexpr int ExitUsage = 2;   // bad usage or unreadable input
+
+// A bad argument or unreadable input: main prints "zylcarto: " + message and exits with ExitUsage.
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
+// Valid input without an answer (a point outside the grid, a failed operation): main
+// prints the message and exits with ExitFailed, as for any other error raised.
+struct OperationFailed : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// An argument quoted for a message, cut to 80 bytes: a field may be of any length.
+std::string Quoted(std::string_view text);
+
+// Writes to standard output; raises OperationFailed when it cannot take the text.
+void WriteOut(std::string_view text);
 
 // Locale-independent number parsing; raise UsageError naming `what` when malformed.
 double ParseDouble(std::string_view text, std::string_view what);

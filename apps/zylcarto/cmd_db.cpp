@@ -172,7 +172,7 @@ int GetBlob(Args a) {
     const int e = Entry(db, a[1]);
     if (db.Data(e).ItemKind != gitBLOB) throw UsageError("entry " + a[1] + " is not a binary object");
     TMetaInfo meta;
-    if (!db.RetrieveBLOB(e, a[2], meta)) throw UsageError("the data block of entry " + a[1] + " is damaged");
+    if (!db.RetrieveBLOB(e, a[2], meta)) throw OperationFailed("the data block of entry " + a[1] + " is damaged");
     return 0;
 }
 

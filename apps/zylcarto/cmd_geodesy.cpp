@@ -2,7 +2,10 @@
 // the grid, geocentric and datum conversions of the geodesy unit. Given no
 // coordinates, a conversion reads one point per line from standard input.
 #include <cctype>
+#include <cerrno>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <span>
 #include <stdexcept>
@@ -12,17 +15,12 @@
 
 #include "cli.h"
 #include "zylcarto/geodesy/datums.h"
+#include "zylcarto/geodesy/ellipsoids.h"
 #include "zylcarto/geodesy/geocentric.h"
 #include "zylcarto/geodesy/projections.h"
 
 namespace zylcarto::cli {
 namespace {
-
-// Valid input that has no answer (a point outside the UTM area): exit 1, or an
-// error line in batch mode.
-struct NotConvertible : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 using Fields = std::span<const std::string_view>;
 using Converter = std::function<std::string(Fields)>;
@@ -36,19 +34,46 @@ TGeoEllipsoid TakeEllipsoid(Args& args) {
         const int ordinal = ParseInt(*text, "ellipsoid");
         if (ordinal >= 0 && ordinal < GeoEllipsoidCount) return static_cast<TGeoEllipsoid>(ordinal);
     }
-    throw UsageError("unknown ellipsoid \"" + *text + "\" (see zylcarto ellipsoids)");
+    throw UsageError("unknown ellipsoid " + Quoted(*text) + " (see zylcarto ellipsoids)");
 }
 
 bool ParseSouth(std::string_view text) {
     if (text == "N" || text == "n") return false;
     if (text == "S" || text == "s") return true;
-    throw UsageError("hemisphere must be N or S: \"" + std::string(text) + "\"");
+    throw UsageError("hemisphere must be N or S: " + Quoted(text));
 }
 
 int ParseZone(std::string_view text) {
     const int zone = ParseInt(text, "zone");
-    if (zone < 1 || zone > 60) throw UsageError("zone must be 1..60: \"" + std::string(text) + "\"");
+    if (zone < 1 || zone > 60) throw UsageError("zone must be 1..60: " + Quoted(text));
     return zone;
+}
+
+int ParseDatum(std::string_view text, std::string_view what) {
+    const int datum = ParseInt(text, what);
+    if (!IsGeoDatumNumber(datum))
+        throw UsageError(std::string(what) + " must be 1.." + std::to_string(GeoDatumCount) + ": " + Quoted(text));
+    return datum;
+}
+
+// A latitude given as input: a position beyond the poles has no conversion.
+double ParseLatitude(std::string_view text) {
+    const double lat = ParseDouble(text, "latitude");
+    if (std::fabs(lat) > 90) throw OperationFailed("latitude " + Quoted(text) + " is beyond the poles");
+    return lat;
+}
+
+// The library leaves the ranges of its results to the caller: an answer must be a
+// finite number, and a latitude one within the poles.
+double Finite(double value, const char* what) {
+    if (!std::isfinite(value)) throw OperationFailed(std::string("no finite ") + what + " for this input");
+    return value;
+}
+
+double Latitude(double lat) {
+    if (!(std::fabs(Finite(lat, "latitude")) <= 90))
+        throw OperationFailed("no geographic position for this input (latitude " + FormatFixed(lat, 3) + ")");
+    return lat;
 }
 
 std::string Join(std::initializer_list<std::string> parts) {
@@ -76,7 +101,8 @@ std::size_t SplitLine(std::string_view line, std::string_view* fields, std::size
     return count;
 }
 
-// Converts standard input line by line. Output is buffered: large files are the point.
+// Converts standard input line by line; blank lines are skipped, and CR, LF and
+// CR LF all end a line. Output is buffered: large files are the point.
 int RunBatch(std::size_t fieldCount, const Converter& convert) {
     constexpr std::size_t Chunk = 1 << 20;
     std::vector<char> buffer(Chunk);
@@ -86,21 +112,21 @@ int RunBatch(std::size_t fieldCount, const Converter& convert) {
     bool anyFailed = false;
 
     const auto processLine = [&](std::string_view line) {
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         const std::size_t n = SplitLine(line, fields.data(), fieldCount);
+        if (n == 0) return;
         try {
             if (n != fieldCount)
                 throw UsageError("expected " + std::to_string(fieldCount) + " values, got " +
                                  (n > fieldCount ? "more" : std::to_string(n)));
             out += convert(Fields(fields.data(), fieldCount));
-        } catch (const std::exception& e) {  // UsageError or NotConvertible: this line only
+        } catch (const std::exception& e) {  // UsageError or OperationFailed: this line only
             anyFailed = true;
             out += "error: ";
             out += e.what();
         }
         out += '\n';
         if (out.size() >= Chunk) {
-            std::fwrite(out.data(), 1, out.size(), stdout);
+            WriteOut(out);
             out.clear();
         }
     };
@@ -108,22 +134,23 @@ int RunBatch(std::size_t fieldCount, const Converter& convert) {
     std::size_t got;
     while ((got = std::fread(buffer.data(), 1, buffer.size(), stdin)) > 0) {
         std::string_view chunk(buffer.data(), got);
-        std::size_t start = 0, nl;
-        while ((nl = chunk.find('\n', start)) != std::string_view::npos) {
+        std::size_t start = 0, end;
+        while ((end = chunk.find_first_of("\r\n", start)) != std::string_view::npos) {
             if (pending.empty()) {
-                processLine(chunk.substr(start, nl - start));
+                processLine(chunk.substr(start, end - start));
             } else {
-                pending.append(chunk.substr(start, nl - start));
+                pending.append(chunk.substr(start, end - start));
                 processLine(pending);
                 pending.clear();
             }
-            start = nl + 1;
+            start = end + 1;
         }
         pending.append(chunk.substr(start));
     }
+    if (std::ferror(stdin)) throw UsageError(std::string("cannot read standard input: ") + std::strerror(errno));
     if (!pending.empty()) processLine(pending);
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    return anyFailed ? 1 : 0;
+    WriteOut(out);
+    return anyFailed ? ExitFailed : ExitSuccess;
 }
 
 // A conversion with its coordinates on the command line, or from standard input without them.
@@ -133,19 +160,14 @@ int RunConversion(const Args& args, std::size_t fieldCount, std::string_view wha
     if (args.size() != fieldCount)
         throw UsageError("expected " + std::string(what) + " (or none, to read them from standard input)");
     const std::vector<std::string_view> fields(args.begin(), args.end());
-    try {
-        std::puts(convert(Fields(fields)).c_str());
-    } catch (const NotConvertible& e) {
-        std::fprintf(stderr, "zylcarto: %s\n", e.what());
-        return 1;
-    }
-    return 0;
+    WriteOut(convert(Fields(fields)) + "\n");
+    return ExitSuccess;
 }
 
 std::string UTMZoneOf(Fields f) {
     const double lat = ParseDouble(f[0], "latitude"), lon = ParseDouble(f[1], "longitude");
     const std::string zone = GeoToUTMZone(lat, lon);
-    if (zone.empty()) throw NotConvertible("outside the UTM area (latitude -80..84, longitude -180..<180)");
+    if (zone.empty()) throw OperationFailed("outside the UTM area (latitude -80..84, longitude -180..<180)");
     return zone;
 }
 
@@ -159,10 +181,11 @@ int RunUTM(const Args& argsIn) {
         int zone = 0;
         char band = ' ';
         GeoToUTMZone(lat, lon, zone, band);
-        if (zone == 0) throw NotConvertible("outside the UTM area (latitude -80..84, longitude -180..<180)");
+        if (zone == 0) throw OperationFailed("outside the UTM area (latitude -80..84, longitude -180..<180)");
         double easting, northing;
         LatLongToUTM(lat, lon, e, zone, easting, northing);
-        return Join({std::to_string(zone), std::string(1, band), FormatFixed(easting, 4), FormatFixed(northing, 4)});
+        return Join({std::to_string(zone), std::string(1, band), FormatFixed(Finite(easting, "easting"), 4),
+                     FormatFixed(Finite(northing, "northing"), 4)});
     });
 }
 
@@ -175,7 +198,7 @@ int RunUTMInverse(const Args& argsIn) {
         const double easting = ParseDouble(f[2], "easting"), northing = ParseDouble(f[3], "northing");
         double lat, lon;
         UTMToLatLong(easting, northing, zone, south, e, lat, lon);
-        return Join({FormatFixed(lat, 9), FormatFixed(lon, 9)});
+        return Join({FormatFixed(Latitude(lat), 9), FormatFixed(Finite(lon, "longitude"), 9)});
     });
 }
 
@@ -183,10 +206,10 @@ int RunUPS(const Args& argsIn) {
     Args args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
     return RunConversion(args, 2, "LAT LON", [e](Fields f) {
-        const double lat = ParseDouble(f[0], "latitude"), lon = ParseDouble(f[1], "longitude");
+        const double lat = ParseLatitude(f[0]), lon = ParseDouble(f[1], "longitude");
         double x, y;
         LatLongToUPS(lat, lon, e, x, y);
-        return Join({FormatFixed(x, 4), FormatFixed(y, 4)});
+        return Join({FormatFixed(Finite(x, "X"), 4), FormatFixed(Finite(y, "Y"), 4)});
     });
 }
 
@@ -198,7 +221,7 @@ int RunUPSInverse(const Args& argsIn) {
         const double x = ParseDouble(f[1], "X"), y = ParseDouble(f[2], "Y");
         double lat, lon;
         UPSToLatLong(x, y, south, e, lat, lon);
-        return Join({FormatFixed(lat, 9), FormatFixed(lon, 9)});
+        return Join({FormatFixed(Latitude(lat), 9), FormatFixed(Finite(lon, "longitude"), 9)});
     });
 }
 
@@ -206,11 +229,10 @@ int RunCart(const Args& argsIn) {
     Args args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
     return RunConversion(args, 3, "LAT LON HEIGHT", [e](Fields f) {
-        const double lat = ParseDouble(f[0], "latitude"), lon = ParseDouble(f[1], "longitude"),
-                     h = ParseDouble(f[2], "height");
+        const double lat = ParseLatitude(f[0]), lon = ParseDouble(f[1], "longitude"), h = ParseDouble(f[2], "height");
         double x, y, z;
         GeoToCartesian(lat, lon, h, e, x, y, z);
-        return Join({FormatFixed(x, 4), FormatFixed(y, 4), FormatFixed(z, 4)});
+        return Join({FormatFixed(Finite(x, "X"), 4), FormatFixed(Finite(y, "Y"), 4), FormatFixed(Finite(z, "Z"), 4)});
     });
 }
 
@@ -221,7 +243,8 @@ int RunGeod(const Args& argsIn) {
         const double x = ParseDouble(f[0], "X"), y = ParseDouble(f[1], "Y"), z = ParseDouble(f[2], "Z");
         double lat, lon, h;
         CartesianToGeo(x, y, z, e, lat, lon, h);
-        return Join({FormatFixed(lat, 9), FormatFixed(lon, 9), FormatFixed(h, 4)});
+        return Join({FormatFixed(Latitude(lat), 9), FormatFixed(Finite(lon, "longitude"), 9),
+                     FormatFixed(Finite(h, "height"), 4)});
     });
 }
 
@@ -229,14 +252,20 @@ int RunHelmert(const Args& argsIn) {
     Args args = argsIn;
     RejectUnknownOptions(args);
     if (args.size() < 2) throw UsageError("expected SRC DST [LAT LON HEIGHT]");
-    const int src = ParseInt(args[0], "source datum"), dst = ParseInt(args[1], "destination datum");
+    const int src = ParseDatum(args[0], "source datum"), dst = ParseDatum(args[1], "destination datum");
     args.erase(args.begin(), args.begin() + 2);
     return RunConversion(args, 3, "SRC DST LAT LON HEIGHT", [src, dst](Fields f) {
         const double lat = ParseDouble(f[0], "latitude"), lon = ParseDouble(f[1], "longitude"),
                      h = ParseDouble(f[2], "height");
         double lat2, lon2, h2;
         const int status = HelmertTransform(src, lat, lon, h, dst, lat2, lon2, h2);
-        return Join({FormatFixed(lat2, 9), FormatFixed(lon2, 9), FormatFixed(h2, 4), std::to_string(status)});
+        // the library still shifts a point it reports as out of range: that is no answer
+        if (status == htBadLatitude) throw OperationFailed("latitude " + Quoted(f[0]) + " is outside -90..90 (status -3)");
+        if (status == htBadLongitude)
+            throw OperationFailed("longitude " + Quoted(f[1]) + " is outside -180..180 (status -4)");
+        if (status != htOK) throw OperationFailed("datum shift failed (status " + std::to_string(status) + ")");
+        return Join({FormatFixed(Latitude(lat2), 9), FormatFixed(Finite(lon2, "longitude"), 9),
+                     FormatFixed(Finite(h2, "height"), 4), std::to_string(status)});
     });
 }
 
@@ -254,9 +283,9 @@ int RunDatums(const Args& args) {
 }
 
 constexpr const char* BatchNote =
-    "Without coordinates, reads one point per line from standard input and writes one\n"
-    "line per input line; a line that cannot be converted gives \"error: ...\" and the\n"
-    "exit status is then 1.\n";
+    "Without coordinates, reads one point per line from standard input (CR, LF or CR LF\n"
+    "line ends) and writes one line per line that is not blank; a line that cannot be\n"
+    "converted gives \"error: ...\" and the exit status is then 1.\n";
 constexpr const char* EllipsoidNote = "--ellipsoid ID: an identifier such as gelWGS84 (the default) or an ordinal.\n";
 
 const Registrar zone{{"zone", "UTM zone and latitude band of a point",
@@ -289,9 +318,9 @@ const Registrar geod{{"geod", "geocentric X Y Z to latitude/longitude/height",
                       RunGeod}};
 const Registrar helmert{{"helmert", "datum shift between two datums of the table",
                          std::string("usage: zylcarto helmert SRC DST LAT LON HEIGHT\n"
-                                     "SRC and DST are datum numbers (see zylcarto datums). Prints LAT LON HEIGHT STATUS;\n"
-                                     "status 0 is success, -1/-2 a bad source/destination datum, -3/-4 a latitude/\n"
-                                     "longitude out of range.\n") + BatchNote,
+                                     "SRC and DST are datum numbers 1..271 (see zylcarto datums). Prints LAT LON\n"
+                                     "HEIGHT STATUS with status 0; a latitude outside -90..90 (status -3) or a\n"
+                                     "longitude outside -180..180 (-4) is a failed conversion.\n") + BatchNote,
                          RunHelmert}};
 const Registrar datums{{"datums", "list the 271 datums and their shifts to WGS 84",
                         "usage: zylcarto datums\nPrints one tab-separated line per datum: number, name, region, "

@@ -2,6 +2,7 @@
 // offscreen rendering of a calibrated map with its landmarks.
 #include <QApplication>
 #include <QImage>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -12,7 +13,6 @@
 #include "zylcarto/geomap/calibration/calib_xml.h"
 #include "zylcarto/geomap/landmarks/symbol_repository.h"
 #include "zylcarto/geomap/view/geomap.h"
-#include "zylcarto/support/errors.h"
 #include "zylcarto/support/strings.h"
 
 namespace zylcarto::cli {
@@ -63,11 +63,15 @@ int RunNew(const Args& a) {
     const double latHigh = ParseDouble(a[3], "LATHIGH"), longHigh = ParseDouble(a[4], "LONGHIGH");
     const double dLat = ParseDouble(a[5], "DLAT"), dLong = ParseDouble(a[6], "DLONG");
     const int wid = ParseInt(a[7], "WIDTH"), hgt = ParseInt(a[8], "HEIGHT");
+    // the generator swaps reversed bounds, but equal ones leave no grid to draw
+    if (std::fabs(latLow) > 90 || std::fabs(latHigh) > 90) throw UsageError("latitudes must lie within -90..90");
+    if (latLow == latHigh) throw UsageError("LATLOW and LATHIGH must differ");
+    if (longLow == longHigh) throw UsageError("LONGLOW and LONGHIGH must differ");
     TGuiSession gui;
     TGeoMap map;
     map.SetName("map");
     map.CreateAndLoadEmptyMap(a[0], latLow, longLow, latHigh, longHigh, dLat, dLong, wid, hgt);
-    if (map.MapImgWidth() <= 0) throw UsageError("the generated map could not be loaded back");
+    if (map.MapImgWidth() <= 0) throw OperationFailed("the generated map could not be loaded back");
     const std::string xml = StripExtension(a[0]) + ".xml";
     std::printf("%s\n%s\n", (StripExtension(xml) + ".bmp").c_str(), xml.c_str());
     return 0;
@@ -177,23 +181,18 @@ int RunRender(Args a) {
     map.SetSuppressPaint(false);
     map.Paint();
     const QImage picture = map.AuxBitmap().copy(0, 0, w, h);
-    if (!picture.save(QString::fromStdString(a[1]), "PNG")) throw UsageError("cannot write " + a[1]);
+    if (!picture.save(QString::fromStdString(a[1]), "PNG")) throw OperationFailed("cannot write " + a[1]);
     return 0;
 }
 
 int RunMap(const Args& args) {
     if (args.empty()) throw UsageError(std::string("map needs a subcommand\n") + kUsage);
     const Args rest(args.begin() + 1, args.end());
-    try {
-        if (args[0] == "new") return RunNew(rest);
-        if (args[0] == "show") return RunShow(rest);
-        if (args[0] == "render") return RunRender(rest);
-    } catch (const EZYLError& e) {
-        throw UsageError(e.what());
-    } catch (const EInOutError& e) {
-        throw UsageError(e.what());
-    }
-    throw UsageError("unknown map subcommand \"" + args[0] + "\"\n" + kUsage);
+    // errors of the library (EZYLError, EInOutError) are failed operations, not bad usage
+    if (args[0] == "new") return RunNew(rest);
+    if (args[0] == "show") return RunShow(rest);
+    if (args[0] == "render") return RunRender(rest);
+    throw UsageError("unknown map subcommand " + Quoted(args[0]) + "\n" + kUsage);
 }
 
 const Registrar reg{{"map", "generate, show and render calibrated maps", kUsage, RunMap}};
