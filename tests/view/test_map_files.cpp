@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPrinter>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -138,6 +139,64 @@ TEST_F(MapFiles, BrokenFilesRaiseAndLeaveTheMapAsItWas) {
     }
 }
 
+// A BMP file of Width x Height pixels: 24-bit rows (stored from the top when
+// TopDown), or an 8-bit run-length stream whose rows are runs of grey indexes.
+std::string BmpBytes(int Width, int Height, bool TopDown, bool RunLength) {
+    const auto le = [](std::string& s, std::uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) s += static_cast<char>(v >> (8 * i) & 0xFF);
+    };
+    std::string palette, data;
+    if (RunLength) {
+        for (int i = 0; i < 256; ++i) le(palette, static_cast<std::uint32_t>(i * 0x010101), 4);
+        for (int y = 0; y < Height; ++y) data += {static_cast<char>(Width), static_cast<char>(y * 5), 0, 0};
+        data += {0, 1};
+    } else {
+        const int rowBytes = (Width * 3 + 3) / 4 * 4;
+        for (int r = 0; r < Height; ++r) {
+            const int y = TopDown ? r : Height - 1 - r;  // the image row this file row holds
+            std::string row(static_cast<std::size_t>(rowBytes), '\0');
+            for (int x = 0; x < Width; ++x) row[static_cast<std::size_t>(x * 3 + 1)] = static_cast<char>(x * 9 + y);
+            data += row;
+        }
+    }
+    std::string f = "BM";
+    const auto offset = static_cast<std::uint32_t>(54 + palette.size());
+    le(f, offset + static_cast<std::uint32_t>(data.size()), 4);
+    le(f, 0, 4);
+    le(f, offset, 4);
+    le(f, 40, 4);
+    le(f, static_cast<std::uint32_t>(Width), 4);
+    le(f, static_cast<std::uint32_t>(TopDown ? -Height : Height), 4);
+    le(f, 1, 2);
+    le(f, RunLength ? 8 : 24, 2);
+    le(f, RunLength ? 1 : 0, 4);
+    le(f, static_cast<std::uint32_t>(data.size()), 4);
+    for (int i = 0; i < 4; ++i) le(f, 0, 4);
+    return f + palette + data;
+}
+
+TEST_F(MapFiles, BmpRowsFromTheTopAndRunLengthData) {
+    WriteBytes(P("up.bmp"), BmpBytes(30, 20, false, false));
+    WriteBytes(P("down.bmp"), BmpBytes(30, 20, true, false));
+    const std::string rle = BmpBytes(30, 20, false, true);
+    WriteBytes(P("rle.bmp"), rle);
+    WriteBytes(P("rle_cut.bmp"), rle.substr(0, rle.size() - 2 * 4 * 20 / 3));  // two thirds of the rows
+
+    TGeoMap map;
+    map.SetName("M");
+    map.SetMapImgName(P("up.bmp"));
+    const QImage bottomUp = map.MapBitmap();
+    map.SetMapImgName(P("down.bmp"));
+    EXPECT_EQ(map.MapImgHeight(), 20);
+    EXPECT_EQ(map.MapBitmap(), bottomUp);
+    map.SetMapImgName(P("rle.bmp"));
+    EXPECT_EQ(map.MapImgWidth(), 30);
+    EXPECT_EQ(qGray(map.MapBitmap().pixel(0, 0)), 19 * 5);  // the last row stored is the top one
+    const std::string msg = MessageOf([&] { map.SetMapImgName(P("rle_cut.bmp")); });
+    EXPECT_NE(msg.find("cut off"), std::string::npos) << msg;
+    EXPECT_EQ(map.MapImgFile(), P("rle.bmp"));
+}
+
 TEST_F(MapFiles, MissingFilesEmptyTheMapAndNamesMayDifferInCase) {
     EncodeJpegFile(Gradient(16, 8), P("Folder.jpg"), 90, {});
     TGeoMap map;
@@ -178,10 +237,16 @@ TEST_F(MapFiles, SaveMapWritesAPairBesideItAndRenameKeepsTheExtension) {
     EXPECT_EQ(loaded.MapImgWidth(), 300);
     EXPECT_EQ(loaded.MapImgFile(), P("x.jpg"));
 
-    EXPECT_TRUE(loaded.RenameMapImg("New Name?.png"));  // no blanks, dots or '?' in 8.3 names
-    EXPECT_EQ(loaded.MapImgFile(), P("NewNamepng.jpg"));
-    EXPECT_TRUE(fs::exists(P("NewNamepng.jpg")));
+    EXPECT_TRUE(loaded.RenameMapImg("some/where/New Name?.png"));  // no blanks or '?' in 8.3 names
+    EXPECT_EQ(loaded.MapImgFile(), P("NewName.jpg"));
+    EXPECT_TRUE(fs::exists(P("NewName.jpg")));
     EXPECT_FALSE(fs::exists(P("x.jpg")));
+    // a file of the new name is never replaced
+    std::ofstream(P("taken.jpg"), std::ios::binary) << "not a map";
+    EXPECT_FALSE(loaded.RenameMapImg("taken"));
+    EXPECT_EQ(loaded.MapImgFile(), P("NewName.jpg"));
+    EXPECT_TRUE(fs::exists(P("NewName.jpg")));
+    EXPECT_EQ(fs::file_size(P("taken.jpg")), 9u);
     EXPECT_FALSE(loaded.RenameMapImg("..."));
     EXPECT_FALSE(map.RenameMapImg("other"));  // x.jpg is gone
     TGeoMap empty;

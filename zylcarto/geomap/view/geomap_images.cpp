@@ -1,13 +1,13 @@
 // Map images: loading JPEG and BMP files, saving, renaming, generated maps.
 #include <QImageReader>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
 #include "zylcarto/geomap/calibration/calib_xml.h"
 #include "zylcarto/geomap/view/bmp4.h"
+#include "zylcarto/geomap/view/bmp_check.h"
 #include "zylcarto/geomap/view/file_lookup.h"
+#include "zylcarto/geomap/view/file_rename.h"
 #include "zylcarto/geomap/view/geomap.h"
 #include "zylcarto/geomap/view/jpeg_codec.h"
 #include "zylcarto/geomap/view/map_grid.h"
@@ -33,39 +33,6 @@ private:
     bool& FFlag;
     bool FWas;
 };
-
-std::uint32_t LittleEndian(const unsigned char* P, int Bytes) {
-    std::uint32_t v = 0;
-    for (int i = Bytes - 1; i >= 0; --i) v = v << 8 | P[i];
-    return v;
-}
-
-// Qt reads a BMP whose pixel rows were cut off as a partly blank picture; an
-// uncompressed file must hold every row its header announces.
-bool BmpPixelsComplete(const std::string& FileName) {
-    std::error_code ec;
-    const auto fileSize = std::filesystem::file_size(FileName, ec);
-    unsigned char h[54] = {};
-    std::FILE* f = std::fopen(FileName.c_str(), "rb");
-    if (!f || ec) {
-        if (f) std::fclose(f);
-        return false;
-    }
-    const bool read = std::fread(h, 1, sizeof h, f) == sizeof h;
-    std::fclose(f);
-    if (!read) return false;
-    const std::uint32_t infoSize = LittleEndian(h + 14, 4);
-    if (infoSize < 40) return true;  // old OS/2 headers: left to the reader
-    const std::uint64_t offset = LittleEndian(h + 10, 4);
-    const auto width = static_cast<std::int32_t>(LittleEndian(h + 18, 4));
-    const auto height = static_cast<std::int32_t>(LittleEndian(h + 22, 4));
-    const std::uint32_t bits = LittleEndian(h + 28, 2);
-    const std::uint32_t compression = LittleEndian(h + 30, 4);
-    if (compression != 0 && compression != 3) return true;  // run-length data has no fixed size
-    const std::uint64_t rowBytes = (static_cast<std::uint64_t>(std::abs(static_cast<std::int64_t>(width))) * bits + 31) / 32 * 4;
-    const std::uint64_t needed = offset + rowBytes * static_cast<std::uint64_t>(std::abs(static_cast<std::int64_t>(height)));
-    return fileSize >= needed;
-}
 
 QImage BlankMapPicture(int Wid, int Hgt) {
     QImage picture(Wid, Hgt, ViewImageFormat);
@@ -95,11 +62,14 @@ QImage TGeoMap::DecodeMapImageFile(const std::string& FileName, const std::strin
         return picture;
     }
     if (ext == ".bmp") {
+        // the size from the header itself: Qt gives top-down files a negative height
+        TBmpLayout layout;
+        if (!ReadBmpLayout(FileName, layout)) return fail("not a valid BMP image");
+        CheckMapImageSize(layout.Width, layout.Height);
+        if (!BmpPixelsComplete(FileName)) return fail("not a valid BMP image: its pixel data is cut off");
+        const QSize size(layout.Width, layout.Height);
         QImageReader reader(QString::fromStdString(FileName), "bmp");
         reader.setAutoTransform(false);
-        const QSize size = reader.size();
-        if (!size.isValid() || !BmpPixelsComplete(FileName)) return fail("not a valid BMP image");
-        CheckMapImageSize(size.width(), size.height());
         progress(0);
         QImage picture;
         if (!reader.read(&picture) || picture.size() != size)
@@ -136,13 +106,10 @@ void TGeoMap::SaveMap(const std::string& FileName, const std::string& DataID) {
 }
 
 bool TGeoMap::RenameMapImg(const std::string& Name) {
-    const std::string base = StripExtension(StripPath(ReduceStringToFN83CompliantChars(Name)));
-    if (FMapImgName.empty() || base.empty()) return false;
+    const std::string newName = RenamedImageName(FMapImgName, Name);
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(FMapImgName, ec)) return false;
-    const std::string newName = ExtractFilePath(FMapImgName) + base + ExtractFileExt(FMapImgName);
-    std::filesystem::rename(FMapImgName, newName, ec);
-    if (ec) return false;
+    if (FMapImgName.empty() || newName.empty() || !std::filesystem::is_regular_file(FMapImgName, ec)) return false;
+    if (!RenameWithoutReplacing(FMapImgName, newName)) return false;
     FMapImgName = newName;
     return true;
 }
