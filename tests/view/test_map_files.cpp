@@ -254,6 +254,32 @@ TEST_F(MapFiles, SaveMapWritesAPairBesideItAndRenameKeepsTheExtension) {
     EXPECT_THROW(empty.SaveMap(P("none.jpg"), "s"), EZYLGeoMapError);
 }
 
+TEST_F(MapFiles, AGeneratedMapLoadsFromItsOwnFolderAndPrefersTheImageBesideIt) {
+    struct TWorkingDir {  // restored however the test ends
+        fs::path Was = fs::current_path();
+        ~TWorkingDir() { fs::current_path(Was); }
+    } keep;
+    fs::current_path(Dir);
+    fs::create_directories("dd");
+    fs::create_directories("other");
+    TGeoMap map;
+    map.CreateAndLoadEmptyMap("dd/z", 46, 7, 48, 10, 1, 1, 300, 200);
+    ASSERT_EQ(map.CalibData().MapFName, "dd/z.bmp");  // the name as the maker gave it
+
+    fs::current_path(Dir / "dd");
+    TGeoMap moved;
+    ASSERT_TRUE(moved.LoadCalDataFromXML("z.xml", ""));
+    EXPECT_EQ(moved.MapImgWidth(), 300);
+
+    // with "dd/z.bmp" also reachable as written, the copy beside the calibration wins
+    fs::current_path(Dir);
+    fs::copy_file("dd/z.xml", "other/z.xml");
+    ASSERT_TRUE(Gradient(120, 80).save("other/z.bmp", "BMP"));
+    TGeoMap copy;
+    ASSERT_TRUE(copy.LoadCalDataFromXML("other/z.xml", ""));
+    EXPECT_EQ(copy.MapImgWidth(), 120);
+}
+
 TEST_F(MapFiles, EmptyMapInMemoryIsNormalisedAndCalibrated) {
     TGeoMap map;
     map.CreateEmptyMapInMemory(48, 7, 46, 8, 0, -2, 50, 50, true);

@@ -35,4 +35,15 @@ std::string FindFileIgnoringCase(const std::string& Path) {
     return found.string();
 }
 
+std::string MapImageBesideCalibration(const std::string& ImageName, const std::string& CalFileFolder) {
+    if (CalFileFolder.empty()) return ImageName;
+    const std::string beside = FindFileIgnoringCase(CalFileFolder + StripPath(ImageName));
+    if (beside.empty()) return ImageName;
+    // the same file under the name as written keeps that name
+    const std::string asWritten = FindFileIgnoringCase(ImageName);
+    std::error_code ec;
+    if (!asWritten.empty() && fs::equivalent(asWritten, beside, ec)) return ImageName;
+    return beside;
+}
+
 } // namespace zylcarto

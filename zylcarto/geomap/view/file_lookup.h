@@ -10,4 +10,10 @@ namespace zylcarto {
 // case, component by component; else empty.
 std::string FindFileIgnoringCase(const std::string& Path);
 
+// The image a calibration file in CalFileFolder names as ImageName: the file of
+// that name beside the calibration file when there is one, since a map moves
+// with its folder (a generated map names its image with the folder it was made
+// in), else ImageName as written. CalFileFolder empty: not read from a file.
+std::string MapImageBesideCalibration(const std::string& ImageName, const std::string& CalFileFolder);
+
 } // namespace zylcarto

@@ -51,12 +51,7 @@ bool TGeoMap::ReadCalDataIntern(TXmlSource& Source, const std::string& DataID, c
 
         std::string imageName = FCalib.CalibData().MapFName;
         if (!imageName.empty()) {
-            // Saved maps name their image without a folder: it lies beside the calibration file.
-            if (!FOnMapImgRequest && !CalFileFolder.empty() && ExtractFilePath(imageName).empty() &&
-                FindFileIgnoringCase(imageName).empty()) {
-                const std::string beside = FindFileIgnoringCase(CalFileFolder + imageName);
-                if (!beside.empty()) imageName = beside;
-            }
+            if (!FOnMapImgRequest) imageName = MapImageBesideCalibration(imageName, CalFileFolder);
             SetMapImgName(imageName);
         }
         switch (FCalib.CalibModel()) {
@@ -76,7 +71,8 @@ bool TGeoMap::ReadCalDataIntern(TXmlSource& Source, const std::string& DataID, c
 
 bool TGeoMap::ReadCalDataFromOpenXMLFile(TTextFile& F, const std::string& DataID) {
     TTextFileSource source(F);
-    return ReadCalDataIntern(source, DataID, ExtractFilePath(F.FileName()));
+    const std::string folder = ExtractFilePath(F.FileName());
+    return ReadCalDataIntern(source, DataID, folder.empty() ? "./" : folder);  // empty stands for no file
 }
 
 bool TGeoMap::LoadCalDataFromXML(const std::string& FName, const std::string& DataID) {
