@@ -9,102 +9,102 @@
 
 namespace zylcarto::cli {
 
-static std::vector<Command>& Registry() {
-    static std::vector<Command> commands;
+static std::vector<TCommand>& Registry() {
+    static std::vector<TCommand> commands;
     return commands;
 }
 
-Registrar::Registrar(Command c) { Registry().push_back(std::move(c)); }
+TRegistrar::TRegistrar(TCommand C) { Registry().push_back(std::move(C)); }
 
-const std::vector<Command>& Commands() { return Registry(); }
+const std::vector<TCommand>& Commands() { return Registry(); }
 
-std::string Quoted(std::string_view text) {
+std::string Quoted(std::string_view Text) {
     constexpr std::size_t Limit = 80;
-    if (text.size() <= Limit) return "\"" + std::string(text) + "\"";
-    return "\"" + std::string(text.substr(0, Limit)) + "\"... (" + std::to_string(text.size()) + " bytes)";
+    if (Text.size() <= Limit) return "\"" + std::string(Text) + "\"";
+    return "\"" + std::string(Text.substr(0, Limit)) + "\"... (" + std::to_string(Text.size()) + " bytes)";
 }
 
-void WriteOut(std::string_view text) {
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
-        throw OperationFailed(std::string("cannot write to standard output: ") + std::strerror(errno));
+void WriteOut(std::string_view Text) {
+    if (std::fwrite(Text.data(), 1, Text.size(), stdout) != Text.size())
+        throw EOperationFailed(std::string("cannot write to standard output: ") + std::strerror(errno));
 }
 
 // The digits after one optional sign: from_chars takes "-" itself, so "+-5" must be caught here.
-static const char* AfterPlus(std::string_view text) {
-    const char* first = text.data();
-    if (!text.empty() && *first == '+' && (text.size() == 1 || (first[1] != '-' && first[1] != '+'))) ++first;
+static const char* AfterPlus(std::string_view Text) {
+    const char* first = Text.data();
+    if (!Text.empty() && *first == '+' && (Text.size() == 1 || (first[1] != '-' && first[1] != '+'))) ++first;
     return first;
 }
 
-double ParseDouble(std::string_view text, std::string_view what) {
+double ParseDouble(std::string_view Text, std::string_view What) {
     double v = 0;
-    const char* last = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(AfterPlus(text), last, v);
-    if (text.empty() || ec != std::errc() || ptr != last || !std::isfinite(v))
-        throw UsageError(std::string(what) + " is not a number: " + Quoted(text));
+    const char* last = Text.data() + Text.size();
+    auto [ptr, ec] = std::from_chars(AfterPlus(Text), last, v);
+    if (Text.empty() || ec != std::errc() || ptr != last || !std::isfinite(v))
+        throw EUsageError(std::string(What) + " is not a number: " + Quoted(Text));
     return v;
 }
 
-int ParseInt(std::string_view text, std::string_view what) {
+int ParseInt(std::string_view Text, std::string_view What) {
     int v = 0;
-    const char* last = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(AfterPlus(text), last, v);
-    if (text.empty() || ec != std::errc() || ptr != last)
-        throw UsageError(std::string(what) + " is not a whole number: " + Quoted(text));
+    const char* last = Text.data() + Text.size();
+    auto [ptr, ec] = std::from_chars(AfterPlus(Text), last, v);
+    if (Text.empty() || ec != std::errc() || ptr != last)
+        throw EUsageError(std::string(What) + " is not a whole number: " + Quoted(Text));
     return v;
 }
 
-std::string FormatFixed(double value, int decimals) {
+std::string FormatFixed(double Value, int Decimals) {
     char buf[512];
-    auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, Value, std::chars_format::fixed, Decimals);
     if (ec != std::errc()) return "nan";
     std::string s(buf, ptr);
     if (s.find_first_not_of("-0.") == std::string::npos && s[0] == '-') s.erase(0, 1);  // no "-0.0000"
     return s;
 }
 
-std::string FormatShortest(double value) {
+std::string FormatShortest(double Value) {
     char buf[64];
-    auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, Value);
     return ec == std::errc() ? std::string(buf, ptr) : "nan";
 }
 
-std::optional<std::string> TakeOption(Args& args, std::string_view name) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] != name) continue;
-        if (i + 1 >= args.size()) throw UsageError("option " + std::string(name) + " needs a value");
-        std::string value = args[i + 1];
-        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+std::optional<std::string> TakeOption(TArgs& Args, std::string_view Name) {
+    for (std::size_t i = 0; i < Args.size(); ++i) {
+        if (Args[i] != Name) continue;
+        if (i + 1 >= Args.size()) throw EUsageError("option " + std::string(Name) + " needs a value");
+        std::string value = Args[i + 1];
+        Args.erase(Args.begin() + static_cast<std::ptrdiff_t>(i), Args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
         return value;
     }
     return std::nullopt;
 }
 
-bool TakeFlag(Args& args, std::string_view name) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == name) {
-            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
+bool TakeFlag(TArgs& Args, std::string_view Name) {
+    for (std::size_t i = 0; i < Args.size(); ++i) {
+        if (Args[i] == Name) {
+            Args.erase(Args.begin() + static_cast<std::ptrdiff_t>(i));
             return true;
         }
     }
     return false;
 }
 
-void RejectUnknownOptions(const Args& args) {
-    for (const auto& a : args) {
+void RejectUnknownOptions(const TArgs& Args) {
+    for (const auto& a : Args) {
         // "-5" is a number, not an option
-        if (a.size() > 2 && a[0] == '-' && a[1] == '-') throw UsageError("unknown option " + a);
+        if (a.size() > 2 && a[0] == '-' && a[1] == '-') throw EUsageError("unknown option " + a);
     }
 }
 
-std::vector<std::string> SplitFields(std::string_view line) {
+std::vector<std::string> SplitFields(std::string_view Line) {
     std::vector<std::string> out;
     std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+    while (i < Line.size()) {
+        while (i < Line.size() && std::isspace(static_cast<unsigned char>(Line[i]))) ++i;
         std::size_t j = i;
-        while (j < line.size() && !std::isspace(static_cast<unsigned char>(line[j]))) ++j;
-        if (j > i) out.emplace_back(line.substr(i, j - i));
+        while (j < Line.size() && !std::isspace(static_cast<unsigned char>(Line[j]))) ++j;
+        if (j > i) out.emplace_back(Line.substr(i, j - i));
         i = j;
     }
     return out;

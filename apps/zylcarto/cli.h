@@ -9,20 +9,20 @@
 
 namespace zylcarto::cli {
 
-using Args = std::vector<std::string>;
+using TArgs = std::vector<std::string>;
 
-struct Command {
-    std::string name;
-    std::string summary;  // one line for "zylcarto --help"
-    std::string usage;    // full text for "zylcarto NAME --help"
-    std::function<int(const Args&)> run;  // arguments after the subcommand name
+struct TCommand {
+    std::string Name;
+    std::string Summary;  // one line for "zylcarto --help"
+    std::string Usage;    // full text for "zylcarto NAME --help"
+    std::function<int(const TArgs&)> Run;  // arguments after the subcommand name
 };
 
-// Registers a command at start-up: `static const Registrar reg{{...}};` in a cmd_*.cpp file.
-struct Registrar {
-    explicit Registrar(Command c);
+// Registers a command at start-up: `static const TRegistrar reg{{...}};` in a cmd_*.cpp file.
+struct TRegistrar {
+    explicit TRegistrar(TCommand C);
 };
-const std::vector<Command>& Commands();
+const std::vector<TCommand>& Commands();
 
 // The exit statuses of every subcommand (listed in "zylcarto --help").
 inline constexpr int ExitSuccess = 0;
@@ -30,37 +30,37 @@ inline constexpr int ExitFailed = 1;  // a conversion or operation failed, or th
 inline constexpr int ExitUsage = 2;   // bad usage or unreadable input
 
 // A bad argument or unreadable input: main prints "zylcarto: " + message and exits with ExitUsage.
-struct UsageError : std::runtime_error {
+struct EUsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 // Valid input without an answer (a point outside the grid, a failed operation): main
 // prints the message and exits with ExitFailed, as for any other error raised.
-struct OperationFailed : std::runtime_error {
+struct EOperationFailed : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
 // An argument quoted for a message, cut to 80 bytes: a field may be of any length.
-std::string Quoted(std::string_view text);
+std::string Quoted(std::string_view Text);
 
-// Writes to standard output; raises OperationFailed when it cannot take the text.
-void WriteOut(std::string_view text);
+// Writes to standard output; raises EOperationFailed when it cannot take the text.
+void WriteOut(std::string_view Text);
 
-// Locale-independent number parsing; raise UsageError naming `what` when malformed.
-double ParseDouble(std::string_view text, std::string_view what);
-int ParseInt(std::string_view text, std::string_view what);
+// Locale-independent number parsing; raise EUsageError naming What when malformed.
+double ParseDouble(std::string_view Text, std::string_view What);
+int ParseInt(std::string_view Text, std::string_view What);
 
 // Locale-independent formatting.
-std::string FormatFixed(double value, int decimals);
-std::string FormatShortest(double value);  // shortest text that reads back as the same double
+std::string FormatFixed(double Value, int Decimals);
+std::string FormatShortest(double Value);  // shortest text that reads back as the same double
 
-// Removes "--name VALUE" from args and returns VALUE (repeatable options: call again).
-std::optional<std::string> TakeOption(Args& args, std::string_view name);
-// Removes "--name" from args and tells whether it was there.
-bool TakeFlag(Args& args, std::string_view name);
-// Raises UsageError when args still holds an option ("--...") that nobody took.
-void RejectUnknownOptions(const Args& args);
+// Removes "--name VALUE" from Args and returns VALUE (repeatable options: call again).
+std::optional<std::string> TakeOption(TArgs& Args, std::string_view Name);
+// Removes "--name" from Args and tells whether it was there.
+bool TakeFlag(TArgs& Args, std::string_view Name);
+// Raises EUsageError when Args still holds an option ("--...") that nobody took.
+void RejectUnknownOptions(const TArgs& Args);
 
 // Splits a line into whitespace-separated fields.
-std::vector<std::string> SplitFields(std::string_view line);
+std::vector<std::string> SplitFields(std::string_view Line);
 
 } // namespace zylcarto::cli

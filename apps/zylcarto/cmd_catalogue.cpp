@@ -9,8 +9,8 @@
 namespace zylcarto::cli {
 namespace {
 
-int RunEllipsoids(const Args& args) {
-    if (!args.empty()) throw UsageError("ellipsoids takes no arguments");
+int RunEllipsoids(const TArgs& args) {
+    if (!args.empty()) throw EUsageError("ellipsoids takes no arguments");
     for (int i = 0; i < GeoEllipsoidCount; ++i) {
         const auto e = static_cast<TGeoEllipsoid>(i);
         const auto& ax = EllipsoidAxes(e);
@@ -22,14 +22,14 @@ int RunEllipsoids(const Args& args) {
     return 0;
 }
 
-const Registrar ellipsoids{{"ellipsoids", "list the 61 reference ellipsoids",
+const TRegistrar ellipsoids{{"ellipsoids", "list the 61 reference ellipsoids",
                             "usage: zylcarto ellipsoids\n"
                             "Prints one tab-separated line per ellipsoid: ordinal, identifier, name,\n"
                             "semi-major axis a, semi-minor axis b (metres), reciprocal flattening, e^2.\n",
                             RunEllipsoids}};
 
-int RunCountries(const Args& args) {
-    if (!args.empty()) throw UsageError("countries takes no arguments");
+int RunCountries(const TArgs& args) {
+    if (!args.empty()) throw EUsageError("countries takes no arguments");
     for (const TCountryData& c : CountryData) {
         std::printf("%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%d\n", c.Name.Str().c_str(), c.Fips10.Str().c_str(),
                     c.ISO3166_2.Str().c_str(), c.ISO3166_3.Str().c_str(), FormatShortest(c.CLat).c_str(),
@@ -39,7 +39,7 @@ int RunCountries(const Args& args) {
     return 0;
 }
 
-const Registrar countries{{"countries", "list the 231 countries with codes and capitals",
+const TRegistrar countries{{"countries", "list the 231 countries with codes and capitals",
                            "usage: zylcarto countries\n"
                            "Prints one tab-separated line per country: name, FIPS 10-4 code, ISO 3166\n"
                            "alpha-2 and alpha-3 codes, centre latitude and longitude, capital, its\n"

@@ -29,26 +29,26 @@ bool Exists(const std::string& name) { return std::filesystem::exists(StripExten
 
 // Opens a database that must already be there: the library would create a missing one.
 void OpenExisting(TGeoDB& db, const std::string& name) {
-    if (!Exists(name)) throw UsageError("no database \"" + name + "\" (create it with: zylcarto db create NAME)");
+    if (!Exists(name)) throw EUsageError("no database \"" + name + "\" (create it with: zylcarto db create NAME)");
     db.SetDBName(name);
 }
 
-void Need(const Args& a, std::size_t n, const char* usage) {
+void Need(const TArgs& a, std::size_t n, const char* usage) {
     RejectUnknownOptions(a);
-    if (a.size() != n) throw UsageError(std::string("usage: zylcarto db ") + usage);
+    if (a.size() != n) throw EUsageError(std::string("usage: zylcarto db ") + usage);
 }
 
 int Entry(const TGeoDB& db, const std::string& text) {
     const int e = ParseInt(text, "ENTRY");
     if (e < 1 || e > db.NumEntries())
-        throw UsageError("entry " + text + " does not exist (the database holds " + std::to_string(db.NumEntries()) +
+        throw EUsageError("entry " + text + " does not exist (the database holds " + std::to_string(db.NumEntries()) +
                          " entries)");
     return e;
 }
 
 double Coordinate(const std::string& text, const char* what, double limit) {
     const double v = ParseDouble(text, what);
-    if (std::fabs(v) > limit) throw UsageError(std::string(what) + " out of range: " + text);
+    if (std::fabs(v) > limit) throw EUsageError(std::string(what) + " out of range: " + text);
     return v;
 }
 
@@ -59,16 +59,16 @@ std::string ListLine(const TGeoDB& db, int e) {
            FloatText(r.LatHigh) + '\t' + FloatText(r.LongLow) + '\t' + FloatText(r.LongHigh);
 }
 
-int Create(Args a) {
+int Create(TArgs a) {
     Need(a, 1, "create NAME");
-    if (Exists(a[0])) throw UsageError("database \"" + a[0] + "\" already exists");
+    if (Exists(a[0])) throw EUsageError("database \"" + a[0] + "\" already exists");
     TGeoDB db;
     db.SetDBName(a[0]);
     db.SetDBName("");
     return 0;
 }
 
-int Info(Args a) {
+int Info(TArgs a) {
     Need(a, 1, "info NAME");
     TGeoDB db;
     OpenExisting(db, a[0]);
@@ -84,7 +84,7 @@ int Info(Args a) {
     return 0;
 }
 
-int List(Args a) {
+int List(TArgs a) {
     Need(a, 1, "list NAME");
     TGeoDB db;
     OpenExisting(db, a[0]);
@@ -92,13 +92,13 @@ int List(Args a) {
     return 0;
 }
 
-int AddTown(Args a) {
+int AddTown(TArgs a) {
     const auto cls = TakeOption(a, "--class");
     const auto alt = TakeOption(a, "--alt");
     Need(a, 4, "add-town NAME TOWN LAT LON [--class N] [--alt METRES]");
     const double lat = Coordinate(a[2], "LAT", 90), lon = Coordinate(a[3], "LON", 180);
     const int classNumber = cls ? ParseInt(*cls, "--class") : 0;
-    if (classNumber < 0 || classNumber > 255) throw UsageError("--class must be 0 to 255");
+    if (classNumber < 0 || classNumber > 255) throw EUsageError("--class must be 0 to 255");
     const double altitude = alt ? ParseDouble(*alt, "--alt") : 0;
     TGeoDB db;
     OpenExisting(db, a[0]);
@@ -110,7 +110,7 @@ int AddTown(Args a) {
 
 TgdbPolygon ReadVertices(const std::string& path) {
     std::ifstream in(path);
-    if (!in) throw UsageError("cannot read \"" + path + "\"");
+    if (!in) throw EUsageError("cannot read \"" + path + "\"");
     TgdbPolygon poly;
     std::string line;
     for (int n = 1; std::getline(in, line); ++n) {
@@ -118,14 +118,14 @@ TgdbPolygon ReadVertices(const std::string& path) {
         const auto f = SplitFields(line);
         if (f.empty() || f[0][0] == '#') continue;
         const std::string where = path + " line " + std::to_string(n);
-        if (f.size() != 2) throw UsageError(where + ": expected \"LAT LON\"");
+        if (f.size() != 2) throw EUsageError(where + ": expected \"LAT LON\"");
         poly.push_back({static_cast<float>(Coordinate(f[0], (where + ": latitude").c_str(), 90)),
                         static_cast<float>(Coordinate(f[1], (where + ": longitude").c_str(), 180))});
     }
     return poly;
 }
 
-int AddPolygon(Args a) {
+int AddPolygon(TArgs a) {
     const bool closed = TakeFlag(a, "--closed");
     Need(a, 4, "add-polygon NAME KIND NAME-OF-ITEM VERTICES.txt [--closed]");
     TgdbItem kind = gitUndefined;
@@ -133,9 +133,9 @@ int AddPolygon(Args a) {
         if (IsPolygonKind(static_cast<TgdbItem>(k)) && SameText(a[1], GDB_ITEMNAMES[static_cast<std::size_t>(k)]))
             kind = static_cast<TgdbItem>(k);
     if (kind == gitUndefined)
-        throw UsageError("KIND must be one of border, city, lake, river, road, route: \"" + a[1] + "\"");
+        throw EUsageError("KIND must be one of border, city, lake, river, road, route: \"" + a[1] + "\"");
     if (closed && kind != gitBorder && kind != gitCity && kind != gitLake)
-        throw UsageError("--closed applies to borders and cities (lakes are always closed)");
+        throw EUsageError("--closed applies to borders and cities (lakes are always closed)");
     const TgdbPolygon poly = ReadVertices(a[3]);
     TGeoDB db;
     OpenExisting(db, a[0]);
@@ -153,10 +153,10 @@ int AddPolygon(Args a) {
     return 0;
 }
 
-int AddBlob(Args a) {
+int AddBlob(TArgs a) {
     const auto caption = TakeOption(a, "--caption");
     Need(a, 2, "add-blob NAME FILE [--caption TEXT]");
-    if (!std::filesystem::is_regular_file(a[1])) throw UsageError("no file \"" + a[1] + "\"");
+    if (!std::filesystem::is_regular_file(a[1])) throw EUsageError("no file \"" + a[1] + "\"");
     TMetaInfo meta;
     if (caption) meta.Caption = *caption;
     TGeoDB db;
@@ -165,18 +165,18 @@ int AddBlob(Args a) {
     return 0;
 }
 
-int GetBlob(Args a) {
+int GetBlob(TArgs a) {
     Need(a, 3, "get-blob NAME ENTRY OUTFILE");
     TGeoDB db;
     OpenExisting(db, a[0]);
     const int e = Entry(db, a[1]);
-    if (db.Data(e).ItemKind != gitBLOB) throw UsageError("entry " + a[1] + " is not a binary object");
+    if (db.Data(e).ItemKind != gitBLOB) throw EUsageError("entry " + a[1] + " is not a binary object");
     TMetaInfo meta;
-    if (!db.RetrieveBLOB(e, a[2], meta)) throw OperationFailed("the data block of entry " + a[1] + " is damaged");
+    if (!db.RetrieveBLOB(e, a[2], meta)) throw EOperationFailed("the data block of entry " + a[1] + " is damaged");
     return 0;
 }
 
-int Delete(Args a) {
+int Delete(TArgs a) {
     Need(a, 2, "delete NAME ENTRY");
     TGeoDB db;
     OpenExisting(db, a[0]);
@@ -184,7 +184,7 @@ int Delete(Args a) {
     return 0;
 }
 
-int Find(Args a) {
+int Find(TArgs a) {
     Need(a, 2, "find NAME ITEM-NAME");
     TGeoDB db;
     OpenExisting(db, a[0]);
@@ -229,7 +229,7 @@ double DistanceKm(const TgdbData& r, double lat, double lon) {
     return SphereGreatCircleDist(kEarthRadiusKm, lat, lon, cl, cn);
 }
 
-int Near(Args a) {
+int Near(TArgs a) {
     Need(a, 3, "near NAME LAT LON");
     const double lat = Coordinate(a[1], "LAT", 90), lon = Coordinate(a[2], "LON", 180);
     TGeoDB db;
@@ -259,7 +259,7 @@ int Near(Args a) {
     return 0;
 }
 
-int Gc(Args a) {
+int Gc(TArgs a) {
     Need(a, 1, "gc NAME");
     TGeoDB db;
     OpenExisting(db, a[0]);
@@ -271,18 +271,18 @@ int Gc(Args a) {
     return 0;
 }
 
-int RunDb(const Args& args) {
-    static const std::map<std::string, int (*)(Args)> actions = {
+int RunDb(const TArgs& args) {
+    static const std::map<std::string, int (*)(TArgs)> actions = {
         {"create", Create}, {"info", Info},   {"list", List},     {"add-town", AddTown}, {"add-polygon", AddPolygon},
         {"add-blob", AddBlob}, {"get-blob", GetBlob}, {"delete", Delete}, {"find", Find}, {"near", Near},
         {"gc", Gc}};
-    if (args.empty()) throw UsageError("db needs an action (see zylcarto db --help)");
+    if (args.empty()) throw EUsageError("db needs an action (see zylcarto db --help)");
     const auto it = actions.find(args[0]);
-    if (it == actions.end()) throw UsageError("unknown db action \"" + args[0] + "\" (see zylcarto db --help)");
-    return it->second(Args(args.begin() + 1, args.end()));
+    if (it == actions.end()) throw EUsageError("unknown db action \"" + args[0] + "\" (see zylcarto db --help)");
+    return it->second(TArgs(args.begin() + 1, args.end()));
 }
 
-const Registrar reg{{"db", "create, inspect and change a geographic database",
+const TRegistrar reg{{"db", "create, inspect and change a geographic database",
                      "usage: zylcarto db ACTION NAME ...\n"
                      "NAME is the database's base name (any extension is ignored).\n"
                      "  create NAME                       new empty database\n"

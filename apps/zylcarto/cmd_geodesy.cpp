@@ -22,10 +22,10 @@
 namespace zylcarto::cli {
 namespace {
 
-using Fields = std::span<const std::string_view>;
-using Converter = std::function<std::string(Fields)>;
+using TFields = std::span<const std::string_view>;
+using TConverter = std::function<std::string(TFields)>;
 
-TGeoEllipsoid TakeEllipsoid(Args& args) {
+TGeoEllipsoid TakeEllipsoid(TArgs& args) {
     const auto text = TakeOption(args, "--ellipsoid");
     if (!text) return gelWGS84;
     for (int i = 0; i < GeoEllipsoidCount; ++i)
@@ -34,45 +34,45 @@ TGeoEllipsoid TakeEllipsoid(Args& args) {
         const int ordinal = ParseInt(*text, "ellipsoid");
         if (ordinal >= 0 && ordinal < GeoEllipsoidCount) return static_cast<TGeoEllipsoid>(ordinal);
     }
-    throw UsageError("unknown ellipsoid " + Quoted(*text) + " (see zylcarto ellipsoids)");
+    throw EUsageError("unknown ellipsoid " + Quoted(*text) + " (see zylcarto ellipsoids)");
 }
 
 bool ParseSouth(std::string_view text) {
     if (text == "N" || text == "n") return false;
     if (text == "S" || text == "s") return true;
-    throw UsageError("hemisphere must be N or S: " + Quoted(text));
+    throw EUsageError("hemisphere must be N or S: " + Quoted(text));
 }
 
 int ParseZone(std::string_view text) {
     const int zone = ParseInt(text, "zone");
-    if (zone < 1 || zone > 60) throw UsageError("zone must be 1..60: " + Quoted(text));
+    if (zone < 1 || zone > 60) throw EUsageError("zone must be 1..60: " + Quoted(text));
     return zone;
 }
 
 int ParseDatum(std::string_view text, std::string_view what) {
     const int datum = ParseInt(text, what);
     if (!IsGeoDatumNumber(datum))
-        throw UsageError(std::string(what) + " must be 1.." + std::to_string(GeoDatumCount) + ": " + Quoted(text));
+        throw EUsageError(std::string(what) + " must be 1.." + std::to_string(GeoDatumCount) + ": " + Quoted(text));
     return datum;
 }
 
 // A latitude given as input: a position beyond the poles has no conversion.
 double ParseLatitude(std::string_view text) {
     const double lat = ParseDouble(text, "latitude");
-    if (std::fabs(lat) > 90) throw OperationFailed("latitude " + Quoted(text) + " is beyond the poles");
+    if (std::fabs(lat) > 90) throw EOperationFailed("latitude " + Quoted(text) + " is beyond the poles");
     return lat;
 }
 
 // The library leaves the ranges of its results to the caller: an answer must be a
 // finite number, and a latitude one within the poles.
 double Finite(double value, const char* what) {
-    if (!std::isfinite(value)) throw OperationFailed(std::string("no finite ") + what + " for this input");
+    if (!std::isfinite(value)) throw EOperationFailed(std::string("no finite ") + what + " for this input");
     return value;
 }
 
 double Latitude(double lat) {
     if (!(std::fabs(Finite(lat, "latitude")) <= 90))
-        throw OperationFailed("no geographic position for this input (latitude " + FormatFixed(lat, 3) + ")");
+        throw EOperationFailed("no geographic position for this input (latitude " + FormatFixed(lat, 3) + ")");
     return lat;
 }
 
@@ -103,7 +103,7 @@ std::size_t SplitLine(std::string_view line, std::string_view* fields, std::size
 
 // Converts standard input line by line; blank lines are skipped, and CR, LF and
 // CR LF all end a line. Output is buffered: large files are the point.
-int RunBatch(std::size_t fieldCount, const Converter& convert) {
+int RunBatch(std::size_t fieldCount, const TConverter& convert) {
     constexpr std::size_t Chunk = 1 << 20;
     std::vector<char> buffer(Chunk);
     std::string pending, out;
@@ -116,10 +116,10 @@ int RunBatch(std::size_t fieldCount, const Converter& convert) {
         if (n == 0) return;
         try {
             if (n != fieldCount)
-                throw UsageError("expected " + std::to_string(fieldCount) + " values, got " +
+                throw EUsageError("expected " + std::to_string(fieldCount) + " values, got " +
                                  (n > fieldCount ? "more" : std::to_string(n)));
-            out += convert(Fields(fields.data(), fieldCount));
-        } catch (const std::exception& e) {  // UsageError or OperationFailed: this line only
+            out += convert(TFields(fields.data(), fieldCount));
+        } catch (const std::exception& e) {  // EUsageError or EOperationFailed: this line only
             anyFailed = true;
             out += "error: ";
             out += e.what();
@@ -147,41 +147,41 @@ int RunBatch(std::size_t fieldCount, const Converter& convert) {
         }
         pending.append(chunk.substr(start));
     }
-    if (std::ferror(stdin)) throw UsageError(std::string("cannot read standard input: ") + std::strerror(errno));
+    if (std::ferror(stdin)) throw EUsageError(std::string("cannot read standard input: ") + std::strerror(errno));
     if (!pending.empty()) processLine(pending);
     WriteOut(out);
     return anyFailed ? ExitFailed : ExitSuccess;
 }
 
 // A conversion with its coordinates on the command line, or from standard input without them.
-int RunConversion(const Args& args, std::size_t fieldCount, std::string_view what, const Converter& convert) {
+int RunConversion(const TArgs& args, std::size_t fieldCount, std::string_view what, const TConverter& convert) {
     RejectUnknownOptions(args);
     if (args.empty()) return RunBatch(fieldCount, convert);
     if (args.size() != fieldCount)
-        throw UsageError("expected " + std::string(what) + " (or none, to read them from standard input)");
+        throw EUsageError("expected " + std::string(what) + " (or none, to read them from standard input)");
     const std::vector<std::string_view> fields(args.begin(), args.end());
-    WriteOut(convert(Fields(fields)) + "\n");
+    WriteOut(convert(TFields(fields)) + "\n");
     return ExitSuccess;
 }
 
-std::string UTMZoneOf(Fields f) {
+std::string UTMZoneOf(TFields f) {
     const double lat = ParseDouble(f[0], "latitude"), lon = ParseDouble(f[1], "longitude");
     const std::string zone = GeoToUTMZone(lat, lon);
-    if (zone.empty()) throw OperationFailed("outside the UTM area (latitude -80..84, longitude -180..<180)");
+    if (zone.empty()) throw EOperationFailed("outside the UTM area (latitude -80..84, longitude -180..<180)");
     return zone;
 }
 
-int RunZone(const Args& args) { return RunConversion(args, 2, "LAT LON", UTMZoneOf); }
+int RunZone(const TArgs& args) { return RunConversion(args, 2, "LAT LON", UTMZoneOf); }
 
-int RunUTM(const Args& argsIn) {
-    Args args = argsIn;
+int RunUTM(const TArgs& argsIn) {
+    TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
-    return RunConversion(args, 2, "LAT LON", [e](Fields f) {
+    return RunConversion(args, 2, "LAT LON", [e](TFields f) {
         const double lat = ParseDouble(f[0], "latitude"), lon = ParseDouble(f[1], "longitude");
         int zone = 0;
         char band = ' ';
         GeoToUTMZone(lat, lon, zone, band);
-        if (zone == 0) throw OperationFailed("outside the UTM area (latitude -80..84, longitude -180..<180)");
+        if (zone == 0) throw EOperationFailed("outside the UTM area (latitude -80..84, longitude -180..<180)");
         double easting, northing;
         LatLongToUTM(lat, lon, e, zone, easting, northing);
         return Join({std::to_string(zone), std::string(1, band), FormatFixed(Finite(easting, "easting"), 4),
@@ -189,10 +189,10 @@ int RunUTM(const Args& argsIn) {
     });
 }
 
-int RunUTMInverse(const Args& argsIn) {
-    Args args = argsIn;
+int RunUTMInverse(const TArgs& argsIn) {
+    TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
-    return RunConversion(args, 4, "ZONE N|S EASTING NORTHING", [e](Fields f) {
+    return RunConversion(args, 4, "ZONE N|S EASTING NORTHING", [e](TFields f) {
         const int zone = ParseZone(f[0]);
         const bool south = ParseSouth(f[1]);
         const double easting = ParseDouble(f[2], "easting"), northing = ParseDouble(f[3], "northing");
@@ -202,10 +202,10 @@ int RunUTMInverse(const Args& argsIn) {
     });
 }
 
-int RunUPS(const Args& argsIn) {
-    Args args = argsIn;
+int RunUPS(const TArgs& argsIn) {
+    TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
-    return RunConversion(args, 2, "LAT LON", [e](Fields f) {
+    return RunConversion(args, 2, "LAT LON", [e](TFields f) {
         const double lat = ParseLatitude(f[0]), lon = ParseDouble(f[1], "longitude");
         double x, y;
         LatLongToUPS(lat, lon, e, x, y);
@@ -213,10 +213,10 @@ int RunUPS(const Args& argsIn) {
     });
 }
 
-int RunUPSInverse(const Args& argsIn) {
-    Args args = argsIn;
+int RunUPSInverse(const TArgs& argsIn) {
+    TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
-    return RunConversion(args, 3, "N|S X Y", [e](Fields f) {
+    return RunConversion(args, 3, "N|S X Y", [e](TFields f) {
         const bool south = ParseSouth(f[0]);
         const double x = ParseDouble(f[1], "X"), y = ParseDouble(f[2], "Y");
         double lat, lon;
@@ -225,10 +225,10 @@ int RunUPSInverse(const Args& argsIn) {
     });
 }
 
-int RunCart(const Args& argsIn) {
-    Args args = argsIn;
+int RunCart(const TArgs& argsIn) {
+    TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
-    return RunConversion(args, 3, "LAT LON HEIGHT", [e](Fields f) {
+    return RunConversion(args, 3, "LAT LON HEIGHT", [e](TFields f) {
         const double lat = ParseLatitude(f[0]), lon = ParseDouble(f[1], "longitude"), h = ParseDouble(f[2], "height");
         double x, y, z;
         GeoToCartesian(lat, lon, h, e, x, y, z);
@@ -236,10 +236,10 @@ int RunCart(const Args& argsIn) {
     });
 }
 
-int RunGeod(const Args& argsIn) {
-    Args args = argsIn;
+int RunGeod(const TArgs& argsIn) {
+    TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
-    return RunConversion(args, 3, "X Y Z", [e](Fields f) {
+    return RunConversion(args, 3, "X Y Z", [e](TFields f) {
         const double x = ParseDouble(f[0], "X"), y = ParseDouble(f[1], "Y"), z = ParseDouble(f[2], "Z");
         double lat, lon, h;
         CartesianToGeo(x, y, z, e, lat, lon, h);
@@ -248,29 +248,29 @@ int RunGeod(const Args& argsIn) {
     });
 }
 
-int RunHelmert(const Args& argsIn) {
-    Args args = argsIn;
+int RunHelmert(const TArgs& argsIn) {
+    TArgs args = argsIn;
     RejectUnknownOptions(args);
-    if (args.size() < 2) throw UsageError("expected SRC DST [LAT LON HEIGHT]");
+    if (args.size() < 2) throw EUsageError("expected SRC DST [LAT LON HEIGHT]");
     const int src = ParseDatum(args[0], "source datum"), dst = ParseDatum(args[1], "destination datum");
     args.erase(args.begin(), args.begin() + 2);
-    return RunConversion(args, 3, "SRC DST LAT LON HEIGHT", [src, dst](Fields f) {
+    return RunConversion(args, 3, "SRC DST LAT LON HEIGHT", [src, dst](TFields f) {
         const double lat = ParseDouble(f[0], "latitude"), lon = ParseDouble(f[1], "longitude"),
                      h = ParseDouble(f[2], "height");
         double lat2, lon2, h2;
         const int status = HelmertTransform(src, lat, lon, h, dst, lat2, lon2, h2);
         // the library still shifts a point it reports as out of range: that is no answer
-        if (status == htBadLatitude) throw OperationFailed("latitude " + Quoted(f[0]) + " is outside -90..90 (status -3)");
+        if (status == htBadLatitude) throw EOperationFailed("latitude " + Quoted(f[0]) + " is outside -90..90 (status -3)");
         if (status == htBadLongitude)
-            throw OperationFailed("longitude " + Quoted(f[1]) + " is outside -180..180 (status -4)");
-        if (status != htOK) throw OperationFailed("datum shift failed (status " + std::to_string(status) + ")");
+            throw EOperationFailed("longitude " + Quoted(f[1]) + " is outside -180..180 (status -4)");
+        if (status != htOK) throw EOperationFailed("datum shift failed (status " + std::to_string(status) + ")");
         return Join({FormatFixed(Latitude(lat2), 9), FormatFixed(Finite(lon2, "longitude"), 9),
                      FormatFixed(Finite(h2, "height"), 4), std::to_string(status)});
     });
 }
 
-int RunDatums(const Args& args) {
-    if (!args.empty()) throw UsageError("datums takes no arguments");
+int RunDatums(const TArgs& args) {
+    if (!args.empty()) throw EUsageError("datums takes no arguments");
     for (int n = 1; n <= GeoDatumCount; ++n) {
         const TGeoDatum& d = GeoDatumData[n];
         std::printf("%d\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", n, d.Name.Str().c_str(), d.Region.Str().c_str(),
@@ -288,41 +288,41 @@ constexpr const char* BatchNote =
     "converted gives \"error: ...\" and the exit status is then 1.\n";
 constexpr const char* EllipsoidNote = "--ellipsoid ID: an identifier such as gelWGS84 (the default) or an ordinal.\n";
 
-const Registrar zone{{"zone", "UTM zone and latitude band of a point",
+const TRegistrar zone{{"zone", "UTM zone and latitude band of a point",
                       std::string("usage: zylcarto zone LAT LON\nPrints the zone and band, e.g. 33U; a point outside "
                                   "the UTM area exits with 1.\n") + BatchNote,
                       RunZone}};
-const Registrar utm{{"utm", "latitude/longitude to UTM",
+const TRegistrar utm{{"utm", "latitude/longitude to UTM",
                      std::string("usage: zylcarto utm LAT LON [--ellipsoid ID]\nPrints ZONE BAND EASTING NORTHING "
                                  "(metres); outside the UTM area exits with 1.\n") + EllipsoidNote + BatchNote,
                      RunUTM}};
-const Registrar utmInv{{"utm-inv", "UTM to latitude/longitude",
+const TRegistrar utmInv{{"utm-inv", "UTM to latitude/longitude",
                         std::string("usage: zylcarto utm-inv ZONE N|S EASTING NORTHING [--ellipsoid ID]\n"
                                     "Prints LAT LON (degrees).\n") + EllipsoidNote + BatchNote,
                         RunUTMInverse}};
-const Registrar ups{{"ups", "latitude/longitude to UPS",
+const TRegistrar ups{{"ups", "latitude/longitude to UPS",
                      std::string("usage: zylcarto ups LAT LON [--ellipsoid ID]\nPrints X Y (metres).\n") +
                          EllipsoidNote + BatchNote,
                      RunUPS}};
-const Registrar upsInv{{"ups-inv", "UPS to latitude/longitude",
+const TRegistrar upsInv{{"ups-inv", "UPS to latitude/longitude",
                         std::string("usage: zylcarto ups-inv N|S X Y [--ellipsoid ID]\nPrints LAT LON (degrees).\n") +
                             EllipsoidNote + BatchNote,
                         RunUPSInverse}};
-const Registrar cart{{"cart", "latitude/longitude/height to geocentric X Y Z",
+const TRegistrar cart{{"cart", "latitude/longitude/height to geocentric X Y Z",
                       std::string("usage: zylcarto cart LAT LON HEIGHT [--ellipsoid ID]\nPrints X Y Z (metres).\n") +
                           EllipsoidNote + BatchNote,
                       RunCart}};
-const Registrar geod{{"geod", "geocentric X Y Z to latitude/longitude/height",
+const TRegistrar geod{{"geod", "geocentric X Y Z to latitude/longitude/height",
                       std::string("usage: zylcarto geod X Y Z [--ellipsoid ID]\nPrints LAT LON HEIGHT.\n") +
                           EllipsoidNote + BatchNote,
                       RunGeod}};
-const Registrar helmert{{"helmert", "datum shift between two datums of the table",
+const TRegistrar helmert{{"helmert", "datum shift between two datums of the table",
                          std::string("usage: zylcarto helmert SRC DST LAT LON HEIGHT\n"
                                      "SRC and DST are datum numbers 1..271 (see zylcarto datums). Prints LAT LON\n"
                                      "HEIGHT STATUS with status 0; a latitude outside -90..90 (status -3) or a\n"
                                      "longitude outside -180..180 (-4) is a failed conversion.\n") + BatchNote,
                          RunHelmert}};
-const Registrar datums{{"datums", "list the 271 datums and their shifts to WGS 84",
+const TRegistrar datums{{"datums", "list the 271 datums and their shifts to WGS 84",
                         "usage: zylcarto datums\nPrints one tab-separated line per datum: number, name, region, "
                         "ellipsoid,\nDX, DY, DZ (metres), Scale (ppm), RotX, RotY, RotZ (arc seconds).\n",
                         RunDatums}};

@@ -57,32 +57,32 @@ std::string CornerName(int i) {
     return names[i];
 }
 
-int RunNew(const Args& a) {
-    if (a.size() != 9) throw UsageError(std::string("map new takes 9 arguments\n") + kUsage);
+int RunNew(const TArgs& a) {
+    if (a.size() != 9) throw EUsageError(std::string("map new takes 9 arguments\n") + kUsage);
     const double latLow = ParseDouble(a[1], "LATLOW"), longLow = ParseDouble(a[2], "LONGLOW");
     const double latHigh = ParseDouble(a[3], "LATHIGH"), longHigh = ParseDouble(a[4], "LONGHIGH");
     const double dLat = ParseDouble(a[5], "DLAT"), dLong = ParseDouble(a[6], "DLONG");
     const int wid = ParseInt(a[7], "WIDTH"), hgt = ParseInt(a[8], "HEIGHT");
     // the generator swaps reversed bounds, but equal ones leave no grid to draw
-    if (std::fabs(latLow) > 90 || std::fabs(latHigh) > 90) throw UsageError("latitudes must lie within -90..90");
-    if (latLow == latHigh) throw UsageError("LATLOW and LATHIGH must differ");
-    if (longLow == longHigh) throw UsageError("LONGLOW and LONGHIGH must differ");
+    if (std::fabs(latLow) > 90 || std::fabs(latHigh) > 90) throw EUsageError("latitudes must lie within -90..90");
+    if (latLow == latHigh) throw EUsageError("LATLOW and LATHIGH must differ");
+    if (longLow == longHigh) throw EUsageError("LONGLOW and LONGHIGH must differ");
     TGuiSession gui;
     TGeoMap map;
     map.SetName("map");
     map.CreateAndLoadEmptyMap(a[0], latLow, longLow, latHigh, longHigh, dLat, dLong, wid, hgt);
-    if (map.MapImgWidth() <= 0) throw OperationFailed("the generated map could not be loaded back");
+    if (map.MapImgWidth() <= 0) throw EOperationFailed("the generated map could not be loaded back");
     const std::string xml = StripExtension(a[0]) + ".xml";
     std::printf("%s\n%s\n", (StripExtension(xml) + ".bmp").c_str(), xml.c_str());
     return 0;
 }
 
-int RunShow(const Args& a) {
-    if (a.empty() || a.size() > 2) throw UsageError(std::string("map show takes FILE.xml [DATAID]\n") + kUsage);
+int RunShow(const TArgs& a) {
+    if (a.empty() || a.size() > 2) throw EUsageError(std::string("map show takes FILE.xml [DATAID]\n") + kUsage);
     TCalibData d;
     TCalibModel model = cmUndefined;
     if (!ParseCalibData(a[0], a.size() > 1 ? a[1] : "", d, model))
-        throw UsageError("no calibration data set " + (a.size() > 1 ? "\"" + a[1] + "\" " : std::string()) + "in " + a[0]);
+        throw EUsageError("no calibration data set " + (a.size() > 1 ? "\"" + a[1] + "\" " : std::string()) + "in " + a[0]);
     std::printf("model\t%s\n", std::string(CalibModelNames[static_cast<std::size_t>(model)]).c_str());
     std::printf("map\t%s\n", d.MapFName.c_str());
     std::printf("caption\t%s\n", d.Caption.c_str());
@@ -116,30 +116,30 @@ TShowGrat GraticuleOption(const std::string& v) {
     if (v == "lines") return sgLines;
     if (v == "pointsandlines") return sgPointsAndLines;
     if (v == "utmgrid") return sgUTMGrid;
-    throw UsageError("--graticule must be none, points, lines, pointsandlines or utmgrid, not \"" + v + "\"");
+    throw EUsageError("--graticule must be none, points, lines, pointsandlines or utmgrid, not \"" + v + "\"");
 }
 
 void ParseSize(const std::string& v, int& w, int& h) {
     const std::size_t x = v.find('x');
-    if (x == std::string::npos) throw UsageError("--size must be WxH, not \"" + v + "\"");
+    if (x == std::string::npos) throw EUsageError("--size must be WxH, not \"" + v + "\"");
     w = ParseInt(v.substr(0, x), "--size width");
     h = ParseInt(v.substr(x + 1), "--size height");
     if (w < 1 || h < 1 || static_cast<long long>(w) * h > 3000000)
-        throw UsageError("--size must be at least 1x1 and at most 3000000 pixels");
+        throw EUsageError("--size must be at least 1x1 and at most 3000000 pixels");
 }
 
-int RunRender(Args a) {
+int RunRender(TArgs a) {
     int w = 800, h = 600;
     if (auto v = TakeOption(a, "--size")) ParseSize(*v, w, h);
     std::optional<double> mag;
     if (auto v = TakeOption(a, "--mag")) {
         mag = ParseDouble(*v, "--mag");
-        if (!(*mag > 0)) throw UsageError("--mag must be positive");
+        if (!(*mag > 0)) throw EUsageError("--mag must be positive");
     }
     std::optional<std::pair<double, double>> center;
     for (std::size_t i = 0; i < a.size(); ++i)
         if (a[i] == "--center") {
-            if (i + 2 >= a.size()) throw UsageError("--center needs LAT and LON");
+            if (i + 2 >= a.size()) throw EUsageError("--center needs LAT and LON");
             center = {ParseDouble(a[i + 1], "--center LAT"), ParseDouble(a[i + 2], "--center LON")};
             a.erase(a.begin() + static_cast<long>(i), a.begin() + static_cast<long>(i) + 3);
             break;
@@ -149,7 +149,7 @@ int RunRender(Args a) {
     const auto landmarks = TakeOption(a, "--landmarks");
     const auto symbols = TakeOption(a, "--symbols");
     RejectUnknownOptions(a);
-    if (a.size() != 2) throw UsageError(std::string("map render takes FILE.xml OUT.png\n") + kUsage);
+    if (a.size() != 2) throw EUsageError(std::string("map render takes FILE.xml OUT.png\n") + kUsage);
 
     TGuiSession gui;
     TGeoMap map;
@@ -157,13 +157,13 @@ int RunRender(Args a) {
     map.SetSuppressPaint(true);
     map.resize(w, h);
     if (!map.LoadCalDataFromXML(a[0], ""))
-        throw UsageError("no calibration data set in " + a[0] + " (or the file cannot be read)");
+        throw EUsageError("no calibration data set in " + a[0] + " (or the file cannot be read)");
     if (map.MapImgWidth() <= 0)
-        throw UsageError("the map image \"" + map.CalibData().MapFName + "\" of " + a[0] + " was not found");
-    if (landmarks && !map.LoadLandMarks(*landmarks, "")) throw UsageError("no landmark set in " + *landmarks);
+        throw EUsageError("the map image \"" + map.CalibData().MapFName + "\" of " + a[0] + " was not found");
+    if (landmarks && !map.LoadLandMarks(*landmarks, "")) throw EUsageError("no landmark set in " + *landmarks);
     if (symbols) {
         TSymbolRepository rep;
-        if (!rep.LoadFromFile(*symbols, "")) throw UsageError("no symbol set in " + *symbols);
+        if (!rep.LoadFromFile(*symbols, "")) throw EUsageError("no symbol set in " + *symbols);
         for (int i = 1; i <= map.NumLandMarks(); ++i) {
             TLandMark lm = map.GetLandMarkData(i);
             if (lm.Tag >= 1 && lm.Tag <= rep.NumEntries()) {
@@ -181,21 +181,21 @@ int RunRender(Args a) {
     map.SetSuppressPaint(false);
     map.Paint();
     const QImage picture = map.AuxBitmap().copy(0, 0, w, h);
-    if (!picture.save(QString::fromStdString(a[1]), "PNG")) throw OperationFailed("cannot write " + a[1]);
+    if (!picture.save(QString::fromStdString(a[1]), "PNG")) throw EOperationFailed("cannot write " + a[1]);
     return 0;
 }
 
-int RunMap(const Args& args) {
-    if (args.empty()) throw UsageError(std::string("map needs a subcommand\n") + kUsage);
-    const Args rest(args.begin() + 1, args.end());
+int RunMap(const TArgs& args) {
+    if (args.empty()) throw EUsageError(std::string("map needs a subcommand\n") + kUsage);
+    const TArgs rest(args.begin() + 1, args.end());
     // errors of the library (EZYLError, EInOutError) are failed operations, not bad usage
     if (args[0] == "new") return RunNew(rest);
     if (args[0] == "show") return RunShow(rest);
     if (args[0] == "render") return RunRender(rest);
-    throw UsageError("unknown map subcommand " + Quoted(args[0]) + "\n" + kUsage);
+    throw EUsageError("unknown map subcommand " + Quoted(args[0]) + "\n" + kUsage);
 }
 
-const Registrar reg{{"map", "generate, show and render calibrated maps", kUsage, RunMap}};
+const TRegistrar reg{{"map", "generate, show and render calibrated maps", kUsage, RunMap}};
 
 } // namespace
 } // namespace zylcarto::cli

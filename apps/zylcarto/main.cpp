@@ -11,7 +11,7 @@ using namespace zylcarto::cli;
 
 static void PrintOverview(std::FILE* out) {
     std::fprintf(out, "usage: zylcarto SUBCOMMAND [ARGS...]\n       zylcarto SUBCOMMAND --help\n\nsubcommands:\n");
-    for (const auto& c : Commands()) std::fprintf(out, "  %-12s %s\n", c.name.c_str(), c.summary.c_str());
+    for (const auto& c : Commands()) std::fprintf(out, "  %-12s %s\n", c.Name.c_str(), c.Summary.c_str());
     std::fprintf(out, "\nexit status of every subcommand:\n"
                       "  0  success\n"
                       "  1  a conversion or operation failed (the reason goes to standard error,\n"
@@ -26,12 +26,12 @@ static int Fail(int status, const char* message) {
 }
 
 // Runs a subcommand and maps what it raises to the exit statuses above.
-static int Run(const Command& c, const Args& args) {
+static int Run(const TCommand& c, const TArgs& args) {
     try {
-        return c.run(args);
-    } catch (const UsageError& e) {
+        return c.Run(args);
+    } catch (const EUsageError& e) {
         return Fail(ExitUsage, e.what());
-    } catch (const std::exception& e) {  // OperationFailed and the library's own errors
+    } catch (const std::exception& e) {  // EOperationFailed and the library's own errors
         return Fail(ExitFailed, e.what());
     } catch (...) {
         return Fail(ExitFailed, "unexpected error");
@@ -58,10 +58,10 @@ int main(int argc, char** argv) {
         return Flushed(ExitSuccess);
     }
     for (const auto& c : Commands()) {
-        if (c.name != name) continue;
-        Args args(argv + 2, argv + argc);
+        if (c.Name != name) continue;
+        TArgs args(argv + 2, argv + argc);
         if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
-            std::fputs(c.usage.c_str(), stdout);
+            std::fputs(c.Usage.c_str(), stdout);
             return Flushed(ExitSuccess);
         }
         return Flushed(Run(c, args));
