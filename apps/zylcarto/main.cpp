@@ -38,6 +38,16 @@ static int Run(const TCommand& c, const TArgs& args) {
     }
 }
 
+// Standard input that could not be read (a directory, say) is unreadable input,
+// also for a subcommand that took the short read for the end of its input.
+static int InputChecked(int status) {
+    if (std::ferror(stdin)) {
+        const int error = errno;
+        return Fail(ExitUsage, (std::string("cannot read standard input: ") + std::strerror(error)).c_str());
+    }
+    return status;
+}
+
 // Output that could not be written is a failure, whatever the subcommand reported.
 static int Flushed(int status) {
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
@@ -64,7 +74,7 @@ int main(int argc, char** argv) {
             std::fputs(c.Usage.c_str(), stdout);
             return Flushed(ExitSuccess);
         }
-        return Flushed(Run(c, args));
+        return Flushed(InputChecked(Run(c, args)));
     }
     return Fail(ExitUsage, ("unknown subcommand " + Quoted(name) + " (see zylcarto --help)").c_str());
 }

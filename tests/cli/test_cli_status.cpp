@@ -24,7 +24,7 @@ TEST(CliStatus, OutputThatCannotBeWrittenFails) {
 }
 
 TEST(CliStatus, ADirectoryOnStandardInputIsUnreadable) {
-    for (const char* args : {"zone", "helmert 217 269"})
+    for (const char* args : {"zone", "helmert 217 269", "fit --model equirect --image 10x10 -"})
         EXPECT_EQ(CliStatus(std::string(args) + " </ >/dev/null 2>/dev/null"), 2) << args;
 }
 
