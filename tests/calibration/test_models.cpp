@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "synthetic_maps.h"
 #include "zylcarto/geodesy/projections.h"
@@ -350,4 +351,76 @@ TEST(ParabolicModel, NeedsTwoFittedLinesOfEachKind) {
     EXPECT_EQ(cal.GratMat().GetVal(1, 4), 1.0);
     EXPECT_EQ(cal.GratMat().GetVal(2, 5), 6.0);
     EXPECT_NEAR(cal.GratMat().GetVal(3, 4), 350.0, 1e-9);  // parallel 5 runs at y = 350
+}
+
+namespace {
+
+// Spherical Lambert conformal conic with standard parallels phi1, phi2 (degrees),
+// the point (lat0, lon0) at the image centre, kmPerPixel, north rotated by
+// rotDeg clockwise against the image.
+synthetic::Map Lambert(double phi1d, double phi2d, double lat0, double lon0, int W, int H, double kmPerPixel,
+                       double rotDeg) {
+    const double R = 6371.0 / kmPerPixel, phi1 = phi1d * Deg, phi2 = phi2d * Deg, rot = rotDeg * Deg;
+    auto t = [](double phi) { return std::tan(std::numbers::pi / 4 + phi / 2); };
+    const double n = std::log(std::cos(phi1) / std::cos(phi2)) / std::log(t(phi2) / t(phi1));
+    const double F = std::cos(phi1) * std::pow(t(phi1), n) / n;
+    auto rho = [=](double phi) { return R * F / std::pow(t(phi), n); };
+    const double rho0 = rho(lat0 * Deg), cx = W / 2.0, cy = H / 2.0;
+    // Unrotated plane: apex at (0, -rho0) from the centre, y down the image.
+    return {[=](Geo g) {
+                const double th = n * (g.Long - lon0) * Deg, r = rho(g.Lat * Deg);
+                const double u = r * std::sin(th), v = r * std::cos(th) - rho0;
+                return Pix{cx + u * std::cos(rot) - v * std::sin(rot), cy + u * std::sin(rot) + v * std::cos(rot)};
+            },
+            [=](Pix p) {
+                const double du = p.X - cx, dv = p.Y - cy;
+                const double u = du * std::cos(rot) + dv * std::sin(rot), v = -du * std::sin(rot) + dv * std::cos(rot) + rho0;
+                const double r = std::sqrt(u * u + v * v);
+                return Geo{(2 * std::atan(std::pow(R * F / r, 1 / n)) - std::numbers::pi / 2) / Deg,
+                           lon0 + std::atan2(u, v) / n / Deg};
+            }};
+}
+
+// Spherical Mercator about (lat0, lon0) at the image centre.
+synthetic::Map Mercator(double lat0, double lon0, int W, int H, double kmPerPixel) {
+    const double R = 6371.0 / kmPerPixel;
+    auto m = [](double lat) { return std::log(std::tan(std::numbers::pi / 4 + lat * Deg / 2)); };
+    const double m0 = m(lat0);
+    return {[=](Geo g) { return Pix{W / 2.0 + R * (g.Long - lon0) * Deg, H / 2.0 - R * (m(g.Lat) - m0)}; },
+            [=](Pix p) {
+                return Geo{(2 * std::atan(std::exp(m0 + (H / 2.0 - p.Y) / R)) - std::numbers::pi / 2) / Deg,
+                           lon0 + (p.X - W / 2.0) / R / Deg};
+            }};
+}
+
+} // namespace
+
+// The two pixels of a radius and an angle lie on both sides of the apex: the side
+// of the reference points decides, not the hemisphere; and the apex search finds
+// the basin of the true apex on rotated maps.
+TEST(ConicModel, PixelsComeBackOnTheSideOfTheReferencePoints) {
+    struct Case {
+        const char* Label;
+        synthetic::Map Truth;
+        int W, H;
+        double MaxForward;  // pixels, true position -> model pixel
+    };
+    const std::vector<Case> cases{
+        {"LCC 4N/14N across the equator", Lambert(4, 14, 5, -74, 2000, 1500, 1.0, 0), 2000, 1500, 2},
+        {"LCC 4N/14N rotated 5 deg", Lambert(4, 14, 5, -74, 2000, 1500, 1.0, 5), 2000, 1500, 3},
+        {"LCC 44N/49N rotated 30 deg", Lambert(44, 49, 46.5, 10, 900, 650, 1.0, 30), 900, 650, 1},
+        // Projections the cone only approximates: it must still agree with itself.
+        {"Mercator at 50N", Mercator(50, 8, 1000, 800, 0.5), 1000, 800, 1e9},
+        {"1 m plan at 64.7N", Mercator(64.7, 179.9, 1000, 800, 0.001), 1000, 800, 1e9},
+    };
+    for (const Case& c : cases) {
+        TMapCalibration cal("Map1");
+        cal.SetMapImageSize(c.W, c.H);
+        cal.SetCalibModel(cmConicConformal);
+        synthetic::AddReferencePoints(cal, c.Truth, synthetic::Grid(0, c.W, 0, c.H, 4));
+        const auto e = synthetic::Measure(cal, c.Truth, synthetic::Grid(23, c.W - 23, 17, c.H - 17, 7), c.Label);
+        EXPECT_EQ(e.Invalid, 0) << c.Label;
+        EXPECT_LE(e.MaxRoundTrip, 1) << c.Label;
+        EXPECT_LE(e.MaxForward, c.MaxForward) << c.Label;
+    }
 }

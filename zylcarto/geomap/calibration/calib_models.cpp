@@ -1,8 +1,11 @@
 #include "zylcarto/geomap/calibration/calib_models.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
 #include <numbers>
+#include <vector>
 
 #include "zylcarto/geomap/calibration/lsq_solver.h"
 #include "zylcarto/support/curvefit.h"
@@ -12,6 +15,10 @@ namespace zylcarto {
 namespace {
 
 constexpr double DegToRad = std::numbers::pi / 180.0;
+constexpr int ConicMinimiserSteps = 400;
+constexpr double ConicApexTolerance = 1e-3;  // pixels
+// Far beyond what the grid can reach; an apex further off stands for a cylinder.
+constexpr double ConicApexLimit = 1e12;
 
 // The terms 1, u, v (and u^2, u*v, v^2 for six columns) of one observation.
 template <int Cols>
@@ -93,6 +100,104 @@ TConicScore EvaluateApex(const TCalibData& D, double ax, double ay) {
     return s;
 }
 
+struct TApexStart {
+    double X, Y, Scale;
+};
+
+// Starting apexes for the minimiser: the grid's answer, and points on both sides
+// of the reference points along the direction in which latitude changes (the
+// apex lies on that line), at distances from one to 2^20 times their extent.
+std::vector<TApexStart> ApexStarts(const TCalibData& D, double GridX, double GridY) {
+    const int n = UsedCalQuads(D);
+    double mx = 0, my = 0;
+    for (int i = 1; i <= n; ++i) {
+        mx += D.CalQuads[i].MapX;
+        my += D.CalQuads[i].MapY;
+    }
+    mx /= n;
+    my /= n;
+    double sxx = 0, sxy = 0, syy = 0, sxl = 0, syl = 0, ml = 0;
+    for (int i = 1; i <= n; ++i) ml += D.CalQuads[i].Latitude;
+    ml /= n;
+    for (int i = 1; i <= n; ++i) {
+        const TCalQuad& q = D.CalQuads[i];
+        const double dx = q.MapX - mx, dy = q.MapY - my, dl = q.Latitude - ml;
+        sxx += dx * dx;
+        sxy += dx * dy;
+        syy += dy * dy;
+        sxl += dx * dl;
+        syl += dy * dl;
+    }
+    const double extent = std::max(1.0, std::sqrt((sxx + syy) / n));
+    std::vector<TApexStart> starts;
+    const double gridDist = std::hypot(GridX - mx, GridY - my);
+    starts.push_back({GridX, GridY, std::max(extent, 0.1 * gridDist)});
+    // Latitude gradient of the affine fit lat = a + gx * dx + gy * dy.
+    const double det = sxx * syy - sxy * sxy;
+    if (!(det > 0) || !std::isfinite(det)) return starts;
+    const double gx = (syy * sxl - sxy * syl) / det, gy = (sxx * syl - sxy * sxl) / det;
+    const double g = std::hypot(gx, gy);
+    if (!(g > 0) || !std::isfinite(g)) return starts;
+    // Ranked by score; the best few are polished.
+    struct TCand {
+        double X, Y, Scale, Score;
+    };
+    std::vector<TCand> cands;
+    for (int k = 0; k <= 20; ++k) {
+        const double dist = extent * std::ldexp(1.0, k);
+        for (const double side : {-1.0, 1.0}) {
+            const double ax = mx + side * dist * gx / g, ay = my + side * dist * gy / g;
+            cands.push_back({ax, ay, 0.25 * dist, EvaluateApex(D, ax, ay).Score});
+        }
+    }
+    std::sort(cands.begin(), cands.end(), [](const TCand& a, const TCand& b) { return a.Score < b.Score; });
+    for (std::size_t i = 0; i < cands.size() && i < 4; ++i)
+        if (std::isfinite(cands[i].Score)) starts.push_back({cands[i].X, cands[i].Y, cands[i].Scale});
+    return starts;
+}
+
+// Nelder-Mead over the apex position from (ax, ay) with an initial simplex of the
+// given size; returns the best fit and leaves its apex in (ax, ay).
+TConicScore MinimiseApex(const TCalibData& D, double& ax, double& ay, double Scale) {
+    struct TVertex {
+        double X, Y;
+        TConicScore S;
+    };
+    auto eval = [&](double x, double y) {
+        TConicScore s = EvaluateApex(D, x, y);
+        if (!std::isfinite(s.Score)) s.Score = std::numeric_limits<double>::infinity();
+        return TVertex{x, y, s};
+    };
+    std::array<TVertex, 3> v{eval(ax, ay), eval(ax + Scale, ay), eval(ax, ay + Scale)};
+    for (int it = 0; it < ConicMinimiserSteps; ++it) {
+        std::sort(v.begin(), v.end(), [](const TVertex& a, const TVertex& b) { return a.S.Score < b.S.Score; });
+        const double size = std::max(std::hypot(v[1].X - v[0].X, v[1].Y - v[0].Y),
+                                     std::hypot(v[2].X - v[0].X, v[2].Y - v[0].Y));
+        if (size < ConicApexTolerance) break;
+        const double cx = 0.5 * (v[0].X + v[1].X), cy = 0.5 * (v[0].Y + v[1].Y);
+        const TVertex r = eval(2 * cx - v[2].X, 2 * cy - v[2].Y);
+        if (r.S.Score < v[0].S.Score) {
+            const TVertex e = eval(3 * cx - 2 * v[2].X, 3 * cy - 2 * v[2].Y);
+            v[2] = e.S.Score < r.S.Score ? e : r;
+        } else if (r.S.Score < v[1].S.Score) {
+            v[2] = r;
+        } else {
+            const TVertex c = eval(0.5 * (cx + v[2].X), 0.5 * (cy + v[2].Y));
+            if (c.S.Score < v[2].S.Score) {
+                v[2] = c;
+            } else {
+                v[1] = eval(0.5 * (v[0].X + v[1].X), 0.5 * (v[0].Y + v[1].Y));
+                v[2] = eval(0.5 * (v[0].X + v[2].X), 0.5 * (v[0].Y + v[2].Y));
+            }
+        }
+    }
+    const TVertex& bestV = *std::min_element(
+        v.begin(), v.end(), [](const TVertex& a, const TVertex& b) { return a.S.Score < b.S.Score; });
+    ax = bestV.X;
+    ay = bestV.Y;
+    return bestV.S;
+}
+
 } // namespace
 
 bool FitGratMat(const TCalibData& D, TMatrix& GratMat) {
@@ -172,32 +277,49 @@ void FitConic(const TCalibData& D, int ImageWidth, int ImageHeight, TCalibParams
     long long cy = (static_cast<long long>(minY) + maxY) / 2;
     double best = 1e10;
     bool found = false;
-    long long bestX = cx, bestY = cy;
+    double bestX = static_cast<double>(cx), bestY = static_cast<double>(cy);
     TConicScore bestFit;
+    auto offer = [&](double ax, double ay, const TConicScore& s) {
+        if (!(s.Score < best)) return;
+        best = s.Score;
+        bestFit = s;
+        bestX = ax;
+        bestY = ay;
+        found = true;
+    };
     for (long long step = 1000000; step > 0; step /= 2) {
         for (int i = -2; i <= 2; ++i)
             for (int j = -2; j <= 2; ++j) {
-                const long long ax = cx + i * step, ay = cy + j * step;
-                const TConicScore s = EvaluateApex(D, static_cast<double>(ax), static_cast<double>(ay));
-                if (s.Score < best) {
-                    best = s.Score;
-                    bestFit = s;
-                    bestX = ax;
-                    bestY = ay;
-                    found = true;
-                }
+                const double ax = static_cast<double>(cx + i * step), ay = static_cast<double>(cy + j * step);
+                offer(ax, ay, EvaluateApex(D, ax, ay));
             }
-        cx = bestX;
-        cy = bestY;
+        cx = std::llround(bestX);
+        cy = std::llround(bestY);
+    }
+    // The grid narrows around its best candidate of each pass and may leave the
+    // valley of the true apex on rotated maps; a continuous minimiser from the grid's
+    // answer and from starts along the latitude gradient finds it again, and only
+    // a strictly better apex replaces the grid's. The apex stays on whole pixels,
+    // as the grid's, so that the pixel row of the apex is a row of the image.
+    for (const TApexStart& start : ApexStarts(D, bestX, bestY)) {
+        double ax = start.X, ay = start.Y;
+        MinimiseApex(D, ax, ay, start.Scale);
+        if (!(std::fabs(ax) < ConicApexLimit && std::fabs(ay) < ConicApexLimit)) continue;
+        const double rx = std::round(ax), ry = std::round(ay);
+        for (int i = -1; i <= 1; ++i)
+            for (int j = -1; j <= 1; ++j) offer(rx + i, ry + j, EvaluateApex(D, rx + i, ry + j));
     }
     // No candidate scored (non-finite data): keep the previous fit.
     if (!found) return;
-    P.ConicPars[1] = static_cast<double>(bestX);
-    P.ConicPars[2] = static_cast<double>(bestY);
+    P.ConicPars[1] = bestX;
+    P.ConicPars[2] = bestY;
     P.ConicPars[3] = bestFit.LatSlope;
     P.ConicPars[4] = bestFit.LatIntercept;
     P.ConicPars[5] = bestFit.LongSlope;
     P.ConicPars[6] = bestFit.LongIntercept;
+    int below = 0;
+    for (int i = 1; i <= n; ++i) below += D.CalQuads[i].MapY > bestY ? 1 : (D.CalQuads[i].MapY < bestY ? -1 : 0);
+    P.ConicSide = below >= 0 ? 1 : -1;
 }
 
 } // namespace zylcarto

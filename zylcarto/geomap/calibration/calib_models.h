@@ -22,12 +22,13 @@ void FitBiquadratic(const TCalibData& D, TCalibParams& P);
 // 3 points, otherwise the parameters stay as they were.
 void FitMillerCyl(const TCalibData& D, TCalibParams& P);
 
-// Number of apex candidates the conic search evaluates.
+// Number of apex candidates the conic grid search evaluates.
 inline constexpr int ConicSearchEvaluations = 500;
 
-// Searches the apex of the cone (coarse to fine) that best explains latitude
-// as linear in the radius and longitude as linear in the angle about it. Needs
-// 3 points, otherwise the parameters stay as they were.
+// Searches the apex of the cone (a coarse-to-fine grid, then a continuous
+// minimiser from several starts) that best explains latitude as linear in the
+// radius and longitude as linear in the angle about it, and the side of the apex
+// the points lie on. Needs 3 points, otherwise the parameters stay as they were.
 void FitConic(const TCalibData& D, int ImageWidth, int ImageHeight, TCalibParams& P);
 
 } // namespace zylcarto
