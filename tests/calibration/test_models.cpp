@@ -424,3 +424,38 @@ TEST(ConicModel, PixelsComeBackOnTheSideOfTheReferencePoints) {
         EXPECT_LE(e.MaxForward, c.MaxForward) << c.Label;
     }
 }
+
+// Straight graticule lines rotated against the image: the intersection of a
+// parallel and a meridian must be found (or refused) at every angle.
+TEST(ParabolicModel, RotatedGraticulesConvergeToTheIntersection) {
+    for (const double rotDeg : {0.0, 40.0, 42.0, 43.0, 45.0}) {
+        const double rot = rotDeg * Deg, c = 1000, pxPerDeg = 250;
+        // Unrotated: latitude 48 - v / s, longitude 9 + u / s about the image centre.
+        const synthetic::Map truth{
+            [=](Geo g) {
+                const double u = (g.Long - 9) * pxPerDeg, v = (48 - g.Lat) * pxPerDeg;
+                return Pix{c + u * std::cos(rot) - v * std::sin(rot), c + u * std::sin(rot) + v * std::cos(rot)};
+            },
+            [=](Pix p) {
+                const double du = p.X - c, dv = p.Y - c;
+                const double u = du * std::cos(rot) + dv * std::sin(rot), v = -du * std::sin(rot) + dv * std::cos(rot);
+                return Geo{48 - v / pxPerDeg, 9 + u / pxPerDeg};
+            }};
+        TMapCalibration cal("Map1");
+        cal.SetMapImageSize(2000, 2000);
+        cal.SetCalibModel(cmParabolicIp);
+        // A 7 x 7 graticule, 7 points along each line.
+        for (int k = -3; k <= 3; ++k)
+            for (int i = -3; i <= 3; ++i) {
+                const Pix onParallel = truth.Forward({48.0 + k, 9.0 + i * 0.9});
+                cal.AddCalibPoint(gtlParallel, 48.0 + k, int(std::lround(onParallel.X)), int(std::lround(onParallel.Y)));
+                const Pix onMeridian = truth.Forward({48.0 + i * 0.9, 9.0 + k});
+                cal.AddCalibPoint(gtlMeridian, 9.0 + k, int(std::lround(onMeridian.X)), int(std::lround(onMeridian.Y)));
+            }
+        const auto e = synthetic::Measure(cal, truth, synthetic::Grid(700, 1300, 700, 1300, 6),
+                                          "parabolic rotated " + std::to_string(int(rotDeg)));
+        EXPECT_EQ(e.Invalid, 0) << rotDeg;
+        EXPECT_LE(e.MaxRoundTrip, 1) << rotDeg;
+        EXPECT_LE(e.MaxForward, 1) << rotDeg;
+    }
+}
