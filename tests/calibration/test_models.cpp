@@ -7,6 +7,7 @@
 
 #include "synthetic_maps.h"
 #include "zylcarto/geodesy/projections.h"
+#include "zylcarto/geomap/calibration/calib_models.h"
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/support/mathhooks.h"
 
@@ -458,4 +459,112 @@ TEST(ParabolicModel, RotatedGraticulesConvergeToTheIntersection) {
         EXPECT_LE(e.MaxRoundTrip, 1) << rotDeg;
         EXPECT_LE(e.MaxForward, 1) << rotDeg;
     }
+}
+
+namespace {
+
+// A second-order polynomial in offsets from (U0, V0): the exact form of the model.
+struct Quadratic {
+    double U0, V0, C[6];
+    double operator()(double u, double v) const {
+        const double du = u - U0, dv = v - V0;
+        return C[0] + C[1] * du + C[2] * dv + C[3] * du * du + C[4] * du * dv + C[5] * dv * dv;
+    }
+};
+
+} // namespace
+
+// Far from the origin, or on a small plan at high longitude, the raw terms are
+// nearly parallel; the fit must still be the least-squares one (here, with exact
+// data of the model's own form, the truth) to 1e-6 pixels.
+TEST(BiquadraticModel, FitsExactlyFarFromTheOrigin) {
+    // Pixel -> position exact: windows of a large image (1.1 m per pixel).
+    struct PixelCase {
+        const char* Label;
+        int X0, X1, Y0, Y1, Steps;
+    };
+    for (const PixelCase& c : {PixelCase{"window 90000-92000 of 100000^2", 90000, 92000, 90000, 91500, 5},
+                               PixelCase{"full 80000x60000", 0, 80000, 0, 60000, 5}}) {
+        const double cx = (c.X0 + c.X1) / 2.0, cy = (c.Y0 + c.Y1) / 2.0;
+        const Quadratic lat{cx, cy, {48, 2e-7, -1e-5, 3e-13, 5e-13, -2e-13}};
+        const Quadratic lon{cx, cy, {9, 1.5e-5, 1e-7, -4e-13, 2e-13, 6e-13}};
+        TMapCalibration cal("Map1");
+        cal.SetMapImageSize(100000, 100000);
+        cal.SetCalibModel(cmBiquadraticPn);
+        for (const TPoint& p : synthetic::Grid(c.X0, c.X1, c.Y0, c.Y1, c.Steps))
+            ASSERT_TRUE(cal.AddCalibPoint(lat(p.X, p.Y), lon(p.X, p.Y), p.X, p.Y));
+        double worst = 0;
+        for (const TPoint& p : synthetic::Grid(c.X0, c.X1, c.Y0, c.Y1, 3)) {
+            bool v1 = false, v2 = false;
+            const double dLat = cal.CalcLatitude(p.X, p.Y, v1) - lat(p.X, p.Y);
+            const double dLon = cal.CalcLongitude(p.X, p.Y, v2) - lon(p.X, p.Y);
+            ASSERT_TRUE(v1 && v2);
+            // In pixels: 1e-5 degrees per pixel.
+            worst = std::max({worst, std::fabs(dLat) / 1e-5, std::fabs(dLon) / 1e-5});
+        }
+        std::cout << "[" << c.Label << "] pixel -> position within " << worst << " px\n";
+        EXPECT_LT(worst, 1e-6) << c.Label;
+        double metres = -1;
+        ASSERT_TRUE(cal.CalibPositionQuality(metres));
+        EXPECT_LT(metres, 1e-5) << c.Label;
+    }
+    // Position -> pixel exact: a 500 m plan at 64.7N 179.9E, 1 m per pixel.
+    const Quadratic px{64.7, 179.9, {250, 0, 47550, 0, 0, -900}};
+    const Quadratic py{64.7, 179.9, {250, -111200, 0, 1500, 0, 0}};
+    // Positions of whole pixels, by Newton's method on the exact forward form.
+    auto position = [&](double x, double y) {
+        double la = 64.7 - (y - 250) / 111200, lo = 179.9 + (x - 250) / 47550;
+        for (int it = 0; it < 20; ++it) {
+            const double h = 1e-7;
+            const double fx = px(la, lo) - x, fy = py(la, lo) - y;
+            const double a = (px(la + h, lo) - px(la - h, lo)) / (2 * h), b = (px(la, lo + h) - px(la, lo - h)) / (2 * h);
+            const double cc = (py(la + h, lo) - py(la - h, lo)) / (2 * h), d = (py(la, lo + h) - py(la, lo - h)) / (2 * h);
+            const double det = a * d - b * cc;
+            la -= (d * fx - b * fy) / det;
+            lo -= (a * fy - cc * fx) / det;
+        }
+        return Geo{la, lo};
+    };
+    TMapCalibration cal("Map1");
+    cal.SetMapImageSize(500, 500);
+    cal.SetCalibModel(cmBiquadraticPn);
+    for (const TPoint& p : synthetic::Grid(0, 500, 0, 500, 4)) {
+        const Geo g = position(p.X, p.Y);
+        ASSERT_TRUE(cal.AddCalibPoint(g.Lat, g.Long, p.X, p.Y));
+    }
+    double worst = 0;
+    for (const TPoint& p : synthetic::Grid(13, 487, 29, 471, 5)) {
+        const Geo g = position(p.X, p.Y);
+        double x = 0, y = 0;
+        ASSERT_TRUE(cal.CalcPixelCoordsFrac(g.Lat, g.Long, x, y));
+        worst = std::max({worst, std::fabs(x - p.X), std::fabs(y - p.Y)});
+    }
+    std::cout << "[500 m plan at 64.7N 179.9E] position -> pixel within " << worst << " px\n";
+    EXPECT_LT(worst, 1e-6);
+}
+
+TEST(PolynomialModels, ConditionSeparatesSpreadFromCollinearPoints) {
+    auto data = [](const std::vector<TPoint>& pixels) {
+        TCalibData d;
+        for (const TPoint& p : pixels) {
+            d.CalQuads[++d.NumCalQuads] = {50.0 - 0.001 * p.Y + 1e-7 * p.X, 7.0 + 0.0015 * p.X, p.X, p.Y};
+        }
+        return d;
+    };
+    const TCalibData grid = data(synthetic::Grid(0, 1000, 0, 800, 3));
+    const TCalibData line = data({{0, 0}, {100, 50}, {200, 100}, {300, 150}, {500, 250}, {900, 450}, {1000, 500}});
+    const TCalibData two = data({{0, 0}, {1000, 800}});
+    // One point 2 px off a 1100 px line.
+    const TCalibData band = data({{0, 0}, {100, 50}, {200, 102}, {300, 150}, {500, 250}, {900, 450}, {1000, 500}});
+    for (TCalibModel m : {cmEquiRect, cmUTM, cmBiquadraticPn, cmConicConformal}) {
+        EXPECT_GT(FitCondition(grid, m), 0.05) << int(m);
+        EXPECT_LT(FitCondition(line, m), 1e-12) << int(m);
+        EXPECT_LT(FitCondition(two, m), 1e-12) << int(m);
+        // A second-order fit needs more than one point off a line.
+        if (m == cmBiquadraticPn) continue;
+        EXPECT_GT(FitCondition(band, m), 1e-12) << int(m);
+        EXPECT_LT(FitCondition(band, m), 0.01) << int(m);
+    }
+    EXPECT_GT(FitCondition(grid, cmMillerCylindrical), 0.5);
+    EXPECT_EQ(FitCondition(TCalibData{}, cmEquiRect), 0.0);
 }

@@ -15,6 +15,7 @@ namespace zylcarto {
 namespace {
 
 constexpr double DegToRad = std::numbers::pi / 180.0;
+constexpr int RefinementPasses = 2;
 constexpr int ConicMinimiserSteps = 400;
 constexpr double ConicApexTolerance = 1e-3;  // pixels
 // Far beyond what the grid can reach; an apex further off stands for a cylinder.
@@ -27,10 +28,78 @@ void SetTerms(TMatrix& A, int Row, double u, double v) {
     A.SetVal(2, Row, u);
     A.SetVal(3, Row, v);
     if constexpr (Cols == 6) {
-        // Integer pixels stay exact: their products are far below 2^53.
         A.SetVal(4, Row, u * u);
         A.SetVal(5, Row, u * v);
         A.SetVal(6, Row, v * v);
+    }
+}
+
+// Centre and spread of one variable over the reference points: the polynomial
+// is solved in (value - Mean) / Spread, where its columns are of one size and
+// nearly orthogonal. On raw pixels far from the origin the columns 1, x and x^2
+// are so nearly parallel that the solver's cut of small singular values drops a
+// term and returns a minimum-norm answer instead of the least-squares one.
+struct TScaling {
+    double Mean = 0, Spread = 1;
+};
+
+template <typename Get>
+TScaling ScalingOf(const TCalibData& D, Get get) {
+    const int n = UsedCalQuads(D);
+    TScaling s;
+    for (int i = 1; i <= n; ++i) s.Mean += get(D.CalQuads[i]);
+    s.Mean /= n;
+    double ss = 0;
+    for (int i = 1; i <= n; ++i) {
+        const double d = get(D.CalQuads[i]) - s.Mean;
+        ss += d * d;
+    }
+    const double spread = std::sqrt(ss / n);
+    s.Spread = spread > 0 && std::isfinite(spread) ? spread : 1.0;
+    return s;
+}
+
+// The variables of one direction: pixels, or the coordinates.
+void DirectionScalings(const TCalibData& D, bool FromPixels, TScaling& U, TScaling& V) {
+    if (FromPixels) {
+        U = ScalingOf(D, [](const TCalQuad& q) { return double(q.MapX); });
+        V = ScalingOf(D, [](const TCalQuad& q) { return double(q.MapY); });
+    } else {
+        U = ScalingOf(D, [](const TCalQuad& q) { return q.Latitude; });
+        V = ScalingOf(D, [](const TCalQuad& q) { return q.Longitude; });
+    }
+}
+
+template <int Cols>
+TMatrix ScaledDesign(const TCalibData& D, bool FromPixels, const TScaling& U, const TScaling& V) {
+    const int n = UsedCalQuads(D);
+    TMatrix A(Cols, n);
+    for (int i = 1; i <= n; ++i) {
+        const TCalQuad& q = D.CalQuads[i];
+        const double u = FromPixels ? q.MapX : q.Latitude, v = FromPixels ? q.MapY : q.Longitude;
+        SetTerms<Cols>(A, i, (u - U.Mean) / U.Spread, (v - V.Mean) / V.Spread);
+    }
+    return A;
+}
+
+// The coefficients of a polynomial in the scaled variables u' = a u + b,
+// v' = c v + d, expressed in the raw variables u and v.
+template <int Cols>
+void Unscale(const TVector& x, const TScaling& U, const TScaling& V, TFixedArray<double, Cols>& Out) {
+    const double a = 1 / U.Spread, b = -U.Mean / U.Spread, c = 1 / V.Spread, d = -V.Mean / V.Spread;
+    const double k0 = x.GetVal(1), k1 = x.GetVal(2), k2 = x.GetVal(3);
+    if constexpr (Cols == 3) {
+        Out[1] = k0 + k1 * b + k2 * d;
+        Out[2] = k1 * a;
+        Out[3] = k2 * c;
+    } else {
+        const double k3 = x.GetVal(4), k4 = x.GetVal(5), k5 = x.GetVal(6);
+        Out[1] = k0 + k1 * b + k2 * d + k3 * b * b + k4 * b * d + k5 * d * d;
+        Out[2] = k1 * a + 2 * k3 * a * b + k4 * a * d;
+        Out[3] = k2 * c + k4 * b * c + 2 * k5 * c * d;
+        Out[4] = k3 * a * a;
+        Out[5] = k4 * a * c;
+        Out[6] = k5 * c * c;
     }
 }
 
@@ -40,27 +109,49 @@ void FitPolynomialRows(const TCalibData& D, bool FromPixels, TParRows<2, Cols>& 
     Out = {};
     const int n = UsedCalQuads(D);
     if (n == 0) return;
-    TMatrix A(Cols, n);
+    TScaling U, V;
+    DirectionScalings(D, FromPixels, U, V);
+    const TMatrix A = ScaledDesign<Cols>(D, FromPixels, U, V);
     TVector rhs1(n), rhs2(n);
     for (int i = 1; i <= n; ++i) {
         const TCalQuad& q = D.CalQuads[i];
-        if (FromPixels) {
-            SetTerms<Cols>(A, i, q.MapX, q.MapY);
-            rhs1.SetVal(i, q.Latitude);
-            rhs2.SetVal(i, q.Longitude);
-        } else {
-            SetTerms<Cols>(A, i, q.Latitude, q.Longitude);
-            rhs1.SetVal(i, q.MapX);
-            rhs2.SetVal(i, q.MapY);
-        }
+        rhs1.SetVal(i, FromPixels ? q.Latitude : q.MapX);
+        rhs2.SetVal(i, FromPixels ? q.Longitude : q.MapY);
     }
     const TVector* rhs[2] = {&rhs1, &rhs2};
     for (int row = 1; row <= 2; ++row) {
         TVector x, e;
         bool singular = false;
         if (!SolveLinearLeastSquares(A, *rhs[row - 1], x, singular, e)) continue;
-        for (int c = 1; c <= Cols; ++c) Out[row][c] = x.GetVal(c);
+        TFixedArray<double, Cols> c;
+        Unscale<Cols>(x, U, V, c);
+        // Refinement on the residuals of the raw form recovers what the change of
+        // variables rounded off, so that exact data gives back its exact values.
+        for (int pass = 0; pass < RefinementPasses; ++pass) {
+            TVector r(n);
+            for (int i = 1; i <= n; ++i) {
+                const TCalQuad& q = D.CalQuads[i];
+                const double u = FromPixels ? q.MapX : q.Latitude, v = FromPixels ? q.MapY : q.Longitude;
+                double f = c[1] + c[2] * u + c[3] * v;
+                if constexpr (Cols == 6) f += c[4] * u * u + c[5] * u * v + c[6] * v * v;
+                r.SetVal(i, rhs[row - 1]->GetVal(i) - f);
+            }
+            TVector dx;
+            if (!SolveLinearLeastSquares(A, r, dx, singular, e)) break;
+            TFixedArray<double, Cols> dc;
+            Unscale<Cols>(dx, U, V, dc);
+            for (int k = 1; k <= Cols; ++k) c[k] += dc[k];
+        }
+        Out[row] = c;
     }
+}
+
+// Smallest over largest singular value of a design; 0 when it has no rows.
+double DesignCondition(const TMatrix& A) {
+    std::vector<double> w;
+    if (!SingularValues(A, w) || w.empty()) return 0;
+    const auto [lo, hi] = std::minmax_element(w.begin(), w.end());
+    return *hi > 0 ? *lo / *hi : 0;
 }
 
 struct TConicScore {
@@ -243,6 +334,76 @@ void FitEquiRect(const TCalibData& D, TCalibParams& P) {
 void FitBiquadratic(const TCalibData& D, TCalibParams& P) {
     FitPolynomialRows<6>(D, true, P.CalParsPLSP);
     FitPolynomialRows<6>(D, false, P.CalParsSPPL);
+}
+
+double FitCondition(const TCalibData& D, TCalibModel Model) {
+    if (Model == cmParabolicIp) {
+        TMatrix G;
+        if (!FitGratMat(D, G)) return 0;
+        double worst = 1;
+        for (int k = 1; k <= UsedCalLines(D); ++k) {
+            const TCalibLine& line = D.CalLines[k];
+            const int points = UsedPoints(line);
+            if (points < 3) continue;
+            // The curve's own variable: x along a parallel, y down a meridian.
+            auto along = [&](int p) { return double(line.LineType == gtlParallel ? line.CalPoints[p].X : line.CalPoints[p].Y); };
+            double mean = 0, ss = 0;
+            for (int p = 1; p <= points; ++p) mean += along(p);
+            mean /= points;
+            for (int p = 1; p <= points; ++p) ss += (along(p) - mean) * (along(p) - mean);
+            const double spread = std::sqrt(ss / points);
+            if (!(spread > 0)) return 0;
+            TMatrix A(3, points);
+            for (int p = 1; p <= points; ++p) {
+                const double t = (along(p) - mean) / spread;
+                A.SetVal(1, p, 1.0);
+                A.SetVal(2, p, t);
+                A.SetVal(3, p, t * t);
+            }
+            worst = std::min(worst, DesignCondition(A));
+        }
+        return worst;
+    }
+    if (UsedCalQuads(D) == 0 || Model == cmUndefined) return 0;
+    auto polynomial = [&](bool sixTerms) {
+        double worst = 1;
+        for (const bool fromPixels : {true, false}) {
+            TScaling U, V;
+            DirectionScalings(D, fromPixels, U, V);
+            worst = std::min(worst, DesignCondition(sixTerms ? ScaledDesign<6>(D, fromPixels, U, V)
+                                                             : ScaledDesign<3>(D, fromPixels, U, V)));
+        }
+        return worst;
+    };
+    switch (Model) {
+    case cmBiquadraticPn: return polynomial(true);
+    case cmEquiRect:
+    case cmUTM: return polynomial(false);
+    case cmConicConformal: {
+        // The apex is fixed by the spread of the points in the image.
+        TScaling U, V;
+        DirectionScalings(D, true, U, V);
+        return DesignCondition(ScaledDesign<3>(D, true, U, V));
+    }
+    case cmMillerCylindrical: {
+        // Two straight lines: each needs its variable to vary.
+        TScaling U, V;
+        DirectionScalings(D, false, U, V);
+        double worst = 1;
+        for (const bool latitude : {true, false}) {
+            const TScaling& S = latitude ? U : V;
+            TMatrix A(2, UsedCalQuads(D));
+            for (int i = 1; i <= UsedCalQuads(D); ++i) {
+                const TCalQuad& q = D.CalQuads[i];
+                A.SetVal(1, i, 1.0);
+                A.SetVal(2, i, ((latitude ? q.Latitude : q.Longitude) - S.Mean) / S.Spread);
+            }
+            worst = std::min(worst, DesignCondition(A));
+        }
+        return worst;
+    }
+    default: return 0;
+    }
 }
 
 void FitMillerCyl(const TCalibData& D, TCalibParams& P) {

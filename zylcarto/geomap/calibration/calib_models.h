@@ -18,6 +18,13 @@ bool FitGratMat(const TCalibData& D, TMatrix& GratMat);
 void FitEquiRect(const TCalibData& D, TCalibParams& P);
 void FitBiquadratic(const TCalibData& D, TCalibParams& P);
 
+// How well the reference data fixes the model: the smallest over the largest
+// singular value of its centred and scaled design (for the polynomial models the
+// worse of the two directions, for the conic model the affine design of the
+// pixels, for the parabolic model the worst graticule line). 1 is ideal, 0 means
+// the data cannot determine the fit (too few or collinear points).
+double FitCondition(const TCalibData& D, TCalibModel Model);
+
 // Straight-line fits of x to longitude and of y to the Miller ordinate; needs
 // 3 points, otherwise the parameters stay as they were.
 void FitMillerCyl(const TCalibData& D, TCalibParams& P);
