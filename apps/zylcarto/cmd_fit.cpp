@@ -284,12 +284,17 @@ int RunBatch(std::FILE* in, const char* inputs, int decimals, Convert&& convert)
         if (out.size() >= Chunk) flush();
     };
 
+    // A line longer than the chunk is an error of its own, not a reason to hold
+    // gigabytes: the rest of it is passed over.
+    bool skipping = false;
     std::size_t got;
     while ((got = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
         const std::string_view chunk(buffer.data(), got);
         std::size_t start = 0, nl;
         while ((nl = chunk.find('\n', start)) != std::string_view::npos) {
-            if (pending.empty()) {
+            if (skipping) {
+                skipping = false;
+            } else if (pending.empty()) {
                 processLine(chunk.substr(start, nl - start));
             } else {
                 pending.append(chunk.substr(start, nl - start));
@@ -298,24 +303,18 @@ int RunBatch(std::FILE* in, const char* inputs, int decimals, Convert&& convert)
             }
             start = nl + 1;
         }
-        // An endless line is an error of its own, not a reason to hold gigabytes.
+        if (skipping) continue;
         if (pending.size() + (got - start) > Chunk) {
             pending.clear();
+            ++lineNo;
             fail("line longer than 1 MB");
-            while ((got = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
-                const std::string_view rest(buffer.data(), got);
-                const std::size_t end = rest.find('\n');
-                if (end != std::string_view::npos) {
-                    pending.assign(rest.substr(end + 1));
-                    break;
-                }
-            }
+            skipping = true;
             continue;
         }
         pending.append(chunk.substr(start));
     }
     const bool readFailed = std::ferror(in) != 0;
-    if (!pending.empty()) processLine(pending);
+    if (!skipping && !pending.empty()) processLine(pending);
     flush();
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) writeFailed = true;
     if (writeFailed) {

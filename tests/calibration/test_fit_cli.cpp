@@ -172,4 +172,11 @@ TEST(FitCommand, BatchConversionsInBothDirections) {
         EXPECT_EQ(r.Status, c.status) << c.options << ": " << r.Text;
         EXPECT_EQ(r.Lines, c.lines) << c.options << ": " << r.Text;
     }
+    // From a file: CR LF line ends, a 2 MB line passed over, no final line end.
+    const std::string path = testing::TempDir() + "/fit_batch.txt";
+    std::ofstream(path, std::ios::binary) << "1 2\r\n" << std::string(2 << 20, '7') << "\n3 4\r\n5 6";
+    const CliRun r = Fit("--model equirect --image 1000x800 --to-position " + path + " " + Equirect9);
+    EXPECT_EQ(r.Status, 1) << r.Text;
+    EXPECT_EQ(r.Lines, (std::vector<std::string>{"49.987500000 5.005000000", "error: line 2: line longer than 1 MB",
+                                                 "49.975000000 5.015000000", "49.962500000 5.025000000"}));
 }
