@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <limits>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -144,8 +146,9 @@ TEST(CalibXmlWriter, StreamLayoutAlwaysHasHeaderResolutionAndQuads) {
     EXPECT_EQ(text.rfind("<?xml version=\"1.0\"?>\r\n\r\n", 0), 0u);
     EXPECT_NE(text.find("<resolution>0.000</resolution>\r\n"), std::string::npos);
     EXPECT_NE(text.find("<calquads npoints=\"0\">\r\n\r\n</calquads>\r\n</geomap>\r\n"), std::string::npos);
-    EXPECT_EQ(text.find("utmzone"), std::string::npos);
-    EXPECT_EQ(text.find("ellipsoid"), std::string::npos);
+    // Unlike the old stream layout, zone and ellipsoid are kept.
+    EXPECT_NE(text.find("<utmzone>32</utmzone>\r\n<utmsouth>FALSE</utmsouth>\r\n<ellipsoid>gelWGS84</ellipsoid>"),
+              std::string::npos);
 
     const std::string path = TempPath("nores.xml");
     TTextFile f;
@@ -186,7 +189,9 @@ TEST(CalibXmlRoundTrip, TextFileAndStreamGiveTheFieldsBack) {
     ASSERT_TRUE(ParseCalibData(s, "set1", fromStream, model));
     EXPECT_EQ(model, cmMillerCylindrical);
     ExpectRoundTrip(in, fromStream);
-    EXPECT_EQ(fromStream.UTMZone, 0);  // not in the stream layout: the caller's value stays
+    EXPECT_EQ(fromStream.UTMZone, 32);
+    EXPECT_TRUE(fromStream.UTMSouth);
+    EXPECT_EQ(fromStream.Ellipsoid, gelBess41);
 }
 
 TEST(CalibXmlReader, PicksTheDataSetByIdWithoutCase) {
@@ -224,7 +229,7 @@ TEST(CalibXmlReader, HeaderValuesMapNameLoweredCaptionKept) {
     TCalibSetHeader h;
     ASSERT_TRUE(FindCalibSet(src, "Q", h));
     EXPECT_EQ(h.Id, "q");
-    EXPECT_EQ(MapReaderModel(h), cmUndefined);  // the map fits only the point-based models
+    EXPECT_EQ(MapReaderModel(h), cmParabolicIp);
 
     h.HasModel = false;
     EXPECT_EQ(ParsedCalibModel(h), cmBiquadraticPn);
@@ -354,4 +359,38 @@ TEST(CalibXmlReader, ContentBeyondTheCapacitiesIsCut) {
     EXPECT_EQ(back.NumCalLines, 25);
     EXPECT_EQ(back.CalLines[1].NumPoints, 10);
     EXPECT_EQ(back.NumCalQuads, 200);
+}
+
+// Values that used to come back changed: quotes in the header, exponents and NaN
+// in quads; a quad field that is not a number is refused, not read as 0.
+TEST(CalibXmlRoundTrip, QuotesExponentsAndNaNComeBack) {
+    TCalibData in = SampleData();
+    in.MapFName = "say \"cheese\".jpg";
+    in.Caption = "The \"Alps\"";
+    in.CalQuads[2].Longitude = std::numeric_limits<double>::quiet_NaN();
+    TMemoryStream s;
+    WriteCalDataToStream(s, "q", in, cmParabolicIp);
+    s.SetPosition(0);
+    TCalibData out;
+    TCalibModel model = cmUndefined;
+    ASSERT_TRUE(ParseCalibData(s, "q", out, model));
+    EXPECT_EQ(model, cmParabolicIp);
+    EXPECT_EQ(out.MapFName, "say 'cheese'.jpg");
+    EXPECT_EQ(out.Caption, "The 'Alps'");
+    ASSERT_EQ(out.NumCalQuads, 2);
+    EXPECT_TRUE(std::isnan(out.CalQuads[2].Longitude));
+    EXPECT_EQ(out.CalQuads[2].MapX, 1024);
+    EXPECT_EQ(out.CalQuads[2].MapY, 768);
+
+    const std::string path = WriteFile("exp.xml", SetText("e", "<calquads npoints=\"2\">\r\n[4.8e1,7E-1,10,20] [-1.5e+1,2,30,40]\r\n</calquads>\r\n"));
+    ASSERT_TRUE(ParseCalibData(path, "e", out, model));
+    EXPECT_EQ(out.CalQuads[1], (TCalQuad{48.0, 0.7, 10, 20}));
+    EXPECT_EQ(out.CalQuads[2], (TCalQuad{-15.0, 2.0, 30, 40}));
+    const std::string bad = WriteFile("bad.xml", SetText("b", "<calquads npoints=\"1\">\r\n[4.8x,7,10,20]\r\n</calquads>\r\n"));
+    try {
+        ParseCalibData(bad, "b", out, model);
+        ADD_FAILURE() << "no error";
+    } catch (const EZYLGeoMapError& e) {
+        EXPECT_STREQ(e.what(), "ParseCalibData: invalid coordinate of calibration point: \"4.8x\"");
+    }
 }

@@ -45,33 +45,37 @@ const std::string Equirect9 = std::string(ZYLCARTO_TEST_DATA_DIR) + "/equirect9.
 TEST(FitCommand, EquirectangularPointsFitWithoutResiduals) {
     const CliRun r = Fit("--model equirect --image 1000x800 --eval 0 400 --eval 1000 800 --eval 250 200 " + Equirect9);
     ASSERT_EQ(r.Status, 0) << r.Text;
-    ASSERT_EQ(r.Lines.size(), 9u + 1 + 4 + 1 + 3) << r.Text;
+    ASSERT_EQ(r.Lines.size(), 9u + 3 + 4 + 1 + 3) << r.Text;
     for (int i = 0; i < 9; ++i) {
         const auto f = Fields(r.Lines[i]);
         ASSERT_EQ(f.size(), 8u) << r.Lines[i];
-        EXPECT_EQ(f[4], f[0]) << r.Lines[i];
-        EXPECT_EQ(f[5], f[1]) << r.Lines[i];
-        EXPECT_EQ(f[6], "0");
-        EXPECT_EQ(f[7], "0");
+        EXPECT_EQ(f[4], f[0] + ".000") << r.Lines[i];
+        EXPECT_EQ(f[5], f[1] + ".000") << r.Lines[i];
+        EXPECT_EQ(f[6], "0.000");
+        EXPECT_EQ(f[7], "0.000");
     }
     EXPECT_EQ(r.Lines[9], "quality 0.000 0.000");
-    EXPECT_EQ(r.Lines[10], "topleft 50.000000 5.000000");
-    EXPECT_EQ(r.Lines[12], "bottomright 45.000000 10.000000");
-    EXPECT_EQ(r.Lines[14].rfind("resolution 375.9", 0), 0u) << r.Lines[14];
-    EXPECT_EQ(r.Lines[15], "pixel 0 400 -> 47.500000 5.000000");
-    EXPECT_EQ(r.Lines[16], "pixel 1000 800 -> 45.000000 10.000000");
-    EXPECT_EQ(r.Lines[17], "pixel 250 200 -> 48.750000 6.250000");
+    EXPECT_EQ(r.Lines[10], "position-quality 0.000");
+    EXPECT_EQ(r.Lines[11], "condition 1.000000");
+    EXPECT_EQ(r.Lines[12], "topleft 50.000000000 5.000000000");
+    EXPECT_EQ(r.Lines[14], "bottomright 45.000000000 10.000000000");
+    EXPECT_EQ(r.Lines[16].rfind("resolution 375.9", 0), 0u) << r.Lines[16];
+    EXPECT_EQ(r.Lines[17], "pixel 0 400 -> 47.500000000 5.000000000");
+    EXPECT_EQ(r.Lines[18], "pixel 1000 800 -> 45.000000000 10.000000000");
+    EXPECT_EQ(r.Lines[19], "pixel 250 200 -> 48.750000000 6.250000000");
 }
 
 TEST(FitCommand, UTMPointsFromStandardInput) {
     const CliRun r = Fit("--model utm --utm-zone 32 --image 100x100 -",
                       "0 0 5400000 480000\\n100 0 5400000 482000\\n0 100 5398000 480000\\n");
     ASSERT_EQ(r.Status, 0) << r.Text;
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(r.Lines[i].substr(r.Lines[i].size() - 4), " 0 0") << r.Lines[i];
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(r.Lines[i].substr(r.Lines[i].size() - 12), " 0.000 0.000") << r.Lines[i];
     EXPECT_EQ(r.Lines[3], "quality 0.000 0.000");
+    EXPECT_EQ(r.Lines[4], "position-quality 0.000");
     // 20 grid metres per pixel, measured on the sphere.
-    ASSERT_EQ(r.Lines[8].rfind("resolution ", 0), 0u) << r.Lines[8];
-    EXPECT_NEAR(std::stod(r.Lines[8].substr(11)), 20.0, 0.05) << r.Lines[8];
+    ASSERT_EQ(r.Lines[10].rfind("resolution ", 0), 0u) << r.Lines[10];
+    EXPECT_NEAR(std::stod(r.Lines[10].substr(11)), 20.0, 0.05) << r.Lines[10];
+    EXPECT_EQ(r.Text.find("warning"), std::string::npos) << r.Text;
 }
 
 TEST(FitCommand, BadInputNamesTheProblemAndExits2) {
@@ -81,7 +85,9 @@ TEST(FitCommand, BadInputNamesTheProblemAndExits2) {
     std::string many;
     for (int i = 0; i < 201; ++i) many += std::to_string(i) + " 0 45 " + std::to_string(i * 0.01) + "\\n";
     const std::vector<Case> cases{
-        {"--model parabolicip --image 10x10 -", "0 0 1 1\\n", "unknown model \"parabolicip\""},
+        {"--model mercator --image 10x10 -", "0 0 1 1\\n", "unknown model \"mercator\""},
+        {"--model parabolicip --image 10x10 -", "P 45 1\\n", "standard input line 1: expected P LAT X Y or M LON X Y"},
+        {"--model equirect --image 10x10 --to-pixel - -", "", "cannot both be standard input"},
         {"--model equirect --image 10x10 -", "# header\\n\\n1 2 3\\n", "standard input line 3: expected X Y LAT LON"},
         {"--model equirect --image 10x10 -", "1 2.5 45 7\\n", "standard input line 1: Y is not a whole number"},
         {"--model equirect --image 10x10 -", "1 2 95 7\\n", "line 1: latitude 95 is beyond the poles"},
@@ -97,4 +103,80 @@ TEST(FitCommand, BadInputNamesTheProblemAndExits2) {
         EXPECT_NE(r.Text.find("zylcarto: "), std::string::npos) << r.Text;
         EXPECT_NE(r.Text.find(c.message), std::string::npos) << r.Text;
     }
+}
+
+// Data that cannot determine the model is refused with exit 1; data that barely
+// does, or UTM values no zone has, is warned about.
+TEST(FitCommand, RefusesUndeterminedFitsAndWarnsOfDoubtfulOnes) {
+    struct Case {
+        std::string model, input, message;
+        int status;
+    };
+    const std::string grid = "0 0 50 5\\n1000 0 50 10\\n0 800 45 5\\n1000 800 45 10\\n500 400 47.5 7.5\\n";
+    const std::vector<Case> cases{
+        {"equirect", "", "equirect needs at least 3 reference points, got 0", 1},
+        {"equirect", "0 0 50 5\\n", "got 1", 1},
+        {"millercylindrical", "0 0 50 5\\n10 10 49 6\\n", "millercylindrical needs at least 3 reference points, got 2", 1},
+        {"biquadraticpn", grid, "biquadraticpn needs at least 6 reference points, got 5", 1},
+        {"conicconformal", "0 0 50 5\\n100 100 49 6\\n200 200 48 7\\n300 300 47 8\\n", "(they are collinear)", 1},
+        {"parabolicip", "P 45 0 100\\nP 45 50 101\\nP 45 100 102\\nM 7 10 0\\nM 7 11 50\\nM 7 12 100\\n",
+         "parabolicip needs at least 2 meridians and 2 parallels of 3 points each", 1},
+        {"equirect", "0 0 50 5\\n500 251 47.49 7.5\\n1000 500 45 10\\n", "warning: condition", 0},
+        {"utm --utm-zone 32", "0 0 480000 5400000\\n100 0 482000 5400000\\n0 100 480000 5398000\\n",
+         "are northing and easting swapped?", 0},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = Fit("--model " + c.model + " --image 1000x800 -", c.input);
+        EXPECT_EQ(r.Status, c.status) << c.model << ": " << r.Text;
+        EXPECT_NE(r.Text.find(c.message), std::string::npos) << r.Text;
+    }
+}
+
+TEST(FitCommand, ParabolicModelFromGraticuleLines) {
+    // Parallels y = 100 + (48 - lat) 300 + x / 10, meridians x = 100 + (lon - 8) 400 - y / 20.
+    std::string in;
+    for (int lat : {46, 47, 48})
+        for (int x : {100, 400, 700, 1000}) in += "P " + std::to_string(lat) + " " + std::to_string(x) + " " + std::to_string(100 + (48 - lat) * 300 + x / 10) + "\\n";
+    for (int lon : {8, 9, 10})
+        for (int y : {40, 400, 800}) in += "M " + std::to_string(lon) + " " + std::to_string(100 + (lon - 8) * 400 - y / 20) + " " + std::to_string(y) + "\\n";
+    const CliRun r = Fit("--model parabolicip --image 1200x1000 --eval 500 450 -", in);
+    ASSERT_EQ(r.Status, 0) << r.Text;
+    // Per point "P|M VALUE X Y FIT DIFF": the lines are exact.
+    EXPECT_EQ(r.Lines[0], "P 46 100 710 46.000000000 0.000000000");
+    // Pixel (500, 450) lies on parallel 47, and 422.5 px east of meridian 8.
+    EXPECT_EQ(r.Lines.back(), "pixel 500 450 -> 47.000000000 9.056250000") << r.Text;
+}
+
+// One output line per input line in order, failed lines as numbered error lines,
+// exit 1 at the end; 9 decimals for degrees, 3 for pixels and metres.
+TEST(FitCommand, BatchConversionsInBothDirections) {
+    struct Case {
+        std::string options, input;
+        std::vector<std::string> lines;
+        int status;
+    };
+    const std::string utm = "--model utm --utm-zone 32 --image 100x100 " + std::string(ZYLCARTO_TEST_DATA_DIR) + "/utm3.txt";
+    const std::vector<Case> cases{
+        {"--model equirect --image 1000x800 --to-position - " + Equirect9, "0 0\\n250.5 200\\n\\n# note\\n1000 800\\n",
+         {"50.000000000 5.000000000", "48.750000000 6.252500000", "45.000000000 10.000000000"}, 0},
+        {"--model equirect --image 1000x800 --to-position - " + Equirect9, "1 2\\nx 2\\n3\\n0 -99999\\n4 5\\n",
+         {"49.987500000 5.005000000", "error: line 2: not a number: \"x\"", "error: line 3: expected X Y, got \"3\"",
+          "error: line 4: the pixel lies beyond the poles of the fit", "49.968750000 5.020000000"}, 1},
+        {"--model equirect --image 1000x800 --to-pixel - " + Equirect9, "48.75 6.2525\\n91 5\\n45 10\\n",
+         {"250.500 200.000", "error: line 2: latitude beyond the poles", "1000.000 800.000"}, 1},
+        {utm + " --to-position -", "50 25\\n", {"5399500.000 481000.000"}, 0},
+        {utm + " --to-pixel -", "5399500 481000\\n", {"50.000 25.000"}, 0},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = Fit(c.options, c.input);
+        EXPECT_EQ(r.Status, c.status) << c.options << ": " << r.Text;
+        EXPECT_EQ(r.Lines, c.lines) << c.options << ": " << r.Text;
+    }
+    // From a file: CR LF line ends, a 2 MB line passed over, no final line end.
+    const std::string path = testing::TempDir() + "/fit_batch.txt";
+    std::ofstream(path, std::ios::binary) << "1 2\r\n" << std::string(2 << 20, '7') << "\n3 4\r\n5 6";
+    const CliRun r = Fit("--model equirect --image 1000x800 --to-position " + path + " " + Equirect9);
+    EXPECT_EQ(r.Status, 1) << r.Text;
+    EXPECT_EQ(r.Lines, (std::vector<std::string>{"49.987500000 5.005000000", "error: line 2: line longer than 1 MB",
+                                                 "49.975000000 5.015000000", "49.962500000 5.025000000"}));
 }

@@ -3,9 +3,11 @@
 
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "synthetic_maps.h"
 #include "zylcarto/geodesy/projections.h"
+#include "zylcarto/geomap/calibration/calib_models.h"
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/support/mathhooks.h"
 
@@ -350,4 +352,219 @@ TEST(ParabolicModel, NeedsTwoFittedLinesOfEachKind) {
     EXPECT_EQ(cal.GratMat().GetVal(1, 4), 1.0);
     EXPECT_EQ(cal.GratMat().GetVal(2, 5), 6.0);
     EXPECT_NEAR(cal.GratMat().GetVal(3, 4), 350.0, 1e-9);  // parallel 5 runs at y = 350
+}
+
+namespace {
+
+// Spherical Lambert conformal conic with standard parallels phi1, phi2 (degrees),
+// the point (lat0, lon0) at the image centre, kmPerPixel, north rotated by
+// rotDeg clockwise against the image.
+synthetic::Map Lambert(double phi1d, double phi2d, double lat0, double lon0, int W, int H, double kmPerPixel,
+                       double rotDeg) {
+    const double R = 6371.0 / kmPerPixel, phi1 = phi1d * Deg, phi2 = phi2d * Deg, rot = rotDeg * Deg;
+    auto t = [](double phi) { return std::tan(std::numbers::pi / 4 + phi / 2); };
+    const double n = std::log(std::cos(phi1) / std::cos(phi2)) / std::log(t(phi2) / t(phi1));
+    const double F = std::cos(phi1) * std::pow(t(phi1), n) / n;
+    auto rho = [=](double phi) { return R * F / std::pow(t(phi), n); };
+    const double rho0 = rho(lat0 * Deg), cx = W / 2.0, cy = H / 2.0;
+    // Unrotated plane: apex at (0, -rho0) from the centre, y down the image.
+    return {[=](Geo g) {
+                const double th = n * (g.Long - lon0) * Deg, r = rho(g.Lat * Deg);
+                const double u = r * std::sin(th), v = r * std::cos(th) - rho0;
+                return Pix{cx + u * std::cos(rot) - v * std::sin(rot), cy + u * std::sin(rot) + v * std::cos(rot)};
+            },
+            [=](Pix p) {
+                const double du = p.X - cx, dv = p.Y - cy;
+                const double u = du * std::cos(rot) + dv * std::sin(rot), v = -du * std::sin(rot) + dv * std::cos(rot) + rho0;
+                const double r = std::sqrt(u * u + v * v);
+                return Geo{(2 * std::atan(std::pow(R * F / r, 1 / n)) - std::numbers::pi / 2) / Deg,
+                           lon0 + std::atan2(u, v) / n / Deg};
+            }};
+}
+
+// Spherical Mercator about (lat0, lon0) at the image centre.
+synthetic::Map Mercator(double lat0, double lon0, int W, int H, double kmPerPixel) {
+    const double R = 6371.0 / kmPerPixel;
+    auto m = [](double lat) { return std::log(std::tan(std::numbers::pi / 4 + lat * Deg / 2)); };
+    const double m0 = m(lat0);
+    return {[=](Geo g) { return Pix{W / 2.0 + R * (g.Long - lon0) * Deg, H / 2.0 - R * (m(g.Lat) - m0)}; },
+            [=](Pix p) {
+                return Geo{(2 * std::atan(std::exp(m0 + (H / 2.0 - p.Y) / R)) - std::numbers::pi / 2) / Deg,
+                           lon0 + (p.X - W / 2.0) / R / Deg};
+            }};
+}
+
+} // namespace
+
+// The two pixels of a radius and an angle lie on both sides of the apex: the side
+// of the reference points decides, not the hemisphere; and the apex search finds
+// the basin of the true apex on rotated maps.
+TEST(ConicModel, PixelsComeBackOnTheSideOfTheReferencePoints) {
+    struct Case {
+        const char* Label;
+        synthetic::Map Truth;
+        int W, H;
+        double MaxForward;  // pixels, true position -> model pixel
+    };
+    const std::vector<Case> cases{
+        {"LCC 4N/14N across the equator", Lambert(4, 14, 5, -74, 2000, 1500, 1.0, 0), 2000, 1500, 2},
+        {"LCC 4N/14N rotated 5 deg", Lambert(4, 14, 5, -74, 2000, 1500, 1.0, 5), 2000, 1500, 3},
+        {"LCC 44N/49N rotated 30 deg", Lambert(44, 49, 46.5, 10, 900, 650, 1.0, 30), 900, 650, 1},
+        // Projections the cone only approximates: it must still agree with itself.
+        {"Mercator at 50N", Mercator(50, 8, 1000, 800, 0.5), 1000, 800, 1e9},
+        {"1 m plan at 64.7N", Mercator(64.7, 179.9, 1000, 800, 0.001), 1000, 800, 1e9},
+    };
+    for (const Case& c : cases) {
+        TMapCalibration cal("Map1");
+        cal.SetMapImageSize(c.W, c.H);
+        cal.SetCalibModel(cmConicConformal);
+        synthetic::AddReferencePoints(cal, c.Truth, synthetic::Grid(0, c.W, 0, c.H, 4));
+        const auto e = synthetic::Measure(cal, c.Truth, synthetic::Grid(23, c.W - 23, 17, c.H - 17, 7), c.Label);
+        EXPECT_EQ(e.Invalid, 0) << c.Label;
+        EXPECT_LE(e.MaxRoundTrip, 1) << c.Label;
+        EXPECT_LE(e.MaxForward, c.MaxForward) << c.Label;
+    }
+}
+
+// Straight graticule lines rotated against the image: the intersection of a
+// parallel and a meridian must be found (or refused) at every angle.
+TEST(ParabolicModel, RotatedGraticulesConvergeToTheIntersection) {
+    for (const double rotDeg : {0.0, 40.0, 42.0, 43.0, 45.0}) {
+        const double rot = rotDeg * Deg, c = 1000, pxPerDeg = 250;
+        // Unrotated: latitude 48 - v / s, longitude 9 + u / s about the image centre.
+        const synthetic::Map truth{
+            [=](Geo g) {
+                const double u = (g.Long - 9) * pxPerDeg, v = (48 - g.Lat) * pxPerDeg;
+                return Pix{c + u * std::cos(rot) - v * std::sin(rot), c + u * std::sin(rot) + v * std::cos(rot)};
+            },
+            [=](Pix p) {
+                const double du = p.X - c, dv = p.Y - c;
+                const double u = du * std::cos(rot) + dv * std::sin(rot), v = -du * std::sin(rot) + dv * std::cos(rot);
+                return Geo{48 - v / pxPerDeg, 9 + u / pxPerDeg};
+            }};
+        TMapCalibration cal("Map1");
+        cal.SetMapImageSize(2000, 2000);
+        cal.SetCalibModel(cmParabolicIp);
+        // A 7 x 7 graticule, 7 points along each line.
+        for (int k = -3; k <= 3; ++k)
+            for (int i = -3; i <= 3; ++i) {
+                const Pix onParallel = truth.Forward({48.0 + k, 9.0 + i * 0.9});
+                cal.AddCalibPoint(gtlParallel, 48.0 + k, int(std::lround(onParallel.X)), int(std::lround(onParallel.Y)));
+                const Pix onMeridian = truth.Forward({48.0 + i * 0.9, 9.0 + k});
+                cal.AddCalibPoint(gtlMeridian, 9.0 + k, int(std::lround(onMeridian.X)), int(std::lround(onMeridian.Y)));
+            }
+        const auto e = synthetic::Measure(cal, truth, synthetic::Grid(700, 1300, 700, 1300, 6),
+                                          "parabolic rotated " + std::to_string(int(rotDeg)));
+        EXPECT_EQ(e.Invalid, 0) << rotDeg;
+        EXPECT_LE(e.MaxRoundTrip, 1) << rotDeg;
+        EXPECT_LE(e.MaxForward, 1) << rotDeg;
+    }
+}
+
+namespace {
+
+// A second-order polynomial in offsets from (U0, V0): the exact form of the model.
+struct Quadratic {
+    double U0, V0, C[6];
+    double operator()(double u, double v) const {
+        const double du = u - U0, dv = v - V0;
+        return C[0] + C[1] * du + C[2] * dv + C[3] * du * du + C[4] * du * dv + C[5] * dv * dv;
+    }
+};
+
+} // namespace
+
+// Far from the origin, or on a small plan at high longitude, the raw terms are
+// nearly parallel; the fit must still be the least-squares one (here, with exact
+// data of the model's own form, the truth) to 1e-6 pixels.
+TEST(BiquadraticModel, FitsExactlyFarFromTheOrigin) {
+    // Pixel -> position exact: windows of a large image (1.1 m per pixel).
+    struct PixelCase {
+        const char* Label;
+        int X0, X1, Y0, Y1, Steps;
+    };
+    for (const PixelCase& c : {PixelCase{"window 90000-92000 of 100000^2", 90000, 92000, 90000, 91500, 5},
+                               PixelCase{"full 80000x60000", 0, 80000, 0, 60000, 5}}) {
+        const double cx = (c.X0 + c.X1) / 2.0, cy = (c.Y0 + c.Y1) / 2.0;
+        const Quadratic lat{cx, cy, {48, 2e-7, -1e-5, 3e-13, 5e-13, -2e-13}};
+        const Quadratic lon{cx, cy, {9, 1.5e-5, 1e-7, -4e-13, 2e-13, 6e-13}};
+        TMapCalibration cal("Map1");
+        cal.SetMapImageSize(100000, 100000);
+        cal.SetCalibModel(cmBiquadraticPn);
+        for (const TPoint& p : synthetic::Grid(c.X0, c.X1, c.Y0, c.Y1, c.Steps))
+            ASSERT_TRUE(cal.AddCalibPoint(lat(p.X, p.Y), lon(p.X, p.Y), p.X, p.Y));
+        double worst = 0;
+        for (const TPoint& p : synthetic::Grid(c.X0, c.X1, c.Y0, c.Y1, 3)) {
+            bool v1 = false, v2 = false;
+            const double dLat = cal.CalcLatitude(p.X, p.Y, v1) - lat(p.X, p.Y);
+            const double dLon = cal.CalcLongitude(p.X, p.Y, v2) - lon(p.X, p.Y);
+            ASSERT_TRUE(v1 && v2);
+            // In pixels: 1e-5 degrees per pixel.
+            worst = std::max({worst, std::fabs(dLat) / 1e-5, std::fabs(dLon) / 1e-5});
+        }
+        std::cout << "[" << c.Label << "] pixel -> position within " << worst << " px\n";
+        EXPECT_LT(worst, 1e-6) << c.Label;
+        double metres = -1;
+        ASSERT_TRUE(cal.CalibPositionQuality(metres));
+        EXPECT_LT(metres, 1e-5) << c.Label;
+    }
+    // Position -> pixel exact: a 500 m plan at 64.7N 179.9E, 1 m per pixel.
+    const Quadratic px{64.7, 179.9, {250, 0, 47550, 0, 0, -900}};
+    const Quadratic py{64.7, 179.9, {250, -111200, 0, 1500, 0, 0}};
+    // Positions of whole pixels, by Newton's method on the exact forward form.
+    auto position = [&](double x, double y) {
+        double la = 64.7 - (y - 250) / 111200, lo = 179.9 + (x - 250) / 47550;
+        for (int it = 0; it < 20; ++it) {
+            const double h = 1e-7;
+            const double fx = px(la, lo) - x, fy = py(la, lo) - y;
+            const double a = (px(la + h, lo) - px(la - h, lo)) / (2 * h), b = (px(la, lo + h) - px(la, lo - h)) / (2 * h);
+            const double cc = (py(la + h, lo) - py(la - h, lo)) / (2 * h), d = (py(la, lo + h) - py(la, lo - h)) / (2 * h);
+            const double det = a * d - b * cc;
+            la -= (d * fx - b * fy) / det;
+            lo -= (a * fy - cc * fx) / det;
+        }
+        return Geo{la, lo};
+    };
+    TMapCalibration cal("Map1");
+    cal.SetMapImageSize(500, 500);
+    cal.SetCalibModel(cmBiquadraticPn);
+    for (const TPoint& p : synthetic::Grid(0, 500, 0, 500, 4)) {
+        const Geo g = position(p.X, p.Y);
+        ASSERT_TRUE(cal.AddCalibPoint(g.Lat, g.Long, p.X, p.Y));
+    }
+    double worst = 0;
+    for (const TPoint& p : synthetic::Grid(13, 487, 29, 471, 5)) {
+        const Geo g = position(p.X, p.Y);
+        double x = 0, y = 0;
+        ASSERT_TRUE(cal.CalcPixelCoordsFrac(g.Lat, g.Long, x, y));
+        worst = std::max({worst, std::fabs(x - p.X), std::fabs(y - p.Y)});
+    }
+    std::cout << "[500 m plan at 64.7N 179.9E] position -> pixel within " << worst << " px\n";
+    EXPECT_LT(worst, 1e-6);
+}
+
+TEST(PolynomialModels, ConditionSeparatesSpreadFromCollinearPoints) {
+    auto data = [](const std::vector<TPoint>& pixels) {
+        TCalibData d;
+        for (const TPoint& p : pixels) {
+            d.CalQuads[++d.NumCalQuads] = {50.0 - 0.001 * p.Y + 1e-7 * p.X, 7.0 + 0.0015 * p.X, p.X, p.Y};
+        }
+        return d;
+    };
+    const TCalibData grid = data(synthetic::Grid(0, 1000, 0, 800, 3));
+    const TCalibData line = data({{0, 0}, {100, 50}, {200, 100}, {300, 150}, {500, 250}, {900, 450}, {1000, 500}});
+    const TCalibData two = data({{0, 0}, {1000, 800}});
+    // One point 2 px off a 1100 px line.
+    const TCalibData band = data({{0, 0}, {100, 50}, {200, 102}, {300, 150}, {500, 250}, {900, 450}, {1000, 500}});
+    for (TCalibModel m : {cmEquiRect, cmUTM, cmBiquadraticPn, cmConicConformal}) {
+        EXPECT_GT(FitCondition(grid, m), 0.05) << int(m);
+        EXPECT_LT(FitCondition(line, m), 1e-12) << int(m);
+        EXPECT_LT(FitCondition(two, m), 1e-12) << int(m);
+        // A second-order fit needs more than one point off a line.
+        if (m == cmBiquadraticPn) continue;
+        EXPECT_GT(FitCondition(band, m), 1e-12) << int(m);
+        EXPECT_LT(FitCondition(band, m), 0.01) << int(m);
+    }
+    EXPECT_GT(FitCondition(grid, cmMillerCylindrical), 0.5);
+    EXPECT_EQ(FitCondition(TCalibData{}, cmEquiRect), 0.0);
 }

@@ -14,8 +14,10 @@ namespace {
 constexpr double DegToRad = std::numbers::pi / 180.0;
 constexpr double RadToDeg = 180.0 / std::numbers::pi;
 constexpr double NoLine = 1e20;
-constexpr double DivergenceLimit = 50000.0;
-constexpr int GratIterations = 15;
+// Newton's method on the two parabolas: it converges in a handful of steps or not at all.
+constexpr int GratIterations = 60;
+constexpr double GratTolerance = 1e-12;
+constexpr double GratResidual = 1e-6;  // pixels
 
 bool ValidZone(int Zone) { return Zone >= 1 && Zone <= 60; }
 
@@ -92,24 +94,37 @@ bool InterpolatedParabola(const TCalibData& D, const TMatrix& G, double Kind, do
     return true;
 }
 
-bool GratToPixel(const TCalibData& D, const TMatrix& G, double Lat, double Long, int& x, int& y) {
+bool GratToPixel(const TCalibData& D, const TMatrix& G, double Lat, double Long, double& X, double& Y) {
     if (!EnoughGratLines(D, G)) return false;
     double par[3], mer[3];
     if (!InterpolatedParabola(D, G, 1.0, Lat, par) || !InterpolatedParabola(D, G, 0.0, Long, mer)) return false;
-    // The intersection of the two interpolated lines by fixed-point iteration.
-    double X = 500.0, Y = 0.0;
-    bool diverged = false;
+    // The intersection of the parallel y = p(x) and the meridian x = m(y) by Newton's
+    // method, from the intersection of their linear parts: a plain fixed-point
+    // iteration contracts only by the product of the slopes and fails on rotated
+    // graticules.
+    const double linDet = 1.0 - par[1] * mer[1];
+    if (linDet == 0.0) return false;
+    X = (mer[0] + mer[1] * par[0]) / linDet;
+    Y = par[0] + par[1] * X;
     for (int i = 0; i < GratIterations; ++i) {
-        Y = par[0] + par[1] * X + par[2] * X * X;
-        X = mer[0] + mer[1] * Y + mer[2] * Y * Y;
-        if (std::fabs(X) > DivergenceLimit && std::fabs(Y) > DivergenceLimit) {
-            diverged = true;
-            break;
+        const double f1 = Y - (par[0] + par[1] * X + par[2] * X * X);
+        const double f2 = X - (mer[0] + mer[1] * Y + mer[2] * Y * Y);
+        const double dp = par[1] + 2 * par[2] * X, dm = mer[1] + 2 * mer[2] * Y;
+        const double det = dp * dm - 1.0;
+        if (det == 0.0 || !std::isfinite(det)) return false;
+        // J = [[-dp, 1], [1, -dm]]; step = -J^-1 F.
+        const double dX = (dm * f1 + f2) / det;
+        const double dY = (f1 + dp * f2) / det;
+        X += dX;
+        Y += dY;
+        if (!std::isfinite(X) || !std::isfinite(Y)) return false;
+        if (std::fabs(dX) + std::fabs(dY) <= GratTolerance * (1.0 + std::fabs(X) + std::fabs(Y))) {
+            const double r1 = Y - (par[0] + par[1] * X + par[2] * X * X);
+            const double r2 = X - (mer[0] + mer[1] * Y + mer[2] * Y * Y);
+            return std::fabs(r1) <= GratResidual && std::fabs(r2) <= GratResidual;
         }
     }
-    x = NearestPixel(X);
-    y = NearestPixel(Y);
-    return !diverged && std::isfinite(X) && std::isfinite(Y);
+    return false;
 }
 
 TGeoResult Both(double Lat, double Long) {
@@ -120,9 +135,8 @@ TGeoResult Both(double Lat, double Long) {
     return r;
 }
 
-TGeoResult PixelToGeoByModel(const TCalibView& C, int x, int y) {
+TGeoResult PixelToGeoByModel(const TCalibView& C, double X, double Y) {
     const TCalibParams& P = C.Pars;
-    const double X = x, Y = y;
     TGeoResult r;
     switch (C.Model) {
     case cmParabolicIp:
@@ -193,7 +207,9 @@ int NearestPixel(double v) {
     return static_cast<int>(std::nearbyint(v));  // default rounding: halves to even
 }
 
-TGeoResult PixelToGeo(const TCalibView& C, int x, int y) {
+TGeoResult PixelToGeo(const TCalibView& C, int x, int y) { return PixelToGeoFrac(C, x, y); }
+
+TGeoResult PixelToGeoFrac(const TCalibView& C, double x, double y) {
     TGeoResult r = PixelToGeoByModel(C, x, y);
     if (!r.LatValid || !std::isfinite(r.Latitude)) {
         r.LatValid = false;
@@ -206,10 +222,17 @@ TGeoResult PixelToGeo(const TCalibView& C, int x, int y) {
     return r;
 }
 
-void UTMGridToPixel(const TCalibParams& P, double Northing, double Easting, int& x, int& y) {
+void UTMGridToPixelFrac(const TCalibParams& P, double Northing, double Easting, double& x, double& y) {
     const auto& S = P.EquRectSPPL;
-    x = NearestPixel(S[1][1] + S[1][2] * Northing + S[1][3] * Easting);
-    y = NearestPixel(S[2][1] + S[2][2] * Northing + S[2][3] * Easting);
+    x = S[1][1] + S[1][2] * Northing + S[1][3] * Easting;
+    y = S[2][1] + S[2][2] * Northing + S[2][3] * Easting;
+}
+
+void UTMGridToPixel(const TCalibParams& P, double Northing, double Easting, int& x, int& y) {
+    double fx = 0, fy = 0;
+    UTMGridToPixelFrac(P, Northing, Easting, fx, fy);
+    x = NearestPixel(fx);
+    y = NearestPixel(fy);
 }
 
 void LatLongToMapUTM(const TCalibData& D, double Lat, double Long, double& Easting, double& Northing) {
@@ -223,7 +246,7 @@ void LatLongToMapUTM(const TCalibData& D, double Lat, double Long, double& Easti
     LatLongToUTMInZone(Lat, Long, D.UTMZone, D.UTMSouth, D.Ellipsoid, Easting, Northing);
 }
 
-bool GeoToPixel(const TCalibView& C, double Lat, double Long, int& x, int& y) {
+bool GeoToPixelFrac(const TCalibView& C, double Lat, double Long, double& x, double& y) {
     const TCalibParams& P = C.Pars;
     switch (C.Model) {
     case cmParabolicIp:
@@ -234,49 +257,60 @@ bool GeoToPixel(const TCalibView& C, double Lat, double Long, int& x, int& y) {
             return B[row][1] + B[row][2] * Lat + B[row][3] * Long + B[row][4] * Lat * Lat +
                    B[row][5] * Lat * Long + B[row][6] * Long * Long;
         };
-        x = NearestPixel(poly(1));
-        y = NearestPixel(poly(2));
+        x = poly(1);
+        y = poly(2);
         return true;
     }
     case cmConicConformal: {
         const auto& K = P.ConicPars;
         // Not fitted: there is no pixel to report.
-        if (K[3] == 0.0 || K[5] == 0.0) {
-            x = 0;
-            y = 0;
-            return false;
-        }
+        if (K[3] == 0.0 || K[5] == 0.0 || P.ConicSide == 0) return false;
         const double r = (Lat - K[4]) / K[3];
-        const double t = std::tan((Long - K[6]) / K[5]);
-        const double dy = r / std::sqrt(t * t + 1.0);
-        y = NearestPixel(Lat >= 0 ? K[2] + dy : K[2] - dy);
-        x = NearestPixel(t * (y - K[2]) + K[1]);
+        const double theta = (Long - K[6]) / K[5];
+        // Beyond the apex, or outside the half-plane of the angles the model
+        // measures: no pixel of this cone shows the position.
+        if (!(r >= 0) || !(std::fabs(theta) < std::numbers::pi / 2)) return false;
+        // The side of the apex the reference points lie on, not the hemisphere,
+        // decides between the two pixels of the same radius and angle.
+        const double side = P.ConicSide;
+        x = K[1] + side * r * std::sin(theta);
+        y = K[2] + side * r * std::cos(theta);
         return true;
     }
     case cmMillerCylindrical: {
         const auto& M = P.MillercylPar;
         // Not fitted, as in the other direction.
         if (M[1][1] == 0.0 || M[2][1] == 0.0) return false;
-        x = NearestPixel(Long * DegToRad * M[2][1] + M[2][2]);
-        y = NearestPixel(std::log(std::tan(Lat * DegToRad * 0.4 + std::numbers::pi / 4)) * M[1][1] + M[1][2]);
+        x = Long * DegToRad * M[2][1] + M[2][2];
+        y = std::log(std::tan(Lat * DegToRad * 0.4 + std::numbers::pi / 4)) * M[1][1] + M[1][2];
         return true;
     }
     case cmEquiRect: {
         const auto& S = P.EquRectSPPL;
-        x = NearestPixel(S[1][1] + S[1][2] * Lat + S[1][3] * Long);
-        y = NearestPixel(S[2][1] + S[2][2] * Lat + S[2][3] * Long);
+        x = S[1][1] + S[1][2] * Lat + S[1][3] * Long;
+        y = S[2][1] + S[2][2] * Lat + S[2][3] * Long;
         return true;
     }
     case cmUTM: {
         double easting = 0, northing = 0;
         LatLongToMapUTM(C.Data, Lat, Long, easting, northing);
-        UTMGridToPixel(P, northing, easting, x, y);
+        UTMGridToPixelFrac(P, northing, easting, x, y);
         return true;
     }
     case cmUndefined:
         break;
     }
     return false;
+}
+
+bool GeoToPixel(const TCalibView& C, double Lat, double Long, int& x, int& y) {
+    if (C.Model == cmUndefined) return false;
+    double fx = 0, fy = 0;
+    const bool ok = GeoToPixelFrac(C, Lat, Long, fx, fy) && std::isfinite(fx) && std::isfinite(fy);
+    // Failures leave a defined pixel behind: the origin.
+    x = ok ? NearestPixel(fx) : 0;
+    y = ok ? NearestPixel(fy) : 0;
+    return ok;
 }
 
 } // namespace zylcarto

@@ -28,10 +28,15 @@ struct TGeoResult {
 
 // The position under pixel (x, y); an invalid part reads 0.
 TGeoResult PixelToGeo(const TCalibView& C, int x, int y);
-// The pixel showing (Lat, Long); false when the model cannot tell.
+// The same at a fractional pixel position.
+TGeoResult PixelToGeoFrac(const TCalibView& C, double x, double y);
+// The pixel showing (Lat, Long); false (and pixel 0, 0) when the model cannot tell.
 bool GeoToPixel(const TCalibView& C, double Lat, double Long, int& x, int& y);
+// The same unrounded; x and y may be non-finite when the result is true.
+bool GeoToPixelFrac(const TCalibView& C, double Lat, double Long, double& x, double& y);
 // The affine grid-to-pixel rule of the UTM model, whatever the model.
 void UTMGridToPixel(const TCalibParams& P, double Northing, double Easting, int& x, int& y);
+void UTMGridToPixelFrac(const TCalibParams& P, double Northing, double Easting, double& x, double& y);
 // UTM easting and northing of (Lat, Long) in the map's own zone and hemisphere.
 void LatLongToMapUTM(const TCalibData& D, double Lat, double Long, double& Easting, double& Northing);
 

@@ -6,10 +6,14 @@
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/support/curvefit.h"
 #include "zylcarto/support/mathhooks.h"
+#include "zylcarto/support/numeric.h"
 
 namespace zylcarto {
 
 namespace {
+
+// The sphere of the map's resolution.
+constexpr double QualityEarthRadius = 6378000.0;
 
 bool IsPointModel(TCalibModel M) { return M >= cmBiquadraticPn && M <= cmUTM; }
 
@@ -197,6 +201,29 @@ void TMapCalibration::CalibQuality(double& QualX, double& QualY) const {
     double s1, s2, s3, s4, s5, s7;
     fitX.CalcStatistics(n, s1, s2, s3, s4, s5, QualX, s7);
     fitY.CalcStatistics(n, s1, s2, s3, s4, s5, QualY, s7);
+}
+
+bool TMapCalibration::CalibPositionQuality(double& RmsMetres) const {
+    RmsMetres = 0;
+    if (!IsPointModel(FCalibModel)) return false;
+    const int n = UsedCalQuads(FCalibData);
+    double sum = 0;
+    for (int i = 1; i <= n; ++i) {
+        const TCalQuad& q = FCalibData.CalQuads[i];
+        double a = 0, b = 0;
+        double d = 0;
+        if (FCalibModel == cmUTM) {
+            if (!CalcGridFrac(q.MapX, q.MapY, a, b)) return false;
+            d = std::hypot(a - q.Latitude, b - q.Longitude);
+        } else {
+            if (!CalcPositionFrac(q.MapX, q.MapY, a, b)) return false;
+            d = SphereGreatCircleDist(QualityEarthRadius, q.Latitude, q.Longitude, a, b);
+        }
+        if (!std::isfinite(d)) return false;
+        sum += d * d;
+    }
+    RmsMetres = n > 0 ? std::sqrt(sum / n) : 0;
+    return true;
 }
 
 } // namespace zylcarto

@@ -18,16 +18,24 @@ bool FitGratMat(const TCalibData& D, TMatrix& GratMat);
 void FitEquiRect(const TCalibData& D, TCalibParams& P);
 void FitBiquadratic(const TCalibData& D, TCalibParams& P);
 
+// How well the reference data fixes the model: the smallest over the largest
+// singular value of its centred and scaled design (for the polynomial models the
+// worse of the two directions, for the conic model the affine design of the
+// pixels, for the parabolic model the worst graticule line). 1 is ideal, 0 means
+// the data cannot determine the fit (too few or collinear points).
+double FitCondition(const TCalibData& D, TCalibModel Model);
+
 // Straight-line fits of x to longitude and of y to the Miller ordinate; needs
 // 3 points, otherwise the parameters stay as they were.
 void FitMillerCyl(const TCalibData& D, TCalibParams& P);
 
-// Number of apex candidates the conic search evaluates.
+// Number of apex candidates the conic grid search evaluates.
 inline constexpr int ConicSearchEvaluations = 500;
 
-// Searches the apex of the cone (coarse to fine) that best explains latitude
-// as linear in the radius and longitude as linear in the angle about it. Needs
-// 3 points, otherwise the parameters stay as they were.
+// Searches the apex of the cone (a coarse-to-fine grid, then a continuous
+// minimiser from several starts) that best explains latitude as linear in the
+// radius and longitude as linear in the angle about it, and the side of the apex
+// the points lie on. Needs 3 points, otherwise the parameters stay as they were.
 void FitConic(const TCalibData& D, int ImageWidth, int ImageHeight, TCalibParams& P);
 
 } // namespace zylcarto

@@ -19,6 +19,10 @@ struct TCalibParams {
     TParRows<2, 2> MillercylPar;
     // cmConicConformal: apex x, apex y, latitude slope and intercept, longitude slope and intercept.
     TFixedArray<double, 6> ConicPars;
+    // cmConicConformal: +1 when the reference points lie below the apex (larger y),
+    // -1 above it, 0 before a fit; picks the one of the two pixels of a radius
+    // and an angle that lies on the map.
+    int ConicSide = 0;
     friend bool operator==(const TCalibParams&, const TCalibParams&) = default;
 };
 

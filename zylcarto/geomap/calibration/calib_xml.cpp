@@ -1,5 +1,7 @@
 #include "zylcarto/geomap/calibration/calib_xml.h"
 
+#include <algorithm>
+#include <limits>
 #include <vector>
 
 #include "zylcarto/geodesy/ellipsoids.h"
@@ -35,22 +37,23 @@ std::vector<std::string> CalDataLines(TCalLayout Layout, bool WriteHeader, const
     if (WriteHeader || !text) lines.emplace_back("<?xml version=\"1.0\"?>");
     lines.emplace_back("");
     lines.emplace_back("<!-- TGeoMap Calibration / Zyl Component Suite -->");
-    lines.push_back("<geomap sig=\"ZYLCSuite\" vers=\"1.0\" id=\"" + Utf8ToAnsi(DataID) + "\" model=\"" +
-                    std::string(ModelName(Model)) + "\" map=\"" + Utf8ToAnsi(D.MapFName) + "\" caption=\"" +
-                    Utf8ToAnsi(D.Caption) + "\">");
+    // A double quote would end the attribute early: written as ', as the landmark
+    // and symbol writers do.
+    lines.push_back("<geomap sig=\"ZYLCSuite\" vers=\"1.0\" id=\"" + QuotableText(Utf8ToAnsi(DataID)) +
+                    "\" model=\"" + std::string(ModelName(Model)) + "\" map=\"" + QuotableText(Utf8ToAnsi(D.MapFName)) +
+                    "\" caption=\"" + QuotableText(Utf8ToAnsi(D.Caption)) + "\">");
     lines.emplace_back("<corners>");
     std::string corners;
     for (const TCoords& c : D.Corners) corners += "[" + FormatFixed(c.Latit, 5) + "," + FormatFixed(c.Longit, 5) + "] ";
     lines.push_back(corners);
     lines.emplace_back("</corners>");
     if (D.Resolution > 0 || !text) lines.push_back("<resolution>" + FormatFixed(D.Resolution, 3) + "</resolution>");
-    if (text) {
-        if (D.UTMZone >= 1 && D.UTMZone <= 60) {
-            lines.push_back("<utmzone>" + IntText(D.UTMZone) + "</utmzone>");
-            lines.push_back("<utmsouth>" + std::string(BoolText(D.UTMSouth)) + "</utmsouth>");
-        }
-        lines.push_back("<ellipsoid>" + std::string(EllipsoidIdentifier(D.Ellipsoid)) + "</ellipsoid>");
+    // Also in the stream: without them a UTM map read back has no zone.
+    if (D.UTMZone >= 1 && D.UTMZone <= 60) {
+        lines.push_back("<utmzone>" + IntText(D.UTMZone) + "</utmzone>");
+        lines.push_back("<utmsouth>" + std::string(BoolText(D.UTMSouth)) + "</utmsouth>");
     }
+    lines.push_back("<ellipsoid>" + std::string(EllipsoidIdentifier(D.Ellipsoid)) + "</ellipsoid>");
     for (int i = 1; i <= UsedCalLines(D); ++i) {
         const TCalibLine& line = D.CalLines[i];
         const int n = UsedPoints(line);
@@ -147,6 +150,23 @@ void ReadCorners(std::string_view Content, TCalibData& D) {
     }
 }
 
+// One coordinate of a quad up to its comma, which is passed. Exponents are read
+// (a number stopping at its "e" would shift the remaining fields) and "nan" stays
+// NaN as the writer wrote it; anything else before the comma is refused.
+double QuadCoordinate(std::string_view Group, std::size_t& Position, const TCalibTagRules& Rules) {
+    const std::size_t comma = std::min(Group.find(',', Position), Group.size());
+    const std::string field = TrimBlanks(Group.substr(Position, comma - Position));
+    Position = comma + 1;
+    const std::string lower = LowerCase(field);
+    if (lower == "nan" || lower == "-nan") return std::numeric_limits<double>::quiet_NaN();
+    std::size_t end = 0;
+    const double v = ScanNumber(field, true, dsPoint, end);
+    if (field.empty() || end != field.size())
+        throw EZYLGeoMapError(Rules.MessagePrefix + "invalid coordinate of calibration point: \"" +
+                              field.substr(0, 40) + "\"");
+    return v;
+}
+
 void ReadCalQuads(std::string_view Attributes, std::string_view Content, TCalibData& D,
                   const TCalibTagRules& Rules) {
     const std::int32_t declared = IntegerAttribute(LowerCase(Attributes), "npoints");
@@ -156,10 +176,8 @@ void ReadCalQuads(std::string_view Attributes, std::string_view Content, TCalibD
         if (stored == MaxCalibQuads) break;
         TCalQuad q;
         std::size_t p = 0;
-        q.Latitude = ScanNumber(g, false, dsPoint, p);
-        ++p;
-        q.Longitude = ScanNumber(g, false, dsPoint, p);
-        ++p;
+        q.Latitude = QuadCoordinate(g, p, Rules);
+        q.Longitude = QuadCoordinate(g, p, Rules);
         q.MapX = ScanInteger(g, p);
         ++p;
         q.MapY = ScanInteger(g, p);
@@ -208,8 +226,10 @@ bool FindCalibSet(TXmlSource& Source, std::string_view DataID, TCalibSetHeader& 
 }
 
 TCalibModel MapReaderModel(const TCalibSetHeader& Header) {
+    // The parabolic model too: its graticule table is rebuilt on every read, and a
+    // map saved with it must not come back uncalibrated.
     static constexpr TCalibModel fitted[] = {cmEquiRect, cmBiquadraticPn, cmUTM, cmConicConformal,
-                                             cmMillerCylindrical};
+                                             cmMillerCylindrical, cmParabolicIp};
     for (TCalibModel m : fitted)
         if (Header.ModelName == ModelName(m)) return m;
     return cmUndefined;

@@ -20,7 +20,7 @@ class TXmlSource;
 void WriteRawCalDataToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::string& DataID,
                                   const TCalibData& CalData, TCalibModel Model);
 // The stream form of the same data set: always with the header line, the
-// resolution and the quads element, without the UTM zone and the ellipsoid.
+// resolution and the quads element.
 void WriteCalDataToStream(TMemoryStream& Stream, const std::string& DataID, const TCalibData& CalData,
                           TCalibModel Model);
 
@@ -38,7 +38,7 @@ struct TCalibSetHeader {
 bool FindCalibSet(TXmlSource& Source, std::string_view DataID, TCalibSetHeader& Header);
 
 // The model the map widget takes from a header: one of the five models it fits
-// from reference points, else cmUndefined.
+// from reference points or cmParabolicIp, else cmUndefined.
 TCalibModel MapReaderModel(const TCalibSetHeader& Header);
 // The model ParseCalibData takes: any of the seven names; cmBiquadraticPn
 // without a model attribute, cmUndefined for an unknown name.

@@ -1,5 +1,7 @@
 #include "zylcarto/geomap/calibration/calibration.h"
 
+#include <cmath>
+
 #include "zylcarto/geomap/calibration/calib_convert.h"
 #include "zylcarto/geomap/calibration/calib_models.h"
 #include "zylcarto/support/errors.h"
@@ -149,6 +151,45 @@ bool TMapCalibration::CalcPixelCoordsUTM(double Northing, double Easting, int& x
     y = 0;
     if (FCalibModel != cmUTM) return false;
     UTMGridToPixel(FPars, Northing, Easting, x, y);
+    return true;
+}
+
+bool TMapCalibration::CalcPositionFrac(double x, double y, double& Lat, double& Long) const {
+    if (!std::isfinite(x) || !std::isfinite(y)) return false;
+    const TGeoResult r = PixelToGeoFrac({FCalibModel, FCalibData, FGratMat, FPars}, x, y);
+    if (!r.LatValid || !r.LongValid) return false;
+    Lat = r.Latitude;
+    Long = r.Longitude;
+    return true;
+}
+
+bool TMapCalibration::CalcPixelCoordsFrac(double Lat, double Long, double& x, double& y) const {
+    if (!std::isfinite(Lat) || !std::isfinite(Long)) return false;
+    double fx = 0, fy = 0;
+    if (!GeoToPixelFrac({FCalibModel, FCalibData, FGratMat, FPars}, Lat, Long, fx, fy)) return false;
+    if (!std::isfinite(fx) || !std::isfinite(fy)) return false;
+    x = fx;
+    y = fy;
+    return true;
+}
+
+bool TMapCalibration::CalcGridFrac(double x, double y, double& Northing, double& Easting) const {
+    if (FCalibModel != cmUTM) return false;
+    const auto& E = FPars.EquRectPLSP;
+    const double n = E[1][1] + E[1][2] * x + E[1][3] * y, e = E[2][1] + E[2][2] * x + E[2][3] * y;
+    if (!std::isfinite(n) || !std::isfinite(e)) return false;
+    Northing = n;
+    Easting = e;
+    return true;
+}
+
+bool TMapCalibration::CalcPixelCoordsUTMFrac(double Northing, double Easting, double& x, double& y) const {
+    if (FCalibModel != cmUTM) return false;
+    double fx = 0, fy = 0;
+    UTMGridToPixelFrac(FPars, Northing, Easting, fx, fy);
+    if (!std::isfinite(fx) || !std::isfinite(fy)) return false;
+    x = fx;
+    y = fy;
     return true;
 }
 

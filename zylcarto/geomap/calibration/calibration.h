@@ -80,6 +80,13 @@ public:
     double CalcLongitude(TPoint APoint, bool& valid) const { return CalcLongitude(APoint.X, APoint.Y, valid); }
     bool CalcPixelCoords(double Lat, double Long, int& x, int& y) const;
     bool CalcPixelCoordsUTM(double Northing, double Easting, int& x, int& y) const;
+    // Unrounded forms for batch conversion: fractional pixels in and out. False
+    // (outputs unchanged or 0) when the model gives no finite answer.
+    bool CalcPositionFrac(double x, double y, double& Lat, double& Long) const;
+    bool CalcPixelCoordsFrac(double Lat, double Long, double& x, double& y) const;
+    // cmUTM only: pixel to northing and easting, and back.
+    bool CalcGridFrac(double x, double y, double& Northing, double& Easting) const;
+    bool CalcPixelCoordsUTMFrac(double Northing, double Easting, double& x, double& y) const;
     int CalcUTMyFromNorthingX(double Northing, int x) const;
     int CalcUTMxFromEastingY(double Easting, int y) const;
     bool IsPositionWithinMap(double Latit, double Longit) const;
@@ -94,6 +101,12 @@ public:
     bool RemoveCalibPoint(int PixPosX, int PixPosY);
     void RestoreLastDeletedCalPoint();
     void CalibQuality(double& QualX, double& QualY) const;
+    // The other direction: root mean square, over the reference points, of the
+    // distance in metres between each point's position and the position the
+    // calibration gives its pixel (on the sphere of the resolution; grid metres
+    // for cmUTM). 0 without points; false for cmParabolicIp and cmUndefined or
+    // when a pixel has no position.
+    bool CalibPositionQuality(double& RmsMetres) const;
 
 private:
     void Repaint() const;

@@ -269,4 +269,23 @@ bool SolveLinearLeastSquares(const TMatrix& A, const TVector& b, TVector& x, boo
     return true;
 }
 
+bool SingularValues(const TMatrix& A, std::vector<double>& w) {
+    w.clear();
+    const int n = A.NrOfColumns();
+    const int rows = A.NrOfRows();
+    if (n < 1 || rows < 1) return false;
+    const int m = std::max(rows, n);
+    TDense u(m, n);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < n; ++c) {
+            u(r, c) = A.GetVal(c + 1, r + 1);
+            if (!std::isfinite(u(r, c))) return false;
+        }
+    w.assign(static_cast<std::size_t>(n), 0.0);
+    TDense v(n, n);
+    if (Decompose(u, m, n, w, v)) return true;
+    w.clear();
+    return false;
+}
+
 } // namespace zylcarto

@@ -1,5 +1,7 @@
 #pragma once
 // Linear least squares through a singular value decomposition.
+#include <vector>
+
 #include "zylcarto/support/matrix.h"
 
 namespace zylcarto {
@@ -15,5 +17,9 @@ inline constexpr double SingularValueThreshold = 1e-14;
 // MathStep; the solve fails when it is aborted, when an iteration does not
 // converge, when the sizes do not match or when the input is not finite.
 bool SolveLinearLeastSquares(const TMatrix& A, const TVector& b, TVector& x, bool& Singular, TVector& e);
+
+// The singular values of A (one per column; rows of zeros pad a short matrix);
+// false when the decomposition fails or A is empty or not finite.
+bool SingularValues(const TMatrix& A, std::vector<double>& w);
 
 } // namespace zylcarto

@@ -231,17 +231,19 @@ void TGeoMap::DrawLatLongGraticule(TCanvas& Canvas, int Segments) const {
             PenDown = true;
         }
     };
+    constexpr double BorderSlack = 1e-9;
     const auto StepFor = [this](double Extent) { return FGratLineDist > 0 ? FGratLineDist : AutomaticStep(Extent); };
 
     const double LatStep = StepFor(LatMax - LatMin);
     if (LatStep > 0 && (LatMax - LatMin) / LatStep <= MaxGridLines) {
         const double First = std::trunc(LatMin / LatStep) * LatStep;
-        for (int k = 0; First + k * LatStep < LatMax; ++k) DrawGeoLine(First + k * LatStep, LongMin, First + k * LatStep, LongMax);
+        // A line on the border is drawn whatever the last bit of the fitted corner.
+        for (int k = 0; First + k * LatStep <= LatMax + BorderSlack * LatStep; ++k) DrawGeoLine(First + k * LatStep, LongMin, First + k * LatStep, LongMax);
     }
     const double LongStep = StepFor(LongMax - LongMin);
     if (LongStep > 0 && (LongMax - LongMin) / LongStep <= MaxGridLines) {
         const double First = std::trunc(LongMin / LongStep) * LongStep;
-        for (int k = 0; First + k * LongStep < LongMax; ++k)
+        for (int k = 0; First + k * LongStep <= LongMax + BorderSlack * LongStep; ++k)
             DrawGeoLine(LatMin, First + k * LongStep, LatMax, First + k * LongStep);
     }
 }
