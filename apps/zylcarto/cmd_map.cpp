@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli.h"
+#include "exchange_cmds.h"
 #include "zylcarto/geodesy/ellipsoids.h"
 #include "zylcarto/geomap/calibration/calib_xml.h"
 #include "zylcarto/geomap/landmarks/symbol_repository.h"
@@ -188,6 +189,9 @@ int RunMap(const Args& args) {
         if (args[0] == "new") return RunNew(rest);
         if (args[0] == "show") return RunShow(rest);
         if (args[0] == "render") return RunRender(rest);
+        if (args[0] == "import-ozi") return RunMapImportOzi(rest);
+        if (args[0] == "import-world") return RunMapImportWorld(rest);
+        if (args[0] == "export-world") return RunMapExportWorld(rest);
     } catch (const EZYLError& e) {
         throw UsageError(e.what());
     } catch (const EInOutError& e) {
@@ -196,7 +200,8 @@ int RunMap(const Args& args) {
     throw UsageError("unknown map subcommand \"" + args[0] + "\"\n" + kUsage);
 }
 
-const Registrar reg{{"map", "generate, show and render calibrated maps", kUsage, RunMap}};
+const Registrar reg{{"map", "generate, show, render, import and export calibrated maps",
+                     std::string(kUsage) + kMapExchangeUsage, RunMap}};
 
 } // namespace
 } // namespace zylcarto::cli
