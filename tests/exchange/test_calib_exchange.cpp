@@ -49,6 +49,10 @@ TEST(OziMap, VersionsLineEndsAndHemispheres) {
         EXPECT_NEAR(r.Data.Corners[gcoBottomRight].Longit, pts[2].Long, 1e-9);
         EXPECT_LT(r.MaxResidualM(), 1e-3);
     }
+    // Degrees signed as well as lettered stay south (not flipped back north).
+    std::string t = OziMapText(kSquare);
+    t.replace(t.find("  47, 30.00000,N"), 16, " -47, 30.00000,S");
+    EXPECT_EQ(ReadOziMap(t, TestDir() + "scan.map").Data.CalQuads[1].Latitude, -47.5);
 }
 
 TEST(OziMap, DatumsAreShiftedToWGS84) {
@@ -111,6 +115,7 @@ TEST(OziMap, BadFilesNameTheirLine) {
         {replaced("  47, 30.00000,N", "  47, 61.00000,N"), "line 10: latitude minutes out of range"},
         {replaced("  47, 30.00000,N", "  4x, 30.00000,N"), "line 10: bad latitude \"4x\""},
         {replaced("Point02,xy,400", "Point02,xy,-5"), "line 11: pixel position out of range"},
+        {replaced("  47, 30.00000,N", "  47, 30.00000,N, 17"), "line 10: longitude hemisphere must be E or W"},
         {replaced("IWH,Map Image Width/Height,400,300", "IWH,Map Image Width/Height,0,300"), "IWH needs"},
     };
     const std::string dir = TestDir();

@@ -40,6 +40,9 @@ TEST(Gpx, ReadsWaypointsOfBothVersions) {
         EXPECT_EQ(g.Replaced, 2);   // alpha and beta
         EXPECT_EQ(g.Shortened, 0);
     }
+    const TGpxImport w = ReadGpxWaypoints("<?xml version=\"1.0\" encoding=\"windows-1252\"?>"
+                                          "<gpx version=\"1.1\"><wpt lat=\"1\" lon=\"2\"><name>\x80 Gr\xFC" "e</name></wpt></gpx>");
+    EXPECT_EQ(w.LandMarks.at(0).Caption.Text.Str(), "\u20AC Gr\u00FCe");
 }
 
 TEST(Gpx, WrittenWaypointsReadBack) {

@@ -21,8 +21,13 @@ namespace {
 class TDb {
 public:
     explicit TDb(const std::string& Name) : FName(Name) {
-        if (sqlite3_open_v2(Name.c_str(), &FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
-            Fail("cannot create");
+        if (sqlite3_open_v2(Name.c_str(), &FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+            // A failed open still hands out a handle, which the destructor of a half-built object would not free.
+            const std::string why = FDb ? sqlite3_errmsg(FDb) : "no memory";
+            sqlite3_close(FDb);
+            FDb = nullptr;
+            throw EZYLGeoDBError("GeoPackage " + Name + ": cannot create: " + why);
+        }
     }
     ~TDb() { sqlite3_close(FDb); }
     TDb(const TDb&) = delete;

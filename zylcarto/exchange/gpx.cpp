@@ -183,6 +183,20 @@ void Escape(std::string& Out, std::string_view S) {
     }
 }
 
+// Expat knows UTF-8, UTF-16, ISO-8859-1 and US-ASCII; files from Windows tools
+// often declare windows-1252.
+int XMLCALL OnUnknownEncoding(void*, const XML_Char* Name, XML_Encoding* Info) {
+    if (!SameText(Name, "windows-1252") && !SameText(Name, "cp1252")) return XML_STATUS_ERROR;
+    for (int b = 0; b < 256; ++b) {
+        const char32_t cp = b >= 0x80 && b < 0xA0 ? detail::kCp1252High[b - 0x80] : static_cast<char32_t>(b);
+        Info->map[b] = cp == 0 && b != 0 ? 0xFFFD : static_cast<int>(cp);
+    }
+    Info->data = nullptr;
+    Info->convert = nullptr;
+    Info->release = nullptr;
+    return XML_STATUS_OK;
+}
+
 } // namespace
 
 TGpxImport ReadGpxWaypoints(std::string_view Bytes) {
@@ -192,6 +206,7 @@ TGpxImport ReadGpxWaypoints(std::string_view Bytes) {
     XML_SetUserData(P.Parser, &P);
     XML_SetElementHandler(P.Parser, OnStart, OnEnd);
     XML_SetCharacterDataHandler(P.Parser, OnText);
+    XML_SetUnknownEncodingHandler(P.Parser, OnUnknownEncoding, nullptr);
     // Feed in pieces: the length argument is an int.
     constexpr std::size_t kPiece = 1 << 20;
     XML_Status status = XML_STATUS_OK;

@@ -123,7 +123,8 @@ std::optional<double> Angle(const std::vector<std::string_view>& F, std::size_t 
     if (!h.empty() && !SameText(h, positive) && !SameText(h, negative))
         Fail(Line, std::string(what) + " hemisphere must be " + positive + " or " + negative + ", not " + Quoted(h));
     double v = std::fabs(*deg) + *min / 60;
-    if (std::signbit(*deg) != (!h.empty() && SameText(h, negative))) v = -v;
+    // Some producers sign the degrees as well as naming the hemisphere: either makes it south or west.
+    if (std::signbit(*deg) || (!h.empty() && SameText(h, negative))) v = -v;
     if (std::fabs(v) > (Latitude ? 90 : 180)) Fail(Line, std::string(what) + " out of range: " + ShortestNumber(v));
     return v;
 }
