@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "exchange_fixture.h"
+#include "zylcarto/exchange/image_size.h"
 #include "zylcarto/exchange/ozi_map.h"
 #include "zylcarto/exchange/world_file.h"
 #include "zylcarto/geodesy/datums.h"
@@ -145,6 +146,30 @@ TEST(WorldFile, ParsesSixNumbersAndRefusesTheRest) {
     EXPECT_TRUE(PrjNamesWGS84UTM("PROJCS[\"WGS 84 / UTM zone 7N\"]", zone, south));
     EXPECT_EQ(zone, 7);
     EXPECT_FALSE(PrjNamesWGS84UTM("PROJCS[\"ETRS89 / UTM zone 32N\"]", zone, south));
+}
+
+TEST(WorldFile, ImageSizesComeFromTheHeaders) {
+    const std::string dir = TestDir();
+    // JPEG headers: an APP0 segment, then a baseline or a progressive frame of 300 x 500.
+    const std::string app0 = std::string("\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00", 18);
+    for (char sof : {'\xC0', '\xC2'}) {
+        WriteFile(dir + "a.jpg", std::string("\xFF\xD8", 2) + app0 + "\xFF" + sof +
+                                     std::string("\x00\x11\x08\x01\xF4\x01\x2C\x03", 8));
+        TImageSize s;
+        ASSERT_TRUE(ReadImageSize(dir + "a.jpg", s));
+        EXPECT_EQ(s.Width, 300);
+        EXPECT_EQ(s.Height, 500);
+    }
+    WriteBmp(dir + "b.bmp", 7, 3);
+    TImageSize s;
+    ASSERT_TRUE(ReadImageSize(dir + "b.bmp", s));
+    EXPECT_EQ(s.Width, 7);
+    EXPECT_EQ(s.Height, 3);
+    for (const std::string& bad : {std::string("\xFF\xD8\xFF\xE0\x00", 5), std::string("\xFF\xD8\xFF\xDA\x00\x02", 6),
+                                   std::string("BM\x00"), std::string("GIF89a")}) {
+        WriteFile(dir + "c.img", bad);
+        EXPECT_FALSE(ReadImageSize(dir + "c.img", s)) << bad.size();
+    }
 }
 
 TEST(WorldFile, ExportOfImportGivesTheSameRule) {
