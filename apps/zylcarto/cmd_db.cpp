@@ -10,6 +10,7 @@
 #include <map>
 
 #include "cli.h"
+#include "exchange_cmds.h"
 #include "zylcarto/geodb/geodb.h"
 #include "zylcarto/support/numeric.h"
 #include "zylcarto/support/strings.h"
@@ -275,7 +276,7 @@ int RunDb(const TArgs& args) {
     static const std::map<std::string, int (*)(TArgs)> actions = {
         {"create", Create}, {"info", Info},   {"list", List},     {"add-town", AddTown}, {"add-polygon", AddPolygon},
         {"add-blob", AddBlob}, {"get-blob", GetBlob}, {"delete", Delete}, {"find", Find}, {"near", Near},
-        {"gc", Gc}};
+        {"gc", Gc}, {"export-gpkg", RunDbExportGpkg}};
     if (args.empty()) throw EUsageError("db needs an action (see zylcarto db --help)");
     const auto it = actions.find(args[0]);
     if (it == actions.end()) throw EUsageError("unknown db action \"" + args[0] + "\" (see zylcarto db --help)");
@@ -301,6 +302,8 @@ const TRegistrar reg{{"db", "create, inspect and change a geographic database",
                      "                                    nearest; list columns plus the distance in km\n"
                      "                                    (boxes across the 180th meridian are not joined)\n"
                      "  gc NAME                           drops unreferenced data blocks\n"
+                     "  export-gpkg NAME OUT.gpkg         GeoPackage 1.2: a layer per item kind (WGS 84,\n"
+                     "                                    R-tree indexed) and a table of binary objects\n"
                      "Add actions print the new entry number.\n",
                      RunDb}};
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cli.h"
+#include "exchange_cmds.h"
 #include "zylcarto/geodesy/ellipsoids.h"
 #include "zylcarto/geomap/calibration/calib_xml.h"
 #include "zylcarto/geomap/landmarks/symbol_repository.h"
@@ -192,10 +193,14 @@ int RunMap(const TArgs& args) {
     if (args[0] == "new") return RunNew(rest);
     if (args[0] == "show") return RunShow(rest);
     if (args[0] == "render") return RunRender(rest);
+    if (args[0] == "import-ozi") return RunMapImportOzi(rest);
+    if (args[0] == "import-world") return RunMapImportWorld(rest);
+    if (args[0] == "export-world") return RunMapExportWorld(rest);
     throw EUsageError("unknown map subcommand " + Quoted(args[0]) + "\n" + kUsage);
 }
 
-const TRegistrar reg{{"map", "generate, show and render calibrated maps", kUsage, RunMap}};
+const TRegistrar reg{{"map", "generate, show, render, import and export calibrated maps",
+                      std::string(kUsage) + kMapExchangeUsage, RunMap}};
 
 } // namespace
 } // namespace zylcarto::cli

@@ -1,0 +1,124 @@
+// zylcarto map import-ozi | import-world | export-world: calibrations from and
+// to the files of other map tools (OziExplorer .map files and world files).
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+#include "exchange_cmds.h"
+#include "zylcarto/exchange/exchange_text.h"
+#include "zylcarto/exchange/image_size.h"
+#include "zylcarto/exchange/ozi_map.h"
+#include "zylcarto/exchange/world_file.h"
+#include "zylcarto/geomap/calibration/calib_xml.h"
+#include "zylcarto/support/errors.h"
+#include "zylcarto/support/strings.h"
+
+namespace zylcarto::cli {
+
+const char* const kMapExchangeUsage =
+    "       zylcarto map import-ozi FILE.map OUT.xml\n"
+    "       zylcarto map import-world IMAGE OUT.xml [--utm-zone Z [--south]]\n"
+    "       zylcarto map export-world FILE.xml [DATAID]\n"
+    "import-ozi    writes the calibration of an OziExplorer .map file (points shifted\n"
+    "              to WGS 84) and prints each point's residual in metres.\n"
+    "import-world  reads the world file beside IMAGE (.jgw, .jpgw, .bpw, .bmpw, .wld):\n"
+    "              degrees, or UTM metres with --utm-zone or a WGS 84 UTM .prj.\n"
+    "export-world  writes the world file (and a .prj when none is there) beside\n"
+    "              the calibration's image; non-affine models get the best affine\n"
+    "              fit and its largest deviation is printed.\n";
+
+namespace {
+
+using namespace zylcarto::exchange;
+
+std::string Metres(double m) { return FormatFixed(m, 3) + " m"; }
+
+int ReportAndWrite(const TImportedCalibration& c, const std::string& out) {
+    for (const std::string& n : c.Notes) std::fprintf(stderr, "zylcarto: note: %s\n", n.c_str());
+    for (double r : c.ResidualsM)
+        if (!std::isfinite(r)) {
+            std::fprintf(stderr, "zylcarto: the %s model cannot be fitted to these points\n",
+                         std::string(CalibModelNames[static_cast<std::size_t>(c.Model)]).c_str());
+            return 1;
+        }
+    WriteImportedCalibration(out, c);
+    std::printf("model\t%s\n", std::string(CalibModelNames[static_cast<std::size_t>(c.Model)]).c_str());
+    if (c.Model == cmUTM) std::printf("utmzone\t%d%s\n", c.Data.UTMZone, c.Data.UTMSouth ? "S" : "N");
+    std::printf("image\t%s\t%dx%d\n", c.Data.MapFName.c_str(), c.ImageWidth, c.ImageHeight);
+    for (std::size_t i = 0; i < c.ResidualsM.size(); ++i)
+        std::printf("residual\t%zu\t%s\n", i + 1, Metres(c.ResidualsM[i]).c_str());
+    std::printf("max residual\t%s\n", Metres(c.MaxResidualM()).c_str());
+    return 0;
+}
+
+} // namespace
+
+int RunMapImportOzi(const TArgs& a) {
+    RejectUnknownOptions(a);
+    if (a.size() != 2) throw EUsageError("map import-ozi takes FILE.map OUT.xml");
+    TImportedCalibration c;
+    try {
+        c = ImportOziMap(a[0]);
+    } catch (const EZYLGeoMapError& e) {
+        throw EUsageError(a[0] + ": " + e.what());
+    }
+    return ReportAndWrite(c, a[1]);
+}
+
+int RunMapImportWorld(TArgs a) {
+    int zone = 0;
+    if (auto z = TakeOption(a, "--utm-zone")) {
+        zone = ParseInt(*z, "--utm-zone");
+        if (zone < 1 || zone > 60) throw EUsageError("--utm-zone must be 1..60");
+    }
+    const bool south = TakeFlag(a, "--south");
+    if (south && zone == 0) throw EUsageError("--south needs --utm-zone");
+    RejectUnknownOptions(a);
+    if (a.size() != 2) throw EUsageError("map import-world takes IMAGE OUT.xml [--utm-zone Z [--south]]");
+    return ReportAndWrite(ImportWorldFile(a[0], zone, south), a[1]);
+}
+
+int RunMapExportWorld(const TArgs& a) {
+    RejectUnknownOptions(a);
+    if (a.empty() || a.size() > 2) throw EUsageError("map export-world takes FILE.xml [DATAID]");
+    TCalibData d;
+    TCalibModel model = cmUndefined;
+    if (!ParseCalibData(a[0], a.size() > 1 ? a[1] : "", d, model))
+        throw EUsageError("no calibration data set " + (a.size() > 1 ? "\"" + a[1] + "\" " : std::string()) + "in " +
+                         a[0]);
+    const std::string dir = ExtractFilePath(a[0]);
+    const std::string image = FindFileBeside(dir, d.MapFName);
+    if (d.MapFName.empty() || image.empty())
+        throw EUsageError("the map image \"" + d.MapFName + "\" of " + a[0] + " was not found");
+    TImageSize size;
+    if (!ReadImageSize(dir + image, size)) throw EUsageError(dir + image + " is not a readable JPEG or BMP image");
+    if (model == cmUndefined) {
+        std::fprintf(stderr, "zylcarto: the calibration has no model\n");
+        return 1;
+    }
+    if (model == cmUTM && (d.UTMZone < 1 || d.UTMZone > 60)) {
+        std::fprintf(stderr, "zylcarto: the UTM calibration has no zone\n");
+        return 1;
+    }
+    TWorldExport w;
+    try {
+        w = WorldFileOf(d, model, size.Width, size.Height);
+    } catch (const EZYLGeoMapError& e) {
+        std::fprintf(stderr, "zylcarto: %s\n", e.what());
+        return 1;
+    }
+    for (double v : {w.World.A, w.World.B, w.World.C, w.World.D, w.World.E, w.World.F})
+        if (!std::isfinite(v) || (w.World.A * w.World.E - w.World.B * w.World.D) == 0) {
+            std::fprintf(stderr, "zylcarto: the calibration gives no usable affine rule\n");
+            return 1;
+        }
+    const std::string worldName = WorldFileNames(dir + image).front();
+    WriteFileBytes(worldName, FormatWorldFile(w.World));
+    const std::string prj = StripExtension(dir + image) + ".prj";
+    if (!std::filesystem::exists(prj)) WriteFileBytes(prj, PrjText(d, w.UTM));
+    std::printf("%s\n", worldName.c_str());
+    if (!w.Exact) std::printf("max deviation\t%s\n", Metres(w.MaxResidualM).c_str());
+    return 0;
+}
+
+} // namespace zylcarto::cli

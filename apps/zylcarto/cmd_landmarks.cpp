@@ -1,0 +1,82 @@
+// zylcarto landmarks import-gpx | export-gpx: waypoints of GPS receivers and
+// other tools to and from landmark files.
+#include <cstdio>
+#include <vector>
+
+#include "cli.h"
+#include "zylcarto/exchange/exchange_text.h"
+#include "zylcarto/exchange/gpx.h"
+#include "zylcarto/geomap/calibration/xml_source.h"
+#include "zylcarto/geomap/landmarks/landmark_xml.h"
+#include "zylcarto/support/errors.h"
+#include "zylcarto/support/streams.h"
+
+namespace zylcarto::cli {
+namespace {
+
+using namespace zylcarto::exchange;
+
+constexpr const char* kDefaultDataID = "ZYL_geomap_landmarks";
+
+const char* const kUsage =
+    "usage: zylcarto landmarks import-gpx IN.gpx OUT.xml [DATAID]\n"
+    "       zylcarto landmarks export-gpx IN.xml OUT.gpx [DATAID]\n"
+    "import-gpx  writes the waypoints of a GPX 1.0 or 1.1 file as a landmark set\n"
+    "            (DATAID, default ZYL_geomap_landmarks): name -> caption, desc (or\n"
+    "            cmt) -> identifier, sym -> symbol, ele -> altitude, time -> time.\n"
+    "            Characters the landmark file (Windows-1252) cannot hold become \"?\".\n"
+    "export-gpx  writes a landmark set (the first without DATAID) as GPX 1.1 waypoints.\n";
+
+int ImportGpx(const TArgs& a) {
+    if (a.size() < 2 || a.size() > 3) throw EUsageError(std::string("landmarks import-gpx takes IN.gpx OUT.xml [DATAID]\n") + kUsage);
+    TGpxImport g;
+    try {
+        g = ReadGpxWaypoints(ReadFileBytes(a[0]));
+    } catch (const EZYLGeoMapError& e) {
+        throw EUsageError(a[0] + ": " + e.what());
+    }
+    TTextFile f;
+    f.OpenWrite(a[1]);
+    WriteLandMarkSet(f, true, a.size() > 2 ? a[2] : kDefaultDataID, static_cast<int>(g.LandMarks.size()),
+                     [&](int i) -> const TLandMark& { return g.LandMarks[static_cast<std::size_t>(i - 1)]; });
+    f.Close();
+    if (g.Replaced > 0)
+        std::fprintf(stderr, "zylcarto: warning: %d characters the landmark file cannot hold became \"?\"\n", g.Replaced);
+    if (g.Shortened > 0)
+        std::fprintf(stderr, "zylcarto: warning: %d names or descriptions were cut to the landmark's length\n",
+                     g.Shortened);
+    std::printf("%zu landmarks (GPX %s)\n", g.LandMarks.size(), g.Version.empty() ? "?" : g.Version.c_str());
+    return 0;
+}
+
+int ExportGpx(const TArgs& a) {
+    if (a.size() < 2 || a.size() > 3) throw EUsageError(std::string("landmarks export-gpx takes IN.xml OUT.gpx [DATAID]\n") + kUsage);
+    TTextFile f;
+    if (!f.OpenRead(a[0])) throw EUsageError("cannot read " + a[0]);
+    TTextFileSource source(f);
+    std::vector<TLandMark> lms;
+    if (!ReadLandMarkSet(source, a.size() > 2 ? a[2] : "", lms))
+        throw EUsageError("no landmark set " + (a.size() > 2 ? "\"" + a[2] + "\" " : std::string()) + "in " + a[0]);
+    f.Close();
+    WriteFileBytes(a[1], WriteGpxWaypoints(lms));
+    std::printf("%zu waypoints\n", lms.size());
+    return 0;
+}
+
+int RunLandmarks(const TArgs& args) {
+    if (args.empty()) throw EUsageError(std::string("landmarks needs a subcommand\n") + kUsage);
+    TArgs rest(args.begin() + 1, args.end());
+    RejectUnknownOptions(rest);
+    try {
+        if (args[0] == "import-gpx") return ImportGpx(rest);
+        if (args[0] == "export-gpx") return ExportGpx(rest);
+    } catch (const EInOutError& e) {
+        throw EUsageError(e.what());
+    }
+    throw EUsageError("unknown landmarks subcommand \"" + args[0] + "\"\n" + kUsage);
+}
+
+const TRegistrar reg{{"landmarks", "import and export landmarks as GPX waypoints", kUsage, RunLandmarks}};
+
+} // namespace
+} // namespace zylcarto::cli

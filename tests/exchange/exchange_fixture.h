@@ -1,0 +1,112 @@
+#pragma once
+// Files for the exchange tests: a directory per test, small BMP images, OziExplorer
+// map texts, and a shell runner for the zylcarto tool and the GDAL reference tools.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace zylcarto::test {
+
+// An empty directory of the running test, ending in '/'.
+inline std::string TestDir() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
+    for (char& c : name)
+        if (c == '/') c = '_';
+    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / ("exchange_" + name);
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir.string() + "/";
+}
+
+inline void WriteFile(const std::string& Name, const std::string& Bytes) {
+    std::ofstream(Name, std::ios::binary) << Bytes;
+}
+
+inline std::string ReadFile(const std::string& Name) {
+    std::ifstream f(Name, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+// A grey 24-bit BMP of Width x Height.
+inline void WriteBmp(const std::string& Name, int Width, int Height) {
+    const std::uint32_t row = (static_cast<std::uint32_t>(Width) * 3 + 3) / 4 * 4, data = row * Height;
+    std::string b = "BM";
+    auto u32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) b += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    auto u16 = [&](std::uint16_t v) {
+        b += static_cast<char>(v & 0xFF);
+        b += static_cast<char>(v >> 8);
+    };
+    u32(54 + data); u32(0); u32(54);
+    u32(40); u32(static_cast<std::uint32_t>(Width)); u32(static_cast<std::uint32_t>(Height)); u16(1); u16(24);
+    u32(0); u32(data); u32(2835); u32(2835); u32(0); u32(0);
+    b.append(data, '\x80');
+    WriteFile(Name, b);
+}
+
+struct TRun {
+    int Status = -1;
+    std::string Out, Err;
+};
+
+// Runs a shell command line with its output captured in files of the test's directory.
+inline TRun Shell(const std::string& Dir, const std::string& Command) {
+    const std::string out = Dir + "run.out", err = Dir + "run.err";
+    const int raw = std::system((Command + " >'" + out + "' 2>'" + err + "'").c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
+}
+
+struct TOziPointSpec {
+    int X, Y;
+    double Lat, Long;
+};
+
+// degrees and decimal minutes with a hemisphere letter, as OziExplorer writes them
+inline std::string OziAngle(double v, char Pos, char Neg) {
+    char buf[64];
+    const double a = v < 0 ? -v : v;
+    const int d = static_cast<int>(a);
+    std::snprintf(buf, sizeof buf, "%4d,%9.5f,%c", d, (a - d) * 60, v < 0 ? Neg : Pos);
+    return buf;
+}
+
+// A .map text with the given points in Point01.., the rest of the 30 slots empty.
+inline std::string OziMapText(const std::vector<TOziPointSpec>& Points, const std::string& Datum = "WGS 84",
+                              const std::string& Version = "2.2", const std::string& Eol = "\r\n",
+                              const std::string& Projection = "Latitude/Longitude",
+                              const std::string& Title = "Z\xFCrich Nord") {
+    std::string t = "OziExplorer Map Data File Version " + Version + Eol + Title + Eol + "C:\\Maps\\scan.bmp" + Eol +
+                    "1 ,Map Code," + Eol + Datum + "," + Datum + ",   0.0000,   0.0000," + Datum + Eol +
+                    "Reserved 1" + Eol + "Reserved 2" + Eol + "Magnetic Variation,,,E" + Eol + "Map Projection," +
+                    Projection + ",PolyCal,No,AutoCalOnly,No,BSBUseWPX,No" + Eol;
+    for (int i = 0; i < 30; ++i) {
+        char head[32];
+        std::snprintf(head, sizeof head, "Point%02d,xy,", i + 1);
+        t += head;
+        if (i < static_cast<int>(Points.size())) {
+            const TOziPointSpec& p = Points[static_cast<std::size_t>(i)];
+            t += std::to_string(p.X) + "," + std::to_string(p.Y) + ",in, deg," + OziAngle(p.Lat, 'N', 'S') + "," +
+                 OziAngle(p.Long, 'E', 'W') + ", grid,   ,           ,           ,N" + Eol;
+        } else {
+            t += "     ,     ,in, deg,    ,        ,N,    ,        ,E, grid,   ,           ,           ,N" + Eol;
+        }
+    }
+    t += "Projection Setup,,,,,,,,,," + Eol + "MM0,Yes" + Eol + "MMPNUM,4" + Eol +
+         "IWH,Map Image Width/Height,400,300" + Eol;
+    return t;
+}
+
+} // namespace zylcarto::test

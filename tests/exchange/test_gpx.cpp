@@ -1,0 +1,96 @@
+// GPX waypoints <-> landmarks.
+#include <gtest/gtest.h>
+
+#include "zylcarto/exchange/gpx.h"
+#include "zylcarto/support/errors.h"
+#include "zylcarto/support/numeric.h"
+
+namespace zylcarto::test {
+namespace {
+
+using namespace zylcarto::exchange;
+
+TEST(Gpx, ReadsWaypointsOfBothVersions) {
+    const char* const docs[] = {
+        // GPX 1.0, default namespace, a route that is not read
+        "<?xml version=\"1.0\"?>\n<gpx version=\"1.0\" xmlns=\"http://www.topografix.com/GPX/1/0\">\n"
+        "<wpt lat=\"47.5\" lon=\"-8.25\"><ele>412.5</ele><time>2024-05-01T10:20:30Z</time>"
+        "<name>Z\xC3\xBCrich &amp; \xCE\xB1\xCE\xB2</name><desc>Summit cross</desc><sym>Circle</sym></wpt>\n"
+        "<rte><rtept lat=\"1\" lon=\"2\"><name>route point</name></rtept></rte>\n"
+        "<wpt lat=\"-33.9\" lon=\"18.4\"><name>Cape</name><cmt>only a comment</cmt></wpt></gpx>",
+        // GPX 1.1 with a prefix and extensions
+        "<g:gpx version=\"1.1\" xmlns:g=\"http://www.topografix.com/GPX/1/1\">"
+        "<g:wpt lat=\"47.5\" lon=\"-8.25\"><g:ele>412.5</g:ele><g:time>2024-05-01T10:20:30.250+02:00</g:time>"
+        "<g:name>Z\xC3\xBCrich &amp; \xCE\xB1\xCE\xB2</g:name><g:desc>Summit cross</g:desc><g:sym>circle</g:sym>"
+        "<g:extensions><x:name xmlns:x=\"urn:x\">not the name</x:name></g:extensions></g:wpt>"
+        "<g:wpt lat=\"-33.9\" lon=\"18.4\"><g:name>Cape</g:name><g:cmt>only a comment</g:cmt></g:wpt></g:gpx>"};
+    for (const char* doc : docs) {
+        const TGpxImport g = ReadGpxWaypoints(doc);
+        ASSERT_EQ(g.LandMarks.size(), 2u) << doc;
+        const TLandMark& a = g.LandMarks[0];
+        EXPECT_EQ(a.Latitude, 47.5);
+        EXPECT_EQ(a.Longitude, -8.25);
+        EXPECT_EQ(a.Altitude, 412.5);
+        EXPECT_EQ(a.Time, EncodeDateTime(2024, 5, 1, 10, 20, 30));
+        EXPECT_EQ(a.Caption.Text.Str(), "Z\u00FCrich & ??");
+        EXPECT_EQ(a.Identifier.Str(), "Summit cross");
+        EXPECT_EQ(a.SymbolProps.Kind, lmCircle);
+        EXPECT_EQ(g.LandMarks[1].Identifier.Str(), "only a comment");
+        EXPECT_EQ(g.LandMarks[1].SymbolProps.Kind, TLandMark{}.SymbolProps.Kind);
+        EXPECT_EQ(g.Replaced, 2);   // alpha and beta
+        EXPECT_EQ(g.Shortened, 0);
+    }
+    const TGpxImport w = ReadGpxWaypoints("<?xml version=\"1.0\" encoding=\"windows-1252\"?>"
+                                          "<gpx version=\"1.1\"><wpt lat=\"1\" lon=\"2\"><name>\x80 Gr\xFC" "e</name></wpt></gpx>");
+    EXPECT_EQ(w.LandMarks.at(0).Caption.Text.Str(), "\u20AC Gr\u00FCe");
+}
+
+TEST(Gpx, WrittenWaypointsReadBack) {
+    std::vector<TLandMark> lms(2);
+    lms[0].Latitude = 0.1 + 0.2;  // needs all 17 digits
+    lms[0].Longitude = -179.999999999;
+    lms[0].Altitude = -12.25;
+    lms[0].Caption.Text.Assign("A <b> & \"c\" \xC3\xA9");
+    lms[0].Identifier.Assign("id 1");
+    lms[0].SymbolProps.Kind = lmSpade;
+    lms[0].Time = EncodeDateTime(1999, 12, 31, 23, 59, 59);
+    lms[1].Caption.Text = TLMText::FromAnsi("tab\there\x01");
+    const TGpxImport back = ReadGpxWaypoints(WriteGpxWaypoints(lms));
+    ASSERT_EQ(back.LandMarks.size(), 2u);
+    EXPECT_EQ(back.LandMarks[0], lms[0]);
+    EXPECT_EQ(back.Version, "1.1");
+    EXPECT_EQ(back.LandMarks[1].Caption.Text.Str(), "tab\there?");  // no control characters in XML
+}
+
+TEST(Gpx, BadDocumentsNameTheirLine) {
+    struct Case {
+        const char* Doc;
+        const char* Message;
+    };
+    const Case cases[] = {
+        {"", "line 1: no element found"},
+        {"<kml/>", "line 1: not a GPX file"},
+        {"<gpx>\n<wpt lat=\"91\" lon=\"0\"/></gpx>", "line 2: wpt position out of range"},
+        {"<gpx>\n\n<wpt lon=\"0\"/></gpx>", "line 3: wpt needs numeric lat and lon"},
+        {"<gpx>\n<wpt lat=\"1\" lon=\"x\"/></gpx>", "line 2: wpt needs numeric"},
+        {"<gpx><wpt lat=\"1\" lon=\"2\">\n<time>yesterday</time></wpt></gpx>", "line 2: bad time \"yesterday\""},
+        {"<gpx><wpt lat=\"1\" lon=\"2\"><name>a</wpt></gpx>", "line 1: mismatched tag"},
+        {"<!DOCTYPE gpx [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+         "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
+         "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\"><!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">"
+         "<!ENTITY g \"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\"><!ENTITY h \"&g;&g;&g;&g;&g;&g;&g;&g;&g;&g;\">]>"
+         "<gpx><wpt lat=\"1\" lon=\"2\"><name>&h;&h;&h;&h;&h;&h;&h;&h;&h;&h;</name></wpt></gpx>",
+         "line 1: "},  // amplification is refused, not expanded
+    };
+    for (const Case& c : cases) {
+        try {
+            ReadGpxWaypoints(c.Doc);
+            ADD_FAILURE() << "accepted: " << c.Doc;
+        } catch (const EZYLGeoMapError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.Message), std::string::npos) << e.what();
+        }
+    }
+}
+
+} // namespace
+} // namespace zylcarto::test

@@ -1,0 +1,64 @@
+#include "zylcarto/exchange/calib_import.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "zylcarto/geomap/calibration/calib_xml.h"
+#include "zylcarto/geomap/calibration/calibration.h"
+#include "zylcarto/support/streams.h"
+
+namespace zylcarto::exchange {
+
+double TImportedCalibration::MaxResidualM() const {
+    double m = 0;
+    for (double r : ResidualsM) m = std::max(m, r);
+    return m;
+}
+
+TImportedCalibration FitImported(const TCalibData& Data, TCalibModel Model, int Width, int Height) {
+    TMapCalibration cal;
+    cal.SetMapImageSize(Width, Height);
+    cal.SetCalibData(Data);
+    cal.StoreCalibModel(Model);
+    cal.RecalcCalibration();
+    cal.CalcExtentsAndResolution();
+
+    TImportedCalibration r;
+    r.Data = cal.CalibData();
+    r.Model = Model;
+    r.ImageWidth = Width;
+    r.ImageHeight = Height;
+    const auto& P = cal.Params();
+    constexpr double metresPerDegree = 6371008.8 * std::numbers::pi / 180;
+    for (int i = 1; i <= UsedCalQuads(r.Data); ++i) {
+        const TCalQuad& q = r.Data.CalQuads[i];
+        if (Model == cmUTM) {
+            // The fitted affine rule gives the grid position of the pixel directly.
+            const double n = P.EquRectPLSP[1][1] + P.EquRectPLSP[1][2] * q.MapX + P.EquRectPLSP[1][3] * q.MapY;
+            const double e = P.EquRectPLSP[2][1] + P.EquRectPLSP[2][2] * q.MapX + P.EquRectPLSP[2][3] * q.MapY;
+            r.ResidualsM.push_back(std::hypot(n - q.Latitude, e - q.Longitude));
+            continue;
+        }
+        bool latOK = false, longOK = false;
+        const double lat = cal.CalcLatitude(q.MapX, q.MapY, latOK);
+        const double lon = cal.CalcLongitude(q.MapX, q.MapY, longOK);
+        if (!latOK || !longOK) {
+            r.ResidualsM.push_back(HUGE_VAL);
+            continue;
+        }
+        const double dn = (lat - q.Latitude) * metresPerDegree;
+        const double de = (lon - q.Longitude) * metresPerDegree * std::cos(q.Latitude * std::numbers::pi / 180);
+        r.ResidualsM.push_back(std::hypot(dn, de));
+    }
+    return r;
+}
+
+void WriteImportedCalibration(const std::string& FileName, const TImportedCalibration& C) {
+    TTextFile f;
+    f.OpenWrite(FileName);
+    WriteRawCalDataToOpenXMLFile(f, true, ImportedCalDataID, C.Data, C.Model);
+    f.Close();
+}
+
+} // namespace zylcarto::exchange

@@ -1,0 +1,38 @@
+#pragma once
+// Small text helpers of the exchange readers: whole files, lines, comma fields
+// and locale-independent numbers.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zylcarto::exchange {
+
+// The bytes of a file; raises EInOutError when it cannot be read.
+std::string ReadFileBytes(const std::string& FileName);
+// Writes Bytes to FileName through a temporary file renamed into place, so a
+// failure never leaves half a file; raises EInOutError.
+void WriteFileBytes(const std::string& FileName, std::string_view Bytes);
+
+// Lines ended by LF or CR LF (a lone CR ends a line too); a UTF-8 byte order
+// mark in front of the first line is dropped.
+std::vector<std::string_view> SplitLines(std::string_view Text);
+std::string_view TrimSpace(std::string_view S);  // blanks and tabs
+std::vector<std::string_view> SplitCommas(std::string_view Line);  // fields trimmed
+
+// The whole field as a number; nullopt when it is empty or not a finite number.
+std::optional<double> ParseNumber(std::string_view Field);
+
+// True when S is well-formed UTF-8 (ASCII included).
+bool IsUtf8(std::string_view S);
+// Text of a file of unknown 8-bit encoding as UTF-8: kept when it is valid
+// UTF-8, read as Windows-1252 otherwise.
+std::string TextAsUtf8(std::string_view S);
+
+// Shortest text that reads back as the same double, point as separator.
+std::string ShortestNumber(double Value);
+
+// The file Name in Dir, matched exactly or else ignoring ASCII case; empty when none.
+std::string FindFileBeside(const std::string& Dir, const std::string& Name);
+
+} // namespace zylcarto::exchange

@@ -1,0 +1,260 @@
+#include "zylcarto/exchange/gpx.h"
+
+#include <expat.h>
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <optional>
+
+#include "zylcarto/exchange/exchange_text.h"
+#include "zylcarto/geomap/landmarks/landmark_xml.h"
+#include "zylcarto/support/ansi.h"
+#include "zylcarto/support/errors.h"
+#include "zylcarto/support/numeric.h"
+#include "zylcarto/support/strings.h"
+
+namespace zylcarto::exchange {
+namespace {
+
+// A child's text beyond this is not kept: no landmark field holds more.
+constexpr std::size_t kMaxText = 4096;
+
+std::string_view LocalName(const XML_Char* Name) {
+    std::string_view n(Name);
+    const std::size_t colon = n.rfind(':');
+    return colon == std::string_view::npos ? n : n.substr(colon + 1);
+}
+
+// yyyy-mm-ddThh:mm:ss with optional fraction and zone; the clock time is kept as written.
+std::optional<TDateTime> ParseTime(std::string_view T) {
+    T = TrimSpace(T);
+    int v[6];
+    const char seps[] = {'-', '-', 'T', ':', ':'};
+    const int widths[] = {4, 2, 2, 2, 2, 2};
+    std::size_t p = 0;
+    for (int k = 0; k < 6; ++k) {
+        if (k > 0) {
+            if (p >= T.size() || (T[p] != seps[k - 1] && !(k == 3 && (T[p] == 't' || T[p] == ' ')))) return std::nullopt;
+            ++p;
+        }
+        v[k] = 0;
+        for (int d = 0; d < widths[k]; ++d, ++p) {
+            if (p >= T.size() || T[p] < '0' || T[p] > '9') return std::nullopt;
+            v[k] = v[k] * 10 + (T[p] - '0');
+        }
+    }
+    if (v[1] < 1 || v[1] > 12 || v[2] < 1 || v[2] > 31 || v[3] > 23 || v[4] > 59 || v[5] > 60) return std::nullopt;
+    try {
+        return EncodeDateTime(v[0], v[1], v[2], v[3], v[4], std::min(v[5], 59));
+    } catch (const EZYLError&) {
+        return std::nullopt;
+    }
+}
+
+struct TParse {
+    XML_Parser Parser = nullptr;
+    TGpxImport Result;
+    int Depth = 0;
+    bool InWpt = false;
+    std::string Child;  // local name of the wpt child being read
+    std::string Text;
+    std::string Name, Desc, Cmt, Sym, Time, Ele;
+    TLandMark Current;
+    std::string Error;
+
+    void Fail(const std::string& Text) {
+        if (Error.empty())
+            Error = "line " + std::to_string(XML_GetCurrentLineNumber(Parser)) + ": " + Text;
+        XML_StopParser(Parser, XML_FALSE);
+    }
+};
+
+// Characters of Utf8 that Windows-1252 cannot hold.
+int Unrepresentable(std::string_view Utf8) {
+    int n = 0;
+    for (std::size_t i = 0; i < Utf8.size();) {
+        const char32_t cp = detail::DecodeUtf8(Utf8, i);
+        if (cp != U'?' && detail::CodePointToAnsi(cp) == '?') ++n;
+    }
+    return n;
+}
+
+std::size_t CodePoints(std::string_view Utf8) {
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < Utf8.size(); ++n) detail::DecodeUtf8(Utf8, i);
+    return n;
+}
+
+template <std::size_t N>
+void Store(TParse& P, TShortString<N>& Field, const std::string& Utf8) {
+    P.Result.Replaced += Unrepresentable(Utf8);
+    if (CodePoints(Utf8) > N) ++P.Result.Shortened;
+    Field.Assign(Utf8);
+}
+
+TLandMarkElement ElementOf(std::string_view Sym) {
+    for (std::size_t i = 0; i < LMTypeNames.size(); ++i)
+        if (SameText(Sym, LMTypeNames[i])) return static_cast<TLandMarkElement>(i);
+    return LandMarkElementFromName(LowerCase(Sym));
+}
+
+void XMLCALL OnStart(void* Data, const XML_Char* Name, const XML_Char** Attrs) {
+    auto& P = *static_cast<TParse*>(Data);
+    ++P.Depth;
+    const std::string_view n = LocalName(Name);
+    if (P.Depth == 1) {
+        if (n != "gpx") return P.Fail("not a GPX file (the root element is \"" + std::string(n) + "\")");
+        for (int i = 0; Attrs[i]; i += 2)
+            if (std::string_view(Attrs[i]) == "version") P.Result.Version = Attrs[i + 1];
+        return;
+    }
+    if (P.Depth == 2 && n == "wpt") {
+        P.InWpt = true;
+        P.Current = TLandMark{};
+        P.Name.clear(), P.Desc.clear(), P.Cmt.clear(), P.Sym.clear(), P.Time.clear(), P.Ele.clear();
+        std::optional<double> lat, lon;
+        for (int i = 0; Attrs[i]; i += 2) {
+            const std::string_view a = Attrs[i];
+            if (a == "lat") lat = ParseNumber(Attrs[i + 1]);
+            if (a == "lon") lon = ParseNumber(Attrs[i + 1]);
+        }
+        if (!lat || !lon) return P.Fail("wpt needs numeric lat and lon attributes");
+        if (std::fabs(*lat) > 90 || std::fabs(*lon) > 180) return P.Fail("wpt position out of range");
+        P.Current.Latitude = *lat;
+        P.Current.Longitude = *lon;
+        return;
+    }
+    if (P.InWpt && P.Depth == 3) {
+        P.Child = n;
+        P.Text.clear();
+    }
+}
+
+void XMLCALL OnText(void* Data, const XML_Char* S, int Len) {
+    auto& P = *static_cast<TParse*>(Data);
+    if (!P.InWpt || P.Depth != 3 || P.Text.size() >= kMaxText) return;
+    P.Text.append(S, std::min<std::size_t>(static_cast<std::size_t>(Len), kMaxText - P.Text.size()));
+}
+
+void XMLCALL OnEnd(void* Data, const XML_Char*) {
+    auto& P = *static_cast<TParse*>(Data);
+    if (P.InWpt && P.Depth == 3) {
+        const std::string t(TrimSpace(P.Text));
+        if (P.Child == "name") P.Name = t;
+        else if (P.Child == "desc") P.Desc = t;
+        else if (P.Child == "cmt") P.Cmt = t;
+        else if (P.Child == "sym") P.Sym = t;
+        else if (P.Child == "time") P.Time = t;
+        else if (P.Child == "ele") P.Ele = t;
+        P.Child.clear();
+    } else if (P.InWpt && P.Depth == 2) {
+        P.InWpt = false;
+        TLandMark& L = P.Current;
+        if (!P.Ele.empty()) {
+            const auto e = ParseNumber(P.Ele);
+            if (!e) return P.Fail("bad ele \"" + P.Ele + "\"");
+            L.Altitude = *e;
+        }
+        if (!P.Time.empty()) {
+            const auto t = ParseTime(P.Time);
+            if (!t) return P.Fail("bad time \"" + P.Time + "\"");
+            L.Time = *t;
+        }
+        Store(P, L.Caption.Text, P.Name);
+        Store(P, L.Identifier, P.Desc.empty() ? P.Cmt : P.Desc);
+        if (!P.Sym.empty()) L.SymbolProps.Kind = ElementOf(P.Sym);
+        P.Result.LandMarks.push_back(L);
+    }
+    --P.Depth;
+}
+
+void Escape(std::string& Out, std::string_view S) {
+    for (char c : S) {
+        switch (c) {
+            case '&': Out += "&amp;"; break;
+            case '<': Out += "&lt;"; break;
+            case '>': Out += "&gt;"; break;
+            case '"': Out += "&quot;"; break;
+            default:
+                // XML 1.0 has no place for the other control characters.
+                Out += (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') ? '?' : c;
+        }
+    }
+}
+
+// Expat knows UTF-8, UTF-16, ISO-8859-1 and US-ASCII; files from Windows tools
+// often declare windows-1252.
+int XMLCALL OnUnknownEncoding(void*, const XML_Char* Name, XML_Encoding* Info) {
+    if (!SameText(Name, "windows-1252") && !SameText(Name, "cp1252")) return XML_STATUS_ERROR;
+    for (int b = 0; b < 256; ++b) {
+        const char32_t cp = b >= 0x80 && b < 0xA0 ? detail::kCp1252High[b - 0x80] : static_cast<char32_t>(b);
+        Info->map[b] = cp == 0 && b != 0 ? 0xFFFD : static_cast<int>(cp);
+    }
+    Info->data = nullptr;
+    Info->convert = nullptr;
+    Info->release = nullptr;
+    return XML_STATUS_OK;
+}
+
+} // namespace
+
+TGpxImport ReadGpxWaypoints(std::string_view Bytes) {
+    TParse P;
+    P.Parser = XML_ParserCreate(nullptr);
+    if (!P.Parser) throw EZYLGeoMapError("out of memory for the XML parser");
+    XML_SetUserData(P.Parser, &P);
+    XML_SetElementHandler(P.Parser, OnStart, OnEnd);
+    XML_SetCharacterDataHandler(P.Parser, OnText);
+    XML_SetUnknownEncodingHandler(P.Parser, OnUnknownEncoding, nullptr);
+    // Feed in pieces: the length argument is an int.
+    constexpr std::size_t kPiece = 1 << 20;
+    XML_Status status = XML_STATUS_OK;
+    std::size_t at = 0;
+    do {
+        const std::size_t n = std::min(kPiece, Bytes.size() - at);
+        status = XML_Parse(P.Parser, Bytes.data() + at, static_cast<int>(n), at + n == Bytes.size());
+        at += n;
+    } while (status == XML_STATUS_OK && at < Bytes.size());
+    std::string error = P.Error;
+    if (status != XML_STATUS_OK && error.empty())
+        error = "line " + std::to_string(XML_GetCurrentLineNumber(P.Parser)) + ": " +
+                XML_ErrorString(XML_GetErrorCode(P.Parser));
+    XML_ParserFree(P.Parser);
+    if (!error.empty()) throw EZYLGeoMapError(error);
+    return std::move(P.Result);
+}
+
+std::string WriteGpxWaypoints(const std::vector<TLandMark>& LandMarks) {
+    std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                    "<gpx version=\"1.1\" creator=\"zylcarto\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n";
+    for (const TLandMark& L : LandMarks) {
+        s += "  <wpt lat=\"" + ShortestNumber(L.Latitude) + "\" lon=\"" + ShortestNumber(L.Longitude) + "\">\n";
+        if (L.Altitude != 0 && std::isfinite(L.Altitude)) s += "    <ele>" + ShortestNumber(L.Altitude) + "</ele>\n";
+        if (L.Time != 0) {
+            int y, mo, d, h, mi, se;
+            try {
+                DecodeDateTime(L.Time, y, mo, d, h, mi, se);
+                char buf[32];
+                std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", y, mo, d, h, mi, se);
+                s += std::string("    <time>") + buf + "</time>\n";
+            } catch (const EZYLError&) {
+                // a time stamp outside the calendar has no GPX form; the waypoint goes without
+            }
+        }
+        s += "    <name>";
+        Escape(s, L.Caption.Text.Str());
+        s += "</name>\n";
+        if (!L.Identifier.Empty()) {
+            s += "    <desc>";
+            Escape(s, L.Identifier.Str());
+            s += "</desc>\n";
+        }
+        s += "    <sym>" + std::string(LMTypeNames[static_cast<std::size_t>(L.SymbolProps.Kind) % LMTypeNames.size()]) +
+             "</sym>\n  </wpt>\n";
+    }
+    s += "</gpx>\n";
+    return s;
+}
+
+} // namespace zylcarto::exchange

@@ -1,0 +1,23 @@
+#pragma once
+// OziExplorer .map calibration files (versions 2.0 to 2.2): reference points in
+// degrees and decimal minutes or in UTM grid coordinates, in one of the
+// format's datums, shifted to WGS 84 and fitted as one of our models.
+#include <string>
+#include <string_view>
+
+#include "zylcarto/exchange/calib_import.h"
+
+namespace zylcarto::exchange {
+
+// The row of GeoDatumData that an OziExplorer datum name stands for (common
+// names of the format, or a row name of the table itself, any case); 0 when unknown.
+int OziDatumNumber(std::string_view Name);
+
+// Reads the text of a .map file. MapFileName locates the image: it is looked
+// up beside the .map file by its name (without the producer's directory).
+// Bad or truncated input raises EZYLGeoMapError "line N: ...".
+TImportedCalibration ReadOziMap(std::string_view Text, const std::string& MapFileName);
+// The same from the file; EInOutError when it cannot be read.
+TImportedCalibration ImportOziMap(const std::string& MapFileName);
+
+} // namespace zylcarto::exchange

@@ -1,0 +1,222 @@
+#include "zylcarto/exchange/world_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <filesystem>
+#include <numbers>
+
+#include "zylcarto/exchange/exchange_text.h"
+#include "zylcarto/exchange/image_size.h"
+#include "zylcarto/geomap/calibration/calib_models.h"
+#include "zylcarto/geomap/calibration/calibration.h"
+#include "zylcarto/support/errors.h"
+#include "zylcarto/support/strings.h"
+
+namespace zylcarto::exchange {
+namespace {
+
+[[noreturn]] void Fail(const std::string& Text) { throw EZYLGeoMapError(Text); }
+
+bool Exists(const std::string& Name) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(Name, ec);
+}
+
+// Map coordinates of our pixel position (px, py).
+void Apply(const TWorldFile& W, double px, double py, double& X, double& Y) {
+    X = W.A * (px - 0.5) + W.B * (py - 0.5) + W.C;
+    Y = W.D * (px - 0.5) + W.E * (py - 0.5) + W.F;
+}
+
+// The world file of the affine rule row 1 -> Y, row 2 -> X given at pixel positions.
+TWorldFile FromAffine(const TParRows<2, 3>& P) {
+    TWorldFile w;
+    w.A = P[2][2];
+    w.B = P[2][3];
+    w.C = P[2][1] + 0.5 * (w.A + w.B);
+    w.D = P[1][2];
+    w.E = P[1][3];
+    w.F = P[1][1] + 0.5 * (w.D + w.E);
+    return w;
+}
+
+} // namespace
+
+TWorldFile ParseWorldFile(std::string_view Text) {
+    const auto lines = SplitLines(Text);
+    double v[6];
+    int n = 0;
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view l = TrimSpace(lines[i]);
+        if (l.empty()) continue;
+        if (n == 6) Fail("line " + std::to_string(i + 1) + ": a world file holds six numbers");
+        const auto x = ParseNumber(l);
+        if (!x) Fail("line " + std::to_string(i + 1) + ": not a number: \"" + TextAsUtf8(l) + "\"");
+        v[n++] = *x;
+        last = i + 1;
+    }
+    if (n < 6) Fail("line " + std::to_string(last + 1) + ": the world file ends after " + std::to_string(n) + " of six numbers");
+    TWorldFile w{v[0], v[1], v[2], v[3], v[4], v[5]};
+    if (w.A * w.E - w.B * w.D == 0) Fail("the world file's pixel size is zero (lines 1 to 4)");
+    return w;
+}
+
+std::string FormatWorldFile(const TWorldFile& W) {
+    std::string s;
+    for (double v : {W.A, W.D, W.B, W.E, W.C, W.F}) s += ShortestNumber(v) + "\r\n";
+    return s;
+}
+
+std::vector<std::string> WorldFileNames(const std::string& ImageName) {
+    const std::string base = StripExtension(ImageName);
+    const std::string ext = LowerCase(ExtractFileExt(ImageName));
+    std::vector<std::string> exts;
+    if (ext.size() >= 3) {
+        exts.push_back(std::string(".") + ext[1] + ext.back() + "w");
+        exts.push_back(ext + "w");
+    }
+    exts.push_back(".wld");
+    std::vector<std::string> names;
+    for (const std::string& e : exts) {
+        names.push_back(base + e);
+        names.push_back(base + UpperCase(e));
+    }
+    return names;
+}
+
+bool PrjNamesWGS84UTM(std::string_view Prj, int& Zone, bool& South) {
+    const std::string u = UpperCase(Prj);
+    if (u.find("WGS") == std::string::npos || (u.find("84") == std::string::npos)) return false;
+    const std::size_t utm = u.find("UTM");
+    if (utm == std::string::npos) return false;
+    std::size_t z = u.find("ZONE", utm);
+    if (z == std::string::npos) return false;
+    z += 4;
+    while (z < u.size() && (u[z] == ' ' || u[z] == '_')) ++z;
+    int zone = 0, digits = 0;
+    while (z < u.size() && std::isdigit(static_cast<unsigned char>(u[z])) && digits < 3) {
+        zone = zone * 10 + (u[z++] - '0');
+        ++digits;
+    }
+    if (digits == 0 || zone < 1 || zone > 60 || z >= u.size() || (u[z] != 'N' && u[z] != 'S')) return false;
+    Zone = zone;
+    South = u[z] == 'S';
+    return true;
+}
+
+bool PrjNamesWGS84Geographic(std::string_view Prj) {
+    const std::string u = UpperCase(TrimSpace(Prj));
+    return u.rfind("GEOGCS[", 0) == 0 && u.find("WGS") != std::string::npos && u.find("84") != std::string::npos;
+}
+
+TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, bool South) {
+    std::string worldName;
+    for (const std::string& n : WorldFileNames(ImageName))
+        if (Exists(n)) {
+            worldName = n;
+            break;
+        }
+    if (worldName.empty()) throw EInOutError(ImageName, ENOENT, "no world file beside the image (" + WorldFileNames(ImageName).front() + ")");
+    TWorldFile w;
+    try {
+        w = ParseWorldFile(ReadFileBytes(worldName));
+    } catch (const EZYLGeoMapError& e) {
+        Fail(worldName + ": " + e.what());
+    }
+    TImageSize size;
+    if (!ReadImageSize(ImageName, size)) throw EInOutError(ImageName, 0, "not a readable JPEG or BMP image");
+
+    std::vector<std::string> notes;
+    const std::string prjName = StripExtension(ImageName) + ".prj";
+    if (UTMZone == 0 && Exists(prjName)) {
+        const std::string prj = ReadFileBytes(prjName);
+        if (PrjNamesWGS84UTM(prj, UTMZone, South)) {
+            notes.push_back("UTM zone " + std::to_string(UTMZone) + (South ? " south" : " north") + " from " + prjName);
+        } else if (!PrjNamesWGS84Geographic(prj)) {
+            Fail(prjName + " names neither WGS 84 degrees nor a WGS 84 UTM zone; give --utm-zone for UTM maps");
+        }
+    }
+    const bool utm = UTMZone >= 1 && UTMZone <= 60;
+    TCalibData D;
+    D.MapFName = StripPath(ImageName);
+    D.Caption = StripExtension(D.MapFName);
+    if (utm) {
+        D.UTMZone = UTMZone;
+        D.UTMSouth = South;
+    }
+    const int W = size.Width, H = size.Height;
+    const int px[4][2] = {{0, 0}, {W, 0}, {W, H}, {0, H}};
+    for (const auto& p : px) {
+        double X = 0, Y = 0;
+        Apply(w, p[0], p[1], X, Y);
+        if (!utm && (std::fabs(Y) > 90 || std::fabs(X) > 180))
+            Fail(worldName + ": the values are not degrees (a corner lies at " + ShortestNumber(X) + ", " +
+                 ShortestNumber(Y) + "); give --utm-zone for a UTM map");
+        ++D.NumCalQuads;
+        D.CalQuads[D.NumCalQuads] = TCalQuad{Y, X, p[0], p[1]};
+    }
+    TImportedCalibration r = FitImported(D, utm ? cmUTM : cmEquiRect, W, H);
+    r.Notes = std::move(notes);
+    r.Notes.insert(r.Notes.begin(), "world file " + worldName);
+    return r;
+}
+
+TWorldExport WorldFileOf(const TCalibData& Data, TCalibModel Model, int Width, int Height) {
+    TMapCalibration cal;
+    cal.SetMapImageSize(Width, Height);
+    cal.SetCalibData(Data);
+    cal.StoreCalibModel(Model);
+    cal.RecalcCalibration();
+    TWorldExport r;
+    if (Model == cmEquiRect || Model == cmUTM) {
+        r.World = FromAffine(cal.Params().EquRectPLSP);
+        r.Exact = true;
+        r.UTM = Model == cmUTM;
+        return r;
+    }
+    // Other models are not affine: fit the affine rule to the model's positions
+    // on a grid over the image and report how far it strays.
+    constexpr int kSteps = 10;
+    TCalibData grid;
+    for (int i = 0; i <= kSteps; ++i)
+        for (int j = 0; j <= kSteps; ++j) {
+            const int x = static_cast<int>(static_cast<long long>(Width) * i / kSteps);
+            const int y = static_cast<int>(static_cast<long long>(Height) * j / kSteps);
+            bool latOK = false, longOK = false;
+            const double lat = cal.CalcLatitude(x, y, latOK), lon = cal.CalcLongitude(x, y, longOK);
+            if (!latOK || !longOK || !std::isfinite(lat) || !std::isfinite(lon))
+                Fail("the calibration cannot convert pixel " + std::to_string(x) + "," + std::to_string(y));
+            ++grid.NumCalQuads;
+            grid.CalQuads[grid.NumCalQuads] = TCalQuad{lat, lon, x, y};
+        }
+    TCalibParams P;
+    FitEquiRect(grid, P);
+    r.World = FromAffine(P.EquRectPLSP);
+    constexpr double metresPerDegree = 6371008.8 * std::numbers::pi / 180;
+    for (int i = 1; i <= grid.NumCalQuads; ++i) {
+        const TCalQuad& q = grid.CalQuads[i];
+        double X = 0, Y = 0;
+        Apply(r.World, q.MapX, q.MapY, X, Y);
+        const double d = std::hypot((Y - q.Latitude) * metresPerDegree,
+                                    (X - q.Longitude) * metresPerDegree * std::cos(q.Latitude * std::numbers::pi / 180));
+        r.MaxResidualM = std::max(r.MaxResidualM, d);
+    }
+    return r;
+}
+
+std::string PrjText(const TCalibData& Data, bool UTM) {
+    const std::string geog = "GEOGCS[\"GCS_WGS_1984\",DATUM[\"D_WGS_1984\",SPHEROID[\"WGS_1984\",6378137.0,298.257223563]],"
+                             "PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]]";
+    if (!UTM) return geog;
+    const int zone = Data.UTMZone;
+    return "PROJCS[\"WGS_1984_UTM_Zone_" + std::to_string(zone) + (Data.UTMSouth ? "S" : "N") + "\"," + geog +
+           ",PROJECTION[\"Transverse_Mercator\"],PARAMETER[\"False_Easting\",500000.0],PARAMETER[\"False_Northing\"," +
+           (Data.UTMSouth ? "10000000.0" : "0.0") + "],PARAMETER[\"Central_Meridian\"," +
+           std::to_string(zone * 6 - 183) + ".0],PARAMETER[\"Scale_Factor\",0.9996],"
+           "PARAMETER[\"Latitude_Of_Origin\",0.0],UNIT[\"Meter\",1.0]]";
+}
+
+} // namespace zylcarto::exchange

@@ -1,0 +1,53 @@
+#pragma once
+// World files (.jgw, .jpgw, .bpw, .bmpw, .wld): six lines A D B E C F of the
+// affine rule from pixel (column, row) to map coordinates, referring to pixel
+// centres: X = A*column + B*row + C, Y = D*column + E*row + F. Our pixel
+// positions count pixel edges (the top-left corner of the image is 0, 0), so the
+// centre of the first pixel is our 0.5, 0.5.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "zylcarto/exchange/calib_import.h"
+
+namespace zylcarto::exchange {
+
+struct TWorldFile {
+    double A = 0, D = 0, B = 0, E = 0, C = 0, F = 0;
+};
+
+// Six numbers, one a line (blank lines around them are allowed); anything else
+// raises EZYLGeoMapError "line N: ...".
+TWorldFile ParseWorldFile(std::string_view Text);
+// The six lines, each number written so that it reads back as the same double.
+std::string FormatWorldFile(const TWorldFile& W);
+
+// The world file names looked for beside an image, in order: the extension's
+// first and last letter + "w" (.jgw, .bpw), the extension + "w" (.jpgw, .bmpw),
+// then .wld; each also in upper case.
+std::vector<std::string> WorldFileNames(const std::string& ImageName);
+
+// The UTM zone that a .prj text names, when it is a WGS 84 UTM system.
+bool PrjNamesWGS84UTM(std::string_view Prj, int& Zone, bool& South);
+// True when the .prj text is WGS 84 geographic (degrees).
+bool PrjNamesWGS84Geographic(std::string_view Prj);
+
+// Imports the world file beside ImageName: UTM when UTMZone is 1..60 (or a .prj
+// beside the image names a WGS 84 UTM zone), equirect when the values are
+// degrees; otherwise EZYLGeoMapError. The image's size is read from its header.
+TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, bool South);
+
+struct TWorldExport {
+    TWorldFile World;
+    bool Exact = false;        // equirect and UTM maps; other models are fitted
+    double MaxResidualM = 0;   // of the fitted affine rule over the image
+    bool UTM = false;          // the world file is in UTM metres, else degrees
+};
+
+// The world file of a fitted calibration for an image of Width x Height pixels.
+// EZYLGeoMapError when the model cannot convert.
+TWorldExport WorldFileOf(const TCalibData& Data, TCalibModel Model, int Width, int Height);
+// The ESRI-style .prj text that goes with it.
+std::string PrjText(const TCalibData& Data, bool UTM);
+
+} // namespace zylcarto::exchange
