@@ -26,6 +26,20 @@ std::string FloatText(float v) {
     return ec == std::errc() ? std::string(buf, end) : std::string("nan");
 }
 
+// The name as the database will store it, exactly; with --truncate a name too long
+// for the field is cut to it, anything else that would change it is refused.
+std::string StorableName(const std::string& text, bool truncate) {
+    const std::string ansi = Utf8ToAnsi(text);
+    if (AnsiToUtf8(ansi) != text)
+        throw EOperationFailed("the name \"" + text + "\" has characters that the database cannot store (Windows-1252 only)");
+    if (std::any_of(ansi.begin(), ansi.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
+        throw EOperationFailed("the name \"" + text + "\" has control characters");
+    if (ansi.size() > TgdbName::Capacity && !truncate)
+        throw EOperationFailed("the name \"" + text + "\" is longer than " + std::to_string(TgdbName::Capacity) +
+                      " characters (--truncate stores its start)");
+    return AnsiToUtf8(ansi.substr(0, TgdbName::Capacity));
+}
+
 bool Exists(const std::string& name) { return std::filesystem::exists(StripExtension(name) + ".zylgds"); }
 
 // Opens a database that must already be there: the library would create a missing one.
@@ -96,14 +110,18 @@ int List(TArgs a) {
 int AddTown(TArgs a) {
     const auto cls = TakeOption(a, "--class");
     const auto alt = TakeOption(a, "--alt");
-    Need(a, 4, "add-town NAME TOWN LAT LON [--class N] [--alt METRES]");
+    const bool truncate = TakeFlag(a, "--truncate");
+    Need(a, 4, "add-town NAME TOWN LAT LON [--class N] [--alt METRES] [--truncate]");
+    const std::string town = StorableName(a[1], truncate);
     const double lat = Coordinate(a[2], "LAT", 90), lon = Coordinate(a[3], "LON", 180);
     const int classNumber = cls ? ParseInt(*cls, "--class") : 0;
     if (classNumber < 0 || classNumber > 255) throw EUsageError("--class must be 0 to 255");
     const double altitude = alt ? ParseDouble(*alt, "--alt") : 0;
+    // stored as a single: beyond its range it would become infinity
+    if (std::fabs(altitude) > std::numeric_limits<float>::max()) throw EUsageError("--alt out of range: " + *alt);
     TGeoDB db;
     OpenExisting(db, a[0]);
-    const int e = db.AddTown(a[1], Now(), 0, {static_cast<float>(lat), static_cast<float>(lon)},
+    const int e = db.AddTown(town, Now(), 0, {static_cast<float>(lat), static_cast<float>(lon)},
                              static_cast<float>(altitude), static_cast<std::uint8_t>(classNumber), 0);
     std::printf("%d\n", e);
     return 0;
@@ -111,7 +129,8 @@ int AddTown(TArgs a) {
 
 TgdbPolygon ReadVertices(const std::string& path) {
     std::ifstream in(path);
-    if (!in) throw EUsageError("cannot read \"" + path + "\"");
+    std::error_code ec;
+    if (!in || std::filesystem::is_directory(path, ec)) throw EUsageError("cannot read \"" + path + "\"");
     TgdbPolygon poly;
     std::string line;
     for (int n = 1; std::getline(in, line); ++n) {
@@ -123,12 +142,14 @@ TgdbPolygon ReadVertices(const std::string& path) {
         poly.push_back({static_cast<float>(Coordinate(f[0], (where + ": latitude").c_str(), 90)),
                         static_cast<float>(Coordinate(f[1], (where + ": longitude").c_str(), 180))});
     }
+    if (in.bad()) throw EUsageError("cannot read \"" + path + "\"");
     return poly;
 }
 
 int AddPolygon(TArgs a) {
     const bool closed = TakeFlag(a, "--closed");
-    Need(a, 4, "add-polygon NAME KIND NAME-OF-ITEM VERTICES.txt [--closed]");
+    const bool truncate = TakeFlag(a, "--truncate");
+    Need(a, 4, "add-polygon NAME KIND NAME-OF-ITEM VERTICES.txt [--closed] [--truncate]");
     TgdbItem kind = gitUndefined;
     for (int k = 0; k < GdbItemCount; ++k)
         if (IsPolygonKind(static_cast<TgdbItem>(k)) && SameText(a[1], GDB_ITEMNAMES[static_cast<std::size_t>(k)]))
@@ -137,18 +158,24 @@ int AddPolygon(TArgs a) {
         throw EUsageError("KIND must be one of border, city, lake, river, road, route: \"" + a[1] + "\"");
     if (closed && kind != gitBorder && kind != gitCity && kind != gitLake)
         throw EUsageError("--closed applies to borders and cities (lakes are always closed)");
+    const std::string item = StorableName(a[2], truncate);
     const TgdbPolygon poly = ReadVertices(a[3]);
+    // a line needs two vertices and an outline three; fewer would be stored with an inverted box
+    const std::size_t needed = closed || kind == gitLake ? 3 : 2;
+    if (poly.size() < needed)
+        throw EUsageError("\"" + a[3] + "\" holds " + std::to_string(poly.size()) + " vertices; a " +
+                         (needed == 3 ? "closed outline" : "line") + " needs at least " + std::to_string(needed));
     TGeoDB db;
     OpenExisting(db, a[0]);
     const TDateTime now = Now();
     int e = 0;
     switch (kind) {
-    case gitBorder: e = db.AddBorder(a[2], poly, closed, now, 0, 0, 0, 0, 0, 0, 0, 0); break;
-    case gitCity: e = db.AddCity(a[2], poly, closed, now, 0, 0, 0, 0, 0, 0, 0, 0); break;
-    case gitLake: e = db.AddLake(a[2], poly, now, 0, 0, 0, 0, 0, 0, 0, 0); break;
-    case gitRiver: e = db.AddRiver(a[2], poly, now, 0, 0, 0, 0, 0, 0, 0, 0); break;
-    case gitRoad: e = db.AddRoad(a[2], poly, now, 0, 0, 0, 0, 0, 0, 0, 0); break;
-    default: e = db.AddRoute(a[2], poly, now, 0, 0, 0, 0, 0, 0, 0, 0); break;
+    case gitBorder: e = db.AddBorder(item, poly, closed, now, 0, 0, 0, 0, 0, 0, 0, 0); break;
+    case gitCity: e = db.AddCity(item, poly, closed, now, 0, 0, 0, 0, 0, 0, 0, 0); break;
+    case gitLake: e = db.AddLake(item, poly, now, 0, 0, 0, 0, 0, 0, 0, 0); break;
+    case gitRiver: e = db.AddRiver(item, poly, now, 0, 0, 0, 0, 0, 0, 0, 0); break;
+    case gitRoad: e = db.AddRoad(item, poly, now, 0, 0, 0, 0, 0, 0, 0, 0); break;
+    default: e = db.AddRoute(item, poly, now, 0, 0, 0, 0, 0, 0, 0, 0); break;
     }
     std::printf("%d\n", e);
     return 0;
@@ -156,13 +183,15 @@ int AddPolygon(TArgs a) {
 
 int AddBlob(TArgs a) {
     const auto caption = TakeOption(a, "--caption");
-    Need(a, 2, "add-blob NAME FILE [--caption TEXT]");
+    const bool truncate = TakeFlag(a, "--truncate");
+    Need(a, 2, "add-blob NAME FILE [--caption TEXT] [--truncate]");
     if (!std::filesystem::is_regular_file(a[1])) throw EUsageError("no file \"" + a[1] + "\"");
+    const std::string item = StorableName(std::filesystem::path(a[1]).filename().string(), truncate);
     TMetaInfo meta;
     if (caption) meta.Caption = *caption;
     TGeoDB db;
     OpenExisting(db, a[0]);
-    std::printf("%d\n", db.AddBLOB(a[1], 0, 0, 0, 0, 0, 0, 0, 0, 0, meta));
+    std::printf("%d\n", db.AddBLOB(a[1], item, 0, 0, 0, 0, 0, 0, 0, 0, 0, meta));
     return 0;
 }
 
@@ -194,11 +223,11 @@ int Find(TArgs a) {
     return 0;
 }
 
-// Entry numbers of the items whose box meets [lat ± dLat] x [lon ± dLon], found
-// through whichever of the four coordinate indexes narrows the search most.
-std::vector<int> ItemsMeeting(const TGeoDB& db, double lat, double lon, double dLat, double dLon) {
+// Entry numbers of the items whose box meets the window [latBottom, latTop] x
+// [lonLeft, lonRight], found through whichever of the four coordinate indexes
+// narrows the search most. Boxes that are inverted or not numbers have no place.
+std::vector<int> ItemsMeeting(const TGeoDB& db, double latBottom, double latTop, double lonLeft, double lonRight) {
     const int n = db.NumEntries();
-    const double latTop = lat + dLat, latBottom = lat - dLat, lonRight = lon + dLon, lonLeft = lon - dLon;
     // low edges up to the window's far side: positions 1 .. p-1
     int p1 = db.GetClosestLatLowIx(latTop);
     while (p1 <= n && db.IxLatLow(p1).LLValue <= latTop) ++p1;
@@ -218,16 +247,63 @@ std::vector<int> ItemsMeeting(const TGeoDB& db, double lat, double lon, double d
                     : best == 2 ? db.IxLongLow(1 + i).index
                                 : db.IxLongHigh(q4 + i).index;
         const TgdbData r = db.Data(e);
-        if (r.LatLow <= latTop && r.LatHigh >= latBottom && r.LongLow <= lonRight && r.LongHigh >= lonLeft)
+        if (r.LatLow <= r.LatHigh && r.LongLow <= r.LongHigh && r.LatLow <= latTop && r.LatHigh >= latBottom &&
+            r.LongLow <= lonRight && r.LongHigh >= lonLeft)
             out.push_back(e);
     }
     return out;
 }
 
-double DistanceKm(const TgdbData& r, double lat, double lon) {
-    const double cl = std::clamp(lat, static_cast<double>(r.LatLow), static_cast<double>(r.LatHigh));
-    const double cn = std::clamp(lon, static_cast<double>(r.LongLow), static_cast<double>(r.LongHigh));
-    return SphereGreatCircleDist(kEarthRadiusKm, lat, lon, cl, cn);
+constexpr double kRad = M_PI / 180;
+
+// Central angle in radians between two positions in degrees (haversine: exact for small angles).
+double Angle(double lat1, double lon1, double lat2, double lon2) {
+    const double s1 = std::sin((lat2 - lat1) * kRad / 2), s2 = std::sin((lon2 - lon1) * kRad / 2);
+    const double h = s1 * s1 + std::cos(lat1 * kRad) * std::cos(lat2 * kRad) * s2 * s2;
+    return 2 * std::asin(std::sqrt(std::clamp(h, 0.0, 1.0)));
+}
+
+// Angle from a position to the nearest point of an item's box on the sphere.
+double AngleToBox(const TgdbData& r, double lat, double lon) {
+    const double lo = r.LatLow, hi = r.LatHigh;
+    // within the box's longitudes the nearest point lies on the position's own meridian
+    if (lon >= r.LongLow && lon <= r.LongHigh) return Angle(lat, lon, std::clamp(lat, lo, hi), lon);
+    // otherwise on one of the two meridian edges: at an end or where the edge's great
+    // circle comes closest, along which the distance has one minimum
+    double best = std::numeric_limits<double>::max();
+    for (const double edge : {static_cast<double>(r.LongLow), static_cast<double>(r.LongHigh)}) {
+        const double foot = std::atan2(std::sin(lat * kRad), std::cos(lat * kRad) * std::cos((lon - edge) * kRad)) / kRad;
+        best = std::min({best, Angle(lat, lon, lo, edge), Angle(lat, lon, hi, edge)});
+        if (foot >= lo && foot <= hi) best = std::min(best, Angle(lat, lon, foot, edge));
+    }
+    return best;
+}
+
+// Items whose box may lie within `angle` of the position: the bounding box of that
+// cap on the sphere, over a pole when it reaches one, split at the 180th meridian.
+std::vector<int> ItemsWithin(const TGeoDB& db, double lat, double lon, double angle) {
+    constexpr double margin = 1e-6;  // degrees, for the keys' rounding to singles
+    const double dLat = angle / kRad + margin;
+    std::vector<std::array<double, 4>> windows;
+    if (lat + dLat >= 90 || lat - dLat <= -90 || angle >= M_PI / 2) {
+        windows.push_back({std::max(-90.0, lat - dLat), std::min(90.0, lat + dLat), -180, 180});
+    } else {
+        const double s = std::sin(angle) / std::cos(lat * kRad);
+        const double dLon = s >= 1 ? 180 : std::asin(s) / kRad + margin;
+        const double left = lon - dLon, right = lon + dLon;
+        if (dLon >= 180) windows.push_back({lat - dLat, lat + dLat, -180, 180});
+        else {
+            windows.push_back({lat - dLat, lat + dLat, std::max(left, -180.0), std::min(right, 180.0)});
+            if (left < -180) windows.push_back({lat - dLat, lat + dLat, left + 360, 180});
+            if (right > 180) windows.push_back({lat - dLat, lat + dLat, -180, right - 360});
+        }
+    }
+    std::vector<int> out;
+    for (const auto& w : windows)
+        for (int e : ItemsMeeting(db, w[0], w[1], w[2], w[3])) out.push_back(e);
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
 }
 
 int Near(TArgs a) {
@@ -235,28 +311,21 @@ int Near(TArgs a) {
     const double lat = Coordinate(a[1], "LAT", 90), lon = Coordinate(a[2], "LON", 180);
     TGeoDB db;
     OpenExisting(db, a[0]);
-    std::vector<int> found = ItemsMeeting(db, lat, lon, 0, 0);
-    if (found.empty()) {
-        for (double d = 0.125; found.empty() && d <= 512; d *= 2) found = ItemsMeeting(db, lat, lon, d, d);
-        if (!found.empty()) {
-            // the window was square in degrees; widen it to every box that can lie within the best distance
-            double best = std::numeric_limits<double>::max();
-            for (int e : found) best = std::min(best, DistanceKm(db.Data(e), lat, lon));
-            const double dLat = best / kEarthRadiusKm * 180 / M_PI + 1e-6;
-            const double c = std::cos(std::min(90.0, std::fabs(lat) + dLat) * M_PI / 180) * std::cos(lat * M_PI / 180);
-            const double s = std::sin(best / kEarthRadiusKm / 2) / std::sqrt(std::max(c, 0.0));
-            const double dLon = s >= 1 ? 360 : 2 * std::asin(s) * 180 / M_PI + 1e-6;
-            found = ItemsMeeting(db, lat, lon, dLat, dLon);
-            std::vector<int> nearest;
-            for (int e : found) best = std::min(best, DistanceKm(db.Data(e), lat, lon));
-            for (int e : found)
-                if (DistanceKm(db.Data(e), lat, lon) <= best) nearest.push_back(e);
-            found = nearest;
-        }
-    }
-    std::sort(found.begin(), found.end());
+    // widen the cap until it meets a box, then take every box within the nearest one's distance
+    std::vector<int> found = ItemsWithin(db, lat, lon, 0);
+    for (double angle = 1e-5; found.empty() && angle < 2 * M_PI; angle *= 2) found = ItemsWithin(db, lat, lon, angle);
+    double best = std::numeric_limits<double>::max();
+    for (int e : found) best = std::min(best, AngleToBox(db.Data(e), lat, lon));
+    if (!found.empty()) found = ItemsWithin(db, lat, lon, best);
+    for (int e : found) best = std::min(best, AngleToBox(db.Data(e), lat, lon));
+    // equal distances computed along different paths differ in the last bits
+    constexpr double tie = 1e-12;
+    std::vector<int> nearest;
     for (int e : found)
-        std::printf("%s\t%s\n", ListLine(db, e).c_str(), FormatFixed(DistanceKm(db.Data(e), lat, lon), 3).c_str());
+        if (AngleToBox(db.Data(e), lat, lon) <= best + tie) nearest.push_back(e);
+    for (int e : nearest)
+        std::printf("%s\t%s\n", ListLine(db, e).c_str(),
+                    FormatFixed(AngleToBox(db.Data(e), lat, lon) * kEarthRadiusKm, 3).c_str());
     return 0;
 }
 
@@ -290,21 +359,23 @@ const TRegistrar reg{{"db", "create, inspect and change a geographic database",
                      "  info NAME                         header and the number of items of each kind\n"
                      "  list NAME                         one line per entry: entry, id, kind, name, class,\n"
                      "                                    LatLow, LatHigh, LongLow, LongHigh (tab-separated)\n"
-                     "  add-town NAME TOWN LAT LON [--class N] [--alt METRES]\n"
-                     "  add-polygon NAME KIND ITEM VERTICES.txt [--closed]\n"
+                     "  add-town NAME TOWN LAT LON [--class N] [--alt METRES] [--truncate]\n"
+                     "  add-polygon NAME KIND ITEM VERTICES.txt [--closed] [--truncate]\n"
                      "                                    KIND: border city lake river road route;\n"
                      "                                    VERTICES.txt: one \"LAT LON\" per line, # comments\n"
-                     "  add-blob NAME FILE [--caption TEXT]\n"
+                     "  add-blob NAME FILE [--caption TEXT] [--truncate]\n"
                      "  get-blob NAME ENTRY OUTFILE       writes a binary object to OUTFILE\n"
                      "  delete NAME ENTRY                 the last entry takes the deleted one's number\n"
                      "  find NAME ITEM                    entries of that name (case and trailing blanks ignored)\n"
-                     "  near NAME LAT LON                 items whose box contains the position, or else the\n"
-                     "                                    nearest; list columns plus the distance in km\n"
-                     "                                    (boxes across the 180th meridian are not joined)\n"
+                     "  near NAME LAT LON                 the nearest items on the sphere (all at the least\n"
+                     "                                    distance, 0 for boxes holding the position); list\n"
+                     "                                    columns plus the distance in km\n"
                      "  gc NAME                           drops unreferenced data blocks\n"
                      "  export-gpkg NAME OUT.gpkg         GeoPackage 1.2: a layer per item kind (WGS 84,\n"
                      "                                    R-tree indexed) and a table of binary objects\n"
-                     "Add actions print the new entry number.\n",
+                     "Add actions print the new entry number. Names are stored exactly or refused\n"
+                     "(exit 1): Windows-1252 characters only, no control characters, at most 59\n"
+                     "characters unless --truncate allows cutting them.\n",
                      RunDb}};
 
 } // namespace

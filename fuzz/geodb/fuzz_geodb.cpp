@@ -72,7 +72,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WritePieces(data, size);
     try {
         TGeoDB db;
-        db.SetDBName(Base());
+        try {
+            db.SetDBName(Base());
+        } catch (const EZYLGeoDBError&) {
+            return 0;  // refused as damaged or not one database's files
+        }
         ReadEverything(db);
         try {
             db.AddTown("fuzz", 0, 0, {1, 2}, 0, 0, 0);
@@ -86,6 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } catch (const EZYLGeoDBError&) {
             // a block that does not fit in the data file
         }
+        // what the library wrote itself must open again
         db.SetDBName(Base());
         ReadEverything(db);
     } catch (const EInOutError&) {

@@ -2,6 +2,7 @@
 // A scratch directory per test and small helpers for looking at database files.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "zylcarto/geodb/geodb.h"
+#include "zylcarto/geodb/indexes.h"
 #include "zylcarto/geodb/record_codec.h"
 
 namespace zylcarto::test {
@@ -79,6 +81,27 @@ inline ::testing::AssertionResult IndexesCoverEntries(const TGeoDB& db) {
                 return ::testing::AssertionFailure() << "index " << ix << " position " << p << " holds entry " << e;
         }
     }
+    return ::testing::AssertionSuccess();
+}
+
+// The five in-memory indexes are sound over the items: every entry once, keys
+// equal to their items' fields, in order.
+inline ::testing::AssertionResult IndexesSound(const TGeoDB& db) {
+    const int n = db.NumEntries();
+    std::vector<TgdbData> records;
+    for (int e = 1; e <= n; ++e) records.push_back(db.Data(e));
+    TIxItemIDRecArray ids;
+    std::array<TIxLLRecArray, 4> ll;
+    for (int p = 1; p <= n; ++p) {
+        const auto id = db.IxItemID(p);
+        ids.push_back({id.ItemID, id.index - 1});
+        const TIxLLRec e[4] = {db.IxLatLow(p), db.IxLatHigh(p), db.IxLongLow(p), db.IxLongHigh(p)};
+        for (int i = 0; i < 4; ++i) ll[static_cast<std::size_t>(i)].push_back({e[i].LLValue, e[i].index - 1});
+    }
+    if (!IsSoundIndex(ids, records, n)) return ::testing::AssertionFailure() << "index 0 unsound";
+    for (int i = 1; i <= 4; ++i)
+        if (!IsSoundIndex(ll[static_cast<std::size_t>(i - 1)], i, records, n))
+            return ::testing::AssertionFailure() << "index " << i << " unsound";
     return ::testing::AssertionSuccess();
 }
 

@@ -90,13 +90,12 @@ TEST_F(GeoDB, ExistingDataFileIsNotRewrittenWhenTheItemFileIsMissing) {
     }
     const auto before = Bytes(n.GDD);
     std::filesystem::remove(n.GDS);
+    // the items are lost, not a new database: opening says so and creates nothing
     TGeoDB db;
-    db.SetDBName(Base());
+    EXPECT_THROW(db.SetDBName(Base()), EZYLGeoDBError);
+    EXPECT_FALSE(db.IsOpen());
     EXPECT_EQ(Bytes(n.GDD), before);
-    EXPECT_EQ(db.NumEntries(), 0);
-    EXPECT_EQ(db.Description(), "kept");
-    EXPECT_EQ(AddTownAt(db, "c", 3, 3), 1);
-    EXPECT_EQ(db.Data(1).ItemId, 3);  // identifiers are never issued twice
+    EXPECT_FALSE(std::filesystem::exists(n.GDS));
 }
 
 TEST_F(GeoDB, AddingStoresRecordsBoxesAndBlocks) {
@@ -116,7 +115,9 @@ TEST_F(GeoDB, AddingStoresRecordsBoxesAndBlocks) {
     EXPECT_EQ(town.StateFlag, 7);
     EXPECT_EQ(FileSize(n.GDD), 260u);
 
-    EXPECT_EQ(AddSquareBorder(db, std::string(70, 'N'), 10, 20, 2), 2);
+    // a name that does not fit is refused rather than cut
+    EXPECT_THROW(AddSquareBorder(db, std::string(60, 'N'), 10, 20, 2), EZYLGeoDBError);
+    EXPECT_EQ(AddSquareBorder(db, std::string(59, 'N'), 10, 20, 2), 2);
     const TgdbData border = db.Data(2);
     EXPECT_EQ(border.Name.Length(), 59u);
     EXPECT_EQ(Bytes(n.GDS)[120 + 4 + 59], 'N');
@@ -249,7 +250,7 @@ TEST_F(GeoDB, IndexFilesThatLagBehindAreRebuiltOnOpening) {
         EXPECT_EQ(reader.IxLatLow(1).index, 7);
         EXPECT_EQ(reader.IxLatHigh(7).index, 2);
         EXPECT_EQ(reader.SearchForItemID(7), 7);
-        EXPECT_EQ(FileSize(n.IX[2]), 56u);  // rewritten
+        EXPECT_EQ(FileSize(n.IX[2]), 0u);  // repaired in memory: opening writes nothing
     }
     // a sound index keeps its bytes
     TGeoDB db;
@@ -258,6 +259,12 @@ TEST_F(GeoDB, IndexFilesThatLagBehindAreRebuiltOnOpening) {
     db.SetDBName(Base());
     EXPECT_EQ(Bytes(n.IX[1]), again);
     EXPECT_NE(ix1, again);
+    // a stale index reaches its file, whole, with the next change
+    WriteBytes(n.IX[2], {});
+    db.SetDBName(Base());
+    EXPECT_EQ(FileSize(n.IX[2]), 0u);
+    AddTownAt(db, "next", 1, 1);
+    EXPECT_EQ(FileSize(n.IX[2]), 64u);
 }
 
 TEST_F(GeoDB, DescriptionRevisionAndHeaderRepairs) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "zylcarto/geodb/geodb_verify.h"
 #include "zylcarto/geodb/indexes.h"
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/strings.h"
@@ -70,27 +71,15 @@ void TGeoDB::CloseDatabase() {
 void TGeoDB::OpenDatabase(const std::string& BaseName) {
     const TDBFileNames names = DBFileNames(BaseName);
     try {
-        for (int i : {1, 2, 3, 4, 0}) {
-            const std::string& path = names.IX[static_cast<std::size_t>(i)];
-            if (!ProbeFile(path)) CreateEmptyFile(path);
-            if (i == 0) FIx0ItemId = ReadItemIDIndexFile(path);
-            else LLIndex(i) = ReadLLIndexFile(path);
-        }
-        if (!ProbeFile(names.GDS)) {
-            CreateEmptyFile(names.GDS);
-            FSystemData = TgdbSystemData();
-        }
-        FSumData = ReadItemFile(names.GDS);
+        // only a name with no file at all is a new database; a partial set is a damaged one
+        if (NoDatabaseFiles(names)) CreateDatabaseFiles(names);
+        TDatabaseFiles files =
+            ReadVerifiedDatabase(names, [this](const std::string& Text) { return Msg("SetDBName: " + Text); });
+        FSystemData = files.System;
+        FSumData = std::move(files.Items);
         FNumSumItems = static_cast<int>(FSumData.size());
-        if (!ProbeFile(names.GDD)) {
-            TBinaryFile f(names.GDD, TBinaryFile::TMode::CreateNew);
-            WriteSystemData(f, FSystemData);
-            f.Close();
-        } else {
-            TBinaryFile f(names.GDD, TBinaryFile::TMode::ReadWrite);
-            FSystemData = ReadSystemData(f);
-            f.Close();
-        }
+        FIx0ItemId = std::move(files.Ix0);
+        for (int i = 1; i <= 4; ++i) LLIndex(i) = std::move(files.IxLL[static_cast<std::size_t>(i - 1)]);
         // identifiers must stay unique even when the header lags behind the items
         for (const auto& rec : FSumData) FSystemData.HighestID = std::max(FSystemData.HighestID, rec.ItemId);
         FNameGDS = names.GDS;
@@ -103,6 +92,14 @@ void TGeoDB::OpenDatabase(const std::string& BaseName) {
         ResetInMemory();
         throw;
     }
+}
+
+void TGeoDB::CreateDatabaseFiles(const TDBFileNames& Names) {
+    for (int i : {1, 2, 3, 4, 0}) CreateEmptyFile(Names.IX[static_cast<std::size_t>(i)]);
+    CreateEmptyFile(Names.GDS);
+    TBinaryFile f(Names.GDD, TBinaryFile::TMode::CreateNew);
+    WriteSystemData(f, TgdbSystemData());
+    f.Close();
 }
 
 void TGeoDB::RepairIndexes() {
@@ -118,8 +115,8 @@ void TGeoDB::RepairIndexes() {
     if (sound[0]) FIx0ItemId = id;
     for (int i = 1; i <= 4; ++i)
         if (sound[static_cast<std::size_t>(i)]) LLIndex(i) = ll[static_cast<std::size_t>(i - 1)];
-    for (int i = 0; i <= 4; ++i)
-        if (!sound[static_cast<std::size_t>(i)]) SaveIndex(i);
+    // Rebuilt in memory only: opening is a read, and the files may be read-only.
+    // The rebuilt indexes reach their files with the next change, which writes them whole.
 }
 
 void TGeoDB::BuildIndexes() {

@@ -22,11 +22,14 @@ public:
     // a failure: hosts that must know close with SetDBName("") first.
     ~TGeoDB() override;
 
-    // Opening and closing. A non-empty name opens that database (creating the
-    // files that are missing), in place of an open one, whose pending indexes
-    // are written first; "" closes. Index files that do not match the item file
-    // (left behind by a failure or an interrupted lazy session) are rebuilt from
-    // the item records and rewritten. A failed open leaves no database open.
+    // Opening and closing. A non-empty name opens that database in place of an
+    // open one, whose pending indexes are written first; "" closes. A name with
+    // none of the seven files creates a new database. Opening only reads: a
+    // missing or damaged data or item file, an unknown version or files that do
+    // not belong together raise EZYLGeoDBError naming the file; index files that
+    // are missing or do not match the item file (left behind by a failure or an
+    // interrupted lazy session) are rebuilt in memory and written with the next
+    // change. A failed open leaves no database open.
     std::string DBName() const;
     void SetDBName(const std::string& Value);
     bool IsOpen() const { return !FNameGDD.empty(); }
@@ -201,16 +204,21 @@ private:
 
     int AddData(const TItemInput& In);
     void ReplaceData(int DBEntry, const TItemInput& In);
+    // Refuse what the database cannot hold exactly: names that would be changed
+    // or hold control characters, keys that are not finite numbers.
     void CheckInput(const TItemInput& In, const char* Operation) const;
+    void CheckName(const TgdbName& Name, const char* Operation) const;
+    void CheckBox(float LatLow, float LatHigh, float LongLow, float LongHigh, const char* Operation) const;
     TgdbData NewRecord(const TItemInput& In, std::int32_t ItemId) const;
     // Appends the item's block (if its kind has one) to the data file.
     void WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& Source, const char* Operation);
     void WriteHeader(const char* Operation);
 
     void OpenDatabase(const std::string& BaseName);
+    static void CreateDatabaseFiles(const TDBFileNames& Names);
     void CloseDatabase();
     void ResetInMemory();
-    // Replaces the indexes read from disk that do not fit the item records.
+    // Replaces, in memory, the indexes read from disk that do not fit the item records.
     void RepairIndexes();
     void BuildIndexes();
     void InsertIntoIndexes(int RecordNo);

@@ -1,9 +1,11 @@
 // TGeoDB: adding, replacing, deleting and updating items.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 
 #include "zylcarto/geodb/geodb.h"
+#include "zylcarto/geodb/geodb_verify.h"
 #include "zylcarto/geodb/indexes.h"
 #include "zylcarto/geodb/record_codec.h"
 #include "zylcarto/support/errors.h"
@@ -79,9 +81,32 @@ TGeoDB::TItemInput TGeoDB::BlobFileInput(const std::string& FileName, const std:
 }
 
 void TGeoDB::CheckInput(const TItemInput& In, const char* Operation) const {
+    const std::string op = Operation;
+    CheckName(In.Name, Operation);
+    if (IsPolygonKind(In.ItemKind)) {
+        // the box comes from the vertices; one that is not a number would leave it unsorted
+        if (In.Polygon)
+            for (const TSCoords& v : *In.Polygon)
+                if (!std::isfinite(v.Latit) || !std::isfinite(v.Longit))
+                    throw EZYLGeoDBError(Msg(op + ": a vertex is not a finite number."));
+    } else {
+        CheckBox(In.LatLow, In.LatHigh, In.LongLow, In.LongHigh, Operation);
+    }
     if (In.ItemKind != gitBLOB || !In.SourceFile.empty()) return;
     if (In.SizeOfBLOBData < 0 || (In.SizeOfBLOBData > 0 && In.PBLOBData == nullptr))
-        throw EZYLGeoDBError(Msg(std::string(Operation) + ": invalid object data."));
+        throw EZYLGeoDBError(Msg(op + ": invalid object data."));
+}
+
+void TGeoDB::CheckName(const TgdbName& Name, const char* Operation) const {
+    const std::string why = UnstorableNameReason(Name);
+    if (!why.empty()) throw EZYLGeoDBError(Msg(std::string(Operation) + ": " + why + "."));
+}
+
+void TGeoDB::CheckBox(float LatLow, float LatHigh, float LongLow, float LongHigh, const char* Operation) const {
+    // the coordinate indexes are sorted by these keys: a NaN or infinity among them breaks every box search
+    for (const float v : {LatLow, LatHigh, LongLow, LongHigh})
+        if (!std::isfinite(v))
+            throw EZYLGeoDBError(Msg(std::string(Operation) + ": a coordinate is not a finite number."));
 }
 
 TgdbData TGeoDB::NewRecord(const TItemInput& In, std::int32_t ItemId) const {
@@ -152,23 +177,24 @@ void TGeoDB::WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& So
         }
         f.Close();
     } else if (Rec.ItemKind == gitBLOB) {
-        const std::int64_t size = Source.Size();
-        if (size > std::numeric_limits<std::int32_t>::max())
-            throw EZYLGeoDBError(Msg(op + ": the object is too large."));
+        // Copied to its end rather than by its size, which some files (/proc, pipes)
+        // report as 0; the size only scales the progress reports.
+        const std::int64_t expected = Source.Size();
         std::int64_t ignored = 0;
         FileSizeAndDate(In.SourceFile, ignored, Rec.Date);
-        Rec.SetSize(static_cast<std::int32_t>(size));
         TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
         Rec.BlobOffset = AppendOffset(f, tooLarge);
         WriteMetaInfo(f, Rec.BlobOffset, In.MInfo);
         std::vector<std::uint8_t> buf(kCopyChunk);
-        for (std::int64_t done = 0; done < size;) {
-            const auto want = static_cast<std::size_t>(std::min<std::int64_t>(kCopyChunk, size - done));
-            Source.ReadExact(buf.data(), want);  // a file that shrank meanwhile is an error, not a short object
-            f.Write(buf.data(), want);
-            done += static_cast<std::int64_t>(want);
-            ReportRatio(static_cast<double>(done), static_cast<double>(size));
+        std::int64_t done = 0;
+        for (std::size_t n; (n = Source.Read(buf.data(), buf.size())) > 0;) {
+            if (done + static_cast<std::int64_t>(n) > std::numeric_limits<std::int32_t>::max())
+                throw EZYLGeoDBError(Msg(op + ": the object is too large."));
+            f.Write(buf.data(), n);
+            done += static_cast<std::int64_t>(n);
+            ReportRatio(static_cast<double>(done), static_cast<double>(std::max(expected, done)));
         }
+        Rec.SetSize(static_cast<std::int32_t>(done));
         f.Close();
     }
 }
@@ -261,6 +287,8 @@ void TGeoDB::DeleteData(int DbEntry) {
 
 void TGeoDB::UpdateBasicData(int DbEntry, const TgdbData& GdbData) {
     if (!IsOpen() || DbEntry < 1 || DbEntry > FNumSumItems) return;
+    CheckName(GdbData.Name, "UpdateBasicData");
+    CheckBox(GdbData.LatLow, GdbData.LatHigh, GdbData.LongLow, GdbData.LongHigh, "UpdateBasicData");
     const int k = DbEntry - 1;
     const TgdbData& old = FSumData[static_cast<std::size_t>(k)];
     TgdbData rec = GdbData;

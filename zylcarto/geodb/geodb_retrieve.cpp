@@ -30,7 +30,7 @@ bool TGeoDB::RetrievePolygon(int DBEntry, TgdbPolygon& Polygon) {
     if (!IsOpen()) return false;
     Report(0);
     bool ok = false;
-    TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
+    TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadOnly);
     const TgdbData* rec = RetrievableEntry(DBEntry, true);
     if (rec && BlockFits(*rec, f.Size())) {
         const auto n = static_cast<std::size_t>(rec->NumPoints());
@@ -55,7 +55,7 @@ bool TGeoDB::GetMetaInfo(int DBEntry, TMetaInfo& MetaInfo) {
     if (!IsOpen()) return false;
     const TgdbData* rec = RetrievableEntry(DBEntry, false);
     if (!rec) return false;
-    TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
+    TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadOnly);
     if (!BlockFits(*rec, f.Size())) return false;
     MetaInfo = ReadMetaInfo(f, rec->BlobOffset);
     f.Close();
@@ -64,7 +64,7 @@ bool TGeoDB::GetMetaInfo(int DBEntry, TMetaInfo& MetaInfo) {
 
 bool TGeoDB::RetrieveBLOB(int DBEntry, const std::string& Filepath, TMetaInfo& MetaInfo) {
     if (!IsOpen()) return false;
-    TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
+    TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadOnly);
     const TgdbData* rec = RetrievableEntry(DBEntry, false);
     if (!rec || !BlockFits(*rec, f.Size())) return false;
     Report(0);
@@ -95,7 +95,7 @@ bool TGeoDB::RetrieveBLOB(int DBEntry, TMetaInfo& MetaInfo, void* PBLOBData, int
     if (!IsOpen()) return false;
     Report(0);
     bool ok = false;
-    TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
+    TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadOnly);
     const TgdbData* rec = RetrievableEntry(DBEntry, false);
     if (rec && BlockFits(*rec, f.Size())) {
         MetaInfo = ReadMetaInfo(f, rec->BlobOffset);
@@ -121,7 +121,7 @@ bool TGeoDB::RetrieveBLOB(int DBEntry, TMetaInfo& MetaInfo, TMemoryStream& BlobS
     if (!IsOpen()) return false;
     Report(0);
     bool ok = false;
-    TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
+    TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadOnly);
     const TgdbData* rec = RetrievableEntry(DBEntry, false);
     if (rec && BlockFits(*rec, f.Size())) {
         const auto size = static_cast<std::size_t>(rec->Size());

@@ -5,14 +5,6 @@
 namespace zylcarto {
 namespace {
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& Path) {
-    TBinaryFile f(Path, TBinaryFile::TMode::ReadWrite);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(f.Size()));
-    bytes.resize(f.Read(bytes.data(), bytes.size()));
-    f.Close();
-    return bytes;
-}
-
 template <typename Entry, typename Decode>
 std::vector<Entry> DecodeAll(const std::vector<std::uint8_t>& bytes, std::size_t size, Decode decode) {
     std::vector<Entry> out(bytes.size() / size);
@@ -34,6 +26,14 @@ void WriteEntries(const std::string& Path, const Array& Ix) {
 }
 
 } // namespace
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& Path) {
+    TBinaryFile f(Path, TBinaryFile::TMode::ReadOnly);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(f.Size()));
+    bytes.resize(f.Read(bytes.data(), bytes.size()));
+    f.Close();
+    return bytes;
+}
 
 TDBFileNames DBFileNames(const std::string& BaseName) {
     TDBFileNames n;

@@ -17,6 +17,8 @@ struct TDBFileNames {
 // The files of the database with this base name.
 TDBFileNames DBFileNames(const std::string& BaseName);
 
+// The whole content of a file, opened read-only.
+std::vector<std::uint8_t> ReadWholeFile(const std::string& Path);
 // All complete entries or records of a file; a partial trailing one is ignored.
 TIxItemIDRecArray ReadItemIDIndexFile(const std::string& Path);
 TIxLLRecArray ReadLLIndexFile(const std::string& Path);

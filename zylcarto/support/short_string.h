@@ -18,6 +18,9 @@ struct TShortString {
 
     std::uint8_t Len = 0;
     std::array<char, N> Chars{};
+    // The last assignment lost something: a character without a Windows-1252
+    // form (stored as '?') or text beyond the capacity. Not part of the stored bytes.
+    bool Inexact = false;
 
     constexpr TShortString() = default;
     // From UTF-8; converted to Windows-1252 and cut at the capacity.
@@ -28,12 +31,21 @@ struct TShortString {
     constexpr void Assign(std::string_view utf8) {
         Len = 0;
         Chars = {};
-        for (std::size_t i = 0; i < utf8.size() && Len < N;) Chars[Len++] = detail::CodePointToAnsi(detail::DecodeUtf8(utf8, i));
+        Inexact = false;
+        std::size_t i = 0;
+        while (i < utf8.size() && Len < N) {
+            const char32_t cp = detail::DecodeUtf8(utf8, i);
+            const char c = detail::CodePointToAnsi(cp);
+            Inexact = Inexact || (c == '?' && cp != U'?');
+            Chars[Len++] = c;
+        }
+        Inexact = Inexact || i < utf8.size();
     }
     // Raw Windows-1252 bytes, cut at the capacity.
     constexpr void AssignAnsi(std::string_view ansi) {
         Chars = {};
         Len = static_cast<std::uint8_t>(std::min(ansi.size(), N));
+        Inexact = ansi.size() > N;
         for (std::size_t i = 0; i < Len; ++i) Chars[i] = ansi[i];
     }
     static constexpr TShortString FromAnsi(std::string_view ansi) {

@@ -1,0 +1,195 @@
+// zylcarto db: what the tool refuses to store, reading without writing, and near
+// on the sphere against a brute-force search.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "zylcarto/geodb/geodb.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int status;
+    std::string out, err;
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+class CliDb : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Dir = fs::path(::testing::TempDir()) /
+              ("cli_db_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(Dir);
+        fs::create_directories(Dir / "db");
+    }
+    void TearDown() override { fs::remove_all(Dir); }
+
+    Result Run(const std::string& args) const {
+        const std::string out = (Dir / "out.txt").string(), err = (Dir / "err.txt").string();
+        const std::string command = std::string("cd '") + (Dir / "db").string() + "' && '" + ZYLCARTO_CLI + "' " +
+                                    args + " </dev/null >'" + out + "' 2>'" + err + "'";
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
+    }
+    // Every file under db/ with its bytes and modification time.
+    std::map<std::string, std::pair<std::string, fs::file_time_type>> Snapshot() const {
+        std::map<std::string, std::pair<std::string, fs::file_time_type>> m;
+        for (const auto& e : fs::directory_iterator(Dir / "db"))
+            m[e.path().filename().string()] = {ReadFile(e.path().string()), fs::last_write_time(e.path())};
+        return m;
+    }
+    void Write(const std::string& name, const std::string& text) const { std::ofstream(Dir / "db" / name) << text; }
+
+    fs::path Dir;
+};
+
+TEST_F(CliDb, ValuesThatWouldNotBeStoredExactlyAreRefused) {
+    ASSERT_EQ(Run("db create d").status, 0);
+    Write("empty.txt", "");
+    Write("comments.txt", "# nothing\n\n");
+    Write("one.txt", "1 1\n");
+    Write("two.txt", "1 1\n2 2\n");
+    fs::create_directories(Dir / "db" / "dir");
+    const auto before = Snapshot();
+    struct Case {
+        const char* args;
+        int status;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"db add-town d 'Москва' 1 1", 1, "cannot store"},
+        {"db add-town d \"$(printf 'a\\tb')\" 1 1", 1, "control characters"},
+        {"db add-town d \"$(printf 'a\\nb')\" 1 1", 1, "control characters"},
+        {"db add-town d nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn 1 1", 1, "--truncate"},
+        {"db add-polygon d river 'Волга' two.txt", 1, "cannot store"},
+        {"db add-town d t 1 1 --alt 1e39", 2, "--alt"},
+        {"db add-polygon d lake l empty.txt", 2, "0 vertices"},
+        {"db add-polygon d border b comments.txt --closed", 2, "0 vertices"},
+        {"db add-polygon d lake l one.txt", 2, "1 vertices"},
+        {"db add-polygon d river r one.txt", 2, "1 vertices"},
+        {"db add-polygon d river r dir", 2, "cannot read"},
+    };
+    for (const auto& c : cases) {
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << ": " << r.err;
+        EXPECT_EQ(r.out, "") << c.args;
+    }
+    EXPECT_TRUE(Snapshot() == before);
+
+    // explicitly allowed: the start of a long name; what Windows-1252 holds is kept as it is
+    EXPECT_EQ(Run("db add-town d " + std::string(70, 'n') + " 1 1 --truncate").out, "1\n");
+    EXPECT_EQ(Run("db add-polygon d river 'Zürich–Genève' two.txt").out, "2\n");
+    EXPECT_EQ(Run("db add-blob d /proc/version").out, "3\n");  // its size reads as 0
+    const Result list = Run("db list d");
+    EXPECT_NE(list.out.find("\t" + std::string(59, 'n') + "\t"), std::string::npos);
+    EXPECT_NE(list.out.find("\tZürich–Genève\t"), std::string::npos);
+    ASSERT_EQ(Run("db get-blob d 3 version.out").status, 0);
+    EXPECT_EQ(ReadFile((Dir / "db" / "version.out").string()), ReadFile("/proc/version"));
+}
+
+TEST_F(CliDb, ReadingActionsChangeAndCreateNoFile) {
+    ASSERT_EQ(Run("db create d").status, 0);
+    ASSERT_EQ(Run("db add-town d a 1 1").status, 0);
+    ASSERT_EQ(Run("db add-town d b 2 2").status, 0);
+    fs::remove(Dir / "db" / "d.zylgi3");  // rebuilt in memory, not written by a read
+    const auto before = Snapshot();
+    for (const char* args : {"db info d", "db list d", "db find d a", "db near d 0 0"}) {
+        EXPECT_EQ(Run(args).status, 0) << args;
+        EXPECT_TRUE(Snapshot() == before) << args;
+    }
+    fs::remove(Dir / "db" / "d.zylgdd");
+    const auto damaged = Snapshot();
+    for (const char* args : {"db info d", "db list d", "db add-town d c 3 3"}) {
+        const Result r = Run(args);
+        EXPECT_NE(r.status, 0) << args;
+        EXPECT_NE(r.err.find("d.zylgdd\" is missing"), std::string::npos) << args << ": " << r.err;
+        EXPECT_TRUE(Snapshot() == damaged) << args;
+    }
+}
+
+// Angle between two positions, computed independently of the tool (vectors).
+double Angle(double lat1, double lon1, double lat2, double lon2) {
+    const double r = M_PI / 180;
+    const double a[3] = {std::cos(lat1 * r) * std::cos(lon1 * r), std::cos(lat1 * r) * std::sin(lon1 * r),
+                         std::sin(lat1 * r)};
+    const double b[3] = {std::cos(lat2 * r) * std::cos(lon2 * r), std::cos(lat2 * r) * std::sin(lon2 * r),
+                         std::sin(lat2 * r)};
+    const double cross[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+    return std::atan2(std::hypot(cross[0], cross[1], cross[2]), a[0] * b[0] + a[1] * b[1] + a[2] * b[2]);
+}
+
+TEST_F(CliDb, NearFindsTheNearestItemsOnTheSphere) {
+    // towns crowded at the 180th meridian and the poles, with positions shared and
+    // rings of towns at one distance from a pole
+    std::mt19937 rng(19);
+    std::uniform_real_distribution<double> u(0, 1);
+    std::vector<std::pair<float, float>> towns;
+    for (int i = 0; i < 3000; ++i) {
+        const int kind = i % 5;
+        double lat = 0, lon = 0;
+        if (kind == 0) lat = std::asin(2 * u(rng) - 1) * 180 / M_PI, lon = 360 * u(rng) - 180;
+        else if (kind == 1) lat = 160 * u(rng) - 80, lon = (u(rng) < 0.5 ? -180 : 180) + 3 * u(rng) * (u(rng) < 0.5 ? 1 : -1);
+        else if (kind == 2) lat = (u(rng) < 0.5 ? -1 : 1) * (84 + 6 * u(rng)), lon = 360 * u(rng) - 180;
+        else if (kind == 3) lat = (u(rng) < 0.5 ? -87.5 : 87.5), lon = std::floor(36 * u(rng)) * 10 - 180;
+        else lat = towns[static_cast<std::size_t>(u(rng) * static_cast<double>(towns.size()))].first,
+             lon = towns[static_cast<std::size_t>(u(rng) * static_cast<double>(towns.size()))].second;
+        if (lon > 180 || lon < -180) lon -= std::copysign(360.0, lon);
+        towns.emplace_back(static_cast<float>(lat), static_cast<float>(lon));
+    }
+    {
+        zylcarto::TGeoDB db;
+        db.SetDBName((Dir / "db" / "t").string());
+        db.SetLazyWrite(true);
+        for (std::size_t i = 0; i < towns.size(); ++i)
+            db.AddTown("t" + std::to_string(i + 1), 0, 0, {towns[i].first, towns[i].second}, 0, 0, 0);
+    }
+    std::vector<std::pair<double, double>> queries = {{0, -179.9}, {90, 0}, {-90, 45}, {87.5, 0}, {-87.5, 175}};
+    while (queries.size() < 150) {
+        const int kind = static_cast<int>(queries.size() % 3);
+        if (kind == 0) queries.emplace_back(std::asin(2 * u(rng) - 1) * 180 / M_PI, 360 * u(rng) - 180);
+        else if (kind == 1) queries.emplace_back(170 * u(rng) - 85, u(rng) < 0.5 ? -179.99 + u(rng) : 179.99 - u(rng));
+        else queries.emplace_back((u(rng) < 0.5 ? -1 : 1) * (85 + 5 * u(rng)), 360 * u(rng) - 180);
+    }
+    int mismatches = 0;
+    for (const auto& [lat, lon] : queries) {
+        double best = 1e9;
+        for (const auto& t : towns) best = std::min(best, Angle(lat, lon, t.first, t.second));
+        std::set<int> expected;
+        for (std::size_t i = 0; i < towns.size(); ++i)
+            if (Angle(lat, lon, towns[i].first, towns[i].second) <= best + 1e-9) expected.insert(static_cast<int>(i) + 1);
+        char args[128];
+        std::snprintf(args, sizeof args, "db near t %.6f %.6f", lat, lon);
+        const Result r = Run(args);
+        ASSERT_EQ(r.status, 0) << args << r.err;
+        std::set<int> got;
+        std::istringstream lines(r.out);
+        for (std::string line; std::getline(lines, line);) got.insert(std::stoi(line));
+        if (got != expected && ++mismatches <= 5)
+            ADD_FAILURE() << args << ": " << got.size() << " items, expected " << expected.size() << " at "
+                          << best * 6371.0088 << " km\n" << r.out;
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+} // namespace
