@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "zylcarto/geodb/indexes.h"
+#include "zylcarto/geodb/storage.h"
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/strings.h"
 
