@@ -29,10 +29,10 @@ done
   fail "zylcarto-tools has no dependencies from dpkg-shlibdeps"
 
 lib="$scratch/root/usr/lib"
-for name in zylcarto_core zylcarto; do
-  [ -f "$lib/lib$name.so.$version" ] || fail "no lib$name.so.$version"
-  soname=$(readelf -d "$lib/lib$name.so.$version" | sed -n 's/.*SONAME.*\[\(.*\)\]/\1/p')
-  [ "$soname" = "lib$name.so.${version%%.*}" ] || fail "lib$name has the soname \"$soname\""
+[ -f "$lib/libzylcarto_core.so.$version" ] || fail "no libzylcarto_core.so.$version"
+for so in "$lib"/lib*.so."$version"; do
+  soname=$(readelf -d "$so" | sed -n 's/.*SONAME.*\[\(.*\)\]/\1/p')
+  [ "$soname" = "$(basename "$so" ".$version").${version%%.*}" ] || fail "$(basename "$so") has the soname \"$soname\""
 done
 
 bash "$here/check_host.sh" "$scratch/root/usr" "$scratch"
