@@ -10,6 +10,8 @@ function(zylcarto_module name)
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
   target_compile_options(zylcarto_${name} PRIVATE ${ZYLCARTO_WARNINGS})
   target_compile_definitions(zylcarto_${name} PRIVATE ZYLCARTO_BUILDING)
+  # Only what carries ZYLCARTO_EXPORT leaves the shared libraries.
+  set_target_properties(zylcarto_${name} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
   if("${ARG_DEPENDS}" MATCHES "Qt6::")
     set_target_properties(zylcarto_${name} PROPERTIES AUTOMOC ON)
   endif()

@@ -8,8 +8,8 @@ bash scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
 jobs=${JOBS:-$(nproc)}
 
-echo "== build and test"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZYLCARTO_BENCH=ON
+echo "== build (warnings are errors) and test"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZYLCARTO_BENCH=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 

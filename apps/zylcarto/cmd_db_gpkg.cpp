@@ -17,9 +17,9 @@ int RunDbExportGpkg(TArgs a) {
         throw EUsageError("no database \"" + a[0] + "\" (create it with: zylcarto db create NAME)");
     TGeoDB db;
     db.SetDBName(a[0]);
-    exchange::TGpkgExport r;
+    TGpkgExport r;
     try {
-        r = exchange::ExportGeoPackage(db, a[1]);
+        r = ExportGeoPackage(db, a[1]);
     } catch (const EZYLGeoDBError& e) {
         std::fprintf(stderr, "zylcarto: %s\n", e.what());
         return 1;

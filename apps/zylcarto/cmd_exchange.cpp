@@ -29,7 +29,7 @@ const char* const kMapExchangeUsage =
 
 namespace {
 
-using namespace zylcarto::exchange;
+using namespace zylcarto;
 
 std::string Metres(double m) { return FormatFixed(m, 3) + " m"; }
 

@@ -14,7 +14,7 @@
 namespace zylcarto::cli {
 namespace {
 
-using namespace zylcarto::exchange;
+using namespace zylcarto;
 
 constexpr const char* kDefaultDataID = "ZYL_geomap_landmarks";
 

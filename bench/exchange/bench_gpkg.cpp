@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     const std::string out = (dir / "bench_gpkg.gpkg").string();
     // CPU time beside wall time: on a shared machine the wall time mostly tells the load.
     const std::clock_t c0 = std::clock();
-    const double exportSeconds = Seconds([&] { exchange::ExportGeoPackage(db, out); });
+    const double exportSeconds = Seconds([&] { ExportGeoPackage(db, out); });
     const double exportCpu = static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC;
     const double baseline = Baseline((dir / "bench_gpkg_baseline.sqlite").string(), towns);
     std::printf("export of %d towns: %.3f s (CPU %.3f s; target < 2 s); SQLite baseline %.3f s; ratio %.2f\n",

@@ -9,15 +9,15 @@
 using namespace zylcarto;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
-    exchange::TGpxImport g;
+    TGpxImport g;
     try {
-        g = exchange::ReadGpxWaypoints(std::string_view(reinterpret_cast<const char*>(Data), Size));
+        g = ReadGpxWaypoints(std::string_view(reinterpret_cast<const char*>(Data), Size));
     } catch (const EZYLGeoMapError&) {
         return 0;
     }
-    exchange::TGpxImport back;
+    TGpxImport back;
     try {
-        back = exchange::ReadGpxWaypoints(exchange::WriteGpxWaypoints(g.LandMarks));
+        back = ReadGpxWaypoints(WriteGpxWaypoints(g.LandMarks));
     } catch (const EZYLGeoMapError& e) {
         fuzz::Check(false, e.what());
     }

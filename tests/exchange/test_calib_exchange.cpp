@@ -15,7 +15,7 @@
 namespace zylcarto::test {
 namespace {
 
-using namespace zylcarto::exchange;
+using namespace zylcarto;
 
 const std::vector<TOziPointSpec> kSquare = {
     {0, 0, 47.5, 8.0}, {400, 0, 47.5, 8.4}, {400, 300, 47.3, 8.4}, {0, 300, 47.3, 8.0}};

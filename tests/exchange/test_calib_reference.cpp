@@ -76,7 +76,7 @@ TEST(CalibReference, OziImportThenWorldExportMatchesGdalinfo) {
 
 TEST(CalibReference, WorldImportMatchesGdalinfo) {
     struct Case {
-        exchange::TWorldFile W;
+        TWorldFile W;
         std::string Options;
         bool UTM;
     };
@@ -86,13 +86,13 @@ TEST(CalibReference, WorldImportMatchesGdalinfo) {
         SCOPED_TRACE(c.Options);
         const std::string dir = TestDir();
         WriteBmp(dir + "m.bmp", 640, 480);
-        WriteFile(dir + "m.wld", exchange::FormatWorldFile(c.W));
+        WriteFile(dir + "m.wld", FormatWorldFile(c.W));
         const TRun r = Shell(dir, kCli + " map import-world '" + dir + "m.bmp' '" + dir + "m.xml'" + c.Options);
         ASSERT_EQ(r.Status, 0) << r.Err;
         const auto gdal = GdalCorners(dir, dir + "m.bmp");
         ASSERT_EQ(gdal.size(), 4u);
         // The file keeps corners to 5 decimals; the calibration itself is compared in memory.
-        const TCalibData d = exchange::ImportWorldFile(dir + "m.bmp", c.UTM ? (c.Options.find("34") != std::string::npos ? 34 : 33) : 0,
+        const TCalibData d = ImportWorldFile(dir + "m.bmp", c.UTM ? (c.Options.find("34") != std::string::npos ? 34 : 33) : 0,
                                                        c.Options.find("south") != std::string::npos)
                                  .Data;
         const auto ours = OurCorners(d, c.UTM);

@@ -8,7 +8,7 @@
 namespace zylcarto::test {
 namespace {
 
-using namespace zylcarto::exchange;
+using namespace zylcarto;
 
 TEST(Gpx, ReadsWaypointsOfBothVersions) {
     const char* const docs[] = {

@@ -12,6 +12,7 @@
 #include "zylcarto/geodb/geodb.h"
 #include "zylcarto/geodb/indexes.h"
 #include "zylcarto/geodb/record_codec.h"
+#include "zylcarto/geodb/storage.h"
 
 namespace zylcarto::test {
 

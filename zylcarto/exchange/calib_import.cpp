@@ -8,7 +8,7 @@
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/support/streams.h"
 
-namespace zylcarto::exchange {
+namespace zylcarto {
 
 double TImportedCalibration::MaxResidualM() const {
     double m = 0;
@@ -61,4 +61,4 @@ void WriteImportedCalibration(const std::string& FileName, const TImportedCalibr
     f.Close();
 }
 
-} // namespace zylcarto::exchange
+} // namespace zylcarto

@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "zylcarto/geomap/calibration/calib_types.h"
+#include "zylcarto/support/export.h"
 
-namespace zylcarto::exchange {
+namespace zylcarto {
 
-struct TImportedCalibration {
+struct ZYLCARTO_EXPORT TImportedCalibration {
     TCalibData Data;  // with corners and resolution
     TCalibModel Model = cmUndefined;
     int ImageWidth = 0, ImageHeight = 0;
@@ -20,12 +21,12 @@ struct TImportedCalibration {
 
 // Fits Model to the reference points of Data for an image of Width x Height and
 // fills the corners, the resolution and the residuals.
-TImportedCalibration FitImported(const TCalibData& Data, TCalibModel Model, int Width, int Height);
+ZYLCARTO_EXPORT TImportedCalibration FitImported(const TCalibData& Data, TCalibModel Model, int Width, int Height);
 
 // The data set identifier under which imported calibrations are written.
 inline constexpr const char* ImportedCalDataID = "ZYL_geomap_caldata";
 
 // Writes the calibration as a calibration file (one data set, header line first).
-void WriteImportedCalibration(const std::string& FileName, const TImportedCalibration& C);
+ZYLCARTO_EXPORT void WriteImportedCalibration(const std::string& FileName, const TImportedCalibration& C);
 
-} // namespace zylcarto::exchange
+} // namespace zylcarto

@@ -11,7 +11,7 @@
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/strings.h"
 
-namespace zylcarto::exchange {
+namespace zylcarto {
 
 std::string ReadFileBytes(const std::string& FileName) {
     std::ifstream f(FileName, std::ios::binary);
@@ -106,4 +106,4 @@ std::string FindFileBeside(const std::string& Dir, const std::string& Name) {
     return {};
 }
 
-} // namespace zylcarto::exchange
+} // namespace zylcarto

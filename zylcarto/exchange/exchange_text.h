@@ -5,14 +5,15 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "zylcarto/support/export.h"
 
-namespace zylcarto::exchange {
+namespace zylcarto {
 
 // The bytes of a file; raises EInOutError when it cannot be read.
-std::string ReadFileBytes(const std::string& FileName);
+ZYLCARTO_EXPORT std::string ReadFileBytes(const std::string& FileName);
 // Writes Bytes to FileName through a temporary file renamed into place, so a
 // failure never leaves half a file; raises EInOutError.
-void WriteFileBytes(const std::string& FileName, std::string_view Bytes);
+ZYLCARTO_EXPORT void WriteFileBytes(const std::string& FileName, std::string_view Bytes);
 
 // Lines ended by LF or CR LF (a lone CR ends a line too); a UTF-8 byte order
 // mark in front of the first line is dropped.
@@ -33,6 +34,6 @@ std::string TextAsUtf8(std::string_view S);
 std::string ShortestNumber(double Value);
 
 // The file Name in Dir, matched exactly or else ignoring ASCII case; empty when none.
-std::string FindFileBeside(const std::string& Dir, const std::string& Name);
+ZYLCARTO_EXPORT std::string FindFileBeside(const std::string& Dir, const std::string& Name);
 
-} // namespace zylcarto::exchange
+} // namespace zylcarto

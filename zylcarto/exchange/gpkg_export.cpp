@@ -15,7 +15,7 @@
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/numeric.h"
 
-namespace zylcarto::exchange {
+namespace zylcarto {
 namespace {
 
 class TDb {
@@ -353,4 +353,4 @@ TGpkgExport ExportGeoPackage(TGeoDB& DB, const std::string& FileName) {
     return out;
 }
 
-} // namespace zylcarto::exchange
+} // namespace zylcarto

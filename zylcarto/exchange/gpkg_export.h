@@ -6,12 +6,13 @@
 // is in WGS 84 (SRS 4326) with an R-tree spatial index.
 #include <string>
 #include <vector>
+#include "zylcarto/support/export.h"
 
 namespace zylcarto {
 class TGeoDB;
 }
 
-namespace zylcarto::exchange {
+namespace zylcarto {
 
 struct TGpkgLayer {
     std::string Table;
@@ -27,6 +28,6 @@ struct TGpkgExport {
 // Writes the open database DB to FileName (replaced only once the GeoPackage is
 // complete). Raises EZYLGeoDBError when SQLite fails or an item's block cannot
 // be read, EInOutError when the file cannot be put in place.
-TGpkgExport ExportGeoPackage(TGeoDB& DB, const std::string& FileName);
+ZYLCARTO_EXPORT TGpkgExport ExportGeoPackage(TGeoDB& DB, const std::string& FileName);
 
-} // namespace zylcarto::exchange
+} // namespace zylcarto

@@ -14,7 +14,7 @@
 #include "zylcarto/support/numeric.h"
 #include "zylcarto/support/strings.h"
 
-namespace zylcarto::exchange {
+namespace zylcarto {
 namespace {
 
 // A child's text beyond this is not kept: no landmark field holds more.
@@ -257,4 +257,4 @@ std::string WriteGpxWaypoints(const std::vector<TLandMark>& LandMarks) {
     return s;
 }
 
-} // namespace zylcarto::exchange
+} // namespace zylcarto

@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "zylcarto/geomap/landmarks/landmark_types.h"
+#include "zylcarto/support/export.h"
 
-namespace zylcarto::exchange {
+namespace zylcarto {
 
 struct TGpxImport {
     std::vector<TLandMark> LandMarks;
@@ -21,9 +22,9 @@ struct TGpxImport {
 // Parses GPX (UTF-8, or the encoding its declaration names) with expat. Malformed
 // XML, a missing or out-of-range position or a bad time raises EZYLGeoMapError
 // "line N: ...". Routes and tracks are passed over.
-TGpxImport ReadGpxWaypoints(std::string_view Bytes);
+ZYLCARTO_EXPORT TGpxImport ReadGpxWaypoints(std::string_view Bytes);
 
 // The landmarks as a GPX 1.1 file in UTF-8, one wpt each.
-std::string WriteGpxWaypoints(const std::vector<TLandMark>& LandMarks);
+ZYLCARTO_EXPORT std::string WriteGpxWaypoints(const std::vector<TLandMark>& LandMarks);
 
-} // namespace zylcarto::exchange
+} // namespace zylcarto

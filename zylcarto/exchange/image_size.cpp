@@ -5,7 +5,7 @@
 #include <fstream>
 #include <vector>
 
-namespace zylcarto::exchange {
+namespace zylcarto {
 namespace {
 
 int Byte(std::ifstream& f) {
@@ -81,4 +81,4 @@ bool ReadImageSize(const std::string& FileName, TImageSize& Size) {
     return ok;
 }
 
-} // namespace zylcarto::exchange
+} // namespace zylcarto

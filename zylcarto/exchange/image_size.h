@@ -1,8 +1,9 @@
 #pragma once
 // The pixel size of a JPEG or BMP map image, read from its header only.
 #include <string>
+#include "zylcarto/support/export.h"
 
-namespace zylcarto::exchange {
+namespace zylcarto {
 
 struct TImageSize {
     int Width = 0;
@@ -10,6 +11,6 @@ struct TImageSize {
 };
 
 // False when the file is missing, not a JPEG or BMP, or its header is damaged.
-bool ReadImageSize(const std::string& FileName, TImageSize& Size);
+ZYLCARTO_EXPORT bool ReadImageSize(const std::string& FileName, TImageSize& Size);
 
-} // namespace zylcarto::exchange
+} // namespace zylcarto

@@ -15,7 +15,7 @@
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/strings.h"
 
-namespace zylcarto::exchange {
+namespace zylcarto {
 namespace {
 
 // The datum names OziExplorer writes, onto the row of our table with the same
@@ -327,4 +327,4 @@ TImportedCalibration ImportOziMap(const std::string& MapFileName) {
     return ReadOziMap(ReadFileBytes(MapFileName), MapFileName);
 }
 
-} // namespace zylcarto::exchange
+} // namespace zylcarto

@@ -6,18 +6,19 @@
 #include <string_view>
 
 #include "zylcarto/exchange/calib_import.h"
+#include "zylcarto/support/export.h"
 
-namespace zylcarto::exchange {
+namespace zylcarto {
 
 // The row of GeoDatumData that an OziExplorer datum name stands for (common
 // names of the format, or a row name of the table itself, any case); 0 when unknown.
-int OziDatumNumber(std::string_view Name);
+ZYLCARTO_EXPORT int OziDatumNumber(std::string_view Name);
 
 // Reads the text of a .map file. MapFileName locates the image: it is looked
 // up beside the .map file by its name (without the producer's directory).
 // Bad or truncated input raises EZYLGeoMapError "line N: ...".
-TImportedCalibration ReadOziMap(std::string_view Text, const std::string& MapFileName);
+ZYLCARTO_EXPORT TImportedCalibration ReadOziMap(std::string_view Text, const std::string& MapFileName);
 // The same from the file; EInOutError when it cannot be read.
-TImportedCalibration ImportOziMap(const std::string& MapFileName);
+ZYLCARTO_EXPORT TImportedCalibration ImportOziMap(const std::string& MapFileName);
 
-} // namespace zylcarto::exchange
+} // namespace zylcarto

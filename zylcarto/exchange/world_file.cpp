@@ -14,7 +14,7 @@
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/strings.h"
 
-namespace zylcarto::exchange {
+namespace zylcarto {
 namespace {
 
 [[noreturn]] void Fail(const std::string& Text) { throw EZYLGeoMapError(Text); }
@@ -219,4 +219,4 @@ std::string PrjText(const TCalibData& Data, bool UTM) {
            "PARAMETER[\"Latitude_Of_Origin\",0.0],UNIT[\"Meter\",1.0]]";
 }
 
-} // namespace zylcarto::exchange
+} // namespace zylcarto

@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "zylcarto/exchange/calib_import.h"
+#include "zylcarto/support/export.h"
 
-namespace zylcarto::exchange {
+namespace zylcarto {
 
 struct TWorldFile {
     double A = 0, D = 0, B = 0, E = 0, C = 0, F = 0;
@@ -18,24 +19,24 @@ struct TWorldFile {
 
 // Six numbers, one a line (blank lines around them are allowed); anything else
 // raises EZYLGeoMapError "line N: ...".
-TWorldFile ParseWorldFile(std::string_view Text);
+ZYLCARTO_EXPORT TWorldFile ParseWorldFile(std::string_view Text);
 // The six lines, each number written so that it reads back as the same double.
-std::string FormatWorldFile(const TWorldFile& W);
+ZYLCARTO_EXPORT std::string FormatWorldFile(const TWorldFile& W);
 
 // The world file names looked for beside an image, in order: the extension's
 // first and last letter + "w" (.jgw, .bpw), the extension + "w" (.jpgw, .bmpw),
 // then .wld; each also in upper case.
-std::vector<std::string> WorldFileNames(const std::string& ImageName);
+ZYLCARTO_EXPORT std::vector<std::string> WorldFileNames(const std::string& ImageName);
 
 // The UTM zone that a .prj text names, when it is a WGS 84 UTM system.
-bool PrjNamesWGS84UTM(std::string_view Prj, int& Zone, bool& South);
+ZYLCARTO_EXPORT bool PrjNamesWGS84UTM(std::string_view Prj, int& Zone, bool& South);
 // True when the .prj text is WGS 84 geographic (degrees).
-bool PrjNamesWGS84Geographic(std::string_view Prj);
+ZYLCARTO_EXPORT bool PrjNamesWGS84Geographic(std::string_view Prj);
 
 // Imports the world file beside ImageName: UTM when UTMZone is 1..60 (or a .prj
 // beside the image names a WGS 84 UTM zone), equirect when the values are
 // degrees; otherwise EZYLGeoMapError. The image's size is read from its header.
-TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, bool South);
+ZYLCARTO_EXPORT TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, bool South);
 
 struct TWorldExport {
     TWorldFile World;
@@ -46,8 +47,8 @@ struct TWorldExport {
 
 // The world file of a fitted calibration for an image of Width x Height pixels.
 // EZYLGeoMapError when the model cannot convert.
-TWorldExport WorldFileOf(const TCalibData& Data, TCalibModel Model, int Width, int Height);
+ZYLCARTO_EXPORT TWorldExport WorldFileOf(const TCalibData& Data, TCalibModel Model, int Width, int Height);
 // The ESRI-style .prj text that goes with it.
-std::string PrjText(const TCalibData& Data, bool UTM);
+ZYLCARTO_EXPORT std::string PrjText(const TCalibData& Data, bool UTM);
 
-} // namespace zylcarto::exchange
+} // namespace zylcarto

@@ -6,6 +6,8 @@
 #include <QCursor>
 #include <map>
 
+#include "zylcarto/support/export.h"
+
 namespace zylcarto {
 
 using TCursor = int;
@@ -19,7 +21,7 @@ inline constexpr TCursor crSizeAll = -22;
 inline constexpr TCursor crGeoZoom = 1000;  // resource "CURGEOZOOM"
 inline constexpr TCursor crGeoHand = 1001;  // resource "CURGEOHAND"
 
-class TCursorTable {
+class ZYLCARTO_EXPORT TCursorTable {
 public:
     // The one table of the application.
     static TCursorTable& Instance();
@@ -38,6 +40,6 @@ private:
 
 // Loads "CURGEOZOOM" and "CURGEOHAND" from the library's resources and enters
 // them as crGeoZoom and crGeoHand. Needs a running QGuiApplication.
-void RegisterGeoCursors();
+ZYLCARTO_EXPORT void RegisterGeoCursors();
 
 } // namespace zylcarto

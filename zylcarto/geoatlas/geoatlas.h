@@ -11,6 +11,7 @@
 #include "zylcarto/geomap/view/geomap.h"
 #include "zylcarto/geomap/view/mouse_types.h"
 #include "zylcarto/support/component.h"
+#include "zylcarto/support/export.h"
 #include "zylcarto/support/types.h"
 
 class QComboBox;
@@ -18,7 +19,7 @@ class QToolButton;
 
 namespace zylcarto {
 
-class TGeoAtlas : public QFrame, public TObject {
+class ZYLCARTO_EXPORT TGeoAtlas : public QFrame, public TObject {
     Q_OBJECT
     Q_PROPERTY(bool CmdPanelVisible READ CmdPanelVisible WRITE SetCmdPanelVisible)
     Q_PROPERTY(uint MapOutlineColor READ MapOutlineColor WRITE SetMapOutlineColor)

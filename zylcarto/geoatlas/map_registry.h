@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "zylcarto/geomap/calibration/calib_types.h"
+#include "zylcarto/support/export.h"
 
 namespace zylcarto {
 
@@ -22,9 +23,9 @@ struct TMapDefinition {
 };
 
 // The entry of a calibration file named FileName with the given data.
-TMapDefinition MapDefinitionFromCalib(const std::string& FileName, const TCalibData& CalData);
+ZYLCARTO_EXPORT TMapDefinition MapDefinitionFromCalib(const std::string& FileName, const TCalibData& CalData);
 
-class TMapRegistry {
+class ZYLCARTO_EXPORT TMapRegistry {
 public:
     static constexpr int Capacity = 200;
     // Zooming out never picks a map of this resolution or coarser.

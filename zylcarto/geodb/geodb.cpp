@@ -6,6 +6,7 @@
 
 #include "zylcarto/geodb/geodb_verify.h"
 #include "zylcarto/geodb/indexes.h"
+#include "zylcarto/geodb/storage.h"
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/strings.h"
 

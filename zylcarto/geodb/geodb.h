@@ -8,14 +8,17 @@
 #include <vector>
 
 #include "zylcarto/geodb/records.h"
-#include "zylcarto/geodb/storage.h"
 #include "zylcarto/support/component.h"
+#include "zylcarto/support/export.h"
 #include "zylcarto/support/streams.h"
 #include "zylcarto/support/types.h"
 
 namespace zylcarto {
 
-class TGeoDB : public TComponent {
+class TBinaryFile;
+struct TDBFileNames;
+
+class ZYLCARTO_EXPORT TGeoDB : public TComponent {
 public:
     explicit TGeoDB(TComponent* AOwner = nullptr);
     // Writes pending indexes when lazy writing is on. A destructor cannot report
@@ -254,10 +257,10 @@ private:
 
 // Latitude and longitude as text with a hemisphere letter (" N", " S", " E", " W"),
 // clamped into -90..90 and -180..180; a value that is not a number reads as the lower bound.
-std::string GeoLatitude(double Latit, TDegreeFormat Format, int Decimals);
-std::string GeoLongitude(double Longit, TDegreeFormat Format, int Decimals);
+ZYLCARTO_EXPORT std::string GeoLatitude(double Latit, TDegreeFormat Format, int Decimals);
+ZYLCARTO_EXPORT std::string GeoLongitude(double Longit, TDegreeFormat Format, int Decimals);
 // The data-file header of the named database (any extension); EInOutError when
 // it cannot be read.
-TgdbSystemData ReadSystemInformation(const std::string& FileName);
+ZYLCARTO_EXPORT TgdbSystemData ReadSystemInformation(const std::string& FileName);
 
 } // namespace zylcarto

@@ -2,6 +2,7 @@
 #include <charconv>
 
 #include "zylcarto/geodb/geodb.h"
+#include "zylcarto/geodb/storage.h"
 #include "zylcarto/support/streams.h"
 
 namespace zylcarto {

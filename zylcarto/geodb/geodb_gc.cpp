@@ -5,6 +5,7 @@
 
 #include "zylcarto/geodb/geodb.h"
 #include "zylcarto/geodb/record_codec.h"
+#include "zylcarto/geodb/storage.h"
 #include "zylcarto/support/errors.h"
 
 namespace zylcarto {

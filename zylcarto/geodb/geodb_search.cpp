@@ -3,6 +3,7 @@
 
 #include "zylcarto/geodb/geodb.h"
 #include "zylcarto/geodb/indexes.h"
+#include "zylcarto/geodb/storage.h"
 
 namespace zylcarto {
 namespace {

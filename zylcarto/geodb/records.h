@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "zylcarto/support/errors.h"
+#include "zylcarto/support/export.h"
 #include "zylcarto/support/short_string.h"
 #include "zylcarto/support/types.h"
 
@@ -102,14 +103,14 @@ struct TPositionData {
 
 // Empties a record: name blank, no block, zero box and values, kind gitUndefined,
 // Date now. NumPoints/Size keeps its value.
-void ClearGdbData(TgdbData& Data);
+ZYLCARTO_EXPORT void ClearGdbData(TgdbData& Data);
 // Sets the five lengths to 0; the characters stay.
-void ClearMetaInfo(TMetaInfo& MetaInfo);
+ZYLCARTO_EXPORT void ClearMetaInfo(TMetaInfo& MetaInfo);
 // The position of a point item: (LatLow, LongLow).
-TSCoords ExtractLocation(const TgdbData& Data);
+ZYLCARTO_EXPORT TSCoords ExtractLocation(const TgdbData& Data);
 // Display name of a kind; any ordinal outside the table reads as "Undefined".
-std::string_view GdbItemName(TgdbItem Kind);
+ZYLCARTO_EXPORT std::string_view GdbItemName(TgdbItem Kind);
 // The name with every position behind the length set to a space, as stored.
-TgdbName BlankPaddedName(const TgdbName& Name);
+ZYLCARTO_EXPORT TgdbName BlankPaddedName(const TgdbName& Name);
 
 } // namespace zylcarto

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "zylcarto/support/export.h"
 #include "zylcarto/support/short_string.h"
 
 namespace zylcarto {
@@ -24,6 +25,6 @@ struct TCountryData {
 inline constexpr int CountryCount = 231;
 
 // Indexed from 0, sorted by Name.
-extern const std::array<TCountryData, CountryCount> CountryData;
+ZYLCARTO_EXPORT extern const std::array<TCountryData, CountryCount> CountryData;
 
 } // namespace zylcarto

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "zylcarto/geodesy/ellipsoids.h"
+#include "zylcarto/support/export.h"
 #include "zylcarto/support/short_string.h"
 
 namespace zylcarto {
@@ -25,7 +26,7 @@ inline constexpr int GeoDatumWGS84 = 269;
 inline constexpr bool IsGeoDatumNumber(int Number) { return Number >= 1 && Number <= GeoDatumCount; }
 
 // The rows numbered 1..GeoDatumCount, as the numbers are stored by hosts.
-class TGeoDatumTable {
+class ZYLCARTO_EXPORT TGeoDatumTable {
 public:
     constexpr explicit TGeoDatumTable(const TGeoDatum* rows) : FRows(rows) {}
     // Number must satisfy IsGeoDatumNumber.
@@ -37,6 +38,6 @@ private:
     const TGeoDatum* FRows;
 };
 
-extern const TGeoDatumTable GeoDatumData;
+ZYLCARTO_EXPORT extern const TGeoDatumTable GeoDatumData;
 
 } // namespace zylcarto

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "zylcarto/support/export.h"
+
 namespace zylcarto {
 
 // Ordinals are stored in files (calibration records, datum table): append only.
@@ -22,27 +24,27 @@ struct TEllipsoidAxes {
     double b;  // semi-minor axis, metres
 };
 
-extern const std::array<TEllipsoidAxes, GeoEllipsoidCount> GeoEllipsoidData;
-extern const std::array<std::string_view, GeoEllipsoidCount> GeoEllipsoidName;
-extern const std::array<std::string_view, GeoEllipsoidCount> GeoEllipsoidId;
+ZYLCARTO_EXPORT extern const std::array<TEllipsoidAxes, GeoEllipsoidCount> GeoEllipsoidData;
+ZYLCARTO_EXPORT extern const std::array<std::string_view, GeoEllipsoidCount> GeoEllipsoidName;
+ZYLCARTO_EXPORT extern const std::array<std::string_view, GeoEllipsoidCount> GeoEllipsoidId;
 
 inline const TEllipsoidAxes& EllipsoidAxes(TGeoEllipsoid E) { return GeoEllipsoidData[static_cast<std::size_t>(E)]; }
 
 // 1/f = 1/(1 - b/a); 0 for a sphere.
-double RecipFlattening(TGeoEllipsoid E);
+ZYLCARTO_EXPORT double RecipFlattening(TGeoEllipsoid E);
 // The same for major axis A and minor axis B, in this order (not symmetric).
-double RecipFlattening(double A, double B);
+ZYLCARTO_EXPORT double RecipFlattening(double A, double B);
 // From the first eccentricity squared E2 in [0, 1]; raises EZYLGeoBasicsError "invalid eccentricity" outside.
-double RecipFlattening(double E2);
+ZYLCARTO_EXPORT double RecipFlattening(double E2);
 // e^2 = 1 - b^2/a^2.
-double GeoEllEccSquared(TGeoEllipsoid E);
+ZYLCARTO_EXPORT double GeoEllEccSquared(TGeoEllipsoid E);
 // e^2 of two axes in either order.
-double GeoEllEccSquared(double A, double B);
+ZYLCARTO_EXPORT double GeoEllEccSquared(double A, double B);
 // e^2 from a reciprocal flattening; 0 for RF = 0.
-double GeoEllEccSquared(double RF);
+ZYLCARTO_EXPORT double GeoEllEccSquared(double RF);
 // Minor axis from A and RF; RF < 0 raises EZYLGeoBasicsError "invalid reciprocal flattening".
-double EllipsoidMinAxFlat(double A, double RF);
+ZYLCARTO_EXPORT double EllipsoidMinAxFlat(double A, double RF);
 // Minor axis from A and e^2; e^2 < 0 raises EZYLGeoBasicsError "invalid eccentricity", e^2 > 1 gives NaN.
-double EllipsoidMinAxEcc(double A, double E2);
+ZYLCARTO_EXPORT double EllipsoidMinAxEcc(double A, double E2);
 
 } // namespace zylcarto

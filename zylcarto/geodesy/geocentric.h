@@ -2,14 +2,15 @@
 // Earth-centred cartesian coordinates and the Helmert datum shift between the
 // datums of GeoDatumData.
 #include "zylcarto/geodesy/ellipsoids.h"
+#include "zylcarto/support/export.h"
 
 namespace zylcarto {
 
 // Lat, Long in degrees; Height, X, Y, Z in metres.
-void GeoToCartesian(double Lat, double Long, double Height, TGeoEllipsoid E, double& X, double& Y, double& Z);
+ZYLCARTO_EXPORT void GeoToCartesian(double Lat, double Long, double Height, TGeoEllipsoid E, double& X, double& Y, double& Z);
 // Closed form (no iteration). On the polar axis: latitude +-90, longitude 0,
 // height above the pole.
-void CartesianToGeo(double X, double Y, double Z, TGeoEllipsoid E, double& Lat, double& Long, double& Height);
+ZYLCARTO_EXPORT void CartesianToGeo(double X, double Y, double Z, TGeoEllipsoid E, double& Lat, double& Long, double& Height);
 
 // Status of HelmertTransform. A later failing check replaces an earlier one.
 inline constexpr int htOK = 0;
@@ -21,7 +22,7 @@ inline constexpr int htBadLongitude = -4;     // outside -180..180
 // Shifts a position from datum SrcDatum to DstDatum through WGS 84. The shift
 // is carried out for bad latitudes and longitudes too; for a bad datum number
 // the outputs are the inputs.
-int HelmertTransform(int SrcDatum, double Lat, double Long, double Height, int DstDatum, double& Lat2,
+ZYLCARTO_EXPORT int HelmertTransform(int SrcDatum, double Lat, double Long, double Height, int DstDatum, double& Lat2,
                      double& Long2, double& Height2);
 
 } // namespace zylcarto

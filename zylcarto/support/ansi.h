@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "zylcarto/support/export.h"
+
 namespace zylcarto {
 
 namespace detail {
@@ -39,8 +41,8 @@ constexpr char32_t DecodeUtf8(std::string_view s, std::size_t& i) {
 } // namespace detail
 
 // Converts UTF-8 to Windows-1252; characters with no Windows-1252 form become '?'.
-std::string Utf8ToAnsi(std::string_view utf8);
+ZYLCARTO_EXPORT std::string Utf8ToAnsi(std::string_view utf8);
 // Converts Windows-1252 to UTF-8; undefined bytes become U+FFFD.
-std::string AnsiToUtf8(std::string_view ansi);
+ZYLCARTO_EXPORT std::string AnsiToUtf8(std::string_view ansi);
 
 } // namespace zylcarto

@@ -5,14 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "zylcarto/support/export.h"
+
 namespace zylcarto {
 
-class TObject {
+class ZYLCARTO_EXPORT TObject {
 public:
     virtual ~TObject() = default;
 };
 
-class TComponent : public TObject {
+class ZYLCARTO_EXPORT TComponent : public TObject {
 public:
     explicit TComponent(TComponent* AOwner = nullptr);
     ~TComponent() override;

@@ -2,9 +2,11 @@
 // Least-squares line and parabola through entered (x, y) pairs, and statistics.
 #include <vector>
 
+#include "zylcarto/support/export.h"
+
 namespace zylcarto {
 
-class TCurveFit {
+class ZYLCARTO_EXPORT TCurveFit {
 public:
     void Init();
     void EnterStatValue(double x, double y);

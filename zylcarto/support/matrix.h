@@ -2,9 +2,11 @@
 // Dense matrix and vector with 1-based indices; the matrix takes the column first.
 #include <vector>
 
+#include "zylcarto/support/export.h"
+
 namespace zylcarto {
 
-class TMatrix {
+class ZYLCARTO_EXPORT TMatrix {
 public:
     TMatrix() = default;
     TMatrix(int NrColumns, int NrRows) { Resize(NrColumns, NrRows); }
@@ -23,7 +25,7 @@ private:
     std::vector<double> FData;  // column-major
 };
 
-class TVector {
+class ZYLCARTO_EXPORT TVector {
 public:
     TVector() = default;
     explicit TVector(int N) { SetVecSize(N); }

@@ -4,12 +4,13 @@
 #include <string>
 #include <string_view>
 
+#include "zylcarto/support/export.h"
 #include "zylcarto/support/types.h"
 
 namespace zylcarto {
 
 // Great-circle distance between two points in degrees, in the unit of Radius.
-double SphereGreatCircleDist(double Radius, double Lat1, double Long1, double Lat2, double Long2);
+ZYLCARTO_EXPORT double SphereGreatCircleDist(double Radius, double Lat1, double Long1, double Lat2, double Long2);
 
 // Angle as text, locale-independent (point as decimal separator), no hemisphere letter:
 //   dfDecimal   "48.2000"            (Decimals digits after the point)
@@ -19,28 +20,28 @@ double SphereGreatCircleDist(double Radius, double Lat1, double Long1, double La
 // Rounding happens once on the last printed digit, so 59.9999' never shows as 60.
 // Decimals is clamped to 0..9; values not finite or too large for the sexagesimal
 // forms come back in the decimal form.
-std::string DegreeToStr(double Value, TDegreeFormat Format, int Decimals);
+ZYLCARTO_EXPORT std::string DegreeToStr(double Value, TDegreeFormat Format, int Decimals);
 
 // Value as upper-case hexadecimal of at least Digits digits ("00FF00FF"), padding capped at 64.
-std::string Hex(std::uint64_t Value, int Digits);
+ZYLCARTO_EXPORT std::string Hex(std::uint64_t Value, int Digits);
 // Reads hexadecimal digits from Text[Position] (0-based), skipping leading blanks and an
 // optional '$' or "0x" (case-insensitive digits); advances Position past them and stops at
 // the first other character. Returns 0 with Position unchanged when no digit is there.
 // Beyond 16 digits all digits are consumed and the low 64 bits kept.
-std::uint64_t ScanHex(std::string_view Text, std::size_t& Position);
+ZYLCARTO_EXPORT std::uint64_t ScanHex(std::string_view Text, std::size_t& Position);
 
 // Reads a date and time by Format (only "yyyymmddHHMMSS" is used) from Text[Position],
 // advancing Position. Returns false (Position unchanged) when the text does not match or
 // the date is invalid. Language is accepted for compatibility and does not matter here.
-bool ScanDateTime(std::string_view Text, std::string_view Format, int Language, std::size_t& Position,
+ZYLCARTO_EXPORT bool ScanDateTime(std::string_view Text, std::string_view Format, int Language, std::size_t& Position,
                   TDateTime& Result);
 // TDateTime of a calendar date and time, and back (proleptic Gregorian, years 1..9999).
 // Before 1899-12-30 values are negative and still grow with time: the day is the floor.
 // Both raise EZYLError for a date or time out of range; decoding rounds to the second.
-TDateTime EncodeDateTime(int Year, int Month, int Day, int Hour, int Minute, int Second);
-void DecodeDateTime(TDateTime Value, int& Year, int& Month, int& Day, int& Hour, int& Minute, int& Second);
+ZYLCARTO_EXPORT TDateTime EncodeDateTime(int Year, int Month, int Day, int Hour, int Minute, int Second);
+ZYLCARTO_EXPORT void DecodeDateTime(TDateTime Value, int& Year, int& Month, int& Day, int& Hour, int& Minute, int& Second);
 // Local time now.
-TDateTime Now();
+ZYLCARTO_EXPORT TDateTime Now();
 
 template <typename T>
 void ExChange(T& a, T& b) {
@@ -51,14 +52,14 @@ void ExChange(T& a, T& b) {
 
 // Nearest value of the series ..., 0.1, 0.2, 0.5, 1, 2, 5, 10, ... in the logarithmic
 // sense; values <= 0 or not finite give 0.
-double Round125(double x);
+ZYLCARTO_EXPORT double Round125(double x);
 
 // True with probability p, from the library's own generator.
-bool BRandom(double p);
-void SetRandomSeed(std::uint64_t Seed);
+ZYLCARTO_EXPORT bool BRandom(double p);
+ZYLCARTO_EXPORT void SetRandomSeed(std::uint64_t Seed);
 
 // A straight line for clipping against an axis-parallel box.
-class TSLine {
+class ZYLCARTO_EXPORT TSLine {
 public:
     void LineFrom2Points(double x1, double y1, double x2, double y2);
     // Clips the segment to the box [Left..Right] x [Bottom..Top] (either order accepted);

@@ -6,9 +6,11 @@
 #include <string_view>
 #include <vector>
 
+#include "zylcarto/support/export.h"
+
 namespace zylcarto {
 
-class TMemoryStream {
+class ZYLCARTO_EXPORT TMemoryStream {
 public:
     std::int64_t Size() const { return static_cast<std::int64_t>(FData.size()); }
     std::int64_t Position() const { return FPosition; }
@@ -36,11 +38,11 @@ private:
 };
 
 // Appends Text and CR LF at the stream's position.
-void WriteLnStream(TMemoryStream& Stream, std::string_view Text);
+ZYLCARTO_EXPORT void WriteLnStream(TMemoryStream& Stream, std::string_view Text);
 
 // A text file of 8-bit lines ended by CR LF (LF alone is read as a line end too).
 // Reading loads the file at once; writing collects the text and writes it at Close.
-class TTextFile {
+class ZYLCARTO_EXPORT TTextFile {
 public:
     TTextFile() = default;
     ~TTextFile();

@@ -4,10 +4,12 @@
 #include <string_view>
 #include <vector>
 
+#include "zylcarto/support/export.h"
+
 namespace zylcarto {
 
 // 1-based position of S in List (exact match), 0 when absent.
-int StringIx(std::string_view S, const std::vector<std::string_view>& List);
+ZYLCARTO_EXPORT int StringIx(std::string_view S, const std::vector<std::string_view>& List);
 template <std::size_t K>
 int StringIx(std::string_view S, const std::string_view (&List)[K]) {
     for (std::size_t i = 0; i < K; ++i)
@@ -16,18 +18,18 @@ int StringIx(std::string_view S, const std::string_view (&List)[K]) {
 }
 
 // Name without its extension; the directory is kept ("a/b.c" -> "a/b").
-std::string StripExtension(std::string_view Name);
+ZYLCARTO_EXPORT std::string StripExtension(std::string_view Name);
 // Name without its directory ("a/b.c" -> "b.c").
-std::string StripPath(std::string_view Name);
+ZYLCARTO_EXPORT std::string StripPath(std::string_view Name);
 // The directory part including the trailing separator ("a/b.c" -> "a/"), empty when none.
-std::string ExtractFilePath(std::string_view Name);
+ZYLCARTO_EXPORT std::string ExtractFilePath(std::string_view Name);
 // The extension including the dot (".c"), empty when none.
-std::string ExtractFileExt(std::string_view Name);
+ZYLCARTO_EXPORT std::string ExtractFileExt(std::string_view Name);
 // S without the characters that may not stand in an 8.3 file name.
-std::string ReduceStringToFN83CompliantChars(std::string_view S);
+ZYLCARTO_EXPORT std::string ReduceStringToFN83CompliantChars(std::string_view S);
 
-std::string LowerCase(std::string_view S);  // ASCII letters only
-std::string UpperCase(std::string_view S);
-bool SameText(std::string_view A, std::string_view B);  // ASCII case-insensitive
+ZYLCARTO_EXPORT std::string LowerCase(std::string_view S);  // ASCII letters only
+ZYLCARTO_EXPORT std::string UpperCase(std::string_view S);
+ZYLCARTO_EXPORT bool SameText(std::string_view A, std::string_view B);  // ASCII case-insensitive
 
 } // namespace zylcarto

@@ -3,6 +3,7 @@
 // writes only its own model's parameters.
 #include "zylcarto/geomap/calibration/calib_params.h"
 #include "zylcarto/geomap/calibration/calib_types.h"
+#include "zylcarto/support/export.h"
 #include "zylcarto/support/matrix.h"
 
 namespace zylcarto {
@@ -11,23 +12,23 @@ namespace zylcarto {
 // parabola c0, c1, c2 of a line with at least 3 points. Returns true when at
 // least two meridians and two parallels were fitted; otherwise GratMat becomes
 // a single zero row.
-bool FitGratMat(const TCalibData& D, TMatrix& GratMat);
+ZYLCARTO_EXPORT bool FitGratMat(const TCalibData& D, TMatrix& GratMat);
 
 // Least-squares affine (EquRect*) and second-order (CalPars*) polynomials in both
 // directions; all zero without reference points, a failed solve leaves its row zero.
-void FitEquiRect(const TCalibData& D, TCalibParams& P);
-void FitBiquadratic(const TCalibData& D, TCalibParams& P);
+ZYLCARTO_EXPORT void FitEquiRect(const TCalibData& D, TCalibParams& P);
+ZYLCARTO_EXPORT void FitBiquadratic(const TCalibData& D, TCalibParams& P);
 
 // How well the reference data fixes the model: the smallest over the largest
 // singular value of its centred and scaled design (for the polynomial models the
 // worse of the two directions, for the conic model the affine design of the
 // pixels, for the parabolic model the worst graticule line). 1 is ideal, 0 means
 // the data cannot determine the fit (too few or collinear points).
-double FitCondition(const TCalibData& D, TCalibModel Model);
+ZYLCARTO_EXPORT double FitCondition(const TCalibData& D, TCalibModel Model);
 
 // Straight-line fits of x to longitude and of y to the Miller ordinate; needs
 // 3 points, otherwise the parameters stay as they were.
-void FitMillerCyl(const TCalibData& D, TCalibParams& P);
+ZYLCARTO_EXPORT void FitMillerCyl(const TCalibData& D, TCalibParams& P);
 
 // Number of apex candidates the conic grid search evaluates.
 inline constexpr int ConicSearchEvaluations = 500;
@@ -36,6 +37,6 @@ inline constexpr int ConicSearchEvaluations = 500;
 // minimiser from several starts) that best explains latitude as linear in the
 // radius and longitude as linear in the angle about it, and the side of the apex
 // the points lie on. Needs 3 points, otherwise the parameters stay as they were.
-void FitConic(const TCalibData& D, int ImageWidth, int ImageHeight, TCalibParams& P);
+ZYLCARTO_EXPORT void FitConic(const TCalibData& D, int ImageWidth, int ImageHeight, TCalibParams& P);
 
 } // namespace zylcarto

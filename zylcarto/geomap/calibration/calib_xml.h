@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "zylcarto/geomap/calibration/calib_types.h"
+#include "zylcarto/support/export.h"
 
 namespace zylcarto {
 
@@ -17,11 +18,11 @@ class TXmlSource;
 // Writes one data set at the current position of a text file opened for writing;
 // WriteHeader puts the <?xml version="1.0"?> line first. Counts beyond the
 // record's capacities are written as the capacities. I/O failures raise EInOutError.
-void WriteRawCalDataToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::string& DataID,
+ZYLCARTO_EXPORT void WriteRawCalDataToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::string& DataID,
                                   const TCalibData& CalData, TCalibModel Model);
 // The stream form of the same data set: always with the header line, the
 // resolution and the quads element.
-void WriteCalDataToStream(TMemoryStream& Stream, const std::string& DataID, const TCalibData& CalData,
+ZYLCARTO_EXPORT void WriteCalDataToStream(TMemoryStream& Stream, const std::string& DataID, const TCalibData& CalData,
                           TCalibModel Model);
 
 // The values of a data set's header line.
@@ -35,14 +36,14 @@ struct TCalibSetHeader {
 
 // Reads lines up to the header of the data set DataID (any case; empty: the first
 // set) and returns its values; false when the input holds no such set.
-bool FindCalibSet(TXmlSource& Source, std::string_view DataID, TCalibSetHeader& Header);
+ZYLCARTO_EXPORT bool FindCalibSet(TXmlSource& Source, std::string_view DataID, TCalibSetHeader& Header);
 
 // The model the map widget takes from a header: one of the five models it fits
 // from reference points or cmParabolicIp, else cmUndefined.
-TCalibModel MapReaderModel(const TCalibSetHeader& Header);
+ZYLCARTO_EXPORT TCalibModel MapReaderModel(const TCalibSetHeader& Header);
 // The model ParseCalibData takes: any of the seven names; cmBiquadraticPn
 // without a model attribute, cmUndefined for an unknown name.
-TCalibModel ParsedCalibModel(const TCalibSetHeader& Header);
+ZYLCARTO_EXPORT TCalibModel ParsedCalibModel(const TCalibSetHeader& Header);
 
 struct TCalibTagRules {
     std::string MessagePrefix;    // put before the error texts ("ParseCalibData: ")
@@ -55,13 +56,13 @@ struct TCalibTagRules {
 // read and dropped. A graticule line of unknown type, or a point count that
 // differs from its npoints attribute, raises EZYLGeoMapError and leaves what was
 // read so far in the record.
-void ReadCalibTags(TXmlSource& Source, TCalibData& CalData, const TCalibTagRules& Rules);
+ZYLCARTO_EXPORT void ReadCalibTags(TXmlSource& Source, TCalibData& CalData, const TCalibTagRules& Rules);
 
 // The standalone reader: finds the data set and reads it into CalData and Model.
 // Only NumCalLines is reset first; nothing is refitted. False when the file cannot
 // be opened or holds no such set (CalData and Model are then unchanged).
-bool ParseCalibData(const std::string& FileName, const std::string& DataID, TCalibData& CalData, TCalibModel& Model);
+ZYLCARTO_EXPORT bool ParseCalibData(const std::string& FileName, const std::string& DataID, TCalibData& CalData, TCalibModel& Model);
 // The same from the stream's current position.
-bool ParseCalibData(TMemoryStream& Stream, const std::string& DataID, TCalibData& CalData, TCalibModel& Model);
+ZYLCARTO_EXPORT bool ParseCalibData(TMemoryStream& Stream, const std::string& DataID, TCalibData& CalData, TCalibModel& Model);
 
 } // namespace zylcarto

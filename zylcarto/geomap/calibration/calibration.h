@@ -9,15 +9,16 @@
 #include "zylcarto/geodesy/ellipsoids.h"
 #include "zylcarto/geomap/calibration/calib_params.h"
 #include "zylcarto/geomap/calibration/calib_types.h"
+#include "zylcarto/support/export.h"
 #include "zylcarto/support/matrix.h"
 #include "zylcarto/support/types.h"
 
 namespace zylcarto {
 
 // True when (Lat, Long) lies strictly inside the quadrilateral of the corners.
-bool PositionInMap(double Lat, double Long, const TCornerArray& Corners);
+ZYLCARTO_EXPORT bool PositionInMap(double Lat, double Long, const TCornerArray& Corners);
 
-class TMapCalibration {
+class ZYLCARTO_EXPORT TMapCalibration {
 public:
     explicit TMapCalibration(std::string OwnerName = "");
 

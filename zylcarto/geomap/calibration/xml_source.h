@@ -6,12 +6,14 @@
 #include <string>
 #include <string_view>
 
+#include "zylcarto/support/export.h"
+
 namespace zylcarto {
 
 class TMemoryStream;
 class TTextFile;
 
-class TXmlSource {
+class ZYLCARTO_EXPORT TXmlSource {
 public:
     virtual ~TXmlSource() = default;
     // The next line without its line end; false when nothing is left.
@@ -20,7 +22,7 @@ public:
     virtual std::uint8_t ReadTag(std::string& Attributes, std::string& Content) = 0;
 };
 
-class TTextFileSource final : public TXmlSource {
+class ZYLCARTO_EXPORT TTextFileSource final : public TXmlSource {
 public:
     explicit TTextFileSource(TTextFile& File) : FFile(File) {}
     bool ReadLine(std::string& Line) override;
@@ -30,7 +32,7 @@ private:
     TTextFile& FFile;
 };
 
-class TStreamSource final : public TXmlSource {
+class ZYLCARTO_EXPORT TStreamSource final : public TXmlSource {
 public:
     explicit TStreamSource(TMemoryStream& Stream) : FStream(Stream) {}
     bool ReadLine(std::string& Line) override;
@@ -44,7 +46,7 @@ private:
 // OpenTag (such as "<geomap") and "zylcsuite" and, when DataID is not empty,
 // whose id="..." value, trimmed, equals DataID (both compared in lower case).
 // HeaderLine receives the line as read; false when the input ends first.
-bool FindDataSetHeader(TXmlSource& Source, std::string_view OpenTag, std::string_view DataID,
+ZYLCARTO_EXPORT bool FindDataSetHeader(TXmlSource& Source, std::string_view OpenTag, std::string_view DataID,
                        std::string& HeaderLine);
 
 } // namespace zylcarto

@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "zylcarto/geomap/landmarks/landmark_types.h"
+#include "zylcarto/support/export.h"
 #include "zylcarto/support/types.h"
 
 namespace zylcarto {
 
-class TLandMarkStore {
+class ZYLCARTO_EXPORT TLandMarkStore {
 public:
     // Capacity grows and shrinks in steps of this many entries.
     static constexpr int CapacityStep = 1000;

@@ -9,6 +9,7 @@
 
 #include "zylcarto/geomap/landmarks/landmark_types.h"
 #include "zylcarto/support/component.h"
+#include "zylcarto/support/export.h"
 #include "zylcarto/support/short_string.h"
 
 namespace zylcarto {
@@ -24,14 +25,14 @@ struct TSymbol {
 };
 
 // Cross, size 8, black on red, opaque, direction 90, length 40, no name, category 0.
-TSymbol DefaultSymbolRecord();
+ZYLCARTO_EXPORT TSymbol DefaultSymbolRecord();
 
 // The symbols of the set DataID (any case; empty: the first set) from the
 // header on, up to "/geomap" or the end of the input. False, with Symbols
 // unchanged, when there is no such set.
-bool ReadSymbolSet(TXmlSource& Source, std::string_view DataID, std::vector<TSymbol>& Symbols);
+ZYLCARTO_EXPORT bool ReadSymbolSet(TXmlSource& Source, std::string_view DataID, std::vector<TSymbol>& Symbols);
 
-class TSymbolRepository : public TComponent {
+class ZYLCARTO_EXPORT TSymbolRepository : public TComponent {
 public:
     explicit TSymbolRepository(TComponent* AOwner = nullptr);
 

@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 
+#include "zylcarto/support/export.h"
 #include "zylcarto/support/text_style.h"
 #include "zylcarto/support/types.h"
 
@@ -52,13 +53,13 @@ struct TCanvasFont {
 };
 
 // $00BBGGRR <-> Qt colours.
-QColor ToQColor(TColor Color);
-QRgb ToQRgb(TColor Color);
-TColor FromQRgb(QRgb Rgb);
+ZYLCARTO_EXPORT QColor ToQColor(TColor Color);
+ZYLCARTO_EXPORT QRgb ToQRgb(TColor Color);
+ZYLCARTO_EXPORT TColor FromQRgb(QRgb Rgb);
 // The family a font name resolves to on this machine.
-QString ResolveFontFamily(const std::string& Name);
+ZYLCARTO_EXPORT QString ResolveFontFamily(const std::string& Name);
 
-class TCanvas {
+class ZYLCARTO_EXPORT TCanvas {
 public:
     // Draws onto Target, which must outlive the canvas and keep its size meanwhile.
     explicit TCanvas(QImage& Target);
@@ -138,7 +139,7 @@ private:
 
 // A frame of the given style along the rectangle (inclusive coordinates) in the
 // colours light line, face, grey line, dark line, black.
-void DrawFrame(TCanvas& Canvas, TFrameStyle Style, int Left, int Top, int Right, int Bottom, TColor Light,
+ZYLCARTO_EXPORT void DrawFrame(TCanvas& Canvas, TFrameStyle Style, int Left, int Top, int Right, int Bottom, TColor Light,
                TColor Face, TColor Gray, TColor Dark, TColor Black);
 
 } // namespace zylcarto

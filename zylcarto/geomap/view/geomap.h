@@ -22,6 +22,7 @@ class QPrinter;
 #include "zylcarto/geomap/view/canvas.h"
 #include "zylcarto/geomap/view/mouse_types.h"
 #include "zylcarto/support/component.h"
+#include "zylcarto/support/export.h"
 #include "zylcarto/support/streams.h"
 #include "zylcarto/support/types.h"
 
@@ -53,7 +54,7 @@ using TImageProgressEvent = std::function<void(TObject* Sender, int PercentDone)
 using TOnDrawMapDataEvent = std::function<void(TObject* Sender, TCanvas& MapCanvas, double LatLow, double LongLow,
                                                double LatHigh, double LongHigh, int Wid, int Hgt)>;
 
-class TGeoMap : public QWidget, public TObject {
+class ZYLCARTO_EXPORT TGeoMap : public QWidget, public TObject {
     Q_OBJECT
     Q_PROPERTY(bool AllowPan READ GetAllowPan WRITE SetAllowPan)
     Q_PROPERTY(bool AntiAlias READ AntiAlias WRITE SetAntiAlias)

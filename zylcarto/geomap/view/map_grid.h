@@ -4,6 +4,7 @@
 #include <string>
 
 #include "zylcarto/geomap/calibration/calib_types.h"
+#include "zylcarto/support/export.h"
 #include "zylcarto/support/types.h"
 
 namespace zylcarto {
@@ -19,20 +20,20 @@ struct TGeneratedMapBounds {
 };
 
 // Bounds in order, steps of 0 or less as 1 degree, sizes of at least 100 pixels.
-TGeneratedMapBounds NormalizedMapBounds(TGeneratedMapBounds B);
+ZYLCARTO_EXPORT TGeneratedMapBounds NormalizedMapBounds(TGeneratedMapBounds B);
 
 // The degree format of the labels of a grid step: minutes and seconds up to
 // 0.06 degrees, whole degrees for whole steps, degrees and minutes otherwise.
-TDegreeFormat GridLabelFormat(double Step);
+ZYLCARTO_EXPORT TDegreeFormat GridLabelFormat(double Step);
 // " 47°30' N " and the like.
-std::string GridLabel(double Value, bool Parallel, double Step);
+ZYLCARTO_EXPORT std::string GridLabel(double Value, bool Parallel, double Step);
 
 // The outline, the dashed silver parallels and meridians and their labels.
 // A step that would need more lines than the plot area has pixels draws none.
-void DrawMapGrid(TCanvas& Canvas, const TGeneratedMapBounds& B);
+ZYLCARTO_EXPORT void DrawMapGrid(TCanvas& Canvas, const TGeneratedMapBounds& B);
 
 // The calibration of a generated map: corners, nine reference points in a 3 x 3
 // raster over the plot area (Inset) or the whole picture, WGS84, no lines.
-TCalibData GeneratedMapCalibration(const TGeneratedMapBounds& B, bool Inset, const std::string& MapFName);
+ZYLCARTO_EXPORT TCalibData GeneratedMapCalibration(const TGeneratedMapBounds& B, bool Inset, const std::string& MapFName);
 
 } // namespace zylcarto

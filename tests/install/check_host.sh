@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds the host project against the zylcarto installed under PREFIX, once through
+# find_package and once through pkg-config, and runs it and the installed tools.
+# Nothing comes from LD_LIBRARY_PATH: the installed files must find each other.
+#   check_host.sh PREFIX WORKDIR
+set -euo pipefail
+prefix=$1
+work=$2
+here=$(cd "$(dirname "$0")" && pwd)
+unset LD_LIBRARY_PATH
+export QT_QPA_PLATFORM=offscreen
+fail() { echo "check_host: $*" >&2; exit 1; }
+
+cmake -S "$here/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+cmake --build "$work/consumer" >/dev/null
+"$work/consumer/consumer" || fail "the find_package host failed"
+
+pc=$(find "$prefix" -name zylcarto.pc | head -n 1)
+[ -n "$pc" ] || fail "no zylcarto.pc under $prefix"
+export PKG_CONFIG_PATH=$(dirname "$pc")
+widgets=()
+if pkg-config --print-requires zylcarto | grep -q Qt6Widgets; then widgets=(-DZYLCARTO_HOST_WIDGETS); fi
+c++ -std=c++20 "${widgets[@]}" "$here/consumer/main.cpp" -o "$work/pc-consumer" $(pkg-config --cflags --libs zylcarto) \
+  -Wl,-rpath,"$(pkg-config --variable=libdir zylcarto)"
+"$work/pc-consumer" || fail "the pkg-config host failed"
+
+# Only the interface is shipped: the installed headers build on their own (none
+# includes an internal one), the internals named here are not among them, and
+# every name of the library that the shared libraries export is declared in them.
+include=$(pkg-config --variable=includedir zylcarto)
+for internal in jpeg_codec.h rounding.h storage.h dbfile.h; do
+  [ -z "$(find "$include/zylcarto" -name "$internal")" ] || fail "the internal header $internal is installed"
+done
+find "$include/zylcarto" -name '*.h' | sed 's|^.*/include/|#include <|; s|$|>|' >"$work/all_headers.cpp"
+c++ -std=c++20 -fsyntax-only -x c++ "$work/all_headers.cpp" $(pkg-config --cflags zylcarto) ||
+  fail "the installed headers do not build on their own"
+declared=$(cat $(find "$include/zylcarto" -name '*.h') | grep -o '[A-Za-z_][A-Za-z0-9_]*' | sort -u)
+exported=$(nm -DC --defined-only "$(pkg-config --variable=libdir zylcarto)"/libzylcarto*.so)
+names=$(grep -o 'zylcarto::[A-Za-z_][A-Za-z0-9_]*' <<<"$exported" | sed 's/^zylcarto:://' | sort -u)
+undeclared=$(comm -23 <(echo "$names") <(echo "$declared") | tr '\n' ' ')
+[ -z "$undeclared" ] || fail "the libraries export internal names: $undeclared"
+for name in TGeoDB TMapCalibration LatLongToUTM ParseCalibData; do
+  grep -qx "$name" <<<"$names" || fail "the libraries do not export $name"
+done
+
+out=$("$prefix/bin/zylcarto" utm 48.2 16.4) || fail "the installed zylcarto does not run"
+[ "$out" = "33 U 604028.2757 5339477.3311" ] || fail "zylcarto utm printed \"$out\""
+if [ -e "$prefix/bin/zylcarto-demo" ]; then
+  "$prefix/bin/zylcarto-demo" --snapshot "$work/demo.png" --data-dir "$work/atlas" >/dev/null ||
+    fail "the installed zylcarto-demo does not run"
+fi
