@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace zylcarto {
 
@@ -44,6 +45,13 @@ public:
     // Reads exactly Count bytes or raises EInOutError.
     void ReadExact(void* Buffer, std::size_t Count);
     void Write(const void* Buffer, std::size_t Count);
+    struct TRun {
+        const void* Data;
+        std::size_t Bytes;
+    };
+    // Writes the runs one after the other at the position, in as few calls as
+    // the system allows.
+    void Write(const std::vector<TRun>& Runs);
     void Truncate(std::int64_t NewSize);
 
 private:

@@ -48,11 +48,8 @@ void TGeoDB::ResetInMemory() {
     for (auto& n : FNameIX) n.clear();
     FNumSumItems = 0;
     FSumData.clear();
-    FIx0ItemId.clear();
-    FIx1LatLo.clear();
-    FIx2LatHi.clear();
-    FIx3LongLo.clear();
-    FIx4LongHi.clear();
+    FIx0ItemId.Clear();
+    for (auto& ix : FIxCoord) ix.Clear();
 }
 
 void TGeoDB::CloseDatabase() {
@@ -70,11 +67,13 @@ void TGeoDB::CloseDatabase() {
 void TGeoDB::OpenDatabase(const std::string& BaseName) {
     const TDBFileNames names = DBFileNames(BaseName);
     try {
+        TIxItemIDRecArray id;
+        std::array<TIxLLRecArray, 4> ll;
         for (int i : {1, 2, 3, 4, 0}) {
             const std::string& path = names.IX[static_cast<std::size_t>(i)];
             if (!ProbeFile(path)) CreateEmptyFile(path);
-            if (i == 0) FIx0ItemId = ReadItemIDIndexFile(path);
-            else LLIndex(i) = ReadLLIndexFile(path);
+            if (i == 0) id = ReadItemIDIndexFile(path);
+            else ll[static_cast<std::size_t>(i - 1)] = ReadLLIndexFile(path);
         }
         if (!ProbeFile(names.GDS)) {
             CreateEmptyFile(names.GDS);
@@ -96,7 +95,7 @@ void TGeoDB::OpenDatabase(const std::string& BaseName) {
         FNameGDS = names.GDS;
         FNameGDD = names.GDD;
         FNameIX = names.IX;
-        RepairIndexes();
+        LoadIndexes(id, ll);
     } catch (...) {
         // half a database open would let an add reuse identifiers of a header it never read
         FLazyWrite = false;
@@ -105,29 +104,30 @@ void TGeoDB::OpenDatabase(const std::string& BaseName) {
     }
 }
 
-void TGeoDB::RepairIndexes() {
+void TGeoDB::LoadIndexes(const TIxItemIDRecArray& Id, const std::array<TIxLLRecArray, 4>& LL) {
     std::array<bool, 5> sound{};
-    sound[0] = IsSoundIndex(FIx0ItemId, FSumData, FNumSumItems);
-    for (int i = 1; i <= 4; ++i) sound[static_cast<std::size_t>(i)] = IsSoundIndex(LLIndex(i), i, FSumData, FNumSumItems);
-    if (std::all_of(sound.begin(), sound.end(), [](bool b) { return b; })) return;
-    const TIxItemIDRecArray id = std::move(FIx0ItemId);
-    std::array<TIxLLRecArray, 4> ll = {std::move(FIx1LatLo), std::move(FIx2LatHi), std::move(FIx3LongLo),
-                                       std::move(FIx4LongHi)};
-    BuildIndexes();
-    // sound indexes keep the order of equal keys they were written with
-    if (sound[0]) FIx0ItemId = id;
+    sound[0] = IsSoundIndex(Id, FSumData, FNumSumItems);
     for (int i = 1; i <= 4; ++i)
-        if (sound[static_cast<std::size_t>(i)]) LLIndex(i) = ll[static_cast<std::size_t>(i - 1)];
+        sound[static_cast<std::size_t>(i)] = IsSoundIndex(LL[static_cast<std::size_t>(i - 1)], i, FSumData, FNumSumItems);
+    if (!std::all_of(sound.begin(), sound.end(), [](bool b) { return b; })) BuildIndexes();
+    // sound indexes keep the order of equal keys they were written with
+    if (sound[0]) FIx0ItemId.Assign(Id);
+    for (int i = 1; i <= 4; ++i)
+        if (sound[static_cast<std::size_t>(i)]) LLIndex(i).Assign(LL[static_cast<std::size_t>(i - 1)]);
     for (int i = 0; i <= 4; ++i)
         if (!sound[static_cast<std::size_t>(i)]) SaveIndex(i);
 }
 
 void TGeoDB::BuildIndexes() {
-    FIx0ItemId.clear();
-    for (int i = 1; i <= 4; ++i) LLIndex(i).clear();
-    FIx0ItemId.reserve(static_cast<std::size_t>(FNumSumItems));
-    for (int i = 1; i <= 4; ++i) LLIndex(i).reserve(static_cast<std::size_t>(FNumSumItems));
+    FIx0ItemId.Clear();
+    for (auto& ix : FIxCoord) ix.Clear();
     for (int r = 0; r < FNumSumItems; ++r) InsertIntoIndexes(r);
+}
+
+std::size_t TGeoDB::IndexBytes() const {
+    std::size_t bytes = FIx0ItemId.MemoryBytes();
+    for (const auto& ix : FIxCoord) bytes += ix.MemoryBytes();
+    return bytes;
 }
 
 void TGeoDB::RecalcIndexes() {
@@ -136,25 +136,15 @@ void TGeoDB::RecalcIndexes() {
     SaveAllIndexes();
 }
 
-TIxLLRecArray& TGeoDB::LLIndex(int IxNumber) {
-    switch (IxNumber) {
-    case 1: return FIx1LatLo;
-    case 2: return FIx2LatHi;
-    case 3: return FIx3LongLo;
-    default: return FIx4LongHi;
-    }
-}
-const TIxLLRecArray& TGeoDB::LLIndex(int IxNumber) const { return const_cast<TGeoDB*>(this)->LLIndex(IxNumber); }
-
 void TGeoDB::InsertIntoIndexes(int RecordNo) {
     const TgdbData& rec = FSumData[static_cast<std::size_t>(RecordNo)];
-    InsertIxEntry(FIx0ItemId, rec.ItemId, RecordNo);
-    for (int i = 1; i <= 4; ++i) InsertIxEntry(LLIndex(i), CoordinateKey(rec, i), RecordNo);
+    FIx0ItemId.Insert({rec.ItemId, RecordNo});
+    for (int i = 1; i <= 4; ++i) LLIndex(i).Insert({CoordinateKey(rec, i), RecordNo});
 }
 
 void TGeoDB::RemoveFromIndexes(int RecordNo) {
-    RemoveIxEntry(FIx0ItemId, RecordNo);
-    for (int i = 1; i <= 4; ++i) RemoveIxEntry(LLIndex(i), RecordNo);
+    FIx0ItemId.Remove(RecordNo);
+    for (auto& ix : FIxCoord) ix.Remove(RecordNo);
 }
 
 void TGeoDB::SaveIndex(int IxNumber) {

@@ -46,6 +46,8 @@ public:
     void SetRevision(int Value);
     int DBVersion() const { return FSystemData.DBVersion; }
     int HighestID() const { return FSystemData.HighestID; }
+    // Bytes of memory the five in-memory indexes take.
+    std::size_t IndexBytes() const;
 
     // A copy of entry ix, clamped into 1..NumEntries; a cleared record when empty.
     TgdbData Data(int ix) const;
@@ -210,8 +212,9 @@ private:
     void OpenDatabase(const std::string& BaseName);
     void CloseDatabase();
     void ResetInMemory();
-    // Replaces the indexes read from disk that do not fit the item records.
-    void RepairIndexes();
+    // Takes the indexes read from disk, rebuilding and rewriting those that do
+    // not fit the item records.
+    void LoadIndexes(const TIxItemIDRecArray& Id, const std::array<TIxLLRecArray, 4>& LL);
     void BuildIndexes();
     void InsertIntoIndexes(int RecordNo);
     void RemoveFromIndexes(int RecordNo);
@@ -233,14 +236,14 @@ private:
     std::vector<TgdbData> FSumData;
     int FNumSumItems = 0;
     bool FLazyWrite = false;
-    TIxItemIDRecArray FIx0ItemId;
-    TIxLLRecArray FIx1LatLo, FIx2LatHi, FIx3LongLo, FIx4LongHi;
+    TItemIDIndex FIx0ItemId;
+    std::array<TCoordIndex, 4> FIxCoord;  // index numbers 1..4: LatLow, LatHigh, LongLow, LongHigh
     TOnPercentDoneEvent FOnPercentDone;
     bool FOnPercDoneEnabled = true;
     TgdbSystemData FSystemData;
 
-    TIxLLRecArray& LLIndex(int IxNumber);
-    const TIxLLRecArray& LLIndex(int IxNumber) const;
+    TCoordIndex& LLIndex(int IxNumber) { return FIxCoord[static_cast<std::size_t>(IxNumber - 1)]; }
+    const TCoordIndex& LLIndex(int IxNumber) const { return FIxCoord[static_cast<std::size_t>(IxNumber - 1)]; }
     TIxLLRec LLEntry(int IxNumber, int ix) const;
 };
 

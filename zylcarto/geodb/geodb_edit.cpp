@@ -252,8 +252,8 @@ void TGeoDB::DeleteData(int DbEntry) {
     FSumData.pop_back();
     RemoveFromIndexes(k);
     if (k != last) {
-        RenumberIxEntry(FIx0ItemId, last, k);
-        for (int i = 1; i <= 4; ++i) RenumberIxEntry(LLIndex(i), last, k);
+        FIx0ItemId.Renumber(last, k);
+        for (auto& ix : FIxCoord) ix.Renumber(last, k);
     }
     --FNumSumItems;
     SaveIndexesUnlessLazy();

@@ -1,5 +1,8 @@
 #include "zylcarto/geodb/storage.h"
 
+#include <algorithm>
+#include <bit>
+
 #include "zylcarto/geodb/record_codec.h"
 
 namespace zylcarto {
@@ -20,17 +23,30 @@ std::vector<Entry> DecodeAll(const std::vector<std::uint8_t>& bytes, std::size_t
     return out;
 }
 
-template <typename Array>
-void WriteEntries(const std::string& Path, const Array& Ix) {
-    std::vector<std::uint8_t> bytes(Ix.size() * IndexEntryBytes);
-    for (std::size_t i = 0; i < Ix.size(); ++i) EncodeIxEntry(Ix[i], bytes.data() + i * IndexEntryBytes);
+template <typename Entry>
+void WriteEntries(const std::string& Path, TSortedIndex<Entry>& Ix) {
+    const int from = std::min(Ix.FirstChanged(), Ix.Size());
+    const auto bytes = static_cast<std::int64_t>(Ix.Size()) * static_cast<std::int64_t>(IndexEntryBytes);
     // Overwritten in place and cut to length rather than truncated first: on
     // file systems that flush a file emptied and refilled at close (ext4), that
     // turns every save into a synchronous write.
     TBinaryFile f(Path, TBinaryFile::TMode::OpenOrCreate);
-    f.Write(bytes.data(), bytes.size());
-    if (f.Size() > static_cast<std::int64_t>(bytes.size())) f.Truncate(static_cast<std::int64_t>(bytes.size()));
+    f.Seek(static_cast<std::int64_t>(from) * static_cast<std::int64_t>(IndexEntryBytes));
+    std::vector<TBinaryFile::TRun> runs;
+    std::vector<std::vector<std::uint8_t>> encoded;
+    Ix.ForEachRun(from, [&](const Entry* e, std::size_t n) {
+        if constexpr (std::endian::native == std::endian::little && sizeof(Entry) == IndexEntryBytes) {
+            runs.push_back({e, n * IndexEntryBytes});  // the entries in memory are their own encoding
+        } else {
+            auto& buf = encoded.emplace_back(n * IndexEntryBytes);
+            for (std::size_t i = 0; i < n; ++i) EncodeIxEntry(e[i], buf.data() + i * IndexEntryBytes);
+            runs.push_back({buf.data(), buf.size()});
+        }
+    });
+    if (!runs.empty()) f.Write(runs);
+    if (f.Size() > bytes) f.Truncate(bytes);
     f.Close();
+    Ix.MarkWritten();
 }
 
 } // namespace
@@ -53,8 +69,8 @@ std::vector<TgdbData> ReadItemFile(const std::string& Path) {
     return DecodeAll<TgdbData>(ReadWholeFile(Path), GdbDataBytes, DecodeGdbData);
 }
 
-void WriteIndexFile(const std::string& Path, const TIxItemIDRecArray& Ix) { WriteEntries(Path, Ix); }
-void WriteIndexFile(const std::string& Path, const TIxLLRecArray& Ix) { WriteEntries(Path, Ix); }
+void WriteIndexFile(const std::string& Path, TItemIDIndex& Ix) { WriteEntries(Path, Ix); }
+void WriteIndexFile(const std::string& Path, TCoordIndex& Ix) { WriteEntries(Path, Ix); }
 
 TgdbSystemData ReadSystemData(TBinaryFile& DataFile) {
     std::uint8_t bytes[SystemDataBytes];

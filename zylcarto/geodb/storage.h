@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "zylcarto/geodb/dbfile.h"
+#include "zylcarto/geodb/indexes.h"
 #include "zylcarto/geodb/records.h"
 
 namespace zylcarto {
@@ -22,9 +23,10 @@ TIxItemIDRecArray ReadItemIDIndexFile(const std::string& Path);
 TIxLLRecArray ReadLLIndexFile(const std::string& Path);
 std::vector<TgdbData> ReadItemFile(const std::string& Path);
 
-// Replaces the file's content with the entries in array order.
-void WriteIndexFile(const std::string& Path, const TIxItemIDRecArray& Ix);
-void WriteIndexFile(const std::string& Path, const TIxLLRecArray& Ix);
+// Brings the file to the index's entries in order: rewrites it from the index's
+// first changed position to its end and cuts it to length.
+void WriteIndexFile(const std::string& Path, TItemIDIndex& Ix);
+void WriteIndexFile(const std::string& Path, TCoordIndex& Ix);
 
 TgdbSystemData ReadSystemData(TBinaryFile& DataFile);
 void WriteSystemData(TBinaryFile& DataFile, const TgdbSystemData& Sys);
