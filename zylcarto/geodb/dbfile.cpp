@@ -147,6 +147,10 @@ void TBinaryFile::Truncate(std::int64_t NewSize) {
         Fail(FPath, "cannot truncate");
 }
 
+void TBinaryFile::Sync() {
+    if (Injected(TFileOp::Sync, FPath) || ::fdatasync(FFd) != 0) Fail(FPath, "cannot sync");
+}
+
 bool ProbeFile(const std::string& Path) {
     const int fd = Injected(TFileOp::Open, Path) ? -1 : ::open(Path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -165,6 +169,17 @@ void CreateEmptyFile(const std::string& Path) {
 
 void RenameFile(const std::string& From, const std::string& To) {
     if (Injected(TFileOp::Rename, From) || ::rename(From.c_str(), To.c_str()) != 0) Fail(From, "cannot rename");
+}
+
+void SyncDirectoryOf(const std::string& Path) {
+    const auto slash = Path.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : Path.substr(0, slash);
+    if (Injected(TFileOp::Sync, dir)) Fail(dir, "cannot sync");
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) Fail(dir, "cannot open");
+    const int rc = ::fsync(fd);
+    ::close(fd);
+    if (rc != 0) Fail(dir, "cannot sync");
 }
 
 void RemoveFile(const std::string& Path) {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "zylcarto/geodb/indexes.h"
+#include "zylcarto/geodb/recovery.h"
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/strings.h"
 
@@ -67,6 +68,7 @@ void TGeoDB::CloseDatabase() {
 void TGeoDB::OpenDatabase(const std::string& BaseName) {
     const TDBFileNames names = DBFileNames(BaseName);
     try {
+        RecoverCollection(names);
         TIxItemIDRecArray id;
         std::array<TIxLLRecArray, 4> ll;
         for (int i : {1, 2, 3, 4, 0}) {
@@ -80,6 +82,7 @@ void TGeoDB::OpenDatabase(const std::string& BaseName) {
             FSystemData = TgdbSystemData();
         }
         FSumData = ReadItemFile(names.GDS);
+        CompleteInterruptedDelete(names.GDS, FSumData);
         FNumSumItems = static_cast<int>(FSumData.size());
         if (!ProbeFile(names.GDD)) {
             TBinaryFile f(names.GDD, TBinaryFile::TMode::CreateNew);
@@ -150,8 +153,8 @@ void TGeoDB::RemoveFromIndexes(int RecordNo) {
 void TGeoDB::SaveIndex(int IxNumber) {
     if (FNameIX[0].empty()) return;
     const std::string& path = FNameIX[static_cast<std::size_t>(IxNumber)];
-    if (IxNumber == 0) WriteIndexFile(path, FIx0ItemId);
-    else WriteIndexFile(path, LLIndex(IxNumber));
+    if (IxNumber == 0) WriteIndexFile(path, FIx0ItemId, FSyncWrites);
+    else WriteIndexFile(path, LLIndex(IxNumber), FSyncWrites);
 }
 
 void TGeoDB::SaveAllIndexes() {
@@ -168,11 +171,22 @@ void TGeoDB::SetLazyWrite(bool Value) {
     FLazyWrite = Value;
 }
 
+void TGeoDB::SetSyncWrites(bool Value) {
+    // the files an open created must be there after a power cut too
+    if (Value && !FSyncWrites && IsOpen()) SyncDirectoryOf(FNameGDS);
+    FSyncWrites = Value;
+}
+
+void TGeoDB::Finish(TBinaryFile& File) const {
+    if (FSyncWrites) File.Sync();
+    File.Close();
+}
+
 void TGeoDB::WriteHeader(const char* Operation) {
     try {
         TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
         WriteSystemData(f, FSystemData);
-        f.Close();
+        Finish(f);
     } catch (const EInOutError&) {
         throw EZYLGeoDBError(Msg(std::string(Operation) + ": cannot open database."));
     }

@@ -34,6 +34,11 @@ public:
     bool LazyWrite() const { return FLazyWrite; }
     void SetLazyWrite(bool Value);
     int NumEntries() const { return FNumSumItems; }
+    // Every change waits until it is on the disk (data, then item record, then
+    // indexes, each synced): a power cut loses no operation that returned.
+    // Off by default; a killed process loses nothing either way.
+    bool SyncWrites() const { return FSyncWrites; }
+    void SetSyncWrites(bool Value);
 
     const TOnPercentDoneEvent& OnPercentDone() const { return FOnPercentDone; }
     void SetOnPercentDone(TOnPercentDoneEvent Value) { FOnPercentDone = std::move(Value); }
@@ -208,6 +213,8 @@ private:
     // Appends the item's block (if its kind has one) to the data file.
     void WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& Source, const char* Operation);
     void WriteHeader(const char* Operation);
+    // Closes a file that was written, syncing it first when SyncWrites is on.
+    void Finish(TBinaryFile& File) const;
 
     void OpenDatabase(const std::string& BaseName);
     void CloseDatabase();
@@ -236,6 +243,7 @@ private:
     std::vector<TgdbData> FSumData;
     int FNumSumItems = 0;
     bool FLazyWrite = false;
+    bool FSyncWrites = false;
     TItemIDIndex FIx0ItemId;
     std::array<TCoordIndex, 4> FIxCoord;  // index numbers 1..4: LatLow, LatHigh, LongLow, LongHigh
     TOnPercentDoneEvent FOnPercentDone;

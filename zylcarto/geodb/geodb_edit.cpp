@@ -136,7 +136,7 @@ void TGeoDB::WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& So
             }
             ReportRatio(i, n);
         }
-        f.Close();
+        Finish(f);
     } else if (Rec.ItemKind == gitBLOB && In.SourceFile.empty()) {
         Rec.SetSize(In.SizeOfBLOBData);
         TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
@@ -150,7 +150,7 @@ void TGeoDB::WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& So
             done += n;
             if (n == kCopyChunk) ReportRatio(static_cast<double>(chunk * kCopyChunk), static_cast<double>(size));
         }
-        f.Close();
+        Finish(f);
     } else if (Rec.ItemKind == gitBLOB) {
         const std::int64_t size = Source.Size();
         if (size > std::numeric_limits<std::int32_t>::max())
@@ -169,7 +169,7 @@ void TGeoDB::WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& So
             done += static_cast<std::int64_t>(want);
             ReportRatio(static_cast<double>(done), static_cast<double>(size));
         }
-        f.Close();
+        Finish(f);
     }
 }
 
@@ -190,7 +190,7 @@ int TGeoDB::AddData(const TItemInput& In) {
         TBinaryFile items(FNameGDS, TBinaryFile::TMode::ReadWrite);
         // at the last complete record, so a partial one left by a failure is overwritten
         WriteItemRecord(items, FNumSumItems, rec);
-        items.Close();
+        Finish(items);
     }
     FSumData.push_back(rec);
     ++FNumSumItems;
@@ -212,7 +212,7 @@ void TGeoDB::ReplaceData(int DBEntry, const TItemInput& In) {
     {
         TBinaryFile items(FNameGDS, TBinaryFile::TMode::ReadWrite);
         WriteItemRecord(items, k, rec);
-        items.Close();
+        Finish(items);
     }
     FSumData[static_cast<std::size_t>(k)] = rec;
     RemoveFromIndexes(k);
@@ -246,7 +246,7 @@ void TGeoDB::DeleteData(int DbEntry) {
             }
             throw;
         }
-        items.Close();
+        Finish(items);
     }
     FSumData[static_cast<std::size_t>(k)] = FSumData[static_cast<std::size_t>(last)];
     FSumData.pop_back();
@@ -272,7 +272,7 @@ void TGeoDB::UpdateBasicData(int DbEntry, const TgdbData& GdbData) {
     {
         TBinaryFile items(FNameGDS, TBinaryFile::TMode::ReadWrite);
         WriteItemRecord(items, k, rec);
-        items.Close();
+        Finish(items);
     }
     FSumData[static_cast<std::size_t>(k)] = rec;
     RemoveFromIndexes(k);
@@ -287,7 +287,7 @@ bool TGeoDB::UpdateMetaInfo(int DBEntry, const TMetaInfo& MetaInfo) {
     TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
     if (!BlockFits(rec, f.Size())) return false;
     WriteMetaInfo(f, rec.BlobOffset, MetaInfo);
-    f.Close();
+    Finish(f);
     return true;
 }
 

@@ -5,7 +5,9 @@
 
 #include "zylcarto/geodb/geodb.h"
 #include "zylcarto/geodb/record_codec.h"
+#include "zylcarto/geodb/recovery.h"
 #include "zylcarto/support/errors.h"
+#include "zylcarto/support/strings.h"
 
 namespace zylcarto {
 namespace {
@@ -38,14 +40,20 @@ bool HasBlock(const TgdbData& rec) {
 
 void TGeoDB::GarbageCollection() {
     if (!IsOpen()) return;
-    const std::string newGDD = FNameGDD + "~new", newGDS = FNameGDS + "~new", oldGDD = FNameGDD + "~old";
+    const TDBFileNames names = DBFileNames(StripExtension(FNameGDS));
+    const TCollectionFiles files = CollectionFiles(names);
+    const std::string &newGDD = files.NewGDD, &newGDS = files.NewGDS, &oldGDD = files.OldGDD;
+    // Once the intent is gone, opening undoes what is left of the collection.
     const auto removeTemps = [&] {
         try {
+            RemoveFile(files.Intent);
             RemoveFile(newGDD);
             RemoveFile(newGDS);
         } catch (const EInOutError&) {
         }
     };
+    // what an earlier collection left behind must not be mistaken for this one's
+    RecoverCollection(names);
     Report(0);
     std::vector<std::int32_t> offsets(static_cast<std::size_t>(FNumSumItems));
     try {
@@ -77,6 +85,8 @@ void TGeoDB::GarbageCollection() {
             }
             ReportRatio(i + 1, FNumSumItems);
         }
+        const std::int64_t newDataSize = newData.Position();
+        newData.Sync();
         newData.Close();
         oldData.Close();
 
@@ -89,44 +99,53 @@ void TGeoDB::GarbageCollection() {
             PutOffset(items.data() + static_cast<std::size_t>(i) * GdbDataBytes, offsets[static_cast<std::size_t>(i)]);
         TBinaryFile newItems(newGDS, TBinaryFile::TMode::CreateNew);
         newItems.Write(items.data(), items.size());
+        newItems.Sync();
         newItems.Close();
+        SyncDirectoryOf(newGDS);
+        WriteCollectionIntent(files, newDataSize, static_cast<std::int64_t>(items.size()));
     } catch (...) {
         removeTemps();
         throw;
     }
 
     // Commit: the old data file steps aside, the new files take their places.
-    // Each step that fails undoes the ones before it.
+    // Each step that fails undoes the ones before it; a killed process is
+    // completed by the next open.
     try {
         RenameFile(FNameGDD, oldGDD);
     } catch (...) {
         removeTemps();
         throw;
     }
+    // The old data file goes back only once the intent is gone: with the intent
+    // still there, opening would complete the collection over it.
+    const auto undo = [&] {
+        try {
+            RemoveFile(files.Intent);
+            RenameFile(oldGDD, FNameGDD);  // replaces the new data file, if it got there
+        } catch (const EInOutError&) {
+            return;
+        }
+        removeTemps();
+    };
     try {
         RenameFile(newGDD, FNameGDD);
     } catch (...) {
-        try {
-            RenameFile(oldGDD, FNameGDD);
-        } catch (const EInOutError&) {
-        }
-        removeTemps();
+        undo();
         throw;
     }
     try {
         RenameFile(newGDS, FNameGDS);
     } catch (...) {
-        try {
-            RenameFile(oldGDD, FNameGDD);  // replaces the new data file
-        } catch (const EInOutError&) {
-        }
-        removeTemps();
+        undo();
         throw;
     }
     try {
+        SyncDirectoryOf(FNameGDD);
         RemoveFile(oldGDD);
+        RemoveFile(files.Intent);
     } catch (const EInOutError&) {
-        // the collection is complete; a stray copy of the old data file is all that is left
+        // the collection is complete; the next open clears what is left
     }
     for (int i = 0; i < FNumSumItems; ++i) FSumData[static_cast<std::size_t>(i)].BlobOffset = offsets[static_cast<std::size_t>(i)];
     Report(100);

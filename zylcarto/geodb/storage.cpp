@@ -24,7 +24,7 @@ std::vector<Entry> DecodeAll(const std::vector<std::uint8_t>& bytes, std::size_t
 }
 
 template <typename Entry>
-void WriteEntries(const std::string& Path, TSortedIndex<Entry>& Ix) {
+void WriteEntries(const std::string& Path, TSortedIndex<Entry>& Ix, bool Sync) {
     const int from = std::min(Ix.FirstChanged(), Ix.Size());
     const auto bytes = static_cast<std::int64_t>(Ix.Size()) * static_cast<std::int64_t>(IndexEntryBytes);
     // Overwritten in place and cut to length rather than truncated first: on
@@ -45,6 +45,7 @@ void WriteEntries(const std::string& Path, TSortedIndex<Entry>& Ix) {
     });
     if (!runs.empty()) f.Write(runs);
     if (f.Size() > bytes) f.Truncate(bytes);
+    if (Sync) f.Sync();
     f.Close();
     Ix.MarkWritten();
 }
@@ -69,8 +70,8 @@ std::vector<TgdbData> ReadItemFile(const std::string& Path) {
     return DecodeAll<TgdbData>(ReadWholeFile(Path), GdbDataBytes, DecodeGdbData);
 }
 
-void WriteIndexFile(const std::string& Path, TItemIDIndex& Ix) { WriteEntries(Path, Ix); }
-void WriteIndexFile(const std::string& Path, TCoordIndex& Ix) { WriteEntries(Path, Ix); }
+void WriteIndexFile(const std::string& Path, TItemIDIndex& Ix, bool Sync) { WriteEntries(Path, Ix, Sync); }
+void WriteIndexFile(const std::string& Path, TCoordIndex& Ix, bool Sync) { WriteEntries(Path, Ix, Sync); }
 
 TgdbSystemData ReadSystemData(TBinaryFile& DataFile) {
     std::uint8_t bytes[SystemDataBytes];

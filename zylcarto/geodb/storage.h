@@ -24,9 +24,10 @@ TIxLLRecArray ReadLLIndexFile(const std::string& Path);
 std::vector<TgdbData> ReadItemFile(const std::string& Path);
 
 // Brings the file to the index's entries in order: rewrites it from the index's
-// first changed position to its end and cuts it to length.
-void WriteIndexFile(const std::string& Path, TItemIDIndex& Ix);
-void WriteIndexFile(const std::string& Path, TCoordIndex& Ix);
+// first changed position to its end and cuts it to length; Sync: waits until
+// that is on the disk.
+void WriteIndexFile(const std::string& Path, TItemIDIndex& Ix, bool Sync);
+void WriteIndexFile(const std::string& Path, TCoordIndex& Ix, bool Sync);
 
 TgdbSystemData ReadSystemData(TBinaryFile& DataFile);
 void WriteSystemData(TBinaryFile& DataFile, const TgdbSystemData& Sys);
