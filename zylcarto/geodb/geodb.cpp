@@ -17,6 +17,7 @@ TGeoDB::~TGeoDB() {
     FNumSumItems = 0;
     if (FLazyWrite) {
         try {
+            const auto lock = Lock("Destroy", true);
             SaveAllIndexes();
         } catch (...) {
             // nowhere to report from here; the next open rebuilds what lags behind
@@ -62,11 +63,38 @@ void TGeoDB::CloseDatabase() {
             db->ResetInMemory();
         }
     } reset{this};
-    if (FLazyWrite) SaveAllIndexes();
+    if (FLazyWrite) {
+        const auto lock = Lock("SetDBName", true);
+        SaveAllIndexes();
+    }
+}
+
+std::unique_ptr<TDBLock> TGeoDB::Lock(const std::string& LockFile, const char* Operation, bool Exclusive) {
+    auto lock = std::make_unique<TDBLock>(LockFile, Exclusive, FLockTimeout);
+    if (!lock->Acquired())
+        throw EZYLGeoDBError(Msg(std::string(Operation) + ": the database is locked by another process."));
+    if (IsOpen() && lock->Counter() != FSeenChanges) {
+        // another process changed the files: the tables are read again
+        const bool lazy = FLazyWrite;
+        LoadDatabase(DBName());
+        FLazyWrite = lazy;
+    }
+    FSeenChanges = lock->CounterAfter();
+    return lock;
+}
+
+std::unique_ptr<TDBLock> TGeoDB::Lock(const char* Operation, bool Exclusive) {
+    return Lock(DBFileNames(DBName()).Lock, Operation, Exclusive);
 }
 
 void TGeoDB::OpenDatabase(const std::string& BaseName) {
+    const auto lock = Lock(DBFileNames(BaseName).Lock, "SetDBName", true);
+    LoadDatabase(BaseName);
+}
+
+void TGeoDB::LoadDatabase(const std::string& BaseName) {
     const TDBFileNames names = DBFileNames(BaseName);
+    ResetInMemory();
     try {
         RecoverCollection(names);
         TIxItemIDRecArray id;
@@ -135,6 +163,7 @@ std::size_t TGeoDB::IndexBytes() const {
 
 void TGeoDB::RecalcIndexes() {
     if (!IsOpen()) return;
+    const auto lock = Lock("RecalcIndexes", true);
     BuildIndexes();
     SaveAllIndexes();
 }
@@ -167,7 +196,10 @@ void TGeoDB::SaveIndexesUnlessLazy() {
 
 void TGeoDB::SetLazyWrite(bool Value) {
     if (Value == FLazyWrite) return;
-    if (!Value) SaveAllIndexes();
+    if (!Value && IsOpen()) {
+        const auto lock = Lock("SetLazyWrite", true);
+        SaveAllIndexes();
+    }
     FLazyWrite = Value;
 }
 
@@ -194,6 +226,7 @@ void TGeoDB::WriteHeader(const char* Operation) {
 
 void TGeoDB::SetDescription(const std::string& Value) {
     if (!IsOpen()) return;
+    const auto lock = Lock("SetDescription", true);
     const TgdbSystemData old = FSystemData;
     // at most 60 of the field's 63 characters, counted as stored (8-bit)
     FSystemData.Description = TShortString<63>::FromAnsi(Utf8ToAnsi(Value).substr(0, 60));
@@ -207,6 +240,7 @@ void TGeoDB::SetDescription(const std::string& Value) {
 
 void TGeoDB::SetRevision(int Value) {
     if (!IsOpen()) return;
+    const auto lock = Lock("SetRevision", true);
     const TgdbSystemData old = FSystemData;
     FSystemData.Revision = Value;
     try {

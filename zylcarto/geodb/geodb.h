@@ -3,10 +3,12 @@
 // index files sharing a base name), with its item records and indexes in memory.
 // Every operation opens the files it needs and closes them before returning.
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "zylcarto/geodb/lock.h"
 #include "zylcarto/geodb/records.h"
 #include "zylcarto/geodb/storage.h"
 #include "zylcarto/support/component.h"
@@ -39,6 +41,14 @@ public:
     // Off by default; a killed process loses nothing either way.
     bool SyncWrites() const { return FSyncWrites; }
     void SetSyncWrites(bool Value);
+    // Each operation that reads or changes the files holds the database's lock
+    // (shared to read, exclusive to change) and first reloads the tables when
+    // another process changed the database since. An operation that cannot get
+    // the lock within LockTimeout milliseconds raises EZYLGeoDBError and writes
+    // nothing. Searches and the record and index properties read the tables in
+    // memory as the last operation left them.
+    int LockTimeout() const { return FLockTimeout; }
+    void SetLockTimeout(int Value) { FLockTimeout = Value; }
 
     const TOnPercentDoneEvent& OnPercentDone() const { return FOnPercentDone; }
     void SetOnPercentDone(TOnPercentDoneEvent Value) { FOnPercentDone = std::move(Value); }
@@ -217,6 +227,10 @@ private:
     void Finish(TBinaryFile& File) const;
 
     void OpenDatabase(const std::string& BaseName);
+    void LoadDatabase(const std::string& BaseName);
+    // The lock for one operation; raises EZYLGeoDBError when it does not come.
+    std::unique_ptr<TDBLock> Lock(const std::string& LockFile, const char* Operation, bool Exclusive);
+    std::unique_ptr<TDBLock> Lock(const char* Operation, bool Exclusive);
     void CloseDatabase();
     void ResetInMemory();
     // Takes the indexes read from disk, rebuilding and rewriting those that do
@@ -244,6 +258,8 @@ private:
     int FNumSumItems = 0;
     bool FLazyWrite = false;
     bool FSyncWrites = false;
+    int FLockTimeout = 5000;
+    std::uint64_t FSeenChanges = 0;  // the change counter as this component last left it
     TItemIDIndex FIx0ItemId;
     std::array<TCoordIndex, 4> FIxCoord;  // index numbers 1..4: LatLow, LatHigh, LongLow, LongHigh
     TOnPercentDoneEvent FOnPercentDone;

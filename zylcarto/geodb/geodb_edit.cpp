@@ -176,6 +176,7 @@ void TGeoDB::WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& So
 int TGeoDB::AddData(const TItemInput& In) {
     if (!IsOpen()) return -1;
     CheckInput(In, "AddData");
+    const auto lock = Lock("AddData", true);
     // a source that cannot be read stops the add before anything is written
     TBinaryFile source;
     if (In.ItemKind == gitBLOB && !In.SourceFile.empty()) source.Open(In.SourceFile, TBinaryFile::TMode::ReadOnly);
@@ -201,7 +202,9 @@ int TGeoDB::AddData(const TItemInput& In) {
 }
 
 void TGeoDB::ReplaceData(int DBEntry, const TItemInput& In) {
-    if (!IsOpen() || DBEntry < 1 || DBEntry > FNumSumItems) return;
+    if (!IsOpen()) return;
+    const auto lock = Lock("ReplaceData", true);
+    if (DBEntry < 1 || DBEntry > FNumSumItems) return;
     CheckInput(In, "ReplaceData");
     TBinaryFile source;
     if (In.ItemKind == gitBLOB && !In.SourceFile.empty()) source.Open(In.SourceFile, TBinaryFile::TMode::ReadOnly);
@@ -222,7 +225,9 @@ void TGeoDB::ReplaceData(int DBEntry, const TItemInput& In) {
 }
 
 void TGeoDB::DeleteData(int DbEntry) {
-    if (FNameGDS.empty() || DbEntry < 1 || DbEntry > FNumSumItems) return;
+    if (FNameGDS.empty()) return;
+    const auto lock = Lock("DeleteData", true);
+    if (DbEntry < 1 || DbEntry > FNumSumItems) return;
     const int k = DbEntry - 1;
     const int last = FNumSumItems - 1;
     {
@@ -260,7 +265,9 @@ void TGeoDB::DeleteData(int DbEntry) {
 }
 
 void TGeoDB::UpdateBasicData(int DbEntry, const TgdbData& GdbData) {
-    if (!IsOpen() || DbEntry < 1 || DbEntry > FNumSumItems) return;
+    if (!IsOpen()) return;
+    const auto lock = Lock("UpdateBasicData", true);
+    if (DbEntry < 1 || DbEntry > FNumSumItems) return;
     const int k = DbEntry - 1;
     const TgdbData& old = FSumData[static_cast<std::size_t>(k)];
     TgdbData rec = GdbData;
@@ -281,7 +288,9 @@ void TGeoDB::UpdateBasicData(int DbEntry, const TgdbData& GdbData) {
 }
 
 bool TGeoDB::UpdateMetaInfo(int DBEntry, const TMetaInfo& MetaInfo) {
-    if (!IsOpen() || DBEntry < 1 || DBEntry > FNumSumItems) return false;
+    if (!IsOpen()) return false;
+    const auto lock = Lock("UpdateMetaInfo", true);
+    if (DBEntry < 1 || DBEntry > FNumSumItems) return false;
     const TgdbData& rec = FSumData[static_cast<std::size_t>(DBEntry - 1)];
     if (rec.ItemKind != gitBLOB) return false;
     TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);

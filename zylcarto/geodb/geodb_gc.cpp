@@ -40,6 +40,7 @@ bool HasBlock(const TgdbData& rec) {
 
 void TGeoDB::GarbageCollection() {
     if (!IsOpen()) return;
+    const auto lock = Lock("GarbageCollection", true);
     const TDBFileNames names = DBFileNames(StripExtension(FNameGDS));
     const TCollectionFiles files = CollectionFiles(names);
     const std::string &newGDD = files.NewGDD, &newGDS = files.NewGDS, &oldGDD = files.OldGDD;

@@ -28,6 +28,7 @@ const TgdbData* TGeoDB::RetrievableEntry(int DBEntry, bool WantPolygon) const {
 
 bool TGeoDB::RetrievePolygon(int DBEntry, TgdbPolygon& Polygon) {
     if (!IsOpen()) return false;
+    const auto lock = Lock("RetrievePolygon", false);
     Report(0);
     bool ok = false;
     TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
@@ -53,6 +54,7 @@ bool TGeoDB::RetrievePolygon(int DBEntry, TgdbPolygon& Polygon) {
 
 bool TGeoDB::GetMetaInfo(int DBEntry, TMetaInfo& MetaInfo) {
     if (!IsOpen()) return false;
+    const auto lock = Lock("GetMetaInfo", false);
     const TgdbData* rec = RetrievableEntry(DBEntry, false);
     if (!rec) return false;
     TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
@@ -64,6 +66,7 @@ bool TGeoDB::GetMetaInfo(int DBEntry, TMetaInfo& MetaInfo) {
 
 bool TGeoDB::RetrieveBLOB(int DBEntry, const std::string& Filepath, TMetaInfo& MetaInfo) {
     if (!IsOpen()) return false;
+    const auto lock = Lock("RetrieveBLOB", false);
     TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
     const TgdbData* rec = RetrievableEntry(DBEntry, false);
     if (!rec || !BlockFits(*rec, f.Size())) return false;
@@ -93,6 +96,7 @@ bool TGeoDB::RetrieveBLOB(int DBEntry, const std::string& Filepath, TMetaInfo& M
 
 bool TGeoDB::RetrieveBLOB(int DBEntry, TMetaInfo& MetaInfo, void* PBLOBData, int SizeOfBLOBData) {
     if (!IsOpen()) return false;
+    const auto lock = Lock("RetrieveBLOB", false);
     Report(0);
     bool ok = false;
     TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
@@ -119,6 +123,7 @@ bool TGeoDB::RetrieveBLOB(int DBEntry, TMetaInfo& MetaInfo, void* PBLOBData, int
 
 bool TGeoDB::RetrieveBLOB(int DBEntry, TMetaInfo& MetaInfo, TMemoryStream& BlobStream) {
     if (!IsOpen()) return false;
+    const auto lock = Lock("RetrieveBLOB", false);
     Report(0);
     bool ok = false;
     TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);

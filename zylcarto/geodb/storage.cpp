@@ -56,6 +56,7 @@ TDBFileNames DBFileNames(const std::string& BaseName) {
     TDBFileNames n;
     n.GDS = BaseName + ".zylgds";
     n.GDD = BaseName + ".zylgdd";
+    n.Lock = BaseName + ".zylglk";
     for (int i = 0; i < 5; ++i) n.IX[static_cast<std::size_t>(i)] = BaseName + ".zylgi" + static_cast<char>('0' + i);
     return n;
 }

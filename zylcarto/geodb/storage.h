@@ -14,6 +14,7 @@ struct TDBFileNames {
     std::string GDS;                 // item file
     std::string GDD;                 // data file
     std::array<std::string, 5> IX;   // index files 0..4
+    std::string Lock;                // the lock and its change counter
 };
 // The files of the database with this base name.
 TDBFileNames DBFileNames(const std::string& BaseName);

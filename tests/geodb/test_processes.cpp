@@ -1,16 +1,17 @@
-// A child process changes the database at random and is killed at random
-// moments; the next open must hold exactly the operations that returned, plus
-// possibly the interrupted one whole.
+// Other processes: one killed at random moments while it changes the database,
+// two adding at once, and one holding the lock too long.
 #include "geodb_fixture.h"
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <random>
+#include <set>
 #include <thread>
 
 #include "zylcarto/geodb/indexes.h"
@@ -74,9 +75,9 @@ bool Same(const Contents& a, const Contents& b) {
 
 } // namespace
 
-using GeoDBKill = GeoDBTest;
+using GeoDBProcesses = GeoDBTest;
 
-TEST_F(GeoDBKill, KilledAtRandomTheDatabaseHoldsWhatReturnedAndNothingHalf) {
+TEST_F(GeoDBProcesses, KilledAtRandomTheDatabaseHoldsWhatReturnedAndNothingHalf) {
     const fs::path live = Dir / "live", snapshot = Dir / "snapshot", replay = Dir / "replay";
     fs::create_directories(live);
     std::mt19937 gen(4242);
@@ -151,4 +152,85 @@ TEST_F(GeoDBKill, KilledAtRandomTheDatabaseHoldsWhatReturnedAndNothingHalf) {
     EXPECT_GE(kills, 50);
     std::printf("%d kills, %zu items checked, %d interrupted operations found whole, 0 lost\n", kills, checked,
                 interrupted);
+}
+
+TEST_F(GeoDBProcesses, TwoProcessesAddingAtOnceBothGetEveryItemInOnce) {
+    constexpr int kEach = 300;
+    const std::string base = Base();
+    { TGeoDB db; db.SetDBName(base); }
+    int go[2];
+    ASSERT_EQ(::pipe(go), 0);
+    pid_t children[2];
+    for (int p = 0; p < 2; ++p) {
+        children[p] = ::fork();
+        ASSERT_GE(children[p], 0);
+        if (children[p] == 0) {
+            ::close(go[1]);
+            try {
+                TGeoDB db;
+                db.SetDBName(base);  // both hold the empty tables before either adds
+                char c;
+                if (::read(go[0], &c, 1) != 1) ::_exit(4);
+                for (int i = 0; i < kEach; ++i)
+                    db.AddTown("p" + std::to_string(p), 0, p, {static_cast<float>(i % 50), static_cast<float>(p)}, 0, 0, i);
+                db.SetDBName("");
+            } catch (...) {
+                ::_exit(3);
+            }
+            ::_exit(0);
+        }
+    }
+    ::close(go[0]);
+    const char start[2] = {'g', 'g'};
+    ASSERT_EQ(::write(go[1], start, 2), 2);
+    ::close(go[1]);
+    for (pid_t c : children) {
+        int status = 0;
+        ::waitpid(c, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    }
+    TGeoDB db;
+    db.SetDBName(base);
+    ASSERT_EQ(db.NumEntries(), 2 * kEach);
+    EXPECT_TRUE(IndexesCoverEntries(db));
+    std::set<std::pair<int, int>> seen;  // (process, number)
+    std::set<std::int32_t> ids;
+    for (int e = 1; e <= db.NumEntries(); ++e) {
+        const TgdbData r = db.Data(e);
+        EXPECT_TRUE(seen.insert({r.StateFlag, r.Tag}).second) << "process " << r.StateFlag << " item " << r.Tag;
+        EXPECT_TRUE(ids.insert(r.ItemId).second);
+        EXPECT_EQ(db.SearchForItemID(r.ItemId), e);
+    }
+    EXPECT_EQ(seen.size(), static_cast<std::size_t>(2 * kEach));
+    const auto names = DBFileNames(base);
+    const auto records = ReadItemFile(names.GDS);
+    EXPECT_TRUE(IsSoundIndex(ReadItemIDIndexFile(names.IX[0]), records, db.NumEntries()));
+    for (int i = 1; i <= 4; ++i)
+        EXPECT_TRUE(IsSoundIndex(ReadLLIndexFile(names.IX[static_cast<std::size_t>(i)]), i, records, db.NumEntries()));
+}
+
+TEST_F(GeoDBProcesses, ALockHeldTooLongRaisesAfterTheTimeoutAndWritesNothing) {
+    TGeoDB db;
+    db.SetName("Gazetteer");
+    db.SetDBName(Base());
+    AddSquareBorder(db, "b", 1, 1, 1);
+    db.SetLockTimeout(50);
+    const auto names = DBFileNames(Base());
+    const int holder = ::open(names.Lock.c_str(), O_RDWR);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);  // as another process would
+    const auto sizeBefore = FileSize(names.GDS) + FileSize(names.GDD) + FileSize(names.IX[0]);
+    try {
+        AddTownAt(db, "t", 2, 2);
+        ADD_FAILURE() << "added under another's lock";
+    } catch (const EZYLGeoDBError& e) {
+        EXPECT_STREQ(e.what(), "Component \"Gazetteer\": AddData: the database is locked by another process.");
+    }
+    TgdbPolygon p;
+    EXPECT_THROW(db.RetrievePolygon(1, p), EZYLGeoDBError);  // reading waits for a writer too
+    EXPECT_EQ(FileSize(names.GDS) + FileSize(names.GDD) + FileSize(names.IX[0]), sizeBefore);
+    EXPECT_EQ(db.NumEntries(), 1);
+    ::close(holder);
+    EXPECT_EQ(AddTownAt(db, "t", 2, 2), 2);
+    EXPECT_TRUE(db.RetrievePolygon(1, p));
 }
