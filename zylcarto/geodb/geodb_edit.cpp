@@ -12,7 +12,6 @@
 namespace zylcarto {
 namespace {
 
-constexpr std::size_t kCopyChunk = 16384;
 constexpr std::size_t kVerticesPerWrite = 2048;
 
 // The data file's end, where the next block goes; BlobOffset must be able to hold it.
@@ -143,13 +142,17 @@ void TGeoDB::WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& So
         Rec.BlobOffset = AppendOffset(f, tooLarge);
         WriteMetaInfo(f, Rec.BlobOffset, In.MInfo);
         const auto* bytes = static_cast<const std::uint8_t*>(In.PBLOBData);
-        const auto size = static_cast<std::size_t>(In.SizeOfBLOBData);
-        for (std::size_t done = 0, chunk = 1; done < size; ++chunk) {
-            const std::size_t n = std::min(kCopyChunk, size - done);
-            f.Write(bytes + done, n);
-            done += n;
-            if (n == kCopyChunk) ReportRatio(static_cast<double>(chunk * kCopyChunk), static_cast<double>(size));
-        }
+        const auto size = static_cast<double>(In.SizeOfBLOBData);
+        CopyInChunks(
+            In.SizeOfBLOBData,
+            [&](std::uint8_t* to, std::size_t n) {
+                std::copy_n(bytes, n, to);
+                bytes += n;
+            },
+            [&](const std::uint8_t* from, std::size_t n) { f.Write(from, n); },
+            [&](std::int64_t done, std::size_t n) {
+                if (n == CopyChunkBytes) ReportRatio(static_cast<double>(done), size);  // full chunks only
+            });
         Finish(f);
     } else if (Rec.ItemKind == gitBLOB) {
         const std::int64_t size = Source.Size();
@@ -161,14 +164,12 @@ void TGeoDB::WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& So
         TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
         Rec.BlobOffset = AppendOffset(f, tooLarge);
         WriteMetaInfo(f, Rec.BlobOffset, In.MInfo);
-        std::vector<std::uint8_t> buf(kCopyChunk);
-        for (std::int64_t done = 0; done < size;) {
-            const auto want = static_cast<std::size_t>(std::min<std::int64_t>(kCopyChunk, size - done));
-            Source.ReadExact(buf.data(), want);  // a file that shrank meanwhile is an error, not a short object
-            f.Write(buf.data(), want);
-            done += static_cast<std::int64_t>(want);
-            ReportRatio(static_cast<double>(done), static_cast<double>(size));
-        }
+        CopyInChunks(
+            size,
+            // a file that shrank meanwhile is an error, not a short object
+            [&](std::uint8_t* to, std::size_t n) { Source.ReadExact(to, n); },
+            [&](const std::uint8_t* from, std::size_t n) { f.Write(from, n); },
+            [&](std::int64_t done, std::size_t) { ReportRatio(static_cast<double>(done), static_cast<double>(size)); });
         Finish(f);
     }
 }

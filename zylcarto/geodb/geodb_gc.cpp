@@ -12,18 +12,13 @@
 namespace zylcarto {
 namespace {
 
-constexpr std::size_t kCopyChunk = 16384;
 constexpr std::size_t kBlobOffsetField = 76;  // byte offset of BlobOffset within an item record
 
 void CopyBytes(TBinaryFile& from, std::int64_t offset, std::int64_t count, TBinaryFile& to) {
-    std::vector<std::uint8_t> buf(static_cast<std::size_t>(std::min<std::int64_t>(count, kCopyChunk)));
     from.Seek(offset);
-    for (std::int64_t done = 0; done < count;) {
-        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(kCopyChunk, count - done));
-        from.ReadExact(buf.data(), n);
-        to.Write(buf.data(), n);
-        done += static_cast<std::int64_t>(n);
-    }
+    CopyInChunks(
+        count, [&](std::uint8_t* b, std::size_t n) { from.ReadExact(b, n); },
+        [&](const std::uint8_t* b, std::size_t n) { to.Write(b, n); });
 }
 
 void PutOffset(std::uint8_t* rec, std::int32_t offset) {

@@ -12,8 +12,6 @@
 namespace zylcarto {
 namespace {
 
-constexpr std::size_t kCopyChunk = 16384;
-
 bool EndsWithSeparator(const std::string& s) { return !s.empty() && (s.back() == '\\' || s.back() == '/'); }
 
 } // namespace
@@ -79,15 +77,10 @@ bool TGeoDB::RetrieveBLOB(int DBEntry, const std::string& Filepath, TMetaInfo& M
     }
     if (target.empty()) throw EZYLGeoDBError(Msg("RetrieveBLOB: invalid filename."));
     TBinaryFile out(target, TBinaryFile::TMode::CreateNew);
-    const auto size = static_cast<std::size_t>(rec->Size());
-    std::vector<std::uint8_t> buf(std::min(size, kCopyChunk));
-    for (std::size_t done = 0; done < size;) {
-        const std::size_t n = std::min(kCopyChunk, size - done);
-        f.ReadExact(buf.data(), n);
-        out.Write(buf.data(), n);
-        done += n;
-        ReportRatio(static_cast<double>(done), static_cast<double>(size));
-    }
+    CopyInChunks(
+        rec->Size(), [&](std::uint8_t* b, std::size_t n) { f.ReadExact(b, n); },
+        [&](const std::uint8_t* b, std::size_t n) { out.Write(b, n); },
+        [&](std::int64_t done, std::size_t) { ReportRatio(static_cast<double>(done), rec->Size()); });
     out.Close();
     Report(100);
     f.Close();
@@ -107,13 +100,10 @@ bool TGeoDB::RetrieveBLOB(int DBEntry, TMetaInfo& MetaInfo, void* PBLOBData, int
         if (room < rec->Size())
             throw EZYLGeoDBError(Msg("RetrieveBLOB: BLOB to be retrieved is larger than SizeOfBlobData."));
         auto* out = static_cast<std::uint8_t*>(PBLOBData);
-        const auto size = static_cast<std::size_t>(rec->Size());
-        for (std::size_t done = 0; done < size;) {
-            const std::size_t n = std::min(kCopyChunk, size - done);
-            f.ReadExact(out + done, n);
-            done += n;
-            ReportRatio(static_cast<double>(done), static_cast<double>(size));
-        }
+        CopyInChunks(
+            rec->Size(), [&](std::uint8_t* b, std::size_t n) { f.ReadExact(b, n); },
+            [&](const std::uint8_t* b, std::size_t n) { out = std::copy_n(b, n, out); },
+            [&](std::int64_t done, std::size_t) { ReportRatio(static_cast<double>(done), rec->Size()); });
         ok = true;
     }
     f.Close();
@@ -133,14 +123,10 @@ bool TGeoDB::RetrieveBLOB(int DBEntry, TMetaInfo& MetaInfo, TMemoryStream& BlobS
         BlobStream.SetSize(static_cast<std::int64_t>(size));
         BlobStream.SetPosition(0);
         MetaInfo = ReadMetaInfo(f, rec->BlobOffset);
-        std::vector<std::uint8_t> buf(std::min(size, kCopyChunk));
-        for (std::size_t done = 0; done < size;) {
-            const std::size_t n = std::min(kCopyChunk, size - done);
-            f.ReadExact(buf.data(), n);
-            BlobStream.Write(buf.data(), n);
-            done += n;
-            ReportRatio(static_cast<double>(done), static_cast<double>(size));
-        }
+        CopyInChunks(
+            rec->Size(), [&](std::uint8_t* b, std::size_t n) { f.ReadExact(b, n); },
+            [&](const std::uint8_t* b, std::size_t n) { BlobStream.Write(b, n); },
+            [&](std::int64_t done, std::size_t) { ReportRatio(static_cast<double>(done), rec->Size()); });
         ok = true;
     }
     f.Close();

@@ -109,6 +109,19 @@ void WriteMetaInfo(TBinaryFile& DataFile, std::int64_t Offset, const TMetaInfo& 
     DataFile.Write(bytes, sizeof bytes);
 }
 
+void CopyInChunks(std::int64_t Count, const std::function<void(std::uint8_t*, std::size_t)>& Read,
+                  const std::function<void(const std::uint8_t*, std::size_t)>& Write,
+                  const std::function<void(std::int64_t, std::size_t)>& After) {
+    std::vector<std::uint8_t> buf(static_cast<std::size_t>(std::clamp<std::int64_t>(Count, 0, CopyChunkBytes)));
+    for (std::int64_t done = 0; done < Count;) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(CopyChunkBytes, Count - done));
+        Read(buf.data(), n);
+        Write(buf.data(), n);
+        done += static_cast<std::int64_t>(n);
+        if (After) After(done, n);
+    }
+}
+
 std::int64_t DataBlockBytes(const TgdbData& Rec) {
     if (IsPolygonKind(Rec.ItemKind))
         return Rec.NumPoints() < 0 ? -1 : static_cast<std::int64_t>(Rec.NumPoints()) * static_cast<std::int64_t>(CoordsBytes);

@@ -1,6 +1,8 @@
 #pragma once
 // Whole-file reads and writes of the database files and their names.
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,14 @@ void WriteSystemData(TBinaryFile& DataFile, const TgdbSystemData& Sys);
 void WriteItemRecord(TBinaryFile& ItemFile, int RecordNo, const TgdbData& Rec);
 TMetaInfo ReadMetaInfo(TBinaryFile& DataFile, std::int64_t Offset);
 void WriteMetaInfo(TBinaryFile& DataFile, std::int64_t Offset, const TMetaInfo& Meta);
+
+// The one chunked copy of object bytes: Count bytes in chunks of CopyChunkBytes,
+// each filled by Read and handed to Write; After(done so far, chunk size)
+// follows every chunk when given.
+inline constexpr std::size_t CopyChunkBytes = 16384;
+void CopyInChunks(std::int64_t Count, const std::function<void(std::uint8_t*, std::size_t)>& Read,
+                  const std::function<void(const std::uint8_t*, std::size_t)>& Write,
+                  const std::function<void(std::int64_t, std::size_t)>& After = {});
 
 // Bytes of the data block an item owns (0 for kinds without one); -1 when the
 // record's count is negative.
