@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@ protected:
     }
     std::string Base(const std::string& name = "db") const { return (Dir / name).string(); }
     static std::uintmax_t FileSize(const std::string& path) { return std::filesystem::file_size(path); }
+public:
     static std::vector<std::uint8_t> Bytes(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -39,6 +41,8 @@ protected:
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
+
+protected:
 
     std::filesystem::path Dir;
 };
@@ -104,6 +108,43 @@ inline ::testing::AssertionResult IndexesSound(const TGeoDB& db) {
         if (!IsSoundIndex(ll[static_cast<std::size_t>(i - 1)], i, records, n))
             return ::testing::AssertionFailure() << "index " << i << " unsound";
     return ::testing::AssertionSuccess();
+}
+
+// Every item by identifier: its record (BlobOffset cleared, since collection
+// moves blocks) and the bytes of its block as read back.
+struct Item {
+    std::vector<std::uint8_t> record;  // with BlobOffset cleared: collection moves blocks
+    std::vector<std::uint8_t> block;
+};
+using Contents = std::map<std::int32_t, Item>;
+
+inline Contents ReadContents(TGeoDB& db) {
+    Contents c;
+    for (int e = 1; e <= db.NumEntries(); ++e) {
+        TgdbData rec = db.Data(e);
+        Item item;
+        const std::int32_t id = rec.ItemId;
+        if (IsPolygonKind(rec.ItemKind)) {
+            TgdbPolygon p;
+            EXPECT_TRUE(db.RetrievePolygon(e, p)) << "entry " << e;
+            for (const auto& v : p) {
+                std::uint8_t b[CoordsBytes];
+                EncodeCoords(v, b);
+                item.block.insert(item.block.end(), b, b + CoordsBytes);
+            }
+        } else if (rec.ItemKind == gitBLOB) {
+            TMetaInfo m;
+            TMemoryStream s;
+            EXPECT_TRUE(db.RetrieveBLOB(e, m, s)) << "entry " << e;
+            item.block.resize(MetaInfoBytes);
+            EncodeMetaInfo(m, item.block.data());
+            item.block.insert(item.block.end(), s.Memory(), s.Memory() + s.Size());
+        }
+        rec.BlobOffset = 0;
+        item.record = Encoded(rec);
+        EXPECT_TRUE(c.emplace(id, std::move(item)).second) << "identifier " << id << " twice";
+    }
+    return c;
 }
 
 } // namespace zylcarto::test

@@ -2,9 +2,13 @@
 // afterwards the database must open consistent and hold every earlier item unchanged.
 #include "geodb_fixture.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <cstdio>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "zylcarto/geodb/indexes.h"
@@ -15,50 +19,15 @@ using namespace zylcarto::test;
 
 namespace {
 
-struct Item {
-    std::vector<std::uint8_t> record;  // with BlobOffset cleared: collection moves blocks
-    std::vector<std::uint8_t> block;
-};
-using Contents = std::map<std::int32_t, Item>;
-
-Contents ReadContents(TGeoDB& db) {
-    Contents c;
-    for (int e = 1; e <= db.NumEntries(); ++e) {
-        TgdbData rec = db.Data(e);
-        Item item;
-        const std::int32_t id = rec.ItemId;
-        if (IsPolygonKind(rec.ItemKind)) {
-            TgdbPolygon p;
-            EXPECT_TRUE(db.RetrievePolygon(e, p)) << "entry " << e;
-            for (const auto& v : p) {
-                std::uint8_t b[CoordsBytes];
-                EncodeCoords(v, b);
-                item.block.insert(item.block.end(), b, b + CoordsBytes);
-            }
-        } else if (rec.ItemKind == gitBLOB) {
-            TMetaInfo m;
-            TMemoryStream s;
-            EXPECT_TRUE(db.RetrieveBLOB(e, m, s)) << "entry " << e;
-            item.block.resize(MetaInfoBytes);
-            EncodeMetaInfo(m, item.block.data());
-            item.block.insert(item.block.end(), s.Memory(), s.Memory() + s.Size());
-        }
-        rec.BlobOffset = 0;
-        item.record = Encoded(rec);
-        EXPECT_TRUE(c.emplace(id, std::move(item)).second) << "identifier " << id << " twice";
-    }
-    return c;
-}
-
 struct Scenario {
     const char* name;
     std::function<void(TGeoDB&, const std::string& dir)> run;
     std::set<std::int32_t> touched;  // identifiers the operation may change or remove
 };
 
-class GeoDBFaults : public GeoDBTest, public ::testing::WithParamInterface<bool> {
+class FaultsBase : public GeoDBTest {
 protected:
-    void Build(TGeoDB& db) {
+    void Build(TGeoDB& db, bool lazy) {
         std::filesystem::remove_all(Dir / "db");
         std::filesystem::create_directories(Dir / "db");
         db.SetDBName(Base("db/x"));
@@ -69,7 +38,7 @@ protected:
         db.AddBLOB("o4", 0, 0, 0, 1, 0, 1, 0, 0, 0, TMetaInfo(), bytes.data(), 20000);  // id 4
         AddSquareBorder(db, "b5", 5, 5, 1);        // id 5
         db.ReplaceBorder(2, "b2", Square(2, 2, 3), true, 0, 0, 0, 0, 0, 0, 0, 0, 0);  // leaves garbage
-        db.SetLazyWrite(GetParam());
+        db.SetLazyWrite(lazy);
     }
 
     // Opening repairs stale indexes in memory only; their files are sound again once
@@ -100,6 +69,10 @@ protected:
         }
     }
 
+};
+
+class GeoDBFaults : public FaultsBase, public ::testing::WithParamInterface<bool> {
+protected:
     void RunWithFaults(const Scenario& s) {
         for (int failAt = 1; failAt < 400; ++failAt) {
             Contents before;
@@ -107,7 +80,7 @@ protected:
             int calls = 0;
             {
                 TGeoDB db;
-                Build(db);
+                Build(db, GetParam());
                 before = ReadContents(db);
                 SetFileFaultHook([&](TFileOp op, const std::string&) {
                     if (op == TFileOp::Close) return 0;
@@ -140,8 +113,8 @@ protected:
     }
 };
 
-TEST_P(GeoDBFaults, EveryFailingFileOperationLeavesAConsistentDatabase) {
-    const std::vector<Scenario> scenarios = {
+std::vector<Scenario> Scenarios() {
+    return {
         {"add town", [](TGeoDB& db, const std::string&) { AddTownAt(db, "new", 7, 7); }, {6}},
         {"add border", [](TGeoDB& db, const std::string&) { AddSquareBorder(db, "new", 7, 7, 2); }, {6}},
         {"add object",
@@ -178,10 +151,141 @@ TEST_P(GeoDBFaults, EveryFailingFileOperationLeavesAConsistentDatabase) {
         {"lazy writing off", [](TGeoDB& db, const std::string&) { db.SetLazyWrite(false); }, {}},
         {"close", [](TGeoDB& db, const std::string&) { db.SetDBName(""); }, {}},
     };
-    for (const auto& s : scenarios) {
+}
+
+TEST_P(GeoDBFaults, EveryFailingFileOperationLeavesAConsistentDatabase) {
+    for (const auto& s : Scenarios()) {
         RunWithFaults(s);
         if (HasFatalFailure()) return;
     }
+}
+
+// The files of a directory as a power cut leaves them: each file's content as of
+// its last sync (or the start), the names as of the directory's last sync.
+class PowerCutDisk {
+public:
+    explicit PowerCutDisk(std::filesystem::path dir) : dir_(std::move(dir)) {
+        SyncNames();
+        for (const auto& [name, ino] : names_) content_[ino] = GeoDBTest::Bytes((dir_ / name).string());
+    }
+    void OnSync(const std::string& path) {
+        if (std::filesystem::is_directory(path)) SyncNames();
+        else content_[std::filesystem::status(path).type() == std::filesystem::file_type::none ? 0 : Inode(path)] =
+                 GeoDBTest::Bytes(path);
+    }
+    void Cut() const {
+        for (const auto& e : std::filesystem::directory_iterator(dir_))
+            if (!names_.count(e.path().filename().string())) std::filesystem::remove(e.path());
+        for (const auto& [name, ino] : names_) {
+            const auto it = content_.find(ino);  // never synced: nothing of it reached the disk
+            GeoDBTest::WriteBytes((dir_ / name).string(), it == content_.end() ? std::vector<std::uint8_t>{} : it->second);
+        }
+    }
+
+private:
+    static std::uintmax_t Inode(const std::string& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? static_cast<std::uintmax_t>(st.st_ino) : 0;
+    }
+    void SyncNames() {
+        names_.clear();
+        for (const auto& e : std::filesystem::directory_iterator(dir_))
+            names_[e.path().filename().string()] = Inode(e.path().string());
+    }
+    std::filesystem::path dir_;
+    std::map<std::string, std::uintmax_t> names_;
+    std::map<std::uintmax_t, std::vector<std::uint8_t>> content_;
+};
+
+// The same item; the date aside, which for an object from a file is that file's time.
+bool SameItem(const Item& a, const Item& b) {
+    constexpr std::size_t kDate = 80, kDateBytes = 8;
+    if (a.block != b.block || a.record.size() != b.record.size()) return false;
+    for (std::size_t i = 0; i < a.record.size(); ++i)
+        if ((i < kDate || i >= kDate + kDateBytes) && a.record[i] != b.record[i]) return false;
+    return true;
+}
+
+bool ChangesFiles(TFileOp op) {
+    return op == TFileOp::Write || op == TFileOp::Truncate || op == TFileOp::Create || op == TFileOp::Rename ||
+           op == TFileOp::Remove || op == TFileOp::Sync;
+}
+
+using GeoDBPowerCut = FaultsBase;
+
+TEST_F(GeoDBPowerCut, AtEveryWritePointNothingThatReturnedIsLost) {
+    int cuts = 0;
+    for (const auto& s : Scenarios()) {
+        SCOPED_TRACE(s.name);
+        Contents before, after;
+        {
+            TGeoDB db;
+            Build(db, false);
+            before = ReadContents(db);
+            db.SetSyncWrites(true);
+            s.run(db, Base("db"));
+        }
+        {
+            TGeoDB db;
+            db.SetDBName(Base("db/x"));
+            after = ReadContents(db);
+        }
+        // cut at each write point in turn, and finally just after the operation returned
+        for (int cutAt = 1;; ++cutAt) {
+            int seen = 0;
+            bool off = false;
+            {
+                std::optional<TGeoDB> db;
+                db.emplace();
+                Build(*db, false);
+                db->SetSyncWrites(true);
+                PowerCutDisk disk(Dir / "db");
+                SetFileFaultHook([&](TFileOp op, const std::string& path) {
+                    if (off) return EIO;  // the machine is off: nothing runs any more
+                    if (ChangesFiles(op) && ++seen == cutAt) {
+                        off = true;
+                        return EIO;
+                    }
+                    if (op == TFileOp::Sync) disk.OnSync(path);
+                    return 0;
+                });
+                try {
+                    s.run(*db, Base("db"));
+                } catch (const std::exception&) {
+                }
+                off = true;
+                db.reset();  // whatever the destructor would write is lost as well
+                SetFileFaultHook(nullptr);
+                disk.Cut();
+            }
+            const bool returned = seen < cutAt;
+            CheckConsistent(before, s.touched, s.name, cutAt, false);
+            TGeoDB reader;
+            reader.SetDBName(Base("db/x"));
+            const Contents got = ReadContents(reader);
+            if (returned) {
+                EXPECT_EQ(got.size(), after.size());
+                for (const auto& [id, item] : after) {
+                    const auto g = got.find(id);
+                    EXPECT_TRUE(g != got.end() && SameItem(g->second, item))
+                        << "identifier " << id << " not as the returned operation left it";
+                }
+                break;
+            }
+            ++cuts;
+            // every item as before the operation or as after it, never a mixture or half
+            for (const auto& [id, item] : got) {
+                const auto b = before.find(id), a = after.find(id);
+                const bool asBefore = b != before.end() && SameItem(b->second, item);
+                const bool asAfter = a != after.end() && SameItem(a->second, item);
+                EXPECT_TRUE(asBefore || asAfter) << "identifier " << id << ", cut at " << cutAt;
+            }
+            for (const auto& [id, item] : before)
+                EXPECT_TRUE(s.touched.count(id) || got.count(id)) << "identifier " << id << " lost, cut at " << cutAt;
+            if (HasFailure()) return;
+        }
+    }
+    std::printf("power cuts at %d write points\n", cuts);
 }
 
 INSTANTIATE_TEST_SUITE_P(LazyWrite, GeoDBFaults, ::testing::Bool(),

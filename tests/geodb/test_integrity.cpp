@@ -32,7 +32,9 @@ protected:
     }
     Files Snapshot() const {
         Files f;
-        for (const auto& e : std::filesystem::directory_iterator(Dir)) f[e.path().string()] = Bytes(e.path().string());
+        // the lock file counts every change attempted, also the refused ones: it is no data
+        for (const auto& e : std::filesystem::directory_iterator(Dir))
+            if (e.path().extension() != ".zylglk") f[e.path().string()] = Bytes(e.path().string());
         return f;
     }
     static void PutU32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {

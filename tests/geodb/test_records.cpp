@@ -145,52 +145,52 @@ TEST(GeoDBRecords, ClearFunctionsAndLocation) {
 
 namespace {
 
-std::vector<float> Keys(const TIxLLRecArray& ix) {
+std::vector<float> Keys(const TCoordIndex& ix) {
     std::vector<float> k;
-    for (const auto& e : ix) k.push_back(e.LLValue);
+    for (int p = 0; p < ix.Size(); ++p) k.push_back(ix.At(p).LLValue);
     return k;
 }
 
 } // namespace
 
 TEST(GeoDBIndexes, InsertingKeepsOrderAndPutsEqualKeysInFront) {
-    TIxLLRecArray ix;
-    InsertIxEntry(ix, 2.0f, 0);
-    EXPECT_EQ(ix.size(), 1u);
-    InsertIxEntry(ix, 1.0f, 1);
-    InsertIxEntry(ix, 3.0f, 2);
-    InsertIxEntry(ix, 2.5f, 3);
+    TCoordIndex ix;
+    ix.Insert({2.0f, 0});
+    EXPECT_EQ(ix.Size(), 1);
+    ix.Insert({1.0f, 1});
+    ix.Insert({3.0f, 2});
+    ix.Insert({2.5f, 3});
     EXPECT_EQ(Keys(ix), (std::vector<float>{1.0f, 2.0f, 2.5f, 3.0f}));
-    InsertIxEntry(ix, 2.0f, 4);  // lands directly in front of the equal key the search met
-    EXPECT_EQ(ix[1], (TIxLLRec{2.0f, 4}));
-    EXPECT_EQ(ix[2], (TIxLLRec{2.0f, 0}));
+    ix.Insert({2.0f, 4});  // lands directly in front of the equal key the search met
+    EXPECT_EQ(ix.At(1), (TIxLLRec{2.0f, 4}));
+    EXPECT_EQ(ix.At(2), (TIxLLRec{2.0f, 0}));
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    InsertIxEntry(ix, nan, 5);  // counts as greater at every step
-    EXPECT_TRUE(std::isnan(ix.back().LLValue));
+    ix.Insert({nan, 5});  // counts as greater at every step
+    EXPECT_TRUE(std::isnan(ix.At(ix.Size() - 1).LLValue));
 }
 
 TEST(GeoDBIndexes, RemovingRenumberingAndSearching) {
-    TIxLLRecArray ix;
-    for (int i = 0; i < 5; ++i) InsertIxEntry(ix, static_cast<float>(i * 10), i);
-    EXPECT_EQ(ClosestPosition(TIxLLRecArray{}, 5.0), 1);
-    EXPECT_EQ(ClosestPosition(ix, -1.0), 1);
-    EXPECT_EQ(ClosestPosition(ix, 15.0), 3);
-    EXPECT_EQ(ClosestPosition(ix, 20.0), 3);
-    EXPECT_EQ(ClosestPosition(ix, 99.0), 6);
-    EXPECT_TRUE(RemoveIxEntry(ix, 2));
-    EXPECT_FALSE(RemoveIxEntry(ix, 2));
-    RenumberIxEntry(ix, 4, 2);
-    EXPECT_EQ(ix.back(), (TIxLLRec{40.0f, 2}));
+    TCoordIndex ix;
+    for (int i = 0; i < 5; ++i) ix.Insert({static_cast<float>(i * 10), i});
+    EXPECT_EQ(TCoordIndex().ClosestPosition(5.0), 1);
+    EXPECT_EQ(ix.ClosestPosition(-1.0), 1);
+    EXPECT_EQ(ix.ClosestPosition(15.0), 3);
+    EXPECT_EQ(ix.ClosestPosition(20.0), 3);
+    EXPECT_EQ(ix.ClosestPosition(99.0), 6);
+    EXPECT_TRUE(ix.Remove(2));
+    EXPECT_FALSE(ix.Remove(2));
+    ix.Renumber(4, 2);
+    EXPECT_EQ(ix.At(ix.Size() - 1), (TIxLLRec{40.0f, 2}));
 
-    TIxItemIDRecArray id;
-    EXPECT_EQ(FindItemID(id, 1), 0);
-    for (int i = 0; i < 6; ++i) InsertIxEntry(id, (i + 1) * 2, i);  // ids 2,4,..,12
-    EXPECT_EQ(FindItemID(id, 8), 4);
-    EXPECT_EQ(FindItemID(id, 7), 0);
-    EXPECT_EQ(FindItemID(id, 13), 0);
-    EXPECT_EQ(ClosestPosition(id, 7), 4);
-    EXPECT_EQ(ClosestPosition(id, 1), 1);
-    EXPECT_EQ(ClosestPosition(id, 100), 7);
+    TItemIDIndex id;
+    EXPECT_EQ(id.Find(1), 0);
+    for (int i = 0; i < 6; ++i) id.Insert({(i + 1) * 2, i});  // ids 2,4,..,12
+    EXPECT_EQ(id.Find(8), 4);
+    EXPECT_EQ(id.Find(7), 0);
+    EXPECT_EQ(id.Find(13), 0);
+    EXPECT_EQ(id.ClosestPosition(7), 4);
+    EXPECT_EQ(id.ClosestPosition(1), 1);
+    EXPECT_EQ(id.ClosestPosition(100), 7);
 }
 
 TEST(GeoDBIndexes, SoundnessCheckCatchesStaleIndexes) {
@@ -199,12 +199,9 @@ TEST(GeoDBIndexes, SoundnessCheckCatchesStaleIndexes) {
         recs[static_cast<std::size_t>(i)].ItemId = i + 1;
         recs[static_cast<std::size_t>(i)].LatLow = static_cast<float>(3 - i);
     }
-    TIxItemIDRecArray id;
-    TIxLLRecArray lat;
-    for (int i = 0; i < 3; ++i) {
-        InsertIxEntry(id, recs[static_cast<std::size_t>(i)].ItemId, i);
-        InsertIxEntry(lat, recs[static_cast<std::size_t>(i)].LatLow, i);
-    }
+    // as a flat sorted array would hold them
+    TIxItemIDRecArray id = {{1, 0}, {2, 1}, {3, 2}};
+    TIxLLRecArray lat = {{1, 2}, {2, 1}, {3, 0}};
     EXPECT_TRUE(IsSoundIndex(id, recs, 3));
     EXPECT_TRUE(IsSoundIndex(lat, 1, recs, 3));
     EXPECT_FALSE(IsSoundIndex(id, recs, 4));  // an item the index lacks

@@ -1,9 +1,12 @@
 #include "zylcarto/geodb/dbfile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include "zylcarto/support/errors.h"
@@ -112,9 +115,40 @@ void TBinaryFile::Write(const void* Buffer, std::size_t Count) {
     }
 }
 
+void TBinaryFile::Write(const std::vector<TRun>& Runs) {
+    if (Injected(TFileOp::Write, FPath)) Fail(FPath, "cannot write");
+    std::vector<iovec> iov;
+    iov.reserve(std::min<std::size_t>(Runs.size(), IOV_MAX));
+    for (std::size_t next = 0; next < Runs.size();) {
+        iov.clear();
+        for (; next < Runs.size() && iov.size() < IOV_MAX; ++next)
+            iov.push_back({const_cast<void*>(Runs[next].Data), Runs[next].Bytes});
+        // a short write leaves the rest of the batch to go, from where it stopped
+        for (std::size_t first = 0; first < iov.size();) {
+            const ssize_t n = ::pwritev(FFd, iov.data() + first, static_cast<int>(iov.size() - first),
+                                        static_cast<off_t>(FPosition));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) Fail(FPath, "cannot write");
+            FPosition += n;
+            for (auto left = static_cast<std::size_t>(n); left > 0;) {
+                const std::size_t take = std::min(left, iov[first].iov_len);
+                iov[first].iov_base = static_cast<char*>(iov[first].iov_base) + take;
+                iov[first].iov_len -= take;
+                left -= take;
+                if (iov[first].iov_len == 0) ++first;
+            }
+            while (first < iov.size() && iov[first].iov_len == 0) ++first;
+        }
+    }
+}
+
 void TBinaryFile::Truncate(std::int64_t NewSize) {
     if (Injected(TFileOp::Truncate, FPath) || ::ftruncate(FFd, static_cast<off_t>(NewSize)) != 0)
         Fail(FPath, "cannot truncate");
+}
+
+void TBinaryFile::Sync() {
+    if (Injected(TFileOp::Sync, FPath) || ::fdatasync(FFd) != 0) Fail(FPath, "cannot sync");
 }
 
 bool ProbeFile(const std::string& Path) {
@@ -135,6 +169,17 @@ void CreateEmptyFile(const std::string& Path) {
 
 void RenameFile(const std::string& From, const std::string& To) {
     if (Injected(TFileOp::Rename, From) || ::rename(From.c_str(), To.c_str()) != 0) Fail(From, "cannot rename");
+}
+
+void SyncDirectoryOf(const std::string& Path) {
+    const auto slash = Path.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : Path.substr(0, slash);
+    if (Injected(TFileOp::Sync, dir)) Fail(dir, "cannot sync");
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) Fail(dir, "cannot open");
+    const int rc = ::fsync(fd);
+    ::close(fd);
+    if (rc != 0) Fail(dir, "cannot sync");
 }
 
 void RemoveFile(const std::string& Path) {

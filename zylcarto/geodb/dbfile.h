@@ -6,10 +6,11 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace zylcarto {
 
-enum class TFileOp : std::uint8_t { Open, Create, Read, Write, Seek, Size, Truncate, Rename, Remove, Close };
+enum class TFileOp : std::uint8_t { Open, Create, Read, Write, Seek, Size, Truncate, Rename, Remove, Close, Sync };
 
 // Called before every operation; a non-zero result is the errno with which
 // that operation fails instead of running. Empty: no faults.
@@ -44,7 +45,16 @@ public:
     // Reads exactly Count bytes or raises EInOutError.
     void ReadExact(void* Buffer, std::size_t Count);
     void Write(const void* Buffer, std::size_t Count);
+    struct TRun {
+        const void* Data;
+        std::size_t Bytes;
+    };
+    // Writes the runs one after the other at the position, in as few calls as
+    // the system allows.
+    void Write(const std::vector<TRun>& Runs);
     void Truncate(std::int64_t NewSize);
+    // Waits until what was written is on the disk.
+    void Sync();
 
 private:
     int FFd = -1;
@@ -57,7 +67,10 @@ private:
 bool ProbeFile(const std::string& Path);
 // Creates an empty file where none exists; an existing file is left as it is.
 void CreateEmptyFile(const std::string& Path);
+// Replaces To (when it exists) with From in one step.
 void RenameFile(const std::string& From, const std::string& To);
+// Makes creations, renames and removals in the directory of Path durable.
+void SyncDirectoryOf(const std::string& Path);
 // Removes the file; a file that is not there is not an error.
 void RemoveFile(const std::string& Path);
 // Size and local modification time (TDateTime) of a file; false when it does not exist.

@@ -1,5 +1,6 @@
 // TGeoDB: lifecycle, header properties, and keeping the indexes in memory and on disk.
 #include "zylcarto/geodb/geodb.h"
+#include "zylcarto/geodb/lock.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,6 +8,7 @@
 #include "zylcarto/geodb/geodb_verify.h"
 #include "zylcarto/geodb/indexes.h"
 #include "zylcarto/geodb/storage.h"
+#include "zylcarto/geodb/recovery.h"
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/strings.h"
 
@@ -18,6 +20,7 @@ TGeoDB::~TGeoDB() {
     FNumSumItems = 0;
     if (FLazyWrite) {
         try {
+            const auto lock = Lock("Destroy", true);
             SaveAllIndexes();
         } catch (...) {
             // nowhere to report from here; the next open rebuilds what lags behind
@@ -50,11 +53,8 @@ void TGeoDB::ResetInMemory() {
     for (auto& n : FNameIX) n.clear();
     FNumSumItems = 0;
     FSumData.clear();
-    FIx0ItemId.clear();
-    FIx1LatLo.clear();
-    FIx2LatHi.clear();
-    FIx3LongLo.clear();
-    FIx4LongHi.clear();
+    FIx0ItemId.Clear();
+    for (auto& ix : FIxCoord) ix.Clear();
 }
 
 void TGeoDB::CloseDatabase() {
@@ -66,27 +66,58 @@ void TGeoDB::CloseDatabase() {
             db->ResetInMemory();
         }
     } reset{this};
-    if (FLazyWrite) SaveAllIndexes();
+    if (FLazyWrite) {
+        const auto lock = Lock("SetDBName", true);
+        SaveAllIndexes();
+    }
+}
+
+std::unique_ptr<TDBLock> TGeoDB::Lock(const std::string& LockFile, const char* Operation, bool Exclusive) {
+    auto lock = std::make_unique<TDBLock>(LockFile, Exclusive, FLockTimeout);
+    if (!lock->Acquired())
+        throw EZYLGeoDBError(Msg(std::string(Operation) + ": the database is locked by another process."));
+    if (IsOpen() && lock->Counter() != FSeenChanges) {
+        // another process changed the files: the tables are read again
+        const bool lazy = FLazyWrite;
+        LoadDatabase(DBName());
+        FLazyWrite = lazy;
+    }
+    FSeenChanges = lock->CounterAfter();
+    return lock;
+}
+
+std::unique_ptr<TDBLock> TGeoDB::Lock(const char* Operation, bool Exclusive) {
+    return Lock(DBFileNames(DBName()).Lock, Operation, Exclusive);
 }
 
 void TGeoDB::OpenDatabase(const std::string& BaseName) {
     const TDBFileNames names = DBFileNames(BaseName);
+    // opening only reads, unless it creates the database or finishes a killed collection
+    const bool writes = NoDatabaseFiles(names) || CollectionLeftovers(names);
+    const auto lock = Lock(names.Lock, "SetDBName", writes);
+    LoadDatabase(BaseName);
+}
+
+void TGeoDB::LoadDatabase(const std::string& BaseName) {
+    const TDBFileNames names = DBFileNames(BaseName);
+    ResetInMemory();
     try {
+        // what a killed collection left is finished or undone before anything is read
+        RecoverCollection(names);
         // only a name with no file at all is a new database; a partial set is a damaged one
         if (NoDatabaseFiles(names)) CreateDatabaseFiles(names);
         TDatabaseFiles files =
             ReadVerifiedDatabase(names, [this](const std::string& Text) { return Msg("SetDBName: " + Text); });
         FSystemData = files.System;
         FSumData = std::move(files.Items);
+        CompleteInterruptedDelete(names.GDS, FSumData);
         FNumSumItems = static_cast<int>(FSumData.size());
-        FIx0ItemId = std::move(files.Ix0);
-        for (int i = 1; i <= 4; ++i) LLIndex(i) = std::move(files.IxLL[static_cast<std::size_t>(i - 1)]);
         // identifiers must stay unique even when the header lags behind the items
         for (const auto& rec : FSumData) FSystemData.HighestID = std::max(FSystemData.HighestID, rec.ItemId);
         FNameGDS = names.GDS;
         FNameGDD = names.GDD;
         FNameIX = names.IX;
-        RepairIndexes();
+        LoadIndexes(files.Ix0, files.IxLL);
     } catch (...) {
         // half a database open would let an add reuse identifiers of a header it never read
         FLazyWrite = false;
@@ -103,63 +134,56 @@ void TGeoDB::CreateDatabaseFiles(const TDBFileNames& Names) {
     f.Close();
 }
 
-void TGeoDB::RepairIndexes() {
+void TGeoDB::LoadIndexes(const TIxItemIDRecArray& Id, const std::array<TIxLLRecArray, 4>& LL) {
     std::array<bool, 5> sound{};
-    sound[0] = IsSoundIndex(FIx0ItemId, FSumData, FNumSumItems);
-    for (int i = 1; i <= 4; ++i) sound[static_cast<std::size_t>(i)] = IsSoundIndex(LLIndex(i), i, FSumData, FNumSumItems);
-    if (std::all_of(sound.begin(), sound.end(), [](bool b) { return b; })) return;
-    const TIxItemIDRecArray id = std::move(FIx0ItemId);
-    std::array<TIxLLRecArray, 4> ll = {std::move(FIx1LatLo), std::move(FIx2LatHi), std::move(FIx3LongLo),
-                                       std::move(FIx4LongHi)};
-    BuildIndexes();
-    // sound indexes keep the order of equal keys they were written with
-    if (sound[0]) FIx0ItemId = id;
+    sound[0] = IsSoundIndex(Id, FSumData, FNumSumItems);
     for (int i = 1; i <= 4; ++i)
-        if (sound[static_cast<std::size_t>(i)]) LLIndex(i) = ll[static_cast<std::size_t>(i - 1)];
+        sound[static_cast<std::size_t>(i)] = IsSoundIndex(LL[static_cast<std::size_t>(i - 1)], i, FSumData, FNumSumItems);
+    if (!std::all_of(sound.begin(), sound.end(), [](bool b) { return b; })) BuildIndexes();
+    // sound indexes keep the order of equal keys they were written with
+    if (sound[0]) FIx0ItemId.Assign(Id);
+    for (int i = 1; i <= 4; ++i)
+        if (sound[static_cast<std::size_t>(i)]) LLIndex(i).Assign(LL[static_cast<std::size_t>(i - 1)]);
     // Rebuilt in memory only: opening is a read, and the files may be read-only.
-    // The rebuilt indexes reach their files with the next change, which writes them whole.
+    // A rebuilt index counts as changed from its first position, so the next
+    // change writes its file whole.
 }
 
 void TGeoDB::BuildIndexes() {
-    FIx0ItemId.clear();
-    for (int i = 1; i <= 4; ++i) LLIndex(i).clear();
-    FIx0ItemId.reserve(static_cast<std::size_t>(FNumSumItems));
-    for (int i = 1; i <= 4; ++i) LLIndex(i).reserve(static_cast<std::size_t>(FNumSumItems));
+    FIx0ItemId.Clear();
+    for (auto& ix : FIxCoord) ix.Clear();
     for (int r = 0; r < FNumSumItems; ++r) InsertIntoIndexes(r);
+}
+
+std::size_t TGeoDB::IndexBytes() const {
+    std::size_t bytes = FIx0ItemId.MemoryBytes();
+    for (const auto& ix : FIxCoord) bytes += ix.MemoryBytes();
+    return bytes;
 }
 
 void TGeoDB::RecalcIndexes() {
     if (!IsOpen()) return;
+    const auto lock = Lock("RecalcIndexes", true);
     BuildIndexes();
     SaveAllIndexes();
 }
 
-TIxLLRecArray& TGeoDB::LLIndex(int IxNumber) {
-    switch (IxNumber) {
-    case 1: return FIx1LatLo;
-    case 2: return FIx2LatHi;
-    case 3: return FIx3LongLo;
-    default: return FIx4LongHi;
-    }
-}
-const TIxLLRecArray& TGeoDB::LLIndex(int IxNumber) const { return const_cast<TGeoDB*>(this)->LLIndex(IxNumber); }
-
 void TGeoDB::InsertIntoIndexes(int RecordNo) {
     const TgdbData& rec = FSumData[static_cast<std::size_t>(RecordNo)];
-    InsertIxEntry(FIx0ItemId, rec.ItemId, RecordNo);
-    for (int i = 1; i <= 4; ++i) InsertIxEntry(LLIndex(i), CoordinateKey(rec, i), RecordNo);
+    FIx0ItemId.Insert({rec.ItemId, RecordNo});
+    for (int i = 1; i <= 4; ++i) LLIndex(i).Insert({CoordinateKey(rec, i), RecordNo});
 }
 
 void TGeoDB::RemoveFromIndexes(int RecordNo) {
-    RemoveIxEntry(FIx0ItemId, RecordNo);
-    for (int i = 1; i <= 4; ++i) RemoveIxEntry(LLIndex(i), RecordNo);
+    FIx0ItemId.Remove(RecordNo);
+    for (auto& ix : FIxCoord) ix.Remove(RecordNo);
 }
 
 void TGeoDB::SaveIndex(int IxNumber) {
     if (FNameIX[0].empty()) return;
     const std::string& path = FNameIX[static_cast<std::size_t>(IxNumber)];
-    if (IxNumber == 0) WriteIndexFile(path, FIx0ItemId);
-    else WriteIndexFile(path, LLIndex(IxNumber));
+    if (IxNumber == 0) WriteIndexFile(path, FIx0ItemId, FSyncWrites);
+    else WriteIndexFile(path, LLIndex(IxNumber), FSyncWrites);
 }
 
 void TGeoDB::SaveAllIndexes() {
@@ -172,15 +196,29 @@ void TGeoDB::SaveIndexesUnlessLazy() {
 
 void TGeoDB::SetLazyWrite(bool Value) {
     if (Value == FLazyWrite) return;
-    if (!Value) SaveAllIndexes();
+    if (!Value && IsOpen()) {
+        const auto lock = Lock("SetLazyWrite", true);
+        SaveAllIndexes();
+    }
     FLazyWrite = Value;
+}
+
+void TGeoDB::SetSyncWrites(bool Value) {
+    // the files an open created must be there after a power cut too
+    if (Value && !FSyncWrites && IsOpen()) SyncDirectoryOf(FNameGDS);
+    FSyncWrites = Value;
+}
+
+void TGeoDB::Finish(TBinaryFile& File) const {
+    if (FSyncWrites) File.Sync();
+    File.Close();
 }
 
 void TGeoDB::WriteHeader(const char* Operation) {
     try {
         TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
         WriteSystemData(f, FSystemData);
-        f.Close();
+        Finish(f);
     } catch (const EInOutError&) {
         throw EZYLGeoDBError(Msg(std::string(Operation) + ": cannot open database."));
     }
@@ -188,6 +226,7 @@ void TGeoDB::WriteHeader(const char* Operation) {
 
 void TGeoDB::SetDescription(const std::string& Value) {
     if (!IsOpen()) return;
+    const auto lock = Lock("SetDescription", true);
     const TgdbSystemData old = FSystemData;
     // at most 60 of the field's 63 characters, counted as stored (8-bit)
     FSystemData.Description = TShortString<63>::FromAnsi(Utf8ToAnsi(Value).substr(0, 60));
@@ -201,6 +240,7 @@ void TGeoDB::SetDescription(const std::string& Value) {
 
 void TGeoDB::SetRevision(int Value) {
     if (!IsOpen()) return;
+    const auto lock = Lock("SetRevision", true);
     const TgdbSystemData old = FSystemData;
     FSystemData.Revision = Value;
     try {

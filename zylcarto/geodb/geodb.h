@@ -3,10 +3,12 @@
 // index files sharing a base name), with its item records and indexes in memory.
 // Every operation opens the files it needs and closes them before returning.
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "zylcarto/geodb/indexes.h"
 #include "zylcarto/geodb/records.h"
 #include "zylcarto/support/component.h"
 #include "zylcarto/support/export.h"
@@ -17,6 +19,7 @@ namespace zylcarto {
 
 class TBinaryFile;
 struct TDBFileNames;
+class TDBLock;
 
 class ZYLCARTO_EXPORT TGeoDB : public TComponent {
 public:
@@ -40,6 +43,19 @@ public:
     bool LazyWrite() const { return FLazyWrite; }
     void SetLazyWrite(bool Value);
     int NumEntries() const { return FNumSumItems; }
+    // Every change waits until it is on the disk (data, then item record, then
+    // indexes, each synced): a power cut loses no operation that returned.
+    // Off by default; a killed process loses nothing either way.
+    bool SyncWrites() const { return FSyncWrites; }
+    void SetSyncWrites(bool Value);
+    // Each operation that reads or changes the files holds the database's lock
+    // (shared to read, exclusive to change) and first reloads the tables when
+    // another process changed the database since. An operation that cannot get
+    // the lock within LockTimeout milliseconds raises EZYLGeoDBError and writes
+    // nothing. Searches and the record and index properties read the tables in
+    // memory as the last operation left them.
+    int LockTimeout() const { return FLockTimeout; }
+    void SetLockTimeout(int Value) { FLockTimeout = Value; }
 
     const TOnPercentDoneEvent& OnPercentDone() const { return FOnPercentDone; }
     void SetOnPercentDone(TOnPercentDoneEvent Value) { FOnPercentDone = std::move(Value); }
@@ -52,6 +68,8 @@ public:
     void SetRevision(int Value);
     int DBVersion() const { return FSystemData.DBVersion; }
     int HighestID() const { return FSystemData.HighestID; }
+    // Bytes of memory the five in-memory indexes take.
+    std::size_t IndexBytes() const;
 
     // A copy of entry ix, clamped into 1..NumEntries; a cleared record when empty.
     TgdbData Data(int ix) const;
@@ -216,13 +234,20 @@ private:
     // Appends the item's block (if its kind has one) to the data file.
     void WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& Source, const char* Operation);
     void WriteHeader(const char* Operation);
+    // Closes a file that was written, syncing it first when SyncWrites is on.
+    void Finish(TBinaryFile& File) const;
 
     void OpenDatabase(const std::string& BaseName);
     static void CreateDatabaseFiles(const TDBFileNames& Names);
+    void LoadDatabase(const std::string& BaseName);
+    // The lock for one operation; raises EZYLGeoDBError when it does not come.
+    std::unique_ptr<TDBLock> Lock(const std::string& LockFile, const char* Operation, bool Exclusive);
+    std::unique_ptr<TDBLock> Lock(const char* Operation, bool Exclusive);
     void CloseDatabase();
     void ResetInMemory();
-    // Replaces, in memory, the indexes read from disk that do not fit the item records.
-    void RepairIndexes();
+    // Takes the indexes read from disk, rebuilding in memory those that do not
+    // fit the item records.
+    void LoadIndexes(const TIxItemIDRecArray& Id, const std::array<TIxLLRecArray, 4>& LL);
     void BuildIndexes();
     void InsertIntoIndexes(int RecordNo);
     void RemoveFromIndexes(int RecordNo);
@@ -244,14 +269,17 @@ private:
     std::vector<TgdbData> FSumData;
     int FNumSumItems = 0;
     bool FLazyWrite = false;
-    TIxItemIDRecArray FIx0ItemId;
-    TIxLLRecArray FIx1LatLo, FIx2LatHi, FIx3LongLo, FIx4LongHi;
+    bool FSyncWrites = false;
+    int FLockTimeout = 5000;
+    std::uint64_t FSeenChanges = 0;  // the change counter as this component last left it
+    TItemIDIndex FIx0ItemId;
+    std::array<TCoordIndex, 4> FIxCoord;  // index numbers 1..4: LatLow, LatHigh, LongLow, LongHigh
     TOnPercentDoneEvent FOnPercentDone;
     bool FOnPercDoneEnabled = true;
     TgdbSystemData FSystemData;
 
-    TIxLLRecArray& LLIndex(int IxNumber);
-    const TIxLLRecArray& LLIndex(int IxNumber) const;
+    TCoordIndex& LLIndex(int IxNumber) { return FIxCoord[static_cast<std::size_t>(IxNumber - 1)]; }
+    const TCoordIndex& LLIndex(int IxNumber) const { return FIxCoord[static_cast<std::size_t>(IxNumber - 1)]; }
     TIxLLRec LLEntry(int IxNumber, int ix) const;
 };
 

@@ -41,17 +41,19 @@ void TGeoDB::ExportDataDebug(const std::string& FName) const {
     }
     t.WriteLn();
     t.WriteLn("Index 0 ItemID\tPosition\tKey\tEntry");
-    for (std::size_t p = 0; p < FIx0ItemId.size(); ++p)
-        t.WriteLn('\t' + Num(static_cast<long long>(p + 1)) + '\t' + Num(FIx0ItemId[p].ItemID) + '\t' +
-                  Num(FIx0ItemId[p].index + 1));
+    for (int p = 0; p < FIx0ItemId.Size(); ++p) {
+        const TIxItemIDRec e = FIx0ItemId.At(p);
+        t.WriteLn('\t' + Num(p + 1) + '\t' + Num(e.ItemID) + '\t' + Num(e.index + 1));
+    }
     static const char* const kNames[] = {"", "LatLow", "LatHigh", "LongLow", "LongHigh"};
     for (int i = 1; i <= 4; ++i) {
         t.WriteLn();
         t.WriteLn("Index " + Num(i) + ' ' + kNames[i] + "\tPosition\tKey\tEntry");
-        const TIxLLRecArray& a = LLIndex(i);
-        for (std::size_t p = 0; p < a.size(); ++p)
-            t.WriteLn('\t' + Num(static_cast<long long>(p + 1)) + '\t' + Real(a[p].LLValue) + '\t' +
-                      Num(a[p].index + 1));
+        const TCoordIndex& a = LLIndex(i);
+        for (int p = 0; p < a.Size(); ++p) {
+            const TIxLLRec e = a.At(p);
+            t.WriteLn('\t' + Num(p + 1) + '\t' + Real(e.LLValue) + '\t' + Num(e.index + 1));
+        }
     }
     t.Close();
 }

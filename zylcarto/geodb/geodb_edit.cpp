@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "zylcarto/geodb/geodb.h"
+#include "zylcarto/geodb/lock.h"
 #include "zylcarto/geodb/geodb_verify.h"
 #include "zylcarto/geodb/indexes.h"
 #include "zylcarto/geodb/record_codec.h"
@@ -15,7 +16,6 @@
 namespace zylcarto {
 namespace {
 
-constexpr std::size_t kCopyChunk = 16384;
 constexpr std::size_t kVerticesPerWrite = 2048;
 
 // The data file's end, where the next block goes; BlobOffset must be able to hold it.
@@ -162,21 +162,25 @@ void TGeoDB::WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& So
             }
             ReportRatio(i, n);
         }
-        f.Close();
+        Finish(f);
     } else if (Rec.ItemKind == gitBLOB && In.SourceFile.empty()) {
         Rec.SetSize(In.SizeOfBLOBData);
         TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
         Rec.BlobOffset = AppendOffset(f, tooLarge);
         WriteMetaInfo(f, Rec.BlobOffset, In.MInfo);
         const auto* bytes = static_cast<const std::uint8_t*>(In.PBLOBData);
-        const auto size = static_cast<std::size_t>(In.SizeOfBLOBData);
-        for (std::size_t done = 0, chunk = 1; done < size; ++chunk) {
-            const std::size_t n = std::min(kCopyChunk, size - done);
-            f.Write(bytes + done, n);
-            done += n;
-            if (n == kCopyChunk) ReportRatio(static_cast<double>(chunk * kCopyChunk), static_cast<double>(size));
-        }
-        f.Close();
+        const auto size = static_cast<double>(In.SizeOfBLOBData);
+        CopyInChunks(
+            In.SizeOfBLOBData,
+            [&](std::uint8_t* to, std::size_t n) {
+                std::copy_n(bytes, n, to);
+                bytes += n;
+            },
+            [&](const std::uint8_t* from, std::size_t n) { f.Write(from, n); },
+            [&](std::int64_t done, std::size_t n) {
+                if (n == CopyChunkBytes) ReportRatio(static_cast<double>(done), size);  // full chunks only
+            });
+        Finish(f);
     } else if (Rec.ItemKind == gitBLOB) {
         // Copied to its end rather than by its size, which some files (/proc, pipes)
         // report as 0; the size only scales the progress reports.
@@ -186,7 +190,7 @@ void TGeoDB::WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& So
         TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
         Rec.BlobOffset = AppendOffset(f, tooLarge);
         WriteMetaInfo(f, Rec.BlobOffset, In.MInfo);
-        std::vector<std::uint8_t> buf(kCopyChunk);
+        std::vector<std::uint8_t> buf(CopyChunkBytes);
         std::int64_t done = 0;
         for (std::size_t n; (n = Source.Read(buf.data(), buf.size())) > 0;) {
             if (done + static_cast<std::int64_t>(n) > std::numeric_limits<std::int32_t>::max())
@@ -196,13 +200,14 @@ void TGeoDB::WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& So
             ReportRatio(static_cast<double>(done), static_cast<double>(std::max(expected, done)));
         }
         Rec.SetSize(static_cast<std::int32_t>(done));
-        f.Close();
+        Finish(f);
     }
 }
 
 int TGeoDB::AddData(const TItemInput& In) {
     if (!IsOpen()) return -1;
     CheckInput(In, "AddData");
+    const auto lock = Lock("AddData", true);
     // a source that cannot be read stops the add before anything is written
     TBinaryFile source;
     if (In.ItemKind == gitBLOB && !In.SourceFile.empty()) source.Open(In.SourceFile, TBinaryFile::TMode::ReadOnly);
@@ -217,7 +222,7 @@ int TGeoDB::AddData(const TItemInput& In) {
         TBinaryFile items(FNameGDS, TBinaryFile::TMode::ReadWrite);
         // at the last complete record, so a partial one left by a failure is overwritten
         WriteItemRecord(items, FNumSumItems, rec);
-        items.Close();
+        Finish(items);
     }
     FSumData.push_back(rec);
     ++FNumSumItems;
@@ -228,7 +233,9 @@ int TGeoDB::AddData(const TItemInput& In) {
 }
 
 void TGeoDB::ReplaceData(int DBEntry, const TItemInput& In) {
-    if (!IsOpen() || DBEntry < 1 || DBEntry > FNumSumItems) return;
+    if (!IsOpen()) return;
+    const auto lock = Lock("ReplaceData", true);
+    if (DBEntry < 1 || DBEntry > FNumSumItems) return;
     CheckInput(In, "ReplaceData");
     TBinaryFile source;
     if (In.ItemKind == gitBLOB && !In.SourceFile.empty()) source.Open(In.SourceFile, TBinaryFile::TMode::ReadOnly);
@@ -239,7 +246,7 @@ void TGeoDB::ReplaceData(int DBEntry, const TItemInput& In) {
     {
         TBinaryFile items(FNameGDS, TBinaryFile::TMode::ReadWrite);
         WriteItemRecord(items, k, rec);
-        items.Close();
+        Finish(items);
     }
     FSumData[static_cast<std::size_t>(k)] = rec;
     RemoveFromIndexes(k);
@@ -249,7 +256,9 @@ void TGeoDB::ReplaceData(int DBEntry, const TItemInput& In) {
 }
 
 void TGeoDB::DeleteData(int DbEntry) {
-    if (FNameGDS.empty() || DbEntry < 1 || DbEntry > FNumSumItems) return;
+    if (FNameGDS.empty()) return;
+    const auto lock = Lock("DeleteData", true);
+    if (DbEntry < 1 || DbEntry > FNumSumItems) return;
     const int k = DbEntry - 1;
     const int last = FNumSumItems - 1;
     {
@@ -273,21 +282,23 @@ void TGeoDB::DeleteData(int DbEntry) {
             }
             throw;
         }
-        items.Close();
+        Finish(items);
     }
     FSumData[static_cast<std::size_t>(k)] = FSumData[static_cast<std::size_t>(last)];
     FSumData.pop_back();
     RemoveFromIndexes(k);
     if (k != last) {
-        RenumberIxEntry(FIx0ItemId, last, k);
-        for (int i = 1; i <= 4; ++i) RenumberIxEntry(LLIndex(i), last, k);
+        FIx0ItemId.Renumber(last, k);
+        for (auto& ix : FIxCoord) ix.Renumber(last, k);
     }
     --FNumSumItems;
     SaveIndexesUnlessLazy();
 }
 
 void TGeoDB::UpdateBasicData(int DbEntry, const TgdbData& GdbData) {
-    if (!IsOpen() || DbEntry < 1 || DbEntry > FNumSumItems) return;
+    if (!IsOpen()) return;
+    const auto lock = Lock("UpdateBasicData", true);
+    if (DbEntry < 1 || DbEntry > FNumSumItems) return;
     CheckName(GdbData.Name, "UpdateBasicData");
     CheckBox(GdbData.LatLow, GdbData.LatHigh, GdbData.LongLow, GdbData.LongHigh, "UpdateBasicData");
     const int k = DbEntry - 1;
@@ -301,7 +312,7 @@ void TGeoDB::UpdateBasicData(int DbEntry, const TgdbData& GdbData) {
     {
         TBinaryFile items(FNameGDS, TBinaryFile::TMode::ReadWrite);
         WriteItemRecord(items, k, rec);
-        items.Close();
+        Finish(items);
     }
     FSumData[static_cast<std::size_t>(k)] = rec;
     RemoveFromIndexes(k);
@@ -310,13 +321,15 @@ void TGeoDB::UpdateBasicData(int DbEntry, const TgdbData& GdbData) {
 }
 
 bool TGeoDB::UpdateMetaInfo(int DBEntry, const TMetaInfo& MetaInfo) {
-    if (!IsOpen() || DBEntry < 1 || DBEntry > FNumSumItems) return false;
+    if (!IsOpen()) return false;
+    const auto lock = Lock("UpdateMetaInfo", true);
+    if (DBEntry < 1 || DBEntry > FNumSumItems) return false;
     const TgdbData& rec = FSumData[static_cast<std::size_t>(DBEntry - 1)];
     if (rec.ItemKind != gitBLOB) return false;
     TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
     if (!BlockFits(rec, f.Size())) return false;
     WriteMetaInfo(f, rec.BlobOffset, MetaInfo);
-    f.Close();
+    Finish(f);
     return true;
 }
 

@@ -4,25 +4,23 @@
 #include <map>
 
 #include "zylcarto/geodb/geodb.h"
+#include "zylcarto/geodb/lock.h"
 #include "zylcarto/geodb/record_codec.h"
 #include "zylcarto/geodb/storage.h"
+#include "zylcarto/geodb/recovery.h"
 #include "zylcarto/support/errors.h"
+#include "zylcarto/support/strings.h"
 
 namespace zylcarto {
 namespace {
 
-constexpr std::size_t kCopyChunk = 16384;
 constexpr std::size_t kBlobOffsetField = 76;  // byte offset of BlobOffset within an item record
 
 void CopyBytes(TBinaryFile& from, std::int64_t offset, std::int64_t count, TBinaryFile& to) {
-    std::vector<std::uint8_t> buf(static_cast<std::size_t>(std::min<std::int64_t>(count, kCopyChunk)));
     from.Seek(offset);
-    for (std::int64_t done = 0; done < count;) {
-        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(kCopyChunk, count - done));
-        from.ReadExact(buf.data(), n);
-        to.Write(buf.data(), n);
-        done += static_cast<std::int64_t>(n);
-    }
+    CopyInChunks(
+        count, [&](std::uint8_t* b, std::size_t n) { from.ReadExact(b, n); },
+        [&](const std::uint8_t* b, std::size_t n) { to.Write(b, n); });
 }
 
 void PutOffset(std::uint8_t* rec, std::int32_t offset) {
@@ -39,14 +37,21 @@ bool HasBlock(const TgdbData& rec) {
 
 void TGeoDB::GarbageCollection() {
     if (!IsOpen()) return;
-    const std::string newGDD = FNameGDD + "~new", newGDS = FNameGDS + "~new", oldGDD = FNameGDD + "~old";
+    const auto lock = Lock("GarbageCollection", true);
+    const TDBFileNames names = DBFileNames(StripExtension(FNameGDS));
+    const TCollectionFiles files = CollectionFiles(names);
+    const std::string &newGDD = files.NewGDD, &newGDS = files.NewGDS, &oldGDD = files.OldGDD;
+    // Once the intent is gone, opening undoes what is left of the collection.
     const auto removeTemps = [&] {
         try {
+            RemoveFile(files.Intent);
             RemoveFile(newGDD);
             RemoveFile(newGDS);
         } catch (const EInOutError&) {
         }
     };
+    // what an earlier collection left behind must not be mistaken for this one's
+    RecoverCollection(names);
     Report(0);
     std::vector<std::int32_t> offsets(static_cast<std::size_t>(FNumSumItems));
     try {
@@ -78,6 +83,8 @@ void TGeoDB::GarbageCollection() {
             }
             ReportRatio(i + 1, FNumSumItems);
         }
+        const std::int64_t newDataSize = newData.Position();
+        newData.Sync();
         newData.Close();
         oldData.Close();
 
@@ -90,44 +97,53 @@ void TGeoDB::GarbageCollection() {
             PutOffset(items.data() + static_cast<std::size_t>(i) * GdbDataBytes, offsets[static_cast<std::size_t>(i)]);
         TBinaryFile newItems(newGDS, TBinaryFile::TMode::CreateNew);
         newItems.Write(items.data(), items.size());
+        newItems.Sync();
         newItems.Close();
+        SyncDirectoryOf(newGDS);
+        WriteCollectionIntent(files, newDataSize, static_cast<std::int64_t>(items.size()));
     } catch (...) {
         removeTemps();
         throw;
     }
 
     // Commit: the old data file steps aside, the new files take their places.
-    // Each step that fails undoes the ones before it.
+    // Each step that fails undoes the ones before it; a killed process is
+    // completed by the next open.
     try {
         RenameFile(FNameGDD, oldGDD);
     } catch (...) {
         removeTemps();
         throw;
     }
+    // The old data file goes back only once the intent is gone: with the intent
+    // still there, opening would complete the collection over it.
+    const auto undo = [&] {
+        try {
+            RemoveFile(files.Intent);
+            RenameFile(oldGDD, FNameGDD);  // replaces the new data file, if it got there
+        } catch (const EInOutError&) {
+            return;
+        }
+        removeTemps();
+    };
     try {
         RenameFile(newGDD, FNameGDD);
     } catch (...) {
-        try {
-            RenameFile(oldGDD, FNameGDD);
-        } catch (const EInOutError&) {
-        }
-        removeTemps();
+        undo();
         throw;
     }
     try {
         RenameFile(newGDS, FNameGDS);
     } catch (...) {
-        try {
-            RenameFile(oldGDD, FNameGDD);  // replaces the new data file
-        } catch (const EInOutError&) {
-        }
-        removeTemps();
+        undo();
         throw;
     }
     try {
+        SyncDirectoryOf(FNameGDD);
         RemoveFile(oldGDD);
+        RemoveFile(files.Intent);
     } catch (const EInOutError&) {
-        // the collection is complete; a stray copy of the old data file is all that is left
+        // the collection is complete; the next open clears what is left
     }
     for (int i = 0; i < FNumSumItems; ++i) FSumData[static_cast<std::size_t>(i)].BlobOffset = offsets[static_cast<std::size_t>(i)];
     Report(100);

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "zylcarto/geodb/geodb.h"
+#include "zylcarto/geodb/lock.h"
 #include "zylcarto/geodb/record_codec.h"
 #include "zylcarto/geodb/storage.h"
 #include "zylcarto/support/errors.h"
@@ -12,8 +13,6 @@
 
 namespace zylcarto {
 namespace {
-
-constexpr std::size_t kCopyChunk = 16384;
 
 bool EndsWithSeparator(const std::string& s) { return !s.empty() && (s.back() == '\\' || s.back() == '/'); }
 
@@ -29,6 +28,7 @@ const TgdbData* TGeoDB::RetrievableEntry(int DBEntry, bool WantPolygon) const {
 
 bool TGeoDB::RetrievePolygon(int DBEntry, TgdbPolygon& Polygon) {
     if (!IsOpen()) return false;
+    const auto lock = Lock("RetrievePolygon", false);
     Report(0);
     bool ok = false;
     TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadOnly);
@@ -54,6 +54,7 @@ bool TGeoDB::RetrievePolygon(int DBEntry, TgdbPolygon& Polygon) {
 
 bool TGeoDB::GetMetaInfo(int DBEntry, TMetaInfo& MetaInfo) {
     if (!IsOpen()) return false;
+    const auto lock = Lock("GetMetaInfo", false);
     const TgdbData* rec = RetrievableEntry(DBEntry, false);
     if (!rec) return false;
     TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadOnly);
@@ -65,6 +66,7 @@ bool TGeoDB::GetMetaInfo(int DBEntry, TMetaInfo& MetaInfo) {
 
 bool TGeoDB::RetrieveBLOB(int DBEntry, const std::string& Filepath, TMetaInfo& MetaInfo) {
     if (!IsOpen()) return false;
+    const auto lock = Lock("RetrieveBLOB", false);
     TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadOnly);
     const TgdbData* rec = RetrievableEntry(DBEntry, false);
     if (!rec || !BlockFits(*rec, f.Size())) return false;
@@ -77,15 +79,10 @@ bool TGeoDB::RetrieveBLOB(int DBEntry, const std::string& Filepath, TMetaInfo& M
     }
     if (target.empty()) throw EZYLGeoDBError(Msg("RetrieveBLOB: invalid filename."));
     TBinaryFile out(target, TBinaryFile::TMode::CreateNew);
-    const auto size = static_cast<std::size_t>(rec->Size());
-    std::vector<std::uint8_t> buf(std::min(size, kCopyChunk));
-    for (std::size_t done = 0; done < size;) {
-        const std::size_t n = std::min(kCopyChunk, size - done);
-        f.ReadExact(buf.data(), n);
-        out.Write(buf.data(), n);
-        done += n;
-        ReportRatio(static_cast<double>(done), static_cast<double>(size));
-    }
+    CopyInChunks(
+        rec->Size(), [&](std::uint8_t* b, std::size_t n) { f.ReadExact(b, n); },
+        [&](const std::uint8_t* b, std::size_t n) { out.Write(b, n); },
+        [&](std::int64_t done, std::size_t) { ReportRatio(static_cast<double>(done), rec->Size()); });
     out.Close();
     Report(100);
     f.Close();
@@ -94,6 +91,7 @@ bool TGeoDB::RetrieveBLOB(int DBEntry, const std::string& Filepath, TMetaInfo& M
 
 bool TGeoDB::RetrieveBLOB(int DBEntry, TMetaInfo& MetaInfo, void* PBLOBData, int SizeOfBLOBData) {
     if (!IsOpen()) return false;
+    const auto lock = Lock("RetrieveBLOB", false);
     Report(0);
     bool ok = false;
     TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadOnly);
@@ -104,13 +102,10 @@ bool TGeoDB::RetrieveBLOB(int DBEntry, TMetaInfo& MetaInfo, void* PBLOBData, int
         if (room < rec->Size())
             throw EZYLGeoDBError(Msg("RetrieveBLOB: BLOB to be retrieved is larger than SizeOfBlobData."));
         auto* out = static_cast<std::uint8_t*>(PBLOBData);
-        const auto size = static_cast<std::size_t>(rec->Size());
-        for (std::size_t done = 0; done < size;) {
-            const std::size_t n = std::min(kCopyChunk, size - done);
-            f.ReadExact(out + done, n);
-            done += n;
-            ReportRatio(static_cast<double>(done), static_cast<double>(size));
-        }
+        CopyInChunks(
+            rec->Size(), [&](std::uint8_t* b, std::size_t n) { f.ReadExact(b, n); },
+            [&](const std::uint8_t* b, std::size_t n) { out = std::copy_n(b, n, out); },
+            [&](std::int64_t done, std::size_t) { ReportRatio(static_cast<double>(done), rec->Size()); });
         ok = true;
     }
     f.Close();
@@ -120,6 +115,7 @@ bool TGeoDB::RetrieveBLOB(int DBEntry, TMetaInfo& MetaInfo, void* PBLOBData, int
 
 bool TGeoDB::RetrieveBLOB(int DBEntry, TMetaInfo& MetaInfo, TMemoryStream& BlobStream) {
     if (!IsOpen()) return false;
+    const auto lock = Lock("RetrieveBLOB", false);
     Report(0);
     bool ok = false;
     TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadOnly);
@@ -129,14 +125,10 @@ bool TGeoDB::RetrieveBLOB(int DBEntry, TMetaInfo& MetaInfo, TMemoryStream& BlobS
         BlobStream.SetSize(static_cast<std::int64_t>(size));
         BlobStream.SetPosition(0);
         MetaInfo = ReadMetaInfo(f, rec->BlobOffset);
-        std::vector<std::uint8_t> buf(std::min(size, kCopyChunk));
-        for (std::size_t done = 0; done < size;) {
-            const std::size_t n = std::min(kCopyChunk, size - done);
-            f.ReadExact(buf.data(), n);
-            BlobStream.Write(buf.data(), n);
-            done += n;
-            ReportRatio(static_cast<double>(done), static_cast<double>(size));
-        }
+        CopyInChunks(
+            rec->Size(), [&](std::uint8_t* b, std::size_t n) { f.ReadExact(b, n); },
+            [&](const std::uint8_t* b, std::size_t n) { BlobStream.Write(b, n); },
+            [&](std::int64_t done, std::size_t) { ReportRatio(static_cast<double>(done), rec->Size()); });
         ok = true;
     }
     f.Close();

@@ -36,16 +36,16 @@ bool SameName(const TgdbName& a, const TgdbName& b) {
 } // namespace
 
 TIxItemIDRec TGeoDB::IxItemID(int ix) const {
-    if (FIx0ItemId.empty()) return {};
-    TIxItemIDRec e = FIx0ItemId[static_cast<std::size_t>(std::clamp(ix, 1, static_cast<int>(FIx0ItemId.size())) - 1)];
+    if (FIx0ItemId.Empty()) return {};
+    TIxItemIDRec e = FIx0ItemId.At(std::clamp(ix, 1, FIx0ItemId.Size()) - 1);
     ++e.index;
     return e;
 }
 
 TIxLLRec TGeoDB::LLEntry(int IxNumber, int ix) const {
-    const TIxLLRecArray& a = LLIndex(IxNumber);
-    if (a.empty()) return {};
-    TIxLLRec e = a[static_cast<std::size_t>(std::clamp(ix, 1, static_cast<int>(a.size())) - 1)];
+    const TCoordIndex& a = LLIndex(IxNumber);
+    if (a.Empty()) return {};
+    TIxLLRec e = a.At(std::clamp(ix, 1, a.Size()) - 1);
     ++e.index;
     return e;
 }
@@ -55,12 +55,12 @@ TIxLLRec TGeoDB::IxLatHigh(int ix) const { return LLEntry(2, ix); }
 TIxLLRec TGeoDB::IxLongLow(int ix) const { return LLEntry(3, ix); }
 TIxLLRec TGeoDB::IxLongHigh(int ix) const { return LLEntry(4, ix); }
 
-int TGeoDB::GetClosestLatLowIx(double Latit) const { return ClosestPosition(FIx1LatLo, Latit); }
-int TGeoDB::GetClosestLatHighIx(double Latit) const { return ClosestPosition(FIx2LatHi, Latit); }
-int TGeoDB::GetClosestLongLowIx(double Longit) const { return ClosestPosition(FIx3LongLo, Longit); }
-int TGeoDB::GetClosestLongHighIx(double Longit) const { return ClosestPosition(FIx4LongHi, Longit); }
-int TGeoDB::GetClosestItemIDIx(int ItemID) const { return ClosestPosition(FIx0ItemId, ItemID); }
-int TGeoDB::SearchForItemID(int ItemID) const { return FindItemID(FIx0ItemId, ItemID); }
+int TGeoDB::GetClosestLatLowIx(double Latit) const { return LLIndex(1).ClosestPosition(Latit); }
+int TGeoDB::GetClosestLatHighIx(double Latit) const { return LLIndex(2).ClosestPosition(Latit); }
+int TGeoDB::GetClosestLongLowIx(double Longit) const { return LLIndex(3).ClosestPosition(Longit); }
+int TGeoDB::GetClosestLongHighIx(double Longit) const { return LLIndex(4).ClosestPosition(Longit); }
+int TGeoDB::GetClosestItemIDIx(int ItemID) const { return FIx0ItemId.ClosestPosition(ItemID); }
+int TGeoDB::SearchForItemID(int ItemID) const { return FIx0ItemId.Find(ItemID); }
 
 int TGeoDB::SearchData(const TgdbName& Name, TgdbItem ItemType, int StartSearchAt, std::uint8_t ClassNumber) const {
     for (int e = std::max(StartSearchAt, 1); e <= FNumSumItems; ++e) {

@@ -1,6 +1,7 @@
 #include "zylcarto/geodb/geodb_verify.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "zylcarto/geodb/dbfile.h"
 #include "zylcarto/geodb/record_codec.h"
@@ -76,6 +77,16 @@ TDatabaseFiles ReadVerifiedDatabase(const TDBFileNames& Names,
         const std::string fault = RecordFault(raw, out.Items[r], dataSize);
         if (!fault.empty()) fail(Names.GDS, "is damaged: entry " + std::to_string(r + 1) + " has " + fault);
         ids[r] = out.Items[r].ItemId;
+    }
+    // A deletion killed between moving the last record and cutting the file leaves
+    // that record twice, byte for byte: opening finishes the cut, it is no damage.
+    if (count >= 2) {
+        const std::uint8_t* last = items.data() + (count - 1) * GdbDataBytes;
+        for (std::size_t r = 0; r + 1 < count; ++r)
+            if (std::memcmp(items.data() + r * GdbDataBytes, last, GdbDataBytes) == 0) {
+                ids.pop_back();
+                break;
+            }
     }
     std::sort(ids.begin(), ids.end());
     if (std::adjacent_find(ids.begin(), ids.end()) != ids.end()) fail(Names.GDS, "is damaged: an identifier occurs twice");

@@ -7,53 +7,17 @@
 namespace zylcarto {
 namespace {
 
+// Blocks split when they outgrow kMaxBlock; a block below kMinBlock joins a
+// neighbour that leaves room, so there are never more than about
+// 2 n / (kMaxBlock - kMinBlock) + 1 of them.
+constexpr int kMaxBlock = 512;
+constexpr int kMinBlock = 128;
+
 bool Greater(std::int32_t k, std::int32_t key) { return k > key; }
 bool Greater(double k, double key) { return std::isnan(k) || std::isnan(key) || k > key; }
 
 double KeyOf(const TIxLLRec& e) { return e.LLValue; }
 std::int32_t KeyOf(const TIxItemIDRec& e) { return e.ItemID; }
-
-// The binary search shared by inserting and the closest-position searches: the
-// position c where it stops and whether the key is greater than the one at c.
-// Ix must not be empty.
-template <typename Array, typename Key>
-int StopPosition(const Array& Ix, Key k, bool& greater) {
-    int lo = 0, hi = static_cast<int>(Ix.size()) - 1, c = 0;
-    bool found = false;
-    while (hi >= lo && !found) {
-        c = (lo + hi) / 2;
-        const auto key = KeyOf(Ix[static_cast<std::size_t>(c)]);
-        if (Greater(k, key)) lo = c + 1;
-        else if (k != key) hi = c - 1;
-        else found = true;
-    }
-    greater = Greater(k, KeyOf(Ix[static_cast<std::size_t>(c)]));
-    return c;
-}
-
-template <typename Array, typename Key>
-void Insert(Array& Ix, Key k, typename Array::value_type entry) {
-    std::size_t p = 0;
-    if (!Ix.empty()) {
-        bool greater = false;
-        p = static_cast<std::size_t>(StopPosition(Ix, k, greater)) + (greater ? 1 : 0);
-    }
-    Ix.insert(Ix.begin() + static_cast<std::ptrdiff_t>(p), entry);
-}
-
-template <typename Array>
-bool Remove(Array& Ix, std::int32_t RecordNo) {
-    const auto it = std::find_if(Ix.begin(), Ix.end(), [&](const auto& e) { return e.index == RecordNo; });
-    if (it == Ix.end()) return false;
-    Ix.erase(it);
-    return true;
-}
-
-template <typename Array>
-void Renumber(Array& Ix, std::int32_t From, std::int32_t To) {
-    const auto it = std::find_if(Ix.begin(), Ix.end(), [&](const auto& e) { return e.index == From; });
-    if (it != Ix.end()) it->index = To;
-}
 
 template <typename Array>
 bool EachRecordOnce(const Array& Ix, int N) {
@@ -66,6 +30,11 @@ bool EachRecordOnce(const Array& Ix, int N) {
     return true;
 }
 
+template <typename T>
+T& Elem(std::vector<T>& v, int i) { return v[static_cast<std::size_t>(i)]; }
+template <typename T>
+const T& Elem(const std::vector<T>& v, int i) { return v[static_cast<std::size_t>(i)]; }
+
 } // namespace
 
 float CoordinateKey(const TgdbData& Rec, int IxNumber) {
@@ -77,39 +46,238 @@ float CoordinateKey(const TgdbData& Rec, int IxNumber) {
     }
 }
 
-void InsertIxEntry(TIxItemIDRecArray& Ix, std::int32_t ItemID, std::int32_t RecordNo) {
-    Insert(Ix, ItemID, TIxItemIDRec{ItemID, RecordNo});
+template <typename Entry>
+typename TSortedIndex<Entry>::TPlace TSortedIndex<Entry>::Locate(int Position) const {
+    const auto it = std::upper_bound(FStart.begin(), FStart.end(), Position);
+    const int order = static_cast<int>(it - FStart.begin()) - 1;
+    return {order, Position - Elem(FStart, order)};
 }
-void InsertIxEntry(TIxLLRecArray& Ix, float Key, std::int32_t RecordNo) {
-    Insert(Ix, static_cast<double>(Key), TIxLLRec{Key, RecordNo});
+
+template <typename Entry>
+Entry TSortedIndex<Entry>::At(int Position) const {
+    const TPlace p = Locate(Position);
+    return Elem(FBlocks, Elem(FOrder, p.Order))[static_cast<std::size_t>(p.Offset)];
 }
 
-bool RemoveIxEntry(TIxItemIDRecArray& Ix, std::int32_t RecordNo) { return Remove(Ix, RecordNo); }
-bool RemoveIxEntry(TIxLLRecArray& Ix, std::int32_t RecordNo) { return Remove(Ix, RecordNo); }
+template <typename Entry>
+void TSortedIndex<Entry>::Clear() {
+    FBlocks.clear();
+    FFreeIds.clear();
+    FOrder.clear();
+    FStart.clear();
+    FOrderOf.clear();
+    FBlockOf.clear();
+    FSize = 0;
+    FFirstChanged = 0;
+}
 
-void RenumberIxEntry(TIxItemIDRecArray& Ix, std::int32_t From, std::int32_t To) { Renumber(Ix, From, To); }
-void RenumberIxEntry(TIxLLRecArray& Ix, std::int32_t From, std::int32_t To) { Renumber(Ix, From, To); }
+template <typename Entry>
+void TSortedIndex<Entry>::SetBlockOf(std::int32_t RecordNo, int Id) {
+    if (RecordNo < 0) return;
+    if (static_cast<std::size_t>(RecordNo) >= FBlockOf.size()) FBlockOf.resize(static_cast<std::size_t>(RecordNo) + 1, -1);
+    Elem(FBlockOf, RecordNo) = Id;
+}
 
-int ClosestPosition(const TIxLLRecArray& Ix, double Value) {
-    if (Ix.empty()) return 1;
+template <typename Entry>
+void TSortedIndex<Entry>::Assign(const std::vector<Entry>& Entries) {
+    Clear();
+    for (std::size_t from = 0; from < Entries.size(); from += kMaxBlock / 2) {
+        const int id = NewBlock();
+        auto& b = Elem(FBlocks, id);
+        const std::size_t to = std::min(Entries.size(), from + kMaxBlock / 2);
+        b.assign(Entries.begin() + static_cast<std::ptrdiff_t>(from), Entries.begin() + static_cast<std::ptrdiff_t>(to));
+        InsertBlock(static_cast<int>(FOrder.size()), id);
+        Elem(FStart, static_cast<int>(FStart.size()) - 1) = static_cast<int>(from);
+        for (const Entry& e : b)
+            // the first of two entries of one record is the one found, as in a flat array
+            if (e.index < 0 || static_cast<std::size_t>(e.index) >= FBlockOf.size() || Elem(FBlockOf, e.index) < 0)
+                SetBlockOf(e.index, id);
+    }
+    FSize = static_cast<int>(Entries.size());
+    FFirstChanged = FSize;
+}
+
+template <typename Entry>
+int TSortedIndex<Entry>::NewBlock() {
+    if (!FFreeIds.empty()) {
+        const int id = FFreeIds.back();
+        FFreeIds.pop_back();
+        return id;
+    }
+    FBlocks.emplace_back();
+    FOrderOf.push_back(-1);
+    return static_cast<int>(FBlocks.size()) - 1;
+}
+
+// Puts block Id at place Order, starting where the block now there starts.
+template <typename Entry>
+void TSortedIndex<Entry>::InsertBlock(int Order, int Id) {
+    const int start = Order < static_cast<int>(FStart.size()) ? Elem(FStart, Order) : FSize;
+    FOrder.insert(FOrder.begin() + Order, Id);
+    FStart.insert(FStart.begin() + Order, start);
+    for (int o = Order; o < static_cast<int>(FOrder.size()); ++o) Elem(FOrderOf, Elem(FOrder, o)) = o;
+}
+
+template <typename Entry>
+void TSortedIndex<Entry>::EraseBlock(int Order) {
+    const int id = Elem(FOrder, Order);
+    Elem(FBlocks, id).clear();
+    Elem(FBlocks, id).shrink_to_fit();
+    Elem(FOrderOf, id) = -1;
+    FFreeIds.push_back(id);
+    FOrder.erase(FOrder.begin() + Order);
+    FStart.erase(FStart.begin() + Order);
+    for (int o = Order; o < static_cast<int>(FOrder.size()); ++o) Elem(FOrderOf, Elem(FOrder, o)) = o;
+}
+
+// The flat array's binary search over positions 0..Size()-1: where it stops and
+// whether the key is greater than the one there. The index must not be empty.
+template <typename Entry>
+int TSortedIndex<Entry>::StopPosition(TKey k, bool& greater) const {
+    int lo = 0, hi = FSize - 1, c = 0;
+    // the blocks that hold lo and hi (or lie outside them): each probe looks for
+    // its block only between them
+    int oLo = 0, oHi = static_cast<int>(FOrder.size()) - 1, o = 0;
+    bool found = false;
+    const auto keyAt = [&](int position) {
+        const auto first = FStart.begin() + oLo + 1, last = FStart.begin() + oHi + 1;
+        o = static_cast<int>(std::upper_bound(first, last, position) - FStart.begin()) - 1;
+        return static_cast<TKey>(KeyOf(Elem(FBlocks, Elem(FOrder, o))[static_cast<std::size_t>(position - Elem(FStart, o))]));
+    };
+    TKey key{};
+    while (hi >= lo && !found) {
+        c = (lo + hi) / 2;
+        key = keyAt(c);
+        if (Greater(k, key)) {
+            lo = c + 1;
+            oLo = o;
+        } else if (k != key) {
+            hi = c - 1;
+            oHi = o;
+        } else {
+            found = true;
+        }
+    }
+    greater = Greater(k, key);
+    return c;
+}
+
+template <typename Entry>
+void TSortedIndex<Entry>::Insert(const Entry& E) {
+    int p = 0;
+    if (FSize > 0) {
+        bool greater = false;
+        p = StopPosition(static_cast<TKey>(KeyOf(E)), greater) + (greater ? 1 : 0);
+    }
+    if (FOrder.empty()) InsertBlock(0, NewBlock());
+    // a position at the very end goes into the last block
+    const TPlace place = p == FSize ? TPlace{static_cast<int>(FOrder.size()) - 1, p - FStart.back()} : Locate(p);
+    const int id = Elem(FOrder, place.Order);
+    auto& b = Elem(FBlocks, id);
+    b.insert(b.begin() + place.Offset, E);
+    SetBlockOf(E.index, id);
+    for (int o = place.Order + 1; o < static_cast<int>(FStart.size()); ++o) ++Elem(FStart, o);
+    ++FSize;
+    FFirstChanged = std::min(FFirstChanged, p);
+    if (static_cast<int>(b.size()) > kMaxBlock) {
+        const int half = static_cast<int>(b.size()) / 2;
+        const int right = NewBlock();
+        auto& left = Elem(FBlocks, id);  // NewBlock may have moved the blocks
+        auto& moved = Elem(FBlocks, right);
+        moved.assign(left.begin() + half, left.end());
+        left.resize(static_cast<std::size_t>(half));
+        for (const Entry& e : moved) SetBlockOf(e.index, right);
+        InsertBlock(place.Order + 1, right);
+        Elem(FStart, place.Order + 1) = Elem(FStart, place.Order) + half;
+    }
+}
+
+template <typename Entry>
+void TSortedIndex<Entry>::MergeIfSmall(int Order) {
+    const int id = Elem(FOrder, Order);
+    const auto small = static_cast<int>(Elem(FBlocks, id).size());
+    if (small >= kMinBlock || FOrder.size() < 2) return;
+    // join the pair (left, right) that holds this block, when it fits in one
+    const int leftOrder = Order + 1 < static_cast<int>(FOrder.size()) ? Order : Order - 1;
+    auto& left = Elem(FBlocks, Elem(FOrder, leftOrder));
+    auto& right = Elem(FBlocks, Elem(FOrder, leftOrder + 1));
+    if (left.size() + right.size() > static_cast<std::size_t>(kMaxBlock)) return;
+    const int leftId = Elem(FOrder, leftOrder);
+    for (const Entry& e : right) SetBlockOf(e.index, leftId);
+    left.insert(left.end(), right.begin(), right.end());
+    EraseBlock(leftOrder + 1);
+}
+
+template <typename Entry>
+bool TSortedIndex<Entry>::Remove(std::int32_t RecordNo) {
+    if (RecordNo < 0 || static_cast<std::size_t>(RecordNo) >= FBlockOf.size() || Elem(FBlockOf, RecordNo) < 0)
+        return false;
+    const int id = Elem(FBlockOf, RecordNo);
+    const int order = Elem(FOrderOf, id);
+    auto& b = Elem(FBlocks, id);
+    const auto it = std::find_if(b.begin(), b.end(), [&](const Entry& e) { return e.index == RecordNo; });
+    FFirstChanged = std::min(FFirstChanged, Elem(FStart, order) + static_cast<int>(it - b.begin()));
+    b.erase(it);
+    Elem(FBlockOf, RecordNo) = -1;
+    while (!FBlockOf.empty() && FBlockOf.back() < 0) FBlockOf.pop_back();
+    for (int o = order + 1; o < static_cast<int>(FStart.size()); ++o) --Elem(FStart, o);
+    --FSize;
+    if (b.empty()) EraseBlock(order);
+    else MergeIfSmall(order);
+    return true;
+}
+
+template <typename Entry>
+void TSortedIndex<Entry>::Renumber(std::int32_t From, std::int32_t To) {
+    if (From < 0 || static_cast<std::size_t>(From) >= FBlockOf.size() || Elem(FBlockOf, From) < 0) return;
+    const int id = Elem(FBlockOf, From);
+    auto& b = Elem(FBlocks, id);
+    const auto it = std::find_if(b.begin(), b.end(), [&](const Entry& e) { return e.index == From; });
+    it->index = To;
+    FFirstChanged = std::min(FFirstChanged, Elem(FStart, Elem(FOrderOf, id)) + static_cast<int>(it - b.begin()));
+    Elem(FBlockOf, From) = -1;
+    SetBlockOf(To, id);
+    while (!FBlockOf.empty() && FBlockOf.back() < 0) FBlockOf.pop_back();
+}
+
+template <typename Entry>
+int TSortedIndex<Entry>::ClosestPosition(TKey Value) const {
+    if (FSize == 0) return 1;
     bool greater = false;
-    const int c = StopPosition(Ix, Value, greater);
+    const int c = StopPosition(Value, greater);
     return greater ? c + 2 : c + 1;
 }
 
-int ClosestPosition(const TIxItemIDRecArray& Ix, std::int32_t ItemID) {
-    if (Ix.empty()) return 1;
+template <typename Entry>
+int TSortedIndex<Entry>::Find(TKey Value) const {
+    if (FSize == 0) return 0;
     bool greater = false;
-    const int c = StopPosition(Ix, ItemID, greater);
-    return greater ? c + 2 : c + 1;
+    const int c = StopPosition(Value, greater) + (greater ? 1 : 0);
+    if (c >= FSize) return 0;
+    const Entry e = At(c);
+    return static_cast<TKey>(KeyOf(e)) == Value ? e.index + 1 : 0;
 }
 
-int FindItemID(const TIxItemIDRecArray& Ix, std::int32_t ItemID) {
-    if (Ix.empty()) return 0;
-    bool greater = false;
-    const auto c = static_cast<std::size_t>(StopPosition(Ix, ItemID, greater)) + (greater ? 1 : 0);
-    return c < Ix.size() && Ix[c].ItemID == ItemID ? Ix[c].index + 1 : 0;
+template <typename Entry>
+void TSortedIndex<Entry>::ForEachRun(int From, const std::function<void(const Entry*, std::size_t)>& Visit) const {
+    if (From >= FSize) return;
+    const TPlace p = Locate(std::max(From, 0));
+    for (int o = p.Order, off = p.Offset; o < static_cast<int>(FOrder.size()); ++o, off = 0) {
+        const auto& b = Elem(FBlocks, Elem(FOrder, o));
+        Visit(b.data() + off, b.size() - static_cast<std::size_t>(off));
+    }
 }
+
+template <typename Entry>
+std::size_t TSortedIndex<Entry>::MemoryBytes() const {
+    std::size_t bytes = sizeof(*this) + FBlocks.capacity() * sizeof(std::vector<Entry>);
+    for (const auto& b : FBlocks) bytes += b.capacity() * sizeof(Entry);
+    return bytes + (FFreeIds.capacity() + FOrder.capacity() + FStart.capacity() + FOrderOf.capacity() +
+                    FBlockOf.capacity()) * sizeof(int);
+}
+
+template class TSortedIndex<TIxItemIDRec>;
+template class TSortedIndex<TIxLLRec>;
 
 bool IsSoundIndex(const TIxItemIDRecArray& Ix, const std::vector<TgdbData>& Records, int N) {
     if (!EachRecordOnce(Ix, N)) return false;

@@ -2,7 +2,10 @@
 // The five sorted indexes of a database: inserting by binary search with the
 // database's tie rule, removing, the closest-position searches, and checking an
 // index read from disk against the item records it claims to cover.
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <type_traits>
 #include <vector>
 
 #include "zylcarto/geodb/records.h"
@@ -12,29 +15,75 @@ namespace zylcarto {
 // Index numbers 1..4: the bounding-box edge that is the key of that index.
 float CoordinateKey(const TgdbData& Rec, int IxNumber);
 
-// Inserts (key, RecordNo) at the position the binary search stops at: in front
-// of an equal key where the search met one, behind a smaller one otherwise.
-// A key that is not a number counts as greater than any key it is compared with.
-void InsertIxEntry(TIxItemIDRecArray& Ix, std::int32_t ItemID, std::int32_t RecordNo);
-void InsertIxEntry(TIxLLRecArray& Ix, float Key, std::int32_t RecordNo);
+// One index as a sequence of positions 0..Size()-1, held in blocks of a few
+// hundred entries so that inserting and removing move one block, not the whole
+// array. Positions, tie rule and searches are those of one flat sorted array.
+// Entry is TIxItemIDRec (integer keys) or TIxLLRec (Single keys compared as
+// numbers; a key that is not a number counts as greater than any other).
+template <typename Entry>
+class TSortedIndex {
+public:
+    using TKey = std::conditional_t<std::is_same_v<Entry, TIxLLRec>, double, std::int32_t>;
 
-// Removes the first entry that refers to RecordNo; false when there is none.
-bool RemoveIxEntry(TIxItemIDRecArray& Ix, std::int32_t RecordNo);
-bool RemoveIxEntry(TIxLLRecArray& Ix, std::int32_t RecordNo);
+    int Size() const { return FSize; }
+    bool Empty() const { return FSize == 0; }
+    Entry At(int Position) const;  // 0 <= Position < Size()
 
-// Gives the first entry that refers to From the record number To.
-void RenumberIxEntry(TIxItemIDRecArray& Ix, std::int32_t From, std::int32_t To);
-void RenumberIxEntry(TIxLLRecArray& Ix, std::int32_t From, std::int32_t To);
+    // The entries in order, as read from a file that holds exactly them.
+    void Assign(const std::vector<Entry>& Entries);
+    void Clear();  // also forgets what was written
 
-// 1-based position of the first key not below Value (or of the equal key the
-// search stopped at); length + 1 above every key, 1 for an empty index.
-int ClosestPosition(const TIxLLRecArray& Ix, double Value);
-int ClosestPosition(const TIxItemIDRecArray& Ix, std::int32_t ItemID);
-// Entry number (record number + 1) of the item with ItemID, 0 when absent.
-int FindItemID(const TIxItemIDRecArray& Ix, std::int32_t ItemID);
+    // Inserts at the position the binary search stops at: in front of an equal
+    // key where the search met one, behind a smaller one otherwise.
+    void Insert(const Entry& E);
+    // Removes the entry of RecordNo; false when there is none.
+    bool Remove(std::int32_t RecordNo);
+    // Gives the entry of From the record number To (which has none).
+    void Renumber(std::int32_t From, std::int32_t To);
 
-// True when Ix is a sound index over the first N records: N entries, every
-// record number once, each key equal to its record's field, keys in order.
+    // 1-based position of the first key not below Value (or of the equal key the
+    // search stopped at); Size() + 1 above every key, 1 for an empty index.
+    int ClosestPosition(TKey Value) const;
+    // Entry number (record number + 1) of the entry with this key, 0 when absent.
+    int Find(TKey Value) const;
+
+    // Positions from here on may differ from the file last written; Size() when
+    // nothing changed since MarkWritten.
+    int FirstChanged() const { return FFirstChanged; }
+    void MarkWritten() { FFirstChanged = FSize; }
+    // Calls Visit(entries, count) for the runs that hold positions From..Size()-1.
+    void ForEachRun(int From, const std::function<void(const Entry*, std::size_t)>& Visit) const;
+    std::size_t MemoryBytes() const;
+
+private:
+    struct TPlace {
+        int Order;   // index into FOrder
+        int Offset;  // within the block
+    };
+    TPlace Locate(int Position) const;
+    int StopPosition(TKey k, bool& Greater) const;
+    int NewBlock();
+    void InsertBlock(int Order, int Id);
+    void EraseBlock(int Order);
+    void SetBlockOf(std::int32_t RecordNo, int Id);
+    void MergeIfSmall(int Order);
+
+    std::vector<std::vector<Entry>> FBlocks;  // by block id
+    std::vector<int> FFreeIds;
+    std::vector<int> FOrder;   // block ids in sequence order
+    std::vector<int> FStart;   // first position of each block in sequence order
+    std::vector<int> FOrderOf; // by block id: its place in FOrder
+    std::vector<int> FBlockOf; // by record number: the block holding its entry, -1 none
+    int FSize = 0;
+    int FFirstChanged = 0;
+};
+
+using TItemIDIndex = TSortedIndex<TIxItemIDRec>;
+using TCoordIndex = TSortedIndex<TIxLLRec>;
+
+// True when Ix, as read from disk, is a sound index over the first N records:
+// N entries, every record number once, each key equal to its record's field,
+// keys in order.
 bool IsSoundIndex(const TIxItemIDRecArray& Ix, const std::vector<TgdbData>& Records, int N);
 bool IsSoundIndex(const TIxLLRecArray& Ix, int IxNumber, const std::vector<TgdbData>& Records, int N);
 

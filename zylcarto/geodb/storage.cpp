@@ -1,5 +1,8 @@
 #include "zylcarto/geodb/storage.h"
 
+#include <algorithm>
+#include <bit>
+
 #include "zylcarto/geodb/record_codec.h"
 
 namespace zylcarto {
@@ -12,17 +15,31 @@ std::vector<Entry> DecodeAll(const std::vector<std::uint8_t>& bytes, std::size_t
     return out;
 }
 
-template <typename Array>
-void WriteEntries(const std::string& Path, const Array& Ix) {
-    std::vector<std::uint8_t> bytes(Ix.size() * IndexEntryBytes);
-    for (std::size_t i = 0; i < Ix.size(); ++i) EncodeIxEntry(Ix[i], bytes.data() + i * IndexEntryBytes);
+template <typename Entry>
+void WriteEntries(const std::string& Path, TSortedIndex<Entry>& Ix, bool Sync) {
+    const int from = std::min(Ix.FirstChanged(), Ix.Size());
+    const auto bytes = static_cast<std::int64_t>(Ix.Size()) * static_cast<std::int64_t>(IndexEntryBytes);
     // Overwritten in place and cut to length rather than truncated first: on
     // file systems that flush a file emptied and refilled at close (ext4), that
     // turns every save into a synchronous write.
     TBinaryFile f(Path, TBinaryFile::TMode::OpenOrCreate);
-    f.Write(bytes.data(), bytes.size());
-    if (f.Size() > static_cast<std::int64_t>(bytes.size())) f.Truncate(static_cast<std::int64_t>(bytes.size()));
+    f.Seek(static_cast<std::int64_t>(from) * static_cast<std::int64_t>(IndexEntryBytes));
+    std::vector<TBinaryFile::TRun> runs;
+    std::vector<std::vector<std::uint8_t>> encoded;
+    Ix.ForEachRun(from, [&](const Entry* e, std::size_t n) {
+        if constexpr (std::endian::native == std::endian::little && sizeof(Entry) == IndexEntryBytes) {
+            runs.push_back({e, n * IndexEntryBytes});  // the entries in memory are their own encoding
+        } else {
+            auto& buf = encoded.emplace_back(n * IndexEntryBytes);
+            for (std::size_t i = 0; i < n; ++i) EncodeIxEntry(e[i], buf.data() + i * IndexEntryBytes);
+            runs.push_back({buf.data(), buf.size()});
+        }
+    });
+    if (!runs.empty()) f.Write(runs);
+    if (f.Size() > bytes) f.Truncate(bytes);
+    if (Sync) f.Sync();
     f.Close();
+    Ix.MarkWritten();
 }
 
 } // namespace
@@ -39,6 +56,7 @@ TDBFileNames DBFileNames(const std::string& BaseName) {
     TDBFileNames n;
     n.GDS = BaseName + ".zylgds";
     n.GDD = BaseName + ".zylgdd";
+    n.Lock = BaseName + ".zylglk";
     for (int i = 0; i < 5; ++i) n.IX[static_cast<std::size_t>(i)] = BaseName + ".zylgi" + static_cast<char>('0' + i);
     return n;
 }
@@ -53,8 +71,8 @@ std::vector<TgdbData> ReadItemFile(const std::string& Path) {
     return DecodeAll<TgdbData>(ReadWholeFile(Path), GdbDataBytes, DecodeGdbData);
 }
 
-void WriteIndexFile(const std::string& Path, const TIxItemIDRecArray& Ix) { WriteEntries(Path, Ix); }
-void WriteIndexFile(const std::string& Path, const TIxLLRecArray& Ix) { WriteEntries(Path, Ix); }
+void WriteIndexFile(const std::string& Path, TItemIDIndex& Ix, bool Sync) { WriteEntries(Path, Ix, Sync); }
+void WriteIndexFile(const std::string& Path, TCoordIndex& Ix, bool Sync) { WriteEntries(Path, Ix, Sync); }
 
 TgdbSystemData ReadSystemData(TBinaryFile& DataFile) {
     std::uint8_t bytes[SystemDataBytes];
@@ -89,6 +107,19 @@ void WriteMetaInfo(TBinaryFile& DataFile, std::int64_t Offset, const TMetaInfo& 
     EncodeMetaInfo(Meta, bytes);
     DataFile.Seek(Offset);
     DataFile.Write(bytes, sizeof bytes);
+}
+
+void CopyInChunks(std::int64_t Count, const std::function<void(std::uint8_t*, std::size_t)>& Read,
+                  const std::function<void(const std::uint8_t*, std::size_t)>& Write,
+                  const std::function<void(std::int64_t, std::size_t)>& After) {
+    std::vector<std::uint8_t> buf(static_cast<std::size_t>(std::clamp<std::int64_t>(Count, 0, CopyChunkBytes)));
+    for (std::int64_t done = 0; done < Count;) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(CopyChunkBytes, Count - done));
+        Read(buf.data(), n);
+        Write(buf.data(), n);
+        done += static_cast<std::int64_t>(n);
+        if (After) After(done, n);
+    }
 }
 
 std::int64_t DataBlockBytes(const TgdbData& Rec) {

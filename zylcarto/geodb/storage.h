@@ -1,10 +1,13 @@
 #pragma once
 // Whole-file reads and writes of the database files and their names.
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "zylcarto/geodb/dbfile.h"
+#include "zylcarto/geodb/indexes.h"
 #include "zylcarto/geodb/records.h"
 
 namespace zylcarto {
@@ -13,6 +16,7 @@ struct TDBFileNames {
     std::string GDS;                 // item file
     std::string GDD;                 // data file
     std::array<std::string, 5> IX;   // index files 0..4
+    std::string Lock;                // the lock and its change counter
 };
 // The files of the database with this base name.
 TDBFileNames DBFileNames(const std::string& BaseName);
@@ -24,15 +28,25 @@ TIxItemIDRecArray ReadItemIDIndexFile(const std::string& Path);
 TIxLLRecArray ReadLLIndexFile(const std::string& Path);
 std::vector<TgdbData> ReadItemFile(const std::string& Path);
 
-// Replaces the file's content with the entries in array order.
-void WriteIndexFile(const std::string& Path, const TIxItemIDRecArray& Ix);
-void WriteIndexFile(const std::string& Path, const TIxLLRecArray& Ix);
+// Brings the file to the index's entries in order: rewrites it from the index's
+// first changed position to its end and cuts it to length; Sync: waits until
+// that is on the disk.
+void WriteIndexFile(const std::string& Path, TItemIDIndex& Ix, bool Sync);
+void WriteIndexFile(const std::string& Path, TCoordIndex& Ix, bool Sync);
 
 TgdbSystemData ReadSystemData(TBinaryFile& DataFile);
 void WriteSystemData(TBinaryFile& DataFile, const TgdbSystemData& Sys);
 void WriteItemRecord(TBinaryFile& ItemFile, int RecordNo, const TgdbData& Rec);
 TMetaInfo ReadMetaInfo(TBinaryFile& DataFile, std::int64_t Offset);
 void WriteMetaInfo(TBinaryFile& DataFile, std::int64_t Offset, const TMetaInfo& Meta);
+
+// The one chunked copy of object bytes: Count bytes in chunks of CopyChunkBytes,
+// each filled by Read and handed to Write; After(done so far, chunk size)
+// follows every chunk when given.
+inline constexpr std::size_t CopyChunkBytes = 16384;
+void CopyInChunks(std::int64_t Count, const std::function<void(std::uint8_t*, std::size_t)>& Read,
+                  const std::function<void(const std::uint8_t*, std::size_t)>& Write,
+                  const std::function<void(std::int64_t, std::size_t)>& After = {});
 
 // Bytes of the data block an item owns (0 for kinds without one); -1 when the
 // record's count is negative.

@@ -1,0 +1,106 @@
+#include "zylcarto/geodb/recovery.h"
+
+#include <cstring>
+
+#include "zylcarto/geodb/record_codec.h"
+#include "zylcarto/support/errors.h"
+
+namespace zylcarto {
+namespace {
+
+constexpr char kMagic[4] = {'Z', 'G', 'C', '1'};
+constexpr std::size_t kIntentBytes = 24;  // magic, two sizes, magic again
+
+void PutI64(std::uint8_t* p, std::int64_t v) {
+    for (int i = 0; i < 8; ++i) p[i] = static_cast<std::uint8_t>(static_cast<std::uint64_t>(v) >> (8 * i));
+}
+std::int64_t GetI64(const std::uint8_t* p) {
+    std::uint64_t v = 0;
+    for (int i = 0; i < 8; ++i) v |= static_cast<std::uint64_t>(p[i]) << (8 * i);
+    return static_cast<std::int64_t>(v);
+}
+
+std::int64_t SizeOf(const std::string& path) {
+    std::int64_t size = -1;
+    double date = 0;
+    return FileSizeAndDate(path, size, date) ? size : -1;
+}
+
+// True when the intent is whole and both new files have the sizes it names.
+bool IntentHolds(const TCollectionFiles& f) {
+    if (!ProbeFile(f.Intent)) return false;
+    TBinaryFile in(f.Intent, TBinaryFile::TMode::ReadOnly);
+    std::uint8_t b[kIntentBytes];
+    const std::size_t n = in.Read(b, sizeof b);
+    in.Close();
+    if (n != kIntentBytes || std::memcmp(b, kMagic, 4) != 0 || std::memcmp(b + 20, kMagic, 4) != 0) return false;
+    const std::int64_t gdd = GetI64(b + 4), gds = GetI64(b + 12);
+    // the new data file may already have been renamed into place
+    const bool gddThere = SizeOf(f.NewGDD) == gdd;
+    return (gddThere || SizeOf(f.NewGDD) < 0) && SizeOf(f.NewGDS) == gds;
+}
+
+} // namespace
+
+TCollectionFiles CollectionFiles(const TDBFileNames& Names) {
+    return {Names.GDD + "~new", Names.GDS + "~new", Names.GDD + "~old", Names.GDS + "~commit"};
+}
+
+void WriteCollectionIntent(const TCollectionFiles& Files, std::int64_t NewGDDSize, std::int64_t NewGDSSize) {
+    std::uint8_t b[kIntentBytes];
+    std::memcpy(b, kMagic, 4);
+    PutI64(b + 4, NewGDDSize);
+    PutI64(b + 12, NewGDSSize);
+    std::memcpy(b + 20, kMagic, 4);
+    TBinaryFile out(Files.Intent, TBinaryFile::TMode::CreateNew);
+    out.Write(b, sizeof b);
+    out.Sync();
+    out.Close();
+    SyncDirectoryOf(Files.Intent);
+}
+
+bool CollectionLeftovers(const TDBFileNames& Names) {
+    const TCollectionFiles f = CollectionFiles(Names);
+    return ProbeFile(f.Intent) || ProbeFile(f.NewGDD) || ProbeFile(f.NewGDS) || ProbeFile(f.OldGDD);
+}
+
+void RecoverCollection(const TDBFileNames& Names) {
+    const TCollectionFiles f = CollectionFiles(Names);
+    const bool any = CollectionLeftovers(Names);
+    if (!any) return;
+    if (IntentHolds(f)) {
+        if (ProbeFile(f.NewGDD)) RenameFile(f.NewGDD, Names.GDD);
+        RenameFile(f.NewGDS, Names.GDS);
+    } else {
+        RemoveFile(f.NewGDD);
+        RemoveFile(f.NewGDS);
+        if (!ProbeFile(Names.GDD) && ProbeFile(f.OldGDD)) RenameFile(f.OldGDD, Names.GDD);
+    }
+    SyncDirectoryOf(Names.GDD);
+    RemoveFile(f.OldGDD);
+    RemoveFile(f.Intent);
+    SyncDirectoryOf(Names.GDD);
+}
+
+void CompleteInterruptedDelete(const std::string& ItemFile, std::vector<TgdbData>& Records) {
+    if (Records.size() < 2) return;
+    const std::vector<std::uint8_t> last = [&] {
+        std::vector<std::uint8_t> b(GdbDataBytes);
+        EncodeGdbData(Records.back(), b.data());
+        return b;
+    }();
+    std::uint8_t other[GdbDataBytes];
+    for (std::size_t i = 0; i + 1 < Records.size(); ++i) {
+        if (Records[i].ItemId != Records.back().ItemId) continue;
+        EncodeGdbData(Records[i], other);
+        if (std::memcmp(other, last.data(), GdbDataBytes) != 0) return;  // not a deletion's copy
+        TBinaryFile f(ItemFile, TBinaryFile::TMode::ReadWrite);
+        f.Truncate(static_cast<std::int64_t>(Records.size() - 1) * static_cast<std::int64_t>(GdbDataBytes));
+        f.Sync();
+        f.Close();
+        Records.pop_back();
+        return;
+    }
+}
+
+} // namespace zylcarto
