@@ -48,7 +48,7 @@ void TGeoMap::Assign(const TGeoMap& Source) {
     FMapImgName = Source.FMapImgName;
     FMapImgWidth = Source.FMapImgWidth;
     FMapImgHeight = Source.FMapImgHeight;
-    FMagnify = Source.FMagnify;
+    FView.Magnify = Source.FView.Magnify;
     FZoomState = Source.FZoomState;
     FMouseBoxState = Source.FMouseBoxState;
     FMouseBoxX1 = Source.FMouseBoxX1;
@@ -60,7 +60,7 @@ void TGeoMap::Assign(const TGeoMap& Source) {
     FWindAnchorX = Source.FWindAnchorX;
     FWindAnchorY = Source.FWindAnchorY;
     FShowGrat = Source.FShowGrat;
-    FTopLeft = Source.FTopLeft;
+    FView.TopLeft = Source.FView.TopLeft;
     FCalib.Assign(Source.FCalib);
     FCalib.SetMapImageSize(FMapImgWidth, FMapImgHeight);
     FSuppressPaint = Source.FSuppressPaint;
@@ -91,12 +91,12 @@ void TGeoMap::Assign(const TGeoMap& Source) {
 
 void TGeoMap::SetMagnification(double Value) {
     if (!std::isfinite(Value) || Value <= 0) return;
-    FMagnify = std::clamp(Value, MinMagnification, MaxMagnification);
+    FView.Magnify = TMapViewport::Clamped(Value);
     Paint();
 }
 
 void TGeoMap::SetTopLeft(const TPoint& P) {
-    FTopLeft = P;
+    FView.TopLeft = P;
     Paint();
 }
 
@@ -154,7 +154,7 @@ void TGeoMap::SetUTMGridDist(int Value) {
 
 void TGeoMap::SetCacheMagLimit(double Value) {
     FCacheMagLimit = std::isnan(Value) ? DefaultCacheMagLimit : std::clamp(Value, 0.0, DefaultCacheMagLimit);
-    if (FMagnify < DefaultCacheMagLimit) Paint();
+    if (FView.Magnify < DefaultCacheMagLimit) Paint();
 }
 
 void TGeoMap::SetSuppressPaint(bool Value) {
@@ -191,49 +191,41 @@ void TGeoMap::SetShowGraticuleOrdinal(int Value) {
 
 // ---- conversions and view operations
 
-TPoint TGeoMap::ControlToMapImage(const TPoint& P) const {
-    return {RoundToInt(P.X / FMagnify) + FTopLeft.X, RoundToInt(P.Y / FMagnify) + FTopLeft.Y};
+TMapViewport TGeoMap::Viewport() const {
+    TMapViewport V = FView;
+    V.Width = width();
+    V.Height = height();
+    return V;
 }
 
-TPoint TGeoMap::MapImageToControl(const TPoint& P) const {
-    return {RoundToInt((double(P.X) - FTopLeft.X) * FMagnify), RoundToInt((double(P.Y) - FTopLeft.Y) * FMagnify)};
-}
+TPoint TGeoMap::ControlToMapImage(const TPoint& P) const { return FView.ControlToImage(P); }
+
+TPoint TGeoMap::MapImageToControl(const TPoint& P) const { return FView.ImageToControl(P); }
 
 void TGeoMap::PanMapToFillWindow() {
-    const double MaxX = FMapImgWidth - width() / FMagnify;
-    const double MaxY = FMapImgHeight - height() / FMagnify;
-    if (FTopLeft.X > MaxX) FTopLeft.X = RoundToInt(MaxX);
-    if (FTopLeft.Y > MaxY) FTopLeft.Y = RoundToInt(MaxY);
-    if (FTopLeft.X < 0) FTopLeft.X = 0;
-    if (FTopLeft.Y < 0) FTopLeft.Y = 0;
+    FView = Viewport();
+    FView.Confine(FMapImgWidth, FMapImgHeight);
 }
 
 void TGeoMap::BringMapPixelToCenter(const TPoint& P) {
-    FTopLeft.X = P.X - RoundToInt(width() / FMagnify / 2);
-    FTopLeft.Y = P.Y - RoundToInt(height() / FMagnify / 2);
-    PanMapToFillWindow();
+    FView = Viewport();
+    FView.CenterOn(P);
+    FView.Confine(FMapImgWidth, FMapImgHeight);
     Paint();
 }
 
 void TGeoMap::BringLocationToCenter(double Latitude, double Longitude) {
     int x = 0, y = 0;
     if (!FCalib.CalcPixelCoords(Latitude, Longitude, x, y)) return;
-    const int hw = RoundToInt(width() / FMagnify / 2);
-    const int hh = RoundToInt(height() / FMagnify / 2);
-    int cx = x - hw;
-    if (cx > GrafBmp.width() - 2 * hw) cx = GrafBmp.width() - 2 * hw;
-    int cy = y - hh;
-    if (cy > GrafBmp.height() - 2 * hh) cy = GrafBmp.height() - 2 * hh;
-    FTopLeft = {std::max(cx, 0), std::max(cy, 0)};
+    FView = Viewport();
+    FView.CenterOnWithin({x, y}, GrafBmp.width(), GrafBmp.height());
     Paint();
 }
 
 void TGeoMap::ZoomFitPage() {
     if (FMapImgWidth <= 0 || FMapImgHeight <= 0) return;
-    const double a = double(width()) / FMapImgWidth;
-    const double b = double(height()) / FMapImgHeight;
-    const double Fit = a > b ? b : a;
-    if (Fit > 0) FMagnify = std::clamp(Fit, MinMagnification, MaxMagnification);
+    const double Fit = Viewport().FitMagnification(FMapImgWidth, FMapImgHeight);
+    if (Fit > 0) FView.Magnify = TMapViewport::Clamped(Fit);
     SetTopLeft({0, 0});
 }
 
@@ -264,7 +256,7 @@ void TGeoMap::ResizeMap(double Magnification) {
     FMapImgWidth = NewW;
     FMapImgHeight = NewH;
     FCalib.SetMapImageSize(NewW, NewH);
-    FTopLeft = {0, 0};
+    FView.TopLeft = {0, 0};
     const bool WasSuppressed = FSuppressPaint;
     FSuppressPaint = true;  // one repaint at the end, not one from the refit as well
     FCalib.RecalcCalibration();
@@ -286,7 +278,7 @@ int TGeoMap::ZoomSlot(int Index) const {
 }
 
 void TGeoMap::ZoomStateOnStack() {
-    FZoomStack[static_cast<std::size_t>(FZStackPoi - 1)] = {FTopLeft.X, FTopLeft.Y, FMagnify};
+    FZoomStack[static_cast<std::size_t>(FZStackPoi - 1)] = {FView.TopLeft.X, FView.TopLeft.Y, FView.Magnify};
     FZStackPoi = FZStackPoi % ZoomStackSize + 1;
 }
 
@@ -294,8 +286,8 @@ void TGeoMap::ZoomHistory(int Index) {
     if (Index < -(ZoomStackSize - 1) || Index > 0) return;
     const TgmZoomStackEntry& E = FZoomStack[static_cast<std::size_t>(ZoomSlot(Index) - 1)];
     if (E.Empty() || !(E.MagF > 0)) return;
-    FTopLeft = {E.Left, E.Top};
-    FMagnify = E.MagF;
+    FView.TopLeft = {E.Left, E.Top};
+    FView.Magnify = E.MagF;
     Paint();
 }
 
@@ -351,7 +343,7 @@ void TGeoMap::TakeMapImage(const QImage& Picture, const std::string& Name) {
     FMapImgWidth = GrafBmp.width();
     FMapImgHeight = GrafBmp.height();
     FCalib.SetMapImageSize(FMapImgWidth, FMapImgHeight);
-    FTopLeft = {0, 0};
+    FView.TopLeft = {0, 0};
     Paint();
 }
 
@@ -375,8 +367,9 @@ void TGeoMap::DrawMouseTrace(TCanvas& Canvas) const {
     if (FNumMTrace <= 0) return;
     const TCanvasPen SavedPen = Canvas.Pen;
     const TCanvasBrush SavedBrush = Canvas.Brush;
-    const auto ToControl = [this](const TColoredPoint& P) {
-        return MapImageToControl({RoundToInt(P.X), RoundToInt(P.Y)});
+    const TMapViewport View = Viewport();
+    const auto ToControl = [&View](const TColoredPoint& P) {
+        return View.ImageToControl({RoundToInt(P.X), RoundToInt(P.Y)});
     };
     for (int i = 2; i <= FNumMTrace; ++i) {
         const TColoredPoint& Prev = FMTrace[static_cast<std::size_t>(i - 2)];

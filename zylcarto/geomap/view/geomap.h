@@ -20,6 +20,7 @@ class QPrinter;
 #include "zylcarto/geomap/calibration/xml_source.h"
 #include "zylcarto/geomap/landmarks/landmark_store.h"
 #include "zylcarto/geomap/view/canvas.h"
+#include "zylcarto/geomap/view/map_viewport.h"
 #include "zylcarto/geomap/view/mouse_types.h"
 #include "zylcarto/support/component.h"
 #include "zylcarto/support/streams.h"
@@ -80,8 +81,8 @@ class TGeoMap : public QWidget, public TObject {
 public:
     static constexpr double DefaultCacheMagLimit = 2.0 / 3.0;
     // SetMagnification keeps the magnification within this range.
-    static constexpr double MinMagnification = 1.0 / 1024;
-    static constexpr double MaxMagnification = 1024;
+    static constexpr double MinMagnification = TMapViewport::MinMagnify;
+    static constexpr double MaxMagnification = TMapViewport::MaxMagnify;
     static constexpr int ZoomStackSize = 16;
     static constexpr int MaxMouseTracePoints = 5000;
     static constexpr int MaxMapImagePixels = 3000000;
@@ -105,11 +106,11 @@ public:
     const QImage& AuxBitmap() const { return AuxBmp; }
 
     // --- view state
-    double Magnification() const { return FMagnify; }
+    double Magnification() const { return FView.Magnify; }
     // Non-finite or non-positive values are refused; others are clamped to
     // MinMagnification..MaxMagnification.
     void SetMagnification(double Value);
-    TPoint TopLeft() const { return FTopLeft; }
+    TPoint TopLeft() const { return FView.TopLeft; }
     void SetTopLeft(const TPoint& P);
     bool AntiAlias() const { return FAntiAlias; }
     void SetAntiAlias(bool Value);
@@ -430,6 +431,8 @@ protected:
 
 private:
     bool IsShownState() const;
+    // The view with the control's current size.
+    TMapViewport Viewport() const;
     void DrawEmptyMap(TCanvas& Canvas) const;
     void FillBackgroundAroundImage(TCanvas& Canvas) const;
     void DrawMapImage(TCanvas& Canvas) const;
@@ -476,7 +479,6 @@ protected:
     bool FLButtonWasDown = false;
     std::string FMapImgName;
     int FMapImgWidth = 0, FMapImgHeight = 0;
-    double FMagnify = 1.0;
     TZoomState FZoomState = zsIdle;
     TMouseBoxState FMouseBoxState = mbsIdle;
     int FMouseBoxX1 = 0, FMouseBoxX2 = 0, FMouseBoxY1 = 0, FMouseBoxY2 = 0;
@@ -486,7 +488,7 @@ protected:
     bool FMTraceInvert = true;
     int FWindOldCornerX = 0, FWindOldCornerY = 0, FWindAnchorX = 0, FWindAnchorY = 0;
     TShowGrat FShowGrat = sgNone;
-    TPoint FTopLeft;
+    TMapViewport FView;  // its size is the control's, filled in by Viewport()
     TMapCalibration FCalib;  // model, data, fits, restore state, calibration file name
     bool FSuppressPaint = false;
     bool FConfinePan = true;

@@ -19,11 +19,6 @@ constexpr std::uint16_t TraceEndsStroke = 1U << 0;
 constexpr std::uint16_t TraceDrawnXor = 1U << 1;
 constexpr std::uint16_t TraceInvalid = 0xFFFF;
 
-double ClampedMagnification(double Value) {
-    if (!std::isfinite(Value) || Value <= 0) return TGeoMap::MinMagnification;
-    return std::clamp(Value, TGeoMap::MinMagnification, TGeoMap::MaxMagnification);
-}
-
 bool IsPan(TMouseActMode Action) { return Action == maPan || Action == maPanHoriz || Action == maPanVert; }
 
 } // namespace
@@ -202,21 +197,19 @@ void TGeoMap::MouseMove(TShiftState Shift, int X, int Y) {
         } else if (!FLButtonWasDown) {
             MouseAnchorX = X;
             MouseAnchorY = Y;
-            FTopLeftXAnchor = FTopLeft.X;
-            FTopLeftYAnchor = FTopLeft.Y;
+            FTopLeftXAnchor = FView.TopLeft.X;
+            FTopLeftYAnchor = FView.TopLeft.Y;
             FLButtonWasDown = true;
         } else if (Inside && FMouseAction == maZoomDrag) {
-            const int cx = RoundToInt(W / FMagnify / 2) + FTopLeft.X;
-            const int cy = RoundToInt(H / FMagnify / 2) + FTopLeft.Y;
             const double Factor = 1 - 0.05 * (MouseAnchorX - X) / std::max(W, 1) +
                                   static_cast<double>(MouseAnchorY - Y) / std::max(H, 1);
-            FMagnify = ClampedMagnification(FMagnify * Factor);
-            FTopLeft = {cx - RoundToInt(W / FMagnify / 2), cy - RoundToInt(H / FMagnify / 2)};
+            FView = Viewport();
+            FView.ZoomAroundCenter(FView.Magnify * Factor);
             Paint();
             DoZoomPanEvent();
         } else if (Inside) {
-            if (FMouseAction != maPanVert) FTopLeft.X = FTopLeftXAnchor + RoundToInt((MouseAnchorX - X) / FMagnify);
-            if (FMouseAction != maPanHoriz) FTopLeft.Y = FTopLeftYAnchor + RoundToInt((MouseAnchorY - Y) / FMagnify);
+            if (FMouseAction != maPanVert) FView.TopLeft.X = FTopLeftXAnchor + FView.ToImageLength(MouseAnchorX - X);
+            if (FMouseAction != maPanHoriz) FView.TopLeft.Y = FTopLeftYAnchor + FView.ToImageLength(MouseAnchorY - Y);
             if (FConfinePan) PanMapToFillWindow();
             Paint();
             DoZoomPanEvent();
@@ -260,8 +253,8 @@ void TGeoMap::AppendTracePoint(int X, int Y) {
     if (FNumMTrace < 2) return;
     const TColoredPoint& Prev = FMTrace[static_cast<std::size_t>(FNumMTrace - 2)];
     if (Prev.Flags & TraceEndsStroke) return;
-    const TPoint From = MapImageToControl({RoundToInt(Prev.X), RoundToInt(Prev.Y)});
-    const TPoint To = MapImageToControl(ImagePt);
+    const TPoint From = FView.ImageToControl({RoundToInt(Prev.X), RoundToInt(Prev.Y)});
+    const TPoint To = FView.ImageToControl(ImagePt);
     DrawFeedback([&](TCanvas& C) {
         C.Pen = {FColorMTrace, psSolid, FMTraceInvert ? pmXor : pmCopy, 1};
         C.MoveTo(From.X, From.Y);
@@ -316,10 +309,8 @@ void TGeoMap::ZoomToBox() {
     const TPoint p1 = ControlToMapImage({std::min(FWindAnchorX, FWindOldCornerX), std::min(FWindAnchorY, FWindOldCornerY)});
     const TPoint p2 = ControlToMapImage({std::max(FWindAnchorX, FWindOldCornerX), std::max(FWindAnchorY, FWindOldCornerY)});
     if (p1.X == p2.X || p1.Y == p2.Y) return;
-    const double dx = std::abs(p2.X - p1.X), dy = std::abs(p2.Y - p1.Y);
-    const int W = width(), H = height();
-    FMagnify = ClampedMagnification(dy < dx ? W / dx : H / dy);
-    FTopLeft = {p1.X + RoundToInt((dx - W / FMagnify) / 2), p1.Y + RoundToInt((dy - H / FMagnify) / 2)};
+    FView = Viewport();
+    FView.FitBox(p1, p2.X - p1.X, p2.Y - p1.Y);
     Paint();
     DoZoomPanEvent();
 }

@@ -30,8 +30,8 @@ QImage TGeoMap::RenderMapWindow(const TPoint& TopLeft, double Mag, int W, int H)
     view.FOnDrawLandmark = FOnDrawLandmark;
     view.FFrameStyle = fsNone;
     view.resize(W, H);
-    view.FMagnify = Mag;
-    view.FTopLeft = TopLeft;
+    view.FView.Magnify = Mag;
+    view.FView.TopLeft = TopLeft;
     view.FCacheMag = 0;
     view.ConstructInternalMapImg();
     return view.AuxBmp.copy(0, 0, W, H);

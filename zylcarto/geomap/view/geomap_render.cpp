@@ -50,7 +50,7 @@ void TGeoMap::Paint() {
 }
 
 void TGeoMap::RebuildImgCache() {
-    const int w = RoundToInt(GrafBmp.width() * FMagnify), h = RoundToInt(GrafBmp.height() * FMagnify);
+    const int w = RoundToInt(GrafBmp.width() * FView.Magnify), h = RoundToInt(GrafBmp.height() * FView.Magnify);
     if (GrafBmp.isNull() || w < 1 || h < 1)
         FImgCache = QImage();
     else
@@ -58,7 +58,7 @@ void TGeoMap::RebuildImgCache() {
                         .scaled(w, h, Qt::IgnoreAspectRatio,
                                 FAntiAlias ? Qt::SmoothTransformation : Qt::FastTransformation)
                         .convertToFormat(ViewImageFormat);
-    FCacheMag = FMagnify;
+    FCacheMag = FView.Magnify;
     FCacheAA = FAntiAlias;
 }
 
@@ -74,7 +74,7 @@ void TGeoMap::ConstructInternalMapImg() {
     if (FMapImgName.empty()) {
         DrawEmptyMap(Canvas);
     } else if (IsShownState()) {
-        if ((FMagnify != FCacheMag || FCacheAA != FAntiAlias) && FMagnify < FCacheMagLimit) RebuildImgCache();
+        if ((FView.Magnify != FCacheMag || FCacheAA != FAntiAlias) && FView.Magnify < FCacheMagLimit) RebuildImgCache();
         FillBackgroundAroundImage(Canvas);
         DrawMapImage(Canvas);
         if (FOnBeforeRenderData) FOnBeforeRenderData(this, Canvas);
@@ -93,10 +93,10 @@ void TGeoMap::FillBackgroundAroundImage(TCanvas& Canvas) const {
     // rounding of the stretch, so the image is always drawn over the fill's edge.
     const int W = width(), H = height();
     TRect Covered{0, 0, 0, 0};
-    const QImage& Source = FMagnify == FCacheMag ? FImgCache : GrafBmp;
+    const QImage& Source = FView.Magnify == FCacheMag ? FImgCache : GrafBmp;
     if (!Source.isNull()) {
-        const double Left = -FTopLeft.X * FMagnify, Top = -FTopLeft.Y * FMagnify;
-        const double Right = (FMapImgWidth - FTopLeft.X) * FMagnify, Bottom = (FMapImgHeight - FTopLeft.Y) * FMagnify;
+        const double Left = -FView.TopLeft.X * FView.Magnify, Top = -FView.TopLeft.Y * FView.Magnify;
+        const double Right = (FMapImgWidth - FView.TopLeft.X) * FView.Magnify, Bottom = (FMapImgHeight - FView.TopLeft.Y) * FView.Magnify;
         Covered = {std::clamp(RoundToInt(std::ceil(Left)) + 2, 0, W), std::clamp(RoundToInt(std::ceil(Top)) + 2, 0, H),
                    std::clamp(RoundToInt(std::floor(Right)) - 2, 0, W),
                    std::clamp(RoundToInt(std::floor(Bottom)) - 2, 0, H)};
@@ -123,15 +123,15 @@ void TGeoMap::DrawEmptyMap(TCanvas& Canvas) const {
 
 void TGeoMap::DrawMapImage(TCanvas& Canvas) const {
     const int W = width(), H = height();
-    if (FMagnify == FCacheMag) {
-        const int Left = RoundToInt(FMagnify * FTopLeft.X), Top = RoundToInt(FMagnify * FTopLeft.Y);
+    if (FView.Magnify == FCacheMag) {
+        const int Left = RoundToInt(FView.Magnify * FView.TopLeft.X), Top = RoundToInt(FView.Magnify * FView.TopLeft.Y);
         Canvas.StretchMode = smColorOnColor;
         Canvas.CopyRect({0, 0, W, H}, FImgCache, {Left, Top, Left + W, Top + H});
     } else {
         Canvas.StretchMode = FAntiAlias ? smHalftone : smColorOnColor;
         Canvas.CopyRect({0, 0, W, H}, GrafBmp,
-                        {FTopLeft.X, FTopLeft.Y, RoundToInt(W / FMagnify + FTopLeft.X),
-                         RoundToInt(H / FMagnify + FTopLeft.Y)});
+                        {FView.TopLeft.X, FView.TopLeft.Y, RoundToInt(W / FView.Magnify + FView.TopLeft.X),
+                         RoundToInt(H / FView.Magnify + FView.TopLeft.Y)});
     }
 }
 
@@ -183,8 +183,8 @@ void TGeoMap::DrawParabolicGraticule(TCanvas& Canvas) const {
             double a = 0, b = 0, c = 0, r = 0;
             Fit.CalcParabolFit(a, b, c, r);
             // One image column (row) per step across the view.
-            const int From = Parallel ? FTopLeft.X : FTopLeft.Y;
-            const double Until = From + (Parallel ? width() : height()) / FMagnify;
+            const int From = Parallel ? FView.TopLeft.X : FView.TopLeft.Y;
+            const double Until = From + (Parallel ? width() : height()) / FView.Magnify;
             bool First = true;
             for (int t = From; t < Until; ++t) {
                 const int v = RoundToInt(a + b * t + c * double(t) * t);
@@ -261,8 +261,8 @@ void TGeoMap::DrawUTMGrid(TCanvas& Canvas) const {
 
     Canvas.Pen.Color = FColorGratLine;
     // The image's rectangle in control pixels, wherever the view is scrolled to.
-    const double BoxLeft = -FTopLeft.X * FMagnify, BoxTop = -FTopLeft.Y * FMagnify;
-    const double BoxRight = (FMapImgWidth - FTopLeft.X) * FMagnify, BoxBottom = (FMapImgHeight - FTopLeft.Y) * FMagnify;
+    const double BoxLeft = -FView.TopLeft.X * FView.Magnify, BoxTop = -FView.TopLeft.Y * FView.Magnify;
+    const double BoxRight = (FMapImgWidth - FView.TopLeft.X) * FView.Magnify, BoxBottom = (FMapImgHeight - FView.TopLeft.Y) * FView.Magnify;
     const auto DrawClipped = [&](TPoint A, TPoint B) {
         const TPoint P = MapImageToControl(A), Q = MapImageToControl(B);
         double x1 = P.X, y1 = P.Y, x2 = Q.X, y2 = Q.Y;
