@@ -16,9 +16,9 @@ TGeoMap::TGeoMap(QWidget* AOwner)
     setMouseTracking(true);  // moves without a button report the position too
     FMTrace.resize(MaxMouseTracePoints);
     ClearZoomHistory();
-    FCacheAA = FAntiAlias;
+    FCache.AntiAlias = FLook.AntiAlias;
     AuxBmp = QImage(0, 0, ViewImageFormat);
-    FImgCache = QImage(0, 0, ViewImageFormat);
+    FCache.Image = QImage(0, 0, ViewImageFormat);
     FLandMarks.SetOnRepaint([this] { Paint(); });
     FCalib.SetRepaintHandler([this] { Paint(); });
     connect(this, &QObject::objectNameChanged, this, [this] { FCalib.SetName(Name()); });
@@ -30,25 +30,14 @@ void TGeoMap::Assign(const TGeoMap& Source) {
     if (&Source == this) return;
     FLandMarks.Assign(Source.FLandMarks);  // the one step that can fail; nothing changed before it
     AuxBmp = Source.AuxBmp;
-    FImgCache = Source.FImgCache;
+    FCache = Source.FCache;
     GrafBmp = Source.GrafBmp;
-    FCacheMag = Source.FCacheMag;
-    FCacheAA = Source.FCacheAA;
-    FCacheMagLimit = Source.FCacheMagLimit;
-    FColorBakGnd = Source.FColorBakGnd;
-    FFrameStyle = Source.FFrameStyle;
-    FFrameColor = Source.FFrameColor;
-    FColorGratLine = Source.FColorGratLine;
-    FColorGratPoints = Source.FColorGratPoints;
-    FColBlackLine = Source.FColBlackLine;
-    FColGrayLine = Source.FColGrayLine;
-    FColWhiteLine = Source.FColWhiteLine;
-    FEmptyMsg = Source.FEmptyMsg;
+    FLook = Source.FLook;
     FLButtonWasDown = Source.FLButtonWasDown;
     FMapImgName = Source.FMapImgName;
     FMapImgWidth = Source.FMapImgWidth;
     FMapImgHeight = Source.FMapImgHeight;
-    FView.Magnify = Source.FView.Magnify;
+    FView = Source.FView;
     FZoomState = Source.FZoomState;
     FMouseBoxState = Source.FMouseBoxState;
     FMouseBoxX1 = Source.FMouseBoxX1;
@@ -59,8 +48,6 @@ void TGeoMap::Assign(const TGeoMap& Source) {
     FWindOldCornerY = Source.FWindOldCornerY;
     FWindAnchorX = Source.FWindAnchorX;
     FWindAnchorY = Source.FWindAnchorY;
-    FShowGrat = Source.FShowGrat;
-    FView.TopLeft = Source.FView.TopLeft;
     FCalib.Assign(Source.FCalib);
     FCalib.SetMapImageSize(FMapImgWidth, FMapImgHeight);
     FSuppressPaint = Source.FSuppressPaint;
@@ -72,9 +59,6 @@ void TGeoMap::Assign(const TGeoMap& Source) {
     FRubberBAnchorY = Source.FRubberBAnchorY;
     FRubberBandOldX = Source.FRubberBandOldX;
     FRubberBandOldY = Source.FRubberBandOldY;
-    FAntiAlias = Source.FAntiAlias;
-    FGratLineDist = Source.FGratLineDist;
-    FUTMGridDist = Source.FUTMGridDist;
     FTopLeftXAnchor = Source.FTopLeftXAnchor;
     FTopLeftYAnchor = Source.FTopLeftYAnchor;
     FZoomStack = Source.FZoomStack;
@@ -101,59 +85,59 @@ void TGeoMap::SetTopLeft(const TPoint& P) {
 }
 
 void TGeoMap::SetAntiAlias(bool Value) {
-    FAntiAlias = Value;
+    FLook.AntiAlias = Value;
     Paint();
 }
 
 void TGeoMap::SetColorBakGnd(TColor Value) {
-    FColorBakGnd = Value;
+    FLook.ColorBakGnd = Value;
     Paint();
 }
 
 void TGeoMap::SetColorFrame(TColor Value) {
-    FFrameColor = Value;
+    FLook.FrameColor = Value;
     Paint();
 }
 
 void TGeoMap::SetColorGratLine(TColor Value) {
-    FColorGratLine = Value;
+    FLook.ColorGratLine = Value;
     Paint();
 }
 
 void TGeoMap::SetColorGratPoints(TColor Value) {
-    FColorGratPoints = Value;
+    FLook.ColorGratPoints = Value;
     Paint();
 }
 
 void TGeoMap::SetEmptyMsg(const std::string& Value) {
-    FEmptyMsg = Value;
+    FLook.EmptyMsg = Value;
     Paint();
 }
 
 void TGeoMap::SetShowGrat(TShowGrat Value) {
-    if (Value == FShowGrat) return;
-    FShowGrat = Value;
+    if (Value == FLook.ShowGrat) return;
+    FLook.ShowGrat = Value;
     Paint();
 }
 
 void TGeoMap::SetFrameStyle(TFrameStyle Value) {
-    if (Value == FFrameStyle) return;
-    FFrameStyle = Value;
+    if (Value == FLook.FrameStyle) return;
+    FLook.FrameStyle = Value;
     Paint();
 }
 
 void TGeoMap::SetGratLineDist(double Value) {
-    FGratLineDist = std::isnan(Value) ? 0 : std::clamp(Value, 0.0, 60.0);
+    FLook.GratLineDist = std::isnan(Value) ? 0 : std::clamp(Value, 0.0, 60.0);
     Paint();
 }
 
 void TGeoMap::SetUTMGridDist(int Value) {
-    FUTMGridDist = std::clamp(Value, 0, 10000000);
+    FLook.UTMGridDist = std::clamp(Value, 0, 10000000);
     Paint();
 }
 
 void TGeoMap::SetCacheMagLimit(double Value) {
-    FCacheMagLimit = std::isnan(Value) ? DefaultCacheMagLimit : std::clamp(Value, 0.0, DefaultCacheMagLimit);
+    FLook.CacheMagLimit = std::isnan(Value) ? DefaultCacheMagLimit : std::clamp(Value, 0.0, DefaultCacheMagLimit);
     if (FView.Magnify < DefaultCacheMagLimit) Paint();
 }
 
@@ -235,10 +219,10 @@ void TGeoMap::ResizeMap(double Magnification) {
     const int NewH = RoundToInt(GrafBmp.height() * Magnification);
     if (NewW < 1 || NewH < 1) return;
     CheckMapImageSize(NewW, NewH);
-    FCacheMag = 0;
+    FCache.Mag = 0;
     GrafBmp = GrafBmp
                   .scaled(NewW, NewH, Qt::IgnoreAspectRatio,
-                          FAntiAlias ? Qt::SmoothTransformation : Qt::FastTransformation)
+                          FLook.AntiAlias ? Qt::SmoothTransformation : Qt::FastTransformation)
                   .convertToFormat(ViewImageFormat);
     TCalibData& D = FCalib.CalibData();
     for (int i = 1; i <= UsedCalLines(D); ++i) {
@@ -337,7 +321,7 @@ void TGeoMap::CheckMapImageSize(int Width, int Height) const {
 void TGeoMap::TakeMapImage(const QImage& Picture, const std::string& Name) {
     // Checked before taking the picture, so a refused image leaves the map as it was.
     CheckMapImageSize(Picture.width(), Picture.height());
-    FCacheMag = 0;
+    FCache.Mag = 0;
     GrafBmp = Picture.convertToFormat(ViewImageFormat);
     FMapImgName = Name;
     FMapImgWidth = GrafBmp.width();
@@ -361,31 +345,6 @@ void TGeoMap::Clear() {
     Paint();
 }
 
-// ---- mouse trace
-
-void TGeoMap::DrawMouseTrace(TCanvas& Canvas) const {
-    if (FNumMTrace <= 0) return;
-    const TCanvasPen SavedPen = Canvas.Pen;
-    const TCanvasBrush SavedBrush = Canvas.Brush;
-    const TMapViewport View = Viewport();
-    const auto ToControl = [&View](const TColoredPoint& P) {
-        return View.ImageToControl({RoundToInt(P.X), RoundToInt(P.Y)});
-    };
-    for (int i = 2; i <= FNumMTrace; ++i) {
-        const TColoredPoint& Prev = FMTrace[static_cast<std::size_t>(i - 2)];
-        const TColoredPoint& Cur = FMTrace[static_cast<std::size_t>(i - 1)];
-        if (Prev.Flags & 1U) continue;
-        const TPoint A = ToControl(Prev), B = ToControl(Cur);
-        Canvas.Pen.Color = Cur.Color;
-        Canvas.Pen.Mode = (Cur.Flags & 2U) ? pmXor : pmCopy;
-        Canvas.MoveTo(A.X, A.Y);
-        Canvas.LineTo(B.X, B.Y);
-        Canvas.Pen.Mode = pmCopy;
-    }
-    Canvas.Pen = SavedPen;
-    Canvas.Brush = SavedBrush;
-}
-
 // ---- widget plumbing
 
 bool TGeoMap::IsShownState() const {
@@ -400,7 +359,7 @@ void TGeoMap::paintEvent(QPaintEvent*) {
     P.drawImage(QPoint(0, 0), Picture, QRect(0, 0, width(), height()));
     // A control grown while painting was suppressed shows its background beyond the picture.
     for (const QRect& R : QRegion(rect()).subtracted(QRegion(Picture.rect())))
-        P.fillRect(R, ToQColor(FColorBakGnd));
+        P.fillRect(R, ToQColor(FLook.ColorBakGnd));
 }
 
 void TGeoMap::resizeEvent(QResizeEvent* Event) {

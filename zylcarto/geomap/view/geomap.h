@@ -20,6 +20,8 @@ class QPrinter;
 #include "zylcarto/geomap/calibration/xml_source.h"
 #include "zylcarto/geomap/landmarks/landmark_store.h"
 #include "zylcarto/geomap/view/canvas.h"
+#include "zylcarto/geomap/view/map_renderer.h"
+#include "zylcarto/geomap/view/map_scene.h"
 #include "zylcarto/geomap/view/map_viewport.h"
 #include "zylcarto/geomap/view/mouse_types.h"
 #include "zylcarto/support/component.h"
@@ -27,13 +29,6 @@ class QPrinter;
 #include "zylcarto/support/types.h"
 
 namespace zylcarto {
-
-// Pixel format of the map image, the cache and the composed picture.
-inline constexpr QImage::Format ViewImageFormat = QImage::Format_RGB32;
-
-// What overlay is drawn over the map image.
-enum class TShowGrat : std::uint8_t { sgNone, sgPoints, sgLines, sgPointsAndLines, sgUTMGrid, sgPointsAndUTMGrid };
-using enum TShowGrat;
 
 // A stored view: FTopLeft and FMagnify. All zero means empty.
 struct TgmZoomStackEntry {
@@ -44,9 +39,6 @@ struct TgmZoomStackEntry {
     friend bool operator==(const TgmZoomStackEntry&, const TgmZoomStackEntry&) = default;
 };
 
-using TRenderEvent = std::function<void(TObject* Sender, TCanvas& Canvas)>;
-using TDrawLandMarkEvent = std::function<void(TObject* Sender, bool& Handled, TCanvas& Canvas, const TPoint& APoint,
-                                              const TLandMark& LandMarkData)>;
 using TMapImgRequestEvent = std::function<void(TObject* Sender, std::string& FileName)>;
 // Progress of decoding a map image, 0..100.
 using TImageProgressEvent = std::function<void(TObject* Sender, int PercentDone)>;
@@ -54,8 +46,13 @@ using TImageProgressEvent = std::function<void(TObject* Sender, int PercentDone)
 using TOnDrawMapDataEvent = std::function<void(TObject* Sender, TCanvas& MapCanvas, double LatLow, double LongLow,
                                                double LatHigh, double LongHigh, int Wid, int Hgt)>;
 
+namespace test {
+class TGeoMapTestAccess;
+}
+
 class TGeoMap : public QWidget, public TObject {
     Q_OBJECT
+    friend class test::TGeoMapTestAccess;
     Q_PROPERTY(bool AllowPan READ GetAllowPan WRITE SetAllowPan)
     Q_PROPERTY(bool AntiAlias READ AntiAlias WRITE SetAntiAlias)
     Q_PROPERTY(int CalibModel READ CalibModelOrdinal WRITE SetCalibModelOrdinal)
@@ -79,7 +76,7 @@ class TGeoMap : public QWidget, public TObject {
     Q_PROPERTY(int HighLightLandMark READ HighLightLandMark WRITE SetHighLM)
 
 public:
-    static constexpr double DefaultCacheMagLimit = 2.0 / 3.0;
+    static constexpr double DefaultCacheMagLimit = TMapAppearance::DefaultCacheMagLimit;
     // SetMagnification keeps the magnification within this range.
     static constexpr double MinMagnification = TMapViewport::MinMagnify;
     static constexpr double MaxMagnification = TMapViewport::MaxMagnify;
@@ -112,27 +109,27 @@ public:
     void SetMagnification(double Value);
     TPoint TopLeft() const { return FView.TopLeft; }
     void SetTopLeft(const TPoint& P);
-    bool AntiAlias() const { return FAntiAlias; }
+    bool AntiAlias() const { return FLook.AntiAlias; }
     void SetAntiAlias(bool Value);
-    TColor ColorBackGnd() const { return FColorBakGnd; }
+    TColor ColorBackGnd() const { return FLook.ColorBakGnd; }
     void SetColorBakGnd(TColor Value);
-    TColor ColorFrame() const { return FFrameColor; }
+    TColor ColorFrame() const { return FLook.FrameColor; }
     void SetColorFrame(TColor Value);
-    TColor ColorGraticule() const { return FColorGratLine; }
+    TColor ColorGraticule() const { return FLook.ColorGratLine; }
     void SetColorGratLine(TColor Value);
-    TColor ColorCalibPoints() const { return FColorGratPoints; }
+    TColor ColorCalibPoints() const { return FLook.ColorGratPoints; }
     void SetColorGratPoints(TColor Value);
-    const std::string& EmptyMsg() const { return FEmptyMsg; }
+    const std::string& EmptyMsg() const { return FLook.EmptyMsg; }
     void SetEmptyMsg(const std::string& Value);
-    TShowGrat ShowGraticule() const { return FShowGrat; }
+    TShowGrat ShowGraticule() const { return FLook.ShowGrat; }
     void SetShowGrat(TShowGrat Value);
-    TFrameStyle FrameStyle() const { return FFrameStyle; }
+    TFrameStyle FrameStyle() const { return FLook.FrameStyle; }
     void SetFrameStyle(TFrameStyle Value);
-    double GratLineDist() const { return FGratLineDist; }
+    double GratLineDist() const { return FLook.GratLineDist; }
     void SetGratLineDist(double Value);
-    int UTMGridDist() const { return FUTMGridDist; }
+    int UTMGridDist() const { return FLook.UTMGridDist; }
     void SetUTMGridDist(int Value);
-    double CacheMagLimit() const { return FCacheMagLimit; }
+    double CacheMagLimit() const { return FLook.CacheMagLimit; }
     void SetCacheMagLimit(double Value);
     bool SuppressPaint() const { return FSuppressPaint; }
     void SetSuppressPaint(bool Value);
@@ -267,9 +264,9 @@ public:
     void SetOnContinueRubberBand(TOnRubberBandActionEvent Handler) { FOnContRubberBand = std::move(Handler); }
     void SetOnEndRubberBand(TOnRubberBandActionEvent Handler) { FOnEndRubberBand = std::move(Handler); }
     void SetOnDataLoading(TImageProgressEvent Handler) { FOnDataLoading = std::move(Handler); }
-    void SetOnBeforeRenderData(TRenderEvent Handler) { FOnBeforeRenderData = std::move(Handler); }
-    void SetOnDataRendered(TRenderEvent Handler) { FOnDataRendered = std::move(Handler); }
-    void SetOnDrawLandmark(TDrawLandMarkEvent Handler) { FOnDrawLandmark = std::move(Handler); }
+    void SetOnBeforeRenderData(TRenderEvent Handler) { FHooks.OnBeforeRenderData = std::move(Handler); }
+    void SetOnDataRendered(TRenderEvent Handler) { FHooks.OnDataRendered = std::move(Handler); }
+    void SetOnDrawLandmark(TDrawLandMarkEvent Handler) { FHooks.OnDrawLandmark = std::move(Handler); }
     void SetOnMapImageRequest(TMapImgRequestEvent Handler) { FOnMapImgRequest = std::move(Handler); }
     void SetOnLandMarkAction(TLandMarkActionEvent Handler) { FLandMarks.SetOnLandMarkAction(std::move(Handler)); }
 
@@ -421,8 +418,6 @@ protected:
     void resizeEvent(QResizeEvent* Event) override;
     void showEvent(QShowEvent* Event) override;
 
-    // Rebuilds FImgCache for the current magnification (composition step 4).
-    virtual void RebuildImgCache();
     // GrafBmp takes the picture after the size check; then name, size, AuxBmp and
     // FTopLeft follow as for a newly loaded image, and the map repaints.
     void TakeMapImage(const QImage& Picture, const std::string& Name);
@@ -433,49 +428,32 @@ private:
     bool IsShownState() const;
     // The view with the control's current size.
     TMapViewport Viewport() const;
-    void DrawEmptyMap(TCanvas& Canvas) const;
-    void FillBackgroundAroundImage(TCanvas& Canvas) const;
-    void DrawMapImage(TCanvas& Canvas) const;
-    void DrawOverlay(TCanvas& Canvas) const;
-    void DrawParabolicGraticule(TCanvas& Canvas) const;
-    void DrawLatLongGraticule(TCanvas& Canvas, int Segments) const;
-    void DrawUTMGrid(TCanvas& Canvas) const;
-    void DrawCalibPointMarker(TCanvas& Canvas, int X, int Y) const;
-    void DrawCalibQuadMarkers(TCanvas& Canvas) const;
-    void DrawLandMarks(TCanvas& Canvas);
-    void DrawCaption(TCanvas& Canvas, int X, int Y, const TLMTextProperties& Caption) const;
-    void DrawHighLight(TCanvas& Canvas);
-    double VisibleLandMarkFraction() const;
+    // The map as the renderer sees it, with the control's own cache use, trace and frame.
+    TMapScene Scene() const;
+    // The same for a window other than the control's (export and printing).
+    TMapScene WindowScene() const;
     int ZoomSlot(int Index) const;
     // Integer properties for hosts that set enumerations by ordinal.
     int CalibModelOrdinal() const { return static_cast<int>(CalibModel()); }
     void SetCalibModelOrdinal(int Value);
-    int FrameStyleOrdinal() const { return static_cast<int>(FFrameStyle); }
+    int FrameStyleOrdinal() const { return static_cast<int>(FLook.FrameStyle); }
     void SetFrameStyleOrdinal(int Value);
     int UTMHemisphereOrdinal() const { return static_cast<int>(GetUTMHemisphere()); }
     void SetUTMHemisphereOrdinal(int Value);
     int MouseActionOrdinal() const { return static_cast<int>(FMouseAction); }
     void SetMouseActionOrdinal(int Value);
-    int ShowGraticuleOrdinal() const { return static_cast<int>(FShowGrat); }
+    int ShowGraticuleOrdinal() const { return static_cast<int>(FLook.ShowGrat); }
     void SetShowGraticuleOrdinal(int Value);
-    QString EmptyMsgQ() const { return QString::fromStdString(FEmptyMsg); }
+    QString EmptyMsgQ() const { return QString::fromStdString(FLook.EmptyMsg); }
     void SetEmptyMsgQ(const QString& Value) { SetEmptyMsg(Value.toStdString()); }
 
 protected:
-    // Pictures. AuxBmp and FImgCache use ViewImageFormat.
+    // Pictures. AuxBmp and the cache use ViewImageFormat.
     QImage AuxBmp;
-    QImage FImgCache;
-    double FCacheMag = 0;  // 0 = cache invalid
-    bool FCacheAA = true;
-    double FCacheMagLimit = DefaultCacheMagLimit;
+    mutable TImageCache FCache;  // rebuilt by composing, which changes nothing else
+    TMapAppearance FLook;
+    TMapHooks FHooks;
     TLandMarkStore FLandMarks;
-    TColor FColorBakGnd = 0xC0C0C0;
-    TFrameStyle FFrameStyle = fsSimple;
-    TColor FFrameColor = 0;
-    TColor FColorGratLine = 0xFF0000;
-    TColor FColorGratPoints = 0x0000FF;
-    TColor FColBlackLine = 0, FColGrayLine = 0x808080, FColWhiteLine = 0xFFFFFF;
-    std::string FEmptyMsg = "GeoMap: empty";
     bool FLButtonWasDown = false;
     std::string FMapImgName;
     int FMapImgWidth = 0, FMapImgHeight = 0;
@@ -487,7 +465,6 @@ protected:
     TColor FColorMTrace = 0xFFFFFF;
     bool FMTraceInvert = true;
     int FWindOldCornerX = 0, FWindOldCornerY = 0, FWindAnchorX = 0, FWindAnchorY = 0;
-    TShowGrat FShowGrat = sgNone;
     TMapViewport FView;  // its size is the control's, filled in by Viewport()
     TMapCalibration FCalib;  // model, data, fits, restore state, calibration file name
     bool FSuppressPaint = false;
@@ -495,16 +472,11 @@ protected:
     TMouseActMode FMouseAction = maPan;
     bool FRubberBandOn = false, FSelectRectOn = false;
     int FRubberBAnchorX = 0, FRubberBAnchorY = 0, FRubberBandOldX = 0, FRubberBandOldY = 0;
-    bool FAntiAlias = true;
-    double FGratLineDist = 0;
-    int FUTMGridDist = 0;
     int FTopLeftXAnchor = 0, FTopLeftYAnchor = 0;
     TZoomPanEvent FOnZoomPan;
     TSelectRectEvent FOnSelectRect;
     TOnRubberBandActionEvent FOnBeginRubberBand, FOnContRubberBand, FOnEndRubberBand;
     TImageProgressEvent FOnDataLoading;
-    TRenderEvent FOnBeforeRenderData, FOnDataRendered;
-    TDrawLandMarkEvent FOnDrawLandmark;
     TMapImgRequestEvent FOnMapImgRequest;
     std::array<TgmZoomStackEntry, ZoomStackSize> FZoomStack{};  // slot s is FZoomStack[s - 1]
     int FZStackPoi = 1;

@@ -113,7 +113,7 @@ QImage TGeoMap::DecodeMapImageFile(const std::string& FileName, const std::strin
 void TGeoMap::SetMapImgName(const std::string& Value) {
     std::string fileName = Value;
     if (FOnMapImgRequest) FOnMapImgRequest(this, fileName);
-    FCacheMag = 0;
+    FCache.Mag = 0;
     const std::string existing = FindFileIgnoringCase(fileName);
     if (existing.empty()) {
         FMapImgName.clear();

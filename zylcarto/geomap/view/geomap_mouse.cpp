@@ -15,9 +15,6 @@ namespace zylcarto {
 namespace {
 
 constexpr TColor XorWhite = 0xFFFFFF;
-constexpr std::uint16_t TraceEndsStroke = 1U << 0;
-constexpr std::uint16_t TraceDrawnXor = 1U << 1;
-constexpr std::uint16_t TraceInvalid = 0xFFFF;
 
 bool IsPan(TMouseActMode Action) { return Action == maPan || Action == maPanHoriz || Action == maPanVert; }
 

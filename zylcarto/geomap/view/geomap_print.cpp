@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/geomap/view/map_renderer.h"
 #include "zylcarto/support/errors.h"
 
 namespace zylcarto {
@@ -20,21 +21,22 @@ constexpr double kMaxRenderDpi = 300.0;
 
 } // namespace
 
+TMapScene TGeoMap::WindowScene() const {
+    // Another window of the map: no trace, no frame, and the cache only where it fits.
+    TMapScene S = Scene();
+    S.Shown = true;
+    S.CacheUse = TMapScene::TCacheUse::IfItFits;
+    S.Trace = {};
+    S.Frame = false;
+    return S;
+}
+
 QImage TGeoMap::RenderMapWindow(const TPoint& TopLeft, double Mag, int W, int H) const {
     if (W <= 0 || H <= 0 || !(Mag > 0) || !std::isfinite(Mag)) return {};
-    TGeoMap view;
-    view.FSuppressPaint = true;
-    view.Assign(*this);
-    view.FOnBeforeRenderData = FOnBeforeRenderData;
-    view.FOnDataRendered = FOnDataRendered;
-    view.FOnDrawLandmark = FOnDrawLandmark;
-    view.FFrameStyle = fsNone;
-    view.resize(W, H);
-    view.FView.Magnify = Mag;
-    view.FView.TopLeft = TopLeft;
-    view.FCacheMag = 0;
-    view.ConstructInternalMapImg();
-    return view.AuxBmp.copy(0, 0, W, H);
+    QImage Picture(W, H, ViewImageFormat);
+    if (Picture.isNull()) return {};
+    TMapRenderer(WindowScene(), {TopLeft, Mag, W, H}).Compose(Picture);
+    return Picture;
 }
 
 void TGeoMap::CopyToClipboard() {
@@ -135,11 +137,21 @@ void TGeoMap::CopyToOpenPrinter(QPainter& Printer, const TPoint& TopLeft, int Sc
 
 void TGeoMap::CopyToBMP(QImage& DestBmp, const TPoint& TopLeft, double MagFact, int PosHoriz, int PosVert, int Width,
                         int Height) {
-    if (DestBmp.isNull()) return;
-    const QImage picture = RenderMapWindow(TopLeft, MagFact, Width, Height);
-    if (picture.isNull()) return;
-    QPainter painter(&DestBmp);
-    painter.drawImage(QPoint(PosHoriz, PosVert), picture);
+    if (DestBmp.isNull() || Width <= 0 || Height <= 0 || !(MagFact > 0) || !std::isfinite(MagFact)) return;
+    const TMapViewport View{TopLeft, MagFact, Width, Height};
+    const QRect Window(PosHoriz, PosVert, Width, Height);
+    if (DestBmp.format() == ViewImageFormat && DestBmp.rect().contains(Window)) {
+        // Composed in place: the window as an image over the destination's own pixels.
+        const qsizetype Stride = DestBmp.bytesPerLine();
+        uchar* Bits = DestBmp.bits() + PosVert * Stride + qsizetype(PosHoriz) * 4;
+        QImage Part(Bits, Width, Height, Stride, ViewImageFormat);
+        TMapRenderer(WindowScene(), View).Compose(Part);
+        return;
+    }
+    const QImage Picture = RenderMapWindow(TopLeft, MagFact, Width, Height);
+    if (Picture.isNull()) return;
+    QPainter Painter(&DestBmp);
+    Painter.drawImage(QPoint(PosHoriz, PosVert), Picture);
 }
 
 } // namespace zylcarto
