@@ -336,12 +336,16 @@ public:
     // ScaleF times its 96 dpi size; y is advanced below the picture.
     void CopyToOpenPrinter(QPainter& Printer, int& x, int& y, double ScaleF);
     // Draws the map window at the scale, its top-left at (PosHoriz, PosVert).
+    // Only the part on the page is rendered, at no more than 300 dpi and 16 M
+    // pixels; raises EZYLGeoMapError when nothing of it falls on the page or
+    // it cannot be rendered (these apply to the next form too).
     void CopyToOpenPrinter(QPainter& Printer, const TRect& MapWindow, int Scale, int PosHoriz, int PosVert);
     // Draws the part of the map starting at TopLeft that fills Width x Height at the scale.
     void CopyToOpenPrinter(QPainter& Printer, const TPoint& TopLeft, int Scale, int PosHoriz, int PosVert,
                            int Width, int Height);
     // The printed size of a map window at a scale; 0 x 0 when the map has no
-    // resolution or the scale is not positive.
+    // resolution or the scale is not positive; raises EZYLGeoMapError when a
+    // side exceeds the int range.
     void CalcExtentsOfPrint(const TRect& MapWindow, int Scale, int& Width, int& Height);
     // Renders Width x Height pixels of the map (with overlays) from image pixel
     // TopLeft at magnification MagFact into DestBmp at (PosHoriz, PosVert).
@@ -355,8 +359,12 @@ private:
     bool ReadCalDataIntern(TXmlSource& Source, const std::string& DataID, const std::string& CalFileFolder);
     QImage DecodeMapImageFile(const std::string& FileName, const std::string& CallerName);
     void ReplaceLandMarks(const std::vector<TLandMark>& LandMarks);
+    // Metres per image pixel for printing at a scale; 0 when the map has none.
+    double PrintResolution();
+    // The window of ImagePixelsWide x ImagePixelsHigh image pixels from TopLeft,
+    // printed PrintedW x PrintedH tenths of a millimetre large at (PosHoriz, PosVert).
     void DrawMapWindow(QPainter& Printer, const TPoint& TopLeft, double ImagePixelsWide, double ImagePixelsHigh,
-                       int Scale, int PosHoriz, int PosVert);
+                       double PrintedW, double PrintedH, int PosHoriz, int PosVert);
 
 public:
     // ==== end of map images and files ====================================
