@@ -241,10 +241,10 @@ void TGeoMap::ResizeMap(double Magnification) {
     FMapImgHeight = NewH;
     FCalib.SetMapImageSize(NewW, NewH);
     FView.TopLeft = {0, 0};
-    const bool WasSuppressed = FSuppressPaint;
-    FSuppressPaint = true;  // one repaint at the end, not one from the refit as well
-    FCalib.RecalcCalibration();
-    FSuppressPaint = WasSuppressed;
+    {
+        const TPaintSuppression Hold(*this);  // one repaint at the end, not one from the refit as well
+        FCalib.RecalcCalibration();
+    }
     Paint();
 }
 
@@ -310,14 +310,6 @@ void TGeoMap::DoSelectRectEvent(int Kind, double V1, double V2, double V3, doubl
 
 // ---- map image in memory
 
-void TGeoMap::CheckMapImageSize(int Width, int Height) const {
-    if (static_cast<long long>(Width) * Height > MaxMapImagePixels)
-        throw EZYLGeoMapError(ComponentMessage(
-            Name(), "Cannot use map image, maximum of " + std::to_string(MaxMapImagePixels) +
-                        " pixels exceeded (size of map is " + std::to_string(Width) + " x " +
-                        std::to_string(Height) + ")"));
-}
-
 void TGeoMap::TakeMapImage(const QImage& Picture, const std::string& Name) {
     // Checked before taking the picture, so a refused image leaves the map as it was.
     CheckMapImageSize(Picture.width(), Picture.height());
@@ -334,10 +326,10 @@ void TGeoMap::TakeMapImage(const QImage& Picture, const std::string& Name) {
 void TGeoMap::SetMapBitMap(const QImage& Value) { TakeMapImage(Value, "$unknown$"); }
 
 void TGeoMap::Clear() {
-    const bool WasSuppressed = FSuppressPaint;
-    FSuppressPaint = true;  // one repaint at the end
-    FCalib.Clear();
-    FSuppressPaint = WasSuppressed;
+    {
+        const TPaintSuppression Hold(*this);  // one repaint at the end
+        FCalib.Clear();
+    }
     ClearMouseTrace();
     FMapImgName.clear();
     FMapImgWidth = FMapImgHeight = 0;

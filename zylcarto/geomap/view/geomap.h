@@ -20,6 +20,7 @@ class QPrinter;
 #include "zylcarto/geomap/calibration/xml_source.h"
 #include "zylcarto/geomap/landmarks/landmark_store.h"
 #include "zylcarto/geomap/view/canvas.h"
+#include "zylcarto/geomap/view/map_loading.h"
 #include "zylcarto/geomap/view/map_renderer.h"
 #include "zylcarto/geomap/view/map_scene.h"
 #include "zylcarto/geomap/view/map_viewport.h"
@@ -82,7 +83,7 @@ public:
     static constexpr double MaxMagnification = TMapViewport::MaxMagnify;
     static constexpr int ZoomStackSize = 16;
     static constexpr int MaxMouseTracePoints = 5000;
-    static constexpr int MaxMapImagePixels = 3000000;
+    static constexpr int MaxMapImagePixels = MapImagePixelLimit;
 
     explicit TGeoMap(QWidget* AOwner = nullptr);
     ~TGeoMap() override;
@@ -430,7 +431,21 @@ protected:
     // FTopLeft follow as for a newly loaded image, and the map repaints.
     void TakeMapImage(const QImage& Picture, const std::string& Name);
     // Raises the size message when Width x Height exceeds MaxMapImagePixels.
-    void CheckMapImageSize(int Width, int Height) const;
+    void CheckMapImageSize(int Width, int Height) const { zylcarto::CheckMapImageSize(Width, Height, Name()); }
+
+    // Suppresses painting for its lifetime and restores the previous setting on
+    // every way out, without repainting.
+    class TPaintSuppression {
+    public:
+        explicit TPaintSuppression(TGeoMap& Map) : FMap(Map), FWas(Map.FSuppressPaint) { FMap.FSuppressPaint = true; }
+        ~TPaintSuppression() { FMap.FSuppressPaint = FWas; }
+        TPaintSuppression(const TPaintSuppression&) = delete;
+        TPaintSuppression& operator=(const TPaintSuppression&) = delete;
+
+    private:
+        TGeoMap& FMap;
+        bool FWas;
+    };
 
 private:
     bool IsShownState() const;
