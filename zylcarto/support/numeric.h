@@ -1,12 +1,15 @@
 #pragma once
 // Numeric helpers: distances, clipping, rounding, sampling, number formats.
 #include <cstdint>
+#include <numbers>
 #include <string>
 #include <string_view>
 
 #include "zylcarto/support/types.h"
 
 namespace zylcarto {
+
+inline constexpr double DegToRad = std::numbers::pi / 180.0;
 
 // Great-circle distance between two points in degrees, in the unit of Radius.
 double SphereGreatCircleDist(double Radius, double Lat1, double Long1, double Lat2, double Long2);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <numbers>
 
 #include "zylcarto/geodesy/projections.h"
 #include "zylcarto/geomap/calibration/calibration.h"
@@ -428,7 +427,7 @@ void TMapRenderer::DrawCaption(TCanvas& Canvas, int x, int y, const TLMTextPrope
         return;
     }
     const int w = Canvas.TextWidth(Text) / 2, h = Canvas.TextHeight(Text) / 2;
-    const double d = Caption.Direction * std::numbers::pi / 180;
+    const double d = Caption.Direction * DegToRad;
     Canvas.TextOut(x + Caption.dx + RoundToInt(-std::cos(d) * mx * w - std::sin(d) * my * h),
                    y + Caption.dy + RoundToInt(std::sin(d) * mx * w - std::cos(d) * my * h), Text);
 }
