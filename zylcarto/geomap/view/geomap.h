@@ -407,9 +407,16 @@ private:
     void RedrawActiveShapes(TCanvas& Canvas) const;
     void XorRectangles(std::initializer_list<TRect> Rects, TPenStyle Style);
     void XorLines(std::initializer_list<TRect> Lines);  // Left, Top to Right, Bottom
-    void AppendTracePoint(int X, int Y);
-    void ZoomToBox();
     void SetMouseBoxState(TMouseBoxState Value);
+    // One object per mouse action, each with press, move and release (geomap_mouse.cpp).
+    class TMouseTool;
+    class TDragTool;
+    class TRubberBandTool;
+    class TZoomBoxTool;
+    class TSelectRectTool;
+    class TTraceTool;
+    // The tool of the current MouseAction; one that does nothing for the others.
+    const TMouseTool& MouseTool() const;
 
     TMouseEvent FOnMouseDown, FOnMouseUp;
     TMouseMoveEvent FOnMouseMove;

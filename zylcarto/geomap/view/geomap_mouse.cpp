@@ -16,7 +16,6 @@ namespace {
 
 constexpr TColor XorWhite = 0xFFFFFF;
 
-bool IsPan(TMouseActMode Action) { return Action == maPan || Action == maPanHoriz || Action == maPanVert; }
 
 } // namespace
 
@@ -58,17 +57,6 @@ void TGeoMap::DrawFeedback(const std::function<void(TCanvas&)>& Draw) {
         Draw(Canvas);
     }
     repaint();
-}
-
-void TGeoMap::RedrawActiveShapes(TCanvas& Canvas) const {
-    if (FMouseBoxState == mbsDragging)
-        XorRectangle(Canvas, {FMouseBoxX1, FMouseBoxY1, FWindOldCornerX, FWindOldCornerY}, psSolid);
-    if (FMouseAction == maZoomBox && FZoomState == zsBoxDragging)
-        XorRectangle(Canvas, {FWindAnchorX, FWindAnchorY, FWindOldCornerX, FWindOldCornerY}, psSolid);
-    if (FMouseAction == maSelectRect && FSelectRectOn)
-        XorRectangle(Canvas, {FWindAnchorX, FWindAnchorY, FWindOldCornerX, FWindOldCornerY}, psDot);
-    if (FMouseAction == maRubberBand && FRubberBandOn)
-        XorLine(Canvas, {FRubberBAnchorX, FRubberBAnchorY, FRubberBandOldX, FRubberBandOldY});
 }
 
 void TGeoMap::XorRectangles(std::initializer_list<TRect> Rects, TPenStyle Style) {
@@ -121,14 +109,243 @@ void TGeoMap::mouseReleaseEvent(QMouseEvent* Event) {
     MouseUp(Button, ShiftFromQt(Event->modifiers(), Event->buttons()), P.x(), P.y());
 }
 
-// ---- press, move, release
+// ---- the mouse tools: one per mouse action, chosen by MouseAction
+
+class TGeoMap::TMouseTool {
+public:
+    virtual ~TMouseTool() = default;
+    virtual void Press(TGeoMap&, TMouseButton, TShiftState, int /*X*/, int /*Y*/, TPoint /*ImagePt*/) const {}
+    virtual void Move(TGeoMap&, TShiftState, int /*X*/, int /*Y*/) const {}
+    virtual void Release(TGeoMap&, TMouseButton, int /*X*/, int /*Y*/) const {}
+    // Puts the tool's feedback shape back onto a picture a Paint has renewed.
+    virtual void RedrawShape(const TGeoMap&, TCanvas&) const {}
+};
+
+// Pans in both or one direction, or zooms by dragging; the first move after
+// the press takes the anchors, the release stores the view.
+class TGeoMap::TDragTool final : public TGeoMap::TMouseTool {
+public:
+    enum class TKind : std::uint8_t { Pan, PanHoriz, PanVert, Zoom };
+    explicit TDragTool(TKind Kind) : FKind(Kind) {}
+
+    void Move(TGeoMap& M, TShiftState Shift, int X, int Y) const override {
+        const int W = M.width(), H = M.height();
+        const bool Inside = X >= 0 && X <= W && Y >= 0 && Y <= H;
+        if (!(Shift & ssLeft)) {
+            M.FLButtonWasDown = false;
+        } else if (!M.FLButtonWasDown) {
+            M.MouseAnchorX = X;
+            M.MouseAnchorY = Y;
+            M.FTopLeftXAnchor = M.FView.TopLeft.X;
+            M.FTopLeftYAnchor = M.FView.TopLeft.Y;
+            M.FLButtonWasDown = true;
+        } else if (Inside && FKind == TKind::Zoom) {
+            const double Factor = 1 - 0.05 * (M.MouseAnchorX - X) / std::max(W, 1) +
+                                  static_cast<double>(M.MouseAnchorY - Y) / std::max(H, 1);
+            M.FView = M.Viewport();
+            M.FView.ZoomAroundCenter(M.FView.Magnify * Factor);
+            M.Paint();
+            M.DoZoomPanEvent();
+        } else if (Inside) {
+            if (FKind != TKind::PanVert) M.FView.TopLeft.X = M.FTopLeftXAnchor + M.FView.ToImageLength(M.MouseAnchorX - X);
+            if (FKind != TKind::PanHoriz) M.FView.TopLeft.Y = M.FTopLeftYAnchor + M.FView.ToImageLength(M.MouseAnchorY - Y);
+            if (M.FConfinePan) M.PanMapToFillWindow();
+            M.Paint();
+            M.DoZoomPanEvent();
+        }
+    }
+    void Release(TGeoMap& M, TMouseButton Button, int, int) const override {
+        M.ZoomStateOnStack();
+        // The next drag must take fresh anchors even when no move comes between.
+        if (Button == mbLeft) M.FLButtonWasDown = false;
+    }
+
+private:
+    TKind FKind;
+};
+
+// A line from an anchor to the pointer; left presses switch it on and off,
+// Ctrl-presses continue it from the pressed point.
+class TGeoMap::TRubberBandTool final : public TGeoMap::TMouseTool {
+public:
+    void Press(TGeoMap& M, TMouseButton Button, TShiftState Shift, int X, int Y, TPoint ImagePt) const override {
+        if (Button != mbLeft) return;
+        if ((Shift & ssCtrl) && M.FRubberBandOn) {
+            if (M.FOnContRubberBand) M.FOnContRubberBand(&M, ImagePt);
+            M.FRubberBAnchorX = X;
+            M.FRubberBAnchorY = Y;
+        } else if (!M.FRubberBandOn) {
+            M.FRubberBandOn = true;
+            if (M.FOnBeginRubberBand) M.FOnBeginRubberBand(&M, ImagePt);
+            M.FRubberBAnchorX = M.FRubberBandOldX = X;
+            M.FRubberBAnchorY = M.FRubberBandOldY = Y;
+        } else {
+            M.FRubberBandOn = false;
+            M.XorLines({{M.FRubberBAnchorX, M.FRubberBAnchorY, M.FRubberBandOldX, M.FRubberBandOldY}});
+            if (M.FOnEndRubberBand) M.FOnEndRubberBand(&M, ImagePt);
+        }
+    }
+    void Move(TGeoMap& M, TShiftState, int X, int Y) const override {
+        if (!M.FRubberBandOn) return;
+        M.XorLines({{M.FRubberBAnchorX, M.FRubberBAnchorY, M.FRubberBandOldX, M.FRubberBandOldY},
+                    {M.FRubberBAnchorX, M.FRubberBAnchorY, X, Y}});
+        M.FRubberBandOldX = X;
+        M.FRubberBandOldY = Y;
+    }
+    void RedrawShape(const TGeoMap& M, TCanvas& C) const override {
+        if (M.FRubberBandOn) XorLine(C, {M.FRubberBAnchorX, M.FRubberBAnchorY, M.FRubberBandOldX, M.FRubberBandOldY});
+    }
+};
+
+// A dragged box that the view is zoomed to on a left release.
+class TGeoMap::TZoomBoxTool final : public TGeoMap::TMouseTool {
+public:
+    void Press(TGeoMap& M, TMouseButton Button, TShiftState, int X, int Y, TPoint) const override {
+        if (M.FZoomState != zsIdle || Button != mbLeft || X < 0 || X > M.width() || Y < 0 || Y > M.height()) return;
+        M.FZoomState = zsBoxDragging;
+        M.FWindAnchorX = M.FWindOldCornerX = X;
+        M.FWindAnchorY = M.FWindOldCornerY = Y;
+    }
+    void Move(TGeoMap& M, TShiftState, int X, int Y) const override {
+        if (M.FZoomState != zsBoxDragging) return;
+        const int cX = std::clamp(X, 0, std::max(M.width(), 0)), cY = std::clamp(Y, 0, std::max(M.height(), 0));
+        M.XorRectangles({{M.FWindAnchorX, M.FWindAnchorY, M.FWindOldCornerX, M.FWindOldCornerY},
+                         {M.FWindAnchorX, M.FWindAnchorY, cX, cY}}, psSolid);
+        M.FWindOldCornerX = cX;
+        M.FWindOldCornerY = cY;
+    }
+    void Release(TGeoMap& M, TMouseButton Button, int, int) const override {
+        if (M.FZoomState != zsBoxDragging || Button == mbMiddle) return;
+        M.XorRectangles({{M.FWindAnchorX, M.FWindAnchorY, M.FWindOldCornerX, M.FWindOldCornerY}}, psSolid);
+        M.FZoomState = zsIdle;
+        if (Button == mbLeft) ZoomToBox(M);
+    }
+    void RedrawShape(const TGeoMap& M, TCanvas& C) const override {
+        if (M.FZoomState == zsBoxDragging)
+            XorRectangle(C, {M.FWindAnchorX, M.FWindAnchorY, M.FWindOldCornerX, M.FWindOldCornerY}, psSolid);
+    }
+
+private:
+    static void ZoomToBox(TGeoMap& M) {
+        if (M.FWindAnchorX == M.FWindOldCornerX || M.FWindAnchorY == M.FWindOldCornerY) return;
+        const TPoint p1 = M.ControlToMapImage(
+            {std::min(M.FWindAnchorX, M.FWindOldCornerX), std::min(M.FWindAnchorY, M.FWindOldCornerY)});
+        const TPoint p2 = M.ControlToMapImage(
+            {std::max(M.FWindAnchorX, M.FWindOldCornerX), std::max(M.FWindAnchorY, M.FWindOldCornerY)});
+        if (p1.X == p2.X || p1.Y == p2.Y) return;
+        M.FView = M.Viewport();
+        M.FView.FitBox(p1, p2.X - p1.X, p2.Y - p1.Y);
+        M.Paint();
+        M.DoZoomPanEvent();
+    }
+};
+
+// A dotted rectangle; the release reports its corners as positions or pixels.
+class TGeoMap::TSelectRectTool final : public TGeoMap::TMouseTool {
+public:
+    void Press(TGeoMap& M, TMouseButton Button, TShiftState, int X, int Y, TPoint ImagePt) const override {
+        if (Button != mbLeft) return;
+        M.FWindAnchorX = M.FWindOldCornerX = X;
+        M.FWindAnchorY = M.FWindOldCornerY = Y;
+        M.FSelectRectOn = true;
+        if (M.FOnBeginRubberBand) M.FOnBeginRubberBand(&M, ImagePt);
+    }
+    void Move(TGeoMap& M, TShiftState Shift, int X, int Y) const override {
+        if (!M.FSelectRectOn || !(Shift & ssLeft)) return;
+        const int cX = std::clamp(X, 0, std::max(M.width(), 0)), cY = std::clamp(Y, 0, std::max(M.height(), 0));
+        M.XorRectangles({{M.FWindAnchorX, M.FWindAnchorY, M.FWindOldCornerX, M.FWindOldCornerY},
+                         {M.FWindAnchorX, M.FWindAnchorY, cX, cY}}, psDot);
+        M.FWindOldCornerX = cX;
+        M.FWindOldCornerY = cY;
+    }
+    void Release(TGeoMap& M, TMouseButton Button, int X, int Y) const override {
+        if (Button != mbLeft || !M.FSelectRectOn) return;
+        M.FSelectRectOn = false;
+        M.XorRectangles({{M.FWindAnchorX, M.FWindAnchorY, M.FWindOldCornerX, M.FWindOldCornerY}}, psDot);
+        const TPoint p1 = M.ControlToMapImage({M.FWindAnchorX, M.FWindAnchorY});
+        const TPoint p2 = M.ControlToMapImage({X, Y});
+        bool v1 = false, v2 = false, v3 = false, v4 = false;
+        const double Long1 = M.CalcLongitude(p1, v1), Lat1 = M.CalcLatitude(p1, v2);
+        const double Long2 = M.CalcLongitude(p2, v3), Lat2 = M.CalcLatitude(p2, v4);
+        if (v1 && v2 && v3 && v4)
+            M.DoSelectRectEvent(1, Long1, Lat1, Long2, Lat2);
+        else
+            M.DoSelectRectEvent(0, p1.X, p1.Y, p2.X, p2.Y);
+    }
+    void RedrawShape(const TGeoMap& M, TCanvas& C) const override {
+        if (M.FSelectRectOn)
+            XorRectangle(C, {M.FWindAnchorX, M.FWindAnchorY, M.FWindOldCornerX, M.FWindOldCornerY}, psDot);
+    }
+};
+
+// Records the pointer's path in strokes, drawing each new segment at once.
+class TGeoMap::TTraceTool final : public TGeoMap::TMouseTool {
+public:
+    void Move(TGeoMap& M, TShiftState Shift, int X, int Y) const override {
+        if (M.FZoomState != zsIdle || !(Shift & ssLeft)) return;
+        Append(M, std::clamp(X, 0, std::max(M.width(), 0)), std::clamp(Y, 0, std::max(M.height(), 0)));
+    }
+    void Release(TGeoMap& M, TMouseButton, int, int) const override {
+        if (M.FNumMTrace >= 1) M.FMTrace[static_cast<std::size_t>(M.FNumMTrace - 1)].Flags |= TraceEndsStroke;
+    }
+
+private:
+    static void Append(TGeoMap& M, int X, int Y) {
+        if (M.FNumMTrace >= MaxMouseTracePoints) return;
+        const TPoint ImagePt = M.ControlToMapImage({X, Y});
+        TColoredPoint& P = M.FMTrace[static_cast<std::size_t>(M.FNumMTrace)];
+        P.X = ImagePt.X;
+        P.Y = ImagePt.Y;
+        P.Color = M.FColorMTrace;
+        P.Flags = M.FMTraceInvert ? TraceDrawnXor : 0;
+        ++M.FNumMTrace;
+        if (M.FNumMTrace < 2) return;
+        const TColoredPoint& Prev = M.FMTrace[static_cast<std::size_t>(M.FNumMTrace - 2)];
+        if (Prev.Flags & TraceEndsStroke) return;
+        const TPoint From = M.FView.ImageToControl({RoundToInt(Prev.X), RoundToInt(Prev.Y)});
+        const TPoint To = M.FView.ImageToControl(ImagePt);
+        M.DrawFeedback([&](TCanvas& C) {
+            C.Pen = {M.FColorMTrace, psSolid, M.FMTraceInvert ? pmXor : pmCopy, 1};
+            C.MoveTo(From.X, From.Y);
+            C.LineTo(To.X, To.Y);
+            C.Pen.Mode = pmCopy;
+        });
+    }
+};
+
+const TGeoMap::TMouseTool& TGeoMap::MouseTool() const {
+    static const TMouseTool None;
+    static const TDragTool Pan(TDragTool::TKind::Pan), PanHoriz(TDragTool::TKind::PanHoriz),
+        PanVert(TDragTool::TKind::PanVert), ZoomDrag(TDragTool::TKind::Zoom);
+    static const TRubberBandTool RubberBand;
+    static const TZoomBoxTool ZoomBox;
+    static const TSelectRectTool SelectRect;
+    static const TTraceTool Trace;
+    switch (FMouseAction) {
+    case maPan: return Pan;
+    case maPanHoriz: return PanHoriz;
+    case maPanVert: return PanVert;
+    case maRubberBand: return RubberBand;
+    case maZoomBox: return ZoomBox;
+    case maZoomDrag: return ZoomDrag;
+    case maSelectRect: return SelectRect;
+    case maTrace: return Trace;
+    default: return None;
+    }
+}
+
+void TGeoMap::RedrawActiveShapes(TCanvas& Canvas) const {
+    if (FMouseBoxState == mbsDragging)
+        XorRectangle(Canvas, {FMouseBoxX1, FMouseBoxY1, FWindOldCornerX, FWindOldCornerY}, psSolid);
+    MouseTool().RedrawShape(*this, Canvas);
+}
+
+// ---- press, move, release: the box request, then the tool, with the host's handlers around
 
 void TGeoMap::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     const TPoint ImagePt = ControlToMapImage({X, Y});
     FLastMClickPosX = ImagePt.X;
     FLastMClickPosY = ImagePt.Y;
-    const int W = width(), H = height();
-
     if (FMouseBoxState == mbsWaiting) {
         if (Button == mbRight) {
             SetMouseBoxState(mbsIdle);
@@ -140,34 +357,7 @@ void TGeoMap::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
             SetMouseBoxState(mbsDragging);
         }
     }
-    if (FMouseAction == maZoomBox && FZoomState == zsIdle && Button == mbLeft && X >= 0 && X <= W && Y >= 0 &&
-        Y <= H) {
-        FZoomState = zsBoxDragging;
-        FWindAnchorX = FWindOldCornerX = X;
-        FWindAnchorY = FWindOldCornerY = Y;
-    }
-    if (FMouseAction == maSelectRect && Button == mbLeft) {
-        FWindAnchorX = FWindOldCornerX = X;
-        FWindAnchorY = FWindOldCornerY = Y;
-        FSelectRectOn = true;
-        if (FOnBeginRubberBand) FOnBeginRubberBand(this, ImagePt);
-    }
-    if (FMouseAction == maRubberBand && Button == mbLeft) {
-        if ((Shift & ssCtrl) && FRubberBandOn) {
-            if (FOnContRubberBand) FOnContRubberBand(this, ImagePt);
-            FRubberBAnchorX = X;
-            FRubberBAnchorY = Y;
-        } else if (!FRubberBandOn) {
-            FRubberBandOn = true;
-            if (FOnBeginRubberBand) FOnBeginRubberBand(this, ImagePt);
-            FRubberBAnchorX = FRubberBandOldX = X;
-            FRubberBAnchorY = FRubberBandOldY = Y;
-        } else {
-            FRubberBandOn = false;
-            XorLines({{FRubberBAnchorX, FRubberBAnchorY, FRubberBandOldX, FRubberBandOldY}});
-            if (FOnEndRubberBand) FOnEndRubberBand(this, ImagePt);
-        }
-    }
+    MouseTool().Press(*this, Button, Shift, X, Y, ImagePt);
     if (FOnMouseDown) FOnMouseDown(this, Button, Shift, X, Y);
 }
 
@@ -175,141 +365,32 @@ void TGeoMap::MouseMove(TShiftState Shift, int X, int Y) {
     const TPoint ImagePt = ControlToMapImage({X, Y});
     FLastMMousePosX = ImagePt.X;
     FLastMMousePosY = ImagePt.Y;
-    const int W = width(), H = height();
-    const bool Inside = X >= 0 && X <= W && Y >= 0 && Y <= H;
-    const int cX = std::clamp(X, 0, std::max(W, 0)), cY = std::clamp(Y, 0, std::max(H, 0));
-    const bool LeftDown = (Shift & ssLeft) != 0;
-
     if (FMouseBoxState == mbsDragging) {
+        const int W = width(), H = height();
         const int bX = std::clamp(X, 1, std::max(W, 1)), bY = std::clamp(Y, 1, std::max(H, 1));
         XorRectangles({{FMouseBoxX1, FMouseBoxY1, FWindOldCornerX, FWindOldCornerY}, {FMouseBoxX1, FMouseBoxY1, bX, bY}},
                       psSolid);
         FWindOldCornerX = bX;
         FWindOldCornerY = bY;
     }
-
-    if (IsPan(FMouseAction) || FMouseAction == maZoomDrag) {
-        if (!LeftDown) {
-            FLButtonWasDown = false;
-        } else if (!FLButtonWasDown) {
-            MouseAnchorX = X;
-            MouseAnchorY = Y;
-            FTopLeftXAnchor = FView.TopLeft.X;
-            FTopLeftYAnchor = FView.TopLeft.Y;
-            FLButtonWasDown = true;
-        } else if (Inside && FMouseAction == maZoomDrag) {
-            const double Factor = 1 - 0.05 * (MouseAnchorX - X) / std::max(W, 1) +
-                                  static_cast<double>(MouseAnchorY - Y) / std::max(H, 1);
-            FView = Viewport();
-            FView.ZoomAroundCenter(FView.Magnify * Factor);
-            Paint();
-            DoZoomPanEvent();
-        } else if (Inside) {
-            if (FMouseAction != maPanVert) FView.TopLeft.X = FTopLeftXAnchor + FView.ToImageLength(MouseAnchorX - X);
-            if (FMouseAction != maPanHoriz) FView.TopLeft.Y = FTopLeftYAnchor + FView.ToImageLength(MouseAnchorY - Y);
-            if (FConfinePan) PanMapToFillWindow();
-            Paint();
-            DoZoomPanEvent();
-        }
-    } else if (FMouseAction == maRubberBand) {
-        if (FRubberBandOn) {
-            XorLines({{FRubberBAnchorX, FRubberBAnchorY, FRubberBandOldX, FRubberBandOldY},
-                      {FRubberBAnchorX, FRubberBAnchorY, X, Y}});
-            FRubberBandOldX = X;
-            FRubberBandOldY = Y;
-        }
-    } else if (FMouseAction == maZoomBox) {
-        if (FZoomState == zsBoxDragging) {
-            XorRectangles({{FWindAnchorX, FWindAnchorY, FWindOldCornerX, FWindOldCornerY},
-                           {FWindAnchorX, FWindAnchorY, cX, cY}}, psSolid);
-            FWindOldCornerX = cX;
-            FWindOldCornerY = cY;
-        }
-    } else if (FMouseAction == maSelectRect) {
-        if (FSelectRectOn && LeftDown) {
-            XorRectangles({{FWindAnchorX, FWindAnchorY, FWindOldCornerX, FWindOldCornerY},
-                           {FWindAnchorX, FWindAnchorY, cX, cY}}, psDot);
-            FWindOldCornerX = cX;
-            FWindOldCornerY = cY;
-        }
-    } else if (FMouseAction == maTrace) {
-        if (FZoomState == zsIdle && LeftDown) AppendTracePoint(cX, cY);
-    }
+    MouseTool().Move(*this, Shift, X, Y);
     if (FOnMouseMove) FOnMouseMove(this, Shift, X, Y);
-}
-
-void TGeoMap::AppendTracePoint(int X, int Y) {
-    if (FNumMTrace >= MaxMouseTracePoints) return;
-    const TPoint ImagePt = ControlToMapImage({X, Y});
-    TColoredPoint& P = FMTrace[static_cast<std::size_t>(FNumMTrace)];
-    P.X = ImagePt.X;
-    P.Y = ImagePt.Y;
-    P.Color = FColorMTrace;
-    P.Flags = FMTraceInvert ? TraceDrawnXor : 0;
-    ++FNumMTrace;
-    if (FNumMTrace < 2) return;
-    const TColoredPoint& Prev = FMTrace[static_cast<std::size_t>(FNumMTrace - 2)];
-    if (Prev.Flags & TraceEndsStroke) return;
-    const TPoint From = FView.ImageToControl({RoundToInt(Prev.X), RoundToInt(Prev.Y)});
-    const TPoint To = FView.ImageToControl(ImagePt);
-    DrawFeedback([&](TCanvas& C) {
-        C.Pen = {FColorMTrace, psSolid, FMTraceInvert ? pmXor : pmCopy, 1};
-        C.MoveTo(From.X, From.Y);
-        C.LineTo(To.X, To.Y);
-        C.Pen.Mode = pmCopy;
-    });
 }
 
 void TGeoMap::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (FOnMouseUp) FOnMouseUp(this, Button, Shift, X, Y);
-    const int W = width(), H = height();
-
     if (FMouseBoxState == mbsDragging) {
         XorRectangles({{FMouseBoxX1, FMouseBoxY1, FWindOldCornerX, FWindOldCornerY}}, psSolid);
         if (Button == mbRight) {
             SetMouseBoxState(mbsIdle);
         } else {
             // Kept inside the control, as the box on screen was.
-            FMouseBoxX2 = std::clamp(X, 1, std::max(W, 1));
-            FMouseBoxY2 = std::clamp(Y, 1, std::max(H, 1));
+            FMouseBoxX2 = std::clamp(X, 1, std::max(width(), 1));
+            FMouseBoxY2 = std::clamp(Y, 1, std::max(height(), 1));
             SetMouseBoxState(mbsComplete);
         }
     }
-    if (FMouseAction == maSelectRect && Button == mbLeft && FSelectRectOn) {
-        FSelectRectOn = false;
-        XorRectangles({{FWindAnchorX, FWindAnchorY, FWindOldCornerX, FWindOldCornerY}}, psDot);
-        const TPoint p1 = ControlToMapImage({FWindAnchorX, FWindAnchorY});
-        const TPoint p2 = ControlToMapImage({X, Y});
-        bool v1 = false, v2 = false, v3 = false, v4 = false;
-        const double Long1 = CalcLongitude(p1, v1), Lat1 = CalcLatitude(p1, v2);
-        const double Long2 = CalcLongitude(p2, v3), Lat2 = CalcLatitude(p2, v4);
-        if (v1 && v2 && v3 && v4)
-            DoSelectRectEvent(1, Long1, Lat1, Long2, Lat2);
-        else
-            DoSelectRectEvent(0, p1.X, p1.Y, p2.X, p2.Y);
-    }
-    if (FMouseAction == maZoomBox && FZoomState == zsBoxDragging && Button != mbMiddle) {
-        XorRectangles({{FWindAnchorX, FWindAnchorY, FWindOldCornerX, FWindOldCornerY}}, psSolid);
-        FZoomState = zsIdle;
-        if (Button == mbLeft) ZoomToBox();
-    }
-    if (IsPan(FMouseAction) || FMouseAction == maZoomDrag) {
-        ZoomStateOnStack();
-        // The next drag must take fresh anchors even when no move comes between.
-        if (Button == mbLeft) FLButtonWasDown = false;
-    }
-    if (FMouseAction == maTrace && FNumMTrace >= 1) FMTrace[static_cast<std::size_t>(FNumMTrace - 1)].Flags |= TraceEndsStroke;
-}
-
-void TGeoMap::ZoomToBox() {
-    if (FWindAnchorX == FWindOldCornerX || FWindAnchorY == FWindOldCornerY) return;
-    const TPoint p1 = ControlToMapImage({std::min(FWindAnchorX, FWindOldCornerX), std::min(FWindAnchorY, FWindOldCornerY)});
-    const TPoint p2 = ControlToMapImage({std::max(FWindAnchorX, FWindOldCornerX), std::max(FWindAnchorY, FWindOldCornerY)});
-    if (p1.X == p2.X || p1.Y == p2.Y) return;
-    FView = Viewport();
-    FView.FitBox(p1, p2.X - p1.X, p2.Y - p1.Y);
-    Paint();
-    DoZoomPanEvent();
+    MouseTool().Release(*this, Button, X, Y);
 }
 
 // ---- the modal box request
