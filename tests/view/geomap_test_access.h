@@ -11,13 +11,16 @@ class TGeoMapTestAccess {
 public:
     static TImageCache& Cache(TGeoMap& M) { return M.FCache; }
     static void AddTracePoint(TGeoMap& M, double X, double Y, bool EndsStroke) {
-        M.FMTrace[static_cast<std::size_t>(M.FNumMTrace)] = {X, Y, EndsStroke ? TraceEndsStroke : std::uint16_t(0),
+        M.FTrace.Points[static_cast<std::size_t>(M.FTrace.Count)] = {X, Y, EndsStroke ? TraceEndsStroke : std::uint16_t(0),
                                                             0x00FFFF};
-        ++M.FNumMTrace;
+        ++M.FTrace.Count;
     }
+    static const QImage& ScreenPicture(const TGeoMap& M) { return M.ScreenPicture(); }
+    static const QImage& AuxBmp(const TGeoMap& M) { return M.AuxBmp; }
+    static bool SelectRectOn(const TGeoMap& M) { return M.FDrag.SelectRectOn; }
     static void SetLastClick(TGeoMap& M, int X, int Y) {
-        M.FLastMClickPosX = X;
-        M.FLastMClickPosY = Y;
+        M.FDrag.LastClickX = X;
+        M.FDrag.LastClickY = Y;
     }
 };
 

@@ -10,11 +10,11 @@
 namespace zylcarto {
 
 TGeoMap::TGeoMap(QWidget* AOwner)
-    : QWidget(AOwner), FLandMarks(this, [this] { return Name(); }), FCalib("") {
+    : QWidget(AOwner), FCalib(""), FLandMarks(this, [this] { return Name(); }) {
     resize(500, 400);
     setAttribute(Qt::WA_OpaquePaintEvent);  // paintEvent covers every pixel; no background fill before it
     setMouseTracking(true);  // moves without a button report the position too
-    FMTrace.resize(MaxMouseTracePoints);
+    FTrace.Points.resize(MaxMouseTracePoints);
     ClearZoomHistory();
     FCache.AntiAlias = FLook.AntiAlias;
     AuxBmp = QImage(0, 0, ViewImageFormat);
@@ -33,42 +33,17 @@ void TGeoMap::Assign(const TGeoMap& Source) {
     FCache = Source.FCache;
     GrafBmp = Source.GrafBmp;
     FLook = Source.FLook;
-    FLButtonWasDown = Source.FLButtonWasDown;
+    FDrag = Source.FDrag;
     FMapImgName = Source.FMapImgName;
     FMapImgWidth = Source.FMapImgWidth;
     FMapImgHeight = Source.FMapImgHeight;
     FView = Source.FView;
-    FZoomState = Source.FZoomState;
-    FMouseBoxState = Source.FMouseBoxState;
-    FMouseBoxX1 = Source.FMouseBoxX1;
-    FMouseBoxX2 = Source.FMouseBoxX2;
-    FMouseBoxY1 = Source.FMouseBoxY1;
-    FMouseBoxY2 = Source.FMouseBoxY2;
-    FWindOldCornerX = Source.FWindOldCornerX;
-    FWindOldCornerY = Source.FWindOldCornerY;
-    FWindAnchorX = Source.FWindAnchorX;
-    FWindAnchorY = Source.FWindAnchorY;
     FCalib.Assign(Source.FCalib);
     FCalib.SetMapImageSize(FMapImgWidth, FMapImgHeight);
     FSuppressPaint = Source.FSuppressPaint;
     FConfinePan = Source.FConfinePan;
     FMouseAction = Source.FMouseAction;
-    FRubberBandOn = Source.FRubberBandOn;
-    FSelectRectOn = Source.FSelectRectOn;
-    FRubberBAnchorX = Source.FRubberBAnchorX;
-    FRubberBAnchorY = Source.FRubberBAnchorY;
-    FRubberBandOldX = Source.FRubberBandOldX;
-    FRubberBandOldY = Source.FRubberBandOldY;
-    FTopLeftXAnchor = Source.FTopLeftXAnchor;
-    FTopLeftYAnchor = Source.FTopLeftYAnchor;
-    FZoomStack = Source.FZoomStack;
-    FZStackPoi = Source.FZStackPoi;
-    MouseAnchorX = Source.MouseAnchorX;
-    MouseAnchorY = Source.MouseAnchorY;
-    FLastMClickPosX = Source.FLastMClickPosX;
-    FLastMClickPosY = Source.FLastMClickPosY;
-    FLastMMousePosX = Source.FLastMMousePosX;
-    FLastMMousePosY = Source.FLastMMousePosY;
+    FZoom = Source.FZoom;
 }
 
 // ---- view setters
@@ -256,19 +231,19 @@ void TGeoMap::ResizeMap(int LongerEdgeLength) {
 // ---- zoom history
 
 int TGeoMap::ZoomSlot(int Index) const {
-    int s = FZStackPoi + Index - 1;
+    int s = FZoom.Next + Index - 1;
     if (s < 1) s += ZoomStackSize;
     return s;
 }
 
 void TGeoMap::ZoomStateOnStack() {
-    FZoomStack[static_cast<std::size_t>(FZStackPoi - 1)] = {FView.TopLeft.X, FView.TopLeft.Y, FView.Magnify};
-    FZStackPoi = FZStackPoi % ZoomStackSize + 1;
+    FZoom.Slots[static_cast<std::size_t>(FZoom.Next - 1)] = {FView.TopLeft.X, FView.TopLeft.Y, FView.Magnify};
+    FZoom.Next = FZoom.Next % ZoomStackSize + 1;
 }
 
 void TGeoMap::ZoomHistory(int Index) {
     if (Index < -(ZoomStackSize - 1) || Index > 0) return;
-    const TgmZoomStackEntry& E = FZoomStack[static_cast<std::size_t>(ZoomSlot(Index) - 1)];
+    const TgmZoomStackEntry& E = FZoom.Slots[static_cast<std::size_t>(ZoomSlot(Index) - 1)];
     if (E.Empty() || !(E.MagF > 0)) return;
     FView.TopLeft = {E.Left, E.Top};
     FView.Magnify = E.MagF;
@@ -277,12 +252,12 @@ void TGeoMap::ZoomHistory(int Index) {
 
 TgmZoomStackEntry TGeoMap::GetZoomStackEntry(int StackIx) const {
     if (StackIx < -(ZoomStackSize - 1) || StackIx > 0) return {};
-    return FZoomStack[static_cast<std::size_t>(ZoomSlot(StackIx) - 1)];
+    return FZoom.Slots[static_cast<std::size_t>(ZoomSlot(StackIx) - 1)];
 }
 
 void TGeoMap::ClearZoomHistory() {
-    FZoomStack.fill({});
-    FZStackPoi = 1;
+    FZoom.Slots.fill({});
+    FZoom.Next = 1;
     ZoomStateOnStack();
 }
 
@@ -290,13 +265,13 @@ void TGeoMap::ClearZoomHistory() {
 
 double TGeoMap::GetLastMClickLatitude() const {
     bool valid = false;
-    const double v = FCalib.CalcLatitude(FLastMClickPosX, FLastMClickPosY, valid);
+    const double v = FCalib.CalcLatitude(FDrag.LastClickX, FDrag.LastClickY, valid);
     return valid ? v : 0;
 }
 
 double TGeoMap::GetLastMClickLongitude() const {
     bool valid = false;
-    const double v = FCalib.CalcLongitude(FLastMClickPosX, FLastMClickPosY, valid);
+    const double v = FCalib.CalcLongitude(FDrag.LastClickX, FDrag.LastClickY, valid);
     return valid ? v : 0;
 }
 

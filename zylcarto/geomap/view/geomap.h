@@ -140,24 +140,24 @@ public:
     void SetAllowPan(bool Value) { FMouseAction = Value ? maPan : maNone; }
     TMouseActMode MouseAction() const { return FMouseAction; }
     void SetMouseAction(TMouseActMode Value) { FMouseAction = Value; }
-    TColor MouseTraceColor() const { return FColorMTrace; }
-    void SetMouseTraceColor(TColor Value) { FColorMTrace = Value; }
-    bool MouseTraceInvert() const { return FMTraceInvert; }
-    void SetMouseTraceInvert(bool Value) { FMTraceInvert = Value; }
+    TColor MouseTraceColor() const { return FTrace.Color; }
+    void SetMouseTraceColor(TColor Value) { FTrace.Color = Value; }
+    bool MouseTraceInvert() const { return FTrace.Invert; }
+    void SetMouseTraceInvert(bool Value) { FTrace.Invert = Value; }
     std::string GetMapCaption() const { return FCalib.CalibData().Caption; }
     void SetMapCaption(const std::string& S) { FCalib.CalibData().Caption = S; }
-    TZoomState ZoomState() const { return FZoomState; }
+    TZoomState ZoomState() const { return FDrag.ZoomState; }
     const std::string& MapImgFile() const { return FMapImgName; }
     const QImage& MapBitmap() const { return GrafBmp; }
     int MapImgWidth() const { return FMapImgWidth; }
     int MapImgHeight() const { return FMapImgHeight; }
-    int LastClickPosX() const { return FLastMClickPosX; }
-    int LastClickPosY() const { return FLastMClickPosY; }
-    int LastMousePosX() const { return FLastMMousePosX; }
-    int LastMousePosY() const { return FLastMMousePosY; }
+    int LastClickPosX() const { return FDrag.LastClickX; }
+    int LastClickPosY() const { return FDrag.LastClickY; }
+    int LastMousePosX() const { return FDrag.LastMoveX; }
+    int LastMousePosY() const { return FDrag.LastMoveY; }
     double GetLastMClickLatitude() const;
     double GetLastMClickLongitude() const;
-    int NumMTracePoints() const { return FNumMTrace; }
+    int NumMTracePoints() const { return FTrace.Count; }
 
     TPoint ControlToMapImage(const TPoint& P) const;
     TPoint MapImageToControl(const TPoint& P) const;
@@ -254,7 +254,7 @@ public:
     void SetRandSampleLimit(int Value) { FLandMarks.SetRandSampleLimit(Value); }
 
     // --- mouse trace
-    void ClearMouseTrace() { FNumMTrace = 0; }
+    void ClearMouseTrace() { FTrace.Count = 0; }
     // Draws the trace segments onto a canvas, restoring its pen and brush.
     void DrawMouseTrace(TCanvas& Canvas) const;
 
@@ -376,7 +376,7 @@ public:
     // ended the wait (false); the mouse action is restored afterwards.
     bool MouseBox(int& xLo, int& yLo, int& xHi, int& yHi);
     void MouseBoxAbort();
-    TMouseBoxState MouseBoxState() const { return FMouseBoxState; }
+    TMouseBoxState MouseBoxState() const { return FDrag.BoxState; }
     // The 1-based trace point as longitude (X) and latitude (Y); Flags all set
     // when the index is out of range or the point cannot be converted.
     TColoredPoint GetMTracePoint(int Index) const;
@@ -398,11 +398,11 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* Event) override;
     void mouseMoveEvent(QMouseEvent* Event) override;
     void mouseReleaseEvent(QMouseEvent* Event) override;
+
+private:
     // What paintEvent shows: AuxBmp, or its copy with the rubber shapes XOR-drawn
     // on it while no Paint has replaced AuxBmp since.
     const QImage& ScreenPicture() const;
-
-private:
     void DrawFeedback(const std::function<void(TCanvas&)>& Draw);
     void RedrawActiveShapes(TCanvas& Canvas) const;
     void XorRectangles(std::initializer_list<TRect> Rects, TPenStyle Style);
@@ -434,6 +434,7 @@ protected:
     void resizeEvent(QResizeEvent* Event) override;
     void showEvent(QShowEvent* Event) override;
 
+private:
     // GrafBmp takes the picture after the size check; then name, size, AuxBmp and
     // FTopLeft follow as for a newly loaded image, and the map repaints.
     void TakeMapImage(const QImage& Picture, const std::string& Name);
@@ -454,7 +455,6 @@ protected:
         bool FWas;
     };
 
-private:
     bool IsShownState() const;
     // The view with the control's current size.
     TMapViewport Viewport() const;
@@ -477,42 +477,58 @@ private:
     QString EmptyMsgQ() const { return QString::fromStdString(FLook.EmptyMsg); }
     void SetEmptyMsgQ(const QString& Value) { SetEmptyMsg(Value.toStdString()); }
 
-protected:
-    // Pictures. AuxBmp and the cache use ViewImageFormat.
-    QImage AuxBmp;
-    mutable TImageCache FCache;  // rebuilt by composing, which changes nothing else
+    // The state, grouped by concern. Tests reach it through TGeoMapTestAccess.
+    // Mouse drags and requests: anchors and corners in control pixels, the
+    // last press and move in image pixels.
+    struct TDragState {
+        bool LButtonWasDown = false;
+        TZoomState ZoomState = zsIdle;
+        TMouseBoxState BoxState = mbsIdle;
+        int BoxX1 = 0, BoxX2 = 0, BoxY1 = 0, BoxY2 = 0;
+        int OldCornerX = 0, OldCornerY = 0, AnchorX = 0, AnchorY = 0;  // boxes and rectangles
+        bool RubberBandOn = false, SelectRectOn = false;
+        int BandAnchorX = 0, BandAnchorY = 0, BandOldX = 0, BandOldY = 0;
+        int TopLeftXAnchor = 0, TopLeftYAnchor = 0;
+        int MouseAnchorX = 0, MouseAnchorY = 0;
+        int LastClickX = 0, LastClickY = 0;
+        int LastMoveX = 0, LastMoveY = 0;
+    };
+    struct TTraceState {
+        std::vector<TColoredPoint> Points;  // MaxMouseTracePoints entries, Count used
+        int Count = 0;
+        TColor Color = 0xFFFFFF;
+        bool Invert = true;
+    };
+    struct TZoomHistoryState {
+        std::array<TgmZoomStackEntry, ZoomStackSize> Slots{};  // slot s is Slots[s - 1]
+        int Next = 1;
+    };
+
+    // Appearance and view.
     TMapAppearance FLook;
-    TMapHooks FHooks;
-    TLandMarkStore FLandMarks;
-    bool FLButtonWasDown = false;
-    std::string FMapImgName;
-    int FMapImgWidth = 0, FMapImgHeight = 0;
-    TZoomState FZoomState = zsIdle;
-    TMouseBoxState FMouseBoxState = mbsIdle;
-    int FMouseBoxX1 = 0, FMouseBoxX2 = 0, FMouseBoxY1 = 0, FMouseBoxY2 = 0;
-    std::vector<TColoredPoint> FMTrace;
-    int FNumMTrace = 0;
-    TColor FColorMTrace = 0xFFFFFF;
-    bool FMTraceInvert = true;
-    int FWindOldCornerX = 0, FWindOldCornerY = 0, FWindAnchorX = 0, FWindAnchorY = 0;
     TMapViewport FView;  // its size is the control's, filled in by Viewport()
-    TMapCalibration FCalib;  // model, data, fits, restore state, calibration file name
     bool FSuppressPaint = false;
     bool FConfinePan = true;
     TMouseActMode FMouseAction = maPan;
-    bool FRubberBandOn = false, FSelectRectOn = false;
-    int FRubberBAnchorX = 0, FRubberBAnchorY = 0, FRubberBandOldX = 0, FRubberBandOldY = 0;
-    int FTopLeftXAnchor = 0, FTopLeftYAnchor = 0;
+    // Image, cache and composed picture (ViewImageFormat).
+    QImage AuxBmp;
+    mutable TImageCache FCache;  // rebuilt by composing, which changes nothing else
+    std::string FMapImgName;
+    int FMapImgWidth = 0, FMapImgHeight = 0;
+    // Calibration and landmarks, owned here.
+    TMapCalibration FCalib;  // model, data, fits, restore state, calibration file name
+    TLandMarkStore FLandMarks;
+    // Interaction.
+    TDragState FDrag;
+    TTraceState FTrace;
+    TZoomHistoryState FZoom;
+    // Event handlers (not copied by Assign).
+    TMapHooks FHooks;
     TZoomPanEvent FOnZoomPan;
     TSelectRectEvent FOnSelectRect;
     TOnRubberBandActionEvent FOnBeginRubberBand, FOnContRubberBand, FOnEndRubberBand;
     TImageProgressEvent FOnDataLoading;
     TMapImgRequestEvent FOnMapImgRequest;
-    std::array<TgmZoomStackEntry, ZoomStackSize> FZoomStack{};  // slot s is FZoomStack[s - 1]
-    int FZStackPoi = 1;
-    int MouseAnchorX = 0, MouseAnchorY = 0;
-    int FLastMClickPosX = 0, FLastMClickPosY = 0;
-    int FLastMMousePosX = 0, FLastMMousePosY = 0;
     QImage GrafBmp;  // the map image at full resolution, in ViewImageFormat
 };
 

@@ -132,23 +132,23 @@ public:
         const int W = M.width(), H = M.height();
         const bool Inside = X >= 0 && X <= W && Y >= 0 && Y <= H;
         if (!(Shift & ssLeft)) {
-            M.FLButtonWasDown = false;
-        } else if (!M.FLButtonWasDown) {
-            M.MouseAnchorX = X;
-            M.MouseAnchorY = Y;
-            M.FTopLeftXAnchor = M.FView.TopLeft.X;
-            M.FTopLeftYAnchor = M.FView.TopLeft.Y;
-            M.FLButtonWasDown = true;
+            M.FDrag.LButtonWasDown = false;
+        } else if (!M.FDrag.LButtonWasDown) {
+            M.FDrag.MouseAnchorX = X;
+            M.FDrag.MouseAnchorY = Y;
+            M.FDrag.TopLeftXAnchor = M.FView.TopLeft.X;
+            M.FDrag.TopLeftYAnchor = M.FView.TopLeft.Y;
+            M.FDrag.LButtonWasDown = true;
         } else if (Inside && FKind == TKind::Zoom) {
-            const double Factor = 1 - 0.05 * (M.MouseAnchorX - X) / std::max(W, 1) +
-                                  static_cast<double>(M.MouseAnchorY - Y) / std::max(H, 1);
+            const double Factor = 1 - 0.05 * (M.FDrag.MouseAnchorX - X) / std::max(W, 1) +
+                                  static_cast<double>(M.FDrag.MouseAnchorY - Y) / std::max(H, 1);
             M.FView = M.Viewport();
             M.FView.ZoomAroundCenter(M.FView.Magnify * Factor);
             M.Paint();
             M.DoZoomPanEvent();
         } else if (Inside) {
-            if (FKind != TKind::PanVert) M.FView.TopLeft.X = M.FTopLeftXAnchor + M.FView.ToImageLength(M.MouseAnchorX - X);
-            if (FKind != TKind::PanHoriz) M.FView.TopLeft.Y = M.FTopLeftYAnchor + M.FView.ToImageLength(M.MouseAnchorY - Y);
+            if (FKind != TKind::PanVert) M.FView.TopLeft.X = M.FDrag.TopLeftXAnchor + M.FView.ToImageLength(M.FDrag.MouseAnchorX - X);
+            if (FKind != TKind::PanHoriz) M.FView.TopLeft.Y = M.FDrag.TopLeftYAnchor + M.FView.ToImageLength(M.FDrag.MouseAnchorY - Y);
             if (M.FConfinePan) M.PanMapToFillWindow();
             M.Paint();
             M.DoZoomPanEvent();
@@ -157,7 +157,7 @@ public:
     void Release(TGeoMap& M, TMouseButton Button, int, int) const override {
         M.ZoomStateOnStack();
         // The next drag must take fresh anchors even when no move comes between.
-        if (Button == mbLeft) M.FLButtonWasDown = false;
+        if (Button == mbLeft) M.FDrag.LButtonWasDown = false;
     }
 
 private:
@@ -170,30 +170,30 @@ class TGeoMap::TRubberBandTool final : public TGeoMap::TMouseTool {
 public:
     void Press(TGeoMap& M, TMouseButton Button, TShiftState Shift, int X, int Y, TPoint ImagePt) const override {
         if (Button != mbLeft) return;
-        if ((Shift & ssCtrl) && M.FRubberBandOn) {
+        if ((Shift & ssCtrl) && M.FDrag.RubberBandOn) {
             if (M.FOnContRubberBand) M.FOnContRubberBand(&M, ImagePt);
-            M.FRubberBAnchorX = X;
-            M.FRubberBAnchorY = Y;
-        } else if (!M.FRubberBandOn) {
-            M.FRubberBandOn = true;
+            M.FDrag.BandAnchorX = X;
+            M.FDrag.BandAnchorY = Y;
+        } else if (!M.FDrag.RubberBandOn) {
+            M.FDrag.RubberBandOn = true;
             if (M.FOnBeginRubberBand) M.FOnBeginRubberBand(&M, ImagePt);
-            M.FRubberBAnchorX = M.FRubberBandOldX = X;
-            M.FRubberBAnchorY = M.FRubberBandOldY = Y;
+            M.FDrag.BandAnchorX = M.FDrag.BandOldX = X;
+            M.FDrag.BandAnchorY = M.FDrag.BandOldY = Y;
         } else {
-            M.FRubberBandOn = false;
-            M.XorLines({{M.FRubberBAnchorX, M.FRubberBAnchorY, M.FRubberBandOldX, M.FRubberBandOldY}});
+            M.FDrag.RubberBandOn = false;
+            M.XorLines({{M.FDrag.BandAnchorX, M.FDrag.BandAnchorY, M.FDrag.BandOldX, M.FDrag.BandOldY}});
             if (M.FOnEndRubberBand) M.FOnEndRubberBand(&M, ImagePt);
         }
     }
     void Move(TGeoMap& M, TShiftState, int X, int Y) const override {
-        if (!M.FRubberBandOn) return;
-        M.XorLines({{M.FRubberBAnchorX, M.FRubberBAnchorY, M.FRubberBandOldX, M.FRubberBandOldY},
-                    {M.FRubberBAnchorX, M.FRubberBAnchorY, X, Y}});
-        M.FRubberBandOldX = X;
-        M.FRubberBandOldY = Y;
+        if (!M.FDrag.RubberBandOn) return;
+        M.XorLines({{M.FDrag.BandAnchorX, M.FDrag.BandAnchorY, M.FDrag.BandOldX, M.FDrag.BandOldY},
+                    {M.FDrag.BandAnchorX, M.FDrag.BandAnchorY, X, Y}});
+        M.FDrag.BandOldX = X;
+        M.FDrag.BandOldY = Y;
     }
     void RedrawShape(const TGeoMap& M, TCanvas& C) const override {
-        if (M.FRubberBandOn) XorLine(C, {M.FRubberBAnchorX, M.FRubberBAnchorY, M.FRubberBandOldX, M.FRubberBandOldY});
+        if (M.FDrag.RubberBandOn) XorLine(C, {M.FDrag.BandAnchorX, M.FDrag.BandAnchorY, M.FDrag.BandOldX, M.FDrag.BandOldY});
     }
 };
 
@@ -201,37 +201,37 @@ public:
 class TGeoMap::TZoomBoxTool final : public TGeoMap::TMouseTool {
 public:
     void Press(TGeoMap& M, TMouseButton Button, TShiftState, int X, int Y, TPoint) const override {
-        if (M.FZoomState != zsIdle || Button != mbLeft || X < 0 || X > M.width() || Y < 0 || Y > M.height()) return;
-        M.FZoomState = zsBoxDragging;
-        M.FWindAnchorX = M.FWindOldCornerX = X;
-        M.FWindAnchorY = M.FWindOldCornerY = Y;
+        if (M.FDrag.ZoomState != zsIdle || Button != mbLeft || X < 0 || X > M.width() || Y < 0 || Y > M.height()) return;
+        M.FDrag.ZoomState = zsBoxDragging;
+        M.FDrag.AnchorX = M.FDrag.OldCornerX = X;
+        M.FDrag.AnchorY = M.FDrag.OldCornerY = Y;
     }
     void Move(TGeoMap& M, TShiftState, int X, int Y) const override {
-        if (M.FZoomState != zsBoxDragging) return;
+        if (M.FDrag.ZoomState != zsBoxDragging) return;
         const int cX = std::clamp(X, 0, std::max(M.width(), 0)), cY = std::clamp(Y, 0, std::max(M.height(), 0));
-        M.XorRectangles({{M.FWindAnchorX, M.FWindAnchorY, M.FWindOldCornerX, M.FWindOldCornerY},
-                         {M.FWindAnchorX, M.FWindAnchorY, cX, cY}}, psSolid);
-        M.FWindOldCornerX = cX;
-        M.FWindOldCornerY = cY;
+        M.XorRectangles({{M.FDrag.AnchorX, M.FDrag.AnchorY, M.FDrag.OldCornerX, M.FDrag.OldCornerY},
+                         {M.FDrag.AnchorX, M.FDrag.AnchorY, cX, cY}}, psSolid);
+        M.FDrag.OldCornerX = cX;
+        M.FDrag.OldCornerY = cY;
     }
     void Release(TGeoMap& M, TMouseButton Button, int, int) const override {
-        if (M.FZoomState != zsBoxDragging || Button == mbMiddle) return;
-        M.XorRectangles({{M.FWindAnchorX, M.FWindAnchorY, M.FWindOldCornerX, M.FWindOldCornerY}}, psSolid);
-        M.FZoomState = zsIdle;
+        if (M.FDrag.ZoomState != zsBoxDragging || Button == mbMiddle) return;
+        M.XorRectangles({{M.FDrag.AnchorX, M.FDrag.AnchorY, M.FDrag.OldCornerX, M.FDrag.OldCornerY}}, psSolid);
+        M.FDrag.ZoomState = zsIdle;
         if (Button == mbLeft) ZoomToBox(M);
     }
     void RedrawShape(const TGeoMap& M, TCanvas& C) const override {
-        if (M.FZoomState == zsBoxDragging)
-            XorRectangle(C, {M.FWindAnchorX, M.FWindAnchorY, M.FWindOldCornerX, M.FWindOldCornerY}, psSolid);
+        if (M.FDrag.ZoomState == zsBoxDragging)
+            XorRectangle(C, {M.FDrag.AnchorX, M.FDrag.AnchorY, M.FDrag.OldCornerX, M.FDrag.OldCornerY}, psSolid);
     }
 
 private:
     static void ZoomToBox(TGeoMap& M) {
-        if (M.FWindAnchorX == M.FWindOldCornerX || M.FWindAnchorY == M.FWindOldCornerY) return;
+        if (M.FDrag.AnchorX == M.FDrag.OldCornerX || M.FDrag.AnchorY == M.FDrag.OldCornerY) return;
         const TPoint p1 = M.ControlToMapImage(
-            {std::min(M.FWindAnchorX, M.FWindOldCornerX), std::min(M.FWindAnchorY, M.FWindOldCornerY)});
+            {std::min(M.FDrag.AnchorX, M.FDrag.OldCornerX), std::min(M.FDrag.AnchorY, M.FDrag.OldCornerY)});
         const TPoint p2 = M.ControlToMapImage(
-            {std::max(M.FWindAnchorX, M.FWindOldCornerX), std::max(M.FWindAnchorY, M.FWindOldCornerY)});
+            {std::max(M.FDrag.AnchorX, M.FDrag.OldCornerX), std::max(M.FDrag.AnchorY, M.FDrag.OldCornerY)});
         if (p1.X == p2.X || p1.Y == p2.Y) return;
         M.FView = M.Viewport();
         M.FView.FitBox(p1, p2.X - p1.X, p2.Y - p1.Y);
@@ -245,24 +245,24 @@ class TGeoMap::TSelectRectTool final : public TGeoMap::TMouseTool {
 public:
     void Press(TGeoMap& M, TMouseButton Button, TShiftState, int X, int Y, TPoint ImagePt) const override {
         if (Button != mbLeft) return;
-        M.FWindAnchorX = M.FWindOldCornerX = X;
-        M.FWindAnchorY = M.FWindOldCornerY = Y;
-        M.FSelectRectOn = true;
+        M.FDrag.AnchorX = M.FDrag.OldCornerX = X;
+        M.FDrag.AnchorY = M.FDrag.OldCornerY = Y;
+        M.FDrag.SelectRectOn = true;
         if (M.FOnBeginRubberBand) M.FOnBeginRubberBand(&M, ImagePt);
     }
     void Move(TGeoMap& M, TShiftState Shift, int X, int Y) const override {
-        if (!M.FSelectRectOn || !(Shift & ssLeft)) return;
+        if (!M.FDrag.SelectRectOn || !(Shift & ssLeft)) return;
         const int cX = std::clamp(X, 0, std::max(M.width(), 0)), cY = std::clamp(Y, 0, std::max(M.height(), 0));
-        M.XorRectangles({{M.FWindAnchorX, M.FWindAnchorY, M.FWindOldCornerX, M.FWindOldCornerY},
-                         {M.FWindAnchorX, M.FWindAnchorY, cX, cY}}, psDot);
-        M.FWindOldCornerX = cX;
-        M.FWindOldCornerY = cY;
+        M.XorRectangles({{M.FDrag.AnchorX, M.FDrag.AnchorY, M.FDrag.OldCornerX, M.FDrag.OldCornerY},
+                         {M.FDrag.AnchorX, M.FDrag.AnchorY, cX, cY}}, psDot);
+        M.FDrag.OldCornerX = cX;
+        M.FDrag.OldCornerY = cY;
     }
     void Release(TGeoMap& M, TMouseButton Button, int X, int Y) const override {
-        if (Button != mbLeft || !M.FSelectRectOn) return;
-        M.FSelectRectOn = false;
-        M.XorRectangles({{M.FWindAnchorX, M.FWindAnchorY, M.FWindOldCornerX, M.FWindOldCornerY}}, psDot);
-        const TPoint p1 = M.ControlToMapImage({M.FWindAnchorX, M.FWindAnchorY});
+        if (Button != mbLeft || !M.FDrag.SelectRectOn) return;
+        M.FDrag.SelectRectOn = false;
+        M.XorRectangles({{M.FDrag.AnchorX, M.FDrag.AnchorY, M.FDrag.OldCornerX, M.FDrag.OldCornerY}}, psDot);
+        const TPoint p1 = M.ControlToMapImage({M.FDrag.AnchorX, M.FDrag.AnchorY});
         const TPoint p2 = M.ControlToMapImage({X, Y});
         bool v1 = false, v2 = false, v3 = false, v4 = false;
         const double Long1 = M.CalcLongitude(p1, v1), Lat1 = M.CalcLatitude(p1, v2);
@@ -273,8 +273,8 @@ public:
             M.DoSelectRectEvent(0, p1.X, p1.Y, p2.X, p2.Y);
     }
     void RedrawShape(const TGeoMap& M, TCanvas& C) const override {
-        if (M.FSelectRectOn)
-            XorRectangle(C, {M.FWindAnchorX, M.FWindAnchorY, M.FWindOldCornerX, M.FWindOldCornerY}, psDot);
+        if (M.FDrag.SelectRectOn)
+            XorRectangle(C, {M.FDrag.AnchorX, M.FDrag.AnchorY, M.FDrag.OldCornerX, M.FDrag.OldCornerY}, psDot);
     }
 };
 
@@ -282,30 +282,30 @@ public:
 class TGeoMap::TTraceTool final : public TGeoMap::TMouseTool {
 public:
     void Move(TGeoMap& M, TShiftState Shift, int X, int Y) const override {
-        if (M.FZoomState != zsIdle || !(Shift & ssLeft)) return;
+        if (M.FDrag.ZoomState != zsIdle || !(Shift & ssLeft)) return;
         Append(M, std::clamp(X, 0, std::max(M.width(), 0)), std::clamp(Y, 0, std::max(M.height(), 0)));
     }
     void Release(TGeoMap& M, TMouseButton, int, int) const override {
-        if (M.FNumMTrace >= 1) M.FMTrace[static_cast<std::size_t>(M.FNumMTrace - 1)].Flags |= TraceEndsStroke;
+        if (M.FTrace.Count >= 1) M.FTrace.Points[static_cast<std::size_t>(M.FTrace.Count - 1)].Flags |= TraceEndsStroke;
     }
 
 private:
     static void Append(TGeoMap& M, int X, int Y) {
-        if (M.FNumMTrace >= MaxMouseTracePoints) return;
+        if (M.FTrace.Count >= MaxMouseTracePoints) return;
         const TPoint ImagePt = M.ControlToMapImage({X, Y});
-        TColoredPoint& P = M.FMTrace[static_cast<std::size_t>(M.FNumMTrace)];
+        TColoredPoint& P = M.FTrace.Points[static_cast<std::size_t>(M.FTrace.Count)];
         P.X = ImagePt.X;
         P.Y = ImagePt.Y;
-        P.Color = M.FColorMTrace;
-        P.Flags = M.FMTraceInvert ? TraceDrawnXor : 0;
-        ++M.FNumMTrace;
-        if (M.FNumMTrace < 2) return;
-        const TColoredPoint& Prev = M.FMTrace[static_cast<std::size_t>(M.FNumMTrace - 2)];
+        P.Color = M.FTrace.Color;
+        P.Flags = M.FTrace.Invert ? TraceDrawnXor : 0;
+        ++M.FTrace.Count;
+        if (M.FTrace.Count < 2) return;
+        const TColoredPoint& Prev = M.FTrace.Points[static_cast<std::size_t>(M.FTrace.Count - 2)];
         if (Prev.Flags & TraceEndsStroke) return;
         const TPoint From = M.FView.ImageToControl({RoundToInt(Prev.X), RoundToInt(Prev.Y)});
         const TPoint To = M.FView.ImageToControl(ImagePt);
         M.DrawFeedback([&](TCanvas& C) {
-            C.Pen = {M.FColorMTrace, psSolid, M.FMTraceInvert ? pmXor : pmCopy, 1};
+            C.Pen = {M.FTrace.Color, psSolid, M.FTrace.Invert ? pmXor : pmCopy, 1};
             C.MoveTo(From.X, From.Y);
             C.LineTo(To.X, To.Y);
             C.Pen.Mode = pmCopy;
@@ -335,8 +335,8 @@ const TGeoMap::TMouseTool& TGeoMap::MouseTool() const {
 }
 
 void TGeoMap::RedrawActiveShapes(TCanvas& Canvas) const {
-    if (FMouseBoxState == mbsDragging)
-        XorRectangle(Canvas, {FMouseBoxX1, FMouseBoxY1, FWindOldCornerX, FWindOldCornerY}, psSolid);
+    if (FDrag.BoxState == mbsDragging)
+        XorRectangle(Canvas, {FDrag.BoxX1, FDrag.BoxY1, FDrag.OldCornerX, FDrag.OldCornerY}, psSolid);
     MouseTool().RedrawShape(*this, Canvas);
 }
 
@@ -344,16 +344,16 @@ void TGeoMap::RedrawActiveShapes(TCanvas& Canvas) const {
 
 void TGeoMap::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     const TPoint ImagePt = ControlToMapImage({X, Y});
-    FLastMClickPosX = ImagePt.X;
-    FLastMClickPosY = ImagePt.Y;
-    if (FMouseBoxState == mbsWaiting) {
+    FDrag.LastClickX = ImagePt.X;
+    FDrag.LastClickY = ImagePt.Y;
+    if (FDrag.BoxState == mbsWaiting) {
         if (Button == mbRight) {
             SetMouseBoxState(mbsIdle);
         } else {
-            FMouseBoxX1 = X;
-            FMouseBoxY1 = Y;
-            FWindOldCornerX = X;
-            FWindOldCornerY = Y;
+            FDrag.BoxX1 = X;
+            FDrag.BoxY1 = Y;
+            FDrag.OldCornerX = X;
+            FDrag.OldCornerY = Y;
             SetMouseBoxState(mbsDragging);
         }
     }
@@ -363,15 +363,15 @@ void TGeoMap::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
 
 void TGeoMap::MouseMove(TShiftState Shift, int X, int Y) {
     const TPoint ImagePt = ControlToMapImage({X, Y});
-    FLastMMousePosX = ImagePt.X;
-    FLastMMousePosY = ImagePt.Y;
-    if (FMouseBoxState == mbsDragging) {
+    FDrag.LastMoveX = ImagePt.X;
+    FDrag.LastMoveY = ImagePt.Y;
+    if (FDrag.BoxState == mbsDragging) {
         const int W = width(), H = height();
         const int bX = std::clamp(X, 1, std::max(W, 1)), bY = std::clamp(Y, 1, std::max(H, 1));
-        XorRectangles({{FMouseBoxX1, FMouseBoxY1, FWindOldCornerX, FWindOldCornerY}, {FMouseBoxX1, FMouseBoxY1, bX, bY}},
+        XorRectangles({{FDrag.BoxX1, FDrag.BoxY1, FDrag.OldCornerX, FDrag.OldCornerY}, {FDrag.BoxX1, FDrag.BoxY1, bX, bY}},
                       psSolid);
-        FWindOldCornerX = bX;
-        FWindOldCornerY = bY;
+        FDrag.OldCornerX = bX;
+        FDrag.OldCornerY = bY;
     }
     MouseTool().Move(*this, Shift, X, Y);
     if (FOnMouseMove) FOnMouseMove(this, Shift, X, Y);
@@ -379,14 +379,14 @@ void TGeoMap::MouseMove(TShiftState Shift, int X, int Y) {
 
 void TGeoMap::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (FOnMouseUp) FOnMouseUp(this, Button, Shift, X, Y);
-    if (FMouseBoxState == mbsDragging) {
-        XorRectangles({{FMouseBoxX1, FMouseBoxY1, FWindOldCornerX, FWindOldCornerY}}, psSolid);
+    if (FDrag.BoxState == mbsDragging) {
+        XorRectangles({{FDrag.BoxX1, FDrag.BoxY1, FDrag.OldCornerX, FDrag.OldCornerY}}, psSolid);
         if (Button == mbRight) {
             SetMouseBoxState(mbsIdle);
         } else {
             // Kept inside the control, as the box on screen was.
-            FMouseBoxX2 = std::clamp(X, 1, std::max(width(), 1));
-            FMouseBoxY2 = std::clamp(Y, 1, std::max(height(), 1));
+            FDrag.BoxX2 = std::clamp(X, 1, std::max(width(), 1));
+            FDrag.BoxY2 = std::clamp(Y, 1, std::max(height(), 1));
             SetMouseBoxState(mbsComplete);
         }
     }
@@ -396,17 +396,17 @@ void TGeoMap::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
 // ---- the modal box request
 
 void TGeoMap::SetMouseBoxState(TMouseBoxState Value) {
-    FMouseBoxState = Value;
+    FDrag.BoxState = Value;
     if ((Value == mbsIdle || Value == mbsComplete) && FMouseBoxLoop) FMouseBoxLoop->quit();
 }
 
 void TGeoMap::MouseBoxAbort() { SetMouseBoxState(mbsIdle); }
 
 bool TGeoMap::MouseBox(int& xLo, int& yLo, int& xHi, int& yHi) {
-    if (FMouseBoxState != mbsIdle) return false;  // one request at a time
+    if (FDrag.BoxState != mbsIdle) return false;  // one request at a time
     const TMouseActMode SavedAction = FMouseAction;
     FMouseAction = maNone;
-    FMouseBoxState = mbsWaiting;
+    FDrag.BoxState = mbsWaiting;
     QPointer<TGeoMap> Self(this);
     QEventLoop Loop;
     FMouseBoxLoop = &Loop;
@@ -415,14 +415,14 @@ bool TGeoMap::MouseBox(int& xLo, int& yLo, int& xHi, int& yHi) {
     Loop.exec();
     if (!Self) return false;
     FMouseBoxLoop = nullptr;
-    const bool Completed = FMouseBoxState == mbsComplete;
+    const bool Completed = FDrag.BoxState == mbsComplete;
     if (Completed) {
-        xLo = std::min(FMouseBoxX1, FMouseBoxX2);
-        xHi = std::max(FMouseBoxX1, FMouseBoxX2);
-        yLo = std::min(FMouseBoxY1, FMouseBoxY2);
-        yHi = std::max(FMouseBoxY1, FMouseBoxY2);
+        xLo = std::min(FDrag.BoxX1, FDrag.BoxX2);
+        xHi = std::max(FDrag.BoxX1, FDrag.BoxX2);
+        yLo = std::min(FDrag.BoxY1, FDrag.BoxY2);
+        yHi = std::max(FDrag.BoxY1, FDrag.BoxY2);
     }
-    FMouseBoxState = mbsIdle;
+    FDrag.BoxState = mbsIdle;
     FMouseAction = SavedAction;
     return Completed;
 }
@@ -431,11 +431,11 @@ bool TGeoMap::MouseBox(int& xLo, int& yLo, int& xHi, int& yHi) {
 
 TColoredPoint TGeoMap::GetMTracePoint(int Index) const {
     TColoredPoint Result;
-    if (Index < 1 || Index > FNumMTrace) {
+    if (Index < 1 || Index > FTrace.Count) {
         Result.Flags = TraceInvalid;
         return Result;
     }
-    Result = FMTrace[static_cast<std::size_t>(Index - 1)];
+    Result = FTrace.Points[static_cast<std::size_t>(Index - 1)];
     const int px = RoundToInt(Result.X), py = RoundToInt(Result.Y);
     bool LatOK = false, LongOK = false;
     const double Lat = CalcLatitude(px, py, LatOK);

@@ -20,7 +20,7 @@ TMapScene TGeoMap::Scene() const {
     S.Cache = &FCache;
     S.Calib = &FCalib;
     S.LandMarks = &FLandMarks;
-    S.Trace = std::span<const TColoredPoint>(FMTrace.data(), static_cast<std::size_t>(FNumMTrace));
+    S.Trace = std::span<const TColoredPoint>(FTrace.Points.data(), static_cast<std::size_t>(FTrace.Count));
     S.Hooks = &FHooks;
     return S;
 }
@@ -40,7 +40,7 @@ void TGeoMap::ConstructInternalMapImg() {
 }
 
 void TGeoMap::DrawMouseTrace(TCanvas& Canvas) const {
-    TMapRenderer::DrawTrace(Canvas, std::span<const TColoredPoint>(FMTrace.data(), static_cast<std::size_t>(FNumMTrace)),
+    TMapRenderer::DrawTrace(Canvas, std::span<const TColoredPoint>(FTrace.Points.data(), static_cast<std::size_t>(FTrace.Count)),
                             Viewport());
 }
 
