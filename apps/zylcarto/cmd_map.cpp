@@ -1,6 +1,7 @@
 // zylcarto map new | show | render: generated maps, calibration files and
 // offscreen rendering of a calibrated map with its landmarks.
 #include <QApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <cmath>
 #include <cstdio>
@@ -12,8 +13,15 @@
 #include "exchange_cmds.h"
 #include "zylcarto/geodesy/ellipsoids.h"
 #include "zylcarto/geomap/calibration/calib_xml.h"
+#include "zylcarto/geomap/calibration/xml_source.h"
+#include "zylcarto/geomap/landmarks/landmark_store.h"
+#include "zylcarto/geomap/landmarks/landmark_xml.h"
 #include "zylcarto/geomap/landmarks/symbol_repository.h"
+#include "zylcarto/geomap/view/file_lookup.h"
 #include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/geomap/view/map_loading.h"
+#include "zylcarto/geomap/view/map_renderer.h"
+#include "zylcarto/support/errors.h"
 #include "zylcarto/support/strings.h"
 
 namespace zylcarto::cli {
@@ -29,7 +37,7 @@ const char* const kUsage =
     "        FILE.xml (data set ZYL_geomap_caldata), then loads them as a check.\n"
     "show    prints the calibration data set (the first one without DATAID), one\n"
     "        tab-separated item per line.\n"
-    "render  loads the map into an offscreen map control of WxH pixels (default\n"
+    "render  composes the map offscreen into a picture of WxH pixels (default\n"
     "        800x600), fitted to the window unless --mag is given, centred on\n"
     "        LAT LON when given, and saves the picture as PNG. --landmarks loads the\n"
     "        first landmark set of a file; with --symbols, a landmark whose user tag\n"
@@ -51,6 +59,24 @@ private:
     char FName[9] = "zylcarto";
     char* FArgv[2] = {FName, nullptr};
     std::unique_ptr<QApplication> FApp;
+};
+
+// The renderer's text needs a GUI application; without a display it works offscreen.
+class TFontSession {
+public:
+    TFontSession() {
+        if (QGuiApplication::instance()) return;
+        if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr &&
+            std::getenv("WAYLAND_DISPLAY") == nullptr)
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        FApp = std::make_unique<QGuiApplication>(FArgc, FArgv);
+    }
+
+private:
+    int FArgc = 1;
+    char FName[9] = "zylcarto";
+    char* FArgv[2] = {FName, nullptr};
+    std::unique_ptr<QGuiApplication> FApp;
 };
 
 std::string CornerName(int i) {
@@ -152,36 +178,79 @@ int RunRender(TArgs a) {
     RejectUnknownOptions(a);
     if (a.size() != 2) throw EUsageError(std::string("map render takes FILE.xml OUT.png\n") + kUsage);
 
-    TGuiSession gui;
-    TGeoMap map;
-    map.SetName("map");
-    map.SetSuppressPaint(true);
-    map.resize(w, h);
-    if (!map.LoadCalDataFromXML(a[0], ""))
-        throw EUsageError("no calibration data set in " + a[0] + " (or the file cannot be read)");
-    if (map.MapImgWidth() <= 0)
-        throw EUsageError("the map image \"" + map.CalibData().MapFName + "\" of " + a[0] + " was not found");
-    if (landmarks && !map.LoadLandMarks(*landmarks, "")) throw EUsageError("no landmark set in " + *landmarks);
+    // Loaded and composed without a map control: fonts need a GUI application, nothing more.
+    TFontSession fonts;
+    TMapCalibration calib("map");
+    {
+        TTextFile f;
+        TCalibSetHeader header;
+        if (!f.OpenRead(a[0])) throw EUsageError("no calibration data set in " + a[0] + " (or the file cannot be read)");
+        TTextFileSource source(f);
+        if (!FindCalibSet(source, "", header))
+            throw EUsageError("no calibration data set in " + a[0] + " (or the file cannot be read)");
+        ReadMapCalibration(source, header, calib, "map");
+    }
+    const std::string imageName = calib.CalibData().MapFName;
+    const std::string imageFile =
+        imageName.empty() ? std::string() : FindFileIgnoringCase(MapImageBesideCalibration(imageName, ExtractFilePath(a[0])));
+    if (imageFile.empty())
+        throw EUsageError("the map image \"" + imageName + "\" of " + a[0] + " was not found");
+    const QImage image = DecodeMapImageFile(imageFile, imageName, "map", {}).convertToFormat(ViewImageFormat);
+    calib.SetMapImageSize(image.width(), image.height());
+    FitReadCalibration(calib);
+
+    TLandMarkStore marks(nullptr, [] { return std::string("map"); });
+    if (landmarks) {
+        TTextFile f;
+        std::vector<TLandMark> read;
+        bool found = f.OpenRead(*landmarks);
+        if (found) {
+            TTextFileSource source(f);
+            found = ReadLandMarkSet(source, "", read);
+        }
+        if (!found) throw EUsageError("no landmark set in " + *landmarks);
+        for (const TLandMark& lm : read) {
+            marks.AddLandMark(lm.Latitude, lm.Longitude, lm.Altitude);
+            marks.SetLandMarkData(marks.NumLandMarks(), lm);
+        }
+    }
     if (symbols) {
         TSymbolRepository rep;
         if (!rep.LoadFromFile(*symbols, "")) throw EUsageError("no symbol set in " + *symbols);
-        for (int i = 1; i <= map.NumLandMarks(); ++i) {
-            TLandMark lm = map.GetLandMarkData(i);
+        for (int i = 1; i <= marks.NumLandMarks(); ++i) {
+            TLandMark lm = marks.GetLandMarkData(i);
             if (lm.Tag >= 1 && lm.Tag <= rep.NumEntries()) {
                 lm.SymbolProps = rep.GetValues(lm.Tag).Properties;
-                map.SetLandMarkData(i, lm);
+                marks.SetLandMarkData(i, lm);
             }
         }
     }
-    map.SetShowGrat(grat);
+
+    TMapAppearance look;
+    look.ShowGrat = grat;
+    TMapViewport view{{0, 0}, 1.0, w, h};
+    const double fit = view.FitMagnification(image.width(), image.height());
     if (mag)
-        map.SetMagnification(*mag);
-    else
-        map.ZoomFitPage();
-    if (center) map.BringLocationToCenter(center->first, center->second);
-    map.SetSuppressPaint(false);
-    map.Paint();
-    const QImage picture = map.AuxBitmap().copy(0, 0, w, h);
+        view.Magnify = TMapViewport::Clamped(*mag);
+    else if (fit > 0)
+        view.Magnify = TMapViewport::Clamped(fit);
+    if (center) {
+        int x = 0, y = 0;
+        if (calib.CalcPixelCoords(center->first, center->second, x, y))
+            view.CenterOnWithin({x, y}, image.width(), image.height());
+    }
+    TImageCache cache;
+    TMapScene scene;
+    scene.Look = &look;
+    scene.HasMap = true;
+    scene.Image = &image;
+    scene.ImageWidth = image.width();
+    scene.ImageHeight = image.height();
+    scene.Cache = &cache;
+    scene.Calib = &calib;
+    scene.LandMarks = &marks;
+    QImage picture(w, h, ViewImageFormat);
+    TMapRenderer(scene, view).Compose(picture);
     if (!picture.save(QString::fromStdString(a[1]), "PNG")) throw EOperationFailed("cannot write " + a[1]);
     return 0;
 }

@@ -7,7 +7,8 @@
 // down several times when the target lies 16 bytes past the source modulo the
 // page size, which consecutive malloc'ed images of one size do. The last line
 // times the whole road on a shown control: Paint, repaint and paintEvent's
-// copy into the platform's backing store.
+// copy into the platform's backing store. The window case times CopyToBMP of a
+// 64 x 64 window beside a 64 x 64 control composing the same window.
 // Run with QT_QPA_PLATFORM=offscreen; an argument runs only the frames whose
 // label contains it (for profiling one case).
 #include <QApplication>
@@ -189,6 +190,34 @@ int main(int argc, char** argv) {
     Report("mag 1.00 anti-alias, 100000 landmarks", {1.0, true, 100000, false});
     Report("mag 1.00 anti-alias, graticule", {1.0, true, 0, true});
     Report("mag 0.50 anti-alias, 20000 landmarks + grat.", {0.5, true, 20000, true});
+    const char* Window = "64x64 window, 100000 landmarks";
+    if (!Only || std::strstr(Window, Only)) {
+        // CopyToBMP of a window beside a 64 x 64 control composing the same window.
+        Map.SetSuppressPaint(true);
+        Map.SetMagnification(1.0);
+        Map.SetShowGrat(sgNone);
+        Map.RemoveAllLandMarks();
+        for (long long i = 0; i < 100000; ++i)
+            Map.AddLandMark(48.0 - double(1 + (i * 7919) % 1070) / 1500.0, 16.0 + double(1 + (i * 104729) % 1910) / 2000.0,
+                            0.0);
+        Map.SetSuppressPaint(false);
+        TGeoMap Small;
+        Small.SetSuppressPaint(true);
+        Small.Assign(Map);
+        Small.resize(64, 64);
+        Small.SetFrameStyle(fsNone);
+        QImage Dest(64, 64, QImage::Format_RGB32);
+        const TFigures Compose = Measure([&](int i) {
+            Small.SetSuppressPaint(true);
+            Small.SetTopLeft({400 + (i % 2) * 8, 300});
+            Small.SetSuppressPaint(false);
+        }, Blit);
+        const TFigures Copy = Measure([&](int i) { Map.CopyToBMP(Dest, {400 + (i % 2) * 8, 300}, 1.0, 0, 0, 64, 64); }, Blit);
+        std::printf("%-44s %9.3f %9.3f %7.2f\n", "64x64 window, 100000 landmarks: compose", Compose.Ms, Compose.BlitMs,
+                    Compose.Ms / Compose.BlitMs);
+        std::printf("%-44s %9.3f %9.3f %7.2f\n", "64x64 window, 100000 landmarks: CopyToBMP", Copy.Ms, Copy.BlitMs,
+                    Copy.Ms / Copy.BlitMs);
+    }
     const char* Shown = "shown control, mag 0.50 (cache), Paint";
     if (!Only || std::strstr(Shown, Only)) {
         Map.SetSuppressPaint(true);

@@ -3,6 +3,7 @@
 // state the tests have to arrange (mouse trace, last click).
 #include <QImage>
 
+#include "geomap_test_access.h"
 #include "zylcarto/geomap/view/geomap.h"
 
 namespace zylcarto::test {
@@ -10,28 +11,16 @@ namespace zylcarto::test {
 class ProbeMap : public TGeoMap {
 public:
     int Paints = 0;
-    int CacheRebuilds = 0;
+    const int& CacheRebuilds = TGeoMapTestAccess::Cache(*this).Builds;
 
     void Paint() override {
         ++Paints;
         TGeoMap::Paint();
     }
-    void AddTracePoint(double X, double Y, bool EndsStroke) {
-        FMTrace[static_cast<std::size_t>(FNumMTrace)] = {X, Y, static_cast<std::uint16_t>(EndsStroke ? 1 : 0), 0x00FFFF};
-        ++FNumMTrace;
-    }
-    void SetLastClick(int X, int Y) {
-        FLastMClickPosX = X;
-        FLastMClickPosY = Y;
-    }
-    double CacheMag() const { return FCacheMag; }
-    const QImage& ImgCache() const { return FImgCache; }
-
-protected:
-    void RebuildImgCache() override {
-        ++CacheRebuilds;
-        TGeoMap::RebuildImgCache();
-    }
+    void AddTracePoint(double X, double Y, bool EndsStroke) { TGeoMapTestAccess::AddTracePoint(*this, X, Y, EndsStroke); }
+    void SetLastClick(int X, int Y) { TGeoMapTestAccess::SetLastClick(*this, X, Y); }
+    double CacheMag() { return TGeoMapTestAccess::Cache(*this).Mag; }
+    const QImage& ImgCache() { return TGeoMapTestAccess::Cache(*this).Image; }
 };
 
 // A W x H picture in one colour.

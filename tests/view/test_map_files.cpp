@@ -499,3 +499,28 @@ TEST_F(MapFiles, ExportRendersAWindowAndPrintsToPdf) {
     painter.end();
     EXPECT_GT(ReadBytes(P("window.pdf")).size(), 1000u);
 }
+
+// Large scales: the size is computed without overflow or refused, only the
+// part on the page is rendered (in a moment, not as a picture of square
+// metres), and a window off the page is an error, not a blank page.
+TEST_F(MapFiles, PrintingAtLargeScalesRendersThePageOrRefuses) {
+    TGeoMap map;
+    map.CreateEmptyMapInMemory(46, 7, 48, 10, 0.5, 0.5, 400, 300, true);
+    QImage red(400, 300, QImage::Format_RGB32);
+    red.fill(qRgb(255, 0, 0));
+    map.SetMapBitMap(red);
+    int w = 0, h = 0;
+    EXPECT_THROW(map.CalcExtentsOfPrint({0, 0, 400, 300}, 1, w, h), EZYLGeoMapError);  // 1:1 is kilometres of paper
+    map.CalcExtentsOfPrint({-2000000000, 0, 2000000000, 1}, 1000000000, w, h);  // a side beyond 32 bits
+    EXPECT_GT(w, 0);
+
+    QImage page(600, 800, QImage::Format_RGB32);  // 96 dpi
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    map.CopyToOpenPrinter(painter, TRect{0, 0, 400, 300}, 1000, 100, 100);  // some 200 m wide on paper
+    EXPECT_THROW(map.CopyToOpenPrinter(painter, TRect{0, 0, 400, 300}, 1000000, 100000, 100), EZYLGeoMapError);
+    painter.end();
+    EXPECT_EQ(page.pixel(2, 2), qRgb(255, 255, 255));  // left of and above the window
+    EXPECT_EQ(page.pixel(300, 400), qRgb(255, 0, 0));
+    EXPECT_EQ(page.pixel(599, 799), qRgb(255, 0, 0));
+}

@@ -13,6 +13,7 @@
 using namespace zylcarto;
 using zylcarto::test::CalibrateEquiRect;
 using zylcarto::test::Picture;
+using Access = zylcarto::test::TGeoMapTestAccess;
 
 namespace {
 
@@ -26,10 +27,11 @@ public:
     }
     // The picture on screen must equal the composed one once every shape is erased.
     bool ScreenIsClean() const {
-        return ScreenPicture().copy(0, 0, width(), height()) == AuxBmp.copy(0, 0, width(), height());
+        return Access::ScreenPicture(*this).copy(0, 0, width(), height()) ==
+               Access::AuxBmp(*this).copy(0, 0, width(), height());
     }
-    QImage Screen() const { return ScreenPicture(); }
-    bool SelectRectOn() const { return FSelectRectOn; }
+    QImage Screen() const { return Access::ScreenPicture(*this); }
+    bool SelectRectOn() const { return Access::SelectRectOn(*this); }
 };
 
 void Drag(QWidget* W, QPoint From, const std::vector<QPoint>& Path, Qt::MouseButton Button = Qt::LeftButton) {

@@ -5,11 +5,11 @@
 #include <numbers>
 
 #include "zylcarto/geodesy/datums.h"
+#include "zylcarto/support/numeric.h"
 
 namespace zylcarto {
 namespace {
 
-constexpr double DegToRad = std::numbers::pi / 180.0;
 constexpr double RadToDeg = 180.0 / std::numbers::pi;
 constexpr double ArcSecToRad = DegToRad / 3600.0;
 

@@ -1,6 +1,10 @@
 #pragma once
 // Numeric helpers: distances, clipping, rounding, sampling, number formats.
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <limits>
+#include <numbers>
 #include <string>
 #include <string_view>
 
@@ -8,6 +12,16 @@
 #include "zylcarto/support/types.h"
 
 namespace zylcarto {
+
+// Floating values to pixels and percentages: nearest, halves to even, saturated
+// to the int range; NaN gives 0.
+inline int RoundToInt(double v) {
+    if (std::isnan(v)) return 0;
+    constexpr double Lo = std::numeric_limits<int>::min(), Hi = std::numeric_limits<int>::max();
+    return static_cast<int>(std::nearbyint(std::clamp(v, Lo, Hi)));
+}
+
+inline constexpr double DegToRad = std::numbers::pi / 180.0;
 
 // Great-circle distance between two points in degrees, in the unit of Radius.
 ZYLCARTO_EXPORT double SphereGreatCircleDist(double Radius, double Lat1, double Long1, double Lat2, double Long2);

@@ -3,17 +3,18 @@
 // the calibration file stores map names in lower case, and folders on this
 // platform tell the cases apart.
 #include <string>
+#include "zylcarto/support/export.h"
 
 namespace zylcarto {
 
 // Path itself when it exists; else the existing path that equals it ignoring
 // case, component by component; else empty.
-std::string FindFileIgnoringCase(const std::string& Path);
+ZYLCARTO_EXPORT std::string FindFileIgnoringCase(const std::string& Path);
 
 // The image a calibration file in CalFileFolder names as ImageName: the file of
 // that name beside the calibration file when there is one, since a map moves
 // with its folder (a generated map names its image with the folder it was made
 // in), else ImageName as written. CalFileFolder empty: not read from a file.
-std::string MapImageBesideCalibration(const std::string& ImageName, const std::string& CalFileFolder);
+ZYLCARTO_EXPORT std::string MapImageBesideCalibration(const std::string& ImageName, const std::string& CalFileFolder);
 
 } // namespace zylcarto

@@ -4,21 +4,21 @@
 #include <QResizeEvent>
 #include <cmath>
 
-#include "zylcarto/geomap/view/rounding.h"
+#include "zylcarto/support/numeric.h"
 #include "zylcarto/support/errors.h"
 
 namespace zylcarto {
 
 TGeoMap::TGeoMap(QWidget* AOwner)
-    : QWidget(AOwner), FLandMarks(this, [this] { return Name(); }), FCalib("") {
+    : QWidget(AOwner), FCalib(""), FLandMarks(this, [this] { return Name(); }) {
     resize(500, 400);
     setAttribute(Qt::WA_OpaquePaintEvent);  // paintEvent covers every pixel; no background fill before it
     setMouseTracking(true);  // moves without a button report the position too
-    FMTrace.resize(MaxMouseTracePoints);
+    FTrace.Points.resize(MaxMouseTracePoints);
     ClearZoomHistory();
-    FCacheAA = FAntiAlias;
+    FCache.AntiAlias = FLook.AntiAlias;
     AuxBmp = QImage(0, 0, ViewImageFormat);
-    FImgCache = QImage(0, 0, ViewImageFormat);
+    FCache.Image = QImage(0, 0, ViewImageFormat);
     FLandMarks.SetOnRepaint([this] { Paint(); });
     FCalib.SetRepaintHandler([this] { Paint(); });
     connect(this, &QObject::objectNameChanged, this, [this] { FCalib.SetName(Name()); });
@@ -30,131 +30,90 @@ void TGeoMap::Assign(const TGeoMap& Source) {
     if (&Source == this) return;
     FLandMarks.Assign(Source.FLandMarks);  // the one step that can fail; nothing changed before it
     AuxBmp = Source.AuxBmp;
-    FImgCache = Source.FImgCache;
+    FCache = Source.FCache;
     GrafBmp = Source.GrafBmp;
-    FCacheMag = Source.FCacheMag;
-    FCacheAA = Source.FCacheAA;
-    FCacheMagLimit = Source.FCacheMagLimit;
-    FColorBakGnd = Source.FColorBakGnd;
-    FFrameStyle = Source.FFrameStyle;
-    FFrameColor = Source.FFrameColor;
-    FColorGratLine = Source.FColorGratLine;
-    FColorGratPoints = Source.FColorGratPoints;
-    FColBlackLine = Source.FColBlackLine;
-    FColGrayLine = Source.FColGrayLine;
-    FColWhiteLine = Source.FColWhiteLine;
-    FEmptyMsg = Source.FEmptyMsg;
-    FLButtonWasDown = Source.FLButtonWasDown;
+    FLook = Source.FLook;
+    FDrag = Source.FDrag;
     FMapImgName = Source.FMapImgName;
     FMapImgWidth = Source.FMapImgWidth;
     FMapImgHeight = Source.FMapImgHeight;
-    FMagnify = Source.FMagnify;
-    FZoomState = Source.FZoomState;
-    FMouseBoxState = Source.FMouseBoxState;
-    FMouseBoxX1 = Source.FMouseBoxX1;
-    FMouseBoxX2 = Source.FMouseBoxX2;
-    FMouseBoxY1 = Source.FMouseBoxY1;
-    FMouseBoxY2 = Source.FMouseBoxY2;
-    FWindOldCornerX = Source.FWindOldCornerX;
-    FWindOldCornerY = Source.FWindOldCornerY;
-    FWindAnchorX = Source.FWindAnchorX;
-    FWindAnchorY = Source.FWindAnchorY;
-    FShowGrat = Source.FShowGrat;
-    FTopLeft = Source.FTopLeft;
+    FView = Source.FView;
     FCalib.Assign(Source.FCalib);
     FCalib.SetMapImageSize(FMapImgWidth, FMapImgHeight);
     FSuppressPaint = Source.FSuppressPaint;
     FConfinePan = Source.FConfinePan;
     FMouseAction = Source.FMouseAction;
-    FRubberBandOn = Source.FRubberBandOn;
-    FSelectRectOn = Source.FSelectRectOn;
-    FRubberBAnchorX = Source.FRubberBAnchorX;
-    FRubberBAnchorY = Source.FRubberBAnchorY;
-    FRubberBandOldX = Source.FRubberBandOldX;
-    FRubberBandOldY = Source.FRubberBandOldY;
-    FAntiAlias = Source.FAntiAlias;
-    FGratLineDist = Source.FGratLineDist;
-    FUTMGridDist = Source.FUTMGridDist;
-    FTopLeftXAnchor = Source.FTopLeftXAnchor;
-    FTopLeftYAnchor = Source.FTopLeftYAnchor;
-    FZoomStack = Source.FZoomStack;
-    FZStackPoi = Source.FZStackPoi;
-    MouseAnchorX = Source.MouseAnchorX;
-    MouseAnchorY = Source.MouseAnchorY;
-    FLastMClickPosX = Source.FLastMClickPosX;
-    FLastMClickPosY = Source.FLastMClickPosY;
-    FLastMMousePosX = Source.FLastMMousePosX;
-    FLastMMousePosY = Source.FLastMMousePosY;
+    FZoom = Source.FZoom;
 }
 
 // ---- view setters
 
 void TGeoMap::SetMagnification(double Value) {
     if (!std::isfinite(Value) || Value <= 0) return;
-    FMagnify = std::clamp(Value, MinMagnification, MaxMagnification);
+    FView.Magnify = TMapViewport::Clamped(Value);
     Paint();
 }
 
 void TGeoMap::SetTopLeft(const TPoint& P) {
-    FTopLeft = P;
+    FView.TopLeft = P;
     Paint();
 }
 
 void TGeoMap::SetAntiAlias(bool Value) {
-    FAntiAlias = Value;
+    FLook.AntiAlias = Value;
     Paint();
 }
 
 void TGeoMap::SetColorBakGnd(TColor Value) {
-    FColorBakGnd = Value;
+    FLook.ColorBakGnd = Value;
     Paint();
 }
 
 void TGeoMap::SetColorFrame(TColor Value) {
-    FFrameColor = Value;
+    FLook.FrameColor = Value;
     Paint();
 }
 
 void TGeoMap::SetColorGratLine(TColor Value) {
-    FColorGratLine = Value;
+    FLook.ColorGratLine = Value;
     Paint();
 }
 
 void TGeoMap::SetColorGratPoints(TColor Value) {
-    FColorGratPoints = Value;
+    FLook.ColorGratPoints = Value;
     Paint();
 }
 
 void TGeoMap::SetEmptyMsg(const std::string& Value) {
-    FEmptyMsg = Value;
+    FLook.EmptyMsg = Value;
     Paint();
 }
 
 void TGeoMap::SetShowGrat(TShowGrat Value) {
-    if (Value == FShowGrat) return;
-    FShowGrat = Value;
+    if (Value == FLook.ShowGrat) return;
+    FLook.ShowGrat = Value;
     Paint();
 }
 
 void TGeoMap::SetFrameStyle(TFrameStyle Value) {
-    if (Value == FFrameStyle) return;
-    FFrameStyle = Value;
+    if (Value == FLook.FrameStyle) return;
+    FLook.FrameStyle = Value;
     Paint();
 }
 
 void TGeoMap::SetGratLineDist(double Value) {
-    FGratLineDist = std::isnan(Value) ? 0 : std::clamp(Value, 0.0, 60.0);
+    FLook.GratLineDist = std::isnan(Value) ? 0 : std::clamp(Value, 0.0, 60.0);
     Paint();
 }
 
 void TGeoMap::SetUTMGridDist(int Value) {
-    FUTMGridDist = std::clamp(Value, 0, 10000000);
+    FLook.UTMGridDist = std::clamp(Value, 0, 10000000);
     Paint();
 }
 
 void TGeoMap::SetCacheMagLimit(double Value) {
-    FCacheMagLimit = std::isnan(Value) ? DefaultCacheMagLimit : std::clamp(Value, 0.0, DefaultCacheMagLimit);
-    if (FMagnify < DefaultCacheMagLimit) Paint();
+    FLook.CacheMagLimit = std::isnan(Value) ? DefaultCacheMagLimit : std::clamp(Value, 0.0, DefaultCacheMagLimit);
+    if (FView.Magnify < DefaultCacheMagLimit) Paint();
 }
 
 void TGeoMap::SetSuppressPaint(bool Value) {
@@ -191,49 +150,41 @@ void TGeoMap::SetShowGraticuleOrdinal(int Value) {
 
 // ---- conversions and view operations
 
-TPoint TGeoMap::ControlToMapImage(const TPoint& P) const {
-    return {RoundToInt(P.X / FMagnify) + FTopLeft.X, RoundToInt(P.Y / FMagnify) + FTopLeft.Y};
+TMapViewport TGeoMap::Viewport() const {
+    TMapViewport V = FView;
+    V.Width = width();
+    V.Height = height();
+    return V;
 }
 
-TPoint TGeoMap::MapImageToControl(const TPoint& P) const {
-    return {RoundToInt((double(P.X) - FTopLeft.X) * FMagnify), RoundToInt((double(P.Y) - FTopLeft.Y) * FMagnify)};
-}
+TPoint TGeoMap::ControlToMapImage(const TPoint& P) const { return FView.ControlToImage(P); }
+
+TPoint TGeoMap::MapImageToControl(const TPoint& P) const { return FView.ImageToControl(P); }
 
 void TGeoMap::PanMapToFillWindow() {
-    const double MaxX = FMapImgWidth - width() / FMagnify;
-    const double MaxY = FMapImgHeight - height() / FMagnify;
-    if (FTopLeft.X > MaxX) FTopLeft.X = RoundToInt(MaxX);
-    if (FTopLeft.Y > MaxY) FTopLeft.Y = RoundToInt(MaxY);
-    if (FTopLeft.X < 0) FTopLeft.X = 0;
-    if (FTopLeft.Y < 0) FTopLeft.Y = 0;
+    FView = Viewport();
+    FView.Confine(FMapImgWidth, FMapImgHeight);
 }
 
 void TGeoMap::BringMapPixelToCenter(const TPoint& P) {
-    FTopLeft.X = P.X - RoundToInt(width() / FMagnify / 2);
-    FTopLeft.Y = P.Y - RoundToInt(height() / FMagnify / 2);
-    PanMapToFillWindow();
+    FView = Viewport();
+    FView.CenterOn(P);
+    FView.Confine(FMapImgWidth, FMapImgHeight);
     Paint();
 }
 
 void TGeoMap::BringLocationToCenter(double Latitude, double Longitude) {
     int x = 0, y = 0;
     if (!FCalib.CalcPixelCoords(Latitude, Longitude, x, y)) return;
-    const int hw = RoundToInt(width() / FMagnify / 2);
-    const int hh = RoundToInt(height() / FMagnify / 2);
-    int cx = x - hw;
-    if (cx > GrafBmp.width() - 2 * hw) cx = GrafBmp.width() - 2 * hw;
-    int cy = y - hh;
-    if (cy > GrafBmp.height() - 2 * hh) cy = GrafBmp.height() - 2 * hh;
-    FTopLeft = {std::max(cx, 0), std::max(cy, 0)};
+    FView = Viewport();
+    FView.CenterOnWithin({x, y}, GrafBmp.width(), GrafBmp.height());
     Paint();
 }
 
 void TGeoMap::ZoomFitPage() {
     if (FMapImgWidth <= 0 || FMapImgHeight <= 0) return;
-    const double a = double(width()) / FMapImgWidth;
-    const double b = double(height()) / FMapImgHeight;
-    const double Fit = a > b ? b : a;
-    if (Fit > 0) FMagnify = std::clamp(Fit, MinMagnification, MaxMagnification);
+    const double Fit = Viewport().FitMagnification(FMapImgWidth, FMapImgHeight);
+    if (Fit > 0) FView.Magnify = TMapViewport::Clamped(Fit);
     SetTopLeft({0, 0});
 }
 
@@ -243,10 +194,10 @@ void TGeoMap::ResizeMap(double Magnification) {
     const int NewH = RoundToInt(GrafBmp.height() * Magnification);
     if (NewW < 1 || NewH < 1) return;
     CheckMapImageSize(NewW, NewH);
-    FCacheMag = 0;
+    FCache.Mag = 0;
     GrafBmp = GrafBmp
                   .scaled(NewW, NewH, Qt::IgnoreAspectRatio,
-                          FAntiAlias ? Qt::SmoothTransformation : Qt::FastTransformation)
+                          FLook.AntiAlias ? Qt::SmoothTransformation : Qt::FastTransformation)
                   .convertToFormat(ViewImageFormat);
     TCalibData& D = FCalib.CalibData();
     for (int i = 1; i <= UsedCalLines(D); ++i) {
@@ -264,11 +215,11 @@ void TGeoMap::ResizeMap(double Magnification) {
     FMapImgWidth = NewW;
     FMapImgHeight = NewH;
     FCalib.SetMapImageSize(NewW, NewH);
-    FTopLeft = {0, 0};
-    const bool WasSuppressed = FSuppressPaint;
-    FSuppressPaint = true;  // one repaint at the end, not one from the refit as well
-    FCalib.RecalcCalibration();
-    FSuppressPaint = WasSuppressed;
+    FView.TopLeft = {0, 0};
+    {
+        const TPaintSuppression Hold(*this);  // one repaint at the end, not one from the refit as well
+        FCalib.RecalcCalibration();
+    }
     Paint();
 }
 
@@ -280,33 +231,33 @@ void TGeoMap::ResizeMap(int LongerEdgeLength) {
 // ---- zoom history
 
 int TGeoMap::ZoomSlot(int Index) const {
-    int s = FZStackPoi + Index - 1;
+    int s = FZoom.Next + Index - 1;
     if (s < 1) s += ZoomStackSize;
     return s;
 }
 
 void TGeoMap::ZoomStateOnStack() {
-    FZoomStack[static_cast<std::size_t>(FZStackPoi - 1)] = {FTopLeft.X, FTopLeft.Y, FMagnify};
-    FZStackPoi = FZStackPoi % ZoomStackSize + 1;
+    FZoom.Slots[static_cast<std::size_t>(FZoom.Next - 1)] = {FView.TopLeft.X, FView.TopLeft.Y, FView.Magnify};
+    FZoom.Next = FZoom.Next % ZoomStackSize + 1;
 }
 
 void TGeoMap::ZoomHistory(int Index) {
     if (Index < -(ZoomStackSize - 1) || Index > 0) return;
-    const TgmZoomStackEntry& E = FZoomStack[static_cast<std::size_t>(ZoomSlot(Index) - 1)];
+    const TgmZoomStackEntry& E = FZoom.Slots[static_cast<std::size_t>(ZoomSlot(Index) - 1)];
     if (E.Empty() || !(E.MagF > 0)) return;
-    FTopLeft = {E.Left, E.Top};
-    FMagnify = E.MagF;
+    FView.TopLeft = {E.Left, E.Top};
+    FView.Magnify = E.MagF;
     Paint();
 }
 
 TgmZoomStackEntry TGeoMap::GetZoomStackEntry(int StackIx) const {
     if (StackIx < -(ZoomStackSize - 1) || StackIx > 0) return {};
-    return FZoomStack[static_cast<std::size_t>(ZoomSlot(StackIx) - 1)];
+    return FZoom.Slots[static_cast<std::size_t>(ZoomSlot(StackIx) - 1)];
 }
 
 void TGeoMap::ClearZoomHistory() {
-    FZoomStack.fill({});
-    FZStackPoi = 1;
+    FZoom.Slots.fill({});
+    FZoom.Next = 1;
     ZoomStateOnStack();
 }
 
@@ -314,13 +265,13 @@ void TGeoMap::ClearZoomHistory() {
 
 double TGeoMap::GetLastMClickLatitude() const {
     bool valid = false;
-    const double v = FCalib.CalcLatitude(FLastMClickPosX, FLastMClickPosY, valid);
+    const double v = FCalib.CalcLatitude(FDrag.LastClickX, FDrag.LastClickY, valid);
     return valid ? v : 0;
 }
 
 double TGeoMap::GetLastMClickLongitude() const {
     bool valid = false;
-    const double v = FCalib.CalcLongitude(FLastMClickPosX, FLastMClickPosY, valid);
+    const double v = FCalib.CalcLongitude(FDrag.LastClickX, FDrag.LastClickY, valid);
     return valid ? v : 0;
 }
 
@@ -334,63 +285,31 @@ void TGeoMap::DoSelectRectEvent(int Kind, double V1, double V2, double V3, doubl
 
 // ---- map image in memory
 
-void TGeoMap::CheckMapImageSize(int Width, int Height) const {
-    if (static_cast<long long>(Width) * Height > MaxMapImagePixels)
-        throw EZYLGeoMapError(ComponentMessage(
-            Name(), "Cannot use map image, maximum of " + std::to_string(MaxMapImagePixels) +
-                        " pixels exceeded (size of map is " + std::to_string(Width) + " x " +
-                        std::to_string(Height) + ")"));
-}
-
 void TGeoMap::TakeMapImage(const QImage& Picture, const std::string& Name) {
     // Checked before taking the picture, so a refused image leaves the map as it was.
     CheckMapImageSize(Picture.width(), Picture.height());
-    FCacheMag = 0;
+    FCache.Mag = 0;
     GrafBmp = Picture.convertToFormat(ViewImageFormat);
     FMapImgName = Name;
     FMapImgWidth = GrafBmp.width();
     FMapImgHeight = GrafBmp.height();
     FCalib.SetMapImageSize(FMapImgWidth, FMapImgHeight);
-    FTopLeft = {0, 0};
+    FView.TopLeft = {0, 0};
     Paint();
 }
 
 void TGeoMap::SetMapBitMap(const QImage& Value) { TakeMapImage(Value, "$unknown$"); }
 
 void TGeoMap::Clear() {
-    const bool WasSuppressed = FSuppressPaint;
-    FSuppressPaint = true;  // one repaint at the end
-    FCalib.Clear();
-    FSuppressPaint = WasSuppressed;
+    {
+        const TPaintSuppression Hold(*this);  // one repaint at the end
+        FCalib.Clear();
+    }
     ClearMouseTrace();
     FMapImgName.clear();
     FMapImgWidth = FMapImgHeight = 0;
     FCalib.SetMapImageSize(0, 0);
     Paint();
-}
-
-// ---- mouse trace
-
-void TGeoMap::DrawMouseTrace(TCanvas& Canvas) const {
-    if (FNumMTrace <= 0) return;
-    const TCanvasPen SavedPen = Canvas.Pen;
-    const TCanvasBrush SavedBrush = Canvas.Brush;
-    const auto ToControl = [this](const TColoredPoint& P) {
-        return MapImageToControl({RoundToInt(P.X), RoundToInt(P.Y)});
-    };
-    for (int i = 2; i <= FNumMTrace; ++i) {
-        const TColoredPoint& Prev = FMTrace[static_cast<std::size_t>(i - 2)];
-        const TColoredPoint& Cur = FMTrace[static_cast<std::size_t>(i - 1)];
-        if (Prev.Flags & 1U) continue;
-        const TPoint A = ToControl(Prev), B = ToControl(Cur);
-        Canvas.Pen.Color = Cur.Color;
-        Canvas.Pen.Mode = (Cur.Flags & 2U) ? pmXor : pmCopy;
-        Canvas.MoveTo(A.X, A.Y);
-        Canvas.LineTo(B.X, B.Y);
-        Canvas.Pen.Mode = pmCopy;
-    }
-    Canvas.Pen = SavedPen;
-    Canvas.Brush = SavedBrush;
 }
 
 // ---- widget plumbing
@@ -407,7 +326,7 @@ void TGeoMap::paintEvent(QPaintEvent*) {
     P.drawImage(QPoint(0, 0), Picture, QRect(0, 0, width(), height()));
     // A control grown while painting was suppressed shows its background beyond the picture.
     for (const QRect& R : QRegion(rect()).subtracted(QRegion(Picture.rect())))
-        P.fillRect(R, ToQColor(FColorBakGnd));
+        P.fillRect(R, ToQColor(FLook.ColorBakGnd));
 }
 
 void TGeoMap::resizeEvent(QResizeEvent* Event) {

@@ -20,6 +20,10 @@ class QPrinter;
 #include "zylcarto/geomap/calibration/xml_source.h"
 #include "zylcarto/geomap/landmarks/landmark_store.h"
 #include "zylcarto/geomap/view/canvas.h"
+#include "zylcarto/geomap/view/map_loading.h"
+#include "zylcarto/geomap/view/map_renderer.h"
+#include "zylcarto/geomap/view/map_scene.h"
+#include "zylcarto/geomap/view/map_viewport.h"
 #include "zylcarto/geomap/view/mouse_types.h"
 #include "zylcarto/support/component.h"
 #include "zylcarto/support/export.h"
@@ -27,13 +31,6 @@ class QPrinter;
 #include "zylcarto/support/types.h"
 
 namespace zylcarto {
-
-// Pixel format of the map image, the cache and the composed picture.
-inline constexpr QImage::Format ViewImageFormat = QImage::Format_RGB32;
-
-// What overlay is drawn over the map image.
-enum class TShowGrat : std::uint8_t { sgNone, sgPoints, sgLines, sgPointsAndLines, sgUTMGrid, sgPointsAndUTMGrid };
-using enum TShowGrat;
 
 // A stored view: FTopLeft and FMagnify. All zero means empty.
 struct TgmZoomStackEntry {
@@ -44,9 +41,6 @@ struct TgmZoomStackEntry {
     friend bool operator==(const TgmZoomStackEntry&, const TgmZoomStackEntry&) = default;
 };
 
-using TRenderEvent = std::function<void(TObject* Sender, TCanvas& Canvas)>;
-using TDrawLandMarkEvent = std::function<void(TObject* Sender, bool& Handled, TCanvas& Canvas, const TPoint& APoint,
-                                              const TLandMark& LandMarkData)>;
 using TMapImgRequestEvent = std::function<void(TObject* Sender, std::string& FileName)>;
 // Progress of decoding a map image, 0..100.
 using TImageProgressEvent = std::function<void(TObject* Sender, int PercentDone)>;
@@ -54,8 +48,13 @@ using TImageProgressEvent = std::function<void(TObject* Sender, int PercentDone)
 using TOnDrawMapDataEvent = std::function<void(TObject* Sender, TCanvas& MapCanvas, double LatLow, double LongLow,
                                                double LatHigh, double LongHigh, int Wid, int Hgt)>;
 
+namespace test {
+class TGeoMapTestAccess;
+}
+
 class ZYLCARTO_EXPORT TGeoMap : public QWidget, public TObject {
     Q_OBJECT
+    friend class test::TGeoMapTestAccess;
     Q_PROPERTY(bool AllowPan READ GetAllowPan WRITE SetAllowPan)
     Q_PROPERTY(bool AntiAlias READ AntiAlias WRITE SetAntiAlias)
     Q_PROPERTY(int CalibModel READ CalibModelOrdinal WRITE SetCalibModelOrdinal)
@@ -79,13 +78,13 @@ class ZYLCARTO_EXPORT TGeoMap : public QWidget, public TObject {
     Q_PROPERTY(int HighLightLandMark READ HighLightLandMark WRITE SetHighLM)
 
 public:
-    static constexpr double DefaultCacheMagLimit = 2.0 / 3.0;
+    static constexpr double DefaultCacheMagLimit = TMapAppearance::DefaultCacheMagLimit;
     // SetMagnification keeps the magnification within this range.
-    static constexpr double MinMagnification = 1.0 / 1024;
-    static constexpr double MaxMagnification = 1024;
+    static constexpr double MinMagnification = TMapViewport::MinMagnify;
+    static constexpr double MaxMagnification = TMapViewport::MaxMagnify;
     static constexpr int ZoomStackSize = 16;
     static constexpr int MaxMouseTracePoints = 5000;
-    static constexpr int MaxMapImagePixels = 3000000;
+    static constexpr int MaxMapImagePixels = MapImagePixelLimit;
 
     explicit TGeoMap(QWidget* AOwner = nullptr);
     ~TGeoMap() override;
@@ -106,33 +105,33 @@ public:
     const QImage& AuxBitmap() const { return AuxBmp; }
 
     // --- view state
-    double Magnification() const { return FMagnify; }
+    double Magnification() const { return FView.Magnify; }
     // Non-finite or non-positive values are refused; others are clamped to
     // MinMagnification..MaxMagnification.
     void SetMagnification(double Value);
-    TPoint TopLeft() const { return FTopLeft; }
+    TPoint TopLeft() const { return FView.TopLeft; }
     void SetTopLeft(const TPoint& P);
-    bool AntiAlias() const { return FAntiAlias; }
+    bool AntiAlias() const { return FLook.AntiAlias; }
     void SetAntiAlias(bool Value);
-    TColor ColorBackGnd() const { return FColorBakGnd; }
+    TColor ColorBackGnd() const { return FLook.ColorBakGnd; }
     void SetColorBakGnd(TColor Value);
-    TColor ColorFrame() const { return FFrameColor; }
+    TColor ColorFrame() const { return FLook.FrameColor; }
     void SetColorFrame(TColor Value);
-    TColor ColorGraticule() const { return FColorGratLine; }
+    TColor ColorGraticule() const { return FLook.ColorGratLine; }
     void SetColorGratLine(TColor Value);
-    TColor ColorCalibPoints() const { return FColorGratPoints; }
+    TColor ColorCalibPoints() const { return FLook.ColorGratPoints; }
     void SetColorGratPoints(TColor Value);
-    const std::string& EmptyMsg() const { return FEmptyMsg; }
+    const std::string& EmptyMsg() const { return FLook.EmptyMsg; }
     void SetEmptyMsg(const std::string& Value);
-    TShowGrat ShowGraticule() const { return FShowGrat; }
+    TShowGrat ShowGraticule() const { return FLook.ShowGrat; }
     void SetShowGrat(TShowGrat Value);
-    TFrameStyle FrameStyle() const { return FFrameStyle; }
+    TFrameStyle FrameStyle() const { return FLook.FrameStyle; }
     void SetFrameStyle(TFrameStyle Value);
-    double GratLineDist() const { return FGratLineDist; }
+    double GratLineDist() const { return FLook.GratLineDist; }
     void SetGratLineDist(double Value);
-    int UTMGridDist() const { return FUTMGridDist; }
+    int UTMGridDist() const { return FLook.UTMGridDist; }
     void SetUTMGridDist(int Value);
-    double CacheMagLimit() const { return FCacheMagLimit; }
+    double CacheMagLimit() const { return FLook.CacheMagLimit; }
     void SetCacheMagLimit(double Value);
     bool SuppressPaint() const { return FSuppressPaint; }
     void SetSuppressPaint(bool Value);
@@ -142,24 +141,24 @@ public:
     void SetAllowPan(bool Value) { FMouseAction = Value ? maPan : maNone; }
     TMouseActMode MouseAction() const { return FMouseAction; }
     void SetMouseAction(TMouseActMode Value) { FMouseAction = Value; }
-    TColor MouseTraceColor() const { return FColorMTrace; }
-    void SetMouseTraceColor(TColor Value) { FColorMTrace = Value; }
-    bool MouseTraceInvert() const { return FMTraceInvert; }
-    void SetMouseTraceInvert(bool Value) { FMTraceInvert = Value; }
+    TColor MouseTraceColor() const { return FTrace.Color; }
+    void SetMouseTraceColor(TColor Value) { FTrace.Color = Value; }
+    bool MouseTraceInvert() const { return FTrace.Invert; }
+    void SetMouseTraceInvert(bool Value) { FTrace.Invert = Value; }
     std::string GetMapCaption() const { return FCalib.CalibData().Caption; }
     void SetMapCaption(const std::string& S) { FCalib.CalibData().Caption = S; }
-    TZoomState ZoomState() const { return FZoomState; }
+    TZoomState ZoomState() const { return FDrag.ZoomState; }
     const std::string& MapImgFile() const { return FMapImgName; }
     const QImage& MapBitmap() const { return GrafBmp; }
     int MapImgWidth() const { return FMapImgWidth; }
     int MapImgHeight() const { return FMapImgHeight; }
-    int LastClickPosX() const { return FLastMClickPosX; }
-    int LastClickPosY() const { return FLastMClickPosY; }
-    int LastMousePosX() const { return FLastMMousePosX; }
-    int LastMousePosY() const { return FLastMMousePosY; }
+    int LastClickPosX() const { return FDrag.LastClickX; }
+    int LastClickPosY() const { return FDrag.LastClickY; }
+    int LastMousePosX() const { return FDrag.LastMoveX; }
+    int LastMousePosY() const { return FDrag.LastMoveY; }
     double GetLastMClickLatitude() const;
     double GetLastMClickLongitude() const;
-    int NumMTracePoints() const { return FNumMTrace; }
+    int NumMTracePoints() const { return FTrace.Count; }
 
     TPoint ControlToMapImage(const TPoint& P) const;
     TPoint MapImageToControl(const TPoint& P) const;
@@ -256,7 +255,7 @@ public:
     void SetRandSampleLimit(int Value) { FLandMarks.SetRandSampleLimit(Value); }
 
     // --- mouse trace
-    void ClearMouseTrace() { FNumMTrace = 0; }
+    void ClearMouseTrace() { FTrace.Count = 0; }
     // Draws the trace segments onto a canvas, restoring its pen and brush.
     void DrawMouseTrace(TCanvas& Canvas) const;
 
@@ -267,9 +266,9 @@ public:
     void SetOnContinueRubberBand(TOnRubberBandActionEvent Handler) { FOnContRubberBand = std::move(Handler); }
     void SetOnEndRubberBand(TOnRubberBandActionEvent Handler) { FOnEndRubberBand = std::move(Handler); }
     void SetOnDataLoading(TImageProgressEvent Handler) { FOnDataLoading = std::move(Handler); }
-    void SetOnBeforeRenderData(TRenderEvent Handler) { FOnBeforeRenderData = std::move(Handler); }
-    void SetOnDataRendered(TRenderEvent Handler) { FOnDataRendered = std::move(Handler); }
-    void SetOnDrawLandmark(TDrawLandMarkEvent Handler) { FOnDrawLandmark = std::move(Handler); }
+    void SetOnBeforeRenderData(TRenderEvent Handler) { FHooks.OnBeforeRenderData = std::move(Handler); }
+    void SetOnDataRendered(TRenderEvent Handler) { FHooks.OnDataRendered = std::move(Handler); }
+    void SetOnDrawLandmark(TDrawLandMarkEvent Handler) { FHooks.OnDrawLandmark = std::move(Handler); }
     void SetOnMapImageRequest(TMapImgRequestEvent Handler) { FOnMapImgRequest = std::move(Handler); }
     void SetOnLandMarkAction(TLandMarkActionEvent Handler) { FLandMarks.SetOnLandMarkAction(std::move(Handler)); }
 
@@ -339,12 +338,16 @@ public:
     // ScaleF times its 96 dpi size; y is advanced below the picture.
     void CopyToOpenPrinter(QPainter& Printer, int& x, int& y, double ScaleF);
     // Draws the map window at the scale, its top-left at (PosHoriz, PosVert).
+    // Only the part on the page is rendered, at no more than 300 dpi and 16 M
+    // pixels; raises EZYLGeoMapError when nothing of it falls on the page or
+    // it cannot be rendered (these apply to the next form too).
     void CopyToOpenPrinter(QPainter& Printer, const TRect& MapWindow, int Scale, int PosHoriz, int PosVert);
     // Draws the part of the map starting at TopLeft that fills Width x Height at the scale.
     void CopyToOpenPrinter(QPainter& Printer, const TPoint& TopLeft, int Scale, int PosHoriz, int PosVert,
                            int Width, int Height);
     // The printed size of a map window at a scale; 0 x 0 when the map has no
-    // resolution or the scale is not positive.
+    // resolution or the scale is not positive; raises EZYLGeoMapError when a
+    // side exceeds the int range.
     void CalcExtentsOfPrint(const TRect& MapWindow, int Scale, int& Width, int& Height);
     // Renders Width x Height pixels of the map (with overlays) from image pixel
     // TopLeft at magnification MagFact into DestBmp at (PosHoriz, PosVert).
@@ -358,8 +361,12 @@ private:
     bool ReadCalDataIntern(TXmlSource& Source, const std::string& DataID, const std::string& CalFileFolder);
     QImage DecodeMapImageFile(const std::string& FileName, const std::string& CallerName);
     void ReplaceLandMarks(const std::vector<TLandMark>& LandMarks);
+    // Metres per image pixel for printing at a scale; 0 when the map has none.
+    double PrintResolution();
+    // The window of ImagePixelsWide x ImagePixelsHigh image pixels from TopLeft,
+    // printed PrintedW x PrintedH tenths of a millimetre large at (PosHoriz, PosVert).
     void DrawMapWindow(QPainter& Printer, const TPoint& TopLeft, double ImagePixelsWide, double ImagePixelsHigh,
-                       int Scale, int PosHoriz, int PosVert);
+                       double PrintedW, double PrintedH, int PosHoriz, int PosVert);
 
 public:
     // ==== end of map images and files ====================================
@@ -370,7 +377,7 @@ public:
     // ended the wait (false); the mouse action is restored afterwards.
     bool MouseBox(int& xLo, int& yLo, int& xHi, int& yHi);
     void MouseBoxAbort();
-    TMouseBoxState MouseBoxState() const { return FMouseBoxState; }
+    TMouseBoxState MouseBoxState() const { return FDrag.BoxState; }
     // The 1-based trace point as longitude (X) and latitude (Y); Flags all set
     // when the index is out of range or the point cannot be converted.
     TColoredPoint GetMTracePoint(int Index) const;
@@ -392,18 +399,25 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* Event) override;
     void mouseMoveEvent(QMouseEvent* Event) override;
     void mouseReleaseEvent(QMouseEvent* Event) override;
+
+private:
     // What paintEvent shows: AuxBmp, or its copy with the rubber shapes XOR-drawn
     // on it while no Paint has replaced AuxBmp since.
     const QImage& ScreenPicture() const;
-
-private:
     void DrawFeedback(const std::function<void(TCanvas&)>& Draw);
     void RedrawActiveShapes(TCanvas& Canvas) const;
     void XorRectangles(std::initializer_list<TRect> Rects, TPenStyle Style);
     void XorLines(std::initializer_list<TRect> Lines);  // Left, Top to Right, Bottom
-    void AppendTracePoint(int X, int Y);
-    void ZoomToBox();
     void SetMouseBoxState(TMouseBoxState Value);
+    // One object per mouse action, each with press, move and release (geomap_mouse.cpp).
+    class TMouseTool;
+    class TDragTool;
+    class TRubberBandTool;
+    class TZoomBoxTool;
+    class TSelectRectTool;
+    class TTraceTool;
+    // The tool of the current MouseAction; one that does nothing for the others.
+    const TMouseTool& MouseTool() const;
 
     TMouseEvent FOnMouseDown, FOnMouseUp;
     TMouseMoveEvent FOnMouseMove;
@@ -421,95 +435,101 @@ protected:
     void resizeEvent(QResizeEvent* Event) override;
     void showEvent(QShowEvent* Event) override;
 
-    // Rebuilds FImgCache for the current magnification (composition step 4).
-    virtual void RebuildImgCache();
+private:
     // GrafBmp takes the picture after the size check; then name, size, AuxBmp and
     // FTopLeft follow as for a newly loaded image, and the map repaints.
     void TakeMapImage(const QImage& Picture, const std::string& Name);
     // Raises the size message when Width x Height exceeds MaxMapImagePixels.
-    void CheckMapImageSize(int Width, int Height) const;
+    void CheckMapImageSize(int Width, int Height) const { zylcarto::CheckMapImageSize(Width, Height, Name()); }
 
-private:
+    // Suppresses painting for its lifetime and restores the previous setting on
+    // every way out, without repainting.
+    class TPaintSuppression {
+    public:
+        explicit TPaintSuppression(TGeoMap& Map) : FMap(Map), FWas(Map.FSuppressPaint) { FMap.FSuppressPaint = true; }
+        ~TPaintSuppression() { FMap.FSuppressPaint = FWas; }
+        TPaintSuppression(const TPaintSuppression&) = delete;
+        TPaintSuppression& operator=(const TPaintSuppression&) = delete;
+
+    private:
+        TGeoMap& FMap;
+        bool FWas;
+    };
+
     bool IsShownState() const;
-    void DrawEmptyMap(TCanvas& Canvas) const;
-    void FillBackgroundAroundImage(TCanvas& Canvas) const;
-    void DrawMapImage(TCanvas& Canvas) const;
-    void DrawOverlay(TCanvas& Canvas) const;
-    void DrawParabolicGraticule(TCanvas& Canvas) const;
-    void DrawLatLongGraticule(TCanvas& Canvas, int Segments) const;
-    void DrawUTMGrid(TCanvas& Canvas) const;
-    void DrawCalibPointMarker(TCanvas& Canvas, int X, int Y) const;
-    void DrawCalibQuadMarkers(TCanvas& Canvas) const;
-    void DrawLandMarks(TCanvas& Canvas);
-    void DrawCaption(TCanvas& Canvas, int X, int Y, const TLMTextProperties& Caption) const;
-    void DrawHighLight(TCanvas& Canvas);
-    double VisibleLandMarkFraction() const;
+    // The view with the control's current size.
+    TMapViewport Viewport() const;
+    // The map as the renderer sees it, with the control's own cache use, trace and frame.
+    TMapScene Scene() const;
+    // The same for a window other than the control's (export and printing).
+    TMapScene WindowScene() const;
     int ZoomSlot(int Index) const;
     // Integer properties for hosts that set enumerations by ordinal.
     int CalibModelOrdinal() const { return static_cast<int>(CalibModel()); }
     void SetCalibModelOrdinal(int Value);
-    int FrameStyleOrdinal() const { return static_cast<int>(FFrameStyle); }
+    int FrameStyleOrdinal() const { return static_cast<int>(FLook.FrameStyle); }
     void SetFrameStyleOrdinal(int Value);
     int UTMHemisphereOrdinal() const { return static_cast<int>(GetUTMHemisphere()); }
     void SetUTMHemisphereOrdinal(int Value);
     int MouseActionOrdinal() const { return static_cast<int>(FMouseAction); }
     void SetMouseActionOrdinal(int Value);
-    int ShowGraticuleOrdinal() const { return static_cast<int>(FShowGrat); }
+    int ShowGraticuleOrdinal() const { return static_cast<int>(FLook.ShowGrat); }
     void SetShowGraticuleOrdinal(int Value);
-    QString EmptyMsgQ() const { return QString::fromStdString(FEmptyMsg); }
+    QString EmptyMsgQ() const { return QString::fromStdString(FLook.EmptyMsg); }
     void SetEmptyMsgQ(const QString& Value) { SetEmptyMsg(Value.toStdString()); }
 
-protected:
-    // Pictures. AuxBmp and FImgCache use ViewImageFormat.
-    QImage AuxBmp;
-    QImage FImgCache;
-    double FCacheMag = 0;  // 0 = cache invalid
-    bool FCacheAA = true;
-    double FCacheMagLimit = DefaultCacheMagLimit;
-    TLandMarkStore FLandMarks;
-    TColor FColorBakGnd = 0xC0C0C0;
-    TFrameStyle FFrameStyle = fsSimple;
-    TColor FFrameColor = 0;
-    TColor FColorGratLine = 0xFF0000;
-    TColor FColorGratPoints = 0x0000FF;
-    TColor FColBlackLine = 0, FColGrayLine = 0x808080, FColWhiteLine = 0xFFFFFF;
-    std::string FEmptyMsg = "GeoMap: empty";
-    bool FLButtonWasDown = false;
-    std::string FMapImgName;
-    int FMapImgWidth = 0, FMapImgHeight = 0;
-    double FMagnify = 1.0;
-    TZoomState FZoomState = zsIdle;
-    TMouseBoxState FMouseBoxState = mbsIdle;
-    int FMouseBoxX1 = 0, FMouseBoxX2 = 0, FMouseBoxY1 = 0, FMouseBoxY2 = 0;
-    std::vector<TColoredPoint> FMTrace;
-    int FNumMTrace = 0;
-    TColor FColorMTrace = 0xFFFFFF;
-    bool FMTraceInvert = true;
-    int FWindOldCornerX = 0, FWindOldCornerY = 0, FWindAnchorX = 0, FWindAnchorY = 0;
-    TShowGrat FShowGrat = sgNone;
-    TPoint FTopLeft;
-    TMapCalibration FCalib;  // model, data, fits, restore state, calibration file name
+    // The state, grouped by concern. Tests reach it through TGeoMapTestAccess.
+    // Mouse drags and requests: anchors and corners in control pixels, the
+    // last press and move in image pixels.
+    struct TDragState {
+        bool LButtonWasDown = false;
+        TZoomState ZoomState = zsIdle;
+        TMouseBoxState BoxState = mbsIdle;
+        int BoxX1 = 0, BoxX2 = 0, BoxY1 = 0, BoxY2 = 0;
+        int OldCornerX = 0, OldCornerY = 0, AnchorX = 0, AnchorY = 0;  // boxes and rectangles
+        bool RubberBandOn = false, SelectRectOn = false;
+        int BandAnchorX = 0, BandAnchorY = 0, BandOldX = 0, BandOldY = 0;
+        int TopLeftXAnchor = 0, TopLeftYAnchor = 0;
+        int MouseAnchorX = 0, MouseAnchorY = 0;
+        int LastClickX = 0, LastClickY = 0;
+        int LastMoveX = 0, LastMoveY = 0;
+    };
+    struct TTraceState {
+        std::vector<TColoredPoint> Points;  // MaxMouseTracePoints entries, Count used
+        int Count = 0;
+        TColor Color = 0xFFFFFF;
+        bool Invert = true;
+    };
+    struct TZoomHistoryState {
+        std::array<TgmZoomStackEntry, ZoomStackSize> Slots{};  // slot s is Slots[s - 1]
+        int Next = 1;
+    };
+
+    // Appearance and view.
+    TMapAppearance FLook;
+    TMapViewport FView;  // its size is the control's, filled in by Viewport()
     bool FSuppressPaint = false;
     bool FConfinePan = true;
     TMouseActMode FMouseAction = maPan;
-    bool FRubberBandOn = false, FSelectRectOn = false;
-    int FRubberBAnchorX = 0, FRubberBAnchorY = 0, FRubberBandOldX = 0, FRubberBandOldY = 0;
-    bool FAntiAlias = true;
-    double FGratLineDist = 0;
-    int FUTMGridDist = 0;
-    int FTopLeftXAnchor = 0, FTopLeftYAnchor = 0;
+    // Image, cache and composed picture (ViewImageFormat).
+    QImage AuxBmp;
+    mutable TImageCache FCache;  // rebuilt by composing, which changes nothing else
+    std::string FMapImgName;
+    int FMapImgWidth = 0, FMapImgHeight = 0;
+    // Calibration and landmarks, owned here.
+    TMapCalibration FCalib;  // model, data, fits, restore state, calibration file name
+    TLandMarkStore FLandMarks;
+    // Interaction.
+    TDragState FDrag;
+    TTraceState FTrace;
+    TZoomHistoryState FZoom;
+    // Event handlers (not copied by Assign).
+    TMapHooks FHooks;
     TZoomPanEvent FOnZoomPan;
     TSelectRectEvent FOnSelectRect;
     TOnRubberBandActionEvent FOnBeginRubberBand, FOnContRubberBand, FOnEndRubberBand;
     TImageProgressEvent FOnDataLoading;
-    TRenderEvent FOnBeforeRenderData, FOnDataRendered;
-    TDrawLandMarkEvent FOnDrawLandmark;
     TMapImgRequestEvent FOnMapImgRequest;
-    std::array<TgmZoomStackEntry, ZoomStackSize> FZoomStack{};  // slot s is FZoomStack[s - 1]
-    int FZStackPoi = 1;
-    int MouseAnchorX = 0, MouseAnchorY = 0;
-    int FLastMClickPosX = 0, FLastMClickPosY = 0;
-    int FLastMMousePosX = 0, FLastMMousePosY = 0;
     QImage GrafBmp;  // the map image at full resolution, in ViewImageFormat
 };
 

@@ -5,6 +5,7 @@
 #include "zylcarto/geomap/calibration/calib_xml.h"
 #include "zylcarto/geomap/view/file_lookup.h"
 #include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/geomap/view/map_loading.h"
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/strings.h"
 
@@ -29,39 +30,41 @@ void TGeoMap::SaveCalDataAsXML(TMemoryStream& OutStream, const std::string& Data
     WriteCalDataToStream(OutStream, DataID, FCalib.CalibData(), FCalib.CalibModel());
 }
 
+void ReadMapCalibration(TXmlSource& Source, const TCalibSetHeader& Header, TMapCalibration& Calib,
+                        const std::string& ComponentName) {
+    Calib.StoreCalibModel(MapReaderModel(Header));
+    TCalibData& data = Calib.CalibData();
+    data.MapFName = Header.MapFName;
+    data.Caption = Header.Caption;
+    Calib.ClearCalibData();
+    ReadCalibTags(Source, Calib.CalibData(), {ComponentMessage(ComponentName, ""), true});
+    Calib.RecalcGratMat();
+}
+
+void FitReadCalibration(TMapCalibration& Calib) {
+    switch (Calib.CalibModel()) {
+    case cmBiquadraticPn: Calib.CalcBiquadraticCalibration(); break;
+    case cmConicConformal: Calib.CalcConicCalibration(); break;
+    case cmMillerCylindrical: Calib.CalcMillerCylCalibration(); break;
+    case cmEquiRect:
+    case cmUTM: Calib.CalcEquiRectCalibration(); break;
+    default: break;
+    }
+}
+
 bool TGeoMap::ReadCalDataIntern(TXmlSource& Source, const std::string& DataID, const std::string& CalFileFolder) {
     TCalibSetHeader header;
     if (!FindCalibSet(Source, DataID, header)) return false;
     {
         // One repaint at the end instead of one per step; restored also when a step raises.
-        struct THold {
-            bool& Flag;
-            bool Was;
-            ~THold() { Flag = Was; }
-        } hold{FSuppressPaint, FSuppressPaint};
-        FSuppressPaint = true;
-
-        FCalib.StoreCalibModel(MapReaderModel(header));
-        TCalibData& data = FCalib.CalibData();
-        data.MapFName = header.MapFName;
-        data.Caption = header.Caption;
-        FCalib.ClearCalibData();
-        ReadCalibTags(Source, FCalib.CalibData(), {ComponentMessage(Name(), ""), true});
-        FCalib.RecalcGratMat();
-
+        const TPaintSuppression hold(*this);
+        ReadMapCalibration(Source, header, FCalib, Name());
         std::string imageName = FCalib.CalibData().MapFName;
         if (!imageName.empty()) {
             if (!FOnMapImgRequest) imageName = MapImageBesideCalibration(imageName, CalFileFolder);
             SetMapImgName(imageName);
         }
-        switch (FCalib.CalibModel()) {
-        case cmBiquadraticPn: FCalib.CalcBiquadraticCalibration(); break;
-        case cmConicConformal: FCalib.CalcConicCalibration(); break;
-        case cmMillerCylindrical: FCalib.CalcMillerCylCalibration(); break;
-        case cmEquiRect:
-        case cmUTM: FCalib.CalcEquiRectCalibration(); break;
-        default: break;
-        }
+        FitReadCalibration(FCalib);
     }
     Paint();
     // Found and read: a map of the point-based models is loaded even though it

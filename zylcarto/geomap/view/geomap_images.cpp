@@ -10,6 +10,7 @@
 #include "zylcarto/geomap/view/file_rename.h"
 #include "zylcarto/geomap/view/geomap.h"
 #include "zylcarto/geomap/view/jpeg_codec.h"
+#include "zylcarto/geomap/view/map_loading.h"
 #include "zylcarto/geomap/view/map_grid.h"
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/strings.h"
@@ -21,18 +22,6 @@ namespace {
 constexpr int kJpegQuality = 90;
 constexpr const char* kGeneratedDataID = "ZYL_geomap_caldata";
 
-// Restores the paint suppression of a map on every way out.
-class TPaintHold {
-public:
-    explicit TPaintHold(bool& Flag) : FFlag(Flag), FWas(Flag) { FFlag = true; }
-    ~TPaintHold() { FFlag = FWas; }
-    TPaintHold(const TPaintHold&) = delete;
-    TPaintHold& operator=(const TPaintHold&) = delete;
-
-private:
-    bool& FFlag;
-    bool FWas;
-};
 
 QImage BlankMapPicture(int Wid, int Hgt) {
     QImage picture(Wid, Hgt, ViewImageFormat);
@@ -42,19 +31,28 @@ QImage BlankMapPicture(int Wid, int Hgt) {
 
 } // namespace
 
-QImage TGeoMap::DecodeMapImageFile(const std::string& FileName, const std::string& CallerName) {
+void CheckMapImageSize(int Width, int Height, const std::string& ComponentName) {
+    if (static_cast<long long>(Width) * Height > MapImagePixelLimit)
+        throw EZYLGeoMapError(ComponentMessage(
+            ComponentName, "Cannot use map image, maximum of " + std::to_string(MapImagePixelLimit) +
+                               " pixels exceeded (size of map is " + std::to_string(Width) + " x " +
+                               std::to_string(Height) + ")"));
+}
+
+QImage DecodeMapImageFile(const std::string& FileName, const std::string& CallerName,
+                          const std::string& ComponentName, const std::function<void(int)>& Progress) {
     const std::string ext = LowerCase(ExtractFileExt(FileName));
     const auto fail = [&](const std::string& Why) -> QImage {
-        throw EZYLGeoMapError(ComponentMessage(Name(), "Cannot use map image \"" + CallerName + "\": " + Why));
+        throw EZYLGeoMapError(ComponentMessage(ComponentName, "Cannot use map image \"" + CallerName + "\": " + Why));
     };
-    const auto progress = [this](int Percent) {
-        if (FOnDataLoading) FOnDataLoading(this, Percent);
+    const auto progress = [&Progress](int Percent) {
+        if (Progress) Progress(Percent);
     };
     if (ext == ".jpg" || ext == ".jpeg") {
         progress(0);
         QImage picture;
         try {
-            picture = DecodeJpegFile(FileName, [this](int W, int H) { CheckMapImageSize(W, H); }, progress);
+            picture = DecodeJpegFile(FileName, [&ComponentName](int W, int H) { CheckMapImageSize(W, H, ComponentName); }, progress);
         } catch (const EImageDecodeError& e) {
             return fail(e.what());
         }
@@ -65,7 +63,7 @@ QImage TGeoMap::DecodeMapImageFile(const std::string& FileName, const std::strin
         // the size from the header itself: Qt gives top-down files a negative height
         TBmpLayout layout;
         if (!ReadBmpLayout(FileName, layout)) return fail("not a valid BMP image");
-        CheckMapImageSize(layout.Width, layout.Height);
+        CheckMapImageSize(layout.Width, layout.Height, ComponentName);
         if (!BmpPixelsComplete(FileName)) return fail("not a valid BMP image: its pixel data is cut off");
         const QSize size(layout.Width, layout.Height);
         QImageReader reader(QString::fromStdString(FileName), "bmp");
@@ -80,10 +78,16 @@ QImage TGeoMap::DecodeMapImageFile(const std::string& FileName, const std::strin
     return fail("only JPEG (.jpg, .jpeg) and BMP (.bmp) files can be loaded");
 }
 
+QImage TGeoMap::DecodeMapImageFile(const std::string& FileName, const std::string& CallerName) {
+    return zylcarto::DecodeMapImageFile(FileName, CallerName, Name(), [this](int Percent) {
+        if (FOnDataLoading) FOnDataLoading(this, Percent);
+    });
+}
+
 void TGeoMap::SetMapImgName(const std::string& Value) {
     std::string fileName = Value;
     if (FOnMapImgRequest) FOnMapImgRequest(this, fileName);
-    FCacheMag = 0;
+    FCache.Mag = 0;
     const std::string existing = FindFileIgnoringCase(fileName);
     if (existing.empty()) {
         FMapImgName.clear();
@@ -126,7 +130,7 @@ void TGeoMap::CreateEmptyMapInMemory(double LatLow, double LongLow, double LatHi
         if (OnDrawMapData) OnDrawMapData(this, canvas, b.LatLow, b.LongLow, b.LatHigh, b.LongHigh, b.Wid, b.Hgt);
     }
     {
-        TPaintHold hold(FSuppressPaint);
+        const TPaintSuppression hold(*this);
         SetMapBitMap(picture);
         FCalib.ClearCalibData();
         FCalib.SetCalibData(GeneratedMapCalibration(b, ShowGrid, "$unknown$"));

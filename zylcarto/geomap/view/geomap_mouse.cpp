@@ -9,22 +9,13 @@
 #include <cmath>
 
 #include "zylcarto/geomap/view/geomap.h"
-#include "zylcarto/geomap/view/rounding.h"
+#include "zylcarto/support/numeric.h"
 
 namespace zylcarto {
 namespace {
 
 constexpr TColor XorWhite = 0xFFFFFF;
-constexpr std::uint16_t TraceEndsStroke = 1U << 0;
-constexpr std::uint16_t TraceDrawnXor = 1U << 1;
-constexpr std::uint16_t TraceInvalid = 0xFFFF;
 
-double ClampedMagnification(double Value) {
-    if (!std::isfinite(Value) || Value <= 0) return TGeoMap::MinMagnification;
-    return std::clamp(Value, TGeoMap::MinMagnification, TGeoMap::MaxMagnification);
-}
-
-bool IsPan(TMouseActMode Action) { return Action == maPan || Action == maPanHoriz || Action == maPanVert; }
 
 } // namespace
 
@@ -66,17 +57,6 @@ void TGeoMap::DrawFeedback(const std::function<void(TCanvas&)>& Draw) {
         Draw(Canvas);
     }
     repaint();
-}
-
-void TGeoMap::RedrawActiveShapes(TCanvas& Canvas) const {
-    if (FMouseBoxState == mbsDragging)
-        XorRectangle(Canvas, {FMouseBoxX1, FMouseBoxY1, FWindOldCornerX, FWindOldCornerY}, psSolid);
-    if (FMouseAction == maZoomBox && FZoomState == zsBoxDragging)
-        XorRectangle(Canvas, {FWindAnchorX, FWindAnchorY, FWindOldCornerX, FWindOldCornerY}, psSolid);
-    if (FMouseAction == maSelectRect && FSelectRectOn)
-        XorRectangle(Canvas, {FWindAnchorX, FWindAnchorY, FWindOldCornerX, FWindOldCornerY}, psDot);
-    if (FMouseAction == maRubberBand && FRubberBandOn)
-        XorLine(Canvas, {FRubberBAnchorX, FRubberBAnchorY, FRubberBandOldX, FRubberBandOldY});
 }
 
 void TGeoMap::XorRectangles(std::initializer_list<TRect> Rects, TPenStyle Style) {
@@ -129,215 +109,304 @@ void TGeoMap::mouseReleaseEvent(QMouseEvent* Event) {
     MouseUp(Button, ShiftFromQt(Event->modifiers(), Event->buttons()), P.x(), P.y());
 }
 
-// ---- press, move, release
+// ---- the mouse tools: one per mouse action, chosen by MouseAction
+
+class TGeoMap::TMouseTool {
+public:
+    virtual ~TMouseTool() = default;
+    virtual void Press(TGeoMap&, TMouseButton, TShiftState, int /*X*/, int /*Y*/, TPoint /*ImagePt*/) const {}
+    virtual void Move(TGeoMap&, TShiftState, int /*X*/, int /*Y*/) const {}
+    virtual void Release(TGeoMap&, TMouseButton, int /*X*/, int /*Y*/) const {}
+    // Puts the tool's feedback shape back onto a picture a Paint has renewed.
+    virtual void RedrawShape(const TGeoMap&, TCanvas&) const {}
+};
+
+// Pans in both or one direction, or zooms by dragging; the first move after
+// the press takes the anchors, the release stores the view.
+class TGeoMap::TDragTool final : public TGeoMap::TMouseTool {
+public:
+    enum class TKind : std::uint8_t { Pan, PanHoriz, PanVert, Zoom };
+    explicit TDragTool(TKind Kind) : FKind(Kind) {}
+
+    void Move(TGeoMap& M, TShiftState Shift, int X, int Y) const override {
+        const int W = M.width(), H = M.height();
+        const bool Inside = X >= 0 && X <= W && Y >= 0 && Y <= H;
+        if (!(Shift & ssLeft)) {
+            M.FDrag.LButtonWasDown = false;
+        } else if (!M.FDrag.LButtonWasDown) {
+            M.FDrag.MouseAnchorX = X;
+            M.FDrag.MouseAnchorY = Y;
+            M.FDrag.TopLeftXAnchor = M.FView.TopLeft.X;
+            M.FDrag.TopLeftYAnchor = M.FView.TopLeft.Y;
+            M.FDrag.LButtonWasDown = true;
+        } else if (Inside && FKind == TKind::Zoom) {
+            const double Factor = 1 - 0.05 * (M.FDrag.MouseAnchorX - X) / std::max(W, 1) +
+                                  static_cast<double>(M.FDrag.MouseAnchorY - Y) / std::max(H, 1);
+            M.FView = M.Viewport();
+            M.FView.ZoomAroundCenter(M.FView.Magnify * Factor);
+            M.Paint();
+            M.DoZoomPanEvent();
+        } else if (Inside) {
+            if (FKind != TKind::PanVert) M.FView.TopLeft.X = M.FDrag.TopLeftXAnchor + M.FView.ToImageLength(M.FDrag.MouseAnchorX - X);
+            if (FKind != TKind::PanHoriz) M.FView.TopLeft.Y = M.FDrag.TopLeftYAnchor + M.FView.ToImageLength(M.FDrag.MouseAnchorY - Y);
+            if (M.FConfinePan) M.PanMapToFillWindow();
+            M.Paint();
+            M.DoZoomPanEvent();
+        }
+    }
+    void Release(TGeoMap& M, TMouseButton Button, int, int) const override {
+        M.ZoomStateOnStack();
+        // The next drag must take fresh anchors even when no move comes between.
+        if (Button == mbLeft) M.FDrag.LButtonWasDown = false;
+    }
+
+private:
+    TKind FKind;
+};
+
+// A line from an anchor to the pointer; left presses switch it on and off,
+// Ctrl-presses continue it from the pressed point.
+class TGeoMap::TRubberBandTool final : public TGeoMap::TMouseTool {
+public:
+    void Press(TGeoMap& M, TMouseButton Button, TShiftState Shift, int X, int Y, TPoint ImagePt) const override {
+        if (Button != mbLeft) return;
+        if ((Shift & ssCtrl) && M.FDrag.RubberBandOn) {
+            if (M.FOnContRubberBand) M.FOnContRubberBand(&M, ImagePt);
+            M.FDrag.BandAnchorX = X;
+            M.FDrag.BandAnchorY = Y;
+        } else if (!M.FDrag.RubberBandOn) {
+            M.FDrag.RubberBandOn = true;
+            if (M.FOnBeginRubberBand) M.FOnBeginRubberBand(&M, ImagePt);
+            M.FDrag.BandAnchorX = M.FDrag.BandOldX = X;
+            M.FDrag.BandAnchorY = M.FDrag.BandOldY = Y;
+        } else {
+            M.FDrag.RubberBandOn = false;
+            M.XorLines({{M.FDrag.BandAnchorX, M.FDrag.BandAnchorY, M.FDrag.BandOldX, M.FDrag.BandOldY}});
+            if (M.FOnEndRubberBand) M.FOnEndRubberBand(&M, ImagePt);
+        }
+    }
+    void Move(TGeoMap& M, TShiftState, int X, int Y) const override {
+        if (!M.FDrag.RubberBandOn) return;
+        M.XorLines({{M.FDrag.BandAnchorX, M.FDrag.BandAnchorY, M.FDrag.BandOldX, M.FDrag.BandOldY},
+                    {M.FDrag.BandAnchorX, M.FDrag.BandAnchorY, X, Y}});
+        M.FDrag.BandOldX = X;
+        M.FDrag.BandOldY = Y;
+    }
+    void RedrawShape(const TGeoMap& M, TCanvas& C) const override {
+        if (M.FDrag.RubberBandOn) XorLine(C, {M.FDrag.BandAnchorX, M.FDrag.BandAnchorY, M.FDrag.BandOldX, M.FDrag.BandOldY});
+    }
+};
+
+// A dragged box that the view is zoomed to on a left release.
+class TGeoMap::TZoomBoxTool final : public TGeoMap::TMouseTool {
+public:
+    void Press(TGeoMap& M, TMouseButton Button, TShiftState, int X, int Y, TPoint) const override {
+        if (M.FDrag.ZoomState != zsIdle || Button != mbLeft || X < 0 || X > M.width() || Y < 0 || Y > M.height()) return;
+        M.FDrag.ZoomState = zsBoxDragging;
+        M.FDrag.AnchorX = M.FDrag.OldCornerX = X;
+        M.FDrag.AnchorY = M.FDrag.OldCornerY = Y;
+    }
+    void Move(TGeoMap& M, TShiftState, int X, int Y) const override {
+        if (M.FDrag.ZoomState != zsBoxDragging) return;
+        const int cX = std::clamp(X, 0, std::max(M.width(), 0)), cY = std::clamp(Y, 0, std::max(M.height(), 0));
+        M.XorRectangles({{M.FDrag.AnchorX, M.FDrag.AnchorY, M.FDrag.OldCornerX, M.FDrag.OldCornerY},
+                         {M.FDrag.AnchorX, M.FDrag.AnchorY, cX, cY}}, psSolid);
+        M.FDrag.OldCornerX = cX;
+        M.FDrag.OldCornerY = cY;
+    }
+    void Release(TGeoMap& M, TMouseButton Button, int, int) const override {
+        if (M.FDrag.ZoomState != zsBoxDragging || Button == mbMiddle) return;
+        M.XorRectangles({{M.FDrag.AnchorX, M.FDrag.AnchorY, M.FDrag.OldCornerX, M.FDrag.OldCornerY}}, psSolid);
+        M.FDrag.ZoomState = zsIdle;
+        if (Button == mbLeft) ZoomToBox(M);
+    }
+    void RedrawShape(const TGeoMap& M, TCanvas& C) const override {
+        if (M.FDrag.ZoomState == zsBoxDragging)
+            XorRectangle(C, {M.FDrag.AnchorX, M.FDrag.AnchorY, M.FDrag.OldCornerX, M.FDrag.OldCornerY}, psSolid);
+    }
+
+private:
+    static void ZoomToBox(TGeoMap& M) {
+        if (M.FDrag.AnchorX == M.FDrag.OldCornerX || M.FDrag.AnchorY == M.FDrag.OldCornerY) return;
+        const TPoint p1 = M.ControlToMapImage(
+            {std::min(M.FDrag.AnchorX, M.FDrag.OldCornerX), std::min(M.FDrag.AnchorY, M.FDrag.OldCornerY)});
+        const TPoint p2 = M.ControlToMapImage(
+            {std::max(M.FDrag.AnchorX, M.FDrag.OldCornerX), std::max(M.FDrag.AnchorY, M.FDrag.OldCornerY)});
+        if (p1.X == p2.X || p1.Y == p2.Y) return;
+        M.FView = M.Viewport();
+        M.FView.FitBox(p1, p2.X - p1.X, p2.Y - p1.Y);
+        M.Paint();
+        M.DoZoomPanEvent();
+    }
+};
+
+// A dotted rectangle; the release reports its corners as positions or pixels.
+class TGeoMap::TSelectRectTool final : public TGeoMap::TMouseTool {
+public:
+    void Press(TGeoMap& M, TMouseButton Button, TShiftState, int X, int Y, TPoint ImagePt) const override {
+        if (Button != mbLeft) return;
+        M.FDrag.AnchorX = M.FDrag.OldCornerX = X;
+        M.FDrag.AnchorY = M.FDrag.OldCornerY = Y;
+        M.FDrag.SelectRectOn = true;
+        if (M.FOnBeginRubberBand) M.FOnBeginRubberBand(&M, ImagePt);
+    }
+    void Move(TGeoMap& M, TShiftState Shift, int X, int Y) const override {
+        if (!M.FDrag.SelectRectOn || !(Shift & ssLeft)) return;
+        const int cX = std::clamp(X, 0, std::max(M.width(), 0)), cY = std::clamp(Y, 0, std::max(M.height(), 0));
+        M.XorRectangles({{M.FDrag.AnchorX, M.FDrag.AnchorY, M.FDrag.OldCornerX, M.FDrag.OldCornerY},
+                         {M.FDrag.AnchorX, M.FDrag.AnchorY, cX, cY}}, psDot);
+        M.FDrag.OldCornerX = cX;
+        M.FDrag.OldCornerY = cY;
+    }
+    void Release(TGeoMap& M, TMouseButton Button, int X, int Y) const override {
+        if (Button != mbLeft || !M.FDrag.SelectRectOn) return;
+        M.FDrag.SelectRectOn = false;
+        M.XorRectangles({{M.FDrag.AnchorX, M.FDrag.AnchorY, M.FDrag.OldCornerX, M.FDrag.OldCornerY}}, psDot);
+        const TPoint p1 = M.ControlToMapImage({M.FDrag.AnchorX, M.FDrag.AnchorY});
+        const TPoint p2 = M.ControlToMapImage({X, Y});
+        bool v1 = false, v2 = false, v3 = false, v4 = false;
+        const double Long1 = M.CalcLongitude(p1, v1), Lat1 = M.CalcLatitude(p1, v2);
+        const double Long2 = M.CalcLongitude(p2, v3), Lat2 = M.CalcLatitude(p2, v4);
+        if (v1 && v2 && v3 && v4)
+            M.DoSelectRectEvent(1, Long1, Lat1, Long2, Lat2);
+        else
+            M.DoSelectRectEvent(0, p1.X, p1.Y, p2.X, p2.Y);
+    }
+    void RedrawShape(const TGeoMap& M, TCanvas& C) const override {
+        if (M.FDrag.SelectRectOn)
+            XorRectangle(C, {M.FDrag.AnchorX, M.FDrag.AnchorY, M.FDrag.OldCornerX, M.FDrag.OldCornerY}, psDot);
+    }
+};
+
+// Records the pointer's path in strokes, drawing each new segment at once.
+class TGeoMap::TTraceTool final : public TGeoMap::TMouseTool {
+public:
+    void Move(TGeoMap& M, TShiftState Shift, int X, int Y) const override {
+        if (M.FDrag.ZoomState != zsIdle || !(Shift & ssLeft)) return;
+        Append(M, std::clamp(X, 0, std::max(M.width(), 0)), std::clamp(Y, 0, std::max(M.height(), 0)));
+    }
+    void Release(TGeoMap& M, TMouseButton, int, int) const override {
+        if (M.FTrace.Count >= 1) M.FTrace.Points[static_cast<std::size_t>(M.FTrace.Count - 1)].Flags |= TraceEndsStroke;
+    }
+
+private:
+    static void Append(TGeoMap& M, int X, int Y) {
+        if (M.FTrace.Count >= MaxMouseTracePoints) return;
+        const TPoint ImagePt = M.ControlToMapImage({X, Y});
+        TColoredPoint& P = M.FTrace.Points[static_cast<std::size_t>(M.FTrace.Count)];
+        P.X = ImagePt.X;
+        P.Y = ImagePt.Y;
+        P.Color = M.FTrace.Color;
+        P.Flags = M.FTrace.Invert ? TraceDrawnXor : 0;
+        ++M.FTrace.Count;
+        if (M.FTrace.Count < 2) return;
+        const TColoredPoint& Prev = M.FTrace.Points[static_cast<std::size_t>(M.FTrace.Count - 2)];
+        if (Prev.Flags & TraceEndsStroke) return;
+        const TPoint From = M.FView.ImageToControl({RoundToInt(Prev.X), RoundToInt(Prev.Y)});
+        const TPoint To = M.FView.ImageToControl(ImagePt);
+        M.DrawFeedback([&](TCanvas& C) {
+            C.Pen = {M.FTrace.Color, psSolid, M.FTrace.Invert ? pmXor : pmCopy, 1};
+            C.MoveTo(From.X, From.Y);
+            C.LineTo(To.X, To.Y);
+            C.Pen.Mode = pmCopy;
+        });
+    }
+};
+
+const TGeoMap::TMouseTool& TGeoMap::MouseTool() const {
+    static const TMouseTool None;
+    static const TDragTool Pan(TDragTool::TKind::Pan), PanHoriz(TDragTool::TKind::PanHoriz),
+        PanVert(TDragTool::TKind::PanVert), ZoomDrag(TDragTool::TKind::Zoom);
+    static const TRubberBandTool RubberBand;
+    static const TZoomBoxTool ZoomBox;
+    static const TSelectRectTool SelectRect;
+    static const TTraceTool Trace;
+    switch (FMouseAction) {
+    case maPan: return Pan;
+    case maPanHoriz: return PanHoriz;
+    case maPanVert: return PanVert;
+    case maRubberBand: return RubberBand;
+    case maZoomBox: return ZoomBox;
+    case maZoomDrag: return ZoomDrag;
+    case maSelectRect: return SelectRect;
+    case maTrace: return Trace;
+    default: return None;
+    }
+}
+
+void TGeoMap::RedrawActiveShapes(TCanvas& Canvas) const {
+    if (FDrag.BoxState == mbsDragging)
+        XorRectangle(Canvas, {FDrag.BoxX1, FDrag.BoxY1, FDrag.OldCornerX, FDrag.OldCornerY}, psSolid);
+    MouseTool().RedrawShape(*this, Canvas);
+}
+
+// ---- press, move, release: the box request, then the tool, with the host's handlers around
 
 void TGeoMap::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     const TPoint ImagePt = ControlToMapImage({X, Y});
-    FLastMClickPosX = ImagePt.X;
-    FLastMClickPosY = ImagePt.Y;
-    const int W = width(), H = height();
-
-    if (FMouseBoxState == mbsWaiting) {
+    FDrag.LastClickX = ImagePt.X;
+    FDrag.LastClickY = ImagePt.Y;
+    if (FDrag.BoxState == mbsWaiting) {
         if (Button == mbRight) {
             SetMouseBoxState(mbsIdle);
         } else {
-            FMouseBoxX1 = X;
-            FMouseBoxY1 = Y;
-            FWindOldCornerX = X;
-            FWindOldCornerY = Y;
+            FDrag.BoxX1 = X;
+            FDrag.BoxY1 = Y;
+            FDrag.OldCornerX = X;
+            FDrag.OldCornerY = Y;
             SetMouseBoxState(mbsDragging);
         }
     }
-    if (FMouseAction == maZoomBox && FZoomState == zsIdle && Button == mbLeft && X >= 0 && X <= W && Y >= 0 &&
-        Y <= H) {
-        FZoomState = zsBoxDragging;
-        FWindAnchorX = FWindOldCornerX = X;
-        FWindAnchorY = FWindOldCornerY = Y;
-    }
-    if (FMouseAction == maSelectRect && Button == mbLeft) {
-        FWindAnchorX = FWindOldCornerX = X;
-        FWindAnchorY = FWindOldCornerY = Y;
-        FSelectRectOn = true;
-        if (FOnBeginRubberBand) FOnBeginRubberBand(this, ImagePt);
-    }
-    if (FMouseAction == maRubberBand && Button == mbLeft) {
-        if ((Shift & ssCtrl) && FRubberBandOn) {
-            if (FOnContRubberBand) FOnContRubberBand(this, ImagePt);
-            FRubberBAnchorX = X;
-            FRubberBAnchorY = Y;
-        } else if (!FRubberBandOn) {
-            FRubberBandOn = true;
-            if (FOnBeginRubberBand) FOnBeginRubberBand(this, ImagePt);
-            FRubberBAnchorX = FRubberBandOldX = X;
-            FRubberBAnchorY = FRubberBandOldY = Y;
-        } else {
-            FRubberBandOn = false;
-            XorLines({{FRubberBAnchorX, FRubberBAnchorY, FRubberBandOldX, FRubberBandOldY}});
-            if (FOnEndRubberBand) FOnEndRubberBand(this, ImagePt);
-        }
-    }
+    MouseTool().Press(*this, Button, Shift, X, Y, ImagePt);
     if (FOnMouseDown) FOnMouseDown(this, Button, Shift, X, Y);
 }
 
 void TGeoMap::MouseMove(TShiftState Shift, int X, int Y) {
     const TPoint ImagePt = ControlToMapImage({X, Y});
-    FLastMMousePosX = ImagePt.X;
-    FLastMMousePosY = ImagePt.Y;
-    const int W = width(), H = height();
-    const bool Inside = X >= 0 && X <= W && Y >= 0 && Y <= H;
-    const int cX = std::clamp(X, 0, std::max(W, 0)), cY = std::clamp(Y, 0, std::max(H, 0));
-    const bool LeftDown = (Shift & ssLeft) != 0;
-
-    if (FMouseBoxState == mbsDragging) {
+    FDrag.LastMoveX = ImagePt.X;
+    FDrag.LastMoveY = ImagePt.Y;
+    if (FDrag.BoxState == mbsDragging) {
+        const int W = width(), H = height();
         const int bX = std::clamp(X, 1, std::max(W, 1)), bY = std::clamp(Y, 1, std::max(H, 1));
-        XorRectangles({{FMouseBoxX1, FMouseBoxY1, FWindOldCornerX, FWindOldCornerY}, {FMouseBoxX1, FMouseBoxY1, bX, bY}},
+        XorRectangles({{FDrag.BoxX1, FDrag.BoxY1, FDrag.OldCornerX, FDrag.OldCornerY}, {FDrag.BoxX1, FDrag.BoxY1, bX, bY}},
                       psSolid);
-        FWindOldCornerX = bX;
-        FWindOldCornerY = bY;
+        FDrag.OldCornerX = bX;
+        FDrag.OldCornerY = bY;
     }
-
-    if (IsPan(FMouseAction) || FMouseAction == maZoomDrag) {
-        if (!LeftDown) {
-            FLButtonWasDown = false;
-        } else if (!FLButtonWasDown) {
-            MouseAnchorX = X;
-            MouseAnchorY = Y;
-            FTopLeftXAnchor = FTopLeft.X;
-            FTopLeftYAnchor = FTopLeft.Y;
-            FLButtonWasDown = true;
-        } else if (Inside && FMouseAction == maZoomDrag) {
-            const int cx = RoundToInt(W / FMagnify / 2) + FTopLeft.X;
-            const int cy = RoundToInt(H / FMagnify / 2) + FTopLeft.Y;
-            const double Factor = 1 - 0.05 * (MouseAnchorX - X) / std::max(W, 1) +
-                                  static_cast<double>(MouseAnchorY - Y) / std::max(H, 1);
-            FMagnify = ClampedMagnification(FMagnify * Factor);
-            FTopLeft = {cx - RoundToInt(W / FMagnify / 2), cy - RoundToInt(H / FMagnify / 2)};
-            Paint();
-            DoZoomPanEvent();
-        } else if (Inside) {
-            if (FMouseAction != maPanVert) FTopLeft.X = FTopLeftXAnchor + RoundToInt((MouseAnchorX - X) / FMagnify);
-            if (FMouseAction != maPanHoriz) FTopLeft.Y = FTopLeftYAnchor + RoundToInt((MouseAnchorY - Y) / FMagnify);
-            if (FConfinePan) PanMapToFillWindow();
-            Paint();
-            DoZoomPanEvent();
-        }
-    } else if (FMouseAction == maRubberBand) {
-        if (FRubberBandOn) {
-            XorLines({{FRubberBAnchorX, FRubberBAnchorY, FRubberBandOldX, FRubberBandOldY},
-                      {FRubberBAnchorX, FRubberBAnchorY, X, Y}});
-            FRubberBandOldX = X;
-            FRubberBandOldY = Y;
-        }
-    } else if (FMouseAction == maZoomBox) {
-        if (FZoomState == zsBoxDragging) {
-            XorRectangles({{FWindAnchorX, FWindAnchorY, FWindOldCornerX, FWindOldCornerY},
-                           {FWindAnchorX, FWindAnchorY, cX, cY}}, psSolid);
-            FWindOldCornerX = cX;
-            FWindOldCornerY = cY;
-        }
-    } else if (FMouseAction == maSelectRect) {
-        if (FSelectRectOn && LeftDown) {
-            XorRectangles({{FWindAnchorX, FWindAnchorY, FWindOldCornerX, FWindOldCornerY},
-                           {FWindAnchorX, FWindAnchorY, cX, cY}}, psDot);
-            FWindOldCornerX = cX;
-            FWindOldCornerY = cY;
-        }
-    } else if (FMouseAction == maTrace) {
-        if (FZoomState == zsIdle && LeftDown) AppendTracePoint(cX, cY);
-    }
+    MouseTool().Move(*this, Shift, X, Y);
     if (FOnMouseMove) FOnMouseMove(this, Shift, X, Y);
-}
-
-void TGeoMap::AppendTracePoint(int X, int Y) {
-    if (FNumMTrace >= MaxMouseTracePoints) return;
-    const TPoint ImagePt = ControlToMapImage({X, Y});
-    TColoredPoint& P = FMTrace[static_cast<std::size_t>(FNumMTrace)];
-    P.X = ImagePt.X;
-    P.Y = ImagePt.Y;
-    P.Color = FColorMTrace;
-    P.Flags = FMTraceInvert ? TraceDrawnXor : 0;
-    ++FNumMTrace;
-    if (FNumMTrace < 2) return;
-    const TColoredPoint& Prev = FMTrace[static_cast<std::size_t>(FNumMTrace - 2)];
-    if (Prev.Flags & TraceEndsStroke) return;
-    const TPoint From = MapImageToControl({RoundToInt(Prev.X), RoundToInt(Prev.Y)});
-    const TPoint To = MapImageToControl(ImagePt);
-    DrawFeedback([&](TCanvas& C) {
-        C.Pen = {FColorMTrace, psSolid, FMTraceInvert ? pmXor : pmCopy, 1};
-        C.MoveTo(From.X, From.Y);
-        C.LineTo(To.X, To.Y);
-        C.Pen.Mode = pmCopy;
-    });
 }
 
 void TGeoMap::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (FOnMouseUp) FOnMouseUp(this, Button, Shift, X, Y);
-    const int W = width(), H = height();
-
-    if (FMouseBoxState == mbsDragging) {
-        XorRectangles({{FMouseBoxX1, FMouseBoxY1, FWindOldCornerX, FWindOldCornerY}}, psSolid);
+    if (FDrag.BoxState == mbsDragging) {
+        XorRectangles({{FDrag.BoxX1, FDrag.BoxY1, FDrag.OldCornerX, FDrag.OldCornerY}}, psSolid);
         if (Button == mbRight) {
             SetMouseBoxState(mbsIdle);
         } else {
             // Kept inside the control, as the box on screen was.
-            FMouseBoxX2 = std::clamp(X, 1, std::max(W, 1));
-            FMouseBoxY2 = std::clamp(Y, 1, std::max(H, 1));
+            FDrag.BoxX2 = std::clamp(X, 1, std::max(width(), 1));
+            FDrag.BoxY2 = std::clamp(Y, 1, std::max(height(), 1));
             SetMouseBoxState(mbsComplete);
         }
     }
-    if (FMouseAction == maSelectRect && Button == mbLeft && FSelectRectOn) {
-        FSelectRectOn = false;
-        XorRectangles({{FWindAnchorX, FWindAnchorY, FWindOldCornerX, FWindOldCornerY}}, psDot);
-        const TPoint p1 = ControlToMapImage({FWindAnchorX, FWindAnchorY});
-        const TPoint p2 = ControlToMapImage({X, Y});
-        bool v1 = false, v2 = false, v3 = false, v4 = false;
-        const double Long1 = CalcLongitude(p1, v1), Lat1 = CalcLatitude(p1, v2);
-        const double Long2 = CalcLongitude(p2, v3), Lat2 = CalcLatitude(p2, v4);
-        if (v1 && v2 && v3 && v4)
-            DoSelectRectEvent(1, Long1, Lat1, Long2, Lat2);
-        else
-            DoSelectRectEvent(0, p1.X, p1.Y, p2.X, p2.Y);
-    }
-    if (FMouseAction == maZoomBox && FZoomState == zsBoxDragging && Button != mbMiddle) {
-        XorRectangles({{FWindAnchorX, FWindAnchorY, FWindOldCornerX, FWindOldCornerY}}, psSolid);
-        FZoomState = zsIdle;
-        if (Button == mbLeft) ZoomToBox();
-    }
-    if (IsPan(FMouseAction) || FMouseAction == maZoomDrag) {
-        ZoomStateOnStack();
-        // The next drag must take fresh anchors even when no move comes between.
-        if (Button == mbLeft) FLButtonWasDown = false;
-    }
-    if (FMouseAction == maTrace && FNumMTrace >= 1) FMTrace[static_cast<std::size_t>(FNumMTrace - 1)].Flags |= TraceEndsStroke;
-}
-
-void TGeoMap::ZoomToBox() {
-    if (FWindAnchorX == FWindOldCornerX || FWindAnchorY == FWindOldCornerY) return;
-    const TPoint p1 = ControlToMapImage({std::min(FWindAnchorX, FWindOldCornerX), std::min(FWindAnchorY, FWindOldCornerY)});
-    const TPoint p2 = ControlToMapImage({std::max(FWindAnchorX, FWindOldCornerX), std::max(FWindAnchorY, FWindOldCornerY)});
-    if (p1.X == p2.X || p1.Y == p2.Y) return;
-    const double dx = std::abs(p2.X - p1.X), dy = std::abs(p2.Y - p1.Y);
-    const int W = width(), H = height();
-    FMagnify = ClampedMagnification(dy < dx ? W / dx : H / dy);
-    FTopLeft = {p1.X + RoundToInt((dx - W / FMagnify) / 2), p1.Y + RoundToInt((dy - H / FMagnify) / 2)};
-    Paint();
-    DoZoomPanEvent();
+    MouseTool().Release(*this, Button, X, Y);
 }
 
 // ---- the modal box request
 
 void TGeoMap::SetMouseBoxState(TMouseBoxState Value) {
-    FMouseBoxState = Value;
+    FDrag.BoxState = Value;
     if ((Value == mbsIdle || Value == mbsComplete) && FMouseBoxLoop) FMouseBoxLoop->quit();
 }
 
 void TGeoMap::MouseBoxAbort() { SetMouseBoxState(mbsIdle); }
 
 bool TGeoMap::MouseBox(int& xLo, int& yLo, int& xHi, int& yHi) {
-    if (FMouseBoxState != mbsIdle) return false;  // one request at a time
+    if (FDrag.BoxState != mbsIdle) return false;  // one request at a time
     const TMouseActMode SavedAction = FMouseAction;
     FMouseAction = maNone;
-    FMouseBoxState = mbsWaiting;
+    FDrag.BoxState = mbsWaiting;
     QPointer<TGeoMap> Self(this);
     QEventLoop Loop;
     FMouseBoxLoop = &Loop;
@@ -346,14 +415,14 @@ bool TGeoMap::MouseBox(int& xLo, int& yLo, int& xHi, int& yHi) {
     Loop.exec();
     if (!Self) return false;
     FMouseBoxLoop = nullptr;
-    const bool Completed = FMouseBoxState == mbsComplete;
+    const bool Completed = FDrag.BoxState == mbsComplete;
     if (Completed) {
-        xLo = std::min(FMouseBoxX1, FMouseBoxX2);
-        xHi = std::max(FMouseBoxX1, FMouseBoxX2);
-        yLo = std::min(FMouseBoxY1, FMouseBoxY2);
-        yHi = std::max(FMouseBoxY1, FMouseBoxY2);
+        xLo = std::min(FDrag.BoxX1, FDrag.BoxX2);
+        xHi = std::max(FDrag.BoxX1, FDrag.BoxX2);
+        yLo = std::min(FDrag.BoxY1, FDrag.BoxY2);
+        yHi = std::max(FDrag.BoxY1, FDrag.BoxY2);
     }
-    FMouseBoxState = mbsIdle;
+    FDrag.BoxState = mbsIdle;
     FMouseAction = SavedAction;
     return Completed;
 }
@@ -362,11 +431,11 @@ bool TGeoMap::MouseBox(int& xLo, int& yLo, int& xHi, int& yHi) {
 
 TColoredPoint TGeoMap::GetMTracePoint(int Index) const {
     TColoredPoint Result;
-    if (Index < 1 || Index > FNumMTrace) {
+    if (Index < 1 || Index > FTrace.Count) {
         Result.Flags = TraceInvalid;
         return Result;
     }
-    Result = FMTrace[static_cast<std::size_t>(Index - 1)];
+    Result = FTrace.Points[static_cast<std::size_t>(Index - 1)];
     const int px = RoundToInt(Result.X), py = RoundToInt(Result.Y);
     bool LatOK = false, LongOK = false;
     const double Lat = CalcLatitude(px, py, LatOK);

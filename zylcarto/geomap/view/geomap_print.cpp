@@ -5,8 +5,12 @@
 #include <QPrinter>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 #include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/geomap/view/map_renderer.h"
+#include "zylcarto/support/numeric.h"
 #include "zylcarto/support/errors.h"
 
 namespace zylcarto {
@@ -17,24 +21,26 @@ constexpr double kScreenDpi = 96.0;
 constexpr double kTenthsMmPerInch = 254.0;
 // Prints are rendered at no more than this, and scaled up by the printer.
 constexpr double kMaxRenderDpi = 300.0;
+constexpr double kMaxRenderPixels = 4096.0 * 4096.0;
 
 } // namespace
 
+TMapScene TGeoMap::WindowScene() const {
+    // Another window of the map: no trace, no frame, and the cache only where it fits.
+    TMapScene S = Scene();
+    S.Shown = true;
+    S.CacheUse = TMapScene::TCacheUse::IfItFits;
+    S.Trace = {};
+    S.Frame = false;
+    return S;
+}
+
 QImage TGeoMap::RenderMapWindow(const TPoint& TopLeft, double Mag, int W, int H) const {
     if (W <= 0 || H <= 0 || !(Mag > 0) || !std::isfinite(Mag)) return {};
-    TGeoMap view;
-    view.FSuppressPaint = true;
-    view.Assign(*this);
-    view.FOnBeforeRenderData = FOnBeforeRenderData;
-    view.FOnDataRendered = FOnDataRendered;
-    view.FOnDrawLandmark = FOnDrawLandmark;
-    view.FFrameStyle = fsNone;
-    view.resize(W, H);
-    view.FMagnify = Mag;
-    view.FTopLeft = TopLeft;
-    view.FCacheMag = 0;
-    view.ConstructInternalMapImg();
-    return view.AuxBmp.copy(0, 0, W, H);
+    QImage Picture(W, H, ViewImageFormat);
+    if (Picture.isNull()) return {};
+    TMapRenderer(WindowScene(), {TopLeft, Mag, W, H}).Compose(Picture);
+    return Picture;
 }
 
 void TGeoMap::CopyToClipboard() {
@@ -82,64 +88,112 @@ void TGeoMap::CopyToOpenPrinter(QPainter& Printer, int& x, int& y, double ScaleF
     Printer.setRenderHint(QPainter::SmoothPixmapTransform, true);
     Printer.drawImage(target, AuxBmp, QRectF(0, 0, W, H));
     Printer.restore();
-    y += static_cast<int>(std::lround(target.height()));
+    y += RoundToInt(target.height());
+}
+
+double TGeoMap::PrintResolution() {
+    if (!(FCalib.CalibData().Resolution > 0)) FCalib.CalcExtentsAndResolution();
+    const double MetresPerPixel = FCalib.CalibData().Resolution;
+    return MetresPerPixel > 0 && std::isfinite(MetresPerPixel) ? MetresPerPixel : 0;
 }
 
 void TGeoMap::CalcExtentsOfPrint(const TRect& MapWindow, int Scale, int& Width, int& Height) {
     Width = Height = 0;
     if (Scale <= 0) return;
-    if (!(FCalib.CalibData().Resolution > 0)) FCalib.CalcExtentsAndResolution();
-    const double metresPerPixel = FCalib.CalibData().Resolution;
-    if (!(metresPerPixel > 0) || !std::isfinite(metresPerPixel)) return;
-    const double tenthsMmPerPixel = metresPerPixel * 10000.0 / Scale;
-    Width = static_cast<int>(std::lround(std::abs(MapWindow.Right - MapWindow.Left) * tenthsMmPerPixel));
-    Height = static_cast<int>(std::lround(std::abs(MapWindow.Bottom - MapWindow.Top) * tenthsMmPerPixel));
+    const double MetresPerPixel = PrintResolution();
+    if (MetresPerPixel == 0) return;
+    const double TenthsMmPerPixel = MetresPerPixel * 10000.0 / Scale;
+    // The window's sides in 64 bits: corners far apart overflow a 32-bit difference.
+    const double W = std::abs(double(std::int64_t(MapWindow.Right) - MapWindow.Left)) * TenthsMmPerPixel;
+    const double H = std::abs(double(std::int64_t(MapWindow.Bottom) - MapWindow.Top)) * TenthsMmPerPixel;
+    if (W > std::numeric_limits<int>::max() || H > std::numeric_limits<int>::max())
+        throw EZYLGeoMapError(ComponentMessage(Name(), "the printed map window is too large for 1:" +
+                                                           std::to_string(Scale)));
+    Width = RoundToInt(W);
+    Height = RoundToInt(H);
 }
 
 void TGeoMap::DrawMapWindow(QPainter& Printer, const TPoint& TopLeft, double ImagePixelsWide,
-                            double ImagePixelsHigh, int Scale, int PosHoriz, int PosVert) {
-    int printedW = 0, printedH = 0;
-    CalcExtentsOfPrint({0, 0, static_cast<int>(std::lround(ImagePixelsWide)), static_cast<int>(std::lround(ImagePixelsHigh))},
-                       Scale, printedW, printedH);
-    if (printedW <= 0 || printedH <= 0 || !Printer.device()) return;
-    const double dpiX = Printer.device()->logicalDpiX(), dpiY = Printer.device()->logicalDpiY();
-    const QRectF target(PosHoriz * dpiX / kTenthsMmPerInch, PosVert * dpiY / kTenthsMmPerInch,
-                        printedW * dpiX / kTenthsMmPerInch, printedH * dpiY / kTenthsMmPerInch);
-    // Rendered at up to kMaxRenderDpi, so a fine printer does not need a huge bitmap.
-    const double renderDpi = std::min(dpiX, kMaxRenderDpi);
-    const int renderW = std::max(1, static_cast<int>(std::lround(printedW * renderDpi / kTenthsMmPerInch)));
-    const int renderH = std::max(1, static_cast<int>(std::lround(printedH * renderDpi / kTenthsMmPerInch)));
-    const QImage picture = RenderMapWindow(TopLeft, renderW / ImagePixelsWide, renderW, renderH);
+                            double ImagePixelsHigh, double PrintedW, double PrintedH, int PosHoriz, int PosVert) {
+    if (!(PrintedW > 0) || !(PrintedH > 0) || !Printer.device()) return;
+    const double DpiX = Printer.device()->logicalDpiX(), DpiY = Printer.device()->logicalDpiY();
+    const QRectF Target(PosHoriz * DpiX / kTenthsMmPerInch, PosVert * DpiY / kTenthsMmPerInch,
+                        PrintedW * DpiX / kTenthsMmPerInch, PrintedH * DpiY / kTenthsMmPerInch);
+    // Only the part on the page is rendered: a large scale must not need a bitmap
+    // of the whole printed window.
+    const QRectF Page(0, 0, Printer.device()->width(), Printer.device()->height());
+    const QRectF Visible = Target.intersected(Page);
+    if (Visible.isEmpty())
+        throw EZYLGeoMapError(ComponentMessage(Name(), "the map window does not fall on the page"));
+    // That part as whole image pixels of the window, and where they land.
+    const double PerPixelX = Target.width() / ImagePixelsWide, PerPixelY = Target.height() / ImagePixelsHigh;
+    const double X0 = std::floor((Visible.left() - Target.left()) / PerPixelX);
+    const double Y0 = std::floor((Visible.top() - Target.top()) / PerPixelY);
+    const double X1 = std::min(std::ceil((Visible.right() - Target.left()) / PerPixelX), std::ceil(ImagePixelsWide));
+    const double Y1 = std::min(std::ceil((Visible.bottom() - Target.top()) / PerPixelY), std::ceil(ImagePixelsHigh));
+    const QRectF Part(Target.left() + X0 * PerPixelX, Target.top() + Y0 * PerPixelY, (X1 - X0) * PerPixelX,
+                      (Y1 - Y0) * PerPixelY);
+    // Rendered at no more than kMaxRenderDpi and kMaxRenderPixels (what is
+    // shown of the part on the page); the printer scales it up.
+    double RenderDpi = std::min(DpiX, kMaxRenderDpi);
+    const QRectF Shown = Part.intersected(Page);
+    const double ShownPixels = Shown.width() * Shown.height() * (RenderDpi / DpiX) * (RenderDpi / DpiX);
+    if (ShownPixels > kMaxRenderPixels) RenderDpi *= std::sqrt(kMaxRenderPixels / ShownPixels);
+    const double Mag = Part.width() * RenderDpi / DpiX / (X1 - X0);
+    const double RenderW = std::ceil((X1 - X0) * Mag), RenderH = std::ceil((Y1 - Y0) * Mag);
+    const TPoint From{TopLeft.X + RoundToInt(X0), TopLeft.Y + RoundToInt(Y0)};
+    const QImage Picture = RenderW * RenderH <= 4 * kMaxRenderPixels
+                               ? RenderMapWindow(From, Mag, RoundToInt(std::max(1.0, RenderW)),
+                                                 RoundToInt(std::max(1.0, RenderH)))
+                               : QImage();
+    if (Picture.isNull())
+        throw EZYLGeoMapError(ComponentMessage(Name(), "the map window cannot be rendered for the printer"));
     Printer.save();
     Printer.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    Printer.drawImage(target, picture);
+    // The picture's whole pixels cover a little more than the part.
+    Printer.drawImage(QRectF(Part.left(), Part.top(), Part.width() * Picture.width() / ((X1 - X0) * Mag),
+                             Part.height() * Picture.height() / ((Y1 - Y0) * Mag)),
+                      Picture);
     Printer.restore();
 }
 
 void TGeoMap::CopyToOpenPrinter(QPainter& Printer, const TRect& MapWindow, int Scale, int PosHoriz, int PosVert) {
-    const int w = std::abs(MapWindow.Right - MapWindow.Left), h = std::abs(MapWindow.Bottom - MapWindow.Top);
+    const std::int64_t w = std::abs(std::int64_t(MapWindow.Right) - MapWindow.Left);
+    const std::int64_t h = std::abs(std::int64_t(MapWindow.Bottom) - MapWindow.Top);
     if (w == 0 || h == 0) return;
-    DrawMapWindow(Printer, {std::min(MapWindow.Left, MapWindow.Right), std::min(MapWindow.Top, MapWindow.Bottom)}, w,
-                  h, Scale, PosHoriz, PosVert);
+    int PrintedW = 0, PrintedH = 0;
+    CalcExtentsOfPrint(MapWindow, Scale, PrintedW, PrintedH);
+    DrawMapWindow(Printer, {std::min(MapWindow.Left, MapWindow.Right), std::min(MapWindow.Top, MapWindow.Bottom)},
+                  double(w), double(h), PrintedW, PrintedH, PosHoriz, PosVert);
 }
 
 void TGeoMap::CopyToOpenPrinter(QPainter& Printer, const TPoint& TopLeft, int Scale, int PosHoriz, int PosVert,
                                 int Width, int Height) {
     if (Width <= 0 || Height <= 0 || Scale <= 0) return;
-    if (!(FCalib.CalibData().Resolution > 0)) FCalib.CalcExtentsAndResolution();
-    const double metresPerPixel = FCalib.CalibData().Resolution;
-    if (!(metresPerPixel > 0) || !std::isfinite(metresPerPixel)) return;
-    const double pixelsPerTenthMm = Scale / (metresPerPixel * 10000.0);
-    DrawMapWindow(Printer, TopLeft, Width * pixelsPerTenthMm, Height * pixelsPerTenthMm, Scale, PosHoriz, PosVert);
+    const double MetresPerPixel = PrintResolution();
+    if (MetresPerPixel == 0) return;
+    const double PixelsPerTenthMm = Scale / (MetresPerPixel * 10000.0);
+    DrawMapWindow(Printer, TopLeft, Width * PixelsPerTenthMm, Height * PixelsPerTenthMm, Width, Height, PosHoriz,
+                  PosVert);
 }
 
 void TGeoMap::CopyToBMP(QImage& DestBmp, const TPoint& TopLeft, double MagFact, int PosHoriz, int PosVert, int Width,
                         int Height) {
-    if (DestBmp.isNull()) return;
-    const QImage picture = RenderMapWindow(TopLeft, MagFact, Width, Height);
-    if (picture.isNull()) return;
-    QPainter painter(&DestBmp);
-    painter.drawImage(QPoint(PosHoriz, PosVert), picture);
+    if (DestBmp.isNull() || Width <= 0 || Height <= 0 || !(MagFact > 0) || !std::isfinite(MagFact)) return;
+    const TMapViewport View{TopLeft, MagFact, Width, Height};
+    const QRect Window(PosHoriz, PosVert, Width, Height);
+    if (DestBmp.format() == ViewImageFormat && DestBmp.rect().contains(Window)) {
+        // Composed in place: the window as an image over the destination's own pixels.
+        const qsizetype Stride = DestBmp.bytesPerLine();
+        uchar* Bits = DestBmp.bits() + PosVert * Stride + qsizetype(PosHoriz) * 4;
+        QImage Part(Bits, Width, Height, Stride, ViewImageFormat);
+        TMapRenderer(WindowScene(), View).Compose(Part);
+        return;
+    }
+    const QImage Picture = RenderMapWindow(TopLeft, MagFact, Width, Height);
+    if (Picture.isNull()) return;
+    QPainter Painter(&DestBmp);
+    Painter.drawImage(QPoint(PosHoriz, PosVert), Picture);
 }
 
 } // namespace zylcarto

@@ -9,6 +9,7 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "zylcarto/support/numeric.h"
 #include "zylcarto/support/errors.h"
 
 namespace zylcarto {
@@ -81,7 +82,7 @@ bool DecodeWithJump(jpeg_decompress_struct& cinfo, TJpegErrorMgr& err, std::FILE
     while (cinfo.output_scanline < cinfo.output_height) {
         JSAMPROW row = Picture.scanLine(static_cast<int>(cinfo.output_scanline));
         jpeg_read_scanlines(&cinfo, &row, 1);
-        const int percent = static_cast<int>(100ull * cinfo.output_scanline / cinfo.output_height);
+        const int percent = RoundToInt(100.0 * cinfo.output_scanline / cinfo.output_height);
         if (Progress && percent != lastPercent) {
             lastPercent = percent;
             try {
@@ -134,7 +135,7 @@ bool EncodeWithJump(jpeg_compress_struct& cinfo, TJpegErrorMgr& err, std::FILE* 
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(Picture.constScanLine(static_cast<int>(cinfo.next_scanline)));
         jpeg_write_scanlines(&cinfo, &row, 1);
-        const int percent = static_cast<int>(100ull * cinfo.next_scanline / cinfo.image_height);
+        const int percent = RoundToInt(100.0 * cinfo.next_scanline / cinfo.image_height);
         if (Progress && percent != lastPercent) {
             lastPercent = percent;
             Progress(percent);

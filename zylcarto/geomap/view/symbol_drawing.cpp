@@ -2,19 +2,17 @@
 
 #include <array>
 #include <cmath>
-#include <numbers>
+
+#include "zylcarto/support/numeric.h"
+#include "zylcarto/support/numeric.h"
 
 namespace zylcarto {
 
 namespace {
 
-int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
-
-constexpr double DegToRad = std::numbers::pi / 180.0;
-
 // The point at distance d in direction Phi (radians, 0 up, clockwise) from (X, Y).
 TPoint Rotated(int X, int Y, double d, double Phi) {
-    return {RoundEven(X + d * std::sin(Phi)), RoundEven(Y - d * std::cos(Phi))};
+    return {RoundToInt(X + d * std::sin(Phi)), RoundToInt(Y - d * std::cos(Phi))};
 }
 
 void Stroke(TCanvas& C, int X1, int Y1, int X2, int Y2) {
@@ -68,8 +66,8 @@ void DrawLandMarkSymbolOnCanvas(TCanvas& Canvas, int X, int Y, TLandMarkElement 
     const int L = Length;
     const double Theta = Direction * DegToRad;
     const double Head = 20 * DegToRad;
-    const auto s = [S](double Phi) { return RoundEven(S * std::sin(Phi)); };
-    const auto c = [S](double Phi) { return RoundEven(S * std::cos(Phi)); };
+    const auto s = [S](double Phi) { return RoundToInt(S * std::sin(Phi)); };
+    const auto c = [S](double Phi) { return RoundToInt(S * std::cos(Phi)); };
 
     switch (Element) {
     case lmPlus:

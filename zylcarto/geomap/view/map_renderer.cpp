@@ -1,0 +1,454 @@
+#include "zylcarto/geomap/view/map_renderer.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "zylcarto/geodesy/projections.h"
+#include "zylcarto/geomap/calibration/calibration.h"
+#include "zylcarto/geomap/landmarks/landmark_store.h"
+#include "zylcarto/support/numeric.h"
+#include "zylcarto/geomap/view/symbol_drawing.h"
+#include "zylcarto/geomap/view/symbol_runs.h"
+#include "zylcarto/support/curvefit.h"
+#include "zylcarto/support/numeric.h"
+
+namespace zylcarto {
+
+namespace {
+
+// A degenerate extent or a tiny spacing must not draw (or loop over) millions of lines.
+constexpr int MaxGridLines = 10000;
+
+bool ShowsLines(TShowGrat G) { return G == sgLines || G == sgPointsAndLines; }
+bool ShowsPoints(TShowGrat G) { return G == sgPoints || G == sgPointsAndLines; }
+bool ShowsUTMGrid(TShowGrat G) { return G == sgUTMGrid || G == sgPointsAndUTMGrid; }
+
+// The largest power of ten, at most 1, that fits into Extent; 0 when none does.
+double AutomaticStep(double Extent) {
+    double Step = 1;
+    for (int i = 0; i < 20 && Extent / Step < 1; ++i) Step /= 10;
+    return Extent / Step < 1 ? 0 : Step;
+}
+
+int HAlignFactor(TAlignment A) {
+    switch (A) {
+    case taLeftJustify: return 0;
+    case taCenter: return 1;
+    case taRightJustify: return 2;
+    }
+    return 0;
+}
+
+} // namespace
+
+void TImageCache::Rebuild(const QImage& Source, double Magnify, bool Smooth) {
+    const int w = RoundToInt(Source.width() * Magnify), h = RoundToInt(Source.height() * Magnify);
+    if (Source.isNull() || w < 1 || h < 1)
+        Image = QImage();
+    else
+        Image = Source.scaled(w, h, Qt::IgnoreAspectRatio, Smooth ? Qt::SmoothTransformation : Qt::FastTransformation)
+                    .convertToFormat(ViewImageFormat);
+    Mag = Magnify;
+    AntiAlias = Smooth;
+    ++Builds;
+}
+
+const TMapHooks& TMapRenderer::Hooks() const {
+    static const TMapHooks None;
+    return FScene.Hooks ? *FScene.Hooks : None;
+}
+
+bool TMapRenderer::PrepareCache() const {
+    TImageCache* Cache = FScene.Cache;
+    if (!Cache) return false;
+    const TMapAppearance& L = Look();
+    if (FScene.CacheUse == TMapScene::TCacheUse::IfItFits)
+        return Cache->Fits(FView.Magnify) && Cache->AntiAlias == L.AntiAlias && !Cache->Image.isNull();
+    if ((!Cache->Fits(FView.Magnify) || Cache->AntiAlias != L.AntiAlias) && FView.Magnify < L.CacheMagLimit)
+        Cache->Rebuild(*FScene.Image, FView.Magnify, L.AntiAlias);
+    // A stale cache of the right magnification is still used, as it always was.
+    return Cache->Fits(FView.Magnify);
+}
+
+void TMapRenderer::Compose(QImage& Target) const {
+    TCanvas Canvas(Target);
+    Canvas.Pen.Style = psSolid;
+    Canvas.Pen.Mode = pmCopy;
+    if (!FScene.HasMap) {
+        DrawEmptyMap(Canvas);
+    } else if (FScene.Shown) {
+        const bool UseCache = PrepareCache();
+        FillBackgroundAroundImage(Canvas, UseCache);
+        DrawMapImage(Canvas, UseCache);
+        if (Hooks().OnBeforeRenderData) Hooks().OnBeforeRenderData(FScene.Sender, Canvas);
+        if (Look().ShowGrat != sgNone) DrawOverlay(Canvas);
+        DrawLandMarks(Canvas);
+        if (Hooks().OnDataRendered) Hooks().OnDataRendered(FScene.Sender, Canvas);
+        DrawHighLight(Canvas);
+    }
+    DrawTrace(Canvas, FScene.Trace, FView);
+    if (FScene.Frame) {
+        const TMapAppearance& L = Look();
+        DrawFrame(Canvas, L.FrameStyle, 0, 0, FView.Width - 1, FView.Height - 1, L.ColWhiteLine, 0xC0C0C0,
+                  L.ColGrayLine, L.ColBlackLine, 0);
+    }
+}
+
+void TMapRenderer::DrawTrace(TCanvas& Canvas, std::span<const TColoredPoint> Trace, const TMapViewport& View) {
+    if (Trace.empty()) return;
+    const TCanvasPen SavedPen = Canvas.Pen;
+    const TCanvasBrush SavedBrush = Canvas.Brush;
+    const auto ToControl = [&View](const TColoredPoint& P) {
+        return View.ImageToControl({RoundToInt(P.X), RoundToInt(P.Y)});
+    };
+    for (std::size_t i = 1; i < Trace.size(); ++i) {
+        const TColoredPoint& Prev = Trace[i - 1];
+        const TColoredPoint& Cur = Trace[i];
+        if (Prev.Flags & TraceEndsStroke) continue;
+        const TPoint A = ToControl(Prev), B = ToControl(Cur);
+        Canvas.Pen.Color = Cur.Color;
+        Canvas.Pen.Mode = (Cur.Flags & TraceDrawnXor) ? pmXor : pmCopy;
+        Canvas.MoveTo(A.X, A.Y);
+        Canvas.LineTo(B.X, B.Y);
+        Canvas.Pen.Mode = pmCopy;
+    }
+    Canvas.Pen = SavedPen;
+    Canvas.Brush = SavedBrush;
+}
+
+void TMapRenderer::FillBackgroundAroundImage(TCanvas& Canvas, bool UseCache) const {
+    // The opaque image covers most of the view: filling only what it leaves out
+    // saves a full-frame pass. The estimate is shrunk by two pixels against the
+    // rounding of the stretch, so the image is always drawn over the fill's edge.
+    const int W = FView.Width, H = FView.Height;
+    TRect Covered{0, 0, 0, 0};
+    const QImage& Source = UseCache ? FScene.Cache->Image : *FScene.Image;
+    if (!Source.isNull()) {
+        const TImageExtent E = FView.Extent(FScene.ImageWidth, FScene.ImageHeight);
+        Covered = {std::clamp(RoundToInt(std::ceil(E.Left)) + 2, 0, W), std::clamp(RoundToInt(std::ceil(E.Top)) + 2, 0, H),
+                   std::clamp(RoundToInt(std::floor(E.Right)) - 2, 0, W),
+                   std::clamp(RoundToInt(std::floor(E.Bottom)) - 2, 0, H)};
+        if (Covered.Right <= Covered.Left || Covered.Bottom <= Covered.Top) Covered = {0, 0, 0, 0};
+    }
+    Canvas.Brush.Color = Look().ColorBakGnd;
+    if (Covered.Right == 0) {
+        Canvas.FillRect({0, 0, W, H});
+        return;
+    }
+    Canvas.FillRect({0, 0, W, Covered.Top});
+    Canvas.FillRect({0, Covered.Bottom, W, H});
+    Canvas.FillRect({0, Covered.Top, Covered.Left, Covered.Bottom});
+    Canvas.FillRect({Covered.Right, Covered.Top, W, Covered.Bottom});
+}
+
+void TMapRenderer::DrawEmptyMap(TCanvas& Canvas) const {
+    Canvas.Brush.Color = Look().ColorBakGnd;
+    Canvas.Pen.Color = Look().ColorBakGnd;
+    Canvas.FillRect({0, 0, FView.Width, FView.Height});
+    Canvas.Font.Color = Look().FrameColor;
+    Canvas.TextOut(10, 10, Look().EmptyMsg);
+}
+
+void TMapRenderer::DrawMapImage(TCanvas& Canvas, bool UseCache) const {
+    const int W = FView.Width, H = FView.Height;
+    if (UseCache) {
+        const int Left = RoundToInt(FView.Magnify * FView.TopLeft.X), Top = RoundToInt(FView.Magnify * FView.TopLeft.Y);
+        Canvas.StretchMode = smColorOnColor;
+        Canvas.CopyRect({0, 0, W, H}, FScene.Cache->Image, {Left, Top, Left + W, Top + H});
+    } else {
+        Canvas.StretchMode = Look().AntiAlias ? smHalftone : smColorOnColor;
+        Canvas.CopyRect({0, 0, W, H}, *FScene.Image, FView.VisibleImageRect());
+    }
+}
+
+// ---- overlays
+
+void TMapRenderer::DrawOverlay(TCanvas& Canvas) const {
+    const int Quads = UsedCalQuads(Calib().CalibData());
+    switch (Calib().CalibModel()) {
+    case cmParabolicIp:
+        DrawParabolicGraticule(Canvas);
+        break;
+    case cmBiquadraticPn:
+    case cmConicConformal:
+    case cmMillerCylindrical:
+    case cmEquiRect:
+        if (Quads > (Calib().CalibModel() == cmBiquadraticPn ? 5 : 2)) {
+            if (ShowsLines(Look().ShowGrat)) DrawLatLongGraticule(Canvas, 100);
+            if (ShowsPoints(Look().ShowGrat)) DrawCalibQuadMarkers(Canvas);
+        }
+        break;
+    case cmUTM:
+        if (Quads > 2) {
+            if (ShowsLines(Look().ShowGrat)) DrawLatLongGraticule(Canvas, 10);
+            if (ShowsUTMGrid(Look().ShowGrat)) DrawUTMGrid(Canvas);
+            if (ShowsPoints(Look().ShowGrat) || Look().ShowGrat == sgPointsAndUTMGrid) DrawCalibQuadMarkers(Canvas);
+        }
+        break;
+    case cmUndefined:
+        break;
+    }
+}
+
+void TMapRenderer::DrawParabolicGraticule(TCanvas& Canvas) const {
+    const TCalibData& D = Calib().CalibData();
+    for (int i = 1; i <= UsedCalLines(D); ++i) {
+        const TCalibLine& Line = D.CalLines[i];
+        const bool Parallel = Line.LineType == gtlParallel;
+        if (ShowsLines(Look().ShowGrat) && UsedPoints(Line) > 0) {
+            Canvas.Pen.Color = Look().ColorGratLine;
+            TCurveFit Fit;
+            Fit.Init();
+            for (int k = 1; k <= UsedPoints(Line); ++k) {
+                const TPoint P = Line.CalPoints[k];
+                if (Parallel)
+                    Fit.EnterStatValue(P.X, P.Y);
+                else
+                    Fit.EnterStatValue(P.Y, P.X);
+            }
+            double a = 0, b = 0, c = 0, r = 0;
+            Fit.CalcParabolFit(a, b, c, r);
+            // One image column (row) per step across the view.
+            const int From = Parallel ? FView.TopLeft.X : FView.TopLeft.Y;
+            const double Until = From + (Parallel ? FView.Width : FView.Height) / FView.Magnify;
+            bool First = true;
+            for (int t = From; t < Until; ++t) {
+                const int v = RoundToInt(a + b * t + c * double(t) * t);
+                const TPoint P = FView.ImageToControl(Parallel ? TPoint{t, v} : TPoint{v, t});
+                if (First)
+                    Canvas.MoveTo(P.X, P.Y);
+                else
+                    Canvas.LineTo(P.X, P.Y);
+                First = false;
+            }
+        }
+        if (ShowsPoints(Look().ShowGrat))
+            for (int k = 1; k <= UsedPoints(Line); ++k) {
+                const TPoint P = FView.ImageToControl(Line.CalPoints[k]);
+                DrawCalibPointMarker(Canvas, P.X, P.Y);
+            }
+    }
+}
+
+void TMapRenderer::DrawLatLongGraticule(TCanvas& Canvas, int Segments) const {
+    const TCornerArray& C = Calib().CalibData().Corners;
+    const double LatMin = std::min(C[gcoBottomLeft].Latit, C[gcoBottomRight].Latit);
+    const double LatMax = std::max(C[gcoTopLeft].Latit, C[gcoTopRight].Latit);
+    const double LongMin = std::min(C[gcoTopLeft].Longit, C[gcoBottomLeft].Longit);
+    const double LongMax = std::max(C[gcoTopRight].Longit, C[gcoBottomRight].Longit);
+    Canvas.Pen.Color = Look().ColorGratLine;
+
+    // A polyline of Segments pieces from (Lat1, Long1) to (Lat2, Long2); points that
+    // do not convert break it.
+    const auto DrawGeoLine = [&](double Lat1, double Long1, double Lat2, double Long2) {
+        bool PenDown = false;
+        for (int k = 0; k <= Segments; ++k) {
+            const double f = double(k) / Segments;
+            int x = 0, y = 0;
+            if (!Calib().CalcPixelCoords(Lat1 + f * (Lat2 - Lat1), Long1 + f * (Long2 - Long1), x, y)) {
+                PenDown = false;
+                continue;
+            }
+            const TPoint P = FView.ImageToControl({x, y});
+            if (PenDown)
+                Canvas.LineTo(P.X, P.Y);
+            else
+                Canvas.MoveTo(P.X, P.Y);
+            PenDown = true;
+        }
+    };
+    constexpr double BorderSlack = 1e-9;
+    const auto StepFor = [this](double Extent) { return Look().GratLineDist > 0 ? Look().GratLineDist : AutomaticStep(Extent); };
+
+    const double LatStep = StepFor(LatMax - LatMin);
+    if (LatStep > 0 && (LatMax - LatMin) / LatStep <= MaxGridLines) {
+        const double First = std::trunc(LatMin / LatStep) * LatStep;
+        // A line on the border is drawn whatever the last bit of the fitted corner.
+        for (int k = 0; First + k * LatStep <= LatMax + BorderSlack * LatStep; ++k)
+            DrawGeoLine(First + k * LatStep, LongMin, First + k * LatStep, LongMax);
+    }
+    const double LongStep = StepFor(LongMax - LongMin);
+    if (LongStep > 0 && (LongMax - LongMin) / LongStep <= MaxGridLines) {
+        const double First = std::trunc(LongMin / LongStep) * LongStep;
+        for (int k = 0; First + k * LongStep <= LongMax + BorderSlack * LongStep; ++k)
+            DrawGeoLine(LatMin, First + k * LongStep, LatMax, First + k * LongStep);
+    }
+}
+
+void TMapRenderer::DrawUTMGrid(TCanvas& Canvas) const {
+    const TCalibData& D = Calib().CalibData();
+    const auto ToUTM = [&](TCorners Corner, double& E, double& N) {
+        int Zone = 0;
+        LatLongToUTM(D.Corners[Corner].Latit, D.Corners[Corner].Longit, D.Ellipsoid, Zone, E, N);
+    };
+    double EBL, NBL, EBR, NBR, ETL, NTL;
+    ToUTM(gcoBottomLeft, EBL, NBL);
+    ToUTM(gcoBottomRight, EBR, NBR);
+    ToUTM(gcoTopLeft, ETL, NTL);
+    const double Step = Look().UTMGridDist >= 1 ? Look().UTMGridDist : std::max(1.0, Round125(std::abs(NTL - NBL) / 10));
+    if (!std::isfinite(Step) || !std::isfinite(NBL) || !std::isfinite(EBL)) return;
+
+    Canvas.Pen.Color = Look().ColorGratLine;
+    // The image's rectangle in control pixels, wherever the view is scrolled to.
+    const TImageExtent Box = FView.Extent(FScene.ImageWidth, FScene.ImageHeight);
+    const auto DrawClipped = [&](TPoint A, TPoint B) {
+        const TPoint P = FView.ImageToControl(A), Q = FView.ImageToControl(B);
+        double x1 = P.X, y1 = P.Y, x2 = Q.X, y2 = Q.Y;
+        TSLine Line;
+        Line.LineFrom2Points(x1, y1, x2, y2);
+        if (!Line.ClipBox(Box.Left, Box.Bottom, Box.Right, Box.Top, x1, y1, x2, y2)) return;
+        Canvas.MoveTo(RoundToInt(x1), RoundToInt(y1));
+        Canvas.LineTo(RoundToInt(x2), RoundToInt(y2));
+    };
+    const double FirstN = std::trunc(NBL / Step) * Step;
+    for (int k = 0; FirstN + k * Step < NTL + Step && k <= MaxGridLines; ++k) {
+        const double n = FirstN + k * Step;
+        DrawClipped({0, Calib().CalcUTMyFromNorthingX(n, 0)},
+                    {FScene.ImageWidth, Calib().CalcUTMyFromNorthingX(n, FScene.ImageWidth)});
+    }
+    const double FirstE = std::trunc(EBL / Step) * Step;
+    for (int k = 0; FirstE + k * Step < EBR && k <= MaxGridLines; ++k) {
+        const double e = FirstE + k * Step;
+        DrawClipped({Calib().CalcUTMxFromEastingY(e, 0), 0},
+                    {Calib().CalcUTMxFromEastingY(e, FScene.ImageHeight), FScene.ImageHeight});
+    }
+}
+
+void TMapRenderer::DrawCalibPointMarker(TCanvas& Canvas, int x, int y) const {
+    const auto Diamond = [&](int r) {
+        Canvas.MoveTo(x - r, y);
+        Canvas.LineTo(x, y - r);
+        Canvas.LineTo(x + r, y);
+        Canvas.LineTo(x, y + r);
+        Canvas.LineTo(x - r, y);
+    };
+    Canvas.Pen.Color = Look().ColorGratPoints;
+    Canvas.MoveTo(x - 8, y);
+    Canvas.LineTo(x + 8, y);
+    Canvas.MoveTo(x, y - 8);
+    Canvas.LineTo(x, y + 8);
+    Diamond(8);
+    Canvas.Pen.Color = 0xFFFFFF;
+    Diamond(9);
+    Canvas.Pen.Color = Look().ColorGratPoints;
+    Diamond(10);
+}
+
+void TMapRenderer::DrawCalibQuadMarkers(TCanvas& Canvas) const {
+    const TCalibData& D = Calib().CalibData();
+    for (int i = 1; i <= UsedCalQuads(D); ++i) {
+        const TPoint P = FView.ImageToControl({D.CalQuads[i].MapX, D.CalQuads[i].MapY});
+        DrawCalibPointMarker(Canvas, P.X, P.Y);
+    }
+}
+
+// ---- landmarks
+
+double TMapRenderer::VisibleLandMarkFraction() const {
+    const int N = LandMarks().NumLandMarks();
+    const int Limit = LandMarks().LMRandomDisplayThreshold();
+    if (Limit >= N) return 1;
+    const int W = FView.Width, H = FView.Height;
+    TCornerArray View;
+    const std::array<std::pair<TCorners, TPoint>, 4> Corners{
+        {{gcoTopLeft, {0, 0}}, {gcoBottomLeft, {0, H}}, {gcoBottomRight, {W, H}}, {gcoTopRight, {W, 0}}}};
+    for (const auto& [Corner, P] : Corners) {
+        bool ValidLat = false, ValidLong = false;
+        const TPoint Img = FView.ControlToImage(P);
+        View[Corner] = {Calib().CalcLatitude(Img, ValidLat), Calib().CalcLongitude(Img, ValidLong)};
+    }
+    int Count = 0;
+    for (int i = 1; i <= N; ++i) {
+        const TLandMark& LM = LandMarks().LandMark(i);
+        if (LandMarks().GetClassVisibility(LM.ClassFlag) && PositionInMap(LM.Latitude, LM.Longitude, View)) ++Count;
+    }
+    return Count > Limit ? double(Limit) / Count : 1;
+}
+
+void TMapRenderer::DrawLandMarks(TCanvas& Canvas) const {
+    const int N = LandMarks().NumLandMarks();
+    if (N == 0) return;
+    Canvas.Pen.Color = 0x00FF00;
+    const double f = VisibleLandMarkFraction();
+    const int W = FView.Width, H = FView.Height;
+    const auto OnCanvas = [W, H](TPoint P) { return P.X > 0 && P.X < W && P.Y > 0 && P.Y < H; };
+    TSymbolRuns Symbols;
+    // Drawing thousands of symbols waits on memory. Without a handler nothing
+    // runs between two landmarks, so the next ones are found a few steps ahead
+    // (in the same order, with the same sampling) and their pixels are fetched
+    // while the ones before are drawn; a handler sees them strictly in turn.
+    constexpr int MaxAhead = 3;
+    const int Ahead = Hooks().OnDrawLandmark ? 0 : MaxAhead;
+    std::array<std::pair<int, TPoint>, MaxAhead + 1> Queue;  // a ring of found landmarks
+    int First = 0, Queued = 0, Next = 1;
+    const auto FindNext = [&] {
+        while (Next <= N) {
+            const int i = Next++;
+            const TLandMark& LM = LandMarks().LandMark(i);
+            if (!LandMarks().GetClassVisibility(LM.ClassFlag) || (f < 1 && !BRandom(f))) continue;
+            int ix = 0, iy = 0;
+            if (!Calib().CalcPixelCoords(LM.Latitude, LM.Longitude, ix, iy)) continue;
+            const TPoint P = FView.ImageToControl({ix, iy});
+            if (Ahead > 0 && OnCanvas(P)) {
+                const TSymbolProperties& S = LM.SymbolProps;
+                Symbols.Prefetch(Canvas, P.X, P.Y, S.Kind, S.Size, S.Direction, S.Length, S.Transparent);
+            }
+            Queue[static_cast<std::size_t>((First + Queued++) % (MaxAhead + 1))] = {i, P};
+            return;
+        }
+    };
+    for (;;) {
+        while (Queued <= Ahead && Next <= N) FindNext();
+        if (Queued == 0) break;
+        const auto [i, P] = Queue[static_cast<std::size_t>(First)];
+        First = (First + 1) % (MaxAhead + 1);
+        --Queued;
+        const TLandMark& LM = LandMarks().LandMark(i);
+        bool Handled = false;
+        if (Hooks().OnDrawLandmark) Hooks().OnDrawLandmark(FScene.Sender, Handled, Canvas, P, LM);
+        if (Handled || !OnCanvas(P)) continue;
+        const TSymbolProperties& S = LM.SymbolProps;
+        Symbols.Draw(Canvas, P.X, P.Y, S.Kind, S.FGColor, S.BGColor, S.Size, S.Direction, S.Length, S.Transparent);
+        if (!LM.Caption.Text.Empty()) DrawCaption(Canvas, P.X, P.Y, LM.Caption);
+    }
+}
+
+void TMapRenderer::DrawCaption(TCanvas& Canvas, int x, int y, const TLMTextProperties& Caption) const {
+    Canvas.Brush.Color = Caption.BGColor;
+    Canvas.Brush.Style = Caption.Transparent ? bsClear : bsSolid;
+    Canvas.Font.Color = Caption.FGColor;
+    Canvas.Font.Size = Caption.Size;
+    Canvas.Font.Styles = Caption.FontStyles;
+    Canvas.Font.Name = Caption.FontName;
+    Canvas.Font.Escapement = Caption.Direction * 10;
+    const std::string Text = Caption.Text.Str();
+    const int mx = HAlignFactor(Caption.HAlignment);
+    const int my = static_cast<int>(Caption.VAlignment);
+    if (mx == 0 && my == 0) {
+        Canvas.TextOut(x + Caption.dx, y + Caption.dy, Text);
+        return;
+    }
+    const int w = Canvas.TextWidth(Text) / 2, h = Canvas.TextHeight(Text) / 2;
+    const double d = Caption.Direction * DegToRad;
+    Canvas.TextOut(x + Caption.dx + RoundToInt(-std::cos(d) * mx * w - std::sin(d) * my * h),
+                   y + Caption.dy + RoundToInt(std::sin(d) * mx * w - std::cos(d) * my * h), Text);
+}
+
+void TMapRenderer::DrawHighLight(TCanvas& Canvas) const {
+    const int Index = LandMarks().HighLightLandMark();
+    if (Index <= 0 || Index > LandMarks().NumLandMarks()) return;
+    const TLandMark& LM = LandMarks().LandMark(Index);
+    if (!LandMarks().GetClassVisibility(LM.ClassFlag)) return;
+    int ix = 0, iy = 0;
+    if (!Calib().CalcPixelCoords(LM.Latitude, LM.Longitude, ix, iy)) return;
+    const TPoint P = FView.ImageToControl({ix, iy});
+    bool Handled = false;
+    if (Hooks().OnDrawLandmark) Hooks().OnDrawLandmark(FScene.Sender, Handled, Canvas, P, LM);
+    if (Handled || P.X <= 0 || P.X >= FView.Width || P.Y <= 0 || P.Y >= FView.Height) return;
+    const TSymbolProperties& S = LM.SymbolProps;
+    DrawLandMarkSymbolOnCanvas(Canvas, P.X, P.Y, S.Kind, LandMarks().HighLMColFG(), LandMarks().HighLMColBG(), S.Size,
+                               S.Direction, S.Length, LandMarks().HighLMTrans());
+}
+
+} // namespace zylcarto

@@ -1,0 +1,55 @@
+#pragma once
+// Composes a map picture from a scene and a viewport into a given image, in
+// a fixed order: background, map image (through the scaled cache), the first
+// host hook, graticule or UTM grid with calibration markers, landmarks with
+// captions, the second hook, the highlighted landmark, mouse trace, frame.
+// No widget is involved: the control's paint, bitmap export, printing and
+// the command-line renderer all compose through it.
+#include <QImage>
+#include <span>
+
+#include "zylcarto/geomap/view/map_scene.h"
+#include "zylcarto/geomap/view/map_viewport.h"
+#include "zylcarto/support/export.h"
+
+namespace zylcarto {
+
+struct TLMTextProperties;
+
+class ZYLCARTO_EXPORT TMapRenderer {
+public:
+    TMapRenderer(const TMapScene& Scene, const TMapViewport& View) : FScene(Scene), FView(View) {}
+
+    // Draws the view's Width x Height control pixels into the top-left corner
+    // of Target, which must be at least that large and stay so meanwhile.
+    void Compose(QImage& Target) const;
+
+    // The trace segments in control pixels; the canvas's pen and brush are restored.
+    static void DrawTrace(TCanvas& Canvas, std::span<const TColoredPoint> Trace, const TMapViewport& View);
+
+private:
+    const TMapAppearance& Look() const { return *FScene.Look; }
+    const TMapCalibration& Calib() const { return *FScene.Calib; }
+    const TLandMarkStore& LandMarks() const { return *FScene.LandMarks; }
+    const TMapHooks& Hooks() const;  // no hooks when the scene has none
+    // Whether the image comes from the cache, after rebuilding it where the scene allows.
+    bool PrepareCache() const;
+    void DrawEmptyMap(TCanvas& Canvas) const;
+    void FillBackgroundAroundImage(TCanvas& Canvas, bool UseCache) const;
+    void DrawMapImage(TCanvas& Canvas, bool UseCache) const;
+    void DrawOverlay(TCanvas& Canvas) const;
+    void DrawParabolicGraticule(TCanvas& Canvas) const;
+    void DrawLatLongGraticule(TCanvas& Canvas, int Segments) const;
+    void DrawUTMGrid(TCanvas& Canvas) const;
+    void DrawCalibPointMarker(TCanvas& Canvas, int X, int Y) const;
+    void DrawCalibQuadMarkers(TCanvas& Canvas) const;
+    double VisibleLandMarkFraction() const;
+    void DrawLandMarks(TCanvas& Canvas) const;
+    void DrawCaption(TCanvas& Canvas, int X, int Y, const TLMTextProperties& Caption) const;
+    void DrawHighLight(TCanvas& Canvas) const;
+
+    const TMapScene& FScene;
+    const TMapViewport FView;
+};
+
+} // namespace zylcarto
