@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "zylcarto/geodb/geodb.h"
+#include "zylcarto/geodb/storage.h"
 
 using namespace zylcarto;
 

@@ -393,4 +393,7 @@ TEST(CalibXmlRoundTrip, QuotesExponentsAndNaNComeBack) {
     } catch (const EZYLGeoMapError& e) {
         EXPECT_STREQ(e.what(), "ParseCalibData: invalid coordinate of calibration point: \"4.8x\"");
     }
+    // a quad with too few fields is refused, not read past its end
+    const std::string shortQuad = WriteFile("short.xml", SetText("s", "<calquads npoints=\"1\">\r\n[5]\r\n</calquads>\r\n"));
+    EXPECT_THROW(ParseCalibData(shortQuad, "s", out, model), EZYLGeoMapError);
 }

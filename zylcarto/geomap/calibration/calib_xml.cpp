@@ -154,6 +154,7 @@ void ReadCorners(std::string_view Content, TCalibData& D) {
 // (a number stopping at its "e" would shift the remaining fields) and "nan" stays
 // NaN as the writer wrote it; anything else before the comma is refused.
 double QuadCoordinate(std::string_view Group, std::size_t& Position, const TCalibTagRules& Rules) {
+    Position = std::min(Position, Group.size());  // a group with too few fields reads as empty ones
     const std::size_t comma = std::min(Group.find(',', Position), Group.size());
     const std::string field = TrimBlanks(Group.substr(Position, comma - Position));
     Position = comma + 1;
