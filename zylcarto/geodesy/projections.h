@@ -7,8 +7,8 @@
 /// radians and unscaled metres, with scale 1 on the central meridian and no
 /// false origin; the grid layer (the UTM, UPS and zone functions) takes latitude
 /// and longitude in decimal degrees, positive north and east, and gives grid
-/// metres. All functions are pure: no state, no allocation after the first
-/// call, safe to call from any thread. None raises and none reports a failure:
+/// metres. All functions are pure: no state and no allocation (but for the
+/// string GeoToUTMZone returns), safe to call from any thread. None raises and none reports a failure:
 /// outside its area a function still computes, and GeoToUTMZone and Zone 0 tell
 /// the caller so. Non-finite input gives non-finite output.
 ///
