@@ -13,6 +13,9 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZYLCARTO_BENCH=
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
+echo "== API reference (fails on an undocumented member of a documented header)"
+cmake --build build --target docs
+
 echo "== build and test under ASan + UBSan"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZYLCARTO_SANITIZE=ON
 cmake --build build-asan -j"$jobs"

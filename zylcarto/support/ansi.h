@@ -1,6 +1,8 @@
 #pragma once
-// Text in 8-bit fields and files is Windows-1252 on every platform; the public
-// API speaks UTF-8. These convert between the two.
+/// @file
+/// Text in 8-bit fields and files is Windows-1252 on every platform; the public
+/// API speaks UTF-8. These convert between the two; they are pure functions,
+/// safe from any thread, and never raise.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -40,9 +42,10 @@ constexpr char32_t DecodeUtf8(std::string_view s, std::size_t& i) {
 }
 } // namespace detail
 
-// Converts UTF-8 to Windows-1252; characters with no Windows-1252 form become '?'.
+/// Converts UTF-8 to Windows-1252; characters with no Windows-1252 form become
+/// '?', malformed UTF-8 bytes too.
 ZYLCARTO_EXPORT std::string Utf8ToAnsi(std::string_view utf8);
-// Converts Windows-1252 to UTF-8; undefined bytes become U+FFFD.
+/// Converts Windows-1252 to UTF-8; the five undefined bytes become U+FFFD.
 ZYLCARTO_EXPORT std::string AnsiToUtf8(std::string_view ansi);
 
 } // namespace zylcarto

@@ -1,7 +1,10 @@
 #pragma once
-// TObject is what events pass as Sender; TComponent adds a Name and an owner
-// that destroys what it owns, for the non-visual components of the core.
-// Widgets take the same roles from QWidget's parent and object name.
+/// @file
+/// TObject is what events pass as Sender; TComponent adds a Name and an owner
+/// that destroys what it owns, for the non-visual components of the core.
+/// Widgets take the same roles from QWidget's parent and object name. Like
+/// every component, these belong to the thread that made them: nothing is
+/// locked.
 #include <string>
 #include <vector>
 
@@ -9,22 +12,36 @@
 
 namespace zylcarto {
 
+/// The common base of everything that fires events; a handler's Sender.
 class ZYLCARTO_EXPORT TObject {
 public:
+    /// Virtual, so a Sender can be cast back to the component that fired.
     virtual ~TObject() = default;
 };
 
+/// A non-visual component with a name and an owner. Create it with new and an
+/// owner, and the owner deletes it; without an owner the host deletes it.
 class ZYLCARTO_EXPORT TComponent : public TObject {
 public:
+    /// Registers the component with AOwner, which then deletes it with itself.
     explicit TComponent(TComponent* AOwner = nullptr);
+    /// Deletes the owned components, newest first, and leaves the owner's list.
     ~TComponent() override;
+    /// Not copyable: ownership is by identity.
     TComponent(const TComponent&) = delete;
+    /// Not assignable.
     TComponent& operator=(const TComponent&) = delete;
 
+    /// The name that prefixes the messages of the component's exceptions.
     const std::string& Name() const { return FName; }
+    /// Sets Name; any text is accepted.
     void SetName(const std::string& Value) { FName = Value; }
+    /// The owner given at creation, or null.
     TComponent* Owner() const { return FOwner; }
+    /// Number of components this one owns.
     int ComponentCount() const { return static_cast<int>(FComponents.size()); }
+    /// Owned component Index, 0..ComponentCount()-1, in order of creation;
+    /// raises std::out_of_range for another index.
     TComponent* Components(int Index) const { return FComponents.at(static_cast<std::size_t>(Index)); }
 
 private:

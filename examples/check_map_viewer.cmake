@@ -1,0 +1,16 @@
+# The viewer loads a map made by the command-line tool, and refuses a missing one.
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+execute_process(COMMAND ${CLI} map new demo 46 7 48 10 0.5 0.5 400 300 WORKING_DIRECTORY ${WORK}
+  RESULT_VARIABLE rc OUTPUT_QUIET)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "zylcarto map new failed: ${rc}")
+endif()
+execute_process(COMMAND ${VIEWER} ${WORK}/demo.xml --quit-after-load OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0 OR NOT out STREQUAL "loaded 400 x 300\n")
+  message(FATAL_ERROR "status ${rc}, output: ${out}")
+endif()
+execute_process(COMMAND ${VIEWER} ${WORK}/missing.xml --quit-after-load RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
+if(NOT rc EQUAL 1)
+  message(FATAL_ERROR "a missing calibration file gave status ${rc}")
+endif()
