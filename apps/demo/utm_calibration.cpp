@@ -3,6 +3,7 @@
 #include <numbers>
 
 #include "zylcarto/geodesy/projections.h"
+#include "zylcarto/support/numeric.h"
 
 namespace zylcarto::demo {
 namespace {
@@ -10,7 +11,6 @@ namespace {
 constexpr double UTMScale = 0.9996;
 constexpr double FalseEasting = 500000;
 constexpr double FalseNorthingSouth = 10000000;
-constexpr double DegToRad = std::numbers::pi / 180;
 
 } // namespace
 

@@ -8,6 +8,7 @@
 #include "zylcarto/geodesy/projections.h"
 #include "zylcarto/geomap/calibration/calib_convert.h"
 #include "zylcarto/geomap/calibration/calibration.h"
+#include "zylcarto/support/numeric.h"
 
 using namespace zylcarto;
 
@@ -266,12 +267,12 @@ TEST(Conversion, ConicApexRowHasNoLongitude) {
     EXPECT_TRUE(cal.CalcLongitude(1000, int(apexY) + 1, valid) != 0.0 && valid);
 }
 
-TEST(Conversion, NearestPixelRoundsHalvesToEvenAndSaturates) {
-    EXPECT_EQ(NearestPixel(2.5), 2);
-    EXPECT_EQ(NearestPixel(3.5), 4);
-    EXPECT_EQ(NearestPixel(-2.5), -2);
-    EXPECT_EQ(NearestPixel(-2.6), -3);
-    EXPECT_EQ(NearestPixel(1e300), INT_MAX);
-    EXPECT_EQ(NearestPixel(-1e300), INT_MIN);
-    EXPECT_EQ(NearestPixel(NAN), 0);
+TEST(Conversion, PixelRoundingHalvesToEvenAndSaturates) {
+    EXPECT_EQ(RoundToInt(2.5), 2);
+    EXPECT_EQ(RoundToInt(3.5), 4);
+    EXPECT_EQ(RoundToInt(-2.5), -2);
+    EXPECT_EQ(RoundToInt(-2.6), -3);
+    EXPECT_EQ(RoundToInt(1e300), INT_MAX);
+    EXPECT_EQ(RoundToInt(-1e300), INT_MIN);
+    EXPECT_EQ(RoundToInt(NAN), 0);
 }

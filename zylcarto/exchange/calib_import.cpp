@@ -7,6 +7,7 @@
 #include "zylcarto/geomap/calibration/calib_xml.h"
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/support/streams.h"
+#include "zylcarto/support/numeric.h"
 
 namespace zylcarto {
 
@@ -30,7 +31,7 @@ TImportedCalibration FitImported(const TCalibData& Data, TCalibModel Model, int 
     r.ImageWidth = Width;
     r.ImageHeight = Height;
     const auto& P = cal.Params();
-    constexpr double metresPerDegree = 6371008.8 * std::numbers::pi / 180;
+    constexpr double metresPerDegree = 6371008.8 * DegToRad;
     for (int i = 1; i <= UsedCalQuads(r.Data); ++i) {
         const TCalQuad& q = r.Data.CalQuads[i];
         if (Model == cmUTM) {
@@ -48,7 +49,7 @@ TImportedCalibration FitImported(const TCalibData& Data, TCalibModel Model, int 
             continue;
         }
         const double dn = (lat - q.Latitude) * metresPerDegree;
-        const double de = (lon - q.Longitude) * metresPerDegree * std::cos(q.Latitude * std::numbers::pi / 180);
+        const double de = (lon - q.Longitude) * metresPerDegree * std::cos(q.Latitude * DegToRad);
         r.ResidualsM.push_back(std::hypot(dn, de));
     }
     return r;

@@ -13,6 +13,7 @@
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/strings.h"
+#include "zylcarto/support/numeric.h"
 
 namespace zylcarto {
 namespace {
@@ -195,13 +196,13 @@ TWorldExport WorldFileOf(const TCalibData& Data, TCalibModel Model, int Width, i
     TCalibParams P;
     FitEquiRect(grid, P);
     r.World = FromAffine(P.EquRectPLSP);
-    constexpr double metresPerDegree = 6371008.8 * std::numbers::pi / 180;
+    constexpr double metresPerDegree = 6371008.8 * DegToRad;
     for (int i = 1; i <= grid.NumCalQuads; ++i) {
         const TCalQuad& q = grid.CalQuads[i];
         double X = 0, Y = 0;
         Apply(r.World, q.MapX, q.MapY, X, Y);
         const double d = std::hypot((Y - q.Latitude) * metresPerDegree,
-                                    (X - q.Longitude) * metresPerDegree * std::cos(q.Latitude * std::numbers::pi / 180));
+                                    (X - q.Longitude) * metresPerDegree * std::cos(q.Latitude * DegToRad));
         r.MaxResidualM = std::max(r.MaxResidualM, d);
     }
     return r;

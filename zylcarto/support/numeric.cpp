@@ -15,8 +15,7 @@ namespace zylcarto {
 
 double SphereGreatCircleDist(double Radius, double Lat1, double Long1, double Lat2, double Long2) {
     // The atan2 form stays accurate for tiny distances and for antipodes alike.
-    constexpr double rad = std::numbers::pi / 180.0;
-    const double p1 = Lat1 * rad, p2 = Lat2 * rad, dl = (Long2 - Long1) * rad;
+    const double p1 = Lat1 * DegToRad, p2 = Lat2 * DegToRad, dl = (Long2 - Long1) * DegToRad;
     const double a = std::cos(p2) * std::sin(dl);
     const double b = std::cos(p1) * std::sin(p2) - std::sin(p1) * std::cos(p2) * std::cos(dl);
     const double c = std::sin(p1) * std::sin(p2) + std::cos(p1) * std::cos(p2) * std::cos(dl);

@@ -6,12 +6,12 @@
 #include <numbers>
 
 #include "zylcarto/geodesy/projections.h"
+#include "zylcarto/support/numeric.h"
 
 namespace zylcarto {
 
 namespace {
 
-constexpr double DegToRad = std::numbers::pi / 180.0;
 constexpr double RadToDeg = 180.0 / std::numbers::pi;
 constexpr double NoLine = 1e20;
 // Newton's method on the two parabolas: it converges in a handful of steps or not at all.
@@ -55,7 +55,7 @@ bool EnoughGratLines(const TCalibData& D, const TMatrix& G) {
     int meridians = 0, parallels = 0;
     for (int r = 1; r <= G.NrOfRows(); ++r) {
         if (!GratRowFitted(D, r)) continue;
-        const int kind = NearestPixel(GratType(G, r));
+        const int kind = RoundToInt(GratType(G, r));
         if (kind == 0) ++meridians;
         if (kind == 1) ++parallels;
     }
@@ -198,15 +198,6 @@ TGeoResult PixelToGeoByModel(const TCalibView& C, double X, double Y) {
 
 } // namespace
 
-int NearestPixel(double v) {
-    if (std::isnan(v)) return 0;
-    constexpr double lo = std::numeric_limits<std::int32_t>::min();
-    constexpr double hi = std::numeric_limits<std::int32_t>::max();
-    if (v <= lo) return std::numeric_limits<std::int32_t>::min();
-    if (v >= hi) return std::numeric_limits<std::int32_t>::max();
-    return static_cast<int>(std::nearbyint(v));  // default rounding: halves to even
-}
-
 TGeoResult PixelToGeo(const TCalibView& C, int x, int y) { return PixelToGeoFrac(C, x, y); }
 
 TGeoResult PixelToGeoFrac(const TCalibView& C, double x, double y) {
@@ -231,8 +222,8 @@ void UTMGridToPixelFrac(const TCalibParams& P, double Northing, double Easting, 
 void UTMGridToPixel(const TCalibParams& P, double Northing, double Easting, int& x, int& y) {
     double fx = 0, fy = 0;
     UTMGridToPixelFrac(P, Northing, Easting, fx, fy);
-    x = NearestPixel(fx);
-    y = NearestPixel(fy);
+    x = RoundToInt(fx);
+    y = RoundToInt(fy);
 }
 
 void LatLongToMapUTM(const TCalibData& D, double Lat, double Long, double& Easting, double& Northing) {
@@ -308,8 +299,8 @@ bool GeoToPixel(const TCalibView& C, double Lat, double Long, int& x, int& y) {
     double fx = 0, fy = 0;
     const bool ok = GeoToPixelFrac(C, Lat, Long, fx, fy) && std::isfinite(fx) && std::isfinite(fy);
     // Failures leave a defined pixel behind: the origin.
-    x = ok ? NearestPixel(fx) : 0;
-    y = ok ? NearestPixel(fy) : 0;
+    x = ok ? RoundToInt(fx) : 0;
+    y = ok ? RoundToInt(fy) : 0;
     return ok;
 }
 

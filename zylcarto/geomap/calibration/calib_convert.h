@@ -16,8 +16,6 @@ struct TCalibView {
     const TCalibParams& Pars;
 };
 
-// Nearest integer, halves to even; saturated to the 32-bit range, 0 for NaN.
-int NearestPixel(double v);
 
 struct TGeoResult {
     double Latitude = 0;

@@ -9,12 +9,12 @@
 
 #include "zylcarto/geomap/calibration/lsq_solver.h"
 #include "zylcarto/support/curvefit.h"
+#include "zylcarto/support/numeric.h"
 
 namespace zylcarto {
 
 namespace {
 
-constexpr double DegToRad = std::numbers::pi / 180.0;
 constexpr int RefinementPasses = 2;
 constexpr int ConicMinimiserSteps = 400;
 constexpr double ConicApexTolerance = 1e-3;  // pixels

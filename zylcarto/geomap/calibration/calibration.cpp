@@ -197,14 +197,14 @@ int TMapCalibration::CalcUTMyFromNorthingX(double Northing, int x) const {
     const auto& S = FPars.EquRectSPPL;
     if (S[1][3] == 0.0) return 0;
     const double easting = (x - S[1][1] - S[1][2] * Northing) / S[1][3];
-    return NearestPixel(S[2][1] + S[2][2] * Northing + S[2][3] * easting);
+    return RoundToInt(S[2][1] + S[2][2] * Northing + S[2][3] * easting);
 }
 
 int TMapCalibration::CalcUTMxFromEastingY(double Easting, int y) const {
     const auto& S = FPars.EquRectSPPL;
     if (S[2][2] == 0.0) return 0;
     const double northing = (y - S[2][1] - S[2][3] * Easting) / S[2][2];
-    return NearestPixel(S[1][1] + S[1][2] * northing + S[1][3] * Easting);
+    return RoundToInt(S[1][1] + S[1][2] * northing + S[1][3] * Easting);
 }
 
 bool TMapCalibration::IsPositionWithinMap(double Latit, double Longit) const {
