@@ -21,11 +21,12 @@ bool ReadNumber(std::string_view& text, double& value) {
     const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
     if (result.ec != std::errc() || !std::isfinite(value)) return false;
     text.remove_prefix(static_cast<std::size_t>(result.ptr - text.data()));
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r')) text.remove_prefix(1);
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r'))
+        text.remove_prefix(1);
     return true;
 }
 
-} // namespace
+}  // namespace
 
 int main() {
     int status = 0;

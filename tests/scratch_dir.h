@@ -30,4 +30,4 @@ private:
     std::filesystem::path FDir;
 };
 
-} // namespace zylcarto::test
+}  // namespace zylcarto::test

@@ -27,11 +27,11 @@ constexpr std::array<TDemoMapSpec, 4> Maps{{
 const std::string CalDataID = "ZYL_geomap_caldata";
 
 // Colours of the 16-colour palette the generated images are stored in.
-constexpr TColor Sea = 0xFFFF00;    // aqua
-constexpr TColor Land = 0xFFFFFF;   // white
-constexpr TColor Water = 0xFF0000;  // blue
-constexpr TColor Road = 0x0000FF;   // red
-constexpr TColor Street = 0x808080; // grey
+constexpr TColor Sea = 0xFFFF00;     // aqua
+constexpr TColor Land = 0xFFFFFF;    // white
+constexpr TColor Water = 0xFF0000;   // blue
+constexpr TColor Road = 0x0000FF;    // red
+constexpr TColor Street = 0x808080;  // grey
 constexpr TColor Ink = 0x000000;
 
 class TProjection {
@@ -77,7 +77,7 @@ void DrawTowns(QPainter& P, std::span<const TTown> Towns, const TProjection& Pro
     }
 }
 
-} // namespace
+}  // namespace
 
 std::span<const TDemoMapSpec> DemoMaps() { return Maps; }
 
@@ -122,9 +122,12 @@ std::vector<std::string> BuildAtlas(const std::string& Folder, bool Regenerate) 
     std::vector<std::string> Files;
     TGeoMap Generator;  // never shown
     // The calibration file names its image in lower case; the folder may not be.
-    Generator.SetOnMapImageRequest([&](TObject*, std::string& FileName) { FileName = Folder + "/" + StripPath(FileName); });
+    Generator.SetOnMapImageRequest(
+        [&](TObject*, std::string& FileName) { FileName = Folder + "/" + StripPath(FileName); });
     for (const TDemoMapSpec& M : Maps) {
-        const std::string Xml = QDir(QString::fromStdString(Folder)).filePath(QString::fromUtf8(M.Stem.data(), qsizetype(M.Stem.size())) + ".xml").toStdString();
+        const std::string Xml = QDir(QString::fromStdString(Folder))
+                                    .filePath(QString::fromUtf8(M.Stem.data(), qsizetype(M.Stem.size())) + ".xml")
+                                    .toStdString();
         Files.push_back(Xml);
         if (!Regenerate && QFileInfo::exists(QString::fromStdString(Xml))) continue;
         const TGeneratedMapBounds B{M.LatLow, M.LongLow, M.LatHigh, M.LongHigh, M.dLat, M.dLong, M.Wid, M.Hgt};
@@ -139,4 +142,4 @@ std::vector<std::string> BuildAtlas(const std::string& Folder, bool Regenerate) 
     return Files;
 }
 
-} // namespace zylcarto::demo
+}  // namespace zylcarto::demo

@@ -10,7 +10,7 @@
 namespace zylcarto {
 class TCanvas;
 struct TGeneratedMapBounds;
-}
+}  // namespace zylcarto
 
 namespace zylcarto::demo {
 
@@ -32,4 +32,4 @@ std::vector<std::string> BuildAtlas(const std::string& Folder, bool Regenerate);
 // Draws the region onto a generated map of the given bounds.
 void DrawRegion(TCanvas& Canvas, const TRegion& Region, const TGeneratedMapBounds& Bounds);
 
-} // namespace zylcarto::demo
+}  // namespace zylcarto::demo

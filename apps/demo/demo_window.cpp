@@ -36,7 +36,7 @@ QString Degrees(double Value, char Positive, char Negative) {
     return QString::asprintf("%.5f° %c", std::abs(Value), Value >= 0 ? Positive : Negative);
 }
 
-} // namespace
+}  // namespace
 
 TDemoWindow::TDemoWindow(std::string AtlasFolder, bool StatusOut)
     : FFolder(std::move(AtlasFolder)), FStatusOut(StatusOut), FAtlas(new TGeoAtlas(this)) {
@@ -86,7 +86,8 @@ void TDemoWindow::BuildActions() {
         Tools->addAction(A);
         return A;
     };
-    FBrowse = AddTool(QStringLiteral("Browse"), TTool::Browse, QStringLiteral("Pan, or zoom with the atlas's zoom button"));
+    FBrowse =
+        AddTool(QStringLiteral("Browse"), TTool::Browse, QStringLiteral("Pan, or zoom with the atlas's zoom button"));
     FBrowse->setChecked(true);
     AddTool(QStringLiteral("Add landmark"), TTool::AddLandmark, QStringLiteral("Click the map to add a landmark"));
     AddTool(QStringLiteral("Remove landmark"), TTool::RemoveLandmark, QStringLiteral("Click a landmark to remove it"));
@@ -147,8 +148,8 @@ bool TDemoWindow::ViewPosition(const TGeoPoint& P, QPoint& Result) const {
 void TDemoWindow::AddLandmark(const TGeoPoint& P, const std::string& Caption, bool Sight) {
     TGeoMap& View = *FAtlas->CurrentMap();
     const TLandMark& D = View.LandMarkDefault();
-    View.AddLandMark(P.Lat, P.Long, 0, D.SymbolProps.Kind, Sight ? SightClass : UserClass, "", 0, 0, D.SymbolProps.FGColor,
-                     D.SymbolProps.BGColor, D.SymbolProps.Size, false, 0, 10);
+    View.AddLandMark(P.Lat, P.Long, 0, D.SymbolProps.Kind, Sight ? SightClass : UserClass, "", 0, 0,
+                     D.SymbolProps.FGColor, D.SymbolProps.BGColor, D.SymbolProps.Size, false, 0, 10);
     TLandMark L = View.GetLandMarkData(View.NumLandMarks());
     L.Caption.Text = Caption;
     View.SetLandMarkData(View.NumLandMarks(), L);
@@ -196,9 +197,9 @@ void TDemoWindow::ApplyGrid() {
         View.SetSuppressPaint(false);
     }
     switch (FGrid) {
-        case TGrid::None: View.SetShowGrat(Points ? sgPoints : sgNone); break;
-        case TGrid::Graticule: View.SetShowGrat(Points ? sgPointsAndLines : sgLines); break;
-        case TGrid::UTM: View.SetShowGrat(View.CalibModel() == cmUTM ? sgUTMGrid : sgLines); break;
+    case TGrid::None: View.SetShowGrat(Points ? sgPoints : sgNone); break;
+    case TGrid::Graticule: View.SetShowGrat(Points ? sgPointsAndLines : sgLines); break;
+    case TGrid::UTM: View.SetShowGrat(View.CalibModel() == cmUTM ? sgUTMGrid : sgLines); break;
     }
 }
 
@@ -214,15 +215,13 @@ void TDemoWindow::MapDown(TMouseButton Button, int, int) {
     TGeoMap& View = *FAtlas->CurrentMap();
     const double Lat = View.GetLastMClickLatitude(), Long = View.GetLastMClickLongitude();
     switch (FTool) {
-        case TTool::Browse: break;
-        case TTool::AddLandmark:
-            AddLandmark({Lat, Long}, "Landmark " + std::to_string(++FUserLandmarks));
-            break;
-        case TTool::RemoveLandmark:
-            if (View.RemoveLandMark(Lat, Long, -1, RemoveRadiusPixels * DegreesPerPixel()) == 0)
-                statusBar()->showMessage(QStringLiteral("No landmark there"), 3000);
-            break;
-        case TTool::Calibrate: CalibrateAt(View.LastClickPosX(), View.LastClickPosY()); break;
+    case TTool::Browse: break;
+    case TTool::AddLandmark: AddLandmark({Lat, Long}, "Landmark " + std::to_string(++FUserLandmarks)); break;
+    case TTool::RemoveLandmark:
+        if (View.RemoveLandMark(Lat, Long, -1, RemoveRadiusPixels * DegreesPerPixel()) == 0)
+            statusBar()->showMessage(QStringLiteral("No landmark there"), 3000);
+        break;
+    case TTool::Calibrate: CalibrateAt(View.LastClickPosX(), View.LastClickPosY()); break;
     }
     if (FStatusOut) std::printf("landmarks %d\n", View.NumLandMarks()), std::fflush(stdout);
 }
@@ -271,11 +270,11 @@ void TDemoWindow::MapMoved(int, int) {
     int Zone = 0;
     double Easting = 0, Northing = 0;
     LatLongToUTM(Lat, Long, gelWGS84, Zone, Easting, Northing);
-    FPosition->setText(QStringLiteral("%1  %2    UTM %3  E %4  N %5")
-                           .arg(Degrees(Lat, 'N', 'S'), Degrees(Long, 'E', 'W'),
-                                QString::fromStdString(GeoToUTMZone(Lat, Long)))
-                           .arg(Easting, 0, 'f', 0)
-                           .arg(Northing, 0, 'f', 0));
+    FPosition->setText(
+        QStringLiteral("%1  %2    UTM %3  E %4  N %5")
+            .arg(Degrees(Lat, 'N', 'S'), Degrees(Long, 'E', 'W'), QString::fromStdString(GeoToUTMZone(Lat, Long)))
+            .arg(Easting, 0, 'f', 0)
+            .arg(Northing, 0, 'f', 0));
 }
 
 void TDemoWindow::MapShown() {
@@ -283,7 +282,8 @@ void TDemoWindow::MapShown() {
     if (Current == FShownMap) return;
     FShownMap = Current;
     const TMapDefinition M = FAtlas->Maps(Current);
-    FMapInfo->setText(QStringLiteral("%1  (%2 m per pixel)").arg(QString::fromStdString(M.Caption)).arg(M.Resolution, 0, 'f', 1));
+    FMapInfo->setText(
+        QStringLiteral("%1  (%2 m per pixel)").arg(QString::fromStdString(M.Caption)).arg(M.Resolution, 0, 'f', 1));
     ApplyGrid();
     if (FStatusOut && FReporting) ReportState();
 }
@@ -304,8 +304,7 @@ void TDemoWindow::ReportState() {
             Report(("tool " + A->objectName().toStdString()).c_str(), W, W->rect().center());
     for (const TTown& T : Zylland().Towns) {
         QPoint P;
-        if (ViewPosition(T.Position, P))
-            Report(("town " + std::string(T.Name)).c_str(), FAtlas->CurrentMap(), P);
+        if (ViewPosition(T.Position, P)) Report(("town " + std::string(T.Name)).c_str(), FAtlas->CurrentMap(), P);
     }
     std::fflush(stdout);
 }
@@ -323,9 +322,9 @@ void TDemoWindow::SaveLandmarks() {
 }
 
 void TDemoWindow::LoadLandmarks() {
-    const QString Name = QFileDialog::getOpenFileName(this, QStringLiteral("Load landmarks"),
-                                                      QString::fromStdString(FFolder),
-                                                      QStringLiteral("Landmark files (*.xml)"));
+    const QString Name =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Load landmarks"), QString::fromStdString(FFolder),
+                                     QStringLiteral("Landmark files (*.xml)"));
     if (Name.isEmpty()) return;
     try {
         if (!FAtlas->CurrentMap()->LoadLandMarks(Name.toStdString(), ""))
@@ -352,4 +351,4 @@ void TDemoWindow::PrintToPdf() {
     }
 }
 
-} // namespace zylcarto::demo
+}  // namespace zylcarto::demo

@@ -72,4 +72,4 @@ private:
     QLabel* FMapInfo = nullptr;
 };
 
-} // namespace zylcarto::demo
+}  // namespace zylcarto::demo

@@ -45,10 +45,14 @@ bool ParseOptions(int argc, char** argv, TOptions& O) {
             O.DataDir = argv[++i];
         else if (A == "--grid" && HasValue) {
             const std::string G = argv[++i];
-            if (G == "none") O.Grid = 0;
-            else if (G == "graticule") O.Grid = 1;
-            else if (G == "utm") O.Grid = 2;
-            else return false;
+            if (G == "none")
+                O.Grid = 0;
+            else if (G == "graticule")
+                O.Grid = 1;
+            else if (G == "utm")
+                O.Grid = 2;
+            else
+                return false;
         } else if (A == "--regenerate")
             O.Regenerate = true;
         else if (A == "--status")
@@ -90,7 +94,8 @@ int RunSnapshot(TDemoWindow& Window, const std::string& OutFile, const std::stri
     Click(Atlas.CurrentMap(), At, Qt::LeftButton);
     QApplication::processEvents();
     if (Atlas.Maps(Atlas.CurrentMapIdx()).Resolution >= Atlas.Maps(Coarsest).Resolution) {
-        std::fprintf(stderr, "zylcarto-demo: zooming in at %s selected no finer map\n", std::string(Capital.Name).c_str());
+        std::fprintf(stderr, "zylcarto-demo: zooming in at %s selected no finer map\n",
+                     std::string(Capital.Name).c_str());
         return 1;
     }
     Window.AddLandmark({Capital.Position.Lat - 0.006, Capital.Position.Long + 0.016}, "Harbour office");
@@ -105,7 +110,7 @@ int RunSnapshot(TDemoWindow& Window, const std::string& OutFile, const std::stri
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     TOptions Options;
@@ -117,8 +122,9 @@ int main(int argc, char** argv) {
     QApplication App(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zylcarto-demo"));
     if (Options.DataDir.empty())
-        Options.DataDir =
-            QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(QStringLiteral("atlas")).toStdString();
+        Options.DataDir = QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+                              .filePath(QStringLiteral("atlas"))
+                              .toStdString();
 
     TDemoWindow Window(Options.DataDir, Options.Status);
     try {

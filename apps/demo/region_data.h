@@ -43,4 +43,4 @@ const TRegion& Zylland();
 // The town of that name, or nullptr.
 const TTown* FindTown(std::string_view Name);
 
-} // namespace zylcarto::demo
+}  // namespace zylcarto::demo

@@ -12,7 +12,7 @@ constexpr double UTMScale = 0.9996;
 constexpr double FalseEasting = 500000;
 constexpr double FalseNorthingSouth = 10000000;
 
-} // namespace
+}  // namespace
 
 bool ToUTMCalibration(const TCalibData& Geographic, TCalibData& UTM) {
     const TCornerArray& C = Geographic.Corners;
@@ -36,4 +36,4 @@ bool ToUTMCalibration(const TCalibData& Geographic, TCalibData& UTM) {
     return true;
 }
 
-} // namespace zylcarto::demo
+}  // namespace zylcarto::demo

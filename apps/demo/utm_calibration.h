@@ -9,4 +9,4 @@ namespace zylcarto::demo {
 // edges (a map may straddle two zones); false when the centre has no zone.
 bool ToUTMCalibration(const TCalibData& Geographic, TCalibData& UTM);
 
-} // namespace zylcarto::demo
+}  // namespace zylcarto::demo

@@ -110,4 +110,4 @@ std::vector<std::string> SplitFields(std::string_view Line) {
     return out;
 }
 
-} // namespace zylcarto::cli
+}  // namespace zylcarto::cli

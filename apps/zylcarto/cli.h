@@ -13,8 +13,8 @@ using TArgs = std::vector<std::string>;
 
 struct TCommand {
     std::string Name;
-    std::string Summary;  // one line for "zylcarto --help"
-    std::string Usage;    // full text for "zylcarto NAME --help"
+    std::string Summary;                   // one line for "zylcarto --help"
+    std::string Usage;                     // full text for "zylcarto NAME --help"
     std::function<int(const TArgs&)> Run;  // arguments after the subcommand name
 };
 
@@ -63,4 +63,4 @@ void RejectUnknownOptions(const TArgs& Args);
 // Splits a line into whitespace-separated fields.
 std::vector<std::string> SplitFields(std::string_view Line);
 
-} // namespace zylcarto::cli
+}  // namespace zylcarto::cli

@@ -23,10 +23,10 @@ int RunEllipsoids(const TArgs& args) {
 }
 
 const TRegistrar ellipsoids{{"ellipsoids", "list the 61 reference ellipsoids",
-                            "usage: zylcarto ellipsoids\n"
-                            "Prints one tab-separated line per ellipsoid: ordinal, identifier, name,\n"
-                            "semi-major axis a, semi-minor axis b (metres), reciprocal flattening, e^2.\n",
-                            RunEllipsoids}};
+                             "usage: zylcarto ellipsoids\n"
+                             "Prints one tab-separated line per ellipsoid: ordinal, identifier, name,\n"
+                             "semi-major axis a, semi-minor axis b (metres), reciprocal flattening, e^2.\n",
+                             RunEllipsoids}};
 
 int RunCountries(const TArgs& args) {
     if (!args.empty()) throw EUsageError("countries takes no arguments");
@@ -40,11 +40,11 @@ int RunCountries(const TArgs& args) {
 }
 
 const TRegistrar countries{{"countries", "list the 231 countries with codes and capitals",
-                           "usage: zylcarto countries\n"
-                           "Prints one tab-separated line per country: name, FIPS 10-4 code, ISO 3166\n"
-                           "alpha-2 and alpha-3 codes, centre latitude and longitude, capital, its\n"
-                           "latitude, longitude (degrees) and altitude (metres).\n",
-                           RunCountries}};
+                            "usage: zylcarto countries\n"
+                            "Prints one tab-separated line per country: name, FIPS 10-4 code, ISO 3166\n"
+                            "alpha-2 and alpha-3 codes, centre latitude and longitude, capital, its\n"
+                            "latitude, longitude (degrees) and altitude (metres).\n",
+                            RunCountries}};
 
-} // namespace
-} // namespace zylcarto::cli
+}  // namespace
+}  // namespace zylcarto::cli

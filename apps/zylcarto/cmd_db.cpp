@@ -31,12 +31,13 @@ std::string FloatText(float v) {
 std::string StorableName(const std::string& text, bool truncate) {
     const std::string ansi = Utf8ToAnsi(text);
     if (AnsiToUtf8(ansi) != text)
-        throw EOperationFailed("the name \"" + text + "\" has characters that the database cannot store (Windows-1252 only)");
+        throw EOperationFailed("the name \"" + text +
+                               "\" has characters that the database cannot store (Windows-1252 only)");
     if (std::any_of(ansi.begin(), ansi.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
         throw EOperationFailed("the name \"" + text + "\" has control characters");
     if (ansi.size() > TgdbName::Capacity && !truncate)
         throw EOperationFailed("the name \"" + text + "\" is longer than " + std::to_string(TgdbName::Capacity) +
-                      " characters (--truncate stores its start)");
+                               " characters (--truncate stores its start)");
     return AnsiToUtf8(ansi.substr(0, TgdbName::Capacity));
 }
 
@@ -57,7 +58,7 @@ int Entry(const TGeoDB& db, const std::string& text) {
     const int e = ParseInt(text, "ENTRY");
     if (e < 1 || e > db.NumEntries())
         throw EUsageError("entry " + text + " does not exist (the database holds " + std::to_string(db.NumEntries()) +
-                         " entries)");
+                          " entries)");
     return e;
 }
 
@@ -164,7 +165,7 @@ int AddPolygon(TArgs a) {
     const std::size_t needed = closed || kind == gitLake ? 3 : 2;
     if (poly.size() < needed)
         throw EUsageError("\"" + a[3] + "\" holds " + std::to_string(poly.size()) + " vertices; a " +
-                         (needed == 3 ? "closed outline" : "line") + " needs at least " + std::to_string(needed));
+                          (needed == 3 ? "closed outline" : "line") + " needs at least " + std::to_string(needed));
     TGeoDB db;
     OpenExisting(db, a[0]);
     const TDateTime now = Now();
@@ -242,10 +243,10 @@ std::vector<int> ItemsMeeting(const TGeoDB& db, double latBottom, double latTop,
     const auto best = static_cast<int>(std::min_element(sizes.begin(), sizes.end()) - sizes.begin());
     std::vector<int> out;
     for (int i = 0; i < sizes[static_cast<std::size_t>(best)]; ++i) {
-        const int e = best == 0 ? db.IxLatLow(1 + i).index
-                    : best == 1 ? db.IxLatHigh(q2 + i).index
-                    : best == 2 ? db.IxLongLow(1 + i).index
-                                : db.IxLongHigh(q4 + i).index;
+        const int e = best == 0   ? db.IxLatLow(1 + i).index
+                      : best == 1 ? db.IxLatHigh(q2 + i).index
+                      : best == 2 ? db.IxLongLow(1 + i).index
+                                  : db.IxLongHigh(q4 + i).index;
         const TgdbData r = db.Data(e);
         if (r.LatLow <= r.LatHigh && r.LongLow <= r.LongHigh && r.LatLow <= latTop && r.LatHigh >= latBottom &&
             r.LongLow <= lonRight && r.LongHigh >= lonLeft)
@@ -272,7 +273,8 @@ double AngleToBox(const TgdbData& r, double lat, double lon) {
     // circle comes closest, along which the distance has one minimum
     double best = std::numeric_limits<double>::max();
     for (const double edge : {static_cast<double>(r.LongLow), static_cast<double>(r.LongHigh)}) {
-        const double foot = std::atan2(std::sin(lat * kRad), std::cos(lat * kRad) * std::cos((lon - edge) * kRad)) / kRad;
+        const double foot =
+            std::atan2(std::sin(lat * kRad), std::cos(lat * kRad) * std::cos((lon - edge) * kRad)) / kRad;
         best = std::min({best, Angle(lat, lon, lo, edge), Angle(lat, lon, hi, edge)});
         if (foot >= lo && foot <= hi) best = std::min(best, Angle(lat, lon, foot, edge));
     }
@@ -291,7 +293,8 @@ std::vector<int> ItemsWithin(const TGeoDB& db, double lat, double lon, double an
         const double s = std::sin(angle) / std::cos(lat * kRad);
         const double dLon = s >= 1 ? 180 : std::asin(s) / kRad + margin;
         const double left = lon - dLon, right = lon + dLon;
-        if (dLon >= 180) windows.push_back({lat - dLat, lat + dLat, -180, 180});
+        if (dLon >= 180)
+            windows.push_back({lat - dLat, lat + dLat, -180, 180});
         else {
             windows.push_back({lat - dLat, lat + dLat, std::max(left, -180.0), std::min(right, 180.0)});
             if (left < -180) windows.push_back({lat - dLat, lat + dLat, left + 360, 180});
@@ -342,10 +345,18 @@ int Gc(TArgs a) {
 }
 
 int RunDb(const TArgs& args) {
-    static const std::map<std::string, int (*)(TArgs)> actions = {
-        {"create", Create}, {"info", Info},   {"list", List},     {"add-town", AddTown}, {"add-polygon", AddPolygon},
-        {"add-blob", AddBlob}, {"get-blob", GetBlob}, {"delete", Delete}, {"find", Find}, {"near", Near},
-        {"gc", Gc}, {"export-gpkg", RunDbExportGpkg}};
+    static const std::map<std::string, int (*)(TArgs)> actions = {{"create", Create},
+                                                                  {"info", Info},
+                                                                  {"list", List},
+                                                                  {"add-town", AddTown},
+                                                                  {"add-polygon", AddPolygon},
+                                                                  {"add-blob", AddBlob},
+                                                                  {"get-blob", GetBlob},
+                                                                  {"delete", Delete},
+                                                                  {"find", Find},
+                                                                  {"near", Near},
+                                                                  {"gc", Gc},
+                                                                  {"export-gpkg", RunDbExportGpkg}};
     if (args.empty()) throw EUsageError("db needs an action (see zylcarto db --help)");
     const auto it = actions.find(args[0]);
     if (it == actions.end()) throw EUsageError("unknown db action \"" + args[0] + "\" (see zylcarto db --help)");
@@ -353,30 +364,30 @@ int RunDb(const TArgs& args) {
 }
 
 const TRegistrar reg{{"db", "create, inspect and change a geographic database",
-                     "usage: zylcarto db ACTION NAME ...\n"
-                     "NAME is the database's base name (any extension is ignored).\n"
-                     "  create NAME                       new empty database\n"
-                     "  info NAME                         header and the number of items of each kind\n"
-                     "  list NAME                         one line per entry: entry, id, kind, name, class,\n"
-                     "                                    LatLow, LatHigh, LongLow, LongHigh (tab-separated)\n"
-                     "  add-town NAME TOWN LAT LON [--class N] [--alt METRES] [--truncate]\n"
-                     "  add-polygon NAME KIND ITEM VERTICES.txt [--closed] [--truncate]\n"
-                     "                                    KIND: border city lake river road route;\n"
-                     "                                    VERTICES.txt: one \"LAT LON\" per line, # comments\n"
-                     "  add-blob NAME FILE [--caption TEXT] [--truncate]\n"
-                     "  get-blob NAME ENTRY OUTFILE       writes a binary object to OUTFILE\n"
-                     "  delete NAME ENTRY                 the last entry takes the deleted one's number\n"
-                     "  find NAME ITEM                    entries of that name (case and trailing blanks ignored)\n"
-                     "  near NAME LAT LON                 the nearest items on the sphere (all at the least\n"
-                     "                                    distance, 0 for boxes holding the position); list\n"
-                     "                                    columns plus the distance in km\n"
-                     "  gc NAME                           drops unreferenced data blocks\n"
-                     "  export-gpkg NAME OUT.gpkg         GeoPackage 1.2: a layer per item kind (WGS 84,\n"
-                     "                                    R-tree indexed) and a table of binary objects\n"
-                     "Add actions print the new entry number. Names are stored exactly or refused\n"
-                     "(exit 1): Windows-1252 characters only, no control characters, at most 59\n"
-                     "characters unless --truncate allows cutting them.\n",
-                     RunDb}};
+                      "usage: zylcarto db ACTION NAME ...\n"
+                      "NAME is the database's base name (any extension is ignored).\n"
+                      "  create NAME                       new empty database\n"
+                      "  info NAME                         header and the number of items of each kind\n"
+                      "  list NAME                         one line per entry: entry, id, kind, name, class,\n"
+                      "                                    LatLow, LatHigh, LongLow, LongHigh (tab-separated)\n"
+                      "  add-town NAME TOWN LAT LON [--class N] [--alt METRES] [--truncate]\n"
+                      "  add-polygon NAME KIND ITEM VERTICES.txt [--closed] [--truncate]\n"
+                      "                                    KIND: border city lake river road route;\n"
+                      "                                    VERTICES.txt: one \"LAT LON\" per line, # comments\n"
+                      "  add-blob NAME FILE [--caption TEXT] [--truncate]\n"
+                      "  get-blob NAME ENTRY OUTFILE       writes a binary object to OUTFILE\n"
+                      "  delete NAME ENTRY                 the last entry takes the deleted one's number\n"
+                      "  find NAME ITEM                    entries of that name (case and trailing blanks ignored)\n"
+                      "  near NAME LAT LON                 the nearest items on the sphere (all at the least\n"
+                      "                                    distance, 0 for boxes holding the position); list\n"
+                      "                                    columns plus the distance in km\n"
+                      "  gc NAME                           drops unreferenced data blocks\n"
+                      "  export-gpkg NAME OUT.gpkg         GeoPackage 1.2: a layer per item kind (WGS 84,\n"
+                      "                                    R-tree indexed) and a table of binary objects\n"
+                      "Add actions print the new entry number. Names are stored exactly or refused\n"
+                      "(exit 1): Windows-1252 characters only, no control characters, at most 59\n"
+                      "characters unless --truncate allows cutting them.\n",
+                      RunDb}};
 
-} // namespace
-} // namespace zylcarto::cli
+}  // namespace
+}  // namespace zylcarto::cli

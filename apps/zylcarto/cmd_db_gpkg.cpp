@@ -25,10 +25,11 @@ int RunDbExportGpkg(TArgs a) {
         return 1;
     }
     for (const auto& l : r.Layers)
-        std::printf("%s\t%s\t%d\n", l.Table.c_str(), l.GeometryType.empty() ? "attributes" : l.GeometryType.c_str(), l.Rows);
+        std::printf("%s\t%s\t%d\n", l.Table.c_str(), l.GeometryType.empty() ? "attributes" : l.GeometryType.c_str(),
+                    l.Rows);
     if (r.SkippedUndefined > 0)
         std::fprintf(stderr, "zylcarto: note: %d items of kind Undefined were left out\n", r.SkippedUndefined);
     return 0;
 }
 
-} // namespace zylcarto::cli
+}  // namespace zylcarto::cli

@@ -51,7 +51,7 @@ int ReportAndWrite(const TImportedCalibration& c, const std::string& out) {
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int RunMapImportOzi(const TArgs& a) {
     RejectUnknownOptions(a);
@@ -85,7 +85,7 @@ int RunMapExportWorld(const TArgs& a) {
     TCalibModel model = cmUndefined;
     if (!ParseCalibData(a[0], a.size() > 1 ? a[1] : "", d, model))
         throw EUsageError("no calibration data set " + (a.size() > 1 ? "\"" + a[1] + "\" " : std::string()) + "in " +
-                         a[0]);
+                          a[0]);
     const std::string dir = ExtractFilePath(a[0]);
     const std::string image = FindFileBeside(dir, d.MapFName);
     if (d.MapFName.empty() || image.empty())
@@ -121,4 +121,4 @@ int RunMapExportWorld(const TArgs& a) {
     return 0;
 }
 
-} // namespace zylcarto::cli
+}  // namespace zylcarto::cli

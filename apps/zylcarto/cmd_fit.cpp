@@ -54,7 +54,7 @@ TCalibModel ParseModel(const std::string& name) {
     for (TCalibModel m : {cmBiquadraticPn, cmConicConformal, cmMillerCylindrical, cmEquiRect, cmUTM, cmParabolicIp})
         if (CalibModelNames[static_cast<int>(m)] == name) return m;
     throw EUsageError("unknown model \"" + name +
-                     "\" (equirect, biquadraticpn, conicconformal, millercylindrical, utm or parabolicip)");
+                      "\" (equirect, biquadraticpn, conicconformal, millercylindrical, utm or parabolicip)");
 }
 
 void ParseImageSize(const std::string& text, int& w, int& h) {
@@ -98,7 +98,7 @@ std::vector<TFitPoint> ReadPoints(std::istream& in, const std::string& source, b
         const std::string where = source + " line " + std::to_string(lineNo) + ": ";
         if (f.size() != 4)
             throw EUsageError(where + (utm ? "expected X Y NORTHING EASTING" : "expected X Y LAT LON") + ", got " +
-                             std::to_string(f.size()) + " fields");
+                              std::to_string(f.size()) + " fields");
         if (points.size() == static_cast<std::size_t>(MaxCalibQuads))
             throw EUsageError(where + "more than " + std::to_string(MaxCalibQuads) + " points");
         TFitPoint p;
@@ -127,8 +127,7 @@ std::vector<GratPoint> ReadGratPoints(std::istream& in, const std::string& sourc
         const std::vector<std::string> f = SplitFields(line);
         if (f.empty() || f[0][0] == '#') continue;
         const std::string where = source + " line " + std::to_string(lineNo) + ": ";
-        if (f.size() != 4 || (f[0] != "P" && f[0] != "M"))
-            throw EUsageError(where + "expected P LAT X Y or M LON X Y");
+        if (f.size() != 4 || (f[0] != "P" && f[0] != "M")) throw EUsageError(where + "expected P LAT X Y or M LON X Y");
         GratPoint p;
         p.Kind = f[0] == "P" ? gtlParallel : gtlMeridian;
         try {
@@ -166,8 +165,8 @@ double CheckDetermined(const TMapCalibration& cal, TCalibModel model, int count)
         if (!FitGratMat(cal.CalibData(), g))
             throw FitFailed("parabolicip needs at least 2 meridians and 2 parallels of 3 points each");
     } else if (count < MinimumPoints(model)) {
-        throw FitFailed(name + " needs at least " + std::to_string(MinimumPoints(model)) +
-                        " reference points, got " + std::to_string(count));
+        throw FitFailed(name + " needs at least " + std::to_string(MinimumPoints(model)) + " reference points, got " +
+                        std::to_string(count));
     }
     const double condition = FitCondition(cal.CalibData(), model);
     if (!(condition >= CollinearCondition))
@@ -175,10 +174,11 @@ double CheckDetermined(const TMapCalibration& cal, TCalibModel model, int count)
                         (model == cmParabolicIp ? " (points of a line repeat)" : " (they are collinear)") +
                         ": condition " + FormatFixed(condition, 6));
     if (condition < WarnCondition)
-        std::fprintf(stderr,
-                     "zylcarto: warning: condition %.3g is below %g: the points are nearly collinear and errors in them "
-                     "are much amplified\n",
-                     condition, WarnCondition);
+        std::fprintf(
+            stderr,
+            "zylcarto: warning: condition %.3g is below %g: the points are nearly collinear and errors in them "
+            "are much amplified\n",
+            condition, WarnCondition);
     return condition;
 }
 
@@ -492,7 +492,8 @@ int RunFit(const TArgs& argsIn) {
         double lat = 0, lon = 0;
         const bool ok = cal.CalcPositionFrac(p.X, p.Y, lat, lon) && std::fabs(lat) <= 90;
         failed |= !ok;
-        std::printf("pixel %d %d -> %s %s\n", p.X, p.Y, ok ? Deg(lat).c_str() : "invalid", ok ? Deg(lon).c_str() : "invalid");
+        std::printf("pixel %d %d -> %s %s\n", p.X, p.Y, ok ? Deg(lat).c_str() : "invalid",
+                    ok ? Deg(lon).c_str() : "invalid");
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fprintf(stderr, "zylcarto: cannot write the results\n");
@@ -502,32 +503,32 @@ int RunFit(const TArgs& argsIn) {
 }
 
 const TRegistrar fit{{"fit", "fit a calibration model to reference points, convert with it",
-                     "usage: zylcarto fit --model MODEL --image WIDTHxHEIGHT [--utm-zone Z [--south]]\n"
-                     "                    [--eval X Y]... [--to-position FILE | --to-pixel FILE] POINTS\n"
-                     "MODEL is equirect, biquadraticpn, conicconformal, millercylindrical, utm or\n"
-                     "parabolicip. POINTS is a file (or - for standard input) of lines \"X Y LAT LON\"\n"
-                     "(for utm \"X Y NORTHING EASTING\"; for parabolicip graticule points \"P LAT X Y\"\n"
-                     "on the parallel LAT and \"M LON X Y\" on the meridian LON, at least 2 lines of\n"
-                     "each kind with 3 points); blank lines and lines starting with # are skipped.\n"
-                     "Fewer points than the model needs (3; 6 for biquadraticpn) or collinear points\n"
-                     "are refused (exit 1); a condition below 0.01 is warned about on standard error,\n"
-                     "as are UTM values outside the plausible range of a zone.\n"
-                     "Prints per point \"X Y LAT LON XFIT YFIT DX DY\" (the pixel the fit gives the\n"
-                     "position and its difference; parabolicip: \"P|M VALUE X Y FIT DIFF\" in degrees),\n"
-                     "\"quality QX QY\" (RMS pixel residuals), \"position-quality M\" (RMS metres from\n"
-                     "each point's pixel back to its position), \"condition C\" (smallest to largest\n"
-                     "singular value of the centred and scaled design, 1 is ideal), the corners\n"
-                     "\"topleft|bottomleft|bottomright|topright LAT LON\", \"resolution M\" (metres per\n"
-                     "pixel) and, per --eval, \"pixel X Y -> LAT LON\". Degrees have 9 decimals,\n"
-                     "pixels and metres 3.\n"
-                     "--to-position FILE converts lines \"X Y\" (fractional pixels; - for standard\n"
-                     "input) to \"LAT LON\" (utm: \"NORTHING EASTING\"); --to-pixel FILE converts\n"
-                     "\"LAT LON\" (utm: \"NORTHING EASTING\") to fractional \"X Y\". Only the results\n"
-                     "are printed, one line per input line (blank and # lines skipped); a line that\n"
-                     "fails gives "
-                     "\"error: line N: ...\" and the exit status is 1 at the end.\n"
-                     "Exit status: 0 success, 1 no fit or a failed conversion, 2 bad usage or input.\n",
-                     RunFit}};
+                      "usage: zylcarto fit --model MODEL --image WIDTHxHEIGHT [--utm-zone Z [--south]]\n"
+                      "                    [--eval X Y]... [--to-position FILE | --to-pixel FILE] POINTS\n"
+                      "MODEL is equirect, biquadraticpn, conicconformal, millercylindrical, utm or\n"
+                      "parabolicip. POINTS is a file (or - for standard input) of lines \"X Y LAT LON\"\n"
+                      "(for utm \"X Y NORTHING EASTING\"; for parabolicip graticule points \"P LAT X Y\"\n"
+                      "on the parallel LAT and \"M LON X Y\" on the meridian LON, at least 2 lines of\n"
+                      "each kind with 3 points); blank lines and lines starting with # are skipped.\n"
+                      "Fewer points than the model needs (3; 6 for biquadraticpn) or collinear points\n"
+                      "are refused (exit 1); a condition below 0.01 is warned about on standard error,\n"
+                      "as are UTM values outside the plausible range of a zone.\n"
+                      "Prints per point \"X Y LAT LON XFIT YFIT DX DY\" (the pixel the fit gives the\n"
+                      "position and its difference; parabolicip: \"P|M VALUE X Y FIT DIFF\" in degrees),\n"
+                      "\"quality QX QY\" (RMS pixel residuals), \"position-quality M\" (RMS metres from\n"
+                      "each point's pixel back to its position), \"condition C\" (smallest to largest\n"
+                      "singular value of the centred and scaled design, 1 is ideal), the corners\n"
+                      "\"topleft|bottomleft|bottomright|topright LAT LON\", \"resolution M\" (metres per\n"
+                      "pixel) and, per --eval, \"pixel X Y -> LAT LON\". Degrees have 9 decimals,\n"
+                      "pixels and metres 3.\n"
+                      "--to-position FILE converts lines \"X Y\" (fractional pixels; - for standard\n"
+                      "input) to \"LAT LON\" (utm: \"NORTHING EASTING\"); --to-pixel FILE converts\n"
+                      "\"LAT LON\" (utm: \"NORTHING EASTING\") to fractional \"X Y\". Only the results\n"
+                      "are printed, one line per input line (blank and # lines skipped); a line that\n"
+                      "fails gives "
+                      "\"error: line N: ...\" and the exit status is 1 at the end.\n"
+                      "Exit status: 0 success, 1 no fit or a failed conversion, 2 bad usage or input.\n",
+                      RunFit}};
 
-} // namespace
-} // namespace zylcarto::cli
+}  // namespace
+}  // namespace zylcarto::cli

@@ -117,7 +117,7 @@ int RunBatch(std::size_t fieldCount, const TConverter& convert) {
         try {
             if (n != fieldCount)
                 throw EUsageError("expected " + std::to_string(fieldCount) + " values, got " +
-                                 (n > fieldCount ? "more" : std::to_string(n)));
+                                  (n > fieldCount ? "more" : std::to_string(n)));
             out += convert(TFields(fields.data(), fieldCount));
         } catch (const std::exception& e) {  // EUsageError or EOperationFailed: this line only
             anyFailed = true;
@@ -260,7 +260,8 @@ int RunHelmert(const TArgs& argsIn) {
         double lat2, lon2, h2;
         const int status = HelmertTransform(src, lat, lon, h, dst, lat2, lon2, h2);
         // the library still shifts a point it reports as out of range: that is no answer
-        if (status == htBadLatitude) throw EOperationFailed("latitude " + Quoted(f[0]) + " is outside -90..90 (status -3)");
+        if (status == htBadLatitude)
+            throw EOperationFailed("latitude " + Quoted(f[0]) + " is outside -90..90 (status -3)");
         if (status == htBadLongitude)
             throw EOperationFailed("longitude " + Quoted(f[1]) + " is outside -180..180 (status -4)");
         if (status != htOK) throw EOperationFailed("datum shift failed (status " + std::to_string(status) + ")");
@@ -282,50 +283,53 @@ int RunDatums(const TArgs& args) {
     return 0;
 }
 
-constexpr const char* BatchNote =
-    "Without coordinates, reads one point per line from standard input (CR, LF or CR LF\n"
-    "line ends) and writes one line per line that is not blank; a line that cannot be\n"
-    "converted gives \"error: ...\" and the exit status is then 1.\n";
+constexpr const char* BatchNote = "Without coordinates, reads one point per line from standard input (CR, LF or CR LF\n"
+                                  "line ends) and writes one line per line that is not blank; a line that cannot be\n"
+                                  "converted gives \"error: ...\" and the exit status is then 1.\n";
 constexpr const char* EllipsoidNote = "--ellipsoid ID: an identifier such as gelWGS84 (the default) or an ordinal.\n";
 
 const TRegistrar zone{{"zone", "UTM zone and latitude band of a point",
-                      std::string("usage: zylcarto zone LAT LON\nPrints the zone and band, e.g. 33U; a point outside "
-                                  "the UTM area exits with 1.\n") + BatchNote,
-                      RunZone}};
+                       std::string("usage: zylcarto zone LAT LON\nPrints the zone and band, e.g. 33U; a point outside "
+                                   "the UTM area exits with 1.\n") +
+                           BatchNote,
+                       RunZone}};
 const TRegistrar utm{{"utm", "latitude/longitude to UTM",
-                     std::string("usage: zylcarto utm LAT LON [--ellipsoid ID]\nPrints ZONE BAND EASTING NORTHING "
-                                 "(metres); outside the UTM area exits with 1.\n") + EllipsoidNote + BatchNote,
-                     RunUTM}};
+                      std::string("usage: zylcarto utm LAT LON [--ellipsoid ID]\nPrints ZONE BAND EASTING NORTHING "
+                                  "(metres); outside the UTM area exits with 1.\n") +
+                          EllipsoidNote + BatchNote,
+                      RunUTM}};
 const TRegistrar utmInv{{"utm-inv", "UTM to latitude/longitude",
-                        std::string("usage: zylcarto utm-inv ZONE N|S EASTING NORTHING [--ellipsoid ID]\n"
-                                    "Prints LAT LON (degrees).\n") + EllipsoidNote + BatchNote,
-                        RunUTMInverse}};
-const TRegistrar ups{{"ups", "latitude/longitude to UPS",
-                     std::string("usage: zylcarto ups LAT LON [--ellipsoid ID]\nPrints X Y (metres).\n") +
-                         EllipsoidNote + BatchNote,
-                     RunUPS}};
+                         std::string("usage: zylcarto utm-inv ZONE N|S EASTING NORTHING [--ellipsoid ID]\n"
+                                     "Prints LAT LON (degrees).\n") +
+                             EllipsoidNote + BatchNote,
+                         RunUTMInverse}};
+const TRegistrar ups{
+    {"ups", "latitude/longitude to UPS",
+     std::string("usage: zylcarto ups LAT LON [--ellipsoid ID]\nPrints X Y (metres).\n") + EllipsoidNote + BatchNote,
+     RunUPS}};
 const TRegistrar upsInv{{"ups-inv", "UPS to latitude/longitude",
-                        std::string("usage: zylcarto ups-inv N|S X Y [--ellipsoid ID]\nPrints LAT LON (degrees).\n") +
-                            EllipsoidNote + BatchNote,
-                        RunUPSInverse}};
+                         std::string("usage: zylcarto ups-inv N|S X Y [--ellipsoid ID]\nPrints LAT LON (degrees).\n") +
+                             EllipsoidNote + BatchNote,
+                         RunUPSInverse}};
 const TRegistrar cart{{"cart", "latitude/longitude/height to geocentric X Y Z",
-                      std::string("usage: zylcarto cart LAT LON HEIGHT [--ellipsoid ID]\nPrints X Y Z (metres).\n") +
-                          EllipsoidNote + BatchNote,
-                      RunCart}};
-const TRegistrar geod{{"geod", "geocentric X Y Z to latitude/longitude/height",
-                      std::string("usage: zylcarto geod X Y Z [--ellipsoid ID]\nPrints LAT LON HEIGHT.\n") +
-                          EllipsoidNote + BatchNote,
-                      RunGeod}};
+                       std::string("usage: zylcarto cart LAT LON HEIGHT [--ellipsoid ID]\nPrints X Y Z (metres).\n") +
+                           EllipsoidNote + BatchNote,
+                       RunCart}};
+const TRegistrar geod{
+    {"geod", "geocentric X Y Z to latitude/longitude/height",
+     std::string("usage: zylcarto geod X Y Z [--ellipsoid ID]\nPrints LAT LON HEIGHT.\n") + EllipsoidNote + BatchNote,
+     RunGeod}};
 const TRegistrar helmert{{"helmert", "datum shift between two datums of the table",
-                         std::string("usage: zylcarto helmert SRC DST LAT LON HEIGHT\n"
-                                     "SRC and DST are datum numbers 1..271 (see zylcarto datums). Prints LAT LON\n"
-                                     "HEIGHT STATUS with status 0; a latitude outside -90..90 (status -3) or a\n"
-                                     "longitude outside -180..180 (-4) is a failed conversion.\n") + BatchNote,
-                         RunHelmert}};
+                          std::string("usage: zylcarto helmert SRC DST LAT LON HEIGHT\n"
+                                      "SRC and DST are datum numbers 1..271 (see zylcarto datums). Prints LAT LON\n"
+                                      "HEIGHT STATUS with status 0; a latitude outside -90..90 (status -3) or a\n"
+                                      "longitude outside -180..180 (-4) is a failed conversion.\n") +
+                              BatchNote,
+                          RunHelmert}};
 const TRegistrar datums{{"datums", "list the 271 datums and their shifts to WGS 84",
-                        "usage: zylcarto datums\nPrints one tab-separated line per datum: number, name, region, "
-                        "ellipsoid,\nDX, DY, DZ (metres), Scale (ppm), RotX, RotY, RotZ (arc seconds).\n",
-                        RunDatums}};
+                         "usage: zylcarto datums\nPrints one tab-separated line per datum: number, name, region, "
+                         "ellipsoid,\nDX, DY, DZ (metres), Scale (ppm), RotX, RotY, RotZ (arc seconds).\n",
+                         RunDatums}};
 
-} // namespace
-} // namespace zylcarto::cli
+}  // namespace
+}  // namespace zylcarto::cli

@@ -18,17 +18,17 @@ using namespace zylcarto;
 
 constexpr const char* kDefaultDataID = "ZYL_geomap_landmarks";
 
-const char* const kUsage =
-    "usage: zylcarto landmarks import-gpx IN.gpx OUT.xml [DATAID]\n"
-    "       zylcarto landmarks export-gpx IN.xml OUT.gpx [DATAID]\n"
-    "import-gpx  writes the waypoints of a GPX 1.0 or 1.1 file as a landmark set\n"
-    "            (DATAID, default ZYL_geomap_landmarks): name -> caption, desc (or\n"
-    "            cmt) -> identifier, sym -> symbol, ele -> altitude, time -> time.\n"
-    "            Characters the landmark file (Windows-1252) cannot hold become \"?\".\n"
-    "export-gpx  writes a landmark set (the first without DATAID) as GPX 1.1 waypoints.\n";
+const char* const kUsage = "usage: zylcarto landmarks import-gpx IN.gpx OUT.xml [DATAID]\n"
+                           "       zylcarto landmarks export-gpx IN.xml OUT.gpx [DATAID]\n"
+                           "import-gpx  writes the waypoints of a GPX 1.0 or 1.1 file as a landmark set\n"
+                           "            (DATAID, default ZYL_geomap_landmarks): name -> caption, desc (or\n"
+                           "            cmt) -> identifier, sym -> symbol, ele -> altitude, time -> time.\n"
+                           "            Characters the landmark file (Windows-1252) cannot hold become \"?\".\n"
+                           "export-gpx  writes a landmark set (the first without DATAID) as GPX 1.1 waypoints.\n";
 
 int ImportGpx(const TArgs& a) {
-    if (a.size() < 2 || a.size() > 3) throw EUsageError(std::string("landmarks import-gpx takes IN.gpx OUT.xml [DATAID]\n") + kUsage);
+    if (a.size() < 2 || a.size() > 3)
+        throw EUsageError(std::string("landmarks import-gpx takes IN.gpx OUT.xml [DATAID]\n") + kUsage);
     TGpxImport g;
     try {
         g = ReadGpxWaypoints(ReadFileBytes(a[0]));
@@ -41,7 +41,8 @@ int ImportGpx(const TArgs& a) {
                      [&](int i) -> const TLandMark& { return g.LandMarks[static_cast<std::size_t>(i - 1)]; });
     f.Close();
     if (g.Replaced > 0)
-        std::fprintf(stderr, "zylcarto: warning: %d characters the landmark file cannot hold became \"?\"\n", g.Replaced);
+        std::fprintf(stderr, "zylcarto: warning: %d characters the landmark file cannot hold became \"?\"\n",
+                     g.Replaced);
     if (g.Shortened > 0)
         std::fprintf(stderr, "zylcarto: warning: %d names or descriptions were cut to the landmark's length\n",
                      g.Shortened);
@@ -50,7 +51,8 @@ int ImportGpx(const TArgs& a) {
 }
 
 int ExportGpx(const TArgs& a) {
-    if (a.size() < 2 || a.size() > 3) throw EUsageError(std::string("landmarks export-gpx takes IN.xml OUT.gpx [DATAID]\n") + kUsage);
+    if (a.size() < 2 || a.size() > 3)
+        throw EUsageError(std::string("landmarks export-gpx takes IN.xml OUT.gpx [DATAID]\n") + kUsage);
     TTextFile f;
     if (!f.OpenRead(a[0])) throw EUsageError("cannot read " + a[0]);
     TTextFileSource source(f);
@@ -78,5 +80,5 @@ int RunLandmarks(const TArgs& args) {
 
 const TRegistrar reg{{"landmarks", "import and export landmarks as GPX waypoints", kUsage, RunLandmarks}};
 
-} // namespace
-} // namespace zylcarto::cli
+}  // namespace
+}  // namespace zylcarto::cli

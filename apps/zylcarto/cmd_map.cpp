@@ -27,21 +27,20 @@
 namespace zylcarto::cli {
 namespace {
 
-const char* const kUsage =
-    "usage: zylcarto map new FILE LATLOW LONGLOW LATHIGH LONGHIGH DLAT DLONG WIDTH HEIGHT\n"
-    "       zylcarto map show FILE.xml [DATAID]\n"
-    "       zylcarto map render FILE.xml OUT.png [--size WxH] [--center LAT LON] [--mag M]\n"
-    "                [--graticule none|points|lines|pointsandlines|utmgrid]\n"
-    "                [--landmarks FILE.xml] [--symbols FILE.xml]\n"
-    "new     writes FILE.bmp (16 colours, with a labelled grid) and its calibration\n"
-    "        FILE.xml (data set ZYL_geomap_caldata), then loads them as a check.\n"
-    "show    prints the calibration data set (the first one without DATAID), one\n"
-    "        tab-separated item per line.\n"
-    "render  composes the map offscreen into a picture of WxH pixels (default\n"
-    "        800x600), fitted to the window unless --mag is given, centred on\n"
-    "        LAT LON when given, and saves the picture as PNG. --landmarks loads the\n"
-    "        first landmark set of a file; with --symbols, a landmark whose user tag\n"
-    "        is a symbol number 1..N of the repository takes that symbol.\n";
+const char* const kUsage = "usage: zylcarto map new FILE LATLOW LONGLOW LATHIGH LONGHIGH DLAT DLONG WIDTH HEIGHT\n"
+                           "       zylcarto map show FILE.xml [DATAID]\n"
+                           "       zylcarto map render FILE.xml OUT.png [--size WxH] [--center LAT LON] [--mag M]\n"
+                           "                [--graticule none|points|lines|pointsandlines|utmgrid]\n"
+                           "                [--landmarks FILE.xml] [--symbols FILE.xml]\n"
+                           "new     writes FILE.bmp (16 colours, with a labelled grid) and its calibration\n"
+                           "        FILE.xml (data set ZYL_geomap_caldata), then loads them as a check.\n"
+                           "show    prints the calibration data set (the first one without DATAID), one\n"
+                           "        tab-separated item per line.\n"
+                           "render  composes the map offscreen into a picture of WxH pixels (default\n"
+                           "        800x600), fitted to the window unless --mag is given, centred on\n"
+                           "        LAT LON when given, and saves the picture as PNG. --landmarks loads the\n"
+                           "        first landmark set of a file; with --symbols, a landmark whose user tag\n"
+                           "        is a symbol number 1..N of the repository takes that symbol.\n";
 
 // The map control needs a GUI application; without a display it draws offscreen.
 class TGuiSession {
@@ -109,7 +108,8 @@ int RunShow(const TArgs& a) {
     TCalibData d;
     TCalibModel model = cmUndefined;
     if (!ParseCalibData(a[0], a.size() > 1 ? a[1] : "", d, model))
-        throw EUsageError("no calibration data set " + (a.size() > 1 ? "\"" + a[1] + "\" " : std::string()) + "in " + a[0]);
+        throw EUsageError("no calibration data set " + (a.size() > 1 ? "\"" + a[1] + "\" " : std::string()) + "in " +
+                          a[0]);
     std::printf("model\t%s\n", std::string(CalibModelNames[static_cast<std::size_t>(model)]).c_str());
     std::printf("map\t%s\n", d.MapFName.c_str());
     std::printf("caption\t%s\n", d.Caption.c_str());
@@ -184,7 +184,8 @@ int RunRender(TArgs a) {
     {
         TTextFile f;
         TCalibSetHeader header;
-        if (!f.OpenRead(a[0])) throw EUsageError("no calibration data set in " + a[0] + " (or the file cannot be read)");
+        if (!f.OpenRead(a[0]))
+            throw EUsageError("no calibration data set in " + a[0] + " (or the file cannot be read)");
         TTextFileSource source(f);
         if (!FindCalibSet(source, "", header))
             throw EUsageError("no calibration data set in " + a[0] + " (or the file cannot be read)");
@@ -192,9 +193,9 @@ int RunRender(TArgs a) {
     }
     const std::string imageName = calib.CalibData().MapFName;
     const std::string imageFile =
-        imageName.empty() ? std::string() : FindFileIgnoringCase(MapImageBesideCalibration(imageName, ExtractFilePath(a[0])));
-    if (imageFile.empty())
-        throw EUsageError("the map image \"" + imageName + "\" of " + a[0] + " was not found");
+        imageName.empty() ? std::string()
+                          : FindFileIgnoringCase(MapImageBesideCalibration(imageName, ExtractFilePath(a[0])));
+    if (imageFile.empty()) throw EUsageError("the map image \"" + imageName + "\" of " + a[0] + " was not found");
     const QImage image = DecodeMapImageFile(imageFile, imageName, "map", {}).convertToFormat(ViewImageFormat);
     calib.SetMapImageSize(image.width(), image.height());
     FitReadCalibration(calib);
@@ -271,5 +272,5 @@ int RunMap(const TArgs& args) {
 const TRegistrar reg{{"map", "generate, show, render, import and export calibrated maps",
                       std::string(kUsage) + kMapExchangeUsage, RunMap}};
 
-} // namespace
-} // namespace zylcarto::cli
+}  // namespace
+}  // namespace zylcarto::cli

@@ -13,4 +13,4 @@ extern const char* const kMapExchangeUsage;
 // zylcarto db export-gpkg
 int RunDbExportGpkg(TArgs a);
 
-} // namespace zylcarto::cli
+}  // namespace zylcarto::cli

@@ -31,8 +31,9 @@ double Baseline(const std::string& file, const std::vector<TSCoords>& towns) {
     fs::remove(file);
     sqlite3* db = nullptr;
     if (sqlite3_open(file.c_str(), &db) != SQLITE_OK) return -1;
-    sqlite3_exec(db, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; CREATE TABLE t (fid INTEGER PRIMARY KEY, "
-                     "name TEXT, lat REAL, lon REAL); CREATE VIRTUAL TABLE r USING rtree(id, a, b, c, d)",
+    sqlite3_exec(db,
+                 "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; CREATE TABLE t (fid INTEGER PRIMARY KEY, "
+                 "name TEXT, lat REAL, lon REAL); CREATE VIRTUAL TABLE r USING rtree(id, a, b, c, d)",
                  nullptr, nullptr, nullptr);
     sqlite3_stmt *ins = nullptr, *box = nullptr;
     sqlite3_prepare_v2(db, "INSERT INTO t VALUES (NULL, ?, ?, ?)", -1, &ins, nullptr);
@@ -58,7 +59,7 @@ double Baseline(const std::string& file, const std::vector<TSCoords>& towns) {
     return s;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     const fs::path dir = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path();
@@ -83,7 +84,7 @@ int main(int argc, char** argv) {
     const double exportSeconds = Seconds([&] { ExportGeoPackage(db, out); });
     const double exportCpu = static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC;
     const double baseline = Baseline((dir / "bench_gpkg_baseline.sqlite").string(), towns);
-    std::printf("export of %d towns: %.3f s (CPU %.3f s; target < 2 s); SQLite baseline %.3f s; ratio %.2f\n",
-                kTowns, exportSeconds, exportCpu, baseline, baseline > 0 ? exportSeconds / baseline : 0.0);
+    std::printf("export of %d towns: %.3f s (CPU %.3f s; target < 2 s); SQLite baseline %.3f s; ratio %.2f\n", kTowns,
+                exportSeconds, exportCpu, baseline, baseline > 0 ? exportSeconds / baseline : 0.0);
     return 0;
 }

@@ -47,7 +47,8 @@ double AddTowns(const std::string& base, const std::vector<TSCoords>& towns, boo
     db.SetDBName(base);
     db.SetLazyWrite(lazy);
     return Seconds([&] {
-        for (std::size_t i = 0; i < towns.size(); ++i) db.AddTown("Town", 45000, 0, towns[i], 0, 0, static_cast<int>(i));
+        for (std::size_t i = 0; i < towns.size(); ++i)
+            db.AddTown("Town", 45000, 0, towns[i], 0, 0, static_cast<int>(i));
         if (indexBytes) *indexBytes = db.IndexBytes();
         db.SetDBName("");  // writes the indexes when lazy
     });
@@ -95,7 +96,7 @@ void Line(const char* what, std::size_t items, double seconds, double baseline =
     std::printf("\n");
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     const fs::path dir = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "zylcarto_bench_geodb";
@@ -114,7 +115,8 @@ int main(int argc, char** argv) {
         std::size_t indexBytes = 0;
         Line("AddTown x 1 000 000, LazyWrite on", towns.size(), AddTowns(base, towns, true, &indexBytes));
         std::printf("%-44s %9.1f MB (%.1f bytes per item)\n", "  memory of the five indexes",
-                    static_cast<double>(indexBytes) / 1e6, static_cast<double>(indexBytes) / static_cast<double>(towns.size()));
+                    static_cast<double>(indexBytes) / 1e6,
+                    static_cast<double>(indexBytes) / static_cast<double>(towns.size()));
     }
     {
         const auto towns = RandomTowns(100000);
@@ -147,7 +149,8 @@ int main(int argc, char** argv) {
     Line("AddBorder x 1000 polygons of 1000 vertices", polygons, Seconds([&] {
              for (std::size_t p = 0; p < polygons; ++p) {
                  for (std::size_t v = 0; v < poly.size(); ++v)
-                     poly[v] = {static_cast<float>(p % 160) - 80 + static_cast<float>(v) / 1000, static_cast<float>(v) / 10};
+                     poly[v] = {static_cast<float>(p % 160) - 80 + static_cast<float>(v) / 1000,
+                                static_cast<float>(v) / 10};
                  db.AddBorder("Border", poly, true, 45000, 0, 0, 0, 0, 0, 0, 0, 0);
              }
          }));

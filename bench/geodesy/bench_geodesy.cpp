@@ -28,12 +28,12 @@ constexpr double Deg = std::numbers::pi / 180.0;
 constexpr int Zone = 33;  // PROJ's utm is set up for one zone: all UTM points lie in it
 
 struct Points {
-    std::vector<double> lat, lon, h;     // degrees, metres
-    std::vector<double> e, n;            // UTM of (lat, lon), zone 33
+    std::vector<double> lat, lon, h;  // degrees, metres
+    std::vector<double> e, n;         // UTM of (lat, lon), zone 33
     std::vector<bool> south;
     std::vector<double> upsLat, upsLon;  // beyond 84 N
     std::vector<double> upsX, upsY;
-    std::vector<double> x, y, z;         // geocentric of (lat, lon, h)
+    std::vector<double> x, y, z;  // geocentric of (lat, lon, h)
 };
 
 const Points& Data() {
@@ -77,9 +77,8 @@ void Done(benchmark::State& state, double sink) {
 }
 
 // PROJ transforms arrays in place: every iteration gets a fresh copy, outside the timing.
-void RunProj(benchmark::State& state, const char* definition, PJ_DIRECTION direction,
-             const std::vector<double>& a, const std::vector<double>& b, const std::vector<double>* c,
-             double scaleAB) {
+void RunProj(benchmark::State& state, const char* definition, PJ_DIRECTION direction, const std::vector<double>& a,
+             const std::vector<double>& b, const std::vector<double>* c, double scaleAB) {
     PJ* pj = proj_create(PJ_DEFAULT_CTX, definition);
     if (!pj) {
         state.SkipWithError("proj_create failed");
@@ -296,10 +295,11 @@ void Helmert_PROJ(benchmark::State& state) {
     const TGeoDatum& t = GeoDatumData[217];
     const auto& ax = EllipsoidAxes(t.Ellipsoid);
     char def[512];
-    std::snprintf(def, sizeof def,
-                  "+proj=pipeline +step +proj=cart +a=%.17g +b=%.17g +step +proj=helmert +convention=position_vector"
-                  " +x=%.17g +y=%.17g +z=%.17g +s=%.17g +rx=%.17g +ry=%.17g +rz=%.17g +step +inv +proj=cart +ellps=WGS84",
-                  ax.a, ax.b, t.DX, t.DY, t.DZ, t.Scale, t.RotX, t.RotY, t.RotZ);
+    std::snprintf(
+        def, sizeof def,
+        "+proj=pipeline +step +proj=cart +a=%.17g +b=%.17g +step +proj=helmert +convention=position_vector"
+        " +x=%.17g +y=%.17g +z=%.17g +s=%.17g +rx=%.17g +ry=%.17g +rz=%.17g +step +inv +proj=cart +ellps=WGS84",
+        ax.a, ax.b, t.DX, t.DY, t.DZ, t.Scale, t.RotX, t.RotY, t.RotZ);
     RunProj(state, def, PJ_FWD, d.lon, d.lat, &d.h, Deg);
 }
 
@@ -316,11 +316,11 @@ public:
     std::map<std::string, double> rates;
 };
 
-} // namespace
+}  // namespace
 
-#define ZYL_BENCH(op)                                                       \
-    BENCHMARK(op##_zylcarto)->Unit(benchmark::kMillisecond)->MinTime(0.5); \
-    BENCHMARK(op##_GeographicLib)->Unit(benchmark::kMillisecond)->MinTime(0.5); \
+#define ZYL_BENCH(op)                                                                                                  \
+    BENCHMARK(op##_zylcarto)->Unit(benchmark::kMillisecond)->MinTime(0.5);                                             \
+    BENCHMARK(op##_GeographicLib)->Unit(benchmark::kMillisecond)->MinTime(0.5);                                        \
     BENCHMARK(op##_PROJ)->Unit(benchmark::kMillisecond)->MinTime(0.5)
 ZYL_BENCH(UTMForward);
 ZYL_BENCH(UTMInverse);
@@ -338,15 +338,17 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\n%-16s %14s %14s %14s %9s %9s\n", "points/s", "zylcarto", "GeographicLib", "PROJ", "vs GLib",
                 "vs PROJ");
-    for (const char* op : {"UTMForward", "UTMInverse", "UPSForward", "UPSInverse", "GeoToCartesian",
-                           "CartesianToGeo", "Helmert"}) {
+    for (const char* op :
+         {"UTMForward", "UTMInverse", "UPSForward", "UPSInverse", "GeoToCartesian", "CartesianToGeo", "Helmert"}) {
         const auto rate = [&](const char* impl) {
             const auto it = reporter.rates.find(std::string(op) + "_" + impl + "/min_time:0.500");
             return it == reporter.rates.end() ? 0.0 : it->second;
         };
         const double ours = rate("zylcarto"), glib = rate("GeographicLib"), proj = rate("PROJ");
         if (ours == 0) continue;
-        const auto column = [](double v) { return v > 0 ? std::to_string(v / 1e6).substr(0, 6) + "M" : std::string("-"); };
+        const auto column = [](double v) {
+            return v > 0 ? std::to_string(v / 1e6).substr(0, 6) + "M" : std::string("-");
+        };
         const auto ratio = [ours](double v) {
             char buf[32];
             std::snprintf(buf, sizeof buf, "%.2fx", ours / v);

@@ -50,7 +50,7 @@ double TimeMs(F&& f) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -56,7 +56,8 @@ QImage PageAligned(QImage::Format Format) {
     const qsizetype Stride = (qsizetype(1920) * Probe.depth() / 8 + 63) / 64 * 64;
     const std::size_t Bytes = (std::size_t(Stride) * 1080 + 4095) / 4096 * 4096;
     auto* Data = static_cast<uchar*>(std::aligned_alloc(4096, Bytes));
-    return QImage(Data, 1920, 1080, Stride, Format, [](void* p) { std::free(p); }, Data);
+    return QImage(
+        Data, 1920, 1080, Stride, Format, [](void* p) { std::free(p); }, Data);
 }
 
 QImage PageAligned(const QImage& Content) {
@@ -122,17 +123,19 @@ TFigures MapFrame(TGeoMap& Map, QImage& Screen, TBlit& Blit, const Setup& S) {
     for (int i = 0; i < S.LandMarks; ++i)
         Map.AddLandMark(48.0 - (1 + (i * 7919) % 1070) / 1500.0, 16.0 + (1 + (i * 104729) % 1910) / 2000.0, 0.0);
     Map.SetSuppressPaint(false);
-    return Measure([&](int i) {
-        Map.SetSuppressPaint(true);
-        Map.SetTopLeft({(i % 2) * 8, (i % 2) * 6});  // a pan step each frame
-        Map.SetSuppressPaint(false);  // composes once
-        QPainter P(&Screen);
-        P.setCompositionMode(QPainter::CompositionMode_Source);
-        P.drawImage(QPoint(0, 0), Map.AuxBitmap(), QRect(0, 0, 1920, 1080));
-    }, Blit);
+    return Measure(
+        [&](int i) {
+            Map.SetSuppressPaint(true);
+            Map.SetTopLeft({(i % 2) * 8, (i % 2) * 6});  // a pan step each frame
+            Map.SetSuppressPaint(false);                 // composes once
+            QPainter P(&Screen);
+            P.setCompositionMode(QPainter::CompositionMode_Source);
+            P.drawImage(QPoint(0, 0), Map.AuxBitmap(), QRect(0, 0, 1920, 1080));
+        },
+        Blit);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication App(argc, argv);
@@ -198,8 +201,8 @@ int main(int argc, char** argv) {
         Map.SetShowGrat(sgNone);
         Map.RemoveAllLandMarks();
         for (long long i = 0; i < 100000; ++i)
-            Map.AddLandMark(48.0 - double(1 + (i * 7919) % 1070) / 1500.0, 16.0 + double(1 + (i * 104729) % 1910) / 2000.0,
-                            0.0);
+            Map.AddLandMark(48.0 - double(1 + (i * 7919) % 1070) / 1500.0,
+                            16.0 + double(1 + (i * 104729) % 1910) / 2000.0, 0.0);
         Map.SetSuppressPaint(false);
         TGeoMap Small;
         Small.SetSuppressPaint(true);
@@ -207,12 +210,18 @@ int main(int argc, char** argv) {
         Small.resize(64, 64);
         Small.SetFrameStyle(fsNone);
         QImage Dest(64, 64, QImage::Format_RGB32);
-        const TFigures Compose = Measure([&](int i) {
-            Small.SetSuppressPaint(true);
-            Small.SetTopLeft({400 + (i % 2) * 8, 300});
-            Small.SetSuppressPaint(false);
-        }, Blit);
-        const TFigures Copy = Measure([&](int i) { Map.CopyToBMP(Dest, {400 + (i % 2) * 8, 300}, 1.0, 0, 0, 64, 64); }, Blit);
+        const TFigures Compose = Measure(
+            [&](int i) {
+                Small.SetSuppressPaint(true);
+                Small.SetTopLeft({400 + (i % 2) * 8, 300});
+                Small.SetSuppressPaint(false);
+            },
+            Blit);
+        const TFigures Copy = Measure(
+            [&](int i) {
+                Map.CopyToBMP(Dest, {400 + (i % 2) * 8, 300}, 1.0, 0, 0, 64, 64);
+            },
+            Blit);
         std::printf("%-44s %9.3f %9.3f %7.2f\n", "64x64 window, 100000 landmarks: compose", Compose.Ms, Compose.BlitMs,
                     Compose.Ms / Compose.BlitMs);
         std::printf("%-44s %9.3f %9.3f %7.2f\n", "64x64 window, 100000 landmarks: CopyToBMP", Copy.Ms, Copy.BlitMs,

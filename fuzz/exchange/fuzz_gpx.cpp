@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     fuzz::Check(back.LandMarks.size() == g.LandMarks.size(), "waypoint count survives");
     for (std::size_t i = 0; i < g.LandMarks.size(); ++i) {
         const TLandMark &a = g.LandMarks[i], &b = back.LandMarks[i];
-        fuzz::Check(a.Latitude == b.Latitude && a.Longitude == b.Longitude && a.Altitude == b.Altitude, "position survives");
+        fuzz::Check(a.Latitude == b.Latitude && a.Longitude == b.Longitude && a.Altitude == b.Altitude,
+                    "position survives");
         fuzz::Check(a.SymbolProps.Kind == b.SymbolProps.Kind && a.Time == b.Time, "symbol and time survive");
     }
     return 0;

@@ -13,8 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     TImportedCalibration c;
     try {
         // A directory that does not exist: the image is never found, IWH gives the size.
-        c = ReadOziMap(std::string_view(reinterpret_cast<const char*>(Data), Size),
-                                 "/nonexistent-fuzz-dir/in.map");
+        c = ReadOziMap(std::string_view(reinterpret_cast<const char*>(Data), Size), "/nonexistent-fuzz-dir/in.map");
     } catch (const EZYLGeoMapError&) {
         return 0;
     }

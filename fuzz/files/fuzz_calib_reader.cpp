@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     fuzz::Check(d.NumCalLines >= 0 && d.NumCalLines <= MaxCalibLines, "line count within capacity");
     fuzz::Check(d.NumCalQuads >= 0 && d.NumCalQuads <= MaxCalibQuads, "quad count within capacity");
     for (int i = 1; i <= d.NumCalLines; ++i)
-        fuzz::Check(d.CalLines[i].NumPoints >= 0 && d.CalLines[i].NumPoints <= MaxGratLinePoints, "points within capacity");
+        fuzz::Check(d.CalLines[i].NumPoints >= 0 && d.CalLines[i].NumPoints <= MaxGratLinePoints,
+                    "points within capacity");
 
     TMemoryStream out;
     WriteCalDataToStream(out, "fuzz", d, MapReaderModel(header));

@@ -22,4 +22,4 @@ inline void Check(bool Condition, const char* What) {
     std::abort();
 }
 
-} // namespace zylcarto::fuzz
+}  // namespace zylcarto::fuzz

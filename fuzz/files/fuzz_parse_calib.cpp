@@ -16,8 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     TCalibModel model = cmEquiRect;
     try {
         ParseCalibData(in, id, d, model);
-    } catch (const EZYLGeoMapError&) {
-    }
+    } catch (const EZYLGeoMapError&) {}
     fuzz::Check(static_cast<int>(model) <= static_cast<int>(cmUndefined), "model is a valid value");
     fuzz::Check(static_cast<std::size_t>(d.Ellipsoid) < 61, "ellipsoid is a valid value");
     fuzz::Check(d.NumCalLines >= 0 && d.NumCalLines <= MaxCalibLines, "line count within capacity");

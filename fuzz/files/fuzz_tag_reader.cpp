@@ -6,9 +6,9 @@
 using namespace zylcarto;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
-    static const TTagList tags = {"geomap",   "/geomap",     "calline", "corners",   "resolution", "gmlandmarks",
-                                  "/gmlandmarks", "landmark", "calquads", "lmsymbols", "/lmsymbols", "symbol",
-                                  "utmzone",  "utmsouth",    "ellipsoid", "invalidtag"};
+    static const TTagList tags = {"geomap",       "/geomap",  "calline",   "corners",   "resolution", "gmlandmarks",
+                                  "/gmlandmarks", "landmark", "calquads",  "lmsymbols", "/lmsymbols", "symbol",
+                                  "utmzone",      "utmsouth", "ellipsoid", "invalidtag"};
     TMemoryStream in = fuzz::StreamOf(Data, Size);
     std::string attrs, content;
     // every tag read consumes at least its "<" and ">", so the loop ends within Size reads

@@ -29,7 +29,8 @@ const std::string& Base() {
 
 void WritePieces(const std::uint8_t* data, std::size_t size) {
     const auto names = DBFileNames(Base());
-    const std::string files[7] = {names.GDS, names.GDD, names.IX[0], names.IX[1], names.IX[2], names.IX[3], names.IX[4]};
+    const std::string files[7] = {names.GDS,   names.GDD,   names.IX[0], names.IX[1],
+                                  names.IX[2], names.IX[3], names.IX[4]};
     std::size_t pos = 0;
     for (const auto& f : files) {
         std::size_t len = 0;
@@ -67,7 +68,7 @@ void ReadEverything(TGeoDB& db) {
     if (sink == 42) std::fputc(' ', stderr);  // keeps the reads from being optimised away
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     WritePieces(data, size);

@@ -63,7 +63,9 @@ protected:
     QTemporaryDir Dir;
     TGeoAtlas A;
 
-    QString Folder(const char* Sub = "") const { return *Sub ? QDir(Dir.path()).filePath(QLatin1String(Sub)) : Dir.path(); }
+    QString Folder(const char* Sub = "") const {
+        return *Sub ? QDir(Dir.path()).filePath(QLatin1String(Sub)) : Dir.path();
+    }
     std::string Add(const TestMap& M, const char* Sub = "") {
         const std::string Xml = WriteMap(Folder(Sub), M);
         EXPECT_TRUE(A.RegisterMap(Xml)) << Xml;
@@ -96,7 +98,7 @@ int CountColor(const QImage& I, QRgb Color, QRect Area) {
     return n;
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(Atlas, ANewAtlasIsEmptyInPointerMode) {
     EXPECT_EQ(A.geometry(), QRect(100, 50, 480, 320));

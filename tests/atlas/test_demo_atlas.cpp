@@ -32,7 +32,8 @@ TEST(DemoAtlas, ZoomingInAtTheCapitalWalksThroughEveryScale) {
     EXPECT_TRUE(std::is_sorted(Walk.rbegin(), Walk.rend()));
     EXPECT_GT(Walk.front() / Walk.back(), 10);
     // Every town is on the overview.
-    for (const TTown& T : Zylland().Towns) EXPECT_TRUE(PositionInMap(T.Position.Lat, T.Position.Long, Atlas.Maps(1).Corners)) << T.Name;
+    for (const TTown& T : Zylland().Towns)
+        EXPECT_TRUE(PositionInMap(T.Position.Lat, T.Position.Long, Atlas.Maps(1).Corners)) << T.Name;
 }
 
 TEST(DemoAtlas, UTMCalibrationUsesTheZoneOfTheCentre) {

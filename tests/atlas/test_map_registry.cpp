@@ -24,7 +24,7 @@ TMapDefinition Map(const std::string& Name, double Resolution, TCornerArray Corn
     return MapDefinitionFromCalib(Name, D);
 }
 
-} // namespace
+}  // namespace
 
 TEST(MapRegistry, SameNameInOtherCaseUpdatesTheEntryInPlace) {
     TMapRegistry R;

@@ -23,16 +23,15 @@ struct Pix {
 };
 
 struct Map {
-    std::function<Pix(Geo)> Forward;   // position -> exact (fractional) pixel
-    std::function<Geo(Pix)> Inverse;   // pixel -> exact position
+    std::function<Pix(Geo)> Forward;  // position -> exact (fractional) pixel
+    std::function<Geo(Pix)> Inverse;  // pixel -> exact position
 };
 
 // Pixels of a regular grid, inclusive of both ends.
 inline std::vector<zylcarto::TPoint> Grid(int x0, int x1, int y0, int y1, int steps) {
     std::vector<zylcarto::TPoint> pts;
     for (int i = 0; i <= steps; ++i)
-        for (int j = 0; j <= steps; ++j)
-            pts.push_back({x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * j / steps});
+        for (int j = 0; j <= steps; ++j) pts.push_back({x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * j / steps});
     return pts;
 }
 
@@ -86,4 +85,4 @@ inline void AddReferencePoints(zylcarto::TMapCalibration& cal, const Map& truth,
     }
 }
 
-} // namespace synthetic
+}  // namespace synthetic

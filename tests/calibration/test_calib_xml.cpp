@@ -80,7 +80,8 @@ void ExpectRoundTrip(const TCalibData& In, const TCalibData& Out) {
         EXPECT_EQ(Out.CalLines[i].LineType, In.CalLines[i].LineType);
         EXPECT_DOUBLE_EQ(Out.CalLines[i].LineValue, In.CalLines[i].LineValue);
         ASSERT_EQ(Out.CalLines[i].NumPoints, In.CalLines[i].NumPoints);
-        for (int k = 1; k <= In.CalLines[i].NumPoints; ++k) EXPECT_EQ(Out.CalLines[i].CalPoints[k], In.CalLines[i].CalPoints[k]);
+        for (int k = 1; k <= In.CalLines[i].NumPoints; ++k)
+            EXPECT_EQ(Out.CalLines[i].CalPoints[k], In.CalLines[i].CalPoints[k]);
     }
     ASSERT_EQ(Out.NumCalQuads, In.NumCalQuads);
     for (int i = 1; i <= In.NumCalQuads; ++i) {
@@ -95,7 +96,7 @@ std::string SetText(const std::string& Id, const std::string& Body, const std::s
     return "<geomap sig=\"ZYLCSuite\" vers=\"1.0\" id=\"" + Id + "\"" + Extra + ">\r\n" + Body + "</geomap>\r\n";
 }
 
-} // namespace
+}  // namespace
 
 TEST(CalibXmlWriter, TextLayoutLineByLine) {
     TCalibData d;
@@ -118,23 +119,24 @@ TEST(CalibXmlWriter, TextLayoutLineByLine) {
     f.OpenWrite(path);
     WriteRawCalDataToOpenXMLFile(f, true, "ID1", d, cmEquiRect);
     f.Close();
-    EXPECT_EQ(ReadFile(path),
-              "<?xml version=\"1.0\"?>\r\n"
-              "\r\n"
-              "<!-- TGeoMap Calibration / Zyl Component Suite -->\r\n"
-              "<geomap sig=\"ZYLCSuite\" vers=\"1.0\" id=\"ID1\" model=\"equirect\" map=\"Map.jpg\" caption=\"Test\">\r\n"
-              "<corners>\r\n"
-              "[47.12346,-8.50000] [0.00000,0.00000] [0.00000,0.00000] [0.00000,0.00000] \r\n"
-              "</corners>\r\n"
-              "<resolution>2.500</resolution>\r\n"
-              "<ellipsoid>gelWGS84</ellipsoid>\r\n"
-              "<calline type=\"parallel\" value=\"12.5\" npoints=\"3\">\r\n"
-              "[1,2] [3,-4] [5,6] \r\n"
-              "</calline>\r\n"
-              "<calquads npoints=\"1\">\r\n"
-              "[1.50000,2.25000,7,8] \r\n"
-              "</calquads>\r\n"
-              "</geomap>\r\n");
+    EXPECT_EQ(
+        ReadFile(path),
+        "<?xml version=\"1.0\"?>\r\n"
+        "\r\n"
+        "<!-- TGeoMap Calibration / Zyl Component Suite -->\r\n"
+        "<geomap sig=\"ZYLCSuite\" vers=\"1.0\" id=\"ID1\" model=\"equirect\" map=\"Map.jpg\" caption=\"Test\">\r\n"
+        "<corners>\r\n"
+        "[47.12346,-8.50000] [0.00000,0.00000] [0.00000,0.00000] [0.00000,0.00000] \r\n"
+        "</corners>\r\n"
+        "<resolution>2.500</resolution>\r\n"
+        "<ellipsoid>gelWGS84</ellipsoid>\r\n"
+        "<calline type=\"parallel\" value=\"12.5\" npoints=\"3\">\r\n"
+        "[1,2] [3,-4] [5,6] \r\n"
+        "</calline>\r\n"
+        "<calquads npoints=\"1\">\r\n"
+        "[1.50000,2.25000,7,8] \r\n"
+        "</calquads>\r\n"
+        "</geomap>\r\n");
 }
 
 TEST(CalibXmlWriter, StreamLayoutAlwaysHasHeaderResolutionAndQuads) {
@@ -195,8 +197,8 @@ TEST(CalibXmlRoundTrip, TextFileAndStreamGiveTheFieldsBack) {
 }
 
 TEST(CalibXmlReader, PicksTheDataSetByIdWithoutCase) {
-    const std::string text = SetText("a", "<resolution>1</resolution>\r\n") +
-                             SetText("b", "<resolution>2</resolution>\r\n");
+    const std::string text =
+        SetText("a", "<resolution>1</resolution>\r\n") + SetText("b", "<resolution>2</resolution>\r\n");
     const std::string path = WriteFile("two.xml", text);
     TCalibData d;
     TCalibModel m;
@@ -214,8 +216,8 @@ TEST(CalibXmlReader, PicksTheDataSetByIdWithoutCase) {
 }
 
 TEST(CalibXmlReader, HeaderValuesMapNameLoweredCaptionKept) {
-    const std::string path = WriteFile(
-        "hdr.xml", SetText(" Q ", "", R"( model="ParabolicIp" map=" Maps/Big.JPG " caption=" My Caption ")"));
+    const std::string path =
+        WriteFile("hdr.xml", SetText(" Q ", "", R"( model="ParabolicIp" map=" Maps/Big.JPG " caption=" My Caption ")"));
     TCalibData d;
     TCalibModel m;
     ASSERT_TRUE(ParseCalibData(path, "q", d, m));
@@ -278,16 +280,18 @@ TEST(CalibXmlReader, CountMismatchAndBadTypeRaiseWithTheirMessages) {
         }
         return d;
     };
-    const std::string mismatch = "ParseCalibData: specified number of calibration points and actual number does not match";
-    TCalibData d = expectMessage("<calline type=\"meridian\" value=\"3\" npoints=\"3\">[1,2][3,4][5,6][7,8]</calline>",
-                                 mismatch);
+    const std::string mismatch =
+        "ParseCalibData: specified number of calibration points and actual number does not match";
+    TCalibData d =
+        expectMessage("<calline type=\"meridian\" value=\"3\" npoints=\"3\">[1,2][3,4][5,6][7,8]</calline>", mismatch);
     EXPECT_EQ(d.NumCalLines, 1);  // what was read stays
     expectMessage("<calquads npoints=\"2\">[1.0,2.0,3,4]</calquads>", mismatch);
     expectMessage("<calquads>[1.0,2.0,3,4]</calquads>", mismatch);  // no npoints reads as 0
     expectMessage("<calline type=\"Diagonal\" value=\"3\" npoints=\"0\"></calline>",
                   "ParseCalibData: invalid type of graticule line: type=\"diagonal\"");
 
-    const std::string path = WriteFile("empty.xml", SetText("e", "<calquads></calquads><calline type=\"meridian\"></calline>"));
+    const std::string path =
+        WriteFile("empty.xml", SetText("e", "<calquads></calquads><calline type=\"meridian\"></calline>"));
     TCalibData ok;
     TCalibModel m;
     EXPECT_TRUE(ParseCalibData(path, "e", ok, m));
@@ -306,7 +310,8 @@ TEST(CalibXmlReader, UTMSouthOnlyForTrueAndUnknownEllipsoidIsWGS84) {
         return d;
     };
     EXPECT_TRUE(read("<utmsouth>True</utmsouth>").UTMSouth);
-    for (const char* no : {"T", "1", "YES", " true"}) EXPECT_FALSE(read(std::string("<utmsouth>") + no + "</utmsouth>").UTMSouth) << no;
+    for (const char* no : {"T", "1", "YES", " true"})
+        EXPECT_FALSE(read(std::string("<utmsouth>") + no + "</utmsouth>").UTMSouth) << no;
     EXPECT_EQ(read("<ellipsoid>gelAiry30</ellipsoid>").Ellipsoid, gelAiry30);
     EXPECT_EQ(read("<ellipsoid>gelNowhere</ellipsoid>").Ellipsoid, gelWGS84);
     EXPECT_EQ(read("").Ellipsoid, gelClrk66);  // missing tags leave the caller's values
@@ -322,7 +327,9 @@ TEST(CalibXmlReader, UTMSouthOnlyForTrueAndUnknownEllipsoidIsWGS84) {
 
 TEST(CalibXmlReader, ContentBeyondTheCapacitiesIsCut) {
     std::string body;
-    for (int i = 0; i < 30; ++i) body += "<calline type=\"meridian\" value=\"" + std::to_string(i) + "\" npoints=\"3\">[1,1][2,2][3,3]</calline>";
+    for (int i = 0; i < 30; ++i)
+        body +=
+            "<calline type=\"meridian\" value=\"" + std::to_string(i) + "\" npoints=\"3\">[1,1][2,2][3,3]</calline>";
     std::string pts;
     for (int i = 1; i <= 12; ++i) pts += "[" + std::to_string(i) + "," + std::to_string(-i) + "]";
     std::string quads;
@@ -382,11 +389,13 @@ TEST(CalibXmlRoundTrip, QuotesExponentsAndNaNComeBack) {
     EXPECT_EQ(out.CalQuads[2].MapX, 1024);
     EXPECT_EQ(out.CalQuads[2].MapY, 768);
 
-    const std::string path = WriteFile("exp.xml", SetText("e", "<calquads npoints=\"2\">\r\n[4.8e1,7E-1,10,20] [-1.5e+1,2,30,40]\r\n</calquads>\r\n"));
+    const std::string path = WriteFile(
+        "exp.xml", SetText("e", "<calquads npoints=\"2\">\r\n[4.8e1,7E-1,10,20] [-1.5e+1,2,30,40]\r\n</calquads>\r\n"));
     ASSERT_TRUE(ParseCalibData(path, "e", out, model));
     EXPECT_EQ(out.CalQuads[1], (TCalQuad{48.0, 0.7, 10, 20}));
     EXPECT_EQ(out.CalQuads[2], (TCalQuad{-15.0, 2.0, 30, 40}));
-    const std::string bad = WriteFile("bad.xml", SetText("b", "<calquads npoints=\"1\">\r\n[4.8x,7,10,20]\r\n</calquads>\r\n"));
+    const std::string bad =
+        WriteFile("bad.xml", SetText("b", "<calquads npoints=\"1\">\r\n[4.8x,7,10,20]\r\n</calquads>\r\n"));
     try {
         ParseCalibData(bad, "b", out, model);
         ADD_FAILURE() << "no error";
@@ -394,6 +403,7 @@ TEST(CalibXmlRoundTrip, QuotesExponentsAndNaNComeBack) {
         EXPECT_STREQ(e.what(), "ParseCalibData: invalid coordinate of calibration point: \"4.8x\"");
     }
     // a quad with too few fields is refused, not read past its end
-    const std::string shortQuad = WriteFile("short.xml", SetText("s", "<calquads npoints=\"1\">\r\n[5]\r\n</calquads>\r\n"));
+    const std::string shortQuad =
+        WriteFile("short.xml", SetText("s", "<calquads npoints=\"1\">\r\n[5]\r\n</calquads>\r\n"));
     EXPECT_THROW(ParseCalibData(shortQuad, "s", out, model), EZYLGeoMapError);
 }

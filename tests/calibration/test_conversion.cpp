@@ -43,7 +43,7 @@ TCornerArray Corners(TCoords tl, TCoords bl, TCoords br, TCoords tr) {
     return c;
 }
 
-} // namespace
+}  // namespace
 
 TEST(Conversion, UndefinedModelConvertsNothing) {
     TMapCalibration cal = EquiRectMap(1000, 800, 50, 5, 45, 10);
@@ -100,8 +100,8 @@ TEST(Conversion, PixelOnGraticuleLineGivesItsValue) {
     EXPECT_NEAR(cal.CalcLatitude(300, 140, valid), 50.0, 1e-9);  // on parallel 50
     EXPECT_TRUE(valid);
     EXPECT_NEAR(cal.CalcLatitude(700, 440, valid), 49.0, 1e-9);  // on parallel 49
-    EXPECT_NEAR(cal.CalcLongitude(220, 300, valid), 7.0, 1e-9);   // on meridian 7
-    EXPECT_NEAR(cal.CalcLongitude(680, 600, valid), 8.0, 1e-9);   // on meridian 8
+    EXPECT_NEAR(cal.CalcLongitude(220, 300, valid), 7.0, 1e-9);  // on meridian 7
+    EXPECT_NEAR(cal.CalcLongitude(680, 600, valid), 8.0, 1e-9);  // on meridian 8
     EXPECT_TRUE(valid);
     // And back: the crossing of parallel 50 and meridian 7 is at (200 + 0.002 (y-400)^2, y).
     int x = 0, y = 0;
@@ -123,9 +123,9 @@ TEST(Conversion, PixelOnGraticuleLineGivesItsValue) {
 TEST(Conversion, PositionInMapIsStrictlyInside) {
     const TCornerArray rect = Corners({50, 5}, {45, 5}, {45, 10}, {50, 10});
     EXPECT_TRUE(PositionInMap(47, 7, rect));
-    EXPECT_FALSE(PositionInMap(50, 7, rect));  // top edge
-    EXPECT_FALSE(PositionInMap(47, 5, rect));  // left edge
-    EXPECT_FALSE(PositionInMap(45, 10, rect)); // corner
+    EXPECT_FALSE(PositionInMap(50, 7, rect));   // top edge
+    EXPECT_FALSE(PositionInMap(47, 5, rect));   // left edge
+    EXPECT_FALSE(PositionInMap(45, 10, rect));  // corner
     EXPECT_FALSE(PositionInMap(51, 7, rect));
     EXPECT_FALSE(PositionInMap(47, 11, rect));
     // A rotated quadrilateral, and one whose corners run the other way round.
@@ -205,7 +205,7 @@ TMapCalibration UTMMap(double e0) {
     return cal;
 }
 
-} // namespace
+}  // namespace
 
 TEST(Conversion, UTMGridLinesCrossColumnsAndRows) {
     const TMapCalibration cal = UTMMap(450000);

@@ -27,7 +27,7 @@ TMapCalibration Model(TCalibModel m) {
     return cal;
 }
 
-} // namespace
+}  // namespace
 
 TEST(CalibState, ClearResetsDataButKeepsModelNamesAndUndo) {
     TMapCalibration cal = Model(cmEquiRect);

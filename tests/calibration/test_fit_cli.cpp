@@ -40,7 +40,7 @@ std::vector<std::string> Fields(const std::string& line) {
 
 const std::string Equirect9 = std::string(ZYLCARTO_TEST_DATA_DIR) + "/equirect9.txt";
 
-} // namespace
+}  // namespace
 
 TEST(FitCommand, EquirectangularPointsFitWithoutResiduals) {
     const CliRun r = Fit("--model equirect --image 1000x800 --eval 0 400 --eval 1000 800 --eval 250 200 " + Equirect9);
@@ -67,7 +67,7 @@ TEST(FitCommand, EquirectangularPointsFitWithoutResiduals) {
 
 TEST(FitCommand, UTMPointsFromStandardInput) {
     const CliRun r = Fit("--model utm --utm-zone 32 --image 100x100 -",
-                      "0 0 5400000 480000\\n100 0 5400000 482000\\n0 100 5398000 480000\\n");
+                         "0 0 5400000 480000\\n100 0 5400000 482000\\n0 100 5398000 480000\\n");
     ASSERT_EQ(r.Status, 0) << r.Text;
     for (int i = 0; i < 3; ++i) EXPECT_EQ(r.Lines[i].substr(r.Lines[i].size() - 12), " 0.000 0.000") << r.Lines[i];
     EXPECT_EQ(r.Lines[3], "quality 0.000 0.000");
@@ -116,7 +116,8 @@ TEST(FitCommand, RefusesUndeterminedFitsAndWarnsOfDoubtfulOnes) {
     const std::vector<Case> cases{
         {"equirect", "", "equirect needs at least 3 reference points, got 0", 1},
         {"equirect", "0 0 50 5\\n", "got 1", 1},
-        {"millercylindrical", "0 0 50 5\\n10 10 49 6\\n", "millercylindrical needs at least 3 reference points, got 2", 1},
+        {"millercylindrical", "0 0 50 5\\n10 10 49 6\\n", "millercylindrical needs at least 3 reference points, got 2",
+         1},
         {"biquadraticpn", grid, "biquadraticpn needs at least 6 reference points, got 5", 1},
         {"conicconformal", "0 0 50 5\\n100 100 49 6\\n200 200 48 7\\n300 300 47 8\\n", "(they are collinear)", 1},
         {"parabolicip", "P 45 0 100\\nP 45 50 101\\nP 45 100 102\\nM 7 10 0\\nM 7 11 50\\nM 7 12 100\\n",
@@ -136,9 +137,13 @@ TEST(FitCommand, ParabolicModelFromGraticuleLines) {
     // Parallels y = 100 + (48 - lat) 300 + x / 10, meridians x = 100 + (lon - 8) 400 - y / 20.
     std::string in;
     for (int lat : {46, 47, 48})
-        for (int x : {100, 400, 700, 1000}) in += "P " + std::to_string(lat) + " " + std::to_string(x) + " " + std::to_string(100 + (48 - lat) * 300 + x / 10) + "\\n";
+        for (int x : {100, 400, 700, 1000})
+            in += "P " + std::to_string(lat) + " " + std::to_string(x) + " " +
+                  std::to_string(100 + (48 - lat) * 300 + x / 10) + "\\n";
     for (int lon : {8, 9, 10})
-        for (int y : {40, 400, 800}) in += "M " + std::to_string(lon) + " " + std::to_string(100 + (lon - 8) * 400 - y / 20) + " " + std::to_string(y) + "\\n";
+        for (int y : {40, 400, 800})
+            in += "M " + std::to_string(lon) + " " + std::to_string(100 + (lon - 8) * 400 - y / 20) + " " +
+                  std::to_string(y) + "\\n";
     const CliRun r = Fit("--model parabolicip --image 1200x1000 --eval 500 450 -", in);
     ASSERT_EQ(r.Status, 0) << r.Text;
     // Per point "P|M VALUE X Y FIT DIFF": the lines are exact.
@@ -155,15 +160,22 @@ TEST(FitCommand, BatchConversionsInBothDirections) {
         std::vector<std::string> lines;
         int status;
     };
-    const std::string utm = "--model utm --utm-zone 32 --image 100x100 " + std::string(ZYLCARTO_TEST_DATA_DIR) + "/utm3.txt";
+    const std::string utm =
+        "--model utm --utm-zone 32 --image 100x100 " + std::string(ZYLCARTO_TEST_DATA_DIR) + "/utm3.txt";
     const std::vector<Case> cases{
-        {"--model equirect --image 1000x800 --to-position - " + Equirect9, "0 0\\n250.5 200\\n\\n# note\\n1000 800\\n",
-         {"50.000000000 5.000000000", "48.750000000 6.252500000", "45.000000000 10.000000000"}, 0},
-        {"--model equirect --image 1000x800 --to-position - " + Equirect9, "1 2\\nx 2\\n3\\n0 -99999\\n4 5\\n",
+        {"--model equirect --image 1000x800 --to-position - " + Equirect9,
+         "0 0\\n250.5 200\\n\\n# note\\n1000 800\\n",
+         {"50.000000000 5.000000000", "48.750000000 6.252500000", "45.000000000 10.000000000"},
+         0},
+        {"--model equirect --image 1000x800 --to-position - " + Equirect9,
+         "1 2\\nx 2\\n3\\n0 -99999\\n4 5\\n",
          {"49.987500000 5.005000000", "error: line 2: not a number: \"x\"", "error: line 3: expected X Y, got \"3\"",
-          "error: line 4: the pixel lies beyond the poles of the fit", "49.968750000 5.020000000"}, 1},
-        {"--model equirect --image 1000x800 --to-pixel - " + Equirect9, "48.75 6.2525\\n91 5\\n45 10\\n",
-         {"250.500 200.000", "error: line 2: latitude beyond the poles", "1000.000 800.000"}, 1},
+          "error: line 4: the pixel lies beyond the poles of the fit", "49.968750000 5.020000000"},
+         1},
+        {"--model equirect --image 1000x800 --to-pixel - " + Equirect9,
+         "48.75 6.2525\\n91 5\\n45 10\\n",
+         {"250.500 200.000", "error: line 2: latitude beyond the poles", "1000.000 800.000"},
+         1},
         {utm + " --to-position -", "50 25\\n", {"5399500.000 481000.000"}, 0},
         {utm + " --to-pixel -", "5399500 481000\\n", {"50.000 25.000"}, 0},
     };

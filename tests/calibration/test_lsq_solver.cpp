@@ -89,7 +89,7 @@ Solved Solve(const Rows& a, const std::vector<double>& b) {
     return s;
 }
 
-} // namespace
+}  // namespace
 
 TEST(LeastSquares, OverdeterminedMatchesNormalEquations) {
     std::mt19937 gen(7);

@@ -47,7 +47,7 @@ TMapCalibration MakeCalibration(TCalibModel model) {
     return cal;
 }
 
-} // namespace
+}  // namespace
 
 TEST(EquiRectModel, RecoversAffineMapExactly) {
     const auto truth = FromInverse([](Pix p) {
@@ -71,7 +71,8 @@ TEST(MillerModel, RecoversMillerCylindricalMap) {
     const double y0 = 1542.0, s = 1000.0;
     const synthetic::Map truth{
         [=](Geo g) {
-            return Pix{500 + s * (g.Long * Deg - 0.2), y0 - 1.25 * s * std::log(std::tan(std::numbers::pi / 4 + 0.4 * g.Lat * Deg))};
+            return Pix{500 + s * (g.Long * Deg - 0.2),
+                       y0 - 1.25 * s * std::log(std::tan(std::numbers::pi / 4 + 0.4 * g.Lat * Deg))};
         },
         [=](Pix p) {
             return Geo{(std::atan(std::exp((y0 - p.Y) / (1.25 * s))) - std::numbers::pi / 4) / 0.4 / Deg,
@@ -137,7 +138,7 @@ LambertMap SouthernLambert() {
     return m;
 }
 
-} // namespace
+}  // namespace
 
 TEST(ConicModel, ApproximatesLambertConformalConicMaps) {
     for (const bool south : {false, true}) {
@@ -234,7 +235,7 @@ struct GratTruth {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST(ParabolicModel, RecoversParabolicGraticule) {
     const auto truth = FromInverse(GratTruth::Inverse);
@@ -375,7 +376,8 @@ synthetic::Map Lambert(double phi1d, double phi2d, double lat0, double lon0, int
             },
             [=](Pix p) {
                 const double du = p.X - cx, dv = p.Y - cy;
-                const double u = du * std::cos(rot) + dv * std::sin(rot), v = -du * std::sin(rot) + dv * std::cos(rot) + rho0;
+                const double u = du * std::cos(rot) + dv * std::sin(rot),
+                             v = -du * std::sin(rot) + dv * std::cos(rot) + rho0;
                 const double r = std::sqrt(u * u + v * v);
                 return Geo{(2 * std::atan(std::pow(R * F / r, 1 / n)) - std::numbers::pi / 2) / Deg,
                            lon0 + std::atan2(u, v) / n / Deg};
@@ -387,14 +389,16 @@ synthetic::Map Mercator(double lat0, double lon0, int W, int H, double kmPerPixe
     const double R = 6371.0 / kmPerPixel;
     auto m = [](double lat) { return std::log(std::tan(std::numbers::pi / 4 + lat * Deg / 2)); };
     const double m0 = m(lat0);
-    return {[=](Geo g) { return Pix{W / 2.0 + R * (g.Long - lon0) * Deg, H / 2.0 - R * (m(g.Lat) - m0)}; },
+    return {[=](Geo g) {
+                return Pix{W / 2.0 + R * (g.Long - lon0) * Deg, H / 2.0 - R * (m(g.Lat) - m0)};
+            },
             [=](Pix p) {
                 return Geo{(2 * std::atan(std::exp(m0 + (H / 2.0 - p.Y) / R)) - std::numbers::pi / 2) / Deg,
                            lon0 + (p.X - W / 2.0) / R / Deg};
             }};
 }
 
-} // namespace
+}  // namespace
 
 // The two pixels of a radius and an angle lie on both sides of the apex: the side
 // of the reference points decides, not the hemisphere; and the apex search finds
@@ -449,7 +453,8 @@ TEST(ParabolicModel, RotatedGraticulesConvergeToTheIntersection) {
         for (int k = -3; k <= 3; ++k)
             for (int i = -3; i <= 3; ++i) {
                 const Pix onParallel = truth.Forward({48.0 + k, 9.0 + i * 0.9});
-                cal.AddCalibPoint(gtlParallel, 48.0 + k, int(std::lround(onParallel.X)), int(std::lround(onParallel.Y)));
+                cal.AddCalibPoint(gtlParallel, 48.0 + k, int(std::lround(onParallel.X)),
+                                  int(std::lround(onParallel.Y)));
                 const Pix onMeridian = truth.Forward({48.0 + i * 0.9, 9.0 + k});
                 cal.AddCalibPoint(gtlMeridian, 9.0 + k, int(std::lround(onMeridian.X)), int(std::lround(onMeridian.Y)));
             }
@@ -472,7 +477,7 @@ struct Quadratic {
     }
 };
 
-} // namespace
+}  // namespace
 
 // Far from the origin, or on a small plan at high longitude, the raw terms are
 // nearly parallel; the fit must still be the least-squares one (here, with exact
@@ -517,8 +522,10 @@ TEST(BiquadraticModel, FitsExactlyFarFromTheOrigin) {
         for (int it = 0; it < 20; ++it) {
             const double h = 1e-7;
             const double fx = px(la, lo) - x, fy = py(la, lo) - y;
-            const double a = (px(la + h, lo) - px(la - h, lo)) / (2 * h), b = (px(la, lo + h) - px(la, lo - h)) / (2 * h);
-            const double cc = (py(la + h, lo) - py(la - h, lo)) / (2 * h), d = (py(la, lo + h) - py(la, lo - h)) / (2 * h);
+            const double a = (px(la + h, lo) - px(la - h, lo)) / (2 * h),
+                         b = (px(la, lo + h) - px(la, lo - h)) / (2 * h);
+            const double cc = (py(la + h, lo) - py(la - h, lo)) / (2 * h),
+                         d = (py(la, lo + h) - py(la, lo - h)) / (2 * h);
             const double det = a * d - b * cc;
             la -= (d * fx - b * fy) / det;
             lo -= (a * fy - cc * fx) / det;

@@ -46,4 +46,4 @@ inline TCliResult RunCli(const std::string& Args, const std::string& Input = "")
     return {status, ReadFile(out), ReadFile(err)};
 }
 
-} // namespace zylcarto::test
+}  // namespace zylcarto::test

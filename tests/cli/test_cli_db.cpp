@@ -148,12 +148,17 @@ TEST_F(CliDb, NearFindsTheNearestItemsOnTheSphere) {
     for (int i = 0; i < 3000; ++i) {
         const int kind = i % 5;
         double lat = 0, lon = 0;
-        if (kind == 0) lat = std::asin(2 * u(rng) - 1) * 180 / M_PI, lon = 360 * u(rng) - 180;
-        else if (kind == 1) lat = 160 * u(rng) - 80, lon = (u(rng) < 0.5 ? -180 : 180) + 3 * u(rng) * (u(rng) < 0.5 ? 1 : -1);
-        else if (kind == 2) lat = (u(rng) < 0.5 ? -1 : 1) * (84 + 6 * u(rng)), lon = 360 * u(rng) - 180;
-        else if (kind == 3) lat = (u(rng) < 0.5 ? -87.5 : 87.5), lon = std::floor(36 * u(rng)) * 10 - 180;
-        else lat = towns[static_cast<std::size_t>(u(rng) * static_cast<double>(towns.size()))].first,
-             lon = towns[static_cast<std::size_t>(u(rng) * static_cast<double>(towns.size()))].second;
+        if (kind == 0)
+            lat = std::asin(2 * u(rng) - 1) * 180 / M_PI, lon = 360 * u(rng) - 180;
+        else if (kind == 1)
+            lat = 160 * u(rng) - 80, lon = (u(rng) < 0.5 ? -180 : 180) + 3 * u(rng) * (u(rng) < 0.5 ? 1 : -1);
+        else if (kind == 2)
+            lat = (u(rng) < 0.5 ? -1 : 1) * (84 + 6 * u(rng)), lon = 360 * u(rng) - 180;
+        else if (kind == 3)
+            lat = (u(rng) < 0.5 ? -87.5 : 87.5), lon = std::floor(36 * u(rng)) * 10 - 180;
+        else
+            lat = towns[static_cast<std::size_t>(u(rng) * static_cast<double>(towns.size()))].first,
+            lon = towns[static_cast<std::size_t>(u(rng) * static_cast<double>(towns.size()))].second;
         if (lon > 180 || lon < -180) lon -= std::copysign(360.0, lon);
         towns.emplace_back(static_cast<float>(lat), static_cast<float>(lon));
     }
@@ -167,9 +172,12 @@ TEST_F(CliDb, NearFindsTheNearestItemsOnTheSphere) {
     std::vector<std::pair<double, double>> queries = {{0, -179.9}, {90, 0}, {-90, 45}, {87.5, 0}, {-87.5, 175}};
     while (queries.size() < 150) {
         const int kind = static_cast<int>(queries.size() % 3);
-        if (kind == 0) queries.emplace_back(std::asin(2 * u(rng) - 1) * 180 / M_PI, 360 * u(rng) - 180);
-        else if (kind == 1) queries.emplace_back(170 * u(rng) - 85, u(rng) < 0.5 ? -179.99 + u(rng) : 179.99 - u(rng));
-        else queries.emplace_back((u(rng) < 0.5 ? -1 : 1) * (85 + 5 * u(rng)), 360 * u(rng) - 180);
+        if (kind == 0)
+            queries.emplace_back(std::asin(2 * u(rng) - 1) * 180 / M_PI, 360 * u(rng) - 180);
+        else if (kind == 1)
+            queries.emplace_back(170 * u(rng) - 85, u(rng) < 0.5 ? -179.99 + u(rng) : 179.99 - u(rng));
+        else
+            queries.emplace_back((u(rng) < 0.5 ? -1 : 1) * (85 + 5 * u(rng)), 360 * u(rng) - 180);
     }
     int mismatches = 0;
     for (const auto& [lat, lon] : queries) {
@@ -177,7 +185,8 @@ TEST_F(CliDb, NearFindsTheNearestItemsOnTheSphere) {
         for (const auto& t : towns) best = std::min(best, Angle(lat, lon, t.first, t.second));
         std::set<int> expected;
         for (std::size_t i = 0; i < towns.size(); ++i)
-            if (Angle(lat, lon, towns[i].first, towns[i].second) <= best + 1e-9) expected.insert(static_cast<int>(i) + 1);
+            if (Angle(lat, lon, towns[i].first, towns[i].second) <= best + 1e-9)
+                expected.insert(static_cast<int>(i) + 1);
         char args[128];
         std::snprintf(args, sizeof args, "db near t %.6f %.6f", lat, lon);
         const Result r = Run(args);
@@ -187,9 +196,10 @@ TEST_F(CliDb, NearFindsTheNearestItemsOnTheSphere) {
         for (std::string line; std::getline(lines, line);) got.insert(std::stoi(line));
         if (got != expected && ++mismatches <= 5)
             ADD_FAILURE() << args << ": " << got.size() << " items, expected " << expected.size() << " at "
-                          << best * 6371.0088 << " km\n" << r.out;
+                          << best * 6371.0088 << " km\n"
+                          << r.out;
     }
     EXPECT_EQ(mismatches, 0);
 }
 
-} // namespace
+}  // namespace

@@ -71,10 +71,10 @@ TEST(CliGeodesy, DatumList) {
 }
 
 TEST(CliGeodesy, BadArgumentsExitWithTwo) {
-    for (const char* args : {"utm abc 16", "utm 48", "utm 48 16 --ellipsoid gelNoSuch", "utm 48 16 --ellipsoid 61",
-                             "utm-inv 0 N 500000 0", "utm-inv 33 X 500000 0", "cart 1 2 3 --verbose",
-                             "helmert 1 two 0 0 0", "helmert 272 269 10 10 0", "helmert 13 0 10 10 0",
-                             "utm +-5 3", "utm 5 ++3", "utm 5 +"}) {
+    for (const char* args :
+         {"utm abc 16", "utm 48", "utm 48 16 --ellipsoid gelNoSuch", "utm 48 16 --ellipsoid 61", "utm-inv 0 N 500000 0",
+          "utm-inv 33 X 500000 0", "cart 1 2 3 --verbose", "helmert 1 two 0 0 0", "helmert 272 269 10 10 0",
+          "helmert 13 0 10 10 0", "utm +-5 3", "utm 5 ++3", "utm 5 +"}) {
         const Result r = RunCli(args);
         EXPECT_EQ(r.Status, 2) << args;
         EXPECT_EQ(r.Err.rfind("zylcarto: ", 0), 0u) << args << ": " << r.Err;
@@ -86,14 +86,14 @@ TEST(CliGeodesy, BatchKeepsOneLinePerInputLine) {
     const Result r = RunCli("utm", "48.2 16.4\nnot-a-number 1\n85 0\n\n \t\n1 2 3\r\n-33.9\t18.4\r48.2 16.4\r\r" +
                                        std::string(100000, '7') + " 1");
     EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Out,
-              "33 U 604028.2757 5339477.3311\n"
-              "error: latitude is not a number: \"not-a-number\"\n"
-              "error: outside the UTM area (latitude -80..84, longitude -180..<180)\n"
-              "error: expected 2 values, got more\n"
-              "34 H 259583.2217 6245888.0454\n"
-              "33 U 604028.2757 5339477.3311\n"
-              "error: latitude is not a number: \"" + std::string(80, '7') + "\"... (100000 bytes)\n");
+    EXPECT_EQ(r.Out, "33 U 604028.2757 5339477.3311\n"
+                     "error: latitude is not a number: \"not-a-number\"\n"
+                     "error: outside the UTM area (latitude -80..84, longitude -180..<180)\n"
+                     "error: expected 2 values, got more\n"
+                     "34 H 259583.2217 6245888.0454\n"
+                     "33 U 604028.2757 5339477.3311\n"
+                     "error: latitude is not a number: \"" +
+                         std::string(80, '7') + "\"... (100000 bytes)\n");
 
     const Result inv = RunCli("utm-inv", "33 N 604028.2757 5339477.3311\n99 N 1 1\n");
     EXPECT_EQ(inv.Out.substr(0, 8), "48.20000");
@@ -106,7 +106,8 @@ TEST(CliGeodesy, BatchKeepsOneLinePerInputLine) {
 
 TEST(CliGeodesy, LargeBatch) {
     std::string input;
-    for (int i = 0; i < 100000; ++i) input += std::to_string(-79 + i % 163) + ".5 " + std::to_string(-179 + i % 359) + "\n";
+    for (int i = 0; i < 100000; ++i)
+        input += std::to_string(-79 + i % 163) + ".5 " + std::to_string(-179 + i % 359) + "\n";
     const Result r = RunCli("zone", input);
     EXPECT_EQ(r.Status, 0);
     int lines = 0;

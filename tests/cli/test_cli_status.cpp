@@ -13,7 +13,8 @@ using namespace zylcarto::test;
 TEST(CliStatus, TheConventionIsWrittenInTheHelp) {
     const TCliResult r = RunCli("--help");
     EXPECT_EQ(r.Status, 0);
-    for (const char* line : {"  0  success\n", "  1  a conversion or operation failed", "  2  bad usage or unreadable input\n"})
+    for (const char* line :
+         {"  0  success\n", "  1  a conversion or operation failed", "  2  bad usage or unreadable input\n"})
         EXPECT_NE(r.Out.find(line), std::string::npos) << line;
 }
 

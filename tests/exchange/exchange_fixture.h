@@ -50,9 +50,20 @@ inline void WriteBmp(const std::string& Name, int Width, int Height) {
         b += static_cast<char>(v & 0xFF);
         b += static_cast<char>(v >> 8);
     };
-    u32(54 + data); u32(0); u32(54);
-    u32(40); u32(static_cast<std::uint32_t>(Width)); u32(static_cast<std::uint32_t>(Height)); u16(1); u16(24);
-    u32(0); u32(data); u32(2835); u32(2835); u32(0); u32(0);
+    u32(54 + data);
+    u32(0);
+    u32(54);
+    u32(40);
+    u32(static_cast<std::uint32_t>(Width));
+    u32(static_cast<std::uint32_t>(Height));
+    u16(1);
+    u16(24);
+    u32(0);
+    u32(data);
+    u32(2835);
+    u32(2835);
+    u32(0);
+    u32(0);
     b.append(data, '\x80');
     WriteFile(Name, b);
 }
@@ -89,9 +100,9 @@ inline std::string OziMapText(const std::vector<TOziPointSpec>& Points, const st
                               const std::string& Projection = "Latitude/Longitude",
                               const std::string& Title = "Z\xFCrich Nord") {
     std::string t = "OziExplorer Map Data File Version " + Version + Eol + Title + Eol + "C:\\Maps\\scan.bmp" + Eol +
-                    "1 ,Map Code," + Eol + Datum + "," + Datum + ",   0.0000,   0.0000," + Datum + Eol +
-                    "Reserved 1" + Eol + "Reserved 2" + Eol + "Magnetic Variation,,,E" + Eol + "Map Projection," +
-                    Projection + ",PolyCal,No,AutoCalOnly,No,BSBUseWPX,No" + Eol;
+                    "1 ,Map Code," + Eol + Datum + "," + Datum + ",   0.0000,   0.0000," + Datum + Eol + "Reserved 1" +
+                    Eol + "Reserved 2" + Eol + "Magnetic Variation,,,E" + Eol + "Map Projection," + Projection +
+                    ",PolyCal,No,AutoCalOnly,No,BSBUseWPX,No" + Eol;
     for (int i = 0; i < 30; ++i) {
         char head[32];
         std::snprintf(head, sizeof head, "Point%02d,xy,", i + 1);
@@ -109,4 +120,4 @@ inline std::string OziMapText(const std::vector<TOziPointSpec>& Points, const st
     return t;
 }
 
-} // namespace zylcarto::test
+}  // namespace zylcarto::test

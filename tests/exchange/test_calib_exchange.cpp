@@ -77,9 +77,10 @@ TEST(OziMap, DatumsAreShiftedToWGS84) {
 TEST(OziMap, UTMGridPointsMakeAUTMCalibration) {
     const std::string dir = TestDir();
     std::string t = OziMapText({}, "WGS 84", "2.2", "\r\n", "(UTM) Universal Transverse Mercator");
-    const char* grid[] = {"Point01,xy,    0,    0,in, deg,    ,        ,N,    ,        ,E, grid,  33,   500000.0,  6200000.0,S",
-                          "Point02,xy,  400,    0,in, deg,    ,        ,N,    ,        ,E, grid,  33,   504000.0,  6200000.0,S",
-                          "Point03,xy,  400,  300,in, deg,    ,        ,N,    ,        ,E, grid,  33,   504000.0,  6197000.0,S"};
+    const char* grid[] = {
+        "Point01,xy,    0,    0,in, deg,    ,        ,N,    ,        ,E, grid,  33,   500000.0,  6200000.0,S",
+        "Point02,xy,  400,    0,in, deg,    ,        ,N,    ,        ,E, grid,  33,   504000.0,  6200000.0,S",
+        "Point03,xy,  400,  300,in, deg,    ,        ,N,    ,        ,E, grid,  33,   504000.0,  6197000.0,S"};
     for (int i = 0; i < 3; ++i) {
         const std::string slot = "Point0" + std::to_string(i + 1) + ",xy,     ,";
         const std::size_t at = t.find(slot);
@@ -178,8 +179,8 @@ TEST(WorldFile, ExportOfImportGivesTheSameRule) {
         TWorldFile W;
         int Zone;
     };
-    for (const Case& c : {Case{{0.001, 1e-5, 2e-5, -0.0007, 8.0005, 47.49965}, 0},
-                          Case{{10, 0.5, 0.25, -10, 500005, 5300005}, 32}}) {
+    for (const Case& c :
+         {Case{{0.001, 1e-5, 2e-5, -0.0007, 8.0005, 47.49965}, 0}, Case{{10, 0.5, 0.25, -10, 500005, 5300005}, 32}}) {
         const std::string dir = TestDir();
         WriteBmp(dir + "m.bmp", 400, 300);
         WriteFile(dir + "m.bpw", FormatWorldFile(c.W));
@@ -205,5 +206,5 @@ TEST(WorldFile, ExportOfImportGivesTheSameRule) {
     EXPECT_EQ(ImportWorldFile(dir + "m.bmp", 0, false).Data.UTMZone, 33);
 }
 
-} // namespace
-} // namespace zylcarto::test
+}  // namespace
+}  // namespace zylcarto::test

@@ -49,8 +49,11 @@ TCalibData Parsed(const std::string& Xml) {
 TEST(CalibReference, OziImportThenWorldExportMatchesGdalinfo) {
     const std::string dir = TestDir();
     WriteBmp(dir + "scan.bmp", 400, 300);
-    WriteFile(dir + "scan.map", OziMapText({{0, 0, -33.5, 18.25}, {400, 0, -33.5, 18.65}, {400, 300, -33.7, 18.65},
-                                            {0, 300, -33.7, 18.25}, {200, 150, -33.6, 18.45}}));
+    WriteFile(dir + "scan.map", OziMapText({{0, 0, -33.5, 18.25},
+                                            {400, 0, -33.5, 18.65},
+                                            {400, 300, -33.7, 18.65},
+                                            {0, 300, -33.7, 18.25},
+                                            {200, 150, -33.6, 18.45}}));
     TRun r = Shell(dir, kCli + " map import-ozi '" + dir + "scan.map' '" + dir + "scan.xml'");
     ASSERT_EQ(r.Status, 0) << r.Err;
     EXPECT_NE(r.Out.find("residual\t5\t0.000 m"), std::string::npos) << r.Out;
@@ -92,9 +95,10 @@ TEST(CalibReference, WorldImportMatchesGdalinfo) {
         const auto gdal = GdalCorners(dir, dir + "m.bmp");
         ASSERT_EQ(gdal.size(), 4u);
         // The file keeps corners to 5 decimals; the calibration itself is compared in memory.
-        const TCalibData d = ImportWorldFile(dir + "m.bmp", c.UTM ? (c.Options.find("34") != std::string::npos ? 34 : 33) : 0,
-                                                       c.Options.find("south") != std::string::npos)
-                                 .Data;
+        const TCalibData d =
+            ImportWorldFile(dir + "m.bmp", c.UTM ? (c.Options.find("34") != std::string::npos ? 34 : 33) : 0,
+                            c.Options.find("south") != std::string::npos)
+                .Data;
         const auto ours = OurCorners(d, c.UTM);
         const double tol = c.UTM ? 0.01 : 1e-6;
         for (int i = 0; i < 4; ++i) {
@@ -104,5 +108,5 @@ TEST(CalibReference, WorldImportMatchesGdalinfo) {
     }
 }
 
-} // namespace
-} // namespace zylcarto::test
+}  // namespace
+}  // namespace zylcarto::test

@@ -17,7 +17,8 @@ TEST(GpkgReference, OgrinfoListsEveryLayerWithCountsExtentsAndAttributes) {
           "db add-town " + db + " Bern 46.95 7.45", "db add-polygon " + db + " lake 'Lake A' '" + dir + "v.txt'",
           "db add-polygon " + db + " border Open '" + dir + "w.txt'",
           "db add-polygon " + db + " border Closed '" + dir + "v.txt' --closed",
-          "db add-polygon " + db + " road Road '" + dir + "w.txt'", "db add-blob " + db + " '" + dir + "b.bin' --caption Cap"})
+          "db add-polygon " + db + " road Road '" + dir + "w.txt'",
+          "db add-blob " + db + " '" + dir + "b.bin' --caption Cap"})
         ASSERT_EQ(Shell(dir, cli + c).Status, 0) << c;
     TRun r = Shell(dir, cli + "db export-gpkg " + db + " '" + dir + "out.gpkg'");
     ASSERT_EQ(r.Status, 0) << r.Err;
@@ -27,9 +28,10 @@ TEST(GpkgReference, OgrinfoListsEveryLayerWithCountsExtentsAndAttributes) {
     r = Shell(dir, ogr + "-so '" + dir + "out.gpkg' towns borders roads blobs");
     ASSERT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(r.Err, "");  // no complaint about the file's structure
-    for (const char* want : {"Layer name: towns", "Feature Count: 2", "Extent: (7.450000, 46.950001) - (8.540000, 47.369999)",
-                             "Layer name: borders", "Extent: (-21.000000, -12.500000) - (8.500000, 47.500000)",
-                             "Layer name: roads", "Feature Count: 1", "Layer name: blobs", "ID[\"EPSG\",4326]"})
+    for (const char* want :
+         {"Layer name: towns", "Feature Count: 2", "Extent: (7.450000, 46.950001) - (8.540000, 47.369999)",
+          "Layer name: borders", "Extent: (-21.000000, -12.500000) - (8.500000, 47.500000)", "Layer name: roads",
+          "Feature Count: 1", "Layer name: blobs", "ID[\"EPSG\",4326]"})
         EXPECT_NE(r.Out.find(want), std::string::npos) << want << "\n" << r.Out;
 
     r = Shell(dir, ogr + "-q '" + dir + "out.gpkg' -sql \"SELECT * FROM towns WHERE class = 3\"");
@@ -54,5 +56,5 @@ TEST(GpkgReference, OgrinfoListsEveryLayerWithCountsExtentsAndAttributes) {
     EXPECT_EQ(r.Status, 2);
 }
 
-} // namespace
-} // namespace zylcarto::test
+}  // namespace
+}  // namespace zylcarto::test

@@ -37,11 +37,12 @@ TEST(Gpx, ReadsWaypointsOfBothVersions) {
         EXPECT_EQ(a.SymbolProps.Kind, lmCircle);
         EXPECT_EQ(g.LandMarks[1].Identifier.Str(), "only a comment");
         EXPECT_EQ(g.LandMarks[1].SymbolProps.Kind, TLandMark{}.SymbolProps.Kind);
-        EXPECT_EQ(g.Replaced, 2);   // alpha and beta
+        EXPECT_EQ(g.Replaced, 2);  // alpha and beta
         EXPECT_EQ(g.Shortened, 0);
     }
     const TGpxImport w = ReadGpxWaypoints("<?xml version=\"1.0\" encoding=\"windows-1252\"?>"
-                                          "<gpx version=\"1.1\"><wpt lat=\"1\" lon=\"2\"><name>\x80 Gr\xFC" "e</name></wpt></gpx>");
+                                          "<gpx version=\"1.1\"><wpt lat=\"1\" lon=\"2\"><name>\x80 Gr\xFC"
+                                          "e</name></wpt></gpx>");
     EXPECT_EQ(w.LandMarks.at(0).Caption.Text.Str(), "\u20AC Gr\u00FCe");
 }
 
@@ -92,5 +93,5 @@ TEST(Gpx, BadDocumentsNameTheirLine) {
     }
 }
 
-} // namespace
-} // namespace zylcarto::test
+}  // namespace
+}  // namespace zylcarto::test

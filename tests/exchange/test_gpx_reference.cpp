@@ -8,10 +8,10 @@ namespace {
 
 TEST(GpxReference, ImportThenExportListsTheSameWaypointsInOgrinfo) {
     const std::string dir = TestDir(), cli = std::string("'") + ZYLCARTO_CLI + "'";
-    WriteFile(dir + "in.gpx",
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.0\" creator=\"t\">\n"
-              "<wpt lat=\"47.123456789\" lon=\"-8.25\"><ele>412.5</ele><name>Gr\xC3\xBC" "ezi \xE2\x82\xAC \xCE\xB1</name></wpt>\n"
-              "<wpt lat=\"-33.9\" lon=\"18.4\"><name>Cape</name><sym>Square</sym></wpt>\n</gpx>\n");
+    WriteFile(dir + "in.gpx", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.0\" creator=\"t\">\n"
+                              "<wpt lat=\"47.123456789\" lon=\"-8.25\"><ele>412.5</ele><name>Gr\xC3\xBC"
+                              "ezi \xE2\x82\xAC \xCE\xB1</name></wpt>\n"
+                              "<wpt lat=\"-33.9\" lon=\"18.4\"><name>Cape</name><sym>Square</sym></wpt>\n</gpx>\n");
     TRun r = Shell(dir, cli + " landmarks import-gpx '" + dir + "in.gpx' '" + dir + "lm.xml'");
     ASSERT_EQ(r.Status, 0) << r.Err;
     EXPECT_NE(r.Err.find("1 characters the landmark file cannot hold"), std::string::npos) << r.Err;
@@ -19,9 +19,10 @@ TEST(GpxReference, ImportThenExportListsTheSameWaypointsInOgrinfo) {
     ASSERT_EQ(r.Status, 0) << r.Err;
     r = Shell(dir, std::string("'") + OGRINFO + "' -q '" + dir + "out.gpx' waypoints");
     ASSERT_EQ(r.Status, 0) << r.Err;
-    for (const char* want : {"name (String) = Gr\xC3\xBC" "ezi \xE2\x82\xAC ?", "POINT (-8.25 47.123456789)",
-                             "ele (Real) = 412.5", "name (String) = Cape", "sym (String) = Square",
-                             "POINT (18.4 -33.9)"})
+    for (const char* want : {"name (String) = Gr\xC3\xBC"
+                             "ezi \xE2\x82\xAC ?",
+                             "POINT (-8.25 47.123456789)", "ele (Real) = 412.5", "name (String) = Cape",
+                             "sym (String) = Square", "POINT (18.4 -33.9)"})
         EXPECT_NE(r.Out.find(want), std::string::npos) << want << "\n" << r.Out;
 
     r = Shell(dir, cli + " landmarks import-gpx '" + dir + "lm.xml' '" + dir + "x.xml'");  // not GPX
@@ -29,5 +30,5 @@ TEST(GpxReference, ImportThenExportListsTheSameWaypointsInOgrinfo) {
     EXPECT_NE(r.Err.find("lm.xml: line "), std::string::npos) << r.Err;
 }
 
-} // namespace
-} // namespace zylcarto::test
+}  // namespace
+}  // namespace zylcarto::test

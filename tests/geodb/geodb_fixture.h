@@ -32,6 +32,7 @@ protected:
     }
     std::string Base(const std::string& name = "db") const { return (Dir / name).string(); }
     static std::uintmax_t FileSize(const std::string& path) { return std::filesystem::file_size(path); }
+
 public:
     static std::vector<std::uint8_t> Bytes(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
@@ -43,7 +44,6 @@ public:
     }
 
 protected:
-
     std::filesystem::path Dir;
 };
 
@@ -77,11 +77,11 @@ inline ::testing::AssertionResult IndexesCoverEntries(const TGeoDB& db) {
     for (int ix = 0; ix <= 4; ++ix) {
         std::vector<int> seen(static_cast<std::size_t>(n) + 1, 0);
         for (int p = 1; p <= n; ++p) {
-            const int e = ix == 0 ? db.IxItemID(p).index
-                        : ix == 1 ? db.IxLatLow(p).index
-                        : ix == 2 ? db.IxLatHigh(p).index
-                        : ix == 3 ? db.IxLongLow(p).index
-                                  : db.IxLongHigh(p).index;
+            const int e = ix == 0   ? db.IxItemID(p).index
+                          : ix == 1 ? db.IxLatLow(p).index
+                          : ix == 2 ? db.IxLatHigh(p).index
+                          : ix == 3 ? db.IxLongLow(p).index
+                                    : db.IxLongHigh(p).index;
             if (e < 1 || e > n || seen[static_cast<std::size_t>(e)]++)
                 return ::testing::AssertionFailure() << "index " << ix << " position " << p << " holds entry " << e;
         }
@@ -147,4 +147,4 @@ inline Contents ReadContents(TGeoDB& db) {
     return c;
 }
 
-} // namespace zylcarto::test
+}  // namespace zylcarto::test

@@ -38,4 +38,4 @@ void WriteSampleDatabase(const std::string& BaseName) {
     db.SetDBName("");
 }
 
-} // namespace zylcarto::test
+}  // namespace zylcarto::test

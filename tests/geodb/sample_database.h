@@ -7,4 +7,4 @@ namespace zylcarto::test {
 // Creates the database BaseName with a fixed history of adds, replaces and deletes.
 void WriteSampleDatabase(const std::string& BaseName);
 
-} // namespace zylcarto::test
+}  // namespace zylcarto::test

@@ -23,8 +23,9 @@ TEST_F(GeoDB32, FilesAreByteIdenticalToThoseOfA32BitBuild) {
     const auto native = DBFileNames(Base("n/sample"));
     const auto narrow = DBFileNames(Base("w/sample"));
     const std::vector<std::pair<std::string, std::string>> pairs = {
-        {native.GDS, narrow.GDS}, {native.GDD, narrow.GDD}, {native.IX[0], narrow.IX[0]}, {native.IX[1], narrow.IX[1]},
-        {native.IX[2], narrow.IX[2]}, {native.IX[3], narrow.IX[3]}, {native.IX[4], narrow.IX[4]}};
+        {native.GDS, narrow.GDS},     {native.GDD, narrow.GDD},     {native.IX[0], narrow.IX[0]},
+        {native.IX[1], narrow.IX[1]}, {native.IX[2], narrow.IX[2]}, {native.IX[3], narrow.IX[3]},
+        {native.IX[4], narrow.IX[4]}};
     for (const auto& [a, b] : pairs) {
         const auto x = Bytes(a);
         EXPECT_FALSE(x.empty()) << a;

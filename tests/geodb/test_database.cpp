@@ -324,8 +324,8 @@ TEST_F(GeoDB, ClosestPositionsAndIndexProperties) {
     EXPECT_EQ(db.GetClosestLatLowIx(15), 2);
     EXPECT_EQ(db.GetClosestLatHighIx(35), 4);
     EXPECT_EQ(db.GetClosestLongLowIx(-25), 2);
-    EXPECT_EQ(db.IxLatLow(0).index, 2);   // the entry of 10
-    EXPECT_EQ(db.IxLatLow(9).index, 1);   // the entry of 30
+    EXPECT_EQ(db.IxLatLow(0).index, 2);  // the entry of 10
+    EXPECT_EQ(db.IxLatLow(9).index, 1);  // the entry of 30
     EXPECT_EQ(db.IxLongHigh(1).LLValue, -30.f);
     EXPECT_EQ(db.IxItemID(3).ItemID, 3);
 }

@@ -31,13 +31,13 @@ protected:
         std::filesystem::remove_all(Dir / "db");
         std::filesystem::create_directories(Dir / "db");
         db.SetDBName(Base("db/x"));
-        AddTownAt(db, "t1", 1, 1);                 // id 1
-        AddSquareBorder(db, "b2", 2, 2, 1);        // id 2
-        AddTownAt(db, "t3", 3, 3);                 // id 3
+        AddTownAt(db, "t1", 1, 1);           // id 1
+        AddSquareBorder(db, "b2", 2, 2, 1);  // id 2
+        AddTownAt(db, "t3", 3, 3);           // id 3
         const auto bytes = Pattern(20000);
         db.AddBLOB("o4", 0, 0, 0, 1, 0, 1, 0, 0, 0, TMetaInfo(), bytes.data(), 20000);  // id 4
-        AddSquareBorder(db, "b5", 5, 5, 1);        // id 5
-        db.ReplaceBorder(2, "b2", Square(2, 2, 3), true, 0, 0, 0, 0, 0, 0, 0, 0, 0);  // leaves garbage
+        AddSquareBorder(db, "b5", 5, 5, 1);                                             // id 5
+        db.ReplaceBorder(2, "b2", Square(2, 2, 3), true, 0, 0, 0, 0, 0, 0, 0, 0, 0);    // leaves garbage
         db.SetLazyWrite(lazy);
     }
 
@@ -68,7 +68,6 @@ protected:
             EXPECT_EQ(it->second.block, item.block) << "identifier " << id;
         }
     }
-
 };
 
 class GeoDBFaults : public FaultsBase, public ::testing::WithParamInterface<bool> {
@@ -129,7 +128,11 @@ std::vector<Scenario> Scenarios() {
              db.AddBLOB(dir + "/src.bin", 0, 0, 0, 0, 0, 0, 0, 0, 0, TMetaInfo());
          },
          {6}},
-        {"replace", [](TGeoDB& db, const std::string&) { db.ReplaceTown(2, "moved", 0, 0, {60, 60}, 0, 0, 0); }, {2}},
+        {"replace",
+         [](TGeoDB& db, const std::string&) {
+             db.ReplaceTown(2, "moved", 0, 0, {60, 60}, 0, 0, 0);
+         },
+         {2}},
         {"delete", [](TGeoDB& db, const std::string&) { db.DeleteData(2); }, {2}},
         {"delete last", [](TGeoDB& db, const std::string&) { db.DeleteData(5); }, {5}},
         {"update record",
@@ -169,16 +172,19 @@ public:
         for (const auto& [name, ino] : names_) content_[ino] = GeoDBTest::Bytes((dir_ / name).string());
     }
     void OnSync(const std::string& path) {
-        if (std::filesystem::is_directory(path)) SyncNames();
-        else content_[std::filesystem::status(path).type() == std::filesystem::file_type::none ? 0 : Inode(path)] =
-                 GeoDBTest::Bytes(path);
+        if (std::filesystem::is_directory(path))
+            SyncNames();
+        else
+            content_[std::filesystem::status(path).type() == std::filesystem::file_type::none ? 0 : Inode(path)] =
+                GeoDBTest::Bytes(path);
     }
     void Cut() const {
         for (const auto& e : std::filesystem::directory_iterator(dir_))
             if (!names_.count(e.path().filename().string())) std::filesystem::remove(e.path());
         for (const auto& [name, ino] : names_) {
             const auto it = content_.find(ino);  // never synced: nothing of it reached the disk
-            GeoDBTest::WriteBytes((dir_ / name).string(), it == content_.end() ? std::vector<std::uint8_t>{} : it->second);
+            GeoDBTest::WriteBytes((dir_ / name).string(),
+                                  it == content_.end() ? std::vector<std::uint8_t>{} : it->second);
         }
     }
 
@@ -251,8 +257,7 @@ TEST_F(GeoDBPowerCut, AtEveryWritePointNothingThatReturnedIsLost) {
                 });
                 try {
                     s.run(*db, Base("db"));
-                } catch (const std::exception&) {
-                }
+                } catch (const std::exception&) {}
                 off = true;
                 db.reset();  // whatever the destructor would write is lost as well
                 SetFileFaultHook(nullptr);
@@ -291,4 +296,4 @@ TEST_F(GeoDBPowerCut, AtEveryWritePointNothingThatReturnedIsLost) {
 INSTANTIATE_TEST_SUITE_P(LazyWrite, GeoDBFaults, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Lazy" : "Immediate"; });
 
-} // namespace
+}  // namespace

@@ -32,9 +32,12 @@ struct FlatIndex {
         while (hi >= lo && !found) {
             c = (lo + hi) / 2;
             const K key = Key(a[static_cast<std::size_t>(c)]);
-            if (Greater(k, key)) lo = c + 1;
-            else if (k != key) hi = c - 1;
-            else found = true;
+            if (Greater(k, key))
+                lo = c + 1;
+            else if (k != key)
+                hi = c - 1;
+            else
+                found = true;
         }
         greater = Greater(k, static_cast<K>(Key(a[static_cast<std::size_t>(c)])));
         return c;
@@ -83,7 +86,8 @@ struct FlatDatabase {
 
     void Insert(int r) {
         id.Insert({recs[static_cast<std::size_t>(r)].ItemId, r});
-        for (int i = 1; i <= 4; ++i) ll[static_cast<std::size_t>(i - 1)].Insert({CoordinateKey(recs[static_cast<std::size_t>(r)], i), r});
+        for (int i = 1; i <= 4; ++i)
+            ll[static_cast<std::size_t>(i - 1)].Insert({CoordinateKey(recs[static_cast<std::size_t>(r)], i), r});
     }
     void Remove(int r) {
         id.Remove(r);
@@ -119,7 +123,7 @@ struct FlatDatabase {
     return ::testing::AssertionSuccess();
 }
 
-} // namespace
+}  // namespace
 
 using GeoDBIndexOracle = GeoDBTest;
 
@@ -173,7 +177,8 @@ TEST_F(GeoDBIndexOracle, RandomOperationsWriteTheFlatArraysFilesAndFindTheSame) 
         if (step % 500 == 300) db.SetLazyWrite(false);
         if (!db.LazyWrite()) {
             ASSERT_EQ(Bytes(names.IX[0]), flat.id.Bytes()) << "step " << step;
-            for (std::size_t i = 0; i < 4; ++i) ASSERT_EQ(Bytes(names.IX[i + 1]), flat.ll[i].Bytes()) << "step " << step;
+            for (std::size_t i = 0; i < 4; ++i)
+                ASSERT_EQ(Bytes(names.IX[i + 1]), flat.ll[i].Bytes()) << "step " << step;
             ++checkedFiles;
         }
         if (step % 50 == 0) {
@@ -231,7 +236,8 @@ TEST(GeoDBIndexes, BlockedIndexMatchesTheFlatArrayWithNaNsAndManyEqualKeys) {
         ASSERT_EQ(ix.Size(), static_cast<int>(flat.a.size()));
         if (step % 97 == 0) {
             for (int p = 0; p < ix.Size(); ++p)  // bit for bit: NaN keys too
-                ASSERT_EQ(std::bit_cast<std::uint64_t>(ix.At(p)), std::bit_cast<std::uint64_t>(flat.a[static_cast<std::size_t>(p)]))
+                ASSERT_EQ(std::bit_cast<std::uint64_t>(ix.At(p)),
+                          std::bit_cast<std::uint64_t>(flat.a[static_cast<std::size_t>(p)]))
                     << step;
             for (int k = -1; k <= 32; ++k) ASSERT_EQ(ix.ClosestPosition(k * 1.0), flat.Closest(k * 1.0)) << step;
         }

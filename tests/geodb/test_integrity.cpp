@@ -70,10 +70,8 @@ TEST_F(GeoDBDamage, DamagedOrForeignFilesAreRefusedNamingTheFileAndNothingIsWrit
          },
          n.GDD, "version"},
         {"data file as item file",
-         [&] {
-             std::filesystem::copy_file(n.GDD, n.GDS, std::filesystem::copy_options::overwrite_existing);
-         },
-         n.GDS, "damaged"},
+         [&] { std::filesystem::copy_file(n.GDD, n.GDS, std::filesystem::copy_options::overwrite_existing); }, n.GDS,
+         "damaged"},
         {"data file of a smaller database",
          [&] {
              {
@@ -90,8 +88,7 @@ TEST_F(GeoDBDamage, DamagedOrForeignFilesAreRefusedNamingTheFileAndNothingIsWrit
          n.GDS, "beyond the end of the data file"},
         {"data file cut", [&] { Patch(n.GDD, [](auto& b) { b.resize(b.size() - 1); }); }, n.GDS, "beyond the end"},
         {"kind byte outside the kinds", [&] { Patch(n.GDS, [](auto& b) { b[108] = 23; }); }, n.GDS, "kind 23"},
-        {"name length beyond the field", [&] { Patch(n.GDS, [](auto& b) { b[120 + 4] = 60; }); }, n.GDS,
-         "entry 2"},
+        {"name length beyond the field", [&] { Patch(n.GDS, [](auto& b) { b[120 + 4] = 60; }); }, n.GDS, "entry 2"},
         {"name not padded", [&] { Patch(n.GDS, [](auto& b) { b[120 + 4 + 50] = 0; }); }, n.GDS, "padded"},
         {"town with a block", [&] { Patch(n.GDS, [](auto& b) { PutU32(b, 2 * 120 + 76, 260); }); }, n.GDS,
          "kind that has none"},
@@ -100,8 +97,7 @@ TEST_F(GeoDBDamage, DamagedOrForeignFilesAreRefusedNamingTheFileAndNothingIsWrit
         {"negative vertex count", [&] { Patch(n.GDS, [](auto& b) { PutU32(b, 112, 0xFFFFFFF0u); }); }, n.GDS,
          "beyond the end"},
         {"identifier twice", [&] { Patch(n.GDS, [](auto& b) { PutU32(b, 120, 1); }); }, n.GDS, "twice"},
-        {"description length beyond the field", [&] { Patch(n.GDD, [](auto& b) { b[8] = 64; }); }, n.GDD,
-         "header"},
+        {"description length beyond the field", [&] { Patch(n.GDD, [](auto& b) { b[8] = 64; }); }, n.GDD, "header"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -166,23 +162,48 @@ TEST_F(GeoDBDamage, ValuesTheDatabaseCannotHoldExactlyAreRefused) {
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
     const auto bytes = Pattern(10);
     const std::vector<std::pair<const char*, std::function<void()>>> cases = {
-        {"town at NaN", [&] { db.AddTown("t", 0, 0, {nan, 1}, 0, 0, 0); }},
-        {"town at infinity", [&] { db.AddTown("t", 0, 0, {1, -inf}, 0, 0, 0); }},
-        {"replaced town at NaN", [&] { db.ReplaceTown(3, "t", 0, 0, {1, nan}, 0, 0, 0); }},
+        {"town at NaN",
+         [&] {
+             db.AddTown("t", 0, 0, {nan, 1}, 0, 0, 0);
+         }},
+        {"town at infinity",
+         [&] {
+             db.AddTown("t", 0, 0, {1, -inf}, 0, 0, 0);
+         }},
+        {"replaced town at NaN",
+         [&] {
+             db.ReplaceTown(3, "t", 0, 0, {1, nan}, 0, 0, 0);
+         }},
         {"object box at infinity",
          [&] { db.AddBLOB("o", 0, 0, 0, inf, 0, 1, 0, 0, 0, TMetaInfo(), bytes.data(), 10); }},
-        {"vertex at NaN", [&] { db.AddLake("l", {{1, 1}, {nan, 2}, {2, 2}}, 0, 0, 0, 0, 0, 0, 0, 0, 0); }},
+        {"vertex at NaN",
+         [&] {
+             db.AddLake("l", {{1, 1}, {nan, 2}, {2, 2}}, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+         }},
         {"updated box at NaN",
          [&] {
              TgdbData r = db.Data(3);
              r.LatHigh = nan;
              db.UpdateBasicData(3, r);
          }},
-        {"Cyrillic name", [&] { db.AddTown("Москва", 0, 0, {1, 1}, 0, 0, 0); }},
-        {"Cyrillic object name", [&] { db.AddBLOB("Лондон", 0, 0, 0, 0, 0, 0, 0, 0, 0, TMetaInfo(), bytes.data(), 10); }},
-        {"name of 60 characters", [&] { db.AddTown(std::string(60, 'a'), 0, 0, {1, 1}, 0, 0, 0); }},
-        {"tab in a name", [&] { db.AddTown("a\tb", 0, 0, {1, 1}, 0, 0, 0); }},
-        {"newline in a replaced name", [&] { db.ReplaceTown(3, "a\nb", 0, 0, {1, 1}, 0, 0, 0); }},
+        {"Cyrillic name",
+         [&] {
+             db.AddTown("Москва", 0, 0, {1, 1}, 0, 0, 0);
+         }},
+        {"Cyrillic object name",
+         [&] { db.AddBLOB("Лондон", 0, 0, 0, 0, 0, 0, 0, 0, 0, TMetaInfo(), bytes.data(), 10); }},
+        {"name of 60 characters",
+         [&] {
+             db.AddTown(std::string(60, 'a'), 0, 0, {1, 1}, 0, 0, 0);
+         }},
+        {"tab in a name",
+         [&] {
+             db.AddTown("a\tb", 0, 0, {1, 1}, 0, 0, 0);
+         }},
+        {"newline in a replaced name",
+         [&] {
+             db.ReplaceTown(3, "a\nb", 0, 0, {1, 1}, 0, 0, 0);
+         }},
         {"updated name beyond Windows-1252",
          [&] {
              TgdbData r = db.Data(3);
@@ -216,4 +237,4 @@ TEST_F(GeoDBDamage, ObjectsFromFilesAreReadToTheirEnd) {
     EXPECT_EQ(std::vector<std::uint8_t>(s.Memory(), s.Memory() + s.Size()), expected);
 }
 
-} // namespace
+}  // namespace

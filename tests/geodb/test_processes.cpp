@@ -29,19 +29,24 @@ public:
     explicit RandomChanges(unsigned seed) : gen_(seed) {}
     void Step(TGeoDB& db) {
         const unsigned op = gen_() % 100, pick = gen_(), size = 1 + gen_() % 3000;
-        const float lat = static_cast<float>(gen_() % 1600) / 10 - 80, lon = static_cast<float>(gen_() % 3600) / 10 - 180;
+        const float lat = static_cast<float>(gen_() % 1600) / 10 - 80,
+                    lon = static_cast<float>(gen_() % 3600) / 10 - 180;
         const int n = db.NumEntries();
         const int e = n > 0 ? 1 + static_cast<int>(pick % static_cast<unsigned>(n)) : 0;
         if (n == 0 || op < 40) {
-            if (op % 3 == 0) AddTownAt(db, "t", lat, lon);
-            else if (op % 3 == 1) AddSquareBorder(db, "b", lat, lon, 1);
+            if (op % 3 == 0)
+                AddTownAt(db, "t", lat, lon);
+            else if (op % 3 == 1)
+                AddSquareBorder(db, "b", lat, lon, 1);
             else {
                 const auto bytes = Pattern(size, pick);
                 db.AddBLOB("o", 1, 2, lat, lat, lon, lon, 0, 0, 0, TMetaInfo(), bytes.data(), static_cast<int>(size));
             }
         } else if (op < 60) {
-            if (op % 2) db.ReplaceTown(e, "r", 3, 4, {lat, lon}, 5, 6, 7);
-            else db.ReplaceBorder(e, "rb", Square(lat, lon, 2), false, 3, 4, 0, 0, 0, 0, 5, 6, 7);
+            if (op % 2)
+                db.ReplaceTown(e, "r", 3, 4, {lat, lon}, 5, 6, 7);
+            else
+                db.ReplaceBorder(e, "rb", Square(lat, lon, 2), false, 3, 4, 0, 0, 0, 0, 5, 6, 7);
         } else if (op < 90) {
             db.DeleteData(e);
         } else if (op < 97) {
@@ -73,7 +78,7 @@ bool Same(const Contents& a, const Contents& b) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 using GeoDBProcesses = GeoDBTest;
 
@@ -140,9 +145,8 @@ TEST_F(GeoDBProcesses, KilledAtRandomTheDatabaseHoldsWhatReturnedAndNothingHalf)
         ASSERT_TRUE(IndexesSound(db)) << "cycle " << cycle;
         const Contents got = ReadContents(db);
         const bool asReturned = Same(got, returnedOnly), asNext = Same(got, withNext);
-        ASSERT_TRUE(asReturned || asNext) << "cycle " << cycle << " after " << returned << " operations: "
-                                          << got.size() << " items, expected " << returnedOnly.size() << " or "
-                                          << withNext.size();
+        ASSERT_TRUE(asReturned || asNext) << "cycle " << cycle << " after " << returned << " operations: " << got.size()
+                                          << " items, expected " << returnedOnly.size() << " or " << withNext.size();
         interrupted += asReturned ? 0 : 1;
         checked += got.size();
         for (const char* leftover : {"~new", "~old", "~commit"})
@@ -156,7 +160,10 @@ TEST_F(GeoDBProcesses, KilledAtRandomTheDatabaseHoldsWhatReturnedAndNothingHalf)
 TEST_F(GeoDBProcesses, TwoProcessesAddingAtOnceBothGetEveryItemInOnce) {
     constexpr int kEach = 300;
     const std::string base = Base();
-    { TGeoDB db; db.SetDBName(base); }
+    {
+        TGeoDB db;
+        db.SetDBName(base);
+    }
     int go[2];
     ASSERT_EQ(::pipe(go), 0);
     pid_t children[2];
@@ -171,7 +178,8 @@ TEST_F(GeoDBProcesses, TwoProcessesAddingAtOnceBothGetEveryItemInOnce) {
                 char c;
                 if (::read(go[0], &c, 1) != 1) ::_exit(4);
                 for (int i = 0; i < kEach; ++i)
-                    db.AddTown("p" + std::to_string(p), 0, p, {static_cast<float>(i % 50), static_cast<float>(p)}, 0, 0, i);
+                    db.AddTown("p" + std::to_string(p), 0, p, {static_cast<float>(i % 50), static_cast<float>(p)}, 0, 0,
+                               i);
                 db.SetDBName("");
             } catch (...) {
                 ::_exit(3);

@@ -13,7 +13,9 @@ using namespace zylcarto;
 
 namespace {
 
-std::uint32_t U32(const std::uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24; }
+std::uint32_t U32(const std::uint8_t* p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
 
 TgdbData SampleRecord() {
     TgdbData r;
@@ -35,7 +37,7 @@ TgdbData SampleRecord() {
     return r;
 }
 
-} // namespace
+}  // namespace
 
 TEST(GeoDBRecords, ItemRecordFieldsSitAtTheirOffsetsLittleEndian) {
     std::uint8_t b[GdbDataBytes];
@@ -151,7 +153,7 @@ std::vector<float> Keys(const TCoordIndex& ix) {
     return k;
 }
 
-} // namespace
+}  // namespace
 
 TEST(GeoDBIndexes, InsertingKeepsOrderAndPutsEqualKeysInFront) {
     TCoordIndex ix;

@@ -31,7 +31,7 @@ struct Recorder {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(GeoDBRetrieve, PolygonsReadBackAndOtherKindsDoNot) {
     TGeoDB db;
@@ -151,8 +151,7 @@ TEST_F(GeoDBRetrieve, BufferMustHoldTheObject) {
         db.RetrieveBLOB(1, m, buf.data(), 100);
         FAIL() << "no error";
     } catch (const EZYLGeoDBError& e) {
-        EXPECT_STREQ(e.what(),
-                     "Component \"DB1\": RetrieveBLOB: BLOB to be retrieved is larger than SizeOfBlobData.");
+        EXPECT_STREQ(e.what(), "Component \"DB1\": RetrieveBLOB: BLOB to be retrieved is larger than SizeOfBlobData.");
     }
     EXPECT_EQ(m.Caption.Str(), "a");
     EXPECT_EQ(buf, std::vector<std::uint8_t>(100, 0xEE));

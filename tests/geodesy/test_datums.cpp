@@ -21,7 +21,7 @@ void ExpectRow(int number, const char* name, const char* region, TGeoEllipsoid e
     EXPECT_EQ(got, p) << number;
 }
 
-} // namespace
+}  // namespace
 
 TEST(GeoDatumData, RowsGivenInFull) {
     ExpectRow(1, "ACCRA", "Ghana", gelWarOffice, {-199, 32, 322, 0, 0, 0, 0});

@@ -14,21 +14,25 @@ using namespace zylcarto;
 namespace {
 
 // Stringising the enumerators ties each identifier to the enumeration's own spelling.
-#define ZYL_ELL(e) std::pair<TGeoEllipsoid, std::string_view>{e, #e}
+#define ZYL_ELL(e)                                                                                                     \
+    std::pair<TGeoEllipsoid, std::string_view> { e, #e }
 constexpr std::pair<TGeoEllipsoid, std::string_view> kEnumNames[] = {
-    ZYL_ELL(gelWGS84), ZYL_ELL(gelWGS72), ZYL_ELL(gelWGS66), ZYL_ELL(gelWGS60), ZYL_ELL(gelClrk80RGS),
-    ZYL_ELL(gelClrk66), ZYL_ELL(gelBess41), ZYL_ELL(gelBess41Jap), ZYL_ELL(gelBess41Nam), ZYL_ELL(gelNewInt67),
-    ZYL_ELL(gelInt24), ZYL_ELL(gelEver69), ZYL_ELL(gelEver56), ZYL_ELL(gelEver48), ZYL_ELL(gelEver30Ind),
-    ZYL_ELL(gelEverPak), ZYL_ELL(gelEverest), ZYL_ELL(gelGRS80), ZYL_ELL(gelAiry30), ZYL_ELL(gelModifAiry),
-    ZYL_ELL(gelFish68), ZYL_ELL(gelFish60), ZYL_ELL(gelModifFish60), ZYL_ELL(gelAuNat65), ZYL_ELL(gelKrass40),
-    ZYL_ELL(gelHough60), ZYL_ELL(gelSphere), ZYL_ELL(gelIndo74), ZYL_ELL(gelHelm06), ZYL_ELL(gelSGS85),
-    ZYL_ELL(gelSAm69), ZYL_ELL(gelATS77), ZYL_ELL(gelAuthSph), ZYL_ELL(gelBesselMod), ZYL_ELL(gelCGCS2000),
-    ZYL_ELL(gelClrk58), ZYL_ELL(gelClrk66Mich), ZYL_ELL(gelClrk80), ZYL_ELL(gelClrk80Arc),
-    ZYL_ELL(gelClrk80Benoit), ZYL_ELL(gelClrk80IGN), ZYL_ELL(gelClrk80intfoot), ZYL_ELL(gelClrk80SGA22),
-    ZYL_ELL(gelDan76), ZYL_ELL(gelEver30), ZYL_ELL(gelEver75), ZYL_ELL(gelGEM10C), ZYL_ELL(gelGRS67),
-    ZYL_ELL(gelGRS67Mod), ZYL_ELL(gelHughes80), ZYL_ELL(gelIAG75), ZYL_ELL(gelInt24AuthSph), ZYL_ELL(gelOSU86F),
-    ZYL_ELL(gelOSU91A), ZYL_ELL(gelPlessis17), ZYL_ELL(gelPopVisSphere), ZYL_ELL(gelPZ90), ZYL_ELL(gelStruve60),
-    ZYL_ELL(gelWarOffice), ZYL_ELL(gelHongKong63), ZYL_ELL(gelNahrwan29),
+    ZYL_ELL(gelWGS84),      ZYL_ELL(gelWGS72),         ZYL_ELL(gelWGS66),       ZYL_ELL(gelWGS60),
+    ZYL_ELL(gelClrk80RGS),  ZYL_ELL(gelClrk66),        ZYL_ELL(gelBess41),      ZYL_ELL(gelBess41Jap),
+    ZYL_ELL(gelBess41Nam),  ZYL_ELL(gelNewInt67),      ZYL_ELL(gelInt24),       ZYL_ELL(gelEver69),
+    ZYL_ELL(gelEver56),     ZYL_ELL(gelEver48),        ZYL_ELL(gelEver30Ind),   ZYL_ELL(gelEverPak),
+    ZYL_ELL(gelEverest),    ZYL_ELL(gelGRS80),         ZYL_ELL(gelAiry30),      ZYL_ELL(gelModifAiry),
+    ZYL_ELL(gelFish68),     ZYL_ELL(gelFish60),        ZYL_ELL(gelModifFish60), ZYL_ELL(gelAuNat65),
+    ZYL_ELL(gelKrass40),    ZYL_ELL(gelHough60),       ZYL_ELL(gelSphere),      ZYL_ELL(gelIndo74),
+    ZYL_ELL(gelHelm06),     ZYL_ELL(gelSGS85),         ZYL_ELL(gelSAm69),       ZYL_ELL(gelATS77),
+    ZYL_ELL(gelAuthSph),    ZYL_ELL(gelBesselMod),     ZYL_ELL(gelCGCS2000),    ZYL_ELL(gelClrk58),
+    ZYL_ELL(gelClrk66Mich), ZYL_ELL(gelClrk80),        ZYL_ELL(gelClrk80Arc),   ZYL_ELL(gelClrk80Benoit),
+    ZYL_ELL(gelClrk80IGN),  ZYL_ELL(gelClrk80intfoot), ZYL_ELL(gelClrk80SGA22), ZYL_ELL(gelDan76),
+    ZYL_ELL(gelEver30),     ZYL_ELL(gelEver75),        ZYL_ELL(gelGEM10C),      ZYL_ELL(gelGRS67),
+    ZYL_ELL(gelGRS67Mod),   ZYL_ELL(gelHughes80),      ZYL_ELL(gelIAG75),       ZYL_ELL(gelInt24AuthSph),
+    ZYL_ELL(gelOSU86F),     ZYL_ELL(gelOSU91A),        ZYL_ELL(gelPlessis17),   ZYL_ELL(gelPopVisSphere),
+    ZYL_ELL(gelPZ90),       ZYL_ELL(gelStruve60),      ZYL_ELL(gelWarOffice),   ZYL_ELL(gelHongKong63),
+    ZYL_ELL(gelNahrwan29),
 };
 #undef ZYL_ELL
 
@@ -45,7 +49,7 @@ std::string MessageOf(F&& f) {
     return "(no exception)";
 }
 
-} // namespace
+}  // namespace
 
 TEST(Ellipsoids, IdentifiersAreTheEnumerationNamesInOrdinalOrder) {
     ASSERT_EQ(std::size(kEnumNames), std::size_t(GeoEllipsoidCount));
@@ -71,8 +75,10 @@ TEST(Ellipsoids, CatalogueSpotChecks) {
     std::set<TGeoEllipsoid> spheres;
     for (int i = 0; i < GeoEllipsoidCount; ++i) {
         const auto& ax = EllipsoidAxes(Ell(i));
-        if (ax.a == ax.b) spheres.insert(Ell(i));
-        else EXPECT_GT(ax.a, ax.b) << GeoEllipsoidId[i];
+        if (ax.a == ax.b)
+            spheres.insert(Ell(i));
+        else
+            EXPECT_GT(ax.a, ax.b) << GeoEllipsoidId[i];
     }
     EXPECT_EQ(spheres, (std::set<TGeoEllipsoid>{gelSphere, gelAuthSph, gelInt24AuthSph, gelPopVisSphere}));
 }

@@ -28,7 +28,7 @@ void ExpectSamePlace(Geo a, Geo b, double degrees = 1e-9, double metres = 1e-4) 
     EXPECT_NEAR(a.h, b.h, metres);
 }
 
-} // namespace
+}  // namespace
 
 TEST(Geocentric, AxesOfTheEllipsoid) {
     const double a = EllipsoidAxes(gelWGS84).a, b = EllipsoidAxes(gelWGS84).b;
@@ -65,7 +65,8 @@ TEST(Geocentric, PolarAxisGivesThePoleNotNaN) {
 }
 
 TEST(Geocentric, RoundTripOnEllipsoidsAndSpheres) {
-    for (auto e : {gelWGS84, gelClrk80, gelBess41, gelAiry30, gelSphere, gelAuthSph, gelInt24AuthSph, gelPopVisSphere}) {
+    for (auto e :
+         {gelWGS84, gelClrk80, gelBess41, gelAiry30, gelSphere, gelAuthSph, gelInt24AuthSph, gelPopVisSphere}) {
         for (double lat = -89.5; lat <= 89.5; lat += 11.9) {
             for (double lon = -179; lon <= 180; lon += 37.3) {
                 for (double h : {-400.0, 0.0, 1234.5, 9000.0}) {
@@ -109,9 +110,9 @@ TEST(Helmert, RoundTripThroughWGS84OfEveryDatum) {
             ASSERT_EQ(HelmertTransform(n, la, lo, h, GeoDatumWGS84, la1, lo1, h1), htOK);
             ASSERT_EQ(HelmertTransform(GeoDatumWGS84, la1, lo1, h1, n, la2, lo2, h2), htOK);
             const double metresPerDegree = 6378137.0 * 3.14159265358979323846 / 180.0;
-            const double dist = std::hypot(metresPerDegree * (la2 - la),
-                                           metresPerDegree * (lo2 - lo) * std::cos(la * 3.14159265358979323846 / 180.0),
-                                           h2 - h);
+            const double dist =
+                std::hypot(metresPerDegree * (la2 - la),
+                           metresPerDegree * (lo2 - lo) * std::cos(la * 3.14159265358979323846 / 180.0), h2 - h);
             double& worst = translationOnly ? worstTranslation : worstRotation;
             worst = std::max(worst, dist);
         }

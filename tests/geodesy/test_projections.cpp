@@ -13,7 +13,7 @@ constexpr double Deg = std::numbers::pi / 180.0;
 
 std::string Zone(double lat, double lon) { return GeoToUTMZone(lat, lon); }
 
-} // namespace
+}  // namespace
 
 TEST(UTMZone, BandsAndNorwaySvalbardExceptions) {
     EXPECT_EQ(Zone(48.2, 16.4), "33U");

@@ -61,7 +61,7 @@ Worst CompareTM(double minOffset, double maxOffset, double minLat, double maxLat
     return w;
 }
 
-} // namespace
+}  // namespace
 
 TEST(ReferenceGeographicLib, UTMInsideEachStandardZone) {
     std::mt19937 rng(20240601);

@@ -42,14 +42,15 @@ PJPtr Create(const std::string& definition) {
 PJPtr HelmertPipeline(const TGeoDatum& d) {
     const auto& ax = EllipsoidAxes(d.Ellipsoid);
     return Create("+proj=pipeline +step +proj=unitconvert +xy_in=deg +xy_out=rad"
-                  " +step +proj=cart +a=" + Num(ax.a) + " +b=" + Num(ax.b) +
-                  " +step +proj=helmert +convention=position_vector +x=" + Num(d.DX) + " +y=" + Num(d.DY) +
-                  " +z=" + Num(d.DZ) + " +s=" + Num(d.Scale) + " +rx=" + Num(d.RotX) + " +ry=" + Num(d.RotY) +
-                  " +rz=" + Num(d.RotZ) + " +step +inv +proj=cart +ellps=WGS84"
+                  " +step +proj=cart +a=" +
+                  Num(ax.a) + " +b=" + Num(ax.b) + " +step +proj=helmert +convention=position_vector +x=" + Num(d.DX) +
+                  " +y=" + Num(d.DY) + " +z=" + Num(d.DZ) + " +s=" + Num(d.Scale) + " +rx=" + Num(d.RotX) +
+                  " +ry=" + Num(d.RotY) + " +rz=" + Num(d.RotZ) +
+                  " +step +inv +proj=cart +ellps=WGS84"
                   " +step +proj=unitconvert +xy_in=rad +xy_out=deg");
 }
 
-} // namespace
+}  // namespace
 
 TEST(ReferenceProj, ForwardHelmertOfSevenParameterDatums) {
     // Amersfoort, OSGB 1936 and DHDN over their regions.
@@ -59,8 +60,8 @@ TEST(ReferenceProj, ForwardHelmertOfSevenParameterDatums) {
     };
     std::mt19937 rng(5);
     double worst = 0;
-    for (const Case& c : {Case{13, 50.7, 53.6, 3.3, 7.3}, Case{183, 49.9, 60.9, -8.2, 1.8},
-                          Case{217, 47.2, 55.1, 5.8, 15.1}}) {
+    for (const Case& c :
+         {Case{13, 50.7, 53.6, 3.3, 7.3}, Case{183, 49.9, 60.9, -8.2, 1.8}, Case{217, 47.2, 55.1, 5.8, 15.1}}) {
         const TGeoDatum& d = GeoDatumData[c.datum];
         auto pj = HelmertPipeline(d);
         ASSERT_NE(pj, nullptr);
@@ -71,9 +72,9 @@ TEST(ReferenceProj, ForwardHelmertOfSevenParameterDatums) {
             PJ_COORD out = proj_trans(pj.get(), PJ_FWD, in);
             double la2, lo2, h2;
             ASSERT_EQ(HelmertTransform(c.datum, la, lo, he, GeoDatumWGS84, la2, lo2, h2), htOK);
-            const double dist = std::hypot(MetresPerDegree * (la2 - out.lpzt.phi),
-                                           MetresPerDegree * (lo2 - out.lpzt.lam) * std::cos(la * std::numbers::pi / 180),
-                                           h2 - out.lpzt.z);
+            const double dist = std::hypot(
+                MetresPerDegree * (la2 - out.lpzt.phi),
+                MetresPerDegree * (lo2 - out.lpzt.lam) * std::cos(la * std::numbers::pi / 180), h2 - out.lpzt.z);
             EXPECT_LT(dist, 0.002e-3) << d.Name.Str() << " " << la << " " << lo;
             worst = std::max(worst, dist);
         }
@@ -87,10 +88,12 @@ TEST(ReferenceProj, UTMForwardAgreesWithProj) {
     double worst = 0;
     for (int zone : {1, 17, 31, 33, 46, 60}) {
         const double lon0 = 6.0 * zone - 183.0;
-        auto north = Create("+proj=pipeline +step +proj=unitconvert +xy_in=deg +xy_out=rad +step +proj=utm +ellps=WGS84 +zone=" +
-                            std::to_string(zone));
+        auto north =
+            Create("+proj=pipeline +step +proj=unitconvert +xy_in=deg +xy_out=rad +step +proj=utm +ellps=WGS84 +zone=" +
+                   std::to_string(zone));
         auto south = Create("+proj=pipeline +step +proj=unitconvert +xy_in=deg +xy_out=rad +step +proj=utm +south "
-                            "+ellps=WGS84 +zone=" + std::to_string(zone));
+                            "+ellps=WGS84 +zone=" +
+                            std::to_string(zone));
         for (int i = 0; i < 500; ++i) {
             const double la = lat(rng), lo = lon0 + off(rng);
             int z;

@@ -47,8 +47,8 @@ TLandMark Varied(int i) {
     L.Altitude = 1e-7 * i;
     L.ClassFlag = static_cast<std::uint8_t>(200 + i);
     L.Tag = -1000 * i;
-    L.SymbolProps = {static_cast<TLandMarkElement>(1 + i % 7), 3 + i, 0x00ABCDEFu + i, 0x00FFFFFFu, i % 2 == 0, 45 * i,
-                     12};
+    L.SymbolProps = {
+        static_cast<TLandMarkElement>(1 + i % 7), 3 + i, 0x00ABCDEFu + i, 0x00FFFFFFu, i % 2 == 0, 45 * i, 12};
     L.Caption.Text = "Caption é " + std::to_string(i);
     L.Caption.Size = 9;
     L.Caption.FontName = "DejaVu Sans";
@@ -66,7 +66,7 @@ TLandMark Varied(int i) {
     return L;
 }
 
-} // namespace
+}  // namespace
 
 TEST(LandmarkFile, WriteAndReadGiveEveryFieldBack) {
     std::vector<TLandMark> in;
@@ -74,7 +74,8 @@ TEST(LandmarkFile, WriteAndReadGiveEveryFieldBack) {
     const std::string path = TempPath("lms.xml");
     TTextFile f;
     f.OpenWrite(path);
-    WriteLandMarkSet(f, true, "MyMarks", static_cast<int>(in.size()), [&](int i) -> const TLandMark& { return in[i - 1]; });
+    WriteLandMarkSet(f, true, "MyMarks", static_cast<int>(in.size()),
+                     [&](int i) -> const TLandMark& { return in[i - 1]; });
     f.Close();
 
     TTextFile r;
@@ -90,8 +91,9 @@ TEST(LandmarkFile, WriteAndReadGiveEveryFieldBack) {
 }
 
 TEST(LandmarkFile, ReadingGoesOnPastTheEndOfTheSet) {
-    const std::string text = Set(" id=\"a\"", "<landmark lat=\"1\" />\r\n") + Set(" id=\"b\"", "<landmark lat=\"2\" />\r\n") +
-                             "</geomap>\r\n" + "<landmark lat=\"3\" />\r\n";
+    const std::string text = Set(" id=\"a\"", "<landmark lat=\"1\" />\r\n") +
+                             Set(" id=\"b\"", "<landmark lat=\"2\" />\r\n") + "</geomap>\r\n" +
+                             "<landmark lat=\"3\" />\r\n";
     const auto lms = ReadText(text, "A");
     ASSERT_EQ(lms.size(), 2u);
     EXPECT_EQ(lms[1].Latitude, 2.0);

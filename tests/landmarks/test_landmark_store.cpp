@@ -14,7 +14,9 @@ struct StoreFixture : ::testing::Test {
     TObject Sender;
     int Repaints = 0;
     TLandMarkStore Store{&Sender, [] { return std::string("Map1"); }};
-    StoreFixture() { Store.SetOnRepaint([this] { ++Repaints; }); }
+    StoreFixture() {
+        Store.SetOnRepaint([this] { ++Repaints; });
+    }
 
     // Landmark k at latitude k, longitude 0, tag k, so the order can be read back.
     void AddNumbered(int Count) {
@@ -32,7 +34,7 @@ struct StoreFixture : ::testing::Test {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(StoreFixture, NewStoreHasTheDocumentedDefaults) {
     EXPECT_EQ(Store.NumLandMarks(), 0);
@@ -138,9 +140,9 @@ TEST_F(StoreFixture, RadiusAndRectangleBoundariesKeepLandmarksOnTheEdge) {
     EXPECT_EQ(Store.NumLandMarks(), 1);
     EXPECT_EQ(Store.GetLandMarkData(1).Latitude, 1);
 
-    Store.AddLandMark(5, 5, 0);  // inside
-    Store.AddLandMark(10, 5, 0);  // on the northern edge
-    const TRectDouble R{0, 10, 10, 0};  // west, north, east, south
+    Store.AddLandMark(5, 5, 0);                 // inside
+    Store.AddLandMark(10, 5, 0);                // on the northern edge
+    const TRectDouble R{0, 10, 10, 0};          // west, north, east, south
     EXPECT_EQ(Store.RemoveLandMark(R, -1), 1);  // (1, 0) lies on the western edge
     ASSERT_EQ(Store.NumLandMarks(), 2);
     EXPECT_EQ(Store.GetLandMarkData(1).Latitude, 1);
@@ -190,7 +192,7 @@ TEST_F(StoreFixture, HighlightIsResetByRemovalsButNotByClearingAll) {
     Store.SetHighLM(2);
     Repaints = 0;
     Store.SetHighLM(2);
-    EXPECT_EQ(Repaints, 0);  // unchanged
+    EXPECT_EQ(Repaints, 0);   // unchanged
     Store.RemoveLandMark(9);  // nothing removed, still resets
     EXPECT_EQ(Store.HighLightLandMark(), 0);
     Store.SetHighLM(3);

@@ -25,7 +25,7 @@ TSymbol Sym(TLandMarkElement Kind, const std::string& Name, int Category) {
     return s;
 }
 
-} // namespace
+}  // namespace
 
 TEST(SymbolRepository, NewRepositoryAndOutOfRangeIndexes) {
     TSymbolRepository rep;
@@ -67,8 +67,8 @@ TEST(SymbolRepository, FileRoundTripAndKindsWithoutAFileName) {
     std::stringstream ss;
     ss << in.rdbuf();
     const std::string head =
-              "<?xml version=\"1.0\"?>\r\n\r\n<!-- TGeoMap Landmark Repository / Zyl Component Suite -->\r\n"
-              "<lmsymbols sig=\"ZYLCSuite\" vers=\"1.0\" id=\"Lib\">\r\n<symbol ";
+        "<?xml version=\"1.0\"?>\r\n\r\n<!-- TGeoMap Landmark Repository / Zyl Component Suite -->\r\n"
+        "<lmsymbols sig=\"ZYLCSuite\" vers=\"1.0\" id=\"Lib\">\r\n<symbol ";
     EXPECT_EQ(ss.str().substr(0, head.size()), head);
     EXPECT_NE(ss.str().find("<symbol element=\"Square\" name=\"Square one\" category=\"7\" colorfg=\"00102030\" "
                             "colorbg=\"00A0B0C0\" size=\"11\" transp=\"TRUE\" dir=\"135\" leng=\"25\" />\r\n"),

@@ -77,7 +77,7 @@ TCurveFit FitOf(const std::vector<double>& xs, const std::vector<double>& ys) {
     return f;
 }
 
-} // namespace
+}  // namespace
 
 TEST(SupportCurveFit, LinearLeastSquares) {
     // Sxx = 5, Sxy = 5.5, Syy = 8.75 about the means (1.5, 2.75).
@@ -199,18 +199,26 @@ TEST(SupportNumeric, GreatCircleDistance) {
 
 TEST(SupportNumeric, DegreeToStrFormats) {
     EXPECT_EQ(DegreeToStr(48.2, dfDecimal, 4), "48.2000");
-    EXPECT_EQ(DegreeToStr(48.2, dfDegMin, 2), "48\xC2\xB0" "12.00'");
-    EXPECT_EQ(DegreeToStr(48.2, dfDegMinSec, 1), "48\xC2\xB0" "12'00.0\"");
-    EXPECT_EQ(DegreeToStr(5.0875, dfDegMin, 2), "5\xC2\xB0" "05.25'");
-    EXPECT_EQ(DegreeToStr(-48.5, dfDegMin, 0), "-48\xC2\xB0" "30'");
-    EXPECT_EQ(DegreeToStr(16.3425, dfDegMinSec, 0), "16\xC2\xB0" "20'33\"");
+    EXPECT_EQ(DegreeToStr(48.2, dfDegMin, 2), "48\xC2\xB0"
+                                              "12.00'");
+    EXPECT_EQ(DegreeToStr(48.2, dfDegMinSec, 1), "48\xC2\xB0"
+                                                 "12'00.0\"");
+    EXPECT_EQ(DegreeToStr(5.0875, dfDegMin, 2), "5\xC2\xB0"
+                                                "05.25'");
+    EXPECT_EQ(DegreeToStr(-48.5, dfDegMin, 0), "-48\xC2\xB0"
+                                               "30'");
+    EXPECT_EQ(DegreeToStr(16.3425, dfDegMinSec, 0), "16\xC2\xB0"
+                                                    "20'33\"");
     EXPECT_EQ(DegreeToStr(-0.00001, dfDecimal, 2), "0.00");
 }
 
 TEST(SupportNumeric, DegreeToStrCarriesRounding) {
-    EXPECT_EQ(DegreeToStr(10.99999999, dfDegMin, 2), "11\xC2\xB0" "00.00'");
-    EXPECT_EQ(DegreeToStr(10.9999999, dfDegMinSec, 1), "11\xC2\xB0" "00'00.0\"");
-    EXPECT_EQ(DegreeToStr(1.0 / 60 - 1e-9, dfDegMinSec, 2), "0\xC2\xB0" "01'00.00\"");
+    EXPECT_EQ(DegreeToStr(10.99999999, dfDegMin, 2), "11\xC2\xB0"
+                                                     "00.00'");
+    EXPECT_EQ(DegreeToStr(10.9999999, dfDegMinSec, 1), "11\xC2\xB0"
+                                                       "00'00.0\"");
+    EXPECT_EQ(DegreeToStr(1.0 / 60 - 1e-9, dfDegMinSec, 2), "0\xC2\xB0"
+                                                            "01'00.00\"");
     EXPECT_EQ(DegreeToStr(0.99996, dfDecimal, 4), "1.0000");
 }
 
@@ -285,8 +293,8 @@ TEST(SupportNumeric, ScanDateTime) {
 
 TEST(SupportNumeric, Round125IsLogarithmicNearest) {
     const std::vector<std::pair<double, double>> cases = {
-        {0.7, 0.5},  {0.71, 1.0}, {1.0, 1.0},    {1.41, 1.0},     {1.42, 2.0},   {3.16, 2.0},   {3.17, 5.0},
-        {7.07, 5.0}, {7.08, 10.0}, {1234, 1000}, {0.0003, 0.0002}, {0.2, 0.2},   {4e-3, 5e-3},  {6e7, 5e7}};
+        {0.7, 0.5},  {0.71, 1.0},  {1.0, 1.0},   {1.41, 1.0},      {1.42, 2.0}, {3.16, 2.0},  {3.17, 5.0},
+        {7.07, 5.0}, {7.08, 10.0}, {1234, 1000}, {0.0003, 0.0002}, {0.2, 0.2},  {4e-3, 5e-3}, {6e7, 5e7}};
     for (auto [x, want] : cases) EXPECT_DOUBLE_EQ(Round125(x), want) << x;
     EXPECT_EQ(Round125(0.05), 0.05);
     EXPECT_EQ(Round125(0.0), 0.0);
@@ -344,7 +352,7 @@ void ExpectClip(const Clip& c, double x1, double y1, double x2, double y2) {
     EXPECT_NEAR(c.y2, y2, 1e-12);
 }
 
-} // namespace
+}  // namespace
 
 TEST(SupportNumeric, ClipBoxKeepsAndCuts) {
     ExpectClip(ClipToTen(1, 1, 9, 5), 1, 1, 9, 5);
@@ -360,9 +368,9 @@ TEST(SupportNumeric, ClipBoxKeepsAndCuts) {
 }
 
 TEST(SupportNumeric, ClipBoxRejectsOutside) {
-    for (const Clip& c : {ClipToTen(11, 0, 20, 10), ClipToTen(11, -3, 11, 20), ClipToTen(-3, 11, 20, 11),
-                          ClipToTen(9, 12, 12, 9), ClipToTen(12, 12, 12, 12), ClipToTen(-5, 0, -1, 20),
-                          ClipToTen(std::nan(""), 5, 5, 5)}) {
+    for (const Clip& c :
+         {ClipToTen(11, 0, 20, 10), ClipToTen(11, -3, 11, 20), ClipToTen(-3, 11, 20, 11), ClipToTen(9, 12, 12, 9),
+          ClipToTen(12, 12, 12, 12), ClipToTen(-5, 0, -1, 20), ClipToTen(std::nan(""), 5, 5, 5)}) {
         EXPECT_FALSE(c.ok);
         EXPECT_EQ(c.x1, -99);  // outputs untouched
     }

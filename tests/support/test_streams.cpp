@@ -18,7 +18,7 @@ std::string ReadAll(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(f), {}};
 }
-} // namespace
+}  // namespace
 
 TEST(MemoryStream, ReadWriteSeek) {
     TMemoryStream s;

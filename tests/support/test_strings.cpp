@@ -55,7 +55,9 @@ TEST(ShortString, ConvertsAndCuts) {
 
 TEST(Ansi, MalformedUtf8BecomesQuestionMark) {
     EXPECT_EQ(Utf8ToAnsi("a\xC3"), "a?");
-    EXPECT_EQ(Utf8ToAnsi("\xFF" "b"), "?b");
+    EXPECT_EQ(Utf8ToAnsi("\xFF"
+                         "b"),
+              "?b");
     EXPECT_EQ(AnsiToUtf8("\x81"), "\xEF\xBF\xBD");
 }
 

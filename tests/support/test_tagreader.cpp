@@ -10,9 +10,9 @@
 using namespace zylcarto;
 
 namespace {
-const TTagList kTags = {"geomap", "/geomap", "calline", "corners", "resolution", "gmlandmarks", "/gmlandmarks",
-                        "landmark", "calquads", "lmsymbols", "/lmsymbols", "symbol", "utmzone", "utmsouth",
-                        "ellipsoid", "invalidtag"};
+const TTagList kTags = {"geomap",       "/geomap",  "calline",   "corners",   "resolution", "gmlandmarks",
+                        "/gmlandmarks", "landmark", "calquads",  "lmsymbols", "/lmsymbols", "symbol",
+                        "utmzone",      "utmsouth", "ellipsoid", "invalidtag"};
 
 struct Tag {
     int index;
@@ -32,7 +32,7 @@ std::vector<Tag> ReadAllTags(const std::string& text) {
     }
     return tags;
 }
-} // namespace
+}  // namespace
 
 TEST(TagReader, CalibrationBody) {
     const auto tags = ReadAllTags(
@@ -53,10 +53,10 @@ TEST(TagReader, CalibrationBody) {
 }
 
 TEST(TagReader, SelfClosingAndContainerTagsKeepTheirSiblings) {
-    const auto tags = ReadAllTags(
-        "<gmlandmarks sig=\"ZYLCSuite\" id=\"a\">\r\n"
-        "<landmark lat=\"1\" captext=\"a > b\" />\r\n"
-        "</gmlandmarks>\r\n<gmlandmarks id=\"b\">\r\n<landmark lat=\"2\"/>\r\n</gmlandmarks>\r\n");
+    const auto tags =
+        ReadAllTags("<gmlandmarks sig=\"ZYLCSuite\" id=\"a\">\r\n"
+                    "<landmark lat=\"1\" captext=\"a > b\" />\r\n"
+                    "</gmlandmarks>\r\n<gmlandmarks id=\"b\">\r\n<landmark lat=\"2\"/>\r\n</gmlandmarks>\r\n");
     ASSERT_EQ(tags.size(), 7u);
     EXPECT_EQ(tags[0].index, 5);
     EXPECT_EQ(tags[1].index, 7);
@@ -111,7 +111,8 @@ TEST(TagReader, PathologicalContentIsReadInOnePass) {
 TEST(TagReader, TextFileContinuesAfterLineReads) {
     const zylcarto::test::TScratchDir dir("tags");
     const std::string path = dir.Path("tags.xml");
-    std::ofstream(path, std::ios::binary) << "<?xml version=\"1.0\"?>\r\n<geomap id=\"x\">\r\n<resolution>2.5</resolution>\r\n";
+    std::ofstream(path, std::ios::binary)
+        << "<?xml version=\"1.0\"?>\r\n<geomap id=\"x\">\r\n<resolution>2.5</resolution>\r\n";
     TTextFile f;
     ASSERT_TRUE(f.OpenRead(path));
     std::string line;

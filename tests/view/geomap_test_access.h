@@ -11,8 +11,8 @@ class TGeoMapTestAccess {
 public:
     static TImageCache& Cache(TGeoMap& M) { return M.FCache; }
     static void AddTracePoint(TGeoMap& M, double X, double Y, bool EndsStroke) {
-        M.FTrace.Points[static_cast<std::size_t>(M.FTrace.Count)] = {X, Y, EndsStroke ? TraceEndsStroke : std::uint16_t(0),
-                                                            0x00FFFF};
+        M.FTrace.Points[static_cast<std::size_t>(M.FTrace.Count)] = {
+            X, Y, EndsStroke ? TraceEndsStroke : std::uint16_t(0), 0x00FFFF};
         ++M.FTrace.Count;
     }
     static const QImage& ScreenPicture(const TGeoMap& M) { return M.ScreenPicture(); }
@@ -24,4 +24,4 @@ public:
     }
 };
 
-} // namespace zylcarto::test
+}  // namespace zylcarto::test

@@ -36,4 +36,4 @@ inline PixelSet OfColor(const QImage& I, TColor Color) {
     return S;
 }
 
-} // namespace zylcarto::test
+}  // namespace zylcarto::test

@@ -17,7 +17,9 @@ public:
         ++Paints;
         TGeoMap::Paint();
     }
-    void AddTracePoint(double X, double Y, bool EndsStroke) { TGeoMapTestAccess::AddTracePoint(*this, X, Y, EndsStroke); }
+    void AddTracePoint(double X, double Y, bool EndsStroke) {
+        TGeoMapTestAccess::AddTracePoint(*this, X, Y, EndsStroke);
+    }
     void SetLastClick(int X, int Y) { TGeoMapTestAccess::SetLastClick(*this, X, Y); }
     double CacheMag() { return TGeoMapTestAccess::Cache(*this).Mag; }
     const QImage& ImgCache() { return TGeoMapTestAccess::Cache(*this).Image; }
@@ -40,4 +42,4 @@ inline void CalibrateEquiRect(TGeoMap& Map, double LatTop, double LongLeft, doub
     Map.AddCalibPoint(LatBottom, LongRight, W, H);
 }
 
-} // namespace zylcarto::test
+}  // namespace zylcarto::test

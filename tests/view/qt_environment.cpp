@@ -21,4 +21,4 @@ private:
 
 const auto* const Registered = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
-} // namespace
+}  // namespace

@@ -196,7 +196,7 @@ TEST(Canvas, CopyRectCopiesStretchesAndIgnoresWhatLiesOutsideTheSource) {
     {
         TCanvas C(I);
         C.StretchMode = smColorOnColor;
-        C.CopyRect({0, 0, 8, 8}, Src, {0, 0, 4, 4});  // doubled
+        C.CopyRect({0, 0, 8, 8}, Src, {0, 0, 4, 4});        // doubled
         C.CopyRect({10, 10, 20, 20}, Src, {2, 2, 12, 12});  // only 2x2 exists
     }
     EXPECT_EQ(At(I, 0, 0), 0x00FF00u);

@@ -248,9 +248,8 @@ TEST(GeoMapState, LandmarkChangesRepaintThroughTheMap) {
     EXPECT_EQ(M.RemoveLandMark(1), 1);
     EXPECT_EQ(M.Paints, 3);
     bool Asked = false;
-    M.SetOnLandMarkAction([&](TObject* S, bool&, TLandMarkAction, const TLandMark&) {
-        Asked = S == static_cast<TObject*>(&M);
-    });
+    M.SetOnLandMarkAction(
+        [&](TObject* S, bool&, TLandMarkAction, const TLandMark&) { Asked = S == static_cast<TObject*>(&M); });
     M.AddLandMark(1.0, 2.0, 0.0);
     EXPECT_TRUE(Asked);
 }

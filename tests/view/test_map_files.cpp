@@ -28,9 +28,8 @@ namespace {
 class MapFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        Dir = fs::temp_directory_path() /
-              ("zylcarto_mapfiles_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        Dir = fs::temp_directory_path() / ("zylcarto_mapfiles_" + std::to_string(::getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(Dir);
         fs::create_directories(Dir);
     }
@@ -43,7 +42,8 @@ protected:
 QImage Gradient(int W, int H) {
     QImage I(W, H, QImage::Format_RGB32);
     for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x) I.setPixel(x, y, qRgb(x * 255 / std::max(1, W - 1), y * 255 / std::max(1, H - 1), 128));
+        for (int x = 0; x < W; ++x)
+            I.setPixel(x, y, qRgb(x * 255 / std::max(1, W - 1), y * 255 / std::max(1, H - 1), 128));
     return I;
 }
 
@@ -65,7 +65,7 @@ std::string MessageOf(const std::function<void()>& F) {
     return "(no EZYLGeoMapError)";
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(MapFiles, JpegAndBmpLoadWithProgressAndAnyCaseOfExtension) {
     EncodeJpegFile(Gradient(64, 48), P("a.JPEG"), 95, {});
@@ -389,11 +389,10 @@ TEST_F(MapFiles, CalibrationThroughTheMapFileAndStream) {
     EXPECT_EQ(fromFile.CalibModel(), cmEquiRect);  // a set not found changes nothing
     EXPECT_FALSE(fromFile.LoadCalDataFromXML(P("none.xml"), ""));
 
-    WriteBytes(P("p.xml"),
-               "<geomap sig=\"ZYLCSuite\" id=\"p\" model=\"parabolicip\">\r\n"
-               "<calline type=\"meridian\" value=\"10\" npoints=\"2\">[1,1] [1,100]</calline>\r\n"
-               "<calline type=\"parallel\" value=\"41\" npoints=\"3\">[1,50] [50,50] [100,51]</calline>\r\n"
-               "</geomap>\r\n");
+    WriteBytes(P("p.xml"), "<geomap sig=\"ZYLCSuite\" id=\"p\" model=\"parabolicip\">\r\n"
+                           "<calline type=\"meridian\" value=\"10\" npoints=\"2\">[1,1] [1,100]</calline>\r\n"
+                           "<calline type=\"parallel\" value=\"41\" npoints=\"3\">[1,50] [50,50] [100,51]</calline>\r\n"
+                           "</geomap>\r\n");
     TGeoMap para;
     para.SetName("P");
     para.LoadCalDataFromXML(P("p.xml"), "p");
@@ -401,7 +400,8 @@ TEST_F(MapFiles, CalibrationThroughTheMapFileAndStream) {
     ASSERT_EQ(para.CalibData().NumCalLines, 1);
     EXPECT_EQ(para.CalibData().CalLines[1].LineValue, 41);
 
-    WriteBytes(P("bad.xml"), "<geomap sig=\"ZYLCSuite\" id=\"b\">\r\n<calquads npoints=\"3\">[1,2,3,4]</calquads>\r\n</geomap>\r\n");
+    WriteBytes(P("bad.xml"),
+               "<geomap sig=\"ZYLCSuite\" id=\"b\">\r\n<calquads npoints=\"3\">[1,2,3,4]</calquads>\r\n</geomap>\r\n");
     EXPECT_EQ(MessageOf([&] { para.LoadCalDataFromXML(P("bad.xml"), "b"); }),
               "Component \"P\": specified number of calibration points and actual number does not match");
 
@@ -511,7 +511,7 @@ TEST_F(MapFiles, PrintingAtLargeScalesRendersThePageOrRefuses) {
     map.SetMapBitMap(red);
     int w = 0, h = 0;
     EXPECT_THROW(map.CalcExtentsOfPrint({0, 0, 400, 300}, 1, w, h), EZYLGeoMapError);  // 1:1 is kilometres of paper
-    map.CalcExtentsOfPrint({-2000000000, 0, 2000000000, 1}, 1000000000, w, h);  // a side beyond 32 bits
+    map.CalcExtentsOfPrint({-2000000000, 0, 2000000000, 1}, 1000000000, w, h);         // a side beyond 32 bits
     EXPECT_GT(w, 0);
 
     QImage page(600, 800, QImage::Format_RGB32);  // 96 dpi

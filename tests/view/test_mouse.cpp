@@ -51,7 +51,7 @@ struct SelectRect {
     double V1 = 0, V2 = 0, V3 = 0, V4 = 0;
 };
 
-} // namespace
+}  // namespace
 
 TEST(MapMouse, PanMovesTheViewByThePointerDistanceOverTheMagnification) {
     MouseMap M;
@@ -288,7 +288,7 @@ TEST(MapMouse, HostHandlersRunAroundTheControlsOwnWork) {
     M.SetOnClick([&](TObject*) { ++Clicks; });
     Drag(&M, {40, 60}, {{80, 90}});
     EXPECT_EQ(ClickSeenByHost, (TPoint{20, 30}));  // the press was stored first
-    EXPECT_EQ(StateSeenAtUp, zsBoxDragging);      // the host's handler ran before the zoom
+    EXPECT_EQ(StateSeenAtUp, zsBoxDragging);       // the host's handler ran before the zoom
     EXPECT_EQ(Moves, 1);
     EXPECT_EQ(M.LastMousePosX(), 40);
     EXPECT_EQ(Clicks, 1);

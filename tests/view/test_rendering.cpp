@@ -23,7 +23,7 @@ void MakeWhiteMap(ProbeMap& M, int W = 200, int H = 160) {
     CalibrateEquiRect(M, 48, 16, 47, 17);
 }
 
-} // namespace
+}  // namespace
 
 TEST(Rendering, EmptyMapShowsBackgroundMessageAndFrameOnly) {
     ProbeMap M;
@@ -38,7 +38,8 @@ TEST(Rendering, EmptyMapShowsBackgroundMessageAndFrameOnly) {
     EXPECT_EQ(At(I, 0, 0), 0x000000u);  // frame
     EXPECT_EQ(At(I, 5, 5), 0xC0C0C0u);
     int MinX = 999, MinY = 999;
-    for (const auto& [x, y] : Painted(I.copy(1, 1, 118, 58), 0xC0C0C0)) MinX = std::min(MinX, x + 1), MinY = std::min(MinY, y + 1);
+    for (const auto& [x, y] : Painted(I.copy(1, 1, 118, 58), 0xC0C0C0))
+        MinX = std::min(MinX, x + 1), MinY = std::min(MinY, y + 1);
     EXPECT_GE(MinX, 10);
     EXPECT_LE(MinX, 13);
     EXPECT_GE(MinY, 10);
@@ -63,8 +64,8 @@ TEST(Rendering, TheScreenShowsThePictureAndTheBackgroundBeyondIt) {
     M.SetSuppressPaint(true);
     M.resize(90, 70);  // grown while suppressed: the picture stays 60 x 40
     const QImage Screen = M.grab().toImage();
-    EXPECT_EQ(At(Screen, 5, 5), 0x3366CCu);  // from the picture
-    EXPECT_EQ(At(Screen, 0, 0), 0x000000u);  // its frame
+    EXPECT_EQ(At(Screen, 5, 5), 0x3366CCu);    // from the picture
+    EXPECT_EQ(At(Screen, 0, 0), 0x000000u);    // its frame
     EXPECT_EQ(At(Screen, 75, 20), 0x3366CCu);  // beyond it
     EXPECT_EQ(At(Screen, 30, 60), 0x3366CCu);
     EXPECT_EQ(At(Screen, 89, 69), 0x3366CCu);
@@ -111,7 +112,7 @@ TEST(Rendering, CachedAndDirectPathsShowTheSamePicture) {
     int Differ = 0;
     for (int y = 0; y < 80; ++y)
         for (int x = 0; x < 100; ++x) Differ += A.pixel(x, y) != B.pixel(x, y);
-    EXPECT_LT(Differ, 100 * 80 / 20);  // only along the square edges
+    EXPECT_LT(Differ, 100 * 80 / 20);   // only along the square edges
     EXPECT_EQ(At(A, 5, 5), 0xFF0000u);  // image (50,50): blue/red board at cell (2,2) -> blue
 }
 
@@ -178,8 +179,8 @@ TEST(Rendering, SamplingThinsVisibleLandmarksAndSkipsHiddenClasses) {
     MakeWhiteMap(M, 1000, 800);
     M.SetSuppressPaint(true);
     for (int i = 0; i < 30000; ++i)
-        M.AddLandMark(47.0 + 0.001 + (i % 173) * 0.0057, 16.001 + (i / 173) * 0.0057, 0.0, lmPlus, 1, "", 0, i, 0, 0,
-                      2, true, 0, 1);
+        M.AddLandMark(47.0 + 0.001 + (i % 173) * 0.0057, 16.001 + (i / 173) * 0.0057, 0.0, lmPlus, 1, "", 0, i, 0, 0, 2,
+                      true, 0, 1);
     for (int i = 0; i < 500; ++i) M.AddLandMark(47.5, 16.5, 0.0, lmPlus, 2, "", 0, i, 0, 0, 2, true, 0, 1);
     M.SetClassVisibility(2, false);
     int Offered = 0, Hidden = 0;

@@ -13,8 +13,8 @@ namespace {
 
 constexpr TColor FG = 0x0000FF, BG = 0x00FF00, White = 0xFFFFFF;
 
-QImage Draw(TLandMarkElement E, int Size, int Direction, int Length, bool Transparent,
-            TBrushStyle Brush = bsSolid, TBrushStyle* BrushAfter = nullptr) {
+QImage Draw(TLandMarkElement E, int Size, int Direction, int Length, bool Transparent, TBrushStyle Brush = bsSolid,
+            TBrushStyle* BrushAfter = nullptr) {
     QImage I = Blank(100, 100);
     TCanvas C(I);
     C.Brush.Style = Brush;
@@ -36,7 +36,7 @@ bool Within(const PixelSet& P, const PixelSet& Allowed) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 TEST(Symbols, TransparentPlusColoursExactlyItsTwoBars) {
     PixelSet Expected;
@@ -148,8 +148,8 @@ namespace {
 
 // Draws the symbol by runs and by strokes onto two copies of a picture with
 // the same canvas state, and compares pictures and states after it.
-void ExpectRunsDrawAsStrokes(TSymbolRuns& Runs, TLandMarkElement E, int S, int Direction, int Length,
-                             bool Transparent, TPoint P, TPenMode Mode) {
+void ExpectRunsDrawAsStrokes(TSymbolRuns& Runs, TLandMarkElement E, int S, int Direction, int Length, bool Transparent,
+                             TPoint P, TPenMode Mode) {
     QImage Got = Blank(40, 40, 0x336699), Want = Got.copy();
     TCanvas G(Got), W(Want);
     for (TCanvas* C : {&G, &W}) {
@@ -160,9 +160,9 @@ void ExpectRunsDrawAsStrokes(TSymbolRuns& Runs, TLandMarkElement E, int S, int D
     Runs.Draw(G, P.X, P.Y, E, FG, BG, S, Direction, Length, Transparent);
     DrawLandMarkSymbolOnCanvas(W, P.X, P.Y, E, FG, BG, S, Direction, Length, Transparent);
     const auto Where = [&] {
-        return ::testing::Message() << LMTypeNames[std::min(static_cast<int>(E), 9)] << " transparent "
-                                    << Transparent << " S " << S << " dir " << Direction << " L " << Length << " at "
-                                    << P.X << "," << P.Y << (Mode == pmXor ? " xor" : "");
+        return ::testing::Message() << LMTypeNames[std::min(static_cast<int>(E), 9)] << " transparent " << Transparent
+                                    << " S " << S << " dir " << Direction << " L " << Length << " at " << P.X << ","
+                                    << P.Y << (Mode == pmXor ? " xor" : "");
     };
     ASSERT_EQ(G.Image(), W.Image()) << Where();
     ASSERT_EQ(G.Pen, W.Pen) << Where();
@@ -170,7 +170,7 @@ void ExpectRunsDrawAsStrokes(TSymbolRuns& Runs, TLandMarkElement E, int S, int D
     ASSERT_EQ(G.PenPos(), W.PenPos()) << Where();
 }
 
-} // namespace
+}  // namespace
 
 TEST(Symbols, RunsDrawTheSamePixelsAndLeaveTheSameCanvasStateAsTheStrokes) {
     const TPoint Centres[] = {{20, 20}, {1, 2}, {38, 20}, {20, 0}, {-3, 25}, {45, 45}};

@@ -62,4 +62,4 @@ void WriteImportedCalibration(const std::string& FileName, const TImportedCalibr
     f.Close();
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

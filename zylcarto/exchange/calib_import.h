@@ -29,4 +29,4 @@ inline constexpr const char* ImportedCalDataID = "ZYL_geomap_caldata";
 // Writes the calibration as a calibration file (one data set, header line first).
 ZYLCARTO_EXPORT void WriteImportedCalibration(const std::string& FileName, const TImportedCalibration& C);
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -106,4 +106,4 @@ std::string FindFileBeside(const std::string& Dir, const std::string& Name) {
     return {};
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -18,7 +18,7 @@ ZYLCARTO_EXPORT void WriteFileBytes(const std::string& FileName, std::string_vie
 // Lines ended by LF or CR LF (a lone CR ends a line too); a UTF-8 byte order
 // mark in front of the first line is dropped.
 std::vector<std::string_view> SplitLines(std::string_view Text);
-std::string_view TrimSpace(std::string_view S);  // blanks and tabs
+std::string_view TrimSpace(std::string_view S);                    // blanks and tabs
 std::vector<std::string_view> SplitCommas(std::string_view Line);  // fields trimmed
 
 // The whole field as a number; nullopt when it is empty or not a finite number.
@@ -36,4 +36,4 @@ std::string ShortestNumber(double Value);
 // The file Name in Dir, matched exactly or else ignoring ASCII case; empty when none.
 ZYLCARTO_EXPORT std::string FindFileBeside(const std::string& Dir, const std::string& Name);
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -61,7 +61,9 @@ public:
 
     void Int(int i, long long v) { sqlite3_bind_int64(FStmt, i, v); }
     void Real(int i, double v) { sqlite3_bind_double(FStmt, i, v); }
-    void Text(int i, const std::string& v) { sqlite3_bind_text(FStmt, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT); }
+    void Text(int i, const std::string& v) {
+        sqlite3_bind_text(FStmt, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+    }
     void Blob(int i, const void* p, std::size_t n) {
         sqlite3_bind_blob64(FStmt, i, n ? p : "", static_cast<sqlite3_uint64>(n), SQLITE_TRANSIENT);
     }
@@ -108,7 +110,8 @@ constexpr std::int32_t kSrsWGS84 = 4326;
 // The GeoPackage binary header (with an envelope unless a point) and the WKB.
 std::string Geometry(std::uint32_t Type, const TgdbPolygon& V, TEnvelope& Env) {
     std::vector<TSCoords> pts = V;
-    if (Type == kPolygon && !pts.empty() && (pts.front().Latit != pts.back().Latit || pts.front().Longit != pts.back().Longit))
+    if (Type == kPolygon && !pts.empty() &&
+        (pts.front().Latit != pts.back().Latit || pts.front().Longit != pts.back().Longit))
         pts.push_back(pts.front());  // rings are closed explicitly
     for (const TSCoords& p : pts) Env.Add(p.Longit, p.Latit);
     const bool empty = pts.empty();
@@ -174,23 +177,32 @@ INSERT INTO gpkg_spatial_ref_sys VALUES ('WGS 84 geodetic', 4326, 'EPSG', 4326,
 // The R-tree triggers of the GeoPackage extension, so that later edits by GIS tools keep the index.
 std::string RtreeTriggers(const std::string& t) {
     const std::string r = "rtree_" + t + "_geom";
-    const std::string vals = "VALUES (NEW.fid, ST_MinX(NEW.geom), ST_MaxX(NEW.geom), ST_MinY(NEW.geom), ST_MaxY(NEW.geom))";
+    const std::string vals =
+        "VALUES (NEW.fid, ST_MinX(NEW.geom), ST_MaxX(NEW.geom), ST_MinY(NEW.geom), ST_MaxY(NEW.geom))";
     return "CREATE TRIGGER " + r + "_insert AFTER INSERT ON \"" + t +
            "\" WHEN (new.geom NOT NULL AND NOT ST_IsEmpty(NEW.geom)) BEGIN INSERT OR REPLACE INTO " + r + " " + vals +
            "; END;\n"
-           "CREATE TRIGGER " + r + "_update1 AFTER UPDATE OF geom ON \"" + t +
-           "\" WHEN OLD.fid = NEW.fid AND (NEW.geom NOTNULL AND NOT ST_IsEmpty(NEW.geom)) BEGIN INSERT OR REPLACE INTO " +
-           r + " " + vals + "; END;\n"
-           "CREATE TRIGGER " + r + "_update2 AFTER UPDATE OF geom ON \"" + t +
+           "CREATE TRIGGER " +
+           r + "_update1 AFTER UPDATE OF geom ON \"" + t +
+           "\" WHEN OLD.fid = NEW.fid AND (NEW.geom NOTNULL AND NOT ST_IsEmpty(NEW.geom)) BEGIN INSERT OR REPLACE "
+           "INTO " +
+           r + " " + vals +
+           "; END;\n"
+           "CREATE TRIGGER " +
+           r + "_update2 AFTER UPDATE OF geom ON \"" + t +
            "\" WHEN OLD.fid = NEW.fid AND (NEW.geom IS NULL OR ST_IsEmpty(NEW.geom)) BEGIN DELETE FROM " + r +
            " WHERE id = OLD.fid; END;\n"
-           "CREATE TRIGGER " + r + "_update3 AFTER UPDATE ON \"" + t +
+           "CREATE TRIGGER " +
+           r + "_update3 AFTER UPDATE ON \"" + t +
            "\" WHEN OLD.fid != NEW.fid AND (NEW.geom NOTNULL AND NOT ST_IsEmpty(NEW.geom)) BEGIN DELETE FROM " + r +
-           " WHERE id = OLD.fid; INSERT OR REPLACE INTO " + r + " " + vals + "; END;\n"
-           "CREATE TRIGGER " + r + "_update4 AFTER UPDATE ON \"" + t +
+           " WHERE id = OLD.fid; INSERT OR REPLACE INTO " + r + " " + vals +
+           "; END;\n"
+           "CREATE TRIGGER " +
+           r + "_update4 AFTER UPDATE ON \"" + t +
            "\" WHEN OLD.fid != NEW.fid AND (NEW.geom IS NULL OR ST_IsEmpty(NEW.geom)) BEGIN DELETE FROM " + r +
            " WHERE id IN (OLD.fid, NEW.fid); END;\n"
-           "CREATE TRIGGER " + r + "_delete AFTER DELETE ON \"" + t + "\" WHEN old.geom NOT NULL BEGIN DELETE FROM " + r +
+           "CREATE TRIGGER " +
+           r + "_delete AFTER DELETE ON \"" + t + "\" WHEN old.geom NOT NULL BEGIN DELETE FROM " + r +
            " WHERE id = OLD.fid; END;\n";
 }
 
@@ -199,9 +211,9 @@ struct TKindLayer {
     const char* Table;
     bool Areas;  // closed items are polygons
 };
-constexpr TKindLayer kLayers[] = {
-    {gitTown, "towns", false},   {gitBorder, "borders", true}, {gitCity, "cities", true}, {gitLake, "lakes", true},
-    {gitRiver, "rivers", false}, {gitRoad, "roads", false},    {gitRoute, "routes", false}};
+constexpr TKindLayer kLayers[] = {{gitTown, "towns", false},  {gitBorder, "borders", true}, {gitCity, "cities", true},
+                                  {gitLake, "lakes", true},   {gitRiver, "rivers", false},  {gitRoad, "roads", false},
+                                  {gitRoute, "routes", false}};
 
 void BindCommon(TStmt& S, const TgdbData& r) {
     S.Text(2, r.Name.Str());
@@ -209,8 +221,10 @@ void BindCommon(TStmt& S, const TgdbData& r) {
     S.Int(4, r.ClassFlag);
     S.Real(5, r.Altitude);
     const std::string date = DateText(r.Date);
-    if (date.empty()) S.Null(6);
-    else S.Text(6, date);
+    if (date.empty())
+        S.Null(6);
+    else
+        S.Text(6, date);
     S.Int(7, r.StateFlag);
     S.Int(8, r.Tag);
 }
@@ -231,7 +245,8 @@ void WriteLayer(TDb& Db, TGeoDB& DB, const TKindLayer& L, const std::vector<int>
     Db.Exec("CREATE TABLE \"" + t + "\" (fid INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, geom " + type + ", " +
             kCommonColumns + (lines ? ", closed BOOLEAN" : "") + ");\n" + "CREATE VIRTUAL TABLE rtree_" + t +
             "_geom USING rtree(id, minx, maxx, miny, maxy);");
-    TStmt ins(Db, "INSERT INTO \"" + t + "\" VALUES (NULL, ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8" + (lines ? ", ?9" : "") + ")");
+    TStmt ins(Db,
+              "INSERT INTO \"" + t + "\" VALUES (NULL, ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8" + (lines ? ", ?9" : "") + ")");
     TStmt idx(Db, "INSERT INTO rtree_" + t + "_geom VALUES (?1, ?2, ?3, ?4, ?5)");
     TEnvelope extent;
     TgdbPolygon poly;
@@ -253,7 +268,8 @@ void WriteLayer(TDb& Db, TGeoDB& DB, const TKindLayer& L, const std::vector<int>
                 throw EZYLGeoDBError("GeoPackage export: the vertices of item " + std::to_string(r.ItemId) +
                                      " cannot be read");
             wkbType = L.Areas && r.Closed ? kPolygon : kLineString;
-            if (!L.Areas && r.Closed && !poly.empty()) poly.push_back(poly.front());  // a closed line ends where it began
+            if (!L.Areas && r.Closed && !poly.empty())
+                poly.push_back(poly.front());  // a closed line ends where it began
         }
         TEnvelope env;
         const std::string geom = Geometry(wkbType, poly, env);
@@ -274,7 +290,8 @@ void WriteLayer(TDb& Db, TGeoDB& DB, const TKindLayer& L, const std::vector<int>
         const std::uint32_t x = cell((b.Env.MinX + b.Env.MaxX) / 2, extent.MinX, extent.MaxX);
         const std::uint32_t y = cell((b.Env.MinY + b.Env.MaxY) / 2, extent.MinY, extent.MaxY);
         for (int bit = 0; bit < 16; ++bit)
-            b.Key |= static_cast<std::uint64_t>((x >> bit) & 1) << (2 * bit) | static_cast<std::uint64_t>((y >> bit) & 1) << (2 * bit + 1);
+            b.Key |= static_cast<std::uint64_t>((x >> bit) & 1) << (2 * bit) |
+                     static_cast<std::uint64_t>((y >> bit) & 1) << (2 * bit + 1);
     }
     std::sort(boxes.begin(), boxes.end(), [](const TBox& a, const TBox& b) { return a.Key < b.Key; });
     for (const TBox& b : boxes) {
@@ -283,15 +300,21 @@ void WriteLayer(TDb& Db, TGeoDB& DB, const TKindLayer& L, const std::vector<int>
         idx.Step();
     }
     Db.Exec(RtreeTriggers(t));
-    TStmt c(Db, "INSERT INTO gpkg_contents (table_name, data_type, identifier, description, min_x, min_y, max_x, max_y, "
-                "srs_id) VALUES (?1, 'features', ?1, ?2, ?3, ?4, ?5, ?6, 4326)");
+    TStmt c(Db,
+            "INSERT INTO gpkg_contents (table_name, data_type, identifier, description, min_x, min_y, max_x, max_y, "
+            "srs_id) VALUES (?1, 'features', ?1, ?2, ?3, ?4, ?5, ?6, 4326)");
     c.Text(1, t);
     c.Text(2, std::string(GdbItemName(L.Kind)) + " items");
-    if (extent.Empty()) c.Null(3), c.Null(4), c.Null(5), c.Null(6);
-    else c.Real(3, extent.MinX), c.Real(4, extent.MinY), c.Real(5, extent.MaxX), c.Real(6, extent.MaxY);
+    if (extent.Empty())
+        c.Null(3), c.Null(4), c.Null(5), c.Null(6);
+    else
+        c.Real(3, extent.MinX), c.Real(4, extent.MinY), c.Real(5, extent.MaxX), c.Real(6, extent.MaxY);
     c.Step();
-    Db.Exec("INSERT INTO gpkg_geometry_columns VALUES ('" + t + "', 'geom', '" + type + "', 4326, 0, 0);\n"
-            "INSERT INTO gpkg_extensions VALUES ('" + t + "', 'geom', 'gpkg_rtree_index', "
+    Db.Exec("INSERT INTO gpkg_geometry_columns VALUES ('" + t + "', 'geom', '" + type +
+            "', 4326, 0, 0);\n"
+            "INSERT INTO gpkg_extensions VALUES ('" +
+            t +
+            "', 'geom', 'gpkg_rtree_index', "
             "'http://www.geopackage.org/spec120/#extension_rtree', 'write-only');");
     Out.Layers.push_back({t, type, static_cast<int>(Entries.size())});
 }
@@ -309,7 +332,8 @@ void WriteBlobs(TDb& Db, TGeoDB& DB, const std::vector<int>& Entries, TGpkgExpor
         const TgdbData r = DB.Data(e);
         TMetaInfo meta;
         if (!DB.RetrieveBLOB(e, meta, bytes) || bytes.Size() != r.Size())
-            throw EZYLGeoDBError("GeoPackage export: the bytes of item " + std::to_string(r.ItemId) + " cannot be read");
+            throw EZYLGeoDBError("GeoPackage export: the bytes of item " + std::to_string(r.ItemId) +
+                                 " cannot be read");
         BindCommon(ins, r);
         ins.Real(9, r.LatLow), ins.Real(10, r.LatHigh), ins.Real(11, r.LongLow), ins.Real(12, r.LongHigh);
         ins.Text(13, meta.Keywords.Str()), ins.Text(14, meta.Caption.Str()), ins.Text(15, meta.FilePath.Str());
@@ -321,11 +345,12 @@ void WriteBlobs(TDb& Db, TGeoDB& DB, const std::vector<int>& Entries, TGpkgExpor
     Out.Layers.push_back({"blobs", "", static_cast<int>(Entries.size())});
 }
 
-} // namespace
+}  // namespace
 
 TGpkgExport ExportGeoPackage(TGeoDB& DB, const std::string& FileName) {
     std::array<std::vector<int>, GdbItemCount> byKind;
-    for (int e = 1; e <= DB.NumEntries(); ++e) byKind[static_cast<std::size_t>(DB.Data(e).ItemKind) % GdbItemCount].push_back(e);
+    for (int e = 1; e <= DB.NumEntries(); ++e)
+        byKind[static_cast<std::size_t>(DB.Data(e).ItemKind) % GdbItemCount].push_back(e);
     TGpkgExport out;
     out.SkippedUndefined = static_cast<int>(byKind[static_cast<std::size_t>(gitUndefined)].size());
 
@@ -353,4 +378,4 @@ TGpkgExport ExportGeoPackage(TGeoDB& DB, const std::string& FileName) {
     return out;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -30,4 +30,4 @@ struct TGpkgExport {
 // be read, EInOutError when the file cannot be put in place.
 ZYLCARTO_EXPORT TGpkgExport ExportGeoPackage(TGeoDB& DB, const std::string& FileName);
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -35,7 +35,8 @@ std::optional<TDateTime> ParseTime(std::string_view T) {
     std::size_t p = 0;
     for (int k = 0; k < 6; ++k) {
         if (k > 0) {
-            if (p >= T.size() || (T[p] != seps[k - 1] && !(k == 3 && (T[p] == 't' || T[p] == ' ')))) return std::nullopt;
+            if (p >= T.size() || (T[p] != seps[k - 1] && !(k == 3 && (T[p] == 't' || T[p] == ' '))))
+                return std::nullopt;
             ++p;
         }
         v[k] = 0;
@@ -64,8 +65,7 @@ struct TParse {
     std::string Error;
 
     void Fail(const std::string& Text) {
-        if (Error.empty())
-            Error = "line " + std::to_string(XML_GetCurrentLineNumber(Parser)) + ": " + Text;
+        if (Error.empty()) Error = "line " + std::to_string(XML_GetCurrentLineNumber(Parser)) + ": " + Text;
         XML_StopParser(Parser, XML_FALSE);
     }
 };
@@ -141,12 +141,18 @@ void XMLCALL OnEnd(void* Data, const XML_Char*) {
     auto& P = *static_cast<TParse*>(Data);
     if (P.InWpt && P.Depth == 3) {
         const std::string t(TrimSpace(P.Text));
-        if (P.Child == "name") P.Name = t;
-        else if (P.Child == "desc") P.Desc = t;
-        else if (P.Child == "cmt") P.Cmt = t;
-        else if (P.Child == "sym") P.Sym = t;
-        else if (P.Child == "time") P.Time = t;
-        else if (P.Child == "ele") P.Ele = t;
+        if (P.Child == "name")
+            P.Name = t;
+        else if (P.Child == "desc")
+            P.Desc = t;
+        else if (P.Child == "cmt")
+            P.Cmt = t;
+        else if (P.Child == "sym")
+            P.Sym = t;
+        else if (P.Child == "time")
+            P.Time = t;
+        else if (P.Child == "ele")
+            P.Ele = t;
         P.Child.clear();
     } else if (P.InWpt && P.Depth == 2) {
         P.InWpt = false;
@@ -172,13 +178,13 @@ void XMLCALL OnEnd(void* Data, const XML_Char*) {
 void Escape(std::string& Out, std::string_view S) {
     for (char c : S) {
         switch (c) {
-            case '&': Out += "&amp;"; break;
-            case '<': Out += "&lt;"; break;
-            case '>': Out += "&gt;"; break;
-            case '"': Out += "&quot;"; break;
-            default:
-                // XML 1.0 has no place for the other control characters.
-                Out += (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') ? '?' : c;
+        case '&': Out += "&amp;"; break;
+        case '<': Out += "&lt;"; break;
+        case '>': Out += "&gt;"; break;
+        case '"': Out += "&quot;"; break;
+        default:
+            // XML 1.0 has no place for the other control characters.
+            Out += (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') ? '?' : c;
         }
     }
 }
@@ -197,7 +203,7 @@ int XMLCALL OnUnknownEncoding(void*, const XML_Char* Name, XML_Encoding* Info) {
     return XML_STATUS_OK;
 }
 
-} // namespace
+}  // namespace
 
 TGpxImport ReadGpxWaypoints(std::string_view Bytes) {
     TParse P;
@@ -257,4 +263,4 @@ std::string WriteGpxWaypoints(const std::vector<TLandMark>& LandMarks) {
     return s;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

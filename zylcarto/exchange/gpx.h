@@ -27,4 +27,4 @@ ZYLCARTO_EXPORT TGpxImport ReadGpxWaypoints(std::string_view Bytes);
 // The landmarks as a GPX 1.1 file in UTF-8, one wpt each.
 ZYLCARTO_EXPORT std::string WriteGpxWaypoints(const std::vector<TLandMark>& LandMarks);
 
-} // namespace zylcarto
+}  // namespace zylcarto

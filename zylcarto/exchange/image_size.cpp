@@ -43,9 +43,9 @@ bool BmpSize(std::ifstream& f, TImageSize& Size) {
     unsigned char h[26];
     if (!f.read(reinterpret_cast<char*>(h), 26)) return false;
     auto le32 = [&](int at) {
-        return static_cast<std::int32_t>(static_cast<std::uint32_t>(h[at]) | static_cast<std::uint32_t>(h[at + 1]) << 8 |
-                                         static_cast<std::uint32_t>(h[at + 2]) << 16 |
-                                         static_cast<std::uint32_t>(h[at + 3]) << 24);
+        return static_cast<std::int32_t>(
+            static_cast<std::uint32_t>(h[at]) | static_cast<std::uint32_t>(h[at + 1]) << 8 |
+            static_cast<std::uint32_t>(h[at + 2]) << 16 | static_cast<std::uint32_t>(h[at + 3]) << 24);
     };
     const std::int32_t headerSize = le32(14);
     if (headerSize == 12) {  // OS/2 core header: 16-bit sizes
@@ -62,7 +62,7 @@ bool BmpSize(std::ifstream& f, TImageSize& Size) {
     return Size.Width > 0 && Size.Height > 0;
 }
 
-} // namespace
+}  // namespace
 
 bool ReadImageSize(const std::string& FileName, TImageSize& Size) {
     std::ifstream f(FileName, std::ios::binary);
@@ -81,4 +81,4 @@ bool ReadImageSize(const std::string& FileName, TImageSize& Size) {
     return ok;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

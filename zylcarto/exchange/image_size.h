@@ -13,4 +13,4 @@ struct TImageSize {
 // False when the file is missing, not a JPEG or BMP, or its header is damaged.
 ZYLCARTO_EXPORT bool ReadImageSize(const std::string& FileName, TImageSize& Size);
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -102,8 +102,7 @@ struct TOziPoint {
     std::optional<std::pair<double, double>> Grid;  // easting, northing
 };
 
-std::optional<double> Field(const std::vector<std::string_view>& F, std::size_t i, std::size_t Line,
-                            const char* What) {
+std::optional<double> Field(const std::vector<std::string_view>& F, std::size_t i, std::size_t Line, const char* What) {
     if (i >= F.size() || F[i].empty()) return std::nullopt;
     const auto v = ParseNumber(F[i]);
     if (!v) Fail(Line, std::string("bad ") + What + " " + Quoted(F[i]));
@@ -139,8 +138,10 @@ TOziPoint ReadPoint(std::string_view Text, std::size_t Line) {
     p.X = *x;
     p.Y = *y;
     const auto lat = Angle(F, 6, Line, true), lon = Angle(F, 9, Line, false);
-    if (lat && lon) p.LatLong = std::make_pair(*lat, *lon);
-    else if (lat || lon) Fail(Line, "a point needs both latitude and longitude");
+    if (lat && lon)
+        p.LatLong = std::make_pair(*lat, *lon);
+    else if (lat || lon)
+        Fail(Line, "a point needs both latitude and longitude");
     const int zone = F.size() > 13 ? std::atoi(std::string(F[13]).c_str()) : 0;  // "33" or "33U"
     const auto e = Field(F, 14, Line, "easting"), n = Field(F, 15, Line, "northing");
     if (e && n) {
@@ -161,7 +162,7 @@ std::string ImageBaseName(std::string_view Path) {
     return TextAsUtf8(slash == std::string_view::npos ? Path : Path.substr(slash + 1));
 }
 
-} // namespace
+}  // namespace
 
 int OziDatumNumber(std::string_view Name) {
     const std::string upper = UpperCase(TrimSpace(Name));
@@ -199,9 +200,12 @@ TImportedCalibration ReadOziMap(std::string_view Text, const std::string& MapFil
         if (StartsWith(l, "Map Projection,")) {
             const auto F = SplitCommas(l);
             projectionName = F.size() > 1 ? std::string(F[1]) : std::string();
-            if (SameText(projectionName, "Latitude/Longitude")) projection = TOziProjection::LatLong;
-            else if (UpperCase(projectionName).find("UTM") != std::string::npos) projection = TOziProjection::UTM;
-            else projection = TOziProjection::Other;
+            if (SameText(projectionName, "Latitude/Longitude"))
+                projection = TOziProjection::LatLong;
+            else if (UpperCase(projectionName).find("UTM") != std::string::npos)
+                projection = TOziProjection::UTM;
+            else
+                projection = TOziProjection::Other;
         } else if (StartsWith(l, "Point") && l.size() > 7 && std::isdigit(static_cast<unsigned char>(l[5]))) {
             TOziPoint p = ReadPoint(l, no);
             if (p.LatLong || p.Grid) points.push_back(p);
@@ -217,7 +221,8 @@ TImportedCalibration ReadOziMap(std::string_view Text, const std::string& MapFil
         } else if (StartsWith(l, "MMPLL,")) {
             const auto F = SplitCommas(l);
             const auto lon = Field(F, 2, no, "longitude"), lat = Field(F, 3, no, "latitude");
-            if (!lon || !lat || std::fabs(*lat) > 90 || std::fabs(*lon) > 180) Fail(no, "MMPLL needs longitude and latitude");
+            if (!lon || !lat || std::fabs(*lat) > 90 || std::fabs(*lon) > 180)
+                Fail(no, "MMPLL needs longitude and latitude");
             cornerCoords.push_back({no, {*lat, *lon}});
         } else if (StartsWith(l, "IWH,")) {
             const auto F = SplitCommas(l);
@@ -286,15 +291,19 @@ TImportedCalibration ReadOziMap(std::string_view Text, const std::string& MapFil
                 q.Latitude = p.Grid->second;
             } else {
                 double lat = 0, lon = 0;
-                if (p.Grid) UTMToLatLong(p.Grid->first, p.Grid->second, p.Zone, p.South, datumEllipsoid, lat, lon);
-                else std::tie(lat, lon) = *p.LatLong;
+                if (p.Grid)
+                    UTMToLatLong(p.Grid->first, p.Grid->second, p.Zone, p.South, datumEllipsoid, lat, lon);
+                else
+                    std::tie(lat, lon) = *p.LatLong;
                 toWGS84(p.Line, lat, lon);
                 LatLongToUTMInZone(lat, lon, D.UTMZone, D.UTMSouth, TGeoEllipsoid::gelWGS84, q.Longitude, q.Latitude);
             }
         } else {
             double lat = 0, lon = 0;
-            if (p.LatLong) std::tie(lat, lon) = *p.LatLong;
-            else UTMToLatLong(p.Grid->first, p.Grid->second, p.Zone, p.South, datumEllipsoid, lat, lon);
+            if (p.LatLong)
+                std::tie(lat, lon) = *p.LatLong;
+            else
+                UTMToLatLong(p.Grid->first, p.Grid->second, p.Zone, p.South, datumEllipsoid, lat, lon);
             toWGS84(p.Line, lat, lon);
             q.Latitude = lat;
             q.Longitude = lon;
@@ -327,4 +336,4 @@ TImportedCalibration ImportOziMap(const std::string& MapFileName) {
     return ReadOziMap(ReadFileBytes(MapFileName), MapFileName);
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -21,4 +21,4 @@ ZYLCARTO_EXPORT TImportedCalibration ReadOziMap(std::string_view Text, const std
 // The same from the file; EInOutError when it cannot be read.
 ZYLCARTO_EXPORT TImportedCalibration ImportOziMap(const std::string& MapFileName);
 
-} // namespace zylcarto
+}  // namespace zylcarto

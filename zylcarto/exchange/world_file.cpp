@@ -43,7 +43,7 @@ TWorldFile FromAffine(const TParRows<2, 3>& P) {
     return w;
 }
 
-} // namespace
+}  // namespace
 
 TWorldFile ParseWorldFile(std::string_view Text) {
     const auto lines = SplitLines(Text);
@@ -59,7 +59,9 @@ TWorldFile ParseWorldFile(std::string_view Text) {
         v[n++] = *x;
         last = i + 1;
     }
-    if (n < 6) Fail("line " + std::to_string(last + 1) + ": the world file ends after " + std::to_string(n) + " of six numbers");
+    if (n < 6)
+        Fail("line " + std::to_string(last + 1) + ": the world file ends after " + std::to_string(n) +
+             " of six numbers");
     TWorldFile w{v[0], v[1], v[2], v[3], v[4], v[5]};
     if (w.A * w.E - w.B * w.D == 0) Fail("the world file's pixel size is zero (lines 1 to 4)");
     return w;
@@ -120,7 +122,9 @@ TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, 
             worldName = n;
             break;
         }
-    if (worldName.empty()) throw EInOutError(ImageName, ENOENT, "no world file beside the image (" + WorldFileNames(ImageName).front() + ")");
+    if (worldName.empty())
+        throw EInOutError(ImageName, ENOENT,
+                          "no world file beside the image (" + WorldFileNames(ImageName).front() + ")");
     TWorldFile w;
     try {
         w = ParseWorldFile(ReadFileBytes(worldName));
@@ -209,15 +213,17 @@ TWorldExport WorldFileOf(const TCalibData& Data, TCalibModel Model, int Width, i
 }
 
 std::string PrjText(const TCalibData& Data, bool UTM) {
-    const std::string geog = "GEOGCS[\"GCS_WGS_1984\",DATUM[\"D_WGS_1984\",SPHEROID[\"WGS_1984\",6378137.0,298.257223563]],"
-                             "PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]]";
+    const std::string geog =
+        "GEOGCS[\"GCS_WGS_1984\",DATUM[\"D_WGS_1984\",SPHEROID[\"WGS_1984\",6378137.0,298.257223563]],"
+        "PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]]";
     if (!UTM) return geog;
     const int zone = Data.UTMZone;
     return "PROJCS[\"WGS_1984_UTM_Zone_" + std::to_string(zone) + (Data.UTMSouth ? "S" : "N") + "\"," + geog +
            ",PROJECTION[\"Transverse_Mercator\"],PARAMETER[\"False_Easting\",500000.0],PARAMETER[\"False_Northing\"," +
            (Data.UTMSouth ? "10000000.0" : "0.0") + "],PARAMETER[\"Central_Meridian\"," +
-           std::to_string(zone * 6 - 183) + ".0],PARAMETER[\"Scale_Factor\",0.9996],"
+           std::to_string(zone * 6 - 183) +
+           ".0],PARAMETER[\"Scale_Factor\",0.9996],"
            "PARAMETER[\"Latitude_Of_Origin\",0.0],UNIT[\"Meter\",1.0]]";
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -40,9 +40,9 @@ ZYLCARTO_EXPORT TImportedCalibration ImportWorldFile(const std::string& ImageNam
 
 struct TWorldExport {
     TWorldFile World;
-    bool Exact = false;        // equirect and UTM maps; other models are fitted
-    double MaxResidualM = 0;   // of the fitted affine rule over the image
-    bool UTM = false;          // the world file is in UTM metres, else degrees
+    bool Exact = false;       // equirect and UTM maps; other models are fitted
+    double MaxResidualM = 0;  // of the fitted affine rule over the image
+    bool UTM = false;         // the world file is in UTM metres, else degrees
 };
 
 // The world file of a fitted calibration for an image of Width x Height pixels.
@@ -51,4 +51,4 @@ ZYLCARTO_EXPORT TWorldExport WorldFileOf(const TCalibData& Data, TCalibModel Mod
 // The ESRI-style .prj text that goes with it.
 ZYLCARTO_EXPORT std::string PrjText(const TCalibData& Data, bool UTM);
 
-} // namespace zylcarto
+}  // namespace zylcarto

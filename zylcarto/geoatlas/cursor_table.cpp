@@ -7,12 +7,13 @@ namespace {
 
 bool PlatformShape(TCursor Number, Qt::CursorShape& Shape) {
     switch (Number) {
-        case crDefault: case crArrow: Shape = Qt::ArrowCursor; return true;
-        case crCross: Shape = Qt::CrossCursor; return true;
-        case crHourGlass: Shape = Qt::WaitCursor; return true;
-        case crHandPoint: Shape = Qt::PointingHandCursor; return true;
-        case crSizeAll: Shape = Qt::SizeAllCursor; return true;
-        default: return false;
+    case crDefault:
+    case crArrow: Shape = Qt::ArrowCursor; return true;
+    case crCross: Shape = Qt::CrossCursor; return true;
+    case crHourGlass: Shape = Qt::WaitCursor; return true;
+    case crHandPoint: Shape = Qt::PointingHandCursor; return true;
+    case crSizeAll: Shape = Qt::SizeAllCursor; return true;
+    default: return false;
     }
 }
 
@@ -24,7 +25,7 @@ QCursor ResourceCursor(const char* Name, int HotX, int HotY, Qt::CursorShape Fal
     return QCursor(Picture, HotX, HotY);
 }
 
-} // namespace
+}  // namespace
 
 TCursorTable& TCursorTable::Instance() {
     static TCursorTable Table;
@@ -56,4 +57,4 @@ void RegisterGeoCursors() {
     Table.SetCursor(crGeoHand, ResourceCursor("CURGEOHAND", 14, 3, Qt::OpenHandCursor));
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -42,4 +42,4 @@ private:
 // them as crGeoZoom and crGeoHand. Needs a running QGuiApplication.
 ZYLCARTO_EXPORT void RegisterGeoCursors();
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -38,7 +38,7 @@ QToolButton* ModeButton(QWidget* Panel, int Left, const char* Glyph, const char*
     return B;
 }
 
-} // namespace
+}  // namespace
 
 TGeoAtlas::TGeoAtlas(QWidget* AOwner) : QFrame(AOwner) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -70,7 +70,8 @@ TGeoAtlas::TGeoAtlas(QWidget* AOwner) : QFrame(AOwner) {
 
     FGeoMap = new TGeoMap(this);
     FGeoMap->setObjectName(QStringLiteral("GeoMap"));
-    FGeoMap->SetOnMouseDown([this](TObject*, TMouseButton B, TShiftState S, int X, int Y) { ViewMouseDown(B, S, X, Y); });
+    FGeoMap->SetOnMouseDown(
+        [this](TObject*, TMouseButton B, TShiftState S, int X, int Y) { ViewMouseDown(B, S, X, Y); });
     FGeoMap->SetOnMouseUp([this](TObject*, TMouseButton B, TShiftState S, int X, int Y) {
         if (FOnMouseUp) FOnMouseUp(this, B, S, X, Y);
     });
@@ -196,7 +197,8 @@ void TGeoAtlas::ModeButtonClicked(const TNotifyEvent& ButtonEvent) {
 void TGeoAtlas::MapSelectorChosen(int ListIndex) {
     const int Number = ListIndex + 1;
     FRegistry.SetCurrentMapIdx(Number);
-    if (Number >= 1 && Number <= FRegistry.NumRegMaps()) FGeoMap->LoadCalDataFromXML(FRegistry.Maps(Number).FileName, "");
+    if (Number >= 1 && Number <= FRegistry.NumRegMaps())
+        FGeoMap->LoadCalDataFromXML(FRegistry.Maps(Number).FileName, "");
     if (FOnCBxMapsChg) FOnCBxMapsChg(this);
 }
 
@@ -234,4 +236,4 @@ void TGeoAtlas::DrawMapOutlines(TCanvas& Canvas) const {
     }
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

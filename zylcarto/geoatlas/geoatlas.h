@@ -105,4 +105,4 @@ private:
     TNotifyEvent FOnClick, FOnDblClick;
 };
 
-} // namespace zylcarto
+}  // namespace zylcarto

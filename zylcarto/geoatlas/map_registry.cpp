@@ -93,4 +93,4 @@ std::string TMapRegistry::MapImageLocation(const std::string& Requested) const {
     return ExtractFilePath(Current.FileName) + StripPath(Requested);
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -69,4 +69,4 @@ private:
     int FCurrentMapIdx = 0;
 };
 
-} // namespace zylcarto
+}  // namespace zylcarto

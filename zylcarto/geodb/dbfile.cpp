@@ -32,7 +32,7 @@ bool Injected(TFileOp op, const std::string& path) {
 
 [[noreturn]] void Fail(const std::string& path, const char* action) { RaiseInOutError(path, action); }
 
-} // namespace
+}  // namespace
 
 void SetFileFaultHook(TFileFaultHook Hook) { FaultHook() = std::move(Hook); }
 
@@ -125,8 +125,8 @@ void TBinaryFile::Write(const std::vector<TRun>& Runs) {
             iov.push_back({const_cast<void*>(Runs[next].Data), Runs[next].Bytes});
         // a short write leaves the rest of the batch to go, from where it stopped
         for (std::size_t first = 0; first < iov.size();) {
-            const ssize_t n = ::pwritev(FFd, iov.data() + first, static_cast<int>(iov.size() - first),
-                                        static_cast<off_t>(FPosition));
+            const ssize_t n =
+                ::pwritev(FFd, iov.data() + first, static_cast<int>(iov.size() - first), static_cast<off_t>(FPosition));
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) Fail(FPath, "cannot write");
             FPosition += n;
@@ -199,4 +199,4 @@ bool FileSizeAndDate(const std::string& Path, std::int64_t& Size, double& Date) 
     return true;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

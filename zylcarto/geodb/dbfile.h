@@ -76,4 +76,4 @@ void RemoveFile(const std::string& Path);
 // Size and local modification time (TDateTime) of a file; false when it does not exist.
 bool FileSizeAndDate(const std::string& Path, std::int64_t& Size, double& Date);
 
-} // namespace zylcarto
+}  // namespace zylcarto

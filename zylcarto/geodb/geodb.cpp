@@ -34,9 +34,7 @@ void TGeoDB::Report(int Percent) {
     if (FOnPercentDone && FOnPercDoneEnabled) FOnPercentDone(this, Percent);
 }
 
-void TGeoDB::ReportRatio(double Done, double Total) {
-    Report(static_cast<int>(std::nearbyint(Done * 100.0 / Total)));
-}
+void TGeoDB::ReportRatio(double Done, double Total) { Report(static_cast<int>(std::nearbyint(Done * 100.0 / Total))); }
 
 std::string TGeoDB::DBName() const { return FNameGDS.empty() ? std::string() : StripExtension(FNameGDS); }
 
@@ -138,7 +136,8 @@ void TGeoDB::LoadIndexes(const TIxItemIDRecArray& Id, const std::array<TIxLLRecA
     std::array<bool, 5> sound{};
     sound[0] = IsSoundIndex(Id, FSumData, FNumSumItems);
     for (int i = 1; i <= 4; ++i)
-        sound[static_cast<std::size_t>(i)] = IsSoundIndex(LL[static_cast<std::size_t>(i - 1)], i, FSumData, FNumSumItems);
+        sound[static_cast<std::size_t>(i)] =
+            IsSoundIndex(LL[static_cast<std::size_t>(i - 1)], i, FSumData, FNumSumItems);
     if (!std::all_of(sound.begin(), sound.end(), [](bool b) { return b; })) BuildIndexes();
     // sound indexes keep the order of equal keys they were written with
     if (sound[0]) FIx0ItemId.Assign(Id);
@@ -182,8 +181,10 @@ void TGeoDB::RemoveFromIndexes(int RecordNo) {
 void TGeoDB::SaveIndex(int IxNumber) {
     if (FNameIX[0].empty()) return;
     const std::string& path = FNameIX[static_cast<std::size_t>(IxNumber)];
-    if (IxNumber == 0) WriteIndexFile(path, FIx0ItemId, FSyncWrites);
-    else WriteIndexFile(path, LLIndex(IxNumber), FSyncWrites);
+    if (IxNumber == 0)
+        WriteIndexFile(path, FIx0ItemId, FSyncWrites);
+    else
+        WriteIndexFile(path, LLIndex(IxNumber), FSyncWrites);
 }
 
 void TGeoDB::SaveAllIndexes() {
@@ -260,4 +261,4 @@ TgdbData TGeoDB::Data(int ix) const {
     return FSumData[static_cast<std::size_t>(std::clamp(ix, 1, FNumSumItems) - 1)];
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

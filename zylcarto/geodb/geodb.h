@@ -84,8 +84,8 @@ public:
 
     // Adding; the result is the new entry number, -1 without an open database.
     int AddBorder(const TgdbName& Name, const TgdbPolygon& Polygon, bool ClosedLine, TDateTime Date, int StateFlag,
-                  float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
-                  std::uint8_t ClassNumber, int UserTag);
+                  float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber,
+                  int UserTag);
     int AddCity(const TgdbName& Name, const TgdbPolygon& Polygon, bool ClosedLine, TDateTime Date, int StateFlag,
                 float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber,
                 int UserTag);
@@ -107,12 +107,11 @@ public:
                 const TMemoryStream& Data);
     // From a file: the object's bytes are read from FileName, whose first 127
     // characters become the stored FilePath; Date becomes the file's modification time.
-    int AddBLOB(const std::string& FileName, TDateTime Date, int StateFlag, float LatLow, float LatHigh,
-                float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber, int UserTag,
+    int AddBLOB(const std::string& FileName, TDateTime Date, int StateFlag, float LatLow, float LatHigh, float LongLow,
+                float LongHigh, float Altitude, std::uint8_t ClassNumber, int UserTag, const TMetaInfo& MInfo);
+    int AddBLOB(const std::string& FileName, const std::string& FNameInDB, TDateTime Date, int StateFlag, float LatLow,
+                float LatHigh, float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber, int UserTag,
                 const TMetaInfo& MInfo);
-    int AddBLOB(const std::string& FileName, const std::string& FNameInDB, TDateTime Date, int StateFlag,
-                float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber,
-                int UserTag, const TMetaInfo& MInfo);
     int AddBLOB(const std::string& FileName, const std::string& FNameInDB, const std::string& OrgFilePath,
                 TDateTime Date, int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh,
                 float Altitude, std::uint8_t ClassNumber, int UserTag, const TMetaInfo& MInfo);
@@ -214,8 +213,8 @@ private:
     static TItemInput PolygonInput(TgdbItem Kind, const TgdbName& Name, const TgdbPolygon& Polygon, bool ClosedLine,
                                    TDateTime Date, int StateFlag, float LatLow, float LatHigh, float LongLow,
                                    float LongHigh, float Altitude, std::uint8_t ClassNumber, int UserTag);
-    static TItemInput TownInput(const TgdbName& Name, TDateTime Date, int StateFlag, TSCoords Location,
-                                float Altitude, std::uint8_t ClassNumber, int UserTag);
+    static TItemInput TownInput(const TgdbName& Name, TDateTime Date, int StateFlag, TSCoords Location, float Altitude,
+                                std::uint8_t ClassNumber, int UserTag);
     static TItemInput BlobInput(const std::string& Name, TDateTime Date, int StateFlag, float LatLow, float LatHigh,
                                 float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber, int UserTag,
                                 const TMetaInfo& MInfo);
@@ -291,4 +290,4 @@ ZYLCARTO_EXPORT std::string GeoLongitude(double Longit, TDegreeFormat Format, in
 // it cannot be read.
 ZYLCARTO_EXPORT TgdbSystemData ReadSystemInformation(const std::string& FileName);
 
-} // namespace zylcarto
+}  // namespace zylcarto

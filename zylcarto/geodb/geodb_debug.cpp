@@ -17,7 +17,7 @@ std::string Real(Float v) {
 }
 std::string Num(long long v) { return std::to_string(v); }
 
-} // namespace
+}  // namespace
 
 void TGeoDB::ExportDataDebug(const std::string& FName) const {
     TTextFile t;
@@ -58,4 +58,4 @@ void TGeoDB::ExportDataDebug(const std::string& FName) const {
     t.Close();
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -26,7 +26,7 @@ std::int32_t AppendOffset(TBinaryFile& f, const std::string& message) {
     return static_cast<std::int32_t>(end);
 }
 
-} // namespace
+}  // namespace
 
 TGeoDB::TItemInput TGeoDB::PolygonInput(TgdbItem Kind, const TgdbName& Name, const TgdbPolygon& Polygon,
                                         bool ClosedLine, TDateTime Date, int StateFlag, float LatLow, float LatHigh,
@@ -335,8 +335,8 @@ bool TGeoDB::UpdateMetaInfo(int DBEntry, const TMetaInfo& MetaInfo) {
 
 // The public forms.
 
-int TGeoDB::AddBorder(const TgdbName& Name, const TgdbPolygon& Polygon, bool ClosedLine, TDateTime Date,
-                      int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
+int TGeoDB::AddBorder(const TgdbName& Name, const TgdbPolygon& Polygon, bool ClosedLine, TDateTime Date, int StateFlag,
+                      float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
                       std::uint8_t ClassNumber, int UserTag) {
     return AddData(PolygonInput(gitBorder, Name, Polygon, ClosedLine, Date, StateFlag, LatLow, LatHigh, LongLow,
                                 LongHigh, Altitude, ClassNumber, UserTag));
@@ -344,8 +344,8 @@ int TGeoDB::AddBorder(const TgdbName& Name, const TgdbPolygon& Polygon, bool Clo
 int TGeoDB::AddCity(const TgdbName& Name, const TgdbPolygon& Polygon, bool ClosedLine, TDateTime Date, int StateFlag,
                     float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
                     std::uint8_t ClassNumber, int UserTag) {
-    return AddData(PolygonInput(gitCity, Name, Polygon, ClosedLine, Date, StateFlag, LatLow, LatHigh, LongLow,
-                                LongHigh, Altitude, ClassNumber, UserTag));
+    return AddData(PolygonInput(gitCity, Name, Polygon, ClosedLine, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh,
+                                Altitude, ClassNumber, UserTag));
 }
 int TGeoDB::AddLake(const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date, int StateFlag, float LatLow,
                     float LatHigh, float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber,
@@ -375,18 +375,18 @@ int TGeoDB::AddTown(const TgdbName& Name, TDateTime Date, int StateFlag, TSCoord
                     std::uint8_t ClassNumber, int UserTag) {
     return AddData(TownInput(Name, Date, StateFlag, Location, Altitude, ClassNumber, UserTag));
 }
-int TGeoDB::AddBLOB(const std::string& Name, TDateTime Date, int StateFlag, float LatLow, float LatHigh,
-                    float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber, int UserTag,
-                    const TMetaInfo& MInfo, const void* PBLOBData, int SizeOfBLOBData) {
-    TItemInput in = BlobInput(Name, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude, ClassNumber,
-                              UserTag, MInfo);
+int TGeoDB::AddBLOB(const std::string& Name, TDateTime Date, int StateFlag, float LatLow, float LatHigh, float LongLow,
+                    float LongHigh, float Altitude, std::uint8_t ClassNumber, int UserTag, const TMetaInfo& MInfo,
+                    const void* PBLOBData, int SizeOfBLOBData) {
+    TItemInput in =
+        BlobInput(Name, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude, ClassNumber, UserTag, MInfo);
     in.PBLOBData = PBLOBData;
     in.SizeOfBLOBData = SizeOfBLOBData;
     return AddData(in);
 }
-int TGeoDB::AddBLOB(const std::string& Name, TDateTime Date, int StateFlag, float LatLow, float LatHigh,
-                    float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber, int UserTag,
-                    const TMetaInfo& MInfo, const TMemoryStream& Data) {
+int TGeoDB::AddBLOB(const std::string& Name, TDateTime Date, int StateFlag, float LatLow, float LatHigh, float LongLow,
+                    float LongHigh, float Altitude, std::uint8_t ClassNumber, int UserTag, const TMetaInfo& MInfo,
+                    const TMemoryStream& Data) {
     if (Data.Size() > std::numeric_limits<int>::max()) throw EZYLGeoDBError(Msg("AddData: the object is too large."));
     return AddBLOB(Name, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude, ClassNumber, UserTag, MInfo,
                    Data.Memory(), static_cast<int>(Data.Size()));
@@ -419,32 +419,32 @@ void TGeoDB::ReplaceBorder(int DBEntry, const TgdbName& Name, const TgdbPolygon&
     ReplaceData(DBEntry, PolygonInput(gitBorder, Name, Polygon, ClosedLine, Date, StateFlag, LatLow, LatHigh, LongLow,
                                       LongHigh, Altitude, ClassNumber, UserTag));
 }
-void TGeoDB::ReplaceCity(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, bool ClosedLine,
-                         TDateTime Date, int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh,
-                         float Altitude, std::uint8_t ClassNumber, int UserTag) {
+void TGeoDB::ReplaceCity(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, bool ClosedLine, TDateTime Date,
+                         int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
+                         std::uint8_t ClassNumber, int UserTag) {
     ReplaceData(DBEntry, PolygonInput(gitCity, Name, Polygon, ClosedLine, Date, StateFlag, LatLow, LatHigh, LongLow,
                                       LongHigh, Altitude, ClassNumber, UserTag));
 }
-void TGeoDB::ReplaceLake(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date,
-                         int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
+void TGeoDB::ReplaceLake(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date, int StateFlag,
+                         float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
                          std::uint8_t ClassNumber, int UserTag) {
-    ReplaceData(DBEntry, PolygonInput(gitLake, Name, Polygon, true, Date, StateFlag, LatLow, LatHigh, LongLow,
-                                      LongHigh, Altitude, ClassNumber, UserTag));
+    ReplaceData(DBEntry, PolygonInput(gitLake, Name, Polygon, true, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh,
+                                      Altitude, ClassNumber, UserTag));
 }
-void TGeoDB::ReplaceRiver(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date,
-                          int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
+void TGeoDB::ReplaceRiver(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date, int StateFlag,
+                          float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
                           std::uint8_t ClassNumber, int UserTag) {
     ReplaceData(DBEntry, PolygonInput(gitRiver, Name, Polygon, false, Date, StateFlag, LatLow, LatHigh, LongLow,
                                       LongHigh, Altitude, ClassNumber, UserTag));
 }
-void TGeoDB::ReplaceRoad(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date,
-                         int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
+void TGeoDB::ReplaceRoad(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date, int StateFlag,
+                         float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
                          std::uint8_t ClassNumber, int UserTag) {
     ReplaceData(DBEntry, PolygonInput(gitRoad, Name, Polygon, false, Date, StateFlag, LatLow, LatHigh, LongLow,
                                       LongHigh, Altitude, ClassNumber, UserTag));
 }
-void TGeoDB::ReplaceRoute(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date,
-                          int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
+void TGeoDB::ReplaceRoute(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date, int StateFlag,
+                          float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
                           std::uint8_t ClassNumber, int UserTag) {
     ReplaceData(DBEntry, PolygonInput(gitRoute, Name, Polygon, false, Date, StateFlag, LatLow, LatHigh, LongLow,
                                       LongHigh, Altitude, ClassNumber, UserTag));
@@ -456,8 +456,8 @@ void TGeoDB::ReplaceTown(int DBEntry, const TgdbName& Name, TDateTime Date, int 
 void TGeoDB::ReplaceBLOB(int DBEntry, const std::string& Name, TDateTime Date, int StateFlag, float LatLow,
                          float LatHigh, float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber,
                          int UserTag, const TMetaInfo& MInfo, const void* PBLOBData, int SizeOfBLOBData) {
-    TItemInput in = BlobInput(Name, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude, ClassNumber,
-                              UserTag, MInfo);
+    TItemInput in =
+        BlobInput(Name, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude, ClassNumber, UserTag, MInfo);
     in.PBLOBData = PBLOBData;
     in.SizeOfBLOBData = SizeOfBLOBData;
     ReplaceData(DBEntry, in);
@@ -477,4 +477,4 @@ void TGeoDB::ReplaceBLOB(int DBEntry, const std::string& FileName, TDateTime Dat
                                        Altitude, ClassNumber, UserTag, MInfo));
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -25,7 +25,8 @@ void CopyBytes(TBinaryFile& from, std::int64_t offset, std::int64_t count, TBina
 
 void PutOffset(std::uint8_t* rec, std::int32_t offset) {
     const auto u = static_cast<std::uint32_t>(offset);
-    for (int i = 0; i < 4; ++i) rec[kBlobOffsetField + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(u >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        rec[kBlobOffsetField + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(u >> (8 * i));
 }
 
 // Items without a block (towns, undefined, offset -1) keep their offset as it is.
@@ -33,7 +34,7 @@ bool HasBlock(const TgdbData& rec) {
     return (IsPolygonKind(rec.ItemKind) || rec.ItemKind == gitBLOB) && rec.BlobOffset >= 0;
 }
 
-} // namespace
+}  // namespace
 
 void TGeoDB::GarbageCollection() {
     if (!IsOpen()) return;
@@ -47,8 +48,7 @@ void TGeoDB::GarbageCollection() {
             RemoveFile(files.Intent);
             RemoveFile(newGDD);
             RemoveFile(newGDS);
-        } catch (const EInOutError&) {
-        }
+        } catch (const EInOutError&) {}
     };
     // what an earlier collection left behind must not be mistaken for this one's
     RecoverCollection(names);
@@ -60,8 +60,8 @@ void TGeoDB::GarbageCollection() {
         for (int i = 0; i < FNumSumItems; ++i) {
             const TgdbData& rec = FSumData[static_cast<std::size_t>(i)];
             if (HasBlock(rec) && !BlockFits(rec, oldSize))
-                    throw EZYLGeoDBError(Msg("GarbageCollection: the data block of entry " + std::to_string(i + 1) +
-                                             " does not fit in the data file."));
+                throw EZYLGeoDBError(Msg("GarbageCollection: the data block of entry " + std::to_string(i + 1) +
+                                         " does not fit in the data file."));
         }
         TBinaryFile newData(newGDD, TBinaryFile::TMode::CreateNew);
         WriteSystemData(newData, FSystemData);
@@ -145,8 +145,9 @@ void TGeoDB::GarbageCollection() {
     } catch (const EInOutError&) {
         // the collection is complete; the next open clears what is left
     }
-    for (int i = 0; i < FNumSumItems; ++i) FSumData[static_cast<std::size_t>(i)].BlobOffset = offsets[static_cast<std::size_t>(i)];
+    for (int i = 0; i < FNumSumItems; ++i)
+        FSumData[static_cast<std::size_t>(i)].BlobOffset = offsets[static_cast<std::size_t>(i)];
     Report(100);
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

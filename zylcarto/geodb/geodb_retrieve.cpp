@@ -16,7 +16,7 @@ namespace {
 
 bool EndsWithSeparator(const std::string& s) { return !s.empty() && (s.back() == '\\' || s.back() == '/'); }
 
-} // namespace
+}  // namespace
 
 const TgdbData* TGeoDB::RetrievableEntry(int DBEntry, bool WantPolygon) const {
     const int e = std::max(DBEntry, 1);
@@ -146,7 +146,7 @@ std::string Hemisphere(double Value, double Limit, const char* Plus, const char*
     return DegreeToStr(std::fabs(v), Format, Decimals) + (v >= 0 ? Plus : Minus);
 }
 
-} // namespace
+}  // namespace
 
 std::string GeoLatitude(double Latit, TDegreeFormat Format, int Decimals) {
     return Hemisphere(Latit, 90, " N", " S", Format, Decimals);
@@ -163,4 +163,4 @@ TgdbSystemData ReadSystemInformation(const std::string& FileName) {
     return sys;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

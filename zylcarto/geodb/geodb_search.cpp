@@ -33,7 +33,7 @@ bool SameName(const TgdbName& a, const TgdbName& b) {
            });
 }
 
-} // namespace
+}  // namespace
 
 TIxItemIDRec TGeoDB::IxItemID(int ix) const {
     if (FIx0ItemId.Empty()) return {};
@@ -74,4 +74,4 @@ int TGeoDB::SearchData(const TgdbName& Name, TgdbItem ItemType, int StartSearchA
 
 int TGeoDB::SearchData(const TgdbName& Name) const { return SearchData(Name, gitUndefined, 1, 255); }
 
-} // namespace zylcarto
+}  // namespace zylcarto

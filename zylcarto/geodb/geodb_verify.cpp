@@ -33,7 +33,7 @@ std::string RecordFault(const std::uint8_t* Raw, const TgdbData& Rec, std::int64
     return {};
 }
 
-} // namespace
+}  // namespace
 
 bool NoDatabaseFiles(const TDBFileNames& Names) {
     if (ProbeFile(Names.GDS) || ProbeFile(Names.GDD)) return false;
@@ -61,8 +61,8 @@ TDatabaseFiles ReadVerifiedDatabase(const TDBFileNames& Names,
         f.Close();
         out.System = DecodeSystemData(header);
         if (out.System.DBVersion != GdbCurrentVersion)
-            fail(Names.GDD, "has the format version " + std::to_string(out.System.DBVersion) +
-                                ", which this library cannot read");
+            fail(Names.GDD,
+                 "has the format version " + std::to_string(out.System.DBVersion) + ", which this library cannot read");
         if (header[kDescriptionAt] > kDescriptionCapacity) fail(Names.GDD, "has a damaged header");
     }
 
@@ -89,7 +89,8 @@ TDatabaseFiles ReadVerifiedDatabase(const TDBFileNames& Names,
             }
     }
     std::sort(ids.begin(), ids.end());
-    if (std::adjacent_find(ids.begin(), ids.end()) != ids.end()) fail(Names.GDS, "is damaged: an identifier occurs twice");
+    if (std::adjacent_find(ids.begin(), ids.end()) != ids.end())
+        fail(Names.GDS, "is damaged: an identifier occurs twice");
 
     std::size_t expected = 0;
     for (int i = 0; i <= 4; ++i) {
@@ -122,4 +123,4 @@ std::string UnstorableNameReason(const TgdbName& Name) {
     return {};
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -37,4 +37,4 @@ TDatabaseFiles ReadVerifiedDatabase(const TDBFileNames& Names,
 // control characters, which would break every line-oriented listing.
 std::string UnstorableNameReason(const TgdbName& Name);
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -31,11 +31,15 @@ bool EachRecordOnce(const Array& Ix, int N) {
 }
 
 template <typename T>
-T& Elem(std::vector<T>& v, int i) { return v[static_cast<std::size_t>(i)]; }
+T& Elem(std::vector<T>& v, int i) {
+    return v[static_cast<std::size_t>(i)];
+}
 template <typename T>
-const T& Elem(const std::vector<T>& v, int i) { return v[static_cast<std::size_t>(i)]; }
+const T& Elem(const std::vector<T>& v, int i) {
+    return v[static_cast<std::size_t>(i)];
+}
 
-} // namespace
+}  // namespace
 
 float CoordinateKey(const TgdbData& Rec, int IxNumber) {
     switch (IxNumber) {
@@ -74,7 +78,8 @@ void TSortedIndex<Entry>::Clear() {
 template <typename Entry>
 void TSortedIndex<Entry>::SetBlockOf(std::int32_t RecordNo, int Id) {
     if (RecordNo < 0) return;
-    if (static_cast<std::size_t>(RecordNo) >= FBlockOf.size()) FBlockOf.resize(static_cast<std::size_t>(RecordNo) + 1, -1);
+    if (static_cast<std::size_t>(RecordNo) >= FBlockOf.size())
+        FBlockOf.resize(static_cast<std::size_t>(RecordNo) + 1, -1);
     Elem(FBlockOf, RecordNo) = Id;
 }
 
@@ -85,7 +90,8 @@ void TSortedIndex<Entry>::Assign(const std::vector<Entry>& Entries) {
         const int id = NewBlock();
         auto& b = Elem(FBlocks, id);
         const std::size_t to = std::min(Entries.size(), from + kMaxBlock / 2);
-        b.assign(Entries.begin() + static_cast<std::ptrdiff_t>(from), Entries.begin() + static_cast<std::ptrdiff_t>(to));
+        b.assign(Entries.begin() + static_cast<std::ptrdiff_t>(from),
+                 Entries.begin() + static_cast<std::ptrdiff_t>(to));
         InsertBlock(static_cast<int>(FOrder.size()), id);
         Elem(FStart, static_cast<int>(FStart.size()) - 1) = static_cast<int>(from);
         for (const Entry& e : b)
@@ -142,7 +148,8 @@ int TSortedIndex<Entry>::StopPosition(TKey k, bool& greater) const {
     const auto keyAt = [&](int position) {
         const auto first = FStart.begin() + oLo + 1, last = FStart.begin() + oHi + 1;
         o = static_cast<int>(std::upper_bound(first, last, position) - FStart.begin()) - 1;
-        return static_cast<TKey>(KeyOf(Elem(FBlocks, Elem(FOrder, o))[static_cast<std::size_t>(position - Elem(FStart, o))]));
+        return static_cast<TKey>(
+            KeyOf(Elem(FBlocks, Elem(FOrder, o))[static_cast<std::size_t>(position - Elem(FStart, o))]));
     };
     TKey key{};
     while (hi >= lo && !found) {
@@ -222,8 +229,10 @@ bool TSortedIndex<Entry>::Remove(std::int32_t RecordNo) {
     while (!FBlockOf.empty() && FBlockOf.back() < 0) FBlockOf.pop_back();
     for (int o = order + 1; o < static_cast<int>(FStart.size()); ++o) --Elem(FStart, o);
     --FSize;
-    if (b.empty()) EraseBlock(order);
-    else MergeIfSmall(order);
+    if (b.empty())
+        EraseBlock(order);
+    else
+        MergeIfSmall(order);
     return true;
 }
 
@@ -272,8 +281,9 @@ template <typename Entry>
 std::size_t TSortedIndex<Entry>::MemoryBytes() const {
     std::size_t bytes = sizeof(*this) + FBlocks.capacity() * sizeof(std::vector<Entry>);
     for (const auto& b : FBlocks) bytes += b.capacity() * sizeof(Entry);
-    return bytes + (FFreeIds.capacity() + FOrder.capacity() + FStart.capacity() + FOrderOf.capacity() +
-                    FBlockOf.capacity()) * sizeof(int);
+    return bytes +
+           (FFreeIds.capacity() + FOrder.capacity() + FStart.capacity() + FOrderOf.capacity() + FBlockOf.capacity()) *
+               sizeof(int);
 }
 
 template class TSortedIndex<TIxItemIDRec>;
@@ -304,4 +314,4 @@ bool IsSoundIndex(const TIxLLRecArray& Ix, int IxNumber, const std::vector<TgdbD
     return true;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -70,10 +70,10 @@ private:
 
     std::vector<std::vector<Entry>> FBlocks;  // by block id
     std::vector<int> FFreeIds;
-    std::vector<int> FOrder;   // block ids in sequence order
-    std::vector<int> FStart;   // first position of each block in sequence order
-    std::vector<int> FOrderOf; // by block id: its place in FOrder
-    std::vector<int> FBlockOf; // by record number: the block holding its entry, -1 none
+    std::vector<int> FOrder;    // block ids in sequence order
+    std::vector<int> FStart;    // first position of each block in sequence order
+    std::vector<int> FOrderOf;  // by block id: its place in FOrder
+    std::vector<int> FBlockOf;  // by record number: the block holding its entry, -1 none
     int FSize = 0;
     int FFirstChanged = 0;
 };
@@ -87,4 +87,4 @@ using TCoordIndex = TSortedIndex<TIxLLRec>;
 bool IsSoundIndex(const TIxItemIDRecArray& Ix, const std::vector<TgdbData>& Records, int N);
 bool IsSoundIndex(const TIxLLRecArray& Ix, int IxNumber, const std::vector<TgdbData>& Records, int N);
 
-} // namespace zylcarto
+}  // namespace zylcarto

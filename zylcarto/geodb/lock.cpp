@@ -50,4 +50,4 @@ TDBLock::~TDBLock() {
     if (FFd >= 0) ::close(FFd);  // releases the lock
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

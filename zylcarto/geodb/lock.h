@@ -30,4 +30,4 @@ private:
     std::uint64_t FCounter = 0;
 };
 
-} // namespace zylcarto
+}  // namespace zylcarto

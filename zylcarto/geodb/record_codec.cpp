@@ -24,7 +24,8 @@ void PutF64(std::uint8_t* p, double v) {
     PutU32(p + 4, static_cast<std::uint32_t>(u >> 32));
 }
 double GetF64(const std::uint8_t* p) {
-    return std::bit_cast<double>(static_cast<std::uint64_t>(GetU32(p)) | static_cast<std::uint64_t>(GetU32(p + 4)) << 32);
+    return std::bit_cast<double>(static_cast<std::uint64_t>(GetU32(p)) | static_cast<std::uint64_t>(GetU32(p + 4))
+                                                                             << 32);
 }
 
 template <std::size_t N>
@@ -42,7 +43,7 @@ TShortString<N> GetShort(const std::uint8_t* p) {
     return s;
 }
 
-} // namespace
+}  // namespace
 
 void EncodeGdbData(const TgdbData& r, std::uint8_t* o) {
     std::memset(o, 0, GdbDataBytes);
@@ -136,4 +137,4 @@ void EncodeIxEntry(const TIxLLRec& e, std::uint8_t* o) {
 TIxItemIDRec DecodeIxItemIDRec(const std::uint8_t* i) { return {GetI32(i), GetI32(i + 4)}; }
 TIxLLRec DecodeIxLLRec(const std::uint8_t* i) { return {GetF32(i), GetI32(i + 4)}; }
 
-} // namespace zylcarto
+}  // namespace zylcarto

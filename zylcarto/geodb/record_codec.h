@@ -34,4 +34,4 @@ void EncodeIxEntry(const TIxLLRec& E, std::uint8_t* Out);
 TIxItemIDRec DecodeIxItemIDRec(const std::uint8_t* In);
 TIxLLRec DecodeIxLLRec(const std::uint8_t* In);
 
-} // namespace zylcarto
+}  // namespace zylcarto

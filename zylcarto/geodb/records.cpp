@@ -39,4 +39,4 @@ std::string_view GdbItemName(TgdbItem Kind) {
     return k < GDB_ITEMNAMES.size() ? GDB_ITEMNAMES[k] : GDB_ITEMNAMES[static_cast<std::size_t>(gitUndefined)];
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -15,8 +15,15 @@ namespace zylcarto {
 
 // The kind of an item; stored as its ordinal in one byte.
 enum class TgdbItem : std::uint8_t {
-    gitBorder = 0, gitTown = 1, gitCity = 2, gitLake = 3, gitRiver = 4, gitRoad = 5, gitRoute = 6,
-    gitBLOB = 7, gitUndefined = 8
+    gitBorder = 0,
+    gitTown = 1,
+    gitCity = 2,
+    gitLake = 3,
+    gitRiver = 4,
+    gitRoad = 5,
+    gitRoute = 6,
+    gitBLOB = 7,
+    gitUndefined = 8
 };
 using enum TgdbItem;
 inline constexpr int GdbItemCount = 9;
@@ -113,4 +120,4 @@ ZYLCARTO_EXPORT std::string_view GdbItemName(TgdbItem Kind);
 // The name with every position behind the length set to a space, as stored.
 ZYLCARTO_EXPORT TgdbName BlankPaddedName(const TgdbName& Name);
 
-} // namespace zylcarto
+}  // namespace zylcarto

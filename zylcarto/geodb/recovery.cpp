@@ -40,7 +40,7 @@ bool IntentHolds(const TCollectionFiles& f) {
     return (gddThere || SizeOf(f.NewGDD) < 0) && SizeOf(f.NewGDS) == gds;
 }
 
-} // namespace
+}  // namespace
 
 TCollectionFiles CollectionFiles(const TDBFileNames& Names) {
     return {Names.GDD + "~new", Names.GDS + "~new", Names.GDD + "~old", Names.GDS + "~commit"};
@@ -103,4 +103,4 @@ void CompleteInterruptedDelete(const std::string& ItemFile, std::vector<TgdbData
     }
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -31,4 +31,4 @@ bool CollectionLeftovers(const TDBFileNames& Names);
 // killed between the two, the moved record is there twice. The cut is done here.
 void CompleteInterruptedDelete(const std::string& ItemFile, std::vector<TgdbData>& Records);
 
-} // namespace zylcarto
+}  // namespace zylcarto

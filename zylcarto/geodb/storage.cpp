@@ -42,7 +42,7 @@ void WriteEntries(const std::string& Path, TSortedIndex<Entry>& Ix, bool Sync) {
     Ix.MarkWritten();
 }
 
-} // namespace
+}  // namespace
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& Path) {
     TBinaryFile f(Path, TBinaryFile::TMode::ReadOnly);
@@ -124,9 +124,10 @@ void CopyInChunks(std::int64_t Count, const std::function<void(std::uint8_t*, st
 
 std::int64_t DataBlockBytes(const TgdbData& Rec) {
     if (IsPolygonKind(Rec.ItemKind))
-        return Rec.NumPoints() < 0 ? -1 : static_cast<std::int64_t>(Rec.NumPoints()) * static_cast<std::int64_t>(CoordsBytes);
-    if (Rec.ItemKind == gitBLOB)
-        return Rec.Size() < 0 ? -1 : static_cast<std::int64_t>(MetaInfoBytes) + Rec.Size();
+        return Rec.NumPoints() < 0
+                   ? -1
+                   : static_cast<std::int64_t>(Rec.NumPoints()) * static_cast<std::int64_t>(CoordsBytes);
+    if (Rec.ItemKind == gitBLOB) return Rec.Size() < 0 ? -1 : static_cast<std::int64_t>(MetaInfoBytes) + Rec.Size();
     return 0;
 }
 
@@ -136,4 +137,4 @@ bool BlockFits(const TgdbData& Rec, std::int64_t DataFileSize) {
            Rec.BlobOffset + bytes <= DataFileSize;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -13,10 +13,10 @@
 namespace zylcarto {
 
 struct TDBFileNames {
-    std::string GDS;                 // item file
-    std::string GDD;                 // data file
-    std::array<std::string, 5> IX;   // index files 0..4
-    std::string Lock;                // the lock and its change counter
+    std::string GDS;                // item file
+    std::string GDD;                // data file
+    std::array<std::string, 5> IX;  // index files 0..4
+    std::string Lock;               // the lock and its change counter
 };
 // The files of the database with this base name.
 TDBFileNames DBFileNames(const std::string& BaseName);
@@ -54,4 +54,4 @@ std::int64_t DataBlockBytes(const TgdbData& Rec);
 // True when the item's block lies wholly inside a data file of DataFileSize bytes.
 bool BlockFits(const TgdbData& Rec, std::int64_t DataFileSize);
 
-} // namespace zylcarto
+}  // namespace zylcarto

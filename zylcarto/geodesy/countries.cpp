@@ -246,4 +246,4 @@ constinit const std::array<TCountryData, CountryCount> CountryData = {{
     {"Zimbabwe", "zi", "zw", "zwe", -20, 30, "Harare", -17.8252, 31.0335, 1490},
 }};
 
-} // namespace zylcarto
+}  // namespace zylcarto

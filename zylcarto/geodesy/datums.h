@@ -62,4 +62,4 @@ private:
 /// The datum table.
 ZYLCARTO_EXPORT extern const TGeoDatumTable GeoDatumData;
 
-} // namespace zylcarto
+}  // namespace zylcarto

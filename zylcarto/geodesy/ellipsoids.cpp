@@ -23,9 +23,7 @@ double GeoEllEccSquared(TGeoEllipsoid E) {
     return 1.0 - (ax.b * ax.b) / (ax.a * ax.a);
 }
 
-double GeoEllEccSquared(double A, double B) {
-    return A < B ? 1.0 - (A * A) / (B * B) : 1.0 - (B * B) / (A * A);
-}
+double GeoEllEccSquared(double A, double B) { return A < B ? 1.0 - (A * A) / (B * B) : 1.0 - (B * B) / (A * A); }
 
 double GeoEllEccSquared(double RF) {
     if (RF == 0.0) return 0.0;
@@ -43,4 +41,4 @@ double EllipsoidMinAxEcc(double A, double E2) {
     return A * std::sqrt(1.0 - E2);
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -24,67 +24,67 @@ namespace zylcarto {
 /// beyond its type: a cast from an integer outside 0..GeoEllipsoidCount-1 is
 /// undefined behaviour.
 enum class TGeoEllipsoid : std::uint8_t {
-    gelWGS84,         ///< 0: WGS 1984
-    gelWGS72,         ///< 1: WGS 1972
-    gelWGS66,         ///< 2: WGS 1966
-    gelWGS60,         ///< 3: WGS 1960
-    gelClrk80RGS,     ///< 4: Clarke 1880 RGS
-    gelClrk66,        ///< 5: Clarke 1866
-    gelBess41,        ///< 6: Bessel 1841
-    gelBess41Jap,     ///< 7: Bessel 1841 (Japan)
-    gelBess41Nam,     ///< 8: Bessel 1841 (Namibia)
-    gelNewInt67,      ///< 9: New International 1967
-    gelInt24,         ///< 10: International 1924
-    gelEver69,        ///< 11: Everest 1969 (Malaysia)
-    gelEver56,        ///< 12: Everest 1956 (India)
-    gelEver48,        ///< 13: Everest 1948
-    gelEver30Ind,     ///< 14: Everest 1830 (India 1937 adj.)
-    gelEverPak,       ///< 15: Everest (Pakistan)
-    gelEverest,       ///< 16: Everest (1967 Definition)
-    gelGRS80,         ///< 17: GRS 1980
-    gelAiry30,        ///< 18: Airy 1830
-    gelModifAiry,     ///< 19: Modified Airy
-    gelFish68,        ///< 20: Fisher 1968
-    gelFish60,        ///< 21: Fisher 1960
-    gelModifFish60,   ///< 22: Modified Fisher 1960
-    gelAuNat65,       ///< 23: Australian Nat 1965
-    gelKrass40,       ///< 24: Krassovsky 1940
-    gelHough60,       ///< 25: Hough 1960
-    gelSphere,        ///< 26: Normal Sphere
-    gelIndo74,        ///< 27: Indonesian 1974
-    gelHelm06,        ///< 28: Helmert 1906
-    gelSGS85,         ///< 29: SGS 1985
-    gelSAm69,         ///< 30: South American 1969
-    gelATS77,         ///< 31: ATS77
-    gelAuthSph,       ///< 32: Authalic Sphere
-    gelBesselMod,     ///< 33: Bessel Modified
-    gelCGCS2000,      ///< 34: CGCS2000
-    gelClrk58,        ///< 35: Clarke 1858
-    gelClrk66Mich,    ///< 36: Clarke 1866 Michigan
-    gelClrk80,        ///< 37: Clarke 1880
-    gelClrk80Arc,     ///< 38: Clarke 1880 (Arc)
-    gelClrk80Benoit,  ///< 39: Clarke 1880 (Benoit)
-    gelClrk80IGN,     ///< 40: Clarke 1880 (IGN)
-    gelClrk80intfoot, ///< 41: Clarke 1880 (international foot)
-    gelClrk80SGA22,   ///< 42: Clarke 1880 (SGA 1922)
-    gelDan76,         ///< 43: Danish 1876
-    gelEver30,        ///< 44: Everest (1830 Definition)
-    gelEver75,        ///< 45: Everest 1830 (1975 Definition)
-    gelGEM10C,        ///< 46: GEM 10C
-    gelGRS67,         ///< 47: GRS 1967
-    gelGRS67Mod,      ///< 48: GRS 1967 Modified
-    gelHughes80,      ///< 49: Hughes 1980
-    gelIAG75,         ///< 50: IAG 1975
-    gelInt24AuthSph,  ///< 51: International 1924 Authalic Sphere
-    gelOSU86F,        ///< 52: OSU86F
-    gelOSU91A,        ///< 53: OSU91A
-    gelPlessis17,     ///< 54: Plessis 1817
-    gelPopVisSphere,  ///< 55: Popular Visualisation Sphere
-    gelPZ90,          ///< 56: PZ-90
-    gelStruve60,      ///< 57: Struve 1860
-    gelWarOffice,     ///< 58: War Office
-    gelHongKong63,    ///< 59: Hong Kong 1963
-    gelNahrwan29      ///< 60: Nahrwan 1929
+    gelWGS84,          ///< 0: WGS 1984
+    gelWGS72,          ///< 1: WGS 1972
+    gelWGS66,          ///< 2: WGS 1966
+    gelWGS60,          ///< 3: WGS 1960
+    gelClrk80RGS,      ///< 4: Clarke 1880 RGS
+    gelClrk66,         ///< 5: Clarke 1866
+    gelBess41,         ///< 6: Bessel 1841
+    gelBess41Jap,      ///< 7: Bessel 1841 (Japan)
+    gelBess41Nam,      ///< 8: Bessel 1841 (Namibia)
+    gelNewInt67,       ///< 9: New International 1967
+    gelInt24,          ///< 10: International 1924
+    gelEver69,         ///< 11: Everest 1969 (Malaysia)
+    gelEver56,         ///< 12: Everest 1956 (India)
+    gelEver48,         ///< 13: Everest 1948
+    gelEver30Ind,      ///< 14: Everest 1830 (India 1937 adj.)
+    gelEverPak,        ///< 15: Everest (Pakistan)
+    gelEverest,        ///< 16: Everest (1967 Definition)
+    gelGRS80,          ///< 17: GRS 1980
+    gelAiry30,         ///< 18: Airy 1830
+    gelModifAiry,      ///< 19: Modified Airy
+    gelFish68,         ///< 20: Fisher 1968
+    gelFish60,         ///< 21: Fisher 1960
+    gelModifFish60,    ///< 22: Modified Fisher 1960
+    gelAuNat65,        ///< 23: Australian Nat 1965
+    gelKrass40,        ///< 24: Krassovsky 1940
+    gelHough60,        ///< 25: Hough 1960
+    gelSphere,         ///< 26: Normal Sphere
+    gelIndo74,         ///< 27: Indonesian 1974
+    gelHelm06,         ///< 28: Helmert 1906
+    gelSGS85,          ///< 29: SGS 1985
+    gelSAm69,          ///< 30: South American 1969
+    gelATS77,          ///< 31: ATS77
+    gelAuthSph,        ///< 32: Authalic Sphere
+    gelBesselMod,      ///< 33: Bessel Modified
+    gelCGCS2000,       ///< 34: CGCS2000
+    gelClrk58,         ///< 35: Clarke 1858
+    gelClrk66Mich,     ///< 36: Clarke 1866 Michigan
+    gelClrk80,         ///< 37: Clarke 1880
+    gelClrk80Arc,      ///< 38: Clarke 1880 (Arc)
+    gelClrk80Benoit,   ///< 39: Clarke 1880 (Benoit)
+    gelClrk80IGN,      ///< 40: Clarke 1880 (IGN)
+    gelClrk80intfoot,  ///< 41: Clarke 1880 (international foot)
+    gelClrk80SGA22,    ///< 42: Clarke 1880 (SGA 1922)
+    gelDan76,          ///< 43: Danish 1876
+    gelEver30,         ///< 44: Everest (1830 Definition)
+    gelEver75,         ///< 45: Everest 1830 (1975 Definition)
+    gelGEM10C,         ///< 46: GEM 10C
+    gelGRS67,          ///< 47: GRS 1967
+    gelGRS67Mod,       ///< 48: GRS 1967 Modified
+    gelHughes80,       ///< 49: Hughes 1980
+    gelIAG75,          ///< 50: IAG 1975
+    gelInt24AuthSph,   ///< 51: International 1924 Authalic Sphere
+    gelOSU86F,         ///< 52: OSU86F
+    gelOSU91A,         ///< 53: OSU91A
+    gelPlessis17,      ///< 54: Plessis 1817
+    gelPopVisSphere,   ///< 55: Popular Visualisation Sphere
+    gelPZ90,           ///< 56: PZ-90
+    gelStruve60,       ///< 57: Struve 1860
+    gelWarOffice,      ///< 58: War Office
+    gelHongKong63,     ///< 59: Hong Kong 1963
+    gelNahrwan29       ///< 60: Nahrwan 1929
 };
 using enum TGeoEllipsoid;
 
@@ -148,4 +148,4 @@ ZYLCARTO_EXPORT double EllipsoidMinAxFlat(double A, double RF);
 /// @throws EZYLGeoBasicsError "invalid eccentricity" when E2 < 0.
 ZYLCARTO_EXPORT double EllipsoidMinAxEcc(double A, double E2);
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -49,7 +49,7 @@ TVec3 FromWGS84(const TGeoDatum& d, TVec3 p) {
             s * (p.x * ry - p.y * rx + p.z) - d.DZ};
 }
 
-} // namespace
+}  // namespace
 
 void GeoToCartesian(double Lat, double Long, double Height, TGeoEllipsoid E, double& X, double& Y, double& Z) {
     const auto& c = Constants(E);
@@ -77,16 +77,16 @@ void CartesianToGeo(double X, double Y, double Z, TGeoEllipsoid E, double& Lat, 
     // trigonometric round trips.
     const double tanU = (Z / p) * (oneMinusF + c.e2 * c.a / r);
     const double cosU = 1.0 / std::sqrt(1.0 + tanU * tanU), sinU = tanU * cosU;
-    const double tanPhi = (Z * oneMinusF + c.e2 * c.a * sinU * sinU * sinU) /
-                          (oneMinusF * (p - c.e2 * c.a * cosU * cosU * cosU));
+    const double tanPhi =
+        (Z * oneMinusF + c.e2 * c.a * sinU * sinU * sinU) / (oneMinusF * (p - c.e2 * c.a * cosU * cosU * cosU));
     const double cosPhi = 1.0 / std::sqrt(1.0 + tanPhi * tanPhi), sinPhi = tanPhi * cosPhi;
     Lat = std::atan(tanPhi) * RadToDeg;
     Long = std::atan2(Y, X) * RadToDeg;
     Height = p * cosPhi + Z * sinPhi - c.a * std::sqrt(1.0 - c.e2 * sinPhi * sinPhi);
 }
 
-int HelmertTransform(int SrcDatum, double Lat, double Long, double Height, int DstDatum, double& Lat2,
-                     double& Long2, double& Height2) {
+int HelmertTransform(int SrcDatum, double Lat, double Long, double Height, int DstDatum, double& Lat2, double& Long2,
+                     double& Height2) {
     int status = htOK;
     if (!IsGeoDatumNumber(SrcDatum)) status = htBadSourceDatum;
     if (!IsGeoDatumNumber(DstDatum)) status = htBadDestDatum;
@@ -108,4 +108,4 @@ int HelmertTransform(int SrcDatum, double Lat, double Long, double Height, int D
     return status;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

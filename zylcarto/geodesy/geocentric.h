@@ -29,12 +29,14 @@ namespace zylcarto {
 /// metres above the ellipsoid give X (towards 0° E on the equator), Y (towards
 /// 90° E) and Z (towards the north pole) in metres from the ellipsoid's centre.
 /// Lat is meant for -90..90; any finite longitude works. Spheres are accepted.
-ZYLCARTO_EXPORT void GeoToCartesian(double Lat, double Long, double Height, TGeoEllipsoid E, double& X, double& Y, double& Z);
+ZYLCARTO_EXPORT void GeoToCartesian(double Lat, double Long, double Height, TGeoEllipsoid E, double& X, double& Y,
+                                    double& Z);
 /// Cartesian to geographic on ellipsoid E, in closed form (no iteration): X, Y,
 /// Z in metres give Lat in -90..90 and Long in -180..180 degrees and Height in
 /// metres above the ellipsoid. On the polar axis (X = Y = 0) the result is
 /// latitude ±90, longitude 0 and the height above the pole. Spheres are accepted.
-ZYLCARTO_EXPORT void CartesianToGeo(double X, double Y, double Z, TGeoEllipsoid E, double& Lat, double& Long, double& Height);
+ZYLCARTO_EXPORT void CartesianToGeo(double X, double Y, double Z, TGeoEllipsoid E, double& Lat, double& Long,
+                                    double& Height);
 
 /// HelmertTransform succeeded.
 inline constexpr int htOK = 0;
@@ -65,6 +67,6 @@ inline constexpr int htBadLongitude = -4;
 /// rows with the largest rotations (about 12 arc seconds). The table's
 /// parameters themselves are good to about a metre (see datums.h).
 ZYLCARTO_EXPORT int HelmertTransform(int SrcDatum, double Lat, double Long, double Height, int DstDatum, double& Lat2,
-                     double& Long2, double& Height2);
+                                     double& Long2, double& Height2);
 
-} // namespace zylcarto
+}  // namespace zylcarto

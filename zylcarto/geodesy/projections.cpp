@@ -22,13 +22,13 @@ constexpr double UPSFalseOrigin = 2000000.0;
 // a projection then costs only the trigonometry of the point.
 struct TEllipsoidSeries {
     double a, b;
-    double ep2;        // second eccentricity squared
-    double e2, e;      // first eccentricity squared and its root
-    double a2OverB;    // a^2/b, the polar radius of curvature
-    double alpha;      // meridian arc scale
-    double beta, gamma, delta, epsilon;       // meridian arc series
-    double betaI, gammaI, deltaI, epsilonI;   // its inverse
-    double upsDenominator;                    // sqrt(1 - e^2) * exp(e * artanh e)
+    double ep2;                              // second eccentricity squared
+    double e2, e;                            // first eccentricity squared and its root
+    double a2OverB;                          // a^2/b, the polar radius of curvature
+    double alpha;                            // meridian arc scale
+    double beta, gamma, delta, epsilon;      // meridian arc series
+    double betaI, gammaI, deltaI, epsilonI;  // its inverse
+    double upsDenominator;                   // sqrt(1 - e^2) * exp(e * artanh e)
 };
 
 TEllipsoidSeries MakeSeries(TGeoEllipsoid E) {
@@ -129,7 +129,7 @@ void UnprojectTM(const TEllipsoidSeries& s, double x, double y, double lambda0, 
     lambda = lambda0 + (u / cf) * (1.0 + u2 * (l3 + u2 * (l5 + u2 * l7)));
 }
 
-} // namespace
+}  // namespace
 
 double ArcLengthOfMeridian(double Phi, TGeoEllipsoid E) {
     return ArcLength(Series(E), Phi, std::sin(Phi), std::cos(Phi));
@@ -192,8 +192,7 @@ void LatLongToUTMInZone(double Lat, double Long, int Zone, bool South, TGeoEllip
     Northing = UTMScale * y + (South ? UTMFalseNorthingSouth : 0.0);
 }
 
-void UTMToLatLong(double Easting, double Northing, int Zone, bool South, TGeoEllipsoid E, double& Lat,
-                  double& Long) {
+void UTMToLatLong(double Easting, double Northing, int Zone, bool South, TGeoEllipsoid E, double& Lat, double& Long) {
     const double x = (Easting - UTMFalseEasting) / UTMScale;
     if (South) Northing -= UTMFalseNorthingSouth;
     const double y = Northing / UTMScale;
@@ -243,4 +242,4 @@ void UPSToLatLong(double X, double Y, bool South, TGeoEllipsoid E, double& Lat, 
     Long = (South ? -std::atan2(-xp, yp) : -std::atan2(-xp, -yp)) * RadToDeg;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

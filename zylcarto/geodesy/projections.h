@@ -63,19 +63,20 @@ ZYLCARTO_EXPORT void TMToLatLong(double X, double Y, double Lambda0, TGeoEllipso
 /// (latitude outside -80..84, longitude outside -180..<180, or NaN) gets Zone 0
 /// and is still projected, with the central meridian 0; Zone 0 is the failure
 /// mark and the caller must check it.
-ZYLCARTO_EXPORT void LatLongToUTM(double Lat, double Long, TGeoEllipsoid E, int& Zone, double& Easting, double& Northing);
+ZYLCARTO_EXPORT void LatLongToUTM(double Lat, double Long, TGeoEllipsoid E, int& Zone, double& Easting,
+                                  double& Northing);
 /// UTM inverse: Easting and Northing in metres in zone Zone (South when the
 /// northing carries the southern false northing) give Lat and Long in degrees,
 /// Long in -180..180 for positions inside the zone. A zone outside 1..60 uses
 /// the central meridian 0 and reports nothing.
 ZYLCARTO_EXPORT void UTMToLatLong(double Easting, double Northing, int Zone, bool South, TGeoEllipsoid E, double& Lat,
-                  double& Long);
+                                  double& Long);
 /// UTM forward into a given zone and hemisphere, also beyond the zone's borders
 /// or the equator, as a map that crosses them needs for its whole area. Units as
 /// LatLongToUTM; a zone outside 1..60 uses the central meridian 0. Accuracy
 /// beyond the zone is that of the series at that distance from the meridian.
 ZYLCARTO_EXPORT void LatLongToUTMInZone(double Lat, double Long, int Zone, bool South, TGeoEllipsoid E, double& Easting,
-                        double& Northing);
+                                        double& Northing);
 
 /// Universal Polar Stereographic forward: Lat, Long in degrees give X and Y in
 /// metres (scale 0.994 at the pole, false easting and northing 2000000 m). The
@@ -99,4 +100,4 @@ ZYLCARTO_EXPORT void GeoToUTMZone(double Lat, double Long, int& Zone, char& Lett
 /// outside the UTM area.
 ZYLCARTO_EXPORT std::string GeoToUTMZone(double Lat, double Long);
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -37,4 +37,4 @@ std::string AnsiToUtf8(std::string_view ansi) {
     return out;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -16,4 +16,4 @@ bool TBitFld::GetBit(int Index) const {
     return Index >= 1 && Index <= Size() && FBits[static_cast<std::size_t>(Index - 1)];
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

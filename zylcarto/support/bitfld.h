@@ -24,4 +24,4 @@ private:
     std::vector<bool> FBits;
 };
 
-} // namespace zylcarto
+}  // namespace zylcarto

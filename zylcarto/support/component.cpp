@@ -18,4 +18,4 @@ void TComponent::RemoveComponent(TComponent* c) {
     FComponents.erase(std::remove(FComponents.begin(), FComponents.end(), c), FComponents.end());
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -53,4 +53,4 @@ private:
     std::vector<TComponent*> FComponents;
 };
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -56,7 +56,7 @@ bool Solve3(double m[3][3], double rhs[3], double z[3], double scale) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 void TCurveFit::Init() {
     FX.clear();
@@ -152,4 +152,4 @@ void TCurveFit::CalcStatistics(int& n, double& s1, double& s2, double& s3, doubl
     s6 = std::sqrt(sdd / n);
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

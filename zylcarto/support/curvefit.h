@@ -35,4 +35,4 @@ private:
     std::vector<double> FX, FY;
 };
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -19,4 +19,4 @@ std::string ComponentMessage(const std::string& componentName, const std::string
     return "Component \"" + componentName + "\": " + text;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

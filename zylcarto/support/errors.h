@@ -25,11 +25,20 @@ public:
 
 /// Raised by the geodesy functions, only for an invalid eccentricity or
 /// reciprocal flattening.
-class ZYLCARTO_EXPORT EZYLGeoBasicsError : public EZYLError { public: using EZYLError::EZYLError; };
+class ZYLCARTO_EXPORT EZYLGeoBasicsError : public EZYLError {
+public:
+    using EZYLError::EZYLError;
+};
 /// Raised by TGeoDB for bad file contents and operations it refuses.
-class ZYLCARTO_EXPORT EZYLGeoDBError : public EZYLError { public: using EZYLError::EZYLError; };
+class ZYLCARTO_EXPORT EZYLGeoDBError : public EZYLError {
+public:
+    using EZYLError::EZYLError;
+};
 /// Raised by TGeoMap, its calibration and landmark files and TGeoAtlas.
-class ZYLCARTO_EXPORT EZYLGeoMapError : public EZYLError { public: using EZYLError::EZYLError; };
+class ZYLCARTO_EXPORT EZYLGeoMapError : public EZYLError {
+public:
+    using EZYLError::EZYLError;
+};
 
 /// Input/output failures other than a missing file: the path and the system
 /// error number travel with the message so a host can tell what went wrong.
@@ -41,6 +50,7 @@ public:
     const std::string& Path() const { return FPath; }
     /// The system error number (errno) of the failure.
     int ErrorCode() const { return FErrorCode; }
+
 private:
     std::string FPath;
     int FErrorCode;
@@ -52,4 +62,4 @@ private:
 /// "Component \"Name\": text", the form of every component method's message.
 ZYLCARTO_EXPORT std::string ComponentMessage(const std::string& componentName, const std::string& text);
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -5,11 +5,11 @@
 // a .cpp file or a virtual function, every function not defined in the header,
 // and every extern variable.
 #if defined(_WIN32)
-#  if defined(ZYLCARTO_BUILDING)
-#    define ZYLCARTO_EXPORT __declspec(dllexport)
-#  else
-#    define ZYLCARTO_EXPORT __declspec(dllimport)
-#  endif
+#if defined(ZYLCARTO_BUILDING)
+#define ZYLCARTO_EXPORT __declspec(dllexport)
 #else
-#  define ZYLCARTO_EXPORT __attribute__((visibility("default")))
+#define ZYLCARTO_EXPORT __declspec(dllimport)
+#endif
+#else
+#define ZYLCARTO_EXPORT __attribute__((visibility("default")))
 #endif

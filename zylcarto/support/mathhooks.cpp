@@ -12,4 +12,4 @@ bool MathStep() {
     return !AbortMathProc;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

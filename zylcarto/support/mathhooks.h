@@ -28,4 +28,4 @@ inline constexpr long double uc_MaxDouble = std::numeric_limits<double>::max();
 /// The smallest positive normalised double.
 inline constexpr long double uc_MinDouble = std::numeric_limits<double>::min();
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -40,4 +40,4 @@ double TVector::GetVal(int Index) const {
     return FData[static_cast<std::size_t>(Index - 1)];
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -56,4 +56,4 @@ private:
     std::vector<double> FData;
 };
 
-} // namespace zylcarto
+}  // namespace zylcarto

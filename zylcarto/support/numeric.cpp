@@ -53,7 +53,7 @@ std::string DecimalDegrees(double Value, int Decimals) {
     return (Value < 0.0 && !allZero ? "-" : "") + digits;
 }
 
-} // namespace
+}  // namespace
 
 std::string DegreeToStr(double Value, TDegreeFormat Format, int Decimals) {
     Decimals = std::clamp(Decimals, 0, kMaxDecimals);
@@ -106,7 +106,7 @@ int HexDigit(char ch) {
     return -1;
 }
 
-} // namespace
+}  // namespace
 
 std::uint64_t ScanHex(std::string_view Text, std::size_t& Position) {
     std::size_t p = Position;
@@ -130,8 +130,8 @@ namespace {
 constexpr std::int64_t kSecondsPerDay = 86400;
 // Day number of 1899-12-30 counted from 1970-01-01.
 constexpr std::int64_t kEpochShift = -25569;
-constexpr double kMinDateTime = -693593.0;            // 0001-01-01
-constexpr double kMaxDateTime = 2958466.0;            // 10000-01-01
+constexpr double kMinDateTime = -693593.0;  // 0001-01-01
+constexpr double kMaxDateTime = 2958466.0;  // 10000-01-01
 
 bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
@@ -141,9 +141,8 @@ int DaysInMonth(int y, int m) {
 }
 
 bool ValidDateTime(int Year, int Month, int Day, int Hour, int Minute, int Second) {
-    return Year >= 1 && Year <= 9999 && Month >= 1 && Month <= 12 && Day >= 1 &&
-           Day <= DaysInMonth(Year, Month) && Hour >= 0 && Hour <= 23 && Minute >= 0 && Minute <= 59 &&
-           Second >= 0 && Second <= 59;
+    return Year >= 1 && Year <= 9999 && Month >= 1 && Month <= 12 && Day >= 1 && Day <= DaysInMonth(Year, Month) &&
+           Hour >= 0 && Hour <= 23 && Minute >= 0 && Minute <= 59 && Second >= 0 && Second <= 59;
 }
 
 // Days since 1970-01-01 of a proleptic Gregorian date, and back (era arithmetic).
@@ -179,11 +178,12 @@ bool ReadDigits(std::string_view Text, std::size_t& p, std::size_t count, int& v
     return true;
 }
 
-} // namespace
+}  // namespace
 
 TDateTime EncodeDateTime(int Year, int Month, int Day, int Hour, int Minute, int Second) {
     if (!ValidDateTime(Year, Month, Day, Hour, Minute, Second)) throw EZYLError("Invalid date or time");
-    const std::int64_t days = DaysFromCivil(Year, static_cast<unsigned>(Month), static_cast<unsigned>(Day)) - kEpochShift;
+    const std::int64_t days =
+        DaysFromCivil(Year, static_cast<unsigned>(Month), static_cast<unsigned>(Day)) - kEpochShift;
     return static_cast<double>(days) + (Hour * 3600 + Minute * 60 + Second) / static_cast<double>(kSecondsPerDay);
 }
 
@@ -210,7 +210,7 @@ bool ScanDateTime(std::string_view Text, std::string_view Format, int /*Language
         std::string_view token;
         int* target;
     };
-    const Field fields[] = {{"yyyy", &year}, {"mm", &month}, {"dd", &day},
+    const Field fields[] = {{"yyyy", &year}, {"mm", &month},  {"dd", &day},
                             {"HH", &hour},   {"MM", &minute}, {"SS", &second}};
     std::size_t p = Position;
     for (std::size_t f = 0; f < Format.size();) {
@@ -241,8 +241,7 @@ TDateTime Now() {
 #else
     localtime_r(&t, &local);
 #endif
-    const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
     return EncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
                           std::min(local.tm_sec, 59)) +
            static_cast<double>(ms) / (1000.0 * kSecondsPerDay);
@@ -262,7 +261,7 @@ double Scale10(double v, int e) {
     return v / std::pow(10.0, -e);  // division keeps 0.2 and 0.05 exact to the last bit
 }
 
-} // namespace
+}  // namespace
 
 double Round125(double x) {
     if (!(x > 0.0) || !std::isfinite(x)) return 0.0;
@@ -294,14 +293,13 @@ namespace {
 std::atomic<std::uint64_t> gRandomState{0x5DEECE66DULL};
 
 std::uint64_t NextRandom() {
-    std::uint64_t z = gRandomState.fetch_add(0x9E3779B97F4A7C15ULL, std::memory_order_relaxed) +
-                      0x9E3779B97F4A7C15ULL;
+    std::uint64_t z = gRandomState.fetch_add(0x9E3779B97F4A7C15ULL, std::memory_order_relaxed) + 0x9E3779B97F4A7C15ULL;
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
     return z ^ (z >> 31);
 }
 
-} // namespace
+}  // namespace
 
 bool BRandom(double p) {
     if (!(p > 0.0)) return false;
@@ -352,4 +350,4 @@ bool TSLine::ClipBox(double Left, double Bottom, double Right, double Top, doubl
     return true;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -48,12 +48,13 @@ ZYLCARTO_EXPORT std::uint64_t ScanHex(std::string_view Text, std::size_t& Positi
 // advancing Position. Returns false (Position unchanged) when the text does not match or
 // the date is invalid. Language is accepted for compatibility and does not matter here.
 ZYLCARTO_EXPORT bool ScanDateTime(std::string_view Text, std::string_view Format, int Language, std::size_t& Position,
-                  TDateTime& Result);
+                                  TDateTime& Result);
 // TDateTime of a calendar date and time, and back (proleptic Gregorian, years 1..9999).
 // Before 1899-12-30 values are negative and still grow with time: the day is the floor.
 // Both raise EZYLError for a date or time out of range; decoding rounds to the second.
 ZYLCARTO_EXPORT TDateTime EncodeDateTime(int Year, int Month, int Day, int Hour, int Minute, int Second);
-ZYLCARTO_EXPORT void DecodeDateTime(TDateTime Value, int& Year, int& Month, int& Day, int& Hour, int& Minute, int& Second);
+ZYLCARTO_EXPORT void DecodeDateTime(TDateTime Value, int& Year, int& Month, int& Day, int& Hour, int& Minute,
+                                    int& Second);
 // Local time now.
 ZYLCARTO_EXPORT TDateTime Now();
 
@@ -86,4 +87,4 @@ private:
     double FX1 = 0, FY1 = 0, FX2 = 0, FY2 = 0;
 };
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -81,4 +81,4 @@ struct TShortString {
     friend constexpr bool operator==(const TShortString& a, const TShortString& b) { return a.Ansi() == b.Ansi(); }
 };
 
-} // namespace zylcarto
+}  // namespace zylcarto

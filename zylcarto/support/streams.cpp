@@ -136,4 +136,4 @@ void TTextFile::WriteLn(std::string_view Text) {
     Write("\r\n");
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -113,4 +113,4 @@ private:
     std::FILE* FFile = nullptr;
 };
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -57,4 +57,4 @@ std::string UpperCase(std::string_view S) {
 
 bool SameText(std::string_view A, std::string_view B) { return A.size() == B.size() && LowerCase(A) == LowerCase(B); }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -39,4 +39,4 @@ ZYLCARTO_EXPORT std::string UpperCase(std::string_view S);
 /// True when A and B differ at most in the case of ASCII letters.
 ZYLCARTO_EXPORT bool SameText(std::string_view A, std::string_view B);  // ASCII case-insensitive
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -137,7 +137,7 @@ std::uint8_t ReadNextTag(NextFn next, const TTagList& TagList, std::string& Attr
     }
 }
 
-} // namespace
+}  // namespace
 
 std::uint8_t ReadNextTagInTextFile(TTextFile& Source, const TTagList& TagList, std::string& Attributes,
                                    std::string& Content) {
@@ -149,4 +149,4 @@ std::uint8_t ReadNextTagInStream(TMemoryStream& Source, const TTagList& TagList,
     return ReadNextTag([&Source] { return Source.ReadByte(); }, TagList, Attributes, Content);
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -32,4 +32,4 @@ std::uint8_t ReadNextTagInTextFile(TTextFile& Source, const TTagList& TagList, s
 std::uint8_t ReadNextTagInStream(TMemoryStream& Source, const TTagList& TagList, std::string& Attributes,
                                  std::string& Content);
 
-} // namespace zylcarto
+}  // namespace zylcarto

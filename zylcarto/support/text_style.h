@@ -38,4 +38,4 @@ struct TFontStyles {
 enum class TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
 using enum TAlignment;
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -35,10 +35,24 @@ using enum TZoomState;
 
 // Mouse drag behaviour of the map; the ordinals are stored by hosts.
 enum class TMouseActMode : std::uint8_t {
-    maNone = 0, maPan = 1, maPanHoriz = 2, maPanVert = 3, maReserved4 = 4, maRubberBand = 5,
-    maReserved6 = 6, maZoomBox = 7, maReserved8 = 8, maZoomDrag = 9, maReserved10 = 10,
-    maReserved11 = 11, maReserved12 = 12, maReserved13 = 13, maReserved14 = 14, maReserved15 = 15,
-    maSelectRect = 16, maTrace = 17
+    maNone = 0,
+    maPan = 1,
+    maPanHoriz = 2,
+    maPanVert = 3,
+    maReserved4 = 4,
+    maRubberBand = 5,
+    maReserved6 = 6,
+    maZoomBox = 7,
+    maReserved8 = 8,
+    maZoomDrag = 9,
+    maReserved10 = 10,
+    maReserved11 = 11,
+    maReserved12 = 12,
+    maReserved13 = 13,
+    maReserved14 = 14,
+    maReserved15 = 15,
+    maSelectRect = 16,
+    maTrace = 17
 };
 using enum TMouseActMode;
 
@@ -61,8 +75,9 @@ enum class TDegreeFormat : std::uint8_t { dfDecimal = 0, dfDegMin = 1, dfDegMinS
 using enum TDegreeFormat;
 
 using TZoomPanEvent = std::function<void(TObject* Sender)>;
-using TSelectRectEvent = std::function<void(TObject* Sender, int Kind, double Left, double Top, double Right, double Bottom)>;
+using TSelectRectEvent =
+    std::function<void(TObject* Sender, int Kind, double Left, double Top, double Right, double Bottom)>;
 using TOnPercentDoneEvent = std::function<void(TObject* Sender, int Percent)>;
 using TOnRubberBandActionEvent = std::function<void(TObject* Sender, TPoint Point)>;
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -23,8 +23,7 @@ int main(int argc, char** argv) {
     try {
         RecipFlattening(2.0);  // no eccentricity squared is above 1
         return 2;
-    } catch (const EZYLGeoBasicsError&) {
-    }
+    } catch (const EZYLGeoBasicsError&) {}
     if (GeoLatitude(-12.5, dfDecimal, 1).find('S') == std::string::npos) return 3;
 #ifdef ZYLCARTO_HOST_WIDGETS
     QApplication app(argc, argv);

@@ -47,9 +47,7 @@ double GratCurve(const TMatrix& G, int Row, double t) {
 
 // Rows of lines with fewer than 3 points carry no parabola: their zero
 // coefficients would stand for a line along the image's top or left edge.
-bool GratRowFitted(const TCalibData& D, int Row) {
-    return Row <= UsedCalLines(D) && UsedPoints(D.CalLines[Row]) >= 3;
-}
+bool GratRowFitted(const TCalibData& D, int Row) { return Row <= UsedCalLines(D) && UsedPoints(D.CalLines[Row]) >= 3; }
 
 bool EnoughGratLines(const TCalibData& D, const TMatrix& G) {
     int meridians = 0, parallels = 0;
@@ -64,8 +62,7 @@ bool EnoughGratLines(const TCalibData& D, const TMatrix& G) {
 
 // Interpolates the value of the lines of one kind at pixel (along, across):
 // parallels give y of x and a latitude, meridians x of y and a longitude.
-bool InterpolateGrat(const TCalibData& D, const TMatrix& G, double Kind, double Along, double Across,
-                     double& Value) {
+bool InterpolateGrat(const TCalibData& D, const TMatrix& G, double Kind, double Along, double Across, double& Value) {
     TNearestPair p;
     for (int r = 1; r <= G.NrOfRows(); ++r)
         if (GratRowFitted(D, r) && GratType(G, r) == Kind) p.Offer(r, std::fabs(Across - GratCurve(G, r, Along)));
@@ -190,13 +187,12 @@ TGeoResult PixelToGeoByModel(const TCalibView& C, double X, double Y) {
         UTMToLatLong(easting, northing, C.Data.UTMZone, C.Data.UTMSouth, C.Data.Ellipsoid, lat, lon);
         return Both(lat, lon);
     }
-    case cmUndefined:
-        break;
+    case cmUndefined: break;
     }
     return r;
 }
 
-} // namespace
+}  // namespace
 
 TGeoResult PixelToGeo(const TCalibView& C, int x, int y) { return PixelToGeoFrac(C, x, y); }
 
@@ -240,13 +236,12 @@ void LatLongToMapUTM(const TCalibData& D, double Lat, double Long, double& Easti
 bool GeoToPixelFrac(const TCalibView& C, double Lat, double Long, double& x, double& y) {
     const TCalibParams& P = C.Pars;
     switch (C.Model) {
-    case cmParabolicIp:
-        return GratToPixel(C.Data, C.GratMat, Lat, Long, x, y);
+    case cmParabolicIp: return GratToPixel(C.Data, C.GratMat, Lat, Long, x, y);
     case cmBiquadraticPn: {
         const auto& B = P.CalParsSPPL;
         auto poly = [&](int row) {
-            return B[row][1] + B[row][2] * Lat + B[row][3] * Long + B[row][4] * Lat * Lat +
-                   B[row][5] * Lat * Long + B[row][6] * Long * Long;
+            return B[row][1] + B[row][2] * Lat + B[row][3] * Long + B[row][4] * Lat * Lat + B[row][5] * Lat * Long +
+                   B[row][6] * Long * Long;
         };
         x = poly(1);
         y = poly(2);
@@ -288,8 +283,7 @@ bool GeoToPixelFrac(const TCalibView& C, double Lat, double Long, double& x, dou
         UTMGridToPixelFrac(P, northing, easting, x, y);
         return true;
     }
-    case cmUndefined:
-        break;
+    case cmUndefined: break;
     }
     return false;
 }
@@ -304,4 +298,4 @@ bool GeoToPixel(const TCalibView& C, double Lat, double Long, int& x, int& y) {
     return ok;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -16,7 +16,6 @@ struct TCalibView {
     const TCalibParams& Pars;
 };
 
-
 struct TGeoResult {
     double Latitude = 0;
     double Longitude = 0;
@@ -38,4 +37,4 @@ void UTMGridToPixelFrac(const TCalibParams& P, double Northing, double Easting, 
 // UTM easting and northing of (Lat, Long) in the map's own zone and hemisphere.
 void LatLongToMapUTM(const TCalibData& D, double Lat, double Long, double& Easting, double& Northing);
 
-} // namespace zylcarto
+}  // namespace zylcarto

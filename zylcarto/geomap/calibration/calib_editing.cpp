@@ -31,10 +31,9 @@ double SquaredDistance(int x1, int y1, int x2, int y2) {
 }
 
 const std::string AddNotSupported = "current calibration model does not support this version of AddCalibPoint";
-const std::string RemoveNotSupported =
-    "current calibration model does not support this version of RemoveCalibPoint";
+const std::string RemoveNotSupported = "current calibration model does not support this version of RemoveCalibPoint";
 
-} // namespace
+}  // namespace
 
 void TMapCalibration::RemoveLinePoint(int LineIx, int PointIx) {
     TCalibLine& line = FCalibData.CalLines[LineIx];
@@ -226,4 +225,4 @@ bool TMapCalibration::CalibPositionQuality(double& RmsMetres) const {
     return true;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -262,8 +262,8 @@ TConicScore MinimiseApex(const TCalibData& D, double& ax, double& ay, double Sca
     std::array<TVertex, 3> v{eval(ax, ay), eval(ax + Scale, ay), eval(ax, ay + Scale)};
     for (int it = 0; it < ConicMinimiserSteps; ++it) {
         std::sort(v.begin(), v.end(), [](const TVertex& a, const TVertex& b) { return a.S.Score < b.S.Score; });
-        const double size = std::max(std::hypot(v[1].X - v[0].X, v[1].Y - v[0].Y),
-                                     std::hypot(v[2].X - v[0].X, v[2].Y - v[0].Y));
+        const double size =
+            std::max(std::hypot(v[1].X - v[0].X, v[1].Y - v[0].Y), std::hypot(v[2].X - v[0].X, v[2].Y - v[0].Y));
         if (size < ConicApexTolerance) break;
         const double cx = 0.5 * (v[0].X + v[1].X), cy = 0.5 * (v[0].Y + v[1].Y);
         const TVertex r = eval(2 * cx - v[2].X, 2 * cy - v[2].Y);
@@ -282,14 +282,14 @@ TConicScore MinimiseApex(const TCalibData& D, double& ax, double& ay, double Sca
             }
         }
     }
-    const TVertex& bestV = *std::min_element(
-        v.begin(), v.end(), [](const TVertex& a, const TVertex& b) { return a.S.Score < b.S.Score; });
+    const TVertex& bestV =
+        *std::min_element(v.begin(), v.end(), [](const TVertex& a, const TVertex& b) { return a.S.Score < b.S.Score; });
     ax = bestV.X;
     ay = bestV.Y;
     return bestV.S;
 }
 
-} // namespace
+}  // namespace
 
 bool FitGratMat(const TCalibData& D, TMatrix& GratMat) {
     const int lines = UsedCalLines(D);
@@ -346,7 +346,9 @@ double FitCondition(const TCalibData& D, TCalibModel Model) {
             const int points = UsedPoints(line);
             if (points < 3) continue;
             // The curve's own variable: x along a parallel, y down a meridian.
-            auto along = [&](int p) { return double(line.LineType == gtlParallel ? line.CalPoints[p].X : line.CalPoints[p].Y); };
+            auto along = [&](int p) {
+                return double(line.LineType == gtlParallel ? line.CalPoints[p].X : line.CalPoints[p].Y);
+            };
             double mean = 0, ss = 0;
             for (int p = 1; p <= points; ++p) mean += along(p);
             mean /= points;
@@ -483,4 +485,4 @@ void FitConic(const TCalibData& D, int ImageWidth, int ImageHeight, TCalibParams
     P.ConicSide = below >= 0 ? 1 : -1;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

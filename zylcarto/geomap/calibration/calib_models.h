@@ -39,4 +39,4 @@ inline constexpr int ConicSearchEvaluations = 500;
 // the points lie on. Needs 3 points, otherwise the parameters stay as they were.
 ZYLCARTO_EXPORT void FitConic(const TCalibData& D, int ImageWidth, int ImageHeight, TCalibParams& P);
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -26,4 +26,4 @@ struct TCalibParams {
     friend bool operator==(const TCalibParams&, const TCalibParams&) = default;
 };
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -12,9 +12,9 @@
 namespace zylcarto {
 
 const TTagList& CalibTagList() {
-    static const TTagList tags{"geomap",   "/geomap", "calline",   "corners",    "resolution", "gmlandmarks",
-                               "/gmlandmarks", "landmark", "calquads", "lmsymbols", "/lmsymbols", "symbol",
-                               "utmzone",  "utmsouth", "ellipsoid", "invalidtag"};
+    static const TTagList tags{"geomap",       "/geomap",  "calline",   "corners",   "resolution", "gmlandmarks",
+                               "/gmlandmarks", "landmark", "calquads",  "lmsymbols", "/lmsymbols", "symbol",
+                               "utmzone",      "utmsouth", "ellipsoid", "invalidtag"};
     return tags;
 }
 
@@ -54,7 +54,7 @@ std::string_view TrimAttrBlanks(std::string_view S) {
     return S;
 }
 
-} // namespace
+}  // namespace
 
 std::string GetAttribute(std::string_view AttrText, std::string_view Name) {
     const std::size_t n = AttrText.size();
@@ -190,7 +190,7 @@ double ConvertNumberText(std::string Text) {
     return std::clamp(value, -maxValue, maxValue);
 }
 
-} // namespace
+}  // namespace
 
 double ScanNumber(std::string_view Text, bool AllowExponent, TDecimalSeparators Separators, std::size_t& Position) {
     constexpr long kExponentCap = 4200;
@@ -289,4 +289,4 @@ std::string FormatGeneral15(double Value) {
     return out;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -16,9 +16,22 @@ class TMemoryStream;
 
 // Indexes into CalibTagList(); the tag reader returns them.
 enum TCalibTagIndex : std::uint8_t {
-    ctGeoMap = 0, ctGeoMapEnd = 1, ctCalLine = 2, ctCorners = 3, ctResolution = 4, ctGmLandmarks = 5,
-    ctGmLandmarksEnd = 6, ctLandmark = 7, ctCalQuads = 8, ctLmSymbols = 9, ctLmSymbolsEnd = 10, ctSymbol = 11,
-    ctUTMZone = 12, ctUTMSouth = 13, ctEllipsoid = 14, ctInvalidTag = 15
+    ctGeoMap = 0,
+    ctGeoMapEnd = 1,
+    ctCalLine = 2,
+    ctCorners = 3,
+    ctResolution = 4,
+    ctGmLandmarks = 5,
+    ctGmLandmarksEnd = 6,
+    ctLandmark = 7,
+    ctCalQuads = 8,
+    ctLmSymbols = 9,
+    ctLmSymbolsEnd = 10,
+    ctSymbol = 11,
+    ctUTMZone = 12,
+    ctUTMSouth = 13,
+    ctEllipsoid = 14,
+    ctInvalidTag = 15
 };
 
 // The 16 lower-case tag names in index order; the last one doubles as "end of input".
@@ -73,4 +86,4 @@ std::string QuotableText(std::string_view Text);
 // "TRUE" or "FALSE".
 inline std::string_view BoolText(bool Value) { return Value ? "TRUE" : "FALSE"; }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -127,4 +127,4 @@ inline int UsedCalLines(const TCalibData& D) { return std::clamp(D.NumCalLines, 
 inline int UsedCalQuads(const TCalibData& D) { return std::clamp(D.NumCalQuads, 0, MaxCalibQuads); }
 inline int UsedPoints(const TCalibLine& L) { return std::clamp(L.NumPoints, 0, MaxGratLinePoints); }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -39,8 +39,8 @@ std::vector<std::string> CalDataLines(TCalLayout Layout, bool WriteHeader, const
     lines.emplace_back("<!-- TGeoMap Calibration / Zyl Component Suite -->");
     // A double quote would end the attribute early: written as ', as the landmark
     // and symbol writers do.
-    lines.push_back("<geomap sig=\"ZYLCSuite\" vers=\"1.0\" id=\"" + QuotableText(Utf8ToAnsi(DataID)) +
-                    "\" model=\"" + std::string(ModelName(Model)) + "\" map=\"" + QuotableText(Utf8ToAnsi(D.MapFName)) +
+    lines.push_back("<geomap sig=\"ZYLCSuite\" vers=\"1.0\" id=\"" + QuotableText(Utf8ToAnsi(DataID)) + "\" model=\"" +
+                    std::string(ModelName(Model)) + "\" map=\"" + QuotableText(Utf8ToAnsi(D.MapFName)) +
                     "\" caption=\"" + QuotableText(Utf8ToAnsi(D.Caption)) + "\">");
     lines.emplace_back("<corners>");
     std::string corners;
@@ -168,8 +168,7 @@ double QuadCoordinate(std::string_view Group, std::size_t& Position, const TCali
     return v;
 }
 
-void ReadCalQuads(std::string_view Attributes, std::string_view Content, TCalibData& D,
-                  const TCalibTagRules& Rules) {
+void ReadCalQuads(std::string_view Attributes, std::string_view Content, TCalibData& D, const TCalibTagRules& Rules) {
     const std::int32_t declared = IntegerAttribute(LowerCase(Attributes), "npoints");
     const auto groups = BracketGroups(Content);
     int stored = 0;
@@ -200,10 +199,10 @@ void WriteLines(const std::vector<std::string>& Lines, Sink&& Write) {
     for (const std::string& l : Lines) Write(l);
 }
 
-} // namespace
+}  // namespace
 
-void WriteRawCalDataToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::string& DataID,
-                                  const TCalibData& CalData, TCalibModel Model) {
+void WriteRawCalDataToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::string& DataID, const TCalibData& CalData,
+                                  TCalibModel Model) {
     WriteLines(CalDataLines(TCalLayout::TextFile, WriteHeader, DataID, CalData, Model),
                [&F](const std::string& l) { F.WriteLn(l); });
 }
@@ -229,8 +228,8 @@ bool FindCalibSet(TXmlSource& Source, std::string_view DataID, TCalibSetHeader& 
 TCalibModel MapReaderModel(const TCalibSetHeader& Header) {
     // The parabolic model too: its graticule table is rebuilt on every read, and a
     // map saved with it must not come back uncalibrated.
-    static constexpr TCalibModel fitted[] = {cmEquiRect, cmBiquadraticPn, cmUTM, cmConicConformal,
-                                             cmMillerCylindrical, cmParabolicIp};
+    static constexpr TCalibModel fitted[] = {cmEquiRect,       cmBiquadraticPn,     cmUTM,
+                                             cmConicConformal, cmMillerCylindrical, cmParabolicIp};
     for (TCalibModel m : fitted)
         if (Header.ModelName == ModelName(m)) return m;
     return cmUndefined;
@@ -276,10 +275,9 @@ bool ParseFromSource(TXmlSource& Source, const std::string& DataID, TCalibData& 
     return true;
 }
 
-} // namespace
+}  // namespace
 
-bool ParseCalibData(const std::string& FileName, const std::string& DataID, TCalibData& CalData,
-                    TCalibModel& Model) {
+bool ParseCalibData(const std::string& FileName, const std::string& DataID, TCalibData& CalData, TCalibModel& Model) {
     TTextFile file;
     if (!file.OpenRead(FileName)) return false;
     TTextFileSource source(file);
@@ -291,4 +289,4 @@ bool ParseCalibData(TMemoryStream& Stream, const std::string& DataID, TCalibData
     return ParseFromSource(source, DataID, CalData, Model);
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

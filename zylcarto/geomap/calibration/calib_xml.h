@@ -19,11 +19,11 @@ class TXmlSource;
 // WriteHeader puts the <?xml version="1.0"?> line first. Counts beyond the
 // record's capacities are written as the capacities. I/O failures raise EInOutError.
 ZYLCARTO_EXPORT void WriteRawCalDataToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::string& DataID,
-                                  const TCalibData& CalData, TCalibModel Model);
+                                                  const TCalibData& CalData, TCalibModel Model);
 // The stream form of the same data set: always with the header line, the
 // resolution and the quads element.
 ZYLCARTO_EXPORT void WriteCalDataToStream(TMemoryStream& Stream, const std::string& DataID, const TCalibData& CalData,
-                          TCalibModel Model);
+                                          TCalibModel Model);
 
 // The values of a data set's header line.
 struct TCalibSetHeader {
@@ -61,8 +61,10 @@ ZYLCARTO_EXPORT void ReadCalibTags(TXmlSource& Source, TCalibData& CalData, cons
 // The standalone reader: finds the data set and reads it into CalData and Model.
 // Only NumCalLines is reset first; nothing is refitted. False when the file cannot
 // be opened or holds no such set (CalData and Model are then unchanged).
-ZYLCARTO_EXPORT bool ParseCalibData(const std::string& FileName, const std::string& DataID, TCalibData& CalData, TCalibModel& Model);
+ZYLCARTO_EXPORT bool ParseCalibData(const std::string& FileName, const std::string& DataID, TCalibData& CalData,
+                                    TCalibModel& Model);
 // The same from the stream's current position.
-ZYLCARTO_EXPORT bool ParseCalibData(TMemoryStream& Stream, const std::string& DataID, TCalibData& CalData, TCalibModel& Model);
+ZYLCARTO_EXPORT bool ParseCalibData(TMemoryStream& Stream, const std::string& DataID, TCalibData& CalData,
+                                    TCalibModel& Model);
 
-} // namespace zylcarto
+}  // namespace zylcarto

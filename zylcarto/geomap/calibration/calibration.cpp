@@ -14,7 +14,7 @@ namespace {
 constexpr double EarthRadius = 6378000.0;
 constexpr double EarthCircumference = 40074155.889191404;
 
-} // namespace
+}  // namespace
 
 bool PositionInMap(double Lat, double Long, const TCornerArray& Corners) {
     // Signed area of (Q, P, position): the position is inside when it lies on the
@@ -104,22 +104,13 @@ void TMapCalibration::CalcConicCalibration() { FitConic(FCalibData, FMapImgWidth
 
 void TMapCalibration::FitActiveModel() {
     switch (FCalibModel) {
-    case cmBiquadraticPn:
-        CalcBiquadraticCalibration();
-        break;
-    case cmConicConformal:
-        CalcConicCalibration();
-        break;
-    case cmMillerCylindrical:
-        CalcMillerCylCalibration();
-        break;
+    case cmBiquadraticPn: CalcBiquadraticCalibration(); break;
+    case cmConicConformal: CalcConicCalibration(); break;
+    case cmMillerCylindrical: CalcMillerCylCalibration(); break;
     case cmEquiRect:
-    case cmUTM:
-        CalcEquiRectCalibration();
-        break;
+    case cmUTM: CalcEquiRectCalibration(); break;
     case cmParabolicIp:
-    case cmUndefined:
-        break;
+    case cmUndefined: break;
     }
     CalcExtentsAndResolution();
 }
@@ -237,4 +228,4 @@ void TMapCalibration::CalcExtentsAndResolution() {
     FCalibData.Resolution = dist / W;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

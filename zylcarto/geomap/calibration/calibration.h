@@ -96,8 +96,7 @@ public:
     // --- editing and quality
     bool AddCalibPoint(TGratLineKind GratLineKind, double LineValue, int PixPosX, int PixPosY);
     bool AddCalibPoint(double Latit, double Longit, int PixPosX, int PixPosY);
-    bool AddCalibPoint(double Northing, double Easting, int Zone, THemisphere Hemisphere, int PixPosX,
-                       int PixPosY);
+    bool AddCalibPoint(double Northing, double Easting, int Zone, THemisphere Hemisphere, int PixPosX, int PixPosY);
     bool RemoveCalibPoint(TGratLineKind GratLineKind, double LineValue, int PixPosX, int PixPosY);
     bool RemoveCalibPoint(int PixPosX, int PixPosY);
     void RestoreLastDeletedCalPoint();
@@ -132,4 +131,4 @@ private:
     std::string FCalDatName;
 };
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -217,7 +217,7 @@ bool Decompose(TDense& a, int m, int n, std::vector<double>& w, TDense& v) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool SolveLinearLeastSquares(const TMatrix& A, const TVector& b, TVector& x, bool& Singular, TVector& e) {
     Singular = false;
@@ -288,4 +288,4 @@ bool SingularValues(const TMatrix& A, std::vector<double>& w) {
     return false;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

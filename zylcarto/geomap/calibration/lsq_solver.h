@@ -22,4 +22,4 @@ bool SolveLinearLeastSquares(const TMatrix& A, const TVector& b, TVector& x, boo
 // false when the decomposition fails or A is empty or not finite.
 bool SingularValues(const TMatrix& A, std::vector<double>& w);
 
-} // namespace zylcarto
+}  // namespace zylcarto

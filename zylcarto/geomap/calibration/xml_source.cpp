@@ -28,8 +28,7 @@ std::uint8_t TStreamSource::ReadTag(std::string& Attributes, std::string& Conten
     return ReadNextTagInStream(FStream, CalibTagList(), Attributes, Content);
 }
 
-bool FindDataSetHeader(TXmlSource& Source, std::string_view OpenTag, std::string_view DataID,
-                       std::string& HeaderLine) {
+bool FindDataSetHeader(TXmlSource& Source, std::string_view OpenTag, std::string_view DataID, std::string& HeaderLine) {
     const std::string wanted = LowerCase(Utf8ToAnsi(DataID));
     std::string line;
     while (Source.ReadLine(line)) {
@@ -42,4 +41,4 @@ bool FindDataSetHeader(TXmlSource& Source, std::string_view OpenTag, std::string
     return false;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

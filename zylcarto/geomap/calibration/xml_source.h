@@ -47,6 +47,6 @@ private:
 // whose id="..." value, trimmed, equals DataID (both compared in lower case).
 // HeaderLine receives the line as read; false when the input ends first.
 ZYLCARTO_EXPORT bool FindDataSetHeader(TXmlSource& Source, std::string_view OpenTag, std::string_view DataID,
-                       std::string& HeaderLine);
+                                       std::string& HeaderLine);
 
-} // namespace zylcarto
+}  // namespace zylcarto

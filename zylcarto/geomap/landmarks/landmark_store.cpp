@@ -27,7 +27,7 @@ std::size_t CapacityFor(int Count) {
     return static_cast<std::size_t>(Steps) * TLandMarkStore::CapacityStep;
 }
 
-} // namespace
+}  // namespace
 
 TLandMarkStore::TLandMarkStore(TObject* Sender, std::function<std::string()> ComponentName)
     : FSender(Sender), FComponentName(std::move(ComponentName)) {
@@ -132,8 +132,7 @@ void TLandMarkStore::AddLandMark(double Lat, double Long, double Altitude, const
 }
 
 void TLandMarkStore::AddLandMark(double Lat, double Long, double Altitude, const std::string& Identifier,
-                                 TDateTime Time, const std::string& CaptionText, int CaptionSize,
-                                 TColor CaptionColor) {
+                                 TDateTime Time, const std::string& CaptionText, int CaptionSize, TColor CaptionColor) {
     TLandMark LM = FDefaultLM;
     LM.Latitude = Lat;
     LM.Longitude = Long;
@@ -234,9 +233,8 @@ int TLandMarkStore::RemoveLandMark(double Lat, double Long, int ClassFlag, doubl
     FHighLM = 0;
     ClassFlag = NormalizedClass(ClassFlag);
     const double Radius2 = Radius * Radius;
-    const int Removed = RemoveMatching([&](const TLandMark& LM) {
-        return ClassMatches(LM, ClassFlag) && SquaredDistance(LM, Lat, Long) < Radius2;
-    });
+    const int Removed = RemoveMatching(
+        [&](const TLandMark& LM) { return ClassMatches(LM, ClassFlag) && SquaredDistance(LM, Lat, Long) < Radius2; });
     Repaint();
     return Removed;
 }
@@ -318,4 +316,4 @@ void TLandMarkStore::SetRandSampleLimit(int Value) {
     Repaint();
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -40,8 +40,8 @@ public:
     void AddLandMark(double Lat, double Long, double Altitude, const std::string& Identifier, TDateTime Time,
                      const std::string& CaptionText, int CaptionSize, TColor CaptionColor);
     void AddLandMark(double Lat, double Long, double Altitude, TLandMarkElement Element, std::uint8_t ClassFlag,
-                     const std::string& Identifier, TDateTime Time, int Tag, TColor ColorFG, TColor ColorBG,
-                     int Size, bool Transparent, int Direction, int Length);
+                     const std::string& Identifier, TDateTime Time, int Tag, TColor ColorFG, TColor ColorBG, int Size,
+                     bool Transparent, int Direction, int Length);
 
     // Nearest landmark of the class (-1, or any value outside 0..255: every class); 0 when none.
     int FindLandMark(double Lat, double Long, int ClassFlag) const;
@@ -109,4 +109,4 @@ private:
     bool FHighLMTrans = false;
 };
 
-} // namespace zylcarto
+}  // namespace zylcarto

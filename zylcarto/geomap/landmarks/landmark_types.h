@@ -13,7 +13,16 @@
 namespace zylcarto {
 
 enum class TLandMarkElement : std::uint8_t {
-    lmPlus, lmSquare, lmTriangle, lmCircle, lmArrowFrom, lmArrowTo, lmCrossBox, lmSpade, lmCross, lmUserDef
+    lmPlus,
+    lmSquare,
+    lmTriangle,
+    lmCircle,
+    lmArrowFrom,
+    lmArrowTo,
+    lmCrossBox,
+    lmSpade,
+    lmCross,
+    lmUserDef
 };
 using enum TLandMarkElement;
 
@@ -30,8 +39,8 @@ struct TSymbolProperties {
     TColor FGColor = 0xFF0000;
     TColor BGColor = 0xFFFFFF;
     bool Transparent = false;  // no fill
-    int Direction = 0;  // degrees, 0 up, clockwise
-    int Length = 10;  // arrow shaft in pixels
+    int Direction = 0;         // degrees, 0 up, clockwise
+    int Length = 10;           // arrow shaft in pixels
     friend bool operator==(const TSymbolProperties&, const TSymbolProperties&) = default;
 };
 
@@ -43,8 +52,8 @@ struct TLMTextProperties {
     TColor FGColor = 0;
     TColor BGColor = 0xFFFFFF;
     bool Transparent = true;  // no background
-    int dx = 0, dy = 8;  // offset from the symbol centre, pixels
-    int Direction = 0;  // degrees
+    int dx = 0, dy = 8;       // offset from the symbol centre, pixels
+    int Direction = 0;        // degrees
     TAlignment HAlignment = taCenter;
     TVerticalAlignment VAlignment = vaTop;
     friend bool operator==(const TLMTextProperties&, const TLMTextProperties&) = default;
@@ -69,4 +78,4 @@ using enum TLandMarkAction;
 using TLandMarkActionEvent =
     std::function<void(TObject* Sender, bool& Allowed, TLandMarkAction Action, const TLandMark& LandMarkData)>;
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -16,9 +16,9 @@ namespace zylcarto {
 namespace {
 
 constexpr std::array<std::string_view, 8> kElementNames{"cross",     "square",  "triangle", "circle",
-                                                         "arrowfrom", "arrowto", "crossbox", "spade"};
+                                                        "arrowfrom", "arrowto", "crossbox", "spade"};
 constexpr std::array<TLandMarkElement, 8> kElements{lmCross,     lmSquare,  lmTriangle, lmCircle,
-                                                     lmArrowFrom, lmArrowTo, lmCrossBox, lmSpade};
+                                                    lmArrowFrom, lmArrowTo, lmCrossBox, lmSpade};
 constexpr std::string_view kDateFormat = "yyyymmddHHMMSS";
 
 double NumberAttr(std::string_view A, std::string_view Name) {
@@ -77,7 +77,7 @@ std::string Attr(std::string_view Name, std::string_view Value) {
     return std::string(Name) + "=\"" + std::string(Value) + "\" ";
 }
 
-} // namespace
+}  // namespace
 
 std::string LandMarkTag(const TLandMark& L) {
     const TSymbolProperties& s = L.SymbolProps;
@@ -182,4 +182,4 @@ void WriteLandMarkSet(TTextFile& F, bool WriteHeader, const std::string& DataID,
     F.WriteLn("</gmlandmarks>");
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -37,6 +37,6 @@ ZYLCARTO_EXPORT std::string LandMarkTag(const TLandMark& LandMark);
 // <?xml version="1.0"?> line first. Coordinates are written so that they read
 // back as the same doubles, times to the second.
 ZYLCARTO_EXPORT void WriteLandMarkSet(TTextFile& F, bool WriteHeader, const std::string& DataID, int Count,
-                      const std::function<const TLandMark&(int Index)>& LandMarkAt);
+                                      const std::function<const TLandMark&(int Index)>& LandMarkAt);
 
-} // namespace zylcarto
+}  // namespace zylcarto

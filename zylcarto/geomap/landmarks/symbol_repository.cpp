@@ -43,14 +43,13 @@ std::string SymbolLine(const TSymbol& s) {
     const TSymbolProperties& p = s.Properties;
     const auto kind = static_cast<std::size_t>(p.Kind);
     const std::string_view element = kind < LMTypeNames.size() ? LMTypeNames[kind] : "Cross";
-    return "<symbol element=\"" + std::string(element) + "\" name=\"" + QuotableText(s.Name.Ansi()) +
-           "\" category=\"" + std::to_string(s.Category) + "\" colorfg=\"" + Hex(p.FGColor, 8) + "\" colorbg=\"" +
-           Hex(p.BGColor, 8) + "\" size=\"" + std::to_string(p.Size) + "\" transp=\"" +
-           std::string(BoolText(p.Transparent)) + "\" dir=\"" + std::to_string(p.Direction) + "\" leng=\"" +
-           std::to_string(p.Length) + "\" />";
+    return "<symbol element=\"" + std::string(element) + "\" name=\"" + QuotableText(s.Name.Ansi()) + "\" category=\"" +
+           std::to_string(s.Category) + "\" colorfg=\"" + Hex(p.FGColor, 8) + "\" colorbg=\"" + Hex(p.BGColor, 8) +
+           "\" size=\"" + std::to_string(p.Size) + "\" transp=\"" + std::string(BoolText(p.Transparent)) + "\" dir=\"" +
+           std::to_string(p.Direction) + "\" leng=\"" + std::to_string(p.Length) + "\" />";
 }
 
-} // namespace
+}  // namespace
 
 TSymbol DefaultSymbolRecord() {
     TSymbol s;
@@ -72,7 +71,8 @@ bool ReadSymbolSet(TXmlSource& Source, std::string_view DataID, std::vector<TSym
     return true;
 }
 
-TSymbolRepository::TSymbolRepository(TComponent* AOwner) : TComponent(AOwner), FSymbols(kInitialCapacity, ZeroSymbol()) {}
+TSymbolRepository::TSymbolRepository(TComponent* AOwner)
+    : TComponent(AOwner), FSymbols(kInitialCapacity, ZeroSymbol()) {}
 
 void TSymbolRepository::SetNEntries(int Value) {
     if (Value < 0) return;
@@ -94,9 +94,7 @@ void TSymbolRepository::SetValues(int Index, const TSymbol& Value) {
     FSymbols[static_cast<std::size_t>(Index - 1)] = Value;
 }
 
-void TSymbolRepository::Clear() {
-    std::fill_n(FSymbols.begin(), FNEntries, DefaultSymbolRecord());
-}
+void TSymbolRepository::Clear() { std::fill_n(FSymbols.begin(), FNEntries, DefaultSymbolRecord()); }
 
 void TSymbolRepository::Backup() {
     FSymbolsBak.assign(FSymbols.begin(), FSymbols.begin() + FNEntries);
@@ -158,4 +156,4 @@ bool TSymbolRepository::ReadFromOpenXMLFile(TTextFile& F, const std::string& Dat
     return true;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

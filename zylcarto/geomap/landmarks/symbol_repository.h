@@ -73,4 +73,4 @@ private:
     int FNEntriesBak = 0;
 };
 
-} // namespace zylcarto
+}  // namespace zylcarto

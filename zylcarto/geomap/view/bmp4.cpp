@@ -8,9 +8,9 @@
 
 namespace zylcarto {
 
-const std::array<TColor, 16> StandardPalette16{
-    0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0x808080,
-    0xC0C0C0, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
+const std::array<TColor, 16> StandardPalette16{0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080,
+                                               0x808000, 0x808080, 0xC0C0C0, 0x0000FF, 0x00FF00, 0x00FFFF,
+                                               0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
 
 int NearestPaletteIndex(TColor Color, const std::array<TColor, 16>& Palette) {
     const auto channel = [](TColor c, int shift) { return static_cast<int>((c >> shift) & 0xFF); };
@@ -41,11 +41,12 @@ void Put32(std::vector<std::uint8_t>& B, std::uint32_t V) {
     Put16(B, V >> 16);
 }
 
-} // namespace
+}  // namespace
 
 void WriteBmp4File(const std::string& FileName, int Width, int Height, std::span<const std::uint8_t> Indices,
                    const std::array<TColor, 16>& Palette) {
-    if (Width <= 0 || Height <= 0 || Indices.size() != static_cast<std::size_t>(Width) * static_cast<std::size_t>(Height))
+    if (Width <= 0 || Height <= 0 ||
+        Indices.size() != static_cast<std::size_t>(Width) * static_cast<std::size_t>(Height))
         throw std::invalid_argument("WriteBmp4File: pixel count does not match the size");
     const std::uint32_t rowBytes = ((static_cast<std::uint32_t>(Width) * 4 + 31) / 32) * 4;
     const std::uint32_t imageBytes = rowBytes * static_cast<std::uint32_t>(Height);
@@ -93,4 +94,4 @@ void WriteBmp4File(const std::string& FileName, int Width, int Height, std::span
     if (std::fclose(f) != 0 || !ok) RaiseInOutError(FileName, "cannot write");
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -21,4 +21,4 @@ int NearestPaletteIndex(TColor Color, const std::array<TColor, 16>& Palette);
 void WriteBmp4File(const std::string& FileName, int Width, int Height, std::span<const std::uint8_t> Indices,
                    const std::array<TColor, 16>& Palette);
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -16,7 +16,6 @@ std::uint32_t LittleEndian(const unsigned char* P, int Bytes) {
     return v;
 }
 
-
 struct THeader {
     TBmpLayout Layout;
     std::uint32_t InfoSize = 0;
@@ -77,7 +76,7 @@ bool RunLengthComplete(std::ifstream& In, const TBmpLayout& L, bool Rle4) {
     return false;
 }
 
-} // namespace
+}  // namespace
 
 bool ReadBmpLayout(const std::string& FileName, TBmpLayout& Layout) {
     std::ifstream in(FileName, std::ios::binary);
@@ -101,8 +100,9 @@ bool BmpPixelsComplete(const std::string& FileName) {
         return in && RunLengthComplete(in, L, L.Compression == BiRLE4);
     }
     if (L.Compression != BiRGB && L.Compression != BiBitFields) return true;  // left to the reader
-    const std::uint64_t rowBytes = (static_cast<std::uint64_t>(L.Width) * static_cast<std::uint64_t>(L.Bits) + 31) / 32 * 4;
+    const std::uint64_t rowBytes =
+        (static_cast<std::uint64_t>(L.Width) * static_cast<std::uint64_t>(L.Bits) + 31) / 32 * 4;
     return fileSize >= h.Offset + rowBytes * static_cast<std::uint64_t>(L.Height);
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -22,4 +22,4 @@ bool ReadBmpLayout(const std::string& FileName, TBmpLayout& Layout);
 // mark or its last row before the file ends. OS/2 files pass unchecked.
 bool BmpPixelsComplete(const std::string& FileName);
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -16,10 +16,8 @@ bool IsDirect32(const QImage& Image) {
     switch (Image.format()) {
     case QImage::Format_RGB32:
     case QImage::Format_ARGB32:
-    case QImage::Format_ARGB32_Premultiplied:
-        return true;
-    default:
-        return false;
+    case QImage::Format_ARGB32_Premultiplied: return true;
+    default: return false;
     }
 }
 
@@ -38,7 +36,7 @@ bool PatternOn(std::span<const int> Pattern, std::int64_t Step) {
     return Step % Period < Pattern[0];
 }
 
-} // namespace
+}  // namespace
 
 QRgb ToQRgb(TColor Color) { return qRgb(Color & 0xFF, (Color >> 8) & 0xFF, (Color >> 16) & 0xFF); }
 
@@ -271,7 +269,8 @@ void TCanvas::TextOut(int X, int Y, const std::string& Text) {
     FPainter.save();
     FPainter.translate(X, Y);
     if (Font.Escapement != 0) FPainter.rotate(-Font.Escapement / 10.0);
-    if (Brush.Style == bsSolid) FPainter.fillRect(QRect(0, 0, M.horizontalAdvance(S), M.height()), ToQColor(Brush.Color));
+    if (Brush.Style == bsSolid)
+        FPainter.fillRect(QRect(0, 0, M.horizontalAdvance(S), M.height()), ToQColor(Brush.Color));
     FPainter.setPen(ToQColor(Font.Color));
     FPainter.drawText(0, M.ascent(), S);
     FPainter.restore();
@@ -295,8 +294,8 @@ void TCanvas::CopyRect(const TRect& Dest, const QImage& Source, const TRect& Sou
     const QRect Avail = QRect(SourceRect.Left, SourceRect.Top, sw, sh).intersected(Source.rect());
     if (Avail.isEmpty()) return;
     const double kx = double(dw) / sw, ky = double(dh) / sh;
-    const QRectF Target(Dest.Left + (Avail.left() - SourceRect.Left) * kx, Dest.Top + (Avail.top() - SourceRect.Top) * ky,
-                        Avail.width() * kx, Avail.height() * ky);
+    const QRectF Target(Dest.Left + (Avail.left() - SourceRect.Left) * kx,
+                        Dest.Top + (Avail.top() - SourceRect.Top) * ky, Avail.width() * kx, Avail.height() * ky);
     FPainter.setCompositionMode(QPainter::CompositionMode_Source);
     const bool Scaled = dw != sw || dh != sh;
     if (Scaled && StretchMode == smHalftone && kx < 1 && ky < 1) {
@@ -352,20 +351,17 @@ void Ring(TCanvas& C, int L, int T, int R, int B, TColor TopLeft, TColor BottomR
     VLine(C, BottomRight, R, T, B);
 }
 
-} // namespace
+}  // namespace
 
-void DrawFrame(TCanvas& Canvas, TFrameStyle Style, int Left, int Top, int Right, int Bottom, TColor Light,
-               TColor Face, TColor Gray, TColor Dark, TColor Black) {
+void DrawFrame(TCanvas& Canvas, TFrameStyle Style, int Left, int Top, int Right, int Bottom, TColor Light, TColor Face,
+               TColor Gray, TColor Dark, TColor Black) {
     const TCanvasPen Saved = Canvas.Pen;
     Canvas.Pen.Style = psSolid;
     Canvas.Pen.Mode = pmCopy;
     Canvas.Pen.Width = 1;
     switch (Style) {
-    case fsNone:
-        break;
-    case fsSimple:
-        Ring(Canvas, Left, Top, Right, Bottom, Black, Black);
-        break;
+    case fsNone: break;
+    case fsSimple: Ring(Canvas, Left, Top, Right, Bottom, Black, Black); break;
     case fsLowered:
         Ring(Canvas, Left, Top, Right, Bottom, Gray, Light);
         Ring(Canvas, Left + 1, Top + 1, Right - 1, Bottom - 1, Dark, Face);
@@ -386,4 +382,4 @@ void DrawFrame(TCanvas& Canvas, TFrameStyle Style, int Left, int Top, int Right,
     Canvas.Pen = Saved;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -45,7 +45,7 @@ struct TCanvasBrush {
 
 struct TCanvasFont {
     std::string Name = "MS Sans Serif";  // a family the machine lacks falls back to the default sans
-    int Size = 8;  // points at 96 pixels per inch
+    int Size = 8;                        // points at 96 pixels per inch
     TFontStyles Styles;
     TColor Color = 0;
     int Escapement = 0;  // rotation in tenths of a degree, counter-clockwise
@@ -139,7 +139,7 @@ private:
 
 // A frame of the given style along the rectangle (inclusive coordinates) in the
 // colours light line, face, grey line, dark line, black.
-ZYLCARTO_EXPORT void DrawFrame(TCanvas& Canvas, TFrameStyle Style, int Left, int Top, int Right, int Bottom, TColor Light,
-               TColor Face, TColor Gray, TColor Dark, TColor Black);
+ZYLCARTO_EXPORT void DrawFrame(TCanvas& Canvas, TFrameStyle Style, int Left, int Top, int Right, int Bottom,
+                               TColor Light, TColor Face, TColor Gray, TColor Dark, TColor Black);
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -46,4 +46,4 @@ std::string MapImageBesideCalibration(const std::string& ImageName, const std::s
     return beside;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

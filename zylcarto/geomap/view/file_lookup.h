@@ -17,4 +17,4 @@ ZYLCARTO_EXPORT std::string FindFileIgnoringCase(const std::string& Path);
 // in), else ImageName as written. CalFileFolder empty: not read from a file.
 ZYLCARTO_EXPORT std::string MapImageBesideCalibration(const std::string& ImageName, const std::string& CalFileFolder);
 
-} // namespace zylcarto
+}  // namespace zylcarto

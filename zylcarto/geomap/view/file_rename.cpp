@@ -36,4 +36,4 @@ bool RenameWithoutReplacing(const std::string& From, const std::string& To) {
     return !ec;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

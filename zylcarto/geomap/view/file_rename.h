@@ -13,4 +13,4 @@ std::string RenamedImageName(const std::string& Current, const std::string& Name
 // another file) or the rename fails. Renaming a file to itself succeeds.
 bool RenameWithoutReplacing(const std::string& From, const std::string& To);
 
-} // namespace zylcarto
+}  // namespace zylcarto

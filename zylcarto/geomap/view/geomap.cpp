@@ -9,11 +9,10 @@
 
 namespace zylcarto {
 
-TGeoMap::TGeoMap(QWidget* AOwner)
-    : QWidget(AOwner), FCalib(""), FLandMarks(this, [this] { return Name(); }) {
+TGeoMap::TGeoMap(QWidget* AOwner) : QWidget(AOwner), FCalib(""), FLandMarks(this, [this] { return Name(); }) {
     resize(500, 400);
     setAttribute(Qt::WA_OpaquePaintEvent);  // paintEvent covers every pixel; no background fill before it
-    setMouseTracking(true);  // moves without a button report the position too
+    setMouseTracking(true);                 // moves without a button report the position too
     FTrace.Points.resize(MaxMouseTracePoints);
     ClearZoomHistory();
     FCache.AntiAlias = FLook.AntiAlias;
@@ -339,4 +338,4 @@ void TGeoMap::showEvent(QShowEvent* Event) {
     if (!FSuppressPaint) ConstructInternalMapImg();
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -205,7 +205,9 @@ public:
     double CalcLatitude(TPoint APoint, bool& valid) const { return FCalib.CalcLatitude(APoint, valid); }
     double CalcLongitude(int x, int y, bool& valid) const { return FCalib.CalcLongitude(x, y, valid); }
     double CalcLongitude(TPoint APoint, bool& valid) const { return FCalib.CalcLongitude(APoint, valid); }
-    bool CalcPixelCoords(double Lat, double Long, int& x, int& y) const { return FCalib.CalcPixelCoords(Lat, Long, x, y); }
+    bool CalcPixelCoords(double Lat, double Long, int& x, int& y) const {
+        return FCalib.CalcPixelCoords(Lat, Long, x, y);
+    }
     bool CalcPixelCoordsUTM(double Northing, double Easting, int& x, int& y) const {
         return FCalib.CalcPixelCoordsUTM(Northing, Easting, x, y);
     }
@@ -234,10 +236,16 @@ public:
     const TLandMarkStore& LandMarks() const { return FLandMarks; }
     int NumLandMarks() const { return FLandMarks.NumLandMarks(); }
     template <typename... Args>
-    void AddLandMark(Args&&... args) { FLandMarks.AddLandMark(std::forward<Args>(args)...); }
-    int FindLandMark(double Lat, double Long, int ClassFlag) const { return FLandMarks.FindLandMark(Lat, Long, ClassFlag); }
+    void AddLandMark(Args&&... args) {
+        FLandMarks.AddLandMark(std::forward<Args>(args)...);
+    }
+    int FindLandMark(double Lat, double Long, int ClassFlag) const {
+        return FLandMarks.FindLandMark(Lat, Long, ClassFlag);
+    }
     template <typename... Args>
-    int RemoveLandMark(Args&&... args) { return FLandMarks.RemoveLandMark(std::forward<Args>(args)...); }
+    int RemoveLandMark(Args&&... args) {
+        return FLandMarks.RemoveLandMark(std::forward<Args>(args)...);
+    }
     void RemoveLastLandMark() { FLandMarks.RemoveLastLandMark(); }
     void RemoveAllLandMarks(std::uint8_t ClassFlag) { FLandMarks.RemoveAllLandMarks(ClassFlag); }
     void RemoveAllLandMarks() { FLandMarks.RemoveAllLandMarks(); }
@@ -294,8 +302,8 @@ public:
                                 double dLong, int Wid, int Hgt, bool ShowGrid,
                                 const TOnDrawMapDataEvent& OnDrawMapData = {});
     // Writes FName.bmp (4 bits per pixel, with the grid) and FName.xml, then loads them.
-    void CreateAndLoadEmptyMap(const std::string& FName, double LatLow, double LongLow, double LatHigh,
-                               double LongHigh, double dLat, double dLong, int Wid, int Hgt,
+    void CreateAndLoadEmptyMap(const std::string& FName, double LatLow, double LongLow, double LatHigh, double LongHigh,
+                               double dLat, double dLong, int Wid, int Hgt,
                                const TOnDrawMapDataEvent& OnDrawMapData = {});
 
     // --- calibration files (geomap_calfiles.cpp)
@@ -343,8 +351,8 @@ public:
     // it cannot be rendered (these apply to the next form too).
     void CopyToOpenPrinter(QPainter& Printer, const TRect& MapWindow, int Scale, int PosHoriz, int PosVert);
     // Draws the part of the map starting at TopLeft that fills Width x Height at the scale.
-    void CopyToOpenPrinter(QPainter& Printer, const TPoint& TopLeft, int Scale, int PosHoriz, int PosVert,
-                           int Width, int Height);
+    void CopyToOpenPrinter(QPainter& Printer, const TPoint& TopLeft, int Scale, int PosHoriz, int PosVert, int Width,
+                           int Height);
     // The printed size of a map window at a scale; 0 x 0 when the map has no
     // resolution or the scale is not positive; raises EZYLGeoMapError when a
     // side exceeds the int range.
@@ -533,4 +541,4 @@ private:
     QImage GrafBmp;  // the map image at full resolution, in ViewImageFormat
 };
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -104,4 +104,4 @@ void TGeoMap::SetCalDatName(const std::string& Value) {
     Paint();
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -22,25 +22,24 @@ namespace {
 constexpr int kJpegQuality = 90;
 constexpr const char* kGeneratedDataID = "ZYL_geomap_caldata";
 
-
 QImage BlankMapPicture(int Wid, int Hgt) {
     QImage picture(Wid, Hgt, ViewImageFormat);
     picture.fill(Qt::white);
     return picture;
 }
 
-} // namespace
+}  // namespace
 
 void CheckMapImageSize(int Width, int Height, const std::string& ComponentName) {
     if (static_cast<long long>(Width) * Height > MapImagePixelLimit)
-        throw EZYLGeoMapError(ComponentMessage(
-            ComponentName, "Cannot use map image, maximum of " + std::to_string(MapImagePixelLimit) +
-                               " pixels exceeded (size of map is " + std::to_string(Width) + " x " +
-                               std::to_string(Height) + ")"));
+        throw EZYLGeoMapError(
+            ComponentMessage(ComponentName, "Cannot use map image, maximum of " + std::to_string(MapImagePixelLimit) +
+                                                " pixels exceeded (size of map is " + std::to_string(Width) + " x " +
+                                                std::to_string(Height) + ")"));
 }
 
-QImage DecodeMapImageFile(const std::string& FileName, const std::string& CallerName,
-                          const std::string& ComponentName, const std::function<void(int)>& Progress) {
+QImage DecodeMapImageFile(const std::string& FileName, const std::string& CallerName, const std::string& ComponentName,
+                          const std::function<void(int)>& Progress) {
     const std::string ext = LowerCase(ExtractFileExt(FileName));
     const auto fail = [&](const std::string& Why) -> QImage {
         throw EZYLGeoMapError(ComponentMessage(ComponentName, "Cannot use map image \"" + CallerName + "\": " + Why));
@@ -52,7 +51,8 @@ QImage DecodeMapImageFile(const std::string& FileName, const std::string& Caller
         progress(0);
         QImage picture;
         try {
-            picture = DecodeJpegFile(FileName, [&ComponentName](int W, int H) { CheckMapImageSize(W, H, ComponentName); }, progress);
+            picture = DecodeJpegFile(
+                FileName, [&ComponentName](int W, int H) { CheckMapImageSize(W, H, ComponentName); }, progress);
         } catch (const EImageDecodeError& e) {
             return fail(e.what());
         }
@@ -179,4 +179,4 @@ void TGeoMap::CreateAndLoadEmptyMap(const std::string& FName, double LatLow, dou
     LoadCalDataFromXML(xmlName, kGeneratedDataID);
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -46,4 +46,4 @@ void TGeoMap::SaveLandmarks(const std::string& FileName, const std::string& Data
     f.Close();
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

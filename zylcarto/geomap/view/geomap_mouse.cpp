@@ -16,8 +16,7 @@ namespace {
 
 constexpr TColor XorWhite = 0xFFFFFF;
 
-
-} // namespace
+}  // namespace
 
 // ---- the picture on screen
 
@@ -40,13 +39,13 @@ void XorLine(TCanvas& C, const TRect& L) {
     C.LineTo(L.Right, L.Bottom);
 }
 
-} // namespace
+}  // namespace
 
 void TGeoMap::DrawFeedback(const std::function<void(TCanvas&)>& Draw) {
     const bool Fresh = FScreenKey != AuxBmp.cacheKey() || FScreenBmp.isNull();
     if (Fresh) {
-        FScreenBmp = AuxBmp.copy(0, 0, std::max(width(), 1), std::max(height(), 1))
-                         .convertToFormat(QImage::Format_RGB32);
+        FScreenBmp =
+            AuxBmp.copy(0, 0, std::max(width(), 1), std::max(height(), 1)).convertToFormat(QImage::Format_RGB32);
         FScreenKey = AuxBmp.cacheKey();
     }
     {
@@ -147,8 +146,10 @@ public:
             M.Paint();
             M.DoZoomPanEvent();
         } else if (Inside) {
-            if (FKind != TKind::PanVert) M.FView.TopLeft.X = M.FDrag.TopLeftXAnchor + M.FView.ToImageLength(M.FDrag.MouseAnchorX - X);
-            if (FKind != TKind::PanHoriz) M.FView.TopLeft.Y = M.FDrag.TopLeftYAnchor + M.FView.ToImageLength(M.FDrag.MouseAnchorY - Y);
+            if (FKind != TKind::PanVert)
+                M.FView.TopLeft.X = M.FDrag.TopLeftXAnchor + M.FView.ToImageLength(M.FDrag.MouseAnchorX - X);
+            if (FKind != TKind::PanHoriz)
+                M.FView.TopLeft.Y = M.FDrag.TopLeftYAnchor + M.FView.ToImageLength(M.FDrag.MouseAnchorY - Y);
             if (M.FConfinePan) M.PanMapToFillWindow();
             M.Paint();
             M.DoZoomPanEvent();
@@ -193,7 +194,8 @@ public:
         M.FDrag.BandOldY = Y;
     }
     void RedrawShape(const TGeoMap& M, TCanvas& C) const override {
-        if (M.FDrag.RubberBandOn) XorLine(C, {M.FDrag.BandAnchorX, M.FDrag.BandAnchorY, M.FDrag.BandOldX, M.FDrag.BandOldY});
+        if (M.FDrag.RubberBandOn)
+            XorLine(C, {M.FDrag.BandAnchorX, M.FDrag.BandAnchorY, M.FDrag.BandOldX, M.FDrag.BandOldY});
     }
 };
 
@@ -201,7 +203,8 @@ public:
 class TGeoMap::TZoomBoxTool final : public TGeoMap::TMouseTool {
 public:
     void Press(TGeoMap& M, TMouseButton Button, TShiftState, int X, int Y, TPoint) const override {
-        if (M.FDrag.ZoomState != zsIdle || Button != mbLeft || X < 0 || X > M.width() || Y < 0 || Y > M.height()) return;
+        if (M.FDrag.ZoomState != zsIdle || Button != mbLeft || X < 0 || X > M.width() || Y < 0 || Y > M.height())
+            return;
         M.FDrag.ZoomState = zsBoxDragging;
         M.FDrag.AnchorX = M.FDrag.OldCornerX = X;
         M.FDrag.AnchorY = M.FDrag.OldCornerY = Y;
@@ -210,7 +213,8 @@ public:
         if (M.FDrag.ZoomState != zsBoxDragging) return;
         const int cX = std::clamp(X, 0, std::max(M.width(), 0)), cY = std::clamp(Y, 0, std::max(M.height(), 0));
         M.XorRectangles({{M.FDrag.AnchorX, M.FDrag.AnchorY, M.FDrag.OldCornerX, M.FDrag.OldCornerY},
-                         {M.FDrag.AnchorX, M.FDrag.AnchorY, cX, cY}}, psSolid);
+                         {M.FDrag.AnchorX, M.FDrag.AnchorY, cX, cY}},
+                        psSolid);
         M.FDrag.OldCornerX = cX;
         M.FDrag.OldCornerY = cY;
     }
@@ -254,7 +258,8 @@ public:
         if (!M.FDrag.SelectRectOn || !(Shift & ssLeft)) return;
         const int cX = std::clamp(X, 0, std::max(M.width(), 0)), cY = std::clamp(Y, 0, std::max(M.height(), 0));
         M.XorRectangles({{M.FDrag.AnchorX, M.FDrag.AnchorY, M.FDrag.OldCornerX, M.FDrag.OldCornerY},
-                         {M.FDrag.AnchorX, M.FDrag.AnchorY, cX, cY}}, psDot);
+                         {M.FDrag.AnchorX, M.FDrag.AnchorY, cX, cY}},
+                        psDot);
         M.FDrag.OldCornerX = cX;
         M.FDrag.OldCornerY = cY;
     }
@@ -368,8 +373,9 @@ void TGeoMap::MouseMove(TShiftState Shift, int X, int Y) {
     if (FDrag.BoxState == mbsDragging) {
         const int W = width(), H = height();
         const int bX = std::clamp(X, 1, std::max(W, 1)), bY = std::clamp(Y, 1, std::max(H, 1));
-        XorRectangles({{FDrag.BoxX1, FDrag.BoxY1, FDrag.OldCornerX, FDrag.OldCornerY}, {FDrag.BoxX1, FDrag.BoxY1, bX, bY}},
-                      psSolid);
+        XorRectangles(
+            {{FDrag.BoxX1, FDrag.BoxY1, FDrag.OldCornerX, FDrag.OldCornerY}, {FDrag.BoxX1, FDrag.BoxY1, bX, bY}},
+            psSolid);
         FDrag.OldCornerX = bX;
         FDrag.OldCornerY = bY;
     }
@@ -449,4 +455,4 @@ TColoredPoint TGeoMap::GetMTracePoint(int Index) const {
     return Result;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -23,7 +23,7 @@ constexpr double kTenthsMmPerInch = 254.0;
 constexpr double kMaxRenderDpi = 300.0;
 constexpr double kMaxRenderPixels = 4096.0 * 4096.0;
 
-} // namespace
+}  // namespace
 
 TMapScene TGeoMap::WindowScene() const {
     // Another window of the map: no trace, no frame, and the cache only where it fits.
@@ -82,8 +82,8 @@ void TGeoMap::CopyToOpenPrinter(QPainter& Printer, int& x, int& y, double ScaleF
     if (!(ScaleF > 0) || !std::isfinite(ScaleF) || !Printer.device()) return;
     const int W = width(), H = height();
     const double devicePerScreen = ScaleF * Printer.device()->logicalDpiX() / kScreenDpi;
-    const QRectF target(x, y, W * devicePerScreen, H * devicePerScreen * Printer.device()->logicalDpiY() /
-                                                       Printer.device()->logicalDpiX());
+    const QRectF target(x, y, W * devicePerScreen,
+                        H * devicePerScreen * Printer.device()->logicalDpiY() / Printer.device()->logicalDpiX());
     Printer.save();
     Printer.setRenderHint(QPainter::SmoothPixmapTransform, true);
     Printer.drawImage(target, AuxBmp, QRectF(0, 0, W, H));
@@ -107,14 +107,14 @@ void TGeoMap::CalcExtentsOfPrint(const TRect& MapWindow, int Scale, int& Width, 
     const double W = std::abs(double(std::int64_t(MapWindow.Right) - MapWindow.Left)) * TenthsMmPerPixel;
     const double H = std::abs(double(std::int64_t(MapWindow.Bottom) - MapWindow.Top)) * TenthsMmPerPixel;
     if (W > std::numeric_limits<int>::max() || H > std::numeric_limits<int>::max())
-        throw EZYLGeoMapError(ComponentMessage(Name(), "the printed map window is too large for 1:" +
-                                                           std::to_string(Scale)));
+        throw EZYLGeoMapError(
+            ComponentMessage(Name(), "the printed map window is too large for 1:" + std::to_string(Scale)));
     Width = RoundToInt(W);
     Height = RoundToInt(H);
 }
 
-void TGeoMap::DrawMapWindow(QPainter& Printer, const TPoint& TopLeft, double ImagePixelsWide,
-                            double ImagePixelsHigh, double PrintedW, double PrintedH, int PosHoriz, int PosVert) {
+void TGeoMap::DrawMapWindow(QPainter& Printer, const TPoint& TopLeft, double ImagePixelsWide, double ImagePixelsHigh,
+                            double PrintedW, double PrintedH, int PosHoriz, int PosVert) {
     if (!(PrintedW > 0) || !(PrintedH > 0) || !Printer.device()) return;
     const double DpiX = Printer.device()->logicalDpiX(), DpiY = Printer.device()->logicalDpiY();
     const QRectF Target(PosHoriz * DpiX / kTenthsMmPerInch, PosVert * DpiY / kTenthsMmPerInch,
@@ -123,8 +123,7 @@ void TGeoMap::DrawMapWindow(QPainter& Printer, const TPoint& TopLeft, double Ima
     // of the whole printed window.
     const QRectF Page(0, 0, Printer.device()->width(), Printer.device()->height());
     const QRectF Visible = Target.intersected(Page);
-    if (Visible.isEmpty())
-        throw EZYLGeoMapError(ComponentMessage(Name(), "the map window does not fall on the page"));
+    if (Visible.isEmpty()) throw EZYLGeoMapError(ComponentMessage(Name(), "the map window does not fall on the page"));
     // That part as whole image pixels of the window, and where they land.
     const double PerPixelX = Target.width() / ImagePixelsWide, PerPixelY = Target.height() / ImagePixelsHigh;
     const double X0 = std::floor((Visible.left() - Target.left()) / PerPixelX);
@@ -142,10 +141,10 @@ void TGeoMap::DrawMapWindow(QPainter& Printer, const TPoint& TopLeft, double Ima
     const double Mag = Part.width() * RenderDpi / DpiX / (X1 - X0);
     const double RenderW = std::ceil((X1 - X0) * Mag), RenderH = std::ceil((Y1 - Y0) * Mag);
     const TPoint From{TopLeft.X + RoundToInt(X0), TopLeft.Y + RoundToInt(Y0)};
-    const QImage Picture = RenderW * RenderH <= 4 * kMaxRenderPixels
-                               ? RenderMapWindow(From, Mag, RoundToInt(std::max(1.0, RenderW)),
-                                                 RoundToInt(std::max(1.0, RenderH)))
-                               : QImage();
+    const QImage Picture =
+        RenderW * RenderH <= 4 * kMaxRenderPixels
+            ? RenderMapWindow(From, Mag, RoundToInt(std::max(1.0, RenderW)), RoundToInt(std::max(1.0, RenderH)))
+            : QImage();
     if (Picture.isNull())
         throw EZYLGeoMapError(ComponentMessage(Name(), "the map window cannot be rendered for the printer"));
     Printer.save();
@@ -196,4 +195,4 @@ void TGeoMap::CopyToBMP(QImage& DestBmp, const TPoint& TopLeft, double MagFact, 
     Painter.drawImage(QPoint(PosHoriz, PosVert), Picture);
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -40,8 +40,9 @@ void TGeoMap::ConstructInternalMapImg() {
 }
 
 void TGeoMap::DrawMouseTrace(TCanvas& Canvas) const {
-    TMapRenderer::DrawTrace(Canvas, std::span<const TColoredPoint>(FTrace.Points.data(), static_cast<std::size_t>(FTrace.Count)),
-                            Viewport());
+    TMapRenderer::DrawTrace(
+        Canvas, std::span<const TColoredPoint>(FTrace.Points.data(), static_cast<std::size_t>(FTrace.Count)),
+        Viewport());
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -66,8 +66,8 @@ bool DecodeWithJump(jpeg_decompress_struct& cinfo, TJpegErrorMgr& err, std::FILE
     cinfo.out_color_space = kRGB32Space;
     try {
         if (CheckSize) CheckSize(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height));
-        Picture = QImage(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height),
-                         QImage::Format_RGB32);
+        Picture =
+            QImage(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height), QImage::Format_RGB32);
     } catch (...) {
         Raised = std::current_exception();
         return false;
@@ -97,7 +97,7 @@ bool DecodeWithJump(jpeg_decompress_struct& cinfo, TJpegErrorMgr& err, std::FILE
     return true;
 }
 
-} // namespace
+}  // namespace
 
 QImage DecodeJpegFile(const std::string& FileName, const std::function<void(int, int)>& CheckSize,
                       const TCodecProgress& Progress) {
@@ -145,7 +145,7 @@ bool EncodeWithJump(jpeg_compress_struct& cinfo, TJpegErrorMgr& err, std::FILE* 
     return true;
 }
 
-} // namespace
+}  // namespace
 
 void EncodeJpegFile(const QImage& Image, const std::string& FileName, int Quality, const TCodecProgress& Progress) {
     const QImage picture = Image.convertToFormat(QImage::Format_RGB32);
@@ -169,4 +169,4 @@ void EncodeJpegFile(const QImage& Image, const std::string& FileName, int Qualit
     if (std::fclose(f) != 0 || !written || !ok) RaiseInOutError(FileName, "cannot write");
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

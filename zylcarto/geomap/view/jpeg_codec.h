@@ -26,4 +26,4 @@ QImage DecodeJpegFile(const std::string& FileName, const std::function<void(int 
 // Writes Image as a baseline JPEG of the given quality (1..100); raises EInOutError.
 void EncodeJpegFile(const QImage& Image, const std::string& FileName, int Quality, const TCodecProgress& Progress);
 
-} // namespace zylcarto
+}  // namespace zylcarto

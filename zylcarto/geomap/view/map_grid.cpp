@@ -29,7 +29,7 @@ void ForEachGridValue(double Low, double High, double Step, long MaxCount, Visit
     }
 }
 
-} // namespace
+}  // namespace
 
 TGeneratedMapBounds NormalizedMapBounds(TGeneratedMapBounds B) {
     if (B.LatLow > B.LatHigh) std::swap(B.LatLow, B.LatHigh);
@@ -124,4 +124,4 @@ TCalibData GeneratedMapCalibration(const TGeneratedMapBounds& B, bool Inset, con
     return d;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -34,6 +34,7 @@ ZYLCARTO_EXPORT void DrawMapGrid(TCanvas& Canvas, const TGeneratedMapBounds& B);
 
 // The calibration of a generated map: corners, nine reference points in a 3 x 3
 // raster over the plot area (Inset) or the whole picture, WGS84, no lines.
-ZYLCARTO_EXPORT TCalibData GeneratedMapCalibration(const TGeneratedMapBounds& B, bool Inset, const std::string& MapFName);
+ZYLCARTO_EXPORT TCalibData GeneratedMapCalibration(const TGeneratedMapBounds& B, bool Inset,
+                                                   const std::string& MapFName);
 
-} // namespace zylcarto
+}  // namespace zylcarto

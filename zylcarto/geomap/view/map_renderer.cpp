@@ -40,7 +40,7 @@ int HAlignFactor(TAlignment A) {
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 void TImageCache::Rebuild(const QImage& Source, double Magnify, bool Smooth) {
     const int w = RoundToInt(Source.width() * Magnify), h = RoundToInt(Source.height() * Magnify);
@@ -126,7 +126,8 @@ void TMapRenderer::FillBackgroundAroundImage(TCanvas& Canvas, bool UseCache) con
     const QImage& Source = UseCache ? FScene.Cache->Image : *FScene.Image;
     if (!Source.isNull()) {
         const TImageExtent E = FView.Extent(FScene.ImageWidth, FScene.ImageHeight);
-        Covered = {std::clamp(RoundToInt(std::ceil(E.Left)) + 2, 0, W), std::clamp(RoundToInt(std::ceil(E.Top)) + 2, 0, H),
+        Covered = {std::clamp(RoundToInt(std::ceil(E.Left)) + 2, 0, W),
+                   std::clamp(RoundToInt(std::ceil(E.Top)) + 2, 0, H),
                    std::clamp(RoundToInt(std::floor(E.Right)) - 2, 0, W),
                    std::clamp(RoundToInt(std::floor(E.Bottom)) - 2, 0, H)};
         if (Covered.Right <= Covered.Left || Covered.Bottom <= Covered.Top) Covered = {0, 0, 0, 0};
@@ -167,9 +168,7 @@ void TMapRenderer::DrawMapImage(TCanvas& Canvas, bool UseCache) const {
 void TMapRenderer::DrawOverlay(TCanvas& Canvas) const {
     const int Quads = UsedCalQuads(Calib().CalibData());
     switch (Calib().CalibModel()) {
-    case cmParabolicIp:
-        DrawParabolicGraticule(Canvas);
-        break;
+    case cmParabolicIp: DrawParabolicGraticule(Canvas); break;
     case cmBiquadraticPn:
     case cmConicConformal:
     case cmMillerCylindrical:
@@ -186,8 +185,7 @@ void TMapRenderer::DrawOverlay(TCanvas& Canvas) const {
             if (ShowsPoints(Look().ShowGrat) || Look().ShowGrat == sgPointsAndUTMGrid) DrawCalibQuadMarkers(Canvas);
         }
         break;
-    case cmUndefined:
-        break;
+    case cmUndefined: break;
     }
 }
 
@@ -259,7 +257,9 @@ void TMapRenderer::DrawLatLongGraticule(TCanvas& Canvas, int Segments) const {
         }
     };
     constexpr double BorderSlack = 1e-9;
-    const auto StepFor = [this](double Extent) { return Look().GratLineDist > 0 ? Look().GratLineDist : AutomaticStep(Extent); };
+    const auto StepFor = [this](double Extent) {
+        return Look().GratLineDist > 0 ? Look().GratLineDist : AutomaticStep(Extent);
+    };
 
     const double LatStep = StepFor(LatMax - LatMin);
     if (LatStep > 0 && (LatMax - LatMin) / LatStep <= MaxGridLines) {
@@ -286,7 +286,8 @@ void TMapRenderer::DrawUTMGrid(TCanvas& Canvas) const {
     ToUTM(gcoBottomLeft, EBL, NBL);
     ToUTM(gcoBottomRight, EBR, NBR);
     ToUTM(gcoTopLeft, ETL, NTL);
-    const double Step = Look().UTMGridDist >= 1 ? Look().UTMGridDist : std::max(1.0, Round125(std::abs(NTL - NBL) / 10));
+    const double Step =
+        Look().UTMGridDist >= 1 ? Look().UTMGridDist : std::max(1.0, Round125(std::abs(NTL - NBL) / 10));
     if (!std::isfinite(Step) || !std::isfinite(NBL) || !std::isfinite(EBL)) return;
 
     Canvas.Pen.Color = Look().ColorGratLine;
@@ -451,4 +452,4 @@ void TMapRenderer::DrawHighLight(TCanvas& Canvas) const {
                                S.Direction, S.Length, LandMarks().HighLMTrans());
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

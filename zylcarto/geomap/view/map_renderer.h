@@ -52,4 +52,4 @@ private:
     const TMapViewport FView;
 };
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -73,8 +73,8 @@ struct TMapHooks {
 // A description of one picture. Everything it points to outlives the composition.
 struct TMapScene {
     enum class TCacheUse : std::uint8_t {
-        Rebuild,    // rebuilt below the look's limit when it does not fit (the control's own paint)
-        IfItFits,   // used when it fits, else the image is stretched directly (a window of another view)
+        Rebuild,   // rebuilt below the look's limit when it does not fit (the control's own paint)
+        IfItFits,  // used when it fits, else the image is stretched directly (a window of another view)
     };
 
     TObject* Sender = nullptr;  // handed to the hooks
@@ -92,4 +92,4 @@ struct TMapScene {
     bool Frame = true;
 };
 
-} // namespace zylcarto
+}  // namespace zylcarto

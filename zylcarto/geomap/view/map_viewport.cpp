@@ -48,4 +48,4 @@ double TMapViewport::FitMagnification(int ImageWidth, int ImageHeight) const {
     return a > b ? b : a;
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -45,7 +45,8 @@ struct ZYLCARTO_EXPORT TMapViewport {
     }
     // The image rectangle the control shows (right and bottom rounded).
     TRect VisibleImageRect() const {
-        return {TopLeft.X, TopLeft.Y, RoundToInt(Width / Magnify + TopLeft.X), RoundToInt(Height / Magnify + TopLeft.Y)};
+        return {TopLeft.X, TopLeft.Y, RoundToInt(Width / Magnify + TopLeft.X),
+                RoundToInt(Height / Magnify + TopLeft.Y)};
     }
 
     // Keeps the view on an image of the given size; an image smaller than the
@@ -67,4 +68,4 @@ struct ZYLCARTO_EXPORT TMapViewport {
     friend bool operator==(const TMapViewport&, const TMapViewport&) = default;
 };
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -42,11 +42,11 @@ inline TShiftState ShiftFromQt(Qt::KeyboardModifiers Modifiers, Qt::MouseButtons
 // False for buttons the controls do not distinguish (back, forward, ...).
 inline bool ButtonFromQt(Qt::MouseButton Button, TMouseButton& Result) {
     switch (Button) {
-        case Qt::LeftButton: Result = mbLeft; return true;
-        case Qt::RightButton: Result = mbRight; return true;
-        case Qt::MiddleButton: Result = mbMiddle; return true;
-        default: return false;
+    case Qt::LeftButton: Result = mbLeft; return true;
+    case Qt::RightButton: Result = mbRight; return true;
+    case Qt::MiddleButton: Result = mbMiddle; return true;
+    default: return false;
     }
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -10,7 +10,7 @@ constexpr std::size_t PageSize = 4096, PixelOffset = 64;
 
 void FreeBlock(void* Block) { std::free(Block); }
 
-} // namespace
+}  // namespace
 
 QImage NewScreenImage(int Width, int Height, QImage::Format Format) {
     const int Depth = QImage::toPixelFormat(Format).bitsPerPixel();
@@ -23,4 +23,4 @@ QImage NewScreenImage(int Width, int Height, QImage::Format Format) {
     return QImage(static_cast<uchar*>(Block) + PixelOffset, Width, Height, Stride, Format, FreeBlock, Block);
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

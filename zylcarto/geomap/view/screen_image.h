@@ -11,4 +11,4 @@ namespace zylcarto {
 // malloc'ed surfaces are both well clear of 64.
 QImage NewScreenImage(int Width, int Height, QImage::Format Format);
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -57,10 +57,10 @@ void CrossStrokes(TCanvas& C, int X, int Y, int S) {
     Stroke(C, X - S, Y + S, X + S + 1, Y - S - 1);
 }
 
-} // namespace
+}  // namespace
 
-void DrawLandMarkSymbolOnCanvas(TCanvas& Canvas, int X, int Y, TLandMarkElement Element, TColor ColorFG,
-                                TColor ColorBG, int Size, int Direction, int Length, bool Transparent) {
+void DrawLandMarkSymbolOnCanvas(TCanvas& Canvas, int X, int Y, TLandMarkElement Element, TColor ColorFG, TColor ColorBG,
+                                int Size, int Direction, int Length, bool Transparent) {
     TCanvas& C = Canvas;
     const int S = Size;
     const int L = Length;
@@ -170,8 +170,7 @@ void DrawLandMarkSymbolOnCanvas(TCanvas& Canvas, int X, int Y, TLandMarkElement 
         C.Pen.Color = ColorFG;
         CrossStrokes(C, X, Y, S);
         break;
-    case lmUserDef:
-        break;
+    case lmUserDef: break;
     default:
         C.Pen.Color = ColorFG;
         Stroke(C, X - 4, Y, X + 5, Y);
@@ -183,20 +182,17 @@ void DrawLandMarkSymbolOnCanvas(TCanvas& Canvas, int X, int Y, TLandMarkElement 
 bool SymbolIsLinesAtFixedOffsets(TLandMarkElement Element, bool Transparent) {
     switch (Element) {
     case lmPlus:
-    case lmCross:
-        return true;
+    case lmCross: return true;
     case lmSquare:
     case lmCrossBox:
-    case lmSpade:
-        return Transparent;
+    case lmSpade: return Transparent;
     case lmTriangle:
     case lmArrowFrom:
     case lmArrowTo:
     case lmCircle:
-    case lmUserDef:
-        return false;
+    case lmUserDef: return false;
     }
     return true;  // the small plus of an unknown element
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

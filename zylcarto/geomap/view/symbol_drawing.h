@@ -11,7 +11,7 @@ namespace zylcarto {
 // the brush style the canvas has, except the transparent circle, which leaves
 // the brush clear. An element outside the enumeration draws a small plus.
 ZYLCARTO_EXPORT void DrawLandMarkSymbolOnCanvas(TCanvas& Canvas, int X, int Y, TLandMarkElement Element, TColor ColorFG,
-                                TColor ColorBG, int Size, int Direction, int Length, bool Transparent);
+                                                TColor ColorBG, int Size, int Direction, int Length, bool Transparent);
 
 // True when DrawLandMarkSymbolOnCanvas draws the element with MoveTo and LineTo
 // only, between points at fixed whole offsets from the centre: its pixels do
@@ -19,4 +19,4 @@ ZYLCARTO_EXPORT void DrawLandMarkSymbolOnCanvas(TCanvas& Canvas, int X, int Y, T
 // X + d sin, which can fall either side of a half depending on X.)
 ZYLCARTO_EXPORT bool SymbolIsLinesAtFixedOffsets(TLandMarkElement Element, bool Transparent);
 
-} // namespace zylcarto
+}  // namespace zylcarto

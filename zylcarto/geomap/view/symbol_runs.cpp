@@ -23,10 +23,10 @@ void FetchForWriting(const void* Address) {
 #endif
 }
 
-} // namespace
+}  // namespace
 
-const TSymbolRuns::TShape* TSymbolRuns::Shape(const TCanvas& Canvas, TLandMarkElement Element, int Size,
-                                              int Direction, int Length, bool Transparent) {
+const TSymbolRuns::TShape* TSymbolRuns::Shape(const TCanvas& Canvas, TLandMarkElement Element, int Size, int Direction,
+                                              int Length, bool Transparent) {
     if (Canvas.RowPixels() != FRowPixels) {  // offsets of another canvas
         FShapes.clear();
         FRowPixels = Canvas.RowPixels();
@@ -96,8 +96,8 @@ const TSymbolRuns::TShape* TSymbolRuns::Shape(const TCanvas& Canvas, TLandMarkEl
     return Keep();
 }
 
-void TSymbolRuns::Prefetch(TCanvas& Canvas, int X, int Y, TLandMarkElement Element, int Size, int Direction,
-                           int Length, bool Transparent) {
+void TSymbolRuns::Prefetch(TCanvas& Canvas, int X, int Y, TLandMarkElement Element, int Size, int Direction, int Length,
+                           bool Transparent) {
     const TShape* S =
         Canvas.LinesArePixelSets() ? Shape(Canvas, Element, Size, Direction, Length, Transparent) : nullptr;
     if (!S || S->ByStrokes || S->Runs.empty()) return;
@@ -123,8 +123,7 @@ void TSymbolRuns::Draw(TCanvas& Canvas, int X, int Y, TLandMarkElement Element, 
     const int W = Canvas.Width(), H = Canvas.Height();
     if (X + S->Box.Left >= 0 && Y + S->Box.Top >= 0 && X + S->Box.Right < W && Y + S->Box.Bottom < H) {
         QRgb* const Centre = Canvas.PixelRow(Y) + X;
-        for (const TRun& Run : S->Runs)
-            std::fill_n(Centre + Run.Offset, Run.x2 - Run.x1 + 1, Run.Background ? BG : FG);
+        for (const TRun& Run : S->Runs) std::fill_n(Centre + Run.Offset, Run.x2 - Run.x1 + 1, Run.Background ? BG : FG);
     } else {
         for (const TRun& Run : S->Runs) {
             const int y = Y + Run.dy, x1 = std::max(X + Run.x1, 0), x2 = std::min(X + Run.x2, W - 1);
@@ -137,4 +136,4 @@ void TSymbolRuns::Draw(TCanvas& Canvas, int X, int Y, TLandMarkElement Element, 
     Canvas.MoveTo(X + S->PenEnd.X, Y + S->PenEnd.Y);
 }
 
-} // namespace zylcarto
+}  // namespace zylcarto

@@ -32,7 +32,7 @@ private:
         int Size, Direction, Length;
         bool Transparent;
         std::vector<TRun> Runs;
-        TRect Box;  // relative to the centre, right and bottom inclusive
+        TRect Box;      // relative to the centre, right and bottom inclusive
         TPoint PenEnd;  // the pen position after drawing, relative to the centre
         bool PenEndsInBackground, SetsBrushToBackground;
         bool ByStrokes;  // not drawn from runs: shapes or fills, or too large
@@ -46,4 +46,4 @@ private:
     std::size_t FLast = 0;
 };
 
-} // namespace zylcarto
+}  // namespace zylcarto
