@@ -17,12 +17,17 @@ double TImportedCalibration::MaxResidualM() const {
     return m;
 }
 
-TImportedCalibration FitImported(const TCalibData& Data, TCalibModel Model, int Width, int Height) {
+TMapCalibration FittedCalibration(const TCalibData& Data, TCalibModel Model, int Width, int Height) {
     TMapCalibration cal;
     cal.SetMapImageSize(Width, Height);
     cal.SetCalibData(Data);
     cal.StoreCalibModel(Model);
     cal.RecalcCalibration();
+    return cal;
+}
+
+TImportedCalibration FitImported(const TCalibData& Data, TCalibModel Model, int Width, int Height) {
+    TMapCalibration cal = FittedCalibration(Data, Model, Width, Height);
     cal.CalcExtentsAndResolution();
 
     TImportedCalibration r;

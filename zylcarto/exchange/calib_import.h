@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "zylcarto/geomap/calibration/calib_types.h"
+#include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/support/export.h"
 
 namespace zylcarto {
@@ -18,6 +19,9 @@ struct ZYLCARTO_EXPORT TImportedCalibration {
     std::vector<std::string> Notes;  // what the reader decided on its own
     double MaxResidualM() const;
 };
+
+// Model fitted to the reference points of Data for an image of Width x Height.
+ZYLCARTO_EXPORT TMapCalibration FittedCalibration(const TCalibData& Data, TCalibModel Model, int Width, int Height);
 
 // Fits Model to the reference points of Data for an image of Width x Height and
 // fills the corners, the resolution and the residuals.

@@ -170,11 +170,7 @@ TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, 
 }
 
 TWorldExport WorldFileOf(const TCalibData& Data, TCalibModel Model, int Width, int Height) {
-    TMapCalibration cal;
-    cal.SetMapImageSize(Width, Height);
-    cal.SetCalibData(Data);
-    cal.StoreCalibModel(Model);
-    cal.RecalcCalibration();
+    const TMapCalibration cal = FittedCalibration(Data, Model, Width, Height);
     TWorldExport r;
     if (Model == cmEquiRect || Model == cmUTM) {
         r.World = FromAffine(cal.Params().EquRectPLSP);
