@@ -1,7 +1,11 @@
 #pragma once
-// The five sorted indexes of a database: inserting by binary search with the
-// database's tie rule, removing, the closest-position searches, and checking an
-// index read from disk against the item records it claims to cover.
+/// @file
+/// The five sorted indexes of a database: inserting by binary search with the
+/// database's tie rule, removing, the closest-position searches, and checking an
+/// index read from disk against the item records it claims to cover.
+///
+/// Installed because TGeoDB holds these indexes as members; nothing here is exported,
+/// so a host reaches the indexes only through TGeoDB. Plain values, one thread at a time.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -12,47 +16,61 @@
 
 namespace zylcarto {
 
-// Index numbers 1..4: the bounding-box edge that is the key of that index.
+/// The key of Rec in coordinate index IxNumber: 1 LatLow, 2 LatHigh, 3 LongLow, any
+/// other LongHigh (degrees).
 float CoordinateKey(const TgdbData& Rec, int IxNumber);
 
-// One index as a sequence of positions 0..Size()-1, held in blocks of a few
-// hundred entries so that inserting and removing move one block, not the whole
-// array. Positions, tie rule and searches are those of one flat sorted array.
-// Entry is TIxItemIDRec (integer keys) or TIxLLRec (Single keys compared as
-// numbers; a key that is not a number counts as greater than any other).
+/// One index as a sequence of positions 0..Size()-1, held in blocks of 128 to 512
+/// entries so that inserting and removing move one block, not the whole array.
+/// Positions, tie rule and searches are those of one flat sorted array.
+/// Entry is TIxItemIDRec (integer keys) or TIxLLRec (Single keys compared as
+/// numbers; a key that is not a number counts as greater than any other). Each
+/// record number has at most one entry; the index owns its entries.
 template <typename Entry>
 class TSortedIndex {
 public:
+    /// The key type searched with: double for coordinates, int32 for item identifiers.
     using TKey = std::conditional_t<std::is_same_v<Entry, TIxLLRec>, double, std::int32_t>;
 
+    /// Number of entries.
     int Size() const { return FSize; }
+    /// True with no entry.
     bool Empty() const { return FSize == 0; }
-    Entry At(int Position) const;  // 0 <= Position < Size()
+    /// The entry at Position; 0 <= Position < Size() is the caller's to ensure
+    /// (outside it the behaviour is undefined).
+    Entry At(int Position) const;
 
-    // The entries in order, as read from a file that holds exactly them.
+    /// Replaces the contents by Entries, taken in their order as read from a file that
+    /// holds exactly them; counts as written (FirstChanged() == Size()).
     void Assign(const std::vector<Entry>& Entries);
-    void Clear();  // also forgets what was written
+    /// Removes every entry; also forgets what was written (FirstChanged() is 0).
+    void Clear();
 
-    // Inserts at the position the binary search stops at: in front of an equal
-    // key where the search met one, behind a smaller one otherwise.
+    /// Inserts at the position the binary search stops at: in front of an equal
+    /// key where the search met one, behind a smaller one otherwise.
     void Insert(const Entry& E);
-    // Removes the entry of RecordNo; false when there is none.
+    /// Removes the entry of record RecordNo (from 0); false, nothing changed, when
+    /// there is none.
     bool Remove(std::int32_t RecordNo);
-    // Gives the entry of From the record number To (which has none).
+    /// Gives the entry of record From the record number To, which must have none; does
+    /// nothing when From has no entry. The key and position stay.
     void Renumber(std::int32_t From, std::int32_t To);
 
-    // 1-based position of the first key not below Value (or of the equal key the
-    // search stopped at); Size() + 1 above every key, 1 for an empty index.
+    /// 1-based position of the first key not below Value (or of the equal key the
+    /// search stopped at); Size() + 1 above every key, 1 for an empty index.
     int ClosestPosition(TKey Value) const;
-    // Entry number (record number + 1) of the entry with this key, 0 when absent.
+    /// Entry number (record number + 1) of the entry with this key, 0 when absent.
     int Find(TKey Value) const;
 
-    // Positions from here on may differ from the file last written; Size() when
-    // nothing changed since MarkWritten.
+    /// Positions from here on may differ from the file last written; Size() when
+    /// nothing changed since MarkWritten.
     int FirstChanged() const { return FFirstChanged; }
+    /// Records that the file now holds every entry.
     void MarkWritten() { FFirstChanged = FSize; }
-    // Calls Visit(entries, count) for the runs that hold positions From..Size()-1.
+    /// Calls Visit(entries, count) for the runs that hold positions From..Size()-1, in
+    /// order; nothing when From >= Size(), a negative From counts as 0.
     void ForEachRun(int From, const std::function<void(const Entry*, std::size_t)>& Visit) const;
+    /// Bytes the index holds in memory, capacity included.
     std::size_t MemoryBytes() const;
 
 private:
@@ -78,13 +96,17 @@ private:
     int FFirstChanged = 0;
 };
 
+/// The index on item identifiers.
 using TItemIDIndex = TSortedIndex<TIxItemIDRec>;
+/// An index on one bounding-box edge.
 using TCoordIndex = TSortedIndex<TIxLLRec>;
 
-// True when Ix, as read from disk, is a sound index over the first N records:
-// N entries, every record number once, each key equal to its record's field,
-// keys in order.
+/// True when Ix, as read from disk, is a sound index over the first N records (Records
+/// holds at least N): N entries, every record number once, each key equal to its
+/// record's identifier, keys strictly increasing.
 bool IsSoundIndex(const TIxItemIDRecArray& Ix, const std::vector<TgdbData>& Records, int N);
+/// The same for coordinate index IxNumber (as CoordinateKey): keys equal bit for bit,
+/// in order unless a key is not a number, where the stored order is all there is.
 bool IsSoundIndex(const TIxLLRecArray& Ix, int IxNumber, const std::vector<TgdbData>& Records, int N);
 
 }  // namespace zylcarto
