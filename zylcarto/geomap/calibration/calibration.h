@@ -1,7 +1,8 @@
 #pragma once
-// The calibration state of a map and its operations: fitting the active model,
-// converting between image pixels and coordinates, editing the reference points.
-// The map widget owns one, forwards to it and repaints when it is told to.
+/// @file
+/// The calibration state of a map and its operations: fitting the active model,
+/// converting between image pixels and coordinates, editing the reference points.
+/// The map widget owns one, forwards to it and repaints when it is told to.
 #include <functional>
 #include <string>
 #include <utility>
@@ -15,97 +16,179 @@
 
 namespace zylcarto {
 
-// True when (Lat, Long) lies strictly inside the quadrilateral of the corners.
+/// True when (Lat, Long) in degrees lies strictly inside the quadrilateral of the
+/// corners (false on an edge, for degenerate corners and for NaN).
 ZYLCARTO_EXPORT bool PositionInMap(double Lat, double Long, const TCornerArray& Corners);
 
+/// The calibration of one map: model, reference data, fitted parameters and the
+/// last removed point. A plain value owned by its map, used from one thread; it
+/// holds no widget. Pixels are full-resolution image pixels, positions degrees,
+/// grid coordinates metres. Editing with the wrong model raises EZYLGeoMapError
+/// (message prefixed with Name()); conversions report failure by result or valid
+/// flag and never raise.
 class ZYLCARTO_EXPORT TMapCalibration {
 public:
+    /// An empty calibration: model cmUndefined, no points, one zero row of GratMat.
     explicit TMapCalibration(std::string OwnerName = "");
 
-    // The owner's component name, for the messages it raises.
+    /// The owner's component name, for the messages it raises.
     const std::string& Name() const { return FName; }
+    /// Sets the name put before error messages.
     void SetName(const std::string& Value) { FName = Value; }
-    // Called wherever the map must be repainted.
+    /// Called wherever the map must be repainted; empty: nothing is called.
     void SetRepaintHandler(std::function<void()> Handler) { FRepaint = std::move(Handler); }
-    // Size of the map image in pixels (for the conic search and the extents).
+    /// Size of the map image in pixels (for the conic search and the extents); negative
+    /// values count as 0. No refit.
     void SetMapImageSize(int Width, int Height);
+    /// Image width in pixels.
     int MapImageWidth() const { return FMapImgWidth; }
+    /// Image height in pixels.
     int MapImageHeight() const { return FMapImgHeight; }
 
-    // Copies the calibration state of Source (not the name, the handler or the image size).
+    /// Copies the calibration state of Source (not the name, the handler or the image
+    /// size); no repaint.
     void Assign(const TMapCalibration& Source);
 
-    // --- state and configuration
+    /// The active model.
     TCalibModel CalibModel() const { return FCalibModel; }
-    // Stores the model and refits it from the existing points. A value outside
-    // the enumeration counts as cmUndefined.
+    /// Stores the model and refits it from the existing points (then repaints). A value
+    /// outside the enumeration counts as cmUndefined; cmUndefined keeps the old
+    /// parameters, but every conversion reports invalid.
     void SetCalibModel(TCalibModel Value);
-    // Stores the model without refitting, for readers that fit afterwards.
+    /// Stores the model without refitting, for readers that fit afterwards.
     void StoreCalibModel(TCalibModel Value);
+    /// UTM zone of the reference data; -1 after ClearCalibData.
     int GetUTMZone() const { return FCalibData.UTMZone; }
-    void SetUTMZone(int Value);  // 1..60, anything else ignored
+    /// Stores zones 1..60 and ignores anything else. No refit.
+    void SetUTMZone(int Value);
+    /// hemiSouth when the UTM points carry the southern false northing.
     THemisphere GetUTMHemisphere() const;
+    /// Sets the hemisphere of the UTM points. No refit.
     void SetUTMHemisphere(THemisphere Value);
-    // Direct access to the reference data, without refit.
+    /// @{
+    /// Direct access to the reference data, without refit: a caller that writes it
+    /// calls RecalcCalibration.
     const TCalibData& CalibData() const { return FCalibData; }
     TCalibData& CalibData() { return FCalibData; }
     void SetCalibData(const TCalibData& Value) { FCalibData = Value; }
+    /// @}
+    /// The calibration file last loaded into the map, "" before.
     const std::string& CalibDataFile() const { return FCalDatName; }
-    // Stores the name of the calibration file last loaded (loading is the owner's part).
+    /// Stores the name of the calibration file last loaded (loading is the owner's part).
     void StoreCalDatName(const std::string& Value) { FCalDatName = Value; }
 
+    /// The graticule-line fits of FitGratMat, one row per line.
     const TMatrix& GratMat() const { return FGratMat; }
+    /// The fitted parameters of every model.
     const TCalibParams& Params() const { return FPars; }
+    /// The reference point removed last by RemoveCalibPoint(x, y).
     const TCalQuad& BiQuadOops() const { return FBiQuadOops; }
+    /// True while BiQuadOops may be restored.
     bool RestoreBiQuadOK() const { return FRestoreBiQuadOK; }
+    /// The graticule point removed last by position: its line's type and value, the
+    /// point as CalPoints[1].
     const TCalibLine& ParaIpOops() const { return FParaIpOops; }
+    /// True while ParaIpOops may be restored.
     bool RestoreParaIpOK() const { return FRestoreParaIpOK; }
 
-    // Empties points, lines, corners and parameters; keeps the model, names and restore state.
+    /// Empties points, lines, corners and parameters, sets the UTM zone to -1, the
+    /// southern flag off and WGS 84; keeps the model, names and restore state. Repaints.
     void ClearCalibData();
-    // ClearCalibData, then model undefined, map name and caption empty, image size 0 x 0.
+    /// ClearCalibData, then model undefined, map name and caption empty, image size 0 x 0.
     void Clear();
 
-    // --- fitting
+    /// Refits the graticule lines and the active model from the data, recomputes the
+    /// corners and resolution, and repaints.
     void RecalcCalibration();
+    /// Refits the graticule lines only; false (GratMat one zero row) without two fitted
+    /// meridians and two fitted parallels.
     bool RecalcGratMat();
+    /// Fits the affine parameters (cmEquiRect, cmUTM) whatever the active model.
     void CalcEquiRectCalibration();
+    /// Fits the second-order parameters whatever the active model.
     void CalcBiquadraticCalibration();
+    /// Fits the Miller parameters; fewer than 3 points keep the old ones.
     void CalcMillerCylCalibration();
+    /// Fits the conic parameters with the image size; fewer than 3 points keep the old ones.
     void CalcConicCalibration();
 
-    // --- conversion (image pixels <-> degrees; UTM metres)
+    /// @{
+    /// Latitude in degrees at image pixel (x, y); valid false and 0 when the model
+    /// cannot tell (cmUndefined, no usable fit, a UTM zone outside 1..60, a non-finite
+    /// answer). Pixels outside the image are extrapolated.
     double CalcLatitude(int x, int y, bool& valid) const;
     double CalcLatitude(TPoint APoint, bool& valid) const { return CalcLatitude(APoint.X, APoint.Y, valid); }
+    /// @}
+    /// @{
+    /// Longitude in degrees at image pixel (x, y); valid as CalcLatitude.
     double CalcLongitude(int x, int y, bool& valid) const;
     double CalcLongitude(TPoint APoint, bool& valid) const { return CalcLongitude(APoint.X, APoint.Y, valid); }
+    /// @}
+    /// The image pixel (rounded) showing (Lat, Long) in degrees; false, and pixel 0, 0,
+    /// when the model cannot tell.
     bool CalcPixelCoords(double Lat, double Long, int& x, int& y) const;
+    /// cmUTM only: the image pixel of Northing, Easting in metres of the data's zone;
+    /// false, and pixel 0, 0, for any other model.
     bool CalcPixelCoordsUTM(double Northing, double Easting, int& x, int& y) const;
-    // Unrounded forms for batch conversion: fractional pixels in and out. False
-    // (outputs unchanged or 0) when the model gives no finite answer.
+    /// Unrounded forms for batch conversion: fractional pixels in and out. False,
+    /// outputs unchanged, for non-finite input or when the model gives no finite answer.
     bool CalcPositionFrac(double x, double y, double& Lat, double& Long) const;
+    /// Degrees to a fractional pixel; false as CalcPositionFrac.
     bool CalcPixelCoordsFrac(double Lat, double Long, double& x, double& y) const;
-    // cmUTM only: pixel to northing and easting, and back.
+    /// cmUTM only: fractional pixel to northing and easting in metres; false, outputs
+    /// unchanged, for any other model or a non-finite answer.
     bool CalcGridFrac(double x, double y, double& Northing, double& Easting) const;
+    /// cmUTM only: northing and easting in metres to a fractional pixel; false as
+    /// CalcGridFrac.
     bool CalcPixelCoordsUTMFrac(double Northing, double Easting, double& x, double& y) const;
+    /// The image row where the grid line of constant Northing crosses column x, by the
+    /// affine UTM fit; 0 when the fit is degenerate. For drawing the UTM grid.
     int CalcUTMyFromNorthingX(double Northing, int x) const;
+    /// The image column where the grid line of constant Easting crosses row y; 0 when
+    /// the fit is degenerate.
     int CalcUTMxFromEastingY(double Easting, int y) const;
+    /// True when (Latit, Longit) lies strictly inside the map's corners, as PositionInMap.
     bool IsPositionWithinMap(double Latit, double Longit) const;
+    /// Recomputes the corner positions from the image size and the Resolution: metres
+    /// per pixel between the middle of the left and right edges on a sphere of radius
+    /// 6378 km, the long way round for maps wider than 180°. 0 for an empty image.
     void CalcExtentsAndResolution();
 
-    // --- editing and quality
+    /// A graticule point of cmParabolicIp at image pixel (PixPosX, PixPosY) on the
+    /// meridian or parallel LineValue (degrees), starting a new line when there is none;
+    /// refits and repaints. False, nothing stored, when 25 lines or 10 points on the
+    /// line are full. Raises EZYLGeoMapError for another model or a non-finite value.
     bool AddCalibPoint(TGratLineKind GratLineKind, double LineValue, int PixPosX, int PixPosY);
+    /// A reference point at (Latit, Longit) in degrees for cmBiquadraticPn,
+    /// cmConicConformal, cmMillerCylindrical and cmEquiRect; refits and repaints. False
+    /// when 200 points are stored. Raises EZYLGeoMapError for another model (cmUTM
+    /// included) or non-finite coordinates.
     bool AddCalibPoint(double Latit, double Longit, int PixPosX, int PixPosY);
+    /// A UTM reference point (metres) of cmUTM; Zone and Hemisphere must be those of
+    /// the data (set UTMZone first), else EZYLGeoMapError, as for another model or
+    /// non-finite coordinates. False when 200 points are stored.
     bool AddCalibPoint(double Northing, double Easting, int Zone, THemisphere Hemisphere, int PixPosX, int PixPosY);
+    /// Removes the graticule point at exactly (PixPosX, PixPosY) from line LineValue
+    /// (a line left empty goes too), refits and repaints; false when there is none.
+    /// Not remembered for restoring. Raises EZYLGeoMapError for another model than
+    /// cmParabolicIp.
     bool RemoveCalibPoint(TGratLineKind GratLineKind, double LineValue, int PixPosX, int PixPosY);
+    /// Removes the reference or graticule point nearest to the image pixel, remembers
+    /// it for RestoreLastDeletedCalPoint, refits and repaints; false with no point or
+    /// with cmUndefined. The last point takes the removed one's place.
     bool RemoveCalibPoint(int PixPosX, int PixPosY);
+    /// Adds back the point removed last by position, once, when the model still
+    /// suits it; may raise as AddCalibPoint (a UTM zone changed since).
     void RestoreLastDeletedCalPoint();
+    /// Pixel error of the point models: root mean square, over the reference points, of
+    /// the difference between each point's pixel and the pixel the calibration gives its
+    /// position, in x (QualX) and y (QualY). 0 for the other models and without points.
     void CalibQuality(double& QualX, double& QualY) const;
-    // The other direction: root mean square, over the reference points, of the
-    // distance in metres between each point's position and the position the
-    // calibration gives its pixel (on the sphere of the resolution; grid metres
-    // for cmUTM). 0 without points; false for cmParabolicIp and cmUndefined or
-    // when a pixel has no position.
+    /// The other direction: root mean square, over the reference points, of the
+    /// distance in metres between each point's position and the position the
+    /// calibration gives its pixel (on the sphere of the resolution; grid metres
+    /// for cmUTM). 0 without points; false for cmParabolicIp and cmUndefined or
+    /// when a pixel has no position.
     bool CalibPositionQuality(double& RmsMetres) const;
 
 private:
