@@ -1,6 +1,9 @@
 #pragma once
-// Small text helpers of the exchange readers: whole files, lines, comma fields
-// and locale-independent numbers.
+/// @file
+/// Small text helpers of the exchange readers: whole files, lines, comma fields
+/// and locale-independent numbers. Pure functions, safe from any thread. Only the
+/// three marked ZYLCARTO_EXPORT are offered to hosts; the others serve the
+/// library's readers and are not exported.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,31 +12,35 @@
 
 namespace zylcarto {
 
-// The bytes of a file; raises EInOutError when it cannot be read.
+/// The bytes of a file; raises EInOutError when it cannot be read.
 ZYLCARTO_EXPORT std::string ReadFileBytes(const std::string& FileName);
-// Writes Bytes to FileName through a temporary file renamed into place, so a
-// failure never leaves half a file; raises EInOutError.
+/// Writes Bytes to FileName through a temporary file renamed into place, so a
+/// failure never leaves half a file; raises EInOutError.
 ZYLCARTO_EXPORT void WriteFileBytes(const std::string& FileName, std::string_view Bytes);
 
-// Lines ended by LF or CR LF (a lone CR ends a line too); a UTF-8 byte order
-// mark in front of the first line is dropped.
+/// Lines ended by LF or CR LF (a lone CR ends a line too); a UTF-8 byte order
+/// mark in front of the first line is dropped. The views point into Text.
 std::vector<std::string_view> SplitLines(std::string_view Text);
-std::string_view TrimSpace(std::string_view S);                    // blanks and tabs
-std::vector<std::string_view> SplitCommas(std::string_view Line);  // fields trimmed
+/// S without leading and trailing blanks and tabs.
+std::string_view TrimSpace(std::string_view S);
+/// The comma-separated fields of Line, each trimmed as TrimSpace.
+std::vector<std::string_view> SplitCommas(std::string_view Line);
 
-// The whole field as a number; nullopt when it is empty or not a finite number.
+/// The whole field as a number (point as separator; blanks around and a leading
+/// '+' allowed); nullopt when it is empty or not a finite number.
 std::optional<double> ParseNumber(std::string_view Field);
 
-// True when S is well-formed UTF-8 (ASCII included).
+/// True when S is well-formed UTF-8 (ASCII included).
 bool IsUtf8(std::string_view S);
-// Text of a file of unknown 8-bit encoding as UTF-8: kept when it is valid
-// UTF-8, read as Windows-1252 otherwise.
+/// Text of a file of unknown 8-bit encoding as UTF-8: kept when it is valid
+/// UTF-8, read as Windows-1252 otherwise.
 std::string TextAsUtf8(std::string_view S);
 
-// Shortest text that reads back as the same double, point as separator.
+/// Shortest text that reads back as the same double, point as separator.
 std::string ShortestNumber(double Value);
 
-// The file Name in Dir, matched exactly or else ignoring ASCII case; empty when none.
+/// The name of the file Name in Dir ("": the current directory) as it is on disk,
+/// matched exactly or else ignoring ASCII case; empty when none or Dir is unreadable.
 ZYLCARTO_EXPORT std::string FindFileBeside(const std::string& Dir, const std::string& Name);
 
 }  // namespace zylcarto

@@ -1,8 +1,10 @@
 #pragma once
-// GPX 1.0 and 1.1 waypoints <-> landmarks. A waypoint's lat/lon/ele give the
-// position and altitude, name the caption, desc (else cmt) the identifier,
-// sym the symbol element, time the time stamp; the other landmark fields take
-// the defaults of a new map's default landmark.
+/// @file
+/// GPX 1.0 and 1.1 waypoints <-> landmarks. A waypoint's lat/lon/ele give the
+/// position and altitude, name the caption, desc (else cmt) the identifier,
+/// sym the symbol element, time the time stamp; the other landmark fields take
+/// the defaults of a new map's default landmark. Pure functions, safe from any
+/// thread.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,19 +14,26 @@
 
 namespace zylcarto {
 
+/// The waypoints of a GPX file and what had to change to store them.
 struct TGpxImport {
+    /// One landmark per waypoint, in file order.
     std::vector<TLandMark> LandMarks;
-    std::string Version;  // of the gpx element
-    int Replaced = 0;     // characters Windows-1252 cannot hold, stored as '?'
-    int Shortened = 0;    // names and descriptions cut to the landmark's capacities
+    /// The version attribute of the gpx element.
+    std::string Version;
+    /// Characters Windows-1252 cannot hold, stored as '?'.
+    int Replaced = 0;
+    /// Names and descriptions cut to the landmark's capacities.
+    int Shortened = 0;
 };
 
-// Parses GPX (UTF-8, or the encoding its declaration names) with expat. Malformed
-// XML, a missing or out-of-range position or a bad time raises EZYLGeoMapError
-// "line N: ...". Routes and tracks are passed over.
+/// Parses GPX (UTF-8, or the encoding its declaration names) with expat. Malformed
+/// XML, another root element, a missing or out-of-range position, a bad elevation
+/// or time raises EZYLGeoMapError "line N: ...". Routes and tracks are passed over.
 ZYLCARTO_EXPORT TGpxImport ReadGpxWaypoints(std::string_view Bytes);
 
-// The landmarks as a GPX 1.1 file in UTF-8, one wpt each.
+/// The landmarks as a GPX 1.1 file in UTF-8, one wpt each: caption as name,
+/// identifier as desc, element name as sym, altitude (unless 0) as ele, time (unless
+/// 0 or outside the calendar) as time. Never raises.
 ZYLCARTO_EXPORT std::string WriteGpxWaypoints(const std::vector<TLandMark>& LandMarks);
 
 }  // namespace zylcarto

@@ -1,16 +1,22 @@
 #pragma once
-// The pixel size of a JPEG or BMP map image, read from its header only.
+/// @file
+/// The pixel size of a JPEG or BMP map image, read from its header only (no
+/// decoding). A pure function of the file, safe from any thread.
 #include <string>
 #include "zylcarto/support/export.h"
 
 namespace zylcarto {
 
+/// Width and height of an image.
 struct TImageSize {
+    /// Pixels across.
     int Width = 0;
+    /// Pixels down.
     int Height = 0;
 };
 
-// False when the file is missing, not a JPEG or BMP, or its header is damaged.
+/// The size from the file's header; false, Size unchanged, when the file is missing,
+/// not a JPEG or BMP, or its header is damaged. Never raises.
 ZYLCARTO_EXPORT bool ReadImageSize(const std::string& FileName, TImageSize& Size);
 
 }  // namespace zylcarto

@@ -1,9 +1,12 @@
 #pragma once
-// World files (.jgw, .jpgw, .bpw, .bmpw, .wld): six lines A D B E C F of the
-// affine rule from pixel (column, row) to map coordinates, referring to pixel
-// centres: X = A*column + B*row + C, Y = D*column + E*row + F. Our pixel
-// positions count pixel edges (the top-left corner of the image is 0, 0), so the
-// centre of the first pixel is our 0.5, 0.5.
+/// @file
+/// World files (.jgw, .jpgw, .bpw, .bmpw, .wld): six lines A D B E C F of the
+/// affine rule from pixel (column, row) to map coordinates, referring to pixel
+/// centres: X = A*column + B*row + C, Y = D*column + E*row + F. Our pixel
+/// positions count pixel edges (the top-left corner of the image is 0, 0), so the
+/// centre of the first pixel is our 0.5, 0.5. X and Y are longitude and latitude
+/// in degrees, or easting and northing in UTM metres. Pure functions, safe from
+/// any thread.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,42 +16,58 @@
 
 namespace zylcarto {
 
+/// The six coefficients, in the order of the file's lines.
 struct TWorldFile {
+    /// @{
+    /// X per column, Y per column, X per row, Y per row, X and Y of the first pixel's
+    /// centre.
     double A = 0, D = 0, B = 0, E = 0, C = 0, F = 0;
+    /// @}
 };
 
-// Six numbers, one a line (blank lines around them are allowed); anything else
-// raises EZYLGeoMapError "line N: ...".
+/// Six numbers, one a line (blank lines around them are allowed); anything else
+/// raises EZYLGeoMapError "line N: ...", and so does a zero pixel area
+/// (A*E - B*D = 0).
 ZYLCARTO_EXPORT TWorldFile ParseWorldFile(std::string_view Text);
-// The six lines, each number written so that it reads back as the same double.
+/// The six lines, CR LF ended, each number written so that it reads back as the
+/// same double.
 ZYLCARTO_EXPORT std::string FormatWorldFile(const TWorldFile& W);
 
-// The world file names looked for beside an image, in order: the extension's
-// first and last letter + "w" (.jgw, .bpw), the extension + "w" (.jpgw, .bmpw),
-// then .wld; each also in upper case.
+/// The world file names looked for beside an image, in order: the extension's
+/// first and last letter + "w" (.jgw, .bpw), the extension + "w" (.jpgw, .bmpw),
+/// then .wld; each also in upper case.
 ZYLCARTO_EXPORT std::vector<std::string> WorldFileNames(const std::string& ImageName);
 
-// The UTM zone that a .prj text names, when it is a WGS 84 UTM system.
+/// True, with the UTM zone and hemisphere that a .prj text names, when it is a WGS 84
+/// UTM system ("... UTM ... Zone 33N"); false, outputs unchanged, otherwise.
 ZYLCARTO_EXPORT bool PrjNamesWGS84UTM(std::string_view Prj, int& Zone, bool& South);
-// True when the .prj text is WGS 84 geographic (degrees).
+/// True when the .prj text is WGS 84 geographic (degrees).
 ZYLCARTO_EXPORT bool PrjNamesWGS84Geographic(std::string_view Prj);
 
-// Imports the world file beside ImageName: UTM when UTMZone is 1..60 (or a .prj
-// beside the image names a WGS 84 UTM zone), equirect when the values are
-// degrees; otherwise EZYLGeoMapError. The image's size is read from its header.
+/// Imports the world file beside ImageName: UTM when UTMZone is 1..60 (or, with
+/// UTMZone 0, a .prj beside the image names a WGS 84 UTM zone), equirect when the
+/// values are degrees; otherwise EZYLGeoMapError. The image's size is read from its
+/// header. A missing world file or an unreadable image raises EInOutError.
 ZYLCARTO_EXPORT TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, bool South);
 
+/// A world file made from a calibration.
 struct TWorldExport {
+    /// The coefficients.
     TWorldFile World;
-    bool Exact = false;       // equirect and UTM maps; other models are fitted
-    double MaxResidualM = 0;  // of the fitted affine rule over the image
-    bool UTM = false;         // the world file is in UTM metres, else degrees
+    /// True for equirect and UTM maps, whose rule is affine; other models are fitted.
+    bool Exact = false;
+    /// Largest distance in metres between the model and the fitted affine rule over an
+    /// 11 by 11 grid of the image; 0 when exact.
+    double MaxResidualM = 0;
+    /// The world file is in UTM metres, else degrees.
+    bool UTM = false;
 };
 
-// The world file of a fitted calibration for an image of Width x Height pixels.
-// EZYLGeoMapError when the model cannot convert.
+/// The world file of a fitted calibration for an image of Width x Height pixels.
+/// EZYLGeoMapError when the model cannot convert a grid pixel.
 ZYLCARTO_EXPORT TWorldExport WorldFileOf(const TCalibData& Data, TCalibModel Model, int Width, int Height);
-// The ESRI-style .prj text that goes with it.
+/// The ESRI-style .prj text that goes with it: WGS 84 degrees, or with UTM the
+/// zone and hemisphere of Data.
 ZYLCARTO_EXPORT std::string PrjText(const TCalibData& Data, bool UTM);
 
 }  // namespace zylcarto
