@@ -1,11 +1,14 @@
 #pragma once
-// A drawing surface over QPainter on a QImage with the conventions the map's
-// drawing code is written for: lines leave out their end point, rectangles and
-// ellipses end just inside their right and bottom edges, no anti-aliasing of
-// lines and shapes, pen modes copy and XOR, brushes solid or clear, fonts with
-// escapement, and stretch-copies that smooth or drop pixels.
-// The painter stays open for the canvas's lifetime; pen, brush and font are
-// plain fields applied lazily, so drawing thousands of symbols stays cheap.
+/// @file
+/// A drawing surface over QPainter on a QImage with the conventions the map's
+/// drawing code is written for: lines leave out their end point, rectangles and
+/// ellipses end just inside their right and bottom edges, no anti-aliasing of
+/// lines and shapes, pen modes copy and XOR, brushes solid or clear, fonts with
+/// escapement, and stretch-copies that smooth or drop pixels.
+/// The painter stays open for the canvas's lifetime; pen, brush and font are
+/// plain fields applied lazily, so drawing thousands of symbols stays cheap.
+/// Coordinates are pixels of the target image, y down; text is UTF-8. Like
+/// QPainter on a QImage, a canvas may be used from any one thread at a time.
 #include <QFont>
 #include <QImage>
 #include <QPainter>
@@ -18,97 +21,139 @@
 
 namespace zylcarto {
 
+/// How lines are drawn; psClear draws none.
 enum class TPenStyle : std::uint8_t { psSolid, psDash, psDot, psClear };
 using enum TPenStyle;
-// XOR needs a 32-bit target.
+/// Copy, or XOR with what is there (drawing twice erases); XOR needs a 32-bit target.
 enum class TPenMode : std::uint8_t { pmCopy, pmXor };
 using enum TPenMode;
+/// Fills solid, or not at all.
 enum class TBrushStyle : std::uint8_t { bsSolid, bsClear };
 using enum TBrushStyle;
-// Half-tone smooths when scaling, colour-on-colour takes the nearest pixel.
+/// Half-tone smooths when scaling, colour-on-colour takes the nearest pixel.
 enum class TStretchMode : std::uint8_t { smHalftone, smColorOnColor };
 using enum TStretchMode;
 
+/// The pen lines and outlines are drawn with.
 struct TCanvasPen {
+    /// Line colour.
     TColor Color = 0;
+    /// Solid, dashed, dotted or none.
     TPenStyle Style = psSolid;
+    /// Copy or XOR.
     TPenMode Mode = pmCopy;
+    /// Line width in pixels.
     int Width = 1;
+    /// Equal when every field is.
     friend bool operator==(const TCanvasPen&, const TCanvasPen&) = default;
 };
 
+/// The brush shapes and text cells are filled with.
 struct TCanvasBrush {
+    /// Fill colour.
     TColor Color = 0xFFFFFF;
+    /// Solid or clear.
     TBrushStyle Style = bsSolid;
+    /// Equal when both fields are.
     friend bool operator==(const TCanvasBrush&, const TCanvasBrush&) = default;
 };
 
+/// The font text is written with.
 struct TCanvasFont {
-    std::string Name = "MS Sans Serif";  // a family the machine lacks falls back to the default sans
-    int Size = 8;                        // points at 96 pixels per inch
+    /// Family; a family the machine lacks falls back to the default sans.
+    std::string Name = "MS Sans Serif";
+    /// Points at 96 pixels per inch.
+    int Size = 8;
+    /// Bold, italic, underline, strike-out.
     TFontStyles Styles;
+    /// Text colour.
     TColor Color = 0;
-    int Escapement = 0;  // rotation in tenths of a degree, counter-clockwise
+    /// Rotation in tenths of a degree, counter-clockwise.
+    int Escapement = 0;
+    /// Equal when every field is.
     friend bool operator==(const TCanvasFont&, const TCanvasFont&) = default;
 };
 
-// $00BBGGRR <-> Qt colours.
+/// $00BBGGRR as an opaque Qt colour.
 ZYLCARTO_EXPORT QColor ToQColor(TColor Color);
+/// $00BBGGRR as an opaque QRgb.
 ZYLCARTO_EXPORT QRgb ToQRgb(TColor Color);
+/// A QRgb as $00BBGGRR; alpha is dropped.
 ZYLCARTO_EXPORT TColor FromQRgb(QRgb Rgb);
-// The family a font name resolves to on this machine.
+/// The family a font name resolves to on this machine: the name when installed,
+/// else DejaVu Sans, else the system's general font.
 ZYLCARTO_EXPORT QString ResolveFontFamily(const std::string& Name);
 
+/// A canvas drawing onto an image it borrows; not copyable.
 class ZYLCARTO_EXPORT TCanvas {
 public:
-    // Draws onto Target, which must outlive the canvas and keep its size meanwhile.
+    /// Draws onto Target, which must outlive the canvas and keep its size meanwhile.
     explicit TCanvas(QImage& Target);
+    /// Ends the painter; the drawing is in the target.
     ~TCanvas();
+    /// Not copyable: the painter is bound to one image.
     TCanvas(const TCanvas&) = delete;
+    /// Not assignable.
     TCanvas& operator=(const TCanvas&) = delete;
 
+    /// Pen of the next lines and outlines.
     TCanvasPen Pen;
+    /// Brush of the next fills.
     TCanvasBrush Brush;
+    /// Font of the next text.
     TCanvasFont Font;
+    /// How CopyRect scales.
     TStretchMode StretchMode = smColorOnColor;
 
+    /// Target width in pixels.
     int Width() const { return FWidth; }
+    /// Target height in pixels.
     int Height() const { return FHeight; }
+    /// The target image.
     const QImage& Image() const { return FImage; }
-    // For hosts drawing with Qt directly; pen, brush and font are re-applied afterwards.
+    /// For hosts drawing with Qt directly; pen, brush and font are re-applied afterwards.
     QPainter& Painter();
 
-    // Lines are plain sets of pixels in the pen colour (thin solid pen, copy
-    // mode, a 32-bit image): each pixel ends in the colour of the last line
-    // over it, whatever it held before.
+    /// Lines are plain sets of pixels in the pen colour (thin solid pen, copy
+    /// mode, a 32-bit image): each pixel ends in the colour of the last line
+    /// over it, whatever it held before.
     bool LinesArePixelSets() const { return FBits && Pen.Width <= 1 && Pen.Style == psSolid && Pen.Mode == pmCopy; }
 
-    // Row Y (0 <= Y < Height) for direct writes while LinesArePixelSets, and
-    // the distance from one row to the next in pixels.
+    /// Row Y (0 <= Y < Height, unchecked) for direct writes while LinesArePixelSets.
     QRgb* PixelRow(int Y) { return reinterpret_cast<QRgb*>(FBits + Y * FStride); }
+    /// The distance from one row to the next in pixels.
     qsizetype RowPixels() const { return FStride / qsizetype(sizeof(QRgb)); }
 
+    /// Where the next LineTo starts.
     TPoint PenPos() const { return FPenPos; }
+    /// Moves the pen position without drawing.
     void MoveTo(int X, int Y) { FPenPos = {X, Y}; }
-    // Draws from the pen position up to (X, Y), leaving out (X, Y) itself.
-    // Inline, so that a MoveTo just before hands its point over in registers.
+    /// Draws from the pen position up to (X, Y), leaving out (X, Y) itself, and moves
+    /// the pen there. Inline, so that a MoveTo just before hands its point over in
+    /// registers.
     void LineTo(int X, int Y) {
         const TPoint From{FPenPos.X, FPenPos.Y};  // field by field: no wide load of two narrow stores
         FPenPos = {X, Y};
         DrawLine(From, {X, Y});
     }
-    // Outline with the pen, fill with the brush; X2 and Y2 lie just outside the figure.
+    /// Outline with the pen, fill with the brush; X2 and Y2 lie just outside the figure.
     void Rectangle(int X1, int Y1, int X2, int Y2);
+    /// The ellipse in that box, as Rectangle; nothing when the box is under 1 pixel wide.
     void Ellipse(int X1, int Y1, int X2, int Y2);
+    /// The closed polygon through Points, outlined and filled; nothing without points.
     void Polygon(std::span<const TPoint> Points);
-    // Fills with the brush colour up to, not including, Right and Bottom.
+    /// Fills with the brush colour up to, not including, Right and Bottom.
     void FillRect(const TRect& R);
-    // Writes Text with its top-left corner at (X, Y); a solid brush fills the text cell.
+    /// Writes Text with its top-left corner at (X, Y), rotated by the escapement about
+    /// it; a solid brush fills the text cell.
     void TextOut(int X, int Y, const std::string& Text);
+    /// Advance width of Text in pixels in the current font.
     int TextWidth(const std::string& Text);
+    /// Line height of the current font in pixels, whatever the text.
     int TextHeight(const std::string& Text);
-    // Copies SourceRect of Source onto Dest, scaling by StretchMode when the sizes differ.
-    // Parts of SourceRect outside Source leave the destination untouched.
+    /// Copies SourceRect of Source onto Dest, scaling by StretchMode when the sizes differ.
+    /// Parts of SourceRect outside Source leave the destination untouched; empty
+    /// rectangles or a null Source copy nothing.
     void CopyRect(const TRect& Dest, const QImage& Source, const TRect& SourceRect);
 
 private:
@@ -137,8 +182,8 @@ private:
     QFont FQFont;
 };
 
-// A frame of the given style along the rectangle (inclusive coordinates) in the
-// colours light line, face, grey line, dark line, black.
+/// A frame of the given style along the rectangle (inclusive coordinates) in the
+/// colours light line, face, grey line, dark line, black; the pen is restored.
 ZYLCARTO_EXPORT void DrawFrame(TCanvas& Canvas, TFrameStyle Style, int Left, int Top, int Right, int Bottom,
                                TColor Light, TColor Face, TColor Gray, TColor Dark, TColor Black);
 

@@ -1,7 +1,9 @@
 #pragma once
-// The steps of loading a map that need no control: reading a calibration data
-// set, finding and decoding its image, fitting. The map control and the
-// command-line renderer load through them.
+/// @file
+/// The steps of loading a map that need no control: reading a calibration data
+/// set, finding and decoding its image, fitting. The map control and the
+/// command-line renderer load through them. Free functions on the caller's
+/// objects, one thread per calibration.
 #include <QImage>
 #include <functional>
 #include <string>
@@ -12,20 +14,27 @@
 
 namespace zylcarto {
 
+/// The largest map image, in pixels (width times height).
 inline constexpr int MapImagePixelLimit = 3000000;
 
-// Raises the size message (with the component's name) above MapImagePixelLimit.
+/// Raises EZYLGeoMapError with the size message (with the component's name) when
+/// Width x Height exceeds MapImagePixelLimit; does nothing otherwise.
 ZYLCARTO_EXPORT void CheckMapImageSize(int Width, int Height, const std::string& ComponentName);
 
-// Resets Calib and reads the data set whose header FindCalibSet found; the
-// graticule-line fits are rebuilt, the model is not fitted yet.
+/// Resets Calib (ClearCalibData, which calls its repaint handler) and reads the data
+/// set whose header FindCalibSet found, with the model MapReaderModel takes and
+/// graticule lines of fewer than 3 points dropped; the graticule-line fits are
+/// rebuilt, the model is not fitted yet. Raises as ReadCalibTags, with the
+/// component's name, leaving what was read so far.
 ZYLCARTO_EXPORT void ReadMapCalibration(TXmlSource& Source, const TCalibSetHeader& Header, TMapCalibration& Calib,
                                         const std::string& ComponentName);
-// Fits the model read, once the image size is known.
+/// Fits the model read, once the image size is known; no repaint.
 ZYLCARTO_EXPORT void FitReadCalibration(TMapCalibration& Calib);
 
-// Decodes a JPEG or BMP map image; raises EZYLGeoMapError naming CallerName
-// for files that are no valid image of their kind, of another kind, or too large.
+/// Decodes a JPEG (.jpg, .jpeg) or BMP (.bmp) map image, the size checked from the
+/// header before the pixels are decoded; raises EZYLGeoMapError naming CallerName
+/// for files that are missing, no valid image of their kind, of another kind, or
+/// too large. Progress, when set, gets 0 before and 100 after (JPEG: also between).
 ZYLCARTO_EXPORT QImage DecodeMapImageFile(const std::string& FileName, const std::string& CallerName,
                                           const std::string& ComponentName, const std::function<void(int)>& Progress);
 
