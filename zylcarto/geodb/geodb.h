@@ -4,11 +4,12 @@
 /// index files sharing a base name), with its item records and indexes in memory.
 /// Every operation opens the files it needs and closes them before returning.
 ///
-/// Cost, measured with bench/geodb on this project's 2-core machine under load:
-/// AddTown of 100 000 towns with LazyWrite 1.12 s (0.81 of SQLite filling an R*Tree
-/// in one transaction), 10 000 without LazyWrite 0.17 s (each add rewrites the five
-/// index files, 40 bytes per item); 1 000 000 towns with LazyWrite 5.7 s on a quiet
-/// machine, the indexes then taking 82 MB; GetClosestLatLowIx and SearchForItemID
+/// Cost, measured with bench/geodb on this project's 2-core machine under load
+/// (load average 4 to 8): AddTown of 100 000 towns with LazyWrite 1.12 s, 0.81 times
+/// SQLite filling an R*Tree in one transaction; 10 000 without LazyWrite 0.17 s, 0.93
+/// times SQLite with one transaction each (every add rewrites the five index files,
+/// 40 bytes per item); 1 000 000 towns with LazyWrite 14.4 s (5.7 s on a quiet
+/// machine), the indexes then taking 82 MB; GetClosestLatLowIx and SearchForItemID
 /// 2.2 million per second.
 #include <array>
 #include <memory>
@@ -33,7 +34,7 @@ class TDBLock;
 /// use it from one thread. Other processes may share the files: every operation
 /// holds the database's lock (see LockTimeout). Failures raise EZYLGeoDBError with
 /// the component's name, or EInOutError for a file that cannot be read or written;
-/// an entry number out of range does nothing and returns False, 0 or -1.
+/// an entry number out of range does nothing (False or 0 where there is a result).
 class ZYLCARTO_EXPORT TGeoDB : public TComponent {
 public:
     /// A component with no database open, LazyWrite off, owned by AOwner when given.
@@ -157,9 +158,10 @@ public:
                 float LongHigh, float Altitude, std::uint8_t ClassNumber, int UserTag, const TMetaInfo& MInfo,
                 const TMemoryStream& Data);
     /// A binary object read from FileName to its end; its name in the database is the
-    /// file name without directory, its first 127 characters become the stored FilePath
-    /// and Date becomes the file's modification time. A file that cannot be read raises
-    /// EInOutError before anything is written.
+    /// file name without directory, the first 127 characters of FileName become the
+    /// stored FilePath and Date becomes the file's modification time. A file that
+    /// cannot be read raises EInOutError before anything is written; other failures
+    /// as AddTown.
     int AddBLOB(const std::string& FileName, TDateTime Date, int StateFlag, float LatLow, float LatHigh, float LongLow,
                 float LongHigh, float Altitude, std::uint8_t ClassNumber, int UserTag, const TMetaInfo& MInfo);
     /// As the form above, named FNameInDB (without directory) in the database.
@@ -227,7 +229,7 @@ public:
     /// @{
     /// 1-based position in the LatLow, LatHigh, LongLow, LongHigh or identifier index of
     /// the first key not below the value (degrees or an identifier), NumEntries + 1 above
-    /// every key, 1 in an empty index. With Ix... the position gives the entry.
+    /// every key, 1 in an empty index; IxLatLow and the like give the entry there.
     int GetClosestLatLowIx(double Latit) const;
     int GetClosestLatHighIx(double Latit) const;
     int GetClosestLongLowIx(double Longit) const;

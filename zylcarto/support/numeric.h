@@ -28,14 +28,14 @@ inline int RoundToInt(double v) {
 inline constexpr double DegToRad = std::numbers::pi / 180.0;
 
 /// Great-circle distance between two points given in degrees on a sphere of
-/// Radius, in the unit of Radius (atan2 form: exact for tiny distances and
+/// Radius, in the unit of Radius (atan2 form: accurate for tiny distances and
 /// antipodes alike). NaN input gives NaN.
 ZYLCARTO_EXPORT double SphereGreatCircleDist(double Radius, double Lat1, double Long1, double Lat2, double Long2);
 
 /// Angle as text, locale-independent (point as decimal separator), no hemisphere letter:
-/// - dfDecimal `48.2000` (Decimals digits after the point);
-/// - dfDegMin `48°12.00'` (whole degrees, minutes with Decimals digits);
-/// - dfDegMinSec `48°12'00.0"` (whole degrees and minutes, seconds with Decimals digits).
+/// - dfDecimal: 48.2000 (Decimals digits after the point);
+/// - dfDegMin: 48°12.00' (whole degrees, minutes with Decimals digits);
+/// - dfDegMinSec: 48°12'00.0" (whole degrees and minutes, seconds with Decimals digits).
 ///
 /// The degree sign is UTF-8. Negative values keep their sign unless they print as zero.
 /// Rounding happens once on the last printed digit, so 59.9999' never shows as 60.
@@ -93,8 +93,8 @@ public:
     /// Sets the segment from (x1, y1) to (x2, y2).
     void LineFrom2Points(double x1, double y1, double x2, double y2);
     /// Clips the segment to the box [Left..Right] x [Bottom..Top] (either order accepted);
-    /// returns false when it does not cross the box, or an end or the box is not finite
-    /// (outputs untouched then). The end points come back clipped, in the segment's order;
+    /// returns false when it does not cross the box, an end is not finite or an edge
+    /// is NaN (outputs untouched then). The end points come back clipped, in the segment's order;
     /// a segment touching the box in one point gives that point twice.
     bool ClipBox(double Left, double Bottom, double Right, double Top, double& x1, double& y1, double& x2,
                  double& y2) const;

@@ -29,7 +29,8 @@ ZYLCARTO_EXPORT void FitBiquadratic(const TCalibData& D, TCalibParams& P);
 /// singular value of its centred and scaled design (for the polynomial models the
 /// worse of the two directions, for the conic model the affine design of the
 /// pixels, for the parabolic model the worst graticule line). 1 is ideal, 0 means
-/// the data cannot determine the fit (too few or collinear points), and cmUndefined.
+/// the data cannot determine the fit (too few or collinear points); 0 also for
+/// cmUndefined.
 ZYLCARTO_EXPORT double FitCondition(const TCalibData& D, TCalibModel Model);
 
 /// Straight-line fits of x to longitude and of y to the Miller ordinate; needs

@@ -115,7 +115,7 @@ public:
     /// @{
     /// Latitude in degrees at image pixel (x, y); valid false and 0 when the model
     /// cannot tell (cmUndefined, no usable fit, a UTM zone outside 1..60, a non-finite
-    /// answer). Pixels outside the image are extrapolated.
+    /// answer).
     double CalcLatitude(int x, int y, bool& valid) const;
     double CalcLatitude(TPoint APoint, bool& valid) const { return CalcLatitude(APoint.X, APoint.Y, valid); }
     /// @}

@@ -18,7 +18,8 @@ namespace zylcarto {
 /// its landmarks, borrows the sender and calls the veto handler and the repaint
 /// callback synchronously. Removing a landmark moves the last one into its place,
 /// so indexes change. Positions and distances are in degrees, with longitude not
-/// scaled by latitude. A growth that fails raises EZYLGeoMapError
+/// scaled by latitude. Every removal but RemoveAllLandMarks() resets the highlight
+/// to 0 on a non-empty list. A growth that fails raises EZYLGeoMapError
 /// ("insufficient memory") and leaves the list as it was.
 class ZYLCARTO_EXPORT TLandMarkStore {
 public:
@@ -66,7 +67,7 @@ public:
     /// class) nearest to (Lat, Long), the lowest among equally near; 0 when none.
     int FindLandMark(double Lat, double Long, int ClassFlag) const;
     /// Removes what FindLandMark finds unless vetoed; returns its index, 0 when none
-    /// was removed. Each removal resets the highlight to 0 on a non-empty list.
+    /// was removed.
     int RemoveLandMark(double Lat, double Long, int ClassFlag);
     /// Removes every landmark of the class closer than Radius degrees that the handler
     /// allows; returns the number removed.

@@ -14,7 +14,8 @@
 
 namespace zylcarto {
 
-/// The shape of a landmark symbol; lmUserDef is drawn by the host.
+/// The shape of a landmark symbol; the library draws nothing for lmUserDef, which
+/// is left to the host.
 enum class TLandMarkElement : std::uint8_t {
     lmPlus,
     lmSquare,
@@ -78,7 +79,7 @@ struct TLMTextProperties {
     /// Offset of the anchor from the symbol centre, pixels (y down).
     int dx = 0, dy = 8;
     /// @}
-    /// Text angle in degrees.
+    /// Text angle in degrees, counter-clockwise.
     int Direction = 0;
     /// Horizontal placement against the anchor.
     TAlignment HAlignment = taCenter;
