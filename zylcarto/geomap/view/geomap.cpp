@@ -182,9 +182,21 @@ void TGeoMap::BringLocationToCenter(double Latitude, double Longitude) {
 
 void TGeoMap::ZoomFitPage() {
     if (FMapImgWidth <= 0 || FMapImgHeight <= 0) return;
-    const double Fit = Viewport().FitMagnification(FMapImgWidth, FMapImgHeight);
+    FitView();
+    Paint();
+}
+
+void TGeoMap::FitView() {
+    FView = Viewport();
+    const double Fit = FView.FitMagnification(FMapImgWidth, FMapImgHeight);
     if (Fit > 0) FView.Magnify = TMapViewport::Clamped(Fit);
-    SetTopLeft({0, 0});
+    FView.TopLeft = {0, 0};
+    FView.Confine(FMapImgWidth, FMapImgHeight);
+    // A hidden control has not been laid out: its size is not yet the one it is shown with.
+    if (isVisible())
+        FPendingFit.reset();
+    else
+        FPendingFit = FView;
 }
 
 void TGeoMap::ResizeMap(double Magnification) {
@@ -215,6 +227,7 @@ void TGeoMap::ResizeMap(double Magnification) {
     FMapImgHeight = NewH;
     FCalib.SetMapImageSize(NewW, NewH);
     FView.TopLeft = {0, 0};
+    if (FConfinePan) PanMapToFillWindow();
     {
         const TPaintSuppression Hold(*this);  // one repaint at the end, not one from the refit as well
         FCalib.RecalcCalibration();
@@ -294,6 +307,7 @@ void TGeoMap::TakeMapImage(const QImage& Picture, const std::string& Name) {
     FMapImgHeight = GrafBmp.height();
     FCalib.SetMapImageSize(FMapImgWidth, FMapImgHeight);
     FView.TopLeft = {0, 0};
+    if (FConfinePan) PanMapToFillWindow();
     Paint();
 }
 
@@ -328,13 +342,37 @@ void TGeoMap::paintEvent(QPaintEvent*) {
         P.fillRect(R, ToQColor(FLook.ColorBakGnd));
 }
 
+namespace {
+
+// True while the view is still the one a fit left for a control not yet shown.
+bool FitPending(const std::optional<TMapViewport>& Fit, const TMapViewport& View) {
+    return Fit && Fit->TopLeft == View.TopLeft && Fit->Magnify == View.Magnify;
+}
+
+}  // namespace
+
 void TGeoMap::resizeEvent(QResizeEvent* Event) {
     QWidget::resizeEvent(Event);
+    if (FitPending(FPendingFit, FView)) {
+        FitView();
+    } else {
+        FPendingFit.reset();
+        // Resizes of a hidden control arrive at its show without an old size:
+        // the view was set for the new size already.
+        if (Event->oldSize().isValid()) {
+            FView.Width = Event->oldSize().width();
+            FView.Height = Event->oldSize().height();
+            FView.Resize(width(), height());
+        }
+        if (FConfinePan) PanMapToFillWindow();
+    }
     if (!FSuppressPaint) ConstructInternalMapImg();
 }
 
 void TGeoMap::showEvent(QShowEvent* Event) {
     QWidget::showEvent(Event);
+    if (FitPending(FPendingFit, FView)) FitView();
+    FPendingFit.reset();
     if (!FSuppressPaint) ConstructInternalMapImg();
 }
 

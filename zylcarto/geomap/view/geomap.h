@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -165,7 +166,8 @@ public:
     void PanMapToFillWindow();
     void BringMapPixelToCenter(const TPoint& P);
     void BringLocationToCenter(double Latitude, double Longitude);
-    // Nothing without a map image.
+    // The whole image, centred; nothing without a map image. Called before the
+    // control is shown, it fits again to the size the control is shown with.
     void ZoomFitPage();
     // Resamples the map image and the pixel positions of the calibration; nothing
     // without a map image or for a factor that is not finite and positive.
@@ -472,6 +474,8 @@ private:
     // The same for a window other than the control's (export and printing).
     TMapScene WindowScene() const;
     int ZoomSlot(int Index) const;
+    // Sets the fitting view without painting; remembered while the control is not shown.
+    void FitView();
     // Integer properties for hosts that set enumerations by ordinal.
     int CalibModelOrdinal() const { return static_cast<int>(CalibModel()); }
     void SetCalibModelOrdinal(int Value);
@@ -516,6 +520,8 @@ private:
     // Appearance and view.
     TMapAppearance FLook;
     TMapViewport FView;  // its size is the control's, filled in by Viewport()
+    // The view a ZoomFitPage set before the control was shown; refitted at the show unless changed since.
+    std::optional<TMapViewport> FPendingFit;
     bool FSuppressPaint = false;
     bool FConfinePan = true;
     TMouseActMode FMouseAction = maPan;
