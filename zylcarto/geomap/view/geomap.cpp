@@ -180,6 +180,16 @@ void TGeoMap::BringLocationToCenter(double Latitude, double Longitude) {
     Paint();
 }
 
+bool TGeoMap::BringLocationToPoint(double Latitude, double Longitude, const TPoint& At) {
+    int x = 0, y = 0;
+    if (!FCalib.CalcPixelCoords(Latitude, Longitude, x, y)) return false;
+    FView = Viewport();
+    FView.PlaceAt({x, y}, At);
+    if (FConfinePan) FView.Confine(FMapImgWidth, FMapImgHeight);
+    Paint();
+    return true;
+}
+
 void TGeoMap::ZoomFitPage() {
     if (FMapImgWidth <= 0 || FMapImgHeight <= 0) return;
     FitView();

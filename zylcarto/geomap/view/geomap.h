@@ -166,6 +166,9 @@ public:
     void PanMapToFillWindow();
     void BringMapPixelToCenter(const TPoint& P);
     void BringLocationToCenter(double Latitude, double Longitude);
+    // Shows the position at control pixel At, as far as ConfinePanToMapImage
+    // allows; false (and nothing changed) when the calibration cannot place it.
+    bool BringLocationToPoint(double Latitude, double Longitude, const TPoint& At);
     // The whole image, centred; nothing without a map image. Called before the
     // control is shown, it fits again to the size the control is shown with.
     void ZoomFitPage();

@@ -37,6 +37,8 @@ void TMapViewport::Resize(int NewWidth, int NewHeight) {
     Height = NewHeight;
 }
 
+void TMapViewport::PlaceAt(TPoint P, TPoint At) { TopLeft = {P.X - ToImageLength(At.X), P.Y - ToImageLength(At.Y)}; }
+
 void TMapViewport::CenterOn(TPoint P) { TopLeft = {P.X - HalfWidthInImage(), P.Y - HalfHeightInImage()}; }
 
 void TMapViewport::CenterOnWithin(TPoint P, int ImageWidth, int ImageHeight) {

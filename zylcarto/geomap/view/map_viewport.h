@@ -54,6 +54,8 @@ struct ZYLCARTO_EXPORT TMapViewport {
     void Confine(int ImageWidth, int ImageHeight);
     // Keeps the image pixel at the centre while the control takes a new size.
     void Resize(int NewWidth, int NewHeight);
+    // Shows image pixel P at control pixel At; no confinement.
+    void PlaceAt(TPoint P, TPoint At);
     // Puts image pixel P at the centre; no confinement.
     void CenterOn(TPoint P);
     // Centres P but keeps the view's right and bottom edges inside the image
