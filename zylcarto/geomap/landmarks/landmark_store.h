@@ -52,6 +52,9 @@ public:
     // Removes every landmark of the class strictly inside the rectangle
     // (Left = western longitude, Top = northern latitude, Right, Bottom); returns the number removed.
     int RemoveLandMark(const TRectDouble& Rect, int ClassFlag);
+    // Removes every landmark of the class for which Near holds, as the radius
+    // overload does; returns the number removed.
+    int RemoveLandMarksWhere(int ClassFlag, const std::function<bool(const TLandMark&)>& Near);
     // Returns LmIndex when removed, 0 when out of range or vetoed.
     int RemoveLandMark(int LmIndex);
     void RemoveLastLandMark();

@@ -250,6 +250,20 @@ void TGeoMap::ResizeMap(int LongerEdgeLength) {
     ResizeMap(double(LongerEdgeLength) / std::max(FMapImgWidth, FMapImgHeight));
 }
 
+// ---- landmarks by their place on screen
+
+int TGeoMap::RemoveLandMarksNear(const TPoint& At, int ClassFlag, double Radius) {
+    // Measured where the symbols are drawn, so the radius is round on screen
+    // whatever the map's degrees of longitude and latitude measure.
+    const TMapViewport View = Viewport();
+    return FLandMarks.RemoveLandMarksWhere(ClassFlag, [&](const TLandMark& LM) {
+        int x = 0, y = 0;
+        if (!FCalib.CalcPixelCoords(LM.Latitude, LM.Longitude, x, y)) return false;
+        const TPoint P = View.ImageToControl({x, y});
+        return std::hypot(double(P.X) - At.X, double(P.Y) - At.Y) < Radius;
+    });
+}
+
 // ---- zoom history
 
 int TGeoMap::ZoomSlot(int Index) const {

@@ -252,6 +252,9 @@ public:
         return FLandMarks.RemoveLandMark(std::forward<Args>(args)...);
     }
     void RemoveLastLandMark() { FLandMarks.RemoveLastLandMark(); }
+    // Removes every landmark of the class drawn closer than Radius control pixels
+    // to control pixel At; returns the number removed.
+    int RemoveLandMarksNear(const TPoint& At, int ClassFlag, double Radius);
     void RemoveAllLandMarks(std::uint8_t ClassFlag) { FLandMarks.RemoveAllLandMarks(ClassFlag); }
     void RemoveAllLandMarks() { FLandMarks.RemoveAllLandMarks(); }
     TLandMark GetLandMarkData(int Index) const { return FLandMarks.GetLandMarkData(Index); }
