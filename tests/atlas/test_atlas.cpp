@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -311,12 +312,35 @@ TEST_F(Atlas, ClicksOnTheMapZoomOnlyInZoomMode) {
     A.ZoomButton()->click();
     QTest::mouseClick(&View(), Qt::LeftButton, {}, Inside);
     EXPECT_EQ(Shown(), "fine");
-    // The clicked position is now in the middle of the view.
-    const QPoint Centre = ControlPos(47.5, 17);
-    EXPECT_NEAR(Centre.x(), View().width() / 2, 2);
-    EXPECT_NEAR(Centre.y(), View().height() / 2, 2);
-    QTest::mouseClick(&View(), Qt::RightButton, {}, Centre);
+    QTest::mouseClick(&View(), Qt::RightButton, {}, ControlPos(47.5, 17));
     EXPECT_EQ(Shown(), "coarse");
+}
+
+TEST_F(Atlas, ZoomClicksKeepThePlaceUnderThePointerAndSignalTheLimits) {
+    Add({"coarse", "coarse", 100, 46, 15, 49, 19, 400, 300});
+    Add({"fine", "fine", 20, 47, 16, 48, 18, 1000, 500});
+    A.show();
+    ASSERT_TRUE(A.SelectMap(1));
+    A.ZoomButton()->click();
+    QSignalSpy Limits(&A, &TGeoAtlas::ZoomLimitReached);
+    // Off the centre, where the fine map has room on every side.
+    const QPoint At = ControlPos(47.7, 16.6);
+    struct Click {
+        Qt::MouseButton Button;
+        const char* Map;
+        int Limits;  // signals so far
+    };
+    for (const Click& C : {Click{Qt::LeftButton, "fine", 0}, Click{Qt::LeftButton, "fine", 1},
+                           Click{Qt::RightButton, "coarse", 1}, Click{Qt::RightButton, "coarse", 2}}) {
+        QTest::mouseClick(&View(), C.Button, {}, At);
+        EXPECT_EQ(Shown(), C.Map);
+        const QPoint Now = ControlPos(47.7, 16.6);
+        EXPECT_NEAR(Now.x(), At.x(), 1) << C.Map << " " << C.Limits;
+        EXPECT_NEAR(Now.y(), At.y(), 1) << C.Map << " " << C.Limits;
+        EXPECT_EQ(Limits.count(), C.Limits);
+    }
+    EXPECT_EQ(Limits.at(0).at(0).toBool(), true);  // no finer map
+    EXPECT_EQ(Limits.at(1).at(0).toBool(), false);
 }
 
 TEST_F(Atlas, OutlinesOfTheOtherMapsAreDrawnAtTheViewsScale) {
@@ -325,6 +349,7 @@ TEST_F(Atlas, OutlinesOfTheOtherMapsAreDrawnAtTheViewsScale) {
     Add({"fine", "fine", 20, 47, 16, 48, 18, 400, 200});
     A.resize(700, 600);
     A.show();
+    View().SetConfinePan(false);  // the image at the control's corner, not centred in it
     ASSERT_TRUE(A.SelectMap(1));
     const QRgb Blue = qRgb(0, 0, 255);
     const QImage& Pic = View().AuxBitmap();

@@ -134,9 +134,9 @@ TEST(GeoMapState, ConfinementKeepsTheViewOnTheImage) {
     M.SetTopLeft({900, 700});
     M.PanMapToFillWindow();
     EXPECT_EQ(M.TopLeft(), (TPoint{500, 400}));
-    M.SetMagnification(0.25);
+    M.SetMagnification(0.25);  // smaller than the control: centred
     M.PanMapToFillWindow();
-    EXPECT_EQ(M.TopLeft(), (TPoint{0, 0}));
+    EXPECT_EQ(M.TopLeft(), (TPoint{-500, -400}));
     M.SetMagnification(1);
     M.BringMapPixelToCenter({100, 100});
     EXPECT_EQ(M.TopLeft(), (TPoint{0, 0}));
@@ -252,6 +252,23 @@ TEST(GeoMapState, LandmarkChangesRepaintThroughTheMap) {
         [&](TObject* S, bool&, TLandMarkAction, const TLandMark&) { Asked = S == static_cast<TObject*>(&M); });
     M.AddLandMark(1.0, 2.0, 0.0);
     EXPECT_TRUE(Asked);
+}
+
+TEST(GeoMapState, RemovalAroundAPointIsRoundOnScreen) {
+    ProbeMap M;
+    M.SetMapBitMap(Picture(1000, 800));
+    CalibrateEquiRect(M, 50, 10, 40, 20);  // 100 pixels a degree of longitude, 80 of latitude
+    M.SetMagnification(2.0);
+    M.SetTopLeft({100, 100});
+    // Image pixel (250, 200) is drawn at control pixel (300, 200).
+    struct Case {
+        int Dx, Dy, Removed;
+    };
+    for (const Case& C : {Case{6, 0, 1}, Case{0, 6, 1}, Case{-5, -5, 1}, Case{9, 0, 0}, Case{0, 9, 0}, Case{6, 6, 0}}) {
+        M.RemoveAllLandMarks();
+        M.AddLandMark(47.5, 12.5, 0.0);
+        EXPECT_EQ(M.RemoveLandMarksNear({300 + C.Dx, 200 + C.Dy}, -1, 8.0), C.Removed) << C.Dx << "," << C.Dy;
+    }
 }
 
 TEST(GeoMapState, AssignCopiesTheStateButKeepsTraceAndHandlers) {

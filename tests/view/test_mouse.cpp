@@ -77,8 +77,27 @@ TEST(MapMouse, PanDirectionsAndMovesOutsideTheControl) {
     Drag(&M, {300, 300}, {{300, 300}, {250, 200}});
     EXPECT_EQ(M.TopLeft(), (TPoint{150, 200}));
     M.SetMouseAction(maPan);
-    Drag(&M, {300, 300}, {{300, 300}, {900, 250}});  // outside: ignored
-    EXPECT_EQ(M.TopLeft(), (TPoint{150, 200}));
+    Drag(&M, {300, 300}, {{300, 300}, {900, 250}});  // outside the control the pan goes on, up to the image's edge
+    EXPECT_EQ(M.TopLeft(), (TPoint{0, 250}));
+}
+
+TEST(MapMouse, PanFollowsThePointerFromThePressAlsoOutsideTheControl) {
+    struct Case {
+        const char* Name;
+        QPoint From;
+        std::vector<QPoint> Path;
+        TPoint TopLeft;
+    };
+    // From (200, 200) over a 1000 x 800 image in a 500 x 400 control.
+    for (const Case& C :
+         {Case{"one move of 100 px", {300, 200}, {{200, 200}}, {300, 200}},
+          Case{"past the top-left corner", {100, 100}, {{50, 50}, {-150, -50}}, {450, 350}},
+          Case{"past the bottom-right corner", {400, 300}, {{450, 350}, {600, 390}, {600, 500}}, {0, 0}}}) {
+        MouseMap M;
+        M.SetTopLeft({200, 200});
+        Drag(&M, C.From, C.Path);
+        EXPECT_EQ(M.TopLeft(), C.TopLeft) << C.Name;
+    }
 }
 
 TEST(MapMouse, ConfinedPanStaysInsideTheImage) {

@@ -1,5 +1,6 @@
 #include "zylcarto/geoatlas/geoatlas.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QIcon>
@@ -208,10 +209,16 @@ void TGeoAtlas::ViewMouseDown(TMouseButton Button, TShiftState Shift, int X, int
     const double Lat = FGeoMap->GetLastMClickLatitude();
     const double Long = FGeoMap->GetLastMClickLongitude();
     const double Resolution = FGeoMap->CalibData().Resolution;
-    if (Button == mbLeft)
-        ZoomIn(Lat, Long, Resolution);
-    else
-        ZoomOut(Lat, Long, Resolution);
+    const bool Finer = Button == mbLeft;
+    const int Best = Finer ? FRegistry.FindFinerMap(Lat, Long, Resolution, FMinResDiff)
+                           : FRegistry.FindCoarserMap(Lat, Long, Resolution);
+    if (Best == 0) {
+        QApplication::beep();
+        emit ZoomLimitReached(Finer);
+        return;
+    }
+    // The clicked place stays under the pointer, so that clicks can follow one another there.
+    if (SelectMap(Best)) FGeoMap->BringLocationToPoint(Lat, Long, {X, Y});
 }
 
 void TGeoAtlas::DrawMapOutlines(TCanvas& Canvas) const {

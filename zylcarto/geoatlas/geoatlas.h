@@ -2,7 +2,8 @@
 // TGeoAtlas: a map view under a command panel (pointer and zoom mode buttons, a
 // map selector) over a table of registered maps. In zoom mode a click on the map
 // switches to the registered map of the next finer (left button) or coarser
-// (other buttons) resolution that covers the clicked position.
+// (other buttons) resolution that covers the clicked position, keeping that
+// position under the pointer; without such a map it beeps and signals ZoomLimitReached.
 #include <QFrame>
 #include <string>
 
@@ -45,6 +46,12 @@ public:
     bool SelectMap(int Index);
     bool ZoomIn(double CurrentLat, double CurrentLong, double CurrentResolution);
     bool ZoomOut(double CurrentLat, double CurrentLong, double CurrentResolution);
+signals:
+    // A zoom click found no finer (Finer) or coarser map at the clicked place;
+    // the atlas has beeped and shows the same map.
+    void ZoomLimitReached(bool Finer);
+
+public:
     TMapDefinition Maps(int ix) const { return FRegistry.Maps(ix); }
     int NumRegMaps() const { return FRegistry.NumRegMaps(); }
     // The map last chosen for display, 0 for none.

@@ -229,12 +229,16 @@ int TLandMarkStore::RemoveMatching(const std::function<bool(const TLandMark&)>& 
 }
 
 int TLandMarkStore::RemoveLandMark(double Lat, double Long, int ClassFlag, double Radius) {
+    const double Radius2 = Radius * Radius;
+    return RemoveLandMarksWhere(ClassFlag,
+                                [&](const TLandMark& LM) { return SquaredDistance(LM, Lat, Long) < Radius2; });
+}
+
+int TLandMarkStore::RemoveLandMarksWhere(int ClassFlag, const std::function<bool(const TLandMark&)>& Near) {
     if (FNumLandMarks == 0) return 0;
     FHighLM = 0;
     ClassFlag = NormalizedClass(ClassFlag);
-    const double Radius2 = Radius * Radius;
-    const int Removed = RemoveMatching(
-        [&](const TLandMark& LM) { return ClassMatches(LM, ClassFlag) && SquaredDistance(LM, Lat, Long) < Radius2; });
+    const int Removed = RemoveMatching([&](const TLandMark& LM) { return ClassMatches(LM, ClassFlag) && Near(LM); });
     Repaint();
     return Removed;
 }

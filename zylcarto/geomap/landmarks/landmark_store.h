@@ -76,6 +76,9 @@ public:
     /// (Left = western longitude, Top = northern latitude, Right, Bottom); returns the
     /// number removed.
     int RemoveLandMark(const TRectDouble& Rect, int ClassFlag);
+    /// Removes every landmark of the class for which Near holds and the handler
+    /// allows, as the radius overload does; returns the number removed.
+    int RemoveLandMarksWhere(int ClassFlag, const std::function<bool(const TLandMark&)>& Near);
     /// Returns LmIndex when removed, 0 when out of range or vetoed.
     int RemoveLandMark(int LmIndex);
     /// Removes landmark N, as RemoveLandMark(N).

@@ -180,11 +180,33 @@ void TGeoMap::BringLocationToCenter(double Latitude, double Longitude) {
     Paint();
 }
 
+bool TGeoMap::BringLocationToPoint(double Latitude, double Longitude, const TPoint& At) {
+    int x = 0, y = 0;
+    if (!FCalib.CalcPixelCoords(Latitude, Longitude, x, y)) return false;
+    FView = Viewport();
+    FView.PlaceAt({x, y}, At);
+    if (FConfinePan) FView.Confine(FMapImgWidth, FMapImgHeight);
+    Paint();
+    return true;
+}
+
 void TGeoMap::ZoomFitPage() {
     if (FMapImgWidth <= 0 || FMapImgHeight <= 0) return;
-    const double Fit = Viewport().FitMagnification(FMapImgWidth, FMapImgHeight);
+    FitView();
+    Paint();
+}
+
+void TGeoMap::FitView() {
+    FView = Viewport();
+    const double Fit = FView.FitMagnification(FMapImgWidth, FMapImgHeight);
     if (Fit > 0) FView.Magnify = TMapViewport::Clamped(Fit);
-    SetTopLeft({0, 0});
+    FView.TopLeft = {0, 0};
+    FView.Confine(FMapImgWidth, FMapImgHeight);
+    // A hidden control has not been laid out: its size is not yet the one it is shown with.
+    if (isVisible())
+        FPendingFit.reset();
+    else
+        FPendingFit = FView;
 }
 
 void TGeoMap::ResizeMap(double Magnification) {
@@ -215,6 +237,7 @@ void TGeoMap::ResizeMap(double Magnification) {
     FMapImgHeight = NewH;
     FCalib.SetMapImageSize(NewW, NewH);
     FView.TopLeft = {0, 0};
+    if (FConfinePan) PanMapToFillWindow();
     {
         const TPaintSuppression Hold(*this);  // one repaint at the end, not one from the refit as well
         FCalib.RecalcCalibration();
@@ -225,6 +248,20 @@ void TGeoMap::ResizeMap(double Magnification) {
 void TGeoMap::ResizeMap(int LongerEdgeLength) {
     if (FMapImgWidth <= 0 || FMapImgHeight <= 0) return;
     ResizeMap(double(LongerEdgeLength) / std::max(FMapImgWidth, FMapImgHeight));
+}
+
+// ---- landmarks by their place on screen
+
+int TGeoMap::RemoveLandMarksNear(const TPoint& At, int ClassFlag, double Radius) {
+    // Measured where the symbols are drawn, so the radius is round on screen
+    // whatever the map's degrees of longitude and latitude measure.
+    const TMapViewport View = Viewport();
+    return FLandMarks.RemoveLandMarksWhere(ClassFlag, [&](const TLandMark& LM) {
+        int x = 0, y = 0;
+        if (!FCalib.CalcPixelCoords(LM.Latitude, LM.Longitude, x, y)) return false;
+        const TPoint P = View.ImageToControl({x, y});
+        return std::hypot(double(P.X) - At.X, double(P.Y) - At.Y) < Radius;
+    });
 }
 
 // ---- zoom history
@@ -294,6 +331,7 @@ void TGeoMap::TakeMapImage(const QImage& Picture, const std::string& Name) {
     FMapImgHeight = GrafBmp.height();
     FCalib.SetMapImageSize(FMapImgWidth, FMapImgHeight);
     FView.TopLeft = {0, 0};
+    if (FConfinePan) PanMapToFillWindow();
     Paint();
 }
 
@@ -328,13 +366,37 @@ void TGeoMap::paintEvent(QPaintEvent*) {
         P.fillRect(R, ToQColor(FLook.ColorBakGnd));
 }
 
+namespace {
+
+// True while the view is still the one a fit left for a control not yet shown.
+bool FitPending(const std::optional<TMapViewport>& Fit, const TMapViewport& View) {
+    return Fit && Fit->TopLeft == View.TopLeft && Fit->Magnify == View.Magnify;
+}
+
+}  // namespace
+
 void TGeoMap::resizeEvent(QResizeEvent* Event) {
     QWidget::resizeEvent(Event);
+    if (FitPending(FPendingFit, FView)) {
+        FitView();
+    } else {
+        FPendingFit.reset();
+        // Resizes of a hidden control arrive at its show without an old size:
+        // the view was set for the new size already.
+        if (Event->oldSize().isValid()) {
+            FView.Width = Event->oldSize().width();
+            FView.Height = Event->oldSize().height();
+            FView.Resize(width(), height());
+        }
+        if (FConfinePan) PanMapToFillWindow();
+    }
     if (!FSuppressPaint) ConstructInternalMapImg();
 }
 
 void TGeoMap::showEvent(QShowEvent* Event) {
     QWidget::showEvent(Event);
+    if (FitPending(FPendingFit, FView)) FitView();
+    FPendingFit.reset();
     if (!FSuppressPaint) ConstructInternalMapImg();
 }
 

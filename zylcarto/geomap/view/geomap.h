@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -165,7 +166,11 @@ public:
     void PanMapToFillWindow();
     void BringMapPixelToCenter(const TPoint& P);
     void BringLocationToCenter(double Latitude, double Longitude);
-    // Nothing without a map image.
+    // Shows the position at control pixel At, as far as ConfinePanToMapImage
+    // allows; false (and nothing changed) when the calibration cannot place it.
+    bool BringLocationToPoint(double Latitude, double Longitude, const TPoint& At);
+    // The whole image, centred; nothing without a map image. Called before the
+    // control is shown, it fits again to the size the control is shown with.
     void ZoomFitPage();
     // Resamples the map image and the pixel positions of the calibration; nothing
     // without a map image or for a factor that is not finite and positive.
@@ -247,6 +252,9 @@ public:
         return FLandMarks.RemoveLandMark(std::forward<Args>(args)...);
     }
     void RemoveLastLandMark() { FLandMarks.RemoveLastLandMark(); }
+    // Removes every landmark of the class drawn closer than Radius control pixels
+    // to control pixel At; returns the number removed.
+    int RemoveLandMarksNear(const TPoint& At, int ClassFlag, double Radius);
     void RemoveAllLandMarks(std::uint8_t ClassFlag) { FLandMarks.RemoveAllLandMarks(ClassFlag); }
     void RemoveAllLandMarks() { FLandMarks.RemoveAllLandMarks(); }
     TLandMark GetLandMarkData(int Index) const { return FLandMarks.GetLandMarkData(Index); }
@@ -472,6 +480,8 @@ private:
     // The same for a window other than the control's (export and printing).
     TMapScene WindowScene() const;
     int ZoomSlot(int Index) const;
+    // Sets the fitting view without painting; remembered while the control is not shown.
+    void FitView();
     // Integer properties for hosts that set enumerations by ordinal.
     int CalibModelOrdinal() const { return static_cast<int>(CalibModel()); }
     void SetCalibModelOrdinal(int Value);
@@ -516,6 +526,8 @@ private:
     // Appearance and view.
     TMapAppearance FLook;
     TMapViewport FView;  // its size is the control's, filled in by Viewport()
+    // The view a ZoomFitPage set before the control was shown; refitted at the show unless changed since.
+    std::optional<TMapViewport> FPendingFit;
     bool FSuppressPaint = false;
     bool FConfinePan = true;
     TMouseActMode FMouseAction = maPan;

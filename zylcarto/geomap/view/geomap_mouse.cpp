@@ -120,37 +120,45 @@ public:
     virtual void RedrawShape(const TGeoMap&, TCanvas&) const {}
 };
 
-// Pans in both or one direction, or zooms by dragging; the first move after
-// the press takes the anchors, the release stores the view.
+// Pans in both or one direction, or zooms by dragging; the left press takes
+// the anchors, the release stores the view. A pan follows the pointer outside
+// the control too, as the held button keeps the moves coming.
 class TGeoMap::TDragTool final : public TGeoMap::TMouseTool {
 public:
     enum class TKind : std::uint8_t { Pan, PanHoriz, PanVert, Zoom };
     explicit TDragTool(TKind Kind) : FKind(Kind) {}
 
+    void Press(TGeoMap& M, TMouseButton Button, TShiftState, int X, int Y, TPoint) const override {
+        if (Button != mbLeft) return;
+        M.FDrag.MouseAnchorX = X;
+        M.FDrag.MouseAnchorY = Y;
+        M.FDrag.TopLeftXAnchor = M.FView.TopLeft.X;
+        M.FDrag.TopLeftYAnchor = M.FView.TopLeft.Y;
+        M.FDrag.LButtonWasDown = true;
+    }
     void Move(TGeoMap& M, TShiftState Shift, int X, int Y) const override {
         const int W = M.width(), H = M.height();
         const bool Inside = X >= 0 && X <= W && Y >= 0 && Y <= H;
         if (!(Shift & ssLeft)) {
             M.FDrag.LButtonWasDown = false;
         } else if (!M.FDrag.LButtonWasDown) {
-            M.FDrag.MouseAnchorX = X;
-            M.FDrag.MouseAnchorY = Y;
-            M.FDrag.TopLeftXAnchor = M.FView.TopLeft.X;
-            M.FDrag.TopLeftYAnchor = M.FView.TopLeft.Y;
-            M.FDrag.LButtonWasDown = true;
-        } else if (Inside && FKind == TKind::Zoom) {
+            return;  // pressed before this tool was chosen
+        } else if (FKind == TKind::Zoom) {
             const double Factor = 1 - 0.05 * (M.FDrag.MouseAnchorX - X) / std::max(W, 1) +
                                   static_cast<double>(M.FDrag.MouseAnchorY - Y) / std::max(H, 1);
+            if (!Inside || Factor == 1) return;
             M.FView = M.Viewport();
             M.FView.ZoomAroundCenter(M.FView.Magnify * Factor);
             M.Paint();
             M.DoZoomPanEvent();
-        } else if (Inside) {
+        } else {
+            const TPoint Before = M.FView.TopLeft;
             if (FKind != TKind::PanVert)
                 M.FView.TopLeft.X = M.FDrag.TopLeftXAnchor + M.FView.ToImageLength(M.FDrag.MouseAnchorX - X);
             if (FKind != TKind::PanHoriz)
                 M.FView.TopLeft.Y = M.FDrag.TopLeftYAnchor + M.FView.ToImageLength(M.FDrag.MouseAnchorY - Y);
             if (M.FConfinePan) M.PanMapToFillWindow();
+            if (M.FView.TopLeft == Before) return;
             M.Paint();
             M.DoZoomPanEvent();
         }

@@ -11,14 +11,33 @@ double TMapViewport::Clamped(double Value) {
     return std::clamp(Value, MinMagnify, MaxMagnify);
 }
 
-void TMapViewport::Confine(int ImageWidth, int ImageHeight) {
-    const double MaxX = ImageWidth - Width / Magnify;
-    const double MaxY = ImageHeight - Height / Magnify;
-    if (TopLeft.X > MaxX) TopLeft.X = RoundToInt(MaxX);
-    if (TopLeft.Y > MaxY) TopLeft.Y = RoundToInt(MaxY);
-    TopLeft.X = std::max(TopLeft.X, 0);
-    TopLeft.Y = std::max(TopLeft.Y, 0);
+namespace {
+
+// The first image pixel shown along one side: within the image, or centring an
+// image narrower than the control.
+int ConfinedStart(int Start, int ImageLength, double ControlLengthInImage) {
+    const double Spare = ControlLengthInImage - ImageLength;
+    if (Spare > 0) return -RoundToInt(Spare / 2);
+    if (Start > -Spare) return RoundToInt(-Spare);
+    return std::max(Start, 0);
 }
+
+}  // namespace
+
+void TMapViewport::Confine(int ImageWidth, int ImageHeight) {
+    if (ImageWidth <= 0 || ImageHeight <= 0) return;
+    TopLeft = {ConfinedStart(TopLeft.X, ImageWidth, Width / Magnify),
+               ConfinedStart(TopLeft.Y, ImageHeight, Height / Magnify)};
+}
+
+void TMapViewport::Resize(int NewWidth, int NewHeight) {
+    TopLeft.X += RoundToInt((Width - NewWidth) / (2 * Magnify));
+    TopLeft.Y += RoundToInt((Height - NewHeight) / (2 * Magnify));
+    Width = NewWidth;
+    Height = NewHeight;
+}
+
+void TMapViewport::PlaceAt(TPoint P, TPoint At) { TopLeft = {P.X - ToImageLength(At.X), P.Y - ToImageLength(At.Y)}; }
 
 void TMapViewport::CenterOn(TPoint P) { TopLeft = {P.X - HalfWidthInImage(), P.Y - HalfHeightInImage()}; }
 

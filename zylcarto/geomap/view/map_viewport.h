@@ -49,9 +49,13 @@ struct ZYLCARTO_EXPORT TMapViewport {
                 RoundToInt(Height / Magnify + TopLeft.Y)};
     }
 
-    // Keeps the view on an image of the given size; an image smaller than the
-    // control is shown from its top-left corner.
+    // Keeps the view on an image of the given size; along a side where the image
+    // is smaller than the control it is centred. Nothing without an image.
     void Confine(int ImageWidth, int ImageHeight);
+    // Keeps the image pixel at the centre while the control takes a new size.
+    void Resize(int NewWidth, int NewHeight);
+    // Shows image pixel P at control pixel At; no confinement.
+    void PlaceAt(TPoint P, TPoint At);
     // Puts image pixel P at the centre; no confinement.
     void CenterOn(TPoint P);
     // Centres P but keeps the view's right and bottom edges inside the image
