@@ -13,6 +13,7 @@ TGeoMap::TGeoMap(QWidget* AOwner) : QWidget(AOwner), FCalib(""), FLandMarks(this
     resize(500, 400);
     setAttribute(Qt::WA_OpaquePaintEvent);  // paintEvent covers every pixel; no background fill before it
     setMouseTracking(true);                 // moves without a button report the position too
+    setFocusPolicy(Qt::WheelFocus);         // keys pan and zoom; a click, Tab or the wheel give focus
     FTrace.Points.resize(MaxMouseTracePoints);
     ClearZoomHistory();
     FCache.AntiAlias = FLook.AntiAlias;
@@ -43,6 +44,7 @@ void TGeoMap::Assign(const TGeoMap& Source) {
     FConfinePan = Source.FConfinePan;
     FMouseAction = Source.FMouseAction;
     FZoom = Source.FZoom;
+    FKeys.WheelZoom = Source.FKeys.WheelZoom;
 }
 
 // ---- view setters
@@ -364,6 +366,7 @@ void TGeoMap::paintEvent(QPaintEvent*) {
     // A control grown while painting was suppressed shows its background beyond the picture.
     for (const QRect& R : QRegion(rect()).subtracted(QRegion(Picture.rect())))
         P.fillRect(R, ToQColor(FLook.ColorBakGnd));
+    if (hasFocus()) DrawFocusFrame(P);
 }
 
 namespace {

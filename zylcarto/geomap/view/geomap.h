@@ -446,6 +446,55 @@ private:
 public:
     // ==== end of mouse interaction ======================================
 
+    // ==== wheel, pinch and keys (geomap_keys.cpp) ========================
+    // Each step repaints and fires OnZoomPan; the view goes into the zoom
+    // history once the steps have rested for ZoomRestMs.
+    Q_PROPERTY(bool WheelZoom READ WheelZoom WRITE SetWheelZoom)
+
+public:
+    // One wheel notch (120 units of angle delta, or 120 pixels of a touchpad
+    // scroll) zooms by this factor around the pointer; a pinch to twice the
+    // size is two steps. Partial notches add up.
+    static constexpr double WheelZoomFactor = 1.4142135623730951;
+    static constexpr int ZoomRestMs = 400;
+    bool WheelZoom() const { return FKeys.WheelZoom; }
+    // Off: wheel and pinch are left to the parent widget.
+    void SetWheelZoom(bool Value) { FKeys.WheelZoom = Value; }
+
+protected:
+    bool event(QEvent* Event) override;  // the touchpad pinch, which has no handler of its own
+    void wheelEvent(QWheelEvent* Event) override;
+    // Arrows pan by an eighth of the control (with Shift a half), + or = and -
+    // zoom around the centre, Home fits the map, Backspace walks back through
+    // the zoom history. Keys with Ctrl, Alt or Meta are left to the host.
+    void keyPressEvent(QKeyEvent* Event) override;
+    void timerEvent(QTimerEvent* Event) override;
+
+private:
+    void AddZoomUnits(double Units, QPointF At);
+    // Steps > 0 zoom in, < 0 out; the image point under control point At stays there.
+    void ZoomStepsAt(int Steps, QPointF At);
+    void PanByKey(double Right, double Down);  // fractions of the control
+    void GoBackInZoomHistory();
+    void RestartZoomRest();
+    void StoreRestedView();
+    void DrawFocusFrame(QPainter& P);
+    struct TKeyState {
+        bool WheelZoom = true;
+        double Units = 0;  // the part of a step not zoomed yet, signed
+        // The image point kept under At while the view is still the one the
+        // last step made; anything else moving the view drops it.
+        QPointF At;
+        double AnchorX = 0, AnchorY = 0;
+        TMapViewport StepView;
+        int RestTimer = 0;  // while a rest is pending
+        int HistoryIx = 0;  // the zoom history entry Backspace went to last
+    };
+    TKeyState FKeys;
+
+public:
+    // ==== end of wheel, pinch and keys ==================================
+
 protected:
     void paintEvent(QPaintEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;

@@ -1,0 +1,229 @@
+// Wheel, pinch and keyboard of the map, driven by synthetic Qt events.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QProxyStyle>
+#include <QTest>
+#include <QWheelEvent>
+#include <string>
+#include <vector>
+
+#include "probe_map.h"
+#include "zylcarto/geomap/view/geomap.h"
+
+using namespace zylcarto;
+using zylcarto::test::Picture;
+
+namespace {
+
+constexpr double S = TGeoMap::WheelZoomFactor;
+
+// A 1000 x 800 image in a 480 x 320 control, at magnification 1 from (200, 200), counting OnZoomPan.
+class KeyMap : public TGeoMap {
+public:
+    int ZoomPans = 0;
+    KeyMap() {
+        resize(480, 320);
+        SetMapBitMap(Picture(1000, 800));
+        SetTopLeft({200, 200});
+        SetOnZoomPan([this](TObject*) { ++ZoomPans; });
+        show();
+    }
+    TgmZoomStackEntry View() const { return {TopLeft().X, TopLeft().Y, Magnification()}; }
+};
+
+enum class TInput { Angle, Pixels, Pinch };
+
+// Whether the map took the event.
+bool Wheel(QWidget& W, QPoint At, int Delta, TInput Kind = TInput::Angle) {
+    if (Kind == TInput::Pinch) {
+        QNativeGestureEvent E(Qt::ZoomNativeGesture, QPointingDevice::primaryPointingDevice(), 2, At, At,
+                              W.mapToGlobal(At), Delta / 240.0, {});
+        QApplication::sendEvent(&W, &E);
+        return E.isAccepted();
+    }
+    const QPoint D(0, Delta);
+    QWheelEvent E(At, W.mapToGlobal(At), Kind == TInput::Pixels ? D : QPoint(), Kind == TInput::Pixels ? D / 8 : D,
+                  Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&W, &E);
+    return E.isAccepted();
+}
+
+bool Key(QWidget& W, int Key, Qt::KeyboardModifiers Mods = Qt::NoModifier) {
+    QKeyEvent E(QEvent::KeyPress, Key, Mods);
+    QApplication::sendEvent(&W, &E);
+    return E.isAccepted();
+}
+
+// Runs the event loop until Done or five seconds have passed.
+template <typename F>
+bool EventuallyTrue(F Done) {
+    QElapsedTimer T;
+    T.start();
+    while (!Done() && T.elapsed() < 5000) QTest::qWait(20);
+    return Done();
+}
+
+}  // namespace
+
+TEST(MapWheel, ZoomsInStepsAroundThePointerWithinTheLimits) {
+    struct Row {
+        std::string Name;
+        double StartMag;
+        std::vector<int> Deltas;  // a notch is 120; a pinch to twice the size is 240
+        TInput Kind;
+        double Mag;
+        int ZoomPans;
+    };
+    const double Max = TGeoMap::MaxMagnification, Min = TGeoMap::MinMagnification;
+    const std::vector<Row> Rows = {
+        {"notch in", 1, {120}, TInput::Angle, S, 1},
+        {"notch out", 1, {-120}, TInput::Angle, 1 / S, 1},
+        {"two halves add up", 1, {60, 60}, TInput::Angle, S, 1},
+        {"less than a notch", 1, {100}, TInput::Angle, 1, 0},
+        {"a turn back starts afresh", 1, {60, -60, -60}, TInput::Angle, 1 / S, 1},
+        {"two notches at once", 1, {240}, TInput::Angle, 2, 2},
+        {"touchpad pixels", 1, {60, 60}, TInput::Pixels, S, 1},
+        {"pinch to twice the size", 1, {240}, TInput::Pinch, 2, 2},
+        {"a long turn does not drift", 8, {480, -120, 480, -120}, TInput::Angle, 64, 10},
+        {"clamped at the top", 1000, {120, 120}, TInput::Angle, Max, 1},
+        {"clamped at the bottom", Min, {-120}, TInput::Angle, Min, 0},
+    };
+    const QPoint At(300, 100);
+    for (const Row& R : Rows) {
+        SCOPED_TRACE(R.Name);
+        KeyMap M;
+        M.SetConfinePan(false);  // else the view is kept on the image, not the point under the pointer
+        M.SetMagnification(R.StartMag);
+        // The image point under the pointer, unrounded: only the whole-pixel top-left may move it.
+        const auto Under = [&] {
+            return QPointF(M.TopLeft().X + At.x() / M.Magnification(), M.TopLeft().Y + At.y() / M.Magnification());
+        };
+        const QPointF Before = Under();
+        for (int D : R.Deltas) EXPECT_TRUE(Wheel(M, At, D, R.Kind));
+        EXPECT_NEAR(M.Magnification(), R.Mag, 1e-9 * R.Mag);
+        EXPECT_EQ(M.ZoomPans, R.ZoomPans);
+        EXPECT_NEAR(Under().x(), Before.x(), 0.5 + 1e-9);
+        EXPECT_NEAR(Under().y(), Before.y(), 0.5 + 1e-9);
+    }
+}
+
+TEST(MapWheel, ConfinedZoomOutShowsTheImageFromItsCorner) {
+    KeyMap M;
+    for (int k = 0; k < 4; ++k) Wheel(M, {400, 300}, -120);
+    EXPECT_DOUBLE_EQ(M.Magnification(), 0.25);
+    EXPECT_EQ(M.TopLeft(), (TPoint{0, 0}));
+}
+
+TEST(MapWheel, ARestedTurnIsOneZoomHistoryEntry) {
+    KeyMap M;
+    M.ZoomStateOnStack();
+    const TgmZoomStackEntry Before = M.View();
+    Wheel(M, {100, 100}, 120);
+    Wheel(M, {100, 100}, 120);
+    EXPECT_EQ(M.GetZoomStackEntry(0), Before);  // not yet at rest
+    ASSERT_TRUE(EventuallyTrue([&] { return M.GetZoomStackEntry(0) == M.View(); }));
+    EXPECT_EQ(M.GetZoomStackEntry(-1), Before);
+    QTest::qWait(2 * TGeoMap::ZoomRestMs);  // the rest stores once
+    EXPECT_EQ(M.GetZoomStackEntry(-1), Before);
+}
+
+TEST(MapWheel, OffLeavesTheWheelToTheParent) {
+    KeyMap M;
+    EXPECT_TRUE(M.WheelZoom());
+    EXPECT_TRUE(M.setProperty("WheelZoom", false));
+    const TgmZoomStackEntry Before = M.View();
+    EXPECT_FALSE(Wheel(M, {100, 100}, 120));
+    EXPECT_FALSE(Wheel(M, {100, 100}, 240, TInput::Pinch));
+    EXPECT_EQ(M.View(), Before);
+    EXPECT_EQ(M.ZoomPans, 0);
+    TGeoMap Copy;
+    Copy.Assign(M);
+    EXPECT_FALSE(Copy.WheelZoom());
+}
+
+TEST(MapKeys, KeysPanZoomFitAndGoBack) {
+    struct Row {
+        std::string Name;
+        int Key;
+        Qt::KeyboardModifiers Mods;
+        TgmZoomStackEntry View;  // from (200, 200) at 1; the control's centre is (240, 160)
+        int ZoomPans;
+        bool Taken;
+    };
+    const std::vector<Row> Rows = {
+        {"left an eighth", Qt::Key_Left, {}, {140, 200, 1}, 1, true},
+        {"right an eighth", Qt::Key_Right, {}, {260, 200, 1}, 1, true},
+        {"up an eighth", Qt::Key_Up, {}, {200, 160, 1}, 1, true},
+        {"down an eighth", Qt::Key_Down, {}, {200, 240, 1}, 1, true},
+        {"shift: right a half", Qt::Key_Right, Qt::ShiftModifier, {440, 200, 1}, 1, true},
+        {"shift: up a half", Qt::Key_Up, Qt::ShiftModifier, {200, 40, 1}, 1, true},
+        {"shift: left a half, kept on the image", Qt::Key_Left, Qt::ShiftModifier, {0, 200, 1}, 1, true},
+        {"plus in around the centre", Qt::Key_Plus, Qt::ShiftModifier, {270, 247, S}, 1, true},
+        {"keypad plus", Qt::Key_Plus, Qt::KeypadModifier, {270, 247, S}, 1, true},
+        {"equals as plus", Qt::Key_Equal, {}, {270, 247, S}, 1, true},
+        {"minus out around the centre", Qt::Key_Minus, {}, {101, 134, 1 / S}, 1, true},
+        {"home fits the map", Qt::Key_Home, {}, {0, 0, 0.4}, 1, true},
+        {"backspace to the last stored view", Qt::Key_Backspace, {}, {0, 0, 1}, 1, true},
+        {"ctrl left to the host", Qt::Key_Right, Qt::ControlModifier, {200, 200, 1}, 0, false},
+        {"other keys left to the host", Qt::Key_A, {}, {200, 200, 1}, 0, false},
+    };
+    for (const Row& R : Rows) {
+        SCOPED_TRACE(R.Name);
+        KeyMap M;
+        EXPECT_EQ(Key(M, R.Key, R.Mods), R.Taken);
+        EXPECT_EQ(M.TopLeft(), (TPoint{R.View.Left, R.View.Top}));
+        EXPECT_NEAR(M.Magnification(), R.View.MagF, 1e-12);
+        EXPECT_EQ(M.ZoomPans, R.ZoomPans);
+    }
+}
+
+TEST(MapKeys, BackspaceWalksBackAndKeepsAViewNotYetAtRest) {
+    KeyMap M;
+    const TgmZoomStackEntry A{10, 10, 1}, B{20, 20, 1}, C{30, 30, 1};
+    for (const TgmZoomStackEntry& E : {A, B, C}) {
+        M.SetTopLeft({E.Left, E.Top});
+        M.ZoomStateOnStack();
+    }
+    M.ZoomStateOnStack();  // the same view twice is passed over
+    Key(M, Qt::Key_Backspace);
+    EXPECT_EQ(M.View(), B);
+    Key(M, Qt::Key_Backspace);
+    EXPECT_EQ(M.View(), A);
+    Key(M, Qt::Key_Right);  // pending its rest: stored before going back
+    const TgmZoomStackEntry D = M.View();
+    Key(M, Qt::Key_Backspace);
+    EXPECT_EQ(M.GetZoomStackEntry(0), D);
+    EXPECT_EQ(M.View(), C);
+    QTest::qWait(2 * TGeoMap::ZoomRestMs);  // going back stores nothing
+    EXPECT_EQ(M.GetZoomStackEntry(0), D);
+}
+
+TEST(MapKeys, TakesFocusAsQtWidgetsDoAndFramesItOnlyWhileFocused) {
+    class FocusCounter : public QProxyStyle {
+    public:
+        int Frames = 0;
+        void drawPrimitive(PrimitiveElement E, const QStyleOption* O, QPainter* P, const QWidget* W) const override {
+            if (E == PE_FrameFocusRect) ++const_cast<FocusCounter*>(this)->Frames;
+            QProxyStyle::drawPrimitive(E, O, P, W);
+        }
+    };
+    FocusCounter Style;
+    KeyMap M;
+    M.setStyle(&Style);
+    EXPECT_EQ(M.focusPolicy(), Qt::WheelFocus);
+    M.repaint();
+    EXPECT_EQ(Style.Frames, 0);
+    M.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&M));
+    M.setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(M.hasFocus());
+    M.repaint();
+    EXPECT_GE(Style.Frames, 1);
+    const int Focused = Style.Frames;
+    M.clearFocus();
+    M.repaint();
+    EXPECT_EQ(Style.Frames, Focused);
+}

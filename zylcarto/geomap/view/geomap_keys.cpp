@@ -1,0 +1,165 @@
+// Wheel, pinch and keyboard of TGeoMap. A burst of steps (a turn of the
+// wheel, a held key) is one entry in the zoom history, stored when the burst
+// has rested, as a mouse drag is stored on its release.
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QTimerEvent>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/support/numeric.h"
+
+namespace zylcarto {
+namespace {
+
+constexpr double UnitsPerStep = 120;  // a standard wheel notch
+// In steps of the factor, so that a pinch to twice the size is two whole steps, not 1.9999.
+constexpr double StepsPerDoubling = 2;
+static_assert(TGeoMap::WheelZoomFactor * TGeoMap::WheelZoomFactor - 2 < 1e-12 &&
+              2 - TGeoMap::WheelZoomFactor * TGeoMap::WheelZoomFactor < 1e-12);
+constexpr double KeyPanPart = 1.0 / 8, KeyPanPartFar = 1.0 / 2;
+
+}  // namespace
+
+bool TGeoMap::event(QEvent* Event) {
+    if (Event->type() == QEvent::NativeGesture && FKeys.WheelZoom) {
+        const auto* Gesture = static_cast<QNativeGestureEvent*>(Event);
+        if (Gesture->gestureType() == Qt::ZoomNativeGesture) {
+            // value() is the change of scale since the last event: 0.1 for 10 % larger.
+            if (Gesture->value() > -1)
+                AddZoomUnits(std::log2(1 + Gesture->value()) * StepsPerDoubling * UnitsPerStep, Gesture->position());
+            Event->accept();
+            return true;
+        }
+    }
+    return QWidget::event(Event);
+}
+
+void TGeoMap::wheelEvent(QWheelEvent* Event) {
+    if (!FKeys.WheelZoom) return QWidget::wheelEvent(Event);
+    // A drag in progress owns the view (its anchors would jump); the wheel is swallowed meanwhile.
+    if (Event->buttons() != Qt::NoButton) return;
+    // Touchpads report pixels, which are finer than the angle they also report.
+    const QPoint Pixels = Event->pixelDelta();
+    AddZoomUnits(Pixels.isNull() ? Event->angleDelta().y() : Pixels.y(), Event->position());
+}
+
+void TGeoMap::AddZoomUnits(double Units, QPointF At) {
+    if (!std::isfinite(Units)) return;
+    // A turn the other way starts afresh instead of first undoing what is left.
+    if (Units * FKeys.Units < 0) FKeys.Units = 0;
+    FKeys.Units += Units;
+    const double Steps = std::trunc(FKeys.Units / UnitsPerStep);
+    FKeys.Units -= Steps * UnitsPerStep;
+    // More steps than the whole magnification range holds change nothing more.
+    ZoomStepsAt(static_cast<int>(std::clamp(Steps, -64.0, 64.0)), At);
+}
+
+void TGeoMap::ZoomStepsAt(int Steps, QPointF At) {
+    const QPointer<TGeoMap> Self(this);  // a host may delete the map from OnZoomPan
+    for (; Steps != 0; Steps -= Steps > 0 ? 1 : -1) {
+        const double Mag = TMapViewport::Clamped(FView.Magnify * (Steps > 0 ? WheelZoomFactor : 1 / WheelZoomFactor));
+        if (Mag == FView.Magnify) return;  // at a limit
+        FView = Viewport();
+        // The anchor is kept unrounded across steps, so the rounding of the
+        // top-left pixel does not add up over a long turn.
+        if (!(FView == FKeys.StepView && At == FKeys.At)) {
+            FKeys.At = At;
+            FKeys.AnchorX = FView.TopLeft.X + At.x() / FView.Magnify;
+            FKeys.AnchorY = FView.TopLeft.Y + At.y() / FView.Magnify;
+        }
+        FView.Magnify = Mag;
+        FView.TopLeft = {RoundToInt(FKeys.AnchorX - At.x() / Mag), RoundToInt(FKeys.AnchorY - At.y() / Mag)};
+        if (FConfinePan) FView.Confine(FMapImgWidth, FMapImgHeight);
+        FKeys.StepView = FView;
+        Paint();
+        RestartZoomRest();
+        DoZoomPanEvent();
+        if (!Self) return;
+    }
+}
+
+void TGeoMap::keyPressEvent(QKeyEvent* Event) {
+    // Shift is part of typing + on many layouts; the keypad counts as the main keys.
+    if (Event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) return QWidget::keyPressEvent(Event);
+    const double Part = Event->modifiers() & Qt::ShiftModifier ? KeyPanPartFar : KeyPanPart;
+    const QPointF Centre(width() / 2.0, height() / 2.0);
+    switch (Event->key()) {
+    case Qt::Key_Left: PanByKey(-Part, 0); break;
+    case Qt::Key_Right: PanByKey(Part, 0); break;
+    case Qt::Key_Up: PanByKey(0, -Part); break;
+    case Qt::Key_Down: PanByKey(0, Part); break;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: ZoomStepsAt(1, Centre); break;
+    case Qt::Key_Minus: ZoomStepsAt(-1, Centre); break;
+    case Qt::Key_Home: {
+        const TMapViewport Before = FView;
+        ZoomFitPage();
+        if (FView.TopLeft == Before.TopLeft && FView.Magnify == Before.Magnify) break;
+        RestartZoomRest();
+        DoZoomPanEvent();
+        break;
+    }
+    case Qt::Key_Backspace: GoBackInZoomHistory(); break;
+    default: QWidget::keyPressEvent(Event);
+    }
+}
+
+void TGeoMap::PanByKey(double Right, double Down) {
+    const TMapViewport Before = Viewport();
+    FView = Before;
+    FView.TopLeft.X += FView.ToImageLength(Right * width());
+    FView.TopLeft.Y += FView.ToImageLength(Down * height());
+    if (FConfinePan) FView.Confine(FMapImgWidth, FMapImgHeight);
+    if (FView.TopLeft == Before.TopLeft) return;  // at the edge
+    Paint();
+    RestartZoomRest();
+    DoZoomPanEvent();
+}
+
+void TGeoMap::GoBackInZoomHistory() {
+    // A view still waiting for its rest is the one to come back to later.
+    if (FKeys.RestTimer != 0) StoreRestedView();
+    const TgmZoomStackEntry Now{FView.TopLeft.X, FView.TopLeft.Y, FView.Magnify};
+    // On from the entry gone to last while the view is still that one, else
+    // from the newest; entries that would not change the view are passed over.
+    int Ix = GetZoomStackEntry(FKeys.HistoryIx) == Now ? FKeys.HistoryIx : 0;
+    while (Ix > -(ZoomStackSize - 1) && GetZoomStackEntry(Ix) == Now) --Ix;
+    const TgmZoomStackEntry Entry = GetZoomStackEntry(Ix);
+    if (Entry.Empty() || Entry == Now) return;
+    FKeys.HistoryIx = Ix;
+    ZoomHistory(Ix);
+    DoZoomPanEvent();
+}
+
+void TGeoMap::RestartZoomRest() {
+    if (FKeys.RestTimer != 0) killTimer(FKeys.RestTimer);
+    FKeys.RestTimer = startTimer(ZoomRestMs);
+}
+
+void TGeoMap::StoreRestedView() {
+    killTimer(FKeys.RestTimer);
+    FKeys.RestTimer = 0;
+    ZoomStateOnStack();
+}
+
+void TGeoMap::timerEvent(QTimerEvent* Event) {
+    if (FKeys.RestTimer == 0 || Event->timerId() != FKeys.RestTimer) return QWidget::timerEvent(Event);
+    StoreRestedView();
+}
+
+void TGeoMap::DrawFocusFrame(QPainter& P) {
+    // The style decides, as for its own widgets (Fusion, say, only after focus came by keyboard).
+    QStyleOptionFocusRect Option;
+    Option.initFrom(this);
+    Option.backgroundColor = palette().color(QPalette::Window);
+    P.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &Option, &P, this);
+}
+
+}  // namespace zylcarto
