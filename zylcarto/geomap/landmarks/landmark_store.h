@@ -4,6 +4,8 @@
 // random display threshold, highlight). Landmarks are numbered 1..N.
 #include <array>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,7 +24,9 @@ public:
     // Sender is what the veto event passes; ComponentName gives the name for messages.
     TLandMarkStore(TObject* Sender, std::function<std::string()> ComponentName);
 
-    // Called after every change that the map shows.
+    // Called after every change that the map shows. The veto handler may destroy
+    // the store (with the map that owns it); the call in progress then ends
+    // without touching it.
     void SetOnRepaint(std::function<void()> Handler) { FOnRepaint = std::move(Handler); }
     const TLandMarkActionEvent& OnLandMarkAction() const { return FOnLMAction; }
     void SetOnLandMarkAction(TLandMarkActionEvent Handler) { FOnLMAction = std::move(Handler); }
@@ -83,13 +87,15 @@ public:
     const TLandMark& LandMark(int Index) const { return FLandMarks[static_cast<std::size_t>(Index - 1)]; }
 
 private:
-    bool AskHandler(TLandMarkAction Action, const TLandMark& LandMark);
+    enum class TVerdict : std::uint8_t { Allowed, Refused, Gone };  // Gone: the handler destroyed the store
+    TVerdict AskHandler(TLandMarkAction Action, const TLandMark& LandMark);
     void Append(const TLandMark& LandMark);
     void EnsureCapacity(int Count);
     void ResetCapacity();
     void RemoveAt(int Index);
-    // Asks the handler for each landmark Matches accepts, then compacts; returns the number removed.
-    int RemoveMatching(const std::function<bool(const TLandMark&)>& Matches);
+    // Asks the handler for each landmark Matches accepts, then compacts; returns
+    // the number removed, nothing when the handler destroyed the store.
+    std::optional<int> RemoveMatching(const std::function<bool(const TLandMark&)>& Matches);
     void Repaint();
     [[noreturn]] void RaiseInsufficientMemory() const;
 
@@ -97,6 +103,8 @@ private:
     std::function<std::string()> FComponentName;
     std::function<void()> FOnRepaint;
     TLandMarkActionEvent FOnLMAction;
+    // Expires with the store; a handler's caller learns from it that the store is gone.
+    std::shared_ptr<const bool> FLife = std::make_shared<const bool>(true);
 
     int FNumLandMarks = 0;
     std::vector<TLandMark> FLandMarks;  // size is the capacity
