@@ -6,6 +6,7 @@
 // before anything iterates over them.
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -73,6 +74,11 @@ struct TCoords {
     double Longit = 0;
     friend bool operator==(const TCoords&, const TCoords&) = default;
 };
+
+// A position in degrees as the library takes it: latitude within [-90, 90],
+// longitude within [-180, 180]. Others (and NaN) are refused, not wrapped, so
+// that converting, testing and storing a position all give the same answer.
+inline bool IsGeoPosition(double Lat, double Long) { return std::fabs(Lat) <= 90 && std::fabs(Long) <= 180; }
 
 // Four corners indexed by TCorners.
 struct TCornerArray {

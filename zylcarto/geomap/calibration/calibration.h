@@ -75,6 +75,7 @@ public:
     void CalcConicCalibration();
 
     // --- conversion (image pixels <-> degrees; UTM metres)
+    // A position that IsGeoPosition refuses has no pixel and lies on no map.
     double CalcLatitude(int x, int y, bool& valid) const;
     double CalcLatitude(TPoint APoint, bool& valid) const { return CalcLatitude(APoint.X, APoint.Y, valid); }
     double CalcLongitude(int x, int y, bool& valid) const;

@@ -3,6 +3,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "zylcarto/geomap/calibration/calib_types.h"
 #include "zylcarto/support/bitfld.h"
 #include "zylcarto/support/errors.h"
 
@@ -98,6 +99,7 @@ void TLandMarkStore::ResetCapacity() {
 }
 
 void TLandMarkStore::Append(const TLandMark& LandMark) {
+    if (!IsGeoPosition(LandMark.Latitude, LandMark.Longitude)) return;
     if (AskHandler(lmaAdd, LandMark) != TVerdict::Allowed) return;
     // Grow before counting, so a failed growth leaves the list as it was.
     EnsureCapacity(FNumLandMarks + 1);
@@ -298,14 +300,12 @@ void TLandMarkStore::RemoveAllLandMarks() {
 }
 
 TLandMark TLandMarkStore::GetLandMarkData(int Index) const {
-    if (Index < 1 || Index > FNumLandMarks)
-        throw EZYLGeoMapError(ComponentMessage(FComponentName ? FComponentName() : std::string(),
-                                               "landmark index " + std::to_string(Index) + " out of range"));
+    if (Index < 1 || Index > FNumLandMarks) return {};
     return LandMark(Index);
 }
 
 void TLandMarkStore::SetLandMarkData(int Index, const TLandMark& LandMark) {
-    if (Index < 1 || Index > FNumLandMarks) return;
+    if (Index < 1 || Index > FNumLandMarks || !IsGeoPosition(LandMark.Latitude, LandMark.Longitude)) return;
     FLandMarks[static_cast<std::size_t>(Index - 1)] = LandMark;
     Repaint();
 }

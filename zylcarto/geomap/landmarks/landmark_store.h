@@ -37,6 +37,7 @@ public:
     int NumLandMarks() const { return FNumLandMarks; }
     int Capacity() const { return static_cast<int>(FLandMarks.size()); }
 
+    // A position that IsGeoPosition refuses adds nothing (and asks no handler).
     void AddLandMark(double Lat, double Long, double Altitude);
     void AddLandMark(double Lat, double Long, double Altitude, const std::string& Identifier, TDateTime Time);
     void AddLandMark(double Lat, double Long, double Altitude, const std::string& CaptionText, int CaptionSize,
@@ -62,7 +63,8 @@ public:
     void RemoveAllLandMarks(std::uint8_t ClassFlag);
     void RemoveAllLandMarks();
 
-    // Raises EZYLGeoMapError for an index outside 1..N.
+    // An index outside 1..N is ignored: Get returns an empty landmark, Set
+    // changes nothing; so is a landmark whose position IsGeoPosition refuses.
     TLandMark GetLandMarkData(int Index) const;
     void SetLandMarkData(int Index, const TLandMark& LandMark);
 

@@ -68,6 +68,7 @@ void TGeoMap::SetMagnification(double Value) {
 
 void TGeoMap::SetTopLeft(const TPoint& P) {
     FView.TopLeft = P;
+    if (FConfinePan) PanMapToFillWindow();
     Paint();
 }
 

@@ -112,6 +112,7 @@ public:
     // MinMagnification..MaxMagnification.
     void SetMagnification(double Value);
     TPoint TopLeft() const { return FView.TopLeft; }
+    // Kept within the image when ConfinePanToMapImage is on, as a pan is.
     void SetTopLeft(const TPoint& P);
     bool AntiAlias() const { return FLook.AntiAlias; }
     void SetAntiAlias(bool Value);
@@ -166,6 +167,7 @@ public:
     TPoint MapImageToControl(const TPoint& P) const;
     void PanMapToFillWindow();
     void BringMapPixelToCenter(const TPoint& P);
+    // Nothing for a position that has no pixel (IsGeoPosition refuses it, or the model gives none).
     void BringLocationToCenter(double Latitude, double Longitude);
     // Nothing without a map image.
     void ZoomFitPage();
