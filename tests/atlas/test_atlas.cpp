@@ -3,10 +3,13 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -341,6 +344,87 @@ TEST_F(Atlas, ZoomClicksKeepThePlaceUnderThePointerAndSignalTheLimits) {
     }
     EXPECT_EQ(Limits.at(0).at(0).toBool(), true);  // no finer map
     EXPECT_EQ(Limits.at(1).at(0).toBool(), false);
+}
+
+TEST_F(Atlas, AHostsOwnMapHandlersLeaveZoomClicksWorking) {
+    Add({"coarse", "coarse", 100, 46, 15, 49, 19, 400, 300});
+    Add({"fine", "fine", 20, 47, 16, 48, 18, 1000, 500});
+    A.show();
+    ASSERT_TRUE(A.SelectMap(1));
+    int HostDowns = 0, AtlasDowns = 0;
+    View().SetOnMouseDown([&](TObject*, TMouseButton, TShiftState, int, int) { ++HostDowns; });
+    View().SetOnDataRendered({});
+    View().SetOnMapImageRequest({});
+    A.SetOnMouseDown([&](TObject*, TMouseButton, TShiftState, int, int) { ++AtlasDowns; });
+    View().Paint();
+    EXPECT_GT(CountColor(View().AuxBitmap(), qRgb(0, 0, 255), View().rect()), 0);  // the fine map's outline
+    A.ZoomButton()->click();
+    QTest::mouseClick(&View(), Qt::LeftButton, {}, ControlPos(47.5, 17));
+    EXPECT_EQ(Shown(), "fine");
+    EXPECT_EQ(HostDowns, 1);
+    EXPECT_EQ(AtlasDowns, 1);
+}
+
+TEST(AtlasEvents, EveryEventMayDeleteTheAtlasFromItsHandlerOrSlot) {
+    QTemporaryDir Dir;
+    const std::string Xml = WriteMap(Dir.path(), {"one", "one", 100, 46, 15, 49, 19, 400, 300});
+    using TKill = std::function<void()>;
+    struct TCase {
+        const char* Event;
+        std::function<void(TGeoAtlas&, bool ViaSignal, const TKill&)> Arm;
+        std::function<void(TGeoAtlas&)> Drive;
+    };
+    const auto Arm = [](auto Set, auto Sig) {
+        return [=](TGeoAtlas& At, bool ViaSignal, const TKill& Kill) {
+            if (ViaSignal)
+                QObject::connect(&At, Sig, &At, Kill);
+            else
+                (At.*Set)([Kill](auto&&...) { Kill(); });
+        };
+    };
+    // Sent directly: QTest would still address the view after the atlas went.
+    const auto Send = [](TGeoAtlas& At, QEvent::Type Type, Qt::MouseButtons Held) {
+        const QPoint P(50, 50);
+        QMouseEvent E(Type, P, At.CurrentMap()->mapToGlobal(P),
+                      Type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, Held, Qt::NoModifier);
+        QApplication::sendEvent(At.CurrentMap(), &E);
+    };
+    const auto Press = [Send](TGeoAtlas& At) { Send(At, QEvent::MouseButtonPress, Qt::LeftButton); };
+    const std::vector<TCase> Cases = {
+        {"OnMouseDown in zoom mode", Arm(&TGeoAtlas::SetOnMouseDown, &TGeoAtlas::mouseDown), Press},
+        {"OnMouseUp", Arm(&TGeoAtlas::SetOnMouseUp, &TGeoAtlas::mouseUp),
+         [Send](TGeoAtlas& At) { Send(At, QEvent::MouseButtonRelease, Qt::NoButton); }},
+        {"OnMouseMove", Arm(&TGeoAtlas::SetOnMouseMove, &TGeoAtlas::mouseMove),
+         [Send](TGeoAtlas& At) { Send(At, QEvent::MouseMove, Qt::NoButton); }},
+        {"OnClick on the map", Arm(&TGeoAtlas::SetOnClick, &TGeoAtlas::click),
+         [=](TGeoAtlas& At) {
+             Press(At);
+             Send(At, QEvent::MouseButtonRelease, Qt::NoButton);
+         }},
+        {"OnDblClick", Arm(&TGeoAtlas::SetOnDblClick, &TGeoAtlas::dblClick),
+         [Send](TGeoAtlas& At) { Send(At, QEvent::MouseButtonDblClick, Qt::LeftButton); }},
+        {"OnClick on a mode button", Arm(&TGeoAtlas::SetOnClick, &TGeoAtlas::click),
+         [](TGeoAtlas& At) { At.PointerButton()->click(); }},
+        {"OnZoomButClick", Arm(&TGeoAtlas::SetOnZoomButClick, &TGeoAtlas::zoomButClick),
+         [](TGeoAtlas& At) { At.ZoomButton()->click(); }},
+        {"OnPointerButClick", Arm(&TGeoAtlas::SetOnPointerButClick, &TGeoAtlas::pointerButClick),
+         [](TGeoAtlas& At) { At.PointerButton()->click(); }},
+        {"OnCBoxMapsChange", Arm(&TGeoAtlas::SetOnCBoxMapsChange, &TGeoAtlas::cBoxMapsChange),
+         [](TGeoAtlas& At) { Q_EMIT At.MapSelector()->activated(0); }},
+    };
+    for (const TCase& Case : Cases)
+        for (const bool ViaSignal : {false, true}) {
+            SCOPED_TRACE(std::string(Case.Event) + (ViaSignal ? " (signal)" : " (property)"));
+            QPointer<TGeoAtlas> At = new TGeoAtlas;
+            ASSERT_TRUE(At->RegisterMap(Xml));
+            ASSERT_TRUE(At->SelectMap(1));
+            At->show();
+            if (std::string(Case.Event) != "OnZoomButClick") At->ZoomButton()->click();
+            Case.Arm(*At, ViaSignal, [&At] { delete At.data(); });
+            Case.Drive(*At);
+            EXPECT_TRUE(At.isNull());
+            delete At.data();
+        }
 }
 
 TEST_F(Atlas, OutlinesOfTheOtherMapsAreDrawnAtTheViewsScale) {

@@ -35,6 +35,7 @@ TEST(GeoMapState, ConstructionSetsTheDocumentedDefaults) {
     EXPECT_TRUE(M.MouseTraceInvert());
     EXPECT_EQ(M.GetZoomStackEntry(0), (TgmZoomStackEntry{0, 0, 1.0}));
     EXPECT_TRUE(M.GetZoomStackEntry(-1).Empty());
+    M.SetConfinePan(false);  // a map without an image confines every view to (0, 0)
     M.SetTopLeft({5, 5});
     M.ZoomHistory(-1);  // empty slot
     EXPECT_EQ(M.TopLeft(), (TPoint{5, 5}));
@@ -53,6 +54,7 @@ TEST(GeoMapState, PublishedPropertiesReachTheSetters) {
 
 TEST(GeoMapState, ZoomHistoryIsARingOfSixteen) {
     ProbeMap M;
+    M.SetConfinePan(false);
     for (int k = 1; k <= 17; ++k) {
         M.SetTopLeft({k, k});
         M.ZoomStateOnStack();
@@ -121,6 +123,7 @@ TEST(GeoMapState, MagnificationStaysFiniteAndPositive) {
 
 TEST(GeoMapState, PixelConversionsRoundHalvesToEven) {
     ProbeMap M;
+    M.SetConfinePan(false);
     M.SetMagnification(2.0);
     M.SetTopLeft({10, 20});
     EXPECT_EQ(M.ControlToMapImage({3, 3}), (TPoint{12, 22}));
@@ -191,6 +194,43 @@ TEST(GeoMapState, CentringOnALocation) {
     EXPECT_EQ(M.TopLeft(), (TPoint{250, 200}));
     M.BringLocationToCenter(47.0, 17.0);  // corner: kept inside
     EXPECT_EQ(M.TopLeft(), (TPoint{500, 400}));
+}
+
+TEST(GeoMapState, BadValuesGetTheSameAnswerEverywhere) {
+    ProbeMap M;
+    M.SetMapBitMap(Picture(1000, 800));
+    CalibrateEquiRect(M, 80, -500, -80, 500);  // wider than the globe: +-400 lies within its corners
+    M.SetMagnification(4);
+    M.SetTopLeft({300, 300});
+    M.AddLandMark(10.0, 170.0, 0.0);
+    const TLandMark Kept = M.GetLandMarkData(1);
+    int x = 0, y = 0;
+    ASSERT_TRUE(M.CalcPixelCoords(10, 170, x, y));
+    ASSERT_TRUE(M.IsPositionWithinMap(10, 170));
+    const double NaN = std::numeric_limits<double>::quiet_NaN(), Inf = std::numeric_limits<double>::infinity();
+    const std::pair<double, double> Bad[] = {{NaN, 10}, {10, NaN},  {10, Inf}, {95, 10},
+                                             {10, 400}, {10, -400}, {95, 400}};
+    for (const auto& [Lat, Long] : Bad) {
+        SCOPED_TRACE(std::to_string(Lat) + ", " + std::to_string(Long));
+        EXPECT_FALSE(M.CalcPixelCoords(Lat, Long, x, y));
+        EXPECT_FALSE(M.IsPositionWithinMap(Lat, Long));
+        M.BringLocationToCenter(Lat, Long);
+        EXPECT_EQ(M.TopLeft(), (TPoint{300, 300}));
+        M.AddLandMark(Lat, Long, 0.0);
+        EXPECT_EQ(M.NumLandMarks(), 1);
+        TLandMark Moved = Kept;
+        Moved.Latitude = Lat;
+        Moved.Longitude = Long;
+        M.SetLandMarkData(1, Moved);
+        EXPECT_EQ(M.GetLandMarkData(1), Kept);
+    }
+    // A top-left point is confined like a pan, unless confinement is off.
+    M.SetMagnification(1);
+    M.SetTopLeft({5000, -50});
+    EXPECT_EQ(M.TopLeft(), (TPoint{500, 0}));
+    M.SetConfinePan(false);
+    M.SetTopLeft({5000, -50});
+    EXPECT_EQ(M.TopLeft(), (TPoint{5000, -50}));
 }
 
 TEST(GeoMapState, LastClickPositionConvertsOrGivesZero) {
@@ -277,6 +317,7 @@ TEST(GeoMapState, AssignCopiesTheStateButKeepsTraceAndHandlers) {
     CalibrateEquiRect(A, 48, 16, 47, 17);
     A.AddLandMark(47.5, 16.5, 0.0);
     A.SetMagnification(2);
+    A.SetConfinePan(false);
     A.SetTopLeft({7, 8});
     A.SetColorGratLine(0x010203);
     A.AddTracePoint(1, 1, false);

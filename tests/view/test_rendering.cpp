@@ -142,6 +142,7 @@ TEST(Rendering, CalibrationPointMarkersSitOnTheQuads) {
     ProbeMap M;
     MakeWhiteMap(M);
     M.SetFrameStyle(fsNone);
+    M.SetConfinePan(false);
     M.SetTopLeft({-50, -50});  // no confinement: quad (0,0) at control (50,50)
     M.SetShowGrat(sgPoints);
     const QImage I = Shown(M);
@@ -236,6 +237,7 @@ TEST(Rendering, ReferencePicture) {
     CalibrateEquiRect(M, 47.5, 15.0, 47.0, 15.8);
     M.SetShowGrat(sgPointsAndLines);
     M.SetMagnification(0.75);
+    M.SetConfinePan(false);
     M.SetTopLeft({-16, -12});  // the top-left calibration point at control (12, 9)
     M.AddLandMark(47.4, 15.2, 0.0, lmTriangle, 0, "A", 0, 1, 0x0000C0, 0xFFFFFF, 6, false, 0, 10);
     M.AddLandMark(47.3, 15.4, 0.0, lmArrowFrom, 0, "B", 0, 2, 0x008000, 0x80FF80, 5, false, 45, 14);

@@ -58,8 +58,10 @@ TGeoAtlas::TGeoAtlas(QWidget* AOwner) : QFrame(AOwner) {
     Group->setExclusive(true);
     Group->addButton(FSBPoint);
     Group->addButton(FSBZoom);
-    connect(FSBPoint, &QToolButton::clicked, this, [this] { ModeButtonClicked(FOnPoiButClick); });
-    connect(FSBZoom, &QToolButton::clicked, this, [this] { ModeButtonClicked(FOnZoomButClick); });
+    connect(FSBPoint, &QToolButton::clicked, this,
+            [this] { ModeButtonClicked(FOnPoiButClick, &TGeoAtlas::pointerButClick); });
+    connect(FSBZoom, &QToolButton::clicked, this,
+            [this] { ModeButtonClicked(FOnZoomButClick, &TGeoAtlas::zoomButClick); });
 
     FCboxMaps = new QComboBox(FCPanel);
     FCboxMaps->setObjectName(QStringLiteral("MapSelector"));
@@ -71,22 +73,17 @@ TGeoAtlas::TGeoAtlas(QWidget* AOwner) : QFrame(AOwner) {
 
     FGeoMap = new TGeoMap(this);
     FGeoMap->setObjectName(QStringLiteral("GeoMap"));
-    FGeoMap->SetOnMouseDown(
-        [this](TObject*, TMouseButton B, TShiftState S, int X, int Y) { ViewMouseDown(B, S, X, Y); });
-    FGeoMap->SetOnMouseUp([this](TObject*, TMouseButton B, TShiftState S, int X, int Y) {
-        if (FOnMouseUp) FOnMouseUp(this, B, S, X, Y);
+    // Connections rather than the map's properties, which stay the host's.
+    connect(FGeoMap, &TGeoMap::mouseDown, this, &TGeoAtlas::ViewMouseDown);
+    connect(FGeoMap, &TGeoMap::mouseUp, this, [this](TMouseButton B, TShiftState S, int X, int Y) {
+        FireHostEvent(this, FOnMouseUp, &TGeoAtlas::mouseUp, B, S, X, Y);
     });
-    FGeoMap->SetOnMouseMove([this](TObject*, TShiftState S, int X, int Y) {
-        if (FOnMouseMove) FOnMouseMove(this, S, X, Y);
-    });
-    FGeoMap->SetOnDataRendered([this](TObject*, TCanvas& Canvas) { DrawMapOutlines(Canvas); });
-    FGeoMap->SetOnDblClick([this](TObject*) {
-        if (FOnDblClick) FOnDblClick(this);
-    });
-    FGeoMap->SetOnClick([this](TObject*) {
-        if (FOnClick) FOnClick(this);
-    });
-    FGeoMap->SetOnMapImageRequest([this](TObject*, std::string& FileName) { LocateMapImage(FileName); });
+    connect(FGeoMap, &TGeoMap::mouseMove, this,
+            [this](TShiftState S, int X, int Y) { FireHostEvent(this, FOnMouseMove, &TGeoAtlas::mouseMove, S, X, Y); });
+    connect(FGeoMap, &TGeoMap::dataRendered, this, &TGeoAtlas::DrawMapOutlines);
+    connect(FGeoMap, &TGeoMap::dblClick, this, [this] { FireHostEvent(this, FOnDblClick, &TGeoAtlas::dblClick); });
+    connect(FGeoMap, &TGeoMap::click, this, [this] { FireHostEvent(this, FOnClick, &TGeoAtlas::click); });
+    connect(FGeoMap, &TGeoMap::mapImageRequest, this, &TGeoAtlas::LocateMapImage);
     FGeoMap->SetEmptyMsg("TGeoAtlas: Empty");
 
     auto* Layout = new QVBoxLayout(this);
@@ -183,7 +180,8 @@ void TGeoAtlas::SetCursor(TCursor Value) {
     setCursor(TCursorTable::Instance().Cursor(Value));
 }
 
-void TGeoAtlas::ModeButtonClicked(const TNotifyEvent& ButtonEvent) {
+template <typename Signal>
+void TGeoAtlas::ModeButtonClicked(const TNotifyEvent& ButtonEvent, Signal ButtonSignal) {
     if (FSBZoom->isChecked()) {
         SetCursor(crGeoZoom);
         FGeoMap->SetAllowPan(false);
@@ -191,8 +189,8 @@ void TGeoAtlas::ModeButtonClicked(const TNotifyEvent& ButtonEvent) {
         SetCursor(crHandPoint);
         FGeoMap->SetAllowPan(true);
     }
-    if (FOnClick) FOnClick(this);
-    if (ButtonEvent) ButtonEvent(this);
+    if (!FireHostEvent(this, FOnClick, &TGeoAtlas::click)) return;
+    FireHostEvent(this, ButtonEvent, ButtonSignal);
 }
 
 void TGeoAtlas::MapSelectorChosen(int ListIndex) {
@@ -200,12 +198,11 @@ void TGeoAtlas::MapSelectorChosen(int ListIndex) {
     FRegistry.SetCurrentMapIdx(Number);
     if (Number >= 1 && Number <= FRegistry.NumRegMaps())
         FGeoMap->LoadCalDataFromXML(FRegistry.Maps(Number).FileName, "");
-    if (FOnCBxMapsChg) FOnCBxMapsChg(this);
+    FireHostEvent(this, FOnCBxMapsChg, &TGeoAtlas::cBoxMapsChange);
 }
 
 void TGeoAtlas::ViewMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    if (FOnMouseDown) FOnMouseDown(this, Button, Shift, X, Y);
-    if (!FSBZoom->isChecked()) return;
+    if (!FireHostEvent(this, FOnMouseDown, &TGeoAtlas::mouseDown, Button, Shift, X, Y) || !FSBZoom->isChecked()) return;
     const double Lat = FGeoMap->GetLastMClickLatitude();
     const double Long = FGeoMap->GetLastMClickLongitude();
     const double Resolution = FGeoMap->CalibData().Resolution;

@@ -75,7 +75,13 @@ public:
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor Value);
 
-    // --- events (fired only when assigned, with the atlas as Sender)
+    // --- events
+    // Each has a handler property (run only when assigned, with the atlas as
+    // Sender) and a Qt signal named after it; the property runs first, then the
+    // signal. A handler or a slot may delete the atlas (or deleteLater it): the
+    // atlas then touches nothing of itself after it. The atlas follows its map
+    // through signal connections of its own, so a host may set the map's
+    // handler properties as well.
     void SetOnMouseDown(TMouseEvent Handler) { FOnMouseDown = std::move(Handler); }
     void SetOnMouseUp(TMouseEvent Handler) { FOnMouseUp = std::move(Handler); }
     void SetOnMouseMove(TMouseMoveEvent Handler) { FOnMouseMove = std::move(Handler); }
@@ -85,10 +91,21 @@ public:
     void SetOnPointerButClick(TNotifyEvent Handler) { FOnPoiButClick = std::move(Handler); }
     void SetOnCBoxMapsChange(TNotifyEvent Handler) { FOnCBxMapsChg = std::move(Handler); }
 
+Q_SIGNALS:
+    void mouseDown(zylcarto::TMouseButton Button, zylcarto::TShiftState Shift, int X, int Y);
+    void mouseUp(zylcarto::TMouseButton Button, zylcarto::TShiftState Shift, int X, int Y);
+    void mouseMove(zylcarto::TShiftState Shift, int X, int Y);
+    void click();
+    void dblClick();
+    void zoomButClick();
+    void pointerButClick();
+    void cBoxMapsChange();
+
 private:
     void RebuildMapSelector();
     int SelectedListPosition() const;  // 1-based, 0 for none
-    void ModeButtonClicked(const TNotifyEvent& ButtonEvent);
+    template <typename Signal>
+    void ModeButtonClicked(const TNotifyEvent& ButtonEvent, Signal ButtonSignal);
     void MapSelectorChosen(int ListIndex);
     void ViewMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     void DrawMapOutlines(TCanvas& Canvas) const;

@@ -234,6 +234,7 @@ void LatLongToMapUTM(const TCalibData& D, double Lat, double Long, double& Easti
 }
 
 bool GeoToPixelFrac(const TCalibView& C, double Lat, double Long, double& x, double& y) {
+    if (!IsGeoPosition(Lat, Long)) return false;
     const TCalibParams& P = C.Pars;
     switch (C.Model) {
     case cmParabolicIp: return GratToPixel(C.Data, C.GratMat, Lat, Long, x, y);

@@ -8,6 +8,7 @@
 /// over them.
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -97,6 +98,11 @@ struct TCoords {
     /// Equal when both coordinates are.
     friend bool operator==(const TCoords&, const TCoords&) = default;
 };
+
+/// A position in degrees as the library takes it: latitude within [-90, 90],
+/// longitude within [-180, 180]. Others (and NaN) are refused, not wrapped, so
+/// that converting, testing and storing a position all give the same answer.
+inline bool IsGeoPosition(double Lat, double Long) { return std::fabs(Lat) <= 90 && std::fabs(Long) <= 180; }
 
 /// The positions of the four image corners, indexed by TCorners.
 struct TCornerArray {

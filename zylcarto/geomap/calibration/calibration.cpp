@@ -199,7 +199,7 @@ int TMapCalibration::CalcUTMxFromEastingY(double Easting, int y) const {
 }
 
 bool TMapCalibration::IsPositionWithinMap(double Latit, double Longit) const {
-    return PositionInMap(Latit, Longit, FCalibData.Corners);
+    return IsGeoPosition(Latit, Longit) && PositionInMap(Latit, Longit, FCalibData.Corners);
 }
 
 void TMapCalibration::CalcExtentsAndResolution() {

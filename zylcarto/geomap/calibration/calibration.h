@@ -112,6 +112,8 @@ public:
     /// Fits the conic parameters with the image size; fewer than 3 points keep the old ones.
     void CalcConicCalibration();
 
+    // --- conversion (image pixels <-> degrees; UTM metres). A position that
+    // IsGeoPosition refuses has no pixel and lies on no map.
     /// @{
     /// Latitude in degrees at image pixel (x, y); valid false and 0 when the model
     /// cannot tell (cmUndefined, no usable fit, a UTM zone outside 1..60, a non-finite

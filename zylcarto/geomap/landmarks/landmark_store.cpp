@@ -3,6 +3,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "zylcarto/geomap/calibration/calib_types.h"
 #include "zylcarto/support/bitfld.h"
 #include "zylcarto/support/errors.h"
 
@@ -65,10 +66,16 @@ void TLandMarkStore::Repaint() {
     if (FOnRepaint) FOnRepaint();
 }
 
-bool TLandMarkStore::AskHandler(TLandMarkAction Action, const TLandMark& LandMark) {
+TLandMarkStore::TVerdict TLandMarkStore::AskHandler(TLandMarkAction Action, const TLandMark& LandMark) {
     bool Allowed = true;
-    if (FOnLMAction) FOnLMAction(FSender, Allowed, Action, LandMark);
-    return Allowed;
+    if (FOnLMAction) {
+        const std::weak_ptr<const bool> Life = FLife;
+        const TLandMarkActionEvent Handler = FOnLMAction;  // outlives a handler that destroys the store
+        const TLandMark Asked = LandMark;                  // LandMark may be an entry of the store
+        Handler(FSender, Allowed, Action, Asked);
+        if (Life.expired()) return TVerdict::Gone;
+    }
+    return Allowed ? TVerdict::Allowed : TVerdict::Refused;
 }
 
 void TLandMarkStore::EnsureCapacity(int Count) {
@@ -92,7 +99,8 @@ void TLandMarkStore::ResetCapacity() {
 }
 
 void TLandMarkStore::Append(const TLandMark& LandMark) {
-    if (!AskHandler(lmaAdd, LandMark)) return;
+    if (!IsGeoPosition(LandMark.Latitude, LandMark.Longitude)) return;
+    if (AskHandler(lmaAdd, LandMark) != TVerdict::Allowed) return;
     // Grow before counting, so a failed growth leaves the list as it was.
     EnsureCapacity(FNumLandMarks + 1);
     FLandMarks[static_cast<std::size_t>(FNumLandMarks)] = LandMark;
@@ -188,22 +196,29 @@ int TLandMarkStore::RemoveLandMark(double Lat, double Long, int ClassFlag) {
     FHighLM = 0;
     int Removed = 0;
     const int Index = FindLandMark(Lat, Long, ClassFlag);
-    if (Index > 0 && AskHandler(lmaRemove, LandMark(Index))) {
-        RemoveAt(Index);
-        Removed = Index;
+    if (Index > 0) {
+        const TVerdict Verdict = AskHandler(lmaRemove, LandMark(Index));
+        if (Verdict == TVerdict::Gone) return 0;
+        if (Verdict == TVerdict::Allowed) {
+            RemoveAt(Index);
+            Removed = Index;
+        }
     }
     Repaint();
     return Removed;
 }
 
-int TLandMarkStore::RemoveMatching(const std::function<bool(const TLandMark&)>& Matches) {
+std::optional<int> TLandMarkStore::RemoveMatching(const std::function<bool(const TLandMark&)>& Matches) {
     TBitFld Marked;
     Marked.SetSize(FNumLandMarks);
     Marked.Clear();
     int Count = 0;
     for (int i = 1; i <= FNumLandMarks; ++i) {
         const TLandMark& LM = LandMark(i);
-        if (Matches(LM) && AskHandler(lmaRemove, LM)) {
+        if (!Matches(LM)) continue;
+        const TVerdict Verdict = AskHandler(lmaRemove, LM);
+        if (Verdict == TVerdict::Gone) return std::nullopt;
+        if (Verdict == TVerdict::Allowed) {
             Marked.SetBit(i, true);
             ++Count;
         }
@@ -238,30 +253,37 @@ int TLandMarkStore::RemoveLandMarksWhere(int ClassFlag, const std::function<bool
     if (FNumLandMarks == 0) return 0;
     FHighLM = 0;
     ClassFlag = NormalizedClass(ClassFlag);
-    const int Removed = RemoveMatching([&](const TLandMark& LM) { return ClassMatches(LM, ClassFlag) && Near(LM); });
+    const std::optional<int> Removed =
+        RemoveMatching([&](const TLandMark& LM) { return ClassMatches(LM, ClassFlag) && Near(LM); });
+    if (!Removed) return 0;
     Repaint();
-    return Removed;
+    return *Removed;
 }
 
 int TLandMarkStore::RemoveLandMark(const TRectDouble& Rect, int ClassFlag) {
     if (FNumLandMarks == 0) return 0;
     FHighLM = 0;
     ClassFlag = NormalizedClass(ClassFlag);
-    const int Removed = RemoveMatching([&](const TLandMark& LM) {
+    const std::optional<int> Removed = RemoveMatching([&](const TLandMark& LM) {
         return ClassMatches(LM, ClassFlag) && Rect.Left < LM.Longitude && LM.Longitude < Rect.Right &&
                Rect.Bottom < LM.Latitude && LM.Latitude < Rect.Top;
     });
+    if (!Removed) return 0;
     Repaint();
-    return Removed;
+    return *Removed;
 }
 
 int TLandMarkStore::RemoveLandMark(int LmIndex) {
     if (FNumLandMarks == 0) return 0;
     FHighLM = 0;
     int Removed = 0;
-    if (LmIndex >= 1 && LmIndex <= FNumLandMarks && AskHandler(lmaRemove, LandMark(LmIndex))) {
-        RemoveAt(LmIndex);
-        Removed = LmIndex;
+    if (LmIndex >= 1 && LmIndex <= FNumLandMarks) {
+        const TVerdict Verdict = AskHandler(lmaRemove, LandMark(LmIndex));
+        if (Verdict == TVerdict::Gone) return 0;
+        if (Verdict == TVerdict::Allowed) {
+            RemoveAt(LmIndex);
+            Removed = LmIndex;
+        }
     }
     Repaint();
     return Removed;
@@ -272,7 +294,7 @@ void TLandMarkStore::RemoveLastLandMark() { RemoveLandMark(FNumLandMarks); }
 void TLandMarkStore::RemoveAllLandMarks(std::uint8_t ClassFlag) {
     if (FNumLandMarks == 0) return;
     FHighLM = 0;
-    RemoveMatching([ClassFlag](const TLandMark& LM) { return LM.ClassFlag == ClassFlag; });
+    if (!RemoveMatching([ClassFlag](const TLandMark& LM) { return LM.ClassFlag == ClassFlag; })) return;
     Repaint();
 }
 
@@ -283,14 +305,12 @@ void TLandMarkStore::RemoveAllLandMarks() {
 }
 
 TLandMark TLandMarkStore::GetLandMarkData(int Index) const {
-    if (Index < 1 || Index > FNumLandMarks)
-        throw EZYLGeoMapError(ComponentMessage(FComponentName ? FComponentName() : std::string(),
-                                               "landmark index " + std::to_string(Index) + " out of range"));
+    if (Index < 1 || Index > FNumLandMarks) return {};
     return LandMark(Index);
 }
 
 void TLandMarkStore::SetLandMarkData(int Index, const TLandMark& LandMark) {
-    if (Index < 1 || Index > FNumLandMarks) return;
+    if (Index < 1 || Index > FNumLandMarks || !IsGeoPosition(LandMark.Latitude, LandMark.Longitude)) return;
     FLandMarks[static_cast<std::size_t>(Index - 1)] = LandMark;
     Repaint();
 }

@@ -5,6 +5,8 @@
 /// random display threshold, highlight). Landmarks are numbered 1..N.
 #include <array>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,7 +34,9 @@ public:
     /// An empty list, all classes visible, no highlight.
     TLandMarkStore(TObject* Sender, std::function<std::string()> ComponentName);
 
-    /// Called after every change that the map shows.
+    /// Called after every change that the map shows. The veto handler may destroy
+    /// the store (with the map that owns it); the call in progress then ends
+    /// without touching it.
     void SetOnRepaint(std::function<void()> Handler) { FOnRepaint = std::move(Handler); }
     /// The veto handler asked before each addition and removal.
     const TLandMarkActionEvent& OnLandMarkAction() const { return FOnLMAction; }
@@ -52,6 +56,7 @@ public:
     /// Adds a copy of LandMarkDefault with the given position (degrees) and the fields
     /// given (identifier cut to 15 and caption text to 80 characters), unless the
     /// handler vetoes it; then repaints. A veto adds nothing and does not repaint.
+    /// A position that IsGeoPosition refuses adds nothing (and asks no handler).
     void AddLandMark(double Lat, double Long, double Altitude);
     void AddLandMark(double Lat, double Long, double Altitude, const std::string& Identifier, TDateTime Time);
     void AddLandMark(double Lat, double Long, double Altitude, const std::string& CaptionText, int CaptionSize,
@@ -88,7 +93,7 @@ public:
     /// Empties the list without asking the handler; the highlight index stays.
     void RemoveAllLandMarks();
 
-    /// A copy of landmark Index; raises EZYLGeoMapError for an index outside 1..N.
+    /// A copy of landmark Index; an empty landmark for an index outside 1..N.
     TLandMark GetLandMarkData(int Index) const;
     /// Replaces landmark Index and repaints; nothing outside 1..N. No veto.
     void SetLandMarkData(int Index, const TLandMark& LandMark);
@@ -128,13 +133,15 @@ public:
     const TLandMark& LandMark(int Index) const { return FLandMarks[static_cast<std::size_t>(Index - 1)]; }
 
 private:
-    bool AskHandler(TLandMarkAction Action, const TLandMark& LandMark);
+    enum class TVerdict : std::uint8_t { Allowed, Refused, Gone };  // Gone: the handler destroyed the store
+    TVerdict AskHandler(TLandMarkAction Action, const TLandMark& LandMark);
     void Append(const TLandMark& LandMark);
     void EnsureCapacity(int Count);
     void ResetCapacity();
     void RemoveAt(int Index);
-    // Asks the handler for each landmark Matches accepts, then compacts; returns the number removed.
-    int RemoveMatching(const std::function<bool(const TLandMark&)>& Matches);
+    // Asks the handler for each landmark Matches accepts, then compacts; returns
+    // the number removed, nothing when the handler destroyed the store.
+    std::optional<int> RemoveMatching(const std::function<bool(const TLandMark&)>& Matches);
     void Repaint();
     [[noreturn]] void RaiseInsufficientMemory() const;
 
@@ -142,6 +149,8 @@ private:
     std::function<std::string()> FComponentName;
     std::function<void()> FOnRepaint;
     TLandMarkActionEvent FOnLMAction;
+    // Expires with the store; a handler's caller learns from it that the store is gone.
+    std::shared_ptr<const bool> FLife = std::make_shared<const bool>(true);
 
     int FNumLandMarks = 0;
     std::vector<TLandMark> FLandMarks;  // size is the capacity

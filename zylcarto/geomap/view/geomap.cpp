@@ -20,6 +20,19 @@ TGeoMap::TGeoMap(QWidget* AOwner) : QWidget(AOwner), FCalib(""), FLandMarks(this
     AuxBmp = QImage(0, 0, ViewImageFormat);
     FCache.Image = QImage(0, 0, ViewImageFormat);
     FLandMarks.SetOnRepaint([this] { Paint(); });
+    FLandMarks.SetOnLandMarkAction([this](TObject*, bool& Allowed, TLandMarkAction Action, const TLandMark& LM) {
+        FireHostEvent(this, FOnLandMarkAction, &TGeoMap::landMarkAction, Allowed, Action, LM);
+    });
+    FRelayHooks.OnBeforeRenderData = [this](TObject*, TCanvas& C) {
+        FireHostEvent(this, FHooks.OnBeforeRenderData, &TGeoMap::beforeRenderData, C);
+    };
+    FRelayHooks.OnDataRendered = [this](TObject*, TCanvas& C) {
+        FireHostEvent(this, FHooks.OnDataRendered, &TGeoMap::dataRendered, C);
+    };
+    FRelayHooksPlain = FRelayHooks;
+    FRelayHooks.OnDrawLandmark = [this](TObject*, bool& Handled, TCanvas& C, const TPoint& P, const TLandMark& LM) {
+        FireHostEvent(this, FHooks.OnDrawLandmark, &TGeoMap::drawLandmark, Handled, C, P, LM);
+    };
     FCalib.SetRepaintHandler([this] { Paint(); });
     connect(this, &QObject::objectNameChanged, this, [this] { FCalib.SetName(Name()); });
 }
@@ -57,6 +70,7 @@ void TGeoMap::SetMagnification(double Value) {
 
 void TGeoMap::SetTopLeft(const TPoint& P) {
     FView.TopLeft = P;
+    if (FConfinePan) PanMapToFillWindow();
     Paint();
 }
 
@@ -313,12 +327,10 @@ double TGeoMap::GetLastMClickLongitude() const {
     return valid ? v : 0;
 }
 
-void TGeoMap::DoZoomPanEvent() {
-    if (FOnZoomPan) FOnZoomPan(this);
-}
+void TGeoMap::DoZoomPanEvent() { FireHostEvent(this, FOnZoomPan, &TGeoMap::zoomPan); }
 
 void TGeoMap::DoSelectRectEvent(int Kind, double V1, double V2, double V3, double V4) {
-    if (FOnSelectRect) FOnSelectRect(this, Kind, V1, V2, V3, V4);
+    FireHostEvent(this, FOnSelectRect, &TGeoMap::selectRect, Kind, V1, V2, V3, V4);
 }
 
 // ---- map image in memory

@@ -5,6 +5,7 @@
 // Every visible change ends in Paint, which composes the client area into
 // AuxBmp at once and puts it on the screen; paintEvent only copies AuxBmp.
 #include <QImage>
+#include <QMetaMethod>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -21,6 +22,7 @@ class QPrinter;
 #include "zylcarto/geomap/calibration/xml_source.h"
 #include "zylcarto/geomap/landmarks/landmark_store.h"
 #include "zylcarto/geomap/view/canvas.h"
+#include "zylcarto/geomap/view/host_events.h"
 #include "zylcarto/geomap/view/map_loading.h"
 #include "zylcarto/geomap/view/map_renderer.h"
 #include "zylcarto/geomap/view/map_scene.h"
@@ -111,6 +113,7 @@ public:
     // MinMagnification..MaxMagnification.
     void SetMagnification(double Value);
     TPoint TopLeft() const { return FView.TopLeft; }
+    // Kept within the image when ConfinePanToMapImage is on, as a pan is.
     void SetTopLeft(const TPoint& P);
     bool AntiAlias() const { return FLook.AntiAlias; }
     void SetAntiAlias(bool Value);
@@ -165,6 +168,7 @@ public:
     TPoint MapImageToControl(const TPoint& P) const;
     void PanMapToFillWindow();
     void BringMapPixelToCenter(const TPoint& P);
+    // Nothing for a position that has no pixel (IsGeoPosition refuses it, or the model gives none).
     void BringLocationToCenter(double Latitude, double Longitude);
     // Shows the position at control pixel At, as far as ConfinePanToMapImage
     // allows; false (and nothing changed) when the calibration cannot place it.
@@ -275,7 +279,13 @@ public:
     // Draws the trace segments onto a canvas, restoring its pen and brush.
     void DrawMouseTrace(TCanvas& Canvas) const;
 
-    // --- events (fired only when assigned)
+    // --- events
+    // Each event has a handler property (run only when assigned) and a Qt signal
+    // of the same name in Qt style; the property runs first, then the signal.
+    // A handler or a slot may delete the map (or deleteLater it): the map then
+    // touches nothing of itself after it. The render events
+    // (OnBeforeRenderData, OnDataRendered, OnDrawLandmark and their signals)
+    // run while the picture is composed and must use deleteLater instead.
     void SetOnZoomPan(TZoomPanEvent Handler) { FOnZoomPan = std::move(Handler); }
     void SetOnSelectRect(TSelectRectEvent Handler) { FOnSelectRect = std::move(Handler); }
     void SetOnBeginRubberBand(TOnRubberBandActionEvent Handler) { FOnBeginRubberBand = std::move(Handler); }
@@ -286,8 +296,29 @@ public:
     void SetOnDataRendered(TRenderEvent Handler) { FHooks.OnDataRendered = std::move(Handler); }
     void SetOnDrawLandmark(TDrawLandMarkEvent Handler) { FHooks.OnDrawLandmark = std::move(Handler); }
     void SetOnMapImageRequest(TMapImgRequestEvent Handler) { FOnMapImgRequest = std::move(Handler); }
-    void SetOnLandMarkAction(TLandMarkActionEvent Handler) { FLandMarks.SetOnLandMarkAction(std::move(Handler)); }
+    void SetOnLandMarkAction(TLandMarkActionEvent Handler) { FOnLandMarkAction = std::move(Handler); }
 
+Q_SIGNALS:
+    // By reference (Allowed, FileName, Handled, Canvas): direct connections only.
+    void zoomPan();
+    void selectRect(int Kind, double V1, double V2, double V3, double V4);
+    void beginRubberBand(zylcarto::TPoint Point);
+    void continueRubberBand(zylcarto::TPoint Point);
+    void endRubberBand(zylcarto::TPoint Point);
+    void dataLoading(int PercentDone);
+    void beforeRenderData(zylcarto::TCanvas& Canvas);
+    void dataRendered(zylcarto::TCanvas& Canvas);
+    void drawLandmark(bool& Handled, zylcarto::TCanvas& Canvas, const zylcarto::TPoint& APoint,
+                      const zylcarto::TLandMark& LandMarkData);
+    void mapImageRequest(std::string& FileName);
+    void landMarkAction(bool& Allowed, zylcarto::TLandMarkAction Action, const zylcarto::TLandMark& LandMarkData);
+    void mouseDown(zylcarto::TMouseButton Button, zylcarto::TShiftState Shift, int X, int Y);
+    void mouseMove(zylcarto::TShiftState Shift, int X, int Y);
+    void mouseUp(zylcarto::TMouseButton Button, zylcarto::TShiftState Shift, int X, int Y);
+    void click();
+    void dblClick();
+
+public:
     // ==== map images and files ==========================================
     // (loading JPEG/BMP, saving, generating maps, calibration and landmark
     // files, clipboard and printing; implemented in their own source files)
@@ -511,15 +542,24 @@ private:
     // every way out, without repainting.
     class TPaintSuppression {
     public:
-        explicit TPaintSuppression(TGeoMap& Map) : FMap(Map), FWas(Map.FSuppressPaint) { FMap.FSuppressPaint = true; }
-        ~TPaintSuppression() { FMap.FSuppressPaint = FWas; }
+        explicit TPaintSuppression(TGeoMap& Map) : FMap(&Map), FWas(Map.FSuppressPaint) { FMap->FSuppressPaint = true; }
+        // A host's handler may have destroyed the map meanwhile.
+        ~TPaintSuppression() {
+            if (FMap) FMap->FSuppressPaint = FWas;
+        }
         TPaintSuppression(const TPaintSuppression&) = delete;
         TPaintSuppression& operator=(const TPaintSuppression&) = delete;
 
     private:
-        TGeoMap& FMap;
+        QPointer<TGeoMap> FMap;
         bool FWas;
     };
+
+    // Whether a property or a connected slot takes the event.
+    template <typename Handler, typename Signal>
+    bool Handles(const Handler& Property, Signal Sig) const {
+        return Property || isSignalConnected(QMetaMethod::fromSignal(Sig));
+    }
 
     bool IsShownState() const;
     // The view with the control's current size.
@@ -594,6 +634,10 @@ private:
     TZoomHistoryState FZoom;
     // Event handlers (not copied by Assign).
     TMapHooks FHooks;
+    // What the renderer calls: FHooks, then the signals; the plain set lacks the
+    // landmark hook, so that the renderer may read ahead when nobody draws landmarks.
+    TMapHooks FRelayHooks, FRelayHooksPlain;
+    TLandMarkActionEvent FOnLandMarkAction;
     TZoomPanEvent FOnZoomPan;
     TSelectRectEvent FOnSelectRect;
     TOnRubberBandActionEvent FOnBeginRubberBand, FOnContRubberBand, FOnEndRubberBand;

@@ -55,17 +55,19 @@ void FitReadCalibration(TMapCalibration& Calib) {
 bool TGeoMap::ReadCalDataIntern(TXmlSource& Source, const std::string& DataID, const std::string& CalFileFolder) {
     TCalibSetHeader header;
     if (!FindCalibSet(Source, DataID, header)) return false;
-    {
+    const bool Alive = SurvivesCall(this, [&] {
         // One repaint at the end instead of one per step; restored also when a step raises.
         const TPaintSuppression hold(*this);
         ReadMapCalibration(Source, header, FCalib, Name());
         std::string imageName = FCalib.CalibData().MapFName;
         if (!imageName.empty()) {
-            if (!FOnMapImgRequest) imageName = MapImageBesideCalibration(imageName, CalFileFolder);
-            SetMapImgName(imageName);
+            if (!Handles(FOnMapImgRequest, &TGeoMap::mapImageRequest))
+                imageName = MapImageBesideCalibration(imageName, CalFileFolder);
+            if (!SurvivesCall(this, [&] { SetMapImgName(imageName); })) return;
         }
         FitReadCalibration(FCalib);
-    }
+    });
+    if (!Alive) return true;
     Paint();
     // Found and read: a map of the point-based models is loaded even though it
     // has no graticule lines to fit.
@@ -95,7 +97,7 @@ void TGeoMap::SetCalDatName(const std::string& Value) {
     std::error_code ec;
     if (std::filesystem::is_regular_file(Value, ec)) {
         FCalib.StoreCalDatName(Value);
-        LoadCalDataFromXML(Value, "");
+        if (!SurvivesCall(this, [&] { LoadCalDataFromXML(Value, ""); })) return;
     } else {
         FMapImgName.clear();
         FMapImgWidth = FMapImgHeight = 0;

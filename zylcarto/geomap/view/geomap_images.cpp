@@ -79,14 +79,15 @@ QImage DecodeMapImageFile(const std::string& FileName, const std::string& Caller
 }
 
 QImage TGeoMap::DecodeMapImageFile(const std::string& FileName, const std::string& CallerName) {
-    return zylcarto::DecodeMapImageFile(FileName, CallerName, Name(), [this](int Percent) {
-        if (FOnDataLoading) FOnDataLoading(this, Percent);
+    // The decoder reports on after a handler that destroyed the map; those reports go nowhere.
+    return zylcarto::DecodeMapImageFile(FileName, CallerName, Name(), [Self = QPointer<TGeoMap>(this)](int Percent) {
+        if (Self) FireHostEvent(Self.data(), Self->FOnDataLoading, &TGeoMap::dataLoading, Percent);
     });
 }
 
 void TGeoMap::SetMapImgName(const std::string& Value) {
     std::string fileName = Value;
-    if (FOnMapImgRequest) FOnMapImgRequest(this, fileName);
+    if (!FireHostEvent(this, FOnMapImgRequest, &TGeoMap::mapImageRequest, fileName)) return;
     FCache.Mag = 0;
     const std::string existing = FindFileIgnoringCase(fileName);
     if (existing.empty()) {
@@ -97,16 +98,19 @@ void TGeoMap::SetMapImgName(const std::string& Value) {
         Paint();
         return;
     }
-    TakeMapImage(DecodeMapImageFile(existing, Value), Value);
+    QImage Picture;
+    if (!SurvivesCall(this, [&] { Picture = DecodeMapImageFile(existing, Value); })) return;
+    TakeMapImage(Picture, Value);
 }
 
 void TGeoMap::SaveMap(const std::string& FileName, const std::string& DataID) {
     if (GrafBmp.isNull()) throw EZYLGeoMapError(ComponentMessage(Name(), "there is no map image to save"));
     FMapImgName = StripExtension(StripPath(FileName)) + ".jpg";
     SaveCalDataAsXML(StripExtension(FileName) + ".xml", DataID);
-    EncodeJpegFile(GrafBmp, ExtractFilePath(FileName) + FMapImgName, kJpegQuality, [this](int Percent) {
-        if (FOnDataLoading) FOnDataLoading(this, Percent);
-    });
+    EncodeJpegFile(GrafBmp, ExtractFilePath(FileName) + FMapImgName, kJpegQuality,
+                   [Self = QPointer<TGeoMap>(this)](int Percent) {
+                       if (Self) FireHostEvent(Self.data(), Self->FOnDataLoading, &TGeoMap::dataLoading, Percent);
+                   });
 }
 
 bool TGeoMap::RenameMapImg(const std::string& Name) {

@@ -87,7 +87,7 @@ void TGeoMap::mouseDoubleClickEvent(QMouseEvent* Event) {
     // The second press of a double click is no click of its own.
     if (Button == mbLeft) {
         FClickPending = false;
-        if (FOnDblClick) FOnDblClick(this);
+        if (!FireHostEvent(this, FOnDblClick, &TGeoMap::dblClick)) return;
     }
     MouseDown(Button, ShiftFromQt(Event->modifiers(), Event->buttons()) | ssDouble, P.x(), P.y());
 }
@@ -103,7 +103,7 @@ void TGeoMap::mouseReleaseEvent(QMouseEvent* Event) {
     const QPoint P = Event->position().toPoint();
     if (Button == mbLeft && FClickPending) {
         FClickPending = false;
-        if (rect().contains(P) && FOnClick) FOnClick(this);
+        if (rect().contains(P) && !FireHostEvent(this, FOnClick, &TGeoMap::click)) return;
     }
     MouseUp(Button, ShiftFromQt(Event->modifiers(), Event->buttons()), P.x(), P.y());
 }
@@ -180,18 +180,18 @@ public:
     void Press(TGeoMap& M, TMouseButton Button, TShiftState Shift, int X, int Y, TPoint ImagePt) const override {
         if (Button != mbLeft) return;
         if ((Shift & ssCtrl) && M.FDrag.RubberBandOn) {
-            if (M.FOnContRubberBand) M.FOnContRubberBand(&M, ImagePt);
+            if (!FireHostEvent(&M, M.FOnContRubberBand, &TGeoMap::continueRubberBand, ImagePt)) return;
             M.FDrag.BandAnchorX = X;
             M.FDrag.BandAnchorY = Y;
         } else if (!M.FDrag.RubberBandOn) {
             M.FDrag.RubberBandOn = true;
-            if (M.FOnBeginRubberBand) M.FOnBeginRubberBand(&M, ImagePt);
+            if (!FireHostEvent(&M, M.FOnBeginRubberBand, &TGeoMap::beginRubberBand, ImagePt)) return;
             M.FDrag.BandAnchorX = M.FDrag.BandOldX = X;
             M.FDrag.BandAnchorY = M.FDrag.BandOldY = Y;
         } else {
             M.FDrag.RubberBandOn = false;
             M.XorLines({{M.FDrag.BandAnchorX, M.FDrag.BandAnchorY, M.FDrag.BandOldX, M.FDrag.BandOldY}});
-            if (M.FOnEndRubberBand) M.FOnEndRubberBand(&M, ImagePt);
+            FireHostEvent(&M, M.FOnEndRubberBand, &TGeoMap::endRubberBand, ImagePt);
         }
     }
     void Move(TGeoMap& M, TShiftState, int X, int Y) const override {
@@ -260,7 +260,7 @@ public:
         M.FDrag.AnchorX = M.FDrag.OldCornerX = X;
         M.FDrag.AnchorY = M.FDrag.OldCornerY = Y;
         M.FDrag.SelectRectOn = true;
-        if (M.FOnBeginRubberBand) M.FOnBeginRubberBand(&M, ImagePt);
+        FireHostEvent(&M, M.FOnBeginRubberBand, &TGeoMap::beginRubberBand, ImagePt);
     }
     void Move(TGeoMap& M, TShiftState Shift, int X, int Y) const override {
         if (!M.FDrag.SelectRectOn || !(Shift & ssLeft)) return;
@@ -370,8 +370,8 @@ void TGeoMap::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
             SetMouseBoxState(mbsDragging);
         }
     }
-    MouseTool().Press(*this, Button, Shift, X, Y, ImagePt);
-    if (FOnMouseDown) FOnMouseDown(this, Button, Shift, X, Y);
+    if (!SurvivesCall(this, [&] { MouseTool().Press(*this, Button, Shift, X, Y, ImagePt); })) return;
+    FireHostEvent(this, FOnMouseDown, &TGeoMap::mouseDown, Button, Shift, X, Y);
 }
 
 void TGeoMap::MouseMove(TShiftState Shift, int X, int Y) {
@@ -387,12 +387,12 @@ void TGeoMap::MouseMove(TShiftState Shift, int X, int Y) {
         FDrag.OldCornerX = bX;
         FDrag.OldCornerY = bY;
     }
-    MouseTool().Move(*this, Shift, X, Y);
-    if (FOnMouseMove) FOnMouseMove(this, Shift, X, Y);
+    if (!SurvivesCall(this, [&] { MouseTool().Move(*this, Shift, X, Y); })) return;
+    FireHostEvent(this, FOnMouseMove, &TGeoMap::mouseMove, Shift, X, Y);
 }
 
 void TGeoMap::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    if (FOnMouseUp) FOnMouseUp(this, Button, Shift, X, Y);
+    if (!FireHostEvent(this, FOnMouseUp, &TGeoMap::mouseUp, Button, Shift, X, Y)) return;
     if (FDrag.BoxState == mbsDragging) {
         XorRectangles({{FDrag.BoxX1, FDrag.BoxY1, FDrag.OldCornerX, FDrag.OldCornerY}}, psSolid);
         if (Button == mbRight) {

@@ -21,7 +21,7 @@ TMapScene TGeoMap::Scene() const {
     S.Calib = &FCalib;
     S.LandMarks = &FLandMarks;
     S.Trace = std::span<const TColoredPoint>(FTrace.Points.data(), static_cast<std::size_t>(FTrace.Count));
-    S.Hooks = &FHooks;
+    S.Hooks = Handles(FHooks.OnDrawLandmark, &TGeoMap::drawLandmark) ? &FRelayHooks : &FRelayHooksPlain;
     return S;
 }
 
