@@ -126,17 +126,8 @@ void TGeoMap::SetConfinePan(bool Value) {
     if (FConfinePan) PanMapToFillWindow();
 }
 
-void TGeoMap::SetCalibModelOrdinal(int Value) {
-    if (Value >= 0 && Value <= static_cast<int>(cmUndefined)) SetCalibModel(static_cast<TCalibModel>(Value));
-}
-
 void TGeoMap::SetFrameStyleOrdinal(int Value) {
     if (Value >= 0 && Value <= static_cast<int>(fsEngraved)) SetFrameStyle(static_cast<TFrameStyle>(Value));
-}
-
-void TGeoMap::SetUTMHemisphereOrdinal(int Value) {
-    if (Value == static_cast<int>(hemiNorth) || Value == static_cast<int>(hemiSouth))
-        SetUTMHemisphere(static_cast<THemisphere>(Value));
 }
 
 void TGeoMap::SetMouseActionOrdinal(int Value) {
@@ -275,11 +266,11 @@ double TGeoMap::GetLastMClickLongitude() const {
 }
 
 void TGeoMap::DoZoomPanEvent() {
-    if (FOnZoomPan) FOnZoomPan(this);
+    if (FOnZoomPan && !FState.Designing()) FOnZoomPan(this);
 }
 
 void TGeoMap::DoSelectRectEvent(int Kind, double V1, double V2, double V3, double V4) {
-    if (FOnSelectRect) FOnSelectRect(this, Kind, V1, V2, V3, V4);
+    if (FOnSelectRect && !FState.Designing()) FOnSelectRect(this, Kind, V1, V2, V3, V4);
 }
 
 // ---- map image in memory
@@ -330,12 +321,12 @@ void TGeoMap::paintEvent(QPaintEvent*) {
 
 void TGeoMap::resizeEvent(QResizeEvent* Event) {
     QWidget::resizeEvent(Event);
-    if (!FSuppressPaint) ConstructInternalMapImg();
+    if (!PaintHeld()) ConstructInternalMapImg();
 }
 
 void TGeoMap::showEvent(QShowEvent* Event) {
     QWidget::showEvent(Event);
-    if (!FSuppressPaint) ConstructInternalMapImg();
+    if (!PaintHeld()) ConstructInternalMapImg();
 }
 
 }  // namespace zylcarto
