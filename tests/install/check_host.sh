@@ -1,19 +1,32 @@
 #!/usr/bin/env bash
 # Builds the host project against the zylcarto installed under PREFIX, once through
 # find_package and once through pkg-config, and runs it and the installed tools.
+# With "designer", the Qt Designer plugin must be installed and find the library,
+# and a host whose window uic made from a designer form is built and run too.
 # Nothing comes from LD_LIBRARY_PATH: the installed files must find each other.
-#   check_host.sh PREFIX WORKDIR
+#   check_host.sh PREFIX WORKDIR [designer]
 set -euo pipefail
 prefix=$1
 work=$2
+designer=${3:-}
 here=$(cd "$(dirname "$0")" && pwd)
 unset LD_LIBRARY_PATH
 export QT_QPA_PLATFORM=offscreen
 fail() { echo "check_host: $*" >&2; exit 1; }
 
-cmake -S "$here/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+form=()
+if [ -n "$designer" ]; then form=(-DZYLCARTO_FORM_UI="$here/../designer/form.ui"); fi
+cmake -S "$here/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" "${form[@]}" >/dev/null
 cmake --build "$work/consumer" >/dev/null
 "$work/consumer/consumer" || fail "the find_package host failed"
+if [ -n "$designer" ]; then
+  "$work/consumer/form_host" >/dev/null || fail "the host of the uic form failed"
+  plugin=$(find "$prefix" -path '*/qt6/plugins/designer/libzylcarto_designer.so')
+  [ -n "$plugin" ] || fail "no designer plugin in Qt's plugin folder under $prefix"
+  lib=$(ldd "$plugin" | sed -n 's/.*libzylcarto\.so[^ ]* => \([^ ]*\).*/\1/p')
+  [[ $(realpath -m "${lib:-/none}") == "$(realpath "$prefix")"/* ]] ||
+    fail "the designer plugin does not find the installed library (\"$lib\")"
+fi
 
 pc=$(find "$prefix" -name zylcarto.pc | head -n 1)
 [ -n "$pc" ] || fail "no zylcarto.pc under $prefix"

@@ -7,4 +7,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
-bash "$here/check_host.sh" "$scratch/prefix" "$scratch"
+designer=""
+if [ -d "$build/plugins/designer" ]; then designer=designer; fi  # the build has the plugin
+bash "$here/check_host.sh" "$scratch/prefix" "$scratch" $designer

@@ -14,7 +14,10 @@ fail() { echo "check_packages: $*" >&2; exit 1; }
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
   { cat "$scratch/cpack.log" >&2; fail "cpack failed"; }
 runtime=libzylcarto${version%%.*}
-for pkg in "$runtime" libzylcarto-dev zylcarto-tools; do
+packages=("$runtime" libzylcarto-dev zylcarto-tools)
+designer=""
+if [ -d "$build/plugins/designer" ]; then designer=designer; packages+=(zylcarto-designer-plugin); fi
+for pkg in "${packages[@]}"; do
   deb=("$scratch/out/${pkg}_${version}_"*.deb)
   [ -f "${deb[0]}" ] || fail "no package $pkg"
   depends=$(dpkg-deb -f "${deb[0]}" Depends)
@@ -25,6 +28,11 @@ for pkg in "$runtime" libzylcarto-dev zylcarto-tools; do
   [[ $depends == *"$want"* ]] || fail "$pkg depends on \"$depends\", without $want"
   dpkg -x "${deb[0]}" "$scratch/root"
 done
+if [ -n "$designer" ]; then
+  contents=$(dpkg-deb -c "$scratch/out/zylcarto-designer-plugin_${version}_"*.deb)
+  grep -q 'qt6/plugins/designer/libzylcarto_designer\.so$' <<<"$contents" ||
+    fail "the designer plugin package holds no plugin"
+fi
 [[ $(dpkg-deb -f "$scratch/out/zylcarto-tools_${version}_"*.deb Depends) == *libc6* ]] ||
   fail "zylcarto-tools has no dependencies from dpkg-shlibdeps"
 
@@ -35,4 +43,4 @@ for so in "$lib"/lib*.so."$version"; do
   [ "$soname" = "$(basename "$so" ".$version").${version%%.*}" ] || fail "$(basename "$so") has the soname \"$soname\""
 done
 
-bash "$here/check_host.sh" "$scratch/root/usr" "$scratch"
+bash "$here/check_host.sh" "$scratch/root/usr" "$scratch" $designer

@@ -2,16 +2,21 @@
 // clipboard, printing and export.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPrinter>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 #include "probe_map.h"
 #include "zylcarto/geomap/calibration/calib_xml.h"
@@ -523,4 +528,62 @@ TEST_F(MapFiles, PrintingAtLargeScalesRendersThePageOrRefuses) {
     EXPECT_EQ(page.pixel(2, 2), qRgb(255, 255, 255));  // left of and above the window
     EXPECT_EQ(page.pixel(300, 400), qRgb(255, 0, 0));
     EXPECT_EQ(page.pixel(599, 799), qRgb(255, 0, 0));
+}
+
+// ---- forms: restoring and designing
+
+TEST_F(MapFiles, RestoredFilesLoadFirstAndTheFormsValuesWinInAnyOrder) {
+    {
+        TGeoMap saved;
+        saved.CreateEmptyMapInMemory(46, 7, 48, 10, 1, 1, 300, 200, true);  // cmEquiRect
+        saved.SaveMap(P("m.jpg"), "");
+    }
+    std::vector<std::pair<const char*, QVariant>> restored = {{"CalibModel", static_cast<int>(cmMillerCylindrical)},
+                                                              {"MapImgFile", QString::fromStdString(P("m.jpg"))},
+                                                              {"CalibDataFile", QString::fromStdString(P("m.xml"))},
+                                                              {"ColorBackGnd", 255u}};
+    for (const bool reversed : {false, true}) {
+        SCOPED_TRACE(reversed);
+        if (reversed) std::reverse(restored.begin(), restored.end());
+        TGeoMap map;
+        int imageRequests = 0;
+        map.SetOnMapImageRequest([&](TObject*, std::string&) { ++imageRequests; });
+        map.BeginLoading();
+        for (const auto& [name, value] : restored) ASSERT_TRUE(map.setProperty(name, value));
+        EXPECT_EQ(map.MapImgWidth(), 0);
+        EXPECT_TRUE(map.AuxBitmap().isNull());  // nothing painted yet
+        map.Loaded();
+        EXPECT_FALSE(map.Loading());
+        EXPECT_EQ(imageRequests, 2);  // the calibration's image, then the form's, once each
+        EXPECT_EQ(map.CalibDataFile(), P("m.xml"));
+        EXPECT_EQ(map.MapImgWidth(), 300);
+        EXPECT_EQ(map.CalibModel(), cmMillerCylindrical);
+        EXPECT_FALSE(map.AuxBitmap().isNull());
+    }
+}
+
+TEST_F(MapFiles, ADesignedMapKeepsFileNamesDrawsAPlaceholderAndFiresNothing) {
+    {
+        TGeoMap saved;
+        saved.CreateEmptyMapInMemory(46, 7, 48, 10, 1, 1, 300, 200, true);
+        saved.SaveMap(P("d.jpg"), "");
+    }
+    TGeoMap map;
+    int events = 0;
+    map.SetOnZoomPan([&](TObject*) { ++events; });
+    map.SetOnMouseDown([&](TObject*, TMouseButton, TShiftState, int, int) { ++events; });
+    map.SetOnMapImageRequest([&](TObject*, std::string&) { ++events; });
+    map.SetDesigning(true);
+    map.setProperty("CalibDataFile", QString::fromStdString(P("d.xml")));
+    map.setProperty("MapImgFile", QString::fromStdString(P("d.jpg")));
+    EXPECT_EQ(map.CalibDataFile(), P("d.xml"));
+    EXPECT_EQ(map.MapImgFile(), P("d.jpg"));
+    EXPECT_EQ(map.MapImgWidth(), 0);  // named, not loaded
+    map.DoZoomPanEvent();
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(20, 20), QPointF(20, 20), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(&map, &press);
+    EXPECT_EQ(events, 0);
+    // A graticule of the form's colour where an empty map shows only its background.
+    EXPECT_EQ(map.AuxBitmap().pixel(50, 200), qRgb(0, 0, 255));
 }

@@ -165,6 +165,12 @@ bool TGeoAtlas::CmdPanelVisible() const { return !FCPanel->isHidden(); }
 
 void TGeoAtlas::SetCmdPanelVisible(bool Value) { FCPanel->setVisible(Value); }
 
+void TGeoAtlas::SetDesigning(bool Value) {
+    FGeoMap->SetDesigning(Value);
+    for (QWidget* Child : FCPanel->findChildren<QWidget*>())
+        Child->setAttribute(Qt::WA_TransparentForMouseEvents, Value);
+}
+
 void TGeoAtlas::SetMapOutlineColor(TColor Value) {
     FMapOLColor = Value;
     FGeoMap->Paint();

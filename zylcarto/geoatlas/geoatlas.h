@@ -22,13 +22,20 @@ namespace zylcarto {
 
 class ZYLCARTO_EXPORT TGeoAtlas : public QFrame, public TObject {
     Q_OBJECT
-    Q_PROPERTY(bool CmdPanelVisible READ CmdPanelVisible WRITE SetCmdPanelVisible)
-    Q_PROPERTY(uint MapOutlineColor READ MapOutlineColor WRITE SetMapOutlineColor)
-    Q_PROPERTY(bool MapOutlineVisible READ MapOutlineVisible WRITE SetMapOutlineVisible)
-    Q_PROPERTY(double MinResDiff READ MinResDiff WRITE SetMinResDiff)
+    // What a form designer shows and stores, each with its reset to the default
+    // so that only changed values go into the form; the colour is $00BBGGRR.
+    Q_PROPERTY(bool CmdPanelVisible READ CmdPanelVisible WRITE SetCmdPanelVisible RESET ResetCmdPanelVisible
+                   DESIGNABLE true STORED true)
+    Q_PROPERTY(uint MapOutlineColor READ MapOutlineColor WRITE SetMapOutlineColor RESET ResetMapOutlineColor
+                   DESIGNABLE true STORED true)
+    Q_PROPERTY(bool MapOutlineVisible READ MapOutlineVisible WRITE SetMapOutlineVisible RESET ResetMapOutlineVisible
+                   DESIGNABLE true STORED true)
+    Q_PROPERTY(double MinResDiff READ MinResDiff WRITE SetMinResDiff RESET ResetMinResDiff DESIGNABLE true STORED true)
 
 public:
     static constexpr int MaxRegMaps = TMapRegistry::Capacity;
+    static constexpr TColor DefaultMapOutlineColor = 0xFF0000;
+    static constexpr double DefaultMinResDiff = 10.0;
 
     explicit TGeoAtlas(QWidget* AOwner = nullptr);
     ~TGeoAtlas() override;
@@ -75,6 +82,14 @@ public:
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor Value);
 
+    // --- form designers and form loaders: the view's state (see TGeoMap). In a
+    // designer the panel's controls take no input either, so that a click
+    // anywhere selects the atlas.
+    bool Designing() const { return FGeoMap->Designing(); }
+    void SetDesigning(bool Value);
+    void BeginLoading() { FGeoMap->BeginLoading(); }
+    void Loaded() { FGeoMap->Loaded(); }
+
     // --- events
     // Each has a handler property (run only when assigned, with the atlas as
     // Sender) and a Qt signal named after it; the property runs first, then the
@@ -102,6 +117,10 @@ Q_SIGNALS:
     void cBoxMapsChange();
 
 private:
+    void ResetCmdPanelVisible() { SetCmdPanelVisible(true); }
+    void ResetMapOutlineColor() { SetMapOutlineColor(DefaultMapOutlineColor); }
+    void ResetMapOutlineVisible() { SetMapOutlineVisible(true); }
+    void ResetMinResDiff() { SetMinResDiff(DefaultMinResDiff); }
     void RebuildMapSelector();
     int SelectedListPosition() const;  // 1-based, 0 for none
     template <typename Signal>
@@ -113,14 +132,14 @@ private:
 
     // Registry (the table and the current map number live in FRegistry).
     TGeoMap* FGeoMap = nullptr;
-    double FMinResDiff = 10.0;
+    double FMinResDiff = DefaultMinResDiff;
     TMapRegistry FRegistry;
     // Control surface.
     QFrame* FCPanel = nullptr;
     QToolButton* FSBZoom = nullptr;
     QToolButton* FSBPoint = nullptr;
     QComboBox* FCboxMaps = nullptr;
-    TColor FMapOLColor = 0xFF0000;
+    TColor FMapOLColor = DefaultMapOutlineColor;
     bool FMapOLVisible = true;
     TCursor FCursor = crDefault;
     TNotifyEvent FOnZoomButClick, FOnPoiButClick, FOnCBxMapsChg;

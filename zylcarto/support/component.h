@@ -5,6 +5,7 @@
 /// Widgets take the same roles from QWidget's parent and object name. Like
 /// every component, these belong to the thread that made them: nothing is
 /// locked.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,43 @@ private:
     std::string FName;
     TComponent* FOwner = nullptr;
     std::vector<TComponent*> FComponents;
+};
+
+/// The stages of a visual component's life in which its setters do less:
+/// inside a form designer, and while a form loader restores its properties.
+/// Owned by the component, on its thread; Assign does not copy it.
+class ZYLCARTO_EXPORT TComponentState {
+public:
+    /// Work that a setter puts off while loading.
+    using TAction = std::function<void()>;
+
+    /// True inside a form designer: no files are loaded and no host events fired.
+    bool Designing() const { return FDesigning; }
+    /// Entering the designing state drops the kept actions: none of them may run there.
+    void SetDesigning(bool Value);
+    /// True between BeginLoading and EndLoading.
+    bool Loading() const { return FLoading; }
+    /// Starts keeping actions; calling it again while loading changes nothing.
+    void BeginLoading() { FLoading = true; }
+    /// Runs Action at once, unless loading: then it is kept for EndLoading in
+    /// place of one kept earlier under the same Key. Stages order the kept
+    /// actions (the lower first), so that a file load runs before the
+    /// properties that refine what it loaded, whatever the order of the calls.
+    void RunOrKeep(int Stage, const std::string& Key, TAction Action);
+    /// Leaves the loading state and runs the kept actions by stage, within one
+    /// stage in the order of their keys' first use; false when not loading.
+    /// An action that raises drops the ones after it, and the state is left.
+    bool EndLoading();
+
+private:
+    struct TKept {
+        int Stage;
+        std::string Key;
+        TAction Action;
+    };
+    bool FDesigning = false;
+    bool FLoading = false;
+    std::vector<TKept> FKept;
 };
 
 }  // namespace zylcarto

@@ -142,17 +142,8 @@ void TGeoMap::SetConfinePan(bool Value) {
     if (FConfinePan) PanMapToFillWindow();
 }
 
-void TGeoMap::SetCalibModelOrdinal(int Value) {
-    if (Value >= 0 && Value <= static_cast<int>(cmUndefined)) SetCalibModel(static_cast<TCalibModel>(Value));
-}
-
 void TGeoMap::SetFrameStyleOrdinal(int Value) {
     if (Value >= 0 && Value <= static_cast<int>(fsEngraved)) SetFrameStyle(static_cast<TFrameStyle>(Value));
-}
-
-void TGeoMap::SetUTMHemisphereOrdinal(int Value) {
-    if (Value == static_cast<int>(hemiNorth) || Value == static_cast<int>(hemiSouth))
-        SetUTMHemisphere(static_cast<THemisphere>(Value));
 }
 
 void TGeoMap::SetMouseActionOrdinal(int Value) {
@@ -327,10 +318,12 @@ double TGeoMap::GetLastMClickLongitude() const {
     return valid ? v : 0;
 }
 
-void TGeoMap::DoZoomPanEvent() { FireHostEvent(this, FOnZoomPan, &TGeoMap::zoomPan); }
+void TGeoMap::DoZoomPanEvent() {
+    if (!FState.Designing()) FireHostEvent(this, FOnZoomPan, &TGeoMap::zoomPan);
+}
 
 void TGeoMap::DoSelectRectEvent(int Kind, double V1, double V2, double V3, double V4) {
-    FireHostEvent(this, FOnSelectRect, &TGeoMap::selectRect, Kind, V1, V2, V3, V4);
+    if (!FState.Designing()) FireHostEvent(this, FOnSelectRect, &TGeoMap::selectRect, Kind, V1, V2, V3, V4);
 }
 
 // ---- map image in memory
@@ -405,14 +398,14 @@ void TGeoMap::resizeEvent(QResizeEvent* Event) {
         }
         if (FConfinePan) PanMapToFillWindow();
     }
-    if (!FSuppressPaint) ConstructInternalMapImg();
+    if (!PaintHeld()) ConstructInternalMapImg();
 }
 
 void TGeoMap::showEvent(QShowEvent* Event) {
     QWidget::showEvent(Event);
     if (FitPending(FPendingFit, FView)) FitView();
     FPendingFit.reset();
-    if (!FSuppressPaint) ConstructInternalMapImg();
+    if (!PaintHeld()) ConstructInternalMapImg();
 }
 
 }  // namespace zylcarto

@@ -58,27 +58,53 @@ class TGeoMapTestAccess;
 class ZYLCARTO_EXPORT TGeoMap : public QWidget, public TObject {
     Q_OBJECT
     friend class test::TGeoMapTestAccess;
-    Q_PROPERTY(bool AllowPan READ GetAllowPan WRITE SetAllowPan)
-    Q_PROPERTY(bool AntiAlias READ AntiAlias WRITE SetAntiAlias)
-    Q_PROPERTY(int CalibModel READ CalibModelOrdinal WRITE SetCalibModelOrdinal)
-    Q_PROPERTY(double CacheMagLimit READ CacheMagLimit WRITE SetCacheMagLimit)
-    Q_PROPERTY(uint ColorBackGnd READ ColorBackGnd WRITE SetColorBakGnd)
-    Q_PROPERTY(uint ColorGraticule READ ColorGraticule WRITE SetColorGratLine)
-    Q_PROPERTY(uint ColorCalibPoints READ ColorCalibPoints WRITE SetColorGratPoints)
-    Q_PROPERTY(uint ColorFrame READ ColorFrame WRITE SetColorFrame)
-    Q_PROPERTY(bool ConfinePanToMapImage READ ConfinePanToMapImage WRITE SetConfinePan)
-    Q_PROPERTY(QString EmptyMsg READ EmptyMsgQ WRITE SetEmptyMsgQ)
-    Q_PROPERTY(int FrameStyle READ FrameStyleOrdinal WRITE SetFrameStyleOrdinal)
-    Q_PROPERTY(double GratLineDist READ GratLineDist WRITE SetGratLineDist)
-    Q_PROPERTY(int UTMGridDist READ UTMGridDist WRITE SetUTMGridDist)
-    Q_PROPERTY(int UTMZone READ GetUTMZone WRITE SetUTMZone)
-    Q_PROPERTY(int UTMHemisphere READ UTMHemisphereOrdinal WRITE SetUTMHemisphereOrdinal)
-    Q_PROPERTY(int MouseAction READ MouseActionOrdinal WRITE SetMouseActionOrdinal)
-    Q_PROPERTY(uint MouseTraceColor READ MouseTraceColor WRITE SetMouseTraceColor)
-    Q_PROPERTY(bool MouseTraceInvert READ MouseTraceInvert WRITE SetMouseTraceInvert)
-    Q_PROPERTY(int ShowGraticule READ ShowGraticuleOrdinal WRITE SetShowGraticuleOrdinal)
-    Q_PROPERTY(int LMRandomDisplayThreshold READ LMRandomDisplayThreshold WRITE SetRandSampleLimit)
-    Q_PROPERTY(int HighLightLandMark READ HighLightLandMark WRITE SetHighLM)
+    // What a form designer shows and stores: every property with its reset to
+    // the default, so that only changed values go into the form. Enumerations
+    // are their ordinals (TCalibModel, TFrameStyle, THemisphere, TMouseActMode,
+    // TShowGrat); colours are $00BBGGRR. The files come first, so that a form
+    // restored in this order refines what they load, as one in the loading
+    // state does in any order.
+    Q_PROPERTY(QString CalibDataFile READ CalibDataFileQ WRITE SetCalibDataFileQ RESET ResetCalibDataFile
+                   DESIGNABLE true STORED true)
+    Q_PROPERTY(
+        QString MapImgFile READ MapImgFileQ WRITE SetMapImgFileQ RESET ResetMapImgFile DESIGNABLE true STORED true)
+    Q_PROPERTY(bool AllowPan READ GetAllowPan WRITE SetAllowPan RESET ResetAllowPan DESIGNABLE true STORED true)
+    Q_PROPERTY(bool AntiAlias READ AntiAlias WRITE SetAntiAlias RESET ResetAntiAlias DESIGNABLE true STORED true)
+    Q_PROPERTY(int CalibModel READ CalibModelOrdinal WRITE SetCalibModelOrdinal RESET ResetCalibModel
+                   DESIGNABLE true STORED true)
+    Q_PROPERTY(double CacheMagLimit READ CacheMagLimit WRITE SetCacheMagLimit RESET ResetCacheMagLimit
+                   DESIGNABLE true STORED true)
+    Q_PROPERTY(
+        uint ColorBackGnd READ ColorBackGnd WRITE SetColorBakGnd RESET ResetColorBackGnd DESIGNABLE true STORED true)
+    Q_PROPERTY(uint ColorGraticule READ ColorGraticule WRITE SetColorGratLine RESET ResetColorGraticule
+                   DESIGNABLE true STORED true)
+    Q_PROPERTY(uint ColorCalibPoints READ ColorCalibPoints WRITE SetColorGratPoints RESET ResetColorCalibPoints
+                   DESIGNABLE true STORED true)
+    Q_PROPERTY(uint ColorFrame READ ColorFrame WRITE SetColorFrame RESET ResetColorFrame DESIGNABLE true STORED true)
+    Q_PROPERTY(bool ConfinePanToMapImage READ ConfinePanToMapImage WRITE SetConfinePan RESET ResetConfinePan
+                   DESIGNABLE true STORED true)
+    Q_PROPERTY(QString EmptyMsg READ EmptyMsgQ WRITE SetEmptyMsgQ RESET ResetEmptyMsg DESIGNABLE true STORED true)
+    Q_PROPERTY(int FrameStyle READ FrameStyleOrdinal WRITE SetFrameStyleOrdinal RESET ResetFrameStyle
+                   DESIGNABLE true STORED true)
+    Q_PROPERTY(
+        double GratLineDist READ GratLineDist WRITE SetGratLineDist RESET ResetGratLineDist DESIGNABLE true STORED true)
+    Q_PROPERTY(int UTMGridDist READ UTMGridDist WRITE SetUTMGridDist RESET ResetUTMGridDist DESIGNABLE true STORED true)
+    // No reset: the setter takes zones 1..60 only, and 0 (none) is where a map starts.
+    Q_PROPERTY(int UTMZone READ GetUTMZone WRITE SetUTMZoneProperty DESIGNABLE true STORED true)
+    Q_PROPERTY(int UTMHemisphere READ UTMHemisphereOrdinal WRITE SetUTMHemisphereOrdinal RESET ResetUTMHemisphere
+                   DESIGNABLE true STORED true)
+    Q_PROPERTY(int MouseAction READ MouseActionOrdinal WRITE SetMouseActionOrdinal RESET ResetMouseAction
+                   DESIGNABLE true STORED true)
+    Q_PROPERTY(uint MouseTraceColor READ MouseTraceColor WRITE SetMouseTraceColor RESET ResetMouseTraceColor
+                   DESIGNABLE true STORED true)
+    Q_PROPERTY(bool MouseTraceInvert READ MouseTraceInvert WRITE SetMouseTraceInvert RESET ResetMouseTraceInvert
+                   DESIGNABLE true STORED true)
+    Q_PROPERTY(int ShowGraticule READ ShowGraticuleOrdinal WRITE SetShowGraticuleOrdinal RESET ResetShowGraticule
+                   DESIGNABLE true STORED true)
+    Q_PROPERTY(
+        int LMRandomDisplayThreshold READ LMRandomDisplayThreshold WRITE SetRandSampleLimit RESET ResetRandSampleLimit)
+    // A state of the running map, not a setting.
+    Q_PROPERTY(int HighLightLandMark READ HighLightLandMark WRITE SetHighLM DESIGNABLE false STORED false)
 
 public:
     static constexpr double DefaultCacheMagLimit = TMapAppearance::DefaultCacheMagLimit;
@@ -99,6 +125,23 @@ public:
     void Assign(const TGeoMap& Source);
     // Dest.Assign(*this) when Dest is a TGeoMap.
     void AssignTo(TGeoMap& Dest) const { Dest.Assign(*this); }
+
+    // --- form designers and form loaders (geomap_state.cpp)
+    // Inside a form designer the map draws a placeholder for its picture,
+    // loads no files (it only keeps their names) and fires no host events.
+    bool Designing() const { return FState.Designing(); }
+    void SetDesigning(bool Value);
+    // While loading, restored properties are taken without painting, and the
+    // files and the properties that refine them wait for Loaded(): the
+    // calibration file is loaded first, then the map image file, then the
+    // calibration model, zone and hemisphere are set, whatever the order in
+    // which they were restored. The first polish (before the map is first
+    // shown) ends loading too.
+    bool Loading() const { return FState.Loading(); }
+    void BeginLoading() { FState.BeginLoading(); }
+    // Ends loading and repaints; nothing when not loading. Raises what a file
+    // load raises, leaving the rest undone.
+    void Loaded();
 
     // --- rendering
     // Composes AuxBmp and shows it at once; nothing while SuppressPaint is on.
@@ -493,7 +536,8 @@ public:
     void SetWheelZoom(bool Value) { FKeys.WheelZoom = Value; }
 
 protected:
-    bool event(QEvent* Event) override;  // the touchpad pinch, which has no handler of its own
+    // The touchpad pinch, which has no handler of its own; true when it took the event.
+    bool PinchEvent(QEvent* Event);
     void wheelEvent(QWheelEvent* Event) override;
     // Arrows pan by an eighth of the control (with Shift a half), + or = and -
     // zoom around the centre, Home fits the map, Backspace walks back through
@@ -527,6 +571,7 @@ public:
     // ==== end of wheel, pinch and keys ==================================
 
 protected:
+    bool event(QEvent* Event) override;
     void paintEvent(QPaintEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
     void showEvent(QShowEvent* Event) override;
@@ -584,6 +629,36 @@ private:
     void SetShowGraticuleOrdinal(int Value);
     QString EmptyMsgQ() const { return QString::fromStdString(FLook.EmptyMsg); }
     void SetEmptyMsgQ(const QString& Value) { SetEmptyMsg(Value.toStdString()); }
+    // The property side of the state (geomap_state.cpp): what a restored value does depends on it.
+    QString CalibDataFileQ() const { return QString::fromStdString(CalibDataFile()); }
+    void SetCalibDataFileQ(const QString& Value);
+    QString MapImgFileQ() const { return QString::fromStdString(FMapImgName); }
+    void SetMapImgFileQ(const QString& Value);
+    void SetUTMZoneProperty(int Value);
+    bool PaintHeld() const { return FSuppressPaint || FState.Loading(); }
+    std::string PlaceholderText() const;
+    // The values of a newly made map, for the properties' resets.
+    void ResetCalibDataFile() { SetCalibDataFileQ({}); }
+    void ResetMapImgFile() { SetMapImgFileQ({}); }
+    void ResetAllowPan() { SetAllowPan(true); }
+    void ResetAntiAlias() { SetAntiAlias(TMapAppearance{}.AntiAlias); }
+    void ResetCalibModel() { SetCalibModelOrdinal(static_cast<int>(cmUndefined)); }
+    void ResetCacheMagLimit() { SetCacheMagLimit(DefaultCacheMagLimit); }
+    void ResetColorBackGnd() { SetColorBakGnd(TMapAppearance{}.ColorBakGnd); }
+    void ResetColorGraticule() { SetColorGratLine(TMapAppearance{}.ColorGratLine); }
+    void ResetColorCalibPoints() { SetColorGratPoints(TMapAppearance{}.ColorGratPoints); }
+    void ResetColorFrame() { SetColorFrame(TMapAppearance{}.FrameColor); }
+    void ResetConfinePan() { SetConfinePan(true); }
+    void ResetEmptyMsg() { SetEmptyMsg(TMapAppearance{}.EmptyMsg); }
+    void ResetFrameStyle() { SetFrameStyle(TMapAppearance{}.FrameStyle); }
+    void ResetGratLineDist() { SetGratLineDist(TMapAppearance{}.GratLineDist); }
+    void ResetUTMGridDist() { SetUTMGridDist(TMapAppearance{}.UTMGridDist); }
+    void ResetUTMHemisphere() { SetUTMHemisphereOrdinal(static_cast<int>(hemiNorth)); }
+    void ResetMouseAction() { FMouseAction = maPan; }
+    void ResetMouseTraceColor() { FTrace.Color = TTraceState{}.Color; }
+    void ResetMouseTraceInvert() { FTrace.Invert = TTraceState{}.Invert; }
+    void ResetShowGraticule() { SetShowGrat(TMapAppearance{}.ShowGrat); }
+    void ResetRandSampleLimit() { SetRandSampleLimit(TLandMarkStore::DefaultRandSampleLimit); }
 
     // The state, grouped by concern. Tests reach it through TGeoMapTestAccess.
     // Mouse drags and requests: anchors and corners in control pixels, the
@@ -618,6 +693,7 @@ private:
     // The view a ZoomFitPage set before the control was shown; refitted at the show unless changed since.
     std::optional<TMapViewport> FPendingFit;
     bool FSuppressPaint = false;
+    TComponentState FState;  // designing, loading
     bool FConfinePan = true;
     TMouseActMode FMouseAction = maPan;
     // Image, cache and composed picture (ViewImageFormat).

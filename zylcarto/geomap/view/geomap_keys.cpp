@@ -26,7 +26,7 @@ constexpr double KeyPanPart = 1.0 / 8, KeyPanPartFar = 1.0 / 2;
 
 }  // namespace
 
-bool TGeoMap::event(QEvent* Event) {
+bool TGeoMap::PinchEvent(QEvent* Event) {
     if (Event->type() == QEvent::NativeGesture && FKeys.WheelZoom) {
         const auto* Gesture = static_cast<QNativeGestureEvent*>(Event);
         if (Gesture->gestureType() == Qt::ZoomNativeGesture) {
@@ -37,7 +37,7 @@ bool TGeoMap::event(QEvent* Event) {
             return true;
         }
     }
-    return QWidget::event(Event);
+    return false;
 }
 
 void TGeoMap::wheelEvent(QWheelEvent* Event) {

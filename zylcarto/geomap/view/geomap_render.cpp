@@ -22,11 +22,12 @@ TMapScene TGeoMap::Scene() const {
     S.LandMarks = &FLandMarks;
     S.Trace = std::span<const TColoredPoint>(FTrace.Points.data(), static_cast<std::size_t>(FTrace.Count));
     S.Hooks = Handles(FHooks.OnDrawLandmark, &TGeoMap::drawLandmark) ? &FRelayHooks : &FRelayHooksPlain;
+    if (FState.Designing()) S.Placeholder = PlaceholderText();
     return S;
 }
 
 void TGeoMap::Paint() {
-    if (FSuppressPaint) return;
+    if (PaintHeld()) return;
     ConstructInternalMapImg();
     if (isVisible()) repaint();
 }

@@ -75,7 +75,9 @@ void TMapRenderer::Compose(QImage& Target) const {
     TCanvas Canvas(Target);
     Canvas.Pen.Style = psSolid;
     Canvas.Pen.Mode = pmCopy;
-    if (!FScene.HasMap) {
+    if (!FScene.Placeholder.empty()) {
+        DrawPlaceholder(Canvas);
+    } else if (!FScene.HasMap) {
         DrawEmptyMap(Canvas);
     } else if (FScene.Shown) {
         const bool UseCache = PrepareCache();
@@ -149,6 +151,25 @@ void TMapRenderer::DrawEmptyMap(TCanvas& Canvas) const {
     Canvas.FillRect({0, 0, FView.Width, FView.Height});
     Canvas.Font.Color = Look().FrameColor;
     Canvas.TextOut(10, 10, Look().EmptyMsg);
+}
+
+void TMapRenderer::DrawPlaceholder(TCanvas& Canvas) const {
+    // The colours and the frame the form sets, so that they can be judged without a map.
+    Canvas.Brush.Color = Look().ColorBakGnd;
+    Canvas.Pen.Color = Look().ColorBakGnd;
+    Canvas.FillRect({0, 0, FView.Width, FView.Height});
+    constexpr int Spacing = 50;
+    Canvas.Pen.Color = Look().ColorGratLine;
+    for (int X = Spacing; X < FView.Width; X += Spacing) {
+        Canvas.MoveTo(X, 0);
+        Canvas.LineTo(X, FView.Height);
+    }
+    for (int Y = Spacing; Y < FView.Height; Y += Spacing) {
+        Canvas.MoveTo(0, Y);
+        Canvas.LineTo(FView.Width, Y);
+    }
+    Canvas.Font.Color = Look().FrameColor;
+    Canvas.TextOut(10, 10, FScene.Placeholder);
 }
 
 void TMapRenderer::DrawMapImage(TCanvas& Canvas, bool UseCache) const {

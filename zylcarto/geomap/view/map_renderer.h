@@ -35,6 +35,7 @@ private:
     // Whether the image comes from the cache, after rebuilding it where the scene allows.
     bool PrepareCache() const;
     void DrawEmptyMap(TCanvas& Canvas) const;
+    void DrawPlaceholder(TCanvas& Canvas) const;
     void FillBackgroundAroundImage(TCanvas& Canvas, bool UseCache) const;
     void DrawMapImage(TCanvas& Canvas, bool UseCache) const;
     void DrawOverlay(TCanvas& Canvas) const;

@@ -90,6 +90,8 @@ struct TMapScene {
     std::span<const TColoredPoint> Trace;
     const TMapHooks* Hooks = nullptr;
     bool Frame = true;
+    // Not empty: this text on a blank graticule instead of the map (a map in a form designer).
+    std::string Placeholder;
 };
 
 }  // namespace zylcarto
