@@ -162,7 +162,7 @@ TEST_F(DemoWindow, ANewReferencePointFarFromTheOthersIsOnlyKeptWhenConfirmed) {
     }
     EXPECT_EQ(View().CalibData().NumCalQuads, Before + 3);
     EXPECT_EQ(Table().item(Before + 2, 0)->foreground().color(), QColor(Qt::red));
-    EXPECT_EQ(Table().item(0, 0)->foreground().color(), Table().item(1, 0)->foreground().color());
+    EXPECT_NE(Table().item(0, 0)->foreground().color(), QColor(Qt::red));
 }
 
 TEST_F(DemoWindow, ARemovedReferencePointComesBackOnUndo) {
@@ -174,9 +174,9 @@ TEST_F(DemoWindow, ARemovedReferencePointComesBackOnUndo) {
     ASSERT_EQ(Table().rowCount(), N);
     EXPECT_EQ(View().CalibData().CalQuads[N].MapX, Removed.MapX);
     EXPECT_EQ(View().CalibData().CalQuads[N].Latitude, Removed.Latitude);
-    // The view keeps one removed point for all maps: none to restore after another removal elsewhere.
+    // The view keeps one removed point for all maps: it must not come back on another map.
     W->RemoveReferencePoint(0);
-    ChooseMap(2);
+    ChooseMap(W->Atlas()->CurrentMapIdx() == 1 ? 2 : 1);
     const int Other = View().CalibData().NumCalQuads;
     W->UndoRemoval();
     EXPECT_EQ(View().CalibData().NumCalQuads, Other);
