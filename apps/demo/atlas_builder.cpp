@@ -24,8 +24,6 @@ constexpr std::array<TDemoMapSpec, 4> Maps{{
     {"port_zyl", "Port Zyl - town map", 58.00, -10.24, 58.08, -10.005, 0.02, 0.05, 960, 640},
 }};
 
-const std::string CalDataID = "ZYL_geomap_caldata";
-
 // Colours of the 16-colour palette the generated images are stored in.
 constexpr TColor Sea = 0xFFFF00;     // aqua
 constexpr TColor Land = 0xFFFFFF;    // white
@@ -137,7 +135,7 @@ std::vector<std::string> BuildAtlas(const std::string& Folder, bool Regenerate) 
                                         });
         // A generated map knows no caption or resolution; the atlas chooses by them.
         Generator.SetMapCaption(std::string(M.Caption));
-        Generator.SaveCalDataAsXML(Xml, CalDataID);
+        Generator.SaveCalDataAsXML(Xml, std::string(CalDataID));
     }
     return Files;
 }

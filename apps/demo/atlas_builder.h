@@ -22,6 +22,9 @@ struct TDemoMapSpec {
     int Wid, Hgt;
 };
 
+// The data set of the atlas's calibration files.
+constexpr std::string_view CalDataID = "ZYL_geomap_caldata";
+
 // Coarsest first.
 std::span<const TDemoMapSpec> DemoMaps();
 

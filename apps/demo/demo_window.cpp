@@ -3,7 +3,9 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QCursor>
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -19,7 +21,7 @@
 #include <cstdio>
 
 #include "atlas_builder.h"
-#include "utm_calibration.h"
+#include "calibration_panel.h"
 #include "zylcarto/geodesy/projections.h"
 #include "zylcarto/support/errors.h"
 
@@ -31,6 +33,10 @@ constexpr std::uint8_t UserClass = 2;
 const std::string LandmarkDataID = "zylland";
 // How close a click must be to a landmark to remove it, in screen pixels.
 constexpr double RemoveRadiusPixels = 10;
+// Apart from each other and from the blue water of the maps.
+constexpr TColor GridColor = 0x006000;     // dark green
+constexpr TColor OutlineColor = 0xC000C0;  // purple
+constexpr int MessageMilliseconds = 6000;
 
 QString Degrees(double Value, char Positive, char Negative) {
     return QString::asprintf("%.5f° %c", std::abs(Value), Value >= 0 ? Positive : Negative);
@@ -39,12 +45,17 @@ QString Degrees(double Value, char Positive, char Negative) {
 }  // namespace
 
 TDemoWindow::TDemoWindow(std::string AtlasFolder, bool StatusOut)
-    : FFolder(std::move(AtlasFolder)), FStatusOut(StatusOut), FAtlas(new TGeoAtlas(this)) {
+    : FFolder(std::move(AtlasFolder)), FStatusOut(StatusOut), FAtlas(new TGeoAtlas(this)),
+      FAsk([this](const QString& Title, const QString& Text) {
+          return QMessageBox::question(this, Title, Text) == QMessageBox::Yes;
+      }) {
     setWindowTitle(QStringLiteral("zylcarto demo - Zylland atlas"));
     setCentralWidget(FAtlas);
     FAtlas->SetName("Atlas");
     TGeoMap& View = *FAtlas->CurrentMap();
     View.SetFrameStyle(fsNone);
+    View.SetColorGratLine(GridColor);
+    FAtlas->SetMapOutlineColor(OutlineColor);
     TLandMark& Default = View.LandMarkDefault();
     Default.SymbolProps = {lmCircle, 5, 0x0000FF, 0x00FFFF, false, 0, 10};
     Default.Caption.Size = 9;
@@ -59,11 +70,20 @@ TDemoWindow::TDemoWindow(std::string AtlasFolder, bool StatusOut)
     FAtlas->SetOnCBoxMapsChange([this](TObject*) { MapShown(); });
     FAtlas->SetOnZoomButClick([this](TObject*) { SetTool(TTool::Browse); });
     FAtlas->SetOnPointerButClick([this](TObject*) { SetTool(TTool::Browse); });
+    View.SetOnZoomPan([this](TObject*) { RefreshPosition(); });
 
     BuildActions();
+    FCalPanel = new TCalibrationPanel(this);
+    addDockWidget(Qt::RightDockWidgetArea, FCalPanel);
+    FCalPanel->hide();
+    connect(FCalPanel, &TCalibrationPanel::RemoveRequested, this, [this](int Row) { RemoveReferencePoint(Row); });
+    connect(FCalPanel, &TCalibrationPanel::UndoRequested, this, [this] { UndoRemoval(); });
+    connect(FCalPanel, &TCalibrationPanel::SaveRequested, this, [this] { SaveCalibrationAs(); });
+    // Permanent fields: a message in the status bar hides only the others.
     FPosition = new QLabel(this);
+    FPosition->setObjectName(QStringLiteral("Position"));
     FMapInfo = new QLabel(this);
-    statusBar()->addWidget(FPosition, 1);
+    statusBar()->addPermanentWidget(FPosition, 1);
     statusBar()->addPermanentWidget(FMapInfo);
     resize(1000, 720);
 }
@@ -111,8 +131,10 @@ void TDemoWindow::BuildActions() {
     AddCommand(QStringLiteral("Load landmarks..."), QKeySequence::Open, [this] { LoadLandmarks(); });
     AddCommand(QStringLiteral("Copy"), QKeySequence::Copy, [this] { FAtlas->CurrentMap()->CopyToClipboard(); });
     AddCommand(QStringLiteral("Print to PDF..."), QKeySequence::Print, [this] { PrintToPdf(); });
+    File->addAction(QStringLiteral("Save calibration..."), this, [this] { SaveCalibrationAs(); });
     File->addSeparator();
-    File->addAction(QStringLiteral("Quit"), QKeySequence::Quit, qApp, &QApplication::quit);
+    // Through close, which asks about unsaved calibrations.
+    File->addAction(QStringLiteral("Quit"), QKeySequence::Quit, this, &QWidget::close);
 }
 
 void TDemoWindow::LoadAtlas(bool Regenerate) {
@@ -164,9 +186,9 @@ void TDemoWindow::SetTool(TTool Tool) {
     FTools->actions().at(static_cast<int>(Tool))->setChecked(true);
     // Clicks of the tools must not drag the map.
     if (!FAtlas->ZoomButton()->isChecked()) View.SetAllowPan(Tool == TTool::Browse);
-    if (Tool == TTool::Calibrate && FGrid == TGrid::UTM) {
-        FGrid = TGrid::Graticule;  // reference points are entered in degrees
-        FGridChoice->setCurrentIndex(static_cast<int>(FGrid));
+    if (Tool == TTool::Calibrate) {
+        FCalPanel->show();
+        ShowReferencePoints();
     }
     ApplyGrid();
 }
@@ -180,26 +202,10 @@ void TDemoWindow::SetGrid(int Grid) {
 void TDemoWindow::ApplyGrid() {
     TGeoMap& View = *FAtlas->CurrentMap();
     const bool Points = FTool == TTool::Calibrate;
-    if (FGrid == TGrid::UTM && View.CalibModel() != cmUTM) {
-        TCalibData UTM;
-        if (ToUTMCalibration(View.CalibData(), UTM)) {
-            View.SetCalibData(UTM);
-            View.SetCalibModel(cmUTM);
-        }
-    } else if (FGrid != TGrid::UTM && View.CalibModel() == cmUTM && FAtlas->CurrentMapIdx() > 0) {
-        // Back to the map's own calibration, keeping the view.
-        const TPoint TopLeft = View.TopLeft();
-        const double Mag = View.Magnification();
-        View.SetSuppressPaint(true);
-        View.LoadCalDataFromXML(FAtlas->Maps(FAtlas->CurrentMapIdx()).FileName, "");
-        View.SetMagnification(Mag);
-        View.SetTopLeft(TopLeft);
-        View.SetSuppressPaint(false);
-    }
     switch (FGrid) {
     case TGrid::None: View.SetShowGrat(Points ? sgPoints : sgNone); break;
     case TGrid::Graticule: View.SetShowGrat(Points ? sgPointsAndLines : sgLines); break;
-    case TGrid::UTM: View.SetShowGrat(View.CalibModel() == cmUTM ? sgUTMGrid : sgLines); break;
+    case TGrid::UTM: View.SetShowGrat(Points ? sgPointsAndUTMGrid : sgUTMGrid); break;
     }
 }
 
@@ -244,48 +250,162 @@ void TDemoWindow::CalibrateAt(int ImageX, int ImageY) {
         QMessageBox::warning(this, QStringLiteral("Reference point"), QStringLiteral("Expected: latitude, longitude"));
         return;
     }
-    try {
-        View.AddCalibPoint(NewLat, NewLong, ImageX, ImageY);
-    } catch (const EZYLError& E) {
-        QMessageBox::warning(this, QStringLiteral("Reference point"), QString::fromStdString(E.Message()));
-        return;
-    }
-    double QualX = 0, QualY = 0;
-    View.CalibQuality(QualX, QualY);
-    statusBar()->showMessage(QStringLiteral("%1 reference points, residuals %2 / %3 pixels")
-                                 .arg(View.CalibData().NumCalQuads)
-                                 .arg(QualX, 0, 'f', 2)
-                                 .arg(QualY, 0, 'f', 2));
+    AddReferencePoint(NewLat, NewLong, ImageX, ImageY);
 }
 
-void TDemoWindow::MapMoved(int, int) {
+bool TDemoWindow::AddReferencePoint(double Lat, double Long, int ImageX, int ImageY) {
+    TGeoMap& View = *FAtlas->CurrentMap();
+    const TCalibData Before = View.CalibData();
+    try {
+        if (!View.AddCalibPoint(Lat, Long, ImageX, ImageY)) {
+            QMessageBox::warning(this, QStringLiteral("Reference point"),
+                                 QStringLiteral("The map has no room for more points"));
+            return false;
+        }
+    } catch (const EZYLError& E) {
+        QMessageBox::warning(this, QStringLiteral("Reference point"), QString::fromStdString(E.Message()));
+        return false;
+    }
+    const std::vector<TReferencePoint> Points = ReferencePoints(View.Calibration());
+    const std::size_t New = Points.size() - 1;
+    if (StandsOut(Points, New) &&
+        !FAsk(QStringLiteral("Reference point"),
+              QStringLiteral("The new point lies %1 pixels from where the calibration puts its position; the others "
+                             "lie %2 pixels from theirs (median). Keep it?")
+                  .arg(Points[New].Residual, 0, 'f', 1)
+                  .arg(MedianResidualOfOthers(Points, New), 0, 'f', 1))) {
+        View.SetCalibData(Before);
+        View.RecalcCalibration();
+        ShowReferencePoints();
+        return false;
+    }
+    CalibrationEdited();
+    double Largest = 0;
+    for (const TReferencePoint& P : Points) Largest = std::max(Largest, P.Residual);
+    statusBar()->showMessage(
+        QStringLiteral("%1 reference points, residuals up to %2 pixels").arg(Points.size()).arg(Largest, 0, 'f', 1),
+        MessageMilliseconds);
+    return true;
+}
+
+void TDemoWindow::RemoveReferencePoint(int Row) {
+    TGeoMap& View = *FAtlas->CurrentMap();
+    const std::vector<TReferencePoint> Points = ReferencePoints(View.Calibration());
+    if (Row < 0 || Row >= static_cast<int>(Points.size())) return;
+    const TReferencePoint& P = Points[static_cast<std::size_t>(Row)];
+    if (!View.RemoveCalibPoint(P.X, P.Y)) return;
+    FUndoMap = FAtlas->CurrentMapIdx();
+    CalibrationEdited();
+}
+
+void TDemoWindow::UndoRemoval() {
+    TGeoMap& View = *FAtlas->CurrentMap();
+    if (FUndoMap != FAtlas->CurrentMapIdx() || !View.Calibration().RestoreBiQuadOK()) return;
+    View.RestoreLastDeletedCalPoint();
+    FUndoMap = 0;
+    CalibrationEdited();
+}
+
+void TDemoWindow::CalibrationEdited() {
+    FCalWork[FAtlas->CurrentMapIdx()] = {FAtlas->CurrentMap()->CalibData(), true};
+    ShowReferencePoints();
+}
+
+void TDemoWindow::ShowReferencePoints() {
     const TGeoMap& View = *FAtlas->CurrentMap();
-    bool v1 = false, v2 = false;
-    const double Lat = View.CalcLatitude(View.LastMousePosX(), View.LastMousePosY(), v1);
-    const double Long = View.CalcLongitude(View.LastMousePosX(), View.LastMousePosY(), v2);
-    if (!v1 || !v2) {
-        FPosition->clear();
+    FCalPanel->ShowPoints(ReferencePoints(View.Calibration()), View.CalibModel() == cmUTM);
+    FCalPanel->SetUndoEnabled(FUndoMap == FAtlas->CurrentMapIdx() && View.Calibration().RestoreBiQuadOK());
+}
+
+bool TDemoWindow::SaveCalibration(const std::string& FileName) {
+    try {
+        FAtlas->CurrentMap()->SaveCalDataAsXML(FileName, std::string(CalDataID));
+    } catch (const std::exception& E) {
+        QMessageBox::warning(this, QStringLiteral("Save calibration"), QString::fromUtf8(E.what()));
+        return false;
+    }
+    if (const auto W = FCalWork.find(FAtlas->CurrentMapIdx()); W != FCalWork.end()) W->second.Unsaved = false;
+    statusBar()->showMessage(QStringLiteral("Calibration saved to ") + QString::fromStdString(FileName),
+                             MessageMilliseconds);
+    return true;
+}
+
+void TDemoWindow::SaveCalibrationAs() {
+    const int Current = FAtlas->CurrentMapIdx();
+    if (Current < 1) return;
+    const QString Name = QFileDialog::getSaveFileName(this, QStringLiteral("Save calibration"),
+                                                      QString::fromStdString(FAtlas->Maps(Current).FileName),
+                                                      QStringLiteral("Calibration files (*.xml)"));
+    if (!Name.isEmpty()) SaveCalibration(Name.toStdString());
+}
+
+int TDemoWindow::UnsavedCalibrations() const {
+    return static_cast<int>(std::ranges::count_if(FCalWork, [](const auto& W) { return W.second.Unsaved; }));
+}
+
+void TDemoWindow::closeEvent(QCloseEvent* Event) {
+    const int Unsaved = UnsavedCalibrations();
+    if (Unsaved > 0 && !FAsk(QStringLiteral("Unsaved calibration"),
+                             QStringLiteral("The reference points of %1 map(s) have not been saved. Quit and discard "
+                                            "them?")
+                                 .arg(Unsaved))) {
+        Event->ignore();
         return;
     }
-    int Zone = 0;
-    double Easting = 0, Northing = 0;
-    LatLongToUTM(Lat, Long, gelWGS84, Zone, Easting, Northing);
-    FPosition->setText(
-        QStringLiteral("%1  %2    UTM %3  E %4  N %5")
-            .arg(Degrees(Lat, 'N', 'S'), Degrees(Long, 'E', 'W'), QString::fromStdString(GeoToUTMZone(Lat, Long)))
-            .arg(Easting, 0, 'f', 0)
-            .arg(Northing, 0, 'f', 0));
+    Event->accept();
+}
+
+void TDemoWindow::MapMoved(int X, int Y) { ShowPosition({X, Y}); }
+
+void TDemoWindow::RefreshPosition() {
+    const TGeoMap& View = *FAtlas->CurrentMap();
+    ShowPosition(View.mapFromGlobal(QCursor::pos()));
+}
+
+void TDemoWindow::ShowPosition(QPoint P) {
+    const TGeoMap& View = *FAtlas->CurrentMap();
+    const TPoint Image = View.ControlToMapImage({P.x(), P.y()});
+    bool v1 = false, v2 = false;
+    const double Lat = View.CalcLatitude(Image, v1);
+    const double Long = View.CalcLongitude(Image, v2);
+    if (!View.rect().contains(P) || !v1 || !v2) {
+        FPosition->clear();
+    } else {
+        int Zone = 0;
+        double Easting = 0, Northing = 0;
+        LatLongToUTM(Lat, Long, gelWGS84, Zone, Easting, Northing);
+        FPosition->setText(
+            QStringLiteral("%1  %2    UTM %3  E %4  N %5")
+                .arg(Degrees(Lat, 'N', 'S'), Degrees(Long, 'E', 'W'), QString::fromStdString(GeoToUTMZone(Lat, Long)))
+                .arg(Easting, 0, 'f', 0)
+                .arg(Northing, 0, 'f', 0));
+    }
+    if (FStatusOut && FPosition->text() != FPositionReported) {
+        FPositionReported = FPosition->text();
+        std::printf("position %s\n", FPositionReported.toUtf8().constData());
+        std::fflush(stdout);
+    }
 }
 
 void TDemoWindow::MapShown() {
     const int Current = FAtlas->CurrentMapIdx();
-    if (Current == FShownMap) return;
-    FShownMap = Current;
-    const TMapDefinition M = FAtlas->Maps(Current);
-    FMapInfo->setText(
-        QStringLiteral("%1  (%2 m per pixel)").arg(QString::fromStdString(M.Caption)).arg(M.Resolution, 0, 'f', 1));
-    ApplyGrid();
-    if (FStatusOut && FReporting) ReportState();
+    const bool Switched = Current != FShownMap;
+    if (Switched) {
+        FShownMap = Current;
+        const TMapDefinition M = FAtlas->Maps(Current);
+        FMapInfo->setText(
+            QStringLiteral("%1  (%2 m per pixel)").arg(QString::fromStdString(M.Caption)).arg(M.Resolution, 0, 'f', 1));
+        // The atlas loaded the map from its file: back to the points the user left on it.
+        if (const auto W = FCalWork.find(Current); W != FCalWork.end()) {
+            TGeoMap& View = *FAtlas->CurrentMap();
+            View.SetCalibData(W->second.Data);
+            View.RecalcCalibration();
+        }
+        ApplyGrid();
+        ShowReferencePoints();
+    }
+    RefreshPosition();
+    if (Switched && FStatusOut && FReporting) ReportState();
 }
 
 void TDemoWindow::ReportState() {

@@ -1,8 +1,11 @@
 #pragma once
 // The demo's main window: an atlas of Zylland with tools for landmarks and
 // calibration points, the graticule or UTM grid, landmark files, clipboard and
-// PDF output, and the position under the mouse in the status bar.
+// PDF output, the position under the mouse in the status bar and a table of
+// the reference points being entered.
 #include <QMainWindow>
+#include <functional>
+#include <map>
 #include <string>
 
 #include "region_data.h"
@@ -15,6 +18,11 @@ class QLabel;
 class QToolBar;
 
 namespace zylcarto::demo {
+
+class TCalibrationPanel;
+
+// A yes-or-no question to the user; true for yes.
+using TQuestion = std::function<bool(const QString& Title, const QString& Text)>;
 
 class TDemoWindow : public QMainWindow {
     Q_OBJECT
@@ -39,18 +47,44 @@ public:
     // Prints the shown map, the buttons' and the visible towns' screen positions;
     // from then on again whenever another map is shown.
     void ReportState();
+    // Replaces the message boxes that ask yes or no (tests answer without a modal loop).
+    void SetQuestion(TQuestion Ask) { FAsk = std::move(Ask); }
+
+    // Reference points of the shown map. A point that stands out from the others is
+    // only kept when the user says so; false when it was not added.
+    bool AddReferencePoint(double Lat, double Long, int ImageX, int ImageY);
+    void RemoveReferencePoint(int Row);  // 0-based row of the table
+    void UndoRemoval();
+    bool SaveCalibration(const std::string& FileName);
+    // Maps whose reference points were changed and not saved since.
+    int UnsavedCalibrations() const;
+
+protected:
+    void closeEvent(QCloseEvent* Event) override;
 
 private:
     enum class TTool { Browse, AddLandmark, RemoveLandmark, Calibrate };
     enum class TGrid { None, Graticule, UTM };
+    struct TCalibWork {
+        TCalibData Data;
+        bool Unsaved = true;
+    };
 
     void BuildActions();
     void SetTool(TTool Tool);
     void ApplyGrid();
     void MapDown(TMouseButton Button, int X, int Y);
     void MapMoved(int X, int Y);
+    // The readout for the control position P of the map view, empty outside it.
+    void ShowPosition(QPoint P);
+    // The readout where the mouse is now: after the map under it changed.
+    void RefreshPosition();
     void MapShown();
     void CalibrateAt(int ImageX, int ImageY);
+    void ShowReferencePoints();
+    // Keeps the shown map's reference points for when the user returns to it.
+    void CalibrationEdited();
+    void SaveCalibrationAs();
     void SaveLandmarks();
     void LoadLandmarks();
     void PrintToPdf();
@@ -70,6 +104,13 @@ private:
     QComboBox* FGridChoice = nullptr;
     QLabel* FPosition = nullptr;
     QLabel* FMapInfo = nullptr;
+    QString FPositionReported;
+    TCalibrationPanel* FCalPanel = nullptr;
+    // By atlas map number: the calibrations edited in this session.
+    std::map<int, TCalibWork> FCalWork;
+    // The map whose point the view can restore; the view keeps one for all maps.
+    int FUndoMap = 0;
+    TQuestion FAsk;
 };
 
 }  // namespace zylcarto::demo

@@ -32,7 +32,7 @@ const char* const Usage =
     "  --data-dir DIR   where the atlas is generated (default: the user's data folder)\n"
     "  --grid KIND      the overlay to start with\n"
     "  --regenerate     draw the maps again even when they exist\n"
-    "  --status         report the shown map and where things are on standard output\n"
+    "  --status         report the shown map, where things are and the readout on standard output\n"
     "  --snapshot FILE  run a fixed script without a display and save the window as FILE\n";
 
 bool ParseOptions(int argc, char** argv, TOptions& O) {

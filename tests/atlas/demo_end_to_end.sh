@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts zylcarto-demo on a virtual X display, clicks the atlas's zoom button and
 # then the capital with real X pointer events, and checks from the demo's status
-# output that a finer map was selected; then adds a landmark with the demo's tool.
+# output that a finer map was selected and that the position readout under the
+# unmoved cursor is that of the new map; then adds a landmark with the demo's tool.
 # Exit 77 (skipped) without Xvfb or xdotool.
 set -euo pipefail
 demo=${1:?usage: demo_end_to_end.sh path/to/zylcarto-demo}
@@ -55,6 +56,18 @@ second=$(grep '^map ' "$work/out" | sed -n 2p)
 second_res=$(echo "$second" | awk '{print $3}')
 echo "first map resolution $first_res m/pixel, after the zoom click: $second"
 awk -v a="$first_res" -v b="$second_res" 'BEGIN { exit !(b < a) }' || { echo "no finer map was selected"; exit 1; }
+
+# The readout after the zoom must equal the one the new map gives after the
+# cursor leaves the spot and comes back to it.
+after_zoom=$(grep '^position ' "$work/out" | tail -1 || true)
+[ -n "$after_zoom" ] || { echo "no position readout after the zoom"; cat "$work/out"; exit 1; }
+seen=$(grep -c '^position ' "$work/out")
+xdotool mousemove --sync "$((tx + 7))" "$ty"
+xdotool mousemove --sync "$tx" "$ty"
+for _ in $(seq 100); do [ "$(grep -c '^position ' "$work/out")" -ge $((seen + 2)) ] && break; sleep 0.1; done
+after_move=$(grep '^position ' "$work/out" | tail -1)
+echo "readout after the zoom: ${after_zoom#position }; after moving back: ${after_move#position }"
+[ "$after_zoom" = "$after_move" ] || { echo "the readout after the zoom is not the new map's"; exit 1; }
 
 # Pointer mode, the landmark tool, a click on the map: one landmark more.
 read -r px py < <(grep '^pointer-button ' "$work/out" | tail -1 | awk '{print $2, $3}')

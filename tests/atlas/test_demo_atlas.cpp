@@ -1,15 +1,24 @@
-// The demo's generated atlas: its maps must nest around the capital so that
-// zooming there walks from the coarsest to the finest, and its UTM grid must
-// be calibrated in the metres LatLongToUTM gives.
+// The demo's generated atlas and its window: the maps must nest around the
+// capital so that zooming there walks from the coarsest to the finest; the
+// readout, the overlays and the calibration work must survive what the user
+// does to the view.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
+#include <QCursor>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QTableWidget>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <algorithm>
+#include <memory>
 
 #include "../../apps/demo/atlas_builder.h"
-#include "../../apps/demo/utm_calibration.h"
+#include "../../apps/demo/demo_window.h"
 #include "zylcarto/geoatlas/geoatlas.h"
-#include "zylcarto/geodesy/projections.h"
 
 using namespace zylcarto;
 using namespace zylcarto::demo;
@@ -36,27 +45,161 @@ TEST(DemoAtlas, ZoomingInAtTheCapitalWalksThroughEveryScale) {
         EXPECT_TRUE(PositionInMap(T.Position.Lat, T.Position.Long, Atlas.Maps(1).Corners)) << T.Name;
 }
 
-TEST(DemoAtlas, UTMCalibrationUsesTheZoneOfTheCentre) {
-    TCalibData D;
-    D.Corners[gcoTopLeft] = {58.3, -12.6};
-    D.Corners[gcoBottomRight] = {57.7, -10.0};  // centre -11.3: zone 29; the west edge lies in zone 28
-    D.NumCalQuads = 2;
-    D.CalQuads[1] = {58.0, -11.0, 10, 20};
-    D.CalQuads[2] = {57.9, -12.4, 30, 40};
-    TCalibData U;
-    ASSERT_TRUE(ToUTMCalibration(D, U));
-    EXPECT_EQ(U.UTMZone, 29);
-    EXPECT_FALSE(U.UTMSouth);
-    int Zone = 0;
-    double E = 0, N = 0;
-    LatLongToUTM(58.0, -11.0, gelWGS84, Zone, E, N);
-    ASSERT_EQ(Zone, 29);
-    EXPECT_NEAR(U.CalQuads[1].Longitude, E, 1e-6);
-    EXPECT_NEAR(U.CalQuads[1].Latitude, N, 1e-6);
-    EXPECT_EQ(U.CalQuads[1].MapX, 10);
-    // A point beyond the zone border is still given in zone 29.
-    double Lat = 0, Long = 0;
-    UTMToLatLong(U.CalQuads[2].Longitude, U.CalQuads[2].Latitude, 29, false, gelWGS84, Lat, Long);
-    EXPECT_NEAR(Lat, 57.9, 1e-7);
-    EXPECT_NEAR(Long, -12.4, 1e-7);
+namespace {
+
+class DemoWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { Atlas = std::make_unique<QTemporaryDir>(); }
+    static void TearDownTestSuite() { Atlas.reset(); }
+
+    void SetUp() override {
+        W = std::make_unique<TDemoWindow>(Atlas->path().toStdString(), false);
+        W->SetQuestion([this](const QString&, const QString&) {
+            ++Asked;
+            return Answer;
+        });
+        W->LoadAtlas(false);
+        W->show();
+        QApplication::processEvents();
+        W->FitMap();
+    }
+
+    TGeoMap& View() { return *W->Atlas()->CurrentMap(); }
+    QString Readout() { return W->findChild<QLabel*>(QStringLiteral("Position"))->text(); }
+    QTableWidget& Table() { return *W->findChild<QTableWidget*>(QStringLiteral("ReferencePointTable")); }
+    void Send(QEvent::Type Type, QPoint P, Qt::MouseButton Button) {
+        QMouseEvent E(Type, QPointF(P), QPointF(View().mapToGlobal(P)), Button,
+                      Type == QEvent::MouseButtonPress ? Button : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&View(), &E);
+    }
+    void ChooseMap(int Number) {
+        W->Atlas()->findChild<QComboBox*>(QStringLiteral("MapSelector"))->activated(Number - 1);
+    }
+    // The position the fitted calibration gives an image pixel.
+    TGeoPoint PositionOf(int X, int Y) {
+        bool v1 = false, v2 = false;
+        const TGeoPoint P{View().CalcLatitude(X, Y, v1), View().CalcLongitude(X, Y, v2)};
+        EXPECT_TRUE(v1 && v2);
+        return P;
+    }
+
+    static inline std::unique_ptr<QTemporaryDir> Atlas;
+    std::unique_ptr<TDemoWindow> W;
+    int Asked = 0;
+    bool Answer = false;
+};
+
+}  // namespace
+
+TEST_F(DemoWindow, UTMGridLeavesTheCalibrationAloneAndOutlinesDifferFromGridLines) {
+    const TCalibModel Model = View().CalibModel();
+    const TCalibData Before = View().CalibData();
+    W->SetGrid(2);
+    EXPECT_EQ(View().ShowGraticule(), sgUTMGrid);
+    EXPECT_EQ(View().CalibModel(), Model);
+    ASSERT_EQ(View().CalibData().NumCalQuads, Before.NumCalQuads);
+    for (int i = 1; i <= Before.NumCalQuads; ++i) {
+        EXPECT_EQ(View().CalibData().CalQuads[i].Latitude, Before.CalQuads[i].Latitude);
+        EXPECT_EQ(View().CalibData().CalQuads[i].Longitude, Before.CalQuads[i].Longitude);
+    }
+    EXPECT_NE(View().ColorGraticule(), W->Atlas()->MapOutlineColor());
+}
+
+TEST_F(DemoWindow, ReadoutShowsTheMapUnderTheUnmovedCursorAndOutlastsMessages) {
+    const QPoint At = View().rect().center();
+    const struct {
+        const char* Change;
+        std::function<void()> Do;
+    } Cases[] = {
+        {"zoom click",
+         [&] {
+             W->Atlas()->ZoomButton()->click();
+             Send(QEvent::MouseButtonPress, At, Qt::LeftButton);
+             Send(QEvent::MouseButtonRelease, At, Qt::LeftButton);
+             W->Atlas()->PointerButton()->click();
+         }},
+        {"map selector", [&] { ChooseMap(W->CoarsestMap()); }},
+    };
+    for (const auto& C : Cases) {
+        QCursor::setPos(View().mapToGlobal(At));
+        Send(QEvent::MouseMove, At, Qt::NoButton);
+        const QString Old = Readout();
+        const int OldMap = W->Atlas()->CurrentMapIdx();
+        C.Do();
+        ASSERT_NE(W->Atlas()->CurrentMapIdx(), OldMap) << C.Change;
+        const TPoint Image = View().ControlToMapImage({At.x(), At.y()});
+        const TGeoPoint P = PositionOf(Image.X, Image.Y);
+        EXPECT_NE(Readout(), Old) << C.Change;
+        EXPECT_TRUE(Readout().startsWith(QString::asprintf("%.5f° N  %.5f° W", P.Lat, -P.Long)))
+            << C.Change << ": " << Readout().toStdString();
+    }
+    W->statusBar()->showMessage(QStringLiteral("a message without a timeout"));
+    EXPECT_TRUE(W->findChild<QLabel*>(QStringLiteral("Position"))->isVisible());
+}
+
+TEST_F(DemoWindow, ANewReferencePointFarFromTheOthersIsOnlyKeptWhenConfirmed) {
+    const int X = 400, Y = 300;
+    const TGeoPoint True = PositionOf(X, Y);
+    const int Before = View().CalibData().NumCalQuads;
+    const struct {
+        double Off;  // degrees of latitude
+        bool Answer;
+        bool Asked, Kept;
+    } Cases[] = {
+        {0, false, false, true},
+        {0.002, false, false, true},  // about a pixel
+        {-36, false, true, false},    // 4000 km
+        {-36, true, true, true},
+    };
+    for (const auto& C : Cases) {
+        Asked = 0;
+        Answer = C.Answer;
+        const int N = View().CalibData().NumCalQuads;
+        EXPECT_EQ(W->AddReferencePoint(True.Lat + C.Off, True.Long, X, Y), C.Kept) << C.Off;
+        EXPECT_EQ(Asked, C.Asked ? 1 : 0) << C.Off;
+        EXPECT_EQ(View().CalibData().NumCalQuads, N + (C.Kept ? 1 : 0)) << C.Off;
+        EXPECT_EQ(Table().rowCount(), View().CalibData().NumCalQuads) << C.Off;
+    }
+    EXPECT_EQ(View().CalibData().NumCalQuads, Before + 3);
+    EXPECT_EQ(Table().item(Before + 2, 0)->foreground().color(), QColor(Qt::red));
+    EXPECT_NE(Table().item(0, 0)->foreground().color(), QColor(Qt::red));
+}
+
+TEST_F(DemoWindow, ARemovedReferencePointComesBackOnUndo) {
+    const int N = View().CalibData().NumCalQuads;
+    const TCalQuad Removed = View().CalibData().CalQuads[2];
+    W->RemoveReferencePoint(1);
+    ASSERT_EQ(Table().rowCount(), N - 1);
+    W->UndoRemoval();
+    ASSERT_EQ(Table().rowCount(), N);
+    EXPECT_EQ(View().CalibData().CalQuads[N].MapX, Removed.MapX);
+    EXPECT_EQ(View().CalibData().CalQuads[N].Latitude, Removed.Latitude);
+    // The view keeps one removed point for all maps: it must not come back on another map.
+    W->RemoveReferencePoint(0);
+    ChooseMap(W->Atlas()->CurrentMapIdx() == 1 ? 2 : 1);
+    const int Other = View().CalibData().NumCalQuads;
+    W->UndoRemoval();
+    EXPECT_EQ(View().CalibData().NumCalQuads, Other);
+}
+
+TEST_F(DemoWindow, CalibrationWorkSurvivesMapSwitchesAndIsSavedOrConfirmedBeforeQuitting) {
+    const int Map = W->Atlas()->CurrentMapIdx();
+    const TGeoPoint P = PositionOf(100, 100);
+    ASSERT_TRUE(W->AddReferencePoint(P.Lat, P.Long, 100, 100));
+    const int N = View().CalibData().NumCalQuads;
+    ChooseMap(Map == 1 ? 2 : 1);
+    ChooseMap(Map);
+    EXPECT_EQ(View().CalibData().NumCalQuads, N);
+    EXPECT_EQ(Table().rowCount(), N);
+
+    EXPECT_FALSE(W->close());
+    EXPECT_EQ(Asked, 1);
+    QTemporaryDir Out;
+    const std::string File = Out.filePath(QStringLiteral("saved.xml")).toStdString();
+    ASSERT_TRUE(W->SaveCalibration(File));
+    TGeoMap Saved;
+    ASSERT_TRUE(Saved.LoadCalDataFromXML(File, ""));
+    EXPECT_EQ(Saved.CalibData().NumCalQuads, N);
+    EXPECT_TRUE(W->close());
+    EXPECT_EQ(Asked, 1);
 }

@@ -1,0 +1,70 @@
+#include "calibration_panel.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace zylcarto::demo {
+
+TCalibrationPanel::TCalibrationPanel(QWidget* Parent)
+    : QDockWidget(QStringLiteral("Reference points"), Parent), FTable(new QTableWidget(0, 5)),
+      FRemove(new QPushButton(QStringLiteral("Remove"))), FUndo(new QPushButton(QStringLiteral("Undo removal"))),
+      FSave(new QPushButton(QStringLiteral("Save calibration..."))) {
+    setObjectName(QStringLiteral("ReferencePoints"));
+    FTable->setObjectName(QStringLiteral("ReferencePointTable"));
+    FTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    FTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    FTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    FTable->verticalHeader()->setVisible(false);
+    FTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    FRemove->setEnabled(false);
+    FUndo->setEnabled(false);
+    connect(FTable, &QTableWidget::itemSelectionChanged, this,
+            [this] { FRemove->setEnabled(FTable->currentRow() >= 0); });
+    connect(FRemove, &QPushButton::clicked, this, [this] {
+        if (FTable->currentRow() >= 0) emit RemoveRequested(FTable->currentRow());
+    });
+    connect(FUndo, &QPushButton::clicked, this, &TCalibrationPanel::UndoRequested);
+    connect(FSave, &QPushButton::clicked, this, &TCalibrationPanel::SaveRequested);
+
+    auto* Body = new QWidget(this);
+    auto* Layout = new QVBoxLayout(Body);
+    Layout->addWidget(FTable, 1);
+    auto* Buttons = new QHBoxLayout;
+    Buttons->addWidget(FRemove);
+    Buttons->addWidget(FUndo);
+    Buttons->addWidget(FSave);
+    Layout->addLayout(Buttons);
+    setWidget(Body);
+}
+
+void TCalibrationPanel::ShowPoints(const std::vector<TReferencePoint>& Points, bool UTM) {
+    FTable->setHorizontalHeaderLabels({UTM ? QStringLiteral("Northing") : QStringLiteral("Latitude"),
+                                       UTM ? QStringLiteral("Easting") : QStringLiteral("Longitude"),
+                                       QStringLiteral("Pixel x"), QStringLiteral("Pixel y"),
+                                       QStringLiteral("Residual (px)")});
+    FTable->clearContents();
+    FTable->setRowCount(static_cast<int>(Points.size()));
+    const int Decimals = UTM ? 1 : 5;
+    for (int Row = 0; Row < FTable->rowCount(); ++Row) {
+        const TReferencePoint& P = Points[static_cast<std::size_t>(Row)];
+        const QStringList Cells{QString::number(P.Lat, 'f', Decimals), QString::number(P.Long, 'f', Decimals),
+                                QString::number(P.X), QString::number(P.Y),
+                                std::isnan(P.Residual) ? QStringLiteral("-") : QString::number(P.Residual, 'f', 1)};
+        const bool Flagged = StandsOut(Points, static_cast<std::size_t>(Row));
+        for (int Col = 0; Col < Cells.size(); ++Col) {
+            auto* Item = new QTableWidgetItem(Cells[Col]);
+            Item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (Flagged) Item->setForeground(Qt::red);
+            FTable->setItem(Row, Col, Item);
+        }
+    }
+    FRemove->setEnabled(FTable->currentRow() >= 0);
+}
+
+void TCalibrationPanel::SetUndoEnabled(bool Value) { FUndo->setEnabled(Value); }
+
+}  // namespace zylcarto::demo
