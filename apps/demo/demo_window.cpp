@@ -209,14 +209,7 @@ void TDemoWindow::ApplyGrid() {
     }
 }
 
-double TDemoWindow::DegreesPerPixel() const {
-    const TGeoMap& View = *FAtlas->CurrentMap();
-    bool v1 = false, v2 = false;
-    const double a = View.CalcLatitude(0, 0, v1), b = View.CalcLatitude(0, 100, v2);
-    return v1 && v2 ? std::abs(a - b) / 100 / View.Magnification() : 0;
-}
-
-void TDemoWindow::MapDown(TMouseButton Button, int, int) {
+void TDemoWindow::MapDown(TMouseButton Button, int X, int Y) {
     if (Button != mbLeft || FAtlas->ZoomButton()->isChecked()) return;
     TGeoMap& View = *FAtlas->CurrentMap();
     const double Lat = View.GetLastMClickLatitude(), Long = View.GetLastMClickLongitude();
@@ -224,7 +217,7 @@ void TDemoWindow::MapDown(TMouseButton Button, int, int) {
     case TTool::Browse: break;
     case TTool::AddLandmark: AddLandmark({Lat, Long}, "Landmark " + std::to_string(++FUserLandmarks)); break;
     case TTool::RemoveLandmark:
-        if (View.RemoveLandMark(Lat, Long, -1, RemoveRadiusPixels * DegreesPerPixel()) == 0)
+        if (View.RemoveLandMarksNear({X, Y}, -1, RemoveRadiusPixels) == 0)
             statusBar()->showMessage(QStringLiteral("No landmark there"), 3000);
         break;
     case TTool::Calibrate: CalibrateAt(View.LastClickPosX(), View.LastClickPosY()); break;

@@ -88,7 +88,6 @@ private:
     void SaveLandmarks();
     void LoadLandmarks();
     void PrintToPdf();
-    double DegreesPerPixel() const;
 
     std::string FFolder;
     bool FStatusOut;
