@@ -1,9 +1,13 @@
 #pragma once
-// A drawing surface over QPainter on a QImage with the conventions the map's
-// drawing code is written for: lines leave out their end point, rectangles and
-// ellipses end just inside their right and bottom edges, no anti-aliasing of
-// lines and shapes, pen modes copy and XOR, brushes solid or clear, fonts with
+// A drawing surface over QPainter with the conventions the map's drawing code
+// is written for: lines leave out their end point, rectangles and ellipses end
+// just inside their right and bottom edges, no anti-aliasing of lines and
+// shapes, pen modes copy and XOR, brushes solid or clear, fonts with
 // escapement, and stretch-copies that smooth or drop pixels.
+// Coordinates are canvas units: the pixels of a plain image, the logical
+// pixels of an image with a device pixel ratio, or whatever the transform of
+// an open painter (a printer's) makes of them. Off plain images lines are one
+// unit wide, centred on the pixels they stand for.
 // The painter stays open for the canvas's lifetime; pen, brush and font are
 // plain fields applied lazily, so drawing thousands of symbols stays cheap.
 #include <QFont>
@@ -63,6 +67,9 @@ class ZYLCARTO_EXPORT TCanvas {
 public:
     // Draws onto Target, which must outlive the canvas and keep its size meanwhile.
     explicit TCanvas(QImage& Target);
+    // Draws through an open painter in its current coordinates, Width x Height
+    // units large; the painter's state is restored when the canvas goes.
+    TCanvas(QPainter& Painter, int Width, int Height);
     ~TCanvas();
     TCanvas(const TCanvas&) = delete;
     TCanvas& operator=(const TCanvas&) = delete;
@@ -74,7 +81,10 @@ public:
 
     int Width() const { return FWidth; }
     int Height() const { return FHeight; }
-    const QImage& Image() const { return FImage; }
+    // Device pixels per unit of an image target; 1 on a painter.
+    double PixelRatio() const { return FImage ? FImage->devicePixelRatio() : 1.0; }
+    // The target image; a null image on a painter.
+    const QImage& Image() const;
     // For hosts drawing with Qt directly; pen, brush and font are re-applied afterwards.
     QPainter& Painter();
 
@@ -108,7 +118,8 @@ public:
     int TextWidth(const std::string& Text);
     int TextHeight(const std::string& Text);
     // Copies SourceRect of Source onto Dest, scaling by StretchMode when the sizes differ.
-    // Parts of SourceRect outside Source leave the destination untouched.
+    // SourceRect counts in Source's logical pixels (its pixels when it has no
+    // device pixel ratio). Parts of SourceRect outside Source leave the destination untouched.
     void CopyRect(const TRect& Dest, const QImage& Source, const TRect& SourceRect);
 
 private:
@@ -116,6 +127,10 @@ private:
     void ApplyBrush();
     void ApplyFont();
     void ApplyShapeState();
+    // Only what the paint engine supports; a printer keeps its own blending.
+    void SetComposition(QPainter::CompositionMode Mode);
+    // A pixel's centre on a canvas that is not drawn pixel by pixel.
+    QPointF Centre(int X, int Y) const { return {X + FCentre, Y + FCentre}; }
     // Row by row, for a source of the image's 32-bit format; clipped to the image.
     void CopyPixels(QPoint At, const QImage& Source, const QRect& From);
     // From towards To, To left out.
@@ -124,8 +139,10 @@ private:
     void SolidLineInside(TPoint From, int X, int Y);
     void ClippedLine(TPoint From, int X, int Y);
 
-    QImage& FImage;
-    QPainter FPainter;
+    QImage* FImage = nullptr;  // none on a painter
+    QPainter FOwnPainter;
+    QPainter& FPainter;
+    double FCentre = 0;      // 0.5 where lines are one unit wide figures, not pixel runs
     uchar* FBits = nullptr;  // FImage's pixels when 32-bit, shared with the painter
     qsizetype FStride = 0;
     int FWidth = 0, FHeight = 0;
