@@ -61,7 +61,7 @@ const TMapHooks& TMapRenderer::Hooks() const {
 
 bool TMapRenderer::PrepareCache() const {
     TImageCache* Cache = FScene.Cache;
-    if (!Cache) return false;
+    if (!Cache || FScene.Paper) return false;
     const TMapAppearance& L = Look();
     if (FScene.CacheUse == TMapScene::TCacheUse::IfItFits)
         return Cache->Fits(FView.Magnify) && Cache->AntiAlias == L.AntiAlias && !Cache->Image.isNull();
@@ -73,13 +73,19 @@ bool TMapRenderer::PrepareCache() const {
 
 void TMapRenderer::Compose(QImage& Target) const {
     TCanvas Canvas(Target);
+    Compose(Canvas);
+}
+
+void TMapRenderer::Compose(TCanvas& Canvas) const {
     Canvas.Pen.Style = psSolid;
     Canvas.Pen.Mode = pmCopy;
+    // On paper nothing is cut off by the edge of a bitmap.
+    if (FScene.Paper) Canvas.Painter().setClipRect(QRect(0, 0, FView.Width, FView.Height), Qt::IntersectClip);
     if (!FScene.HasMap) {
         DrawEmptyMap(Canvas);
     } else if (FScene.Shown) {
         const bool UseCache = PrepareCache();
-        FillBackgroundAroundImage(Canvas, UseCache);
+        if (!FScene.Paper) FillBackgroundAroundImage(Canvas, UseCache);
         DrawMapImage(Canvas, UseCache);
         if (Hooks().OnBeforeRenderData) Hooks().OnBeforeRenderData(FScene.Sender, Canvas);
         if (Look().ShowGrat != sgNone) DrawOverlay(Canvas);
@@ -153,6 +159,10 @@ void TMapRenderer::DrawEmptyMap(TCanvas& Canvas) const {
 
 void TMapRenderer::DrawMapImage(TCanvas& Canvas, bool UseCache) const {
     const int W = FView.Width, H = FView.Height;
+    if (FScene.Paper) {
+        DrawImagePixels(Canvas);
+        return;
+    }
     if (UseCache) {
         const int Left = RoundToInt(FView.Magnify * FView.TopLeft.X), Top = RoundToInt(FView.Magnify * FView.TopLeft.Y);
         Canvas.StretchMode = smColorOnColor;
@@ -161,6 +171,23 @@ void TMapRenderer::DrawMapImage(TCanvas& Canvas, bool UseCache) const {
         Canvas.StretchMode = Look().AntiAlias ? smHalftone : smColorOnColor;
         Canvas.CopyRect({0, 0, W, H}, *FScene.Image, FView.VisibleImageRect());
     }
+}
+
+void TMapRenderer::DrawImagePixels(TCanvas& Canvas) const {
+    // The image pixels of the view as they are, placed exactly where the view
+    // puts them; the painter's transform does any scaling.
+    const QImage& Image = *FScene.Image;
+    const double Mag = FView.Magnify;
+    const QRect Shown = QRect(QPoint(FView.TopLeft.X, FView.TopLeft.Y),
+                              QPoint(FView.TopLeft.X + int(std::ceil(FView.Width / Mag)) - 1,
+                                     FView.TopLeft.Y + int(std::ceil(FView.Height / Mag)) - 1))
+                            .intersected(Image.rect());
+    if (Shown.isEmpty()) return;
+    const QRectF Target((Shown.left() - FView.TopLeft.X) * Mag, (Shown.top() - FView.TopLeft.Y) * Mag,
+                        Shown.width() * Mag, Shown.height() * Mag);
+    QPainter& P = Canvas.Painter();
+    P.setRenderHint(QPainter::SmoothPixmapTransform, Look().AntiAlias);
+    P.drawImage(Target, Image, QRectF(Shown));
 }
 
 // ---- overlays

@@ -90,6 +90,9 @@ struct TMapScene {
     std::span<const TColoredPoint> Trace;
     const TMapHooks* Hooks = nullptr;
     bool Frame = true;
+    // For paper: no background, the map image from its own pixels (no cache)
+    // and everything clipped to the view.
+    bool Paper = false;
 };
 
 }  // namespace zylcarto
