@@ -335,7 +335,8 @@ public:
     // Printing draws grid, landmarks, captions and frame as vectors through the
     // painter, a control pixel 1/96 inch large (times ScaleF), and the map image
     // from its own pixels; nothing of the screen's grey background is printed.
-    // The shown picture with a thin black outline, as a bitmap on the clipboard.
+    // The shown picture with a thin black outline, as a bitmap on the clipboard
+    // (in the screen's device pixels).
     void CopyToClipboard();
     // The whole map image with graticule and landmarks at magnification 1;
     // nothing without a map image.

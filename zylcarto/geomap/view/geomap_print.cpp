@@ -66,7 +66,10 @@ QImage TGeoMap::RenderMapWindow(const TPoint& TopLeft, double Mag, int W, int H)
 
 void TGeoMap::CopyToClipboard() {
     const int W = width(), H = height();
-    QImage copy(W, H, ViewImageFormat);
+    // As sharp as the picture shown.
+    const double Ratio = AuxBmp.devicePixelRatio();
+    QImage copy(int(std::ceil(W * Ratio)), int(std::ceil(H * Ratio)), ViewImageFormat);
+    copy.setDevicePixelRatio(Ratio);
     copy.fill(Qt::white);
     {
         TCanvas canvas(copy);

@@ -42,14 +42,17 @@ int HAlignFactor(TAlignment A) {
 
 }  // namespace
 
-void TImageCache::Rebuild(const QImage& Source, double Magnify, bool Smooth) {
-    const int w = RoundToInt(Source.width() * Magnify), h = RoundToInt(Source.height() * Magnify);
+void TImageCache::Rebuild(const QImage& Source, double Magnify, bool Smooth, double PixelRatio) {
+    const double Scale = Magnify * PixelRatio;
+    const int w = RoundToInt(Source.width() * Scale), h = RoundToInt(Source.height() * Scale);
     if (Source.isNull() || w < 1 || h < 1)
         Image = QImage();
     else
         Image = Source.scaled(w, h, Qt::IgnoreAspectRatio, Smooth ? Qt::SmoothTransformation : Qt::FastTransformation)
                     .convertToFormat(ViewImageFormat);
+    Image.setDevicePixelRatio(PixelRatio);
     Mag = Magnify;
+    Ratio = PixelRatio;
     AntiAlias = Smooth;
     ++Builds;
 }
@@ -59,16 +62,17 @@ const TMapHooks& TMapRenderer::Hooks() const {
     return FScene.Hooks ? *FScene.Hooks : None;
 }
 
-bool TMapRenderer::PrepareCache() const {
+bool TMapRenderer::PrepareCache(double PixelRatio) const {
     TImageCache* Cache = FScene.Cache;
     if (!Cache || FScene.Paper) return false;
     const TMapAppearance& L = Look();
+    const bool Fits = Cache->Fits(FView.Magnify, PixelRatio);
     if (FScene.CacheUse == TMapScene::TCacheUse::IfItFits)
-        return Cache->Fits(FView.Magnify) && Cache->AntiAlias == L.AntiAlias && !Cache->Image.isNull();
-    if ((!Cache->Fits(FView.Magnify) || Cache->AntiAlias != L.AntiAlias) && FView.Magnify < L.CacheMagLimit)
-        Cache->Rebuild(*FScene.Image, FView.Magnify, L.AntiAlias);
+        return Fits && Cache->AntiAlias == L.AntiAlias && !Cache->Image.isNull();
+    if ((!Fits || Cache->AntiAlias != L.AntiAlias) && FView.Magnify < L.CacheMagLimit)
+        Cache->Rebuild(*FScene.Image, FView.Magnify, L.AntiAlias, PixelRatio);
     // A stale cache of the right magnification is still used, as it always was.
-    return Cache->Fits(FView.Magnify);
+    return Cache->Fits(FView.Magnify, PixelRatio);
 }
 
 void TMapRenderer::Compose(QImage& Target) const {
@@ -84,7 +88,7 @@ void TMapRenderer::Compose(TCanvas& Canvas) const {
     if (!FScene.HasMap) {
         DrawEmptyMap(Canvas);
     } else if (FScene.Shown) {
-        const bool UseCache = PrepareCache();
+        const bool UseCache = PrepareCache(Canvas.PixelRatio());
         if (!FScene.Paper) FillBackgroundAroundImage(Canvas, UseCache);
         DrawMapImage(Canvas, UseCache);
         if (Hooks().OnBeforeRenderData) Hooks().OnBeforeRenderData(FScene.Sender, Canvas);

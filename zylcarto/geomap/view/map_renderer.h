@@ -37,7 +37,7 @@ private:
     const TLandMarkStore& LandMarks() const { return *FScene.LandMarks; }
     const TMapHooks& Hooks() const;  // no hooks when the scene has none
     // Whether the image comes from the cache, after rebuilding it where the scene allows.
-    bool PrepareCache() const;
+    bool PrepareCache(double PixelRatio) const;
     void DrawEmptyMap(TCanvas& Canvas) const;
     void FillBackgroundAroundImage(TCanvas& Canvas, bool UseCache) const;
     void DrawMapImage(TCanvas& Canvas, bool UseCache) const;
