@@ -6,9 +6,12 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPrinter>
+#include <QTextItem>
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -60,6 +63,73 @@ std::string ReadBytes(const std::string& Path) {
 }
 
 void WriteBytes(const std::string& Path, const std::string& Bytes) { std::ofstream(Path, std::ios::binary) << Bytes; }
+
+// A 1200 dpi page that keeps what is drawn on it, as a printer driver sees it.
+class RecordedPage : public QPaintDevice {
+public:
+    struct Image {
+        QRectF Target;  // device pixels
+        QSize Source;   // image pixels
+    };
+    std::vector<Image> Images;
+    std::vector<double> LineWidths;  // device pixels
+    std::vector<std::string> Texts;
+    std::vector<QColor> Fills;
+
+    QPaintEngine* paintEngine() const override { return &Engine; }
+
+protected:
+    int metric(PaintDeviceMetric M) const override {
+        switch (M) {
+        case PdmWidth: return 9600;
+        case PdmHeight: return 12000;
+        case PdmWidthMM: return 203;
+        case PdmHeightMM: return 254;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY: return 1200;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
+        case PdmNumColors: return INT_MAX;
+        case PdmDepth: return 32;
+        default: return 0;
+        }
+    }
+
+private:
+    class Recorder : public QPaintEngine {
+    public:
+        explicit Recorder(RecordedPage& Page)
+            : QPaintEngine(PrimitiveTransform | PixmapTransform | PainterPaths | AlphaBlend | Antialiasing),
+              Page(Page) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        Type type() const override { return User; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawImage(const QRectF& R, const QImage&, const QRectF& S, Qt::ImageConversionFlags) override {
+            Page.Images.push_back({painter()->combinedTransform().mapRect(R), S.toAlignedRect().size()});
+        }
+        void drawLines(const QLineF*, int N) override {
+            const double Scale = painter()->combinedTransform().m11();
+            for (int i = 0; i < N; ++i) Page.LineWidths.push_back(painter()->pen().widthF() * Scale);
+        }
+        void drawTextItem(const QPointF&, const QTextItem& Item) override {
+            Page.Texts.push_back(Item.text().toStdString());
+        }
+        void drawRects(const QRectF*, int) override { Fill(); }
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override { Fill(); }
+        void drawPath(const QPainterPath&) override { Fill(); }
+
+    private:
+        void Fill() {
+            if (painter()->brush().style() != Qt::NoBrush) Page.Fills.push_back(painter()->brush().color());
+        }
+        RecordedPage& Page;
+    };
+    mutable Recorder Engine{*this};
+};
 
 std::string MessageOf(const std::function<void()>& F) {
     try {
@@ -503,6 +573,66 @@ TEST_F(MapFiles, ExportRendersAWindowAndPrintsToPdf) {
     map.CopyToOpenPrinter(painter, TPoint{0, 0}, 1000000, 100, 900, 500, 300);
     painter.end();
     EXPECT_GT(ReadBytes(P("window.pdf")).size(), 1000u);
+}
+
+// Every printing form draws the image from its own pixels, lines as strokes
+// one control pixel (1/96 inch) wide, captions as text, and no grey margin.
+TEST_F(MapFiles, PrintsDrawVectorsOverTheImageAtItsOwnResolution) {
+    TGeoMap map;
+    map.resize(150, 100);  // larger than the image: a grey margin on screen
+    QImage board(100, 60, QImage::Format_RGB32);
+    board.fill(qRgb(255, 255, 255));
+    map.SetMapBitMap(board);
+    map.SetCalibModel(cmEquiRect);
+    map.AddCalibPoint(48, 16, 0, 0);
+    map.AddCalibPoint(48, 17, 100, 0);
+    map.AddCalibPoint(47, 16, 0, 60);
+    map.AddCalibPoint(47, 17, 100, 60);
+    map.SetShowGrat(sgLines);
+    map.AddLandMark(47.5, 16.5, 0.0, "Hill", 9, 0x000080);
+    const int Scale = 10000000;
+    int w = 0, h = 0;
+    map.CalcExtentsOfPrint({0, 0, 100, 60}, Scale, w, h);
+    const struct {
+        const char* Form;
+        std::function<void(QPainter&)> Print;
+        QRectF ImageOnPage;
+    } Cases[] = {
+        {"view",
+         [&](QPainter& P) {
+             int x = 120, y = 0;
+             map.CopyToOpenPrinter(P, x, y, 1.0);
+         },
+         {120, 0, 1250, 750}},
+        {"window",
+         [&](QPainter& P) {
+             map.CopyToOpenPrinter(P, TRect{0, 0, 100, 60}, Scale, 100, 200);
+         },
+         {100 * 1200 / 254.0, 200 * 1200 / 254.0, w * 1200 / 254.0, h * 1200 / 254.0}},
+        {"size",
+         [&](QPainter& P) {
+             map.CopyToOpenPrinter(P, TPoint{0, 0}, Scale, 100, 200, w, h);
+         },
+         {100 * 1200 / 254.0, 200 * 1200 / 254.0, w * 1200 / 254.0, h * 1200 / 254.0}},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Form);
+        RecordedPage page;
+        QPainter painter(&page);
+        Case.Print(painter);
+        painter.end();
+        ASSERT_EQ(page.Images.size(), 1u);
+        EXPECT_EQ(page.Images[0].Source, QSize(100, 60));
+        // Within the rounding of the printed size to tenths of a millimetre.
+        EXPECT_NEAR(page.Images[0].Target.left(), Case.ImageOnPage.left(), 1.5);
+        EXPECT_NEAR(page.Images[0].Target.top(), Case.ImageOnPage.top(), 1.5);
+        EXPECT_NEAR(page.Images[0].Target.width(), Case.ImageOnPage.width(), 1.5);
+        EXPECT_NEAR(page.Images[0].Target.height(), Case.ImageOnPage.height(), 1.5);
+        EXPECT_GT(page.LineWidths.size(), 20u);  // graticule, symbol (and frame)
+        for (double Width : page.LineWidths) EXPECT_NEAR(Width, 1200 / 96.0, 1e-9);
+        EXPECT_EQ(page.Texts, std::vector<std::string>{"Hill"});
+        for (const QColor& C : page.Fills) EXPECT_NE(C, ToQColor(map.ColorBackGnd()));
+    }
 }
 
 // Large scales: the size is computed without overflow or refused, only the

@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QPaintEngine>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -54,19 +55,39 @@ QString ResolveFontFamily(const std::string& Name) {
     return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
 }
 
-TCanvas::TCanvas(QImage& Target) : FImage(Target) {
-    FImage.detach();  // the painter and the direct line drawing must share one buffer
-    FPainter.begin(&FImage);
+TCanvas::TCanvas(QImage& Target) : FImage(&Target), FPainter(FOwnPainter) {
+    Target.detach();  // the painter and the direct line drawing must share one buffer
+    FPainter.begin(&Target);
     FPainter.setRenderHint(QPainter::Antialiasing, false);
-    if (!FImage.isNull() && IsDirect32(FImage)) {
-        FBits = FImage.bits();
-        FStride = FImage.bytesPerLine();
+    const QSize Logical = Target.deviceIndependentSize().toSize();
+    FWidth = Logical.width();
+    FHeight = Logical.height();
+    if (Target.devicePixelRatio() != 1) {
+        FCentre = 0.5;
+    } else if (!Target.isNull() && IsDirect32(Target)) {
+        FBits = Target.bits();
+        FStride = Target.bytesPerLine();
     }
-    FWidth = FImage.width();
-    FHeight = FImage.height();
 }
 
-TCanvas::~TCanvas() { FPainter.end(); }
+TCanvas::TCanvas(QPainter& Painter, int Width, int Height) : FPainter(Painter), FCentre(0.5) {
+    FPainter.save();
+    FPainter.setRenderHint(QPainter::Antialiasing, false);
+    FWidth = Width;
+    FHeight = Height;
+}
+
+TCanvas::~TCanvas() {
+    if (FImage)
+        FPainter.end();
+    else
+        FPainter.restore();
+}
+
+const QImage& TCanvas::Image() const {
+    static const QImage None;
+    return FImage ? *FImage : None;
+}
 
 QPainter& TCanvas::Painter() {
     FPenValid = FBrushValid = FFontValid = false;
@@ -79,7 +100,10 @@ void TCanvas::ApplyPen() {
         FPainter.setPen(Qt::NoPen);
     } else {
         QPen P(ToQColor(Pen.Color));
-        P.setWidth(Pen.Width <= 1 ? 0 : Pen.Width);
+        if (FCentre != 0)
+            P.setWidth(std::max(1, Pen.Width));  // scales with the painter: a logical pixel, not a device one
+        else
+            P.setWidth(Pen.Width <= 1 ? 0 : Pen.Width);
         P.setCapStyle(Qt::FlatCap);
         P.setJoinStyle(Qt::MiterJoin);
         if (Pen.Style != psSolid) {
@@ -117,13 +141,29 @@ void TCanvas::ApplyFont() {
 void TCanvas::ApplyShapeState() {
     ApplyPen();
     ApplyBrush();
-    FPainter.setCompositionMode(Pen.Mode == pmXor ? QPainter::RasterOp_SourceXorDestination
-                                                  : QPainter::CompositionMode_SourceOver);
+    SetComposition(Pen.Mode == pmXor ? QPainter::RasterOp_SourceXorDestination : QPainter::CompositionMode_SourceOver);
+}
+
+void TCanvas::SetComposition(QPainter::CompositionMode Mode) {
+    // Source and source-over work everywhere; XOR on a printer draws plainly.
+    if (Mode >= QPainter::RasterOp_SourceOrDestination && !FImage &&
+        !(FPainter.paintEngine() && FPainter.paintEngine()->hasFeature(QPaintEngine::RasterOpModes)))
+        return;
+    FPainter.setCompositionMode(Mode);
 }
 
 void TCanvas::DrawLine(TPoint From, TPoint To) {
     const int X = To.X, Y = To.Y;
     if (Pen.Style == psClear || From == To) return;
+    if (FCentre != 0) {
+        // Through the pixel centres, moved back half a unit so that it covers
+        // the start pixel and stops short of the end one, as the pixel runs do.
+        const QPointF A = Centre(From.X, From.Y), B = Centre(X, Y);
+        const QPointF Back = (B - A) * (0.5 / std::hypot(B.x() - A.x(), B.y() - A.y()));
+        ApplyShapeState();
+        FPainter.drawLine(QLineF(A - Back, B - Back));
+        return;
+    }
     if (Pen.Width > 1 || !FBits) {
         // Wide pens and other pixel formats go through Qt; the end point may differ by a pixel.
         ApplyShapeState();
@@ -234,7 +274,10 @@ void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
         FPainter.fillRect(QRect(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1), FPainter.brush());
         return;
     }
-    FPainter.drawRect(QRect(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1));
+    if (FCentre != 0)
+        FPainter.drawRect(QRectF(Centre(X1, Y1), QSizeF(X2 - X1 - 1, Y2 - Y1 - 1)));
+    else
+        FPainter.drawRect(QRect(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1));
 }
 
 void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
@@ -242,12 +285,22 @@ void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
     if (Y2 < Y1) std::swap(Y1, Y2);
     if (X2 - X1 < 1 || Y2 - Y1 < 1) return;
     ApplyShapeState();
-    FPainter.drawEllipse(QRect(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1));
+    if (FCentre != 0)
+        FPainter.drawEllipse(QRectF(Centre(X1, Y1), QSizeF(X2 - X1 - 1, Y2 - Y1 - 1)));
+    else
+        FPainter.drawEllipse(QRect(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1));
 }
 
 void TCanvas::Polygon(std::span<const TPoint> Points) {
     if (Points.empty()) return;
     ApplyShapeState();
+    if (FCentre != 0) {
+        QPolygonF Q;
+        Q.reserve(static_cast<int>(Points.size()));
+        for (const TPoint& P : Points) Q << Centre(P.X, P.Y);
+        FPainter.drawPolygon(Q);
+        return;
+    }
     QPolygon Q;
     Q.reserve(static_cast<int>(Points.size()));
     for (const TPoint& P : Points) Q << QPoint(P.X, P.Y);
@@ -256,7 +309,7 @@ void TCanvas::Polygon(std::span<const TPoint> Points) {
 
 void TCanvas::FillRect(const TRect& R) {
     if (R.Right <= R.Left || R.Bottom <= R.Top) return;
-    FPainter.setCompositionMode(QPainter::CompositionMode_Source);
+    SetComposition(QPainter::CompositionMode_Source);
     FPainter.fillRect(QRect(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top), ToQColor(Brush.Color));
 }
 
@@ -265,7 +318,7 @@ void TCanvas::TextOut(int X, int Y, const std::string& Text) {
     ApplyFont();
     const QString S = QString::fromStdString(Text);
     const QFontMetrics M(FQFont);
-    FPainter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    SetComposition(QPainter::CompositionMode_SourceOver);
     FPainter.save();
     FPainter.translate(X, Y);
     if (Font.Escapement != 0) FPainter.rotate(-Font.Escapement / 10.0);
@@ -291,28 +344,36 @@ void TCanvas::CopyRect(const TRect& Dest, const QImage& Source, const TRect& Sou
     const int dw = Dest.Right - Dest.Left, dh = Dest.Bottom - Dest.Top;
     if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0 || Source.isNull()) return;
     // Keep only the part of the source that exists, and the matching part of the destination.
-    const QRect Avail = QRect(SourceRect.Left, SourceRect.Top, sw, sh).intersected(Source.rect());
+    const double SourceRatio = Source.devicePixelRatio();
+    const QRect Avail = QRect(SourceRect.Left, SourceRect.Top, sw, sh)
+                            .intersected(QRect(QPoint(), Source.deviceIndependentSize().toSize()));
     if (Avail.isEmpty()) return;
+    const QRectF AvailPixels(Avail.left() * SourceRatio, Avail.top() * SourceRatio, Avail.width() * SourceRatio,
+                             Avail.height() * SourceRatio);
     const double kx = double(dw) / sw, ky = double(dh) / sh;
     const QRectF Target(Dest.Left + (Avail.left() - SourceRect.Left) * kx,
                         Dest.Top + (Avail.top() - SourceRect.Top) * ky, Avail.width() * kx, Avail.height() * ky);
-    FPainter.setCompositionMode(QPainter::CompositionMode_Source);
+    SetComposition(QPainter::CompositionMode_Source);
     const bool Scaled = dw != sw || dh != sh;
     if (Scaled && StretchMode == smHalftone && kx < 1 && ky < 1) {
-        // Down-scaling: average over the source pixels, not just interpolate.
-        const QImage Part = Source.copy(Avail).scaled(qRound(Target.width()), qRound(Target.height()),
-                                                      Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        // Down-scaling: average over the source pixels, not just interpolate;
+        // to the target's device pixels, so that a high-density target stays sharp.
+        const double Ratio = PixelRatio();
+        QImage Part = Source.copy(AvailPixels.toRect())
+                          .scaled(qRound(Target.width() * Ratio), qRound(Target.height() * Ratio),
+                                  Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        Part.setDevicePixelRatio(Ratio);
         FPainter.drawImage(QPointF(Target.left(), Target.top()), Part);
         return;
     }
     const QPoint At(Dest.Left + Avail.left() - SourceRect.Left, Dest.Top + Avail.top() - SourceRect.Top);
-    if (!Scaled && FBits && Source.format() == FImage.format() && Source.constBits() != FBits) {
+    if (!Scaled && FBits && SourceRatio == 1 && Source.format() == FImage->format() && Source.constBits() != FBits) {
         CopyPixels(At, Source, Avail);
         return;
     }
     FPainter.setRenderHint(QPainter::SmoothPixmapTransform, Scaled && StretchMode == smHalftone);
-    if (Scaled)
-        FPainter.drawImage(Target, Source, QRectF(Avail));
+    if (Scaled || SourceRatio != 1)
+        FPainter.drawImage(Target, Source, AvailPixels);
     else
         FPainter.drawImage(At, Source, Avail);
 }

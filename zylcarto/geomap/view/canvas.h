@@ -1,14 +1,17 @@
 #pragma once
 /// @file
-/// A drawing surface over QPainter on a QImage with the conventions the map's
-/// drawing code is written for: lines leave out their end point, rectangles and
-/// ellipses end just inside their right and bottom edges, no anti-aliasing of
-/// lines and shapes, pen modes copy and XOR, brushes solid or clear, fonts with
+/// A drawing surface over QPainter with the conventions the map's drawing code
+/// is written for: lines leave out their end point, rectangles and ellipses end
+/// just inside their right and bottom edges, no anti-aliasing of lines and
+/// shapes, pen modes copy and XOR, brushes solid or clear, fonts with
 /// escapement, and stretch-copies that smooth or drop pixels.
+/// Coordinates are canvas units, y down: the pixels of a plain image, the
+/// logical pixels of an image with a device pixel ratio, or whatever the
+/// transform of an open painter (a printer's) makes of them. Off plain images
+/// lines are one unit wide, centred on the pixels they stand for. Text is UTF-8.
 /// The painter stays open for the canvas's lifetime; pen, brush and font are
 /// plain fields applied lazily, so drawing thousands of symbols stays cheap.
-/// Coordinates are pixels of the target image, y down; text is UTF-8. Like
-/// QPainter on a QImage, a canvas may be used from any one thread at a time.
+/// Like QPainter, a canvas may be used from any one thread at a time.
 #include <QFont>
 #include <QImage>
 #include <QPainter>
@@ -84,12 +87,16 @@ ZYLCARTO_EXPORT TColor FromQRgb(QRgb Rgb);
 /// else DejaVu Sans, else the system's general font.
 ZYLCARTO_EXPORT QString ResolveFontFamily(const std::string& Name);
 
-/// A canvas drawing onto an image it borrows; not copyable.
+/// A canvas drawing onto an image or through a painter it borrows; not copyable.
 class ZYLCARTO_EXPORT TCanvas {
 public:
     /// Draws onto Target, which must outlive the canvas and keep its size meanwhile.
     explicit TCanvas(QImage& Target);
-    /// Ends the painter; the drawing is in the target.
+    /// Draws through an open painter in its current coordinates, Width x Height
+    /// units large; the painter's state is restored when the canvas goes.
+    TCanvas(QPainter& Painter, int Width, int Height);
+    /// Ends the painter it opened (the drawing is in the target), or restores
+    /// the state of the painter it borrowed.
     ~TCanvas();
     /// Not copyable: the painter is bound to one image.
     TCanvas(const TCanvas&) = delete;
@@ -109,8 +116,10 @@ public:
     int Width() const { return FWidth; }
     /// Target height in pixels.
     int Height() const { return FHeight; }
-    /// The target image.
-    const QImage& Image() const { return FImage; }
+    /// Device pixels per unit of an image target; 1 on a painter.
+    double PixelRatio() const { return FImage ? FImage->devicePixelRatio() : 1.0; }
+    /// The target image; a null image on a painter.
+    const QImage& Image() const;
     /// For hosts drawing with Qt directly; pen, brush and font are re-applied afterwards.
     QPainter& Painter();
 
@@ -152,8 +161,9 @@ public:
     /// Line height of the current font in pixels, whatever the text.
     int TextHeight(const std::string& Text);
     /// Copies SourceRect of Source onto Dest, scaling by StretchMode when the sizes differ.
-    /// Parts of SourceRect outside Source leave the destination untouched; empty
-    /// rectangles or a null Source copy nothing.
+    /// SourceRect counts in Source's logical pixels (its pixels when it has no
+    /// device pixel ratio). Parts of SourceRect outside Source leave the
+    /// destination untouched; empty rectangles or a null Source copy nothing.
     void CopyRect(const TRect& Dest, const QImage& Source, const TRect& SourceRect);
 
 private:
@@ -161,6 +171,10 @@ private:
     void ApplyBrush();
     void ApplyFont();
     void ApplyShapeState();
+    // Only what the paint engine supports; a printer keeps its own blending.
+    void SetComposition(QPainter::CompositionMode Mode);
+    // A pixel's centre on a canvas that is not drawn pixel by pixel.
+    QPointF Centre(int X, int Y) const { return {X + FCentre, Y + FCentre}; }
     // Row by row, for a source of the image's 32-bit format; clipped to the image.
     void CopyPixels(QPoint At, const QImage& Source, const QRect& From);
     // From towards To, To left out.
@@ -169,8 +183,10 @@ private:
     void SolidLineInside(TPoint From, int X, int Y);
     void ClippedLine(TPoint From, int X, int Y);
 
-    QImage& FImage;
-    QPainter FPainter;
+    QImage* FImage = nullptr;  // none on a painter
+    QPainter FOwnPainter;
+    QPainter& FPainter;
+    double FCentre = 0;      // 0.5 where lines are one unit wide figures, not pixel runs
     uchar* FBits = nullptr;  // FImage's pixels when 32-bit, shared with the painter
     qsizetype FStride = 0;
     int FWidth = 0, FHeight = 0;

@@ -367,9 +367,11 @@ void TGeoMap::paintEvent(QPaintEvent*) {
     const QImage& Picture = ScreenPicture();
     QPainter P(this);
     P.setCompositionMode(QPainter::CompositionMode_Source);
-    P.drawImage(QPoint(0, 0), Picture, QRect(0, 0, width(), height()));
+    const double Ratio = Picture.devicePixelRatio();
+    P.drawImage(QRectF(rect()), Picture, QRectF(0, 0, width() * Ratio, height() * Ratio));
     // A control grown while painting was suppressed shows its background beyond the picture.
-    for (const QRect& R : QRegion(rect()).subtracted(QRegion(Picture.rect())))
+    for (const QRect& R :
+         QRegion(rect()).subtracted(QRegion(QRect(QPoint(), Picture.deviceIndependentSize().toSize()))))
         P.fillRect(R, ToQColor(FLook.ColorBakGnd));
     if (hasFocus()) DrawFocusFrame(P);
 }

@@ -414,7 +414,11 @@ public:
     // scale denominator (1:Scale, using the calibration's metres per pixel);
     // printed sizes and page positions (PosHoriz, PosVert, Width, Height of the
     // printer forms) are tenths of a millimetre from the painter's top-left.
-    // The shown picture with a thin black outline, as a bitmap on the clipboard.
+    // Printing draws grid, landmarks, captions and frame as vectors through the
+    // painter, a control pixel 1/96 inch large (times ScaleF), and the map image
+    // from its own pixels; nothing of the screen's grey background is printed.
+    // The shown picture with a thin black outline, as a bitmap on the clipboard
+    // (in the screen's device pixels).
     void CopyToClipboard();
     // The whole map image with graticule and landmarks at magnification 1;
     // nothing without a map image.
@@ -425,12 +429,12 @@ public:
     // The same on a printer the caller set up (a PDF file, for instance).
     void PrintIt(double ScaleF, QPrinter& Printer);
     // Draws the current view with its top-left corner at (x, y) device pixels,
-    // ScaleF times its 96 dpi size; y is advanced below the picture.
+    // ScaleF times its 96 dpi size, clipped to it; y is advanced below the picture.
     void CopyToOpenPrinter(QPainter& Printer, int& x, int& y, double ScaleF);
     // Draws the map window at the scale, its top-left at (PosHoriz, PosVert).
-    // Only the part on the page is rendered, at no more than 300 dpi and 16 M
-    // pixels; raises EZYLGeoMapError when nothing of it falls on the page or
-    // it cannot be rendered (these apply to the next form too).
+    // Only the part on the page is drawn; raises EZYLGeoMapError when nothing
+    // of it falls on the page or the scale puts an image pixel further than
+    // some 10^9 control pixels out (these apply to the next form too).
     void CopyToOpenPrinter(QPainter& Printer, const TRect& MapWindow, int Scale, int PosHoriz, int PosVert);
     // Draws the part of the map starting at TopLeft that fills Width x Height at the scale.
     void CopyToOpenPrinter(QPainter& Printer, const TPoint& TopLeft, int Scale, int PosHoriz, int PosVert, int Width,

@@ -44,8 +44,11 @@ void XorLine(TCanvas& C, const TRect& L) {
 void TGeoMap::DrawFeedback(const std::function<void(TCanvas&)>& Draw) {
     const bool Fresh = FScreenKey != AuxBmp.cacheKey() || FScreenBmp.isNull();
     if (Fresh) {
+        const double Ratio = AuxBmp.devicePixelRatio();  // kept by the copy
         FScreenBmp =
-            AuxBmp.copy(0, 0, std::max(width(), 1), std::max(height(), 1)).convertToFormat(QImage::Format_RGB32);
+            AuxBmp
+                .copy(0, 0, std::max(int(std::ceil(width() * Ratio)), 1), std::max(int(std::ceil(height() * Ratio)), 1))
+                .convertToFormat(QImage::Format_RGB32);
         FScreenKey = AuxBmp.cacheKey();
     }
     {

@@ -17,11 +17,32 @@ namespace zylcarto {
 
 namespace {
 
+// A control pixel on paper: lines and text keep their size on the screen.
 constexpr double kScreenDpi = 96.0;
 constexpr double kTenthsMmPerInch = 254.0;
-// Prints are rendered at no more than this, and scaled up by the printer.
-constexpr double kMaxRenderDpi = 300.0;
-constexpr double kMaxRenderPixels = 4096.0 * 4096.0;
+// Control pixel positions of the printed image must stay well inside int.
+constexpr double kMaxPrintedPixels = 1e9;
+
+// What a scene looks like on paper.
+TMapScene OnPaper(TMapScene S) {
+    S.Shown = true;
+    S.Cache = nullptr;
+    S.Paper = true;
+    return S;
+}
+
+// Draws the view with its top-left corner at At, one control pixel Sx x Sy
+// device pixels large: vectors at the printer's resolution, the image as it is.
+void PrintView(QPainter& Printer, const TMapScene& Scene, const TMapViewport& View, QPointF At, double Sx, double Sy) {
+    Printer.save();
+    Printer.translate(At);
+    Printer.scale(Sx, Sy);
+    {
+        TCanvas Canvas(Printer, View.Width, View.Height);
+        TMapRenderer(Scene, View).Compose(Canvas);
+    }
+    Printer.restore();
+}
 
 }  // namespace
 
@@ -45,7 +66,10 @@ QImage TGeoMap::RenderMapWindow(const TPoint& TopLeft, double Mag, int W, int H)
 
 void TGeoMap::CopyToClipboard() {
     const int W = width(), H = height();
-    QImage copy(W, H, ViewImageFormat);
+    // As sharp as the picture shown.
+    const double Ratio = AuxBmp.devicePixelRatio();
+    QImage copy(int(std::ceil(W * Ratio)), int(std::ceil(H * Ratio)), ViewImageFormat);
+    copy.setDevicePixelRatio(Ratio);
     copy.fill(Qt::white);
     {
         TCanvas canvas(copy);
@@ -80,15 +104,10 @@ void TGeoMap::PrintIt(double ScaleF, QPrinter& Printer) {
 
 void TGeoMap::CopyToOpenPrinter(QPainter& Printer, int& x, int& y, double ScaleF) {
     if (!(ScaleF > 0) || !std::isfinite(ScaleF) || !Printer.device()) return;
-    const int W = width(), H = height();
-    const double devicePerScreen = ScaleF * Printer.device()->logicalDpiX() / kScreenDpi;
-    const QRectF target(x, y, W * devicePerScreen,
-                        H * devicePerScreen * Printer.device()->logicalDpiY() / Printer.device()->logicalDpiX());
-    Printer.save();
-    Printer.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    Printer.drawImage(target, AuxBmp, QRectF(0, 0, W, H));
-    Printer.restore();
-    y += RoundToInt(target.height());
+    const double Sx = ScaleF * Printer.device()->logicalDpiX() / kScreenDpi;
+    const double Sy = ScaleF * Printer.device()->logicalDpiY() / kScreenDpi;
+    PrintView(Printer, OnPaper(Scene()), Viewport(), QPointF(x, y), Sx, Sy);
+    y += RoundToInt(height() * Sy);
 }
 
 double TGeoMap::PrintResolution() {
@@ -119,8 +138,8 @@ void TGeoMap::DrawMapWindow(QPainter& Printer, const TPoint& TopLeft, double Ima
     const double DpiX = Printer.device()->logicalDpiX(), DpiY = Printer.device()->logicalDpiY();
     const QRectF Target(PosHoriz * DpiX / kTenthsMmPerInch, PosVert * DpiY / kTenthsMmPerInch,
                         PrintedW * DpiX / kTenthsMmPerInch, PrintedH * DpiY / kTenthsMmPerInch);
-    // Only the part on the page is rendered: a large scale must not need a bitmap
-    // of the whole printed window.
+    // Only the part on the page is drawn: at a large scale the printed window
+    // may be far larger than any page.
     const QRectF Page(0, 0, Printer.device()->width(), Printer.device()->height());
     const QRectF Visible = Target.intersected(Page);
     if (Visible.isEmpty()) throw EZYLGeoMapError(ComponentMessage(Name(), "the map window does not fall on the page"));
@@ -130,29 +149,18 @@ void TGeoMap::DrawMapWindow(QPainter& Printer, const TPoint& TopLeft, double Ima
     const double Y0 = std::floor((Visible.top() - Target.top()) / PerPixelY);
     const double X1 = std::min(std::ceil((Visible.right() - Target.left()) / PerPixelX), std::ceil(ImagePixelsWide));
     const double Y1 = std::min(std::ceil((Visible.bottom() - Target.top()) / PerPixelY), std::ceil(ImagePixelsHigh));
-    const QRectF Part(Target.left() + X0 * PerPixelX, Target.top() + Y0 * PerPixelY, (X1 - X0) * PerPixelX,
-                      (Y1 - Y0) * PerPixelY);
-    // Rendered at no more than kMaxRenderDpi and kMaxRenderPixels (what is
-    // shown of the part on the page); the printer scales it up.
-    double RenderDpi = std::min(DpiX, kMaxRenderDpi);
-    const QRectF Shown = Part.intersected(Page);
-    const double ShownPixels = Shown.width() * Shown.height() * (RenderDpi / DpiX) * (RenderDpi / DpiX);
-    if (ShownPixels > kMaxRenderPixels) RenderDpi *= std::sqrt(kMaxRenderPixels / ShownPixels);
-    const double Mag = Part.width() * RenderDpi / DpiX / (X1 - X0);
-    const double RenderW = std::ceil((X1 - X0) * Mag), RenderH = std::ceil((Y1 - Y0) * Mag);
-    const TPoint From{TopLeft.X + RoundToInt(X0), TopLeft.Y + RoundToInt(Y0)};
-    const QImage Picture =
-        RenderW * RenderH <= 4 * kMaxRenderPixels
-            ? RenderMapWindow(From, Mag, RoundToInt(std::max(1.0, RenderW)), RoundToInt(std::max(1.0, RenderH)))
-            : QImage();
-    if (Picture.isNull())
-        throw EZYLGeoMapError(ComponentMessage(Name(), "the map window cannot be rendered for the printer"));
+    // Control pixels of 1/96 inch, horizontally; the transform takes up the
+    // rounding of the printed height.
+    const double Mag = PerPixelX * kScreenDpi / DpiX;
+    const double W = std::ceil((X1 - X0) * Mag), H = std::ceil((Y1 - Y0) * Mag);
+    if (!(Mag * std::max({FMapImgWidth, FMapImgHeight, 1}) < kMaxPrintedPixels) || !(W * H < kMaxPrintedPixels))
+        throw EZYLGeoMapError(ComponentMessage(Name(), "the map window cannot be drawn at this scale"));
+    const TMapViewport View{{TopLeft.X + RoundToInt(X0), TopLeft.Y + RoundToInt(Y0)}, Mag, int(W), int(H)};
+    const QPointF At(Target.left() + X0 * PerPixelX, Target.top() + Y0 * PerPixelY);
+    // Whole image pixels reach a little beyond the printed window.
     Printer.save();
-    Printer.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    // The picture's whole pixels cover a little more than the part.
-    Printer.drawImage(QRectF(Part.left(), Part.top(), Part.width() * Picture.width() / ((X1 - X0) * Mag),
-                             Part.height() * Picture.height() / ((Y1 - Y0) * Mag)),
-                      Picture);
+    Printer.setClipRect(Visible, Qt::IntersectClip);
+    PrintView(Printer, OnPaper(WindowScene()), View, At, PerPixelX / Mag, PerPixelY / Mag);
     Printer.restore();
 }
 

@@ -1,6 +1,7 @@
 // The control's paint: its state as a scene, composed by the renderer into
 // AuxBmp and put on the screen.
 #include <algorithm>
+#include <cmath>
 
 #include "zylcarto/geomap/view/geomap.h"
 #include "zylcarto/geomap/view/map_renderer.h"
@@ -33,9 +34,17 @@ void TGeoMap::Paint() {
 }
 
 void TGeoMap::ConstructInternalMapImg() {
-    const int W = width(), H = height();
-    if (AuxBmp.height() < H || AuxBmp.width() < W)
+    // In the screen's device pixels, so that the map image stays sharp on a
+    // high-density screen; the renderer draws in control pixels all the same.
+    const double Ratio = devicePixelRatioF();
+    const int W = int(std::ceil(width() * Ratio)), H = int(std::ceil(height() * Ratio));
+    if (AuxBmp.devicePixelRatio() != Ratio) {
+        AuxBmp = NewScreenImage(W, H, ViewImageFormat);
+        AuxBmp.setDevicePixelRatio(Ratio);
+    } else if (AuxBmp.height() < H || AuxBmp.width() < W) {
         AuxBmp = NewScreenImage(std::max(AuxBmp.width(), W), std::max(AuxBmp.height(), H), ViewImageFormat);
+        AuxBmp.setDevicePixelRatio(Ratio);
+    }
     if (AuxBmp.isNull()) return;  // a control of size 0
     TMapRenderer(Scene(), Viewport()).Compose(AuxBmp);
 }

@@ -42,14 +42,17 @@ int HAlignFactor(TAlignment A) {
 
 }  // namespace
 
-void TImageCache::Rebuild(const QImage& Source, double Magnify, bool Smooth) {
-    const int w = RoundToInt(Source.width() * Magnify), h = RoundToInt(Source.height() * Magnify);
+void TImageCache::Rebuild(const QImage& Source, double Magnify, bool Smooth, double PixelRatio) {
+    const double Scale = Magnify * PixelRatio;
+    const int w = RoundToInt(Source.width() * Scale), h = RoundToInt(Source.height() * Scale);
     if (Source.isNull() || w < 1 || h < 1)
         Image = QImage();
     else
         Image = Source.scaled(w, h, Qt::IgnoreAspectRatio, Smooth ? Qt::SmoothTransformation : Qt::FastTransformation)
                     .convertToFormat(ViewImageFormat);
+    Image.setDevicePixelRatio(PixelRatio);
     Mag = Magnify;
+    Ratio = PixelRatio;
     AntiAlias = Smooth;
     ++Builds;
 }
@@ -59,29 +62,36 @@ const TMapHooks& TMapRenderer::Hooks() const {
     return FScene.Hooks ? *FScene.Hooks : None;
 }
 
-bool TMapRenderer::PrepareCache() const {
+bool TMapRenderer::PrepareCache(double PixelRatio) const {
     TImageCache* Cache = FScene.Cache;
-    if (!Cache) return false;
+    if (!Cache || FScene.Paper) return false;
     const TMapAppearance& L = Look();
+    const bool Fits = Cache->Fits(FView.Magnify, PixelRatio);
     if (FScene.CacheUse == TMapScene::TCacheUse::IfItFits)
-        return Cache->Fits(FView.Magnify) && Cache->AntiAlias == L.AntiAlias && !Cache->Image.isNull();
-    if ((!Cache->Fits(FView.Magnify) || Cache->AntiAlias != L.AntiAlias) && FView.Magnify < L.CacheMagLimit)
-        Cache->Rebuild(*FScene.Image, FView.Magnify, L.AntiAlias);
+        return Fits && Cache->AntiAlias == L.AntiAlias && !Cache->Image.isNull();
+    if ((!Fits || Cache->AntiAlias != L.AntiAlias) && FView.Magnify < L.CacheMagLimit)
+        Cache->Rebuild(*FScene.Image, FView.Magnify, L.AntiAlias, PixelRatio);
     // A stale cache of the right magnification is still used, as it always was.
-    return Cache->Fits(FView.Magnify);
+    return Cache->Fits(FView.Magnify, PixelRatio);
 }
 
 void TMapRenderer::Compose(QImage& Target) const {
     TCanvas Canvas(Target);
+    Compose(Canvas);
+}
+
+void TMapRenderer::Compose(TCanvas& Canvas) const {
     Canvas.Pen.Style = psSolid;
     Canvas.Pen.Mode = pmCopy;
+    // On paper nothing is cut off by the edge of a bitmap.
+    if (FScene.Paper) Canvas.Painter().setClipRect(QRect(0, 0, FView.Width, FView.Height), Qt::IntersectClip);
     if (!FScene.Placeholder.empty()) {
         DrawPlaceholder(Canvas);
     } else if (!FScene.HasMap) {
         DrawEmptyMap(Canvas);
     } else if (FScene.Shown) {
-        const bool UseCache = PrepareCache();
-        FillBackgroundAroundImage(Canvas, UseCache);
+        const bool UseCache = PrepareCache(Canvas.PixelRatio());
+        if (!FScene.Paper) FillBackgroundAroundImage(Canvas, UseCache);
         DrawMapImage(Canvas, UseCache);
         if (Hooks().OnBeforeRenderData) Hooks().OnBeforeRenderData(FScene.Sender, Canvas);
         if (Look().ShowGrat != sgNone) DrawOverlay(Canvas);
@@ -174,6 +184,10 @@ void TMapRenderer::DrawPlaceholder(TCanvas& Canvas) const {
 
 void TMapRenderer::DrawMapImage(TCanvas& Canvas, bool UseCache) const {
     const int W = FView.Width, H = FView.Height;
+    if (FScene.Paper) {
+        DrawImagePixels(Canvas);
+        return;
+    }
     if (UseCache) {
         const int Left = RoundToInt(FView.Magnify * FView.TopLeft.X), Top = RoundToInt(FView.Magnify * FView.TopLeft.Y);
         Canvas.StretchMode = smColorOnColor;
@@ -182,6 +196,23 @@ void TMapRenderer::DrawMapImage(TCanvas& Canvas, bool UseCache) const {
         Canvas.StretchMode = Look().AntiAlias ? smHalftone : smColorOnColor;
         Canvas.CopyRect({0, 0, W, H}, *FScene.Image, FView.VisibleImageRect());
     }
+}
+
+void TMapRenderer::DrawImagePixels(TCanvas& Canvas) const {
+    // The image pixels of the view as they are, placed exactly where the view
+    // puts them; the painter's transform does any scaling.
+    const QImage& Image = *FScene.Image;
+    const double Mag = FView.Magnify;
+    const QRect Shown = QRect(QPoint(FView.TopLeft.X, FView.TopLeft.Y),
+                              QPoint(FView.TopLeft.X + int(std::ceil(FView.Width / Mag)) - 1,
+                                     FView.TopLeft.Y + int(std::ceil(FView.Height / Mag)) - 1))
+                            .intersected(Image.rect());
+    if (Shown.isEmpty()) return;
+    const QRectF Target((Shown.left() - FView.TopLeft.X) * Mag, (Shown.top() - FView.TopLeft.Y) * Mag,
+                        Shown.width() * Mag, Shown.height() * Mag);
+    QPainter& P = Canvas.Painter();
+    P.setRenderHint(QPainter::SmoothPixmapTransform, Look().AntiAlias);
+    P.drawImage(Target, Image, QRectF(Shown));
 }
 
 // ---- overlays

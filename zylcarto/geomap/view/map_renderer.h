@@ -22,7 +22,11 @@ public:
 
     // Draws the view's Width x Height control pixels into the top-left corner
     // of Target, which must be at least that large and stay so meanwhile.
+    // A Target with a device pixel ratio gets the map image at its device
+    // resolution, lines and text at their size in control pixels.
     void Compose(QImage& Target) const;
+    // The same on any canvas, a printer's under a scaling transform for one.
+    void Compose(TCanvas& Canvas) const;
 
     // The trace segments in control pixels; the canvas's pen and brush are restored.
     static void DrawTrace(TCanvas& Canvas, std::span<const TColoredPoint> Trace, const TMapViewport& View);
@@ -33,11 +37,12 @@ private:
     const TLandMarkStore& LandMarks() const { return *FScene.LandMarks; }
     const TMapHooks& Hooks() const;  // no hooks when the scene has none
     // Whether the image comes from the cache, after rebuilding it where the scene allows.
-    bool PrepareCache() const;
+    bool PrepareCache(double PixelRatio) const;
     void DrawEmptyMap(TCanvas& Canvas) const;
     void DrawPlaceholder(TCanvas& Canvas) const;
     void FillBackgroundAroundImage(TCanvas& Canvas, bool UseCache) const;
     void DrawMapImage(TCanvas& Canvas, bool UseCache) const;
+    void DrawImagePixels(TCanvas& Canvas) const;
     void DrawOverlay(TCanvas& Canvas) const;
     void DrawParabolicGraticule(TCanvas& Canvas) const;
     void DrawLatLongGraticule(TCanvas& Canvas, int Segments) const;

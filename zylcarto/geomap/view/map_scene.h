@@ -53,16 +53,18 @@ struct TMapAppearance {
     double CacheMagLimit = DefaultCacheMagLimit;
 };
 
-// The whole map image scaled to one magnification; Mag 0 means invalid.
+// The whole map image scaled to one magnification, in the device pixels of
+// one pixel ratio (Image carries that ratio); Mag 0 means invalid.
 struct TImageCache {
     QImage Image;
     double Mag = 0;
+    double Ratio = 1;
     bool AntiAlias = true;
     int Builds = 0;  // how often it was rebuilt
 
-    bool Fits(double Magnify) const { return Magnify == Mag; }
+    bool Fits(double Magnify, double PixelRatio) const { return Magnify == Mag && PixelRatio == Ratio; }
     void Invalidate() { Mag = 0; }
-    void Rebuild(const QImage& Source, double Magnify, bool Smooth);
+    void Rebuild(const QImage& Source, double Magnify, bool Smooth, double PixelRatio);
 };
 
 struct TMapHooks {
@@ -92,6 +94,9 @@ struct TMapScene {
     bool Frame = true;
     // Not empty: this text on a blank graticule instead of the map (a map in a form designer).
     std::string Placeholder;
+    // For paper: no background, the map image from its own pixels (no cache)
+    // and everything clipped to the view.
+    bool Paper = false;
 };
 
 }  // namespace zylcarto
