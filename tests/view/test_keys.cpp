@@ -110,11 +110,11 @@ TEST(MapWheel, ZoomsInStepsAroundThePointerWithinTheLimits) {
     }
 }
 
-TEST(MapWheel, ConfinedZoomOutShowsTheImageFromItsCorner) {
+TEST(MapWheel, ConfinedZoomOutCentresTheImage) {
     KeyMap M;
     for (int k = 0; k < 4; ++k) Wheel(M, {400, 300}, -120);
     EXPECT_DOUBLE_EQ(M.Magnification(), 0.25);
-    EXPECT_EQ(M.TopLeft(), (TPoint{0, 0}));
+    EXPECT_EQ(M.TopLeft(), (TPoint{-460, -240}));  // 250 x 200 control pixels in the middle of 480 x 320
 }
 
 TEST(MapWheel, ARestedTurnIsOneZoomHistoryEntry) {
@@ -165,7 +165,7 @@ TEST(MapKeys, KeysPanZoomFitAndGoBack) {
         {"keypad plus", Qt::Key_Plus, Qt::KeypadModifier, {270, 247, S}, 1, true},
         {"equals as plus", Qt::Key_Equal, {}, {270, 247, S}, 1, true},
         {"minus out around the centre", Qt::Key_Minus, {}, {101, 134, 1 / S}, 1, true},
-        {"home fits the map", Qt::Key_Home, {}, {0, 0, 0.4}, 1, true},
+        {"home fits the map, centred", Qt::Key_Home, {}, {-100, 0, 0.4}, 1, true},
         {"backspace to the last stored view", Qt::Key_Backspace, {}, {0, 0, 1}, 1, true},
         {"ctrl left to the host", Qt::Key_Right, Qt::ControlModifier, {200, 200, 1}, 0, false},
         {"other keys left to the host", Qt::Key_A, {}, {200, 200, 1}, 0, false},

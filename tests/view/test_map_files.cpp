@@ -603,7 +603,7 @@ TEST_F(MapFiles, PrintsDrawVectorsOverTheImageAtItsOwnResolution) {
              int x = 120, y = 0;
              map.CopyToOpenPrinter(P, x, y, 1.0);
          },
-         {120, 0, 1250, 750}},
+         {120 + 25 * 12.5, 20 * 12.5, 1250, 750}},  // centred in the control, 12.5 device pixels per control pixel
         {"window",
          [&](QPainter& P) {
              map.CopyToOpenPrinter(P, TRect{0, 0, 100, 60}, Scale, 100, 200);
