@@ -38,7 +38,7 @@ private:
     void FillBackgroundAroundImage(TCanvas& Canvas, bool UseCache) const;
     void DrawMapImage(TCanvas& Canvas, bool UseCache) const;
     void DrawOverlay(TCanvas& Canvas) const;
-    void DrawParabolicGraticule(TCanvas& Canvas) const;
+    void DrawParabolicGraticule(TCanvas& Canvas, bool Lines, bool Markers) const;
     void DrawLatLongGraticule(TCanvas& Canvas, int Segments) const;
     void DrawUTMGrid(TCanvas& Canvas) const;
     void DrawCalibPointMarker(TCanvas& Canvas, int X, int Y) const;
