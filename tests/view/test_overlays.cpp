@@ -1,11 +1,15 @@
-// The overlays drawn over the map: the UTM grid on any calibration.
+// The overlays drawn over the map: the UTM grid on any calibration, the scale
+// bar and the north arrow.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <numbers>
 
 #include "pixels.h"
 #include "probe_map.h"
 #include "zylcarto/geodesy/projections.h"
+#include "zylcarto/geomap/view/scale_bar.h"
 
 using namespace zylcarto;
 using namespace zylcarto::test;
@@ -13,6 +17,7 @@ using namespace zylcarto::test;
 namespace {
 
 constexpr TColor Grid = 0x00FF00;
+constexpr double MetresPerDegree = 6378000 * std::numbers::pi / 180;
 
 QImage Shown(const TGeoMap& M) { return M.AuxBitmap().copy(0, 0, M.width(), M.height()); }
 
@@ -43,6 +48,20 @@ void Calibrate(TGeoMap& M, TCalibModel Model, double LatTop, double LongLeft, do
             LatLongToUTMInZone(Lat, Long, Zone, false, gelWGS84, E, N);
             M.AddCalibPoint(N, E, Zone, hemiNorth, W * i / 2, H * j / 2);
         }
+}
+
+// An affine calibration of a W x H image whose centre lies at (Lat0, Long0), with
+// Metres per image pixel and north turned Angle degrees clockwise from up.
+void CalibrateTurned(TMapCalibration& C, int W, int H, double Lat0, double Long0, double Metres, double Angle) {
+    const double a = Angle * std::numbers::pi / 180;
+    C.SetMapImageSize(W, H);
+    C.SetCalibModel(cmEquiRect);
+    for (const auto& [x, y] : {std::pair{0, 0}, {W, 0}, {0, H}, {W, H}}) {
+        const double dx = (x - W / 2.0) * Metres, dy = (y - H / 2.0) * Metres;
+        const double North = dx * std::sin(a) - dy * std::cos(a), East = dx * std::cos(a) + dy * std::sin(a);
+        C.AddCalibPoint(Lat0 + North / MetresPerDegree,
+                        Long0 + East / (MetresPerDegree * std::cos(Lat0 * std::numbers::pi / 180)), x, y);
+    }
 }
 
 bool GridNear(const QImage& I, double X, double Y) {
@@ -130,4 +149,61 @@ TEST(UTMGrid, LinesOfAUTMMapStayOffTheGreyMargin) {
     const PixelSet Lines = OfColor(Shown(M), Grid);
     ASSERT_GT(Lines.size(), 1000u);
     for (const auto& P : Lines) ASSERT_TRUE(Image.contains(P)) << P.first << "," << P.second;
+}
+
+TEST(ScaleBar, LongestOneTwoFiveLengthThatFits) {
+    struct Case {
+        double MetresPerPixel, MaxPixels, Metres, Pixels;
+        const char* Label;
+    };
+    for (const Case& C : {Case{1, 150, 100, 100, "100 m"}, Case{3, 150, 200, 200.0 / 3, "200 m"},
+                          Case{4, 150, 500, 125, "500 m"}, Case{10, 100, 1000, 100, "1 km"},
+                          Case{13.4, 150, 2000, 2000 / 13.4, "2 km"}, Case{400, 150, 50000, 125, "50 km"},
+                          Case{0.004, 150, 0.5, 125, "0.5 m"}, Case{20000, 150, 2e6, 100, "2000 km"}}) {
+        const TScaleBar B = ChooseScaleBar(C.MetresPerPixel, C.MaxPixels);
+        EXPECT_DOUBLE_EQ(B.Metres, C.Metres) << C.MetresPerPixel;
+        EXPECT_NEAR(B.Pixels, C.Pixels, 1e-9) << C.MetresPerPixel;
+        EXPECT_EQ(B.Label, C.Label);
+    }
+    for (const double Bad : {0.0, -1.0, std::nan(""), std::numeric_limits<double>::infinity()})
+        EXPECT_EQ(ChooseScaleBar(Bad, 150).Metres, 0);
+}
+
+TEST(NorthArrow, PointsToNorthAndScaleIsMeasuredAtTheViewCentre) {
+    struct Case {
+        double Angle, Lat;
+    };
+    for (const Case& C : {Case{0, 47}, Case{30, 47}, Case{-45, -33}, Case{90, 10}, Case{170, 60}}) {
+        TMapCalibration Calib;
+        CalibrateTurned(Calib, 1000, 800, C.Lat, 16, 20, C.Angle);
+        const TMapViewport View{{100, 200}, 0.5, 400, 200};  // centred on the image centre
+        EXPECT_NEAR(NorthDirection(Calib, View), C.Angle, 0.05) << C.Angle;
+        EXPECT_NEAR(MetresPerControlPixel(Calib, View), 40, 0.04) << C.Angle;
+    }
+    TMapCalibration Undefined;
+    EXPECT_TRUE(std::isnan(NorthDirection(Undefined, {{0, 0}, 1, 100, 100})));
+    EXPECT_EQ(MetresPerControlPixel(Undefined, {{0, 0}, 1, 100, 100}), 0);
+}
+
+// North turned 30 degrees to the right at 100 m per pixel.
+TEST(NorthArrow, ScaleBarAndNeedleAreDrawnOnlyWhenSwitchedOn) {
+    constexpr TColor Land = 0xC0FFC0;
+    ProbeMap M;
+    M.SetMapBitMap(Picture(800, 600, ToQRgb(Land)));
+    CalibrateTurned(M.Calibration(), 800, 600, 0, 16, 100, 30);
+    ShowAt(M, 400, 300, 1.0, {200, 150});
+    EXPECT_EQ(Painted(Shown(M), Land).size(), 0u);  // off by default: the picture as before
+
+    M.SetShowScaleBar(true);
+    M.setProperty("ShowNorthArrow", true);
+    const QImage I = Shown(M);
+    // 10 km, the longest round length within 150 pixels, from x = 10 just above the bottom margin.
+    int Bar = 0;
+    for (int x = 0; x < 400; ++x) Bar += At(I, x, 300 - 12) == 0x000000;
+    EXPECT_EQ(Bar, 100);
+    // The needle about (366, 38): its dark half towards north, its open half away from it.
+    const double a = 30 * std::numbers::pi / 180;
+    EXPECT_EQ(At(I, RoundToInt(366 + 12 * std::sin(a)), RoundToInt(38 - 12 * std::cos(a))), 0x000000u);
+    EXPECT_EQ(At(I, RoundToInt(366 - 9 * std::sin(a)), RoundToInt(38 + 9 * std::cos(a))), 0xFFFFFFu);
+    EXPECT_EQ(At(I, RoundToInt(366 + 12 * std::cos(a)), RoundToInt(38 + 12 * std::sin(a))), Land);
 }

@@ -76,6 +76,8 @@ class ZYLCARTO_EXPORT TGeoMap : public QWidget, public TObject {
     Q_PROPERTY(int ShowGraticule READ ShowGraticuleOrdinal WRITE SetShowGraticuleOrdinal)
     Q_PROPERTY(int LMRandomDisplayThreshold READ LMRandomDisplayThreshold WRITE SetRandSampleLimit)
     Q_PROPERTY(int HighLightLandMark READ HighLightLandMark WRITE SetHighLM)
+    Q_PROPERTY(bool ShowScaleBar READ ShowScaleBar WRITE SetShowScaleBar)
+    Q_PROPERTY(bool ShowNorthArrow READ ShowNorthArrow WRITE SetShowNorthArrow)
 
 public:
     static constexpr double DefaultCacheMagLimit = TMapAppearance::DefaultCacheMagLimit;
@@ -131,6 +133,12 @@ public:
     void SetGratLineDist(double Value);
     int UTMGridDist() const { return FLook.UTMGridDist; }
     void SetUTMGridDist(int Value);
+    // A scale bar at the bottom left and a north arrow at the top right, from the
+    // calibration at the view's centre; both off by default.
+    bool ShowScaleBar() const { return FLook.ShowScaleBar; }
+    void SetShowScaleBar(bool Value);
+    bool ShowNorthArrow() const { return FLook.ShowNorthArrow; }
+    void SetShowNorthArrow(bool Value);
     double CacheMagLimit() const { return FLook.CacheMagLimit; }
     void SetCacheMagLimit(double Value);
     bool SuppressPaint() const { return FSuppressPaint; }

@@ -7,6 +7,7 @@
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/geomap/landmarks/landmark_store.h"
 #include "zylcarto/support/numeric.h"
+#include "zylcarto/geomap/view/scale_bar.h"
 #include "zylcarto/geomap/view/symbol_drawing.h"
 #include "zylcarto/geomap/view/symbol_runs.h"
 #include "zylcarto/geomap/view/utm_overlay.h"
@@ -86,6 +87,8 @@ void TMapRenderer::Compose(QImage& Target) const {
         DrawLandMarks(Canvas);
         if (Hooks().OnDataRendered) Hooks().OnDataRendered(FScene.Sender, Canvas);
         DrawHighLight(Canvas);
+        if (Look().ShowScaleBar) DrawScaleBar(Canvas);
+        if (Look().ShowNorthArrow) DrawNorthArrow(Canvas);
     }
     DrawTrace(Canvas, FScene.Trace, FView);
     if (FScene.Frame) {
@@ -475,6 +478,60 @@ void TMapRenderer::DrawHighLight(TCanvas& Canvas) const {
     const TSymbolProperties& S = LM.SymbolProps;
     DrawLandMarkSymbolOnCanvas(Canvas, P.X, P.Y, S.Kind, LandMarks().HighLMColFG(), LandMarks().HighLMColBG(), S.Size,
                                S.Direction, S.Length, LandMarks().HighLMTrans());
+}
+
+// ---- scale bar and north arrow
+
+void TMapRenderer::DrawScaleBar(TCanvas& Canvas) const {
+    constexpr int Margin = 10, BarHeight = 4, TickHeight = 8, Pad = 3;
+    const double MaxPixels = std::min(150.0, (FView.Width - 2 * Margin) / 2.0);
+    const TScaleBar Bar = ChooseScaleBar(MetresPerControlPixel(Calib(), FView), MaxPixels);
+    const int Length = RoundToInt(Bar.Pixels);
+    if (Bar.Metres <= 0 || Length < 1) return;
+    Canvas.Font = TCanvasFont{};
+    const int TextW = Canvas.TextWidth(Bar.Label), TextH = Canvas.TextHeight(Bar.Label);
+    const int Left = Margin, Base = FView.Height - Margin;  // the bar's bottom edge, left out
+    const int TextLeft = Left + (Length - TextW) / 2, TextTop = Base - TickHeight - TextH;
+    // A white plate keeps bar and label readable on any map.
+    Canvas.Brush.Color = 0xFFFFFF;
+    Canvas.Brush.Style = bsSolid;
+    Canvas.FillRect(
+        {std::min(Left, TextLeft) - Pad, TextTop - Pad, std::max(Left + Length, TextLeft + TextW) + Pad, Base + Pad});
+    Canvas.Brush.Color = 0x000000;
+    Canvas.FillRect({Left, Base - BarHeight, Left + Length, Base});
+    Canvas.Pen = TCanvasPen{};
+    for (const int x : {Left, Left + Length - 1}) {
+        Canvas.MoveTo(x, Base - TickHeight);
+        Canvas.LineTo(x, Base);
+    }
+    Canvas.Brush.Style = bsClear;
+    Canvas.TextOut(TextLeft, TextTop, Bar.Label);
+}
+
+void TMapRenderer::DrawNorthArrow(TCanvas& Canvas) const {
+    constexpr int Right = 34, Down = 38;              // the needle's centre from the top-right corner
+    constexpr double Head = 20, Tail = 14, Half = 7;  // its half lengths and half width
+    const double Angle = NorthDirection(Calib(), FView) * DegToRad;
+    if (!std::isfinite(Angle)) return;
+    const double ux = std::sin(Angle), uy = -std::cos(Angle);  // towards north on the control
+    const double cx = FView.Width - Right, cy = Down;
+    const auto At = [&](double Along, double Across) {
+        return TPoint{RoundToInt(cx + ux * Along - uy * Across), RoundToInt(cy + uy * Along + ux * Across)};
+    };
+    // A compass needle: the northern half filled, the southern half open.
+    Canvas.Pen = TCanvasPen{};
+    Canvas.Brush.Style = bsSolid;
+    Canvas.Brush.Color = 0xFFFFFF;
+    const std::array<TPoint, 3> South{At(-Tail, 0), At(0, Half), At(0, -Half)};
+    Canvas.Polygon(South);
+    Canvas.Brush.Color = 0x000000;
+    const std::array<TPoint, 3> North{At(Head, 0), At(0, Half), At(0, -Half)};
+    Canvas.Polygon(North);
+    Canvas.Font = TCanvasFont{};
+    Canvas.Brush.Color = 0xFFFFFF;
+    const int TextW = Canvas.TextWidth("N"), TextH = Canvas.TextHeight("N");
+    const TPoint Letter = At(Head + 4 + TextH / 2.0, 0);
+    Canvas.TextOut(Letter.X - TextW / 2, Letter.Y - TextH / 2, "N");
 }
 
 }  // namespace zylcarto
