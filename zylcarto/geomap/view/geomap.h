@@ -105,6 +105,11 @@ class ZYLCARTO_EXPORT TGeoMap : public QWidget, public TObject {
         int LMRandomDisplayThreshold READ LMRandomDisplayThreshold WRITE SetRandSampleLimit RESET ResetRandSampleLimit)
     // A state of the running map, not a setting.
     Q_PROPERTY(int HighLightLandMark READ HighLightLandMark WRITE SetHighLM DESIGNABLE false STORED false)
+    Q_PROPERTY(
+        bool ShowScaleBar READ ShowScaleBar WRITE SetShowScaleBar RESET ResetShowScaleBar DESIGNABLE true STORED true)
+    Q_PROPERTY(bool ShowNorthArrow READ ShowNorthArrow WRITE SetShowNorthArrow RESET ResetShowNorthArrow
+                   DESIGNABLE true STORED true)
+    Q_PROPERTY(bool WheelZoom READ WheelZoom WRITE SetWheelZoom RESET ResetWheelZoom DESIGNABLE true STORED true)
 
 public:
     static constexpr double DefaultCacheMagLimit = TMapAppearance::DefaultCacheMagLimit;
@@ -178,6 +183,12 @@ public:
     void SetGratLineDist(double Value);
     int UTMGridDist() const { return FLook.UTMGridDist; }
     void SetUTMGridDist(int Value);
+    // A scale bar at the bottom left and a north arrow at the top right, from the
+    // calibration at the view's centre; both off by default.
+    bool ShowScaleBar() const { return FLook.ShowScaleBar; }
+    void SetShowScaleBar(bool Value);
+    bool ShowNorthArrow() const { return FLook.ShowNorthArrow; }
+    void SetShowNorthArrow(bool Value);
     double CacheMagLimit() const { return FLook.CacheMagLimit; }
     void SetCacheMagLimit(double Value);
     bool SuppressPaint() const { return FSuppressPaint; }
@@ -527,7 +538,6 @@ public:
     // ==== wheel, pinch and keys (geomap_keys.cpp) ========================
     // Each step repaints and fires OnZoomPan; the view goes into the zoom
     // history once the steps have rested for ZoomRestMs.
-    Q_PROPERTY(bool WheelZoom READ WheelZoom WRITE SetWheelZoom)
 
 public:
     // One wheel notch (120 units of angle delta, or 120 pixels of a touchpad
@@ -663,6 +673,9 @@ private:
     void ResetMouseTraceInvert() { FTrace.Invert = TTraceState{}.Invert; }
     void ResetShowGraticule() { SetShowGrat(TMapAppearance{}.ShowGrat); }
     void ResetRandSampleLimit() { SetRandSampleLimit(TLandMarkStore::DefaultRandSampleLimit); }
+    void ResetShowScaleBar() { SetShowScaleBar(TMapAppearance{}.ShowScaleBar); }
+    void ResetShowNorthArrow() { SetShowNorthArrow(TMapAppearance{}.ShowNorthArrow); }
+    void ResetWheelZoom() { SetWheelZoom(TKeyState{}.WheelZoom); }
 
     // The state, grouped by concern. Tests reach it through TGeoMapTestAccess.
     // Mouse drags and requests: anchors and corners in control pixels, the

@@ -55,4 +55,14 @@ void TGeoMap::DrawMouseTrace(TCanvas& Canvas) const {
         Viewport());
 }
 
+void TGeoMap::SetShowScaleBar(bool Value) {
+    FLook.ShowScaleBar = Value;
+    Paint();
+}
+
+void TGeoMap::SetShowNorthArrow(bool Value) {
+    FLook.ShowNorthArrow = Value;
+    Paint();
+}
+
 }  // namespace zylcarto

@@ -4,12 +4,13 @@
 #include <array>
 #include <cmath>
 
-#include "zylcarto/geodesy/projections.h"
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/geomap/landmarks/landmark_store.h"
 #include "zylcarto/support/numeric.h"
+#include "zylcarto/geomap/view/scale_bar.h"
 #include "zylcarto/geomap/view/symbol_drawing.h"
 #include "zylcarto/geomap/view/symbol_runs.h"
+#include "zylcarto/geomap/view/utm_overlay.h"
 #include "zylcarto/support/curvefit.h"
 #include "zylcarto/support/numeric.h"
 
@@ -98,6 +99,8 @@ void TMapRenderer::Compose(TCanvas& Canvas) const {
         DrawLandMarks(Canvas);
         if (Hooks().OnDataRendered) Hooks().OnDataRendered(FScene.Sender, Canvas);
         DrawHighLight(Canvas);
+        if (Look().ShowScaleBar) DrawScaleBar(Canvas);
+        if (Look().ShowNorthArrow) DrawNorthArrow(Canvas);
     }
     DrawTrace(Canvas, FScene.Trace, FView);
     if (FScene.Frame) {
@@ -218,35 +221,35 @@ void TMapRenderer::DrawImagePixels(TCanvas& Canvas) const {
 // ---- overlays
 
 void TMapRenderer::DrawOverlay(TCanvas& Canvas) const {
+    const TShowGrat G = Look().ShowGrat;
+    const bool Markers = ShowsPoints(G) || G == sgPointsAndUTMGrid;
     const int Quads = UsedCalQuads(Calib().CalibData());
     switch (Calib().CalibModel()) {
-    case cmParabolicIp: DrawParabolicGraticule(Canvas); break;
+    case cmParabolicIp:
+        if (ShowsUTMGrid(G)) DrawUTMGrid(Canvas);
+        DrawParabolicGraticule(Canvas, ShowsLines(G), Markers);
+        break;
     case cmBiquadraticPn:
     case cmConicConformal:
     case cmMillerCylindrical:
     case cmEquiRect:
-        if (Quads > (Calib().CalibModel() == cmBiquadraticPn ? 5 : 2)) {
-            if (ShowsLines(Look().ShowGrat)) DrawLatLongGraticule(Canvas, 100);
-            if (ShowsPoints(Look().ShowGrat)) DrawCalibQuadMarkers(Canvas);
-        }
-        break;
     case cmUTM:
-        if (Quads > 2) {
-            if (ShowsLines(Look().ShowGrat)) DrawLatLongGraticule(Canvas, 10);
-            if (ShowsUTMGrid(Look().ShowGrat)) DrawUTMGrid(Canvas);
-            if (ShowsPoints(Look().ShowGrat) || Look().ShowGrat == sgPointsAndUTMGrid) DrawCalibQuadMarkers(Canvas);
+        if (Quads > (Calib().CalibModel() == cmBiquadraticPn ? 5 : 2)) {
+            if (ShowsLines(G)) DrawLatLongGraticule(Canvas, Calib().CalibModel() == cmUTM ? 10 : 100);
+            if (ShowsUTMGrid(G)) DrawUTMGrid(Canvas);
+            if (Markers) DrawCalibQuadMarkers(Canvas);
         }
         break;
     case cmUndefined: break;
     }
 }
 
-void TMapRenderer::DrawParabolicGraticule(TCanvas& Canvas) const {
+void TMapRenderer::DrawParabolicGraticule(TCanvas& Canvas, bool Lines, bool Markers) const {
     const TCalibData& D = Calib().CalibData();
     for (int i = 1; i <= UsedCalLines(D); ++i) {
         const TCalibLine& Line = D.CalLines[i];
         const bool Parallel = Line.LineType == gtlParallel;
-        if (ShowsLines(Look().ShowGrat) && UsedPoints(Line) > 0) {
+        if (Lines && UsedPoints(Line) > 0) {
             Canvas.Pen.Color = Look().ColorGratLine;
             TCurveFit Fit;
             Fit.Init();
@@ -273,7 +276,7 @@ void TMapRenderer::DrawParabolicGraticule(TCanvas& Canvas) const {
                 First = false;
             }
         }
-        if (ShowsPoints(Look().ShowGrat))
+        if (Markers)
             for (int k = 1; k <= UsedPoints(Line); ++k) {
                 const TPoint P = FView.ImageToControl(Line.CalPoints[k]);
                 DrawCalibPointMarker(Canvas, P.X, P.Y);
@@ -329,43 +332,68 @@ void TMapRenderer::DrawLatLongGraticule(TCanvas& Canvas, int Segments) const {
 }
 
 void TMapRenderer::DrawUTMGrid(TCanvas& Canvas) const {
-    const TCalibData& D = Calib().CalibData();
-    const auto ToUTM = [&](TCorners Corner, double& E, double& N) {
-        int Zone = 0;
-        LatLongToUTM(D.Corners[Corner].Latit, D.Corners[Corner].Longit, D.Ellipsoid, Zone, E, N);
-    };
-    double EBL, NBL, EBR, NBR, ETL, NTL;
-    ToUTM(gcoBottomLeft, EBL, NBL);
-    ToUTM(gcoBottomRight, EBR, NBR);
-    ToUTM(gcoTopLeft, ETL, NTL);
-    const double Step =
-        Look().UTMGridDist >= 1 ? Look().UTMGridDist : std::max(1.0, Round125(std::abs(NTL - NBL) / 10));
-    if (!std::isfinite(Step) || !std::isfinite(NBL) || !std::isfinite(EBL)) return;
+    const int IW = FScene.ImageWidth, IH = FScene.ImageHeight;
+    if (IW < 1 || IH < 1) return;
+    // Only the part of the image in view needs lines.
+    const TRect Seen = FView.VisibleImageRect();
+    const double Left = std::max(0, Seen.Left), Top = std::max(0, Seen.Top);
+    const double Right = std::min(IW, Seen.Right), Bottom = std::min(IH, Seen.Bottom);
+    if (Right <= Left || Bottom <= Top) return;
+    const TPoint Centre = FView.Center();
+    const TUTMGridFrame Grid(Calib(), std::clamp(Centre.X, 0, IW), std::clamp(Centre.Y, 0, IH));
+    double E0 = 0, N0 = 0, E1 = 0, N1 = 0;
+    TUTMGridRange Range;
+    if (!Grid.ToGrid(0, 0, E0, N0) || !Grid.ToGrid(0, IH, E1, N1) || !Grid.RangeOver(Left, Top, Right, Bottom, Range))
+        return;
+    const double Step = UTMGridStep(Look().UTMGridDist, N0 - N1);
+    const auto LineCount = [Step](double Lo, double Hi) { return (Hi - Lo) / Step; };
+    if (!std::isfinite(Step) || !(LineCount(Range.EastMin, Range.EastMax) <= MaxGridLines) ||
+        !(LineCount(Range.NorthMin, Range.NorthMax) <= MaxGridLines))
+        return;
+
+    // Control pixels that show the image: a rounded point inside stays on it.
+    const TImageExtent X = FView.Extent(IW, IH);
+    const double BoxLeft = std::ceil(X.Left - 0.5), BoxTop = std::ceil(X.Top - 0.5);
+    const double BoxRight = std::ceil(X.Right - 0.5) - 1, BoxBottom = std::ceil(X.Bottom - 0.5) - 1;
+    // Curved lines get a point every few control pixels across the view.
+    const double Diagonal = std::hypot((Right - Left) * FView.Magnify, (Bottom - Top) * FView.Magnify);
+    const int Segments = Grid.Straight() ? 1 : std::clamp(RoundToInt(Diagonal / 6), 16, 1000);
 
     Canvas.Pen.Color = Look().ColorGratLine;
-    // The image's rectangle in control pixels, wherever the view is scrolled to.
-    const TImageExtent Box = FView.Extent(FScene.ImageWidth, FScene.ImageHeight);
-    const auto DrawClipped = [&](TPoint A, TPoint B) {
-        const TPoint P = FView.ImageToControl(A), Q = FView.ImageToControl(B);
-        double x1 = P.X, y1 = P.Y, x2 = Q.X, y2 = Q.Y;
-        TSLine Line;
-        Line.LineFrom2Points(x1, y1, x2, y2);
-        if (!Line.ClipBox(Box.Left, Box.Bottom, Box.Right, Box.Top, x1, y1, x2, y2)) return;
-        Canvas.MoveTo(RoundToInt(x1), RoundToInt(y1));
-        Canvas.LineTo(RoundToInt(x2), RoundToInt(y2));
+    // A polyline of Segments pieces from (EA, NA) to (EB, NB) in grid metres;
+    // points that do not convert break it, the image's edges clip it.
+    const auto DrawGridLine = [&](double EA, double NA, double EB, double NB) {
+        bool HavePrev = false;
+        double PX = 0, PY = 0;
+        for (int k = 0; k <= Segments; ++k) {
+            const double f = double(k) / Segments;
+            double ix = 0, iy = 0;
+            if (!Grid.ToPixel(EA + f * (EB - EA), NA + f * (NB - NA), ix, iy)) {
+                HavePrev = false;
+                continue;
+            }
+            const double CX = (ix - FView.TopLeft.X) * FView.Magnify, CY = (iy - FView.TopLeft.Y) * FView.Magnify;
+            if (HavePrev) {
+                double x1 = PX, y1 = PY, x2 = CX, y2 = CY;
+                TSLine Line;
+                Line.LineFrom2Points(x1, y1, x2, y2);
+                if (Line.ClipBox(BoxLeft, BoxBottom, BoxRight, BoxTop, x1, y1, x2, y2)) {
+                    const TPoint A{RoundToInt(x1), RoundToInt(y1)}, B{RoundToInt(x2), RoundToInt(y2)};
+                    if (Canvas.PenPos() != A) Canvas.MoveTo(A.X, A.Y);
+                    Canvas.LineTo(B.X, B.Y);
+                }
+            }
+            PX = CX;
+            PY = CY;
+            HavePrev = true;
+        }
     };
-    const double FirstN = std::trunc(NBL / Step) * Step;
-    for (int k = 0; FirstN + k * Step < NTL + Step && k <= MaxGridLines; ++k) {
-        const double n = FirstN + k * Step;
-        DrawClipped({0, Calib().CalcUTMyFromNorthingX(n, 0)},
-                    {FScene.ImageWidth, Calib().CalcUTMyFromNorthingX(n, FScene.ImageWidth)});
-    }
-    const double FirstE = std::trunc(EBL / Step) * Step;
-    for (int k = 0; FirstE + k * Step < EBR && k <= MaxGridLines; ++k) {
-        const double e = FirstE + k * Step;
-        DrawClipped({Calib().CalcUTMxFromEastingY(e, 0), 0},
-                    {Calib().CalcUTMxFromEastingY(e, FScene.ImageHeight), FScene.ImageHeight});
-    }
+    const double FirstN = std::floor(Range.NorthMin / Step) * Step;
+    for (int k = 0; FirstN + k * Step <= Range.NorthMax; ++k)
+        DrawGridLine(Range.EastMin, FirstN + k * Step, Range.EastMax, FirstN + k * Step);
+    const double FirstE = std::floor(Range.EastMin / Step) * Step;
+    for (int k = 0; FirstE + k * Step <= Range.EastMax; ++k)
+        DrawGridLine(FirstE + k * Step, Range.NorthMin, FirstE + k * Step, Range.NorthMax);
 }
 
 void TMapRenderer::DrawCalibPointMarker(TCanvas& Canvas, int x, int y) const {
@@ -502,6 +530,60 @@ void TMapRenderer::DrawHighLight(TCanvas& Canvas) const {
     const TSymbolProperties& S = LM.SymbolProps;
     DrawLandMarkSymbolOnCanvas(Canvas, P.X, P.Y, S.Kind, LandMarks().HighLMColFG(), LandMarks().HighLMColBG(), S.Size,
                                S.Direction, S.Length, LandMarks().HighLMTrans());
+}
+
+// ---- scale bar and north arrow
+
+void TMapRenderer::DrawScaleBar(TCanvas& Canvas) const {
+    constexpr int Margin = 10, BarHeight = 4, TickHeight = 8, Pad = 3;
+    const double MaxPixels = std::min(150.0, (FView.Width - 2 * Margin) / 2.0);
+    const TScaleBar Bar = ChooseScaleBar(MetresPerControlPixel(Calib(), FView), MaxPixels);
+    const int Length = RoundToInt(Bar.Pixels);
+    if (Bar.Metres <= 0 || Length < 1) return;
+    Canvas.Font = TCanvasFont{};
+    const int TextW = Canvas.TextWidth(Bar.Label), TextH = Canvas.TextHeight(Bar.Label);
+    const int Left = Margin, Base = FView.Height - Margin;  // the bar's bottom edge, left out
+    const int TextLeft = Left + (Length - TextW) / 2, TextTop = Base - TickHeight - TextH;
+    // A white plate keeps bar and label readable on any map.
+    Canvas.Brush.Color = 0xFFFFFF;
+    Canvas.Brush.Style = bsSolid;
+    Canvas.FillRect(
+        {std::min(Left, TextLeft) - Pad, TextTop - Pad, std::max(Left + Length, TextLeft + TextW) + Pad, Base + Pad});
+    Canvas.Brush.Color = 0x000000;
+    Canvas.FillRect({Left, Base - BarHeight, Left + Length, Base});
+    Canvas.Pen = TCanvasPen{};
+    for (const int x : {Left, Left + Length - 1}) {
+        Canvas.MoveTo(x, Base - TickHeight);
+        Canvas.LineTo(x, Base);
+    }
+    Canvas.Brush.Style = bsClear;
+    Canvas.TextOut(TextLeft, TextTop, Bar.Label);
+}
+
+void TMapRenderer::DrawNorthArrow(TCanvas& Canvas) const {
+    constexpr int Right = 34, Down = 38;              // the needle's centre from the top-right corner
+    constexpr double Head = 20, Tail = 14, Half = 7;  // its half lengths and half width
+    const double Angle = NorthDirection(Calib(), FView) * DegToRad;
+    if (!std::isfinite(Angle)) return;
+    const double ux = std::sin(Angle), uy = -std::cos(Angle);  // towards north on the control
+    const double cx = FView.Width - Right, cy = Down;
+    const auto At = [&](double Along, double Across) {
+        return TPoint{RoundToInt(cx + ux * Along - uy * Across), RoundToInt(cy + uy * Along + ux * Across)};
+    };
+    // A compass needle: the northern half filled, the southern half open.
+    Canvas.Pen = TCanvasPen{};
+    Canvas.Brush.Style = bsSolid;
+    Canvas.Brush.Color = 0xFFFFFF;
+    const std::array<TPoint, 3> South{At(-Tail, 0), At(0, Half), At(0, -Half)};
+    Canvas.Polygon(South);
+    Canvas.Brush.Color = 0x000000;
+    const std::array<TPoint, 3> North{At(Head, 0), At(0, Half), At(0, -Half)};
+    Canvas.Polygon(North);
+    Canvas.Font = TCanvasFont{};
+    Canvas.Brush.Color = 0xFFFFFF;
+    const int TextW = Canvas.TextWidth("N"), TextH = Canvas.TextHeight("N");
+    const TPoint Letter = At(Head + 4 + TextH / 2.0, 0);
+    Canvas.TextOut(Letter.X - TextW / 2, Letter.Y - TextH / 2, "N");
 }
 
 }  // namespace zylcarto

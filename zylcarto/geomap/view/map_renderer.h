@@ -2,7 +2,8 @@
 // Composes a map picture from a scene and a viewport into a given image, in
 // a fixed order: background, map image (through the scaled cache), the first
 // host hook, graticule or UTM grid with calibration markers, landmarks with
-// captions, the second hook, the highlighted landmark, mouse trace, frame.
+// captions, the second hook, the highlighted landmark, scale bar and north
+// arrow, mouse trace, frame.
 // No widget is involved: the control's paint, bitmap export, printing and
 // the command-line renderer all compose through it.
 #include <QImage>
@@ -44,7 +45,7 @@ private:
     void DrawMapImage(TCanvas& Canvas, bool UseCache) const;
     void DrawImagePixels(TCanvas& Canvas) const;
     void DrawOverlay(TCanvas& Canvas) const;
-    void DrawParabolicGraticule(TCanvas& Canvas) const;
+    void DrawParabolicGraticule(TCanvas& Canvas, bool Lines, bool Markers) const;
     void DrawLatLongGraticule(TCanvas& Canvas, int Segments) const;
     void DrawUTMGrid(TCanvas& Canvas) const;
     void DrawCalibPointMarker(TCanvas& Canvas, int X, int Y) const;
@@ -53,6 +54,8 @@ private:
     void DrawLandMarks(TCanvas& Canvas) const;
     void DrawCaption(TCanvas& Canvas, int X, int Y, const TLMTextProperties& Caption) const;
     void DrawHighLight(TCanvas& Canvas) const;
+    void DrawScaleBar(TCanvas& Canvas) const;
+    void DrawNorthArrow(TCanvas& Canvas) const;
 
     const TMapScene& FScene;
     const TMapViewport FView;

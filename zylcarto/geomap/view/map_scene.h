@@ -50,6 +50,7 @@ struct TMapAppearance {
     bool AntiAlias = true;
     double GratLineDist = 0;  // degrees, 0 = automatic
     int UTMGridDist = 0;      // metres, 0 = automatic
+    bool ShowScaleBar = false, ShowNorthArrow = false;
     double CacheMagLimit = DefaultCacheMagLimit;
 };
 

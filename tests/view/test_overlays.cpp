@@ -1,0 +1,209 @@
+// The overlays drawn over the map: the UTM grid on any calibration, the scale
+// bar and the north arrow.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+#include "pixels.h"
+#include "probe_map.h"
+#include "zylcarto/geodesy/projections.h"
+#include "zylcarto/geomap/view/scale_bar.h"
+
+using namespace zylcarto;
+using namespace zylcarto::test;
+
+namespace {
+
+constexpr TColor Grid = 0x00FF00;
+constexpr double MetresPerDegree = 6378000 * std::numbers::pi / 180;
+
+QImage Shown(const TGeoMap& M) { return M.AuxBitmap().copy(0, 0, M.width(), M.height()); }
+
+// A W x H control without frame showing the map from image pixel TopLeft at Mag.
+void ShowAt(TGeoMap& M, int W, int H, double Mag, TPoint TopLeft) {
+    M.SetFrameStyle(fsNone);
+    M.SetConfinePan(false);
+    M.resize(W, H);
+    M.SetMagnification(Mag);
+    M.SetTopLeft(TopLeft);
+}
+
+// The image's geographic rectangle, fitted by Model: cmUTM from the corners' grid
+// positions in Zone, the others from a 3 x 3 raster of geographic points.
+void Calibrate(TGeoMap& M, TCalibModel Model, double LatTop, double LongLeft, double LatBottom, double LongRight,
+               int Zone = 0) {
+    const int W = M.MapImgWidth(), H = M.MapImgHeight();
+    M.SetCalibModel(Model);
+    if (Model == cmUTM) M.SetUTMZone(Zone);
+    for (int i = 0; i <= 2; ++i)
+        for (int j = 0; j <= 2; ++j) {
+            const double Lat = LatTop + (LatBottom - LatTop) * j / 2, Long = LongLeft + (LongRight - LongLeft) * i / 2;
+            if (Model != cmUTM) {
+                M.AddCalibPoint(Lat, Long, W * i / 2, H * j / 2);
+                continue;
+            }
+            double E = 0, N = 0;
+            LatLongToUTMInZone(Lat, Long, Zone, false, gelWGS84, E, N);
+            M.AddCalibPoint(N, E, Zone, hemiNorth, W * i / 2, H * j / 2);
+        }
+}
+
+// An affine calibration of a W x H image whose centre lies at (Lat0, Long0), with
+// Metres per image pixel and north turned Angle degrees clockwise from up.
+void CalibrateTurned(TMapCalibration& C, int W, int H, double Lat0, double Long0, double Metres, double Angle) {
+    const double a = Angle * std::numbers::pi / 180;
+    C.SetMapImageSize(W, H);
+    C.SetCalibModel(cmEquiRect);
+    for (const auto& [x, y] : {std::pair{0, 0}, {W, 0}, {0, H}, {W, H}}) {
+        const double dx = (x - W / 2.0) * Metres, dy = (y - H / 2.0) * Metres;
+        const double North = dx * std::sin(a) - dy * std::cos(a), East = dx * std::cos(a) + dy * std::sin(a);
+        C.AddCalibPoint(Lat0 + North / MetresPerDegree,
+                        Long0 + East / (MetresPerDegree * std::cos(Lat0 * std::numbers::pi / 180)), x, y);
+    }
+}
+
+bool GridNear(const QImage& I, double X, double Y) {
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+            const int x = static_cast<int>(std::lround(X)) + dx, y = static_cast<int>(std::lround(Y)) + dy;
+            if (I.valid(x, y) && At(I, x, y) == Grid) return true;
+        }
+    return false;
+}
+
+// Short runs of the grid colour along row Y: lines crossing it, not running along it.
+int CrossingsOfRow(const QImage& I, int Y) {
+    int Count = 0, Run = 0;
+    for (int x = 0; x <= I.width(); ++x) {
+        if (x < I.width() && At(I, x, Y) == Grid) {
+            ++Run;
+            continue;
+        }
+        Count += Run > 0 && Run <= 3;
+        Run = 0;
+    }
+    return Count;
+}
+
+}  // namespace
+
+// 48..47 N, 16..17 E (zone 33) on a 1000 x 800 image, the control showing a
+// grey margin to the left and above it.
+TEST(UTMGrid, LinesOfEveryCalibrationFollowItsConversionAndStayOnTheImage) {
+    for (const TCalibModel Model : {cmEquiRect, cmBiquadraticPn, cmMillerCylindrical}) {
+        SCOPED_TRACE(static_cast<int>(Model));
+        ProbeMap M;
+        M.SetMapBitMap(Picture(1000, 800));
+        Calibrate(M, Model, 48, 16, 47, 17);
+        M.SetColorGratLine(Grid);
+        M.SetUTMGridDist(10000);
+        M.SetShowGrat(sgUTMGrid);
+        ShowAt(M, 300, 240, 0.5, {-40, -30});
+        const QImage I = Shown(M);
+        // Points of the easting line 600 km and the northing line 5280 km.
+        for (const auto& [E, N] : {std::pair{600000.0, 5260000.0},
+                                   {600000.0, 5280000.0},
+                                   {600000.0, 5300000.0},
+                                   {580000.0, 5280000.0},
+                                   {610000.0, 5280000.0}}) {
+            double Lat = 0, Long = 0;
+            UTMToLatLong(E, N, 33, false, gelWGS84, Lat, Long);
+            double x = 0, y = 0;
+            ASSERT_TRUE(M.Calibration().CalcPixelCoordsFrac(Lat, Long, x, y));
+            EXPECT_TRUE(GridNear(I, (x + 40) * 0.5, (y + 30) * 0.5)) << E << " " << N;
+        }
+        for (const auto& [x, y] : OfColor(I, Grid)) ASSERT_TRUE(x >= 20 && y >= 15) << x << "," << y;
+    }
+}
+
+// 28..29 N, 13.2..11 W: the left of the map in zone 28, the right in zone 29.
+TEST(UTMGrid, MapAcrossAZoneBorderGetsEastingLinesOfOneZone) {
+    for (const TCalibModel Model : {cmEquiRect, cmUTM}) {
+        SCOPED_TRACE(static_cast<int>(Model));
+        ProbeMap M;
+        M.SetMapBitMap(Picture(880, 440));
+        Calibrate(M, Model, 29, -13.2, 28, -11, 28);
+        M.SetColorGratLine(Grid);
+        M.SetShowGrat(sgUTMGrid);
+        ShowAt(M, 440, 220, 0.5, {0, 0});
+        const QImage I = Shown(M);
+        // About 215 km wide with a 10 km step: some twenty easting lines.
+        EXPECT_GE(CrossingsOfRow(I, 55), 18);
+        EXPECT_GE(CrossingsOfRow(I, 165), 18);
+    }
+}
+
+// A utm map whose grid is turned against the image, shown smaller than the control
+// at a magnification that leaves its edges between pixels.
+TEST(UTMGrid, LinesOfAUTMMapStayOffTheGreyMargin) {
+    ProbeMap M;
+    M.SetMapBitMap(Picture(500, 400));
+    Calibrate(M, cmUTM, 60.8, -13.6, 60, -12, 29);
+    M.SetColorGratLine(Grid);
+    M.SetUTMGridDist(5000);
+    ShowAt(M, 400, 320, 0.7, {-37, -31});
+    const PixelSet Image = OfColor(Shown(M), 0xFFFFFF);
+    M.SetShowGrat(sgUTMGrid);
+    const PixelSet Lines = OfColor(Shown(M), Grid);
+    ASSERT_GT(Lines.size(), 1000u);
+    for (const auto& P : Lines) ASSERT_TRUE(Image.contains(P)) << P.first << "," << P.second;
+}
+
+TEST(ScaleBar, LongestOneTwoFiveLengthThatFits) {
+    struct Case {
+        double MetresPerPixel, MaxPixels, Metres, Pixels;
+        const char* Label;
+    };
+    for (const Case& C : {Case{1, 150, 100, 100, "100 m"}, Case{3, 150, 200, 200.0 / 3, "200 m"},
+                          Case{4, 150, 500, 125, "500 m"}, Case{10, 100, 1000, 100, "1 km"},
+                          Case{13.4, 150, 2000, 2000 / 13.4, "2 km"}, Case{400, 150, 50000, 125, "50 km"},
+                          Case{0.004, 150, 0.5, 125, "0.5 m"}, Case{20000, 150, 2e6, 100, "2000 km"}}) {
+        const TScaleBar B = ChooseScaleBar(C.MetresPerPixel, C.MaxPixels);
+        EXPECT_DOUBLE_EQ(B.Metres, C.Metres) << C.MetresPerPixel;
+        EXPECT_NEAR(B.Pixels, C.Pixels, 1e-9) << C.MetresPerPixel;
+        EXPECT_EQ(B.Label, C.Label);
+    }
+    for (const double Bad : {0.0, -1.0, std::nan(""), std::numeric_limits<double>::infinity()})
+        EXPECT_EQ(ChooseScaleBar(Bad, 150).Metres, 0);
+}
+
+TEST(NorthArrow, PointsToNorthAndScaleIsMeasuredAtTheViewCentre) {
+    struct Case {
+        double Angle, Lat;
+    };
+    for (const Case& C : {Case{0, 47}, Case{30, 47}, Case{-45, -33}, Case{90, 10}, Case{170, 60}}) {
+        TMapCalibration Calib;
+        CalibrateTurned(Calib, 1000, 800, C.Lat, 16, 20, C.Angle);
+        const TMapViewport View{{100, 200}, 0.5, 400, 200};  // centred on the image centre
+        EXPECT_NEAR(NorthDirection(Calib, View), C.Angle, 0.05) << C.Angle;
+        EXPECT_NEAR(MetresPerControlPixel(Calib, View), 40, 0.04) << C.Angle;
+    }
+    TMapCalibration Undefined;
+    EXPECT_TRUE(std::isnan(NorthDirection(Undefined, {{0, 0}, 1, 100, 100})));
+    EXPECT_EQ(MetresPerControlPixel(Undefined, {{0, 0}, 1, 100, 100}), 0);
+}
+
+// North turned 30 degrees to the right at 100 m per pixel.
+TEST(NorthArrow, ScaleBarAndNeedleAreDrawnOnlyWhenSwitchedOn) {
+    constexpr TColor Land = 0xC0FFC0;
+    ProbeMap M;
+    M.SetMapBitMap(Picture(800, 600, ToQRgb(Land)));
+    CalibrateTurned(M.Calibration(), 800, 600, 0, 16, 100, 30);
+    ShowAt(M, 400, 300, 1.0, {200, 150});
+    EXPECT_EQ(Painted(Shown(M), Land).size(), 0u);  // off by default: the picture as before
+
+    M.SetShowScaleBar(true);
+    M.setProperty("ShowNorthArrow", true);
+    const QImage I = Shown(M);
+    // 10 km, the longest round length within 150 pixels, from x = 10 just above the bottom margin.
+    int Bar = 0;
+    for (int x = 0; x < 400; ++x) Bar += At(I, x, 300 - 12) == 0x000000;
+    EXPECT_EQ(Bar, 100);
+    // The needle about (366, 38): its dark half towards north, its open half away from it.
+    const double a = 30 * std::numbers::pi / 180;
+    EXPECT_EQ(At(I, RoundToInt(366 + 12 * std::sin(a)), RoundToInt(38 - 12 * std::cos(a))), 0x000000u);
+    EXPECT_EQ(At(I, RoundToInt(366 - 9 * std::sin(a)), RoundToInt(38 + 9 * std::cos(a))), 0xFFFFFFu);
+    EXPECT_EQ(At(I, RoundToInt(366 + 12 * std::cos(a)), RoundToInt(38 + 12 * std::sin(a))), Land);
+}
