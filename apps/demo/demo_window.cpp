@@ -70,7 +70,10 @@ TDemoWindow::TDemoWindow(std::string AtlasFolder, bool StatusOut)
     FAtlas->SetOnCBoxMapsChange([this](TObject*) { MapShown(); });
     FAtlas->SetOnZoomButClick([this](TObject*) { SetTool(TTool::Browse); });
     FAtlas->SetOnPointerButClick([this](TObject*) { SetTool(TTool::Browse); });
-    View.SetOnZoomPan([this](TObject*) { RefreshPosition(); });
+    View.SetOnZoomPan([this](TObject*) {
+        RefreshPosition();
+        if (FStatusOut) std::printf("magnification %.4f\n", FAtlas->CurrentMap()->Magnification()), std::fflush(stdout);
+    });
 
     BuildActions();
     FCalPanel = new TCalibrationPanel(this);
@@ -120,6 +123,18 @@ void TDemoWindow::BuildActions() {
     connect(FGridChoice, &QComboBox::activated, this, [this](int Index) { SetGrid(Index); });
     Bar->addWidget(FGridChoice);
     Bar->addSeparator();
+
+    // The map answers the wheel and its keys itself; the atlas's zoom button switches maps.
+    QMenu* ViewMenu = menuBar()->addMenu(QStringLiteral("&View"));
+    const auto AddOverlay = [&](const QString& Text, bool On, void (TGeoMap::*Set)(bool)) {
+        QAction* A = ViewMenu->addAction(Text);
+        A->setCheckable(true);
+        A->setChecked(On);
+        connect(A, &QAction::toggled, this, [this, Set](bool Value) { (FAtlas->CurrentMap()->*Set)(Value); });
+        (FAtlas->CurrentMap()->*Set)(On);
+    };
+    AddOverlay(QStringLiteral("Scale bar"), true, &TGeoMap::SetShowScaleBar);
+    AddOverlay(QStringLiteral("North arrow"), true, &TGeoMap::SetShowNorthArrow);
 
     const auto AddCommand = [&](const QString& Text, QKeySequence Keys, auto Slot) {
         QAction* A = File->addAction(Text);

@@ -69,6 +69,31 @@ after_move=$(grep '^position ' "$work/out" | tail -1)
 echo "readout after the zoom: ${after_zoom#position }; after moving back: ${after_move#position }"
 [ "$after_zoom" = "$after_move" ] || { echo "the readout after the zoom is not the new map's"; exit 1; }
 
+# Wheel notches zoom around the pointer: from the second on (the first may have
+# to bring a fitted map onto the control), the place under it moves by less
+# than a screen pixel.
+wheel_notch() {
+  local zooms
+  zooms=$(grep -c '^magnification ' "$work/out" || true)
+  xdotool click 4
+  for _ in $(seq 100); do [ "$(grep -c '^magnification ' "$work/out")" -gt "$zooms" ] && break; sleep 0.1; done
+  [ "$(grep -c '^magnification ' "$work/out")" -gt "$zooms" ] || { echo "the wheel did not zoom"; cat "$work/out"; exit 1; }
+}
+wheel_notch
+mag1=$(field magnification 2)
+before_wheel=$(grep '^position ' "$work/out" | tail -1)
+wheel_notch
+mag2=$(field magnification 2)
+after_wheel=$(grep '^position ' "$work/out" | tail -1)
+echo "a wheel notch zoomed from $mag1 to $mag2; readout ${before_wheel#position } then ${after_wheel#position }"
+degrees() { awk '{ lat = $2 + 0; if ($3 ~ /S/) lat = -lat; lon = $4 + 0; if ($5 ~ /W/) lon = -lon; print lat, lon }' <<<"$1"; }
+read -r lat1 lon1 < <(degrees "$before_wheel")
+read -r lat2 lon2 < <(degrees "$after_wheel")
+awk -v a="$lat1" -v b="$lon1" -v c="$lat2" -v d="$lon2" -v r="$second_res" -v m1="$mag1" -v m2="$mag2" 'BEGIN {
+  dy = (c - a) * 111320; dx = (d - b) * 111320 * cos(a * 3.14159265 / 180)
+  m = sqrt(dx * dx + dy * dy); printf "the place under the pointer moved %.1f m (a screen pixel: %.1f m)\n", m, r / m2
+  exit !(m2 > m1 && m < r / m2) }' || { echo "the wheel zoom moved the place under the pointer"; exit 1; }
+
 # Pointer mode, the landmark tool, a click on the map: one landmark more.
 read -r px py < <(grep '^pointer-button ' "$work/out" | tail -1 | awk '{print $2, $3}')
 read -r lx ly < <(grep '^tool add-landmark ' "$work/out" | tail -1 | awk '{print $3, $4}')
