@@ -1,9 +1,10 @@
 #pragma once
-// TGeoMap, the map control: a raster map image shown at a magnification and
-// scrolled to a top-left image pixel, with its calibration, its landmarks, the
-// overlays drawn over it and a ring of the last 16 view states.
-// Every visible change ends in Paint, which composes the client area into
-// AuxBmp at once and puts it on the screen; paintEvent only copies AuxBmp.
+/// @file
+/// TGeoMap, the map control: a raster map image shown at a magnification and
+/// scrolled to a top-left image pixel, with its calibration, its landmarks, the
+/// overlays drawn over it and a ring of the last 16 view states.
+/// Every visible change ends in Paint, which composes the client area into
+/// AuxBmp at once and puts it on the screen; paintEvent only copies AuxBmp.
 #include <QImage>
 #include <QMetaMethod>
 #include <QWidget>
@@ -35,19 +36,28 @@ class QPrinter;
 
 namespace zylcarto {
 
-// A stored view: FTopLeft and FMagnify. All zero means empty.
+/// A stored view: FTopLeft and FMagnify. All zero means empty.
 struct TgmZoomStackEntry {
+    /// @{
+    /// The image pixel at the control's top-left corner.
     std::int32_t Left = 0;
     std::int32_t Top = 0;
+    /// @}
+    /// Magnification, control pixels per image pixel.
     double MagF = 0;
+    /// True when all three fields are zero.
     bool Empty() const { return Left == 0 && Top == 0 && MagF == 0; }
+    /// Equal when every field is.
     friend bool operator==(const TgmZoomStackEntry&, const TgmZoomStackEntry&) = default;
 };
 
+/// Asked before a map image file is loaded; the handler may replace FileName,
+/// the file then looked for.
 using TMapImgRequestEvent = std::function<void(TObject* Sender, std::string& FileName)>;
-// Progress of decoding a map image, 0..100.
+/// Progress of decoding a map image, 0..100.
 using TImageProgressEvent = std::function<void(TObject* Sender, int PercentDone)>;
-// Lets a host draw onto a generated map before it is stored.
+/// Lets a host draw onto a generated map before it is stored: MapCanvas covers
+/// the Wid x Hgt picture, whose bounds are given in degrees.
 using TOnDrawMapDataEvent = std::function<void(TObject* Sender, TCanvas& MapCanvas, double LatLow, double LongLow,
                                                double LatHigh, double LongHigh, int Wid, int Hgt)>;
 
@@ -55,321 +65,608 @@ namespace test {
 class TGeoMapTestAccess;
 }
 
+/// The map control: shows a map image with its calibration, landmarks, overlays
+/// and mouse tools, and loads, saves, prints and exports it. A QWidget, owned by
+/// its parent widget (the host deletes one without a parent) and used from the
+/// GUI thread only; it owns its map image, calibration and landmarks.
+///
+/// Units: positions are degrees, UTM coordinates metres. Image pixels are those
+/// of the full-resolution map image, control pixels the widget's logical pixels;
+/// control pixel (X, Y) shows image pixel TopLeft() + (X, Y) / Magnification().
+/// Landmark and trace point indexes run from 1. Colours are $00BBGGRR.
+/// Failures raise EZYLGeoMapError, its message prefixed with the object name,
+/// or EInOutError for file input and output; conversions report by result or flag.
+///
+/// The properties are what a form designer shows and stores: every property
+/// with its reset to the default, so that only changed values go into the form.
+/// Enumerations are their ordinals (TCalibModel, TFrameStyle, THemisphere,
+/// TMouseActMode, TShowGrat), and an ordinal outside the enumeration is
+/// ignored; colours are $00BBGGRR. The files come first, so that a form restored
+/// in this order refines what they load, as one in the loading state does in
+/// any order.
+///
+/// Each event has a handler property (run only when assigned) and a Qt signal
+/// of the same name in Qt style; the property runs first, then the signal.
+/// A handler or a slot may delete the map (or deleteLater it): the map then
+/// touches nothing of itself after it. The render events (OnBeforeRenderData,
+/// OnDataRendered, OnDrawLandmark and their signals) run while the picture is
+/// composed and must use deleteLater instead. Signals with arguments by
+/// reference (Allowed, FileName, Handled, Canvas) need direct connections.
+///
+/// Printing and export: map windows and top-left points are image pixels;
+/// Scale is a map scale denominator (1:Scale, using the calibration's metres
+/// per pixel); printed sizes and page positions (PosHoriz, PosVert, Width,
+/// Height of the printer forms) are tenths of a millimetre from the painter's
+/// top-left. Printing draws grid, landmarks, captions and frame as vectors
+/// through the painter, a control pixel 1/96 inch large (times ScaleF), and the
+/// map image from its own pixels; nothing of the screen's grey background is
+/// printed.
 class ZYLCARTO_EXPORT TGeoMap : public QWidget, public TObject {
     Q_OBJECT
     friend class test::TGeoMapTestAccess;
-    // What a form designer shows and stores: every property with its reset to
-    // the default, so that only changed values go into the form. Enumerations
-    // are their ordinals (TCalibModel, TFrameStyle, THemisphere, TMouseActMode,
-    // TShowGrat); colours are $00BBGGRR. The files come first, so that a form
-    // restored in this order refines what they load, as one in the loading
-    // state does in any order.
+    /// The calibration file, loaded when set (SetCalDatName); in a form designer only its name is kept.
     Q_PROPERTY(QString CalibDataFile READ CalibDataFileQ WRITE SetCalibDataFileQ RESET ResetCalibDataFile
                    DESIGNABLE true STORED true)
+    /// The map image file, loaded when set (SetMapImgName); in a form designer only its name is kept.
     Q_PROPERTY(
         QString MapImgFile READ MapImgFileQ WRITE SetMapImgFileQ RESET ResetMapImgFile DESIGNABLE true STORED true)
+    /// True while the mouse action is maPan; setting it chooses maPan or maNone.
     Q_PROPERTY(bool AllowPan READ GetAllowPan WRITE SetAllowPan RESET ResetAllowPan DESIGNABLE true STORED true)
+    /// Smooth scaling of the map image.
     Q_PROPERTY(bool AntiAlias READ AntiAlias WRITE SetAntiAlias RESET ResetAntiAlias DESIGNABLE true STORED true)
+    /// The calibration model, as the ordinal of TCalibModel.
     Q_PROPERTY(int CalibModel READ CalibModelOrdinal WRITE SetCalibModelOrdinal RESET ResetCalibModel
                    DESIGNABLE true STORED true)
+    /// The magnification below which a scaled copy of the whole image is kept.
     Q_PROPERTY(double CacheMagLimit READ CacheMagLimit WRITE SetCacheMagLimit RESET ResetCacheMagLimit
                    DESIGNABLE true STORED true)
+    /// Colour around the map image and of an empty map.
     Q_PROPERTY(
         uint ColorBackGnd READ ColorBackGnd WRITE SetColorBakGnd RESET ResetColorBackGnd DESIGNABLE true STORED true)
+    /// Colour of the graticule and UTM grid lines.
     Q_PROPERTY(uint ColorGraticule READ ColorGraticule WRITE SetColorGratLine RESET ResetColorGraticule
                    DESIGNABLE true STORED true)
+    /// Colour of the calibration point marks.
     Q_PROPERTY(uint ColorCalibPoints READ ColorCalibPoints WRITE SetColorGratPoints RESET ResetColorCalibPoints
                    DESIGNABLE true STORED true)
+    /// Colour of the text on an empty map.
     Q_PROPERTY(uint ColorFrame READ ColorFrame WRITE SetColorFrame RESET ResetColorFrame DESIGNABLE true STORED true)
+    /// Keeps the view on the map image.
     Q_PROPERTY(bool ConfinePanToMapImage READ ConfinePanToMapImage WRITE SetConfinePan RESET ResetConfinePan
                    DESIGNABLE true STORED true)
+    /// The text shown without a map.
     Q_PROPERTY(QString EmptyMsg READ EmptyMsgQ WRITE SetEmptyMsgQ RESET ResetEmptyMsg DESIGNABLE true STORED true)
+    /// The frame around the client area, as the ordinal of TFrameStyle.
     Q_PROPERTY(int FrameStyle READ FrameStyleOrdinal WRITE SetFrameStyleOrdinal RESET ResetFrameStyle
                    DESIGNABLE true STORED true)
+    /// Degrees between graticule lines, 0 automatic.
     Q_PROPERTY(
         double GratLineDist READ GratLineDist WRITE SetGratLineDist RESET ResetGratLineDist DESIGNABLE true STORED true)
+    /// Metres between UTM grid lines, 0 automatic.
     Q_PROPERTY(int UTMGridDist READ UTMGridDist WRITE SetUTMGridDist RESET ResetUTMGridDist DESIGNABLE true STORED true)
-    // No reset: the setter takes zones 1..60 only, and 0 (none) is where a map starts.
+    /// The UTM zone of the calibration. No reset: the setter takes zones 1..60
+    /// only, and 0 (none) is where a map starts.
     Q_PROPERTY(int UTMZone READ GetUTMZone WRITE SetUTMZoneProperty DESIGNABLE true STORED true)
+    /// The hemisphere of the UTM points, as the ordinal of THemisphere.
     Q_PROPERTY(int UTMHemisphere READ UTMHemisphereOrdinal WRITE SetUTMHemisphereOrdinal RESET ResetUTMHemisphere
                    DESIGNABLE true STORED true)
+    /// What a left drag does, as the ordinal of TMouseActMode.
     Q_PROPERTY(int MouseAction READ MouseActionOrdinal WRITE SetMouseActionOrdinal RESET ResetMouseAction
                    DESIGNABLE true STORED true)
+    /// Colour of the mouse trace points recorded next.
     Q_PROPERTY(uint MouseTraceColor READ MouseTraceColor WRITE SetMouseTraceColor RESET ResetMouseTraceColor
                    DESIGNABLE true STORED true)
+    /// The mouse trace points recorded next are drawn with XOR.
     Q_PROPERTY(bool MouseTraceInvert READ MouseTraceInvert WRITE SetMouseTraceInvert RESET ResetMouseTraceInvert
                    DESIGNABLE true STORED true)
+    /// The overlay drawn over the map, as the ordinal of TShowGrat.
     Q_PROPERTY(int ShowGraticule READ ShowGraticuleOrdinal WRITE SetShowGraticuleOrdinal RESET ResetShowGraticule
                    DESIGNABLE true STORED true)
+    /// Above this many landmarks only a random share of them is drawn.
     Q_PROPERTY(
         int LMRandomDisplayThreshold READ LMRandomDisplayThreshold WRITE SetRandSampleLimit RESET ResetRandSampleLimit)
-    // A state of the running map, not a setting.
+    /// The highlighted landmark, 0 for none. A state of the running map, not a setting.
     Q_PROPERTY(int HighLightLandMark READ HighLightLandMark WRITE SetHighLM DESIGNABLE false STORED false)
+    /// A scale bar at the bottom left.
     Q_PROPERTY(
         bool ShowScaleBar READ ShowScaleBar WRITE SetShowScaleBar RESET ResetShowScaleBar DESIGNABLE true STORED true)
+    /// A north arrow at the top right.
     Q_PROPERTY(bool ShowNorthArrow READ ShowNorthArrow WRITE SetShowNorthArrow RESET ResetShowNorthArrow
                    DESIGNABLE true STORED true)
+    /// The wheel and the touchpad pinch zoom the map.
     Q_PROPERTY(bool WheelZoom READ WheelZoom WRITE SetWheelZoom RESET ResetWheelZoom DESIGNABLE true STORED true)
 
 public:
+    /// The CacheMagLimit of a new map, and its largest value.
     static constexpr double DefaultCacheMagLimit = TMapAppearance::DefaultCacheMagLimit;
-    // SetMagnification keeps the magnification within this range.
+    /// @{
+    /// SetMagnification keeps the magnification within this range (1/1024 to 1024).
     static constexpr double MinMagnification = TMapViewport::MinMagnify;
     static constexpr double MaxMagnification = TMapViewport::MaxMagnify;
+    /// @}
+    /// Views the zoom history holds.
     static constexpr int ZoomStackSize = 16;
+    /// Points the mouse trace holds; moves beyond them are not recorded.
     static constexpr int MaxMouseTracePoints = 5000;
+    /// The largest map image, width times height in pixels.
     static constexpr int MaxMapImagePixels = MapImagePixelLimit;
 
+    /// A 500 x 400 control without a map, panning by mouse drags, under AOwner.
     explicit TGeoMap(QWidget* AOwner = nullptr);
+    /// Destroys the control with its image, calibration and landmarks.
     ~TGeoMap() override;
 
+    /// @{
+    /// The object name, which prefixes the messages of the map's exceptions.
     std::string Name() const { return objectName().toStdString(); }
     void SetName(const std::string& Value) { setObjectName(QString::fromStdString(Value)); }
+    /// @}
 
-    // Copies the state of another map, but not its mouse trace or event handlers; no repaint.
+    /// Copies the state of another map, but not its mouse trace or event handlers; no repaint.
+    /// Nor its name, designing or loading state. Raises EZYLGeoMapError, nothing
+    /// copied, when memory for the landmarks runs out.
     void Assign(const TGeoMap& Source);
-    // Dest.Assign(*this) when Dest is a TGeoMap.
+    /// Dest.Assign(*this) when Dest is a TGeoMap.
     void AssignTo(TGeoMap& Dest) const { Dest.Assign(*this); }
 
     // --- form designers and form loaders (geomap_state.cpp)
-    // Inside a form designer the map draws a placeholder for its picture,
-    // loads no files (it only keeps their names) and fires no host events.
+    /// @{
+    /// Inside a form designer the map draws a placeholder for its picture,
+    /// loads no files (it only keeps their names), fires no host events and
+    /// leaves mouse, wheel and key input to the designer. Setting repaints.
     bool Designing() const { return FState.Designing(); }
     void SetDesigning(bool Value);
-    // While loading, restored properties are taken without painting, and the
-    // files and the properties that refine them wait for Loaded(): the
-    // calibration file is loaded first, then the map image file, then the
-    // calibration model, zone and hemisphere are set, whatever the order in
-    // which they were restored. The first polish (before the map is first
-    // shown) ends loading too.
+    /// @}
+    /// @{
+    /// While loading, restored properties are taken without painting, and the
+    /// files and the properties that refine them wait for Loaded(): the
+    /// calibration file is loaded first, then the map image file, then the
+    /// calibration model, zone and hemisphere are set, whatever the order in
+    /// which they were restored. The first polish (before the map is first
+    /// shown) ends loading too.
     bool Loading() const { return FState.Loading(); }
     void BeginLoading() { FState.BeginLoading(); }
-    // Ends loading and repaints; nothing when not loading. Raises what a file
-    // load raises, leaving the rest undone.
+    /// @}
+    /// Ends loading and repaints; nothing when not loading. Raises what a file
+    /// load raises, leaving the rest undone.
     void Loaded();
 
     // --- rendering
-    // Composes AuxBmp and shows it at once; nothing while SuppressPaint is on.
+    /// Composes AuxBmp and shows it at once; nothing while SuppressPaint is on or while loading.
     virtual void Paint();
-    // Composes the client area into AuxBmp.
+    /// Composes the client area into AuxBmp, in the screen's device pixels,
+    /// without showing it; nothing for a control of size 0.
     void ConstructInternalMapImg();
+    /// The composed picture (AuxBmp), in device pixels with the screen's pixel
+    /// ratio; at least as large as the client area.
     const QImage& AuxBitmap() const { return AuxBmp; }
 
     // --- view state
+    /// Control pixels per image pixel.
     double Magnification() const { return FView.Magnify; }
-    // Non-finite or non-positive values are refused; others are clamped to
-    // MinMagnification..MaxMagnification.
+    /// Non-finite or non-positive values are refused; others are clamped to
+    /// MinMagnification..MaxMagnification. The top-left pixel stays; repaints.
     void SetMagnification(double Value);
+    /// The image pixel at the control's top-left corner.
     TPoint TopLeft() const { return FView.TopLeft; }
-    // Kept within the image when ConfinePanToMapImage is on, as a pan is.
+    /// Kept within the image when ConfinePanToMapImage is on, as a pan is; repaints.
     void SetTopLeft(const TPoint& P);
+    /// @{
+    /// Smooth scaling of the map image on screen and by ResizeMap; setting repaints.
     bool AntiAlias() const { return FLook.AntiAlias; }
     void SetAntiAlias(bool Value);
+    /// @}
+    /// @{
+    /// Colour around the map image and of an empty map; setting repaints.
     TColor ColorBackGnd() const { return FLook.ColorBakGnd; }
     void SetColorBakGnd(TColor Value);
+    /// @}
+    /// @{
+    /// Colour of the text on an empty map and on the designer's placeholder; setting repaints.
     TColor ColorFrame() const { return FLook.FrameColor; }
     void SetColorFrame(TColor Value);
+    /// @}
+    /// @{
+    /// Colour of the graticule and UTM grid lines; setting repaints.
     TColor ColorGraticule() const { return FLook.ColorGratLine; }
     void SetColorGratLine(TColor Value);
+    /// @}
+    /// @{
+    /// Colour of the calibration point marks; setting repaints.
     TColor ColorCalibPoints() const { return FLook.ColorGratPoints; }
     void SetColorGratPoints(TColor Value);
+    /// @}
+    /// @{
+    /// The text shown at the top left without a map; setting repaints.
     const std::string& EmptyMsg() const { return FLook.EmptyMsg; }
     void SetEmptyMsg(const std::string& Value);
+    /// @}
+    /// @{
+    /// The overlay drawn over the map: calibration points, graticule lines or
+    /// UTM grid; setting repaints when it changes.
     TShowGrat ShowGraticule() const { return FLook.ShowGrat; }
     void SetShowGrat(TShowGrat Value);
+    /// @}
+    /// @{
+    /// The frame around the client area; setting repaints when it changes.
     TFrameStyle FrameStyle() const { return FLook.FrameStyle; }
     void SetFrameStyle(TFrameStyle Value);
+    /// @}
+    /// @{
+    /// Degrees between graticule lines, 0 automatic; set values are clamped to
+    /// 0..60, NaN counts as 0. Setting repaints.
     double GratLineDist() const { return FLook.GratLineDist; }
     void SetGratLineDist(double Value);
+    /// @}
+    /// @{
+    /// Metres between UTM grid lines, 0 automatic; set values are clamped to
+    /// 0..10000000. Setting repaints.
     int UTMGridDist() const { return FLook.UTMGridDist; }
     void SetUTMGridDist(int Value);
-    // A scale bar at the bottom left and a north arrow at the top right, from the
-    // calibration at the view's centre; both off by default.
+    /// @}
+    /// @{
+    /// A scale bar at the bottom left and a north arrow at the top right, from the
+    /// calibration at the view's centre; both off by default. Setting repaints.
     bool ShowScaleBar() const { return FLook.ShowScaleBar; }
     void SetShowScaleBar(bool Value);
     bool ShowNorthArrow() const { return FLook.ShowNorthArrow; }
     void SetShowNorthArrow(bool Value);
+    /// @}
+    /// @{
+    /// Below this magnification a scaled copy of the whole image is kept, so
+    /// that pans are cheap; 0: never. Set values are clamped to
+    /// 0..DefaultCacheMagLimit, NaN counts as the default; repaints when the
+    /// magnification is below DefaultCacheMagLimit.
     double CacheMagLimit() const { return FLook.CacheMagLimit; }
     void SetCacheMagLimit(double Value);
+    /// @}
+    /// @{
+    /// While on, Paint does nothing; turning it off repaints.
     bool SuppressPaint() const { return FSuppressPaint; }
     void SetSuppressPaint(bool Value);
+    /// @}
+    /// @{
+    /// Keeps the view on the image, centred along a side where the image is
+    /// smaller than the control; turning it on confines the view at once, without repainting.
     bool ConfinePanToMapImage() const { return FConfinePan; }
     void SetConfinePan(bool Value);
+    /// @}
+    /// @{
+    /// True while MouseAction is maPan; setting chooses maPan or maNone.
     bool GetAllowPan() const { return FMouseAction == maPan; }
     void SetAllowPan(bool Value) { FMouseAction = Value ? maPan : maNone; }
+    /// @}
+    /// @{
+    /// What a left drag does; the reserved values do nothing.
     TMouseActMode MouseAction() const { return FMouseAction; }
     void SetMouseAction(TMouseActMode Value) { FMouseAction = Value; }
+    /// @}
+    /// @{
+    /// Colour of the mouse trace points recorded next.
     TColor MouseTraceColor() const { return FTrace.Color; }
     void SetMouseTraceColor(TColor Value) { FTrace.Color = Value; }
+    /// @}
+    /// @{
+    /// The mouse trace points recorded next are drawn with XOR (else in their colour).
     bool MouseTraceInvert() const { return FTrace.Invert; }
     void SetMouseTraceInvert(bool Value) { FTrace.Invert = Value; }
+    /// @}
+    /// @{
+    /// The map's caption in the calibration data; no repaint.
     std::string GetMapCaption() const { return FCalib.CalibData().Caption; }
     void SetMapCaption(const std::string& S) { FCalib.CalibData().Caption = S; }
+    /// @}
+    /// zsBoxDragging while a zoom box (maZoomBox) is dragged.
     TZoomState ZoomState() const { return FDrag.ZoomState; }
+    /// The map image's name as given to SetMapImgName; "$unknown$" for a picture
+    /// set in memory, "" without a map.
     const std::string& MapImgFile() const { return FMapImgName; }
+    /// The map image at full resolution, in ViewImageFormat.
     const QImage& MapBitmap() const { return GrafBmp; }
+    /// @{
+    /// Size of the map image in pixels; 0 without a map.
     int MapImgWidth() const { return FMapImgWidth; }
     int MapImgHeight() const { return FMapImgHeight; }
+    /// @}
+    /// @{
+    /// The image pixel of the last mouse press, of any button.
     int LastClickPosX() const { return FDrag.LastClickX; }
     int LastClickPosY() const { return FDrag.LastClickY; }
+    /// @}
+    /// @{
+    /// The image pixel of the last mouse move.
     int LastMousePosX() const { return FDrag.LastMoveX; }
     int LastMousePosY() const { return FDrag.LastMoveY; }
+    /// @}
+    /// Latitude in degrees of the last mouse press; 0 when the calibration cannot tell.
     double GetLastMClickLatitude() const;
+    /// Longitude in degrees of the last mouse press; 0 when the calibration cannot tell.
     double GetLastMClickLongitude() const;
+    /// Points in the mouse trace, 0..MaxMouseTracePoints.
     int NumMTracePoints() const { return FTrace.Count; }
 
+    /// The image pixel (rounded) shown at control pixel P; not limited to the image.
     TPoint ControlToMapImage(const TPoint& P) const;
+    /// The control pixel (rounded) showing image pixel P; not limited to the control.
     TPoint MapImageToControl(const TPoint& P) const;
+    /// Confines the view to the image as ConfinePanToMapImage does, without
+    /// repainting; nothing without a map image.
     void PanMapToFillWindow();
+    /// Puts image pixel P at the control's centre, then confines the view to the
+    /// image whatever ConfinePanToMapImage; repaints.
     void BringMapPixelToCenter(const TPoint& P);
-    // Nothing for a position that has no pixel (IsGeoPosition refuses it, or the model gives none).
+    /// Centres the position (degrees), keeping the view inside the image where
+    /// it can; repaints. Nothing for a position that has no pixel (IsGeoPosition
+    /// refuses it, or the model gives none).
     void BringLocationToCenter(double Latitude, double Longitude);
-    // Shows the position at control pixel At, as far as ConfinePanToMapImage
-    // allows; false (and nothing changed) when the calibration cannot place it.
+    /// Shows the position (degrees) at control pixel At, as far as ConfinePanToMapImage
+    /// allows, and repaints; false (and nothing changed) when the calibration cannot place it.
     bool BringLocationToPoint(double Latitude, double Longitude, const TPoint& At);
-    // The whole image, centred; nothing without a map image. Called before the
-    // control is shown, it fits again to the size the control is shown with.
+    /// The whole image, centred, and repaints; nothing without a map image. Called before the
+    /// control is shown, it fits again to the size the control is shown with.
     void ZoomFitPage();
-    // Resamples the map image and the pixel positions of the calibration; nothing
-    // without a map image or for a factor that is not finite and positive.
+    /// Resamples the map image and the pixel positions of the calibration by a
+    /// factor, refits and repaints, the view at the top left; nothing without a
+    /// map image, for a factor that is not finite and positive, or for a side
+    /// below 1 pixel. Raises EZYLGeoMapError, nothing changed, for a result above
+    /// MaxMapImagePixels. Smoothed when AntiAlias is on.
     void ResizeMap(double Magnification);
+    /// ResizeMap to LongerEdgeLength pixels along the image's longer side;
+    /// nothing without a map image.
     void ResizeMap(int LongerEdgeLength);
 
+    /// Stores the current view as the newest zoom history entry, in place of the oldest.
     void ZoomStateOnStack();
+    /// Goes to the view of GetZoomStackEntry(Index) and repaints, without
+    /// confining it and without OnZoomPan; nothing for an empty entry.
     void ZoomHistory(int Index);
-    // Index -15..0 (0 = stored last); an empty entry for any other index.
+    /// Index -15..0 (0 = stored last); an empty entry for any other index.
     TgmZoomStackEntry GetZoomStackEntry(int StackIx) const;
+    /// Empties the zoom history, then stores the current view in it.
     void ClearZoomHistory();
 
+    /// Fires OnZoomPan, then zoomPan; nothing while designing.
     void DoZoomPanEvent();
+    /// Fires OnSelectRect, then selectRect, with these values (see
+    /// TSelectRectEvent); nothing while designing.
     void DoSelectRectEvent(int Kind, double V1, double V2, double V3, double V4);
 
     // --- map image (in memory; files are below)
-    // Takes a copy of the picture; raises EZYLGeoMapError above MaxMapImagePixels.
+    /// Takes a copy of the picture; raises EZYLGeoMapError above MaxMapImagePixels.
+    /// The copy is converted to ViewImageFormat, MapImgFile becomes "$unknown$",
+    /// the view goes to the top left (confined as set) and the map repaints; the calibration is not
+    /// refitted. A refused picture leaves the map as it was.
     void SetMapBitMap(const QImage& Value);
 
     // --- calibration (forwarded; the changes repaint)
+    /// @{
+    /// The calibration, for what the calls below do not cover; its changes repaint the map.
     TMapCalibration& Calibration() { return FCalib; }
     const TMapCalibration& Calibration() const { return FCalib; }
+    /// @}
+    /// @{
+    /// The calibration model; setting it refits from the existing points and repaints.
     TCalibModel CalibModel() const { return FCalib.CalibModel(); }
     void SetCalibModel(TCalibModel Value) { FCalib.SetCalibModel(Value); }
+    /// @}
+    /// @{
+    /// The UTM zone of the reference data, -1 after ClearCalibData; the setter
+    /// stores zones 1..60 and ignores anything else. No refit.
     int GetUTMZone() const { return FCalib.GetUTMZone(); }
     void SetUTMZone(int Value) { FCalib.SetUTMZone(Value); }
+    /// @}
+    /// @{
+    /// The hemisphere of the UTM points. No refit.
     THemisphere GetUTMHemisphere() const { return FCalib.GetUTMHemisphere(); }
     void SetUTMHemisphere(THemisphere Value) { FCalib.SetUTMHemisphere(Value); }
+    /// @}
+    /// @{
+    /// The reference data, without refit: a caller that writes it calls RecalcCalibration.
     const TCalibData& CalibData() const { return FCalib.CalibData(); }
     void SetCalibData(const TCalibData& Value) { FCalib.SetCalibData(Value); }
+    /// @}
+    /// The calibration file last loaded (in a form designer: named), "" before.
     const std::string& CalibDataFile() const { return FCalib.CalibDataFile(); }
+    /// Empties points, lines, corners and parameters, keeping model and names; repaints.
     void ClearCalibData() { FCalib.ClearCalibData(); }
-    // ClearCalibData, model undefined, names emptied, mouse trace and map image emptied; repaint.
+    /// ClearCalibData, model undefined, names emptied, mouse trace and map image emptied; repaint.
     void Clear();
+    /// Refits the graticule lines and the active model, recomputes corners and resolution; repaints.
     void RecalcCalibration() { FCalib.RecalcCalibration(); }
+    /// @{
+    /// Latitude in degrees at image pixel (x, y); valid false and 0 when the
+    /// calibration cannot tell.
     double CalcLatitude(int x, int y, bool& valid) const { return FCalib.CalcLatitude(x, y, valid); }
     double CalcLatitude(TPoint APoint, bool& valid) const { return FCalib.CalcLatitude(APoint, valid); }
+    /// @}
+    /// @{
+    /// Longitude in degrees at image pixel (x, y); valid as CalcLatitude.
     double CalcLongitude(int x, int y, bool& valid) const { return FCalib.CalcLongitude(x, y, valid); }
     double CalcLongitude(TPoint APoint, bool& valid) const { return FCalib.CalcLongitude(APoint, valid); }
+    /// @}
+    /// The image pixel (rounded) showing (Lat, Long) in degrees; false, and pixel
+    /// 0, 0, when the calibration cannot tell.
     bool CalcPixelCoords(double Lat, double Long, int& x, int& y) const {
         return FCalib.CalcPixelCoords(Lat, Long, x, y);
     }
+    /// cmUTM only: the image pixel of Northing, Easting in metres of the data's
+    /// zone; false, and pixel 0, 0, for any other model.
     bool CalcPixelCoordsUTM(double Northing, double Easting, int& x, int& y) const {
         return FCalib.CalcPixelCoordsUTM(Northing, Easting, x, y);
     }
+    /// The image row where the UTM grid line of constant Northing (metres) crosses
+    /// column x; 0 when the fit is degenerate.
     int CalcUTMyFromNorthingX(double Northing, int x) const { return FCalib.CalcUTMyFromNorthingX(Northing, x); }
+    /// The image column where the UTM grid line of constant Easting (metres)
+    /// crosses row y; 0 when the fit is degenerate.
     int CalcUTMxFromEastingY(double Easting, int y) const { return FCalib.CalcUTMxFromEastingY(Easting, y); }
+    /// True when (Latit, Longit) in degrees lies strictly inside the map's corners.
     bool IsPositionWithinMap(double Latit, double Longit) const { return FCalib.IsPositionWithinMap(Latit, Longit); }
+    /// Recomputes the corner positions and the resolution (metres per image pixel) from the image size.
     void CalcExtentsAndResolution() { FCalib.CalcExtentsAndResolution(); }
+    /// A graticule point of cmParabolicIp at image pixel (PixPosX, PixPosY) on the
+    /// meridian or parallel LineValue (degrees); refits and repaints. False when
+    /// the lines or the line's points are full; raises EZYLGeoMapError for
+    /// another model or a non-finite value.
     bool AddCalibPoint(TGratLineKind GratLineKind, double LineValue, int PixPosX, int PixPosY) {
         return FCalib.AddCalibPoint(GratLineKind, LineValue, PixPosX, PixPosY);
     }
+    /// A reference point at (Latit, Longit) in degrees shown at the image pixel,
+    /// for cmBiquadraticPn, cmConicConformal, cmMillerCylindrical and cmEquiRect;
+    /// refits and repaints. False when the points
+    /// are full; raises EZYLGeoMapError for another model or non-finite coordinates.
     bool AddCalibPoint(double Latit, double Longit, int PixPosX, int PixPosY) {
         return FCalib.AddCalibPoint(Latit, Longit, PixPosX, PixPosY);
     }
+    /// A UTM reference point (metres) of cmUTM; Zone and Hemisphere must be those
+    /// of the data, else EZYLGeoMapError, as for another model or non-finite
+    /// coordinates. False when the points are full; refits and repaints.
     bool AddCalibPoint(double Northing, double Easting, int Zone, THemisphere Hemisphere, int PixPosX, int PixPosY) {
         return FCalib.AddCalibPoint(Northing, Easting, Zone, Hemisphere, PixPosX, PixPosY);
     }
+    /// Removes the graticule point at exactly the image pixel from line LineValue,
+    /// refits and repaints; false when there is none. Raises EZYLGeoMapError for
+    /// another model than cmParabolicIp.
     bool RemoveCalibPoint(TGratLineKind GratLineKind, double LineValue, int PixPosX, int PixPosY) {
         return FCalib.RemoveCalibPoint(GratLineKind, LineValue, PixPosX, PixPosY);
     }
+    /// Removes the calibration point nearest to the image pixel, remembering it
+    /// for RestoreLastDeletedCalPoint; refits and repaints. False without a point
+    /// or with cmUndefined.
     bool RemoveCalibPoint(int PixPosX, int PixPosY) { return FCalib.RemoveCalibPoint(PixPosX, PixPosY); }
+    /// Adds back the point removed last by position, once, when the model still
+    /// suits it; may raise as AddCalibPoint.
     void RestoreLastDeletedCalPoint() { FCalib.RestoreLastDeletedCalPoint(); }
+    /// Root mean square pixel error of the point models in x and y, image pixels;
+    /// 0 for the other models and without points.
     void CalibQuality(double& QualX, double& QualY) const { FCalib.CalibQuality(QualX, QualY); }
 
     // --- landmarks (forwarded; the changes repaint)
+    /// @{
+    /// The landmarks, for what the calls below do not cover; their changes repaint the map.
     TLandMarkStore& LandMarks() { return FLandMarks; }
     const TLandMarkStore& LandMarks() const { return FLandMarks; }
+    /// @}
+    /// Number of landmarks, N; indexes run 1..N.
     int NumLandMarks() const { return FLandMarks.NumLandMarks(); }
+    /// Adds a landmark as TLandMarkStore::AddLandMark does (position in degrees),
+    /// unless OnLandMarkAction vetoes it; then repaints.
     template <typename... Args>
     void AddLandMark(Args&&... args) {
         FLandMarks.AddLandMark(std::forward<Args>(args)...);
     }
+    /// Index of the landmark of the class (-1: every class) nearest to (Lat, Long)
+    /// in degrees; 0 when none.
     int FindLandMark(double Lat, double Long, int ClassFlag) const {
         return FLandMarks.FindLandMark(Lat, Long, ClassFlag);
     }
+    /// Removes landmarks as TLandMarkStore::RemoveLandMark does (the nearest,
+    /// those within a radius in degrees or a rectangle, or one by index), each
+    /// unless OnLandMarkAction vetoes it; returns what that returns.
     template <typename... Args>
     int RemoveLandMark(Args&&... args) {
         return FLandMarks.RemoveLandMark(std::forward<Args>(args)...);
     }
+    /// Removes landmark N unless vetoed.
     void RemoveLastLandMark() { FLandMarks.RemoveLastLandMark(); }
-    // Removes every landmark of the class drawn closer than Radius control pixels
-    // to control pixel At; returns the number removed.
+    /// Removes every landmark of the class drawn closer than Radius control pixels
+    /// to control pixel At; returns the number removed.
     int RemoveLandMarksNear(const TPoint& At, int ClassFlag, double Radius);
+    /// Removes every landmark of exactly that class that OnLandMarkAction allows.
     void RemoveAllLandMarks(std::uint8_t ClassFlag) { FLandMarks.RemoveAllLandMarks(ClassFlag); }
+    /// Empties the list without asking OnLandMarkAction; the highlight index stays.
     void RemoveAllLandMarks() { FLandMarks.RemoveAllLandMarks(); }
+    /// A copy of landmark Index; an empty landmark for an index outside 1..N.
     TLandMark GetLandMarkData(int Index) const { return FLandMarks.GetLandMarkData(Index); }
+    /// Replaces landmark Index and repaints; nothing outside 1..N. No veto.
     void SetLandMarkData(int Index, const TLandMark& LandMark) { FLandMarks.SetLandMarkData(Index, LandMark); }
+    /// The template of AddLandMark, changed in place.
     TLandMark& LandMarkDefault() { return FLandMarks.LandMarkDefault(); }
+    /// @{
+    /// Whether landmarks of Class are drawn (all are at first); setting repaints.
     bool GetClassVisibility(std::uint8_t Class) const { return FLandMarks.GetClassVisibility(Class); }
     void SetClassVisibility(std::uint8_t Class, bool Value) { FLandMarks.SetClassVisibility(Class, Value); }
+    /// @}
+    /// @{
+    /// Index of the highlighted landmark, 0 for none; setting an index outside
+    /// 0..N highlights none, and repaints when it changes.
     int HighLightLandMark() const { return FLandMarks.HighLightLandMark(); }
     void SetHighLM(int Index) { FLandMarks.SetHighLM(Index); }
+    /// @}
+    /// Sets the highlight's line and fill colours and whether it is drawn without fill; repaints.
     void SetHighLightProperties(TColor ColorFG, TColor ColorBG, bool Transparent) {
         FLandMarks.SetHighLightProperties(ColorFG, ColorBG, Transparent);
     }
+    /// @{
+    /// Above this many landmarks only a random share of them is drawn; the
+    /// setter ignores values up to 1000 and repaints when it changes.
     int LMRandomDisplayThreshold() const { return FLandMarks.LMRandomDisplayThreshold(); }
     void SetRandSampleLimit(int Value) { FLandMarks.SetRandSampleLimit(Value); }
+    /// @}
 
     // --- mouse trace
+    /// Empties the mouse trace; no repaint.
     void ClearMouseTrace() { FTrace.Count = 0; }
-    // Draws the trace segments onto a canvas, restoring its pen and brush.
+    /// Draws the trace segments onto a canvas in the current view, restoring its pen and brush.
     void DrawMouseTrace(TCanvas& Canvas) const;
 
     // --- events
-    // Each event has a handler property (run only when assigned) and a Qt signal
-    // of the same name in Qt style; the property runs first, then the signal.
-    // A handler or a slot may delete the map (or deleteLater it): the map then
-    // touches nothing of itself after it. The render events
-    // (OnBeforeRenderData, OnDataRendered, OnDrawLandmark and their signals)
-    // run while the picture is composed and must use deleteLater instead.
+    /// After each zoom or pan by mouse, wheel, pinch or key.
     void SetOnZoomPan(TZoomPanEvent Handler) { FOnZoomPan = std::move(Handler); }
+    /// When a selection rectangle (maSelectRect) is released.
     void SetOnSelectRect(TSelectRectEvent Handler) { FOnSelectRect = std::move(Handler); }
+    /// At the left press that starts a rubber band or a selection rectangle.
     void SetOnBeginRubberBand(TOnRubberBandActionEvent Handler) { FOnBeginRubberBand = std::move(Handler); }
+    /// At a left press with Ctrl that continues the rubber band from there.
     void SetOnContinueRubberBand(TOnRubberBandActionEvent Handler) { FOnContRubberBand = std::move(Handler); }
+    /// At the left press that ends the rubber band.
     void SetOnEndRubberBand(TOnRubberBandActionEvent Handler) { FOnEndRubberBand = std::move(Handler); }
+    /// Progress of decoding a map image file, and of writing one in SaveMap.
     void SetOnDataLoading(TImageProgressEvent Handler) { FOnDataLoading = std::move(Handler); }
+    /// While composing, after the map image and before the overlays and landmarks.
     void SetOnBeforeRenderData(TRenderEvent Handler) { FHooks.OnBeforeRenderData = std::move(Handler); }
+    /// While composing, after the landmarks and before highlight, scale bar and north arrow.
     void SetOnDataRendered(TRenderEvent Handler) { FHooks.OnDataRendered = std::move(Handler); }
+    /// While composing, for each landmark to draw; Handled true draws nothing of the map's own.
     void SetOnDrawLandmark(TDrawLandMarkEvent Handler) { FHooks.OnDrawLandmark = std::move(Handler); }
+    /// Before a map image file is loaded; it may replace the name.
     void SetOnMapImageRequest(TMapImgRequestEvent Handler) { FOnMapImgRequest = std::move(Handler); }
+    /// Before a landmark is added or removed; leaving Allowed false vetoes it.
     void SetOnLandMarkAction(TLandMarkActionEvent Handler) { FOnLandMarkAction = std::move(Handler); }
 
 Q_SIGNALS:
-    // By reference (Allowed, FileName, Handled, Canvas): direct connections only.
+    /// After OnZoomPan.
     void zoomPan();
+    /// After OnSelectRect, with its values.
     void selectRect(int Kind, double V1, double V2, double V3, double V4);
+    /// After OnBeginRubberBand; Point in image pixels.
     void beginRubberBand(zylcarto::TPoint Point);
+    /// After OnContinueRubberBand; Point in image pixels.
     void continueRubberBand(zylcarto::TPoint Point);
+    /// After OnEndRubberBand; Point in image pixels.
     void endRubberBand(zylcarto::TPoint Point);
+    /// After OnDataLoading, PercentDone 0..100.
     void dataLoading(int PercentDone);
+    /// After OnBeforeRenderData; by reference, so direct connections only.
     void beforeRenderData(zylcarto::TCanvas& Canvas);
+    /// After OnDataRendered; by reference, so direct connections only.
     void dataRendered(zylcarto::TCanvas& Canvas);
+    /// After OnDrawLandmark, APoint in control pixels; by reference, so direct connections only.
     void drawLandmark(bool& Handled, zylcarto::TCanvas& Canvas, const zylcarto::TPoint& APoint,
                       const zylcarto::TLandMark& LandMarkData);
+    /// After OnMapImageRequest; by reference, so direct connections only.
     void mapImageRequest(std::string& FileName);
+    /// After OnLandMarkAction; by reference, so direct connections only.
     void landMarkAction(bool& Allowed, zylcarto::TLandMarkAction Action, const zylcarto::TLandMark& LandMarkData);
+    /// After OnMouseDown; X, Y in control pixels.
     void mouseDown(zylcarto::TMouseButton Button, zylcarto::TShiftState Shift, int X, int Y);
+    /// After OnMouseMove; X, Y in control pixels.
     void mouseMove(zylcarto::TShiftState Shift, int X, int Y);
+    /// After OnMouseUp; X, Y in control pixels.
     void mouseUp(zylcarto::TMouseButton Button, zylcarto::TShiftState Shift, int X, int Y);
+    /// After OnClick.
     void click();
+    /// After OnDblClick.
     void dblClick();
 
 public:
@@ -378,88 +675,123 @@ public:
     // files, clipboard and printing; implemented in their own source files)
 
     // --- map image files (geomap_images.cpp)
-    // Loads a JPEG (.jpg, .jpeg) or BMP file, any case of the extension, after
-    // OnMapImageRequest may have replaced the name; MapImgFile keeps Value. A
-    // name that differs from an existing file only in case finds that file. A
-    // missing file empties the map. A file that is not a valid image of its
-    // kind, or of another kind, raises EZYLGeoMapError and leaves the picture
-    // and the name as they were; so does a picture above MaxMapImagePixels.
+    /// Loads a JPEG (.jpg, .jpeg) or BMP file, any case of the extension, after
+    /// OnMapImageRequest may have replaced the name; MapImgFile keeps Value. A
+    /// name that differs from an existing file only in case finds that file. A
+    /// missing file empties the map. A file that is not a valid image of its
+    /// kind, or of another kind, raises EZYLGeoMapError and leaves the picture
+    /// and the name as they were; so does a picture above MaxMapImagePixels.
+    /// The view goes to the top left; repaints. No refit.
     void SetMapImgName(const std::string& Value);
-    // Saves the picture as name.jpg and the calibration as name.xml in the
-    // folder of FileName, whatever its extension; MapImgFile becomes name.jpg.
+    /// Saves the picture as name.jpg and the calibration as name.xml in the
+    /// folder of FileName, whatever its extension; MapImgFile becomes name.jpg.
+    /// DataID names the data set. Raises EZYLGeoMapError without a map image,
+    /// EInOutError when a file cannot be written.
     void SaveMap(const std::string& FileName, const std::string& DataID);
-    // Renames the image file within its folder, keeping its extension.
+    /// Renames the image file within its folder, keeping its extension; the file
+    /// name of Name is reduced to an 8.3 name. False, nothing changed, when the
+    /// map has no image file, nothing of Name is left or another file has that name.
     bool RenameMapImg(const std::string& Name);
-    // A blank map with an optional labelled grid, calibrated (cmEquiRect).
+    /// A blank map with an optional labelled grid, calibrated (cmEquiRect), shown
+    /// and repainted. Bounds in degrees are put in order, steps dLat and dLong
+    /// of 0 or less count as 1 degree, Wid and Hgt (pixels) as at least 100;
+    /// OnDrawMapData draws onto the picture first. Raises EZYLGeoMapError,
+    /// nothing changed, above MaxMapImagePixels.
     void CreateEmptyMapInMemory(double LatLow, double LongLow, double LatHigh, double LongHigh, double dLat,
                                 double dLong, int Wid, int Hgt, bool ShowGrid,
                                 const TOnDrawMapDataEvent& OnDrawMapData = {});
-    // Writes FName.bmp (4 bits per pixel, with the grid) and FName.xml, then loads them.
+    /// Writes FName.bmp (4 bits per pixel, with the grid) and FName.xml, then loads them.
+    /// Arguments as for CreateEmptyMapInMemory. Raises EZYLGeoMapError above
+    /// MaxMapImagePixels before writing, EInOutError when a file cannot be written.
     void CreateAndLoadEmptyMap(const std::string& FName, double LatLow, double LongLow, double LatHigh, double LongHigh,
                                double dLat, double dLong, int Wid, int Hgt,
                                const TOnDrawMapDataEvent& OnDrawMapData = {});
 
     // --- calibration files (geomap_calfiles.cpp)
+    /// Writes the calibration as data set DataID at the current position of a
+    /// text file open for writing, the image named MapImgFile, after recomputing
+    /// corners and resolution; WriteHeader puts the xml declaration first.
+    /// Failures raise EInOutError.
     void WriteCalDataToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::string& DataID);
+    /// Creates or overwrites FileName with that data set; raises EInOutError when it cannot be written.
     void SaveCalDataAsXML(const std::string& FileName, const std::string& DataID);
+    /// The same data set at the stream's position, always with the xml declaration.
     void SaveCalDataAsXML(TMemoryStream& OutStream, const std::string& DataID);
+    /// Reads the data set DataID (any case; empty: the first) from the file's
+    /// current position, as LoadCalDataFromXML does; false, the map unchanged,
+    /// when the file holds no such set.
     bool ReadCalDataFromOpenXMLFile(TTextFile& F, const std::string& DataID);
-    // True when the data set was found and read; false when the file cannot be
-    // opened or holds no such data set. A map image
-    // named without a folder is also looked for beside the calibration file
-    // when no OnMapImageRequest handler is assigned.
+    /// Reads the data set DataID (any case; empty: the first) in place of the
+    /// calibration, loads the map image it names (SetMapImgName), fits the model
+    /// and repaints; raises what reading the set or loading the image raises.
+    /// True when the data set was found and read; false when the file cannot be
+    /// opened or holds no such data set. A map image
+    /// named without a folder is also looked for beside the calibration file
+    /// when no OnMapImageRequest handler is assigned.
     bool LoadCalDataFromXML(const std::string& FName, const std::string& DataID);
+    /// The same from a stream's position; the image name is used as written.
     bool LoadCalDataFromXML(TMemoryStream& InStream, const std::string& DataID);
-    // Loads the calibration file when it exists; else empties the map image.
+    /// Loads the calibration file when it exists (its first data set); else empties the map image.
+    /// Repaints; raises as LoadCalDataFromXML.
     void SetCalDatName(const std::string& Value);
 
     // --- landmark files (geomap_landmarkfiles.cpp)
-    // Replaces the landmarks by the set read, without OnLandMarkAction and without repainting.
+    /// Replaces the landmarks by the set read, without OnLandMarkAction and without repainting.
+    /// The set DataID (any case; empty: the first) from the file's current
+    /// position; false, landmarks unchanged, when there is no such set.
     bool ReadLandMarksFromOpenXMLFile(TTextFile& F, const std::string& DataID);
+    /// Opens FName, reads as ReadLandMarksFromOpenXMLFile and repaints; false when
+    /// the file cannot be opened or holds no such set.
     bool LoadLandMarks(const std::string& FName, const std::string& DataID);
+    /// Writes the landmarks as set DataID at the current position of a text file
+    /// open for writing; WriteHeader puts the xml declaration first. Failures
+    /// raise EInOutError.
     void WriteLandMarksToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::string& DataID);
+    /// Creates or overwrites FileName with that set; raises EInOutError when it cannot be written.
     void SaveLandmarks(const std::string& FileName, const std::string& DataID);
 
     // --- clipboard, printing and export (geomap_print.cpp)
-    // Units: map windows and top-left points are image pixels; Scale is a map
-    // scale denominator (1:Scale, using the calibration's metres per pixel);
-    // printed sizes and page positions (PosHoriz, PosVert, Width, Height of the
-    // printer forms) are tenths of a millimetre from the painter's top-left.
-    // Printing draws grid, landmarks, captions and frame as vectors through the
-    // painter, a control pixel 1/96 inch large (times ScaleF), and the map image
-    // from its own pixels; nothing of the screen's grey background is printed.
-    // The shown picture with a thin black outline, as a bitmap on the clipboard
-    // (in the screen's device pixels).
+    /// The shown picture with a thin black outline, as a bitmap on the clipboard
+    /// (in the screen's device pixels).
     void CopyToClipboard();
-    // The whole map image with graticule and landmarks at magnification 1;
-    // nothing without a map image.
+    /// The whole map image with graticule and landmarks at magnification 1;
+    /// nothing without a map image.
     void CopyEntireMapToClipboard();
-    // Prints the current view on the default printer, ScaleF times its size on
-    // a 96 dpi screen; raises EZYLGeoMapError when no printer can be opened.
+    /// Prints the current view on the default printer, ScaleF times its size on
+    /// a 96 dpi screen; raises EZYLGeoMapError when no printer can be opened.
+    /// A ScaleF that is not finite and positive draws nothing.
     void PrintIt(double ScaleF);
-    // The same on a printer the caller set up (a PDF file, for instance).
+    /// The same on a printer the caller set up (a PDF file, for instance).
     void PrintIt(double ScaleF, QPrinter& Printer);
-    // Draws the current view with its top-left corner at (x, y) device pixels,
-    // ScaleF times its 96 dpi size, clipped to it; y is advanced below the picture.
+    /// Draws the current view with its top-left corner at (x, y) device pixels,
+    /// ScaleF times its 96 dpi size, clipped to it; y is advanced below the picture.
+    /// Nothing, x and y unchanged, for a ScaleF that is not finite and positive.
     void CopyToOpenPrinter(QPainter& Printer, int& x, int& y, double ScaleF);
-    // Draws the map window at the scale, its top-left at (PosHoriz, PosVert).
-    // Only the part on the page is drawn; raises EZYLGeoMapError when nothing
-    // of it falls on the page or the scale puts an image pixel further than
-    // some 10^9 control pixels out (these apply to the next form too).
+    /// Draws the map window at the scale, its top-left at (PosHoriz, PosVert).
+    /// Only the part on the page is drawn; raises EZYLGeoMapError when nothing
+    /// of it falls on the page or the scale puts an image pixel further than
+    /// some 10^9 control pixels out (these apply to the next form too).
+    /// Nothing for an empty window, a scale that is not positive or a map without
+    /// resolution; raises as CalcExtentsOfPrint.
     void CopyToOpenPrinter(QPainter& Printer, const TRect& MapWindow, int Scale, int PosHoriz, int PosVert);
-    // Draws the part of the map starting at TopLeft that fills Width x Height at the scale.
+    /// Draws the part of the map starting at TopLeft that fills Width x Height at the scale.
+    /// Nothing when Width, Height or Scale are not positive or the map has no resolution.
     void CopyToOpenPrinter(QPainter& Printer, const TPoint& TopLeft, int Scale, int PosHoriz, int PosVert, int Width,
                            int Height);
-    // The printed size of a map window at a scale; 0 x 0 when the map has no
-    // resolution or the scale is not positive; raises EZYLGeoMapError when a
-    // side exceeds the int range.
+    /// The printed size of a map window at a scale; 0 x 0 when the map has no
+    /// resolution or the scale is not positive; raises EZYLGeoMapError when a
+    /// side exceeds the int range.
     void CalcExtentsOfPrint(const TRect& MapWindow, int Scale, int& Width, int& Height);
-    // Renders Width x Height pixels of the map (with overlays) from image pixel
-    // TopLeft at magnification MagFact into DestBmp at (PosHoriz, PosVert).
+    /// Renders Width x Height pixels of the map (with overlays) from image pixel
+    /// TopLeft at magnification MagFact into DestBmp at (PosHoriz, PosVert).
+    /// Without frame or mouse trace; nothing for a null DestBmp, an empty size
+    /// or a MagFact that is not finite and positive.
     void CopyToBMP(QImage& DestBmp, const TPoint& TopLeft, double MagFact, int PosHoriz, int PosVert, int Width,
                    int Height);
-    // The map with its overlays as a window of W x H control pixels from image
-    // pixel TopLeft at magnification Mag, without frame; the view stays as it is.
+    /// The map with its overlays as a window of W x H control pixels from image
+    /// pixel TopLeft at magnification Mag, without frame; the view stays as it is.
+    /// A null image for an empty size, a Mag that is not finite and positive,
+    /// or when memory runs out.
     QImage RenderMapWindow(const TPoint& TopLeft, double Mag, int W, int H) const;
 
 private:
@@ -477,33 +809,49 @@ public:
     // ==== end of map images and files ====================================
 
     // ==== mouse interaction (geomap_mouse.cpp) ============================
-    // Waits, running the event loop, until the user has dragged a box (true,
-    // corners in control pixels, ordered) or a right button or MouseBoxAbort
-    // ended the wait (false); the mouse action is restored afterwards.
+    /// Waits, running the event loop, until the user has dragged a box (true,
+    /// corners in control pixels, ordered) or a right button or MouseBoxAbort
+    /// ended the wait (false); the mouse action is restored afterwards.
+    /// False at once, corners unchanged, while another request waits; false
+    /// when the map is destroyed meanwhile.
     bool MouseBox(int& xLo, int& yLo, int& xHi, int& yHi);
+    /// Ends a waiting MouseBox with false.
     void MouseBoxAbort();
+    /// How far a MouseBox request has come.
     TMouseBoxState MouseBoxState() const { return FDrag.BoxState; }
-    // The 1-based trace point as longitude (X) and latitude (Y); Flags all set
-    // when the index is out of range or the point cannot be converted.
+    /// The 1-based trace point as longitude (X) and latitude (Y); Flags all set
+    /// when the index is out of range or the point cannot be converted.
     TColoredPoint GetMTracePoint(int Index) const;
+    /// GetMTracePoint(Index).
     TColoredPoint MouseTrace(int Index) const { return GetMTracePoint(Index); }
-    // The host's handlers: OnMouseDown runs after the control's own work,
-    // OnMouseMove too, OnMouseUp before it.
+    /// The host's press handler, run after the control's own work.
     void SetOnMouseDown(TMouseEvent Handler) { FOnMouseDown = std::move(Handler); }
+    /// The host's move handler, run after the control's own work.
     void SetOnMouseMove(TMouseMoveEvent Handler) { FOnMouseMove = std::move(Handler); }
+    /// The host's release handler, run before the control's own work.
     void SetOnMouseUp(TMouseEvent Handler) { FOnMouseUp = std::move(Handler); }
+    /// At a left release inside the control that ends a single press, before OnMouseUp.
     void SetOnClick(TNotifyEvent Handler) { FOnClick = std::move(Handler); }
+    /// At the second press of a left double click, before OnMouseDown (with ssDouble).
     void SetOnDblClick(TNotifyEvent Handler) { FOnDblClick = std::move(Handler); }
 
 protected:
-    // X, Y in control pixels.
+    /// A press at X, Y in control pixels: records the last click, serves a
+    /// MouseBox request, does the mouse action's work, then fires OnMouseDown.
     virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    /// A move: records the last position, draws a MouseBox box, does the mouse
+    /// action's work, then fires OnMouseMove.
     virtual void MouseMove(TShiftState Shift, int X, int Y);
+    /// A release: fires OnMouseUp, then completes a MouseBox box and the mouse action's work.
     virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    /// @{
+    /// Qt's mouse events as MouseDown, MouseMove and MouseUp with OnClick and
+    /// OnDblClick; buttons other than left, right and middle go to QWidget.
     void mousePressEvent(QMouseEvent* Event) override;
     void mouseDoubleClickEvent(QMouseEvent* Event) override;
     void mouseMoveEvent(QMouseEvent* Event) override;
     void mouseReleaseEvent(QMouseEvent* Event) override;
+    /// @}
 
 private:
     // What paintEvent shows: AuxBmp, or its copy with the rubber shapes XOR-drawn
@@ -540,23 +888,29 @@ public:
     // history once the steps have rested for ZoomRestMs.
 
 public:
-    // One wheel notch (120 units of angle delta, or 120 pixels of a touchpad
-    // scroll) zooms by this factor around the pointer; a pinch to twice the
-    // size is two steps. Partial notches add up.
+    /// One wheel notch (120 units of angle delta, or 120 pixels of a touchpad
+    /// scroll) zooms by this factor around the pointer; a pinch to twice the
+    /// size is two steps. Partial notches add up.
     static constexpr double WheelZoomFactor = 1.4142135623730951;
+    /// Milliseconds without a step after which the view goes into the zoom history.
     static constexpr int ZoomRestMs = 400;
+    /// @{
+    /// Wheel and pinch zoom the map (on by default). Off: wheel and pinch are left to the parent widget.
     bool WheelZoom() const { return FKeys.WheelZoom; }
-    // Off: wheel and pinch are left to the parent widget.
     void SetWheelZoom(bool Value) { FKeys.WheelZoom = Value; }
+    /// @}
 
 protected:
-    // The touchpad pinch, which has no handler of its own; true when it took the event.
+    /// The touchpad pinch, which has no handler of its own; true when it took the event.
+    /// Zooms around the pinch as the wheel does, only while WheelZoom is on.
     bool PinchEvent(QEvent* Event);
+    /// Zooms around the pointer while WheelZoom is on; swallowed while a button is held.
     void wheelEvent(QWheelEvent* Event) override;
-    // Arrows pan by an eighth of the control (with Shift a half), + or = and -
-    // zoom around the centre, Home fits the map, Backspace walks back through
-    // the zoom history. Keys with Ctrl, Alt or Meta are left to the host.
+    /// Arrows pan by an eighth of the control (with Shift a half), + or = and -
+    /// zoom around the centre, Home fits the map, Backspace walks back through
+    /// the zoom history. Keys with Ctrl, Alt or Meta are left to the host.
     void keyPressEvent(QKeyEvent* Event) override;
+    /// Stores the view in the zoom history once the steps have rested.
     void timerEvent(QTimerEvent* Event) override;
 
 private:
@@ -585,9 +939,19 @@ public:
     // ==== end of wheel, pinch and keys ==================================
 
 protected:
+    /// Ends loading at the first polish (a file that fails to load then leaves
+    /// the map as it is, unreported), keeps input from the map while designing,
+    /// and takes the pinch.
     bool event(QEvent* Event) override;
+    /// Copies AuxBmp (with the rubber shapes) to the screen, the background
+    /// beyond it, and the focus frame.
     void paintEvent(QPaintEvent* Event) override;
+    /// Keeps the image pixel at the centre (or fits again after a ZoomFitPage
+    /// before the show), confines the view as set, and composes AuxBmp unless
+    /// painting is held.
     void resizeEvent(QResizeEvent* Event) override;
+    /// Fits again after a ZoomFitPage before the show, and composes AuxBmp
+    /// unless painting is held.
     void showEvent(QShowEvent* Event) override;
 
 private:
