@@ -548,6 +548,13 @@ public:
     bool WheelZoom() const { return FKeys.WheelZoom; }
     // Off: wheel and pinch are left to the parent widget.
     void SetWheelZoom(bool Value) { FKeys.WheelZoom = Value; }
+    // For the control that holds the map (an atlas changes maps here), not a
+    // host event: asked before each zoom step of the wheel, a pinch or a key
+    // with the magnification the step goes to and the control point it keeps.
+    // True when it has shown the step itself; the map then goes on as after a
+    // step of its own (zoom history, OnZoomPan). It may delete the map.
+    using TZoomStepHook = std::function<bool(double Magnify, QPointF At)>;
+    void SetZoomStepHook(TZoomStepHook Hook) { FKeys.StepHook = std::move(Hook); }
 
 protected:
     // The touchpad pinch, which has no handler of its own; true when it took the event.
@@ -575,7 +582,8 @@ private:
         // last step made; anything else moving the view drops it.
         QPointF At;
         double AnchorX = 0, AnchorY = 0;
-        TMapViewport StepView;
+        std::optional<TMapViewport> StepView;
+        TZoomStepHook StepHook;
         int RestTimer = 0;  // while a rest is pending
         int HistoryIx = 0;  // the zoom history entry Backspace went to last
     };
