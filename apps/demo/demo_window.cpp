@@ -71,7 +71,7 @@ TDemoWindow::TDemoWindow(std::string AtlasFolder, bool StatusOut)
     FAtlas->SetOnZoomButClick([this](TObject*) { SetTool(TTool::Browse); });
     FAtlas->SetOnPointerButClick([this](TObject*) { SetTool(TTool::Browse); });
     View.SetOnZoomPan([this](TObject*) {
-        RefreshPosition();
+        MapShown();  // a zoom step of the wheel may have changed maps
         if (FStatusOut) std::printf("magnification %.4f\n", FAtlas->CurrentMap()->Magnification()), std::fflush(stdout);
     });
 
@@ -124,7 +124,7 @@ void TDemoWindow::BuildActions() {
     Bar->addWidget(FGridChoice);
     Bar->addSeparator();
 
-    // The map answers the wheel and its keys itself; the atlas's zoom button switches maps.
+    // The map answers the wheel and its keys itself, going from map to map in the atlas.
     QMenu* ViewMenu = menuBar()->addMenu(QStringLiteral("&View"));
     const auto AddOverlay = [&](const QString& Text, bool On, void (TGeoMap::*Set)(bool)) {
         QAction* A = ViewMenu->addAction(Text);

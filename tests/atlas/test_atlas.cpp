@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
@@ -365,6 +367,77 @@ TEST_F(Atlas, AHostsOwnMapHandlersLeaveZoomClicksWorking) {
     EXPECT_EQ(AtlasDowns, 1);
 }
 
+// Whether the view took the notches.
+bool Wheel(TGeoMap& View, QPoint At, int Delta) {
+    QWheelEvent E(At, View.mapToGlobal(At), {}, {0, Delta}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&View, &E);
+    return E.isAccepted();
+}
+
+TEST_F(Atlas, TheWheelGoesFromMapToMapAtTheSameScaleKeepingThePlace) {
+    // Nested maps, the fine one twice as detailed in metres and in degrees per pixel.
+    Add({"coarse", "coarse", 100, 46, 15, 49, 19, 400, 300});
+    Add({"fine", "fine", 50, 47, 16, 48, 18, 400, 200});
+    A.show();
+    View().SetConfinePan(false);  // the image edge would push the place aside
+    ASSERT_TRUE(A.SelectMap(1));
+    int ZoomPans = 0;
+    QObject::connect(&View(), &TGeoMap::zoomPan, &A, [&] { ++ZoomPans; });
+    // Between image pixels once magnified, where rounding twice would be off by more than a pixel.
+    const QPoint At = ControlPos(47.7, 16.6) + QPoint(2, 2);
+    const auto MetresPerPixel = [&] { return View().CalibData().Resolution / View().Magnification(); };
+    const auto PlaceUnderPointer = [&] {
+        double Lat = 0, Long = 0;
+        EXPECT_TRUE(View().Calibration().CalcPositionFrac(View().TopLeft().X + At.x() / View().Magnification(),
+                                                          View().TopLeft().Y + At.y() / View().Magnification(), Lat,
+                                                          Long));
+        return std::pair{Lat, Long};
+    };
+    const auto OnScreen = [&](std::pair<double, double> Place) {
+        double x = 0, y = 0;
+        EXPECT_TRUE(View().Calibration().CalcPixelCoordsFrac(Place.first, Place.second, x, y));
+        return QPointF((x - View().TopLeft().X) * View().Magnification(),
+                       (y - View().TopLeft().Y) * View().Magnification());
+    };
+    struct Notch {
+        int Delta;
+        const char* Map;
+        double Magnify;
+    };
+    const double Step = TGeoMap::WheelZoomFactor;
+    int Notches = 0;
+    // The fine map takes over at its 1:1 both ways.
+    for (const Notch& N : {Notch{120, "coarse", Step}, Notch{120, "fine", 1}, Notch{120, "fine", Step},
+                           Notch{-120, "fine", 1}, Notch{-120, "coarse", Step}, Notch{-120, "coarse", 1}}) {
+        SCOPED_TRACE(std::to_string(++Notches) + " " + N.Map);
+        const double Before = MetresPerPixel();
+        const auto Place = PlaceUnderPointer();
+        EXPECT_TRUE(Wheel(View(), At, N.Delta));
+        EXPECT_EQ(Shown(), N.Map);
+        EXPECT_EQ(Selected(), A.CurrentMapIdx());
+        EXPECT_NEAR(View().Magnification(), N.Magnify, 1e-9);
+        EXPECT_NEAR(N.Delta > 0 ? Before / MetresPerPixel() : MetresPerPixel() / Before, Step, 1e-9);
+        const QPointF Now = OnScreen(Place);
+        EXPECT_LE(std::abs(Now.x() - At.x()), 1) << Now.x();
+        EXPECT_LE(std::abs(Now.y() - At.y()), 1) << Now.y();
+        EXPECT_EQ(ZoomPans, Notches);
+    }
+}
+
+TEST_F(Atlas, WithoutWheelZoomTheWheelChangesNothing) {
+    Add({"coarse", "coarse", 100, 46, 15, 49, 19, 400, 300});
+    Add({"fine", "fine", 50, 47, 16, 48, 18, 400, 200});
+    A.show();
+    ASSERT_TRUE(A.SelectMap(1));
+    View().SetMagnification(1.9);  // a notch in would change to the fine map
+    View().SetWheelZoom(false);
+    const TPoint TopLeft = View().TopLeft();
+    EXPECT_FALSE(Wheel(View(), ControlPos(47.5, 17), 120));
+    EXPECT_EQ(Shown(), "coarse");
+    EXPECT_EQ(View().Magnification(), 1.9);
+    EXPECT_EQ(View().TopLeft(), TopLeft);
+}
+
 TEST(AtlasEvents, EveryEventMayDeleteTheAtlasFromItsHandlerOrSlot) {
     QTemporaryDir Dir;
     const std::string Xml = WriteMap(Dir.path(), {"one", "one", 100, 46, 15, 49, 19, 400, 300});
@@ -425,6 +498,62 @@ TEST(AtlasEvents, EveryEventMayDeleteTheAtlasFromItsHandlerOrSlot) {
             EXPECT_TRUE(At.isNull());
             delete At.data();
         }
+}
+
+TEST(AtlasEvents, TheMapsLoadingHandlerMayDeleteTheAtlasOrItsMapWhileAMapIsSelected) {
+    QTemporaryDir Dir;
+    const std::string Coarse = WriteMap(Dir.path(), {"coarse", "coarse", 100, 46, 15, 49, 19, 400, 300});
+    const std::string Fine = WriteMap(Dir.path(), {"fine", "fine", 50, 47, 16, 48, 18, 400, 200});
+    const auto OnFineMap = [](TGeoAtlas& At) {
+        int x = 0, y = 0;
+        EXPECT_TRUE(At.CurrentMap()->CalcPixelCoords(47.5, 17, x, y));
+        const TPoint P = At.CurrentMap()->MapImageToControl({x, y});
+        return QPoint(P.X, P.Y);
+    };
+    struct TCase {
+        const char* Way;
+        std::function<void(TGeoAtlas&)> Drive;
+    };
+    const std::vector<TCase> Cases = {
+        {"SelectMap", [](TGeoAtlas& At) { At.SelectMap(2); }},
+        {"ZoomIn", [](TGeoAtlas& At) { At.ZoomIn(47.5, 17, 100); }},
+        {"UnregisterMap", [](TGeoAtlas& At) { At.UnregisterMap(1); }},
+        {"the selector", [](TGeoAtlas& At) { Q_EMIT At.MapSelector()->activated(1); }},
+        {"a zoom click",
+         [&](TGeoAtlas& At) {
+             At.ZoomButton()->click();
+             const QPoint P = OnFineMap(At);
+             QMouseEvent E(QEvent::MouseButtonPress, P, At.CurrentMap()->mapToGlobal(P), Qt::LeftButton, Qt::LeftButton,
+                           Qt::NoModifier);
+             QApplication::sendEvent(At.CurrentMap(), &E);
+         }},
+        {"a wheel notch",
+         [&](TGeoAtlas& At) {
+             At.CurrentMap()->SetMagnification(1.9);
+             Wheel(*At.CurrentMap(), OnFineMap(At), 120);
+         }},
+    };
+    for (const TCase& Case : Cases)
+        for (const bool KillAtlas : {true, false})
+            for (const bool ViaSignal : {false, true}) {
+                SCOPED_TRACE(std::string(Case.Way) + (KillAtlas ? ", the atlas" : ", the map") +
+                             (ViaSignal ? " (signal)" : " (property)"));
+                QPointer<TGeoAtlas> At = new TGeoAtlas;
+                ASSERT_TRUE(At->RegisterMap(Coarse));
+                ASSERT_TRUE(At->RegisterMap(Fine));
+                ASSERT_TRUE(At->SelectMap(1));
+                At->show();
+                QPointer<TGeoMap> Map = At->CurrentMap();
+                const auto Kill = [&] { KillAtlas ? delete At.data() : delete Map.data(); };
+                if (ViaSignal)
+                    QObject::connect(Map, &TGeoMap::dataLoading, Map, Kill);
+                else
+                    Map->SetOnDataLoading([Kill](TObject*, int) { Kill(); });
+                Case.Drive(*At);
+                EXPECT_TRUE(Map.isNull());
+                EXPECT_EQ(At.isNull(), KillAtlas);
+                delete At.data();
+            }
 }
 
 TEST_F(Atlas, OutlinesOfTheOtherMapsAreDrawnAtTheViewsScale) {

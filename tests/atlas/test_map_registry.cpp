@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "zylcarto/geoatlas/map_registry.h"
+#include "zylcarto/geoatlas/zoom_step.h"
 
 using namespace zylcarto;
 
@@ -161,4 +162,26 @@ TEST(MapRegistry, SelectorItemsAreCaptionsOrNames) {
     R.Store(Map("a.xml", 10, Square(47, 16, 48, 17), "Overview"));
     R.Store(Map("B.xml", 20));
     EXPECT_EQ(R.SelectorItems(), (std::vector<std::string>{"Overview", "b.xml"}));
+}
+
+TEST(MapRegistry, AZoomStepChangesMapsAtTheFinerMapsFullScale) {
+    TMapRegistry R;
+    R.Store(Map("coarse.xml", 100, Square(46, 15, 49, 19)));
+    R.Store(Map("fine.xml", 50, Square(47, 16, 48, 18)));
+    const double Root2 = 1.4142135623730951;
+    struct Step {
+        double Lat, Long, Resolution, From, To;
+        TMapChange Expected;
+    };
+    // A step in to the fine map's 1:1 and the step back out are each other's inverse.
+    for (const Step& S : {Step{47.5, 17, 100, Root2, 2, {2, 1}}, Step{47.5, 17, 50, 1, 1 / Root2, {1, Root2}},
+                          Step{47.5, 17, 100, 1, Root2, {}},       // more than the fine map has
+                          Step{46.5, 15.5, 100, Root2, 2, {}},     // off the fine map
+                          Step{47.5, 17, 50, Root2, 1, {}},        // the fine map still at 1:1
+                          Step{47.5, 17, 100, 1, 1 / Root2, {}},   // nothing coarser
+                          Step{47.5, 17, 0, 1, 1 / Root2, {}}}) {  // an uncalibrated map
+        const TMapChange C = ZoomStepMapChange(R, S.Lat, S.Long, S.Resolution, S.From, S.To, 10);
+        EXPECT_EQ(C.Map, S.Expected.Map) << S.Resolution << " " << S.From << " -> " << S.To;
+        EXPECT_NEAR(C.Magnify, S.Expected.Magnify, 1e-9) << S.Resolution << " " << S.From << " -> " << S.To;
+    }
 }

@@ -8,6 +8,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "zylcarto/geoatlas/zoom_step.h"
 #include "zylcarto/geomap/calibration/calib_xml.h"
 
 namespace zylcarto {
@@ -84,6 +85,7 @@ TGeoAtlas::TGeoAtlas(QWidget* AOwner) : QFrame(AOwner) {
     connect(FGeoMap, &TGeoMap::dblClick, this, [this] { FireHostEvent(this, FOnDblClick, &TGeoAtlas::dblClick); });
     connect(FGeoMap, &TGeoMap::click, this, [this] { FireHostEvent(this, FOnClick, &TGeoAtlas::click); });
     connect(FGeoMap, &TGeoMap::mapImageRequest, this, &TGeoAtlas::LocateMapImage);
+    FGeoMap->SetZoomStepHook([this](double Magnify, QPointF At) { return ZoomStepAcrossMaps(Magnify, At); });
     FGeoMap->SetEmptyMsg("TGeoAtlas: Empty");
 
     auto* Layout = new QVBoxLayout(this);
@@ -128,25 +130,56 @@ void TGeoAtlas::UnregisterMap(int index) {
 bool TGeoAtlas::SelectMap(int Index) {
     if (Index < 1 || Index > FRegistry.NumRegMaps()) return false;
     FRegistry.SetCurrentMapIdx(Index);
-    const bool Loaded = FGeoMap->LoadCalDataFromXML(FRegistry.Maps(Index).FileName, "");
+    bool Loaded = false;
+    if (!LoadIntoView(Index, Loaded)) return false;
     if (Loaded) FCboxMaps->setCurrentIndex(Index - 1);
     return Loaded;
+}
+
+bool TGeoAtlas::LoadIntoView(int Number, bool& Loaded) {
+    const std::string FileName = FRegistry.Maps(Number).FileName;
+    return SurvivesCall(this, [&] { Loaded = FGeoMap->LoadCalDataFromXML(FileName, ""); }) && FGeoMap;
+}
+
+void TGeoAtlas::ShowZoomedMap(int Number, double Lat, double Long) {
+    if (SurvivesCall(this, [&] { SelectMap(Number); }) && FGeoMap) FGeoMap->BringLocationToCenter(Lat, Long);
 }
 
 bool TGeoAtlas::ZoomIn(double CurrentLat, double CurrentLong, double CurrentResolution) {
     const int Best = FRegistry.FindFinerMap(CurrentLat, CurrentLong, CurrentResolution, FMinResDiff);
     if (Best == 0) return false;
-    SelectMap(Best);
-    FGeoMap->BringLocationToCenter(CurrentLat, CurrentLong);
+    ShowZoomedMap(Best, CurrentLat, CurrentLong);
     return true;
 }
 
 bool TGeoAtlas::ZoomOut(double CurrentLat, double CurrentLong, double CurrentResolution) {
     const int Best = FRegistry.FindCoarserMap(CurrentLat, CurrentLong, CurrentResolution);
     if (Best == 0) return false;
-    SelectMap(Best);
-    FGeoMap->BringLocationToCenter(CurrentLat, CurrentLong);
+    ShowZoomedMap(Best, CurrentLat, CurrentLong);
     return true;
+}
+
+bool TGeoAtlas::ZoomStepAcrossMaps(double Magnify, QPointF At) {
+    TGeoMap& View = *FGeoMap;
+    const double From = View.Magnification();
+    double Lat = 0, Long = 0;
+    if (!View.Calibration().CalcPositionFrac(View.TopLeft().X + At.x() / From, View.TopLeft().Y + At.y() / From, Lat,
+                                             Long))
+        return false;
+    const TMapChange Change =
+        ZoomStepMapChange(FRegistry, Lat, Long, View.CalibData().Resolution, From, Magnify, FMinResDiff);
+    if (Change.Map == 0) return false;
+    // One picture, of the new map at its scale and place, instead of one per change.
+    const bool Held = View.SuppressPaint();
+    View.SetSuppressPaint(true);
+    bool Loaded = false;
+    if (!SurvivesCall(this, [&] { Loaded = SelectMap(Change.Map); }) || !FGeoMap) return true;
+    if (Loaded) {
+        View.SetMagnification(Change.Magnify);
+        View.BringLocationToPoint(Lat, Long, {RoundToInt(At.x()), RoundToInt(At.y())});
+    }
+    View.SetSuppressPaint(Held);
+    return Loaded;  // a map that failed to load leaves the step to the one shown
 }
 
 void TGeoAtlas::RebuildMapSelector() {
@@ -202,8 +235,8 @@ void TGeoAtlas::ModeButtonClicked(const TNotifyEvent& ButtonEvent, Signal Button
 void TGeoAtlas::MapSelectorChosen(int ListIndex) {
     const int Number = ListIndex + 1;
     FRegistry.SetCurrentMapIdx(Number);
-    if (Number >= 1 && Number <= FRegistry.NumRegMaps())
-        FGeoMap->LoadCalDataFromXML(FRegistry.Maps(Number).FileName, "");
+    bool Loaded = false;
+    if (Number >= 1 && Number <= FRegistry.NumRegMaps() && !LoadIntoView(Number, Loaded)) return;
     FireHostEvent(this, FOnCBxMapsChg, &TGeoAtlas::cBoxMapsChange);
 }
 

@@ -4,7 +4,10 @@
 // switches to the registered map of the next finer (left button) or coarser
 // (other buttons) resolution that covers the clicked position, keeping that
 // position under the pointer; without such a map it beeps and signals ZoomLimitReached.
+// The map's zoom steps (wheel, pinch, + and -) go from map to map at the same
+// scale on screen, keeping the place under the pointer.
 #include <QFrame>
+#include <QPointer>
 #include <string>
 
 #include "zylcarto/geoatlas/cursor_table.h"
@@ -49,7 +52,8 @@ public:
     // letter case). False when the file cannot be read or the table is full.
     bool RegisterMap(const std::string& MapFName);
     void UnregisterMap(int index);
-    // Loads map Index into the view; false when out of range or not loadable.
+    // Loads map Index into the view; false when out of range or not loadable,
+    // or when a host's handler of the load deleted the atlas or its map.
     bool SelectMap(int Index);
     bool ZoomIn(double CurrentLat, double CurrentLong, double CurrentResolution);
     bool ZoomOut(double CurrentLat, double CurrentLong, double CurrentResolution);
@@ -129,9 +133,16 @@ private:
     void ViewMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     void DrawMapOutlines(TCanvas& Canvas) const;
     void LocateMapImage(std::string& FileName) const;
+    // The map's handlers run while it loads and may delete the atlas or the map:
+    // false when either is gone, Loaded telling otherwise whether the load succeeded.
+    bool LoadIntoView(int Number, bool& Loaded);
+    // SelectMap, then centring on the position unless a handler deleted something.
+    void ShowZoomedMap(int Number, double Lat, double Long);
+    // The map's zoom step to Magnify around At, when it changes maps.
+    bool ZoomStepAcrossMaps(double Magnify, QPointF At);
 
     // Registry (the table and the current map number live in FRegistry).
-    TGeoMap* FGeoMap = nullptr;
+    QPointer<TGeoMap> FGeoMap;  // a host may delete it from one of its handlers
     double FMinResDiff = DefaultMinResDiff;
     TMapRegistry FRegistry;
     // Control surface.

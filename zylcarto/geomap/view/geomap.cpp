@@ -188,10 +188,11 @@ void TGeoMap::BringLocationToCenter(double Latitude, double Longitude) {
 }
 
 bool TGeoMap::BringLocationToPoint(double Latitude, double Longitude, const TPoint& At) {
-    int x = 0, y = 0;
-    if (!FCalib.CalcPixelCoords(Latitude, Longitude, x, y)) return false;
+    // Unrounded, so that a magnified view is off by half an image pixel at most, not one.
+    double x = 0, y = 0;
+    if (!FCalib.CalcPixelCoordsFrac(Latitude, Longitude, x, y)) return false;
     FView = Viewport();
-    FView.PlaceAt({x, y}, At);
+    FView.PlaceAt(x, y, At);
     if (FConfinePan) FView.Confine(FMapImgWidth, FMapImgHeight);
     Paint();
     return true;

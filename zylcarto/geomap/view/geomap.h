@@ -899,6 +899,14 @@ public:
     bool WheelZoom() const { return FKeys.WheelZoom; }
     void SetWheelZoom(bool Value) { FKeys.WheelZoom = Value; }
     /// @}
+    /// The zoom step hook, for the control that holds the map (an atlas changes maps
+    /// here), not a host event: asked before each zoom step of the wheel, a pinch or a
+    /// key with the magnification the step goes to and the control point it keeps.
+    /// True when it has shown the step itself; the map then goes on as after a step of
+    /// its own (zoom history, OnZoomPan). It may delete the map.
+    using TZoomStepHook = std::function<bool(double Magnify, QPointF At)>;
+    /// Sets the zoom step hook; an empty function removes it.
+    void SetZoomStepHook(TZoomStepHook Hook) { FKeys.StepHook = std::move(Hook); }
 
 protected:
     /// The touchpad pinch, which has no handler of its own; true when it took the event.
@@ -929,7 +937,8 @@ private:
         // last step made; anything else moving the view drops it.
         QPointF At;
         double AnchorX = 0, AnchorY = 0;
-        TMapViewport StepView;
+        std::optional<TMapViewport> StepView;
+        TZoomStepHook StepHook;
         int RestTimer = 0;  // while a rest is pending
         int HistoryIx = 0;  // the zoom history entry Backspace went to last
     };

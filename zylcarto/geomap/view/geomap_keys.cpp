@@ -65,19 +65,25 @@ void TGeoMap::ZoomStepsAt(int Steps, QPointF At) {
     for (; Steps != 0; Steps -= Steps > 0 ? 1 : -1) {
         const double Mag = TMapViewport::Clamped(FView.Magnify * (Steps > 0 ? WheelZoomFactor : 1 / WheelZoomFactor));
         if (Mag == FView.Magnify) return;  // at a limit
-        FView = Viewport();
-        // The anchor is kept unrounded across steps, so the rounding of the
-        // top-left pixel does not add up over a long turn.
-        if (!(FView == FKeys.StepView && At == FKeys.At)) {
-            FKeys.At = At;
-            FKeys.AnchorX = FView.TopLeft.X + At.x() / FView.Magnify;
-            FKeys.AnchorY = FView.TopLeft.Y + At.y() / FView.Magnify;
+        bool Taken = false;
+        if (FKeys.StepHook && !SurvivesCall(this, [&, Hook = FKeys.StepHook] { Taken = Hook(Mag, At); })) return;
+        if (Taken) {
+            FKeys.StepView.reset();  // another image now: its own view anchors the next step
+        } else {
+            FView = Viewport();
+            // The anchor is kept unrounded across steps, so the rounding of the
+            // top-left pixel does not add up over a long turn.
+            if (!(FView == FKeys.StepView && At == FKeys.At)) {
+                FKeys.At = At;
+                FKeys.AnchorX = FView.TopLeft.X + At.x() / FView.Magnify;
+                FKeys.AnchorY = FView.TopLeft.Y + At.y() / FView.Magnify;
+            }
+            FView.Magnify = Mag;
+            FView.TopLeft = {RoundToInt(FKeys.AnchorX - At.x() / Mag), RoundToInt(FKeys.AnchorY - At.y() / Mag)};
+            if (FConfinePan) FView.Confine(FMapImgWidth, FMapImgHeight);
+            FKeys.StepView = FView;
+            Paint();
         }
-        FView.Magnify = Mag;
-        FView.TopLeft = {RoundToInt(FKeys.AnchorX - At.x() / Mag), RoundToInt(FKeys.AnchorY - At.y() / Mag)};
-        if (FConfinePan) FView.Confine(FMapImgWidth, FMapImgHeight);
-        FKeys.StepView = FView;
-        Paint();
         RestartZoomRest();
         DoZoomPanEvent();
         if (!Self) return;

@@ -37,7 +37,9 @@ void TMapViewport::Resize(int NewWidth, int NewHeight) {
     Height = NewHeight;
 }
 
-void TMapViewport::PlaceAt(TPoint P, TPoint At) { TopLeft = {P.X - ToImageLength(At.X), P.Y - ToImageLength(At.Y)}; }
+void TMapViewport::PlaceAt(double X, double Y, TPoint At) {
+    TopLeft = {RoundToInt(X - At.X / Magnify), RoundToInt(Y - At.Y / Magnify)};
+}
 
 void TMapViewport::CenterOn(TPoint P) { TopLeft = {P.X - HalfWidthInImage(), P.Y - HalfHeightInImage()}; }
 

@@ -54,8 +54,9 @@ struct ZYLCARTO_EXPORT TMapViewport {
     void Confine(int ImageWidth, int ImageHeight);
     // Keeps the image pixel at the centre while the control takes a new size.
     void Resize(int NewWidth, int NewHeight);
-    // Shows image pixel P at control pixel At; no confinement.
-    void PlaceAt(TPoint P, TPoint At);
+    // Shows image point (X, Y), in fractional pixels, at control pixel At,
+    // rounding once; no confinement.
+    void PlaceAt(double X, double Y, TPoint At);
     // Puts image pixel P at the centre; no confinement.
     void CenterOn(TPoint P);
     // Centres P but keeps the view's right and bottom edges inside the image
