@@ -1,11 +1,12 @@
 #pragma once
-// TGeoAtlas: a map view under a command panel (pointer and zoom mode buttons, a
-// map selector) over a table of registered maps. In zoom mode a click on the map
-// switches to the registered map of the next finer (left button) or coarser
-// (other buttons) resolution that covers the clicked position, keeping that
-// position under the pointer; without such a map it beeps and signals ZoomLimitReached.
-// The map's zoom steps (wheel, pinch, + and -) go from map to map at the same
-// scale on screen, keeping the place under the pointer.
+/// @file
+/// TGeoAtlas: a map view under a command panel (pointer and zoom mode buttons, a
+/// map selector) over a table of registered maps. In zoom mode a click on the map
+/// switches to the registered map of the next finer (left button) or coarser
+/// (other buttons) resolution that covers the clicked position, keeping that
+/// position under the pointer; without such a map it beeps and signals ZoomLimitReached.
+/// The map's zoom steps (wheel, pinch, + and -) go from map to map at the same
+/// scale on screen, keeping the place under the pointer.
 #include <QFrame>
 #include <QPointer>
 #include <string>
@@ -23,102 +24,187 @@ class QToolButton;
 
 namespace zylcarto {
 
+/// The atlas control. A widget owned by its Qt parent; it owns its map view, its
+/// panel and their controls, and the table of registered maps. Use it from the
+/// GUI thread. Map numbers count from 1; resolutions are metres per image pixel,
+/// positions degrees.
+///
+/// Each event has a handler property (run only when assigned, with the atlas as
+/// Sender) and a Qt signal named after it; the property runs first, then the
+/// signal. A handler or a slot may delete the atlas (or deleteLater it): the
+/// atlas then touches nothing of itself after it. The atlas follows its map
+/// through signal connections of its own, so a host may set the map's handler
+/// properties as well.
 class ZYLCARTO_EXPORT TGeoAtlas : public QFrame, public TObject {
     Q_OBJECT
     // What a form designer shows and stores, each with its reset to the default
-    // so that only changed values go into the form; the colour is $00BBGGRR.
+    // so that only changed values go into the form.
+    /// Whether the command panel shows; reset: true.
     Q_PROPERTY(bool CmdPanelVisible READ CmdPanelVisible WRITE SetCmdPanelVisible RESET ResetCmdPanelVisible
                    DESIGNABLE true STORED true)
+    /// MapOutlineColor as $00BBGGRR; reset: DefaultMapOutlineColor.
     Q_PROPERTY(uint MapOutlineColor READ MapOutlineColor WRITE SetMapOutlineColor RESET ResetMapOutlineColor
                    DESIGNABLE true STORED true)
+    /// Whether the other maps' outlines are drawn; reset: true.
     Q_PROPERTY(bool MapOutlineVisible READ MapOutlineVisible WRITE SetMapOutlineVisible RESET ResetMapOutlineVisible
                    DESIGNABLE true STORED true)
+    /// The zoom-in step in percent; reset: DefaultMinResDiff.
     Q_PROPERTY(double MinResDiff READ MinResDiff WRITE SetMinResDiff RESET ResetMinResDiff DESIGNABLE true STORED true)
 
 public:
+    /// The most maps an atlas holds; RegisterMap refuses more.
     static constexpr int MaxRegMaps = TMapRegistry::Capacity;
+    /// MapOutlineColor after construction: pure blue, as $00BBGGRR.
     static constexpr TColor DefaultMapOutlineColor = 0xFF0000;
+    /// MinResDiff after construction, in percent.
     static constexpr double DefaultMinResDiff = 10.0;
 
+    /// An atlas of 480 x 320 pixels at (100, 50) with no maps, in pointer mode,
+    /// its view showing "TGeoAtlas: Empty"; a child of AOwner when given. Enters
+    /// the map cursors in the application's cursor table.
     explicit TGeoAtlas(QWidget* AOwner = nullptr);
+    /// Deletes the view, the panel and its controls; the view first, as its last
+    /// paint may still call back into the atlas.
     ~TGeoAtlas() override;
 
+    /// The Qt object name.
     std::string Name() const { return objectName().toStdString(); }
+    /// Sets the Qt object name; any text is accepted.
     void SetName(const std::string& Value) { setObjectName(QString::fromStdString(Value)); }
 
     // --- the registry
-    // Reads the calibration file's caption, resolution and corners and enters the
-    // map (again under its old number when the name is already registered, in any
-    // letter case). False when the file cannot be read or the table is full.
+    /// Reads the calibration file's caption, resolution and corners and enters the
+    /// map (again under its old number when the name is already registered, in any
+    /// letter case), then refills the map selector with no item selected; loads no
+    /// map. False when the file cannot be opened or holds no calibration data, or
+    /// the table is full: the table is then unchanged. Raises EZYLGeoMapError for
+    /// malformed content, also with the table unchanged.
     bool RegisterMap(const std::string& MapFName);
+    /// Removes map index (1..NumRegMaps; nothing otherwise) and numbers the maps
+    /// above it one lower, then refills the map selector. When the removed map
+    /// was the one selected in the list, the map now under its number is
+    /// selected (none after the last map: the view keeps its picture); otherwise
+    /// the list is left without a selection and the view is repainted. Raises as
+    /// SelectMap.
     void UnregisterMap(int index);
-    // Loads map Index into the view; false when out of range or not loadable,
-    // or when a host's handler of the load deleted the atlas or its map.
+    /// Makes map Index (1..NumRegMaps) current and loads its calibration file and
+    /// image into the view, then selects it in the map selector, which fires no
+    /// cBoxMapsChange. False when Index is out of range (nothing changes) or the
+    /// load fails (the map is current all the same, the selector unchanged).
+    /// False too when a host's handler of the load deleted the atlas or its map.
+/// Raises what the view's LoadCalDataFromXML raises.
     bool SelectMap(int Index);
+    /// @{
+    /// Selects the registered map covering (CurrentLat, CurrentLong) that comes
+    /// next in resolution: for ZoomIn the coarsest finer than CurrentResolution by
+    /// more than MinResDiff percent, for ZoomOut the finest coarser one, the lower
+    /// number among equals; then centres the view on the position as far as the
+    /// image allows. True when a map was found, even if it failed to load; false,
+    /// with nothing changed, when none was (ZoomIn also for a CurrentResolution
+    /// not above 0). Raises as SelectMap.
     bool ZoomIn(double CurrentLat, double CurrentLong, double CurrentResolution);
     bool ZoomOut(double CurrentLat, double CurrentLong, double CurrentResolution);
+    /// @}
 signals:
-    // A zoom click found no finer (Finer) or coarser map at the clicked place;
-    // the atlas has beeped and shows the same map.
+    /// A zoom click found no finer (Finer) or coarser map at the clicked place;
+    /// the atlas has beeped and shows the same map. ZoomIn and ZoomOut do not emit it.
     void ZoomLimitReached(bool Finer);
 
 public:
+    /// A copy of map ix (1..MaxRegMaps, also above NumRegMaps, where it may hold a
+    /// removed map's data); an empty definition outside.
     TMapDefinition Maps(int ix) const { return FRegistry.Maps(ix); }
+    /// Number of registered maps, 0..MaxRegMaps.
     int NumRegMaps() const { return FRegistry.NumRegMaps(); }
-    // The map last chosen for display, 0 for none.
+    /// The map last chosen for display, 0 for none; follows the renumbering of
+    /// UnregisterMap. Map images are looked for beside its calibration file.
     int CurrentMapIdx() const { return FRegistry.CurrentMapIdx(); }
+    /// How much finer, in percent of the current resolution, a map must be for
+    /// zooming in to choose it.
     double MinResDiff() const { return FMinResDiff; }
+    /// Sets MinResDiff, unchecked.
     void SetMinResDiff(double Value) { FMinResDiff = Value; }
 
     // --- the control surface
+    /// The map view, owned by the atlas; a host may set its properties and handlers.
     TGeoMap* CurrentMap() const { return FGeoMap; }
+    /// @{
+    /// The command panel, its zoom and pointer mode buttons (exactly one of which
+    /// is down) and the map selector (list position k is map k), owned by the atlas.
     QFrame* CmdPanel() const { return FCPanel; }
     QToolButton* ZoomButton() const { return FSBZoom; }
     QToolButton* PointerButton() const { return FSBPoint; }
     QComboBox* MapSelector() const { return FCboxMaps; }
+    /// @}
+    /// False once the panel was hidden; true also before the atlas is first shown.
     bool CmdPanelVisible() const;
+    /// Shows or hides the command panel; without it the view fills the atlas.
     void SetCmdPanelVisible(bool Value);
+    /// Colour of the other maps' outlines, $00BBGGRR.
     TColor MapOutlineColor() const { return FMapOLColor; }
+    /// Sets MapOutlineColor and repaints the view.
     void SetMapOutlineColor(TColor Value);
+    /// Whether the outlines of the registered maps other than the one selected
+    /// in the list are drawn over the map.
     bool MapOutlineVisible() const { return FMapOLVisible; }
+    /// Sets MapOutlineVisible and repaints the view.
     void SetMapOutlineVisible(bool Value);
-    // The cursor by its number in the application's cursor table.
+    /// The cursor by its number in the application's cursor table.
     TCursor Cursor() const { return FCursor; }
+    /// Sets the atlas's cursor; a number nobody entered shows the default arrow.
+    /// The mode buttons set crGeoZoom (zoom) and crHandPoint (pointer).
     void SetCursor(TCursor Value);
 
-    // --- form designers and form loaders: the view's state (see TGeoMap). In a
-    // designer the panel's controls take no input either, so that a click
-    // anywhere selects the atlas.
+    // --- form designers and form loaders: the view's state (see TGeoMap)
+    /// The view's designing state.
     bool Designing() const { return FGeoMap->Designing(); }
+    /// Sets the view's designing state. In a designer the panel's controls take
+    /// no input either, so that a click anywhere selects the atlas.
     void SetDesigning(bool Value);
+    /// Starts the view's loading state.
     void BeginLoading() { FGeoMap->BeginLoading(); }
+    /// Ends the view's loading state; raises what the view's Loaded raises.
     void Loaded() { FGeoMap->Loaded(); }
 
     // --- events
-    // Each has a handler property (run only when assigned, with the atlas as
-    // Sender) and a Qt signal named after it; the property runs first, then the
-    // signal. A handler or a slot may delete the atlas (or deleteLater it): the
-    // atlas then touches nothing of itself after it. The atlas follows its map
-    // through signal connections of its own, so a host may set the map's
-    // handler properties as well.
+    /// The view's mouse-down, in its control pixels; in zoom mode the zoom click
+    /// follows it.
     void SetOnMouseDown(TMouseEvent Handler) { FOnMouseDown = std::move(Handler); }
+    /// @{
+    /// The view's mouse-up and mouse moves, in its control pixels.
     void SetOnMouseUp(TMouseEvent Handler) { FOnMouseUp = std::move(Handler); }
     void SetOnMouseMove(TMouseMoveEvent Handler) { FOnMouseMove = std::move(Handler); }
+    /// @}
+    /// The view's click, and each click on a mode button, before that button's event.
     void SetOnClick(TNotifyEvent Handler) { FOnClick = std::move(Handler); }
+    /// The view's double click.
     void SetOnDblClick(TNotifyEvent Handler) { FOnDblClick = std::move(Handler); }
+    /// @{
+    /// A click on the zoom (pointer) mode button, after the cursor and the view's
+    /// panning were switched and OnClick ran.
     void SetOnZoomButClick(TNotifyEvent Handler) { FOnZoomButClick = std::move(Handler); }
     void SetOnPointerButClick(TNotifyEvent Handler) { FOnPoiButClick = std::move(Handler); }
+    /// @}
+    /// The user's choice in the map selector, after the chosen map was made
+    /// current and loaded (whether or not that succeeded).
     void SetOnCBoxMapsChange(TNotifyEvent Handler) { FOnCBxMapsChg = std::move(Handler); }
 
 Q_SIGNALS:
+    /// @{
+    /// As OnMouseDown, OnMouseUp and OnMouseMove, after the handler property.
     void mouseDown(zylcarto::TMouseButton Button, zylcarto::TShiftState Shift, int X, int Y);
     void mouseUp(zylcarto::TMouseButton Button, zylcarto::TShiftState Shift, int X, int Y);
     void mouseMove(zylcarto::TShiftState Shift, int X, int Y);
+    /// @}
+    /// @{
+    /// As OnClick, OnDblClick, OnZoomButClick, OnPointerButClick and
+    /// OnCBoxMapsChange, after the handler property.
     void click();
     void dblClick();
     void zoomButClick();
     void pointerButClick();
     void cBoxMapsChange();
+    /// @}
 
 private:
     void ResetCmdPanelVisible() { SetCmdPanelVisible(true); }

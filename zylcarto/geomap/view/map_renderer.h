@@ -1,11 +1,12 @@
 #pragma once
-// Composes a map picture from a scene and a viewport into a given image, in
-// a fixed order: background, map image (through the scaled cache), the first
-// host hook, graticule or UTM grid with calibration markers, landmarks with
-// captions, the second hook, the highlighted landmark, scale bar and north
-// arrow, mouse trace, frame.
-// No widget is involved: the control's paint, bitmap export, printing and
-// the command-line renderer all compose through it.
+/// @file
+/// Composes a map picture from a scene and a viewport into a given image, in
+/// a fixed order: background, map image (through the scaled cache), the first
+/// host hook, graticule or UTM grid with calibration markers, landmarks with
+/// captions, the second hook, the highlighted landmark, scale bar and north
+/// arrow, mouse trace, frame.
+/// No widget is involved: the control's paint, bitmap export, printing and
+/// the command-line renderer all compose through it.
 #include <QImage>
 #include <span>
 
@@ -17,19 +18,26 @@ namespace zylcarto {
 
 struct TLMTextProperties;
 
+/// One composition: borrows the scene, which must outlive it, and copies the
+/// view. Compose may rebuild the scene's cache, so renderers sharing a cache run
+/// on one thread at a time. Nothing here raises but what a host's hook raises.
 class ZYLCARTO_EXPORT TMapRenderer {
 public:
+    /// A renderer of Scene as seen through View.
     TMapRenderer(const TMapScene& Scene, const TMapViewport& View) : FScene(Scene), FView(View) {}
 
-    // Draws the view's Width x Height control pixels into the top-left corner
-    // of Target, which must be at least that large and stay so meanwhile.
-    // A Target with a device pixel ratio gets the map image at its device
-    // resolution, lines and text at their size in control pixels.
+    /// Draws the view's Width x Height control pixels into the top-left corner
+    /// of Target, which must be at least that large and stay so meanwhile.
+    /// A Target with a device pixel ratio gets the map image at its device
+    /// resolution, lines and text at their size in control pixels.
     void Compose(QImage& Target) const;
-    // The same on any canvas, a printer's under a scaling transform for one.
+    /// The same on any canvas, a printer's under a scaling transform for one;
+    /// the canvas's pen, brush and font are left as the drawing leaves them.
     void Compose(TCanvas& Canvas) const;
 
-    // The trace segments in control pixels; the canvas's pen and brush are restored.
+    /// Draws the segments of a trace recorded in image pixels, placed by View in
+    /// control pixels, each in the colour and mode of the point it ends at; the
+    /// canvas's pen and brush are restored.
     static void DrawTrace(TCanvas& Canvas, std::span<const TColoredPoint> Trace, const TMapViewport& View);
 
 private:

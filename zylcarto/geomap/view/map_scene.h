@@ -1,8 +1,10 @@
 #pragma once
-// What a map picture is composed from: the look of the view, the map image
-// with its scaled cache, the calibration, the landmarks, the mouse trace and
-// the host's drawing hooks. The map control keeps these; the renderer reads
-// them and touches nothing but the cache and the target picture.
+/// @file
+/// What a map picture is composed from: the look of the view, the map image
+/// with its scaled cache, the calibration, the landmarks, the mouse trace and
+/// the host's drawing hooks. The map control keeps these; the renderer reads
+/// them and touches nothing but the cache and the target picture. Plain values
+/// and pointers, used by one thread at a time.
 #include <QImage>
 #include <cstdint>
 #include <functional>
@@ -19,84 +21,154 @@ class TMapCalibration;
 class TLandMarkStore;
 struct TLandMark;
 
-// Pixel format of the map image, the cache and the composed picture.
+/// Pixel format of the map image, the cache and the composed picture.
 inline constexpr QImage::Format ViewImageFormat = QImage::Format_RGB32;
 
-// What overlay is drawn over the map image.
+/// What overlay is drawn over the map image: the calibration point markers, the
+/// graticule of parallels and meridians, the UTM grid, or the markers with either.
 enum class TShowGrat : std::uint8_t { sgNone, sgPoints, sgLines, sgPointsAndLines, sgUTMGrid, sgPointsAndUTMGrid };
 using enum TShowGrat;
 
+/// A host's drawing onto the composed picture, in control pixels; Sender is the scene's Sender.
 using TRenderEvent = std::function<void(TObject* Sender, TCanvas& Canvas)>;
+/// A host's drawing of one landmark at APoint (control pixels); setting Handled
+/// leaves out the library's symbol and caption.
 using TDrawLandMarkEvent = std::function<void(TObject* Sender, bool& Handled, TCanvas& Canvas, const TPoint& APoint,
                                               const TLandMark& LandMarkData)>;
 
-// Flag bits of a mouse trace point.
+/// Flag bit of a mouse trace point: no segment leads from it to the next point.
 inline constexpr std::uint16_t TraceEndsStroke = 1U << 0;
+/// Flag bit of a mouse trace point: the segment ending there is drawn with XOR.
 inline constexpr std::uint16_t TraceDrawnXor = 1U << 1;
-inline constexpr std::uint16_t TraceInvalid = 0xFFFF;  // all bits: a point that does not convert
+/// All bits: a point that does not convert.
+inline constexpr std::uint16_t TraceInvalid = 0xFFFF;
 
-// The look of the map view.
+/// The look of the map view: a plain value owned by the map control, whose
+/// property setters check the ranges; the renderer takes the fields as they are.
+/// Colours are $00BBGGRR.
 struct TMapAppearance {
+    /// The default cache limit, also the highest the map control accepts.
     static constexpr double DefaultCacheMagLimit = 2.0 / 3.0;
 
+    /// Background around the image, and of an empty map.
     TColor ColorBakGnd = 0xC0C0C0;
+    /// Style of the frame round the picture.
     TFrameStyle FrameStyle = fsSimple;
+    /// Colour of the empty message and of the placeholder text.
     TColor FrameColor = 0;
+    /// Graticule and UTM grid lines.
     TColor ColorGratLine = 0xFF0000;
+    /// Calibration point markers.
     TColor ColorGratPoints = 0x0000FF;
+    /// @{
+    /// The frame's dark, grey and light shading lines.
     TColor ColBlackLine = 0, ColGrayLine = 0x808080, ColWhiteLine = 0xFFFFFF;
+    /// @}
+    /// Written at the top left when no map is loaded.
     std::string EmptyMsg = "GeoMap: empty";
+    /// Which overlay is drawn.
     TShowGrat ShowGrat = sgNone;
+    /// Smooth scaling of the map image; off takes the nearest pixel.
     bool AntiAlias = true;
-    double GratLineDist = 0;  // degrees, 0 = automatic
-    int UTMGridDist = 0;      // metres, 0 = automatic
+    /// Graticule spacing in degrees; 0 or less is automatic: the largest power of
+    /// ten, at most 1 degree, that fits into the map's extent.
+    double GratLineDist = 0;
+    /// UTM grid spacing in metres; 0 or less is automatic: a tenth of the northing
+    /// span of the image's left edge, rounded to 1, 2 or 5 times a power of ten,
+    /// at least 1 metre.
+    int UTMGridDist = 0;
+    /// @{
+    /// A scale bar at the bottom left, a north arrow at the top right.
     bool ShowScaleBar = false, ShowNorthArrow = false;
+    /// @}
+    /// Magnifications below this are drawn from the scaled cache, which is
+    /// rebuilt for each; at or above it the visible part of the image is scaled
+    /// on every paint.
     double CacheMagLimit = DefaultCacheMagLimit;
 };
 
-// The whole map image scaled to one magnification, in the device pixels of
-// one pixel ratio (Image carries that ratio); Mag 0 means invalid.
+/// The whole map image scaled to one magnification, in the device pixels of
+/// one pixel ratio (Image carries that ratio); Mag 0 means invalid. A plain
+/// value owned by the map control; the renderer rebuilds it in place.
 struct TImageCache {
+    /// The scaled image in ViewImageFormat; null before the first build, for a null
+    /// source and for a scaled size under a pixel.
     QImage Image;
+    /// Magnification it was built for; 0 when invalid.
     double Mag = 0;
+    /// Device pixels per control pixel it was built for.
     double Ratio = 1;
+    /// Whether it was scaled smoothly.
     bool AntiAlias = true;
-    int Builds = 0;  // how often it was rebuilt
+    /// How often it was rebuilt.
+    int Builds = 0;
 
+    /// True when built for exactly this magnification and pixel ratio.
     bool Fits(double Magnify, double PixelRatio) const { return Magnify == Mag && PixelRatio == Ratio; }
+    /// Makes it fit no magnification until the next Rebuild.
     void Invalidate() { Mag = 0; }
+    /// Scales the whole of Source by Magnify x PixelRatio, smoothly or to the
+    /// nearest pixel, and records the arguments. A null Source or a size under
+    /// one pixel leaves a null Image; never raises.
     void Rebuild(const QImage& Source, double Magnify, bool Smooth, double PixelRatio);
 };
 
+/// The host's drawing hooks, each run only when assigned; what a hook raises
+/// passes through the composition.
 struct TMapHooks {
+    /// @{
+    /// Run after the map image, before the overlay (OnBeforeRenderData), and after
+    /// the landmarks, before the highlighted one (OnDataRendered).
     TRenderEvent OnBeforeRenderData, OnDataRendered;
+    /// @}
+    /// Run for each landmark of a visible class (after sampling) whose position
+    /// converts, also off the picture, and again for the highlighted one.
     TDrawLandMarkEvent OnDrawLandmark;
 };
 
-// A description of one picture. Everything it points to outlives the composition.
+/// A description of one picture, a plain value made for one composition. It owns
+/// nothing: everything it points to outlives the composition. Look must always
+/// be set, and with HasMap also Image, Calib and LandMarks; Cache and Hooks may
+/// be null.
 struct TMapScene {
+    /// How the scaled cache is used.
     enum class TCacheUse : std::uint8_t {
-        Rebuild,   // rebuilt below the look's limit when it does not fit (the control's own paint)
-        IfItFits,  // used when it fits, else the image is stretched directly (a window of another view)
+        Rebuild,   ///< rebuilt below the look's limit when it does not fit (the control's own paint)
+        IfItFits,  ///< used when it fits, else the image is stretched directly (a window of another view)
     };
 
-    TObject* Sender = nullptr;  // handed to the hooks
+    /// Handed to the hooks.
+    TObject* Sender = nullptr;
+    /// Colours, overlays and cache limit.
     const TMapAppearance* Look = nullptr;
-    bool HasMap = false;  // a map is loaded; else the empty message is shown
-    bool Shown = true;    // the control is not hidden on purpose
+    /// A map is loaded; else the empty message is shown.
+    bool HasMap = false;
+    /// The control is not hidden on purpose; false draws no map, overlays or landmarks.
+    bool Shown = true;
+    /// The map image at full size.
     const QImage* Image = nullptr;
+    /// @{
+    /// Size of the map image in image pixels.
     int ImageWidth = 0, ImageHeight = 0;
+    /// @}
+    /// The scaled image; null for none.
     TImageCache* Cache = nullptr;
+    /// Whether the composition may rebuild Cache.
     TCacheUse CacheUse = TCacheUse::Rebuild;
+    /// Converts between image pixels and degrees.
     const TMapCalibration* Calib = nullptr;
+    /// The landmarks, their visibility and the highlighted one.
     const TLandMarkStore* LandMarks = nullptr;
+    /// The mouse trace, in image pixels; drawn whether or not a map is loaded.
     std::span<const TColoredPoint> Trace;
+    /// The host's hooks; null for none.
     const TMapHooks* Hooks = nullptr;
+    /// Draws the frame of the look's style round the picture.
     bool Frame = true;
-    // Not empty: this text on a blank graticule instead of the map (a map in a form designer).
+    /// Not empty: this text on a blank graticule instead of the map (a map in a form designer).
     std::string Placeholder;
-    // For paper: no background, the map image from its own pixels (no cache)
-    // and everything clipped to the view.
+    /// For paper: no background, the map image from its own pixels (no cache)
+    /// and everything clipped to the view.
     bool Paper = false;
 };
 
