@@ -13,7 +13,7 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZYLCARTO_BENCH=
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
-echo "== API reference (fails on an undocumented member of a documented header)"
+echo "== API reference (fails on an undocumented member of an installed header)"
 cmake --build build --target docs
 
 echo "== build and test under ASan + UBSan"

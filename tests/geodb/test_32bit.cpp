@@ -12,7 +12,7 @@ using GeoDB32 = GeoDBTest;
 
 TEST_F(GeoDB32, FilesAreByteIdenticalToThoseOfA32BitBuild) {
 #ifndef ZYLCARTO_SAMPLE_WRITER32
-    GTEST_SKIP() << "no 32-bit toolchain (g++-multilib) was found when configuring";
+    GTEST_SKIP() << "no 32-bit toolchain (g++-multilib) whose programs run here was found when configuring";
 #else
     static_assert(sizeof(void*) == 8, "this side of the comparison is the 64-bit build");
     std::filesystem::create_directories(Dir / "n");

@@ -131,6 +131,16 @@ void TGeoMap::SetCacheMagLimit(double Value) {
     if (FView.Magnify < DefaultCacheMagLimit) Paint();
 }
 
+void TGeoMap::SetShowScaleBar(bool Value) {
+    FLook.ShowScaleBar = Value;
+    Paint();
+}
+
+void TGeoMap::SetShowNorthArrow(bool Value) {
+    FLook.ShowNorthArrow = Value;
+    Paint();
+}
+
 void TGeoMap::SetSuppressPaint(bool Value) {
     if (Value == FSuppressPaint) return;
     FSuppressPaint = Value;

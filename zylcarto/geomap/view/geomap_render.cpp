@@ -55,14 +55,4 @@ void TGeoMap::DrawMouseTrace(TCanvas& Canvas) const {
         Viewport());
 }
 
-void TGeoMap::SetShowScaleBar(bool Value) {
-    FLook.ShowScaleBar = Value;
-    Paint();
-}
-
-void TGeoMap::SetShowNorthArrow(bool Value) {
-    FLook.ShowNorthArrow = Value;
-    Paint();
-}
-
 }  // namespace zylcarto
