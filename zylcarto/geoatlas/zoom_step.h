@@ -10,7 +10,9 @@ namespace zylcarto {
 
 /// The map to change to and the magnification to show it at; Map 0 for none.
 struct TMapChange {
+    /// The registered map's number (1..NumRegMaps), or 0 to stay on the map shown.
     int Map = 0;
+    /// The magnification to show Map at; 0 with no change.
     double Magnify = 0;
 };
 
