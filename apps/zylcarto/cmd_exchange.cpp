@@ -11,6 +11,7 @@
 #include "zylcarto/exchange/world_file.h"
 #include "zylcarto/geomap/calibration/calib_xml.h"
 #include "zylcarto/support/errors.h"
+#include "zylcarto/support/streams.h"
 #include "zylcarto/support/strings.h"
 
 namespace zylcarto::cli {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "exchange_fixture.h"
+#include "file_size_limit.h"
 #include "zylcarto/exchange/image_size.h"
 #include "zylcarto/exchange/ozi_map.h"
 #include "zylcarto/exchange/world_file.h"
@@ -96,6 +97,19 @@ TEST(OziMap, UTMGridPointsMakeAUTMCalibration) {
     UTMToLatLong(504000, 6197000, 33, true, TGeoEllipsoid::gelWGS84, lat, lon);
     EXPECT_NEAR(r.Data.Corners[gcoBottomRight].Latit, lat, 1e-8);
     EXPECT_NEAR(r.Data.Corners[gcoBottomRight].Longit, lon, 1e-8);
+}
+
+TEST(OziMap, AWriteThatFailsMidwayLeavesTheOldCalibration) {
+    const std::string dir = TestDir();
+    TImportedCalibration c = ReadOziMap(OziMapText(kSquare), dir + "scan.map");
+    WriteImportedCalibration(dir + "m.xml", c);
+    const std::string before = ReadFile(dir + "m.xml");
+    c.Data.Caption = "changed";
+    {
+        const TFileSizeLimit limit(100);
+        EXPECT_THROW(WriteImportedCalibration(dir + "m.xml", c), EInOutError);
+    }
+    EXPECT_EQ(ReadFile(dir + "m.xml"), before);
 }
 
 TEST(OziMap, BadFilesNameTheirLine) {
