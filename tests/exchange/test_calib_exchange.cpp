@@ -220,5 +220,29 @@ TEST(WorldFile, ExportOfImportGivesTheSameRule) {
     EXPECT_EQ(ImportWorldFile(dir + "m.bmp", 0, false).Data.UTMZone, 33);
 }
 
+TEST(WorldFile, RefusesRulesAndZonesItCouldNotWriteOrCheck) {
+    // An exact model without a fit has a zero pixel, which no world file may hold.
+    TCalibData few;
+    for (int n = 0; n <= 1; ++n) {
+        for (TCalibModel m : {cmEquiRect, cmUTM})
+            EXPECT_THROW(WorldFileOf(few, m, 400, 300), EZYLGeoMapError)
+                << n << " points, model " << static_cast<int>(m);
+        few.CalQuads[++few.NumCalQuads] = TCalQuad{47.5 - n * 0.1, 8.0 + n * 0.1, n * 100, n * 100};
+    }
+    const std::string dir = TestDir();
+    WriteBmp(dir + "m.bmp", 400, 300);
+    WriteFile(dir + "m.bpw", FormatWorldFile({0.001, 0, 0, -0.001, 8.0005, 47.4995}));
+    TCalibData zone;
+    for (int z : {-1, 0, 61}) {
+        zone.UTMZone = z;
+        EXPECT_THROW(PrjText(zone, true), EZYLGeoMapError) << z;
+        if (z == 0) {
+            EXPECT_EQ(ImportWorldFile(dir + "m.bmp", z, false).Model, cmEquiRect);  // the file itself is fine
+        } else {
+            EXPECT_THROW(ImportWorldFile(dir + "m.bmp", z, false), EZYLGeoMapError) << z;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace zylcarto::test
