@@ -11,6 +11,7 @@
 #include "zylcarto/exchange/world_file.h"
 #include "zylcarto/geomap/calibration/calib_xml.h"
 #include "zylcarto/support/errors.h"
+#include "zylcarto/support/streams.h"
 #include "zylcarto/support/strings.h"
 
 namespace zylcarto::cli {
@@ -107,11 +108,6 @@ int RunMapExportWorld(const TArgs& a) {
         std::fprintf(stderr, "zylcarto: %s\n", e.what());
         return 1;
     }
-    for (double v : {w.World.A, w.World.B, w.World.C, w.World.D, w.World.E, w.World.F})
-        if (!std::isfinite(v) || (w.World.A * w.World.E - w.World.B * w.World.D) == 0) {
-            std::fprintf(stderr, "zylcarto: the calibration gives no usable affine rule\n");
-            return 1;
-        }
     const std::string worldName = WorldFileNames(dir + image).front();
     WriteFileBytes(worldName, FormatWorldFile(w.World));
     const std::string prj = StripExtension(dir + image) + ".prj";

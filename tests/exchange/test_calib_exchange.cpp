@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "exchange_fixture.h"
+#include "file_size_limit.h"
 #include "zylcarto/exchange/image_size.h"
 #include "zylcarto/exchange/ozi_map.h"
 #include "zylcarto/exchange/world_file.h"
@@ -96,6 +97,19 @@ TEST(OziMap, UTMGridPointsMakeAUTMCalibration) {
     UTMToLatLong(504000, 6197000, 33, true, TGeoEllipsoid::gelWGS84, lat, lon);
     EXPECT_NEAR(r.Data.Corners[gcoBottomRight].Latit, lat, 1e-8);
     EXPECT_NEAR(r.Data.Corners[gcoBottomRight].Longit, lon, 1e-8);
+}
+
+TEST(OziMap, AWriteThatFailsMidwayLeavesTheOldCalibration) {
+    const std::string dir = TestDir();
+    TImportedCalibration c = ReadOziMap(OziMapText(kSquare), dir + "scan.map");
+    WriteImportedCalibration(dir + "m.xml", c);
+    const std::string before = ReadFile(dir + "m.xml");
+    c.Data.Caption = "changed";
+    {
+        const TFileSizeLimit limit(100);
+        EXPECT_THROW(WriteImportedCalibration(dir + "m.xml", c), EInOutError);
+    }
+    EXPECT_EQ(ReadFile(dir + "m.xml"), before);
 }
 
 TEST(OziMap, BadFilesNameTheirLine) {
@@ -204,6 +218,30 @@ TEST(WorldFile, ExportOfImportGivesTheSameRule) {
     zone33.UTMZone = 33;
     WriteFile(dir + "m.prj", PrjText(zone33, true));
     EXPECT_EQ(ImportWorldFile(dir + "m.bmp", 0, false).Data.UTMZone, 33);
+}
+
+TEST(WorldFile, RefusesRulesAndZonesItCouldNotWriteOrCheck) {
+    // An exact model without a fit has a zero pixel, which no world file may hold.
+    TCalibData few;
+    for (int n = 0; n <= 1; ++n) {
+        for (TCalibModel m : {cmEquiRect, cmUTM})
+            EXPECT_THROW(WorldFileOf(few, m, 400, 300), EZYLGeoMapError)
+                << n << " points, model " << static_cast<int>(m);
+        few.CalQuads[++few.NumCalQuads] = TCalQuad{47.5 - n * 0.1, 8.0 + n * 0.1, n * 100, n * 100};
+    }
+    const std::string dir = TestDir();
+    WriteBmp(dir + "m.bmp", 400, 300);
+    WriteFile(dir + "m.bpw", FormatWorldFile({0.001, 0, 0, -0.001, 8.0005, 47.4995}));
+    TCalibData zone;
+    for (int z : {-1, 0, 61}) {
+        zone.UTMZone = z;
+        EXPECT_THROW(PrjText(zone, true), EZYLGeoMapError) << z;
+        if (z == 0) {
+            EXPECT_EQ(ImportWorldFile(dir + "m.bmp", z, false).Model, cmEquiRect);  // the file itself is fine
+        } else {
+            EXPECT_THROW(ImportWorldFile(dir + "m.bmp", z, false), EZYLGeoMapError) << z;
+        }
+    }
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
-// GeoPackage export through the zylcarto tool, checked against GDAL's ogrinfo.
+// GeoPackage export through the zylcarto tool, checked against GDAL's ogrinfo,
+// and the export's refusal of a closed database.
 #include <gtest/gtest.h>
 
 #include "exchange_fixture.h"
+#include "zylcarto/exchange/gpkg_export.h"
+#include "zylcarto/geodb/geodb.h"
+#include "zylcarto/support/errors.h"
 
 namespace zylcarto::test {
 namespace {
@@ -54,6 +58,15 @@ TEST(GpkgReference, OgrinfoListsEveryLayerWithCountsExtentsAndAttributes) {
     EXPECT_EQ(r.Status, 1);
     r = Shell(dir, cli + "db export-gpkg '" + dir + "missing' '" + dir + "x.gpkg'");
     EXPECT_EQ(r.Status, 2);
+}
+
+TEST(GpkgReference, AClosedDatabaseIsRefusedAndNothingWritten) {
+    const std::string dir = TestDir();
+    WriteFile(dir + "out.gpkg", "old");
+    TGeoDB db;
+    EXPECT_THROW(ExportGeoPackage(db, dir + "out.gpkg"), EZYLGeoDBError);
+    EXPECT_EQ(ReadFile(dir + "out.gpkg"), "old");
+    EXPECT_FALSE(std::filesystem::exists(dir + "out.gpkg.part"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "file_size_limit.h"
 #include "scratch_dir.h"
 #include "zylcarto/geomap/landmarks/symbol_repository.h"
 #include "zylcarto/support/errors.h"
@@ -84,6 +85,20 @@ TEST(SymbolRepository, FileRoundTripAndKindsWithoutAFileName) {
     EXPECT_FALSE(back.LoadFromFile(path, "other"));
     EXPECT_EQ(back.NumEntries(), 3);
     EXPECT_FALSE(back.LoadFromFile(TempPath("none.xml"), ""));
+}
+
+TEST(SymbolRepository, AStoreThatFailsMidwayLeavesTheOldFile) {
+    TSymbolRepository rep;
+    rep.SetNEntries(20);
+    const std::string path = TempPath("kept.xml");
+    rep.StoreOnFile(path, "old");
+    {
+        const zylcarto::test::TFileSizeLimit limit(100);
+        EXPECT_THROW(rep.StoreOnFile(path, "new"), EInOutError);
+    }
+    TSymbolRepository back;
+    EXPECT_TRUE(back.LoadFromFile(path, "old"));
+    EXPECT_EQ(back.NumEntries(), 20);
 }
 
 TEST(SymbolRepository, BackupRestoreAndClear) {

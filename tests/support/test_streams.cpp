@@ -2,7 +2,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
+#include "file_size_limit.h"
 #include "scratch_dir.h"
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/streams.h"
@@ -82,4 +84,54 @@ TEST(TextFile, OpenFailures) {
     TTextFile w;
     EXPECT_THROW(w.OpenWrite(TempPath("no-such-dir/x.txt")), EInOutError);
     EXPECT_THROW(w.WriteLn("x"), EInOutError);  // not open
+}
+
+TEST(FileWriters, AFailedWriteLeavesTheOldFileAndALinkLeadsToTheFile) {
+    namespace fs = std::filesystem;
+    const std::string bytes(100, 'n');
+    struct Writer {
+        const char* Name;
+        std::function<void(const std::string&)> Write;
+        bool Completes;
+    };
+    const Writer writers[] = {{"TTextFile",
+                               [&](const std::string& p) {
+                                   TTextFile f;
+                                   f.OpenWrite(p);
+                                   f.Write(bytes);
+                                   f.Close();
+                               },
+                               true},
+                              {"SaveToFile",
+                               [&](const std::string& p) {
+                                   TMemoryStream s;
+                                   s.WriteString(bytes);
+                                   s.SaveToFile(p);
+                               },
+                               true},
+                              {"WriteFileBytes", [&](const std::string& p) { WriteFileBytes(p, bytes); }, true},
+                              {"TTextFile left without Close",
+                               [&](const std::string& p) {
+                                   TTextFile f;
+                                   f.OpenWrite(p);
+                                   f.Write(bytes);
+                                   throw EInOutError(p, 0, "given up");
+                               },
+                               false}};
+    const std::string path = TempPath("kept.txt"), link = TempPath("link.txt");
+    for (const Writer& w : writers) {
+        std::ofstream(path, std::ios::binary) << "old";
+        {
+            const zylcarto::test::TFileSizeLimit limit(10);  // the write fails midway
+            EXPECT_THROW(w.Write(path), EInOutError) << w.Name;
+        }
+        EXPECT_EQ(ReadAll(path), "old") << w.Name;
+        EXPECT_FALSE(fs::exists(path + ".part")) << w.Name;
+        if (!w.Completes) continue;
+        fs::remove(link);
+        fs::create_symlink(path, link);
+        w.Write(link);
+        EXPECT_TRUE(fs::is_symlink(link)) << w.Name;  // the file it leads to is replaced, not the link
+        EXPECT_EQ(ReadAll(path), bytes) << w.Name;
+    }
 }

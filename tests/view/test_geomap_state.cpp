@@ -285,8 +285,12 @@ TEST(GeoMapState, LandmarkChangesRepaintThroughTheMap) {
     M.Paints = 0;
     M.AddLandMark(1.0, 2.0, 0.0);
     M.SetHighLM(1);
+    TLandMark LM = M.GetLandMarkData(1);
+    M.SetLandMarkData(1, LM);  // unchanged: no paint
+    LM.Tag = 7;
+    M.SetLandMarkData(1, LM);
     EXPECT_EQ(M.RemoveLandMark(1), 1);
-    EXPECT_EQ(M.Paints, 3);
+    EXPECT_EQ(M.Paints, 4);
     bool Asked = false;
     M.SetOnLandMarkAction(
         [&](TObject* S, bool&, TLandMarkAction, const TLandMark&) { Asked = S == static_cast<TObject*>(&M); });

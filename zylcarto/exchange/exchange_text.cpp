@@ -21,23 +21,6 @@ std::string ReadFileBytes(const std::string& FileName) {
     return bytes;
 }
 
-void WriteFileBytes(const std::string& FileName, std::string_view Bytes) {
-    const std::string tmp = FileName + ".part";
-    {
-        std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-        if (!f) RaiseInOutError(tmp, "cannot create");
-        f.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
-        f.close();
-        if (!f) RaiseInOutError(tmp, "cannot write");
-    }
-    std::error_code ec;
-    std::filesystem::rename(tmp, FileName, ec);
-    if (ec) {
-        std::filesystem::remove(tmp, ec);
-        RaiseInOutError(FileName, "cannot replace");
-    }
-}
-
 std::vector<std::string_view> SplitLines(std::string_view Text) {
     if (Text.substr(0, 3) == "\xEF\xBB\xBF") Text.remove_prefix(3);
     std::vector<std::string_view> lines;

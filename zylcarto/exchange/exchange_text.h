@@ -2,8 +2,9 @@
 /// @file
 /// Small text helpers of the exchange readers: whole files, lines, comma fields
 /// and locale-independent numbers. Pure functions, safe from any thread. Only the
-/// three marked ZYLCARTO_EXPORT are offered to hosts; the others serve the
-/// library's readers and are not exported.
+/// two marked ZYLCARTO_EXPORT are offered to hosts; the others serve the
+/// library's readers and are not exported. Files are written with WriteFileBytes
+/// (support/streams.h).
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,9 +15,6 @@ namespace zylcarto {
 
 /// The bytes of a file; raises EInOutError when it cannot be read.
 ZYLCARTO_EXPORT std::string ReadFileBytes(const std::string& FileName);
-/// Writes Bytes to FileName through a temporary file renamed into place, so a
-/// failure never leaves half a file; raises EInOutError.
-ZYLCARTO_EXPORT void WriteFileBytes(const std::string& FileName, std::string_view Bytes);
 
 /// Lines ended by LF or CR LF (a lone CR ends a line too); a UTF-8 byte order
 /// mark in front of the first line is dropped. The views point into Text.

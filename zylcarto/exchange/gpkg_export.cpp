@@ -348,6 +348,8 @@ void WriteBlobs(TDb& Db, TGeoDB& DB, const std::vector<int>& Entries, TGpkgExpor
 }  // namespace
 
 TGpkgExport ExportGeoPackage(TGeoDB& DB, const std::string& FileName) {
+    // An empty GeoPackage would pass for the export of an empty database.
+    if (!DB.IsOpen()) throw EZYLGeoDBError(ComponentMessage(DB.Name(), "ExportGeoPackage: no database is open."));
     std::array<std::vector<int>, GdbItemCount> byKind;
     for (int e = 1; e <= DB.NumEntries(); ++e)
         byKind[static_cast<std::size_t>(DB.Data(e).ItemKind) % GdbItemCount].push_back(e);

@@ -36,10 +36,10 @@ struct TGpkgExport {
     int SkippedUndefined = 0;
 };
 
-/// Writes the open database DB to FileName (a database not open gives an empty
-/// GeoPackage). The file is written as FileName.part and renamed over FileName
-/// only once the GeoPackage is complete, so a failure leaves FileName as it was.
-/// Raises EZYLGeoDBError when SQLite fails or an item's block cannot be read,
+/// Writes the open database DB to FileName. The file is written as FileName.part
+/// and renamed over FileName only once the GeoPackage is complete, so a failure
+/// leaves FileName as it was. Raises EZYLGeoDBError, writing nothing, when no
+/// database is open, and when SQLite fails or an item's block cannot be read;
 /// EInOutError when the file cannot be put in place.
 ZYLCARTO_EXPORT TGpkgExport ExportGeoPackage(TGeoDB& DB, const std::string& FileName);
 

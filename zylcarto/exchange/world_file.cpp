@@ -20,6 +20,16 @@ namespace {
 
 [[noreturn]] void Fail(const std::string& Text) { throw EZYLGeoMapError(Text); }
 
+bool IsUTMZone(int Zone) { return Zone >= 1 && Zone <= 60; }
+
+// What ParseWorldFile refuses: a world file we write must read back.
+void CheckReadable(const TWorldFile& W) {
+    for (double v : {W.A, W.D, W.B, W.E, W.C, W.F})
+        if (!std::isfinite(v)) Fail("the calibration gives no affine rule (a coefficient is not finite)");
+    if (W.A * W.E - W.B * W.D == 0)
+        Fail("the calibration gives no affine rule (the pixel size is zero: too few or collinear reference points?)");
+}
+
 bool Exists(const std::string& Name) {
     std::error_code ec;
     return std::filesystem::is_regular_file(Name, ec);
@@ -116,6 +126,8 @@ bool PrjNamesWGS84Geographic(std::string_view Prj) {
 }
 
 TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, bool South) {
+    if (UTMZone != 0 && !IsUTMZone(UTMZone))
+        Fail("UTM zone " + std::to_string(UTMZone) + " is not 1..60 (0: from the .prj, or degrees)");
     std::string worldName;
     for (const std::string& n : WorldFileNames(ImageName))
         if (Exists(n)) {
@@ -144,7 +156,7 @@ TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, 
             Fail(prjName + " names neither WGS 84 degrees nor a WGS 84 UTM zone; give --utm-zone for UTM maps");
         }
     }
-    const bool utm = UTMZone >= 1 && UTMZone <= 60;
+    const bool utm = UTMZone != 0;
     TCalibData D;
     D.MapFName = StripPath(ImageName);
     D.Caption = StripExtension(D.MapFName);
@@ -174,6 +186,7 @@ TWorldExport WorldFileOf(const TCalibData& Data, TCalibModel Model, int Width, i
     TWorldExport r;
     if (Model == cmEquiRect || Model == cmUTM) {
         r.World = FromAffine(cal.Params().EquRectPLSP);
+        CheckReadable(r.World);
         r.Exact = true;
         r.UTM = Model == cmUTM;
         return r;
@@ -196,6 +209,7 @@ TWorldExport WorldFileOf(const TCalibData& Data, TCalibModel Model, int Width, i
     TCalibParams P;
     FitEquiRect(grid, P);
     r.World = FromAffine(P.EquRectPLSP);
+    CheckReadable(r.World);
     constexpr double metresPerDegree = 6371008.8 * DegToRad;
     for (int i = 1; i <= grid.NumCalQuads; ++i) {
         const TCalQuad& q = grid.CalQuads[i];
@@ -214,6 +228,7 @@ std::string PrjText(const TCalibData& Data, bool UTM) {
         "PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]]";
     if (!UTM) return geog;
     const int zone = Data.UTMZone;
+    if (!IsUTMZone(zone)) Fail("UTM zone " + std::to_string(zone) + " is not 1..60");
     return "PROJCS[\"WGS_1984_UTM_Zone_" + std::to_string(zone) + (Data.UTMSouth ? "S" : "N") + "\"," + geog +
            ",PROJECTION[\"Transverse_Mercator\"],PARAMETER[\"False_Easting\",500000.0],PARAMETER[\"False_Northing\"," +
            (Data.UTMSouth ? "10000000.0" : "0.0") + "],PARAMETER[\"Central_Meridian\"," +

@@ -46,8 +46,9 @@ ZYLCARTO_EXPORT bool PrjNamesWGS84Geographic(std::string_view Prj);
 
 /// Imports the world file beside ImageName: UTM when UTMZone is 1..60 (or, with
 /// UTMZone 0, a .prj beside the image names a WGS 84 UTM zone), equirect when the
-/// values are degrees; otherwise EZYLGeoMapError. The image's size is read from its
-/// header. A missing world file or an unreadable image raises EInOutError.
+/// values are degrees; otherwise, and for any other UTMZone, EZYLGeoMapError. The
+/// image's size is read from its header. A missing world file or an unreadable
+/// image raises EInOutError.
 ZYLCARTO_EXPORT TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, bool South);
 
 /// A world file made from a calibration.
@@ -64,10 +65,11 @@ struct TWorldExport {
 };
 
 /// The world file of a fitted calibration for an image of Width x Height pixels.
-/// EZYLGeoMapError when the model cannot convert a grid pixel.
+/// EZYLGeoMapError when the model cannot convert a grid pixel or gives no rule
+/// that ParseWorldFile would read back (a zero pixel size, as from too few points).
 ZYLCARTO_EXPORT TWorldExport WorldFileOf(const TCalibData& Data, TCalibModel Model, int Width, int Height);
 /// The ESRI-style .prj text that goes with it: WGS 84 degrees, or with UTM the
-/// zone and hemisphere of Data.
+/// zone and hemisphere of Data; EZYLGeoMapError for a UTM zone outside 1..60.
 ZYLCARTO_EXPORT std::string PrjText(const TCalibData& Data, bool UTM);
 
 }  // namespace zylcarto

@@ -2,10 +2,72 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "zylcarto/support/errors.h"
 
 namespace zylcarto {
+
+namespace {
+
+constexpr std::string_view kPartSuffix = ".part";
+
+// The temporary file that a write to Target goes to before it is renamed over
+// the file Target names (through a symbolic link, the file the link leads to).
+// Empty when Target exists but is no regular file, a device or a pipe, say: it is
+// written in place, as it holds no contents to keep and must not be replaced.
+std::string PartName(const std::string& Target) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status link = fs::symlink_status(Target, ec);
+    if (!fs::exists(link) || fs::is_regular_file(link)) return Target + std::string(kPartSuffix);
+    if (fs::is_symlink(link)) {
+        const fs::path real = fs::canonical(Target, ec);
+        if (!ec && fs::is_regular_file(real, ec)) return real.string() + std::string(kPartSuffix);
+    }
+    return {};
+}
+
+// Opens the file that a write to Target goes to; Part is PartName(Target).
+std::FILE* CreatePart(const std::string& Target, const std::string& Part) {
+    std::FILE* f = std::fopen((Part.empty() ? Target : Part).c_str(), "wb");
+    if (!f) RaiseInOutError(Target, "cannot create");
+    return f;
+}
+
+void DiscardPart(const std::string& Part) {
+    if (Part.empty()) return;
+    const int err = errno;  // the cause of the failure, not of the cleanup
+    std::error_code ec;
+    std::filesystem::remove(Part, ec);
+    errno = err;
+}
+
+// Writes Bytes to F, opened by CreatePart, closes it and renames Part into place;
+// on any failure Part goes and the old file stays as it was.
+void CommitPart(std::FILE* F, const std::string& Target, const std::string& Part, std::string_view Bytes) {
+    const bool ok = Bytes.empty() || std::fwrite(Bytes.data(), 1, Bytes.size(), F) == Bytes.size();
+    if (std::fclose(F) != 0 || !ok) {
+        DiscardPart(Part);
+        RaiseInOutError(Target, "cannot write");
+    }
+    if (Part.empty()) return;
+    std::error_code ec;
+    std::filesystem::rename(Part, Part.substr(0, Part.size() - kPartSuffix.size()), ec);
+    if (ec) {
+        errno = ec.value();
+        DiscardPart(Part);
+        RaiseInOutError(Target, "cannot replace");
+    }
+}
+
+}  // namespace
+
+void WriteFileBytes(const std::string& FileName, std::string_view Bytes) {
+    const std::string part = PartName(FileName);
+    CommitPart(CreatePart(FileName, part), FileName, part, Bytes);
+}
 
 void TMemoryStream::SetSize(std::int64_t NewSize) {
     FData.resize(static_cast<std::size_t>(NewSize < 0 ? 0 : NewSize));
@@ -54,10 +116,7 @@ void TMemoryStream::LoadFromFile(const std::string& FileName) {
 }
 
 void TMemoryStream::SaveToFile(const std::string& FileName) const {
-    std::FILE* f = std::fopen(FileName.c_str(), "wb");
-    if (!f) RaiseInOutError(FileName, "cannot create");
-    const bool ok = FData.empty() || std::fwrite(FData.data(), 1, FData.size(), f) == FData.size();
-    if (std::fclose(f) != 0 || !ok) RaiseInOutError(FileName, "cannot write");
+    WriteFileBytes(FileName, std::string_view(reinterpret_cast<const char*>(FData.data()), FData.size()));
 }
 
 void WriteLnStream(TMemoryStream& Stream, std::string_view Text) {
@@ -66,7 +125,9 @@ void WriteLnStream(TMemoryStream& Stream, std::string_view Text) {
 }
 
 TTextFile::~TTextFile() {
-    if (FFile) std::fclose(FFile);
+    if (!FFile) return;
+    std::fclose(FFile);
+    DiscardPart(FPartName);
 }
 
 bool TTextFile::OpenRead(const std::string& FileName) {
@@ -89,8 +150,8 @@ bool TTextFile::OpenRead(const std::string& FileName) {
 
 void TTextFile::OpenWrite(const std::string& FileName) {
     Close();
-    FFile = std::fopen(FileName.c_str(), "wb");
-    if (!FFile) RaiseInOutError(FileName, "cannot create");
+    FPartName = PartName(FileName);
+    FFile = CreatePart(FileName, FPartName);
     FText.clear();
     FPos = 0;
     FFileName = FileName;
@@ -102,9 +163,9 @@ void TTextFile::Close() {
         std::FILE* f = FFile;
         FFile = nullptr;
         FMode = Mode::Closed;
-        const bool ok = FText.empty() || std::fwrite(FText.data(), 1, FText.size(), f) == FText.size();
+        const std::string text = std::move(FText);
         FText.clear();
-        if (std::fclose(f) != 0 || !ok) RaiseInOutError(FFileName, "cannot write");
+        CommitPart(f, FFileName, FPartName, text);
         return;
     }
     FMode = Mode::Closed;

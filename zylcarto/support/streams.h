@@ -2,7 +2,9 @@
 /// @file
 /// A growable in-memory byte stream and a CR LF text file, both 8-bit, through
 /// which the calibration and landmark files are read and written. Each object
-/// belongs to one thread at a time; nothing is locked.
+/// belongs to one thread at a time; nothing is locked. Files are written beside
+/// their target as Target.part and renamed over it once complete, so a failed
+/// write leaves the old file as it was.
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -49,14 +51,19 @@ public:
     /// @throws EInOutError when the file cannot be opened or read; the stream
     ///         is then unchanged.
     void LoadFromFile(const std::string& FileName);  // raises EInOutError
-    /// Writes the whole contents to the file, created or overwritten.
-    /// @throws EInOutError when the file cannot be created or written.
+    /// Writes the whole contents to the file, created or replaced whole.
+    /// @throws EInOutError when the file cannot be created or written; an
+    ///         existing file is then unchanged.
     void SaveToFile(const std::string& FileName) const;
 
 private:
     std::vector<std::uint8_t> FData;
     std::int64_t FPosition = 0;
 };
+
+/// Writes Bytes to FileName through a temporary file renamed into place, so a
+/// failure never leaves half a file; raises EInOutError.
+ZYLCARTO_EXPORT void WriteFileBytes(const std::string& FileName, std::string_view Bytes);
 
 /// Writes Text and CR LF at the stream's position.
 ZYLCARTO_EXPORT void WriteLnStream(TMemoryStream& Stream, std::string_view Text);
@@ -68,7 +75,8 @@ public:
     /// A closed file.
     TTextFile() = default;
     /// Closes the file. Text collected for writing is written only by Close:
-    /// call it, since a destructor cannot report a failure.
+    /// call it, since a destructor cannot report a failure (without it an
+    /// existing file stays as it was).
     ~TTextFile();
     /// Not copyable: it holds an open file.
     TTextFile(const TTextFile&) = delete;
@@ -78,12 +86,14 @@ public:
     /// Closes any open file and reads FileName whole. False when the file
     /// cannot be opened for reading; a failure while reading raises EInOutError.
     bool OpenRead(const std::string& FileName);
-    /// Closes any open file, then creates or overwrites FileName for writing.
+    /// Closes any open file, then opens FileName for writing; Close replaces
+    /// the file whole, until then an existing file stays as it was.
     /// @throws EInOutError when it cannot be created.
     void OpenWrite(const std::string& FileName);
     /// Writes out what was collected (when writing) and closes; nothing when
     /// closed already.
-    /// @throws EInOutError when the text cannot be written; the file is closed.
+    /// @throws EInOutError when the text cannot be written; the file is closed
+    ///         and an existing file unchanged.
     void Close();
     /// True between an Open and Close.
     bool IsOpen() const { return FMode != Mode::Closed; }
@@ -108,6 +118,7 @@ private:
     enum class Mode { Closed, Reading, Writing };
     Mode FMode = Mode::Closed;
     std::string FFileName;
+    std::string FPartName;  // what Close renames into place; empty when written in place
     std::string FText;
     std::size_t FPos = 0;
     std::FILE* FFile = nullptr;

@@ -450,7 +450,12 @@ void FitConic(const TCalibData& D, int ImageWidth, int ImageHeight, TCalibParams
         bestY = ay;
         found = true;
     };
-    for (long long step = 1000000; step > 0; step /= 2) {
+    // Passes of 5 by 5 candidates, the step halved from 10^6 pixels down to one.
+    constexpr int passes = ConicSearchEvaluations / 25;
+    constexpr long long firstStep = 1000000;
+    static_assert(passes * 25 == ConicSearchEvaluations && (firstStep >> (passes - 1)) == 1);
+    for (int pass = 0; pass < passes; ++pass) {
+        const long long step = firstStep >> pass;
         for (int i = -2; i <= 2; ++i)
             for (int j = -2; j <= 2; ++j) {
                 const double ax = static_cast<double>(cx + i * step), ay = static_cast<double>(cy + j * step);

@@ -311,7 +311,9 @@ TLandMark TLandMarkStore::GetLandMarkData(int Index) const {
 
 void TLandMarkStore::SetLandMarkData(int Index, const TLandMark& LandMark) {
     if (Index < 1 || Index > FNumLandMarks || !IsGeoPosition(LandMark.Latitude, LandMark.Longitude)) return;
-    FLandMarks[static_cast<std::size_t>(Index - 1)] = LandMark;
+    TLandMark& stored = FLandMarks[static_cast<std::size_t>(Index - 1)];
+    if (stored == LandMark) return;
+    stored = LandMark;
     Repaint();
 }
 

@@ -95,7 +95,8 @@ public:
 
     /// A copy of landmark Index; an empty landmark for an index outside 1..N.
     TLandMark GetLandMarkData(int Index) const;
-    /// Replaces landmark Index and repaints; nothing outside 1..N. No veto.
+    /// Replaces landmark Index, repainting only when it differs; nothing outside
+    /// 1..N. No veto.
     void SetLandMarkData(int Index, const TLandMark& LandMark);
 
     /// @{

@@ -1,10 +1,10 @@
 #include "zylcarto/geomap/view/bmp4.h"
 
-#include <cstdio>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
-#include "zylcarto/support/errors.h"
+#include "zylcarto/support/streams.h"
 
 namespace zylcarto {
 
@@ -88,10 +88,7 @@ void WriteBmp4File(const std::string& FileName, int Width, int Height, std::span
         b.resize(rowStart + rowBytes, 0);
     }
 
-    std::FILE* f = std::fopen(FileName.c_str(), "wb");
-    if (!f) RaiseInOutError(FileName, "cannot create");
-    const bool ok = std::fwrite(b.data(), 1, b.size(), f) == b.size();
-    if (std::fclose(f) != 0 || !ok) RaiseInOutError(FileName, "cannot write");
+    WriteFileBytes(FileName, std::string_view(reinterpret_cast<const char*>(b.data()), b.size()));
 }
 
 }  // namespace zylcarto

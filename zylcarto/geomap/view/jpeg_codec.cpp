@@ -4,13 +4,16 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <string_view>
 
 #include <jpeglib.h>
 #include <jerror.h>
 
 #include "zylcarto/support/numeric.h"
 #include "zylcarto/support/errors.h"
+#include "zylcarto/support/streams.h"
 
 namespace zylcarto {
 
@@ -50,6 +53,10 @@ void EmitMessage(j_common_ptr Info, int Level) {
 
 struct TFileCloser {
     void operator()(std::FILE* F) const { std::fclose(F); }
+};
+
+struct TMallocFree {
+    void operator()(unsigned char* P) const { std::free(P); }
 };
 
 constexpr J_COLOR_SPACE kRGB32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRA : JCS_EXT_ARGB;
@@ -120,10 +127,12 @@ QImage DecodeJpegFile(const std::string& FileName, const std::function<void(int,
 
 namespace {
 
-bool EncodeWithJump(jpeg_compress_struct& cinfo, TJpegErrorMgr& err, std::FILE* File, const QImage& Picture,
-                    int Quality, const TCodecProgress& Progress) {
+// Compresses into a buffer that libjpeg allocates and grows; *Buffer is the
+// caller's to free, also after a failure.
+bool EncodeWithJump(jpeg_compress_struct& cinfo, TJpegErrorMgr& err, unsigned char** Buffer, unsigned long* Size,
+                    const QImage& Picture, int Quality, const TCodecProgress& Progress) {
     if (setjmp(err.Jump)) return false;
-    jpeg_stdio_dest(&cinfo, File);
+    jpeg_mem_dest(&cinfo, Buffer, Size);
     cinfo.image_width = static_cast<JDIMENSION>(Picture.width());
     cinfo.image_height = static_cast<JDIMENSION>(Picture.height());
     cinfo.input_components = 4;
@@ -149,24 +158,27 @@ bool EncodeWithJump(jpeg_compress_struct& cinfo, TJpegErrorMgr& err, std::FILE* 
 
 void EncodeJpegFile(const QImage& Image, const std::string& FileName, int Quality, const TCodecProgress& Progress) {
     const QImage picture = Image.convertToFormat(QImage::Format_RGB32);
-    std::FILE* f = std::fopen(FileName.c_str(), "wb");
-    if (!f) RaiseInOutError(FileName, "cannot create");
     jpeg_compress_struct cinfo{};
     TJpegErrorMgr err;
     cinfo.err = jpeg_std_error(&err.Pub);
     err.Pub.error_exit = ErrorExit;
     jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
     bool ok = false;
     try {
-        ok = !picture.isNull() && EncodeWithJump(cinfo, err, f, picture, std::clamp(Quality, 1, 100), Progress);
+        ok = !picture.isNull() &&
+             EncodeWithJump(cinfo, err, &buffer, &size, picture, std::clamp(Quality, 1, 100), Progress);
     } catch (...) {  // from the progress handler
         jpeg_destroy_compress(&cinfo);
-        std::fclose(f);
+        std::free(buffer);
         throw;
     }
     jpeg_destroy_compress(&cinfo);
-    const bool written = std::ferror(f) == 0;
-    if (std::fclose(f) != 0 || !written || !ok) RaiseInOutError(FileName, "cannot write");
+    const std::unique_ptr<unsigned char, TMallocFree> owned(buffer);
+    if (!ok) RaiseInOutError(FileName, "cannot write");
+    // Whole, so that a failure leaves an earlier image of that name as it was.
+    WriteFileBytes(FileName, std::string_view(reinterpret_cast<const char*>(buffer), size));
 }
 
 }  // namespace zylcarto
