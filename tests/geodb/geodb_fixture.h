@@ -2,6 +2,7 @@
 // A scratch directory per test and small helpers for looking at database files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "scratch_dir.h"
 #include "zylcarto/geodb/geodb.h"
 #include "zylcarto/geodb/indexes.h"
 #include "zylcarto/geodb/record_codec.h"
@@ -20,10 +22,12 @@ namespace zylcarto::test {
 class GeoDBTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // under the process's own folder: the same test run by another build at the same time keeps apart
+        static const TScratchDir scratch("geodb");
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        Dir = std::filesystem::temp_directory_path() /
-              ("zylgeodb_" + std::string(info->test_suite_name()) + "_" + info->name());
-        std::filesystem::remove_all(Dir);
+        std::string name = std::string(info->test_suite_name()) + "." + info->name();
+        std::replace(name.begin(), name.end(), '/', '_');
+        Dir = scratch.Dir() / name;
         std::filesystem::create_directories(Dir);
     }
     void TearDown() override {
