@@ -2,12 +2,9 @@
 // on the sphere against a brute-force search.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -16,41 +13,25 @@
 #include <sstream>
 #include <string>
 
+#include "cli_runner.h"
 #include "zylcarto/geodb/geodb.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Result {
-    int status;
-    std::string out, err;
-};
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+using zylcarto::test::ReadFile;
+using Result = zylcarto::test::TCliResult;
 
 class CliDb : public ::testing::Test {
 protected:
     void SetUp() override {
-        Dir = fs::path(::testing::TempDir()) /
-              ("cli_db_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(Dir);
+        Dir = zylcarto::test::CliScratch().Dir() /
+              ("db_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::create_directories(Dir / "db");
     }
     void TearDown() override { fs::remove_all(Dir); }
 
-    Result Run(const std::string& args) const {
-        const std::string out = (Dir / "out.txt").string(), err = (Dir / "err.txt").string();
-        const std::string command = std::string("cd '") + (Dir / "db").string() + "' && '" + ZYLCARTO_CLI + "' " +
-                                    args + " </dev/null >'" + out + "' 2>'" + err + "'";
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
-    }
+    Result Run(const std::string& args) const { return zylcarto::test::RunCli(args, "", (Dir / "db").string()); }
     // Every file under db/ with its bytes and modification time.
     std::map<std::string, std::pair<std::string, fs::file_time_type>> Snapshot() const {
         std::map<std::string, std::pair<std::string, fs::file_time_type>> m;
@@ -64,7 +45,7 @@ protected:
 };
 
 TEST_F(CliDb, ValuesThatWouldNotBeStoredExactlyAreRefused) {
-    ASSERT_EQ(Run("db create d").status, 0);
+    ASSERT_EQ(Run("db create d").Status, 0);
     Write("empty.txt", "");
     Write("comments.txt", "# nothing\n\n");
     Write("one.txt", "1 1\n");
@@ -91,39 +72,39 @@ TEST_F(CliDb, ValuesThatWouldNotBeStoredExactlyAreRefused) {
     };
     for (const auto& c : cases) {
         const Result r = Run(c.args);
-        EXPECT_EQ(r.status, c.status) << c.args;
-        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << ": " << r.err;
-        EXPECT_EQ(r.out, "") << c.args;
+        EXPECT_EQ(r.Status, c.status) << c.args;
+        EXPECT_NE(r.Err.find(c.message), std::string::npos) << c.args << ": " << r.Err;
+        EXPECT_EQ(r.Out, "") << c.args;
     }
     EXPECT_TRUE(Snapshot() == before);
 
     // explicitly allowed: the start of a long name; what Windows-1252 holds is kept as it is
-    EXPECT_EQ(Run("db add-town d " + std::string(70, 'n') + " 1 1 --truncate").out, "1\n");
-    EXPECT_EQ(Run("db add-polygon d river 'Zürich–Genève' two.txt").out, "2\n");
-    EXPECT_EQ(Run("db add-blob d /proc/version").out, "3\n");  // its size reads as 0
+    EXPECT_EQ(Run("db add-town d " + std::string(70, 'n') + " 1 1 --truncate").Out, "1\n");
+    EXPECT_EQ(Run("db add-polygon d river 'Zürich–Genève' two.txt").Out, "2\n");
+    EXPECT_EQ(Run("db add-blob d /proc/version").Out, "3\n");  // its size reads as 0
     const Result list = Run("db list d");
-    EXPECT_NE(list.out.find("\t" + std::string(59, 'n') + "\t"), std::string::npos);
-    EXPECT_NE(list.out.find("\tZürich–Genève\t"), std::string::npos);
-    ASSERT_EQ(Run("db get-blob d 3 version.out").status, 0);
+    EXPECT_NE(list.Out.find("\t" + std::string(59, 'n') + "\t"), std::string::npos);
+    EXPECT_NE(list.Out.find("\tZürich–Genève\t"), std::string::npos);
+    ASSERT_EQ(Run("db get-blob d 3 version.out").Status, 0);
     EXPECT_EQ(ReadFile((Dir / "db" / "version.out").string()), ReadFile("/proc/version"));
 }
 
 TEST_F(CliDb, ReadingActionsChangeAndCreateNoFile) {
-    ASSERT_EQ(Run("db create d").status, 0);
-    ASSERT_EQ(Run("db add-town d a 1 1").status, 0);
-    ASSERT_EQ(Run("db add-town d b 2 2").status, 0);
+    ASSERT_EQ(Run("db create d").Status, 0);
+    ASSERT_EQ(Run("db add-town d a 1 1").Status, 0);
+    ASSERT_EQ(Run("db add-town d b 2 2").Status, 0);
     fs::remove(Dir / "db" / "d.zylgi3");  // rebuilt in memory, not written by a read
     const auto before = Snapshot();
     for (const char* args : {"db info d", "db list d", "db find d a", "db near d 0 0"}) {
-        EXPECT_EQ(Run(args).status, 0) << args;
+        EXPECT_EQ(Run(args).Status, 0) << args;
         EXPECT_TRUE(Snapshot() == before) << args;
     }
     fs::remove(Dir / "db" / "d.zylgdd");
     const auto damaged = Snapshot();
     for (const char* args : {"db info d", "db list d", "db add-town d c 3 3"}) {
         const Result r = Run(args);
-        EXPECT_NE(r.status, 0) << args;
-        EXPECT_NE(r.err.find("d.zylgdd\" is missing"), std::string::npos) << args << ": " << r.err;
+        EXPECT_NE(r.Status, 0) << args;
+        EXPECT_NE(r.Err.find("d.zylgdd\" is missing"), std::string::npos) << args << ": " << r.Err;
         EXPECT_TRUE(Snapshot() == damaged) << args;
     }
 }
@@ -190,14 +171,14 @@ TEST_F(CliDb, NearFindsTheNearestItemsOnTheSphere) {
         char args[128];
         std::snprintf(args, sizeof args, "db near t %.6f %.6f", lat, lon);
         const Result r = Run(args);
-        ASSERT_EQ(r.status, 0) << args << r.err;
+        ASSERT_EQ(r.Status, 0) << args << r.Err;
         std::set<int> got;
-        std::istringstream lines(r.out);
+        std::istringstream lines(r.Out);
         for (std::string line; std::getline(lines, line);) got.insert(std::stoi(line));
         if (got != expected && ++mismatches <= 5)
             ADD_FAILURE() << args << ": " << got.size() << " items, expected " << expected.size() << " at "
                           << best * 6371.0088 << " km\n"
-                          << r.out;
+                          << r.Out;
     }
     EXPECT_EQ(mismatches, 0);
 }

@@ -2,14 +2,17 @@
 // A scratch directory per test and small helpers for looking at database files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "scratch_dir.h"
 #include "zylcarto/geodb/geodb.h"
 #include "zylcarto/geodb/indexes.h"
 #include "zylcarto/geodb/record_codec.h"
@@ -20,10 +23,12 @@ namespace zylcarto::test {
 class GeoDBTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // under the process's own folder: the same test run by another build at the same time keeps apart
+        static const TScratchDir scratch("geodb");
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        Dir = std::filesystem::temp_directory_path() /
-              ("zylgeodb_" + std::string(info->test_suite_name()) + "_" + info->name());
-        std::filesystem::remove_all(Dir);
+        std::string name = std::string(info->test_suite_name()) + "." + info->name();
+        std::replace(name.begin(), name.end(), '/', '_');
+        Dir = scratch.Dir() / name;
         std::filesystem::create_directories(Dir);
     }
     void TearDown() override {
@@ -41,6 +46,14 @@ public:
     static void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    static void Patch(const std::string& path, const std::function<void(std::vector<std::uint8_t>&)>& change) {
+        auto b = Bytes(path);
+        change(b);
+        WriteBytes(path, b);
+    }
+    static void PutU32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
     }
 
 protected:
@@ -110,11 +123,24 @@ inline ::testing::AssertionResult IndexesSound(const TGeoDB& db) {
     return ::testing::AssertionSuccess();
 }
 
+// The five index files of the database Base are sound over its item file of Entries items.
+inline ::testing::AssertionResult IndexFilesSound(const std::string& Base, int Entries) {
+    const auto names = DBFileNames(Base);
+    const auto records = ReadItemFile(names.GDS);
+    if (!IsSoundIndex(ReadItemIDIndexFile(names.IX[0]), records, Entries))
+        return ::testing::AssertionFailure() << "index file 0 unsound";
+    for (int i = 1; i <= 4; ++i)
+        if (!IsSoundIndex(ReadLLIndexFile(names.IX[static_cast<std::size_t>(i)]), i, records, Entries))
+            return ::testing::AssertionFailure() << "index file " << i << " unsound";
+    return ::testing::AssertionSuccess();
+}
+
 // Every item by identifier: its record (BlobOffset cleared, since collection
 // moves blocks) and the bytes of its block as read back.
 struct Item {
     std::vector<std::uint8_t> record;  // with BlobOffset cleared: collection moves blocks
     std::vector<std::uint8_t> block;
+    bool operator==(const Item&) const = default;
 };
 using Contents = std::map<std::int32_t, Item>;
 

@@ -53,12 +53,8 @@ TEST_F(GeoDB, PartialTrailingEntriesAreIgnoredAndShortDataFileRaises) {
         AddTownAt(db, "a", 1, 1);
         AddTownAt(db, "b", 2, 2);
     }
-    auto items = Bytes(n.GDS);
-    items.resize(250, 0x55);
-    WriteBytes(n.GDS, items);
-    auto ix = Bytes(n.IX[1]);
-    ix.push_back(0x55);
-    WriteBytes(n.IX[1], ix);
+    Patch(n.GDS, [](auto& b) { b.resize(250, 0x55); });
+    Patch(n.IX[1], [](auto& b) { b.push_back(0x55); });
     {
         TGeoDB db;
         db.SetDBName(Base());
@@ -69,9 +65,7 @@ TEST_F(GeoDB, PartialTrailingEntriesAreIgnoredAndShortDataFileRaises) {
         EXPECT_EQ(AddTownAt(db, "c", 3, 3), 3);
         EXPECT_EQ(FileSize(n.GDS), 360u);
     }
-    auto data = Bytes(n.GDD);
-    data.resize(259);
-    WriteBytes(n.GDD, data);
+    Patch(n.GDD, [](auto& b) { b.resize(259); });
     TGeoDB db;
     EXPECT_THROW(db.SetDBName(Base()), EInOutError);
     // a database half read must not take adds: they would reuse identifiers
@@ -286,18 +280,13 @@ TEST_F(GeoDB, DescriptionRevisionAndHeaderRepairs) {
     AddTownAt(db, "a", 0, 0);
     AddTownAt(db, "b", 0, 0);
     db.SetDBName("");
-    auto header = Bytes(Base() + ".zylgdd");
-    header[0] = 0;
-    WriteBytes(Base() + ".zylgdd", header);
+    Patch(Base() + ".zylgdd", [](auto& b) { b[0] = 0; });
     db.SetDBName(Base());
     EXPECT_EQ(db.Data(db.AddTown("c", 0, 0, {0, 0}, 0, 0, 0)).ItemId, 3);
 
     // identifiers run out rather than wrap around
     db.SetDBName("");
-    header = Bytes(Base() + ".zylgdd");
-    header[0] = header[1] = header[2] = 0xFF;
-    header[3] = 0x7F;
-    WriteBytes(Base() + ".zylgdd", header);
+    Patch(Base() + ".zylgdd", [](auto& b) { PutU32(b, 0, 0x7FFFFFFF); });
     db.SetDBName(Base());
     EXPECT_THROW(db.AddTown("d", 0, 0, {0, 0}, 0, 0, 0), EZYLGeoDBError);
     EXPECT_EQ(db.NumEntries(), 3);

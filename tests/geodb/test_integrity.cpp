@@ -37,14 +37,6 @@ protected:
             if (e.path().extension() != ".zylglk") f[e.path().string()] = Bytes(e.path().string());
         return f;
     }
-    static void PutU32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-    }
-    void Patch(const std::string& path, const std::function<void(std::vector<std::uint8_t>&)>& change) const {
-        auto b = Bytes(path);
-        change(b);
-        WriteBytes(path, b);
-    }
 };
 
 TEST_F(GeoDBDamage, DamagedOrForeignFilesAreRefusedNamingTheFileAndNothingIsWritten) {

@@ -69,15 +69,6 @@ void CopyFiles(const fs::path& from, const fs::path& to) {
     for (const auto& e : fs::directory_iterator(from)) fs::copy_file(e.path(), to / e.path().filename());
 }
 
-bool Same(const Contents& a, const Contents& b) {
-    if (a.size() != b.size()) return false;
-    for (const auto& [id, item] : a) {
-        const auto it = b.find(id);
-        if (it == b.end() || it->second.record != item.record || it->second.block != item.block) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 using GeoDBProcesses = GeoDBTest;
@@ -85,12 +76,11 @@ using GeoDBProcesses = GeoDBTest;
 TEST_F(GeoDBProcesses, KilledAtRandomTheDatabaseHoldsWhatReturnedAndNothingHalf) {
     const fs::path live = Dir / "live", snapshot = Dir / "snapshot", replay = Dir / "replay";
     fs::create_directories(live);
+    constexpr unsigned kKills = 60;
     std::mt19937 gen(4242);
-    int kills = 0, interrupted = 0;
+    int interrupted = 0;
     std::size_t checked = 0;
-    const auto start = std::chrono::steady_clock::now();
-    for (unsigned cycle = 0; kills < 60 && std::chrono::steady_clock::now() - start < std::chrono::seconds(20);
-         ++cycle) {
+    for (unsigned cycle = 0; cycle < kKills; ++cycle) {
         CopyFiles(live, snapshot);
         int fds[2];
         ASSERT_EQ(::pipe(fds), 0);
@@ -112,14 +102,20 @@ TEST_F(GeoDBProcesses, KilledAtRandomTheDatabaseHoldsWhatReturnedAndNothingHalf)
             }
         }
         ::close(fds[1]);
-        std::this_thread::sleep_for(std::chrono::microseconds(2000 + gen() % 15000));
+        // the kill comes a random number of returned operations in and a moment later:
+        // counted by the child's progress, not by the clock, a loaded machine changes
+        // only the pace (with none returned it may stop the database's creation)
+        const int target = static_cast<int>(gen() % 10);
+        int returned = 0;
+        char buf[4096];
+        for (ssize_t got; returned < target &&
+                          (got = ::read(fds[0], buf, std::min<std::size_t>(sizeof buf, target - returned))) > 0;)
+            returned += static_cast<int>(got);
+        std::this_thread::sleep_for(std::chrono::microseconds(gen() % 2000));
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
         ASSERT_TRUE(WIFSIGNALED(status)) << "the child stopped by itself with " << WEXITSTATUS(status);
-        ++kills;
-        int returned = 0;
-        char buf[4096];
         for (ssize_t got; (got = ::read(fds[0], buf, sizeof buf)) > 0;) returned += static_cast<int>(got);
         ::close(fds[0]);
 
@@ -144,7 +140,7 @@ TEST_F(GeoDBProcesses, KilledAtRandomTheDatabaseHoldsWhatReturnedAndNothingHalf)
         // index files a kill left stale are rebuilt in memory and written with the next change
         ASSERT_TRUE(IndexesSound(db)) << "cycle " << cycle;
         const Contents got = ReadContents(db);
-        const bool asReturned = Same(got, returnedOnly), asNext = Same(got, withNext);
+        const bool asReturned = got == returnedOnly, asNext = got == withNext;
         ASSERT_TRUE(asReturned || asNext) << "cycle " << cycle << " after " << returned << " operations: " << got.size()
                                           << " items, expected " << returnedOnly.size() << " or " << withNext.size();
         interrupted += asReturned ? 0 : 1;
@@ -152,8 +148,7 @@ TEST_F(GeoDBProcesses, KilledAtRandomTheDatabaseHoldsWhatReturnedAndNothingHalf)
         for (const char* leftover : {"~new", "~old", "~commit"})
             EXPECT_FALSE(fs::exists(names.GDD + leftover) || fs::exists(names.GDS + leftover));
     }
-    EXPECT_GE(kills, 50);
-    std::printf("%d kills, %zu items checked, %d interrupted operations found whole, 0 lost\n", kills, checked,
+    std::printf("%u kills, %zu items checked, %d interrupted operations found whole, 0 lost\n", kKills, checked,
                 interrupted);
 }
 
@@ -209,11 +204,7 @@ TEST_F(GeoDBProcesses, TwoProcessesAddingAtOnceBothGetEveryItemInOnce) {
         EXPECT_EQ(db.SearchForItemID(r.ItemId), e);
     }
     EXPECT_EQ(seen.size(), static_cast<std::size_t>(2 * kEach));
-    const auto names = DBFileNames(base);
-    const auto records = ReadItemFile(names.GDS);
-    EXPECT_TRUE(IsSoundIndex(ReadItemIDIndexFile(names.IX[0]), records, db.NumEntries()));
-    for (int i = 1; i <= 4; ++i)
-        EXPECT_TRUE(IsSoundIndex(ReadLLIndexFile(names.IX[static_cast<std::size_t>(i)]), i, records, db.NumEntries()));
+    EXPECT_TRUE(IndexFilesSound(base, db.NumEntries()));
 }
 
 TEST_F(GeoDBProcesses, ALockHeldTooLongRaisesAfterTheTimeoutAndWritesNothing) {

@@ -91,7 +91,7 @@ std::unique_ptr<TDBLock> TGeoDB::Lock(const char* Operation, bool Exclusive) {
 void TGeoDB::OpenDatabase(const std::string& BaseName) {
     const TDBFileNames names = DBFileNames(BaseName);
     // opening only reads, unless it creates the database or finishes a killed collection
-    const bool writes = NoDatabaseFiles(names) || CollectionLeftovers(names);
+    const bool writes = NoDatabaseFiles(names) || UnfinishedCreation(names) || CollectionLeftovers(names);
     const auto lock = Lock(names.Lock, "SetDBName", writes);
     LoadDatabase(BaseName);
 }
@@ -102,8 +102,9 @@ void TGeoDB::LoadDatabase(const std::string& BaseName) {
     try {
         // what a killed collection left is finished or undone before anything is read
         RecoverCollection(names);
-        // only a name with no file at all is a new database; a partial set is a damaged one
-        if (NoDatabaseFiles(names)) CreateDatabaseFiles(names);
+        // a new database is a name with no file at all or a creation stopped half way;
+        // any other partial set is a damaged one
+        if (NoDatabaseFiles(names) || UnfinishedCreation(names)) CreateDatabaseFiles(names);
         TDatabaseFiles files =
             ReadVerifiedDatabase(names, [this](const std::string& Text) { return Msg("SetDBName: " + Text); });
         FSystemData = files.System;
@@ -125,11 +126,18 @@ void TGeoDB::LoadDatabase(const std::string& BaseName) {
 }
 
 void TGeoDB::CreateDatabaseFiles(const TDBFileNames& Names) {
+    // The header whole first, renamed into place (stopped before, it is a collection's
+    // leftover and discarded), the item file last: whatever a stop leaves is either
+    // no database or an UnfinishedCreation.
+    if (!ProbeFile(Names.GDD)) {
+        const std::string part = CollectionFiles(Names).NewGDD;
+        TBinaryFile f(part, TBinaryFile::TMode::CreateNew);
+        WriteSystemData(f, TgdbSystemData());
+        f.Close();
+        RenameFile(part, Names.GDD);
+    }
     for (int i : {1, 2, 3, 4, 0}) CreateEmptyFile(Names.IX[static_cast<std::size_t>(i)]);
     CreateEmptyFile(Names.GDS);
-    TBinaryFile f(Names.GDD, TBinaryFile::TMode::CreateNew);
-    WriteSystemData(f, TgdbSystemData());
-    f.Close();
 }
 
 void TGeoDB::LoadIndexes(const TIxItemIDRecArray& Id, const std::array<TIxLLRecArray, 4>& LL) {

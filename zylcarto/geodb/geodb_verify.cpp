@@ -40,6 +40,16 @@ bool NoDatabaseFiles(const TDBFileNames& Names) {
     return std::none_of(Names.IX.begin(), Names.IX.end(), [](const std::string& p) { return ProbeFile(p); });
 }
 
+bool UnfinishedCreation(const TDBFileNames& Names) {
+    if (ProbeFile(Names.GDS) || !ProbeFile(Names.GDD)) return false;
+    std::uint8_t fresh[SystemDataBytes], header[SystemDataBytes + 1];
+    EncodeSystemData(TgdbSystemData(), fresh);
+    TBinaryFile f(Names.GDD, TBinaryFile::TMode::ReadOnly);
+    const std::size_t n = f.Read(header, sizeof header);
+    f.Close();
+    return n == SystemDataBytes && std::memcmp(header, fresh, SystemDataBytes) == 0;
+}
+
 TDatabaseFiles ReadVerifiedDatabase(const TDBFileNames& Names,
                                     const std::function<std::string(const std::string&)>& Message) {
     const auto fail = [&](const std::string& path, const std::string& why) {

@@ -23,6 +23,9 @@ struct TDatabaseFiles {
 
 // True when none of the seven files of the database exists: naming it creates it.
 bool NoDatabaseFiles(const TDBFileNames& Names);
+// True when the item file is missing beside a data file that holds nothing but a
+// new database's header: a creation stopped half way, in which nothing is lost.
+bool UnfinishedCreation(const TDBFileNames& Names);
 
 // Reads the files read-only and checks them: the data and item files must be
 // there, the header of a known version, every record well formed with its block
