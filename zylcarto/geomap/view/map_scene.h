@@ -10,6 +10,7 @@
 #include <string>
 
 #include "zylcarto/geomap/view/canvas.h"
+#include "zylcarto/support/export.h"
 #include "zylcarto/support/types.h"
 
 namespace zylcarto {
@@ -56,7 +57,7 @@ struct TMapAppearance {
 
 // The whole map image scaled to one magnification, in the device pixels of
 // one pixel ratio (Image carries that ratio); Mag 0 means invalid.
-struct TImageCache {
+struct ZYLCARTO_EXPORT TImageCache {
     QImage Image;
     double Mag = 0;
     double Ratio = 1;
