@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "zylcarto/geomap/calibration/calib_text.h"
+#include "zylcarto/geomap/calibration/xml_source.h"
 #include "zylcarto/support/streams.h"
 
 using namespace zylcarto;

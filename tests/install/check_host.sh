@@ -4,11 +4,14 @@
 # With "designer", the Qt Designer plugin must be installed and find the library,
 # and a host whose window uic made from a designer form is built and run too.
 # Nothing comes from LD_LIBRARY_PATH: the installed files must find each other.
-#   check_host.sh PREFIX WORKDIR [designer]
+# BUILD is the build tree the installed files come from; its libraries still
+# have their symbol tables and debugging information.
+#   check_host.sh PREFIX WORKDIR BUILD [designer]
 set -euo pipefail
 prefix=$1
 work=$2
-designer=${3:-}
+build=$3
+designer=${4:-}
 here=$(cd "$(dirname "$0")" && pwd)
 unset LD_LIBRARY_PATH
 export QT_QPA_PLATFORM=offscreen
@@ -55,6 +58,35 @@ undeclared=$(comm -23 <(echo "$names") <(echo "$declared") | tr '\n' ' ')
 for name in TGeoDB TMapCalibration LatLongToUTM ParseCalibData; do
   grep -qx "$name" <<<"$names" || fail "the libraries do not export $name"
 done
+
+# The reverse: a function or variable declared there and defined in a source file
+# of the library must not be hidden, or a host that uses it fails to link. What
+# a header defines (inline, templates) the host compiles itself, so definitions
+# located in a header do not count; nor do a function's local statics and lambdas.
+export LC_ALL=C
+code=$(find "$include/zylcarto" -name '*.h' -exec sed 's|//.*||' {} +)
+words=$(grep -o '[A-Za-z_~][A-Za-z0-9_]*' <<<"$code" | sort -u)
+classes=$(grep -oE '\b(class|struct)( ZYLCARTO_EXPORT)? [A-Za-z_][A-Za-z0-9_]*( final)? *[:{]' <<<"$code" |
+  sed -E 's/^(class|struct)( ZYLCARTO_EXPORT)? //; s/[ :{].*$//' | sort -u)
+libs=("$build"/zylcarto/libzylcarto*.so)
+located=$(nm -lC --defined-only "${libs[@]}" | grep -P '\t' || true)
+if [ -z "$located" ]; then
+  echo "check_host: $build has no debugging information, hidden declared names are not checked" >&2
+else
+  visible=$(nm -DC --defined-only "${libs[@]}" | sed -E 's/^[0-9a-f]+ [A-Za-z] //' | sort -u)
+  hidden=$(awk -F'\t' '$1 ~ /^[0-9a-f]+ [tdbr] zylcarto::/ && $2 !~ /\.h:[0-9]+$/ {sub(/^[0-9a-f]+ . /, "", $1); print $1}' \
+      <<<"$located" | grep -v 'anonymous namespace\|::detail::\|)\( const\)\?::' | sed 's/ \[clone [^]]*\]//g' |
+    sort -u | comm -23 - <(echo "$visible") |
+    sed -E 's/\[abi:cxx11\]//g; :a; s/<[^<>]*>//g; ta; s/\(.*//; s/.* //' | grep '^zylcarto::' | sort -u || true)
+  declared_hidden=""
+  while IFS= read -r q; do
+    IFS=: read -ra part <<<"${q//::/:}"
+    n=${#part[@]}
+    if [ "$n" -gt 2 ]; then grep -qx -- "${part[n-2]}" <<<"$classes" || continue; fi
+    ! grep -qx -- "${part[n-1]}" <<<"$words" || declared_hidden+="${q#zylcarto::} "
+  done <<<"$hidden"
+  [ -z "$declared_hidden" ] || fail "the installed headers declare names the libraries hide: $declared_hidden"
+fi
 
 out=$("$prefix/bin/zylcarto" utm 48.2 16.4) || fail "the installed zylcarto does not run"
 [ "$out" = "33 U 604028.2757 5339477.3311" ] || fail "zylcarto utm printed \"$out\""

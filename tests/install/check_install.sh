@@ -9,4 +9,4 @@ trap 'rm -rf "$scratch"' EXIT
 cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
 designer=""
 if [ -d "$build/plugins/designer" ]; then designer=designer; fi  # the build has the plugin
-bash "$here/check_host.sh" "$scratch/prefix" "$scratch" $designer
+bash "$here/check_host.sh" "$scratch/prefix" "$scratch" "$build" $designer

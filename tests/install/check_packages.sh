@@ -43,4 +43,4 @@ for so in "$lib"/lib*.so."$version"; do
   [ "$soname" = "$(basename "$so" ".$version").${version%%.*}" ] || fail "$(basename "$so") has the soname \"$soname\""
 done
 
-bash "$here/check_host.sh" "$scratch/root/usr" "$scratch" $designer
+bash "$here/check_host.sh" "$scratch/root/usr" "$scratch" "$build" $designer

@@ -7,7 +7,7 @@
 #include <limits>
 #include <optional>
 
-#include "zylcarto/exchange/exchange_text.h"
+#include "zylcarto/exchange/text_fields.h"
 #include "zylcarto/geomap/landmarks/landmark_xml.h"
 #include "zylcarto/support/ansi.h"
 #include "zylcarto/support/errors.h"

@@ -9,6 +9,7 @@
 
 #include "zylcarto/exchange/exchange_text.h"
 #include "zylcarto/exchange/image_size.h"
+#include "zylcarto/exchange/text_fields.h"
 #include "zylcarto/geodesy/datums.h"
 #include "zylcarto/geodesy/geocentric.h"
 #include "zylcarto/geodesy/projections.h"

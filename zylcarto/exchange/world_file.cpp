@@ -9,6 +9,7 @@
 
 #include "zylcarto/exchange/exchange_text.h"
 #include "zylcarto/exchange/image_size.h"
+#include "zylcarto/exchange/text_fields.h"
 #include "zylcarto/geomap/calibration/calib_models.h"
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/support/errors.h"

@@ -4,8 +4,9 @@
 /// database's tie rule, removing, the closest-position searches, and checking an
 /// index read from disk against the item records it claims to cover.
 ///
-/// Installed because TGeoDB holds these indexes as members; nothing here is exported,
-/// so a host reaches the indexes only through TGeoDB. Plain values, one thread at a time.
+/// Installed because TGeoDB holds these indexes as members; a host may also keep
+/// its own, over the two entry types the database uses (the only instantiations the
+/// library provides). Plain values, one thread at a time.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -13,12 +14,13 @@
 #include <vector>
 
 #include "zylcarto/geodb/records.h"
+#include "zylcarto/support/export.h"
 
 namespace zylcarto {
 
 /// The key of Rec in coordinate index IxNumber: 1 LatLow, 2 LatHigh, 3 LongLow, any
 /// other LongHigh (degrees).
-float CoordinateKey(const TgdbData& Rec, int IxNumber);
+ZYLCARTO_EXPORT float CoordinateKey(const TgdbData& Rec, int IxNumber);
 
 /// One index as a sequence of positions 0..Size()-1, held in blocks of 128 to 512
 /// entries so that inserting and removing move one block, not the whole array.
@@ -96,6 +98,9 @@ private:
     int FFirstChanged = 0;
 };
 
+extern template class ZYLCARTO_EXPORT TSortedIndex<TIxItemIDRec>;
+extern template class ZYLCARTO_EXPORT TSortedIndex<TIxLLRec>;
+
 /// The index on item identifiers.
 using TItemIDIndex = TSortedIndex<TIxItemIDRec>;
 /// An index on one bounding-box edge.
@@ -104,9 +109,9 @@ using TCoordIndex = TSortedIndex<TIxLLRec>;
 /// True when Ix, as read from disk, is a sound index over the first N records (Records
 /// holds at least N): N entries, every record number once, each key equal to its
 /// record's identifier, keys strictly increasing.
-bool IsSoundIndex(const TIxItemIDRecArray& Ix, const std::vector<TgdbData>& Records, int N);
+ZYLCARTO_EXPORT bool IsSoundIndex(const TIxItemIDRecArray& Ix, const std::vector<TgdbData>& Records, int N);
 /// The same for coordinate index IxNumber (as CoordinateKey): keys equal bit for bit,
 /// in order unless a key is not a number, where the stored order is all there is.
-bool IsSoundIndex(const TIxLLRecArray& Ix, int IxNumber, const std::vector<TgdbData>& Records, int N);
+ZYLCARTO_EXPORT bool IsSoundIndex(const TIxLLRecArray& Ix, int IxNumber, const std::vector<TgdbData>& Records, int N);
 
 }  // namespace zylcarto

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "zylcarto/support/export.h"
+
 namespace zylcarto {
 
 class TMemoryStream;
@@ -26,10 +28,10 @@ using TTagList = std::vector<std::string_view>;
 ///    lines; empty for a self-closing tag and for a tag whose closing form
 ///    ("/name") is itself in TagList, which the caller reads as a tag of its own.
 ///    Without a closing tag the content runs to the end of the input.
-std::uint8_t ReadNextTagInTextFile(TTextFile& Source, const TTagList& TagList, std::string& Attributes,
-                                   std::string& Content);
+ZYLCARTO_EXPORT std::uint8_t ReadNextTagInTextFile(TTextFile& Source, const TTagList& TagList, std::string& Attributes,
+                                                   std::string& Content);
 /// The same, reading one byte per character from the stream's position.
-std::uint8_t ReadNextTagInStream(TMemoryStream& Source, const TTagList& TagList, std::string& Attributes,
-                                 std::string& Content);
+ZYLCARTO_EXPORT std::uint8_t ReadNextTagInStream(TMemoryStream& Source, const TTagList& TagList,
+                                                 std::string& Attributes, std::string& Content);
 
 }  // namespace zylcarto

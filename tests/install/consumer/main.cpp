@@ -1,9 +1,14 @@
 // A host of the installed library: geodesy, an exception thrown inside the
-// library and caught here by its class, and (with the widgets) a map control.
+// library and caught here by its class, free functions and a class template of
+// the headers (each must link), and (with the widgets) a map control.
 #include <zylcarto/geodb/geodb.h>
+#include <zylcarto/geodb/indexes.h>
 #include <zylcarto/geodesy/ellipsoids.h>
 #include <zylcarto/geodesy/projections.h>
+#include <zylcarto/geomap/calibration/xml_source.h>
 #include <zylcarto/support/errors.h>
+#include <zylcarto/support/streams.h>
+#include <zylcarto/support/tagreader.h>
 
 #include <cmath>
 #include <cstdio>
@@ -11,6 +16,7 @@
 #ifdef ZYLCARTO_HOST_WIDGETS
 #include <QApplication>
 #include <zylcarto/geomap/view/geomap.h>
+#include <zylcarto/geomap/view/map_scene.h>
 #endif
 
 using namespace zylcarto;
@@ -25,6 +31,15 @@ int main(int argc, char** argv) {
         return 2;
     } catch (const EZYLGeoBasicsError&) {}
     if (GeoLatitude(-12.5, dfDecimal, 1).find('S') == std::string::npos) return 3;
+    TgdbData rec;
+    rec.LongLow = 16.25f;
+    TCoordIndex ix;
+    ix.Insert({CoordinateKey(rec, 3), 0});
+    TMemoryStream xml;
+    xml.WriteString("<corners a=\"1\"></corners>");
+    xml.SetPosition(0);
+    std::string attributes, content;
+    if (ix.Find(16.25) != 1 || ReadNextTagInStream(xml, CalibTagList(), attributes, content) != ctCorners) return 5;
 #ifdef ZYLCARTO_HOST_WIDGETS
     QApplication app(argc, argv);
     TGeoMap map;
@@ -36,6 +51,9 @@ int main(int argc, char** argv) {
     bool valid = false;
     const double lat = map.CalcLatitude(map.MapImgWidth() / 2, map.MapImgHeight() / 2, valid);
     if (!valid || std::abs(lat - 47.5) > 0.01 || zoomPans != 1 || qobject_cast<TGeoMap*>(asWidget) != &map) return 4;
+    TImageCache cache;
+    cache.Rebuild(QImage(8, 4, QImage::Format_RGB32), 0.5, true, 1);
+    if (cache.Image.width() != 4 || !cache.Fits(0.5, 1)) return 6;
 #else
     (void)argc;
     (void)argv;

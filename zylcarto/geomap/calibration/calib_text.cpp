@@ -11,13 +11,6 @@
 
 namespace zylcarto {
 
-const TTagList& CalibTagList() {
-    static const TTagList tags{"geomap",       "/geomap",  "calline",   "corners",   "resolution", "gmlandmarks",
-                               "/gmlandmarks", "landmark", "calquads",  "lmsymbols", "/lmsymbols", "symbol",
-                               "utmzone",      "utmsouth", "ellipsoid", "invalidtag"};
-    return tags;
-}
-
 std::string ReadStreamLine(TMemoryStream& Stream, bool& EndOfStream) {
     std::string line;
     EndOfStream = false;

@@ -1,41 +1,16 @@
 #pragma once
 // Text routines of the calibration, landmark and symbol files: line reading,
-// attribute lookup, locale-independent number scanning and formatting, and the
-// tag list all three readers switch on.
+// attribute lookup and locale-independent number scanning and formatting, shared
+// by the three readers.
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "zylcarto/support/tagreader.h"
-
 namespace zylcarto {
 
 class TMemoryStream;
-
-// Indexes into CalibTagList(); the tag reader returns them.
-enum TCalibTagIndex : std::uint8_t {
-    ctGeoMap = 0,
-    ctGeoMapEnd = 1,
-    ctCalLine = 2,
-    ctCorners = 3,
-    ctResolution = 4,
-    ctGmLandmarks = 5,
-    ctGmLandmarksEnd = 6,
-    ctLandmark = 7,
-    ctCalQuads = 8,
-    ctLmSymbols = 9,
-    ctLmSymbolsEnd = 10,
-    ctSymbol = 11,
-    ctUTMZone = 12,
-    ctUTMSouth = 13,
-    ctEllipsoid = 14,
-    ctInvalidTag = 15
-};
-
-// The 16 lower-case tag names in index order; the last one doubles as "end of input".
-const TTagList& CalibTagList();
 
 // One line of 8-bit text from the stream's position, without its CR/LF ending.
 // EndOfStream becomes true when the stream ran out while reading.

@@ -8,6 +8,13 @@
 
 namespace zylcarto {
 
+const TTagList& CalibTagList() {
+    static const TTagList tags{"geomap",       "/geomap",  "calline",   "corners",   "resolution", "gmlandmarks",
+                               "/gmlandmarks", "landmark", "calquads",  "lmsymbols", "/lmsymbols", "symbol",
+                               "utmzone",      "utmsouth", "ellipsoid", "invalidtag"};
+    return tags;
+}
+
 bool TTextFileSource::ReadLine(std::string& Line) { return FFile.ReadLn(Line); }
 
 std::uint8_t TTextFileSource::ReadTag(std::string& Attributes, std::string& Content) {

@@ -9,11 +9,36 @@
 #include <string_view>
 
 #include "zylcarto/support/export.h"
+#include "zylcarto/support/tagreader.h"
 
 namespace zylcarto {
 
 class TMemoryStream;
 class TTextFile;
+
+/// The index of each tag in CalibTagList(), as ReadTag returns it.
+enum TCalibTagIndex : std::uint8_t {
+    ctGeoMap = 0,          ///< "geomap"
+    ctGeoMapEnd = 1,       ///< "/geomap"
+    ctCalLine = 2,         ///< "calline"
+    ctCorners = 3,         ///< "corners"
+    ctResolution = 4,      ///< "resolution"
+    ctGmLandmarks = 5,     ///< "gmlandmarks"
+    ctGmLandmarksEnd = 6,  ///< "/gmlandmarks"
+    ctLandmark = 7,        ///< "landmark"
+    ctCalQuads = 8,        ///< "calquads"
+    ctLmSymbols = 9,       ///< "lmsymbols"
+    ctLmSymbolsEnd = 10,   ///< "/lmsymbols"
+    ctSymbol = 11,         ///< "symbol"
+    ctUTMZone = 12,        ///< "utmzone"
+    ctUTMSouth = 13,       ///< "utmsouth"
+    ctEllipsoid = 14,      ///< "ellipsoid"
+    ctInvalidTag = 15      ///< "invalidtag": never in a file, returned at the end of the input
+};
+
+/// The 16 lower-case tag names of the calibration, landmark and symbol files in
+/// TCalibTagIndex order.
+ZYLCARTO_EXPORT const TTagList& CalibTagList();
 
 /// What a reader reads from: lines, then tags.
 class ZYLCARTO_EXPORT TXmlSource {
