@@ -22,7 +22,9 @@ const char* const kMapExchangeUsage =
     "       zylcarto map export-world FILE.xml [DATAID]\n"
     "import-ozi    writes the calibration of an OziExplorer .map file (points shifted\n"
     "              to WGS 84) and prints each point's residual in metres.\n"
-    "import-world  reads the world file beside IMAGE (.jgw, .jpgw, .bpw, .bmpw, .wld):\n"
+    "import-world  reads the world file beside IMAGE (JPEG, BMP, PNG or TIFF; for\n"
+    "              IMAGE.ext: .etw from the extension's first and last letter,\n"
+    "              .extw, then .wld, e.g. .tfw .tifw .wld for a .tif):\n"
     "              degrees, or UTM metres with --utm-zone or a WGS 84 UTM .prj.\n"
     "export-world  writes the world file (and a .prj when none is there) beside\n"
     "              the calibration's image; non-affine models get the best affine\n"
@@ -57,13 +59,7 @@ int ReportAndWrite(const TImportedCalibration& c, const std::string& out) {
 int RunMapImportOzi(const TArgs& a) {
     RejectUnknownOptions(a);
     if (a.size() != 2) throw EUsageError("map import-ozi takes FILE.map OUT.xml");
-    TImportedCalibration c;
-    try {
-        c = ImportOziMap(a[0]);
-    } catch (const EZYLGeoMapError& e) {
-        throw EUsageError(a[0] + ": " + e.what());
-    }
-    return ReportAndWrite(c, a[1]);
+    return ReportAndWrite(ReadInput(a[0], [&] { return ImportOziMap(a[0]); }), a[1]);
 }
 
 int RunMapImportWorld(TArgs a) {
@@ -76,7 +72,7 @@ int RunMapImportWorld(TArgs a) {
     if (south && zone == 0) throw EUsageError("--south needs --utm-zone");
     RejectUnknownOptions(a);
     if (a.size() != 2) throw EUsageError("map import-world takes IMAGE OUT.xml [--utm-zone Z [--south]]");
-    return ReportAndWrite(ImportWorldFile(a[0], zone, south), a[1]);
+    return ReportAndWrite(ReadInput(a[0], [&] { return ImportWorldFile(a[0], zone, south); }), a[1]);
 }
 
 int RunMapExportWorld(const TArgs& a) {
@@ -84,7 +80,7 @@ int RunMapExportWorld(const TArgs& a) {
     if (a.empty() || a.size() > 2) throw EUsageError("map export-world takes FILE.xml [DATAID]");
     TCalibData d;
     TCalibModel model = cmUndefined;
-    if (!ParseCalibData(a[0], a.size() > 1 ? a[1] : "", d, model))
+    if (!ReadInput(a[0], [&] { return ParseCalibData(a[0], a.size() > 1 ? a[1] : "", d, model); }))
         throw EUsageError("no calibration data set " + (a.size() > 1 ? "\"" + a[1] + "\" " : std::string()) + "in " +
                           a[0]);
     const std::string dir = ExtractFilePath(a[0]);
@@ -92,7 +88,8 @@ int RunMapExportWorld(const TArgs& a) {
     if (d.MapFName.empty() || image.empty())
         throw EUsageError("the map image \"" + d.MapFName + "\" of " + a[0] + " was not found");
     TImageSize size;
-    if (!ReadImageSize(dir + image, size)) throw EUsageError(dir + image + " is not a readable JPEG or BMP image");
+    if (!ReadImageSize(dir + image, size))
+        throw EUsageError(dir + image + ": not a readable JPEG, BMP, PNG or TIFF image");
     if (model == cmUndefined) {
         std::fprintf(stderr, "zylcarto: the calibration has no model\n");
         return 1;

@@ -1,9 +1,10 @@
 // zylcarto landmarks import-gpx | export-gpx: waypoints of GPS receivers and
 // other tools to and from landmark files.
 #include <cstdio>
+#include <string>
 #include <vector>
 
-#include "cli.h"
+#include "exchange_cmds.h"
 #include "zylcarto/exchange/exchange_text.h"
 #include "zylcarto/exchange/gpx.h"
 #include "zylcarto/geomap/calibration/xml_source.h"
@@ -22,19 +23,16 @@ const char* const kUsage = "usage: zylcarto landmarks import-gpx IN.gpx OUT.xml 
                            "       zylcarto landmarks export-gpx IN.xml OUT.gpx [DATAID]\n"
                            "import-gpx  writes the waypoints of a GPX 1.0 or 1.1 file as a landmark set\n"
                            "            (DATAID, default ZYL_geomap_landmarks): name -> caption, desc (or\n"
-                           "            cmt) -> identifier, sym -> symbol, ele -> altitude, time -> time.\n"
+                           "            cmt) -> identifier, sym -> symbol, ele -> altitude, time -> time (UTC).\n"
                            "            Characters the landmark file (Windows-1252) cannot hold become \"?\".\n"
+                           "            Unknown symbols become Cross, with a warning; tracks and routes are\n"
+                           "            counted, not imported.\n"
                            "export-gpx  writes a landmark set (the first without DATAID) as GPX 1.1 waypoints.\n";
 
 int ImportGpx(const TArgs& a) {
     if (a.size() < 2 || a.size() > 3)
         throw EUsageError(std::string("landmarks import-gpx takes IN.gpx OUT.xml [DATAID]\n") + kUsage);
-    TGpxImport g;
-    try {
-        g = ReadGpxWaypoints(ReadFileBytes(a[0]));
-    } catch (const EZYLGeoMapError& e) {
-        throw EUsageError(a[0] + ": " + e.what());
-    }
+    const TGpxImport g = ReadInput(a[0], [&] { return ReadGpxWaypoints(ReadFileBytes(a[0])); });
     TTextFile f;
     f.OpenWrite(a[1]);
     WriteLandMarkSet(f, true, a.size() > 2 ? a[2] : kDefaultDataID, static_cast<int>(g.LandMarks.size()),
@@ -46,20 +44,38 @@ int ImportGpx(const TArgs& a) {
     if (g.Shortened > 0)
         std::fprintf(stderr, "zylcarto: warning: %d names or descriptions were cut to the landmark's length\n",
                      g.Shortened);
+    if (!g.UnknownSymbols.empty()) {
+        int waypoints = 0, listed = 0;
+        std::string names;
+        for (const auto& [name, count] : g.UnknownSymbols) {
+            waypoints += count;
+            if (++listed <= 5) names += (listed > 1 ? ", " : "") + Quoted(name) + " (" + std::to_string(count) + ")";
+        }
+        if (listed > 5) names += " and " + std::to_string(listed - 5) + " more";
+        std::fprintf(
+            stderr,
+            "zylcarto: warning: %d waypoints have a symbol with no landmark element and are drawn as Cross: %s\n",
+            waypoints, names.c_str());
+    }
     std::printf("%zu landmarks (GPX %s)\n", g.LandMarks.size(), g.Version.empty() ? "?" : g.Version.c_str());
+    if (g.Tracks > 0 || g.Routes > 0)
+        std::printf("not imported: %d tracks (%d points), %d routes (%d points)\n", g.Tracks, g.TrackPoints, g.Routes,
+                    g.RoutePoints);
     return 0;
 }
 
 int ExportGpx(const TArgs& a) {
     if (a.size() < 2 || a.size() > 3)
         throw EUsageError(std::string("landmarks export-gpx takes IN.xml OUT.gpx [DATAID]\n") + kUsage);
-    TTextFile f;
-    if (!f.OpenRead(a[0])) throw EUsageError("cannot read " + a[0]);
-    TTextFileSource source(f);
     std::vector<TLandMark> lms;
-    if (!ReadLandMarkSet(source, a.size() > 2 ? a[2] : "", lms))
+    const bool found = ReadInput(a[0], [&] {
+        TTextFile f;
+        if (!f.OpenRead(a[0])) throw EUsageError("cannot read " + a[0]);
+        TTextFileSource source(f);
+        return ReadLandMarkSet(source, a.size() > 2 ? a[2] : "", lms);
+    });
+    if (!found)
         throw EUsageError("no landmark set " + (a.size() > 2 ? "\"" + a[2] + "\" " : std::string()) + "in " + a[0]);
-    f.Close();
     WriteFileBytes(a[1], WriteGpxWaypoints(lms));
     std::printf("%zu waypoints\n", lms.size());
     return 0;
@@ -69,12 +85,8 @@ int RunLandmarks(const TArgs& args) {
     if (args.empty()) throw EUsageError(std::string("landmarks needs a subcommand\n") + kUsage);
     TArgs rest(args.begin() + 1, args.end());
     RejectUnknownOptions(rest);
-    try {
-        if (args[0] == "import-gpx") return ImportGpx(rest);
-        if (args[0] == "export-gpx") return ExportGpx(rest);
-    } catch (const EInOutError& e) {
-        throw EUsageError(e.what());
-    }
+    if (args[0] == "import-gpx") return ImportGpx(rest);
+    if (args[0] == "export-gpx") return ExportGpx(rest);
     throw EUsageError("unknown landmarks subcommand \"" + args[0] + "\"\n" + kUsage);
 }
 

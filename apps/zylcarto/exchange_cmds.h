@@ -1,6 +1,11 @@
 #pragma once
-// The exchange subcommands that live under other command groups ("map", "db").
+// The exchange subcommands that live under other command groups ("map", "db"),
+// and the rule they share for files read: whatever a reader raises is unreadable
+// input (exit status 2); a file that cannot be written stays a failure (1).
+#include <string>
+
 #include "cli.h"
+#include "zylcarto/support/errors.h"
 
 namespace zylcarto::cli {
 
@@ -12,5 +17,21 @@ extern const char* const kMapExchangeUsage;
 
 // zylcarto db export-gpkg
 int RunDbExportGpkg(TArgs a);
+
+// Runs Read, which reads input files, and turns what it raises into EUsageError.
+// File is put in front of messages that do not name it already.
+template <typename F>
+auto ReadInput(const std::string& File, F&& Read) -> decltype(Read()) {
+    auto named = [&](const std::string& Message) {
+        return Message.find(File) == std::string::npos ? File + ": " + Message : Message;
+    };
+    try {
+        return Read();
+    } catch (const EInOutError& e) {
+        throw EUsageError(named(e.what()));
+    } catch (const EZYLError& e) {
+        throw EUsageError(named(e.what()));
+    }
+}
 
 }  // namespace zylcarto::cli

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "cli_runner.h"
@@ -47,4 +48,54 @@ TEST(CliStatus, LibraryErrorsAreFailuresNotUsage) {
     EXPECT_EQ(r.Status, 1) << r.Err;
     EXPECT_NE(r.Err.find(".zylgdd"), std::string::npos) << r.Err;
     EXPECT_EQ(RunCli("db info '" + db + "x'").Status, 2);  // no such database: unreadable input
+}
+
+TEST(CliStatus, FilesOfOtherToolsFollowTheRuleAndAreNamed) {
+    if (RunCli("--help").Out.find("\n  map ") == std::string::npos) GTEST_SKIP() << "built without the map control";
+    const std::string d = CliScratch().Path("exchange") + "_";
+    const std::string none = d + "nodir/out";  // an output that cannot be written
+    auto write = [&](const std::string& Name, const std::string& Bytes) {
+        std::ofstream(d + Name, std::ios::binary) << Bytes;
+    };
+    const std::string png("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x28\0\0\0\x1E\x08\x02\0\0\0\0\0\0\0", 33);  // 40 x 30
+    const std::string world = "0.01\n0\n0\n-0.01\n8\n47\n";
+    const std::string ozi =
+        "OziExplorer Map Data File Version 2.2\r\nT\r\nscan.png\r\n1 ,Map Code,\r\nWGS 84,,0,0,WGS 84\r\n"
+        "Reserved 1\r\nReserved 2\r\nMagnetic Variation,,,E\r\nMap Projection,Latitude/Longitude\r\n"
+        "Point01,xy,0,0,in, deg,47,30,N,8,0,E, grid, , , ,N\r\n"
+        "Point02,xy,40,30,in, deg,47,18,N,8,24,E, grid, , , ,N\r\nIWH,Map Image Width/Height,40,30\r\n";
+    write("good.gpx", "<gpx version=\"1.1\"><wpt lat=\"1\" lon=\"2\"><name>a</name></wpt></gpx>");
+    write("bad.gpx", "<gpx><wpt lat=\"x\"/></gpx>");
+    ASSERT_EQ(RunCli("landmarks import-gpx '" + d + "good.gpx' '" + d + "marks.xml'").Status, 0);
+    write("good.map", ozi);
+    write("bad.map", std::string(ozi).replace(ozi.find("WGS 84,,"), 6, "Atlantis 1900"));
+    for (const char* image : {"scan.png", "world.png", "broken.png", "alone.png"}) write(image, png);
+    write("world.pgw", world);
+    write("broken.pgw", std::string(world).replace(world.find("0\n-"), 1, "zero"));
+    write("junk.tif", "II*\x01 not a TIFF");
+    write("junk.tfw", world);
+    struct Case {
+        std::string Args;
+        int Status;
+        std::string Named;  // in the message
+    };
+    const Case cases[] = {
+        {"landmarks import-gpx '" + d + "good.gpx' '" + none + "'", 1, none},
+        {"landmarks import-gpx '" + d + "gone.gpx' '" + d + "o.xml'", 2, "gone.gpx"},
+        {"landmarks import-gpx '" + d + "bad.gpx' '" + d + "o.xml'", 2, "bad.gpx"},
+        {"landmarks export-gpx '" + d + "marks.xml' '" + none + "'", 1, none},
+        {"landmarks export-gpx '" + d + "gone.xml' '" + d + "o.gpx'", 2, "gone.xml"},
+        {"map import-ozi '" + d + "good.map' '" + none + "'", 1, none},
+        {"map import-ozi '" + d + "gone.map' '" + d + "o.xml'", 2, "gone.map"},
+        {"map import-ozi '" + d + "bad.map' '" + d + "o.xml'", 2, "bad.map"},
+        {"map import-world '" + d + "world.png' '" + none + "'", 1, none},
+        {"map import-world '" + d + "broken.png' '" + d + "o.xml'", 2, "broken.pgw: line 3"},
+        {"map import-world '" + d + "alone.png' '" + d + "o.xml'", 2, "alone.pgw"},
+        {"map import-world '" + d + "junk.tif' '" + d + "o.xml'", 2, "junk.tif"},
+    };
+    for (const Case& c : cases) {
+        const TCliResult r = RunCli(c.Args);
+        EXPECT_EQ(r.Status, c.Status) << c.Args << "\n" << r.Err;
+        EXPECT_NE(r.Err.find(c.Named), std::string::npos) << c.Args << "\n" << r.Err;
+    }
 }

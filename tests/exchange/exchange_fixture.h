@@ -68,6 +68,32 @@ inline void WriteBmp(const std::string& Name, int Width, int Height) {
     WriteFile(Name, b);
 }
 
+// The header of a PNG image of Width x Height (no pixel data: enough for a size).
+inline void WritePngHeader(const std::string& Name, std::uint32_t Width, std::uint32_t Height) {
+    std::string b("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16);
+    for (std::uint32_t v : {Width, Height})
+        for (int i = 3; i >= 0; --i) b += static_cast<char>((v >> (8 * i)) & 0xFF);
+    b.append("\x08\x02\0\0\0\0\0\0\0", 9);
+    WriteFile(Name, b);
+}
+
+// The header and first directory of a classic TIFF image of Width x Height, little-
+// or big-endian, the width as SHORT and the height as LONG.
+inline void WriteTiffHeader(const std::string& Name, std::uint16_t Width, std::uint32_t Height, bool BigEndian) {
+    std::string b = BigEndian ? "MM" : "II";
+    auto put = [&](std::uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) b += static_cast<char>((v >> (8 * (BigEndian ? n - 1 - i : i))) & 0xFF);
+    };
+    put(42, 2);
+    put(8, 4);
+    put(3, 2);                                                    // entries
+    put(254, 2), put(4, 2), put(1, 4), put(0, 4);                 // NewSubfileType
+    put(256, 2), put(3, 2), put(1, 4), put(Width, 2), put(0, 2);  // ImageWidth, SHORT
+    put(257, 2), put(4, 2), put(1, 4), put(Height, 4);            // ImageLength, LONG
+    put(0, 4);
+    WriteFile(Name, b);
+}
+
 struct TRun {
     int Status = -1;
     std::string Out, Err;

@@ -119,6 +119,16 @@ TEST(OziMap, BadFilesNameTheirLine) {
         t.replace(t.find(from), from.size(), to);
         return t;
     };
+    // Point lines beyond the 30 slots (27 more than the 4 points), or 31 corner lines (the fallback without points)
+    std::string morePoints, corners;
+    for (int i = 0; i < 31; ++i) {
+        if (i < 27)
+            morePoints += "Point" + std::to_string(31 + i) + ",xy," + std::to_string(i * 10) + ",5,in, deg," +
+                          OziAngle(47.5, 'N', 'S') + "," + OziAngle(8 + i * 0.01, 'E', 'W') + ", grid, , , ,N\r\n";
+        corners += "MMPXY," + std::to_string(i + 1) + "," + std::to_string(i * 10) + ",5\r\n";
+    }
+    for (int i = 0; i < 31; ++i)
+        corners += "MMPLL," + std::to_string(i + 1) + "," + std::to_string(8 + i * 0.01) + ",47.5\r\n";
     struct Case {
         std::string Text, Message;
     };
@@ -133,6 +143,8 @@ TEST(OziMap, BadFilesNameTheirLine) {
         {replaced("Point02,xy,400", "Point02,xy,-5"), "line 11: pixel position out of range"},
         {replaced("  47, 30.00000,N", "  47, 30.00000,N, 17"), "line 10: longitude hemisphere must be E or W"},
         {replaced("IWH,Map Image Width/Height,400,300", "IWH,Map Image Width/Height,0,300"), "IWH needs"},
+        {replaced("Projection Setup", morePoints + "Projection Setup"), "line 66: more than 30 calibration points"},
+        {OziMapText({}) + corners, "line 74: more than 30 calibration points"},
     };
     const std::string dir = TestDir();
     for (const Case& c : cases) {
@@ -151,7 +163,13 @@ TEST(WorldFile, ParsesSixNumbersAndRefusesTheRest) {
     EXPECT_EQ(w.E, -6.5e-4);
     EXPECT_EQ(w.F, 47.49966666);
     EXPECT_EQ(ParseWorldFile(FormatWorldFile(w)).F, w.F);
-    for (const char* bad : {"1\n0\n0\n-1\n5\n", "1\n0\n0\n-1\n5\nx\n", "0\n0\n0\n0\n5\n6\n", "1\n0\n0\n-1\n5\n6\n7\n"})
+    const TWorldFile comma =
+        ParseWorldFile("  0.38\n  -0,01\n0.01\n-0,38\n700000.50\n4287500,50\n");  // as GDAL reads it
+    EXPECT_EQ(comma.D, -0.01);
+    EXPECT_EQ(comma.E, -0.38);
+    EXPECT_EQ(comma.F, 4287500.5);
+    for (const char* bad : {"1\n0\n0\n-1\n5\n", "1\n0\n0\n-1\n5\nx\n", "0\n0\n0\n0\n5\n6\n", "1\n0\n0\n-1\n5\n6\n7\n",
+                            "1\n0\n0\n-1\n5\n6,0,1\n", "1\n0\n0\n-1\n5\n6.0,1\n"})
         EXPECT_THROW(ParseWorldFile(bad), EZYLGeoMapError) << bad;
     int zone = 0;
     bool south = false;
@@ -180,8 +198,25 @@ TEST(WorldFile, ImageSizesComeFromTheHeaders) {
     ASSERT_TRUE(ReadImageSize(dir + "b.bmp", s));
     EXPECT_EQ(s.Width, 7);
     EXPECT_EQ(s.Height, 3);
+    struct Sized {
+        std::string Name;
+        int Width, Height;
+    };
+    WritePngHeader(dir + "p.png", 2048, 1024);
+    WriteTiffHeader(dir + "l.tif", 300, 70000, false);
+    WriteTiffHeader(dir + "m.tif", 65535, 2, true);
+    for (const Sized& k : {Sized{"p.png", 2048, 1024}, Sized{"l.tif", 300, 70000}, Sized{"m.tif", 65535, 2}}) {
+        ASSERT_TRUE(ReadImageSize(dir + k.Name, s)) << k.Name;
+        EXPECT_EQ(s.Width, k.Width) << k.Name;
+        EXPECT_EQ(s.Height, k.Height) << k.Name;
+    }
+    std::string bigTiff = ReadFile(dir + "l.tif");
+    bigTiff[2] = 43;
+    std::string pastEnd = ReadFile(dir + "m.tif");
+    pastEnd[7] = 99;  // the directory lies beyond the file
     for (const std::string& bad : {std::string("\xFF\xD8\xFF\xE0\x00", 5), std::string("\xFF\xD8\xFF\xDA\x00\x02", 6),
-                                   std::string("BM\x00"), std::string("GIF89a")}) {
+                                   std::string("BM\x00"), std::string("GIF89a"), bigTiff, pastEnd,
+                                   ReadFile(dir + "p.png").substr(0, 20), std::string("II*\0\x08\0\0\0\0\0", 10)}) {
         WriteFile(dir + "c.img", bad);
         EXPECT_FALSE(ReadImageSize(dir + "c.img", s)) << bad.size();
     }
@@ -218,6 +253,78 @@ TEST(WorldFile, ExportOfImportGivesTheSameRule) {
     zone33.UTMZone = 33;
     WriteFile(dir + "m.prj", PrjText(zone33, true));
     EXPECT_EQ(ImportWorldFile(dir + "m.bmp", 0, false).Data.UTMZone, 33);
+}
+
+TEST(WorldFile, FoundByTheImageExtensionOrNamedWhenMissing) {
+    const std::string dir = TestDir();
+    const TWorldFile w{0.001, 0, 0, -0.001, 8.0005, 47.4995};
+    struct Case {
+        std::string Image, World;
+    };
+    for (const Case& c :
+         {Case{"a.tif", "a.tfw"}, Case{"b.tif", "b.TIFW"}, Case{"c.png", "c.pgw"}, Case{"d.tiff", "d.wld"}}) {
+        if (c.Image.find(".png") != std::string::npos)
+            WritePngHeader(dir + c.Image, 400, 300);
+        else
+            WriteTiffHeader(dir + c.Image, 400, 300, false);
+        WriteFile(dir + c.World, FormatWorldFile(w));
+        const TImportedCalibration r = ImportWorldFile(dir + c.Image, 0, false);
+        EXPECT_EQ(r.ImageWidth, 400) << c.World;
+        EXPECT_NE(r.Notes.at(0).find(c.World), std::string::npos) << r.Notes[0];
+    }
+    WriteTiffHeader(dir + "e.tif", 400, 300, false);
+    try {
+        ImportWorldFile(dir + "e.tif", 0, false);
+        ADD_FAILURE() << "no world file, yet imported";
+    } catch (const EInOutError& e) {
+        EXPECT_NE(std::string(e.what()).find("e.tif (looked for e.tfw, e.tifw, e.wld, in either case)"),
+                  std::string::npos)
+            << e.what();
+    }
+}
+
+TEST(WorldFile, GlobalFilesMayOvershootTheGlobeByHalfAPixel) {
+    const std::string dir = TestDir();
+    WritePngHeader(dir + "g.png", 2048, 1024);
+    const double px = 360.0 / 2048;
+    // The first pixel's centre, not its edge, on -180/90; then half a pixel more.
+    for (double extra : {0.0, 0.5}) {
+        const TWorldFile w{px, 0, 0, -px, -180 - extra * px, 90 + extra * px};
+        WriteFile(dir + "g.pgw", FormatWorldFile(w));
+        if (extra > 0) {
+            EXPECT_THROW(ImportWorldFile(dir + "g.png", 0, false), EZYLGeoMapError);
+            continue;
+        }
+        const TImportedCalibration r = ImportWorldFile(dir + "g.png", 0, false);
+        EXPECT_EQ(r.Data.Corners[gcoTopLeft], (TCoords{90, -180}));
+        EXPECT_NEAR(r.Data.Corners[gcoBottomRight].Latit, -90 + px / 2, 1e-9);  // on the globe anyway
+        EXPECT_NEAR(r.Data.Corners[gcoBottomRight].Longit, 180 - px / 2, 1e-9);
+        for (int i = 1; i <= r.Data.NumCalQuads; ++i) {
+            EXPECT_LE(std::fabs(r.Data.CalQuads[i].Latitude), 90);
+            EXPECT_LE(std::fabs(r.Data.CalQuads[i].Longitude), 180);
+        }
+        const TWorldExport e = WorldFileOf(r.Data, r.Model, 2048, 1024);
+        EXPECT_NEAR(e.World.C, w.C, 1e-9);
+        EXPECT_NEAR(e.World.F, w.F, 1e-9);
+    }
+}
+
+TEST(WorldFile, NorthUpRulesAreWrittenWithoutRotation) {
+    struct Case {
+        TWorldFile W;
+        int Zone, Width, Height;
+    };
+    for (const Case& c :
+         {Case{{0.125934, 0, 0, -0.093431, 118.822966, 47.818861}, 0, 300, 200},
+          Case{{21.17068399999995, 0, 0, -21.17068399999995, 347671.101552591, 5196940.182175256}, 32, 500, 500},
+          Case{{100, 0, 0, -100, 456850, 4957100}, 17, 1000, 1000}}) {
+        const std::string dir = TestDir();
+        WritePngHeader(dir + "n.png", static_cast<std::uint32_t>(c.Width), static_cast<std::uint32_t>(c.Height));
+        WriteFile(dir + "n.pgw", FormatWorldFile(c.W));
+        const TImportedCalibration r = ImportWorldFile(dir + "n.png", c.Zone, false);
+        const std::string text = FormatWorldFile(WorldFileOf(r.Data, r.Model, c.Width, c.Height).World);
+        EXPECT_NE(text.find("\r\n0\r\n0\r\n"), std::string::npos) << text;
+    }
 }
 
 TEST(WorldFile, RefusesRulesAndZonesItCouldNotWriteOrCheck) {

@@ -1,6 +1,10 @@
 // GPX waypoints <-> landmarks.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+#include <vector>
+
 #include "zylcarto/exchange/gpx.h"
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/numeric.h"
@@ -20,7 +24,7 @@ TEST(Gpx, ReadsWaypointsOfBothVersions) {
         "<wpt lat=\"-33.9\" lon=\"18.4\"><name>Cape</name><cmt>only a comment</cmt></wpt></gpx>",
         // GPX 1.1 with a prefix and extensions
         "<g:gpx version=\"1.1\" xmlns:g=\"http://www.topografix.com/GPX/1/1\">"
-        "<g:wpt lat=\"47.5\" lon=\"-8.25\"><g:ele>412.5</g:ele><g:time>2024-05-01T10:20:30.250+02:00</g:time>"
+        "<g:wpt lat=\"47.5\" lon=\"-8.25\"><g:ele>412.5</g:ele><g:time>2024-05-01T12:20:30.250+02:00</g:time>"
         "<g:name>Z\xC3\xBCrich &amp; \xCE\xB1\xCE\xB2</g:name><g:desc>Summit cross</g:desc><g:sym>circle</g:sym>"
         "<g:extensions><x:name xmlns:x=\"urn:x\">not the name</x:name></g:extensions></g:wpt>"
         "<g:wpt lat=\"-33.9\" lon=\"18.4\"><g:name>Cape</g:name><g:cmt>only a comment</g:cmt></g:wpt></g:gpx>"};
@@ -63,6 +67,49 @@ TEST(Gpx, WrittenWaypointsReadBack) {
     EXPECT_EQ(back.LandMarks[1].Caption.Text.Str(), "tab\there?");  // no control characters in XML
 }
 
+std::string Waypoint(const std::string& Inner) { return "<wpt lat=\"1\" lon=\"2\">" + Inner + "</wpt>"; }
+
+TEST(Gpx, SymbolsOfReceiversBecomeElementsAndTheRestIsCounted) {
+    struct Case {
+        const char* Sym;
+        TLandMarkElement Kind;
+    };
+    const Case known[] = {{"Flag, Blue", lmTriangle}, {"Summit", lmTriangle},     {"Dot", lmCircle},
+                          {"Dot, White", lmCircle},   {"geocache", lmSquare},     {"Geocache Found", lmCrossBox},
+                          {"Waypoint", lmCross},      {"Church", lmPlus},         {"Pin, Red", lmArrowTo},
+                          {"Exit", lmArrowFrom},      {"Block, Green", lmSquare}, {"Spade", lmSpade}};
+    std::string doc = "<gpx version=\"1.1\">";
+    for (const Case& c : known) doc += Waypoint(std::string("<sym>") + c.Sym + "</sym>");
+    doc += Waypoint("<sym>Parking Area</sym>") + Waypoint("<sym>Flagpole</sym>") + Waypoint("<sym>Parking Area</sym>");
+    doc += "<rte><rtept lat=\"1\" lon=\"2\"/><rtept lat=\"1\" lon=\"3\"/></rte><rte/>"
+           "<trk><trkseg><trkpt lat=\"1\" lon=\"2\"/><trkpt lat=\"1\" lon=\"3\"/></trkseg>"
+           "<trkseg><trkpt lat=\"1\" lon=\"4\"/></trkseg></trk></gpx>";
+    const TGpxImport g = ReadGpxWaypoints(doc);
+    ASSERT_EQ(g.LandMarks.size(), std::size(known) + 3);
+    for (std::size_t i = 0; i < std::size(known); ++i)
+        EXPECT_EQ(g.LandMarks[i].SymbolProps.Kind, known[i].Kind) << known[i].Sym;
+    EXPECT_EQ(g.LandMarks.back().SymbolProps.Kind, lmCross);
+    EXPECT_EQ(g.UnknownSymbols, (std::map<std::string, int>{{"Flagpole", 1}, {"Parking Area", 2}}));
+    EXPECT_EQ(std::vector<int>({g.Tracks, g.TrackPoints, g.Routes, g.RoutePoints}), std::vector<int>({1, 3, 2, 2}));
+}
+
+TEST(Gpx, TextIsComposedAndTimesAreUTC) {
+    const TGpxImport g =
+        ReadGpxWaypoints("<gpx version=\"1.1\">" +
+                         Waypoint("<name>Wu\xCC\x88rzburg &amp; S\xCC\x8C</name><desc>Cafe\xCC\x81\xCC\x81</desc>"
+                                  "<time>2021-03-28T01:30:00-05:30</time>") +
+                         Waypoint("<time>2021-01-01T00:15:00+0100</time>") + "</gpx>");
+    ASSERT_EQ(g.LandMarks.size(), 2u);
+    EXPECT_EQ(g.LandMarks[0].Caption.Text.Str(), "W\u00FCrzburg & \u0160");
+    EXPECT_EQ(g.LandMarks[0].Identifier.Str(), "Caf\u00E9?");  // one mark composes, the second has no place
+    EXPECT_EQ(g.Replaced, 1);
+    EXPECT_EQ(g.LandMarks[0].Time, EncodeDateTime(2021, 3, 28, 7, 0, 0));
+    EXPECT_EQ(g.LandMarks[1].Time, EncodeDateTime(2020, 12, 31, 23, 15, 0));
+    const std::string out = WriteGpxWaypoints(g.LandMarks);
+    for (const char* want : {"<time>2021-03-28T07:00:00Z</time>", "<name>W\xC3\xBCrzburg &amp; \xC5\xA0</name>"})
+        EXPECT_NE(out.find(want), std::string::npos) << want << "\n" << out;
+}
+
 TEST(Gpx, BadDocumentsNameTheirLine) {
     struct Case {
         const char* Doc;
@@ -75,6 +122,7 @@ TEST(Gpx, BadDocumentsNameTheirLine) {
         {"<gpx>\n\n<wpt lon=\"0\"/></gpx>", "line 3: wpt needs numeric lat and lon"},
         {"<gpx>\n<wpt lat=\"1\" lon=\"x\"/></gpx>", "line 2: wpt needs numeric"},
         {"<gpx><wpt lat=\"1\" lon=\"2\">\n<time>yesterday</time></wpt></gpx>", "line 2: bad time \"yesterday\""},
+        {"<gpx><wpt lat=\"1\" lon=\"2\">\n<time>2020-01-01T00:00:00+25:00</time></wpt></gpx>", "line 2: bad time"},
         {"<gpx><wpt lat=\"1\" lon=\"2\"><name>a</wpt></gpx>", "line 1: mismatched tag"},
         {"<!DOCTYPE gpx [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
          "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"

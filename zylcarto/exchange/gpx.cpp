@@ -26,7 +26,8 @@ std::string_view LocalName(const XML_Char* Name) {
     return colon == std::string_view::npos ? n : n.substr(colon + 1);
 }
 
-// yyyy-mm-ddThh:mm:ss with optional fraction and zone; the clock time is kept as written.
+// yyyy-mm-ddThh:mm:ss with optional fraction and zone, as UTC (GPX times without
+// a zone are UTC already).
 std::optional<TDateTime> ParseTime(std::string_view T) {
     T = TrimSpace(T);
     int v[6];
@@ -46,8 +47,26 @@ std::optional<TDateTime> ParseTime(std::string_view T) {
         }
     }
     if (v[1] < 1 || v[1] > 12 || v[2] < 1 || v[2] > 31 || v[3] > 23 || v[4] > 59 || v[5] > 60) return std::nullopt;
+    if (p < T.size() && T[p] == '.')
+        for (++p; p < T.size() && T[p] >= '0' && T[p] <= '9';) ++p;
+    int offsetMinutes = 0;
+    if (p < T.size() && (T[p] == '+' || T[p] == '-')) {
+        const std::string_view z = T.substr(p + 1);
+        const bool colon = z.size() == 5 && z[2] == ':';
+        if (!colon && z.size() != 4) return std::nullopt;
+        const std::string_view hh = z.substr(0, 2), mm = z.substr(colon ? 3 : 2, 2);
+        for (char c : std::string(hh) + std::string(mm))
+            if (c < '0' || c > '9') return std::nullopt;
+        offsetMinutes = ((hh[0] - '0') * 10 + (hh[1] - '0')) * 60 + (mm[0] - '0') * 10 + (mm[1] - '0');
+        if (offsetMinutes > 18 * 60) return std::nullopt;
+        if (T[p] == '-') offsetMinutes = -offsetMinutes;
+    }
     try {
-        return EncodeDateTime(v[0], v[1], v[2], v[3], v[4], std::min(v[5], 59));
+        const TDateTime local = EncodeDateTime(v[0], v[1], v[2], v[3], v[4], std::min(v[5], 59));
+        if (offsetMinutes == 0) return local;
+        // Back through the calendar, so the stamp stays a whole second that writes and reads back.
+        DecodeDateTime(local - offsetMinutes / 1440.0, v[0], v[1], v[2], v[3], v[4], v[5]);
+        return EncodeDateTime(v[0], v[1], v[2], v[3], v[4], v[5]);
     } catch (const EZYLError&) {
         return std::nullopt;
     }
@@ -88,15 +107,37 @@ std::size_t CodePoints(std::string_view Utf8) {
 
 template <std::size_t N>
 void Store(TParse& P, TShortString<N>& Field, const std::string& Utf8) {
-    P.Result.Replaced += Unrepresentable(Utf8);
-    if (CodePoints(Utf8) > N) ++P.Result.Shortened;
-    Field.Assign(Utf8);
+    const std::string text = ComposeLatin(Utf8);
+    P.Result.Replaced += Unrepresentable(text);
+    if (CodePoints(text) > N) ++P.Result.Shortened;
+    Field.Assign(text);
 }
 
-TLandMarkElement ElementOf(std::string_view Sym) {
+// The common symbols of GPS receivers and their programs; a Family name also
+// stands for its coloured forms ("Flag, Blue").
+struct TGpxSymbol {
+    std::string_view Name;
+    TLandMarkElement Kind;
+    bool Family = false;
+};
+constexpr TGpxSymbol kGpxSymbols[] = {
+    {"Waypoint", lmCross},          {"Crossing", lmCross},          {"Flag", lmTriangle, true},
+    {"Summit", lmTriangle},         {"Triangle", lmTriangle, true}, {"Danger Area", lmTriangle},
+    {"Dot", lmCircle, true},        {"Circle", lmCircle, true},     {"Navaid", lmCircle, true},
+    {"Square", lmSquare, true},     {"Block", lmSquare, true},      {"Diamond", lmSquare, true},
+    {"Geocache", lmSquare},         {"Residence", lmSquare},        {"Building", lmSquare},
+    {"Geocache Found", lmCrossBox}, {"Circle with X", lmCrossBox},  {"Church", lmPlus},
+    {"Cemetery", lmPlus},           {"Pin", lmArrowTo, true},       {"Exit", lmArrowFrom},
+};
+
+std::optional<TLandMarkElement> ElementOf(std::string_view Sym) {
     for (std::size_t i = 0; i < LMTypeNames.size(); ++i)
         if (SameText(Sym, LMTypeNames[i])) return static_cast<TLandMarkElement>(i);
-    return LandMarkElementFromName(LowerCase(Sym));
+    for (const TGpxSymbol& s : kGpxSymbols)
+        if (SameText(Sym, s.Name) || (s.Family && Sym.size() > s.Name.size() + 1 &&
+                                      SameText(Sym.substr(0, s.Name.size() + 1), std::string(s.Name) + ",")))
+            return s.Kind;
+    return std::nullopt;
 }
 
 void XMLCALL OnStart(void* Data, const XML_Char* Name, const XML_Char** Attrs) {
@@ -109,6 +150,10 @@ void XMLCALL OnStart(void* Data, const XML_Char* Name, const XML_Char** Attrs) {
             if (std::string_view(Attrs[i]) == "version") P.Result.Version = Attrs[i + 1];
         return;
     }
+    if (P.Depth == 2 && n == "trk") ++P.Result.Tracks;
+    if (P.Depth == 2 && n == "rte") ++P.Result.Routes;
+    if (P.Depth == 3 && n == "rtept") ++P.Result.RoutePoints;
+    if (P.Depth == 4 && n == "trkpt") ++P.Result.TrackPoints;
     if (P.Depth == 2 && n == "wpt") {
         P.InWpt = true;
         P.Current = TLandMark{};
@@ -169,7 +214,12 @@ void XMLCALL OnEnd(void* Data, const XML_Char*) {
         }
         Store(P, L.Caption.Text, P.Name);
         Store(P, L.Identifier, P.Desc.empty() ? P.Cmt : P.Desc);
-        if (!P.Sym.empty()) L.SymbolProps.Kind = ElementOf(P.Sym);
+        if (!P.Sym.empty()) {
+            if (const auto kind = ElementOf(P.Sym))
+                L.SymbolProps.Kind = *kind;
+            else
+                ++P.Result.UnknownSymbols[P.Sym];
+        }
         P.Result.LandMarks.push_back(L);
     }
     --P.Depth;
@@ -242,7 +292,7 @@ std::string WriteGpxWaypoints(const std::vector<TLandMark>& LandMarks) {
             try {
                 DecodeDateTime(L.Time, y, mo, d, h, mi, se);
                 char buf[32];
-                std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", y, mo, d, h, mi, se);
+                std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02dZ", y, mo, d, h, mi, se);
                 s += std::string("    <time>") + buf + "</time>\n";
             } catch (const EZYLError&) {
                 // a time stamp outside the calendar has no GPX form; the waypoint goes without

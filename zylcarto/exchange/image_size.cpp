@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <string_view>
 #include <vector>
 
 namespace zylcarto {
@@ -62,6 +63,51 @@ bool BmpSize(std::ifstream& f, TImageSize& Size) {
     return Size.Width > 0 && Size.Height > 0;
 }
 
+// The IHDR chunk comes first, right after the 8-byte signature.
+bool PngSize(std::ifstream& f, TImageSize& Size) {
+    unsigned char h[24];
+    if (!f.read(reinterpret_cast<char*>(h), 24)) return false;
+    if (h[1] != 'P' || h[2] != 'N' || h[3] != 'G' || std::string_view(reinterpret_cast<char*>(h + 12), 4) != "IHDR")
+        return false;
+    auto be31 = [&](int at) {
+        if (h[at] & 0x80) return -1;  // beyond the format's 2^31 - 1
+        return static_cast<int>(static_cast<std::uint32_t>(h[at]) << 24 | static_cast<std::uint32_t>(h[at + 1]) << 16 |
+                                static_cast<std::uint32_t>(h[at + 2]) << 8 | h[at + 3]);
+    };
+    Size.Width = be31(16);
+    Size.Height = be31(20);
+    return Size.Width > 0 && Size.Height > 0;
+}
+
+// Classic TIFF: the first directory's ImageWidth and ImageLength entries.
+bool TiffSize(std::ifstream& f, TImageSize& Size) {
+    unsigned char h[8];
+    if (!f.read(reinterpret_cast<char*>(h), 8)) return false;
+    const bool big = h[0] == 'M';
+    auto num = [big](const unsigned char* b, int n) {
+        std::uint32_t v = 0;
+        for (int i = 0; i < n; ++i) v |= static_cast<std::uint32_t>(b[big ? n - 1 - i : i]) << (8 * i);
+        return v;
+    };
+    if (num(h + 2, 2) != 42) return false;  // 43 is BigTIFF, not read
+    f.seekg(num(h + 4, 4));
+    unsigned char c[2];
+    if (!f || !f.read(reinterpret_cast<char*>(c), 2)) return false;
+    std::int64_t w = 0, l = 0;
+    for (std::uint32_t n = num(c, 2); n > 0; --n) {
+        unsigned char e[12];
+        if (!f.read(reinterpret_cast<char*>(e), 12)) return false;
+        const std::uint32_t tag = num(e, 2), type = num(e + 2, 2);
+        if ((tag != 256 && tag != 257) || num(e + 4, 4) != 1) continue;
+        const std::int64_t v = type == 3 ? num(e + 8, 2) : type == 4 ? num(e + 8, 4) : 0;
+        (tag == 256 ? w : l) = v;
+    }
+    if (w < 1 || l < 1 || w > INT32_MAX || l > INT32_MAX) return false;
+    Size.Width = static_cast<int>(w);
+    Size.Height = static_cast<int>(l);
+    return true;
+}
+
 }  // namespace
 
 bool ReadImageSize(const std::string& FileName, TImageSize& Size) {
@@ -76,6 +122,12 @@ bool ReadImageSize(const std::string& FileName, TImageSize& Size) {
     } else if (b0 == 'B' && b1 == 'M') {
         f.seekg(0);
         ok = BmpSize(f, s);
+    } else if (b0 == 0x89 && b1 == 'P') {
+        f.seekg(0);
+        ok = PngSize(f, s);
+    } else if ((b0 == 'I' && b1 == 'I') || (b0 == 'M' && b1 == 'M')) {
+        f.seekg(0);
+        ok = TiffSize(f, s);
     }
     if (ok) Size = s;
     return ok;

@@ -1,7 +1,7 @@
 #pragma once
 /// @file
-/// The pixel size of a JPEG or BMP map image, read from its header only (no
-/// decoding). A pure function of the file, safe from any thread.
+/// The pixel size of a JPEG, BMP, PNG or TIFF image, read from its header only
+/// (no decoding). A pure function of the file, safe from any thread.
 #include <string>
 #include "zylcarto/support/export.h"
 
@@ -16,7 +16,7 @@ struct TImageSize {
 };
 
 /// The size from the file's header; false, Size unchanged, when the file is missing,
-/// not a JPEG or BMP, or its header is damaged. Never raises.
+/// not one of these (BigTIFF neither), or its header is damaged. Never raises.
 ZYLCARTO_EXPORT bool ReadImageSize(const std::string& FileName, TImageSize& Size);
 
 }  // namespace zylcarto

@@ -248,6 +248,9 @@ TImportedCalibration ReadOziMap(std::string_view Text, const std::string& MapFil
         result.Notes.push_back("reference points taken from the MMPXY/MMPLL corner lines");
     }
     if (points.size() < 2) Fail(lines.size(), "fewer than 2 calibration points");
+    // The format's 30 point slots; corner lines and numbers beyond them are not the format's.
+    constexpr std::size_t kMaxPoints = 30;
+    if (points.size() > kMaxPoints) Fail(points[kMaxPoints].Line, "more than 30 calibration points");
 
     TCalibData D;
     D.Caption = title;

@@ -20,8 +20,8 @@ ZYLCARTO_EXPORT int OziDatumNumber(std::string_view Name);
 /// Reads the text of a .map file. MapFileName locates the image: it is looked
 /// up beside the .map file by its name (without the producer's directory), and its
 /// header gives the image size (else the IWH line). Bad or truncated input, an
-/// unknown datum, fewer than 2 points or no image size raises EZYLGeoMapError
-/// "line N: ...".
+/// unknown datum, fewer than 2 or more than 30 points or no image size raises
+/// EZYLGeoMapError "line N: ...".
 ZYLCARTO_EXPORT TImportedCalibration ReadOziMap(std::string_view Text, const std::string& MapFileName);
 /// The same from the file; EInOutError when it cannot be read.
 ZYLCARTO_EXPORT TImportedCalibration ImportOziMap(const std::string& MapFileName);

@@ -58,6 +58,79 @@ bool IsUtf8(std::string_view S) {
 
 std::string TextAsUtf8(std::string_view S) { return IsUtf8(S) ? std::string(S) : AnsiToUtf8(S); }
 
+namespace {
+
+struct TComposition {
+    char32_t Mark;
+    std::string_view Bases;
+    std::u32string_view Composed;  // of Bases[i] + Mark
+};
+constexpr TComposition kCompositions[] = {
+    {0x300, "AEIOUaeiou", U"ÀÈÌÒÙàèìòù"},
+    {0x301, "AEIOUYaeiouy", U"ÁÉÍÓÚÝáéíóúý"},
+    {0x302, "AEIOUaeiou", U"ÂÊÎÔÛâêîôû"},
+    {0x303, "ANOano", U"ÃÑÕãñõ"},
+    {0x308, "AEIOUaeiouyY", U"ÄËÏÖÜäëïöüÿŸ"},
+    {0x30A, "Aa", U"Åå"},
+    {0x30C, "SsZz", U"ŠšŽž"},
+    {0x327, "Cc", U"Çç"},
+};
+
+void AppendUtf8(std::string& Out, char32_t C) {
+    if (C < 0x80) {
+        Out += static_cast<char>(C);
+    } else if (C < 0x800) {
+        Out += static_cast<char>(0xC0 | (C >> 6));
+        Out += static_cast<char>(0x80 | (C & 0x3F));
+    } else if (C < 0x10000) {
+        Out += static_cast<char>(0xE0 | (C >> 12));
+        Out += static_cast<char>(0x80 | ((C >> 6) & 0x3F));
+        Out += static_cast<char>(0x80 | (C & 0x3F));
+    } else {
+        Out += static_cast<char>(0xF0 | (C >> 18));
+        Out += static_cast<char>(0x80 | ((C >> 12) & 0x3F));
+        Out += static_cast<char>(0x80 | ((C >> 6) & 0x3F));
+        Out += static_cast<char>(0x80 | (C & 0x3F));
+    }
+}
+
+// The letter Base + Mark composes to, 0 for none.
+char32_t Composed(char32_t Base, char32_t Mark) {
+    if (Base == 0 || Base >= 0x80) return 0;
+    for (const TComposition& k : kCompositions)
+        if (k.Mark == Mark) {
+            const std::size_t at = k.Bases.find(static_cast<char>(Base));
+            return at == std::string_view::npos ? 0 : k.Composed[at];
+        }
+    return 0;
+}
+
+}  // namespace
+
+std::string ComposeLatin(std::string_view Utf8) {
+    std::string out;
+    out.reserve(Utf8.size());
+    std::size_t lastStart = 0;  // where the last code point written begins in out
+    char32_t last = 0;
+    for (std::size_t i = 0; i < Utf8.size();) {
+        const std::size_t start = i;
+        const char32_t c = detail::DecodeUtf8(Utf8, i);
+        if (const char32_t composed = Composed(last, c)) {
+            out.resize(lastStart);
+            AppendUtf8(out, composed);
+            last = composed;  // not a base letter: takes no second mark
+            continue;
+        }
+        lastStart = out.size();
+        last = c;
+        if (c == 0xFFFD)
+            out.append(Utf8.substr(start, i - start));  // malformed bytes stay as they came
+        else
+            AppendUtf8(out, c);
+    }
+    return out;
+}
+
 std::string ShortestNumber(double Value) {
     char buf[40];
     const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, Value);

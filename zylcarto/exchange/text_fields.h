@@ -27,6 +27,10 @@ bool IsUtf8(std::string_view S);
 // UTF-8, read as Windows-1252 otherwise.
 std::string TextAsUtf8(std::string_view S);
 
+// Utf8 with each letter + combining mark pair that Windows-1252 holds as one
+// letter (e + U+0301 -> é, S + U+030C -> Š) composed, as Unicode's NFC would.
+std::string ComposeLatin(std::string_view Utf8);
+
 // Shortest text that reads back as the same double, point as separator.
 std::string ShortestNumber(double Value);
 

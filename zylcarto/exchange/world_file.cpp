@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <numbers>
+#include <optional>
 
 #include "zylcarto/exchange/exchange_text.h"
 #include "zylcarto/exchange/image_size.h"
@@ -51,7 +52,24 @@ TWorldFile FromAffine(const TParRows<2, 3>& P) {
     w.D = P[1][2];
     w.E = P[1][3];
     w.F = P[1][1] + 0.5 * (w.D + w.E);
+    // The fit leaves rounding noise (1e-32 and the like) where a north-up map has
+    // no rotation; such a term moves no pixel of any image measurably.
+    if (std::fabs(w.B) < 1e-12 * std::fabs(w.A)) w.B = 0;
+    if (std::fabs(w.D) < 1e-12 * std::fabs(w.E)) w.D = 0;
     return w;
+}
+
+// Some tools write decimal commas ("-0,38"); a line holds one number, so a lone
+// comma can be nothing else.
+std::optional<double> WorldNumber(std::string_view Line) {
+    if (const auto x = ParseNumber(Line)) return x;
+    const std::size_t comma = Line.find(',');
+    if (comma == std::string_view::npos || Line.find_first_of(",.", comma + 1) != std::string_view::npos ||
+        Line.substr(0, comma).find('.') != std::string_view::npos)
+        return std::nullopt;
+    std::string point(Line);
+    point[comma] = '.';
+    return ParseNumber(point);
 }
 
 }  // namespace
@@ -65,7 +83,7 @@ TWorldFile ParseWorldFile(std::string_view Text) {
         const std::string_view l = TrimSpace(lines[i]);
         if (l.empty()) continue;
         if (n == 6) Fail("line " + std::to_string(i + 1) + ": a world file holds six numbers");
-        const auto x = ParseNumber(l);
+        const auto x = WorldNumber(l);
         if (!x) Fail("line " + std::to_string(i + 1) + ": not a number: \"" + TextAsUtf8(l) + "\"");
         v[n++] = *x;
         last = i + 1;
@@ -135,9 +153,13 @@ TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, 
             worldName = n;
             break;
         }
-    if (worldName.empty())
+    if (worldName.empty()) {
+        const std::vector<std::string> names = WorldFileNames(ImageName);
+        std::string tried;
+        for (std::size_t i = 0; i < names.size(); i += 2) tried += (i > 0 ? ", " : "") + StripPath(names[i]);
         throw EInOutError(ImageName, ENOENT,
-                          "no world file beside the image (" + WorldFileNames(ImageName).front() + ")");
+                          "no world file beside " + ImageName + " (looked for " + tried + ", in either case)");
+    }
     TWorldFile w;
     try {
         w = ParseWorldFile(ReadFileBytes(worldName));
@@ -145,7 +167,8 @@ TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, 
         Fail(worldName + ": " + e.what());
     }
     TImageSize size;
-    if (!ReadImageSize(ImageName, size)) throw EInOutError(ImageName, 0, "not a readable JPEG or BMP image");
+    if (!ReadImageSize(ImageName, size))
+        throw EInOutError(ImageName, 0, ImageName + ": not a readable JPEG, BMP, PNG or TIFF image");
 
     std::vector<std::string> notes;
     const std::string prjName = StripExtension(ImageName) + ".prj";
@@ -166,17 +189,35 @@ TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, 
         D.UTMSouth = South;
     }
     const int W = size.Width, H = size.Height;
-    const int px[4][2] = {{0, 0}, {W, 0}, {W, H}, {0, H}};
-    for (const auto& p : px) {
+    // Global files often put the first pixel's centre, not its outer edge, on
+    // -180/90: their outer edges lie half a pixel off the globe. Such a file is
+    // taken, with its reference points one pixel in from the corners and its
+    // corners held on the globe.
+    const double slackX = 0.5 * (std::fabs(w.A) + std::fabs(w.B)) * (1 + 1e-9);
+    const double slackY = 0.5 * (std::fabs(w.D) + std::fabs(w.E)) * (1 + 1e-9);
+    int inset = 0;
+    for (const auto& p : {std::pair{0, 0}, std::pair{W, 0}, std::pair{W, H}, std::pair{0, H}}) {
         double X = 0, Y = 0;
-        Apply(w, p[0], p[1], X, Y);
-        if (!utm && (std::fabs(Y) > 90 || std::fabs(X) > 180))
+        Apply(w, p.first, p.second, X, Y);
+        if (utm || (std::fabs(Y) <= 90 && std::fabs(X) <= 180)) continue;
+        if (std::fabs(Y) > 90 + slackY || std::fabs(X) > 180 + slackX || W < 3 || H < 3)
             Fail(worldName + ": the values are not degrees (a corner lies at " + ShortestNumber(X) + ", " +
                  ShortestNumber(Y) + "); give --utm-zone for a UTM map");
+        inset = 1;
+    }
+    for (const auto& p : {std::pair{inset, inset}, std::pair{W - inset, inset}, std::pair{W - inset, H - inset},
+                          std::pair{inset, H - inset}}) {
+        double X = 0, Y = 0;
+        Apply(w, p.first, p.second, X, Y);
         ++D.NumCalQuads;
-        D.CalQuads[D.NumCalQuads] = TCalQuad{Y, X, p[0], p[1]};
+        D.CalQuads[D.NumCalQuads] = TCalQuad{Y, X, p.first, p.second};
     }
     TImportedCalibration r = FitImported(D, utm ? cmUTM : cmEquiRect, W, H);
+    if (inset > 0)
+        for (TCoords& c : r.Data.Corners) {
+            c.Latit = std::clamp(c.Latit, -90.0, 90.0);
+            c.Longit = std::clamp(c.Longit, -180.0, 180.0);
+        }
     r.Notes = std::move(notes);
     r.Notes.insert(r.Notes.begin(), "world file " + worldName);
     return r;

@@ -1,6 +1,6 @@
 #pragma once
 /// @file
-/// World files (.jgw, .jpgw, .bpw, .bmpw, .wld): six lines A D B E C F of the
+/// World files (.jgw, .jpgw, .bpw, .tfw, .pgw, .wld ...): six lines A D B E C F of the
 /// affine rule from pixel (column, row) to map coordinates, referring to pixel
 /// centres: X = A*column + B*row + C, Y = D*column + E*row + F. Our pixel
 /// positions count pixel edges (the top-left corner of the image is 0, 0), so the
@@ -25,7 +25,8 @@ struct TWorldFile {
     /// @}
 };
 
-/// Six numbers, one a line (blank lines around them are allowed); anything else
+/// Six numbers, one a line (blank lines around them are allowed; a decimal comma
+/// is read as a point); anything else
 /// raises EZYLGeoMapError "line N: ...", and so does a zero pixel area
 /// (A*E - B*D = 0).
 ZYLCARTO_EXPORT TWorldFile ParseWorldFile(std::string_view Text);
@@ -34,8 +35,8 @@ ZYLCARTO_EXPORT TWorldFile ParseWorldFile(std::string_view Text);
 ZYLCARTO_EXPORT std::string FormatWorldFile(const TWorldFile& W);
 
 /// The world file names looked for beside an image, in order: the extension's
-/// first and last letter + "w" (.jgw, .bpw), the extension + "w" (.jpgw, .bmpw),
-/// then .wld; each also in upper case.
+/// first and last letter + "w" (.jgw, .bpw, .tfw, .pgw), the extension + "w"
+/// (.jpgw, .bmpw, .tifw), then .wld; each followed by its upper-case form.
 ZYLCARTO_EXPORT std::vector<std::string> WorldFileNames(const std::string& ImageName);
 
 /// True, with the UTM zone and hemisphere that a .prj text names, when it is a WGS 84
@@ -46,9 +47,11 @@ ZYLCARTO_EXPORT bool PrjNamesWGS84Geographic(std::string_view Prj);
 
 /// Imports the world file beside ImageName: UTM when UTMZone is 1..60 (or, with
 /// UTMZone 0, a .prj beside the image names a WGS 84 UTM zone), equirect when the
-/// values are degrees; otherwise, and for any other UTMZone, EZYLGeoMapError. The
-/// image's size is read from its header. A missing world file or an unreadable
-/// image raises EInOutError.
+/// values are degrees (a global file whose outer pixel edges lie up to half a pixel
+/// beyond +-180 and +-90 included, its corners then held on the globe); otherwise,
+/// and for any other UTMZone, EZYLGeoMapError naming the world file. The image's
+/// size is read from its header. A missing world file (the message lists the names
+/// looked for) or an unreadable image raises EInOutError naming the image.
 ZYLCARTO_EXPORT TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, bool South);
 
 /// A world file made from a calibration.
