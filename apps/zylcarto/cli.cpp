@@ -45,6 +45,46 @@ double ParseDouble(std::string_view Text, std::string_view What) {
     return v;
 }
 
+double ParseDegrees(std::string_view Text, std::string_view What, TDMSAxis Axis) {
+    double v = 0;
+    const char* last = Text.data() + Text.size();
+    auto [ptr, ec] = std::from_chars(AfterPlus(Text), last, v);
+    // Plain decimals exactly as ParseDouble reads them, exponents included.
+    if (!Text.empty() && ec == std::errc() && ptr == last && std::isfinite(v)) return v;
+    TDMSAxis axis = dmsNone;
+    std::string message;
+    if (DMSToDegrees(Text, v, axis, &message) != dmsOK)
+        throw EUsageError(std::string(What) + " is not a number: " + Quoted(Text) + " (" + message + ")");
+    if (axis != dmsNone && axis != Axis)
+        throw EUsageError(std::string(What) + " " + Quoted(Text) + " has the hemisphere letter of a " +
+                          (axis == dmsLatitude ? "latitude" : "longitude"));
+    return v;
+}
+
+bool RegroupPosition(std::span<const std::string_view> Tokens, std::size_t After, std::vector<std::string>& Fields) {
+    if (Tokens.size() < After + 3 || Tokens.size() > After + 8) return false;  // three numbers and a letter each
+    const std::size_t m = Tokens.size() - After;
+    const auto join = [&](std::size_t from, std::size_t to) {
+        std::string s(Tokens[from]);
+        for (std::size_t k = from + 1; k < to; ++k) (s += ' ') += Tokens[k];
+        return s;
+    };
+    std::size_t found = 0, split = 0;
+    for (std::size_t b = 1; b < m; ++b) {
+        double v;
+        TDMSAxis lat = dmsNone, lon = dmsNone;
+        if (DMSToDegrees(join(0, b), v, lat) == dmsOK && lat != dmsLongitude &&
+            DMSToDegrees(join(b, m), v, lon) == dmsOK && lon != dmsLatitude) {
+            ++found;
+            split = b;
+        }
+    }
+    if (found != 1) return false;  // none, or ambiguous as "47 4 15 26"
+    Fields = {join(0, split), join(split, m)};
+    for (std::size_t k = m; k < Tokens.size(); ++k) Fields.emplace_back(Tokens[k]);
+    return true;
+}
+
 int ParseInt(std::string_view Text, std::string_view What) {
     int v = 0;
     const char* last = Text.data() + Text.size();

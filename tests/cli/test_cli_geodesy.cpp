@@ -79,13 +79,13 @@ TEST(CliGeodesy, BatchKeepsOneLinePerInputLine) {
                                        std::string(100000, '7') + " 1");
     EXPECT_EQ(r.Status, 1);
     EXPECT_EQ(r.Out, "33 U 604028.2757 5339477.3311\n"
-                     "error: latitude is not a number: \"not-a-number\"\n"
+                     "error: latitude is not a number: \"not-a-number\" (unexpected 'o' at position 2)\n"
                      "error: outside the UTM area (latitude -80..84, longitude -180..<180)\n"
                      "error: expected 2 values, got more\n"
                      "34 H 259583.2217 6245888.0454\n"
                      "33 U 604028.2757 5339477.3311\n"
                      "error: latitude is not a number: \"" +
-                         std::string(80, '7') + "\"... (100000 bytes)\n");
+                         std::string(80, '7') + "\"... (100000 bytes) (the number at position 1 is out of range)\n");
 
     const Result inv = RunCli("utm-inv", "33 N 604028.2757 5339477.3311\n99 N 1 1\n");
     EXPECT_EQ(inv.Out.substr(0, 8), "48.20000");
