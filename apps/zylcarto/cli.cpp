@@ -61,6 +61,23 @@ double ParseDegrees(std::string_view Text, std::string_view What, TDMSAxis Axis)
     return v;
 }
 
+// The axis a hemisphere letter of Text names; plain numbers are not parsed twice.
+static TDMSAxis AxisOf(std::string_view Text) {
+    if (Text.find_first_of("NSEWnsew") == std::string_view::npos) return dmsNone;
+    double v;
+    TDMSAxis axis = dmsNone;
+    return DMSToDegrees(Text, v, axis) == dmsOK ? axis : dmsNone;
+}
+
+bool ParsePosition(std::string_view First, std::string_view Second, double& Lat, double& Long) {
+    const TDMSAxis first = AxisOf(First), second = AxisOf(Second);
+    const bool swapped = (first == dmsLongitude || second == dmsLatitude) && first != second;
+    if (swapped) std::swap(First, Second);
+    Lat = ParseDegrees(First, "latitude", dmsLatitude);
+    Long = ParseDegrees(Second, "longitude", dmsLongitude);
+    return swapped;
+}
+
 bool RegroupPosition(std::span<const std::string_view> Tokens, std::size_t After, std::vector<std::string>& Fields) {
     if (Tokens.size() < After + 3 || Tokens.size() > After + 8) return false;  // three numbers and a letter each
     const std::size_t m = Tokens.size() - After;
@@ -72,9 +89,10 @@ bool RegroupPosition(std::span<const std::string_view> Tokens, std::size_t After
     std::size_t found = 0, split = 0;
     for (std::size_t b = 1; b < m; ++b) {
         double v;
-        TDMSAxis lat = dmsNone, lon = dmsNone;
-        if (DMSToDegrees(join(0, b), v, lat) == dmsOK && lat != dmsLongitude &&
-            DMSToDegrees(join(b, m), v, lon) == dmsOK && lon != dmsLatitude) {
+        TDMSAxis first = dmsNone, second = dmsNone;
+        // either order, as ParsePosition reads it, but not two angles of one axis
+        if (DMSToDegrees(join(0, b), v, first) == dmsOK && DMSToDegrees(join(b, m), v, second) == dmsOK &&
+            (first != second || first == dmsNone)) {
             ++found;
             split = b;
         }

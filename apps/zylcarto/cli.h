@@ -56,6 +56,9 @@ int ParseInt(std::string_view Text, std::string_view What);
 // raises EUsageError naming What and the offending character, also for the other axis's
 // hemisphere letter. The range is left to the caller.
 double ParseDegrees(std::string_view Text, std::string_view What, TDMSAxis Axis);
+// A latitude and a longitude, in this order or in the other when hemisphere letters say so
+// ("E44d24 N33d20"); returns true when they came the other way round.
+bool ParsePosition(std::string_view First, std::string_view Second, double& Lat, double& Long);
 // A line or command line that starts with a latitude and a longitude written with blanks
 // ("47 4 12.5 N 15 26 E 400"): joins Tokens into the two angles and the After values that
 // follow them. Returns false when no single split reads as two angles.

@@ -79,11 +79,25 @@ int ParseDatum(std::string_view text, std::string_view what) {
     return datum;
 }
 
-// A latitude given as input: a position beyond the poles has no conversion.
-double ParseLatitude(std::string_view text) {
-    const double lat = ParseDegrees(text, "latitude", dmsLatitude);
-    if (std::fabs(lat) > 90) throw EOperationFailed("latitude " + Quoted(text) + " is beyond the poles");
-    return lat;
+// The latitude and longitude that lead a command's fields, and their texts.
+struct TPosition {
+    double lat, lon;
+    std::string_view latText, lonText;
+};
+
+TPosition ReadPosition(TFields f) {
+    TPosition p{};
+    const bool swapped = ParsePosition(f[0], f[1], p.lat, p.lon);
+    p.latText = f[swapped ? 1 : 0];
+    p.lonText = f[swapped ? 0 : 1];
+    return p;
+}
+
+// A position given as input for a grid that has no answer beyond the poles.
+TPosition ReadPositionWithinPoles(TFields f) {
+    const TPosition p = ReadPosition(f);
+    if (std::fabs(p.lat) > 90) throw EOperationFailed("latitude " + Quoted(p.latText) + " is beyond the poles");
+    return p;
 }
 
 // The library leaves the ranges of its results to the caller: an answer must be a
@@ -207,7 +221,7 @@ int RunConversion(const TArgs& args, std::size_t fieldCount, std::string_view wh
 }
 
 std::string UTMZoneOf(TFields f) {
-    const double lat = ParseDegrees(f[0], "latitude", dmsLatitude), lon = ParseDegrees(f[1], "longitude", dmsLongitude);
+    const auto [lat, lon, latText, lonText] = ReadPosition(f);
     const std::string zone = GeoToUTMZone(lat, lon);
     if (zone.empty()) throw EOperationFailed("outside the UTM area (latitude -80..84, longitude -180..<180)");
     return zone;
@@ -219,8 +233,7 @@ int RunUTM(const TArgs& argsIn) {
     TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
     return RunConversion(args, 2, "LAT LON", [e](TFields f) {
-        const double lat = ParseDegrees(f[0], "latitude", dmsLatitude),
-                     lon = ParseDegrees(f[1], "longitude", dmsLongitude);
+        const auto [lat, lon, latText, lonText] = ReadPosition(f);
         int zone = 0;
         char band = ' ';
         GeoToUTMZone(lat, lon, zone, band);
@@ -250,7 +263,7 @@ int RunUPS(const TArgs& argsIn) {
     TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
     return RunConversion(args, 2, "LAT LON", [e](TFields f) {
-        const double lat = ParseLatitude(f[0]), lon = ParseDegrees(f[1], "longitude", dmsLongitude);
+        const auto [lat, lon, latText, lonText] = ReadPositionWithinPoles(f);
         double x, y;
         LatLongToUPS(lat, lon, e, x, y);
         return Join({FormatFixed(Finite(x, "X"), 4), FormatFixed(Finite(y, "Y"), 4)});
@@ -274,8 +287,8 @@ int RunCart(const TArgs& argsIn) {
     TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
     return RunConversion(args, 3, "LAT LON HEIGHT", [e](TFields f) {
-        const double lat = ParseLatitude(f[0]), lon = ParseDegrees(f[1], "longitude", dmsLongitude),
-                     h = ParseDouble(f[2], "height");
+        const auto [lat, lon, latText, lonText] = ReadPositionWithinPoles(f);
+        const double h = ParseDouble(f[2], "height");
         double x, y, z;
         GeoToCartesian(lat, lon, h, e, x, y, z);
         return Join({FormatFixed(Finite(x, "X"), 4), FormatFixed(Finite(y, "Y"), 4), FormatFixed(Finite(z, "Z"), 4)});
@@ -302,15 +315,15 @@ int RunHelmert(const TArgs& argsIn) {
     const int src = ParseDatum(args[0], "source datum"), dst = ParseDatum(args[1], "destination datum");
     args.erase(args.begin(), args.begin() + 2);
     return RunConversion(args, 3, "SRC DST LAT LON HEIGHT", [src, dst, dms, exact](TFields f) {
-        const double lat = ParseDegrees(f[0], "latitude", dmsLatitude),
-                     lon = ParseDegrees(f[1], "longitude", dmsLongitude), h = ParseDouble(f[2], "height");
+        const auto [lat, lon, latText, lonText] = ReadPosition(f);
+        const double h = ParseDouble(f[2], "height");
         double lat2, lon2, h2;
         const int status = (exact ? HelmertTransformExact : HelmertTransform)(src, lat, lon, h, dst, lat2, lon2, h2);
         // the library still shifts a point it reports as out of range: that is no answer
         if (status == htBadLatitude)
-            throw EOperationFailed("latitude " + Quoted(f[0]) + " is outside -90..90 (status -3)");
+            throw EOperationFailed("latitude " + Quoted(latText) + " is outside -90..90 (status -3)");
         if (status == htBadLongitude)
-            throw EOperationFailed("longitude " + Quoted(f[1]) + " is outside -180..180 (status -4)");
+            throw EOperationFailed("longitude " + Quoted(lonText) + " is outside -180..180 (status -4)");
         if (status != htOK) throw EOperationFailed("datum shift failed (status " + std::to_string(status) + ")");
         return Join({PositionText(lat2, lon2, dms), FormatFixed(Finite(h2, "height"), 4), std::to_string(status)});
     }, PositionFirst(3));
@@ -336,7 +349,7 @@ int RunMGRS(const TArgs& argsIn) {
     const int precision = text ? ParseInt(*text, "precision") : 5;
     if (precision < 0 || precision > 5) throw EUsageError("precision must be 0..5: " + Quoted(*text));
     return RunConversion(args, 2, "LAT LON", [e, precision](TFields f) {
-        const double lat = ParseLatitude(f[0]), lon = ParseDegrees(f[1], "longitude", dmsLongitude);
+        const auto [lat, lon, latText, lonText] = ReadPositionWithinPoles(f);
         std::string mgrs;
         if (LatLongToMGRS(lat, lon, e, precision, mgrs) != mgrsOK)
             throw EOperationFailed("no MGRS reference for this position on this ellipsoid");
