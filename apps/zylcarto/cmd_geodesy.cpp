@@ -29,13 +29,6 @@ using TConverter = std::function<std::string(TFields)>;
 // fields when their numbers differ ("47 4 12.5 N 15 26 E"); false when it cannot.
 using TRegroup = std::function<bool(TFields Tokens, std::vector<std::string>& Fields)>;
 
-// Commands whose fields start with a latitude and a longitude, which may hold blanks.
-TRegroup PositionFirst(std::size_t FieldCount) {
-    return [FieldCount](TFields tokens, std::vector<std::string>& fields) {
-        return RegroupPosition(tokens, FieldCount - 2, fields);
-    };
-}
-
 // Converts fields that had to be regrouped, or reports the count that was wrong.
 std::string ConvertRegrouped(TFields Tokens, std::size_t FieldCount, const TRegroup& Regroup,
                              const TConverter& Convert) {
@@ -220,6 +213,14 @@ int RunConversion(const TArgs& args, std::size_t fieldCount, std::string_view wh
     return ExitSuccess;
 }
 
+// A conversion whose fields start with a latitude and a longitude, which may hold blanks.
+int RunPositionConversion(const TArgs& args, std::size_t fieldCount, std::string_view what, const TConverter& convert) {
+    return RunConversion(args, fieldCount, what, convert,
+                         [fieldCount](TFields tokens, std::vector<std::string>& fields) {
+                             return RegroupPosition(tokens, fieldCount - 2, fields);
+                         });
+}
+
 std::string UTMZoneOf(TFields f) {
     const auto [lat, lon, latText, lonText] = ReadPosition(f);
     const std::string zone = GeoToUTMZone(lat, lon);
@@ -227,12 +228,12 @@ std::string UTMZoneOf(TFields f) {
     return zone;
 }
 
-int RunZone(const TArgs& args) { return RunConversion(args, 2, "LAT LON", UTMZoneOf, PositionFirst(2)); }
+int RunZone(const TArgs& args) { return RunPositionConversion(args, 2, "LAT LON", UTMZoneOf); }
 
 int RunUTM(const TArgs& argsIn) {
     TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
-    return RunConversion(args, 2, "LAT LON", [e](TFields f) {
+    return RunPositionConversion(args, 2, "LAT LON", [e](TFields f) {
         const auto [lat, lon, latText, lonText] = ReadPosition(f);
         int zone = 0;
         char band = ' ';
@@ -242,7 +243,7 @@ int RunUTM(const TArgs& argsIn) {
         LatLongToUTM(lat, lon, e, zone, easting, northing);
         return Join({std::to_string(zone), std::string(1, band), FormatFixed(Finite(easting, "easting"), 4),
                      FormatFixed(Finite(northing, "northing"), 4)});
-    }, PositionFirst(2));
+    });
 }
 
 int RunUTMInverse(const TArgs& argsIn) {
@@ -262,12 +263,12 @@ int RunUTMInverse(const TArgs& argsIn) {
 int RunUPS(const TArgs& argsIn) {
     TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
-    return RunConversion(args, 2, "LAT LON", [e](TFields f) {
+    return RunPositionConversion(args, 2, "LAT LON", [e](TFields f) {
         const auto [lat, lon, latText, lonText] = ReadPositionWithinPoles(f);
         double x, y;
         LatLongToUPS(lat, lon, e, x, y);
         return Join({FormatFixed(Finite(x, "X"), 4), FormatFixed(Finite(y, "Y"), 4)});
-    }, PositionFirst(2));
+    });
 }
 
 int RunUPSInverse(const TArgs& argsIn) {
@@ -286,13 +287,13 @@ int RunUPSInverse(const TArgs& argsIn) {
 int RunCart(const TArgs& argsIn) {
     TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
-    return RunConversion(args, 3, "LAT LON HEIGHT", [e](TFields f) {
+    return RunPositionConversion(args, 3, "LAT LON HEIGHT", [e](TFields f) {
         const auto [lat, lon, latText, lonText] = ReadPositionWithinPoles(f);
         const double h = ParseDouble(f[2], "height");
         double x, y, z;
         GeoToCartesian(lat, lon, h, e, x, y, z);
         return Join({FormatFixed(Finite(x, "X"), 4), FormatFixed(Finite(y, "Y"), 4), FormatFixed(Finite(z, "Z"), 4)});
-    }, PositionFirst(3));
+    });
 }
 
 int RunGeod(const TArgs& argsIn) {
@@ -314,7 +315,7 @@ int RunHelmert(const TArgs& argsIn) {
     if (args.size() < 2) throw EUsageError("expected SRC DST [LAT LON HEIGHT]");
     const int src = ParseDatum(args[0], "source datum"), dst = ParseDatum(args[1], "destination datum");
     args.erase(args.begin(), args.begin() + 2);
-    return RunConversion(args, 3, "SRC DST LAT LON HEIGHT", [src, dst, dms, exact](TFields f) {
+    return RunPositionConversion(args, 3, "SRC DST LAT LON HEIGHT", [src, dst, dms, exact](TFields f) {
         const auto [lat, lon, latText, lonText] = ReadPosition(f);
         const double h = ParseDouble(f[2], "height");
         double lat2, lon2, h2;
@@ -326,7 +327,7 @@ int RunHelmert(const TArgs& argsIn) {
             throw EOperationFailed("longitude " + Quoted(lonText) + " is outside -180..180 (status -4)");
         if (status != htOK) throw EOperationFailed("datum shift failed (status " + std::to_string(status) + ")");
         return Join({PositionText(lat2, lon2, dms), FormatFixed(Finite(h2, "height"), 4), std::to_string(status)});
-    }, PositionFirst(3));
+    });
 }
 
 int RunDatums(const TArgs& args) {
@@ -348,13 +349,13 @@ int RunMGRS(const TArgs& argsIn) {
     const auto text = TakeOption(args, "--precision");
     const int precision = text ? ParseInt(*text, "precision") : 5;
     if (precision < 0 || precision > 5) throw EUsageError("precision must be 0..5: " + Quoted(*text));
-    return RunConversion(args, 2, "LAT LON", [e, precision](TFields f) {
+    return RunPositionConversion(args, 2, "LAT LON", [e, precision](TFields f) {
         const auto [lat, lon, latText, lonText] = ReadPositionWithinPoles(f);
         std::string mgrs;
         if (LatLongToMGRS(lat, lon, e, precision, mgrs) != mgrsOK)
             throw EOperationFailed("no MGRS reference for this position on this ellipsoid");
         return mgrs;
-    }, PositionFirst(2));
+    });
 }
 
 int RunMGRSInverse(const TArgs& argsIn) {
@@ -368,22 +369,27 @@ int RunMGRSInverse(const TArgs& argsIn) {
         fields = {joined};
         return true;
     };
-    return RunConversion(args, 1, "an MGRS reference", [e, dms](TFields f) {
-        double lat, lon;
-        int precision;
-        std::string message;
-        if (MGRSToLatLong(f[0], e, lat, lon, precision, &message) != mgrsOK)
-            throw EUsageError("MGRS reference " + Quoted(f[0]) + ": " + message);
-        return PositionText(lat, lon, dms);
-    }, whole);
+    return RunConversion(
+        args, 1, "an MGRS reference",
+        [e, dms](TFields f) {
+            double lat, lon;
+            int precision;
+            std::string message;
+            if (MGRSToLatLong(f[0], e, lat, lon, precision, &message) != mgrsOK)
+                throw EUsageError("MGRS reference " + Quoted(f[0]) + ": " + message);
+            return PositionText(lat, lon, dms);
+        },
+        whole);
 }
 
 constexpr const char* BatchNote = "Without coordinates, reads one point per line from standard input (CR, LF or CR LF\n"
                                   "line ends) and writes one line per line that is not blank; a line that cannot be\n"
                                   "converted gives \"error: ...\" and the exit status is then 1.\n";
 constexpr const char* EllipsoidNote = "--ellipsoid ID: an identifier such as gelWGS84 (the default) or an ordinal.\n";
-constexpr const char* PositionNote = "LAT and LON are decimal degrees or degrees, minutes and seconds, with a hemisphere\n"
-                                     "letter before or after: 47°04'12.5\"N, \"47 4 12.5 N\", N47 04.208, -47.07.\n";
+constexpr const char* PositionNote =
+    "LAT and LON are decimal degrees or degrees, minutes and seconds, with a hemisphere\n"
+    "letter before or after: 47°04'12.5\"N, \"47 4 12.5 N\", N47 04.208, -47.07; the letters may\n"
+    "also put the longitude first (E15 N47).\n";
 constexpr const char* DmsNote = "--dms: latitude and longitude as degrees, minutes and seconds (47°04'12.50000\"N).\n";
 
 const TRegistrar zone{{"zone", "UTM zone and latitude band of a point",
@@ -401,11 +407,10 @@ const TRegistrar utmInv{{"utm-inv", "UTM to latitude/longitude",
                                      "Prints LAT LON (degrees).\n") +
                              EllipsoidNote + DmsNote + BatchNote,
                          RunUTMInverse}};
-const TRegistrar ups{
-    {"ups", "latitude/longitude to UPS",
-     std::string("usage: zylcarto ups LAT LON [--ellipsoid ID]\nPrints X Y (metres).\n") + PositionNote +
-         EllipsoidNote + BatchNote,
-     RunUPS}};
+const TRegistrar ups{{"ups", "latitude/longitude to UPS",
+                      std::string("usage: zylcarto ups LAT LON [--ellipsoid ID]\nPrints X Y (metres).\n") +
+                          PositionNote + EllipsoidNote + BatchNote,
+                      RunUPS}};
 const TRegistrar upsInv{{"ups-inv", "UPS to latitude/longitude",
                          std::string("usage: zylcarto ups-inv N|S X Y [--ellipsoid ID] [--dms]\n"
                                      "Prints LAT LON (degrees).\n") +
@@ -415,11 +420,10 @@ const TRegistrar cart{{"cart", "latitude/longitude/height to geocentric X Y Z",
                        std::string("usage: zylcarto cart LAT LON HEIGHT [--ellipsoid ID]\nPrints X Y Z (metres).\n") +
                            PositionNote + EllipsoidNote + BatchNote,
                        RunCart}};
-const TRegistrar geod{
-    {"geod", "geocentric X Y Z to latitude/longitude/height",
-     std::string("usage: zylcarto geod X Y Z [--ellipsoid ID] [--dms]\nPrints LAT LON HEIGHT.\n") + EllipsoidNote +
-         DmsNote + BatchNote,
-     RunGeod}};
+const TRegistrar geod{{"geod", "geocentric X Y Z to latitude/longitude/height",
+                       std::string("usage: zylcarto geod X Y Z [--ellipsoid ID] [--dms]\nPrints LAT LON HEIGHT.\n") +
+                           EllipsoidNote + DmsNote + BatchNote,
+                       RunGeod}};
 const TRegistrar helmert{{"helmert", "datum shift between two datums of the table",
                           std::string("usage: zylcarto helmert SRC DST LAT LON HEIGHT [--exact] [--dms]\n"
                                       "SRC and DST are datum numbers 1..271 (see zylcarto datums). Prints LAT LON\n"

@@ -85,7 +85,8 @@ std::string CornerName(int i) {
 
 int RunNew(const TArgs& a) {
     if (a.size() != 9) throw EUsageError(std::string("map new takes 9 arguments\n") + kUsage);
-    const double latLow = ParseDegrees(a[1], "LATLOW", dmsLatitude), longLow = ParseDegrees(a[2], "LONGLOW", dmsLongitude);
+    const double latLow = ParseDegrees(a[1], "LATLOW", dmsLatitude),
+                 longLow = ParseDegrees(a[2], "LONGLOW", dmsLongitude);
     const double latHigh = ParseDegrees(a[3], "LATHIGH", dmsLatitude),
                  longHigh = ParseDegrees(a[4], "LONGHIGH", dmsLongitude);
     const double dLat = ParseDouble(a[5], "DLAT"), dLong = ParseDouble(a[6], "DLONG");

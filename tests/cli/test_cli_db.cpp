@@ -83,7 +83,7 @@ TEST_F(CliDb, ValuesThatWouldNotBeStoredExactlyAreRefused) {
     // explicitly allowed: the start of a long name; what Windows-1252 holds is kept as it is
     EXPECT_EQ(Run("db add-town d " + std::string(70, 'n') + " 1 1 --truncate").Out, "1\n");
     EXPECT_EQ(Run("db add-polygon d river 'Zürich–Genève' two.txt").Out, "2\n");
-    EXPECT_EQ(Run("db add-blob d /proc/version").Out, "3\n");  // its size reads as 0
+    EXPECT_EQ(Run("db add-blob d /proc/version").Out, "3\n");        // its size reads as 0
     EXPECT_EQ(Run("db add-town d g 'N47 04.2' 15:30E").Out, "4\n");  // degrees and minutes
     EXPECT_NE(Run("db list d").Out.find("\tg\t0\t47.07\t47.07\t15.5\t15.5\n"), std::string::npos);
     const Result list = Run("db list d");

@@ -15,33 +15,34 @@ TEST(CliGeodesy, ConversionsPrintTheirResult) {
         const char* out;
         bool prefix;  // only the start of the output is fixed
     };
-    const Case cases[] = {{"zone 78 15", "33X\n", false},
-                          {"utm 48.2 16.4", "33 U 604028.2757 5339477.3311\n", false},
-                          {"utm-inv 33 N 604028.2757 5339477.3311", "48.20000", true},
-                          {"utm -33.9 18.4 --ellipsoid gelWGS84", "34 H 259583.2217 6245888.0454\n", false},
-                          {"ups 90 0", "2000000.0000 2000000.0000\n", false},
-                          {"ups-inv S 2000000 2000000", "-90.000000000", true},
-                          {"cart 0 0 0", "6378137.0000 0.0000 0.0000\n", false},
-                          {"geod 0 6378137 0", "0.000000000 90.000000000 0.0000\n", false},
-                          {"cart 0 90 0 --ellipsoid 26", "0.0000 6370997.0000 0.0000\n", false},
-                          {"helmert 269 269 47.5 8.25 400", "47.500000000 8.250000000 400.0000 0\n", false},
-                          // GeoConvert's answers; the centre of the square back
-                          {"mgrs 48.2 16.4", "33UXP0402839477\n", false},
-                          {"mgrs 48.2 16.4 --precision 2", "33UXP0439\n", false},
-                          {"mgrs -90 0 --precision 2", "BAN0000\n", false},
-                          {"mgrs-inv 38SMB4488270353", "33.170581854 44.408840940\n", false},
-                          {"mgrs E44d24 N33d20 --precision 2", "38SMB4488\n", false},  // longitude first
-                          {"mgrs-inv 38SMB4488 --dms", "33°20'03.24630\"N 44°24'13.06025\"E\n", false},
-                          {"mgrs-inv 38s mb 44882 70353", "33.170581854 44.408840940\n", false},
-                          {"mgrs-inv 'YRB' --dms", "82°20'30.16246\"N 49°45'49.11009\"W\n", false},
-                          // degrees, minutes and seconds in, one argument each or spread over several
-                          {"utm 47°04\\'12.5\\\"N 15°26\\'E", "33 T 532901.2567 5213049.5364\n", false},
-                          {"utm '47 4 12.5 N' '15 26 E'", "33 T 532901.2567 5213049.5364\n", false},
-                          {"utm 47 4 12.5 N 15 26 E", "33 T 532901.2567 5213049.5364\n", false},
-                          {"zone N78 E15", "33X\n", false},
-                          {"zone E15 N78", "33X\n", false},
-                          {"utm E 15 26 N 47 4 12.5", "33 T 532901.2567 5213049.5364\n", false},
-                          {"utm-inv 33 N 604028.2757 5339477.3311 --dms", "48°12'00.00000\"N 16°24'00.00000\"E\n", false}};
+    const Case cases[] = {
+        {"zone 78 15", "33X\n", false},
+        {"utm 48.2 16.4", "33 U 604028.2757 5339477.3311\n", false},
+        {"utm-inv 33 N 604028.2757 5339477.3311", "48.20000", true},
+        {"utm -33.9 18.4 --ellipsoid gelWGS84", "34 H 259583.2217 6245888.0454\n", false},
+        {"ups 90 0", "2000000.0000 2000000.0000\n", false},
+        {"ups-inv S 2000000 2000000", "-90.000000000", true},
+        {"cart 0 0 0", "6378137.0000 0.0000 0.0000\n", false},
+        {"geod 0 6378137 0", "0.000000000 90.000000000 0.0000\n", false},
+        {"cart 0 90 0 --ellipsoid 26", "0.0000 6370997.0000 0.0000\n", false},
+        {"helmert 269 269 47.5 8.25 400", "47.500000000 8.250000000 400.0000 0\n", false},
+        // GeoConvert's answers; the centre of the square back
+        {"mgrs 48.2 16.4", "33UXP0402839477\n", false},
+        {"mgrs 48.2 16.4 --precision 2", "33UXP0439\n", false},
+        {"mgrs -90 0 --precision 2", "BAN0000\n", false},
+        {"mgrs-inv 38SMB4488270353", "33.170581854 44.408840940\n", false},
+        {"mgrs E44d24 N33d20 --precision 2", "38SMB4488\n", false},  // longitude first
+        {"mgrs-inv 38SMB4488 --dms", "33°20'03.24630\"N 44°24'13.06025\"E\n", false},
+        {"mgrs-inv 38s mb 44882 70353", "33.170581854 44.408840940\n", false},
+        {"mgrs-inv 'YRB' --dms", "82°20'30.16246\"N 49°45'49.11009\"W\n", false},
+        // degrees, minutes and seconds in, one argument each or spread over several
+        {"utm 47°04\\'12.5\\\"N 15°26\\'E", "33 T 532901.2567 5213049.5364\n", false},
+        {"utm '47 4 12.5 N' '15 26 E'", "33 T 532901.2567 5213049.5364\n", false},
+        {"utm 47 4 12.5 N 15 26 E", "33 T 532901.2567 5213049.5364\n", false},
+        {"zone N78 E15", "33X\n", false},
+        {"zone E15 N78", "33X\n", false},
+        {"utm E 15 26 N 47 4 12.5", "33 T 532901.2567 5213049.5364\n", false},
+        {"utm-inv 33 N 604028.2757 5339477.3311 --dms", "48°12'00.00000\"N 16°24'00.00000\"E\n", false}};
     for (const auto& c : cases) {
         const Result r = RunCli(c.args);
         EXPECT_EQ(r.Status, 0) << c.args;
@@ -81,11 +82,27 @@ TEST(CliGeodesy, DatumList) {
 }
 
 TEST(CliGeodesy, BadArgumentsExitWithTwo) {
-    for (const char* args :
-         {"utm abc 16", "utm 48", "utm 48 16 --ellipsoid gelNoSuch", "utm 48 16 --ellipsoid 61", "utm-inv 0 N 500000 0",
-          "utm-inv 33 X 500000 0", "cart 1 2 3 --verbose", "helmert 1 two 0 0 0", "helmert 272 269 10 10 0",
-          "helmert 13 0 10 10 0", "utm +-5 3", "utm 5 ++3", "utm 5 +", "utm 15E 47E", "utm 47x 15",
-          "utm 48 12 16 24", "utm N47 N15", "mgrs 48 16 --precision 6", "mgrs-inv 32XMH", "mgrs-inv 33UXP04028", "mgrs-inv 33UXN"}) {
+    for (const char* args : {"utm abc 16",
+                             "utm 48",
+                             "utm 48 16 --ellipsoid gelNoSuch",
+                             "utm 48 16 --ellipsoid 61",
+                             "utm-inv 0 N 500000 0",
+                             "utm-inv 33 X 500000 0",
+                             "cart 1 2 3 --verbose",
+                             "helmert 1 two 0 0 0",
+                             "helmert 272 269 10 10 0",
+                             "helmert 13 0 10 10 0",
+                             "utm +-5 3",
+                             "utm 5 ++3",
+                             "utm 5 +",
+                             "utm 15E 47E",
+                             "utm 47x 15",
+                             "utm 48 12 16 24",
+                             "utm N47 N15",
+                             "mgrs 48 16 --precision 6",
+                             "mgrs-inv 32XMH",
+                             "mgrs-inv 33UXP04028",
+                             "mgrs-inv 33UXN"}) {
         const Result r = RunCli(args);
         EXPECT_EQ(r.Status, 2) << args;
         EXPECT_EQ(r.Err.rfind("zylcarto: ", 0), 0u) << args << ": " << r.Err;
@@ -136,7 +153,8 @@ TEST(CliGeodesy, ExactHelmertUndoesTheShiftToWGS84) {
     const std::string position = there.Out.substr(0, there.Out.rfind(' '));
     EXPECT_EQ(RunCli("helmert 269 179 " + position + " --exact").Out, "60.000000000 10.000000000 100.0000 0\n");
     EXPECT_NE(RunCli("helmert 269 179 " + position).Out, "60.000000000 10.000000000 100.0000 0\n");
-    EXPECT_EQ(RunCli("helmert 269 179 " + position + " --exact --dms").Out, "60°00'00.00000\"N 10°00'00.00000\"E 100.0000 0\n");
+    EXPECT_EQ(RunCli("helmert 269 179 " + position + " --exact --dms").Out,
+              "60°00'00.00000\"N 10°00'00.00000\"E 100.0000 0\n");
 }
 
 TEST(CliGeodesy, LargeBatch) {

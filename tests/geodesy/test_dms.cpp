@@ -15,13 +15,20 @@ TEST(DMS, ReadsTheWrittenForms) {
         double degrees;
         TDMSAxis axis;
     } cases[] = {
-        {"47°04'12.5\"N", dms, dmsLatitude},     {"47 4 12.5 N", dms, dmsLatitude},
-        {"  n 47 4 12.5  ", dms, dmsLatitude},   {"47:04:12.5", dms, dmsNone},
-        {"47d4'12.5''", dms, dmsNone},           {"47º04’12.5”s", -dms, dmsLatitude},
-        {"N47 04.208", dm, dmsLatitude},         {"47°04.208'", dm, dmsNone},
-        {"S47 04.208", -dm, dmsLatitude},        {"-47.07", -47.07, dmsNone},
-        {"+.5", 0.5, dmsNone},                   {"15°26′30″W", -(15 + 26 / 60.0 + 0.5 / 60), dmsLongitude},
-        {"e15 26", 15 + 26 / 60.0, dmsLongitude}, {"90'", 1.5, dmsNone},  // minutes alone may pass 60
+        {"47°04'12.5\"N", dms, dmsLatitude},
+        {"47 4 12.5 N", dms, dmsLatitude},
+        {"  n 47 4 12.5  ", dms, dmsLatitude},
+        {"47:04:12.5", dms, dmsNone},
+        {"47d4'12.5''", dms, dmsNone},
+        {"47º04’12.5”s", -dms, dmsLatitude},
+        {"N47 04.208", dm, dmsLatitude},
+        {"47°04.208'", dm, dmsNone},
+        {"S47 04.208", -dm, dmsLatitude},
+        {"-47.07", -47.07, dmsNone},
+        {"+.5", 0.5, dmsNone},
+        {"15°26′30″W", -(15 + 26 / 60.0 + 0.5 / 60), dmsLongitude},
+        {"e15 26", 15 + 26 / 60.0, dmsLongitude},
+        {"90'", 1.5, dmsNone},  // minutes alone may pass 60
         {"4'30\"", 4.5 / 60, dmsNone},
     };
     for (const auto& c : cases) {

@@ -228,7 +228,8 @@ TEST(ReferenceGeographicLib, MGRSOfRandomPointsOverTheGlobe) {
         if (ours != theirs) {
             // Truncation may fall either way where the projections differ by a hair across a digit.
             const double step = std::pow(10.0, 5 - p), fx = std::fmod(x, step), fy = std::fmod(y, step);
-            EXPECT_LT(std::min({fx, step - fx, fy, step - fy}), 1e-4) << la << " " << lo << ": " << ours << " " << theirs;
+            EXPECT_LT(std::min({fx, step - fx, fy, step - fy}), 1e-4)
+                << la << " " << lo << ": " << ours << " " << theirs;
             ++straddling;
             continue;
         }
@@ -259,7 +260,8 @@ TEST(ReferenceGeographicLib, MGRSEverySquareOfEveryGridZone) {
     for (int zone : {1, 2, 3, 4, 5, 6, 31, 32, 33, 34, 35, 37, 59, 60})
         for (char band : utmBands)  // 32X, 34X and 36X do not exist; GeographicLib takes them
             if (!(band == 'X' && (zone == 32 || zone == 34 || zone == 36)))
-                zones.push_back(std::string{static_cast<char>('0' + zone / 10), static_cast<char>('0' + zone % 10), band});
+                zones.push_back(
+                    std::string{static_cast<char>('0' + zone / 10), static_cast<char>('0' + zone % 10), band});
     for (const char* polar : {"A", "B", "Y", "Z"}) zones.emplace_back(polar);
     int accepted = 0, inZone = 0;
     double worst = 0;

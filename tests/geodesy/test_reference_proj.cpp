@@ -56,8 +56,8 @@ PJPtr FromWGS84Pipeline(const TGeoDatum& d, double sign) {
     const auto& ax = EllipsoidAxes(d.Ellipsoid);
     return Create("+proj=pipeline +step +proj=unitconvert +xy_in=deg +xy_out=rad +step +proj=cart +ellps=WGS84"
                   " +step +proj=helmert +convention=position_vector +x=" +
-                  Num(sign * d.DX) + " +y=" + Num(sign * d.DY) + " +z=" + Num(sign * d.DZ) + " +s=" +
-                  Num(sign * d.Scale) + " +rx=" + Num(sign * d.RotX) + " +ry=" + Num(sign * d.RotY) +
+                  Num(sign * d.DX) + " +y=" + Num(sign * d.DY) + " +z=" + Num(sign * d.DZ) +
+                  " +s=" + Num(sign * d.Scale) + " +rx=" + Num(sign * d.RotX) + " +ry=" + Num(sign * d.RotY) +
                   " +rz=" + Num(sign * d.RotZ) + " +step +inv +proj=cart +a=" + Num(ax.a) + " +b=" + Num(ax.b) +
                   " +step +proj=unitconvert +xy_in=rad +xy_out=deg");
 }
@@ -94,8 +94,8 @@ TEST(ReferenceProj, BothStepsFromWGS84OfEveryRotatedDatum) {
             EXPECT_LT(exact, 0.1e-3) << n << " " << la << " " << lo;
             worstFirst = std::max(worstFirst, first);
             worstExact = std::max(worstExact, exact);
-            firstOrderError = std::max(firstOrderError,
-                                       Distance(la, lo, he, proj_trans(forward.get(), PJ_FWD, proj_coord(lo2, la2, h2, 0))));
+            firstOrderError = std::max(
+                firstOrderError, Distance(la, lo, he, proj_trans(forward.get(), PJ_FWD, proj_coord(lo2, la2, h2, 0))));
         }
     }
     EXPECT_GT(rows, 50);

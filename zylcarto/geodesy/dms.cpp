@@ -27,7 +27,7 @@ constexpr std::array<TUnitMark, 12> UnitMarks = {{{"''", Second},
                                                   {"\xE2\x80\xB2", Minute},  // ′
                                                   {"\xE2\x80\x99", Minute},  // ’
                                                   {"\"", Second},
-                                                  {"\xE2\x80\xB3", Second},  // ″
+                                                  {"\xE2\x80\xB3", Second},    // ″
                                                   {"\xE2\x80\x9D", Second}}};  // ”
 
 struct TPart {
@@ -74,10 +74,14 @@ bool IsDigit(char C) { return C >= '0' && C <= '9'; }
 
 char Hemisphere(char C) {
     switch (C) {
-    case 'N': case 'n': return 'N';
-    case 'S': case 's': return 'S';
-    case 'E': case 'e': return 'E';
-    case 'W': case 'w': return 'W';
+    case 'N':
+    case 'n': return 'N';
+    case 'S':
+    case 's': return 'S';
+    case 'E':
+    case 'e': return 'E';
+    case 'W':
+    case 'w': return 'W';
     default: return 0;
     }
 }
@@ -152,13 +156,14 @@ int DMSToDegrees(std::string_view Text, double& Degrees, TDMSAxis& Axis, std::st
         TPart& p = parts[k];
         if (p.Unit == NoUnit) p.Unit = next;
         if (p.Unit < next)
-            return Fail(Message, std::string(UnitNames[static_cast<std::size_t>(p.Unit)]) + " " + Shown(p.Text) + " after " +
-                                     UnitNames[static_cast<std::size_t>(parts[k - 1].Unit)]);
+            return Fail(Message, std::string(UnitNames[static_cast<std::size_t>(p.Unit)]) + " " + Shown(p.Text) +
+                                     " after " + UnitNames[static_cast<std::size_t>(parts[k - 1].Unit)]);
         if (p.Unit > Second) return Fail(Message, "more than three numbers (degrees, minutes, seconds)");
         if (p.Fraction && k + 1 < parts.size())
             return Fail(Message, "only the last number may have a fraction, not " + Shown(p.Text));
         if (k > 0 && !(p.Value < 60))
-            return Fail(Message, std::string(UnitNames[static_cast<std::size_t>(p.Unit)]) + " " + Shown(p.Text) + " are not below 60");
+            return Fail(Message, std::string(UnitNames[static_cast<std::size_t>(p.Unit)]) + " " + Shown(p.Text) +
+                                     " are not below 60");
         value += p.Value / (p.Unit == Degree ? 1.0 : p.Unit == Minute ? 60.0 : 3600.0);
         next = p.Unit + 1;
     }

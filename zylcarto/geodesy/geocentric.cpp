@@ -62,8 +62,8 @@ TVec3 FromWGS84Exact(const TGeoDatum& d, TVec3 p) {
 
 using TFromWGS84 = TVec3 (*)(const TGeoDatum&, TVec3);
 
-int Shift(int SrcDatum, double Lat, double Long, double Height, int DstDatum, TFromWGS84 FromWGS84Step,
-          double& Lat2, double& Long2, double& Height2) {
+int Shift(int SrcDatum, double Lat, double Long, double Height, int DstDatum, TFromWGS84 FromWGS84Step, double& Lat2,
+          double& Long2, double& Height2) {
     int status = htOK;
     if (!IsGeoDatumNumber(SrcDatum)) status = htBadSourceDatum;
     if (!IsGeoDatumNumber(DstDatum)) status = htBadDestDatum;

@@ -161,8 +161,7 @@ int UTMSquare(const TParts& P, TGeoEllipsoid E, double& X0, double& Y0, std::str
     // band's middle (about 111 km per degree); a band spans at most 16 rows.
     const int periodic = (static_cast<int>(row) - RowShift(P.Zone, E) + 2 * UTMRowPeriod) % UTMRowPeriod;
     const double middleRow = (latLow + latHigh) / 2 * (100.0 / 90.0);
-    const int absRow =
-        periodic + UTMRowPeriod * static_cast<int>(std::lround((middleRow - periodic) / UTMRowPeriod));
+    const int absRow = periodic + UTMRowPeriod * static_cast<int>(std::lround((middleRow - periodic) / UTMRowPeriod));
     X0 = (static_cast<double>(column) + 1) * Tile;
     Y0 = absRow * Tile;
     // Latitude along a line of constant northing falls away from the central
@@ -194,11 +193,10 @@ int UPSSquare(const TParts& P, double& X0, double& Y0, std::string* Message) {
     const auto column = columns.find(P.Column), row = rows.find(P.Row);
     const std::string where = std::string("polar band ") + P.Band;
     if (column == std::string_view::npos)
-        return Fail(Message, "column letter " + Named(P.Column) + " is not used in " + where + " (" +
-                                 Letters(columns) + ")");
-    if (row == std::string_view::npos)
         return Fail(Message,
-                    "row letter " + Named(P.Row) + " is not used in " + where + " (" + Letters(rows) + ")");
+                    "column letter " + Named(P.Column) + " is not used in " + where + " (" + Letters(columns) + ")");
+    if (row == std::string_view::npos)
+        return Fail(Message, "row letter " + Named(P.Row) + " is not used in " + where + " (" + Letters(rows) + ")");
     const int first = north ? UPSFirstNorth : UPSFirstSouth;
     X0 = (static_cast<double>(column) + (east ? UPSPoleColumn : first)) * Tile;
     Y0 = (static_cast<double>(row) + first) * Tile;
@@ -220,10 +218,8 @@ bool MGRSUsesOldLettering(TGeoEllipsoid E) {
     case gelClrk80Benoit:
     case gelClrk80IGN:
     case gelClrk80intfoot:
-    case gelClrk80SGA22:
-        return true;
-    default:
-        return false;
+    case gelClrk80SGA22: return true;
+    default: return false;
     }
 }
 
