@@ -60,10 +60,11 @@ TVec3 FromWGS84Exact(const TGeoDatum& d, TVec3 p) {
             (z - (rx * y - ry * x) + rz * dot) / norm};
 }
 
-using TFromWGS84 = TVec3 (*)(const TGeoDatum&, TVec3);
-
-int Shift(int SrcDatum, double Lat, double Long, double Height, int DstDatum, TFromWGS84 FromWGS84Step, double& Lat2,
-          double& Long2, double& Height2) {
+// The checks and the shift through WGS 84, with the step back as a template
+// argument so that it is called directly.
+template <TVec3 (*FromWGS84Step)(const TGeoDatum&, TVec3)>
+int Shift(int SrcDatum, double Lat, double Long, double Height, int DstDatum, double& Lat2, double& Long2,
+          double& Height2) {
     int status = htOK;
     if (!IsGeoDatumNumber(SrcDatum)) status = htBadSourceDatum;
     if (!IsGeoDatumNumber(DstDatum)) status = htBadDestDatum;
@@ -123,12 +124,12 @@ void CartesianToGeo(double X, double Y, double Z, TGeoEllipsoid E, double& Lat, 
 
 int HelmertTransform(int SrcDatum, double Lat, double Long, double Height, int DstDatum, double& Lat2, double& Long2,
                      double& Height2) {
-    return Shift(SrcDatum, Lat, Long, Height, DstDatum, FromWGS84, Lat2, Long2, Height2);
+    return Shift<FromWGS84>(SrcDatum, Lat, Long, Height, DstDatum, Lat2, Long2, Height2);
 }
 
 int HelmertTransformExact(int SrcDatum, double Lat, double Long, double Height, int DstDatum, double& Lat2,
                           double& Long2, double& Height2) {
-    return Shift(SrcDatum, Lat, Long, Height, DstDatum, FromWGS84Exact, Lat2, Long2, Height2);
+    return Shift<FromWGS84Exact>(SrcDatum, Lat, Long, Height, DstDatum, Lat2, Long2, Height2);
 }
 
 }  // namespace zylcarto
