@@ -45,6 +45,64 @@ double ParseDouble(std::string_view Text, std::string_view What) {
     return v;
 }
 
+double ParseDegrees(std::string_view Text, std::string_view What, TDMSAxis Axis) {
+    double v = 0;
+    const char* last = Text.data() + Text.size();
+    auto [ptr, ec] = std::from_chars(AfterPlus(Text), last, v);
+    // Plain decimals exactly as ParseDouble reads them, exponents included.
+    if (!Text.empty() && ec == std::errc() && ptr == last && std::isfinite(v)) return v;
+    TDMSAxis axis = dmsNone;
+    std::string message;
+    if (DMSToDegrees(Text, v, axis, &message) != dmsOK)
+        throw EUsageError(std::string(What) + " is not a number: " + Quoted(Text) + " (" + message + ")");
+    if (axis != dmsNone && axis != Axis)
+        throw EUsageError(std::string(What) + " " + Quoted(Text) + " has the hemisphere letter of a " +
+                          (axis == dmsLatitude ? "latitude" : "longitude"));
+    return v;
+}
+
+// The axis a hemisphere letter of Text names; plain numbers are not parsed twice.
+static TDMSAxis AxisOf(std::string_view Text) {
+    if (Text.find_first_of("NSEWnsew") == std::string_view::npos) return dmsNone;
+    double v;
+    TDMSAxis axis = dmsNone;
+    return DMSToDegrees(Text, v, axis) == dmsOK ? axis : dmsNone;
+}
+
+bool ParsePosition(std::string_view First, std::string_view Second, double& Lat, double& Long) {
+    const TDMSAxis first = AxisOf(First), second = AxisOf(Second);
+    const bool swapped = (first == dmsLongitude || second == dmsLatitude) && first != second;
+    if (swapped) std::swap(First, Second);
+    Lat = ParseDegrees(First, "latitude", dmsLatitude);
+    Long = ParseDegrees(Second, "longitude", dmsLongitude);
+    return swapped;
+}
+
+bool RegroupPosition(std::span<const std::string_view> Tokens, std::size_t After, std::vector<std::string>& Fields) {
+    if (Tokens.size() < After + 3 || Tokens.size() > After + 8) return false;  // three numbers and a letter each
+    const std::size_t m = Tokens.size() - After;
+    const auto join = [&](std::size_t from, std::size_t to) {
+        std::string s(Tokens[from]);
+        for (std::size_t k = from + 1; k < to; ++k) (s += ' ') += Tokens[k];
+        return s;
+    };
+    std::size_t found = 0, split = 0;
+    for (std::size_t b = 1; b < m; ++b) {
+        double v;
+        TDMSAxis first = dmsNone, second = dmsNone;
+        // either order, as ParsePosition reads it, but not two angles of one axis
+        if (DMSToDegrees(join(0, b), v, first) == dmsOK && DMSToDegrees(join(b, m), v, second) == dmsOK &&
+            (first != second || first == dmsNone)) {
+            ++found;
+            split = b;
+        }
+    }
+    if (found != 1) return false;  // none, or ambiguous as "47 4 15 26"
+    Fields = {join(0, split), join(split, m)};
+    for (std::size_t k = m; k < Tokens.size(); ++k) Fields.emplace_back(Tokens[k]);
+    return true;
+}
+
 int ParseInt(std::string_view Text, std::string_view What) {
     int v = 0;
     const char* last = Text.data() + Text.size();

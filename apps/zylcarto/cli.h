@@ -2,10 +2,13 @@
 // The subcommand registry and argument helpers of the zylcarto tool.
 #include <functional>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "zylcarto/geodesy/dms.h"
 
 namespace zylcarto::cli {
 
@@ -48,6 +51,18 @@ void WriteOut(std::string_view Text);
 // Locale-independent number parsing; raise EUsageError naming What when malformed.
 double ParseDouble(std::string_view Text, std::string_view What);
 int ParseInt(std::string_view Text, std::string_view What);
+// A latitude (Axis dmsLatitude) or longitude (dmsLongitude) in degrees: a decimal number as
+// ParseDouble reads it, or degrees, minutes and seconds ("47°04'12.5\"N", "N47 04.208");
+// raises EUsageError naming What and the offending character, also for the other axis's
+// hemisphere letter. The range is left to the caller.
+double ParseDegrees(std::string_view Text, std::string_view What, TDMSAxis Axis);
+// A latitude and a longitude, in this order or in the other when hemisphere letters say so
+// ("E44d24 N33d20"); returns true when they came the other way round.
+bool ParsePosition(std::string_view First, std::string_view Second, double& Lat, double& Long);
+// A line or command line that starts with a latitude and a longitude written with blanks
+// ("47 4 12.5 N 15 26 E 400"): joins Tokens into the two angles and the After values that
+// follow them. Returns false when no single split reads as two angles.
+bool RegroupPosition(std::span<const std::string_view> Tokens, std::size_t After, std::vector<std::string>& Fields);
 
 // Locale-independent formatting.
 std::string FormatFixed(double Value, int Decimals);

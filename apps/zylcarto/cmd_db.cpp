@@ -62,8 +62,10 @@ int Entry(const TGeoDB& db, const std::string& text) {
     return e;
 }
 
-double Coordinate(const std::string& text, const char* what, double limit) {
-    const double v = ParseDouble(text, what);
+// A latitude (Axis dmsLatitude, within the poles) or a longitude (within -180..180).
+double Coordinate(const std::string& text, const char* what, TDMSAxis axis) {
+    const double limit = axis == dmsLatitude ? 90 : 180;
+    const double v = ParseDegrees(text, what, axis);
     if (std::fabs(v) > limit) throw EUsageError(std::string(what) + " out of range: " + text);
     return v;
 }
@@ -114,7 +116,7 @@ int AddTown(TArgs a) {
     const bool truncate = TakeFlag(a, "--truncate");
     Need(a, 4, "add-town NAME TOWN LAT LON [--class N] [--alt METRES] [--truncate]");
     const std::string town = StorableName(a[1], truncate);
-    const double lat = Coordinate(a[2], "LAT", 90), lon = Coordinate(a[3], "LON", 180);
+    const double lat = Coordinate(a[2], "LAT", dmsLatitude), lon = Coordinate(a[3], "LON", dmsLongitude);
     const int classNumber = cls ? ParseInt(*cls, "--class") : 0;
     if (classNumber < 0 || classNumber > 255) throw EUsageError("--class must be 0 to 255");
     const double altitude = alt ? ParseDouble(*alt, "--alt") : 0;
@@ -140,8 +142,8 @@ TgdbPolygon ReadVertices(const std::string& path) {
         if (f.empty() || f[0][0] == '#') continue;
         const std::string where = path + " line " + std::to_string(n);
         if (f.size() != 2) throw EUsageError(where + ": expected \"LAT LON\"");
-        poly.push_back({static_cast<float>(Coordinate(f[0], (where + ": latitude").c_str(), 90)),
-                        static_cast<float>(Coordinate(f[1], (where + ": longitude").c_str(), 180))});
+        poly.push_back({static_cast<float>(Coordinate(f[0], (where + ": latitude").c_str(), dmsLatitude)),
+                        static_cast<float>(Coordinate(f[1], (where + ": longitude").c_str(), dmsLongitude))});
     }
     if (in.bad()) throw EUsageError("cannot read \"" + path + "\"");
     return poly;
@@ -311,7 +313,7 @@ std::vector<int> ItemsWithin(const TGeoDB& db, double lat, double lon, double an
 
 int Near(TArgs a) {
     Need(a, 3, "near NAME LAT LON");
-    const double lat = Coordinate(a[1], "LAT", 90), lon = Coordinate(a[2], "LON", 180);
+    const double lat = Coordinate(a[1], "LAT", dmsLatitude), lon = Coordinate(a[2], "LON", dmsLongitude);
     TGeoDB db;
     OpenExisting(db, a[0]);
     // widen the cap until it meets a box, then take every box within the nearest one's distance

@@ -105,8 +105,8 @@ std::vector<TFitPoint> ReadPoints(std::istream& in, const std::string& source, b
         try {
             p.X = ParseInt(f[0], "X");
             p.Y = ParseInt(f[1], "Y");
-            p.A = ParseDouble(f[2], utm ? "northing" : "latitude");
-            p.B = ParseDouble(f[3], utm ? "easting" : "longitude");
+            p.A = utm ? ParseDouble(f[2], "northing") : ParseDegrees(f[2], "latitude", dmsLatitude);
+            p.B = utm ? ParseDouble(f[3], "easting") : ParseDegrees(f[3], "longitude", dmsLongitude);
         } catch (const EUsageError& e) {
             throw EUsageError(where + e.what());
         }
@@ -131,7 +131,8 @@ std::vector<GratPoint> ReadGratPoints(std::istream& in, const std::string& sourc
         GratPoint p;
         p.Kind = f[0] == "P" ? gtlParallel : gtlMeridian;
         try {
-            p.Value = ParseDouble(f[1], p.Kind == gtlParallel ? "latitude" : "longitude");
+            p.Value = p.Kind == gtlParallel ? ParseDegrees(f[1], "latitude", dmsLatitude)
+                                            : ParseDegrees(f[1], "longitude", dmsLongitude);
             p.X = ParseInt(f[2], "X");
             p.Y = ParseInt(f[3], "Y");
         } catch (const EUsageError& e) {
@@ -247,8 +248,9 @@ bool SplitPair(std::string_view line, std::string_view& a, std::string_view& b, 
 
 // Converts each line "U V" of In by Convert (which fills its two outputs or
 // returns an error text) and writes "R1 R2" lines to standard output.
+// With Angles the two inputs are latitude and longitude, also in degrees, minutes and seconds.
 template <typename Convert>
-int RunBatch(std::FILE* in, const char* inputs, int decimals, Convert&& convert) {
+int RunBatch(std::FILE* in, const char* inputs, int decimals, bool angles, Convert&& convert) {
     constexpr std::size_t Chunk = 1 << 20;
     std::vector<char> buffer(Chunk);
     std::string pending, out;
@@ -272,8 +274,18 @@ int RunBatch(std::FILE* in, const char* inputs, int decimals, Convert&& convert)
         if (!SplitPair(line, a, b, skip)) return fail(std::string("expected ") + inputs + ", got " + Quote(line));
         if (skip) return;
         double u = 0, v = 0;
-        if (!ParseNumber(a, u)) return fail("not a number: " + Quote(a));
-        if (!ParseNumber(b, v)) return fail("not a number: " + Quote(b));
+        const auto read = [angles](std::string_view text, TDMSAxis axis, double& value) -> std::string {
+            if (ParseNumber(text, value)) return {};
+            if (!angles) return "not a number: " + Quote(text);
+            try {
+                value = ParseDegrees(text, axis == dmsLatitude ? "latitude" : "longitude", axis);
+                return {};
+            } catch (const EUsageError& e) {
+                return e.what();
+            }
+        };
+        if (const std::string why = read(a, dmsLatitude, u); !why.empty()) return fail(why);
+        if (const std::string why = read(b, dmsLongitude, v); !why.empty()) return fail(why);
         double r1 = 0, r2 = 0;
         const char* why = convert(u, v, r1, r2);
         if (why) return fail(why);
@@ -459,10 +471,10 @@ int RunFit(const TArgs& argsIn) {
     }
 
     if (toPosition)
-        return RunBatch(batchIn, "X Y", utm ? MetreDecimals : DegreeDecimals,
+        return RunBatch(batchIn, "X Y", utm ? MetreDecimals : DegreeDecimals, false,
                         [&](double x, double y, double& a, double& b) { return PositionOf(cal, utm, x, y, a, b); });
     if (toPixel)
-        return RunBatch(batchIn, utm ? "NORTHING EASTING" : "LAT LON", PixelDecimals,
+        return RunBatch(batchIn, utm ? "NORTHING EASTING" : "LAT LON", PixelDecimals, !utm,
                         [&](double a, double b, double& x, double& y) { return PixelOf(cal, utm, a, b, x, y); });
 
     if (model == cmParabolicIp)

@@ -1,4 +1,4 @@
-// zylcarto zone | utm | utm-inv | ups | ups-inv | cart | geod | helmert | datums:
+// zylcarto zone | utm | utm-inv | ups | ups-inv | cart | geod | helmert | datums | mgrs | mgrs-inv:
 // the grid, geocentric and datum conversions of the geodesy unit. Given no
 // coordinates, a conversion reads one point per line from standard input.
 #include <cctype>
@@ -17,6 +17,7 @@
 #include "zylcarto/geodesy/datums.h"
 #include "zylcarto/geodesy/ellipsoids.h"
 #include "zylcarto/geodesy/geocentric.h"
+#include "zylcarto/geodesy/mgrs.h"
 #include "zylcarto/geodesy/projections.h"
 
 namespace zylcarto::cli {
@@ -24,6 +25,21 @@ namespace {
 
 using TFields = std::span<const std::string_view>;
 using TConverter = std::function<std::string(TFields)>;
+// Joins the blank-separated tokens of a line or command line into a command's
+// fields when their numbers differ ("47 4 12.5 N 15 26 E"); false when it cannot.
+using TRegroup = std::function<bool(TFields Tokens, std::vector<std::string>& Fields)>;
+
+// Converts fields that had to be regrouped, or reports the count that was wrong.
+std::string ConvertRegrouped(TFields Tokens, std::size_t FieldCount, const TRegroup& Regroup,
+                             const TConverter& Convert) {
+    std::vector<std::string> grouped;
+    if (Regroup && Regroup(Tokens, grouped)) {
+        const std::vector<std::string_view> fields(grouped.begin(), grouped.end());
+        return Convert(TFields(fields));
+    }
+    throw EUsageError("expected " + std::to_string(FieldCount) + " values, got " +
+                      (Tokens.size() > FieldCount ? "more" : std::to_string(Tokens.size())));
+}
 
 TGeoEllipsoid TakeEllipsoid(TArgs& args) {
     const auto text = TakeOption(args, "--ellipsoid");
@@ -56,11 +72,25 @@ int ParseDatum(std::string_view text, std::string_view what) {
     return datum;
 }
 
-// A latitude given as input: a position beyond the poles has no conversion.
-double ParseLatitude(std::string_view text) {
-    const double lat = ParseDouble(text, "latitude");
-    if (std::fabs(lat) > 90) throw EOperationFailed("latitude " + Quoted(text) + " is beyond the poles");
-    return lat;
+// The latitude and longitude that lead a command's fields, and their texts.
+struct TPosition {
+    double lat, lon;
+    std::string_view latText, lonText;
+};
+
+TPosition ReadPosition(TFields f) {
+    TPosition p{};
+    const bool swapped = ParsePosition(f[0], f[1], p.lat, p.lon);
+    p.latText = f[swapped ? 1 : 0];
+    p.lonText = f[swapped ? 0 : 1];
+    return p;
+}
+
+// A position given as input for a grid that has no answer beyond the poles.
+TPosition ReadPositionWithinPoles(TFields f) {
+    const TPosition p = ReadPosition(f);
+    if (std::fabs(p.lat) > 90) throw EOperationFailed("latitude " + Quoted(p.latText) + " is beyond the poles");
+    return p;
 }
 
 // The library leaves the ranges of its results to the caller: an answer must be a
@@ -74,6 +104,15 @@ double Latitude(double lat) {
     if (!(std::fabs(Finite(lat, "latitude")) <= 90))
         throw EOperationFailed("no geographic position for this input (latitude " + FormatFixed(lat, 3) + ")");
     return lat;
+}
+
+// A position as an answer: decimal degrees, or with Dms degrees, minutes and seconds
+// to 0.00001" (0.3 mm, as the nine decimals of degrees).
+std::string PositionText(double lat, double lon, bool Dms) {
+    Latitude(lat);
+    Finite(lon, "longitude");
+    if (!Dms) return FormatFixed(lat, 9) + ' ' + FormatFixed(lon, 9);
+    return DegreesToDMS(lat, dmsLatitude, 5) + ' ' + DegreesToDMS(lon, dmsLongitude, 5);
 }
 
 std::string Join(std::initializer_list<std::string> parts) {
@@ -103,7 +142,7 @@ std::size_t SplitLine(std::string_view line, std::string_view* fields, std::size
 
 // Converts standard input line by line; blank lines are skipped, and CR, LF and
 // CR LF all end a line. Output is buffered: large files are the point.
-int RunBatch(std::size_t fieldCount, const TConverter& convert) {
+int RunBatch(std::size_t fieldCount, const TConverter& convert, const TRegroup& regroup) {
     constexpr std::size_t Chunk = 1 << 20;
     std::vector<char> buffer(Chunk);
     std::string pending, out;
@@ -115,10 +154,13 @@ int RunBatch(std::size_t fieldCount, const TConverter& convert) {
         const std::size_t n = SplitLine(line, fields.data(), fieldCount);
         if (n == 0) return;
         try {
-            if (n != fieldCount)
-                throw EUsageError("expected " + std::to_string(fieldCount) + " values, got " +
-                                  (n > fieldCount ? "more" : std::to_string(n)));
-            out += convert(TFields(fields.data(), fieldCount));
+            if (n == fieldCount) {
+                out += convert(TFields(fields.data(), fieldCount));
+            } else {
+                const std::vector<std::string> tokens = SplitFields(line);
+                const std::vector<std::string_view> views(tokens.begin(), tokens.end());
+                out += ConvertRegrouped(views, fieldCount, regroup, convert);
+            }
         } catch (const std::exception& e) {  // EUsageError or EOperationFailed: this line only
             anyFailed = true;
             out += "error: ";
@@ -154,30 +196,45 @@ int RunBatch(std::size_t fieldCount, const TConverter& convert) {
 }
 
 // A conversion with its coordinates on the command line, or from standard input without them.
-int RunConversion(const TArgs& args, std::size_t fieldCount, std::string_view what, const TConverter& convert) {
+int RunConversion(const TArgs& args, std::size_t fieldCount, std::string_view what, const TConverter& convert,
+                  const TRegroup& regroup = {}) {
     RejectUnknownOptions(args);
-    if (args.empty()) return RunBatch(fieldCount, convert);
-    if (args.size() != fieldCount)
-        throw EUsageError("expected " + std::string(what) + " (or none, to read them from standard input)");
+    if (args.empty()) return RunBatch(fieldCount, convert, regroup);
     const std::vector<std::string_view> fields(args.begin(), args.end());
-    WriteOut(convert(TFields(fields)) + "\n");
+    std::vector<std::string> grouped;
+    if (args.size() == fieldCount) {
+        WriteOut(convert(TFields(fields)) + "\n");
+    } else if (regroup && regroup(TFields(fields), grouped)) {
+        const std::vector<std::string_view> views(grouped.begin(), grouped.end());
+        WriteOut(convert(TFields(views)) + "\n");
+    } else {
+        throw EUsageError("expected " + std::string(what) + " (or none, to read them from standard input)");
+    }
     return ExitSuccess;
 }
 
+// A conversion whose fields start with a latitude and a longitude, which may hold blanks.
+int RunPositionConversion(const TArgs& args, std::size_t fieldCount, std::string_view what, const TConverter& convert) {
+    return RunConversion(args, fieldCount, what, convert,
+                         [fieldCount](TFields tokens, std::vector<std::string>& fields) {
+                             return RegroupPosition(tokens, fieldCount - 2, fields);
+                         });
+}
+
 std::string UTMZoneOf(TFields f) {
-    const double lat = ParseDouble(f[0], "latitude"), lon = ParseDouble(f[1], "longitude");
+    const auto [lat, lon, latText, lonText] = ReadPosition(f);
     const std::string zone = GeoToUTMZone(lat, lon);
     if (zone.empty()) throw EOperationFailed("outside the UTM area (latitude -80..84, longitude -180..<180)");
     return zone;
 }
 
-int RunZone(const TArgs& args) { return RunConversion(args, 2, "LAT LON", UTMZoneOf); }
+int RunZone(const TArgs& args) { return RunPositionConversion(args, 2, "LAT LON", UTMZoneOf); }
 
 int RunUTM(const TArgs& argsIn) {
     TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
-    return RunConversion(args, 2, "LAT LON", [e](TFields f) {
-        const double lat = ParseDouble(f[0], "latitude"), lon = ParseDouble(f[1], "longitude");
+    return RunPositionConversion(args, 2, "LAT LON", [e](TFields f) {
+        const auto [lat, lon, latText, lonText] = ReadPosition(f);
         int zone = 0;
         char band = ' ';
         GeoToUTMZone(lat, lon, zone, band);
@@ -192,21 +249,22 @@ int RunUTM(const TArgs& argsIn) {
 int RunUTMInverse(const TArgs& argsIn) {
     TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
-    return RunConversion(args, 4, "ZONE N|S EASTING NORTHING", [e](TFields f) {
+    const bool dms = TakeFlag(args, "--dms");
+    return RunConversion(args, 4, "ZONE N|S EASTING NORTHING", [e, dms](TFields f) {
         const int zone = ParseZone(f[0]);
         const bool south = ParseSouth(f[1]);
         const double easting = ParseDouble(f[2], "easting"), northing = ParseDouble(f[3], "northing");
         double lat, lon;
         UTMToLatLong(easting, northing, zone, south, e, lat, lon);
-        return Join({FormatFixed(Latitude(lat), 9), FormatFixed(Finite(lon, "longitude"), 9)});
+        return PositionText(lat, lon, dms);
     });
 }
 
 int RunUPS(const TArgs& argsIn) {
     TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
-    return RunConversion(args, 2, "LAT LON", [e](TFields f) {
-        const double lat = ParseLatitude(f[0]), lon = ParseDouble(f[1], "longitude");
+    return RunPositionConversion(args, 2, "LAT LON", [e](TFields f) {
+        const auto [lat, lon, latText, lonText] = ReadPositionWithinPoles(f);
         double x, y;
         LatLongToUPS(lat, lon, e, x, y);
         return Join({FormatFixed(Finite(x, "X"), 4), FormatFixed(Finite(y, "Y"), 4)});
@@ -216,20 +274,22 @@ int RunUPS(const TArgs& argsIn) {
 int RunUPSInverse(const TArgs& argsIn) {
     TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
-    return RunConversion(args, 3, "N|S X Y", [e](TFields f) {
+    const bool dms = TakeFlag(args, "--dms");
+    return RunConversion(args, 3, "N|S X Y", [e, dms](TFields f) {
         const bool south = ParseSouth(f[0]);
         const double x = ParseDouble(f[1], "X"), y = ParseDouble(f[2], "Y");
         double lat, lon;
         UPSToLatLong(x, y, south, e, lat, lon);
-        return Join({FormatFixed(Latitude(lat), 9), FormatFixed(Finite(lon, "longitude"), 9)});
+        return PositionText(lat, lon, dms);
     });
 }
 
 int RunCart(const TArgs& argsIn) {
     TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
-    return RunConversion(args, 3, "LAT LON HEIGHT", [e](TFields f) {
-        const double lat = ParseLatitude(f[0]), lon = ParseDouble(f[1], "longitude"), h = ParseDouble(f[2], "height");
+    return RunPositionConversion(args, 3, "LAT LON HEIGHT", [e](TFields f) {
+        const auto [lat, lon, latText, lonText] = ReadPositionWithinPoles(f);
+        const double h = ParseDouble(f[2], "height");
         double x, y, z;
         GeoToCartesian(lat, lon, h, e, x, y, z);
         return Join({FormatFixed(Finite(x, "X"), 4), FormatFixed(Finite(y, "Y"), 4), FormatFixed(Finite(z, "Z"), 4)});
@@ -239,34 +299,34 @@ int RunCart(const TArgs& argsIn) {
 int RunGeod(const TArgs& argsIn) {
     TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
-    return RunConversion(args, 3, "X Y Z", [e](TFields f) {
+    const bool dms = TakeFlag(args, "--dms");
+    return RunConversion(args, 3, "X Y Z", [e, dms](TFields f) {
         const double x = ParseDouble(f[0], "X"), y = ParseDouble(f[1], "Y"), z = ParseDouble(f[2], "Z");
         double lat, lon, h;
         CartesianToGeo(x, y, z, e, lat, lon, h);
-        return Join({FormatFixed(Latitude(lat), 9), FormatFixed(Finite(lon, "longitude"), 9),
-                     FormatFixed(Finite(h, "height"), 4)});
+        return Join({PositionText(lat, lon, dms), FormatFixed(Finite(h, "height"), 4)});
     });
 }
 
 int RunHelmert(const TArgs& argsIn) {
     TArgs args = argsIn;
+    const bool dms = TakeFlag(args, "--dms"), exact = TakeFlag(args, "--exact");
     RejectUnknownOptions(args);
     if (args.size() < 2) throw EUsageError("expected SRC DST [LAT LON HEIGHT]");
     const int src = ParseDatum(args[0], "source datum"), dst = ParseDatum(args[1], "destination datum");
     args.erase(args.begin(), args.begin() + 2);
-    return RunConversion(args, 3, "SRC DST LAT LON HEIGHT", [src, dst](TFields f) {
-        const double lat = ParseDouble(f[0], "latitude"), lon = ParseDouble(f[1], "longitude"),
-                     h = ParseDouble(f[2], "height");
+    return RunPositionConversion(args, 3, "SRC DST LAT LON HEIGHT", [src, dst, dms, exact](TFields f) {
+        const auto [lat, lon, latText, lonText] = ReadPosition(f);
+        const double h = ParseDouble(f[2], "height");
         double lat2, lon2, h2;
-        const int status = HelmertTransform(src, lat, lon, h, dst, lat2, lon2, h2);
+        const int status = (exact ? HelmertTransformExact : HelmertTransform)(src, lat, lon, h, dst, lat2, lon2, h2);
         // the library still shifts a point it reports as out of range: that is no answer
         if (status == htBadLatitude)
-            throw EOperationFailed("latitude " + Quoted(f[0]) + " is outside -90..90 (status -3)");
+            throw EOperationFailed("latitude " + Quoted(latText) + " is outside -90..90 (status -3)");
         if (status == htBadLongitude)
-            throw EOperationFailed("longitude " + Quoted(f[1]) + " is outside -180..180 (status -4)");
+            throw EOperationFailed("longitude " + Quoted(lonText) + " is outside -180..180 (status -4)");
         if (status != htOK) throw EOperationFailed("datum shift failed (status " + std::to_string(status) + ")");
-        return Join({FormatFixed(Latitude(lat2), 9), FormatFixed(Finite(lon2, "longitude"), 9),
-                     FormatFixed(Finite(h2, "height"), 4), std::to_string(status)});
+        return Join({PositionText(lat2, lon2, dms), FormatFixed(Finite(h2, "height"), 4), std::to_string(status)});
     });
 }
 
@@ -283,53 +343,115 @@ int RunDatums(const TArgs& args) {
     return 0;
 }
 
+int RunMGRS(const TArgs& argsIn) {
+    TArgs args = argsIn;
+    const TGeoEllipsoid e = TakeEllipsoid(args);
+    const auto text = TakeOption(args, "--precision");
+    const int precision = text ? ParseInt(*text, "precision") : 5;
+    if (precision < 0 || precision > 5) throw EUsageError("precision must be 0..5: " + Quoted(*text));
+    return RunPositionConversion(args, 2, "LAT LON", [e, precision](TFields f) {
+        const auto [lat, lon, latText, lonText] = ReadPositionWithinPoles(f);
+        std::string mgrs;
+        if (LatLongToMGRS(lat, lon, e, precision, mgrs) != mgrsOK)
+            throw EOperationFailed("no MGRS reference for this position on this ellipsoid");
+        return mgrs;
+    });
+}
+
+int RunMGRSInverse(const TArgs& argsIn) {
+    TArgs args = argsIn;
+    const TGeoEllipsoid e = TakeEllipsoid(args);
+    const bool dms = TakeFlag(args, "--dms");
+    // A reference may be written with blanks: all of a line or command line is one.
+    const TRegroup whole = [](TFields tokens, std::vector<std::string>& fields) {
+        std::string joined;
+        for (const auto t : tokens) (joined += joined.empty() ? "" : " ") += t;
+        fields = {joined};
+        return true;
+    };
+    return RunConversion(
+        args, 1, "an MGRS reference",
+        [e, dms](TFields f) {
+            double lat, lon;
+            int precision;
+            std::string message;
+            if (MGRSToLatLong(f[0], e, lat, lon, precision, &message) != mgrsOK)
+                throw EUsageError("MGRS reference " + Quoted(f[0]) + ": " + message);
+            return PositionText(lat, lon, dms);
+        },
+        whole);
+}
+
 constexpr const char* BatchNote = "Without coordinates, reads one point per line from standard input (CR, LF or CR LF\n"
                                   "line ends) and writes one line per line that is not blank; a line that cannot be\n"
                                   "converted gives \"error: ...\" and the exit status is then 1.\n";
 constexpr const char* EllipsoidNote = "--ellipsoid ID: an identifier such as gelWGS84 (the default) or an ordinal.\n";
+constexpr const char* PositionNote =
+    "LAT and LON are decimal degrees or degrees, minutes and seconds, with a hemisphere\n"
+    "letter before or after: 47°04'12.5\"N, \"47 4 12.5 N\", N47 04.208, -47.07; the letters may\n"
+    "also put the longitude first (E15 N47).\n";
+constexpr const char* DmsNote = "--dms: latitude and longitude as degrees, minutes and seconds (47°04'12.50000\"N).\n";
 
 const TRegistrar zone{{"zone", "UTM zone and latitude band of a point",
                        std::string("usage: zylcarto zone LAT LON\nPrints the zone and band, e.g. 33U; a point outside "
                                    "the UTM area exits with 1.\n") +
-                           BatchNote,
+                           PositionNote + BatchNote,
                        RunZone}};
 const TRegistrar utm{{"utm", "latitude/longitude to UTM",
                       std::string("usage: zylcarto utm LAT LON [--ellipsoid ID]\nPrints ZONE BAND EASTING NORTHING "
                                   "(metres); outside the UTM area exits with 1.\n") +
-                          EllipsoidNote + BatchNote,
+                          PositionNote + EllipsoidNote + BatchNote,
                       RunUTM}};
 const TRegistrar utmInv{{"utm-inv", "UTM to latitude/longitude",
-                         std::string("usage: zylcarto utm-inv ZONE N|S EASTING NORTHING [--ellipsoid ID]\n"
+                         std::string("usage: zylcarto utm-inv ZONE N|S EASTING NORTHING [--ellipsoid ID] [--dms]\n"
                                      "Prints LAT LON (degrees).\n") +
-                             EllipsoidNote + BatchNote,
+                             EllipsoidNote + DmsNote + BatchNote,
                          RunUTMInverse}};
-const TRegistrar ups{
-    {"ups", "latitude/longitude to UPS",
-     std::string("usage: zylcarto ups LAT LON [--ellipsoid ID]\nPrints X Y (metres).\n") + EllipsoidNote + BatchNote,
-     RunUPS}};
+const TRegistrar ups{{"ups", "latitude/longitude to UPS",
+                      std::string("usage: zylcarto ups LAT LON [--ellipsoid ID]\nPrints X Y (metres).\n") +
+                          PositionNote + EllipsoidNote + BatchNote,
+                      RunUPS}};
 const TRegistrar upsInv{{"ups-inv", "UPS to latitude/longitude",
-                         std::string("usage: zylcarto ups-inv N|S X Y [--ellipsoid ID]\nPrints LAT LON (degrees).\n") +
-                             EllipsoidNote + BatchNote,
+                         std::string("usage: zylcarto ups-inv N|S X Y [--ellipsoid ID] [--dms]\n"
+                                     "Prints LAT LON (degrees).\n") +
+                             EllipsoidNote + DmsNote + BatchNote,
                          RunUPSInverse}};
 const TRegistrar cart{{"cart", "latitude/longitude/height to geocentric X Y Z",
                        std::string("usage: zylcarto cart LAT LON HEIGHT [--ellipsoid ID]\nPrints X Y Z (metres).\n") +
-                           EllipsoidNote + BatchNote,
+                           PositionNote + EllipsoidNote + BatchNote,
                        RunCart}};
-const TRegistrar geod{
-    {"geod", "geocentric X Y Z to latitude/longitude/height",
-     std::string("usage: zylcarto geod X Y Z [--ellipsoid ID]\nPrints LAT LON HEIGHT.\n") + EllipsoidNote + BatchNote,
-     RunGeod}};
+const TRegistrar geod{{"geod", "geocentric X Y Z to latitude/longitude/height",
+                       std::string("usage: zylcarto geod X Y Z [--ellipsoid ID] [--dms]\nPrints LAT LON HEIGHT.\n") +
+                           EllipsoidNote + DmsNote + BatchNote,
+                       RunGeod}};
 const TRegistrar helmert{{"helmert", "datum shift between two datums of the table",
-                          std::string("usage: zylcarto helmert SRC DST LAT LON HEIGHT\n"
+                          std::string("usage: zylcarto helmert SRC DST LAT LON HEIGHT [--exact] [--dms]\n"
                                       "SRC and DST are datum numbers 1..271 (see zylcarto datums). Prints LAT LON\n"
                                       "HEIGHT STATUS with status 0; a latitude outside -90..90 (status -3) or a\n"
-                                      "longitude outside -180..180 (-4) is a failed conversion.\n") +
-                              BatchNote,
+                                      "longitude outside -180..180 (-4) is a failed conversion. The shift from\n"
+                                      "WGS 84 to DST negates DST's parameters (first order, off by up to 65 mm on\n"
+                                      "strongly rotated datums); --exact inverts DST's transformation exactly.\n") +
+                              PositionNote + DmsNote + BatchNote,
                           RunHelmert}};
 const TRegistrar datums{{"datums", "list the 271 datums and their shifts to WGS 84",
                          "usage: zylcarto datums\nPrints one tab-separated line per datum: number, name, region, "
                          "ellipsoid,\nDX, DY, DZ (metres), Scale (ppm), RotX, RotY, RotZ (arc seconds).\n",
                          RunDatums}};
+const TRegistrar mgrs{{"mgrs", "latitude/longitude to an MGRS reference",
+                       std::string("usage: zylcarto mgrs LAT LON [--precision 0..5] [--ellipsoid ID]\n"
+                                   "Prints the MGRS reference (33UXP0402839477) with PRECISION digits each for\n"
+                                   "easting and northing (5, the default: 1 m; 0: the 100 km square), truncated.\n"
+                                   "UTM from 80 S to 84 N, UPS beyond. The Bessel 1841, Clarke 1866 and Clarke\n"
+                                   "1880 ellipsoids take the old lettering of the 100 km squares.\n") +
+                           PositionNote + EllipsoidNote + BatchNote,
+                       RunMGRS}};
+const TRegistrar mgrsInv{{"mgrs-inv", "MGRS reference to latitude/longitude",
+                          std::string("usage: zylcarto mgrs-inv STRING [--ellipsoid ID] [--dms]\n"
+                                      "Prints LAT LON of the centre of the square STRING names. STRING may be in\n"
+                                      "lower case and have blanks between its parts (33U XP 04028 39477); one that\n"
+                                      "is no reference or names a square outside its grid zone exits with 2.\n") +
+                              EllipsoidNote + DmsNote + BatchNote,
+                          RunMGRSInverse}};
 
 }  // namespace
 }  // namespace zylcarto::cli

@@ -85,8 +85,10 @@ std::string CornerName(int i) {
 
 int RunNew(const TArgs& a) {
     if (a.size() != 9) throw EUsageError(std::string("map new takes 9 arguments\n") + kUsage);
-    const double latLow = ParseDouble(a[1], "LATLOW"), longLow = ParseDouble(a[2], "LONGLOW");
-    const double latHigh = ParseDouble(a[3], "LATHIGH"), longHigh = ParseDouble(a[4], "LONGHIGH");
+    const double latLow = ParseDegrees(a[1], "LATLOW", dmsLatitude),
+                 longLow = ParseDegrees(a[2], "LONGLOW", dmsLongitude);
+    const double latHigh = ParseDegrees(a[3], "LATHIGH", dmsLatitude),
+                 longHigh = ParseDegrees(a[4], "LONGHIGH", dmsLongitude);
     const double dLat = ParseDouble(a[5], "DLAT"), dLong = ParseDouble(a[6], "DLONG");
     const int wid = ParseInt(a[7], "WIDTH"), hgt = ParseInt(a[8], "HEIGHT");
     // the generator swaps reversed bounds, but equal ones leave no grid to draw
@@ -167,7 +169,8 @@ int RunRender(TArgs a) {
     for (std::size_t i = 0; i < a.size(); ++i)
         if (a[i] == "--center") {
             if (i + 2 >= a.size()) throw EUsageError("--center needs LAT and LON");
-            center = {ParseDouble(a[i + 1], "--center LAT"), ParseDouble(a[i + 2], "--center LON")};
+            center = {ParseDegrees(a[i + 1], "--center LAT", dmsLatitude),
+                      ParseDegrees(a[i + 2], "--center LON", dmsLongitude)};
             a.erase(a.begin() + static_cast<long>(i), a.begin() + static_cast<long>(i) + 3);
             break;
         }

@@ -176,6 +176,10 @@ TEST(FitCommand, BatchConversionsInBothDirections) {
          "48.75 6.2525\\n91 5\\n45 10\\n",
          {"250.500 200.000", "error: line 2: latitude beyond the poles", "1000.000 800.000"},
          1},
+        {"--model equirect --image 1000x800 --to-pixel - " + Equirect9,  // degrees, minutes and seconds too
+         "N48:45 6d15:09E\\n48x 6\\n",
+         {"250.500 200.000", "error: line 2: latitude is not a number: \"48x\" (unexpected 'x' at position 3)"},
+         1},
         {utm + " --to-position -", "50 25\\n", {"5399500.000 481000.000"}, 0},
         {utm + " --to-pixel -", "5399500 481000\\n", {"50.000 25.000"}, 0},
     };

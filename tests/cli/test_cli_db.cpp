@@ -64,6 +64,8 @@ TEST_F(CliDb, ValuesThatWouldNotBeStoredExactlyAreRefused) {
         {"db add-town d nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn 1 1", 1, "--truncate"},
         {"db add-polygon d river 'Волга' two.txt", 1, "cannot store"},
         {"db add-town d t 1 1 --alt 1e39", 2, "--alt"},
+        {"db add-town d t 15E 47", 2, "hemisphere letter of a longitude"},
+        {"db add-town d t 95N 1", 2, "out of range"},
         {"db add-polygon d lake l empty.txt", 2, "0 vertices"},
         {"db add-polygon d border b comments.txt --closed", 2, "0 vertices"},
         {"db add-polygon d lake l one.txt", 2, "1 vertices"},
@@ -81,7 +83,9 @@ TEST_F(CliDb, ValuesThatWouldNotBeStoredExactlyAreRefused) {
     // explicitly allowed: the start of a long name; what Windows-1252 holds is kept as it is
     EXPECT_EQ(Run("db add-town d " + std::string(70, 'n') + " 1 1 --truncate").Out, "1\n");
     EXPECT_EQ(Run("db add-polygon d river 'Zürich–Genève' two.txt").Out, "2\n");
-    EXPECT_EQ(Run("db add-blob d /proc/version").Out, "3\n");  // its size reads as 0
+    EXPECT_EQ(Run("db add-blob d /proc/version").Out, "3\n");        // its size reads as 0
+    EXPECT_EQ(Run("db add-town d g 'N47 04.2' 15:30E").Out, "4\n");  // degrees and minutes
+    EXPECT_NE(Run("db list d").Out.find("\tg\t0\t47.07\t47.07\t15.5\t15.5\n"), std::string::npos);
     const Result list = Run("db list d");
     EXPECT_NE(list.Out.find("\t" + std::string(59, 'n') + "\t"), std::string::npos);
     EXPECT_NE(list.Out.find("\tZürich–Genève\t"), std::string::npos);

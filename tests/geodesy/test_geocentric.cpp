@@ -97,10 +97,11 @@ TEST(Helmert, SameDatumIsTheIdentity) {
 
 TEST(Helmert, RoundTripThroughWGS84OfEveryDatum) {
     // The round-trip figures the header states: exact but for rounding with a
-    // translation only, the first-order inverse's residue with rotations.
+    // translation only, the first-order inverse's residue with rotations, and
+    // exact but for rounding on every row with the exact inverse.
     std::mt19937 rng(1);
     std::uniform_real_distribution<double> lat(-80, 80), lon(-180, 180), height(-100, 3000);
-    double worstTranslation = 0, worstRotation = 0;
+    double worstTranslation = 0, worstRotation = 0, worstExact = 0;
     for (int n = 1; n <= GeoDatumCount; ++n) {
         const TGeoDatum& d = GeoDatumData[n];
         const bool translationOnly = d.Scale == 0 && d.RotX == 0 && d.RotY == 0 && d.RotZ == 0;
@@ -109,17 +110,21 @@ TEST(Helmert, RoundTripThroughWGS84OfEveryDatum) {
             double la1, lo1, h1, la2, lo2, h2;
             ASSERT_EQ(HelmertTransform(n, la, lo, h, GeoDatumWGS84, la1, lo1, h1), htOK);
             ASSERT_EQ(HelmertTransform(GeoDatumWGS84, la1, lo1, h1, n, la2, lo2, h2), htOK);
-            const double metresPerDegree = 6378137.0 * 3.14159265358979323846 / 180.0;
-            const double dist =
-                std::hypot(metresPerDegree * (la2 - la),
-                           metresPerDegree * (lo2 - lo) * std::cos(la * 3.14159265358979323846 / 180.0), h2 - h);
+            const auto dist = [&](double la2, double lo2, double h2) {
+                const double metresPerDegree = 6378137.0 * 3.14159265358979323846 / 180.0;
+                return std::hypot(metresPerDegree * (la2 - la),
+                                  metresPerDegree * (lo2 - lo) * std::cos(la * 3.14159265358979323846 / 180.0), h2 - h);
+            };
             double& worst = translationOnly ? worstTranslation : worstRotation;
-            worst = std::max(worst, dist);
+            worst = std::max(worst, dist(la2, lo2, h2));
+            ASSERT_EQ(HelmertTransformExact(GeoDatumWGS84, la1, lo1, h1, n, la2, lo2, h2), htOK);
+            worstExact = std::max(worstExact, dist(la2, lo2, h2));
         }
     }
     EXPECT_LT(worstTranslation, 0.004e-3);
     EXPECT_LT(worstRotation, 65e-3);
     EXPECT_GT(worstRotation, 1e-3);  // the inverse is first-order, not exact
+    EXPECT_LT(worstExact, 0.004e-3);
 }
 
 TEST(Helmert, WGS72ToWGS84MovesMainlyInZ) {
@@ -169,4 +174,8 @@ TEST(Helmert, StatusCodesAndTheirOrder) {
     EXPECT_EQ(HelmertTransform(217, 50, 10, NAN, 269, lat, lon, h), htBadLatitude);
     EXPECT_EQ(HelmertTransform(217, 50, 10, INFINITY, 269, lat, lon, h), htBadLatitude);
     EXPECT_EQ(HelmertTransform(217, 50, 190, NAN, 269, lat, lon, h), htBadLongitude);
+    // The exact inverse shares the checks.
+    EXPECT_EQ(HelmertTransformExact(0, 95, 10, 5, 269, lat, lon, h), htBadLatitude);
+    EXPECT_EQ(lat, 95.0);
+    EXPECT_EQ(HelmertTransformExact(269, 45, 10, 5, 272, lat, lon, h), htBadDestDatum);
 }

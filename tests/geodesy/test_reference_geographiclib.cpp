@@ -1,18 +1,25 @@
-// UTM, UPS and geocentric conversions against GeographicLib on WGS 84. The
+// UTM, UPS, MGRS and geocentric conversions against GeographicLib on WGS 84. The
 // limits are the accuracy the geodesy headers promise; the largest differences
 // are printed so that the margin is seen.
 #include <gtest/gtest.h>
 
+#include <GeographicLib/GeoCoords.hpp>
 #include <GeographicLib/Geocentric.hpp>
+#include <GeographicLib/MGRS.hpp>
 #include <GeographicLib/TransverseMercator.hpp>
 #include <GeographicLib/UTMUPS.hpp>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "zylcarto/geodesy/geocentric.h"
+#include "zylcarto/geodesy/mgrs.h"
 #include "zylcarto/geodesy/projections.h"
 
 using namespace zylcarto;
@@ -25,6 +32,28 @@ constexpr double MetresPerDegree = 6378137.0 * Deg;
 // Distance in metres between two nearby geographic positions.
 double GroundDistance(double lat1, double lon1, double lat2, double lon2) {
     return MetresPerDegree * std::hypot(lat2 - lat1, (lon2 - lon1) * std::cos(lat1 * Deg));
+}
+
+// Chord in metres between two positions, also across a pole or the antimeridian.
+double Chord(double lat1, double lon1, double lat2, double lon2) {
+    const auto unit = [](double la, double lo) {
+        return std::array<double, 3>{std::cos(la * Deg) * std::cos(lo * Deg), std::cos(la * Deg) * std::sin(lo * Deg),
+                                     std::sin(la * Deg)};
+    };
+    const auto a = unit(lat1, lon1), b = unit(lat2, lon2);
+    return 6378137.0 * std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
+}
+
+// The centre of the square a reference names, as GeoConvert reads it; false when refused.
+bool GeoConvertCentre(const std::string& mgrs, double& lat, double& lon) {
+    try {
+        const GeographicLib::GeoCoords c(mgrs, true);
+        lat = c.Latitude();
+        lon = c.Longitude();
+        return true;
+    } catch (const GeographicLib::GeographicErr&) {
+        return false;
+    }
 }
 
 struct Worst {
@@ -177,4 +206,83 @@ TEST(ReferenceGeographicLib, GeocentricBothWays) {
     }
     far.Print("inverse at 1000 km height");
     EXPECT_LT(far.inverse, 0.001e-3);
+}
+
+TEST(ReferenceGeographicLib, MGRSOfRandomPointsOverTheGlobe) {
+    // Half the points uniform over the sphere, half uniform in latitude for the polar caps.
+    std::mt19937 rng(31);
+    std::uniform_real_distribution<double> unit(-1, 1), lon(-180, 180);
+    std::uniform_int_distribution<int> precision(0, 5);
+    int compared = 0, straddling = 0;
+    double worstCentre = 0;
+    for (int i = 0; i < 40000; ++i) {
+        const double la = i % 2 ? std::asin(unit(rng)) / Deg : 90 * unit(rng), lo = lon(rng);
+        const int p = precision(rng);
+        std::string ours, theirs;
+        ASSERT_EQ(LatLongToMGRS(la, lo, gelWGS84, p, ours), mgrsOK) << la << " " << lo;
+        int zone;
+        bool northp;
+        double x, y;
+        GeographicLib::UTMUPS::Forward(la, lo, zone, northp, x, y);
+        GeographicLib::MGRS::Forward(zone, northp, x, y, la, p, theirs);
+        if (ours != theirs) {
+            // Truncation may fall either way where the projections differ by a hair across a digit.
+            const double step = std::pow(10.0, 5 - p), fx = std::fmod(x, step), fy = std::fmod(y, step);
+            EXPECT_LT(std::min({fx, step - fx, fy, step - fy}), 1e-4)
+                << la << " " << lo << ": " << ours << " " << theirs;
+            ++straddling;
+            continue;
+        }
+        double lat2, lon2, glat, glon;
+        int p2 = -1;
+        ASSERT_EQ(MGRSToLatLong(ours, gelWGS84, lat2, lon2, p2), mgrsOK) << ours;
+        ASSERT_TRUE(GeoConvertCentre(ours, glat, glon)) << ours;
+        EXPECT_EQ(p2, p);
+        const double centre = Chord(glat, glon, lat2, lon2);
+        EXPECT_LT(centre, 1e-3) << ours;
+        worstCentre = std::max(worstCentre, centre);
+        // Round trip: the point lies in its square, so within half its diagonal of the centre.
+        EXPECT_LT(Chord(la, lo, lat2, lon2), 0.71 * std::pow(10.0, 5 - p) / 0.994) << ours;
+        ++compared;
+    }
+    EXPECT_GT(compared, 39900);
+    std::printf("MGRS against GeographicLib: %d strings equal, %d straddling a digit; centres within %.6f mm\n",
+                compared, straddling, worstCentre * 1e3);
+}
+
+TEST(ReferenceGeographicLib, MGRSEverySquareOfEveryGridZone) {
+    // Every letter pair in every band of zones that show each column set and row
+    // shift, Norway and Svalbard: accepted or refused alike. The centres
+    // are compared where they lie in their own grid zone: the series are not meant
+    // for the squares far outside it that the lettering still names.
+    const std::string utmBands = "CDEFGHJKLMNPQRSTUVWX", letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    std::vector<std::string> zones;
+    for (int zone : {1, 2, 3, 4, 5, 6, 31, 32, 33, 34, 35, 37, 59, 60})
+        for (char band : utmBands)  // 32X, 34X and 36X do not exist; GeographicLib takes them
+            if (!(band == 'X' && (zone == 32 || zone == 34 || zone == 36)))
+                zones.push_back(
+                    std::string{static_cast<char>('0' + zone / 10), static_cast<char>('0' + zone % 10), band});
+    for (const char* polar : {"A", "B", "Y", "Z"}) zones.emplace_back(polar);
+    int accepted = 0, inZone = 0;
+    double worst = 0;
+    for (const auto& gzd : zones)
+        for (char c : letters)
+            for (char r : letters) {
+                const std::string ref = gzd + c + r;
+                double lat, lon, glat, glon;
+                int p;
+                const bool ours = MGRSToLatLong(ref, gelWGS84, lat, lon, p) == mgrsOK;
+                ASSERT_EQ(ours, GeoConvertCentre(ref, glat, glon)) << ref;
+                if (!ours) continue;
+                ++accepted;
+                std::string back;
+                if (LatLongToMGRS(glat, glon, gelWGS84, 0, back) != mgrsOK || back != ref) continue;
+                ++inZone;
+                worst = std::max(worst, Chord(lat, lon, glat, glon));
+                EXPECT_LT(Chord(lat, lon, glat, glon), 1e-3) << ref;
+            }
+    EXPECT_GT(inZone, 10000);
+    std::printf("MGRS 100 km squares: %d of %zu accepted as by GeographicLib; the %d centres in their grid zone "
+                "within %.6f mm\n",
+                accepted, zones.size() * letters.size() * letters.size(), inZone, worst * 1e3);
 }
