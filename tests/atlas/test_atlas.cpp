@@ -582,6 +582,14 @@ TEST_F(Atlas, OutlinesOfTheOtherMapsAreDrawnAtTheViewsScale) {
     A.MapSelector()->setCurrentIndex(-1);
     View().Paint();
     EXPECT_EQ(View().AuxBitmap().pixel(400, 150) & 0xFFFFFF, qRgb(0, 255, 0) & 0xFFFFFF);
+
+    // An export of another window at another scale has them in that window.
+    QImage Export(400, 300, QImage::Format_RGB32);
+    Export.fill(Qt::black);
+    View().CopyToBMP(Export, {60, 40}, 2.0, 50, 30, 300, 200);
+    EXPECT_EQ(Export.pixel(50 + 200, 30 + 120) & 0xFFFFFF, qRgb(0, 255, 0) & 0xFFFFFF);  // top edge, image row 100
+    EXPECT_EQ(Export.pixel(50 + 80, 30 + 150) & 0xFFFFFF, qRgb(0, 255, 0) & 0xFFFFFF);   // left edge, column 100
+    EXPECT_EQ(Export.pixel(50 + 200, 30 + 100) & 0xFFFFFF, 0xFFFFFFu);  // where the screen has the top edge
 }
 
 TEST_F(Atlas, AHiddenPanelLeavesTheWholeAtlasToTheView) {

@@ -30,8 +30,8 @@ TEST(Rendering, EmptyMapShowsBackgroundMessageAndFrameOnly) {
     ProbeMap M;
     M.resize(120, 60);
     bool HookCalled = false;
-    M.SetOnBeforeRenderData([&](TObject*, TCanvas&) { HookCalled = true; });
-    M.SetOnDataRendered([&](TObject*, TCanvas&) { HookCalled = true; });
+    M.SetOnBeforeRenderData([&](TObject*, TCanvas&, const TMapViewport&) { HookCalled = true; });
+    M.SetOnDataRendered([&](TObject*, TCanvas&, const TMapViewport&) { HookCalled = true; });
     M.AddLandMark(0.0, 0.0, 0.0);
     M.SetColorFrame(0x0000FF);
     const QImage I = Shown(M);

@@ -254,19 +254,19 @@ void TGeoAtlas::ViewMouseDown(TMouseButton Button, TShiftState Shift, int X, int
         return;
     }
     // The clicked place stays under the pointer, so that clicks can follow one another there.
-    if (SelectMap(Best)) FGeoMap->BringLocationToPoint(Lat, Long, {X, Y});
+    bool Loaded = false;
+    if (SelectMapForUser(Best, Loaded) && Loaded) FGeoMap->BringLocationToPoint(Lat, Long, {X, Y});
 }
 
-void TGeoAtlas::DrawMapOutlines(TCanvas& Canvas) const {
+void TGeoAtlas::DrawMapOutlines(TCanvas& Canvas, const TMapViewport& View) const {
     if (!FMapOLVisible) return;
     Canvas.Pen.Color = FMapOLColor;
     const int Selected = SelectedListPosition();
-    // Image pixels to control pixels with the view's magnification as well as
-    // its scroll position, so the outlines stay in place when zoomed.
-    const auto ToControl = [this](const TCoords& C, TPoint& P) {
+    // Through the view composed, which is not the one on the screen in an export or a print.
+    const auto ToControl = [this, &View](const TCoords& C, TPoint& P) {
         int x = 0, y = 0;
         if (!FGeoMap->CalcPixelCoords(C.Latit, C.Longit, x, y)) return false;
-        P = FGeoMap->MapImageToControl({x, y});
+        P = View.ImageToControl({x, y});
         return true;
     };
     for (int n = 1; n <= FRegistry.NumRegMaps(); ++n) {

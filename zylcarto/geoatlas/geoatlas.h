@@ -217,7 +217,7 @@ private:
     void ModeButtonClicked(const TNotifyEvent& ButtonEvent, Signal ButtonSignal);
     void MapSelectorChosen(int ListIndex);
     void ViewMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
-    void DrawMapOutlines(TCanvas& Canvas) const;
+    void DrawMapOutlines(TCanvas& Canvas, const TMapViewport& View) const;
     void LocateMapImage(std::string& FileName) const;
     // The map's handlers run while it loads and may delete the atlas or the map:
     // false when either is gone, Loaded telling otherwise whether the load succeeded.

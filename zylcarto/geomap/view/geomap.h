@@ -623,7 +623,8 @@ public:
     void SetOnEndRubberBand(TOnRubberBandActionEvent Handler) { FOnEndRubberBand = std::move(Handler); }
     /// Progress of decoding a map image file, and of writing one in SaveMap.
     void SetOnDataLoading(TImageProgressEvent Handler) { FOnDataLoading = std::move(Handler); }
-    /// While composing, after the map image and before the overlays and landmarks.
+    /// While composing, after the map image and before the overlays and landmarks,
+    /// in the view composed (the control's own, or that of an export or print).
     void SetOnBeforeRenderData(TRenderEvent Handler) { FHooks.OnBeforeRenderData = std::move(Handler); }
     /// While composing, after the landmarks and before highlight, scale bar and north arrow.
     void SetOnDataRendered(TRenderEvent Handler) { FHooks.OnDataRendered = std::move(Handler); }
@@ -647,10 +648,10 @@ Q_SIGNALS:
     void endRubberBand(zylcarto::TPoint Point);
     /// After OnDataLoading, PercentDone 0..100.
     void dataLoading(int PercentDone);
-    /// After OnBeforeRenderData; by reference, so direct connections only.
-    void beforeRenderData(zylcarto::TCanvas& Canvas);
-    /// After OnDataRendered; by reference, so direct connections only.
-    void dataRendered(zylcarto::TCanvas& Canvas);
+    /// After OnBeforeRenderData, with the view composed; by reference, so direct connections only.
+    void beforeRenderData(zylcarto::TCanvas& Canvas, const zylcarto::TMapViewport& View);
+    /// After OnDataRendered, with the view composed; by reference, so direct connections only.
+    void dataRendered(zylcarto::TCanvas& Canvas, const zylcarto::TMapViewport& View);
     /// After OnDrawLandmark, APoint in control pixels; by reference, so direct connections only.
     void drawLandmark(bool& Handled, zylcarto::TCanvas& Canvas, const zylcarto::TPoint& APoint,
                       const zylcarto::TLandMark& LandMarkData);

@@ -94,10 +94,10 @@ void TMapRenderer::Compose(TCanvas& Canvas) const {
         const bool UseCache = PrepareCache(Canvas.PixelRatio());
         if (!FScene.Paper) FillBackgroundAroundImage(Canvas, UseCache);
         DrawMapImage(Canvas, UseCache);
-        if (Hooks().OnBeforeRenderData) Hooks().OnBeforeRenderData(FScene.Sender, Canvas);
+        if (Hooks().OnBeforeRenderData) Hooks().OnBeforeRenderData(FScene.Sender, Canvas, FView);
         if (Look().ShowGrat != sgNone) DrawOverlay(Canvas);
         DrawLandMarks(Canvas);
-        if (Hooks().OnDataRendered) Hooks().OnDataRendered(FScene.Sender, Canvas);
+        if (Hooks().OnDataRendered) Hooks().OnDataRendered(FScene.Sender, Canvas, FView);
         DrawHighLight(Canvas);
         if (Look().ShowScaleBar) DrawScaleBar(Canvas);
         if (Look().ShowNorthArrow) DrawNorthArrow(Canvas);
