@@ -23,6 +23,7 @@
 
 #include "probe_map.h"
 #include "zylcarto/geomap/calibration/calib_xml.h"
+#include "file_size_limit.h"
 #include "zylcarto/geomap/view/geomap.h"
 #include "zylcarto/geomap/view/jpeg_codec.h"
 #include "zylcarto/geomap/view/map_grid.h"
@@ -327,6 +328,23 @@ TEST_F(MapFiles, SaveMapWritesAPairBesideItAndRenameKeepsTheExtension) {
     TGeoMap empty;
     EXPECT_FALSE(empty.RenameMapImg("a"));
     EXPECT_THROW(empty.SaveMap(P("none.jpg"), "s"), EZYLGeoMapError);
+}
+
+TEST_F(MapFiles, AFailedSaveLeavesTheMapNamingTheFilesItCameFrom) {
+    TGeoMap map;
+    ASSERT_TRUE(Gradient(400, 300).save(QString::fromStdString(P("a.bmp")), "BMP"));
+    map.SetMapImgName(P("a.bmp"));
+    const std::string named = map.CalibData().MapFName;
+    fs::create_directories(P("dir.xml"));  // the calibration file cannot be written
+    for (const char* target : {"full.jpg", "dir.jpg"}) {
+        SCOPED_TRACE(target);
+        {
+            const test::TFileSizeLimit limit(target == std::string("full.jpg") ? 0 : RLIM_INFINITY);
+            EXPECT_THROW(map.SaveMap(P(target), "set"), EInOutError);
+        }
+        EXPECT_EQ(map.MapImgFile(), P("a.bmp"));
+        EXPECT_EQ(map.CalibData().MapFName, named);
+    }
 }
 
 TEST_F(MapFiles, AGeneratedMapLoadsFromItsOwnFolderAndPrefersTheImageBesideIt) {

@@ -685,9 +685,10 @@ public:
     /// The view goes to the top left; repaints. No refit.
     void SetMapImgName(const std::string& Value);
     /// Saves the picture as name.jpg and the calibration as name.xml in the
-    /// folder of FileName, whatever its extension; MapImgFile becomes name.jpg.
-    /// DataID names the data set. Raises EZYLGeoMapError without a map image,
-    /// EInOutError when a file cannot be written.
+    /// folder of FileName, whatever its extension, the image first; MapImgFile
+    /// becomes name.jpg once both are written. DataID names the data set. Raises
+    /// EZYLGeoMapError without a map image, EInOutError when a file cannot be
+    /// written, the map's names then unchanged.
     void SaveMap(const std::string& FileName, const std::string& DataID);
     /// Renames the image file within its folder, keeping its extension; the file
     /// name of Name is reduced to an 8.3 name. False, nothing changed, when the

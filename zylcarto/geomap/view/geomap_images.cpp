@@ -105,12 +105,26 @@ void TGeoMap::SetMapImgName(const std::string& Value) {
 
 void TGeoMap::SaveMap(const std::string& FileName, const std::string& DataID) {
     if (GrafBmp.isNull()) throw EZYLGeoMapError(ComponentMessage(Name(), "there is no map image to save"));
-    FMapImgName = StripExtension(StripPath(FileName)) + ".jpg";
-    SaveCalDataAsXML(StripExtension(FileName) + ".xml", DataID);
-    EncodeJpegFile(GrafBmp, ExtractFilePath(FileName) + FMapImgName, kJpegQuality,
-                   [Self = QPointer<TGeoMap>(this)](int Percent) {
-                       if (Self) FireHostEvent(Self.data(), Self->FOnDataLoading, &TGeoMap::dataLoading, Percent);
-                   });
+    // The map takes the new name only once both files are written, so that a
+    // failed write leaves it naming the files it came from; the image first, so
+    // that no calibration file is left naming an image that was not written.
+    const std::string imageName = StripExtension(StripPath(FileName)) + ".jpg";
+    const bool Alive = SurvivesCall(this, [&] {
+        EncodeJpegFile(GrafBmp, ExtractFilePath(FileName) + imageName, kJpegQuality,
+                       [Self = QPointer<TGeoMap>(this)](int Percent) {
+                           if (Self) FireHostEvent(Self.data(), Self->FOnDataLoading, &TGeoMap::dataLoading, Percent);
+                       });
+    });
+    if (!Alive) return;
+    FCalib.CalcExtentsAndResolution();
+    TCalibData data = FCalib.CalibData();
+    data.MapFName = imageName;
+    TTextFile xml;
+    xml.OpenWrite(StripExtension(FileName) + ".xml");
+    WriteRawCalDataToOpenXMLFile(xml, true, DataID, data, FCalib.CalibModel());
+    xml.Close();
+    FMapImgName = imageName;
+    FCalib.CalibData().MapFName = imageName;
 }
 
 bool TGeoMap::RenameMapImg(const std::string& Name) {
