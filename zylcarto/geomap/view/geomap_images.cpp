@@ -85,12 +85,19 @@ QImage TGeoMap::DecodeMapImageFile(const std::string& FileName, const std::strin
     });
 }
 
-void TGeoMap::SetMapImgName(const std::string& Value) {
+bool TGeoMap::ReadMapImageFile(const std::string& Value, QImage& Picture, bool& Found) {
     std::string fileName = Value;
-    if (!FireHostEvent(this, FOnMapImgRequest, &TGeoMap::mapImageRequest, fileName)) return;
-    FCache.Mag = 0;
+    Found = false;
+    if (!FireHostEvent(this, FOnMapImgRequest, &TGeoMap::mapImageRequest, fileName)) return false;
     const std::string existing = FindFileIgnoringCase(fileName);
-    if (existing.empty()) {
+    if (existing.empty()) return true;
+    Found = true;
+    return SurvivesCall(this, [&] { Picture = DecodeMapImageFile(existing, Value); });
+}
+
+void TGeoMap::SetMapImgName(const std::string& Value) {
+    if (Value.empty()) {
+        FCache.Mag = 0;
         FMapImgName.clear();
         FMapImgWidth = FMapImgHeight = 0;
         GrafBmp = QImage();
@@ -99,7 +106,9 @@ void TGeoMap::SetMapImgName(const std::string& Value) {
         return;
     }
     QImage Picture;
-    if (!SurvivesCall(this, [&] { Picture = DecodeMapImageFile(existing, Value); })) return;
+    bool Found = false;
+    if (!ReadMapImageFile(Value, Picture, Found)) return;
+    if (!Found) throw EZYLGeoMapError(ComponentMessage(Name(), "Cannot use map image \"" + Value + "\": no such file"));
     TakeMapImage(Picture, Value);
 }
 
