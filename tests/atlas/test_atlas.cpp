@@ -592,6 +592,64 @@ TEST_F(Atlas, OutlinesOfTheOtherMapsAreDrawnAtTheViewsScale) {
     EXPECT_EQ(Export.pixel(50 + 200, 30 + 100) & 0xFFFFFF, 0xFFFFFFu);  // where the screen has the top edge
 }
 
+TEST_F(Atlas, AMapTheUserChoosesThatFailsToLoadIsReportedAndTheMapShownStays) {
+    Add({"coarse", "coarse", 100, 46, 15, 49, 19, 400, 300});
+    Add({"fine", "fine", 50, 47, 16, 48, 18, 400, 200});
+    const QString FineImage = QDir(Folder()).filePath(QStringLiteral("fine.bmp"));
+    A.show();
+    std::vector<std::string> Reports;
+    A.SetOnMapLoadFailed([&](TObject* Sender, int Map, const std::string& Message) {
+        EXPECT_EQ(Sender, static_cast<TObject*>(&A));
+        Reports.push_back(std::to_string(Map) + " " + Message);
+    });
+    int Signals = 0;
+    QObject::connect(&A, &TGeoAtlas::mapLoadFailed, &A, [&](int, const std::string&) { ++Signals; });
+    struct TCase {
+        const char* Way;
+        bool Missing;  // the image is gone; else it is no BMP
+        std::function<void()> Choose;
+    };
+    const auto OnFineMap = [&] { return ControlPos(47.5, 17); };
+    const std::vector<TCase> Cases = {
+        {"a zoom click", false,
+         [&] {
+             A.ZoomButton()->click();
+             QTest::mouseClick(&View(), Qt::LeftButton, {}, OnFineMap());
+             A.PointerButton()->click();
+         }},
+        {"the selector", false, [&] { Q_EMIT A.MapSelector()->activated(1); }},
+        {"the selector", true, [&] { Q_EMIT A.MapSelector()->activated(1); }},
+        {"a wheel notch", false,
+         [&] {
+             View().SetMagnification(1.9);
+             EXPECT_TRUE(Wheel(View(), OnFineMap(), 120));
+         }},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(std::string(Case.Way) + (Case.Missing ? ", missing" : ", broken"));
+        QFile::remove(FineImage);
+        if (!Case.Missing) {
+            QFile Broken(FineImage);
+            ASSERT_TRUE(Broken.open(QIODevice::WriteOnly));
+            Broken.write("not a bitmap");
+        }
+        ASSERT_TRUE(A.SelectMap(1));
+        View().SetMagnification(1);
+        Reports.clear();
+        Signals = 0;
+        Case.Choose();
+        EXPECT_EQ(Shown(), "coarse");
+        EXPECT_EQ(View().MapImgWidth(), 400);
+        EXPECT_EQ(A.CurrentMapIdx(), 1);
+        EXPECT_EQ(Selected(), 1);
+        EXPECT_FALSE(View().SuppressPaint());
+        ASSERT_EQ(Reports.size(), 1u);
+        EXPECT_EQ(Reports[0].substr(0, 2), "2 ");
+        EXPECT_NE(Reports[0].find("fine."), std::string::npos) << Reports[0];
+        EXPECT_EQ(Signals, 1);
+    }
+}
+
 TEST_F(Atlas, AHiddenPanelLeavesTheWholeAtlasToTheView) {
     A.show();
     A.SetCmdPanelVisible(false);
