@@ -186,11 +186,17 @@ void TMapRenderer::DrawPlaceholder(TCanvas& Canvas) const {
 }
 
 void TMapRenderer::DrawMapImage(TCanvas& Canvas, bool UseCache) const {
+    const int W = FView.Width, H = FView.Height;
+    if (!UseCache && FView.Magnify == 1 && !FScene.Paper) {
+        // Pixel for pixel: the canvas copies the rows without a painter.
+        Canvas.StretchMode = smColorOnColor;
+        Canvas.CopyRect({0, 0, W, H}, *FScene.Image, FView.VisibleImageRect());
+        return;
+    }
     if (!UseCache) {
         DrawImagePixels(Canvas);
         return;
     }
-    const int W = FView.Width, H = FView.Height;
     const int Left = RoundToInt(FView.Magnify * FView.TopLeft.X), Top = RoundToInt(FView.Magnify * FView.TopLeft.Y);
     Canvas.StretchMode = smColorOnColor;
     Canvas.CopyRect({0, 0, W, H}, FScene.Cache->Image, {Left, Top, Left + W, Top + H});
