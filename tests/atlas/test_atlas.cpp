@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QSignalSpy>
@@ -441,6 +442,8 @@ TEST_F(Atlas, WithoutWheelZoomTheWheelChangesNothing) {
 TEST(AtlasEvents, EveryEventMayDeleteTheAtlasFromItsHandlerOrSlot) {
     QTemporaryDir Dir;
     const std::string Xml = WriteMap(Dir.path(), {"one", "one", 100, 46, 15, 49, 19, 400, 300});
+    const std::string Imageless = WriteMap(Dir.path(), {"two", "two", 50, 46, 15, 49, 19, 400, 300});
+    QFile::remove(QDir(Dir.path()).filePath(QStringLiteral("two.bmp")));
     using TKill = std::function<void()>;
     struct TCase {
         const char* Event;
@@ -484,6 +487,11 @@ TEST(AtlasEvents, EveryEventMayDeleteTheAtlasFromItsHandlerOrSlot) {
          [](TGeoAtlas& At) { At.PointerButton()->click(); }},
         {"OnCBoxMapsChange", Arm(&TGeoAtlas::SetOnCBoxMapsChange, &TGeoAtlas::cBoxMapsChange),
          [](TGeoAtlas& At) { Q_EMIT At.MapSelector()->activated(0); }},
+        {"OnMapLoadFailed", Arm(&TGeoAtlas::SetOnMapLoadFailed, &TGeoAtlas::mapLoadFailed),
+         [&](TGeoAtlas& At) {
+             EXPECT_TRUE(At.RegisterMap(Imageless));
+             Q_EMIT At.MapSelector()->activated(1);
+         }},
     };
     for (const TCase& Case : Cases)
         for (const bool ViaSignal : {false, true}) {
