@@ -197,7 +197,7 @@ int RunRender(TArgs a) {
     const std::string imageName = calib.CalibData().MapFName;
     const std::string imageFile =
         imageName.empty() ? std::string()
-                          : FindFileIgnoringCase(MapImageBesideCalibration(imageName, ExtractFilePath(a[0])));
+                          : FindFileIgnoringCase(MapImageBesideCalibration(imageName, a[0]));
     if (imageFile.empty()) throw EUsageError("the map image \"" + imageName + "\" of " + a[0] + " was not found");
     const QImage image = DecodeMapImageFile(imageFile, imageName, "map", {}).convertToFormat(ViewImageFormat);
     calib.SetMapImageSize(image.width(), image.height());

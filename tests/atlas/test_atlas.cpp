@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QSignalSpy>
@@ -441,6 +442,8 @@ TEST_F(Atlas, WithoutWheelZoomTheWheelChangesNothing) {
 TEST(AtlasEvents, EveryEventMayDeleteTheAtlasFromItsHandlerOrSlot) {
     QTemporaryDir Dir;
     const std::string Xml = WriteMap(Dir.path(), {"one", "one", 100, 46, 15, 49, 19, 400, 300});
+    const std::string Imageless = WriteMap(Dir.path(), {"two", "two", 50, 46, 15, 49, 19, 400, 300});
+    QFile::remove(QDir(Dir.path()).filePath(QStringLiteral("two.bmp")));
     using TKill = std::function<void()>;
     struct TCase {
         const char* Event;
@@ -484,6 +487,11 @@ TEST(AtlasEvents, EveryEventMayDeleteTheAtlasFromItsHandlerOrSlot) {
          [](TGeoAtlas& At) { At.PointerButton()->click(); }},
         {"OnCBoxMapsChange", Arm(&TGeoAtlas::SetOnCBoxMapsChange, &TGeoAtlas::cBoxMapsChange),
          [](TGeoAtlas& At) { Q_EMIT At.MapSelector()->activated(0); }},
+        {"OnMapLoadFailed", Arm(&TGeoAtlas::SetOnMapLoadFailed, &TGeoAtlas::mapLoadFailed),
+         [&](TGeoAtlas& At) {
+             EXPECT_TRUE(At.RegisterMap(Imageless));
+             Q_EMIT At.MapSelector()->activated(1);
+         }},
     };
     for (const TCase& Case : Cases)
         for (const bool ViaSignal : {false, true}) {
@@ -582,6 +590,72 @@ TEST_F(Atlas, OutlinesOfTheOtherMapsAreDrawnAtTheViewsScale) {
     A.MapSelector()->setCurrentIndex(-1);
     View().Paint();
     EXPECT_EQ(View().AuxBitmap().pixel(400, 150) & 0xFFFFFF, qRgb(0, 255, 0) & 0xFFFFFF);
+
+    // An export of another window at another scale has them in that window.
+    QImage Export(400, 300, QImage::Format_RGB32);
+    Export.fill(Qt::black);
+    View().CopyToBMP(Export, {60, 40}, 2.0, 50, 30, 300, 200);
+    EXPECT_EQ(Export.pixel(50 + 200, 30 + 120) & 0xFFFFFF, qRgb(0, 255, 0) & 0xFFFFFF);  // top edge, image row 100
+    EXPECT_EQ(Export.pixel(50 + 80, 30 + 150) & 0xFFFFFF, qRgb(0, 255, 0) & 0xFFFFFF);   // left edge, column 100
+    EXPECT_EQ(Export.pixel(50 + 200, 30 + 100) & 0xFFFFFF, 0xFFFFFFu);  // where the screen has the top edge
+}
+
+TEST_F(Atlas, AMapTheUserChoosesThatFailsToLoadIsReportedAndTheMapShownStays) {
+    Add({"coarse", "coarse", 100, 46, 15, 49, 19, 400, 300});
+    Add({"fine", "fine", 50, 47, 16, 48, 18, 400, 200});
+    const QString FineImage = QDir(Folder()).filePath(QStringLiteral("fine.bmp"));
+    A.show();
+    std::vector<std::string> Reports;
+    A.SetOnMapLoadFailed([&](TObject* Sender, int Map, const std::string& Message) {
+        EXPECT_EQ(Sender, static_cast<TObject*>(&A));
+        Reports.push_back(std::to_string(Map) + " " + Message);
+    });
+    int Signals = 0;
+    QObject::connect(&A, &TGeoAtlas::mapLoadFailed, &A, [&](int, const std::string&) { ++Signals; });
+    struct TCase {
+        const char* Way;
+        bool Missing;  // the image is gone; else it is no BMP
+        std::function<void()> Choose;
+    };
+    const auto OnFineMap = [&] { return ControlPos(47.5, 17); };
+    const std::vector<TCase> Cases = {
+        {"a zoom click", false,
+         [&] {
+             A.ZoomButton()->click();
+             QTest::mouseClick(&View(), Qt::LeftButton, {}, OnFineMap());
+             A.PointerButton()->click();
+         }},
+        {"the selector", false, [&] { Q_EMIT A.MapSelector()->activated(1); }},
+        {"the selector", true, [&] { Q_EMIT A.MapSelector()->activated(1); }},
+        {"a wheel notch", false,
+         [&] {
+             View().SetMagnification(1.9);
+             EXPECT_TRUE(Wheel(View(), OnFineMap(), 120));
+         }},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(std::string(Case.Way) + (Case.Missing ? ", missing" : ", broken"));
+        QFile::remove(FineImage);
+        if (!Case.Missing) {
+            QFile Broken(FineImage);
+            ASSERT_TRUE(Broken.open(QIODevice::WriteOnly));
+            Broken.write("not a bitmap");
+        }
+        ASSERT_TRUE(A.SelectMap(1));
+        View().SetMagnification(1);
+        Reports.clear();
+        Signals = 0;
+        Case.Choose();
+        EXPECT_EQ(Shown(), "coarse");
+        EXPECT_EQ(View().MapImgWidth(), 400);
+        EXPECT_EQ(A.CurrentMapIdx(), 1);
+        EXPECT_EQ(Selected(), 1);
+        EXPECT_FALSE(View().SuppressPaint());
+        ASSERT_EQ(Reports.size(), 1u);
+        EXPECT_EQ(Reports[0].substr(0, 2), "2 ");
+        EXPECT_NE(Reports[0].find("fine."), std::string::npos) << Reports[0];
+        EXPECT_EQ(Signals, 1);
+    }
 }
 
 TEST_F(Atlas, AHiddenPanelLeavesTheWholeAtlasToTheView) {

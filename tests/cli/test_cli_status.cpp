@@ -38,6 +38,16 @@ TEST(CliStatus, GeneratedMapsNeedTwoLatitudesOnEarth) {
     EXPECT_EQ(RunCli("map new '" + map + "' 10 0 20 5 1 1 200 200").Status, 0);
 }
 
+TEST(CliStatus, AMapRendersWhenItsFileIsNamedWithoutAFolder) {
+    if (RunCli("--help").Out.find("\n  map ") == std::string::npos) GTEST_SKIP() << "built without the map control";
+    const std::string dir = CliScratch().Path("bare");
+    std::filesystem::create_directories(dir + "/dd");
+    ASSERT_EQ(RunCli("map new dd/z 10 0 20 5 1 1 200 200", "", dir).Status, 0);
+    const TCliResult r = RunCli("map render z.xml out.png --size 100x80", "", dir + "/dd");
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_TRUE(std::filesystem::exists(dir + "/dd/out.png"));
+}
+
 TEST(CliStatus, LibraryErrorsAreFailuresNotUsage) {
     const std::string db = CliScratch().Path("lib");
     ASSERT_EQ(RunCli("db create '" + db + "'").Status, 0);

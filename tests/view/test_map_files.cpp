@@ -23,6 +23,8 @@
 
 #include "probe_map.h"
 #include "zylcarto/geomap/calibration/calib_xml.h"
+#include "file_size_limit.h"
+#include "zylcarto/geomap/view/file_lookup.h"
 #include "zylcarto/geomap/view/geomap.h"
 #include "zylcarto/geomap/view/jpeg_codec.h"
 #include "zylcarto/geomap/view/map_grid.h"
@@ -178,7 +180,8 @@ TEST_F(MapFiles, SizeLimitIsThreeMillionPixels) {
     map.SetName("M");
     map.SetMapImgName(P("ok.jpg"));
     EXPECT_EQ(map.MapImgWidth(), 2000);
-    map.SetMapImgName(P("small.jpg"));  // missing: the map becomes empty
+    EXPECT_THROW(map.SetMapImgName(P("small.jpg")), EZYLGeoMapError);  // missing: reported, the map kept
+    EXPECT_EQ(map.MapImgWidth(), 2000);
     EncodeJpegFile(Gradient(10, 10), P("small.jpg"), 90, {});
     map.SetMapImgName(P("small.jpg"));
     EXPECT_EQ(MessageOf([&] { map.SetMapImgName(P("big.jpg")); }),
@@ -272,13 +275,26 @@ TEST_F(MapFiles, BmpRowsFromTheTopAndRunLengthData) {
     EXPECT_EQ(map.MapImgFile(), P("rle.bmp"));
 }
 
-TEST_F(MapFiles, MissingFilesEmptyTheMapAndNamesMayDifferInCase) {
+TEST_F(MapFiles, MissingFilesAreReportedAndKeepTheMapAndNamesMayDifferInCase) {
     EncodeJpegFile(Gradient(16, 8), P("Folder.jpg"), 90, {});
     TGeoMap map;
     map.SetMapImgName(P("folder.jpg"));  // as a calibration file names it
     EXPECT_EQ(map.MapImgWidth(), 16);
     EXPECT_EQ(map.MapImgFile(), P("folder.jpg"));
-    map.SetMapImgName(P("nothere.jpg"));
+    const std::string msg = MessageOf([&] { map.SetMapImgName(P("nothere.jpg")); });
+    EXPECT_NE(msg.find(P("nothere.jpg")), std::string::npos) << msg;
+    EXPECT_EQ(map.MapImgFile(), P("folder.jpg"));
+    EXPECT_EQ(map.MapImgWidth(), 16);
+
+    // A calibration file whose image is missing: false, and the map as it was.
+    TGeoMap other;
+    other.CreateAndLoadEmptyMap(P("gone"), 40, 0, 41, 1, 1, 1, 150, 100);
+    fs::remove(P("gone.bmp"));
+    EXPECT_FALSE(map.LoadCalDataFromXML(P("gone.xml"), ""));
+    EXPECT_EQ(map.MapImgFile(), P("folder.jpg"));
+    EXPECT_EQ(map.MapImgWidth(), 16);
+    EXPECT_EQ(map.CalibModel(), cmUndefined);  // not the generated map's
+    map.SetMapImgName("");  // an empty name still empties it
     EXPECT_EQ(map.MapImgFile(), "");
     EXPECT_EQ(map.MapImgWidth(), 0);
 
@@ -329,6 +345,23 @@ TEST_F(MapFiles, SaveMapWritesAPairBesideItAndRenameKeepsTheExtension) {
     EXPECT_THROW(empty.SaveMap(P("none.jpg"), "s"), EZYLGeoMapError);
 }
 
+TEST_F(MapFiles, AFailedSaveLeavesTheMapNamingTheFilesItCameFrom) {
+    TGeoMap map;
+    ASSERT_TRUE(Gradient(400, 300).save(QString::fromStdString(P("a.bmp")), "BMP"));
+    map.SetMapImgName(P("a.bmp"));
+    const std::string named = map.CalibData().MapFName;
+    fs::create_directories(P("dir.xml"));  // the calibration file cannot be written
+    for (const char* target : {"full.jpg", "dir.jpg"}) {
+        SCOPED_TRACE(target);
+        {
+            const test::TFileSizeLimit limit(target == std::string("full.jpg") ? 0 : RLIM_INFINITY);
+            EXPECT_THROW(map.SaveMap(P(target), "set"), EInOutError);
+        }
+        EXPECT_EQ(map.MapImgFile(), P("a.bmp"));
+        EXPECT_EQ(map.CalibData().MapFName, named);
+    }
+}
+
 TEST_F(MapFiles, AGeneratedMapLoadsFromItsOwnFolderAndPrefersTheImageBesideIt) {
     struct TWorkingDir {  // restored however the test ends
         fs::path Was = fs::current_path();
@@ -345,6 +378,8 @@ TEST_F(MapFiles, AGeneratedMapLoadsFromItsOwnFolderAndPrefersTheImageBesideIt) {
     TGeoMap moved;
     ASSERT_TRUE(moved.LoadCalDataFromXML("z.xml", ""));
     EXPECT_EQ(moved.MapImgWidth(), 300);
+    // as the command-line renderer looks for it: a bare name is in the working directory
+    EXPECT_EQ(FindFileIgnoringCase(MapImageBesideCalibration("dd/z.bmp", "z.xml")), "./z.bmp");
 
     // with "dd/z.bmp" also reachable as written, the copy beside the calibration wins
     fs::current_path(Dir);

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <cmath>
 #include <set>
+#include <string>
 
 #include "pixels.h"
 #include "probe_map.h"
@@ -29,8 +30,8 @@ TEST(Rendering, EmptyMapShowsBackgroundMessageAndFrameOnly) {
     ProbeMap M;
     M.resize(120, 60);
     bool HookCalled = false;
-    M.SetOnBeforeRenderData([&](TObject*, TCanvas&) { HookCalled = true; });
-    M.SetOnDataRendered([&](TObject*, TCanvas&) { HookCalled = true; });
+    M.SetOnBeforeRenderData([&](TObject*, TCanvas&, const TMapViewport&) { HookCalled = true; });
+    M.SetOnDataRendered([&](TObject*, TCanvas&, const TMapViewport&) { HookCalled = true; });
     M.AddLandMark(0.0, 0.0, 0.0);
     M.SetColorFrame(0x0000FF);
     const QImage I = Shown(M);
@@ -114,6 +115,66 @@ TEST(Rendering, CachedAndDirectPathsShowTheSamePicture) {
         for (int x = 0; x < 100; ++x) Differ += A.pixel(x, y) != B.pixel(x, y);
     EXPECT_LT(Differ, 100 * 80 / 20);   // only along the square edges
     EXPECT_EQ(At(A, 5, 5), 0xFF0000u);  // image (50,50): blue/red board at cell (2,2) -> blue
+}
+
+namespace {
+
+// A W x H picture in which every pixel has a colour of its own.
+QImage Numbered(int W, int H) {
+    QImage I(W, H, QImage::Format_RGB32);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) I.setPixel(x, y, qRgb(x * 2, y * 2, 0x80));
+    return I;
+}
+
+// The first few control pixels of Picture that do not show the image pixel
+// under them (or Background beyond the image) as View converts; only pixels
+// more than one control pixel from an edge between image pixels are judged.
+std::string MisplacedImagePixels(const QImage& Picture, const QImage& Image, const TMapViewport& View,
+                                 TColor Background) {
+    std::string Found;
+    int Count = 0;
+    for (int y = 0; y < View.Height; y += 3)
+        for (int x = 0; x < View.Width; x += 3) {
+            const double ix = View.TopLeft.X + (x + 0.5) / View.Magnify;
+            const double iy = View.TopLeft.Y + (y + 0.5) / View.Magnify;
+            const double InX = (ix - std::floor(ix)) * View.Magnify, InY = (iy - std::floor(iy)) * View.Magnify;
+            if (InX < 1 || InX > View.Magnify - 1 || InY < 1 || InY > View.Magnify - 1) continue;
+            const QPoint P(int(std::floor(ix)), int(std::floor(iy)));
+            const TColor Want = Image.rect().contains(P) ? FromQRgb(Image.pixel(P)) : Background;
+            if (At(Picture, x, y) != Want && ++Count <= 3)
+                Found += " (" + std::to_string(x) + "," + std::to_string(y) + ")";
+        }
+    return Count == 0 ? "" : std::to_string(Count) + " misplaced, as" + Found;
+}
+
+}  // namespace
+
+// The image lies where the view puts the overlays at every magnification the
+// wheel reaches, each frame over the last one.
+TEST(Rendering, TheImageIsPlacedAsTheViewConvertsAtEveryMagnification) {
+    const QImage Image = Numbered(100, 100);
+    constexpr TColor Background = 0x00FF00;
+    ProbeMap M;
+    M.resize(500, 400);
+    M.SetFrameStyle(fsNone);
+    M.SetAntiAlias(false);
+    M.SetConfinePan(false);
+    M.SetColorBakGnd(Background);
+    M.SetMapBitMap(Image);
+    struct TCase {
+        double Magnify;
+        TPoint TopLeft;
+    };
+    for (const TCase& C : {TCase{8, {40, 45}}, TCase{64, {50, 50}}, TCase{256, {60, 61}}, TCase{1024, {70, 70}},
+                           TCase{64, {95, 97}}}) {
+        SCOPED_TRACE(std::to_string(C.Magnify));
+        M.SetMagnification(C.Magnify);
+        M.SetTopLeft(C.TopLeft);
+        const TMapViewport View{M.TopLeft(), M.Magnification(), 500, 400};
+        ASSERT_EQ(View.Magnify, C.Magnify);
+        EXPECT_EQ(MisplacedImagePixels(Shown(M), Image, View, Background), "");
+    }
 }
 
 TEST(Rendering, ParallelsFollowTheAutomaticSpacing) {

@@ -10,6 +10,7 @@
 
 #include "zylcarto/geoatlas/zoom_step.h"
 #include "zylcarto/geomap/calibration/calib_xml.h"
+#include "zylcarto/support/errors.h"
 
 namespace zylcarto {
 namespace {
@@ -145,6 +146,28 @@ void TGeoAtlas::ShowZoomedMap(int Number, double Lat, double Long) {
     if (SurvivesCall(this, [&] { SelectMap(Number); }) && FGeoMap) FGeoMap->BringLocationToCenter(Lat, Long);
 }
 
+bool TGeoAtlas::SelectMapForUser(int Number, bool& Loaded) {
+    const int Shown = FRegistry.CurrentMapIdx();
+    const std::string FileName = FRegistry.Maps(Number).FileName;
+    const QPointer<TGeoAtlas> Self(this);
+    Loaded = false;
+    std::string Message;
+    try {
+        Loaded = SelectMap(Number);
+    } catch (const std::exception& E) {
+        Message = E.what();
+    }
+    if (!Self || !FGeoMap) return false;
+    if (Loaded) return true;
+    // The view kept the map it showed; the atlas follows it.
+    FRegistry.SetCurrentMapIdx(Shown);
+    if (Message.empty())
+        Message = ComponentMessage(Name(), "Cannot load map \"" + FileName +
+                                               "\": the file cannot be read, holds no calibration data or names "
+                                               "a map image that does not exist");
+    return FireHostEvent(this, FOnMapLoadFailed, &TGeoAtlas::mapLoadFailed, Number, Message) && FGeoMap;
+}
+
 bool TGeoAtlas::ZoomIn(double CurrentLat, double CurrentLong, double CurrentResolution) {
     const int Best = FRegistry.FindFinerMap(CurrentLat, CurrentLong, CurrentResolution, FMinResDiff);
     if (Best == 0) return false;
@@ -173,7 +196,7 @@ bool TGeoAtlas::ZoomStepAcrossMaps(double Magnify, QPointF At) {
     const bool Held = View.SuppressPaint();
     View.SetSuppressPaint(true);
     bool Loaded = false;
-    if (!SurvivesCall(this, [&] { Loaded = SelectMap(Change.Map); }) || !FGeoMap) return true;
+    if (!SelectMapForUser(Change.Map, Loaded)) return true;
     if (Loaded) {
         View.SetMagnification(Change.Magnify);
         View.BringLocationToPoint(Lat, Long, {RoundToInt(At.x()), RoundToInt(At.y())});
@@ -234,9 +257,15 @@ void TGeoAtlas::ModeButtonClicked(const TNotifyEvent& ButtonEvent, Signal Button
 
 void TGeoAtlas::MapSelectorChosen(int ListIndex) {
     const int Number = ListIndex + 1;
-    FRegistry.SetCurrentMapIdx(Number);
     bool Loaded = false;
-    if (Number >= 1 && Number <= FRegistry.NumRegMaps() && !LoadIntoView(Number, Loaded)) return;
+    if (Number >= 1 && Number <= FRegistry.NumRegMaps()) {
+        const int Shown = FRegistry.CurrentMapIdx();
+        if (!SelectMapForUser(Number, Loaded)) return;
+        // The list shows the map shown again.
+        if (!Loaded) FCboxMaps->setCurrentIndex(Shown >= 1 && Shown <= FRegistry.NumRegMaps() ? Shown - 1 : -1);
+    } else {
+        FRegistry.SetCurrentMapIdx(Number);
+    }
     FireHostEvent(this, FOnCBxMapsChg, &TGeoAtlas::cBoxMapsChange);
 }
 
@@ -254,19 +283,19 @@ void TGeoAtlas::ViewMouseDown(TMouseButton Button, TShiftState Shift, int X, int
         return;
     }
     // The clicked place stays under the pointer, so that clicks can follow one another there.
-    if (SelectMap(Best)) FGeoMap->BringLocationToPoint(Lat, Long, {X, Y});
+    bool Loaded = false;
+    if (SelectMapForUser(Best, Loaded) && Loaded) FGeoMap->BringLocationToPoint(Lat, Long, {X, Y});
 }
 
-void TGeoAtlas::DrawMapOutlines(TCanvas& Canvas) const {
+void TGeoAtlas::DrawMapOutlines(TCanvas& Canvas, const TMapViewport& View) const {
     if (!FMapOLVisible) return;
     Canvas.Pen.Color = FMapOLColor;
     const int Selected = SelectedListPosition();
-    // Image pixels to control pixels with the view's magnification as well as
-    // its scroll position, so the outlines stay in place when zoomed.
-    const auto ToControl = [this](const TCoords& C, TPoint& P) {
+    // Through the view composed, which is not the one on the screen in an export or a print.
+    const auto ToControl = [this, &View](const TCoords& C, TPoint& P) {
         int x = 0, y = 0;
         if (!FGeoMap->CalcPixelCoords(C.Latit, C.Longit, x, y)) return false;
-        P = FGeoMap->MapImageToControl({x, y});
+        P = View.ImageToControl({x, y});
         return true;
     };
     for (int n = 1; n <= FRegistry.NumRegMaps(); ++n) {

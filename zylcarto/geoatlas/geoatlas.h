@@ -9,6 +9,7 @@
 /// scale on screen, keeping the place under the pointer.
 #include <QFrame>
 #include <QPointer>
+#include <functional>
 #include <string>
 
 #include "zylcarto/geoatlas/cursor_table.h"
@@ -23,6 +24,10 @@ class QComboBox;
 class QToolButton;
 
 namespace zylcarto {
+
+/// A map of the atlas that the user asked for and that could not be loaded:
+/// MapNumber is its number, Message says why (naming the file where known).
+using TMapLoadFailedEvent = std::function<void(TObject* Sender, int MapNumber, const std::string& Message)>;
 
 /// The atlas control. A widget owned by its Qt parent; it owns its map view, its
 /// panel and their controls, and the table of registered maps. Use it from the
@@ -186,8 +191,15 @@ public:
     void SetOnPointerButClick(TNotifyEvent Handler) { FOnPoiButClick = std::move(Handler); }
     /// @}
     /// The user's choice in the map selector, after the chosen map was made
-    /// current and loaded (whether or not that succeeded).
+    /// current and loaded, or its failure was reported by OnMapLoadFailed.
     void SetOnCBoxMapsChange(TNotifyEvent Handler) { FOnCBxMapsChg = std::move(Handler); }
+    /// A map that a zoom click, the map selector or a zoom step of the map (wheel,
+    /// pinch, keys) chose could not be loaded: its calibration file cannot be read,
+    /// holds no data set or is malformed, or its map image is missing or broken.
+    /// The atlas then keeps the map shown, with its number as the current one and
+    /// its place in the selector, and raises nothing out of the user's event; a
+    /// zoom step goes on on the map shown.
+    void SetOnMapLoadFailed(TMapLoadFailedEvent Handler) { FOnMapLoadFailed = std::move(Handler); }
 
 Q_SIGNALS:
     /// @{
@@ -205,6 +217,8 @@ Q_SIGNALS:
     void pointerButClick();
     void cBoxMapsChange();
     /// @}
+    /// As OnMapLoadFailed, after the handler property.
+    void mapLoadFailed(int MapNumber, const std::string& Message);
 
 private:
     void ResetCmdPanelVisible() { SetCmdPanelVisible(true); }
@@ -217,13 +231,17 @@ private:
     void ModeButtonClicked(const TNotifyEvent& ButtonEvent, Signal ButtonSignal);
     void MapSelectorChosen(int ListIndex);
     void ViewMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
-    void DrawMapOutlines(TCanvas& Canvas) const;
+    void DrawMapOutlines(TCanvas& Canvas, const TMapViewport& View) const;
     void LocateMapImage(std::string& FileName) const;
     // The map's handlers run while it loads and may delete the atlas or the map:
     // false when either is gone, Loaded telling otherwise whether the load succeeded.
     bool LoadIntoView(int Number, bool& Loaded);
     // SelectMap, then centring on the position unless a handler deleted something.
     void ShowZoomedMap(int Number, double Lat, double Long);
+    // SelectMap for a user's action, which must not raise: a map that does not
+    // load is reported and the map shown stays current. False when the atlas or
+    // its map is gone, Loaded telling otherwise whether the map was loaded.
+    bool SelectMapForUser(int Number, bool& Loaded);
     // The map's zoom step to Magnify around At, when it changes maps.
     bool ZoomStepAcrossMaps(double Magnify, QPointF At);
 
@@ -243,6 +261,7 @@ private:
     TMouseEvent FOnMouseDown, FOnMouseUp;
     TMouseMoveEvent FOnMouseMove;
     TNotifyEvent FOnClick, FOnDblClick;
+    TMapLoadFailedEvent FOnMapLoadFailed;
 };
 
 }  // namespace zylcarto

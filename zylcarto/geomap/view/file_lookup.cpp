@@ -35,9 +35,10 @@ std::string FindFileIgnoringCase(const std::string& Path) {
     return found.string();
 }
 
-std::string MapImageBesideCalibration(const std::string& ImageName, const std::string& CalFileFolder) {
-    if (CalFileFolder.empty()) return ImageName;
-    const std::string beside = FindFileIgnoringCase(CalFileFolder + StripPath(ImageName));
+std::string MapImageBesideCalibration(const std::string& ImageName, const std::string& CalFileName) {
+    if (CalFileName.empty()) return ImageName;
+    const std::string folder = ExtractFilePath(CalFileName);
+    const std::string beside = FindFileIgnoringCase((folder.empty() ? "./" : folder) + StripPath(ImageName));
     if (beside.empty()) return ImageName;
     // the same file under the name as written keeps that name
     const std::string asWritten = FindFileIgnoringCase(ImageName);

@@ -13,11 +13,12 @@ namespace zylcarto {
 /// ASCII case, component by component (the first match in each folder); else empty.
 ZYLCARTO_EXPORT std::string FindFileIgnoringCase(const std::string& Path);
 
-/// The image a calibration file in CalFileFolder (with its trailing separator) names
-/// as ImageName: the file of that name beside the calibration file when there is
-/// one, since a map moves with its folder (a generated map names its image with the
-/// folder it was made in), else ImageName as written; ImageName too when both are
-/// the same file. CalFileFolder empty: not read from a file.
-ZYLCARTO_EXPORT std::string MapImageBesideCalibration(const std::string& ImageName, const std::string& CalFileFolder);
+/// The image that the calibration file CalFileName names as ImageName: the file of
+/// that name beside the calibration file when there is one, since a map moves with
+/// its folder (a generated map names its image with the folder it was made in),
+/// else ImageName as written; ImageName too when both are the same file.
+/// CalFileName may also be a folder with its trailing separator; a name without a
+/// folder lies in the working directory; empty: not read from a file.
+ZYLCARTO_EXPORT std::string MapImageBesideCalibration(const std::string& ImageName, const std::string& CalFileName);
 
 }  // namespace zylcarto

@@ -23,11 +23,11 @@ TGeoMap::TGeoMap(QWidget* AOwner) : QWidget(AOwner), FCalib(""), FLandMarks(this
     FLandMarks.SetOnLandMarkAction([this](TObject*, bool& Allowed, TLandMarkAction Action, const TLandMark& LM) {
         FireHostEvent(this, FOnLandMarkAction, &TGeoMap::landMarkAction, Allowed, Action, LM);
     });
-    FRelayHooks.OnBeforeRenderData = [this](TObject*, TCanvas& C) {
-        FireHostEvent(this, FHooks.OnBeforeRenderData, &TGeoMap::beforeRenderData, C);
+    FRelayHooks.OnBeforeRenderData = [this](TObject*, TCanvas& C, const TMapViewport& View) {
+        FireHostEvent(this, FHooks.OnBeforeRenderData, &TGeoMap::beforeRenderData, C, View);
     };
-    FRelayHooks.OnDataRendered = [this](TObject*, TCanvas& C) {
-        FireHostEvent(this, FHooks.OnDataRendered, &TGeoMap::dataRendered, C);
+    FRelayHooks.OnDataRendered = [this](TObject*, TCanvas& C, const TMapViewport& View) {
+        FireHostEvent(this, FHooks.OnDataRendered, &TGeoMap::dataRendered, C, View);
     };
     FRelayHooksPlain = FRelayHooks;
     FRelayHooks.OnDrawLandmark = [this](TObject*, bool& Handled, TCanvas& C, const TPoint& P, const TLandMark& LM) {

@@ -623,7 +623,8 @@ public:
     void SetOnEndRubberBand(TOnRubberBandActionEvent Handler) { FOnEndRubberBand = std::move(Handler); }
     /// Progress of decoding a map image file, and of writing one in SaveMap.
     void SetOnDataLoading(TImageProgressEvent Handler) { FOnDataLoading = std::move(Handler); }
-    /// While composing, after the map image and before the overlays and landmarks.
+    /// While composing, after the map image and before the overlays and landmarks,
+    /// in the view composed (the control's own, or that of an export or print).
     void SetOnBeforeRenderData(TRenderEvent Handler) { FHooks.OnBeforeRenderData = std::move(Handler); }
     /// While composing, after the landmarks and before highlight, scale bar and north arrow.
     void SetOnDataRendered(TRenderEvent Handler) { FHooks.OnDataRendered = std::move(Handler); }
@@ -647,10 +648,10 @@ Q_SIGNALS:
     void endRubberBand(zylcarto::TPoint Point);
     /// After OnDataLoading, PercentDone 0..100.
     void dataLoading(int PercentDone);
-    /// After OnBeforeRenderData; by reference, so direct connections only.
-    void beforeRenderData(zylcarto::TCanvas& Canvas);
-    /// After OnDataRendered; by reference, so direct connections only.
-    void dataRendered(zylcarto::TCanvas& Canvas);
+    /// After OnBeforeRenderData, with the view composed; by reference, so direct connections only.
+    void beforeRenderData(zylcarto::TCanvas& Canvas, const zylcarto::TMapViewport& View);
+    /// After OnDataRendered, with the view composed; by reference, so direct connections only.
+    void dataRendered(zylcarto::TCanvas& Canvas, const zylcarto::TMapViewport& View);
     /// After OnDrawLandmark, APoint in control pixels; by reference, so direct connections only.
     void drawLandmark(bool& Handled, zylcarto::TCanvas& Canvas, const zylcarto::TPoint& APoint,
                       const zylcarto::TLandMark& LandMarkData);
@@ -677,16 +678,17 @@ public:
     // --- map image files (geomap_images.cpp)
     /// Loads a JPEG (.jpg, .jpeg) or BMP file, any case of the extension, after
     /// OnMapImageRequest may have replaced the name; MapImgFile keeps Value. A
-    /// name that differs from an existing file only in case finds that file. A
-    /// missing file empties the map. A file that is not a valid image of its
-    /// kind, or of another kind, raises EZYLGeoMapError and leaves the picture
-    /// and the name as they were; so does a picture above MaxMapImagePixels.
-    /// The view goes to the top left; repaints. No refit.
+    /// name that differs from an existing file only in case finds that file. An
+    /// empty Value empties the map. A missing file, a file that is not a valid
+    /// image of its kind, or of another kind, raises EZYLGeoMapError naming
+    /// Value and leaves the picture and the name as they were; so does a picture
+    /// above MaxMapImagePixels. The view goes to the top left; repaints. No refit.
     void SetMapImgName(const std::string& Value);
     /// Saves the picture as name.jpg and the calibration as name.xml in the
-    /// folder of FileName, whatever its extension; MapImgFile becomes name.jpg.
-    /// DataID names the data set. Raises EZYLGeoMapError without a map image,
-    /// EInOutError when a file cannot be written.
+    /// folder of FileName, whatever its extension, the image first; MapImgFile
+    /// becomes name.jpg once both are written. DataID names the data set. Raises
+    /// EZYLGeoMapError without a map image, EInOutError when a file cannot be
+    /// written, the map's names then unchanged.
     void SaveMap(const std::string& FileName, const std::string& DataID);
     /// Renames the image file within its folder, keeping its extension; the file
     /// name of Name is reduced to an 8.3 name. False, nothing changed, when the
@@ -724,8 +726,11 @@ public:
     /// Reads the data set DataID (any case; empty: the first) in place of the
     /// calibration, loads the map image it names (SetMapImgName), fits the model
     /// and repaints; raises what reading the set or loading the image raises.
-    /// True when the data set was found and read; false when the file cannot be
-    /// opened or holds no such data set. A map image
+    /// True when the data set was found and read with its image; false when the
+    /// file cannot be opened, holds no such data set, or names a map image that
+    /// does not exist. When it raises or returns false the map keeps its
+    /// calibration and image. A data set naming no image, or "$unknown$" (a
+    /// picture set in memory), is taken for the picture shown. A map image
     /// named without a folder is also looked for beside the calibration file
     /// when no OnMapImageRequest handler is assigned.
     bool LoadCalDataFromXML(const std::string& FName, const std::string& DataID);
@@ -795,8 +800,12 @@ public:
     QImage RenderMapWindow(const TPoint& TopLeft, double Mag, int W, int H) const;
 
 private:
-    bool ReadCalDataIntern(TXmlSource& Source, const std::string& DataID, const std::string& CalFileFolder);
+    bool ReadCalDataIntern(TXmlSource& Source, const std::string& DataID, const std::string& CalFileName);
     QImage DecodeMapImageFile(const std::string& FileName, const std::string& CallerName);
+    // The picture of the image file Value names once OnMapImageRequest had its
+    // say; Found false when no such file exists. False when a handler deleted
+    // the map. Raises as DecodeMapImageFile.
+    bool ReadMapImageFile(const std::string& Value, QImage& Picture, bool& Found);
     void ReplaceLandMarks(const std::vector<TLandMark>& LandMarks);
     // Metres per image pixel for printing at a scale; 0 when the map has none.
     double PrintResolution();

@@ -52,19 +52,31 @@ void FitReadCalibration(TMapCalibration& Calib) {
     }
 }
 
-bool TGeoMap::ReadCalDataIntern(TXmlSource& Source, const std::string& DataID, const std::string& CalFileFolder) {
+bool TGeoMap::ReadCalDataIntern(TXmlSource& Source, const std::string& DataID, const std::string& CalFileName) {
     TCalibSetHeader header;
     if (!FindCalibSet(Source, DataID, header)) return false;
+    // Read aside, and taken together with its image: a data set that raises or
+    // names a missing or broken image leaves the map shown as it was.
+    TMapCalibration read(Name());
+    read.Assign(FCalib);
+    read.SetMapImageSize(FMapImgWidth, FMapImgHeight);
+    ReadMapCalibration(Source, header, read, Name());
+    std::string imageName = read.CalibData().MapFName;
+    // The calibration of a picture set in memory names no file; it is taken for the picture shown.
+    if (imageName == "$unknown$") imageName.clear();
+    QImage picture;
+    if (!imageName.empty()) {
+        if (!Handles(FOnMapImgRequest, &TGeoMap::mapImageRequest))
+            imageName = MapImageBesideCalibration(imageName, CalFileName);
+        bool found = false;
+        if (!ReadMapImageFile(imageName, picture, found)) return true;
+        if (!found) return false;
+    }
     const bool Alive = SurvivesCall(this, [&] {
         // One repaint at the end instead of one per step; restored also when a step raises.
         const TPaintSuppression hold(*this);
-        ReadMapCalibration(Source, header, FCalib, Name());
-        std::string imageName = FCalib.CalibData().MapFName;
-        if (!imageName.empty()) {
-            if (!Handles(FOnMapImgRequest, &TGeoMap::mapImageRequest))
-                imageName = MapImageBesideCalibration(imageName, CalFileFolder);
-            if (!SurvivesCall(this, [&] { SetMapImgName(imageName); })) return;
-        }
+        FCalib.Assign(read);
+        if (!imageName.empty()) TakeMapImage(picture, imageName);
         FitReadCalibration(FCalib);
     });
     if (!Alive) return true;
@@ -76,8 +88,7 @@ bool TGeoMap::ReadCalDataIntern(TXmlSource& Source, const std::string& DataID, c
 
 bool TGeoMap::ReadCalDataFromOpenXMLFile(TTextFile& F, const std::string& DataID) {
     TTextFileSource source(F);
-    const std::string folder = ExtractFilePath(F.FileName());
-    return ReadCalDataIntern(source, DataID, folder.empty() ? "./" : folder);  // empty stands for no file
+    return ReadCalDataIntern(source, DataID, F.FileName());
 }
 
 bool TGeoMap::LoadCalDataFromXML(const std::string& FName, const std::string& DataID) {

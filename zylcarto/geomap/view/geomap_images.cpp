@@ -85,12 +85,19 @@ QImage TGeoMap::DecodeMapImageFile(const std::string& FileName, const std::strin
     });
 }
 
-void TGeoMap::SetMapImgName(const std::string& Value) {
+bool TGeoMap::ReadMapImageFile(const std::string& Value, QImage& Picture, bool& Found) {
     std::string fileName = Value;
-    if (!FireHostEvent(this, FOnMapImgRequest, &TGeoMap::mapImageRequest, fileName)) return;
-    FCache.Mag = 0;
+    Found = false;
+    if (!FireHostEvent(this, FOnMapImgRequest, &TGeoMap::mapImageRequest, fileName)) return false;
     const std::string existing = FindFileIgnoringCase(fileName);
-    if (existing.empty()) {
+    if (existing.empty()) return true;
+    Found = true;
+    return SurvivesCall(this, [&] { Picture = DecodeMapImageFile(existing, Value); });
+}
+
+void TGeoMap::SetMapImgName(const std::string& Value) {
+    if (Value.empty()) {
+        FCache.Mag = 0;
         FMapImgName.clear();
         FMapImgWidth = FMapImgHeight = 0;
         GrafBmp = QImage();
@@ -99,18 +106,34 @@ void TGeoMap::SetMapImgName(const std::string& Value) {
         return;
     }
     QImage Picture;
-    if (!SurvivesCall(this, [&] { Picture = DecodeMapImageFile(existing, Value); })) return;
+    bool Found = false;
+    if (!ReadMapImageFile(Value, Picture, Found)) return;
+    if (!Found) throw EZYLGeoMapError(ComponentMessage(Name(), "Cannot use map image \"" + Value + "\": no such file"));
     TakeMapImage(Picture, Value);
 }
 
 void TGeoMap::SaveMap(const std::string& FileName, const std::string& DataID) {
     if (GrafBmp.isNull()) throw EZYLGeoMapError(ComponentMessage(Name(), "there is no map image to save"));
-    FMapImgName = StripExtension(StripPath(FileName)) + ".jpg";
-    SaveCalDataAsXML(StripExtension(FileName) + ".xml", DataID);
-    EncodeJpegFile(GrafBmp, ExtractFilePath(FileName) + FMapImgName, kJpegQuality,
-                   [Self = QPointer<TGeoMap>(this)](int Percent) {
-                       if (Self) FireHostEvent(Self.data(), Self->FOnDataLoading, &TGeoMap::dataLoading, Percent);
-                   });
+    // The map takes the new name only once both files are written, so that a
+    // failed write leaves it naming the files it came from; the image first, so
+    // that no calibration file is left naming an image that was not written.
+    const std::string imageName = StripExtension(StripPath(FileName)) + ".jpg";
+    const bool Alive = SurvivesCall(this, [&] {
+        EncodeJpegFile(GrafBmp, ExtractFilePath(FileName) + imageName, kJpegQuality,
+                       [Self = QPointer<TGeoMap>(this)](int Percent) {
+                           if (Self) FireHostEvent(Self.data(), Self->FOnDataLoading, &TGeoMap::dataLoading, Percent);
+                       });
+    });
+    if (!Alive) return;
+    FCalib.CalcExtentsAndResolution();
+    TCalibData data = FCalib.CalibData();
+    data.MapFName = imageName;
+    TTextFile xml;
+    xml.OpenWrite(StripExtension(FileName) + ".xml");
+    WriteRawCalDataToOpenXMLFile(xml, true, DataID, data, FCalib.CalibModel());
+    xml.Close();
+    FMapImgName = imageName;
+    FCalib.CalibData().MapFName = imageName;
 }
 
 bool TGeoMap::RenameMapImg(const std::string& Name) {

@@ -94,10 +94,10 @@ void TMapRenderer::Compose(TCanvas& Canvas) const {
         const bool UseCache = PrepareCache(Canvas.PixelRatio());
         if (!FScene.Paper) FillBackgroundAroundImage(Canvas, UseCache);
         DrawMapImage(Canvas, UseCache);
-        if (Hooks().OnBeforeRenderData) Hooks().OnBeforeRenderData(FScene.Sender, Canvas);
+        if (Hooks().OnBeforeRenderData) Hooks().OnBeforeRenderData(FScene.Sender, Canvas, FView);
         if (Look().ShowGrat != sgNone) DrawOverlay(Canvas);
         DrawLandMarks(Canvas);
-        if (Hooks().OnDataRendered) Hooks().OnDataRendered(FScene.Sender, Canvas);
+        if (Hooks().OnDataRendered) Hooks().OnDataRendered(FScene.Sender, Canvas, FView);
         DrawHighLight(Canvas);
         if (Look().ShowScaleBar) DrawScaleBar(Canvas);
         if (Look().ShowNorthArrow) DrawNorthArrow(Canvas);
@@ -187,23 +187,26 @@ void TMapRenderer::DrawPlaceholder(TCanvas& Canvas) const {
 
 void TMapRenderer::DrawMapImage(TCanvas& Canvas, bool UseCache) const {
     const int W = FView.Width, H = FView.Height;
-    if (FScene.Paper) {
+    if (!UseCache && FView.Magnify == 1 && !FScene.Paper) {
+        // Pixel for pixel: the canvas copies the rows without a painter.
+        Canvas.StretchMode = smColorOnColor;
+        Canvas.CopyRect({0, 0, W, H}, *FScene.Image, FView.VisibleImageRect());
+        return;
+    }
+    if (!UseCache) {
         DrawImagePixels(Canvas);
         return;
     }
-    if (UseCache) {
-        const int Left = RoundToInt(FView.Magnify * FView.TopLeft.X), Top = RoundToInt(FView.Magnify * FView.TopLeft.Y);
-        Canvas.StretchMode = smColorOnColor;
-        Canvas.CopyRect({0, 0, W, H}, FScene.Cache->Image, {Left, Top, Left + W, Top + H});
-    } else {
-        Canvas.StretchMode = Look().AntiAlias ? smHalftone : smColorOnColor;
-        Canvas.CopyRect({0, 0, W, H}, *FScene.Image, FView.VisibleImageRect());
-    }
+    const int Left = RoundToInt(FView.Magnify * FView.TopLeft.X), Top = RoundToInt(FView.Magnify * FView.TopLeft.Y);
+    Canvas.StretchMode = smColorOnColor;
+    Canvas.CopyRect({0, 0, W, H}, FScene.Cache->Image, {Left, Top, Left + W, Top + H});
 }
 
 void TMapRenderer::DrawImagePixels(TCanvas& Canvas) const {
-    // The image pixels of the view as they are, placed exactly where the view
-    // puts them; the painter's transform does any scaling.
+    // The image pixels of the view placed exactly where the view puts them, the
+    // last ones cut by the edge: the overlays convert with the same view, and a
+    // source rectangle of whole pixels stretched over the control would put a
+    // strongly magnified image up to a pixel away from them.
     const QImage& Image = *FScene.Image;
     const double Mag = FView.Magnify;
     const QRect Shown = QRect(QPoint(FView.TopLeft.X, FView.TopLeft.Y),
@@ -214,7 +217,19 @@ void TMapRenderer::DrawImagePixels(TCanvas& Canvas) const {
     const QRectF Target((Shown.left() - FView.TopLeft.X) * Mag, (Shown.top() - FView.TopLeft.Y) * Mag,
                         Shown.width() * Mag, Shown.height() * Mag);
     QPainter& P = Canvas.Painter();
-    P.setRenderHint(QPainter::SmoothPixmapTransform, Look().AntiAlias);
+    const bool Smooth = Look().AntiAlias;
+    if (Smooth && Mag < 1 && !FScene.Paper) {
+        // Down-scaling: averaged over the source pixels, not just interpolated,
+        // in the target's device pixels so that a high-density target stays sharp.
+        const double Ratio = Canvas.PixelRatio();
+        QImage Part = Image.copy(Shown).scaled(std::max(1, qRound(Target.width() * Ratio)),
+                                               std::max(1, qRound(Target.height() * Ratio)), Qt::IgnoreAspectRatio,
+                                               Qt::SmoothTransformation);
+        Part.setDevicePixelRatio(Ratio);
+        P.drawImage(Target.topLeft(), Part);
+        return;
+    }
+    P.setRenderHint(QPainter::SmoothPixmapTransform, Smooth);
     P.drawImage(Target, Image, QRectF(Shown));
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "zylcarto/geomap/view/canvas.h"
+#include "zylcarto/geomap/view/map_viewport.h"
 #include "zylcarto/support/export.h"
 #include "zylcarto/support/types.h"
 
@@ -30,8 +31,11 @@ inline constexpr QImage::Format ViewImageFormat = QImage::Format_RGB32;
 enum class TShowGrat : std::uint8_t { sgNone, sgPoints, sgLines, sgPointsAndLines, sgUTMGrid, sgPointsAndUTMGrid };
 using enum TShowGrat;
 
-/// A host's drawing onto the composed picture, in control pixels; Sender is the scene's Sender.
-using TRenderEvent = std::function<void(TObject* Sender, TCanvas& Canvas)>;
+/// A host's drawing onto the composed picture, in control pixels; Sender is the
+/// scene's Sender. View is the view being composed, which is the control's own on
+/// the screen but another in bitmap exports, map windows and prints: image pixels
+/// go to the canvas with View.ImageToControl.
+using TRenderEvent = std::function<void(TObject* Sender, TCanvas& Canvas, const TMapViewport& View)>;
 /// A host's drawing of one landmark at APoint (control pixels); setting Handled
 /// leaves out the library's symbol and caption.
 using TDrawLandMarkEvent = std::function<void(TObject* Sender, bool& Handled, TCanvas& Canvas, const TPoint& APoint,
