@@ -76,6 +76,9 @@ double Latitude(double lat) {
     return lat;
 }
 
+constexpr const char* BeyondSeries =
+    "beyond the range of the Transverse Mercator series (one Earth radius from the central meridian)";
+
 std::string Join(std::initializer_list<std::string> parts) {
     std::string s;
     for (const auto& p : parts) {
@@ -197,7 +200,7 @@ int RunUTMInverse(const TArgs& argsIn) {
         const bool south = ParseSouth(f[1]);
         const double easting = ParseDouble(f[2], "easting"), northing = ParseDouble(f[3], "northing");
         double lat, lon;
-        UTMToLatLong(easting, northing, zone, south, e, lat, lon);
+        if (!UTMToLatLong(easting, northing, zone, south, e, lat, lon)) throw EOperationFailed(BeyondSeries);
         return Join({FormatFixed(Latitude(lat), 9), FormatFixed(Finite(lon, "longitude"), 9)});
     });
 }

@@ -24,7 +24,7 @@ constexpr double MetresPerDegree = 6378137.0 * Deg;
 
 // Distance in metres between two nearby geographic positions.
 double GroundDistance(double lat1, double lon1, double lat2, double lon2) {
-    return MetresPerDegree * std::hypot(lat2 - lat1, (lon2 - lon1) * std::cos(lat1 * Deg));
+    return MetresPerDegree * std::hypot(lat2 - lat1, std::remainder(lon2 - lon1, 360.0) * std::cos(lat1 * Deg));
 }
 
 struct Worst {

@@ -1,0 +1,188 @@
+#pragma once
+// Transverse Mercator by Krüger's series to sixth order in the third flattening
+// n, after the method in Karney, "Transverse Mercator with an accuracy of a few
+// nanometers" (J. Geodesy 85, 2011): conformal latitude, Gauss-Schreiber
+// coordinates on the conformal sphere, then a trigonometric series in the
+// complex variable xi + i eta. Internal: inlined into the per-point and the batch
+// conversions alike.
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+#include "zylcarto/geodesy/projections.h"
+#include "zylcarto/support/numeric.h"
+
+namespace zylcarto::tmseries {
+
+// The range given answers: |eta| (grid distance from the central meridian over
+// the rectifying radius) up to 1. Against GeographicLib's exact Transverse
+// Mercator the sixth-order series stays within 0.001 mm there on WGS 84 and
+// within 1 mm down to a flattening of 1/100; it drifts fast beyond 1.1.
+inline constexpr double MaxEta = 1.0;
+
+struct TEllipsoid {
+    double e2 = 0, e = 0;  // first eccentricity squared and its root
+    double A = 0;          // rectifying radius: metres per unit of xi
+    double alpha[6] = {};  // forward series, conformal sphere to the plane
+    double beta[6] = {};   // inverse series
+    double eAtanhE = 0;    // e * artanh(e), the limit of the conformal factor at the poles
+};
+
+// a semi-major axis, f flattening (0 for a sphere, below 1).
+inline TEllipsoid MakeEllipsoid(double a, double f) {
+    TEllipsoid s;
+    const double n = f / (2 - f), n2 = n * n;
+    s.e2 = f * (2 - f);
+    s.e = std::sqrt(s.e2);
+    s.eAtanhE = s.e > 0 ? s.e * std::atanh(s.e) : 0;
+    s.A = a / (1 + n) * (1 + n2 * (1.0 / 4 + n2 * (1.0 / 64 + n2 / 256)));
+    // Coefficients as polynomials in n (Horner, lowest order first term).
+    const auto P = [n](std::initializer_list<double> c, int first) {
+        double v = 0;
+        for (auto it = c.end(); it != c.begin();) v = v * n + *--it;
+        return v * std::pow(n, first);
+    };
+    s.alpha[0] = P({1.0 / 2, -2.0 / 3, 5.0 / 16, 41.0 / 180, -127.0 / 288, 7891.0 / 37800}, 1);
+    s.alpha[1] = P({13.0 / 48, -3.0 / 5, 557.0 / 1440, 281.0 / 630, -1983433.0 / 1935360}, 2);
+    s.alpha[2] = P({61.0 / 240, -103.0 / 140, 15061.0 / 26880, 167603.0 / 181440}, 3);
+    s.alpha[3] = P({49561.0 / 161280, -179.0 / 168, 6601661.0 / 7257600}, 4);
+    s.alpha[4] = P({34729.0 / 80640, -3418889.0 / 1995840}, 5);
+    s.alpha[5] = P({212378941.0 / 319334400}, 6);
+    s.beta[0] = P({1.0 / 2, -2.0 / 3, 37.0 / 96, -1.0 / 360, -81.0 / 512, 96199.0 / 604800}, 1);
+    s.beta[1] = P({1.0 / 48, 1.0 / 15, -437.0 / 1440, 46.0 / 105, -1118711.0 / 3870720}, 2);
+    s.beta[2] = P({17.0 / 480, -37.0 / 840, -209.0 / 4480, 5569.0 / 90720}, 3);
+    s.beta[3] = P({4397.0 / 161280, -11.0 / 504, -830251.0 / 7257600}, 4);
+    s.beta[4] = P({4583.0 / 161280, -108847.0 / 3991680}, 5);
+    s.beta[5] = P({20648693.0 / 638668800}, 6);
+    return s;
+}
+
+// Adds sign * sum c[j] sin(2(j+1) zeta) to zeta = (xi, eta), given the sine and
+// cosine of 2 xi and sinh, cosh of 2 eta: Clenshaw's recurrence in complex
+// arithmetic, written out in parts (std::complex would check for infinities).
+inline void AddSeries(const double (&c)[6], double sign, double s2, double c2, double sh2, double ch2, double& xi,
+                      double& eta) {
+    // w = 2 cos(2 zeta), complex
+    const double wr = 2 * c2 * ch2, wi = -2 * s2 * sh2;
+    double br = 0, bi = 0, b1r = 0, b1i = 0;  // b(k), b(k+1)
+    for (int k = 5; k >= 0; --k) {
+        const double nr = c[k] + wr * br - wi * bi - b1r;
+        const double ni = wr * bi + wi * br - b1i;
+        b1r = br;
+        b1i = bi;
+        br = nr;
+        bi = ni;
+    }
+    // sum = b1 * sin(2 zeta), sin(2 zeta) = s2 ch2 + i c2 sh2
+    const double sr = s2 * ch2, si = c2 * sh2;
+    xi += sign * (br * sr - bi * si);
+    eta += sign * (br * si + bi * sr);
+}
+
+// Latitude phi and longitude l from the central meridian, both radians, to the
+// unscaled grid: eta east, xi north, in units of the rectifying radius. False when
+// the point lies beyond MaxEta, where the series is no longer accurate.
+inline bool Forward(const TEllipsoid& s, double phi, double l, double& xi, double& eta) {
+    const double sphi = std::sin(phi), cphi = std::cos(phi);
+    const double sl = std::sin(l), cl = std::cos(l);
+    // S = tau' cos(phi), tau' the tangent of the conformal latitude; scaled by
+    // cos(phi) so that the poles need no special case.
+    const double sigma = s.e > 0 ? std::sinh(s.e * std::atanh(s.e * sphi)) : 0.0;
+    const double S = sphi * std::sqrt(1 + sigma * sigma) - sigma;
+    const double C = cphi;
+    const double Ccl = C * cl, Csl = C * sl;
+    const double D = S * S + Ccl * Ccl;  // cos^2(phi) (tau'^2 + cos^2 l)
+    const double Q = S * S + C * C;      // cos^2(phi) (tau'^2 + 1)
+    const double rootQ = std::sqrt(Q);
+    const double xip = std::atan2(S, Ccl);
+    const double etap = std::asinh(Csl / std::sqrt(D));
+    if (!(std::fabs(etap) <= MaxEta)) return false;
+    const double s2 = 2 * S * Ccl / D, c2 = (Ccl * Ccl - S * S) / D;
+    const double sh2 = 2 * Csl * rootQ / D, ch2 = (D + 2 * Csl * Csl) / D;
+    xi = xip;
+    eta = etap;
+    AddSeries(s.alpha, 1.0, s2, c2, sh2, ch2, xi, eta);
+    return true;
+}
+
+// The tangent of the geographic latitude whose conformal latitude has tangent taup.
+inline double TauFromTauPrime(const TEllipsoid& s, double taup) {
+    if (s.e2 == 0 || !std::isfinite(taup)) return taup;
+    const double e2m = 1 - s.e2;
+    // Start from the small-latitude or the polar behaviour, whichever applies.
+    double tau = std::fabs(taup) > 70 ? taup * std::exp(s.eAtanhE) : taup / e2m;
+    const double tol = 0.1 * std::sqrt(std::numeric_limits<double>::epsilon());
+    for (int i = 0; i < 5; ++i) {
+        const double rt = std::hypot(1.0, tau);
+        const double sigma = std::sinh(s.e * std::atanh(s.e * tau / rt));
+        const double taupa = std::hypot(1.0, sigma) * tau - sigma * rt;
+        const double dtau = (taup - taupa) * (1 + e2m * tau * tau) / (e2m * rt * std::hypot(1.0, taupa));
+        tau += dtau;
+        if (!(std::fabs(dtau) >= tol * std::max(1.0, std::fabs(tau)))) break;
+    }
+    return tau;
+}
+
+// The inverse of Forward: (xi, eta) to phi and l in radians, l in -pi..pi. False
+// beyond MaxEta, or more than half a turn of xi along the meridian (no point of
+// the ellipsoid lies there).
+inline bool Inverse(const TEllipsoid& s, double xi, double eta, double& phi, double& l) {
+    if (!(std::fabs(eta) <= 2 * MaxEta && std::fabs(xi) <= std::numbers::pi)) return false;
+    const double s2 = std::sin(2 * xi), c2 = std::cos(2 * xi);
+    const double ex = std::exp(2 * eta), sh2 = (ex - 1 / ex) / 2, ch2 = (ex + 1 / ex) / 2;
+    double xip = xi, etap = eta;
+    AddSeries(s.beta, -1.0, s2, c2, sh2, ch2, xip, etap);
+    if (!(std::fabs(etap) <= MaxEta)) return false;
+    const double sxip = std::sin(xip), cxip = std::cos(xip), shetap = std::sinh(etap);
+    const double r = std::hypot(shetap, cxip);
+    // tau' = sin xi' / r; at the pole r vanishes and the latitude is a right angle.
+    phi = r > 0 ? std::atan(TauFromTauPrime(s, sxip / r)) : std::copysign(std::numbers::pi / 2, sxip);
+    l = r > 0 ? std::atan2(shetap, cxip) : 0.0;
+    return true;
+}
+
+inline constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+inline constexpr double RadToDeg = 180.0 / std::numbers::pi;
+
+// Radians to -pi..pi and degrees to -180..180 when beyond; values inside are kept as they are.
+inline double WrapRadians(double a) {
+    return std::fabs(a) > std::numbers::pi ? std::remainder(a, 2 * std::numbers::pi) : a;
+}
+inline double WrapDegrees(double a) { return std::fabs(a) > 180 ? std::remainder(a, 360.0) : a; }
+
+// A Transverse Mercator with everything that depends on its parameters alone worked out.
+struct TPrepared {
+    bool Valid = false;
+    TEllipsoid S;
+    double Lambda0 = 0;  // central meridian, radians
+    double KA = 0;       // scale times rectifying radius: metres per unit of xi and eta
+    double X0 = 0, Y0 = 0;  // grid position of xi = eta = 0
+};
+
+TPrepared Prepare(const TTransverseMercator& P);  // Valid false for parameters out of range
+
+inline bool GeoToGrid(const TPrepared& t, double Lat, double Long, double& Easting, double& Northing) {
+    double xi = 0, eta = 0;
+    if (!(t.Valid && Lat >= -90 && Lat <= 90 && Long >= -180 && Long <= 180 &&
+          Forward(t.S, Lat * DegToRad, WrapRadians(Long * DegToRad - t.Lambda0), xi, eta))) {
+        Easting = Northing = NaN;
+        return false;
+    }
+    Easting = t.X0 + t.KA * eta;
+    Northing = t.Y0 + t.KA * xi;
+    return true;
+}
+
+inline bool GridToGeo(const TPrepared& t, double Easting, double Northing, double& Lat, double& Long) {
+    double phi = 0, l = 0;
+    if (!(t.Valid && Inverse(t.S, (Northing - t.Y0) / t.KA, (Easting - t.X0) / t.KA, phi, l))) {
+        Lat = Long = NaN;
+        return false;
+    }
+    Lat = phi * RadToDeg;
+    Long = WrapDegrees((t.Lambda0 + l) * RadToDeg);
+    return true;
+}
+
+}  // namespace zylcarto::tmseries
