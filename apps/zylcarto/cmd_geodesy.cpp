@@ -1,6 +1,7 @@
 // zylcarto zone | utm | utm-inv | ups | ups-inv | cart | geod | helmert | datums:
 // the grid, geocentric and datum conversions of the geodesy unit. Given no
 // coordinates, a conversion reads one point per line from standard input.
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -170,7 +171,7 @@ int RunConversion(const TArgs& args, std::size_t fieldCount, std::string_view wh
 std::string UTMZoneOf(TFields f) {
     const double lat = ParseDouble(f[0], "latitude"), lon = ParseDouble(f[1], "longitude");
     const std::string zone = GeoToUTMZone(lat, lon);
-    if (zone.empty()) throw EOperationFailed("outside the UTM area (latitude -80..84, longitude -180..<180)");
+    if (zone.empty()) throw EOperationFailed("outside the UTM area (latitude -80..84, longitude -180..180)");
     return zone;
 }
 
@@ -179,16 +180,78 @@ int RunZone(const TArgs& args) { return RunConversion(args, 2, "LAT LON", UTMZon
 int RunUTM(const TArgs& argsIn) {
     TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
-    return RunConversion(args, 2, "LAT LON", [e](TFields f) {
+    const auto forced = TakeOption(args, "--zone");
+    const int forcedZone = forced ? ParseZone(*forced) : 0;
+    return RunConversion(args, 2, "LAT LON", [e, forcedZone](TFields f) {
         const double lat = ParseDouble(f[0], "latitude"), lon = ParseDouble(f[1], "longitude");
         int zone = 0;
         char band = ' ';
         GeoToUTMZone(lat, lon, zone, band);
-        if (zone == 0) throw EOperationFailed("outside the UTM area (latitude -80..84, longitude -180..<180)");
+        if (zone == 0) throw EOperationFailed("outside the UTM area (latitude -80..84, longitude -180..180)");
         double easting, northing;
-        LatLongToUTM(lat, lon, e, zone, easting, northing);
+        if (forcedZone != 0) {
+            zone = forcedZone;
+            if (!LatLongToUTMForced(lat, lon, zone, e, easting, northing))
+                throw EOperationFailed("beyond the reach of zone " + std::to_string(zone) +
+                                       " (eastings 0..1000000 m)");
+        } else {
+            LatLongToUTM(lat, lon, e, zone, easting, northing);
+        }
         return Join({std::to_string(zone), std::string(1, band), FormatFixed(Finite(easting, "easting"), 4),
                      FormatFixed(Finite(northing, "northing"), 4)});
+    });
+}
+
+// --lon0 and the other parameters of a general Transverse Mercator.
+TTransverseMercator TakeTransverseMercator(TArgs& args) {
+    const auto a = TakeOption(args, "--a"), rf = TakeOption(args, "--rf");
+    const bool catalogue = std::find(args.begin(), args.end(), "--ellipsoid") != args.end();
+    if ((a || rf) && (catalogue || !a || !rf)) throw EUsageError("give either --ellipsoid or both --a and --rf");
+    TTransverseMercator p = TransverseMercatorOn(TakeEllipsoid(args));
+    if (a) {
+        p.SemiMajor = ParseDouble(*a, "semi-major axis");
+        p.RecipFlattening = ParseDouble(*rf, "reciprocal flattening");
+        if (!(p.SemiMajor > 0)) throw EUsageError("--a must be above 0: " + Quoted(*a));
+        if (p.RecipFlattening != 0 && !(p.RecipFlattening >= TMMinRecipFlattening))
+            throw EUsageError("--rf must be 0 (a sphere) or at least " + FormatShortest(TMMinRecipFlattening) + ": " +
+                              Quoted(*rf));
+    }
+    const auto take = [&](const char* name, const char* what, double& value) {
+        if (const auto text = TakeOption(args, name)) value = ParseDouble(*text, what);
+    };
+    const auto lon0 = TakeOption(args, "--lon0");
+    if (!lon0) throw EUsageError("--lon0 (the central meridian) is required");
+    p.CentralMeridian = ParseDouble(*lon0, "central meridian");
+    take("--lat0", "latitude of origin", p.OriginLatitude);
+    take("--k0", "scale factor", p.Scale);
+    take("--x0", "false easting", p.FalseEasting);
+    take("--y0", "false northing", p.FalseNorthing);
+    if (std::fabs(p.CentralMeridian) > 180) throw EUsageError("--lon0 must be -180..180: " + Quoted(*lon0));
+    if (std::fabs(p.OriginLatitude) > 90) throw EUsageError("--lat0 must be -90..90");
+    if (!(p.Scale > 0)) throw EUsageError("--k0 must be above 0");
+    return p;
+}
+
+int RunTM(const TArgs& argsIn) {
+    TArgs args = argsIn;
+    const TTransverseMercator p = TakeTransverseMercator(args);
+    return RunConversion(args, 2, "LAT LON", [p](TFields f) {
+        const double lat = ParseLatitude(f[0]), lon = ParseDouble(f[1], "longitude");
+        if (std::fabs(lon) > 180) throw EOperationFailed("longitude " + Quoted(f[1]) + " is outside -180..180");
+        double easting, northing;
+        if (!GeoToTM(p, lat, lon, easting, northing)) throw EOperationFailed(BeyondSeries);
+        return Join({FormatFixed(easting, 4), FormatFixed(northing, 4)});
+    });
+}
+
+int RunTMInverse(const TArgs& argsIn) {
+    TArgs args = argsIn;
+    const TTransverseMercator p = TakeTransverseMercator(args);
+    return RunConversion(args, 2, "EASTING NORTHING", [p](TFields f) {
+        const double easting = ParseDouble(f[0], "easting"), northing = ParseDouble(f[1], "northing");
+        double lat, lon;
+        if (!TMToGeo(p, easting, northing, lat, lon)) throw EOperationFailed(BeyondSeries);
+        return Join({FormatFixed(lat, 9), FormatFixed(lon, 9)});
     });
 }
 
@@ -297,10 +360,31 @@ const TRegistrar zone{{"zone", "UTM zone and latitude band of a point",
                            BatchNote,
                        RunZone}};
 const TRegistrar utm{{"utm", "latitude/longitude to UTM",
-                      std::string("usage: zylcarto utm LAT LON [--ellipsoid ID]\nPrints ZONE BAND EASTING NORTHING "
-                                  "(metres); outside the UTM area exits with 1.\n") +
+                      std::string("usage: zylcarto utm LAT LON [--zone Z] [--ellipsoid ID]\nPrints ZONE BAND EASTING "
+                                  "NORTHING (metres); outside the UTM area exits with 1.\n--zone Z: project into "
+                                  "zone Z (1..60) instead of the point's own, as far as\neastings 0..1000000 m; "
+                                  "beyond that exits with 1.\n") +
                           EllipsoidNote + BatchNote,
                       RunUTM}};
+const char* const TMNote =
+    "--lon0 L: central meridian (degrees, required); --lat0 L: latitude of origin (0);\n"
+    "--k0 K: scale on the central meridian (1); --x0 E, --y0 N: false easting and\n"
+    "northing (metres, 0); --ellipsoid ID (gelWGS84), or --a A --rf F: semi-major axis\n"
+    "(metres) and reciprocal flattening (0 for a sphere, else at least 150).\n"
+    "Answers within one Earth radius of the central meridian on the grid (within\n"
+    "0.001 mm of the exact projection there); beyond it exits with 1.\n";
+const TRegistrar tm{{"tm", "latitude/longitude to Transverse Mercator with any parameters",
+                     std::string("usage: zylcarto tm LAT LON --lon0 L [--lat0 L] [--k0 K] [--x0 E] [--y0 N]\n"
+                                 "                   [--ellipsoid ID | --a A --rf F]\nPrints EASTING NORTHING "
+                                 "(metres).\n") +
+                         TMNote + BatchNote,
+                     RunTM}};
+const TRegistrar tmInv{{"tm-inv", "Transverse Mercator with any parameters to latitude/longitude",
+                        std::string("usage: zylcarto tm-inv EASTING NORTHING --lon0 L [--lat0 L] [--k0 K] [--x0 E]\n"
+                                    "                   [--y0 N] [--ellipsoid ID | --a A --rf F]\nPrints LAT LON "
+                                    "(degrees).\n") +
+                            TMNote + BatchNote,
+                        RunTMInverse}};
 const TRegistrar utmInv{{"utm-inv", "UTM to latitude/longitude",
                          std::string("usage: zylcarto utm-inv ZONE N|S EASTING NORTHING [--ellipsoid ID]\n"
                                      "Prints LAT LON (degrees).\n") +

@@ -80,7 +80,7 @@ TEST(CliGeodesy, BatchKeepsOneLinePerInputLine) {
     EXPECT_EQ(r.Status, 1);
     EXPECT_EQ(r.Out, "33 U 604028.2757 5339477.3311\n"
                      "error: latitude is not a number: \"not-a-number\"\n"
-                     "error: outside the UTM area (latitude -80..84, longitude -180..<180)\n"
+                     "error: outside the UTM area (latitude -80..84, longitude -180..180)\n"
                      "error: expected 2 values, got more\n"
                      "34 H 259583.2217 6245888.0454\n"
                      "33 U 604028.2757 5339477.3311\n"
