@@ -14,9 +14,7 @@ namespace {
 
 using tmseries::RadToDeg;
 
-constexpr double UTMScale = 0.9996;
-constexpr double UTMFalseEasting = 500000.0;
-constexpr double UTMFalseNorthingSouth = 10000000.0;
+using tmseries::UTMFalseNorthingSouth;
 constexpr double UPSScale = 0.994;
 constexpr double UPSFalseOrigin = 2000000.0;
 
@@ -164,40 +162,24 @@ std::string GeoToUTMZone(double Lat, double Long) {
 bool LatLongToUTM(double Lat, double Long, TGeoEllipsoid E, int& Zone, double& Easting, double& Northing) {
     char letter = ' ';
     GeoToUTMZone(Lat, Long, Zone, letter);
-    double x = 0.0, y = 0.0;
-    const bool ok = ProjectTM(Series(E).tm, Lat * DegToRad, Long * DegToRad - UTMCentralMeridian(Zone), x, y);
-    Easting = UTMScale * x + UTMFalseEasting;
-    Northing = UTMScale * y;
+    const bool ok = tmseries::UTMForward(Series(E).tm, Lat, Long, Zone, Easting, Northing);
     if (Northing < 0.0) Northing += UTMFalseNorthingSouth;
     return ok && Zone != 0;
 }
 
 bool LatLongToUTMInZone(double Lat, double Long, int Zone, bool South, TGeoEllipsoid E, double& Easting,
                         double& Northing) {
-    double x = 0.0, y = 0.0;
-    const bool ok = ProjectTM(Series(E).tm, Lat * DegToRad, Long * DegToRad - UTMCentralMeridian(Zone), x, y);
-    Easting = UTMScale * x + UTMFalseEasting;
-    Northing = UTMScale * y + (South ? UTMFalseNorthingSouth : 0.0);
+    const bool ok = tmseries::UTMForward(Series(E).tm, Lat, Long, Zone, Easting, Northing);
+    if (South) Northing += UTMFalseNorthingSouth;
     return ok;
 }
 
 bool LatLongToUTMForced(double Lat, double Long, int Zone, TGeoEllipsoid E, double& Easting, double& Northing) {
-    const bool ok = Zone >= 1 && Zone <= 60 && Lat >= UTMForcedMinLat && Lat <= UTMForcedMaxLat &&
-                    LatLongToUTMInZone(Lat, Long, Zone, Lat < 0, E, Easting, Northing) &&
-                    std::fabs(Easting - UTMFalseEasting) <= UTMForcedReach;
-    if (!ok) Easting = Northing = NaN;
-    return ok;
+    return tmseries::UTMForcedForward(Series(E).tm, Lat, Long, Zone, Easting, Northing);
 }
 
 bool UTMToLatLong(double Easting, double Northing, int Zone, bool South, TGeoEllipsoid E, double& Lat, double& Long) {
-    const double x = (Easting - UTMFalseEasting) / UTMScale;
-    if (South) Northing -= UTMFalseNorthingSouth;
-    const double y = Northing / UTMScale;
-    double phi = 0.0, l = 0.0;
-    const bool ok = UnprojectTM(Series(E).tm, x, y, phi, l);
-    Lat = phi * RadToDeg;
-    Long = WrapDegrees((Zone >= 1 && Zone <= 60 ? 6.0 * Zone - 183.0 : 0.0) + l * RadToDeg);
-    return ok;
+    return tmseries::UTMInverse(Series(E).tm, Easting, Northing, Zone, South, Lat, Long);
 }
 
 void LatLongToUPS(double Lat, double Long, TGeoEllipsoid E, double& X, double& Y) {
@@ -257,6 +239,8 @@ bool IsValidTransverseMercator(const TTransverseMercator& P) {
 }
 
 namespace tmseries {
+
+const TEllipsoid& OfEllipsoid(TGeoEllipsoid E) { return Series(E).tm; }
 
 TPrepared Prepare(const TTransverseMercator& P) {
     TPrepared t;

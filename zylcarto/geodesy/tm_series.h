@@ -80,6 +80,17 @@ inline void AddSeries(const double (&c)[6], double sign, double s2, double c2, d
     eta += sign * (br * si + bi * sr);
 }
 
+// sinh(e artanh(e x)) for |x| <= 1, the conformal correction: power series in
+// e^2 x^2 (at most 0.0134 for a flattening up to 1/150), exact to rounding with
+// these terms and much cheaper than the two transcendental functions.
+inline double SinhEAtanhE(const TEllipsoid& s, double x) {
+    const double z2 = s.e2 * x * x;
+    double p = 1.0 / 21;
+    for (int k = 9; k >= 0; --k) p = 1.0 / (2 * k + 1) + z2 * p;  // artanh(z)/z
+    const double w = s.e2 * x * p, w2 = w * w;
+    return w * (1 + w2 * (1.0 / 6 + w2 * (1.0 / 120 + w2 / 5040)));
+}
+
 // Latitude phi and longitude l from the central meridian, both radians, to the
 // unscaled grid: eta east, xi north, in units of the rectifying radius. False when
 // the point lies beyond MaxEta, where the series is no longer accurate.
@@ -88,7 +99,7 @@ inline bool Forward(const TEllipsoid& s, double phi, double l, double& xi, doubl
     const double sl = std::sin(l), cl = std::cos(l);
     // S = tau' cos(phi), tau' the tangent of the conformal latitude; scaled by
     // cos(phi) so that the poles need no special case.
-    const double sigma = s.e > 0 ? std::sinh(s.e * std::atanh(s.e * sphi)) : 0.0;
+    const double sigma = SinhEAtanhE(s, sphi);
     const double S = sphi * std::sqrt(1 + sigma * sigma) - sigma;
     const double C = cphi;
     const double Ccl = C * cl, Csl = C * sl;
@@ -108,16 +119,16 @@ inline bool Forward(const TEllipsoid& s, double phi, double l, double& xi, doubl
 
 // The tangent of the geographic latitude whose conformal latitude has tangent taup.
 inline double TauFromTauPrime(const TEllipsoid& s, double taup) {
-    if (s.e2 == 0 || !std::isfinite(taup)) return taup;
+    if (s.e2 == 0 || !(std::fabs(taup) < 1e17)) return taup;
     const double e2m = 1 - s.e2;
     // Start from the small-latitude or the polar behaviour, whichever applies.
     double tau = std::fabs(taup) > 70 ? taup * std::exp(s.eAtanhE) : taup / e2m;
     const double tol = 0.1 * std::sqrt(std::numeric_limits<double>::epsilon());
     for (int i = 0; i < 5; ++i) {
-        const double rt = std::hypot(1.0, tau);
-        const double sigma = std::sinh(s.e * std::atanh(s.e * tau / rt));
-        const double taupa = std::hypot(1.0, sigma) * tau - sigma * rt;
-        const double dtau = (taup - taupa) * (1 + e2m * tau * tau) / (e2m * rt * std::hypot(1.0, taupa));
+        const double rt = std::sqrt(1 + tau * tau);  // tau stays far below overflow: |taup| < 1e17
+        const double sigma = SinhEAtanhE(s, tau / rt);
+        const double taupa = std::sqrt(1 + sigma * sigma) * tau - sigma * rt;
+        const double dtau = (taup - taupa) * (1 + e2m * tau * tau) / (e2m * rt * std::sqrt(1 + taupa * taupa));
         tau += dtau;
         if (!(std::fabs(dtau) >= tol * std::max(1.0, std::fabs(tau)))) break;
     }
@@ -182,6 +193,53 @@ inline bool GridToGeo(const TPrepared& t, double Easting, double Northing, doubl
     }
     Lat = phi * RadToDeg;
     Long = WrapDegrees((t.Lambda0 + l) * RadToDeg);
+    return true;
+}
+
+// The series of a catalogue ellipsoid, worked out once.
+const TEllipsoid& OfEllipsoid(TGeoEllipsoid E);
+
+inline constexpr double UTMScale = 0.9996;
+inline constexpr double UTMFalseEasting = 500000.0;
+inline constexpr double UTMFalseNorthingSouth = 10000000.0;
+
+// UTM easting and northing (without the southern false northing) in zone Zone,
+// the central meridian 0 for a zone outside 1..60.
+inline bool UTMForward(const TEllipsoid& s, double Lat, double Long, int Zone, double& Easting, double& Northing) {
+    const double lambda0 = Zone >= 1 && Zone <= 60 ? (6.0 * Zone - 183.0) * DegToRad : 0.0;
+    double xi = 0, eta = 0;
+    if (!Forward(s, Lat * DegToRad, WrapRadians(Long * DegToRad - lambda0), xi, eta)) {
+        Easting = Northing = NaN;
+        return false;
+    }
+    Easting = UTMScale * (s.A * eta) + UTMFalseEasting;
+    Northing = UTMScale * (s.A * xi);
+    return true;
+}
+
+// Forced into zone Zone (1..60) with the hemisphere of Lat, within the zone's reach.
+inline bool UTMForcedForward(const TEllipsoid& s, double Lat, double Long, int Zone, double& Easting,
+                             double& Northing) {
+    const bool ok = Zone >= 1 && Zone <= 60 && Lat >= UTMForcedMinLat && Lat <= UTMForcedMaxLat &&
+                    UTMForward(s, Lat, Long, Zone, Easting, Northing) &&
+                    std::fabs(Easting - UTMFalseEasting) <= UTMForcedReach;
+    if (!ok) Easting = Northing = NaN;
+    if (Lat < 0) Northing += UTMFalseNorthingSouth;
+    return ok;
+}
+
+inline bool UTMInverse(const TEllipsoid& s, double Easting, double Northing, int Zone, bool South, double& Lat,
+                       double& Long) {
+    const double x = (Easting - UTMFalseEasting) / UTMScale;
+    if (South) Northing -= UTMFalseNorthingSouth;
+    const double y = Northing / UTMScale;
+    double phi = 0.0, l = 0.0;
+    if (!Inverse(s, y / s.A, x / s.A, phi, l)) {
+        Lat = Long = NaN;
+        return false;
+    }
+    Lat = phi * RadToDeg;
+    Long = WrapDegrees((Zone >= 1 && Zone <= 60 ? 6.0 * Zone - 183.0 : 0.0) + l * RadToDeg);
     return true;
 }
 
