@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "cli.h"
+#include "zylcarto/geodesy/batch.h"
 #include "zylcarto/geodesy/datums.h"
 #include "zylcarto/geodesy/ellipsoids.h"
 #include "zylcarto/geodesy/geocentric.h"
@@ -89,13 +91,16 @@ std::string Join(std::initializer_list<std::string> parts) {
     return s;
 }
 
+// The blanks of the C locale, inline: a call to isspace per character shows in large batches.
+bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
 // Up to `limit` whitespace-separated fields of a line, without allocating.
 std::size_t SplitLine(std::string_view line, std::string_view* fields, std::size_t limit) {
     std::size_t count = 0, i = 0;
     while (i < line.size()) {
-        while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+        while (i < line.size() && IsBlank(line[i])) ++i;
         std::size_t j = i;
-        while (j < line.size() && !std::isspace(static_cast<unsigned char>(line[j]))) ++j;
+        while (j < line.size() && !IsBlank(line[j])) ++j;
         if (j > i) {
             if (count == limit) return limit + 1;
             fields[count++] = line.substr(i, j - i);
@@ -105,46 +110,21 @@ std::size_t SplitLine(std::string_view line, std::string_view* fields, std::size
     return count;
 }
 
-// Converts standard input line by line; blank lines are skipped, and CR, LF and
-// CR LF all end a line. Output is buffered: large files are the point.
-int RunBatch(std::size_t fieldCount, const TConverter& convert) {
+// Calls Line for each line of standard input; CR, LF and CR LF all end a line.
+void ForEachInputLine(const std::function<void(std::string_view)>& Line) {
     constexpr std::size_t Chunk = 1 << 20;
     std::vector<char> buffer(Chunk);
-    std::string pending, out;
-    out.reserve(Chunk + 4096);
-    std::vector<std::string_view> fields(fieldCount);
-    bool anyFailed = false;
-
-    const auto processLine = [&](std::string_view line) {
-        const std::size_t n = SplitLine(line, fields.data(), fieldCount);
-        if (n == 0) return;
-        try {
-            if (n != fieldCount)
-                throw EUsageError("expected " + std::to_string(fieldCount) + " values, got " +
-                                  (n > fieldCount ? "more" : std::to_string(n)));
-            out += convert(TFields(fields.data(), fieldCount));
-        } catch (const std::exception& e) {  // EUsageError or EOperationFailed: this line only
-            anyFailed = true;
-            out += "error: ";
-            out += e.what();
-        }
-        out += '\n';
-        if (out.size() >= Chunk) {
-            WriteOut(out);
-            out.clear();
-        }
-    };
-
+    std::string pending;
     std::size_t got;
     while ((got = std::fread(buffer.data(), 1, buffer.size(), stdin)) > 0) {
         std::string_view chunk(buffer.data(), got);
         std::size_t start = 0, end;
         while ((end = chunk.find_first_of("\r\n", start)) != std::string_view::npos) {
             if (pending.empty()) {
-                processLine(chunk.substr(start, end - start));
+                Line(chunk.substr(start, end - start));
             } else {
                 pending.append(chunk.substr(start, end - start));
-                processLine(pending);
+                Line(pending);
                 pending.clear();
             }
             start = end + 1;
@@ -152,7 +132,114 @@ int RunBatch(std::size_t fieldCount, const TConverter& convert) {
         pending.append(chunk.substr(start));
     }
     if (std::ferror(stdin)) throw EUsageError(std::string("cannot read standard input: ") + std::strerror(errno));
-    if (!pending.empty()) processLine(pending);
+    if (!pending.empty()) Line(pending);
+}
+
+// The fields of a line, or why they are not right.
+std::size_t CheckedSplit(std::string_view line, std::vector<std::string_view>& fields) {
+    const std::size_t n = SplitLine(line, fields.data(), fields.size());
+    if (n != 0 && n != fields.size())
+        throw EUsageError("expected " + std::to_string(fields.size()) + " values, got " +
+                          (n > fields.size() ? "more" : std::to_string(n)));
+    return n;
+}
+
+constexpr std::size_t OutputChunk = 1 << 20;
+
+// Converts standard input line by line; blank lines are skipped. Output is
+// buffered: large files are the point.
+int RunBatch(std::size_t fieldCount, const TConverter& convert) {
+    std::string out;
+    out.reserve(OutputChunk + 4096);
+    std::vector<std::string_view> fields(fieldCount);
+    bool anyFailed = false;
+    ForEachInputLine([&](std::string_view line) {
+        try {
+            if (CheckedSplit(line, fields) == 0) return;
+            out += convert(TFields(fields.data(), fieldCount));
+        } catch (const std::exception& e) {  // EUsageError or EOperationFailed: this line only
+            anyFailed = true;
+            out += "error: ";
+            out += e.what();
+        }
+        out += '\n';
+        if (out.size() >= OutputChunk) {
+            WriteOut(out);
+            out.clear();
+        }
+    });
+    WriteOut(out);
+    return anyFailed ? ExitFailed : ExitSuccess;
+}
+
+// A conversion done a block of lines at a time through the library's batch
+// functions: Parse reads one line's fields into row r of the block (raising for
+// that line alone), Convert converts rows 0..n-1, and Format appends the answer
+// of row r to the output or raises EOperationFailed for it.
+struct TBlockConversion {
+    std::size_t Fields;
+    std::function<void(TFields, std::size_t)> Parse;
+    std::function<void(std::size_t)> Convert;
+    std::function<void(std::size_t, std::string&)> Format;
+};
+constexpr std::size_t BlockRows = 1024;
+
+// As RunConversion, for a block conversion.
+int RunBlocks(const TArgs& args, std::string_view what, const TBlockConversion& c) {
+    RejectUnknownOptions(args);
+    if (!args.empty()) {
+        if (args.size() != c.Fields)
+            throw EUsageError("expected " + std::string(what) + " (or none, to read them from standard input)");
+        const std::vector<std::string_view> fields(args.begin(), args.end());
+        c.Parse(TFields(fields), 0);
+        c.Convert(1);
+        std::string out;
+        c.Format(0, out);
+        WriteOut(out + "\n");
+        return ExitSuccess;
+    }
+    std::string out;
+    out.reserve(OutputChunk + 4096);
+    std::vector<std::string_view> fields(c.Fields);
+    std::vector<std::string> lineErrors;  // of the lines of this block that did not parse
+    std::vector<std::ptrdiff_t> lines;    // per line: its row, or -1 - its index in lineErrors
+    std::size_t rows = 0;
+    bool anyFailed = false;
+    const auto flush = [&] {
+        c.Convert(rows);
+        for (const std::ptrdiff_t l : lines) {
+            const std::size_t mark = out.size();
+            try {
+                if (l < 0) throw EOperationFailed(lineErrors[static_cast<std::size_t>(-1 - l)]);
+                c.Format(static_cast<std::size_t>(l), out);
+            } catch (const std::exception& e) {
+                anyFailed = true;
+                out.resize(mark);
+                out += "error: ";
+                out += e.what();
+            }
+            out += '\n';
+        }
+        if (out.size() >= OutputChunk) {
+            WriteOut(out);
+            out.clear();
+        }
+        rows = 0;
+        lines.clear();
+        lineErrors.clear();
+    };
+    ForEachInputLine([&](std::string_view line) {
+        try {
+            if (CheckedSplit(line, fields) == 0) return;
+            c.Parse(TFields(fields.data(), c.Fields), rows);
+            lines.push_back(static_cast<std::ptrdiff_t>(rows++));
+        } catch (const std::exception& e) {
+            lineErrors.emplace_back(e.what());
+            lines.push_back(-static_cast<std::ptrdiff_t>(lineErrors.size()));
+        }
+        if (rows == BlockRows || lines.size() >= 4 * BlockRows) flush();
+    });
+    flush();
     WriteOut(out);
     return anyFailed ? ExitFailed : ExitSuccess;
 }
@@ -177,29 +264,76 @@ std::string UTMZoneOf(TFields f) {
 
 int RunZone(const TArgs& args) { return RunConversion(args, 2, "LAT LON", UTMZoneOf); }
 
+// The columns of a block: inputs a, b and results x, y of each row.
+struct TBlock {
+    std::vector<double> a = std::vector<double>(BlockRows), b = std::vector<double>(BlockRows),
+                        x = std::vector<double>(BlockRows), y = std::vector<double>(BlockRows);
+    std::vector<int> zone = std::vector<int>(BlockRows);
+    std::vector<unsigned char> south = std::vector<unsigned char>(BlockRows);
+    std::vector<char> band = std::vector<char>(BlockRows);
+};
+
+void AppendPair(std::string& out, double x, double y, int decimals) {
+    AppendFixed(out, x, decimals);
+    out += ' ';
+    AppendFixed(out, y, decimals);
+}
+
 int RunUTM(const TArgs& argsIn) {
     TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
     const auto forced = TakeOption(args, "--zone");
     const int forcedZone = forced ? ParseZone(*forced) : 0;
-    return RunConversion(args, 2, "LAT LON", [e, forcedZone](TFields f) {
-        const double lat = ParseDouble(f[0], "latitude"), lon = ParseDouble(f[1], "longitude");
-        int zone = 0;
-        char band = ' ';
-        GeoToUTMZone(lat, lon, zone, band);
-        if (zone == 0) throw EOperationFailed("outside the UTM area (latitude -80..84, longitude -180..180)");
-        double easting, northing;
-        if (forcedZone != 0) {
-            zone = forcedZone;
-            if (!LatLongToUTMForced(lat, lon, zone, e, easting, northing))
-                throw EOperationFailed("beyond the reach of zone " + std::to_string(zone) +
-                                       " (eastings 0..1000000 m)");
-        } else {
-            LatLongToUTM(lat, lon, e, zone, easting, northing);
-        }
-        return Join({std::to_string(zone), std::string(1, band), FormatFixed(Finite(easting, "easting"), 4),
-                     FormatFixed(Finite(northing, "northing"), 4)});
-    });
+    auto b = std::make_shared<TBlock>();
+    return RunBlocks(args, "LAT LON",
+                     {2,
+                      [b](TFields f, std::size_t r) {
+                          b->a[r] = ParseDouble(f[0], "latitude");
+                          b->b[r] = ParseDouble(f[1], "longitude");
+                          GeoToUTMZone(b->a[r], b->b[r], b->zone[r], b->band[r]);
+                      },
+                      [b, e, forcedZone](std::size_t n) {
+                          if (forcedZone == 0) {
+                              LatLongToUTMBatch(b->a.data(), b->b.data(), n, e, b->zone.data(), b->x.data(),
+                                                b->y.data());
+                              return;
+                          }
+                          LatLongToUTMForcedBatch(b->a.data(), b->b.data(), n, forcedZone, e, b->x.data(), b->y.data());
+                      },
+                      [b, forcedZone](std::size_t r, std::string& out) {
+                          if (b->band[r] == ' ')
+                              throw EOperationFailed("outside the UTM area (latitude -80..84, longitude -180..180)");
+                          if (forcedZone != 0 && !std::isfinite(b->x[r]))
+                              throw EOperationFailed("beyond the reach of zone " + std::to_string(forcedZone) +
+                                                     " (eastings 0..1000000 m)");
+                          out += std::to_string(forcedZone != 0 ? forcedZone : b->zone[r]);
+                          out += ' ';
+                          out += b->band[r];
+                          out += ' ';
+                          AppendPair(out, Finite(b->x[r], "easting"), Finite(b->y[r], "northing"), 4);
+                      }});
+}
+
+int RunUTMInverse(const TArgs& argsIn) {
+    TArgs args = argsIn;
+    const TGeoEllipsoid e = TakeEllipsoid(args);
+    auto b = std::make_shared<TBlock>();
+    return RunBlocks(args, "ZONE N|S EASTING NORTHING",
+                     {4,
+                      [b](TFields f, std::size_t r) {
+                          b->zone[r] = ParseZone(f[0]);
+                          b->south[r] = ParseSouth(f[1]);
+                          b->a[r] = ParseDouble(f[2], "easting");
+                          b->b[r] = ParseDouble(f[3], "northing");
+                      },
+                      [b, e](std::size_t n) {
+                          UTMToLatLongBatch(b->a.data(), b->b.data(), b->zone.data(), b->south.data(), n, e,
+                                            b->x.data(), b->y.data());
+                      },
+                      [b](std::size_t r, std::string& out) {
+                          if (!std::isfinite(b->x[r])) throw EOperationFailed(BeyondSeries);
+                          AppendPair(out, Latitude(b->x[r]), b->y[r], 9);
+                      }});
 }
 
 // --lon0 and the other parameters of a general Transverse Mercator.
@@ -235,37 +369,37 @@ TTransverseMercator TakeTransverseMercator(TArgs& args) {
 int RunTM(const TArgs& argsIn) {
     TArgs args = argsIn;
     const TTransverseMercator p = TakeTransverseMercator(args);
-    return RunConversion(args, 2, "LAT LON", [p](TFields f) {
-        const double lat = ParseLatitude(f[0]), lon = ParseDouble(f[1], "longitude");
-        if (std::fabs(lon) > 180) throw EOperationFailed("longitude " + Quoted(f[1]) + " is outside -180..180");
-        double easting, northing;
-        if (!GeoToTM(p, lat, lon, easting, northing)) throw EOperationFailed(BeyondSeries);
-        return Join({FormatFixed(easting, 4), FormatFixed(northing, 4)});
-    });
+    auto b = std::make_shared<TBlock>();
+    return RunBlocks(args, "LAT LON",
+                     {2,
+                      [b](TFields f, std::size_t r) {
+                          b->a[r] = ParseLatitude(f[0]);
+                          b->b[r] = ParseDouble(f[1], "longitude");
+                          if (std::fabs(b->b[r]) > 180)
+                              throw EOperationFailed("longitude " + Quoted(f[1]) + " is outside -180..180");
+                      },
+                      [b, p](std::size_t n) { GeoToTMBatch(p, b->a.data(), b->b.data(), n, b->x.data(), b->y.data()); },
+                      [b](std::size_t r, std::string& out) {
+                          if (!std::isfinite(b->x[r])) throw EOperationFailed(BeyondSeries);
+                          AppendPair(out, b->x[r], b->y[r], 4);
+                      }});
 }
 
 int RunTMInverse(const TArgs& argsIn) {
     TArgs args = argsIn;
     const TTransverseMercator p = TakeTransverseMercator(args);
-    return RunConversion(args, 2, "EASTING NORTHING", [p](TFields f) {
-        const double easting = ParseDouble(f[0], "easting"), northing = ParseDouble(f[1], "northing");
-        double lat, lon;
-        if (!TMToGeo(p, easting, northing, lat, lon)) throw EOperationFailed(BeyondSeries);
-        return Join({FormatFixed(lat, 9), FormatFixed(lon, 9)});
-    });
-}
-
-int RunUTMInverse(const TArgs& argsIn) {
-    TArgs args = argsIn;
-    const TGeoEllipsoid e = TakeEllipsoid(args);
-    return RunConversion(args, 4, "ZONE N|S EASTING NORTHING", [e](TFields f) {
-        const int zone = ParseZone(f[0]);
-        const bool south = ParseSouth(f[1]);
-        const double easting = ParseDouble(f[2], "easting"), northing = ParseDouble(f[3], "northing");
-        double lat, lon;
-        if (!UTMToLatLong(easting, northing, zone, south, e, lat, lon)) throw EOperationFailed(BeyondSeries);
-        return Join({FormatFixed(Latitude(lat), 9), FormatFixed(Finite(lon, "longitude"), 9)});
-    });
+    auto b = std::make_shared<TBlock>();
+    return RunBlocks(args, "EASTING NORTHING",
+                     {2,
+                      [b](TFields f, std::size_t r) {
+                          b->a[r] = ParseDouble(f[0], "easting");
+                          b->b[r] = ParseDouble(f[1], "northing");
+                      },
+                      [b, p](std::size_t n) { TMToGeoBatch(p, b->a.data(), b->b.data(), n, b->x.data(), b->y.data()); },
+                      [b](std::size_t r, std::string& out) {
+                          if (!std::isfinite(b->x[r])) throw EOperationFailed(BeyondSeries);
+                          AppendPair(out, b->x[r], b->y[r], 9);
+                      }});
 }
 
 int RunUPS(const TArgs& argsIn) {
@@ -366,13 +500,12 @@ const TRegistrar utm{{"utm", "latitude/longitude to UTM",
                                   "beyond that exits with 1.\n") +
                           EllipsoidNote + BatchNote,
                       RunUTM}};
-const char* const TMNote =
-    "--lon0 L: central meridian (degrees, required); --lat0 L: latitude of origin (0);\n"
-    "--k0 K: scale on the central meridian (1); --x0 E, --y0 N: false easting and\n"
-    "northing (metres, 0); --ellipsoid ID (gelWGS84), or --a A --rf F: semi-major axis\n"
-    "(metres) and reciprocal flattening (0 for a sphere, else at least 150).\n"
-    "Answers within one Earth radius of the central meridian on the grid (within\n"
-    "0.001 mm of the exact projection there); beyond it exits with 1.\n";
+const char* const TMNote = "--lon0 L: central meridian (degrees, required); --lat0 L: latitude of origin (0);\n"
+                           "--k0 K: scale on the central meridian (1); --x0 E, --y0 N: false easting and\n"
+                           "northing (metres, 0); --ellipsoid ID (gelWGS84), or --a A --rf F: semi-major axis\n"
+                           "(metres) and reciprocal flattening (0 for a sphere, else at least 150).\n"
+                           "Answers within one Earth radius of the central meridian on the grid (within\n"
+                           "0.001 mm of the exact projection there); beyond it exits with 1.\n";
 const TRegistrar tm{{"tm", "latitude/longitude to Transverse Mercator with any parameters",
                      std::string("usage: zylcarto tm LAT LON --lon0 L [--lat0 L] [--k0 K] [--x0 E] [--y0 N]\n"
                                  "                   [--ellipsoid ID | --a A --rf F]\nPrints EASTING NORTHING "

@@ -37,7 +37,7 @@ struct Points {
     std::vector<unsigned char> southFlag;
     std::vector<int> zone;
     std::vector<double> tmLat, tmLon, tmE, tmN;  // Gauss-Krüger about 9 E, up to 30 degrees away
-    std::vector<double> upsLat, upsLon;  // beyond 84 N
+    std::vector<double> upsLat, upsLon;          // beyond 84 N
     std::vector<double> upsX, upsY;
     std::vector<double> x, y, z;  // geocentric of (lat, lon, h)
 };
@@ -333,14 +333,16 @@ struct Out {
 void UTMForward_batch(benchmark::State& state) {
     const auto& d = Data();
     Out o;
-    for (auto _ : state) LatLongToUTMBatch(d.lat.data(), d.lon.data(), Count, gelWGS84, o.i.data(), o.a.data(), o.b.data());
+    for (auto _ : state)
+        LatLongToUTMBatch(d.lat.data(), d.lon.data(), Count, gelWGS84, o.i.data(), o.a.data(), o.b.data());
     Done(state, o.a[Count / 2]);
 }
 void UTMInverse_batch(benchmark::State& state) {
     const auto& d = Data();
     Out o;
     for (auto _ : state)
-        UTMToLatLongBatch(d.e.data(), d.n.data(), d.zone.data(), d.southFlag.data(), Count, gelWGS84, o.a.data(), o.b.data());
+        UTMToLatLongBatch(d.e.data(), d.n.data(), d.zone.data(), d.southFlag.data(), Count, gelWGS84, o.a.data(),
+                          o.b.data());
     Done(state, o.a[Count / 2]);
 }
 void TMForward_zylcarto(benchmark::State& state) {
@@ -417,7 +419,8 @@ void GeoToCartesian_batch(benchmark::State& state) {
     const auto& d = Data();
     Out o;
     for (auto _ : state)
-        GeoToCartesianBatch(d.lat.data(), d.lon.data(), d.h.data(), Count, gelWGS84, o.a.data(), o.b.data(), o.c.data());
+        GeoToCartesianBatch(d.lat.data(), d.lon.data(), d.h.data(), Count, gelWGS84, o.a.data(), o.b.data(),
+                            o.c.data());
     Done(state, o.a[Count / 2]);
 }
 void CartesianToGeo_batch(benchmark::State& state) {
@@ -481,8 +484,8 @@ int main(int argc, char** argv) {
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     // Ratios of the batch (or, without one, the per-point calls) to the others.
-    std::printf("\n%-15s %9s %9s %9s %9s %9s %9s %9s\n", "Mpoints/s", "zylcarto", "batch", "GLib", "PROJ",
-                "batch/pt", "vs GLib", "vs PROJ");
+    std::printf("\n%-15s %9s %9s %9s %9s %9s %9s %9s\n", "Mpoints/s", "zylcarto", "batch", "GLib", "PROJ", "batch/pt",
+                "vs GLib", "vs PROJ");
     for (const char* op : {"UTMForward", "UTMInverse", "TMForward", "TMInverse", "UPSForward", "UPSInverse",
                            "GeoToCartesian", "CartesianToGeo", "Helmert"}) {
         const auto rate = [&](const char* impl) {

@@ -23,8 +23,8 @@ std::size_t LatLongToUTMBatch(const double* Lat, const double* Long, std::size_t
     return converted;
 }
 
-std::size_t LatLongToUTMForcedBatch(const double* Lat, const double* Long, std::size_t Count, int Zone,
-                                    TGeoEllipsoid E, double* Easting, double* Northing) {
+std::size_t LatLongToUTMForcedBatch(const double* Lat, const double* Long, std::size_t Count, int Zone, TGeoEllipsoid E,
+                                    double* Easting, double* Northing) {
     const auto& s = tmseries::OfEllipsoid(E);
     std::size_t converted = 0;
     for (std::size_t i = 0; i < Count; ++i)
@@ -46,15 +46,17 @@ std::size_t GeoToTMBatch(const TTransverseMercator& P, const double* Lat, const 
                          double* Easting, double* Northing) {
     const auto t = tmseries::Prepare(P);
     std::size_t converted = 0;
-    for (std::size_t i = 0; i < Count; ++i) converted += tmseries::GeoToGrid(t, Lat[i], Long[i], Easting[i], Northing[i]);
+    for (std::size_t i = 0; i < Count; ++i)
+        converted += tmseries::GeoToGrid(t, Lat[i], Long[i], Easting[i], Northing[i]);
     return converted;
 }
 
-std::size_t TMToGeoBatch(const TTransverseMercator& P, const double* Easting, const double* Northing,
-                         std::size_t Count, double* Lat, double* Long) {
+std::size_t TMToGeoBatch(const TTransverseMercator& P, const double* Easting, const double* Northing, std::size_t Count,
+                         double* Lat, double* Long) {
     const auto t = tmseries::Prepare(P);
     std::size_t converted = 0;
-    for (std::size_t i = 0; i < Count; ++i) converted += tmseries::GridToGeo(t, Easting[i], Northing[i], Lat[i], Long[i]);
+    for (std::size_t i = 0; i < Count; ++i)
+        converted += tmseries::GridToGeo(t, Easting[i], Northing[i], Lat[i], Long[i]);
     return converted;
 }
 
@@ -67,8 +69,7 @@ void GeoToCartesianBatch(const double* Lat, const double* Long, const double* He
 void CartesianToGeoBatch(const double* X, const double* Y, const double* Z, std::size_t Count, TGeoEllipsoid E,
                          double* Lat, double* Long, double* Height) {
     const auto& c = geocentric::Constants(E);
-    for (std::size_t i = 0; i < Count; ++i)
-        geocentric::ToGeographic(c, X[i], Y[i], Z[i], Lat[i], Long[i], Height[i]);
+    for (std::size_t i = 0; i < Count; ++i) geocentric::ToGeographic(c, X[i], Y[i], Z[i], Lat[i], Long[i], Height[i]);
 }
 
 std::size_t HelmertTransformBatch(int SrcDatum, const double* Lat, const double* Long, const double* Height,

@@ -27,12 +27,12 @@ namespace zylcarto {
 /// LatLongToUTM of each point: Lat, Long in degrees give Zone (0 outside the UTM
 /// area), Easting and Northing in metres. Returns the number of points inside the
 /// UTM area and the range of the series.
-ZYLCARTO_EXPORT std::size_t LatLongToUTMBatch(const double* Lat, const double* Long, std::size_t Count,
-                                              TGeoEllipsoid E, int* Zone, double* Easting, double* Northing);
+ZYLCARTO_EXPORT std::size_t LatLongToUTMBatch(const double* Lat, const double* Long, std::size_t Count, TGeoEllipsoid E,
+                                              int* Zone, double* Easting, double* Northing);
 /// LatLongToUTMForced of each point into the one zone Zone (1..60). Returns the
 /// number of points within the zone's reach.
-ZYLCARTO_EXPORT std::size_t LatLongToUTMForcedBatch(const double* Lat, const double* Long, std::size_t Count,
-                                                    int Zone, TGeoEllipsoid E, double* Easting, double* Northing);
+ZYLCARTO_EXPORT std::size_t LatLongToUTMForcedBatch(const double* Lat, const double* Long, std::size_t Count, int Zone,
+                                                    TGeoEllipsoid E, double* Easting, double* Northing);
 /// UTMToLatLong of each point, with its own zone and hemisphere (South nonzero
 /// for the southern false northing). Returns the number of points converted.
 ZYLCARTO_EXPORT std::size_t UTMToLatLongBatch(const double* Easting, const double* Northing, const int* Zone,
@@ -46,8 +46,8 @@ ZYLCARTO_EXPORT std::size_t GeoToTMBatch(const TTransverseMercator& P, const dou
 ZYLCARTO_EXPORT std::size_t TMToGeoBatch(const TTransverseMercator& P, const double* Easting, const double* Northing,
                                          std::size_t Count, double* Lat, double* Long);
 /// GeoToCartesian of each point on ellipsoid E; every point is converted.
-ZYLCARTO_EXPORT void GeoToCartesianBatch(const double* Lat, const double* Long, const double* Height,
-                                         std::size_t Count, TGeoEllipsoid E, double* X, double* Y, double* Z);
+ZYLCARTO_EXPORT void GeoToCartesianBatch(const double* Lat, const double* Long, const double* Height, std::size_t Count,
+                                         TGeoEllipsoid E, double* X, double* Y, double* Z);
 /// CartesianToGeo of each point on ellipsoid E; every point is converted.
 ZYLCARTO_EXPORT void CartesianToGeoBatch(const double* X, const double* Y, const double* Z, std::size_t Count,
                                          TGeoEllipsoid E, double* Lat, double* Long, double* Height);
@@ -55,7 +55,7 @@ ZYLCARTO_EXPORT void CartesianToGeoBatch(const double* X, const double* Y, const
 /// Status (0 success, as HelmertTransform; the results of a failed point are what
 /// HelmertTransform gives for it). Returns the number of points with status 0.
 ZYLCARTO_EXPORT std::size_t HelmertTransformBatch(int SrcDatum, const double* Lat, const double* Long,
-                                                  const double* Height, std::size_t Count, int DstDatum,
-                                                  double* Lat2, double* Long2, double* Height2, int* Status);
+                                                  const double* Height, std::size_t Count, int DstDatum, double* Lat2,
+                                                  double* Long2, double* Height2, int* Status);
 
 }  // namespace zylcarto

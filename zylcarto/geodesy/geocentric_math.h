@@ -36,8 +36,7 @@ inline void ToCartesian(const TConstants& c, double Lat, double Long, double Hei
     Z = ((1.0 - c.e2) * N + Height) * sinPhi;
 }
 
-inline void ToGeographic(const TConstants& c, double X, double Y, double Z, double& Lat, double& Long,
-                         double& Height) {
+inline void ToGeographic(const TConstants& c, double X, double Y, double Z, double& Lat, double& Long, double& Height) {
     constexpr double RadToDeg = 180.0 / std::numbers::pi;
     const double p = std::sqrt(X * X + Y * Y);
     if (p == 0.0) {

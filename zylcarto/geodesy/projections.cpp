@@ -233,9 +233,8 @@ bool IsValidTransverseMercator(const TTransverseMercator& P) {
     const auto finite = [](double v) { return std::isfinite(v); };
     return finite(P.SemiMajor) && P.SemiMajor > 0 &&
            (P.RecipFlattening == 0 || (finite(P.RecipFlattening) && P.RecipFlattening >= TMMinRecipFlattening)) &&
-           P.CentralMeridian >= -180 && P.CentralMeridian <= 180 && P.OriginLatitude >= -90 &&
-           P.OriginLatitude <= 90 && finite(P.Scale) && P.Scale > 0 && finite(P.FalseEasting) &&
-           finite(P.FalseNorthing);
+           P.CentralMeridian >= -180 && P.CentralMeridian <= 180 && P.OriginLatitude >= -90 && P.OriginLatitude <= 90 &&
+           finite(P.Scale) && P.Scale > 0 && finite(P.FalseEasting) && finite(P.FalseNorthing);
 }
 
 namespace tmseries {

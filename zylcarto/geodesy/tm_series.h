@@ -85,8 +85,13 @@ inline void AddSeries(const double (&c)[6], double sign, double s2, double c2, d
 // these terms and much cheaper than the two transcendental functions.
 inline double SinhEAtanhE(const TEllipsoid& s, double x) {
     const double z2 = s.e2 * x * x;
-    double p = 1.0 / 21;
-    for (int k = 9; k >= 0; --k) p = 1.0 / (2 * k + 1) + z2 * p;  // artanh(z)/z
+    // artanh(z)/z = sum z^2k / (2k + 1), to k = 9: the next term is below 1e-19
+    const double p =
+        1 + z2 * (1.0 / 3 +
+                  z2 * (1.0 / 5 +
+                        z2 * (1.0 / 7 +
+                              z2 * (1.0 / 9 +
+                                    z2 * (1.0 / 11 + z2 * (1.0 / 13 + z2 * (1.0 / 15 + z2 * (1.0 / 17 + z2 / 19))))))));
     const double w = s.e2 * x * p, w2 = w * w;
     return w * (1 + w2 * (1.0 / 6 + w2 * (1.0 / 120 + w2 / 5040)));
 }
@@ -166,8 +171,8 @@ inline double WrapDegrees(double a) { return std::fabs(a) > 180 ? std::remainder
 struct TPrepared {
     bool Valid = false;
     TEllipsoid S;
-    double Lambda0 = 0;  // central meridian, radians
-    double KA = 0;       // scale times rectifying radius: metres per unit of xi and eta
+    double Lambda0 = 0;     // central meridian, radians
+    double KA = 0;          // scale times rectifying radius: metres per unit of xi and eta
     double X0 = 0, Y0 = 0;  // grid position of xi = eta = 0
 };
 
