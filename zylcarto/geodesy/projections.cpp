@@ -246,7 +246,7 @@ TPrepared Prepare(const TTransverseMercator& P) {
     t.Valid = IsValidTransverseMercator(P);
     if (!t.Valid) return t;
     t.S = MakeEllipsoid(P.SemiMajor, P.RecipFlattening == 0 ? 0.0 : 1 / P.RecipFlattening);
-    t.Lambda0 = P.CentralMeridian * DegToRad;
+    t.Lon0 = P.CentralMeridian;
     t.KA = P.Scale * t.S.A;
     double xi0 = 0, eta0 = 0;
     Forward(t.S, P.OriginLatitude * DegToRad, 0.0, xi0, eta0);

@@ -171,7 +171,7 @@ inline double WrapDegrees(double a) { return std::fabs(a) > 180 ? std::remainder
 struct TPrepared {
     bool Valid = false;
     TEllipsoid S;
-    double Lambda0 = 0;     // central meridian, radians
+    double Lon0 = 0;        // central meridian, degrees
     double KA = 0;          // scale times rectifying radius: metres per unit of xi and eta
     double X0 = 0, Y0 = 0;  // grid position of xi = eta = 0
 };
@@ -181,7 +181,7 @@ TPrepared Prepare(const TTransverseMercator& P);  // Valid false for parameters 
 inline bool GeoToGrid(const TPrepared& t, double Lat, double Long, double& Easting, double& Northing) {
     double xi = 0, eta = 0;
     if (!(t.Valid && Lat >= -90 && Lat <= 90 && Long >= -180 && Long <= 180 &&
-          Forward(t.S, Lat * DegToRad, WrapRadians(Long * DegToRad - t.Lambda0), xi, eta))) {
+          Forward(t.S, Lat * DegToRad, WrapDegrees(Long - t.Lon0) * DegToRad, xi, eta))) {
         Easting = Northing = NaN;
         return false;
     }
@@ -197,7 +197,7 @@ inline bool GridToGeo(const TPrepared& t, double Easting, double Northing, doubl
         return false;
     }
     Lat = phi * RadToDeg;
-    Long = WrapDegrees((t.Lambda0 + l) * RadToDeg);
+    Long = WrapDegrees(t.Lon0 + l * RadToDeg);
     return true;
 }
 
@@ -211,9 +211,9 @@ inline constexpr double UTMFalseNorthingSouth = 10000000.0;
 // UTM easting and northing (without the southern false northing) in zone Zone,
 // the central meridian 0 for a zone outside 1..60.
 inline bool UTMForward(const TEllipsoid& s, double Lat, double Long, int Zone, double& Easting, double& Northing) {
-    const double lambda0 = Zone >= 1 && Zone <= 60 ? (6.0 * Zone - 183.0) * DegToRad : 0.0;
+    const double lon0 = Zone >= 1 && Zone <= 60 ? 6.0 * Zone - 183.0 : 0.0;
     double xi = 0, eta = 0;
-    if (!Forward(s, Lat * DegToRad, WrapRadians(Long * DegToRad - lambda0), xi, eta)) {
+    if (!Forward(s, Lat * DegToRad, WrapDegrees(Long - lon0) * DegToRad, xi, eta)) {
         Easting = Northing = NaN;
         return false;
     }
