@@ -24,7 +24,23 @@ TEST(CliGeodesy, ConversionsPrintTheirResult) {
                           {"cart 0 0 0", "6378137.0000 0.0000 0.0000\n", false},
                           {"geod 0 6378137 0", "0.000000000 90.000000000 0.0000\n", false},
                           {"cart 0 90 0 --ellipsoid 26", "0.0000 6370997.0000 0.0000\n", false},
-                          {"helmert 269 269 47.5 8.25 400", "47.500000000 8.250000000 400.0000 0\n", false}};
+                          {"helmert 269 269 47.5 8.25 400", "47.500000000 8.250000000 400.0000 0\n", false},
+                          // at, over and across the poles; 180 as -180; longitudes within -180..180
+                          {"utm-inv 31 N 500001 9997965", "89.999991029 96.26113", true},
+                          {"utm-inv 31 S 500001 2035", "-89.999991029 96.26113", true},
+                          {"utm-inv 31 N 500000 9997964.943", "90.000000000 3.000000000\n", false},
+                          {"utm-inv 60 N 900000 0", "0.000000000 -179.407672797\n", false},
+                          {"utm 10 180", "1 P 171071.2639 1106908.8542\n", false},
+                          {"zone 0 180", "1N\n", false},
+                          // forced zones as GeoConvert -z, any Transverse Mercator as PROJ's tmerc
+                          {"utm 50 20 --zone 33", "33 U 858256.3678 5550619.3754\n", false},
+                          {"tm 52 5 --lon0 5.387638889 --lat0 52.156160556 --k0 0.9999079 --x0 155000 --y0 463000"
+                           " --ellipsoid gelBess41",
+                           "128383.4848 445698.7396\n", false},
+                          {"tm-inv 128383.4848 445698.7396 --lon0 5.387638889 --lat0 52.156160556 --k0 0.9999079"
+                           " --x0 155000 --y0 463000 --ellipsoid 6",
+                           "52.00000000", true},
+                          {"tm 0 10 --lon0 9 --a 6378137 --rf 0", "111325.1429 0.0000\n", false}};
     for (const auto& c : cases) {
         const Result r = RunCli(c.args);
         EXPECT_EQ(r.Status, 0) << c.args;
@@ -44,7 +60,10 @@ TEST(CliGeodesy, ResultsThatAreNoPositionExitWithOne) {
         {"ups 95 0", "latitude \"95\" is beyond the poles"},
         {"ups-inv N 1e300 1e300", "no finite latitude"},
         {"geod 1e308 0 0", "no finite height"},
-        {"cart -90.5 0 0", "beyond the poles"}};
+        {"cart -90.5 0 0", "beyond the poles"},
+        {"tm 0 60 --lon0 0", "beyond the range of the Transverse Mercator series"},
+        {"tm-inv 7000000 0 --lon0 0", "beyond the range of the Transverse Mercator series"},
+        {"utm 50 30 --zone 33", "beyond the reach of zone 33"}};
     for (const auto& [args, reason] : cases) {
         const Result r = RunCli(args);
         EXPECT_EQ(r.Status, 1) << args;
@@ -63,10 +82,26 @@ TEST(CliGeodesy, DatumList) {
 }
 
 TEST(CliGeodesy, BadArgumentsExitWithTwo) {
-    for (const char* args :
-         {"utm abc 16", "utm 48", "utm 48 16 --ellipsoid gelNoSuch", "utm 48 16 --ellipsoid 61", "utm-inv 0 N 500000 0",
-          "utm-inv 33 X 500000 0", "cart 1 2 3 --verbose", "helmert 1 two 0 0 0", "helmert 272 269 10 10 0",
-          "helmert 13 0 10 10 0", "utm +-5 3", "utm 5 ++3", "utm 5 +"}) {
+    for (const char* args : {"utm abc 16",
+                             "utm 48",
+                             "utm 48 16 --ellipsoid gelNoSuch",
+                             "utm 48 16 --ellipsoid 61",
+                             "utm-inv 0 N 500000 0",
+                             "utm-inv 33 X 500000 0",
+                             "cart 1 2 3 --verbose",
+                             "helmert 1 two 0 0 0",
+                             "helmert 272 269 10 10 0",
+                             "helmert 13 0 10 10 0",
+                             "utm +-5 3",
+                             "utm 5 ++3",
+                             "utm 5 +",
+                             "utm 1 2 --zone 61",
+                             "tm 1 2",
+                             "tm 1 2 --lon0 200",
+                             "tm 1 2 --lon0 0 --k0 0",
+                             "tm 1 2 --lon0 0 --a 6378137",
+                             "tm-inv 1 2 --lon0 0 --a 6378137 --rf 20",
+                             "tm 1 2 --lon0 0 --a 1 --rf 0 --ellipsoid gelWGS84"}) {
         const Result r = RunCli(args);
         EXPECT_EQ(r.Status, 2) << args;
         EXPECT_EQ(r.Err.rfind("zylcarto: ", 0), 0u) << args << ": " << r.Err;
@@ -90,6 +125,12 @@ TEST(CliGeodesy, BatchKeepsOneLinePerInputLine) {
     const Result inv = RunCli("utm-inv", "33 N 604028.2757 5339477.3311\n99 N 1 1\n");
     EXPECT_EQ(inv.Out.substr(0, 8), "48.20000");
     EXPECT_NE(inv.Out.find("\nerror: zone must be 1..60"), std::string::npos);
+
+    const Result tm = RunCli("tm --lon0 9", "50 12\n95 0\n0 60\n50 x\n");
+    EXPECT_EQ(tm.Status, 1);
+    EXPECT_EQ(tm.Out, "215070.2648 5545162.0835\nerror: latitude \"95\" is beyond the poles\n"
+                      "error: beyond the range of the Transverse Mercator series (one Earth radius from the central "
+                      "meridian)\nerror: longitude is not a number: \"x\"\n");
 
     const Result h = RunCli("helmert 217 269", "50 10 300\n50 10\n95 10 300\n");
     EXPECT_EQ(h.Out.substr(h.Out.find('\n') + 1),
