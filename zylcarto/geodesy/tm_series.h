@@ -22,11 +22,11 @@ namespace zylcarto::tmseries {
 inline constexpr double MaxEta = 1.0;
 
 struct TEllipsoid {
-    double e2 = 0, e = 0;  // first eccentricity squared and its root
+    double e2 = 0;         // first eccentricity squared
     double A = 0;          // rectifying radius: metres per unit of xi
     double alpha[6] = {};  // forward series, conformal sphere to the plane
     double beta[6] = {};   // inverse series
-    double eAtanhE = 0;    // e * artanh(e), the limit of the conformal factor at the poles
+    double delta[6] = {};  // conformal to geographic latitude
 };
 
 // a semi-major axis, f flattening (0 for a sphere, below 1).
@@ -34,8 +34,6 @@ inline TEllipsoid MakeEllipsoid(double a, double f) {
     TEllipsoid s;
     const double n = f / (2 - f), n2 = n * n;
     s.e2 = f * (2 - f);
-    s.e = std::sqrt(s.e2);
-    s.eAtanhE = s.e > 0 ? s.e * std::atanh(s.e) : 0;
     s.A = a / (1 + n) * (1 + n2 * (1.0 / 4 + n2 * (1.0 / 64 + n2 / 256)));
     // Coefficients as polynomials in n (Horner, lowest order first term).
     const auto P = [n](std::initializer_list<double> c, int first) {
@@ -55,6 +53,12 @@ inline TEllipsoid MakeEllipsoid(double a, double f) {
     s.beta[3] = P({4397.0 / 161280, -11.0 / 504, -830251.0 / 7257600}, 4);
     s.beta[4] = P({4583.0 / 161280, -108847.0 / 3991680}, 5);
     s.beta[5] = P({20648693.0 / 638668800}, 6);
+    s.delta[0] = P({2, -2.0 / 3, -2, 116.0 / 45, 26.0 / 45, -2854.0 / 675}, 1);
+    s.delta[1] = P({7.0 / 3, -8.0 / 5, -227.0 / 45, 2704.0 / 315, 2323.0 / 945}, 2);
+    s.delta[2] = P({56.0 / 15, -136.0 / 35, -1262.0 / 105, 73814.0 / 2835}, 3);
+    s.delta[3] = P({4279.0 / 630, -332.0 / 35, -399572.0 / 14175}, 4);
+    s.delta[4] = P({4174.0 / 315, -144838.0 / 6237}, 5);
+    s.delta[5] = P({601676.0 / 22275}, 6);
     return s;
 }
 
@@ -122,22 +126,14 @@ inline bool Forward(const TEllipsoid& s, double phi, double l, double& xi, doubl
     return true;
 }
 
-// The tangent of the geographic latitude whose conformal latitude has tangent taup.
-inline double TauFromTauPrime(const TEllipsoid& s, double taup) {
-    if (s.e2 == 0 || !(std::fabs(taup) < 1e17)) return taup;
-    const double e2m = 1 - s.e2;
-    // Start from the small-latitude or the polar behaviour, whichever applies.
-    double tau = std::fabs(taup) > 70 ? taup * std::exp(s.eAtanhE) : taup / e2m;
-    const double tol = 0.1 * std::sqrt(std::numeric_limits<double>::epsilon());
-    for (int i = 0; i < 5; ++i) {
-        const double rt = std::sqrt(1 + tau * tau);  // tau stays far below overflow: |taup| < 1e17
-        const double sigma = SinhEAtanhE(s, tau / rt);
-        const double taupa = std::sqrt(1 + sigma * sigma) * tau - sigma * rt;
-        const double dtau = (taup - taupa) * (1 + e2m * tau * tau) / (e2m * rt * std::sqrt(1 + taupa * taupa));
-        tau += dtau;
-        if (!(std::fabs(dtau) >= tol * std::max(1.0, std::fabs(tau)))) break;
-    }
-    return tau;
+// sin and cos of a - d from those of a, for |d| below 0.01: Taylor terms of d
+// instead of two more transcendental calls.
+inline void SubtractSmall(double sinA, double cosA, double d, double& sinAd, double& cosAd) {
+    const double d2 = d * d;
+    const double sd = d * (1 - d2 / 6 * (1 - d2 / 20 * (1 - d2 / 42)));
+    const double cd = 1 - d2 / 2 * (1 - d2 / 12 * (1 - d2 / 30 * (1 - d2 / 56)));
+    sinAd = sinA * cd - cosA * sd;
+    cosAd = cosA * cd + sinA * sd;
 }
 
 // The inverse of Forward: (xi, eta) to phi and l in radians, l in -pi..pi. False
@@ -145,16 +141,36 @@ inline double TauFromTauPrime(const TEllipsoid& s, double taup) {
 // the ellipsoid lies there).
 inline bool Inverse(const TEllipsoid& s, double xi, double eta, double& phi, double& l) {
     if (!(std::fabs(eta) <= 2 * MaxEta && std::fabs(xi) <= std::numbers::pi)) return false;
-    const double s2 = std::sin(2 * xi), c2 = std::cos(2 * xi);
-    const double ex = std::exp(2 * eta), sh2 = (ex - 1 / ex) / 2, ch2 = (ex + 1 / ex) / 2;
+    const double sxi = std::sin(xi), cxi = std::cos(xi);
+    const double ex = std::exp(eta), rex = 1 / ex, sheta = (ex - rex) / 2, cheta = (ex + rex) / 2;
+    const double s2 = 2 * sxi * cxi, c2 = (cxi - sxi) * (cxi + sxi);
+    const double sh2 = 2 * sheta * cheta, ch2 = cheta * cheta + sheta * sheta;
     double xip = xi, etap = eta;
     AddSeries(s.beta, -1.0, s2, c2, sh2, ch2, xip, etap);
     if (!(std::fabs(etap) <= MaxEta)) return false;
-    const double sxip = std::sin(xip), cxip = std::cos(xip), shetap = std::sinh(etap);
-    const double r = std::hypot(shetap, cxip);
-    // tau' = sin xi' / r; at the pole r vanishes and the latitude is a right angle.
-    phi = r > 0 ? std::atan(TauFromTauPrime(s, sxip / r)) : std::copysign(std::numbers::pi / 2, sxip);
-    l = r > 0 ? std::atan2(shetap, cxip) : 0.0;
+    // xi' and eta' differ from xi and eta by less than 0.004 in range.
+    double sxip, cxip, shetap;
+    SubtractSmall(sxi, cxi, xi - xip, sxip, cxip);
+    {  // sinh(eta - d) alike
+        const double d = eta - etap, d2 = d * d;
+        const double shd = d * (1 + d2 / 6 * (1 + d2 / 20 * (1 + d2 / 42)));
+        const double chd = 1 + d2 / 2 * (1 + d2 / 12 * (1 + d2 / 30 * (1 + d2 / 56)));
+        shetap = sheta * chd - cheta * shd;
+    }
+    // The conformal latitude chi from tan chi = sin xi' / hypot(sinh eta', cos xi'),
+    // then the geographic one by its series in sin 2k chi.
+    const double r = std::sqrt(shetap * shetap + cxip * cxip);
+    const double chi = std::atan2(sxip, r);
+    const double q = sxip * sxip + r * r;
+    const double sc2 = 2 * sxip * r / q, cc2 = (r - sxip) * (r + sxip) / q;
+    double b = 0, b1 = 0;
+    for (int k = 5; k >= 0; --k) {
+        const double next = s.delta[k] + 2 * cc2 * b - b1;
+        b1 = b;
+        b = next;
+    }
+    phi = chi + b * sc2;
+    l = std::atan2(shetap, cxip);
     return true;
 }
 
