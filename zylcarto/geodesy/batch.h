@@ -12,10 +12,13 @@
 /// return how many points were converted. Pure, no allocation, safe from any
 /// thread on separate arrays; none raises.
 ///
-/// Speed, measured with bench/geodesy on one core beside GeographicLib and PROJ's
-/// proj_trans_generic (its output prints the ratios of a run): see the report of
-/// that benchmark; the batch functions convert 1.3 to 2.5 times as many points per
-/// second as the per-point calls.
+/// Speed, measured with bench/geodesy on one core of a loaded 2-core machine
+/// beside the per-point calls, GeographicLib and PROJ's proj_trans_generic over
+/// the same arrays (its output prints the ratios of a run), in million points per
+/// second: UTM forward 9.5 and inverse 11.3 (1.0 and 1.06 times the per-point
+/// calls, which find their tables as cheaply; 3.1 and 4.3 times GeographicLib,
+/// 1.07 and 1.23 times PROJ), TM 10.3 and 10.8 (3.2 and 3.4 times GeoToTM and
+/// TMToGeo), geocentric 47 and 21 (1.16 and 1.05 times), Helmert 10.8 (1.02 times).
 #include <cstddef>
 
 #include "zylcarto/geodesy/ellipsoids.h"

