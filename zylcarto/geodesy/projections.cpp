@@ -22,9 +22,7 @@ constexpr double UPSFalseOrigin = 2000000.0;
 // a projection then costs only the trigonometry of the point.
 struct TEllipsoidSeries {
     double a, b;
-    double ep2;                              // second eccentricity squared
     double e2, e;                            // first eccentricity squared and its root
-    double a2OverB;                          // a^2/b, the polar radius of curvature
     double alpha;                            // meridian arc scale
     double beta, gamma, delta, epsilon;      // meridian arc series
     double betaI, gammaI, deltaI, epsilonI;  // its inverse
@@ -41,8 +39,6 @@ TEllipsoidSeries MakeSeries(TGeoEllipsoid E) {
     const double n2 = n * n, n3 = n2 * n, n4 = n3 * n, n5 = n4 * n;
     s.e2 = 1.0 - (ax.b / ax.a) * (ax.b / ax.a);
     s.e = std::sqrt(std::fabs(s.e2));
-    s.ep2 = (ax.a * ax.a - ax.b * ax.b) / (ax.b * ax.b);
-    s.a2OverB = ax.a * ax.a / ax.b;
     s.alpha = ((ax.a + ax.b) / 2.0) * (1.0 + n2 / 4.0 + n4 / 64.0);
     s.beta = -3.0 * n / 2.0 + 9.0 * n3 / 16.0 - 3.0 * n5 / 32.0;
     s.gamma = 15.0 * n2 / 16.0 - 15.0 * n4 / 32.0;
@@ -86,7 +82,6 @@ double Footpoint(const TEllipsoidSeries& s, double y) {
 }
 
 using tmseries::NaN;
-using tmseries::WrapDegrees;
 using tmseries::WrapRadians;
 
 // Unscaled grid metres of phi and l = longitude - central meridian, radians.

@@ -45,7 +45,8 @@ namespace zylcarto {
 /// series is meant for -pi/2..pi/2 and is odd in Phi (negative south).
 ZYLCARTO_EXPORT double ArcLengthOfMeridian(double Phi, TGeoEllipsoid E);
 /// The footpoint latitude, in radians, whose meridian arc on E is Y metres: the
-/// inverse series of ArcLengthOfMeridian, used by TMToLatLong.
+/// inverse series of ArcLengthOfMeridian. (The projection itself goes through
+/// the conformal latitude and uses neither.)
 ZYLCARTO_EXPORT double FootpointLatitude(TGeoEllipsoid E, double Y);
 /// Central meridian of UTM zone Zone in radians, (6·Zone - 183)°; 0 for a zone
 /// outside 1..60.
