@@ -15,10 +15,10 @@
 /// Speed, measured with bench/geodesy on one core of a loaded 2-core machine
 /// beside the per-point calls, GeographicLib and PROJ's proj_trans_generic over
 /// the same arrays (its output prints the ratios of a run), in million points per
-/// second: UTM forward 9.5 and inverse 11.3 (1.0 and 1.06 times the per-point
-/// calls, which find their tables as cheaply; 3.1 and 4.3 times GeographicLib,
-/// 1.07 and 1.23 times PROJ), TM 10.3 and 10.8 (3.2 and 3.4 times GeoToTM and
-/// TMToGeo), geocentric 47 and 21 (1.16 and 1.05 times), Helmert 10.8 (1.02 times).
+/// second: UTM forward 10.3 and inverse 11.2 (1.02 and 1.04 times the per-point
+/// calls, which find their tables as cheaply; 3.4 and 4.2 times GeographicLib,
+/// 1.16 and 1.21 times PROJ), TM 11.5 and 11.3 (2.0 and 2.2 times GeoToTM and
+/// TMToGeo), geocentric 49 and 21 (1.14 and 1.05 times), Helmert 11.1 (1.0 times).
 #include <cstddef>
 
 #include "zylcarto/geodesy/ellipsoids.h"
