@@ -121,6 +121,34 @@ std::string FormatFixed(double Value, int Decimals) {
     return s;
 }
 
+void AppendFixed(std::string& Out, double Value, int Decimals) {
+    static constexpr double Powers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    const double scaled = Decimals >= 0 && Decimals <= 9 ? Value * Powers[Decimals] : NAN;
+    const double rounded = std::nearbyint(scaled);
+    // Away from a half (where the product's own rounding could tip it) the digits of
+    // the rounded product are those of the exact decimal; elsewhere the exact path.
+    if (!(std::fabs(scaled) < 1e15 && std::fabs(std::fabs(scaled - rounded) - 0.5) > 1e-3)) {
+        Out += FormatFixed(Value, Decimals);
+        return;
+    }
+    const long long whole = static_cast<long long>(std::fabs(rounded));
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, whole).ptr;
+    const int count = static_cast<int>(end - digits);
+    if (rounded < 0) Out += '-';  // never "-0.000": a zero is rounded to +0 or -0 and -0 is not < 0
+    if (count <= Decimals) {
+        Out += "0.";
+        Out.append(static_cast<std::size_t>(Decimals - count), '0');
+        Out.append(digits, end);
+        return;
+    }
+    Out.append(digits, end - Decimals);
+    if (Decimals > 0) {
+        Out += '.';
+        Out.append(end - Decimals, end);
+    }
+}
+
 std::string FormatShortest(double Value) {
     char buf[64];
     auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, Value);

@@ -67,6 +67,9 @@ bool RegroupPosition(std::span<const std::string_view> Tokens, std::size_t After
 // Locale-independent formatting.
 std::string FormatFixed(double Value, int Decimals);
 std::string FormatShortest(double Value);  // shortest text that reads back as the same double
+// Appends FormatFixed(Value, Decimals) to Out, without allocating for the common
+// case of a value of at most 15 significant digits: the batch conversions print millions.
+void AppendFixed(std::string& Out, double Value, int Decimals);
 
 // Removes "--name VALUE" from Args and returns VALUE (repeatable options: call again).
 std::optional<std::string> TakeOption(TArgs& Args, std::string_view Name);

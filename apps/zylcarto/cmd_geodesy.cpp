@@ -1,12 +1,14 @@
 // zylcarto zone | utm | utm-inv | ups | ups-inv | cart | geod | helmert | datums | mgrs | mgrs-inv:
 // the grid, geocentric and datum conversions of the geodesy unit. Given no
 // coordinates, a conversion reads one point per line from standard input.
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "cli.h"
+#include "zylcarto/geodesy/batch.h"
 #include "zylcarto/geodesy/datums.h"
 #include "zylcarto/geodesy/ellipsoids.h"
 #include "zylcarto/geodesy/geocentric.h"
@@ -28,18 +31,6 @@ using TConverter = std::function<std::string(TFields)>;
 // Joins the blank-separated tokens of a line or command line into a command's
 // fields when their numbers differ ("47 4 12.5 N 15 26 E"); false when it cannot.
 using TRegroup = std::function<bool(TFields Tokens, std::vector<std::string>& Fields)>;
-
-// Converts fields that had to be regrouped, or reports the count that was wrong.
-std::string ConvertRegrouped(TFields Tokens, std::size_t FieldCount, const TRegroup& Regroup,
-                             const TConverter& Convert) {
-    std::vector<std::string> grouped;
-    if (Regroup && Regroup(Tokens, grouped)) {
-        const std::vector<std::string_view> fields(grouped.begin(), grouped.end());
-        return Convert(TFields(fields));
-    }
-    throw EUsageError("expected " + std::to_string(FieldCount) + " values, got " +
-                      (Tokens.size() > FieldCount ? "more" : std::to_string(Tokens.size())));
-}
 
 TGeoEllipsoid TakeEllipsoid(TArgs& args) {
     const auto text = TakeOption(args, "--ellipsoid");
@@ -115,6 +106,9 @@ std::string PositionText(double lat, double lon, bool Dms) {
     return DegreesToDMS(lat, dmsLatitude, 5) + ' ' + DegreesToDMS(lon, dmsLongitude, 5);
 }
 
+constexpr const char* BeyondSeries =
+    "beyond the range of the Transverse Mercator series (one Earth radius from the central meridian)";
+
 std::string Join(std::initializer_list<std::string> parts) {
     std::string s;
     for (const auto& p : parts) {
@@ -124,13 +118,16 @@ std::string Join(std::initializer_list<std::string> parts) {
     return s;
 }
 
+// The blanks of the C locale, inline: a call to isspace per character shows in large batches.
+bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
 // Up to `limit` whitespace-separated fields of a line, without allocating.
 std::size_t SplitLine(std::string_view line, std::string_view* fields, std::size_t limit) {
     std::size_t count = 0, i = 0;
     while (i < line.size()) {
-        while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+        while (i < line.size() && IsBlank(line[i])) ++i;
         std::size_t j = i;
-        while (j < line.size() && !std::isspace(static_cast<unsigned char>(line[j]))) ++j;
+        while (j < line.size() && !IsBlank(line[j])) ++j;
         if (j > i) {
             if (count == limit) return limit + 1;
             fields[count++] = line.substr(i, j - i);
@@ -140,49 +137,21 @@ std::size_t SplitLine(std::string_view line, std::string_view* fields, std::size
     return count;
 }
 
-// Converts standard input line by line; blank lines are skipped, and CR, LF and
-// CR LF all end a line. Output is buffered: large files are the point.
-int RunBatch(std::size_t fieldCount, const TConverter& convert, const TRegroup& regroup) {
+// Calls Line for each line of standard input; CR, LF and CR LF all end a line.
+void ForEachInputLine(const std::function<void(std::string_view)>& Line) {
     constexpr std::size_t Chunk = 1 << 20;
     std::vector<char> buffer(Chunk);
-    std::string pending, out;
-    out.reserve(Chunk + 4096);
-    std::vector<std::string_view> fields(fieldCount);
-    bool anyFailed = false;
-
-    const auto processLine = [&](std::string_view line) {
-        const std::size_t n = SplitLine(line, fields.data(), fieldCount);
-        if (n == 0) return;
-        try {
-            if (n == fieldCount) {
-                out += convert(TFields(fields.data(), fieldCount));
-            } else {
-                const std::vector<std::string> tokens = SplitFields(line);
-                const std::vector<std::string_view> views(tokens.begin(), tokens.end());
-                out += ConvertRegrouped(views, fieldCount, regroup, convert);
-            }
-        } catch (const std::exception& e) {  // EUsageError or EOperationFailed: this line only
-            anyFailed = true;
-            out += "error: ";
-            out += e.what();
-        }
-        out += '\n';
-        if (out.size() >= Chunk) {
-            WriteOut(out);
-            out.clear();
-        }
-    };
-
+    std::string pending;
     std::size_t got;
     while ((got = std::fread(buffer.data(), 1, buffer.size(), stdin)) > 0) {
         std::string_view chunk(buffer.data(), got);
         std::size_t start = 0, end;
         while ((end = chunk.find_first_of("\r\n", start)) != std::string_view::npos) {
             if (pending.empty()) {
-                processLine(chunk.substr(start, end - start));
+                Line(chunk.substr(start, end - start));
             } else {
                 pending.append(chunk.substr(start, end - start));
-                processLine(pending);
+                Line(pending);
                 pending.clear();
             }
             start = end + 1;
@@ -190,7 +159,143 @@ int RunBatch(std::size_t fieldCount, const TConverter& convert, const TRegroup& 
         pending.append(chunk.substr(start));
     }
     if (std::ferror(stdin)) throw EUsageError(std::string("cannot read standard input: ") + std::strerror(errno));
-    if (!pending.empty()) processLine(pending);
+    if (!pending.empty()) Line(pending);
+}
+
+// The fields of a line, regrouped by Regroup when their number is not the
+// command's ("47 4 12.5 N 15 26 E"); empty for a blank line. Grouped keeps the
+// regrouped texts that the answer points into.
+TFields LineFields(std::string_view line, std::vector<std::string_view>& fields, const TRegroup& regroup,
+                   std::vector<std::string>& grouped, std::vector<std::string_view>& groupedViews) {
+    const std::size_t n = SplitLine(line, fields.data(), fields.size());
+    if (n == 0) return {};
+    if (n == fields.size()) return TFields(fields.data(), n);
+    const std::vector<std::string> tokens = SplitFields(line);
+    const std::vector<std::string_view> views(tokens.begin(), tokens.end());
+    if (regroup && regroup(TFields(views), grouped)) {
+        groupedViews.assign(grouped.begin(), grouped.end());
+        return TFields(groupedViews);
+    }
+    throw EUsageError("expected " + std::to_string(fields.size()) + " values, got " +
+                      (n > fields.size() ? "more" : std::to_string(n)));
+}
+
+// The fields of a command line, regrouped as a line's are.
+std::vector<std::string> CommandFields(const TArgs& args, std::size_t count, std::string_view what,
+                                       const TRegroup& regroup) {
+    if (args.size() == count) return args;
+    std::vector<std::string> grouped;
+    const std::vector<std::string_view> tokens(args.begin(), args.end());
+    if (regroup && regroup(TFields(tokens), grouped)) return grouped;
+    throw EUsageError("expected " + std::string(what) + " (or none, to read them from standard input)");
+}
+
+// Regroups the latitude and longitude that lead a line of Count fields.
+TRegroup PositionRegroup(std::size_t count) {
+    return [count](TFields tokens, std::vector<std::string>& fields) {
+        return RegroupPosition(tokens, count - 2, fields);
+    };
+}
+
+constexpr std::size_t OutputChunk = 1 << 20;
+
+// Converts standard input line by line; blank lines are skipped. Output is
+// buffered: large files are the point.
+int RunBatch(std::size_t fieldCount, const TConverter& convert, const TRegroup& regroup) {
+    std::string out;
+    out.reserve(OutputChunk + 4096);
+    std::vector<std::string_view> fields(fieldCount), groupedViews;
+    std::vector<std::string> grouped;
+    bool anyFailed = false;
+    ForEachInputLine([&](std::string_view line) {
+        try {
+            const TFields f = LineFields(line, fields, regroup, grouped, groupedViews);
+            if (f.empty()) return;
+            out += convert(f);
+        } catch (const std::exception& e) {  // EUsageError or EOperationFailed: this line only
+            anyFailed = true;
+            out += "error: ";
+            out += e.what();
+        }
+        out += '\n';
+        if (out.size() >= OutputChunk) {
+            WriteOut(out);
+            out.clear();
+        }
+    });
+    WriteOut(out);
+    return anyFailed ? ExitFailed : ExitSuccess;
+}
+
+// A conversion done a block of lines at a time through the library's batch
+// functions: Parse reads one line's fields into row r of the block (raising for
+// that line alone), Convert converts rows 0..n-1, and Format appends the answer
+// of row r to the output or raises EOperationFailed for it.
+struct TBlockConversion {
+    std::size_t Fields;
+    std::function<void(TFields, std::size_t)> Parse;
+    std::function<void(std::size_t)> Convert;
+    std::function<void(std::size_t, std::string&)> Format;
+};
+constexpr std::size_t BlockRows = 1024;
+
+// As RunConversion, for a block conversion.
+int RunBlocks(const TArgs& args, std::string_view what, const TBlockConversion& c, const TRegroup& regroup = {}) {
+    RejectUnknownOptions(args);
+    if (!args.empty()) {
+        const std::vector<std::string> texts = CommandFields(args, c.Fields, what, regroup);
+        const std::vector<std::string_view> fields(texts.begin(), texts.end());
+        c.Parse(TFields(fields), 0);
+        c.Convert(1);
+        std::string out;
+        c.Format(0, out);
+        WriteOut(out + "\n");
+        return ExitSuccess;
+    }
+    std::string out;
+    out.reserve(OutputChunk + 4096);
+    std::vector<std::string_view> fields(c.Fields), groupedViews;
+    std::vector<std::string> grouped;
+    std::vector<std::string> lineErrors;  // of the lines of this block that did not parse
+    std::vector<std::ptrdiff_t> lines;    // per line: its row, or -1 - its index in lineErrors
+    std::size_t rows = 0;
+    bool anyFailed = false;
+    const auto flush = [&] {
+        c.Convert(rows);
+        for (const std::ptrdiff_t l : lines) {
+            const std::size_t mark = out.size();
+            try {
+                if (l < 0) throw EOperationFailed(lineErrors[static_cast<std::size_t>(-1 - l)]);
+                c.Format(static_cast<std::size_t>(l), out);
+            } catch (const std::exception& e) {
+                anyFailed = true;
+                out.resize(mark);
+                out += "error: ";
+                out += e.what();
+            }
+            out += '\n';
+        }
+        if (out.size() >= OutputChunk) {
+            WriteOut(out);
+            out.clear();
+        }
+        rows = 0;
+        lines.clear();
+        lineErrors.clear();
+    };
+    ForEachInputLine([&](std::string_view line) {
+        try {
+            const TFields f = LineFields(line, fields, regroup, grouped, groupedViews);
+            if (f.empty()) return;
+            c.Parse(f, rows);
+            lines.push_back(static_cast<std::ptrdiff_t>(rows++));
+        } catch (const std::exception& e) {
+            lineErrors.emplace_back(e.what());
+            lines.push_back(-static_cast<std::ptrdiff_t>(lineErrors.size()));
+        }
+        if (rows == BlockRows || lines.size() >= 4 * BlockRows) flush();
+    });
+    flush();
     WriteOut(out);
     return anyFailed ? ExitFailed : ExitSuccess;
 }
@@ -200,64 +305,177 @@ int RunConversion(const TArgs& args, std::size_t fieldCount, std::string_view wh
                   const TRegroup& regroup = {}) {
     RejectUnknownOptions(args);
     if (args.empty()) return RunBatch(fieldCount, convert, regroup);
-    const std::vector<std::string_view> fields(args.begin(), args.end());
-    std::vector<std::string> grouped;
-    if (args.size() == fieldCount) {
-        WriteOut(convert(TFields(fields)) + "\n");
-    } else if (regroup && regroup(TFields(fields), grouped)) {
-        const std::vector<std::string_view> views(grouped.begin(), grouped.end());
-        WriteOut(convert(TFields(views)) + "\n");
-    } else {
-        throw EUsageError("expected " + std::string(what) + " (or none, to read them from standard input)");
-    }
+    const std::vector<std::string> texts = CommandFields(args, fieldCount, what, regroup);
+    const std::vector<std::string_view> fields(texts.begin(), texts.end());
+    WriteOut(convert(TFields(fields)) + "\n");
     return ExitSuccess;
 }
 
 // A conversion whose fields start with a latitude and a longitude, which may hold blanks.
 int RunPositionConversion(const TArgs& args, std::size_t fieldCount, std::string_view what, const TConverter& convert) {
-    return RunConversion(args, fieldCount, what, convert,
-                         [fieldCount](TFields tokens, std::vector<std::string>& fields) {
-                             return RegroupPosition(tokens, fieldCount - 2, fields);
-                         });
+    return RunConversion(args, fieldCount, what, convert, PositionRegroup(fieldCount));
 }
 
 std::string UTMZoneOf(TFields f) {
     const auto [lat, lon, latText, lonText] = ReadPosition(f);
     const std::string zone = GeoToUTMZone(lat, lon);
-    if (zone.empty()) throw EOperationFailed("outside the UTM area (latitude -80..84, longitude -180..<180)");
+    if (zone.empty()) throw EOperationFailed("outside the UTM area (latitude -80..84, longitude -180..180)");
     return zone;
 }
 
 int RunZone(const TArgs& args) { return RunPositionConversion(args, 2, "LAT LON", UTMZoneOf); }
 
+// The columns of a block: inputs a, b and results x, y of each row.
+struct TBlock {
+    std::vector<double> a = std::vector<double>(BlockRows), b = std::vector<double>(BlockRows),
+                        x = std::vector<double>(BlockRows), y = std::vector<double>(BlockRows);
+    std::vector<int> zone = std::vector<int>(BlockRows);
+    std::vector<unsigned char> south = std::vector<unsigned char>(BlockRows);
+    std::vector<char> band = std::vector<char>(BlockRows);
+};
+
+void AppendPair(std::string& out, double x, double y, int decimals) {
+    AppendFixed(out, x, decimals);
+    out += ' ';
+    AppendFixed(out, y, decimals);
+}
+
+// PositionText without its allocations for plain decimals, which large batches print.
+void AppendPosition(std::string& out, double lat, double lon, bool dms) {
+    if (dms) {
+        out += PositionText(lat, lon, true);
+        return;
+    }
+    AppendPair(out, Latitude(lat), Finite(lon, "longitude"), 9);
+}
+
 int RunUTM(const TArgs& argsIn) {
     TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
-    return RunPositionConversion(args, 2, "LAT LON", [e](TFields f) {
-        const auto [lat, lon, latText, lonText] = ReadPosition(f);
-        int zone = 0;
-        char band = ' ';
-        GeoToUTMZone(lat, lon, zone, band);
-        if (zone == 0) throw EOperationFailed("outside the UTM area (latitude -80..84, longitude -180..<180)");
-        double easting, northing;
-        LatLongToUTM(lat, lon, e, zone, easting, northing);
-        return Join({std::to_string(zone), std::string(1, band), FormatFixed(Finite(easting, "easting"), 4),
-                     FormatFixed(Finite(northing, "northing"), 4)});
-    });
+    const auto forced = TakeOption(args, "--zone");
+    const int forcedZone = forced ? ParseZone(*forced) : 0;
+    auto b = std::make_shared<TBlock>();
+    return RunBlocks(
+        args, "LAT LON",
+        {2,
+         [b](TFields f, std::size_t r) {
+             const TPosition p = ReadPosition(f);
+             b->a[r] = p.lat;
+             b->b[r] = p.lon;
+             GeoToUTMZone(b->a[r], b->b[r], b->zone[r], b->band[r]);
+         },
+         [b, e, forcedZone](std::size_t n) {
+             if (forcedZone == 0) {
+                 LatLongToUTMBatch(b->a.data(), b->b.data(), n, e, b->zone.data(), b->x.data(), b->y.data());
+                 return;
+             }
+             LatLongToUTMForcedBatch(b->a.data(), b->b.data(), n, forcedZone, e, b->x.data(), b->y.data());
+         },
+         [b, forcedZone](std::size_t r, std::string& out) {
+             if (b->band[r] == ' ')
+                 throw EOperationFailed("outside the UTM area (latitude -80..84, longitude -180..180)");
+             if (forcedZone != 0 && !std::isfinite(b->x[r]))
+                 throw EOperationFailed("beyond the reach of zone " + std::to_string(forcedZone) +
+                                        " (eastings 0..1000000 m)");
+             out += std::to_string(forcedZone != 0 ? forcedZone : b->zone[r]);
+             out += ' ';
+             out += b->band[r];
+             out += ' ';
+             AppendPair(out, Finite(b->x[r], "easting"), Finite(b->y[r], "northing"), 4);
+         }},
+        PositionRegroup(2));
 }
 
 int RunUTMInverse(const TArgs& argsIn) {
     TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
     const bool dms = TakeFlag(args, "--dms");
-    return RunConversion(args, 4, "ZONE N|S EASTING NORTHING", [e, dms](TFields f) {
-        const int zone = ParseZone(f[0]);
-        const bool south = ParseSouth(f[1]);
-        const double easting = ParseDouble(f[2], "easting"), northing = ParseDouble(f[3], "northing");
-        double lat, lon;
-        UTMToLatLong(easting, northing, zone, south, e, lat, lon);
-        return PositionText(lat, lon, dms);
-    });
+    auto b = std::make_shared<TBlock>();
+    return RunBlocks(args, "ZONE N|S EASTING NORTHING",
+                     {4,
+                      [b](TFields f, std::size_t r) {
+                          b->zone[r] = ParseZone(f[0]);
+                          b->south[r] = ParseSouth(f[1]);
+                          b->a[r] = ParseDouble(f[2], "easting");
+                          b->b[r] = ParseDouble(f[3], "northing");
+                      },
+                      [b, e](std::size_t n) {
+                          UTMToLatLongBatch(b->a.data(), b->b.data(), b->zone.data(), b->south.data(), n, e,
+                                            b->x.data(), b->y.data());
+                      },
+                      [b, dms](std::size_t r, std::string& out) {
+                          if (!std::isfinite(b->x[r])) throw EOperationFailed(BeyondSeries);
+                          AppendPosition(out, b->x[r], b->y[r], dms);
+                      }});
+}
+
+// --lon0 and the other parameters of a general Transverse Mercator.
+TTransverseMercator TakeTransverseMercator(TArgs& args) {
+    const auto a = TakeOption(args, "--a"), rf = TakeOption(args, "--rf");
+    const bool catalogue = std::find(args.begin(), args.end(), "--ellipsoid") != args.end();
+    if ((a || rf) && (catalogue || !a || !rf)) throw EUsageError("give either --ellipsoid or both --a and --rf");
+    TTransverseMercator p = TransverseMercatorOn(TakeEllipsoid(args));
+    if (a) {
+        p.SemiMajor = ParseDouble(*a, "semi-major axis");
+        p.RecipFlattening = ParseDouble(*rf, "reciprocal flattening");
+        if (!(p.SemiMajor > 0)) throw EUsageError("--a must be above 0: " + Quoted(*a));
+        if (p.RecipFlattening != 0 && !(p.RecipFlattening >= TMMinRecipFlattening))
+            throw EUsageError("--rf must be 0 (a sphere) or at least " + FormatShortest(TMMinRecipFlattening) + ": " +
+                              Quoted(*rf));
+    }
+    const auto take = [&](const char* name, const char* what, double& value) {
+        if (const auto text = TakeOption(args, name)) value = ParseDouble(*text, what);
+    };
+    const auto lon0 = TakeOption(args, "--lon0");
+    if (!lon0) throw EUsageError("--lon0 (the central meridian) is required");
+    p.CentralMeridian = ParseDouble(*lon0, "central meridian");
+    take("--lat0", "latitude of origin", p.OriginLatitude);
+    take("--k0", "scale factor", p.Scale);
+    take("--x0", "false easting", p.FalseEasting);
+    take("--y0", "false northing", p.FalseNorthing);
+    if (std::fabs(p.CentralMeridian) > 180) throw EUsageError("--lon0 must be -180..180: " + Quoted(*lon0));
+    if (std::fabs(p.OriginLatitude) > 90) throw EUsageError("--lat0 must be -90..90");
+    if (!(p.Scale > 0)) throw EUsageError("--k0 must be above 0");
+    return p;
+}
+
+int RunTM(const TArgs& argsIn) {
+    TArgs args = argsIn;
+    const TTransverseMercator p = TakeTransverseMercator(args);
+    auto b = std::make_shared<TBlock>();
+    return RunBlocks(args, "LAT LON",
+                     {2,
+                      [b](TFields f, std::size_t r) {
+                          const TPosition q = ReadPositionWithinPoles(f);
+                          if (std::fabs(q.lon) > 180)
+                              throw EOperationFailed("longitude " + Quoted(q.lonText) + " is outside -180..180");
+                          b->a[r] = q.lat;
+                          b->b[r] = q.lon;
+                      },
+                      [b, p](std::size_t n) { GeoToTMBatch(p, b->a.data(), b->b.data(), n, b->x.data(), b->y.data()); },
+                      [b](std::size_t r, std::string& out) {
+                          if (!std::isfinite(b->x[r])) throw EOperationFailed(BeyondSeries);
+                          AppendPair(out, b->x[r], b->y[r], 4);
+                      }},
+                     PositionRegroup(2));
+}
+
+int RunTMInverse(const TArgs& argsIn) {
+    TArgs args = argsIn;
+    const TTransverseMercator p = TakeTransverseMercator(args);
+    const bool dms = TakeFlag(args, "--dms");
+    auto b = std::make_shared<TBlock>();
+    return RunBlocks(args, "EASTING NORTHING",
+                     {2,
+                      [b](TFields f, std::size_t r) {
+                          b->a[r] = ParseDouble(f[0], "easting");
+                          b->b[r] = ParseDouble(f[1], "northing");
+                      },
+                      [b, p](std::size_t n) { TMToGeoBatch(p, b->a.data(), b->b.data(), n, b->x.data(), b->y.data()); },
+                      [b, dms](std::size_t r, std::string& out) {
+                          if (!std::isfinite(b->x[r])) throw EOperationFailed(BeyondSeries);
+                          AppendPosition(out, b->x[r], b->y[r], dms);
+                      }});
 }
 
 int RunUPS(const TArgs& argsIn) {
@@ -398,10 +616,30 @@ const TRegistrar zone{{"zone", "UTM zone and latitude band of a point",
                            PositionNote + BatchNote,
                        RunZone}};
 const TRegistrar utm{{"utm", "latitude/longitude to UTM",
-                      std::string("usage: zylcarto utm LAT LON [--ellipsoid ID]\nPrints ZONE BAND EASTING NORTHING "
-                                  "(metres); outside the UTM area exits with 1.\n") +
+                      std::string("usage: zylcarto utm LAT LON [--zone Z] [--ellipsoid ID]\nPrints ZONE BAND EASTING "
+                                  "NORTHING (metres); outside the UTM area exits with 1.\n--zone Z: project into "
+                                  "zone Z (1..60) instead of the point's own, as far as\neastings 0..1000000 m; "
+                                  "beyond that exits with 1.\n") +
                           PositionNote + EllipsoidNote + BatchNote,
                       RunUTM}};
+const char* const TMNote = "--lon0 L: central meridian (degrees, required); --lat0 L: latitude of origin (0);\n"
+                           "--k0 K: scale on the central meridian (1); --x0 E, --y0 N: false easting and\n"
+                           "northing (metres, 0); --ellipsoid ID (gelWGS84), or --a A --rf F: semi-major axis\n"
+                           "(metres) and reciprocal flattening (0 for a sphere, else at least 150).\n"
+                           "Answers within one Earth radius of the central meridian on the grid (within\n"
+                           "0.001 mm of the exact projection there); beyond it exits with 1.\n";
+const TRegistrar tm{{"tm", "latitude/longitude to Transverse Mercator with any parameters",
+                     std::string("usage: zylcarto tm LAT LON --lon0 L [--lat0 L] [--k0 K] [--x0 E] [--y0 N]\n"
+                                 "                   [--ellipsoid ID | --a A --rf F]\nPrints EASTING NORTHING "
+                                 "(metres).\n") +
+                         TMNote + PositionNote + BatchNote,
+                     RunTM}};
+const TRegistrar tmInv{{"tm-inv", "Transverse Mercator with any parameters to latitude/longitude",
+                        std::string("usage: zylcarto tm-inv EASTING NORTHING --lon0 L [--lat0 L] [--k0 K] [--x0 E]\n"
+                                    "                   [--y0 N] [--ellipsoid ID | --a A --rf F] [--dms]\nPrints LAT LON "
+                                    "(degrees).\n") +
+                            TMNote + DmsNote + BatchNote,
+                        RunTMInverse}};
 const TRegistrar utmInv{{"utm-inv", "UTM to latitude/longitude",
                          std::string("usage: zylcarto utm-inv ZONE N|S EASTING NORTHING [--ellipsoid ID] [--dms]\n"
                                      "Prints LAT LON (degrees).\n") +

@@ -1,9 +1,11 @@
-// Points per second of the geodesy conversions over 10^6 random points, each
-// beside GeographicLib's and PROJ's equivalent, and the ratios between them.
+// Points per second of the geodesy conversions over 10^6 random points, point by
+// point and as a batch, each beside GeographicLib's and PROJ's equivalent
+// (proj_trans_generic over the arrays), and the ratios between them.
 //   cmake -DZYLCARTO_BENCH=ON ... && ./bench/geodesy/bench_geodesy
 #include <benchmark/benchmark.h>
 
 #include <GeographicLib/Geocentric.hpp>
+#include <GeographicLib/TransverseMercator.hpp>
 #include <GeographicLib/UTMUPS.hpp>
 #include <proj.h>
 
@@ -15,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "zylcarto/geodesy/batch.h"
 #include "zylcarto/geodesy/datums.h"
 #include "zylcarto/geodesy/geocentric.h"
 #include "zylcarto/geodesy/projections.h"
@@ -31,10 +34,20 @@ struct Points {
     std::vector<double> lat, lon, h;  // degrees, metres
     std::vector<double> e, n;         // UTM of (lat, lon), zone 33
     std::vector<bool> south;
-    std::vector<double> upsLat, upsLon;  // beyond 84 N
+    std::vector<unsigned char> southFlag;
+    std::vector<int> zone;
+    std::vector<double> tmLat, tmLon, tmE, tmN;  // Gauss-Krüger about 9 E, up to 30 degrees away
+    std::vector<double> upsLat, upsLon;          // beyond 84 N
     std::vector<double> upsX, upsY;
     std::vector<double> x, y, z;  // geocentric of (lat, lon, h)
 };
+
+TTransverseMercator GaussKrueger() {
+    TTransverseMercator p = TransverseMercatorOn(gelBess41);
+    p.CentralMeridian = 9;
+    p.FalseEasting = 3500000;
+    return p;
+}
 
 const Points& Data() {
     static const Points p = [] {
@@ -53,6 +66,15 @@ const Points& Data() {
             d.e.push_back(e);
             d.n.push_back(n);
             d.south.push_back(la < 0);
+            d.southFlag.push_back(la < 0);
+            d.zone.push_back(Zone);
+            const double tla = 30 + la / 4, tlo = 9 + (lo - 15) * 10;
+            d.tmLat.push_back(tla);
+            d.tmLon.push_back(tlo);
+            double te, tn;
+            GeoToTM(GaussKrueger(), tla, tlo, te, tn);
+            d.tmE.push_back(te);
+            d.tmN.push_back(tn);
             const double pl = polar(rng), plo = any(rng);
             d.upsLat.push_back(pl);
             d.upsLon.push_back(plo);
@@ -303,6 +325,120 @@ void Helmert_PROJ(benchmark::State& state) {
     RunProj(state, def, PJ_FWD, d.lon, d.lat, &d.h, Deg);
 }
 
+// --- the batch functions over the same arrays
+struct Out {
+    std::vector<double> a = std::vector<double>(Count), b = std::vector<double>(Count), c = std::vector<double>(Count);
+    std::vector<int> i = std::vector<int>(Count);
+};
+void UTMForward_batch(benchmark::State& state) {
+    const auto& d = Data();
+    Out o;
+    for (auto _ : state)
+        LatLongToUTMBatch(d.lat.data(), d.lon.data(), Count, gelWGS84, o.i.data(), o.a.data(), o.b.data());
+    Done(state, o.a[Count / 2]);
+}
+void UTMInverse_batch(benchmark::State& state) {
+    const auto& d = Data();
+    Out o;
+    for (auto _ : state)
+        UTMToLatLongBatch(d.e.data(), d.n.data(), d.zone.data(), d.southFlag.data(), Count, gelWGS84, o.a.data(),
+                          o.b.data());
+    Done(state, o.a[Count / 2]);
+}
+void TMForward_zylcarto(benchmark::State& state) {
+    const auto& d = Data();
+    const TTransverseMercator p = GaussKrueger();
+    double sink = 0;
+    for (auto _ : state)
+        for (std::size_t i = 0; i < Count; ++i) {
+            double e, n;
+            GeoToTM(p, d.tmLat[i], d.tmLon[i], e, n);
+            sink += e + n;
+        }
+    Done(state, sink);
+}
+void TMForward_batch(benchmark::State& state) {
+    const auto& d = Data();
+    Out o;
+    for (auto _ : state) GeoToTMBatch(GaussKrueger(), d.tmLat.data(), d.tmLon.data(), Count, o.a.data(), o.b.data());
+    Done(state, o.a[Count / 2]);
+}
+void TMForward_GeographicLib(benchmark::State& state) {
+    const auto& d = Data();
+    const auto& ax = EllipsoidAxes(gelBess41);
+    const GeographicLib::TransverseMercator tm(ax.a, (ax.a - ax.b) / ax.a, 1.0);
+    double sink = 0;
+    for (auto _ : state)
+        for (std::size_t i = 0; i < Count; ++i) {
+            double x, y;
+            tm.Forward(9.0, d.tmLat[i], d.tmLon[i], x, y);
+            sink += x + y;
+        }
+    Done(state, sink);
+}
+void TMForward_PROJ(benchmark::State& state) {
+    const auto& d = Data();
+    RunProj(state, "+proj=tmerc +lon_0=9 +x_0=3500000 +ellps=bessel", PJ_FWD, d.tmLon, d.tmLat, nullptr, Deg);
+}
+void TMInverse_zylcarto(benchmark::State& state) {
+    const auto& d = Data();
+    const TTransverseMercator p = GaussKrueger();
+    double sink = 0;
+    for (auto _ : state)
+        for (std::size_t i = 0; i < Count; ++i) {
+            double la, lo;
+            TMToGeo(p, d.tmE[i], d.tmN[i], la, lo);
+            sink += la + lo;
+        }
+    Done(state, sink);
+}
+void TMInverse_batch(benchmark::State& state) {
+    const auto& d = Data();
+    Out o;
+    for (auto _ : state) TMToGeoBatch(GaussKrueger(), d.tmE.data(), d.tmN.data(), Count, o.a.data(), o.b.data());
+    Done(state, o.a[Count / 2]);
+}
+void TMInverse_GeographicLib(benchmark::State& state) {
+    const auto& d = Data();
+    const auto& ax = EllipsoidAxes(gelBess41);
+    const GeographicLib::TransverseMercator tm(ax.a, (ax.a - ax.b) / ax.a, 1.0);
+    double sink = 0;
+    for (auto _ : state)
+        for (std::size_t i = 0; i < Count; ++i) {
+            double la, lo;
+            tm.Reverse(9.0, d.tmE[i] - 3500000, d.tmN[i], la, lo);
+            sink += la + lo;
+        }
+    Done(state, sink);
+}
+void TMInverse_PROJ(benchmark::State& state) {
+    const auto& d = Data();
+    RunProj(state, "+proj=tmerc +lon_0=9 +x_0=3500000 +ellps=bessel", PJ_INV, d.tmE, d.tmN, nullptr, 1.0);
+}
+void GeoToCartesian_batch(benchmark::State& state) {
+    const auto& d = Data();
+    Out o;
+    for (auto _ : state)
+        GeoToCartesianBatch(d.lat.data(), d.lon.data(), d.h.data(), Count, gelWGS84, o.a.data(), o.b.data(),
+                            o.c.data());
+    Done(state, o.a[Count / 2]);
+}
+void CartesianToGeo_batch(benchmark::State& state) {
+    const auto& d = Data();
+    Out o;
+    for (auto _ : state)
+        CartesianToGeoBatch(d.x.data(), d.y.data(), d.z.data(), Count, gelWGS84, o.a.data(), o.b.data(), o.c.data());
+    Done(state, o.a[Count / 2]);
+}
+void Helmert_batch(benchmark::State& state) {
+    const auto& d = Data();
+    Out o;
+    for (auto _ : state)
+        HelmertTransformBatch(217, d.lat.data(), d.lon.data(), d.h.data(), Count, GeoDatumWGS84, o.a.data(), o.b.data(),
+                              o.c.data(), o.i.data());
+    Done(state, o.a[Count / 2]);
+}
+
 // Keeps each run's rate, for the ratio table after the console report.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -320,15 +456,26 @@ public:
 
 #define ZYL_BENCH(op)                                                                                                  \
     BENCHMARK(op##_zylcarto)->Unit(benchmark::kMillisecond)->MinTime(0.5);                                             \
+    BENCHMARK(op##_batch)->Unit(benchmark::kMillisecond)->MinTime(0.5);                                                \
     BENCHMARK(op##_GeographicLib)->Unit(benchmark::kMillisecond)->MinTime(0.5);                                        \
     BENCHMARK(op##_PROJ)->Unit(benchmark::kMillisecond)->MinTime(0.5)
 ZYL_BENCH(UTMForward);
 ZYL_BENCH(UTMInverse);
+ZYL_BENCH(TMForward);
+ZYL_BENCH(TMInverse);
+#undef ZYL_BENCH
+#define ZYL_BENCH(op)                                                                                                  \
+    BENCHMARK(op##_zylcarto)->Unit(benchmark::kMillisecond)->MinTime(0.5);                                             \
+    BENCHMARK(op##_GeographicLib)->Unit(benchmark::kMillisecond)->MinTime(0.5);                                        \
+    BENCHMARK(op##_PROJ)->Unit(benchmark::kMillisecond)->MinTime(0.5)
 ZYL_BENCH(UPSForward);
 ZYL_BENCH(UPSInverse);
+BENCHMARK(GeoToCartesian_batch)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(CartesianToGeo_batch)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 ZYL_BENCH(GeoToCartesian);
 ZYL_BENCH(CartesianToGeo);
 BENCHMARK(Helmert_zylcarto)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(Helmert_batch)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(Helmert_PROJ)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
 int main(int argc, char** argv) {
@@ -336,26 +483,31 @@ int main(int argc, char** argv) {
     Data();  // generated before any timing
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\n%-16s %14s %14s %14s %9s %9s\n", "points/s", "zylcarto", "GeographicLib", "PROJ", "vs GLib",
-                "vs PROJ");
-    for (const char* op :
-         {"UTMForward", "UTMInverse", "UPSForward", "UPSInverse", "GeoToCartesian", "CartesianToGeo", "Helmert"}) {
+    // Ratios of the batch (or, without one, the per-point calls) to the others.
+    std::printf("\n%-15s %9s %9s %9s %9s %9s %9s %9s\n", "Mpoints/s", "zylcarto", "batch", "GLib", "PROJ", "batch/pt",
+                "vs GLib", "vs PROJ");
+    for (const char* op : {"UTMForward", "UTMInverse", "TMForward", "TMInverse", "UPSForward", "UPSInverse",
+                           "GeoToCartesian", "CartesianToGeo", "Helmert"}) {
         const auto rate = [&](const char* impl) {
             const auto it = reporter.rates.find(std::string(op) + "_" + impl + "/min_time:0.500");
             return it == reporter.rates.end() ? 0.0 : it->second;
         };
-        const double ours = rate("zylcarto"), glib = rate("GeographicLib"), proj = rate("PROJ");
+        const double ours = rate("zylcarto"), batch = rate("batch"), glib = rate("GeographicLib"), proj = rate("PROJ");
         if (ours == 0) continue;
+        const double best = batch > 0 ? batch : ours;
         const auto column = [](double v) {
-            return v > 0 ? std::to_string(v / 1e6).substr(0, 6) + "M" : std::string("-");
-        };
-        const auto ratio = [ours](double v) {
             char buf[32];
-            std::snprintf(buf, sizeof buf, "%.2fx", ours / v);
+            std::snprintf(buf, sizeof buf, "%.2f", v / 1e6);
             return v > 0 ? std::string(buf) : std::string("-");
         };
-        std::printf("%-16s %14s %14s %14s %9s %9s\n", op, column(ours).c_str(), column(glib).c_str(),
-                    column(proj).c_str(), ratio(glib).c_str(), ratio(proj).c_str());
+        const auto ratio = [](double a, double b) {
+            char buf[32];
+            std::snprintf(buf, sizeof buf, "%.2fx", a / b);
+            return a > 0 && b > 0 ? std::string(buf) : std::string("-");
+        };
+        std::printf("%-15s %9s %9s %9s %9s %9s %9s %9s\n", op, column(ours).c_str(), column(batch).c_str(),
+                    column(glib).c_str(), column(proj).c_str(), ratio(batch, ours).c_str(), ratio(best, glib).c_str(),
+                    ratio(best, proj).c_str());
     }
     benchmark::Shutdown();
     return 0;

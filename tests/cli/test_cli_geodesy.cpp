@@ -42,7 +42,23 @@ TEST(CliGeodesy, ConversionsPrintTheirResult) {
         {"zone N78 E15", "33X\n", false},
         {"zone E15 N78", "33X\n", false},
         {"utm E 15 26 N 47 4 12.5", "33 T 532901.2567 5213049.5364\n", false},
-        {"utm-inv 33 N 604028.2757 5339477.3311 --dms", "48°12'00.00000\"N 16°24'00.00000\"E\n", false}};
+        {"utm-inv 33 N 604028.2757 5339477.3311 --dms", "48°12'00.00000\"N 16°24'00.00000\"E\n", false},
+        // at, over and across the poles; 180 as -180; longitudes within -180..180
+        {"utm-inv 31 N 500001 9997965", "89.999991029 96.26113", true},
+        {"utm-inv 31 S 500001 2035", "-89.999991029 96.26113", true},
+        {"utm-inv 31 N 500000 9997964.943", "90.000000000 3.000000000\n", false},
+        {"utm-inv 60 N 900000 0", "0.000000000 -179.407672797\n", false},
+        {"utm 10 180", "1 P 171071.2639 1106908.8542\n", false},
+        {"zone 0 180", "1N\n", false},
+        // forced zones as GeoConvert -z, any Transverse Mercator as PROJ's tmerc
+        {"utm 50 20 --zone 33", "33 U 858256.3678 5550619.3754\n", false},
+        {"tm 52 5 --lon0 5.387638889 --lat0 52.156160556 --k0 0.9999079 --x0 155000 --y0 463000"
+         " --ellipsoid gelBess41",
+         "128383.4848 445698.7396\n", false},
+        {"tm-inv 128383.4848 445698.7396 --lon0 5.387638889 --lat0 52.156160556 --k0 0.9999079"
+         " --x0 155000 --y0 463000 --ellipsoid 6",
+         "52.00000000", true},
+        {"tm 0 10 --lon0 9 --a 6378137 --rf 0", "111325.1429 0.0000\n", false}};
     for (const auto& c : cases) {
         const Result r = RunCli(c.args);
         EXPECT_EQ(r.Status, 0) << c.args;
@@ -57,13 +73,16 @@ TEST(CliGeodesy, ResultsThatAreNoPositionExitWithOne) {
         {"utm -81 10", "outside the UTM area"},
         {"helmert 13 269 95 10 0", "latitude \"95\" is outside -90..90 (status -3)"},
         {"helmert 13 269 10 190 0", "longitude \"190\" is outside -180..180 (status -4)"},
-        {"utm-inv 33 N 500000 20000000", "no geographic position for this input (latitude 180.037)"},
-        {"utm-inv 33 N 1e300 1e300", "no finite latitude"},
+        {"utm-inv 33 N 500000 20000000", "beyond the range of the Transverse Mercator series"},
+        {"utm-inv 33 N 1e300 1e300", "beyond the range of the Transverse Mercator series"},
         {"ups 95 0", "latitude \"95\" is beyond the poles"},
         {"ups-inv N 1e300 1e300", "no finite latitude"},
         {"geod 1e308 0 0", "no finite height"},
         {"mgrs 95 0", "beyond the poles"},
-        {"cart -90.5 0 0", "beyond the poles"}};
+        {"cart -90.5 0 0", "beyond the poles"},
+        {"tm 0 60 --lon0 0", "beyond the range of the Transverse Mercator series"},
+        {"tm-inv 7000000 0 --lon0 0", "beyond the range of the Transverse Mercator series"},
+        {"utm 50 30 --zone 33", "beyond the reach of zone 33"}};
     for (const auto& [args, reason] : cases) {
         const Result r = RunCli(args);
         EXPECT_EQ(r.Status, 1) << args;
@@ -102,7 +121,14 @@ TEST(CliGeodesy, BadArgumentsExitWithTwo) {
                              "mgrs 48 16 --precision 6",
                              "mgrs-inv 32XMH",
                              "mgrs-inv 33UXP04028",
-                             "mgrs-inv 33UXN"}) {
+                             "mgrs-inv 33UXN",
+                             "utm 1 2 --zone 61",
+                             "tm 1 2",
+                             "tm 1 2 --lon0 200",
+                             "tm 1 2 --lon0 0 --k0 0",
+                             "tm 1 2 --lon0 0 --a 6378137",
+                             "tm-inv 1 2 --lon0 0 --a 6378137 --rf 20",
+                             "tm 1 2 --lon0 0 --a 1 --rf 0 --ellipsoid gelWGS84"}) {
         const Result r = RunCli(args);
         EXPECT_EQ(r.Status, 2) << args;
         EXPECT_EQ(r.Err.rfind("zylcarto: ", 0), 0u) << args << ": " << r.Err;
@@ -116,7 +142,7 @@ TEST(CliGeodesy, BatchKeepsOneLinePerInputLine) {
     EXPECT_EQ(r.Status, 1);
     EXPECT_EQ(r.Out, "33 U 604028.2757 5339477.3311\n"
                      "error: latitude is not a number: \"not-a-number\" (unexpected 'o' at position 2)\n"
-                     "error: outside the UTM area (latitude -80..84, longitude -180..<180)\n"
+                     "error: outside the UTM area (latitude -80..84, longitude -180..180)\n"
                      "error: expected 2 values, got more\n"
                      "34 H 259583.2217 6245888.0454\n"
                      "33 U 604028.2757 5339477.3311\n"
@@ -126,6 +152,12 @@ TEST(CliGeodesy, BatchKeepsOneLinePerInputLine) {
     const Result inv = RunCli("utm-inv", "33 N 604028.2757 5339477.3311\n99 N 1 1\n");
     EXPECT_EQ(inv.Out.substr(0, 8), "48.20000");
     EXPECT_NE(inv.Out.find("\nerror: zone must be 1..60"), std::string::npos);
+
+    const Result tm = RunCli("tm --lon0 9", "50 12\n95 0\n0 60\n50 x\n");
+    EXPECT_EQ(tm.Status, 1);
+    EXPECT_EQ(tm.Out, "215070.2648 5545162.0835\nerror: latitude \"95\" is beyond the poles\n"
+                      "error: beyond the range of the Transverse Mercator series (one Earth radius from the central "
+                      "meridian)\nerror: longitude is not a number: \"x\" (unexpected 'x' at position 1)\n");
 
     const Result h = RunCli("helmert 217 269", "50 10 300\n50 10\n95 10 300\n");
     EXPECT_EQ(h.Out.substr(h.Out.find('\n') + 1),

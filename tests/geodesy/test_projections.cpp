@@ -34,7 +34,7 @@ TEST(UTMZone, BandsAndNorwaySvalbardExceptions) {
 }
 
 TEST(UTMZone, OutsideTheGridGivesZoneZeroAndBlank) {
-    for (auto [lat, lon] : {std::pair{84.001, 0.0}, {-80.001, 0.0}, {0.0, 180.0}, {0.0, -180.5}, {NAN, 0.0}}) {
+    for (auto [lat, lon] : {std::pair{84.001, 0.0}, {-80.001, 0.0}, {0.0, 180.5}, {0.0, -180.5}, {NAN, 0.0}}) {
         int zone = -1;
         char letter = '?';
         GeoToUTMZone(lat, lon, zone, letter);
@@ -42,8 +42,9 @@ TEST(UTMZone, OutsideTheGridGivesZoneZeroAndBlank) {
         EXPECT_EQ(letter, ' ');
         EXPECT_EQ(Zone(lat, lon), "");
     }
-    // The last double below 180 still lies in zone 60.
+    // The last double below 180 still lies in zone 60; 180 itself is the meridian of -180.
     EXPECT_EQ(Zone(0, std::nextafter(180.0, 0.0)), "60N");
+    EXPECT_EQ(Zone(0, 180), "1N");
 }
 
 TEST(UTMCentralMeridian, ZonesOutsideTheGridGiveZero) {
@@ -71,7 +72,8 @@ TEST(TransverseMercator, CentralMeridianIsTheMeridianArc) {
     double x = 1, y = 0;
     LatLongToTM(50 * Deg, 9 * Deg, 9 * Deg, gelBess41, x, y);
     EXPECT_EQ(x, 0.0);
-    EXPECT_DOUBLE_EQ(y, ArcLengthOfMeridian(50 * Deg, gelBess41));
+    // The projection goes through the conformal latitude, the arc by its own series: 0.1 um apart.
+    EXPECT_NEAR(y, ArcLengthOfMeridian(50 * Deg, gelBess41), 1e-7);
     // Symmetric about the central meridian, antisymmetric in latitude.
     double xw, yw, xs, ys;
     LatLongToTM(50 * Deg, 6 * Deg, 9 * Deg, gelBess41, xw, yw);
@@ -217,4 +219,124 @@ TEST(UPS, RoundTripBothPolesAndSpheres) {
     EXPECT_EQ(lat, 90.0);
     UPSToLatLong(2000000, 2000000, true, gelWGS84, lat, lon);
     EXPECT_EQ(lat, -90.0);
+}
+
+TEST(UTM, InverseAtAndAcrossThePoles) {
+    // Northings of the pole and just beyond it, with their southern twins: the answer
+    // is the point over the pole (PROJ's utm), never one of the other hemisphere.
+    const double pole = 0.9996 * 10001965.729;
+    struct Case {
+        double easting, northing;
+        bool south;
+        double lat, lon;
+    } const cases[] = {{500000, pole, false, 90, 3},
+                       {500000, 1e7 - pole, true, -90, 3},
+                       {500001, 9997965, false, 89.999991029, 96.2611302},
+                       {500001, 2035, true, -89.999991029, 96.2611302},
+                       {500000, pole + 1, false, 89.999991046, -177}};
+    for (const Case& c : cases) {
+        double lat = 0, lon = 0;
+        EXPECT_TRUE(UTMToLatLong(c.easting, c.northing, 31, c.south, gelWGS84, lat, lon)) << c.northing;
+        EXPECT_NEAR(lat, c.lat, 1e-8) << c.northing;
+        if (std::fabs(c.lat) < 90) {
+            EXPECT_NEAR(lon, c.lon, 1e-4) << c.northing;  // 1e-4 deg is 0.002 mm here
+        }
+    }
+}
+
+TEST(TransverseMercator, RefusedBeyondTheRangeOfTheSeries) {
+    // One rectifying radius (6367 km on WGS 84) from the meridian: 49.6 deg of longitude on the equator.
+    double x = 0, y = 0, phi = 0, lambda = 0;
+    EXPECT_TRUE(LatLongToTM(0, 49 * Deg, 0, gelWGS84, x, y));
+    EXPECT_TRUE(TMToLatLong(x, y, 0, gelWGS84, phi, lambda));
+    EXPECT_NEAR(lambda, 49 * Deg, 1e-12);
+    EXPECT_FALSE(LatLongToTM(0, 50 * Deg, 0, gelWGS84, x, y));
+    EXPECT_TRUE(std::isnan(x) && std::isnan(y));
+    EXPECT_FALSE(TMToLatLong(6.4e6, 0, 0, gelWGS84, phi, lambda));
+    EXPECT_TRUE(std::isnan(phi) && std::isnan(lambda));
+    EXPECT_FALSE(TMToLatLong(0, 4.1e7, 0, gelWGS84, phi, lambda));  // more than half a turn of the meridian
+    // Every longitude of a polar cap is in range, across the pole too.
+    EXPECT_TRUE(LatLongToTM(41 * Deg, 90 * Deg, 0, gelWGS84, x, y));
+    EXPECT_TRUE(LatLongToTM(-89 * Deg, 180 * Deg, 0, gelWGS84, x, y));
+    EXPECT_TRUE(TMToLatLong(x, y, 0, gelWGS84, phi, lambda));
+    EXPECT_NEAR(phi, -89 * Deg, 1e-12);
+    EXPECT_NEAR(std::fabs(lambda), 180 * Deg, 1e-12);
+}
+
+TEST(UTM, LongitudesStayWithinTheTurn) {
+    double lat = 0, lon = 0;
+    // East of zone 60 lies west of the antimeridian.
+    EXPECT_TRUE(UTMToLatLong(900000, 0, 60, false, gelWGS84, lat, lon));
+    EXPECT_NEAR(lon, -179.407672797, 1e-9);
+    EXPECT_TRUE(UTMToLatLong(100000, 0, 1, false, gelWGS84, lat, lon));
+    EXPECT_NEAR(lon, 179.407672797, 1e-9);
+    // 180 is the meridian of -180: zone 1, the same grid position.
+    int zone = 0, zone2 = 0;
+    double e = 0, n = 0, e2 = 0, n2 = 0;
+    EXPECT_TRUE(LatLongToUTM(10, 180, gelWGS84, zone, e, n));
+    EXPECT_TRUE(LatLongToUTM(10, -180, gelWGS84, zone2, e2, n2));
+    EXPECT_EQ(zone, 1);
+    EXPECT_EQ(zone2, 1);
+    EXPECT_EQ(e, e2);
+    EXPECT_EQ(n, n2);
+}
+
+TEST(UTM, ForcedZoneReachesHalfAMillionMetres) {
+    double e = 0, n = 0;
+    struct Case {
+        double lat, lon;
+        int zone;
+        bool ok;
+    } const cases[] = {{50, 20, 33, true},   {50, 30, 33, false}, {-50, 10, 33, true},   {0, 19.4, 33, true},
+                       {0, 19.6, 33, false}, {84, 40, 33, true},  {84.5, 15, 33, false}, {-80.5, 15, 33, false},
+                       {10, -179, 60, true}, {10, 15, 0, false},  {10, 15, 61, false},   {NAN, 15, 33, false}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(LatLongToUTMForced(c.lat, c.lon, c.zone, gelWGS84, e, n), c.ok) << c.lat << " " << c.lon;
+        EXPECT_EQ(std::isfinite(e) && std::isfinite(n), c.ok);
+        if (c.ok) {
+            EXPECT_LE(std::fabs(e - 500000), 500000);
+        }
+    }
+    // Inside the zone's own area the forced form is the plain one.
+    int zone = 0;
+    double e2 = 0, n2 = 0;
+    LatLongToUTM(-33.9, 18.4, gelWGS84, zone, e2, n2);
+    EXPECT_TRUE(LatLongToUTMForced(-33.9, 18.4, zone, gelWGS84, e, n));
+    EXPECT_EQ(e, e2);
+    EXPECT_EQ(n, n2);
+}
+
+TEST(TransverseMercator, ParametersAreChecked) {
+    TTransverseMercator p = TransverseMercatorOn(gelBess41);
+    EXPECT_TRUE(IsValidTransverseMercator(p));
+    EXPECT_EQ(p.SemiMajor, 6377397.155);
+    const auto invalid = [](auto change) {
+        TTransverseMercator q;
+        change(q);
+        double e = 0, n = 0, lat = 0, lon = 0;
+        return !IsValidTransverseMercator(q) && !GeoToTM(q, 10, 10, e, n) && std::isnan(e) &&
+               !TMToGeo(q, 0, 0, lat, lon) && std::isnan(lat);
+    };
+    EXPECT_TRUE(invalid([](auto& q) { q.RecipFlattening = 100; }));
+    EXPECT_TRUE(invalid([](auto& q) { q.RecipFlattening = -300; }));
+    EXPECT_TRUE(invalid([](auto& q) { q.SemiMajor = 0; }));
+    EXPECT_TRUE(invalid([](auto& q) { q.Scale = 0; }));
+    EXPECT_TRUE(invalid([](auto& q) { q.CentralMeridian = 181; }));
+    EXPECT_TRUE(invalid([](auto& q) { q.OriginLatitude = NAN; }));
+    EXPECT_TRUE(invalid([](auto& q) { q.FalseNorthing = INFINITY; }));
+    // The origin maps to the false origin; input out of range has no answer.
+    p.CentralMeridian = 5.387638889;
+    p.OriginLatitude = 52.156160556;
+    p.Scale = 0.9999079;
+    p.FalseEasting = 155000;
+    p.FalseNorthing = 463000;
+    double e = 0, n = 0;
+    EXPECT_TRUE(GeoToTM(p, 52.156160556, 5.387638889, e, n));
+    EXPECT_NEAR(e, 155000, 1e-9);
+    EXPECT_NEAR(n, 463000, 1e-9);
+    EXPECT_TRUE(GeoToTM(p, 52, 5, e, n));  // cct: tmerc of Amersfoort's parameters
+    EXPECT_NEAR(e, 128383.4848, 1e-4);
+    EXPECT_NEAR(n, 445698.7396, 1e-4);
+    EXPECT_FALSE(GeoToTM(p, 90.5, 5, e, n));
+    EXPECT_FALSE(GeoToTM(p, 52, 180.5, e, n));
 }

@@ -7,6 +7,7 @@
 #include <GeographicLib/Geocentric.hpp>
 #include <GeographicLib/MGRS.hpp>
 #include <GeographicLib/TransverseMercator.hpp>
+#include <GeographicLib/TransverseMercatorExact.hpp>
 #include <GeographicLib/UTMUPS.hpp>
 
 #include <algorithm>
@@ -31,7 +32,7 @@ constexpr double MetresPerDegree = 6378137.0 * Deg;
 
 // Distance in metres between two nearby geographic positions.
 double GroundDistance(double lat1, double lon1, double lat2, double lon2) {
-    return MetresPerDegree * std::hypot(lat2 - lat1, (lon2 - lon1) * std::cos(lat1 * Deg));
+    return MetresPerDegree * std::hypot(lat2 - lat1, std::remainder(lon2 - lon1, 360.0) * std::cos(lat1 * Deg));
 }
 
 // Chord in metres between two positions, also across a pole or the antimeridian.
@@ -151,6 +152,105 @@ TEST(ReferenceGeographicLib, LimitsOfTheSeriesAwayFromTheMeridian) {
         EXPECT_LT(w.forward, b.forwardLimit) << b.what;
         EXPECT_LT(w.inverse, b.inverseLimit) << b.what;
     }
+}
+
+TEST(ReferenceGeographicLib, TransverseMercatorOverItsWholeRange) {
+    // Against the exact projection over the whole range the header states, with
+    // the origin, scale and false origin of each case; a user ellipsoid as flat as
+    // allowed keeps the millimetre.
+    struct Case {
+        const char* what;
+        TTransverseMercator p;
+        double limit;  // metres
+    };
+    TTransverseMercator bessel = TransverseMercatorOn(gelBess41);
+    bessel.CentralMeridian = 10.3333;
+    bessel.OriginLatitude = -33;
+    bessel.Scale = 0.9998;
+    bessel.FalseEasting = 3500000;
+    bessel.FalseNorthing = 10000;
+    TTransverseMercator flat;
+    flat.SemiMajor = 3396190;
+    flat.RecipFlattening = TMMinRecipFlattening;
+    flat.CentralMeridian = 170;
+    const Case cases[] = {{"WGS 84", TransverseMercatorOn(gelWGS84), 0.01e-3},
+                          {"Bessel, origin -33 10.3333, k0 0.9998", bessel, 0.01e-3},
+                          {"a 3396190 m, 1/f 150", flat, 1e-3}};
+    std::mt19937 rng(12);
+    std::uniform_real_distribution<double> lat(-90, 90), lon(-180, 180);
+    std::printf("Transverse Mercator against GeographicLib's exact projection:\n");
+    for (const Case& c : cases) {
+        const double a = c.p.SemiMajor, f = c.p.RecipFlattening == 0 ? 0 : 1 / c.p.RecipFlattening;
+        const GeographicLib::TransverseMercatorExact exact(a, f, c.p.Scale);
+        double x0, y0;
+        exact.Forward(c.p.CentralMeridian, c.p.OriginLatitude, c.p.CentralMeridian, x0, y0);
+        Worst w;
+        int answered = 0, refused = 0;
+        for (int i = 0; i < 20000; ++i) {
+            const double la = lat(rng), lo = lon(rng);
+            double e, n, la2, lo2;
+            if (!GeoToTM(c.p, la, lo, e, n)) {
+                // refused only beyond one rectifying radius from the meridian
+                double x, y;
+                exact.Forward(c.p.CentralMeridian, la, lo, x, y);
+                EXPECT_GT(std::fabs(x), 0.99 * c.p.Scale * a * (1 - f / 2)) << la << " " << lo;
+                ++refused;
+                continue;
+            }
+            double x, y;
+            exact.Forward(c.p.CentralMeridian, la, lo, x, y);
+            x += c.p.FalseEasting;
+            y += c.p.FalseNorthing - y0;
+            ASSERT_TRUE(TMToGeo(c.p, x, y, la2, lo2)) << la << " " << lo;
+            const double inv = (a / 6378137.0) * GroundDistance(la, lo, la2, lo2);
+            w.Add(std::hypot(e - x, n - y), std::fabs(la) > 89.99999 ? std::fabs(la2 - la) * a * Deg : inv);
+            ++answered;
+        }
+        w.Print(c.what);
+        EXPECT_LT(w.forward, c.limit) << c.what;
+        EXPECT_LT(w.inverse, c.limit) << c.what;
+        EXPECT_GT(answered, 10000);
+        EXPECT_GT(refused, 1000);
+    }
+}
+
+TEST(ReferenceGeographicLib, ForcedZonesAsGeoConvert) {
+    // GeoConvert -z ZONE is UTMUPS::Forward with a zone set: the same answer, and
+    // refused where it refuses, within the UTM latitudes.
+    std::mt19937 rng(13);
+    std::uniform_real_distribution<double> lat(-80, 84), off(-40, 40);
+    Worst w;
+    int answered = 0, refused = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const int zone = 1 + i % 60;
+        const double la = lat(rng), lo = std::remainder(6.0 * zone - 183 + off(rng), 360.0);
+        double e, n;
+        const bool ours = LatLongToUTMForced(la, lo, zone, gelWGS84, e, n);
+        int z;
+        bool northp;
+        double x, y;
+        bool theirs = true;
+        try {
+            GeographicLib::UTMUPS::Forward(la, lo, z, northp, x, y, zone);
+        } catch (const GeographicLib::GeographicErr&) {
+            theirs = false;
+        }
+        ASSERT_EQ(ours, theirs) << la << " " << lo << " zone " << zone;
+        if (!ours) {
+            ++refused;
+            continue;
+        }
+        double la2, lo2;
+        ASSERT_TRUE(UTMToLatLong(x, y, zone, !northp, gelWGS84, la2, lo2));
+        w.Add(std::hypot(e - x, n - y), GroundDistance(la, lo, la2, lo2));
+        ++answered;
+    }
+    std::printf("Forced UTM zones against GeographicLib's UTMUPS (%d answered, %d refused):\n", answered, refused);
+    w.Print("up to 40 deg from the zone's meridian");
+    EXPECT_LT(w.forward, 0.001e-3);
+    EXPECT_LT(w.inverse, 0.001e-3);
+    EXPECT_GT(answered, 3000);
+    EXPECT_GT(refused, 3000);
 }
 
 TEST(ReferenceGeographicLib, UPSBeyondTheUTMArea) {

@@ -165,3 +165,63 @@ TEST(ReferenceProj, UTMForwardAgreesWithProj) {
     }
     std::printf("UTM forward against PROJ: largest difference %.6f mm\n", worst * 1e3);
 }
+
+TEST(ReferenceProj, TransverseMercatorOnPolarGridsAndFarMeridians) {
+    // PROJ's utm and its exact-series tmerc over grids the zones never see: the polar
+    // caps of three zones, and meridian sweeps out to the edge of the series' range.
+    struct Sweep {
+        const char* what;
+        std::string definition;  // PROJ, degrees in
+        TTransverseMercator ours;
+        double lat0, lat1, latStep, lon0, lon1, lonStep;
+    };
+    const auto utm = [](int zone, bool south) {
+        TTransverseMercator p;
+        p.CentralMeridian = 6.0 * zone - 183;
+        p.Scale = 0.9996;
+        p.FalseEasting = 500000;
+        p.FalseNorthing = south ? 10000000 : 0;
+        return p;
+    };
+    TTransverseMercator far = TransverseMercatorOn(gelBess41);
+    far.CentralMeridian = -100;
+    far.OriginLatitude = 30;
+    far.Scale = 0.9999;
+    far.FalseEasting = 300000;
+    far.FalseNorthing = -500;
+    const std::string deg = "+proj=pipeline +step +proj=unitconvert +xy_in=deg +xy_out=rad +step ";
+    const Sweep sweeps[] = {
+        {"zone 31, 84..90 N", deg + "+proj=utm +zone=31 +ellps=WGS84", utm(31, false), 84, 90, 0.2, -180, 180, 6},
+        {"zone 1, 84..90 N", deg + "+proj=utm +zone=1 +ellps=WGS84", utm(1, false), 84, 90, 0.2, -180, 180, 6},
+        {"zone 60, 80..90 S", deg + "+proj=utm +zone=60 +south +ellps=WGS84", utm(60, true), -90, -80, 0.25, -180, 180,
+         6},
+        {"-100 E, 0..49 deg off",
+         deg + "+proj=tmerc +algo=poder_engsager +lon_0=-100 +lat_0=30 +k=0.9999 +x_0=300000"
+               " +y_0=-500 +a=6377397.155 +b=6356078.96284",
+         far, -80, 80, 4, -149, -51, 1}};
+    for (const Sweep& s : sweeps) {
+        auto pj = Create(s.definition);
+        ASSERT_NE(pj, nullptr);
+        double forward = 0, inverse = 0;
+        int compared = 0;
+        for (double lat = s.lat0; lat <= s.lat1 + 1e-9; lat += s.latStep) {
+            for (double lon = s.lon0; lon <= s.lon1 + 1e-9; lon += s.lonStep) {
+                double e, n, la, lo;
+                if (!GeoToTM(s.ours, lat, lon, e, n)) continue;  // beyond the range of the series
+                const PJ_COORD out = proj_trans(pj.get(), PJ_FWD, proj_coord(lon, lat, 0, 0));
+                ASSERT_TRUE(std::isfinite(out.xy.x)) << s.what << " " << lat << " " << lon;
+                ASSERT_TRUE(TMToGeo(s.ours, out.xy.x, out.xy.y, la, lo)) << s.what << " " << lat << " " << lon;
+                forward = std::max(forward, std::hypot(e - out.xy.x, n - out.xy.y));
+                inverse = std::max(inverse,
+                                   MetresPerDegree * std::hypot(la - lat, std::remainder(lo - lon, 360.0) *
+                                                                              std::cos(lat * std::numbers::pi / 180)));
+                ++compared;
+            }
+        }
+        EXPECT_GT(compared, 900) << s.what;
+        EXPECT_LT(forward, 1e-5) << s.what;
+        EXPECT_LT(inverse, 1e-5) << s.what;
+        std::printf("%-24s %5d points: forward %.6f mm, inverse %.6f mm from PROJ\n", s.what, compared, forward * 1e3,
+                    inverse * 1e3);
+    }
+}

@@ -2,19 +2,19 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
+#include "zylcarto/geodesy/tm_series.h"
 #include "zylcarto/support/mathhooks.h"
 #include "zylcarto/support/numeric.h"
 
 namespace zylcarto {
 namespace {
 
-constexpr double RadToDeg = 180.0 / std::numbers::pi;
+using tmseries::RadToDeg;
 
-constexpr double UTMScale = 0.9996;
-constexpr double UTMFalseEasting = 500000.0;
-constexpr double UTMFalseNorthingSouth = 10000000.0;
+using tmseries::UTMFalseNorthingSouth;
 constexpr double UPSScale = 0.994;
 constexpr double UPSFalseOrigin = 2000000.0;
 
@@ -22,13 +22,12 @@ constexpr double UPSFalseOrigin = 2000000.0;
 // a projection then costs only the trigonometry of the point.
 struct TEllipsoidSeries {
     double a, b;
-    double ep2;                              // second eccentricity squared
     double e2, e;                            // first eccentricity squared and its root
-    double a2OverB;                          // a^2/b, the polar radius of curvature
     double alpha;                            // meridian arc scale
     double beta, gamma, delta, epsilon;      // meridian arc series
     double betaI, gammaI, deltaI, epsilonI;  // its inverse
     double upsDenominator;                   // sqrt(1 - e^2) * exp(e * artanh e)
+    tmseries::TEllipsoid tm;                 // the Transverse Mercator series
 };
 
 TEllipsoidSeries MakeSeries(TGeoEllipsoid E) {
@@ -40,8 +39,6 @@ TEllipsoidSeries MakeSeries(TGeoEllipsoid E) {
     const double n2 = n * n, n3 = n2 * n, n4 = n3 * n, n5 = n4 * n;
     s.e2 = 1.0 - (ax.b / ax.a) * (ax.b / ax.a);
     s.e = std::sqrt(std::fabs(s.e2));
-    s.ep2 = (ax.a * ax.a - ax.b * ax.b) / (ax.b * ax.b);
-    s.a2OverB = ax.a * ax.a / ax.b;
     s.alpha = ((ax.a + ax.b) / 2.0) * (1.0 + n2 / 4.0 + n4 / 64.0);
     s.beta = -3.0 * n / 2.0 + 9.0 * n3 / 16.0 - 3.0 * n5 / 32.0;
     s.gamma = 15.0 * n2 / 16.0 - 15.0 * n4 / 32.0;
@@ -52,6 +49,7 @@ TEllipsoidSeries MakeSeries(TGeoEllipsoid E) {
     s.deltaI = 151.0 * n3 / 96.0 - 417.0 * n5 / 128.0;
     s.epsilonI = 1097.0 * n4 / 512.0;
     s.upsDenominator = std::sqrt(1.0 - s.e2) * std::exp(s.e * std::atanh(s.e));
+    s.tm = tmseries::MakeEllipsoid(ax.a, (ax.a - ax.b) / ax.a);
     return s;
 }
 
@@ -83,50 +81,28 @@ double Footpoint(const TEllipsoidSeries& s, double y) {
     return yp + SineSeries(std::sin(yp), std::cos(yp), s.betaI, s.gammaI, s.deltaI, s.epsilonI);
 }
 
-void ProjectTM(const TEllipsoidSeries& s, double phi, double l, double& x, double& y) {
-    const double sinPhi = std::sin(phi), cosPhi = std::cos(phi);
-    const double c2 = cosPhi * cosPhi;
-    const double nu2 = s.ep2 * c2;
-    const double N = s.a2OverB / std::sqrt(1.0 + nu2);
-    const double t = sinPhi / cosPhi;
-    const double t2 = t * t;
-    const double l2 = l * l;
+using tmseries::NaN;
+using tmseries::WrapRadians;
 
-    // Horner in l^2 with the cos powers folded in: the same terms as the series.
-    const double cl = cosPhi * l, cl2 = c2 * l2;
-    const double x3 = (1.0 - t2 + nu2) / 6.0;
-    const double x5 = (5.0 - 18.0 * t2 + t2 * t2 + 14.0 * nu2 - 58.0 * t2 * nu2) / 120.0;
-    const double x7 = (61.0 - 479.0 * t2 + 179.0 * t2 * t2 - t2 * t2 * t2) / 5040.0;
-    x = N * cl * (1.0 + cl2 * (x3 + cl2 * (x5 + cl2 * x7)));
-
-    const double y2 = 0.5;
-    const double y4 = (5.0 - t2 + 9.0 * nu2 + 4.0 * nu2 * nu2) / 24.0;
-    const double y6 = (61.0 - 58.0 * t2 + t2 * t2 + 270.0 * nu2 - 330.0 * t2 * nu2) / 720.0;
-    const double y8 = (1385.0 - 3111.0 * t2 + 543.0 * t2 * t2 - t2 * t2 * t2) / 40320.0;
-    y = ArcLength(s, phi, sinPhi, cosPhi) + t * N * cl2 * (y2 + cl2 * (y4 + cl2 * (y6 + cl2 * y8)));
+// Unscaled grid metres of phi and l = longitude - central meridian, radians.
+bool ProjectTM(const tmseries::TEllipsoid& s, double phi, double l, double& x, double& y) {
+    double xi = 0, eta = 0;
+    if (!tmseries::Forward(s, phi, WrapRadians(l), xi, eta)) {
+        x = y = NaN;
+        return false;
+    }
+    x = s.A * eta;
+    y = s.A * xi;
+    return true;
 }
 
-void UnprojectTM(const TEllipsoidSeries& s, double x, double y, double lambda0, double& phi, double& lambda) {
-    const double pf = Footpoint(s, y);
-    const double sf = std::sin(pf), cf = std::cos(pf);
-    const double nf2 = s.ep2 * cf * cf;
-    const double Nf = s.a2OverB / std::sqrt(1.0 + nf2);
-    const double tf = sf / cf;
-    const double tf2 = tf * tf, tf4 = tf2 * tf2;
-
-    const double u = x / Nf;  // x^k / Nf^k as powers of one ratio
-    const double u2 = u * u;
-
-    const double p2 = (-1.0 - nf2) / 2.0;
-    const double p4 = (5.0 + 3.0 * tf2 + 6.0 * nf2 - 6.0 * tf2 * nf2 - 3.0 * nf2 * nf2 - 9.0 * tf2 * nf2 * nf2) / 24.0;
-    const double p6 = (-61.0 - 90.0 * tf2 - 45.0 * tf4 - 107.0 * nf2 + 162.0 * tf2 * nf2) / 720.0;
-    const double p8 = (1385.0 + 3633.0 * tf2 + 4095.0 * tf4 + 1575.0 * tf4 * tf2) / 40320.0;
-    phi = pf + tf * u2 * (p2 + u2 * (p4 + u2 * (p6 + u2 * p8)));
-
-    const double l3 = (-1.0 - 2.0 * tf2 - nf2) / 6.0;
-    const double l5 = (5.0 + 28.0 * tf2 + 24.0 * tf4 + 6.0 * nf2 + 8.0 * tf2 * nf2) / 120.0;
-    const double l7 = (-61.0 - 662.0 * tf2 - 1320.0 * tf4 - 720.0 * tf4 * tf2) / 5040.0;
-    lambda = lambda0 + (u / cf) * (1.0 + u2 * (l3 + u2 * (l5 + u2 * l7)));
+// The inverse: phi and l, the longitude from the central meridian, in radians.
+bool UnprojectTM(const tmseries::TEllipsoid& s, double x, double y, double& phi, double& l) {
+    if (!tmseries::Inverse(s, y / s.A, x / s.A, phi, l)) {
+        phi = l = NaN;
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -142,19 +118,23 @@ double UTMCentralMeridian(int Zone) {
     return (6.0 * Zone - 183.0) * DegToRad;
 }
 
-void LatLongToTM(double Phi, double Lambda, double Lambda0, TGeoEllipsoid E, double& X, double& Y) {
-    ProjectTM(Series(E), Phi, Lambda - Lambda0, X, Y);
+bool LatLongToTM(double Phi, double Lambda, double Lambda0, TGeoEllipsoid E, double& X, double& Y) {
+    return ProjectTM(Series(E).tm, Phi, Lambda - Lambda0, X, Y);
 }
 
-void TMToLatLong(double X, double Y, double Lambda0, TGeoEllipsoid E, double& Phi, double& Lambda) {
-    UnprojectTM(Series(E), X, Y, Lambda0, Phi, Lambda);
+bool TMToLatLong(double X, double Y, double Lambda0, TGeoEllipsoid E, double& Phi, double& Lambda) {
+    double l = 0;
+    const bool ok = UnprojectTM(Series(E).tm, X, Y, Phi, l);
+    Lambda = WrapRadians(Lambda0 + l);
+    return ok;
 }
 
 void GeoToUTMZone(double Lat, double Long, int& Zone, char& Letter) {
     Zone = 0;
     Letter = ' ';
     // Written so that NaN fails too.
-    if (!(Lat >= -80.0 && Lat <= 84.0 && Long >= -180.0 && Long < 180.0)) return;
+    if (!(Lat >= -80.0 && Lat <= 84.0 && Long >= -180.0 && Long <= 180.0)) return;
+    if (Long == 180.0) Long = -180.0;  // one meridian
     int k = static_cast<int>(std::floor(Lat + 80.0)) / 8;
     if (k >= 6) ++k;   // no band I
     if (k >= 12) ++k;  // no band O
@@ -174,32 +154,27 @@ std::string GeoToUTMZone(double Lat, double Long) {
     return std::to_string(zone) + letter;
 }
 
-void LatLongToUTM(double Lat, double Long, TGeoEllipsoid E, int& Zone, double& Easting, double& Northing) {
+bool LatLongToUTM(double Lat, double Long, TGeoEllipsoid E, int& Zone, double& Easting, double& Northing) {
     char letter = ' ';
     GeoToUTMZone(Lat, Long, Zone, letter);
-    double x = 0.0, y = 0.0;
-    ProjectTM(Series(E), Lat * DegToRad, Long * DegToRad - UTMCentralMeridian(Zone), x, y);
-    Easting = UTMScale * x + UTMFalseEasting;
-    Northing = UTMScale * y;
+    const bool ok = tmseries::UTMForward(Series(E).tm, Lat, Long, Zone, Easting, Northing);
     if (Northing < 0.0) Northing += UTMFalseNorthingSouth;
+    return ok && Zone != 0;
 }
 
-void LatLongToUTMInZone(double Lat, double Long, int Zone, bool South, TGeoEllipsoid E, double& Easting,
+bool LatLongToUTMInZone(double Lat, double Long, int Zone, bool South, TGeoEllipsoid E, double& Easting,
                         double& Northing) {
-    double x = 0.0, y = 0.0;
-    ProjectTM(Series(E), Lat * DegToRad, Long * DegToRad - UTMCentralMeridian(Zone), x, y);
-    Easting = UTMScale * x + UTMFalseEasting;
-    Northing = UTMScale * y + (South ? UTMFalseNorthingSouth : 0.0);
+    const bool ok = tmseries::UTMForward(Series(E).tm, Lat, Long, Zone, Easting, Northing);
+    if (South) Northing += UTMFalseNorthingSouth;
+    return ok;
 }
 
-void UTMToLatLong(double Easting, double Northing, int Zone, bool South, TGeoEllipsoid E, double& Lat, double& Long) {
-    const double x = (Easting - UTMFalseEasting) / UTMScale;
-    if (South) Northing -= UTMFalseNorthingSouth;
-    const double y = Northing / UTMScale;
-    double phi = 0.0, lambda = 0.0;
-    UnprojectTM(Series(E), x, y, UTMCentralMeridian(Zone), phi, lambda);
-    Lat = phi * RadToDeg;
-    Long = lambda * RadToDeg;
+bool LatLongToUTMForced(double Lat, double Long, int Zone, TGeoEllipsoid E, double& Easting, double& Northing) {
+    return tmseries::UTMForcedForward(Series(E).tm, Lat, Long, Zone, Easting, Northing);
+}
+
+bool UTMToLatLong(double Easting, double Northing, int Zone, bool South, TGeoEllipsoid E, double& Lat, double& Long) {
+    return tmseries::UTMInverse(Series(E).tm, Easting, Northing, Zone, South, Lat, Long);
 }
 
 void LatLongToUPS(double Lat, double Long, TGeoEllipsoid E, double& X, double& Y) {
@@ -240,6 +215,49 @@ void UPSToLatLong(double X, double Y, bool South, TGeoEllipsoid E, double& Lat, 
     Lat = 90.0 - c * RadToDeg;
     if (South) Lat = -Lat;
     Long = (South ? -std::atan2(-xp, yp) : -std::atan2(-xp, -yp)) * RadToDeg;
+}
+
+TTransverseMercator TransverseMercatorOn(TGeoEllipsoid E) {
+    TTransverseMercator p;
+    p.SemiMajor = EllipsoidAxes(E).a;
+    p.RecipFlattening = RecipFlattening(E);
+    return p;
+}
+
+bool IsValidTransverseMercator(const TTransverseMercator& P) {
+    const auto finite = [](double v) { return std::isfinite(v); };
+    return finite(P.SemiMajor) && P.SemiMajor > 0 &&
+           (P.RecipFlattening == 0 || (finite(P.RecipFlattening) && P.RecipFlattening >= TMMinRecipFlattening)) &&
+           P.CentralMeridian >= -180 && P.CentralMeridian <= 180 && P.OriginLatitude >= -90 && P.OriginLatitude <= 90 &&
+           finite(P.Scale) && P.Scale > 0 && finite(P.FalseEasting) && finite(P.FalseNorthing);
+}
+
+namespace tmseries {
+
+const TEllipsoid& OfEllipsoid(TGeoEllipsoid E) { return Series(E).tm; }
+
+TPrepared Prepare(const TTransverseMercator& P) {
+    TPrepared t;
+    t.Valid = IsValidTransverseMercator(P);
+    if (!t.Valid) return t;
+    t.S = MakeEllipsoid(P.SemiMajor, P.RecipFlattening == 0 ? 0.0 : 1 / P.RecipFlattening);
+    t.Lon0 = P.CentralMeridian;
+    t.KA = P.Scale * t.S.A;
+    double xi0 = 0, eta0 = 0;
+    Forward(t.S, P.OriginLatitude * DegToRad, 0.0, xi0, eta0);
+    t.X0 = P.FalseEasting;
+    t.Y0 = P.FalseNorthing - t.KA * xi0;
+    return t;
+}
+
+}  // namespace tmseries
+
+bool GeoToTM(const TTransverseMercator& P, double Lat, double Long, double& Easting, double& Northing) {
+    return tmseries::GeoToGrid(tmseries::Prepare(P), Lat, Long, Easting, Northing);
+}
+
+bool TMToGeo(const TTransverseMercator& P, double Easting, double Northing, double& Lat, double& Long) {
+    return tmseries::GridToGeo(tmseries::Prepare(P), Easting, Northing, Lat, Long);
 }
 
 }  // namespace zylcarto
