@@ -18,7 +18,7 @@ TGeoDB::TGeoDB(TComponent* AOwner) : TComponent(AOwner) {}
 
 TGeoDB::~TGeoDB() {
     FNumSumItems = 0;
-    if (FLazyWrite) {
+    if (FLazyWrite && IsOpen()) {
         try {
             const auto lock = Lock("Destroy", true);
             SaveAllIndexes();
@@ -70,8 +70,18 @@ void TGeoDB::CloseDatabase() {
     }
 }
 
+std::string TGeoDB::CannotOpen(const char* Operation, const std::exception& Cause) const {
+    return Msg(std::string(Operation) + ": cannot open database. " + Cause.what() + ".");
+}
+
 std::unique_ptr<TDBLock> TGeoDB::Lock(const std::string& LockFile, const char* Operation, bool Exclusive) {
-    auto lock = std::make_unique<TDBLock>(LockFile, Exclusive, FLockTimeout);
+    std::unique_ptr<TDBLock> lock;
+    try {
+        lock = std::make_unique<TDBLock>(LockFile, Exclusive, FLockTimeout);
+    } catch (const EInOutError& e) {
+        // a read-only folder or medium, most often: the change cannot even begin
+        throw EZYLGeoDBError(CannotOpen(Operation, e));
+    }
     if (!lock->Acquired())
         throw EZYLGeoDBError(Msg(std::string(Operation) + ": the database is locked by another process."));
     if (IsOpen() && lock->Counter() != FSeenChanges) {
@@ -91,7 +101,8 @@ std::unique_ptr<TDBLock> TGeoDB::Lock(const char* Operation, bool Exclusive) {
 void TGeoDB::OpenDatabase(const std::string& BaseName) {
     const TDBFileNames names = DBFileNames(BaseName);
     // opening only reads, unless it creates the database or finishes a killed collection
-    const bool writes = NoDatabaseFiles(names) || UnfinishedCreation(names) || CollectionLeftovers(names);
+    const bool writes = NoDatabaseFiles(names) || UnfinishedCreation(names) || CollectionLeftovers(names) ||
+                        ProbeFile(DeleteJournalName(names.GDS));
     const auto lock = Lock(names.Lock, "SetDBName", writes);
     LoadDatabase(BaseName);
 }
@@ -102,6 +113,7 @@ void TGeoDB::LoadDatabase(const std::string& BaseName) {
     try {
         // what a killed collection left is finished or undone before anything is read
         RecoverCollection(names);
+        RecoverDelete(names, [this](const std::string& Text) { return Msg("SetDBName: " + Text); });
         // a new database is a name with no file at all or a creation stopped half way;
         // any other partial set is a damaged one
         if (NoDatabaseFiles(names) || UnfinishedCreation(names)) CreateDatabaseFiles(names);
@@ -228,8 +240,8 @@ void TGeoDB::WriteHeader(const char* Operation) {
         TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
         WriteSystemData(f, FSystemData);
         Finish(f);
-    } catch (const EInOutError&) {
-        throw EZYLGeoDBError(Msg(std::string(Operation) + ": cannot open database."));
+    } catch (const EInOutError& e) {
+        throw EZYLGeoDBError(CannotOpen(Operation, e));
     }
 }
 
@@ -243,6 +255,7 @@ void TGeoDB::SetDescription(const std::string& Value) {
         WriteHeader("SetDescription");
     } catch (...) {
         FSystemData = old;
+        RollBack([&] { WriteHeader("SetDescription"); });
         throw;
     }
 }
@@ -256,6 +269,7 @@ void TGeoDB::SetRevision(int Value) {
         WriteHeader("SetRevision");
     } catch (...) {
         FSystemData = old;
+        RollBack([&] { WriteHeader("SetRevision"); });
         throw;
     }
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "zylcarto/geodb/record_codec.h"
+#include "zylcarto/geodb/dbfile.h"
 #include "zylcarto/support/errors.h"
 
 namespace zylcarto {
@@ -57,6 +58,54 @@ void WriteCollectionIntent(const TCollectionFiles& Files, std::int64_t NewGDDSiz
     out.Sync();
     out.Close();
     SyncDirectoryOf(Files.Intent);
+}
+
+std::string DeleteJournalName(const std::string& ItemFile) { return ItemFile + "~delete"; }
+
+namespace {
+constexpr char kDeleteMagic[4] = {'Z', 'G', 'D', '1'};
+constexpr std::size_t kJournalBytes = 4 + 8 + 2 * GdbDataBytes + 4;
+}  // namespace
+
+void WriteDeleteJournal(const std::string& Path, const TDeleteJournal& Journal, bool Sync) {
+    std::vector<std::uint8_t> b(kJournalBytes);
+    std::memcpy(b.data(), kDeleteMagic, 4);
+    PutI64(b.data() + 4, static_cast<std::int64_t>(Journal.Entry) | static_cast<std::int64_t>(Journal.Count) << 32);
+    std::memcpy(b.data() + 12, Journal.Moved.data(), GdbDataBytes);
+    std::memcpy(b.data() + 12 + GdbDataBytes, Journal.Replaced.data(), GdbDataBytes);
+    std::memcpy(b.data() + kJournalBytes - 4, kDeleteMagic, 4);
+    TBinaryFile out(Path, TBinaryFile::TMode::CreateNew);
+    out.Write(b.data(), b.size());
+    if (Sync) out.Sync();
+    out.Close();
+    if (Sync) SyncDirectoryOf(Path);
+}
+
+void RecoverDelete(const TDBFileNames& Names, const std::function<std::string(const std::string&)>& Message) {
+    const std::string path = DeleteJournalName(Names.GDS);
+    if (!ProbeFile(path)) return;
+    const std::vector<std::uint8_t> b = ReadWholeFile(path);
+    if (b.size() == kJournalBytes && std::memcmp(b.data(), kDeleteMagic, 4) == 0 &&
+        std::memcmp(b.data() + kJournalBytes - 4, kDeleteMagic, 4) == 0) {
+        const auto packed = static_cast<std::uint64_t>(GetI64(b.data() + 4));
+        const auto entry = static_cast<std::int64_t>(packed & 0xFFFFFFFFu);
+        const auto count = static_cast<std::int64_t>(packed >> 32);
+        const std::int64_t rec = GdbDataBytes;
+        TBinaryFile items(Names.GDS, TBinaryFile::TMode::ReadWrite);
+        const std::int64_t size = items.Size();
+        // before the cut the file holds every record (and perhaps the start of
+        // an add's), after it one fewer
+        if (entry >= count - 1 || size < (count - 1) * rec || size >= (count + 1) * rec)
+            throw EZYLGeoDBError(Message("the database file \"" + path + "\" does not belong to the item file \"" +
+                                         Names.GDS + "\"; move it aside to open the database."));
+        items.Seek(entry * rec);
+        items.Write(b.data() + 12, GdbDataBytes);
+        items.Truncate((count - 1) * rec);
+        items.Sync();
+        items.Close();
+    }
+    RemoveFile(path);
+    SyncDirectoryOf(path);
 }
 
 bool CollectionLeftovers(const TDBFileNames& Names) {
