@@ -1,6 +1,7 @@
 #pragma once
 // The exchange subcommands that live under other command groups ("map", "db").
 #include "cli.h"
+#include "zylcarto/geodb/geodb.h"
 
 namespace zylcarto::cli {
 
@@ -12,5 +13,9 @@ extern const char* const kMapExchangeUsage;
 
 // zylcarto db export-gpkg
 int RunDbExportGpkg(TArgs a);
+
+// Shows the database's progress reports on standard error ("What: 42%") when
+// that is a terminal, where they cannot end up in a file or pipe.
+void ShowProgress(TGeoDB& DB, const char* What);
 
 }  // namespace zylcarto::cli

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <optional>
@@ -470,6 +471,55 @@ TEST_F(GeoDBFaultSweep, EveryFaultAndEveryFaultThenAKillLeaveOnlyWholeReturnedCh
         }
     }
     std::printf("%d faulted runs\n", runs);
+}
+
+}  // namespace
+
+namespace {
+
+using GeoDBFailureMessages = FaultsBase;
+
+// A failed change says which file failed and why, the lock file included (a
+// read-only medium stops a change there), and without a database nothing is made.
+TEST_F(GeoDBFailureMessages, AFailedChangeNamesTheFileAndItsCause) {
+    struct Case {
+        const char* what;
+        TFileOp op;
+        const char* extension;
+        int err;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"read-only lock file", TFileOp::Create, ".zylglk", EROFS, "AddData: cannot open database."},
+        {"lock counter", TFileOp::Write, ".zylglk", EIO, "AddData: cannot open database."},
+        {"header", TFileOp::Write, ".zylgdd", ENOSPC, "AddData: cannot open database."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TGeoDB db;
+        Build(db, false);
+        const std::string file = Base("db/x") + c.extension;
+        SetFileFaultHook([&](TFileOp op, const std::string& path) { return op == c.op && path == file ? c.err : 0; });
+        try {
+            AddTownAt(db, "new", 7, 7);
+            ADD_FAILURE() << "no failure";
+        } catch (const EZYLGeoDBError& e) {
+            const std::string msg = e.what();
+            EXPECT_NE(msg.find(c.message), std::string::npos) << msg;
+            EXPECT_NE(msg.find("\"" + file + "\""), std::string::npos) << msg;
+            EXPECT_NE(msg.find(std::strerror(c.err)), std::string::npos) << msg;
+        }
+        SetFileFaultHook(nullptr);
+        EXPECT_EQ(db.NumEntries(), 5);
+    }
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(Dir);
+    {
+        TGeoDB db;
+        db.SetLazyWrite(true);
+    }
+    std::filesystem::current_path(cwd);
+    EXPECT_FALSE(std::filesystem::exists(Dir / ".zylglk"));
 }
 
 }  // namespace
