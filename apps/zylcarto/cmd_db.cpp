@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <functional>
 #include <map>
 #include <unistd.h>
 
@@ -383,14 +384,36 @@ int Recover(TArgs a) {
 
 }  // namespace
 
-void ShowProgress(TGeoDB& DB, const char* What) {
-    if (::isatty(STDERR_FILENO) == 0) return;
-    DB.SetOnPercentDone([What, last = -1](TObject*, int Percent) mutable {
+namespace {
+
+// "What: 42%" over itself; the line ends at 100.
+std::function<void(int)> ProgressLine(const char* What) {
+    return [What, last = -1](int Percent) mutable {
         if (Percent == last) return;
         last = Percent;
         std::fprintf(stderr, "\r%s: %3d%%%s", What, Percent, Percent >= 100 ? "\n" : "");
         std::fflush(stderr);
+    };
+}
+
+}  // namespace
+
+void ShowProgress(TGeoDB& DB, const char* What) {
+    if (::isatty(STDERR_FILENO) == 0) return;
+    DB.SetOnPercentDone([line = ProgressLine(What)](TObject*, int Percent) { line(Percent); });
+}
+
+std::function<void()> ShowBlockProgress(TGeoDB& DB, const char* What) {
+    int blocks = 0;
+    for (int e = 1; e <= DB.NumEntries(); ++e)
+        if (IsPolygonKind(DB.Data(e).ItemKind) || DB.Data(e).ItemKind == gitBLOB) ++blocks;
+    if (::isatty(STDERR_FILENO) == 0 || blocks == 0) return [] {};
+    auto line = ProgressLine(What);
+    // every retrieval of a block starts with a report of 0
+    DB.SetOnPercentDone([line, blocks, done = 0](TObject*, int Percent) mutable {
+        if (Percent == 0) line(std::min(99, 100 * ++done / blocks));
     });
+    return [line]() mutable { line(100); };
 }
 
 namespace {

@@ -165,6 +165,25 @@ TEST_F(CliDb, CheckFindsDamageAndRecoverKeepsEveryReadableItem) {
     EXPECT_EQ(Run("db recover d e").Status, 1);  // never over an existing database
 }
 
+// Progress goes to standard error only when that is a terminal (here: one that
+// script(1) provides), never into a file or pipe.
+TEST_F(CliDb, LongTasksShowProgressOnATerminalOnly) {
+    ASSERT_EQ(Run("db create d").Status, 0);
+    Write("sq.txt", "1 1\n1 2\n2 2\n");
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(Run("db add-polygon d river r sq.txt").Status, 0);
+    for (const char* task : {"gc", "export-gpkg"}) {
+        const std::string args = std::string("db ") + task + " d" + (task[0] == 'e' ? " d.gpkg" : "");
+        const Result piped = Run(args);
+        EXPECT_EQ(piped.Status, 0) << task;
+        EXPECT_EQ(piped.Err, "") << task;
+        const std::string typescript = (Dir / "typescript").string();
+        const std::string cmd = "cd '" + (Dir / "db").string() + "' && script -qec \"'" + ZYLCARTO_CLI + "' " + args +
+                                "\" '" + typescript + "' >/dev/null 2>&1";
+        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+        EXPECT_NE(ReadFile(typescript).find(std::string(task) + ": 100%"), std::string::npos) << ReadFile(typescript);
+    }
+}
+
 // Angle between two positions, computed independently of the tool (vectors).
 double Angle(double lat1, double lon1, double lat2, double lon2) {
     const double r = M_PI / 180;

@@ -523,3 +523,42 @@ TEST_F(GeoDBFailureMessages, AFailedChangeNamesTheFileAndItsCause) {
 }
 
 }  // namespace
+
+namespace {
+
+using GeoDBFaultsInARow = FaultsBase;
+
+// A deletion killed before its index files were written, then an add that finds
+// the disk full half way through its record: the indexes on disk list more items
+// than the item file holds whole, which must not read as a file cut short.
+TEST_F(GeoDBFaultsInARow, AKilledDeleteThenAFullDiskAddLeaveAnOpenableDatabase) {
+    Contents before;
+    {
+        std::optional<TGeoDB> db;
+        db.emplace();
+        Build(*db, false);
+        bool off = false;
+        SetFileFaultHook([&](TFileOp op, const std::string& path) {
+            if (ChangesFiles(op) && path.find(".zylgi") != std::string::npos) off = true;
+            return off ? EIO : 0;
+        });
+        EXPECT_ANY_THROW(db->DeleteData(5));
+        db.reset();
+        SetFileFaultHook(nullptr);
+    }
+    TGeoDB db;
+    ASSERT_NO_THROW(db.SetDBName(Base("db/x")));
+    before = ReadContents(db);
+    SetFileFaultHook([](TFileOp op, const std::string& path) {
+        return op == TFileOp::Write && path.ends_with(".zylgds") ? TornWrite : 0;
+    });
+    EXPECT_ANY_THROW(AddTownAt(db, "new", 7, 7));
+    SetFileFaultHook(nullptr);
+    TGeoDB reader;
+    ASSERT_NO_THROW(reader.SetDBName(Base("db/x")));
+    EXPECT_TRUE(SameContents(ReadContents(reader), before));
+    const int added = AddTownAt(reader, "after", 8, 8);
+    EXPECT_EQ(added, reader.NumEntries());
+}
+
+}  // namespace
