@@ -69,9 +69,11 @@ std::vector<TGeoDBFinding> CheckDatabase(const std::string& BaseName, int Timeou
 
     const TCollectionFiles c = CollectionFiles(names);
     for (const std::string& f : {c.Intent, c.NewGDD, c.NewGDS, c.OldGDD})
-        if (ProbeFile(f)) note("the file " + Quoted(f) + " of an interrupted collection: opening finishes or discards it");
+        if (ProbeFile(f))
+            note("the file " + Quoted(f) + " of an interrupted collection: opening finishes or discards it");
     if (ProbeFile(DeleteJournalName(names.GDS)))
-        note("the journal " + Quoted(DeleteJournalName(names.GDS)) + " of an interrupted deletion: opening completes it");
+        note("the journal " + Quoted(DeleteJournalName(names.GDS)) +
+             " of an interrupted deletion: opening completes it");
 
     const TDataFile data = ReadDataFile(names.GDD);
     if (!data.Usable) damage("the data file " + Quoted(names.GDD) + " " + data.Why);
@@ -91,16 +93,19 @@ std::vector<TGeoDBFinding> CheckDatabase(const std::string& BaseName, int Timeou
     for (std::size_t r = 0; r < count; ++r) {
         const std::uint8_t* raw = items.data() + r * GdbDataBytes;
         recs[r] = DecodeGdbData(raw);
-        const std::string entry = "entry " + std::to_string(r + 1) + " (identifier " + std::to_string(recs[r].ItemId) + ")";
+        const std::string entry =
+            "entry " + std::to_string(r + 1) + " (identifier " + std::to_string(recs[r].ItemId) + ")";
         const std::string fault = RecordFault(raw, recs[r], data.Usable ? data.Size : 0);
         if (!fault.empty() && (data.Usable || fault.find("data block beyond") == std::string::npos))
             damage("the item file " + Quoted(names.GDS) + ": " + entry + " has " + fault);
         highest = std::max(highest, recs[r].ItemId);
         const auto [at, fresh] = firstOf.emplace(recs[r].ItemId, r);
         if (!fresh) {
-            const bool copy = r + 1 == count && std::memcmp(items.data() + at->second * GdbDataBytes, raw, GdbDataBytes) == 0;
+            const bool copy =
+                r + 1 == count && std::memcmp(items.data() + at->second * GdbDataBytes, raw, GdbDataBytes) == 0;
             if (copy)
-                note("the item file " + Quoted(names.GDS) + " holds its last record twice, as an interrupted deletion " +
+                note("the item file " + Quoted(names.GDS) +
+                     " holds its last record twice, as an interrupted deletion " +
                      "leaves it: opening completes the deletion");
             else
                 damage("the item file " + Quoted(names.GDS) + ": " + entry + " has the identifier of entry " +
@@ -135,8 +140,7 @@ TGeoDBRecovery RecoverDatabase(const std::string& Source, const std::string& Des
         throw EZYLGeoDBError("RecoverDatabase: the database \"" + StripExtension(Dest) + "\" already exists.");
     TDBLock lock(from.Lock, false, 5000);
     if (!lock.Acquired()) throw EZYLGeoDBError("RecoverDatabase: the database is locked by another process.");
-    if (!ProbeFile(from.GDS))
-        throw EZYLGeoDBError("RecoverDatabase: the item file \"" + from.GDS + "\" is missing.");
+    if (!ProbeFile(from.GDS)) throw EZYLGeoDBError("RecoverDatabase: the item file \"" + from.GDS + "\" is missing.");
     const TDataFile data = ReadDataFile(from.GDD);
     TGeoDBRecovery r;
     std::vector<std::uint8_t> items;
@@ -153,8 +157,8 @@ TGeoDBRecovery RecoverDatabase(const std::string& Source, const std::string& Des
     for (std::size_t k = 0; k + GdbDataBytes <= items.size(); k += GdbDataBytes) {
         const std::uint8_t* raw = items.data() + k;
         TgdbData rec = DecodeGdbData(raw);
-        const std::string entry = "entry " + std::to_string(k / GdbDataBytes + 1) + " (identifier " +
-                                  std::to_string(rec.ItemId) + "): ";
+        const std::string entry =
+            "entry " + std::to_string(k / GdbDataBytes + 1) + " (identifier " + std::to_string(rec.ItemId) + "): ";
         const std::string fault = RecordFault(raw, rec, data.Usable ? data.Size : 0);
         if (!fault.empty()) {
             r.Skipped.push_back(entry + (data.Usable ? fault : "its data block, the data file " + data.Why));

@@ -16,9 +16,9 @@ namespace zylcarto {
 TDBLock::TDBLock(const std::string& Path, bool Exclusive, int TimeoutMs) : FExclusive(Exclusive) {
     // A reader creates nothing: without the lock file no process has changed the
     // database yet, and on a read-only database no process can.
-    const int fd = Exclusive ? (FaultInjected(TFileOp::Create, Path) ? -1
-                                                                     : ::open(Path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666))
-                             : ::open(Path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = !Exclusive                                ? ::open(Path.c_str(), O_RDONLY | O_CLOEXEC)
+                   : FaultInjected(TFileOp::Create, Path) ? -1
+                                                          : ::open(Path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0 && !Exclusive && (errno == ENOENT || errno == EACCES || errno == EROFS)) {
         FUnlockedRead = true;
         return;
