@@ -37,6 +37,9 @@ class TDBLock;
 /// holds the database's lock (see LockTimeout). Failures raise EZYLGeoDBError with
 /// the component's name, or EInOutError for a file that cannot be read or written;
 /// an entry number out of range does nothing (False or 0 where there is a result).
+/// A change that raises has been rolled back, its tables read again from the
+/// files; one that returns is stored whole. An interrupted change (a killed
+/// process) is completed or undone by the next opening.
 class ZYLCARTO_EXPORT TGeoDB : public TComponent {
 public:
     /// A component with no database open, LazyWrite off, owned by AOwner when given.
