@@ -15,6 +15,14 @@ constexpr std::size_t kIntentBytes = 24;  // magic, two sizes, magic again
 void PutI64(std::uint8_t* p, std::int64_t v) {
     for (int i = 0; i < 8; ++i) p[i] = static_cast<std::uint8_t>(static_cast<std::uint64_t>(v) >> (8 * i));
 }
+void PutI32(std::uint8_t* p, std::int32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i));
+}
+std::int32_t GetI32(const std::uint8_t* p) {
+    std::uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(p[i]) << (8 * i);
+    return static_cast<std::int32_t>(v);
+}
 std::int64_t GetI64(const std::uint8_t* p) {
     std::uint64_t v = 0;
     for (int i = 0; i < 8; ++i) v |= static_cast<std::uint64_t>(p[i]) << (8 * i);
@@ -70,7 +78,8 @@ constexpr std::size_t kJournalBytes = 4 + 8 + 2 * GdbDataBytes + 4;
 void WriteDeleteJournal(const std::string& Path, const TDeleteJournal& Journal, bool Sync) {
     std::vector<std::uint8_t> b(kJournalBytes);
     std::memcpy(b.data(), kDeleteMagic, 4);
-    PutI64(b.data() + 4, static_cast<std::int64_t>(Journal.Entry) | static_cast<std::int64_t>(Journal.Count) << 32);
+    PutI32(b.data() + 4, Journal.Entry);
+    PutI32(b.data() + 8, Journal.Count);
     std::memcpy(b.data() + 12, Journal.Moved.data(), GdbDataBytes);
     std::memcpy(b.data() + 12 + GdbDataBytes, Journal.Replaced.data(), GdbDataBytes);
     std::memcpy(b.data() + kJournalBytes - 4, kDeleteMagic, 4);
@@ -87,15 +96,13 @@ void RecoverDelete(const TDBFileNames& Names, const std::function<std::string(co
     const std::vector<std::uint8_t> b = ReadWholeFile(path);
     if (b.size() == kJournalBytes && std::memcmp(b.data(), kDeleteMagic, 4) == 0 &&
         std::memcmp(b.data() + kJournalBytes - 4, kDeleteMagic, 4) == 0) {
-        const auto packed = static_cast<std::uint64_t>(GetI64(b.data() + 4));
-        const auto entry = static_cast<std::int64_t>(packed & 0xFFFFFFFFu);
-        const auto count = static_cast<std::int64_t>(packed >> 32);
+        const std::int64_t entry = GetI32(b.data() + 4), count = GetI32(b.data() + 8);
         const std::int64_t rec = GdbDataBytes;
         TBinaryFile items(Names.GDS, TBinaryFile::TMode::ReadWrite);
         const std::int64_t size = items.Size();
         // before the cut the file holds every record (and perhaps the start of
         // an add's), after it one fewer
-        if (entry >= count - 1 || size < (count - 1) * rec || size >= (count + 1) * rec)
+        if (entry < 0 || entry >= count - 1 || size < (count - 1) * rec || size >= (count + 1) * rec)
             throw EZYLGeoDBError(Message("the database file \"" + path + "\" does not belong to the item file \"" +
                                          Names.GDS + "\"; move it aside to open the database."));
         items.Seek(entry * rec);

@@ -32,8 +32,8 @@ bool CollectionLeftovers(const TDBFileNames& Names);
 // one's place and both as they were, written and synced before the item file
 // is touched, removed once the deletion is complete or undone.
 struct TDeleteJournal {
-    int Entry;   // 0-based record that is deleted
-    int Count;   // records before the deletion
+    std::int32_t Entry;  // 0-based record that is deleted
+    std::int32_t Count;  // records before the deletion
     std::vector<std::uint8_t> Moved, Replaced;  // GdbDataBytes each
 };
 std::string DeleteJournalName(const std::string& ItemFile);
