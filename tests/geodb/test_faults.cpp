@@ -13,6 +13,7 @@
 #include <set>
 
 #include "zylcarto/geodb/indexes.h"
+#include "zylcarto/geodb/lock.h"
 #include "zylcarto/geodb/storage.h"
 
 using namespace zylcarto;
@@ -559,6 +560,43 @@ TEST_F(GeoDBFaultsInARow, AKilledDeleteThenAFullDiskAddLeaveAnOpenableDatabase) 
     EXPECT_TRUE(SameContents(ReadContents(reader), before));
     const int added = AddTownAt(reader, "after", 8, 8);
     EXPECT_EQ(added, reader.NumEntries());
+}
+
+}  // namespace
+
+namespace {
+
+// What a killed writer left is finished under the exclusive lock only: a reader
+// that finds it waits for other readers rather than finishing it beside them.
+TEST_F(GeoDBFaultsInARow, WhatAKilledWriterLeftIsFinishedUnderTheExclusiveLock) {
+    TGeoDB reader;
+    Build(reader, false);
+    {
+        std::optional<TGeoDB> writer;
+        writer.emplace();
+        writer->SetDBName(Base("db/x"));
+        bool off = false;
+        SetFileFaultHook([&](TFileOp op, const std::string& path) {
+            if (ChangesFiles(op) && path.ends_with(".zylgds")) off = true;
+            return off ? EIO : 0;
+        });
+        EXPECT_ANY_THROW(writer->DeleteData(2));
+        writer.reset();
+        SetFileFaultHook(nullptr);
+    }
+    const std::string journal = Base("db/x") + ".zylgds~delete";
+    ASSERT_TRUE(std::filesystem::exists(journal));
+    TgdbPolygon p;
+    {
+        TDBLock other(Base("db/x") + ".zylglk", false, 0);
+        ASSERT_TRUE(other.Acquired());
+        reader.SetLockTimeout(50);
+        EXPECT_THROW(reader.RetrievePolygon(1, p), EZYLGeoDBError);
+        EXPECT_TRUE(std::filesystem::exists(journal));
+    }
+    EXPECT_TRUE(reader.RetrievePolygon(2, p));  // the last item, moved into the gap
+    EXPECT_EQ(reader.NumEntries(), 4);
+    EXPECT_FALSE(std::filesystem::exists(journal));
 }
 
 }  // namespace

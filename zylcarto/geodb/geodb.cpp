@@ -85,6 +85,12 @@ std::unique_ptr<TDBLock> TGeoDB::Lock(const std::string& LockFile, const char* O
     if (!lock->Acquired())
         throw EZYLGeoDBError(Msg(std::string(Operation) + ": the database is locked by another process."));
     if (IsOpen() && lock->Counter() != FSeenChanges) {
+        // what a killed writer left is finished under the exclusive lock only,
+        // so that no two processes do it at once
+        if (!Exclusive && RecoveryPending(DBFileNames(DBName()))) {
+            lock.reset();
+            return Lock(LockFile, Operation, true);
+        }
         // another process changed the files: the tables are read again
         const bool lazy = FLazyWrite;
         LoadDatabase(DBName());
@@ -100,9 +106,8 @@ std::unique_ptr<TDBLock> TGeoDB::Lock(const char* Operation, bool Exclusive) {
 
 void TGeoDB::OpenDatabase(const std::string& BaseName) {
     const TDBFileNames names = DBFileNames(BaseName);
-    // opening only reads, unless it creates the database or finishes a killed collection
-    const bool writes = NoDatabaseFiles(names) || UnfinishedCreation(names) || CollectionLeftovers(names) ||
-                        ProbeFile(DeleteJournalName(names.GDS));
+    // opening only reads, unless it creates the database or finishes a killed change
+    const bool writes = NoDatabaseFiles(names) || UnfinishedCreation(names) || RecoveryPending(names);
     const auto lock = Lock(names.Lock, "SetDBName", writes);
     LoadDatabase(BaseName);
 }

@@ -120,6 +120,10 @@ bool CollectionLeftovers(const TDBFileNames& Names) {
     return ProbeFile(f.Intent) || ProbeFile(f.NewGDD) || ProbeFile(f.NewGDS) || ProbeFile(f.OldGDD);
 }
 
+bool RecoveryPending(const TDBFileNames& Names) {
+    return CollectionLeftovers(Names) || ProbeFile(DeleteJournalName(Names.GDS));
+}
+
 void RecoverCollection(const TDBFileNames& Names) {
     const TCollectionFiles f = CollectionFiles(Names);
     const bool any = CollectionLeftovers(Names);

@@ -27,6 +27,8 @@ void WriteCollectionIntent(const TCollectionFiles& Files, std::int64_t NewGDDSiz
 void RecoverCollection(const TDBFileNames& Names);
 // True when a collection left any of its files behind.
 bool CollectionLeftovers(const TDBFileNames& Names);
+// True when opening has a collection or a deletion to finish or undo.
+bool RecoveryPending(const TDBFileNames& Names);
 
 // A deletion of any but the last record: the record moved into the deleted
 // one's place and both as they were, written and synced before the item file
