@@ -7,11 +7,14 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <functional>
 #include <map>
+#include <unistd.h>
 
 #include "cli.h"
 #include "exchange_cmds.h"
 #include "zylcarto/geodb/geodb.h"
+#include "zylcarto/geodb/geodb_check.h"
 #include "zylcarto/support/numeric.h"
 #include "zylcarto/support/strings.h"
 
@@ -209,11 +212,18 @@ int GetBlob(TArgs a) {
     return 0;
 }
 
+// By identifier, which stays with its item: an entry number is the item's only
+// until another process deletes something.
 int Delete(TArgs a) {
-    Need(a, 2, "delete NAME ENTRY");
+    const bool byEntry = TakeFlag(a, "--entry");
+    Need(a, 2, "delete NAME ID | delete NAME --entry ENTRY");
     TGeoDB db;
     OpenExisting(db, a[0]);
-    db.DeleteData(Entry(db, a[1]));
+    // an entry names the item it held when the database was opened here
+    const int id = byEntry ? db.Data(Entry(db, a[1])).ItemId : ParseInt(a[1], "ID");
+    if (!db.DeleteItem(id))
+        throw EOperationFailed(std::string("no item with identifier ") + std::to_string(id) + " in \"" + a[0] +
+                               "\"" + (byEntry ? " (another process deleted it)" : "") + "; nothing was deleted");
     return 0;
 }
 
@@ -338,6 +348,7 @@ int Gc(TArgs a) {
     Need(a, 1, "gc NAME");
     TGeoDB db;
     OpenExisting(db, a[0]);
+    ShowProgress(db, "gc");
     const std::string data = db.DBName() + ".zylgdd";
     const auto before = std::filesystem::file_size(data);
     db.GarbageCollection();
@@ -345,6 +356,69 @@ int Gc(TArgs a) {
                 static_cast<std::uintmax_t>(std::filesystem::file_size(data)));
     return 0;
 }
+
+int Check(TArgs a) {
+    Need(a, 1, "check NAME");
+    if (!Exists(a[0])) throw EUsageError("no database \"" + a[0] + "\"");
+    const auto findings = CheckDatabase(a[0]);
+    int damage = 0;
+    for (const auto& f : findings) {
+        std::printf("%s\t%s\n", f.Damage ? "damage" : "note", f.Text.c_str());
+        damage += f.Damage ? 1 : 0;
+    }
+    if (damage > 0) {
+        std::fprintf(stderr, "zylcarto: \"%s\" is damaged (%d findings); zylcarto db recover copies what is readable\n",
+                     a[0].c_str(), damage);
+        return ExitFailed;
+    }
+    std::printf("ok\n");
+    return 0;
+}
+
+int Recover(TArgs a) {
+    Need(a, 2, "recover SRC DEST");
+    if (!Exists(a[0])) throw EUsageError("no database \"" + a[0] + "\"");
+    const TGeoDBRecovery r = RecoverDatabase(a[0], a[1]);
+    for (const auto& s : r.Skipped) std::fprintf(stderr, "zylcarto: left out %s\n", s.c_str());
+    std::printf("%d items recovered, %zu left out\n", r.Copied, r.Skipped.size());
+    return r.Skipped.empty() ? 0 : ExitFailed;
+}
+
+}  // namespace
+
+namespace {
+
+// "What: 42%" over itself; the line ends at 100.
+std::function<void(int)> ProgressLine(const char* What) {
+    return [What, last = -1](int Percent) mutable {
+        if (Percent == last) return;
+        last = Percent;
+        std::fprintf(stderr, "\r%s: %3d%%%s", What, Percent, Percent >= 100 ? "\n" : "");
+        std::fflush(stderr);
+    };
+}
+
+}  // namespace
+
+void ShowProgress(TGeoDB& DB, const char* What) {
+    if (::isatty(STDERR_FILENO) == 0) return;
+    DB.SetOnPercentDone([line = ProgressLine(What)](TObject*, int Percent) { line(Percent); });
+}
+
+std::function<void()> ShowBlockProgress(TGeoDB& DB, const char* What) {
+    int blocks = 0;
+    for (int e = 1; e <= DB.NumEntries(); ++e)
+        if (IsPolygonKind(DB.Data(e).ItemKind) || DB.Data(e).ItemKind == gitBLOB) ++blocks;
+    if (::isatty(STDERR_FILENO) == 0 || blocks == 0) return [] {};
+    auto line = ProgressLine(What);
+    // every retrieval of a block starts with a report of 0
+    DB.SetOnPercentDone([line, blocks, done = 0](TObject*, int Percent) mutable {
+        if (Percent == 0) line(std::min(99, 100 * ++done / blocks));
+    });
+    return [line]() mutable { line(100); };
+}
+
+namespace {
 
 int RunDb(const TArgs& args) {
     static const std::map<std::string, int (*)(TArgs)> actions = {{"create", Create},
@@ -358,6 +432,8 @@ int RunDb(const TArgs& args) {
                                                                   {"find", Find},
                                                                   {"near", Near},
                                                                   {"gc", Gc},
+                                                                  {"check", Check},
+                                                                  {"recover", Recover},
                                                                   {"export-gpkg", RunDbExportGpkg}};
     if (args.empty()) throw EUsageError("db needs an action (see zylcarto db --help)");
     const auto it = actions.find(args[0]);
@@ -378,14 +454,21 @@ const TRegistrar reg{{"db", "create, inspect and change a geographic database",
                       "                                    VERTICES.txt: one \"LAT LON\" per line, # comments\n"
                       "  add-blob NAME FILE [--caption TEXT] [--truncate]\n"
                       "  get-blob NAME ENTRY OUTFILE       writes a binary object to OUTFILE\n"
-                      "  delete NAME ENTRY                 the last entry takes the deleted one's number\n"
+                      "  delete NAME ID                    deletes the item with identifier ID (exit 1 when\n"
+                      "                                    there is none); the last entry takes its number\n"
+                      "  delete NAME --entry ENTRY         the item at that entry number as listed now\n"
                       "  find NAME ITEM                    entries of that name (case and trailing blanks ignored)\n"
                       "  near NAME LAT LON                 the nearest items on the sphere (all at the least\n"
                       "                                    distance, 0 for boxes holding the position); list\n"
                       "                                    columns plus the distance in km\n"
                       "  gc NAME                           drops unreferenced data blocks\n"
+                      "  check NAME                        checks every file without changing any; one line\n"
+                      "                                    per finding (damage or note), exit 1 on damage\n"
+                      "  recover SRC DEST                  copies every readable item of SRC into the new\n"
+                      "                                    database DEST; exit 1 when any was left out\n"
                       "  export-gpkg NAME OUT.gpkg         GeoPackage 1.2: a layer per item kind (WGS 84,\n"
                       "                                    R-tree indexed) and a table of binary objects\n"
+                      "A change that fails (exit 1) is rolled back: nothing of it is stored.\n"
                       "Add actions print the new entry number. Names are stored exactly or refused\n"
                       "(exit 1): Windows-1252 characters only, no control characters, at most 59\n"
                       "characters unless --truncate allows cutting them.\n",

@@ -18,8 +18,10 @@ int RunDbExportGpkg(TArgs a) {
     TGeoDB db;
     db.SetDBName(a[0]);
     TGpkgExport r;
+    const auto done = ShowBlockProgress(db, "export-gpkg");
     try {
         r = ExportGeoPackage(db, a[1]);
+        done();
     } catch (const EZYLGeoDBError& e) {
         std::fprintf(stderr, "zylcarto: %s\n", e.what());
         return 1;

@@ -113,6 +113,81 @@ TEST_F(CliDb, ReadingActionsChangeAndCreateNoFile) {
     }
 }
 
+// Deleting names the item by its identifier, which another process's deletion
+// does not move; one that deletes nothing says so and fails.
+TEST_F(CliDb, DeleteTakesAnIdentifierAndANoOpFails) {
+    ASSERT_EQ(Run("db create d").Status, 0);
+    for (const char* t : {"a", "b", "c"}) ASSERT_EQ(Run(std::string("db add-town d ") + t + " 1 1").Status, 0);
+    EXPECT_EQ(Run("db delete d 1").Status, 0);  // "c" moves to entry 1
+    const Result again = Run("db delete d 1");
+    EXPECT_EQ(again.Status, 1);
+    EXPECT_NE(again.Err.find("no item with identifier 1"), std::string::npos) << again.Err;
+    EXPECT_EQ(Run("db delete d --entry 1").Status, 0);  // "c", identifier 3
+    EXPECT_EQ(Run("db list d").Out.substr(0, 4), "1\t2\t");
+    EXPECT_EQ(Run("db delete d --entry 2").Status, 2);
+    EXPECT_EQ(Run("db delete d x").Status, 2);
+}
+
+// check reads only and tells damage from what opening repairs; recover copies
+// every readable item, identifiers and blocks included, into a new database.
+TEST_F(CliDb, CheckFindsDamageAndRecoverKeepsEveryReadableItem) {
+    ASSERT_EQ(Run("db create d").Status, 0);
+    Write("sq.txt", "1 1\n1 2\n2 2\n");
+    ASSERT_EQ(Run("db add-town d a 1 1").Status, 0);
+    ASSERT_EQ(Run("db add-polygon d river r sq.txt").Status, 0);
+    ASSERT_EQ(Run("db add-town d c 3 3").Status, 0);
+    EXPECT_EQ(Run("db check d").Out, "ok\n");
+    fs::remove(Dir / "db" / "d.zylgi2");
+    const Result stale = Run("db check d");
+    EXPECT_EQ(stale.Status, 0);
+    EXPECT_NE(stale.Out.find("note\t"), std::string::npos);
+    EXPECT_NE(stale.Out.find("d.zylgi2\" is missing"), std::string::npos) << stale.Out;
+    // the second record's kind byte out of range: the database no longer opens
+    {
+        std::fstream f(Dir / "db" / "d.zylgds", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(2 * 120 + 108);
+        f.put(static_cast<char>(40));
+    }
+    const auto before = Snapshot();
+    const Result damaged = Run("db check d");
+    EXPECT_EQ(damaged.Status, 1);
+    EXPECT_NE(damaged.Out.find("damage\t"), std::string::npos);
+    EXPECT_NE(damaged.Out.find("entry 3 (identifier 3) has an item kind 40"), std::string::npos) << damaged.Out;
+    EXPECT_NE(Run("db list d").Status, 0);
+    const Result rec = Run("db recover d e");
+    EXPECT_EQ(rec.Status, 1);
+    EXPECT_EQ(rec.Out, "2 items recovered, 1 left out\n");
+    EXPECT_NE(rec.Err.find("entry 3"), std::string::npos) << rec.Err;
+    EXPECT_TRUE(Snapshot().size() > before.size());
+    const Result list = Run("db list e");
+    EXPECT_EQ(list.Status, 0);
+    EXPECT_NE(list.Out.find("1\t1\tTown\ta\t"), std::string::npos) << list.Out;
+    EXPECT_NE(list.Out.find("2\t2\tRiver\tr\t"), std::string::npos) << list.Out;
+    EXPECT_EQ(Run("db check e").Out, "ok\n");
+    EXPECT_EQ(Run("db add-town e n 5 5").Out, "3\n");
+    EXPECT_NE(Run("db list e").Out.find("\t4\tTown\tn\t"), std::string::npos);  // identifiers go on from 3
+    EXPECT_EQ(Run("db recover d e").Status, 1);  // never over an existing database
+}
+
+// Progress goes to standard error only when that is a terminal (here: one that
+// script(1) provides), never into a file or pipe.
+TEST_F(CliDb, LongTasksShowProgressOnATerminalOnly) {
+    ASSERT_EQ(Run("db create d").Status, 0);
+    Write("sq.txt", "1 1\n1 2\n2 2\n");
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(Run("db add-polygon d river r sq.txt").Status, 0);
+    for (const char* task : {"gc", "export-gpkg"}) {
+        const std::string args = std::string("db ") + task + " d" + (task[0] == 'e' ? " d.gpkg" : "");
+        const Result piped = Run(args);
+        EXPECT_EQ(piped.Status, 0) << task;
+        EXPECT_EQ(piped.Err, "") << task;
+        const std::string typescript = (Dir / "typescript").string();
+        const std::string cmd = "cd '" + (Dir / "db").string() + "' && script -qec \"'" + ZYLCARTO_CLI + "' " + args +
+                                "\" '" + typescript + "' >/dev/null 2>&1";
+        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+        EXPECT_NE(ReadFile(typescript).find(std::string(task) + ": 100%"), std::string::npos) << ReadFile(typescript);
+    }
+}
+
 // Angle between two positions, computed independently of the tool (vectors).
 double Angle(double lat1, double lon1, double lat2, double lon2) {
     const double r = M_PI / 180;

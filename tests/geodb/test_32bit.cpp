@@ -33,3 +33,22 @@ TEST_F(GeoDB32, FilesAreByteIdenticalToThoseOfA32BitBuild) {
     }
 #endif
 }
+
+// A data file over 2 GiB (the most a block offset reaches) opens and takes
+// towns on a 32-bit build as it does here.
+TEST_F(GeoDB32, ADataFileOver2GiBOpensAsOn64Bit) {
+#ifndef ZYLCARTO_SAMPLE_WRITER32
+    GTEST_SKIP() << "no 32-bit toolchain (g++-multilib) whose programs run here was found when configuring";
+#else
+    WriteSampleDatabase(Base("big"));
+    const auto names = DBFileNames(Base("big"));
+    std::filesystem::resize_file(names.GDD, (std::uintmax_t{1} << 31) + 4096);  // sparse: no disk space taken
+    const std::string cmd = std::string("\"") + ZYLCARTO_SAMPLE_WRITER32 + "\" --add-town \"" + Base("big") + "\"";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    TGeoDB db;
+    db.SetDBName(Base("big"));
+    EXPECT_EQ(db.Data(db.NumEntries()).Name.Str(), "t");
+    const int e = AddTownAt(db, "u", 2, 2);
+    EXPECT_EQ(e, db.NumEntries());
+#endif
+}

@@ -157,6 +157,22 @@ TEST_F(GeoDB, ReplacingKeepsTheIdentifierAndAppendsABlock) {
     EXPECT_EQ(db.Data(1).ItemKind, gitBorder);
 }
 
+// Another component (as another process) deletes in between: the identifier is
+// looked up after its change is read, so the right item goes, and once only.
+TEST_F(GeoDB, DeletingByIdentifierFollowsAnotherProcesssChanges) {
+    TGeoDB a, b;
+    a.SetDBName(Base());
+    for (int i = 1; i <= 3; ++i) AddTownAt(a, "t" + std::to_string(i), 1, 1);
+    b.SetDBName(Base());
+    ASSERT_TRUE(b.DeleteItem(1));  // t3 moves to entry 1
+    EXPECT_EQ(a.Data(1).ItemId, 1);  // a has not read the change yet
+    EXPECT_TRUE(a.DeleteItem(3));
+    EXPECT_FALSE(a.DeleteItem(1));
+    EXPECT_EQ(a.NumEntries(), 1);
+    EXPECT_EQ(a.Data(1).Name.Str(), "t2");
+    EXPECT_FALSE(TGeoDB().DeleteItem(2));  // no database open
+}
+
 TEST_F(GeoDB, DeletingMovesTheLastEntryIntoTheGap) {
     TGeoDB db;
     db.SetDBName(Base());

@@ -6,12 +6,14 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <optional>
 #include <set>
 
 #include "zylcarto/geodb/indexes.h"
+#include "zylcarto/geodb/lock.h"
 #include "zylcarto/geodb/storage.h"
 
 using namespace zylcarto;
@@ -317,5 +319,284 @@ TEST_F(GeoDBPowerCut, ACreationStoppedAtAnyPointIsFinishedOnOpening) {
 
 INSTANTIATE_TEST_SUITE_P(LazyWrite, GeoDBFaults, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Lazy" : "Immediate"; });
+
+}  // namespace
+
+namespace {
+
+// The sweep: every write-side file operation of each change, in turn, fails with
+// EIO or ENOSPC, is torn (half written, then EIO), or is where the process is
+// killed; and every failure followed by a kill at each later operation. On tmpfs
+// where there is one, for syncs cost nothing there.
+enum class Mode { Eio, NoSpace, Torn, Kill };
+
+struct SweepCase {
+    const char* name;
+    bool create;  // from an empty folder rather than the sample database
+    std::function<void(TGeoDB&)> run;
+};
+
+// Contents compared without dates, which an object from a file takes from it.
+bool SameContents(const Contents& a, const Contents& b) {
+    if (a.size() != b.size()) return false;
+    for (const auto& [id, item] : a) {
+        const auto it = b.find(id);
+        if (it == b.end() || !SameItem(item, it->second)) return false;
+    }
+    return true;
+}
+
+class GeoDBFaultSweep : public FaultsBase {
+protected:
+    std::filesystem::path Work() const {
+        static const std::filesystem::path shm = "/dev/shm";
+        std::error_code ec;
+        return std::filesystem::is_directory(shm, ec) ? shm / ("zylcarto_sweep_" + std::to_string(::getpid())) : Dir;
+    }
+    void TearDown() override {
+        std::filesystem::remove_all(Work());
+        FaultsBase::TearDown();
+    }
+    void Restore(const SweepCase& c) {
+        std::filesystem::remove_all(Work() / "db");
+        std::filesystem::create_directories(Work() / "db");
+        if (!c.create)
+            for (const auto& e : std::filesystem::directory_iterator(Dir / "template"))
+                std::filesystem::copy_file(e.path(), Work() / "db" / e.path().filename());
+    }
+    std::string Db() const { return (Work() / "db" / "x").string(); }
+
+    // One run: the Nth counted operation fails in Mode; with KillAt, the process is
+    // killed at that later operation. Returns false once the change ran out of
+    // operations before FailAt.
+    bool RunOnce(const SweepCase& c, Mode mode, int failAt, int killAt, const Contents& before,
+                 const Contents& after) {
+        Restore(c);
+        int seen = 0;
+        bool off = false, threw = false, faulted = false;
+        {
+            std::optional<TGeoDB> db;
+            db.emplace();
+            db->SetSyncWrites(true);
+            if (!c.create) db->SetDBName(Db());
+            SetFileFaultHook([&](TFileOp op, const std::string&) {
+                if (off) return EIO;
+                const bool counted = mode == Mode::Torn && killAt == 0 ? op == TFileOp::Write : ChangesFiles(op) || op == TFileOp::Close;
+                if (!counted) return 0;
+                ++seen;
+                if (seen == killAt || (mode == Mode::Kill && seen == failAt)) {
+                    off = true;
+                    return EIO;
+                }
+                if (seen != failAt) return 0;
+                faulted = true;
+                return mode == Mode::Torn ? TornWrite : mode == Mode::NoSpace ? ENOSPC : EIO;
+            });
+            try {
+                if (c.create) db->SetDBName(Db());
+                c.run(*db);
+            } catch (const std::exception&) {
+                threw = true;
+            }
+            off = true;  // killed, or just gone: nothing more reaches the files
+            db.reset();
+            SetFileFaultHook(nullptr);
+        }
+        if (seen < failAt || (killAt > 0 && seen < killAt)) return false;
+        const bool killed = mode == Mode::Kill || (killAt > 0 && seen >= killAt);
+        SCOPED_TRACE(std::string(c.name) + (killAt ? ", then killed at " + std::to_string(killAt) : std::string()));
+        TGeoDB db;
+        try {
+            db.SetDBName(Db());
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "does not open: " << e.what();
+            return true;
+        }
+        const Contents got = ReadContents(db);
+        if (killed)
+            EXPECT_TRUE(SameContents(got, before) || SameContents(got, after)) << "neither before nor after";
+        else if (threw)
+            EXPECT_TRUE(SameContents(got, before)) << "a failed change was not rolled back";
+        else
+            EXPECT_TRUE(SameContents(got, after)) << "a change that returned is not all there";
+        EXPECT_TRUE(faulted || killed || !threw);
+        EXPECT_TRUE(IndexesSound(db));
+        for (const auto& [id, item] : got) EXPECT_EQ(db.Data(db.SearchForItemID(id)).ItemId, id);
+        const int added = AddTownAt(db, "further", 8, 8);
+        EXPECT_EQ(added, db.NumEntries());
+        EXPECT_EQ(db.Data(added).Name.Str(), "further");
+        EXPECT_TRUE(IndexFilesSound(Db(), db.NumEntries()));
+        return true;
+    }
+};
+
+TEST_F(GeoDBFaultSweep, EveryFaultAndEveryFaultThenAKillLeaveOnlyWholeReturnedChanges) {
+    {
+        TGeoDB db;
+        Build(db, false);
+        db.SetDBName("");
+        std::filesystem::rename(Dir / "db", Dir / "template");
+    }
+    const auto blob = Pattern(40000, 3);
+    const std::vector<SweepCase> cases = {
+        {"add town", false, [](TGeoDB& db) { AddTownAt(db, "new", 7, 7); }},
+        {"add polygon", false, [](TGeoDB& db) { AddSquareBorder(db, "new", 7, 7, 2); }},
+        {"add object", false,
+         [&](TGeoDB& db) { db.AddBLOB("new", 0, 0, 0, 0, 0, 0, 0, 0, 0, TMetaInfo(), blob.data(), 40000); }},
+        {"delete in the middle", false, [](TGeoDB& db) { db.DeleteData(2); }},
+        {"delete the last", false, [](TGeoDB& db) { db.DeleteData(5); }},
+        {"garbage collection", false, [](TGeoDB& db) { db.GarbageCollection(); }},
+        {"create", true, [](TGeoDB& db) { db.SetDBName(""); }},
+    };
+    int runs = 0;
+    for (const auto& c : cases) {
+        Contents before, after;
+        for (Contents* side : {&before, &after}) {
+            Restore(c);
+            TGeoDB db;
+            db.SetDBName(Db());
+            if (side == &after) {
+                c.run(db);
+                db.SetDBName(Db());
+            }
+            *side = ReadContents(db);
+        }
+        for (const Mode mode : {Mode::Eio, Mode::NoSpace, Mode::Torn, Mode::Kill}) {
+            for (int n = 1; RunOnce(c, mode, n, 0, before, after); ++n) {
+                ++runs;
+                if (mode != Mode::Eio) continue;
+                for (int m = n + 1; RunOnce(c, mode, n, m, before, after); ++m) ++runs;
+                if (HasFailure()) return;
+            }
+            if (HasFailure()) return;
+        }
+    }
+    std::printf("%d faulted runs\n", runs);
+}
+
+}  // namespace
+
+namespace {
+
+using GeoDBFailureMessages = FaultsBase;
+
+// A failed change says which file failed and why, the lock file included (a
+// read-only medium stops a change there), and without a database nothing is made.
+TEST_F(GeoDBFailureMessages, AFailedChangeNamesTheFileAndItsCause) {
+    struct Case {
+        const char* what;
+        TFileOp op;
+        const char* extension;
+        int err;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"read-only lock file", TFileOp::Create, ".zylglk", EROFS, "AddData: cannot open database."},
+        {"lock counter", TFileOp::Write, ".zylglk", EIO, "AddData: cannot open database."},
+        {"header", TFileOp::Write, ".zylgdd", ENOSPC, "AddData: cannot open database."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TGeoDB db;
+        Build(db, false);
+        const std::string file = Base("db/x") + c.extension;
+        SetFileFaultHook([&](TFileOp op, const std::string& path) { return op == c.op && path == file ? c.err : 0; });
+        try {
+            AddTownAt(db, "new", 7, 7);
+            ADD_FAILURE() << "no failure";
+        } catch (const EZYLGeoDBError& e) {
+            const std::string msg = e.what();
+            EXPECT_NE(msg.find(c.message), std::string::npos) << msg;
+            EXPECT_NE(msg.find("\"" + file + "\""), std::string::npos) << msg;
+            EXPECT_NE(msg.find(std::strerror(c.err)), std::string::npos) << msg;
+        }
+        SetFileFaultHook(nullptr);
+        EXPECT_EQ(db.NumEntries(), 5);
+    }
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(Dir);
+    {
+        TGeoDB db;
+        db.SetLazyWrite(true);
+    }
+    std::filesystem::current_path(cwd);
+    EXPECT_FALSE(std::filesystem::exists(Dir / ".zylglk"));
+}
+
+}  // namespace
+
+namespace {
+
+using GeoDBFaultsInARow = FaultsBase;
+
+// A deletion killed before its index files were written, then an add that finds
+// the disk full half way through its record: the indexes on disk list more items
+// than the item file holds whole, which must not read as a file cut short.
+TEST_F(GeoDBFaultsInARow, AKilledDeleteThenAFullDiskAddLeaveAnOpenableDatabase) {
+    Contents before;
+    {
+        std::optional<TGeoDB> db;
+        db.emplace();
+        Build(*db, false);
+        bool off = false;
+        SetFileFaultHook([&](TFileOp op, const std::string& path) {
+            if (ChangesFiles(op) && path.find(".zylgi") != std::string::npos) off = true;
+            return off ? EIO : 0;
+        });
+        EXPECT_ANY_THROW(db->DeleteData(5));
+        db.reset();
+        SetFileFaultHook(nullptr);
+    }
+    TGeoDB db;
+    ASSERT_NO_THROW(db.SetDBName(Base("db/x")));
+    before = ReadContents(db);
+    SetFileFaultHook([](TFileOp op, const std::string& path) {
+        return op == TFileOp::Write && path.ends_with(".zylgds") ? TornWrite : 0;
+    });
+    EXPECT_ANY_THROW(AddTownAt(db, "new", 7, 7));
+    SetFileFaultHook(nullptr);
+    TGeoDB reader;
+    ASSERT_NO_THROW(reader.SetDBName(Base("db/x")));
+    EXPECT_TRUE(SameContents(ReadContents(reader), before));
+    const int added = AddTownAt(reader, "after", 8, 8);
+    EXPECT_EQ(added, reader.NumEntries());
+}
+
+}  // namespace
+
+namespace {
+
+// What a killed writer left is finished under the exclusive lock only: a reader
+// that finds it waits for other readers rather than finishing it beside them.
+TEST_F(GeoDBFaultsInARow, WhatAKilledWriterLeftIsFinishedUnderTheExclusiveLock) {
+    TGeoDB reader;
+    Build(reader, false);
+    {
+        std::optional<TGeoDB> writer;
+        writer.emplace();
+        writer->SetDBName(Base("db/x"));
+        bool off = false;
+        SetFileFaultHook([&](TFileOp op, const std::string& path) {
+            if (ChangesFiles(op) && path.ends_with(".zylgds")) off = true;
+            return off ? EIO : 0;
+        });
+        EXPECT_ANY_THROW(writer->DeleteData(2));
+        writer.reset();
+        SetFileFaultHook(nullptr);
+    }
+    const std::string journal = Base("db/x") + ".zylgds~delete";
+    ASSERT_TRUE(std::filesystem::exists(journal));
+    TgdbPolygon p;
+    {
+        TDBLock other(Base("db/x") + ".zylglk", false, 0);
+        ASSERT_TRUE(other.Acquired());
+        reader.SetLockTimeout(50);
+        EXPECT_THROW(reader.RetrievePolygon(1, p), EZYLGeoDBError);
+        EXPECT_TRUE(std::filesystem::exists(journal));
+    }
+    EXPECT_TRUE(reader.RetrievePolygon(2, p));  // the last item, moved into the gap
+    EXPECT_EQ(reader.NumEntries(), 4);
+    EXPECT_FALSE(std::filesystem::exists(journal));
+}
 
 }  // namespace

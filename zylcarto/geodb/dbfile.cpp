@@ -20,13 +20,17 @@ TFileFaultHook& FaultHook() {
     return hook;
 }
 
+// The hook's verdict on one operation: 0 to run it, an errno or TornWrite.
+int Fault(TFileOp op, const std::string& path) {
+    const auto& hook = FaultHook();
+    return hook ? hook(op, path) : 0;
+}
+
 // Runs the fault hook; when it injects a fault, errno is set and true returned.
 bool Injected(TFileOp op, const std::string& path) {
-    const auto& hook = FaultHook();
-    if (!hook) return false;
-    const int err = hook(op, path);
+    const int err = Fault(op, path);
     if (err == 0) return false;
-    errno = err;
+    errno = err > 0 ? err : EIO;
     return true;
 }
 
@@ -35,6 +39,8 @@ bool Injected(TFileOp op, const std::string& path) {
 }  // namespace
 
 void SetFileFaultHook(TFileFaultHook Hook) { FaultHook() = std::move(Hook); }
+
+bool FaultInjected(TFileOp Op, const std::string& Path) { return Injected(Op, Path); }
 
 TBinaryFile::~TBinaryFile() {
     if (FFd >= 0) ::close(FFd);
@@ -103,12 +109,25 @@ void TBinaryFile::ReadExact(void* Buffer, std::size_t Count) {
 }
 
 void TBinaryFile::Write(const void* Buffer, std::size_t Count) {
-    if (Injected(TFileOp::Write, FPath)) Fail(FPath, "cannot write");
+    const int fault = Fault(TFileOp::Write, FPath);
+    if (fault > 0) {
+        errno = fault;
+        Fail(FPath, "cannot write");
+    }
+    WriteAll(Buffer, fault == TornWrite ? Count / 2 : Count);
+    if (fault == TornWrite) {
+        errno = EIO;
+        Fail(FPath, "cannot write");
+    }
+}
+
+void TBinaryFile::WriteAll(const void* Buffer, std::size_t Count) {
     const auto* p = static_cast<const char*>(Buffer);
     std::size_t done = 0;
     while (done < Count) {
         const ssize_t n = ::pwrite(FFd, p + done, Count - done, static_cast<off_t>(FPosition));
         if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = ENOSPC;  // no room, and no errno of its own
         if (n <= 0) Fail(FPath, "cannot write");
         done += static_cast<std::size_t>(n);
         FPosition += n;
@@ -116,7 +135,23 @@ void TBinaryFile::Write(const void* Buffer, std::size_t Count) {
 }
 
 void TBinaryFile::Write(const std::vector<TRun>& Runs) {
-    if (Injected(TFileOp::Write, FPath)) Fail(FPath, "cannot write");
+    const int fault = Fault(TFileOp::Write, FPath);
+    if (fault > 0) {
+        errno = fault;
+        Fail(FPath, "cannot write");
+    }
+    if (fault == TornWrite) {
+        std::size_t total = 0;
+        for (const TRun& r : Runs) total += r.Bytes;
+        std::vector<std::uint8_t> half;
+        for (const TRun& r : Runs) {
+            const auto* b = static_cast<const std::uint8_t*>(r.Data);
+            half.insert(half.end(), b, b + std::min(r.Bytes, total / 2 - half.size()));
+        }
+        WriteAll(half.data(), half.size());
+        errno = EIO;
+        Fail(FPath, "cannot write");
+    }
     std::vector<iovec> iov;
     iov.reserve(std::min<std::size_t>(Runs.size(), IOV_MAX));
     for (std::size_t next = 0; next < Runs.size();) {
@@ -128,6 +163,7 @@ void TBinaryFile::Write(const std::vector<TRun>& Runs) {
             const ssize_t n =
                 ::pwritev(FFd, iov.data() + first, static_cast<int>(iov.size() - first), static_cast<off_t>(FPosition));
             if (n < 0 && errno == EINTR) continue;
+            if (n == 0) errno = ENOSPC;
             if (n <= 0) Fail(FPath, "cannot write");
             FPosition += n;
             for (auto left = static_cast<std::size_t>(n); left > 0;) {

@@ -12,10 +12,15 @@ namespace zylcarto {
 
 enum class TFileOp : std::uint8_t { Open, Create, Read, Write, Seek, Size, Truncate, Rename, Remove, Close, Sync };
 
-// Called before every operation; a non-zero result is the errno with which
-// that operation fails instead of running. Empty: no faults.
+// Called before every operation; a positive result is the errno with which
+// that operation fails instead of running, TornWrite makes a write store the
+// first half of its bytes and then fail with EIO. Empty: no faults.
 using TFileFaultHook = std::function<int(TFileOp Op, const std::string& Path)>;
+inline constexpr int TornWrite = -1;
 void SetFileFaultHook(TFileFaultHook Hook);
+// For file access outside TBinaryFile (the lock): true, with errno set, when
+// the hook fails this operation.
+bool FaultInjected(TFileOp Op, const std::string& Path);
 
 class TBinaryFile {
 public:
@@ -57,6 +62,7 @@ public:
     void Sync();
 
 private:
+    void WriteAll(const void* Buffer, std::size_t Count);  // no fault hook
     int FFd = -1;
     std::string FPath;
     std::int64_t FPosition = 0;

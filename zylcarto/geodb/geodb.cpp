@@ -18,7 +18,7 @@ TGeoDB::TGeoDB(TComponent* AOwner) : TComponent(AOwner) {}
 
 TGeoDB::~TGeoDB() {
     FNumSumItems = 0;
-    if (FLazyWrite) {
+    if (FLazyWrite && IsOpen()) {
         try {
             const auto lock = Lock("Destroy", true);
             SaveAllIndexes();
@@ -70,11 +70,27 @@ void TGeoDB::CloseDatabase() {
     }
 }
 
+std::string TGeoDB::CannotOpen(const char* Operation, const std::exception& Cause) const {
+    return Msg(std::string(Operation) + ": cannot open database. " + Cause.what() + ".");
+}
+
 std::unique_ptr<TDBLock> TGeoDB::Lock(const std::string& LockFile, const char* Operation, bool Exclusive) {
-    auto lock = std::make_unique<TDBLock>(LockFile, Exclusive, FLockTimeout);
+    std::unique_ptr<TDBLock> lock;
+    try {
+        lock = std::make_unique<TDBLock>(LockFile, Exclusive, FLockTimeout);
+    } catch (const EInOutError& e) {
+        // a read-only folder or medium, most often: the change cannot even begin
+        throw EZYLGeoDBError(CannotOpen(Operation, e));
+    }
     if (!lock->Acquired())
         throw EZYLGeoDBError(Msg(std::string(Operation) + ": the database is locked by another process."));
     if (IsOpen() && lock->Counter() != FSeenChanges) {
+        // what a killed writer left is finished under the exclusive lock only,
+        // so that no two processes do it at once
+        if (!Exclusive && RecoveryPending(DBFileNames(DBName()))) {
+            lock.reset();
+            return Lock(LockFile, Operation, true);
+        }
         // another process changed the files: the tables are read again
         const bool lazy = FLazyWrite;
         LoadDatabase(DBName());
@@ -90,8 +106,8 @@ std::unique_ptr<TDBLock> TGeoDB::Lock(const char* Operation, bool Exclusive) {
 
 void TGeoDB::OpenDatabase(const std::string& BaseName) {
     const TDBFileNames names = DBFileNames(BaseName);
-    // opening only reads, unless it creates the database or finishes a killed collection
-    const bool writes = NoDatabaseFiles(names) || UnfinishedCreation(names) || CollectionLeftovers(names);
+    // opening only reads, unless it creates the database or finishes a killed change
+    const bool writes = NoDatabaseFiles(names) || UnfinishedCreation(names) || RecoveryPending(names);
     const auto lock = Lock(names.Lock, "SetDBName", writes);
     LoadDatabase(BaseName);
 }
@@ -102,6 +118,7 @@ void TGeoDB::LoadDatabase(const std::string& BaseName) {
     try {
         // what a killed collection left is finished or undone before anything is read
         RecoverCollection(names);
+        RecoverDelete(names, [this](const std::string& Text) { return Msg("SetDBName: " + Text); });
         // a new database is a name with no file at all or a creation stopped half way;
         // any other partial set is a damaged one
         if (NoDatabaseFiles(names) || UnfinishedCreation(names)) CreateDatabaseFiles(names);
@@ -228,8 +245,8 @@ void TGeoDB::WriteHeader(const char* Operation) {
         TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
         WriteSystemData(f, FSystemData);
         Finish(f);
-    } catch (const EInOutError&) {
-        throw EZYLGeoDBError(Msg(std::string(Operation) + ": cannot open database."));
+    } catch (const EInOutError& e) {
+        throw EZYLGeoDBError(CannotOpen(Operation, e));
     }
 }
 
@@ -243,6 +260,7 @@ void TGeoDB::SetDescription(const std::string& Value) {
         WriteHeader("SetDescription");
     } catch (...) {
         FSystemData = old;
+        RollBack([&] { WriteHeader("SetDescription"); });
         throw;
     }
 }
@@ -256,6 +274,7 @@ void TGeoDB::SetRevision(int Value) {
         WriteHeader("SetRevision");
     } catch (...) {
         FSystemData = old;
+        RollBack([&] { WriteHeader("SetRevision"); });
         throw;
     }
 }

@@ -12,6 +12,8 @@
 /// machine), the indexes then taking 82 MB; GetClosestLatLowIx and SearchForItemID
 /// 2.2 million per second.
 #include <array>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <cstdint>
 #include <string>
@@ -35,6 +37,9 @@ class TDBLock;
 /// holds the database's lock (see LockTimeout). Failures raise EZYLGeoDBError with
 /// the component's name, or EInOutError for a file that cannot be read or written;
 /// an entry number out of range does nothing (False or 0 where there is a result).
+/// A change that raises has been rolled back, its tables read again from the
+/// files; one that returns is stored whole. An interrupted change (a killed
+/// process) is completed or undone by the next opening.
 class ZYLCARTO_EXPORT TGeoDB : public TComponent {
 public:
     /// A component with no database open, LazyWrite off, owned by AOwner when given.
@@ -212,6 +217,10 @@ public:
     /// Moves the last entry into the deleted one's place, so entry numbers above it
     /// change; the data file is untouched. Out of range does nothing.
     void DeleteData(int DbEntry);
+    /// Deletes the item with identifier ItemId as DeleteData does; False when no
+    /// item has it. The identifier is looked up under the lock, after another
+    /// process's changes are read, so that no other item is deleted.
+    bool DeleteItem(std::int32_t ItemId);
     /// Overwrites the entry's record with GdbData, except ItemId, BlobOffset,
     /// ItemKind and NumPoints/Size, which describe the stored block; the indexes follow.
     /// Out of range does nothing; a name or box the file cannot hold raises
@@ -311,6 +320,17 @@ private:
     // Appends the item's block (if its kind has one) to the data file.
     void WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& Source, const char* Operation);
     void WriteHeader(const char* Operation);
+    // Deletes an entry in range, under the exclusive lock the caller holds.
+    void DeleteEntry(int DbEntry);
+    // The raw record as stored, and writing one back in place.
+    std::vector<std::uint8_t> ReadRecordBytes(int RecordNo) const;
+    void WriteRecordBytes(int RecordNo, const TgdbData& Rec) const;
+    void PutRecordBytes(int RecordNo, const std::uint8_t* Bytes) const;
+    // Cuts a file back to Size bytes when it is longer.
+    void CutFile(const std::string& Path, std::int64_t Size) const;
+    // After a failed change: Undo puts the files back, then the tables are read
+    // again; neither raises, the caller raises the change's own failure.
+    void RollBack(const std::function<void()>& Undo);
     // Closes a file that was written, syncing it first when SyncWrites is on.
     void Finish(TBinaryFile& File) const;
 
@@ -339,6 +359,8 @@ private:
     void Report(int Percent);
     void ReportRatio(double Done, double Total);
     std::string Msg(const std::string& Text) const;
+    // "Operation: cannot open database. " and the file and cause of the failure.
+    std::string CannotOpen(const char* Operation, const std::exception& Cause) const;
 
     std::string FNameGDS;
     std::string FNameGDD;

@@ -9,6 +9,7 @@
 #include "zylcarto/geodb/geodb_verify.h"
 #include "zylcarto/geodb/indexes.h"
 #include "zylcarto/geodb/record_codec.h"
+#include "zylcarto/geodb/recovery.h"
 #include "zylcarto/geodb/storage.h"
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/strings.h"
@@ -204,6 +205,10 @@ void TGeoDB::WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& So
     }
 }
 
+// A change either returns with every file written, or raises having put the
+// files back as they were: record first, then the data file's tail, the
+// indexes rebuilt from the records. See docs/durability.md.
+
 int TGeoDB::AddData(const TItemInput& In) {
     if (!IsOpen()) return -1;
     CheckInput(In, "AddData");
@@ -217,17 +222,26 @@ int TGeoDB::AddData(const TItemInput& In) {
     ++FSystemData.HighestID;
     WriteHeader("AddData");
     TgdbData rec = NewRecord(In, FSystemData.HighestID);
-    WriteDataBlock(rec, In, source, "AddData");
-    {
-        TBinaryFile items(FNameGDS, TBinaryFile::TMode::ReadWrite);
-        // at the last complete record, so a partial one left by a failure is overwritten
-        WriteItemRecord(items, FNumSumItems, rec);
-        Finish(items);
+    const int count = FNumSumItems;
+    try {
+        WriteDataBlock(rec, In, source, "AddData");
+        {
+            TBinaryFile items(FNameGDS, TBinaryFile::TMode::ReadWrite);
+            // at the last complete record, so a partial one left by a failure is overwritten
+            WriteItemRecord(items, count, rec);
+            Finish(items);
+        }
+        FSumData.push_back(rec);
+        ++FNumSumItems;
+        InsertIntoIndexes(FNumSumItems - 1);
+        SaveIndexesUnlessLazy();
+    } catch (...) {
+        RollBack([&] {
+            CutFile(FNameGDS, static_cast<std::int64_t>(count) * GdbDataBytes);
+            if (rec.BlobOffset >= 0) CutFile(FNameGDD, rec.BlobOffset);
+        });
+        throw;
     }
-    FSumData.push_back(rec);
-    ++FNumSumItems;
-    InsertIntoIndexes(FNumSumItems - 1);
-    SaveIndexesUnlessLazy();
     Report(100);
     return FNumSumItems;
 }
@@ -242,57 +256,76 @@ void TGeoDB::ReplaceData(int DBEntry, const TItemInput& In) {
     Report(0);
     const int k = DBEntry - 1;
     TgdbData rec = NewRecord(In, FSumData[static_cast<std::size_t>(k)].ItemId);
-    WriteDataBlock(rec, In, source, "ReplaceData");
-    {
-        TBinaryFile items(FNameGDS, TBinaryFile::TMode::ReadWrite);
-        WriteItemRecord(items, k, rec);
-        Finish(items);
+    const std::vector<std::uint8_t> old = ReadRecordBytes(k);
+    try {
+        WriteDataBlock(rec, In, source, "ReplaceData");
+        WriteRecordBytes(k, rec);
+        FSumData[static_cast<std::size_t>(k)] = rec;
+        RemoveFromIndexes(k);
+        InsertIntoIndexes(k);
+        SaveIndexesUnlessLazy();
+    } catch (...) {
+        RollBack([&] {
+            PutRecordBytes(k, old.data());
+            if (rec.BlobOffset >= 0) CutFile(FNameGDD, rec.BlobOffset);
+        });
+        throw;
     }
-    FSumData[static_cast<std::size_t>(k)] = rec;
-    RemoveFromIndexes(k);
-    InsertIntoIndexes(k);
-    SaveIndexesUnlessLazy();
     Report(100);
 }
 
 void TGeoDB::DeleteData(int DbEntry) {
-    if (FNameGDS.empty()) return;
+    if (!IsOpen()) return;
     const auto lock = Lock("DeleteData", true);
-    if (DbEntry < 1 || DbEntry > FNumSumItems) return;
+    if (DbEntry >= 1 && DbEntry <= FNumSumItems) DeleteEntry(DbEntry);
+}
+
+bool TGeoDB::DeleteItem(std::int32_t ItemId) {
+    if (!IsOpen()) return false;
+    const auto lock = Lock("DeleteData", true);
+    const int e = SearchForItemID(ItemId);
+    if (e > 0) DeleteEntry(e);
+    return e > 0;
+}
+
+void TGeoDB::DeleteEntry(int DbEntry) {
     const int k = DbEntry - 1;
     const int last = FNumSumItems - 1;
-    {
-        TBinaryFile items(FNameGDS, TBinaryFile::TMode::ReadWrite);
-        std::uint8_t moved[GdbDataBytes], replaced[GdbDataBytes];
+    const std::vector<std::uint8_t> replaced = ReadRecordBytes(k);
+    const std::vector<std::uint8_t> moved = k == last ? replaced : ReadRecordBytes(last);
+    // Moving the last record over the deleted one is two writes: the journal
+    // lets opening finish them when a process stops between the two.
+    const std::string journal = DeleteJournalName(FNameGDS);
+    try {
         if (k != last) {
-            items.Seek(static_cast<std::int64_t>(last) * GdbDataBytes);
-            items.ReadExact(moved, GdbDataBytes);
+            WriteDeleteJournal(journal, {k, last + 1, moved, replaced}, FSyncWrites);
+            TBinaryFile items(FNameGDS, TBinaryFile::TMode::ReadWrite);
             items.Seek(static_cast<std::int64_t>(k) * GdbDataBytes);
-            items.ReadExact(replaced, GdbDataBytes);
-            items.Seek(static_cast<std::int64_t>(k) * GdbDataBytes);
-            items.Write(moved, GdbDataBytes);
-        }
-        try {
+            items.Write(moved.data(), GdbDataBytes);
             items.Truncate(static_cast<std::int64_t>(last) * GdbDataBytes);
-        } catch (...) {
-            // the moved record must not stay in the file twice
-            if (k != last) {
-                items.Seek(static_cast<std::int64_t>(k) * GdbDataBytes);
-                items.Write(replaced, GdbDataBytes);
-            }
-            throw;
+            Finish(items);
+        } else {
+            CutFile(FNameGDS, static_cast<std::int64_t>(last) * GdbDataBytes);
         }
-        Finish(items);
+        FSumData[static_cast<std::size_t>(k)] = FSumData[static_cast<std::size_t>(last)];
+        FSumData.pop_back();
+        RemoveFromIndexes(k);
+        if (k != last) {
+            FIx0ItemId.Renumber(last, k);
+            for (auto& ix : FIxCoord) ix.Renumber(last, k);
+        }
+        --FNumSumItems;
+        SaveIndexesUnlessLazy();
+        if (k != last) RemoveFile(journal);
+    } catch (...) {
+        RollBack([&] {
+            // the journal goes last: while it is there, opening completes the deletion
+            PutRecordBytes(last, moved.data());
+            PutRecordBytes(k, replaced.data());
+            RemoveFile(journal);
+        });
+        throw;
     }
-    FSumData[static_cast<std::size_t>(k)] = FSumData[static_cast<std::size_t>(last)];
-    FSumData.pop_back();
-    RemoveFromIndexes(k);
-    if (k != last) {
-        FIx0ItemId.Renumber(last, k);
-        for (auto& ix : FIxCoord) ix.Renumber(last, k);
-    }
-    --FNumSumItems;
-    SaveIndexesUnlessLazy();
 }
 
 void TGeoDB::UpdateBasicData(int DbEntry, const TgdbData& GdbData) {
@@ -302,22 +335,24 @@ void TGeoDB::UpdateBasicData(int DbEntry, const TgdbData& GdbData) {
     CheckName(GdbData.Name, "UpdateBasicData");
     CheckBox(GdbData.LatLow, GdbData.LatHigh, GdbData.LongLow, GdbData.LongHigh, "UpdateBasicData");
     const int k = DbEntry - 1;
-    const TgdbData& old = FSumData[static_cast<std::size_t>(k)];
+    const TgdbData& current = FSumData[static_cast<std::size_t>(k)];
     TgdbData rec = GdbData;
     rec.Name = BlankPaddedName(GdbData.Name);
-    rec.ItemId = old.ItemId;
-    rec.BlobOffset = old.BlobOffset;
-    rec.ItemKind = old.ItemKind;
-    rec.NumPointsOrSize = old.NumPointsOrSize;
-    {
-        TBinaryFile items(FNameGDS, TBinaryFile::TMode::ReadWrite);
-        WriteItemRecord(items, k, rec);
-        Finish(items);
+    rec.ItemId = current.ItemId;
+    rec.BlobOffset = current.BlobOffset;
+    rec.ItemKind = current.ItemKind;
+    rec.NumPointsOrSize = current.NumPointsOrSize;
+    const std::vector<std::uint8_t> old = ReadRecordBytes(k);
+    try {
+        WriteRecordBytes(k, rec);
+        FSumData[static_cast<std::size_t>(k)] = rec;
+        RemoveFromIndexes(k);
+        InsertIntoIndexes(k);
+        SaveIndexesUnlessLazy();
+    } catch (...) {
+        RollBack([&] { PutRecordBytes(k, old.data()); });
+        throw;
     }
-    FSumData[static_cast<std::size_t>(k)] = rec;
-    RemoveFromIndexes(k);
-    InsertIntoIndexes(k);
-    SaveIndexesUnlessLazy();
 }
 
 bool TGeoDB::UpdateMetaInfo(int DBEntry, const TMetaInfo& MetaInfo) {
@@ -328,9 +363,65 @@ bool TGeoDB::UpdateMetaInfo(int DBEntry, const TMetaInfo& MetaInfo) {
     if (rec.ItemKind != gitBLOB) return false;
     TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
     if (!BlockFits(rec, f.Size())) return false;
-    WriteMetaInfo(f, rec.BlobOffset, MetaInfo);
-    Finish(f);
+    std::vector<std::uint8_t> old(MetaInfoBytes);
+    f.Seek(rec.BlobOffset);
+    f.ReadExact(old.data(), old.size());
+    try {
+        WriteMetaInfo(f, rec.BlobOffset, MetaInfo);
+        Finish(f);
+    } catch (...) {
+        RollBack([&] {
+            TBinaryFile g(FNameGDD, TBinaryFile::TMode::ReadWrite);
+            g.Seek(rec.BlobOffset);
+            g.Write(old.data(), old.size());
+            Finish(g);
+        });
+        throw;
+    }
     return true;
+}
+
+std::vector<std::uint8_t> TGeoDB::ReadRecordBytes(int RecordNo) const {
+    std::vector<std::uint8_t> b(GdbDataBytes);
+    TBinaryFile items(FNameGDS, TBinaryFile::TMode::ReadOnly);
+    items.Seek(static_cast<std::int64_t>(RecordNo) * GdbDataBytes);
+    items.ReadExact(b.data(), b.size());
+    items.Close();
+    return b;
+}
+
+void TGeoDB::WriteRecordBytes(int RecordNo, const TgdbData& Rec) const {
+    std::uint8_t b[GdbDataBytes];
+    EncodeGdbData(Rec, b);
+    PutRecordBytes(RecordNo, b);
+}
+
+void TGeoDB::PutRecordBytes(int RecordNo, const std::uint8_t* Bytes) const {
+    TBinaryFile items(FNameGDS, TBinaryFile::TMode::ReadWrite);
+    items.Seek(static_cast<std::int64_t>(RecordNo) * GdbDataBytes);
+    items.Write(Bytes, GdbDataBytes);
+    Finish(items);
+}
+
+void TGeoDB::CutFile(const std::string& Path, std::int64_t Size) const {
+    TBinaryFile f(Path, TBinaryFile::TMode::ReadWrite);
+    if (f.Size() > Size) f.Truncate(Size);
+    Finish(f);
+}
+
+void TGeoDB::RollBack(const std::function<void()>& Undo) {
+    try {
+        Undo();
+    } catch (const std::exception&) {
+        // a second fault: what opening finds, it completes or undoes
+    }
+    // the tables are read again under the lock still held, so that they show
+    // the files as they now are; when even that fails, no database stays open
+    try {
+        const bool lazy = FLazyWrite;
+        LoadDatabase(DBName());
+        FLazyWrite = lazy;
+    } catch (const std::exception&) {}
 }
 
 // The public forms.

@@ -42,13 +42,12 @@ void TGeoDB::GarbageCollection() {
     const TDBFileNames names = DBFileNames(StripExtension(FNameGDS));
     const TCollectionFiles files = CollectionFiles(names);
     const std::string &newGDD = files.NewGDD, &newGDS = files.NewGDS, &oldGDD = files.OldGDD;
-    // Once the intent is gone, opening undoes what is left of the collection.
+    // Only with the old data and item file in place: once the intent is gone,
+    // opening discards the new files.
     const auto removeTemps = [&] {
-        try {
-            RemoveFile(files.Intent);
-            RemoveFile(newGDD);
-            RemoveFile(newGDS);
-        } catch (const EInOutError&) {}
+        RemoveFile(files.Intent);
+        RemoveFile(newGDD);
+        RemoveFile(newGDS);
     };
     // what an earlier collection left behind must not be mistaken for this one's
     RecoverCollection(names);
@@ -102,40 +101,31 @@ void TGeoDB::GarbageCollection() {
         SyncDirectoryOf(newGDS);
         WriteCollectionIntent(files, newDataSize, static_cast<std::int64_t>(items.size()));
     } catch (...) {
-        removeTemps();
+        try {
+            removeTemps();
+        } catch (const EInOutError&) {}
         throw;
     }
 
     // Commit: the old data file steps aside, the new files take their places.
-    // Each step that fails undoes the ones before it; a killed process is
-    // completed by the next open.
+    // While the intent is there, opening completes the collection from any
+    // point; so a failing step is undone in reverse order with the intent
+    // removed last, when old data and item file are back together.
+    int renamed = 0;
     try {
         RenameFile(FNameGDD, oldGDD);
-    } catch (...) {
-        removeTemps();
-        throw;
-    }
-    // The old data file goes back only once the intent is gone: with the intent
-    // still there, opening would complete the collection over it.
-    const auto undo = [&] {
-        try {
-            RemoveFile(files.Intent);
-            RenameFile(oldGDD, FNameGDD);  // replaces the new data file, if it got there
-        } catch (const EInOutError&) {
-            return;
-        }
-        removeTemps();
-    };
-    try {
+        ++renamed;
         RenameFile(newGDD, FNameGDD);
-    } catch (...) {
-        undo();
-        throw;
-    }
-    try {
+        ++renamed;
         RenameFile(newGDS, FNameGDS);
+        ++renamed;
     } catch (...) {
-        undo();
+        RollBack([&] {
+            if (renamed == 2) RenameFile(FNameGDD, newGDD);
+            if (renamed >= 1) RenameFile(oldGDD, FNameGDD);
+            SyncDirectoryOf(FNameGDD);
+            removeTemps();
+        });
         throw;
     }
     try {
@@ -143,7 +133,8 @@ void TGeoDB::GarbageCollection() {
         RemoveFile(oldGDD);
         RemoveFile(files.Intent);
     } catch (const EInOutError&) {
-        // the collection is complete; the next open clears what is left
+        // the collection is complete: with the new item file in place the
+        // intent no longer holds, and the next open clears what is left
     }
     for (int i = 0; i < FNumSumItems; ++i)
         FSumData[static_cast<std::size_t>(i)].BlobOffset = offsets[static_cast<std::size_t>(i)];

@@ -16,8 +16,8 @@ constexpr std::size_t kDescriptionAt = 8, kDescriptionCapacity = 63;
 
 std::string Quoted(const std::string& Path) { return "\"" + Path + "\""; }
 
-// Why record RecordNo (raw bytes Raw, decoded Rec) cannot be an item of a database
-// whose data file holds DataSize bytes; empty when it can.
+}  // namespace
+
 std::string RecordFault(const std::uint8_t* Raw, const TgdbData& Rec, std::int64_t DataSize) {
     if (Raw[kKindAt] >= GdbItemCount) return "an item kind " + std::to_string(Raw[kKindAt]) + " that does not exist";
     const std::size_t len = Raw[kNameAt];
@@ -32,8 +32,6 @@ std::string RecordFault(const std::uint8_t* Raw, const TgdbData& Rec, std::int64
     if (!BlockFits(Rec, DataSize)) return "a data block beyond the end of the data file";
     return {};
 }
-
-}  // namespace
 
 bool NoDatabaseFiles(const TDBFileNames& Names) {
     if (ProbeFile(Names.GDS) || ProbeFile(Names.GDD)) return false;

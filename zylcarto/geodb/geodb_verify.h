@@ -27,6 +27,10 @@ bool NoDatabaseFiles(const TDBFileNames& Names);
 // new database's header: a creation stopped half way, in which nothing is lost.
 bool UnfinishedCreation(const TDBFileNames& Names);
 
+// Why a record (raw bytes Raw, decoded Rec) cannot be an item of a database
+// whose data file holds DataSize bytes; empty when it can.
+std::string RecordFault(const std::uint8_t* Raw, const TgdbData& Rec, std::int64_t DataSize);
+
 // Reads the files read-only and checks them: the data and item files must be
 // there, the header of a known version, every record well formed with its block
 // inside the data file, and the item file no shorter than its indexes say.

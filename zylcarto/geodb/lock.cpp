@@ -8,6 +8,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "zylcarto/geodb/dbfile.h"
 #include "zylcarto/support/errors.h"
 
 namespace zylcarto {
@@ -15,8 +16,9 @@ namespace zylcarto {
 TDBLock::TDBLock(const std::string& Path, bool Exclusive, int TimeoutMs) : FExclusive(Exclusive) {
     // A reader creates nothing: without the lock file no process has changed the
     // database yet, and on a read-only database no process can.
-    const int fd = Exclusive ? ::open(Path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)
-                             : ::open(Path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = !Exclusive                                ? ::open(Path.c_str(), O_RDONLY | O_CLOEXEC)
+                   : FaultInjected(TFileOp::Create, Path) ? -1
+                                                          : ::open(Path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0 && !Exclusive && (errno == ENOENT || errno == EACCES || errno == EROFS)) {
         FUnlockedRead = true;
         return;
@@ -39,8 +41,12 @@ TDBLock::TDBLock(const std::string& Path, bool Exclusive, int TimeoutMs) : FExcl
     if (!Exclusive) return;
     // counted before the change, so that no change can go unnoticed
     for (int i = 0; i < 8; ++i) b[i] = static_cast<std::uint8_t>((FCounter + 1) >> (8 * i));
-    if (::pwrite(fd, b, sizeof b, 0) != static_cast<ssize_t>(sizeof b)) {
+    const ssize_t n = FaultInjected(TFileOp::Write, Path) ? -1 : ::pwrite(fd, b, sizeof b, 0);
+    if (n != static_cast<ssize_t>(sizeof b)) {
+        if (n >= 0) errno = ENOSPC;  // a short write sets no errno of its own
+        const int err = errno;
         ::close(fd);
+        errno = err;
         FFd = -1;
         RaiseInOutError(Path, "cannot write");
     }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "zylcarto/geodb/record_codec.h"
+#include "zylcarto/geodb/dbfile.h"
 #include "zylcarto/support/errors.h"
 
 namespace zylcarto {
@@ -13,6 +14,14 @@ constexpr std::size_t kIntentBytes = 24;  // magic, two sizes, magic again
 
 void PutI64(std::uint8_t* p, std::int64_t v) {
     for (int i = 0; i < 8; ++i) p[i] = static_cast<std::uint8_t>(static_cast<std::uint64_t>(v) >> (8 * i));
+}
+void PutI32(std::uint8_t* p, std::int32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i));
+}
+std::int32_t GetI32(const std::uint8_t* p) {
+    std::uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(p[i]) << (8 * i);
+    return static_cast<std::int32_t>(v);
 }
 std::int64_t GetI64(const std::uint8_t* p) {
     std::uint64_t v = 0;
@@ -59,9 +68,60 @@ void WriteCollectionIntent(const TCollectionFiles& Files, std::int64_t NewGDDSiz
     SyncDirectoryOf(Files.Intent);
 }
 
+std::string DeleteJournalName(const std::string& ItemFile) { return ItemFile + "~delete"; }
+
+namespace {
+constexpr char kDeleteMagic[4] = {'Z', 'G', 'D', '1'};
+constexpr std::size_t kJournalBytes = 4 + 8 + 2 * GdbDataBytes + 4;
+}  // namespace
+
+void WriteDeleteJournal(const std::string& Path, const TDeleteJournal& Journal, bool Sync) {
+    std::vector<std::uint8_t> b(kJournalBytes);
+    std::memcpy(b.data(), kDeleteMagic, 4);
+    PutI32(b.data() + 4, Journal.Entry);
+    PutI32(b.data() + 8, Journal.Count);
+    std::memcpy(b.data() + 12, Journal.Moved.data(), GdbDataBytes);
+    std::memcpy(b.data() + 12 + GdbDataBytes, Journal.Replaced.data(), GdbDataBytes);
+    std::memcpy(b.data() + kJournalBytes - 4, kDeleteMagic, 4);
+    TBinaryFile out(Path, TBinaryFile::TMode::CreateNew);
+    out.Write(b.data(), b.size());
+    if (Sync) out.Sync();
+    out.Close();
+    if (Sync) SyncDirectoryOf(Path);
+}
+
+void RecoverDelete(const TDBFileNames& Names, const std::function<std::string(const std::string&)>& Message) {
+    const std::string path = DeleteJournalName(Names.GDS);
+    if (!ProbeFile(path)) return;
+    const std::vector<std::uint8_t> b = ReadWholeFile(path);
+    if (b.size() == kJournalBytes && std::memcmp(b.data(), kDeleteMagic, 4) == 0 &&
+        std::memcmp(b.data() + kJournalBytes - 4, kDeleteMagic, 4) == 0) {
+        const std::int64_t entry = GetI32(b.data() + 4), count = GetI32(b.data() + 8);
+        const std::int64_t rec = GdbDataBytes;
+        TBinaryFile items(Names.GDS, TBinaryFile::TMode::ReadWrite);
+        const std::int64_t size = items.Size();
+        // before the cut the file holds every record (and perhaps the start of
+        // an add's), after it one fewer
+        if (entry < 0 || entry >= count - 1 || size < (count - 1) * rec || size >= (count + 1) * rec)
+            throw EZYLGeoDBError(Message("the database file \"" + path + "\" does not belong to the item file \"" +
+                                         Names.GDS + "\"; move it aside to open the database."));
+        items.Seek(entry * rec);
+        items.Write(b.data() + 12, GdbDataBytes);
+        items.Truncate((count - 1) * rec);
+        items.Sync();
+        items.Close();
+    }
+    RemoveFile(path);
+    SyncDirectoryOf(path);
+}
+
 bool CollectionLeftovers(const TDBFileNames& Names) {
     const TCollectionFiles f = CollectionFiles(Names);
     return ProbeFile(f.Intent) || ProbeFile(f.NewGDD) || ProbeFile(f.NewGDS) || ProbeFile(f.OldGDD);
+}
+
+bool RecoveryPending(const TDBFileNames& Names) {
+    return CollectionLeftovers(Names) || ProbeFile(DeleteJournalName(Names.GDS));
 }
 
 void RecoverCollection(const TDBFileNames& Names) {
