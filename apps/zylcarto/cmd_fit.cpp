@@ -12,6 +12,7 @@
 #include "cli.h"
 #include "zylcarto/geomap/calibration/calib_models.h"
 #include "zylcarto/geomap/calibration/calibration.h"
+#include "zylcarto/support/numeric.h"
 
 namespace zylcarto::cli {
 namespace {
@@ -327,9 +328,12 @@ int RunBatch(std::FILE* in, const char* inputs, int decimals, Convert&& convert)
 
 const char* PositionOf(const TMapCalibration& cal, bool utm, double x, double y, double& a, double& b) {
     if (utm) return cal.CalcGridFrac(x, y, a, b) ? nullptr : "no grid position for this pixel";
-    if (!cal.CalcPositionFrac(x, y, a, b)) return "no position for this pixel";
-    if (std::fabs(a) > 90) return "the pixel lies beyond the poles of the fit";
-    return nullptr;
+    if (cal.CalcPositionFrac(x, y, a, b)) return nullptr;
+    // The fit extrapolated past a pole, or more than a whole turn round the globe.
+    bool latValid = false;
+    cal.CalcLatitude(RoundToInt(x), RoundToInt(y), latValid);
+    return latValid ? "the pixel lies more than a whole turn of longitude from the map"
+                    : "the pixel lies beyond the poles of the fit";
 }
 
 const char* PixelOf(const TMapCalibration& cal, bool utm, double a, double b, double& x, double& y) {

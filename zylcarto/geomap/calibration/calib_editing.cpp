@@ -190,8 +190,8 @@ void TMapCalibration::CalibQuality(double& QualX, double& QualY) const {
             int x = 0, y = 0;
             if (FCalibModel == cmUTM)
                 UTMGridToPixel(FPars, q.Latitude, q.Longitude, x, y);
-            else
-                CalcPixelCoords(q.Latitude, q.Longitude, x, y);
+            else if (!CalcPixelCoords(q.Latitude, q.Longitude, x, y))
+                continue;  // no pixel, not pixel (0, 0)
             fitX.EnterStatValue(q.MapX, x);
             fitY.EnterStatValue(q.MapY, y);
         }

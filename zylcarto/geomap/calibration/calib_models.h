@@ -12,7 +12,8 @@
 namespace zylcarto {
 
 /// One row per graticule line (5 columns): type (0 meridian, 1 parallel), value in
-/// degrees, and the parabola c0, c1, c2 of a line with at least 3 points (x of y for
+/// degrees (meridians unwrapped around the middle of the map, so that a map across
+/// the antimeridian has values running on past 180), and the parabola c0, c1, c2 of a line with at least 3 points (x of y for
 /// a meridian, y of x for a parallel; zeros for a shorter line). Returns true when at
 /// least two meridians and two parallels were fitted; otherwise GratMat becomes
 /// a single zero row.

@@ -197,6 +197,9 @@ private:
     void Repaint() const;
     [[noreturn]] void Raise(const std::string& Text) const;
     void FitActiveModel();
+    // The reference points with their longitudes unwrapped around the map's
+    // centre longitude, which it stores in the parameters.
+    TCalibData GeoFitData();
     bool AppendCalQuad(const TCalQuad& Q);
     void RemoveLinePoint(int LineIx, int PointIx);
 
