@@ -57,9 +57,11 @@ int ExportGpx(const TArgs& a) {
     if (!f.OpenRead(a[0])) throw EUsageError("cannot read " + a[0]);
     TTextFileSource source(f);
     std::vector<TLandMark> lms;
-    if (!ReadLandMarkSet(source, a.size() > 2 ? a[2] : "", lms))
+    int skipped = 0;
+    if (!ReadLandMarkSet(source, a.size() > 2 ? a[2] : "", lms, &skipped))
         throw EUsageError("no landmark set " + (a.size() > 2 ? "\"" + a[2] + "\" " : std::string()) + "in " + a[0]);
     f.Close();
+    WarnSkippedLandMarks(skipped, a[0]);
     WriteFileBytes(a[1], WriteGpxWaypoints(lms));
     std::printf("%zu waypoints\n", lms.size());
     return 0;

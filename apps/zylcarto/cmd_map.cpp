@@ -204,15 +204,18 @@ int RunRender(TArgs a) {
     if (landmarks) {
         TTextFile f;
         std::vector<TLandMark> read;
+        int skipped = 0;
         bool found = f.OpenRead(*landmarks);
         if (found) {
             TTextFileSource source(f);
-            found = ReadLandMarkSet(source, "", read);
+            found = ReadLandMarkSet(source, "", read, &skipped);
         }
         if (!found) throw EUsageError("no landmark set in " + *landmarks);
+        WarnSkippedLandMarks(skipped, *landmarks);
         for (const TLandMark& lm : read) {
+            const int before = marks.NumLandMarks();
             marks.AddLandMark(lm.Latitude, lm.Longitude, lm.Altitude);
-            marks.SetLandMarkData(marks.NumLandMarks(), lm);
+            if (marks.NumLandMarks() > before) marks.SetLandMarkData(marks.NumLandMarks(), lm);
         }
     }
     if (symbols) {

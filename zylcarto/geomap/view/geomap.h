@@ -696,7 +696,8 @@ public:
     /// and repainted. Bounds in degrees are put in order, steps dLat and dLong
     /// of 0 or less count as 1 degree, Wid and Hgt (pixels) as at least 100;
     /// OnDrawMapData draws onto the picture first. Raises EZYLGeoMapError,
-    /// nothing changed, above MaxMapImagePixels.
+    /// nothing changed, above MaxMapImagePixels and for bounds no map can have
+    /// (NaN, latitudes beyond the poles, see PossibleMapBounds).
     void CreateEmptyMapInMemory(double LatLow, double LongLow, double LatHigh, double LongHigh, double dLat,
                                 double dLong, int Wid, int Hgt, bool ShowGrid,
                                 const TOnDrawMapDataEvent& OnDrawMapData = {});
@@ -743,6 +744,10 @@ public:
     /// Opens FName, reads as ReadLandMarksFromOpenXMLFile and repaints; false when
     /// the file cannot be opened or holds no such set.
     bool LoadLandMarks(const std::string& FName, const std::string& DataID);
+    /// How many landmarks of the set read last were passed over because they
+    /// cannot be (see ReadLandMarkSet): a position that is not a number or
+    /// lies beyond the poles, a class outside 0..255. 0 before any read.
+    int LandMarksSkipped() const { return FLandMarksSkipped; }
     /// Writes the landmarks as set DataID at the current position of a text file
     /// open for writing; WriteHeader puts the xml declaration first. Failures
     /// raise EInOutError.
@@ -1094,6 +1099,7 @@ private:
     // Calibration and landmarks, owned here.
     TMapCalibration FCalib;  // model, data, fits, restore state, calibration file name
     TLandMarkStore FLandMarks;
+    int FLandMarksSkipped = 0;
     // Interaction.
     TDragState FDrag;
     TTraceState FTrace;
