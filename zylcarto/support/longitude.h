@@ -5,6 +5,7 @@
 // jump), and every longitude handed out is normalised.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -16,6 +17,13 @@ inline double NormalizeLongitude(double Long) {
     if (!(std::fabs(Long) > 180) || !std::isfinite(Long)) return Long;
     const double r = std::remainder(Long, 360.0);  // -180..180
     return r == -180 && Long > 0 ? 180.0 : r;
+}
+
+// A longitude given to the library: within a whole turn of 0 it names its
+// meridian, returned within -180..180 (181 is -179); further off, or not finite,
+// it is no longitude and NaN comes back.
+inline double GivenLongitude(double Long) {
+    return std::fabs(Long) <= 360 ? NormalizeLongitude(Long) : std::numeric_limits<double>::quiet_NaN();
 }
 
 // The same meridian within Centre - 180 .. Centre + 180, kept as it is when it
@@ -35,12 +43,12 @@ struct TLongitudeAt {
 
 namespace detail {
 
-// Sum of squared residuals of Long = a + b X over the points unwrapped around
-// Centre, and the sign of b.
-inline double LinearMisfit(const std::vector<TLongitudeAt>& P, double Centre, bool Unwrap, double& Slope) {
+// Sum of squared residuals of Long = a + b X over the points in a frame, and b.
+template <typename Frame>
+double LinearMisfit(const std::vector<TLongitudeAt>& P, const Frame& F, double& Slope) {
     double mx = 0, ml = 0;
     const auto n = static_cast<double>(P.size());
-    const auto at = [&](const TLongitudeAt& p) { return Unwrap ? UnwrapLongitude(p.Long, Centre) : p.Long; };
+    const auto at = [&](const TLongitudeAt& p) { return F.Apply(p.Long); };
     for (const TLongitudeAt& p : P) {
         mx += p.X;
         ml += at(p);
@@ -60,22 +68,32 @@ inline double LinearMisfit(const std::vector<TLongitudeAt>& P, double Centre, bo
 
 }  // namespace detail
 
-// The longitude around which a map's longitudes run on without a jump. The
-// values as written are one reading; when they span more than half a turn
-// though they all lie within a shorter arc (179 and -179), that arc is the
-// other. The reading in which longitude follows the image x more closely wins,
-// and of two that follow it equally, the one in which it grows to the right.
-// Two different values of one meridian (-180 and 180 at the two edges of a
-// world map) keep the values as written. 0 without a finite value.
-inline double LongitudeCentre(const std::vector<TLongitudeAt>& Points) {
+// How a map's longitudes run on without a jump: unwrapped around Centre, or
+// (Unwrap false) as written, Centre then being their middle.
+struct TLongitudeFrame {
+    double Centre = 0;
+    bool Unwrap = false;
+    // A longitude of the map in this frame.
+    double Apply(double Long) const { return Unwrap ? UnwrapLongitude(Long, Centre) : Long; }
+};
+
+// The frame of a map's longitudes. The values as written are one reading; when
+// they span more than half a turn though they all lie within a shorter arc (179
+// and -179), that arc is the other. The reading in which longitude follows the
+// image x more closely wins, and of two that follow it equally, the one in which
+// it grows to the right. Two different values of one meridian (-180 and 180 at
+// the two edges of a world map) keep the values as written. Centre 0, as
+// written, without a finite value.
+inline TLongitudeFrame LongitudeFrame(const std::vector<TLongitudeAt>& Points) {
     std::vector<TLongitudeAt> v;
     v.reserve(Points.size());
     for (const TLongitudeAt& p : Points)
         if (std::isfinite(p.Long) && std::isfinite(p.X)) v.push_back(p);
-    if (v.empty()) return 0;
+    if (v.empty()) return {};
     const auto [lo, hi] = std::minmax_element(
         v.begin(), v.end(), [](const TLongitudeAt& a, const TLongitudeAt& b) { return a.Long < b.Long; });
-    const double written = hi->Long - lo->Long, asWritten = 0.5 * (lo->Long + hi->Long);
+    const double written = hi->Long - lo->Long;
+    const TLongitudeFrame asWritten{0.5 * (lo->Long + hi->Long), false};
     if (written <= 180) return asWritten;
     // Positions on the circle, 0 .. 360, in order; the largest gap between
     // neighbours (the wrap-around one included) lies outside the map.
@@ -91,20 +109,20 @@ inline double LongitudeCentre(const std::vector<TLongitudeAt>& Points) {
         }
     const double arc = 360.0 - gap;
     if (!(arc < written)) return asWritten;
-    const double centre = NormalizeLongitude(start + 0.5 * arc);
+    const TLongitudeFrame unwrapped{NormalizeLongitude(start + 0.5 * arc), true};
     // Unwrapping must not fold distinct values as written onto one another.
     std::vector<std::pair<double, double>> u;
     u.reserve(v.size());
-    for (const TLongitudeAt& p : v) u.emplace_back(UnwrapLongitude(p.Long, centre), p.Long);
+    for (const TLongitudeAt& p : v) u.emplace_back(unwrapped.Apply(p.Long), p.Long);
     std::sort(u.begin(), u.end());
     for (std::size_t i = 1; i < u.size(); ++i)
         if (u[i].first == u[i - 1].first && u[i].second != u[i - 1].second) return asWritten;
     double slopeW = 0, slopeU = 0;
-    const double misfitW = detail::LinearMisfit(v, asWritten, false, slopeW);
-    const double misfitU = detail::LinearMisfit(v, centre, true, slopeU);
+    const double misfitW = detail::LinearMisfit(v, asWritten, slopeW);
+    const double misfitU = detail::LinearMisfit(v, unwrapped, slopeU);
     const double tie = 1e-9 * (1 + misfitW + misfitU) + 1e-12 * written * written * static_cast<double>(v.size());
-    if (std::fabs(misfitW - misfitU) > tie) return misfitU < misfitW ? centre : asWritten;
-    return slopeU > 0 && !(slopeW > 0) ? centre : asWritten;
+    if (std::fabs(misfitW - misfitU) > tie) return misfitU < misfitW ? unwrapped : asWritten;
+    return slopeU > 0 && !(slopeW > 0) ? unwrapped : asWritten;
 }
 
 }  // namespace zylcarto

@@ -267,7 +267,7 @@ void LatLongToMapUTM(const TCalibData& D, double Lat, double Long, double& Easti
 }
 
 bool GeoToPixelFrac(const TCalibView& C, double Lat, double Long, double& x, double& y) {
-    if (!(std::fabs(Lat) <= 90) || !(std::fabs(Long) <= 360)) return false;
+    if (!(std::fabs(Lat) <= 90) || !std::isfinite(GivenLongitude(Long))) return false;
     const TCalibParams& P = C.Pars;
     // The polynomial, Miller and conic fits took the longitudes of their points
     // unwrapped around the map's centre; so must every longitude given to them.

@@ -41,11 +41,10 @@ bool GeoToPixelFrac(const TCalibView& C, double Lat, double Long, double& x, dou
 // The affine grid-to-pixel rule of the UTM model, whatever the model.
 void UTMGridToPixel(const TCalibParams& P, double Northing, double Easting, int& x, int& y);
 void UTMGridToPixelFrac(const TCalibParams& P, double Northing, double Easting, double& x, double& y);
-// The longitude around which the corners' longitudes run on without a jump
-// (LongitudeCentre, left corners at the left). Inline: the widgets library
-// uses it too.
-inline double CornersLongCentre(const TCornerArray& C) {
-    return LongitudeCentre({{C[gcoTopLeft].Longit, 0},
+// How the corners' longitudes run on without a jump (LongitudeFrame, left
+// corners at the left). Inline: the widgets library uses it too.
+inline TLongitudeFrame CornersLongFrame(const TCornerArray& C) {
+    return LongitudeFrame({{C[gcoTopLeft].Longit, 0},
                             {C[gcoBottomLeft].Longit, 0},
                             {C[gcoBottomRight].Longit, 1},
                             {C[gcoTopRight].Longit, 1}});

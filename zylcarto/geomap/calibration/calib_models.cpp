@@ -305,14 +305,14 @@ bool FitGratMat(const TCalibData& D, TMatrix& GratMat) {
         for (int p = 1; p <= points; ++p) x += line.CalPoints[p].X;
         meridianValues.push_back({line.LineValue, x / points});
     }
-    const double centre = LongitudeCentre(meridianValues);
+    const TLongitudeFrame frame = LongitudeFrame(meridianValues);
     GratMat.Resize(5, lines);
     int parallels = 0, meridians = 0;
     for (int k = 1; k <= lines; ++k) {
         const TCalibLine& line = D.CalLines[k];
         const bool parallel = line.LineType == gtlParallel;
         GratMat.SetVal(1, k, parallel ? 1.0 : 0.0);
-        GratMat.SetVal(2, k, parallel ? line.LineValue : UnwrapLongitude(line.LineValue, centre));
+        GratMat.SetVal(2, k, parallel ? line.LineValue : frame.Apply(line.LineValue));
         const int points = UsedPoints(line);
         if (points < 3) continue;
         TCurveFit fit;

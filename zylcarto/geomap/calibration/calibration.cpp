@@ -20,14 +20,14 @@ constexpr double EarthCircumference = 40074155.889191404;
 
 bool PositionInMap(double Lat, double Long, const TCornerArray& Corners) {
     // A map across the antimeridian has corners written 179 and -179.
-    const double centre = CornersLongCentre(Corners);
-    Long = UnwrapLongitude(Long, centre);
+    const TLongitudeFrame frame = CornersLongFrame(Corners);
+    Long = UnwrapLongitude(Long, frame.Centre);
     // Signed area of (Q, P, position): the position is inside when it lies on the
     // same side of every edge as of the top edge.
     auto side = [&](TCorners from, TCorners to) {
         const TCoords& Q = Corners[from];
         const TCoords& P = Corners[to];
-        const double qLong = UnwrapLongitude(Q.Longit, centre), pLong = UnwrapLongitude(P.Longit, centre);
+        const double qLong = frame.Apply(Q.Longit), pLong = frame.Apply(P.Longit);
         return (pLong - qLong) * (Lat - Q.Latit) - (P.Latit - Q.Latit) * (Long - qLong);
     };
     const double d0 = side(gcoTopLeft, gcoTopRight);
@@ -107,18 +107,17 @@ TCalibData TMapCalibration::GeoFitData() {
     std::vector<TLongitudeAt> longs;
     for (int i = 1; i <= UsedCalQuads(FCalibData); ++i)
         longs.push_back({FCalibData.CalQuads[i].Longitude, double(FCalibData.CalQuads[i].MapX)});
-    const double centre = LongitudeCentre(longs);
+    const TLongitudeFrame frame = LongitudeFrame(longs);
     TCalibData D = FCalibData;
-    bool moved = false;
+    bool beyond180 = false;
     for (int i = 1; i <= UsedCalQuads(D); ++i) {
         double& l = D.CalQuads[i].Longitude;
-        const double u = UnwrapLongitude(l, centre);
-        moved = moved || u != l || std::fabs(l) > 180;
-        l = u;
+        beyond180 = beyond180 || std::fabs(l) > 180;
+        l = frame.Apply(l);
     }
     // Points written within -180..180 that need no unwrapping are taken around 0,
     // as every position given to the map is.
-    FPars.LongCentre = moved ? centre : 0.0;
+    FPars.LongCentre = frame.Unwrap || beyond180 ? frame.Centre : 0.0;
     return D;
 }
 
@@ -230,7 +229,7 @@ int TMapCalibration::CalcUTMxFromEastingY(double Easting, int y) const {
 }
 
 bool TMapCalibration::IsPositionWithinMap(double Latit, double Longit) const {
-    return IsGeoPosition(Latit, NormalizeLongitude(Longit)) && PositionInMap(Latit, Longit, FCalibData.Corners);
+    return IsGeoPosition(Latit, GivenLongitude(Longit)) && PositionInMap(Latit, Longit, FCalibData.Corners);
 }
 
 void TMapCalibration::CalcExtentsAndResolution() {

@@ -101,7 +101,7 @@ void TLandMarkStore::ResetCapacity() {
 
 void TLandMarkStore::Append(TLandMark LandMark) {
     // 181 east is 179 west: kept in the one form that every test of it expects.
-    LandMark.Longitude = NormalizeLongitude(LandMark.Longitude);
+    LandMark.Longitude = GivenLongitude(LandMark.Longitude);
     if (!IsGeoPosition(LandMark.Latitude, LandMark.Longitude)) return;
     if (AskHandler(lmaAdd, LandMark) != TVerdict::Allowed) return;
     // Grow before counting, so a failed growth leaves the list as it was.
@@ -313,7 +313,7 @@ TLandMark TLandMarkStore::GetLandMarkData(int Index) const {
 }
 
 void TLandMarkStore::SetLandMarkData(int Index, TLandMark LandMark) {
-    LandMark.Longitude = NormalizeLongitude(LandMark.Longitude);
+    LandMark.Longitude = GivenLongitude(LandMark.Longitude);
     if (Index < 1 || Index > FNumLandMarks || !IsGeoPosition(LandMark.Latitude, LandMark.Longitude)) return;
     TLandMark& stored = FLandMarks[static_cast<std::size_t>(Index - 1)];
     if (stored == LandMark) return;

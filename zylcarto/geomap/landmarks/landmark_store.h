@@ -56,7 +56,7 @@ public:
     /// Adds a copy of LandMarkDefault with the given position (degrees) and the fields
     /// given (identifier cut to 15 and caption text to 80 characters), unless the
     /// handler vetoes it; then repaints. A veto adds nothing and does not repaint.
-    /// The longitude is normalised to -180..180 first (181 is stored as -179); a
+    /// A longitude within a whole turn is normalised to -180..180 first (181 is stored as -179); a
     /// position that IsGeoPosition then refuses adds nothing (and asks no handler).
     void AddLandMark(double Lat, double Long, double Altitude);
     void AddLandMark(double Lat, double Long, double Altitude, const std::string& Identifier, TDateTime Time);

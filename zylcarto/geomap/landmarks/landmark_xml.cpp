@@ -196,7 +196,7 @@ bool ReadLandMarkSet(TXmlSource& Source, std::string_view DataID, std::vector<TL
         if (tag != ctLandmark) continue;
         TLandMark L = LandMarkFromAttributes(attributes);
         // Within a whole turn, a longitude is the meridian it names (181 is -179).
-        if (std::fabs(L.Longitude) <= 360) L.Longitude = NormalizeLongitude(L.Longitude);
+        L.Longitude = GivenLongitude(L.Longitude);
         if (PossibleLandMark(attributes, L))
             read.push_back(L);
         else
