@@ -528,6 +528,15 @@ TEST_F(MapFiles, LandmarksRoundTripWithoutEvents) {
     EXPECT_EQ(other.GetLandMarkData(1), map.GetLandMarkData(1));  // 2023-03-15 12:00, whole seconds
     EXPECT_FALSE(other.LoadLandMarks(P("lm.xml"), "nothing"));
     EXPECT_EQ(other.NumLandMarks(), 2);
+    EXPECT_EQ(other.LandMarksSkipped(), 0);
+    // a landmark that cannot be is skipped and counted for the host, one across
+    // the antimeridian kept
+    std::ofstream(P("bad.xml")) << "<gmlandmarks sig=\"ZYLCSuite\" id=\"b\">\r\n<landmark lat=\"nan\" />\r\n"
+                                   "<landmark lat=\"-16\" long=\"181\" />\r\n<landmark class=\"300\" />\r\n";
+    ASSERT_TRUE(other.LoadLandMarks(P("bad.xml"), "b"));
+    EXPECT_EQ(other.NumLandMarks(), 1);
+    EXPECT_EQ(other.GetLandMarkData(1).Longitude, -179.0);
+    EXPECT_EQ(other.LandMarksSkipped(), 2);
 }
 
 TEST_F(MapFiles, ClipboardCopyHasTheOutlineAndLeavesTheEdges) {

@@ -131,7 +131,9 @@ bool TMapCalibration::RemoveCalibPoint(int PixPosX, int PixPosY) {
         if (found != 0) {
             const int n = UsedCalQuads(FCalibData);
             FBiQuadOops = FCalibData.CalQuads[found];
-            FRestoreBiQuadOK = true;
+            // A point without a position (written into CalibData directly) could
+            // never be added back: restoring it would raise every time.
+            FRestoreBiQuadOK = std::isfinite(FBiQuadOops.Latitude) && std::isfinite(FBiQuadOops.Longitude);
             FCalibData.CalQuads[found] = FCalibData.CalQuads[n];
             FCalibData.NumCalQuads = n - 1;
             removed = true;
@@ -156,7 +158,7 @@ bool TMapCalibration::RemoveCalibPoint(int PixPosX, int PixPosY) {
             FParaIpOops.LineValue = line.LineValue;
             FParaIpOops.NumPoints = 1;
             FParaIpOops.CalPoints[1] = line.CalPoints[foundPoint];
-            FRestoreParaIpOK = true;
+            FRestoreParaIpOK = std::isfinite(line.LineValue);
             RemoveLinePoint(foundLine, foundPoint);
             removed = true;
         }
