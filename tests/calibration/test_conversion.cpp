@@ -7,8 +7,10 @@
 
 #include "zylcarto/geodesy/projections.h"
 #include "zylcarto/geomap/calibration/calib_convert.h"
+#include "zylcarto/geomap/calibration/calib_xml.h"
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/support/numeric.h"
+#include "zylcarto/support/streams.h"
 
 using namespace zylcarto;
 
@@ -341,6 +343,25 @@ TEST(Conversion, MapsAcrossTheAntimeridianFitAndConvertRelativeToTheMap) {
             EXPECT_TRUE(cal.IsPositionWithinMap(-17.0, -179.5)) << label;
             EXPECT_FALSE(cal.IsPositionWithinMap(-17.0, 0.0)) << label;
             EXPECT_NEAR(cal.CalibData().Resolution, 2 * 111.3e3 * std::cos(17 * DegToRad) / 200, 500.0) << label;
+            // Through the calibration file and back: the same pixels.
+            TMemoryStream file;
+            WriteCalDataToStream(file, "fiji", cal.CalibData(), model);
+            file.SetPosition(0);
+            TCalibData read;
+            TCalibModel readModel = cmUndefined;
+            ASSERT_TRUE(ParseCalibData(file, "fiji", read, readModel));
+            TMapCalibration back("Fiji");
+            back.SetMapImageSize(200, 200);
+            back.SetCalibData(read);
+            back.SetCalibModel(readModel);
+            for (const double lon : {179.5, -179.5}) {
+                int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+                ASSERT_TRUE(cal.CalcPixelCoords(-17.0, lon, x0, y0));
+                ASSERT_TRUE(back.CalcPixelCoords(-17.0, lon, x1, y1)) << label;
+                EXPECT_EQ(x1, x0) << label;
+                EXPECT_EQ(y1, y0) << label;
+            }
+            EXPECT_EQ(back.CalibData().Corners, cal.CalibData().Corners) << label;
         }
     }
 }
