@@ -31,8 +31,10 @@ void WriteOut(std::string_view Text) {
 
 void WarnSkippedLandMarks(int Count, const std::string& File) {
     if (Count > 0)
-        std::fprintf(stderr, "zylcarto: warning: %d landmark%s of %s skipped: not a position on the globe or a class "
-                     "outside 0..255\n", Count, Count == 1 ? "" : "s", File.c_str());
+        std::fprintf(stderr,
+                     "zylcarto: warning: %d landmark%s of %s skipped: not a position on the globe or a class "
+                     "outside 0..255\n",
+                     Count, Count == 1 ? "" : "s", File.c_str());
 }
 
 // The digits after one optional sign: from_chars takes "-" itself, so "+-5" must be caught here.

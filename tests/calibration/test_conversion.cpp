@@ -286,8 +286,11 @@ TEST(Conversion, PositionsBeyondThePolesOrAWholeTurnAreInvalid) {
     struct Case {
         int X, Y;
         bool LatValid, LongValid;
-    } const cases[] = {{400, 100000, false, true}, {400, -100000, false, true}, {1000000, 300, true, false},
-                       {-1000000, 300, true, false}, {400, 300, true, true}};
+    } const cases[] = {{400, 100000, false, true},
+                       {400, -100000, false, true},
+                       {1000000, 300, true, false},
+                       {-1000000, 300, true, false},
+                       {400, 300, true, true}};
     for (const Case& c : cases) {
         bool vLat = true, vLong = true;
         const double lat = cal.CalcLatitude(c.X, c.Y, vLat), lon = cal.CalcLongitude(c.X, c.Y, vLong);
@@ -400,8 +403,8 @@ TEST(Conversion, GraticuleAndUTMMapsAcrossTheAntimeridian) {
         LatLongToUTMInZone(65.0, zone == 60 ? 180.0 : -180.0, zone, false, gelWGS84, e180, n180);
         const double e0 = e180 - 50000;  // 180 at x = 500
         for (int px : {0, 500, 1000})
-            for (int py : {0, 1000}) cal.AddCalibPoint(n180 + 50000 - 100.0 * py, e0 + 100.0 * px, zone,
-                                                        THemisphere::hemiNorth, px, py);
+            for (int py : {0, 1000})
+                cal.AddCalibPoint(n180 + 50000 - 100.0 * py, e0 + 100.0 * px, zone, THemisphere::hemiNorth, px, py);
         for (const int px : {0, 250, 499, 501, 750, 1000}) {
             bool vLat = false, vLong = false;
             const double lat = cal.CalcLatitude(px, 500, vLat), lon = cal.CalcLongitude(px, 500, vLong);

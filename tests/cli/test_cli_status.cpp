@@ -42,10 +42,11 @@ TEST(CliStatus, LandmarksThatCannotBeAreSkippedAndCounted) {
     if (RunCli("--help").Out.find("\n  map ") == std::string::npos) GTEST_SKIP() << "built without the map control";
     const std::string map = CliScratch().Path("marks"), marks = CliScratch().Path("marks_lm.xml");
     ASSERT_EQ(RunCli("map new '" + map + "' 10 0 20 5 1 1 200 200").Status, 0);
-    std::ofstream(marks) << "<gmlandmarks sig=\"ZYLCSuite\" vers=\"1.0\" id=\"\">\r\n"
-                            "<landmark lat=\"15\" long=\"2\" />\r\n<landmark lat=\"nan\" long=\"2\" />\r\n"
-                            "<landmark lat=\"15\" long=\"abc\" />\r\n<landmark lat=\"15\" long=\"2\" class=\"300\" />\r\n"
-                            "</gmlandmarks>\r\n";
+    std::ofstream(marks)
+        << "<gmlandmarks sig=\"ZYLCSuite\" vers=\"1.0\" id=\"\">\r\n"
+           "<landmark lat=\"15\" long=\"2\" />\r\n<landmark lat=\"nan\" long=\"2\" />\r\n"
+           "<landmark lat=\"15\" long=\"abc\" />\r\n<landmark lat=\"15\" long=\"2\" class=\"300\" />\r\n"
+           "</gmlandmarks>\r\n";
     const TCliResult r =
         RunCli("map render '" + map + ".xml' '" + CliScratch().Path("marks.png") + "' --landmarks '" + marks + "'");
     EXPECT_EQ(r.Status, 0) << r.Err;

@@ -132,8 +132,9 @@ TEST(LandmarkFile, AttributeReadingRules) {
 // Landmarks that cannot be are passed over and counted, not read as 0 or as
 // class 300 mod 256; across the antimeridian a longitude names its meridian.
 TEST(LandmarkFile, ImpossibleLandmarksAreSkippedAndCounted) {
-    const std::string skipped[] = {R"(lat="nan" long="5")", R"(lat="5" long="abc")", R"(lat="5" long="5" class="300")",
-                                   R"(lat="95" long="5")",  R"(lat="5" long="3757")", R"(lat="5" long="5" class="-1")",
+    const std::string skipped[] = {R"(lat="nan" long="5")",           R"(lat="5" long="abc")",
+                                   R"(lat="5" long="5" class="300")", R"(lat="95" long="5")",
+                                   R"(lat="5" long="3757")",          R"(lat="5" long="5" class="-1")",
                                    R"(lat="1e999" long="5")"};
     std::string tags = "<landmark lat=\"65\" long=\"181\" />\r\n";
     for (const std::string& a : skipped) tags += "<landmark " + a + " />\r\n";

@@ -395,9 +395,11 @@ TEST_F(MapFiles, EmptyMapInMemoryIsNormalisedAndCalibrated) {
     EXPECT_EQ(map.MapImgWidth(), 200);
     // bounds no map can have are refused, the map shown stays
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    for (const auto& [latLow, longLow, latHigh, longHigh] :
-         {std::array{95.0, 0.0, -95.0, 10.0}, {nan, 0.0, 10.0, 10.0}, {0.0, 0.0, 10.0, nan}, {0.0, -200.0, 10.0, 200.0},
-          {0.0, 0.0, 10.0, 1e6}}) {
+    for (const auto& [latLow, longLow, latHigh, longHigh] : {std::array{95.0, 0.0, -95.0, 10.0},
+                                                             {nan, 0.0, 10.0, 10.0},
+                                                             {0.0, 0.0, 10.0, nan},
+                                                             {0.0, -200.0, 10.0, 200.0},
+                                                             {0.0, 0.0, 10.0, 1e6}}) {
         EXPECT_THROW(map.CreateEmptyMapInMemory(latLow, longLow, latHigh, longHigh, 1, 1, 100, 100, true),
                      EZYLGeoMapError)
             << latLow << " " << longLow << " " << latHigh << " " << longHigh;

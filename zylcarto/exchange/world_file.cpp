@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <numbers>
+#include <vector>
 
 #include "zylcarto/exchange/exchange_text.h"
 #include "zylcarto/exchange/image_size.h"
@@ -13,6 +14,7 @@
 #include "zylcarto/geomap/calibration/calib_models.h"
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/support/errors.h"
+#include "zylcarto/support/longitude.h"
 #include "zylcarto/support/strings.h"
 #include "zylcarto/support/numeric.h"
 
@@ -207,6 +209,13 @@ TWorldExport WorldFileOf(const TCalibData& Data, TCalibModel Model, int Width, i
             ++grid.NumCalQuads;
             grid.CalQuads[grid.NumCalQuads] = TCalQuad{lat, lon, x, y};
         }
+    // Positions come back within -180..180; across the antimeridian the affine
+    // rule needs them running on past 180.
+    std::vector<TLongitudeAt> longs;
+    for (int i = 1; i <= grid.NumCalQuads; ++i)
+        longs.push_back({grid.CalQuads[i].Longitude, double(grid.CalQuads[i].MapX)});
+    const TLongitudeFrame frame = LongitudeFrame(longs);
+    for (int i = 1; i <= grid.NumCalQuads; ++i) grid.CalQuads[i].Longitude = frame.Apply(grid.CalQuads[i].Longitude);
     TCalibParams P;
     FitEquiRect(grid, P);
     r.World = FromAffine(P.EquRectPLSP);

@@ -262,8 +262,8 @@ void LatLongToMapUTM(const TCalibData& D, double Lat, double Long, double& Easti
     // In the map's zone and hemisphere, also for positions beyond them, so that a
     // map crossing a zone border, the equator or the antimeridian (zones 1 and 60)
     // maps its whole area consistently.
-    LatLongToUTMInZone(Lat, UnwrapLongitude(Long, ZoneCentralMeridian(D.UTMZone)), D.UTMZone, D.UTMSouth,
-                       D.Ellipsoid, Easting, Northing);
+    LatLongToUTMInZone(Lat, UnwrapLongitude(Long, ZoneCentralMeridian(D.UTMZone)), D.UTMZone, D.UTMSouth, D.Ellipsoid,
+                       Easting, Northing);
 }
 
 bool GeoToPixelFrac(const TCalibView& C, double Lat, double Long, double& x, double& y) {

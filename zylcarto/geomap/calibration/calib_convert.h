@@ -45,9 +45,9 @@ void UTMGridToPixelFrac(const TCalibParams& P, double Northing, double Easting, 
 // corners at the left). Inline: the widgets library uses it too.
 inline TLongitudeFrame CornersLongFrame(const TCornerArray& C) {
     return LongitudeFrame({{C[gcoTopLeft].Longit, 0},
-                            {C[gcoBottomLeft].Longit, 0},
-                            {C[gcoBottomRight].Longit, 1},
-                            {C[gcoTopRight].Longit, 1}});
+                           {C[gcoBottomLeft].Longit, 0},
+                           {C[gcoBottomRight].Longit, 1},
+                           {C[gcoTopRight].Longit, 1}});
 }
 
 // UTM easting and northing of (Lat, Long) in the map's own zone and hemisphere

@@ -45,7 +45,8 @@ std::vector<std::string> CalDataLines(TCalLayout Layout, bool WriteHeader, const
                     value(D.Caption) + "\">");
     lines.emplace_back("<corners>");
     std::string corners;
-    for (const TCoords& c : D.Corners) corners += "[" + FormatCoordinate(c.Latit) + "," + FormatCoordinate(c.Longit) + "] ";
+    for (const TCoords& c : D.Corners)
+        corners += "[" + FormatCoordinate(c.Latit) + "," + FormatCoordinate(c.Longit) + "] ";
     lines.push_back(corners);
     lines.emplace_back("</corners>");
     if (D.Resolution > 0 || !text) lines.push_back("<resolution>" + FormatFixed(D.Resolution, 3) + "</resolution>");

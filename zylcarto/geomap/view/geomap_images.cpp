@@ -128,8 +128,8 @@ namespace {
 void CheckMapBounds(const TGeneratedMapBounds& B, const std::string& ComponentName) {
     if (PossibleMapBounds(B)) return;
     char bounds[160];
-    std::snprintf(bounds, sizeof bounds, "%g, %g .. %g, %g (steps %g, %g)", B.LatLow, B.LongLow, B.LatHigh,
-                  B.LongHigh, B.dLat, B.dLong);
+    std::snprintf(bounds, sizeof bounds, "%g, %g .. %g, %g (steps %g, %g)", B.LatLow, B.LongLow, B.LatHigh, B.LongHigh,
+                  B.dLat, B.dLong);
     throw EZYLGeoMapError(ComponentMessage(ComponentName, std::string("no map has the bounds ") + bounds));
 }
 

@@ -44,7 +44,8 @@ ZYLCARTO_EXPORT bool PossibleMapBounds(const TGeneratedMapBounds& B);
 ZYLCARTO_EXPORT TDegreeFormat GridLabelFormat(double Step);
 /// The label of the parallel (Parallel) or meridian at Value degrees, in the
 /// format of Step, without decimals and with its hemisphere (N or S, E or W;
-/// 0 counts as N or E; a meridian beyond 180 is named as within -180..180), padded by a space on either side: " 47°30' N ".
+/// 0 counts as N or E; a meridian beyond 180 is named as within -180..180),
+/// padded by a space on either side: " 47°30' N ".
 ZYLCARTO_EXPORT std::string GridLabel(double Value, bool Parallel, double Step);
 
 /// Draws onto a picture of B.Wid x B.Hgt pixels: the outline of the plot area
