@@ -33,7 +33,7 @@ TEST(CliStatus, ADirectoryOnStandardInputIsUnreadable) {
 TEST(CliStatus, GeneratedMapsNeedTwoLatitudesOnEarth) {
     if (RunCli("--help").Out.find("\n  map ") == std::string::npos) GTEST_SKIP() << "built without the map control";
     const std::string map = CliScratch().Path("grid");
-    for (const char* bounds : {"10 0 10 5", "-95 0 10 5", "10 0 95 5", "10 5 20 5"})
+    for (const char* bounds : {"10 0 10 5", "-95 0 10 5", "10 0 95 5", "10 5 20 5", "10 0 20 500", "10 -200 20 200"})
         EXPECT_EQ(RunCli("map new '" + map + "' " + bounds + " 1 1 200 200").Status, 2) << bounds;
     EXPECT_EQ(RunCli("map new '" + map + "' 10 0 20 5 1 1 200 200").Status, 0);
 }

@@ -112,17 +112,21 @@ public:
     /// Fits the conic parameters with the image size; fewer than 3 points keep the old ones.
     void CalcConicCalibration();
 
-    // --- conversion (image pixels <-> degrees; UTM metres). A position that
-    // IsGeoPosition refuses has no pixel and lies on no map.
+    // --- conversion (image pixels <-> degrees; UTM metres). Longitudes are
+    // fitted and converted in the map's own frame (a map from 179 E to 179 W runs
+    // on past 180), come back within -180..180 and are taken in any form within a
+    // whole turn of 0 (181 is 179 W). A latitude beyond the poles or a longitude
+    // beyond a whole turn has no pixel and lies on no map.
     /// @{
     /// Latitude in degrees at image pixel (x, y); valid false and 0 when the model
     /// cannot tell (cmUndefined, no usable fit, a UTM zone outside 1..60, a non-finite
-    /// answer).
+    /// answer, one beyond a pole, and for both coordinates a longitude more than a
+    /// whole turn from the map's centre).
     double CalcLatitude(int x, int y, bool& valid) const;
     double CalcLatitude(TPoint APoint, bool& valid) const { return CalcLatitude(APoint.X, APoint.Y, valid); }
     /// @}
     /// @{
-    /// Longitude in degrees at image pixel (x, y); valid as CalcLatitude.
+    /// Longitude in degrees, within -180..180, at image pixel (x, y); valid as CalcLatitude.
     double CalcLongitude(int x, int y, bool& valid) const;
     double CalcLongitude(TPoint APoint, bool& valid) const { return CalcLongitude(APoint.X, APoint.Y, valid); }
     /// @}

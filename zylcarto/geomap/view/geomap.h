@@ -396,8 +396,8 @@ public:
     /// image whatever ConfinePanToMapImage; repaints.
     void BringMapPixelToCenter(const TPoint& P);
     /// Centres the position (degrees), keeping the view inside the image where
-    /// it can; repaints. Nothing for a position that has no pixel (IsGeoPosition
-    /// refuses it, or the model gives none).
+    /// it can; repaints. Nothing for a position that has no pixel (beyond a pole or
+    /// a whole turn of longitude, or the model gives none).
     void BringLocationToCenter(double Latitude, double Longitude);
     /// Shows the position (degrees) at control pixel At, as far as ConfinePanToMapImage
     /// allows, and repaints; false (and nothing changed) when the calibration cannot place it.
@@ -475,12 +475,13 @@ public:
     void RecalcCalibration() { FCalib.RecalcCalibration(); }
     /// @{
     /// Latitude in degrees at image pixel (x, y); valid false and 0 when the
-    /// calibration cannot tell.
+    /// calibration cannot tell, or the pixel lies beyond a pole or more than a
+    /// whole turn of longitude from the map (TMapCalibration::CalcLatitude).
     double CalcLatitude(int x, int y, bool& valid) const { return FCalib.CalcLatitude(x, y, valid); }
     double CalcLatitude(TPoint APoint, bool& valid) const { return FCalib.CalcLatitude(APoint, valid); }
     /// @}
     /// @{
-    /// Longitude in degrees at image pixel (x, y); valid as CalcLatitude.
+    /// Longitude in degrees, within -180..180, at image pixel (x, y); valid as CalcLatitude.
     double CalcLongitude(int x, int y, bool& valid) const { return FCalib.CalcLongitude(x, y, valid); }
     double CalcLongitude(TPoint APoint, bool& valid) const { return FCalib.CalcLongitude(APoint, valid); }
     /// @}
