@@ -487,7 +487,7 @@ int RunFit(const TArgs& argsIn) {
                         std::fabs(lat) <= 90;
         failed |= !ok;
         if (ok)
-            std::printf("%s %s %s\n", name, Deg(d.Corners[c].Latit).c_str(), Deg(d.Corners[c].Longit).c_str());
+            std::printf("%s %s %s\n", name, Deg(lat).c_str(), Deg(lon).c_str());
         else
             std::printf("%s - -\n", name);
     }

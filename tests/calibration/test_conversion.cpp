@@ -299,6 +299,9 @@ TEST(Conversion, PositionsBeyondThePolesOrAWholeTurnAreInvalid) {
         EXPECT_LE(std::fabs(lat), 90.0);
         EXPECT_LE(std::fabs(lon), 180.0);
     }
+    // A world map drawn from 0 to 360 keeps its edges apart and holds both hemispheres.
+    const TMapCalibration pacific = EquiRectMap(720, 360, 90, 0, -90, 360);
+    for (const double lon : {-170.0, 10.0, 190.0, 180.0}) EXPECT_TRUE(pacific.IsPositionWithinMap(0, lon)) << lon;
     // Within a whole turn a longitude is normalised: 180 degrees east of 10 E is 170 W.
     bool valid = false;
     EXPECT_NEAR(cal.CalcLongitude(800 + 48000, 300, valid), -170.0, 1e-9);

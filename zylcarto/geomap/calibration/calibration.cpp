@@ -234,9 +234,11 @@ bool TMapCalibration::IsPositionWithinMap(double Latit, double Longit) const {
 
 void TMapCalibration::CalcExtentsAndResolution() {
     const int W = FMapImgWidth, H = FMapImgHeight;
+    // The corners in the map's own longitudes: a world map drawn from 0 to 360
+    // keeps its edges apart, one from 179 E to 179 W runs to 181.
     auto at = [&](int x, int y) {
         const TGeoResult r = PixelToGeo({FCalibModel, FCalibData, FGratMat, FPars}, x, y);
-        return TCoords{r.Latitude, r.Longitude};
+        return TCoords{r.Latitude, r.MapLongitude};
     };
     FCalibData.Corners[gcoTopLeft] = at(0, 0);
     FCalibData.Corners[gcoBottomLeft] = at(0, H);

@@ -155,9 +155,11 @@ public:
     int CalcUTMxFromEastingY(double Easting, int y) const;
     /// True when (Latit, Longit) lies strictly inside the map's corners, as PositionInMap.
     bool IsPositionWithinMap(double Latit, double Longit) const;
-    /// Recomputes the corner positions from the image size and the Resolution: metres
-    /// per pixel between the middle of the left and right edges on a sphere of radius
-    /// 6378 km, the long way round for maps wider than 180°. 0 for an empty image.
+    /// Recomputes the corner positions from the image size (longitudes as the map
+    /// runs, so beyond 180 on a map across the antimeridian) and the Resolution:
+    /// metres per pixel between the middle of the left and right edges on a sphere
+    /// of radius 6378 km, the long way round for maps wider than 180°. 0 for an
+    /// empty image.
     void CalcExtentsAndResolution();
 
     /// A graticule point of cmParabolicIp at image pixel (PixPosX, PixPosY) on the
