@@ -29,6 +29,14 @@ void WriteOut(std::string_view Text) {
         throw EOperationFailed(std::string("cannot write to standard output: ") + std::strerror(errno));
 }
 
+void WarnSkippedLandMarks(int Count, const std::string& File) {
+    if (Count > 0)
+        std::fprintf(stderr,
+                     "zylcarto: warning: %d landmark%s of %s skipped: not a position on the globe or a class "
+                     "outside 0..255\n",
+                     Count, Count == 1 ? "" : "s", File.c_str());
+}
+
 // The digits after one optional sign: from_chars takes "-" itself, so "+-5" must be caught here.
 static const char* AfterPlus(std::string_view Text) {
     const char* first = Text.data();

@@ -78,6 +78,9 @@ bool TakeFlag(TArgs& Args, std::string_view Name);
 // Raises EUsageError when Args still holds an option ("--...") that nobody took.
 void RejectUnknownOptions(const TArgs& Args);
 
+// Warns on standard error that Count landmarks of File were passed over (nothing for 0).
+void WarnSkippedLandMarks(int Count, const std::string& File);
+
 // Splits a line into whitespace-separated fields.
 std::vector<std::string> SplitFields(std::string_view Line);
 

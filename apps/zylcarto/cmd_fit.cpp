@@ -12,6 +12,7 @@
 #include "cli.h"
 #include "zylcarto/geomap/calibration/calib_models.h"
 #include "zylcarto/geomap/calibration/calibration.h"
+#include "zylcarto/support/numeric.h"
 
 namespace zylcarto::cli {
 namespace {
@@ -339,9 +340,12 @@ int RunBatch(std::FILE* in, const char* inputs, int decimals, bool angles, Conve
 
 const char* PositionOf(const TMapCalibration& cal, bool utm, double x, double y, double& a, double& b) {
     if (utm) return cal.CalcGridFrac(x, y, a, b) ? nullptr : "no grid position for this pixel";
-    if (!cal.CalcPositionFrac(x, y, a, b)) return "no position for this pixel";
-    if (std::fabs(a) > 90) return "the pixel lies beyond the poles of the fit";
-    return nullptr;
+    if (cal.CalcPositionFrac(x, y, a, b)) return nullptr;
+    // The fit extrapolated past a pole, or more than a whole turn round the globe.
+    bool latValid = false;
+    cal.CalcLatitude(RoundToInt(x), RoundToInt(y), latValid);
+    return latValid ? "the pixel lies more than a whole turn of longitude from the map"
+                    : "the pixel lies beyond the poles of the fit";
 }
 
 const char* PixelOf(const TMapCalibration& cal, bool utm, double a, double b, double& x, double& y) {
@@ -495,7 +499,7 @@ int RunFit(const TArgs& argsIn) {
                         std::fabs(lat) <= 90;
         failed |= !ok;
         if (ok)
-            std::printf("%s %s %s\n", name, Deg(d.Corners[c].Latit).c_str(), Deg(d.Corners[c].Longit).c_str());
+            std::printf("%s %s %s\n", name, Deg(lat).c_str(), Deg(lon).c_str());
         else
             std::printf("%s - -\n", name);
     }

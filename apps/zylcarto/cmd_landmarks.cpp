@@ -68,14 +68,16 @@ int ExportGpx(const TArgs& a) {
     if (a.size() < 2 || a.size() > 3)
         throw EUsageError(std::string("landmarks export-gpx takes IN.xml OUT.gpx [DATAID]\n") + kUsage);
     std::vector<TLandMark> lms;
+    int skipped = 0;
     const bool found = ReadInput(a[0], [&] {
         TTextFile f;
         if (!f.OpenRead(a[0])) throw EUsageError("cannot read " + a[0]);
         TTextFileSource source(f);
-        return ReadLandMarkSet(source, a.size() > 2 ? a[2] : "", lms);
+        return ReadLandMarkSet(source, a.size() > 2 ? a[2] : "", lms, &skipped);
     });
     if (!found)
         throw EUsageError("no landmark set " + (a.size() > 2 ? "\"" + a[2] + "\" " : std::string()) + "in " + a[0]);
+    WarnSkippedLandMarks(skipped, a[0]);
     WriteFileBytes(a[1], WriteGpxWaypoints(lms));
     std::printf("%zu waypoints\n", lms.size());
     return 0;

@@ -93,6 +93,9 @@ int RunNew(const TArgs& a) {
     const int wid = ParseInt(a[7], "WIDTH"), hgt = ParseInt(a[8], "HEIGHT");
     // the generator swaps reversed bounds, but equal ones leave no grid to draw
     if (std::fabs(latLow) > 90 || std::fabs(latHigh) > 90) throw EUsageError("latitudes must lie within -90..90");
+    // A map across the antimeridian is written 170 .. 190.
+    if (std::fabs(longLow) > 360 || std::fabs(longHigh) > 360 || std::fabs(longHigh - longLow) > 360)
+        throw EUsageError("longitudes must lie within -360..360 and span at most a whole turn");
     if (latLow == latHigh) throw EUsageError("LATLOW and LATHIGH must differ");
     if (longLow == longHigh) throw EUsageError("LONGLOW and LONGHIGH must differ");
     TGuiSession gui;
@@ -207,15 +210,18 @@ int RunRender(TArgs a) {
     if (landmarks) {
         TTextFile f;
         std::vector<TLandMark> read;
+        int skipped = 0;
         bool found = f.OpenRead(*landmarks);
         if (found) {
             TTextFileSource source(f);
-            found = ReadLandMarkSet(source, "", read);
+            found = ReadLandMarkSet(source, "", read, &skipped);
         }
         if (!found) throw EUsageError("no landmark set in " + *landmarks);
+        WarnSkippedLandMarks(skipped, *landmarks);
         for (const TLandMark& lm : read) {
+            const int before = marks.NumLandMarks();
             marks.AddLandMark(lm.Latitude, lm.Longitude, lm.Altitude);
-            marks.SetLandMarkData(marks.NumLandMarks(), lm);
+            if (marks.NumLandMarks() > before) marks.SetLandMarkData(marks.NumLandMarks(), lm);
         }
     }
     if (symbols) {

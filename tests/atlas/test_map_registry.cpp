@@ -74,6 +74,20 @@ TEST(MapRegistry, OnlyMapsCoveringThePositionAreConsidered) {
     EXPECT_EQ(R.FindFinerMap(47.5, 16.5, 100, 10), 2);
     EXPECT_EQ(R.FindFinerMap(40, 0, 100, 10), 0);
     EXPECT_EQ(R.FindCoarserMap(40, 0, 1), 0);
+    // Across the antimeridian, corners written 179 and -179 (Fiji) or 179 and 181
+    // (Taveuni); a whole-world map keeps its edges at -180 and 180 apart.
+    R.Store(Map("fiji.xml", 40, Square(-18, 179, -16, -179)));
+    R.Store(Map("taveuni.xml", 30, Square(-17.5, 179, -16.5, 181)));
+    R.Store(Map("world.xml", 1000, Square(-80, -180, 80, 180)));
+    for (const double Long : {179.5, 180.0, -180.0, -179.5}) {
+        EXPECT_EQ(R.FindFinerMap(-17, Long, 100, 10), 3) << Long;
+        EXPECT_EQ(R.FindFinerMap(-17, Long, 40, 10), 4) << Long;
+        EXPECT_EQ(R.FindCoarserMap(-17, Long, 30), 3) << Long;
+    }
+    EXPECT_EQ(R.FindCoarserMap(-17, 179.5, 40), 5);
+    EXPECT_EQ(R.FindCoarserMap(-17, -179.5, 40), 5);
+    EXPECT_EQ(R.FindFinerMap(-17, 0, 2000, 10), 5);
+    EXPECT_EQ(R.FindFinerMap(-17, 178.5, 100, 10), 0);
 }
 
 TEST(MapRegistry, DegenerateResolutionsAreNeverChosen) {

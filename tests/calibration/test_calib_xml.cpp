@@ -66,14 +66,14 @@ TCalibData SampleData() {
     return d;
 }
 
-// What a text-file round trip keeps: corners and quads to 5 decimals, the resolution to 3.
+// What a text-file round trip keeps: corners and quads exactly, the resolution to 3 decimals.
 void ExpectRoundTrip(const TCalibData& In, const TCalibData& Out) {
     EXPECT_EQ(Out.MapFName, In.MapFName);
     EXPECT_EQ(Out.Caption, In.Caption);
     for (int c = 0; c < 4; ++c) {
         const auto k = static_cast<TCorners>(c);
-        EXPECT_NEAR(Out.Corners[k].Latit, In.Corners[k].Latit, 5e-6);
-        EXPECT_NEAR(Out.Corners[k].Longit, In.Corners[k].Longit, 5e-6);
+        EXPECT_EQ(Out.Corners[k].Latit, In.Corners[k].Latit);
+        EXPECT_EQ(Out.Corners[k].Longit, In.Corners[k].Longit);
     }
     ASSERT_EQ(Out.NumCalLines, In.NumCalLines);
     for (int i = 1; i <= In.NumCalLines; ++i) {
@@ -85,8 +85,8 @@ void ExpectRoundTrip(const TCalibData& In, const TCalibData& Out) {
     }
     ASSERT_EQ(Out.NumCalQuads, In.NumCalQuads);
     for (int i = 1; i <= In.NumCalQuads; ++i) {
-        EXPECT_NEAR(Out.CalQuads[i].Latitude, In.CalQuads[i].Latitude, 5e-6);
-        EXPECT_NEAR(Out.CalQuads[i].Longitude, In.CalQuads[i].Longitude, 5e-6);
+        EXPECT_EQ(Out.CalQuads[i].Latitude, In.CalQuads[i].Latitude);
+        EXPECT_EQ(Out.CalQuads[i].Longitude, In.CalQuads[i].Longitude);
         EXPECT_EQ(Out.CalQuads[i].MapX, In.CalQuads[i].MapX);
         EXPECT_EQ(Out.CalQuads[i].MapY, In.CalQuads[i].MapY);
     }
@@ -126,7 +126,7 @@ TEST(CalibXmlWriter, TextLayoutLineByLine) {
         "<!-- TGeoMap Calibration / Zyl Component Suite -->\r\n"
         "<geomap sig=\"ZYLCSuite\" vers=\"1.0\" id=\"ID1\" model=\"equirect\" map=\"Map.jpg\" caption=\"Test\">\r\n"
         "<corners>\r\n"
-        "[47.12346,-8.50000] [0.00000,0.00000] [0.00000,0.00000] [0.00000,0.00000] \r\n"
+        "[47.123456789,-8.50000] [0.00000,0.00000] [0.00000,0.00000] [0.00000,0.00000] \r\n"
         "</corners>\r\n"
         "<resolution>2.500</resolution>\r\n"
         "<ellipsoid>gelWGS84</ellipsoid>\r\n"
@@ -368,26 +368,35 @@ TEST(CalibXmlReader, ContentBeyondTheCapacitiesIsCut) {
     EXPECT_EQ(back.NumCalQuads, 200);
 }
 
-// Values that used to come back changed: quotes in the header, exponents and NaN
-// in quads; a quad field that is not a number is refused, not read as 0.
-TEST(CalibXmlRoundTrip, QuotesExponentsAndNaNComeBack) {
+// Values that used to come back changed: quotes and line breaks in the header,
+// exponents in quads; a quad field that is not a number (NaN too) is refused,
+// not read as 0 or kept to spoil the fit.
+TEST(CalibXmlRoundTrip, QuotesLineBreaksAndExponentsComeBackNaNIsRefused) {
     TCalibData in = SampleData();
     in.MapFName = "say \"cheese\".jpg";
-    in.Caption = "The \"Alps\"";
-    in.CalQuads[2].Longitude = std::numeric_limits<double>::quiet_NaN();
+    in.Caption = "The \"Alps\"\r\nsheet 2 &#10; &#38;";
+    const std::string id = "q\nr";
     TMemoryStream s;
-    WriteCalDataToStream(s, "q", in, cmParabolicIp);
+    WriteCalDataToStream(s, id, in, cmParabolicIp);
     s.SetPosition(0);
     TCalibData out;
     TCalibModel model = cmUndefined;
-    ASSERT_TRUE(ParseCalibData(s, "q", out, model));
+    ASSERT_TRUE(ParseCalibData(s, id, out, model));
     EXPECT_EQ(model, cmParabolicIp);
     EXPECT_EQ(out.MapFName, "say 'cheese'.jpg");
-    EXPECT_EQ(out.Caption, "The 'Alps'");
+    EXPECT_EQ(out.Caption, "The 'Alps'\r\nsheet 2 &#10; &#38;");
     ASSERT_EQ(out.NumCalQuads, 2);
-    EXPECT_TRUE(std::isnan(out.CalQuads[2].Longitude));
     EXPECT_EQ(out.CalQuads[2].MapX, 1024);
-    EXPECT_EQ(out.CalQuads[2].MapY, 768);
+    // files written before read as they did: a plain "&" stays
+    const std::string old = WriteFile("old.xml", SetText("o", "", " caption=\"A & B &amp; C\""));
+    ASSERT_TRUE(ParseCalibData(old, "o", out, model));
+    EXPECT_EQ(out.Caption, "A & B &amp; C");
+
+    in.CalQuads[2].Longitude = std::numeric_limits<double>::quiet_NaN();
+    TMemoryStream withNaN;
+    WriteCalDataToStream(withNaN, "n", in, cmEquiRect);
+    withNaN.SetPosition(0);
+    EXPECT_THROW(ParseCalibData(withNaN, "n", out, model), EZYLGeoMapError);
 
     const std::string path = WriteFile(
         "exp.xml", SetText("e", "<calquads npoints=\"2\">\r\n[4.8e1,7E-1,10,20] [-1.5e+1,2,30,40]\r\n</calquads>\r\n"));

@@ -7,8 +7,10 @@
 
 #include "zylcarto/geodesy/projections.h"
 #include "zylcarto/geomap/calibration/calib_convert.h"
+#include "zylcarto/geomap/calibration/calib_xml.h"
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/support/numeric.h"
+#include "zylcarto/support/streams.h"
 
 using namespace zylcarto;
 
@@ -275,4 +277,149 @@ TEST(Conversion, PixelRoundingHalvesToEvenAndSaturates) {
     EXPECT_EQ(RoundToInt(1e300), INT_MAX);
     EXPECT_EQ(RoundToInt(-1e300), INT_MIN);
     EXPECT_EQ(RoundToInt(NAN), 0);
+}
+
+// A pixel far off an ordinary map extrapolates beyond a pole or round the globe:
+// no position lies there, and none is reported valid.
+TEST(Conversion, PositionsBeyondThePolesOrAWholeTurnAreInvalid) {
+    const TMapCalibration cal = EquiRectMap(800, 600, 48, 7, 46, 10);
+    struct Case {
+        int X, Y;
+        bool LatValid, LongValid;
+    } const cases[] = {{400, 100000, false, true},
+                       {400, -100000, false, true},
+                       {1000000, 300, true, false},
+                       {-1000000, 300, true, false},
+                       {400, 300, true, true}};
+    for (const Case& c : cases) {
+        bool vLat = true, vLong = true;
+        const double lat = cal.CalcLatitude(c.X, c.Y, vLat), lon = cal.CalcLongitude(c.X, c.Y, vLong);
+        EXPECT_EQ(vLat, c.LatValid) << c.X << "," << c.Y << ": " << lat;
+        EXPECT_EQ(vLong, c.LongValid) << c.X << "," << c.Y << ": " << lon;
+        EXPECT_LE(std::fabs(lat), 90.0);
+        EXPECT_LE(std::fabs(lon), 180.0);
+    }
+    // A world map drawn from 0 to 360 keeps its edges apart and holds both hemispheres.
+    const TMapCalibration pacific = EquiRectMap(720, 360, 90, 0, -90, 360);
+    for (const double lon : {-170.0, 10.0, 190.0, 180.0}) EXPECT_TRUE(pacific.IsPositionWithinMap(0, lon)) << lon;
+    // Within a whole turn a longitude is normalised: 180 degrees east of 10 E is 170 W.
+    bool valid = false;
+    EXPECT_NEAR(cal.CalcLongitude(800 + 48000, 300, valid), -170.0, 1e-9);
+    EXPECT_TRUE(valid);
+}
+
+// A map of Fiji across the antimeridian, 200 x 200 px from 179 E to 181 E (179 W),
+// whatever form its reference points are written in and whatever the model.
+TEST(Conversion, MapsAcrossTheAntimeridianFitAndConvertRelativeToTheMap) {
+    // Longitude 179 + x / 100, latitude -16 - y / 100 (equirectangular truth).
+    const auto truthLong = [](double x) { return 179.0 + x / 100; };
+    const auto truthLat = [](double y) { return -16.0 - y / 100; };
+    for (const TCalibModel model : {cmEquiRect, cmBiquadraticPn, cmMillerCylindrical, cmConicConformal}) {
+        for (const bool wrapped : {true, false}) {
+            TMapCalibration cal("Fiji");
+            cal.SetMapImageSize(200, 200);
+            cal.SetCalibModel(model);
+            for (int x : {0, 50, 100, 150, 200})
+                for (int y : {0, 100, 200}) {
+                    const double lon = truthLong(x);
+                    ASSERT_TRUE(cal.AddCalibPoint(truthLat(y), wrapped && lon > 180 ? lon - 360 : lon, x, y));
+                }
+            const std::string label = std::string(CalibModelNames[static_cast<int>(model)]) +
+                                      (wrapped ? " written 179 .. -179" : " written 179 .. 181");
+            // 179.5 E and 180.5 E (179.5 W) in every form lie a quarter and three quarters across.
+            for (const double lon : {179.5, -180.5, -179.5, 180.5}) {
+                int x = 0, y = 0;
+                ASSERT_TRUE(cal.CalcPixelCoords(-17.0, lon, x, y)) << label << " " << lon;
+                EXPECT_NEAR(x, lon == 179.5 || lon == -180.5 ? 50 : 150, 1) << label << " " << lon;
+                EXPECT_NEAR(y, 100, 1) << label << " " << lon;
+            }
+            for (int x : {0, 25, 99, 100, 101, 175, 200}) {
+                bool vLat = false, vLong = false;
+                const double lat = cal.CalcLatitude(x, 100, vLat), lon = cal.CalcLongitude(x, 100, vLong);
+                ASSERT_TRUE(vLat && vLong) << label << " x " << x;
+                EXPECT_LE(std::fabs(lon), 180.0) << label;
+                EXPECT_NEAR(std::remainder(lon - truthLong(x), 360.0), 0.0, 0.02) << label << " x " << x;
+                EXPECT_NEAR(lat, -17.0, 0.02) << label;
+            }
+            double qx = 99, qy = 99;
+            cal.CalibQuality(qx, qy);
+            EXPECT_LT(qx, 1.0) << label;
+            EXPECT_LT(qy, 1.0) << label;
+            EXPECT_TRUE(cal.IsPositionWithinMap(-17.0, 180.0)) << label;
+            EXPECT_TRUE(cal.IsPositionWithinMap(-17.0, -179.5)) << label;
+            EXPECT_FALSE(cal.IsPositionWithinMap(-17.0, 0.0)) << label;
+            EXPECT_NEAR(cal.CalibData().Resolution, 2 * 111.3e3 * std::cos(17 * DegToRad) / 200, 500.0) << label;
+            // Through the calibration file and back: the same pixels.
+            TMemoryStream file;
+            WriteCalDataToStream(file, "fiji", cal.CalibData(), model);
+            file.SetPosition(0);
+            TCalibData read;
+            TCalibModel readModel = cmUndefined;
+            ASSERT_TRUE(ParseCalibData(file, "fiji", read, readModel));
+            TMapCalibration back("Fiji");
+            back.SetMapImageSize(200, 200);
+            back.SetCalibData(read);
+            back.SetCalibModel(readModel);
+            for (const double lon : {179.5, -179.5}) {
+                int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+                ASSERT_TRUE(cal.CalcPixelCoords(-17.0, lon, x0, y0));
+                ASSERT_TRUE(back.CalcPixelCoords(-17.0, lon, x1, y1)) << label;
+                EXPECT_EQ(x1, x0) << label;
+                EXPECT_EQ(y1, y0) << label;
+            }
+            EXPECT_EQ(back.CalibData().Corners, cal.CalibData().Corners) << label;
+        }
+    }
+}
+
+// The graticule model with meridians 179 E and 179 W, and UTM maps of zones 60
+// and 1 reaching across 180.
+TEST(Conversion, GraticuleAndUTMMapsAcrossTheAntimeridian) {
+    TMapCalibration grat("Fiji");
+    grat.SetMapImageSize(200, 200);
+    grat.SetCalibModel(cmParabolicIp);
+    for (int y : {0, 100, 200}) {
+        grat.AddCalibPoint(gtlMeridian, 179.0, 0, y);
+        grat.AddCalibPoint(gtlMeridian, -179.0, 200, y);
+    }
+    for (int x : {0, 100, 200}) {
+        grat.AddCalibPoint(gtlParallel, -16.0, x, 0);
+        grat.AddCalibPoint(gtlParallel, -18.0, x, 200);
+    }
+    bool valid = false;
+    EXPECT_NEAR(std::fabs(grat.CalcLongitude(100, 100, valid)), 180.0, 1e-9);
+    EXPECT_NEAR(grat.CalcLongitude(150, 100, valid), -179.5, 1e-9);
+    int x = 0, y = 0;
+    ASSERT_TRUE(grat.CalcPixelCoords(-17.0, -179.5, x, y));
+    EXPECT_EQ(x, 150);
+    ASSERT_TRUE(grat.CalcPixelCoords(-17.0, 179.5, x, y));
+    EXPECT_EQ(x, 50);
+
+    // 100 m per pixel over eastings that reach 180 at 65 N (Chukotka): zone 60 from
+    // its west, zone 1 from its east.
+    for (const int zone : {60, 1}) {
+        TMapCalibration cal("Chukotka");
+        cal.SetMapImageSize(1000, 1000);
+        cal.SetCalibModel(cmUTM);
+        cal.SetUTMZone(zone);
+        double e180 = 0, n180 = 0;
+        LatLongToUTMInZone(65.0, zone == 60 ? 180.0 : -180.0, zone, false, gelWGS84, e180, n180);
+        const double e0 = e180 - 50000;  // 180 at x = 500
+        for (int px : {0, 500, 1000})
+            for (int py : {0, 1000})
+                cal.AddCalibPoint(n180 + 50000 - 100.0 * py, e0 + 100.0 * px, zone, THemisphere::hemiNorth, px, py);
+        for (const int px : {0, 250, 499, 501, 750, 1000}) {
+            bool vLat = false, vLong = false;
+            const double lat = cal.CalcLatitude(px, 500, vLat), lon = cal.CalcLongitude(px, 500, vLong);
+            ASSERT_TRUE(vLat && vLong) << zone << " " << px;
+            EXPECT_LE(std::fabs(lon), 180.0);
+            EXPECT_EQ(lon > 0, px < 500) << zone << " " << px << ": " << lon;
+            ASSERT_TRUE(cal.CalcPixelCoords(lat, lon, x, y)) << zone << " " << lon;
+            EXPECT_NEAR(x, px, 1) << zone << " " << lon;
+            EXPECT_NEAR(y, 500, 1) << zone << " " << lon;
+        }
+        EXPECT_TRUE(cal.IsPositionWithinMap(65.0, 180.0));
+        EXPECT_TRUE(cal.IsPositionWithinMap(65.0, -179.9));
+        EXPECT_TRUE(cal.IsPositionWithinMap(65.0, 179.9));
+    }
 }

@@ -144,6 +144,16 @@ TEST(CalibEditing, NonFiniteCoordinatesAreRefused) {
     TMapCalibration grat = Model(cmParabolicIp);
     EXPECT_NE(ErrorOf([&] { grat.AddCalibPoint(gtlParallel, NAN, 1, 1); }), "");
     EXPECT_EQ(grat.CalibData().NumCalLines, 0);
+    // One written into the data directly and removed is not offered for restoring:
+    // adding it back would raise on every later restore.
+    cal.AddCalibPoint(47.0, 8.0, 10, 10);
+    TCalibData d = cal.CalibData();
+    d.CalQuads[++d.NumCalQuads] = {NAN, 8.5, 500, 500};
+    cal.SetCalibData(d);
+    ASSERT_TRUE(cal.RemoveCalibPoint(500, 500));
+    EXPECT_FALSE(cal.RestoreBiQuadOK());
+    EXPECT_EQ(ErrorOf([&] { cal.RestoreLastDeletedCalPoint(); }), "");
+    EXPECT_EQ(cal.CalibData().NumCalQuads, 1);
 }
 
 TEST(CalibEditing, FullTablesDropPointsWithoutError) {

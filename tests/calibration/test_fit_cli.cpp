@@ -162,7 +162,22 @@ TEST(FitCommand, BatchConversionsInBothDirections) {
     };
     const std::string utm =
         "--model utm --utm-zone 32 --image 100x100 " + std::string(ZYLCARTO_TEST_DATA_DIR) + "/utm3.txt";
+    // Fiji across the antimeridian, its points written 179 and -179.
+    const std::string fiji = testing::TempDir() + "/fit_fiji.txt";
+    std::ofstream(fiji) << "0 0 -16 179\n200 0 -16 -179\n0 200 -18 179\n200 200 -18 -179\n";
     const std::vector<Case> cases{
+        {"--model equirect --image 200x200 --to-position - " + fiji,
+         "50 100\n150 100\n",
+         {"-17.000000000 179.500000000", "-17.000000000 -179.500000000"},
+         0},
+        {"--model equirect --image 200x200 --to-pixel - " + fiji,
+         "# a leading minus would be an option of printf\n-17 179.5\n-17 -179.5\n-17 180.5\n",
+         {"50.000 100.000", "150.000 100.000", "150.000 100.000"},
+         0},
+        {"--model equirect --image 1000x800 --to-position - " + Equirect9,
+         "1000000 400\n",
+         {"error: line 1: the pixel lies more than a whole turn of longitude from the map"},
+         1},
         {"--model equirect --image 1000x800 --to-position - " + Equirect9,
          "0 0\\n250.5 200\\n\\n# note\\n1000 800\\n",
          {"50.000000000 5.000000000", "48.750000000 6.252500000", "45.000000000 10.000000000"},

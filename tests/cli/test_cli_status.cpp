@@ -33,7 +33,7 @@ TEST(CliStatus, ADirectoryOnStandardInputIsUnreadable) {
 TEST(CliStatus, GeneratedMapsNeedTwoLatitudesOnEarth) {
     if (RunCli("--help").Out.find("\n  map ") == std::string::npos) GTEST_SKIP() << "built without the map control";
     const std::string map = CliScratch().Path("grid");
-    for (const char* bounds : {"10 0 10 5", "-95 0 10 5", "10 0 95 5", "10 5 20 5"})
+    for (const char* bounds : {"10 0 10 5", "-95 0 10 5", "10 0 95 5", "10 5 20 5", "10 0 20 500", "10 -200 20 200"})
         EXPECT_EQ(RunCli("map new '" + map + "' " + bounds + " 1 1 200 200").Status, 2) << bounds;
     EXPECT_EQ(RunCli("map new '" + map + "' 10 0 20 5 1 1 200 200").Status, 0);
 }
@@ -46,6 +46,21 @@ TEST(CliStatus, AMapRendersWhenItsFileIsNamedWithoutAFolder) {
     const TCliResult r = RunCli("map render z.xml out.png --size 100x80", "", dir + "/dd");
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_TRUE(std::filesystem::exists(dir + "/dd/out.png"));
+}
+
+TEST(CliStatus, LandmarksThatCannotBeAreSkippedAndCounted) {
+    if (RunCli("--help").Out.find("\n  map ") == std::string::npos) GTEST_SKIP() << "built without the map control";
+    const std::string map = CliScratch().Path("marks"), marks = CliScratch().Path("marks_lm.xml");
+    ASSERT_EQ(RunCli("map new '" + map + "' 10 0 20 5 1 1 200 200").Status, 0);
+    std::ofstream(marks)
+        << "<gmlandmarks sig=\"ZYLCSuite\" vers=\"1.0\" id=\"\">\r\n"
+           "<landmark lat=\"15\" long=\"2\" />\r\n<landmark lat=\"nan\" long=\"2\" />\r\n"
+           "<landmark lat=\"15\" long=\"abc\" />\r\n<landmark lat=\"15\" long=\"2\" class=\"300\" />\r\n"
+           "</gmlandmarks>\r\n";
+    const TCliResult r =
+        RunCli("map render '" + map + ".xml' '" + CliScratch().Path("marks.png") + "' --landmarks '" + marks + "'");
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_NE(r.Err.find("3 landmarks of " + marks + " skipped"), std::string::npos) << r.Err;
 }
 
 TEST(CliStatus, LibraryErrorsAreFailuresNotUsage) {

@@ -118,7 +118,7 @@ TEST(LandmarkFile, AttributeReadingRules) {
     EXPECT_FALSE(Single("transp=\"1\"").SymbolProps.Transparent);
     EXPECT_EQ(Single("capfst=\"0100\"").Caption.FontStyles, TFontStyles{fsItalic});
     EXPECT_EQ(Single("capfst=\"1\"").Caption.FontStyles, TFontStyles{fsBold});
-    EXPECT_EQ(Single("class=\"300\"").ClassFlag, 44);
+    EXPECT_EQ(Single("class=\"255\"").ClassFlag, 255);
     EXPECT_EQ(Single("id=\"ABCDEFGHIJKLMNOPQRST\"").Identifier.Str(), "ABCDEFGHIJKLMNO");
     EXPECT_EQ(Single("CAPTEXT=\"" + std::string(100, 'x') + "\"").Caption.Text.Length(), 80u);
     EXPECT_EQ(Single("lat=\"47,5\" long=\"-1.5E1\"").Longitude, -15.0);
@@ -127,6 +127,30 @@ TEST(LandmarkFile, AttributeReadingRules) {
     EXPECT_EQ(Single("caphal=\"2\" capval=\"2\"").Caption.VAlignment, vaBottom);
     EXPECT_EQ(Single("date=\"20240229120000\"").Time, EncodeDateTime(2024, 2, 29, 12, 0, 0));
     EXPECT_EQ(Single("date=\"20241399120000\"").Time, 0.0);
+}
+
+// Landmarks that cannot be are passed over and counted, not read as 0 or as
+// class 300 mod 256; across the antimeridian a longitude names its meridian.
+TEST(LandmarkFile, ImpossibleLandmarksAreSkippedAndCounted) {
+    const std::string skipped[] = {R"(lat="nan" long="5")",           R"(lat="5" long="abc")",
+                                   R"(lat="5" long="5" class="300")", R"(lat="95" long="5")",
+                                   R"(lat="5" long="3757")",          R"(lat="5" long="5" class="-1")",
+                                   R"(lat="1e999" long="5")"};
+    std::string tags = "<landmark lat=\"65\" long=\"181\" />\r\n";
+    for (const std::string& a : skipped) tags += "<landmark " + a + " />\r\n";
+    tags += "<landmark lat=\"-16.5\" long=\"-179.5\" class=\"7\" />\r\n";
+    TMemoryStream s;
+    s.WriteString(Set("", tags));
+    s.SetPosition(0);
+    TStreamSource src(s);
+    std::vector<TLandMark> lms;
+    int count = -1;
+    ASSERT_TRUE(ReadLandMarkSet(src, "", lms, &count));
+    EXPECT_EQ(count, 7);
+    ASSERT_EQ(lms.size(), 2u);
+    EXPECT_EQ(lms[0].Longitude, -179.0);
+    EXPECT_EQ(lms[1].Longitude, -179.5);
+    EXPECT_EQ(lms[1].ClassFlag, 7);
 }
 
 TEST(LandmarkFile, MissingAttributesReadAsZeroNotAsTheDefaultLandmark) {

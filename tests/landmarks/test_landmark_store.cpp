@@ -252,3 +252,19 @@ TEST_F(StoreFixture, AssignCopiesTheListAndSettingsButNotTheHandler) {
     Copy.AddLandMark(0, 0, 0);
     EXPECT_TRUE(Asked);  // the copy kept its own handler
 }
+
+// Within a whole turn a longitude names its meridian: 181 E is stored as 179 W,
+// by adding and by replacing; further off it is refused.
+TEST_F(StoreFixture, LongitudesWithinAWholeTurnAreStoredNormalised) {
+    for (const auto& [Given, Stored] : {std::pair{181.0, -179.0}, {-181.0, 179.0}, {360.0, 0.0}, {180.0, 180.0}}) {
+        Store.AddLandMark(-16, Given, 0);
+        EXPECT_EQ(Store.GetLandMarkData(Store.NumLandMarks()).Longitude, Stored) << Given;
+    }
+    const int Count = Store.NumLandMarks();
+    Store.AddLandMark(-16, 400, 0);
+    EXPECT_EQ(Store.NumLandMarks(), Count);
+    TLandMark LM = Store.GetLandMarkData(1);
+    LM.Longitude = -359;
+    Store.SetLandMarkData(1, LM);
+    EXPECT_EQ(Store.GetLandMarkData(1).Longitude, 1.0);
+}

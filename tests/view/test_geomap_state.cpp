@@ -199,7 +199,7 @@ TEST(GeoMapState, CentringOnALocation) {
 TEST(GeoMapState, BadValuesGetTheSameAnswerEverywhere) {
     ProbeMap M;
     M.SetMapBitMap(Picture(1000, 800));
-    CalibrateEquiRect(M, 80, -500, -80, 500);  // wider than the globe: +-400 lies within its corners
+    CalibrateEquiRect(M, 80, -180, -80, 180);  // the whole globe: 400 E would be 40 E on it
     M.SetMagnification(4);
     M.SetTopLeft({300, 300});
     M.AddLandMark(10.0, 170.0, 0.0);

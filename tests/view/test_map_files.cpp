@@ -11,11 +11,13 @@
 #include <QPrinter>
 #include <QTextItem>
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <unistd.h>
 #include <utility>
@@ -424,8 +426,26 @@ TEST_F(MapFiles, EmptyMapInMemoryIsNormalisedAndCalibrated) {
     EXPECT_THROW(map.CreateEmptyMapInMemory(0, 0, 1, 1, 1, 1, 3000, 1001, true), EZYLGeoMapError);
     EXPECT_EQ(map.MapImgWidth(), 200);
     // a step far below a pixel draws no lines instead of looping
-    map.CreateEmptyMapInMemory(0, 0, 1e6, 1e6, 1e-9, 1e-9, 200, 200, true);
+    map.CreateEmptyMapInMemory(-90, -180, 90, 180, 1e-9, 1e-9, 200, 200, true);
     EXPECT_EQ(map.MapImgWidth(), 200);
+    // bounds no map can have are refused, the map shown stays
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (const auto& [latLow, longLow, latHigh, longHigh] : {std::array{95.0, 0.0, -95.0, 10.0},
+                                                             {nan, 0.0, 10.0, 10.0},
+                                                             {0.0, 0.0, 10.0, nan},
+                                                             {0.0, -200.0, 10.0, 200.0},
+                                                             {0.0, 0.0, 10.0, 1e6}}) {
+        EXPECT_THROW(map.CreateEmptyMapInMemory(latLow, longLow, latHigh, longHigh, 1, 1, 100, 100, true),
+                     EZYLGeoMapError)
+            << latLow << " " << longLow << " " << latHigh << " " << longHigh;
+        EXPECT_EQ(map.MapImgWidth(), 200);
+    }
+    // across the antimeridian, written 170 .. 190: labels name 170 W, not 190 E
+    map.CreateEmptyMapInMemory(-20, 170, -10, 190, 5, 5, 200, 100, false);
+    bool valid = false;
+    EXPECT_NEAR(map.CalcLongitude(200, 50, valid), -170.0, 1e-9);
+    EXPECT_TRUE(valid);
+    EXPECT_EQ(GridLabel(185, false, 5), " 175 W ");
 }
 
 TEST(MapGrid, LabelFormatsFollowTheStep) {
@@ -545,6 +565,15 @@ TEST_F(MapFiles, LandmarksRoundTripWithoutEvents) {
     EXPECT_EQ(other.GetLandMarkData(1), map.GetLandMarkData(1));  // 2023-03-15 12:00, whole seconds
     EXPECT_FALSE(other.LoadLandMarks(P("lm.xml"), "nothing"));
     EXPECT_EQ(other.NumLandMarks(), 2);
+    EXPECT_EQ(other.LandMarksSkipped(), 0);
+    // a landmark that cannot be is skipped and counted for the host, one across
+    // the antimeridian kept
+    std::ofstream(P("bad.xml")) << "<gmlandmarks sig=\"ZYLCSuite\" id=\"b\">\r\n<landmark lat=\"nan\" />\r\n"
+                                   "<landmark lat=\"-16\" long=\"181\" />\r\n<landmark class=\"300\" />\r\n";
+    ASSERT_TRUE(other.LoadLandMarks(P("bad.xml"), "b"));
+    EXPECT_EQ(other.NumLandMarks(), 1);
+    EXPECT_EQ(other.GetLandMarkData(1).Longitude, -179.0);
+    EXPECT_EQ(other.LandMarksSkipped(), 2);
 }
 
 TEST_F(MapFiles, ClipboardCopyHasTheOutlineAndLeavesTheEdges) {

@@ -135,6 +135,30 @@ TEST(UTMGrid, MapAcrossAZoneBorderGetsEastingLinesOfOneZone) {
     }
 }
 
+// 65..64 N, 179 E .. 179 W: Chukotka across the antimeridian, the reference points
+// written 179, 180 and -179. Graticule meridians and UTM easting lines (zone 60
+// from the map's centre) cross the whole width, not only the half west of 180.
+TEST(Overlays, MapAcrossTheAntimeridianGetsLinesOverItsWholeWidth) {
+    for (const TShowGrat Show : {sgLines, sgUTMGrid}) {
+        SCOPED_TRACE(static_cast<int>(Show));
+        ProbeMap M;
+        M.SetMapBitMap(Picture(880, 440));
+        M.SetCalibModel(cmEquiRect);
+        for (int i = 0; i <= 2; ++i)
+            for (int j = 0; j <= 2; ++j) M.AddCalibPoint(65.0 - j * 0.5, i == 2 ? -179.0 : 179.0 + i, 440 * i, 220 * j);
+        M.SetColorGratLine(Grid);
+        M.SetGratLineDist(0.25);
+        M.SetUTMGridDist(10000);
+        M.SetShowGrat(Show);
+        ShowAt(M, 440, 220, 0.5, {0, 0});
+        const QImage I = Shown(M);
+        const QImage West = I.copy(0, 0, 220, 220), East = I.copy(220, 0, 220, 220);
+        // 1 degree is 47 km at 64.5 N: four meridians or lines every 10 km in each half.
+        EXPECT_GE(CrossingsOfRow(West, 100), 3);
+        EXPECT_GE(CrossingsOfRow(East, 100), 3);
+    }
+}
+
 // A utm map whose grid is turned against the image, shown smaller than the control
 // at a magnification that leaves its edges between pixels.
 TEST(UTMGrid, LinesOfAUTMMapStayOffTheGreyMargin) {

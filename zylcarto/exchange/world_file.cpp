@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <numbers>
 #include <optional>
+#include <tuple>
+#include <vector>
 
 #include "zylcarto/exchange/exchange_text.h"
 #include "zylcarto/exchange/image_size.h"
@@ -14,6 +16,7 @@
 #include "zylcarto/geomap/calibration/calib_models.h"
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/support/errors.h"
+#include "zylcarto/support/longitude.h"
 #include "zylcarto/support/strings.h"
 #include "zylcarto/support/numeric.h"
 
@@ -213,10 +216,14 @@ TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, 
         D.CalQuads[D.NumCalQuads] = TCalQuad{Y, X, p.first, p.second};
     }
     TImportedCalibration r = FitImported(D, utm ? cmUTM : cmEquiRect, W, H);
+    // The outer edges lie off the globe, where the calibration answers nothing:
+    // the corners come from the world file, held on the globe.
     if (inset > 0)
-        for (TCoords& c : r.Data.Corners) {
-            c.Latit = std::clamp(c.Latit, -90.0, 90.0);
-            c.Longit = std::clamp(c.Longit, -180.0, 180.0);
+        for (const auto& [corner, px, py] : {std::tuple{gcoTopLeft, 0, 0}, std::tuple{gcoTopRight, W, 0},
+                                             std::tuple{gcoBottomRight, W, H}, std::tuple{gcoBottomLeft, 0, H}}) {
+            double X = 0, Y = 0;
+            Apply(w, px, py, X, Y);
+            r.Data.Corners[corner] = TCoords{std::clamp(Y, -90.0, 90.0), std::clamp(X, -180.0, 180.0)};
         }
     r.Notes = std::move(notes);
     r.Notes.insert(r.Notes.begin(), "world file " + worldName);
@@ -248,6 +255,13 @@ TWorldExport WorldFileOf(const TCalibData& Data, TCalibModel Model, int Width, i
             ++grid.NumCalQuads;
             grid.CalQuads[grid.NumCalQuads] = TCalQuad{lat, lon, x, y};
         }
+    // Positions come back within -180..180; across the antimeridian the affine
+    // rule needs them running on past 180.
+    std::vector<TLongitudeAt> longs;
+    for (int i = 1; i <= grid.NumCalQuads; ++i)
+        longs.push_back({grid.CalQuads[i].Longitude, double(grid.CalQuads[i].MapX)});
+    const TLongitudeFrame frame = LongitudeFrame(longs);
+    for (int i = 1; i <= grid.NumCalQuads; ++i) grid.CalQuads[i].Longitude = frame.Apply(grid.CalQuads[i].Longitude);
     TCalibParams P;
     FitEquiRect(grid, P);
     r.World = FromAffine(P.EquRectPLSP);

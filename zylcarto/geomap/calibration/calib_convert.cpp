@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "zylcarto/geodesy/projections.h"
+#include "zylcarto/support/longitude.h"
 #include "zylcarto/support/numeric.h"
 
 namespace zylcarto {
@@ -20,6 +21,8 @@ constexpr double GratTolerance = 1e-12;
 constexpr double GratResidual = 1e-6;  // pixels
 
 bool ValidZone(int Zone) { return Zone >= 1 && Zone <= 60; }
+
+double ZoneCentralMeridian(int Zone) { return Zone * 6.0 - 183.0; }
 
 // The two rows of one line kind nearest by Distance(row), nearest first.
 struct TNearestPair {
@@ -91,8 +94,23 @@ bool InterpolatedParabola(const TCalibData& D, const TMatrix& G, double Kind, do
     return true;
 }
 
+// The middle of the fitted meridians' values, which FitGratMat has unwrapped.
+double MeridiansCentre(const TCalibData& D, const TMatrix& G) {
+    double lo = 0, hi = 0;
+    bool any = false;
+    for (int r = 1; r <= G.NrOfRows(); ++r) {
+        if (!GratRowFitted(D, r) || GratType(G, r) != 0.0) continue;
+        const double v = GratValue(G, r);
+        lo = any ? std::min(lo, v) : v;
+        hi = any ? std::max(hi, v) : v;
+        any = true;
+    }
+    return 0.5 * (lo + hi);
+}
+
 bool GratToPixel(const TCalibData& D, const TMatrix& G, double Lat, double Long, double& X, double& Y) {
     if (!EnoughGratLines(D, G)) return false;
+    Long = UnwrapLongitude(Long, MeridiansCentre(D, G));
     double par[3], mer[3];
     if (!InterpolatedParabola(D, G, 1.0, Lat, par) || !InterpolatedParabola(D, G, 0.0, Long, mer)) return false;
     // The intersection of the parallel y = p(x) and the meridian x = m(y) by Newton's
@@ -196,16 +214,29 @@ TGeoResult PixelToGeoByModel(const TCalibView& C, double X, double Y) {
 
 TGeoResult PixelToGeo(const TCalibView& C, int x, int y) { return PixelToGeoFrac(C, x, y); }
 
+// The longitude the map is centred on, as its model measures longitudes.
+double ModelLongCentre(const TCalibView& C) {
+    switch (C.Model) {
+    case cmParabolicIp: return MeridiansCentre(C.Data, C.GratMat);
+    case cmUTM: return ValidZone(C.Data.UTMZone) ? ZoneCentralMeridian(C.Data.UTMZone) : 0.0;
+    default: return C.Pars.LongCentre;
+    }
+}
+
 TGeoResult PixelToGeoFrac(const TCalibView& C, double x, double y) {
     TGeoResult r = PixelToGeoByModel(C, x, y);
-    if (!r.LatValid || !std::isfinite(r.Latitude)) {
+    // A pixel far off a map may be extrapolated beyond a pole or round the globe:
+    // no position lies there.
+    if (!r.LatValid || !(std::fabs(r.Latitude) <= 90)) {
         r.LatValid = false;
         r.Latitude = 0;
     }
-    if (!r.LongValid || !std::isfinite(r.Longitude)) {
+    if (!r.LongValid || !(std::fabs(r.Longitude - ModelLongCentre(C)) <= 360)) {
         r.LongValid = false;
         r.Longitude = 0;
     }
+    r.MapLongitude = r.Longitude;
+    r.Longitude = NormalizeLongitude(r.Longitude);
     return r;
 }
 
@@ -225,17 +256,22 @@ void UTMGridToPixel(const TCalibParams& P, double Northing, double Easting, int&
 void LatLongToMapUTM(const TCalibData& D, double Lat, double Long, double& Easting, double& Northing) {
     if (!ValidZone(D.UTMZone)) {
         int zone = 0;
-        LatLongToUTM(Lat, Long, D.Ellipsoid, zone, Easting, Northing);
+        LatLongToUTM(Lat, NormalizeLongitude(Long), D.Ellipsoid, zone, Easting, Northing);
         return;
     }
     // In the map's zone and hemisphere, also for positions beyond them, so that a
-    // map crossing a zone border or the equator maps its whole area consistently.
-    LatLongToUTMInZone(Lat, Long, D.UTMZone, D.UTMSouth, D.Ellipsoid, Easting, Northing);
+    // map crossing a zone border, the equator or the antimeridian (zones 1 and 60)
+    // maps its whole area consistently.
+    LatLongToUTMInZone(Lat, UnwrapLongitude(Long, ZoneCentralMeridian(D.UTMZone)), D.UTMZone, D.UTMSouth, D.Ellipsoid,
+                       Easting, Northing);
 }
 
 bool GeoToPixelFrac(const TCalibView& C, double Lat, double Long, double& x, double& y) {
-    if (!IsGeoPosition(Lat, Long)) return false;
+    if (!(std::fabs(Lat) <= 90) || !std::isfinite(GivenLongitude(Long))) return false;
     const TCalibParams& P = C.Pars;
+    // The polynomial, Miller and conic fits took the longitudes of their points
+    // unwrapped around the map's centre; so must every longitude given to them.
+    if (C.Model != cmParabolicIp && C.Model != cmUTM) Long = UnwrapLongitude(Long, P.LongCentre);
     switch (C.Model) {
     case cmParabolicIp: return GratToPixel(C.Data, C.GratMat, Lat, Long, x, y);
     case cmBiquadraticPn: {

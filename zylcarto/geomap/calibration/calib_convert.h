@@ -4,6 +4,7 @@
 // cannot be made reports it through its flag or result.
 #include "zylcarto/geomap/calibration/calib_params.h"
 #include "zylcarto/geomap/calibration/calib_types.h"
+#include "zylcarto/support/longitude.h"
 #include "zylcarto/support/matrix.h"
 
 namespace zylcarto {
@@ -18,23 +19,39 @@ struct TCalibView {
 
 struct TGeoResult {
     double Latitude = 0;
+    // Within -180..180.
     double Longitude = 0;
+    // The same meridian as the map runs, without its jump at the antimeridian.
+    double MapLongitude = 0;
     bool LatValid = false;
     bool LongValid = false;
 };
 
-// The position under pixel (x, y); an invalid part reads 0.
+// The position under pixel (x, y); an invalid part reads 0. Latitudes beyond
+// the poles and longitudes more than a whole turn from the map's centre are
+// invalid.
 TGeoResult PixelToGeo(const TCalibView& C, int x, int y);
 // The same at a fractional pixel position.
 TGeoResult PixelToGeoFrac(const TCalibView& C, double x, double y);
-// The pixel showing (Lat, Long); false (and pixel 0, 0) when the model cannot tell.
+// The pixel showing (Lat, Long); false (and pixel 0, 0) when the model cannot
+// tell. Long may be written in any form within a whole turn of 0 (181 is -179).
 bool GeoToPixel(const TCalibView& C, double Lat, double Long, int& x, int& y);
 // The same unrounded; x and y may be non-finite when the result is true.
 bool GeoToPixelFrac(const TCalibView& C, double Lat, double Long, double& x, double& y);
 // The affine grid-to-pixel rule of the UTM model, whatever the model.
 void UTMGridToPixel(const TCalibParams& P, double Northing, double Easting, int& x, int& y);
 void UTMGridToPixelFrac(const TCalibParams& P, double Northing, double Easting, double& x, double& y);
-// UTM easting and northing of (Lat, Long) in the map's own zone and hemisphere.
+// How the corners' longitudes run on without a jump (LongitudeFrame, left
+// corners at the left). Inline: the widgets library uses it too.
+inline TLongitudeFrame CornersLongFrame(const TCornerArray& C) {
+    return LongitudeFrame({{C[gcoTopLeft].Longit, 0},
+                           {C[gcoBottomLeft].Longit, 0},
+                           {C[gcoBottomRight].Longit, 1},
+                           {C[gcoTopRight].Longit, 1}});
+}
+
+// UTM easting and northing of (Lat, Long) in the map's own zone and hemisphere
+// (in its own zone when the map has none).
 void LatLongToMapUTM(const TCalibData& D, double Lat, double Long, double& Easting, double& Northing);
 
 }  // namespace zylcarto

@@ -131,7 +131,9 @@ bool TMapCalibration::RemoveCalibPoint(int PixPosX, int PixPosY) {
         if (found != 0) {
             const int n = UsedCalQuads(FCalibData);
             FBiQuadOops = FCalibData.CalQuads[found];
-            FRestoreBiQuadOK = true;
+            // A point without a position (written into CalibData directly) could
+            // never be added back: restoring it would raise every time.
+            FRestoreBiQuadOK = std::isfinite(FBiQuadOops.Latitude) && std::isfinite(FBiQuadOops.Longitude);
             FCalibData.CalQuads[found] = FCalibData.CalQuads[n];
             FCalibData.NumCalQuads = n - 1;
             removed = true;
@@ -156,7 +158,7 @@ bool TMapCalibration::RemoveCalibPoint(int PixPosX, int PixPosY) {
             FParaIpOops.LineValue = line.LineValue;
             FParaIpOops.NumPoints = 1;
             FParaIpOops.CalPoints[1] = line.CalPoints[foundPoint];
-            FRestoreParaIpOK = true;
+            FRestoreParaIpOK = std::isfinite(line.LineValue);
             RemoveLinePoint(foundLine, foundPoint);
             removed = true;
         }
@@ -190,8 +192,8 @@ void TMapCalibration::CalibQuality(double& QualX, double& QualY) const {
             int x = 0, y = 0;
             if (FCalibModel == cmUTM)
                 UTMGridToPixel(FPars, q.Latitude, q.Longitude, x, y);
-            else
-                CalcPixelCoords(q.Latitude, q.Longitude, x, y);
+            else if (!CalcPixelCoords(q.Latitude, q.Longitude, x, y))
+                continue;  // no pixel, not pixel (0, 0)
             fitX.EnterStatValue(q.MapX, x);
             fitY.EnterStatValue(q.MapY, y);
         }

@@ -9,6 +9,7 @@
 
 #include "zylcarto/geomap/calibration/lsq_solver.h"
 #include "zylcarto/support/curvefit.h"
+#include "zylcarto/support/longitude.h"
 #include "zylcarto/support/numeric.h"
 
 namespace zylcarto {
@@ -293,13 +294,25 @@ TConicScore MinimiseApex(const TCalibData& D, double& ax, double& ay, double Sca
 
 bool FitGratMat(const TCalibData& D, TMatrix& GratMat) {
     const int lines = UsedCalLines(D);
+    // Meridians of a map across the antimeridian (179 and -179) are interpolated
+    // between with their values unwrapped around the map's centre.
+    std::vector<TLongitudeAt> meridianValues;
+    for (int k = 1; k <= lines; ++k) {
+        const TCalibLine& line = D.CalLines[k];
+        const int points = UsedPoints(line);
+        if (line.LineType == gtlParallel || points == 0) continue;
+        double x = 0;
+        for (int p = 1; p <= points; ++p) x += line.CalPoints[p].X;
+        meridianValues.push_back({line.LineValue, x / points});
+    }
+    const TLongitudeFrame frame = LongitudeFrame(meridianValues);
     GratMat.Resize(5, lines);
     int parallels = 0, meridians = 0;
     for (int k = 1; k <= lines; ++k) {
         const TCalibLine& line = D.CalLines[k];
         const bool parallel = line.LineType == gtlParallel;
         GratMat.SetVal(1, k, parallel ? 1.0 : 0.0);
-        GratMat.SetVal(2, k, line.LineValue);
+        GratMat.SetVal(2, k, parallel ? line.LineValue : frame.Apply(line.LineValue));
         const int points = UsedPoints(line);
         if (points < 3) continue;
         TCurveFit fit;

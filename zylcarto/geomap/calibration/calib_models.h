@@ -12,10 +12,11 @@
 namespace zylcarto {
 
 /// One row per graticule line (5 columns): type (0 meridian, 1 parallel), value in
-/// degrees, and the parabola c0, c1, c2 of a line with at least 3 points (x of y for
-/// a meridian, y of x for a parallel; zeros for a shorter line). Returns true when at
-/// least two meridians and two parallels were fitted; otherwise GratMat becomes
-/// a single zero row.
+/// degrees (meridians in the map's longitude frame, so that a map across the
+/// antimeridian has values running on past 180), and the parabola c0, c1, c2 of a
+/// line with at least 3 points (x of y for a meridian, y of x for a parallel; zeros
+/// for a shorter line). Returns true when at least two meridians and two parallels
+/// were fitted; otherwise GratMat becomes a single zero row.
 ZYLCARTO_EXPORT bool FitGratMat(const TCalibData& D, TMatrix& GratMat);
 
 /// Least-squares affine polynomials in both directions (EquRectPLSP, EquRectSPPL),

@@ -31,6 +31,12 @@ struct TCalibParams {
     /// -1 above it, 0 before a fit; picks the one of the two pixels of a radius
     /// and an angle that lies on the map.
     int ConicSide = 0;
+    /// The longitude (degrees) around which the reference points of the
+    /// geographic models were unwrapped before fitting, so that a map across the
+    /// antimeridian runs on without a jump; longitudes given to a conversion are
+    /// taken within 180 degrees of it. 0 before a fit and for points written
+    /// within -180..180 that need no unwrapping.
+    double LongCentre = 0;
     /// Equal when every parameter is.
     friend bool operator==(const TCalibParams&, const TCalibParams&) = default;
 };

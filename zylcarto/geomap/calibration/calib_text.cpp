@@ -1,5 +1,6 @@
 #include "zylcarto/geomap/calibration/calib_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -231,6 +232,59 @@ std::string FormatFixed(double Value, int Decimals) {
     std::string s = ec == std::errc() ? std::string(buf, end) : std::string("0");
     // A negative value that rounds to zero is written as zero.
     if (s.size() > 1 && s[0] == '-' && s.find_first_not_of("0.", 1) == std::string::npos) s.erase(0, 1);
+    return s;
+}
+
+std::string FormatCoordinate(double Value) {
+    char buf[400];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, Value, std::chars_format::fixed);
+    if (ec != std::errc()) return FormatFixed(Value, 5);
+    const std::string_view shortest(buf, static_cast<std::size_t>(end - buf));
+    const std::size_t point = shortest.find('.');
+    const std::size_t decimals = point == std::string_view::npos ? 0 : shortest.size() - point - 1;
+    return decimals > 5 ? std::string(shortest) : FormatFixed(Value, 5);
+}
+
+namespace {
+
+constexpr std::string_view LineBreakRefs[] = {"&#13;", "&#10;", "&#38;"};
+constexpr char LineBreakChars[] = {'\r', '\n', '&'};
+
+}  // namespace
+
+std::string EscapeLineBreaks(std::string_view Text) {
+    std::string s;
+    s.reserve(Text.size());
+    for (std::size_t i = 0; i < Text.size(); ++i) {
+        const char c = Text[i];
+        if (c == '\r' || c == '\n') {
+            s += c == '\r' ? LineBreakRefs[0] : LineBreakRefs[1];
+            continue;
+        }
+        const std::string_view rest = Text.substr(i);
+        const bool startsRef = c == '&' && std::any_of(std::begin(LineBreakRefs), std::end(LineBreakRefs),
+                                                       [&](std::string_view r) { return rest.starts_with(r); });
+        if (startsRef)
+            s += LineBreakRefs[2];
+        else
+            s += c;
+    }
+    return s;
+}
+
+std::string UnescapeLineBreaks(std::string_view Text) {
+    std::string s;
+    s.reserve(Text.size());
+    for (std::size_t i = 0; i < Text.size();) {
+        std::size_t k = 0;
+        while (k < std::size(LineBreakRefs) && !Text.substr(i).starts_with(LineBreakRefs[k])) ++k;
+        if (k < std::size(LineBreakRefs)) {
+            s += LineBreakChars[k];
+            i += LineBreakRefs[k].size();
+        } else {
+            s += Text[i++];
+        }
+    }
     return s;
 }
 

@@ -46,6 +46,10 @@ double ScanNumber(std::string_view Text, bool AllowExponent, TDecimalSeparators 
 // Fixed-point text with exactly Decimals decimals and a point ("-8.50000").
 std::string FormatFixed(double Value, int Decimals);
 
+// Fixed-point text with at least 5 decimals and as many more as reading it back
+// needs to give the same double ("47.50000", "47.123456789"); no exponent.
+std::string FormatCoordinate(double Value);
+
 // General format with 15 significant digits, trailing zeros dropped, point as
 // separator: "12.5", "47", "1E-6", "1.5E20".
 std::string FormatGeneral15(double Value);
@@ -57,6 +61,13 @@ std::string FormatShortest(double Value);
 // quote, so double quotes inside become single quotes rather than cutting the
 // attributes after them.
 std::string QuotableText(std::string_view Text);
+
+// Header values are read from one line: line breaks are written as the
+// character references "&#13;" and "&#10;" (an "&" that would start one of
+// these or "&#38;" as "&#38;"), and read back; other text is left as it is,
+// so files written before read as they did.
+std::string EscapeLineBreaks(std::string_view Text);
+std::string UnescapeLineBreaks(std::string_view Text);
 
 // "TRUE" or "FALSE".
 inline std::string_view BoolText(bool Value) { return Value ? "TRUE" : "FALSE"; }

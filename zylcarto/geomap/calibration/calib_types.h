@@ -99,9 +99,11 @@ struct TCoords {
     friend bool operator==(const TCoords&, const TCoords&) = default;
 };
 
-/// A position in degrees as the library takes it: latitude within [-90, 90],
-/// longitude within [-180, 180]. Others (and NaN) are refused, not wrapped, so
-/// that converting, testing and storing a position all give the same answer.
+/// A position in degrees as the library stores it: latitude within [-90, 90],
+/// longitude within [-180, 180]. A longitude given within a whole turn of 0 is
+/// first taken as its meridian (181 as -179) wherever the library takes one;
+/// other values (and NaN) are refused, so that converting, testing and storing a
+/// position all give the same answer.
 inline bool IsGeoPosition(double Lat, double Long) { return std::fabs(Lat) <= 90 && std::fabs(Long) <= 180; }
 
 /// The positions of the four image corners, indexed by TCorners.

@@ -38,13 +38,15 @@ std::vector<std::string> CalDataLines(TCalLayout Layout, bool WriteHeader, const
     lines.emplace_back("");
     lines.emplace_back("<!-- TGeoMap Calibration / Zyl Component Suite -->");
     // A double quote would end the attribute early: written as ', as the landmark
-    // and symbol writers do.
-    lines.push_back("<geomap sig=\"ZYLCSuite\" vers=\"1.0\" id=\"" + QuotableText(Utf8ToAnsi(DataID)) + "\" model=\"" +
-                    std::string(ModelName(Model)) + "\" map=\"" + QuotableText(Utf8ToAnsi(D.MapFName)) +
-                    "\" caption=\"" + QuotableText(Utf8ToAnsi(D.Caption)) + "\">");
+    // and symbol writers do. A line break would end the header line.
+    const auto value = [](const std::string& Text) { return EscapeLineBreaks(QuotableText(Utf8ToAnsi(Text))); };
+    lines.push_back("<geomap sig=\"ZYLCSuite\" vers=\"1.0\" id=\"" + value(DataID) + "\" model=\"" +
+                    std::string(ModelName(Model)) + "\" map=\"" + value(D.MapFName) + "\" caption=\"" +
+                    value(D.Caption) + "\">");
     lines.emplace_back("<corners>");
     std::string corners;
-    for (const TCoords& c : D.Corners) corners += "[" + FormatFixed(c.Latit, 5) + "," + FormatFixed(c.Longit, 5) + "] ";
+    for (const TCoords& c : D.Corners)
+        corners += "[" + FormatCoordinate(c.Latit) + "," + FormatCoordinate(c.Longit) + "] ";
     lines.push_back(corners);
     lines.emplace_back("</corners>");
     if (D.Resolution > 0 || !text) lines.push_back("<resolution>" + FormatFixed(D.Resolution, 3) + "</resolution>");
@@ -71,7 +73,7 @@ std::vector<std::string> CalDataLines(TCalLayout Layout, bool WriteHeader, const
         std::string quads;
         for (int k = 1; k <= nq; ++k) {
             const TCalQuad& q = D.CalQuads[k];
-            quads += "[" + FormatFixed(q.Latitude, 5) + "," + FormatFixed(q.Longitude, 5) + "," + IntText(q.MapX) +
+            quads += "[" + FormatCoordinate(q.Latitude) + "," + FormatCoordinate(q.Longitude) + "," + IntText(q.MapX) +
                      "," + IntText(q.MapY) + "] ";
         }
         lines.push_back(quads);
@@ -151,15 +153,14 @@ void ReadCorners(std::string_view Content, TCalibData& D) {
 }
 
 // One coordinate of a quad up to its comma, which is passed. Exponents are read
-// (a number stopping at its "e" would shift the remaining fields) and "nan" stays
-// NaN as the writer wrote it; anything else before the comma is refused.
+// (a number stopping at its "e" would shift the remaining fields); anything else
+// before the comma, "nan" included, is refused: a point without a position
+// would spoil every fit made with it.
 double QuadCoordinate(std::string_view Group, std::size_t& Position, const TCalibTagRules& Rules) {
     Position = std::min(Position, Group.size());  // a group with too few fields reads as empty ones
     const std::size_t comma = std::min(Group.find(',', Position), Group.size());
     const std::string field = TrimBlanks(Group.substr(Position, comma - Position));
     Position = comma + 1;
-    const std::string lower = LowerCase(field);
-    if (lower == "nan" || lower == "-nan") return std::numeric_limits<double>::quiet_NaN();
     std::size_t end = 0;
     const double v = ScanNumber(field, true, dsPoint, end);
     if (field.empty() || end != field.size())
@@ -217,11 +218,11 @@ bool FindCalibSet(TXmlSource& Source, std::string_view DataID, TCalibSetHeader& 
     std::string line;
     if (!FindDataSetHeader(Source, "<geomap", DataID, line)) return false;
     const std::string lower = LowerCase(line);
-    Header.Id = AnsiToUtf8(TrimBlanks(QuotedValue(lower, "id")));
+    Header.Id = AnsiToUtf8(UnescapeLineBreaks(TrimBlanks(QuotedValue(lower, "id"))));
     Header.HasModel = lower.find("model=\"") != std::string::npos;
     Header.ModelName = TrimBlanks(QuotedValue(lower, "model"));
-    Header.MapFName = AnsiToUtf8(TrimBlanks(QuotedValue(lower, "map")));
-    Header.Caption = AnsiToUtf8(TrimBlanks(QuotedValue(line, "caption")));
+    Header.MapFName = AnsiToUtf8(UnescapeLineBreaks(TrimBlanks(QuotedValue(lower, "map"))));
+    Header.Caption = AnsiToUtf8(UnescapeLineBreaks(TrimBlanks(QuotedValue(line, "caption"))));
     return true;
 }
 

@@ -1,10 +1,12 @@
 #include "zylcarto/geomap/calibration/calibration.h"
 
 #include <cmath>
+#include <vector>
 
 #include "zylcarto/geomap/calibration/calib_convert.h"
 #include "zylcarto/geomap/calibration/calib_models.h"
 #include "zylcarto/support/errors.h"
+#include "zylcarto/support/longitude.h"
 #include "zylcarto/support/numeric.h"
 
 namespace zylcarto {
@@ -17,12 +19,16 @@ constexpr double EarthCircumference = 40074155.889191404;
 }  // namespace
 
 bool PositionInMap(double Lat, double Long, const TCornerArray& Corners) {
+    // A map across the antimeridian has corners written 179 and -179.
+    const TLongitudeFrame frame = CornersLongFrame(Corners);
+    Long = UnwrapLongitude(Long, frame.Centre);
     // Signed area of (Q, P, position): the position is inside when it lies on the
     // same side of every edge as of the top edge.
     auto side = [&](TCorners from, TCorners to) {
         const TCoords& Q = Corners[from];
         const TCoords& P = Corners[to];
-        return (P.Longit - Q.Longit) * (Lat - Q.Latit) - (P.Latit - Q.Latit) * (Long - Q.Longit);
+        const double qLong = frame.Apply(Q.Longit), pLong = frame.Apply(P.Longit);
+        return (pLong - qLong) * (Lat - Q.Latit) - (P.Latit - Q.Latit) * (Long - qLong);
     };
     const double d0 = side(gcoTopLeft, gcoTopRight);
     return side(gcoBottomLeft, gcoTopLeft) * d0 > 0 && side(gcoBottomRight, gcoBottomLeft) * d0 > 0 &&
@@ -97,10 +103,34 @@ void TMapCalibration::Clear() {
 
 bool TMapCalibration::RecalcGratMat() { return FitGratMat(FCalibData, FGratMat); }
 
-void TMapCalibration::CalcEquiRectCalibration() { FitEquiRect(FCalibData, FPars); }
-void TMapCalibration::CalcBiquadraticCalibration() { FitBiquadratic(FCalibData, FPars); }
-void TMapCalibration::CalcMillerCylCalibration() { FitMillerCyl(FCalibData, FPars); }
-void TMapCalibration::CalcConicCalibration() { FitConic(FCalibData, FMapImgWidth, FMapImgHeight, FPars); }
+TCalibData TMapCalibration::GeoFitData() {
+    std::vector<TLongitudeAt> longs;
+    for (int i = 1; i <= UsedCalQuads(FCalibData); ++i)
+        longs.push_back({FCalibData.CalQuads[i].Longitude, double(FCalibData.CalQuads[i].MapX)});
+    const TLongitudeFrame frame = LongitudeFrame(longs);
+    TCalibData D = FCalibData;
+    bool beyond180 = false;
+    for (int i = 1; i <= UsedCalQuads(D); ++i) {
+        double& l = D.CalQuads[i].Longitude;
+        beyond180 = beyond180 || std::fabs(l) > 180;
+        l = frame.Apply(l);
+    }
+    // Points written within -180..180 that need no unwrapping are taken around 0,
+    // as every position given to the map is.
+    FPars.LongCentre = frame.Unwrap || beyond180 ? frame.Centre : 0.0;
+    return D;
+}
+
+void TMapCalibration::CalcEquiRectCalibration() {
+    // UTM points are metres of one zone: nothing wraps.
+    if (FCalibModel == cmUTM)
+        FitEquiRect(FCalibData, FPars);
+    else
+        FitEquiRect(GeoFitData(), FPars);
+}
+void TMapCalibration::CalcBiquadraticCalibration() { FitBiquadratic(GeoFitData(), FPars); }
+void TMapCalibration::CalcMillerCylCalibration() { FitMillerCyl(GeoFitData(), FPars); }
+void TMapCalibration::CalcConicCalibration() { FitConic(GeoFitData(), FMapImgWidth, FMapImgHeight, FPars); }
 
 void TMapCalibration::FitActiveModel() {
     switch (FCalibModel) {
@@ -199,14 +229,16 @@ int TMapCalibration::CalcUTMxFromEastingY(double Easting, int y) const {
 }
 
 bool TMapCalibration::IsPositionWithinMap(double Latit, double Longit) const {
-    return IsGeoPosition(Latit, Longit) && PositionInMap(Latit, Longit, FCalibData.Corners);
+    return IsGeoPosition(Latit, GivenLongitude(Longit)) && PositionInMap(Latit, Longit, FCalibData.Corners);
 }
 
 void TMapCalibration::CalcExtentsAndResolution() {
     const int W = FMapImgWidth, H = FMapImgHeight;
+    // The corners in the map's own longitudes: a world map drawn from 0 to 360
+    // keeps its edges apart, one from 179 E to 179 W runs to 181.
     auto at = [&](int x, int y) {
         const TGeoResult r = PixelToGeo({FCalibModel, FCalibData, FGratMat, FPars}, x, y);
-        return TCoords{r.Latitude, r.Longitude};
+        return TCoords{r.Latitude, r.MapLongitude};
     };
     FCalibData.Corners[gcoTopLeft] = at(0, 0);
     FCalibData.Corners[gcoBottomLeft] = at(0, H);
@@ -216,11 +248,13 @@ void TMapCalibration::CalcExtentsAndResolution() {
         FCalibData.Resolution = 0;
         return;
     }
-    const TCoords left = at(0, H / 2), right = at(W, H / 2);
-    double dist = SphereGreatCircleDist(EarthRadius, left.Latit, left.Longit, right.Latit, right.Longit);
+    const TGeoResult left = PixelToGeo({FCalibModel, FCalibData, FGratMat, FPars}, 0, H / 2);
+    const TGeoResult right = PixelToGeo({FCalibModel, FCalibData, FGratMat, FPars}, W, H / 2);
+    double dist = SphereGreatCircleDist(EarthRadius, left.Latitude, left.Longitude, right.Latitude, right.Longitude);
     // The great circle takes the short way round: a map wider than half the globe
-    // spans the long way, and one wider than the globe a full turn more.
-    const double dl = right.Longit - left.Longit;
+    // spans the long way, and one wider than the globe a full turn more. The
+    // longitudes as the map runs tell, not the normalised ones.
+    const double dl = right.MapLongitude - left.MapLongitude;
     if (dl > 360)
         dist += EarthCircumference;
     else if (dl > 180)

@@ -112,17 +112,21 @@ public:
     /// Fits the conic parameters with the image size; fewer than 3 points keep the old ones.
     void CalcConicCalibration();
 
-    // --- conversion (image pixels <-> degrees; UTM metres). A position that
-    // IsGeoPosition refuses has no pixel and lies on no map.
+    // --- conversion (image pixels <-> degrees; UTM metres). Longitudes are
+    // fitted and converted in the map's own frame (a map from 179 E to 179 W runs
+    // on past 180), come back within -180..180 and are taken in any form within a
+    // whole turn of 0 (181 is 179 W). A latitude beyond the poles or a longitude
+    // beyond a whole turn has no pixel and lies on no map.
     /// @{
     /// Latitude in degrees at image pixel (x, y); valid false and 0 when the model
     /// cannot tell (cmUndefined, no usable fit, a UTM zone outside 1..60, a non-finite
-    /// answer).
+    /// answer, one beyond a pole, and for both coordinates a longitude more than a
+    /// whole turn from the map's centre).
     double CalcLatitude(int x, int y, bool& valid) const;
     double CalcLatitude(TPoint APoint, bool& valid) const { return CalcLatitude(APoint.X, APoint.Y, valid); }
     /// @}
     /// @{
-    /// Longitude in degrees at image pixel (x, y); valid as CalcLatitude.
+    /// Longitude in degrees, within -180..180, at image pixel (x, y); valid as CalcLatitude.
     double CalcLongitude(int x, int y, bool& valid) const;
     double CalcLongitude(TPoint APoint, bool& valid) const { return CalcLongitude(APoint.X, APoint.Y, valid); }
     /// @}
@@ -151,9 +155,11 @@ public:
     int CalcUTMxFromEastingY(double Easting, int y) const;
     /// True when (Latit, Longit) lies strictly inside the map's corners, as PositionInMap.
     bool IsPositionWithinMap(double Latit, double Longit) const;
-    /// Recomputes the corner positions from the image size and the Resolution: metres
-    /// per pixel between the middle of the left and right edges on a sphere of radius
-    /// 6378 km, the long way round for maps wider than 180°. 0 for an empty image.
+    /// Recomputes the corner positions from the image size (longitudes as the map
+    /// runs, so beyond 180 on a map across the antimeridian) and the Resolution:
+    /// metres per pixel between the middle of the left and right edges on a sphere
+    /// of radius 6378 km, the long way round for maps wider than 180°. 0 for an
+    /// empty image.
     void CalcExtentsAndResolution();
 
     /// A graticule point of cmParabolicIp at image pixel (PixPosX, PixPosY) on the
@@ -197,6 +203,9 @@ private:
     void Repaint() const;
     [[noreturn]] void Raise(const std::string& Text) const;
     void FitActiveModel();
+    // The reference points with their longitudes unwrapped around the map's
+    // centre longitude, which it stores in the parameters.
+    TCalibData GeoFitData();
     bool AppendCalQuad(const TCalQuad& Q);
     void RemoveLinePoint(int LineIx, int PointIx);
 

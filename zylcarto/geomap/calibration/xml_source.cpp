@@ -41,7 +41,7 @@ bool FindDataSetHeader(TXmlSource& Source, std::string_view OpenTag, std::string
     while (Source.ReadLine(line)) {
         const std::string lower = LowerCase(line);
         if (lower.find(OpenTag) == std::string::npos || lower.find("zylcsuite") == std::string::npos) continue;
-        if (!wanted.empty() && TrimBlanks(QuotedValue(lower, "id")) != wanted) continue;
+        if (!wanted.empty() && UnescapeLineBreaks(TrimBlanks(QuotedValue(lower, "id"))) != wanted) continue;
         HeaderLine = std::move(line);
         return true;
     }

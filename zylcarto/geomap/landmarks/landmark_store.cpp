@@ -6,6 +6,7 @@
 #include "zylcarto/geomap/calibration/calib_types.h"
 #include "zylcarto/support/bitfld.h"
 #include "zylcarto/support/errors.h"
+#include "zylcarto/support/longitude.h"
 
 namespace zylcarto {
 
@@ -98,7 +99,9 @@ void TLandMarkStore::ResetCapacity() {
     }
 }
 
-void TLandMarkStore::Append(const TLandMark& LandMark) {
+void TLandMarkStore::Append(TLandMark LandMark) {
+    // 181 east is 179 west: kept in the one form that every test of it expects.
+    LandMark.Longitude = GivenLongitude(LandMark.Longitude);
     if (!IsGeoPosition(LandMark.Latitude, LandMark.Longitude)) return;
     if (AskHandler(lmaAdd, LandMark) != TVerdict::Allowed) return;
     // Grow before counting, so a failed growth leaves the list as it was.
@@ -309,7 +312,8 @@ TLandMark TLandMarkStore::GetLandMarkData(int Index) const {
     return LandMark(Index);
 }
 
-void TLandMarkStore::SetLandMarkData(int Index, const TLandMark& LandMark) {
+void TLandMarkStore::SetLandMarkData(int Index, TLandMark LandMark) {
+    LandMark.Longitude = GivenLongitude(LandMark.Longitude);
     if (Index < 1 || Index > FNumLandMarks || !IsGeoPosition(LandMark.Latitude, LandMark.Longitude)) return;
     TLandMark& stored = FLandMarks[static_cast<std::size_t>(Index - 1)];
     if (stored == LandMark) return;

@@ -56,7 +56,8 @@ public:
     /// Adds a copy of LandMarkDefault with the given position (degrees) and the fields
     /// given (identifier cut to 15 and caption text to 80 characters), unless the
     /// handler vetoes it; then repaints. A veto adds nothing and does not repaint.
-    /// A position that IsGeoPosition refuses adds nothing (and asks no handler).
+    /// A longitude within a whole turn is normalised to -180..180 first (181 is stored as -179); a
+    /// position that IsGeoPosition then refuses adds nothing (and asks no handler).
     void AddLandMark(double Lat, double Long, double Altitude);
     void AddLandMark(double Lat, double Long, double Altitude, const std::string& Identifier, TDateTime Time);
     void AddLandMark(double Lat, double Long, double Altitude, const std::string& CaptionText, int CaptionSize,
@@ -96,8 +97,8 @@ public:
     /// A copy of landmark Index; an empty landmark for an index outside 1..N.
     TLandMark GetLandMarkData(int Index) const;
     /// Replaces landmark Index, repainting only when it differs; nothing outside
-    /// 1..N. No veto.
-    void SetLandMarkData(int Index, const TLandMark& LandMark);
+    /// 1..N or for a position AddLandMark refuses (longitudes normalised as there). No veto.
+    void SetLandMarkData(int Index, TLandMark LandMark);
 
     /// @{
     /// The template of AddLandMark.
@@ -136,7 +137,7 @@ public:
 private:
     enum class TVerdict : std::uint8_t { Allowed, Refused, Gone };  // Gone: the handler destroyed the store
     TVerdict AskHandler(TLandMarkAction Action, const TLandMark& LandMark);
-    void Append(const TLandMark& LandMark);
+    void Append(TLandMark LandMark);
     void EnsureCapacity(int Count);
     void ResetCapacity();
     void RemoveAt(int Index);

@@ -1,12 +1,15 @@
 #include "zylcarto/geomap/landmarks/landmark_xml.h"
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 
 #include "zylcarto/geomap/calibration/calib_text.h"
+#include "zylcarto/geomap/calibration/calib_types.h"
 #include "zylcarto/geomap/calibration/xml_source.h"
 #include "zylcarto/support/ansi.h"
 #include "zylcarto/support/errors.h"
+#include "zylcarto/support/longitude.h"
 #include "zylcarto/support/numeric.h"
 #include "zylcarto/support/streams.h"
 #include "zylcarto/support/strings.h"
@@ -158,17 +161,49 @@ TLandMark LandMarkFromAttributes(std::string_view A) {
     return L;
 }
 
-bool ReadLandMarkSet(TXmlSource& Source, std::string_view DataID, std::vector<TLandMark>& LandMarks) {
+namespace {
+
+// A value that is there must be a number as a whole; a missing one reads as 0.
+bool NumberOrAbsent(std::string_view A, std::string_view Name) {
+    const std::string text = TrimBlanks(GetAttribute(A, Name));
+    if (text.empty()) return true;
+    std::size_t end = 0;
+    ScanNumber(text, true, dsPointOrComma, end);
+    return end == text.size();
+}
+
+// The tag describes a landmark that can be: a position on the globe, a class.
+bool PossibleLandMark(std::string_view A, const TLandMark& L) {
+    if (!NumberOrAbsent(A, "lat") || !NumberOrAbsent(A, "long")) return false;
+    if (!IsGeoPosition(L.Latitude, L.Longitude)) return false;
+    const std::string cls = TrimBlanks(GetAttribute(A, "class"));
+    std::size_t end = 0;
+    const std::int32_t value = ScanInteger(cls, end);
+    return cls.empty() || (end == cls.size() && value >= 0 && value <= 255);
+}
+
+}  // namespace
+
+bool ReadLandMarkSet(TXmlSource& Source, std::string_view DataID, std::vector<TLandMark>& LandMarks, int* Skipped) {
     std::string header;
     if (!FindDataSetHeader(Source, "<gmlandmarks", DataID, header)) return false;
     std::vector<TLandMark> read;
+    int skipped = 0;
     std::string attributes, content;
     for (;;) {
         const std::uint8_t tag = Source.ReadTag(attributes, content);
         if (tag == ctGeoMapEnd || tag == ctInvalidTag) break;
-        if (tag == ctLandmark) read.push_back(LandMarkFromAttributes(attributes));
+        if (tag != ctLandmark) continue;
+        TLandMark L = LandMarkFromAttributes(attributes);
+        // Within a whole turn, a longitude is the meridian it names (181 is -179).
+        L.Longitude = GivenLongitude(L.Longitude);
+        if (PossibleLandMark(attributes, L))
+            read.push_back(L);
+        else
+            ++skipped;
     }
     LandMarks = std::move(read);
+    if (Skipped) *Skipped = skipped;
     return true;
 }
 

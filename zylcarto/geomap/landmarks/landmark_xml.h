@@ -30,7 +30,12 @@ ZYLCARTO_EXPORT TLandMark LandMarkFromAttributes(std::string_view Attributes);
 /// landmark tag after its header up to "/geomap" or the end of the input
 /// (a closing "/gmlandmarks" does not stop it) into LandMarks, replacing its
 /// contents. False, with LandMarks unchanged, when there is no such set.
-ZYLCARTO_EXPORT bool ReadLandMarkSet(TXmlSource& Source, std::string_view DataID, std::vector<TLandMark>& LandMarks);
+/// Landmarks that cannot be are passed over and counted in Skipped (when given):
+/// a lat or long that is not a number ("nan", "abc"), a latitude beyond the poles,
+/// a longitude more than a whole turn from 0, a class outside 0..255. Longitudes
+/// come back normalised to -180..180 (181 as -179).
+ZYLCARTO_EXPORT bool ReadLandMarkSet(TXmlSource& Source, std::string_view DataID, std::vector<TLandMark>& LandMarks,
+                                     int* Skipped = nullptr);
 
 /// The self-closing "landmark" tag of one landmark, on one line, ANSI text.
 ZYLCARTO_EXPORT std::string LandMarkTag(const TLandMark& LandMark);

@@ -396,8 +396,8 @@ public:
     /// image whatever ConfinePanToMapImage; repaints.
     void BringMapPixelToCenter(const TPoint& P);
     /// Centres the position (degrees), keeping the view inside the image where
-    /// it can; repaints. Nothing for a position that has no pixel (IsGeoPosition
-    /// refuses it, or the model gives none).
+    /// it can; repaints. Nothing for a position that has no pixel (beyond a pole or
+    /// a whole turn of longitude, or the model gives none).
     void BringLocationToCenter(double Latitude, double Longitude);
     /// Shows the position (degrees) at control pixel At, as far as ConfinePanToMapImage
     /// allows, and repaints; false (and nothing changed) when the calibration cannot place it.
@@ -475,12 +475,13 @@ public:
     void RecalcCalibration() { FCalib.RecalcCalibration(); }
     /// @{
     /// Latitude in degrees at image pixel (x, y); valid false and 0 when the
-    /// calibration cannot tell.
+    /// calibration cannot tell, or the pixel lies beyond a pole or more than a
+    /// whole turn of longitude from the map (TMapCalibration::CalcLatitude).
     double CalcLatitude(int x, int y, bool& valid) const { return FCalib.CalcLatitude(x, y, valid); }
     double CalcLatitude(TPoint APoint, bool& valid) const { return FCalib.CalcLatitude(APoint, valid); }
     /// @}
     /// @{
-    /// Longitude in degrees at image pixel (x, y); valid as CalcLatitude.
+    /// Longitude in degrees, within -180..180, at image pixel (x, y); valid as CalcLatitude.
     double CalcLongitude(int x, int y, bool& valid) const { return FCalib.CalcLongitude(x, y, valid); }
     double CalcLongitude(TPoint APoint, bool& valid) const { return FCalib.CalcLongitude(APoint, valid); }
     /// @}
@@ -698,7 +699,8 @@ public:
     /// and repainted. Bounds in degrees are put in order, steps dLat and dLong
     /// of 0 or less count as 1 degree, Wid and Hgt (pixels) as at least 100;
     /// OnDrawMapData draws onto the picture first. Raises EZYLGeoMapError,
-    /// nothing changed, above MaxMapImagePixels.
+    /// nothing changed, above MaxMapImagePixels and for bounds no map can have
+    /// (NaN, latitudes beyond the poles, see PossibleMapBounds).
     void CreateEmptyMapInMemory(double LatLow, double LongLow, double LatHigh, double LongHigh, double dLat,
                                 double dLong, int Wid, int Hgt, bool ShowGrid,
                                 const TOnDrawMapDataEvent& OnDrawMapData = {});
@@ -748,6 +750,10 @@ public:
     /// Opens FName, reads as ReadLandMarksFromOpenXMLFile and repaints; false when
     /// the file cannot be opened or holds no such set.
     bool LoadLandMarks(const std::string& FName, const std::string& DataID);
+    /// How many landmarks of the set read last were passed over because they
+    /// cannot be (see ReadLandMarkSet): a position that is not a number or
+    /// lies beyond the poles, a class outside 0..255. 0 before any read.
+    int LandMarksSkipped() const { return FLandMarksSkipped; }
     /// Writes the landmarks as set DataID at the current position of a text file
     /// open for writing; WriteHeader puts the xml declaration first. Failures
     /// raise EInOutError.
@@ -1103,6 +1109,7 @@ private:
     // Calibration and landmarks, owned here.
     TMapCalibration FCalib;  // model, data, fits, restore state, calibration file name
     TLandMarkStore FLandMarks;
+    int FLandMarksSkipped = 0;
     // Interaction.
     TDragState FDrag;
     TTraceState FTrace;

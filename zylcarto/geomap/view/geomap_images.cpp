@@ -1,5 +1,6 @@
 // Map images: loading JPEG and BMP files, saving, renaming, generated maps.
 #include <QImageReader>
+#include <cstdio>
 #include <filesystem>
 #include <vector>
 
@@ -145,10 +146,23 @@ bool TGeoMap::RenameMapImg(const std::string& Name) {
     return true;
 }
 
+namespace {
+
+void CheckMapBounds(const TGeneratedMapBounds& B, const std::string& ComponentName) {
+    if (PossibleMapBounds(B)) return;
+    char bounds[160];
+    std::snprintf(bounds, sizeof bounds, "%g, %g .. %g, %g (steps %g, %g)", B.LatLow, B.LongLow, B.LatHigh, B.LongHigh,
+                  B.dLat, B.dLong);
+    throw EZYLGeoMapError(ComponentMessage(ComponentName, std::string("no map has the bounds ") + bounds));
+}
+
+}  // namespace
+
 void TGeoMap::CreateEmptyMapInMemory(double LatLow, double LongLow, double LatHigh, double LongHigh, double dLat,
                                      double dLong, int Wid, int Hgt, bool ShowGrid,
                                      const TOnDrawMapDataEvent& OnDrawMapData) {
     const TGeneratedMapBounds b = NormalizedMapBounds({LatLow, LongLow, LatHigh, LongHigh, dLat, dLong, Wid, Hgt});
+    CheckMapBounds(b, Name());
     CheckMapImageSize(b.Wid, b.Hgt);  // before allocating the picture
     QImage picture = BlankMapPicture(b.Wid, b.Hgt);
     {
@@ -171,6 +185,7 @@ void TGeoMap::CreateAndLoadEmptyMap(const std::string& FName, double LatLow, dou
                                     double LongHigh, double dLat, double dLong, int Wid, int Hgt,
                                     const TOnDrawMapDataEvent& OnDrawMapData) {
     const TGeneratedMapBounds b = NormalizedMapBounds({LatLow, LongLow, LatHigh, LongHigh, dLat, dLong, Wid, Hgt});
+    CheckMapBounds(b, Name());
     CheckMapImageSize(b.Wid, b.Hgt);  // before writing a file that could not be loaded
     const std::string xmlName = StripExtension(FName) + ".xml";
     const std::string bmpName = StripExtension(xmlName) + ".bmp";

@@ -11,8 +11,10 @@ void TGeoMap::ReplaceLandMarks(const std::vector<TLandMark>& LandMarks) {
     read.Assign(FLandMarks);
     read.RemoveAllLandMarks();
     for (const TLandMark& L : LandMarks) {
+        const int before = read.NumLandMarks();
         read.AddLandMark(L.Latitude, L.Longitude, L.Altitude);
-        read.SetLandMarkData(read.NumLandMarks(), L);
+        // A landmark the store refused must not overwrite the one before it.
+        if (read.NumLandMarks() > before) read.SetLandMarkData(read.NumLandMarks(), L);
     }
     FLandMarks.Assign(read);
 }
@@ -20,7 +22,9 @@ void TGeoMap::ReplaceLandMarks(const std::vector<TLandMark>& LandMarks) {
 bool TGeoMap::ReadLandMarksFromOpenXMLFile(TTextFile& F, const std::string& DataID) {
     TTextFileSource source(F);
     std::vector<TLandMark> read;
-    if (!ReadLandMarkSet(source, DataID, read)) return false;
+    int skipped = 0;
+    if (!ReadLandMarkSet(source, DataID, read, &skipped)) return false;
+    FLandMarksSkipped = skipped;
     ReplaceLandMarks(read);
     return true;
 }

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "zylcarto/geomap/view/canvas.h"
+#include "zylcarto/support/longitude.h"
 #include "zylcarto/support/numeric.h"
 
 namespace zylcarto {
@@ -41,6 +42,13 @@ TGeneratedMapBounds NormalizedMapBounds(TGeneratedMapBounds B) {
     return B;
 }
 
+bool PossibleMapBounds(const TGeneratedMapBounds& B) {
+    const auto latitude = [](double v) { return std::fabs(v) <= 90; };
+    const auto longitude = [](double v) { return std::fabs(v) <= 360; };
+    return latitude(B.LatLow) && latitude(B.LatHigh) && longitude(B.LongLow) && longitude(B.LongHigh) &&
+           std::fabs(B.LongHigh - B.LongLow) <= 360 && std::isfinite(B.dLat) && std::isfinite(B.dLong);
+}
+
 TDegreeFormat GridLabelFormat(double Step) {
     if (Step <= 0.06) return dfDegMinSec;
     if (Step == std::trunc(Step)) return dfDecimal;
@@ -48,6 +56,7 @@ TDegreeFormat GridLabelFormat(double Step) {
 }
 
 std::string GridLabel(double Value, bool Parallel, double Step) {
+    if (!Parallel) Value = NormalizeLongitude(Value);
     const char* hemi = Parallel ? (Value >= 0 ? " N " : " S ") : (Value >= 0 ? " E " : " W ");
     return " " + DegreeToStr(std::fabs(Value), GridLabelFormat(Step), 0) + hemi;
 }

@@ -34,12 +34,18 @@ struct TGeneratedMapBounds {
 /// as 1 degree, sizes raised to at least 100 pixels; nothing else is checked.
 ZYLCARTO_EXPORT TGeneratedMapBounds NormalizedMapBounds(TGeneratedMapBounds B);
 
+/// True for bounds a map can have: all finite, latitudes within -90..90,
+/// longitudes within a whole turn of 0 and spanning at most a whole turn (a map
+/// across the antimeridian is written 170 .. 190).
+ZYLCARTO_EXPORT bool PossibleMapBounds(const TGeneratedMapBounds& B);
+
 /// The degree format of the labels of a grid step (degrees): minutes and seconds
 /// up to 0.06 degrees, whole degrees for whole steps, degrees and minutes otherwise.
 ZYLCARTO_EXPORT TDegreeFormat GridLabelFormat(double Step);
 /// The label of the parallel (Parallel) or meridian at Value degrees, in the
 /// format of Step, without decimals and with its hemisphere (N or S, E or W;
-/// 0 counts as N or E), padded by a space on either side: " 47°30' N ".
+/// 0 counts as N or E; a meridian beyond 180 is named as within -180..180),
+/// padded by a space on either side: " 47°30' N ".
 ZYLCARTO_EXPORT std::string GridLabel(double Value, bool Parallel, double Step);
 
 /// Draws onto a picture of B.Wid x B.Hgt pixels: the outline of the plot area

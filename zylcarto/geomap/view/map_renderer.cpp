@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "zylcarto/geomap/calibration/calib_convert.h"
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/geomap/landmarks/landmark_store.h"
 #include "zylcarto/support/numeric.h"
@@ -12,6 +13,7 @@
 #include "zylcarto/geomap/view/symbol_runs.h"
 #include "zylcarto/geomap/view/utm_overlay.h"
 #include "zylcarto/support/curvefit.h"
+#include "zylcarto/support/longitude.h"
 #include "zylcarto/support/numeric.h"
 
 namespace zylcarto {
@@ -303,8 +305,11 @@ void TMapRenderer::DrawLatLongGraticule(TCanvas& Canvas, int Segments) const {
     const TCornerArray& C = Calib().CalibData().Corners;
     const double LatMin = std::min(C[gcoBottomLeft].Latit, C[gcoBottomRight].Latit);
     const double LatMax = std::max(C[gcoTopLeft].Latit, C[gcoTopRight].Latit);
-    const double LongMin = std::min(C[gcoTopLeft].Longit, C[gcoBottomLeft].Longit);
-    const double LongMax = std::max(C[gcoTopRight].Longit, C[gcoBottomRight].Longit);
+    // Across the antimeridian the corners read 179 and -179: meridians run on past 180.
+    const TLongitudeFrame LongFrame = CornersLongFrame(C);
+    const auto CornerLong = [&](TCorners K) { return LongFrame.Apply(C[K].Longit); };
+    const double LongMin = std::min(CornerLong(gcoTopLeft), CornerLong(gcoBottomLeft));
+    const double LongMax = std::max(CornerLong(gcoTopRight), CornerLong(gcoBottomRight));
     Canvas.Pen.Color = Look().ColorGratLine;
 
     // A polyline of Segments pieces from (Lat1, Long1) to (Lat2, Long2); points that

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "zylcarto/geodesy/projections.h"
+#include "zylcarto/support/longitude.h"
 #include "zylcarto/support/numeric.h"
 
 namespace zylcarto {
@@ -24,7 +25,8 @@ TUTMGridFrame::TUTMGridFrame(const TMapCalibration& Calib, double X, double Y) :
     }
     double Lat = 0, Long = 0, E = 0, N = 0;
     if (!Calib.CalcPositionFrac(X, Y, Lat, Long)) return;
-    LatLongToUTM(Lat, Long, D.Ellipsoid, FZone, E, N);
+    // 180 E is 180 W, the western edge of zone 1.
+    LatLongToUTM(Lat, Long >= 180 ? Long - 360 : Long, D.Ellipsoid, FZone, E, N);
     FSouth = Lat < 0;
     FValid = FZone != 0;
 }
@@ -34,7 +36,10 @@ bool TUTMGridFrame::ToGrid(double X, double Y, double& Easting, double& Northing
     if (FStraight) return FCalib.CalcGridFrac(X, Y, Northing, Easting);
     double Lat = 0, Long = 0;
     if (!FCalib.CalcPositionFrac(X, Y, Lat, Long)) return false;
-    LatLongToUTMInZone(Lat, Long, FZone, FSouth, FCalib.CalibData().Ellipsoid, Easting, Northing);
+    // In zones 1 and 60 the map may reach across the antimeridian: measured from
+    // the zone's own meridian, not from the far side of the globe.
+    LatLongToUTMInZone(Lat, UnwrapLongitude(Long, FZone * 6.0 - 183.0), FZone, FSouth, FCalib.CalibData().Ellipsoid,
+                       Easting, Northing);
     return std::isfinite(Easting) && std::isfinite(Northing);
 }
 
