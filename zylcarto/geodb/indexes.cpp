@@ -19,6 +19,9 @@ bool Greater(double k, double key) { return std::isnan(k) || std::isnan(key) || 
 double KeyOf(const TIxLLRec& e) { return e.LLValue; }
 std::int32_t KeyOf(const TIxItemIDRec& e) { return e.ItemID; }
 
+bool IsNaN(std::int32_t) { return false; }
+bool IsNaN(double k) { return std::isnan(k); }
+
 template <typename Array>
 bool EachRecordOnce(const Array& Ix, int N) {
     if (static_cast<int>(Ix.size()) != N) return false;
@@ -73,6 +76,7 @@ void TSortedIndex<Entry>::Clear() {
     FBlockOf.clear();
     FSize = 0;
     FFirstChanged = 0;
+    FOrdered = true;
 }
 
 template <typename Entry>
@@ -98,6 +102,10 @@ void TSortedIndex<Entry>::Assign(const std::vector<Entry>& Entries) {
             // the first of two entries of one record is the one found, as in a flat array
             if (e.index < 0 || static_cast<std::size_t>(e.index) >= FBlockOf.size() || Elem(FBlockOf, e.index) < 0)
                 SetBlockOf(e.index, id);
+    }
+    for (std::size_t i = 0; i < Entries.size() && FOrdered; ++i) {
+        const auto k = static_cast<TKey>(KeyOf(Entries[i]));
+        FOrdered = !IsNaN(k) && (i == 0 || !(k < static_cast<TKey>(KeyOf(Entries[i - 1]))));
     }
     FSize = static_cast<int>(Entries.size());
     FFirstChanged = FSize;
@@ -136,10 +144,33 @@ void TSortedIndex<Entry>::EraseBlock(int Order) {
     for (int o = Order; o < static_cast<int>(FOrder.size()); ++o) Elem(FOrderOf, Elem(FOrder, o)) = o;
 }
 
+// The first position whose key is not below k, found block by block; meaningful
+// only while every key is a number (the blocks are then in key order).
+template <typename Entry>
+int TSortedIndex<Entry>::LowerBound(TKey k) const {
+    const auto below = [k](const Entry& e) { return static_cast<TKey>(KeyOf(e)) < k; };
+    const auto block = std::partition_point(FOrder.begin(), FOrder.end(),
+                                            [&](int id) { return below(Elem(FBlocks, id).back()); });
+    if (block == FOrder.end()) return FSize;
+    const auto& b = Elem(FBlocks, *block);
+    const auto order = static_cast<int>(block - FOrder.begin());
+    return Elem(FStart, order) + static_cast<int>(std::partition_point(b.begin(), b.end(), below) - b.begin());
+}
+
 // The flat array's binary search over positions 0..Size()-1: where it stops and
 // whether the key is greater than the one there. The index must not be empty.
 template <typename Entry>
 int TSortedIndex<Entry>::StopPosition(TKey k, bool& greater) const {
+    // Without equal keys or keys that are not numbers, every path of the search ends
+    // at the first greater key: the block by block search finds it without walking
+    // the flat positions. Otherwise which equal key it meets depends on the path.
+    if (FOrdered && !IsNaN(k)) {
+        const int first = LowerBound(k);
+        if (first == FSize || static_cast<TKey>(KeyOf(At(first))) != k) {
+            greater = false;
+            return first;
+        }
+    }
     int lo = 0, hi = FSize - 1, c = 0;
     // the blocks that hold lo and hi (or lie outside them): each probe looks for
     // its block only between them
@@ -183,6 +214,8 @@ void TSortedIndex<Entry>::Insert(const Entry& E) {
     auto& b = Elem(FBlocks, id);
     b.insert(b.begin() + place.Offset, E);
     SetBlockOf(E.index, id);
+    // the flat search puts a key that is not a number anywhere, and the order goes with it
+    FOrdered = FOrdered && !IsNaN(static_cast<TKey>(KeyOf(E)));
     for (int o = place.Order + 1; o < static_cast<int>(FStart.size()); ++o) ++Elem(FStart, o);
     ++FSize;
     FFirstChanged = std::min(FFirstChanged, p);

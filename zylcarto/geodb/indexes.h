@@ -82,6 +82,7 @@ private:
     };
     TPlace Locate(int Position) const;
     int StopPosition(TKey k, bool& Greater) const;
+    int LowerBound(TKey k) const;
     int NewBlock();
     void InsertBlock(int Order, int Id);
     void EraseBlock(int Order);
@@ -96,6 +97,8 @@ private:
     std::vector<int> FBlockOf;  // by record number: the block holding its entry, -1 none
     int FSize = 0;
     int FFirstChanged = 0;
+    // every key a number and none below the one before: the blocks are in key order
+    bool FOrdered = true;
 };
 
 extern template class ZYLCARTO_EXPORT TSortedIndex<TIxItemIDRec>;
