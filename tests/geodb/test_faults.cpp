@@ -588,7 +588,8 @@ TEST_F(GeoDBFaultsInARow, WhatAKilledWriterLeftIsFinishedUnderTheExclusiveLock) 
     ASSERT_TRUE(std::filesystem::exists(journal));
     TgdbPolygon p;
     {
-        TDBLock other(Base("db/x") + ".zylglk", false, 0);
+        TLockFile file(Base("db/x") + ".zylglk");
+        TDBLock other(file, false, 0);
         ASSERT_TRUE(other.Acquired());
         reader.SetLockTimeout(50);
         EXPECT_THROW(reader.RetrievePolygon(1, p), EZYLGeoDBError);

@@ -14,7 +14,7 @@
 
 namespace zylcarto {
 
-TGeoDB::TGeoDB(TComponent* AOwner) : TComponent(AOwner) {}
+TGeoDB::TGeoDB(TComponent* AOwner) : TComponent(AOwner), FLockFile(std::make_unique<TLockFile>()) {}
 
 TGeoDB::~TGeoDB() {
     FNumSumItems = 0;
@@ -62,6 +62,7 @@ void TGeoDB::CloseDatabase() {
         ~Reset() {
             db->FLazyWrite = false;
             db->ResetInMemory();
+            db->FLockFile->Close();
         }
     } reset{this};
     if (FLazyWrite) {
@@ -77,7 +78,8 @@ std::string TGeoDB::CannotOpen(const char* Operation, const std::exception& Caus
 std::unique_ptr<TDBLock> TGeoDB::Lock(const std::string& LockFile, const char* Operation, bool Exclusive) {
     std::unique_ptr<TDBLock> lock;
     try {
-        lock = std::make_unique<TDBLock>(LockFile, Exclusive, FLockTimeout);
+        FLockFile->SetPath(LockFile);
+        lock = std::make_unique<TDBLock>(*FLockFile, Exclusive, FLockTimeout);
     } catch (const EInOutError& e) {
         // a read-only folder or medium, most often: the change cannot even begin
         throw EZYLGeoDBError(CannotOpen(Operation, e));
@@ -101,15 +103,20 @@ std::unique_ptr<TDBLock> TGeoDB::Lock(const std::string& LockFile, const char* O
 }
 
 std::unique_ptr<TDBLock> TGeoDB::Lock(const char* Operation, bool Exclusive) {
-    return Lock(DBFileNames(DBName()).Lock, Operation, Exclusive);
+    return Lock(IsOpen() ? FLockFile->Path() : DBFileNames(DBName()).Lock, Operation, Exclusive);
 }
 
 void TGeoDB::OpenDatabase(const std::string& BaseName) {
     const TDBFileNames names = DBFileNames(BaseName);
     // opening only reads, unless it creates the database or finishes a killed change
     const bool writes = NoDatabaseFiles(names) || UnfinishedCreation(names) || RecoveryPending(names);
-    const auto lock = Lock(names.Lock, "SetDBName", writes);
-    LoadDatabase(BaseName);
+    try {
+        const auto lock = Lock(names.Lock, "SetDBName", writes);
+        LoadDatabase(BaseName);
+    } catch (...) {
+        FLockFile->Close();  // no database is open to keep it for
+        throw;
+    }
 }
 
 void TGeoDB::LoadDatabase(const std::string& BaseName) {

@@ -31,6 +31,7 @@ namespace zylcarto {
 class TBinaryFile;
 struct TDBFileNames;
 class TDBLock;
+class TLockFile;
 
 /// A database component. It owns its tables and opens and closes the files itself;
 /// use it from one thread. Other processes may share the files: every operation
@@ -371,6 +372,7 @@ private:
     bool FSyncWrites = false;
     int FLockTimeout = 5000;
     std::uint64_t FSeenChanges = 0;  // the change counter as this component last left it
+    std::unique_ptr<TLockFile> FLockFile;
     TItemIDIndex FIx0ItemId;
     std::array<TCoordIndex, 4> FIxCoord;  // index numbers 1..4: LatLow, LatHigh, LongLow, LongHigh
     TOnPercentDoneEvent FOnPercentDone;
