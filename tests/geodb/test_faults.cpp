@@ -499,6 +499,9 @@ TEST_F(GeoDBFailureMessages, AFailedChangeNamesTheFileAndItsCause) {
         SCOPED_TRACE(c.what);
         TGeoDB db;
         Build(db, false);
+        // opened afresh, so that the first change opens the lock file for writing
+        db.SetDBName("");
+        db.SetDBName(Base("db/x"));
         const std::string file = Base("db/x") + c.extension;
         SetFileFaultHook([&](TFileOp op, const std::string& path) { return op == c.op && path == file ? c.err : 0; });
         try {
