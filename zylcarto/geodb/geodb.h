@@ -32,6 +32,7 @@ class TBinaryFile;
 struct TDBFileNames;
 class TDBLock;
 class TLockFile;
+class TKeptFiles;
 
 /// A database component. It owns its tables and opens and closes the files itself;
 /// use it from one thread. Other processes may share the files: every operation
@@ -334,6 +335,9 @@ private:
     void RollBack(const std::function<void()>& Undo);
     // Closes a file that was written, syncing it first when SyncWrites is on.
     void Finish(TBinaryFile& File) const;
+    // Hands the kept open file at Path (created when Create) to Write, then syncs it
+    // when SyncWrites is on; a failure lets all kept files go before it is raised.
+    void WriteKeptFile(const std::string& Path, bool Create, const std::function<void(TBinaryFile&)>& Write);
 
     void OpenDatabase(const std::string& BaseName);
     static void CreateDatabaseFiles(const TDBFileNames& Names);
@@ -373,6 +377,7 @@ private:
     int FLockTimeout = 5000;
     std::uint64_t FSeenChanges = 0;  // the change counter as this component last left it
     std::unique_ptr<TLockFile> FLockFile;
+    std::unique_ptr<TKeptFiles> FKeptFiles;  // header, item and index files, open between operations
     TItemIDIndex FIx0ItemId;
     std::array<TCoordIndex, 4> FIxCoord;  // index numbers 1..4: LatLow, LatHigh, LongLow, LongHigh
     TOnPercentDoneEvent FOnPercentDone;
