@@ -72,6 +72,7 @@ void TSortedIndex<Entry>::Clear() {
     FFreeIds.clear();
     FOrder.clear();
     FStart.clear();
+    FLast.clear();
     FOrderOf.clear();
     FBlockOf.clear();
     FSize = 0;
@@ -98,6 +99,7 @@ void TSortedIndex<Entry>::Assign(const std::vector<Entry>& Entries) {
                  Entries.begin() + static_cast<std::ptrdiff_t>(to));
         InsertBlock(static_cast<int>(FOrder.size()), id);
         Elem(FStart, static_cast<int>(FStart.size()) - 1) = static_cast<int>(from);
+        RefreshLast(static_cast<int>(FOrder.size()) - 1);
         for (const Entry& e : b)
             // the first of two entries of one record is the one found, as in a flat array
             if (e.index < 0 || static_cast<std::size_t>(e.index) >= FBlockOf.size() || Elem(FBlockOf, e.index) < 0)
@@ -129,7 +131,14 @@ void TSortedIndex<Entry>::InsertBlock(int Order, int Id) {
     const int start = Order < static_cast<int>(FStart.size()) ? Elem(FStart, Order) : FSize;
     FOrder.insert(FOrder.begin() + Order, Id);
     FStart.insert(FStart.begin() + Order, start);
+    FLast.insert(FLast.begin() + Order, TKey{});
     for (int o = Order; o < static_cast<int>(FOrder.size()); ++o) Elem(FOrderOf, Elem(FOrder, o)) = o;
+}
+
+template <typename Entry>
+void TSortedIndex<Entry>::RefreshLast(int Order) {
+    const auto& b = Elem(FBlocks, Elem(FOrder, Order));
+    if (!b.empty()) Elem(FLast, Order) = static_cast<TKey>(KeyOf(b.back()));
 }
 
 template <typename Entry>
@@ -141,6 +150,7 @@ void TSortedIndex<Entry>::EraseBlock(int Order) {
     FFreeIds.push_back(id);
     FOrder.erase(FOrder.begin() + Order);
     FStart.erase(FStart.begin() + Order);
+    FLast.erase(FLast.begin() + Order);
     for (int o = Order; o < static_cast<int>(FOrder.size()); ++o) Elem(FOrderOf, Elem(FOrder, o)) = o;
 }
 
@@ -149,11 +159,10 @@ void TSortedIndex<Entry>::EraseBlock(int Order) {
 template <typename Entry>
 int TSortedIndex<Entry>::LowerBound(TKey k) const {
     const auto below = [k](const Entry& e) { return static_cast<TKey>(KeyOf(e)) < k; };
-    const auto block = std::partition_point(FOrder.begin(), FOrder.end(),
-                                            [&](int id) { return below(Elem(FBlocks, id).back()); });
-    if (block == FOrder.end()) return FSize;
-    const auto& b = Elem(FBlocks, *block);
-    const auto order = static_cast<int>(block - FOrder.begin());
+    const auto order = static_cast<int>(
+        std::partition_point(FLast.begin(), FLast.end(), [k](TKey last) { return last < k; }) - FLast.begin());
+    if (order == static_cast<int>(FOrder.size())) return FSize;
+    const auto& b = Elem(FBlocks, Elem(FOrder, order));
     return Elem(FStart, order) + static_cast<int>(std::partition_point(b.begin(), b.end(), below) - b.begin());
 }
 
@@ -214,6 +223,7 @@ void TSortedIndex<Entry>::Insert(const Entry& E) {
     auto& b = Elem(FBlocks, id);
     b.insert(b.begin() + place.Offset, E);
     SetBlockOf(E.index, id);
+    RefreshLast(place.Order);
     // the flat search puts a key that is not a number anywhere, and the order goes with it
     FOrdered = FOrdered && !IsNaN(static_cast<TKey>(KeyOf(E)));
     for (int o = place.Order + 1; o < static_cast<int>(FStart.size()); ++o) ++Elem(FStart, o);
@@ -229,6 +239,8 @@ void TSortedIndex<Entry>::Insert(const Entry& E) {
         for (const Entry& e : moved) SetBlockOf(e.index, right);
         InsertBlock(place.Order + 1, right);
         Elem(FStart, place.Order + 1) = Elem(FStart, place.Order) + half;
+        RefreshLast(place.Order);
+        RefreshLast(place.Order + 1);
     }
 }
 
@@ -246,6 +258,7 @@ void TSortedIndex<Entry>::MergeIfSmall(int Order) {
     for (const Entry& e : right) SetBlockOf(e.index, leftId);
     left.insert(left.end(), right.begin(), right.end());
     EraseBlock(leftOrder + 1);
+    RefreshLast(leftOrder);
 }
 
 template <typename Entry>
@@ -262,10 +275,12 @@ bool TSortedIndex<Entry>::Remove(std::int32_t RecordNo) {
     while (!FBlockOf.empty() && FBlockOf.back() < 0) FBlockOf.pop_back();
     for (int o = order + 1; o < static_cast<int>(FStart.size()); ++o) --Elem(FStart, o);
     --FSize;
-    if (b.empty())
+    if (b.empty()) {
         EraseBlock(order);
-    else
+    } else {
+        RefreshLast(order);
         MergeIfSmall(order);
+    }
     return true;
 }
 
@@ -312,7 +327,8 @@ void TSortedIndex<Entry>::ForEachRun(int From, const std::function<void(const En
 
 template <typename Entry>
 std::size_t TSortedIndex<Entry>::MemoryBytes() const {
-    std::size_t bytes = sizeof(*this) + FBlocks.capacity() * sizeof(std::vector<Entry>);
+    std::size_t bytes =
+        sizeof(*this) + FBlocks.capacity() * sizeof(std::vector<Entry>) + FLast.capacity() * sizeof(TKey);
     for (const auto& b : FBlocks) bytes += b.capacity() * sizeof(Entry);
     return bytes +
            (FFreeIds.capacity() + FOrder.capacity() + FStart.capacity() + FOrderOf.capacity() + FBlockOf.capacity()) *
