@@ -31,7 +31,9 @@ namespace {
 double CpuSeconds() {
     rusage u{};
     ::getrusage(RUSAGE_SELF, &u);
-    const auto s = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+    const auto s = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
     return s(u.ru_utime) + s(u.ru_stime);
 }
 
@@ -164,21 +166,23 @@ int main(int argc, char** argv) {
 
     {
         const auto towns = RandomTowns(100000);
-        Race("AddTown x 100 000, LazyWrite on", "SQLite R*Tree, 100 000 boxes, one transaction", towns.size(),
-             [&] { return AddTowns(base, towns, true); }, [&] { return SqliteBoxes(sqliteFile, towns, false); });
+        Race(
+            "AddTown x 100 000, LazyWrite on", "SQLite R*Tree, 100 000 boxes, one transaction", towns.size(),
+            [&] { return AddTowns(base, towns, true); }, [&] { return SqliteBoxes(sqliteFile, towns, false); });
     }
     {
         const auto towns = RandomTowns(10000);
-        Race("AddTown x 10 000, LazyWrite off", "SQLite R*Tree, 10 000 boxes, one transaction each",
-             towns.size(), [&] { return AddTowns(base, towns, false); },
-             [&] { return SqliteBoxes(sqliteFile, towns, true); });
+        Race(
+            "AddTown x 10 000, LazyWrite off", "SQLite R*Tree, 10 000 boxes, one transaction each", towns.size(),
+            [&] { return AddTowns(base, towns, false); }, [&] { return SqliteBoxes(sqliteFile, towns, true); });
     }
     {
         const auto towns = RandomTowns(1000000);
         std::size_t indexBytes = 0;
-        Race("AddTown x 1 000 000, LazyWrite on", "SQLite R*Tree, 1 000 000 boxes, one transaction", towns.size(),
-             [&] { return AddTowns(base, towns, true, &indexBytes); },
-             [&] { return SqliteBoxes(sqliteFile, towns, false); });
+        Race(
+            "AddTown x 1 000 000, LazyWrite on", "SQLite R*Tree, 1 000 000 boxes, one transaction", towns.size(),
+            [&] { return AddTowns(base, towns, true, &indexBytes); },
+            [&] { return SqliteBoxes(sqliteFile, towns, false); });
         std::printf("%-46s %9.1f MB (%.1f bytes per item)\n", "  memory of the five indexes",
                     static_cast<double>(indexBytes) / 1e6,
                     static_cast<double>(indexBytes) / static_cast<double>(towns.size()));

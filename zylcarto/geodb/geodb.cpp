@@ -15,7 +15,8 @@
 
 namespace zylcarto {
 
-TGeoDB::TGeoDB(TComponent* AOwner) : TComponent(AOwner), FLockFile(std::make_unique<TLockFile>()), FKeptFiles(std::make_unique<TKeptFiles>()) {}
+TGeoDB::TGeoDB(TComponent* AOwner)
+    : TComponent(AOwner), FLockFile(std::make_unique<TLockFile>()), FKeptFiles(std::make_unique<TKeptFiles>()) {}
 
 TGeoDB::~TGeoDB() {
     FNumSumItems = 0;
@@ -254,7 +255,8 @@ void TGeoDB::Finish(TBinaryFile& File) const {
 
 void TGeoDB::WriteKeptFile(const std::string& Path, bool Create, const std::function<void(TBinaryFile&)>& Write) {
     try {
-        TBinaryFile& f = FKeptFiles->Get(Path, Create ? TBinaryFile::TMode::OpenOrCreate : TBinaryFile::TMode::ReadWrite);
+        TBinaryFile& f =
+            FKeptFiles->Get(Path, Create ? TBinaryFile::TMode::OpenOrCreate : TBinaryFile::TMode::ReadWrite);
         Write(f);
         if (FSyncWrites) f.Sync();
     } catch (...) {
