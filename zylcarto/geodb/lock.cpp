@@ -34,9 +34,11 @@ TDBLock::TDBLock(TLockFile& File, bool Exclusive, int TimeoutMs) : FExclusive(Ex
     if (File.FFd < 0 || (Exclusive && !File.FWritable)) {
         // A reader creates nothing: without the lock file no process has changed the
         // database yet, and on a read-only database no process can.
-        const int fd = !Exclusive                                ? ::open(Path.c_str(), O_RDONLY | O_CLOEXEC)
-                       : FaultInjected(TFileOp::Create, Path) ? -1
-                                                              : ::open(Path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        int fd = -1;
+        if (!Exclusive)
+            fd = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC);
+        else if (!FaultInjected(TFileOp::Create, Path))
+            fd = ::open(Path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         if (fd < 0 && !Exclusive && (errno == ENOENT || errno == EACCES || errno == EROFS)) {
             FUnlockedRead = true;
             return;
