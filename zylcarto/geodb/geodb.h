@@ -2,15 +2,18 @@
 /// @file
 /// TGeoDB: one geographic database on disk (an item file, a data file and five
 /// index files sharing a base name), with its item records and indexes in memory.
-/// Every operation opens the files it needs and closes them before returning.
+/// While a database is open its lock, data, item and index files stay open between
+/// operations; every operation still takes the lock, and a change by another process,
+/// seen in the lock file's change counter, makes the component let them go and read
+/// its tables again.
 ///
-/// Cost, measured with bench/geodb on this project's 2-core machine under load
-/// (load average 4 to 8): AddTown of 100 000 towns with LazyWrite 1.12 s, 0.81 times
-/// SQLite filling an R*Tree in one transaction; 10 000 without LazyWrite 0.17 s, 0.93
-/// times SQLite with one transaction each (every add rewrites the five index files,
-/// 40 bytes per item); 1 000 000 towns with LazyWrite 14.4 s (5.7 s on a quiet
-/// machine), the indexes then taking 82 MB; GetClosestLatLowIx and SearchForItemID
-/// 2.2 million per second.
+/// Cost, measured with bench/geodb (each side 3 times in turn, medians) on this
+/// project's 2-core machine at load average 1.3 to 2.0: AddTown of 100 000 towns with
+/// LazyWrite 0.86 s, 1.35 times SQLite filling an R*Tree in one transaction; 10 000
+/// without LazyWrite 0.25 s, 1.66 times SQLite with one transaction each (every add
+/// rewrites the index files from the new entry on); 1 000 000 towns with LazyWrite
+/// 10.1 to 10.5 s, 0.83 to 0.90 times SQLite, the indexes then taking 82 MB;
+/// GetClosestLatLowIx 7 million and SearchForItemID 3.2 million per second.
 #include <array>
 #include <exception>
 #include <functional>
