@@ -271,6 +271,18 @@ TEST_F(GeoDB, AWriterFollowsFilesReplacedOrRemovedBetweenItsOperations) {
     // an add to a database whose item file was removed fails instead of vanishing
     a.SetDBName(Base());
     AddTownAt(a, "four", 4, 4);
+    // a lock file cut short or removed by another program is written again by its
+    // name, and another component still sees the changes counted there
+    TGeoDB d;
+    d.SetDBName(Base());
+    std::filesystem::resize_file(n.Lock, 0);
+    AddTownAt(a, "lock cut", 6, 6);
+    std::filesystem::remove(n.Lock);
+    AddTownAt(a, "lock gone", 7, 7);
+    EXPECT_EQ(FileSize(n.Lock), 8u);
+    TgdbPolygon none;
+    d.RetrievePolygon(1, none);  // takes the lock, so reads a's changes
+    EXPECT_EQ(d.NumEntries(), 6);
     std::filesystem::remove(n.GDS);
     EXPECT_THROW(AddTownAt(a, "five", 5, 5), EInOutError);
 }
