@@ -1,14 +1,21 @@
-// bench_geodb [DIR]: adds towns and polygons, searches and retrieves, and inserts the
-// same boxes into an SQLite R*Tree table, printing items per second and the ratio of
-// times to SQLite's: lazy adds against one transaction for all boxes, per-change index
-// writes against one transaction per box (WAL, synchronous=OFF), the fair peer of an
-// add that writes its files at once. Files go to DIR (default: the system's temporary
-// directory).
+// bench_geodb [DIR]: adds towns to a database and inserts the same boxes into an SQLite
+// R*Tree table, each side three times in turn, and prints the median times, their ratio,
+// the processor time each side used and the load average before and after (the machine
+// may be shared, so only ratios from one run compare). Lazy adds race one transaction
+// for all boxes; adds that write their index files at once race one transaction per box
+// (WAL, synchronous=OFF), the fair peer. Then searches, retrieval and polygon adds, timed
+// once. Files go to a folder of this process's own, made inside DIR (default: the
+// system's temporary directory) and removed.
 #include <sqlite3.h>
 
+#include <stdlib.h>
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <random>
 #include <string>
@@ -21,10 +28,26 @@ namespace fs = std::filesystem;
 
 namespace {
 
+double CpuSeconds() {
+    rusage u{};
+    ::getrusage(RUSAGE_SELF, &u);
+    const auto s = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return s(u.ru_utime) + s(u.ru_stime);
+}
+
+// processor time (user and system) of the last Seconds: on a busy machine the wall
+// time also counts the waits for a core
+double LastCpu = 0;
+
 double Seconds(const std::function<void()>& f) {
+    const double c0 = CpuSeconds();
     const auto t0 = std::chrono::steady_clock::now();
     f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    LastCpu = CpuSeconds() - c0;
+    return wall;
 }
 
 std::vector<TSCoords> RandomTowns(std::size_t n) {
@@ -36,7 +59,7 @@ std::vector<TSCoords> RandomTowns(std::size_t n) {
 }
 
 void Remove(const std::string& base) {
-    for (const char* ext : {".zylgds", ".zylgdd", ".zylgi0", ".zylgi1", ".zylgi2", ".zylgi3", ".zylgi4"})
+    for (const char* ext : {".zylgds", ".zylgdd", ".zylglk", ".zylgi0", ".zylgi1", ".zylgi2", ".zylgi3", ".zylgi4"})
         fs::remove(base + ext);
 }
 
@@ -90,40 +113,82 @@ double SqliteBoxes(const std::string& file, const std::vector<TSCoords>& towns, 
     return s;
 }
 
-void Line(const char* what, std::size_t items, double seconds, double baseline = 0) {
-    std::printf("%-44s %9zu items %9.3f s %12.0f items/s", what, items, seconds, static_cast<double>(items) / seconds);
-    if (baseline > 0) std::printf("   %6.2f x SQLite time", seconds / baseline);
-    std::printf("\n");
+void Line(const char* what, std::size_t items, double seconds) {
+    std::printf("%-46s %9zu items %9.3f s %12.0f items/s\n", what, items, seconds,
+                static_cast<double>(items) / seconds);
+}
+
+std::string LoadAverage() {
+    std::ifstream f("/proc/loadavg");
+    std::string one, five, fifteen;
+    f >> one >> five >> fifteen;
+    return f ? one + " " + five + " " + fifteen : std::string("unknown");
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Three runs of each side in turn, so that a change of load hits both alike.
+void Race(const char* ours, const char* theirs, std::size_t items, const std::function<double()>& Ours,
+          const std::function<double()>& Theirs) {
+    std::vector<double> a, b, ca, cb;
+    for (int run = 0; run < 3; ++run) {
+        b.push_back(Theirs());
+        cb.push_back(LastCpu);
+        a.push_back(Ours());
+        ca.push_back(LastCpu);
+    }
+    const double ma = Median(a), mb = Median(b);
+    Line(theirs, items, mb);
+    Line(ours, items, ma);
+    std::printf("%-46s %6.2f x SQLite time (runs %.3f %.3f %.3f s against %.3f %.3f %.3f s)\n", "  median ratio",
+                ma / mb, a[0], a[1], a[2], b[0], b[1], b[2]);
+    std::printf("%-46s %6.2f x SQLite's (median %.3f s against %.3f s)\n", "  processor time, user and system",
+                Median(ca) / Median(cb), Median(ca), Median(cb));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const fs::path dir = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "zylcarto_bench_geodb";
-    fs::create_directories(dir);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each line as it comes, also into a file
+    const fs::path parent = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path();
+    std::string pattern = (parent / "zylcarto_bench_geodb.XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        std::perror(pattern.c_str());
+        return 2;
+    }
+    const fs::path dir = pattern;
     const std::string base = (dir / "bench").string();
-
     const std::string sqliteFile = (dir / "rtree.sqlite").string();
+    std::printf("load average at start: %s\n", LoadAverage().c_str());
+
+    {
+        const auto towns = RandomTowns(100000);
+        Race(
+            "AddTown x 100 000, LazyWrite on", "SQLite R*Tree, 100 000 boxes, one transaction", towns.size(),
+            [&] { return AddTowns(base, towns, true); }, [&] { return SqliteBoxes(sqliteFile, towns, false); });
+    }
     {
         const auto towns = RandomTowns(10000);
-        const double sqlite = SqliteBoxes(sqliteFile, towns, true);
-        Line("SQLite R*Tree, 10 000 boxes, one transaction each", towns.size(), sqlite);
-        Line("AddTown x 10 000, LazyWrite off", towns.size(), AddTowns(base, towns, false), sqlite);
+        Race(
+            "AddTown x 10 000, LazyWrite off", "SQLite R*Tree, 10 000 boxes, one transaction each", towns.size(),
+            [&] { return AddTowns(base, towns, false); }, [&] { return SqliteBoxes(sqliteFile, towns, true); });
     }
     {
         const auto towns = RandomTowns(1000000);
         std::size_t indexBytes = 0;
-        Line("AddTown x 1 000 000, LazyWrite on", towns.size(), AddTowns(base, towns, true, &indexBytes));
-        std::printf("%-44s %9.1f MB (%.1f bytes per item)\n", "  memory of the five indexes",
+        Race(
+            "AddTown x 1 000 000, LazyWrite on", "SQLite R*Tree, 1 000 000 boxes, one transaction", towns.size(),
+            [&] { return AddTowns(base, towns, true, &indexBytes); },
+            [&] { return SqliteBoxes(sqliteFile, towns, false); });
+        std::printf("%-46s %9.1f MB (%.1f bytes per item)\n", "  memory of the five indexes",
                     static_cast<double>(indexBytes) / 1e6,
                     static_cast<double>(indexBytes) / static_cast<double>(towns.size()));
     }
-    {
-        const auto towns = RandomTowns(100000);
-        const double sqlite = SqliteBoxes(sqliteFile, towns, false);
-        Line("SQLite R*Tree, 100 000 boxes, one transaction", towns.size(), sqlite);
-        Line("AddTown x 100 000, LazyWrite on", towns.size(), AddTowns(base, towns, true), sqlite);
-    }
+    // the searches below run on 100 000 towns
+    AddTowns(base, RandomTowns(100000), true);
 
     // searches on the 100 000 towns left by the last run
     TGeoDB db;
@@ -159,6 +224,7 @@ int main(int argc, char** argv) {
              for (std::size_t p = 1; p <= polygons; ++p) sink += db.RetrievePolygon(static_cast<int>(p), back) ? 1 : 0;
          }));
     db.SetDBName("");
-    Remove(base);
+    std::printf("load average at end: %s\n", LoadAverage().c_str());
+    fs::remove_all(dir);
     return sink == 0 ? 1 : 0;
 }

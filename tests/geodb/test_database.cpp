@@ -240,6 +240,53 @@ TEST_F(GeoDB, LazyWritingDefersTheIndexFiles) {
     for (const auto& ix : n.IX) EXPECT_EQ(FileSize(ix), 40u);
 }
 
+TEST_F(GeoDB, AWriterFollowsFilesReplacedOrRemovedBetweenItsOperations) {
+    const auto n = DBFileNames(Base());
+    TGeoDB a;
+    a.SetDBName(Base());
+    AddTownAt(a, "one", 1, 1);
+    AddSquareBorder(a, "gone", 5, 5, 1);
+    {
+        TGeoDB b;  // its collection puts new item and data files in place
+        b.SetDBName(Base());
+        b.DeleteData(2);
+        b.GarbageCollection();
+    }
+    EXPECT_EQ(AddTownAt(a, "two", 2, 2), 2);
+    AddSquareBorder(a, "three", 3, 3, 1);
+    a.SetDBName("");
+    {
+        TGeoDB c;
+        c.SetDBName(Base());
+        ASSERT_EQ(c.NumEntries(), 3);
+        EXPECT_EQ(c.Data(2).Name.Str(), "two");
+        EXPECT_EQ(c.Data(3).ItemId, 4);
+        TgdbPolygon back;
+        ASSERT_TRUE(c.RetrievePolygon(3, back));
+        ASSERT_EQ(back.size(), 4u);
+        EXPECT_EQ(back[2].Latit, 4);
+        EXPECT_EQ(back[2].Longit, 4);
+        EXPECT_TRUE(IndexesCoverEntries(c));
+    }
+    // an add to a database whose item file was removed fails instead of vanishing
+    a.SetDBName(Base());
+    AddTownAt(a, "four", 4, 4);
+    // a lock file cut short or removed by another program is written again by its
+    // name, and another component still sees the changes counted there
+    TGeoDB d;
+    d.SetDBName(Base());
+    std::filesystem::resize_file(n.Lock, 0);
+    AddTownAt(a, "lock cut", 6, 6);
+    std::filesystem::remove(n.Lock);
+    AddTownAt(a, "lock gone", 7, 7);
+    EXPECT_EQ(FileSize(n.Lock), 8u);
+    TgdbPolygon none;
+    d.RetrievePolygon(1, none);  // takes the lock, so reads a's changes
+    EXPECT_EQ(d.NumEntries(), 6);
+    std::filesystem::remove(n.GDS);
+    EXPECT_THROW(AddTownAt(a, "five", 5, 5), EInOutError);
+}
+
 TEST_F(GeoDB, IndexFilesThatLagBehindAreRebuiltOnOpening) {
     const auto n = DBFileNames(Base());
     std::vector<std::uint8_t> ix1;

@@ -499,6 +499,9 @@ TEST_F(GeoDBFailureMessages, AFailedChangeNamesTheFileAndItsCause) {
         SCOPED_TRACE(c.what);
         TGeoDB db;
         Build(db, false);
+        // opened afresh, so that the first change opens the lock file for writing
+        db.SetDBName("");
+        db.SetDBName(Base("db/x"));
         const std::string file = Base("db/x") + c.extension;
         SetFileFaultHook([&](TFileOp op, const std::string& path) { return op == c.op && path == file ? c.err : 0; });
         try {
@@ -588,7 +591,8 @@ TEST_F(GeoDBFaultsInARow, WhatAKilledWriterLeftIsFinishedUnderTheExclusiveLock) 
     ASSERT_TRUE(std::filesystem::exists(journal));
     TgdbPolygon p;
     {
-        TDBLock other(Base("db/x") + ".zylglk", false, 0);
+        TLockFile file(Base("db/x") + ".zylglk");
+        TDBLock other(file, false, 0);
         ASSERT_TRUE(other.Acquired());
         reader.SetLockTimeout(50);
         EXPECT_THROW(reader.RetrievePolygon(1, p), EZYLGeoDBError);

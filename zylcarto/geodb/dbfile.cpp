@@ -187,6 +187,11 @@ void TBinaryFile::Sync() {
     if (Injected(TFileOp::Sync, FPath) || ::fdatasync(FFd) != 0) Fail(FPath, "cannot sync");
 }
 
+bool TBinaryFile::StillNamed() const {
+    struct stat st {};
+    return FFd >= 0 && ::fstat(FFd, &st) == 0 && st.st_nlink > 0;
+}
+
 bool ProbeFile(const std::string& Path) {
     const int fd = Injected(TFileOp::Open, Path) ? -1 : ::open(Path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {

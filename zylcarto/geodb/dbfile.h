@@ -60,6 +60,8 @@ public:
     void Truncate(std::int64_t NewSize);
     // Waits until what was written is on the disk.
     void Sync();
+    // False once the file has no name left (removed, or replaced by a rename).
+    bool StillNamed() const;
 
 private:
     void WriteAll(const void* Buffer, std::size_t Count);  // no fault hook

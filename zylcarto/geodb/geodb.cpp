@@ -7,6 +7,7 @@
 
 #include "zylcarto/geodb/geodb_verify.h"
 #include "zylcarto/geodb/indexes.h"
+#include "zylcarto/geodb/kept_files.h"
 #include "zylcarto/geodb/storage.h"
 #include "zylcarto/geodb/recovery.h"
 #include "zylcarto/support/errors.h"
@@ -14,7 +15,8 @@
 
 namespace zylcarto {
 
-TGeoDB::TGeoDB(TComponent* AOwner) : TComponent(AOwner) {}
+TGeoDB::TGeoDB(TComponent* AOwner)
+    : TComponent(AOwner), FLockFile(std::make_unique<TLockFile>()), FKeptFiles(std::make_unique<TKeptFiles>()) {}
 
 TGeoDB::~TGeoDB() {
     FNumSumItems = 0;
@@ -62,6 +64,8 @@ void TGeoDB::CloseDatabase() {
         ~Reset() {
             db->FLazyWrite = false;
             db->ResetInMemory();
+            db->FKeptFiles->CloseAll();
+            db->FLockFile->Close();
         }
     } reset{this};
     if (FLazyWrite) {
@@ -77,7 +81,8 @@ std::string TGeoDB::CannotOpen(const char* Operation, const std::exception& Caus
 std::unique_ptr<TDBLock> TGeoDB::Lock(const std::string& LockFile, const char* Operation, bool Exclusive) {
     std::unique_ptr<TDBLock> lock;
     try {
-        lock = std::make_unique<TDBLock>(LockFile, Exclusive, FLockTimeout);
+        FLockFile->SetPath(LockFile);
+        lock = std::make_unique<TDBLock>(*FLockFile, Exclusive, FLockTimeout);
     } catch (const EInOutError& e) {
         // a read-only folder or medium, most often: the change cannot even begin
         throw EZYLGeoDBError(CannotOpen(Operation, e));
@@ -101,20 +106,27 @@ std::unique_ptr<TDBLock> TGeoDB::Lock(const std::string& LockFile, const char* O
 }
 
 std::unique_ptr<TDBLock> TGeoDB::Lock(const char* Operation, bool Exclusive) {
-    return Lock(DBFileNames(DBName()).Lock, Operation, Exclusive);
+    return Lock(IsOpen() ? FLockFile->Path() : DBFileNames(DBName()).Lock, Operation, Exclusive);
 }
 
 void TGeoDB::OpenDatabase(const std::string& BaseName) {
     const TDBFileNames names = DBFileNames(BaseName);
     // opening only reads, unless it creates the database or finishes a killed change
     const bool writes = NoDatabaseFiles(names) || UnfinishedCreation(names) || RecoveryPending(names);
-    const auto lock = Lock(names.Lock, "SetDBName", writes);
-    LoadDatabase(BaseName);
+    try {
+        const auto lock = Lock(names.Lock, "SetDBName", writes);
+        LoadDatabase(BaseName);
+    } catch (...) {
+        FLockFile->Close();  // no database is open to keep it for
+        throw;
+    }
 }
 
 void TGeoDB::LoadDatabase(const std::string& BaseName) {
     const TDBFileNames names = DBFileNames(BaseName);
     ResetInMemory();
+    // another process may have replaced the files (a collection)
+    FKeptFiles->CloseAll();
     try {
         // what a killed collection left is finished or undone before anything is read
         RecoverCollection(names);
@@ -205,11 +217,12 @@ void TGeoDB::RemoveFromIndexes(int RecordNo) {
 
 void TGeoDB::SaveIndex(int IxNumber) {
     if (FNameIX[0].empty()) return;
-    const std::string& path = FNameIX[static_cast<std::size_t>(IxNumber)];
-    if (IxNumber == 0)
-        WriteIndexFile(path, FIx0ItemId, FSyncWrites);
-    else
-        WriteIndexFile(path, LLIndex(IxNumber), FSyncWrites);
+    WriteKeptFile(FNameIX[static_cast<std::size_t>(IxNumber)], true, [&](TBinaryFile& f) {
+        if (IxNumber == 0)
+            WriteIndexFile(f, FIx0ItemId);
+        else
+            WriteIndexFile(f, LLIndex(IxNumber));
+    });
 }
 
 void TGeoDB::SaveAllIndexes() {
@@ -240,11 +253,21 @@ void TGeoDB::Finish(TBinaryFile& File) const {
     File.Close();
 }
 
+void TGeoDB::WriteKeptFile(const std::string& Path, bool Create, const std::function<void(TBinaryFile&)>& Write) {
+    try {
+        TBinaryFile& f =
+            FKeptFiles->Get(Path, Create ? TBinaryFile::TMode::OpenOrCreate : TBinaryFile::TMode::ReadWrite);
+        Write(f);
+        if (FSyncWrites) f.Sync();
+    } catch (...) {
+        FKeptFiles->CloseAll();
+        throw;
+    }
+}
+
 void TGeoDB::WriteHeader(const char* Operation) {
     try {
-        TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadWrite);
-        WriteSystemData(f, FSystemData);
-        Finish(f);
+        WriteKeptFile(FNameGDD, false, [&](TBinaryFile& f) { WriteSystemData(f, FSystemData); });
     } catch (const EInOutError& e) {
         throw EZYLGeoDBError(CannotOpen(Operation, e));
     }

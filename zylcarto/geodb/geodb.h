@@ -2,15 +2,18 @@
 /// @file
 /// TGeoDB: one geographic database on disk (an item file, a data file and five
 /// index files sharing a base name), with its item records and indexes in memory.
-/// Every operation opens the files it needs and closes them before returning.
+/// While a database is open its lock, data, item and index files stay open between
+/// operations; every operation still takes the lock, and a change by another process,
+/// seen in the lock file's change counter, makes the component let them go and read
+/// its tables again.
 ///
-/// Cost, measured with bench/geodb on this project's 2-core machine under load
-/// (load average 4 to 8): AddTown of 100 000 towns with LazyWrite 1.12 s, 0.81 times
-/// SQLite filling an R*Tree in one transaction; 10 000 without LazyWrite 0.17 s, 0.93
-/// times SQLite with one transaction each (every add rewrites the five index files,
-/// 40 bytes per item); 1 000 000 towns with LazyWrite 14.4 s (5.7 s on a quiet
-/// machine), the indexes then taking 82 MB; GetClosestLatLowIx and SearchForItemID
-/// 2.2 million per second.
+/// Cost, measured with bench/geodb (each side 3 times in turn, medians) on this
+/// project's 2-core machine at load average 1.3 to 2.0: AddTown of 100 000 towns with
+/// LazyWrite 0.86 s, 1.35 times SQLite filling an R*Tree in one transaction; 10 000
+/// without LazyWrite 0.25 s, 1.66 times SQLite with one transaction each (every add
+/// rewrites the index files from the new entry on); 1 000 000 towns with LazyWrite
+/// 10.1 to 10.5 s, 0.83 to 0.90 times SQLite, the indexes then taking 82 MB;
+/// GetClosestLatLowIx 7 million and SearchForItemID 3.2 million per second.
 #include <array>
 #include <exception>
 #include <functional>
@@ -31,6 +34,8 @@ namespace zylcarto {
 class TBinaryFile;
 struct TDBFileNames;
 class TDBLock;
+class TLockFile;
+class TKeptFiles;
 
 /// A database component. It owns its tables and opens and closes the files itself;
 /// use it from one thread. Other processes may share the files: every operation
@@ -333,6 +338,9 @@ private:
     void RollBack(const std::function<void()>& Undo);
     // Closes a file that was written, syncing it first when SyncWrites is on.
     void Finish(TBinaryFile& File) const;
+    // Hands the kept open file at Path (created when Create) to Write, then syncs it
+    // when SyncWrites is on; a failure lets all kept files go before it is raised.
+    void WriteKeptFile(const std::string& Path, bool Create, const std::function<void(TBinaryFile&)>& Write);
 
     void OpenDatabase(const std::string& BaseName);
     static void CreateDatabaseFiles(const TDBFileNames& Names);
@@ -371,6 +379,8 @@ private:
     bool FSyncWrites = false;
     int FLockTimeout = 5000;
     std::uint64_t FSeenChanges = 0;  // the change counter as this component last left it
+    std::unique_ptr<TLockFile> FLockFile;
+    std::unique_ptr<TKeptFiles> FKeptFiles;  // header, item and index files, open between operations
     TItemIDIndex FIx0ItemId;
     std::array<TCoordIndex, 4> FIxCoord;  // index numbers 1..4: LatLow, LatHigh, LongLow, LongHigh
     TOnPercentDoneEvent FOnPercentDone;

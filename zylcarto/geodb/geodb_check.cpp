@@ -61,7 +61,8 @@ std::vector<std::uint8_t> ReadIfThere(const std::string& Path, bool& There) {
 
 std::vector<TGeoDBFinding> CheckDatabase(const std::string& BaseName, int TimeoutMs) {
     const TDBFileNames names = DBFileNames(StripExtension(BaseName));
-    TDBLock lock(names.Lock, false, TimeoutMs);
+    TLockFile file(names.Lock);
+    TDBLock lock(file, false, TimeoutMs);
     if (!lock.Acquired()) throw EZYLGeoDBError("CheckDatabase: the database is locked by another process.");
     std::vector<TGeoDBFinding> out;
     const auto damage = [&](const std::string& t) { out.push_back({true, t}); };
@@ -138,7 +139,8 @@ TGeoDBRecovery RecoverDatabase(const std::string& Source, const std::string& Des
     const TDBFileNames to = DBFileNames(StripExtension(Dest));
     if (!NoDatabaseFiles(to))
         throw EZYLGeoDBError("RecoverDatabase: the database \"" + StripExtension(Dest) + "\" already exists.");
-    TDBLock lock(from.Lock, false, 5000);
+    TLockFile file(from.Lock);
+    TDBLock lock(file, false, 5000);
     if (!lock.Acquired()) throw EZYLGeoDBError("RecoverDatabase: the database is locked by another process.");
     if (!ProbeFile(from.GDS)) throw EZYLGeoDBError("RecoverDatabase: the item file \"" + from.GDS + "\" is missing.");
     const TDataFile data = ReadDataFile(from.GDD);

@@ -225,12 +225,8 @@ int TGeoDB::AddData(const TItemInput& In) {
     const int count = FNumSumItems;
     try {
         WriteDataBlock(rec, In, source, "AddData");
-        {
-            TBinaryFile items(FNameGDS, TBinaryFile::TMode::ReadWrite);
-            // at the last complete record, so a partial one left by a failure is overwritten
-            WriteItemRecord(items, count, rec);
-            Finish(items);
-        }
+        // at the last complete record, so a partial one left by a failure is overwritten
+        WriteKeptFile(FNameGDS, false, [&](TBinaryFile& items) { WriteItemRecord(items, count, rec); });
         FSumData.push_back(rec);
         ++FNumSumItems;
         InsertIntoIndexes(FNumSumItems - 1);

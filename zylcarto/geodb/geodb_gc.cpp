@@ -4,6 +4,7 @@
 #include <map>
 
 #include "zylcarto/geodb/geodb.h"
+#include "zylcarto/geodb/kept_files.h"
 #include "zylcarto/geodb/lock.h"
 #include "zylcarto/geodb/record_codec.h"
 #include "zylcarto/geodb/storage.h"
@@ -39,6 +40,7 @@ bool HasBlock(const TgdbData& rec) {
 void TGeoDB::GarbageCollection() {
     if (!IsOpen()) return;
     const auto lock = Lock("GarbageCollection", true);
+    FKeptFiles->CloseAll();  // the collection puts new files in place of the kept ones
     const TDBFileNames names = DBFileNames(StripExtension(FNameGDS));
     const TCollectionFiles files = CollectionFiles(names);
     const std::string &newGDD = files.NewGDD, &newGDS = files.NewGDS, &oldGDD = files.OldGDD;

@@ -19,6 +19,9 @@ bool Greater(double k, double key) { return std::isnan(k) || std::isnan(key) || 
 double KeyOf(const TIxLLRec& e) { return e.LLValue; }
 std::int32_t KeyOf(const TIxItemIDRec& e) { return e.ItemID; }
 
+bool IsNaN(std::int32_t) { return false; }
+bool IsNaN(double k) { return std::isnan(k); }
+
 template <typename Array>
 bool EachRecordOnce(const Array& Ix, int N) {
     if (static_cast<int>(Ix.size()) != N) return false;
@@ -69,10 +72,12 @@ void TSortedIndex<Entry>::Clear() {
     FFreeIds.clear();
     FOrder.clear();
     FStart.clear();
+    FLast.clear();
     FOrderOf.clear();
     FBlockOf.clear();
     FSize = 0;
     FFirstChanged = 0;
+    FOrdered = true;
 }
 
 template <typename Entry>
@@ -94,10 +99,15 @@ void TSortedIndex<Entry>::Assign(const std::vector<Entry>& Entries) {
                  Entries.begin() + static_cast<std::ptrdiff_t>(to));
         InsertBlock(static_cast<int>(FOrder.size()), id);
         Elem(FStart, static_cast<int>(FStart.size()) - 1) = static_cast<int>(from);
+        RefreshLast(static_cast<int>(FOrder.size()) - 1);
         for (const Entry& e : b)
             // the first of two entries of one record is the one found, as in a flat array
             if (e.index < 0 || static_cast<std::size_t>(e.index) >= FBlockOf.size() || Elem(FBlockOf, e.index) < 0)
                 SetBlockOf(e.index, id);
+    }
+    for (std::size_t i = 0; i < Entries.size() && FOrdered; ++i) {
+        const auto k = static_cast<TKey>(KeyOf(Entries[i]));
+        FOrdered = !IsNaN(k) && (i == 0 || !(k < static_cast<TKey>(KeyOf(Entries[i - 1]))));
     }
     FSize = static_cast<int>(Entries.size());
     FFirstChanged = FSize;
@@ -121,7 +131,14 @@ void TSortedIndex<Entry>::InsertBlock(int Order, int Id) {
     const int start = Order < static_cast<int>(FStart.size()) ? Elem(FStart, Order) : FSize;
     FOrder.insert(FOrder.begin() + Order, Id);
     FStart.insert(FStart.begin() + Order, start);
+    FLast.insert(FLast.begin() + Order, TKey{});
     for (int o = Order; o < static_cast<int>(FOrder.size()); ++o) Elem(FOrderOf, Elem(FOrder, o)) = o;
+}
+
+template <typename Entry>
+void TSortedIndex<Entry>::RefreshLast(int Order) {
+    const auto& b = Elem(FBlocks, Elem(FOrder, Order));
+    if (!b.empty()) Elem(FLast, Order) = static_cast<TKey>(KeyOf(b.back()));
 }
 
 template <typename Entry>
@@ -133,13 +150,36 @@ void TSortedIndex<Entry>::EraseBlock(int Order) {
     FFreeIds.push_back(id);
     FOrder.erase(FOrder.begin() + Order);
     FStart.erase(FStart.begin() + Order);
+    FLast.erase(FLast.begin() + Order);
     for (int o = Order; o < static_cast<int>(FOrder.size()); ++o) Elem(FOrderOf, Elem(FOrder, o)) = o;
+}
+
+// The first position whose key is not below k, found block by block; meaningful
+// only while every key is a number (the blocks are then in key order).
+template <typename Entry>
+int TSortedIndex<Entry>::LowerBound(TKey k) const {
+    const auto below = [k](const Entry& e) { return static_cast<TKey>(KeyOf(e)) < k; };
+    const auto order = static_cast<int>(
+        std::partition_point(FLast.begin(), FLast.end(), [k](TKey last) { return last < k; }) - FLast.begin());
+    if (order == static_cast<int>(FOrder.size())) return FSize;
+    const auto& b = Elem(FBlocks, Elem(FOrder, order));
+    return Elem(FStart, order) + static_cast<int>(std::partition_point(b.begin(), b.end(), below) - b.begin());
 }
 
 // The flat array's binary search over positions 0..Size()-1: where it stops and
 // whether the key is greater than the one there. The index must not be empty.
 template <typename Entry>
 int TSortedIndex<Entry>::StopPosition(TKey k, bool& greater) const {
+    // Without equal keys or keys that are not numbers, every path of the search ends
+    // at the first greater key: the block by block search finds it without walking
+    // the flat positions. Otherwise which equal key it meets depends on the path.
+    if (FOrdered && !IsNaN(k)) {
+        const int first = LowerBound(k);
+        if (first == FSize || static_cast<TKey>(KeyOf(At(first))) != k) {
+            greater = false;
+            return first;
+        }
+    }
     int lo = 0, hi = FSize - 1, c = 0;
     // the blocks that hold lo and hi (or lie outside them): each probe looks for
     // its block only between them
@@ -183,6 +223,9 @@ void TSortedIndex<Entry>::Insert(const Entry& E) {
     auto& b = Elem(FBlocks, id);
     b.insert(b.begin() + place.Offset, E);
     SetBlockOf(E.index, id);
+    RefreshLast(place.Order);
+    // the flat search puts a key that is not a number anywhere, and the order goes with it
+    FOrdered = FOrdered && !IsNaN(static_cast<TKey>(KeyOf(E)));
     for (int o = place.Order + 1; o < static_cast<int>(FStart.size()); ++o) ++Elem(FStart, o);
     ++FSize;
     FFirstChanged = std::min(FFirstChanged, p);
@@ -196,6 +239,8 @@ void TSortedIndex<Entry>::Insert(const Entry& E) {
         for (const Entry& e : moved) SetBlockOf(e.index, right);
         InsertBlock(place.Order + 1, right);
         Elem(FStart, place.Order + 1) = Elem(FStart, place.Order) + half;
+        RefreshLast(place.Order);
+        RefreshLast(place.Order + 1);
     }
 }
 
@@ -213,6 +258,7 @@ void TSortedIndex<Entry>::MergeIfSmall(int Order) {
     for (const Entry& e : right) SetBlockOf(e.index, leftId);
     left.insert(left.end(), right.begin(), right.end());
     EraseBlock(leftOrder + 1);
+    RefreshLast(leftOrder);
 }
 
 template <typename Entry>
@@ -229,10 +275,12 @@ bool TSortedIndex<Entry>::Remove(std::int32_t RecordNo) {
     while (!FBlockOf.empty() && FBlockOf.back() < 0) FBlockOf.pop_back();
     for (int o = order + 1; o < static_cast<int>(FStart.size()); ++o) --Elem(FStart, o);
     --FSize;
-    if (b.empty())
+    if (b.empty()) {
         EraseBlock(order);
-    else
+    } else {
+        RefreshLast(order);
         MergeIfSmall(order);
+    }
     return true;
 }
 
@@ -279,7 +327,8 @@ void TSortedIndex<Entry>::ForEachRun(int From, const std::function<void(const En
 
 template <typename Entry>
 std::size_t TSortedIndex<Entry>::MemoryBytes() const {
-    std::size_t bytes = sizeof(*this) + FBlocks.capacity() * sizeof(std::vector<Entry>);
+    std::size_t bytes =
+        sizeof(*this) + FBlocks.capacity() * sizeof(std::vector<Entry>) + FLast.capacity() * sizeof(TKey);
     for (const auto& b : FBlocks) bytes += b.capacity() * sizeof(Entry);
     return bytes +
            (FFreeIds.capacity() + FOrder.capacity() + FStart.capacity() + FOrderOf.capacity() + FBlockOf.capacity()) *

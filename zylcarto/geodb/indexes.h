@@ -82,20 +82,25 @@ private:
     };
     TPlace Locate(int Position) const;
     int StopPosition(TKey k, bool& Greater) const;
+    int LowerBound(TKey k) const;
     int NewBlock();
     void InsertBlock(int Order, int Id);
     void EraseBlock(int Order);
     void SetBlockOf(std::int32_t RecordNo, int Id);
     void MergeIfSmall(int Order);
+    void RefreshLast(int Order);
 
     std::vector<std::vector<Entry>> FBlocks;  // by block id
     std::vector<int> FFreeIds;
     std::vector<int> FOrder;    // block ids in sequence order
     std::vector<int> FStart;    // first position of each block in sequence order
+    std::vector<TKey> FLast;    // last key of each block in sequence order
     std::vector<int> FOrderOf;  // by block id: its place in FOrder
     std::vector<int> FBlockOf;  // by record number: the block holding its entry, -1 none
     int FSize = 0;
     int FFirstChanged = 0;
+    // every key a number and none below the one before: the blocks are in key order
+    bool FOrdered = true;
 };
 
 extern template class ZYLCARTO_EXPORT TSortedIndex<TIxItemIDRec>;

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -13,25 +14,46 @@
 
 namespace zylcarto {
 
-TDBLock::TDBLock(const std::string& Path, bool Exclusive, int TimeoutMs) : FExclusive(Exclusive) {
-    // A reader creates nothing: without the lock file no process has changed the
-    // database yet, and on a read-only database no process can.
-    const int fd = !Exclusive                                ? ::open(Path.c_str(), O_RDONLY | O_CLOEXEC)
-                   : FaultInjected(TFileOp::Create, Path) ? -1
-                                                          : ::open(Path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0 && !Exclusive && (errno == ENOENT || errno == EACCES || errno == EROFS)) {
-        FUnlockedRead = true;
-        return;
+void TLockFile::SetPath(const std::string& Path) {
+    if (Path == FPath) return;
+    Close();
+    FPath = Path;
+}
+
+void TLockFile::Close() {
+    if (FFd >= 0) ::close(FFd);
+    FFd = -1;
+    FWritable = false;
+}
+
+TDBLock::TDBLock(TLockFile& File, bool Exclusive, int TimeoutMs) : FExclusive(Exclusive) {
+    const std::string& Path = File.FPath;
+    // a lock file removed since it was opened no longer locks anything: it is opened again
+    struct stat st {};
+    if (File.FFd >= 0 && (::fstat(File.FFd, &st) != 0 || st.st_nlink == 0)) File.Close();
+    if (File.FFd < 0 || (Exclusive && !File.FWritable)) {
+        // A reader creates nothing: without the lock file no process has changed the
+        // database yet, and on a read-only database no process can.
+        int fd = -1;
+        if (!Exclusive)
+            fd = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC);
+        else if (!FaultInjected(TFileOp::Create, Path))
+            fd = ::open(Path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0 && !Exclusive && (errno == ENOENT || errno == EACCES || errno == EROFS)) {
+            FUnlockedRead = true;
+            return;
+        }
+        if (fd < 0) RaiseInOutError(Path, "cannot open");
+        File.Close();
+        File.FFd = fd;
+        File.FWritable = Exclusive;
     }
-    if (fd < 0) RaiseInOutError(Path, "cannot open");
+    const int fd = File.FFd;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(TimeoutMs, 0));
     // short naps rather than a blocking wait, which could not be bounded
     for (auto nap = std::chrono::microseconds(200);; nap = std::min(nap * 2, std::chrono::microseconds(5000))) {
         if (::flock(fd, Exclusive ? LOCK_EX | LOCK_NB : LOCK_SH | LOCK_NB) == 0) break;
-        if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
-            ::close(fd);
-            return;
-        }
+        if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) return;
         std::this_thread::sleep_for(nap);
     }
     FFd = fd;
@@ -45,7 +67,7 @@ TDBLock::TDBLock(const std::string& Path, bool Exclusive, int TimeoutMs) : FExcl
     if (n != static_cast<ssize_t>(sizeof b)) {
         if (n >= 0) errno = ENOSPC;  // a short write sets no errno of its own
         const int err = errno;
-        ::close(fd);
+        ::flock(fd, LOCK_UN);
         errno = err;
         FFd = -1;
         RaiseInOutError(Path, "cannot write");
@@ -53,7 +75,7 @@ TDBLock::TDBLock(const std::string& Path, bool Exclusive, int TimeoutMs) : FExcl
 }
 
 TDBLock::~TDBLock() {
-    if (FFd >= 0) ::close(FFd);  // releases the lock
+    if (FFd >= 0) ::flock(FFd, LOCK_UN);
 }
 
 }  // namespace zylcarto

@@ -4,16 +4,40 @@
 // file, by which a process notices that another one changed the database.
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace zylcarto {
 
+// The lock file of one open database, kept open from the first operation until the
+// database is closed, so that an operation costs a lock and an unlock rather than
+// an open and a close as well. The library never removes or replaces a lock file.
+class TLockFile {
+public:
+    TLockFile() = default;
+    explicit TLockFile(std::string Path) : FPath(std::move(Path)) {}
+    ~TLockFile() { Close(); }
+    TLockFile(const TLockFile&) = delete;
+    TLockFile& operator=(const TLockFile&) = delete;
+
+    // Points at Path, closing the file held for another path.
+    void SetPath(const std::string& Path);
+    const std::string& Path() const { return FPath; }
+    void Close();
+
+private:
+    friend class TDBLock;
+    std::string FPath;
+    int FFd = -1;
+    bool FWritable = false;
+};
+
 class TDBLock {
 public:
-    // Waits up to TimeoutMs for the lock; Acquired() tells whether it came.
+    // Waits up to TimeoutMs for the lock on File; Acquired() tells whether it came.
     // An exclusive lock counts the change it is taken for at once. Failing to
     // open or count raises EInOutError.
-    TDBLock(const std::string& Path, bool Exclusive, int TimeoutMs);
-    ~TDBLock();
+    TDBLock(TLockFile& File, bool Exclusive, int TimeoutMs);
+    ~TDBLock();  // unlocks; the file stays open
     TDBLock(const TDBLock&) = delete;
     TDBLock& operator=(const TDBLock&) = delete;
 
@@ -24,7 +48,7 @@ public:
     std::uint64_t CounterAfter() const { return FExclusive ? FCounter + 1 : FCounter; }
 
 private:
-    int FFd = -1;
+    int FFd = -1;  // the locked file, -1 when not locked
     bool FExclusive = false;
     bool FUnlockedRead = false;  // a shared lock where there is no lock file to take
     std::uint64_t FCounter = 0;

@@ -16,13 +16,12 @@ std::vector<Entry> DecodeAll(const std::vector<std::uint8_t>& bytes, std::size_t
 }
 
 template <typename Entry>
-void WriteEntries(const std::string& Path, TSortedIndex<Entry>& Ix, bool Sync) {
+void WriteEntries(TBinaryFile& f, TSortedIndex<Entry>& Ix) {
     const int from = std::min(Ix.FirstChanged(), Ix.Size());
     const auto bytes = static_cast<std::int64_t>(Ix.Size()) * static_cast<std::int64_t>(IndexEntryBytes);
     // Overwritten in place and cut to length rather than truncated first: on
     // file systems that flush a file emptied and refilled at close (ext4), that
     // turns every save into a synchronous write.
-    TBinaryFile f(Path, TBinaryFile::TMode::OpenOrCreate);
     f.Seek(static_cast<std::int64_t>(from) * static_cast<std::int64_t>(IndexEntryBytes));
     std::vector<TBinaryFile::TRun> runs;
     std::vector<std::vector<std::uint8_t>> encoded;
@@ -37,8 +36,6 @@ void WriteEntries(const std::string& Path, TSortedIndex<Entry>& Ix, bool Sync) {
     });
     if (!runs.empty()) f.Write(runs);
     if (f.Size() > bytes) f.Truncate(bytes);
-    if (Sync) f.Sync();
-    f.Close();
     Ix.MarkWritten();
 }
 
@@ -71,8 +68,8 @@ std::vector<TgdbData> ReadItemFile(const std::string& Path) {
     return DecodeAll<TgdbData>(ReadWholeFile(Path), GdbDataBytes, DecodeGdbData);
 }
 
-void WriteIndexFile(const std::string& Path, TItemIDIndex& Ix, bool Sync) { WriteEntries(Path, Ix, Sync); }
-void WriteIndexFile(const std::string& Path, TCoordIndex& Ix, bool Sync) { WriteEntries(Path, Ix, Sync); }
+void WriteIndexFile(TBinaryFile& File, TItemIDIndex& Ix) { WriteEntries(File, Ix); }
+void WriteIndexFile(TBinaryFile& File, TCoordIndex& Ix) { WriteEntries(File, Ix); }
 
 TgdbSystemData ReadSystemData(TBinaryFile& DataFile) {
     std::uint8_t bytes[SystemDataBytes];

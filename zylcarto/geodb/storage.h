@@ -28,11 +28,10 @@ TIxItemIDRecArray ReadItemIDIndexFile(const std::string& Path);
 TIxLLRecArray ReadLLIndexFile(const std::string& Path);
 std::vector<TgdbData> ReadItemFile(const std::string& Path);
 
-// Brings the file to the index's entries in order: rewrites it from the index's
-// first changed position to its end and cuts it to length; Sync: waits until
-// that is on the disk.
-void WriteIndexFile(const std::string& Path, TItemIDIndex& Ix, bool Sync);
-void WriteIndexFile(const std::string& Path, TCoordIndex& Ix, bool Sync);
+// Brings the open index file to the index's entries in order: rewrites it from
+// the index's first changed position to its end and cuts it to length.
+void WriteIndexFile(TBinaryFile& File, TItemIDIndex& Ix);
+void WriteIndexFile(TBinaryFile& File, TCoordIndex& Ix);
 
 TgdbSystemData ReadSystemData(TBinaryFile& DataFile);
 void WriteSystemData(TBinaryFile& DataFile, const TgdbSystemData& Sys);
