@@ -8,12 +8,16 @@
 
 namespace zylcarto {
 
-// What a conversion reads: the model and the fitted state.
+class TCrsTransform;
+
+// What a conversion reads: the model and the fitted state; for cmProjected the
+// CRS of the data (null: no conversion).
 struct TCalibView {
     TCalibModel Model;
     const TCalibData& Data;
     const TMatrix& GratMat;
     const TCalibParams& Pars;
+    const TCrsTransform* Crs;
 };
 
 struct TGeoResult {
@@ -34,6 +38,9 @@ bool GeoToPixelFrac(const TCalibView& C, double Lat, double Long, double& x, dou
 // The affine grid-to-pixel rule of the UTM model, whatever the model.
 void UTMGridToPixel(const TCalibParams& P, double Northing, double Easting, int& x, int& y);
 void UTMGridToPixelFrac(const TCalibParams& P, double Northing, double Easting, double& x, double& y);
+// The projected model's polynomials: pixel to grid northing and easting, and back.
+void ProjPixelToGrid(const TCalibParams& P, double x, double y, double& Northing, double& Easting);
+void ProjGridToPixel(const TCalibParams& P, double Northing, double Easting, double& x, double& y);
 // UTM easting and northing of (Lat, Long) in the map's own zone and hemisphere.
 void LatLongToMapUTM(const TCalibData& D, double Lat, double Long, double& Easting, double& Northing);
 
