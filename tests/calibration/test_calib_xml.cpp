@@ -453,5 +453,6 @@ TEST(CalibXmlRoundTrip, ProjectedModelKeepsItsCRSByteForByteAndOlderTagsFirst) {
     EXPECT_EQ(MapReaderModel(header), cmProjected);
     TMemoryStream plain;
     WriteCalDataToStream(plain, "set1", SampleData(), cmEquiRect);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(plain.Memory()), plain.Size()).find("<crs>"), std::string::npos);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(plain.Memory()), plain.Size()).find("<crs>"),
+              std::string::npos);
 }

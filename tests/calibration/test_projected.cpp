@@ -78,8 +78,8 @@ const TCase Cases[] = {
      "PROJECTION[\"Lambert_Azimuthal_Equal_Area\"],PARAMETER[\"latitude_of_center\",52],"
      "PARAMETER[\"longitude_of_center\",10],PARAMETER[\"false_easting\",4321000],"
      "PARAMETER[\"false_northing\",3210000],UNIT[\"metre\",1]]",
-     "+proj=laea +lat_0=52 +lon_0=10 +x_0=4321000 +y_0=3210000 +ellps=GRS80 +units=m +type=crs", 4300000, 3200000,
-     20, false},
+     "+proj=laea +lat_0=52 +lon_0=10 +x_0=4321000 +y_0=3210000 +ellps=GRS80 +units=m +type=crs", 4300000, 3200000, 20,
+     false},
     {"EPSG:4269", "EPSG:4269", -100, 45, 0.0001, true},
 };
 
@@ -88,8 +88,8 @@ TGrid GridAt(const TCase& C, double x, double y) {
     return {C.E0 + C.Step * (x + 0.01 * y), C.N0 - C.Step * (y - 0.02 * x)};
 }
 
-const std::array<std::array<double, 2>, 6> RefPixels{{{100, 200}, {3900, 150}, {200, 2900}, {3800, 2950},
-                                                       {2000, 1500}, {1000, 2500}}};
+const std::array<std::array<double, 2>, 6> RefPixels{
+    {{100, 200}, {3900, 150}, {200, 2900}, {3800, 2950}, {2000, 1500}, {1000, 2500}}};
 const std::array<std::array<double, 2>, 5> TestPixels{{{0, 0}, {4000, 3000}, {1234.5, 987.25}, {4000, 0}, {0, 3000}}};
 
 TMapCalibration ProjectedMap(const TCase& C) {

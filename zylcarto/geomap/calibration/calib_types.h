@@ -34,8 +34,7 @@ using enum TCalibModel;
 
 /// The names of the models in the calibration file, in enumeration order.
 inline constexpr std::array<std::string_view, 8> CalibModelNames{
-    "parabolicip", "biquadraticpn", "conicconformal", "millercylindrical", "equirect", "utm", "undefined",
-    "projected"};
+    "parabolicip", "biquadraticpn", "conicconformal", "millercylindrical", "equirect", "utm", "undefined", "projected"};
 /// True for the models whose reference points are grid metres, not degrees.
 inline constexpr bool IsGridModel(TCalibModel M) { return M == TCalibModel::cmUTM || M == TCalibModel::cmProjected; }
 

@@ -117,7 +117,8 @@ public:
     bool RestoreParaIpOK() const { return FRestoreParaIpOK; }
 
     /// Empties points, lines, corners and parameters, sets the UTM zone to -1, the
-    /// southern flag off and WGS 84, the CRS to none and the order to 1; keeps the model, names and restore state. Repaints.
+    /// southern flag off and WGS 84, the CRS to none and the order to 1; keeps the model, names and restore state.
+    /// Repaints.
     void ClearCalibData();
     /// ClearCalibData, then model undefined, map name and caption empty, image size 0 x 0.
     void Clear();
@@ -176,8 +177,7 @@ public:
     /// position (its entries otherwise stay as they were), 0 where not. cmProjected
     /// makes one call into PROJ for all of them. Converts as many points as the
     /// shortest span holds and returns how many are valid.
-    std::size_t CalcPositionsFrac(std::span<double> XLat, std::span<double> YLong,
-                                  std::span<std::uint8_t> Valid) const;
+    std::size_t CalcPositionsFrac(std::span<double> XLat, std::span<double> YLong, std::span<std::uint8_t> Valid) const;
     /// The other direction, in place: latitude and longitude in degrees to
     /// fractional pixels; as CalcPositionsFrac.
     std::size_t CalcPixelCoordsFrac(std::span<double> LatX, std::span<double> LongY,

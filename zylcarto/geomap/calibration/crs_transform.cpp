@@ -21,8 +21,8 @@ void KeepLastMessage(void* Data, int Level, const char* Message) {
 // A PROJ string describes an operation unless it says it is a CRS.
 std::string AsCrsText(const std::string& Definition) {
     const std::string lower = LowerCase(Definition);
-    const bool projString = lower.starts_with("+proj=") || lower.starts_with("proj=") ||
-                            lower.find(" +proj=") != std::string::npos;
+    const bool projString =
+        lower.starts_with("+proj=") || lower.starts_with("proj=") || lower.find(" +proj=") != std::string::npos;
     if (projString && lower.find("type=crs") == std::string::npos) return Definition + " +type=crs";
     return Definition;
 }
@@ -60,8 +60,7 @@ std::shared_ptr<TCrsTransform> TCrsTransform::Create(const std::string& Definiti
         TPjHolder base{proj_get_source_crs(t->FContext, crs.P)};
         type = base.P ? proj_get_type(base.P) : PJ_TYPE_UNKNOWN;
     }
-    if (!IsPlanarOrGeographic(type))
-        return fail("not a projected or geographic coordinate reference system");
+    if (!IsPlanarOrGeographic(type)) return fail("not a projected or geographic coordinate reference system");
     t->FGeographic = type != PJ_TYPE_PROJECTED_CRS;
     TPjHolder wgs84{proj_create(t->FContext, "EPSG:4326")};
     if (!wgs84.P) return fail("PROJ has no WGS 84 (is its database installed?)");
@@ -83,8 +82,7 @@ TCrsTransform::~TCrsTransform() {
 void TCrsTransform::Transform(PJ* Operation, double* X, double* Y, std::size_t N) const {
     if (N == 0) return;
     const std::scoped_lock lock(FLock);
-    proj_trans_generic(Operation, PJ_FWD, X, sizeof(double), N, Y, sizeof(double), N,
-                       nullptr, 0, 0, nullptr, 0, 0);
+    proj_trans_generic(Operation, PJ_FWD, X, sizeof(double), N, Y, sizeof(double), N, nullptr, 0, 0, nullptr, 0, 0);
     // PROJ marks a failed point with HUGE_VAL: both parts become NaN.
     for (std::size_t i = 0; i < N; ++i)
         if (!std::isfinite(X[i]) || !std::isfinite(Y[i])) X[i] = Y[i] = std::nan("");
