@@ -17,11 +17,14 @@
 namespace zylcarto::cli {
 
 const char* const kMapExchangeUsage =
-    "       zylcarto map import-ozi FILE.map OUT.xml\n"
+    "       zylcarto map import-ozi FILE.map OUT.xml [--max-residual PX]\n"
     "       zylcarto map import-world IMAGE OUT.xml [--utm-zone Z [--south]]\n"
     "       zylcarto map export-world FILE.xml [DATAID]\n"
-    "import-ozi    writes the calibration of an OziExplorer .map file (points shifted\n"
-    "              to WGS 84) and prints each point's residual in metres.\n"
+    "import-ozi    writes the calibration of an OziExplorer .map file and prints each\n"
+    "              point's residual in metres: projected maps in their projection\n"
+    "              and datum (model projected), UTM and latitude/longitude maps\n"
+    "              shifted to WGS 84. A point more than PX pixels (default 2) off\n"
+    "              the fit is named and nothing is written (exit 1).\n"
     "import-world  reads the world file beside IMAGE (.jgw, .jpgw, .bpw, .bmpw, .wld):\n"
     "              degrees, or UTM metres with --utm-zone or a WGS 84 UTM .prj.\n"
     "export-world  writes the world file (and a .prj when none is there) beside\n"
@@ -54,14 +57,31 @@ int ReportAndWrite(const TImportedCalibration& c, const std::string& out) {
 
 }  // namespace
 
-int RunMapImportOzi(const TArgs& a) {
+int RunMapImportOzi(TArgs a) {
+    // A point the fit leaves further off is a wrong point or a wrong projection:
+    // no calibration is better than a wrong one. Scanned sheets may need more.
+    double maxResidualPx = 2;
+    if (const auto m = TakeOption(a, "--max-residual")) {
+        maxResidualPx = ParseDouble(*m, "--max-residual");
+        if (!(maxResidualPx >= 0)) throw EUsageError("--max-residual must be 0 or more pixels");
+    }
     RejectUnknownOptions(a);
-    if (a.size() != 2) throw EUsageError("map import-ozi takes FILE.map OUT.xml");
+    if (a.size() != 2) throw EUsageError("map import-ozi takes FILE.map OUT.xml [--max-residual PX]");
     TImportedCalibration c;
     try {
         c = ImportOziMap(a[0]);
     } catch (const EZYLGeoMapError& e) {
         throw EUsageError(a[0] + ": " + e.what());
+    }
+    std::size_t worst = 0;
+    for (std::size_t i = 0; i < c.ResidualsPx.size(); ++i)
+        if (!(c.ResidualsPx[i] <= c.ResidualsPx[worst])) worst = i;
+    if (!c.ResidualsPx.empty() && !(c.ResidualsPx[worst] <= maxResidualPx)) {
+        const TCalQuad& q = c.Data.CalQuads[static_cast<int>(worst) + 1];
+        std::fprintf(stderr, "zylcarto: reference point %zu (pixel %d %d) lies %s px from the %s fit (at most %g)\n",
+                     worst + 1, q.MapX, q.MapY, FormatFixed(c.ResidualsPx[worst], 1).c_str(),
+                     std::string(CalibModelNames[static_cast<std::size_t>(c.Model)]).c_str(), maxResidualPx);
+        return 1;
     }
     return ReportAndWrite(c, a[1]);
 }
