@@ -18,7 +18,7 @@ namespace zylcarto::cli {
 
 const char* const kMapExchangeUsage =
     "       zylcarto map import-ozi FILE.map OUT.xml [--max-residual PX]\n"
-    "       zylcarto map import-world IMAGE OUT.xml [--utm-zone Z [--south]]\n"
+    "       zylcarto map import-world IMAGE OUT.xml [--utm-zone Z [--south] | --crs CRS]\n"
     "       zylcarto map export-world FILE.xml [DATAID]\n"
     "import-ozi    writes the calibration of an OziExplorer .map file and prints each\n"
     "              point's residual in metres: projected maps in their projection\n"
@@ -26,8 +26,10 @@ const char* const kMapExchangeUsage =
     "              shifted to WGS 84. A point more than PX pixels (default 2) off\n"
     "              the fit is named and nothing is written (exit 1).\n"
     "import-world  reads the world file beside IMAGE (.jgw, .jpgw, .bpw, .bmpw, .wld):\n"
-    "              degrees, or UTM metres with --utm-zone or a WGS 84 UTM .prj.\n"
-    "export-world  writes the world file (and a .prj when none is there) beside\n"
+    "              degrees, or UTM metres with --utm-zone or a WGS 84 UTM .prj, or\n"
+    "              the grid of --crs or of any other .prj (model projected).\n"
+    "export-world  writes the world file (and a .prj when none is there, the map's\n"
+    "              own CRS for projected maps) beside\n"
     "              the calibration's image; non-affine models get the best affine\n"
     "              fit and its largest deviation is printed.\n";
 
@@ -94,9 +96,11 @@ int RunMapImportWorld(TArgs a) {
     }
     const bool south = TakeFlag(a, "--south");
     if (south && zone == 0) throw EUsageError("--south needs --utm-zone");
+    const std::string crs = TakeOption(a, "--crs").value_or("");
+    if (!crs.empty() && zone != 0) throw EUsageError("--crs and --utm-zone exclude each other");
     RejectUnknownOptions(a);
-    if (a.size() != 2) throw EUsageError("map import-world takes IMAGE OUT.xml [--utm-zone Z [--south]]");
-    return ReportAndWrite(ImportWorldFile(a[0], zone, south), a[1]);
+    if (a.size() != 2) throw EUsageError("map import-world takes IMAGE OUT.xml [--utm-zone Z [--south] | --crs CRS]");
+    return ReportAndWrite(ImportWorldFile(a[0], zone, south, crs), a[1]);
 }
 
 int RunMapExportWorld(const TArgs& a) {

@@ -258,3 +258,75 @@ TEST(CalibReference, OziProjectionsMatchGdalsFit) {
 }
 
 }  // namespace zylcarto::test
+
+namespace zylcarto::test {
+
+// World files in any CRS: the .prj (ESRI or OGC WKT, written by projinfo) or
+// --crs gives the grid; positions agree with gdaltransform's grid taken to
+// WGS 84 by cs2cs, and export-world writes the same world file and a .prj.
+TEST(CalibReference, WorldFilesInAnyCRSMatchGdal) {
+    struct TCase {
+        std::string Epsg, PrjFormat;  // "" PrjFormat: no .prj, --crs instead
+        double E0, N0, Step;
+    };
+    const TCase cases[] = {{"EPSG:27700", "WKT1_ESRI", 400000, 300000, 2.5},
+                           {"EPSG:2154", "WKT1_GDAL", 690000, 6610000, 10},
+                           {"EPSG:3857", "", -8240000, 4980000, 4.77}};
+    const std::string dir = TestDir();
+    WriteBmp(dir + "w.bmp", 400, 300);
+    WriteFile(dir + "px.txt", "0 0\n400 300\n123.5 45.25\n");
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Epsg);
+        std::filesystem::remove(dir + "w.prj");
+        char world[256];
+        std::snprintf(world, sizeof world, "%.6f\n%.6f\n%.6f\n%.6f\n%.6f\n%.6f\n", c.Step, c.Step / 50, c.Step / 100,
+                      -c.Step, c.E0 + c.Step / 2, c.N0 - c.Step / 2);
+        WriteFile(dir + "w.bpw", world);
+        std::string crsOption;
+        if (c.PrjFormat.empty()) {
+            crsOption = " --crs " + c.Epsg;
+        } else {
+            const TRun prj = Shell(dir, "projinfo -q --single-line -o " + c.PrjFormat + " " + c.Epsg);
+            ASSERT_EQ(prj.Status, 0) << prj.Err;
+            WriteFile(dir + "w.prj", prj.Out);
+        }
+        TRun r = Shell(dir, kCli + " map import-world '" + dir + "w.bmp' '" + dir + "w.xml'" + crsOption);
+        ASSERT_EQ(r.Status, 0) << r.Err;
+        EXPECT_NE(r.Out.find("model\tprojected"), std::string::npos) << r.Out;
+        r = Shell(dir, kCli + " map to-position '" + dir + "w.xml' < '" + dir + "px.txt'");
+        ASSERT_EQ(r.Status, 0) << r.Err;
+        const auto ours = NumberLines(r.Out);
+        const TRun g = Shell(dir, "gdaltransform '" + dir + "w.bmp' < '" + dir + "px.txt'");
+        WriteFile(dir + "g.txt", g.Out);
+        const auto ref =
+            NumberLines(Shell(dir, "cs2cs -f %.10f " + c.Epsg + " +to EPSG:4326 < '" + dir + "g.txt'").Out);
+        ASSERT_EQ(ours.size(), 3u);
+        ASSERT_EQ(ref.size(), 3u) << g.Out;
+        for (std::size_t i = 0; i < 3; ++i) {
+            EXPECT_NEAR(ours[i][0], ref[i][0], 1e-7) << i;  // 1 cm
+            EXPECT_NEAR(ours[i][1], ref[i][1], 1e-7) << i;
+        }
+        const auto before = GdalCorners(dir, dir + "w.bmp");
+        std::filesystem::remove(dir + "w.bpw");
+        std::filesystem::remove(dir + "w.prj");
+        r = Shell(dir, kCli + " map export-world '" + dir + "w.xml'");
+        ASSERT_EQ(r.Status, 0) << r.Err;
+        const auto after = GdalCorners(dir, dir + "w.bmp");
+        ASSERT_EQ(after.size(), 4u);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_NEAR(after[i].first, before[i].first, 1e-3) << i;
+            EXPECT_NEAR(after[i].second, before[i].second, 1e-3) << i;
+        }
+        // The .prj names the same system: cs2cs takes it and agrees.
+        const std::string prjText = ReadFile(dir + "w.prj");
+        ASSERT_FALSE(prjText.empty());
+        WriteFile(dir + "g1.txt", g.Out.substr(0, g.Out.find('\n') + 1));
+        const auto viaPrj = NumberLines(
+            Shell(dir, "cs2cs -f %.10f \"$(cat '" + dir + "w.prj')\" +to EPSG:4326 < '" + dir + "g1.txt'").Out);
+        ASSERT_EQ(viaPrj.size(), 1u) << prjText;
+        EXPECT_NEAR(viaPrj[0][0], ref[0][0], 1e-5);  // ESRI WKT may name the datum only: its shift may differ
+        EXPECT_NEAR(viaPrj[0][1], ref[0][1], 1e-5);
+    }
+}
+
+}  // namespace zylcarto::test

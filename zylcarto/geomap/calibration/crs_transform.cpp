@@ -62,6 +62,9 @@ std::shared_ptr<TCrsTransform> TCrsTransform::Create(const std::string& Definiti
     }
     if (!IsPlanarOrGeographic(type)) return fail("not a projected or geographic coordinate reference system");
     t->FGeographic = type != PJ_TYPE_PROJECTED_CRS;
+    const char* const single[] = {"MULTILINE=NO", nullptr};
+    if (const char* w = proj_as_wkt(t->FContext, crs.P, PJ_WKT1_ESRI, single)) t->FEsriWkt = w;
+    if (const char* w = proj_as_wkt(t->FContext, crs.P, PJ_WKT1_GDAL, single)) t->FGdalWkt = w;
     TPjHolder wgs84{proj_create(t->FContext, "EPSG:4326")};
     if (!wgs84.P) return fail("PROJ has no WGS 84 (is its database installed?)");
     TPjHolder toGeo{proj_create_crs_to_crs_from_pj(t->FContext, crs.P, wgs84.P, nullptr, nullptr)};
@@ -95,6 +98,8 @@ void TCrsTransform::ToGeo(double* EastLong, double* NorthLat, std::size_t N) con
 void TCrsTransform::ToGrid(double* EastLong, double* NorthLat, std::size_t N) const {
     Transform(FToGrid, EastLong, NorthLat, N);
 }
+
+std::string TCrsTransform::PrjWkt() const { return FEsriWkt.empty() ? FGdalWkt : FEsriWkt; }
 
 std::string TCrsTransform::OperationAt(double East, double North) const {
     const std::scoped_lock lock(FLock);

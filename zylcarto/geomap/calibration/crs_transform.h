@@ -32,6 +32,9 @@ public:
     void ToGeo(double* EastLong, double* NorthLat, std::size_t N) const;
     // In place: longitude and latitude to easting and northing.
     void ToGrid(double* EastLong, double* NorthLat, std::size_t N) const;
+    // The CRS as WKT for a .prj file: ESRI's dialect where PROJ can write it,
+    // else WKT 1 as GDAL writes it; "" when PROJ can write neither.
+    std::string PrjWkt() const;
     // The name of the operation PROJ uses at this grid position, with its
     // accuracy when PROJ knows it.
     std::string OperationAt(double East, double North) const;
@@ -42,6 +45,7 @@ private:
 
     std::string FDefinition;
     bool FGeographic = false;
+    std::string FEsriWkt, FGdalWkt;
     pj_ctx* FContext = nullptr;
     // One operation per direction, each used forward, as cs2cs uses them: the
     // inverse of a Helmert shift is only approximated.
