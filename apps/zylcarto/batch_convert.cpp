@@ -204,6 +204,19 @@ TBlockConvert PositionConverter(const TMapCalibration& cal, bool grid) {
     };
 }
 
+TBlockConvert PositionInCRSConverter(const TMapCalibration& cal, const TCRSConverter& out) {
+    return [&cal, &out, toPosition = PositionConverter(cal, false)](std::span<double> A, std::span<double> B,
+                                                                    std::vector<const char*>& why) {
+        toPosition(A, B, why);
+        std::vector<std::uint8_t> valid(A.size());
+        for (std::size_t i = 0; i < A.size(); ++i)
+            if (why[i]) A[i] = B[i] = 1000;  // a position the converter refuses, kept failed below
+        out.FromWGS84(A, B, valid);
+        for (std::size_t i = 0; i < A.size(); ++i)
+            if (!why[i] && !valid[i]) why[i] = "no grid position in the output CRS";
+    };
+}
+
 TBlockConvert PixelConverter(const TMapCalibration& cal, bool grid) {
     return [&cal, grid](std::span<double> A, std::span<double> B, std::vector<const char*>& why) {
         if (grid) {

@@ -11,7 +11,8 @@
 
 namespace zylcarto {
 class TMapCalibration;
-}
+class TCRSConverter;
+}  // namespace zylcarto
 
 namespace zylcarto::cli {
 
@@ -29,6 +30,8 @@ int RunBatch(std::FILE* In, const char* Inputs, int Decimals, const TBlockConver
 // Pixels to latitude and longitude, or grid northing and easting when Grid (cmUTM,
 // cmProjected); cmProjected converts a block in one call into PROJ.
 TBlockConvert PositionConverter(const TMapCalibration& Cal, bool Grid);
+// Pixels to northing and easting in the grid of Out (after the position).
+TBlockConvert PositionInCRSConverter(const TMapCalibration& Cal, const TCRSConverter& Out);
 // Latitude and longitude (or grid northing and easting) to pixels.
 TBlockConvert PixelConverter(const TMapCalibration& Cal, bool Grid);
 

@@ -245,6 +245,7 @@ int RunFit(const TArgs& argsIn) {
     const auto crsText = TakeOption(args, "--crs");
     const auto orderText = TakeOption(args, "--order");
     const bool gridPoints = TakeFlag(args, "--grid-points");
+    const auto crsOut = TakeOption(args, "--crs-out");
     const std::vector<TPoint> evals = TakeEvalPixels(args);
     RejectUnknownOptions(args);
     if (!modelName) throw EUsageError("fit needs --model");
@@ -252,6 +253,7 @@ int RunFit(const TArgs& argsIn) {
     if (args.size() != 1) throw EUsageError("fit needs one POINTS file (or - for standard input)");
     if (toPosition && toPixel) throw EUsageError("--to-position and --to-pixel exclude each other");
     const std::optional<std::string>& batch = toPosition ? toPosition : toPixel;
+    if (crsOut && !toPosition) throw EUsageError("--crs-out goes with --to-position");
     if (batch && (!evals.empty())) throw EUsageError("--eval does not go with --to-position or --to-pixel");
     if (batch && *batch == "-" && args[0] == "-")
         throw EUsageError("the POINTS and the batch input cannot both be standard input");
@@ -346,6 +348,13 @@ int RunFit(const TArgs& argsIn) {
         return 1;
     }
 
+    if (toPosition && crsOut) {
+        // Every model, UTM too: the position first, then the output grid.
+        const TCRSConverter out(*crsOut);
+        if (!out.Valid()) throw EUsageError("--crs-out " + Quoted(*crsOut) + ": " + out.Error());
+        return RunBatch(batchIn, "X Y", out.IsGeographic() ? DegreeDecimals : MetreDecimals,
+                        PositionInCRSConverter(cal, out));
+    }
     if (toPosition) return RunBatch(batchIn, "X Y", utm ? MetreDecimals : DegreeDecimals, PositionConverter(cal, utm));
     if (toPixel)
         return RunBatch(batchIn, utm ? "NORTHING EASTING" : "LAT LON", PixelDecimals, PixelConverter(cal, utm));
@@ -391,7 +400,8 @@ int RunFit(const TArgs& argsIn) {
 const TRegistrar fit{{"fit", "fit a calibration model to reference points, convert with it",
                       "usage: zylcarto fit --model MODEL --image WIDTHxHEIGHT [--utm-zone Z [--south]]\n"
                       "                    [--crs CRS [--order 1|2] [--grid-points]]\n"
-                      "                    [--eval X Y]... [--to-position FILE | --to-pixel FILE] POINTS\n"
+                      "                    [--eval X Y]... [--to-position FILE [--crs-out CRS] | --to-pixel FILE]\n"
+                      "                    POINTS\n"
                       "MODEL is equirect, biquadraticpn, conicconformal, millercylindrical, utm,\n"
                       "parabolicip or projected. POINTS is a file (or - for standard input) of lines\n"
                       "\"X Y LAT LON\" (for utm and projected --grid-points \"X Y NORTHING EASTING\"; for\n"
@@ -414,7 +424,8 @@ const TRegistrar fit{{"fit", "fit a calibration model to reference points, conve
                       "pixel) and, per --eval, \"pixel X Y -> LAT LON\". Degrees have 9 decimals,\n"
                       "pixels and metres 3.\n"
                       "--to-position FILE converts lines \"X Y\" (fractional pixels; - for standard\n"
-                      "input) to \"LAT LON\" (utm: \"NORTHING EASTING\"); --to-pixel FILE converts\n"
+                      "input) to \"LAT LON\" (utm: \"NORTHING EASTING\"; with --crs-out CRS \"NORTHING EASTING\"\n"
+                      "in that system, any model, through WGS 84); --to-pixel FILE converts\n"
                       "\"LAT LON\" (utm: \"NORTHING EASTING\") to fractional \"X Y\". Only the results\n"
                       "are printed, one line per input line (blank and # lines skipped); a line that\n"
                       "fails gives "

@@ -258,6 +258,33 @@ TEST(FitCommand, ProjectedModelAgreesWithCs2cs) {
         ASSERT_EQ(r.Status, 0) << r.Text;
         EXPECT_EQ(r.Lines, (std::vector<std::string>{"0.000 0.000", "1234.500 987.250", "4000.000 3000.000"}));
     }
+    // The readout in another grid: back in British National Grid (through WGS 84
+    // and PROJ's two directions of the shift, so within millimetres), and an
+    // equirect map's pixels in web Mercator as cs2cs has its positions.
+    const CliRun bng = Fit(fit + "--to-position - --crs-out EPSG:27700 " + points, pixels);
+    ASSERT_EQ(bng.Status, 0) << bng.Text;
+    ASSERT_EQ(bng.Lines.size(), 3u) << bng.Text;
+    for (std::size_t i = 0; i < 3; ++i) {
+        double n = 0, e = 0;
+        ASSERT_EQ(std::sscanf(bng.Lines[i].c_str(), "%lf %lf", &n, &e), 2) << bng.Lines[i];
+        EXPECT_NEAR(n, north(test[i][0], test[i][1]), 0.005);
+        EXPECT_NEAR(e, east(test[i][0], test[i][1]), 0.005);
+    }
+    const CliRun merc =
+        Fit("--model equirect --image 1000x800 --to-position - --crs-out EPSG:3857 " + Equirect9, "250.5 200\\n");
+    ASSERT_EQ(merc.Status, 0) << merc.Text;
+    FILE* c = popen("echo '48.75 6.2525' | cs2cs -f %.4f EPSG:4326 +to EPSG:3857", "r");
+    ASSERT_NE(c, nullptr);
+    double cx = 0, cy = 0, n = 0, e = 0;
+    const int got = std::fscanf(c, "%lf %lf", &cx, &cy);
+    pclose(c);
+    ASSERT_EQ(got, 2);
+    ASSERT_EQ(merc.Lines.size(), 1u) << merc.Text;
+    ASSERT_EQ(std::sscanf(merc.Lines[0].c_str(), "%lf %lf", &n, &e), 2);
+    EXPECT_NEAR(e, cx, 0.01);
+    EXPECT_NEAR(n, cy, 0.01);
+    EXPECT_EQ(Fit("--model equirect --image 10x10 --crs-out EPSG:3857 --to-pixel - " + Equirect9, "1 1\\n").Status, 2);
+
     const CliRun report = Fit(fit + points);
     ASSERT_EQ(report.Status, 0) << report.Text;
     EXPECT_NE(report.Text.find("operation Inverse of British National Grid + OSGB36 to WGS 84"), std::string::npos)

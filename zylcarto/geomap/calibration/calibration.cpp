@@ -32,6 +32,31 @@ bool PositionInMap(double Lat, double Long, const TCornerArray& Corners) {
            side(gcoTopRight, gcoBottomRight) * d0 > 0;
 }
 
+TCRSConverter::TCRSConverter(const std::string& Definition) : FCrs(TCrsTransform::Create(Definition, FError)) {}
+
+bool TCRSConverter::IsGeographic() const { return FCrs && FCrs->IsGeographic(); }
+
+std::size_t TCRSConverter::FromWGS84(std::span<double> LatNorth, std::span<double> LongEast,
+                                     std::span<std::uint8_t> Valid) const {
+    const std::size_t n = std::min({LatNorth.size(), LongEast.size(), Valid.size()});
+    std::vector<double> east(n), north(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const bool geo = FCrs && IsGeoPosition(LatNorth[i], LongEast[i]);
+        east[i] = geo ? LongEast[i] : std::nan("");
+        north[i] = geo ? LatNorth[i] : std::nan("");
+    }
+    if (FCrs) FCrs->ToGrid(east.data(), north.data(), n);
+    std::size_t valid = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        Valid[i] = std::isfinite(north[i]) && std::isfinite(east[i]) ? 1 : 0;
+        if (!Valid[i]) continue;
+        LatNorth[i] = north[i];
+        LongEast[i] = east[i];
+        ++valid;
+    }
+    return valid;
+}
+
 TMapCalibration::TMapCalibration(std::string OwnerName) : FName(std::move(OwnerName)) {}
 
 void TMapCalibration::SetMapImageSize(int Width, int Height) {

@@ -27,6 +27,30 @@ struct TCalibView;
 /// corners (false on an edge, for degenerate corners and for NaN).
 ZYLCARTO_EXPORT bool PositionInMap(double Lat, double Long, const TCornerArray& Corners);
 
+/// Positions in WGS 84 to the grid of any coordinate reference system, for a
+/// readout in British National Grid or Swiss coordinates beside latitude and
+/// longitude. PROJ picks the transformation, as for cmProjected. A plain value;
+/// copies share the transformation, which locks its own calls.
+class ZYLCARTO_EXPORT TCRSConverter {
+public:
+    /// Prepares the transformation to Definition (as TMapCalibration::SetCRS takes
+    /// it); Valid() tells whether PROJ took it.
+    explicit TCRSConverter(const std::string& Definition);
+    /// True when PROJ took the definition.
+    bool Valid() const { return FCrs != nullptr; }
+    /// Why PROJ refused the definition, "" when it took it.
+    const std::string& Error() const { return FError; }
+    /// True for a geographic CRS, whose grid is degrees (north = latitude).
+    bool IsGeographic() const;
+    /// In place: latitude and longitude in degrees (WGS 84) to northing and easting;
+    /// Valid[i] as TMapCalibration::CalcPositionsFrac. One call into PROJ for all.
+    std::size_t FromWGS84(std::span<double> LatNorth, std::span<double> LongEast, std::span<std::uint8_t> Valid) const;
+
+private:
+    std::shared_ptr<const TCrsTransform> FCrs;
+    std::string FError;
+};
+
 /// The calibration of one map: model, reference data, fitted parameters and the
 /// last removed point. A plain value owned by its map, used from one thread; it
 /// holds no widget. Pixels are full-resolution image pixels, positions degrees,
