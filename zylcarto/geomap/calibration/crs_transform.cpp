@@ -46,7 +46,8 @@ std::shared_ptr<TCrsTransform> TCrsTransform::Create(const std::string& Definiti
         Error = "PROJ cannot start";
         return nullptr;
     }
-    std::string message;
+    // The context lives as long as the object: so does the string it logs into.
+    std::string& message = t->FLastMessage;
     proj_log_func(t->FContext, &message, KeepLastMessage);
     const auto fail = [&](const std::string& Why) {
         Error = Why + (message.empty() ? "" : ": " + message);

@@ -46,6 +46,7 @@ private:
     std::string FDefinition;
     bool FGeographic = false;
     std::string FEsriWkt, FGdalWkt;
+    std::string FLastMessage;  // PROJ's last complaint
     pj_ctx* FContext = nullptr;
     // One operation per direction, each used forward, as cs2cs uses them: the
     // inverse of a Helmert shift is only approximated.
