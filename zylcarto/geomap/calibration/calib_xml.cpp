@@ -192,7 +192,7 @@ std::vector<std::string> CalDataLines(TCalLayout Layout, bool WriteHeader, const
         lines.emplace_back("</calquads>");
     }
     // After every tag older readers know: they skip these and read the rest.
-    if (Model == cmProjected || !D.CRS.empty()) {
+    if (Model == cmProjected || !D.CRS.empty() || D.ProjOrder == 2) {
         lines.push_back("<crs>" + EscapedText(D.CRS) + "</crs>");
         lines.push_back("<projorder>" + IntText(D.ProjOrder == 2 ? 2 : 1) + "</projorder>");
     }

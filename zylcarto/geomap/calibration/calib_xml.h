@@ -21,7 +21,7 @@ class TXmlSource;
 /// Writes one data set at the current position of a text file opened for writing;
 /// WriteHeader puts the <?xml version="1.0"?> line first. Counts beyond the
 /// record's capacities are written as the capacities. A cmProjected set (or one
-/// with a CRS) ends with the elements "crs" (the CRS text escaped to ASCII, read back byte for
+/// with a CRS or order 2) ends with the elements "crs" (the CRS text escaped to ASCII, read back byte for
 /// byte) and "projorder", after every element older readers know. I/O failures
 /// raise EInOutError.
 ZYLCARTO_EXPORT void WriteRawCalDataToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::string& DataID,
