@@ -17,16 +17,21 @@
 namespace zylcarto::cli {
 
 const char* const kMapExchangeUsage =
-    "       zylcarto map import-ozi FILE.map OUT.xml\n"
-    "       zylcarto map import-world IMAGE OUT.xml [--utm-zone Z [--south]]\n"
+    "       zylcarto map import-ozi FILE.map OUT.xml [--max-residual PX]\n"
+    "       zylcarto map import-world IMAGE OUT.xml [--utm-zone Z [--south] | --crs CRS]\n"
     "       zylcarto map export-world FILE.xml [DATAID]\n"
-    "import-ozi    writes the calibration of an OziExplorer .map file (points shifted\n"
-    "              to WGS 84) and prints each point's residual in metres.\n"
+    "import-ozi    writes the calibration of an OziExplorer .map file and prints each\n"
+    "              point's residual in metres: projected maps in their projection\n"
+    "              and datum (model projected), UTM and latitude/longitude maps\n"
+    "              shifted to WGS 84. A point more than PX pixels (default 2) off\n"
+    "              the fit is named and nothing is written (exit 1).\n"
     "import-world  reads the world file beside IMAGE (JPEG, BMP, PNG or TIFF; for\n"
     "              IMAGE.ext: .etw from the extension's first and last letter,\n"
-    "              .extw, then .wld, e.g. .tfw .tifw .wld for a .tif):\n"
-    "              degrees, or UTM metres with --utm-zone or a WGS 84 UTM .prj.\n"
-    "export-world  writes the world file (and a .prj when none is there) beside\n"
+    "              .extw, then .wld, e.g. .tfw .tifw .wld for a .tif): degrees,\n"
+    "              or UTM metres with --utm-zone or a WGS 84 UTM .prj, or the\n"
+    "              grid of --crs or of any other .prj (model projected).\n"
+    "export-world  writes the world file (and a .prj when none is there, the map's\n"
+    "              own CRS for projected maps) beside\n"
     "              the calibration's image; non-affine models get the best affine\n"
     "              fit and its largest deviation is printed.\n";
 
@@ -56,10 +61,28 @@ int ReportAndWrite(const TImportedCalibration& c, const std::string& out) {
 
 }  // namespace
 
-int RunMapImportOzi(const TArgs& a) {
+int RunMapImportOzi(TArgs a) {
+    // A point the fit leaves further off is a wrong point or a wrong projection:
+    // no calibration is better than a wrong one. Scanned sheets may need more.
+    double maxResidualPx = 2;
+    if (const auto m = TakeOption(a, "--max-residual")) {
+        maxResidualPx = ParseDouble(*m, "--max-residual");
+        if (!(maxResidualPx >= 0)) throw EUsageError("--max-residual must be 0 or more pixels");
+    }
     RejectUnknownOptions(a);
-    if (a.size() != 2) throw EUsageError("map import-ozi takes FILE.map OUT.xml");
-    return ReportAndWrite(ReadInput(a[0], [&] { return ImportOziMap(a[0]); }), a[1]);
+    if (a.size() != 2) throw EUsageError("map import-ozi takes FILE.map OUT.xml [--max-residual PX]");
+    const TImportedCalibration c = ReadInput(a[0], [&] { return ImportOziMap(a[0]); });
+    std::size_t worst = 0;
+    for (std::size_t i = 0; i < c.ResidualsPx.size(); ++i)
+        if (!(c.ResidualsPx[i] <= c.ResidualsPx[worst])) worst = i;
+    if (!c.ResidualsPx.empty() && !(c.ResidualsPx[worst] <= maxResidualPx)) {
+        const TCalQuad& q = c.Data.CalQuads[static_cast<int>(worst) + 1];
+        std::fprintf(stderr, "zylcarto: reference point %zu (pixel %d %d) lies %s px from the %s fit (at most %g)\n",
+                     worst + 1, q.MapX, q.MapY, FormatFixed(c.ResidualsPx[worst], 1).c_str(),
+                     std::string(CalibModelNames[static_cast<std::size_t>(c.Model)]).c_str(), maxResidualPx);
+        return 1;
+    }
+    return ReportAndWrite(c, a[1]);
 }
 
 int RunMapImportWorld(TArgs a) {
@@ -70,9 +93,11 @@ int RunMapImportWorld(TArgs a) {
     }
     const bool south = TakeFlag(a, "--south");
     if (south && zone == 0) throw EUsageError("--south needs --utm-zone");
+    const std::string crs = TakeOption(a, "--crs").value_or("");
+    if (!crs.empty() && zone != 0) throw EUsageError("--crs and --utm-zone exclude each other");
     RejectUnknownOptions(a);
-    if (a.size() != 2) throw EUsageError("map import-world takes IMAGE OUT.xml [--utm-zone Z [--south]]");
-    return ReportAndWrite(ReadInput(a[0], [&] { return ImportWorldFile(a[0], zone, south); }), a[1]);
+    if (a.size() != 2) throw EUsageError("map import-world takes IMAGE OUT.xml [--utm-zone Z [--south] | --crs CRS]");
+    return ReportAndWrite(ReadInput(a[0], [&] { return ImportWorldFile(a[0], zone, south, crs); }), a[1]);
 }
 
 int RunMapExportWorld(const TArgs& a) {

@@ -1,6 +1,5 @@
 // zylcarto fit: fits a calibration model to reference points, reports residuals
 // and converts batches of pixels or positions with the fit.
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -9,10 +8,12 @@
 #include <string_view>
 #include <vector>
 
+#include "batch_convert.h"
 #include "cli.h"
 #include "zylcarto/geomap/calibration/calib_models.h"
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/support/numeric.h"
+#include "zylcarto/support/errors.h"
 
 namespace zylcarto::cli {
 namespace {
@@ -52,10 +53,11 @@ struct GratPoint {
 };
 
 TCalibModel ParseModel(const std::string& name) {
-    for (TCalibModel m : {cmBiquadraticPn, cmConicConformal, cmMillerCylindrical, cmEquiRect, cmUTM, cmParabolicIp})
+    for (TCalibModel m :
+         {cmBiquadraticPn, cmConicConformal, cmMillerCylindrical, cmEquiRect, cmUTM, cmParabolicIp, cmProjected})
         if (CalibModelNames[static_cast<int>(m)] == name) return m;
     throw EUsageError("unknown model \"" + name +
-                      "\" (equirect, biquadraticpn, conicconformal, millercylindrical, utm or parabolicip)");
+                      "\" (equirect, biquadraticpn, conicconformal, millercylindrical, utm, parabolicip or projected)");
 }
 
 void ParseImageSize(const std::string& text, int& w, int& h) {
@@ -82,12 +84,6 @@ std::vector<TPoint> TakeEvalPixels(TArgs& args) {
     }
     args = std::move(rest);
     return out;
-}
-
-// An error text quoting input cuts the quote short.
-std::string Quote(std::string_view text) {
-    constexpr std::size_t Max = 80;
-    return "\"" + std::string(text.substr(0, Max)) + (text.size() > Max ? "...\"" : "\"");
 }
 
 std::vector<TFitPoint> ReadPoints(std::istream& in, const std::string& source, bool utm) {
@@ -157,7 +153,7 @@ std::vector<GratPoint> ReadGratPoints(std::istream& in, const std::string& sourc
     return points;
 }
 
-int MinimumPoints(TCalibModel m) { return m == cmBiquadraticPn ? 6 : 3; }
+int MinimumPoints(TCalibModel m, int order) { return m == cmBiquadraticPn || (m == cmProjected && order == 2) ? 6 : 3; }
 
 // Refuses data that cannot determine the model; warns where it barely does.
 double CheckDetermined(const TMapCalibration& cal, TCalibModel model, int count) {
@@ -166,9 +162,9 @@ double CheckDetermined(const TMapCalibration& cal, TCalibModel model, int count)
         TMatrix g;
         if (!FitGratMat(cal.CalibData(), g))
             throw FitFailed("parabolicip needs at least 2 meridians and 2 parallels of 3 points each");
-    } else if (count < MinimumPoints(model)) {
-        throw FitFailed(name + " needs at least " + std::to_string(MinimumPoints(model)) + " reference points, got " +
-                        std::to_string(count));
+    } else if (const int least = MinimumPoints(model, cal.ProjOrder()); count < least) {
+        throw FitFailed(name + (model == cmProjected ? " of order " + std::to_string(cal.ProjOrder()) : "") +
+                        " needs at least " + std::to_string(least) + " reference points, got " + std::to_string(count));
     }
     const double condition = FitCondition(cal.CalibData(), model);
     if (!(condition >= CollinearCondition))
@@ -203,166 +199,15 @@ void WarnImplausibleUTM(const std::vector<TFitPoint>& points, bool south) {
                  first->BText.c_str());
 }
 
-// ---- batch conversion --------------------------------------------------------------------
-
-void AppendFixed(std::string& out, double v, int decimals) {
-    char buf[64];
-    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
-    if (ec != std::errc()) {
-        out += "0";
-        return;
-    }
-    std::string_view s(buf, static_cast<std::size_t>(end - buf));
-    // No "-0.000".
-    if (s.size() > 1 && s[0] == '-' && s.find_first_not_of("0.", 1) == std::string_view::npos) s.remove_prefix(1);
-    out += s;
-}
-
-bool ParseNumber(std::string_view text, double& v) {
-    if (!text.empty() && text[0] == '+') {
-        text.remove_prefix(1);
-        if (!text.empty() && (text[0] == '-' || text[0] == '+')) return false;
-    }
-    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    return !text.empty() && ec == std::errc() && ptr == text.data() + text.size() && std::isfinite(v);
-}
-
-// Two numbers per line; blank lines and lines starting with # are skipped.
-// Returns false for a line that is not two numbers.
-bool SplitPair(std::string_view line, std::string_view& a, std::string_view& b, bool& skip) {
-    auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
-    std::string_view f[3];
-    std::size_t n = 0, i = 0;
-    while (i < line.size() && n < 3) {
-        while (i < line.size() && space(line[i])) ++i;
-        std::size_t j = i;
-        while (j < line.size() && !space(line[j])) ++j;
-        if (j > i) f[n++] = line.substr(i, j - i);
-        i = j;
-    }
-    skip = n == 0 || f[0][0] == '#';
-    if (skip) return true;
-    a = f[0];
-    b = n > 1 ? f[1] : std::string_view();
-    return n == 2;
-}
-
-// Converts each line "U V" of In by Convert (which fills its two outputs or
-// returns an error text) and writes "R1 R2" lines to standard output.
-// With Angles the two inputs are latitude and longitude, also in degrees, minutes and seconds.
-template <typename Convert>
-int RunBatch(std::FILE* in, const char* inputs, int decimals, bool angles, Convert&& convert) {
-    constexpr std::size_t Chunk = 1 << 20;
-    std::vector<char> buffer(Chunk);
-    std::string pending, out;
-    out.reserve(Chunk + 4096);
-    bool anyFailed = false;
-    long long lineNo = 0;
-    bool writeFailed = false;
-
-    const auto flush = [&] {
-        if (!out.empty() && std::fwrite(out.data(), 1, out.size(), stdout) != out.size()) writeFailed = true;
-        out.clear();
-    };
-    const auto fail = [&](const std::string& why) {
-        anyFailed = true;
-        out += "error: line " + std::to_string(lineNo) + ": " + why + "\n";
-    };
-    const auto processLine = [&](std::string_view line) {
-        ++lineNo;
-        std::string_view a, b;
-        bool skip = false;
-        if (!SplitPair(line, a, b, skip)) return fail(std::string("expected ") + inputs + ", got " + Quote(line));
-        if (skip) return;
-        double u = 0, v = 0;
-        const auto read = [angles](std::string_view text, TDMSAxis axis, double& value) -> std::string {
-            if (ParseNumber(text, value)) return {};
-            if (!angles) return "not a number: " + Quote(text);
-            try {
-                value = ParseDegrees(text, axis == dmsLatitude ? "latitude" : "longitude", axis);
-                return {};
-            } catch (const EUsageError& e) {
-                return e.what();
-            }
-        };
-        if (const std::string why = read(a, dmsLatitude, u); !why.empty()) return fail(why);
-        if (const std::string why = read(b, dmsLongitude, v); !why.empty()) return fail(why);
-        double r1 = 0, r2 = 0;
-        const char* why = convert(u, v, r1, r2);
-        if (why) return fail(why);
-        AppendFixed(out, r1, decimals);
-        out += ' ';
-        AppendFixed(out, r2, decimals);
-        out += '\n';
-        if (out.size() >= Chunk) flush();
-    };
-
-    // A line longer than the chunk is an error of its own, not a reason to hold
-    // gigabytes: the rest of it is passed over.
-    bool skipping = false;
-    std::size_t got;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
-        const std::string_view chunk(buffer.data(), got);
-        std::size_t start = 0, nl;
-        while ((nl = chunk.find('\n', start)) != std::string_view::npos) {
-            if (skipping) {
-                skipping = false;
-            } else if (pending.empty()) {
-                processLine(chunk.substr(start, nl - start));
-            } else {
-                pending.append(chunk.substr(start, nl - start));
-                processLine(pending);
-                pending.clear();
-            }
-            start = nl + 1;
-        }
-        if (skipping) continue;
-        if (pending.size() + (got - start) > Chunk) {
-            pending.clear();
-            ++lineNo;
-            fail("line longer than 1 MB");
-            skipping = true;
-            continue;
-        }
-        pending.append(chunk.substr(start));
-    }
-    const bool readFailed = std::ferror(in) != 0;
-    if (!skipping && !pending.empty()) processLine(pending);
-    flush();
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) writeFailed = true;
-    if (writeFailed) {
-        std::fprintf(stderr, "zylcarto: cannot write the results\n");
-        return 1;
-    }
-    if (readFailed) throw EUsageError(std::string("cannot read the ") + inputs + " input");
-    return anyFailed ? 1 : 0;
-}
-
-const char* PositionOf(const TMapCalibration& cal, bool utm, double x, double y, double& a, double& b) {
-    if (utm) return cal.CalcGridFrac(x, y, a, b) ? nullptr : "no grid position for this pixel";
-    if (cal.CalcPositionFrac(x, y, a, b)) return nullptr;
-    // The fit extrapolated past a pole, or more than a whole turn round the globe.
-    bool latValid = false;
-    cal.CalcLatitude(RoundToInt(x), RoundToInt(y), latValid);
-    return latValid ? "the pixel lies more than a whole turn of longitude from the map"
-                    : "the pixel lies beyond the poles of the fit";
-}
-
-const char* PixelOf(const TMapCalibration& cal, bool utm, double a, double b, double& x, double& y) {
-    if (utm) return cal.CalcPixelCoordsUTMFrac(a, b, x, y) ? nullptr : "no pixel for this grid position";
-    if (std::fabs(a) > 90) return "latitude beyond the poles";
-    return cal.CalcPixelCoordsFrac(a, b, x, y) ? nullptr : "no pixel for this position";
-}
-
 // ---- the report ----------------------------------------------------------------------------
 
 std::string Deg(double v) { return FormatFixed(v, DegreeDecimals); }
 std::string Px(double v) { return FormatFixed(v, PixelDecimals); }
 
-void PrintPointReport(const TMapCalibration& cal, bool utm, const std::vector<TFitPoint>& points) {
+void PrintPointReport(const TMapCalibration& cal, bool grid, const std::vector<TFitPoint>& points) {
     for (const TFitPoint& p : points) {
         double x = 0, y = 0;
-        const bool ok = utm ? cal.CalcPixelCoordsUTMFrac(p.A, p.B, x, y) : cal.CalcPixelCoordsFrac(p.A, p.B, x, y);
+        const bool ok = grid ? cal.CalcPixelCoordsGridFrac(p.A, p.B, x, y) : cal.CalcPixelCoordsFrac(p.A, p.B, x, y);
         std::printf("%d %d %s %s ", p.X, p.Y, p.AText.c_str(), p.BText.c_str());
         if (ok)
             std::printf("%s %s %s %s\n", Px(x).c_str(), Px(y).c_str(), Px(x - p.X).c_str(), Px(y - p.Y).c_str());
@@ -399,6 +244,10 @@ int RunFit(const TArgs& argsIn) {
     const bool south = TakeFlag(args, "--south");
     const auto toPosition = TakeOption(args, "--to-position");
     const auto toPixel = TakeOption(args, "--to-pixel");
+    const auto crsText = TakeOption(args, "--crs");
+    const auto orderText = TakeOption(args, "--order");
+    const bool gridPoints = TakeFlag(args, "--grid-points");
+    const auto crsOut = TakeOption(args, "--crs-out");
     const std::vector<TPoint> evals = TakeEvalPixels(args);
     RejectUnknownOptions(args);
     if (!modelName) throw EUsageError("fit needs --model");
@@ -406,6 +255,7 @@ int RunFit(const TArgs& argsIn) {
     if (args.size() != 1) throw EUsageError("fit needs one POINTS file (or - for standard input)");
     if (toPosition && toPixel) throw EUsageError("--to-position and --to-pixel exclude each other");
     const std::optional<std::string>& batch = toPosition ? toPosition : toPixel;
+    if (crsOut && !toPosition) throw EUsageError("--crs-out goes with --to-position");
     if (batch && (!evals.empty())) throw EUsageError("--eval does not go with --to-position or --to-pixel");
     if (batch && *batch == "-" && args[0] == "-")
         throw EUsageError("the POINTS and the batch input cannot both be standard input");
@@ -421,6 +271,17 @@ int RunFit(const TArgs& argsIn) {
     } else if (zoneText || south) {
         throw EUsageError("--utm-zone and --south apply only to --model utm");
     }
+    const bool projected = model == cmProjected;
+    int order = 1;
+    if (projected) {
+        if (!crsText) throw EUsageError("--model projected needs --crs");
+        if (orderText) order = ParseInt(*orderText, "--order");
+        if (order != 1 && order != 2) throw EUsageError("--order must be 1 or 2, got " + *orderText);
+    } else if (crsText || orderText || gridPoints) {
+        throw EUsageError("--crs, --order and --grid-points apply only to --model projected");
+    }
+    // Points given as northing and easting rather than latitude and longitude.
+    const bool gridIn = utm || gridPoints;
 
     std::vector<TFitPoint> points;
     std::vector<GratPoint> gratPoints;
@@ -428,7 +289,7 @@ int RunFit(const TArgs& argsIn) {
         if (model == cmParabolicIp)
             gratPoints = ReadGratPoints(in, source);
         else
-            points = ReadPoints(in, source, utm);
+            points = ReadPoints(in, source, gridIn);
     };
     if (args[0] == "-") {
         read(std::cin, "standard input");
@@ -451,6 +312,10 @@ int RunFit(const TArgs& argsIn) {
 
     TMapCalibration cal("fit");
     cal.SetMapImageSize(w, h);
+    if (projected) {
+        cal.SetProjOrder(order);
+        if (!cal.SetCRS(*crsText)) throw EUsageError("--crs " + Quoted(*crsText) + ": " + cal.CRSError());
+    }
     cal.SetCalibModel(model);
     if (utm) {
         cal.SetUTMZone(zone);
@@ -459,10 +324,21 @@ int RunFit(const TArgs& argsIn) {
     }
     const THemisphere hemi = cal.GetUTMHemisphere();
     for (const TFitPoint& p : points) {
-        if (utm)
+        if (utm) {
             cal.AddCalibPoint(p.A, p.B, zone, hemi, p.X, p.Y);
-        else
+        } else if (gridPoints) {
+            cal.AddCalibPointGrid(p.A, p.B, p.X, p.Y);
+        } else if (projected) {
+            try {
+                cal.AddCalibPoint(p.A, p.B, p.X, p.Y);
+            } catch (const EZYLGeoMapError& e) {
+                std::fprintf(stderr, "zylcarto: point at pixel %d %d (%s %s): %s\n", p.X, p.Y, p.AText.c_str(),
+                             p.BText.c_str(), e.what());
+                return 1;
+            }
+        } else {
             cal.AddCalibPoint(p.A, p.B, p.X, p.Y);
+        }
     }
     for (const GratPoint& p : gratPoints) cal.AddCalibPoint(p.Kind, p.Value, p.X, p.Y);
 
@@ -474,18 +350,24 @@ int RunFit(const TArgs& argsIn) {
         return 1;
     }
 
-    if (toPosition)
-        return RunBatch(batchIn, "X Y", utm ? MetreDecimals : DegreeDecimals, false,
-                        [&](double x, double y, double& a, double& b) { return PositionOf(cal, utm, x, y, a, b); });
+    if (toPosition && crsOut) {
+        // Every model, UTM too: the position first, then the output grid.
+        const TCRSConverter out(*crsOut);
+        if (!out.Valid()) throw EUsageError("--crs-out " + Quoted(*crsOut) + ": " + out.Error());
+        return RunBatch(batchIn, "X Y", out.IsGeographic() ? DegreeDecimals : MetreDecimals,
+                        false, PositionInCRSConverter(cal, out));
+    }
+    if (toPosition) return RunBatch(batchIn, "X Y", utm ? MetreDecimals : DegreeDecimals, false,
+                                          PositionConverter(cal, utm));
     if (toPixel)
-        return RunBatch(batchIn, utm ? "NORTHING EASTING" : "LAT LON", PixelDecimals, !utm,
-                        [&](double a, double b, double& x, double& y) { return PixelOf(cal, utm, a, b, x, y); });
+        return RunBatch(batchIn, utm ? "NORTHING EASTING" : "LAT LON", PixelDecimals, !utm, PixelConverter(cal, utm));
 
     if (model == cmParabolicIp)
         PrintGratReport(cal, gratPoints);
     else
-        PrintPointReport(cal, utm, points);
+        PrintPointReport(cal, gridIn, points);
     std::printf("condition %s\n", FormatFixed(condition, 6).c_str());
+    if (projected) std::printf("operation %s\n", cal.CRSOperation().c_str());
     const TCalibData& d = cal.CalibData();
     const std::pair<const char*, TCorners> corners[] = {{"topleft", gcoTopLeft},
                                                         {"bottomleft", gcoBottomLeft},
@@ -520,13 +402,20 @@ int RunFit(const TArgs& argsIn) {
 
 const TRegistrar fit{{"fit", "fit a calibration model to reference points, convert with it",
                       "usage: zylcarto fit --model MODEL --image WIDTHxHEIGHT [--utm-zone Z [--south]]\n"
-                      "                    [--eval X Y]... [--to-position FILE | --to-pixel FILE] POINTS\n"
-                      "MODEL is equirect, biquadraticpn, conicconformal, millercylindrical, utm or\n"
-                      "parabolicip. POINTS is a file (or - for standard input) of lines \"X Y LAT LON\"\n"
-                      "(for utm \"X Y NORTHING EASTING\"; for parabolicip graticule points \"P LAT X Y\"\n"
-                      "on the parallel LAT and \"M LON X Y\" on the meridian LON, at least 2 lines of\n"
-                      "each kind with 3 points); blank lines and lines starting with # are skipped.\n"
-                      "Fewer points than the model needs (3; 6 for biquadraticpn) or collinear points\n"
+                      "                    [--crs CRS [--order 1|2] [--grid-points]]\n"
+                      "                    [--eval X Y]... [--to-position FILE [--crs-out CRS] | --to-pixel FILE]\n"
+                      "                    POINTS\n"
+                      "MODEL is equirect, biquadraticpn, conicconformal, millercylindrical, utm,\n"
+                      "parabolicip or projected. POINTS is a file (or - for standard input) of lines\n"
+                      "\"X Y LAT LON\" (for utm and projected --grid-points \"X Y NORTHING EASTING\"; for\n"
+                      "parabolicip graticule points \"P LAT X Y\" on the parallel LAT and \"M LON X Y\"\n"
+                      "on the meridian LON, at least 2 lines of each kind with 3 points); blank lines\n"
+                      "and lines starting with # are skipped.\n"
+                      "projected fits a polynomial of --order 1 (default) or 2 between pixels and the\n"
+                      "grid of --crs (EPSG:27700, a PROJ string or WKT); positions reach WGS 84\n"
+                      "through PROJ, which picks the transformation (named in \"operation TEXT\").\n"
+                      "Fewer points than the model needs (3; 6 for biquadraticpn and order 2) or\n"
+                      "collinear points\n"
                       "are refused (exit 1); a condition below 0.01 is warned about on standard error,\n"
                       "as are UTM values outside the plausible range of a zone.\n"
                       "Prints per point \"X Y LAT LON XFIT YFIT DX DY\" (the pixel the fit gives the\n"
@@ -538,7 +427,8 @@ const TRegistrar fit{{"fit", "fit a calibration model to reference points, conve
                       "pixel) and, per --eval, \"pixel X Y -> LAT LON\". Degrees have 9 decimals,\n"
                       "pixels and metres 3.\n"
                       "--to-position FILE converts lines \"X Y\" (fractional pixels; - for standard\n"
-                      "input) to \"LAT LON\" (utm: \"NORTHING EASTING\"); --to-pixel FILE converts\n"
+                      "input) to \"LAT LON\" (utm: \"NORTHING EASTING\"; with --crs-out CRS \"NORTHING EASTING\"\n"
+                      "in that system, any model, through WGS 84); --to-pixel FILE converts\n"
                       "\"LAT LON\" (utm: \"NORTHING EASTING\") to fractional \"X Y\". Only the results\n"
                       "are printed, one line per input line (blank and # lines skipped); a line that\n"
                       "fails gives "

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "batch_convert.h"
 #include "cli.h"
 #include "exchange_cmds.h"
 #include "zylcarto/geodesy/ellipsoids.h"
@@ -275,11 +276,13 @@ int RunMap(const TArgs& args) {
     if (args[0] == "import-ozi") return RunMapImportOzi(rest);
     if (args[0] == "import-world") return RunMapImportWorld(rest);
     if (args[0] == "export-world") return RunMapExportWorld(rest);
+    if (args[0] == "to-position") return RunMapToPosition(rest);
+    if (args[0] == "to-pixel") return RunMapToPixel(rest);
     throw EUsageError("unknown map subcommand " + Quoted(args[0]) + "\n" + kUsage);
 }
 
 const TRegistrar reg{{"map", "generate, show, render, import and export calibrated maps",
-                      std::string(kUsage) + kMapExchangeUsage, RunMap}};
+                      std::string(kUsage) + kMapExchangeUsage + kMapConvertUsage, RunMap}};
 
 }  // namespace
 }  // namespace zylcarto::cli

@@ -12,7 +12,7 @@
 namespace zylcarto::cli {
 
 // zylcarto map import-ozi | import-world | export-world
-int RunMapImportOzi(const TArgs& a);
+int RunMapImportOzi(TArgs a);
 int RunMapImportWorld(TArgs a);
 int RunMapExportWorld(const TArgs& a);
 extern const char* const kMapExchangeUsage;

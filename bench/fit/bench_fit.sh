@@ -2,7 +2,9 @@
 # Batch conversion of `zylcarto fit` beside GDAL's GCP transformer on the same
 # points in the same run: 10^6 pixels to positions and 10^6 positions to pixels
 # with a second-order fit to 30 reference points (biquadraticpn, gdaltransform
-# -order 2). Prints the times, the ratios and the largest disagreement.
+# -order 2). Prints the times, the ratios and the largest disagreement. Then the
+# projected model on British National Grid: 10^6 pixels to WGS 84 positions
+# beside GDAL doing the same job (its GCP fit in the grid, then its reprojection).
 # usage: bench/fit/bench_fit.sh [ZYLCARTO] [POINTS]
 set -euo pipefail
 zylcarto=${1:-build/apps/zylcarto/zylcarto}
@@ -50,3 +52,20 @@ printf 'pixel -> position: zylcarto %.3f s, gdaltransform %.3f s, ratio %.1fx, l
     "$tz1" "$tg1" "$(echo "$tg1 / $tz1" | bc -l)" "$d1"
 printf 'position -> pixel: zylcarto %.3f s, gdaltransform %.3f s, ratio %.1fx, largest difference %s px\n' \
     "$tz2" "$tg2" "$(echo "$tg2 / $tz2" | bc -l)" "$d2"
+
+# The projected model: an affine fit in British National Grid, then PROJ to WGS 84.
+awk 'BEGIN { for (i = 0; i <= 2; i++) for (j = 0; j <= 2; j++) { x = i * 4000; y = j * 3000
+        printf "%d %d %.3f %.3f\n", x, y, 300000 - 2.5 * y + 0.05 * x, 400000 + 2.5 * x + 0.025 * y } }' >"$work/grid.txt"
+ggcps=$(awk '{ printf " -gcp %s %s %s %s", $1, $2, $4, $3 }' "$work/grid.txt")
+# shellcheck disable=SC2086
+{
+    tz3=$(run "$work/pixels.txt" "$work/z3.txt" "$zylcarto" fit --model projected --crs EPSG:27700 --grid-points \
+        --image 8000x6000 --to-position - "$work/grid.txt")
+    tg3a=$(run "$work/pixels.txt" "$work/g3a.txt" gdaltransform -order 1 $ggcps)
+    tg3b=$(run "$work/g3a.txt" "$work/g3.txt" gdaltransform -s_srs EPSG:27700 -t_srs EPSG:4326)
+}
+tg3=$(echo "$tg3a + $tg3b" | bc -l)
+d3=$(paste -d' ' "$work/z3.txt" "$work/g3.txt" | awk '{ a = $1 - $4; b = $2 - $3; a = a < 0 ? -a : a; b = b < 0 ? -b : b;
+        m = a > m ? a : m; m = b > m ? b : m } END { printf "%.2g", m }')
+printf 'projected pixel -> position: zylcarto %.3f s, gdaltransform (fit, then reprojection) %.3f s, ratio %.1fx, largest difference %s deg\n' \
+    "$tz3" "$tg3" "$(echo "$tg3 / $tz3" | bc -l)" "$d3"

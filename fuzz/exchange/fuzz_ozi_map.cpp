@@ -19,7 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     }
     fuzz::Check(c.Data.NumCalQuads >= 2 && c.Data.NumCalQuads <= 30, "point count within the 30 slots");
     fuzz::Check(c.ResidualsM.size() == static_cast<std::size_t>(c.Data.NumCalQuads), "a residual per point");
-    fuzz::Check(c.Model == cmEquiRect || c.Model == cmUTM || c.Model == cmBiquadraticPn, "a point model");
+    fuzz::Check(c.ResidualsPx.size() == c.ResidualsM.size(), "a pixel residual per point");
+    fuzz::Check(c.Model == cmEquiRect || c.Model == cmUTM || c.Model == cmBiquadraticPn || c.Model == cmProjected,
+                "a point model");
+    fuzz::Check(c.Model != cmProjected || !c.Data.CRS.empty(), "a projected model has its CRS");
     fuzz::Check(c.ImageWidth >= 1 && c.ImageHeight >= 1, "an image size");
     return 0;
 }

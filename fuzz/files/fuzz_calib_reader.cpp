@@ -33,6 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     TCalibModel model = cmUndefined;
     fuzz::Check(ParseCalibData(out, "fuzz", back, model), "written set is found again");
     fuzz::Check(back.NumCalLines == d.NumCalLines && back.NumCalQuads == d.NumCalQuads, "counts survive a round trip");
+    fuzz::Check(back.CRS == d.CRS && back.ProjOrder == d.ProjOrder, "the CRS text and order survive byte for byte");
     for (int i = 1; i <= d.NumCalLines; ++i) {
         fuzz::Check(back.CalLines[i].LineType == d.CalLines[i].LineType, "line type survives");
         fuzz::Check(back.CalLines[i].NumPoints == d.CalLines[i].NumPoints, "point count survives");

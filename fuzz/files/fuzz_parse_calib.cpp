@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     try {
         ParseCalibData(in, id, d, model);
     } catch (const EZYLGeoMapError&) {}
-    fuzz::Check(static_cast<int>(model) <= static_cast<int>(cmUndefined), "model is a valid value");
+    fuzz::Check(static_cast<int>(model) <= static_cast<int>(cmProjected), "model is a valid value");
+    fuzz::Check(d.ProjOrder == 1 || d.ProjOrder == 2, "order 1 or 2");
     fuzz::Check(static_cast<std::size_t>(d.Ellipsoid) < 61, "ellipsoid is a valid value");
     fuzz::Check(d.NumCalLines >= 0 && d.NumCalLines <= MaxCalibLines, "line count within capacity");
     return 0;

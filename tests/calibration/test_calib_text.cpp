@@ -151,9 +151,11 @@ TEST(FormatGeneral15, FifteenSignificantDigitsTrailingZerosDropped) {
     EXPECT_EQ(FormatGeneral15(99999999999999.99), "100000000000000");
 }
 
-TEST(CalibTagList, SixteenTagsInIndexOrder) {
+TEST(CalibTagList, EighteenTagsInIndexOrder) {
     const TTagList& tags = CalibTagList();
-    ASSERT_EQ(tags.size(), 16u);
+    ASSERT_EQ(tags.size(), 18u);
+    EXPECT_EQ(tags[ctCRS], "crs");
+    EXPECT_EQ(tags[ctProjOrder], "projorder");
     EXPECT_EQ(tags[ctCalLine], "calline");
     EXPECT_EQ(tags[ctLandmark], "landmark");
     EXPECT_EQ(tags[ctSymbol], "symbol");

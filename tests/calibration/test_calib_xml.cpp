@@ -416,3 +416,52 @@ TEST(CalibXmlRoundTrip, QuotesLineBreaksAndExponentsComeBackNaNIsRefused) {
         WriteFile("short.xml", SetText("s", "<calquads npoints=\"1\">\r\n[5]\r\n</calquads>\r\n"));
     EXPECT_THROW(ParseCalibData(shortQuad, "s", out, model), EZYLGeoMapError);
 }
+
+TEST(CalibXmlRoundTrip, ProjectedModelKeepsItsCRSByteForByteAndOlderTagsFirst) {
+    TCalibData in = SampleData();
+    // WKT quotes and brackets, markup characters, a line break, a tab, blanks at
+    // the ends, UTF-8 letters and a byte that is no UTF-8.
+    in.CRS = std::string(" PROJCS[\"Réseau <a&b> 1\",\n\tUNIT[\"metre\",1]]  ") + "\xff" + " Ω ";
+    in.ProjOrder = 2;
+    const std::string path = TempPath("projected.xml");
+    TTextFile f;
+    f.OpenWrite(path);
+    WriteRawCalDataToOpenXMLFile(f, true, "set1", in, cmProjected);
+    f.Close();
+    const std::string text = ReadFile(path);
+    // After the quads, on one line of ASCII.
+    const auto crsAt = text.find("<crs>");
+    ASSERT_NE(crsAt, std::string::npos) << text;
+    EXPECT_GT(crsAt, text.find("</calquads>"));
+    const auto crsEnd = text.find("</crs>", crsAt);
+    ASSERT_NE(crsEnd, std::string::npos);
+    const std::string crsLine = text.substr(crsAt, crsEnd - crsAt);
+    for (char c : crsLine) EXPECT_TRUE(c >= 0x20 && c < 0x7f) << crsLine;
+    EXPECT_NE(text.find("<projorder>2</projorder>"), std::string::npos);
+
+    TCalibData out;
+    TCalibModel model = cmUndefined;
+    ASSERT_TRUE(ParseCalibData(path, "set1", out, model));
+    EXPECT_EQ(model, cmProjected);
+    EXPECT_EQ(out.CRS, in.CRS);
+    EXPECT_EQ(out.ProjOrder, 2);
+    ExpectRoundTrip(in, out);
+
+    TMemoryStream s;
+    WriteCalDataToStream(s, "set1", in, cmProjected);
+    s.SetPosition(0);
+    TCalibData fromStream;
+    ASSERT_TRUE(ParseCalibData(s, "set1", fromStream, model));
+    EXPECT_EQ(fromStream.CRS, in.CRS);
+    EXPECT_EQ(fromStream.ProjOrder, 2);
+
+    // The map widget takes the model; other models write no CRS.
+    TCalibSetHeader header;
+    header.HasModel = true;
+    header.ModelName = "projected";
+    EXPECT_EQ(MapReaderModel(header), cmProjected);
+    TMemoryStream plain;
+    WriteCalDataToStream(plain, "set1", SampleData(), cmEquiRect);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(plain.Memory()), plain.Size()).find("<crs>"),
+              std::string::npos);
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -15,10 +16,10 @@ struct CliRun {
     std::string Text;
 };
 
-CliRun Fit(const std::string& arguments, const std::string& stdinText = "") {
+CliRun Cli(const std::string& arguments, const std::string& stdinText = "") {
     std::string cmd;
     if (!stdinText.empty()) cmd = "printf '" + stdinText + "' | ";
-    cmd += std::string("'") + ZYLCARTO_CLI + "' fit " + arguments + " 2>&1";
+    cmd += std::string("'") + ZYLCARTO_CLI + "' " + arguments + " 2>&1";
     CliRun r;
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return r;
@@ -29,6 +30,10 @@ CliRun Fit(const std::string& arguments, const std::string& stdinText = "") {
     std::istringstream in(r.Text);
     for (std::string line; std::getline(in, line);) r.Lines.push_back(line);
     return r;
+}
+
+CliRun Fit(const std::string& arguments, const std::string& stdinText = "") {
+    return Cli("fit " + arguments, stdinText);
 }
 
 std::vector<std::string> Fields(const std::string& line) {
@@ -210,4 +215,118 @@ TEST(FitCommand, BatchConversionsInBothDirections) {
     EXPECT_EQ(r.Status, 1) << r.Text;
     EXPECT_EQ(r.Lines, (std::vector<std::string>{"49.987500000 5.005000000", "error: line 2: line longer than 1 MB",
                                                  "49.975000000 5.015000000", "49.962500000 5.025000000"}));
+}
+
+// The projected model through the tool: the CRS step against cs2cs on the same
+// grid points, both directions, from fit and from a calibration file.
+TEST(FitCommand, ProjectedModelAgreesWithCs2cs) {
+    // British National Grid points 2.5 m per pixel, rotated slightly.
+    auto east = [](double x, double y) { return 400000 + 2.5 * x + 0.025 * y; };
+    auto north = [](double x, double y) { return 300000 - 2.5 * y + 0.05 * x; };
+    const int ref[][2] = {{100, 200}, {3900, 150}, {200, 2900}, {3800, 2950}, {2000, 1500}, {1000, 2500}};
+    const double test[][2] = {{0, 0}, {1234.5, 987.25}, {4000, 3000}};
+    const std::string points = testing::TempDir() + "/bng_points.txt";
+    std::ostringstream pts, grid;
+    pts.precision(12);
+    grid.precision(12);
+    for (const auto& p : ref) pts << p[0] << " " << p[1] << " " << north(p[0], p[1]) << " " << east(p[0], p[1]) << "\n";
+    for (const auto& p : test) grid << east(p[0], p[1]) << " " << north(p[0], p[1]) << "\n";
+    std::ofstream(points) << pts.str();
+    const std::string gridFile = testing::TempDir() + "/bng_grid.txt";
+    std::ofstream(gridFile) << grid.str();
+    FILE* p = popen(("cs2cs -f %.12f EPSG:27700 +to EPSG:4326 < '" + gridFile + "' 2>/dev/null").c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::vector<std::array<double, 2>> expected;
+    char buf[256];
+    while (std::fgets(buf, sizeof buf, p)) {
+        std::array<double, 2> ll{};
+        if (std::sscanf(buf, "%lf %lf", &ll[0], &ll[1]) == 2) expected.push_back(ll);
+    }
+    pclose(p);
+    if (expected.size() != 3) GTEST_SKIP() << "cs2cs is not installed";
+
+    const std::string fit = "--model projected --crs EPSG:27700 --grid-points --image 4000x3000 ";
+    std::string pixels, positions;
+    for (const auto& t : test) pixels += std::to_string(t[0]) + " " + std::to_string(t[1]) + "\\n";
+    for (const auto& e : expected) {
+        char line[80];
+        std::snprintf(line, sizeof line, "%.12f %.12f\\n", e[0], e[1]);
+        positions += line;
+    }
+    // A calibration file of the same points, read as any other model's file.
+    const std::string xml = testing::TempDir() + "/bng_map.xml";
+    std::ofstream xmlOut(xml);
+    xmlOut.precision(12);
+    xmlOut << "<?xml version=\"1.0\"?>\n<geomap sig=\"ZYLCSuite\" vers=\"1.0\" id=\"a\" "
+              "model=\"projected\" map=\"\" caption=\"\">\n<calquads npoints=\"3\">\n["
+           << north(100, 200) << "," << east(100, 200) << ",100,200] [" << north(3900, 150) << "," << east(3900, 150)
+           << ",3900,150] [" << north(200, 2900) << "," << east(200, 2900)
+           << ",200,2900]\n</calquads>\n<crs>EPSG:27700</crs>\n</geomap>\n";
+    xmlOut.close();
+    for (const CliRun& r : {Fit(fit + "--to-position - " + points, pixels), Cli("map to-position " + xml, pixels)}) {
+        ASSERT_EQ(r.Status, 0) << r.Text;
+        ASSERT_EQ(r.Lines.size(), 3u) << r.Text;
+        for (std::size_t i = 0; i < 3; ++i) {
+            double lat = 0, lon = 0;
+            ASSERT_EQ(std::sscanf(r.Lines[i].c_str(), "%lf %lf", &lat, &lon), 2) << r.Lines[i];
+            EXPECT_NEAR(lat, expected[i][0], 1e-8);  // 1 mm
+            EXPECT_NEAR(lon, expected[i][1], 1.6e-8);
+        }
+    }
+    for (const CliRun& r : {Fit(fit + "--to-pixel - " + points, positions), Cli("map to-pixel " + xml, positions)}) {
+        ASSERT_EQ(r.Status, 0) << r.Text;
+        EXPECT_EQ(r.Lines, (std::vector<std::string>{"0.000 0.000", "1234.500 987.250", "4000.000 3000.000"}));
+    }
+    // The readout in another grid: back in British National Grid (through WGS 84
+    // and PROJ's two directions of the shift, so within millimetres), and an
+    // equirect map's pixels in web Mercator as cs2cs has its positions.
+    const CliRun bng = Fit(fit + "--to-position - --crs-out EPSG:27700 " + points, pixels);
+    ASSERT_EQ(bng.Status, 0) << bng.Text;
+    ASSERT_EQ(bng.Lines.size(), 3u) << bng.Text;
+    for (std::size_t i = 0; i < 3; ++i) {
+        double n = 0, e = 0;
+        ASSERT_EQ(std::sscanf(bng.Lines[i].c_str(), "%lf %lf", &n, &e), 2) << bng.Lines[i];
+        EXPECT_NEAR(n, north(test[i][0], test[i][1]), 0.005);
+        EXPECT_NEAR(e, east(test[i][0], test[i][1]), 0.005);
+    }
+    const CliRun merc =
+        Fit("--model equirect --image 1000x800 --to-position - --crs-out EPSG:3857 " + Equirect9, "250.5 200\\n");
+    ASSERT_EQ(merc.Status, 0) << merc.Text;
+    FILE* c = popen("echo '48.75 6.2525' | cs2cs -f %.4f EPSG:4326 +to EPSG:3857", "r");
+    ASSERT_NE(c, nullptr);
+    double cx = 0, cy = 0, n = 0, e = 0;
+    const int got = std::fscanf(c, "%lf %lf", &cx, &cy);
+    pclose(c);
+    ASSERT_EQ(got, 2);
+    ASSERT_EQ(merc.Lines.size(), 1u) << merc.Text;
+    ASSERT_EQ(std::sscanf(merc.Lines[0].c_str(), "%lf %lf", &n, &e), 2);
+    EXPECT_NEAR(e, cx, 0.01);
+    EXPECT_NEAR(n, cy, 0.01);
+    EXPECT_EQ(Fit("--model equirect --image 10x10 --crs-out EPSG:3857 --to-pixel - " + Equirect9, "1 1\\n").Status, 2);
+
+    const CliRun report = Fit(fit + points);
+    ASSERT_EQ(report.Status, 0) << report.Text;
+    EXPECT_NE(report.Text.find("operation Inverse of British National Grid + OSGB36 to WGS 84"), std::string::npos)
+        << report.Text;
+    EXPECT_NE(report.Text.find("quality 0.000 0.000"), std::string::npos) << report.Text;
+
+    // Bad usage exits 2; a fit the points cannot give exits 1.
+    const std::pair<std::string, int> refused[] = {
+        {"--model projected --image 10x10 " + points, 2},
+        {"--model projected --crs EPSG:1 --image 10x10 " + points, 2},
+        {"--model projected --crs EPSG:27700 --order 3 --image 10x10 " + points, 2},
+        {"--model equirect --crs EPSG:27700 --image 10x10 " + points, 2},
+        {"--model projected --crs EPSG:27700 --order 2 --grid-points --image 10x10 " + gridFile, 2},
+    };
+    for (const auto& [options, status] : refused) EXPECT_EQ(Fit(options).Status, status) << options;
+    std::ofstream(gridFile) << "1 1 300000 400000\n5 1 300000 400010\n1 5 299990 400000\n9 9 299980 400020\n";
+    const CliRun few = Fit("--model projected --crs EPSG:27700 --order 2 --grid-points --image 10x10 " + gridFile);
+    EXPECT_EQ(few.Status, 1) << few.Text;
+    EXPECT_NE(few.Text.find("projected of order 2 needs at least 6 reference points, got 4"), std::string::npos)
+        << few.Text;
+    // A line that cannot be converted is named; the others are still converted.
+    const CliRun mixed = Cli("map to-position " + xml, "1 1\\n1\\n2 2\\n");
+    EXPECT_EQ(mixed.Status, 1);
+    ASSERT_EQ(mixed.Lines.size(), 3u) << mixed.Text;
+    EXPECT_EQ(mixed.Lines[1], "error: line 2: expected X Y, got \"1\"");
 }

@@ -35,15 +35,18 @@ TImportedCalibration FitImported(const TCalibData& Data, TCalibModel Model, int 
     r.Model = Model;
     r.ImageWidth = Width;
     r.ImageHeight = Height;
-    const auto& P = cal.Params();
     constexpr double metresPerDegree = 6371008.8 * DegToRad;
     for (int i = 1; i <= UsedCalQuads(r.Data); ++i) {
         const TCalQuad& q = r.Data.CalQuads[i];
-        if (Model == cmUTM) {
-            // The fitted affine rule gives the grid position of the pixel directly.
-            const double n = P.EquRectPLSP[1][1] + P.EquRectPLSP[1][2] * q.MapX + P.EquRectPLSP[1][3] * q.MapY;
-            const double e = P.EquRectPLSP[2][1] + P.EquRectPLSP[2][2] * q.MapX + P.EquRectPLSP[2][3] * q.MapY;
-            r.ResidualsM.push_back(std::hypot(n - q.Latitude, e - q.Longitude));
+        double x = 0, y = 0;
+        const bool placed = IsGridModel(Model) ? cal.CalcPixelCoordsGridFrac(q.Latitude, q.Longitude, x, y)
+                                               : cal.CalcPixelCoordsFrac(q.Latitude, q.Longitude, x, y);
+        r.ResidualsPx.push_back(placed ? std::hypot(x - q.MapX, y - q.MapY) : HUGE_VAL);
+        if (IsGridModel(Model)) {
+            // The fitted rule gives the grid position of the pixel directly.
+            double n = 0, e = 0;
+            r.ResidualsM.push_back(cal.CalcGridFrac(q.MapX, q.MapY, n, e) ? std::hypot(n - q.Latitude, e - q.Longitude)
+                                                                          : HUGE_VAL);
             continue;
         }
         bool latOK = false, longOK = false;

@@ -24,8 +24,11 @@ struct ZYLCARTO_EXPORT TImportedCalibration {
     int ImageWidth = 0, ImageHeight = 0;
     /// @}
     /// Per reference point, metres on the ground between its position and the fitted
-    /// position of its pixel (grid metres on UTM maps); infinite where the fit gives none.
+    /// position of its pixel (grid metres on UTM and projected maps); infinite where the fit gives none.
     std::vector<double> ResidualsM;
+    /// Per reference point, image pixels between its pixel and the pixel the fit
+    /// gives its position (or grid coordinates); infinite where the fit gives none.
+    std::vector<double> ResidualsPx;
     /// What the reader decided on its own, for the user.
     std::vector<std::string> Notes;
     /// The largest residual in metres; 0 without points.

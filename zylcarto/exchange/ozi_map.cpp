@@ -9,6 +9,7 @@
 
 #include "zylcarto/exchange/exchange_text.h"
 #include "zylcarto/exchange/image_size.h"
+#include "zylcarto/exchange/ozi_projection.h"
 #include "zylcarto/exchange/text_fields.h"
 #include "zylcarto/geodesy/datums.h"
 #include "zylcarto/geodesy/geocentric.h"
@@ -146,8 +147,7 @@ TOziPoint ReadPoint(std::string_view Text, std::size_t Line) {
     const int zone = F.size() > 13 ? std::atoi(std::string(F[13]).c_str()) : 0;  // "33" or "33U"
     const auto e = Field(F, 14, Line, "easting"), n = Field(F, 15, Line, "northing");
     if (e && n) {
-        if (zone < 1 || zone > 60) Fail(Line, "grid coordinates need a UTM zone 1..60");
-        p.Zone = zone;
+        p.Zone = zone;  // checked where the grid is UTM
         p.South = F.size() > 16 && SameText(F[16], "S");
         p.Grid = std::make_pair(*e, *n);
     }
@@ -158,9 +158,24 @@ bool StartsWith(std::string_view S, std::string_view Prefix) {
     return S.size() >= Prefix.size() && SameText(S.substr(0, Prefix.size()), Prefix);
 }
 
-std::string ImageBaseName(std::string_view Path) {
+std::string_view ImageBaseName(std::string_view Path) {
     const std::size_t slash = Path.find_last_of("\\/");
-    return TextAsUtf8(slash == std::string_view::npos ? Path : Path.substr(slash + 1));
+    return slash == std::string_view::npos ? Path : Path.substr(slash + 1);
+}
+
+// The image beside the map file under the name as the file has it: the bytes
+// themselves (a file system that kept them), else the name read in the code
+// pages such files are written in, Cyrillic first (which it mostly is when it is
+// not UTF-8), then Western. "" when none is there.
+std::string FindImage(const std::string& Dir, std::string_view Name) {
+    std::vector<std::string> names{std::string(Name)};
+    if (!IsUtf8(Name)) {
+        names.push_back(Cp1251AsUtf8(Name));
+        names.push_back(TextAsUtf8(Name));
+    }
+    for (const std::string& n : names)
+        if (std::string found = FindFileBeside(Dir, n); !found.empty()) return found;
+    return {};
 }
 
 }  // namespace
@@ -184,7 +199,8 @@ TImportedCalibration ReadOziMap(std::string_view Text, const std::string& MapFil
     if (lines.size() < 5) Fail(lines.size() + 1, "the file ends before the datum line");
 
     const std::string title = TextAsUtf8(TrimSpace(lines[1]));
-    const std::string imageName = ImageBaseName(TrimSpace(lines[2]));
+    const std::string_view imageBytes = ImageBaseName(TrimSpace(lines[2]));
+    const std::string imageName = TextAsUtf8(imageBytes);
     const auto datumFields = SplitCommas(lines[4]);
     const int datum = OziDatumNumber(datumFields[0]);
     if (datum == 0) Fail(5, "unknown datum " + Quoted(datumFields[0]));
@@ -192,6 +208,7 @@ TImportedCalibration ReadOziMap(std::string_view Text, const std::string& MapFil
 
     std::optional<TOziProjection> projection;
     std::string projectionName;
+    std::vector<std::string_view> setup;
     std::vector<TOziPoint> points, cornerPixels;
     std::vector<std::pair<std::size_t, std::pair<double, double>>> cornerCoords;
     int iwhW = 0, iwhH = 0;
@@ -207,6 +224,8 @@ TImportedCalibration ReadOziMap(std::string_view Text, const std::string& MapFil
                 projection = TOziProjection::UTM;
             else
                 projection = TOziProjection::Other;
+        } else if (StartsWith(l, "Projection Setup,")) {
+            setup = SplitCommas(l);
         } else if (StartsWith(l, "Point") && l.size() > 7 && std::isdigit(static_cast<unsigned char>(l[5]))) {
             TOziPoint p = ReadPoint(l, no);
             if (p.LatLong || p.Grid) points.push_back(p);
@@ -263,7 +282,20 @@ TImportedCalibration ReadOziMap(std::string_view Text, const std::string& MapFil
     };
 
     TCalibModel model = cmEquiRect;
+    TOziCrs crs;
+    std::string crsWhy;
+    if (*projection == TOziProjection::Other && OziProjection(projectionName, setup, crs, crsWhy) &&
+        OziDatumCrs(datumFields[0], crs)) {
+        // In the map's own projection and datum; PROJ takes it to WGS 84.
+        model = cmProjected;
+        D.CRS = crs.Definition();
+        D.ProjOrder = 1;
+    } else if (!crsWhy.empty()) {
+        Fail(5, crsWhy);
+    }
     if (*projection == TOziProjection::UTM) {
+        for (const TOziPoint& p : points)
+            if (p.Grid && (p.Zone < 1 || p.Zone > 60)) Fail(p.Line, "grid coordinates need a UTM zone 1..60");
         model = cmUTM;
         // The zone and hemisphere of the first grid point, else of the first point's position.
         const TOziPoint* first = nullptr;
@@ -279,17 +311,39 @@ TImportedCalibration ReadOziMap(std::string_view Text, const std::string& MapFil
             D.UTMSouth = lat < 0;
             if (D.UTMZone < 1) Fail(points[0].Line, "the map lies outside the UTM area");
         }
-    } else if (*projection == TOziProjection::Other) {
+    } else if (*projection == TOziProjection::Other && model != cmProjected) {
+        for (const TOziPoint& p : points)
+            if (!p.LatLong)
+                Fail(p.Line, "grid coordinates of a projection that is not read need latitude and longitude");
         model = points.size() >= 6 ? cmBiquadraticPn : cmEquiRect;
         result.Notes.push_back("projection \"" + TextAsUtf8(projectionName) + "\" fitted as " +
                                (model == cmBiquadraticPn ? "biquadratic" : "equirect (fewer than 6 points)"));
     }
 
-    for (const TOziPoint& p : points) {
+    // Positions of the projected model go into its grid, on the map's own datum.
+    std::vector<std::pair<double, double>> grid(points.size());
+    if (model == cmProjected) {
+        for (std::size_t k = 0; k < points.size(); ++k)
+            grid[k] =
+                points[k].Grid ? std::make_pair(points[k].Grid->first, points[k].Grid->second) : *points[k].LatLong;
+        std::vector<std::pair<double, double>> toProject;
+        for (std::size_t k = 0; k < points.size(); ++k)
+            if (!points[k].Grid) toProject.push_back(grid[k]);
+        std::string why;
+        if (!ProjectOnOwnDatum(crs, toProject, why)) Fail(5, why);
+        for (std::size_t k = 0, j = 0; k < points.size(); ++k)
+            if (!points[k].Grid) grid[k] = toProject[j++];
+    }
+
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        const TOziPoint& p = points[k];
         TCalQuad q;
         q.MapX = static_cast<std::int32_t>(std::lround(p.X));
         q.MapY = static_cast<std::int32_t>(std::lround(p.Y));
-        if (model == cmUTM) {
+        if (model == cmProjected) {
+            q.Longitude = grid[k].first;
+            q.Latitude = grid[k].second;
+        } else if (model == cmUTM) {
             if (p.Grid && datum == GeoDatumWGS84 && p.Zone == D.UTMZone && p.South == D.UTMSouth) {
                 q.Longitude = p.Grid->first;
                 q.Latitude = p.Grid->second;
@@ -318,7 +372,7 @@ TImportedCalibration ReadOziMap(std::string_view Text, const std::string& MapFil
     }
 
     const std::string dir = ExtractFilePath(MapFileName);
-    const std::string found = FindFileBeside(dir, imageName);
+    const std::string found = FindImage(dir, imageBytes);
     D.MapFName = found.empty() ? imageName : found;
     if (found.empty()) result.Notes.push_back("image \"" + imageName + "\" not found beside the map file");
     int w = iwhW, h = iwhH;

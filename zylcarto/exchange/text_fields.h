@@ -26,6 +26,8 @@ bool IsUtf8(std::string_view S);
 // Text of a file of unknown 8-bit encoding as UTF-8: kept when it is valid
 // UTF-8, read as Windows-1252 otherwise.
 std::string TextAsUtf8(std::string_view S);
+// Text in Windows-1251 (Cyrillic) as UTF-8.
+std::string Cp1251AsUtf8(std::string_view S);
 
 // Utf8 with each letter + combining mark pair that Windows-1252 holds as one
 // letter (e + U+0301 -> é, S + U+030C -> Š) composed, as Unicode's NFC would.

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <tuple>
 #include <filesystem>
 #include <numbers>
 #include <optional>
@@ -13,6 +14,7 @@
 #include "zylcarto/exchange/exchange_text.h"
 #include "zylcarto/exchange/image_size.h"
 #include "zylcarto/exchange/text_fields.h"
+#include "zylcarto/geomap/calibration/crs_transform.h"
 #include "zylcarto/geomap/calibration/calib_models.h"
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/support/errors.h"
@@ -147,9 +149,10 @@ bool PrjNamesWGS84Geographic(std::string_view Prj) {
     return u.rfind("GEOGCS[", 0) == 0 && u.find("WGS") != std::string::npos && u.find("84") != std::string::npos;
 }
 
-TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, bool South) {
+TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, bool South, const std::string& CRS) {
     if (UTMZone != 0 && !IsUTMZone(UTMZone))
         Fail("UTM zone " + std::to_string(UTMZone) + " is not 1..60 (0: from the .prj, or degrees)");
+    if (UTMZone != 0 && !CRS.empty()) Fail("a UTM zone and a coordinate reference system exclude each other");
     std::string worldName;
     for (const std::string& n : WorldFileNames(ImageName))
         if (Exists(n)) {
@@ -175,16 +178,24 @@ TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, 
 
     std::vector<std::string> notes;
     const std::string prjName = StripExtension(ImageName) + ".prj";
-    if (UTMZone == 0 && Exists(prjName)) {
+    std::string crs = CRS;
+    if (UTMZone == 0 && CRS.empty() && Exists(prjName)) {
         const std::string prj = ReadFileBytes(prjName);
         if (PrjNamesWGS84UTM(prj, UTMZone, South)) {
             notes.push_back("UTM zone " + std::to_string(UTMZone) + (South ? " south" : " north") + " from " + prjName);
         } else if (!PrjNamesWGS84Geographic(prj)) {
-            Fail(prjName + " names neither WGS 84 degrees nor a WGS 84 UTM zone; give --utm-zone for UTM maps");
+            // Any other system (ESRI or OGC WKT): the projected model in it.
+            crs = std::string(TrimSpace(prj));
+            notes.push_back("coordinate reference system from " + prjName);
         }
     }
-    const bool utm = UTMZone != 0;
+    if (!crs.empty()) {
+        std::string why;
+        if (!TCrsTransform::Create(crs, why)) Fail("coordinate reference system: " + why);
+    }
+    const bool utm = UTMZone != 0, projected = !crs.empty();
     TCalibData D;
+    D.CRS = crs;
     D.MapFName = StripPath(ImageName);
     D.Caption = StripExtension(D.MapFName);
     if (utm) {
@@ -202,7 +213,7 @@ TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, 
     for (const auto& p : {std::pair{0, 0}, std::pair{W, 0}, std::pair{W, H}, std::pair{0, H}}) {
         double X = 0, Y = 0;
         Apply(w, p.first, p.second, X, Y);
-        if (utm || (std::fabs(Y) <= 90 && std::fabs(X) <= 180)) continue;
+        if (utm || projected || (std::fabs(Y) <= 90 && std::fabs(X) <= 180)) continue;
         if (std::fabs(Y) > 90 + slackY || std::fabs(X) > 180 + slackX || W < 3 || H < 3)
             Fail(worldName + ": the values are not degrees (a corner lies at " + ShortestNumber(X) + ", " +
                  ShortestNumber(Y) + "); give --utm-zone for a UTM map");
@@ -215,7 +226,7 @@ TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, 
         ++D.NumCalQuads;
         D.CalQuads[D.NumCalQuads] = TCalQuad{Y, X, p.first, p.second};
     }
-    TImportedCalibration r = FitImported(D, utm ? cmUTM : cmEquiRect, W, H);
+    TImportedCalibration r = FitImported(D, projected ? cmProjected : utm ? cmUTM : cmEquiRect, W, H);
     // The outer edges lie off the globe, where the calibration answers nothing:
     // the corners come from the world file, held on the globe.
     if (inset > 0)
@@ -240,6 +251,16 @@ TWorldExport WorldFileOf(const TCalibData& Data, TCalibModel Model, int Width, i
         r.UTM = Model == cmUTM;
         return r;
     }
+    if (Model == cmProjected && Data.ProjOrder != 2) {
+        TParRows<2, 3> affine;
+        for (int row = 1; row <= 2; ++row)
+            for (int c = 1; c <= 3; ++c) affine[row][c] = cal.Params().ProjPLSP[row][c];
+        r.World = FromAffine(affine);
+        CheckReadable(r.World);
+        r.Exact = true;
+        return r;
+    }
+    const bool inGrid = Model == cmProjected;
     // Other models are not affine: fit the affine rule to the model's positions
     // on a grid over the image and report how far it strays.
     constexpr int kSteps = 10;
@@ -248,8 +269,13 @@ TWorldExport WorldFileOf(const TCalibData& Data, TCalibModel Model, int Width, i
         for (int j = 0; j <= kSteps; ++j) {
             const int x = static_cast<int>(static_cast<long long>(Width) * i / kSteps);
             const int y = static_cast<int>(static_cast<long long>(Height) * j / kSteps);
+            // A second-order projected map is fitted in its grid, the others in degrees.
             bool latOK = false, longOK = false;
-            const double lat = cal.CalcLatitude(x, y, latOK), lon = cal.CalcLongitude(x, y, longOK);
+            double lat = 0, lon = 0;
+            if (inGrid)
+                latOK = longOK = cal.CalcGridFrac(x, y, lat, lon);
+            else
+                std::tie(lat, lon) = std::pair(cal.CalcLatitude(x, y, latOK), cal.CalcLongitude(x, y, longOK));
             if (!latOK || !longOK || !std::isfinite(lat) || !std::isfinite(lon))
                 Fail("the calibration cannot convert pixel " + std::to_string(x) + "," + std::to_string(y));
             ++grid.NumCalQuads;
@@ -271,14 +297,22 @@ TWorldExport WorldFileOf(const TCalibData& Data, TCalibModel Model, int Width, i
         const TCalQuad& q = grid.CalQuads[i];
         double X = 0, Y = 0;
         Apply(r.World, q.MapX, q.MapY, X, Y);
-        const double d = std::hypot((Y - q.Latitude) * metresPerDegree,
-                                    (X - q.Longitude) * metresPerDegree * std::cos(q.Latitude * DegToRad));
+        const double d = inGrid ? std::hypot(Y - q.Latitude, X - q.Longitude)
+                                : std::hypot((Y - q.Latitude) * metresPerDegree,
+                                             (X - q.Longitude) * metresPerDegree * std::cos(q.Latitude * DegToRad));
         r.MaxResidualM = std::max(r.MaxResidualM, d);
     }
     return r;
 }
 
 std::string PrjText(const TCalibData& Data, bool UTM) {
+    if (!Data.CRS.empty()) {
+        std::string why;
+        const auto crs = TCrsTransform::Create(Data.CRS, why);
+        if (!crs) Fail("coordinate reference system: " + why);
+        if (crs->PrjWkt().empty()) Fail("PROJ cannot write the coordinate reference system as WKT");
+        return crs->PrjWkt();
+    }
     const std::string geog =
         "GEOGCS[\"GCS_WGS_1984\",DATUM[\"D_WGS_1984\",SPHEROID[\"WGS_1984\",6378137.0,298.257223563]],"
         "PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]]";

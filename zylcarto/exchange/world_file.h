@@ -5,8 +5,8 @@
 /// centres: X = A*column + B*row + C, Y = D*column + E*row + F. Our pixel
 /// positions count pixel edges (the top-left corner of the image is 0, 0), so the
 /// centre of the first pixel is our 0.5, 0.5. X and Y are longitude and latitude
-/// in degrees, or easting and northing in UTM metres. Pure functions, safe from
-/// any thread.
+/// in degrees, or easting and northing in UTM metres or in the grid of another
+/// coordinate reference system. Pure functions, safe from any thread.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,19 +46,23 @@ ZYLCARTO_EXPORT bool PrjNamesWGS84UTM(std::string_view Prj, int& Zone, bool& Sou
 ZYLCARTO_EXPORT bool PrjNamesWGS84Geographic(std::string_view Prj);
 
 /// Imports the world file beside ImageName: UTM when UTMZone is 1..60 (or, with
-/// UTMZone 0, a .prj beside the image names a WGS 84 UTM zone), equirect when the
-/// values are degrees (a global file whose outer pixel edges lie up to half a pixel
-/// beyond +-180 and +-90 included, its corners then held on the globe); otherwise,
-/// and for any other UTMZone, EZYLGeoMapError naming the world file. The image's
-/// size is read from its header. A missing world file (the message lists the names
-/// looked for) or an unreadable image raises EInOutError naming the image.
-ZYLCARTO_EXPORT TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, bool South);
+/// UTMZone 0, a .prj beside the image names a WGS 84 UTM zone); cmProjected in
+/// CRS (any definition PROJ takes) or, without one, in the system of any other
+/// .prj (ESRI or OGC WKT); equirect when the values are degrees (a global file
+/// whose outer pixel edges lie up to half a pixel beyond +-180 and +-90 included,
+/// its corners then held on the globe); otherwise, for any other UTMZone, a zone
+/// with a CRS or a CRS PROJ refuses, EZYLGeoMapError naming the world file. The
+/// image's size is read from its header. A missing world file (the message lists
+/// the names looked for) or an unreadable image raises EInOutError naming the image.
+ZYLCARTO_EXPORT TImportedCalibration ImportWorldFile(const std::string& ImageName, int UTMZone, bool South,
+                                                     const std::string& CRS = "");
 
 /// A world file made from a calibration.
 struct TWorldExport {
     /// The coefficients.
     TWorldFile World;
-    /// True for equirect and UTM maps, whose rule is affine; other models are fitted.
+    /// True for equirect, UTM and first-order projected maps, whose rule is affine;
+    /// other models are fitted (second-order projected maps in their grid).
     bool Exact = false;
     /// Largest distance in metres between the model and the fitted affine rule over an
     /// 11 by 11 grid of the image; 0 when exact.
@@ -71,8 +75,10 @@ struct TWorldExport {
 /// EZYLGeoMapError when the model cannot convert a grid pixel or gives no rule
 /// that ParseWorldFile would read back (a zero pixel size, as from too few points).
 ZYLCARTO_EXPORT TWorldExport WorldFileOf(const TCalibData& Data, TCalibModel Model, int Width, int Height);
-/// The ESRI-style .prj text that goes with it: WGS 84 degrees, or with UTM the
-/// zone and hemisphere of Data; EZYLGeoMapError for a UTM zone outside 1..60.
+/// The ESRI-style .prj text that goes with it: the CRS of Data when it has one
+/// (as PROJ writes it, ESRI's WKT where it can), else WGS 84 degrees, or with UTM
+/// the zone and hemisphere of Data; EZYLGeoMapError for a UTM zone outside 1..60
+/// or a CRS PROJ refuses.
 ZYLCARTO_EXPORT std::string PrjText(const TCalibData& Data, bool UTM);
 
 }  // namespace zylcarto

@@ -7,6 +7,7 @@
 
 #include "zylcarto/geodesy/projections.h"
 #include "zylcarto/support/longitude.h"
+#include "zylcarto/geomap/calibration/crs_transform.h"
 #include "zylcarto/support/numeric.h"
 
 namespace zylcarto {
@@ -19,6 +20,8 @@ constexpr double NoLine = 1e20;
 constexpr int GratIterations = 60;
 constexpr double GratTolerance = 1e-12;
 constexpr double GratResidual = 1e-6;  // pixels
+// Newton's method on the projected model's polynomial starts next to the answer.
+constexpr int ProjInverseIterations = 8;
 
 bool ValidZone(int Zone) { return Zone >= 1 && Zone <= 60; }
 
@@ -142,6 +145,10 @@ bool GratToPixel(const TCalibData& D, const TMatrix& G, double Lat, double Long,
     return false;
 }
 
+double Poly6(const TFixedArray<double, 6>& K, double u, double v) {
+    return K[1] + K[2] * u + K[3] * v + K[4] * u * u + K[5] * u * v + K[6] * v * v;
+}
+
 TGeoResult Both(double Lat, double Long) {
     TGeoResult r;
     r.Latitude = Lat;
@@ -205,6 +212,13 @@ TGeoResult PixelToGeoByModel(const TCalibView& C, double X, double Y) {
         UTMToLatLong(easting, northing, C.Data.UTMZone, C.Data.UTMSouth, C.Data.Ellipsoid, lat, lon);
         return Both(lat, lon);
     }
+    case cmProjected: {
+        if (!C.Crs) return r;
+        double north = 0, east = 0;
+        ProjPixelToGrid(P, X, Y, north, east);
+        C.Crs->ToGeo(&east, &north, 1);
+        return Both(north, east);
+    }
     case cmUndefined: break;
     }
     return r;
@@ -219,6 +233,7 @@ double ModelLongCentre(const TCalibView& C) {
     switch (C.Model) {
     case cmParabolicIp: return MeridiansCentre(C.Data, C.GratMat);
     case cmUTM: return ValidZone(C.Data.UTMZone) ? ZoneCentralMeridian(C.Data.UTMZone) : 0.0;
+    case cmProjected: return 0.0;  // PROJ answers within -180..180
     default: return C.Pars.LongCentre;
     }
 }
@@ -246,6 +261,37 @@ void UTMGridToPixelFrac(const TCalibParams& P, double Northing, double Easting, 
     y = S[2][1] + S[2][2] * Northing + S[2][3] * Easting;
 }
 
+void ProjPixelToGrid(const TCalibParams& P, double x, double y, double& Northing, double& Easting) {
+    Northing = Poly6(P.ProjPLSP[1], x, y);
+    Easting = Poly6(P.ProjPLSP[2], x, y);
+}
+
+void ProjGridToPixel(const TCalibParams& P, double Northing, double Easting, double& x, double& y) {
+    x = Poly6(P.ProjSPPL[1], Northing, Easting);
+    y = Poly6(P.ProjSPPL[2], Northing, Easting);
+    // The fitted way back only approximates the inverse of the way there (the
+    // inverse of a second-order polynomial is none): Newton's method on the way
+    // there makes both directions agree, from the fitted start.
+    const auto& K = P.ProjPLSP;
+    double nx = x, ny = y;
+    for (int i = 0; i < ProjInverseIterations; ++i) {
+        double n = 0, e = 0;
+        ProjPixelToGrid(P, nx, ny, n, e);
+        const double dNdx = K[1][2] + 2 * K[1][4] * nx + K[1][5] * ny, dNdy = K[1][3] + K[1][5] * nx + 2 * K[1][6] * ny;
+        const double dEdx = K[2][2] + 2 * K[2][4] * nx + K[2][5] * ny, dEdy = K[2][3] + K[2][5] * nx + 2 * K[2][6] * ny;
+        const double det = dNdx * dEdy - dNdy * dEdx;
+        if (det == 0 || !std::isfinite(det)) return;
+        const double rn = Northing - n, re = Easting - e;
+        const double dx = (rn * dEdy - re * dNdy) / det, dy = (re * dNdx - rn * dEdx) / det;
+        nx += dx;
+        ny += dy;
+        if (!std::isfinite(nx) || !std::isfinite(ny)) return;
+        if (std::fabs(dx) + std::fabs(dy) <= GratTolerance * (1.0 + std::fabs(nx) + std::fabs(ny))) break;
+    }
+    x = nx;
+    y = ny;
+}
+
 void UTMGridToPixel(const TCalibParams& P, double Northing, double Easting, int& x, int& y) {
     double fx = 0, fy = 0;
     UTMGridToPixelFrac(P, Northing, Easting, fx, fy);
@@ -271,7 +317,8 @@ bool GeoToPixelFrac(const TCalibView& C, double Lat, double Long, double& x, dou
     const TCalibParams& P = C.Pars;
     // The polynomial, Miller and conic fits took the longitudes of their points
     // unwrapped around the map's centre; so must every longitude given to them.
-    if (C.Model != cmParabolicIp && C.Model != cmUTM) Long = UnwrapLongitude(Long, P.LongCentre);
+    if (C.Model != cmParabolicIp && C.Model != cmUTM && C.Model != cmProjected)
+        Long = UnwrapLongitude(Long, P.LongCentre);
     switch (C.Model) {
     case cmParabolicIp: return GratToPixel(C.Data, C.GratMat, Lat, Long, x, y);
     case cmBiquadraticPn: {
@@ -318,6 +365,14 @@ bool GeoToPixelFrac(const TCalibView& C, double Lat, double Long, double& x, dou
         double easting = 0, northing = 0;
         LatLongToMapUTM(C.Data, Lat, Long, easting, northing);
         UTMGridToPixelFrac(P, northing, easting, x, y);
+        return true;
+    }
+    case cmProjected: {
+        if (!C.Crs) return false;
+        double east = NormalizeLongitude(Long), north = Lat;
+        C.Crs->ToGrid(&east, &north, 1);
+        if (!std::isfinite(east) || !std::isfinite(north)) return false;
+        ProjGridToPixel(P, north, east, x, y);
         return true;
     }
     case cmUndefined: break;

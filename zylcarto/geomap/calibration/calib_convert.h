@@ -9,12 +9,16 @@
 
 namespace zylcarto {
 
-// What a conversion reads: the model and the fitted state.
+class TCrsTransform;
+
+// What a conversion reads: the model and the fitted state; for cmProjected the
+// CRS of the data (null: no conversion).
 struct TCalibView {
     TCalibModel Model;
     const TCalibData& Data;
     const TMatrix& GratMat;
     const TCalibParams& Pars;
+    const TCrsTransform* Crs;
 };
 
 struct TGeoResult {
@@ -50,6 +54,9 @@ inline TLongitudeFrame CornersLongFrame(const TCornerArray& C) {
                            {C[gcoTopRight].Longit, 1}});
 }
 
+// The projected model's polynomials: pixel to grid northing and easting, and back.
+void ProjPixelToGrid(const TCalibParams& P, double x, double y, double& Northing, double& Easting);
+void ProjGridToPixel(const TCalibParams& P, double Northing, double Easting, double& x, double& y);
 // UTM easting and northing of (Lat, Long) in the map's own zone and hemisphere
 // (in its own zone when the map has none).
 void LatLongToMapUTM(const TCalibData& D, double Lat, double Long, double& Easting, double& Northing);

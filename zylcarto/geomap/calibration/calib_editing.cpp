@@ -4,6 +4,7 @@
 
 #include "zylcarto/geomap/calibration/calib_convert.h"
 #include "zylcarto/geomap/calibration/calibration.h"
+#include "zylcarto/geomap/calibration/crs_transform.h"
 #include "zylcarto/support/curvefit.h"
 #include "zylcarto/support/mathhooks.h"
 #include "zylcarto/support/numeric.h"
@@ -15,7 +16,7 @@ namespace {
 // The sphere of the map's resolution.
 constexpr double QualityEarthRadius = 6378000.0;
 
-bool IsPointModel(TCalibModel M) { return M >= cmBiquadraticPn && M <= cmUTM; }
+bool IsPointModel(TCalibModel M) { return (M >= cmBiquadraticPn && M <= cmUTM) || M == cmProjected; }
 
 int FindLine(const TCalibData& D, TGratLineKind Kind, double Value) {
     for (int k = 1; k <= UsedCalLines(D); ++k)
@@ -88,7 +89,21 @@ bool TMapCalibration::AddCalibPoint(TGratLineKind GratLineKind, double LineValue
 bool TMapCalibration::AddCalibPoint(double Latit, double Longit, int PixPosX, int PixPosY) {
     if (!IsPointModel(FCalibModel) || FCalibModel == cmUTM) Raise(AddNotSupported);
     if (!std::isfinite(Latit) || !std::isfinite(Longit)) Raise("invalid coordinates of calibration point");
-    return AppendCalQuad(TCalQuad{Latit, Longit, PixPosX, PixPosY});
+    if (FCalibModel != cmProjected) return AppendCalQuad(TCalQuad{Latit, Longit, PixPosX, PixPosY});
+    SyncCrs();
+    const TCrsTransform* crs = Crs();
+    if (!crs) Raise("no usable coordinate reference system: " + (FCrsError.empty() ? "none set" : FCrsError));
+    double east = Longit, north = Latit;
+    if (IsGeoPosition(Latit, Longit)) crs->ToGrid(&east, &north, 1);
+    if (!IsGeoPosition(Latit, Longit) || !std::isfinite(east) || !std::isfinite(north))
+        Raise("the position has no grid coordinates in the map's coordinate reference system");
+    return AppendCalQuad(TCalQuad{north, east, PixPosX, PixPosY});
+}
+
+bool TMapCalibration::AddCalibPointGrid(double Northing, double Easting, int PixPosX, int PixPosY) {
+    if (FCalibModel != cmProjected) Raise(AddNotSupported);
+    if (!std::isfinite(Northing) || !std::isfinite(Easting)) Raise("invalid coordinates of calibration point");
+    return AppendCalQuad(TCalQuad{Northing, Easting, PixPosX, PixPosY});
 }
 
 bool TMapCalibration::AddCalibPoint(double Northing, double Easting, int Zone, THemisphere Hemisphere, int PixPosX,
@@ -172,6 +187,8 @@ void TMapCalibration::RestoreLastDeletedCalPoint() {
         const TCalQuad q = FBiQuadOops;
         if (FCalibModel == cmUTM)
             AddCalibPoint(q.Latitude, q.Longitude, FCalibData.UTMZone, GetUTMHemisphere(), q.MapX, q.MapY);
+        else if (FCalibModel == cmProjected)
+            AddCalibPointGrid(q.Latitude, q.Longitude, q.MapX, q.MapY);
         else
             AddCalibPoint(q.Latitude, q.Longitude, q.MapX, q.MapY);
         FRestoreBiQuadOK = false;
@@ -190,10 +207,16 @@ void TMapCalibration::CalibQuality(double& QualX, double& QualY) const {
         for (int i = 1; i <= UsedCalQuads(FCalibData); ++i) {
             const TCalQuad& q = FCalibData.CalQuads[i];
             int x = 0, y = 0;
-            if (FCalibModel == cmUTM)
+            if (FCalibModel == cmUTM) {
                 UTMGridToPixel(FPars, q.Latitude, q.Longitude, x, y);
-            else if (!CalcPixelCoords(q.Latitude, q.Longitude, x, y))
+            } else if (FCalibModel == cmProjected) {
+                double fx = 0, fy = 0;
+                ProjGridToPixel(FPars, q.Latitude, q.Longitude, fx, fy);
+                x = RoundToInt(fx);
+                y = RoundToInt(fy);
+            } else if (!CalcPixelCoords(q.Latitude, q.Longitude, x, y)) {
                 continue;  // no pixel, not pixel (0, 0)
+            }
             fitX.EnterStatValue(q.MapX, x);
             fitY.EnterStatValue(q.MapY, y);
         }
@@ -213,7 +236,12 @@ bool TMapCalibration::CalibPositionQuality(double& RmsMetres) const {
         const TCalQuad& q = FCalibData.CalQuads[i];
         double a = 0, b = 0;
         double d = 0;
-        if (FCalibModel == cmUTM) {
+        const TCrsTransform* crs = Crs();
+        if (FCalibModel == cmProjected && crs && crs->IsGeographic()) {
+            // Grid degrees: measured on the sphere as the other degree models are.
+            if (!CalcGridFrac(q.MapX, q.MapY, a, b)) return false;
+            d = SphereGreatCircleDist(QualityEarthRadius, q.Latitude, q.Longitude, a, b);
+        } else if (IsGridModel(FCalibModel)) {
             if (!CalcGridFrac(q.MapX, q.MapY, a, b)) return false;
             d = std::hypot(a - q.Latitude, b - q.Longitude);
         } else {

@@ -349,6 +349,24 @@ void FitBiquadratic(const TCalibData& D, TCalibParams& P) {
     FitPolynomialRows<6>(D, false, P.CalParsSPPL);
 }
 
+void FitProjected(const TCalibData& D, TCalibParams& P) {
+    if (D.ProjOrder == 2) {
+        FitPolynomialRows<6>(D, true, P.ProjPLSP);
+        FitPolynomialRows<6>(D, false, P.ProjSPPL);
+        return;
+    }
+    TParRows<2, 3> there, back;
+    FitPolynomialRows<3>(D, true, there);
+    FitPolynomialRows<3>(D, false, back);
+    P.ProjPLSP = {};
+    P.ProjSPPL = {};
+    for (int r = 1; r <= 2; ++r)
+        for (int c = 1; c <= 3; ++c) {
+            P.ProjPLSP[r][c] = there[r][c];
+            P.ProjSPPL[r][c] = back[r][c];
+        }
+}
+
 double FitCondition(const TCalibData& D, TCalibModel Model) {
     if (Model == cmParabolicIp) {
         TMatrix G;
@@ -394,6 +412,7 @@ double FitCondition(const TCalibData& D, TCalibModel Model) {
     case cmBiquadraticPn: return polynomial(true);
     case cmEquiRect:
     case cmUTM: return polynomial(false);
+    case cmProjected: return polynomial(D.ProjOrder == 2);
     case cmConicConformal: {
         // The apex is fixed by the spread of the points in the image.
         TScaling U, V;

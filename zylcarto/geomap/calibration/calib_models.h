@@ -26,6 +26,11 @@ ZYLCARTO_EXPORT void FitEquiRect(const TCalibData& D, TCalibParams& P);
 /// Least-squares second-order polynomials (CalParsPLSP, CalParsSPPL), as FitEquiRect.
 ZYLCARTO_EXPORT void FitBiquadratic(const TCalibData& D, TCalibParams& P);
 
+/// Least-squares polynomials between pixels and the grid (ProjPLSP, ProjSPPL) of
+/// order D.ProjOrder (2; anything else 1), from the reference points as grid
+/// northing and easting; as FitEquiRect otherwise.
+ZYLCARTO_EXPORT void FitProjected(const TCalibData& D, TCalibParams& P);
+
 /// How well the reference data fixes the model: the smallest over the largest
 /// singular value of its centred and scaled design (for the polynomial models the
 /// worse of the two directions, for the conic model the affine design of the

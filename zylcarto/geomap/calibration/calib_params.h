@@ -22,6 +22,12 @@ struct TCalibParams {
     TParRows<2, 6> CalParsPLSP;
     /// cmBiquadraticPn, coordinates back to pixels.
     TParRows<2, 6> CalParsSPPL;
+    /// cmProjected, pixel (x, y) to northing (row 1) and easting (row 2) of the CRS
+    /// with the six terms 1, x, y, x^2, x*y, y^2 (the last three zero for order 1).
+    TParRows<2, 6> ProjPLSP;
+    /// cmProjected, northing and easting back to pixel x (row 1) and y (row 2): the
+    /// start of Newton's method on ProjPLSP, which makes both directions agree.
+    TParRows<2, 6> ProjSPPL;
     /// cmMillerCylindrical: row 1 slope and intercept of y, row 2 of x.
     TParRows<2, 2> MillercylPar;
     /// cmConicConformal: apex x, apex y (pixels), latitude slope and intercept,

@@ -27,13 +27,16 @@ enum class TCalibModel : std::uint8_t {
     cmMillerCylindrical = 3,  ///< Miller cylindrical projection
     cmEquiRect = 4,           ///< affine equirectangular
     cmUTM = 5,                ///< affine between pixels and UTM easting and northing
-    cmUndefined = 6           ///< no calibration: every conversion reports invalid
+    cmUndefined = 6,          ///< no calibration: every conversion reports invalid
+    cmProjected = 7           ///< polynomial between pixels and the easting and northing of any CRS (PROJ)
 };
 using enum TCalibModel;
 
 /// The names of the models in the calibration file, in enumeration order.
-inline constexpr std::array<std::string_view, 7> CalibModelNames{
-    "parabolicip", "biquadraticpn", "conicconformal", "millercylindrical", "equirect", "utm", "undefined"};
+inline constexpr std::array<std::string_view, 8> CalibModelNames{
+    "parabolicip", "biquadraticpn", "conicconformal", "millercylindrical", "equirect", "utm", "undefined", "projected"};
+/// True for the models whose reference points are grid metres, not degrees.
+inline constexpr bool IsGridModel(TCalibModel M) { return M == TCalibModel::cmUTM || M == TCalibModel::cmProjected; }
 
 /// A graticule line is a meridian (constant longitude) or a parallel (constant latitude).
 enum class TGratLineKind : std::uint8_t { gtlMeridian = 0, gtlParallel = 1 };
@@ -127,8 +130,9 @@ private:
     std::array<TCoords, 4> FItems{};
 };
 
-/// One reference point. On a cmUTM map Latitude holds the northing and
-/// Longitude the easting, in metres.
+/// One reference point. On a cmUTM or cmProjected map Latitude holds the
+/// northing and Longitude the easting, in the units of the grid (metres, or
+/// degrees for a geographic CRS).
 struct TCalQuad {
     /// Latitude in degrees (northing in metres on a cmUTM map).
     double Latitude = 0;
@@ -181,6 +185,12 @@ struct TCalibData {
     bool UTMSouth = false;
     /// Ellipsoid of UTM points.
     TGeoEllipsoid Ellipsoid = TGeoEllipsoid::gelWGS84;
+    /// cmProjected: the coordinate reference system of the grid as PROJ takes it
+    /// ("EPSG:27700", a PROJ string or WKT), UTF-8; empty otherwise.
+    std::string CRS;
+    /// cmProjected: order of the polynomial between pixels and grid, 1 (affine,
+    /// 3 points) or 2 (6 points); other values count as 1.
+    std::int32_t ProjOrder = 1;
     /// Equal when every field is, unused array entries included.
     friend bool operator==(const TCalibData&, const TCalibData&) = default;
 };

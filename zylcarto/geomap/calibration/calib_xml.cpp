@@ -30,6 +30,120 @@ std::string_view EllipsoidIdentifier(TGeoEllipsoid E) {
 
 std::string IntText(std::int64_t Value) { return std::to_string(Value); }
 
+// Element text as XML needs it, on one line and in ASCII whatever the file's code
+// page: markup characters as entities, controls, blanks at the ends and non-ASCII UTF-8 characters
+// as numeric references. A byte that is not UTF-8 goes as U+DC80 + byte (a
+// surrogate, which UTF-8 never holds), so that it too comes back as it was.
+constexpr std::uint32_t StrayByteBase = 0xdc00;
+
+std::string EscapedText(std::string_view Text) {
+    std::string out;
+    for (std::size_t i = 0; i < Text.size();) {
+        const auto c = static_cast<unsigned char>(Text[i]);
+        if (c == '&' || c == '<' || c == '>') {
+            out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : "&gt;";
+            ++i;
+            continue;
+        }
+        // Blanks at either end as references: the reader trims the element's text.
+        const bool edge = i == 0 || i + 1 == Text.size();
+        if ((c > 0x20 && c < 0x7f) || (c == 0x20 && !edge)) {
+            out += static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        const int extra = c >= 0xf0 && c < 0xf5 ? 3 : c >= 0xe0 && c < 0xf0 ? 2 : c >= 0xc2 && c < 0xe0 ? 1 : 0;
+        std::uint32_t code = c < 0x80 ? c : StrayByteBase + c;
+        std::size_t len = 1;
+        if (extra > 0 && i + static_cast<std::size_t>(extra) < Text.size()) {
+            std::uint32_t v = c & (0x3fu >> extra);
+            bool ok = true;
+            for (int k = 1; ok && k <= extra; ++k) {
+                const auto t = static_cast<unsigned char>(Text[i + static_cast<std::size_t>(k)]);
+                ok = (t & 0xc0) == 0x80;
+                v = (v << 6) | (t & 0x3fu);
+            }
+            // Overlong forms and surrogates are not UTF-8 either.
+            const std::uint32_t least = extra == 1 ? 0x80 : extra == 2 ? 0x800 : 0x10000;
+            if (ok && v >= least && v <= 0x10ffff && !(v >= 0xd800 && v <= 0xdfff)) {
+                code = v;
+                len = static_cast<std::size_t>(extra) + 1;
+            }
+        }
+        out += "&#" + std::to_string(code) + ";";
+        i += len;
+    }
+    return out;
+}
+
+void AppendUtf8(std::string& Out, std::uint32_t Code) {
+    if (Code < 0x80) {
+        Out += static_cast<char>(Code);
+    } else if (Code < 0x800) {
+        Out += static_cast<char>(0xc0 | (Code >> 6));
+        Out += static_cast<char>(0x80 | (Code & 0x3f));
+    } else if (Code < 0x10000) {
+        Out += static_cast<char>(0xe0 | (Code >> 12));
+        Out += static_cast<char>(0x80 | ((Code >> 6) & 0x3f));
+        Out += static_cast<char>(0x80 | (Code & 0x3f));
+    } else {
+        Out += static_cast<char>(0xf0 | (Code >> 18));
+        Out += static_cast<char>(0x80 | ((Code >> 12) & 0x3f));
+        Out += static_cast<char>(0x80 | ((Code >> 6) & 0x3f));
+        Out += static_cast<char>(0x80 | (Code & 0x3f));
+    }
+}
+
+// The inverse of EscapedText; also takes &quot; and &apos; and hexadecimal
+// references, and leaves an ampersand that starts no reference as it is.
+std::string UnescapedText(std::string_view Text) {
+    std::string out;
+    for (std::size_t i = 0; i < Text.size(); ++i) {
+        if (Text[i] != '&') {
+            out += Text[i];
+            continue;
+        }
+        const std::size_t semi = Text.find(';', i);
+        const std::string_view ref =
+            semi == std::string_view::npos ? std::string_view() : Text.substr(i + 1, semi - i - 1);
+        static constexpr std::pair<std::string_view, char> named[] = {
+            {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
+        bool done = false;
+        for (const auto& [name, ch] : named)
+            if (ref == name) {
+                out += ch;
+                done = true;
+            }
+        if (!done && ref.size() >= 2 && ref.size() <= 9 && ref[0] == '#') {
+            const bool hex = ref[1] == 'x' || ref[1] == 'X';
+            const std::string_view digits = ref.substr(hex ? 2 : 1);
+            std::uint32_t code = 0;
+            bool ok = !digits.empty();
+            for (char d : digits) {
+                const int v = d >= '0' && d <= '9'          ? d - '0'
+                              : hex && d >= 'a' && d <= 'f' ? d - 'a' + 10
+                              : hex && d >= 'A' && d <= 'F' ? d - 'A' + 10
+                                                            : -1;
+                ok = ok && v >= 0;
+                if (ok) code = code * (hex ? 16 : 10) + static_cast<std::uint32_t>(v);
+            }
+            if (ok && code <= 0x10ffff) {
+                if (code >= StrayByteBase + 0x80 && code <= StrayByteBase + 0xff)
+                    out += static_cast<char>(code - StrayByteBase);
+                else
+                    AppendUtf8(out, code);
+                done = true;
+            }
+        }
+        if (!done) {
+            out += '&';
+            continue;
+        }
+        i = semi;
+    }
+    return out;
+}
+
 std::vector<std::string> CalDataLines(TCalLayout Layout, bool WriteHeader, const std::string& DataID,
                                       const TCalibData& D, TCalibModel Model) {
     const bool text = Layout == TCalLayout::TextFile;
@@ -78,6 +192,11 @@ std::vector<std::string> CalDataLines(TCalLayout Layout, bool WriteHeader, const
         }
         lines.push_back(quads);
         lines.emplace_back("</calquads>");
+    }
+    // After every tag older readers know: they skip these and read the rest.
+    if (Model == cmProjected || !D.CRS.empty() || D.ProjOrder == 2) {
+        lines.push_back("<crs>" + EscapedText(D.CRS) + "</crs>");
+        lines.push_back("<projorder>" + IntText(D.ProjOrder == 2 ? 2 : 1) + "</projorder>");
     }
     lines.emplace_back("</geomap>");
     return lines;
@@ -229,8 +348,8 @@ bool FindCalibSet(TXmlSource& Source, std::string_view DataID, TCalibSetHeader& 
 TCalibModel MapReaderModel(const TCalibSetHeader& Header) {
     // The parabolic model too: its graticule table is rebuilt on every read, and a
     // map saved with it must not come back uncalibrated.
-    static constexpr TCalibModel fitted[] = {cmEquiRect,       cmBiquadraticPn,     cmUTM,
-                                             cmConicConformal, cmMillerCylindrical, cmParabolicIp};
+    static constexpr TCalibModel fitted[] = {cmEquiRect,          cmBiquadraticPn, cmUTM,      cmConicConformal,
+                                             cmMillerCylindrical, cmParabolicIp,   cmProjected};
     for (TCalibModel m : fitted)
         if (Header.ModelName == ModelName(m)) return m;
     return cmUndefined;
@@ -258,6 +377,8 @@ void ReadCalibTags(TXmlSource& Source, TCalibData& CalData, const TCalibTagRules
         case ctUTMZone: CalData.UTMZone = ScanInteger(content); break;
         case ctUTMSouth: CalData.UTMSouth = LowerCase(content) == "true"; break;
         case ctEllipsoid: CalData.Ellipsoid = EllipsoidFromIdentifier(content); break;
+        case ctCRS: CalData.CRS = UnescapedText(TrimBlanks(content)); break;
+        case ctProjOrder: CalData.ProjOrder = ScanInteger(content) == 2 ? 2 : 1; break;
         default: break;
         }
     }

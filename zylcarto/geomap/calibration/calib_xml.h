@@ -20,7 +20,10 @@ class TXmlSource;
 
 /// Writes one data set at the current position of a text file opened for writing;
 /// WriteHeader puts the <?xml version="1.0"?> line first. Counts beyond the
-/// record's capacities are written as the capacities. I/O failures raise EInOutError.
+/// record's capacities are written as the capacities. A cmProjected set (or one
+/// with a CRS or order 2) ends with the elements "crs" (the CRS text escaped to ASCII, read back byte for
+/// byte) and "projorder", after every element older readers know. I/O failures
+/// raise EInOutError.
 ZYLCARTO_EXPORT void WriteRawCalDataToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::string& DataID,
                                                   const TCalibData& CalData, TCalibModel Model);
 /// The stream form of the same data set at the stream's position: always with the
@@ -47,10 +50,10 @@ struct TCalibSetHeader {
 /// such set.
 ZYLCARTO_EXPORT bool FindCalibSet(TXmlSource& Source, std::string_view DataID, TCalibSetHeader& Header);
 
-/// The model the map widget takes from a header: one of the five models it fits
+/// The model the map widget takes from a header: one of the six models it fits
 /// from reference points or cmParabolicIp, else cmUndefined.
 ZYLCARTO_EXPORT TCalibModel MapReaderModel(const TCalibSetHeader& Header);
-/// The model ParseCalibData takes: any of the seven names; cmBiquadraticPn
+/// The model ParseCalibData takes: any of the eight names; cmBiquadraticPn
 /// without a model attribute, cmUndefined for an unknown name.
 ZYLCARTO_EXPORT TCalibModel ParsedCalibModel(const TCalibSetHeader& Header);
 

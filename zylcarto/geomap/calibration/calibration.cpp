@@ -1,10 +1,12 @@
 #include "zylcarto/geomap/calibration/calibration.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "zylcarto/geomap/calibration/calib_convert.h"
 #include "zylcarto/geomap/calibration/calib_models.h"
+#include "zylcarto/geomap/calibration/crs_transform.h"
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/longitude.h"
 #include "zylcarto/support/numeric.h"
@@ -35,6 +37,31 @@ bool PositionInMap(double Lat, double Long, const TCornerArray& Corners) {
            side(gcoTopRight, gcoBottomRight) * d0 > 0;
 }
 
+TCRSConverter::TCRSConverter(const std::string& Definition) : FCrs(TCrsTransform::Create(Definition, FError)) {}
+
+bool TCRSConverter::IsGeographic() const { return FCrs && FCrs->IsGeographic(); }
+
+std::size_t TCRSConverter::FromWGS84(std::span<double> LatNorth, std::span<double> LongEast,
+                                     std::span<std::uint8_t> Valid) const {
+    const std::size_t n = std::min({LatNorth.size(), LongEast.size(), Valid.size()});
+    std::vector<double> east(n), north(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const bool geo = FCrs && IsGeoPosition(LatNorth[i], LongEast[i]);
+        east[i] = geo ? LongEast[i] : std::nan("");
+        north[i] = geo ? LatNorth[i] : std::nan("");
+    }
+    if (FCrs) FCrs->ToGrid(east.data(), north.data(), n);
+    std::size_t valid = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        Valid[i] = std::isfinite(north[i]) && std::isfinite(east[i]) ? 1 : 0;
+        if (!Valid[i]) continue;
+        LatNorth[i] = north[i];
+        LongEast[i] = east[i];
+        ++valid;
+    }
+    return valid;
+}
+
 TMapCalibration::TMapCalibration(std::string OwnerName) : FName(std::move(OwnerName)) {}
 
 void TMapCalibration::SetMapImageSize(int Width, int Height) {
@@ -52,6 +79,8 @@ void TMapCalibration::Assign(const TMapCalibration& Source) {
     FParaIpOops = Source.FParaIpOops;
     FRestoreParaIpOK = Source.FRestoreParaIpOK;
     FCalDatName = Source.FCalDatName;
+    FCrs = Source.FCrs;
+    FCrsError = Source.FCrsError;
 }
 
 void TMapCalibration::Repaint() const {
@@ -60,7 +89,46 @@ void TMapCalibration::Repaint() const {
 
 void TMapCalibration::Raise(const std::string& Text) const { throw EZYLGeoMapError(ComponentMessage(FName, Text)); }
 
-void TMapCalibration::StoreCalibModel(TCalibModel Value) { FCalibModel = Value <= cmUndefined ? Value : cmUndefined; }
+void TMapCalibration::StoreCalibModel(TCalibModel Value) { FCalibModel = Value <= cmProjected ? Value : cmUndefined; }
+
+bool TMapCalibration::SetCRS(const std::string& Definition) {
+    FCalibData.CRS = Definition;
+    FCrs.reset();
+    SyncCrs();
+    if (Definition.empty()) FCrsError = "no coordinate reference system given";
+    return FCrs != nullptr;
+}
+
+void TMapCalibration::SyncCrs() {
+    if (FCrs && FCrs->Definition() == FCalibData.CRS) return;
+    FCrs.reset();
+    FCrsError.clear();
+    if (FCalibData.CRS.empty()) return;
+    FCrs = TCrsTransform::Create(FCalibData.CRS, FCrsError);
+}
+
+const TCrsTransform* TMapCalibration::Crs() const {
+    // A definition written into the data since the last refit is not used until then.
+    return FCrs && FCrs->Definition() == FCalibData.CRS ? FCrs.get() : nullptr;
+}
+
+TCalibView TMapCalibration::View() const { return {FCalibModel, FCalibData, FGratMat, FPars, Crs()}; }
+
+std::string TMapCalibration::CRSOperation() const {
+    const TCrsTransform* crs = Crs();
+    if (!crs) return "";
+    double north = 0, east = 0;
+    const int n = UsedCalQuads(FCalibData);
+    for (int i = 1; i <= n; ++i) {
+        north += FCalibData.CalQuads[i].Latitude / n;
+        east += FCalibData.CalQuads[i].Longitude / n;
+    }
+    return crs->OperationAt(east, north);
+}
+
+void TMapCalibration::SetProjOrder(int Value) {
+    if (Value == 1 || Value == 2) FCalibData.ProjOrder = Value;
+}
 
 void TMapCalibration::SetCalibModel(TCalibModel Value) {
     StoreCalibModel(Value);
@@ -85,6 +153,10 @@ void TMapCalibration::ClearCalibData() {
     FCalibData.UTMZone = -1;
     FCalibData.UTMSouth = false;
     FCalibData.Ellipsoid = TGeoEllipsoid::gelWGS84;
+    FCalibData.CRS.clear();
+    FCalibData.ProjOrder = 1;
+    FCrs.reset();
+    FCrsError.clear();
     FGratMat.Resize(5, 1);
     for (TCalQuad& q : FCalibData.CalQuads) q = {};
     FCalibData.NumCalQuads = 0;
@@ -132,13 +204,20 @@ void TMapCalibration::CalcBiquadraticCalibration() { FitBiquadratic(GeoFitData()
 void TMapCalibration::CalcMillerCylCalibration() { FitMillerCyl(GeoFitData(), FPars); }
 void TMapCalibration::CalcConicCalibration() { FitConic(GeoFitData(), FMapImgWidth, FMapImgHeight, FPars); }
 
+void TMapCalibration::CalcProjectedCalibration() {
+    SyncCrs();
+    FitProjected(FCalibData, FPars);
+}
+
 void TMapCalibration::FitActiveModel() {
+    SyncCrs();
     switch (FCalibModel) {
     case cmBiquadraticPn: CalcBiquadraticCalibration(); break;
     case cmConicConformal: CalcConicCalibration(); break;
     case cmMillerCylindrical: CalcMillerCylCalibration(); break;
     case cmEquiRect:
     case cmUTM: CalcEquiRectCalibration(); break;
+    case cmProjected: CalcProjectedCalibration(); break;
     case cmParabolicIp:
     case cmUndefined: break;
     }
@@ -152,19 +231,19 @@ void TMapCalibration::RecalcCalibration() {
 }
 
 double TMapCalibration::CalcLatitude(int x, int y, bool& valid) const {
-    const TGeoResult r = PixelToGeo({FCalibModel, FCalibData, FGratMat, FPars}, x, y);
+    const TGeoResult r = PixelToGeo(View(), x, y);
     valid = r.LatValid;
     return r.Latitude;
 }
 
 double TMapCalibration::CalcLongitude(int x, int y, bool& valid) const {
-    const TGeoResult r = PixelToGeo({FCalibModel, FCalibData, FGratMat, FPars}, x, y);
+    const TGeoResult r = PixelToGeo(View(), x, y);
     valid = r.LongValid;
     return r.Longitude;
 }
 
 bool TMapCalibration::CalcPixelCoords(double Lat, double Long, int& x, int& y) const {
-    return GeoToPixel({FCalibModel, FCalibData, FGratMat, FPars}, Lat, Long, x, y);
+    return GeoToPixel(View(), Lat, Long, x, y);
 }
 
 bool TMapCalibration::CalcPixelCoordsUTM(double Northing, double Easting, int& x, int& y) const {
@@ -177,7 +256,7 @@ bool TMapCalibration::CalcPixelCoordsUTM(double Northing, double Easting, int& x
 
 bool TMapCalibration::CalcPositionFrac(double x, double y, double& Lat, double& Long) const {
     if (!std::isfinite(x) || !std::isfinite(y)) return false;
-    const TGeoResult r = PixelToGeoFrac({FCalibModel, FCalibData, FGratMat, FPars}, x, y);
+    const TGeoResult r = PixelToGeoFrac(View(), x, y);
     if (!r.LatValid || !r.LongValid) return false;
     Lat = r.Latitude;
     Long = r.Longitude;
@@ -187,7 +266,7 @@ bool TMapCalibration::CalcPositionFrac(double x, double y, double& Lat, double& 
 bool TMapCalibration::CalcPixelCoordsFrac(double Lat, double Long, double& x, double& y) const {
     if (!std::isfinite(Lat) || !std::isfinite(Long)) return false;
     double fx = 0, fy = 0;
-    if (!GeoToPixelFrac({FCalibModel, FCalibData, FGratMat, FPars}, Lat, Long, fx, fy)) return false;
+    if (!GeoToPixelFrac(View(), Lat, Long, fx, fy)) return false;
     if (!std::isfinite(fx) || !std::isfinite(fy)) return false;
     x = fx;
     y = fy;
@@ -195,9 +274,10 @@ bool TMapCalibration::CalcPixelCoordsFrac(double Lat, double Long, double& x, do
 }
 
 bool TMapCalibration::CalcGridFrac(double x, double y, double& Northing, double& Easting) const {
-    if (FCalibModel != cmUTM) return false;
+    if (!IsGridModel(FCalibModel)) return false;
     const auto& E = FPars.EquRectPLSP;
-    const double n = E[1][1] + E[1][2] * x + E[1][3] * y, e = E[2][1] + E[2][2] * x + E[2][3] * y;
+    double n = E[1][1] + E[1][2] * x + E[1][3] * y, e = E[2][1] + E[2][2] * x + E[2][3] * y;
+    if (FCalibModel == cmProjected) ProjPixelToGrid(FPars, x, y, n, e);
     if (!std::isfinite(n) || !std::isfinite(e)) return false;
     Northing = n;
     Easting = e;
@@ -212,6 +292,85 @@ bool TMapCalibration::CalcPixelCoordsUTMFrac(double Northing, double Easting, do
     x = fx;
     y = fy;
     return true;
+}
+
+bool TMapCalibration::CalcPixelCoordsGridFrac(double Northing, double Easting, double& x, double& y) const {
+    if (FCalibModel == cmUTM) return CalcPixelCoordsUTMFrac(Northing, Easting, x, y);
+    if (FCalibModel != cmProjected) return false;
+    double fx = 0, fy = 0;
+    ProjGridToPixel(FPars, Northing, Easting, fx, fy);
+    if (!std::isfinite(fx) || !std::isfinite(fy)) return false;
+    x = fx;
+    y = fy;
+    return true;
+}
+
+std::size_t TMapCalibration::CalcPositionsFrac(std::span<double> XLat, std::span<double> YLong,
+                                               std::span<std::uint8_t> Valid) const {
+    const std::size_t n = std::min({XLat.size(), YLong.size(), Valid.size()});
+    std::size_t valid = 0;
+    const TCrsTransform* crs = Crs();
+    if (FCalibModel != cmProjected || !crs) {
+        for (std::size_t i = 0; i < n; ++i) {
+            double lat = 0, lon = 0;
+            Valid[i] = CalcPositionFrac(XLat[i], YLong[i], lat, lon) ? 1 : 0;
+            if (Valid[i]) {
+                XLat[i] = lat;
+                YLong[i] = lon;
+                ++valid;
+            }
+        }
+        return valid;
+    }
+    // Grid positions first, then one pass through PROJ for all of them.
+    std::vector<double> east(n), north(n);
+    for (std::size_t i = 0; i < n; ++i) ProjPixelToGrid(FPars, XLat[i], YLong[i], north[i], east[i]);
+    crs->ToGeo(east.data(), north.data(), n);
+    for (std::size_t i = 0; i < n; ++i) {
+        Valid[i] = std::isfinite(north[i]) && std::isfinite(east[i]) ? 1 : 0;
+        if (!Valid[i]) continue;
+        XLat[i] = north[i];
+        YLong[i] = east[i];
+        ++valid;
+    }
+    return valid;
+}
+
+std::size_t TMapCalibration::CalcPixelCoordsFrac(std::span<double> LatX, std::span<double> LongY,
+                                                 std::span<std::uint8_t> Valid) const {
+    const std::size_t n = std::min({LatX.size(), LongY.size(), Valid.size()});
+    std::size_t valid = 0;
+    const TCrsTransform* crs = Crs();
+    if (FCalibModel != cmProjected || !crs) {
+        for (std::size_t i = 0; i < n; ++i) {
+            double x = 0, y = 0;
+            Valid[i] = CalcPixelCoordsFrac(LatX[i], LongY[i], x, y) ? 1 : 0;
+            if (Valid[i]) {
+                LatX[i] = x;
+                LongY[i] = y;
+                ++valid;
+            }
+        }
+        return valid;
+    }
+    std::vector<double> east(n), north(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        // Positions the library refuses elsewhere are refused here too.
+        const bool geo = IsGeoPosition(LatX[i], LongY[i]);
+        east[i] = geo ? LongY[i] : std::nan("");
+        north[i] = geo ? LatX[i] : std::nan("");
+    }
+    crs->ToGrid(east.data(), north.data(), n);
+    for (std::size_t i = 0; i < n; ++i) {
+        double x = std::nan(""), y = x;
+        if (std::isfinite(north[i]) && std::isfinite(east[i])) ProjGridToPixel(FPars, north[i], east[i], x, y);
+        Valid[i] = std::isfinite(x) && std::isfinite(y) ? 1 : 0;
+        if (!Valid[i]) continue;
+        LatX[i] = x;
+        LongY[i] = y;
+        ++valid;
+    }
+    return valid;
 }
 
 int TMapCalibration::CalcUTMyFromNorthingX(double Northing, int x) const {
@@ -237,7 +396,7 @@ void TMapCalibration::CalcExtentsAndResolution() {
     // The corners in the map's own longitudes: a world map drawn from 0 to 360
     // keeps its edges apart, one from 179 E to 179 W runs to 181.
     auto at = [&](int x, int y) {
-        const TGeoResult r = PixelToGeo({FCalibModel, FCalibData, FGratMat, FPars}, x, y);
+        const TGeoResult r = PixelToGeo(View(), x, y);
         return TCoords{r.Latitude, r.MapLongitude};
     };
     FCalibData.Corners[gcoTopLeft] = at(0, 0);
@@ -248,8 +407,8 @@ void TMapCalibration::CalcExtentsAndResolution() {
         FCalibData.Resolution = 0;
         return;
     }
-    const TGeoResult left = PixelToGeo({FCalibModel, FCalibData, FGratMat, FPars}, 0, H / 2);
-    const TGeoResult right = PixelToGeo({FCalibModel, FCalibData, FGratMat, FPars}, W, H / 2);
+    const TGeoResult left = PixelToGeo(View(), 0, H / 2);
+    const TGeoResult right = PixelToGeo(View(), W, H / 2);
     double dist = SphereGreatCircleDist(EarthRadius, left.Latitude, left.Longitude, right.Latitude, right.Longitude);
     // The great circle takes the short way round: a map wider than half the globe
     // spans the long way, and one wider than the globe a full turn more. The

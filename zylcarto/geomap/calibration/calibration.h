@@ -3,7 +3,11 @@
 /// The calibration state of a map and its operations: fitting the active model,
 /// converting between image pixels and coordinates, editing the reference points.
 /// The map widget owns one, forwards to it and repaints when it is told to.
+#include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <memory>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -16,9 +20,36 @@
 
 namespace zylcarto {
 
+class TCrsTransform;
+struct TCalibView;
+
 /// True when (Lat, Long) in degrees lies strictly inside the quadrilateral of the
 /// corners (false on an edge, for degenerate corners and for NaN).
 ZYLCARTO_EXPORT bool PositionInMap(double Lat, double Long, const TCornerArray& Corners);
+
+/// Positions in WGS 84 to the grid of any coordinate reference system, for a
+/// readout in British National Grid or Swiss coordinates beside latitude and
+/// longitude. PROJ picks the transformation, as for cmProjected. A plain value;
+/// copies share the transformation, which locks its own calls.
+class ZYLCARTO_EXPORT TCRSConverter {
+public:
+    /// Prepares the transformation to Definition (as TMapCalibration::SetCRS takes
+    /// it); Valid() tells whether PROJ took it.
+    explicit TCRSConverter(const std::string& Definition);
+    /// True when PROJ took the definition.
+    bool Valid() const { return FCrs != nullptr; }
+    /// Why PROJ refused the definition, "" when it took it.
+    const std::string& Error() const { return FError; }
+    /// True for a geographic CRS, whose grid is degrees (north = latitude).
+    bool IsGeographic() const;
+    /// In place: latitude and longitude in degrees (WGS 84) to northing and easting;
+    /// Valid[i] as TMapCalibration::CalcPositionsFrac. One call into PROJ for all.
+    std::size_t FromWGS84(std::span<double> LatNorth, std::span<double> LongEast, std::span<std::uint8_t> Valid) const;
+
+private:
+    std::shared_ptr<const TCrsTransform> FCrs;
+    std::string FError;
+};
 
 /// The calibration of one map: model, reference data, fitted parameters and the
 /// last removed point. A plain value owned by its map, used from one thread; it
@@ -65,6 +96,24 @@ public:
     THemisphere GetUTMHemisphere() const;
     /// Sets the hemisphere of the UTM points. No refit.
     void SetUTMHemisphere(THemisphere Value);
+    /// cmProjected: the coordinate reference system of the grid, any definition PROJ
+    /// takes ("EPSG:27700", a PROJ string, WKT). Stores it in CalibData().CRS and
+    /// prepares PROJ's transformation between it and WGS 84 (PROJ picks the
+    /// operation). False, with CRSError() saying why, when PROJ refuses it; the
+    /// projected model then converts nothing. No refit.
+    bool SetCRS(const std::string& Definition);
+    /// The CRS of the data as stored, "" without.
+    const std::string& CRS() const { return FCalibData.CRS; }
+    /// Why the last SetCRS or refit could not use the CRS, "" when it could.
+    const std::string& CRSError() const { return FCrsError; }
+    /// The operation PROJ uses between the CRS and WGS 84 at the centre of the
+    /// reference points, as PROJ names it, with its accuracy in metres when known
+    /// (a "Ballpark" name means no datum shift was known); "" without a usable CRS.
+    std::string CRSOperation() const;
+    /// cmProjected: order of the polynomial, 1 or 2.
+    int ProjOrder() const { return FCalibData.ProjOrder == 2 ? 2 : 1; }
+    /// Stores order 1 or 2 and ignores anything else. No refit.
+    void SetProjOrder(int Value);
     /// @{
     /// Direct access to the reference data, without refit: a caller that writes it
     /// calls RecalcCalibration.
@@ -92,7 +141,8 @@ public:
     bool RestoreParaIpOK() const { return FRestoreParaIpOK; }
 
     /// Empties points, lines, corners and parameters, sets the UTM zone to -1, the
-    /// southern flag off and WGS 84; keeps the model, names and restore state. Repaints.
+    /// southern flag off and WGS 84, the CRS to none and the order to 1; keeps the model, names and restore state.
+    /// Repaints.
     void ClearCalibData();
     /// ClearCalibData, then model undefined, map name and caption empty, image size 0 x 0.
     void Clear();
@@ -111,6 +161,8 @@ public:
     void CalcMillerCylCalibration();
     /// Fits the conic parameters with the image size; fewer than 3 points keep the old ones.
     void CalcConicCalibration();
+    /// Fits the polynomials of cmProjected (of ProjOrder) whatever the active model.
+    void CalcProjectedCalibration();
 
     // --- conversion (image pixels <-> degrees; UTM metres). Longitudes are
     // fitted and converted in the map's own frame (a map from 179 E to 179 W runs
@@ -141,9 +193,23 @@ public:
     bool CalcPositionFrac(double x, double y, double& Lat, double& Long) const;
     /// Degrees to a fractional pixel; false as CalcPositionFrac.
     bool CalcPixelCoordsFrac(double Lat, double Long, double& x, double& y) const;
-    /// cmUTM only: fractional pixel to northing and easting in metres; false, outputs
-    /// unchanged, for any other model or a non-finite answer.
+    /// cmUTM and cmProjected: fractional pixel to grid northing and easting (metres,
+    /// degrees for a geographic CRS); false, outputs unchanged, for any other model
+    /// or a non-finite answer.
     bool CalcGridFrac(double x, double y, double& Northing, double& Easting) const;
+    /// cmUTM and cmProjected: grid northing and easting to a fractional pixel; false
+    /// as CalcGridFrac.
+    bool CalcPixelCoordsGridFrac(double Northing, double Easting, double& x, double& y) const;
+    /// Many pixels at once, in place: XLat and YLong hold fractional pixels on entry
+    /// and latitude and longitude on return; Valid[i] is 1 where point i has a
+    /// position (its entries otherwise stay as they were), 0 where not. cmProjected
+    /// makes one call into PROJ for all of them. Converts as many points as the
+    /// shortest span holds and returns how many are valid.
+    std::size_t CalcPositionsFrac(std::span<double> XLat, std::span<double> YLong, std::span<std::uint8_t> Valid) const;
+    /// The other direction, in place: latitude and longitude in degrees to
+    /// fractional pixels; as CalcPositionsFrac.
+    std::size_t CalcPixelCoordsFrac(std::span<double> LatX, std::span<double> LongY,
+                                    std::span<std::uint8_t> Valid) const;
     /// cmUTM only: northing and easting in metres to a fractional pixel; false as
     /// CalcGridFrac.
     bool CalcPixelCoordsUTMFrac(double Northing, double Easting, double& x, double& y) const;
@@ -168,14 +234,21 @@ public:
     /// line are full. Raises EZYLGeoMapError for another model or a non-finite value.
     bool AddCalibPoint(TGratLineKind GratLineKind, double LineValue, int PixPosX, int PixPosY);
     /// A reference point at (Latit, Longit) in degrees for cmBiquadraticPn,
-    /// cmConicConformal, cmMillerCylindrical and cmEquiRect; refits and repaints. False
-    /// when 200 points are stored. Raises EZYLGeoMapError for another model (cmUTM
-    /// included) or non-finite coordinates.
+    /// cmConicConformal, cmMillerCylindrical, cmEquiRect and cmProjected (stored in
+    /// its grid); refits and repaints. False when 200 points are stored. Raises
+    /// EZYLGeoMapError for another model (cmUTM included) or non-finite coordinates.
     bool AddCalibPoint(double Latit, double Longit, int PixPosX, int PixPosY);
     /// A UTM reference point (metres) of cmUTM; Zone and Hemisphere must be those of
     /// the data (set UTMZone first), else EZYLGeoMapError, as for another model or
     /// non-finite coordinates. False when 200 points are stored.
     bool AddCalibPoint(double Northing, double Easting, int Zone, THemisphere Hemisphere, int PixPosX, int PixPosY);
+    /// A reference point of cmProjected given in the grid of its CRS (northing and
+    /// easting, metres or degrees as the CRS has them); refits and repaints. False
+    /// when 200 points are stored. Raises EZYLGeoMapError for another model or
+    /// non-finite coordinates. AddCalibPoint(Latit, Longit, ...) takes positions
+    /// for cmProjected too and projects them into the grid (raising when the CRS
+    /// is unusable or has no grid position for them).
+    bool AddCalibPointGrid(double Northing, double Easting, int PixPosX, int PixPosY);
     /// Removes the graticule point at exactly (PixPosX, PixPosY) from line LineValue
     /// (a line left empty goes too), refits and repaints; false when there is none.
     /// Not remembered for restoring. Raises EZYLGeoMapError for another model than
@@ -208,6 +281,9 @@ private:
     TCalibData GeoFitData();
     bool AppendCalQuad(const TCalQuad& Q);
     void RemoveLinePoint(int LineIx, int PointIx);
+    void SyncCrs();
+    const TCrsTransform* Crs() const;
+    TCalibView View() const;
 
     std::string FName;
     std::function<void()> FRepaint;
@@ -223,6 +299,9 @@ private:
     TCalibLine FParaIpOops;
     bool FRestoreParaIpOK = false;
     std::string FCalDatName;
+    // Shared by copies: the transformation is immutable and locks its own calls.
+    std::shared_ptr<const TCrsTransform> FCrs;
+    std::string FCrsError;
 };
 
 }  // namespace zylcarto

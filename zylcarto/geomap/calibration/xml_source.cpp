@@ -11,7 +11,7 @@ namespace zylcarto {
 const TTagList& CalibTagList() {
     static const TTagList tags{"geomap",       "/geomap",  "calline",   "corners",   "resolution", "gmlandmarks",
                                "/gmlandmarks", "landmark", "calquads",  "lmsymbols", "/lmsymbols", "symbol",
-                               "utmzone",      "utmsouth", "ellipsoid", "invalidtag"};
+                               "utmzone",      "utmsouth", "ellipsoid", "crs",       "projorder",  "invalidtag"};
     return tags;
 }
 

@@ -33,10 +33,12 @@ enum TCalibTagIndex : std::uint8_t {
     ctUTMZone = 12,        ///< "utmzone"
     ctUTMSouth = 13,       ///< "utmsouth"
     ctEllipsoid = 14,      ///< "ellipsoid"
-    ctInvalidTag = 15      ///< "invalidtag": never in a file, returned at the end of the input
+    ctCRS = 15,            ///< "crs"
+    ctProjOrder = 16,      ///< "projorder"
+    ctInvalidTag = 17      ///< "invalidtag": never in a file, returned at the end of the input
 };
 
-/// The 16 lower-case tag names of the calibration, landmark and symbol files in
+/// The 18 lower-case tag names of the calibration, landmark and symbol files in
 /// TCalibTagIndex order.
 ZYLCARTO_EXPORT const TTagList& CalibTagList();
 

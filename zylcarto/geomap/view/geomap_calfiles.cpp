@@ -48,6 +48,7 @@ void FitReadCalibration(TMapCalibration& Calib) {
     case cmMillerCylindrical: Calib.CalcMillerCylCalibration(); break;
     case cmEquiRect:
     case cmUTM: Calib.CalcEquiRectCalibration(); break;
+    case cmProjected: Calib.CalcProjectedCalibration(); break;
     default: break;
     }
 }

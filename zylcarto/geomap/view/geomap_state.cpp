@@ -82,7 +82,7 @@ void TGeoMap::SetMapImgFileQ(const QString& Value) {
 }
 
 void TGeoMap::SetCalibModelOrdinal(int Value) {
-    if (Value < 0 || Value > static_cast<int>(cmUndefined)) return;
+    if (Value < 0 || Value > static_cast<int>(cmProjected)) return;
     FState.RunOrKeep(lsCalibration, "CalibModel", [this, Value] { SetCalibModel(static_cast<TCalibModel>(Value)); });
 }
 

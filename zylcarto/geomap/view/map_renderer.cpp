@@ -251,6 +251,7 @@ void TMapRenderer::DrawOverlay(TCanvas& Canvas) const {
     case cmMillerCylindrical:
     case cmEquiRect:
     case cmUTM:
+    case cmProjected:
         if (Quads > (Calib().CalibModel() == cmBiquadraticPn ? 5 : 2)) {
             if (ShowsLines(G)) DrawLatLongGraticule(Canvas, Calib().CalibModel() == cmUTM ? 10 : 100);
             if (ShowsUTMGrid(G)) DrawUTMGrid(Canvas);

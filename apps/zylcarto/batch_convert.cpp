@@ -1,0 +1,248 @@
+#include "batch_convert.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "cli.h"
+#include "zylcarto/geomap/calibration/calibration.h"
+#include "zylcarto/support/numeric.h"
+
+namespace zylcarto::cli {
+namespace {
+
+// Lines converted per call of the converter: large enough for PROJ's batch call
+// to pay, small enough to keep the output flowing.
+constexpr std::size_t BlockLines = 1 << 14;
+
+// An error text quoting input cuts the quote short.
+std::string Quote(std::string_view text) {
+    constexpr std::size_t Max = 80;
+    return "\"" + std::string(text.substr(0, Max)) + (text.size() > Max ? "...\"" : "\"");
+}
+
+bool ParseNumber(std::string_view text, double& v) {
+    if (!text.empty() && text[0] == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && (text[0] == '-' || text[0] == '+')) return false;
+    }
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    return !text.empty() && ec == std::errc() && ptr == text.data() + text.size() && std::isfinite(v);
+}
+
+// Two numbers per line; blank lines and lines starting with # are skipped.
+// Returns false for a line that is not two numbers.
+bool SplitPair(std::string_view line, std::string_view& a, std::string_view& b, bool& skip) {
+    auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
+    std::string_view f[3];
+    std::size_t n = 0, i = 0;
+    while (i < line.size() && n < 3) {
+        while (i < line.size() && space(line[i])) ++i;
+        std::size_t j = i;
+        while (j < line.size() && !space(line[j])) ++j;
+        if (j > i) f[n++] = line.substr(i, j - i);
+        i = j;
+    }
+    skip = n == 0 || f[0][0] == '#';
+    if (skip) return true;
+    a = f[0];
+    b = n > 1 ? f[1] : std::string_view();
+    return n == 2;
+}
+
+// The lines of one block in input order: a pair to convert or an error already.
+struct TBlock {
+    std::vector<long long> Line;
+    std::vector<std::string> Error;  // empty: Pair holds the numbers
+    std::vector<double> A, B;        // the pairs of the lines without an error, in order
+    void Clear() {
+        Line.clear();
+        Error.clear();
+        A.clear();
+        B.clear();
+    }
+};
+
+}  // namespace
+
+int RunBatch(std::FILE* in, const char* inputs, int decimals, bool angles, const TBlockConvert& convert) {
+    constexpr std::size_t Chunk = 1 << 20;
+    std::vector<char> buffer(Chunk);
+    std::string pending, out;
+    out.reserve(Chunk + 4096);
+    bool anyFailed = false;
+    long long lineNo = 0;
+    bool writeFailed = false;
+    TBlock block;
+    std::vector<const char*> why;
+
+    const auto flush = [&] {
+        if (!out.empty() && std::fwrite(out.data(), 1, out.size(), stdout) != out.size()) writeFailed = true;
+        out.clear();
+    };
+    const auto writeError = [&](long long line, const std::string& text) {
+        anyFailed = true;
+        out += "error: line " + std::to_string(line) + ": " + text + "\n";
+    };
+    const auto convertBlock = [&] {
+        why.assign(block.A.size(), nullptr);
+        if (!block.A.empty()) convert(block.A, block.B, why);
+        std::size_t k = 0;
+        for (std::size_t i = 0; i < block.Line.size(); ++i) {
+            if (!block.Error[i].empty()) {
+                writeError(block.Line[i], block.Error[i]);
+            } else if (const char* w = why[k]; w) {
+                writeError(block.Line[i], w);
+            } else {
+                AppendFixed(out, block.A[k], decimals);
+                out += ' ';
+                AppendFixed(out, block.B[k], decimals);
+                out += '\n';
+            }
+            if (block.Error[i].empty()) ++k;
+            if (out.size() >= Chunk) flush();
+        }
+        block.Clear();
+    };
+    const auto fail = [&](const std::string& text) {
+        block.Line.push_back(lineNo);
+        block.Error.push_back(text);
+    };
+    const auto processLine = [&](std::string_view line) {
+        ++lineNo;
+        std::string_view a, b;
+        bool skip = false;
+        if (!SplitPair(line, a, b, skip)) return fail(std::string("expected ") + inputs + ", got " + Quote(line));
+        if (skip) return;
+        double u = 0, v = 0;
+        const auto read = [angles](std::string_view text, TDMSAxis axis, double& value) -> std::string {
+            if (ParseNumber(text, value)) return {};
+            if (!angles) return "not a number: " + Quote(text);
+            try {
+                value = ParseDegrees(text, axis == dmsLatitude ? "latitude" : "longitude", axis);
+                return {};
+            } catch (const EUsageError& e) {
+                return e.what();
+            }
+        };
+        if (const std::string why = read(a, dmsLatitude, u); !why.empty()) return fail(why);
+        if (const std::string why = read(b, dmsLongitude, v); !why.empty()) return fail(why);
+        block.Line.push_back(lineNo);
+        block.Error.emplace_back();
+        block.A.push_back(u);
+        block.B.push_back(v);
+        if (block.Line.size() >= BlockLines) convertBlock();
+    };
+
+    // A line longer than the chunk is an error of its own, not a reason to hold
+    // gigabytes: the rest of it is passed over.
+    bool skipping = false;
+    std::size_t got;
+    while ((got = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
+        const std::string_view chunk(buffer.data(), got);
+        std::size_t start = 0, nl;
+        while ((nl = chunk.find('\n', start)) != std::string_view::npos) {
+            if (skipping) {
+                skipping = false;
+            } else if (pending.empty()) {
+                processLine(chunk.substr(start, nl - start));
+            } else {
+                pending.append(chunk.substr(start, nl - start));
+                processLine(pending);
+                pending.clear();
+            }
+            start = nl + 1;
+        }
+        if (skipping) continue;
+        if (pending.size() + (got - start) > Chunk) {
+            pending.clear();
+            ++lineNo;
+            fail("line longer than 1 MB");
+            skipping = true;
+            continue;
+        }
+        pending.append(chunk.substr(start));
+    }
+    const bool readFailed = std::ferror(in) != 0;
+    if (!skipping && !pending.empty()) processLine(pending);
+    convertBlock();
+    flush();
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) writeFailed = true;
+    if (writeFailed) {
+        std::fprintf(stderr, "zylcarto: cannot write the results\n");
+        return 1;
+    }
+    if (readFailed) throw EUsageError(std::string("cannot read the ") + inputs + " input");
+    return anyFailed ? 1 : 0;
+}
+
+TBlockConvert PositionConverter(const TMapCalibration& cal, bool grid) {
+    return [&cal, grid](std::span<double> A, std::span<double> B, std::vector<const char*>& why) {
+        if (grid) {
+            for (std::size_t i = 0; i < A.size(); ++i) {
+                double n = 0, e = 0;
+                if (!cal.CalcGridFrac(A[i], B[i], n, e)) {
+                    why[i] = "no grid position for this pixel";
+                    continue;
+                }
+                A[i] = n;
+                B[i] = e;
+            }
+            return;
+        }
+        const std::vector<double> xs(A.begin(), A.end()), ys(B.begin(), B.end());
+        std::vector<std::uint8_t> valid(A.size());
+        cal.CalcPositionsFrac(A, B, valid);
+        for (std::size_t i = 0; i < A.size(); ++i) {
+            if (valid[i]) {
+                if (std::fabs(A[i]) > 90) why[i] = "the pixel lies beyond the poles of the fit";
+                continue;
+            }
+            // The fit extrapolated past a pole, or more than a whole turn round the globe.
+            bool latValid = false;
+            cal.CalcLatitude(RoundToInt(xs[i]), RoundToInt(ys[i]), latValid);
+            why[i] = latValid ? "the pixel lies more than a whole turn of longitude from the map"
+                              : "the pixel lies beyond the poles of the fit";
+        }
+    };
+}
+
+TBlockConvert PositionInCRSConverter(const TMapCalibration& cal, const TCRSConverter& out) {
+    return [&cal, &out, toPosition = PositionConverter(cal, false)](std::span<double> A, std::span<double> B,
+                                                                    std::vector<const char*>& why) {
+        toPosition(A, B, why);
+        std::vector<std::uint8_t> valid(A.size());
+        for (std::size_t i = 0; i < A.size(); ++i)
+            if (why[i]) A[i] = B[i] = 1000;  // a position the converter refuses, kept failed below
+        out.FromWGS84(A, B, valid);
+        for (std::size_t i = 0; i < A.size(); ++i)
+            if (!why[i] && !valid[i]) why[i] = "no grid position in the output CRS";
+    };
+}
+
+TBlockConvert PixelConverter(const TMapCalibration& cal, bool grid) {
+    return [&cal, grid](std::span<double> A, std::span<double> B, std::vector<const char*>& why) {
+        if (grid) {
+            for (std::size_t i = 0; i < A.size(); ++i) {
+                double x = 0, y = 0;
+                if (!cal.CalcPixelCoordsGridFrac(A[i], B[i], x, y)) {
+                    why[i] = "no pixel for this grid position";
+                    continue;
+                }
+                A[i] = x;
+                B[i] = y;
+            }
+            return;
+        }
+        std::vector<std::uint8_t> valid(A.size());
+        for (std::size_t i = 0; i < A.size(); ++i)
+            if (std::fabs(A[i]) > 90) why[i] = "latitude beyond the poles";
+        cal.CalcPixelCoordsFrac(A, B, valid);
+        for (std::size_t i = 0; i < A.size(); ++i)
+            if (!valid[i] && !why[i]) why[i] = "no pixel for this position";
+    };
+}
+
+}  // namespace zylcarto::cli
