@@ -14,15 +14,19 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace zylcarto::test {
 
-// An empty directory of the running test, ending in '/'.
+// An empty directory of the running test and process (two runs of the suite
+// may share the machine), ending in '/'.
 inline std::string TestDir() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string(info->test_suite_name()) + "_" + info->name();
     for (char& c : name)
         if (c == '/') c = '_';
-    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / ("exchange_" + name);
+    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) /
+                                        ("exchange_" + std::to_string(getpid()) + "_" + name);
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir.string() + "/";
