@@ -4,6 +4,7 @@
 #include <QResizeEvent>
 #include <cmath>
 
+#include "zylcarto/geomap/calibration/crs_transform.h"
 #include "zylcarto/support/numeric.h"
 #include "zylcarto/support/errors.h"
 
@@ -123,6 +124,18 @@ void TGeoMap::SetGratLineDist(double Value) {
 
 void TGeoMap::SetUTMGridDist(int Value) {
     FLook.UTMGridDist = std::clamp(Value, 0, 10000000);
+    Paint();
+}
+
+void TGeoMap::SetGridCRS(const std::string& Value) {
+    std::shared_ptr<const TCrsTransform> Crs;
+    if (!Value.empty()) {
+        std::string Why;
+        Crs = TCrsTransform::Create(Value, Why);
+        if (!Crs) throw EZYLGeoMapError(ComponentMessage(Name(), "Cannot draw the grid of \"" + Value + "\": " + Why));
+    }
+    FGridCRS = Value;
+    FLook.GridCrs = std::move(Crs);
     Paint();
 }
 
