@@ -462,9 +462,11 @@ void TMapRenderer::DrawCrsGrid(TCanvas& Canvas) const {
     std::vector<double> Northings, Eastings;
     for (double v = std::ceil(Range.NorthMin / Step) * Step; v <= Range.NorthMax; v += Step) Northings.push_back(v);
     for (double v = std::ceil(Range.EastMin / Step) * Step; v <= Range.EastMax; v += Step) Eastings.push_back(v);
-    // A point every few control pixels across the view: no CRS grid is assumed straight.
+    // No CRS grid is assumed straight, but its lines bend gently over a view: a
+    // point every 24 control pixels strays well under a pixel from the curve,
+    // and PROJ's time grows with the points.
     const double Diagonal = std::hypot((Right - Left) * FView.Magnify, (Bottom - Top) * FView.Magnify);
-    const int Points = std::clamp(RoundToInt(Diagonal / 6), 16, 1000) + 1;
+    const int Points = std::clamp(RoundToInt(Diagonal / 24), 16, 1000) + 1;
     const TCrsGridPixels P = CrsGridLinePixels(Calib(), Crs, Range, Northings, Eastings, Points);
 
     const TImageBox Box(FView.Extent(IW, IH));
