@@ -8,7 +8,7 @@
 
 namespace zylcarto {
 
-bool CrsGridRange(const TMapCalibration& Calib, const TCrsTransform& Crs, double Left, double Top, double Right,
+bool CrsGridRange(const TMapCalibration& Calib, const TCRSConverter& Crs, double Left, double Top, double Right,
                   double Bottom, TCrsGridRange& Range) {
     // As for the UTM grid, the limits lie on the border for any map a grid suits.
     constexpr int PointsPerSide = 16;
@@ -19,15 +19,15 @@ bool CrsGridRange(const TMapCalibration& Calib, const TCrsTransform& Crs, double
         X.insert(X.end(), {PX, PX, Left, Right});
         Y.insert(Y.end(), {Top, Bottom, PY, PY});
     }
-    std::vector<std::uint8_t> Valid(X.size());
+    std::vector<std::uint8_t> Valid(X.size()), InCrs(X.size());
     Calib.CalcPositionsFrac(X, Y, Valid);  // X becomes latitude, Y longitude
     for (std::size_t i = 0; i < X.size(); ++i)
         if (!Valid[i]) X[i] = Y[i] = std::nan("");
-    Crs.ToGrid(Y.data(), X.data(), X.size());
+    Crs.FromWGS84(X, Y, InCrs);  // then northing and easting
     bool Any = false;
     for (std::size_t i = 0; i < X.size(); ++i) {
         const double E = Y[i], N = X[i];
-        if (!std::isfinite(E) || !std::isfinite(N)) continue;
+        if (!InCrs[i]) continue;
         if (!Any) Range = {E, E, N, N};
         Range = {std::min(Range.EastMin, E), std::max(Range.EastMax, E), std::min(Range.NorthMin, N),
                  std::max(Range.NorthMax, N)};
@@ -49,7 +49,7 @@ std::string CrsGridLabel(double Value, double Step) {
     return Text;
 }
 
-TCrsGridPixels CrsGridLinePixels(const TMapCalibration& Calib, const TCrsTransform& Crs, const TCrsGridRange& Range,
+TCrsGridPixels CrsGridLinePixels(const TMapCalibration& Calib, const TCRSConverter& Crs, const TCrsGridRange& Range,
                                  const std::vector<double>& Northings, const std::vector<double>& Eastings, int Points) {
     Points = std::max(Points, 2);
     TCrsGridPixels P;
@@ -68,10 +68,11 @@ TCrsGridPixels CrsGridLinePixels(const TMapCalibration& Calib, const TCrsTransfo
             E.push_back(v);
             N.push_back(Range.NorthMin + double(k) / (Points - 1) * (Range.NorthMax - Range.NorthMin));
         }
-    Crs.ToGeo(E.data(), N.data(), n);
-    P.Valid.resize(n);
+    std::vector<std::uint8_t> Geo(n);
+    Crs.ToWGS84(N, E, Geo);
     for (std::size_t i = 0; i < n; ++i)
-        if (!std::isfinite(E[i]) || !std::isfinite(N[i])) E[i] = N[i] = std::nan("");
+        if (!Geo[i]) E[i] = N[i] = std::nan("");
+    P.Valid.resize(n);
     Calib.CalcPixelCoordsFrac(std::span<double>(N), std::span<double>(E), P.Valid);
     P.X = std::move(N);
     P.Y = std::move(E);

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "zylcarto/geomap/calibration/calibration.h"
-#include "zylcarto/geomap/calibration/crs_transform.h"
 
 namespace zylcarto {
 
@@ -18,7 +17,7 @@ struct TCrsGridRange {
 
 // The range over the image rectangle from (Left, Top) to (Right, Bottom), from
 // positions along its border; false when none of them converts.
-bool CrsGridRange(const TMapCalibration& Calib, const TCrsTransform& Crs, double Left, double Top, double Right,
+bool CrsGridRange(const TMapCalibration& Calib, const TCRSConverter& Crs, double Left, double Top, double Right,
                   double Bottom, TCrsGridRange& Range);
 
 // The 1-2-5 spacing that gives about ten lines over Extent; 0 for an extent that
@@ -39,7 +38,7 @@ struct TCrsGridPixels {
 // Lines of constant northing (Northings, from Range.EastMin to EastMax) then of
 // constant easting (Eastings, from NorthMin to NorthMax), each sampled at Points
 // evenly spaced positions (at least 2).
-TCrsGridPixels CrsGridLinePixels(const TMapCalibration& Calib, const TCrsTransform& Crs, const TCrsGridRange& Range,
+TCrsGridPixels CrsGridLinePixels(const TMapCalibration& Calib, const TCRSConverter& Crs, const TCrsGridRange& Range,
                                  const std::vector<double>& Northings, const std::vector<double>& Eastings, int Points);
 
 }  // namespace zylcarto

@@ -4,7 +4,6 @@
 #include <QResizeEvent>
 #include <cmath>
 
-#include "zylcarto/geomap/calibration/crs_transform.h"
 #include "zylcarto/support/numeric.h"
 #include "zylcarto/support/errors.h"
 
@@ -128,11 +127,11 @@ void TGeoMap::SetUTMGridDist(int Value) {
 }
 
 void TGeoMap::SetGridCRS(const std::string& Value) {
-    std::shared_ptr<const TCrsTransform> Crs;
+    std::shared_ptr<const TCRSConverter> Crs;
     if (!Value.empty()) {
-        std::string Why;
-        Crs = TCrsTransform::Create(Value, Why);
-        if (!Crs) throw EZYLGeoMapError(ComponentMessage(Name(), "Cannot draw the grid of \"" + Value + "\": " + Why));
+        Crs = std::make_shared<const TCRSConverter>(Value);
+        if (!Crs->Valid())
+            throw EZYLGeoMapError(ComponentMessage(Name(), "Cannot draw the grid of \"" + Value + "\": " + Crs->Error()));
     }
     FGridCRS = Value;
     FLook.GridCrs = std::move(Crs);

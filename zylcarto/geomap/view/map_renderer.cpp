@@ -447,7 +447,7 @@ void TMapRenderer::DrawCrsGrid(TCanvas& Canvas) const {
     const double Left = std::max(0, Seen.Left), Top = std::max(0, Seen.Top);
     const double Right = std::min(IW, Seen.Right), Bottom = std::min(IH, Seen.Bottom);
     if (Right <= Left || Bottom <= Top) return;
-    const TCrsTransform& Crs = *Look().GridCrs;
+    const TCRSConverter& Crs = *Look().GridCrs;
     TCrsGridRange Range;
     if (!CrsGridRange(Calib(), Crs, Left, Top, Right, Bottom, Range)) return;
     // About ten lines over the control's height whatever the magnification, as

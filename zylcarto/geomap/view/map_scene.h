@@ -20,7 +20,7 @@
 namespace zylcarto {
 
 class TObject;
-class TCrsTransform;
+class TCRSConverter;
 class TMapCalibration;
 class TLandMarkStore;
 struct TLandMark;
@@ -86,7 +86,7 @@ struct TMapAppearance {
     int UTMGridDist = 0;
     /// Not null: the UTM grid overlay draws the grid of this coordinate reference
     /// system instead, at a spacing of its own.
-    std::shared_ptr<const TCrsTransform> GridCrs;
+    std::shared_ptr<const TCRSConverter> GridCrs;
     /// @{
     /// A scale bar at the bottom left, a north arrow at the top right.
     bool ShowScaleBar = false, ShowNorthArrow = false;
