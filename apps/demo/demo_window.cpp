@@ -142,10 +142,11 @@ void TDemoWindow::BuildActions() {
         QString Text, Short;
         std::string Crs;
     };
-    for (const TCrsChoice& C : {TCrsChoice{QStringLiteral("WGS 84 and UTM"), {}, ""},
-                                {QStringLiteral("British National Grid (EPSG:27700)"), QStringLiteral("BNG"), "EPSG:27700"},
-                                {QStringLiteral("Swiss LV95 (EPSG:2056)"), QStringLiteral("LV95"), "EPSG:2056"},
-                                {QStringLiteral("Web Mercator (EPSG:3857)"), QStringLiteral("Web Mercator"), "EPSG:3857"}}) {
+    for (const TCrsChoice& C :
+         {TCrsChoice{QStringLiteral("WGS 84 and UTM"), {}, ""},
+          {QStringLiteral("British National Grid (EPSG:27700)"), QStringLiteral("BNG"), "EPSG:27700"},
+          {QStringLiteral("Swiss LV95 (EPSG:2056)"), QStringLiteral("LV95"), "EPSG:2056"},
+          {QStringLiteral("Web Mercator (EPSG:3857)"), QStringLiteral("Web Mercator"), "EPSG:3857"}}) {
         QAction* A = CrsMenu->addAction(C.Text);
         A->setCheckable(true);
         A->setChecked(C.Crs.empty());
@@ -416,8 +417,9 @@ void TDemoWindow::ShowPosition(QPoint P) {
         double North = Lat, East = Long;
         std::uint8_t Valid = 0;
         FCrsReadout->FromWGS84({&North, 1}, {&East, 1}, {&Valid, 1});
-        const QString Grid = Valid ? QStringLiteral("%1  E %2  N %3").arg(FCrsName).arg(East, 0, 'f', 0).arg(North, 0, 'f', 0)
-                                   : FCrsName + QStringLiteral(" -");
+        const QString Grid =
+            Valid ? QStringLiteral("%1  E %2  N %3").arg(FCrsName).arg(East, 0, 'f', 0).arg(North, 0, 'f', 0)
+                  : FCrsName + QStringLiteral(" -");
         FPosition->setText(QStringLiteral("%1  %2    %3").arg(Degrees(Lat, 'N', 'S'), Degrees(Long, 'E', 'W'), Grid));
     } else {
         int Zone = 0;

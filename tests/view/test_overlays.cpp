@@ -215,8 +215,7 @@ TEST(GridCRS, LinesLieWhereTheCrsPutsThemAndStayOnTheImage) {
         const char* Crs;
         double LatTop, LongLeft;
     };
-    for (const Case& C : {Case{"EPSG:27700", 51.5, -1.2}, Case{"EPSG:2056", 47.0, 7.2},
-                          Case{"EPSG:3857", 40.9, -74.2},
+    for (const Case& C : {Case{"EPSG:27700", 51.5, -1.2}, Case{"EPSG:2056", 47.0, 7.2}, Case{"EPSG:3857", 40.9, -74.2},
                           Case{"+proj=lcc +lat_1=49 +lat_2=44 +lat_0=46.5 +lon_0=3 +x_0=700000 +y_0=6600000 "
                                "+ellps=GRS80 +units=m +type=crs",
                                46.0, 2.5}}) {
@@ -265,7 +264,8 @@ TEST(GridCRS, LinesLieWhereTheCrsPutsThemAndStayOnTheImage) {
     }
 }
 
-// Only what PROJ takes is kept; "" is the UTM grid again, pixel for pixel.
+// Only what PROJ takes is kept, and copied with the map; "" is the UTM grid
+// again, pixel for pixel.
 TEST(GridCRS, RefusedDefinitionRaisesAndKeepsTheGridAndEmptyDrawsTheUTMGrid) {
     ProbeMap M;
     M.SetMapBitMap(Picture(1000, 800));
@@ -278,6 +278,9 @@ TEST(GridCRS, RefusedDefinitionRaisesAndKeepsTheGridAndEmptyDrawsTheUTMGrid) {
     M.SetGridCRS("EPSG:27700");
     const QImage BNG = Shown(M);
     EXPECT_NE(BNG, UTM);
+    ProbeMap Copy;
+    Copy.Assign(M);
+    EXPECT_EQ(Copy.GridCRS(), "EPSG:27700");
     for (const char* Bad : {"EPSG:999999", "+proj=nonsense +type=crs", "not a crs", "EPSG:4978"}) {
         SCOPED_TRACE(Bad);
         const int Paints = M.Paints;

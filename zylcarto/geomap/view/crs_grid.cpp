@@ -50,7 +50,8 @@ std::string CrsGridLabel(double Value, double Step) {
 }
 
 TCrsGridPixels CrsGridLinePixels(const TMapCalibration& Calib, const TCRSConverter& Crs, const TCrsGridRange& Range,
-                                 const std::vector<double>& Northings, const std::vector<double>& Eastings, int Points) {
+                                 const std::vector<double>& Northings, const std::vector<double>& Eastings,
+                                 int Points) {
     Points = std::max(Points, 2);
     TCrsGridPixels P;
     const std::size_t n = (Northings.size() + Eastings.size()) * std::size_t(Points);

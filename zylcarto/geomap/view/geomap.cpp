@@ -46,6 +46,7 @@ void TGeoMap::Assign(const TGeoMap& Source) {
     FCache = Source.FCache;
     GrafBmp = Source.GrafBmp;
     FLook = Source.FLook;
+    FGridCRS = Source.FGridCRS;
     FDrag = Source.FDrag;
     FMapImgName = Source.FMapImgName;
     FMapImgWidth = Source.FMapImgWidth;
@@ -131,7 +132,8 @@ void TGeoMap::SetGridCRS(const std::string& Value) {
     if (!Value.empty()) {
         Crs = std::make_shared<const TCRSConverter>(Value);
         if (!Crs->Valid())
-            throw EZYLGeoMapError(ComponentMessage(Name(), "Cannot draw the grid of \"" + Value + "\": " + Crs->Error()));
+            throw EZYLGeoMapError(
+                ComponentMessage(Name(), "Cannot draw the grid of \"" + Value + "\": " + Crs->Error()));
     }
     FGridCRS = Value;
     FLook.GridCrs = std::move(Crs);

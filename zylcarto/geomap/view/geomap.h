@@ -1106,7 +1106,7 @@ private:
     // Appearance and view.
     TMapAppearance FLook;
     std::string FGridCRS;  // FLook.GridCrs as it was given
-    TMapViewport FView;  // its size is the control's, filled in by Viewport()
+    TMapViewport FView;    // its size is the control's, filled in by Viewport()
     // The view a ZoomFitPage set before the control was shown; refitted at the show unless changed since.
     std::optional<TMapViewport> FPendingFit;
     bool FSuppressPaint = false;

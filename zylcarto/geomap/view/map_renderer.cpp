@@ -481,8 +481,8 @@ void TMapRenderer::DrawCrsGrid(TCanvas& Canvas) const {
         const std::size_t o = i * Points;
         TPoint First;
         if (DrawClippedPolyline(Canvas, FView, Box, &P.X[o], &P.Y[o], &P.Valid[o], Points, First))
-            Labels.push_back({First, CrsGridLabel(i < Northings.size() ? Northings[i] : Eastings[i - Northings.size()],
-                                                  Step)});
+            Labels.push_back(
+                {First, CrsGridLabel(i < Northings.size() ? Northings[i] : Eastings[i - Northings.size()], Step)});
     }
     // Each line's value just above where it enters the image, kept on the image;
     // one that would cover another is left out.
