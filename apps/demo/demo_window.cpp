@@ -135,6 +135,24 @@ void TDemoWindow::BuildActions() {
     };
     AddOverlay(QStringLiteral("Scale bar"), true, &TGeoMap::SetShowScaleBar);
     AddOverlay(QStringLiteral("North arrow"), true, &TGeoMap::SetShowNorthArrow);
+    ViewMenu->addSeparator();
+    QMenu* CrsMenu = ViewMenu->addMenu(QStringLiteral("Position and grid in"));
+    auto* CrsGroup = new QActionGroup(this);
+    struct TCrsChoice {
+        QString Text, Short;
+        std::string Crs;
+    };
+    for (const TCrsChoice& C :
+         {TCrsChoice{QStringLiteral("WGS 84 and UTM"), {}, ""},
+          {QStringLiteral("British National Grid (EPSG:27700)"), QStringLiteral("BNG"), "EPSG:27700"},
+          {QStringLiteral("Swiss LV95 (EPSG:2056)"), QStringLiteral("LV95"), "EPSG:2056"},
+          {QStringLiteral("Web Mercator (EPSG:3857)"), QStringLiteral("Web Mercator"), "EPSG:3857"}}) {
+        QAction* A = CrsMenu->addAction(C.Text);
+        A->setCheckable(true);
+        A->setChecked(C.Crs.empty());
+        CrsGroup->addAction(A);
+        connect(A, &QAction::triggered, this, [this, C] { SetReadoutCrs(C.Crs, C.Short); });
+    }
 
     const auto AddCommand = [&](const QString& Text, QKeySequence Keys, auto Slot) {
         QAction* A = File->addAction(Text);
@@ -222,6 +240,23 @@ void TDemoWindow::ApplyGrid() {
     case TGrid::Graticule: View.SetShowGrat(Points ? sgPointsAndLines : sgLines); break;
     case TGrid::UTM: View.SetShowGrat(Points ? sgPointsAndUTMGrid : sgUTMGrid); break;
     }
+    if (View.GridCRS() != FCrs) View.SetGridCRS(FCrs);
+}
+
+void TDemoWindow::SetReadoutCrs(const std::string& Crs, const QString& Short) {
+    std::optional<TCRSConverter> Readout;
+    if (!Crs.empty()) {
+        Readout.emplace(Crs);
+        if (!Readout->Valid()) {
+            statusBar()->showMessage(QString::fromStdString("Cannot use " + Crs + ": " + Readout->Error()), 5000);
+            return;
+        }
+    }
+    FCrs = Crs;
+    FCrsName = Short;
+    FCrsReadout = std::move(Readout);
+    ApplyGrid();
+    RefreshPosition();
 }
 
 void TDemoWindow::MapDown(TMouseButton Button, int X, int Y) {
@@ -378,6 +413,14 @@ void TDemoWindow::ShowPosition(QPoint P) {
     const double Long = View.CalcLongitude(Image, v2);
     if (!View.rect().contains(P) || !v1 || !v2) {
         FPosition->clear();
+    } else if (FCrsReadout) {
+        double North = Lat, East = Long;
+        std::uint8_t Valid = 0;
+        FCrsReadout->FromWGS84({&North, 1}, {&East, 1}, {&Valid, 1});
+        const QString Grid =
+            Valid ? QStringLiteral("%1  E %2  N %3").arg(FCrsName).arg(East, 0, 'f', 0).arg(North, 0, 'f', 0)
+                  : FCrsName + QStringLiteral(" -");
+        FPosition->setText(QStringLiteral("%1  %2    %3").arg(Degrees(Lat, 'N', 'S'), Degrees(Long, 'E', 'W'), Grid));
     } else {
         int Zone = 0;
         double Easting = 0, Northing = 0;

@@ -1,11 +1,13 @@
 #pragma once
 // The demo's main window: an atlas of Zylland with tools for landmarks and
 // calibration points, the graticule or UTM grid, landmark files, clipboard and
-// PDF output, the position under the mouse in the status bar and a table of
-// the reference points being entered.
+// PDF output, the position under the mouse in the status bar (also in another
+// CRS, whose grid then replaces the UTM grid) and a table of the reference
+// points being entered.
 #include <QMainWindow>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "region_data.h"
@@ -73,6 +75,9 @@ private:
     void BuildActions();
     void SetTool(TTool Tool);
     void ApplyGrid();
+    // The readout in Crs (named Short) beside latitude and longitude, and its grid
+    // for the UTM grid; "" for UTM.
+    void SetReadoutCrs(const std::string& Crs, const QString& Short);
     void MapDown(TMouseButton Button, int X, int Y);
     void MapMoved(int X, int Y);
     // The readout for the control position P of the map view, empty outside it.
@@ -104,6 +109,9 @@ private:
     QLabel* FPosition = nullptr;
     QLabel* FMapInfo = nullptr;
     QString FPositionReported;
+    std::string FCrs;
+    QString FCrsName;
+    std::optional<TCRSConverter> FCrsReadout;
     TCalibrationPanel* FCalPanel = nullptr;
     // By atlas map number: the calibrations edited in this session.
     std::map<int, TCalibWork> FCalWork;

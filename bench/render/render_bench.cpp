@@ -7,7 +7,8 @@
 // down several times when the target lies 16 bytes past the source modulo the
 // page size, which consecutive malloc'ed images of one size do. The last line
 // times the whole road on a shown control: Paint, repaint and paintEvent's
-// copy into the platform's backing store. The window case times CopyToBMP of a
+// copy into the platform's backing store. Two frames time the UTM grid and the
+// grid of a CRS through PROJ over the same view. The window case times CopyToBMP of a
 // 64 x 64 window beside a 64 x 64 control composing the same window.
 // Run with QT_QPA_PLATFORM=offscreen; an argument runs only the frames whose
 // label contains it (for profiling one case).
@@ -110,14 +111,16 @@ struct Setup {
     double Mag;
     bool AntiAlias;
     int LandMarks;
-    bool Graticule;
+    TShowGrat Overlay;
+    const char* GridCRS = "";  // of the UTM grid overlay; "" for UTM
 };
 
 TFigures MapFrame(TGeoMap& Map, QImage& Screen, TBlit& Blit, const Setup& S) {
     Map.SetSuppressPaint(true);
     Map.SetMagnification(S.Mag);
     Map.SetAntiAlias(S.AntiAlias);
-    Map.SetShowGrat(S.Graticule ? sgPointsAndLines : sgNone);
+    Map.SetShowGrat(S.Overlay);
+    Map.SetGridCRS(S.GridCRS);
     Map.RemoveAllLandMarks();
     // Landmarks over the part of the image that a 1920 x 1080 view at magnification 1 shows.
     for (int i = 0; i < S.LandMarks; ++i)
@@ -187,12 +190,16 @@ int main(int argc, char** argv) {
         for (bool AA : {true, false}) {
             std::snprintf(Label, sizeof Label, "mag %.2f %s%s", Mag, AA ? "anti-alias" : "no anti-alias",
                           Mag < 2.0 / 3 ? " (cache)" : "");
-            Report(Label, {Mag, AA, 0, false});
+            Report(Label, {Mag, AA, 0, sgNone});
         }
-    Report("mag 1.00 anti-alias, 20000 landmarks", {1.0, true, 20000, false});
-    Report("mag 1.00 anti-alias, 100000 landmarks", {1.0, true, 100000, false});
-    Report("mag 1.00 anti-alias, graticule", {1.0, true, 0, true});
-    Report("mag 0.50 anti-alias, 20000 landmarks + grat.", {0.5, true, 20000, true});
+    Report("mag 1.00 anti-alias, 20000 landmarks", {1.0, true, 20000, sgNone});
+    Report("mag 1.00 anti-alias, 100000 landmarks", {1.0, true, 100000, sgNone});
+    Report("mag 1.00 anti-alias, graticule", {1.0, true, 0, sgPointsAndLines});
+    Report("mag 0.50 anti-alias, 20000 landmarks + grat.", {0.5, true, 20000, sgPointsAndLines});
+    // The grid of a CRS through PROJ beside the UTM grid it replaces.
+    Report("mag 1.00 anti-alias, UTM grid", {1.0, true, 0, sgUTMGrid});
+    Report("mag 1.00 anti-alias, grid of EPSG:31287", {1.0, true, 0, sgUTMGrid, "EPSG:31287"});
+    Map.SetGridCRS("");
     const char* Window = "64x64 window, 100000 landmarks";
     if (!Only || std::strstr(Window, Only)) {
         // CopyToBMP of a window beside a 64 x 64 control composing the same window.

@@ -4,6 +4,7 @@
 // does to the view.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
@@ -135,6 +136,33 @@ TEST_F(DemoWindow, ReadoutShowsTheMapUnderTheUnmovedCursorAndOutlastsMessages) {
     }
     W->statusBar()->showMessage(QStringLiteral("a message without a timeout"));
     EXPECT_TRUE(W->findChild<QLabel*>(QStringLiteral("Position"))->isVisible());
+}
+
+// The View menu's CRS sets the readout and the grid together, on every map shown.
+TEST_F(DemoWindow, ReadoutAndGridFollowTheChosenCrsAcrossMapSwitches) {
+    const auto Choose = [&](const QString& Text) {
+        for (QAction* A : W->findChildren<QAction*>())
+            if (A->text() == Text) return A->trigger();
+        FAIL() << Text.toStdString();
+    };
+    W->SetGrid(2);
+    Choose(QStringLiteral("British National Grid (EPSG:27700)"));
+    const QPoint At = View().rect().center();
+    for (const bool Switch : {false, true}) {
+        if (Switch) ChooseMap(W->CoarsestMap() == 1 ? 2 : 1);
+        EXPECT_EQ(View().GridCRS(), "EPSG:27700");
+        Send(QEvent::MouseMove, At, Qt::NoButton);
+        const TPoint Image = View().ControlToMapImage({At.x(), At.y()});
+        const TGeoPoint P = PositionOf(Image.X, Image.Y);
+        double N = P.Lat, E = P.Long;
+        std::uint8_t Valid = 0;
+        ASSERT_EQ(TCRSConverter("EPSG:27700").FromWGS84({&N, 1}, {&E, 1}, {&Valid, 1}), 1u);
+        EXPECT_TRUE(Readout().endsWith(QString::asprintf("BNG  E %.0f  N %.0f", E, N))) << Readout().toStdString();
+    }
+    Choose(QStringLiteral("WGS 84 and UTM"));
+    EXPECT_EQ(View().GridCRS(), "");
+    Send(QEvent::MouseMove, At, Qt::NoButton);
+    EXPECT_TRUE(Readout().contains(QStringLiteral("UTM"))) << Readout().toStdString();
 }
 
 TEST_F(DemoWindow, ANewReferencePointFarFromTheOthersIsOnlyKeptWhenConfirmed) {

@@ -1,15 +1,22 @@
-// The overlays drawn over the map: the UTM grid on any calibration, the scale
-// bar and the north arrow.
+// The overlays drawn over the map: the UTM grid on any calibration, the grid of
+// another CRS, the scale bar and the north arrow.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <numbers>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
 
 #include "pixels.h"
 #include "probe_map.h"
 #include "zylcarto/geodesy/projections.h"
 #include "zylcarto/geomap/view/scale_bar.h"
+#include "zylcarto/support/errors.h"
 
 using namespace zylcarto;
 using namespace zylcarto::test;
@@ -85,6 +92,30 @@ int CrossingsOfRow(const QImage& I, int Y) {
         Run = 0;
     }
     return Count;
+}
+
+// Latitude and longitude of easting-northing pairs of Crs by cs2cs, one pair per
+// point; empty when cs2cs is missing.
+std::vector<std::pair<double, double>> Cs2csToWGS84(const std::string& Crs,
+                                                    const std::vector<std::pair<double, double>>& EN) {
+    // Test processes run at once: a file of their own each.
+    const std::string File = ::testing::TempDir() + "grid_cs2cs_" + std::to_string(getpid()) + ".txt";
+    if (FILE* f = std::fopen(File.c_str(), "w")) {
+        for (const auto& [E, N] : EN) std::fprintf(f, "%.6f %.6f\n", E, N);
+        std::fclose(f);
+    }
+    std::vector<std::pair<double, double>> Out;
+    if (FILE* p = popen(("cs2cs -f %.12f " + Crs + " +to EPSG:4326 < '" + File + "' 2>/dev/null").c_str(), "r")) {
+        char Line[256];
+        while (std::fgets(Line, sizeof Line, p)) {
+            std::istringstream In(Line);
+            double Lat = 0, Long = 0;
+            if (In >> Lat >> Long) Out.emplace_back(Lat, Long);
+        }
+        pclose(p);
+    }
+    std::remove(File.c_str());
+    return Out;
 }
 
 }  // namespace
@@ -173,6 +204,99 @@ TEST(UTMGrid, LinesOfAUTMMapStayOffTheGreyMargin) {
     const PixelSet Lines = OfColor(Shown(M), Grid);
     ASSERT_GT(Lines.size(), 1000u);
     for (const auto& P : Lines) ASSERT_TRUE(Image.contains(P)) << P.first << "," << P.second;
+}
+
+// Half a degree of latitude on a 1000 x 800 image, a 300 x 240 control at 0.5
+// with a grey margin left and above: some 30 km high, so the grid has lines at
+// least every 10 km. Points of the 10 km lines nearest the view's centre, placed
+// by cs2cs, must be drawn; nothing may be drawn on the margin.
+TEST(GridCRS, LinesLieWhereTheCrsPutsThemAndStayOnTheImage) {
+    struct Case {
+        const char* Crs;
+        double LatTop, LongLeft;
+    };
+    for (const Case& C : {Case{"EPSG:27700", 51.5, -1.2}, Case{"EPSG:2056", 47.0, 7.2}, Case{"EPSG:3857", 40.9, -74.2},
+                          Case{"+proj=lcc +lat_1=49 +lat_2=44 +lat_0=46.5 +lon_0=3 +x_0=700000 +y_0=6600000 "
+                               "+ellps=GRS80 +units=m +type=crs",
+                               46.0, 2.5}}) {
+        SCOPED_TRACE(C.Crs);
+        ProbeMap M;
+        M.SetMapBitMap(Picture(1000, 800));
+        Calibrate(M, cmEquiRect, C.LatTop, C.LongLeft, C.LatTop - 0.5, C.LongLeft + 0.8);
+        M.SetColorGratLine(Grid);
+        ShowAt(M, 300, 240, 0.5, {-40, -30});
+        M.SetShowGrat(sgUTMGrid);
+        const QImage Plain = Shown(M);
+        M.SetGridCRS(C.Crs);
+        const QImage I = Shown(M);
+
+        // The 10 km lines nearest the centre of the view, 280 image pixels in and down.
+        double Lat = 0, Long = 0;
+        ASSERT_TRUE(M.Calibration().CalcPositionFrac(280, 210, Lat, Long));
+        std::vector<double> North{Lat}, East{Long};
+        std::vector<std::uint8_t> Valid(1);
+        ASSERT_EQ(TCRSConverter(C.Crs).FromWGS84(North, East, Valid), 1u);
+        const double E0 = std::round(East[0] / 10000) * 10000, N0 = std::round(North[0] / 10000) * 10000;
+        std::vector<std::pair<double, double>> EN;
+        for (int k = -10; k <= 10; ++k) {
+            EN.emplace_back(E0 + k * 1000, N0);
+            EN.emplace_back(E0, N0 + k * 1000);
+        }
+        const auto Geo = Cs2csToWGS84(C.Crs, EN);
+        ASSERT_EQ(Geo.size(), EN.size()) << "cs2cs";
+        int Checked = 0;
+        for (std::size_t i = 0; i < Geo.size(); ++i) {
+            double x = 0, y = 0;
+            ASSERT_TRUE(M.Calibration().CalcPixelCoordsFrac(Geo[i].first, Geo[i].second, x, y));
+            const double CX = (x + 40) * 0.5, CY = (y + 30) * 0.5;
+            if (CX < 22 || CY < 17 || CX > 297 || CY > 237) continue;  // off the view
+            EXPECT_TRUE(GridNear(I, CX, CY)) << EN[i].first << " " << EN[i].second;
+            ++Checked;
+        }
+        EXPECT_GE(Checked, 20);
+        // The margin (x < 20 or y < 15) is as without a grid, labels included.
+        for (int y = 0; y < I.height(); ++y)
+            for (int x = 0; x < I.width(); ++x)
+                if (x < 20 || y < 15) {
+                    ASSERT_EQ(At(I, x, y), At(Plain, x, y)) << x << "," << y;
+                }
+        EXPECT_NE(I, Plain);
+    }
+}
+
+// Only what PROJ takes is kept, and copied with the map; "" is the UTM grid
+// again, pixel for pixel.
+TEST(GridCRS, RefusedDefinitionRaisesAndKeepsTheGridAndEmptyDrawsTheUTMGrid) {
+    ProbeMap M;
+    M.SetMapBitMap(Picture(1000, 800));
+    Calibrate(M, cmEquiRect, 51.5, -1.2, 51.0, -0.4);
+    M.SetColorGratLine(Grid);
+    ShowAt(M, 300, 240, 0.5, {-40, -30});
+    M.SetShowGrat(sgUTMGrid);
+    const QImage UTM = Shown(M);
+    EXPECT_EQ(M.GridCRS(), "");
+    M.SetGridCRS("EPSG:27700");
+    const QImage BNG = Shown(M);
+    EXPECT_NE(BNG, UTM);
+    ProbeMap Copy;
+    Copy.Assign(M);
+    EXPECT_EQ(Copy.GridCRS(), "EPSG:27700");
+    for (const char* Bad : {"EPSG:999999", "+proj=nonsense +type=crs", "not a crs", "EPSG:4978"}) {
+        SCOPED_TRACE(Bad);
+        const int Paints = M.Paints;
+        try {
+            M.SetGridCRS(Bad);
+            ADD_FAILURE() << "no error";
+        } catch (const EZYLGeoMapError& E) {
+            EXPECT_NE(std::string(E.what()).find(Bad), std::string::npos) << E.what();
+        }
+        EXPECT_EQ(M.GridCRS(), "EPSG:27700");
+        EXPECT_EQ(M.Paints, Paints);
+        EXPECT_EQ(Shown(M), BNG);
+    }
+    M.SetGridCRS("");
+    EXPECT_EQ(M.GridCRS(), "");
+    EXPECT_EQ(Shown(M), UTM);
 }
 
 TEST(ScaleBar, LongestOneTwoFiveLengthThatFits) {

@@ -37,7 +37,8 @@ bool PositionInMap(double Lat, double Long, const TCornerArray& Corners) {
            side(gcoTopRight, gcoBottomRight) * d0 > 0;
 }
 
-TCRSConverter::TCRSConverter(const std::string& Definition) : FCrs(TCrsTransform::Create(Definition, FError)) {}
+// In the body: FError is declared after FCrs, so it does not exist yet while FCrs is initialised.
+TCRSConverter::TCRSConverter(const std::string& Definition) { FCrs = TCrsTransform::Create(Definition, FError); }
 
 bool TCRSConverter::IsGeographic() const { return FCrs && FCrs->IsGeographic(); }
 
@@ -57,6 +58,22 @@ std::size_t TCRSConverter::FromWGS84(std::span<double> LatNorth, std::span<doubl
         if (!Valid[i]) continue;
         LatNorth[i] = north[i];
         LongEast[i] = east[i];
+        ++valid;
+    }
+    return valid;
+}
+
+std::size_t TCRSConverter::ToWGS84(std::span<double> NorthLat, std::span<double> EastLong,
+                                   std::span<std::uint8_t> Valid) const {
+    const std::size_t n = std::min({NorthLat.size(), EastLong.size(), Valid.size()});
+    std::vector<double> east(EastLong.begin(), EastLong.begin() + n), north(NorthLat.begin(), NorthLat.begin() + n);
+    if (FCrs) FCrs->ToGeo(east.data(), north.data(), n);
+    std::size_t valid = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        Valid[i] = FCrs && IsGeoPosition(north[i], east[i]) ? 1 : 0;
+        if (!Valid[i]) continue;
+        NorthLat[i] = north[i];
+        EastLong[i] = east[i];
         ++valid;
     }
     return valid;

@@ -45,6 +45,9 @@ public:
     /// In place: latitude and longitude in degrees (WGS 84) to northing and easting;
     /// Valid[i] as TMapCalibration::CalcPositionsFrac. One call into PROJ for all.
     std::size_t FromWGS84(std::span<double> LatNorth, std::span<double> LongEast, std::span<std::uint8_t> Valid) const;
+    /// In place, the other way: northing and easting to latitude and longitude in
+    /// degrees (WGS 84); Valid[i] as FromWGS84. One call into PROJ for all.
+    std::size_t ToWGS84(std::span<double> NorthLat, std::span<double> EastLong, std::span<std::uint8_t> Valid) const;
 
 private:
     std::shared_ptr<const TCrsTransform> FCrs;

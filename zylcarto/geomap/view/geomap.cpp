@@ -46,6 +46,7 @@ void TGeoMap::Assign(const TGeoMap& Source) {
     FCache = Source.FCache;
     GrafBmp = Source.GrafBmp;
     FLook = Source.FLook;
+    FGridCRS = Source.FGridCRS;
     FDrag = Source.FDrag;
     FMapImgName = Source.FMapImgName;
     FMapImgWidth = Source.FMapImgWidth;
@@ -123,6 +124,19 @@ void TGeoMap::SetGratLineDist(double Value) {
 
 void TGeoMap::SetUTMGridDist(int Value) {
     FLook.UTMGridDist = std::clamp(Value, 0, 10000000);
+    Paint();
+}
+
+void TGeoMap::SetGridCRS(const std::string& Value) {
+    std::shared_ptr<const TCRSConverter> Crs;
+    if (!Value.empty()) {
+        Crs = std::make_shared<const TCRSConverter>(Value);
+        if (!Crs->Valid())
+            throw EZYLGeoMapError(
+                ComponentMessage(Name(), "Cannot draw the grid of \"" + Value + "\": " + Crs->Error()));
+    }
+    FGridCRS = Value;
+    FLook.GridCrs = std::move(Crs);
     Paint();
 }
 

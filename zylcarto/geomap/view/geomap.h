@@ -305,6 +305,17 @@ public:
     void SetUTMGridDist(int Value);
     /// @}
     /// @{
+    /// The coordinate reference system of the grid the UTM grid overlay draws; ""
+    /// (the default) draws the UTM grid. Any CRS PROJ takes ("EPSG:27700", a PROJ
+    /// string, WKT) draws its lines of constant easting and northing instead,
+    /// labelled with their values, spaced 1, 2 or 5 times a power of ten so that
+    /// about ten northing lines span the control's height at any magnification
+    /// (UTMGridDist does not apply). A definition PROJ refuses raises
+    /// EZYLGeoMapError saying why and keeps the previous one; setting repaints.
+    const std::string& GridCRS() const { return FGridCRS; }
+    void SetGridCRS(const std::string& Value);
+    /// @}
+    /// @{
     /// A scale bar at the bottom left and a north arrow at the top right, from the
     /// calibration at the view's centre; both off by default. Setting repaints.
     bool ShowScaleBar() const { return FLook.ShowScaleBar; }
@@ -1094,7 +1105,8 @@ private:
 
     // Appearance and view.
     TMapAppearance FLook;
-    TMapViewport FView;  // its size is the control's, filled in by Viewport()
+    std::string FGridCRS;  // FLook.GridCrs as it was given
+    TMapViewport FView;    // its size is the control's, filled in by Viewport()
     // The view a ZoomFitPage set before the control was shown; refitted at the show unless changed since.
     std::optional<TMapViewport> FPendingFit;
     bool FSuppressPaint = false;

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "zylcarto/geomap/calibration/calib_convert.h"
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/geomap/landmarks/landmark_store.h"
 #include "zylcarto/support/numeric.h"
+#include "zylcarto/geomap/view/crs_grid.h"
 #include "zylcarto/geomap/view/scale_bar.h"
 #include "zylcarto/geomap/view/symbol_drawing.h"
 #include "zylcarto/geomap/view/symbol_runs.h"
@@ -26,6 +29,46 @@ constexpr int MaxGridLines = 10000;
 bool ShowsLines(TShowGrat G) { return G == sgLines || G == sgPointsAndLines; }
 bool ShowsPoints(TShowGrat G) { return G == sgPoints || G == sgPointsAndLines; }
 bool ShowsUTMGrid(TShowGrat G) { return G == sgUTMGrid || G == sgPointsAndUTMGrid; }
+
+// Control pixels that show the image: a rounded point inside stays on it.
+struct TImageBox {
+    double Left, Top, Right, Bottom;
+    explicit TImageBox(const TImageExtent& X)
+        : Left(std::ceil(X.Left - 0.5)), Top(std::ceil(X.Top - 0.5)), Right(std::ceil(X.Right - 0.5) - 1),
+          Bottom(std::ceil(X.Bottom - 0.5) - 1) {}
+};
+
+// Draws N points given in image pixels as a polyline clipped to Box; a point
+// that does not convert (Valid 0) breaks it. Returns where it first enters the
+// box, or false when none of it lies there.
+bool DrawClippedPolyline(TCanvas& Canvas, const TMapViewport& View, const TImageBox& Box, const double* X,
+                         const double* Y, const std::uint8_t* Valid, int N, TPoint& First) {
+    bool HavePrev = false, Drawn = false;
+    double PX = 0, PY = 0;
+    for (int k = 0; k < N; ++k) {
+        if (!Valid[k]) {
+            HavePrev = false;
+            continue;
+        }
+        const double CX = (X[k] - View.TopLeft.X) * View.Magnify, CY = (Y[k] - View.TopLeft.Y) * View.Magnify;
+        if (HavePrev) {
+            double x1 = PX, y1 = PY, x2 = CX, y2 = CY;
+            TSLine Line;
+            Line.LineFrom2Points(x1, y1, x2, y2);
+            if (Line.ClipBox(Box.Left, Box.Bottom, Box.Right, Box.Top, x1, y1, x2, y2)) {
+                const TPoint A{RoundToInt(x1), RoundToInt(y1)}, B{RoundToInt(x2), RoundToInt(y2)};
+                if (Canvas.PenPos() != A) Canvas.MoveTo(A.X, A.Y);
+                Canvas.LineTo(B.X, B.Y);
+                if (!Drawn) First = A;
+                Drawn = true;
+            }
+        }
+        PX = CX;
+        PY = CY;
+        HavePrev = true;
+    }
+    return Drawn;
+}
 
 // The largest power of ten, at most 1, that fits into Extent; 0 when none does.
 double AutomaticStep(double Extent) {
@@ -243,7 +286,7 @@ void TMapRenderer::DrawOverlay(TCanvas& Canvas) const {
     const int Quads = UsedCalQuads(Calib().CalibData());
     switch (Calib().CalibModel()) {
     case cmParabolicIp:
-        if (ShowsUTMGrid(G)) DrawUTMGrid(Canvas);
+        if (ShowsUTMGrid(G)) Look().GridCrs ? DrawCrsGrid(Canvas) : DrawUTMGrid(Canvas);
         DrawParabolicGraticule(Canvas, ShowsLines(G), Markers);
         break;
     case cmBiquadraticPn:
@@ -254,7 +297,7 @@ void TMapRenderer::DrawOverlay(TCanvas& Canvas) const {
     case cmProjected:
         if (Quads > (Calib().CalibModel() == cmBiquadraticPn ? 5 : 2)) {
             if (ShowsLines(G)) DrawLatLongGraticule(Canvas, Calib().CalibModel() == cmUTM ? 10 : 100);
-            if (ShowsUTMGrid(G)) DrawUTMGrid(Canvas);
+            if (ShowsUTMGrid(G)) Look().GridCrs ? DrawCrsGrid(Canvas) : DrawUTMGrid(Canvas);
             if (Markers) DrawCalibQuadMarkers(Canvas);
         }
         break;
@@ -372,42 +415,22 @@ void TMapRenderer::DrawUTMGrid(TCanvas& Canvas) const {
         !(LineCount(Range.NorthMin, Range.NorthMax) <= MaxGridLines))
         return;
 
-    // Control pixels that show the image: a rounded point inside stays on it.
-    const TImageExtent X = FView.Extent(IW, IH);
-    const double BoxLeft = std::ceil(X.Left - 0.5), BoxTop = std::ceil(X.Top - 0.5);
-    const double BoxRight = std::ceil(X.Right - 0.5) - 1, BoxBottom = std::ceil(X.Bottom - 0.5) - 1;
+    const TImageBox Box(FView.Extent(IW, IH));
     // Curved lines get a point every few control pixels across the view.
     const double Diagonal = std::hypot((Right - Left) * FView.Magnify, (Bottom - Top) * FView.Magnify);
     const int Segments = Grid.Straight() ? 1 : std::clamp(RoundToInt(Diagonal / 6), 16, 1000);
 
     Canvas.Pen.Color = Look().ColorGratLine;
-    // A polyline of Segments pieces from (EA, NA) to (EB, NB) in grid metres;
-    // points that do not convert break it, the image's edges clip it.
+    // A polyline of Segments pieces from (EA, NA) to (EB, NB) in grid metres.
+    std::vector<double> PX(Segments + 1), PY(Segments + 1);
+    std::vector<std::uint8_t> PValid(Segments + 1);
     const auto DrawGridLine = [&](double EA, double NA, double EB, double NB) {
-        bool HavePrev = false;
-        double PX = 0, PY = 0;
         for (int k = 0; k <= Segments; ++k) {
             const double f = double(k) / Segments;
-            double ix = 0, iy = 0;
-            if (!Grid.ToPixel(EA + f * (EB - EA), NA + f * (NB - NA), ix, iy)) {
-                HavePrev = false;
-                continue;
-            }
-            const double CX = (ix - FView.TopLeft.X) * FView.Magnify, CY = (iy - FView.TopLeft.Y) * FView.Magnify;
-            if (HavePrev) {
-                double x1 = PX, y1 = PY, x2 = CX, y2 = CY;
-                TSLine Line;
-                Line.LineFrom2Points(x1, y1, x2, y2);
-                if (Line.ClipBox(BoxLeft, BoxBottom, BoxRight, BoxTop, x1, y1, x2, y2)) {
-                    const TPoint A{RoundToInt(x1), RoundToInt(y1)}, B{RoundToInt(x2), RoundToInt(y2)};
-                    if (Canvas.PenPos() != A) Canvas.MoveTo(A.X, A.Y);
-                    Canvas.LineTo(B.X, B.Y);
-                }
-            }
-            PX = CX;
-            PY = CY;
-            HavePrev = true;
+            PValid[k] = Grid.ToPixel(EA + f * (EB - EA), NA + f * (NB - NA), PX[k], PY[k]) ? 1 : 0;
         }
+        TPoint First;
+        DrawClippedPolyline(Canvas, FView, Box, PX.data(), PY.data(), PValid.data(), Segments + 1, First);
     };
     const double FirstN = std::floor(Range.NorthMin / Step) * Step;
     for (int k = 0; FirstN + k * Step <= Range.NorthMax; ++k)
@@ -415,6 +438,75 @@ void TMapRenderer::DrawUTMGrid(TCanvas& Canvas) const {
     const double FirstE = std::floor(Range.EastMin / Step) * Step;
     for (int k = 0; FirstE + k * Step <= Range.EastMax; ++k)
         DrawGridLine(FirstE + k * Step, Range.NorthMin, FirstE + k * Step, Range.NorthMax);
+}
+
+void TMapRenderer::DrawCrsGrid(TCanvas& Canvas) const {
+    const int IW = FScene.ImageWidth, IH = FScene.ImageHeight;
+    if (IW < 1 || IH < 1 || FView.Height < 1) return;
+    const TRect Seen = FView.VisibleImageRect();
+    const double Left = std::max(0, Seen.Left), Top = std::max(0, Seen.Top);
+    const double Right = std::min(IW, Seen.Right), Bottom = std::min(IH, Seen.Bottom);
+    if (Right <= Left || Bottom <= Top) return;
+    const TCRSConverter& Crs = *Look().GridCrs;
+    TCrsGridRange Range;
+    if (!CrsGridRange(Calib(), Crs, Left, Top, Right, Bottom, Range)) return;
+    // About ten lines over the control's height whatever the magnification, as
+    // the UTM grid has over a map fitted to the window.
+    const double Step =
+        CrsGridStep((Range.NorthMax - Range.NorthMin) * FView.Height / ((Bottom - Top) * FView.Magnify));
+    // The range blows up near a projection's limits: more lines than that are no grid.
+    constexpr double MaxCrsGridLines = 500;
+    if (!(Step > 0) || !((Range.NorthMax - Range.NorthMin) / Step <= MaxCrsGridLines) ||
+        !((Range.EastMax - Range.EastMin) / Step <= MaxCrsGridLines))
+        return;
+    std::vector<double> Northings, Eastings;
+    for (double v = std::ceil(Range.NorthMin / Step) * Step; v <= Range.NorthMax; v += Step) Northings.push_back(v);
+    for (double v = std::ceil(Range.EastMin / Step) * Step; v <= Range.EastMax; v += Step) Eastings.push_back(v);
+    // No CRS grid is assumed straight, but its lines bend gently over a view: a
+    // point every 24 control pixels strays well under a pixel from the curve,
+    // and PROJ's time grows with the points.
+    const double Diagonal = std::hypot((Right - Left) * FView.Magnify, (Bottom - Top) * FView.Magnify);
+    const int Points = std::clamp(RoundToInt(Diagonal / 24), 16, 1000) + 1;
+    const TCrsGridPixels P = CrsGridLinePixels(Calib(), Crs, Range, Northings, Eastings, Points);
+
+    const TImageBox Box(FView.Extent(IW, IH));
+    Canvas.Pen.Color = Look().ColorGratLine;
+    struct TLabel {
+        TPoint At;
+        std::string Text;
+    };
+    std::vector<TLabel> Labels;
+    const std::size_t Lines = Northings.size() + Eastings.size();
+    for (std::size_t i = 0; i < Lines; ++i) {
+        const std::size_t o = i * Points;
+        TPoint First;
+        if (DrawClippedPolyline(Canvas, FView, Box, &P.X[o], &P.Y[o], &P.Valid[o], Points, First))
+            Labels.push_back(
+                {First, CrsGridLabel(i < Northings.size() ? Northings[i] : Eastings[i - Northings.size()], Step)});
+    }
+    // Each line's value just above where it enters the image, kept on the image;
+    // one that would cover another is left out.
+    const TCanvasFont OldFont = Canvas.Font;
+    const TCanvasBrush OldBrush = Canvas.Brush;
+    Canvas.Font.Color = Look().ColorGratLine;
+    Canvas.Font.Escapement = 0;
+    Canvas.Brush.Style = bsClear;
+    std::vector<TRect> Taken;
+    for (const TLabel& L : Labels) {
+        const int W = Canvas.TextWidth(L.Text), H = Canvas.TextHeight(L.Text);
+        const int BoxL = int(Box.Left), BoxT = int(Box.Top), BoxR = int(Box.Right), BoxB = int(Box.Bottom);
+        if (BoxR - BoxL < W || BoxB - BoxT < H) continue;
+        const int X = std::clamp(L.At.X + 2, BoxL, BoxR - W), Y = std::clamp(L.At.Y - H - 1, BoxT, BoxB - H);
+        const TRect R{X - 2, Y, X + W + 2, Y + H};
+        if (std::ranges::any_of(Taken, [&R](const TRect& T) {
+                return R.Left < T.Right && T.Left < R.Right && R.Top < T.Bottom && T.Top < R.Bottom;
+            }))
+            continue;
+        Taken.push_back(R);
+        Canvas.TextOut(X, Y, L.Text);
+    }
+    Canvas.Font = OldFont;
+    Canvas.Brush = OldBrush;
 }
 
 void TMapRenderer::DrawCalibPointMarker(TCanvas& Canvas, int x, int y) const {

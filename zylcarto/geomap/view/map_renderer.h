@@ -56,6 +56,7 @@ private:
     void DrawParabolicGraticule(TCanvas& Canvas, bool Lines, bool Markers) const;
     void DrawLatLongGraticule(TCanvas& Canvas, int Segments) const;
     void DrawUTMGrid(TCanvas& Canvas) const;
+    void DrawCrsGrid(TCanvas& Canvas) const;
     void DrawCalibPointMarker(TCanvas& Canvas, int X, int Y) const;
     void DrawCalibQuadMarkers(TCanvas& Canvas) const;
     double VisibleLandMarkFraction() const;

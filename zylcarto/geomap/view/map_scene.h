@@ -8,6 +8,7 @@
 #include <QImage>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -19,6 +20,7 @@
 namespace zylcarto {
 
 class TObject;
+class TCRSConverter;
 class TMapCalibration;
 class TLandMarkStore;
 struct TLandMark;
@@ -82,6 +84,9 @@ struct TMapAppearance {
     /// span of the image's left edge, rounded to 1, 2 or 5 times a power of ten,
     /// at least 1 metre.
     int UTMGridDist = 0;
+    /// Not null: the UTM grid overlay draws the grid of this coordinate reference
+    /// system instead, at a spacing of its own.
+    std::shared_ptr<const TCRSConverter> GridCrs;
     /// @{
     /// A scale bar at the bottom left, a north arrow at the top right.
     bool ShowScaleBar = false, ShowNorthArrow = false;
