@@ -135,6 +135,8 @@ struct TOziCase {
     double E0, N0, Step;
     bool GridPoints;  // the points as easting and northing instead of positions
     bool GdalReads;   // else the exact grid of the points stands for GDAL's fit
+    std::string Model = "projected";
+    double UnitMetres = 1;  // ground metres of one grid unit
 };
 
 std::pair<double, double> ExactGrid(const TOziCase& C, double x, double y) {
@@ -157,6 +159,8 @@ std::string ProjectedOziText(const TOziCase& C, const std::string& Dir, const st
     const TRun ll = Shell(Dir, "cs2cs -f %.10f " + C.Plain + " +type=crs +to +proj=longlat " + ellps +
                                    " +type=crs < '" + Dir + "grid.txt'");
     const auto lonlat = NumberLines(ll.Out);
+    const std::size_t z = C.Plain.find("+zone=");
+    const std::string zone = z == std::string::npos ? "" : C.Plain.substr(z + 6, C.Plain.find(' ', z) - z - 6);
     std::string t = "OziExplorer Map Data File Version 2.2\r\nmap\r\nC:\\Maps\\" + ImageName + "\r\n1 ,Map Code,\r\n" +
                     C.Datum +
                     ",WGS 84,   0.0000,   0.0000,WGS 84\r\nReserved 1\r\nReserved 2\r\n"
@@ -166,8 +170,8 @@ std::string ProjectedOziText(const TOziCase& C, const std::string& Dir, const st
         std::snprintf(buf, sizeof buf, "Point%02zu,xy,%d,%d,in, deg,", i + 1, px[i][0], px[i][1]);
         t += buf;
         if (C.GridPoints) {
-            std::snprintf(buf, sizeof buf, "    ,        ,N,    ,        ,E, grid,   ,%.3f,%.3f,N\r\n", en[i].first,
-                          en[i].second);
+            std::snprintf(buf, sizeof buf, "    ,        ,N,    ,        ,E, grid,%3s,%.3f,%.3f,N\r\n", zone.c_str(),
+                          en[i].first, en[i].second);
             t += buf;
         } else {
             t += OziAngle(lonlat[i][1], 'N', 'S') + "," + OziAngle(lonlat[i][0], 'E', 'W') +
@@ -181,7 +185,7 @@ std::string ProjectedOziText(const TOziCase& C, const std::string& Dir, const st
 
 // Each projection and datum: our fit in the map's own projection gives the
 // positions of GDAL's fit of the same file (gdaltransform -order 1, its grid
-// taken to WGS 84 with the CRS we wrote) within 0.5 px.
+// taken to WGS 84 in the row's projection with our datum shift) within 0.5 px.
 TEST(CalibReference, OziProjectionsMatchGdalsFit) {
     const TOziCase cases[] = {
         {"Transverse Mercator", "0,39,1,7500000,0,,,,,", "Pulkovo 1942 (1)",
@@ -201,6 +205,23 @@ TEST(CalibReference, OziProjectionsMatchGdalsFit) {
         {"Albers Equal Area", "23,-96,,0,0,29.5,45.5,,,", "NAD83",
          "+proj=aea +lat_1=29.5 +lat_2=45.5 +lat_0=23 +lon_0=-96 +x_0=0 +y_0=0 +ellps=GRS80", 100000, 1500000, 30,
          false, true},
+        {"Latitude/Longitude", ",,,,,,,,,", "WGS 84", "+proj=longlat +ellps=WGS84", 16, 48.3, 0.0001, false, true,
+         "equirect", 73950},
+        {"(UTM) Universal Transverse Mercator", ",,,,,,,,,", "WGS 84", "+proj=utm +zone=33 +ellps=WGS84", 500000,
+         5350000, 5, true, true, "utm"},
+        {"(IG) Irish Grid", ",,,,,,,,,", "Ireland 1965",
+         "+proj=tmerc +lat_0=53.5 +lon_0=-8 +k=1.000035 +x_0=200000 +y_0=250000 +ellps=mod_airy", 300000, 230000, 5,
+         true, true},
+        {"(SG) Swedish Grid", ",,,,,,,,,", "RT 90",
+         "+proj=tmerc +lat_0=0 +lon_0=15.80827777777778 +k=1 +x_0=1500000 +y_0=0 +ellps=bessel", 1600000, 6600000, 10,
+         true, false},  // GDAL reads no Swedish grid
+        {"(NZG) New Zealand Grid", ",,,,,,,,,", "Geodetic Datum '49",
+         "+proj=nzmg +lat_0=-41 +lon_0=173 +x_0=2510000 +y_0=6023150 +ellps=intl", 2660000, 6000000, 10, true, true},
+        {"Polyconic (American)", "30,-96,,500000,100000,,,,,", "NAD27 CONUS",
+         "+proj=poly +lat_0=30 +lon_0=-96 +x_0=500000 +y_0=100000 +ellps=clrk66", 700000, 1210000, 20, true,
+         false},  // GDAL reads no polyconic map
+        {"Sinusoidal", "0,20,,1000000,2000000,,,,,", "WGS 84",
+         "+proj=sinu +lon_0=20 +x_0=1000000 +y_0=2000000 +ellps=WGS84", 1100000, 1000000, 30, false, true},
     };
     const std::string dir = TestDir();
     WriteBmp(dir + "sheet.bmp", 400, 300);
@@ -213,7 +234,7 @@ TEST(CalibReference, OziProjectionsMatchGdalsFit) {
         WriteFile(dir + "sheet.map", ProjectedOziText(c, dir, "sheet.bmp"));
         TRun r = Shell(dir, kCli + " map import-ozi '" + dir + "sheet.map' '" + dir + "sheet.xml'");
         ASSERT_EQ(r.Status, 0) << r.Err << r.Out;
-        EXPECT_NE(r.Out.find("model\tprojected"), std::string::npos) << r.Out;
+        EXPECT_NE(r.Out.find("model\t" + c.Model), std::string::npos) << r.Out;
         r = Shell(dir, kCli + " map to-position '" + dir + "sheet.xml' < '" + dir + "pixels.txt'");
         ASSERT_EQ(r.Status, 0) << r.Err;
         const auto ours = NumberLines(r.Out);
@@ -230,14 +251,20 @@ TEST(CalibReference, OziProjectionsMatchGdalsFit) {
             }
         }
         WriteFile(dir + "gdal_grid.txt", g.Out);
-        const TRun ref = Shell(dir, "cs2cs -f %.10f " + d.CRS + " +to EPSG:4326 < '" + dir + "gdal_grid.txt'");
+        // The row's own projection with our datum shift (the models without a CRS are on WGS 84),
+        // so that grid points too check the projection we read.
+        const std::size_t shift = d.CRS.find("+towgs84=");
+        const std::string crs =
+            c.Plain + (shift == std::string::npos ? "" : " " + d.CRS.substr(shift, d.CRS.find(' ', shift) - shift)) +
+            " +type=crs";
+        const TRun ref = Shell(dir, "cs2cs -f %.10f " + crs + " +to EPSG:4326 < '" + dir + "gdal_grid.txt'");
         const auto gdal = NumberLines(ref.Out);
         ASSERT_EQ(ours.size(), 5u) << r.Out;
         ASSERT_EQ(gdal.size(), 5u) << g.Out << g.Err << ref.Err;
         for (std::size_t i = 0; i < 5; ++i) {
             const double dn = (ours[i][0] - gdal[i][0]) * 111195,
                          de = (ours[i][1] - gdal[i][1]) * 111195 * std::cos(gdal[i][0] * 3.14159265 / 180);
-            EXPECT_LT(std::hypot(dn, de), 0.5 * c.Step) << i;
+            EXPECT_LT(std::hypot(dn, de), 0.5 * c.Step * c.UnitMetres) << i;
         }
     }
 
