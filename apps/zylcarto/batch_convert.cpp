@@ -65,6 +65,22 @@ struct TBlock {
     }
 };
 
+// Converts each pair in place by Convert (inputs, then outputs; false when it
+// cannot), noting Failure for the pairs it cannot convert.
+template <typename Convert>
+void ConvertEach(std::span<double> A, std::span<double> B, std::vector<const char*>& why, const char* failure,
+                 Convert&& convert) {
+    for (std::size_t i = 0; i < A.size(); ++i) {
+        double a = 0, b = 0;
+        if (!convert(A[i], B[i], a, b)) {
+            why[i] = failure;
+            continue;
+        }
+        A[i] = a;
+        B[i] = b;
+    }
+}
+
 }  // namespace
 
 int RunBatch(std::FILE* in, const char* inputs, int decimals, bool angles, const TBlockConvert& convert) {
@@ -180,18 +196,9 @@ int RunBatch(std::FILE* in, const char* inputs, int decimals, bool angles, const
 
 TBlockConvert PositionConverter(const TMapCalibration& cal, bool grid) {
     return [&cal, grid](std::span<double> A, std::span<double> B, std::vector<const char*>& why) {
-        if (grid) {
-            for (std::size_t i = 0; i < A.size(); ++i) {
-                double n = 0, e = 0;
-                if (!cal.CalcGridFrac(A[i], B[i], n, e)) {
-                    why[i] = "no grid position for this pixel";
-                    continue;
-                }
-                A[i] = n;
-                B[i] = e;
-            }
-            return;
-        }
+        if (grid)
+            return ConvertEach(A, B, why, "no grid position for this pixel",
+                               [&cal](double x, double y, double& n, double& e) { return cal.CalcGridFrac(x, y, n, e); });
         const std::vector<double> xs(A.begin(), A.end()), ys(B.begin(), B.end());
         std::vector<std::uint8_t> valid(A.size());
         cal.CalcPositionsFrac(A, B, valid);
@@ -224,18 +231,11 @@ TBlockConvert PositionInCRSConverter(const TMapCalibration& cal, const TCRSConve
 
 TBlockConvert PixelConverter(const TMapCalibration& cal, bool grid) {
     return [&cal, grid](std::span<double> A, std::span<double> B, std::vector<const char*>& why) {
-        if (grid) {
-            for (std::size_t i = 0; i < A.size(); ++i) {
-                double x = 0, y = 0;
-                if (!cal.CalcPixelCoordsGridFrac(A[i], B[i], x, y)) {
-                    why[i] = "no pixel for this grid position";
-                    continue;
-                }
-                A[i] = x;
-                B[i] = y;
-            }
-            return;
-        }
+        if (grid)
+            return ConvertEach(A, B, why, "no pixel for this grid position",
+                               [&cal](double n, double e, double& x, double& y) {
+                                   return cal.CalcPixelCoordsGridFrac(n, e, x, y);
+                               });
         std::vector<std::uint8_t> valid(A.size());
         for (std::size_t i = 0; i < A.size(); ++i)
             if (std::fabs(A[i]) > 90) why[i] = "latitude beyond the poles";

@@ -331,6 +331,8 @@ private:
     std::vector<std::uint8_t> ReadRecordBytes(int RecordNo) const;
     void WriteRecordBytes(int RecordNo, const TgdbData& Rec) const;
     void PutRecordBytes(int RecordNo, const std::uint8_t* Bytes) const;
+    // Puts Rec in place of an entry: its record, the summary and the indexes.
+    void StoreRecord(int RecordNo, const TgdbData& Rec);
     // Cuts a file back to Size bytes when it is longer.
     void CutFile(const std::string& Path, std::int64_t Size) const;
     // After a failed change: Undo puts the files back, then the tables are read

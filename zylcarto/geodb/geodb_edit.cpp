@@ -255,11 +255,7 @@ void TGeoDB::ReplaceData(int DBEntry, const TItemInput& In) {
     const std::vector<std::uint8_t> old = ReadRecordBytes(k);
     try {
         WriteDataBlock(rec, In, source, "ReplaceData");
-        WriteRecordBytes(k, rec);
-        FSumData[static_cast<std::size_t>(k)] = rec;
-        RemoveFromIndexes(k);
-        InsertIntoIndexes(k);
-        SaveIndexesUnlessLazy();
+        StoreRecord(k, rec);
     } catch (...) {
         RollBack([&] {
             PutRecordBytes(k, old.data());
@@ -340,11 +336,7 @@ void TGeoDB::UpdateBasicData(int DbEntry, const TgdbData& GdbData) {
     rec.NumPointsOrSize = current.NumPointsOrSize;
     const std::vector<std::uint8_t> old = ReadRecordBytes(k);
     try {
-        WriteRecordBytes(k, rec);
-        FSumData[static_cast<std::size_t>(k)] = rec;
-        RemoveFromIndexes(k);
-        InsertIntoIndexes(k);
-        SaveIndexesUnlessLazy();
+        StoreRecord(k, rec);
     } catch (...) {
         RollBack([&] { PutRecordBytes(k, old.data()); });
         throw;
@@ -390,6 +382,14 @@ void TGeoDB::WriteRecordBytes(int RecordNo, const TgdbData& Rec) const {
     std::uint8_t b[GdbDataBytes];
     EncodeGdbData(Rec, b);
     PutRecordBytes(RecordNo, b);
+}
+
+void TGeoDB::StoreRecord(int RecordNo, const TgdbData& Rec) {
+    WriteRecordBytes(RecordNo, Rec);
+    FSumData[static_cast<std::size_t>(RecordNo)] = Rec;
+    RemoveFromIndexes(RecordNo);
+    InsertIntoIndexes(RecordNo);
+    SaveIndexesUnlessLazy();
 }
 
 void TGeoDB::PutRecordBytes(int RecordNo, const std::uint8_t* Bytes) const {

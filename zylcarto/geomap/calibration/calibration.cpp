@@ -18,6 +18,31 @@ namespace {
 constexpr double EarthRadius = 6378000.0;
 constexpr double EarthCircumference = 40074155.889191404;
 
+// Hands on a pair only when both are finite: a conversion that fails leaves its outputs alone.
+bool StoreFinite(double a, double b, double& A, double& B) {
+    if (!std::isfinite(a) || !std::isfinite(b)) return false;
+    A = a;
+    B = b;
+    return true;
+}
+
+// Converts the first n pairs in place, one at a time; Valid tells which were.
+template <typename Convert>
+std::size_t ConvertEach(std::span<double> A, std::span<double> B, std::span<std::uint8_t> Valid, std::size_t n,
+                        Convert&& convert) {
+    std::size_t valid = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        double a = 0, b = 0;
+        Valid[i] = convert(A[i], B[i], a, b) ? 1 : 0;
+        if (Valid[i]) {
+            A[i] = a;
+            B[i] = b;
+            ++valid;
+        }
+    }
+    return valid;
+}
+
 }  // namespace
 
 bool PositionInMap(double Lat, double Long, const TCornerArray& Corners) {
@@ -283,11 +308,7 @@ bool TMapCalibration::CalcPositionFrac(double x, double y, double& Lat, double& 
 bool TMapCalibration::CalcPixelCoordsFrac(double Lat, double Long, double& x, double& y) const {
     if (!std::isfinite(Lat) || !std::isfinite(Long)) return false;
     double fx = 0, fy = 0;
-    if (!GeoToPixelFrac(View(), Lat, Long, fx, fy)) return false;
-    if (!std::isfinite(fx) || !std::isfinite(fy)) return false;
-    x = fx;
-    y = fy;
-    return true;
+    return GeoToPixelFrac(View(), Lat, Long, fx, fy) && StoreFinite(fx, fy, x, y);
 }
 
 bool TMapCalibration::CalcGridFrac(double x, double y, double& Northing, double& Easting) const {
@@ -295,20 +316,14 @@ bool TMapCalibration::CalcGridFrac(double x, double y, double& Northing, double&
     const auto& E = FPars.EquRectPLSP;
     double n = E[1][1] + E[1][2] * x + E[1][3] * y, e = E[2][1] + E[2][2] * x + E[2][3] * y;
     if (FCalibModel == cmProjected) ProjPixelToGrid(FPars, x, y, n, e);
-    if (!std::isfinite(n) || !std::isfinite(e)) return false;
-    Northing = n;
-    Easting = e;
-    return true;
+    return StoreFinite(n, e, Northing, Easting);
 }
 
 bool TMapCalibration::CalcPixelCoordsUTMFrac(double Northing, double Easting, double& x, double& y) const {
     if (FCalibModel != cmUTM) return false;
     double fx = 0, fy = 0;
     UTMGridToPixelFrac(FPars, Northing, Easting, fx, fy);
-    if (!std::isfinite(fx) || !std::isfinite(fy)) return false;
-    x = fx;
-    y = fy;
-    return true;
+    return StoreFinite(fx, fy, x, y);
 }
 
 bool TMapCalibration::CalcPixelCoordsGridFrac(double Northing, double Easting, double& x, double& y) const {
@@ -316,10 +331,7 @@ bool TMapCalibration::CalcPixelCoordsGridFrac(double Northing, double Easting, d
     if (FCalibModel != cmProjected) return false;
     double fx = 0, fy = 0;
     ProjGridToPixel(FPars, Northing, Easting, fx, fy);
-    if (!std::isfinite(fx) || !std::isfinite(fy)) return false;
-    x = fx;
-    y = fy;
-    return true;
+    return StoreFinite(fx, fy, x, y);
 }
 
 std::size_t TMapCalibration::CalcPositionsFrac(std::span<double> XLat, std::span<double> YLong,
@@ -327,18 +339,10 @@ std::size_t TMapCalibration::CalcPositionsFrac(std::span<double> XLat, std::span
     const std::size_t n = std::min({XLat.size(), YLong.size(), Valid.size()});
     std::size_t valid = 0;
     const TCrsTransform* crs = Crs();
-    if (FCalibModel != cmProjected || !crs) {
-        for (std::size_t i = 0; i < n; ++i) {
-            double lat = 0, lon = 0;
-            Valid[i] = CalcPositionFrac(XLat[i], YLong[i], lat, lon) ? 1 : 0;
-            if (Valid[i]) {
-                XLat[i] = lat;
-                YLong[i] = lon;
-                ++valid;
-            }
-        }
-        return valid;
-    }
+    if (FCalibModel != cmProjected || !crs)
+        return ConvertEach(XLat, YLong, Valid, n, [this](double x, double y, double& lat, double& lon) {
+            return CalcPositionFrac(x, y, lat, lon);
+        });
     // Grid positions first, then one pass through PROJ for all of them.
     std::vector<double> east(n), north(n);
     for (std::size_t i = 0; i < n; ++i) ProjPixelToGrid(FPars, XLat[i], YLong[i], north[i], east[i]);
@@ -358,18 +362,10 @@ std::size_t TMapCalibration::CalcPixelCoordsFrac(std::span<double> LatX, std::sp
     const std::size_t n = std::min({LatX.size(), LongY.size(), Valid.size()});
     std::size_t valid = 0;
     const TCrsTransform* crs = Crs();
-    if (FCalibModel != cmProjected || !crs) {
-        for (std::size_t i = 0; i < n; ++i) {
-            double x = 0, y = 0;
-            Valid[i] = CalcPixelCoordsFrac(LatX[i], LongY[i], x, y) ? 1 : 0;
-            if (Valid[i]) {
-                LatX[i] = x;
-                LongY[i] = y;
-                ++valid;
-            }
-        }
-        return valid;
-    }
+    if (FCalibModel != cmProjected || !crs)
+        return ConvertEach(LatX, LongY, Valid, n, [this](double lat, double lon, double& x, double& y) {
+            return CalcPixelCoordsFrac(lat, lon, x, y);
+        });
     std::vector<double> east(n), north(n);
     for (std::size_t i = 0; i < n; ++i) {
         // Positions the library refuses elsewhere are refused here too.
