@@ -1,6 +1,7 @@
 // zylcarto landmarks import-gpx | export-gpx: waypoints of GPS receivers and
-// other tools to and from landmark files.
+// other tools to and from landmark files, their tracks and routes beside them.
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "zylcarto/geomap/landmarks/landmark_xml.h"
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/streams.h"
+#include "zylcarto/support/strings.h"
 
 namespace zylcarto::cli {
 namespace {
@@ -19,20 +21,22 @@ using namespace zylcarto;
 
 constexpr const char* kDefaultDataID = "ZYL_geomap_landmarks";
 
-const char* const kUsage = "usage: zylcarto landmarks import-gpx IN.gpx OUT.xml [DATAID]\n"
-                           "       zylcarto landmarks export-gpx IN.xml OUT.gpx [DATAID]\n"
+const char* const kUsage = "usage: zylcarto landmarks import-gpx IN.gpx OUT.xml [DATAID] [--tracks TRACKS.gpx]\n"
+                           "       zylcarto landmarks export-gpx IN.xml OUT.gpx [DATAID] [--tracks TRACKS.gpx]\n"
                            "import-gpx  writes the waypoints of a GPX 1.0 or 1.1 file as a landmark set\n"
                            "            (DATAID, default ZYL_geomap_landmarks): name -> caption, desc (or\n"
                            "            cmt) -> identifier, sym -> symbol, ele -> altitude, time -> time (UTC).\n"
                            "            Characters the landmark file (Windows-1252) cannot hold become \"?\".\n"
-                           "            Unknown symbols become Cross, with a warning; tracks and routes are\n"
-                           "            counted, not imported.\n"
-                           "export-gpx  writes a landmark set (the first without DATAID) as GPX 1.1 waypoints.\n";
+                           "            Unknown symbols become Cross, with a warning. Tracks and routes, which\n"
+                           "            a landmark file does not hold, go to TRACKS.gpx (default: OUT with\n"
+                           "            the extension .tracks.gpx) as GPX 1.1.\n"
+                           "export-gpx  writes a landmark set (the first without DATAID) as GPX 1.1 waypoints,\n"
+                           "            with the tracks and routes of TRACKS.gpx when given.\n";
 
-int ImportGpx(const TArgs& a) {
+int ImportGpx(const TArgs& a, const std::optional<std::string>& TracksFile) {
     if (a.size() < 2 || a.size() > 3)
         throw EUsageError(std::string("landmarks import-gpx takes IN.gpx OUT.xml [DATAID]\n") + kUsage);
-    const TGpxImport g = ReadInput(a[0], [&] { return ReadGpxWaypoints(ReadFileBytes(a[0])); });
+    const TGpxImport g = ReadInput(a[0], [&] { return ReadGpx(ReadFileBytes(a[0])); });
     TTextFile f;
     f.OpenWrite(a[1]);
     WriteLandMarkSet(f, true, a.size() > 2 ? a[2] : kDefaultDataID, static_cast<int>(g.LandMarks.size()),
@@ -58,13 +62,18 @@ int ImportGpx(const TArgs& a) {
             waypoints, names.c_str());
     }
     std::printf("%zu landmarks (GPX %s)\n", g.LandMarks.size(), g.Version.empty() ? "?" : g.Version.c_str());
-    if (g.Tracks > 0 || g.Routes > 0)
-        std::printf("not imported: %d tracks (%d points), %d routes (%d points)\n", g.Tracks, g.TrackPoints, g.Routes,
-                    g.RoutePoints);
+    if (!g.Tracks.empty() || !g.Routes.empty()) {
+        const std::string file = TracksFile ? *TracksFile : StripExtension(a[1]) + ".tracks.gpx";
+        WriteFileBytes(file, WriteGpx({}, g.Tracks, g.Routes));
+        std::size_t points = 0;
+        for (const TTrack& t : g.Tracks) points += t.NumPoints();
+        std::printf("%zu tracks (%zu points), %zu routes in %s\n", g.Tracks.size(), points, g.Routes.size(),
+                    file.c_str());
+    }
     return 0;
 }
 
-int ExportGpx(const TArgs& a) {
+int ExportGpx(const TArgs& a, const std::optional<std::string>& TracksFile) {
     if (a.size() < 2 || a.size() > 3)
         throw EUsageError(std::string("landmarks export-gpx takes IN.xml OUT.gpx [DATAID]\n") + kUsage);
     std::vector<TLandMark> lms;
@@ -78,7 +87,9 @@ int ExportGpx(const TArgs& a) {
     if (!found)
         throw EUsageError("no landmark set " + (a.size() > 2 ? "\"" + a[2] + "\" " : std::string()) + "in " + a[0]);
     WarnSkippedLandMarks(skipped, a[0]);
-    WriteFileBytes(a[1], WriteGpxWaypoints(lms));
+    const TGpxImport tracks =
+        TracksFile ? ReadInput(*TracksFile, [&] { return ReadGpx(ReadFileBytes(*TracksFile)); }) : TGpxImport{};
+    WriteFileBytes(a[1], WriteGpx(lms, tracks.Tracks, tracks.Routes));
     std::printf("%zu waypoints\n", lms.size());
     return 0;
 }
@@ -86,9 +97,10 @@ int ExportGpx(const TArgs& a) {
 int RunLandmarks(const TArgs& args) {
     if (args.empty()) throw EUsageError(std::string("landmarks needs a subcommand\n") + kUsage);
     TArgs rest(args.begin() + 1, args.end());
+    const std::optional<std::string> tracks = TakeOption(rest, "--tracks");
     RejectUnknownOptions(rest);
-    if (args[0] == "import-gpx") return ImportGpx(rest);
-    if (args[0] == "export-gpx") return ExportGpx(rest);
+    if (args[0] == "import-gpx") return ImportGpx(rest, tracks);
+    if (args[0] == "export-gpx") return ExportGpx(rest, tracks);
     throw EUsageError("unknown landmarks subcommand \"" + args[0] + "\"\n" + kUsage);
 }
 

@@ -1,5 +1,5 @@
 // The GPX reader, then a write and a second read that must give every
-// landmark back.
+// landmark, track point and route point back.
 #include <string_view>
 
 #include "../files/fuzz_input.h"
@@ -11,13 +11,13 @@ using namespace zylcarto;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
     TGpxImport g;
     try {
-        g = ReadGpxWaypoints(std::string_view(reinterpret_cast<const char*>(Data), Size));
+        g = ReadGpx(std::string_view(reinterpret_cast<const char*>(Data), Size));
     } catch (const EZYLGeoMapError&) {
         return 0;
     }
     TGpxImport back;
     try {
-        back = ReadGpxWaypoints(WriteGpxWaypoints(g.LandMarks));
+        back = ReadGpx(WriteGpx(g.LandMarks, g.Tracks, g.Routes));
     } catch (const EZYLGeoMapError& e) {
         fuzz::Check(false, e.what());
     }
@@ -28,5 +28,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
                     "position survives");
         fuzz::Check(a.SymbolProps.Kind == b.SymbolProps.Kind && a.Time == b.Time, "symbol and time survive");
     }
+    fuzz::Check(back.Tracks.size() == g.Tracks.size() && back.Routes.size() == g.Routes.size(), "tracks survive");
+    for (std::size_t t = 0; t < g.Tracks.size(); ++t) {
+        fuzz::Check(back.Tracks[t].Segments.size() == g.Tracks[t].Segments.size(), "segments survive");
+        for (std::size_t s = 0; s < g.Tracks[t].Segments.size(); ++s) {
+            const auto &a = g.Tracks[t].Segments[s].Points, &b = back.Tracks[t].Segments[s].Points;
+            fuzz::Check(a.size() == b.size(), "track points survive");
+            for (std::size_t i = 0; i < a.size(); ++i)
+                fuzz::Check(a[i].Latitude == b[i].Latitude && a[i].Longitude == b[i].Longitude &&
+                                (a[i].Time == b[i].Time || (a[i].Time != a[i].Time && b[i].Time != b[i].Time)),
+                            "track point position and time survive");
+        }
+    }
+    for (std::size_t r = 0; r < g.Routes.size(); ++r)
+        fuzz::Check(back.Routes[r].Points.size() == g.Routes[r].Points.size(), "route points survive");
     return 0;
 }

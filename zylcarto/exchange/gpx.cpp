@@ -2,6 +2,7 @@
 
 #include <expat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -72,15 +73,21 @@ std::optional<TDateTime> ParseTime(std::string_view T) {
     }
 }
 
+enum class TPointKind : std::uint8_t { None, Wpt, Trkpt, Rtept };
+
 struct TParse {
     XML_Parser Parser = nullptr;
     TGpxImport Result;
     int Depth = 0;
-    bool InWpt = false;
-    std::string Child;  // local name of the wpt child being read
+    bool InTrk = false, InRte = false, InTrkseg = false;
+    TPointKind Point = TPointKind::None;
+    int PointDepth = 0;
+    std::string PointTag;  // wpt, trkpt or rtept, for messages
+    double Lat = 0, Long = 0;
+    std::string Child;  // local name of the element whose text is read
+    int ChildDepth = 0;
     std::string Text;
-    std::string Name, Desc, Cmt, Sym, Time, Ele;
-    TLandMark Current;
+    std::string Name, Desc, Cmt, Sym, Time, Ele, Speed;
     std::string Error;
 
     void Fail(const std::string& Text) {
@@ -140,6 +147,23 @@ std::optional<TLandMarkElement> ElementOf(std::string_view Sym) {
     return std::nullopt;
 }
 
+void BeginPoint(TParse& P, TPointKind Kind, std::string_view Tag, const XML_Char** Attrs) {
+    P.Point = Kind;
+    P.PointDepth = P.Depth;
+    P.PointTag = Tag;
+    P.Name.clear(), P.Desc.clear(), P.Cmt.clear(), P.Sym.clear(), P.Time.clear(), P.Ele.clear(), P.Speed.clear();
+    std::optional<double> lat, lon;
+    for (int i = 0; Attrs[i]; i += 2) {
+        const std::string_view a = Attrs[i];
+        if (a == "lat") lat = ParseNumber(Attrs[i + 1]);
+        if (a == "lon") lon = ParseNumber(Attrs[i + 1]);
+    }
+    if (!lat || !lon) return P.Fail(P.PointTag + " needs numeric lat and lon attributes");
+    if (std::fabs(*lat) > 90 || std::fabs(*lon) > 180) return P.Fail(P.PointTag + " position out of range");
+    P.Lat = *lat;
+    P.Long = *lon;
+}
+
 void XMLCALL OnStart(void* Data, const XML_Char* Name, const XML_Char** Attrs) {
     auto& P = *static_cast<TParse*>(Data);
     ++P.Depth;
@@ -150,78 +174,111 @@ void XMLCALL OnStart(void* Data, const XML_Char* Name, const XML_Char** Attrs) {
             if (std::string_view(Attrs[i]) == "version") P.Result.Version = Attrs[i + 1];
         return;
     }
-    if (P.Depth == 2 && n == "trk") ++P.Result.Tracks;
-    if (P.Depth == 2 && n == "rte") ++P.Result.Routes;
-    if (P.Depth == 3 && n == "rtept") ++P.Result.RoutePoints;
-    if (P.Depth == 4 && n == "trkpt") ++P.Result.TrackPoints;
-    if (P.Depth == 2 && n == "wpt") {
-        P.InWpt = true;
-        P.Current = TLandMark{};
-        P.Name.clear(), P.Desc.clear(), P.Cmt.clear(), P.Sym.clear(), P.Time.clear(), P.Ele.clear();
-        std::optional<double> lat, lon;
-        for (int i = 0; Attrs[i]; i += 2) {
-            const std::string_view a = Attrs[i];
-            if (a == "lat") lat = ParseNumber(Attrs[i + 1]);
-            if (a == "lon") lon = ParseNumber(Attrs[i + 1]);
+    if (P.Point != TPointKind::None) {
+        // the point's own fields, and a speed among a track point's extensions
+        if (P.Depth == P.PointDepth + 1 || (P.Point == TPointKind::Trkpt && n == "speed")) {
+            P.Child = n;
+            P.ChildDepth = P.Depth;
+            P.Text.clear();
         }
-        if (!lat || !lon) return P.Fail("wpt needs numeric lat and lon attributes");
-        if (std::fabs(*lat) > 90 || std::fabs(*lon) > 180) return P.Fail("wpt position out of range");
-        P.Current.Latitude = *lat;
-        P.Current.Longitude = *lon;
         return;
     }
-    if (P.InWpt && P.Depth == 3) {
-        P.Child = n;
-        P.Text.clear();
+    if (P.Depth == 2) {
+        P.InTrk = n == "trk";
+        P.InRte = n == "rte";
+        if (n == "wpt") BeginPoint(P, TPointKind::Wpt, n, Attrs);
+        if (P.InTrk) P.Result.Tracks.emplace_back();
+        if (P.InRte) P.Result.Routes.emplace_back();
+    } else if (P.Depth == 3 && (P.InTrk || P.InRte)) {
+        P.InTrkseg = P.InTrk && n == "trkseg";
+        if (P.InTrkseg) P.Result.Tracks.back().Segments.emplace_back();
+        if (P.InRte && n == "rtept") BeginPoint(P, TPointKind::Rtept, n, Attrs);
+        if (n == "name") {
+            P.Child = n;
+            P.ChildDepth = P.Depth;
+            P.Text.clear();
+        }
+    } else if (P.Depth == 4 && P.InTrkseg && n == "trkpt") {
+        BeginPoint(P, TPointKind::Trkpt, n, Attrs);
     }
 }
 
 void XMLCALL OnText(void* Data, const XML_Char* S, int Len) {
     auto& P = *static_cast<TParse*>(Data);
-    if (!P.InWpt || P.Depth != 3 || P.Text.size() >= kMaxText) return;
+    if (P.ChildDepth != P.Depth || P.Text.size() >= kMaxText) return;
     P.Text.append(S, std::min<std::size_t>(static_cast<std::size_t>(Len), kMaxText - P.Text.size()));
 }
 
-void XMLCALL OnEnd(void* Data, const XML_Char*) {
-    auto& P = *static_cast<TParse*>(Data);
-    if (P.InWpt && P.Depth == 3) {
-        const std::string t(TrimSpace(P.Text));
-        if (P.Child == "name")
-            P.Name = t;
-        else if (P.Child == "desc")
-            P.Desc = t;
-        else if (P.Child == "cmt")
-            P.Cmt = t;
-        else if (P.Child == "sym")
-            P.Sym = t;
-        else if (P.Child == "time")
-            P.Time = t;
-        else if (P.Child == "ele")
-            P.Ele = t;
-        P.Child.clear();
-    } else if (P.InWpt && P.Depth == 2) {
-        P.InWpt = false;
-        TLandMark& L = P.Current;
-        if (!P.Ele.empty()) {
-            const auto e = ParseNumber(P.Ele);
-            if (!e) return P.Fail("bad ele \"" + P.Ele + "\"");
-            L.Altitude = *e;
-        }
-        if (!P.Time.empty()) {
-            const auto t = ParseTime(P.Time);
-            if (!t) return P.Fail("bad time \"" + P.Time + "\"");
-            L.Time = *t;
-        }
+// Text cut to kMaxText bytes, without the character the cut went through.
+std::string WholeCharacters(TParse& P, std::string Text) {
+    if (Text.size() < kMaxText) return Text;
+    ++P.Result.Shortened;
+    while (!Text.empty() && (static_cast<unsigned char>(Text.back()) & 0xC0) == 0x80) Text.pop_back();
+    if (!Text.empty() && static_cast<unsigned char>(Text.back()) >= 0xC0) Text.pop_back();
+    return Text;
+}
+
+// A number field of the point, or NaN when it is absent; false after a failure.
+bool PointNumber(TParse& P, const std::string& Field, const char* What, double& Value) {
+    Value = std::numeric_limits<double>::quiet_NaN();
+    if (Field.empty()) return true;
+    const auto v = ParseNumber(Field);
+    if (!v || (std::string_view(What) == "speed" && *v < 0)) {
+        P.Fail(std::string("bad ") + What + " \"" + Field + "\"");
+        return false;
+    }
+    Value = *v;
+    return true;
+}
+
+void EndPoint(TParse& P) {
+    const TPointKind kind = P.Point;
+    P.Point = TPointKind::None;
+    double ele, speed;
+    if (!PointNumber(P, P.Ele, "ele", ele) || !PointNumber(P, P.Speed, "speed", speed)) return;
+    std::optional<TDateTime> time;
+    if (!P.Time.empty() && !(time = ParseTime(P.Time))) return P.Fail("bad time \"" + P.Time + "\"");
+    if (kind == TPointKind::Trkpt) {
+        P.Result.Tracks.back().Segments.back().Points.push_back(
+            {P.Lat, P.Long, ele, time.value_or(std::numeric_limits<double>::quiet_NaN()), speed});
+    } else if (kind == TPointKind::Rtept) {
+        P.Result.Routes.back().Points.push_back(
+            {P.Lat, P.Long, ele, WholeCharacters(P, P.Name), time.value_or(std::numeric_limits<double>::quiet_NaN())});
+    } else {
+        TLandMark L;
+        L.Latitude = P.Lat;
+        L.Longitude = P.Long;
+        if (std::isfinite(ele)) L.Altitude = ele;
+        if (time) L.Time = *time;
         Store(P, L.Caption.Text, P.Name);
         Store(P, L.Identifier, P.Desc.empty() ? P.Cmt : P.Desc);
         if (!P.Sym.empty()) {
-            if (const auto kind = ElementOf(P.Sym))
-                L.SymbolProps.Kind = *kind;
+            if (const auto element = ElementOf(P.Sym))
+                L.SymbolProps.Kind = *element;
             else
                 ++P.Result.UnknownSymbols[P.Sym];
         }
         P.Result.LandMarks.push_back(L);
     }
+}
+
+void XMLCALL OnEnd(void* Data, const XML_Char*) {
+    auto& P = *static_cast<TParse*>(Data);
+    if (P.ChildDepth == P.Depth) {
+        std::string t(TrimSpace(P.Text));
+        if (P.Point == TPointKind::None) {  // the name of a track or route
+            (P.InTrk ? P.Result.Tracks.back().Name : P.Result.Routes.back().Name) = WholeCharacters(P, std::move(t));
+        } else {
+            for (auto [name, field] : {std::pair{"name", &P.Name}, {"desc", &P.Desc}, {"cmt", &P.Cmt}, {"sym", &P.Sym},
+                                       {"time", &P.Time}, {"ele", &P.Ele}, {"speed", &P.Speed}})
+                if (P.Child == name) *field = t;
+        }
+        P.ChildDepth = 0;
+    } else if (P.Point != TPointKind::None && P.Depth == P.PointDepth) {
+        EndPoint(P);
+    }
+    if (P.Depth == 3) P.InTrkseg = false;
+    if (P.Depth == 2) P.InTrk = P.InRte = false;
     --P.Depth;
 }
 
@@ -253,9 +310,52 @@ int XMLCALL OnUnknownEncoding(void*, const XML_Char* Name, XML_Encoding* Info) {
     return XML_STATUS_OK;
 }
 
+// Garmin's extension that carries a track point's speed.
+constexpr std::string_view kGarminTpx = "http://www.garmin.com/xmlschemas/TrackPointExtension/v2";
+
+bool HasSpeed(const TTrack& T) {
+    for (const TTrackSegment& seg : T.Segments)
+        for (const TTrackPoint& p : seg.Points)
+            if (std::isfinite(p.Speed)) return true;
+    return false;
+}
+
+void OpenPoint(std::string& Out, std::string_view Open, double Lat, double Long) {
+    Out += Open;
+    Out += " lat=\"" + DecimalNumber(Lat) + "\" lon=\"" + DecimalNumber(Long) + "\">\n";
+}
+
+// <Tag>Value</Tag> on a line of its own; nothing for a value that is not finite.
+void Element(std::string& Out, std::string_view Indent, std::string_view Tag, double Value) {
+    if (!std::isfinite(Value)) return;
+    Out += std::string(Indent) + "<" + std::string(Tag) + ">" + DecimalNumber(Value) + "</" + std::string(Tag) + ">\n";
+}
+
+// Text escaped; nothing for empty text unless Always.
+void TextElement(std::string& Out, std::string_view Indent, std::string_view Tag, std::string_view Text, bool Always) {
+    if (Text.empty() && !Always) return;
+    Out += std::string(Indent) + "<" + std::string(Tag) + ">";
+    Escape(Out, Text);
+    Out += "</" + std::string(Tag) + ">\n";
+}
+
+// The time in UTC to the second; nothing for one that is not finite or outside the calendar.
+void TimeElement(std::string& Out, std::string_view Indent, TDateTime Time) {
+    if (!std::isfinite(Time)) return;
+    int y, mo, d, h, mi, se;
+    try {
+        DecodeDateTime(Time, y, mo, d, h, mi, se);
+    } catch (const EZYLError&) {
+        return;  // no GPX form: the point goes without
+    }
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "<time>%04d-%02d-%02dT%02d:%02d:%02dZ</time>\n", y, mo, d, h, mi, se);
+    Out += std::string(Indent) + buf;
+}
+
 }  // namespace
 
-TGpxImport ReadGpxWaypoints(std::string_view Bytes) {
+TGpxImport ReadGpx(std::string_view Bytes) {
     TParse P;
     P.Parser = XML_ParserCreate(nullptr);
     if (!P.Parser) throw EZYLGeoMapError("out of memory for the XML parser");
@@ -281,33 +381,51 @@ TGpxImport ReadGpxWaypoints(std::string_view Bytes) {
     return std::move(P.Result);
 }
 
-std::string WriteGpxWaypoints(const std::vector<TLandMark>& LandMarks) {
+std::string WriteGpx(const std::vector<TLandMark>& LandMarks, const std::vector<TTrack>& Tracks,
+                     const std::vector<TRoute>& Routes) {
     std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                    "<gpx version=\"1.1\" creator=\"zylcarto\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n";
+                    "<gpx version=\"1.1\" creator=\"zylcarto\" xmlns=\"http://www.topografix.com/GPX/1/1\"";
+    if (std::any_of(Tracks.begin(), Tracks.end(), HasSpeed)) s += " xmlns:gpxtpx=\"" + std::string(kGarminTpx) + "\"";
+    s += ">\n";
     for (const TLandMark& L : LandMarks) {
-        s += "  <wpt lat=\"" + ShortestNumber(L.Latitude) + "\" lon=\"" + ShortestNumber(L.Longitude) + "\">\n";
-        if (L.Altitude != 0 && std::isfinite(L.Altitude)) s += "    <ele>" + ShortestNumber(L.Altitude) + "</ele>\n";
-        if (L.Time != 0) {
-            int y, mo, d, h, mi, se;
-            try {
-                DecodeDateTime(L.Time, y, mo, d, h, mi, se);
-                char buf[32];
-                std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02dZ", y, mo, d, h, mi, se);
-                s += std::string("    <time>") + buf + "</time>\n";
-            } catch (const EZYLError&) {
-                // a time stamp outside the calendar has no GPX form; the waypoint goes without
+        OpenPoint(s, "  <wpt", L.Latitude, L.Longitude);
+        if (L.Altitude != 0) Element(s, "    ", "ele", L.Altitude);
+        if (L.Time != 0) TimeElement(s, "    ", L.Time);
+        TextElement(s, "    ", "name", L.Caption.Text.Str(), true);
+        TextElement(s, "    ", "desc", L.Identifier.Str(), false);
+        TextElement(s, "    ", "sym", LMTypeNames[static_cast<std::size_t>(L.SymbolProps.Kind) % LMTypeNames.size()],
+                    false);
+        s += "  </wpt>\n";
+    }
+    for (const TRoute& R : Routes) {
+        s += "  <rte>\n";
+        TextElement(s, "    ", "name", R.Name, false);
+        for (const TRoutePoint& p : R.Points) {
+            OpenPoint(s, "    <rtept", p.Latitude, p.Longitude);
+            Element(s, "      ", "ele", p.Elevation);
+            TimeElement(s, "      ", p.Time);
+            TextElement(s, "      ", "name", p.Name, false);
+            s += "    </rtept>\n";
+        }
+        s += "  </rte>\n";
+    }
+    for (const TTrack& T : Tracks) {
+        s += "  <trk>\n";
+        TextElement(s, "    ", "name", T.Name, false);
+        for (const TTrackSegment& seg : T.Segments) {
+            s += "    <trkseg>\n";
+            for (const TTrackPoint& p : seg.Points) {
+                OpenPoint(s, "      <trkpt", p.Latitude, p.Longitude);
+                Element(s, "        ", "ele", p.Elevation);
+                TimeElement(s, "        ", p.Time);
+                if (std::isfinite(p.Speed))
+                    s += "        <extensions><gpxtpx:TrackPointExtension><gpxtpx:speed>" + DecimalNumber(p.Speed) +
+                         "</gpxtpx:speed></gpxtpx:TrackPointExtension></extensions>\n";
+                s += "      </trkpt>\n";
             }
+            s += "    </trkseg>\n";
         }
-        s += "    <name>";
-        Escape(s, L.Caption.Text.Str());
-        s += "</name>\n";
-        if (!L.Identifier.Empty()) {
-            s += "    <desc>";
-            Escape(s, L.Identifier.Str());
-            s += "</desc>\n";
-        }
-        s += "    <sym>" + std::string(LMTypeNames[static_cast<std::size_t>(L.SymbolProps.Kind) % LMTypeNames.size()]) +
-             "</sym>\n  </wpt>\n";
+        s += "  </trk>\n";
     }
     s += "</gpx>\n";
     return s;

@@ -153,4 +153,10 @@ std::string ShortestNumber(double Value) {
     return ec == std::errc() ? std::string(buf, end) : std::string("0");
 }
 
+std::string DecimalNumber(double Value) {
+    char buf[400];  // the longest is the smallest subnormal, 5e-324 written out
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, Value, std::chars_format::fixed);
+    return ec == std::errc() && std::isfinite(Value) ? std::string(buf, end) : std::string("0");
+}
+
 }  // namespace zylcarto

@@ -35,5 +35,8 @@ std::string ComposeLatin(std::string_view Utf8);
 
 // Shortest text that reads back as the same double, point as separator.
 std::string ShortestNumber(double Value);
+// The same without an exponent (9.1e-05 as 0.000091), as XML Schema's decimal
+// type wants; "0" for a value that is not finite.
+std::string DecimalNumber(double Value);
 
 }  // namespace zylcarto

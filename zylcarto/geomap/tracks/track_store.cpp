@@ -38,7 +38,7 @@ bool AcceptTrackPoint(TTrackPoint& Point) {
 }
 
 bool AcceptRoutePoint(TRoutePoint& Point) {
-    return AcceptPosition(Point.Latitude, Point.Longitude) && KnownOrNaN(Point.Elevation);
+    return AcceptPosition(Point.Latitude, Point.Longitude) && KnownOrNaN(Point.Elevation) && KnownOrNaN(Point.Time);
 }
 
 void TTrackStore::Assign(const TTrackStore& Source) {

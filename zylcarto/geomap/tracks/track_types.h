@@ -60,6 +60,8 @@ struct TRoutePoint {
     double Elevation = std::numeric_limits<double>::quiet_NaN();
     /// The point's name.
     std::string Name;
+    /// UTC, when the route was planned with one; NaN when unknown.
+    TDateTime Time = std::numeric_limits<double>::quiet_NaN();
 };
 
 /// A planned route and how it is drawn.
