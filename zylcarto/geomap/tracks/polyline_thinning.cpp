@@ -2,12 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 namespace zylcarto {
 namespace {
 
 bool Finite(const TPixelPos& P) { return std::isfinite(P.X) && std::isfinite(P.Y); }
+
+// A direction as a unit vector; angles are compared by cross products, without trigonometry.
+struct TDir {
+    double X, Y;
+};
+double Cross(TDir A, TDir B) { return A.X * B.Y - A.Y * B.X; }
 
 }  // namespace
 
@@ -20,11 +25,13 @@ std::vector<std::size_t> ThinPolyline(std::span<const TPixelPos> Points, double 
         for (std::size_t i = 0; i < n; ++i) kept[i] = i;
         return kept;
     }
-    // The run from the anchor: directions are angles from the first vertex that
-    // bounds them, lo..hi the cone left; reach the farthest distance from the anchor.
+    // The run from the anchor: the cone of directions from it that every vertex
+    // passed over allows, from Right counter-clockwise to Left (less than half a
+    // turn), and Reach, the farthest any of them lies from the anchor.
     std::size_t anchor = 0;
     bool bounded = false;
-    double base = 0, lo = 0, hi = 0, reach = 0;
+    TDir left{}, right{};
+    double reach = 0;
     kept.push_back(0);
     const auto restart = [&](std::size_t At) {
         kept.push_back(At);
@@ -40,7 +47,7 @@ std::vector<std::size_t> ThinPolyline(std::span<const TPixelPos> Points, double 
             restart(i);
             continue;
         }
-        const double dx = p.X - a.X, dy = p.Y - a.Y, d = std::hypot(dx, dy);
+        const double dx = p.X - a.X, dy = p.Y - a.Y, d = std::sqrt(dx * dx + dy * dy);
         if (d <= Tolerance) {  // beside the anchor, on every line from it
             if (bounded && d < reach - Tolerance) {
                 restart(i - 1);  // back where the run began
@@ -48,22 +55,19 @@ std::vector<std::size_t> ThinPolyline(std::span<const TPixelPos> Points, double 
             }
             continue;
         }
-        const double half = std::asin(Tolerance / d);
-        if (!bounded) {
-            bounded = true;
-            base = std::atan2(dy, dx);
-            lo = -half, hi = half;
-        } else {
-            const double dir = std::remainder(std::atan2(dy, dx) - base, 2 * std::numbers::pi);
-            if (dir < lo || dir > hi || d < reach - Tolerance) {
-                // p leaves the cone or turns back: the line bends at the vertex before it
-                restart(i - 1);
-                --i;
-                continue;
-            }
-            lo = std::max(lo, dir - half);
-            hi = std::min(hi, dir + half);
+        const TDir u{dx / d, dy / d};
+        if (bounded && (Cross(right, u) < 0 || Cross(u, left) < 0 || d < reach - Tolerance)) {
+            // p leaves the cone or turns back: the line bends at the vertex before it
+            restart(i - 1);
+            --i;
+            continue;
         }
+        // the directions that pass within Tolerance of p: u turned either way by asin(Tolerance / d)
+        const double sin = Tolerance / d, cos = std::sqrt(1 - sin * sin);
+        const TDir l{u.X * cos - u.Y * sin, u.X * sin + u.Y * cos}, r{u.X * cos + u.Y * sin, u.Y * cos - u.X * sin};
+        if (!bounded || Cross(l, left) > 0) left = l;  // the narrower bound
+        if (!bounded || Cross(right, r) > 0) right = r;
+        bounded = true;
         reach = std::max(reach, d);
     }
     if (kept.back() != n - 1) kept.push_back(n - 1);
