@@ -58,8 +58,14 @@ private:
 /// last removed point. A plain value owned by its map, used from one thread; it
 /// holds no widget. Pixels are full-resolution image pixels, positions degrees,
 /// grid coordinates metres. Editing with the wrong model raises EZYLGeoMapError
-/// (message prefixed with Name()); conversions report failure by result or valid
-/// flag and never raise.
+/// (message prefixed with Name()).
+///
+/// Every conversion keeps one rule on failure (cmUndefined, no usable fit, non-finite
+/// input, no finite answer, a position beyond a pole or more than a whole turn of
+/// longitude from the map): its result says so (false, a valid flag false, a Valid
+/// entry 0) and its outputs are left as they were, never set to 0 or to a half
+/// answer. The two that return their answer rather than write it, CalcLatitude and
+/// CalcLongitude, return NaN then. Conversions never raise.
 class ZYLCARTO_EXPORT TMapCalibration {
 public:
     /// An empty calibration: model cmUndefined, no points, one zero row of GratMat.
@@ -173,7 +179,7 @@ public:
     // whole turn of 0 (181 is 179 W). A latitude beyond the poles or a longitude
     // beyond a whole turn has no pixel and lies on no map.
     /// @{
-    /// Latitude in degrees at image pixel (x, y); valid false and 0 when the model
+    /// Latitude in degrees at image pixel (x, y); valid false and NaN when the model
     /// cannot tell (cmUndefined, no usable fit, a UTM zone outside 1..60, a non-finite
     /// answer, one beyond a pole, and for both coordinates a longitude more than a
     /// whole turn from the map's centre).
@@ -185,11 +191,11 @@ public:
     double CalcLongitude(int x, int y, bool& valid) const;
     double CalcLongitude(TPoint APoint, bool& valid) const { return CalcLongitude(APoint.X, APoint.Y, valid); }
     /// @}
-    /// The image pixel (rounded) showing (Lat, Long) in degrees; false, and pixel 0, 0,
-    /// when the model cannot tell.
+    /// The image pixel (rounded) showing (Lat, Long) in degrees; false, x and y
+    /// unchanged, when the model cannot tell.
     bool CalcPixelCoords(double Lat, double Long, int& x, int& y) const;
     /// cmUTM only: the image pixel of Northing, Easting in metres of the data's zone;
-    /// false, and pixel 0, 0, for any other model.
+    /// false, x and y unchanged, for any other model or a non-finite answer.
     bool CalcPixelCoordsUTM(double Northing, double Easting, int& x, int& y) const;
     /// Unrounded forms for batch conversion: fractional pixels in and out. False,
     /// outputs unchanged, for non-finite input or when the model gives no finite answer.
