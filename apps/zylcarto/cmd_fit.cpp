@@ -153,8 +153,6 @@ std::vector<GratPoint> ReadGratPoints(std::istream& in, const std::string& sourc
     return points;
 }
 
-int MinimumPoints(TCalibModel m, int order) { return m == cmBiquadraticPn || (m == cmProjected && order == 2) ? 6 : 3; }
-
 // Refuses data that cannot determine the model; warns where it barely does.
 double CheckDetermined(const TMapCalibration& cal, TCalibModel model, int count) {
     const std::string name(CalibModelNames[static_cast<int>(model)]);
@@ -162,7 +160,7 @@ double CheckDetermined(const TMapCalibration& cal, TCalibModel model, int count)
         TMatrix g;
         if (!FitGratMat(cal.CalibData(), g))
             throw FitFailed("parabolicip needs at least 2 meridians and 2 parallels of 3 points each");
-    } else if (const int least = MinimumPoints(model, cal.ProjOrder()); count < least) {
+    } else if (const int least = MinimumCalibPoints(model, cal.ProjOrder()); count < least) {
         throw FitFailed(name + (model == cmProjected ? " of order " + std::to_string(cal.ProjOrder()) : "") +
                         " needs at least " + std::to_string(least) + " reference points, got " + std::to_string(count));
     }
@@ -205,14 +203,25 @@ std::string Deg(double v) { return FormatFixed(v, DegreeDecimals); }
 std::string Px(double v) { return FormatFixed(v, PixelDecimals); }
 
 void PrintPointReport(const TMapCalibration& cal, bool grid, const std::vector<TFitPoint>& points) {
-    for (const TFitPoint& p : points) {
+    const std::vector<TPointReview> review = ReviewCalibPoints(cal);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const TFitPoint& p = points[i];
         double x = 0, y = 0;
         const bool ok = grid ? cal.CalcPixelCoordsGridFrac(p.A, p.B, x, y) : cal.CalcPixelCoordsFrac(p.A, p.B, x, y);
         std::printf("%d %d %s %s ", p.X, p.Y, p.AText.c_str(), p.BText.c_str());
         if (ok)
-            std::printf("%s %s %s %s\n", Px(x).c_str(), Px(y).c_str(), Px(x - p.X).c_str(), Px(y - p.Y).c_str());
+            std::printf("%s %s %s %s", Px(x).c_str(), Px(y).c_str(), Px(x - p.X).c_str(), Px(y - p.Y).c_str());
         else
-            std::printf("- - - -\n");
+            std::printf("- - - -");
+        const TPointReview& r = review[i];
+        std::printf(" %s%s\n", std::isnan(r.LeftOutResidual) ? "-" : Px(r.LeftOutResidual).c_str(),
+                    r.Outlier ? " outlier" : "");
+        if (r.Outlier)
+            std::fprintf(stderr,
+                         "zylcarto: warning: the point at pixel %d %d (%s %s) lies %s pixels from where the other "
+                         "points put it, they %s from theirs (median): is it misread?\n",
+                         p.X, p.Y, p.AText.c_str(), p.BText.c_str(), Px(r.LeftOutResidual).c_str(),
+                         Px(r.OthersResidual).c_str());
     }
     double qx = 0, qy = 0, metres = 0;
     cal.CalibQuality(qx, qy);
@@ -418,8 +427,11 @@ const TRegistrar fit{{"fit", "fit a calibration model to reference points, conve
                       "collinear points\n"
                       "are refused (exit 1); a condition below 0.01 is warned about on standard error,\n"
                       "as are UTM values outside the plausible range of a zone.\n"
-                      "Prints per point \"X Y LAT LON XFIT YFIT DX DY\" (the pixel the fit gives the\n"
-                      "position and its difference; parabolicip: \"P|M VALUE X Y FIT DIFF\" in degrees),\n"
+                      "Prints per point \"X Y LAT LON XFIT YFIT DX DY LEFTOUT [outlier]\" (the pixel the\n"
+                      "fit gives the position, its difference, and the pixels from the point to where the\n"
+                      "fit of the other points puts it, - with too few to judge; \"outlier\", also warned\n"
+                      "about, when that is over 10 and 5 times the others' median residual in the same\n"
+                      "fit; parabolicip: \"P|M VALUE X Y FIT DIFF\" in degrees),\n"
                       "\"quality QX QY\" (RMS pixel residuals), \"position-quality M\" (RMS metres from\n"
                       "each point's pixel back to its position), \"condition C\" (smallest to largest\n"
                       "singular value of the centred and scaled design, 1 is ideal), the corners\n"

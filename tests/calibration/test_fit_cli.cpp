@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -53,11 +54,12 @@ TEST(FitCommand, EquirectangularPointsFitWithoutResiduals) {
     ASSERT_EQ(r.Lines.size(), 9u + 3 + 4 + 1 + 3) << r.Text;
     for (int i = 0; i < 9; ++i) {
         const auto f = Fields(r.Lines[i]);
-        ASSERT_EQ(f.size(), 8u) << r.Lines[i];
+        ASSERT_EQ(f.size(), 9u) << r.Lines[i];
         EXPECT_EQ(f[4], f[0] + ".000") << r.Lines[i];
         EXPECT_EQ(f[5], f[1] + ".000") << r.Lines[i];
         EXPECT_EQ(f[6], "0.000");
         EXPECT_EQ(f[7], "0.000");
+        EXPECT_EQ(f[8], "0.000");  // the others put it exactly where it is
     }
     EXPECT_EQ(r.Lines[9], "quality 0.000 0.000");
     EXPECT_EQ(r.Lines[10], "position-quality 0.000");
@@ -74,13 +76,37 @@ TEST(FitCommand, UTMPointsFromStandardInput) {
     const CliRun r = Fit("--model utm --utm-zone 32 --image 100x100 -",
                          "0 0 5400000 480000\\n100 0 5400000 482000\\n0 100 5398000 480000\\n");
     ASSERT_EQ(r.Status, 0) << r.Text;
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(r.Lines[i].substr(r.Lines[i].size() - 12), " 0.000 0.000") << r.Lines[i];
+    // Two points are too few to judge the third by.
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(r.Lines[i].substr(r.Lines[i].size() - 14), " 0.000 0.000 -") << r.Lines[i];
     EXPECT_EQ(r.Lines[3], "quality 0.000 0.000");
     EXPECT_EQ(r.Lines[4], "position-quality 0.000");
     // 20 grid metres per pixel, measured on the sphere.
     ASSERT_EQ(r.Lines[10].rfind("resolution ", 0), 0u) << r.Lines[10];
     EXPECT_NEAR(std::stod(r.Lines[10].substr(11)), 20.0, 0.05) << r.Lines[10];
     EXPECT_EQ(r.Text.find("warning"), std::string::npos) << r.Text;
+}
+
+TEST(FitCommand, NamesAMisreadPoint) {
+    // A tenth point read 0.2 degrees (32 pixels) too far north.
+    std::ifstream in(Equirect9);
+    std::string points((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    points += "250 200 48.95 6.25\n";
+    std::string escaped;
+    for (char c : points) escaped += c == '\n' ? std::string("\\n") : std::string(1, c);
+    const CliRun r = Fit("--model equirect --image 1000x800 -", escaped);
+    ASSERT_EQ(r.Status, 0) << r.Text;
+    int named = 0;
+    for (const std::string& line : r.Lines) {
+        const auto f = Fields(line);
+        if (f.size() < 9 || f[0] == "zylcarto:") continue;
+        const bool outlier = f.back() == "outlier";
+        EXPECT_EQ(outlier, f[0] == "250" && f[1] == "200") << line;
+        if (outlier) {
+            EXPECT_NEAR(std::stod(f[8]), 32, 0.5) << line;
+        }
+    }
+    for (const std::string& line : r.Lines) named += line.rfind("zylcarto: warning: the point at pixel 250 200 ", 0) == 0;
+    EXPECT_EQ(named, 1) << r.Text;
 }
 
 TEST(FitCommand, BadInputNamesTheProblemAndExits2) {

@@ -6,10 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "zylcarto/geodesy/ellipsoids.h"
 #include "zylcarto/geomap/calibration/calib_params.h"
@@ -312,5 +314,33 @@ private:
     std::shared_ptr<const TCrsTransform> FCrs;
     std::string FCrsError;
 };
+
+/// A point's leave-one-out residual stands out above this many times the others'
+/// median residual in the same fit, and above this many pixels.
+inline constexpr double OutlierFactor = 5;
+/// See OutlierFactor.
+inline constexpr double OutlierMinPixels = 10;
+
+/// One reference point judged by the fit of the others. The fit of all points
+/// is no judge: a point far off has the leverage to pull the fit through itself
+/// and leave its error on the others, so each point is tried against a fit made
+/// without it, and that fit's own residuals give the scale.
+struct TPointReview {
+    /// Pixels from the point's pixel to where the fit of the other points puts its
+    /// position (or grid coordinates); NaN when they are too few to judge it
+    /// (no more than MinimumCalibPoints) or cannot place it.
+    double LeftOutResidual = std::numeric_limits<double>::quiet_NaN();
+    /// The median of the other points' pixel residuals in that fit; NaN as
+    /// LeftOutResidual.
+    double OthersResidual = std::numeric_limits<double>::quiet_NaN();
+    /// LeftOutResidual is more than OutlierFactor times OthersResidual and more
+    /// than OutlierMinPixels.
+    bool Outlier = false;
+};
+
+/// Every reference point of a point model (entry i for CalibData().CalQuads[i + 1])
+/// judged by the fit of the others; empty for cmParabolicIp and cmUndefined.
+/// Refits the model once per point on a copy; Calib is not changed.
+ZYLCARTO_EXPORT std::vector<TPointReview> ReviewCalibPoints(const TMapCalibration& Calib);
 
 }  // namespace zylcarto
