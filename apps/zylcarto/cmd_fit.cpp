@@ -10,6 +10,7 @@
 
 #include "batch_convert.h"
 #include "cli.h"
+#include "fit_plot.h"
 #include "zylcarto/geomap/calibration/calib_models.h"
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/support/numeric.h"
@@ -202,8 +203,10 @@ void WarnImplausibleUTM(const std::vector<TFitPoint>& points, bool south) {
 std::string Deg(double v) { return FormatFixed(v, DegreeDecimals); }
 std::string Px(double v) { return FormatFixed(v, PixelDecimals); }
 
-void PrintPointReport(const TMapCalibration& cal, bool grid, const std::vector<TFitPoint>& points) {
+// Returns the points as a plot draws them.
+std::vector<TPlotPoint> PrintPointReport(const TMapCalibration& cal, bool grid, const std::vector<TFitPoint>& points) {
     const std::vector<TPointReview> review = ReviewCalibPoints(cal);
+    std::vector<TPlotPoint> plot;
     for (std::size_t i = 0; i < points.size(); ++i) {
         const TFitPoint& p = points[i];
         double x = 0, y = 0;
@@ -214,6 +217,7 @@ void PrintPointReport(const TMapCalibration& cal, bool grid, const std::vector<T
         else
             std::printf("- - - -");
         const TPointReview& r = review[i];
+        plot.push_back({double(p.X), double(p.Y), x, y, ok, r.Outlier});
         std::printf(" %s%s\n", std::isnan(r.LeftOutResidual) ? "-" : Px(r.LeftOutResidual).c_str(),
                     r.Outlier ? " outlier" : "");
         if (r.Outlier)
@@ -230,6 +234,7 @@ void PrintPointReport(const TMapCalibration& cal, bool grid, const std::vector<T
         std::printf("position-quality %s\n", FormatFixed(metres, MetreDecimals).c_str());
     else
         std::printf("position-quality -\n");
+    return plot;
 }
 
 void PrintGratReport(const TMapCalibration& cal, const std::vector<GratPoint>& points) {
@@ -257,6 +262,8 @@ int RunFit(const TArgs& argsIn) {
     const auto orderText = TakeOption(args, "--order");
     const bool gridPoints = TakeFlag(args, "--grid-points");
     const auto crsOut = TakeOption(args, "--crs-out");
+    const auto plotFile = TakeOption(args, "--plot");
+    const auto plotImage = TakeOption(args, "--plot-image");
     const std::vector<TPoint> evals = TakeEvalPixels(args);
     RejectUnknownOptions(args);
     if (!modelName) throw EUsageError("fit needs --model");
@@ -268,7 +275,10 @@ int RunFit(const TArgs& argsIn) {
     if (batch && (!evals.empty())) throw EUsageError("--eval does not go with --to-position or --to-pixel");
     if (batch && *batch == "-" && args[0] == "-")
         throw EUsageError("the POINTS and the batch input cannot both be standard input");
+    if (plotImage && !plotFile) throw EUsageError("--plot-image goes with --plot");
+    if (plotFile && batch) throw EUsageError("--plot does not go with --to-position or --to-pixel");
     const TCalibModel model = ParseModel(*modelName);
+    if (plotFile && model == cmParabolicIp) throw EUsageError("--plot applies to the models of reference points");
     int w = 0, h = 0;
     ParseImageSize(*image, w, h);
     const bool utm = model == cmUTM;
@@ -371,10 +381,11 @@ int RunFit(const TArgs& argsIn) {
     if (toPixel)
         return RunBatch(batchIn, utm ? "NORTHING EASTING" : "LAT LON", PixelDecimals, !utm, PixelConverter(cal, utm));
 
+    std::vector<TPlotPoint> plot;
     if (model == cmParabolicIp)
         PrintGratReport(cal, gratPoints);
     else
-        PrintPointReport(cal, gridIn, points);
+        plot = PrintPointReport(cal, gridIn, points);
     std::printf("condition %s\n", FormatFixed(condition, 6).c_str());
     if (projected) std::printf("operation %s\n", cal.CRSOperation().c_str());
     const TCalibData& d = cal.CalibData();
@@ -402,6 +413,15 @@ int RunFit(const TArgs& argsIn) {
         std::printf("pixel %d %d -> %s %s\n", p.X, p.Y, ok ? Deg(lat).c_str() : "invalid",
                     ok ? Deg(lon).c_str() : "invalid");
     }
+    if (plotFile) {
+#ifdef ZYLCARTO_CLI_PLOT
+        const double scale = ResidualArrowScale(plot, w, h);
+        WriteResidualPlot(*plotFile, plotImage.value_or(""), w, h, plot, scale);
+        std::printf("plot-scale %s\n", FormatShortest(scale).c_str());
+#else
+        throw EUsageError("--plot needs the tool built with Qt");
+#endif
+    }
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fprintf(stderr, "zylcarto: cannot write the results\n");
         return 1;
@@ -413,6 +433,7 @@ const TRegistrar fit{{"fit", "fit a calibration model to reference points, conve
                       "usage: zylcarto fit --model MODEL --image WIDTHxHEIGHT [--utm-zone Z [--south]]\n"
                       "                    [--crs CRS [--order 1|2] [--grid-points]]\n"
                       "                    [--eval X Y]... [--to-position FILE [--crs-out CRS] | --to-pixel FILE]\n"
+                      "                    [--plot OUT.png [--plot-image MAP]]\n"
                       "                    POINTS\n"
                       "MODEL is equirect, biquadraticpn, conicconformal, millercylindrical, utm,\n"
                       "parabolicip or projected. POINTS is a file (or - for standard input) of lines\n"
@@ -438,6 +459,10 @@ const TRegistrar fit{{"fit", "fit a calibration model to reference points, conve
                       "\"topleft|bottomleft|bottomright|topright LAT LON\", \"resolution M\" (metres per\n"
                       "pixel) and, per --eval, \"pixel X Y -> LAT LON\". Degrees have 9 decimals,\n"
                       "pixels and metres 3.\n"
+                      "--plot OUT.png draws the points on MAP (any image Qt reads, stretched to the\n"
+                      "--image size; a white canvas without) with arrows to where the fit puts them,\n"
+                      "outliers in red, S times longer than the residuals as written on the picture\n"
+                      "and printed as \"plot-scale S\".\n"
                       "--to-position FILE converts lines \"X Y\" (fractional pixels; - for standard\n"
                       "input) to \"LAT LON\" (utm: \"NORTHING EASTING\"; with --crs-out CRS \"NORTHING EASTING\"\n"
                       "in that system, any model, through WGS 84); --to-pixel FILE converts\n"
