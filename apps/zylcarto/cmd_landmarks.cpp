@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "exchange_cmds.h"
+#include "landmark_warnings.h"
 #include "zylcarto/exchange/exchange_text.h"
 #include "zylcarto/exchange/gpx.h"
 #include "zylcarto/geomap/calibration/xml_source.h"
@@ -78,6 +79,7 @@ int ExportGpx(const TArgs& a) {
     if (!found)
         throw EUsageError("no landmark set " + (a.size() > 2 ? "\"" + a[2] + "\" " : std::string()) + "in " + a[0]);
     WarnSkippedLandMarks(skipped, a[0]);
+    WarnAlteredLandMarkTexts(lms, a[0]);
     WriteFileBytes(a[1], WriteGpxWaypoints(lms));
     std::printf("%zu waypoints\n", lms.size());
     return 0;
