@@ -225,7 +225,9 @@ public:
     /// CalcGridFrac.
     bool CalcPixelCoordsUTMFrac(double Northing, double Easting, double& x, double& y) const;
     /// The image row where the grid line of constant Northing crosses column x, by the
-    /// affine UTM fit; 0 when the fit is degenerate. For drawing the UTM grid.
+    /// affine UTM fit; 0 when the fit is degenerate. For drawing the UTM grid. The
+    /// one exception to the failure rule above, as its int has no room for "no
+    /// answer": call it only on a fitted cmUTM map.
     int CalcUTMyFromNorthingX(double Northing, int x) const;
     /// The image column where the grid line of constant Easting crosses row y; 0 when
     /// the fit is degenerate.
