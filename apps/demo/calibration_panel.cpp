@@ -53,8 +53,10 @@ void TCalibrationPanel::ShowPoints(const std::vector<TReferencePoint>& Points, b
         const TReferencePoint& P = Points[static_cast<std::size_t>(Row)];
         const QStringList Cells{QString::number(P.Lat, 'f', Decimals), QString::number(P.Long, 'f', Decimals),
                                 QString::number(P.X), QString::number(P.Y),
-                                std::isnan(P.Residual) ? QStringLiteral("-") : QString::number(P.Residual, 'f', 1)};
-        const bool Flagged = StandsOut(Points, static_cast<std::size_t>(Row));
+                                std::isnan(P.Review.LeftOutResidual)
+                                    ? QStringLiteral("-")
+                                    : QString::number(P.Review.LeftOutResidual, 'f', 1)};
+        const bool Flagged = P.Review.Outlier;
         for (int Col = 0; Col < Cells.size(); ++Col) {
             auto* Item = new QTableWidgetItem(Cells[Col]);
             Item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);

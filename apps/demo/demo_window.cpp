@@ -311,12 +311,13 @@ bool TDemoWindow::AddReferencePoint(double Lat, double Long, int ImageX, int Ima
     }
     const std::vector<TReferencePoint> Points = ReferencePoints(View.Calibration());
     const std::size_t New = Points.size() - 1;
-    if (StandsOut(Points, New) &&
+    const TPointReview& Review = Points[New].Review;
+    if (Review.Outlier &&
         !FAsk(QStringLiteral("Reference point"),
-              QStringLiteral("The new point lies %1 pixels from where the calibration puts its position; the others "
+              QStringLiteral("The new point lies %1 pixels from where the other points put its position; they "
                              "lie %2 pixels from theirs (median). Keep it?")
-                  .arg(Points[New].Residual, 0, 'f', 1)
-                  .arg(MedianResidualOfOthers(Points, New), 0, 'f', 1))) {
+                  .arg(Review.LeftOutResidual, 0, 'f', 1)
+                  .arg(Review.OthersResidual, 0, 'f', 1))) {
         View.SetCalibData(Before);
         View.RecalcCalibration();
         ShowReferencePoints();
@@ -324,7 +325,8 @@ bool TDemoWindow::AddReferencePoint(double Lat, double Long, int ImageX, int Ima
     }
     CalibrationEdited();
     double Largest = 0;
-    for (const TReferencePoint& P : Points) Largest = std::max(Largest, P.Residual);
+    for (const TReferencePoint& P : Points)
+        if (!std::isnan(P.Review.LeftOutResidual)) Largest = std::max(Largest, P.Review.LeftOutResidual);
     statusBar()->showMessage(
         QStringLiteral("%1 reference points, residuals up to %2 pixels").arg(Points.size()).arg(Largest, 0, 'f', 1),
         MessageMilliseconds);

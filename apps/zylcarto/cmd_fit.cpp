@@ -10,6 +10,7 @@
 
 #include "batch_convert.h"
 #include "cli.h"
+#include "fit_plot.h"
 #include "zylcarto/geomap/calibration/calib_models.h"
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/support/numeric.h"
@@ -153,8 +154,6 @@ std::vector<GratPoint> ReadGratPoints(std::istream& in, const std::string& sourc
     return points;
 }
 
-int MinimumPoints(TCalibModel m, int order) { return m == cmBiquadraticPn || (m == cmProjected && order == 2) ? 6 : 3; }
-
 // Refuses data that cannot determine the model; warns where it barely does.
 double CheckDetermined(const TMapCalibration& cal, TCalibModel model, int count) {
     const std::string name(CalibModelNames[static_cast<int>(model)]);
@@ -162,7 +161,7 @@ double CheckDetermined(const TMapCalibration& cal, TCalibModel model, int count)
         TMatrix g;
         if (!FitGratMat(cal.CalibData(), g))
             throw FitFailed("parabolicip needs at least 2 meridians and 2 parallels of 3 points each");
-    } else if (const int least = MinimumPoints(model, cal.ProjOrder()); count < least) {
+    } else if (const int least = MinimumCalibPoints(model, cal.ProjOrder()); count < least) {
         throw FitFailed(name + (model == cmProjected ? " of order " + std::to_string(cal.ProjOrder()) : "") +
                         " needs at least " + std::to_string(least) + " reference points, got " + std::to_string(count));
     }
@@ -204,15 +203,29 @@ void WarnImplausibleUTM(const std::vector<TFitPoint>& points, bool south) {
 std::string Deg(double v) { return FormatFixed(v, DegreeDecimals); }
 std::string Px(double v) { return FormatFixed(v, PixelDecimals); }
 
-void PrintPointReport(const TMapCalibration& cal, bool grid, const std::vector<TFitPoint>& points) {
-    for (const TFitPoint& p : points) {
+// Returns the points as a plot draws them.
+std::vector<TPlotPoint> PrintPointReport(const TMapCalibration& cal, bool grid, const std::vector<TFitPoint>& points) {
+    const std::vector<TPointReview> review = ReviewCalibPoints(cal);
+    std::vector<TPlotPoint> plot;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const TFitPoint& p = points[i];
         double x = 0, y = 0;
         const bool ok = grid ? cal.CalcPixelCoordsGridFrac(p.A, p.B, x, y) : cal.CalcPixelCoordsFrac(p.A, p.B, x, y);
         std::printf("%d %d %s %s ", p.X, p.Y, p.AText.c_str(), p.BText.c_str());
         if (ok)
-            std::printf("%s %s %s %s\n", Px(x).c_str(), Px(y).c_str(), Px(x - p.X).c_str(), Px(y - p.Y).c_str());
+            std::printf("%s %s %s %s", Px(x).c_str(), Px(y).c_str(), Px(x - p.X).c_str(), Px(y - p.Y).c_str());
         else
-            std::printf("- - - -\n");
+            std::printf("- - - -");
+        const TPointReview& r = review[i];
+        plot.push_back({double(p.X), double(p.Y), x, y, ok, r.Outlier});
+        std::printf(" %s%s\n", std::isnan(r.LeftOutResidual) ? "-" : Px(r.LeftOutResidual).c_str(),
+                    r.Outlier ? " outlier" : "");
+        if (r.Outlier)
+            std::fprintf(stderr,
+                         "zylcarto: warning: the point at pixel %d %d (%s %s) lies %s pixels from where the other "
+                         "points put it, they %s from theirs (median): is it misread?\n",
+                         p.X, p.Y, p.AText.c_str(), p.BText.c_str(), Px(r.LeftOutResidual).c_str(),
+                         Px(r.OthersResidual).c_str());
     }
     double qx = 0, qy = 0, metres = 0;
     cal.CalibQuality(qx, qy);
@@ -221,6 +234,7 @@ void PrintPointReport(const TMapCalibration& cal, bool grid, const std::vector<T
         std::printf("position-quality %s\n", FormatFixed(metres, MetreDecimals).c_str());
     else
         std::printf("position-quality -\n");
+    return plot;
 }
 
 void PrintGratReport(const TMapCalibration& cal, const std::vector<GratPoint>& points) {
@@ -248,6 +262,8 @@ int RunFit(const TArgs& argsIn) {
     const auto orderText = TakeOption(args, "--order");
     const bool gridPoints = TakeFlag(args, "--grid-points");
     const auto crsOut = TakeOption(args, "--crs-out");
+    const auto plotFile = TakeOption(args, "--plot");
+    const auto plotImage = TakeOption(args, "--plot-image");
     const std::vector<TPoint> evals = TakeEvalPixels(args);
     RejectUnknownOptions(args);
     if (!modelName) throw EUsageError("fit needs --model");
@@ -259,7 +275,10 @@ int RunFit(const TArgs& argsIn) {
     if (batch && (!evals.empty())) throw EUsageError("--eval does not go with --to-position or --to-pixel");
     if (batch && *batch == "-" && args[0] == "-")
         throw EUsageError("the POINTS and the batch input cannot both be standard input");
+    if (plotImage && !plotFile) throw EUsageError("--plot-image goes with --plot");
+    if (plotFile && batch) throw EUsageError("--plot does not go with --to-position or --to-pixel");
     const TCalibModel model = ParseModel(*modelName);
+    if (plotFile && model == cmParabolicIp) throw EUsageError("--plot applies to the models of reference points");
     int w = 0, h = 0;
     ParseImageSize(*image, w, h);
     const bool utm = model == cmUTM;
@@ -362,10 +381,11 @@ int RunFit(const TArgs& argsIn) {
     if (toPixel)
         return RunBatch(batchIn, utm ? "NORTHING EASTING" : "LAT LON", PixelDecimals, !utm, PixelConverter(cal, utm));
 
+    std::vector<TPlotPoint> plot;
     if (model == cmParabolicIp)
         PrintGratReport(cal, gratPoints);
     else
-        PrintPointReport(cal, gridIn, points);
+        plot = PrintPointReport(cal, gridIn, points);
     std::printf("condition %s\n", FormatFixed(condition, 6).c_str());
     if (projected) std::printf("operation %s\n", cal.CRSOperation().c_str());
     const TCalibData& d = cal.CalibData();
@@ -393,6 +413,15 @@ int RunFit(const TArgs& argsIn) {
         std::printf("pixel %d %d -> %s %s\n", p.X, p.Y, ok ? Deg(lat).c_str() : "invalid",
                     ok ? Deg(lon).c_str() : "invalid");
     }
+    if (plotFile) {
+#ifdef ZYLCARTO_CLI_PLOT
+        const double scale = ResidualArrowScale(plot, w, h);
+        WriteResidualPlot(*plotFile, plotImage.value_or(""), w, h, plot, scale);
+        std::printf("plot-scale %s\n", FormatShortest(scale).c_str());
+#else
+        throw EUsageError("--plot needs the tool built with Qt");
+#endif
+    }
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fprintf(stderr, "zylcarto: cannot write the results\n");
         return 1;
@@ -404,6 +433,7 @@ const TRegistrar fit{{"fit", "fit a calibration model to reference points, conve
                       "usage: zylcarto fit --model MODEL --image WIDTHxHEIGHT [--utm-zone Z [--south]]\n"
                       "                    [--crs CRS [--order 1|2] [--grid-points]]\n"
                       "                    [--eval X Y]... [--to-position FILE [--crs-out CRS] | --to-pixel FILE]\n"
+                      "                    [--plot OUT.png [--plot-image MAP]]\n"
                       "                    POINTS\n"
                       "MODEL is equirect, biquadraticpn, conicconformal, millercylindrical, utm,\n"
                       "parabolicip or projected. POINTS is a file (or - for standard input) of lines\n"
@@ -418,14 +448,21 @@ const TRegistrar fit{{"fit", "fit a calibration model to reference points, conve
                       "collinear points\n"
                       "are refused (exit 1); a condition below 0.01 is warned about on standard error,\n"
                       "as are UTM values outside the plausible range of a zone.\n"
-                      "Prints per point \"X Y LAT LON XFIT YFIT DX DY\" (the pixel the fit gives the\n"
-                      "position and its difference; parabolicip: \"P|M VALUE X Y FIT DIFF\" in degrees),\n"
+                      "Prints per point \"X Y LAT LON XFIT YFIT DX DY LEFTOUT [outlier]\" (the pixel the\n"
+                      "fit gives the position, its difference, and the pixels from the point to where the\n"
+                      "fit of the other points puts it, - with too few to judge; \"outlier\", also warned\n"
+                      "about, when that is over 10 and 5 times the others' median residual in the same\n"
+                      "fit; parabolicip: \"P|M VALUE X Y FIT DIFF\" in degrees),\n"
                       "\"quality QX QY\" (RMS pixel residuals), \"position-quality M\" (RMS metres from\n"
                       "each point's pixel back to its position), \"condition C\" (smallest to largest\n"
                       "singular value of the centred and scaled design, 1 is ideal), the corners\n"
                       "\"topleft|bottomleft|bottomright|topright LAT LON\", \"resolution M\" (metres per\n"
                       "pixel) and, per --eval, \"pixel X Y -> LAT LON\". Degrees have 9 decimals,\n"
                       "pixels and metres 3.\n"
+                      "--plot OUT.png draws the points on MAP (any image Qt reads, stretched to the\n"
+                      "--image size; a white canvas without) with arrows to where the fit puts them,\n"
+                      "outliers in red, S times longer than the residuals as written on the picture\n"
+                      "and printed as \"plot-scale S\".\n"
                       "--to-position FILE converts lines \"X Y\" (fractional pixels; - for standard\n"
                       "input) to \"LAT LON\" (utm: \"NORTHING EASTING\"; with --crs-out CRS \"NORTHING EASTING\"\n"
                       "in that system, any model, through WGS 84); --to-pixel FILE converts\n"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "exchange_cmds.h"
+#include "landmark_warnings.h"
 #include "zylcarto/exchange/exchange_text.h"
 #include "zylcarto/exchange/gpx.h"
 #include "zylcarto/geomap/calibration/xml_source.h"
@@ -87,6 +88,7 @@ int ExportGpx(const TArgs& a, const std::optional<std::string>& TracksFile) {
     if (!found)
         throw EUsageError("no landmark set " + (a.size() > 2 ? "\"" + a[2] + "\" " : std::string()) + "in " + a[0]);
     WarnSkippedLandMarks(skipped, a[0]);
+    WarnAlteredLandMarkTexts(lms, a[0]);
     const TGpxImport tracks =
         TracksFile ? ReadInput(*TracksFile, [&] { return ReadGpx(ReadFileBytes(*TracksFile)); }) : TGpxImport{};
     WriteFileBytes(a[1], WriteGpx(lms, tracks.Tracks, tracks.Routes));

@@ -12,6 +12,7 @@
 #include "batch_convert.h"
 #include "cli.h"
 #include "exchange_cmds.h"
+#include "landmark_warnings.h"
 #include "zylcarto/geodesy/ellipsoids.h"
 #include "zylcarto/geomap/calibration/calib_xml.h"
 #include "zylcarto/geomap/calibration/xml_source.h"
@@ -219,6 +220,7 @@ int RunRender(TArgs a) {
         }
         if (!found) throw EUsageError("no landmark set in " + *landmarks);
         WarnSkippedLandMarks(skipped, *landmarks);
+        WarnAlteredLandMarkTexts(read, *landmarks);
         for (const TLandMark& lm : read) {
             const int before = marks.NumLandMarks();
             marks.AddLandMark(lm.Latitude, lm.Longitude, lm.Altitude);

@@ -2,8 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
+#include <functional>
 #include <cmath>
 #include <numbers>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "zylcarto/geodesy/projections.h"
 #include "zylcarto/geomap/calibration/calib_convert.h"
@@ -47,45 +52,14 @@ TCornerArray Corners(TCoords tl, TCoords bl, TCoords br, TCoords tr) {
 
 }  // namespace
 
-TEST(Conversion, UndefinedModelConvertsNothing) {
-    TMapCalibration cal = EquiRectMap(1000, 800, 50, 5, 45, 10);
-    const TCalibParams fitted = cal.Params();
-    cal.SetCalibModel(cmUndefined);
-    // The parameters stay; only the conversions refuse.
-    EXPECT_EQ(cal.Params(), fitted);
-    bool valid = true;
-    EXPECT_EQ(cal.CalcLatitude(10, 10, valid), 0.0);
-    EXPECT_FALSE(valid);
-    valid = true;
-    EXPECT_EQ(cal.CalcLongitude(TPoint{10, 10}, valid), 0.0);
-    EXPECT_FALSE(valid);
-    int x = 77, y = 88;
-    EXPECT_FALSE(cal.CalcPixelCoords(47, 7, x, y));
-    EXPECT_EQ(x, 77);
-    EXPECT_EQ(y, 88);
-}
-
-TEST(Conversion, MillerMapBeforeFittingIsInvalid) {
-    TMapCalibration cal("Map1");
-    cal.SetCalibModel(cmMillerCylindrical);
-    bool valid = true;
-    EXPECT_EQ(cal.CalcLatitude(100, 100, valid), 0.0);
-    EXPECT_FALSE(valid);
-    valid = true;
-    EXPECT_EQ(cal.CalcLongitude(100, 100, valid), 0.0);
-    EXPECT_FALSE(valid);
-    int x = 0, y = 0;
-    EXPECT_FALSE(cal.CalcPixelCoords(45, 8, x, y));
-}
-
 TEST(Conversion, ConicMapBeforeFittingHasNoPixels) {
     TMapCalibration cal("Map1");
     cal.SetCalibModel(cmConicConformal);
     cal.AddCalibPoint(45, 8, 10, 10);
     int x = 5, y = 5;
     EXPECT_FALSE(cal.CalcPixelCoords(45, 8, x, y));
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, 0);
+    EXPECT_EQ(x, 5);
+    EXPECT_EQ(y, 5);
 }
 
 TEST(Conversion, PixelOnGraticuleLineGivesItsValue) {
@@ -177,8 +151,6 @@ TEST(Conversion, UTMGridRulesOnlyForUTMMaps) {
     TMapCalibration cal = EquiRectMap(1000, 800, 50, 5, 45, 10);
     int x = 5, y = 5;
     EXPECT_FALSE(cal.CalcPixelCoordsUTM(5400000, 500000, x, y));
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, 0);
     // A map without UTM calibration has no grid scale to divide by.
     TMapCalibration empty("Map1");
     EXPECT_EQ(empty.CalcUTMyFromNorthingX(5400000, 100), 0);
@@ -208,6 +180,161 @@ TMapCalibration UTMMap(double e0) {
 }
 
 }  // namespace
+
+namespace {
+
+// One conversion under test: converts (A, B) and writes what it gave into Out,
+// leaving Out alone where the conversion left its outputs alone; false when it
+// reported failure.
+struct TConversion {
+    const char* Name;
+    bool IntPixels;  // takes an int pixel, which cannot be non-finite
+    std::function<bool(const TMapCalibration&, double, double, double (&)[2])> Run;
+};
+
+template <typename T>
+void Take(T a, T b, T unchanged, double (&Out)[2]) {
+    if (a != unchanged) Out[0] = double(a);
+    if (b != unchanged) Out[1] = double(b);
+}
+
+// A batch form on one point: the entries must come back as given on failure.
+template <typename Batch>
+bool OneOf(Batch batch, double A, double B, double (&Out)[2]) {
+    double a[1] = {A}, b[1] = {B};
+    std::uint8_t valid[1] = {7};
+    const std::size_t n = batch(std::span<double>(a), std::span<double>(b), std::span<std::uint8_t>(valid));
+    EXPECT_EQ(n, valid[0]);
+    if (!(a[0] == A || (std::isnan(a[0]) && std::isnan(A))) || !(b[0] == B || (std::isnan(b[0]) && std::isnan(B))))
+        Out[0] = a[0], Out[1] = b[0];
+    return valid[0] == 1;
+}
+
+const std::vector<TConversion>& Conversions() {
+    constexpr int Unchanged = 12345;
+    static const std::vector<TConversion> all{
+        {"CalcLatitude", true,
+         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
+             bool valid = true;
+             const double v = c.CalcLatitude(RoundToInt(A), RoundToInt(B), valid);
+             if (!std::isnan(v) || valid) Out[0] = v;
+             return valid;
+         }},
+        {"CalcLongitude", true,
+         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
+             bool valid = true;
+             const double v = c.CalcLongitude(TPoint{RoundToInt(A), RoundToInt(B)}, valid);
+             if (!std::isnan(v) || valid) Out[0] = v;
+             return valid;
+         }},
+        {"CalcPixelCoords", false,
+         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
+             int x = Unchanged, y = Unchanged;
+             const bool ok = c.CalcPixelCoords(A, B, x, y);
+             Take(x, y, Unchanged, Out);
+             return ok;
+         }},
+        {"CalcPixelCoordsUTM", false,
+         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
+             int x = Unchanged, y = Unchanged;
+             const bool ok = c.CalcPixelCoordsUTM(A, B, x, y);
+             Take(x, y, Unchanged, Out);
+             return ok;
+         }},
+        {"CalcPositionFrac", false,
+         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
+             double a = Unchanged, b = Unchanged;
+             const bool ok = c.CalcPositionFrac(A, B, a, b);
+             Take(a, b, double(Unchanged), Out);
+             return ok;
+         }},
+        {"CalcPixelCoordsFrac", false,
+         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
+             double a = Unchanged, b = Unchanged;
+             const bool ok = c.CalcPixelCoordsFrac(A, B, a, b);
+             Take(a, b, double(Unchanged), Out);
+             return ok;
+         }},
+        {"CalcGridFrac", false,
+         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
+             double a = Unchanged, b = Unchanged;
+             const bool ok = c.CalcGridFrac(A, B, a, b);
+             Take(a, b, double(Unchanged), Out);
+             return ok;
+         }},
+        {"CalcPixelCoordsGridFrac", false,
+         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
+             double a = Unchanged, b = Unchanged;
+             const bool ok = c.CalcPixelCoordsGridFrac(A, B, a, b);
+             Take(a, b, double(Unchanged), Out);
+             return ok;
+         }},
+        {"CalcPixelCoordsUTMFrac", false,
+         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
+             double a = Unchanged, b = Unchanged;
+             const bool ok = c.CalcPixelCoordsUTMFrac(A, B, a, b);
+             Take(a, b, double(Unchanged), Out);
+             return ok;
+         }},
+        {"CalcPositionsFrac", false,
+         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
+             return OneOf([&c](auto a, auto b, auto v) { return c.CalcPositionsFrac(a, b, v); }, A, B, Out);
+         }},
+        {"CalcPixelCoordsFrac[]", false,
+         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
+             return OneOf([&c](auto a, auto b, auto v) { return c.CalcPixelCoordsFrac(a, b, v); }, A, B, Out);
+         }},
+    };
+    return all;
+}
+
+TMapCalibration Unfitted(TCalibModel model) {
+    TMapCalibration cal("Map1");
+    cal.SetMapImageSize(1000, 1000);
+    if (model == cmUTM) cal.SetUTMZone(32);
+    if (model == cmProjected) {
+        EXPECT_TRUE(cal.SetCRS("EPSG:32632"));
+    }
+    cal.SetCalibModel(model);
+    return cal;
+}
+
+}  // namespace
+
+// Every conversion keeps one rule: on failure it says so and leaves its outputs
+// as they were (NaN for the two that return their answer), never 0 as an answer.
+TEST(Conversion, FailureLeavesOutputsUnchanged) {
+    TMapCalibration undefined = EquiRectMap(1000, 800, 50, 5, 45, 10);
+    const TCalibParams fitted = undefined.Params();
+    undefined.SetCalibModel(cmUndefined);
+    EXPECT_EQ(undefined.Params(), fitted);  // the parameters stay; only the conversions refuse
+    const double nan = std::nan("");
+    const struct {
+        const char* What;
+        TMapCalibration Cal;
+        double A, B;
+    } cases[] = {
+        {"undefined model", undefined, 47, 7},
+        {"equirect before fitting", Unfitted(cmEquiRect), 47, 7},
+        {"biquadratic before fitting", Unfitted(cmBiquadraticPn), 47, 7},
+        {"miller before fitting", Unfitted(cmMillerCylindrical), 47, 7},
+        {"conic before fitting", Unfitted(cmConicConformal), 47, 7},
+        {"utm before fitting", Unfitted(cmUTM), 47, 7},
+        {"projected before fitting", Unfitted(cmProjected), 47, 7},
+        {"graticule before fitting", Unfitted(cmParabolicIp), 47, 7},
+        {"non-finite input, utm", UTMMap(450000), nan, 500000},
+        {"non-finite input, equirect", EquiRectMap(1000, 800, 50, 5, 45, 10), 47, nan},
+    };
+    for (const auto& c : cases)
+        for (const TConversion& conv : Conversions()) {
+            if (conv.IntPixels && !(std::isfinite(c.A) && std::isfinite(c.B))) continue;
+            SCOPED_TRACE(std::string(c.What) + ": " + conv.Name);
+            double out[2] = {-1, -1};
+            EXPECT_FALSE(conv.Run(c.Cal, c.A, c.B, out));
+            EXPECT_EQ(out[0], -1);
+            EXPECT_EQ(out[1], -1);
+        }
+}
 
 TEST(Conversion, UTMGridLinesCrossColumnsAndRows) {
     const TMapCalibration cal = UTMMap(450000);
@@ -245,7 +372,7 @@ TEST(Conversion, UTMMapWithoutZoneIsInvalid) {
     d.UTMZone = -1;
     cal.SetCalibData(d);
     bool valid = true;
-    EXPECT_EQ(cal.CalcLatitude(10, 10, valid), 0.0);
+    EXPECT_TRUE(std::isnan(cal.CalcLatitude(10, 10, valid)));
     EXPECT_FALSE(valid);
 }
 
@@ -264,9 +391,9 @@ TEST(Conversion, ConicApexRowHasNoLongitude) {
     EXPECT_TRUE(valid);
     EXPECT_TRUE(std::isfinite(lat));
     valid = true;
-    EXPECT_EQ(cal.CalcLongitude(1000, int(apexY), valid), 0.0);
+    EXPECT_TRUE(std::isnan(cal.CalcLongitude(1000, int(apexY), valid)));
     EXPECT_FALSE(valid);
-    EXPECT_TRUE(cal.CalcLongitude(1000, int(apexY) + 1, valid) != 0.0 && valid);
+    EXPECT_TRUE(std::isfinite(cal.CalcLongitude(1000, int(apexY) + 1, valid)) && valid);
 }
 
 TEST(Conversion, PixelRoundingHalvesToEvenAndSaturates) {
@@ -296,8 +423,8 @@ TEST(Conversion, PositionsBeyondThePolesOrAWholeTurnAreInvalid) {
         const double lat = cal.CalcLatitude(c.X, c.Y, vLat), lon = cal.CalcLongitude(c.X, c.Y, vLong);
         EXPECT_EQ(vLat, c.LatValid) << c.X << "," << c.Y << ": " << lat;
         EXPECT_EQ(vLong, c.LongValid) << c.X << "," << c.Y << ": " << lon;
-        EXPECT_LE(std::fabs(lat), 90.0);
-        EXPECT_LE(std::fabs(lon), 180.0);
+        EXPECT_TRUE(vLat ? std::fabs(lat) <= 90.0 : std::isnan(lat));
+        EXPECT_TRUE(vLong ? std::fabs(lon) <= 180.0 : std::isnan(lon));
     }
     // A world map drawn from 0 to 360 keeps its edges apart and holds both hemispheres.
     const TMapCalibration pacific = EquiRectMap(720, 360, 90, 0, -90, 360);

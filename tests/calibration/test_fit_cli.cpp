@@ -1,12 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
+
+#ifdef ZYLCARTO_CLI_PLOT
+#include <QColor>
+#include <QImage>
+#endif
 
 namespace {
 
@@ -53,11 +60,12 @@ TEST(FitCommand, EquirectangularPointsFitWithoutResiduals) {
     ASSERT_EQ(r.Lines.size(), 9u + 3 + 4 + 1 + 3) << r.Text;
     for (int i = 0; i < 9; ++i) {
         const auto f = Fields(r.Lines[i]);
-        ASSERT_EQ(f.size(), 8u) << r.Lines[i];
+        ASSERT_EQ(f.size(), 9u) << r.Lines[i];
         EXPECT_EQ(f[4], f[0] + ".000") << r.Lines[i];
         EXPECT_EQ(f[5], f[1] + ".000") << r.Lines[i];
         EXPECT_EQ(f[6], "0.000");
         EXPECT_EQ(f[7], "0.000");
+        EXPECT_EQ(f[8], "0.000");  // the others put it exactly where it is
     }
     EXPECT_EQ(r.Lines[9], "quality 0.000 0.000");
     EXPECT_EQ(r.Lines[10], "position-quality 0.000");
@@ -74,7 +82,8 @@ TEST(FitCommand, UTMPointsFromStandardInput) {
     const CliRun r = Fit("--model utm --utm-zone 32 --image 100x100 -",
                          "0 0 5400000 480000\\n100 0 5400000 482000\\n0 100 5398000 480000\\n");
     ASSERT_EQ(r.Status, 0) << r.Text;
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(r.Lines[i].substr(r.Lines[i].size() - 12), " 0.000 0.000") << r.Lines[i];
+    // Two points are too few to judge the third by.
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(r.Lines[i].substr(r.Lines[i].size() - 14), " 0.000 0.000 -") << r.Lines[i];
     EXPECT_EQ(r.Lines[3], "quality 0.000 0.000");
     EXPECT_EQ(r.Lines[4], "position-quality 0.000");
     // 20 grid metres per pixel, measured on the sphere.
@@ -82,6 +91,74 @@ TEST(FitCommand, UTMPointsFromStandardInput) {
     EXPECT_NEAR(std::stod(r.Lines[10].substr(11)), 20.0, 0.05) << r.Lines[10];
     EXPECT_EQ(r.Text.find("warning"), std::string::npos) << r.Text;
 }
+
+// The nine points of Equirect9 and a tenth read 0.2 degrees (32 pixels) too far
+// north, as standard input for Fit.
+std::string WithMisreadPoint() {
+    std::ifstream in(Equirect9);
+    std::string points((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    points += "250 200 48.95 6.25\n";
+    std::string escaped;
+    for (char c : points) escaped += c == '\n' ? std::string("\\n") : std::string(1, c);
+    return escaped;
+}
+
+TEST(FitCommand, NamesAMisreadPoint) {
+    const CliRun r = Fit("--model equirect --image 1000x800 -", WithMisreadPoint());
+    ASSERT_EQ(r.Status, 0) << r.Text;
+    int named = 0;
+    for (const std::string& line : r.Lines) {
+        const auto f = Fields(line);
+        if (f.size() < 9 || f[0] == "zylcarto:") continue;
+        const bool outlier = f.back() == "outlier";
+        EXPECT_EQ(outlier, f[0] == "250" && f[1] == "200") << line;
+        if (outlier) {
+            EXPECT_NEAR(std::stod(f[8]), 32, 0.5) << line;
+        }
+    }
+    for (const std::string& line : r.Lines) named += line.rfind("zylcarto: warning: the point at pixel 250 200 ", 0) == 0;
+    EXPECT_EQ(named, 1) << r.Text;
+}
+
+#ifdef ZYLCARTO_CLI_PLOT
+// The plot has the image's size, the map behind, a marker at every point and an
+// arrow from each towards where the fit puts it, the outlier's red.
+TEST(FitCommand, PlotsResidualArrowsOnTheMap) {
+    const std::string background = testing::TempDir() + "/fit_plot_map.png";
+    QImage map(100, 80, QImage::Format_RGB32);
+    map.fill(QColor(0, 128, 0));
+    ASSERT_TRUE(map.save(QString::fromStdString(background)));
+    const std::string out = testing::TempDir() + "/fit_plot.png";
+    std::remove(out.c_str());
+    const CliRun r = Fit("--model equirect --image 1000x800 --plot '" + out + "' --plot-image '" + background + "' -",
+                         WithMisreadPoint());
+    ASSERT_EQ(r.Status, 0) << r.Text;
+    ASSERT_EQ(r.Lines.back().rfind("plot-scale ", 0), 0u) << r.Text;
+    const double scale = std::stod(r.Lines.back().substr(11));
+    EXPECT_GE(scale, 1);
+    const QImage plot(QString::fromStdString(out));
+    ASSERT_EQ(plot.size(), QSize(1000, 800));
+    EXPECT_EQ(plot.pixelColor(700, 600), QColor(0, 128, 0));
+    int arrows = 0;
+    for (const std::string& line : r.Lines) {
+        const auto f = Fields(line);
+        if (f.size() < 9 || f[0] == "zylcarto:") continue;
+        const int x = std::stoi(f[0]), y = std::stoi(f[1]);
+        // The ring of the marker, on whichever side lies inside the picture.
+        const int ringX = x + 4 < 1000 ? x + 4 : x - 4;
+        EXPECT_EQ(plot.pixelColor(ringX, std::min(y, 799)), QColor(Qt::black)) << line;
+        const double dx = std::stod(f[6]) * scale, dy = std::stod(f[7]) * scale;
+        if (std::hypot(dx, dy) < 20) continue;
+        const QColor arrow = f.back() == "outlier" ? QColor(255, 0, 0) : QColor(0, 0, 255);
+        EXPECT_EQ(plot.pixelColor(int(std::lround(x + dx / 2)), int(std::lround(y + dy / 2))), arrow) << line;
+        ++arrows;
+    }
+    EXPECT_GE(arrows, 1);
+    EXPECT_EQ(Fit("--model equirect --image 1000x800 --plot '" + out + "' --plot-image /nonexistent.png " + Equirect9)
+                  .Status,
+              2);
+}
+#endif
 
 TEST(FitCommand, BadInputNamesTheProblemAndExits2) {
     struct Case {

@@ -575,3 +575,65 @@ TEST(PolynomialModels, ConditionSeparatesSpreadFromCollinearPoints) {
     EXPECT_GT(FitCondition(grid, cmMillerCylindrical), 0.5);
     EXPECT_EQ(FitCondition(TCalibData{}, cmEquiRect), 0.0);
 }
+
+// One reference point 22 km off among sixteen, each pixel read to a pixel or so:
+// judged by the fit of the others it stands out, whatever the model, and in a
+// good set none does. Too few points to judge by give no figure at all.
+TEST(PointReview, NamesOneGrossPointAndPassesAGoodSet) {
+    const double s = 8000, y0 = 500 + 1.25 * s * std::log(std::tan(std::numbers::pi / 4 + 0.4 * 47 * Deg));
+    const synthetic::Map miller{
+        [=](Geo g) {
+            return Pix{500 + s * (g.Long * Deg - 0.2),
+                       y0 - 1.25 * s * std::log(std::tan(std::numbers::pi / 4 + 0.4 * g.Lat * Deg))};
+        },
+        [=](Pix p) {
+            return Geo{(std::atan(std::exp((y0 - p.Y) / (1.25 * s))) - std::numbers::pi / 4) / 0.4 / Deg,
+                       (0.2 + (p.X - 500) / s) / Deg};
+        }};
+    // About 450 m per pixel.
+    const synthetic::Map affine = FromInverse([](Pix p) { return Geo{52 - 0.004 * p.Y, 6 + 0.006 * p.X}; });
+    const struct {
+        TCalibModel Model;
+        synthetic::Map Truth;
+        int W, H;
+    } cases[] = {{cmEquiRect, affine, 1000, 1000},
+                 {cmBiquadraticPn, affine, 1000, 1000},
+                 {cmMillerCylindrical, miller, 1000, 1000},
+                 {cmConicConformal, NorthernLambert().Truth, 900, 650},
+                 {cmUTM, affine, 1000, 1000}};  // the truth of UTM is its grid, below
+    constexpr int Gross = 6;
+    for (const auto& c : cases)
+        for (const bool withGross : {false, true}) {
+            SCOPED_TRACE(std::string(CalibModelNames[static_cast<std::size_t>(c.Model)]) + (withGross ? " with a gross point" : ""));
+            TMapCalibration cal("Map1");
+            cal.SetMapImageSize(c.W, c.H);
+            cal.SetCalibModel(c.Model);
+            if (c.Model == cmUTM) cal.SetUTMZone(32);
+            int i = 0;
+            for (const TPoint& p : synthetic::Grid(0, c.W, 0, c.H, 3)) {
+                ++i;
+                const bool off = withGross && i == Gross;
+                const int x = p.X + (i * 7) % 3 - 1, y = p.Y + (i * 5) % 3 - 1;
+                Geo g = c.Truth.Inverse({double(p.X), double(p.Y)});
+                if (off) g.Lat += 0.2;  // 22 km
+                if (c.Model == cmUTM) {
+                    const double n = 5800000 - 450 * p.Y + (off ? 22000 : 0);
+                    cal.AddCalibPoint(n, 480000 + 450 * p.X, 32, THemisphere::hemiNorth, x, y);
+                } else {
+                    cal.AddCalibPoint(g.Lat, g.Long, x, y);
+                }
+            }
+            const std::vector<TPointReview> review = ReviewCalibPoints(cal);
+            ASSERT_EQ(review.size(), 16u);
+            for (std::size_t k = 0; k < review.size(); ++k) {
+                EXPECT_EQ(review[k].Outlier, withGross && k + 1 == Gross) << "point " << k + 1;
+                EXPECT_TRUE(std::isfinite(review[k].LeftOutResidual) && std::isfinite(review[k].OthersResidual));
+            }
+            if (withGross) {
+                EXPECT_GT(review[Gross - 1].LeftOutResidual, 20);
+            }
+        }
+    TMapCalibration few = MakeCalibration(cmEquiRect);
+    synthetic::AddReferencePoints(few, affine, {{0, 0}, {1000, 0}, {0, 1000}, {1000, 1000}});
+    for (const TPointReview& r : ReviewCalibPoints(few)) EXPECT_TRUE(std::isnan(r.LeftOutResidual) && !r.Outlier);
+}

@@ -25,6 +25,16 @@ TEST(GpxReference, ImportThenExportListsTheSameWaypointsInOgrinfo) {
                              "sym (String) = Square", "POINT (18.4 -33.9)"})
         EXPECT_NE(r.Out.find(want), std::string::npos) << want << "\n" << r.Out;
 
+    // A caption longer than a landmark holds is cut on reading, and said so.
+    WriteFile(dir + "long.xml", "<?xml version=\"1.0\"?>\n<gmlandmarks sig=\"ZYLCSuite\" vers=\"1.0\" id=\"x\">\n"
+                                "<landmark lat=\"1\" long=\"2\" captext=\"ok\" />\n<landmark lat=\"1\" long=\"2\" captext=\"" +
+                                    std::string(90, 'y') + "\" />\n</gmlandmarks>\n");
+    r = Shell(dir, cli + " landmarks export-gpx '" + dir + "long.xml' '" + dir + "long.gpx'");
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_NE(r.Err.find("1 landmark(s) of " + dir + "long.xml have a caption longer than 80"), std::string::npos)
+        << r.Err;
+    EXPECT_NE(r.Err.find("the first is landmark 2"), std::string::npos) << r.Err;
+
     r = Shell(dir, cli + " landmarks import-gpx '" + dir + "lm.xml' '" + dir + "x.xml'");  // not GPX
     EXPECT_EQ(r.Status, 2);
     EXPECT_NE(r.Err.find("lm.xml: line "), std::string::npos) << r.Err;

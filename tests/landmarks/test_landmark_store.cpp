@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "zylcarto/geomap/landmarks/landmark_store.h"
+#include "zylcarto/geomap/landmarks/landmark_xml.h"
 #include "zylcarto/support/component.h"
 #include "zylcarto/support/errors.h"
 
@@ -267,4 +269,36 @@ TEST_F(StoreFixture, LongitudesWithinAWholeTurnAreStoredNormalised) {
     LM.Longitude = -359;
     Store.SetLandMarkData(1, LM);
     EXPECT_EQ(Store.GetLandMarkData(1).Longitude, 1.0);
+}
+
+// Text the landmark cannot hold is stored changed, and says so: per landmark and
+// as a count over the list, whichever way it came in.
+TEST_F(StoreFixture, AlteredCaptionsAndIdentifiersAreReported) {
+    const struct {
+        std::string Identifier, Caption;
+        bool Altered;
+    } cases[] = {
+        {"Zurich", "Zürich – Genève", false},         // all in Windows-1252
+        {"ZH", "Zürich – Москва", true},              // Cyrillic has no Windows-1252 form
+        {"long", std::string(80, 'x'), false},        // exactly fits
+        {"long", std::string(81, 'x'), true},         // cut
+        {"ABCDEFGHIJKLMNOP", "sixteen", true},        // identifier cut at 15
+        {"?", "?", false},                            // a question mark is no replacement
+    };
+    int altered = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Identifier + " / " + c.Caption);
+        Store.AddLandMark(1, 2, 0, c.Identifier, 0.0, c.Caption, 8, 0);
+        EXPECT_EQ(TextAltered(Store.LandMark(Store.NumLandMarks())), c.Altered);
+        altered += c.Altered;
+        EXPECT_EQ(Store.TextsAltered(), altered);
+    }
+    EXPECT_EQ(Store.LandMark(2).Caption.Text.Str(), "Zürich – ??????");
+    // A landmark file's caption longer than the landmark holds, and one a host built.
+    TLandMark fromFile = LandMarkFromAttributes("lat=\"1\" long=\"2\" captext=\"" + std::string(90, 'y') + "\"");
+    EXPECT_TRUE(TextAltered(fromFile));
+    Store.SetLandMarkData(1, fromFile);
+    EXPECT_EQ(Store.TextsAltered(), altered + 1);
+    Store.RemoveAllLandMarks();
+    EXPECT_EQ(Store.TextsAltered(), 0);
 }

@@ -178,7 +178,8 @@ TEST(Rendering, TheImageIsPlacedAsTheViewConvertsAtEveryMagnification) {
 }
 
 TEST(Rendering, ParallelsFollowTheAutomaticSpacing) {
-    // 0.35 degrees of latitude: a parallel every 0.1 degree.
+    // 0.35 by 0.05 degrees on 200 x 350 pixels: both kinds of line about 40 pixels
+    // apart, parallels every 2', meridians every 30".
     ProbeMap M;
     M.resize(200, 350);
     M.SetFrameStyle(fsNone);
@@ -191,12 +192,14 @@ TEST(Rendering, ParallelsFollowTheAutomaticSpacing) {
     for (int y = 0; y < 350; ++y)
         if (At(I, 100, y) == 0x00FF00 && At(I, 150, y) == 0x00FF00) Rows.insert(y);
     std::set<int> Expected;
-    for (double Lat : {47.1, 47.2, 47.3}) Expected.insert(static_cast<int>(std::nearbyint((47.38 - Lat) * 1000)));
+    for (int k = 1; 47 + k / 30.0 < 47.38; ++k)
+        Expected.insert(static_cast<int>(std::nearbyint((47.38 - (47 + k / 30.0)) * 1000)));
     EXPECT_EQ(Rows, Expected);
-    // Meridians: 0.05 degrees of longitude -> every 0.01 degree, 40 pixels apart.
-    int Columns = 0;
-    for (int x = 0; x < 200; ++x) Columns += At(I, x, 175) == 0x00FF00;
-    EXPECT_EQ(Columns, 5);  // 16.00 (on x = 0) .. 16.04
+    std::set<int> Columns, ExpectedColumns;
+    for (int x = 0; x < 200; ++x)
+        if (At(I, x, 175) == 0x00FF00) Columns.insert(x);
+    for (int k = 0; k < 6; ++k) ExpectedColumns.insert(static_cast<int>(std::nearbyint(k / 120.0 * 4000)));
+    EXPECT_EQ(Columns, ExpectedColumns);  // 16°00'00" (on x = 0) .. 16°02'30"
 }
 
 TEST(Rendering, CalibrationPointMarkersSitOnTheQuads) {

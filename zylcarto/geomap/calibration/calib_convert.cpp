@@ -1,5 +1,6 @@
 #include "zylcarto/geomap/calibration/calib_convert.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -157,9 +158,17 @@ TGeoResult Both(double Lat, double Long) {
     return r;
 }
 
+template <int Rows, int Cols>
+bool RowsFitted(const TParRows<Rows, Cols>& P) {
+    for (int r = 1; r <= Rows; ++r)
+        if (std::all_of(P[r].begin(), P[r].end(), [](double c) { return c == 0.0; })) return false;
+    return true;
+}
+
 TGeoResult PixelToGeoByModel(const TCalibView& C, double X, double Y) {
     const TCalibParams& P = C.Pars;
     TGeoResult r;
+    if (!ModelFitted(C.Model, P)) return r;
     switch (C.Model) {
     case cmParabolicIp:
         if (!EnoughGratLines(C.Data, C.GratMat)) return r;
@@ -225,6 +234,17 @@ TGeoResult PixelToGeoByModel(const TCalibView& C, double X, double Y) {
 }
 
 }  // namespace
+
+bool ModelFitted(TCalibModel Model, const TCalibParams& P) {
+    switch (Model) {
+    case cmEquiRect:
+    case cmUTM: return RowsFitted(P.EquRectPLSP) && RowsFitted(P.EquRectSPPL);
+    case cmBiquadraticPn: return RowsFitted(P.CalParsPLSP) && RowsFitted(P.CalParsSPPL);
+    case cmProjected: return RowsFitted(P.ProjPLSP) && RowsFitted(P.ProjSPPL);
+    case cmConicConformal: return P.ConicPars[3] != 0.0 && P.ConicPars[5] != 0.0 && P.ConicSide != 0;
+    default: return true;
+    }
+}
 
 TGeoResult PixelToGeo(const TCalibView& C, int x, int y) { return PixelToGeoFrac(C, x, y); }
 
@@ -315,6 +335,7 @@ void LatLongToMapUTM(const TCalibData& D, double Lat, double Long, double& Easti
 bool GeoToPixelFrac(const TCalibView& C, double Lat, double Long, double& x, double& y) {
     if (!(std::fabs(Lat) <= 90) || !std::isfinite(GivenLongitude(Long))) return false;
     const TCalibParams& P = C.Pars;
+    if (!ModelFitted(C.Model, P)) return false;
     // The polynomial, Miller and conic fits took the longitudes of their points
     // unwrapped around the map's centre; so must every longitude given to them.
     if (C.Model != cmParabolicIp && C.Model != cmUTM && C.Model != cmProjected)
@@ -333,8 +354,6 @@ bool GeoToPixelFrac(const TCalibView& C, double Lat, double Long, double& x, dou
     }
     case cmConicConformal: {
         const auto& K = P.ConicPars;
-        // Not fitted: there is no pixel to report.
-        if (K[3] == 0.0 || K[5] == 0.0 || P.ConicSide == 0) return false;
         const double r = (Lat - K[4]) / K[3];
         const double theta = (Long - K[6]) / K[5];
         // Beyond the apex, or outside the half-plane of the angles the model
@@ -383,11 +402,10 @@ bool GeoToPixelFrac(const TCalibView& C, double Lat, double Long, double& x, dou
 bool GeoToPixel(const TCalibView& C, double Lat, double Long, int& x, int& y) {
     if (C.Model == cmUndefined) return false;
     double fx = 0, fy = 0;
-    const bool ok = GeoToPixelFrac(C, Lat, Long, fx, fy) && std::isfinite(fx) && std::isfinite(fy);
-    // Failures leave a defined pixel behind: the origin.
-    x = ok ? RoundToInt(fx) : 0;
-    y = ok ? RoundToInt(fy) : 0;
-    return ok;
+    if (!GeoToPixelFrac(C, Lat, Long, fx, fy) || !std::isfinite(fx) || !std::isfinite(fy)) return false;
+    x = RoundToInt(fx);
+    y = RoundToInt(fy);
+    return true;
 }
 
 }  // namespace zylcarto

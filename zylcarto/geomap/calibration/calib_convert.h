@@ -37,7 +37,11 @@ struct TGeoResult {
 TGeoResult PixelToGeo(const TCalibView& C, int x, int y);
 // The same at a fractional pixel position.
 TGeoResult PixelToGeoFrac(const TCalibView& C, double x, double y);
-// The pixel showing (Lat, Long); false (and pixel 0, 0) when the model cannot
+// False for a model whose fit is missing or failed: the polynomial fits leave
+// such rows zero (no row of a real map is), the conic one its slopes and side.
+// The Miller model tells each coordinate apart; the graticule model checks its lines.
+bool ModelFitted(TCalibModel Model, const TCalibParams& P);
+// The pixel showing (Lat, Long); false, x and y unchanged, when the model cannot
 // tell. Long may be written in any form within a whole turn of 0 (181 is -179).
 bool GeoToPixel(const TCalibView& C, double Lat, double Long, int& x, int& y);
 // The same unrounded; x and y may be non-finite when the result is true.

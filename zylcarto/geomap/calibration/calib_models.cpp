@@ -367,6 +367,16 @@ void FitProjected(const TCalibData& D, TCalibParams& P) {
         }
 }
 
+int MinimumCalibPoints(TCalibModel Model, int ProjOrder) {
+    switch (Model) {
+    case cmParabolicIp:
+    case cmUndefined: return 0;
+    case cmBiquadraticPn: return 6;
+    case cmProjected: return ProjOrder == 2 ? 6 : 3;
+    default: return 3;
+    }
+}
+
 double FitCondition(const TCalibData& D, TCalibModel Model) {
     if (Model == cmParabolicIp) {
         TMatrix G;

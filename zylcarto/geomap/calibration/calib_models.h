@@ -31,6 +31,11 @@ ZYLCARTO_EXPORT void FitBiquadratic(const TCalibData& D, TCalibParams& P);
 /// northing and easting; as FitEquiRect otherwise.
 ZYLCARTO_EXPORT void FitProjected(const TCalibData& D, TCalibParams& P);
 
+/// Fewest reference points that can determine a point model (cmProjected of
+/// order ProjOrder): 6 for cmBiquadraticPn and the second order, 3 for the
+/// others; 0 for cmParabolicIp and cmUndefined, which take no reference points.
+ZYLCARTO_EXPORT int MinimumCalibPoints(TCalibModel Model, int ProjOrder);
+
 /// How well the reference data fixes the model: the smallest over the largest
 /// singular value of its centred and scaled design (for the polynomial models the
 /// worse of the two directions, for the conic model the affine design of the

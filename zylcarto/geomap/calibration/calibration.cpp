@@ -275,13 +275,13 @@ void TMapCalibration::RecalcCalibration() {
 double TMapCalibration::CalcLatitude(int x, int y, bool& valid) const {
     const TGeoResult r = PixelToGeo(View(), x, y);
     valid = r.LatValid;
-    return r.Latitude;
+    return valid ? r.Latitude : std::nan("");
 }
 
 double TMapCalibration::CalcLongitude(int x, int y, bool& valid) const {
     const TGeoResult r = PixelToGeo(View(), x, y);
     valid = r.LongValid;
-    return r.Longitude;
+    return valid ? r.Longitude : std::nan("");
 }
 
 bool TMapCalibration::CalcPixelCoords(double Lat, double Long, int& x, int& y) const {
@@ -289,10 +289,10 @@ bool TMapCalibration::CalcPixelCoords(double Lat, double Long, int& x, int& y) c
 }
 
 bool TMapCalibration::CalcPixelCoordsUTM(double Northing, double Easting, int& x, int& y) const {
-    x = 0;
-    y = 0;
-    if (FCalibModel != cmUTM) return false;
-    UTMGridToPixel(FPars, Northing, Easting, x, y);
+    double fx = 0, fy = 0;
+    if (!CalcPixelCoordsUTMFrac(Northing, Easting, fx, fy)) return false;
+    x = RoundToInt(fx);
+    y = RoundToInt(fy);
     return true;
 }
 
@@ -312,7 +312,7 @@ bool TMapCalibration::CalcPixelCoordsFrac(double Lat, double Long, double& x, do
 }
 
 bool TMapCalibration::CalcGridFrac(double x, double y, double& Northing, double& Easting) const {
-    if (!IsGridModel(FCalibModel)) return false;
+    if (!IsGridModel(FCalibModel) || !ModelFitted(FCalibModel, FPars)) return false;
     const auto& E = FPars.EquRectPLSP;
     double n = E[1][1] + E[1][2] * x + E[1][3] * y, e = E[2][1] + E[2][2] * x + E[2][3] * y;
     if (FCalibModel == cmProjected) ProjPixelToGrid(FPars, x, y, n, e);
@@ -320,7 +320,7 @@ bool TMapCalibration::CalcGridFrac(double x, double y, double& Northing, double&
 }
 
 bool TMapCalibration::CalcPixelCoordsUTMFrac(double Northing, double Easting, double& x, double& y) const {
-    if (FCalibModel != cmUTM) return false;
+    if (FCalibModel != cmUTM || !ModelFitted(FCalibModel, FPars)) return false;
     double fx = 0, fy = 0;
     UTMGridToPixelFrac(FPars, Northing, Easting, fx, fy);
     return StoreFinite(fx, fy, x, y);
@@ -328,7 +328,7 @@ bool TMapCalibration::CalcPixelCoordsUTMFrac(double Northing, double Easting, do
 
 bool TMapCalibration::CalcPixelCoordsGridFrac(double Northing, double Easting, double& x, double& y) const {
     if (FCalibModel == cmUTM) return CalcPixelCoordsUTMFrac(Northing, Easting, x, y);
-    if (FCalibModel != cmProjected) return false;
+    if (FCalibModel != cmProjected || !ModelFitted(FCalibModel, FPars)) return false;
     double fx = 0, fy = 0;
     ProjGridToPixel(FPars, Northing, Easting, fx, fy);
     return StoreFinite(fx, fy, x, y);
@@ -339,7 +339,7 @@ std::size_t TMapCalibration::CalcPositionsFrac(std::span<double> XLat, std::span
     const std::size_t n = std::min({XLat.size(), YLong.size(), Valid.size()});
     std::size_t valid = 0;
     const TCrsTransform* crs = Crs();
-    if (FCalibModel != cmProjected || !crs)
+    if (FCalibModel != cmProjected || !crs || !ModelFitted(FCalibModel, FPars))
         return ConvertEach(XLat, YLong, Valid, n, [this](double x, double y, double& lat, double& lon) {
             return CalcPositionFrac(x, y, lat, lon);
         });
@@ -362,7 +362,7 @@ std::size_t TMapCalibration::CalcPixelCoordsFrac(std::span<double> LatX, std::sp
     const std::size_t n = std::min({LatX.size(), LongY.size(), Valid.size()});
     std::size_t valid = 0;
     const TCrsTransform* crs = Crs();
-    if (FCalibModel != cmProjected || !crs)
+    if (FCalibModel != cmProjected || !crs || !ModelFitted(FCalibModel, FPars))
         return ConvertEach(LatX, LongY, Valid, n, [this](double lat, double lon, double& x, double& y) {
             return CalcPixelCoordsFrac(lat, lon, x, y);
         });

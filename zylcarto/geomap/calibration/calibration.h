@@ -6,10 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "zylcarto/geodesy/ellipsoids.h"
 #include "zylcarto/geomap/calibration/calib_params.h"
@@ -58,8 +60,14 @@ private:
 /// last removed point. A plain value owned by its map, used from one thread; it
 /// holds no widget. Pixels are full-resolution image pixels, positions degrees,
 /// grid coordinates metres. Editing with the wrong model raises EZYLGeoMapError
-/// (message prefixed with Name()); conversions report failure by result or valid
-/// flag and never raise.
+/// (message prefixed with Name()).
+///
+/// Every conversion keeps one rule on failure (cmUndefined, no usable fit, non-finite
+/// input, no finite answer, a position beyond a pole or more than a whole turn of
+/// longitude from the map): its result says so (false, a valid flag false, a Valid
+/// entry 0) and its outputs are left as they were, never set to 0 or to a half
+/// answer. The two that return their answer rather than write it, CalcLatitude and
+/// CalcLongitude, return NaN then. Conversions never raise.
 class ZYLCARTO_EXPORT TMapCalibration {
 public:
     /// An empty calibration: model cmUndefined, no points, one zero row of GratMat.
@@ -173,7 +181,7 @@ public:
     // whole turn of 0 (181 is 179 W). A latitude beyond the poles or a longitude
     // beyond a whole turn has no pixel and lies on no map.
     /// @{
-    /// Latitude in degrees at image pixel (x, y); valid false and 0 when the model
+    /// Latitude in degrees at image pixel (x, y); valid false and NaN when the model
     /// cannot tell (cmUndefined, no usable fit, a UTM zone outside 1..60, a non-finite
     /// answer, one beyond a pole, and for both coordinates a longitude more than a
     /// whole turn from the map's centre).
@@ -185,11 +193,11 @@ public:
     double CalcLongitude(int x, int y, bool& valid) const;
     double CalcLongitude(TPoint APoint, bool& valid) const { return CalcLongitude(APoint.X, APoint.Y, valid); }
     /// @}
-    /// The image pixel (rounded) showing (Lat, Long) in degrees; false, and pixel 0, 0,
-    /// when the model cannot tell.
+    /// The image pixel (rounded) showing (Lat, Long) in degrees; false, x and y
+    /// unchanged, when the model cannot tell.
     bool CalcPixelCoords(double Lat, double Long, int& x, int& y) const;
     /// cmUTM only: the image pixel of Northing, Easting in metres of the data's zone;
-    /// false, and pixel 0, 0, for any other model.
+    /// false, x and y unchanged, for any other model or a non-finite answer.
     bool CalcPixelCoordsUTM(double Northing, double Easting, int& x, int& y) const;
     /// Unrounded forms for batch conversion: fractional pixels in and out. False,
     /// outputs unchanged, for non-finite input or when the model gives no finite answer.
@@ -217,7 +225,9 @@ public:
     /// CalcGridFrac.
     bool CalcPixelCoordsUTMFrac(double Northing, double Easting, double& x, double& y) const;
     /// The image row where the grid line of constant Northing crosses column x, by the
-    /// affine UTM fit; 0 when the fit is degenerate. For drawing the UTM grid.
+    /// affine UTM fit; 0 when the fit is degenerate. For drawing the UTM grid. The
+    /// one exception to the failure rule above, as its int has no room for "no
+    /// answer": call it only on a fitted cmUTM map.
     int CalcUTMyFromNorthingX(double Northing, int x) const;
     /// The image column where the grid line of constant Easting crosses row y; 0 when
     /// the fit is degenerate.
@@ -306,5 +316,33 @@ private:
     std::shared_ptr<const TCrsTransform> FCrs;
     std::string FCrsError;
 };
+
+/// A point's leave-one-out residual stands out above this many times the others'
+/// median residual in the same fit, and above this many pixels.
+inline constexpr double OutlierFactor = 5;
+/// See OutlierFactor.
+inline constexpr double OutlierMinPixels = 10;
+
+/// One reference point judged by the fit of the others. The fit of all points
+/// is no judge: a point far off has the leverage to pull the fit through itself
+/// and leave its error on the others, so each point is tried against a fit made
+/// without it, and that fit's own residuals give the scale.
+struct TPointReview {
+    /// Pixels from the point's pixel to where the fit of the other points puts its
+    /// position (or grid coordinates); NaN when they are too few to judge it
+    /// (no more than MinimumCalibPoints) or cannot place it.
+    double LeftOutResidual = std::numeric_limits<double>::quiet_NaN();
+    /// The median of the other points' pixel residuals in that fit; NaN as
+    /// LeftOutResidual.
+    double OthersResidual = std::numeric_limits<double>::quiet_NaN();
+    /// LeftOutResidual is more than OutlierFactor times OthersResidual and more
+    /// than OutlierMinPixels.
+    bool Outlier = false;
+};
+
+/// Every reference point of a point model (entry i for CalibData().CalQuads[i + 1])
+/// judged by the fit of the others; empty for cmParabolicIp and cmUndefined.
+/// Refits the model once per point on a copy; Calib is not changed.
+ZYLCARTO_EXPORT std::vector<TPointReview> ReviewCalibPoints(const TMapCalibration& Calib);
 
 }  // namespace zylcarto

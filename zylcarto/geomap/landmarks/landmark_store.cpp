@@ -1,5 +1,6 @@
 #include "zylcarto/geomap/landmarks/landmark_store.h"
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 
@@ -97,6 +98,11 @@ void TLandMarkStore::ResetCapacity() {
     } catch (const std::bad_alloc&) {
         RaiseInsufficientMemory();
     }
+}
+
+int TLandMarkStore::TextsAltered() const {
+    const auto used = FLandMarks.begin() + FNumLandMarks;
+    return static_cast<int>(std::count_if(FLandMarks.begin(), used, [](const TLandMark& L) { return TextAltered(L); }));
 }
 
 void TLandMarkStore::Append(TLandMark LandMark) {

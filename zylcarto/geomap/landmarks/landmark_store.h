@@ -49,6 +49,10 @@ public:
 
     /// Number of landmarks, N.
     int NumLandMarks() const { return FNumLandMarks; }
+    /// How many stored landmarks have an identifier or caption that was altered on
+    /// the way in (TextAltered: "Zürich – Москва" stored as "Zürich – ??????", a
+    /// caption cut at 80 characters); the landmark's own flag tells which.
+    int TextsAltered() const;
     /// Entries allocated, a multiple of CapacityStep.
     int Capacity() const { return static_cast<int>(FLandMarks.size()); }
 

@@ -114,6 +114,11 @@ struct TLandMark {
     friend bool operator==(const TLandMark&, const TLandMark&) = default;
 };
 
+/// True when the identifier or the caption text lost something on the way in:
+/// a character without a Windows-1252 form, stored as "?", or text beyond 15
+/// (identifier) or 80 (caption) characters, cut (TShortString::Inexact).
+inline bool TextAltered(const TLandMark& L) { return L.Identifier.Inexact || L.Caption.Text.Inexact; }
+
 /// What OnLandMarkAction asks about.
 enum class TLandMarkAction : std::uint8_t { lmaAdd, lmaRemove };
 using enum TLandMarkAction;

@@ -11,6 +11,7 @@
 #include "zylcarto/geomap/landmarks/landmark_store.h"
 #include "zylcarto/support/numeric.h"
 #include "zylcarto/geomap/view/crs_grid.h"
+#include "zylcarto/geomap/view/graticule_step.h"
 #include "zylcarto/geomap/view/scale_bar.h"
 #include "zylcarto/geomap/view/symbol_drawing.h"
 #include "zylcarto/geomap/view/symbol_runs.h"
@@ -68,13 +69,6 @@ bool DrawClippedPolyline(TCanvas& Canvas, const TMapViewport& View, const TImage
         HavePrev = true;
     }
     return Drawn;
-}
-
-// The largest power of ten, at most 1, that fits into Extent; 0 when none does.
-double AutomaticStep(double Extent) {
-    double Step = 1;
-    for (int i = 0; i < 20 && Extent / Step < 1; ++i) Step /= 10;
-    return Extent / Step < 1 ? 0 : Step;
 }
 
 int HAlignFactor(TAlignment A) {
@@ -376,18 +370,18 @@ void TMapRenderer::DrawLatLongGraticule(TCanvas& Canvas, int Segments) const {
         }
     };
     constexpr double BorderSlack = 1e-9;
-    const auto StepFor = [this](double Extent) {
-        return Look().GratLineDist > 0 ? Look().GratLineDist : AutomaticStep(Extent);
-    };
+    const TGraticuleSteps Auto =
+        AutomaticGraticuleSteps(LatMax - LatMin, LongMax - LongMin, FScene.ImageWidth, FScene.ImageHeight);
+    const bool Fixed = Look().GratLineDist > 0;
 
-    const double LatStep = StepFor(LatMax - LatMin);
+    const double LatStep = Fixed ? Look().GratLineDist : Auto.Lat;
     if (LatStep > 0 && (LatMax - LatMin) / LatStep <= MaxGridLines) {
         const double First = std::trunc(LatMin / LatStep) * LatStep;
         // A line on the border is drawn whatever the last bit of the fitted corner.
         for (int k = 0; First + k * LatStep <= LatMax + BorderSlack * LatStep; ++k)
             DrawGeoLine(First + k * LatStep, LongMin, First + k * LatStep, LongMax);
     }
-    const double LongStep = StepFor(LongMax - LongMin);
+    const double LongStep = Fixed ? Look().GratLineDist : Auto.Long;
     if (LongStep > 0 && (LongMax - LongMin) / LongStep <= MaxGridLines) {
         const double First = std::trunc(LongMin / LongStep) * LongStep;
         for (int k = 0; First + k * LongStep <= LongMax + BorderSlack * LongStep; ++k)
