@@ -11,8 +11,9 @@ set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)  # the debugging information stays in the build tree
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The tools need the libraries of another component: dpkg-shlibdeps finds them in
-# the build tree, and the dependency on their package comes from the component's.
+# The designer plugin needs the libraries of another component: dpkg-shlibdeps
+# finds them in the build tree, and the dependency on their package comes from
+# the component's.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR}/zylcarto)
 set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 # A shlibs file, so that packages built elsewhere against the libraries depend on them.
@@ -43,7 +44,7 @@ endif()
 zylcarto_package(runtime libzylcarto${PROJECT_VERSION_MAJOR} libs "shared libraries")
 zylcarto_package(dev libzylcarto-dev libdevel "headers, CMake package and pkg-config file"
   DEPENDS runtime DEBIAN_DEPENDS "${ZYLCARTO_DEV_DEPENDS}")
-zylcarto_package(tools zylcarto-tools utils "command-line tool and demo" DEPENDS runtime)
+zylcarto_package(tools zylcarto-tools utils "command-line tool and demo")  # linked statically
 zylcarto_package(designer zylcarto-designer-plugin devel "Qt Designer plugin" DEPENDS runtime)
 
 get_cmake_property(CPACK_COMPONENTS_ALL COMPONENTS)

@@ -13,6 +13,9 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZYLCARTO_BENCH=
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
+echo "== ABI of the shared libraries against abi/ (scripts/check-abi.sh --update records a deliberate change)"
+bash scripts/check-abi.sh build
+
 echo "== API reference (fails on an undocumented member of an installed header)"
 cmake --build build --target docs
 

@@ -6,15 +6,13 @@
 #include <string>
 #include <string_view>
 
-#include "zylcarto/support/export.h"
-
 namespace zylcarto {
 
 /// The bytes of a file; raises EInOutError when it cannot be read.
-ZYLCARTO_EXPORT std::string ReadFileBytes(const std::string& FileName);
+std::string ReadFileBytes(const std::string& FileName);
 
 /// The name of the file Name in Dir ("": the current directory) as it is on disk,
 /// matched exactly or else ignoring ASCII case; empty when none or Dir is unreadable.
-ZYLCARTO_EXPORT std::string FindFileBeside(const std::string& Dir, const std::string& Name);
+std::string FindFileBeside(const std::string& Dir, const std::string& Name);
 
 }  // namespace zylcarto
