@@ -328,7 +328,7 @@ TEST_F(Atlas, ZoomClicksKeepThePlaceUnderThePointerAndSignalTheLimits) {
     A.show();
     ASSERT_TRUE(A.SelectMap(1));
     A.ZoomButton()->click();
-    QSignalSpy Limits(&A, &TGeoAtlas::ZoomLimitReached);
+    QSignalSpy Limits(&A, &TGeoAtlas::zoomLimitReached);
     // Off the centre, where the fine map has room on every side.
     const QPoint At = ControlPos(47.7, 16.6);
     struct Click {

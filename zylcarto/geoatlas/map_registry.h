@@ -7,35 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "zylcarto/geoatlas/map_definition.h"
 #include "zylcarto/geomap/calibration/calib_types.h"
-#include "zylcarto/support/export.h"
 
 namespace zylcarto {
 
-/// One registered map: a plain value.
-struct TMapDefinition {
-    /// The calibration file's name in lower case: identifies the entry.
-    std::string MapFName;
-    /// Caption of the map.
-    std::string Caption;
-    /// Metres per pixel; smaller is more detailed.
-    double Resolution = 0;
-    /// Positions of the image corners in degrees.
-    TCornerArray Corners;
-    /// The calibration file's name as registered, for opening it: the lower-case
-    /// identifier does not name the file on a case-sensitive file system.
-    std::string FileName;
-    /// Equal when every field is.
-    friend bool operator==(const TMapDefinition&, const TMapDefinition&) = default;
-};
-
 /// The entry of a calibration file named FileName with the given data.
-ZYLCARTO_EXPORT TMapDefinition MapDefinitionFromCalib(const std::string& FileName, const TCalibData& CalData);
+TMapDefinition MapDefinitionFromCalib(const std::string& FileName, const TCalibData& CalData);
 
 /// Up to Capacity maps numbered 1..NumRegMaps, and the current one. A plain value
 /// owned by its atlas, one thread at a time; nothing here raises, out-of-range
 /// numbers give 0, false or an empty entry.
-class ZYLCARTO_EXPORT TMapRegistry {
+class TMapRegistry {
 public:
     /// The most maps an atlas holds.
     static constexpr int Capacity = 200;

@@ -4,7 +4,6 @@
 /// the map shown, or over to a finer or coarser registered map at the same
 /// scale on screen. A plain decision on the registry; the atlas carries it out.
 #include "zylcarto/geoatlas/map_registry.h"
-#include "zylcarto/support/export.h"
 
 namespace zylcarto {
 
@@ -25,7 +24,7 @@ struct TMapChange {
 /// map at the same scale. The new magnification keeps the metres per control
 /// pixel (Resolution / To), within the viewport's range. None for a Resolution
 /// that is not finite and positive.
-ZYLCARTO_EXPORT TMapChange ZoomStepMapChange(const TMapRegistry& Registry, double Lat, double Long, double Resolution,
-                                             double From, double To, double MinResDiff);
+TMapChange ZoomStepMapChange(const TMapRegistry& Registry, double Lat, double Long, double Resolution, double From,
+                              double To, double MinResDiff);
 
 }  // namespace zylcarto
