@@ -4,15 +4,19 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "zylcarto/geoatlas/geoatlas_p.h"
 #include "zylcarto/geoatlas/zoom_step.h"
 #include "zylcarto/geomap/calibration/calib_xml.h"
 #include "zylcarto/geomap/view/host_events.h"
+#include "zylcarto/geomap/view/map_viewport.h"
+#include "zylcarto/support/numeric.h"
 #include "zylcarto/support/errors.h"
 
 namespace zylcarto {
@@ -20,6 +24,8 @@ namespace {
 
 constexpr int PanelHeight = 33;
 constexpr int ButtonSize = 26;
+// Maps switched away from that Backspace can go back to, as many as the map keeps views.
+constexpr std::size_t MapsLeftKept = TGeoMap::ZoomStackSize;
 
 // A glyph of two images side by side: the normal one and the disabled one.
 QIcon TwoImageGlyph(const char* Resource) {
@@ -43,6 +49,20 @@ QToolButton* ModeButton(QWidget* Panel, int Left, const char* Glyph, const char*
     if (!Icon.isNull()) B->setIconSize(Icon.availableSizes().value(0, QSize(16, 16)));
     return B;
 }
+
+// Offers the key presses of the object it filters to Take first.
+class TKeyFilter : public QObject {
+public:
+    TKeyFilter(QObject* Parent, std::function<bool(QKeyEvent*)> Take) : QObject(Parent), FTake(std::move(Take)) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* Event) override {
+        return Event->type() == QEvent::KeyPress && FTake(static_cast<QKeyEvent*>(Event));
+    }
+
+private:
+    std::function<bool(QKeyEvent*)> FTake;
+};
 
 }  // namespace
 
@@ -108,7 +128,11 @@ void TGeoAtlasPrivate::Build() {
     QObject::connect(GeoMap, &TGeoMap::mapImageRequest, &q,
                      [this](std::string& FileName) { LocateMapImage(FileName); });
     GeoMap->SetZoomStepHook([this](double Magnify, QPointF At) { return ZoomStepAcrossMaps(Magnify, At); });
+    GeoMap->installEventFilter(new TKeyFilter(GeoMap, [this](QKeyEvent* Event) { return KeyPressed(Event); }));
     GeoMap->SetEmptyMsg("TGeoAtlas: Empty");
+    // Around a map lie the others, outlined: the view may show past its edge, so
+    // that a place stays under the pointer as the view changes maps and zooms.
+    GeoMap->SetConfinePan(false);
 
     auto* Layout = new QVBoxLayout(&q);
     Layout->setContentsMargins(0, 0, 0, 0);  // inside the frame already
@@ -132,17 +156,27 @@ bool TGeoAtlas::RegisterMap(const std::string& MapFName) {
 
 void TGeoAtlas::UnregisterMap(int index) {
     if (index < 1 || index > d->Registry.NumRegMaps()) return;
-    const int Before = d->Registry.CurrentMapIdx();
-    const int Selected = d->SelectedListPosition();
+    const int Current = d->Registry.CurrentMapIdx();
+    const bool Shown = index == Current || index == d->SelectedListPosition();
     d->Registry.Remove(index);
     d->RebuildMapSelector();
-    if (index == Selected) {
-        // The following map now has the number; none when it was the last.
-        if (!SurvivesCall(this, [&] { d->Select(index); })) return;
-    } else {
-        d->GeoMap->Paint();
+    if (!Shown) {
+        d->GeoMap->Paint();  // without its outline
+        d->NotifyCurrentMap(Current);
+        return;
     }
-    d->NotifyCurrentMap(Before);
+    // The map now under its number, or the one before when it was the last;
+    // an empty view when none is left or the map does not load.
+    const int Next = std::min(index, d->Registry.NumRegMaps());
+    bool Loaded = false;
+    if (Next > 0 && !SurvivesCall(this, [&] { Loaded = d->Select(Next, false); })) return;
+    if (!d->GeoMap) return;
+    if (!Loaded) {
+        d->Registry.SetCurrentMapIdx(0);
+        d->CboxMaps->setCurrentIndex(-1);
+        d->GeoMap->Clear();
+    }
+    d->NotifyCurrentMap(-1);  // another map, whatever its number
 }
 
 bool TGeoAtlas::SelectMap(int Index) {
@@ -152,13 +186,21 @@ bool TGeoAtlas::SelectMap(int Index) {
     return d->NotifyCurrentMap(Before) && Loaded;
 }
 
-bool TGeoAtlasPrivate::Select(int Index) {
+bool TGeoAtlasPrivate::Select(int Index, bool Remember) {
     if (Index < 1 || Index > Registry.NumRegMaps()) return false;
+    const int Shown = Registry.CurrentMapIdx();
+    const TMapLeft Left{Registry.Maps(Shown).MapFName, GeoMap->TopLeft(), GeoMap->Magnification()};
     Registry.SetCurrentMapIdx(Index);
     bool Loaded = false;
-    if (!LoadIntoView(Index, Loaded)) return false;
-    if (Loaded) CboxMaps->setCurrentIndex(Index - 1);
-    return Loaded;
+    if (!LoadIntoView(Index, Loaded) || !Loaded) return false;
+    CboxMaps->setCurrentIndex(Index - 1);
+    // The views in the map's history are of the image it showed before.
+    GeoMap->ClearZoomHistory();
+    if (Remember && Shown != Index && !Left.MapFName.empty()) {
+        if (MapsLeft.size() == MapsLeftKept) MapsLeft.erase(MapsLeft.begin());
+        MapsLeft.push_back(Left);
+    }
+    return true;
 }
 
 bool TGeoAtlasPrivate::NotifyCurrentMap(int Before) {
@@ -178,14 +220,14 @@ bool TGeoAtlasPrivate::ShowZoomedMap(int Number, double Lat, double Long) {
     return NotifyCurrentMap(Before);
 }
 
-bool TGeoAtlasPrivate::SelectMapForUser(int Number, bool& Loaded) {
+bool TGeoAtlasPrivate::SelectMapForUser(int Number, bool& Loaded, bool Remember) {
     const int Shown = Registry.CurrentMapIdx();
     const std::string FileName = Registry.Maps(Number).FileName;
     const QPointer<TGeoAtlas> Self(&q);
     Loaded = false;
     std::string Message;
     try {
-        Loaded = Select(Number);
+        Loaded = Select(Number, Remember);
     } catch (const std::exception& E) {
         Message = E.what();
     }
@@ -230,13 +272,71 @@ bool TGeoAtlasPrivate::ZoomStepAcrossMaps(double Magnify, QPointF At) {
     View.SetSuppressPaint(true);
     bool Loaded = false;
     if (!SelectMapForUser(Change.Map, Loaded)) return true;
-    if (Loaded) {
-        View.SetMagnification(Change.Magnify);
-        View.BringLocationToPoint(Lat, Long, {RoundToInt(At.x()), RoundToInt(At.y())});
-    }
+    if (Loaded) ShowPlaceAt(Lat, Long, At, Change.Magnify);
     View.SetSuppressPaint(Held);
     NotifyCurrentMap(Before);
     return Loaded;  // a map that failed to load leaves the step to the one shown
+}
+
+void TGeoAtlasPrivate::ShowView(TPoint TopLeft, double Magnify) {
+    TGeoMap& View = *GeoMap;
+    const bool Held = View.SuppressPaint();
+    View.SetSuppressPaint(true);
+    // Not confined, so that a place near the image's edge stays where it was
+    // (the image may then not fill the window). The view goes into the map's
+    // history first, and the history shows its views as they are.
+    const bool Confine = View.ConfinePanToMapImage();
+    View.SetConfinePan(false);
+    View.SetMagnification(Magnify);
+    View.SetTopLeft(TopLeft);
+    View.ClearZoomHistory();
+    View.SetConfinePan(Confine);
+    View.ZoomHistory(0);
+    View.SetSuppressPaint(Held);
+}
+
+bool TGeoAtlasPrivate::ShowPlaceAt(double Lat, double Long, QPointF At, double Magnify) {
+    double x = 0, y = 0;
+    if (!GeoMap->Calibration().CalcPixelCoordsFrac(Lat, Long, x, y)) return false;
+    // Unrounded to the end, so that the place is off by half an image pixel at most.
+    const double Mag = TMapViewport::Clamped(Magnify);
+    ShowView({RoundToInt(x - At.x() / Mag), RoundToInt(y - At.y() / Mag)}, Mag);
+    return true;
+}
+
+bool TGeoAtlasPrivate::KeyPressed(QKeyEvent* Event) {
+    // The keys the map takes: with Ctrl, Alt or Meta Backspace is the host's.
+    if (PassingKey || Event->key() != Qt::Key_Backspace ||
+        (Event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)))
+        return false;
+    const TPoint TopLeft = GeoMap->TopLeft();
+    const double Magnify = GeoMap->Magnification();
+    const QPointer<TGeoAtlas> Self(&q);
+    PassingKey = true;
+    QCoreApplication::sendEvent(GeoMap, Event);
+    if (!Self) return true;
+    PassingKey = false;
+    if (GeoMap && GeoMap->TopLeft() == TopLeft && GeoMap->Magnification() == Magnify) BackToMapLeft();
+    return true;
+}
+
+void TGeoAtlasPrivate::BackToMapLeft() {
+    while (!MapsLeft.empty()) {
+        const TMapLeft Left = MapsLeft.back();
+        MapsLeft.pop_back();
+        const int Number = Registry.Find(Left.MapFName);
+        if (Number == 0) continue;  // unregistered since
+        const int Before = Registry.CurrentMapIdx();
+        TGeoMap& View = *GeoMap;
+        const bool Held = View.SuppressPaint();
+        View.SetSuppressPaint(true);
+        bool Loaded = false;
+        if (!SelectMapForUser(Number, Loaded, false)) return;
+        if (Loaded) ShowView(Left.TopLeft, Left.Magnify);
+        View.SetSuppressPaint(Held);
+        if (NotifyCurrentMap(Before) && Loaded) GeoMap->DoZoomPanEvent();
+        return;
+    }
 }
 
 TMapDefinition TGeoAtlas::Maps(int ix) const { return d->Registry.Maps(ix); }
@@ -256,7 +356,8 @@ void TGeoAtlas::ResetMinResDiff() { SetMinResDiff(DefaultMinResDiff); }
 void TGeoAtlasPrivate::RebuildMapSelector() {
     CboxMaps->clear();
     for (const std::string& Item : Registry.SelectorItems()) CboxMaps->addItem(QString::fromStdString(Item));
-    CboxMaps->setCurrentIndex(-1);
+    const int Current = Registry.CurrentMapIdx();
+    CboxMaps->setCurrentIndex(Current >= 1 && Current <= Registry.NumRegMaps() ? Current - 1 : -1);
 }
 
 int TGeoAtlasPrivate::SelectedListPosition() const { return CboxMaps->currentIndex() + 1; }
@@ -379,7 +480,7 @@ void TGeoAtlasPrivate::ViewMouseDown(TMouseButton Button, TShiftState Shift, int
     const int Before = Registry.CurrentMapIdx();
     bool Loaded = false;
     if (!SelectMapForUser(Best, Loaded)) return;
-    if (Loaded) GeoMap->BringLocationToPoint(Lat, Long, {X, Y});
+    if (Loaded) ShowPlaceAt(Lat, Long, QPointF(X, Y), GeoMap->Magnification());
     NotifyCurrentMap(Before);
 }
 

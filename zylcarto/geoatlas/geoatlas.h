@@ -6,7 +6,11 @@
 /// (other buttons) resolution that covers the clicked position, keeping that
 /// position under the pointer; without such a map it beeps and fires OnZoomLimitReached.
 /// The map's zoom steps (wheel, pinch, + and -) go from map to map at the same
-/// scale on screen, keeping the place under the pointer.
+/// scale on screen, to the finer map as soon as the coarser one would be
+/// enlarged beyond 1:1. A change of map keeps the place under the pointer also
+/// near the new map's edges, which may then leave part of the window empty
+/// even where the map's ConfinePanToMapImage is on. Backspace goes back through the zoom
+/// history of the map shown, then to the map shown before and its view.
 #include <QFrame>
 #include <functional>
 #include <memory>
@@ -86,24 +90,25 @@ public:
     // --- the registry
     /// Reads the calibration file's caption, resolution and corners and enters the
     /// map (again under its old number when the name is already registered, in any
-    /// letter case), then refills the map selector with no item selected; loads no
-    /// map. False when the file cannot be opened or holds no calibration data, or
+    /// letter case), then refills the map selector, which goes on showing the
+    /// current map; loads no map. False when the file cannot be opened or holds no calibration data, or
     /// the table is full: the table is then unchanged. Raises EZYLGeoMapError for
     /// malformed content, also with the table unchanged.
     bool RegisterMap(const std::string& MapFName);
     /// Removes map index (1..NumRegMaps; nothing otherwise) and numbers the maps
     /// above it one lower, then refills the map selector. When the removed map
-    /// was the one selected in the list, the map now under its number is
-    /// selected (none after the last map: the view keeps its picture); otherwise
-    /// the list is left without a selection and the view is repainted. Raises as
-    /// SelectMap.
+    /// was shown, the map now under its number is shown instead (the one before
+    /// it when it was the last), and the view is emptied when there is none or
+    /// it does not load, CurrentMapIdx then 0 and the selector without a
+    /// selection; OnCurrentMapChange follows either way. Raises as SelectMap.
     void UnregisterMap(int index);
     /// Makes map Index (1..NumRegMaps) current and loads its calibration file and
     /// image into the view, then selects it in the map selector, which fires no
-    /// cBoxMapsChange. False when Index is out of range (nothing changes) or the
-    /// load fails (the map is current all the same, the selector unchanged).
-    /// False too when a host's handler of the load deleted the atlas or its map.
-/// Raises what the view's LoadCalDataFromXML raises.
+    /// cBoxMapsChange. The map starts a zoom history of its own, and Backspace
+    /// comes back to the map shown before. False when Index is out of range
+    /// (nothing changes) or the load fails (the map is current all the same, the
+    /// selector unchanged). False too when a host's handler of the load deleted
+    /// the atlas or its map. Raises what the view's LoadCalDataFromXML raises.
     bool SelectMap(int Index);
     /// @{
     /// Selects the registered map covering (CurrentLat, CurrentLong) that comes
@@ -133,6 +138,8 @@ public:
 
     // --- the control surface
     /// The map view, owned by the atlas; a host may set its properties and handlers.
+    /// Its ConfinePanToMapImage is off in an atlas: with it on, the view keeps to
+    /// the image of the map shown, except right after a change of map.
     TGeoMap* CurrentMap() const;
     /// @{
     /// The command panel, its zoom and pointer mode buttons (exactly one of which

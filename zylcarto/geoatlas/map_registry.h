@@ -30,6 +30,8 @@ public:
     /// A copy of slot Index (1..Capacity, also above NumRegMaps); empty outside.
     TMapDefinition Maps(int Index) const;
 
+    /// The number of the map whose MapFName is MapFName, 0 for none.
+    int Find(const std::string& MapFName) const;
     /// Updates the entry with the same MapFName in place, else appends one.
     /// Returns the map's number, 0 when the table is full (it is then unchanged).
     int Store(const TMapDefinition& Definition);
