@@ -439,9 +439,9 @@ TEST_F(Atlas, TheWheelGoesFromMapToMapAtTheSameScaleKeepingThePlace) {
     const double Step = TGeoMap::WheelZoomFactor;
     int Notches = 0;
     // The fine map takes over where the coarse one would be enlarged, both ways.
-    for (const Notch& N : {Notch{120, "fine", Step / 2}, Notch{120, "fine", 1}, Notch{120, "fine", Step},
-                           Notch{-120, "fine", 1}, Notch{-120, "fine", 1 / Step}, Notch{-120, "coarse", 1},
-                           Notch{-120, "coarse", 1 / Step}}) {
+    for (const Notch& N :
+         {Notch{120, "fine", Step / 2}, Notch{120, "fine", 1}, Notch{120, "fine", Step}, Notch{-120, "fine", 1},
+          Notch{-120, "fine", 1 / Step}, Notch{-120, "coarse", 1}, Notch{-120, "coarse", 1 / Step}}) {
         SCOPED_TRACE(std::to_string(++Notches) + " " + N.Map);
         const double Before = MetresPerPixel();
         const TCoords Place = PlaceAt(At);
@@ -483,12 +483,12 @@ TEST_F(Atlas, AMapChangeKeepsThePlaceUnderThePointerAlsoAtTheNewMapsEdge) {
         };
     };
     const TCoords Corner{48.99, 15.01}, Inside{48.5, 16};
-    for (const TCase& C : {TCase{"notch in", Inside, 1, 1, NotchIn, "fine"},
-                           TCase{"notch in", Corner, 1, 1, NotchIn, "fine"},
-                           TCase{"notch out", Inside, 2, 1 / Root2, NotchOut, "coarse"},
-                           TCase{"notch out", Corner, 2, 1 / Root2, NotchOut, "coarse"},
-                           TCase{"zoom click in", Corner, 1, 1, Click(Qt::LeftButton), "fine"},
-                           TCase{"zoom click out", Corner, 2, 1, Click(Qt::RightButton), "coarse"}}) {
+    for (const TCase& C :
+         {TCase{"notch in", Inside, 1, 1, NotchIn, "fine"}, TCase{"notch in", Corner, 1, 1, NotchIn, "fine"},
+          TCase{"notch out", Inside, 2, 1 / Root2, NotchOut, "coarse"},
+          TCase{"notch out", Corner, 2, 1 / Root2, NotchOut, "coarse"},
+          TCase{"zoom click in", Corner, 1, 1, Click(Qt::LeftButton), "fine"},
+          TCase{"zoom click out", Corner, 2, 1, Click(Qt::RightButton), "coarse"}}) {
         SCOPED_TRACE(std::string(C.Way) + (C.Place.Latit == Corner.Latit ? " at the corner" : " inside"));
         ASSERT_TRUE(A.SelectMap(C.From));
         View().SetMagnification(C.Magnify);

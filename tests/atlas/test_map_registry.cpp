@@ -192,12 +192,12 @@ TEST(MapRegistry, AZoomStepChangesMapsAtTheCoarserMapsFullScale) {
     };
     // A step in past the coarse map's 1:1 and the step back out are each other's inverse.
     for (const Step& S : {Step{47.5, 17, 100, 1, Root2, {2, Root2 / 2}}, Step{47.5, 17, 50, Root2 / 2, 0.5, {1, 1}},
-                          Step{47.5, 17, 100, 1 / Root2, 1, {}},  // the coarse map still at 1:1
+                          Step{47.5, 17, 100, 1 / Root2, 1, {}},          // the coarse map still at 1:1
                           Step{47.5, 17, 100, 2, 2 * Root2, {2, Root2}},  // already enlarged, coming onto the fine map
-                          Step{46.5, 15.5, 100, 1, Root2, {}},    // off the fine map
-                          Step{47.5, 17, 50, 1, 1 / Root2, {}},   // the coarse map would be enlarged
-                          Step{47.5, 17, 100, 1, 1 / Root2, {}},  // nothing coarser
-                          Step{47.5, 17, 0, 1, 1 / Root2, {}}}) {  // an uncalibrated map
+                          Step{46.5, 15.5, 100, 1, Root2, {}},            // off the fine map
+                          Step{47.5, 17, 50, 1, 1 / Root2, {}},           // the coarse map would be enlarged
+                          Step{47.5, 17, 100, 1, 1 / Root2, {}},          // nothing coarser
+                          Step{47.5, 17, 0, 1, 1 / Root2, {}}}) {         // an uncalibrated map
         const TMapChange C = ZoomStepMapChange(R, S.Lat, S.Long, S.Resolution, S.From, S.To, 10);
         EXPECT_EQ(C.Map, S.Expected.Map) << S.Resolution << " " << S.From << " -> " << S.To;
         EXPECT_NEAR(C.Magnify, S.Expected.Magnify, 1e-9) << S.Resolution << " " << S.From << " -> " << S.To;

@@ -122,8 +122,7 @@ void TGeoAtlasPrivate::Build() {
     });
     QObject::connect(GeoMap, &TGeoMap::dataRendered, &q,
                      [this](TCanvas& Canvas, const TMapViewport& View) { DrawMapOutlines(Canvas, View); });
-    QObject::connect(GeoMap, &TGeoMap::dblClick, &q,
-                     [this] { FireHostEvent(&q, OnDblClick, &TGeoAtlas::dblClick); });
+    QObject::connect(GeoMap, &TGeoMap::dblClick, &q, [this] { FireHostEvent(&q, OnDblClick, &TGeoAtlas::dblClick); });
     QObject::connect(GeoMap, &TGeoMap::click, &q, [this] { FireHostEvent(&q, OnClick, &TGeoAtlas::click); });
     QObject::connect(GeoMap, &TGeoMap::mapImageRequest, &q,
                      [this](std::string& FileName) { LocateMapImage(FileName); });
@@ -362,9 +361,7 @@ void TGeoAtlasPrivate::RebuildMapSelector() {
 
 int TGeoAtlasPrivate::SelectedListPosition() const { return CboxMaps->currentIndex() + 1; }
 
-void TGeoAtlasPrivate::LocateMapImage(std::string& FileName) const {
-    FileName = Registry.MapImageLocation(FileName);
-}
+void TGeoAtlasPrivate::LocateMapImage(std::string& FileName) const { FileName = Registry.MapImageLocation(FileName); }
 
 // ---- control surface
 

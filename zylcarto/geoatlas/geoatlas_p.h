@@ -88,7 +88,7 @@ public:
     TCurrentMapEvent OnCurrentMapChange;
     TZoomLimitEvent OnZoomLimitReached;
     std::vector<TMapLeft> MapsLeft;  // the newest last
-    bool PassingKey = false;          // while the map takes a key the atlas passed on
+    bool PassingKey = false;         // while the map takes a key the atlas passed on
 };
 
 }  // namespace zylcarto

@@ -26,6 +26,6 @@ struct TMapChange {
 /// control pixel (Resolution / To), within the viewport's range. None for a
 /// Resolution that is not finite and positive.
 TMapChange ZoomStepMapChange(const TMapRegistry& Registry, double Lat, double Long, double Resolution, double From,
-                              double To, double MinResDiff);
+                             double To, double MinResDiff);
 
 }  // namespace zylcarto
