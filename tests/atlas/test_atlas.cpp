@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QMetaProperty>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QSignalSpy>
@@ -13,6 +14,8 @@
 #include <QWheelEvent>
 #include <cmath>
 #include <functional>
+#include <limits>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -94,6 +97,26 @@ protected:
         EXPECT_TRUE(View().CalcPixelCoords(Lat, Long, x, y));
         const TPoint P = View().MapImageToControl({x, y});
         return {P.X, P.Y};
+    }
+    // The geographic position under control point At, unrounded.
+    TCoords PlaceAt(QPointF At) {
+        TCoords C;
+        const double Mag = View().Magnification();
+        EXPECT_TRUE(View().Calibration().CalcPositionFrac(View().TopLeft().X + At.x() / Mag,
+                                                          View().TopLeft().Y + At.y() / Mag, C.Latit, C.Longit));
+        return C;
+    }
+    // Where a position shows in the view, unrounded.
+    QPointF OnScreen(TCoords C) {
+        double x = 0, y = 0;
+        EXPECT_TRUE(View().Calibration().CalcPixelCoordsFrac(C.Latit, C.Longit, x, y));
+        const double Mag = View().Magnification();
+        return {(x - View().TopLeft().X) * Mag, (y - View().TopLeft().Y) * Mag};
+    }
+    // How far a position shows from control point At, in image pixels of the map shown.
+    double ImagePixelsOff(TCoords C, QPointF At) {
+        const QPointF P = OnScreen(C) - At;
+        return std::hypot(P.x(), P.y()) / View().Magnification();
     }
 };
 
@@ -244,24 +267,43 @@ TEST_F(Atlas, AMapThatCannotBeLoadedKeepsTheSelection) {
     EXPECT_EQ(A.CurrentMapIdx(), 2);
 }
 
-TEST_F(Atlas, UnregisteringTheSelectedMapSelectsTheFollowingOne) {
+TEST_F(Atlas, UnregisteringTheShownMapShowsAnotherOrNoneAndSaysSo) {
     Add({"a", "a", 10, 47, 16, 48, 18});
-    Add({"b", "b", 20, 47, 16, 48, 18});
+    const std::string B = Add({"b", "b", 20, 47, 16, 48, 18});
     Add({"c", "c", 30, 47, 16, 48, 18});
+    const QMetaProperty Current = A.metaObject()->property(A.metaObject()->indexOfProperty("CurrentMapIdx"));
+    EXPECT_TRUE(Current.hasNotifySignal());
+    EXPECT_FALSE(Current.isStored());
+    QSignalSpy Changes(&A, &TGeoAtlas::currentMapChanged);
+    std::vector<int> Handled;
+    A.SetOnCurrentMapChange([&](TObject*, int Map) { Handled.push_back(Map); });
     ASSERT_TRUE(A.SelectMap(2));
-    A.UnregisterMap(2);
-    EXPECT_EQ(A.NumRegMaps(), 2);
-    EXPECT_EQ(Selected(), 2);
-    EXPECT_EQ(Shown(), "c");
-    // The last one: the list ends without selection and the view keeps its picture.
-    A.UnregisterMap(2);
-    EXPECT_EQ(A.NumRegMaps(), 1);
-    EXPECT_EQ(Selected(), 0);
-    EXPECT_EQ(A.CurrentMapIdx(), 0);
-    EXPECT_EQ(Shown(), "c");
-    A.UnregisterMap(0);
-    A.UnregisterMap(2);
-    EXPECT_EQ(A.NumRegMaps(), 1);
+    struct TStep {
+        const char* What;
+        std::function<void()> Do;
+        int Maps, Current;
+        const char* Shown;  // "" for an empty view
+    };
+    for (const TStep& S : {
+             TStep{"the shown map", [&] { A.UnregisterMap(2); }, 2, 2, "c"},
+             TStep{"the shown map, the last", [&] { A.UnregisterMap(2); }, 1, 1, "a"},
+             TStep{"registering", [&] { EXPECT_TRUE(A.RegisterMap(B)); }, 2, 1, "a"},
+             TStep{"another map", [&] { A.UnregisterMap(2); }, 1, 1, "a"},
+             TStep{"out of range", [&] { A.UnregisterMap(0), A.UnregisterMap(2); }, 1, 1, "a"},
+             TStep{"the only map", [&] { A.UnregisterMap(1); }, 0, 0, ""},
+         }) {
+        SCOPED_TRACE(S.What);
+        S.Do();
+        EXPECT_EQ(A.NumRegMaps(), S.Maps);
+        EXPECT_EQ(A.CurrentMapIdx(), S.Current);
+        EXPECT_EQ(Selected(), S.Current);
+        EXPECT_EQ(Shown(), S.Shown);
+    }
+    EXPECT_EQ(View().MapImgWidth(), 0);
+    // Unregistering the shown map says so also when the next one takes its number.
+    EXPECT_EQ(Handled, (std::vector<int>{2, 2, 1, 0}));
+    ASSERT_EQ(Changes.count(), 4);
+    EXPECT_EQ(Changes.at(1).at(0).toInt(), 2);
 }
 
 TEST_F(Atlas, MapImagesAreTakenBesideTheirCalibrationFile) {
@@ -328,7 +370,9 @@ TEST_F(Atlas, ZoomClicksKeepThePlaceUnderThePointerAndSignalTheLimits) {
     A.show();
     ASSERT_TRUE(A.SelectMap(1));
     A.ZoomButton()->click();
-    QSignalSpy Limits(&A, &TGeoAtlas::ZoomLimitReached);
+    QSignalSpy Limits(&A, &TGeoAtlas::zoomLimitReached);
+    std::vector<bool> Handled;
+    A.SetOnZoomLimitReached([&](TObject*, bool Finer) { Handled.push_back(Finer); });
     // Off the centre, where the fine map has room on every side.
     const QPoint At = ControlPos(47.7, 16.6);
     struct Click {
@@ -347,6 +391,7 @@ TEST_F(Atlas, ZoomClicksKeepThePlaceUnderThePointerAndSignalTheLimits) {
     }
     EXPECT_EQ(Limits.at(0).at(0).toBool(), true);  // no finer map
     EXPECT_EQ(Limits.at(1).at(0).toBool(), false);
+    EXPECT_EQ(Handled, (std::vector<bool>{true, false}));
 }
 
 TEST_F(Atlas, AHostsOwnMapHandlersLeaveZoomClicksWorking) {
@@ -380,26 +425,12 @@ TEST_F(Atlas, TheWheelGoesFromMapToMapAtTheSameScaleKeepingThePlace) {
     Add({"coarse", "coarse", 100, 46, 15, 49, 19, 400, 300});
     Add({"fine", "fine", 50, 47, 16, 48, 18, 400, 200});
     A.show();
-    View().SetConfinePan(false);  // the image edge would push the place aside
     ASSERT_TRUE(A.SelectMap(1));
     int ZoomPans = 0;
     QObject::connect(&View(), &TGeoMap::zoomPan, &A, [&] { ++ZoomPans; });
     // Between image pixels once magnified, where rounding twice would be off by more than a pixel.
     const QPoint At = ControlPos(47.7, 16.6) + QPoint(2, 2);
     const auto MetresPerPixel = [&] { return View().CalibData().Resolution / View().Magnification(); };
-    const auto PlaceUnderPointer = [&] {
-        double Lat = 0, Long = 0;
-        EXPECT_TRUE(View().Calibration().CalcPositionFrac(View().TopLeft().X + At.x() / View().Magnification(),
-                                                          View().TopLeft().Y + At.y() / View().Magnification(), Lat,
-                                                          Long));
-        return std::pair{Lat, Long};
-    };
-    const auto OnScreen = [&](std::pair<double, double> Place) {
-        double x = 0, y = 0;
-        EXPECT_TRUE(View().Calibration().CalcPixelCoordsFrac(Place.first, Place.second, x, y));
-        return QPointF((x - View().TopLeft().X) * View().Magnification(),
-                       (y - View().TopLeft().Y) * View().Magnification());
-    };
     struct Notch {
         int Delta;
         const char* Map;
@@ -407,12 +438,13 @@ TEST_F(Atlas, TheWheelGoesFromMapToMapAtTheSameScaleKeepingThePlace) {
     };
     const double Step = TGeoMap::WheelZoomFactor;
     int Notches = 0;
-    // The fine map takes over at its 1:1 both ways.
-    for (const Notch& N : {Notch{120, "coarse", Step}, Notch{120, "fine", 1}, Notch{120, "fine", Step},
-                           Notch{-120, "fine", 1}, Notch{-120, "coarse", Step}, Notch{-120, "coarse", 1}}) {
+    // The fine map takes over where the coarse one would be enlarged, both ways.
+    for (const Notch& N :
+         {Notch{120, "fine", Step / 2}, Notch{120, "fine", 1}, Notch{120, "fine", Step}, Notch{-120, "fine", 1},
+          Notch{-120, "fine", 1 / Step}, Notch{-120, "coarse", 1}, Notch{-120, "coarse", 1 / Step}}) {
         SCOPED_TRACE(std::to_string(++Notches) + " " + N.Map);
         const double Before = MetresPerPixel();
-        const auto Place = PlaceUnderPointer();
+        const TCoords Place = PlaceAt(At);
         EXPECT_TRUE(Wheel(View(), At, N.Delta));
         EXPECT_EQ(Shown(), N.Map);
         EXPECT_EQ(Selected(), A.CurrentMapIdx());
@@ -422,6 +454,105 @@ TEST_F(Atlas, TheWheelGoesFromMapToMapAtTheSameScaleKeepingThePlace) {
         EXPECT_LE(std::abs(Now.x() - At.x()), 1) << Now.x();
         EXPECT_LE(std::abs(Now.y() - At.y()), 1) << Now.y();
         EXPECT_EQ(ZoomPans, Notches);
+    }
+}
+
+TEST_F(Atlas, AMapChangeKeepsThePlaceUnderThePointerAlsoAtTheNewMapsEdge) {
+    // The fine map in the coarse one's top-left corner: near it, either map
+    // confined to its image would push the place aside.
+    Add({"coarse", "coarse", 100, 46, 15, 49, 19, 400, 300});
+    Add({"fine", "fine", 50, 48, 15, 49, 17, 400, 200});
+    A.show();
+    View().SetConfinePan(true);  // a host's choice, which a change of map overrides
+    const double Root2 = TGeoMap::WheelZoomFactor;
+    struct TCase {
+        const char* Way;
+        TCoords Place;
+        int From;
+        double Magnify;
+        std::function<void(QPoint)> Change;
+        const char* Map;
+    };
+    const auto NotchIn = [&](QPoint At) { EXPECT_TRUE(Wheel(View(), At, 120)); };
+    const auto NotchOut = [&](QPoint At) { EXPECT_TRUE(Wheel(View(), At, -120)); };
+    const auto Click = [&](Qt::MouseButton Button) {
+        return [&, Button](QPoint At) {
+            A.ZoomButton()->click();
+            QTest::mouseClick(&View(), Button, {}, At);
+            A.PointerButton()->click();
+        };
+    };
+    const TCoords Corner{48.99, 15.01}, Inside{48.5, 16};
+    for (const TCase& C :
+         {TCase{"notch in", Inside, 1, 1, NotchIn, "fine"}, TCase{"notch in", Corner, 1, 1, NotchIn, "fine"},
+          TCase{"notch out", Inside, 2, 1 / Root2, NotchOut, "coarse"},
+          TCase{"notch out", Corner, 2, 1 / Root2, NotchOut, "coarse"},
+          TCase{"zoom click in", Corner, 1, 1, Click(Qt::LeftButton), "fine"},
+          TCase{"zoom click out", Corner, 2, 1, Click(Qt::RightButton), "coarse"}}) {
+        SCOPED_TRACE(std::string(C.Way) + (C.Place.Latit == Corner.Latit ? " at the corner" : " inside"));
+        ASSERT_TRUE(A.SelectMap(C.From));
+        View().SetMagnification(C.Magnify);
+        const QPoint At = ControlPos(C.Place.Latit, C.Place.Longit);
+        const TCoords Before = PlaceAt(At);
+        C.Change(At);
+        EXPECT_EQ(Shown(), C.Map);
+        EXPECT_LE(ImagePixelsOff(Before, At), 1);
+    }
+}
+
+// Each way of changing maps on a fresh atlas, which has no map to go back to before.
+class AtlasBackspace : public Atlas, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(AtlasBackspace, GoesBackThroughTheMapsOwnViewsThenToTheMapShownBefore) {
+    Add({"coarse", "coarse", 100, 46, 15, 49, 19, 400, 300});
+    Add({"fine", "fine", 50, 47, 16, 48, 18, 400, 200});
+    A.show();
+    const std::map<std::string, std::function<void(QPoint)>> Ways = {
+        {"notch", [&](QPoint At) { EXPECT_TRUE(Wheel(View(), At, 120)); }},
+        {"click",
+         [&](QPoint At) {
+             A.ZoomButton()->click();
+             QTest::mouseClick(&View(), Qt::LeftButton, {}, At);
+             A.PointerButton()->click();
+         }},
+        {"selector", [&](QPoint) { Q_EMIT A.MapSelector()->activated(1); }}};
+    ASSERT_TRUE(A.SelectMap(1));
+    View().SetMagnification(1);
+    const QPoint At = ControlPos(47.6, 16.8);
+    const TPoint CoarseTopLeft = View().TopLeft();
+    Ways.at(GetParam())(At);
+    ASSERT_EQ(Shown(), "fine");
+    const TPoint FineTopLeft = View().TopLeft();
+    const double FineMagnify = View().Magnification();
+    EXPECT_TRUE(Wheel(View(), At, 120));  // within the fine map
+    struct TBack {
+        const char* Map;
+        TPoint TopLeft;
+        double Magnify;
+    };
+    for (const TBack& B : {TBack{"fine", FineTopLeft, FineMagnify}, TBack{"coarse", CoarseTopLeft, 1},
+                           TBack{"coarse", CoarseTopLeft, 1}}) {  // nothing before
+        QTest::keyClick(&View(), Qt::Key_Backspace);
+        EXPECT_EQ(Shown(), B.Map);
+        EXPECT_EQ(Selected(), A.CurrentMapIdx());
+        EXPECT_EQ(View().TopLeft(), B.TopLeft);
+        EXPECT_EQ(View().Magnification(), B.Magnify);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, AtlasBackspace, ::testing::Values("notch", "click", "selector"));
+
+TEST_F(Atlas, MinResDiffTakesOnlyPercentagesOfAResolution) {
+    const double Inf = std::numeric_limits<double>::infinity();
+    struct TCase {
+        double Value;
+        bool Taken;
+    };
+    for (const TCase& C : {TCase{std::nan(""), false}, TCase{Inf, false}, TCase{-Inf, false}, TCase{-1, false},
+                           TCase{100, false}, TCase{250, false}, TCase{0, true}, TCase{50, true}, TCase{99.5, true}}) {
+        A.SetMinResDiff(25);
+        A.SetMinResDiff(C.Value);
+        EXPECT_EQ(A.MinResDiff(), C.Taken ? C.Value : 25) << C.Value;
     }
 }
 

@@ -137,6 +137,9 @@ TEST(MapRegistry, RemovingRenumbersAndKeepsTheOldLastSlot) {
     EXPECT_EQ(R.Maps(1).MapFName, "b.xml");
     EXPECT_EQ(R.Maps(2).MapFName, "c.xml");
     EXPECT_EQ(R.Maps(3).MapFName, "c.xml");
+    // Found by name under the new numbers, never in the stale slot.
+    EXPECT_EQ(R.Find("c.xml"), 2);
+    EXPECT_EQ(R.Find("a.xml"), 0);
     // The stale slot is not a registered map: storing appends over it.
     EXPECT_EQ(R.Store(Map("d.xml", 40)), 3);
     EXPECT_EQ(R.Maps(3).MapFName, "d.xml");
@@ -178,7 +181,7 @@ TEST(MapRegistry, SelectorItemsAreCaptionsOrNames) {
     EXPECT_EQ(R.SelectorItems(), (std::vector<std::string>{"Overview", "b.xml"}));
 }
 
-TEST(MapRegistry, AZoomStepChangesMapsAtTheFinerMapsFullScale) {
+TEST(MapRegistry, AZoomStepChangesMapsAtTheCoarserMapsFullScale) {
     TMapRegistry R;
     R.Store(Map("coarse.xml", 100, Square(46, 15, 49, 19)));
     R.Store(Map("fine.xml", 50, Square(47, 16, 48, 18)));
@@ -187,13 +190,14 @@ TEST(MapRegistry, AZoomStepChangesMapsAtTheFinerMapsFullScale) {
         double Lat, Long, Resolution, From, To;
         TMapChange Expected;
     };
-    // A step in to the fine map's 1:1 and the step back out are each other's inverse.
-    for (const Step& S : {Step{47.5, 17, 100, Root2, 2, {2, 1}}, Step{47.5, 17, 50, 1, 1 / Root2, {1, Root2}},
-                          Step{47.5, 17, 100, 1, Root2, {}},       // more than the fine map has
-                          Step{46.5, 15.5, 100, Root2, 2, {}},     // off the fine map
-                          Step{47.5, 17, 50, Root2, 1, {}},        // the fine map still at 1:1
-                          Step{47.5, 17, 100, 1, 1 / Root2, {}},   // nothing coarser
-                          Step{47.5, 17, 0, 1, 1 / Root2, {}}}) {  // an uncalibrated map
+    // A step in past the coarse map's 1:1 and the step back out are each other's inverse.
+    for (const Step& S : {Step{47.5, 17, 100, 1, Root2, {2, Root2 / 2}}, Step{47.5, 17, 50, Root2 / 2, 0.5, {1, 1}},
+                          Step{47.5, 17, 100, 1 / Root2, 1, {}},          // the coarse map still at 1:1
+                          Step{47.5, 17, 100, 2, 2 * Root2, {2, Root2}},  // already enlarged, coming onto the fine map
+                          Step{46.5, 15.5, 100, 1, Root2, {}},            // off the fine map
+                          Step{47.5, 17, 50, 1, 1 / Root2, {}},           // the coarse map would be enlarged
+                          Step{47.5, 17, 100, 1, 1 / Root2, {}},          // nothing coarser
+                          Step{47.5, 17, 0, 1, 1 / Root2, {}}}) {         // an uncalibrated map
         const TMapChange C = ZoomStepMapChange(R, S.Lat, S.Long, S.Resolution, S.From, S.To, 10);
         EXPECT_EQ(C.Map, S.Expected.Map) << S.Resolution << " " << S.From << " -> " << S.To;
         EXPECT_NEAR(C.Magnify, S.Expected.Magnify, 1e-9) << S.Resolution << " " << S.From << " -> " << S.To;

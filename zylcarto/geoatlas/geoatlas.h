@@ -4,16 +4,20 @@
 /// map selector) over a table of registered maps. In zoom mode a click on the map
 /// switches to the registered map of the next finer (left button) or coarser
 /// (other buttons) resolution that covers the clicked position, keeping that
-/// position under the pointer; without such a map it beeps and signals ZoomLimitReached.
+/// position under the pointer; without such a map it beeps and fires OnZoomLimitReached.
 /// The map's zoom steps (wheel, pinch, + and -) go from map to map at the same
-/// scale on screen, keeping the place under the pointer.
+/// scale on screen, to the finer map as soon as the coarser one would be
+/// enlarged beyond 1:1. A change of map keeps the place under the pointer also
+/// near the new map's edges, which may then leave part of the window empty
+/// even where the map's ConfinePanToMapImage is on. Backspace goes back through the zoom
+/// history of the map shown, then to the map shown before and its view.
 #include <QFrame>
-#include <QPointer>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "zylcarto/geoatlas/cursor_table.h"
-#include "zylcarto/geoatlas/map_registry.h"
+#include "zylcarto/geoatlas/map_definition.h"
 #include "zylcarto/geomap/view/geomap.h"
 #include "zylcarto/geomap/view/mouse_types.h"
 #include "zylcarto/support/component.h"
@@ -25,9 +29,15 @@ class QToolButton;
 
 namespace zylcarto {
 
+class TGeoAtlasPrivate;
+
 /// A map of the atlas that the user asked for and that could not be loaded:
 /// MapNumber is its number, Message says why (naming the file where known).
 using TMapLoadFailedEvent = std::function<void(TObject* Sender, int MapNumber, const std::string& Message)>;
+/// The current map changed to MapNumber (0 for none).
+using TCurrentMapEvent = std::function<void(TObject* Sender, int MapNumber)>;
+/// A zoom click found no finer (Finer) or coarser map at the clicked place.
+using TZoomLimitEvent = std::function<void(TObject* Sender, bool Finer)>;
 
 /// The atlas control. A widget owned by its Qt parent; it owns its map view, its
 /// panel and their controls, and the table of registered maps. Use it from the
@@ -45,20 +55,20 @@ class ZYLCARTO_EXPORT TGeoAtlas : public QFrame, public TObject {
     // What a form designer shows and stores, each with its reset to the default
     // so that only changed values go into the form.
     /// Whether the command panel shows; reset: true.
-    Q_PROPERTY(bool CmdPanelVisible READ CmdPanelVisible WRITE SetCmdPanelVisible RESET ResetCmdPanelVisible
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(bool CmdPanelVisible READ CmdPanelVisible WRITE SetCmdPanelVisible RESET ResetCmdPanelVisible)
     /// MapOutlineColor as $00BBGGRR; reset: DefaultMapOutlineColor.
-    Q_PROPERTY(uint MapOutlineColor READ MapOutlineColor WRITE SetMapOutlineColor RESET ResetMapOutlineColor
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(uint MapOutlineColor READ MapOutlineColor WRITE SetMapOutlineColor RESET ResetMapOutlineColor)
     /// Whether the other maps' outlines are drawn; reset: true.
-    Q_PROPERTY(bool MapOutlineVisible READ MapOutlineVisible WRITE SetMapOutlineVisible RESET ResetMapOutlineVisible
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(bool MapOutlineVisible READ MapOutlineVisible WRITE SetMapOutlineVisible RESET ResetMapOutlineVisible)
     /// The zoom-in step in percent; reset: DefaultMinResDiff.
-    Q_PROPERTY(double MinResDiff READ MinResDiff WRITE SetMinResDiff RESET ResetMinResDiff DESIGNABLE true STORED true)
+    Q_PROPERTY(double MinResDiff READ MinResDiff WRITE SetMinResDiff RESET ResetMinResDiff)
+    /// The number of the map shown, for a host to watch; a form does not store it,
+    /// as the maps are registered at run time.
+    Q_PROPERTY(int CurrentMapIdx READ CurrentMapIdx NOTIFY currentMapChanged STORED false)
 
 public:
     /// The most maps an atlas holds; RegisterMap refuses more.
-    static constexpr int MaxRegMaps = TMapRegistry::Capacity;
+    static constexpr int MaxRegMaps = 200;
     /// MapOutlineColor after construction: pure blue, as $00BBGGRR.
     static constexpr TColor DefaultMapOutlineColor = 0xFF0000;
     /// MinResDiff after construction, in percent.
@@ -80,24 +90,25 @@ public:
     // --- the registry
     /// Reads the calibration file's caption, resolution and corners and enters the
     /// map (again under its old number when the name is already registered, in any
-    /// letter case), then refills the map selector with no item selected; loads no
-    /// map. False when the file cannot be opened or holds no calibration data, or
+    /// letter case), then refills the map selector, which goes on showing the
+    /// current map; loads no map. False when the file cannot be opened or holds no calibration data, or
     /// the table is full: the table is then unchanged. Raises EZYLGeoMapError for
     /// malformed content, also with the table unchanged.
     bool RegisterMap(const std::string& MapFName);
     /// Removes map index (1..NumRegMaps; nothing otherwise) and numbers the maps
     /// above it one lower, then refills the map selector. When the removed map
-    /// was the one selected in the list, the map now under its number is
-    /// selected (none after the last map: the view keeps its picture); otherwise
-    /// the list is left without a selection and the view is repainted. Raises as
-    /// SelectMap.
+    /// was shown, the map now under its number is shown instead (the one before
+    /// it when it was the last), and the view is emptied when there is none or
+    /// it does not load, CurrentMapIdx then 0 and the selector without a
+    /// selection; OnCurrentMapChange follows either way. Raises as SelectMap.
     void UnregisterMap(int index);
     /// Makes map Index (1..NumRegMaps) current and loads its calibration file and
     /// image into the view, then selects it in the map selector, which fires no
-    /// cBoxMapsChange. False when Index is out of range (nothing changes) or the
-    /// load fails (the map is current all the same, the selector unchanged).
-    /// False too when a host's handler of the load deleted the atlas or its map.
-/// Raises what the view's LoadCalDataFromXML raises.
+    /// cBoxMapsChange. The map starts a zoom history of its own, and Backspace
+    /// comes back to the map shown before. False when Index is out of range
+    /// (nothing changes) or the load fails (the map is current all the same, the
+    /// selector unchanged). False too when a host's handler of the load deleted
+    /// the atlas or its map. Raises what the view's LoadCalDataFromXML raises.
     bool SelectMap(int Index);
     /// @{
     /// Selects the registered map covering (CurrentLat, CurrentLong) that comes
@@ -110,96 +121,99 @@ public:
     bool ZoomIn(double CurrentLat, double CurrentLong, double CurrentResolution);
     bool ZoomOut(double CurrentLat, double CurrentLong, double CurrentResolution);
     /// @}
-signals:
-    /// A zoom click found no finer (Finer) or coarser map at the clicked place;
-    /// the atlas has beeped and shows the same map. ZoomIn and ZoomOut do not emit it.
-    void ZoomLimitReached(bool Finer);
-
-public:
     /// A copy of map ix (1..MaxRegMaps, also above NumRegMaps, where it may hold a
     /// removed map's data); an empty definition outside.
-    TMapDefinition Maps(int ix) const { return FRegistry.Maps(ix); }
+    TMapDefinition Maps(int ix) const;
     /// Number of registered maps, 0..MaxRegMaps.
-    int NumRegMaps() const { return FRegistry.NumRegMaps(); }
+    int NumRegMaps() const;
     /// The map last chosen for display, 0 for none; follows the renumbering of
     /// UnregisterMap. Map images are looked for beside its calibration file.
-    int CurrentMapIdx() const { return FRegistry.CurrentMapIdx(); }
+    int CurrentMapIdx() const;
     /// How much finer, in percent of the current resolution, a map must be for
     /// zooming in to choose it.
-    double MinResDiff() const { return FMinResDiff; }
-    /// Sets MinResDiff, unchecked.
-    void SetMinResDiff(double Value) { FMinResDiff = Value; }
+    double MinResDiff() const;
+    /// Sets MinResDiff; a value that is not finite or outside 0 up to (not
+    /// including) 100 is refused and leaves it unchanged: 100 % finer is no map.
+    void SetMinResDiff(double Value);
 
     // --- the control surface
     /// The map view, owned by the atlas; a host may set its properties and handlers.
-    TGeoMap* CurrentMap() const { return FGeoMap; }
+    /// Its ConfinePanToMapImage is off in an atlas: with it on, the view keeps to
+    /// the image of the map shown, except right after a change of map.
+    TGeoMap* CurrentMap() const;
     /// @{
     /// The command panel, its zoom and pointer mode buttons (exactly one of which
     /// is down) and the map selector (list position k is map k), owned by the atlas.
-    QFrame* CmdPanel() const { return FCPanel; }
-    QToolButton* ZoomButton() const { return FSBZoom; }
-    QToolButton* PointerButton() const { return FSBPoint; }
-    QComboBox* MapSelector() const { return FCboxMaps; }
+    QFrame* CmdPanel() const;
+    QToolButton* ZoomButton() const;
+    QToolButton* PointerButton() const;
+    QComboBox* MapSelector() const;
     /// @}
     /// False once the panel was hidden; true also before the atlas is first shown.
     bool CmdPanelVisible() const;
     /// Shows or hides the command panel; without it the view fills the atlas.
     void SetCmdPanelVisible(bool Value);
     /// Colour of the other maps' outlines, $00BBGGRR.
-    TColor MapOutlineColor() const { return FMapOLColor; }
+    TColor MapOutlineColor() const;
     /// Sets MapOutlineColor and repaints the view.
     void SetMapOutlineColor(TColor Value);
     /// Whether the outlines of the registered maps other than the one selected
     /// in the list are drawn over the map.
-    bool MapOutlineVisible() const { return FMapOLVisible; }
+    bool MapOutlineVisible() const;
     /// Sets MapOutlineVisible and repaints the view.
     void SetMapOutlineVisible(bool Value);
     /// The cursor by its number in the application's cursor table.
-    TCursor Cursor() const { return FCursor; }
+    TCursor Cursor() const;
     /// Sets the atlas's cursor; a number nobody entered shows the default arrow.
     /// The mode buttons set crGeoZoom (zoom) and crHandPoint (pointer).
     void SetCursor(TCursor Value);
 
     // --- form designers and form loaders: the view's state (see TGeoMap)
     /// The view's designing state.
-    bool Designing() const { return FGeoMap->Designing(); }
+    bool Designing() const;
     /// Sets the view's designing state. In a designer the panel's controls take
     /// no input either, so that a click anywhere selects the atlas.
     void SetDesigning(bool Value);
     /// Starts the view's loading state.
-    void BeginLoading() { FGeoMap->BeginLoading(); }
+    void BeginLoading();
     /// Ends the view's loading state; raises what the view's Loaded raises.
-    void Loaded() { FGeoMap->Loaded(); }
+    void Loaded();
 
     // --- events
     /// The view's mouse-down, in its control pixels; in zoom mode the zoom click
     /// follows it.
-    void SetOnMouseDown(TMouseEvent Handler) { FOnMouseDown = std::move(Handler); }
+    void SetOnMouseDown(TMouseEvent Handler);
     /// @{
     /// The view's mouse-up and mouse moves, in its control pixels.
-    void SetOnMouseUp(TMouseEvent Handler) { FOnMouseUp = std::move(Handler); }
-    void SetOnMouseMove(TMouseMoveEvent Handler) { FOnMouseMove = std::move(Handler); }
+    void SetOnMouseUp(TMouseEvent Handler);
+    void SetOnMouseMove(TMouseMoveEvent Handler);
     /// @}
     /// The view's click, and each click on a mode button, before that button's event.
-    void SetOnClick(TNotifyEvent Handler) { FOnClick = std::move(Handler); }
+    void SetOnClick(TNotifyEvent Handler);
     /// The view's double click.
-    void SetOnDblClick(TNotifyEvent Handler) { FOnDblClick = std::move(Handler); }
+    void SetOnDblClick(TNotifyEvent Handler);
     /// @{
     /// A click on the zoom (pointer) mode button, after the cursor and the view's
     /// panning were switched and OnClick ran.
-    void SetOnZoomButClick(TNotifyEvent Handler) { FOnZoomButClick = std::move(Handler); }
-    void SetOnPointerButClick(TNotifyEvent Handler) { FOnPoiButClick = std::move(Handler); }
+    void SetOnZoomButClick(TNotifyEvent Handler);
+    void SetOnPointerButClick(TNotifyEvent Handler);
     /// @}
     /// The user's choice in the map selector, after the chosen map was made
     /// current and loaded, or its failure was reported by OnMapLoadFailed.
-    void SetOnCBoxMapsChange(TNotifyEvent Handler) { FOnCBxMapsChg = std::move(Handler); }
+    void SetOnCBoxMapsChange(TNotifyEvent Handler);
     /// A map that a zoom click, the map selector or a zoom step of the map (wheel,
     /// pinch, keys) chose could not be loaded: its calibration file cannot be read,
     /// holds no data set or is malformed, or its map image is missing or broken.
     /// The atlas then keeps the map shown, with its number as the current one and
     /// its place in the selector, and raises nothing out of the user's event; a
     /// zoom step goes on on the map shown.
-    void SetOnMapLoadFailed(TMapLoadFailedEvent Handler) { FOnMapLoadFailed = std::move(Handler); }
+    void SetOnMapLoadFailed(TMapLoadFailedEvent Handler);
+    /// CurrentMapIdx changed, after the operation that changed it is done
+    /// (selecting, zooming, unregistering); a map that failed to load changes nothing.
+    void SetOnCurrentMapChange(TCurrentMapEvent Handler);
+    /// A zoom click found no finer (Finer) or coarser map at the clicked place;
+    /// the atlas has beeped and shows the same map. ZoomIn and ZoomOut do not fire it.
+    void SetOnZoomLimitReached(TZoomLimitEvent Handler);
 
 Q_SIGNALS:
     /// @{
@@ -219,49 +233,19 @@ Q_SIGNALS:
     /// @}
     /// As OnMapLoadFailed, after the handler property.
     void mapLoadFailed(int MapNumber, const std::string& Message);
+    /// As OnCurrentMapChange, after the handler property: CurrentMapIdx's notification.
+    void currentMapChanged(int MapNumber);
+    /// As OnZoomLimitReached, after the handler property.
+    void zoomLimitReached(bool Finer);
 
 private:
-    void ResetCmdPanelVisible() { SetCmdPanelVisible(true); }
-    void ResetMapOutlineColor() { SetMapOutlineColor(DefaultMapOutlineColor); }
-    void ResetMapOutlineVisible() { SetMapOutlineVisible(true); }
-    void ResetMinResDiff() { SetMinResDiff(DefaultMinResDiff); }
-    void RebuildMapSelector();
-    int SelectedListPosition() const;  // 1-based, 0 for none
-    template <typename Signal>
-    void ModeButtonClicked(const TNotifyEvent& ButtonEvent, Signal ButtonSignal);
-    void MapSelectorChosen(int ListIndex);
-    void ViewMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
-    void DrawMapOutlines(TCanvas& Canvas, const TMapViewport& View) const;
-    void LocateMapImage(std::string& FileName) const;
-    // The map's handlers run while it loads and may delete the atlas or the map:
-    // false when either is gone, Loaded telling otherwise whether the load succeeded.
-    bool LoadIntoView(int Number, bool& Loaded);
-    // SelectMap, then centring on the position unless a handler deleted something.
-    void ShowZoomedMap(int Number, double Lat, double Long);
-    // SelectMap for a user's action, which must not raise: a map that does not
-    // load is reported and the map shown stays current. False when the atlas or
-    // its map is gone, Loaded telling otherwise whether the map was loaded.
-    bool SelectMapForUser(int Number, bool& Loaded);
-    // The map's zoom step to Magnify around At, when it changes maps.
-    bool ZoomStepAcrossMaps(double Magnify, QPointF At);
+    void ResetCmdPanelVisible();
+    void ResetMapOutlineColor();
+    void ResetMapOutlineVisible();
+    void ResetMinResDiff();
 
-    // Registry (the table and the current map number live in FRegistry).
-    QPointer<TGeoMap> FGeoMap;  // a host may delete it from one of its handlers
-    double FMinResDiff = DefaultMinResDiff;
-    TMapRegistry FRegistry;
-    // Control surface.
-    QFrame* FCPanel = nullptr;
-    QToolButton* FSBZoom = nullptr;
-    QToolButton* FSBPoint = nullptr;
-    QComboBox* FCboxMaps = nullptr;
-    TColor FMapOLColor = DefaultMapOutlineColor;
-    bool FMapOLVisible = true;
-    TCursor FCursor = crDefault;
-    TNotifyEvent FOnZoomButClick, FOnPoiButClick, FOnCBxMapsChg;
-    TMouseEvent FOnMouseDown, FOnMouseUp;
-    TMouseMoveEvent FOnMouseMove;
-    TNotifyEvent FOnClick, FOnDblClick;
-    TMapLoadFailedEvent FOnMapLoadFailed;
+    friend class TGeoAtlasPrivate;
+    const std::unique_ptr<TGeoAtlasPrivate> d;
 };
 
 }  // namespace zylcarto

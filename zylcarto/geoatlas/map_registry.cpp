@@ -20,12 +20,16 @@ TMapDefinition TMapRegistry::Maps(int Index) const {
     return FRegMaps[static_cast<std::size_t>(Index - 1)];
 }
 
+int TMapRegistry::Find(const std::string& MapFName) const {
+    for (int n = 1; n <= FNumRegMaps; ++n)
+        if (FRegMaps[static_cast<std::size_t>(n - 1)].MapFName == MapFName) return n;
+    return 0;
+}
+
 int TMapRegistry::Store(const TMapDefinition& Definition) {
-    for (int n = 1; n <= FNumRegMaps; ++n) {
-        if (FRegMaps[static_cast<std::size_t>(n - 1)].MapFName == Definition.MapFName) {
-            FRegMaps[static_cast<std::size_t>(n - 1)] = Definition;
-            return n;
-        }
+    if (const int n = Find(Definition.MapFName); n != 0) {
+        FRegMaps[static_cast<std::size_t>(n - 1)] = Definition;
+        return n;
     }
     if (FNumRegMaps >= Capacity) return 0;
     FRegMaps[static_cast<std::size_t>(FNumRegMaps)] = Definition;

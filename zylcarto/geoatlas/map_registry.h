@@ -7,35 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "zylcarto/geoatlas/map_definition.h"
 #include "zylcarto/geomap/calibration/calib_types.h"
-#include "zylcarto/support/export.h"
 
 namespace zylcarto {
 
-/// One registered map: a plain value.
-struct TMapDefinition {
-    /// The calibration file's name in lower case: identifies the entry.
-    std::string MapFName;
-    /// Caption of the map.
-    std::string Caption;
-    /// Metres per pixel; smaller is more detailed.
-    double Resolution = 0;
-    /// Positions of the image corners in degrees.
-    TCornerArray Corners;
-    /// The calibration file's name as registered, for opening it: the lower-case
-    /// identifier does not name the file on a case-sensitive file system.
-    std::string FileName;
-    /// Equal when every field is.
-    friend bool operator==(const TMapDefinition&, const TMapDefinition&) = default;
-};
-
 /// The entry of a calibration file named FileName with the given data.
-ZYLCARTO_EXPORT TMapDefinition MapDefinitionFromCalib(const std::string& FileName, const TCalibData& CalData);
+TMapDefinition MapDefinitionFromCalib(const std::string& FileName, const TCalibData& CalData);
 
 /// Up to Capacity maps numbered 1..NumRegMaps, and the current one. A plain value
 /// owned by its atlas, one thread at a time; nothing here raises, out-of-range
 /// numbers give 0, false or an empty entry.
-class ZYLCARTO_EXPORT TMapRegistry {
+class TMapRegistry {
 public:
     /// The most maps an atlas holds.
     static constexpr int Capacity = 200;
@@ -47,6 +30,8 @@ public:
     /// A copy of slot Index (1..Capacity, also above NumRegMaps); empty outside.
     TMapDefinition Maps(int Index) const;
 
+    /// The number of the map whose MapFName is MapFName, 0 for none.
+    int Find(const std::string& MapFName) const;
     /// Updates the entry with the same MapFName in place, else appends one.
     /// Returns the map's number, 0 when the table is full (it is then unchanged).
     int Store(const TMapDefinition& Definition);

@@ -4,7 +4,6 @@
 /// the map shown, or over to a finer or coarser registered map at the same
 /// scale on screen. A plain decision on the registry; the atlas carries it out.
 #include "zylcarto/geoatlas/map_registry.h"
-#include "zylcarto/support/export.h"
 
 namespace zylcarto {
 
@@ -18,14 +17,15 @@ struct TMapChange {
 
 /// A step at (Lat, Long) on a map of Resolution metres per pixel, shown at
 /// magnification From, that would show it at To. Inwards it changes to the map
-/// FindFinerMap gives once the step shows more detail than that map has at 1:1;
-/// outwards to the map FindCoarserMap gives once the step would show the current
-/// map below 1:1. Both ways the boundary between two maps is the finer one's
-/// 1:1, so a step in and a step out cross it once each and come back to the same
-/// map at the same scale. The new magnification keeps the metres per control
-/// pixel (Resolution / To), within the viewport's range. None for a Resolution
-/// that is not finite and positive.
-ZYLCARTO_EXPORT TMapChange ZoomStepMapChange(const TMapRegistry& Registry, double Lat, double Long, double Resolution,
-                                             double From, double To, double MinResDiff);
+/// FindFinerMap gives once the step would enlarge the current map beyond 1:1,
+/// where it shows no more than its pixels and the finer map, even reduced,
+/// shows more; outwards to the map FindCoarserMap gives once that map would
+/// show at 1:1 or less. Both ways the boundary between two maps is the coarser
+/// one's 1:1, so a step in and a step out cross it once each and come back to
+/// the same map at the same scale. The new magnification keeps the metres per
+/// control pixel (Resolution / To), within the viewport's range. None for a
+/// Resolution that is not finite and positive.
+TMapChange ZoomStepMapChange(const TMapRegistry& Registry, double Lat, double Long, double Resolution, double From,
+                             double To, double MinResDiff);
 
 }  // namespace zylcarto

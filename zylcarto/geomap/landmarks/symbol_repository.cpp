@@ -1,5 +1,7 @@
 #include "zylcarto/geomap/landmarks/symbol_repository.h"
 
+#include "zylcarto/geomap/landmarks/symbol_repository_p.h"
+
 #include <algorithm>
 
 #include "zylcarto/geomap/calibration/calib_text.h"
@@ -72,38 +74,44 @@ bool ReadSymbolSet(TXmlSource& Source, std::string_view DataID, std::vector<TSym
 }
 
 TSymbolRepository::TSymbolRepository(TComponent* AOwner)
-    : TComponent(AOwner), FSymbols(kInitialCapacity, ZeroSymbol()) {}
+    : TComponent(AOwner), d(std::make_unique<TSymbolRepositoryPrivate>()) {
+    d->Symbols.assign(kInitialCapacity, ZeroSymbol());
+}
+
+TSymbolRepository::~TSymbolRepository() = default;
+
+int TSymbolRepository::NumEntries() const { return d->NEntries; }
 
 void TSymbolRepository::SetNEntries(int Value) {
     if (Value < 0) return;
     const auto n = static_cast<std::size_t>(Value);
     // Slots past the count may hold entries of an earlier, longer list: clear them.
-    for (std::size_t i = static_cast<std::size_t>(FNEntries); i < std::min(n, FSymbols.size()); ++i)
-        FSymbols[i] = ZeroSymbol();
-    FSymbols.resize(n, ZeroSymbol());
-    FNEntries = Value;
+    for (std::size_t i = static_cast<std::size_t>(d->NEntries); i < std::min(n, d->Symbols.size()); ++i)
+        d->Symbols[i] = ZeroSymbol();
+    d->Symbols.resize(n, ZeroSymbol());
+    d->NEntries = Value;
 }
 
 TSymbol TSymbolRepository::GetValues(int Index) const {
-    if (Index < 1 || Index > FNEntries) return DefaultSymbolRecord();
-    return FSymbols[static_cast<std::size_t>(Index - 1)];
+    if (Index < 1 || Index > d->NEntries) return DefaultSymbolRecord();
+    return d->Symbols[static_cast<std::size_t>(Index - 1)];
 }
 
 void TSymbolRepository::SetValues(int Index, const TSymbol& Value) {
-    if (Index < 1 || Index > FNEntries) return;
-    FSymbols[static_cast<std::size_t>(Index - 1)] = Value;
+    if (Index < 1 || Index > d->NEntries) return;
+    d->Symbols[static_cast<std::size_t>(Index - 1)] = Value;
 }
 
-void TSymbolRepository::Clear() { std::fill_n(FSymbols.begin(), FNEntries, DefaultSymbolRecord()); }
+void TSymbolRepository::Clear() { std::fill_n(d->Symbols.begin(), d->NEntries, DefaultSymbolRecord()); }
 
 void TSymbolRepository::Backup() {
-    FSymbolsBak.assign(FSymbols.begin(), FSymbols.begin() + FNEntries);
-    FNEntriesBak = FNEntries;
+    d->SymbolsBak.assign(d->Symbols.begin(), d->Symbols.begin() + d->NEntries);
+    d->NEntriesBak = d->NEntries;
 }
 
 void TSymbolRepository::Restore() {
-    FSymbols = FSymbolsBak;
-    FNEntries = FNEntriesBak;
+    d->Symbols = d->SymbolsBak;
+    d->NEntries = d->NEntriesBak;
 }
 
 void TSymbolRepository::RaiseCannotAssign() const {
@@ -114,10 +122,7 @@ void TSymbolRepository::Assign(const TObject* Source) {
     const auto* other = dynamic_cast<const TSymbolRepository*>(Source);
     if (!other) RaiseCannotAssign();
     if (other == this) return;
-    FSymbols = other->FSymbols;
-    FSymbolsBak = other->FSymbolsBak;
-    FNEntries = other->FNEntries;
-    FNEntriesBak = other->FNEntriesBak;
+    *d = *other->d;
 }
 
 void TSymbolRepository::AssignTo(TObject* Dest) const {
@@ -133,7 +138,7 @@ void TSymbolRepository::StoreOnFile(const std::string& FName, const std::string&
     f.WriteLn("");
     f.WriteLn("<!-- TGeoMap Landmark Repository / Zyl Component Suite -->");
     f.WriteLn("<lmsymbols sig=\"ZYLCSuite\" vers=\"1.0\" id=\"" + QuotableText(Utf8ToAnsi(DataID)) + "\">");
-    for (int i = 0; i < FNEntries; ++i) f.WriteLn(SymbolLine(FSymbols[static_cast<std::size_t>(i)]));
+    for (int i = 0; i < d->NEntries; ++i) f.WriteLn(SymbolLine(d->Symbols[static_cast<std::size_t>(i)]));
     f.WriteLn("</lmsymbols>");
     f.Close();
 }
@@ -150,9 +155,9 @@ bool TSymbolRepository::ReadFromOpenXMLFile(TTextFile& F, const std::string& Dat
     TTextFileSource source(F);
     std::vector<TSymbol> read;
     if (!ReadSymbolSet(source, DataID, read)) return false;
-    FNEntries = static_cast<int>(read.size());
+    d->NEntries = static_cast<int>(read.size());
     if (read.size() < kInitialCapacity) read.resize(kInitialCapacity, ZeroSymbol());
-    FSymbols = std::move(read);
+    d->Symbols = std::move(read);
     return true;
 }
 

@@ -4,6 +4,7 @@
 /// file of the calibration family, with a backup copy and copying between
 /// repositories. Symbols are numbered 1..NumEntries.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,7 @@ namespace zylcarto {
 
 class TTextFile;
 class TXmlSource;
+class TSymbolRepositoryPrivate;
 
 /// One repository entry: a symbol with a name and a category.
 struct TSymbol {
@@ -46,9 +48,11 @@ class ZYLCARTO_EXPORT TSymbolRepository : public TComponent {
 public:
     /// An empty repository (NumEntries 0, no backup), owned by AOwner when given.
     explicit TSymbolRepository(TComponent* AOwner = nullptr);
+    /// Frees the entries and the backup.
+    ~TSymbolRepository() override;
 
     /// Number of symbols.
-    int NumEntries() const { return FNEntries; }
+    int NumEntries() const;
     /// Sets the number of entries; entries beyond the previous count are all zero
     /// (lmPlus, size 0, colours 0, no name). Negative values are ignored.
     void SetNEntries(int Value);
@@ -85,10 +89,7 @@ public:
 private:
     [[noreturn]] void RaiseCannotAssign() const;
 
-    std::vector<TSymbol> FSymbols;     // entry i is FSymbols[i - 1]; size >= FNEntries
-    std::vector<TSymbol> FSymbolsBak;  // size == FNEntriesBak
-    int FNEntries = 0;
-    int FNEntriesBak = 0;
+    const std::unique_ptr<TSymbolRepositoryPrivate> d;
 };
 
 }  // namespace zylcarto
