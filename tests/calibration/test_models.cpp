@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 #include <numbers>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -236,6 +237,8 @@ const TModelCase ModelCases[] = {
      0.003,
      AddGraticulePoints},
 };
+
+void PrintTo(const TModelCase& c, std::ostream* os) { *os << c.Name; }
 
 class ModelFit : public ::testing::TestWithParam<TModelCase> {};
 
