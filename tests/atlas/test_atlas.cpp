@@ -19,6 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "calibrated_map.h"
+#include "pixels.h"
+#include "qt_input.h"
 #include "zylcarto/geoatlas/geoatlas.h"
 #include "zylcarto/geomap/calibration/calib_xml.h"
 #include "zylcarto/support/errors.h"
@@ -26,47 +29,13 @@
 #include "zylcarto/support/strings.h"
 
 using namespace zylcarto;
+using test::ExpectPixels;
+using test::SendMouse;
+using test::SendWheel;
+using test::TMapFile;
+using test::WriteMapFile;
 
 namespace {
-
-struct TestMap {
-    std::string Stem;
-    std::string Caption;
-    double Resolution;
-    double LatLow, LongLow, LatHigh, LongHigh;
-    int Width = 200, Height = 100;
-    QRgb Color = qRgb(255, 255, 255);
-    std::string ImageName{};  // default: Stem + ".bmp"
-};
-
-// Writes Folder/Stem.xml (an equirectangular calibration over the image's
-// corners) and the image it names; returns the calibration file's path.
-std::string WriteMap(const QString& Folder, const TestMap& M) {
-    QDir().mkpath(Folder);
-    const std::string Image = M.ImageName.empty() ? M.Stem + ".bmp" : M.ImageName;
-    QImage Picture(M.Width, M.Height, QImage::Format_RGB32);
-    Picture.fill(M.Color);
-    EXPECT_TRUE(Picture.save(QDir(Folder).filePath(QString::fromStdString(Image)), "BMP"));
-    TCalibData D;
-    D.MapFName = Image;
-    D.Caption = M.Caption;
-    D.Resolution = M.Resolution;
-    D.Corners[gcoTopLeft] = {M.LatHigh, M.LongLow};
-    D.Corners[gcoBottomLeft] = {M.LatLow, M.LongLow};
-    D.Corners[gcoBottomRight] = {M.LatLow, M.LongHigh};
-    D.Corners[gcoTopRight] = {M.LatHigh, M.LongHigh};
-    D.NumCalQuads = 4;
-    D.CalQuads[1] = {M.LatHigh, M.LongLow, 0, 0};
-    D.CalQuads[2] = {M.LatHigh, M.LongHigh, M.Width, 0};
-    D.CalQuads[3] = {M.LatLow, M.LongLow, 0, M.Height};
-    D.CalQuads[4] = {M.LatLow, M.LongHigh, M.Width, M.Height};
-    const std::string Xml = QDir(Folder).filePath(QString::fromStdString(M.Stem + ".xml")).toStdString();
-    TTextFile F;
-    F.OpenWrite(Xml);
-    WriteRawCalDataToOpenXMLFile(F, true, "test", D, cmEquiRect);
-    F.Close();
-    return Xml;
-}
 
 class Atlas : public ::testing::Test {
 protected:
@@ -76,8 +45,8 @@ protected:
     QString Folder(const char* Sub = "") const {
         return *Sub ? QDir(Dir.path()).filePath(QLatin1String(Sub)) : Dir.path();
     }
-    std::string Add(const TestMap& M, const char* Sub = "") {
-        const std::string Xml = WriteMap(Folder(Sub), M);
+    std::string Add(const TMapFile& M, const char* Sub = "") {
+        const std::string Xml = WriteMapFile(Folder(Sub), M);
         EXPECT_TRUE(A.RegisterMap(Xml)) << Xml;
         return Xml;
     }
@@ -413,13 +382,6 @@ TEST_F(Atlas, AHostsOwnMapHandlersLeaveZoomClicksWorking) {
     EXPECT_EQ(AtlasDowns, 1);
 }
 
-// Whether the view took the notches.
-bool Wheel(TGeoMap& View, QPoint At, int Delta) {
-    QWheelEvent E(At, View.mapToGlobal(At), {}, {0, Delta}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(&View, &E);
-    return E.isAccepted();
-}
-
 TEST_F(Atlas, TheWheelGoesFromMapToMapAtTheSameScaleKeepingThePlace) {
     // Nested maps, the fine one twice as detailed in metres and in degrees per pixel.
     Add({"coarse", "coarse", 100, 46, 15, 49, 19, 400, 300});
@@ -445,7 +407,7 @@ TEST_F(Atlas, TheWheelGoesFromMapToMapAtTheSameScaleKeepingThePlace) {
         SCOPED_TRACE(std::to_string(++Notches) + " " + N.Map);
         const double Before = MetresPerPixel();
         const TCoords Place = PlaceAt(At);
-        EXPECT_TRUE(Wheel(View(), At, N.Delta));
+        EXPECT_TRUE(SendWheel(View(), At, N.Delta));
         EXPECT_EQ(Shown(), N.Map);
         EXPECT_EQ(Selected(), A.CurrentMapIdx());
         EXPECT_NEAR(View().Magnification(), N.Magnify, 1e-9);
@@ -473,8 +435,8 @@ TEST_F(Atlas, AMapChangeKeepsThePlaceUnderThePointerAlsoAtTheNewMapsEdge) {
         std::function<void(QPoint)> Change;
         const char* Map;
     };
-    const auto NotchIn = [&](QPoint At) { EXPECT_TRUE(Wheel(View(), At, 120)); };
-    const auto NotchOut = [&](QPoint At) { EXPECT_TRUE(Wheel(View(), At, -120)); };
+    const auto NotchIn = [&](QPoint At) { EXPECT_TRUE(SendWheel(View(), At, 120)); };
+    const auto NotchOut = [&](QPoint At) { EXPECT_TRUE(SendWheel(View(), At, -120)); };
     const auto Click = [&](Qt::MouseButton Button) {
         return [&, Button](QPoint At) {
             A.ZoomButton()->click();
@@ -508,7 +470,7 @@ TEST_P(AtlasBackspace, GoesBackThroughTheMapsOwnViewsThenToTheMapShownBefore) {
     Add({"fine", "fine", 50, 47, 16, 48, 18, 400, 200});
     A.show();
     const std::map<std::string, std::function<void(QPoint)>> Ways = {
-        {"notch", [&](QPoint At) { EXPECT_TRUE(Wheel(View(), At, 120)); }},
+        {"notch", [&](QPoint At) { EXPECT_TRUE(SendWheel(View(), At, 120)); }},
         {"click",
          [&](QPoint At) {
              A.ZoomButton()->click();
@@ -524,7 +486,7 @@ TEST_P(AtlasBackspace, GoesBackThroughTheMapsOwnViewsThenToTheMapShownBefore) {
     ASSERT_EQ(Shown(), "fine");
     const TPoint FineTopLeft = View().TopLeft();
     const double FineMagnify = View().Magnification();
-    EXPECT_TRUE(Wheel(View(), At, 120));  // within the fine map
+    EXPECT_TRUE(SendWheel(View(), At, 120));  // within the fine map
     struct TBack {
         const char* Map;
         TPoint TopLeft;
@@ -564,7 +526,7 @@ TEST_F(Atlas, WithoutWheelZoomTheWheelChangesNothing) {
     View().SetMagnification(1.9);  // a notch in would change to the fine map
     View().SetWheelZoom(false);
     const TPoint TopLeft = View().TopLeft();
-    EXPECT_FALSE(Wheel(View(), ControlPos(47.5, 17), 120));
+    EXPECT_FALSE(SendWheel(View(), ControlPos(47.5, 17), 120));
     EXPECT_EQ(Shown(), "coarse");
     EXPECT_EQ(View().Magnification(), 1.9);
     EXPECT_EQ(View().TopLeft(), TopLeft);
@@ -572,8 +534,8 @@ TEST_F(Atlas, WithoutWheelZoomTheWheelChangesNothing) {
 
 TEST(AtlasEvents, EveryEventMayDeleteTheAtlasFromItsHandlerOrSlot) {
     QTemporaryDir Dir;
-    const std::string Xml = WriteMap(Dir.path(), {"one", "one", 100, 46, 15, 49, 19, 400, 300});
-    const std::string Imageless = WriteMap(Dir.path(), {"two", "two", 50, 46, 15, 49, 19, 400, 300});
+    const std::string Xml = WriteMapFile(Dir.path(), {"one", "one", 100, 46, 15, 49, 19, 400, 300});
+    const std::string Imageless = WriteMapFile(Dir.path(), {"two", "two", 50, 46, 15, 49, 19, 400, 300});
     QFile::remove(QDir(Dir.path()).filePath(QStringLiteral("two.bmp")));
     using TKill = std::function<void()>;
     struct TCase {
@@ -591,10 +553,7 @@ TEST(AtlasEvents, EveryEventMayDeleteTheAtlasFromItsHandlerOrSlot) {
     };
     // Sent directly: QTest would still address the view after the atlas went.
     const auto Send = [](TGeoAtlas& At, QEvent::Type Type, Qt::MouseButtons Held) {
-        const QPoint P(50, 50);
-        QMouseEvent E(Type, P, At.CurrentMap()->mapToGlobal(P),
-                      Type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, Held, Qt::NoModifier);
-        QApplication::sendEvent(At.CurrentMap(), &E);
+        SendMouse(*At.CurrentMap(), Type, {50, 50}, Type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, Held);
     };
     const auto Press = [Send](TGeoAtlas& At) { Send(At, QEvent::MouseButtonPress, Qt::LeftButton); };
     const std::vector<TCase> Cases = {
@@ -641,8 +600,8 @@ TEST(AtlasEvents, EveryEventMayDeleteTheAtlasFromItsHandlerOrSlot) {
 
 TEST(AtlasEvents, TheMapsLoadingHandlerMayDeleteTheAtlasOrItsMapWhileAMapIsSelected) {
     QTemporaryDir Dir;
-    const std::string Coarse = WriteMap(Dir.path(), {"coarse", "coarse", 100, 46, 15, 49, 19, 400, 300});
-    const std::string Fine = WriteMap(Dir.path(), {"fine", "fine", 50, 47, 16, 48, 18, 400, 200});
+    const std::string Coarse = WriteMapFile(Dir.path(), {"coarse", "coarse", 100, 46, 15, 49, 19, 400, 300});
+    const std::string Fine = WriteMapFile(Dir.path(), {"fine", "fine", 50, 47, 16, 48, 18, 400, 200});
     const auto OnFineMap = [](TGeoAtlas& At) {
         int x = 0, y = 0;
         EXPECT_TRUE(At.CurrentMap()->CalcPixelCoords(47.5, 17, x, y));
@@ -661,15 +620,12 @@ TEST(AtlasEvents, TheMapsLoadingHandlerMayDeleteTheAtlasOrItsMapWhileAMapIsSelec
         {"a zoom click",
          [&](TGeoAtlas& At) {
              At.ZoomButton()->click();
-             const QPoint P = OnFineMap(At);
-             QMouseEvent E(QEvent::MouseButtonPress, P, At.CurrentMap()->mapToGlobal(P), Qt::LeftButton, Qt::LeftButton,
-                           Qt::NoModifier);
-             QApplication::sendEvent(At.CurrentMap(), &E);
+             SendMouse(*At.CurrentMap(), QEvent::MouseButtonPress, OnFineMap(At), Qt::LeftButton, Qt::LeftButton);
          }},
         {"a wheel notch",
          [&](TGeoAtlas& At) {
              At.CurrentMap()->SetMagnification(1.9);
-             Wheel(*At.CurrentMap(), OnFineMap(At), 120);
+             SendWheel(*At.CurrentMap(), OnFineMap(At), 120);
          }},
     };
     for (const TCase& Case : Cases)
@@ -705,9 +661,9 @@ TEST_F(Atlas, OutlinesOfTheOtherMapsAreDrawnAtTheViewsScale) {
     ASSERT_TRUE(A.SelectMap(1));
     const QRgb Blue = qRgb(0, 0, 255);
     const QImage& Pic = View().AuxBitmap();
-    EXPECT_EQ(Pic.pixel(200, 100) & 0xFFFFFF, Blue & 0xFFFFFF);  // top edge
-    EXPECT_EQ(Pic.pixel(100, 150) & 0xFFFFFF, Blue & 0xFFFFFF);  // left edge
-    EXPECT_EQ(Pic.pixel(200, 150) & 0xFFFFFF, 0xFFFFFFu);        // inside
+    ExpectPixels(Pic, {{200, 100, FromQRgb(Blue), "top edge"},
+                       {100, 150, FromQRgb(Blue), "left edge"},
+                       {200, 150, 0xFFFFFF, "inside"}});
     View().SetMagnification(0.5);
     EXPECT_EQ(View().AuxBitmap().pixel(100, 50) & 0xFFFFFF, Blue & 0xFFFFFF);
     View().SetMagnification(1.0);
@@ -726,9 +682,9 @@ TEST_F(Atlas, OutlinesOfTheOtherMapsAreDrawnAtTheViewsScale) {
     QImage Export(400, 300, QImage::Format_RGB32);
     Export.fill(Qt::black);
     View().CopyToBMP(Export, {60, 40}, 2.0, 50, 30, 300, 200);
-    EXPECT_EQ(Export.pixel(50 + 200, 30 + 120) & 0xFFFFFF, qRgb(0, 255, 0) & 0xFFFFFF);  // top edge, image row 100
-    EXPECT_EQ(Export.pixel(50 + 80, 30 + 150) & 0xFFFFFF, qRgb(0, 255, 0) & 0xFFFFFF);   // left edge, column 100
-    EXPECT_EQ(Export.pixel(50 + 200, 30 + 100) & 0xFFFFFF, 0xFFFFFFu);  // where the screen has the top edge
+    ExpectPixels(Export, {{50 + 200, 30 + 120, 0x00FF00, "top edge, image row 100"},
+                          {50 + 80, 30 + 150, 0x00FF00, "left edge, column 100"},
+                          {50 + 200, 30 + 100, 0xFFFFFF, "where the screen has the top edge"}});
 }
 
 TEST_F(Atlas, AMapTheUserChoosesThatFailsToLoadIsReportedAndTheMapShownStays) {
@@ -761,7 +717,7 @@ TEST_F(Atlas, AMapTheUserChoosesThatFailsToLoadIsReportedAndTheMapShownStays) {
         {"a wheel notch", false,
          [&] {
              View().SetMagnification(1.9);
-             EXPECT_TRUE(Wheel(View(), OnFineMap(), 120));
+             EXPECT_TRUE(SendWheel(View(), OnFineMap(), 120));
          }},
     };
     for (const TCase& Case : Cases) {

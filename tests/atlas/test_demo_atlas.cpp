@@ -19,6 +19,7 @@
 
 #include "../../apps/demo/atlas_builder.h"
 #include "../../apps/demo/demo_window.h"
+#include "qt_input.h"
 #include "zylcarto/geoatlas/geoatlas.h"
 
 using namespace zylcarto;
@@ -69,9 +70,7 @@ protected:
     QString Readout() { return W->findChild<QLabel*>(QStringLiteral("Position"))->text(); }
     QTableWidget& Table() { return *W->findChild<QTableWidget*>(QStringLiteral("ReferencePointTable")); }
     void Send(QEvent::Type Type, QPoint P, Qt::MouseButton Button) {
-        QMouseEvent E(Type, QPointF(P), QPointF(View().mapToGlobal(P)), Button,
-                      Type == QEvent::MouseButtonPress ? Button : Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(&View(), &E);
+        test::SendMouse(View(), Type, P, Button, Type == QEvent::MouseButtonPress ? Button : Qt::NoButton);
     }
     void ChooseMap(int Number) {
         W->Atlas()->findChild<QComboBox*>(QStringLiteral("MapSelector"))->activated(Number - 1);

@@ -27,6 +27,15 @@ struct Map {
     std::function<Geo(Pix)> Inverse;  // pixel -> exact position
 };
 
+// A calibration of a W x H image by Model, without reference points.
+inline zylcarto::TMapCalibration Calibration(zylcarto::TCalibModel Model, int W = 1000, int H = 1000,
+                                             const std::string& Name = "Map1") {
+    zylcarto::TMapCalibration cal(Name);
+    cal.SetMapImageSize(W, H);
+    cal.SetCalibModel(Model);
+    return cal;
+}
+
 // Pixels of a regular grid, inclusive of both ends.
 inline std::vector<zylcarto::TPoint> Grid(int x0, int x1, int y0, int y1, int steps) {
     std::vector<zylcarto::TPoint> pts;

@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <limits>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "scratch_dir.h"
 #include "zylcarto/geomap/calibration/calib_xml.h"
@@ -14,26 +12,11 @@
 #include "zylcarto/support/streams.h"
 
 using namespace zylcarto;
+using test::ReadFile;
+using test::ScratchFile;
+using test::ScratchPath;
 
 namespace {
-
-std::string TempPath(const std::string& Name) {
-    static const zylcarto::test::TScratchDir dir("calxml");
-    return dir.Path(Name);
-}
-
-std::string WriteFile(const std::string& Name, const std::string& Text) {
-    const std::string path = TempPath(Name);
-    std::ofstream(path, std::ios::binary) << Text;
-    return path;
-}
-
-std::string ReadFile(const std::string& Path) {
-    std::ifstream in(Path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 TCalibData SampleData() {
     TCalibData d;
@@ -114,7 +97,7 @@ TEST(CalibXmlWriter, TextLayoutLineByLine) {
     d.NumCalQuads = 1;
     d.CalQuads[1] = {1.5, 2.25, 7, 8};
     d.UTMZone = 61;  // out of 1..60: no zone lines
-    const std::string path = TempPath("layout.xml");
+    const std::string path = ScratchPath("layout.xml");
     TTextFile f;
     f.OpenWrite(path);
     WriteRawCalDataToOpenXMLFile(f, true, "ID1", d, cmEquiRect);
@@ -152,7 +135,7 @@ TEST(CalibXmlWriter, StreamLayoutAlwaysHasHeaderResolutionAndQuads) {
     EXPECT_NE(text.find("<utmzone>32</utmzone>\r\n<utmsouth>FALSE</utmsouth>\r\n<ellipsoid>gelWGS84</ellipsoid>"),
               std::string::npos);
 
-    const std::string path = TempPath("nores.xml");
+    const std::string path = ScratchPath("nores.xml");
     TTextFile f;
     f.OpenWrite(path);
     WriteRawCalDataToOpenXMLFile(f, false, "x", d, cmUTM);
@@ -166,7 +149,7 @@ TEST(CalibXmlWriter, StreamLayoutAlwaysHasHeaderResolutionAndQuads) {
 
 TEST(CalibXmlRoundTrip, TextFileAndStreamGiveTheFieldsBack) {
     const TCalibData in = SampleData();
-    const std::string path = TempPath("roundtrip.xml");
+    const std::string path = ScratchPath("roundtrip.xml");
     TTextFile f;
     f.OpenWrite(path);
     WriteRawCalDataToOpenXMLFile(f, true, "set1", in, cmConicConformal);
@@ -199,7 +182,7 @@ TEST(CalibXmlRoundTrip, TextFileAndStreamGiveTheFieldsBack) {
 TEST(CalibXmlReader, PicksTheDataSetByIdWithoutCase) {
     const std::string text =
         SetText("a", "<resolution>1</resolution>\r\n") + SetText("b", "<resolution>2</resolution>\r\n");
-    const std::string path = WriteFile("two.xml", text);
+    const std::string path = ScratchFile("two.xml", text);
     TCalibData d;
     TCalibModel m;
     ASSERT_TRUE(ParseCalibData(path, "B", d, m));
@@ -212,12 +195,12 @@ TEST(CalibXmlReader, PicksTheDataSetByIdWithoutCase) {
     EXPECT_FALSE(ParseCalibData(path, "c", untouched, m));
     EXPECT_EQ(untouched, SampleData());
     EXPECT_EQ(m, cmUTM);
-    EXPECT_FALSE(ParseCalibData(TempPath("missing.xml"), "", untouched, m));
+    EXPECT_FALSE(ParseCalibData(ScratchPath("missing.xml"), "", untouched, m));
 }
 
 TEST(CalibXmlReader, HeaderValuesMapNameLoweredCaptionKept) {
-    const std::string path =
-        WriteFile("hdr.xml", SetText(" Q ", "", R"( model="ParabolicIp" map=" Maps/Big.JPG " caption=" My Caption ")"));
+    const std::string path = ScratchFile(
+        "hdr.xml", SetText(" Q ", "", R"( model="ParabolicIp" map=" Maps/Big.JPG " caption=" My Caption ")"));
     TCalibData d;
     TCalibModel m;
     ASSERT_TRUE(ParseCalibData(path, "q", d, m));
@@ -247,7 +230,7 @@ TEST(CalibXmlReader, ShortLinesKeptByParseDroppedByTheMapRules) {
     const std::string body =
         "<calline type=\"meridian\" value=\"3\" npoints=\"2\">\r\n[1,2] [3,4] \r\n</calline>\r\n"
         "<calline type=\"PARALLEL\" value=\"12,5\" npoints=\"3\">\r\n[1,2] [3,4] [5,6]\r\n</calline>\r\n";
-    const std::string path = WriteFile("short.xml", SetText("s", body));
+    const std::string path = ScratchFile("short.xml", SetText("s", body));
     TCalibData d;
     TCalibModel m;
     ASSERT_TRUE(ParseCalibData(path, "s", d, m));
@@ -269,7 +252,7 @@ TEST(CalibXmlReader, ShortLinesKeptByParseDroppedByTheMapRules) {
 
 TEST(CalibXmlReader, CountMismatchAndBadTypeRaiseWithTheirMessages) {
     const auto expectMessage = [](const std::string& Body, const std::string& Message) {
-        const std::string path = WriteFile("bad.xml", SetText("e", Body));
+        const std::string path = ScratchFile("bad.xml", SetText("e", Body));
         TCalibData d;
         TCalibModel m;
         try {
@@ -291,7 +274,7 @@ TEST(CalibXmlReader, CountMismatchAndBadTypeRaiseWithTheirMessages) {
                   "ParseCalibData: invalid type of graticule line: type=\"diagonal\"");
 
     const std::string path =
-        WriteFile("empty.xml", SetText("e", "<calquads></calquads><calline type=\"meridian\"></calline>"));
+        ScratchFile("empty.xml", SetText("e", "<calquads></calquads><calline type=\"meridian\"></calline>"));
     TCalibData ok;
     TCalibModel m;
     EXPECT_TRUE(ParseCalibData(path, "e", ok, m));
@@ -388,7 +371,7 @@ TEST(CalibXmlRoundTrip, QuotesLineBreaksAndExponentsComeBackNaNIsRefused) {
     ASSERT_EQ(out.NumCalQuads, 2);
     EXPECT_EQ(out.CalQuads[2].MapX, 1024);
     // files written before read as they did: a plain "&" stays
-    const std::string old = WriteFile("old.xml", SetText("o", "", " caption=\"A & B &amp; C\""));
+    const std::string old = ScratchFile("old.xml", SetText("o", "", " caption=\"A & B &amp; C\""));
     ASSERT_TRUE(ParseCalibData(old, "o", out, model));
     EXPECT_EQ(out.Caption, "A & B &amp; C");
 
@@ -398,13 +381,13 @@ TEST(CalibXmlRoundTrip, QuotesLineBreaksAndExponentsComeBackNaNIsRefused) {
     withNaN.SetPosition(0);
     EXPECT_THROW(ParseCalibData(withNaN, "n", out, model), EZYLGeoMapError);
 
-    const std::string path = WriteFile(
+    const std::string path = ScratchFile(
         "exp.xml", SetText("e", "<calquads npoints=\"2\">\r\n[4.8e1,7E-1,10,20] [-1.5e+1,2,30,40]\r\n</calquads>\r\n"));
     ASSERT_TRUE(ParseCalibData(path, "e", out, model));
     EXPECT_EQ(out.CalQuads[1], (TCalQuad{48.0, 0.7, 10, 20}));
     EXPECT_EQ(out.CalQuads[2], (TCalQuad{-15.0, 2.0, 30, 40}));
     const std::string bad =
-        WriteFile("bad.xml", SetText("b", "<calquads npoints=\"1\">\r\n[4.8x,7,10,20]\r\n</calquads>\r\n"));
+        ScratchFile("bad.xml", SetText("b", "<calquads npoints=\"1\">\r\n[4.8x,7,10,20]\r\n</calquads>\r\n"));
     try {
         ParseCalibData(bad, "b", out, model);
         ADD_FAILURE() << "no error";
@@ -413,7 +396,7 @@ TEST(CalibXmlRoundTrip, QuotesLineBreaksAndExponentsComeBackNaNIsRefused) {
     }
     // a quad with too few fields is refused, not read past its end
     const std::string shortQuad =
-        WriteFile("short.xml", SetText("s", "<calquads npoints=\"1\">\r\n[5]\r\n</calquads>\r\n"));
+        ScratchFile("short.xml", SetText("s", "<calquads npoints=\"1\">\r\n[5]\r\n</calquads>\r\n"));
     EXPECT_THROW(ParseCalibData(shortQuad, "s", out, model), EZYLGeoMapError);
 }
 
@@ -423,7 +406,7 @@ TEST(CalibXmlRoundTrip, ProjectedModelKeepsItsCRSByteForByteAndOlderTagsFirst) {
     // the ends, UTF-8 letters and a byte that is no UTF-8.
     in.CRS = std::string(" PROJCS[\"Réseau <a&b> 1\",\n\tUNIT[\"metre\",1]]  ") + "\xff" + " Ω ";
     in.ProjOrder = 2;
-    const std::string path = TempPath("projected.xml");
+    const std::string path = ScratchPath("projected.xml");
     TTextFile f;
     f.OpenWrite(path);
     WriteRawCalDataToOpenXMLFile(f, true, "set1", in, cmProjected);

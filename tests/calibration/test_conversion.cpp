@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "synthetic_maps.h"
 #include "zylcarto/geodesy/projections.h"
 #include "zylcarto/geomap/calibration/calib_convert.h"
 #include "zylcarto/geomap/calibration/calib_xml.h"
@@ -24,9 +25,7 @@ namespace {
 // An equirectangular map of W x H pixels from (north, west) at the top left
 // to (south, east) at the bottom right.
 TMapCalibration EquiRectMap(int W, int H, double north, double west, double south, double east) {
-    TMapCalibration cal("Map1");
-    cal.SetMapImageSize(W, H);
-    cal.SetCalibModel(cmEquiRect);
+    TMapCalibration cal = synthetic::Calibration(cmEquiRect, W, H);
     cal.AddCalibPoint(north, west, 0, 0);
     cal.AddCalibPoint(south, west, 0, H);
     cal.AddCalibPoint(south, east, W, H);
@@ -166,9 +165,7 @@ void GridOf(int x, int y, double& easting, double& northing, double e0) {
 }
 
 TMapCalibration UTMMap(double e0) {
-    TMapCalibration cal("Map1");
-    cal.SetMapImageSize(1000, 1000);
-    cal.SetCalibModel(cmUTM);
+    TMapCalibration cal = synthetic::Calibration(cmUTM);
     cal.SetUTMZone(32);
     for (int x : {0, 500, 1000})
         for (int y : {0, 500, 1000}) {
@@ -377,9 +374,7 @@ TEST(Conversion, UTMMapWithoutZoneIsInvalid) {
 }
 
 TEST(Conversion, ConicApexRowHasNoLongitude) {
-    TMapCalibration cal("Map1");
-    cal.SetMapImageSize(1000, 1000);
-    cal.SetCalibModel(cmConicConformal);
+    TMapCalibration cal = synthetic::Calibration(cmConicConformal);
     // Points on circles about an apex at (500, -2000): latitude falls with the radius.
     for (double r : {2200.0, 2600.0, 3000.0})
         for (double a : {-0.2, 0.0, 0.2})
@@ -443,9 +438,7 @@ TEST(Conversion, MapsAcrossTheAntimeridianFitAndConvertRelativeToTheMap) {
     const auto truthLat = [](double y) { return -16.0 - y / 100; };
     for (const TCalibModel model : {cmEquiRect, cmBiquadraticPn, cmMillerCylindrical, cmConicConformal}) {
         for (const bool wrapped : {true, false}) {
-            TMapCalibration cal("Fiji");
-            cal.SetMapImageSize(200, 200);
-            cal.SetCalibModel(model);
+            TMapCalibration cal = synthetic::Calibration(model, 200, 200, "Fiji");
             for (int x : {0, 50, 100, 150, 200})
                 for (int y : {0, 100, 200}) {
                     const double lon = truthLong(x);
@@ -502,9 +495,7 @@ TEST(Conversion, MapsAcrossTheAntimeridianFitAndConvertRelativeToTheMap) {
 // The graticule model with meridians 179 E and 179 W, and UTM maps of zones 60
 // and 1 reaching across 180.
 TEST(Conversion, GraticuleAndUTMMapsAcrossTheAntimeridian) {
-    TMapCalibration grat("Fiji");
-    grat.SetMapImageSize(200, 200);
-    grat.SetCalibModel(cmParabolicIp);
+    TMapCalibration grat = synthetic::Calibration(cmParabolicIp, 200, 200, "Fiji");
     for (int y : {0, 100, 200}) {
         grat.AddCalibPoint(gtlMeridian, 179.0, 0, y);
         grat.AddCalibPoint(gtlMeridian, -179.0, 200, y);
@@ -525,9 +516,7 @@ TEST(Conversion, GraticuleAndUTMMapsAcrossTheAntimeridian) {
     // 100 m per pixel over eastings that reach 180 at 65 N (Chukotka): zone 60 from
     // its west, zone 1 from its east.
     for (const int zone : {60, 1}) {
-        TMapCalibration cal("Chukotka");
-        cal.SetMapImageSize(1000, 1000);
-        cal.SetCalibModel(cmUTM);
+        TMapCalibration cal = synthetic::Calibration(cmUTM, 1000, 1000, "Chukotka");
         cal.SetUTMZone(zone);
         double e180 = 0, n180 = 0;
         LatLongToUTMInZone(65.0, zone == 60 ? 180.0 : -180.0, zone, false, gelWGS84, e180, n180);

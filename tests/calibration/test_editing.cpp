@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "synthetic_maps.h"
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/support/errors.h"
 
@@ -20,12 +21,7 @@ std::string ErrorOf(F&& f) {
     return "";
 }
 
-TMapCalibration Model(TCalibModel m) {
-    TMapCalibration cal("GeoMap1");
-    cal.SetMapImageSize(1000, 800);
-    cal.SetCalibModel(m);
-    return cal;
-}
+TMapCalibration Model(TCalibModel m) { return synthetic::Calibration(m, 1000, 800, "GeoMap1"); }
 
 }  // namespace
 

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <numbers>
+#include <ostream>
+#include <string>
 #include <vector>
 
 #include "synthetic_maps.h"
@@ -39,58 +42,6 @@ Pix NewtonForward(const std::function<Geo(Pix)>& inverse, Geo target) {
 synthetic::Map FromInverse(std::function<Geo(Pix)> inverse) {
     return {[inverse](Geo g) { return NewtonForward(inverse, g); }, inverse};
 }
-
-TMapCalibration MakeCalibration(TCalibModel model) {
-    TMapCalibration cal("Map1");
-    cal.SetMapImageSize(1000, 1000);
-    cal.SetCalibModel(model);
-    return cal;
-}
-
-}  // namespace
-
-TEST(EquiRectModel, RecoversAffineMapExactly) {
-    const auto truth = FromInverse([](Pix p) {
-        return Geo{52.0 - 0.0016 * p.Y + 0.00002 * p.X, 6.0 + 0.0025 * p.X + 0.00003 * p.Y};
-    });
-    TMapCalibration cal = MakeCalibration(cmEquiRect);
-    synthetic::AddReferencePoints(cal, truth, synthetic::Grid(0, 1000, 0, 1000, 2));
-    const auto e = synthetic::Measure(cal, truth, synthetic::Grid(37, 963, 41, 977, 7), "equirect");
-    EXPECT_EQ(e.Invalid, 0);
-    EXPECT_LT(e.MaxLatErr, 1e-9);
-    EXPECT_LT(e.MaxLongErr, 1e-9);
-    EXPECT_LE(e.MaxRoundTrip, 1);
-    EXPECT_LE(e.MaxForward, 1);
-    // The fit itself: latitude row is (52, 0.00002, -0.0016).
-    EXPECT_NEAR(cal.Params().EquRectPLSP[1][1], 52.0, 1e-9);
-    EXPECT_NEAR(cal.Params().EquRectPLSP[1][2], 0.00002, 1e-12);
-    EXPECT_NEAR(cal.Params().EquRectPLSP[1][3], -0.0016, 1e-12);
-}
-
-TEST(MillerModel, RecoversMillerCylindricalMap) {
-    const double y0 = 1542.0, s = 1000.0;
-    const synthetic::Map truth{
-        [=](Geo g) {
-            return Pix{500 + s * (g.Long * Deg - 0.2),
-                       y0 - 1.25 * s * std::log(std::tan(std::numbers::pi / 4 + 0.4 * g.Lat * Deg))};
-        },
-        [=](Pix p) {
-            return Geo{(std::atan(std::exp((y0 - p.Y) / (1.25 * s))) - std::numbers::pi / 4) / 0.4 / Deg,
-                       (0.2 + (p.X - 500) / s) / Deg};
-        }};
-    TMapCalibration cal = MakeCalibration(cmMillerCylindrical);
-    synthetic::AddReferencePoints(cal, truth, synthetic::Grid(0, 1000, 300, 900, 3));
-    const auto e = synthetic::Measure(cal, truth, synthetic::Grid(29, 971, 331, 877, 7), "miller");
-    EXPECT_EQ(e.Invalid, 0);
-    EXPECT_LT(e.MaxLatErr, 1e-9);
-    EXPECT_LT(e.MaxLongErr, 1e-9);
-    EXPECT_LE(e.MaxRoundTrip, 1);
-    EXPECT_LE(e.MaxForward, 1);
-    EXPECT_NEAR(cal.Params().MillercylPar[2][1], s, 1e-6);
-    EXPECT_NEAR(cal.Params().MillercylPar[1][1], -1.25 * s, 1e-6);
-}
-
-namespace {
 
 // Spherical Lambert conformal conic, standard parallels 44 and 49, 1 pixel = 1 km,
 // on an image of 900 x 650 pixels.
@@ -138,84 +89,6 @@ LambertMap SouthernLambert() {
     return m;
 }
 
-}  // namespace
-
-TEST(ConicModel, ApproximatesLambertConformalConicMaps) {
-    for (const bool south : {false, true}) {
-        const LambertMap m = south ? SouthernLambert() : NorthernLambert();
-        TMapCalibration cal("Map1");
-        cal.SetMapImageSize(900, 650);
-        cal.SetCalibModel(cmConicConformal);
-        synthetic::AddReferencePoints(cal, m.Truth, synthetic::Grid(0, 900, 0, 650, 3));
-        const auto e = synthetic::Measure(cal, m.Truth, synthetic::Grid(23, 877, 17, 633, 7),
-                                          south ? "conic (LCC south)" : "conic (LCC north)");
-        EXPECT_EQ(e.Invalid, 0);
-        // Latitude is linear in the radius in the model, not in the projection, and the
-        // apex is found to whole pixels: measured 0.0006 degrees over 6 degrees of latitude.
-        EXPECT_LT(e.MaxLatErr, 0.002);
-        EXPECT_LT(e.MaxLongErr, 0.002);
-        EXPECT_LE(e.MaxRoundTrip, 1);
-        EXPECT_LE(e.MaxForward, 1);
-        // The apex is found to the pixel across the axis of the cone and well within
-        // its distance from the map along it.
-        EXPECT_NEAR(cal.Params().ConicPars[1], m.ApexX, 2.0);
-        EXPECT_NEAR(cal.Params().ConicPars[2], m.ApexY, 0.02 * m.Rho0);
-    }
-}
-
-TEST(UTMModel, RecoversUTMGridMap) {
-    // Zone 32 north, 20 m per pixel, grid slightly rotated against the image.
-    auto toGrid = [](Pix p, double& easting, double& northing) {
-        easting = 480000 + 20 * p.X + 0.5 * p.Y;
-        northing = 5400000 - 20 * p.Y + 0.3 * p.X;
-    };
-    const synthetic::Map truth = FromInverse([=](Pix p) {
-        double e = 0, n = 0, lat = 0, lon = 0;
-        toGrid(p, e, n);
-        UTMToLatLong(e, n, 32, false, TGeoEllipsoid::gelWGS84, lat, lon);
-        return Geo{lat, lon};
-    });
-    TMapCalibration cal = MakeCalibration(cmUTM);
-    cal.ClearCalibData();
-    cal.SetUTMZone(32);
-    cal.SetUTMHemisphere(THemisphere::hemiNorth);
-    for (const TPoint& p : synthetic::Grid(0, 1000, 0, 1000, 2)) {
-        double e = 0, n = 0;
-        toGrid({double(p.X), double(p.Y)}, e, n);
-        ASSERT_TRUE(cal.AddCalibPoint(n, e, 32, THemisphere::hemiNorth, p.X, p.Y));
-    }
-    const auto e = synthetic::Measure(cal, truth, synthetic::Grid(37, 963, 41, 977, 7), "utm");
-    EXPECT_EQ(e.Invalid, 0);
-    EXPECT_LT(e.MaxLatErr, 1e-8);
-    EXPECT_LT(e.MaxLongErr, 1e-8);
-    EXPECT_LE(e.MaxRoundTrip, 1);
-    EXPECT_LE(e.MaxForward, 1);
-    // The grid position of a pixel through the public grid rule.
-    int x = -1, y = -1;
-    ASSERT_TRUE(cal.CalcPixelCoordsUTM(5400000 - 20 * 500 + 0.3 * 250, 480000 + 20 * 250 + 0.5 * 500, x, y));
-    EXPECT_EQ(x, 250);
-    EXPECT_EQ(y, 500);
-}
-
-TEST(BiquadraticModel, RecoversSmoothlyDistortedMap) {
-    const auto truth = FromInverse([](Pix p) {
-        return Geo{50.0 - 0.001 * p.Y + 3e-9 * p.X * p.Y + 5e-9 * p.Y * p.Y,
-                   7.0 + 0.0015 * p.X + 4e-9 * p.X * p.X - 2e-9 * p.X * p.Y};
-    });
-    TMapCalibration cal = MakeCalibration(cmBiquadraticPn);
-    synthetic::AddReferencePoints(cal, truth, synthetic::Grid(0, 1000, 0, 1000, 4));
-    const auto e = synthetic::Measure(cal, truth, synthetic::Grid(37, 963, 41, 977, 7), "biquadratic");
-    EXPECT_EQ(e.Invalid, 0);
-    // Pixel -> position is the model's own form (to the rounding of terms up to
-    // 10^6); the way back is approximated.
-    EXPECT_LT(e.MaxLatErr, 1e-8);
-    EXPECT_LT(e.MaxLongErr, 1e-8);
-    EXPECT_LE(e.MaxRoundTrip, 1);
-    EXPECT_LE(e.MaxForward, 1);
-}
-
-namespace {
-
 // Parabolic graticule whose coefficients vary linearly with the line value.
 struct GratTruth {
     // Parallel phi: y = a + b x + c x^2; meridian lambda: x = d + e y + g y^2.
@@ -235,11 +108,85 @@ struct GratTruth {
     }
 };
 
-}  // namespace
+synthetic::Map EquiRect() {
+    return FromInverse([](Pix p) {
+        return Geo{52.0 - 0.0016 * p.Y + 0.00002 * p.X, 6.0 + 0.0025 * p.X + 0.00003 * p.Y};
+    });
+}
+void ExpectEquiRectFit(const TMapCalibration& cal) {  // latitude row (52, 0.00002, -0.0016)
+    EXPECT_NEAR(cal.Params().EquRectPLSP[1][1], 52.0, 1e-9);
+    EXPECT_NEAR(cal.Params().EquRectPLSP[1][2], 0.00002, 1e-12);
+    EXPECT_NEAR(cal.Params().EquRectPLSP[1][3], -0.0016, 1e-12);
+}
 
-TEST(ParabolicModel, RecoversParabolicGraticule) {
-    const auto truth = FromInverse(GratTruth::Inverse);
-    TMapCalibration cal = MakeCalibration(cmParabolicIp);
+const double MillerY0 = 1542.0, MillerS = 1000.0;
+synthetic::Map Miller() {
+    const double y0 = MillerY0, s = MillerS;
+    return {[=](Geo g) {
+                return Pix{500 + s * (g.Long * Deg - 0.2),
+                           y0 - 1.25 * s * std::log(std::tan(std::numbers::pi / 4 + 0.4 * g.Lat * Deg))};
+            },
+            [=](Pix p) {
+                return Geo{(std::atan(std::exp((y0 - p.Y) / (1.25 * s))) - std::numbers::pi / 4) / 0.4 / Deg,
+                           (0.2 + (p.X - 500) / s) / Deg};
+            }};
+}
+void ExpectMillerFit(const TMapCalibration& cal) {
+    EXPECT_NEAR(cal.Params().MillercylPar[2][1], MillerS, 1e-6);
+    EXPECT_NEAR(cal.Params().MillercylPar[1][1], -1.25 * MillerS, 1e-6);
+}
+
+// The apex is found to the pixel across the axis of the cone and well within its
+// distance from the map along it.
+template <LambertMap (*Map)()>
+void ExpectApex(const TMapCalibration& cal) {
+    EXPECT_NEAR(cal.Params().ConicPars[1], Map().ApexX, 2.0);
+    EXPECT_NEAR(cal.Params().ConicPars[2], Map().ApexY, 0.02 * Map().Rho0);
+}
+template <LambertMap (*Map)()>
+synthetic::Map Truth() {
+    return Map().Truth;
+}
+
+// Zone 32 north, 20 m per pixel, grid slightly rotated against the image.
+void UTMGrid(Pix p, double& easting, double& northing) {
+    easting = 480000 + 20 * p.X + 0.5 * p.Y;
+    northing = 5400000 - 20 * p.Y + 0.3 * p.X;
+}
+synthetic::Map UTM() {
+    return FromInverse([](Pix p) {
+        double e = 0, n = 0, lat = 0, lon = 0;
+        UTMGrid(p, e, n);
+        UTMToLatLong(e, n, 32, false, TGeoEllipsoid::gelWGS84, lat, lon);
+        return Geo{lat, lon};
+    });
+}
+void AddUTMPoints(TMapCalibration& cal) {
+    cal.ClearCalibData();
+    cal.SetUTMZone(32);
+    cal.SetUTMHemisphere(THemisphere::hemiNorth);
+    for (const TPoint& p : synthetic::Grid(0, 1000, 0, 1000, 2)) {
+        double e = 0, n = 0;
+        UTMGrid({double(p.X), double(p.Y)}, e, n);
+        ASSERT_TRUE(cal.AddCalibPoint(n, e, 32, THemisphere::hemiNorth, p.X, p.Y));
+    }
+}
+void ExpectUTMFit(const TMapCalibration& cal) {  // the grid position of a pixel through the public grid rule
+    int x = -1, y = -1;
+    ASSERT_TRUE(cal.CalcPixelCoordsUTM(5400000 - 20 * 500 + 0.3 * 250, 480000 + 20 * 250 + 0.5 * 500, x, y));
+    EXPECT_EQ(x, 250);
+    EXPECT_EQ(y, 500);
+}
+
+synthetic::Map Biquadratic() {
+    return FromInverse([](Pix p) {
+        return Geo{50.0 - 0.001 * p.Y + 3e-9 * p.X * p.Y + 5e-9 * p.Y * p.Y,
+                   7.0 + 0.0015 * p.X + 4e-9 * p.X * p.X - 2e-9 * p.X * p.Y};
+    });
+}
+
+synthetic::Map Parabolic() { return FromInverse(GratTruth::Inverse); }
+void AddGraticulePoints(TMapCalibration& cal) {
     for (double phi : {46.0, 47.0, 48.0})
         for (int x = 150; x <= 850; x += 140)
             cal.AddCalibPoint(gtlParallel, phi, x, int(std::lround(GratTruth::ParallelY(phi, x))));
@@ -247,19 +194,79 @@ TEST(ParabolicModel, RecoversParabolicGraticule) {
         for (int y = 300; y <= 900; y += 120)
             cal.AddCalibPoint(gtlMeridian, lam, int(std::lround(GratTruth::MeridianX(lam, y))), y);
     ASSERT_EQ(cal.GratMat().NrOfRows(), 6);
-    const auto e = synthetic::Measure(cal, truth, synthetic::Grid(260, 740, 390, 810, 7), "parabolic");
-    EXPECT_EQ(e.Invalid, 0);
+}
+
+// A model fitted to a synthetic map of a known projection: reference points at
+// Fitted (from the truth unless AddPoints places them), checked at HeldOut.
+struct TModelCase {
+    const char* Name;
+    TCalibModel Model;
+    int W, H;
+    synthetic::Map (*Truth)();
+    std::vector<TPoint> Fitted, HeldOut;
+    double MaxErr;  // degrees of latitude and of longitude
+    void (*AddPoints)(TMapCalibration&) = nullptr;
+    void (*ExpectFit)(const TMapCalibration&) = nullptr;  // the fitted parameters
+};
+
+const TModelCase ModelCases[] = {
+    {"EquiRect", cmEquiRect, 1000, 1000, EquiRect, synthetic::Grid(0, 1000, 0, 1000, 2),
+     synthetic::Grid(37, 963, 41, 977, 7), 1e-9, nullptr, ExpectEquiRectFit},
+    {"Miller", cmMillerCylindrical, 1000, 1000, Miller, synthetic::Grid(0, 1000, 300, 900, 3),
+     synthetic::Grid(29, 971, 331, 877, 7), 1e-9, nullptr, ExpectMillerFit},
+    // Latitude is linear in the radius in the model, not in the projection, and the
+    // apex is found to whole pixels: measured 0.0006 degrees over 6 degrees of latitude.
+    {"ConicNorth", cmConicConformal, 900, 650, Truth<NorthernLambert>, synthetic::Grid(0, 900, 0, 650, 3),
+     synthetic::Grid(23, 877, 17, 633, 7), 0.002, nullptr, ExpectApex<NorthernLambert>},
+    {"ConicSouth", cmConicConformal, 900, 650, Truth<SouthernLambert>, synthetic::Grid(0, 900, 0, 650, 3),
+     synthetic::Grid(23, 877, 17, 633, 7), 0.002, nullptr, ExpectApex<SouthernLambert>},
+    {"UTM", cmUTM, 1000, 1000, UTM, {}, synthetic::Grid(37, 963, 41, 977, 7), 1e-8, AddUTMPoints, ExpectUTMFit},
+    // Pixel -> position is the model's own form (to the rounding of terms up to
+    // 10^6); the way back is approximated.
+    {"Biquadratic", cmBiquadraticPn, 1000, 1000, Biquadratic, synthetic::Grid(0, 1000, 0, 1000, 4),
+     synthetic::Grid(37, 963, 41, 977, 7), 1e-8},
     // Integer calibration pixels put the fitted lines within half a pixel of the
     // truth: 0.5 px is 0.002 degrees of latitude and 0.0017 of longitude here.
-    EXPECT_LT(e.MaxLatErr, 0.003);
-    EXPECT_LT(e.MaxLongErr, 0.003);
+    {"Parabolic",
+     cmParabolicIp,
+     1000,
+     1000,
+     Parabolic,
+     {},
+     synthetic::Grid(260, 740, 390, 810, 7),
+     0.003,
+     AddGraticulePoints},
+};
+
+void PrintTo(const TModelCase& c, std::ostream* os) { *os << c.Name; }
+
+class ModelFit : public ::testing::TestWithParam<TModelCase> {};
+
+}  // namespace
+
+TEST_P(ModelFit, RecoversItsMapAtHeldOutPixels) {
+    const TModelCase& c = GetParam();
+    const synthetic::Map truth = c.Truth();
+    TMapCalibration cal = synthetic::Calibration(c.Model, c.W, c.H);
+    if (c.AddPoints)
+        c.AddPoints(cal);
+    else
+        synthetic::AddReferencePoints(cal, truth, c.Fitted);
+    const auto e = synthetic::Measure(cal, truth, c.HeldOut, c.Name);
+    EXPECT_EQ(e.Invalid, 0);
+    EXPECT_LT(e.MaxLatErr, c.MaxErr);
+    EXPECT_LT(e.MaxLongErr, c.MaxErr);
     EXPECT_LE(e.MaxRoundTrip, 1);
     EXPECT_LE(e.MaxForward, 1);
+    if (c.ExpectFit) c.ExpectFit(cal);
 }
+
+INSTANTIATE_TEST_SUITE_P(Models, ModelFit, ::testing::ValuesIn(ModelCases),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(PolynomialModels, HaveZeroCoefficientsWithoutPoints) {
     for (TCalibModel model : {cmEquiRect, cmBiquadraticPn}) {
-        TMapCalibration cal = MakeCalibration(model);
+        TMapCalibration cal = synthetic::Calibration(model);
         cal.AddCalibPoint(48.0, 9.0, 100, 100);
         cal.AddCalibPoint(47.0, 10.0, 600, 700);
         EXPECT_NE(cal.Params(), TCalibParams{});
@@ -271,7 +278,7 @@ TEST(PolynomialModels, HaveZeroCoefficientsWithoutPoints) {
 }
 
 TEST(PolynomialModels, AbortedSolveLeavesCoefficientsZero) {
-    TMapCalibration cal = MakeCalibration(cmBiquadraticPn);
+    TMapCalibration cal = synthetic::Calibration(cmBiquadraticPn);
     AbortMathProc = true;
     cal.AddCalibPoint(48.0, 9.0, 100, 100);
     cal.AddCalibPoint(47.0, 10.0, 600, 700);
@@ -284,7 +291,7 @@ TEST(PolynomialModels, AbortedSolveLeavesCoefficientsZero) {
 
 TEST(PolynomialModels, SinglePointGivesMinimumNormFit) {
     // One point fixes only one combination of the terms; the fit still maps it home.
-    TMapCalibration cal = MakeCalibration(cmEquiRect);
+    TMapCalibration cal = synthetic::Calibration(cmEquiRect);
     cal.AddCalibPoint(48.0, 9.0, 300, 400);
     bool valid = false;
     EXPECT_NEAR(cal.CalcLatitude(300, 400, valid), 48.0, 1e-9);
@@ -296,7 +303,7 @@ TEST(PolynomialModels, SinglePointGivesMinimumNormFit) {
 }
 
 TEST(MillerModel, KeepsPreviousFitBelowThreePoints) {
-    TMapCalibration cal = MakeCalibration(cmMillerCylindrical);
+    TMapCalibration cal = synthetic::Calibration(cmMillerCylindrical);
     cal.AddCalibPoint(50.0, 5.0, 0, 0);
     cal.AddCalibPoint(45.0, 10.0, 800, 600);
     EXPECT_EQ(cal.Params().MillercylPar, (TCalibParams{}.MillercylPar));
@@ -309,7 +316,7 @@ TEST(MillerModel, KeepsPreviousFitBelowThreePoints) {
 }
 
 TEST(ConicModel, KeepsPreviousFitBelowThreePoints) {
-    TMapCalibration cal = MakeCalibration(cmConicConformal);
+    TMapCalibration cal = synthetic::Calibration(cmConicConformal);
     cal.AddCalibPoint(48.0, 8.0, 100, 100);
     cal.AddCalibPoint(47.0, 9.0, 500, 400);
     EXPECT_EQ(cal.Params().ConicPars, (TCalibParams{}.ConicPars));
@@ -321,7 +328,7 @@ TEST(ConicModel, KeepsPreviousFitBelowThreePoints) {
 }
 
 TEST(ParabolicModel, NeedsTwoFittedLinesOfEachKind) {
-    TMapCalibration cal = MakeCalibration(cmParabolicIp);
+    TMapCalibration cal = synthetic::Calibration(cmParabolicIp);
     auto addLine = [&](TGratLineKind kind, double value, int points) {
         for (int i = 0; i < points; ++i) {
             const int along = 100 + 200 * i, across = int(100 + 50 * value);
@@ -419,9 +426,7 @@ TEST(ConicModel, PixelsComeBackOnTheSideOfTheReferencePoints) {
         {"1 m plan at 64.7N", Mercator(64.7, 179.9, 1000, 800, 0.001), 1000, 800, 1e9},
     };
     for (const Case& c : cases) {
-        TMapCalibration cal("Map1");
-        cal.SetMapImageSize(c.W, c.H);
-        cal.SetCalibModel(cmConicConformal);
+        TMapCalibration cal = synthetic::Calibration(cmConicConformal, c.W, c.H);
         synthetic::AddReferencePoints(cal, c.Truth, synthetic::Grid(0, c.W, 0, c.H, 4));
         const auto e = synthetic::Measure(cal, c.Truth, synthetic::Grid(23, c.W - 23, 17, c.H - 17, 7), c.Label);
         EXPECT_EQ(e.Invalid, 0) << c.Label;
@@ -446,9 +451,7 @@ TEST(ParabolicModel, RotatedGraticulesConvergeToTheIntersection) {
                 const double u = du * std::cos(rot) + dv * std::sin(rot), v = -du * std::sin(rot) + dv * std::cos(rot);
                 return Geo{48 - v / pxPerDeg, 9 + u / pxPerDeg};
             }};
-        TMapCalibration cal("Map1");
-        cal.SetMapImageSize(2000, 2000);
-        cal.SetCalibModel(cmParabolicIp);
+        TMapCalibration cal = synthetic::Calibration(cmParabolicIp, 2000, 2000);
         // A 7 x 7 graticule, 7 points along each line.
         for (int k = -3; k <= 3; ++k)
             for (int i = -3; i <= 3; ++i) {
@@ -493,9 +496,7 @@ TEST(BiquadraticModel, FitsExactlyFarFromTheOrigin) {
         const double cx = (c.X0 + c.X1) / 2.0, cy = (c.Y0 + c.Y1) / 2.0;
         const Quadratic lat{cx, cy, {48, 2e-7, -1e-5, 3e-13, 5e-13, -2e-13}};
         const Quadratic lon{cx, cy, {9, 1.5e-5, 1e-7, -4e-13, 2e-13, 6e-13}};
-        TMapCalibration cal("Map1");
-        cal.SetMapImageSize(100000, 100000);
-        cal.SetCalibModel(cmBiquadraticPn);
+        TMapCalibration cal = synthetic::Calibration(cmBiquadraticPn, 100000, 100000);
         for (const TPoint& p : synthetic::Grid(c.X0, c.X1, c.Y0, c.Y1, c.Steps))
             ASSERT_TRUE(cal.AddCalibPoint(lat(p.X, p.Y), lon(p.X, p.Y), p.X, p.Y));
         double worst = 0;
@@ -532,9 +533,7 @@ TEST(BiquadraticModel, FitsExactlyFarFromTheOrigin) {
         }
         return Geo{la, lo};
     };
-    TMapCalibration cal("Map1");
-    cal.SetMapImageSize(500, 500);
-    cal.SetCalibModel(cmBiquadraticPn);
+    TMapCalibration cal = synthetic::Calibration(cmBiquadraticPn, 500, 500);
     for (const TPoint& p : synthetic::Grid(0, 500, 0, 500, 4)) {
         const Geo g = position(p.X, p.Y);
         ASSERT_TRUE(cal.AddCalibPoint(g.Lat, g.Long, p.X, p.Y));

@@ -5,12 +5,11 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
+#include "cli_runner.h"
+#include "synthetic_maps.h"
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/support/errors.h"
 
@@ -31,27 +30,7 @@ std::vector<std::array<double, 2>> Cs2cs(const std::string& Crs, const std::vect
         std::snprintf(line, sizeof line, "%.10f %.10f\n", GeoInput ? g.North : g.East, GeoInput ? g.East : g.North);
         input += line;
     }
-    // ctest runs the tests of this file as processes at once: a file of their own each.
-    static int calls = 0;
-    const std::string file =
-        ::testing::TempDir() + "cs2cs_in_" + std::to_string(getpid()) + "_" + std::to_string(++calls) + ".txt";
-    if (FILE* f = std::fopen(file.c_str(), "w")) {
-        std::fputs(input.c_str(), f);
-        std::fclose(f);
-    }
-    const std::string cmd = "cs2cs -f %.12f " + Crs + " +to EPSG:4326 < '" + file + "' 2>/dev/null";
-    std::vector<std::array<double, 2>> out;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return out;
-    char buf[256];
-    while (std::fgets(buf, sizeof buf, p)) {
-        std::istringstream in(buf);
-        std::array<double, 2> ll{};
-        if (in >> ll[0] >> ll[1]) out.push_back(ll);
-    }
-    pclose(p);
-    std::remove(file.c_str());
-    return out;
+    return test::Cs2cs("-f %.12f " + Crs + " +to EPSG:4326", input);
 }
 
 // Metres between two nearby positions.

@@ -20,13 +20,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using zylcarto::test::ReadFile;
+using zylcarto::test::WriteFile;
 using Result = zylcarto::test::TCliResult;
 
 class CliDb : public ::testing::Test {
 protected:
     void SetUp() override {
-        Dir = zylcarto::test::CliScratch().Dir() /
-              ("db_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        Dir = zylcarto::test::TestDir();
         fs::create_directories(Dir / "db");
     }
     void TearDown() override { fs::remove_all(Dir); }
@@ -39,7 +39,9 @@ protected:
             m[e.path().filename().string()] = {ReadFile(e.path().string()), fs::last_write_time(e.path())};
         return m;
     }
-    void Write(const std::string& name, const std::string& text) const { std::ofstream(Dir / "db" / name) << text; }
+    void Write(const std::string& name, const std::string& text) const {
+        WriteFile((Dir / "db" / name).string(), text);
+    }
 
     fs::path Dir;
 };
@@ -166,7 +168,7 @@ TEST_F(CliDb, CheckFindsDamageAndRecoverKeepsEveryReadableItem) {
     EXPECT_EQ(Run("db check e").Out, "ok\n");
     EXPECT_EQ(Run("db add-town e n 5 5").Out, "3\n");
     EXPECT_NE(Run("db list e").Out.find("\t4\tTown\tn\t"), std::string::npos);  // identifiers go on from 3
-    EXPECT_EQ(Run("db recover d e").Status, 1);  // never over an existing database
+    EXPECT_EQ(Run("db recover d e").Status, 1);                                 // never over an existing database
 }
 
 // Progress goes to standard error only when that is a terminal (here: one that
@@ -181,8 +183,8 @@ TEST_F(CliDb, LongTasksShowProgressOnATerminalOnly) {
         EXPECT_EQ(piped.Status, 0) << task;
         EXPECT_EQ(piped.Err, "") << task;
         const std::string typescript = (Dir / "typescript").string();
-        const std::string cmd = "cd '" + (Dir / "db").string() + "' && script -qec \"'" + ZYLCARTO_CLI + "' " + args +
-                                "\" '" + typescript + "' >/dev/null 2>&1";
+        const std::string cmd = "cd '" + (Dir / "db").string() + "' && script -qec \"" + zylcarto::test::CliPath() +
+                                " " + args + "\" '" + typescript + "' >/dev/null 2>&1";
         ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
         EXPECT_NE(ReadFile(typescript).find(std::string(task) + ": 100%"), std::string::npos) << ReadFile(typescript);
     }

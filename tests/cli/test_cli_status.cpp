@@ -32,7 +32,7 @@ TEST(CliStatus, ADirectoryOnStandardInputIsUnreadable) {
 
 TEST(CliStatus, GeneratedMapsNeedTwoLatitudesOnEarth) {
     if (RunCli("--help").Out.find("\n  map ") == std::string::npos) GTEST_SKIP() << "built without the map control";
-    const std::string map = CliScratch().Path("grid");
+    const std::string map = ScratchPath("grid");
     for (const char* bounds : {"10 0 10 5", "-95 0 10 5", "10 0 95 5", "10 5 20 5", "10 0 20 500", "10 -200 20 200"})
         EXPECT_EQ(RunCli("map new '" + map + "' " + bounds + " 1 1 200 200").Status, 2) << bounds;
     EXPECT_EQ(RunCli("map new '" + map + "' 10 0 20 5 1 1 200 200").Status, 0);
@@ -40,7 +40,7 @@ TEST(CliStatus, GeneratedMapsNeedTwoLatitudesOnEarth) {
 
 TEST(CliStatus, AMapRendersWhenItsFileIsNamedWithoutAFolder) {
     if (RunCli("--help").Out.find("\n  map ") == std::string::npos) GTEST_SKIP() << "built without the map control";
-    const std::string dir = CliScratch().Path("bare");
+    const std::string dir = ScratchPath("bare");
     std::filesystem::create_directories(dir + "/dd");
     ASSERT_EQ(RunCli("map new dd/z 10 0 20 5 1 1 200 200", "", dir).Status, 0);
     const TCliResult r = RunCli("map render z.xml out.png --size 100x80", "", dir + "/dd");
@@ -50,21 +50,20 @@ TEST(CliStatus, AMapRendersWhenItsFileIsNamedWithoutAFolder) {
 
 TEST(CliStatus, LandmarksThatCannotBeAreSkippedAndCounted) {
     if (RunCli("--help").Out.find("\n  map ") == std::string::npos) GTEST_SKIP() << "built without the map control";
-    const std::string map = CliScratch().Path("marks"), marks = CliScratch().Path("marks_lm.xml");
+    const std::string map = ScratchPath("marks"), marks = ScratchPath("marks_lm.xml");
     ASSERT_EQ(RunCli("map new '" + map + "' 10 0 20 5 1 1 200 200").Status, 0);
-    std::ofstream(marks)
-        << "<gmlandmarks sig=\"ZYLCSuite\" vers=\"1.0\" id=\"\">\r\n"
-           "<landmark lat=\"15\" long=\"2\" />\r\n<landmark lat=\"nan\" long=\"2\" />\r\n"
-           "<landmark lat=\"15\" long=\"abc\" />\r\n<landmark lat=\"15\" long=\"2\" class=\"300\" />\r\n"
-           "</gmlandmarks>\r\n";
+    WriteFile(marks, "<gmlandmarks sig=\"ZYLCSuite\" vers=\"1.0\" id=\"\">\r\n"
+                     "<landmark lat=\"15\" long=\"2\" />\r\n<landmark lat=\"nan\" long=\"2\" />\r\n"
+                     "<landmark lat=\"15\" long=\"abc\" />\r\n<landmark lat=\"15\" long=\"2\" class=\"300\" />\r\n"
+                     "</gmlandmarks>\r\n");
     const TCliResult r =
-        RunCli("map render '" + map + ".xml' '" + CliScratch().Path("marks.png") + "' --landmarks '" + marks + "'");
+        RunCli("map render '" + map + ".xml' '" + ScratchPath("marks.png") + "' --landmarks '" + marks + "'");
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_NE(r.Err.find("3 landmarks of " + marks + " skipped"), std::string::npos) << r.Err;
 }
 
 TEST(CliStatus, LibraryErrorsAreFailuresNotUsage) {
-    const std::string db = CliScratch().Path("lib");
+    const std::string db = ScratchPath("lib");
     ASSERT_EQ(RunCli("db create '" + db + "'").Status, 0);
     // the data file cannot be opened: an input/output error of the library
     std::filesystem::remove(db + ".zylgdd");
@@ -77,11 +76,9 @@ TEST(CliStatus, LibraryErrorsAreFailuresNotUsage) {
 
 TEST(CliStatus, FilesOfOtherToolsFollowTheRuleAndAreNamed) {
     if (RunCli("--help").Out.find("\n  map ") == std::string::npos) GTEST_SKIP() << "built without the map control";
-    const std::string d = CliScratch().Path("exchange") + "_";
+    const std::string d = ScratchPath("exchange") + "_";
     const std::string none = d + "nodir/out";  // an output that cannot be written
-    auto write = [&](const std::string& Name, const std::string& Bytes) {
-        std::ofstream(d + Name, std::ios::binary) << Bytes;
-    };
+    auto write = [&](const std::string& Name, const std::string& Bytes) { WriteFile(d + Name, Bytes); };
     const std::string png("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x28\0\0\0\x1E\x08\x02\0\0\0\0\0\0\0", 33);  // 40 x 30
     const std::string world = "0.01\n0\n0\n-0.01\n8\n47\n";
     const std::string ozi =

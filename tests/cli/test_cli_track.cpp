@@ -1,18 +1,19 @@
 // zylcarto track stats, nmea-to-gpx, and the tracks landmarks import-gpx keeps.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
 #include "cli_runner.h"
+#include "file_bytes.h"
+#include "scratch_dir.h"
 
 namespace zylcarto::test {
 namespace {
 
 // Writes Text to a file of the scratch folder and returns its path, quoted for the shell.
 std::string Input(const std::string& Name, const std::string& Text) {
-    const std::string path = CliScratch().Path(Name);
-    std::ofstream(path, std::ios::binary) << Text;
+    const std::string path = ScratchPath(Name);
+    WriteFile(path, Text);
     return "'" + path + "'";
 }
 
@@ -67,11 +68,11 @@ TEST(CliTrack, NmeaToGpx) {
                             "$GPRMC,120030,A,0000.000,N,00000.000,E,1.0,90,010524,,*00\r\n"  // bad checksum
                             "$GPRMC,120100,A,0000.000,N,01000.600,E,1.0,90,010524,,*3C\r\n"
                             "$GPRMC,120200,V,,,,,,,010524,,*32\r\n";
-    const std::string out = CliScratch().Path("log.gpx");
+    const std::string out = ScratchPath("log.gpx");
     RunCases({
         {"nmea-to-gpx " + Input("log.nmea", log) + " '" + out + "'", 0,
          "2 fixes in 1 segments (1 sentences without a fix, 0 other lines)\n",
-         "1 sentences of " + CliScratch().Path("log.nmea") + " passed over: 1 with a bad or missing checksum"},
+         "1 sentences of " + ScratchPath("log.nmea") + " passed over: 1 with a bad or missing checksum"},
         {"track stats '" + out + "'", 0, std::string(kHeader) + "1\tlog\t2\t1113.195\t60\t60\t-\t-\n", ""},
         {"nmea-to-gpx " + Input("l2.nmea", log) + " '" + out + "' --name 'Day 1'", 0, "2 fixes", "", true},
         {"track stats '" + out + "'", 0, "1\tDay 1\t2\t", "", true},
@@ -88,11 +89,11 @@ TEST(CliTrack, LandmarksImportGpxKeepsTracksAndRoutes) {
     const std::string gpx = Input("mixed.gpx", std::string(kTwoTracks).insert(
                                                   std::string(kTwoTracks).find("<trk>"),
                                                   "<rte><name>Plan</name><rtept lat=\"1\" lon=\"2\"/></rte>"));
-    const std::string lm = CliScratch().Path("lm.xml"), kept = CliScratch().Path("kept.gpx");
+    const std::string lm = ScratchPath("lm.xml"), kept = ScratchPath("kept.gpx");
     RunCases({
         {"landmarks import-gpx " + gpx + " '" + lm + "'", 0,
-         "0 landmarks (GPX 1.1)\n2 tracks (5 points), 1 routes in " + CliScratch().Path("lm.tracks.gpx") + "\n", ""},
-        {"track stats '" + CliScratch().Path("lm.tracks.gpx") + "'", 0, "1\tRide out\t3\t2226.390\t200", "", true},
+         "0 landmarks (GPX 1.1)\n2 tracks (5 points), 1 routes in " + ScratchPath("lm.tracks.gpx") + "\n", ""},
+        {"track stats '" + ScratchPath("lm.tracks.gpx") + "'", 0, "1\tRide out\t3\t2226.390\t200", "", true},
         {"landmarks import-gpx " + gpx + " '" + lm + "' --tracks '" + kept + "'", 0, "1 routes in " + kept, "", true},
         {"landmarks export-gpx '" + lm + "' " + Input("o.gpx", "") + " --tracks /nonexistent/t.gpx", 2, "", "t.gpx"},
     });

@@ -1,47 +1,15 @@
 #pragma once
-// Files for the exchange tests: a directory per test, small BMP images, OziExplorer
-// map texts, and a shell runner for the zylcarto tool and the GDAL reference tools.
-#include <gtest/gtest.h>
-
-#include <sys/wait.h>
-
+// Files for the exchange tests: small BMP, PNG and TIFF images and OziExplorer map texts.
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
+#include "cli_runner.h"
+#include "file_bytes.h"
+#include "scratch_dir.h"
 
 namespace zylcarto::test {
-
-// An empty directory of the running test and process (two runs of the suite
-// may share the machine), ending in '/'.
-inline std::string TestDir() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
-    for (char& c : name)
-        if (c == '/') c = '_';
-    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) /
-                                        ("exchange_" + std::to_string(getpid()) + "_" + name);
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir.string() + "/";
-}
-
-inline void WriteFile(const std::string& Name, const std::string& Bytes) {
-    std::ofstream(Name, std::ios::binary) << Bytes;
-}
-
-inline std::string ReadFile(const std::string& Name) {
-    std::ifstream f(Name, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
 
 // A grey 24-bit BMP of Width x Height.
 inline void WriteBmp(const std::string& Name, int Width, int Height) {
@@ -96,18 +64,6 @@ inline void WriteTiffHeader(const std::string& Name, std::uint16_t Width, std::u
     put(257, 2), put(4, 2), put(1, 4), put(Height, 4);            // ImageLength, LONG
     put(0, 4);
     WriteFile(Name, b);
-}
-
-struct TRun {
-    int Status = -1;
-    std::string Out, Err;
-};
-
-// Runs a shell command line with its output captured in files of the test's directory.
-inline TRun Shell(const std::string& Dir, const std::string& Command) {
-    const std::string out = Dir + "run.out", err = Dir + "run.err";
-    const int raw = std::system((Command + " >'" + out + "' 2>'" + err + "'").c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
 }
 
 struct TOziPointSpec {

@@ -14,11 +14,9 @@
 namespace zylcarto::test {
 namespace {
 
-const std::string kCli = std::string("'") + ZYLCARTO_CLI + "'";
-
 // The four corners as gdalinfo prints them: upper left, lower left, upper right, lower right (x, y).
-std::vector<std::pair<double, double>> GdalCorners(const std::string& Dir, const std::string& Image) {
-    const TRun r = Shell(Dir, std::string("'") + GDALINFO + "' '" + Image + "'");
+std::vector<std::pair<double, double>> GdalCorners(const std::string& Image) {
+    const TCliResult r = RunShell(std::string("'") + GDALINFO + "' '" + Image + "'");
     std::vector<std::pair<double, double>> c;
     for (const char* label : {"Upper Left", "Lower Left", "Upper Right", "Lower Right"}) {
         const std::size_t at = r.Out.find(label);
@@ -56,13 +54,13 @@ TEST(CalibReference, OziImportThenWorldExportMatchesGdalinfo) {
                                             {400, 300, -33.7, 18.65},
                                             {0, 300, -33.7, 18.25},
                                             {200, 150, -33.6, 18.45}}));
-    TRun r = Shell(dir, kCli + " map import-ozi '" + dir + "scan.map' '" + dir + "scan.xml'");
+    TCliResult r = RunCli("map import-ozi '" + dir + "scan.map' '" + dir + "scan.xml'");
     ASSERT_EQ(r.Status, 0) << r.Err;
     EXPECT_NE(r.Out.find("residual\t5\t0.000 m"), std::string::npos) << r.Out;
-    r = Shell(dir, kCli + " map export-world '" + dir + "scan.xml'");
+    r = RunCli("map export-world '" + dir + "scan.xml'");
     ASSERT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(r.Out, dir + "scan.bpw\n");
-    const auto gdal = GdalCorners(dir, dir + "scan.bmp");
+    const auto gdal = GdalCorners(dir + "scan.bmp");
     ASSERT_EQ(gdal.size(), 4u);
     const auto ours = OurCorners(Parsed(dir + "scan.xml"), false);
     for (int i = 0; i < 4; ++i) {
@@ -74,7 +72,7 @@ TEST(CalibReference, OziImportThenWorldExportMatchesGdalinfo) {
 
     // A bad .map file is unreadable input: exit 2 with the line named.
     WriteFile(dir + "bad.map", "OziExplorer Map Data File Version 2.2\r\nt\r\n");
-    r = Shell(dir, kCli + " map import-ozi '" + dir + "bad.map' '" + dir + "bad.xml'");
+    r = RunCli("map import-ozi '" + dir + "bad.map' '" + dir + "bad.xml'");
     EXPECT_EQ(r.Status, 2);
     EXPECT_NE(r.Err.find("bad.map: line 3: the file ends before the datum line"), std::string::npos) << r.Err;
 }
@@ -92,9 +90,9 @@ TEST(CalibReference, WorldImportMatchesGdalinfo) {
         const std::string dir = TestDir();
         WriteBmp(dir + "m.bmp", 640, 480);
         WriteFile(dir + "m.wld", FormatWorldFile(c.W));
-        const TRun r = Shell(dir, kCli + " map import-world '" + dir + "m.bmp' '" + dir + "m.xml'" + c.Options);
+        const TCliResult r = RunCli("map import-world '" + dir + "m.bmp' '" + dir + "m.xml'" + c.Options);
         ASSERT_EQ(r.Status, 0) << r.Err;
-        const auto gdal = GdalCorners(dir, dir + "m.bmp");
+        const auto gdal = GdalCorners(dir + "m.bmp");
         ASSERT_EQ(gdal.size(), 4u);
         // The file keeps corners to 5 decimals; the calibration itself is compared in memory.
         const TCalibData d =
@@ -156,7 +154,7 @@ std::string ProjectedOziText(const TOziCase& C, const std::string& Dir, const st
     }
     WriteFile(Dir + "grid.txt", grid);
     const std::string ellps = C.Plain.substr(C.Plain.find("+ellps="));
-    const TRun ll = Shell(Dir, "cs2cs -f %.10f " + C.Plain + " +type=crs +to +proj=longlat " + ellps +
+    const TCliResult ll = RunShell("cs2cs -f %.10f " + C.Plain + " +type=crs +to +proj=longlat " + ellps +
                                    " +type=crs < '" + Dir + "grid.txt'");
     const auto lonlat = NumberLines(ll.Out);
     const std::size_t z = C.Plain.find("+zone=");
@@ -232,17 +230,17 @@ TEST(CalibReference, OziProjectionsMatchGdalsFit) {
     for (const TOziCase& c : cases) {
         SCOPED_TRACE(c.Projection);
         WriteFile(dir + "sheet.map", ProjectedOziText(c, dir, "sheet.bmp"));
-        TRun r = Shell(dir, kCli + " map import-ozi '" + dir + "sheet.map' '" + dir + "sheet.xml'");
+        TCliResult r = RunCli("map import-ozi '" + dir + "sheet.map' '" + dir + "sheet.xml'");
         ASSERT_EQ(r.Status, 0) << r.Err << r.Out;
         EXPECT_NE(r.Out.find("model\t" + c.Model), std::string::npos) << r.Out;
-        r = Shell(dir, kCli + " map to-position '" + dir + "sheet.xml' < '" + dir + "pixels.txt'");
+        r = RunCli("map to-position '" + dir + "sheet.xml' < '" + dir + "pixels.txt'");
         ASSERT_EQ(r.Status, 0) << r.Err;
         const auto ours = NumberLines(r.Out);
         const TCalibData d = Parsed(dir + "sheet.xml");
         if (c.Datum == "Pulkovo 1942 (1)") {
             EXPECT_NE(d.CRS.find("+ellps=krass +towgs84=28,-130,-95 "), std::string::npos) << d.CRS;
         }
-        TRun g = Shell(dir, "gdaltransform -order 1 '" + dir + "sheet.map' < '" + dir + "pixels.txt'");
+        TCliResult g = RunShell("gdaltransform -order 1 '" + dir + "sheet.map' < '" + dir + "pixels.txt'");
         if (!c.GdalReads) {
             g.Out.clear();
             for (const auto& p : pixels) {
@@ -257,7 +255,7 @@ TEST(CalibReference, OziProjectionsMatchGdalsFit) {
         const std::string crs =
             c.Plain + (shift == std::string::npos ? "" : " " + d.CRS.substr(shift, d.CRS.find(' ', shift) - shift)) +
             " +type=crs";
-        const TRun ref = Shell(dir, "cs2cs -f %.10f " + crs + " +to EPSG:4326 < '" + dir + "gdal_grid.txt'");
+        const TCliResult ref = RunShell("cs2cs -f %.10f " + crs + " +to EPSG:4326 < '" + dir + "gdal_grid.txt'");
         const auto gdal = NumberLines(ref.Out);
         ASSERT_EQ(ours.size(), 5u) << r.Out;
         ASSERT_EQ(gdal.size(), 5u) << g.Out << g.Err << ref.Err;
@@ -275,11 +273,11 @@ TEST(CalibReference, OziProjectionsMatchGdalsFit) {
     const std::size_t p3 = text.find("Point03,xy,380,");
     text.replace(p3, 15, "Point03,xy,370,");
     WriteFile(dir + "off.map", text);
-    TRun r = Shell(dir, kCli + " map import-ozi '" + dir + "off.map' '" + dir + "off.xml'");
+    TCliResult r = RunCli("map import-ozi '" + dir + "off.map' '" + dir + "off.xml'");
     EXPECT_EQ(r.Status, 1);
     EXPECT_NE(r.Err.find("reference point 3 (pixel 370 290) lies"), std::string::npos) << r.Err;
     EXPECT_FALSE(std::filesystem::exists(dir + "off.xml"));
-    r = Shell(dir, kCli + " map import-ozi '" + dir + "off.map' '" + dir + "off.xml' --max-residual 20");
+    r = RunCli("map import-ozi '" + dir + "off.map' '" + dir + "off.xml' --max-residual 20");
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_NE(r.Out.find("image\tкарта.bmp\t400x300"), std::string::npos) << r.Out;
 }
@@ -313,32 +311,31 @@ TEST(CalibReference, WorldFilesInAnyCRSMatchGdal) {
         if (c.PrjFormat.empty()) {
             crsOption = " --crs " + c.Epsg;
         } else {
-            const TRun prj = Shell(dir, "projinfo -q --single-line -o " + c.PrjFormat + " " + c.Epsg);
+            const TCliResult prj = RunShell("projinfo -q --single-line -o " + c.PrjFormat + " " + c.Epsg);
             ASSERT_EQ(prj.Status, 0) << prj.Err;
             WriteFile(dir + "w.prj", prj.Out);
         }
-        TRun r = Shell(dir, kCli + " map import-world '" + dir + "w.bmp' '" + dir + "w.xml'" + crsOption);
+        TCliResult r = RunCli("map import-world '" + dir + "w.bmp' '" + dir + "w.xml'" + crsOption);
         ASSERT_EQ(r.Status, 0) << r.Err;
         EXPECT_NE(r.Out.find("model\tprojected"), std::string::npos) << r.Out;
-        r = Shell(dir, kCli + " map to-position '" + dir + "w.xml' < '" + dir + "px.txt'");
+        r = RunCli("map to-position '" + dir + "w.xml' < '" + dir + "px.txt'");
         ASSERT_EQ(r.Status, 0) << r.Err;
         const auto ours = NumberLines(r.Out);
-        const TRun g = Shell(dir, "gdaltransform '" + dir + "w.bmp' < '" + dir + "px.txt'");
+        const TCliResult g = RunShell("gdaltransform '" + dir + "w.bmp' < '" + dir + "px.txt'");
         WriteFile(dir + "g.txt", g.Out);
-        const auto ref =
-            NumberLines(Shell(dir, "cs2cs -f %.10f " + c.Epsg + " +to EPSG:4326 < '" + dir + "g.txt'").Out);
+        const auto ref = NumberLines(RunShell("cs2cs -f %.10f " + c.Epsg + " +to EPSG:4326 < '" + dir + "g.txt'").Out);
         ASSERT_EQ(ours.size(), 3u);
         ASSERT_EQ(ref.size(), 3u) << g.Out;
         for (std::size_t i = 0; i < 3; ++i) {
             EXPECT_NEAR(ours[i][0], ref[i][0], 1e-7) << i;  // 1 cm
             EXPECT_NEAR(ours[i][1], ref[i][1], 1e-7) << i;
         }
-        const auto before = GdalCorners(dir, dir + "w.bmp");
+        const auto before = GdalCorners(dir + "w.bmp");
         std::filesystem::remove(dir + "w.bpw");
         std::filesystem::remove(dir + "w.prj");
-        r = Shell(dir, kCli + " map export-world '" + dir + "w.xml'");
+        r = RunCli("map export-world '" + dir + "w.xml'");
         ASSERT_EQ(r.Status, 0) << r.Err;
-        const auto after = GdalCorners(dir, dir + "w.bmp");
+        const auto after = GdalCorners(dir + "w.bmp");
         ASSERT_EQ(after.size(), 4u);
         for (int i = 0; i < 4; ++i) {
             EXPECT_NEAR(after[i].first, before[i].first, 1e-3) << i;
@@ -349,7 +346,7 @@ TEST(CalibReference, WorldFilesInAnyCRSMatchGdal) {
         ASSERT_FALSE(prjText.empty());
         WriteFile(dir + "g1.txt", g.Out.substr(0, g.Out.find('\n') + 1));
         const auto viaPrj = NumberLines(
-            Shell(dir, "cs2cs -f %.10f \"$(cat '" + dir + "w.prj')\" +to EPSG:4326 < '" + dir + "g1.txt'").Out);
+            RunShell("cs2cs -f %.10f \"$(cat '" + dir + "w.prj')\" +to EPSG:4326 < '" + dir + "g1.txt'").Out);
         ASSERT_EQ(viaPrj.size(), 1u) << prjText;
         EXPECT_NEAR(viaPrj[0][0], ref[0][0], 1e-5);  // ESRI WKT may name the datum only: its shift may differ
         EXPECT_NEAR(viaPrj[0][1], ref[0][1], 1e-5);

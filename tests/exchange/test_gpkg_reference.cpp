@@ -11,7 +11,7 @@ namespace zylcarto::test {
 namespace {
 
 TEST(GpkgReference, OgrinfoListsEveryLayerWithCountsExtentsAndAttributes) {
-    const std::string dir = TestDir(), cli = std::string("'") + ZYLCARTO_CLI + "' ", db = "'" + dir + "d'";
+    const std::string dir = TestDir(), db = "'" + dir + "d'";
     const std::string ogr = std::string("'") + OGRINFO + "' ";
     WriteFile(dir + "v.txt", "47 8\n47.5 8\n47.5 8.5\n");
     WriteFile(dir + "w.txt", "-10 -20\n-12.5 -21\n");
@@ -23,13 +23,13 @@ TEST(GpkgReference, OgrinfoListsEveryLayerWithCountsExtentsAndAttributes) {
           "db add-polygon " + db + " border Closed '" + dir + "v.txt' --closed",
           "db add-polygon " + db + " road Road '" + dir + "w.txt'",
           "db add-blob " + db + " '" + dir + "b.bin' --caption Cap"})
-        ASSERT_EQ(Shell(dir, cli + c).Status, 0) << c;
-    TRun r = Shell(dir, cli + "db export-gpkg " + db + " '" + dir + "out.gpkg'");
+        ASSERT_EQ(RunCli(c).Status, 0) << c;
+    TCliResult r = RunCli("db export-gpkg " + db + " '" + dir + "out.gpkg'");
     ASSERT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(r.Out, "towns\tPOINT\t2\nborders\tGEOMETRY\t2\ncities\tPOLYGON\t0\nlakes\tPOLYGON\t1\n"
                      "rivers\tLINESTRING\t0\nroads\tLINESTRING\t1\nroutes\tLINESTRING\t0\nblobs\tattributes\t1\n");
 
-    r = Shell(dir, ogr + "-so '" + dir + "out.gpkg' towns borders roads blobs");
+    r = RunShell(ogr + "-so '" + dir + "out.gpkg' towns borders roads blobs");
     ASSERT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(r.Err, "");  // no complaint about the file's structure
     for (const char* want :
@@ -38,25 +38,25 @@ TEST(GpkgReference, OgrinfoListsEveryLayerWithCountsExtentsAndAttributes) {
           "Feature Count: 1", "Layer name: blobs", "ID[\"EPSG\",4326]"})
         EXPECT_NE(r.Out.find(want), std::string::npos) << want << "\n" << r.Out;
 
-    r = Shell(dir, ogr + "-q '" + dir + "out.gpkg' -sql \"SELECT * FROM towns WHERE class = 3\"");
+    r = RunShell(ogr + "-q '" + dir + "out.gpkg' -sql \"SELECT * FROM towns WHERE class = 3\"");
     for (const char* want : {"name (String) = Z\xC3\xBCrich", "item_id (Integer64) = 1", "altitude (Real) = 408",
                              "POINT (8.53999996185303 47.3699989318848)"})
         EXPECT_NE(r.Out.find(want), std::string::npos) << want << "\n" << r.Out;
-    r = Shell(dir, ogr + "-q '" + dir + "out.gpkg' borders");
+    r = RunShell(ogr + "-q '" + dir + "out.gpkg' borders");
     EXPECT_NE(r.Out.find("LINESTRING (-20 -10,-21 -12.5)"), std::string::npos) << r.Out;
     EXPECT_NE(r.Out.find("POLYGON ((8 47,"), std::string::npos) << r.Out;  // the ring is closed explicitly
     EXPECT_NE(r.Out.find(" 47.5,8.5 47.5,8 47))"), std::string::npos) << r.Out;
-    r = Shell(dir, ogr + "-q '" + dir + "out.gpkg' blobs");
+    r = RunShell(ogr + "-q '" + dir + "out.gpkg' blobs");
     for (const char* want : {"caption (String) = Cap", "size (Integer64) = 6", "data (Binary) = 0001FF7A796C"})
         EXPECT_NE(r.Out.find(want), std::string::npos) << want << "\n" << r.Out;
     // The spatial index answers a window query.
-    r = Shell(dir, ogr + "-q '" + dir + "out.gpkg' towns -spat 7 46 8 47.2");
+    r = RunShell(ogr + "-q '" + dir + "out.gpkg' towns -spat 7 46 8 47.2");
     EXPECT_NE(r.Out.find("name (String) = Bern"), std::string::npos) << r.Out;
     EXPECT_EQ(r.Out.find("rich"), std::string::npos) << r.Out;
 
-    r = Shell(dir, cli + "db export-gpkg " + db + " '" + dir + "no/such/dir/out.gpkg'");
+    r = RunCli("db export-gpkg " + db + " '" + dir + "no/such/dir/out.gpkg'");
     EXPECT_EQ(r.Status, 1);
-    r = Shell(dir, cli + "db export-gpkg '" + dir + "missing' '" + dir + "x.gpkg'");
+    r = RunCli("db export-gpkg '" + dir + "missing' '" + dir + "x.gpkg'");
     EXPECT_EQ(r.Status, 2);
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "file_bytes.h"
 #include "scratch_dir.h"
 #include "zylcarto/geodb/geodb.h"
 #include "zylcarto/geodb/indexes.h"
@@ -22,15 +23,7 @@ namespace zylcarto::test {
 
 class GeoDBTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        // under the process's own folder: the same test run by another build at the same time keeps apart
-        static const TScratchDir scratch("geodb");
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string(info->test_suite_name()) + "." + info->name();
-        std::replace(name.begin(), name.end(), '/', '_');
-        Dir = scratch.Dir() / name;
-        std::filesystem::create_directories(Dir);
-    }
+    void SetUp() override { Dir = TestDir(); }
     void TearDown() override {
         SetFileFaultHook(nullptr);
         std::filesystem::remove_all(Dir);
@@ -40,13 +33,9 @@ protected:
 
 public:
     static std::vector<std::uint8_t> Bytes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        return ReadFile<std::vector<std::uint8_t>>(path);
     }
-    static void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    }
+    static void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) { WriteFile(path, bytes); }
     static void Patch(const std::string& path, const std::function<void(std::vector<std::uint8_t>&)>& change) {
         auto b = Bytes(path);
         change(b);

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "exchange/exchange_fixture.h"
+#include "cli_runner.h"
 #include "zylcarto/geodesy/geodesic.h"
 
 namespace zylcarto::test {
@@ -27,9 +27,7 @@ double EllipsoidArea() {
 
 // The numbers of each output line of Program given Input, or nothing when it failed.
 std::vector<std::vector<double>> RunTool(const std::string& Program, const std::string& Input) {
-    const std::string dir = TestDir();
-    WriteFile(dir + "in.txt", Input);
-    const TRun r = Shell(dir, Program + " < '" + dir + "in.txt'");
+    const TCliResult r = RunShell(Program, Input);
     std::vector<std::vector<double>> rows;
     if (r.Status != 0) return rows;
     std::istringstream lines(r.Out);

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "scratch_dir.h"
 #include "zylcarto/geomap/calibration/xml_source.h"
@@ -11,13 +9,9 @@
 #include "zylcarto/support/streams.h"
 
 using namespace zylcarto;
+using test::ScratchPath;
 
 namespace {
-
-std::string TempPath(const std::string& Name) {
-    static const zylcarto::test::TScratchDir dir("lmxml");
-    return dir.Path(Name);
-}
 
 std::vector<TLandMark> ReadText(const std::string& Text, const std::string& DataID, bool* Found = nullptr) {
     TMemoryStream s;
@@ -71,7 +65,7 @@ TLandMark Varied(int i) {
 TEST(LandmarkFile, WriteAndReadGiveEveryFieldBack) {
     std::vector<TLandMark> in;
     for (int i = 0; i < 5; ++i) in.push_back(Varied(i));
-    const std::string path = TempPath("lms.xml");
+    const std::string path = ScratchPath("lms.xml");
     TTextFile f;
     f.OpenWrite(path);
     WriteLandMarkSet(f, true, "MyMarks", static_cast<int>(in.size()),
@@ -168,7 +162,7 @@ TEST(LandmarkFile, MissingAttributesReadAsZeroNotAsTheDefaultLandmark) {
 TEST(LandmarkFile, QuotesInTextsDoNotCutTheFollowingAttributes) {
     TLandMark L = Varied(1);
     L.Caption.Text = "the \"old\" mill";
-    const std::string path = TempPath("quote.xml");
+    const std::string path = ScratchPath("quote.xml");
     TTextFile f;
     f.OpenWrite(path);
     WriteLandMarkSet(f, false, "q", 1, [&](int) -> const TLandMark& { return L; });

@@ -1,22 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "file_size_limit.h"
+#include "file_bytes.h"
 #include "scratch_dir.h"
 #include "zylcarto/geomap/landmarks/symbol_repository.h"
 #include "zylcarto/support/errors.h"
 
 using namespace zylcarto;
+using test::ScratchPath;
 
 namespace {
-
-std::string TempPath(const std::string& Name) {
-    static const zylcarto::test::TScratchDir dir("symrep");
-    return dir.Path(Name);
-}
 
 TSymbol Sym(TLandMarkElement Kind, const std::string& Name, int Category) {
     TSymbol s;
@@ -61,18 +56,15 @@ TEST(SymbolRepository, FileRoundTripAndKindsWithoutAFileName) {
     rep.SetValues(1, Sym(lmSquare, "Square one", 7));
     rep.SetValues(2, Sym(lmPlus, "Plus", -2));
     rep.SetValues(3, Sym(lmUserDef, std::string(50, 'n'), 0));
-    const std::string path = TempPath("symbols.xml");
+    const std::string path = ScratchPath("symbols.xml");
     rep.StoreOnFile(path, "Lib");
-
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
+    const std::string text = test::ReadFile(path);
     const std::string head =
         "<?xml version=\"1.0\"?>\r\n\r\n<!-- TGeoMap Landmark Repository / Zyl Component Suite -->\r\n"
         "<lmsymbols sig=\"ZYLCSuite\" vers=\"1.0\" id=\"Lib\">\r\n<symbol ";
-    EXPECT_EQ(ss.str().substr(0, head.size()), head);
-    EXPECT_NE(ss.str().find("<symbol element=\"Square\" name=\"Square one\" category=\"7\" colorfg=\"00102030\" "
-                            "colorbg=\"00A0B0C0\" size=\"11\" transp=\"TRUE\" dir=\"135\" leng=\"25\" />\r\n"),
+    EXPECT_EQ(text.substr(0, head.size()), head);
+    EXPECT_NE(text.find("<symbol element=\"Square\" name=\"Square one\" category=\"7\" colorfg=\"00102030\" "
+                        "colorbg=\"00A0B0C0\" size=\"11\" transp=\"TRUE\" dir=\"135\" leng=\"25\" />\r\n"),
               std::string::npos);
 
     TSymbolRepository back;
@@ -84,13 +76,13 @@ TEST(SymbolRepository, FileRoundTripAndKindsWithoutAFileName) {
 
     EXPECT_FALSE(back.LoadFromFile(path, "other"));
     EXPECT_EQ(back.NumEntries(), 3);
-    EXPECT_FALSE(back.LoadFromFile(TempPath("none.xml"), ""));
+    EXPECT_FALSE(back.LoadFromFile(ScratchPath("none.xml"), ""));
 }
 
 TEST(SymbolRepository, AStoreThatFailsMidwayLeavesTheOldFile) {
     TSymbolRepository rep;
     rep.SetNEntries(20);
-    const std::string path = TempPath("kept.xml");
+    const std::string path = ScratchPath("kept.xml");
     rep.StoreOnFile(path, "old");
     {
         const zylcarto::test::TFileSizeLimit limit(100);

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 
+#include "file_bytes.h"
 #include "file_size_limit.h"
 #include "scratch_dir.h"
 #include "zylcarto/support/errors.h"
@@ -11,16 +11,9 @@
 
 using namespace zylcarto;
 
-namespace {
-std::string TempPath(const std::string& name) {
-    static const zylcarto::test::TScratchDir dir("streams");
-    return dir.Path(name);
-}
-std::string ReadAll(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), {}};
-}
-}  // namespace
+using test::ReadFile;
+using test::WriteFile;
+using test::ScratchPath;
 
 TEST(MemoryStream, ReadWriteSeek) {
     TMemoryStream s;
@@ -46,18 +39,18 @@ TEST(MemoryStream, ReadWriteSeek) {
 TEST(MemoryStream, FileRoundTripAndErrors) {
     TMemoryStream s;
     WriteLnStream(s, "line");
-    const auto path = TempPath("mem.bin");
+    const auto path = ScratchPath("mem.bin");
     s.SaveToFile(path);
-    EXPECT_EQ(ReadAll(path), "line\r\n");
+    EXPECT_EQ(ReadFile(path), "line\r\n");
     TMemoryStream t;
     t.LoadFromFile(path);
     EXPECT_EQ(t.Size(), 6);
-    EXPECT_THROW(t.LoadFromFile(TempPath("missing/none")), EInOutError);
+    EXPECT_THROW(t.LoadFromFile(ScratchPath("missing/none")), EInOutError);
     std::filesystem::remove(path);
 }
 
 TEST(TextFile, LinesEndInCrLfAndReadBack) {
-    const auto path = TempPath("text.txt");
+    const auto path = ScratchPath("text.txt");
     TTextFile w;
     w.OpenWrite(path);
     w.WriteLn("first");
@@ -65,9 +58,9 @@ TEST(TextFile, LinesEndInCrLfAndReadBack) {
     w.WriteLn("ond");
     w.WriteLn();
     w.Close();
-    EXPECT_EQ(ReadAll(path), "first\r\nsecond\r\n\r\n");
+    EXPECT_EQ(ReadFile(path), "first\r\nsecond\r\n\r\n");
 
-    std::ofstream(path, std::ios::binary) << "a\r\nb\nlast";
+    WriteFile(path, "a\r\nb\nlast");
     TTextFile r;
     ASSERT_TRUE(r.OpenRead(path));
     std::string line;
@@ -80,9 +73,9 @@ TEST(TextFile, LinesEndInCrLfAndReadBack) {
 
 TEST(TextFile, OpenFailures) {
     TTextFile r;
-    EXPECT_FALSE(r.OpenRead(TempPath("does-not-exist")));
+    EXPECT_FALSE(r.OpenRead(ScratchPath("does-not-exist")));
     TTextFile w;
-    EXPECT_THROW(w.OpenWrite(TempPath("no-such-dir/x.txt")), EInOutError);
+    EXPECT_THROW(w.OpenWrite(ScratchPath("no-such-dir/x.txt")), EInOutError);
     EXPECT_THROW(w.WriteLn("x"), EInOutError);  // not open
 }
 
@@ -118,20 +111,20 @@ TEST(FileWriters, AFailedWriteLeavesTheOldFileAndALinkLeadsToTheFile) {
                                    throw EInOutError(p, 0, "given up");
                                },
                                false}};
-    const std::string path = TempPath("kept.txt"), link = TempPath("link.txt");
+    const std::string path = ScratchPath("kept.txt"), link = ScratchPath("link.txt");
     for (const Writer& w : writers) {
-        std::ofstream(path, std::ios::binary) << "old";
+        WriteFile(path, "old");
         {
             const zylcarto::test::TFileSizeLimit limit(10);  // the write fails midway
             EXPECT_THROW(w.Write(path), EInOutError) << w.Name;
         }
-        EXPECT_EQ(ReadAll(path), "old") << w.Name;
+        EXPECT_EQ(ReadFile(path), "old") << w.Name;
         EXPECT_FALSE(fs::exists(path + ".part")) << w.Name;
         if (!w.Completes) continue;
         fs::remove(link);
         fs::create_symlink(path, link);
         w.Write(link);
         EXPECT_TRUE(fs::is_symlink(link)) << w.Name;  // the file it leads to is replaced, not the link
-        EXPECT_EQ(ReadAll(path), bytes) << w.Name;
+        EXPECT_EQ(ReadFile(path), bytes) << w.Name;
     }
 }

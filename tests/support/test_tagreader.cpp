@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "scratch_dir.h"
 #include "zylcarto/support/streams.h"
@@ -109,10 +108,8 @@ TEST(TagReader, PathologicalContentIsReadInOnePass) {
 }
 
 TEST(TagReader, TextFileContinuesAfterLineReads) {
-    const zylcarto::test::TScratchDir dir("tags");
-    const std::string path = dir.Path("tags.xml");
-    std::ofstream(path, std::ios::binary)
-        << "<?xml version=\"1.0\"?>\r\n<geomap id=\"x\">\r\n<resolution>2.5</resolution>\r\n";
+    const std::string path = zylcarto::test::ScratchFile(
+        "tags.xml", "<?xml version=\"1.0\"?>\r\n<geomap id=\"x\">\r\n<resolution>2.5</resolution>\r\n");
     TTextFile f;
     ASSERT_TRUE(f.OpenRead(path));
     std::string line;

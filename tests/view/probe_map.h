@@ -3,6 +3,7 @@
 // state the tests have to arrange (mouse trace, last click).
 #include <QImage>
 
+#include "calibrated_map.h"
 #include "geomap_test_access.h"
 #include "zylcarto/geomap/view/geomap.h"
 
@@ -30,16 +31,6 @@ inline QImage Picture(int W, int H, QRgb Color = qRgb(255, 255, 255)) {
     QImage I(W, H, QImage::Format_RGB32);
     I.fill(Color);
     return I;
-}
-
-// An equirectangular calibration: image (0,0) at (LatTop, LongLeft), (W,H) at (LatBottom, LongRight).
-inline void CalibrateEquiRect(TGeoMap& Map, double LatTop, double LongLeft, double LatBottom, double LongRight) {
-    const int W = Map.MapImgWidth(), H = Map.MapImgHeight();
-    Map.SetCalibModel(cmEquiRect);
-    Map.AddCalibPoint(LatTop, LongLeft, 0, 0);
-    Map.AddCalibPoint(LatTop, LongRight, W, 0);
-    Map.AddCalibPoint(LatBottom, LongLeft, 0, H);
-    Map.AddCalibPoint(LatBottom, LongRight, W, H);
 }
 
 }  // namespace zylcarto::test

@@ -118,11 +118,7 @@ TEST(Canvas, RectangleAndEllipseEndJustInsideTheirRightAndBottomEdges) {
         C.Brush.Color = 0x00FF00;
         C.Rectangle(2, 3, 8, 9);
     }
-    EXPECT_EQ(At(I, 2, 3), 0x0000FFu);
-    EXPECT_EQ(At(I, 7, 8), 0x0000FFu);
-    EXPECT_EQ(At(I, 8, 8), 0xFFFFFFu);
-    EXPECT_EQ(At(I, 7, 9), 0xFFFFFFu);
-    EXPECT_EQ(At(I, 5, 5), 0x00FF00u);
+    ExpectPixels(I, {{2, 3, 0x0000FF}, {7, 8, 0x0000FF}, {8, 8, 0xFFFFFF}, {7, 9, 0xFFFFFF}, {5, 5, 0x00FF00}});
 
     QImage E = Blank(20, 20);
     {
@@ -167,10 +163,7 @@ TEST(Canvas, TextOutPlacesTheTopLeftCornerAndASolidBrushFillsTheCell) {
     }
     EXPECT_GT(W, 5);
     EXPECT_GT(H, 8);
-    EXPECT_EQ(At(I, 10, 5), 0x00FF00u);
-    EXPECT_EQ(At(I, 9, 5), 0xFFFFFFu);
-    EXPECT_EQ(At(I, 10, 4), 0xFFFFFFu);
-    EXPECT_EQ(At(I, 10 + W, 5 + H), 0xFFFFFFu);
+    ExpectPixels(I, {{10, 5, 0x00FF00}, {9, 5, 0xFFFFFF}, {10, 4, 0xFFFFFF}, {10 + W, 5 + H, 0xFFFFFF}});
 }
 
 TEST(Canvas, EscapementRotatesTextCounterClockwise) {
@@ -199,13 +192,13 @@ TEST(Canvas, CopyRectCopiesStretchesAndIgnoresWhatLiesOutsideTheSource) {
         C.CopyRect({0, 0, 8, 8}, Src, {0, 0, 4, 4});        // doubled
         C.CopyRect({10, 10, 20, 20}, Src, {2, 2, 12, 12});  // only 2x2 exists
     }
-    EXPECT_EQ(At(I, 0, 0), 0x00FF00u);
-    EXPECT_EQ(At(I, 1, 1), 0x00FF00u);
-    EXPECT_EQ(At(I, 2, 2), 0x0000FFu);
-    EXPECT_EQ(At(I, 7, 7), 0x0000FFu);
-    EXPECT_EQ(At(I, 8, 8), 0xFFFFFFu);
-    EXPECT_EQ(At(I, 11, 11), 0x0000FFu);
-    EXPECT_EQ(At(I, 12, 12), 0xFFFFFFu);
+    ExpectPixels(I, {{0, 0, 0x00FF00},
+                     {1, 1, 0x00FF00},
+                     {2, 2, 0x0000FF},
+                     {7, 7, 0x0000FF},
+                     {8, 8, 0xFFFFFF},
+                     {11, 11, 0x0000FF},
+                     {12, 12, 0xFFFFFF}});
 }
 
 TEST(Canvas, OneToOneCopiesAcrossTheEdgesOfSourceAndTargetMatchQt) {
@@ -258,11 +251,7 @@ TEST(Canvas, FramesUseTheirColoursOnTheOuterRings) {
         TCanvas C(I);
         DrawFrame(C, fsLowered, 0, 0, 9, 7, 0xFFFFFF, 0xC0C0C0, 0x808080, 0x000000, 0x000000);
     }
-    EXPECT_EQ(At(I, 0, 0), 0x808080u);
-    EXPECT_EQ(At(I, 9, 7), 0xFFFFFFu);
-    EXPECT_EQ(At(I, 1, 1), 0x000000u);
-    EXPECT_EQ(At(I, 8, 6), 0xC0C0C0u);
-    EXPECT_EQ(At(I, 5, 4), 0x777777u);
+    ExpectPixels(I, {{0, 0, 0x808080}, {9, 7, 0xFFFFFF}, {1, 1, 0x000000}, {8, 6, 0xC0C0C0}, {5, 4, 0x777777}});
 
     QImage S = Blank(10, 8, 0x777777);
     {

@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "probe_map.h"
-#include "zylcarto/geomap/calibration/calib_xml.h"
+#include "qt_input.h"
 #include "zylcarto/geomap/view/geomap.h"
-#include "zylcarto/support/streams.h"
 
 using namespace zylcarto;
 using zylcarto::test::CalibrateEquiRect;
 using zylcarto::test::Picture;
+using zylcarto::test::SendMouse;
 
 namespace {
 
@@ -39,36 +39,14 @@ TArm Arm(Setter Set, Signal Sig) {
 }
 
 // Sent directly: QTest would still address the widget after a handler deleted it.
-void Send(TGeoMap& M, QEvent::Type Type, QPoint P, Qt::MouseButton Button, Qt::MouseButtons Held,
-          Qt::KeyboardModifiers K = {}) {
-    QMouseEvent E(Type, P, M.mapToGlobal(P), Button, Held, K);
-    QApplication::sendEvent(&M, &E);
-}
 void Press(TGeoMap& M, QPoint P, Qt::KeyboardModifiers K = {}) {
-    Send(M, QEvent::MouseButtonPress, P, Qt::LeftButton, Qt::LeftButton, K);
+    SendMouse(M, QEvent::MouseButtonPress, P, Qt::LeftButton, Qt::LeftButton, K);
 }
-void DoublePress(TGeoMap& M, QPoint P) { Send(M, QEvent::MouseButtonDblClick, P, Qt::LeftButton, Qt::LeftButton); }
-void Release(TGeoMap& M, QPoint P) { Send(M, QEvent::MouseButtonRelease, P, Qt::LeftButton, Qt::NoButton); }
-void Move(TGeoMap& M, QPoint P) { Send(M, QEvent::MouseMove, P, Qt::NoButton, Qt::LeftButton); }
+void DoublePress(TGeoMap& M, QPoint P) { SendMouse(M, QEvent::MouseButtonDblClick, P, Qt::LeftButton, Qt::LeftButton); }
+void Release(TGeoMap& M, QPoint P) { SendMouse(M, QEvent::MouseButtonRelease, P, Qt::LeftButton, Qt::NoButton); }
+void Move(TGeoMap& M, QPoint P) { SendMouse(M, QEvent::MouseMove, P, Qt::NoButton, Qt::LeftButton); }
 TStep Action(TMouseActMode A) {
     return [A](TGeoMap& M) { M.SetMouseAction(A); };
-}
-
-// A calibration file naming a BMP image beside it; the map loads both.
-std::string WriteCalibratedMap(const QString& Folder) {
-    EXPECT_TRUE(Picture(40, 30).save(QDir(Folder).filePath("img.bmp"), "BMP"));
-    TCalibData D;
-    D.MapFName = "img.bmp";
-    D.NumCalQuads = 3;
-    D.CalQuads[1] = {48, 16, 0, 0};
-    D.CalQuads[2] = {48, 17, 40, 0};
-    D.CalQuads[3] = {47, 16, 0, 30};
-    const std::string Xml = QDir(Folder).filePath("map.xml").toStdString();
-    TTextFile F;
-    F.OpenWrite(Xml);
-    WriteRawCalDataToOpenXMLFile(F, true, "", D, cmEquiRect);
-    F.Close();
-    return Xml;
 }
 
 struct TEventCase {
@@ -82,7 +60,7 @@ struct TEventCase {
 
 TEST(MapEvents, EveryEventMayDeleteTheMapFromItsHandlerOrSlot) {
     QTemporaryDir Dir;
-    const std::string Xml = WriteCalibratedMap(Dir.path());
+    const std::string Xml = test::WriteMapFile(Dir.path(), {"map", "", 0, 47, 16, 48, 17, 40, 30});
     const QPoint A(100, 100), B(150, 130), C(200, 160);
     const std::vector<TEventCase> Cases = {
         {"OnMouseDown", Arm(&TGeoMap::SetOnMouseDown, &TGeoMap::mouseDown), {[&](TGeoMap& M) { Press(M, A); }}},

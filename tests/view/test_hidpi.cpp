@@ -10,6 +10,7 @@
 #include <set>
 
 #include "pixels.h"
+#include "qt_input.h"
 #include "probe_map.h"
 
 using namespace zylcarto;
@@ -69,9 +70,7 @@ TEST(HighDpi, TheImageIsSharpInDevicePixelsAndLinesKeepTheirControlWidth) {
     const QImage Copy = QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(Copy.size(), QSize(400, 320));
     EXPECT_EQ(Copy.copy(4, 4, 392, 312), Aux.copy(4, 4, 392, 312));
-    EXPECT_EQ(Copy.pixel(2, 100), qRgb(0, 0, 0));  // the outline at control x = 1
-    EXPECT_EQ(Copy.pixel(3, 100), qRgb(0, 0, 0));
-    EXPECT_EQ(Copy.pixel(1, 100), qRgb(255, 255, 255));
+    ExpectPixels(Copy, {{2, 100, 0x000000, "the outline at control x = 1"}, {3, 100, 0x000000}, {1, 100, 0xFFFFFF}});
 }
 
 TEST(HighDpi, RubberShapesAreDrawnAndErasedInDevicePixels) {
@@ -80,20 +79,15 @@ TEST(HighDpi, RubberShapesAreDrawnAndErasedInDevicePixels) {
     M.SetMapBitMap(Picture(400, 320));
     M.show();
     M.SetMouseAction(maRubberBand);
-    const auto Hover = [&M](QPoint P) {
-        QMouseEvent E(QEvent::MouseMove, P, M.mapToGlobal(P), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(&M, &E);
-    };
+    const auto Hover = [&M](QPoint P) { SendMouse(M, QEvent::MouseMove, P); };
     QTest::mouseClick(&M, Qt::LeftButton, {}, {10, 10});
     Hover({100, 10});
     const QImage Live = Access::ScreenPicture(M);
-    EXPECT_EQ(Live.pixel(100, 20), qRgb(0, 0, 0));  // white XOR white: two device rows
-    EXPECT_EQ(Live.pixel(100, 21), qRgb(0, 0, 0));
-    EXPECT_EQ(Live.pixel(100, 19), qRgb(255, 255, 255));
-    EXPECT_EQ(Live.pixel(100, 22), qRgb(255, 255, 255));
+    ExpectPixels(Live, {{100, 20, 0x000000, "white XOR white: two device rows"},
+                        {100, 21, 0x000000},
+                        {100, 19, 0xFFFFFF},
+                        {100, 22, 0xFFFFFF}});
     Hover({10, 80});  // the old line is XOR-ed away
     const QImage Moved = Access::ScreenPicture(M);
-    EXPECT_EQ(Moved.pixel(100, 20), qRgb(255, 255, 255));
-    EXPECT_EQ(Moved.pixel(100, 21), qRgb(255, 255, 255));
-    EXPECT_EQ(Moved.pixel(21, 100), qRgb(0, 0, 0));
+    ExpectPixels(Moved, {{100, 20, 0xFFFFFF}, {100, 21, 0xFFFFFF}, {21, 100, 0x000000}});
 }

@@ -11,10 +11,14 @@
 #include <vector>
 
 #include "probe_map.h"
+#include "qt_input.h"
 #include "zylcarto/geomap/view/geomap.h"
 
 using namespace zylcarto;
 using zylcarto::test::Picture;
+using zylcarto::test::SendKey;
+using zylcarto::test::SendWheel;
+using zylcarto::test::TWheel;
 
 namespace {
 
@@ -34,29 +38,6 @@ public:
     TgmZoomStackEntry View() const { return {TopLeft().X, TopLeft().Y, Magnification()}; }
 };
 
-enum class TInput { Angle, Pixels, Pinch };
-
-// Whether the map took the event.
-bool Wheel(QWidget& W, QPoint At, int Delta, TInput Kind = TInput::Angle) {
-    if (Kind == TInput::Pinch) {
-        QNativeGestureEvent E(Qt::ZoomNativeGesture, QPointingDevice::primaryPointingDevice(), 2, At, At,
-                              W.mapToGlobal(At), Delta / 240.0, {});
-        QApplication::sendEvent(&W, &E);
-        return E.isAccepted();
-    }
-    const QPoint D(0, Delta);
-    QWheelEvent E(At, W.mapToGlobal(At), Kind == TInput::Pixels ? D : QPoint(), Kind == TInput::Pixels ? D / 8 : D,
-                  Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(&W, &E);
-    return E.isAccepted();
-}
-
-bool Key(QWidget& W, int Key, Qt::KeyboardModifiers Mods = Qt::NoModifier) {
-    QKeyEvent E(QEvent::KeyPress, Key, Mods);
-    QApplication::sendEvent(&W, &E);
-    return E.isAccepted();
-}
-
 // Runs the event loop until Done or five seconds have passed.
 template <typename F>
 bool EventuallyTrue(F Done) {
@@ -73,23 +54,23 @@ TEST(MapWheel, ZoomsInStepsAroundThePointerWithinTheLimits) {
         std::string Name;
         double StartMag;
         std::vector<int> Deltas;  // a notch is 120; a pinch to twice the size is 240
-        TInput Kind;
+        TWheel Kind;
         double Mag;
         int ZoomPans;
     };
     const double Max = TGeoMap::MaxMagnification, Min = TGeoMap::MinMagnification;
     const std::vector<Row> Rows = {
-        {"notch in", 1, {120}, TInput::Angle, S, 1},
-        {"notch out", 1, {-120}, TInput::Angle, 1 / S, 1},
-        {"two halves add up", 1, {60, 60}, TInput::Angle, S, 1},
-        {"less than a notch", 1, {100}, TInput::Angle, 1, 0},
-        {"a turn back starts afresh", 1, {60, -60, -60}, TInput::Angle, 1 / S, 1},
-        {"two notches at once", 1, {240}, TInput::Angle, 2, 2},
-        {"touchpad pixels", 1, {60, 60}, TInput::Pixels, S, 1},
-        {"pinch to twice the size", 1, {240}, TInput::Pinch, 2, 2},
-        {"a long turn does not drift", 8, {480, -120, 480, -120}, TInput::Angle, 64, 10},
-        {"clamped at the top", 1000, {120, 120}, TInput::Angle, Max, 1},
-        {"clamped at the bottom", Min, {-120}, TInput::Angle, Min, 0},
+        {"notch in", 1, {120}, TWheel::Angle, S, 1},
+        {"notch out", 1, {-120}, TWheel::Angle, 1 / S, 1},
+        {"two halves add up", 1, {60, 60}, TWheel::Angle, S, 1},
+        {"less than a notch", 1, {100}, TWheel::Angle, 1, 0},
+        {"a turn back starts afresh", 1, {60, -60, -60}, TWheel::Angle, 1 / S, 1},
+        {"two notches at once", 1, {240}, TWheel::Angle, 2, 2},
+        {"touchpad pixels", 1, {60, 60}, TWheel::Pixels, S, 1},
+        {"pinch to twice the size", 1, {240}, TWheel::Pinch, 2, 2},
+        {"a long turn does not drift", 8, {480, -120, 480, -120}, TWheel::Angle, 64, 10},
+        {"clamped at the top", 1000, {120, 120}, TWheel::Angle, Max, 1},
+        {"clamped at the bottom", Min, {-120}, TWheel::Angle, Min, 0},
     };
     const QPoint At(300, 100);
     for (const Row& R : Rows) {
@@ -102,7 +83,7 @@ TEST(MapWheel, ZoomsInStepsAroundThePointerWithinTheLimits) {
             return QPointF(M.TopLeft().X + At.x() / M.Magnification(), M.TopLeft().Y + At.y() / M.Magnification());
         };
         const QPointF Before = Under();
-        for (int D : R.Deltas) EXPECT_TRUE(Wheel(M, At, D, R.Kind));
+        for (int D : R.Deltas) EXPECT_TRUE(SendWheel(M, At, D, R.Kind));
         EXPECT_NEAR(M.Magnification(), R.Mag, 1e-9 * R.Mag);
         EXPECT_EQ(M.ZoomPans, R.ZoomPans);
         EXPECT_NEAR(Under().x(), Before.x(), 0.5 + 1e-9);
@@ -112,7 +93,7 @@ TEST(MapWheel, ZoomsInStepsAroundThePointerWithinTheLimits) {
 
 TEST(MapWheel, ConfinedZoomOutCentresTheImage) {
     KeyMap M;
-    for (int k = 0; k < 4; ++k) Wheel(M, {400, 300}, -120);
+    for (int k = 0; k < 4; ++k) SendWheel(M, {400, 300}, -120);
     EXPECT_DOUBLE_EQ(M.Magnification(), 0.25);
     EXPECT_EQ(M.TopLeft(), (TPoint{-460, -240}));  // 250 x 200 control pixels in the middle of 480 x 320
 }
@@ -121,8 +102,8 @@ TEST(MapWheel, ARestedTurnIsOneZoomHistoryEntry) {
     KeyMap M;
     M.ZoomStateOnStack();
     const TgmZoomStackEntry Before = M.View();
-    Wheel(M, {100, 100}, 120);
-    Wheel(M, {100, 100}, 120);
+    SendWheel(M, {100, 100}, 120);
+    SendWheel(M, {100, 100}, 120);
     EXPECT_EQ(M.GetZoomStackEntry(0), Before);  // not yet at rest
     ASSERT_TRUE(EventuallyTrue([&] { return M.GetZoomStackEntry(0) == M.View(); }));
     EXPECT_EQ(M.GetZoomStackEntry(-1), Before);
@@ -135,8 +116,8 @@ TEST(MapWheel, OffLeavesTheWheelToTheParent) {
     EXPECT_TRUE(M.WheelZoom());
     EXPECT_TRUE(M.setProperty("WheelZoom", false));
     const TgmZoomStackEntry Before = M.View();
-    EXPECT_FALSE(Wheel(M, {100, 100}, 120));
-    EXPECT_FALSE(Wheel(M, {100, 100}, 240, TInput::Pinch));
+    EXPECT_FALSE(SendWheel(M, {100, 100}, 120));
+    EXPECT_FALSE(SendWheel(M, {100, 100}, 240, TWheel::Pinch));
     EXPECT_EQ(M.View(), Before);
     EXPECT_EQ(M.ZoomPans, 0);
     TGeoMap Copy;
@@ -173,7 +154,7 @@ TEST(MapKeys, KeysPanZoomFitAndGoBack) {
     for (const Row& R : Rows) {
         SCOPED_TRACE(R.Name);
         KeyMap M;
-        EXPECT_EQ(Key(M, R.Key, R.Mods), R.Taken);
+        EXPECT_EQ(SendKey(M, R.Key, R.Mods), R.Taken);
         EXPECT_EQ(M.TopLeft(), (TPoint{R.View.Left, R.View.Top}));
         EXPECT_NEAR(M.Magnification(), R.View.MagF, 1e-12);
         EXPECT_EQ(M.ZoomPans, R.ZoomPans);
@@ -188,13 +169,13 @@ TEST(MapKeys, BackspaceWalksBackAndKeepsAViewNotYetAtRest) {
         M.ZoomStateOnStack();
     }
     M.ZoomStateOnStack();  // the same view twice is passed over
-    Key(M, Qt::Key_Backspace);
+    SendKey(M, Qt::Key_Backspace);
     EXPECT_EQ(M.View(), B);
-    Key(M, Qt::Key_Backspace);
+    SendKey(M, Qt::Key_Backspace);
     EXPECT_EQ(M.View(), A);
-    Key(M, Qt::Key_Right);  // pending its rest: stored before going back
+    SendKey(M, Qt::Key_Right);  // pending its rest: stored before going back
     const TgmZoomStackEntry D = M.View();
-    Key(M, Qt::Key_Backspace);
+    SendKey(M, Qt::Key_Backspace);
     EXPECT_EQ(M.GetZoomStackEntry(0), D);
     EXPECT_EQ(M.View(), C);
     QTest::qWait(2 * TGeoMap::ZoomRestMs);  // going back stores nothing

@@ -23,9 +23,13 @@
 #include <utility>
 #include <vector>
 
+#include "pixels.h"
 #include "probe_map.h"
+#include "qt_input.h"
 #include "zylcarto/geomap/calibration/calib_xml.h"
+#include "file_bytes.h"
 #include "file_size_limit.h"
+#include "scratch_dir.h"
 #include "zylcarto/geomap/view/file_lookup.h"
 #include "zylcarto/geomap/view/geomap.h"
 #include "zylcarto/geomap/view/jpeg_codec.h"
@@ -33,18 +37,16 @@
 #include "zylcarto/support/errors.h"
 
 using namespace zylcarto;
+using test::ExpectPixels;
+using test::ReadFile;
+using test::WriteFile;
 namespace fs = std::filesystem;
 
 namespace {
 
 class MapFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        Dir = fs::temp_directory_path() / ("zylcarto_mapfiles_" + std::to_string(::getpid()) + "_" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(Dir);
-        fs::create_directories(Dir);
-    }
+    void SetUp() override { Dir = test::TestDir(); }
     void TearDown() override { fs::remove_all(Dir); }
     std::string P(const std::string& Name) const { return (Dir / Name).string(); }
 
@@ -58,15 +60,6 @@ QImage Gradient(int W, int H) {
             I.setPixel(x, y, qRgb(x * 255 / std::max(1, W - 1), y * 255 / std::max(1, H - 1), 128));
     return I;
 }
-
-std::string ReadBytes(const std::string& Path) {
-    std::ifstream in(Path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void WriteBytes(const std::string& Path, const std::string& Bytes) { std::ofstream(Path, std::ios::binary) << Bytes; }
 
 // A 1200 dpi page that keeps what is drawn on it, as a printer driver sees it.
 class RecordedPage : public QPaintDevice {
@@ -197,15 +190,15 @@ TEST_F(MapFiles, SizeLimitIsThreeMillionPixels) {
 
 TEST_F(MapFiles, BrokenFilesRaiseAndLeaveTheMapAsItWas) {
     EncodeJpegFile(Gradient(40, 40), P("good.jpg"), 90, {});
-    const std::string good = ReadBytes(P("good.jpg"));
-    WriteBytes(P("cut.jpg"), good.substr(0, good.size() / 2));
-    WriteBytes(P("noise.jpg"), std::string(500, '\x5A'));
+    const std::string good = ReadFile(P("good.jpg"));
+    WriteFile(P("cut.jpg"), good.substr(0, good.size() / 2));
+    WriteFile(P("noise.jpg"), std::string(500, '\x5A'));
     ASSERT_TRUE(Gradient(8, 8).save(QString::fromStdString(P("png_inside.jpg")), "PNG"));
     ASSERT_TRUE(Gradient(8, 8).save(QString::fromStdString(P("pic.png")), "PNG"));
     ASSERT_TRUE(Gradient(20, 20).save(QString::fromStdString(P("pic.bmp")), "BMP"));
-    const std::string bmp = ReadBytes(P("pic.bmp"));
-    WriteBytes(P("cut.bmp"), bmp.substr(0, bmp.size() - 300));
-    WriteBytes(P("empty.bmp"), "");
+    const std::string bmp = ReadFile(P("pic.bmp"));
+    WriteFile(P("cut.bmp"), bmp.substr(0, bmp.size() - 300));
+    WriteFile(P("empty.bmp"), "");
 
     TGeoMap map;
     map.SetName("M");
@@ -256,11 +249,11 @@ std::string BmpBytes(int Width, int Height, bool TopDown, bool RunLength) {
 }
 
 TEST_F(MapFiles, BmpRowsFromTheTopAndRunLengthData) {
-    WriteBytes(P("up.bmp"), BmpBytes(30, 20, false, false));
-    WriteBytes(P("down.bmp"), BmpBytes(30, 20, true, false));
+    WriteFile(P("up.bmp"), BmpBytes(30, 20, false, false));
+    WriteFile(P("down.bmp"), BmpBytes(30, 20, true, false));
     const std::string rle = BmpBytes(30, 20, false, true);
-    WriteBytes(P("rle.bmp"), rle);
-    WriteBytes(P("rle_cut.bmp"), rle.substr(0, rle.size() - 2 * 4 * 20 / 3));  // two thirds of the rows
+    WriteFile(P("rle.bmp"), rle);
+    WriteFile(P("rle_cut.bmp"), rle.substr(0, rle.size() - 2 * 4 * 20 / 3));  // two thirds of the rows
 
     TGeoMap map;
     map.SetName("M");
@@ -296,7 +289,7 @@ TEST_F(MapFiles, MissingFilesAreReportedAndKeepTheMapAndNamesMayDifferInCase) {
     EXPECT_EQ(map.MapImgFile(), P("folder.jpg"));
     EXPECT_EQ(map.MapImgWidth(), 16);
     EXPECT_EQ(map.CalibModel(), cmUndefined);  // not the generated map's
-    map.SetMapImgName("");  // an empty name still empties it
+    map.SetMapImgName("");                     // an empty name still empties it
     EXPECT_EQ(map.MapImgFile(), "");
     EXPECT_EQ(map.MapImgWidth(), 0);
 
@@ -335,7 +328,7 @@ TEST_F(MapFiles, SaveMapWritesAPairBesideItAndRenameKeepsTheExtension) {
     EXPECT_TRUE(fs::exists(P("NewName.jpg")));
     EXPECT_FALSE(fs::exists(P("x.jpg")));
     // a file of the new name is never replaced
-    std::ofstream(P("taken.jpg"), std::ios::binary) << "not a map";
+    WriteFile(P("taken.jpg"), "not a map");
     EXPECT_FALSE(loaded.RenameMapImg("taken"));
     EXPECT_EQ(loaded.MapImgFile(), P("NewName.jpg"));
     EXPECT_TRUE(fs::exists(P("NewName.jpg")));
@@ -473,12 +466,12 @@ TEST_F(MapFiles, GeneratedMapFileLoadsAsTheSamePicture) {
                                   C.FillRect({100, 100, 110, 110});
                               });
     EXPECT_TRUE(drawn);
-    const std::string bmp = ReadBytes(P("Gen.bmp"));
+    const std::string bmp = ReadFile(P("Gen.bmp"));
     ASSERT_GE(bmp.size(), 118u);
     EXPECT_EQ(bmp.substr(0, 2), "BM");
     EXPECT_EQ(static_cast<unsigned char>(bmp[28]), 4);  // bits per pixel
     EXPECT_EQ(bmp.size(), 118u + 200u * 300u);
-    const std::string xml = ReadBytes(P("Gen.xml"));
+    const std::string xml = ReadFile(P("Gen.xml"));
     EXPECT_NE(xml.find("id=\"ZYL_geomap_caldata\" model=\"biquadraticpn\""), std::string::npos);
 
     EXPECT_EQ(map.MapImgWidth(), 400);
@@ -519,10 +512,10 @@ TEST_F(MapFiles, CalibrationThroughTheMapFileAndStream) {
     EXPECT_EQ(fromFile.CalibModel(), cmEquiRect);  // a set not found changes nothing
     EXPECT_FALSE(fromFile.LoadCalDataFromXML(P("none.xml"), ""));
 
-    WriteBytes(P("p.xml"), "<geomap sig=\"ZYLCSuite\" id=\"p\" model=\"parabolicip\">\r\n"
-                           "<calline type=\"meridian\" value=\"10\" npoints=\"2\">[1,1] [1,100]</calline>\r\n"
-                           "<calline type=\"parallel\" value=\"41\" npoints=\"3\">[1,50] [50,50] [100,51]</calline>\r\n"
-                           "</geomap>\r\n");
+    WriteFile(P("p.xml"), "<geomap sig=\"ZYLCSuite\" id=\"p\" model=\"parabolicip\">\r\n"
+                          "<calline type=\"meridian\" value=\"10\" npoints=\"2\">[1,1] [1,100]</calline>\r\n"
+                          "<calline type=\"parallel\" value=\"41\" npoints=\"3\">[1,50] [50,50] [100,51]</calline>\r\n"
+                          "</geomap>\r\n");
     TGeoMap para;
     para.SetName("P");
     para.LoadCalDataFromXML(P("p.xml"), "p");
@@ -530,8 +523,8 @@ TEST_F(MapFiles, CalibrationThroughTheMapFileAndStream) {
     ASSERT_EQ(para.CalibData().NumCalLines, 1);
     EXPECT_EQ(para.CalibData().CalLines[1].LineValue, 41);
 
-    WriteBytes(P("bad.xml"),
-               "<geomap sig=\"ZYLCSuite\" id=\"b\">\r\n<calquads npoints=\"3\">[1,2,3,4]</calquads>\r\n</geomap>\r\n");
+    WriteFile(P("bad.xml"),
+              "<geomap sig=\"ZYLCSuite\" id=\"b\">\r\n<calquads npoints=\"3\">[1,2,3,4]</calquads>\r\n</geomap>\r\n");
     EXPECT_EQ(MessageOf([&] { para.LoadCalDataFromXML(P("bad.xml"), "b"); }),
               "Component \"P\": specified number of calibration points and actual number does not match");
 
@@ -568,8 +561,8 @@ TEST_F(MapFiles, LandmarksRoundTripWithoutEvents) {
     EXPECT_EQ(other.LandMarksSkipped(), 0);
     // a landmark that cannot be is skipped and counted for the host, one across
     // the antimeridian kept
-    std::ofstream(P("bad.xml")) << "<gmlandmarks sig=\"ZYLCSuite\" id=\"b\">\r\n<landmark lat=\"nan\" />\r\n"
-                                   "<landmark lat=\"-16\" long=\"181\" />\r\n<landmark class=\"300\" />\r\n";
+    WriteFile(P("bad.xml"), "<gmlandmarks sig=\"ZYLCSuite\" id=\"b\">\r\n<landmark lat=\"nan\" />\r\n"
+                            "<landmark lat=\"-16\" long=\"181\" />\r\n<landmark class=\"300\" />\r\n");
     ASSERT_TRUE(other.LoadLandMarks(P("bad.xml"), "b"));
     EXPECT_EQ(other.NumLandMarks(), 1);
     EXPECT_EQ(other.GetLandMarkData(1).Longitude, -179.0);
@@ -583,11 +576,8 @@ TEST_F(MapFiles, ClipboardCopyHasTheOutlineAndLeavesTheEdges) {
     map.CopyToClipboard();
     const QImage copy = QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(copy.size(), QSize(120, 90));
-    EXPECT_EQ(copy.pixel(1, 1) & 0xFFFFFF, 0u);
-    EXPECT_EQ(copy.pixel(118, 88) & 0xFFFFFF, 0u);
-    EXPECT_EQ(copy.pixel(60, 88) & 0xFFFFFF, 0u);
-    EXPECT_EQ(copy.pixel(0, 0) & 0xFFFFFF, 0xFFFFFFu);
-    EXPECT_EQ(copy.pixel(119, 45) & 0xFFFFFF, 0xFFFFFFu);
+    ExpectPixels(copy,
+                 {{1, 1, 0x000000}, {118, 88, 0x000000}, {60, 88, 0x000000}, {0, 0, 0xFFFFFF}, {119, 45, 0xFFFFFF}});
     EXPECT_EQ(copy.copy(2, 2, 116, 86), map.AuxBitmap().copy(2, 2, 116, 86));
 
     map.CopyEntireMapToClipboard();
@@ -622,7 +612,7 @@ TEST_F(MapFiles, ExportRendersAWindowAndPrintsToPdf) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(P("map.pdf")));
     map.PrintIt(1.0, printer);
-    const std::string pdf = ReadBytes(P("map.pdf"));
+    const std::string pdf = ReadFile(P("map.pdf"));
     EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
     EXPECT_GT(pdf.size(), 1000u);
 
@@ -636,7 +626,7 @@ TEST_F(MapFiles, ExportRendersAWindowAndPrintsToPdf) {
     map.CopyToOpenPrinter(painter, TRect{0, 0, 200, 150}, 1000000, 100, 100);
     map.CopyToOpenPrinter(painter, TPoint{0, 0}, 1000000, 100, 900, 500, 300);
     painter.end();
-    EXPECT_GT(ReadBytes(P("window.pdf")).size(), 1000u);
+    EXPECT_GT(ReadFile(P("window.pdf")).size(), 1000u);
 }
 
 // Every printing form draws the image from its own pixels, lines as strokes
@@ -647,11 +637,7 @@ TEST_F(MapFiles, PrintsDrawVectorsOverTheImageAtItsOwnResolution) {
     QImage board(100, 60, QImage::Format_RGB32);
     board.fill(qRgb(255, 255, 255));
     map.SetMapBitMap(board);
-    map.SetCalibModel(cmEquiRect);
-    map.AddCalibPoint(48, 16, 0, 0);
-    map.AddCalibPoint(48, 17, 100, 0);
-    map.AddCalibPoint(47, 16, 0, 60);
-    map.AddCalibPoint(47, 17, 100, 60);
+    test::CalibrateEquiRect(map, 48, 16, 47, 17);
     map.SetShowGrat(sgLines);
     map.AddLandMark(47.5, 16.5, 0.0, "Hill", 9, 0x000080);
     const int Scale = 10000000;
@@ -719,9 +705,7 @@ TEST_F(MapFiles, PrintingAtLargeScalesRendersThePageOrRefuses) {
     map.CopyToOpenPrinter(painter, TRect{0, 0, 400, 300}, 1000, 100, 100);  // some 200 m wide on paper
     EXPECT_THROW(map.CopyToOpenPrinter(painter, TRect{0, 0, 400, 300}, 1000000, 100000, 100), EZYLGeoMapError);
     painter.end();
-    EXPECT_EQ(page.pixel(2, 2), qRgb(255, 255, 255));  // left of and above the window
-    EXPECT_EQ(page.pixel(300, 400), qRgb(255, 0, 0));
-    EXPECT_EQ(page.pixel(599, 799), qRgb(255, 0, 0));
+    ExpectPixels(page, {{2, 2, 0xFFFFFF, "left of and above the window"}, {300, 400, 0x0000FF}, {599, 799, 0x0000FF}});
 }
 
 // ---- forms: restoring and designing
@@ -774,9 +758,7 @@ TEST_F(MapFiles, ADesignedMapKeepsFileNamesDrawsAPlaceholderAndFiresNothing) {
     EXPECT_EQ(map.MapImgFile(), P("d.jpg"));
     EXPECT_EQ(map.MapImgWidth(), 0);  // named, not loaded
     map.DoZoomPanEvent();
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(20, 20), QPointF(20, 20), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(&map, &press);
+    test::SendMouse(map, QEvent::MouseButtonPress, {20, 20}, Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(events, 0);
     // A graticule of the form's colour where an empty map shows only its background.
     EXPECT_EQ(map.AuxBitmap().pixel(50, 200), qRgb(0, 0, 255));

@@ -7,11 +7,14 @@
 #include <QTimer>
 #include <vector>
 
+#include "pixels.h"
 #include "probe_map.h"
+#include "qt_input.h"
 #include "zylcarto/geomap/view/geomap.h"
 
 using namespace zylcarto;
 using zylcarto::test::CalibrateEquiRect;
+using zylcarto::test::ExpectPixels;
 using zylcarto::test::Picture;
 using Access = zylcarto::test::TGeoMapTestAccess;
 
@@ -41,10 +44,7 @@ void Drag(QWidget* W, QPoint From, const std::vector<QPoint>& Path, Qt::MouseBut
 }
 
 // A move without a button (QTest would only move the cursor).
-void Hover(QWidget* W, QPoint P) {
-    QMouseEvent E(QEvent::MouseMove, P, W->mapToGlobal(P), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(W, &E);
-}
+void Hover(QWidget* W, QPoint P) { zylcarto::test::SendMouse(*W, QEvent::MouseMove, P); }
 
 struct SelectRect {
     int Kind = -1;
@@ -244,8 +244,7 @@ TEST(MapMouse, RubberBandTogglesContinuesAndErasesItsLine) {
     EXPECT_EQ(Calls, (std::vector<std::string>{"begin 10", "cont 100", "end 200"}));
     // The segment drawn before the Ctrl-click stays; the live one is gone.
     const QImage S = M.Screen();
-    EXPECT_EQ(S.pixel(50, 10), qRgb(0, 0, 0));
-    EXPECT_EQ(S.pixel(150, 45), qRgb(255, 255, 255));
+    ExpectPixels(S, {{50, 10, 0x000000}, {150, 45, 0xFFFFFF}});
 }
 
 TEST(MapMouse, TraceHoldsFiveThousandPointsInStrokes) {
@@ -268,8 +267,7 @@ TEST(MapMouse, TraceHoldsFiveThousandPointsInStrokes) {
     QTest::mousePress(&M, Qt::LeftButton, {}, {10, 100});
     QTest::mouseMove(&M, {10, 100});
     QTest::mouseMove(&M, {10, 120});
-    EXPECT_EQ(M.Screen().pixel(20, 55), qRgb(255, 255, 255));
-    EXPECT_EQ(M.Screen().pixel(10, 110), qRgb(0, 0, 0));
+    ExpectPixels(M.Screen(), {{20, 55, 0xFFFFFF}, {10, 110, 0x000000}});
     for (int i = 0; i < 5100; ++i) QTest::mouseMove(&M, {20 + i % 400, 200});
     QTest::mouseRelease(&M, Qt::LeftButton, {}, {20, 200});
     EXPECT_EQ(M.NumMTracePoints(), TGeoMap::MaxMouseTracePoints);

@@ -12,6 +12,7 @@
 
 #include <unistd.h>
 
+#include "cli_runner.h"
 #include "pixels.h"
 #include "probe_map.h"
 #include "zylcarto/geodesy/projections.h"
@@ -35,26 +36,6 @@ void ShowAt(TGeoMap& M, int W, int H, double Mag, TPoint TopLeft) {
     M.resize(W, H);
     M.SetMagnification(Mag);
     M.SetTopLeft(TopLeft);
-}
-
-// The image's geographic rectangle, fitted by Model: cmUTM from the corners' grid
-// positions in Zone, the others from a 3 x 3 raster of geographic points.
-void Calibrate(TGeoMap& M, TCalibModel Model, double LatTop, double LongLeft, double LatBottom, double LongRight,
-               int Zone = 0) {
-    const int W = M.MapImgWidth(), H = M.MapImgHeight();
-    M.SetCalibModel(Model);
-    if (Model == cmUTM) M.SetUTMZone(Zone);
-    for (int i = 0; i <= 2; ++i)
-        for (int j = 0; j <= 2; ++j) {
-            const double Lat = LatTop + (LatBottom - LatTop) * j / 2, Long = LongLeft + (LongRight - LongLeft) * i / 2;
-            if (Model != cmUTM) {
-                M.AddCalibPoint(Lat, Long, W * i / 2, H * j / 2);
-                continue;
-            }
-            double E = 0, N = 0;
-            LatLongToUTMInZone(Lat, Long, Zone, false, gelWGS84, E, N);
-            M.AddCalibPoint(N, E, Zone, hemiNorth, W * i / 2, H * j / 2);
-        }
 }
 
 // An affine calibration of a W x H image whose centre lies at (Lat0, Long0), with
@@ -94,30 +75,6 @@ int CrossingsOfRow(const QImage& I, int Y) {
     return Count;
 }
 
-// Latitude and longitude of easting-northing pairs of Crs by cs2cs, one pair per
-// point; empty when cs2cs is missing.
-std::vector<std::pair<double, double>> Cs2csToWGS84(const std::string& Crs,
-                                                    const std::vector<std::pair<double, double>>& EN) {
-    // Test processes run at once: a file of their own each.
-    const std::string File = ::testing::TempDir() + "grid_cs2cs_" + std::to_string(getpid()) + ".txt";
-    if (FILE* f = std::fopen(File.c_str(), "w")) {
-        for (const auto& [E, N] : EN) std::fprintf(f, "%.6f %.6f\n", E, N);
-        std::fclose(f);
-    }
-    std::vector<std::pair<double, double>> Out;
-    if (FILE* p = popen(("cs2cs -f %.12f " + Crs + " +to EPSG:4326 < '" + File + "' 2>/dev/null").c_str(), "r")) {
-        char Line[256];
-        while (std::fgets(Line, sizeof Line, p)) {
-            std::istringstream In(Line);
-            double Lat = 0, Long = 0;
-            if (In >> Lat >> Long) Out.emplace_back(Lat, Long);
-        }
-        pclose(p);
-    }
-    std::remove(File.c_str());
-    return Out;
-}
-
 }  // namespace
 
 // 48..47 N, 16..17 E (zone 33) on a 1000 x 800 image, the control showing a
@@ -127,7 +84,7 @@ TEST(UTMGrid, LinesOfEveryCalibrationFollowItsConversionAndStayOnTheImage) {
         SCOPED_TRACE(static_cast<int>(Model));
         ProbeMap M;
         M.SetMapBitMap(Picture(1000, 800));
-        Calibrate(M, Model, 48, 16, 47, 17);
+        Calibrate(M, Model, 48, 16, 47, 17, 2);
         M.SetColorGratLine(Grid);
         M.SetUTMGridDist(10000);
         M.SetShowGrat(sgUTMGrid);
@@ -155,7 +112,7 @@ TEST(UTMGrid, MapAcrossAZoneBorderGetsEastingLinesOfOneZone) {
         SCOPED_TRACE(static_cast<int>(Model));
         ProbeMap M;
         M.SetMapBitMap(Picture(880, 440));
-        Calibrate(M, Model, 29, -13.2, 28, -11, 28);
+        Calibrate(M, Model, 29, -13.2, 28, -11, 2, 28);
         M.SetColorGratLine(Grid);
         M.SetShowGrat(sgUTMGrid);
         ShowAt(M, 440, 220, 0.5, {0, 0});
@@ -195,7 +152,7 @@ TEST(Overlays, MapAcrossTheAntimeridianGetsLinesOverItsWholeWidth) {
 TEST(UTMGrid, LinesOfAUTMMapStayOffTheGreyMargin) {
     ProbeMap M;
     M.SetMapBitMap(Picture(500, 400));
-    Calibrate(M, cmUTM, 60.8, -13.6, 60, -12, 29);
+    Calibrate(M, cmUTM, 60.8, -13.6, 60, -12, 2, 29);
     M.SetColorGratLine(Grid);
     M.SetUTMGridDist(5000);
     ShowAt(M, 400, 320, 0.7, {-37, -31});
@@ -222,7 +179,7 @@ TEST(GridCRS, LinesLieWhereTheCrsPutsThemAndStayOnTheImage) {
         SCOPED_TRACE(C.Crs);
         ProbeMap M;
         M.SetMapBitMap(Picture(1000, 800));
-        Calibrate(M, cmEquiRect, C.LatTop, C.LongLeft, C.LatTop - 0.5, C.LongLeft + 0.8);
+        Calibrate(M, cmEquiRect, C.LatTop, C.LongLeft, C.LatTop - 0.5, C.LongLeft + 0.8, 2);
         M.SetColorGratLine(Grid);
         ShowAt(M, 300, 240, 0.5, {-40, -30});
         M.SetShowGrat(sgUTMGrid);
@@ -238,16 +195,18 @@ TEST(GridCRS, LinesLieWhereTheCrsPutsThemAndStayOnTheImage) {
         ASSERT_EQ(TCRSConverter(C.Crs).FromWGS84(North, East, Valid), 1u);
         const double E0 = std::round(East[0] / 10000) * 10000, N0 = std::round(North[0] / 10000) * 10000;
         std::vector<std::pair<double, double>> EN;
+        std::string Input;
         for (int k = -10; k <= 10; ++k) {
             EN.emplace_back(E0 + k * 1000, N0);
             EN.emplace_back(E0, N0 + k * 1000);
         }
-        const auto Geo = Cs2csToWGS84(C.Crs, EN);
+        for (const auto& [E, N] : EN) Input += std::to_string(E) + " " + std::to_string(N) + "\n";
+        const auto Geo = Cs2cs("-f %.12f " + std::string(C.Crs) + " +to EPSG:4326", Input);
         ASSERT_EQ(Geo.size(), EN.size()) << "cs2cs";
         int Checked = 0;
         for (std::size_t i = 0; i < Geo.size(); ++i) {
             double x = 0, y = 0;
-            ASSERT_TRUE(M.Calibration().CalcPixelCoordsFrac(Geo[i].first, Geo[i].second, x, y));
+            ASSERT_TRUE(M.Calibration().CalcPixelCoordsFrac(Geo[i][0], Geo[i][1], x, y));
             const double CX = (x + 40) * 0.5, CY = (y + 30) * 0.5;
             if (CX < 22 || CY < 17 || CX > 297 || CY > 237) continue;  // off the view
             EXPECT_TRUE(GridNear(I, CX, CY)) << EN[i].first << " " << EN[i].second;
@@ -269,7 +228,7 @@ TEST(GridCRS, LinesLieWhereTheCrsPutsThemAndStayOnTheImage) {
 TEST(GridCRS, RefusedDefinitionRaisesAndKeepsTheGridAndEmptyDrawsTheUTMGrid) {
     ProbeMap M;
     M.SetMapBitMap(Picture(1000, 800));
-    Calibrate(M, cmEquiRect, 51.5, -1.2, 51.0, -0.4);
+    Calibrate(M, cmEquiRect, 51.5, -1.2, 51.0, -0.4, 2);
     M.SetColorGratLine(Grid);
     ShowAt(M, 300, 240, 0.5, {-40, -30});
     M.SetShowGrat(sgUTMGrid);
@@ -351,7 +310,7 @@ TEST(NorthArrow, ScaleBarAndNeedleAreDrawnOnlyWhenSwitchedOn) {
     EXPECT_EQ(Bar, 100);
     // The needle about (366, 38): its dark half towards north, its open half away from it.
     const double a = 30 * std::numbers::pi / 180;
-    EXPECT_EQ(At(I, RoundToInt(366 + 12 * std::sin(a)), RoundToInt(38 - 12 * std::cos(a))), 0x000000u);
-    EXPECT_EQ(At(I, RoundToInt(366 - 9 * std::sin(a)), RoundToInt(38 + 9 * std::cos(a))), 0xFFFFFFu);
-    EXPECT_EQ(At(I, RoundToInt(366 + 12 * std::cos(a)), RoundToInt(38 + 12 * std::sin(a))), Land);
+    ExpectPixels(I, {{RoundToInt(366 + 12 * std::sin(a)), RoundToInt(38 - 12 * std::cos(a)), 0x000000},
+                     {RoundToInt(366 - 9 * std::sin(a)), RoundToInt(38 + 9 * std::cos(a)), 0xFFFFFF},
+                     {RoundToInt(366 + 12 * std::cos(a)), RoundToInt(38 + 12 * std::sin(a)), Land}});
 }

@@ -36,8 +36,7 @@ TEST(Rendering, EmptyMapShowsBackgroundMessageAndFrameOnly) {
     M.SetColorFrame(0x0000FF);
     const QImage I = Shown(M);
     EXPECT_FALSE(HookCalled);
-    EXPECT_EQ(At(I, 0, 0), 0x000000u);  // frame
-    EXPECT_EQ(At(I, 5, 5), 0xC0C0C0u);
+    ExpectPixels(I, {{0, 0, 0x000000, "frame"}, {5, 5, 0xC0C0C0}});
     int MinX = 999, MinY = 999;
     for (const auto& [x, y] : Painted(I.copy(1, 1, 118, 58), 0xC0C0C0))
         MinX = std::min(MinX, x + 1), MinY = std::min(MinY, y + 1);
@@ -65,11 +64,11 @@ TEST(Rendering, TheScreenShowsThePictureAndTheBackgroundBeyondIt) {
     M.SetSuppressPaint(true);
     M.resize(90, 70);  // grown while suppressed: the picture stays 60 x 40
     const QImage Screen = M.grab().toImage();
-    EXPECT_EQ(At(Screen, 5, 5), 0x3366CCu);    // from the picture
-    EXPECT_EQ(At(Screen, 0, 0), 0x000000u);    // its frame
-    EXPECT_EQ(At(Screen, 75, 20), 0x3366CCu);  // beyond it
-    EXPECT_EQ(At(Screen, 30, 60), 0x3366CCu);
-    EXPECT_EQ(At(Screen, 89, 69), 0x3366CCu);
+    ExpectPixels(Screen, {{5, 5, 0x3366CC, "from the picture"},
+                          {0, 0, 0x000000, "its frame"},
+                          {75, 20, 0x3366CC, "beyond it"},
+                          {30, 60, 0x3366CC},
+                          {89, 69, 0x3366CC}});
 }
 
 TEST(Rendering, CacheIsBuiltOncePerMagnificationAndAntiAliasSetting) {
@@ -166,8 +165,8 @@ TEST(Rendering, TheImageIsPlacedAsTheViewConvertsAtEveryMagnification) {
         double Magnify;
         TPoint TopLeft;
     };
-    for (const TCase& C : {TCase{8, {40, 45}}, TCase{64, {50, 50}}, TCase{256, {60, 61}}, TCase{1024, {70, 70}},
-                           TCase{64, {95, 97}}}) {
+    for (const TCase& C :
+         {TCase{8, {40, 45}}, TCase{64, {50, 50}}, TCase{256, {60, 61}}, TCase{1024, {70, 70}}, TCase{64, {95, 97}}}) {
         SCOPED_TRACE(std::to_string(C.Magnify));
         M.SetMagnification(C.Magnify);
         M.SetTopLeft(C.TopLeft);
@@ -210,10 +209,10 @@ TEST(Rendering, CalibrationPointMarkersSitOnTheQuads) {
     M.SetTopLeft({-50, -50});  // no confinement: quad (0,0) at control (50,50)
     M.SetShowGrat(sgPoints);
     const QImage I = Shown(M);
-    EXPECT_EQ(At(I, 50, 50), 0x0000FFu);
-    EXPECT_EQ(At(I, 42, 50), 0x0000FFu);  // cross arm
-    EXPECT_EQ(At(I, 41, 50), 0xFFFFFFu);  // white diamond r = 9
-    EXPECT_EQ(At(I, 40, 50), 0x0000FFu);  // diamond r = 10
+    ExpectPixels(I, {{50, 50, 0x0000FF},
+                     {42, 50, 0x0000FF, "cross arm"},
+                     {41, 50, 0xFFFFFF, "white diamond r = 9"},
+                     {40, 50, 0x0000FF, "diamond r = 10"}});
 }
 
 TEST(Rendering, LandmarkOnTheLeftEdgeIsOfferedButNotDrawn) {
@@ -229,10 +228,10 @@ TEST(Rendering, LandmarkOnTheLeftEdgeIsOfferedButNotDrawn) {
     ASSERT_EQ(Offered.size(), 2u);
     EXPECT_EQ(Offered[0], (TPoint{0, 80}));
     const QImage I = Shown(M);
-    EXPECT_EQ(At(I, 0, 80), 0xFFFFFFu);
-    EXPECT_EQ(At(I, 1, 80), 0xFFFFFFu);
-    EXPECT_EQ(At(I, 93, 73), 0xFFFFFFu);  // background ring of the second (BG white)
-    EXPECT_EQ(At(I, 94, 74), 0xFF0000u);  // its outline
+    ExpectPixels(I, {{0, 80, 0xFFFFFF},
+                     {1, 80, 0xFFFFFF},
+                     {93, 73, 0xFFFFFF, "background ring of the second (BG white)"},
+                     {94, 74, 0xFF0000, "its outline"}});
     // A handler that takes over suppresses the built-in symbol.
     M.SetOnDrawLandmark([](TObject*, bool& Handled, TCanvas&, const TPoint&, const TLandMark&) { Handled = true; });
     M.Paint();
@@ -269,8 +268,7 @@ TEST(Rendering, HighlightRedrawsTheSymbolInItsOwnColours) {
     M.AddLandMark(47.9, 16.1, 0.0);
     M.SetHighLM(1);
     const QImage I = Shown(M);
-    EXPECT_EQ(At(I, 100, 80), 0x00FFFFu);
-    EXPECT_EQ(At(I, 100, 73), 0xFF0000u);
+    ExpectPixels(I, {{100, 80, 0x00FFFF}, {100, 73, 0xFF0000}});
 }
 
 TEST(Rendering, MouseTraceIsDrawnStrokeByStroke) {
@@ -283,9 +281,7 @@ TEST(Rendering, MouseTraceIsDrawnStrokeByStroke) {
     M.AddTracePoint(60, 50, false);
     M.Paint();
     const QImage I = Shown(M);
-    EXPECT_EQ(At(I, 20, 10), 0x00FFFFu);
-    EXPECT_EQ(At(I, 30, 30), 0xFFFFFFu);
-    EXPECT_EQ(At(I, 45, 50), 0x00FFFFu);
+    ExpectPixels(I, {{20, 10, 0x00FFFF}, {30, 30, 0xFFFFFF}, {45, 50, 0x00FFFF}});
 }
 
 // A small calibrated map with graticule, landmarks, captions and highlight against

@@ -46,20 +46,13 @@ TEST(Symbols, TransparentPlusColoursExactlyItsTwoBars) {
 
 TEST(Symbols, OpaquePlusHasAHaloOneAroundTheBars) {
     const QImage I = Draw(lmPlus, 7, 0, 10, false);
-    EXPECT_EQ(At(I, 50, 43), FG);
-    EXPECT_EQ(At(I, 49, 43), BG);
-    EXPECT_EQ(At(I, 51, 57), BG);
-    EXPECT_EQ(At(I, 50, 58), BG);
-    EXPECT_EQ(At(I, 50, 59), White);
-    EXPECT_EQ(At(I, 48, 48), White);
+    ExpectPixels(I, {{50, 43, FG}, {49, 43, BG}, {51, 57, BG}, {50, 58, BG}, {50, 59, White}, {48, 48, White}});
 }
 
 TEST(Symbols, TransparentSquareAndCrossAreExactOutlines) {
     EXPECT_EQ(Painted(Draw(lmSquare, 4, 0, 10, true)).size(), 32u);
     const QImage Sq = Draw(lmSquare, 4, 0, 10, true);
-    EXPECT_EQ(At(Sq, 46, 46), FG);
-    EXPECT_EQ(At(Sq, 54, 54), FG);
-    EXPECT_EQ(At(Sq, 50, 50), White);
+    ExpectPixels(Sq, {{46, 46, FG}, {54, 54, FG}, {50, 50, White}});
 
     PixelSet Cross;
     for (int k = 0; k <= 6; ++k) Cross.insert({47 + k, 47 + k}), Cross.insert({47 + k, 53 - k});
@@ -68,10 +61,10 @@ TEST(Symbols, TransparentSquareAndCrossAreExactOutlines) {
 
 TEST(Symbols, OpaqueSquareIsFilledInsideABackgroundRing) {
     const QImage I = Draw(lmSquare, 4, 0, 10, false);
-    EXPECT_EQ(At(I, 46, 46), BG);  // ring in the background colour
-    EXPECT_EQ(At(I, 47, 47), FG);  // Rectangle outline
-    EXPECT_EQ(At(I, 53, 53), FG);
-    EXPECT_EQ(At(I, 50, 50), BG);  // fill
+    ExpectPixels(I, {{46, 46, BG, "ring in the background colour"},
+                     {47, 47, FG, "Rectangle outline"},
+                     {53, 53, FG},
+                     {50, 50, BG, "fill"}});
     EXPECT_TRUE(Within(Painted(I), Box(50, 50, 4)));
 }
 
@@ -82,8 +75,7 @@ TEST(Symbols, TriangleVertexFollowsTheDirection) {
     for (const auto& p : Painted(Up)) MinY = std::min(MinY, p.second);
     EXPECT_EQ(MinY, 43);
     const QImage Right = Draw(lmTriangle, 7, 90, 10, false);
-    EXPECT_EQ(At(Right, 57, 50), FG);
-    EXPECT_EQ(At(Right, 50, 50), BG);
+    ExpectPixels(Right, {{57, 50, FG}, {50, 50, BG}});
     int MaxX = -1;
     for (const auto& p : Painted(Right)) MaxX = std::max(MaxX, p.first);
     EXPECT_EQ(MaxX, 57);
@@ -92,18 +84,18 @@ TEST(Symbols, TriangleVertexFollowsTheDirection) {
 TEST(Symbols, ArrowFromPointsAwayAndArrowToPointsAtTheLandmark) {
     const QImage From = Draw(lmArrowFrom, 5, 90, 10, false);
     for (int x = 50; x <= 55; ++x) EXPECT_EQ(At(From, x, 50), FG) << x;
-    EXPECT_EQ(At(From, 60, 50), FG);  // tip
-    EXPECT_EQ(At(From, 57, 50), BG);  // the head's fill covers the shaft
-    EXPECT_EQ(At(From, 55, 48), FG);  // H1
-    EXPECT_EQ(At(From, 55, 52), FG);  // H2
+    ExpectPixels(From, {{60, 50, FG, "tip"},
+                        {57, 50, BG, "the head's fill covers the shaft"},
+                        {55, 48, FG, "H1"},
+                        {55, 52, FG, "H2"}});
     EXPECT_TRUE(Within(Painted(From), Box(55, 50, 5)));
 
     const QImage To = Draw(lmArrowTo, 5, 90, 10, true);
-    EXPECT_EQ(At(To, 60, 50), FG);  // tail
-    EXPECT_EQ(At(To, 50, 50), FG);
-    EXPECT_EQ(At(To, 54, 52), FG);  // towards K1 = (55, 52), which is left out
-    EXPECT_EQ(At(To, 54, 48), FG);  // towards K2 = (55, 48)
-    EXPECT_EQ(At(To, 55, 52), White);
+    ExpectPixels(To, {{60, 50, FG, "tail"},
+                      {50, 50, FG},
+                      {54, 52, FG, "towards K1 = (55, 52), which is left out"},
+                      {54, 48, FG, "towards K2 = (55, 48)"},
+                      {55, 52, White}});
     EXPECT_TRUE(Within(Painted(To), Box(55, 50, 5)));
     EXPECT_TRUE(OfColor(To, BG).empty());
 }
