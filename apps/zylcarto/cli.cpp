@@ -77,6 +77,7 @@ static TDMSAxis AxisOf(std::string_view Text) {
 }
 
 bool ParsePosition(std::string_view First, std::string_view Second, double& Lat, double& Long) {
+    if (ReadNumber(First, Lat) && ReadNumber(Second, Long)) return false;  // plain decimals: no letters to look for
     const TDMSAxis first = AxisOf(First), second = AxisOf(Second);
     const bool swapped = (first == dmsLongitude || second == dmsLatitude) && first != second;
     if (swapped) std::swap(First, Second);
