@@ -1,5 +1,6 @@
 #include "zylcarto/geodesy/batch.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "zylcarto/geodesy/datums.h"
@@ -15,7 +16,14 @@
 // selects). On x86-64 each function
 // is also built for AVX2, chosen at load time where the processor has it; not
 // with FMA, whose fused rounding would make the answers depend on the machine.
-#if defined(__x86_64__) && defined(__GNUC__) && defined(__ELF__) && !defined(__SANITIZE_ADDRESS__)
+// Not under AddressSanitizer, whose run time is not yet up when the loader picks a clone.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZYLCARTO_NO_CLONES
+#endif
+#endif
+#if defined(__x86_64__) && defined(__GNUC__) && defined(__ELF__) && !defined(__SANITIZE_ADDRESS__) &&                  \
+    !defined(ZYLCARTO_NO_CLONES)
 #define ZYLCARTO_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define ZYLCARTO_VECTOR_CLONES
@@ -26,11 +34,18 @@ namespace {
 
 using simdmath::TVectorMath;
 
-// Angles of more degrees than this go to the per-point functions, where the
-// kernels' reduction by pi/2 would no longer be exact.
+// Blocks of points with an angle of more degrees than this (or infinite) go to
+// the per-point functions, where the kernels' reduction by pi/2 would no longer be
+// exact; NaN stays in the vector loops, which give NaN for it as the C library does.
 constexpr double VectorAngleLimit = 1e7;
+constexpr std::size_t Block = 256;
 
-bool VectorAngle(double Degrees) { return std::fabs(Degrees) < VectorAngleLimit; }
+bool VectorBlock(const double* Lat, const double* Long, std::size_t Begin, std::size_t End) {
+    bool all = true;
+    for (std::size_t i = Begin; i < End; ++i)
+        all &= !(std::fabs(Lat[i]) >= VectorAngleLimit) & !(std::fabs(Long[i]) >= VectorAngleLimit);
+    return all;
+}
 
 // The points converted: a failed one has NaN results. Counted after the vector
 // loops, which a running sum would keep from vectorising.
@@ -106,18 +121,16 @@ ZYLCARTO_VECTOR_CLONES
 void GeoToCartesianBatch(const double* Lat, const double* Long, const double* Height, std::size_t Count,
                          TGeoEllipsoid E, double* X, double* Y, double* Z) {
     const geocentric::TConstants c = geocentric::Constants(E);
+    for (std::size_t b = 0; b < Count; b += Block) {
+        const std::size_t e = std::min(Count, b + Block);
+        if (!VectorBlock(Lat, Long, b, e)) {
+            for (std::size_t i = b; i < e; ++i) GeoToCartesian(Lat[i], Long[i], Height[i], E, X[i], Y[i], Z[i]);
+            continue;
+        }
 #pragma omp simd
-    for (std::size_t i = 0; i < Count; ++i) {
-        const bool vector = VectorAngle(Lat[i]) & VectorAngle(Long[i]);  // else the inputs stay for the loop below
-        double x, y, z;
-        geocentric::ToCartesian<TVectorMath>(c, Lat[i], Long[i], Height[i], x, y, z);
-        X[i] = vector ? x : X[i];
-        Y[i] = vector ? y : Y[i];
-        Z[i] = vector ? z : Z[i];
+        for (std::size_t i = b; i < e; ++i)
+            geocentric::ToCartesian<TVectorMath>(c, Lat[i], Long[i], Height[i], X[i], Y[i], Z[i]);
     }
-    for (std::size_t i = 0; i < Count; ++i)
-        if (!VectorAngle(Lat[i]) || !VectorAngle(Long[i]))
-            GeoToCartesian(Lat[i], Long[i], Height[i], E, X[i], Y[i], Z[i]);
 }
 
 ZYLCARTO_VECTOR_CLONES
@@ -142,21 +155,21 @@ std::size_t HelmertTransformBatch(int SrcDatum, const double* Lat, const double*
     const TGeoDatum& dst = GeoDatumData[DstDatum];
     const geocentric::TConstants csrc = geocentric::Constants(src.Ellipsoid);
     const geocentric::TConstants cdst = geocentric::Constants(dst.Ellipsoid);
+    for (std::size_t b = 0; b < Count; b += Block) {
+        const std::size_t e = std::min(Count, b + Block);
+        if (!VectorBlock(Lat, Long, b, e)) {
+            for (std::size_t i = b; i < e; ++i)
+                Status[i] =
+                    HelmertTransform(SrcDatum, Lat[i], Long[i], Height[i], DstDatum, Lat2[i], Long2[i], Height2[i]);
+            continue;
+        }
 #pragma omp simd
-    for (std::size_t i = 0; i < Count; ++i) {
-        const bool vector = VectorAngle(Lat[i]) & VectorAngle(Long[i]);  // else the inputs stay for the loop below
-        const int status = geocentric::HelmertStatus(Lat[i], Long[i], Height[i]);
-        double lat, lon, h;
-        geocentric::Shift<geocentric::FromWGS84, TVectorMath>(csrc, src, Lat[i], Long[i], Height[i], cdst, dst, lat,
-                                                              lon, h);
-        Lat2[i] = vector ? lat : Lat2[i];
-        Long2[i] = vector ? lon : Long2[i];
-        Height2[i] = vector ? h : Height2[i];
-        Status[i] = status;
+        for (std::size_t i = b; i < e; ++i) {
+            Status[i] = geocentric::HelmertStatus(Lat[i], Long[i], Height[i]);
+            geocentric::Shift<geocentric::FromWGS84, TVectorMath>(csrc, src, Lat[i], Long[i], Height[i], cdst, dst,
+                                                                  Lat2[i], Long2[i], Height2[i]);
+        }
     }
-    for (std::size_t i = 0; i < Count; ++i)
-        if (!VectorAngle(Lat[i]) || !VectorAngle(Long[i]))
-            HelmertTransform(SrcDatum, Lat[i], Long[i], Height[i], DstDatum, Lat2[i], Long2[i], Height2[i]);
     std::size_t converted = 0;
     for (std::size_t i = 0; i < Count; ++i) converted += Status[i] == htOK;
     return converted;

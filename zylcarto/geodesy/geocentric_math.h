@@ -102,8 +102,9 @@ ZYLCARTO_FORCE_INLINE TVec3 FromWGS84Exact(const TGeoDatum& d, TVec3 p) {
 // The status HelmertTransform gives a point between two valid datums.
 ZYLCARTO_FORCE_INLINE int HelmertStatus(double Lat, double Long, double Height) {
     // A height that is no number gives a position that is none, like such a latitude.
-    int status = (Lat >= -90.0) & (Lat <= 90.0) & (std::fabs(Height) <= 1.7976931348623157e308) ? htOK : htBadLatitude;
-    return (Long >= -180.0) & (Long <= 180.0) ? status : htBadLongitude;
+    int status =
+        ((Lat >= -90.0) & (Lat <= 90.0) & (std::fabs(Height) <= 1.7976931348623157e308)) ? htOK : htBadLatitude;
+    return ((Long >= -180.0) & (Long <= 180.0)) ? status : htBadLongitude;
 }
 
 // Lat, Long, Height on Src (its ellipsoid's constants CSrc) to Dst through WGS 84,

@@ -236,7 +236,7 @@ inline constexpr double UTMFalseNorthingSouth = 10000000.0;
 template <typename M = TLibraryMath>
 ZYLCARTO_FORCE_INLINE bool UTMForward(const TEllipsoid& s, double Lat, double Long, int Zone, double& Easting,
                                       double& Northing) {
-    const double lon0 = (Zone >= 1) & (Zone <= 60) ? 6.0 * Zone - 183.0 : 0.0;
+    const double lon0 = ((Zone >= 1) & (Zone <= 60)) ? 6.0 * Zone - 183.0 : 0.0;
     double xi = 0, eta = 0;
     const bool ok = Forward<M>(s, Lat * DegToRad, M::WrapDegrees(Long - lon0) * DegToRad, xi, eta);
     Easting = ok ? UTMScale * (s.A * eta) + UTMFalseEasting : NaN;
@@ -264,7 +264,7 @@ ZYLCARTO_FORCE_INLINE bool UTMInverse(const TEllipsoid& s, double Easting, doubl
     const double y = (South ? Northing - UTMFalseNorthingSouth : Northing) / UTMScale;
     double phi = 0.0, l = 0.0;
     const bool ok = Inverse<M>(s, y / s.A, x / s.A, phi, l);
-    const double lon0 = (Zone >= 1) & (Zone <= 60) ? 6.0 * Zone - 183.0 : 0.0;
+    const double lon0 = ((Zone >= 1) & (Zone <= 60)) ? 6.0 * Zone - 183.0 : 0.0;
     const double lon = M::WrapDegrees(lon0 + l * RadToDeg);
     Lat = ok ? phi * RadToDeg : NaN;
     Long = ok ? lon : NaN;
