@@ -18,8 +18,8 @@
 /// Speed, measured with bench/geodesy on one core of a loaded 2-core machine
 /// beside the per-point calls, GeographicLib and PROJ's proj_trans_generic over
 /// the same arrays (its output prints the ratios of a run): the batch forms are
-/// 3.4 to 7.7 times the per-point calls (medians of 3 runs: UTM forward 3.6 and
-/// inverse 5.1, TM 7.7 and 6.8, geocentric 4.1 and 3.4, Helmert 4.8), with the
+/// 2.8 to 7.7 times the per-point calls (medians of 3 runs: UTM forward 3.6 and
+/// inverse 5.1, TM 7.7 and 6.8, geocentric 4.8 and 2.8, Helmert 4.9), with the
 /// AVX2 code that x86-64 builds choose at load time where the processor has it.
 #include <cstddef>
 
