@@ -1,6 +1,5 @@
 #include "batch_convert.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -16,41 +15,6 @@ namespace {
 // Lines converted per call of the converter: large enough for PROJ's batch call
 // to pay, small enough to keep the output flowing.
 constexpr std::size_t BlockLines = 1 << 14;
-
-// An error text quoting input cuts the quote short.
-std::string Quote(std::string_view text) {
-    constexpr std::size_t Max = 80;
-    return "\"" + std::string(text.substr(0, Max)) + (text.size() > Max ? "...\"" : "\"");
-}
-
-bool ParseNumber(std::string_view text, double& v) {
-    if (!text.empty() && text[0] == '+') {
-        text.remove_prefix(1);
-        if (!text.empty() && (text[0] == '-' || text[0] == '+')) return false;
-    }
-    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    return !text.empty() && ec == std::errc() && ptr == text.data() + text.size() && std::isfinite(v);
-}
-
-// Two numbers per line; blank lines and lines starting with # are skipped.
-// Returns false for a line that is not two numbers.
-bool SplitPair(std::string_view line, std::string_view& a, std::string_view& b, bool& skip) {
-    auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
-    std::string_view f[3];
-    std::size_t n = 0, i = 0;
-    while (i < line.size() && n < 3) {
-        while (i < line.size() && space(line[i])) ++i;
-        std::size_t j = i;
-        while (j < line.size() && !space(line[j])) ++j;
-        if (j > i) f[n++] = line.substr(i, j - i);
-        i = j;
-    }
-    skip = n == 0 || f[0][0] == '#';
-    if (skip) return true;
-    a = f[0];
-    b = n > 1 ? f[1] : std::string_view();
-    return n == 2;
-}
 
 // The lines of one block in input order: a pair to convert or an error already.
 struct TBlock {
@@ -84,12 +48,10 @@ void ConvertEach(std::span<double> A, std::span<double> B, std::vector<const cha
 }  // namespace
 
 int RunBatch(std::FILE* in, const char* inputs, int decimals, bool angles, const TBlockConvert& convert) {
-    constexpr std::size_t Chunk = 1 << 20;
-    std::vector<char> buffer(Chunk);
-    std::string pending, out;
-    out.reserve(Chunk + 4096);
+    constexpr std::size_t OutputChunk = 1 << 20;
+    std::string out;
+    out.reserve(OutputChunk + 4096);
     bool anyFailed = false;
-    long long lineNo = 0;
     bool writeFailed = false;
     TBlock block;
     std::vector<const char*> why;
@@ -112,77 +74,63 @@ int RunBatch(std::FILE* in, const char* inputs, int decimals, bool angles, const
             } else if (const char* w = why[k]; w) {
                 writeError(block.Line[i], w);
             } else {
-                AppendFixed(out, block.A[k], decimals);
-                out += ' ';
-                AppendFixed(out, block.B[k], decimals);
-                out += '\n';
+                const std::size_t mark = out.size();
+                try {
+                    AppendFixed(out, block.A[k], decimals);
+                    out += ' ';
+                    AppendFixed(out, block.B[k], decimals);
+                    out += '\n';
+                } catch (const EOperationFailed& e) {
+                    out.resize(mark);
+                    writeError(block.Line[i], e.what());
+                }
             }
             if (block.Error[i].empty()) ++k;
-            if (out.size() >= Chunk) flush();
+            if (out.size() >= OutputChunk) flush();
         }
         block.Clear();
     };
+    TLineReader lines(in);
     const auto fail = [&](const std::string& text) {
-        block.Line.push_back(lineNo);
+        block.Line.push_back(lines.LineNumber());
         block.Error.push_back(text);
     };
-    const auto processLine = [&](std::string_view line) {
-        ++lineNo;
-        std::string_view a, b;
-        bool skip = false;
-        if (!SplitPair(line, a, b, skip)) return fail(std::string("expected ") + inputs + ", got " + Quote(line));
-        if (skip) return;
-        double u = 0, v = 0;
-        const auto read = [angles](std::string_view text, TDMSAxis axis, double& value) -> std::string {
-            if (ParseNumber(text, value)) return {};
-            if (!angles) return "not a number: " + Quote(text);
-            try {
-                value = ParseDegrees(text, axis == dmsLatitude ? "latitude" : "longitude", axis);
-                return {};
-            } catch (const EUsageError& e) {
-                return e.what();
-            }
-        };
-        if (const std::string why = read(a, dmsLatitude, u); !why.empty()) return fail(why);
-        if (const std::string why = read(b, dmsLongitude, v); !why.empty()) return fail(why);
-        block.Line.push_back(lineNo);
-        block.Error.emplace_back();
-        block.A.push_back(u);
-        block.B.push_back(v);
-        if (block.Line.size() >= BlockLines) convertBlock();
-    };
-
-    // A line longer than the chunk is an error of its own, not a reason to hold
-    // gigabytes: the rest of it is passed over.
-    bool skipping = false;
-    std::size_t got;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
-        const std::string_view chunk(buffer.data(), got);
-        std::size_t start = 0, nl;
-        while ((nl = chunk.find('\n', start)) != std::string_view::npos) {
-            if (skipping) {
-                skipping = false;
-            } else if (pending.empty()) {
-                processLine(chunk.substr(start, nl - start));
-            } else {
-                pending.append(chunk.substr(start, nl - start));
-                processLine(pending);
-                pending.clear();
-            }
-            start = nl + 1;
+    const auto read = [angles](std::string_view text, TDMSAxis axis, double& value) -> std::string {
+        if (ReadNumber(text, value)) return {};
+        if (!angles) return "not a number: " + Quoted(text);
+        try {
+            value = ParseDegrees(text, axis == dmsLatitude ? "latitude" : "longitude", axis);
+            return {};
+        } catch (const EUsageError& e) {
+            return e.what();
         }
-        if (skipping) continue;
-        if (pending.size() + (got - start) > Chunk) {
-            pending.clear();
-            ++lineNo;
+    };
+    std::string_view line, f[2];
+    while (lines.Next(line)) {
+        if (lines.TooLong()) {
             fail("line longer than 1 MB");
-            skipping = true;
             continue;
         }
-        pending.append(chunk.substr(start));
+        // Two numbers per line; blank lines and lines starting with # are skipped.
+        const std::size_t n = SplitFields(line, f);
+        if (n == 0 || f[0][0] == '#') continue;
+        if (n != 2) {
+            fail(std::string("expected ") + inputs + ", got " + Quoted(line));
+            continue;
+        }
+        double u = 0, v = 0;
+        if (std::string why = read(f[0], dmsLatitude, u); !why.empty()) {
+            fail(why);
+        } else if (why = read(f[1], dmsLongitude, v); !why.empty()) {
+            fail(why);
+        } else {
+            block.Line.push_back(lines.LineNumber());
+            block.Error.emplace_back();
+            block.A.push_back(u);
+            block.B.push_back(v);
+        }
+        if (block.Line.size() >= BlockLines) convertBlock();
     }
-    const bool readFailed = std::ferror(in) != 0;
-    if (!skipping && !pending.empty()) processLine(pending);
     convertBlock();
     flush();
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) writeFailed = true;
@@ -190,7 +138,7 @@ int RunBatch(std::FILE* in, const char* inputs, int decimals, bool angles, const
         std::fprintf(stderr, "zylcarto: cannot write the results\n");
         return 1;
     }
-    if (readFailed) throw EUsageError(std::string("cannot read the ") + inputs + " input");
+    if (lines.ReadFailed()) throw EUsageError(std::string("cannot read the ") + inputs + " input");
     return anyFailed ? 1 : 0;
 }
 

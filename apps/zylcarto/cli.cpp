@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -44,21 +43,21 @@ static const char* AfterPlus(std::string_view Text) {
     return first;
 }
 
+bool ReadNumber(std::string_view Text, double& Value) {
+    const char* last = Text.data() + Text.size();
+    const auto [ptr, ec] = std::from_chars(AfterPlus(Text), last, Value);
+    return !Text.empty() && ec == std::errc() && ptr == last && std::isfinite(Value);
+}
+
 double ParseDouble(std::string_view Text, std::string_view What) {
     double v = 0;
-    const char* last = Text.data() + Text.size();
-    auto [ptr, ec] = std::from_chars(AfterPlus(Text), last, v);
-    if (Text.empty() || ec != std::errc() || ptr != last || !std::isfinite(v))
-        throw EUsageError(std::string(What) + " is not a number: " + Quoted(Text));
+    if (!ReadNumber(Text, v)) throw EUsageError(std::string(What) + " is not a number: " + Quoted(Text));
     return v;
 }
 
 double ParseDegrees(std::string_view Text, std::string_view What, TDMSAxis Axis) {
     double v = 0;
-    const char* last = Text.data() + Text.size();
-    auto [ptr, ec] = std::from_chars(AfterPlus(Text), last, v);
-    // Plain decimals exactly as ParseDouble reads them, exponents included.
-    if (!Text.empty() && ec == std::errc() && ptr == last && std::isfinite(v)) return v;
+    if (ReadNumber(Text, v)) return v;  // plain decimals exactly as ParseDouble reads them, exponents included
     TDMSAxis axis = dmsNone;
     std::string message;
     if (DMSToDegrees(Text, v, axis, &message) != dmsOK)
@@ -78,6 +77,7 @@ static TDMSAxis AxisOf(std::string_view Text) {
 }
 
 bool ParsePosition(std::string_view First, std::string_view Second, double& Lat, double& Long) {
+    if (ReadNumber(First, Lat) && ReadNumber(Second, Long)) return false;  // plain decimals: no letters to look for
     const TDMSAxis first = AxisOf(First), second = AxisOf(Second);
     const bool swapped = (first == dmsLongitude || second == dmsLatitude) && first != second;
     if (swapped) std::swap(First, Second);
@@ -120,10 +120,16 @@ int ParseInt(std::string_view Text, std::string_view What) {
     return v;
 }
 
+double Finite(double Value, std::string_view What) {
+    if (!std::isfinite(Value)) throw EOperationFailed("no finite " + std::string(What) + " for this input");
+    return Value;
+}
+
 std::string FormatFixed(double Value, int Decimals) {
-    char buf[512];
-    auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, Value, std::chars_format::fixed, Decimals);
-    if (ec != std::errc()) return "nan";
+    char buf[512];  // the 309 digits of the largest double and the decimals asked for
+    const auto [ptr, ec] =
+        std::to_chars(buf, buf + sizeof buf, Finite(Value, "result"), std::chars_format::fixed, Decimals);
+    if (ec != std::errc()) throw EOperationFailed("the result does not fit " + std::to_string(Decimals) + " decimals");
     std::string s(buf, ptr);
     if (s.find_first_not_of("-0.") == std::string::npos && s[0] == '-') s.erase(0, 1);  // no "-0.0000"
     return s;
@@ -157,11 +163,13 @@ void AppendFixed(std::string& Out, double Value, int Decimals) {
     }
 }
 
-std::string FormatShortest(double Value) {
+template <typename T>
+static std::string Shortest(T Value) {
     char buf[64];
-    auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, Value);
-    return ec == std::errc() ? std::string(buf, ptr) : "nan";
+    return std::string(buf, std::to_chars(buf, buf + sizeof buf, static_cast<T>(Finite(Value, "result"))).ptr);
 }
+std::string FormatShortest(double Value) { return Shortest(Value); }
+std::string FormatShortest(float Value) { return Shortest(Value); }
 
 std::optional<std::string> TakeOption(TArgs& Args, std::string_view Name) {
     for (std::size_t i = 0; i < Args.size(); ++i) {
@@ -191,17 +199,82 @@ void RejectUnknownOptions(const TArgs& Args) {
     }
 }
 
+// The blanks of the C locale, inline: a call to isspace per character shows in large batches.
+static bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+std::string_view NextField(std::string_view Line, std::size_t& Pos) {
+    std::size_t i = Pos;
+    while (i < Line.size() && IsBlank(Line[i])) ++i;
+    std::size_t j = i;
+    while (j < Line.size() && !IsBlank(Line[j])) ++j;
+    Pos = j;
+    return Line.substr(i, j - i);
+}
+
+std::size_t SplitFields(std::string_view Line, std::span<std::string_view> Fields) {
+    std::size_t count = 0, pos = 0;
+    for (std::string_view f; !(f = NextField(Line, pos)).empty();) {
+        if (count == Fields.size()) return count + 1;
+        Fields[count++] = f;
+    }
+    return count;
+}
+
 std::vector<std::string> SplitFields(std::string_view Line) {
     std::vector<std::string> out;
-    std::size_t i = 0;
-    while (i < Line.size()) {
-        while (i < Line.size() && std::isspace(static_cast<unsigned char>(Line[i]))) ++i;
-        std::size_t j = i;
-        while (j < Line.size() && !std::isspace(static_cast<unsigned char>(Line[j]))) ++j;
-        if (j > i) out.emplace_back(Line.substr(i, j - i));
-        i = j;
-    }
+    std::size_t pos = 0;
+    for (std::string_view f; !(f = NextField(Line, pos)).empty();) out.emplace_back(f);
     return out;
+}
+
+bool TLineReader::Fill() {
+    if (FAtEnd) return false;
+    if (FBegin > 0) {
+        std::memmove(FBuffer.data(), FBuffer.data() + FBegin, FEnd - FBegin);
+        FEnd -= FBegin;
+        FBegin = 0;
+    }
+    const std::size_t got = std::fread(FBuffer.data() + FEnd, 1, FBuffer.size() - FEnd, FIn);
+    FEnd += got;
+    if (got == 0) FAtEnd = true;
+    return got > 0;
+}
+
+bool TLineReader::Next(std::string_view& Line) {
+    FTooLong = false;
+    bool skipping = false;  // the rest of a line too long to hold
+    for (std::size_t scanned = FBegin;;) {
+        if (FAfterCR) {  // the LF of a CR LF may start the next block
+            if (FBegin == FEnd && !Fill()) return false;
+            if (FBuffer[FBegin] == '\n') ++FBegin;
+            FAfterCR = false;
+            scanned = FBegin;
+        }
+        const char* data = FBuffer.data();
+        std::size_t i = scanned;
+        while (i < FEnd && data[i] != '\n' && data[i] != '\r') ++i;
+        if (i < FEnd) {
+            FTooLong = skipping = skipping || i - FBegin > MaxLine;
+            Line = std::string_view(data + FBegin, skipping ? 0 : i - FBegin);
+            FAfterCR = data[i] == '\r';
+            FBegin = i + 1;
+            ++FLineNumber;
+            return true;
+        }
+        if (skipping) {
+            FBegin = FEnd;
+        } else if (FEnd - FBegin > MaxLine) {
+            skipping = FTooLong = true;
+            FBegin = FEnd;
+        }
+        scanned = FEnd - FBegin;
+        if (!Fill()) break;
+    }
+    if (FBegin == FEnd && !skipping) return false;  // no last line without its end
+    Line = std::string_view(FBuffer.data() + FBegin, skipping ? 0 : FEnd - FBegin);
+    FBegin = FEnd;
+    ++FLineNumber;
+    return true;
 }
 
 }  // namespace zylcarto::cli

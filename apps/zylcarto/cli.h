@@ -1,5 +1,6 @@
 #pragma once
 // The subcommand registry and argument helpers of the zylcarto tool.
+#include <cstdio>
 #include <functional>
 #include <optional>
 #include <span>
@@ -48,7 +49,10 @@ std::string Quoted(std::string_view Text);
 // Writes to standard output; raises EOperationFailed when it cannot take the text.
 void WriteOut(std::string_view Text);
 
-// Locale-independent number parsing; raise EUsageError naming What when malformed.
+// The finite number Text holds in full (an optional sign, decimals or an exponent), locale-independent;
+// false for anything else. It raises nothing: a batch reads millions and a bad line is no exception.
+bool ReadNumber(std::string_view Text, double& Value);
+// ReadNumber and its whole-number peer, raising EUsageError naming What when malformed.
 double ParseDouble(std::string_view Text, std::string_view What);
 int ParseInt(std::string_view Text, std::string_view What);
 // A latitude (Axis dmsLatitude) or longitude (dmsLongitude) in degrees: a decimal number as
@@ -64,9 +68,15 @@ bool ParsePosition(std::string_view First, std::string_view Second, double& Lat,
 // follow them. Returns false when no single split reads as two angles.
 bool RegroupPosition(std::span<const std::string_view> Tokens, std::size_t After, std::vector<std::string>& Fields);
 
-// Locale-independent formatting.
+// The one rule for an answer: the tool never prints a non-finite value. Finite returns
+// Value, or raises EOperationFailed ("no finite WHAT for this input"), which fails the
+// line of a batch or the command, with exit status 1.
+double Finite(double Value, std::string_view What);
+
+// Locale-independent formatting of answers, Finite(Value, "result") first.
 std::string FormatFixed(double Value, int Decimals);
 std::string FormatShortest(double Value);  // shortest text that reads back as the same double
+std::string FormatShortest(float Value);   // shortest text that reads back as the same float
 // Appends FormatFixed(Value, Decimals) to Out, without allocating for the common
 // case of a value of at most 15 significant digits: the batch conversions print millions.
 void AppendFixed(std::string& Out, double Value, int Decimals);
@@ -81,7 +91,37 @@ void RejectUnknownOptions(const TArgs& Args);
 // Warns on standard error that Count landmarks of File were passed over (nothing for 0).
 void WarnSkippedLandMarks(int Count, const std::string& File);
 
-// Splits a line into whitespace-separated fields.
+// The next field of Line at or after Pos (blanks of the C locale separate fields), Pos
+// moved past it; empty when there is none.
+std::string_view NextField(std::string_view Line, std::size_t& Pos);
+// The fields of Line into Fields without allocating; returns their count, or
+// Fields.size() + 1 when Line holds more.
+std::size_t SplitFields(std::string_view Line, std::span<std::string_view> Fields);
+// The fields of Line as strings.
 std::vector<std::string> SplitFields(std::string_view Line);
+
+// The lines of a file or standard input, read in large blocks and handed out as
+// views without allocating. CR, LF and CR LF each end a line; a last line needs no end.
+class TLineReader {
+public:
+    static constexpr std::size_t MaxLine = 1 << 20;  // longer lines are passed over, not held
+
+    explicit TLineReader(std::FILE* In) : FIn(In), FBuffer(2 * MaxLine) {}
+    // The next line, valid until the next call; false at the end of the input. A
+    // line longer than MaxLine comes back empty with TooLong() true.
+    bool Next(std::string_view& Line);
+    bool TooLong() const { return FTooLong; }
+    long long LineNumber() const { return FLineNumber; }  // of the line Next gave, from 1
+    bool ReadFailed() const { return std::ferror(FIn) != 0; }
+
+private:
+    bool Fill();  // moves the unread bytes to the front and reads more; false at the end
+
+    std::FILE* FIn;
+    std::vector<char> FBuffer;
+    std::size_t FBegin = 0, FEnd = 0;  // the unread bytes
+    bool FAtEnd = false, FAfterCR = false, FTooLong = false;
+    long long FLineNumber = 0;
+};
 
 }  // namespace zylcarto::cli

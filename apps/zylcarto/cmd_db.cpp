@@ -1,7 +1,6 @@
 // zylcarto db ...: create, inspect and change a geographic database (TGeoDB).
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -22,12 +21,6 @@ namespace zylcarto::cli {
 namespace {
 
 constexpr double kEarthRadiusKm = 6371.0088;
-
-std::string FloatText(float v) {
-    char buf[32];
-    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
-    return ec == std::errc() ? std::string(buf, end) : std::string("nan");
-}
 
 // The name as the database will store it, exactly; with --truncate a name too long
 // for the field is cut to it, anything else that would change it is refused.
@@ -76,8 +69,8 @@ double Coordinate(const std::string& text, const char* what, TDMSAxis axis) {
 std::string ListLine(const TGeoDB& db, int e) {
     const TgdbData r = db.Data(e);
     return std::to_string(e) + '\t' + std::to_string(r.ItemId) + '\t' + std::string(GdbItemName(r.ItemKind)) + '\t' +
-           r.Name.Str() + '\t' + std::to_string(r.ClassFlag) + '\t' + FloatText(r.LatLow) + '\t' +
-           FloatText(r.LatHigh) + '\t' + FloatText(r.LongLow) + '\t' + FloatText(r.LongHigh);
+           r.Name.Str() + '\t' + std::to_string(r.ClassFlag) + '\t' + FormatShortest(r.LatLow) + '\t' +
+           FormatShortest(r.LatHigh) + '\t' + FormatShortest(r.LongLow) + '\t' + FormatShortest(r.LongHigh);
 }
 
 int Create(TArgs a) {

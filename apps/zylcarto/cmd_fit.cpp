@@ -169,7 +169,7 @@ double CheckDetermined(const TMapCalibration& cal, TCalibModel model, int count)
     if (!(condition >= CollinearCondition))
         throw FitFailed("the reference points cannot determine " + name +
                         (model == cmParabolicIp ? " (points of a line repeat)" : " (they are collinear)") +
-                        ": condition " + FormatFixed(condition, 6));
+                        (std::isfinite(condition) ? ": condition " + FormatFixed(condition, 6) : std::string()));
     if (condition < WarnCondition)
         std::fprintf(
             stderr,

@@ -84,13 +84,7 @@ TPosition ReadPositionWithinPoles(TFields f) {
     return p;
 }
 
-// The library leaves the ranges of its results to the caller: an answer must be a
-// finite number, and a latitude one within the poles.
-double Finite(double value, const char* what) {
-    if (!std::isfinite(value)) throw EOperationFailed(std::string("no finite ") + what + " for this input");
-    return value;
-}
-
+// The library leaves the ranges of its results to the caller: a latitude must lie within the poles.
 double Latitude(double lat) {
     if (!(std::fabs(Finite(lat, "latitude")) <= 90))
         throw EOperationFailed("no geographic position for this input (latitude " + FormatFixed(lat, 3) + ")");
@@ -118,56 +112,12 @@ std::string Join(std::initializer_list<std::string> parts) {
     return s;
 }
 
-// The blanks of the C locale, inline: a call to isspace per character shows in large batches.
-bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-// Up to `limit` whitespace-separated fields of a line, without allocating.
-std::size_t SplitLine(std::string_view line, std::string_view* fields, std::size_t limit) {
-    std::size_t count = 0, i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && IsBlank(line[i])) ++i;
-        std::size_t j = i;
-        while (j < line.size() && !IsBlank(line[j])) ++j;
-        if (j > i) {
-            if (count == limit) return limit + 1;
-            fields[count++] = line.substr(i, j - i);
-        }
-        i = j;
-    }
-    return count;
-}
-
-// Calls Line for each line of standard input; CR, LF and CR LF all end a line.
-void ForEachInputLine(const std::function<void(std::string_view)>& Line) {
-    constexpr std::size_t Chunk = 1 << 20;
-    std::vector<char> buffer(Chunk);
-    std::string pending;
-    std::size_t got;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), stdin)) > 0) {
-        std::string_view chunk(buffer.data(), got);
-        std::size_t start = 0, end;
-        while ((end = chunk.find_first_of("\r\n", start)) != std::string_view::npos) {
-            if (pending.empty()) {
-                Line(chunk.substr(start, end - start));
-            } else {
-                pending.append(chunk.substr(start, end - start));
-                Line(pending);
-                pending.clear();
-            }
-            start = end + 1;
-        }
-        pending.append(chunk.substr(start));
-    }
-    if (std::ferror(stdin)) throw EUsageError(std::string("cannot read standard input: ") + std::strerror(errno));
-    if (!pending.empty()) Line(pending);
-}
-
 // The fields of a line, regrouped by Regroup when their number is not the
 // command's ("47 4 12.5 N 15 26 E"); empty for a blank line. Grouped keeps the
 // regrouped texts that the answer points into.
 TFields LineFields(std::string_view line, std::vector<std::string_view>& fields, const TRegroup& regroup,
                    std::vector<std::string>& grouped, std::vector<std::string_view>& groupedViews) {
-    const std::size_t n = SplitLine(line, fields.data(), fields.size());
+    const std::size_t n = SplitFields(line, std::span(fields));
     if (n == 0) return {};
     if (n == fields.size()) return TFields(fields.data(), n);
     const std::vector<std::string> tokens = SplitFields(line);
@@ -197,36 +147,6 @@ TRegroup PositionRegroup(std::size_t count) {
     };
 }
 
-constexpr std::size_t OutputChunk = 1 << 20;
-
-// Converts standard input line by line; blank lines are skipped. Output is
-// buffered: large files are the point.
-int RunBatch(std::size_t fieldCount, const TConverter& convert, const TRegroup& regroup) {
-    std::string out;
-    out.reserve(OutputChunk + 4096);
-    std::vector<std::string_view> fields(fieldCount), groupedViews;
-    std::vector<std::string> grouped;
-    bool anyFailed = false;
-    ForEachInputLine([&](std::string_view line) {
-        try {
-            const TFields f = LineFields(line, fields, regroup, grouped, groupedViews);
-            if (f.empty()) return;
-            out += convert(f);
-        } catch (const std::exception& e) {  // EUsageError or EOperationFailed: this line only
-            anyFailed = true;
-            out += "error: ";
-            out += e.what();
-        }
-        out += '\n';
-        if (out.size() >= OutputChunk) {
-            WriteOut(out);
-            out.clear();
-        }
-    });
-    WriteOut(out);
-    return anyFailed ? ExitFailed : ExitSuccess;
-}
-
 // A conversion done a block of lines at a time through the library's batch
 // functions: Parse reads one line's fields into row r of the block (raising for
 // that line alone), Convert converts rows 0..n-1, and Format appends the answer
@@ -238,8 +158,11 @@ struct TBlockConversion {
     std::function<void(std::size_t, std::string&)> Format;
 };
 constexpr std::size_t BlockRows = 1024;
+constexpr std::size_t OutputChunk = 1 << 20;
 
-// As RunConversion, for a block conversion.
+// A conversion with its fields on the command line, or without them one line of
+// standard input after the other (blank lines skipped), a line that fails
+// answering "error: ..." for itself. Output is buffered: large files are the point.
 int RunBlocks(const TArgs& args, std::string_view what, const TBlockConversion& c, const TRegroup& regroup = {}) {
     RejectUnknownOptions(args);
     if (!args.empty()) {
@@ -283,32 +206,35 @@ int RunBlocks(const TArgs& args, std::string_view what, const TBlockConversion& 
         lines.clear();
         lineErrors.clear();
     };
-    ForEachInputLine([&](std::string_view line) {
+    TLineReader reader(stdin);
+    std::string_view line;
+    while (reader.Next(line)) {
         try {
+            if (reader.TooLong()) throw EUsageError("line longer than 1 MB");
             const TFields f = LineFields(line, fields, regroup, grouped, groupedViews);
-            if (f.empty()) return;
+            if (f.empty()) continue;
             c.Parse(f, rows);
             lines.push_back(static_cast<std::ptrdiff_t>(rows++));
-        } catch (const std::exception& e) {
+        } catch (const std::exception& e) {  // EUsageError or EOperationFailed: this line only
             lineErrors.emplace_back(e.what());
             lines.push_back(-static_cast<std::ptrdiff_t>(lineErrors.size()));
         }
         if (rows == BlockRows || lines.size() >= 4 * BlockRows) flush();
-    });
+    }
     flush();
     WriteOut(out);
+    if (reader.ReadFailed()) throw EUsageError(std::string("cannot read standard input: ") + std::strerror(errno));
     return anyFailed ? ExitFailed : ExitSuccess;
 }
 
-// A conversion with its coordinates on the command line, or from standard input without them.
+// A conversion of one line's fields at a time, as RunBlocks runs it.
 int RunConversion(const TArgs& args, std::size_t fieldCount, std::string_view what, const TConverter& convert,
                   const TRegroup& regroup = {}) {
-    RejectUnknownOptions(args);
-    if (args.empty()) return RunBatch(fieldCount, convert, regroup);
-    const std::vector<std::string> texts = CommandFields(args, fieldCount, what, regroup);
-    const std::vector<std::string_view> fields(texts.begin(), texts.end());
-    WriteOut(convert(TFields(fields)) + "\n");
-    return ExitSuccess;
+    auto answers = std::make_shared<std::vector<std::string>>(BlockRows);
+    return RunBlocks(args, what,
+                     {fieldCount, [answers, &convert](TFields f, std::size_t r) { (*answers)[r] = convert(f); },
+                      [](std::size_t) {}, [answers](std::size_t r, std::string& out) { out += (*answers)[r]; }},
+                     regroup);
 }
 
 // A conversion whose fields start with a latitude and a longitude, which may hold blanks.

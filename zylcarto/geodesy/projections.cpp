@@ -135,15 +135,17 @@ void GeoToUTMZone(double Lat, double Long, int& Zone, char& Letter) {
     // Written so that NaN fails too.
     if (!(Lat >= -80.0 && Lat <= 84.0 && Long >= -180.0 && Long <= 180.0)) return;
     if (Long == 180.0) Long = -180.0;  // one meridian
-    int k = static_cast<int>(std::floor(Lat + 80.0)) / 8;
+    // The arguments of the conversions to int below are not negative: they truncate
+    // as floor would, without its call, which shows in large batches.
+    int k = static_cast<int>(Lat + 80.0) / 8;
     if (k >= 6) ++k;   // no band I
     if (k >= 12) ++k;  // no band O
     if (k > 21) k = 21;
     Letter = static_cast<char>('C' + k);
-    Zone = static_cast<int>(std::floor((Long + 180.0) / 6.0)) + 1;
+    Zone = static_cast<int>((Long + 180.0) / 6.0) + 1;
     if (Zone > 60) Zone = 60;  // Long a hair below 180 can round up to 360/6
     if (Letter == 'V' && Long >= 3.0 && Long < 12.0) Zone = 32;
-    if (Letter == 'X' && Long >= 0.0 && Long < 42.0) Zone = 2 * static_cast<int>(std::floor((Long + 3.0) / 12.0)) + 31;
+    if (Letter == 'X' && Long >= 0.0 && Long < 42.0) Zone = 2 * static_cast<int>((Long + 3.0) / 12.0) + 31;
 }
 
 std::string GeoToUTMZone(double Lat, double Long) {

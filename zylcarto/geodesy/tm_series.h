@@ -11,9 +11,12 @@
 #include <numbers>
 
 #include "zylcarto/geodesy/projections.h"
+#include "zylcarto/geodesy/simd_math.h"
 #include "zylcarto/support/numeric.h"
 
 namespace zylcarto::tmseries {
+
+using simdmath::TLibraryMath;
 
 // The range given answers: |eta| (grid distance from the central meridian over
 // the rectifying radius) up to 1. Against GeographicLib's exact Transverse
@@ -66,19 +69,21 @@ inline TEllipsoid MakeEllipsoid(double a, double f) {
 // Adds sign * sum c[j] sin(2(j+1) zeta) to zeta = (xi, eta), given the sine and
 // cosine of 2 xi and sinh, cosh of 2 eta: Clenshaw's recurrence in complex
 // arithmetic, written out in parts (std::complex would check for infinities).
-inline void AddSeries(const double (&c)[6], double sign, double s2, double c2, double sh2, double ch2, double& xi,
-                      double& eta) {
+ZYLCARTO_FORCE_INLINE void AddSeries(const double (&c)[6], double sign, double s2, double c2, double sh2, double ch2,
+                                     double& xi, double& eta) {
     // w = 2 cos(2 zeta), complex
     const double wr = 2 * c2 * ch2, wi = -2 * s2 * sh2;
     double br = 0, bi = 0, b1r = 0, b1i = 0;  // b(k), b(k+1)
-    for (int k = 5; k >= 0; --k) {
-        const double nr = c[k] + wr * br - wi * bi - b1r;
+    const auto step = [&](double ck) {
+        const double nr = ck + wr * br - wi * bi - b1r;
         const double ni = wr * bi + wi * br - b1i;
         b1r = br;
         b1i = bi;
         br = nr;
         bi = ni;
-    }
+    };
+    // k = 5 down to 0, written out: the batch loops vectorise no inner loop
+    step(c[5]), step(c[4]), step(c[3]), step(c[2]), step(c[1]), step(c[0]);
     // sum = b1 * sin(2 zeta), sin(2 zeta) = s2 ch2 + i c2 sh2
     const double sr = s2 * ch2, si = c2 * sh2;
     xi += sign * (br * sr - bi * si);
@@ -88,7 +93,7 @@ inline void AddSeries(const double (&c)[6], double sign, double s2, double c2, d
 // sinh(e artanh(e x)) for |x| <= 1, the conformal correction: power series in
 // e^2 x^2 (at most 0.0134 for a flattening up to 1/150), exact to rounding with
 // these terms and much cheaper than the two transcendental functions.
-inline double SinhEAtanhE(const TEllipsoid& s, double x) {
+ZYLCARTO_FORCE_INLINE double SinhEAtanhE(const TEllipsoid& s, double x) {
     const double z2 = s.e2 * x * x, z4 = z2 * z2, z12 = z4 * z4 * z4;
     // artanh(z)/z = sum z^2k / (2k + 1) to k = 8, after which sigma changes by
     // less than 1e-18; in pairs (Estrin), as a chain of nine steps is slow.
@@ -100,10 +105,13 @@ inline double SinhEAtanhE(const TEllipsoid& s, double x) {
 
 // Latitude phi and longitude l from the central meridian, both radians, to the
 // unscaled grid: eta east, xi north, in units of the rectifying radius. False when
-// the point lies beyond MaxEta, where the series is no longer accurate.
-inline bool Forward(const TEllipsoid& s, double phi, double l, double& xi, double& eta) {
-    const double sphi = std::sin(phi), cphi = std::cos(phi);
-    const double sl = std::sin(l), cl = std::cos(l);
+// the point lies beyond MaxEta, where the series is no longer accurate. The
+// functions come from M; without branches, for the batch loops to vectorise.
+template <typename M = TLibraryMath>
+ZYLCARTO_FORCE_INLINE bool Forward(const TEllipsoid& s, double phi, double l, double& xi, double& eta) {
+    double sphi, cphi, sl, cl;
+    M::SinCos(phi, sphi, cphi);
+    M::SinCos(l, sl, cl);
     // S = tau' cos(phi), tau' the tangent of the conformal latitude; scaled by
     // cos(phi) so that the poles need no special case.
     const double sigma = SinhEAtanhE(s, sphi);
@@ -113,21 +121,20 @@ inline bool Forward(const TEllipsoid& s, double phi, double l, double& xi, doubl
     const double D = S * S + Ccl * Ccl;  // cos^2(phi) (tau'^2 + cos^2 l)
     const double Q = S * S + C * C;      // cos^2(phi) (tau'^2 + 1)
     const double rootQ = std::sqrt(Q);
-    const double xip = std::atan2(S, Ccl);
-    const double etap = std::asinh(Csl / std::sqrt(D));
-    if (!(std::fabs(etap) <= MaxEta)) return false;
+    const double xip = M::Atan2(S, Ccl);
+    const double etap = M::Asinh(Csl / std::sqrt(D));
     const double invD = 1 / D;
     const double s2 = 2 * S * Ccl * invD, c2 = (Ccl * Ccl - S * S) * invD;
     const double sh2 = 2 * Csl * rootQ * invD, ch2 = 1 + 2 * Csl * Csl * invD;
     xi = xip;
     eta = etap;
     AddSeries(s.alpha, 1.0, s2, c2, sh2, ch2, xi, eta);
-    return true;
+    return std::fabs(etap) <= MaxEta;
 }
 
 // sin and cos of a - d from those of a, for |d| below 0.01: Taylor terms of d
 // instead of two more transcendental calls.
-inline void SubtractSmall(double sinA, double cosA, double d, double& sinAd, double& cosAd) {
+ZYLCARTO_FORCE_INLINE void SubtractSmall(double sinA, double cosA, double d, double& sinAd, double& cosAd) {
     const double d2 = d * d;
     const double sd = d * (1 - d2 / 6 * (1 - d2 / 20 * (1 - d2 / 42)));
     const double cd = 1 - d2 / 2 * (1 - d2 / 12 * (1 - d2 / 30 * (1 - d2 / 56)));
@@ -137,16 +144,17 @@ inline void SubtractSmall(double sinA, double cosA, double d, double& sinAd, dou
 
 // The inverse of Forward: (xi, eta) to phi and l in radians, l in -pi..pi. False
 // beyond MaxEta, or more than half a turn of xi along the meridian (no point of
-// the ellipsoid lies there).
-inline bool Inverse(const TEllipsoid& s, double xi, double eta, double& phi, double& l) {
-    if (!(std::fabs(eta) <= 2 * MaxEta && std::fabs(xi) <= std::numbers::pi)) return false;
-    const double sxi = std::sin(xi), cxi = std::cos(xi);
-    const double ex = std::exp(eta), rex = 1 / ex, sheta = (ex - rex) / 2, cheta = (ex + rex) / 2;
+// the ellipsoid lies there); phi and l are then no answer.
+template <typename M = TLibraryMath>
+ZYLCARTO_FORCE_INLINE bool Inverse(const TEllipsoid& s, double xi, double eta, double& phi, double& l) {
+    const bool inRange = (std::fabs(eta) <= 2 * MaxEta) & (std::fabs(xi) <= std::numbers::pi);
+    double sxi, cxi;
+    M::SinCos(xi, sxi, cxi);
+    const double ex = M::Exp(eta), rex = 1 / ex, sheta = (ex - rex) / 2, cheta = (ex + rex) / 2;
     const double s2 = 2 * sxi * cxi, c2 = (cxi - sxi) * (cxi + sxi);
     const double sh2 = 2 * sheta * cheta, ch2 = cheta * cheta + sheta * sheta;
     double xip = xi, etap = eta;
     AddSeries(s.beta, -1.0, s2, c2, sh2, ch2, xip, etap);
-    if (!(std::fabs(etap) <= MaxEta)) return false;
     // xi' and eta' differ from xi and eta by less than 0.004 in range.
     double sxip, cxip, shetap;
     SubtractSmall(sxi, cxi, xi - xip, sxip, cxip);
@@ -159,18 +167,19 @@ inline bool Inverse(const TEllipsoid& s, double xi, double eta, double& phi, dou
     // The conformal latitude chi from tan chi = sin xi' / hypot(sinh eta', cos xi'),
     // then the geographic one by its series in sin 2k chi.
     const double r = std::sqrt(shetap * shetap + cxip * cxip);
-    const double chi = std::atan2(sxip, r);
+    const double chi = M::Atan2(sxip, r);
     const double q = sxip * sxip + r * r;
     const double sc2 = 2 * sxip * r / q, cc2 = (r - sxip) * (r + sxip) / q;
     double b = 0, b1 = 0;
-    for (int k = 5; k >= 0; --k) {
-        const double next = s.delta[k] + 2 * cc2 * b - b1;
+    const auto step = [&](double dk) {
+        const double next = dk + 2 * cc2 * b - b1;
         b1 = b;
         b = next;
-    }
+    };
+    step(s.delta[5]), step(s.delta[4]), step(s.delta[3]), step(s.delta[2]), step(s.delta[1]), step(s.delta[0]);
     phi = chi + b * sc2;
-    l = std::atan2(shetap, cxip);
-    return true;
+    l = M::Atan2(shetap, cxip);
+    return inRange & (std::fabs(etap) <= MaxEta);
 }
 
 inline constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
@@ -180,7 +189,7 @@ inline constexpr double RadToDeg = 180.0 / std::numbers::pi;
 inline double WrapRadians(double a) {
     return std::fabs(a) > std::numbers::pi ? std::remainder(a, 2 * std::numbers::pi) : a;
 }
-inline double WrapDegrees(double a) { return std::fabs(a) > 180 ? std::remainder(a, 360.0) : a; }
+inline double WrapDegrees(double a) { return TLibraryMath::WrapDegrees(a); }
 
 // A Transverse Mercator with everything that depends on its parameters alone worked out.
 struct TPrepared {
@@ -193,27 +202,26 @@ struct TPrepared {
 
 TPrepared Prepare(const TTransverseMercator& P);  // Valid false for parameters out of range
 
-inline bool GeoToGrid(const TPrepared& t, double Lat, double Long, double& Easting, double& Northing) {
+// The conversions of one point below are written without branches, with the
+// functions of M, so that the batch loops vectorise; failures give NaN.
+template <typename M = TLibraryMath>
+ZYLCARTO_FORCE_INLINE bool GeoToGrid(const TPrepared& t, double Lat, double Long, double& Easting, double& Northing) {
     double xi = 0, eta = 0;
-    if (!(t.Valid && Lat >= -90 && Lat <= 90 && Long >= -180 && Long <= 180 &&
-          Forward(t.S, Lat * DegToRad, WrapDegrees(Long - t.Lon0) * DegToRad, xi, eta))) {
-        Easting = Northing = NaN;
-        return false;
-    }
-    Easting = t.X0 + t.KA * eta;
-    Northing = t.Y0 + t.KA * xi;
-    return true;
+    const bool ok = t.Valid & (Lat >= -90) & (Lat <= 90) & (Long >= -180) & (Long <= 180) &
+                    Forward<M>(t.S, Lat * DegToRad, M::WrapDegrees(Long - t.Lon0) * DegToRad, xi, eta);
+    Easting = ok ? t.X0 + t.KA * eta : NaN;
+    Northing = ok ? t.Y0 + t.KA * xi : NaN;
+    return ok;
 }
 
-inline bool GridToGeo(const TPrepared& t, double Easting, double Northing, double& Lat, double& Long) {
+template <typename M = TLibraryMath>
+ZYLCARTO_FORCE_INLINE bool GridToGeo(const TPrepared& t, double Easting, double Northing, double& Lat, double& Long) {
     double phi = 0, l = 0;
-    if (!(t.Valid && Inverse(t.S, (Northing - t.Y0) / t.KA, (Easting - t.X0) / t.KA, phi, l))) {
-        Lat = Long = NaN;
-        return false;
-    }
-    Lat = phi * RadToDeg;
-    Long = WrapDegrees(t.Lon0 + l * RadToDeg);
-    return true;
+    const bool ok = t.Valid & Inverse<M>(t.S, (Northing - t.Y0) / t.KA, (Easting - t.X0) / t.KA, phi, l);
+    const double lon = M::WrapDegrees(t.Lon0 + l * RadToDeg);
+    Lat = ok ? phi * RadToDeg : NaN;
+    Long = ok ? lon : NaN;
+    return ok;
 }
 
 // The series of a catalogue ellipsoid, worked out once.
@@ -225,42 +233,42 @@ inline constexpr double UTMFalseNorthingSouth = 10000000.0;
 
 // UTM easting and northing (without the southern false northing) in zone Zone,
 // the central meridian 0 for a zone outside 1..60.
-inline bool UTMForward(const TEllipsoid& s, double Lat, double Long, int Zone, double& Easting, double& Northing) {
-    const double lon0 = Zone >= 1 && Zone <= 60 ? 6.0 * Zone - 183.0 : 0.0;
+template <typename M = TLibraryMath>
+ZYLCARTO_FORCE_INLINE bool UTMForward(const TEllipsoid& s, double Lat, double Long, int Zone, double& Easting,
+                                      double& Northing) {
+    const double lon0 = ((Zone >= 1) & (Zone <= 60)) ? 6.0 * Zone - 183.0 : 0.0;
     double xi = 0, eta = 0;
-    if (!Forward(s, Lat * DegToRad, WrapDegrees(Long - lon0) * DegToRad, xi, eta)) {
-        Easting = Northing = NaN;
-        return false;
-    }
-    Easting = UTMScale * (s.A * eta) + UTMFalseEasting;
-    Northing = UTMScale * (s.A * xi);
-    return true;
-}
-
-// Forced into zone Zone (1..60) with the hemisphere of Lat, within the zone's reach.
-inline bool UTMForcedForward(const TEllipsoid& s, double Lat, double Long, int Zone, double& Easting,
-                             double& Northing) {
-    const bool ok = Zone >= 1 && Zone <= 60 && Lat >= UTMForcedMinLat && Lat <= UTMForcedMaxLat &&
-                    UTMForward(s, Lat, Long, Zone, Easting, Northing) &&
-                    std::fabs(Easting - UTMFalseEasting) <= UTMForcedReach;
-    if (!ok) Easting = Northing = NaN;
-    if (Lat < 0) Northing += UTMFalseNorthingSouth;
+    const bool ok = Forward<M>(s, Lat * DegToRad, M::WrapDegrees(Long - lon0) * DegToRad, xi, eta);
+    Easting = ok ? UTMScale * (s.A * eta) + UTMFalseEasting : NaN;
+    Northing = ok ? UTMScale * (s.A * xi) : NaN;
     return ok;
 }
 
-inline bool UTMInverse(const TEllipsoid& s, double Easting, double Northing, int Zone, bool South, double& Lat,
-                       double& Long) {
+// Forced into zone Zone (1..60) with the hemisphere of Lat, within the zone's reach.
+template <typename M = TLibraryMath>
+ZYLCARTO_FORCE_INLINE bool UTMForcedForward(const TEllipsoid& s, double Lat, double Long, int Zone, double& Easting,
+                                            double& Northing) {
+    const bool ok = (Zone >= 1) & (Zone <= 60) & (Lat >= UTMForcedMinLat) & (Lat <= UTMForcedMaxLat) &
+                    UTMForward<M>(s, Lat, Long, Zone, Easting, Northing) &
+                    (std::fabs(Easting - UTMFalseEasting) <= UTMForcedReach);
+    Easting = ok ? Easting : NaN;
+    Northing = ok ? Northing : NaN;
+    Northing += Lat < 0 ? UTMFalseNorthingSouth : 0.0;
+    return ok;
+}
+
+template <typename M = TLibraryMath>
+ZYLCARTO_FORCE_INLINE bool UTMInverse(const TEllipsoid& s, double Easting, double Northing, int Zone, bool South,
+                                      double& Lat, double& Long) {
     const double x = (Easting - UTMFalseEasting) / UTMScale;
-    if (South) Northing -= UTMFalseNorthingSouth;
-    const double y = Northing / UTMScale;
+    const double y = (South ? Northing - UTMFalseNorthingSouth : Northing) / UTMScale;
     double phi = 0.0, l = 0.0;
-    if (!Inverse(s, y / s.A, x / s.A, phi, l)) {
-        Lat = Long = NaN;
-        return false;
-    }
-    Lat = phi * RadToDeg;
-    Long = WrapDegrees((Zone >= 1 && Zone <= 60 ? 6.0 * Zone - 183.0 : 0.0) + l * RadToDeg);
-    return true;
+    const bool ok = Inverse<M>(s, y / s.A, x / s.A, phi, l);
+    const double lon0 = ((Zone >= 1) & (Zone <= 60)) ? 6.0 * Zone - 183.0 : 0.0;
+    const double lon = M::WrapDegrees(lon0 + l * RadToDeg);
+    Lat = ok ? phi * RadToDeg : NaN;
+    Long = ok ? lon : NaN;
+    return ok;
 }
 
 }  // namespace zylcarto::tmseries
