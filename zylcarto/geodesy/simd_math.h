@@ -5,6 +5,12 @@
 // fdlibm's (Sun Microsystems, 1993, as kept by FreeBSD and musl), within about one
 // unit in the last place over the arguments the conversions give them; the batch
 // tests hold them to the per-point functions, which call the C library. Internal.
+//
+// The polynomial coefficients come from fdlibm, under this notice:
+// Copyright (C) 1993 by Sun Microsystems, Inc. All rights reserved.
+// Developed at SunPro, a Sun Microsystems, Inc. business.
+// Permission to use, copy, modify, and distribute this software is freely granted,
+// provided that this notice is preserved.
 #include <bit>
 #include <cmath>
 #include <cstdint>
