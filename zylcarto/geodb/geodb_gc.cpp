@@ -3,7 +3,7 @@
 #include <cstring>
 #include <map>
 
-#include "zylcarto/geodb/geodb.h"
+#include "zylcarto/geodb/geodb_p.h"
 #include "zylcarto/geodb/kept_files.h"
 #include "zylcarto/geodb/lock.h"
 #include "zylcarto/geodb/record_codec.h"
@@ -37,7 +37,7 @@ bool HasBlock(const TgdbData& rec) {
 
 }  // namespace
 
-void TGeoDB::GarbageCollection() {
+void TGeoDBPrivate::GarbageCollection() {
     if (!IsOpen()) return;
     const auto lock = Lock("GarbageCollection", true);
     FKeptFiles->CloseAll();  // the collection puts new files in place of the kept ones
