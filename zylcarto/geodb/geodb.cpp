@@ -8,6 +8,7 @@
 #include "zylcarto/geodb/geodb_verify.h"
 #include "zylcarto/geodb/indexes.h"
 #include "zylcarto/geodb/kept_files.h"
+#include "zylcarto/geodb/record_codec.h"
 #include "zylcarto/geodb/storage.h"
 #include "zylcarto/geodb/recovery.h"
 #include "zylcarto/support/errors.h"
@@ -163,11 +164,9 @@ void TGeoDBPrivate::CreateDatabaseFiles(const TDBFileNames& Names) {
     // leftover and discarded), the item file last: whatever a stop leaves is either
     // no database or an UnfinishedCreation.
     if (!ProbeFile(Names.GDD)) {
-        const std::string part = CollectionFiles(Names).NewGDD;
-        TBinaryFile f(part, TBinaryFile::TMode::CreateNew);
-        WriteSystemData(f, TgdbSystemData());
-        f.Close();
-        RenameFile(part, Names.GDD);
+        std::uint8_t header[SystemDataBytes];
+        EncodeSystemData(TgdbSystemData(), header);
+        ReplaceWholeFile(Names.GDD, CollectionFiles(Names).NewGDD, header, sizeof header);
     }
     for (int i : {1, 2, 3, 4, 0}) CreateEmptyFile(Names.IX[static_cast<std::size_t>(i)]);
     CreateEmptyFile(Names.GDS);
