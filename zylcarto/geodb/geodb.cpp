@@ -23,7 +23,7 @@ TGeoDBPrivate::~TGeoDBPrivate() = default;
 
 void TGeoDBPrivate::WritePendingIndexes() noexcept {
     FNumSumItems = 0;
-    if (FLazyWrite && IsOpen()) {
+    if ((FLazyWrite || FOwesIndexes) && IsOpen()) {
         try {
             const auto lock = Lock("Destroy", true);
             SaveAllIndexes();
@@ -57,6 +57,8 @@ void TGeoDBPrivate::ResetInMemory() {
     FNameGDD.clear();
     for (auto& n : FNameIX) n.clear();
     FNumSumItems = 0;
+    FAddsUnsaved = 0;
+    FOwesIndexes = false;
     FSumData.clear();
     FIx0ItemId.Clear();
     for (auto& ix : FIxCoord) ix.Clear();
@@ -73,7 +75,7 @@ void TGeoDBPrivate::CloseDatabase() {
             db->FLockFile->Close();
         }
     } reset{this};
-    if (FLazyWrite) {
+    if (FLazyWrite || FOwesIndexes) {
         const auto lock = Lock("SetDBName", true);
         SaveAllIndexes();
     }
@@ -173,19 +175,28 @@ void TGeoDBPrivate::CreateDatabaseFiles(const TDBFileNames& Names) {
 }
 
 void TGeoDBPrivate::LoadIndexes(const TIxItemIDRecArray& Id, const std::array<TIxLLRecArray, 4>& LL) {
-    std::array<bool, 5> sound{};
-    sound[0] = IsSoundIndex(Id, FSumData, FNumSumItems);
-    for (int i = 1; i <= 4; ++i)
-        sound[static_cast<std::size_t>(i)] =
-            IsSoundIndex(LL[static_cast<std::size_t>(i - 1)], i, FSumData, FNumSumItems);
-    if (!std::all_of(sound.begin(), sound.end(), [](bool b) { return b; })) BuildIndexes();
-    // sound indexes keep the order of equal keys they were written with
-    if (sound[0]) FIx0ItemId.Assign(Id);
-    for (int i = 1; i <= 4; ++i)
-        if (sound[static_cast<std::size_t>(i)]) LLIndex(i).Assign(LL[static_cast<std::size_t>(i - 1)]);
-    // Rebuilt in memory only: opening is a read, and the files may be read-only.
-    // A rebuilt index counts as changed from its first position, so the next
-    // change writes its file whole.
+    // An index file sound over the first records is taken as it is (keeping the
+    // order of equal keys it was written with) and the records behind it, added
+    // since it was last written, are inserted; any other is rebuilt from the
+    // records. Only in memory: opening is a read, and the files may be read-only.
+    // What is inserted counts as changed, so the next write of the file covers it.
+    const std::size_t n = FSumData.size();
+    const auto sound = [&](std::size_t k, auto check) { return k <= n && check(static_cast<int>(k)); };
+    FIx0ItemId.Clear();
+    if (sound(Id.size(), [&](int k) { return IsSoundIndex(Id, FSumData, k); })) FIx0ItemId.Assign(Id);
+    int covered = FIx0ItemId.Size();
+    for (int r = FIx0ItemId.Size(); r < FNumSumItems; ++r)
+        FIx0ItemId.Insert({FSumData[static_cast<std::size_t>(r)].ItemId, r});
+    for (int i = 1; i <= 4; ++i) {
+        const TIxLLRecArray& file = LL[static_cast<std::size_t>(i - 1)];
+        TCoordIndex& ix = LLIndex(i);
+        ix.Clear();
+        if (sound(file.size(), [&](int k) { return IsSoundIndex(file, i, FSumData, k); })) ix.Assign(file);
+        covered = std::min(covered, ix.Size());
+        for (int r = ix.Size(); r < FNumSumItems; ++r)
+            ix.Insert({CoordinateKey(FSumData[static_cast<std::size_t>(r)], i), r});
+    }
+    FAddsUnsaved = FNumSumItems - covered;
 }
 
 void TGeoDBPrivate::BuildIndexes() {
@@ -230,10 +241,26 @@ void TGeoDBPrivate::SaveIndex(int IxNumber) {
 
 void TGeoDBPrivate::SaveAllIndexes() {
     for (int i = 0; i <= 4; ++i) SaveIndex(i);
+    FAddsUnsaved = 0;
+    FOwesIndexes = false;
 }
 
 void TGeoDBPrivate::SaveIndexesUnlessLazy() {
     if (!FLazyWrite) SaveAllIndexes();
+}
+
+void TGeoDBPrivate::SaveIndexesAfterAdd() {
+    // A coordinate index file is a sorted array: an entry inserted in the middle
+    // moves every one behind it, so writing it after each add would cost time in
+    // the square of the size. The index files are derived from the item file
+    // (docs/durability.md), and whoever reads them (another process, the next
+    // opening) inserts the records added behind them; so, as SQLite's WAL
+    // checkpoints, they are written once enough adds have gathered: the work
+    // per add stays constant, and so does what a reader has to insert.
+    constexpr int kMinAddsPerWrite = 1024;
+    ++FAddsUnsaved;
+    FOwesIndexes = true;  // closing writes them; a reader's closing does not
+    if (!FLazyWrite && FAddsUnsaved >= std::max(kMinAddsPerWrite, FNumSumItems / 8)) SaveAllIndexes();
 }
 
 void TGeoDBPrivate::SetLazyWrite(bool Value) {

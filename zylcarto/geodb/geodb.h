@@ -61,7 +61,10 @@ public:
     bool IsOpen() const;
 
     /// With lazy writing, adds, replaces and deletes change only the indexes in memory;
-    /// the item and data files are still written at once.
+    /// the item and data files are still written at once. Without it, replaces and
+    /// deletes write the index files at once, adds once max(1024, NumEntries / 8) of
+    /// them have gathered (another process, or the next opening, inserts the items
+    /// added behind the index files); closing writes what is pending either way.
     bool LazyWrite() const;
     /// Switching it off writes the five index files (under the lock) and may raise as
     /// a write does; closing turns it off.

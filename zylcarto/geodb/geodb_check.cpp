@@ -120,12 +120,15 @@ std::vector<TGeoDBFinding> CheckDatabase(const std::string& BaseName, int Timeou
         const std::string& path = names.IX[static_cast<std::size_t>(i)];
         bool there = false;
         const auto bytes = ReadIfThere(path, there);
-        bool sound = false;
-        if (there) {
-            sound = i == 0 ? IsSoundIndex(ReadItemIDIndexFile(path), recs, n)
-                           : IsSoundIndex(ReadLLIndexFile(path), i, recs, n);
-        }
-        if (!sound)
+        const std::size_t k = bytes.size() / IndexEntryBytes;
+        const auto sound = [&](int upTo) {
+            return i == 0 ? IsSoundIndex(ReadItemIDIndexFile(path), recs, upTo)
+                          : IsSoundIndex(ReadLLIndexFile(path), i, recs, upTo);
+        };
+        if (there && k < count && sound(static_cast<int>(k)))
+            note("the index file " + Quoted(path) + " covers the first " + std::to_string(k) + " of " +
+                 std::to_string(count) + " items: opening adds the rest, the next write of the indexes stores them");
+        else if (!there || !sound(n))
             note("the index file " + Quoted(path) + (there ? " does not match the items" : " is missing") +
                  ": opening rebuilds it, the next change writes it");
     }

@@ -231,7 +231,7 @@ int TGeoDBPrivate::AddData(const TItemInput& In) {
         FSumData.push_back(rec);
         ++FNumSumItems;
         InsertIntoIndexes(FNumSumItems - 1);
-        SaveIndexesUnlessLazy();
+        SaveIndexesAfterAdd();
     } catch (...) {
         RollBack([&] {
             CutFile(FNameGDS, static_cast<std::int64_t>(count) * GdbDataBytes);

@@ -135,6 +135,9 @@ public:
     void SaveIndex(int IxNumber);
     void SaveAllIndexes();
     void SaveIndexesUnlessLazy();
+    // After an add without LazyWrite: the index files catch up once enough adds
+    // have gathered since they were written (see SaveIndexesAfterAdd).
+    void SaveIndexesAfterAdd();
 
     // The record of entry DBEntry (below 1 read as 1) when it is in range, has a
     // block offset and is of a polygon kind (WantPolygon) or a binary object.
@@ -159,6 +162,8 @@ public:
     bool FSyncWrites = false;
     int FLockTimeout = 5000;
     std::uint64_t FSeenChanges = 0;  // the change counter as this component last left it
+    int FAddsUnsaved = 0;            // records behind the index files, as far as this component knows
+    bool FOwesIndexes = false;       // this component added records the index files do not cover
     std::unique_ptr<TLockFile> FLockFile;
     std::unique_ptr<TKeptFiles> FKeptFiles;  // header, item and index files, open between operations
     TItemIDIndex FIx0ItemId;
