@@ -316,11 +316,13 @@ TEST_F(GeoDB, IndexFilesThatLagBehindAreRebuiltOnOpening) {
     db.SetDBName(Base());
     EXPECT_EQ(Bytes(n.IX[1]), again);
     EXPECT_NE(ix1, again);
-    // a stale index reaches its file, whole, with the next change
+    // a stale index reaches its file, whole, with the next write of the indexes,
+    // which adds leave to the closing
     WriteBytes(n.IX[2], {});
     db.SetDBName(Base());
     EXPECT_EQ(FileSize(n.IX[2]), 0u);
     AddTownAt(db, "next", 1, 1);
+    db.SetDBName("");
     EXPECT_EQ(FileSize(n.IX[2]), 64u);
 }
 
@@ -431,6 +433,8 @@ TEST_F(GeoDB, RecalcIndexesRebuildsFromTheItems) {
     TGeoDB db;
     db.SetDBName(Base());
     for (int i = 0; i < 8; ++i) AddTownAt(db, "t", static_cast<float>((i * 5) % 7), static_cast<float>(i));
+    db.SetDBName("");  // writes the indexes the adds left to it
+    db.SetDBName(Base());
     const auto before = Bytes(Base() + ".zylgi1");
     WriteBytes(Base() + ".zylgi1", {});
     db.RecalcIndexes();

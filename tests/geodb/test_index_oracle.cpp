@@ -144,7 +144,8 @@ TEST_F(GeoDBIndexOracle, RandomOperationsWriteTheFlatArraysFilesAndFindTheSame) 
         const int op = pct(gen);
         std::uniform_int_distribution<int> entry(1, std::max(n, 1));
         maxEntries = std::max(maxEntries, n);
-        if (n == 0 || (growing ? op < 80 : op < 10)) {
+        const bool adds = n == 0 || (growing ? op < 80 : op < 10);
+        if (adds) {
             if (op % 3 == 0) {
                 AddSquareBorder(db, "b", coord(), coord(), static_cast<float>(1 + op % 4));
             } else {
@@ -176,9 +177,15 @@ TEST_F(GeoDBIndexOracle, RandomOperationsWriteTheFlatArraysFilesAndFindTheSame) 
         if (step % 500 == 100) db.SetLazyWrite(true);
         if (step % 500 == 300) db.SetLazyWrite(false);
         if (!db.LazyWrite()) {
-            ASSERT_EQ(Bytes(names.IX[0]), flat.id.Bytes()) << "step " << step;
-            for (std::size_t i = 0; i < 4; ++i)
-                ASSERT_EQ(Bytes(names.IX[i + 1]), flat.ll[i].Bytes()) << "step " << step;
+            // adds may leave the files behind, for whoever reads them to complete
+            TGeoDB reader;
+            reader.SetDBName(Base());
+            ASSERT_TRUE(SameEntries(reader, flat)) << "step " << step;
+            if (!adds) {
+                ASSERT_EQ(Bytes(names.IX[0]), flat.id.Bytes()) << "step " << step;
+                for (std::size_t i = 0; i < 4; ++i)
+                    ASSERT_EQ(Bytes(names.IX[i + 1]), flat.ll[i].Bytes()) << "step " << step;
+            }
             ++checkedFiles;
         }
         if (step % 50 == 0) {
@@ -198,6 +205,9 @@ TEST_F(GeoDBIndexOracle, RandomOperationsWriteTheFlatArraysFilesAndFindTheSame) 
     EXPECT_GT(maxEntries, 1500);  // several blocks
     EXPECT_LT(db.NumEntries(), 600);
     db.SetDBName("");
+    // closing writes what adds left behind
+    EXPECT_EQ(Bytes(names.IX[0]), flat.id.Bytes());
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(Bytes(names.IX[i + 1]), flat.ll[i].Bytes());
     // what was written reads back as the same indexes
     db.SetDBName(Base());
     EXPECT_TRUE(SameEntries(db, flat));

@@ -8,9 +8,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 
+#include "zylcarto/geodb/dbfile.h"
 #include "zylcarto/geodb/geodb.h"
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/numeric.h"
@@ -356,9 +356,10 @@ TGpkgExport ExportGeoPackage(TGeoDB& DB, const std::string& FileName) {
     TGpkgExport out;
     out.SkippedUndefined = static_cast<int>(byKind[static_cast<std::size_t>(gitUndefined)].size());
 
+    // written beside the file it replaces and renamed over it when whole, through
+    // the database's file layer, where tests can make any step fail
     const std::string part = FileName + ".part";
-    std::error_code ec;
-    std::filesystem::remove(part, ec);
+    RemoveFile(part);
     try {
         TDb db(part);
         db.Exec("PRAGMA application_id = 1196444487; PRAGMA user_version = 10200; PRAGMA journal_mode = OFF; "
@@ -368,14 +369,12 @@ TGpkgExport ExportGeoPackage(TGeoDB& DB, const std::string& FileName) {
         WriteBlobs(db, DB, byKind[static_cast<std::size_t>(gitBLOB)], out);
         db.Exec("COMMIT;");
         db.Close();
+        RenameFile(part, FileName);
     } catch (...) {
-        std::filesystem::remove(part, ec);
+        try {
+            RemoveFile(part);
+        } catch (const EInOutError&) {}  // the first failure is the one to report
         throw;
-    }
-    std::filesystem::rename(part, FileName, ec);
-    if (ec) {
-        std::filesystem::remove(part, ec);
-        throw EInOutError(FileName, ec.value(), "cannot replace");
     }
     return out;
 }

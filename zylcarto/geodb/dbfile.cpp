@@ -212,6 +212,18 @@ void RenameFile(const std::string& From, const std::string& To) {
     if (Injected(TFileOp::Rename, From) || ::rename(From.c_str(), To.c_str()) != 0) Fail(From, "cannot rename");
 }
 
+void WriteWholeFile(const std::string& Path, const void* Bytes, std::size_t Count, bool Sync) {
+    TBinaryFile f(Path, TBinaryFile::TMode::CreateNew);
+    f.Write(Bytes, Count);
+    if (Sync) f.Sync();
+    f.Close();
+}
+
+void ReplaceWholeFile(const std::string& Path, const std::string& Beside, const void* Bytes, std::size_t Count) {
+    WriteWholeFile(Beside, Bytes, Count, true);
+    RenameFile(Beside, Path);
+}
+
 void SyncDirectoryOf(const std::string& Path) {
     const auto slash = Path.find_last_of('/');
     const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : Path.substr(0, slash);

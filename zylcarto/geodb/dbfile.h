@@ -77,6 +77,13 @@ bool ProbeFile(const std::string& Path);
 void CreateEmptyFile(const std::string& Path);
 // Replaces To (when it exists) with From in one step.
 void RenameFile(const std::string& From, const std::string& To);
+// Writes Count bytes as the whole of the file at Path (created, or emptied), syncs
+// it when Sync, and closes it.
+void WriteWholeFile(const std::string& Path, const void* Bytes, std::size_t Count, bool Sync);
+// Puts Count bytes in place of the file at Path in one step: written whole and
+// synced at Beside, then renamed over Path, which a stop before the rename leaves
+// as it was.
+void ReplaceWholeFile(const std::string& Path, const std::string& Beside, const void* Bytes, std::size_t Count);
 // Makes creations, renames and removals in the directory of Path durable.
 void SyncDirectoryOf(const std::string& Path);
 // Removes the file; a file that is not there is not an error.

@@ -1,5 +1,5 @@
 // TGeoDB: lifecycle, header properties, and keeping the indexes in memory and on disk.
-#include "zylcarto/geodb/geodb.h"
+#include "zylcarto/geodb/geodb_p.h"
 #include "zylcarto/geodb/lock.h"
 
 #include <algorithm>
@@ -8,6 +8,7 @@
 #include "zylcarto/geodb/geodb_verify.h"
 #include "zylcarto/geodb/indexes.h"
 #include "zylcarto/geodb/kept_files.h"
+#include "zylcarto/geodb/record_codec.h"
 #include "zylcarto/geodb/storage.h"
 #include "zylcarto/geodb/recovery.h"
 #include "zylcarto/support/errors.h"
@@ -15,12 +16,14 @@
 
 namespace zylcarto {
 
-TGeoDB::TGeoDB(TComponent* AOwner)
-    : TComponent(AOwner), FLockFile(std::make_unique<TLockFile>()), FKeptFiles(std::make_unique<TKeptFiles>()) {}
+TGeoDBPrivate::TGeoDBPrivate(TGeoDB* Public)
+    : q(Public), FLockFile(std::make_unique<TLockFile>()), FKeptFiles(std::make_unique<TKeptFiles>()) {}
 
-TGeoDB::~TGeoDB() {
+TGeoDBPrivate::~TGeoDBPrivate() = default;
+
+void TGeoDBPrivate::WritePendingIndexes() noexcept {
     FNumSumItems = 0;
-    if (FLazyWrite && IsOpen()) {
+    if ((FLazyWrite || FOwesIndexes) && IsOpen()) {
         try {
             const auto lock = Lock("Destroy", true);
             SaveAllIndexes();
@@ -30,37 +33,41 @@ TGeoDB::~TGeoDB() {
     }
 }
 
-std::string TGeoDB::Msg(const std::string& Text) const { return ComponentMessage(Name(), Text); }
+std::string TGeoDBPrivate::Msg(const std::string& Text) const { return ComponentMessage(q->Name(), Text); }
 
-void TGeoDB::Report(int Percent) {
-    if (FOnPercentDone && FOnPercDoneEnabled) FOnPercentDone(this, Percent);
+void TGeoDBPrivate::Report(int Percent) {
+    if (FOnPercentDone && FOnPercDoneEnabled) FOnPercentDone(q, Percent);
 }
 
-void TGeoDB::ReportRatio(double Done, double Total) { Report(static_cast<int>(std::nearbyint(Done * 100.0 / Total))); }
+void TGeoDBPrivate::ReportRatio(double Done, double Total) {
+    Report(static_cast<int>(std::nearbyint(Done * 100.0 / Total)));
+}
 
-std::string TGeoDB::DBName() const { return FNameGDS.empty() ? std::string() : StripExtension(FNameGDS); }
+std::string TGeoDBPrivate::DBName() const { return FNameGDS.empty() ? std::string() : StripExtension(FNameGDS); }
 
-void TGeoDB::SetDBName(const std::string& Value) {
+void TGeoDBPrivate::SetDBName(const std::string& Value) {
     // pending indexes of the open database must reach its files before another one is opened
     if (IsOpen()) CloseDatabase();
     if (!Value.empty()) OpenDatabase(StripExtension(Value));
 }
 
-void TGeoDB::ResetInMemory() {
+void TGeoDBPrivate::ResetInMemory() {
     FSystemData = TgdbSystemData();
     FNameGDS.clear();
     FNameGDD.clear();
     for (auto& n : FNameIX) n.clear();
     FNumSumItems = 0;
+    FAddsUnsaved = 0;
+    FOwesIndexes = false;
     FSumData.clear();
     FIx0ItemId.Clear();
     for (auto& ix : FIxCoord) ix.Clear();
 }
 
-void TGeoDB::CloseDatabase() {
+void TGeoDBPrivate::CloseDatabase() {
     // names and tables go whether or not the indexes could be written
     struct Reset {
-        TGeoDB* db;
+        TGeoDBPrivate* db;
         ~Reset() {
             db->FLazyWrite = false;
             db->ResetInMemory();
@@ -68,17 +75,17 @@ void TGeoDB::CloseDatabase() {
             db->FLockFile->Close();
         }
     } reset{this};
-    if (FLazyWrite) {
+    if (FLazyWrite || FOwesIndexes) {
         const auto lock = Lock("SetDBName", true);
         SaveAllIndexes();
     }
 }
 
-std::string TGeoDB::CannotOpen(const char* Operation, const std::exception& Cause) const {
+std::string TGeoDBPrivate::CannotOpen(const char* Operation, const std::exception& Cause) const {
     return Msg(std::string(Operation) + ": cannot open database. " + Cause.what() + ".");
 }
 
-std::unique_ptr<TDBLock> TGeoDB::Lock(const std::string& LockFile, const char* Operation, bool Exclusive) {
+std::unique_ptr<TDBLock> TGeoDBPrivate::Lock(const std::string& LockFile, const char* Operation, bool Exclusive) {
     std::unique_ptr<TDBLock> lock;
     try {
         FLockFile->SetPath(LockFile);
@@ -105,11 +112,11 @@ std::unique_ptr<TDBLock> TGeoDB::Lock(const std::string& LockFile, const char* O
     return lock;
 }
 
-std::unique_ptr<TDBLock> TGeoDB::Lock(const char* Operation, bool Exclusive) {
+std::unique_ptr<TDBLock> TGeoDBPrivate::Lock(const char* Operation, bool Exclusive) {
     return Lock(IsOpen() ? FLockFile->Path() : DBFileNames(DBName()).Lock, Operation, Exclusive);
 }
 
-void TGeoDB::OpenDatabase(const std::string& BaseName) {
+void TGeoDBPrivate::OpenDatabase(const std::string& BaseName) {
     const TDBFileNames names = DBFileNames(BaseName);
     // opening only reads, unless it creates the database or finishes a killed change
     const bool writes = NoDatabaseFiles(names) || UnfinishedCreation(names) || RecoveryPending(names);
@@ -122,7 +129,7 @@ void TGeoDB::OpenDatabase(const std::string& BaseName) {
     }
 }
 
-void TGeoDB::LoadDatabase(const std::string& BaseName) {
+void TGeoDBPrivate::LoadDatabase(const std::string& BaseName) {
     const TDBFileNames names = DBFileNames(BaseName);
     ResetInMemory();
     // another process may have replaced the files (a collection)
@@ -154,68 +161,75 @@ void TGeoDB::LoadDatabase(const std::string& BaseName) {
     }
 }
 
-void TGeoDB::CreateDatabaseFiles(const TDBFileNames& Names) {
+void TGeoDBPrivate::CreateDatabaseFiles(const TDBFileNames& Names) {
     // The header whole first, renamed into place (stopped before, it is a collection's
     // leftover and discarded), the item file last: whatever a stop leaves is either
     // no database or an UnfinishedCreation.
     if (!ProbeFile(Names.GDD)) {
-        const std::string part = CollectionFiles(Names).NewGDD;
-        TBinaryFile f(part, TBinaryFile::TMode::CreateNew);
-        WriteSystemData(f, TgdbSystemData());
-        f.Close();
-        RenameFile(part, Names.GDD);
+        std::uint8_t header[SystemDataBytes];
+        EncodeSystemData(TgdbSystemData(), header);
+        ReplaceWholeFile(Names.GDD, CollectionFiles(Names).NewGDD, header, sizeof header);
     }
     for (int i : {1, 2, 3, 4, 0}) CreateEmptyFile(Names.IX[static_cast<std::size_t>(i)]);
     CreateEmptyFile(Names.GDS);
 }
 
-void TGeoDB::LoadIndexes(const TIxItemIDRecArray& Id, const std::array<TIxLLRecArray, 4>& LL) {
-    std::array<bool, 5> sound{};
-    sound[0] = IsSoundIndex(Id, FSumData, FNumSumItems);
-    for (int i = 1; i <= 4; ++i)
-        sound[static_cast<std::size_t>(i)] =
-            IsSoundIndex(LL[static_cast<std::size_t>(i - 1)], i, FSumData, FNumSumItems);
-    if (!std::all_of(sound.begin(), sound.end(), [](bool b) { return b; })) BuildIndexes();
-    // sound indexes keep the order of equal keys they were written with
-    if (sound[0]) FIx0ItemId.Assign(Id);
-    for (int i = 1; i <= 4; ++i)
-        if (sound[static_cast<std::size_t>(i)]) LLIndex(i).Assign(LL[static_cast<std::size_t>(i - 1)]);
-    // Rebuilt in memory only: opening is a read, and the files may be read-only.
-    // A rebuilt index counts as changed from its first position, so the next
-    // change writes its file whole.
+void TGeoDBPrivate::LoadIndexes(const TIxItemIDRecArray& Id, const std::array<TIxLLRecArray, 4>& LL) {
+    // An index file sound over the first records is taken as it is (keeping the
+    // order of equal keys it was written with) and the records behind it, added
+    // since it was last written, are inserted; any other is rebuilt from the
+    // records. Only in memory: opening is a read, and the files may be read-only.
+    // What is inserted counts as changed, so the next write of the file covers it.
+    const std::size_t n = FSumData.size();
+    const auto sound = [&](std::size_t k, auto check) { return k <= n && check(static_cast<int>(k)); };
+    FIx0ItemId.Clear();
+    if (sound(Id.size(), [&](int k) { return IsSoundIndex(Id, FSumData, k); })) FIx0ItemId.Assign(Id);
+    int covered = FIx0ItemId.Size();
+    for (int r = FIx0ItemId.Size(); r < FNumSumItems; ++r)
+        FIx0ItemId.Insert({FSumData[static_cast<std::size_t>(r)].ItemId, r});
+    for (int i = 1; i <= 4; ++i) {
+        const TIxLLRecArray& file = LL[static_cast<std::size_t>(i - 1)];
+        TCoordIndex& ix = LLIndex(i);
+        ix.Clear();
+        if (sound(file.size(), [&](int k) { return IsSoundIndex(file, i, FSumData, k); })) ix.Assign(file);
+        covered = std::min(covered, ix.Size());
+        for (int r = ix.Size(); r < FNumSumItems; ++r)
+            ix.Insert({CoordinateKey(FSumData[static_cast<std::size_t>(r)], i), r});
+    }
+    FAddsUnsaved = FNumSumItems - covered;
 }
 
-void TGeoDB::BuildIndexes() {
+void TGeoDBPrivate::BuildIndexes() {
     FIx0ItemId.Clear();
     for (auto& ix : FIxCoord) ix.Clear();
     for (int r = 0; r < FNumSumItems; ++r) InsertIntoIndexes(r);
 }
 
-std::size_t TGeoDB::IndexBytes() const {
+std::size_t TGeoDBPrivate::IndexBytes() const {
     std::size_t bytes = FIx0ItemId.MemoryBytes();
     for (const auto& ix : FIxCoord) bytes += ix.MemoryBytes();
     return bytes;
 }
 
-void TGeoDB::RecalcIndexes() {
+void TGeoDBPrivate::RecalcIndexes() {
     if (!IsOpen()) return;
     const auto lock = Lock("RecalcIndexes", true);
     BuildIndexes();
     SaveAllIndexes();
 }
 
-void TGeoDB::InsertIntoIndexes(int RecordNo) {
+void TGeoDBPrivate::InsertIntoIndexes(int RecordNo) {
     const TgdbData& rec = FSumData[static_cast<std::size_t>(RecordNo)];
     FIx0ItemId.Insert({rec.ItemId, RecordNo});
     for (int i = 1; i <= 4; ++i) LLIndex(i).Insert({CoordinateKey(rec, i), RecordNo});
 }
 
-void TGeoDB::RemoveFromIndexes(int RecordNo) {
+void TGeoDBPrivate::RemoveFromIndexes(int RecordNo) {
     FIx0ItemId.Remove(RecordNo);
     for (auto& ix : FIxCoord) ix.Remove(RecordNo);
 }
 
-void TGeoDB::SaveIndex(int IxNumber) {
+void TGeoDBPrivate::SaveIndex(int IxNumber) {
     if (FNameIX[0].empty()) return;
     WriteKeptFile(FNameIX[static_cast<std::size_t>(IxNumber)], true, [&](TBinaryFile& f) {
         if (IxNumber == 0)
@@ -225,15 +239,31 @@ void TGeoDB::SaveIndex(int IxNumber) {
     });
 }
 
-void TGeoDB::SaveAllIndexes() {
+void TGeoDBPrivate::SaveAllIndexes() {
     for (int i = 0; i <= 4; ++i) SaveIndex(i);
+    FAddsUnsaved = 0;
+    FOwesIndexes = false;
 }
 
-void TGeoDB::SaveIndexesUnlessLazy() {
+void TGeoDBPrivate::SaveIndexesUnlessLazy() {
     if (!FLazyWrite) SaveAllIndexes();
 }
 
-void TGeoDB::SetLazyWrite(bool Value) {
+void TGeoDBPrivate::SaveIndexesAfterAdd() {
+    // A coordinate index file is a sorted array: an entry inserted in the middle
+    // moves every one behind it, so writing it after each add would cost time in
+    // the square of the size. The index files are derived from the item file
+    // (docs/durability.md), and whoever reads them (another process, the next
+    // opening) inserts the records added behind them; so, as SQLite's WAL
+    // checkpoints, they are written once enough adds have gathered: the work
+    // per add stays constant, and so does what a reader has to insert.
+    constexpr int kMinAddsPerWrite = 1024;
+    ++FAddsUnsaved;
+    FOwesIndexes = true;  // closing writes them; a reader's closing does not
+    if (!FLazyWrite && FAddsUnsaved >= std::max(kMinAddsPerWrite, FNumSumItems / 8)) SaveAllIndexes();
+}
+
+void TGeoDBPrivate::SetLazyWrite(bool Value) {
     if (Value == FLazyWrite) return;
     if (!Value && IsOpen()) {
         const auto lock = Lock("SetLazyWrite", true);
@@ -242,18 +272,19 @@ void TGeoDB::SetLazyWrite(bool Value) {
     FLazyWrite = Value;
 }
 
-void TGeoDB::SetSyncWrites(bool Value) {
+void TGeoDBPrivate::SetSyncWrites(bool Value) {
     // the files an open created must be there after a power cut too
     if (Value && !FSyncWrites && IsOpen()) SyncDirectoryOf(FNameGDS);
     FSyncWrites = Value;
 }
 
-void TGeoDB::Finish(TBinaryFile& File) const {
+void TGeoDBPrivate::Finish(TBinaryFile& File) const {
     if (FSyncWrites) File.Sync();
     File.Close();
 }
 
-void TGeoDB::WriteKeptFile(const std::string& Path, bool Create, const std::function<void(TBinaryFile&)>& Write) {
+void TGeoDBPrivate::WriteKeptFile(const std::string& Path, bool Create,
+                                  const std::function<void(TBinaryFile&)>& Write) {
     try {
         TBinaryFile& f =
             FKeptFiles->Get(Path, Create ? TBinaryFile::TMode::OpenOrCreate : TBinaryFile::TMode::ReadWrite);
@@ -265,7 +296,7 @@ void TGeoDB::WriteKeptFile(const std::string& Path, bool Create, const std::func
     }
 }
 
-void TGeoDB::WriteHeader(const char* Operation) {
+void TGeoDBPrivate::WriteHeader(const char* Operation) {
     try {
         WriteKeptFile(FNameGDD, false, [&](TBinaryFile& f) { WriteSystemData(f, FSystemData); });
     } catch (const EInOutError& e) {
@@ -273,7 +304,7 @@ void TGeoDB::WriteHeader(const char* Operation) {
     }
 }
 
-void TGeoDB::SetDescription(const std::string& Value) {
+void TGeoDBPrivate::SetDescription(const std::string& Value) {
     if (!IsOpen()) return;
     const auto lock = Lock("SetDescription", true);
     const TgdbSystemData old = FSystemData;
@@ -288,7 +319,7 @@ void TGeoDB::SetDescription(const std::string& Value) {
     }
 }
 
-void TGeoDB::SetRevision(int Value) {
+void TGeoDBPrivate::SetRevision(int Value) {
     if (!IsOpen()) return;
     const auto lock = Lock("SetRevision", true);
     const TgdbSystemData old = FSystemData;
@@ -302,7 +333,7 @@ void TGeoDB::SetRevision(int Value) {
     }
 }
 
-TgdbData TGeoDB::Data(int ix) const {
+TgdbData TGeoDBPrivate::Data(int ix) const {
     if (FNumSumItems == 0) {
         TgdbData empty;
         ClearGdbData(empty);

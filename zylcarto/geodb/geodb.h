@@ -8,21 +8,19 @@
 /// its tables again.
 ///
 /// Cost, measured with bench/geodb (each side 3 times in turn, medians) on this
-/// project's 2-core machine at load average 1.3 to 2.0: AddTown of 100 000 towns with
-/// LazyWrite 0.86 s, 1.35 times SQLite filling an R*Tree in one transaction; 10 000
-/// without LazyWrite 0.25 s, 1.66 times SQLite with one transaction each (every add
-/// rewrites the index files from the new entry on); 1 000 000 towns with LazyWrite
-/// 10.1 to 10.5 s, 0.83 to 0.90 times SQLite, the indexes then taking 82 MB;
-/// GetClosestLatLowIx 7 million and SearchForItemID 3.2 million per second.
-#include <array>
-#include <exception>
-#include <functional>
-#include <memory>
+/// project's 2-core machine. At load average 1.3 to 2.0: AddTown of 100 000 towns
+/// with LazyWrite 0.86 s, 1.35 times SQLite filling an R*Tree in one transaction;
+/// 1 000 000 towns with LazyWrite 10.1 to 10.5 s, 0.83 to 0.90 times SQLite, the
+/// indexes then taking 82 MB; GetClosestLatLowIx 7 million and SearchForItemID 3.2
+/// million per second. At load average 10 to 15: 10 000 towns without LazyWrite 0.49
+/// to 0.64 times SQLite with one transaction each (the index files are written every
+/// max(1024, NumEntries / 8) adds), and in the same runs 100 000 with LazyWrite 1.66
+/// to 2.19 times (an add costs 9 system calls: lock, counter, header, record).
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "zylcarto/geodb/indexes.h"
 #include "zylcarto/geodb/records.h"
 #include "zylcarto/support/component.h"
 #include "zylcarto/support/export.h"
@@ -31,11 +29,7 @@
 
 namespace zylcarto {
 
-class TBinaryFile;
-struct TDBFileNames;
-class TDBLock;
-class TLockFile;
-class TKeptFiles;
+class TGeoDBPrivate;
 
 /// A database component. It owns its tables and opens and closes the files itself;
 /// use it from one thread. Other processes may share the files: every operation
@@ -66,20 +60,23 @@ public:
     /// change. A failed open leaves no database open.
     void SetDBName(const std::string& Value);
     /// True while a database is open.
-    bool IsOpen() const { return !FNameGDD.empty(); }
+    bool IsOpen() const;
 
     /// With lazy writing, adds, replaces and deletes change only the indexes in memory;
-    /// the item and data files are still written at once.
-    bool LazyWrite() const { return FLazyWrite; }
+    /// the item and data files are still written at once. Without it, replaces and
+    /// deletes write the index files at once, adds once max(1024, NumEntries / 8) of
+    /// them have gathered (another process, or the next opening, inserts the items
+    /// added behind the index files); closing writes what is pending either way.
+    bool LazyWrite() const;
     /// Switching it off writes the five index files (under the lock) and may raise as
     /// a write does; closing turns it off.
     void SetLazyWrite(bool Value);
     /// Number of items, the highest valid entry number.
-    int NumEntries() const { return FNumSumItems; }
+    int NumEntries() const;
     /// Every change waits until it is on the disk (data, then item record, then
     /// indexes, each synced): a power cut loses no operation that returned.
     /// Off by default; a killed process loses nothing either way.
-    bool SyncWrites() const { return FSyncWrites; }
+    bool SyncWrites() const;
     /// Turning it on with a database open also syncs the directory the open created.
     void SetSyncWrites(bool Value);
     /// Each operation that reads or changes the files holds the database's lock
@@ -88,32 +85,32 @@ public:
     /// the lock within LockTimeout milliseconds (default 5000) raises EZYLGeoDBError
     /// and writes nothing. Searches and the record and index properties read the
     /// tables in memory as the last operation left them.
-    int LockTimeout() const { return FLockTimeout; }
+    int LockTimeout() const;
     /// Sets the lock wait, in milliseconds.
-    void SetLockTimeout(int Value) { FLockTimeout = Value; }
+    void SetLockTimeout(int Value);
 
     /// Progress of adds, replaces, retrievals and collections, 0..100.
-    const TOnPercentDoneEvent& OnPercentDone() const { return FOnPercentDone; }
+    const TOnPercentDoneEvent& OnPercentDone() const;
     /// Sets the progress handler; an empty one reports nothing.
-    void SetOnPercentDone(TOnPercentDoneEvent Value) { FOnPercentDone = std::move(Value); }
+    void SetOnPercentDone(TOnPercentDoneEvent Value);
     /// Whether OnPercentDone is called (default true).
-    bool OnPercDoneEnabled() const { return FOnPercDoneEnabled; }
+    bool OnPercDoneEnabled() const;
     /// Turns progress reports on or off.
-    void SetOnPercDoneEnabled(bool Value) { FOnPercDoneEnabled = Value; }
+    void SetOnPercDoneEnabled(bool Value);
 
     /// The free description of the data-file header.
-    std::string Description() const { return FSystemData.Description.Str(); }
+    std::string Description() const;
     /// Stores at most 60 characters (Windows-1252) in the header, written at once; does
     /// nothing without an open database. A failed write raises and keeps the old value.
     void SetDescription(const std::string& Value);
     /// The caller's revision number of the header.
-    int Revision() const { return FSystemData.Revision; }
+    int Revision() const;
     /// Writes the revision into the header, as SetDescription.
     void SetRevision(int Value);
     /// Format version of the open database.
-    int DBVersion() const { return FSystemData.DBVersion; }
+    int DBVersion() const;
     /// The highest item identifier issued so far.
-    int HighestID() const { return FSystemData.HighestID; }
+    int HighestID() const;
     /// Bytes of memory the five in-memory indexes take.
     std::size_t IndexBytes() const;
 
@@ -286,112 +283,7 @@ public:
     void ExportDataDebug(const std::string& FName) const;
 
 private:
-    // Everything an add or replace takes; the public forms fill it.
-    struct TItemInput {
-        TgdbName Name;
-        const TgdbPolygon* Polygon = nullptr;
-        bool ClosedLine = false;
-        TgdbItem ItemKind = gitUndefined;
-        std::uint8_t ClassNumber = 0;
-        TDateTime Date = 0;
-        int StateFlag = 0;
-        float LatLow = 0, LatHigh = 0, LongLow = 0, LongHigh = 0, Altitude = 0;
-        int UserTag = 0;
-        TMetaInfo MInfo;
-        const void* PBLOBData = nullptr;
-        int SizeOfBLOBData = 0;
-        std::string SourceFile;  // the object is read from this file when set
-    };
-    static TItemInput PolygonInput(TgdbItem Kind, const TgdbName& Name, const TgdbPolygon& Polygon, bool ClosedLine,
-                                   TDateTime Date, int StateFlag, float LatLow, float LatHigh, float LongLow,
-                                   float LongHigh, float Altitude, std::uint8_t ClassNumber, int UserTag);
-    static TItemInput TownInput(const TgdbName& Name, TDateTime Date, int StateFlag, TSCoords Location, float Altitude,
-                                std::uint8_t ClassNumber, int UserTag);
-    static TItemInput BlobInput(const std::string& Name, TDateTime Date, int StateFlag, float LatLow, float LatHigh,
-                                float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber, int UserTag,
-                                const TMetaInfo& MInfo);
-    static TItemInput BlobFileInput(const std::string& FileName, const std::string& NameInDB, TDateTime Date,
-                                    int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh,
-                                    float Altitude, std::uint8_t ClassNumber, int UserTag, const TMetaInfo& MInfo);
-
-    int AddData(const TItemInput& In);
-    void ReplaceData(int DBEntry, const TItemInput& In);
-    // Refuse what the database cannot hold exactly: names that would be changed
-    // or hold control characters, keys that are not finite numbers.
-    void CheckInput(const TItemInput& In, const char* Operation) const;
-    void CheckName(const TgdbName& Name, const char* Operation) const;
-    void CheckBox(float LatLow, float LatHigh, float LongLow, float LongHigh, const char* Operation) const;
-    TgdbData NewRecord(const TItemInput& In, std::int32_t ItemId) const;
-    // Appends the item's block (if its kind has one) to the data file.
-    void WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& Source, const char* Operation);
-    void WriteHeader(const char* Operation);
-    // Deletes an entry in range, under the exclusive lock the caller holds.
-    void DeleteEntry(int DbEntry);
-    // The raw record as stored, and writing one back in place.
-    std::vector<std::uint8_t> ReadRecordBytes(int RecordNo) const;
-    void WriteRecordBytes(int RecordNo, const TgdbData& Rec) const;
-    void PutRecordBytes(int RecordNo, const std::uint8_t* Bytes) const;
-    // Puts Rec in place of an entry: its record, the summary and the indexes.
-    void StoreRecord(int RecordNo, const TgdbData& Rec);
-    // Cuts a file back to Size bytes when it is longer.
-    void CutFile(const std::string& Path, std::int64_t Size) const;
-    // After a failed change: Undo puts the files back, then the tables are read
-    // again; neither raises, the caller raises the change's own failure.
-    void RollBack(const std::function<void()>& Undo);
-    // Closes a file that was written, syncing it first when SyncWrites is on.
-    void Finish(TBinaryFile& File) const;
-    // Hands the kept open file at Path (created when Create) to Write, then syncs it
-    // when SyncWrites is on; a failure lets all kept files go before it is raised.
-    void WriteKeptFile(const std::string& Path, bool Create, const std::function<void(TBinaryFile&)>& Write);
-
-    void OpenDatabase(const std::string& BaseName);
-    static void CreateDatabaseFiles(const TDBFileNames& Names);
-    void LoadDatabase(const std::string& BaseName);
-    // The lock for one operation; raises EZYLGeoDBError when it does not come.
-    std::unique_ptr<TDBLock> Lock(const std::string& LockFile, const char* Operation, bool Exclusive);
-    std::unique_ptr<TDBLock> Lock(const char* Operation, bool Exclusive);
-    void CloseDatabase();
-    void ResetInMemory();
-    // Takes the indexes read from disk, rebuilding in memory those that do not
-    // fit the item records.
-    void LoadIndexes(const TIxItemIDRecArray& Id, const std::array<TIxLLRecArray, 4>& LL);
-    void BuildIndexes();
-    void InsertIntoIndexes(int RecordNo);
-    void RemoveFromIndexes(int RecordNo);
-    void SaveIndex(int IxNumber);
-    void SaveAllIndexes();
-    void SaveIndexesUnlessLazy();
-
-    // The record of entry DBEntry (below 1 read as 1) when it is in range, has a
-    // block offset and is of a polygon kind (WantPolygon) or a binary object.
-    const TgdbData* RetrievableEntry(int DBEntry, bool WantPolygon) const;
-
-    void Report(int Percent);
-    void ReportRatio(double Done, double Total);
-    std::string Msg(const std::string& Text) const;
-    // "Operation: cannot open database. " and the file and cause of the failure.
-    std::string CannotOpen(const char* Operation, const std::exception& Cause) const;
-
-    std::string FNameGDS;
-    std::string FNameGDD;
-    std::array<std::string, 5> FNameIX;
-    std::vector<TgdbData> FSumData;
-    int FNumSumItems = 0;
-    bool FLazyWrite = false;
-    bool FSyncWrites = false;
-    int FLockTimeout = 5000;
-    std::uint64_t FSeenChanges = 0;  // the change counter as this component last left it
-    std::unique_ptr<TLockFile> FLockFile;
-    std::unique_ptr<TKeptFiles> FKeptFiles;  // header, item and index files, open between operations
-    TItemIDIndex FIx0ItemId;
-    std::array<TCoordIndex, 4> FIxCoord;  // index numbers 1..4: LatLow, LatHigh, LongLow, LongHigh
-    TOnPercentDoneEvent FOnPercentDone;
-    bool FOnPercDoneEnabled = true;
-    TgdbSystemData FSystemData;
-
-    TCoordIndex& LLIndex(int IxNumber) { return FIxCoord[static_cast<std::size_t>(IxNumber - 1)]; }
-    const TCoordIndex& LLIndex(int IxNumber) const { return FIxCoord[static_cast<std::size_t>(IxNumber - 1)]; }
-    TIxLLRec LLEntry(int IxNumber, int ix) const;
+    std::unique_ptr<TGeoDBPrivate> d;
 };
 
 /// Latitude as text with a hemisphere letter (" N", " S"), clamped into -90..90; a

@@ -18,8 +18,6 @@
 namespace zylcarto {
 namespace {
 
-constexpr std::size_t kBlobOffsetAt = 76;  // within an item record
-
 std::string Quoted(const std::string& Path) { return "\"" + Path + "\""; }
 
 // The header and size of the data file; Why says what is wrong when it cannot serve.
@@ -122,12 +120,15 @@ std::vector<TGeoDBFinding> CheckDatabase(const std::string& BaseName, int Timeou
         const std::string& path = names.IX[static_cast<std::size_t>(i)];
         bool there = false;
         const auto bytes = ReadIfThere(path, there);
-        bool sound = false;
-        if (there) {
-            sound = i == 0 ? IsSoundIndex(ReadItemIDIndexFile(path), recs, n)
-                           : IsSoundIndex(ReadLLIndexFile(path), i, recs, n);
-        }
-        if (!sound)
+        const std::size_t k = bytes.size() / IndexEntryBytes;
+        const auto sound = [&](int upTo) {
+            return i == 0 ? IsSoundIndex(ReadItemIDIndexFile(path), recs, upTo)
+                          : IsSoundIndex(ReadLLIndexFile(path), i, recs, upTo);
+        };
+        if (there && k < count && sound(static_cast<int>(k)))
+            note("the index file " + Quoted(path) + " covers the first " + std::to_string(k) + " of " +
+                 std::to_string(count) + " items: opening adds the rest, the next write of the indexes stores them");
+        else if (!there || !sound(n))
             note("the index file " + Quoted(path) + (there ? " does not match the items" : " is missing") +
                  ": opening rebuilds it, the next change writes it");
     }
@@ -181,8 +182,7 @@ TGeoDBRecovery RecoverDatabase(const std::string& Source, const std::string& Des
                 continue;
             }
             // every byte of the record is kept but its offset
-            const auto at = static_cast<std::uint32_t>(newData.size());
-            for (std::size_t i = 0; i < 4; ++i) copy[kBlobOffsetAt + i] = static_cast<std::uint8_t>(at >> (8 * i));
+            SetBlobOffset(copy.data(), static_cast<std::int32_t>(newData.size()));
             newData.insert(newData.end(), block.begin(), block.end());
         }
         sys.HighestID = std::max(sys.HighestID, rec.ItemId);
@@ -192,12 +192,8 @@ TGeoDBRecovery RecoverDatabase(const std::string& Source, const std::string& Des
     in.Close();
     EncodeSystemData(sys, newData.data());
     // the item file last: until it is there, the new files are no database
-    for (const auto& [path, bytes] : {std::pair{to.GDD, &newData}, std::pair{to.GDS, &newItems}}) {
-        TBinaryFile out(path, TBinaryFile::TMode::CreateNew);
-        out.Write(bytes->data(), bytes->size());
-        out.Sync();
-        out.Close();
-    }
+    for (const auto& [path, bytes] : {std::pair{to.GDD, &newData}, std::pair{to.GDS, &newItems}})
+        WriteWholeFile(path, bytes->data(), bytes->size(), true);
     TGeoDB db;
     db.SetDBName(StripExtension(Dest));
     db.RecalcIndexes();

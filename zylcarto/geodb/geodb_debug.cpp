@@ -1,7 +1,7 @@
-// TGeoDB::ExportDataDebug: the database as readable text, for looking into a file by eye.
+// TGeoDBPrivate::ExportDataDebug: the database as readable text, for looking into a file by eye.
 #include <charconv>
 
-#include "zylcarto/geodb/geodb.h"
+#include "zylcarto/geodb/geodb_p.h"
 #include "zylcarto/geodb/storage.h"
 #include "zylcarto/support/streams.h"
 
@@ -19,7 +19,7 @@ std::string Num(long long v) { return std::to_string(v); }
 
 }  // namespace
 
-void TGeoDB::ExportDataDebug(const std::string& FName) const {
+void TGeoDBPrivate::ExportDataDebug(const std::string& FName) const {
     TTextFile t;
     t.OpenWrite(FName);
     t.WriteLn("Database\t" + DBName());

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "zylcarto/geodb/geodb.h"
+#include "zylcarto/geodb/geodb_p.h"
 #include "zylcarto/geodb/lock.h"
 #include "zylcarto/geodb/geodb_verify.h"
 #include "zylcarto/geodb/indexes.h"
@@ -29,10 +29,10 @@ std::int32_t AppendOffset(TBinaryFile& f, const std::string& message) {
 
 }  // namespace
 
-TGeoDB::TItemInput TGeoDB::PolygonInput(TgdbItem Kind, const TgdbName& Name, const TgdbPolygon& Polygon,
-                                        bool ClosedLine, TDateTime Date, int StateFlag, float LatLow, float LatHigh,
-                                        float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber,
-                                        int UserTag) {
+TGeoDBPrivate::TItemInput TGeoDBPrivate::PolygonInput(TgdbItem Kind, const TgdbName& Name, const TgdbPolygon& Polygon,
+                                                      bool ClosedLine, TDateTime Date, int StateFlag, float LatLow,
+                                                      float LatHigh, float LongLow, float LongHigh, float Altitude,
+                                                      std::uint8_t ClassNumber, int UserTag) {
     TItemInput in;
     in.Name = Name;
     in.Polygon = &Polygon;
@@ -50,8 +50,9 @@ TGeoDB::TItemInput TGeoDB::PolygonInput(TgdbItem Kind, const TgdbName& Name, con
     return in;
 }
 
-TGeoDB::TItemInput TGeoDB::TownInput(const TgdbName& Name, TDateTime Date, int StateFlag, TSCoords Location,
-                                     float Altitude, std::uint8_t ClassNumber, int UserTag) {
+TGeoDBPrivate::TItemInput TGeoDBPrivate::TownInput(const TgdbName& Name, TDateTime Date, int StateFlag,
+                                                   TSCoords Location, float Altitude, std::uint8_t ClassNumber,
+                                                   int UserTag) {
     static const TgdbPolygon none;
     TItemInput in = PolygonInput(gitTown, Name, none, false, Date, StateFlag, Location.Latit, Location.Latit,
                                  Location.Longit, Location.Longit, Altitude, ClassNumber, UserTag);
@@ -59,9 +60,9 @@ TGeoDB::TItemInput TGeoDB::TownInput(const TgdbName& Name, TDateTime Date, int S
     return in;
 }
 
-TGeoDB::TItemInput TGeoDB::BlobInput(const std::string& Name, TDateTime Date, int StateFlag, float LatLow,
-                                     float LatHigh, float LongLow, float LongHigh, float Altitude,
-                                     std::uint8_t ClassNumber, int UserTag, const TMetaInfo& MInfo) {
+TGeoDBPrivate::TItemInput TGeoDBPrivate::BlobInput(const std::string& Name, TDateTime Date, int StateFlag, float LatLow,
+                                                   float LatHigh, float LongLow, float LongHigh, float Altitude,
+                                                   std::uint8_t ClassNumber, int UserTag, const TMetaInfo& MInfo) {
     static const TgdbPolygon none;
     TItemInput in = PolygonInput(gitBLOB, TgdbName(Name), none, false, Date, StateFlag, LatLow, LatHigh, LongLow,
                                  LongHigh, Altitude, ClassNumber, UserTag);
@@ -70,10 +71,10 @@ TGeoDB::TItemInput TGeoDB::BlobInput(const std::string& Name, TDateTime Date, in
     return in;
 }
 
-TGeoDB::TItemInput TGeoDB::BlobFileInput(const std::string& FileName, const std::string& NameInDB, TDateTime Date,
-                                         int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh,
-                                         float Altitude, std::uint8_t ClassNumber, int UserTag,
-                                         const TMetaInfo& MInfo) {
+TGeoDBPrivate::TItemInput TGeoDBPrivate::BlobFileInput(const std::string& FileName, const std::string& NameInDB,
+                                                       TDateTime Date, int StateFlag, float LatLow, float LatHigh,
+                                                       float LongLow, float LongHigh, float Altitude,
+                                                       std::uint8_t ClassNumber, int UserTag, const TMetaInfo& MInfo) {
     TItemInput in = BlobInput(StripPath(NameInDB), Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude,
                               ClassNumber, UserTag, MInfo);
     in.MInfo.FilePath = TShortString<127>(FileName);
@@ -82,7 +83,7 @@ TGeoDB::TItemInput TGeoDB::BlobFileInput(const std::string& FileName, const std:
     return in;
 }
 
-void TGeoDB::CheckInput(const TItemInput& In, const char* Operation) const {
+void TGeoDBPrivate::CheckInput(const TItemInput& In, const char* Operation) const {
     const std::string op = Operation;
     CheckName(In.Name, Operation);
     if (IsPolygonKind(In.ItemKind)) {
@@ -99,19 +100,19 @@ void TGeoDB::CheckInput(const TItemInput& In, const char* Operation) const {
         throw EZYLGeoDBError(Msg(op + ": invalid object data."));
 }
 
-void TGeoDB::CheckName(const TgdbName& Name, const char* Operation) const {
+void TGeoDBPrivate::CheckName(const TgdbName& Name, const char* Operation) const {
     const std::string why = UnstorableNameReason(Name);
     if (!why.empty()) throw EZYLGeoDBError(Msg(std::string(Operation) + ": " + why + "."));
 }
 
-void TGeoDB::CheckBox(float LatLow, float LatHigh, float LongLow, float LongHigh, const char* Operation) const {
+void TGeoDBPrivate::CheckBox(float LatLow, float LatHigh, float LongLow, float LongHigh, const char* Operation) const {
     // the coordinate indexes are sorted by these keys: a NaN or infinity among them breaks every box search
     for (const float v : {LatLow, LatHigh, LongLow, LongHigh})
         if (!std::isfinite(v))
             throw EZYLGeoDBError(Msg(std::string(Operation) + ": a coordinate is not a finite number."));
 }
 
-TgdbData TGeoDB::NewRecord(const TItemInput& In, std::int32_t ItemId) const {
+TgdbData TGeoDBPrivate::NewRecord(const TItemInput& In, std::int32_t ItemId) const {
     TgdbData rec;
     rec.Name = BlankPaddedName(In.Name);
     rec.BlobOffset = -1;
@@ -129,7 +130,7 @@ TgdbData TGeoDB::NewRecord(const TItemInput& In, std::int32_t ItemId) const {
     return rec;
 }
 
-void TGeoDB::WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& Source, const char* Operation) {
+void TGeoDBPrivate::WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& Source, const char* Operation) {
     const std::string op = Operation;
     const std::string tooLarge = Msg(op + ": the data file has reached its largest size.");
     if (IsPolygonKind(Rec.ItemKind)) {
@@ -209,7 +210,7 @@ void TGeoDB::WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& So
 // files back as they were: record first, then the data file's tail, the
 // indexes rebuilt from the records. See docs/durability.md.
 
-int TGeoDB::AddData(const TItemInput& In) {
+int TGeoDBPrivate::AddData(const TItemInput& In) {
     if (!IsOpen()) return -1;
     CheckInput(In, "AddData");
     const auto lock = Lock("AddData", true);
@@ -230,7 +231,7 @@ int TGeoDB::AddData(const TItemInput& In) {
         FSumData.push_back(rec);
         ++FNumSumItems;
         InsertIntoIndexes(FNumSumItems - 1);
-        SaveIndexesUnlessLazy();
+        SaveIndexesAfterAdd();
     } catch (...) {
         RollBack([&] {
             CutFile(FNameGDS, static_cast<std::int64_t>(count) * GdbDataBytes);
@@ -242,7 +243,7 @@ int TGeoDB::AddData(const TItemInput& In) {
     return FNumSumItems;
 }
 
-void TGeoDB::ReplaceData(int DBEntry, const TItemInput& In) {
+void TGeoDBPrivate::ReplaceData(int DBEntry, const TItemInput& In) {
     if (!IsOpen()) return;
     const auto lock = Lock("ReplaceData", true);
     if (DBEntry < 1 || DBEntry > FNumSumItems) return;
@@ -266,13 +267,13 @@ void TGeoDB::ReplaceData(int DBEntry, const TItemInput& In) {
     Report(100);
 }
 
-void TGeoDB::DeleteData(int DbEntry) {
+void TGeoDBPrivate::DeleteData(int DbEntry) {
     if (!IsOpen()) return;
     const auto lock = Lock("DeleteData", true);
     if (DbEntry >= 1 && DbEntry <= FNumSumItems) DeleteEntry(DbEntry);
 }
 
-bool TGeoDB::DeleteItem(std::int32_t ItemId) {
+bool TGeoDBPrivate::DeleteItem(std::int32_t ItemId) {
     if (!IsOpen()) return false;
     const auto lock = Lock("DeleteData", true);
     const int e = SearchForItemID(ItemId);
@@ -280,7 +281,7 @@ bool TGeoDB::DeleteItem(std::int32_t ItemId) {
     return e > 0;
 }
 
-void TGeoDB::DeleteEntry(int DbEntry) {
+void TGeoDBPrivate::DeleteEntry(int DbEntry) {
     const int k = DbEntry - 1;
     const int last = FNumSumItems - 1;
     const std::vector<std::uint8_t> replaced = ReadRecordBytes(k);
@@ -320,7 +321,7 @@ void TGeoDB::DeleteEntry(int DbEntry) {
     }
 }
 
-void TGeoDB::UpdateBasicData(int DbEntry, const TgdbData& GdbData) {
+void TGeoDBPrivate::UpdateBasicData(int DbEntry, const TgdbData& GdbData) {
     if (!IsOpen()) return;
     const auto lock = Lock("UpdateBasicData", true);
     if (DbEntry < 1 || DbEntry > FNumSumItems) return;
@@ -343,7 +344,7 @@ void TGeoDB::UpdateBasicData(int DbEntry, const TgdbData& GdbData) {
     }
 }
 
-bool TGeoDB::UpdateMetaInfo(int DBEntry, const TMetaInfo& MetaInfo) {
+bool TGeoDBPrivate::UpdateMetaInfo(int DBEntry, const TMetaInfo& MetaInfo) {
     if (!IsOpen()) return false;
     const auto lock = Lock("UpdateMetaInfo", true);
     if (DBEntry < 1 || DBEntry > FNumSumItems) return false;
@@ -369,7 +370,7 @@ bool TGeoDB::UpdateMetaInfo(int DBEntry, const TMetaInfo& MetaInfo) {
     return true;
 }
 
-std::vector<std::uint8_t> TGeoDB::ReadRecordBytes(int RecordNo) const {
+std::vector<std::uint8_t> TGeoDBPrivate::ReadRecordBytes(int RecordNo) const {
     std::vector<std::uint8_t> b(GdbDataBytes);
     TBinaryFile items(FNameGDS, TBinaryFile::TMode::ReadOnly);
     items.Seek(static_cast<std::int64_t>(RecordNo) * GdbDataBytes);
@@ -378,13 +379,13 @@ std::vector<std::uint8_t> TGeoDB::ReadRecordBytes(int RecordNo) const {
     return b;
 }
 
-void TGeoDB::WriteRecordBytes(int RecordNo, const TgdbData& Rec) const {
+void TGeoDBPrivate::WriteRecordBytes(int RecordNo, const TgdbData& Rec) const {
     std::uint8_t b[GdbDataBytes];
     EncodeGdbData(Rec, b);
     PutRecordBytes(RecordNo, b);
 }
 
-void TGeoDB::StoreRecord(int RecordNo, const TgdbData& Rec) {
+void TGeoDBPrivate::StoreRecord(int RecordNo, const TgdbData& Rec) {
     WriteRecordBytes(RecordNo, Rec);
     FSumData[static_cast<std::size_t>(RecordNo)] = Rec;
     RemoveFromIndexes(RecordNo);
@@ -392,20 +393,20 @@ void TGeoDB::StoreRecord(int RecordNo, const TgdbData& Rec) {
     SaveIndexesUnlessLazy();
 }
 
-void TGeoDB::PutRecordBytes(int RecordNo, const std::uint8_t* Bytes) const {
+void TGeoDBPrivate::PutRecordBytes(int RecordNo, const std::uint8_t* Bytes) const {
     TBinaryFile items(FNameGDS, TBinaryFile::TMode::ReadWrite);
     items.Seek(static_cast<std::int64_t>(RecordNo) * GdbDataBytes);
     items.Write(Bytes, GdbDataBytes);
     Finish(items);
 }
 
-void TGeoDB::CutFile(const std::string& Path, std::int64_t Size) const {
+void TGeoDBPrivate::CutFile(const std::string& Path, std::int64_t Size) const {
     TBinaryFile f(Path, TBinaryFile::TMode::ReadWrite);
     if (f.Size() > Size) f.Truncate(Size);
     Finish(f);
 }
 
-void TGeoDB::RollBack(const std::function<void()>& Undo) {
+void TGeoDBPrivate::RollBack(const std::function<void()>& Undo) {
     try {
         Undo();
     } catch (const std::exception&) {
@@ -425,143 +426,145 @@ void TGeoDB::RollBack(const std::function<void()>& Undo) {
 int TGeoDB::AddBorder(const TgdbName& Name, const TgdbPolygon& Polygon, bool ClosedLine, TDateTime Date, int StateFlag,
                       float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
                       std::uint8_t ClassNumber, int UserTag) {
-    return AddData(PolygonInput(gitBorder, Name, Polygon, ClosedLine, Date, StateFlag, LatLow, LatHigh, LongLow,
-                                LongHigh, Altitude, ClassNumber, UserTag));
+    return d->AddData(TGeoDBPrivate::PolygonInput(gitBorder, Name, Polygon, ClosedLine, Date, StateFlag, LatLow,
+                                                  LatHigh, LongLow, LongHigh, Altitude, ClassNumber, UserTag));
 }
 int TGeoDB::AddCity(const TgdbName& Name, const TgdbPolygon& Polygon, bool ClosedLine, TDateTime Date, int StateFlag,
                     float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
                     std::uint8_t ClassNumber, int UserTag) {
-    return AddData(PolygonInput(gitCity, Name, Polygon, ClosedLine, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh,
-                                Altitude, ClassNumber, UserTag));
+    return d->AddData(TGeoDBPrivate::PolygonInput(gitCity, Name, Polygon, ClosedLine, Date, StateFlag, LatLow, LatHigh,
+                                                  LongLow, LongHigh, Altitude, ClassNumber, UserTag));
 }
 int TGeoDB::AddLake(const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date, int StateFlag, float LatLow,
                     float LatHigh, float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber,
                     int UserTag) {
-    return AddData(PolygonInput(gitLake, Name, Polygon, true, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh,
-                                Altitude, ClassNumber, UserTag));
+    return d->AddData(TGeoDBPrivate::PolygonInput(gitLake, Name, Polygon, true, Date, StateFlag, LatLow, LatHigh,
+                                                  LongLow, LongHigh, Altitude, ClassNumber, UserTag));
 }
 int TGeoDB::AddRiver(const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date, int StateFlag, float LatLow,
                      float LatHigh, float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber,
                      int UserTag) {
-    return AddData(PolygonInput(gitRiver, Name, Polygon, false, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh,
-                                Altitude, ClassNumber, UserTag));
+    return d->AddData(TGeoDBPrivate::PolygonInput(gitRiver, Name, Polygon, false, Date, StateFlag, LatLow, LatHigh,
+                                                  LongLow, LongHigh, Altitude, ClassNumber, UserTag));
 }
 int TGeoDB::AddRoad(const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date, int StateFlag, float LatLow,
                     float LatHigh, float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber,
                     int UserTag) {
-    return AddData(PolygonInput(gitRoad, Name, Polygon, false, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh,
-                                Altitude, ClassNumber, UserTag));
+    return d->AddData(TGeoDBPrivate::PolygonInput(gitRoad, Name, Polygon, false, Date, StateFlag, LatLow, LatHigh,
+                                                  LongLow, LongHigh, Altitude, ClassNumber, UserTag));
 }
 int TGeoDB::AddRoute(const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date, int StateFlag, float LatLow,
                      float LatHigh, float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber,
                      int UserTag) {
-    return AddData(PolygonInput(gitRoute, Name, Polygon, false, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh,
-                                Altitude, ClassNumber, UserTag));
+    return d->AddData(TGeoDBPrivate::PolygonInput(gitRoute, Name, Polygon, false, Date, StateFlag, LatLow, LatHigh,
+                                                  LongLow, LongHigh, Altitude, ClassNumber, UserTag));
 }
 int TGeoDB::AddTown(const TgdbName& Name, TDateTime Date, int StateFlag, TSCoords Location, float Altitude,
                     std::uint8_t ClassNumber, int UserTag) {
-    return AddData(TownInput(Name, Date, StateFlag, Location, Altitude, ClassNumber, UserTag));
+    return d->AddData(TGeoDBPrivate::TownInput(Name, Date, StateFlag, Location, Altitude, ClassNumber, UserTag));
 }
 int TGeoDB::AddBLOB(const std::string& Name, TDateTime Date, int StateFlag, float LatLow, float LatHigh, float LongLow,
                     float LongHigh, float Altitude, std::uint8_t ClassNumber, int UserTag, const TMetaInfo& MInfo,
                     const void* PBLOBData, int SizeOfBLOBData) {
-    TItemInput in =
-        BlobInput(Name, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude, ClassNumber, UserTag, MInfo);
+    TGeoDBPrivate::TItemInput in = TGeoDBPrivate::BlobInput(Name, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh,
+                                                            Altitude, ClassNumber, UserTag, MInfo);
     in.PBLOBData = PBLOBData;
     in.SizeOfBLOBData = SizeOfBLOBData;
-    return AddData(in);
+    return d->AddData(in);
 }
 int TGeoDB::AddBLOB(const std::string& Name, TDateTime Date, int StateFlag, float LatLow, float LatHigh, float LongLow,
                     float LongHigh, float Altitude, std::uint8_t ClassNumber, int UserTag, const TMetaInfo& MInfo,
                     const TMemoryStream& Data) {
-    if (Data.Size() > std::numeric_limits<int>::max()) throw EZYLGeoDBError(Msg("AddData: the object is too large."));
+    if (Data.Size() > std::numeric_limits<int>::max())
+        throw EZYLGeoDBError(d->Msg("AddData: the object is too large."));
     return AddBLOB(Name, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude, ClassNumber, UserTag, MInfo,
                    Data.Memory(), static_cast<int>(Data.Size()));
 }
 int TGeoDB::AddBLOB(const std::string& FileName, TDateTime Date, int StateFlag, float LatLow, float LatHigh,
                     float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber, int UserTag,
                     const TMetaInfo& MInfo) {
-    return AddData(BlobFileInput(FileName, FileName, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude,
-                                 ClassNumber, UserTag, MInfo));
+    return d->AddData(TGeoDBPrivate::BlobFileInput(FileName, FileName, Date, StateFlag, LatLow, LatHigh, LongLow,
+                                                   LongHigh, Altitude, ClassNumber, UserTag, MInfo));
 }
 int TGeoDB::AddBLOB(const std::string& FileName, const std::string& FNameInDB, TDateTime Date, int StateFlag,
                     float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
                     std::uint8_t ClassNumber, int UserTag, const TMetaInfo& MInfo) {
-    return AddData(BlobFileInput(FileName, FNameInDB, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude,
-                                 ClassNumber, UserTag, MInfo));
+    return d->AddData(TGeoDBPrivate::BlobFileInput(FileName, FNameInDB, Date, StateFlag, LatLow, LatHigh, LongLow,
+                                                   LongHigh, Altitude, ClassNumber, UserTag, MInfo));
 }
 int TGeoDB::AddBLOB(const std::string& FileName, const std::string& FNameInDB, const std::string& OrgFilePath,
                     TDateTime Date, int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh,
                     float Altitude, std::uint8_t ClassNumber, int UserTag, const TMetaInfo& MInfo) {
-    TItemInput in = BlobFileInput(FileName, FNameInDB, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude,
-                                  ClassNumber, UserTag, MInfo);
+    TGeoDBPrivate::TItemInput in =
+        TGeoDBPrivate::BlobFileInput(FileName, FNameInDB, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude,
+                                     ClassNumber, UserTag, MInfo);
     // stored with the block at once rather than patched afterwards: the same bytes, one write fewer to fail
     in.MInfo.FilePath = TShortString<127>(OrgFilePath);
-    return AddData(in);
+    return d->AddData(in);
 }
 
 void TGeoDB::ReplaceBorder(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, bool ClosedLine,
                            TDateTime Date, int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh,
                            float Altitude, std::uint8_t ClassNumber, int UserTag) {
-    ReplaceData(DBEntry, PolygonInput(gitBorder, Name, Polygon, ClosedLine, Date, StateFlag, LatLow, LatHigh, LongLow,
-                                      LongHigh, Altitude, ClassNumber, UserTag));
+    d->ReplaceData(DBEntry, TGeoDBPrivate::PolygonInput(gitBorder, Name, Polygon, ClosedLine, Date, StateFlag, LatLow,
+                                                        LatHigh, LongLow, LongHigh, Altitude, ClassNumber, UserTag));
 }
 void TGeoDB::ReplaceCity(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, bool ClosedLine, TDateTime Date,
                          int StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
                          std::uint8_t ClassNumber, int UserTag) {
-    ReplaceData(DBEntry, PolygonInput(gitCity, Name, Polygon, ClosedLine, Date, StateFlag, LatLow, LatHigh, LongLow,
-                                      LongHigh, Altitude, ClassNumber, UserTag));
+    d->ReplaceData(DBEntry, TGeoDBPrivate::PolygonInput(gitCity, Name, Polygon, ClosedLine, Date, StateFlag, LatLow,
+                                                        LatHigh, LongLow, LongHigh, Altitude, ClassNumber, UserTag));
 }
 void TGeoDB::ReplaceLake(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date, int StateFlag,
                          float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
                          std::uint8_t ClassNumber, int UserTag) {
-    ReplaceData(DBEntry, PolygonInput(gitLake, Name, Polygon, true, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh,
-                                      Altitude, ClassNumber, UserTag));
+    d->ReplaceData(DBEntry, TGeoDBPrivate::PolygonInput(gitLake, Name, Polygon, true, Date, StateFlag, LatLow, LatHigh,
+                                                        LongLow, LongHigh, Altitude, ClassNumber, UserTag));
 }
 void TGeoDB::ReplaceRiver(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date, int StateFlag,
                           float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
                           std::uint8_t ClassNumber, int UserTag) {
-    ReplaceData(DBEntry, PolygonInput(gitRiver, Name, Polygon, false, Date, StateFlag, LatLow, LatHigh, LongLow,
-                                      LongHigh, Altitude, ClassNumber, UserTag));
+    d->ReplaceData(DBEntry, TGeoDBPrivate::PolygonInput(gitRiver, Name, Polygon, false, Date, StateFlag, LatLow,
+                                                        LatHigh, LongLow, LongHigh, Altitude, ClassNumber, UserTag));
 }
 void TGeoDB::ReplaceRoad(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date, int StateFlag,
                          float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
                          std::uint8_t ClassNumber, int UserTag) {
-    ReplaceData(DBEntry, PolygonInput(gitRoad, Name, Polygon, false, Date, StateFlag, LatLow, LatHigh, LongLow,
-                                      LongHigh, Altitude, ClassNumber, UserTag));
+    d->ReplaceData(DBEntry, TGeoDBPrivate::PolygonInput(gitRoad, Name, Polygon, false, Date, StateFlag, LatLow, LatHigh,
+                                                        LongLow, LongHigh, Altitude, ClassNumber, UserTag));
 }
 void TGeoDB::ReplaceRoute(int DBEntry, const TgdbName& Name, const TgdbPolygon& Polygon, TDateTime Date, int StateFlag,
                           float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
                           std::uint8_t ClassNumber, int UserTag) {
-    ReplaceData(DBEntry, PolygonInput(gitRoute, Name, Polygon, false, Date, StateFlag, LatLow, LatHigh, LongLow,
-                                      LongHigh, Altitude, ClassNumber, UserTag));
+    d->ReplaceData(DBEntry, TGeoDBPrivate::PolygonInput(gitRoute, Name, Polygon, false, Date, StateFlag, LatLow,
+                                                        LatHigh, LongLow, LongHigh, Altitude, ClassNumber, UserTag));
 }
 void TGeoDB::ReplaceTown(int DBEntry, const TgdbName& Name, TDateTime Date, int StateFlag, TSCoords Location,
                          float Altitude, std::uint8_t ClassNumber, int UserTag) {
-    ReplaceData(DBEntry, TownInput(Name, Date, StateFlag, Location, Altitude, ClassNumber, UserTag));
+    d->ReplaceData(DBEntry, TGeoDBPrivate::TownInput(Name, Date, StateFlag, Location, Altitude, ClassNumber, UserTag));
 }
 void TGeoDB::ReplaceBLOB(int DBEntry, const std::string& Name, TDateTime Date, int StateFlag, float LatLow,
                          float LatHigh, float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber,
                          int UserTag, const TMetaInfo& MInfo, const void* PBLOBData, int SizeOfBLOBData) {
-    TItemInput in =
-        BlobInput(Name, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude, ClassNumber, UserTag, MInfo);
+    TGeoDBPrivate::TItemInput in = TGeoDBPrivate::BlobInput(Name, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh,
+                                                            Altitude, ClassNumber, UserTag, MInfo);
     in.PBLOBData = PBLOBData;
     in.SizeOfBLOBData = SizeOfBLOBData;
-    ReplaceData(DBEntry, in);
+    d->ReplaceData(DBEntry, in);
 }
 void TGeoDB::ReplaceBLOB(int DBEntry, const std::string& Name, TDateTime Date, int StateFlag, float LatLow,
                          float LatHigh, float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber,
                          int UserTag, const TMetaInfo& MInfo, const TMemoryStream& Data) {
     if (Data.Size() > std::numeric_limits<int>::max())
-        throw EZYLGeoDBError(Msg("ReplaceData: the object is too large."));
+        throw EZYLGeoDBError(d->Msg("ReplaceData: the object is too large."));
     ReplaceBLOB(DBEntry, Name, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh, Altitude, ClassNumber, UserTag,
                 MInfo, Data.Memory(), static_cast<int>(Data.Size()));
 }
 void TGeoDB::ReplaceBLOB(int DBEntry, const std::string& FileName, TDateTime Date, int StateFlag, float LatLow,
                          float LatHigh, float LongLow, float LongHigh, float Altitude, std::uint8_t ClassNumber,
                          int UserTag, const TMetaInfo& MInfo) {
-    ReplaceData(DBEntry, BlobFileInput(FileName, FileName, Date, StateFlag, LatLow, LatHigh, LongLow, LongHigh,
-                                       Altitude, ClassNumber, UserTag, MInfo));
+    d->ReplaceData(DBEntry, TGeoDBPrivate::BlobFileInput(FileName, FileName, Date, StateFlag, LatLow, LatHigh, LongLow,
+                                                         LongHigh, Altitude, ClassNumber, UserTag, MInfo));
 }
 
 }  // namespace zylcarto

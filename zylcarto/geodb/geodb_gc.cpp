@@ -3,7 +3,7 @@
 #include <cstring>
 #include <map>
 
-#include "zylcarto/geodb/geodb.h"
+#include "zylcarto/geodb/geodb_p.h"
 #include "zylcarto/geodb/kept_files.h"
 #include "zylcarto/geodb/lock.h"
 #include "zylcarto/geodb/record_codec.h"
@@ -15,19 +15,11 @@
 namespace zylcarto {
 namespace {
 
-constexpr std::size_t kBlobOffsetField = 76;  // byte offset of BlobOffset within an item record
-
 void CopyBytes(TBinaryFile& from, std::int64_t offset, std::int64_t count, TBinaryFile& to) {
     from.Seek(offset);
     CopyInChunks(
         count, [&](std::uint8_t* b, std::size_t n) { from.ReadExact(b, n); },
         [&](const std::uint8_t* b, std::size_t n) { to.Write(b, n); });
-}
-
-void PutOffset(std::uint8_t* rec, std::int32_t offset) {
-    const auto u = static_cast<std::uint32_t>(offset);
-    for (int i = 0; i < 4; ++i)
-        rec[kBlobOffsetField + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(u >> (8 * i));
 }
 
 // Items without a block (towns, undefined, offset -1) keep their offset as it is.
@@ -37,7 +29,7 @@ bool HasBlock(const TgdbData& rec) {
 
 }  // namespace
 
-void TGeoDB::GarbageCollection() {
+void TGeoDBPrivate::GarbageCollection() {
     if (!IsOpen()) return;
     const auto lock = Lock("GarbageCollection", true);
     FKeptFiles->CloseAll();  // the collection puts new files in place of the kept ones
@@ -95,11 +87,9 @@ void TGeoDB::GarbageCollection() {
         oldItems.ReadExact(items.data(), items.size());
         oldItems.Close();
         for (int i = 0; i < FNumSumItems; ++i)
-            PutOffset(items.data() + static_cast<std::size_t>(i) * GdbDataBytes, offsets[static_cast<std::size_t>(i)]);
-        TBinaryFile newItems(newGDS, TBinaryFile::TMode::CreateNew);
-        newItems.Write(items.data(), items.size());
-        newItems.Sync();
-        newItems.Close();
+            SetBlobOffset(items.data() + static_cast<std::size_t>(i) * GdbDataBytes,
+                          offsets[static_cast<std::size_t>(i)]);
+        WriteWholeFile(newGDS, items.data(), items.size(), true);
         SyncDirectoryOf(newGDS);
         WriteCollectionIntent(files, newDataSize, static_cast<std::int64_t>(items.size()));
     } catch (...) {

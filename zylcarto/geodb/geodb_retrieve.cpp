@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "zylcarto/geodb/geodb.h"
+#include "zylcarto/geodb/geodb_p.h"
 #include "zylcarto/geodb/lock.h"
 #include "zylcarto/geodb/record_codec.h"
 #include "zylcarto/geodb/storage.h"
@@ -18,7 +18,7 @@ bool EndsWithSeparator(const std::string& s) { return !s.empty() && (s.back() ==
 
 }  // namespace
 
-const TgdbData* TGeoDB::RetrievableEntry(int DBEntry, bool WantPolygon) const {
+const TgdbData* TGeoDBPrivate::RetrievableEntry(int DBEntry, bool WantPolygon) const {
     const int e = std::max(DBEntry, 1);
     if (e > FNumSumItems) return nullptr;
     const TgdbData& rec = FSumData[static_cast<std::size_t>(e - 1)];
@@ -26,7 +26,7 @@ const TgdbData* TGeoDB::RetrievableEntry(int DBEntry, bool WantPolygon) const {
     return kindOk && rec.BlobOffset >= 0 ? &rec : nullptr;
 }
 
-bool TGeoDB::RetrievePolygon(int DBEntry, TgdbPolygon& Polygon) {
+bool TGeoDBPrivate::RetrievePolygon(int DBEntry, TgdbPolygon& Polygon) {
     if (!IsOpen()) return false;
     const auto lock = Lock("RetrievePolygon", false);
     Report(0);
@@ -52,7 +52,7 @@ bool TGeoDB::RetrievePolygon(int DBEntry, TgdbPolygon& Polygon) {
     return ok;
 }
 
-bool TGeoDB::GetMetaInfo(int DBEntry, TMetaInfo& MetaInfo) {
+bool TGeoDBPrivate::GetMetaInfo(int DBEntry, TMetaInfo& MetaInfo) {
     if (!IsOpen()) return false;
     const auto lock = Lock("GetMetaInfo", false);
     const TgdbData* rec = RetrievableEntry(DBEntry, false);
@@ -64,7 +64,7 @@ bool TGeoDB::GetMetaInfo(int DBEntry, TMetaInfo& MetaInfo) {
     return true;
 }
 
-bool TGeoDB::RetrieveBLOB(int DBEntry, const std::string& Filepath, TMetaInfo& MetaInfo) {
+bool TGeoDBPrivate::RetrieveBLOB(int DBEntry, const std::string& Filepath, TMetaInfo& MetaInfo) {
     if (!IsOpen()) return false;
     const auto lock = Lock("RetrieveBLOB", false);
     TBinaryFile f(FNameGDD, TBinaryFile::TMode::ReadOnly);
@@ -89,7 +89,7 @@ bool TGeoDB::RetrieveBLOB(int DBEntry, const std::string& Filepath, TMetaInfo& M
     return true;
 }
 
-bool TGeoDB::RetrieveBLOB(int DBEntry, TMetaInfo& MetaInfo, void* PBLOBData, int SizeOfBLOBData) {
+bool TGeoDBPrivate::RetrieveBLOB(int DBEntry, TMetaInfo& MetaInfo, void* PBLOBData, int SizeOfBLOBData) {
     if (!IsOpen()) return false;
     const auto lock = Lock("RetrieveBLOB", false);
     Report(0);
@@ -113,7 +113,7 @@ bool TGeoDB::RetrieveBLOB(int DBEntry, TMetaInfo& MetaInfo, void* PBLOBData, int
     return ok;
 }
 
-bool TGeoDB::RetrieveBLOB(int DBEntry, TMetaInfo& MetaInfo, TMemoryStream& BlobStream) {
+bool TGeoDBPrivate::RetrieveBLOB(int DBEntry, TMetaInfo& MetaInfo, TMemoryStream& BlobStream) {
     if (!IsOpen()) return false;
     const auto lock = Lock("RetrieveBLOB", false);
     Report(0);

@@ -1,7 +1,7 @@
 // TGeoDB: the index properties and the searches over indexes and names.
 #include <algorithm>
 
-#include "zylcarto/geodb/geodb.h"
+#include "zylcarto/geodb/geodb_p.h"
 #include "zylcarto/geodb/indexes.h"
 #include "zylcarto/geodb/storage.h"
 
@@ -35,14 +35,14 @@ bool SameName(const TgdbName& a, const TgdbName& b) {
 
 }  // namespace
 
-TIxItemIDRec TGeoDB::IxItemID(int ix) const {
+TIxItemIDRec TGeoDBPrivate::IxItemID(int ix) const {
     if (FIx0ItemId.Empty()) return {};
     TIxItemIDRec e = FIx0ItemId.At(std::clamp(ix, 1, FIx0ItemId.Size()) - 1);
     ++e.index;
     return e;
 }
 
-TIxLLRec TGeoDB::LLEntry(int IxNumber, int ix) const {
+TIxLLRec TGeoDBPrivate::LLEntry(int IxNumber, int ix) const {
     const TCoordIndex& a = LLIndex(IxNumber);
     if (a.Empty()) return {};
     TIxLLRec e = a.At(std::clamp(ix, 1, a.Size()) - 1);
@@ -50,19 +50,8 @@ TIxLLRec TGeoDB::LLEntry(int IxNumber, int ix) const {
     return e;
 }
 
-TIxLLRec TGeoDB::IxLatLow(int ix) const { return LLEntry(1, ix); }
-TIxLLRec TGeoDB::IxLatHigh(int ix) const { return LLEntry(2, ix); }
-TIxLLRec TGeoDB::IxLongLow(int ix) const { return LLEntry(3, ix); }
-TIxLLRec TGeoDB::IxLongHigh(int ix) const { return LLEntry(4, ix); }
-
-int TGeoDB::GetClosestLatLowIx(double Latit) const { return LLIndex(1).ClosestPosition(Latit); }
-int TGeoDB::GetClosestLatHighIx(double Latit) const { return LLIndex(2).ClosestPosition(Latit); }
-int TGeoDB::GetClosestLongLowIx(double Longit) const { return LLIndex(3).ClosestPosition(Longit); }
-int TGeoDB::GetClosestLongHighIx(double Longit) const { return LLIndex(4).ClosestPosition(Longit); }
-int TGeoDB::GetClosestItemIDIx(int ItemID) const { return FIx0ItemId.ClosestPosition(ItemID); }
-int TGeoDB::SearchForItemID(int ItemID) const { return FIx0ItemId.Find(ItemID); }
-
-int TGeoDB::SearchData(const TgdbName& Name, TgdbItem ItemType, int StartSearchAt, std::uint8_t ClassNumber) const {
+int TGeoDBPrivate::SearchData(const TgdbName& Name, TgdbItem ItemType, int StartSearchAt,
+                              std::uint8_t ClassNumber) const {
     for (int e = std::max(StartSearchAt, 1); e <= FNumSumItems; ++e) {
         const TgdbData& rec = FSumData[static_cast<std::size_t>(e - 1)];
         if (ItemType != gitUndefined && rec.ItemKind != ItemType) continue;
@@ -71,7 +60,5 @@ int TGeoDB::SearchData(const TgdbName& Name, TgdbItem ItemType, int StartSearchA
     }
     return 0;
 }
-
-int TGeoDB::SearchData(const TgdbName& Name) const { return SearchData(Name, gitUndefined, 1, 255); }
 
 }  // namespace zylcarto

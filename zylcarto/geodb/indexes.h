@@ -1,12 +1,8 @@
 #pragma once
-/// @file
-/// The five sorted indexes of a database: inserting by binary search with the
-/// database's tie rule, removing, the closest-position searches, and checking an
-/// index read from disk against the item records it claims to cover.
-///
-/// Installed because TGeoDB holds these indexes as members; a host may also keep
-/// its own, over the two entry types the database uses (the only instantiations the
-/// library provides). Plain values, one thread at a time.
+// The five sorted indexes of a database: inserting by binary search with the
+// database's tie rule, removing, the closest-position searches, and checking an
+// index read from disk against the item records it claims to cover. Internal:
+// the database's private class holds them; plain values, one thread at a time.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -14,13 +10,12 @@
 #include <vector>
 
 #include "zylcarto/geodb/records.h"
-#include "zylcarto/support/export.h"
 
 namespace zylcarto {
 
 /// The key of Rec in coordinate index IxNumber: 1 LatLow, 2 LatHigh, 3 LongLow, any
 /// other LongHigh (degrees).
-ZYLCARTO_EXPORT float CoordinateKey(const TgdbData& Rec, int IxNumber);
+float CoordinateKey(const TgdbData& Rec, int IxNumber);
 
 /// One index as a sequence of positions 0..Size()-1, held in blocks of 128 to 512
 /// entries so that inserting and removing move one block, not the whole array.
@@ -103,8 +98,8 @@ private:
     bool FOrdered = true;
 };
 
-extern template class ZYLCARTO_EXPORT TSortedIndex<TIxItemIDRec>;
-extern template class ZYLCARTO_EXPORT TSortedIndex<TIxLLRec>;
+extern template class TSortedIndex<TIxItemIDRec>;
+extern template class TSortedIndex<TIxLLRec>;
 
 /// The index on item identifiers.
 using TItemIDIndex = TSortedIndex<TIxItemIDRec>;
@@ -114,9 +109,9 @@ using TCoordIndex = TSortedIndex<TIxLLRec>;
 /// True when Ix, as read from disk, is a sound index over the first N records (Records
 /// holds at least N): N entries, every record number once, each key equal to its
 /// record's identifier, keys strictly increasing.
-ZYLCARTO_EXPORT bool IsSoundIndex(const TIxItemIDRecArray& Ix, const std::vector<TgdbData>& Records, int N);
+bool IsSoundIndex(const TIxItemIDRecArray& Ix, const std::vector<TgdbData>& Records, int N);
 /// The same for coordinate index IxNumber (as CoordinateKey): keys equal bit for bit,
 /// in order unless a key is not a number, where the stored order is all there is.
-ZYLCARTO_EXPORT bool IsSoundIndex(const TIxLLRecArray& Ix, int IxNumber, const std::vector<TgdbData>& Records, int N);
+bool IsSoundIndex(const TIxLLRecArray& Ix, int IxNumber, const std::vector<TgdbData>& Records, int N);
 
 }  // namespace zylcarto

@@ -11,6 +11,7 @@
 
 #include "zylcarto/geodb/dbfile.h"
 #include "zylcarto/support/errors.h"
+#include "zylcarto/support/little_endian.h"
 
 namespace zylcarto {
 
@@ -58,11 +59,10 @@ TDBLock::TDBLock(TLockFile& File, bool Exclusive, int TimeoutMs) : FExclusive(Ex
     }
     FFd = fd;
     std::uint8_t b[8] = {};
-    if (::pread(fd, b, sizeof b, 0) == static_cast<ssize_t>(sizeof b))
-        for (int i = 0; i < 8; ++i) FCounter |= static_cast<std::uint64_t>(b[i]) << (8 * i);
+    if (::pread(fd, b, sizeof b, 0) == static_cast<ssize_t>(sizeof b)) FCounter = GetLittleEndian<std::uint64_t>(b);
     if (!Exclusive) return;
     // counted before the change, so that no change can go unnoticed
-    for (int i = 0; i < 8; ++i) b[i] = static_cast<std::uint8_t>((FCounter + 1) >> (8 * i));
+    PutLittleEndian(b, FCounter + 1);
     const ssize_t n = FaultInjected(TFileOp::Write, Path) ? -1 : ::pwrite(fd, b, sizeof b, 0);
     if (n != static_cast<ssize_t>(sizeof b)) {
         if (n >= 0) errno = ENOSPC;  // a short write sets no errno of its own

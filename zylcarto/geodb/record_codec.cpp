@@ -1,32 +1,11 @@
 #include "zylcarto/geodb/record_codec.h"
 
-#include <bit>
 #include <cstring>
+
+#include "zylcarto/support/little_endian.h"
 
 namespace zylcarto {
 namespace {
-
-void PutU32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-std::uint32_t GetU32(const std::uint8_t* p) {
-    std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(p[i]) << (8 * i);
-    return v;
-}
-void PutI32(std::uint8_t* p, std::int32_t v) { PutU32(p, static_cast<std::uint32_t>(v)); }
-std::int32_t GetI32(const std::uint8_t* p) { return static_cast<std::int32_t>(GetU32(p)); }
-void PutF32(std::uint8_t* p, float v) { PutU32(p, std::bit_cast<std::uint32_t>(v)); }
-float GetF32(const std::uint8_t* p) { return std::bit_cast<float>(GetU32(p)); }
-void PutF64(std::uint8_t* p, double v) {
-    const auto u = std::bit_cast<std::uint64_t>(v);
-    PutU32(p, static_cast<std::uint32_t>(u));
-    PutU32(p + 4, static_cast<std::uint32_t>(u >> 32));
-}
-double GetF64(const std::uint8_t* p) {
-    return std::bit_cast<double>(static_cast<std::uint64_t>(GetU32(p)) | static_cast<std::uint64_t>(GetU32(p + 4))
-                                                                             << 32);
-}
 
 template <std::size_t N>
 void PutShort(std::uint8_t* p, const TShortString<N>& s, char filler) {
@@ -47,42 +26,44 @@ TShortString<N> GetShort(const std::uint8_t* p) {
 
 void EncodeGdbData(const TgdbData& r, std::uint8_t* o) {
     std::memset(o, 0, GdbDataBytes);
-    PutI32(o + 0, r.ItemId);
+    PutLittleEndian(o + 0, r.ItemId);
     PutShort(o + 4, r.Name, ' ');
-    PutF32(o + 64, r.Altitude);
+    PutLittleEndian(o + 64, r.Altitude);
     o[68] = r.ClassFlag;
-    PutI32(o + 72, r.Tag);
-    PutI32(o + 76, r.BlobOffset);
-    PutF64(o + 80, r.Date);
-    PutI32(o + 88, r.StateFlag);
-    PutF32(o + 92, r.LatLow);
-    PutF32(o + 96, r.LatHigh);
-    PutF32(o + 100, r.LongLow);
-    PutF32(o + 104, r.LongHigh);
+    PutLittleEndian(o + 72, r.Tag);
+    PutLittleEndian(o + BlobOffsetField, r.BlobOffset);
+    PutLittleEndian(o + 80, r.Date);
+    PutLittleEndian(o + 88, r.StateFlag);
+    PutLittleEndian(o + 92, r.LatLow);
+    PutLittleEndian(o + 96, r.LatHigh);
+    PutLittleEndian(o + 100, r.LongLow);
+    PutLittleEndian(o + 104, r.LongHigh);
     o[108] = static_cast<std::uint8_t>(r.ItemKind);
-    PutI32(o + 112, r.NumPointsOrSize);
+    PutLittleEndian(o + 112, r.NumPointsOrSize);
     o[116] = r.Closed ? 1 : 0;
 }
 
 TgdbData DecodeGdbData(const std::uint8_t* i) {
     TgdbData r;
-    r.ItemId = GetI32(i + 0);
+    r.ItemId = GetLittleEndian<std::int32_t>(i + 0);
     r.Name = GetShort<59>(i + 4);
-    r.Altitude = GetF32(i + 64);
+    r.Altitude = GetLittleEndian<float>(i + 64);
     r.ClassFlag = i[68];
-    r.Tag = GetI32(i + 72);
-    r.BlobOffset = GetI32(i + 76);
-    r.Date = GetF64(i + 80);
-    r.StateFlag = GetI32(i + 88);
-    r.LatLow = GetF32(i + 92);
-    r.LatHigh = GetF32(i + 96);
-    r.LongLow = GetF32(i + 100);
-    r.LongHigh = GetF32(i + 104);
+    r.Tag = GetLittleEndian<std::int32_t>(i + 72);
+    r.BlobOffset = GetLittleEndian<std::int32_t>(i + BlobOffsetField);
+    r.Date = GetLittleEndian<double>(i + 80);
+    r.StateFlag = GetLittleEndian<std::int32_t>(i + 88);
+    r.LatLow = GetLittleEndian<float>(i + 92);
+    r.LatHigh = GetLittleEndian<float>(i + 96);
+    r.LongLow = GetLittleEndian<float>(i + 100);
+    r.LongHigh = GetLittleEndian<float>(i + 104);
     r.ItemKind = i[108] < GdbItemCount ? static_cast<TgdbItem>(i[108]) : gitUndefined;
-    r.NumPointsOrSize = GetI32(i + 112);
+    r.NumPointsOrSize = GetLittleEndian<std::int32_t>(i + 112);
     r.Closed = i[116] != 0;
     return r;
 }
+
+void SetBlobOffset(std::uint8_t* Record, std::int32_t Offset) { PutLittleEndian(Record + BlobOffsetField, Offset); }
 
 void EncodeMetaInfo(const TMetaInfo& m, std::uint8_t* o) {
     PutShort(o + 0, m.Keywords, 0);
@@ -103,38 +84,42 @@ TMetaInfo DecodeMetaInfo(const std::uint8_t* i) {
 }
 
 void EncodeSystemData(const TgdbSystemData& s, std::uint8_t* o) {
-    PutI32(o + 0, s.HighestID);
-    PutI32(o + 4, s.DBVersion);
+    PutLittleEndian(o + 0, s.HighestID);
+    PutLittleEndian(o + 4, s.DBVersion);
     PutShort(o + 8, s.Description, 0);
-    PutI32(o + 72, s.Revision);
+    PutLittleEndian(o + 72, s.Revision);
     std::memcpy(o + 76, s.Reserved.data(), s.Reserved.size());
 }
 
 TgdbSystemData DecodeSystemData(const std::uint8_t* i) {
     TgdbSystemData s;
-    s.HighestID = GetI32(i + 0);
-    s.DBVersion = GetI32(i + 4);
+    s.HighestID = GetLittleEndian<std::int32_t>(i + 0);
+    s.DBVersion = GetLittleEndian<std::int32_t>(i + 4);
     s.Description = GetShort<63>(i + 8);
-    s.Revision = GetI32(i + 72);
+    s.Revision = GetLittleEndian<std::int32_t>(i + 72);
     std::memcpy(s.Reserved.data(), i + 76, s.Reserved.size());
     return s;
 }
 
 void EncodeCoords(const TSCoords& c, std::uint8_t* o) {
-    PutF32(o, c.Latit);
-    PutF32(o + 4, c.Longit);
+    PutLittleEndian(o, c.Latit);
+    PutLittleEndian(o + 4, c.Longit);
 }
-TSCoords DecodeCoords(const std::uint8_t* i) { return {GetF32(i), GetF32(i + 4)}; }
+TSCoords DecodeCoords(const std::uint8_t* i) { return {GetLittleEndian<float>(i), GetLittleEndian<float>(i + 4)}; }
 
 void EncodeIxEntry(const TIxItemIDRec& e, std::uint8_t* o) {
-    PutI32(o, e.ItemID);
-    PutI32(o + 4, e.index);
+    PutLittleEndian(o, e.ItemID);
+    PutLittleEndian(o + 4, e.index);
 }
 void EncodeIxEntry(const TIxLLRec& e, std::uint8_t* o) {
-    PutF32(o, e.LLValue);
-    PutI32(o + 4, e.index);
+    PutLittleEndian(o, e.LLValue);
+    PutLittleEndian(o + 4, e.index);
 }
-TIxItemIDRec DecodeIxItemIDRec(const std::uint8_t* i) { return {GetI32(i), GetI32(i + 4)}; }
-TIxLLRec DecodeIxLLRec(const std::uint8_t* i) { return {GetF32(i), GetI32(i + 4)}; }
+TIxItemIDRec DecodeIxItemIDRec(const std::uint8_t* i) {
+    return {GetLittleEndian<std::int32_t>(i), GetLittleEndian<std::int32_t>(i + 4)};
+}
+TIxLLRec DecodeIxLLRec(const std::uint8_t* i) {
+    return {GetLittleEndian<float>(i), GetLittleEndian<std::int32_t>(i + 4)};
+}
 
 }  // namespace zylcarto

@@ -15,10 +15,15 @@ inline constexpr std::size_t SystemDataBytes = 260;
 inline constexpr std::size_t IndexEntryBytes = 8;
 inline constexpr std::size_t CoordsBytes = 8;
 
+// Where an item record keeps its BlobOffset.
+inline constexpr std::size_t BlobOffsetField = 76;
+
 void EncodeGdbData(const TgdbData& Rec, std::uint8_t* Out);
 // A kind byte outside the enumeration reads as gitUndefined, a length byte
 // above a string's capacity as the capacity.
 TgdbData DecodeGdbData(const std::uint8_t* In);
+// Points a stored record at another block, every other byte kept.
+void SetBlobOffset(std::uint8_t* Record, std::int32_t Offset);
 
 void EncodeMetaInfo(const TMetaInfo& Meta, std::uint8_t* Out);
 TMetaInfo DecodeMetaInfo(const std::uint8_t* In);

@@ -5,29 +5,13 @@
 #include "zylcarto/geodb/record_codec.h"
 #include "zylcarto/geodb/dbfile.h"
 #include "zylcarto/support/errors.h"
+#include "zylcarto/support/little_endian.h"
 
 namespace zylcarto {
 namespace {
 
 constexpr char kMagic[4] = {'Z', 'G', 'C', '1'};
 constexpr std::size_t kIntentBytes = 24;  // magic, two sizes, magic again
-
-void PutI64(std::uint8_t* p, std::int64_t v) {
-    for (int i = 0; i < 8; ++i) p[i] = static_cast<std::uint8_t>(static_cast<std::uint64_t>(v) >> (8 * i));
-}
-void PutI32(std::uint8_t* p, std::int32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i));
-}
-std::int32_t GetI32(const std::uint8_t* p) {
-    std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(p[i]) << (8 * i);
-    return static_cast<std::int32_t>(v);
-}
-std::int64_t GetI64(const std::uint8_t* p) {
-    std::uint64_t v = 0;
-    for (int i = 0; i < 8; ++i) v |= static_cast<std::uint64_t>(p[i]) << (8 * i);
-    return static_cast<std::int64_t>(v);
-}
 
 std::int64_t SizeOf(const std::string& path) {
     std::int64_t size = -1;
@@ -43,7 +27,7 @@ bool IntentHolds(const TCollectionFiles& f) {
     const std::size_t n = in.Read(b, sizeof b);
     in.Close();
     if (n != kIntentBytes || std::memcmp(b, kMagic, 4) != 0 || std::memcmp(b + 20, kMagic, 4) != 0) return false;
-    const std::int64_t gdd = GetI64(b + 4), gds = GetI64(b + 12);
+    const std::int64_t gdd = GetLittleEndian<std::int64_t>(b + 4), gds = GetLittleEndian<std::int64_t>(b + 12);
     // the new data file may already have been renamed into place
     const bool gddThere = SizeOf(f.NewGDD) == gdd;
     return (gddThere || SizeOf(f.NewGDD) < 0) && SizeOf(f.NewGDS) == gds;
@@ -58,13 +42,10 @@ TCollectionFiles CollectionFiles(const TDBFileNames& Names) {
 void WriteCollectionIntent(const TCollectionFiles& Files, std::int64_t NewGDDSize, std::int64_t NewGDSSize) {
     std::uint8_t b[kIntentBytes];
     std::memcpy(b, kMagic, 4);
-    PutI64(b + 4, NewGDDSize);
-    PutI64(b + 12, NewGDSSize);
+    PutLittleEndian(b + 4, NewGDDSize);
+    PutLittleEndian(b + 12, NewGDSSize);
     std::memcpy(b + 20, kMagic, 4);
-    TBinaryFile out(Files.Intent, TBinaryFile::TMode::CreateNew);
-    out.Write(b, sizeof b);
-    out.Sync();
-    out.Close();
+    WriteWholeFile(Files.Intent, b, sizeof b, true);
     SyncDirectoryOf(Files.Intent);
 }
 
@@ -78,15 +59,12 @@ constexpr std::size_t kJournalBytes = 4 + 8 + 2 * GdbDataBytes + 4;
 void WriteDeleteJournal(const std::string& Path, const TDeleteJournal& Journal, bool Sync) {
     std::vector<std::uint8_t> b(kJournalBytes);
     std::memcpy(b.data(), kDeleteMagic, 4);
-    PutI32(b.data() + 4, Journal.Entry);
-    PutI32(b.data() + 8, Journal.Count);
+    PutLittleEndian(b.data() + 4, Journal.Entry);
+    PutLittleEndian(b.data() + 8, Journal.Count);
     std::memcpy(b.data() + 12, Journal.Moved.data(), GdbDataBytes);
     std::memcpy(b.data() + 12 + GdbDataBytes, Journal.Replaced.data(), GdbDataBytes);
     std::memcpy(b.data() + kJournalBytes - 4, kDeleteMagic, 4);
-    TBinaryFile out(Path, TBinaryFile::TMode::CreateNew);
-    out.Write(b.data(), b.size());
-    if (Sync) out.Sync();
-    out.Close();
+    WriteWholeFile(Path, b.data(), b.size(), Sync);
     if (Sync) SyncDirectoryOf(Path);
 }
 
@@ -96,7 +74,8 @@ void RecoverDelete(const TDBFileNames& Names, const std::function<std::string(co
     const std::vector<std::uint8_t> b = ReadWholeFile(path);
     if (b.size() == kJournalBytes && std::memcmp(b.data(), kDeleteMagic, 4) == 0 &&
         std::memcmp(b.data() + kJournalBytes - 4, kDeleteMagic, 4) == 0) {
-        const std::int64_t entry = GetI32(b.data() + 4), count = GetI32(b.data() + 8);
+        const std::int64_t entry = GetLittleEndian<std::int32_t>(b.data() + 4),
+                           count = GetLittleEndian<std::int32_t>(b.data() + 8);
         const std::int64_t rec = GdbDataBytes;
         TBinaryFile items(Names.GDS, TBinaryFile::TMode::ReadWrite);
         const std::int64_t size = items.Size();
