@@ -10,6 +10,7 @@
 
 #include "zylcarto/geoatlas/zoom_step.h"
 #include "zylcarto/geomap/calibration/calib_xml.h"
+#include "zylcarto/geomap/view/host_events.h"
 #include "zylcarto/support/errors.h"
 
 namespace zylcarto {
