@@ -470,81 +470,59 @@ public:
     /// @}
     /// The calibration file last loaded (in a form designer: named), "" before.
     const std::string& CalibDataFile() const { return Calibration().CalibDataFile(); }
-    /// Empties points, lines, corners and parameters, keeping model and names; repaints.
+    /// \copydoc TMapCalibration::ClearCalibData()
     void ClearCalibData() { Calibration().ClearCalibData(); }
     /// ClearCalibData, model undefined, names emptied, mouse trace and map image emptied; repaint.
     void Clear();
-    /// Refits the graticule lines and the active model, recomputes corners and resolution; repaints.
+    /// \copydoc TMapCalibration::RecalcCalibration()
     void RecalcCalibration() { Calibration().RecalcCalibration(); }
-    /// @{
-    /// Latitude in degrees at image pixel (x, y); valid false and 0 when the
-    /// calibration cannot tell, or the pixel lies beyond a pole or more than a
-    /// whole turn of longitude from the map (TMapCalibration::CalcLatitude).
+    /// \copydoc TMapCalibration::CalcLatitude(int,int,bool&) const
     double CalcLatitude(int x, int y, bool& valid) const { return Calibration().CalcLatitude(x, y, valid); }
+    /// \copydoc TMapCalibration::CalcLatitude(TPoint,bool&) const
     double CalcLatitude(TPoint APoint, bool& valid) const { return Calibration().CalcLatitude(APoint, valid); }
-    /// @}
-    /// @{
-    /// Longitude in degrees, within -180..180, at image pixel (x, y); valid as CalcLatitude.
+    /// \copydoc TMapCalibration::CalcLongitude(int,int,bool&) const
     double CalcLongitude(int x, int y, bool& valid) const { return Calibration().CalcLongitude(x, y, valid); }
+    /// \copydoc TMapCalibration::CalcLongitude(TPoint,bool&) const
     double CalcLongitude(TPoint APoint, bool& valid) const { return Calibration().CalcLongitude(APoint, valid); }
-    /// @}
-    /// The image pixel (rounded) showing (Lat, Long) in degrees; false, and pixel
-    /// 0, 0, when the calibration cannot tell.
+    /// \copydoc TMapCalibration::CalcPixelCoords(double,double,int&,int&) const
     bool CalcPixelCoords(double Lat, double Long, int& x, int& y) const {
         return Calibration().CalcPixelCoords(Lat, Long, x, y);
     }
-    /// cmUTM only: the image pixel of Northing, Easting in metres of the data's
-    /// zone; false, and pixel 0, 0, for any other model.
+    /// \copydoc TMapCalibration::CalcPixelCoordsUTM
     bool CalcPixelCoordsUTM(double Northing, double Easting, int& x, int& y) const {
         return Calibration().CalcPixelCoordsUTM(Northing, Easting, x, y);
     }
-    /// The image row where the UTM grid line of constant Northing (metres) crosses
-    /// column x; 0 when the fit is degenerate.
+    /// \copydoc TMapCalibration::CalcUTMyFromNorthingX
     int CalcUTMyFromNorthingX(double Northing, int x) const { return Calibration().CalcUTMyFromNorthingX(Northing, x); }
-    /// The image column where the UTM grid line of constant Easting (metres)
-    /// crosses row y; 0 when the fit is degenerate.
+    /// \copydoc TMapCalibration::CalcUTMxFromEastingY
     int CalcUTMxFromEastingY(double Easting, int y) const { return Calibration().CalcUTMxFromEastingY(Easting, y); }
-    /// True when (Latit, Longit) in degrees lies strictly inside the map's corners.
+    /// \copydoc TMapCalibration::IsPositionWithinMap
     bool IsPositionWithinMap(double Latit, double Longit) const {
         return Calibration().IsPositionWithinMap(Latit, Longit);
     }
-    /// Recomputes the corner positions and the resolution (metres per image pixel) from the image size.
+    /// \copydoc TMapCalibration::CalcExtentsAndResolution
     void CalcExtentsAndResolution() { Calibration().CalcExtentsAndResolution(); }
-    /// A graticule point of cmParabolicIp at image pixel (PixPosX, PixPosY) on the
-    /// meridian or parallel LineValue (degrees); refits and repaints. False when
-    /// the lines or the line's points are full; raises EZYLGeoMapError for
-    /// another model or a non-finite value.
+    /// \copydoc TMapCalibration::AddCalibPoint(TGratLineKind,double,int,int)
     bool AddCalibPoint(TGratLineKind GratLineKind, double LineValue, int PixPosX, int PixPosY) {
         return Calibration().AddCalibPoint(GratLineKind, LineValue, PixPosX, PixPosY);
     }
-    /// A reference point at (Latit, Longit) in degrees shown at the image pixel,
-    /// for cmBiquadraticPn, cmConicConformal, cmMillerCylindrical and cmEquiRect;
-    /// refits and repaints. False when the points
-    /// are full; raises EZYLGeoMapError for another model or non-finite coordinates.
+    /// \copydoc TMapCalibration::AddCalibPoint(double,double,int,int)
     bool AddCalibPoint(double Latit, double Longit, int PixPosX, int PixPosY) {
         return Calibration().AddCalibPoint(Latit, Longit, PixPosX, PixPosY);
     }
-    /// A UTM reference point (metres) of cmUTM; Zone and Hemisphere must be those
-    /// of the data, else EZYLGeoMapError, as for another model or non-finite
-    /// coordinates. False when the points are full; refits and repaints.
+    /// \copydoc TMapCalibration::AddCalibPoint(double,double,int,THemisphere,int,int)
     bool AddCalibPoint(double Northing, double Easting, int Zone, THemisphere Hemisphere, int PixPosX, int PixPosY) {
         return Calibration().AddCalibPoint(Northing, Easting, Zone, Hemisphere, PixPosX, PixPosY);
     }
-    /// Removes the graticule point at exactly the image pixel from line LineValue,
-    /// refits and repaints; false when there is none. Raises EZYLGeoMapError for
-    /// another model than cmParabolicIp.
+    /// \copydoc TMapCalibration::RemoveCalibPoint(TGratLineKind,double,int,int)
     bool RemoveCalibPoint(TGratLineKind GratLineKind, double LineValue, int PixPosX, int PixPosY) {
         return Calibration().RemoveCalibPoint(GratLineKind, LineValue, PixPosX, PixPosY);
     }
-    /// Removes the calibration point nearest to the image pixel, remembering it
-    /// for RestoreLastDeletedCalPoint; refits and repaints. False without a point
-    /// or with cmUndefined.
+    /// \copydoc TMapCalibration::RemoveCalibPoint(int,int)
     bool RemoveCalibPoint(int PixPosX, int PixPosY) { return Calibration().RemoveCalibPoint(PixPosX, PixPosY); }
-    /// Adds back the point removed last by position, once, when the model still
-    /// suits it; may raise as AddCalibPoint.
+    /// \copydoc TMapCalibration::RestoreLastDeletedCalPoint
     void RestoreLastDeletedCalPoint() { Calibration().RestoreLastDeletedCalPoint(); }
-    /// Root mean square pixel error of the point models in x and y, image pixels;
-    /// 0 for the other models and without points.
+    /// \copydoc TMapCalibration::CalibQuality
     void CalibQuality(double& QualX, double& QualY) const { Calibration().CalibQuality(QualX, QualY); }
 
     // --- landmarks (forwarded; the changes repaint)
