@@ -97,76 +97,59 @@ class ZYLCARTO_EXPORT TGeoMap : public QWidget, public TObject {
     Q_OBJECT
     friend class test::TGeoMapTestAccess;
     /// The calibration file, loaded when set (SetCalDatName); in a form designer only its name is kept.
-    Q_PROPERTY(QString CalibDataFile READ CalibDataFileQ WRITE SetCalibDataFileQ RESET ResetCalibDataFile
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(QString CalibDataFile READ CalibDataFileQ WRITE SetCalibDataFileQ RESET ResetCalibDataFile)
     /// The map image file, loaded when set (SetMapImgName); in a form designer only its name is kept.
-    Q_PROPERTY(
-        QString MapImgFile READ MapImgFileQ WRITE SetMapImgFileQ RESET ResetMapImgFile DESIGNABLE true STORED true)
+    Q_PROPERTY(QString MapImgFile READ MapImgFileQ WRITE SetMapImgFileQ RESET ResetMapImgFile)
     /// True while the mouse action is maPan; setting it chooses maPan or maNone.
-    Q_PROPERTY(bool AllowPan READ GetAllowPan WRITE SetAllowPan RESET ResetAllowPan DESIGNABLE true STORED true)
+    Q_PROPERTY(bool AllowPan READ GetAllowPan WRITE SetAllowPan RESET ResetAllowPan)
     /// Smooth scaling of the map image.
-    Q_PROPERTY(bool AntiAlias READ AntiAlias WRITE SetAntiAlias RESET ResetAntiAlias DESIGNABLE true STORED true)
+    Q_PROPERTY(bool AntiAlias READ AntiAlias WRITE SetAntiAlias RESET ResetAntiAlias)
     /// The calibration model, as the ordinal of TCalibModel.
-    Q_PROPERTY(int CalibModel READ CalibModelOrdinal WRITE SetCalibModelOrdinal RESET ResetCalibModel
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(int CalibModel READ CalibModelOrdinal WRITE SetCalibModelOrdinal RESET ResetCalibModel)
     /// The magnification below which a scaled copy of the whole image is kept.
-    Q_PROPERTY(double CacheMagLimit READ CacheMagLimit WRITE SetCacheMagLimit RESET ResetCacheMagLimit
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(double CacheMagLimit READ CacheMagLimit WRITE SetCacheMagLimit RESET ResetCacheMagLimit)
     /// Colour around the map image and of an empty map.
-    Q_PROPERTY(
-        uint ColorBackGnd READ ColorBackGnd WRITE SetColorBakGnd RESET ResetColorBackGnd DESIGNABLE true STORED true)
+    Q_PROPERTY(uint ColorBackGnd READ ColorBackGnd WRITE SetColorBakGnd RESET ResetColorBackGnd)
     /// Colour of the graticule and UTM grid lines.
-    Q_PROPERTY(uint ColorGraticule READ ColorGraticule WRITE SetColorGratLine RESET ResetColorGraticule
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(uint ColorGraticule READ ColorGraticule WRITE SetColorGratLine RESET ResetColorGraticule)
     /// Colour of the calibration point marks.
-    Q_PROPERTY(uint ColorCalibPoints READ ColorCalibPoints WRITE SetColorGratPoints RESET ResetColorCalibPoints
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(uint ColorCalibPoints READ ColorCalibPoints WRITE SetColorGratPoints RESET ResetColorCalibPoints)
     /// Colour of the text on an empty map.
-    Q_PROPERTY(uint ColorFrame READ ColorFrame WRITE SetColorFrame RESET ResetColorFrame DESIGNABLE true STORED true)
+    Q_PROPERTY(uint ColorFrame READ ColorFrame WRITE SetColorFrame RESET ResetColorFrame)
     /// Keeps the view on the map image.
-    Q_PROPERTY(bool ConfinePanToMapImage READ ConfinePanToMapImage WRITE SetConfinePan RESET ResetConfinePan
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(bool ConfinePanToMapImage READ ConfinePanToMapImage WRITE SetConfinePan RESET ResetConfinePan)
     /// The text shown without a map.
-    Q_PROPERTY(QString EmptyMsg READ EmptyMsgQ WRITE SetEmptyMsgQ RESET ResetEmptyMsg DESIGNABLE true STORED true)
+    Q_PROPERTY(QString EmptyMsg READ EmptyMsgQ WRITE SetEmptyMsgQ RESET ResetEmptyMsg)
     /// The frame around the client area, as the ordinal of TFrameStyle.
-    Q_PROPERTY(int FrameStyle READ FrameStyleOrdinal WRITE SetFrameStyleOrdinal RESET ResetFrameStyle
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(int FrameStyle READ FrameStyleOrdinal WRITE SetFrameStyleOrdinal RESET ResetFrameStyle)
     /// Degrees between graticule lines, 0 automatic.
-    Q_PROPERTY(
-        double GratLineDist READ GratLineDist WRITE SetGratLineDist RESET ResetGratLineDist DESIGNABLE true STORED true)
+    Q_PROPERTY(double GratLineDist READ GratLineDist WRITE SetGratLineDist RESET ResetGratLineDist)
     /// Metres between UTM grid lines, 0 automatic.
-    Q_PROPERTY(int UTMGridDist READ UTMGridDist WRITE SetUTMGridDist RESET ResetUTMGridDist DESIGNABLE true STORED true)
+    Q_PROPERTY(int UTMGridDist READ UTMGridDist WRITE SetUTMGridDist RESET ResetUTMGridDist)
     /// The UTM zone of the calibration. No reset: the setter takes zones 1..60
     /// only, and 0 (none) is where a map starts.
-    Q_PROPERTY(int UTMZone READ GetUTMZone WRITE SetUTMZoneProperty DESIGNABLE true STORED true)
+    Q_PROPERTY(int UTMZone READ GetUTMZone WRITE SetUTMZoneProperty)
     /// The hemisphere of the UTM points, as the ordinal of THemisphere.
-    Q_PROPERTY(int UTMHemisphere READ UTMHemisphereOrdinal WRITE SetUTMHemisphereOrdinal RESET ResetUTMHemisphere
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(int UTMHemisphere READ UTMHemisphereOrdinal WRITE SetUTMHemisphereOrdinal RESET ResetUTMHemisphere)
     /// What a left drag does, as the ordinal of TMouseActMode.
-    Q_PROPERTY(int MouseAction READ MouseActionOrdinal WRITE SetMouseActionOrdinal RESET ResetMouseAction
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(int MouseAction READ MouseActionOrdinal WRITE SetMouseActionOrdinal RESET ResetMouseAction)
     /// Colour of the mouse trace points recorded next.
-    Q_PROPERTY(uint MouseTraceColor READ MouseTraceColor WRITE SetMouseTraceColor RESET ResetMouseTraceColor
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(uint MouseTraceColor READ MouseTraceColor WRITE SetMouseTraceColor RESET ResetMouseTraceColor)
     /// The mouse trace points recorded next are drawn with XOR.
-    Q_PROPERTY(bool MouseTraceInvert READ MouseTraceInvert WRITE SetMouseTraceInvert RESET ResetMouseTraceInvert
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(bool MouseTraceInvert READ MouseTraceInvert WRITE SetMouseTraceInvert RESET ResetMouseTraceInvert)
     /// The overlay drawn over the map, as the ordinal of TShowGrat.
-    Q_PROPERTY(int ShowGraticule READ ShowGraticuleOrdinal WRITE SetShowGraticuleOrdinal RESET ResetShowGraticule
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(int ShowGraticule READ ShowGraticuleOrdinal WRITE SetShowGraticuleOrdinal RESET ResetShowGraticule)
     /// Above this many landmarks only a random share of them is drawn.
     Q_PROPERTY(
         int LMRandomDisplayThreshold READ LMRandomDisplayThreshold WRITE SetRandSampleLimit RESET ResetRandSampleLimit)
     /// The highlighted landmark, 0 for none. A state of the running map, not a setting.
     Q_PROPERTY(int HighLightLandMark READ HighLightLandMark WRITE SetHighLM DESIGNABLE false STORED false)
     /// A scale bar at the bottom left.
-    Q_PROPERTY(
-        bool ShowScaleBar READ ShowScaleBar WRITE SetShowScaleBar RESET ResetShowScaleBar DESIGNABLE true STORED true)
+    Q_PROPERTY(bool ShowScaleBar READ ShowScaleBar WRITE SetShowScaleBar RESET ResetShowScaleBar)
     /// A north arrow at the top right.
-    Q_PROPERTY(bool ShowNorthArrow READ ShowNorthArrow WRITE SetShowNorthArrow RESET ResetShowNorthArrow
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(bool ShowNorthArrow READ ShowNorthArrow WRITE SetShowNorthArrow RESET ResetShowNorthArrow)
     /// The wheel and the touchpad pinch zoom the map.
-    Q_PROPERTY(bool WheelZoom READ WheelZoom WRITE SetWheelZoom RESET ResetWheelZoom DESIGNABLE true STORED true)
+    Q_PROPERTY(bool WheelZoom READ WheelZoom WRITE SetWheelZoom RESET ResetWheelZoom)
 
 public:
     /// The CacheMagLimit of a new map, and its largest value.
