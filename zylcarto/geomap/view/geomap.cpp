@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <cmath>
+#include <utility>
 
 #include "zylcarto/support/numeric.h"
 #include "zylcarto/support/errors.h"
@@ -40,6 +41,7 @@ TGeoMap::TGeoMap(QWidget* AOwner) : QWidget(AOwner), d_ptr(std::make_unique<TGeo
     setMouseTracking(true);                 // moves without a button report the position too
     setFocusPolicy(Qt::WheelFocus);         // keys pan and zoom; a click, Tab or the wheel give focus
     ClearZoomHistory();
+    d_func()->FToldView = d_func()->Viewport();
     connect(this, &QObject::objectNameChanged, this, [this] { d_func()->FCalib.SetName(Name()); });
 }
 
@@ -208,6 +210,7 @@ void TGeoMap::SetShowGrat(TShowGrat Value) {
     Q_D(TGeoMap);
     if (Value == d->FLook.ShowGrat) return;
     d->FLook.ShowGrat = Value;
+    Q_EMIT showGraticuleChanged(static_cast<int>(Value));
     Paint();
 }
 
@@ -312,6 +315,7 @@ void TGeoMap::PanMapToFillWindow() {
     Q_D(TGeoMap);
     d->FView = d->Viewport();
     d->FView.Confine(d->FMapImgWidth, d->FMapImgHeight);
+    d->TellChanges();
 }
 
 void TGeoMap::BringMapPixelToCenter(const TPoint& P) {
@@ -523,6 +527,18 @@ void TGeoMap::Clear() {
 
 // ---- widget plumbing
 
+void TGeoMapPrivate::TellChanges() {
+    Q_Q(TGeoMap);
+    const TMapViewport Was = std::exchange(FToldView, Viewport());
+    const TMapViewport& Now = FToldView;
+    const TCalibModel Model = FCalib.CalibModel();
+    const bool ModelChanged = std::exchange(FToldModel, Model) != Model;
+    if (Now.Magnify != Was.Magnify) Q_EMIT q->magnificationChanged(Now.Magnify);
+    if (Now.TopLeft != Was.TopLeft) Q_EMIT q->topLeftChanged(QPoint(Now.TopLeft.X, Now.TopLeft.Y));
+    if (!(Now == Was)) Q_EMIT q->viewChanged();
+    if (ModelChanged) Q_EMIT q->calibModelChanged(static_cast<int>(Model));
+}
+
 bool TGeoMapPrivate::IsShownState() const {
     Q_Q(const TGeoMap);
     // Visible in the component sense: not hidden on purpose, shown on screen or not.
@@ -568,6 +584,7 @@ void TGeoMap::resizeEvent(QResizeEvent* Event) {
         }
         if (d->FConfinePan) PanMapToFillWindow();
     }
+    d->TellChanges();
     if (!d->PaintHeld()) ConstructInternalMapImg();
 }
 
@@ -576,6 +593,7 @@ void TGeoMap::showEvent(QShowEvent* Event) {
     QWidget::showEvent(Event);
     if (FitPending(d->FPendingFit, d->FView)) d->FitView();
     d->FPendingFit.reset();
+    d->TellChanges();
     if (!d->PaintHeld()) ConstructInternalMapImg();
 }
 

@@ -105,7 +105,8 @@ class ZYLCARTO_EXPORT TGeoMap : public QWidget, public TObject {
     /// Smooth scaling of the map image.
     Q_PROPERTY(bool AntiAlias READ AntiAlias WRITE SetAntiAlias RESET ResetAntiAlias)
     /// The calibration model, as the ordinal of TCalibModel.
-    Q_PROPERTY(int CalibModel READ CalibModelOrdinal WRITE SetCalibModelOrdinal RESET ResetCalibModel)
+    Q_PROPERTY(
+        int CalibModel READ CalibModelOrdinal WRITE SetCalibModelOrdinal RESET ResetCalibModel NOTIFY calibModelChanged)
     /// The magnification below which a scaled copy of the whole image is kept.
     Q_PROPERTY(double CacheMagLimit READ CacheMagLimit WRITE SetCacheMagLimit RESET ResetCacheMagLimit)
     /// Colour around the map image and of an empty map.
@@ -138,7 +139,13 @@ class ZYLCARTO_EXPORT TGeoMap : public QWidget, public TObject {
     /// The mouse trace points recorded next are drawn with XOR.
     Q_PROPERTY(bool MouseTraceInvert READ MouseTraceInvert WRITE SetMouseTraceInvert RESET ResetMouseTraceInvert)
     /// The overlay drawn over the map, as the ordinal of TShowGrat.
-    Q_PROPERTY(int ShowGraticule READ ShowGraticuleOrdinal WRITE SetShowGraticuleOrdinal RESET ResetShowGraticule)
+    Q_PROPERTY(int ShowGraticule READ ShowGraticuleOrdinal WRITE SetShowGraticuleOrdinal RESET ResetShowGraticule NOTIFY
+                   showGraticuleChanged)
+    /// Control pixels per image pixel. A state of the running map, not a setting.
+    Q_PROPERTY(double Magnification READ Magnification WRITE SetMagnification NOTIFY magnificationChanged
+                   DESIGNABLE false STORED false)
+    /// The image pixel at the control's top-left corner. A state of the running map, not a setting.
+    Q_PROPERTY(QPoint TopLeft READ TopLeftQ WRITE SetTopLeftQ NOTIFY topLeftChanged DESIGNABLE false STORED false)
     /// Above this many landmarks only a random share of them is drawn.
     Q_PROPERTY(
         int LMRandomDisplayThreshold READ LMRandomDisplayThreshold WRITE SetRandSampleLimit RESET ResetRandSampleLimit)
@@ -605,6 +612,19 @@ public:
 Q_SIGNALS:
     /// After OnZoomPan.
     void zoomPan();
+    /// The view (top-left pixel, magnification or control size) changed, whoever
+    /// changed it: code, keys, mouse, wheel, pinch or a resize; once per change,
+    /// not for a set that changes nothing. Emitted while the change is shown, so
+    /// a slot deletes the map with deleteLater. So are the four below.
+    void viewChanged();
+    /// The magnification changed (with viewChanged).
+    void magnificationChanged(double Magnification);
+    /// The top-left image pixel changed (with viewChanged).
+    void topLeftChanged(QPoint TopLeft);
+    /// The calibration model changed, as the ordinal of TCalibModel.
+    void calibModelChanged(int CalibModel);
+    /// ShowGraticule changed, as the ordinal of TShowGrat.
+    void showGraticuleChanged(int ShowGraticule);
     /// After OnSelectRect, with its values.
     void selectRect(int Kind, double V1, double V2, double V3, double V4);
     /// After OnBeginRubberBand; Point in image pixels.
@@ -892,6 +912,8 @@ private:
     void SetMouseActionOrdinal(int Value);
     int ShowGraticuleOrdinal() const;
     void SetShowGraticuleOrdinal(int Value);
+    QPoint TopLeftQ() const;
+    void SetTopLeftQ(const QPoint& Value);
     QString EmptyMsgQ() const;
     void SetEmptyMsgQ(const QString& Value);
     // The property side of the state (geomap_state.cpp): what a restored value does depends on it.

@@ -119,6 +119,10 @@ public:
     void StoreRestedView();
     void DrawFocusFrame(QPainter& P);
 
+    // Emits the signals of what changed since the host was last told: every
+    // change once, whoever made it, and nothing for a set that changed nothing.
+    void TellChanges();
+
     // The state, grouped by concern. Tests reach it through TGeoMapTestAccess.
     // Mouse drags and requests: anchors and corners in control pixels, the
     // last press and move in image pixels.
@@ -202,6 +206,9 @@ public:
     TImageProgressEvent FOnDataLoading;
     TMapImgRequestEvent FOnMapImgRequest;
     QImage GrafBmp;  // the map image at full resolution, in ViewImageFormat
+    // The view and model the host was last told of.
+    TMapViewport FToldView;
+    TCalibModel FToldModel = cmUndefined;
 };
 
 }  // namespace zylcarto

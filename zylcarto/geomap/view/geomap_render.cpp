@@ -30,6 +30,8 @@ TMapScene TGeoMapPrivate::Scene() const {
 
 void TGeoMap::Paint() {
     Q_D(TGeoMap);
+    // Every change ends here, painted or held: the host hears of it now.
+    d->TellChanges();
     if (d->PaintHeld()) return;
     ConstructInternalMapImg();
     if (isVisible()) repaint();

@@ -112,6 +112,9 @@ std::string TGeoMapPrivate::PlaceholderText() const {
 
 // ---- the integer and string forms, and the resets, of the properties
 
+QPoint TGeoMap::TopLeftQ() const { return {TopLeft().X, TopLeft().Y}; }
+void TGeoMap::SetTopLeftQ(const QPoint& Value) { SetTopLeft({Value.x(), Value.y()}); }
+
 int TGeoMap::CalibModelOrdinal() const { return static_cast<int>(CalibModel()); }
 int TGeoMap::UTMHemisphereOrdinal() const { return static_cast<int>(GetUTMHemisphere()); }
 void TGeoMap::SetEmptyMsgQ(const QString& Value) { SetEmptyMsg(Value.toStdString()); }
