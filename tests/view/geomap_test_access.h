@@ -3,24 +3,25 @@
 #include <QImage>
 #include <cstdint>
 
-#include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/geomap/view/geomap_p.h"
 
 namespace zylcarto::test {
 
 class TGeoMapTestAccess {
 public:
-    static TImageCache& Cache(TGeoMap& M) { return M.FCache; }
+    static TImageCache& Cache(TGeoMap& M) { return M.d_func()->FCache; }
     static void AddTracePoint(TGeoMap& M, double X, double Y, bool EndsStroke) {
-        M.FTrace.Points[static_cast<std::size_t>(M.FTrace.Count)] = {
-            X, Y, EndsStroke ? TraceEndsStroke : std::uint16_t(0), 0x00FFFF};
-        ++M.FTrace.Count;
+        TGeoMapPrivate::TTraceState& Trace = M.d_func()->FTrace;
+        Trace.Points[static_cast<std::size_t>(Trace.Count)] = {X, Y, EndsStroke ? TraceEndsStroke : std::uint16_t(0),
+                                                               0x00FFFF};
+        ++Trace.Count;
     }
-    static const QImage& ScreenPicture(const TGeoMap& M) { return M.ScreenPicture(); }
-    static const QImage& AuxBmp(const TGeoMap& M) { return M.AuxBmp; }
-    static bool SelectRectOn(const TGeoMap& M) { return M.FDrag.SelectRectOn; }
+    static const QImage& ScreenPicture(const TGeoMap& M) { return M.d_func()->ScreenPicture(); }
+    static const QImage& AuxBmp(const TGeoMap& M) { return M.d_func()->AuxBmp; }
+    static bool SelectRectOn(const TGeoMap& M) { return M.d_func()->FDrag.SelectRectOn; }
     static void SetLastClick(TGeoMap& M, int X, int Y) {
-        M.FDrag.LastClickX = X;
-        M.FDrag.LastClickY = Y;
+        M.d_func()->FDrag.LastClickX = X;
+        M.d_func()->FDrag.LastClickY = Y;
     }
 };
 

@@ -4,9 +4,12 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QProxyStyle>
+#include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -207,4 +210,59 @@ TEST(MapKeys, TakesFocusAsQtWidgetsDoAndFramesItOnlyWhileFocused) {
     M.clearFocus();
     M.repaint();
     EXPECT_EQ(Style.Frames, Focused);
+}
+
+// A host watching the view or a setting hears of every change once, whoever made
+// it, and of nothing for a set that changes nothing.
+TEST(MapSignals, EachChangeIsToldOnceWhoeverMadeIt) {
+    KeyMap M;
+    QSignalSpy View(&M, &TGeoMap::viewChanged), Mag(&M, &TGeoMap::magnificationChanged),
+        TopLeft(&M, &TGeoMap::topLeftChanged), Model(&M, &TGeoMap::calibModelChanged),
+        Grat(&M, &TGeoMap::showGraticuleChanged);
+    const auto Mouse = [&M](QEvent::Type Type, QPoint P, Qt::MouseButtons Held) {
+        QMouseEvent E(Type, P, M.mapToGlobal(P), Type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, Held, {});
+        QApplication::sendEvent(&M, &E);
+    };
+    struct Case {
+        const char* What;
+        std::function<void()> Do;
+        int View, Mag, TopLeft, Model, Grat;
+    };
+    const Case Cases[] = {
+        {"magnification", [&] { M.SetMagnification(2); }, 1, 1, 0, 0, 0},
+        {"the same magnification", [&] { M.SetMagnification(2); }, 0, 0, 0, 0, 0},
+        {"top-left", [&] { M.setProperty("TopLeft", QPoint(300, 250)); }, 1, 0, 1, 0, 0},
+        {"the same top-left",
+         [&] {
+             M.SetTopLeft({300, 250});
+         },
+         0, 0, 0, 0, 0},
+        {"arrow key", [&] { Key(M, Qt::Key_Right); }, 1, 0, 1, 0, 0},
+        {"wheel at the corner",
+         [&] {
+             Wheel(M, {0, 0}, 120);
+         },
+         1, 1, 0, 0, 0},
+        {"mouse pan",
+         [&] {
+             Mouse(QEvent::MouseButtonPress, {200, 200}, Qt::LeftButton);
+             Mouse(QEvent::MouseMove, {150, 200}, Qt::LeftButton);
+             Mouse(QEvent::MouseButtonRelease, {150, 200}, Qt::NoButton);
+         },
+         1, 0, 1, 0, 0},
+        {"resize", [&] { M.resize(560, 320); }, 1, 0, 1, 0, 0},
+        {"calibration model", [&] { M.SetCalibModel(cmEquiRect); }, 0, 0, 0, 1, 0},
+        {"overlay", [&] { M.SetShowGrat(sgLines); }, 0, 0, 0, 0, 1},
+        {"the same overlay", [&] { M.SetShowGrat(sgLines); }, 0, 0, 0, 0, 0},
+    };
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.What);
+        for (QSignalSpy* S : {&View, &Mag, &TopLeft, &Model, &Grat}) S->clear();
+        C.Do();
+        EXPECT_EQ(View.count(), C.View);
+        EXPECT_EQ(Mag.count(), C.Mag);
+        EXPECT_EQ(TopLeft.count(), C.TopLeft);
+        EXPECT_EQ(Model.count(), C.Model);
+        EXPECT_EQ(Grat.count(), C.Grat);
+    }
 }

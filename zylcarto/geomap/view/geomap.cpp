@@ -1,133 +1,240 @@
-#include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/geomap/view/geomap_p.h"
 
 #include <QPainter>
 #include <QResizeEvent>
 #include <cmath>
+#include <utility>
 
 #include "zylcarto/support/numeric.h"
 #include "zylcarto/support/errors.h"
 
 namespace zylcarto {
 
-TGeoMap::TGeoMap(QWidget* AOwner) : QWidget(AOwner), FCalib(""), FLandMarks(this, [this] { return Name(); }) {
+static_assert(TGeoMap::DefaultCacheMagLimit == TMapAppearance::DefaultCacheMagLimit);
+static_assert(TGeoMap::MaxMapImagePixels == MapImagePixelLimit);
+
+TGeoMapPrivate::TGeoMapPrivate(TGeoMap* Map) : q_ptr(Map), FCalib(""), FLandMarks(Map, [Map] { return Map->Name(); }) {
+    FTrace.Points.resize(TGeoMap::MaxMouseTracePoints);
+    FCache.AntiAlias = FLook.AntiAlias;
+    AuxBmp = QImage(0, 0, ViewImageFormat);
+    FCache.Image = QImage(0, 0, ViewImageFormat);
+    FLandMarks.SetOnRepaint([Map] { Map->Paint(); });
+    FLandMarks.SetOnLandMarkAction([this](TObject*, bool& Allowed, TLandMarkAction Action, const TLandMark& LM) {
+        FireHostEvent(q_ptr, FOnLandMarkAction, &TGeoMap::landMarkAction, Allowed, Action, LM);
+    });
+    FRelayHooks.OnBeforeRenderData = [this](TObject*, TCanvas& C, const TMapViewport& View) {
+        FireHostEvent(q_ptr, FHooks.OnBeforeRenderData, &TGeoMap::beforeRenderData, C, View);
+    };
+    FRelayHooks.OnDataRendered = [this](TObject*, TCanvas& C, const TMapViewport& View) {
+        FireHostEvent(q_ptr, FHooks.OnDataRendered, &TGeoMap::dataRendered, C, View);
+    };
+    FRelayHooksPlain = FRelayHooks;
+    FRelayHooks.OnDrawLandmark = [this](TObject*, bool& Handled, TCanvas& C, const TPoint& P, const TLandMark& LM) {
+        FireHostEvent(q_ptr, FHooks.OnDrawLandmark, &TGeoMap::drawLandmark, Handled, C, P, LM);
+    };
+    FCalib.SetRepaintHandler([Map] { Map->Paint(); });
+}
+
+TGeoMap::TGeoMap(QWidget* AOwner) : QWidget(AOwner), d_ptr(std::make_unique<TGeoMapPrivate>(this)) {
     resize(500, 400);
     setAttribute(Qt::WA_OpaquePaintEvent);  // paintEvent covers every pixel; no background fill before it
     setMouseTracking(true);                 // moves without a button report the position too
     setFocusPolicy(Qt::WheelFocus);         // keys pan and zoom; a click, Tab or the wheel give focus
-    FTrace.Points.resize(MaxMouseTracePoints);
     ClearZoomHistory();
-    FCache.AntiAlias = FLook.AntiAlias;
-    AuxBmp = QImage(0, 0, ViewImageFormat);
-    FCache.Image = QImage(0, 0, ViewImageFormat);
-    FLandMarks.SetOnRepaint([this] { Paint(); });
-    FLandMarks.SetOnLandMarkAction([this](TObject*, bool& Allowed, TLandMarkAction Action, const TLandMark& LM) {
-        FireHostEvent(this, FOnLandMarkAction, &TGeoMap::landMarkAction, Allowed, Action, LM);
-    });
-    FRelayHooks.OnBeforeRenderData = [this](TObject*, TCanvas& C, const TMapViewport& View) {
-        FireHostEvent(this, FHooks.OnBeforeRenderData, &TGeoMap::beforeRenderData, C, View);
-    };
-    FRelayHooks.OnDataRendered = [this](TObject*, TCanvas& C, const TMapViewport& View) {
-        FireHostEvent(this, FHooks.OnDataRendered, &TGeoMap::dataRendered, C, View);
-    };
-    FRelayHooksPlain = FRelayHooks;
-    FRelayHooks.OnDrawLandmark = [this](TObject*, bool& Handled, TCanvas& C, const TPoint& P, const TLandMark& LM) {
-        FireHostEvent(this, FHooks.OnDrawLandmark, &TGeoMap::drawLandmark, Handled, C, P, LM);
-    };
-    FCalib.SetRepaintHandler([this] { Paint(); });
-    connect(this, &QObject::objectNameChanged, this, [this] { FCalib.SetName(Name()); });
+    d_func()->FToldView = d_func()->Viewport();
+    connect(this, &QObject::objectNameChanged, this, [this] { d_func()->FCalib.SetName(Name()); });
 }
 
 TGeoMap::~TGeoMap() = default;
 
 void TGeoMap::Assign(const TGeoMap& Source) {
+    Q_D(TGeoMap);
     if (&Source == this) return;
-    FLandMarks.Assign(Source.FLandMarks);  // the one step that can fail; nothing changed before it
-    AuxBmp = Source.AuxBmp;
-    FCache = Source.FCache;
-    GrafBmp = Source.GrafBmp;
-    FLook = Source.FLook;
-    FGridCRS = Source.FGridCRS;
-    FDrag = Source.FDrag;
-    FMapImgName = Source.FMapImgName;
-    FMapImgWidth = Source.FMapImgWidth;
-    FMapImgHeight = Source.FMapImgHeight;
-    FView = Source.FView;
-    FCalib.Assign(Source.FCalib);
-    FCalib.SetMapImageSize(FMapImgWidth, FMapImgHeight);
-    FSuppressPaint = Source.FSuppressPaint;
-    FConfinePan = Source.FConfinePan;
-    FMouseAction = Source.FMouseAction;
-    FZoom = Source.FZoom;
-    FKeys.WheelZoom = Source.FKeys.WheelZoom;
+    const TGeoMapPrivate* s = Source.d_func();
+    d->FLandMarks.Assign(s->FLandMarks);  // the one step that can fail; nothing changed before it
+    d->AuxBmp = s->AuxBmp;
+    d->FCache = s->FCache;
+    d->GrafBmp = s->GrafBmp;
+    d->FLook = s->FLook;
+    d->FGridCRS = s->FGridCRS;
+    d->FDrag = s->FDrag;
+    d->FMapImgName = s->FMapImgName;
+    d->FMapImgWidth = s->FMapImgWidth;
+    d->FMapImgHeight = s->FMapImgHeight;
+    d->FView = s->FView;
+    d->FCalib.Assign(s->FCalib);
+    d->FCalib.SetMapImageSize(d->FMapImgWidth, d->FMapImgHeight);
+    d->FSuppressPaint = s->FSuppressPaint;
+    d->FConfinePan = s->FConfinePan;
+    d->FMouseAction = s->FMouseAction;
+    d->FZoom = s->FZoom;
+    d->FKeys.WheelZoom = s->FKeys.WheelZoom;
 }
+
+// ---- getters and the setters that only store
+
+bool TGeoMap::Designing() const { return d_func()->FState.Designing(); }
+bool TGeoMap::Loading() const { return d_func()->FState.Loading(); }
+void TGeoMap::BeginLoading() { d_func()->FState.BeginLoading(); }
+const QImage& TGeoMap::AuxBitmap() const { return d_func()->AuxBmp; }
+double TGeoMap::Magnification() const { return d_func()->FView.Magnify; }
+TPoint TGeoMap::TopLeft() const { return d_func()->FView.TopLeft; }
+bool TGeoMap::AntiAlias() const { return d_func()->FLook.AntiAlias; }
+TColor TGeoMap::ColorBackGnd() const { return d_func()->FLook.ColorBakGnd; }
+TColor TGeoMap::ColorFrame() const { return d_func()->FLook.FrameColor; }
+TColor TGeoMap::ColorGraticule() const { return d_func()->FLook.ColorGratLine; }
+TColor TGeoMap::ColorCalibPoints() const { return d_func()->FLook.ColorGratPoints; }
+const std::string& TGeoMap::EmptyMsg() const { return d_func()->FLook.EmptyMsg; }
+TShowGrat TGeoMap::ShowGraticule() const { return d_func()->FLook.ShowGrat; }
+TFrameStyle TGeoMap::FrameStyle() const { return d_func()->FLook.FrameStyle; }
+double TGeoMap::GratLineDist() const { return d_func()->FLook.GratLineDist; }
+int TGeoMap::UTMGridDist() const { return d_func()->FLook.UTMGridDist; }
+const std::string& TGeoMap::GridCRS() const { return d_func()->FGridCRS; }
+bool TGeoMap::ShowScaleBar() const { return d_func()->FLook.ShowScaleBar; }
+bool TGeoMap::ShowNorthArrow() const { return d_func()->FLook.ShowNorthArrow; }
+double TGeoMap::CacheMagLimit() const { return d_func()->FLook.CacheMagLimit; }
+bool TGeoMap::SuppressPaint() const { return d_func()->FSuppressPaint; }
+bool TGeoMap::ConfinePanToMapImage() const { return d_func()->FConfinePan; }
+bool TGeoMap::GetAllowPan() const { return d_func()->FMouseAction == maPan; }
+void TGeoMap::SetAllowPan(bool Value) { d_func()->FMouseAction = Value ? maPan : maNone; }
+TMouseActMode TGeoMap::MouseAction() const { return d_func()->FMouseAction; }
+void TGeoMap::SetMouseAction(TMouseActMode Value) { d_func()->FMouseAction = Value; }
+TColor TGeoMap::MouseTraceColor() const { return d_func()->FTrace.Color; }
+void TGeoMap::SetMouseTraceColor(TColor Value) { d_func()->FTrace.Color = Value; }
+bool TGeoMap::MouseTraceInvert() const { return d_func()->FTrace.Invert; }
+void TGeoMap::SetMouseTraceInvert(bool Value) { d_func()->FTrace.Invert = Value; }
+std::string TGeoMap::GetMapCaption() const { return d_func()->FCalib.CalibData().Caption; }
+void TGeoMap::SetMapCaption(const std::string& S) { d_func()->FCalib.CalibData().Caption = S; }
+TZoomState TGeoMap::ZoomState() const { return d_func()->FDrag.ZoomState; }
+const std::string& TGeoMap::MapImgFile() const { return d_func()->FMapImgName; }
+const QImage& TGeoMap::MapBitmap() const { return d_func()->GrafBmp; }
+int TGeoMap::MapImgWidth() const { return d_func()->FMapImgWidth; }
+int TGeoMap::MapImgHeight() const { return d_func()->FMapImgHeight; }
+int TGeoMap::LastClickPosX() const { return d_func()->FDrag.LastClickX; }
+int TGeoMap::LastClickPosY() const { return d_func()->FDrag.LastClickY; }
+int TGeoMap::LastMousePosX() const { return d_func()->FDrag.LastMoveX; }
+int TGeoMap::LastMousePosY() const { return d_func()->FDrag.LastMoveY; }
+int TGeoMap::NumMTracePoints() const { return d_func()->FTrace.Count; }
+TMapCalibration& TGeoMap::Calibration() { return d_func()->FCalib; }
+const TMapCalibration& TGeoMap::Calibration() const { return d_func()->FCalib; }
+TLandMarkStore& TGeoMap::LandMarks() { return d_func()->FLandMarks; }
+const TLandMarkStore& TGeoMap::LandMarks() const { return d_func()->FLandMarks; }
+void TGeoMap::ClearMouseTrace() { d_func()->FTrace.Count = 0; }
+void TGeoMap::SetOnZoomPan(TZoomPanEvent Handler) { d_func()->FOnZoomPan = std::move(Handler); }
+void TGeoMap::SetOnSelectRect(TSelectRectEvent Handler) { d_func()->FOnSelectRect = std::move(Handler); }
+void TGeoMap::SetOnBeginRubberBand(TOnRubberBandActionEvent Handler) {
+    d_func()->FOnBeginRubberBand = std::move(Handler);
+}
+void TGeoMap::SetOnContinueRubberBand(TOnRubberBandActionEvent Handler) {
+    d_func()->FOnContRubberBand = std::move(Handler);
+}
+void TGeoMap::SetOnEndRubberBand(TOnRubberBandActionEvent Handler) { d_func()->FOnEndRubberBand = std::move(Handler); }
+void TGeoMap::SetOnDataLoading(TImageProgressEvent Handler) { d_func()->FOnDataLoading = std::move(Handler); }
+void TGeoMap::SetOnBeforeRenderData(TRenderEvent Handler) { d_func()->FHooks.OnBeforeRenderData = std::move(Handler); }
+void TGeoMap::SetOnDataRendered(TRenderEvent Handler) { d_func()->FHooks.OnDataRendered = std::move(Handler); }
+void TGeoMap::SetOnDrawLandmark(TDrawLandMarkEvent Handler) { d_func()->FHooks.OnDrawLandmark = std::move(Handler); }
+void TGeoMap::SetOnMapImageRequest(TMapImgRequestEvent Handler) { d_func()->FOnMapImgRequest = std::move(Handler); }
+void TGeoMap::SetOnLandMarkAction(TLandMarkActionEvent Handler) { d_func()->FOnLandMarkAction = std::move(Handler); }
+int TGeoMap::LandMarksSkipped() const { return d_func()->FLandMarksSkipped; }
+TMouseBoxState TGeoMap::MouseBoxState() const { return d_func()->FDrag.BoxState; }
+void TGeoMap::SetOnMouseDown(TMouseEvent Handler) { d_func()->FOnMouseDown = std::move(Handler); }
+void TGeoMap::SetOnMouseMove(TMouseMoveEvent Handler) { d_func()->FOnMouseMove = std::move(Handler); }
+void TGeoMap::SetOnMouseUp(TMouseEvent Handler) { d_func()->FOnMouseUp = std::move(Handler); }
+void TGeoMap::SetOnClick(TNotifyEvent Handler) { d_func()->FOnClick = std::move(Handler); }
+void TGeoMap::SetOnDblClick(TNotifyEvent Handler) { d_func()->FOnDblClick = std::move(Handler); }
+bool TGeoMap::WheelZoom() const { return d_func()->FKeys.WheelZoom; }
+void TGeoMap::SetWheelZoom(bool Value) { d_func()->FKeys.WheelZoom = Value; }
+void TGeoMap::SetZoomStepHook(TZoomStepHook Hook) { d_func()->FKeys.StepHook = std::move(Hook); }
+int TGeoMap::FrameStyleOrdinal() const { return static_cast<int>(d_func()->FLook.FrameStyle); }
+int TGeoMap::MouseActionOrdinal() const { return static_cast<int>(d_func()->FMouseAction); }
+int TGeoMap::ShowGraticuleOrdinal() const { return static_cast<int>(d_func()->FLook.ShowGrat); }
+QString TGeoMap::EmptyMsgQ() const { return QString::fromStdString(d_func()->FLook.EmptyMsg); }
+QString TGeoMap::MapImgFileQ() const { return QString::fromStdString(d_func()->FMapImgName); }
+void TGeoMap::ResetMouseAction() { d_func()->FMouseAction = maPan; }
+void TGeoMap::ResetMouseTraceColor() { d_func()->FTrace.Color = TGeoMapPrivate::TTraceState{}.Color; }
+void TGeoMap::ResetMouseTraceInvert() { d_func()->FTrace.Invert = TGeoMapPrivate::TTraceState{}.Invert; }
 
 // ---- view setters
 
 void TGeoMap::SetMagnification(double Value) {
+    Q_D(TGeoMap);
     if (!std::isfinite(Value) || Value <= 0) return;
-    FView.Magnify = TMapViewport::Clamped(Value);
+    d->FView.Magnify = TMapViewport::Clamped(Value);
     Paint();
 }
 
 void TGeoMap::SetTopLeft(const TPoint& P) {
-    FView.TopLeft = P;
-    if (FConfinePan) PanMapToFillWindow();
+    Q_D(TGeoMap);
+    d->FView.TopLeft = P;
+    if (d->FConfinePan) PanMapToFillWindow();
     Paint();
 }
 
 void TGeoMap::SetAntiAlias(bool Value) {
-    FLook.AntiAlias = Value;
+    Q_D(TGeoMap);
+    d->FLook.AntiAlias = Value;
     Paint();
 }
 
 void TGeoMap::SetColorBakGnd(TColor Value) {
-    FLook.ColorBakGnd = Value;
+    Q_D(TGeoMap);
+    d->FLook.ColorBakGnd = Value;
     Paint();
 }
 
 void TGeoMap::SetColorFrame(TColor Value) {
-    FLook.FrameColor = Value;
+    Q_D(TGeoMap);
+    d->FLook.FrameColor = Value;
     Paint();
 }
 
 void TGeoMap::SetColorGratLine(TColor Value) {
-    FLook.ColorGratLine = Value;
+    Q_D(TGeoMap);
+    d->FLook.ColorGratLine = Value;
     Paint();
 }
 
 void TGeoMap::SetColorGratPoints(TColor Value) {
-    FLook.ColorGratPoints = Value;
+    Q_D(TGeoMap);
+    d->FLook.ColorGratPoints = Value;
     Paint();
 }
 
 void TGeoMap::SetEmptyMsg(const std::string& Value) {
-    FLook.EmptyMsg = Value;
+    Q_D(TGeoMap);
+    d->FLook.EmptyMsg = Value;
     Paint();
 }
 
 void TGeoMap::SetShowGrat(TShowGrat Value) {
-    if (Value == FLook.ShowGrat) return;
-    FLook.ShowGrat = Value;
+    Q_D(TGeoMap);
+    if (Value == d->FLook.ShowGrat) return;
+    d->FLook.ShowGrat = Value;
+    Q_EMIT showGraticuleChanged(static_cast<int>(Value));
     Paint();
 }
 
 void TGeoMap::SetFrameStyle(TFrameStyle Value) {
-    if (Value == FLook.FrameStyle) return;
-    FLook.FrameStyle = Value;
+    Q_D(TGeoMap);
+    if (Value == d->FLook.FrameStyle) return;
+    d->FLook.FrameStyle = Value;
     Paint();
 }
 
 void TGeoMap::SetGratLineDist(double Value) {
-    FLook.GratLineDist = std::isnan(Value) ? 0 : std::clamp(Value, 0.0, 60.0);
+    Q_D(TGeoMap);
+    d->FLook.GratLineDist = std::isnan(Value) ? 0 : std::clamp(Value, 0.0, 60.0);
     Paint();
 }
 
 void TGeoMap::SetUTMGridDist(int Value) {
-    FLook.UTMGridDist = std::clamp(Value, 0, 10000000);
+    Q_D(TGeoMap);
+    d->FLook.UTMGridDist = std::clamp(Value, 0, 10000000);
     Paint();
 }
 
 void TGeoMap::SetGridCRS(const std::string& Value) {
+    Q_D(TGeoMap);
     std::shared_ptr<const TCRSConverter> Crs;
     if (!Value.empty()) {
         Crs = std::make_shared<const TCRSConverter>(Value);
@@ -135,35 +242,40 @@ void TGeoMap::SetGridCRS(const std::string& Value) {
             throw EZYLGeoMapError(
                 ComponentMessage(Name(), "Cannot draw the grid of \"" + Value + "\": " + Crs->Error()));
     }
-    FGridCRS = Value;
-    FLook.GridCrs = std::move(Crs);
+    d->FGridCRS = Value;
+    d->FLook.GridCrs = std::move(Crs);
     Paint();
 }
 
 void TGeoMap::SetCacheMagLimit(double Value) {
-    FLook.CacheMagLimit = std::isnan(Value) ? DefaultCacheMagLimit : std::clamp(Value, 0.0, DefaultCacheMagLimit);
-    if (FView.Magnify < DefaultCacheMagLimit) Paint();
+    Q_D(TGeoMap);
+    d->FLook.CacheMagLimit = std::isnan(Value) ? DefaultCacheMagLimit : std::clamp(Value, 0.0, DefaultCacheMagLimit);
+    if (d->FView.Magnify < DefaultCacheMagLimit) Paint();
 }
 
 void TGeoMap::SetShowScaleBar(bool Value) {
-    FLook.ShowScaleBar = Value;
+    Q_D(TGeoMap);
+    d->FLook.ShowScaleBar = Value;
     Paint();
 }
 
 void TGeoMap::SetShowNorthArrow(bool Value) {
-    FLook.ShowNorthArrow = Value;
+    Q_D(TGeoMap);
+    d->FLook.ShowNorthArrow = Value;
     Paint();
 }
 
 void TGeoMap::SetSuppressPaint(bool Value) {
-    if (Value == FSuppressPaint) return;
-    FSuppressPaint = Value;
-    if (!FSuppressPaint) Paint();
+    Q_D(TGeoMap);
+    if (Value == d->FSuppressPaint) return;
+    d->FSuppressPaint = Value;
+    if (!d->FSuppressPaint) Paint();
 }
 
 void TGeoMap::SetConfinePan(bool Value) {
-    FConfinePan = Value;
-    if (FConfinePan) PanMapToFillWindow();
+    Q_D(TGeoMap);
+    d->FConfinePan = Value;
+    if (d->FConfinePan) PanMapToFillWindow();
 }
 
 void TGeoMap::SetFrameStyleOrdinal(int Value) {
@@ -171,7 +283,8 @@ void TGeoMap::SetFrameStyleOrdinal(int Value) {
 }
 
 void TGeoMap::SetMouseActionOrdinal(int Value) {
-    if (Value >= 0 && Value <= static_cast<int>(maTrace)) FMouseAction = static_cast<TMouseActMode>(Value);
+    Q_D(TGeoMap);
+    if (Value >= 0 && Value <= static_cast<int>(maTrace)) d->FMouseAction = static_cast<TMouseActMode>(Value);
 }
 
 void TGeoMap::SetShowGraticuleOrdinal(int Value) {
@@ -180,79 +293,94 @@ void TGeoMap::SetShowGraticuleOrdinal(int Value) {
 
 // ---- conversions and view operations
 
-TMapViewport TGeoMap::Viewport() const {
+TMapViewport TGeoMapPrivate::Viewport() const {
+    Q_Q(const TGeoMap);
     TMapViewport V = FView;
-    V.Width = width();
-    V.Height = height();
+    V.Width = q->width();
+    V.Height = q->height();
     return V;
 }
 
-TPoint TGeoMap::ControlToMapImage(const TPoint& P) const { return FView.ControlToImage(P); }
+TPoint TGeoMap::ControlToMapImage(const TPoint& P) const {
+    Q_D(const TGeoMap);
+    return d->FView.ControlToImage(P);
+}
 
-TPoint TGeoMap::MapImageToControl(const TPoint& P) const { return FView.ImageToControl(P); }
+TPoint TGeoMap::MapImageToControl(const TPoint& P) const {
+    Q_D(const TGeoMap);
+    return d->FView.ImageToControl(P);
+}
 
 void TGeoMap::PanMapToFillWindow() {
-    FView = Viewport();
-    FView.Confine(FMapImgWidth, FMapImgHeight);
+    Q_D(TGeoMap);
+    d->FView = d->Viewport();
+    d->FView.Confine(d->FMapImgWidth, d->FMapImgHeight);
+    d->TellChanges();
 }
 
 void TGeoMap::BringMapPixelToCenter(const TPoint& P) {
-    FView = Viewport();
-    FView.CenterOn(P);
-    FView.Confine(FMapImgWidth, FMapImgHeight);
+    Q_D(TGeoMap);
+    d->FView = d->Viewport();
+    d->FView.CenterOn(P);
+    d->FView.Confine(d->FMapImgWidth, d->FMapImgHeight);
     Paint();
 }
 
 void TGeoMap::BringLocationToCenter(double Latitude, double Longitude) {
+    Q_D(TGeoMap);
     int x = 0, y = 0;
-    if (!FCalib.CalcPixelCoords(Latitude, Longitude, x, y)) return;
-    FView = Viewport();
-    FView.CenterOnWithin({x, y}, GrafBmp.width(), GrafBmp.height());
+    if (!d->FCalib.CalcPixelCoords(Latitude, Longitude, x, y)) return;
+    d->FView = d->Viewport();
+    d->FView.CenterOnWithin({x, y}, d->GrafBmp.width(), d->GrafBmp.height());
     Paint();
 }
 
 bool TGeoMap::BringLocationToPoint(double Latitude, double Longitude, const TPoint& At) {
+    Q_D(TGeoMap);
     // Unrounded, so that a magnified view is off by half an image pixel at most, not one.
     double x = 0, y = 0;
-    if (!FCalib.CalcPixelCoordsFrac(Latitude, Longitude, x, y)) return false;
-    FView = Viewport();
-    FView.PlaceAt(x, y, At);
-    if (FConfinePan) FView.Confine(FMapImgWidth, FMapImgHeight);
+    if (!d->FCalib.CalcPixelCoordsFrac(Latitude, Longitude, x, y)) return false;
+    d->FView = d->Viewport();
+    d->FView.PlaceAt(x, y, At);
+    if (d->FConfinePan) d->FView.Confine(d->FMapImgWidth, d->FMapImgHeight);
     Paint();
     return true;
 }
 
 void TGeoMap::ZoomFitPage() {
-    if (FMapImgWidth <= 0 || FMapImgHeight <= 0) return;
-    FitView();
+    Q_D(TGeoMap);
+    if (d->FMapImgWidth <= 0 || d->FMapImgHeight <= 0) return;
+    d->FitView();
     Paint();
 }
 
-void TGeoMap::FitView() {
+void TGeoMapPrivate::FitView() {
+    Q_Q(TGeoMap);
     FView = Viewport();
     const double Fit = FView.FitMagnification(FMapImgWidth, FMapImgHeight);
     if (Fit > 0) FView.Magnify = TMapViewport::Clamped(Fit);
     FView.TopLeft = {0, 0};
     FView.Confine(FMapImgWidth, FMapImgHeight);
     // A hidden control has not been laid out: its size is not yet the one it is shown with.
-    if (isVisible())
+    if (q->isVisible())
         FPendingFit.reset();
     else
         FPendingFit = FView;
 }
 
 void TGeoMap::ResizeMap(double Magnification) {
-    if (GrafBmp.isNull() || !std::isfinite(Magnification) || Magnification <= 0) return;
-    const int NewW = RoundToInt(GrafBmp.width() * Magnification);
-    const int NewH = RoundToInt(GrafBmp.height() * Magnification);
+    Q_D(TGeoMap);
+    if (d->GrafBmp.isNull() || !std::isfinite(Magnification) || Magnification <= 0) return;
+    const int NewW = RoundToInt(d->GrafBmp.width() * Magnification);
+    const int NewH = RoundToInt(d->GrafBmp.height() * Magnification);
     if (NewW < 1 || NewH < 1) return;
-    CheckMapImageSize(NewW, NewH);
-    FCache.Mag = 0;
-    GrafBmp = GrafBmp
-                  .scaled(NewW, NewH, Qt::IgnoreAspectRatio,
-                          FLook.AntiAlias ? Qt::SmoothTransformation : Qt::FastTransformation)
-                  .convertToFormat(ViewImageFormat);
-    TCalibData& D = FCalib.CalibData();
+    d->CheckMapImageSize(NewW, NewH);
+    d->FCache.Mag = 0;
+    d->GrafBmp = d->GrafBmp
+                     .scaled(NewW, NewH, Qt::IgnoreAspectRatio,
+                             d->FLook.AntiAlias ? Qt::SmoothTransformation : Qt::FastTransformation)
+                     .convertToFormat(ViewImageFormat);
+    TCalibData& D = d->FCalib.CalibData();
     for (int i = 1; i <= UsedCalLines(D); ++i) {
         TCalibLine& Line = D.CalLines[i];
         for (int k = 1; k <= UsedPoints(Line); ++k) {
@@ -265,32 +393,34 @@ void TGeoMap::ResizeMap(double Magnification) {
         D.CalQuads[i].MapY = RoundToInt(Magnification * D.CalQuads[i].MapY);
     }
     // The fit reads the image size (conic search, extents), so it follows the new size.
-    FMapImgWidth = NewW;
-    FMapImgHeight = NewH;
-    FCalib.SetMapImageSize(NewW, NewH);
-    FView.TopLeft = {0, 0};
-    if (FConfinePan) PanMapToFillWindow();
+    d->FMapImgWidth = NewW;
+    d->FMapImgHeight = NewH;
+    d->FCalib.SetMapImageSize(NewW, NewH);
+    d->FView.TopLeft = {0, 0};
+    if (d->FConfinePan) PanMapToFillWindow();
     {
-        const TPaintSuppression Hold(*this);  // one repaint at the end, not one from the refit as well
-        FCalib.RecalcCalibration();
+        const TGeoMapPrivate::TPaintSuppression Hold(*this);  // one repaint at the end, not one from the refit as well
+        d->FCalib.RecalcCalibration();
     }
     Paint();
 }
 
 void TGeoMap::ResizeMap(int LongerEdgeLength) {
-    if (FMapImgWidth <= 0 || FMapImgHeight <= 0) return;
-    ResizeMap(double(LongerEdgeLength) / std::max(FMapImgWidth, FMapImgHeight));
+    Q_D(TGeoMap);
+    if (d->FMapImgWidth <= 0 || d->FMapImgHeight <= 0) return;
+    ResizeMap(double(LongerEdgeLength) / std::max(d->FMapImgWidth, d->FMapImgHeight));
 }
 
 // ---- landmarks by their place on screen
 
 int TGeoMap::RemoveLandMarksNear(const TPoint& At, int ClassFlag, double Radius) {
+    Q_D(TGeoMap);
     // Measured where the symbols are drawn, so the radius is round on screen
     // whatever the map's degrees of longitude and latitude measure.
-    const TMapViewport View = Viewport();
-    return FLandMarks.RemoveLandMarksWhere(ClassFlag, [&](const TLandMark& LM) {
+    const TMapViewport View = d->Viewport();
+    return d->FLandMarks.RemoveLandMarksWhere(ClassFlag, [&](const TLandMark& LM) {
         int x = 0, y = 0;
-        if (!FCalib.CalcPixelCoords(LM.Latitude, LM.Longitude, x, y)) return false;
+        if (!d->FCalib.CalcPixelCoords(LM.Latitude, LM.Longitude, x, y)) return false;
         const TPoint P = View.ImageToControl({x, y});
         return std::hypot(double(P.X) - At.X, double(P.Y) - At.Y) < Radius;
     });
@@ -298,62 +428,72 @@ int TGeoMap::RemoveLandMarksNear(const TPoint& At, int ClassFlag, double Radius)
 
 // ---- zoom history
 
-int TGeoMap::ZoomSlot(int Index) const {
+int TGeoMapPrivate::ZoomSlot(int Index) const {
     int s = FZoom.Next + Index - 1;
-    if (s < 1) s += ZoomStackSize;
+    if (s < 1) s += TGeoMap::ZoomStackSize;
     return s;
 }
 
 void TGeoMap::ZoomStateOnStack() {
-    FZoom.Slots[static_cast<std::size_t>(FZoom.Next - 1)] = {FView.TopLeft.X, FView.TopLeft.Y, FView.Magnify};
-    FZoom.Next = FZoom.Next % ZoomStackSize + 1;
+    Q_D(TGeoMap);
+    d->FZoom.Slots[static_cast<std::size_t>(d->FZoom.Next - 1)] = {d->FView.TopLeft.X, d->FView.TopLeft.Y,
+                                                                   d->FView.Magnify};
+    d->FZoom.Next = d->FZoom.Next % ZoomStackSize + 1;
 }
 
 void TGeoMap::ZoomHistory(int Index) {
+    Q_D(TGeoMap);
     if (Index < -(ZoomStackSize - 1) || Index > 0) return;
-    const TgmZoomStackEntry& E = FZoom.Slots[static_cast<std::size_t>(ZoomSlot(Index) - 1)];
+    const TgmZoomStackEntry& E = d->FZoom.Slots[static_cast<std::size_t>(d->ZoomSlot(Index) - 1)];
     if (E.Empty() || !(E.MagF > 0)) return;
-    FView.TopLeft = {E.Left, E.Top};
-    FView.Magnify = E.MagF;
+    d->FView.TopLeft = {E.Left, E.Top};
+    d->FView.Magnify = E.MagF;
     Paint();
 }
 
 TgmZoomStackEntry TGeoMap::GetZoomStackEntry(int StackIx) const {
+    Q_D(const TGeoMap);
     if (StackIx < -(ZoomStackSize - 1) || StackIx > 0) return {};
-    return FZoom.Slots[static_cast<std::size_t>(ZoomSlot(StackIx) - 1)];
+    return d->FZoom.Slots[static_cast<std::size_t>(d->ZoomSlot(StackIx) - 1)];
 }
 
 void TGeoMap::ClearZoomHistory() {
-    FZoom.Slots.fill({});
-    FZoom.Next = 1;
+    Q_D(TGeoMap);
+    d->FZoom.Slots.fill({});
+    d->FZoom.Next = 1;
     ZoomStateOnStack();
 }
 
 // ---- last click and events
 
 double TGeoMap::GetLastMClickLatitude() const {
+    Q_D(const TGeoMap);
     bool valid = false;
-    const double v = FCalib.CalcLatitude(FDrag.LastClickX, FDrag.LastClickY, valid);
+    const double v = d->FCalib.CalcLatitude(d->FDrag.LastClickX, d->FDrag.LastClickY, valid);
     return valid ? v : 0;
 }
 
 double TGeoMap::GetLastMClickLongitude() const {
+    Q_D(const TGeoMap);
     bool valid = false;
-    const double v = FCalib.CalcLongitude(FDrag.LastClickX, FDrag.LastClickY, valid);
+    const double v = d->FCalib.CalcLongitude(d->FDrag.LastClickX, d->FDrag.LastClickY, valid);
     return valid ? v : 0;
 }
 
 void TGeoMap::DoZoomPanEvent() {
-    if (!FState.Designing()) FireHostEvent(this, FOnZoomPan, &TGeoMap::zoomPan);
+    Q_D(TGeoMap);
+    if (!d->FState.Designing()) FireHostEvent(this, d->FOnZoomPan, &TGeoMap::zoomPan);
 }
 
 void TGeoMap::DoSelectRectEvent(int Kind, double V1, double V2, double V3, double V4) {
-    if (!FState.Designing()) FireHostEvent(this, FOnSelectRect, &TGeoMap::selectRect, Kind, V1, V2, V3, V4);
+    Q_D(TGeoMap);
+    if (!d->FState.Designing()) FireHostEvent(this, d->FOnSelectRect, &TGeoMap::selectRect, Kind, V1, V2, V3, V4);
 }
 
 // ---- map image in memory
 
-void TGeoMap::TakeMapImage(const QImage& Picture, const std::string& Name) {
+void TGeoMapPrivate::TakeMapImage(const QImage& Picture, const std::string& Name) {
+    Q_Q(TGeoMap);
     // Checked before taking the picture, so a refused image leaves the map as it was.
     CheckMapImageSize(Picture.width(), Picture.height());
     FCache.Mag = 0;
@@ -363,33 +503,51 @@ void TGeoMap::TakeMapImage(const QImage& Picture, const std::string& Name) {
     FMapImgHeight = GrafBmp.height();
     FCalib.SetMapImageSize(FMapImgWidth, FMapImgHeight);
     FView.TopLeft = {0, 0};
-    if (FConfinePan) PanMapToFillWindow();
-    Paint();
+    if (FConfinePan) q->PanMapToFillWindow();
+    q->Paint();
 }
 
-void TGeoMap::SetMapBitMap(const QImage& Value) { TakeMapImage(Value, "$unknown$"); }
+void TGeoMap::SetMapBitMap(const QImage& Value) {
+    Q_D(TGeoMap);
+    d->TakeMapImage(Value, "$unknown$");
+}
 
 void TGeoMap::Clear() {
+    Q_D(TGeoMap);
     {
-        const TPaintSuppression Hold(*this);  // one repaint at the end
-        FCalib.Clear();
+        const TGeoMapPrivate::TPaintSuppression Hold(*this);  // one repaint at the end
+        d->FCalib.Clear();
     }
     ClearMouseTrace();
-    FMapImgName.clear();
-    FMapImgWidth = FMapImgHeight = 0;
-    FCalib.SetMapImageSize(0, 0);
+    d->FMapImgName.clear();
+    d->FMapImgWidth = d->FMapImgHeight = 0;
+    d->FCalib.SetMapImageSize(0, 0);
     Paint();
 }
 
 // ---- widget plumbing
 
-bool TGeoMap::IsShownState() const {
+void TGeoMapPrivate::TellChanges() {
+    Q_Q(TGeoMap);
+    const TMapViewport Was = std::exchange(FToldView, Viewport());
+    const TMapViewport& Now = FToldView;
+    const TCalibModel Model = FCalib.CalibModel();
+    const bool ModelChanged = std::exchange(FToldModel, Model) != Model;
+    if (Now.Magnify != Was.Magnify) Q_EMIT q->magnificationChanged(Now.Magnify);
+    if (Now.TopLeft != Was.TopLeft) Q_EMIT q->topLeftChanged(QPoint(Now.TopLeft.X, Now.TopLeft.Y));
+    if (!(Now == Was)) Q_EMIT q->viewChanged();
+    if (ModelChanged) Q_EMIT q->calibModelChanged(static_cast<int>(Model));
+}
+
+bool TGeoMapPrivate::IsShownState() const {
+    Q_Q(const TGeoMap);
     // Visible in the component sense: not hidden on purpose, shown on screen or not.
-    return !(isHidden() && testAttribute(Qt::WA_WState_ExplicitShowHide));
+    return !(q->isHidden() && q->testAttribute(Qt::WA_WState_ExplicitShowHide));
 }
 
 void TGeoMap::paintEvent(QPaintEvent*) {
-    const QImage& Picture = ScreenPicture();
+    Q_D(TGeoMap);
+    const QImage& Picture = d->ScreenPicture();
     QPainter P(this);
     P.setCompositionMode(QPainter::CompositionMode_Source);
     const double Ratio = Picture.devicePixelRatio();
@@ -397,8 +555,8 @@ void TGeoMap::paintEvent(QPaintEvent*) {
     // A control grown while painting was suppressed shows its background beyond the picture.
     for (const QRect& R :
          QRegion(rect()).subtracted(QRegion(QRect(QPoint(), Picture.deviceIndependentSize().toSize()))))
-        P.fillRect(R, ToQColor(FLook.ColorBakGnd));
-    if (hasFocus()) DrawFocusFrame(P);
+        P.fillRect(R, ToQColor(d->FLook.ColorBakGnd));
+    if (hasFocus()) d->DrawFocusFrame(P);
 }
 
 namespace {
@@ -411,28 +569,32 @@ bool FitPending(const std::optional<TMapViewport>& Fit, const TMapViewport& View
 }  // namespace
 
 void TGeoMap::resizeEvent(QResizeEvent* Event) {
+    Q_D(TGeoMap);
     QWidget::resizeEvent(Event);
-    if (FitPending(FPendingFit, FView)) {
-        FitView();
+    if (FitPending(d->FPendingFit, d->FView)) {
+        d->FitView();
     } else {
-        FPendingFit.reset();
+        d->FPendingFit.reset();
         // Resizes of a hidden control arrive at its show without an old size:
         // the view was set for the new size already.
         if (Event->oldSize().isValid()) {
-            FView.Width = Event->oldSize().width();
-            FView.Height = Event->oldSize().height();
-            FView.Resize(width(), height());
+            d->FView.Width = Event->oldSize().width();
+            d->FView.Height = Event->oldSize().height();
+            d->FView.Resize(width(), height());
         }
-        if (FConfinePan) PanMapToFillWindow();
+        if (d->FConfinePan) PanMapToFillWindow();
     }
-    if (!PaintHeld()) ConstructInternalMapImg();
+    d->TellChanges();
+    if (!d->PaintHeld()) ConstructInternalMapImg();
 }
 
 void TGeoMap::showEvent(QShowEvent* Event) {
+    Q_D(TGeoMap);
     QWidget::showEvent(Event);
-    if (FitPending(FPendingFit, FView)) FitView();
-    FPendingFit.reset();
-    if (!PaintHeld()) ConstructInternalMapImg();
+    if (FitPending(d->FPendingFit, d->FView)) d->FitView();
+    d->FPendingFit.reset();
+    d->TellChanges();
+    if (!d->PaintHeld()) ConstructInternalMapImg();
 }
 
 }  // namespace zylcarto

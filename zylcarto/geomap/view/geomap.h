@@ -6,27 +6,18 @@
 /// Every visible change ends in Paint, which composes the client area into
 /// AuxBmp at once and puts it on the screen; paintEvent only copies AuxBmp.
 #include <QImage>
-#include <QMetaMethod>
 #include <QWidget>
-#include <array>
 #include <functional>
-#include <initializer_list>
-#include <optional>
+#include <memory>
 #include <string>
-#include <vector>
 
-class QEventLoop;
 class QPainter;
 class QPrinter;
 
 #include "zylcarto/geomap/calibration/calibration.h"
-#include "zylcarto/geomap/calibration/xml_source.h"
 #include "zylcarto/geomap/landmarks/landmark_store.h"
 #include "zylcarto/geomap/view/canvas.h"
-#include "zylcarto/geomap/view/host_events.h"
-#include "zylcarto/geomap/view/map_loading.h"
-#include "zylcarto/geomap/view/map_renderer.h"
-#include "zylcarto/geomap/view/map_scene.h"
+#include "zylcarto/geomap/view/geomap_types.h"
 #include "zylcarto/geomap/view/map_viewport.h"
 #include "zylcarto/geomap/view/mouse_types.h"
 #include "zylcarto/support/component.h"
@@ -61,6 +52,7 @@ using TImageProgressEvent = std::function<void(TObject* Sender, int PercentDone)
 using TOnDrawMapDataEvent = std::function<void(TObject* Sender, TCanvas& MapCanvas, double LatLow, double LongLow,
                                                double LatHigh, double LongHigh, int Wid, int Hgt)>;
 
+class TGeoMapPrivate;
 namespace test {
 class TGeoMapTestAccess;
 }
@@ -105,80 +97,70 @@ class ZYLCARTO_EXPORT TGeoMap : public QWidget, public TObject {
     Q_OBJECT
     friend class test::TGeoMapTestAccess;
     /// The calibration file, loaded when set (SetCalDatName); in a form designer only its name is kept.
-    Q_PROPERTY(QString CalibDataFile READ CalibDataFileQ WRITE SetCalibDataFileQ RESET ResetCalibDataFile
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(QString CalibDataFile READ CalibDataFileQ WRITE SetCalibDataFileQ RESET ResetCalibDataFile)
     /// The map image file, loaded when set (SetMapImgName); in a form designer only its name is kept.
-    Q_PROPERTY(
-        QString MapImgFile READ MapImgFileQ WRITE SetMapImgFileQ RESET ResetMapImgFile DESIGNABLE true STORED true)
+    Q_PROPERTY(QString MapImgFile READ MapImgFileQ WRITE SetMapImgFileQ RESET ResetMapImgFile)
     /// True while the mouse action is maPan; setting it chooses maPan or maNone.
-    Q_PROPERTY(bool AllowPan READ GetAllowPan WRITE SetAllowPan RESET ResetAllowPan DESIGNABLE true STORED true)
+    Q_PROPERTY(bool AllowPan READ GetAllowPan WRITE SetAllowPan RESET ResetAllowPan)
     /// Smooth scaling of the map image.
-    Q_PROPERTY(bool AntiAlias READ AntiAlias WRITE SetAntiAlias RESET ResetAntiAlias DESIGNABLE true STORED true)
+    Q_PROPERTY(bool AntiAlias READ AntiAlias WRITE SetAntiAlias RESET ResetAntiAlias)
     /// The calibration model, as the ordinal of TCalibModel.
-    Q_PROPERTY(int CalibModel READ CalibModelOrdinal WRITE SetCalibModelOrdinal RESET ResetCalibModel
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(
+        int CalibModel READ CalibModelOrdinal WRITE SetCalibModelOrdinal RESET ResetCalibModel NOTIFY calibModelChanged)
     /// The magnification below which a scaled copy of the whole image is kept.
-    Q_PROPERTY(double CacheMagLimit READ CacheMagLimit WRITE SetCacheMagLimit RESET ResetCacheMagLimit
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(double CacheMagLimit READ CacheMagLimit WRITE SetCacheMagLimit RESET ResetCacheMagLimit)
     /// Colour around the map image and of an empty map.
-    Q_PROPERTY(
-        uint ColorBackGnd READ ColorBackGnd WRITE SetColorBakGnd RESET ResetColorBackGnd DESIGNABLE true STORED true)
+    Q_PROPERTY(uint ColorBackGnd READ ColorBackGnd WRITE SetColorBakGnd RESET ResetColorBackGnd)
     /// Colour of the graticule and UTM grid lines.
-    Q_PROPERTY(uint ColorGraticule READ ColorGraticule WRITE SetColorGratLine RESET ResetColorGraticule
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(uint ColorGraticule READ ColorGraticule WRITE SetColorGratLine RESET ResetColorGraticule)
     /// Colour of the calibration point marks.
-    Q_PROPERTY(uint ColorCalibPoints READ ColorCalibPoints WRITE SetColorGratPoints RESET ResetColorCalibPoints
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(uint ColorCalibPoints READ ColorCalibPoints WRITE SetColorGratPoints RESET ResetColorCalibPoints)
     /// Colour of the text on an empty map.
-    Q_PROPERTY(uint ColorFrame READ ColorFrame WRITE SetColorFrame RESET ResetColorFrame DESIGNABLE true STORED true)
+    Q_PROPERTY(uint ColorFrame READ ColorFrame WRITE SetColorFrame RESET ResetColorFrame)
     /// Keeps the view on the map image.
-    Q_PROPERTY(bool ConfinePanToMapImage READ ConfinePanToMapImage WRITE SetConfinePan RESET ResetConfinePan
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(bool ConfinePanToMapImage READ ConfinePanToMapImage WRITE SetConfinePan RESET ResetConfinePan)
     /// The text shown without a map.
-    Q_PROPERTY(QString EmptyMsg READ EmptyMsgQ WRITE SetEmptyMsgQ RESET ResetEmptyMsg DESIGNABLE true STORED true)
+    Q_PROPERTY(QString EmptyMsg READ EmptyMsgQ WRITE SetEmptyMsgQ RESET ResetEmptyMsg)
     /// The frame around the client area, as the ordinal of TFrameStyle.
-    Q_PROPERTY(int FrameStyle READ FrameStyleOrdinal WRITE SetFrameStyleOrdinal RESET ResetFrameStyle
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(int FrameStyle READ FrameStyleOrdinal WRITE SetFrameStyleOrdinal RESET ResetFrameStyle)
     /// Degrees between graticule lines, 0 automatic.
-    Q_PROPERTY(
-        double GratLineDist READ GratLineDist WRITE SetGratLineDist RESET ResetGratLineDist DESIGNABLE true STORED true)
+    Q_PROPERTY(double GratLineDist READ GratLineDist WRITE SetGratLineDist RESET ResetGratLineDist)
     /// Metres between UTM grid lines, 0 automatic.
-    Q_PROPERTY(int UTMGridDist READ UTMGridDist WRITE SetUTMGridDist RESET ResetUTMGridDist DESIGNABLE true STORED true)
+    Q_PROPERTY(int UTMGridDist READ UTMGridDist WRITE SetUTMGridDist RESET ResetUTMGridDist)
     /// The UTM zone of the calibration. No reset: the setter takes zones 1..60
     /// only, and 0 (none) is where a map starts.
-    Q_PROPERTY(int UTMZone READ GetUTMZone WRITE SetUTMZoneProperty DESIGNABLE true STORED true)
+    Q_PROPERTY(int UTMZone READ GetUTMZone WRITE SetUTMZoneProperty)
     /// The hemisphere of the UTM points, as the ordinal of THemisphere.
-    Q_PROPERTY(int UTMHemisphere READ UTMHemisphereOrdinal WRITE SetUTMHemisphereOrdinal RESET ResetUTMHemisphere
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(int UTMHemisphere READ UTMHemisphereOrdinal WRITE SetUTMHemisphereOrdinal RESET ResetUTMHemisphere)
     /// What a left drag does, as the ordinal of TMouseActMode.
-    Q_PROPERTY(int MouseAction READ MouseActionOrdinal WRITE SetMouseActionOrdinal RESET ResetMouseAction
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(int MouseAction READ MouseActionOrdinal WRITE SetMouseActionOrdinal RESET ResetMouseAction)
     /// Colour of the mouse trace points recorded next.
-    Q_PROPERTY(uint MouseTraceColor READ MouseTraceColor WRITE SetMouseTraceColor RESET ResetMouseTraceColor
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(uint MouseTraceColor READ MouseTraceColor WRITE SetMouseTraceColor RESET ResetMouseTraceColor)
     /// The mouse trace points recorded next are drawn with XOR.
-    Q_PROPERTY(bool MouseTraceInvert READ MouseTraceInvert WRITE SetMouseTraceInvert RESET ResetMouseTraceInvert
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(bool MouseTraceInvert READ MouseTraceInvert WRITE SetMouseTraceInvert RESET ResetMouseTraceInvert)
     /// The overlay drawn over the map, as the ordinal of TShowGrat.
-    Q_PROPERTY(int ShowGraticule READ ShowGraticuleOrdinal WRITE SetShowGraticuleOrdinal RESET ResetShowGraticule
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(int ShowGraticule READ ShowGraticuleOrdinal WRITE SetShowGraticuleOrdinal RESET ResetShowGraticule NOTIFY
+                   showGraticuleChanged)
+    /// Control pixels per image pixel. A state of the running map, not a setting.
+    Q_PROPERTY(double Magnification READ Magnification WRITE SetMagnification NOTIFY magnificationChanged
+                   DESIGNABLE false STORED false)
+    /// The image pixel at the control's top-left corner. A state of the running map, not a setting.
+    Q_PROPERTY(QPoint TopLeft READ TopLeftQ WRITE SetTopLeftQ NOTIFY topLeftChanged DESIGNABLE false STORED false)
     /// Above this many landmarks only a random share of them is drawn.
     Q_PROPERTY(
         int LMRandomDisplayThreshold READ LMRandomDisplayThreshold WRITE SetRandSampleLimit RESET ResetRandSampleLimit)
     /// The highlighted landmark, 0 for none. A state of the running map, not a setting.
     Q_PROPERTY(int HighLightLandMark READ HighLightLandMark WRITE SetHighLM DESIGNABLE false STORED false)
     /// A scale bar at the bottom left.
-    Q_PROPERTY(
-        bool ShowScaleBar READ ShowScaleBar WRITE SetShowScaleBar RESET ResetShowScaleBar DESIGNABLE true STORED true)
+    Q_PROPERTY(bool ShowScaleBar READ ShowScaleBar WRITE SetShowScaleBar RESET ResetShowScaleBar)
     /// A north arrow at the top right.
-    Q_PROPERTY(bool ShowNorthArrow READ ShowNorthArrow WRITE SetShowNorthArrow RESET ResetShowNorthArrow
-                   DESIGNABLE true STORED true)
+    Q_PROPERTY(bool ShowNorthArrow READ ShowNorthArrow WRITE SetShowNorthArrow RESET ResetShowNorthArrow)
     /// The wheel and the touchpad pinch zoom the map.
-    Q_PROPERTY(bool WheelZoom READ WheelZoom WRITE SetWheelZoom RESET ResetWheelZoom DESIGNABLE true STORED true)
+    Q_PROPERTY(bool WheelZoom READ WheelZoom WRITE SetWheelZoom RESET ResetWheelZoom)
 
 public:
     /// The CacheMagLimit of a new map, and its largest value.
-    static constexpr double DefaultCacheMagLimit = TMapAppearance::DefaultCacheMagLimit;
+    static constexpr double DefaultCacheMagLimit = 2.0 / 3.0;
     /// @{
     /// SetMagnification keeps the magnification within this range (1/1024 to 1024).
     static constexpr double MinMagnification = TMapViewport::MinMagnify;
@@ -189,7 +171,7 @@ public:
     /// Points the mouse trace holds; moves beyond them are not recorded.
     static constexpr int MaxMouseTracePoints = 5000;
     /// The largest map image, width times height in pixels.
-    static constexpr int MaxMapImagePixels = MapImagePixelLimit;
+    static constexpr int MaxMapImagePixels = 3000000;
 
     /// A 500 x 400 control without a map, panning by mouse drags, under AOwner.
     explicit TGeoMap(QWidget* AOwner = nullptr);
@@ -214,7 +196,7 @@ public:
     /// Inside a form designer the map draws a placeholder for its picture,
     /// loads no files (it only keeps their names), fires no host events and
     /// leaves mouse, wheel and key input to the designer. Setting repaints.
-    bool Designing() const { return FState.Designing(); }
+    bool Designing() const;
     void SetDesigning(bool Value);
     /// @}
     /// @{
@@ -224,8 +206,8 @@ public:
     /// calibration model, zone and hemisphere are set, whatever the order in
     /// which they were restored. The first polish (before the map is first
     /// shown) ends loading too.
-    bool Loading() const { return FState.Loading(); }
-    void BeginLoading() { FState.BeginLoading(); }
+    bool Loading() const;
+    void BeginLoading();
     /// @}
     /// Ends loading and repaints; nothing when not loading. Raises what a file
     /// load raises, leaving the rest undone.
@@ -239,69 +221,69 @@ public:
     void ConstructInternalMapImg();
     /// The composed picture (AuxBmp), in device pixels with the screen's pixel
     /// ratio; at least as large as the client area.
-    const QImage& AuxBitmap() const { return AuxBmp; }
+    const QImage& AuxBitmap() const;
 
     // --- view state
     /// Control pixels per image pixel.
-    double Magnification() const { return FView.Magnify; }
+    double Magnification() const;
     /// Non-finite or non-positive values are refused; others are clamped to
     /// MinMagnification..MaxMagnification. The top-left pixel stays; repaints.
     void SetMagnification(double Value);
     /// The image pixel at the control's top-left corner.
-    TPoint TopLeft() const { return FView.TopLeft; }
+    TPoint TopLeft() const;
     /// Kept within the image when ConfinePanToMapImage is on, as a pan is; repaints.
     void SetTopLeft(const TPoint& P);
     /// @{
     /// Smooth scaling of the map image on screen and by ResizeMap; setting repaints.
-    bool AntiAlias() const { return FLook.AntiAlias; }
+    bool AntiAlias() const;
     void SetAntiAlias(bool Value);
     /// @}
     /// @{
     /// Colour around the map image and of an empty map; setting repaints.
-    TColor ColorBackGnd() const { return FLook.ColorBakGnd; }
+    TColor ColorBackGnd() const;
     void SetColorBakGnd(TColor Value);
     /// @}
     /// @{
     /// Colour of the text on an empty map and on the designer's placeholder; setting repaints.
-    TColor ColorFrame() const { return FLook.FrameColor; }
+    TColor ColorFrame() const;
     void SetColorFrame(TColor Value);
     /// @}
     /// @{
     /// Colour of the graticule and UTM grid lines; setting repaints.
-    TColor ColorGraticule() const { return FLook.ColorGratLine; }
+    TColor ColorGraticule() const;
     void SetColorGratLine(TColor Value);
     /// @}
     /// @{
     /// Colour of the calibration point marks; setting repaints.
-    TColor ColorCalibPoints() const { return FLook.ColorGratPoints; }
+    TColor ColorCalibPoints() const;
     void SetColorGratPoints(TColor Value);
     /// @}
     /// @{
     /// The text shown at the top left without a map; setting repaints.
-    const std::string& EmptyMsg() const { return FLook.EmptyMsg; }
+    const std::string& EmptyMsg() const;
     void SetEmptyMsg(const std::string& Value);
     /// @}
     /// @{
     /// The overlay drawn over the map: calibration points, graticule lines or
     /// UTM grid; setting repaints when it changes.
-    TShowGrat ShowGraticule() const { return FLook.ShowGrat; }
+    TShowGrat ShowGraticule() const;
     void SetShowGrat(TShowGrat Value);
     /// @}
     /// @{
     /// The frame around the client area; setting repaints when it changes.
-    TFrameStyle FrameStyle() const { return FLook.FrameStyle; }
+    TFrameStyle FrameStyle() const;
     void SetFrameStyle(TFrameStyle Value);
     /// @}
     /// @{
     /// Degrees between graticule lines, 0 automatic; set values are clamped to
     /// 0..60, NaN counts as 0. Setting repaints.
-    double GratLineDist() const { return FLook.GratLineDist; }
+    double GratLineDist() const;
     void SetGratLineDist(double Value);
     /// @}
     /// @{
     /// Metres between UTM grid lines, 0 automatic; set values are clamped to
     /// 0..10000000. Setting repaints.
-    int UTMGridDist() const { return FLook.UTMGridDist; }
+    int UTMGridDist() const;
     void SetUTMGridDist(int Value);
     /// @}
     /// @{
@@ -312,15 +294,15 @@ public:
     /// about ten northing lines span the control's height at any magnification
     /// (UTMGridDist does not apply). A definition PROJ refuses raises
     /// EZYLGeoMapError saying why and keeps the previous one; setting repaints.
-    const std::string& GridCRS() const { return FGridCRS; }
+    const std::string& GridCRS() const;
     void SetGridCRS(const std::string& Value);
     /// @}
     /// @{
     /// A scale bar at the bottom left and a north arrow at the top right, from the
     /// calibration at the view's centre; both off by default. Setting repaints.
-    bool ShowScaleBar() const { return FLook.ShowScaleBar; }
+    bool ShowScaleBar() const;
     void SetShowScaleBar(bool Value);
-    bool ShowNorthArrow() const { return FLook.ShowNorthArrow; }
+    bool ShowNorthArrow() const;
     void SetShowNorthArrow(bool Value);
     /// @}
     /// @{
@@ -328,73 +310,73 @@ public:
     /// that pans are cheap; 0: never. Set values are clamped to
     /// 0..DefaultCacheMagLimit, NaN counts as the default; repaints when the
     /// magnification is below DefaultCacheMagLimit.
-    double CacheMagLimit() const { return FLook.CacheMagLimit; }
+    double CacheMagLimit() const;
     void SetCacheMagLimit(double Value);
     /// @}
     /// @{
     /// While on, Paint does nothing; turning it off repaints.
-    bool SuppressPaint() const { return FSuppressPaint; }
+    bool SuppressPaint() const;
     void SetSuppressPaint(bool Value);
     /// @}
     /// @{
     /// Keeps the view on the image, centred along a side where the image is
     /// smaller than the control; turning it on confines the view at once, without repainting.
-    bool ConfinePanToMapImage() const { return FConfinePan; }
+    bool ConfinePanToMapImage() const;
     void SetConfinePan(bool Value);
     /// @}
     /// @{
     /// True while MouseAction is maPan; setting chooses maPan or maNone.
-    bool GetAllowPan() const { return FMouseAction == maPan; }
-    void SetAllowPan(bool Value) { FMouseAction = Value ? maPan : maNone; }
+    bool GetAllowPan() const;
+    void SetAllowPan(bool Value);
     /// @}
     /// @{
     /// What a left drag does; the reserved values do nothing.
-    TMouseActMode MouseAction() const { return FMouseAction; }
-    void SetMouseAction(TMouseActMode Value) { FMouseAction = Value; }
+    TMouseActMode MouseAction() const;
+    void SetMouseAction(TMouseActMode Value);
     /// @}
     /// @{
     /// Colour of the mouse trace points recorded next.
-    TColor MouseTraceColor() const { return FTrace.Color; }
-    void SetMouseTraceColor(TColor Value) { FTrace.Color = Value; }
+    TColor MouseTraceColor() const;
+    void SetMouseTraceColor(TColor Value);
     /// @}
     /// @{
     /// The mouse trace points recorded next are drawn with XOR (else in their colour).
-    bool MouseTraceInvert() const { return FTrace.Invert; }
-    void SetMouseTraceInvert(bool Value) { FTrace.Invert = Value; }
+    bool MouseTraceInvert() const;
+    void SetMouseTraceInvert(bool Value);
     /// @}
     /// @{
     /// The map's caption in the calibration data; no repaint.
-    std::string GetMapCaption() const { return FCalib.CalibData().Caption; }
-    void SetMapCaption(const std::string& S) { FCalib.CalibData().Caption = S; }
+    std::string GetMapCaption() const;
+    void SetMapCaption(const std::string& S);
     /// @}
     /// zsBoxDragging while a zoom box (maZoomBox) is dragged.
-    TZoomState ZoomState() const { return FDrag.ZoomState; }
+    TZoomState ZoomState() const;
     /// The map image's name as given to SetMapImgName; "$unknown$" for a picture
     /// set in memory, "" without a map.
-    const std::string& MapImgFile() const { return FMapImgName; }
+    const std::string& MapImgFile() const;
     /// The map image at full resolution, in ViewImageFormat.
-    const QImage& MapBitmap() const { return GrafBmp; }
+    const QImage& MapBitmap() const;
     /// @{
     /// Size of the map image in pixels; 0 without a map.
-    int MapImgWidth() const { return FMapImgWidth; }
-    int MapImgHeight() const { return FMapImgHeight; }
+    int MapImgWidth() const;
+    int MapImgHeight() const;
     /// @}
     /// @{
     /// The image pixel of the last mouse press, of any button.
-    int LastClickPosX() const { return FDrag.LastClickX; }
-    int LastClickPosY() const { return FDrag.LastClickY; }
+    int LastClickPosX() const;
+    int LastClickPosY() const;
     /// @}
     /// @{
     /// The image pixel of the last mouse move.
-    int LastMousePosX() const { return FDrag.LastMoveX; }
-    int LastMousePosY() const { return FDrag.LastMoveY; }
+    int LastMousePosX() const;
+    int LastMousePosY() const;
     /// @}
     /// Latitude in degrees of the last mouse press; 0 when the calibration cannot tell.
     double GetLastMClickLatitude() const;
     /// Longitude in degrees of the last mouse press; 0 when the calibration cannot tell.
     double GetLastMClickLongitude() const;
     /// Points in the mouse trace, 0..MaxMouseTracePoints.
-    int NumMTracePoints() const { return FTrace.Count; }
+    int NumMTracePoints() const;
 
     /// The image pixel (rounded) shown at control pixel P; not limited to the image.
     TPoint ControlToMapImage(const TPoint& P) const;
@@ -452,204 +434,197 @@ public:
     // --- calibration (forwarded; the changes repaint)
     /// @{
     /// The calibration, for what the calls below do not cover; its changes repaint the map.
-    TMapCalibration& Calibration() { return FCalib; }
-    const TMapCalibration& Calibration() const { return FCalib; }
+    TMapCalibration& Calibration();
+    const TMapCalibration& Calibration() const;
     /// @}
     /// @{
     /// The calibration model; setting it refits from the existing points and repaints.
-    TCalibModel CalibModel() const { return FCalib.CalibModel(); }
-    void SetCalibModel(TCalibModel Value) { FCalib.SetCalibModel(Value); }
+    TCalibModel CalibModel() const { return Calibration().CalibModel(); }
+    void SetCalibModel(TCalibModel Value) { Calibration().SetCalibModel(Value); }
     /// @}
     /// @{
     /// The UTM zone of the reference data, -1 after ClearCalibData; the setter
     /// stores zones 1..60 and ignores anything else. No refit.
-    int GetUTMZone() const { return FCalib.GetUTMZone(); }
-    void SetUTMZone(int Value) { FCalib.SetUTMZone(Value); }
+    int GetUTMZone() const { return Calibration().GetUTMZone(); }
+    void SetUTMZone(int Value) { Calibration().SetUTMZone(Value); }
     /// @}
     /// @{
     /// The hemisphere of the UTM points. No refit.
-    THemisphere GetUTMHemisphere() const { return FCalib.GetUTMHemisphere(); }
-    void SetUTMHemisphere(THemisphere Value) { FCalib.SetUTMHemisphere(Value); }
+    THemisphere GetUTMHemisphere() const { return Calibration().GetUTMHemisphere(); }
+    void SetUTMHemisphere(THemisphere Value) { Calibration().SetUTMHemisphere(Value); }
     /// @}
     /// @{
     /// The reference data, without refit: a caller that writes it calls RecalcCalibration.
-    const TCalibData& CalibData() const { return FCalib.CalibData(); }
-    void SetCalibData(const TCalibData& Value) { FCalib.SetCalibData(Value); }
+    const TCalibData& CalibData() const { return Calibration().CalibData(); }
+    void SetCalibData(const TCalibData& Value) { Calibration().SetCalibData(Value); }
     /// @}
     /// The calibration file last loaded (in a form designer: named), "" before.
-    const std::string& CalibDataFile() const { return FCalib.CalibDataFile(); }
-    /// Empties points, lines, corners and parameters, keeping model and names; repaints.
-    void ClearCalibData() { FCalib.ClearCalibData(); }
+    const std::string& CalibDataFile() const { return Calibration().CalibDataFile(); }
+    /// \copydoc TMapCalibration::ClearCalibData()
+    void ClearCalibData() { Calibration().ClearCalibData(); }
     /// ClearCalibData, model undefined, names emptied, mouse trace and map image emptied; repaint.
     void Clear();
-    /// Refits the graticule lines and the active model, recomputes corners and resolution; repaints.
-    void RecalcCalibration() { FCalib.RecalcCalibration(); }
-    /// @{
-    /// Latitude in degrees at image pixel (x, y); valid false and 0 when the
-    /// calibration cannot tell, or the pixel lies beyond a pole or more than a
-    /// whole turn of longitude from the map (TMapCalibration::CalcLatitude).
-    double CalcLatitude(int x, int y, bool& valid) const { return FCalib.CalcLatitude(x, y, valid); }
-    double CalcLatitude(TPoint APoint, bool& valid) const { return FCalib.CalcLatitude(APoint, valid); }
-    /// @}
-    /// @{
-    /// Longitude in degrees, within -180..180, at image pixel (x, y); valid as CalcLatitude.
-    double CalcLongitude(int x, int y, bool& valid) const { return FCalib.CalcLongitude(x, y, valid); }
-    double CalcLongitude(TPoint APoint, bool& valid) const { return FCalib.CalcLongitude(APoint, valid); }
-    /// @}
-    /// The image pixel (rounded) showing (Lat, Long) in degrees; false, and pixel
-    /// 0, 0, when the calibration cannot tell.
+    /// \copydoc TMapCalibration::RecalcCalibration()
+    void RecalcCalibration() { Calibration().RecalcCalibration(); }
+    /// \copydoc TMapCalibration::CalcLatitude(int,int,bool&) const
+    double CalcLatitude(int x, int y, bool& valid) const { return Calibration().CalcLatitude(x, y, valid); }
+    /// \copydoc TMapCalibration::CalcLatitude(TPoint,bool&) const
+    double CalcLatitude(TPoint APoint, bool& valid) const { return Calibration().CalcLatitude(APoint, valid); }
+    /// \copydoc TMapCalibration::CalcLongitude(int,int,bool&) const
+    double CalcLongitude(int x, int y, bool& valid) const { return Calibration().CalcLongitude(x, y, valid); }
+    /// \copydoc TMapCalibration::CalcLongitude(TPoint,bool&) const
+    double CalcLongitude(TPoint APoint, bool& valid) const { return Calibration().CalcLongitude(APoint, valid); }
+    /// \copydoc TMapCalibration::CalcPixelCoords(double,double,int&,int&) const
     bool CalcPixelCoords(double Lat, double Long, int& x, int& y) const {
-        return FCalib.CalcPixelCoords(Lat, Long, x, y);
+        return Calibration().CalcPixelCoords(Lat, Long, x, y);
     }
-    /// cmUTM only: the image pixel of Northing, Easting in metres of the data's
-    /// zone; false, and pixel 0, 0, for any other model.
+    /// \copydoc TMapCalibration::CalcPixelCoordsUTM
     bool CalcPixelCoordsUTM(double Northing, double Easting, int& x, int& y) const {
-        return FCalib.CalcPixelCoordsUTM(Northing, Easting, x, y);
+        return Calibration().CalcPixelCoordsUTM(Northing, Easting, x, y);
     }
-    /// The image row where the UTM grid line of constant Northing (metres) crosses
-    /// column x; 0 when the fit is degenerate.
-    int CalcUTMyFromNorthingX(double Northing, int x) const { return FCalib.CalcUTMyFromNorthingX(Northing, x); }
-    /// The image column where the UTM grid line of constant Easting (metres)
-    /// crosses row y; 0 when the fit is degenerate.
-    int CalcUTMxFromEastingY(double Easting, int y) const { return FCalib.CalcUTMxFromEastingY(Easting, y); }
-    /// True when (Latit, Longit) in degrees lies strictly inside the map's corners.
-    bool IsPositionWithinMap(double Latit, double Longit) const { return FCalib.IsPositionWithinMap(Latit, Longit); }
-    /// Recomputes the corner positions and the resolution (metres per image pixel) from the image size.
-    void CalcExtentsAndResolution() { FCalib.CalcExtentsAndResolution(); }
-    /// A graticule point of cmParabolicIp at image pixel (PixPosX, PixPosY) on the
-    /// meridian or parallel LineValue (degrees); refits and repaints. False when
-    /// the lines or the line's points are full; raises EZYLGeoMapError for
-    /// another model or a non-finite value.
+    /// \copydoc TMapCalibration::CalcUTMyFromNorthingX
+    int CalcUTMyFromNorthingX(double Northing, int x) const { return Calibration().CalcUTMyFromNorthingX(Northing, x); }
+    /// \copydoc TMapCalibration::CalcUTMxFromEastingY
+    int CalcUTMxFromEastingY(double Easting, int y) const { return Calibration().CalcUTMxFromEastingY(Easting, y); }
+    /// \copydoc TMapCalibration::IsPositionWithinMap
+    bool IsPositionWithinMap(double Latit, double Longit) const {
+        return Calibration().IsPositionWithinMap(Latit, Longit);
+    }
+    /// \copydoc TMapCalibration::CalcExtentsAndResolution
+    void CalcExtentsAndResolution() { Calibration().CalcExtentsAndResolution(); }
+    /// \copydoc TMapCalibration::AddCalibPoint(TGratLineKind,double,int,int)
     bool AddCalibPoint(TGratLineKind GratLineKind, double LineValue, int PixPosX, int PixPosY) {
-        return FCalib.AddCalibPoint(GratLineKind, LineValue, PixPosX, PixPosY);
+        return Calibration().AddCalibPoint(GratLineKind, LineValue, PixPosX, PixPosY);
     }
-    /// A reference point at (Latit, Longit) in degrees shown at the image pixel,
-    /// for cmBiquadraticPn, cmConicConformal, cmMillerCylindrical and cmEquiRect;
-    /// refits and repaints. False when the points
-    /// are full; raises EZYLGeoMapError for another model or non-finite coordinates.
+    /// \copydoc TMapCalibration::AddCalibPoint(double,double,int,int)
     bool AddCalibPoint(double Latit, double Longit, int PixPosX, int PixPosY) {
-        return FCalib.AddCalibPoint(Latit, Longit, PixPosX, PixPosY);
+        return Calibration().AddCalibPoint(Latit, Longit, PixPosX, PixPosY);
     }
-    /// A UTM reference point (metres) of cmUTM; Zone and Hemisphere must be those
-    /// of the data, else EZYLGeoMapError, as for another model or non-finite
-    /// coordinates. False when the points are full; refits and repaints.
+    /// \copydoc TMapCalibration::AddCalibPoint(double,double,int,THemisphere,int,int)
     bool AddCalibPoint(double Northing, double Easting, int Zone, THemisphere Hemisphere, int PixPosX, int PixPosY) {
-        return FCalib.AddCalibPoint(Northing, Easting, Zone, Hemisphere, PixPosX, PixPosY);
+        return Calibration().AddCalibPoint(Northing, Easting, Zone, Hemisphere, PixPosX, PixPosY);
     }
-    /// Removes the graticule point at exactly the image pixel from line LineValue,
-    /// refits and repaints; false when there is none. Raises EZYLGeoMapError for
-    /// another model than cmParabolicIp.
+    /// \copydoc TMapCalibration::RemoveCalibPoint(TGratLineKind,double,int,int)
     bool RemoveCalibPoint(TGratLineKind GratLineKind, double LineValue, int PixPosX, int PixPosY) {
-        return FCalib.RemoveCalibPoint(GratLineKind, LineValue, PixPosX, PixPosY);
+        return Calibration().RemoveCalibPoint(GratLineKind, LineValue, PixPosX, PixPosY);
     }
-    /// Removes the calibration point nearest to the image pixel, remembering it
-    /// for RestoreLastDeletedCalPoint; refits and repaints. False without a point
-    /// or with cmUndefined.
-    bool RemoveCalibPoint(int PixPosX, int PixPosY) { return FCalib.RemoveCalibPoint(PixPosX, PixPosY); }
-    /// Adds back the point removed last by position, once, when the model still
-    /// suits it; may raise as AddCalibPoint.
-    void RestoreLastDeletedCalPoint() { FCalib.RestoreLastDeletedCalPoint(); }
-    /// Root mean square pixel error of the point models in x and y, image pixels;
-    /// 0 for the other models and without points.
-    void CalibQuality(double& QualX, double& QualY) const { FCalib.CalibQuality(QualX, QualY); }
+    /// \copydoc TMapCalibration::RemoveCalibPoint(int,int)
+    bool RemoveCalibPoint(int PixPosX, int PixPosY) { return Calibration().RemoveCalibPoint(PixPosX, PixPosY); }
+    /// \copydoc TMapCalibration::RestoreLastDeletedCalPoint
+    void RestoreLastDeletedCalPoint() { Calibration().RestoreLastDeletedCalPoint(); }
+    /// \copydoc TMapCalibration::CalibQuality
+    void CalibQuality(double& QualX, double& QualY) const { Calibration().CalibQuality(QualX, QualY); }
 
     // --- landmarks (forwarded; the changes repaint)
     /// @{
     /// The landmarks, for what the calls below do not cover; their changes repaint the map.
-    TLandMarkStore& LandMarks() { return FLandMarks; }
-    const TLandMarkStore& LandMarks() const { return FLandMarks; }
+    TLandMarkStore& LandMarks();
+    const TLandMarkStore& LandMarks() const;
     /// @}
     /// Number of landmarks, N; indexes run 1..N.
-    int NumLandMarks() const { return FLandMarks.NumLandMarks(); }
+    int NumLandMarks() const { return LandMarks().NumLandMarks(); }
     /// Adds a landmark as TLandMarkStore::AddLandMark does (position in degrees),
     /// unless OnLandMarkAction vetoes it; then repaints.
     template <typename... Args>
     void AddLandMark(Args&&... args) {
-        FLandMarks.AddLandMark(std::forward<Args>(args)...);
+        LandMarks().AddLandMark(std::forward<Args>(args)...);
     }
     /// Index of the landmark of the class (-1: every class) nearest to (Lat, Long)
     /// in degrees; 0 when none.
     int FindLandMark(double Lat, double Long, int ClassFlag) const {
-        return FLandMarks.FindLandMark(Lat, Long, ClassFlag);
+        return LandMarks().FindLandMark(Lat, Long, ClassFlag);
     }
     /// Removes landmarks as TLandMarkStore::RemoveLandMark does (the nearest,
     /// those within a radius in degrees or a rectangle, or one by index), each
     /// unless OnLandMarkAction vetoes it; returns what that returns.
     template <typename... Args>
     int RemoveLandMark(Args&&... args) {
-        return FLandMarks.RemoveLandMark(std::forward<Args>(args)...);
+        return LandMarks().RemoveLandMark(std::forward<Args>(args)...);
     }
     /// Removes landmark N unless vetoed.
-    void RemoveLastLandMark() { FLandMarks.RemoveLastLandMark(); }
+    void RemoveLastLandMark() { LandMarks().RemoveLastLandMark(); }
     /// Removes every landmark of the class drawn closer than Radius control pixels
     /// to control pixel At; returns the number removed.
     int RemoveLandMarksNear(const TPoint& At, int ClassFlag, double Radius);
     /// Removes every landmark of exactly that class that OnLandMarkAction allows.
-    void RemoveAllLandMarks(std::uint8_t ClassFlag) { FLandMarks.RemoveAllLandMarks(ClassFlag); }
+    void RemoveAllLandMarks(std::uint8_t ClassFlag) { LandMarks().RemoveAllLandMarks(ClassFlag); }
     /// Empties the list without asking OnLandMarkAction; the highlight index stays.
-    void RemoveAllLandMarks() { FLandMarks.RemoveAllLandMarks(); }
+    void RemoveAllLandMarks() { LandMarks().RemoveAllLandMarks(); }
     /// A copy of landmark Index; an empty landmark for an index outside 1..N.
-    TLandMark GetLandMarkData(int Index) const { return FLandMarks.GetLandMarkData(Index); }
+    TLandMark GetLandMarkData(int Index) const { return LandMarks().GetLandMarkData(Index); }
     /// Replaces landmark Index and repaints; nothing outside 1..N. No veto.
-    void SetLandMarkData(int Index, const TLandMark& LandMark) { FLandMarks.SetLandMarkData(Index, LandMark); }
+    void SetLandMarkData(int Index, const TLandMark& LandMark) { LandMarks().SetLandMarkData(Index, LandMark); }
     /// The template of AddLandMark, changed in place.
-    TLandMark& LandMarkDefault() { return FLandMarks.LandMarkDefault(); }
+    TLandMark& LandMarkDefault() { return LandMarks().LandMarkDefault(); }
     /// @{
     /// Whether landmarks of Class are drawn (all are at first); setting repaints.
-    bool GetClassVisibility(std::uint8_t Class) const { return FLandMarks.GetClassVisibility(Class); }
-    void SetClassVisibility(std::uint8_t Class, bool Value) { FLandMarks.SetClassVisibility(Class, Value); }
+    bool GetClassVisibility(std::uint8_t Class) const { return LandMarks().GetClassVisibility(Class); }
+    void SetClassVisibility(std::uint8_t Class, bool Value) { LandMarks().SetClassVisibility(Class, Value); }
     /// @}
     /// @{
     /// Index of the highlighted landmark, 0 for none; setting an index outside
     /// 0..N highlights none, and repaints when it changes.
-    int HighLightLandMark() const { return FLandMarks.HighLightLandMark(); }
-    void SetHighLM(int Index) { FLandMarks.SetHighLM(Index); }
+    int HighLightLandMark() const { return LandMarks().HighLightLandMark(); }
+    void SetHighLM(int Index) { LandMarks().SetHighLM(Index); }
     /// @}
     /// Sets the highlight's line and fill colours and whether it is drawn without fill; repaints.
     void SetHighLightProperties(TColor ColorFG, TColor ColorBG, bool Transparent) {
-        FLandMarks.SetHighLightProperties(ColorFG, ColorBG, Transparent);
+        LandMarks().SetHighLightProperties(ColorFG, ColorBG, Transparent);
     }
     /// @{
     /// Above this many landmarks only a random share of them is drawn; the
     /// setter ignores values up to 1000 and repaints when it changes.
-    int LMRandomDisplayThreshold() const { return FLandMarks.LMRandomDisplayThreshold(); }
-    void SetRandSampleLimit(int Value) { FLandMarks.SetRandSampleLimit(Value); }
+    int LMRandomDisplayThreshold() const { return LandMarks().LMRandomDisplayThreshold(); }
+    void SetRandSampleLimit(int Value) { LandMarks().SetRandSampleLimit(Value); }
     /// @}
 
     // --- mouse trace
     /// Empties the mouse trace; no repaint.
-    void ClearMouseTrace() { FTrace.Count = 0; }
+    void ClearMouseTrace();
     /// Draws the trace segments onto a canvas in the current view, restoring its pen and brush.
     void DrawMouseTrace(TCanvas& Canvas) const;
 
     // --- events
     /// After each zoom or pan by mouse, wheel, pinch or key.
-    void SetOnZoomPan(TZoomPanEvent Handler) { FOnZoomPan = std::move(Handler); }
+    void SetOnZoomPan(TZoomPanEvent Handler);
     /// When a selection rectangle (maSelectRect) is released.
-    void SetOnSelectRect(TSelectRectEvent Handler) { FOnSelectRect = std::move(Handler); }
+    void SetOnSelectRect(TSelectRectEvent Handler);
     /// At the left press that starts a rubber band or a selection rectangle.
-    void SetOnBeginRubberBand(TOnRubberBandActionEvent Handler) { FOnBeginRubberBand = std::move(Handler); }
+    void SetOnBeginRubberBand(TOnRubberBandActionEvent Handler);
     /// At a left press with Ctrl that continues the rubber band from there.
-    void SetOnContinueRubberBand(TOnRubberBandActionEvent Handler) { FOnContRubberBand = std::move(Handler); }
+    void SetOnContinueRubberBand(TOnRubberBandActionEvent Handler);
     /// At the left press that ends the rubber band.
-    void SetOnEndRubberBand(TOnRubberBandActionEvent Handler) { FOnEndRubberBand = std::move(Handler); }
+    void SetOnEndRubberBand(TOnRubberBandActionEvent Handler);
     /// Progress of decoding a map image file, and of writing one in SaveMap.
-    void SetOnDataLoading(TImageProgressEvent Handler) { FOnDataLoading = std::move(Handler); }
+    void SetOnDataLoading(TImageProgressEvent Handler);
     /// While composing, after the map image and before the overlays and landmarks,
     /// in the view composed (the control's own, or that of an export or print).
-    void SetOnBeforeRenderData(TRenderEvent Handler) { FHooks.OnBeforeRenderData = std::move(Handler); }
+    void SetOnBeforeRenderData(TRenderEvent Handler);
     /// While composing, after the landmarks and before highlight, scale bar and north arrow.
-    void SetOnDataRendered(TRenderEvent Handler) { FHooks.OnDataRendered = std::move(Handler); }
+    void SetOnDataRendered(TRenderEvent Handler);
     /// While composing, for each landmark to draw; Handled true draws nothing of the map's own.
-    void SetOnDrawLandmark(TDrawLandMarkEvent Handler) { FHooks.OnDrawLandmark = std::move(Handler); }
+    void SetOnDrawLandmark(TDrawLandMarkEvent Handler);
     /// Before a map image file is loaded; it may replace the name.
-    void SetOnMapImageRequest(TMapImgRequestEvent Handler) { FOnMapImgRequest = std::move(Handler); }
+    void SetOnMapImageRequest(TMapImgRequestEvent Handler);
     /// Before a landmark is added or removed; leaving Allowed false vetoes it.
-    void SetOnLandMarkAction(TLandMarkActionEvent Handler) { FOnLandMarkAction = std::move(Handler); }
+    void SetOnLandMarkAction(TLandMarkActionEvent Handler);
 
 Q_SIGNALS:
     /// After OnZoomPan.
     void zoomPan();
+    /// The view (top-left pixel, magnification or control size) changed, whoever
+    /// changed it: code, keys, mouse, wheel, pinch or a resize; once per change,
+    /// not for a set that changes nothing. Emitted while the change is shown, so
+    /// a slot deletes the map with deleteLater. So are the four below.
+    void viewChanged();
+    /// The magnification changed (with viewChanged).
+    void magnificationChanged(double Magnification);
+    /// The top-left image pixel changed (with viewChanged).
+    void topLeftChanged(QPoint TopLeft);
+    /// The calibration model changed, as the ordinal of TCalibModel.
+    void calibModelChanged(int CalibModel);
+    /// ShowGraticule changed, as the ordinal of TShowGrat.
+    void showGraticuleChanged(int ShowGraticule);
     /// After OnSelectRect, with its values.
     void selectRect(int Kind, double V1, double V2, double V3, double V4);
     /// After OnBeginRubberBand; Point in image pixels.
@@ -764,7 +739,7 @@ public:
     /// How many landmarks of the set read last were passed over because they
     /// cannot be (see ReadLandMarkSet): a position that is not a number or
     /// lies beyond the poles, a class outside 0..255. 0 before any read.
-    int LandMarksSkipped() const { return FLandMarksSkipped; }
+    int LandMarksSkipped() const;
     /// Writes the landmarks as set DataID at the current position of a text file
     /// open for writing; WriteHeader puts the xml declaration first. Failures
     /// raise EInOutError.
@@ -816,21 +791,6 @@ public:
     /// or when memory runs out.
     QImage RenderMapWindow(const TPoint& TopLeft, double Mag, int W, int H) const;
 
-private:
-    bool ReadCalDataIntern(TXmlSource& Source, const std::string& DataID, const std::string& CalFileName);
-    QImage DecodeMapImageFile(const std::string& FileName, const std::string& CallerName);
-    // The picture of the image file Value names once OnMapImageRequest had its
-    // say; Found false when no such file exists. False when a handler deleted
-    // the map. Raises as DecodeMapImageFile.
-    bool ReadMapImageFile(const std::string& Value, QImage& Picture, bool& Found);
-    void ReplaceLandMarks(const std::vector<TLandMark>& LandMarks);
-    // Metres per image pixel for printing at a scale; 0 when the map has none.
-    double PrintResolution();
-    // The window of ImagePixelsWide x ImagePixelsHigh image pixels from TopLeft,
-    // printed PrintedW x PrintedH tenths of a millimetre large at (PosHoriz, PosVert).
-    void DrawMapWindow(QPainter& Printer, const TPoint& TopLeft, double ImagePixelsWide, double ImagePixelsHigh,
-                       double PrintedW, double PrintedH, int PosHoriz, int PosVert);
-
 public:
     // ==== end of map images and files ====================================
 
@@ -844,22 +804,22 @@ public:
     /// Ends a waiting MouseBox with false.
     void MouseBoxAbort();
     /// How far a MouseBox request has come.
-    TMouseBoxState MouseBoxState() const { return FDrag.BoxState; }
+    TMouseBoxState MouseBoxState() const;
     /// The 1-based trace point as longitude (X) and latitude (Y); Flags all set
     /// when the index is out of range or the point cannot be converted.
     TColoredPoint GetMTracePoint(int Index) const;
     /// GetMTracePoint(Index).
     TColoredPoint MouseTrace(int Index) const { return GetMTracePoint(Index); }
     /// The host's press handler, run after the control's own work.
-    void SetOnMouseDown(TMouseEvent Handler) { FOnMouseDown = std::move(Handler); }
+    void SetOnMouseDown(TMouseEvent Handler);
     /// The host's move handler, run after the control's own work.
-    void SetOnMouseMove(TMouseMoveEvent Handler) { FOnMouseMove = std::move(Handler); }
+    void SetOnMouseMove(TMouseMoveEvent Handler);
     /// The host's release handler, run before the control's own work.
-    void SetOnMouseUp(TMouseEvent Handler) { FOnMouseUp = std::move(Handler); }
+    void SetOnMouseUp(TMouseEvent Handler);
     /// At a left release inside the control that ends a single press, before OnMouseUp.
-    void SetOnClick(TNotifyEvent Handler) { FOnClick = std::move(Handler); }
+    void SetOnClick(TNotifyEvent Handler);
     /// At the second press of a left double click, before OnMouseDown (with ssDouble).
-    void SetOnDblClick(TNotifyEvent Handler) { FOnDblClick = std::move(Handler); }
+    void SetOnDblClick(TNotifyEvent Handler);
 
 protected:
     /// A press at X, Y in control pixels: records the last click, serves a
@@ -879,33 +839,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* Event) override;
     /// @}
 
-private:
-    // What paintEvent shows: AuxBmp, or its copy with the rubber shapes XOR-drawn
-    // on it while no Paint has replaced AuxBmp since.
-    const QImage& ScreenPicture() const;
-    void DrawFeedback(const std::function<void(TCanvas&)>& Draw);
-    void RedrawActiveShapes(TCanvas& Canvas) const;
-    void XorRectangles(std::initializer_list<TRect> Rects, TPenStyle Style);
-    void XorLines(std::initializer_list<TRect> Lines);  // Left, Top to Right, Bottom
-    void SetMouseBoxState(TMouseBoxState Value);
-    // One object per mouse action, each with press, move and release (geomap_mouse.cpp).
-    class TMouseTool;
-    class TDragTool;
-    class TRubberBandTool;
-    class TZoomBoxTool;
-    class TSelectRectTool;
-    class TTraceTool;
-    // The tool of the current MouseAction; one that does nothing for the others.
-    const TMouseTool& MouseTool() const;
-
-    TMouseEvent FOnMouseDown, FOnMouseUp;
-    TMouseMoveEvent FOnMouseMove;
-    TNotifyEvent FOnClick, FOnDblClick;
-    bool FClickPending = false;
-    QEventLoop* FMouseBoxLoop = nullptr;
-    QImage FScreenBmp;
-    qint64 FScreenKey = 0;  // AuxBmp.cacheKey() when FScreenBmp was copied from it
-
 public:
     // ==== end of mouse interaction ======================================
 
@@ -922,8 +855,8 @@ public:
     static constexpr int ZoomRestMs = 400;
     /// @{
     /// Wheel and pinch zoom the map (on by default). Off: wheel and pinch are left to the parent widget.
-    bool WheelZoom() const { return FKeys.WheelZoom; }
-    void SetWheelZoom(bool Value) { FKeys.WheelZoom = Value; }
+    bool WheelZoom() const;
+    void SetWheelZoom(bool Value);
     /// @}
     /// The zoom step hook, for the control that holds the map (an atlas changes maps
     /// here), not a host event: asked before each zoom step of the wheel, a pinch or a
@@ -932,7 +865,7 @@ public:
     /// its own (zoom history, OnZoomPan). It may delete the map.
     using TZoomStepHook = std::function<bool(double Magnify, QPointF At)>;
     /// Sets the zoom step hook; an empty function removes it.
-    void SetZoomStepHook(TZoomStepHook Hook) { FKeys.StepHook = std::move(Hook); }
+    void SetZoomStepHook(TZoomStepHook Hook);
 
 protected:
     /// The touchpad pinch, which has no handler of its own; true when it took the event.
@@ -946,29 +879,6 @@ protected:
     void keyPressEvent(QKeyEvent* Event) override;
     /// Stores the view in the zoom history once the steps have rested.
     void timerEvent(QTimerEvent* Event) override;
-
-private:
-    void AddZoomUnits(double Units, QPointF At);
-    // Steps > 0 zoom in, < 0 out; the image point under control point At stays there.
-    void ZoomStepsAt(int Steps, QPointF At);
-    void PanByKey(double Right, double Down);  // fractions of the control
-    void GoBackInZoomHistory();
-    void RestartZoomRest();
-    void StoreRestedView();
-    void DrawFocusFrame(QPainter& P);
-    struct TKeyState {
-        bool WheelZoom = true;
-        double Units = 0;  // the part of a step not zoomed yet, signed
-        // The image point kept under At while the view is still the one the
-        // last step made; anything else moving the view drops it.
-        QPointF At;
-        double AnchorX = 0, AnchorY = 0;
-        std::optional<TMapViewport> StepView;
-        TZoomStepHook StepHook;
-        int RestTimer = 0;  // while a rest is pending
-        int HistoryIx = 0;  // the zoom history entry Backspace went to last
-    };
-    TKeyState FKeys;
 
 public:
     // ==== end of wheel, pinch and keys ==================================
@@ -990,154 +900,55 @@ protected:
     void showEvent(QShowEvent* Event) override;
 
 private:
-    // GrafBmp takes the picture after the size check; then name, size, AuxBmp and
-    // FTopLeft follow as for a newly loaded image, and the map repaints.
-    void TakeMapImage(const QImage& Picture, const std::string& Name);
-    // Raises the size message when Width x Height exceeds MaxMapImagePixels.
-    void CheckMapImageSize(int Width, int Height) const { zylcarto::CheckMapImageSize(Width, Height, Name()); }
-
-    // Suppresses painting for its lifetime and restores the previous setting on
-    // every way out, without repainting.
-    class TPaintSuppression {
-    public:
-        explicit TPaintSuppression(TGeoMap& Map) : FMap(&Map), FWas(Map.FSuppressPaint) { FMap->FSuppressPaint = true; }
-        // A host's handler may have destroyed the map meanwhile.
-        ~TPaintSuppression() {
-            if (FMap) FMap->FSuppressPaint = FWas;
-        }
-        TPaintSuppression(const TPaintSuppression&) = delete;
-        TPaintSuppression& operator=(const TPaintSuppression&) = delete;
-
-    private:
-        QPointer<TGeoMap> FMap;
-        bool FWas;
-    };
-
-    // Whether a property or a connected slot takes the event.
-    template <typename Handler, typename Signal>
-    bool Handles(const Handler& Property, Signal Sig) const {
-        return Property || isSignalConnected(QMetaMethod::fromSignal(Sig));
-    }
-
-    bool IsShownState() const;
-    // The view with the control's current size.
-    TMapViewport Viewport() const;
-    // The map as the renderer sees it, with the control's own cache use, trace and frame.
-    TMapScene Scene() const;
-    // The same for a window other than the control's (export and printing).
-    TMapScene WindowScene() const;
-    int ZoomSlot(int Index) const;
-    // Sets the fitting view without painting; remembered while the control is not shown.
-    void FitView();
-    // Integer properties for hosts that set enumerations by ordinal.
-    int CalibModelOrdinal() const { return static_cast<int>(CalibModel()); }
+    Q_DECLARE_PRIVATE(TGeoMap)
+    // Integer and string forms of properties for form designers and loaders.
+    int CalibModelOrdinal() const;
     void SetCalibModelOrdinal(int Value);
-    int FrameStyleOrdinal() const { return static_cast<int>(FLook.FrameStyle); }
+    int FrameStyleOrdinal() const;
     void SetFrameStyleOrdinal(int Value);
-    int UTMHemisphereOrdinal() const { return static_cast<int>(GetUTMHemisphere()); }
+    int UTMHemisphereOrdinal() const;
     void SetUTMHemisphereOrdinal(int Value);
-    int MouseActionOrdinal() const { return static_cast<int>(FMouseAction); }
+    int MouseActionOrdinal() const;
     void SetMouseActionOrdinal(int Value);
-    int ShowGraticuleOrdinal() const { return static_cast<int>(FLook.ShowGrat); }
+    int ShowGraticuleOrdinal() const;
     void SetShowGraticuleOrdinal(int Value);
-    QString EmptyMsgQ() const { return QString::fromStdString(FLook.EmptyMsg); }
-    void SetEmptyMsgQ(const QString& Value) { SetEmptyMsg(Value.toStdString()); }
+    QPoint TopLeftQ() const;
+    void SetTopLeftQ(const QPoint& Value);
+    QString EmptyMsgQ() const;
+    void SetEmptyMsgQ(const QString& Value);
     // The property side of the state (geomap_state.cpp): what a restored value does depends on it.
-    QString CalibDataFileQ() const { return QString::fromStdString(CalibDataFile()); }
+    QString CalibDataFileQ() const;
     void SetCalibDataFileQ(const QString& Value);
-    QString MapImgFileQ() const { return QString::fromStdString(FMapImgName); }
+    QString MapImgFileQ() const;
     void SetMapImgFileQ(const QString& Value);
     void SetUTMZoneProperty(int Value);
-    bool PaintHeld() const { return FSuppressPaint || FState.Loading(); }
-    std::string PlaceholderText() const;
     // The values of a newly made map, for the properties' resets.
-    void ResetCalibDataFile() { SetCalibDataFileQ({}); }
-    void ResetMapImgFile() { SetMapImgFileQ({}); }
-    void ResetAllowPan() { SetAllowPan(true); }
-    void ResetAntiAlias() { SetAntiAlias(TMapAppearance{}.AntiAlias); }
-    void ResetCalibModel() { SetCalibModelOrdinal(static_cast<int>(cmUndefined)); }
-    void ResetCacheMagLimit() { SetCacheMagLimit(DefaultCacheMagLimit); }
-    void ResetColorBackGnd() { SetColorBakGnd(TMapAppearance{}.ColorBakGnd); }
-    void ResetColorGraticule() { SetColorGratLine(TMapAppearance{}.ColorGratLine); }
-    void ResetColorCalibPoints() { SetColorGratPoints(TMapAppearance{}.ColorGratPoints); }
-    void ResetColorFrame() { SetColorFrame(TMapAppearance{}.FrameColor); }
-    void ResetConfinePan() { SetConfinePan(true); }
-    void ResetEmptyMsg() { SetEmptyMsg(TMapAppearance{}.EmptyMsg); }
-    void ResetFrameStyle() { SetFrameStyle(TMapAppearance{}.FrameStyle); }
-    void ResetGratLineDist() { SetGratLineDist(TMapAppearance{}.GratLineDist); }
-    void ResetUTMGridDist() { SetUTMGridDist(TMapAppearance{}.UTMGridDist); }
-    void ResetUTMHemisphere() { SetUTMHemisphereOrdinal(static_cast<int>(hemiNorth)); }
-    void ResetMouseAction() { FMouseAction = maPan; }
-    void ResetMouseTraceColor() { FTrace.Color = TTraceState{}.Color; }
-    void ResetMouseTraceInvert() { FTrace.Invert = TTraceState{}.Invert; }
-    void ResetShowGraticule() { SetShowGrat(TMapAppearance{}.ShowGrat); }
-    void ResetRandSampleLimit() { SetRandSampleLimit(TLandMarkStore::DefaultRandSampleLimit); }
-    void ResetShowScaleBar() { SetShowScaleBar(TMapAppearance{}.ShowScaleBar); }
-    void ResetShowNorthArrow() { SetShowNorthArrow(TMapAppearance{}.ShowNorthArrow); }
-    void ResetWheelZoom() { SetWheelZoom(TKeyState{}.WheelZoom); }
+    void ResetCalibDataFile();
+    void ResetMapImgFile();
+    void ResetAllowPan();
+    void ResetAntiAlias();
+    void ResetCalibModel();
+    void ResetCacheMagLimit();
+    void ResetColorBackGnd();
+    void ResetColorGraticule();
+    void ResetColorCalibPoints();
+    void ResetColorFrame();
+    void ResetConfinePan();
+    void ResetEmptyMsg();
+    void ResetFrameStyle();
+    void ResetGratLineDist();
+    void ResetUTMGridDist();
+    void ResetUTMHemisphere();
+    void ResetMouseAction();
+    void ResetMouseTraceColor();
+    void ResetMouseTraceInvert();
+    void ResetShowGraticule();
+    void ResetRandSampleLimit();
+    void ResetShowScaleBar();
+    void ResetShowNorthArrow();
+    void ResetWheelZoom();
 
-    // The state, grouped by concern. Tests reach it through TGeoMapTestAccess.
-    // Mouse drags and requests: anchors and corners in control pixels, the
-    // last press and move in image pixels.
-    struct TDragState {
-        bool LButtonWasDown = false;
-        TZoomState ZoomState = zsIdle;
-        TMouseBoxState BoxState = mbsIdle;
-        int BoxX1 = 0, BoxX2 = 0, BoxY1 = 0, BoxY2 = 0;
-        int OldCornerX = 0, OldCornerY = 0, AnchorX = 0, AnchorY = 0;  // boxes and rectangles
-        bool RubberBandOn = false, SelectRectOn = false;
-        int BandAnchorX = 0, BandAnchorY = 0, BandOldX = 0, BandOldY = 0;
-        int TopLeftXAnchor = 0, TopLeftYAnchor = 0;
-        int MouseAnchorX = 0, MouseAnchorY = 0;
-        int LastClickX = 0, LastClickY = 0;
-        int LastMoveX = 0, LastMoveY = 0;
-    };
-    struct TTraceState {
-        std::vector<TColoredPoint> Points;  // MaxMouseTracePoints entries, Count used
-        int Count = 0;
-        TColor Color = 0xFFFFFF;
-        bool Invert = true;
-    };
-    struct TZoomHistoryState {
-        std::array<TgmZoomStackEntry, ZoomStackSize> Slots{};  // slot s is Slots[s - 1]
-        int Next = 1;
-    };
-
-    // Appearance and view.
-    TMapAppearance FLook;
-    std::string FGridCRS;  // FLook.GridCrs as it was given
-    TMapViewport FView;    // its size is the control's, filled in by Viewport()
-    // The view a ZoomFitPage set before the control was shown; refitted at the show unless changed since.
-    std::optional<TMapViewport> FPendingFit;
-    bool FSuppressPaint = false;
-    TComponentState FState;  // designing, loading
-    bool FConfinePan = true;
-    TMouseActMode FMouseAction = maPan;
-    // Image, cache and composed picture (ViewImageFormat).
-    QImage AuxBmp;
-    mutable TImageCache FCache;  // rebuilt by composing, which changes nothing else
-    std::string FMapImgName;
-    int FMapImgWidth = 0, FMapImgHeight = 0;
-    // Calibration and landmarks, owned here.
-    TMapCalibration FCalib;  // model, data, fits, restore state, calibration file name
-    TLandMarkStore FLandMarks;
-    int FLandMarksSkipped = 0;
-    // Interaction.
-    TDragState FDrag;
-    TTraceState FTrace;
-    TZoomHistoryState FZoom;
-    // Event handlers (not copied by Assign).
-    TMapHooks FHooks;
-    // What the renderer calls: FHooks, then the signals; the plain set lacks the
-    // landmark hook, so that the renderer may read ahead when nobody draws landmarks.
-    TMapHooks FRelayHooks, FRelayHooksPlain;
-    TLandMarkActionEvent FOnLandMarkAction;
-    TZoomPanEvent FOnZoomPan;
-    TSelectRectEvent FOnSelectRect;
-    TOnRubberBandActionEvent FOnBeginRubberBand, FOnContRubberBand, FOnEndRubberBand;
-    TImageProgressEvent FOnDataLoading;
-    TMapImgRequestEvent FOnMapImgRequest;
-    QImage GrafBmp;  // the map image at full resolution, in ViewImageFormat
+    const std::unique_ptr<TGeoMapPrivate> d_ptr;
 };
 
 }  // namespace zylcarto

@@ -4,7 +4,8 @@
 
 #include "zylcarto/geomap/calibration/calib_xml.h"
 #include "zylcarto/geomap/view/file_lookup.h"
-#include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/geomap/calibration/xml_source.h"
+#include "zylcarto/geomap/view/geomap_p.h"
 #include "zylcarto/geomap/view/map_loading.h"
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/strings.h"
@@ -12,9 +13,10 @@
 namespace zylcarto {
 
 void TGeoMap::WriteCalDataToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::string& DataID) {
-    FCalib.CalcExtentsAndResolution();
-    FCalib.CalibData().MapFName = FMapImgName;
-    WriteRawCalDataToOpenXMLFile(F, WriteHeader, DataID, FCalib.CalibData(), FCalib.CalibModel());
+    Q_D(TGeoMap);
+    d->FCalib.CalcExtentsAndResolution();
+    d->FCalib.CalibData().MapFName = d->FMapImgName;
+    WriteRawCalDataToOpenXMLFile(F, WriteHeader, DataID, d->FCalib.CalibData(), d->FCalib.CalibModel());
 }
 
 void TGeoMap::SaveCalDataAsXML(const std::string& FileName, const std::string& DataID) {
@@ -25,9 +27,10 @@ void TGeoMap::SaveCalDataAsXML(const std::string& FileName, const std::string& D
 }
 
 void TGeoMap::SaveCalDataAsXML(TMemoryStream& OutStream, const std::string& DataID) {
-    FCalib.CalcExtentsAndResolution();
-    FCalib.CalibData().MapFName = FMapImgName;
-    WriteCalDataToStream(OutStream, DataID, FCalib.CalibData(), FCalib.CalibModel());
+    Q_D(TGeoMap);
+    d->FCalib.CalcExtentsAndResolution();
+    d->FCalib.CalibData().MapFName = d->FMapImgName;
+    WriteCalDataToStream(OutStream, DataID, d->FCalib.CalibData(), d->FCalib.CalibModel());
 }
 
 void ReadMapCalibration(TXmlSource& Source, const TCalibSetHeader& Header, TMapCalibration& Calib,
@@ -53,15 +56,16 @@ void FitReadCalibration(TMapCalibration& Calib) {
     }
 }
 
-bool TGeoMap::ReadCalDataIntern(TXmlSource& Source, const std::string& DataID, const std::string& CalFileName) {
+bool TGeoMapPrivate::ReadCalDataIntern(TXmlSource& Source, const std::string& DataID, const std::string& CalFileName) {
+    Q_Q(TGeoMap);
     TCalibSetHeader header;
     if (!FindCalibSet(Source, DataID, header)) return false;
     // Read aside, and taken together with its image: a data set that raises or
     // names a missing or broken image leaves the map shown as it was.
-    TMapCalibration read(Name());
+    TMapCalibration read(q->Name());
     read.Assign(FCalib);
     read.SetMapImageSize(FMapImgWidth, FMapImgHeight);
-    ReadMapCalibration(Source, header, read, Name());
+    ReadMapCalibration(Source, header, read, q->Name());
     std::string imageName = read.CalibData().MapFName;
     // The calibration of a picture set in memory names no file; it is taken for the picture shown.
     if (imageName == "$unknown$") imageName.clear();
@@ -73,23 +77,24 @@ bool TGeoMap::ReadCalDataIntern(TXmlSource& Source, const std::string& DataID, c
         if (!ReadMapImageFile(imageName, picture, found)) return true;
         if (!found) return false;
     }
-    const bool Alive = SurvivesCall(this, [&] {
+    const bool Alive = SurvivesCall(q, [&] {
         // One repaint at the end instead of one per step; restored also when a step raises.
-        const TPaintSuppression hold(*this);
+        const TGeoMapPrivate::TPaintSuppression hold(*q);
         FCalib.Assign(read);
         if (!imageName.empty()) TakeMapImage(picture, imageName);
         FitReadCalibration(FCalib);
     });
     if (!Alive) return true;
-    Paint();
+    q->Paint();
     // Found and read: a map of the point-based models is loaded even though it
     // has no graticule lines to fit.
     return true;
 }
 
 bool TGeoMap::ReadCalDataFromOpenXMLFile(TTextFile& F, const std::string& DataID) {
+    Q_D(TGeoMap);
     TTextFileSource source(F);
-    return ReadCalDataIntern(source, DataID, F.FileName());
+    return d->ReadCalDataIntern(source, DataID, F.FileName());
 }
 
 bool TGeoMap::LoadCalDataFromXML(const std::string& FName, const std::string& DataID) {
@@ -101,19 +106,21 @@ bool TGeoMap::LoadCalDataFromXML(const std::string& FName, const std::string& Da
 }
 
 bool TGeoMap::LoadCalDataFromXML(TMemoryStream& InStream, const std::string& DataID) {
+    Q_D(TGeoMap);
     TStreamSource source(InStream);
-    return ReadCalDataIntern(source, DataID, "");
+    return d->ReadCalDataIntern(source, DataID, "");
 }
 
 void TGeoMap::SetCalDatName(const std::string& Value) {
+    Q_D(TGeoMap);
     std::error_code ec;
     if (std::filesystem::is_regular_file(Value, ec)) {
-        FCalib.StoreCalDatName(Value);
+        d->FCalib.StoreCalDatName(Value);
         if (!SurvivesCall(this, [&] { LoadCalDataFromXML(Value, ""); })) return;
     } else {
-        FMapImgName.clear();
-        FMapImgWidth = FMapImgHeight = 0;
-        FCalib.SetMapImageSize(0, 0);
+        d->FMapImgName.clear();
+        d->FMapImgWidth = d->FMapImgHeight = 0;
+        d->FCalib.SetMapImageSize(0, 0);
     }
     Paint();
 }

@@ -9,7 +9,7 @@
 #include "zylcarto/geomap/view/bmp_check.h"
 #include "zylcarto/geomap/view/file_lookup.h"
 #include "zylcarto/geomap/view/file_rename.h"
-#include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/geomap/view/geomap_p.h"
 #include "zylcarto/geomap/view/jpeg_codec.h"
 #include "zylcarto/geomap/view/map_loading.h"
 #include "zylcarto/geomap/view/map_grid.h"
@@ -79,70 +79,78 @@ QImage DecodeMapImageFile(const std::string& FileName, const std::string& Caller
     return fail("only JPEG (.jpg, .jpeg) and BMP (.bmp) files can be loaded");
 }
 
-QImage TGeoMap::DecodeMapImageFile(const std::string& FileName, const std::string& CallerName) {
+QImage TGeoMapPrivate::DecodeMapImageFile(const std::string& FileName, const std::string& CallerName) {
+    Q_Q(TGeoMap);
     // The decoder reports on after a handler that destroyed the map; those reports go nowhere.
-    return zylcarto::DecodeMapImageFile(FileName, CallerName, Name(), [Self = QPointer<TGeoMap>(this)](int Percent) {
-        if (Self) FireHostEvent(Self.data(), Self->FOnDataLoading, &TGeoMap::dataLoading, Percent);
+    return zylcarto::DecodeMapImageFile(FileName, CallerName, q->Name(), [Self = QPointer<TGeoMap>(q)](int Percent) {
+        if (Self) FireHostEvent(Self.data(), Self->d_func()->FOnDataLoading, &TGeoMap::dataLoading, Percent);
     });
 }
 
-bool TGeoMap::ReadMapImageFile(const std::string& Value, QImage& Picture, bool& Found) {
+bool TGeoMapPrivate::ReadMapImageFile(const std::string& Value, QImage& Picture, bool& Found) {
+    Q_Q(TGeoMap);
     std::string fileName = Value;
     Found = false;
-    if (!FireHostEvent(this, FOnMapImgRequest, &TGeoMap::mapImageRequest, fileName)) return false;
+    if (!FireHostEvent(q, FOnMapImgRequest, &TGeoMap::mapImageRequest, fileName)) return false;
     const std::string existing = FindFileIgnoringCase(fileName);
     if (existing.empty()) return true;
     Found = true;
-    return SurvivesCall(this, [&] { Picture = DecodeMapImageFile(existing, Value); });
+    return SurvivesCall(q, [&] { Picture = DecodeMapImageFile(existing, Value); });
 }
 
 void TGeoMap::SetMapImgName(const std::string& Value) {
+    Q_D(TGeoMap);
     if (Value.empty()) {
-        FCache.Mag = 0;
-        FMapImgName.clear();
-        FMapImgWidth = FMapImgHeight = 0;
-        GrafBmp = QImage();
-        FCalib.SetMapImageSize(0, 0);
+        d->FCache.Mag = 0;
+        d->FMapImgName.clear();
+        d->FMapImgWidth = d->FMapImgHeight = 0;
+        d->GrafBmp = QImage();
+        d->FCalib.SetMapImageSize(0, 0);
         Paint();
         return;
     }
     QImage Picture;
     bool Found = false;
-    if (!ReadMapImageFile(Value, Picture, Found)) return;
+    if (!d->ReadMapImageFile(Value, Picture, Found)) return;
     if (!Found) throw EZYLGeoMapError(ComponentMessage(Name(), "Cannot use map image \"" + Value + "\": no such file"));
-    TakeMapImage(Picture, Value);
+    d->TakeMapImage(Picture, Value);
 }
 
 void TGeoMap::SaveMap(const std::string& FileName, const std::string& DataID) {
-    if (GrafBmp.isNull()) throw EZYLGeoMapError(ComponentMessage(Name(), "there is no map image to save"));
+    Q_D(TGeoMap);
+    if (d->GrafBmp.isNull()) throw EZYLGeoMapError(ComponentMessage(Name(), "there is no map image to save"));
     // The map takes the new name only once both files are written, so that a
     // failed write leaves it naming the files it came from; the image first, so
     // that no calibration file is left naming an image that was not written.
     const std::string imageName = StripExtension(StripPath(FileName)) + ".jpg";
     const bool Alive = SurvivesCall(this, [&] {
-        EncodeJpegFile(GrafBmp, ExtractFilePath(FileName) + imageName, kJpegQuality,
+        EncodeJpegFile(d->GrafBmp, ExtractFilePath(FileName) + imageName, kJpegQuality,
                        [Self = QPointer<TGeoMap>(this)](int Percent) {
-                           if (Self) FireHostEvent(Self.data(), Self->FOnDataLoading, &TGeoMap::dataLoading, Percent);
+                           if (Self)
+                               FireHostEvent(Self.data(), Self->d_func()->FOnDataLoading, &TGeoMap::dataLoading,
+                                             Percent);
                        });
     });
     if (!Alive) return;
-    FCalib.CalcExtentsAndResolution();
-    TCalibData data = FCalib.CalibData();
+    d->FCalib.CalcExtentsAndResolution();
+    TCalibData data = d->FCalib.CalibData();
     data.MapFName = imageName;
     TTextFile xml;
     xml.OpenWrite(StripExtension(FileName) + ".xml");
-    WriteRawCalDataToOpenXMLFile(xml, true, DataID, data, FCalib.CalibModel());
+    WriteRawCalDataToOpenXMLFile(xml, true, DataID, data, d->FCalib.CalibModel());
     xml.Close();
-    FMapImgName = imageName;
-    FCalib.CalibData().MapFName = imageName;
+    d->FMapImgName = imageName;
+    d->FCalib.CalibData().MapFName = imageName;
 }
 
 bool TGeoMap::RenameMapImg(const std::string& Name) {
-    const std::string newName = RenamedImageName(FMapImgName, Name);
+    Q_D(TGeoMap);
+    const std::string newName = RenamedImageName(d->FMapImgName, Name);
     std::error_code ec;
-    if (FMapImgName.empty() || newName.empty() || !std::filesystem::is_regular_file(FMapImgName, ec)) return false;
-    if (!RenameWithoutReplacing(FMapImgName, newName)) return false;
-    FMapImgName = newName;
+    if (d->FMapImgName.empty() || newName.empty() || !std::filesystem::is_regular_file(d->FMapImgName, ec))
+        return false;
+    if (!RenameWithoutReplacing(d->FMapImgName, newName)) return false;
+    d->FMapImgName = newName;
     return true;
 }
 
@@ -161,9 +169,10 @@ void CheckMapBounds(const TGeneratedMapBounds& B, const std::string& ComponentNa
 void TGeoMap::CreateEmptyMapInMemory(double LatLow, double LongLow, double LatHigh, double LongHigh, double dLat,
                                      double dLong, int Wid, int Hgt, bool ShowGrid,
                                      const TOnDrawMapDataEvent& OnDrawMapData) {
+    Q_D(TGeoMap);
     const TGeneratedMapBounds b = NormalizedMapBounds({LatLow, LongLow, LatHigh, LongHigh, dLat, dLong, Wid, Hgt});
     CheckMapBounds(b, Name());
-    CheckMapImageSize(b.Wid, b.Hgt);  // before allocating the picture
+    d->CheckMapImageSize(b.Wid, b.Hgt);  // before allocating the picture
     QImage picture = BlankMapPicture(b.Wid, b.Hgt);
     {
         TCanvas canvas(picture);
@@ -171,12 +180,12 @@ void TGeoMap::CreateEmptyMapInMemory(double LatLow, double LongLow, double LatHi
         if (OnDrawMapData) OnDrawMapData(this, canvas, b.LatLow, b.LongLow, b.LatHigh, b.LongHigh, b.Wid, b.Hgt);
     }
     {
-        const TPaintSuppression hold(*this);
+        const TGeoMapPrivate::TPaintSuppression hold(*this);
         SetMapBitMap(picture);
-        FCalib.ClearCalibData();
-        FCalib.SetCalibData(GeneratedMapCalibration(b, ShowGrid, "$unknown$"));
-        FCalib.StoreCalibModel(cmEquiRect);
-        FCalib.RecalcCalibration();
+        d->FCalib.ClearCalibData();
+        d->FCalib.SetCalibData(GeneratedMapCalibration(b, ShowGrid, "$unknown$"));
+        d->FCalib.StoreCalibModel(cmEquiRect);
+        d->FCalib.RecalcCalibration();
     }
     Paint();
 }
@@ -184,9 +193,10 @@ void TGeoMap::CreateEmptyMapInMemory(double LatLow, double LongLow, double LatHi
 void TGeoMap::CreateAndLoadEmptyMap(const std::string& FName, double LatLow, double LongLow, double LatHigh,
                                     double LongHigh, double dLat, double dLong, int Wid, int Hgt,
                                     const TOnDrawMapDataEvent& OnDrawMapData) {
+    Q_D(TGeoMap);
     const TGeneratedMapBounds b = NormalizedMapBounds({LatLow, LongLow, LatHigh, LongHigh, dLat, dLong, Wid, Hgt});
     CheckMapBounds(b, Name());
-    CheckMapImageSize(b.Wid, b.Hgt);  // before writing a file that could not be loaded
+    d->CheckMapImageSize(b.Wid, b.Hgt);  // before writing a file that could not be loaded
     const std::string xmlName = StripExtension(FName) + ".xml";
     const std::string bmpName = StripExtension(xmlName) + ".bmp";
 

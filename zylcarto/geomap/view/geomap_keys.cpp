@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/geomap/view/geomap_p.h"
 #include "zylcarto/support/numeric.h"
 
 namespace zylcarto {
@@ -27,12 +27,13 @@ constexpr double KeyPanPart = 1.0 / 8, KeyPanPartFar = 1.0 / 2;
 }  // namespace
 
 bool TGeoMap::PinchEvent(QEvent* Event) {
-    if (Event->type() == QEvent::NativeGesture && FKeys.WheelZoom) {
+    Q_D(TGeoMap);
+    if (Event->type() == QEvent::NativeGesture && d->FKeys.WheelZoom) {
         const auto* Gesture = static_cast<QNativeGestureEvent*>(Event);
         if (Gesture->gestureType() == Qt::ZoomNativeGesture) {
             // value() is the change of scale since the last event: 0.1 for 10 % larger.
             if (Gesture->value() > -1)
-                AddZoomUnits(std::log2(1 + Gesture->value()) * StepsPerDoubling * UnitsPerStep, Gesture->position());
+                d->AddZoomUnits(std::log2(1 + Gesture->value()) * StepsPerDoubling * UnitsPerStep, Gesture->position());
             Event->accept();
             return true;
         }
@@ -41,15 +42,16 @@ bool TGeoMap::PinchEvent(QEvent* Event) {
 }
 
 void TGeoMap::wheelEvent(QWheelEvent* Event) {
-    if (!FKeys.WheelZoom) return QWidget::wheelEvent(Event);
+    Q_D(TGeoMap);
+    if (!d->FKeys.WheelZoom) return QWidget::wheelEvent(Event);
     // A drag in progress owns the view (its anchors would jump); the wheel is swallowed meanwhile.
     if (Event->buttons() != Qt::NoButton) return;
     // Touchpads report pixels, which are finer than the angle they also report.
     const QPoint Pixels = Event->pixelDelta();
-    AddZoomUnits(Pixels.isNull() ? Event->angleDelta().y() : Pixels.y(), Event->position());
+    d->AddZoomUnits(Pixels.isNull() ? Event->angleDelta().y() : Pixels.y(), Event->position());
 }
 
-void TGeoMap::AddZoomUnits(double Units, QPointF At) {
+void TGeoMapPrivate::AddZoomUnits(double Units, QPointF At) {
     if (!std::isfinite(Units)) return;
     // A turn the other way starts afresh instead of first undoing what is left.
     if (Units * FKeys.Units < 0) FKeys.Units = 0;
@@ -60,13 +62,15 @@ void TGeoMap::AddZoomUnits(double Units, QPointF At) {
     ZoomStepsAt(static_cast<int>(std::clamp(Steps, -64.0, 64.0)), At);
 }
 
-void TGeoMap::ZoomStepsAt(int Steps, QPointF At) {
-    const QPointer<TGeoMap> Self(this);  // a host may delete the map from OnZoomPan
+void TGeoMapPrivate::ZoomStepsAt(int Steps, QPointF At) {
+    Q_Q(TGeoMap);
+    const QPointer<TGeoMap> Self(q);  // a host may delete the map from OnZoomPan
     for (; Steps != 0; Steps -= Steps > 0 ? 1 : -1) {
-        const double Mag = TMapViewport::Clamped(FView.Magnify * (Steps > 0 ? WheelZoomFactor : 1 / WheelZoomFactor));
+        const double Mag = TMapViewport::Clamped(FView.Magnify *
+                                                 (Steps > 0 ? TGeoMap::WheelZoomFactor : 1 / TGeoMap::WheelZoomFactor));
         if (Mag == FView.Magnify) return;  // at a limit
         bool Taken = false;
-        if (FKeys.StepHook && !SurvivesCall(this, [&, Hook = FKeys.StepHook] { Taken = Hook(Mag, At); })) return;
+        if (FKeys.StepHook && !SurvivesCall(q, [&, Hook = FKeys.StepHook] { Taken = Hook(Mag, At); })) return;
         if (Taken) {
             FKeys.StepView.reset();  // another image now: its own view anchors the next step
         } else {
@@ -82,90 +86,97 @@ void TGeoMap::ZoomStepsAt(int Steps, QPointF At) {
             FView.TopLeft = {RoundToInt(FKeys.AnchorX - At.x() / Mag), RoundToInt(FKeys.AnchorY - At.y() / Mag)};
             if (FConfinePan) FView.Confine(FMapImgWidth, FMapImgHeight);
             FKeys.StepView = FView;
-            Paint();
+            q->Paint();
         }
         RestartZoomRest();
-        DoZoomPanEvent();
+        q->DoZoomPanEvent();
         if (!Self) return;
     }
 }
 
 void TGeoMap::keyPressEvent(QKeyEvent* Event) {
+    Q_D(TGeoMap);
     // Shift is part of typing + on many layouts; the keypad counts as the main keys.
     if (Event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) return QWidget::keyPressEvent(Event);
     const double Part = Event->modifiers() & Qt::ShiftModifier ? KeyPanPartFar : KeyPanPart;
     const QPointF Centre(width() / 2.0, height() / 2.0);
     switch (Event->key()) {
-    case Qt::Key_Left: PanByKey(-Part, 0); break;
-    case Qt::Key_Right: PanByKey(Part, 0); break;
-    case Qt::Key_Up: PanByKey(0, -Part); break;
-    case Qt::Key_Down: PanByKey(0, Part); break;
+    case Qt::Key_Left: d->PanByKey(-Part, 0); break;
+    case Qt::Key_Right: d->PanByKey(Part, 0); break;
+    case Qt::Key_Up: d->PanByKey(0, -Part); break;
+    case Qt::Key_Down: d->PanByKey(0, Part); break;
     case Qt::Key_Plus:
-    case Qt::Key_Equal: ZoomStepsAt(1, Centre); break;
-    case Qt::Key_Minus: ZoomStepsAt(-1, Centre); break;
+    case Qt::Key_Equal: d->ZoomStepsAt(1, Centre); break;
+    case Qt::Key_Minus: d->ZoomStepsAt(-1, Centre); break;
     case Qt::Key_Home: {
-        const TMapViewport Before = FView;
+        const TMapViewport Before = d->FView;
         ZoomFitPage();
-        if (FView.TopLeft == Before.TopLeft && FView.Magnify == Before.Magnify) break;
-        RestartZoomRest();
+        if (d->FView.TopLeft == Before.TopLeft && d->FView.Magnify == Before.Magnify) break;
+        d->RestartZoomRest();
         DoZoomPanEvent();
         break;
     }
-    case Qt::Key_Backspace: GoBackInZoomHistory(); break;
+    case Qt::Key_Backspace: d->GoBackInZoomHistory(); break;
     default: QWidget::keyPressEvent(Event);
     }
 }
 
-void TGeoMap::PanByKey(double Right, double Down) {
+void TGeoMapPrivate::PanByKey(double Right, double Down) {
+    Q_Q(TGeoMap);
     const TMapViewport Before = Viewport();
     FView = Before;
-    FView.TopLeft.X += FView.ToImageLength(Right * width());
-    FView.TopLeft.Y += FView.ToImageLength(Down * height());
+    FView.TopLeft.X += FView.ToImageLength(Right * q->width());
+    FView.TopLeft.Y += FView.ToImageLength(Down * q->height());
     if (FConfinePan) FView.Confine(FMapImgWidth, FMapImgHeight);
     if (FView.TopLeft == Before.TopLeft) return;  // at the edge
-    Paint();
+    q->Paint();
     RestartZoomRest();
-    DoZoomPanEvent();
+    q->DoZoomPanEvent();
 }
 
-void TGeoMap::GoBackInZoomHistory() {
+void TGeoMapPrivate::GoBackInZoomHistory() {
+    Q_Q(TGeoMap);
     // A view still waiting for its rest is the one to come back to later.
     if (FKeys.RestTimer != 0) StoreRestedView();
     const TgmZoomStackEntry Now{FView.TopLeft.X, FView.TopLeft.Y, FView.Magnify};
     // On from the entry gone to last while the view is still that one, else
     // from the newest; entries that would not change the view are passed over.
-    int Ix = GetZoomStackEntry(FKeys.HistoryIx) == Now ? FKeys.HistoryIx : 0;
-    while (Ix > -(ZoomStackSize - 1) && GetZoomStackEntry(Ix) == Now) --Ix;
-    const TgmZoomStackEntry Entry = GetZoomStackEntry(Ix);
+    int Ix = q->GetZoomStackEntry(FKeys.HistoryIx) == Now ? FKeys.HistoryIx : 0;
+    while (Ix > -(TGeoMap::ZoomStackSize - 1) && q->GetZoomStackEntry(Ix) == Now) --Ix;
+    const TgmZoomStackEntry Entry = q->GetZoomStackEntry(Ix);
     if (Entry.Empty() || Entry == Now) return;
     FKeys.HistoryIx = Ix;
-    ZoomHistory(Ix);
-    DoZoomPanEvent();
+    q->ZoomHistory(Ix);
+    q->DoZoomPanEvent();
 }
 
-void TGeoMap::RestartZoomRest() {
-    if (FKeys.RestTimer != 0) killTimer(FKeys.RestTimer);
-    FKeys.RestTimer = startTimer(ZoomRestMs);
+void TGeoMapPrivate::RestartZoomRest() {
+    Q_Q(TGeoMap);
+    if (FKeys.RestTimer != 0) q->killTimer(FKeys.RestTimer);
+    FKeys.RestTimer = q->startTimer(TGeoMap::ZoomRestMs);
 }
 
-void TGeoMap::StoreRestedView() {
-    killTimer(FKeys.RestTimer);
+void TGeoMapPrivate::StoreRestedView() {
+    Q_Q(TGeoMap);
+    q->killTimer(FKeys.RestTimer);
     FKeys.RestTimer = 0;
-    ZoomStateOnStack();
+    q->ZoomStateOnStack();
 }
 
 void TGeoMap::timerEvent(QTimerEvent* Event) {
-    if (FKeys.RestTimer == 0 || Event->timerId() != FKeys.RestTimer) return QWidget::timerEvent(Event);
-    StoreRestedView();
+    Q_D(TGeoMap);
+    if (d->FKeys.RestTimer == 0 || Event->timerId() != d->FKeys.RestTimer) return QWidget::timerEvent(Event);
+    d->StoreRestedView();
 }
 
-void TGeoMap::DrawFocusFrame(QPainter& P) {
+void TGeoMapPrivate::DrawFocusFrame(QPainter& P) {
+    Q_Q(TGeoMap);
     // The style decides, as for its own widgets (Fusion, say, only after focus came by keyboard).
     QStyleOptionFocusRect Option;
-    Option.initFrom(this);
-    Option.backgroundColor = palette().color(QPalette::Window);
+    Option.initFrom(q);
+    Option.backgroundColor = q->palette().color(QPalette::Window);
     P.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &Option, &P, this);
+    q->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &Option, &P, q);
 }
 
 }  // namespace zylcarto

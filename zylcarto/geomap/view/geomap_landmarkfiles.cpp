@@ -1,13 +1,15 @@
 // The map's side of the landmark file.
 #include "zylcarto/geomap/landmarks/landmark_xml.h"
-#include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/geomap/calibration/xml_source.h"
+#include "zylcarto/geomap/view/geomap_p.h"
 
 namespace zylcarto {
 
-void TGeoMap::ReplaceLandMarks(const std::vector<TLandMark>& LandMarks) {
+void TGeoMapPrivate::ReplaceLandMarks(const std::vector<TLandMark>& LandMarks) {
+    Q_Q(TGeoMap);
     // Built in a store of its own (no handler, no repaint) and taken over with
     // Assign, which copies settings and list but fires nothing.
-    TLandMarkStore read(this, [this] { return Name(); });
+    TLandMarkStore read(q, [q] { return q->Name(); });
     read.Assign(FLandMarks);
     read.RemoveAllLandMarks();
     for (const TLandMark& L : LandMarks) {
@@ -20,12 +22,13 @@ void TGeoMap::ReplaceLandMarks(const std::vector<TLandMark>& LandMarks) {
 }
 
 bool TGeoMap::ReadLandMarksFromOpenXMLFile(TTextFile& F, const std::string& DataID) {
+    Q_D(TGeoMap);
     TTextFileSource source(F);
     std::vector<TLandMark> read;
     int skipped = 0;
     if (!ReadLandMarkSet(source, DataID, read, &skipped)) return false;
-    FLandMarksSkipped = skipped;
-    ReplaceLandMarks(read);
+    d->FLandMarksSkipped = skipped;
+    d->ReplaceLandMarks(read);
     return true;
 }
 
@@ -39,8 +42,9 @@ bool TGeoMap::LoadLandMarks(const std::string& FName, const std::string& DataID)
 }
 
 void TGeoMap::WriteLandMarksToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::string& DataID) {
-    WriteLandMarkSet(F, WriteHeader, DataID, FLandMarks.NumLandMarks(),
-                     [this](int Index) -> const TLandMark& { return FLandMarks.LandMark(Index); });
+    Q_D(TGeoMap);
+    WriteLandMarkSet(F, WriteHeader, DataID, d->FLandMarks.NumLandMarks(),
+                     [d](int Index) -> const TLandMark& { return d->FLandMarks.LandMark(Index); });
 }
 
 void TGeoMap::SaveLandmarks(const std::string& FileName, const std::string& DataID) {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/geomap/view/geomap_p.h"
 #include "zylcarto/geomap/view/map_renderer.h"
 #include "zylcarto/support/numeric.h"
 #include "zylcarto/support/errors.h"
@@ -46,7 +46,7 @@ void PrintView(QPainter& Printer, const TMapScene& Scene, const TMapViewport& Vi
 
 }  // namespace
 
-TMapScene TGeoMap::WindowScene() const {
+TMapScene TGeoMapPrivate::WindowScene() const {
     // Another window of the map: no trace, no frame, and the cache only where it fits.
     TMapScene S = Scene();
     S.Shown = true;
@@ -57,23 +57,25 @@ TMapScene TGeoMap::WindowScene() const {
 }
 
 QImage TGeoMap::RenderMapWindow(const TPoint& TopLeft, double Mag, int W, int H) const {
+    Q_D(const TGeoMap);
     if (W <= 0 || H <= 0 || !(Mag > 0) || !std::isfinite(Mag)) return {};
     QImage Picture(W, H, ViewImageFormat);
     if (Picture.isNull()) return {};
-    TMapRenderer(WindowScene(), {TopLeft, Mag, W, H}).Compose(Picture);
+    TMapRenderer(d->WindowScene(), {TopLeft, Mag, W, H}).Compose(Picture);
     return Picture;
 }
 
 void TGeoMap::CopyToClipboard() {
+    Q_D(TGeoMap);
     const int W = width(), H = height();
     // As sharp as the picture shown.
-    const double Ratio = AuxBmp.devicePixelRatio();
+    const double Ratio = d->AuxBmp.devicePixelRatio();
     QImage copy(int(std::ceil(W * Ratio)), int(std::ceil(H * Ratio)), ViewImageFormat);
     copy.setDevicePixelRatio(Ratio);
     copy.fill(Qt::white);
     {
         TCanvas canvas(copy);
-        canvas.CopyRect({2, 2, W - 2, H - 2}, AuxBmp, {2, 2, W - 2, H - 2});
+        canvas.CopyRect({2, 2, W - 2, H - 2}, d->AuxBmp, {2, 2, W - 2, H - 2});
         canvas.Pen = TCanvasPen{};
         canvas.MoveTo(1, 1);
         canvas.LineTo(W - 2, 1);
@@ -85,8 +87,9 @@ void TGeoMap::CopyToClipboard() {
 }
 
 void TGeoMap::CopyEntireMapToClipboard() {
-    if (GrafBmp.isNull() || FMapImgWidth <= 0 || FMapImgHeight <= 0) return;
-    QGuiApplication::clipboard()->setImage(RenderMapWindow({0, 0}, 1.0, FMapImgWidth, FMapImgHeight));
+    Q_D(TGeoMap);
+    if (d->GrafBmp.isNull() || d->FMapImgWidth <= 0 || d->FMapImgHeight <= 0) return;
+    QGuiApplication::clipboard()->setImage(RenderMapWindow({0, 0}, 1.0, d->FMapImgWidth, d->FMapImgHeight));
 }
 
 void TGeoMap::PrintIt(double ScaleF) {
@@ -103,23 +106,25 @@ void TGeoMap::PrintIt(double ScaleF, QPrinter& Printer) {
 }
 
 void TGeoMap::CopyToOpenPrinter(QPainter& Printer, int& x, int& y, double ScaleF) {
+    Q_D(TGeoMap);
     if (!(ScaleF > 0) || !std::isfinite(ScaleF) || !Printer.device()) return;
     const double Sx = ScaleF * Printer.device()->logicalDpiX() / kScreenDpi;
     const double Sy = ScaleF * Printer.device()->logicalDpiY() / kScreenDpi;
-    PrintView(Printer, OnPaper(Scene()), Viewport(), QPointF(x, y), Sx, Sy);
+    PrintView(Printer, OnPaper(d->Scene()), d->Viewport(), QPointF(x, y), Sx, Sy);
     y += RoundToInt(height() * Sy);
 }
 
-double TGeoMap::PrintResolution() {
+double TGeoMapPrivate::PrintResolution() {
     if (!(FCalib.CalibData().Resolution > 0)) FCalib.CalcExtentsAndResolution();
     const double MetresPerPixel = FCalib.CalibData().Resolution;
     return MetresPerPixel > 0 && std::isfinite(MetresPerPixel) ? MetresPerPixel : 0;
 }
 
 void TGeoMap::CalcExtentsOfPrint(const TRect& MapWindow, int Scale, int& Width, int& Height) {
+    Q_D(TGeoMap);
     Width = Height = 0;
     if (Scale <= 0) return;
-    const double MetresPerPixel = PrintResolution();
+    const double MetresPerPixel = d->PrintResolution();
     if (MetresPerPixel == 0) return;
     const double TenthsMmPerPixel = MetresPerPixel * 10000.0 / Scale;
     // The window's sides in 64 bits: corners far apart overflow a 32-bit difference.
@@ -132,8 +137,10 @@ void TGeoMap::CalcExtentsOfPrint(const TRect& MapWindow, int Scale, int& Width, 
     Height = RoundToInt(H);
 }
 
-void TGeoMap::DrawMapWindow(QPainter& Printer, const TPoint& TopLeft, double ImagePixelsWide, double ImagePixelsHigh,
-                            double PrintedW, double PrintedH, int PosHoriz, int PosVert) {
+void TGeoMapPrivate::DrawMapWindow(QPainter& Printer, const TPoint& TopLeft, double ImagePixelsWide,
+                                   double ImagePixelsHigh, double PrintedW, double PrintedH, int PosHoriz,
+                                   int PosVert) {
+    Q_Q(TGeoMap);
     if (!(PrintedW > 0) || !(PrintedH > 0) || !Printer.device()) return;
     const double DpiX = Printer.device()->logicalDpiX(), DpiY = Printer.device()->logicalDpiY();
     const QRectF Target(PosHoriz * DpiX / kTenthsMmPerInch, PosVert * DpiY / kTenthsMmPerInch,
@@ -142,7 +149,8 @@ void TGeoMap::DrawMapWindow(QPainter& Printer, const TPoint& TopLeft, double Ima
     // may be far larger than any page.
     const QRectF Page(0, 0, Printer.device()->width(), Printer.device()->height());
     const QRectF Visible = Target.intersected(Page);
-    if (Visible.isEmpty()) throw EZYLGeoMapError(ComponentMessage(Name(), "the map window does not fall on the page"));
+    if (Visible.isEmpty())
+        throw EZYLGeoMapError(ComponentMessage(q->Name(), "the map window does not fall on the page"));
     // That part as whole image pixels of the window, and where they land.
     const double PerPixelX = Target.width() / ImagePixelsWide, PerPixelY = Target.height() / ImagePixelsHigh;
     const double X0 = std::floor((Visible.left() - Target.left()) / PerPixelX);
@@ -154,7 +162,7 @@ void TGeoMap::DrawMapWindow(QPainter& Printer, const TPoint& TopLeft, double Ima
     const double Mag = PerPixelX * kScreenDpi / DpiX;
     const double W = std::ceil((X1 - X0) * Mag), H = std::ceil((Y1 - Y0) * Mag);
     if (!(Mag * std::max({FMapImgWidth, FMapImgHeight, 1}) < kMaxPrintedPixels) || !(W * H < kMaxPrintedPixels))
-        throw EZYLGeoMapError(ComponentMessage(Name(), "the map window cannot be drawn at this scale"));
+        throw EZYLGeoMapError(ComponentMessage(q->Name(), "the map window cannot be drawn at this scale"));
     const TMapViewport View{{TopLeft.X + RoundToInt(X0), TopLeft.Y + RoundToInt(Y0)}, Mag, int(W), int(H)};
     const QPointF At(Target.left() + X0 * PerPixelX, Target.top() + Y0 * PerPixelY);
     // Whole image pixels reach a little beyond the printed window.
@@ -165,27 +173,30 @@ void TGeoMap::DrawMapWindow(QPainter& Printer, const TPoint& TopLeft, double Ima
 }
 
 void TGeoMap::CopyToOpenPrinter(QPainter& Printer, const TRect& MapWindow, int Scale, int PosHoriz, int PosVert) {
+    Q_D(TGeoMap);
     const std::int64_t w = std::abs(std::int64_t(MapWindow.Right) - MapWindow.Left);
     const std::int64_t h = std::abs(std::int64_t(MapWindow.Bottom) - MapWindow.Top);
     if (w == 0 || h == 0) return;
     int PrintedW = 0, PrintedH = 0;
     CalcExtentsOfPrint(MapWindow, Scale, PrintedW, PrintedH);
-    DrawMapWindow(Printer, {std::min(MapWindow.Left, MapWindow.Right), std::min(MapWindow.Top, MapWindow.Bottom)},
-                  double(w), double(h), PrintedW, PrintedH, PosHoriz, PosVert);
+    d->DrawMapWindow(Printer, {std::min(MapWindow.Left, MapWindow.Right), std::min(MapWindow.Top, MapWindow.Bottom)},
+                     double(w), double(h), PrintedW, PrintedH, PosHoriz, PosVert);
 }
 
 void TGeoMap::CopyToOpenPrinter(QPainter& Printer, const TPoint& TopLeft, int Scale, int PosHoriz, int PosVert,
                                 int Width, int Height) {
+    Q_D(TGeoMap);
     if (Width <= 0 || Height <= 0 || Scale <= 0) return;
-    const double MetresPerPixel = PrintResolution();
+    const double MetresPerPixel = d->PrintResolution();
     if (MetresPerPixel == 0) return;
     const double PixelsPerTenthMm = Scale / (MetresPerPixel * 10000.0);
-    DrawMapWindow(Printer, TopLeft, Width * PixelsPerTenthMm, Height * PixelsPerTenthMm, Width, Height, PosHoriz,
-                  PosVert);
+    d->DrawMapWindow(Printer, TopLeft, Width * PixelsPerTenthMm, Height * PixelsPerTenthMm, Width, Height, PosHoriz,
+                     PosVert);
 }
 
 void TGeoMap::CopyToBMP(QImage& DestBmp, const TPoint& TopLeft, double MagFact, int PosHoriz, int PosVert, int Width,
                         int Height) {
+    Q_D(TGeoMap);
     if (DestBmp.isNull() || Width <= 0 || Height <= 0 || !(MagFact > 0) || !std::isfinite(MagFact)) return;
     const TMapViewport View{TopLeft, MagFact, Width, Height};
     const QRect Window(PosHoriz, PosVert, Width, Height);
@@ -194,7 +205,7 @@ void TGeoMap::CopyToBMP(QImage& DestBmp, const TPoint& TopLeft, double MagFact, 
         const qsizetype Stride = DestBmp.bytesPerLine();
         uchar* Bits = DestBmp.bits() + PosVert * Stride + qsizetype(PosHoriz) * 4;
         QImage Part(Bits, Width, Height, Stride, ViewImageFormat);
-        TMapRenderer(WindowScene(), View).Compose(Part);
+        TMapRenderer(d->WindowScene(), View).Compose(Part);
         return;
     }
     const QImage Picture = RenderMapWindow(TopLeft, MagFact, Width, Height);

@@ -3,7 +3,7 @@
 #include <QEvent>
 #include <exception>
 
-#include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/geomap/view/geomap_p.h"
 #include "zylcarto/support/strings.h"
 
 namespace zylcarto {
@@ -31,14 +31,16 @@ bool IsInputEvent(QEvent::Type Type) {
 }  // namespace
 
 void TGeoMap::SetDesigning(bool Value) {
-    FState.SetDesigning(Value);
+    Q_D(TGeoMap);
+    d->FState.SetDesigning(Value);
     Paint();
 }
 
 void TGeoMap::Loaded() {
-    if (!FState.Loading()) return;
+    Q_D(TGeoMap);
+    if (!d->FState.Loading()) return;
     try {
-        FState.EndLoading();
+        d->FState.EndLoading();
     } catch (...) {
         Paint();  // what the failed load left, shown as after any failed load
         throw;
@@ -47,7 +49,8 @@ void TGeoMap::Loaded() {
 }
 
 bool TGeoMap::event(QEvent* Event) {
-    if (Event->type() == QEvent::Polish && FState.Loading()) {
+    Q_D(TGeoMap);
+    if (Event->type() == QEvent::Polish && d->FState.Loading()) {
         try {
             Loaded();
         } catch (const std::exception&) {
@@ -55,7 +58,7 @@ bool TGeoMap::event(QEvent* Event) {
             // could not load; the map stays as the failed load left it.
         }
     }
-    if (FState.Designing() && IsInputEvent(Event->type())) {
+    if (d->FState.Designing() && IsInputEvent(Event->type())) {
         Event->ignore();  // the designer's, not the host's: no handler of the map runs
         return false;
     }
@@ -63,42 +66,79 @@ bool TGeoMap::event(QEvent* Event) {
 }
 
 void TGeoMap::SetCalibDataFileQ(const QString& Value) {
+    Q_D(TGeoMap);
     const std::string Name = Value.toStdString();
-    if (FState.Designing()) {
-        FCalib.StoreCalDatName(Name);
+    if (d->FState.Designing()) {
+        d->FCalib.StoreCalDatName(Name);
         Paint();
         return;
     }
-    FState.RunOrKeep(lsCalibrationFile, "CalibDataFile", [this, Name] { SetCalDatName(Name); });
+    d->FState.RunOrKeep(lsCalibrationFile, "CalibDataFile", [this, Name] { SetCalDatName(Name); });
 }
 
 void TGeoMap::SetMapImgFileQ(const QString& Value) {
+    Q_D(TGeoMap);
     const std::string Name = Value.toStdString();
-    if (FState.Designing()) {
-        FMapImgName = Name;
+    if (d->FState.Designing()) {
+        d->FMapImgName = Name;
         return;
     }
-    FState.RunOrKeep(lsMapImageFile, "MapImgFile", [this, Name] { SetMapImgName(Name); });
+    d->FState.RunOrKeep(lsMapImageFile, "MapImgFile", [this, Name] { SetMapImgName(Name); });
 }
 
 void TGeoMap::SetCalibModelOrdinal(int Value) {
+    Q_D(TGeoMap);
     if (Value < 0 || Value > static_cast<int>(cmProjected)) return;
-    FState.RunOrKeep(lsCalibration, "CalibModel", [this, Value] { SetCalibModel(static_cast<TCalibModel>(Value)); });
+    d->FState.RunOrKeep(lsCalibration, "CalibModel", [this, Value] { SetCalibModel(static_cast<TCalibModel>(Value)); });
 }
 
 void TGeoMap::SetUTMZoneProperty(int Value) {
-    FState.RunOrKeep(lsCalibration, "UTMZone", [this, Value] { SetUTMZone(Value); });
+    Q_D(TGeoMap);
+    d->FState.RunOrKeep(lsCalibration, "UTMZone", [this, Value] { SetUTMZone(Value); });
 }
 
 void TGeoMap::SetUTMHemisphereOrdinal(int Value) {
+    Q_D(TGeoMap);
     if (Value != static_cast<int>(hemiNorth) && Value != static_cast<int>(hemiSouth)) return;
-    FState.RunOrKeep(lsCalibration, "UTMHemisphere",
-                     [this, Value] { SetUTMHemisphere(static_cast<THemisphere>(Value)); });
+    d->FState.RunOrKeep(lsCalibration, "UTMHemisphere",
+                        [this, Value] { SetUTMHemisphere(static_cast<THemisphere>(Value)); });
 }
 
-std::string TGeoMap::PlaceholderText() const {
-    const std::string& File = CalibDataFile();
+std::string TGeoMapPrivate::PlaceholderText() const {
+    Q_Q(const TGeoMap);
+    const std::string& File = q->CalibDataFile();
     return File.empty() ? "TGeoMap" : "TGeoMap: " + StripPath(File);
 }
+
+// ---- the integer and string forms, and the resets, of the properties
+
+QPoint TGeoMap::TopLeftQ() const { return {TopLeft().X, TopLeft().Y}; }
+void TGeoMap::SetTopLeftQ(const QPoint& Value) { SetTopLeft({Value.x(), Value.y()}); }
+
+int TGeoMap::CalibModelOrdinal() const { return static_cast<int>(CalibModel()); }
+int TGeoMap::UTMHemisphereOrdinal() const { return static_cast<int>(GetUTMHemisphere()); }
+void TGeoMap::SetEmptyMsgQ(const QString& Value) { SetEmptyMsg(Value.toStdString()); }
+QString TGeoMap::CalibDataFileQ() const { return QString::fromStdString(CalibDataFile()); }
+void TGeoMap::ResetCalibDataFile() { SetCalibDataFileQ({}); }
+void TGeoMap::ResetMapImgFile() { SetMapImgFileQ({}); }
+void TGeoMap::ResetAllowPan() { SetAllowPan(true); }
+void TGeoMap::ResetAntiAlias() { SetAntiAlias(TMapAppearance{}.AntiAlias); }
+void TGeoMap::ResetCalibModel() { SetCalibModelOrdinal(static_cast<int>(cmUndefined)); }
+void TGeoMap::ResetCacheMagLimit() { SetCacheMagLimit(DefaultCacheMagLimit); }
+void TGeoMap::ResetColorBackGnd() { SetColorBakGnd(TMapAppearance{}.ColorBakGnd); }
+void TGeoMap::ResetColorGraticule() { SetColorGratLine(TMapAppearance{}.ColorGratLine); }
+void TGeoMap::ResetColorCalibPoints() { SetColorGratPoints(TMapAppearance{}.ColorGratPoints); }
+void TGeoMap::ResetColorFrame() { SetColorFrame(TMapAppearance{}.FrameColor); }
+void TGeoMap::ResetConfinePan() { SetConfinePan(true); }
+void TGeoMap::ResetEmptyMsg() { SetEmptyMsg(TMapAppearance{}.EmptyMsg); }
+void TGeoMap::ResetFrameStyle() { SetFrameStyle(TMapAppearance{}.FrameStyle); }
+void TGeoMap::ResetGratLineDist() { SetGratLineDist(TMapAppearance{}.GratLineDist); }
+void TGeoMap::ResetUTMGridDist() { SetUTMGridDist(TMapAppearance{}.UTMGridDist); }
+void TGeoMap::ResetUTMHemisphere() { SetUTMHemisphereOrdinal(static_cast<int>(hemiNorth)); }
+void TGeoMap::ResetShowGraticule() { SetShowGrat(TMapAppearance{}.ShowGrat); }
+void TGeoMap::ResetRandSampleLimit() { SetRandSampleLimit(TLandMarkStore::DefaultRandSampleLimit); }
+void TGeoMap::ResetShowScaleBar() { SetShowScaleBar(TMapAppearance{}.ShowScaleBar); }
+void TGeoMap::ResetShowNorthArrow() { SetShowNorthArrow(TMapAppearance{}.ShowNorthArrow); }
+void TGeoMap::ResetWheelZoom() { SetWheelZoom(TGeoMapPrivate::TKeyState{}.WheelZoom); }
 
 }  // namespace zylcarto
