@@ -604,9 +604,7 @@ TEST(PointReview, NamesOneGrossPointAndPassesAGoodSet) {
     for (const auto& c : cases)
         for (const bool withGross : {false, true}) {
             SCOPED_TRACE(std::string(CalibModelNames[static_cast<std::size_t>(c.Model)]) + (withGross ? " with a gross point" : ""));
-            TMapCalibration cal("Map1");
-            cal.SetMapImageSize(c.W, c.H);
-            cal.SetCalibModel(c.Model);
+            TMapCalibration cal = synthetic::Calibration(c.Model, c.W, c.H);
             if (c.Model == cmUTM) cal.SetUTMZone(32);
             int i = 0;
             for (const TPoint& p : synthetic::Grid(0, c.W, 0, c.H, 3)) {
@@ -632,7 +630,7 @@ TEST(PointReview, NamesOneGrossPointAndPassesAGoodSet) {
                 EXPECT_GT(review[Gross - 1].LeftOutResidual, 20);
             }
         }
-    TMapCalibration few = MakeCalibration(cmEquiRect);
+    TMapCalibration few = synthetic::Calibration(cmEquiRect);
     synthetic::AddReferencePoints(few, affine, {{0, 0}, {1000, 0}, {0, 1000}, {1000, 1000}});
     for (const TPointReview& r : ReviewCalibPoints(few)) EXPECT_TRUE(std::isnan(r.LeftOutResidual) && !r.Outlier);
 }
