@@ -15,7 +15,6 @@
 #ifdef ZYLCARTO_HOST_WIDGETS
 #include <QApplication>
 #include <zylcarto/geomap/view/geomap.h>
-#include <zylcarto/geomap/view/map_scene.h>
 #endif
 
 using namespace zylcarto;
@@ -48,9 +47,6 @@ int main(int argc, char** argv) {
     bool valid = false;
     const double lat = map.CalcLatitude(map.MapImgWidth() / 2, map.MapImgHeight() / 2, valid);
     if (!valid || std::abs(lat - 47.5) > 0.01 || zoomPans != 1 || qobject_cast<TGeoMap*>(asWidget) != &map) return 4;
-    TImageCache cache;
-    cache.Rebuild(QImage(8, 4, QImage::Format_RGB32), 0.5, true, 1);
-    if (cache.Image.width() != 4 || !cache.Fits(0.5, 1)) return 6;
 #else
     (void)argc;
     (void)argv;

@@ -5,13 +5,12 @@
 /// platform tell the cases apart. Pure functions of the file system, safe from
 /// any thread; they never raise.
 #include <string>
-#include "zylcarto/support/export.h"
 
 namespace zylcarto {
 
 /// Path itself when it exists; else the existing path that equals it ignoring
 /// ASCII case, component by component (the first match in each folder); else empty.
-ZYLCARTO_EXPORT std::string FindFileIgnoringCase(const std::string& Path);
+std::string FindFileIgnoringCase(const std::string& Path);
 
 /// The image that the calibration file CalFileName names as ImageName: the file of
 /// that name beside the calibration file when there is one, since a map moves with
@@ -19,6 +18,6 @@ ZYLCARTO_EXPORT std::string FindFileIgnoringCase(const std::string& Path);
 /// else ImageName as written; ImageName too when both are the same file.
 /// CalFileName may also be a folder with its trailing separator; a name without a
 /// folder lies in the working directory; empty: not read from a file.
-ZYLCARTO_EXPORT std::string MapImageBesideCalibration(const std::string& ImageName, const std::string& CalFileName);
+std::string MapImageBesideCalibration(const std::string& ImageName, const std::string& CalFileName);
 
 }  // namespace zylcarto

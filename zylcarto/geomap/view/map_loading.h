@@ -10,7 +10,6 @@
 
 #include "zylcarto/geomap/calibration/calib_xml.h"
 #include "zylcarto/geomap/calibration/calibration.h"
-#include "zylcarto/support/export.h"
 
 namespace zylcarto {
 
@@ -19,17 +18,17 @@ inline constexpr int MapImagePixelLimit = 3000000;
 
 /// Raises EZYLGeoMapError with the size message (with the component's name) when
 /// Width x Height exceeds MapImagePixelLimit; does nothing otherwise.
-ZYLCARTO_EXPORT void CheckMapImageSize(int Width, int Height, const std::string& ComponentName);
+void CheckMapImageSize(int Width, int Height, const std::string& ComponentName);
 
 /// Resets Calib (ClearCalibData, which calls its repaint handler) and reads the data
 /// set whose header FindCalibSet found, with the model MapReaderModel takes and
 /// graticule lines of fewer than 3 points dropped; the graticule-line fits are
 /// rebuilt, the model is not fitted yet. Raises as ReadCalibTags, with the
 /// component's name, leaving what was read so far.
-ZYLCARTO_EXPORT void ReadMapCalibration(TXmlSource& Source, const TCalibSetHeader& Header, TMapCalibration& Calib,
+void ReadMapCalibration(TXmlSource& Source, const TCalibSetHeader& Header, TMapCalibration& Calib,
                                         const std::string& ComponentName);
 /// Fits the model read, once the image size is known; no repaint.
-ZYLCARTO_EXPORT void FitReadCalibration(TMapCalibration& Calib);
+void FitReadCalibration(TMapCalibration& Calib);
 
 /// Decodes a JPEG (.jpg, .jpeg) or BMP (.bmp) map image, the size checked from the
 /// header before the pixels are decoded; raises EZYLGeoMapError naming CallerName
@@ -37,7 +36,7 @@ ZYLCARTO_EXPORT void FitReadCalibration(TMapCalibration& Calib);
 /// too large. Progress, when set, gets 0 before and 100 after (JPEG: also between).
 /// Cost, measured with bench/images through SetMapImgName: a 2000 x 1500 JPEG in
 /// 56 ms, 0.77 of djpeg's time for the same file.
-ZYLCARTO_EXPORT QImage DecodeMapImageFile(const std::string& FileName, const std::string& CallerName,
+QImage DecodeMapImageFile(const std::string& FileName, const std::string& CallerName,
                                           const std::string& ComponentName, const std::function<void(int)>& Progress);
 
 }  // namespace zylcarto

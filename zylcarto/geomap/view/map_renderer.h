@@ -12,7 +12,6 @@
 
 #include "zylcarto/geomap/view/map_scene.h"
 #include "zylcarto/geomap/view/map_viewport.h"
-#include "zylcarto/support/export.h"
 
 namespace zylcarto {
 
@@ -21,7 +20,7 @@ struct TLMTextProperties;
 /// One composition: borrows the scene, which must outlive it, and copies the
 /// view. Compose may rebuild the scene's cache, so renderers sharing a cache run
 /// on one thread at a time. Nothing here raises but what a host's hook raises.
-class ZYLCARTO_EXPORT TMapRenderer {
+class TMapRenderer {
 public:
     /// A renderer of Scene as seen through View.
     TMapRenderer(const TMapScene& Scene, const TMapViewport& View) : FScene(Scene), FView(View) {}

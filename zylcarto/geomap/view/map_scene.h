@@ -15,7 +15,6 @@
 #include "zylcarto/geomap/view/canvas.h"
 #include "zylcarto/geomap/view/geomap_types.h"
 #include "zylcarto/geomap/view/map_viewport.h"
-#include "zylcarto/support/export.h"
 #include "zylcarto/support/types.h"
 
 namespace zylcarto {
@@ -79,7 +78,7 @@ struct TMapAppearance {
 /// The whole map image scaled to one magnification, in the device pixels of
 /// one pixel ratio (Image carries that ratio); Mag 0 means invalid. A plain
 /// value owned by the map control; the renderer rebuilds it in place.
-struct ZYLCARTO_EXPORT TImageCache {
+struct TImageCache {
     /// The scaled image in ViewImageFormat; null before the first build, for a null
     /// source and for a scaled size under a pixel.
     QImage Image;
