@@ -20,6 +20,7 @@
 using namespace zylcarto;
 using zylcarto::test::Picture;
 using zylcarto::test::SendKey;
+using zylcarto::test::SendMouse;
 using zylcarto::test::SendWheel;
 using zylcarto::test::TWheel;
 
@@ -220,8 +221,7 @@ TEST(MapSignals, EachChangeIsToldOnceWhoeverMadeIt) {
         TopLeft(&M, &TGeoMap::topLeftChanged), Model(&M, &TGeoMap::calibModelChanged),
         Grat(&M, &TGeoMap::showGraticuleChanged);
     const auto Mouse = [&M](QEvent::Type Type, QPoint P, Qt::MouseButtons Held) {
-        QMouseEvent E(Type, P, M.mapToGlobal(P), Type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, Held, {});
-        QApplication::sendEvent(&M, &E);
+        SendMouse(M, Type, P, Type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, Held);
     };
     struct Case {
         const char* What;
@@ -237,11 +237,9 @@ TEST(MapSignals, EachChangeIsToldOnceWhoeverMadeIt) {
              M.SetTopLeft({300, 250});
          },
          0, 0, 0, 0, 0},
-        {"arrow key", [&] { Key(M, Qt::Key_Right); }, 1, 0, 1, 0, 0},
+        {"arrow key", [&] { SendKey(M, Qt::Key_Right); }, 1, 0, 1, 0, 0},
         {"wheel at the corner",
-         [&] {
-             Wheel(M, {0, 0}, 120);
-         },
+         [&] { SendWheel(M, {0, 0}, 120); },
          1, 1, 0, 0, 0},
         {"mouse pan",
          [&] {
