@@ -251,10 +251,12 @@ std::string UTMZoneOf(TFields f) {
 
 int RunZone(const TArgs& args) { return RunPositionConversion(args, 2, "LAT LON", UTMZoneOf); }
 
-// The columns of a block: inputs a, b and results x, y of each row.
+// The columns of a block: inputs a, b (c) and results x, y (z) of each row.
 struct TBlock {
     std::vector<double> a = std::vector<double>(BlockRows), b = std::vector<double>(BlockRows),
-                        x = std::vector<double>(BlockRows), y = std::vector<double>(BlockRows);
+                        c = std::vector<double>(BlockRows), x = std::vector<double>(BlockRows),
+                        y = std::vector<double>(BlockRows), z = std::vector<double>(BlockRows);
+    std::vector<int> status = std::vector<int>(BlockRows);
     std::vector<int> zone = std::vector<int>(BlockRows);
     std::vector<unsigned char> south = std::vector<unsigned char>(BlockRows);
     std::vector<char> band = std::vector<char>(BlockRows);
@@ -431,25 +433,48 @@ int RunUPSInverse(const TArgs& argsIn) {
 int RunCart(const TArgs& argsIn) {
     TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
-    return RunPositionConversion(args, 3, "LAT LON HEIGHT", [e](TFields f) {
-        const auto [lat, lon, latText, lonText] = ReadPositionWithinPoles(f);
-        const double h = ParseDouble(f[2], "height");
-        double x, y, z;
-        GeoToCartesian(lat, lon, h, e, x, y, z);
-        return Join({FormatFixed(Finite(x, "X"), 4), FormatFixed(Finite(y, "Y"), 4), FormatFixed(Finite(z, "Z"), 4)});
-    });
+    auto b = std::make_shared<TBlock>();
+    return RunBlocks(args, "LAT LON HEIGHT",
+                     {3,
+                      [b](TFields f, std::size_t r) {
+                          const TPosition q = ReadPositionWithinPoles(f);
+                          b->a[r] = q.lat;
+                          b->b[r] = q.lon;
+                          b->c[r] = ParseDouble(f[2], "height");
+                      },
+                      [b, e](std::size_t n) {
+                          GeoToCartesianBatch(b->a.data(), b->b.data(), b->c.data(), n, e, b->x.data(), b->y.data(),
+                                              b->z.data());
+                      },
+                      [b](std::size_t r, std::string& out) {
+                          AppendPair(out, Finite(b->x[r], "X"), Finite(b->y[r], "Y"), 4);
+                          out += ' ';
+                          AppendFixed(out, Finite(b->z[r], "Z"), 4);
+                      }},
+                     PositionRegroup(3));
 }
 
 int RunGeod(const TArgs& argsIn) {
     TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
     const bool dms = TakeFlag(args, "--dms");
-    return RunConversion(args, 3, "X Y Z", [e, dms](TFields f) {
-        const double x = ParseDouble(f[0], "X"), y = ParseDouble(f[1], "Y"), z = ParseDouble(f[2], "Z");
-        double lat, lon, h;
-        CartesianToGeo(x, y, z, e, lat, lon, h);
-        return Join({PositionText(lat, lon, dms), FormatFixed(Finite(h, "height"), 4)});
-    });
+    auto b = std::make_shared<TBlock>();
+    return RunBlocks(args, "X Y Z",
+                     {3,
+                      [b](TFields f, std::size_t r) {
+                          b->a[r] = ParseDouble(f[0], "X");
+                          b->b[r] = ParseDouble(f[1], "Y");
+                          b->c[r] = ParseDouble(f[2], "Z");
+                      },
+                      [b, e](std::size_t n) {
+                          CartesianToGeoBatch(b->a.data(), b->b.data(), b->c.data(), n, e, b->x.data(), b->y.data(),
+                                              b->z.data());
+                      },
+                      [b, dms](std::size_t r, std::string& out) {
+                          AppendPosition(out, b->x[r], b->y[r], dms);
+                          out += ' ';
+                          AppendFixed(out, Finite(b->z[r], "height"), 4);
+                      }});
 }
 
 int RunHelmert(const TArgs& argsIn) {
@@ -459,19 +484,39 @@ int RunHelmert(const TArgs& argsIn) {
     if (args.size() < 2) throw EUsageError("expected SRC DST [LAT LON HEIGHT]");
     const int src = ParseDatum(args[0], "source datum"), dst = ParseDatum(args[1], "destination datum");
     args.erase(args.begin(), args.begin() + 2);
-    return RunPositionConversion(args, 3, "SRC DST LAT LON HEIGHT", [src, dst, dms, exact](TFields f) {
-        const auto [lat, lon, latText, lonText] = ReadPosition(f);
-        const double h = ParseDouble(f[2], "height");
-        double lat2, lon2, h2;
-        const int status = (exact ? HelmertTransformExact : HelmertTransform)(src, lat, lon, h, dst, lat2, lon2, h2);
-        // the library still shifts a point it reports as out of range: that is no answer
-        if (status == htBadLatitude)
-            throw EOperationFailed("latitude " + Quoted(latText) + " is outside -90..90 (status -3)");
-        if (status == htBadLongitude)
-            throw EOperationFailed("longitude " + Quoted(lonText) + " is outside -180..180 (status -4)");
-        if (status != htOK) throw EOperationFailed("datum shift failed (status " + std::to_string(status) + ")");
-        return Join({PositionText(lat2, lon2, dms), FormatFixed(Finite(h2, "height"), 4), std::to_string(status)});
-    });
+    auto b = std::make_shared<TBlock>();
+    return RunBlocks(
+        args, "SRC DST LAT LON HEIGHT",
+        {3,
+         [b](TFields f, std::size_t r) {
+             const TPosition q = ReadPosition(f);
+             // the library still shifts a point it reports as out of range: that is no answer
+             if (!(std::fabs(q.lon) <= 180))
+                 throw EOperationFailed("longitude " + Quoted(q.lonText) + " is outside -180..180 (status -4)");
+             if (!(std::fabs(q.lat) <= 90))
+                 throw EOperationFailed("latitude " + Quoted(q.latText) + " is outside -90..90 (status -3)");
+             b->a[r] = q.lat;
+             b->b[r] = q.lon;
+             b->c[r] = ParseDouble(f[2], "height");
+         },
+         [b, src, dst, exact](std::size_t n) {
+             if (!exact) {
+                 HelmertTransformBatch(src, b->a.data(), b->b.data(), b->c.data(), n, dst, b->x.data(), b->y.data(),
+                                       b->z.data(), b->status.data());
+                 return;
+             }
+             for (std::size_t r = 0; r < n; ++r)
+                 b->status[r] = HelmertTransformExact(src, b->a[r], b->b[r], b->c[r], dst, b->x[r], b->y[r], b->z[r]);
+         },
+         [b, dms](std::size_t r, std::string& out) {
+             if (b->status[r] != htOK)
+                 throw EOperationFailed("datum shift failed (status " + std::to_string(b->status[r]) + ")");
+             AppendPosition(out, b->x[r], b->y[r], dms);
+             out += ' ';
+             AppendFixed(out, Finite(b->z[r], "height"), 4);
+             out += " 0";
+         }},
+        PositionRegroup(3));
 }
 
 int RunDatums(const TArgs& args) {
