@@ -244,9 +244,9 @@ int RunRender(TArgs a) {
     TMapViewport view{{0, 0}, 1.0, w, h};
     const double fit = view.FitMagnification(image.width(), image.height());
     if (mag)
-        view.Magnify = TMapViewport::Clamped(*mag);
+        view.SetMagnify(TMapViewport::Clamped(*mag));
     else if (fit > 0)
-        view.Magnify = TMapViewport::Clamped(fit);
+        view.SetMagnify(TMapViewport::Clamped(fit));
     if (center) {
         int x = 0, y = 0;
         if (calib.CalcPixelCoords(center->first, center->second, x, y))

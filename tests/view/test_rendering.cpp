@@ -133,12 +133,12 @@ std::string MisplacedImagePixels(const QImage& Picture, const QImage& Image, con
                                  TColor Background) {
     std::string Found;
     int Count = 0;
-    for (int y = 0; y < View.Height; y += 3)
-        for (int x = 0; x < View.Width; x += 3) {
-            const double ix = View.TopLeft.X + (x + 0.5) / View.Magnify;
-            const double iy = View.TopLeft.Y + (y + 0.5) / View.Magnify;
-            const double InX = (ix - std::floor(ix)) * View.Magnify, InY = (iy - std::floor(iy)) * View.Magnify;
-            if (InX < 1 || InX > View.Magnify - 1 || InY < 1 || InY > View.Magnify - 1) continue;
+    for (int y = 0; y < View.Height(); y += 3)
+        for (int x = 0; x < View.Width(); x += 3) {
+            const double ix = View.TopLeft().X + (x + 0.5) / View.Magnify();
+            const double iy = View.TopLeft().Y + (y + 0.5) / View.Magnify();
+            const double InX = (ix - std::floor(ix)) * View.Magnify(), InY = (iy - std::floor(iy)) * View.Magnify();
+            if (InX < 1 || InX > View.Magnify() - 1 || InY < 1 || InY > View.Magnify() - 1) continue;
             const QPoint P(int(std::floor(ix)), int(std::floor(iy)));
             const TColor Want = Image.rect().contains(P) ? FromQRgb(Image.pixel(P)) : Background;
             if (At(Picture, x, y) != Want && ++Count <= 3)
@@ -171,7 +171,7 @@ TEST(Rendering, TheImageIsPlacedAsTheViewConvertsAtEveryMagnification) {
         M.SetMagnification(C.Magnify);
         M.SetTopLeft(C.TopLeft);
         const TMapViewport View{M.TopLeft(), M.Magnification(), 500, 400};
-        ASSERT_EQ(View.Magnify, C.Magnify);
+        ASSERT_EQ(View.Magnify(), C.Magnify);
         EXPECT_EQ(MisplacedImagePixels(Shown(M), Image, View, Background), "");
     }
 }

@@ -61,7 +61,7 @@ void TGeoMap::Assign(const TGeoMap& Source) {
     d->FMapImgName = s->FMapImgName;
     d->FMapImgWidth = s->FMapImgWidth;
     d->FMapImgHeight = s->FMapImgHeight;
-    d->FView = s->FView;
+    d->SetView(s->FView);
     d->FCalib.Assign(s->FCalib);
     d->FCalib.SetMapImageSize(d->FMapImgWidth, d->FMapImgHeight);
     d->FSuppressPaint = s->FSuppressPaint;
@@ -77,8 +77,8 @@ bool TGeoMap::Designing() const { return d_func()->FState.Designing(); }
 bool TGeoMap::Loading() const { return d_func()->FState.Loading(); }
 void TGeoMap::BeginLoading() { d_func()->FState.BeginLoading(); }
 const QImage& TGeoMap::AuxBitmap() const { return d_func()->AuxBmp; }
-double TGeoMap::Magnification() const { return d_func()->FView.Magnify; }
-TPoint TGeoMap::TopLeft() const { return d_func()->FView.TopLeft; }
+double TGeoMap::Magnification() const { return d_func()->Viewport().Magnify(); }
+TPoint TGeoMap::TopLeft() const { return d_func()->Viewport().TopLeft(); }
 bool TGeoMap::AntiAlias() const { return d_func()->FLook.AntiAlias; }
 TColor TGeoMap::ColorBackGnd() const { return d_func()->FLook.ColorBakGnd; }
 TColor TGeoMap::ColorFrame() const { return d_func()->FLook.FrameColor; }
@@ -158,14 +158,17 @@ void TGeoMap::ResetMouseTraceInvert() { d_func()->FTrace.Invert = TGeoMapPrivate
 
 void TGeoMap::SetMagnification(double Value) {
     Q_D(TGeoMap);
-    if (!std::isfinite(Value) || Value <= 0) return;
-    d->FView.Magnify = TMapViewport::Clamped(Value);
+    TMapViewport V = d->Viewport();
+    if (!V.SetMagnify(Value)) return;
+    d->SetView(V);
     Paint();
 }
 
 void TGeoMap::SetTopLeft(const TPoint& P) {
     Q_D(TGeoMap);
-    d->FView.TopLeft = P;
+    TMapViewport V = d->Viewport();
+    V.SetTopLeft(P);
+    d->SetView(V);
     if (d->FConfinePan) PanMapToFillWindow();
     Paint();
 }
@@ -250,7 +253,7 @@ void TGeoMap::SetGridCRS(const std::string& Value) {
 void TGeoMap::SetCacheMagLimit(double Value) {
     Q_D(TGeoMap);
     d->FLook.CacheMagLimit = std::isnan(Value) ? DefaultCacheMagLimit : std::clamp(Value, 0.0, DefaultCacheMagLimit);
-    if (d->FView.Magnify < DefaultCacheMagLimit) Paint();
+    if (d->Viewport().Magnify() < DefaultCacheMagLimit) Paint();
 }
 
 void TGeoMap::SetShowScaleBar(bool Value) {
@@ -296,33 +299,41 @@ void TGeoMap::SetShowGraticuleOrdinal(int Value) {
 TMapViewport TGeoMapPrivate::Viewport() const {
     Q_Q(const TGeoMap);
     TMapViewport V = FView;
-    V.Width = q->width();
-    V.Height = q->height();
+    V.SetSize(q->width(), q->height());
     return V;
+}
+
+void TGeoMapPrivate::SetView(TMapViewport View) {
+    Q_Q(const TGeoMap);
+    View.SetMagnify(TMapViewport::Clamped(View.Magnify()));
+    View.SetSize(q->width(), q->height());
+    FView = View;
 }
 
 TPoint TGeoMap::ControlToMapImage(const TPoint& P) const {
     Q_D(const TGeoMap);
-    return d->FView.ControlToImage(P);
+    return d->Viewport().ControlToImage(P);
 }
 
 TPoint TGeoMap::MapImageToControl(const TPoint& P) const {
     Q_D(const TGeoMap);
-    return d->FView.ImageToControl(P);
+    return d->Viewport().ImageToControl(P);
 }
 
 void TGeoMap::PanMapToFillWindow() {
     Q_D(TGeoMap);
-    d->FView = d->Viewport();
-    d->FView.Confine(d->FMapImgWidth, d->FMapImgHeight);
+    TMapViewport V = d->Viewport();
+    V.Confine(d->FMapImgWidth, d->FMapImgHeight);
+    d->SetView(V);
     d->TellChanges();
 }
 
 void TGeoMap::BringMapPixelToCenter(const TPoint& P) {
     Q_D(TGeoMap);
-    d->FView = d->Viewport();
-    d->FView.CenterOn(P);
-    d->FView.Confine(d->FMapImgWidth, d->FMapImgHeight);
+    TMapViewport V = d->Viewport();
+    V.CenterOn(P);
+    V.Confine(d->FMapImgWidth, d->FMapImgHeight);
+    d->SetView(V);
     Paint();
 }
 
@@ -330,8 +341,9 @@ void TGeoMap::BringLocationToCenter(double Latitude, double Longitude) {
     Q_D(TGeoMap);
     int x = 0, y = 0;
     if (!d->FCalib.CalcPixelCoords(Latitude, Longitude, x, y)) return;
-    d->FView = d->Viewport();
-    d->FView.CenterOnWithin({x, y}, d->GrafBmp.width(), d->GrafBmp.height());
+    TMapViewport V = d->Viewport();
+    V.CenterOnWithin({x, y}, d->GrafBmp.width(), d->GrafBmp.height());
+    d->SetView(V);
     Paint();
 }
 
@@ -340,9 +352,10 @@ bool TGeoMap::BringLocationToPoint(double Latitude, double Longitude, const TPoi
     // Unrounded, so that a magnified view is off by half an image pixel at most, not one.
     double x = 0, y = 0;
     if (!d->FCalib.CalcPixelCoordsFrac(Latitude, Longitude, x, y)) return false;
-    d->FView = d->Viewport();
-    d->FView.PlaceAt(x, y, At);
-    if (d->FConfinePan) d->FView.Confine(d->FMapImgWidth, d->FMapImgHeight);
+    TMapViewport V = d->Viewport();
+    V.PlaceAt(x, y, At);
+    if (d->FConfinePan) V.Confine(d->FMapImgWidth, d->FMapImgHeight);
+    d->SetView(V);
     Paint();
     return true;
 }
@@ -356,11 +369,12 @@ void TGeoMap::ZoomFitPage() {
 
 void TGeoMapPrivate::FitView() {
     Q_Q(TGeoMap);
-    FView = Viewport();
-    const double Fit = FView.FitMagnification(FMapImgWidth, FMapImgHeight);
-    if (Fit > 0) FView.Magnify = TMapViewport::Clamped(Fit);
-    FView.TopLeft = {0, 0};
-    FView.Confine(FMapImgWidth, FMapImgHeight);
+    TMapViewport V = Viewport();
+    const double Fit = V.FitMagnification(FMapImgWidth, FMapImgHeight);
+    if (Fit > 0) V.SetMagnify(TMapViewport::Clamped(Fit));
+    V.SetTopLeft({0, 0});
+    V.Confine(FMapImgWidth, FMapImgHeight);
+    SetView(V);
     // A hidden control has not been laid out: its size is not yet the one it is shown with.
     if (q->isVisible())
         FPendingFit.reset();
@@ -396,7 +410,9 @@ void TGeoMap::ResizeMap(double Magnification) {
     d->FMapImgWidth = NewW;
     d->FMapImgHeight = NewH;
     d->FCalib.SetMapImageSize(NewW, NewH);
-    d->FView.TopLeft = {0, 0};
+    TMapViewport V = d->Viewport();
+    V.SetTopLeft({0, 0});
+    d->SetView(V);
     if (d->FConfinePan) PanMapToFillWindow();
     {
         const TGeoMapPrivate::TPaintSuppression Hold(*this);  // one repaint at the end, not one from the refit as well
@@ -436,8 +452,8 @@ int TGeoMapPrivate::ZoomSlot(int Index) const {
 
 void TGeoMap::ZoomStateOnStack() {
     Q_D(TGeoMap);
-    d->FZoom.Slots[static_cast<std::size_t>(d->FZoom.Next - 1)] = {d->FView.TopLeft.X, d->FView.TopLeft.Y,
-                                                                   d->FView.Magnify};
+    const TMapViewport V = d->Viewport();
+    d->FZoom.Slots[static_cast<std::size_t>(d->FZoom.Next - 1)] = {V.TopLeft().X, V.TopLeft().Y, V.Magnify()};
     d->FZoom.Next = d->FZoom.Next % ZoomStackSize + 1;
 }
 
@@ -445,9 +461,11 @@ void TGeoMap::ZoomHistory(int Index) {
     Q_D(TGeoMap);
     if (Index < -(ZoomStackSize - 1) || Index > 0) return;
     const TgmZoomStackEntry& E = d->FZoom.Slots[static_cast<std::size_t>(d->ZoomSlot(Index) - 1)];
-    if (E.Empty() || !(E.MagF > 0)) return;
-    d->FView.TopLeft = {E.Left, E.Top};
-    d->FView.Magnify = E.MagF;
+    if (E.Empty()) return;
+    TMapViewport V = d->Viewport();
+    if (!V.SetMagnify(E.MagF)) return;
+    V.SetTopLeft({E.Left, E.Top});
+    d->SetView(V);
     Paint();
 }
 
@@ -502,7 +520,9 @@ void TGeoMapPrivate::TakeMapImage(const QImage& Picture, const std::string& Name
     FMapImgWidth = GrafBmp.width();
     FMapImgHeight = GrafBmp.height();
     FCalib.SetMapImageSize(FMapImgWidth, FMapImgHeight);
-    FView.TopLeft = {0, 0};
+    TMapViewport V = Viewport();
+    V.SetTopLeft({0, 0});
+    SetView(V);
     if (FConfinePan) q->PanMapToFillWindow();
     q->Paint();
 }
@@ -533,8 +553,8 @@ void TGeoMapPrivate::TellChanges() {
     const TMapViewport& Now = FToldView;
     const TCalibModel Model = FCalib.CalibModel();
     const bool ModelChanged = std::exchange(FToldModel, Model) != Model;
-    if (Now.Magnify != Was.Magnify) Q_EMIT q->magnificationChanged(Now.Magnify);
-    if (Now.TopLeft != Was.TopLeft) Q_EMIT q->topLeftChanged(QPoint(Now.TopLeft.X, Now.TopLeft.Y));
+    if (Now.Magnify() != Was.Magnify()) Q_EMIT q->magnificationChanged(Now.Magnify());
+    if (Now.TopLeft() != Was.TopLeft()) Q_EMIT q->topLeftChanged(QPoint(Now.TopLeft().X, Now.TopLeft().Y));
     if (!(Now == Was)) Q_EMIT q->viewChanged();
     if (ModelChanged) Q_EMIT q->calibModelChanged(static_cast<int>(Model));
 }
@@ -563,7 +583,7 @@ namespace {
 
 // True while the view is still the one a fit left for a control not yet shown.
 bool FitPending(const std::optional<TMapViewport>& Fit, const TMapViewport& View) {
-    return Fit && Fit->TopLeft == View.TopLeft && Fit->Magnify == View.Magnify;
+    return Fit && Fit->TopLeft() == View.TopLeft() && Fit->Magnify() == View.Magnify();
 }
 
 }  // namespace
@@ -571,16 +591,17 @@ bool FitPending(const std::optional<TMapViewport>& Fit, const TMapViewport& View
 void TGeoMap::resizeEvent(QResizeEvent* Event) {
     Q_D(TGeoMap);
     QWidget::resizeEvent(Event);
-    if (FitPending(d->FPendingFit, d->FView)) {
+    if (FitPending(d->FPendingFit, d->Viewport())) {
         d->FitView();
     } else {
         d->FPendingFit.reset();
         // Resizes of a hidden control arrive at its show without an old size:
         // the view was set for the new size already.
         if (Event->oldSize().isValid()) {
-            d->FView.Width = Event->oldSize().width();
-            d->FView.Height = Event->oldSize().height();
-            d->FView.Resize(width(), height());
+            TMapViewport V = d->Viewport();
+            V.SetSize(Event->oldSize().width(), Event->oldSize().height());
+            V.Resize(width(), height());
+            d->SetView(V);
         }
         if (d->FConfinePan) PanMapToFillWindow();
     }
@@ -591,7 +612,7 @@ void TGeoMap::resizeEvent(QResizeEvent* Event) {
 void TGeoMap::showEvent(QShowEvent* Event) {
     Q_D(TGeoMap);
     QWidget::showEvent(Event);
-    if (FitPending(d->FPendingFit, d->FView)) d->FitView();
+    if (FitPending(d->FPendingFit, d->Viewport())) d->FitView();
     d->FPendingFit.reset();
     d->TellChanges();
     if (!d->PaintHeld()) ConstructInternalMapImg();

@@ -66,26 +66,28 @@ void TGeoMapPrivate::ZoomStepsAt(int Steps, QPointF At) {
     Q_Q(TGeoMap);
     const QPointer<TGeoMap> Self(q);  // a host may delete the map from OnZoomPan
     for (; Steps != 0; Steps -= Steps > 0 ? 1 : -1) {
-        const double Mag = TMapViewport::Clamped(FView.Magnify *
-                                                 (Steps > 0 ? TGeoMap::WheelZoomFactor : 1 / TGeoMap::WheelZoomFactor));
-        if (Mag == FView.Magnify) return;  // at a limit
+        const double Was = FView.Magnify();
+        const double Mag =
+            TMapViewport::Clamped(Was * (Steps > 0 ? TGeoMap::WheelZoomFactor : 1 / TGeoMap::WheelZoomFactor));
+        if (Mag == Was) return;  // at a limit
         bool Taken = false;
         if (FKeys.StepHook && !SurvivesCall(q, [&, Hook = FKeys.StepHook] { Taken = Hook(Mag, At); })) return;
         if (Taken) {
             FKeys.StepView.reset();  // another image now: its own view anchors the next step
         } else {
-            FView = Viewport();
+            TMapViewport V = Viewport();
             // The anchor is kept unrounded across steps, so the rounding of the
             // top-left pixel does not add up over a long turn.
-            if (!(FView == FKeys.StepView && At == FKeys.At)) {
+            if (!(V == FKeys.StepView && At == FKeys.At)) {
                 FKeys.At = At;
-                FKeys.AnchorX = FView.TopLeft.X + At.x() / FView.Magnify;
-                FKeys.AnchorY = FView.TopLeft.Y + At.y() / FView.Magnify;
+                FKeys.AnchorX = V.TopLeft().X + At.x() / V.Magnify();
+                FKeys.AnchorY = V.TopLeft().Y + At.y() / V.Magnify();
             }
-            FView.Magnify = Mag;
-            FView.TopLeft = {RoundToInt(FKeys.AnchorX - At.x() / Mag), RoundToInt(FKeys.AnchorY - At.y() / Mag)};
-            if (FConfinePan) FView.Confine(FMapImgWidth, FMapImgHeight);
-            FKeys.StepView = FView;
+            V.SetMagnify(Mag);
+            V.SetTopLeft({RoundToInt(FKeys.AnchorX - At.x() / Mag), RoundToInt(FKeys.AnchorY - At.y() / Mag)});
+            if (FConfinePan) V.Confine(FMapImgWidth, FMapImgHeight);
+            SetView(V);
+            FKeys.StepView = V;
             q->Paint();
         }
         RestartZoomRest();
@@ -109,9 +111,10 @@ void TGeoMap::keyPressEvent(QKeyEvent* Event) {
     case Qt::Key_Equal: d->ZoomStepsAt(1, Centre); break;
     case Qt::Key_Minus: d->ZoomStepsAt(-1, Centre); break;
     case Qt::Key_Home: {
-        const TMapViewport Before = d->FView;
+        const TMapViewport Before = d->Viewport();
         ZoomFitPage();
-        if (d->FView.TopLeft == Before.TopLeft && d->FView.Magnify == Before.Magnify) break;
+        const TMapViewport After = d->Viewport();
+        if (After.TopLeft() == Before.TopLeft() && After.Magnify() == Before.Magnify()) break;
         d->RestartZoomRest();
         DoZoomPanEvent();
         break;
@@ -124,11 +127,12 @@ void TGeoMap::keyPressEvent(QKeyEvent* Event) {
 void TGeoMapPrivate::PanByKey(double Right, double Down) {
     Q_Q(TGeoMap);
     const TMapViewport Before = Viewport();
-    FView = Before;
-    FView.TopLeft.X += FView.ToImageLength(Right * q->width());
-    FView.TopLeft.Y += FView.ToImageLength(Down * q->height());
-    if (FConfinePan) FView.Confine(FMapImgWidth, FMapImgHeight);
-    if (FView.TopLeft == Before.TopLeft) return;  // at the edge
+    TMapViewport V = Before;
+    V.SetTopLeft({Before.TopLeft().X + V.ToImageLength(Right * q->width()),
+                  Before.TopLeft().Y + V.ToImageLength(Down * q->height())});
+    if (FConfinePan) V.Confine(FMapImgWidth, FMapImgHeight);
+    SetView(V);
+    if (V.TopLeft() == Before.TopLeft()) return;  // at the edge
     q->Paint();
     RestartZoomRest();
     q->DoZoomPanEvent();
@@ -138,7 +142,8 @@ void TGeoMapPrivate::GoBackInZoomHistory() {
     Q_Q(TGeoMap);
     // A view still waiting for its rest is the one to come back to later.
     if (FKeys.RestTimer != 0) StoreRestedView();
-    const TgmZoomStackEntry Now{FView.TopLeft.X, FView.TopLeft.Y, FView.Magnify};
+    const TMapViewport V = Viewport();
+    const TgmZoomStackEntry Now{V.TopLeft().X, V.TopLeft().Y, V.Magnify()};
     // On from the entry gone to last while the view is still that one, else
     // from the newest; entries that would not change the view are passed over.
     int Ix = q->GetZoomStackEntry(FKeys.HistoryIx) == Now ? FKeys.HistoryIx : 0;

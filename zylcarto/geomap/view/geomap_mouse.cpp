@@ -139,8 +139,9 @@ public:
         if (Button != mbLeft) return;
         M.FDrag.MouseAnchorX = X;
         M.FDrag.MouseAnchorY = Y;
-        M.FDrag.TopLeftXAnchor = M.FView.TopLeft.X;
-        M.FDrag.TopLeftYAnchor = M.FView.TopLeft.Y;
+        const TPoint TopLeft = M.Viewport().TopLeft();
+        M.FDrag.TopLeftXAnchor = TopLeft.X;
+        M.FDrag.TopLeftYAnchor = TopLeft.Y;
         M.FDrag.LButtonWasDown = true;
     }
     void Move(TGeoMapPrivate& M, TShiftState Shift, int X, int Y) const override {
@@ -154,18 +155,21 @@ public:
             const double Factor = 1 - 0.05 * (M.FDrag.MouseAnchorX - X) / std::max(W, 1) +
                                   static_cast<double>(M.FDrag.MouseAnchorY - Y) / std::max(H, 1);
             if (!Inside || Factor == 1) return;
-            M.FView = M.Viewport();
-            M.FView.ZoomAroundCenter(M.FView.Magnify * Factor);
+            TMapViewport V = M.Viewport();
+            V.ZoomAroundCenter(V.Magnify() * Factor);
+            M.SetView(V);
             M.q_func()->Paint();
             M.q_func()->DoZoomPanEvent();
         } else {
-            const TPoint Before = M.FView.TopLeft;
-            if (FKind != TKind::PanVert)
-                M.FView.TopLeft.X = M.FDrag.TopLeftXAnchor + M.FView.ToImageLength(M.FDrag.MouseAnchorX - X);
-            if (FKind != TKind::PanHoriz)
-                M.FView.TopLeft.Y = M.FDrag.TopLeftYAnchor + M.FView.ToImageLength(M.FDrag.MouseAnchorY - Y);
+            TMapViewport V = M.Viewport();
+            const TPoint Before = V.TopLeft();
+            TPoint P = Before;
+            if (FKind != TKind::PanVert) P.X = M.FDrag.TopLeftXAnchor + V.ToImageLength(M.FDrag.MouseAnchorX - X);
+            if (FKind != TKind::PanHoriz) P.Y = M.FDrag.TopLeftYAnchor + V.ToImageLength(M.FDrag.MouseAnchorY - Y);
+            V.SetTopLeft(P);
+            M.SetView(V);
             if (M.FConfinePan) M.q_func()->PanMapToFillWindow();
-            if (M.FView.TopLeft == Before) return;
+            if (M.Viewport().TopLeft() == Before) return;
             M.q_func()->Paint();
             M.q_func()->DoZoomPanEvent();
         }
@@ -254,8 +258,9 @@ private:
         const TPoint p2 = M.q_func()->ControlToMapImage(
             {std::max(M.FDrag.AnchorX, M.FDrag.OldCornerX), std::max(M.FDrag.AnchorY, M.FDrag.OldCornerY)});
         if (p1.X == p2.X || p1.Y == p2.Y) return;
-        M.FView = M.Viewport();
-        M.FView.FitBox(p1, p2.X - p1.X, p2.Y - p1.Y);
+        TMapViewport V = M.Viewport();
+        V.FitBox(p1, p2.X - p1.X, p2.Y - p1.Y);
+        M.SetView(V);
         M.q_func()->Paint();
         M.q_func()->DoZoomPanEvent();
     }
@@ -326,8 +331,9 @@ private:
         if (M.FTrace.Count < 2) return;
         const TColoredPoint& Prev = M.FTrace.Points[static_cast<std::size_t>(M.FTrace.Count - 2)];
         if (Prev.Flags & TraceEndsStroke) return;
-        const TPoint From = M.FView.ImageToControl({RoundToInt(Prev.X), RoundToInt(Prev.Y)});
-        const TPoint To = M.FView.ImageToControl(ImagePt);
+        const TMapViewport V = M.Viewport();
+        const TPoint From = V.ImageToControl({RoundToInt(Prev.X), RoundToInt(Prev.Y)});
+        const TPoint To = V.ImageToControl(ImagePt);
         M.DrawFeedback([&](TCanvas& C) {
             C.Pen = {M.FTrace.Color, psSolid, M.FTrace.Invert ? pmXor : pmCopy, 1};
             C.MoveTo(From.X, From.Y);

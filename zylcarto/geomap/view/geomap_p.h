@@ -60,6 +60,9 @@ public:
     std::string PlaceholderText() const;
     // The view with the control's current size.
     TMapViewport Viewport() const;
+    // Every change of the view goes through here: the size becomes the control's
+    // and the magnification is kept within MinMagnify..MaxMagnify.
+    void SetView(TMapViewport View);
     // The map as the renderer sees it, with the control's own cache use, trace and frame.
     TMapScene Scene() const;
     // The same for a window other than the control's (export and printing).
@@ -166,7 +169,6 @@ public:
     // Appearance and view.
     TMapAppearance FLook;
     std::string FGridCRS;  // FLook.GridCrs as it was given
-    TMapViewport FView;    // its size is the control's, filled in by Viewport()
     // The view a ZoomFitPage set before the control was shown; refitted at the show unless changed since.
     std::optional<TMapViewport> FPendingFit;
     bool FSuppressPaint = false;
@@ -209,6 +211,9 @@ public:
     // The view and model the host was last told of.
     TMapViewport FToldView;
     TCalibModel FToldModel = cmUndefined;
+
+private:
+    TMapViewport FView;  // read through Viewport(), written through SetView()
 };
 
 }  // namespace zylcarto

@@ -38,7 +38,7 @@ void PrintView(QPainter& Printer, const TMapScene& Scene, const TMapViewport& Vi
     Printer.translate(At);
     Printer.scale(Sx, Sy);
     {
-        TCanvas Canvas(Printer, View.Width, View.Height);
+        TCanvas Canvas(Printer, View.Width(), View.Height());
         TMapRenderer(Scene, View).Compose(Canvas);
     }
     Printer.restore();

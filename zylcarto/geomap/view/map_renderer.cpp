@@ -51,7 +51,7 @@ bool DrawClippedPolyline(TCanvas& Canvas, const TMapViewport& View, const TImage
             HavePrev = false;
             continue;
         }
-        const double CX = (X[k] - View.TopLeft.X) * View.Magnify, CY = (Y[k] - View.TopLeft.Y) * View.Magnify;
+        const double CX = (X[k] - View.TopLeft().X) * View.Magnify(), CY = (Y[k] - View.TopLeft().Y) * View.Magnify();
         if (HavePrev) {
             double x1 = PX, y1 = PY, x2 = CX, y2 = CY;
             TSLine Line;
@@ -106,13 +106,13 @@ bool TMapRenderer::PrepareCache(double PixelRatio) const {
     TImageCache* Cache = FScene.Cache;
     if (!Cache || FScene.Paper) return false;
     const TMapAppearance& L = Look();
-    const bool Fits = Cache->Fits(FView.Magnify, PixelRatio);
+    const bool Fits = Cache->Fits(FView.Magnify(), PixelRatio);
     if (FScene.CacheUse == TMapScene::TCacheUse::IfItFits)
         return Fits && Cache->AntiAlias == L.AntiAlias && !Cache->Image.isNull();
-    if ((!Fits || Cache->AntiAlias != L.AntiAlias) && FView.Magnify < L.CacheMagLimit)
-        Cache->Rebuild(*FScene.Image, FView.Magnify, L.AntiAlias, PixelRatio);
+    if ((!Fits || Cache->AntiAlias != L.AntiAlias) && FView.Magnify() < L.CacheMagLimit)
+        Cache->Rebuild(*FScene.Image, FView.Magnify(), L.AntiAlias, PixelRatio);
     // A stale cache of the right magnification is still used, as it always was.
-    return Cache->Fits(FView.Magnify, PixelRatio);
+    return Cache->Fits(FView.Magnify(), PixelRatio);
 }
 
 void TMapRenderer::Compose(QImage& Target) const {
@@ -124,7 +124,7 @@ void TMapRenderer::Compose(TCanvas& Canvas) const {
     Canvas.Pen.Style = psSolid;
     Canvas.Pen.Mode = pmCopy;
     // On paper nothing is cut off by the edge of a bitmap.
-    if (FScene.Paper) Canvas.Painter().setClipRect(QRect(0, 0, FView.Width, FView.Height), Qt::IntersectClip);
+    if (FScene.Paper) Canvas.Painter().setClipRect(QRect(0, 0, FView.Width(), FView.Height()), Qt::IntersectClip);
     if (!FScene.Placeholder.empty()) {
         DrawPlaceholder(Canvas);
     } else if (!FScene.HasMap) {
@@ -144,7 +144,7 @@ void TMapRenderer::Compose(TCanvas& Canvas) const {
     DrawTrace(Canvas, FScene.Trace, FView);
     if (FScene.Frame) {
         const TMapAppearance& L = Look();
-        DrawFrame(Canvas, L.FrameStyle, 0, 0, FView.Width - 1, FView.Height - 1, L.ColWhiteLine, 0xC0C0C0,
+        DrawFrame(Canvas, L.FrameStyle, 0, 0, FView.Width() - 1, FView.Height() - 1, L.ColWhiteLine, 0xC0C0C0,
                   L.ColGrayLine, L.ColBlackLine, 0);
     }
 }
@@ -175,7 +175,7 @@ void TMapRenderer::FillBackgroundAroundImage(TCanvas& Canvas, bool UseCache) con
     // The opaque image covers most of the view: filling only what it leaves out
     // saves a full-frame pass. The estimate is shrunk by two pixels against the
     // rounding of the stretch, so the image is always drawn over the fill's edge.
-    const int W = FView.Width, H = FView.Height;
+    const int W = FView.Width(), H = FView.Height();
     TRect Covered{0, 0, 0, 0};
     const QImage& Source = UseCache ? FScene.Cache->Image : *FScene.Image;
     if (!Source.isNull()) {
@@ -200,7 +200,7 @@ void TMapRenderer::FillBackgroundAroundImage(TCanvas& Canvas, bool UseCache) con
 void TMapRenderer::DrawEmptyMap(TCanvas& Canvas) const {
     Canvas.Brush.Color = Look().ColorBakGnd;
     Canvas.Pen.Color = Look().ColorBakGnd;
-    Canvas.FillRect({0, 0, FView.Width, FView.Height});
+    Canvas.FillRect({0, 0, FView.Width(), FView.Height()});
     Canvas.Font.Color = Look().FrameColor;
     Canvas.TextOut(10, 10, Look().EmptyMsg);
 }
@@ -209,24 +209,24 @@ void TMapRenderer::DrawPlaceholder(TCanvas& Canvas) const {
     // The colours and the frame the form sets, so that they can be judged without a map.
     Canvas.Brush.Color = Look().ColorBakGnd;
     Canvas.Pen.Color = Look().ColorBakGnd;
-    Canvas.FillRect({0, 0, FView.Width, FView.Height});
+    Canvas.FillRect({0, 0, FView.Width(), FView.Height()});
     constexpr int Spacing = 50;
     Canvas.Pen.Color = Look().ColorGratLine;
-    for (int X = Spacing; X < FView.Width; X += Spacing) {
+    for (int X = Spacing; X < FView.Width(); X += Spacing) {
         Canvas.MoveTo(X, 0);
-        Canvas.LineTo(X, FView.Height);
+        Canvas.LineTo(X, FView.Height());
     }
-    for (int Y = Spacing; Y < FView.Height; Y += Spacing) {
+    for (int Y = Spacing; Y < FView.Height(); Y += Spacing) {
         Canvas.MoveTo(0, Y);
-        Canvas.LineTo(FView.Width, Y);
+        Canvas.LineTo(FView.Width(), Y);
     }
     Canvas.Font.Color = Look().FrameColor;
     Canvas.TextOut(10, 10, FScene.Placeholder);
 }
 
 void TMapRenderer::DrawMapImage(TCanvas& Canvas, bool UseCache) const {
-    const int W = FView.Width, H = FView.Height;
-    if (!UseCache && FView.Magnify == 1 && !FScene.Paper) {
+    const int W = FView.Width(), H = FView.Height();
+    if (!UseCache && FView.Magnify() == 1 && !FScene.Paper) {
         // Pixel for pixel: the canvas copies the rows without a painter.
         Canvas.StretchMode = smColorOnColor;
         Canvas.CopyRect({0, 0, W, H}, *FScene.Image, FView.VisibleImageRect());
@@ -236,7 +236,8 @@ void TMapRenderer::DrawMapImage(TCanvas& Canvas, bool UseCache) const {
         DrawImagePixels(Canvas);
         return;
     }
-    const int Left = RoundToInt(FView.Magnify * FView.TopLeft.X), Top = RoundToInt(FView.Magnify * FView.TopLeft.Y);
+    const int Left = RoundToInt(FView.Magnify() * FView.TopLeft().X),
+              Top = RoundToInt(FView.Magnify() * FView.TopLeft().Y);
     Canvas.StretchMode = smColorOnColor;
     Canvas.CopyRect({0, 0, W, H}, FScene.Cache->Image, {Left, Top, Left + W, Top + H});
 }
@@ -247,13 +248,13 @@ void TMapRenderer::DrawImagePixels(TCanvas& Canvas) const {
     // source rectangle of whole pixels stretched over the control would put a
     // strongly magnified image up to a pixel away from them.
     const QImage& Image = *FScene.Image;
-    const double Mag = FView.Magnify;
-    const QRect Shown = QRect(QPoint(FView.TopLeft.X, FView.TopLeft.Y),
-                              QPoint(FView.TopLeft.X + int(std::ceil(FView.Width / Mag)) - 1,
-                                     FView.TopLeft.Y + int(std::ceil(FView.Height / Mag)) - 1))
+    const double Mag = FView.Magnify();
+    const QRect Shown = QRect(QPoint(FView.TopLeft().X, FView.TopLeft().Y),
+                              QPoint(FView.TopLeft().X + int(std::ceil(FView.Width() / Mag)) - 1,
+                                     FView.TopLeft().Y + int(std::ceil(FView.Height() / Mag)) - 1))
                             .intersected(Image.rect());
     if (Shown.isEmpty()) return;
-    const QRectF Target((Shown.left() - FView.TopLeft.X) * Mag, (Shown.top() - FView.TopLeft.Y) * Mag,
+    const QRectF Target((Shown.left() - FView.TopLeft().X) * Mag, (Shown.top() - FView.TopLeft().Y) * Mag,
                         Shown.width() * Mag, Shown.height() * Mag);
     QPainter& P = Canvas.Painter();
     const bool Smooth = Look().AntiAlias;
@@ -318,8 +319,8 @@ void TMapRenderer::DrawParabolicGraticule(TCanvas& Canvas, bool Lines, bool Mark
             double a = 0, b = 0, c = 0, r = 0;
             Fit.CalcParabolFit(a, b, c, r);
             // One image column (row) per step across the view.
-            const int From = Parallel ? FView.TopLeft.X : FView.TopLeft.Y;
-            const double Until = From + (Parallel ? FView.Width : FView.Height) / FView.Magnify;
+            const int From = Parallel ? FView.TopLeft().X : FView.TopLeft().Y;
+            const double Until = From + (Parallel ? FView.Width() : FView.Height()) / FView.Magnify();
             bool First = true;
             for (int t = From; t < Until; ++t) {
                 const int v = RoundToInt(a + b * t + c * double(t) * t);
@@ -411,7 +412,7 @@ void TMapRenderer::DrawUTMGrid(TCanvas& Canvas) const {
 
     const TImageBox Box(FView.Extent(IW, IH));
     // Curved lines get a point every few control pixels across the view.
-    const double Diagonal = std::hypot((Right - Left) * FView.Magnify, (Bottom - Top) * FView.Magnify);
+    const double Diagonal = std::hypot((Right - Left) * FView.Magnify(), (Bottom - Top) * FView.Magnify());
     const int Segments = Grid.Straight() ? 1 : std::clamp(RoundToInt(Diagonal / 6), 16, 1000);
 
     Canvas.Pen.Color = Look().ColorGratLine;
@@ -436,7 +437,7 @@ void TMapRenderer::DrawUTMGrid(TCanvas& Canvas) const {
 
 void TMapRenderer::DrawCrsGrid(TCanvas& Canvas) const {
     const int IW = FScene.ImageWidth, IH = FScene.ImageHeight;
-    if (IW < 1 || IH < 1 || FView.Height < 1) return;
+    if (IW < 1 || IH < 1 || FView.Height() < 1) return;
     const TRect Seen = FView.VisibleImageRect();
     const double Left = std::max(0, Seen.Left), Top = std::max(0, Seen.Top);
     const double Right = std::min(IW, Seen.Right), Bottom = std::min(IH, Seen.Bottom);
@@ -447,7 +448,7 @@ void TMapRenderer::DrawCrsGrid(TCanvas& Canvas) const {
     // About ten lines over the control's height whatever the magnification, as
     // the UTM grid has over a map fitted to the window.
     const double Step =
-        CrsGridStep((Range.NorthMax - Range.NorthMin) * FView.Height / ((Bottom - Top) * FView.Magnify));
+        CrsGridStep((Range.NorthMax - Range.NorthMin) * FView.Height() / ((Bottom - Top) * FView.Magnify()));
     // The range blows up near a projection's limits: more lines than that are no grid.
     constexpr double MaxCrsGridLines = 500;
     if (!(Step > 0) || !((Range.NorthMax - Range.NorthMin) / Step <= MaxCrsGridLines) ||
@@ -459,7 +460,7 @@ void TMapRenderer::DrawCrsGrid(TCanvas& Canvas) const {
     // No CRS grid is assumed straight, but its lines bend gently over a view: a
     // point every 24 control pixels strays well under a pixel from the curve,
     // and PROJ's time grows with the points.
-    const double Diagonal = std::hypot((Right - Left) * FView.Magnify, (Bottom - Top) * FView.Magnify);
+    const double Diagonal = std::hypot((Right - Left) * FView.Magnify(), (Bottom - Top) * FView.Magnify());
     const int Points = std::clamp(RoundToInt(Diagonal / 24), 16, 1000) + 1;
     const TCrsGridPixels P = CrsGridLinePixels(Calib(), Crs, Range, Northings, Eastings, Points);
 
@@ -537,7 +538,7 @@ double TMapRenderer::VisibleLandMarkFraction() const {
     const int N = LandMarks().NumLandMarks();
     const int Limit = LandMarks().LMRandomDisplayThreshold();
     if (Limit >= N) return 1;
-    const int W = FView.Width, H = FView.Height;
+    const int W = FView.Width(), H = FView.Height();
     TCornerArray View;
     const std::array<std::pair<TCorners, TPoint>, 4> Corners{
         {{gcoTopLeft, {0, 0}}, {gcoBottomLeft, {0, H}}, {gcoBottomRight, {W, H}}, {gcoTopRight, {W, 0}}}};
@@ -559,7 +560,7 @@ void TMapRenderer::DrawLandMarks(TCanvas& Canvas) const {
     if (N == 0) return;
     Canvas.Pen.Color = 0x00FF00;
     const double f = VisibleLandMarkFraction();
-    const int W = FView.Width, H = FView.Height;
+    const int W = FView.Width(), H = FView.Height();
     const auto OnCanvas = [W, H](TPoint P) { return P.X > 0 && P.X < W && P.Y > 0 && P.Y < H; };
     TSymbolRuns Symbols;
     // Drawing thousands of symbols waits on memory. Without a handler nothing
@@ -633,7 +634,7 @@ void TMapRenderer::DrawHighLight(TCanvas& Canvas) const {
     const TPoint P = FView.ImageToControl({ix, iy});
     bool Handled = false;
     if (Hooks().OnDrawLandmark) Hooks().OnDrawLandmark(FScene.Sender, Handled, Canvas, P, LM);
-    if (Handled || P.X <= 0 || P.X >= FView.Width || P.Y <= 0 || P.Y >= FView.Height) return;
+    if (Handled || P.X <= 0 || P.X >= FView.Width() || P.Y <= 0 || P.Y >= FView.Height()) return;
     const TSymbolProperties& S = LM.SymbolProps;
     DrawLandMarkSymbolOnCanvas(Canvas, P.X, P.Y, S.Kind, LandMarks().HighLMColFG(), LandMarks().HighLMColBG(), S.Size,
                                S.Direction, S.Length, LandMarks().HighLMTrans());
@@ -643,13 +644,13 @@ void TMapRenderer::DrawHighLight(TCanvas& Canvas) const {
 
 void TMapRenderer::DrawScaleBar(TCanvas& Canvas) const {
     constexpr int Margin = 10, BarHeight = 4, TickHeight = 8, Pad = 3;
-    const double MaxPixels = std::min(150.0, (FView.Width - 2 * Margin) / 2.0);
+    const double MaxPixels = std::min(150.0, (FView.Width() - 2 * Margin) / 2.0);
     const TScaleBar Bar = ChooseScaleBar(MetresPerControlPixel(Calib(), FView), MaxPixels);
     const int Length = RoundToInt(Bar.Pixels);
     if (Bar.Metres <= 0 || Length < 1) return;
     Canvas.Font = TCanvasFont{};
     const int TextW = Canvas.TextWidth(Bar.Label), TextH = Canvas.TextHeight(Bar.Label);
-    const int Left = Margin, Base = FView.Height - Margin;  // the bar's bottom edge, left out
+    const int Left = Margin, Base = FView.Height() - Margin;  // the bar's bottom edge, left out
     const int TextLeft = Left + (Length - TextW) / 2, TextTop = Base - TickHeight - TextH;
     // A white plate keeps bar and label readable on any map.
     Canvas.Brush.Color = 0xFFFFFF;
@@ -673,7 +674,7 @@ void TMapRenderer::DrawNorthArrow(TCanvas& Canvas) const {
     const double Angle = NorthDirection(Calib(), FView) * DegToRad;
     if (!std::isfinite(Angle)) return;
     const double ux = std::sin(Angle), uy = -std::cos(Angle);  // towards north on the control
-    const double cx = FView.Width - Right, cy = Down;
+    const double cx = FView.Width() - Right, cy = Down;
     const auto At = [&](double Along, double Across) {
         return TPoint{RoundToInt(cx + ux * Along - uy * Across), RoundToInt(cy + uy * Along + ux * Across)};
     };

@@ -11,6 +11,24 @@ double TMapViewport::Clamped(double Value) {
     return std::clamp(Value, MinMagnify, MaxMagnify);
 }
 
+TMapViewport::TMapViewport(TPoint TopLeft, double Magnify, int Width, int Height) : FTopLeft(TopLeft) {
+    SetMagnify(Magnify);
+    SetSize(Width, Height);
+}
+
+bool TMapViewport::SetMagnify(double Value) {
+    if (!std::isfinite(Value) || Value <= 0) return false;
+    FMagnify = Value;
+    return true;
+}
+
+bool TMapViewport::SetSize(int Width, int Height) {
+    if (Width < 0 || Height < 0) return false;
+    FWidth = Width;
+    FHeight = Height;
+    return true;
+}
+
 namespace {
 
 // The first image pixel shown along one side: within the image, or centring an
@@ -26,46 +44,49 @@ int ConfinedStart(int Start, int ImageLength, double ControlLengthInImage) {
 
 void TMapViewport::Confine(int ImageWidth, int ImageHeight) {
     if (ImageWidth <= 0 || ImageHeight <= 0) return;
-    TopLeft = {ConfinedStart(TopLeft.X, ImageWidth, Width / Magnify),
-               ConfinedStart(TopLeft.Y, ImageHeight, Height / Magnify)};
+    FTopLeft = {ConfinedStart(FTopLeft.X, ImageWidth, FWidth / FMagnify),
+                ConfinedStart(FTopLeft.Y, ImageHeight, FHeight / FMagnify)};
 }
 
-void TMapViewport::Resize(int NewWidth, int NewHeight) {
-    TopLeft.X += RoundToInt((Width - NewWidth) / (2 * Magnify));
-    TopLeft.Y += RoundToInt((Height - NewHeight) / (2 * Magnify));
-    Width = NewWidth;
-    Height = NewHeight;
+bool TMapViewport::Resize(int NewWidth, int NewHeight) {
+    if (NewWidth < 0 || NewHeight < 0) return false;
+    FTopLeft.X += RoundToInt((FWidth - NewWidth) / (2 * FMagnify));
+    FTopLeft.Y += RoundToInt((FHeight - NewHeight) / (2 * FMagnify));
+    FWidth = NewWidth;
+    FHeight = NewHeight;
+    return true;
 }
 
 void TMapViewport::PlaceAt(double X, double Y, TPoint At) {
-    TopLeft = {RoundToInt(X - At.X / Magnify), RoundToInt(Y - At.Y / Magnify)};
+    FTopLeft = {RoundToInt(X - At.X / FMagnify), RoundToInt(Y - At.Y / FMagnify)};
 }
 
-void TMapViewport::CenterOn(TPoint P) { TopLeft = {P.X - HalfWidthInImage(), P.Y - HalfHeightInImage()}; }
+void TMapViewport::CenterOn(TPoint P) { FTopLeft = {P.X - HalfWidthInImage(), P.Y - HalfHeightInImage()}; }
 
 void TMapViewport::CenterOnWithin(TPoint P, int ImageWidth, int ImageHeight) {
     const int hw = HalfWidthInImage(), hh = HalfHeightInImage();
     const int cx = std::min(P.X - hw, ImageWidth - 2 * hw);
     const int cy = std::min(P.Y - hh, ImageHeight - 2 * hh);
-    TopLeft = {std::max(cx, 0), std::max(cy, 0)};
+    FTopLeft = {std::max(cx, 0), std::max(cy, 0)};
 }
 
 void TMapViewport::ZoomAroundCenter(double NewMagnify) {
     const TPoint C = Center();
-    Magnify = Clamped(NewMagnify);
+    FMagnify = Clamped(NewMagnify);
     CenterOn(C);
 }
 
 void TMapViewport::FitBox(TPoint Corner, int Dx, int Dy) {
     const double dx = std::abs(Dx), dy = std::abs(Dy);
     if (dx == 0 || dy == 0) return;
-    Magnify = Clamped(dy < dx ? Width / dx : Height / dy);
-    TopLeft = {Corner.X + RoundToInt((dx - Width / Magnify) / 2), Corner.Y + RoundToInt((dy - Height / Magnify) / 2)};
+    FMagnify = Clamped(dy < dx ? FWidth / dx : FHeight / dy);
+    FTopLeft = {Corner.X + RoundToInt((dx - FWidth / FMagnify) / 2),
+                Corner.Y + RoundToInt((dy - FHeight / FMagnify) / 2)};
 }
 
 double TMapViewport::FitMagnification(int ImageWidth, int ImageHeight) const {
     if (ImageWidth <= 0 || ImageHeight <= 0) return 0;
-    const double a = double(Width) / ImageWidth, b = double(Height) / ImageHeight;
+    const double a = double(FWidth) / ImageWidth, b = double(FHeight) / ImageHeight;
     return a > b ? b : a;
 }
 

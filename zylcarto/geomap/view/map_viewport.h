@@ -19,57 +19,74 @@ struct TImageExtent {
     /// @}
 };
 
-/// Where a control looks at its map image: a plain value, copied freely, used by
-/// one thread at a time. Nothing here raises; results are rounded to the nearest
-/// pixel (halves to even) and saturate at the int range. Only the setters below
-/// that say so keep Magnify within MinMagnify..MaxMagnify; a Magnify written
-/// directly must be positive.
-struct ZYLCARTO_EXPORT TMapViewport {
+/// Where a control looks at its map image: a value, copied freely, used by one
+/// thread at a time. It holds its invariants itself: the magnification is finite
+/// and positive and the size never negative; a setter given anything else
+/// refuses it (false) and leaves the value as it was. A control keeps its own
+/// view within MinMagnify..MaxMagnify; printing and export use any positive
+/// magnification. Nothing here raises; results are rounded to the nearest pixel
+/// (halves to even) and saturate at the int range.
+class ZYLCARTO_EXPORT TMapViewport {
+public:
     /// @{
-    /// Every conversion divides by the magnification; it stays within these.
+    /// The range a control keeps its view's magnification in.
     static constexpr double MinMagnify = 1.0 / 1024;
     static constexpr double MaxMagnify = 1024;
     /// @}
     /// Within MinMagnify..MaxMagnify; MinMagnify for a value that is not finite and positive.
     static double Clamped(double Magnify);
 
+    /// Image pixel 0, 0 at magnification 1 on a control of size 0.
+    TMapViewport() = default;
+    /// Through the setters: a refused magnification leaves 1, a refused size 0 x 0.
+    TMapViewport(TPoint TopLeft, double Magnify, int Width, int Height);
+
     /// The image pixel shown at the control's top-left corner; negative or beyond
     /// the image where the view reaches past its edges.
-    TPoint TopLeft;
-    /// Control pixels per image pixel; positive.
-    double Magnify = 1.0;
+    TPoint TopLeft() const { return FTopLeft; }
+    /// Any pixel is taken.
+    void SetTopLeft(TPoint P) { FTopLeft = P; }
+    /// Control pixels per image pixel; finite and positive.
+    double Magnify() const { return FMagnify; }
+    /// Refuses (false, nothing changed) a value that is not finite and positive;
+    /// the top-left pixel stays.
+    bool SetMagnify(double Value);
     /// @{
-    /// Size of the control in control pixels.
-    int Width = 0, Height = 0;
+    /// Size of the control in control pixels; never negative.
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
     /// @}
+    /// Refuses (false, nothing changed) a negative side; the top-left pixel
+    /// stays (Resize keeps the centre instead).
+    bool SetSize(int Width, int Height);
 
     /// The image pixel under control pixel P.
     TPoint ControlToImage(TPoint P) const {
-        return {RoundToInt(P.X / Magnify) + TopLeft.X, RoundToInt(P.Y / Magnify) + TopLeft.Y};
+        return {RoundToInt(P.X / FMagnify) + FTopLeft.X, RoundToInt(P.Y / FMagnify) + FTopLeft.Y};
     }
     /// The control pixel showing image pixel P; may lie outside the control.
     TPoint ImageToControl(TPoint P) const {
-        return {RoundToInt((double(P.X) - TopLeft.X) * Magnify), RoundToInt((double(P.Y) - TopLeft.Y) * Magnify)};
+        return {RoundToInt((double(P.X) - FTopLeft.X) * FMagnify), RoundToInt((double(P.Y) - FTopLeft.Y) * FMagnify)};
     }
     /// A distance in control pixels as image pixels.
-    int ToImageLength(double ControlLength) const { return RoundToInt(ControlLength / Magnify); }
+    int ToImageLength(double ControlLength) const { return RoundToInt(ControlLength / FMagnify); }
     /// @{
     /// Half the control's width (height) in image pixels.
-    int HalfWidthInImage() const { return ToImageLength(Width / 2.0); }
-    int HalfHeightInImage() const { return ToImageLength(Height / 2.0); }
+    int HalfWidthInImage() const { return ToImageLength(FWidth / 2.0); }
+    int HalfHeightInImage() const { return ToImageLength(FHeight / 2.0); }
     /// @}
     /// The image pixel at the centre of the control.
-    TPoint Center() const { return {HalfWidthInImage() + TopLeft.X, HalfHeightInImage() + TopLeft.Y}; }
+    TPoint Center() const { return {HalfWidthInImage() + FTopLeft.X, HalfHeightInImage() + FTopLeft.Y}; }
     /// Where an image of ImageWidth x ImageHeight image pixels lies on the control.
     TImageExtent Extent(int ImageWidth, int ImageHeight) const {
-        return {-TopLeft.X * Magnify, -TopLeft.Y * Magnify, (ImageWidth - TopLeft.X) * Magnify,
-                (ImageHeight - TopLeft.Y) * Magnify};
+        return {-FTopLeft.X * FMagnify, -FTopLeft.Y * FMagnify, (ImageWidth - FTopLeft.X) * FMagnify,
+                (ImageHeight - FTopLeft.Y) * FMagnify};
     }
     /// The image pixels the control shows, Right and Bottom just outside and
     /// rounded; not limited to the image.
     TRect VisibleImageRect() const {
-        return {TopLeft.X, TopLeft.Y, RoundToInt(Width / Magnify + TopLeft.X),
-                RoundToInt(Height / Magnify + TopLeft.Y)};
+        return {FTopLeft.X, FTopLeft.Y, RoundToInt(FWidth / FMagnify + FTopLeft.X),
+                RoundToInt(FHeight / FMagnify + FTopLeft.Y)};
     }
 
     /// Moves TopLeft so that the view stays on an image of the given size (image
@@ -77,8 +94,9 @@ struct ZYLCARTO_EXPORT TMapViewport {
     /// centred. Nothing when either size is 0 or less.
     void Confine(int ImageWidth, int ImageHeight);
     /// Takes the new control size (control pixels) and moves TopLeft so that the
-    /// image pixel at the centre stays there.
-    void Resize(int NewWidth, int NewHeight);
+    /// image pixel at the centre stays there; refuses (false, nothing changed) a
+    /// negative side.
+    bool Resize(int NewWidth, int NewHeight);
     /// Shows image point (X, Y), in fractional image pixels, at control pixel At,
     /// rounding once; no confinement.
     void PlaceAt(double X, double Y, TPoint At);
@@ -101,6 +119,11 @@ struct ZYLCARTO_EXPORT TMapViewport {
 
     /// Equal when every field is.
     friend bool operator==(const TMapViewport&, const TMapViewport&) = default;
+
+private:
+    TPoint FTopLeft;
+    double FMagnify = 1.0;
+    int FWidth = 0, FHeight = 0;
 };
 
 }  // namespace zylcarto

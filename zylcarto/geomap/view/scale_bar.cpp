@@ -28,7 +28,8 @@ struct TCentre {
 
 // The view's centre in fractional image pixels.
 TCentre CentreOf(const TMapViewport& View) {
-    return {View.TopLeft.X + View.Width / 2.0 / View.Magnify, View.TopLeft.Y + View.Height / 2.0 / View.Magnify};
+    return {View.TopLeft().X + View.Width() / 2.0 / View.Magnify(),
+            View.TopLeft().Y + View.Height() / 2.0 / View.Magnify()};
 }
 
 }  // namespace
@@ -47,7 +48,7 @@ TScaleBar ChooseScaleBar(double MetresPerPixel, double MaxPixels) {
 
 double MetresPerControlPixel(const TMapCalibration& Calib, const TMapViewport& View) {
     const TCentre C = CentreOf(View);
-    const double h = ProbeHalfSpan / View.Magnify;
+    const double h = ProbeHalfSpan / View.Magnify();
     double Lat1 = 0, Long1 = 0, Lat2 = 0, Long2 = 0;
     if (!Calib.CalcPositionFrac(C.X - h, C.Y, Lat1, Long1) || !Calib.CalcPositionFrac(C.X + h, C.Y, Lat2, Long2))
         return 0;
