@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <span>
 #include <stdexcept>
@@ -260,6 +261,20 @@ struct TBlock {
     std::vector<int> zone = std::vector<int>(BlockRows);
     std::vector<unsigned char> south = std::vector<unsigned char>(BlockRows);
     std::vector<char> band = std::vector<char>(BlockRows);
+
+    // Row r's inputs from consecutive fields from First on, into a, b and c in turn.
+    void ReadNumbers(TFields f, std::size_t First, std::size_t r, std::initializer_list<const char*> Names) {
+        std::vector<double>* const into[] = {&a, &b, &c};
+        std::size_t i = 0;
+        for (const char* name : Names) {
+            (*into[i])[r] = ParseDouble(f[First + i], name);
+            ++i;
+        }
+    }
+    void StorePosition(std::size_t r, const TPosition& q) {
+        a[r] = q.lat;
+        b[r] = q.lon;
+    }
 };
 
 void AppendPair(std::string& out, double x, double y, int decimals) {
@@ -277,41 +292,45 @@ void AppendPosition(std::string& out, double lat, double lon, bool dms) {
     AppendPair(out, Latitude(lat), Finite(lon, "longitude"), 9);
 }
 
+void AppendPositionHeight(std::string& out, double lat, double lon, double height, bool dms) {
+    AppendPosition(out, lat, lon, dms);
+    out += ' ';
+    AppendFixed(out, Finite(height, "height"), 4);
+}
+
 int RunUTM(const TArgs& argsIn) {
     TArgs args = argsIn;
     const TGeoEllipsoid e = TakeEllipsoid(args);
     const auto forced = TakeOption(args, "--zone");
     const int forcedZone = forced ? ParseZone(*forced) : 0;
     auto b = std::make_shared<TBlock>();
-    return RunBlocks(
-        args, "LAT LON",
-        {2,
-         [b](TFields f, std::size_t r) {
-             const TPosition p = ReadPosition(f);
-             b->a[r] = p.lat;
-             b->b[r] = p.lon;
-             GeoToUTMZone(b->a[r], b->b[r], b->zone[r], b->band[r]);
-         },
-         [b, e, forcedZone](std::size_t n) {
-             if (forcedZone == 0) {
-                 LatLongToUTMBatch(b->a.data(), b->b.data(), n, e, b->zone.data(), b->x.data(), b->y.data());
-                 return;
-             }
-             LatLongToUTMForcedBatch(b->a.data(), b->b.data(), n, forcedZone, e, b->x.data(), b->y.data());
-         },
-         [b, forcedZone](std::size_t r, std::string& out) {
-             if (b->band[r] == ' ')
-                 throw EOperationFailed("outside the UTM area (latitude -80..84, longitude -180..180)");
-             if (forcedZone != 0 && !std::isfinite(b->x[r]))
-                 throw EOperationFailed("beyond the reach of zone " + std::to_string(forcedZone) +
-                                        " (eastings 0..1000000 m)");
-             out += std::to_string(forcedZone != 0 ? forcedZone : b->zone[r]);
-             out += ' ';
-             out += b->band[r];
-             out += ' ';
-             AppendPair(out, Finite(b->x[r], "easting"), Finite(b->y[r], "northing"), 4);
-         }},
-        PositionRegroup(2));
+    return RunBlocks(args, "LAT LON",
+                     {2,
+                      [b](TFields f, std::size_t r) {
+                          b->StorePosition(r, ReadPosition(f));
+                          GeoToUTMZone(b->a[r], b->b[r], b->zone[r], b->band[r]);
+                      },
+                      [b, e, forcedZone](std::size_t n) {
+                          if (forcedZone == 0) {
+                              LatLongToUTMBatch(b->a.data(), b->b.data(), n, e, b->zone.data(), b->x.data(),
+                                                b->y.data());
+                              return;
+                          }
+                          LatLongToUTMForcedBatch(b->a.data(), b->b.data(), n, forcedZone, e, b->x.data(), b->y.data());
+                      },
+                      [b, forcedZone](std::size_t r, std::string& out) {
+                          if (b->band[r] == ' ')
+                              throw EOperationFailed("outside the UTM area (latitude -80..84, longitude -180..180)");
+                          if (forcedZone != 0 && !std::isfinite(b->x[r]))
+                              throw EOperationFailed("beyond the reach of zone " + std::to_string(forcedZone) +
+                                                     " (eastings 0..1000000 m)");
+                          out += std::to_string(forcedZone != 0 ? forcedZone : b->zone[r]);
+                          out += ' ';
+                          out += b->band[r];
+                          out += ' ';
+                          AppendPair(out, Finite(b->x[r], "easting"), Finite(b->y[r], "northing"), 4);
+                      }},
+                     PositionRegroup(2));
 }
 
 int RunUTMInverse(const TArgs& argsIn) {
@@ -324,8 +343,7 @@ int RunUTMInverse(const TArgs& argsIn) {
                       [b](TFields f, std::size_t r) {
                           b->zone[r] = ParseZone(f[0]);
                           b->south[r] = ParseSouth(f[1]);
-                          b->a[r] = ParseDouble(f[2], "easting");
-                          b->b[r] = ParseDouble(f[3], "northing");
+                          b->ReadNumbers(f, 2, r, {"easting", "northing"});
                       },
                       [b, e](std::size_t n) {
                           UTMToLatLongBatch(b->a.data(), b->b.data(), b->zone.data(), b->south.data(), n, e,
@@ -377,8 +395,7 @@ int RunTM(const TArgs& argsIn) {
                           const TPosition q = ReadPositionWithinPoles(f);
                           if (std::fabs(q.lon) > 180)
                               throw EOperationFailed("longitude " + Quoted(q.lonText) + " is outside -180..180");
-                          b->a[r] = q.lat;
-                          b->b[r] = q.lon;
+                          b->StorePosition(r, q);
                       },
                       [b, p](std::size_t n) { GeoToTMBatch(p, b->a.data(), b->b.data(), n, b->x.data(), b->y.data()); },
                       [b](std::size_t r, std::string& out) {
@@ -396,8 +413,7 @@ int RunTMInverse(const TArgs& argsIn) {
     return RunBlocks(args, "EASTING NORTHING",
                      {2,
                       [b](TFields f, std::size_t r) {
-                          b->a[r] = ParseDouble(f[0], "easting");
-                          b->b[r] = ParseDouble(f[1], "northing");
+                          b->ReadNumbers(f, 0, r, {"easting", "northing"});
                       },
                       [b, p](std::size_t n) { TMToGeoBatch(p, b->a.data(), b->b.data(), n, b->x.data(), b->y.data()); },
                       [b, dms](std::size_t r, std::string& out) {
@@ -437,9 +453,7 @@ int RunCart(const TArgs& argsIn) {
     return RunBlocks(args, "LAT LON HEIGHT",
                      {3,
                       [b](TFields f, std::size_t r) {
-                          const TPosition q = ReadPositionWithinPoles(f);
-                          b->a[r] = q.lat;
-                          b->b[r] = q.lon;
+                          b->StorePosition(r, ReadPositionWithinPoles(f));
                           b->c[r] = ParseDouble(f[2], "height");
                       },
                       [b, e](std::size_t n) {
@@ -459,22 +473,16 @@ int RunGeod(const TArgs& argsIn) {
     const TGeoEllipsoid e = TakeEllipsoid(args);
     const bool dms = TakeFlag(args, "--dms");
     auto b = std::make_shared<TBlock>();
-    return RunBlocks(args, "X Y Z",
-                     {3,
-                      [b](TFields f, std::size_t r) {
-                          b->a[r] = ParseDouble(f[0], "X");
-                          b->b[r] = ParseDouble(f[1], "Y");
-                          b->c[r] = ParseDouble(f[2], "Z");
-                      },
-                      [b, e](std::size_t n) {
-                          CartesianToGeoBatch(b->a.data(), b->b.data(), b->c.data(), n, e, b->x.data(), b->y.data(),
-                                              b->z.data());
-                      },
-                      [b, dms](std::size_t r, std::string& out) {
-                          AppendPosition(out, b->x[r], b->y[r], dms);
-                          out += ' ';
-                          AppendFixed(out, Finite(b->z[r], "height"), 4);
-                      }});
+    return RunBlocks(
+        args, "X Y Z",
+        {3,
+         [b](TFields f, std::size_t r) {
+             b->ReadNumbers(f, 0, r, {"X", "Y", "Z"});
+         },
+         [b, e](std::size_t n) {
+             CartesianToGeoBatch(b->a.data(), b->b.data(), b->c.data(), n, e, b->x.data(), b->y.data(), b->z.data());
+         },
+         [b, dms](std::size_t r, std::string& out) { AppendPositionHeight(out, b->x[r], b->y[r], b->z[r], dms); }});
 }
 
 int RunHelmert(const TArgs& argsIn) {
@@ -495,8 +503,7 @@ int RunHelmert(const TArgs& argsIn) {
                  throw EOperationFailed("longitude " + Quoted(q.lonText) + " is outside -180..180 (status -4)");
              if (!(std::fabs(q.lat) <= 90))
                  throw EOperationFailed("latitude " + Quoted(q.latText) + " is outside -90..90 (status -3)");
-             b->a[r] = q.lat;
-             b->b[r] = q.lon;
+             b->StorePosition(r, q);
              b->c[r] = ParseDouble(f[2], "height");
          },
          [b, src, dst, exact](std::size_t n) {
@@ -511,9 +518,7 @@ int RunHelmert(const TArgs& argsIn) {
          [b, dms](std::size_t r, std::string& out) {
              if (b->status[r] != htOK)
                  throw EOperationFailed("datum shift failed (status " + std::to_string(b->status[r]) + ")");
-             AppendPosition(out, b->x[r], b->y[r], dms);
-             out += ' ';
-             AppendFixed(out, Finite(b->z[r], "height"), 4);
+             AppendPositionHeight(out, b->x[r], b->y[r], b->z[r], dms);
              out += " 0";
          }},
         PositionRegroup(3));
@@ -605,12 +610,13 @@ const TRegistrar tm{{"tm", "latitude/longitude to Transverse Mercator with any p
                                  "(metres).\n") +
                          TMNote + PositionNote + BatchNote,
                      RunTM}};
-const TRegistrar tmInv{{"tm-inv", "Transverse Mercator with any parameters to latitude/longitude",
-                        std::string("usage: zylcarto tm-inv EASTING NORTHING --lon0 L [--lat0 L] [--k0 K] [--x0 E]\n"
-                                    "                   [--y0 N] [--ellipsoid ID | --a A --rf F] [--dms]\nPrints LAT LON "
-                                    "(degrees).\n") +
-                            TMNote + DmsNote + BatchNote,
-                        RunTMInverse}};
+const TRegistrar tmInv{
+    {"tm-inv", "Transverse Mercator with any parameters to latitude/longitude",
+     std::string("usage: zylcarto tm-inv EASTING NORTHING --lon0 L [--lat0 L] [--k0 K] [--x0 E]\n"
+                 "                   [--y0 N] [--ellipsoid ID | --a A --rf F] [--dms]\nPrints LAT LON "
+                 "(degrees).\n") +
+         TMNote + DmsNote + BatchNote,
+     RunTMInverse}};
 const TRegistrar utmInv{{"utm-inv", "UTM to latitude/longitude",
                          std::string("usage: zylcarto utm-inv ZONE N|S EASTING NORTHING [--ellipsoid ID] [--dms]\n"
                                      "Prints LAT LON (degrees).\n") +

@@ -189,10 +189,18 @@ struct TConversion {
     std::function<bool(const TMapCalibration&, double, double, double (&)[2])> Run;
 };
 
-template <typename T>
-void Take(T a, T b, T unchanged, double (&Out)[2]) {
-    if (a != unchanged) Out[0] = double(a);
-    if (b != unchanged) Out[1] = double(b);
+constexpr int Unchanged = 12345;
+
+// A two-output form, its outputs preset to Unchanged so that what it leaves alone shows.
+template <typename T, typename Call>
+auto TwoOutputs(Call call) {
+    return [call](const TMapCalibration& c, double A, double B, double(&Out)[2]) {
+        T a = Unchanged, b = Unchanged;
+        const bool ok = call(c, A, B, a, b);
+        if (a != T(Unchanged)) Out[0] = double(a);
+        if (b != T(Unchanged)) Out[1] = double(b);
+        return ok;
+    };
 }
 
 // A batch form on one point: the entries must come back as given on failure.
@@ -208,77 +216,46 @@ bool OneOf(Batch batch, double A, double B, double (&Out)[2]) {
 }
 
 const std::vector<TConversion>& Conversions() {
-    constexpr int Unchanged = 12345;
     static const std::vector<TConversion> all{
         {"CalcLatitude", true,
-         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
+         [](const TMapCalibration& c, double A, double B, double(&Out)[2]) {
              bool valid = true;
              const double v = c.CalcLatitude(RoundToInt(A), RoundToInt(B), valid);
              if (!std::isnan(v) || valid) Out[0] = v;
              return valid;
          }},
         {"CalcLongitude", true,
-         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
+         [](const TMapCalibration& c, double A, double B, double(&Out)[2]) {
              bool valid = true;
              const double v = c.CalcLongitude(TPoint{RoundToInt(A), RoundToInt(B)}, valid);
              if (!std::isnan(v) || valid) Out[0] = v;
              return valid;
          }},
         {"CalcPixelCoords", false,
-         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
-             int x = Unchanged, y = Unchanged;
-             const bool ok = c.CalcPixelCoords(A, B, x, y);
-             Take(x, y, Unchanged, Out);
-             return ok;
-         }},
+         TwoOutputs<int>([](auto& c, double A, double B, int& a, int& b) { return c.CalcPixelCoords(A, B, a, b); })},
         {"CalcPixelCoordsUTM", false,
-         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
-             int x = Unchanged, y = Unchanged;
-             const bool ok = c.CalcPixelCoordsUTM(A, B, x, y);
-             Take(x, y, Unchanged, Out);
-             return ok;
-         }},
-        {"CalcPositionFrac", false,
-         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
-             double a = Unchanged, b = Unchanged;
-             const bool ok = c.CalcPositionFrac(A, B, a, b);
-             Take(a, b, double(Unchanged), Out);
-             return ok;
-         }},
-        {"CalcPixelCoordsFrac", false,
-         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
-             double a = Unchanged, b = Unchanged;
-             const bool ok = c.CalcPixelCoordsFrac(A, B, a, b);
-             Take(a, b, double(Unchanged), Out);
-             return ok;
-         }},
-        {"CalcGridFrac", false,
-         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
-             double a = Unchanged, b = Unchanged;
-             const bool ok = c.CalcGridFrac(A, B, a, b);
-             Take(a, b, double(Unchanged), Out);
-             return ok;
-         }},
-        {"CalcPixelCoordsGridFrac", false,
-         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
-             double a = Unchanged, b = Unchanged;
-             const bool ok = c.CalcPixelCoordsGridFrac(A, B, a, b);
-             Take(a, b, double(Unchanged), Out);
-             return ok;
-         }},
-        {"CalcPixelCoordsUTMFrac", false,
-         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
-             double a = Unchanged, b = Unchanged;
-             const bool ok = c.CalcPixelCoordsUTMFrac(A, B, a, b);
-             Take(a, b, double(Unchanged), Out);
-             return ok;
-         }},
+         TwoOutputs<int>([](auto& c, double A, double B, int& a, int& b) { return c.CalcPixelCoordsUTM(A, B, a, b); })},
+        {"CalcPositionFrac", false, TwoOutputs<double>([](auto& c, double A, double B, double& a, double& b) {
+             return c.CalcPositionFrac(A, B, a, b);
+         })},
+        {"CalcPixelCoordsFrac", false, TwoOutputs<double>([](auto& c, double A, double B, double& a, double& b) {
+             return c.CalcPixelCoordsFrac(A, B, a, b);
+         })},
+        {"CalcGridFrac", false, TwoOutputs<double>([](auto& c, double A, double B, double& a, double& b) {
+             return c.CalcGridFrac(A, B, a, b);
+         })},
+        {"CalcPixelCoordsGridFrac", false, TwoOutputs<double>([](auto& c, double A, double B, double& a, double& b) {
+             return c.CalcPixelCoordsGridFrac(A, B, a, b);
+         })},
+        {"CalcPixelCoordsUTMFrac", false, TwoOutputs<double>([](auto& c, double A, double B, double& a, double& b) {
+             return c.CalcPixelCoordsUTMFrac(A, B, a, b);
+         })},
         {"CalcPositionsFrac", false,
-         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
+         [](const TMapCalibration& c, double A, double B, double(&Out)[2]) {
              return OneOf([&c](auto a, auto b, auto v) { return c.CalcPositionsFrac(a, b, v); }, A, B, Out);
          }},
         {"CalcPixelCoordsFrac[]", false,
-         [](const TMapCalibration& c, double A, double B, double (&Out)[2]) {
+         [](const TMapCalibration& c, double A, double B, double(&Out)[2]) {
              return OneOf([&c](auto a, auto b, auto v) { return c.CalcPixelCoordsFrac(a, b, v); }, A, B, Out);
          }},
     };
