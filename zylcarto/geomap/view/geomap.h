@@ -330,7 +330,9 @@ public:
     void SetAllowPan(bool Value);
     /// @}
     /// @{
-    /// What a left drag does; the reserved values do nothing.
+    /// What a left drag does; the reserved values do nothing. Choosing another
+    /// action ends what the current one has in progress and erases its shape; the
+    /// new one ignores the moves and the release of a press it did not see.
     TMouseActMode MouseAction() const;
     void SetMouseAction(TMouseActMode Value);
     /// @}
@@ -797,9 +799,10 @@ public:
     // ==== mouse interaction (geomap_mouse.cpp) ============================
     /// Waits, running the event loop, until the user has dragged a box (true,
     /// corners in control pixels, ordered) or a right button or MouseBoxAbort
-    /// ended the wait (false); the mouse action is restored afterwards.
-    /// False at once, corners unchanged, while another request waits; false
-    /// when the map is destroyed meanwhile.
+    /// ended the wait (false); the mouse action is restored afterwards. The
+    /// mouse action is maNone while it waits; choosing another ends the wait with
+    /// false and keeps that one. False at once, corners unchanged, while another
+    /// request waits; false when the map is destroyed meanwhile.
     bool MouseBox(int& xLo, int& yLo, int& xHi, int& yHi);
     /// Ends a waiting MouseBox with false.
     void MouseBoxAbort();
