@@ -290,7 +290,7 @@ void TGeoMap::SetFrameStyleOrdinal(int Value) {
 
 void TGeoMap::SetMouseActionOrdinal(int Value) {
     Q_D(TGeoMap);
-    if (Value >= 0 && Value <= static_cast<int>(maTrace)) d->ChooseMouseAction(static_cast<TMouseActMode>(Value));
+    if (Value >= 0 && Value <= static_cast<int>(maMeasure)) d->ChooseMouseAction(static_cast<TMouseActMode>(Value));
 }
 
 void TGeoMap::SetShowGraticuleOrdinal(int Value) {

@@ -33,13 +33,13 @@ void XorRectangle(TCanvas& C, const TRect& R, TPenStyle Style) {
     C.Rectangle(R.Left, R.Top, R.Right, R.Bottom);
 }
 
-void XorLine(TCanvas& C, const TRect& L) {
+}  // namespace
+
+void TGeoMapPrivate::XorLine(TCanvas& C, const TRect& L) {
     C.Pen = {XorWhite, psSolid, pmXor, 1};
     C.MoveTo(L.Left, L.Top);
     C.LineTo(L.Right, L.Bottom);
 }
-
-}  // namespace
 
 void TGeoMapPrivate::DrawFeedback(const std::function<void(TCanvas&)>& Draw) {
     Q_Q(TGeoMap);
@@ -212,7 +212,7 @@ public:
     }
     bool Dragging() const override { return FLine.has_value(); }
     void RedrawShape(TCanvas& C) const override {
-        if (FLine) XorLine(C, *FLine);
+        if (FLine) TGeoMapPrivate::XorLine(C, *FLine);
     }
     void Deactivate() override {
         if (FLine) M.XorLines({*FLine});
@@ -428,6 +428,7 @@ std::shared_ptr<TMouseTool> TMouseTool::Make(TMouseActMode Action, TGeoMapPrivat
     case maZoomBox: return std::make_shared<TZoomBoxTool>(Map);
     case maSelectRect: return std::make_shared<TSelectRectTool>(Map);
     case maTrace: return std::make_shared<TTraceTool>(Map);
+    case maMeasure: return TGeoMapPrivate::MakeMeasureTool(Map);
     default: return std::make_shared<TMouseTool>(Map);
     }
 }

@@ -17,6 +17,7 @@
 #include "zylcarto/geomap/view/host_events.h"
 #include "zylcarto/geomap/view/map_loading.h"
 #include "zylcarto/geomap/view/map_scene.h"
+#include "zylcarto/geomap/view/measure_path.h"
 
 class QPainter;
 
@@ -101,6 +102,7 @@ public:
     void DrawFeedback(const std::function<void(TCanvas&)>& Draw);
     void XorRectangles(std::initializer_list<TRect> Rects, TPenStyle Style);
     void XorLines(std::initializer_list<TRect> Lines);  // Left, Top to Right, Bottom
+    static void XorLine(TCanvas& Canvas, const TRect& Line);
 
     // One object per mouse action, in the manner of QgsMapTool: it holds its own
     // anchors and shape, sees the presses, moves, releases and keys while it is
@@ -144,6 +146,12 @@ public:
     // Deactivates the current tool, then makes Tool current as that of Action.
     // False when a handler deleted the map meanwhile.
     bool SetTool(TMouseActMode Action, std::shared_ptr<TMouseTool> Tool);
+
+    // ---- measuring (geomap_measure.cpp)
+    static std::shared_ptr<TMouseTool> MakeMeasureTool(TGeoMapPrivate& Map);
+    // Runs Change on the measured path; when it says it changed something, repaints
+    // and tells the host. False when a handler deleted the map.
+    bool ChangeMeasure(const std::function<bool(TMeasurePath&)>& Change);
 
     // ---- wheel, pinch and keys (geomap_keys.cpp)
     void AddZoomUnits(double Units, QPointF At);
@@ -213,6 +221,8 @@ public:
     // changes the mouse action does not destroy the tool under its own call.
     std::shared_ptr<TMouseTool> FTool;
     TBoxRequest* FBoxRequest = nullptr;  // while MouseBox waits
+    TMeasurePath FMeasure;                // kept while the measure tool is current
+    TNotifyEvent FOnMeasure;
     TTraceState FTrace;
     TZoomHistoryState FZoom;
     TKeyState FKeys;
