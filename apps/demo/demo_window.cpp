@@ -116,6 +116,8 @@ void TDemoWindow::BuildActions() {
     AddTool(QStringLiteral("Remove landmark"), TTool::RemoveLandmark, QStringLiteral("Click a landmark to remove it"));
     AddTool(QStringLiteral("Calibrate"), TTool::Calibrate,
             QStringLiteral("Click a point of known position to add a reference point"));
+    AddTool(QStringLiteral("Measure"), TTool::Measure,
+            QStringLiteral("Click points of a path; click the first to close it, Enter to finish, Escape to clear"));
     Bar->addSeparator();
 
     FGridChoice = new QComboBox(Bar);
@@ -218,7 +220,13 @@ void TDemoWindow::SetTool(TTool Tool) {
     FTool = Tool;
     FTools->actions().at(static_cast<int>(Tool))->setChecked(true);
     // Clicks of the tools must not drag the map.
-    if (!FAtlas->ZoomButton()->isChecked()) View.SetAllowPan(Tool == TTool::Browse);
+    if (!FAtlas->ZoomButton()->isChecked())
+        View.SetMouseAction(Tool == TTool::Browse ? maPan : Tool == TTool::Measure ? maMeasure : maNone);
+    View.SetOnMeasure([this, &View](TObject*) {
+        QString Text = QStringLiteral("Length %1 m").arg(View.MeasuredLength(), 0, 'f', 1);
+        if (View.MeasureClosed()) Text += QStringLiteral(", area %1 m²").arg(View.MeasuredArea(), 0, 'f', 0);
+        statusBar()->showMessage(Text);
+    });
     if (Tool == TTool::Calibrate) {
         FCalPanel->show();
         ShowReferencePoints();
@@ -271,6 +279,7 @@ void TDemoWindow::MapDown(TMouseButton Button, int X, int Y) {
             statusBar()->showMessage(QStringLiteral("No landmark there"), 3000);
         break;
     case TTool::Calibrate: CalibrateAt(View.LastClickPosX(), View.LastClickPosY()); break;
+    case TTool::Measure: break;  // the map's own tool
     }
     if (FStatusOut) std::printf("landmarks %d\n", View.NumLandMarks()), std::fflush(stdout);
 }

@@ -65,7 +65,7 @@ protected:
     void closeEvent(QCloseEvent* Event) override;
 
 private:
-    enum class TTool { Browse, AddLandmark, RemoveLandmark, Calibrate };
+    enum class TTool { Browse, AddLandmark, RemoveLandmark, Calibrate, Measure };
     enum class TGrid { None, Graticule, UTM };
     struct TCalibWork {
         TCalibData Data;

@@ -18,11 +18,8 @@ public:
     }
     static const QImage& ScreenPicture(const TGeoMap& M) { return M.d_func()->ScreenPicture(); }
     static const QImage& AuxBmp(const TGeoMap& M) { return M.d_func()->AuxBmp; }
-    static bool SelectRectOn(const TGeoMap& M) { return M.d_func()->FDrag.SelectRectOn; }
-    static void SetLastClick(TGeoMap& M, int X, int Y) {
-        M.d_func()->FDrag.LastClickX = X;
-        M.d_func()->FDrag.LastClickY = Y;
-    }
+    static bool ToolDragging(const TGeoMap& M) { return M.d_func()->FTool->Dragging(); }
+    static void SetLastClick(TGeoMap& M, int X, int Y) { M.d_func()->FPointer.LastClick = {X, Y}; }
 };
 
 }  // namespace zylcarto::test

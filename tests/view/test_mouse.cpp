@@ -34,7 +34,7 @@ public:
                Access::AuxBmp(*this).copy(0, 0, width(), height());
     }
     QImage Screen() const { return Access::ScreenPicture(*this); }
-    bool SelectRectOn() const { return Access::SelectRectOn(*this); }
+    bool ToolDragging() const { return Access::ToolDragging(*this); }
 };
 
 void Drag(QWidget* W, QPoint From, const std::vector<QPoint>& Path, Qt::MouseButton Button = Qt::LeftButton) {
@@ -210,7 +210,7 @@ TEST(MapMouse, SelectRectReportsImagePixelsOrCoordinates) {
     EXPECT_EQ(R.V2, 25);
     EXPECT_EQ(R.V3, 115);
     EXPECT_EQ(R.V4, 75);
-    EXPECT_FALSE(M.SelectRectOn());
+    EXPECT_FALSE(M.ToolDragging());
     EXPECT_TRUE(M.ScreenIsClean());
 
     CalibrateEquiRect(M, 50, 10, 40, 20);  // 1000 x 800 pixels over 10 x 10 degrees
@@ -370,4 +370,40 @@ TEST(MapMouse, MouseBoxEndsFalseOnARightButtonOrAnAbort) {
     EXPECT_EQ(M.MouseAction(), maZoomDrag);
     EXPECT_EQ(M.MouseBoxState(), mbsIdle);
     EXPECT_EQ(xLo, -7);  // untouched without a box
+}
+
+TEST(MapMouse, ChoosingAnotherActionMidDragErasesTheShapeAndTheNewToolIgnoresTheRelease) {
+    struct Case {
+        TMouseActMode From, To;
+    };
+    for (const Case& C : {Case{maZoomBox, maPan}, Case{maSelectRect, maZoomBox}, Case{maRubberBand, maTrace},
+                          Case{maPan, maSelectRect}, Case{maZoomBox, maZoomDrag}}) {
+        SCOPED_TRACE(testing::Message() << int(C.From) << " to " << int(C.To));
+        MouseMap M;
+        M.SetTopLeft({200, 200});
+        M.SetMouseAction(C.From);
+        QTest::mousePress(&M, Qt::LeftButton, {}, {100, 100});
+        QTest::mouseMove(&M, {150, 140});
+        QTest::mouseMove(&M, {160, 150});
+        const TPoint TopLeft = M.TopLeft();
+        const TgmZoomStackEntry Stored = M.GetZoomStackEntry(0);
+        const int TracePoints = M.NumMTracePoints();
+        int Events = 0;
+        M.SetOnSelectRect([&](TObject*, int, double, double, double, double) { ++Events; });
+        M.SetOnZoomPan([&](TObject*) { ++Events; });
+        M.SetOnBeginRubberBand([&](TObject*, TPoint) { ++Events; });
+        M.SetOnEndRubberBand([&](TObject*, TPoint) { ++Events; });
+        M.SetMouseAction(C.To);
+        EXPECT_TRUE(M.ScreenIsClean());
+        EXPECT_FALSE(M.ToolDragging());
+        QTest::mouseMove(&M, {60, 50});
+        QTest::mouseRelease(&M, Qt::LeftButton, {}, {60, 50});
+        EXPECT_TRUE(M.ScreenIsClean());
+        EXPECT_EQ(M.TopLeft(), TopLeft);
+        EXPECT_DOUBLE_EQ(M.Magnification(), 1.0);
+        EXPECT_EQ(M.ZoomState(), zsIdle);
+        EXPECT_EQ(M.GetZoomStackEntry(0), Stored);
+        EXPECT_EQ(M.NumMTracePoints(), TracePoints);
+        EXPECT_EQ(Events, 0);
+    }
 }

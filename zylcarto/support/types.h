@@ -72,7 +72,8 @@ enum class TMouseActMode : std::uint8_t {
     maReserved14 = 14,
     maReserved15 = 15,
     maSelectRect = 16,
-    maTrace = 17
+    maTrace = 17,
+    maMeasure = 18
 };
 using enum TMouseActMode;
 

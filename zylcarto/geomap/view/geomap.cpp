@@ -33,6 +33,7 @@ TGeoMapPrivate::TGeoMapPrivate(TGeoMap* Map) : q_ptr(Map), FCalib(""), FLandMark
         FireHostEvent(q_ptr, FHooks.OnDrawLandmark, &TGeoMap::drawLandmark, Handled, C, P, LM);
     };
     FCalib.SetRepaintHandler([Map] { Map->Paint(); });
+    FTool = TMouseTool::Make(FMouseAction, *this);
 }
 
 TGeoMap::TGeoMap(QWidget* AOwner) : QWidget(AOwner), d_ptr(std::make_unique<TGeoMapPrivate>(this)) {
@@ -57,7 +58,7 @@ void TGeoMap::Assign(const TGeoMap& Source) {
     d->GrafBmp = s->GrafBmp;
     d->FLook = s->FLook;
     d->FGridCRS = s->FGridCRS;
-    d->FDrag = s->FDrag;
+    d->FPointer = s->FPointer;
     d->FMapImgName = s->FMapImgName;
     d->FMapImgWidth = s->FMapImgWidth;
     d->FMapImgHeight = s->FMapImgHeight;
@@ -66,7 +67,7 @@ void TGeoMap::Assign(const TGeoMap& Source) {
     d->FCalib.SetMapImageSize(d->FMapImgWidth, d->FMapImgHeight);
     d->FSuppressPaint = s->FSuppressPaint;
     d->FConfinePan = s->FConfinePan;
-    d->FMouseAction = s->FMouseAction;
+    d->ChooseMouseAction(s->FMouseAction);
     d->FZoom = s->FZoom;
     d->FKeys.WheelZoom = s->FKeys.WheelZoom;
 }
@@ -96,24 +97,27 @@ double TGeoMap::CacheMagLimit() const { return d_func()->FLook.CacheMagLimit; }
 bool TGeoMap::SuppressPaint() const { return d_func()->FSuppressPaint; }
 bool TGeoMap::ConfinePanToMapImage() const { return d_func()->FConfinePan; }
 bool TGeoMap::GetAllowPan() const { return d_func()->FMouseAction == maPan; }
-void TGeoMap::SetAllowPan(bool Value) { d_func()->FMouseAction = Value ? maPan : maNone; }
+void TGeoMap::SetAllowPan(bool Value) { d_func()->ChooseMouseAction(Value ? maPan : maNone); }
 TMouseActMode TGeoMap::MouseAction() const { return d_func()->FMouseAction; }
-void TGeoMap::SetMouseAction(TMouseActMode Value) { d_func()->FMouseAction = Value; }
+void TGeoMap::SetMouseAction(TMouseActMode Value) { d_func()->ChooseMouseAction(Value); }
 TColor TGeoMap::MouseTraceColor() const { return d_func()->FTrace.Color; }
 void TGeoMap::SetMouseTraceColor(TColor Value) { d_func()->FTrace.Color = Value; }
 bool TGeoMap::MouseTraceInvert() const { return d_func()->FTrace.Invert; }
 void TGeoMap::SetMouseTraceInvert(bool Value) { d_func()->FTrace.Invert = Value; }
 std::string TGeoMap::GetMapCaption() const { return d_func()->FCalib.CalibData().Caption; }
 void TGeoMap::SetMapCaption(const std::string& S) { d_func()->FCalib.CalibData().Caption = S; }
-TZoomState TGeoMap::ZoomState() const { return d_func()->FDrag.ZoomState; }
+TZoomState TGeoMap::ZoomState() const {
+    Q_D(const TGeoMap);
+    return d->FMouseAction == maZoomBox && d->FTool->Dragging() ? zsBoxDragging : zsIdle;
+}
 const std::string& TGeoMap::MapImgFile() const { return d_func()->FMapImgName; }
 const QImage& TGeoMap::MapBitmap() const { return d_func()->GrafBmp; }
 int TGeoMap::MapImgWidth() const { return d_func()->FMapImgWidth; }
 int TGeoMap::MapImgHeight() const { return d_func()->FMapImgHeight; }
-int TGeoMap::LastClickPosX() const { return d_func()->FDrag.LastClickX; }
-int TGeoMap::LastClickPosY() const { return d_func()->FDrag.LastClickY; }
-int TGeoMap::LastMousePosX() const { return d_func()->FDrag.LastMoveX; }
-int TGeoMap::LastMousePosY() const { return d_func()->FDrag.LastMoveY; }
+int TGeoMap::LastClickPosX() const { return d_func()->FPointer.LastClick.X; }
+int TGeoMap::LastClickPosY() const { return d_func()->FPointer.LastClick.Y; }
+int TGeoMap::LastMousePosX() const { return d_func()->FPointer.LastMove.X; }
+int TGeoMap::LastMousePosY() const { return d_func()->FPointer.LastMove.Y; }
 int TGeoMap::NumMTracePoints() const { return d_func()->FTrace.Count; }
 TMapCalibration& TGeoMap::Calibration() { return d_func()->FCalib; }
 const TMapCalibration& TGeoMap::Calibration() const { return d_func()->FCalib; }
@@ -136,7 +140,6 @@ void TGeoMap::SetOnDrawLandmark(TDrawLandMarkEvent Handler) { d_func()->FHooks.O
 void TGeoMap::SetOnMapImageRequest(TMapImgRequestEvent Handler) { d_func()->FOnMapImgRequest = std::move(Handler); }
 void TGeoMap::SetOnLandMarkAction(TLandMarkActionEvent Handler) { d_func()->FOnLandMarkAction = std::move(Handler); }
 int TGeoMap::LandMarksSkipped() const { return d_func()->FLandMarksSkipped; }
-TMouseBoxState TGeoMap::MouseBoxState() const { return d_func()->FDrag.BoxState; }
 void TGeoMap::SetOnMouseDown(TMouseEvent Handler) { d_func()->FOnMouseDown = std::move(Handler); }
 void TGeoMap::SetOnMouseMove(TMouseMoveEvent Handler) { d_func()->FOnMouseMove = std::move(Handler); }
 void TGeoMap::SetOnMouseUp(TMouseEvent Handler) { d_func()->FOnMouseUp = std::move(Handler); }
@@ -150,7 +153,7 @@ int TGeoMap::MouseActionOrdinal() const { return static_cast<int>(d_func()->FMou
 int TGeoMap::ShowGraticuleOrdinal() const { return static_cast<int>(d_func()->FLook.ShowGrat); }
 QString TGeoMap::EmptyMsgQ() const { return QString::fromStdString(d_func()->FLook.EmptyMsg); }
 QString TGeoMap::MapImgFileQ() const { return QString::fromStdString(d_func()->FMapImgName); }
-void TGeoMap::ResetMouseAction() { d_func()->FMouseAction = maPan; }
+void TGeoMap::ResetMouseAction() { d_func()->ChooseMouseAction(maPan); }
 void TGeoMap::ResetMouseTraceColor() { d_func()->FTrace.Color = TGeoMapPrivate::TTraceState{}.Color; }
 void TGeoMap::ResetMouseTraceInvert() { d_func()->FTrace.Invert = TGeoMapPrivate::TTraceState{}.Invert; }
 
@@ -287,7 +290,7 @@ void TGeoMap::SetFrameStyleOrdinal(int Value) {
 
 void TGeoMap::SetMouseActionOrdinal(int Value) {
     Q_D(TGeoMap);
-    if (Value >= 0 && Value <= static_cast<int>(maTrace)) d->FMouseAction = static_cast<TMouseActMode>(Value);
+    if (Value >= 0 && Value <= static_cast<int>(maMeasure)) d->ChooseMouseAction(static_cast<TMouseActMode>(Value));
 }
 
 void TGeoMap::SetShowGraticuleOrdinal(int Value) {
@@ -487,14 +490,14 @@ void TGeoMap::ClearZoomHistory() {
 double TGeoMap::GetLastMClickLatitude() const {
     Q_D(const TGeoMap);
     bool valid = false;
-    const double v = d->FCalib.CalcLatitude(d->FDrag.LastClickX, d->FDrag.LastClickY, valid);
+    const double v = d->FCalib.CalcLatitude(d->FPointer.LastClick, valid);
     return valid ? v : 0;
 }
 
 double TGeoMap::GetLastMClickLongitude() const {
     Q_D(const TGeoMap);
     bool valid = false;
-    const double v = d->FCalib.CalcLongitude(d->FDrag.LastClickX, d->FDrag.LastClickY, valid);
+    const double v = d->FCalib.CalcLongitude(d->FPointer.LastClick, valid);
     return valid ? v : 0;
 }
 

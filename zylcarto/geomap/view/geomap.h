@@ -14,6 +14,7 @@
 class QPainter;
 class QPrinter;
 
+#include "zylcarto/geodesy/geodesic.h"
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/geomap/landmarks/landmark_store.h"
 #include "zylcarto/geomap/view/canvas.h"
@@ -330,7 +331,9 @@ public:
     void SetAllowPan(bool Value);
     /// @}
     /// @{
-    /// What a left drag does; the reserved values do nothing.
+    /// What a left drag does; the reserved values do nothing. Choosing another
+    /// action ends what the current one has in progress and erases its shape; the
+    /// new one ignores the moves and the release of a press it did not see.
     TMouseActMode MouseAction() const;
     void SetMouseAction(TMouseActMode Value);
     /// @}
@@ -656,6 +659,8 @@ Q_SIGNALS:
     void click();
     /// After OnDblClick.
     void dblClick();
+    /// After OnMeasure.
+    void measureChanged();
 
 public:
     // ==== map images and files ==========================================
@@ -797,9 +802,10 @@ public:
     // ==== mouse interaction (geomap_mouse.cpp) ============================
     /// Waits, running the event loop, until the user has dragged a box (true,
     /// corners in control pixels, ordered) or a right button or MouseBoxAbort
-    /// ended the wait (false); the mouse action is restored afterwards.
-    /// False at once, corners unchanged, while another request waits; false
-    /// when the map is destroyed meanwhile.
+    /// ended the wait (false); the mouse action is restored afterwards. The
+    /// mouse action is maNone while it waits; choosing another ends the wait with
+    /// false and keeps that one. False at once, corners unchanged, while another
+    /// request waits; false when the map is destroyed meanwhile.
     bool MouseBox(int& xLo, int& yLo, int& xHi, int& yHi);
     /// Ends a waiting MouseBox with false.
     void MouseBoxAbort();
@@ -820,6 +826,36 @@ public:
     void SetOnClick(TNotifyEvent Handler);
     /// At the second press of a left double click, before OnMouseDown (with ssDouble).
     void SetOnDblClick(TNotifyEvent Handler);
+
+    // --- measuring (geomap_measure.cpp)
+    // With MouseAction maMeasure, left clicks add the positions the calibration
+    // gives for them (a click where it gives none adds nothing) to a path of
+    // geodesics on WGS 84; a click within 4 control pixels of the first of three
+    // or more closes it; a double click or Enter finishes it, and the next click
+    // starts another; Escape or a right click clears it, and so does choosing
+    // another mouse action. The path is drawn with its length (and area) until cleared.
+    /// Positions in the measured path, N; indexes run 1..N.
+    int MeasurePointCount() const;
+    /// Position Index of the measured path, degrees; NaN for both outside 1..N.
+    TLatLong MeasurePoint(int Index) const;
+    /// Length of the measured path in metres along geodesics on WGS 84, the
+    /// closing leg included; 0 for fewer than two positions.
+    double MeasuredLength() const;
+    /// Area the closed path encloses on WGS 84, square metres; NaN while it is
+    /// not closed (also when empty).
+    double MeasuredArea() const;
+    /// The path was closed by a click on its first position.
+    bool MeasureClosed() const;
+    /// Legs of the measured path: N - 1, or N once closed (the closing leg last).
+    int MeasureLegCount() const;
+    /// Bearing at the start of leg Index (1-based, from position Index), degrees
+    /// clockwise from north, -180..180; NaN for an index outside 1..MeasureLegCount().
+    double MeasureLegBearing(int Index) const;
+    /// Empties the measured path and repaints; nothing when it is empty.
+    void ClearMeasure();
+    /// After each change of the measured path (a position added, the path closed
+    /// or cleared), once it is drawn.
+    void SetOnMeasure(TNotifyEvent Handler);
 
 protected:
     /// A press at X, Y in control pixels: records the last click, serves a

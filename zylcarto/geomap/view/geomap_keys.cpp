@@ -120,7 +120,8 @@ void TGeoMap::keyPressEvent(QKeyEvent* Event) {
         break;
     }
     case Qt::Key_Backspace: d->GoBackInZoomHistory(); break;
-    default: QWidget::keyPressEvent(Event);
+    default:
+        if (!d->FTool->Key(Event->key())) QWidget::keyPressEvent(Event);
     }
 }
 

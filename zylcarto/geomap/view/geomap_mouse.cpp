@@ -33,13 +33,13 @@ void XorRectangle(TCanvas& C, const TRect& R, TPenStyle Style) {
     C.Rectangle(R.Left, R.Top, R.Right, R.Bottom);
 }
 
-void XorLine(TCanvas& C, const TRect& L) {
+}  // namespace
+
+void TGeoMapPrivate::XorLine(TCanvas& C, const TRect& L) {
     C.Pen = {XorWhite, psSolid, pmXor, 1};
     C.MoveTo(L.Left, L.Top);
     C.LineTo(L.Right, L.Bottom);
 }
-
-}  // namespace
 
 void TGeoMapPrivate::DrawFeedback(const std::function<void(TCanvas&)>& Draw) {
     Q_Q(TGeoMap);
@@ -56,7 +56,7 @@ void TGeoMapPrivate::DrawFeedback(const std::function<void(TCanvas&)>& Draw) {
         TCanvas Canvas(FScreenBmp);
         // A Paint has wiped the shapes in progress; they are put back first, so
         // that the XOR drawing that erases them finds them.
-        if (Fresh) RedrawActiveShapes(Canvas);
+        if (Fresh) FTool->RedrawShape(Canvas);
         Draw(Canvas);
     }
     q->repaint();
@@ -115,353 +115,398 @@ void TGeoMap::mouseReleaseEvent(QMouseEvent* Event) {
     MouseUp(Button, ShiftFromQt(Event->modifiers(), Event->buttons()), P.x(), P.y());
 }
 
-// ---- the mouse tools: one per mouse action, chosen by MouseAction
+// ---- the mouse tools: one per mouse action, made when MouseAction changes
 
-class TGeoMapPrivate::TMouseTool {
-public:
-    virtual ~TMouseTool() = default;
-    virtual void Press(TGeoMapPrivate&, TMouseButton, TShiftState, int /*X*/, int /*Y*/, TPoint /*ImagePt*/) const {}
-    virtual void Move(TGeoMapPrivate&, TShiftState, int /*X*/, int /*Y*/) const {}
-    virtual void Release(TGeoMapPrivate&, TMouseButton, int /*X*/, int /*Y*/) const {}
-    // Puts the tool's feedback shape back onto a picture a Paint has renewed.
-    virtual void RedrawShape(const TGeoMapPrivate&, TCanvas&) const {}
-};
+namespace {
+
+using TMouseTool = TGeoMapPrivate::TMouseTool;
+
+// The corner of a shape dragged to (X, Y), kept inside the control from Min on.
+TPoint ClampToControl(const TGeoMap& Map, int X, int Y, int Min) {
+    return {std::clamp(X, Min, std::max(Map.width(), Min)), std::clamp(Y, Min, std::max(Map.height(), Min))};
+}
 
 // Pans in both or one direction, or zooms by dragging; the left press takes
 // the anchors, the release stores the view. A pan follows the pointer outside
 // the control too, as the held button keeps the moves coming.
-class TGeoMapPrivate::TDragTool final : public TGeoMapPrivate::TMouseTool {
+class TDragTool final : public TMouseTool {
 public:
     enum class TKind : std::uint8_t { Pan, PanHoriz, PanVert, Zoom };
-    explicit TDragTool(TKind Kind) : FKind(Kind) {}
+    TDragTool(TGeoMapPrivate& Map, TKind Kind) : TMouseTool(Map), FKind(Kind) {}
 
-    void Press(TGeoMapPrivate& M, TMouseButton Button, TShiftState, int X, int Y, TPoint) const override {
-        if (Button != mbLeft) return;
-        M.FDrag.MouseAnchorX = X;
-        M.FDrag.MouseAnchorY = Y;
-        const TPoint TopLeft = M.Viewport().TopLeft();
-        M.FDrag.TopLeftXAnchor = TopLeft.X;
-        M.FDrag.TopLeftYAnchor = TopLeft.Y;
-        M.FDrag.LButtonWasDown = true;
+    void Press(TMouseButton Button, TShiftState, int X, int Y, TPoint) override {
+        if (Button == mbLeft) FAnchor = TAnchor{{X, Y}, M.Viewport().TopLeft()};
     }
-    void Move(TGeoMapPrivate& M, TShiftState Shift, int X, int Y) const override {
-        const int W = M.q_func()->width(), H = M.q_func()->height();
-        const bool Inside = X >= 0 && X <= W && Y >= 0 && Y <= H;
-        if (!(Shift & ssLeft)) {
-            M.FDrag.LButtonWasDown = false;
-        } else if (!M.FDrag.LButtonWasDown) {
-            return;  // pressed before this tool was chosen
-        } else if (FKind == TKind::Zoom) {
-            const double Factor = 1 - 0.05 * (M.FDrag.MouseAnchorX - X) / std::max(W, 1) +
-                                  static_cast<double>(M.FDrag.MouseAnchorY - Y) / std::max(H, 1);
-            if (!Inside || Factor == 1) return;
-            TMapViewport V = M.Viewport();
+    void Move(TShiftState Shift, int X, int Y) override {
+        if (!FAnchor) return;
+        if (!(Shift & ssLeft)) {  // released where the control did not see it
+            FAnchor.reset();
+            return;
+        }
+        TGeoMap& Map = *Control();
+        const int W = Map.width(), H = Map.height();
+        TMapViewport V = M.Viewport();
+        const TPoint Before = V.TopLeft();
+        if (FKind == TKind::Zoom) {
+            const double Factor = 1 - 0.05 * (FAnchor->Mouse.X - X) / std::max(W, 1) +
+                                  static_cast<double>(FAnchor->Mouse.Y - Y) / std::max(H, 1);
+            if (X < 0 || X > W || Y < 0 || Y > H || Factor == 1) return;
             V.ZoomAroundCenter(V.Magnify() * Factor);
             M.SetView(V);
-            M.q_func()->Paint();
-            M.q_func()->DoZoomPanEvent();
         } else {
-            TMapViewport V = M.Viewport();
-            const TPoint Before = V.TopLeft();
             TPoint P = Before;
-            if (FKind != TKind::PanVert) P.X = M.FDrag.TopLeftXAnchor + V.ToImageLength(M.FDrag.MouseAnchorX - X);
-            if (FKind != TKind::PanHoriz) P.Y = M.FDrag.TopLeftYAnchor + V.ToImageLength(M.FDrag.MouseAnchorY - Y);
+            if (FKind != TKind::PanVert) P.X = FAnchor->TopLeft.X + V.ToImageLength(FAnchor->Mouse.X - X);
+            if (FKind != TKind::PanHoriz) P.Y = FAnchor->TopLeft.Y + V.ToImageLength(FAnchor->Mouse.Y - Y);
             V.SetTopLeft(P);
             M.SetView(V);
-            if (M.FConfinePan) M.q_func()->PanMapToFillWindow();
+            if (M.FConfinePan) Map.PanMapToFillWindow();
             if (M.Viewport().TopLeft() == Before) return;
-            M.q_func()->Paint();
-            M.q_func()->DoZoomPanEvent();
         }
+        Map.Paint();
+        Map.DoZoomPanEvent();
     }
-    void Release(TGeoMapPrivate& M, TMouseButton Button, int, int) const override {
-        M.q_func()->ZoomStateOnStack();
-        // The next drag must take fresh anchors even when no move comes between.
-        if (Button == mbLeft) M.FDrag.LButtonWasDown = false;
+    void Release(TMouseButton Button, int, int) override {
+        if (Button != mbLeft || !FAnchor) return;
+        // The next drag takes fresh anchors even when no move comes between.
+        FAnchor.reset();
+        Control()->ZoomStateOnStack();
     }
+    bool Dragging() const override { return FAnchor.has_value(); }
+    void Deactivate() override { FAnchor.reset(); }
 
 private:
+    struct TAnchor {
+        TPoint Mouse;    // control pixel of the press
+        TPoint TopLeft;  // the view's then
+    };
     TKind FKind;
+    std::optional<TAnchor> FAnchor;
 };
 
 // A line from an anchor to the pointer; left presses switch it on and off,
 // Ctrl-presses continue it from the pressed point.
-class TGeoMapPrivate::TRubberBandTool final : public TGeoMapPrivate::TMouseTool {
+class TRubberBandTool final : public TMouseTool {
 public:
-    void Press(TGeoMapPrivate& M, TMouseButton Button, TShiftState Shift, int X, int Y, TPoint ImagePt) const override {
+    using TMouseTool::TMouseTool;
+
+    void Press(TMouseButton Button, TShiftState Shift, int X, int Y, TPoint ImagePt) override {
         if (Button != mbLeft) return;
-        if ((Shift & ssCtrl) && M.FDrag.RubberBandOn) {
-            if (!FireHostEvent(M.q_func(), M.FOnContRubberBand, &TGeoMap::continueRubberBand, ImagePt)) return;
-            M.FDrag.BandAnchorX = X;
-            M.FDrag.BandAnchorY = Y;
-        } else if (!M.FDrag.RubberBandOn) {
-            M.FDrag.RubberBandOn = true;
-            if (!FireHostEvent(M.q_func(), M.FOnBeginRubberBand, &TGeoMap::beginRubberBand, ImagePt)) return;
-            M.FDrag.BandAnchorX = M.FDrag.BandOldX = X;
-            M.FDrag.BandAnchorY = M.FDrag.BandOldY = Y;
+        TGeoMap* Map = Control();
+        if ((Shift & ssCtrl) && FLine) {
+            if (!FireHostEvent(Map, M.FOnContRubberBand, &TGeoMap::continueRubberBand, ImagePt)) return;
+            FLine->Left = X;
+            FLine->Top = Y;
+        } else if (!FLine) {
+            FLine = TRect{X, Y, X, Y};
+            FireHostEvent(Map, M.FOnBeginRubberBand, &TGeoMap::beginRubberBand, ImagePt);
         } else {
-            M.FDrag.RubberBandOn = false;
-            M.XorLines({{M.FDrag.BandAnchorX, M.FDrag.BandAnchorY, M.FDrag.BandOldX, M.FDrag.BandOldY}});
-            FireHostEvent(M.q_func(), M.FOnEndRubberBand, &TGeoMap::endRubberBand, ImagePt);
+            Deactivate();
+            FireHostEvent(Map, M.FOnEndRubberBand, &TGeoMap::endRubberBand, ImagePt);
         }
     }
-    void Move(TGeoMapPrivate& M, TShiftState, int X, int Y) const override {
-        if (!M.FDrag.RubberBandOn) return;
-        M.XorLines({{M.FDrag.BandAnchorX, M.FDrag.BandAnchorY, M.FDrag.BandOldX, M.FDrag.BandOldY},
-                    {M.FDrag.BandAnchorX, M.FDrag.BandAnchorY, X, Y}});
-        M.FDrag.BandOldX = X;
-        M.FDrag.BandOldY = Y;
+    void Move(TShiftState, int X, int Y) override {
+        if (!FLine) return;
+        M.XorLines({*FLine, {FLine->Left, FLine->Top, X, Y}});
+        FLine->Right = X;
+        FLine->Bottom = Y;
     }
-    void RedrawShape(const TGeoMapPrivate& M, TCanvas& C) const override {
-        if (M.FDrag.RubberBandOn)
-            XorLine(C, {M.FDrag.BandAnchorX, M.FDrag.BandAnchorY, M.FDrag.BandOldX, M.FDrag.BandOldY});
+    bool Dragging() const override { return FLine.has_value(); }
+    void RedrawShape(TCanvas& C) const override {
+        if (FLine) TGeoMapPrivate::XorLine(C, *FLine);
     }
-};
-
-// A dragged box that the view is zoomed to on a left release.
-class TGeoMapPrivate::TZoomBoxTool final : public TGeoMapPrivate::TMouseTool {
-public:
-    void Press(TGeoMapPrivate& M, TMouseButton Button, TShiftState, int X, int Y, TPoint) const override {
-        if (M.FDrag.ZoomState != zsIdle || Button != mbLeft || X < 0 || X > M.q_func()->width() || Y < 0 ||
-            Y > M.q_func()->height())
-            return;
-        M.FDrag.ZoomState = zsBoxDragging;
-        M.FDrag.AnchorX = M.FDrag.OldCornerX = X;
-        M.FDrag.AnchorY = M.FDrag.OldCornerY = Y;
-    }
-    void Move(TGeoMapPrivate& M, TShiftState, int X, int Y) const override {
-        if (M.FDrag.ZoomState != zsBoxDragging) return;
-        const int cX = std::clamp(X, 0, std::max(M.q_func()->width(), 0)),
-                  cY = std::clamp(Y, 0, std::max(M.q_func()->height(), 0));
-        M.XorRectangles({{M.FDrag.AnchorX, M.FDrag.AnchorY, M.FDrag.OldCornerX, M.FDrag.OldCornerY},
-                         {M.FDrag.AnchorX, M.FDrag.AnchorY, cX, cY}},
-                        psSolid);
-        M.FDrag.OldCornerX = cX;
-        M.FDrag.OldCornerY = cY;
-    }
-    void Release(TGeoMapPrivate& M, TMouseButton Button, int, int) const override {
-        if (M.FDrag.ZoomState != zsBoxDragging || Button == mbMiddle) return;
-        M.XorRectangles({{M.FDrag.AnchorX, M.FDrag.AnchorY, M.FDrag.OldCornerX, M.FDrag.OldCornerY}}, psSolid);
-        M.FDrag.ZoomState = zsIdle;
-        if (Button == mbLeft) ZoomToBox(M);
-    }
-    void RedrawShape(const TGeoMapPrivate& M, TCanvas& C) const override {
-        if (M.FDrag.ZoomState == zsBoxDragging)
-            XorRectangle(C, {M.FDrag.AnchorX, M.FDrag.AnchorY, M.FDrag.OldCornerX, M.FDrag.OldCornerY}, psSolid);
+    void Deactivate() override {
+        if (FLine) M.XorLines({*FLine});
+        FLine.reset();
     }
 
 private:
-    static void ZoomToBox(TGeoMapPrivate& M) {
-        if (M.FDrag.AnchorX == M.FDrag.OldCornerX || M.FDrag.AnchorY == M.FDrag.OldCornerY) return;
-        const TPoint p1 = M.q_func()->ControlToMapImage(
-            {std::min(M.FDrag.AnchorX, M.FDrag.OldCornerX), std::min(M.FDrag.AnchorY, M.FDrag.OldCornerY)});
-        const TPoint p2 = M.q_func()->ControlToMapImage(
-            {std::max(M.FDrag.AnchorX, M.FDrag.OldCornerX), std::max(M.FDrag.AnchorY, M.FDrag.OldCornerY)});
+    std::optional<TRect> FLine;  // anchor to the pointer's last position
+};
+
+// A rectangle dragged from the left press; Finish has it when released inside
+// the control's reach. Solid for the zoom box, dotted for the selection.
+class TBoxDragTool : public TMouseTool {
+public:
+    TBoxDragTool(TGeoMapPrivate& Map, TPenStyle Style) : TMouseTool(Map), FStyle(Style) {}
+
+    void Press(TMouseButton Button, TShiftState, int X, int Y, TPoint ImagePt) override {
+        if (Button != mbLeft || FBox || !Starts(X, Y)) return;
+        FBox = TRect{X, Y, X, Y};
+        Started(ImagePt);
+    }
+    void Move(TShiftState Shift, int X, int Y) override {
+        if (!FBox || !Follows(Shift)) return;
+        const TPoint Corner = ClampToControl(*Control(), X, Y, 0);
+        M.XorRectangles({*FBox, {FBox->Left, FBox->Top, Corner.X, Corner.Y}}, FStyle);
+        FBox->Right = Corner.X;
+        FBox->Bottom = Corner.Y;
+    }
+    void Release(TMouseButton Button, int X, int Y) override {
+        if (!FBox || !Ends(Button)) return;
+        const TRect Box = *FBox;
+        Deactivate();
+        if (Button == mbLeft) Finish(Box, X, Y);
+    }
+    bool Dragging() const override { return FBox.has_value(); }
+    void RedrawShape(TCanvas& C) const override {
+        if (FBox) XorRectangle(C, *FBox, FStyle);
+    }
+    void Deactivate() override {
+        if (FBox) M.XorRectangles({*FBox}, FStyle);
+        FBox.reset();
+    }
+
+protected:
+    virtual bool Starts(int /*X*/, int /*Y*/) const { return true; }
+    virtual void Started(TPoint /*ImagePt*/) {}
+    virtual bool Follows(TShiftState /*Shift*/) const { return true; }
+    virtual bool Ends(TMouseButton Button) const { return Button == mbLeft; }
+    // Box: anchor and the corner last drawn; (X, Y) where the button came up.
+    virtual void Finish(const TRect& Box, int X, int Y) = 0;
+
+private:
+    TPenStyle FStyle;
+    std::optional<TRect> FBox;
+};
+
+// A dragged box that the view is zoomed to on a left release; another button
+// (not the middle one) cancels it.
+class TZoomBoxTool final : public TBoxDragTool {
+public:
+    explicit TZoomBoxTool(TGeoMapPrivate& Map) : TBoxDragTool(Map, psSolid) {}
+
+private:
+    bool Starts(int X, int Y) const override {
+        return X >= 0 && X <= Control()->width() && Y >= 0 && Y <= Control()->height();
+    }
+    bool Ends(TMouseButton Button) const override { return Button != mbMiddle; }
+    void Finish(const TRect& Box, int, int) override {
+        if (Box.Left == Box.Right || Box.Top == Box.Bottom) return;
+        TGeoMap& Map = *Control();
+        const TPoint p1 = Map.ControlToMapImage({std::min(Box.Left, Box.Right), std::min(Box.Top, Box.Bottom)});
+        const TPoint p2 = Map.ControlToMapImage({std::max(Box.Left, Box.Right), std::max(Box.Top, Box.Bottom)});
         if (p1.X == p2.X || p1.Y == p2.Y) return;
         TMapViewport V = M.Viewport();
         V.FitBox(p1, p2.X - p1.X, p2.Y - p1.Y);
         M.SetView(V);
-        M.q_func()->Paint();
-        M.q_func()->DoZoomPanEvent();
+        Map.Paint();
+        Map.DoZoomPanEvent();
     }
 };
 
 // A dotted rectangle; the release reports its corners as positions or pixels.
-class TGeoMapPrivate::TSelectRectTool final : public TGeoMapPrivate::TMouseTool {
+class TSelectRectTool final : public TBoxDragTool {
 public:
-    void Press(TGeoMapPrivate& M, TMouseButton Button, TShiftState, int X, int Y, TPoint ImagePt) const override {
-        if (Button != mbLeft) return;
-        M.FDrag.AnchorX = M.FDrag.OldCornerX = X;
-        M.FDrag.AnchorY = M.FDrag.OldCornerY = Y;
-        M.FDrag.SelectRectOn = true;
-        FireHostEvent(M.q_func(), M.FOnBeginRubberBand, &TGeoMap::beginRubberBand, ImagePt);
+    explicit TSelectRectTool(TGeoMapPrivate& Map) : TBoxDragTool(Map, psDot) {}
+
+private:
+    void Started(TPoint ImagePt) override {
+        FireHostEvent(Control(), M.FOnBeginRubberBand, &TGeoMap::beginRubberBand, ImagePt);
     }
-    void Move(TGeoMapPrivate& M, TShiftState Shift, int X, int Y) const override {
-        if (!M.FDrag.SelectRectOn || !(Shift & ssLeft)) return;
-        const int cX = std::clamp(X, 0, std::max(M.q_func()->width(), 0)),
-                  cY = std::clamp(Y, 0, std::max(M.q_func()->height(), 0));
-        M.XorRectangles({{M.FDrag.AnchorX, M.FDrag.AnchorY, M.FDrag.OldCornerX, M.FDrag.OldCornerY},
-                         {M.FDrag.AnchorX, M.FDrag.AnchorY, cX, cY}},
-                        psDot);
-        M.FDrag.OldCornerX = cX;
-        M.FDrag.OldCornerY = cY;
-    }
-    void Release(TGeoMapPrivate& M, TMouseButton Button, int X, int Y) const override {
-        if (Button != mbLeft || !M.FDrag.SelectRectOn) return;
-        M.FDrag.SelectRectOn = false;
-        M.XorRectangles({{M.FDrag.AnchorX, M.FDrag.AnchorY, M.FDrag.OldCornerX, M.FDrag.OldCornerY}}, psDot);
-        const TPoint p1 = M.q_func()->ControlToMapImage({M.FDrag.AnchorX, M.FDrag.AnchorY});
-        const TPoint p2 = M.q_func()->ControlToMapImage({X, Y});
+    bool Follows(TShiftState Shift) const override { return Shift & ssLeft; }
+    void Finish(const TRect& Box, int X, int Y) override {
+        TGeoMap& Map = *Control();
+        const TPoint p1 = Map.ControlToMapImage({Box.Left, Box.Top});
+        const TPoint p2 = Map.ControlToMapImage({X, Y});
         bool v1 = false, v2 = false, v3 = false, v4 = false;
-        const double Long1 = M.q_func()->CalcLongitude(p1, v1), Lat1 = M.q_func()->CalcLatitude(p1, v2);
-        const double Long2 = M.q_func()->CalcLongitude(p2, v3), Lat2 = M.q_func()->CalcLatitude(p2, v4);
+        const double Long1 = Map.CalcLongitude(p1, v1), Lat1 = Map.CalcLatitude(p1, v2);
+        const double Long2 = Map.CalcLongitude(p2, v3), Lat2 = Map.CalcLatitude(p2, v4);
         if (v1 && v2 && v3 && v4)
-            M.q_func()->DoSelectRectEvent(1, Long1, Lat1, Long2, Lat2);
+            Map.DoSelectRectEvent(1, Long1, Lat1, Long2, Lat2);
         else
-            M.q_func()->DoSelectRectEvent(0, p1.X, p1.Y, p2.X, p2.Y);
-    }
-    void RedrawShape(const TGeoMapPrivate& M, TCanvas& C) const override {
-        if (M.FDrag.SelectRectOn)
-            XorRectangle(C, {M.FDrag.AnchorX, M.FDrag.AnchorY, M.FDrag.OldCornerX, M.FDrag.OldCornerY}, psDot);
+            Map.DoSelectRectEvent(0, p1.X, p1.Y, p2.X, p2.Y);
     }
 };
 
 // Records the pointer's path in strokes, drawing each new segment at once.
-class TGeoMapPrivate::TTraceTool final : public TGeoMapPrivate::TMouseTool {
+class TTraceTool final : public TMouseTool {
 public:
-    void Move(TGeoMapPrivate& M, TShiftState Shift, int X, int Y) const override {
-        if (M.FDrag.ZoomState != zsIdle || !(Shift & ssLeft)) return;
-        Append(M, std::clamp(X, 0, std::max(M.q_func()->width(), 0)),
-               std::clamp(Y, 0, std::max(M.q_func()->height(), 0)));
+    using TMouseTool::TMouseTool;
+
+    void Press(TMouseButton Button, TShiftState, int, int, TPoint) override {
+        if (Button == mbLeft) FStroke = true;
     }
-    void Release(TGeoMapPrivate& M, TMouseButton, int, int) const override {
+    void Move(TShiftState Shift, int X, int Y) override {
+        if (!FStroke || !(Shift & ssLeft)) return;
+        const TPoint P = ClampToControl(*Control(), X, Y, 0);
+        Append(P.X, P.Y);
+    }
+    void Release(TMouseButton, int, int) override { Deactivate(); }
+    bool Dragging() const override { return FStroke; }
+    // The segments stay: they are part of the picture as the trace.
+    void Deactivate() override {
+        if (!FStroke) return;
+        FStroke = false;
         if (M.FTrace.Count >= 1) M.FTrace.Points[static_cast<std::size_t>(M.FTrace.Count - 1)].Flags |= TraceEndsStroke;
     }
 
 private:
-    static void Append(TGeoMapPrivate& M, int X, int Y) {
-        if (M.FTrace.Count >= TGeoMap::MaxMouseTracePoints) return;
-        const TPoint ImagePt = M.q_func()->ControlToMapImage({X, Y});
-        TColoredPoint& P = M.FTrace.Points[static_cast<std::size_t>(M.FTrace.Count)];
+    void Append(int X, int Y) {
+        TGeoMapPrivate::TTraceState& Trace = M.FTrace;
+        if (Trace.Count >= TGeoMap::MaxMouseTracePoints) return;
+        const TPoint ImagePt = Control()->ControlToMapImage({X, Y});
+        TColoredPoint& P = Trace.Points[static_cast<std::size_t>(Trace.Count)];
         P.X = ImagePt.X;
         P.Y = ImagePt.Y;
-        P.Color = M.FTrace.Color;
-        P.Flags = M.FTrace.Invert ? TraceDrawnXor : 0;
-        ++M.FTrace.Count;
-        if (M.FTrace.Count < 2) return;
-        const TColoredPoint& Prev = M.FTrace.Points[static_cast<std::size_t>(M.FTrace.Count - 2)];
+        P.Color = Trace.Color;
+        P.Flags = Trace.Invert ? TraceDrawnXor : 0;
+        ++Trace.Count;
+        if (Trace.Count < 2) return;
+        const TColoredPoint& Prev = Trace.Points[static_cast<std::size_t>(Trace.Count - 2)];
         if (Prev.Flags & TraceEndsStroke) return;
         const TMapViewport V = M.Viewport();
         const TPoint From = V.ImageToControl({RoundToInt(Prev.X), RoundToInt(Prev.Y)});
         const TPoint To = V.ImageToControl(ImagePt);
         M.DrawFeedback([&](TCanvas& C) {
-            C.Pen = {M.FTrace.Color, psSolid, M.FTrace.Invert ? pmXor : pmCopy, 1};
+            C.Pen = {Trace.Color, psSolid, Trace.Invert ? pmXor : pmCopy, 1};
             C.MoveTo(From.X, From.Y);
             C.LineTo(To.X, To.Y);
             C.Pen.Mode = pmCopy;
         });
     }
+
+    bool FStroke = false;  // a left press of this tool is held
 };
 
-const TGeoMapPrivate::TMouseTool& TGeoMapPrivate::MouseTool() const {
-    static const TMouseTool None;
-    static const TDragTool Pan(TDragTool::TKind::Pan), PanHoriz(TDragTool::TKind::PanHoriz),
-        PanVert(TDragTool::TKind::PanVert), ZoomDrag(TDragTool::TKind::Zoom);
-    static const TRubberBandTool RubberBand;
-    static const TZoomBoxTool ZoomBox;
-    static const TSelectRectTool SelectRect;
-    static const TTraceTool Trace;
-    switch (FMouseAction) {
-    case maPan: return Pan;
-    case maPanHoriz: return PanHoriz;
-    case maPanVert: return PanVert;
-    case maRubberBand: return RubberBand;
-    case maZoomBox: return ZoomBox;
-    case maZoomDrag: return ZoomDrag;
-    case maSelectRect: return SelectRect;
-    case maTrace: return Trace;
-    default: return None;
+// The box of a MouseBox request: a press starts it (a right press ends the
+// request), the release completes it (a right release ends the request).
+class TMouseBoxTool final : public TMouseTool {
+public:
+    TMouseBoxTool(TGeoMapPrivate& Map, TGeoMapPrivate::TBoxRequest& Request) : TMouseTool(Map), R(Request) {}
+
+    void Press(TMouseButton Button, TShiftState, int X, int Y, TPoint) override {
+        if (R.State != mbsWaiting) return;
+        if (Button == mbRight) return End(mbsIdle);
+        R.Box = {X, Y, X, Y};
+        R.State = mbsDragging;
+    }
+    void Move(TShiftState, int X, int Y) override {
+        if (R.State != mbsDragging) return;
+        const TPoint Corner = ClampToControl(*Control(), X, Y, 1);
+        M.XorRectangles({R.Box, {R.Box.Left, R.Box.Top, Corner.X, Corner.Y}}, psSolid);
+        R.Box.Right = Corner.X;
+        R.Box.Bottom = Corner.Y;
+    }
+    void Release(TMouseButton Button, int X, int Y) override {
+        if (R.State != mbsDragging) return;
+        M.XorRectangles({R.Box}, psSolid);
+        if (Button == mbRight) return End(mbsIdle);
+        // Kept inside the control, as the box on screen was.
+        const TPoint Corner = ClampToControl(*Control(), X, Y, 1);
+        R.Box.Right = Corner.X;
+        R.Box.Bottom = Corner.Y;
+        End(mbsComplete);
+    }
+    bool Dragging() const override { return R.State == mbsDragging; }
+    void RedrawShape(TCanvas& C) const override {
+        if (R.State == mbsDragging) XorRectangle(C, R.Box, psSolid);
+    }
+    void Deactivate() override {
+        if (R.State == mbsDragging) M.XorRectangles({R.Box}, psSolid);
+        if (R.State != mbsComplete) End(mbsIdle);
+    }
+
+private:
+    void End(TMouseBoxState State) {
+        R.State = State;
+        R.Loop->quit();
+    }
+
+    TGeoMapPrivate::TBoxRequest& R;
+};
+
+}  // namespace
+
+std::shared_ptr<TMouseTool> TMouseTool::Make(TMouseActMode Action, TGeoMapPrivate& Map) {
+    using enum TDragTool::TKind;
+    switch (Action) {
+    case maPan: return std::make_shared<TDragTool>(Map, Pan);
+    case maPanHoriz: return std::make_shared<TDragTool>(Map, PanHoriz);
+    case maPanVert: return std::make_shared<TDragTool>(Map, PanVert);
+    case maZoomDrag: return std::make_shared<TDragTool>(Map, Zoom);
+    case maRubberBand: return std::make_shared<TRubberBandTool>(Map);
+    case maZoomBox: return std::make_shared<TZoomBoxTool>(Map);
+    case maSelectRect: return std::make_shared<TSelectRectTool>(Map);
+    case maTrace: return std::make_shared<TTraceTool>(Map);
+    case maMeasure: return TGeoMapPrivate::MakeMeasureTool(Map);
+    default: return std::make_shared<TMouseTool>(Map);
     }
 }
 
-void TGeoMapPrivate::RedrawActiveShapes(TCanvas& Canvas) const {
-    if (FDrag.BoxState == mbsDragging)
-        XorRectangle(Canvas, {FDrag.BoxX1, FDrag.BoxY1, FDrag.OldCornerX, FDrag.OldCornerY}, psSolid);
-    MouseTool().RedrawShape(*this, Canvas);
+bool TGeoMapPrivate::SetTool(TMouseActMode Action, std::shared_ptr<TMouseTool> Tool) {
+    // Deactivated while still current, so that a shape a Paint has wiped is put
+    // back before it is erased; held here in case a handler replaces it meanwhile.
+    const std::shared_ptr<TMouseTool> Old = FTool;
+    if (Old && !SurvivesCall(q_func(), [&] { Old->Deactivate(); })) return false;
+    FTool = std::move(Tool);
+    FMouseAction = Action;
+    return true;
 }
 
-// ---- press, move, release: the box request, then the tool, with the host's handlers around
+void TGeoMapPrivate::ChooseMouseAction(TMouseActMode Action) {
+    if (Action != FMouseAction || !FTool) SetTool(Action, TMouseTool::Make(Action, *this));
+}
+
+// ---- press, move, release: the tool's work, with the host's handlers around
 
 void TGeoMap::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     Q_D(TGeoMap);
     const TPoint ImagePt = ControlToMapImage({X, Y});
-    d->FDrag.LastClickX = ImagePt.X;
-    d->FDrag.LastClickY = ImagePt.Y;
-    if (d->FDrag.BoxState == mbsWaiting) {
-        if (Button == mbRight) {
-            d->SetMouseBoxState(mbsIdle);
-        } else {
-            d->FDrag.BoxX1 = X;
-            d->FDrag.BoxY1 = Y;
-            d->FDrag.OldCornerX = X;
-            d->FDrag.OldCornerY = Y;
-            d->SetMouseBoxState(mbsDragging);
-        }
-    }
-    if (!SurvivesCall(this, [&] { d->MouseTool().Press(*d, Button, Shift, X, Y, ImagePt); })) return;
+    d->FPointer.LastClick = ImagePt;
+    if (!SurvivesCall(this, [&, Tool = d->FTool] { Tool->Press(Button, Shift, X, Y, ImagePt); })) return;
     FireHostEvent(this, d->FOnMouseDown, &TGeoMap::mouseDown, Button, Shift, X, Y);
 }
 
 void TGeoMap::MouseMove(TShiftState Shift, int X, int Y) {
     Q_D(TGeoMap);
-    const TPoint ImagePt = ControlToMapImage({X, Y});
-    d->FDrag.LastMoveX = ImagePt.X;
-    d->FDrag.LastMoveY = ImagePt.Y;
-    if (d->FDrag.BoxState == mbsDragging) {
-        const int W = width(), H = height();
-        const int bX = std::clamp(X, 1, std::max(W, 1)), bY = std::clamp(Y, 1, std::max(H, 1));
-        d->XorRectangles({{d->FDrag.BoxX1, d->FDrag.BoxY1, d->FDrag.OldCornerX, d->FDrag.OldCornerY},
-                          {d->FDrag.BoxX1, d->FDrag.BoxY1, bX, bY}},
-                         psSolid);
-        d->FDrag.OldCornerX = bX;
-        d->FDrag.OldCornerY = bY;
-    }
-    if (!SurvivesCall(this, [&] { d->MouseTool().Move(*d, Shift, X, Y); })) return;
+    d->FPointer.LastMove = ControlToMapImage({X, Y});
+    if (!SurvivesCall(this, [&, Tool = d->FTool] { Tool->Move(Shift, X, Y); })) return;
     FireHostEvent(this, d->FOnMouseMove, &TGeoMap::mouseMove, Shift, X, Y);
 }
 
 void TGeoMap::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     Q_D(TGeoMap);
     if (!FireHostEvent(this, d->FOnMouseUp, &TGeoMap::mouseUp, Button, Shift, X, Y)) return;
-    if (d->FDrag.BoxState == mbsDragging) {
-        d->XorRectangles({{d->FDrag.BoxX1, d->FDrag.BoxY1, d->FDrag.OldCornerX, d->FDrag.OldCornerY}}, psSolid);
-        if (Button == mbRight) {
-            d->SetMouseBoxState(mbsIdle);
-        } else {
-            // Kept inside the control, as the box on screen was.
-            d->FDrag.BoxX2 = std::clamp(X, 1, std::max(width(), 1));
-            d->FDrag.BoxY2 = std::clamp(Y, 1, std::max(height(), 1));
-            d->SetMouseBoxState(mbsComplete);
-        }
-    }
-    d->MouseTool().Release(*d, Button, X, Y);
+    const std::shared_ptr<TGeoMapPrivate::TMouseTool> Tool = d->FTool;
+    Tool->Release(Button, X, Y);
 }
 
 // ---- the modal box request
 
-void TGeoMapPrivate::SetMouseBoxState(TMouseBoxState Value) {
-    FDrag.BoxState = Value;
-    if ((Value == mbsIdle || Value == mbsComplete) && FMouseBoxLoop) FMouseBoxLoop->quit();
-}
-
 void TGeoMap::MouseBoxAbort() {
     Q_D(TGeoMap);
-    d->SetMouseBoxState(mbsIdle);
+    if (d->FBoxRequest) d->FTool->Deactivate();
+}
+
+TMouseBoxState TGeoMap::MouseBoxState() const {
+    Q_D(const TGeoMap);
+    return d->FBoxRequest ? d->FBoxRequest->State : mbsIdle;
 }
 
 bool TGeoMap::MouseBox(int& xLo, int& yLo, int& xHi, int& yHi) {
     Q_D(TGeoMap);
-    if (d->FDrag.BoxState != mbsIdle) return false;  // one request at a time
+    if (d->FBoxRequest) return false;  // one request at a time
     const TMouseActMode SavedAction = d->FMouseAction;
-    d->FMouseAction = maNone;
-    d->FDrag.BoxState = mbsWaiting;
-    QPointer<TGeoMap> Self(this);
     QEventLoop Loop;
-    d->FMouseBoxLoop = &Loop;
+    TGeoMapPrivate::TBoxRequest Request{mbsWaiting, {}, &Loop};
+    const auto Tool = std::make_shared<TMouseBoxTool>(*d, Request);
+    if (!d->SetTool(maNone, Tool)) return false;
+    d->FBoxRequest = &Request;
+    QPointer<TGeoMap> Self(this);
     // Ends the wait when the map goes away meanwhile (its members are then gone).
     connect(this, &QObject::destroyed, &Loop, &QEventLoop::quit);
     Loop.exec();
     if (!Self) return false;
-    d->FMouseBoxLoop = nullptr;
-    const bool Completed = d->FDrag.BoxState == mbsComplete;
+    d->FBoxRequest = nullptr;
+    const bool Completed = Request.State == mbsComplete;
     if (Completed) {
-        xLo = std::min(d->FDrag.BoxX1, d->FDrag.BoxX2);
-        xHi = std::max(d->FDrag.BoxX1, d->FDrag.BoxX2);
-        yLo = std::min(d->FDrag.BoxY1, d->FDrag.BoxY2);
-        yHi = std::max(d->FDrag.BoxY1, d->FDrag.BoxY2);
+        xLo = std::min(Request.Box.Left, Request.Box.Right);
+        xHi = std::max(Request.Box.Left, Request.Box.Right);
+        yLo = std::min(Request.Box.Top, Request.Box.Bottom);
+        yHi = std::max(Request.Box.Top, Request.Box.Bottom);
     }
-    d->FDrag.BoxState = mbsIdle;
-    d->FMouseAction = SavedAction;
+    // Unless the host chose another action meanwhile, which ended the wait.
+    if (d->FTool == Tool) d->SetTool(SavedAction, TGeoMapPrivate::TMouseTool::Make(SavedAction, *d));
     return Completed;
 }
 

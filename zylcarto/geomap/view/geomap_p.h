@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "zylcarto/geomap/view/host_events.h"
 #include "zylcarto/geomap/view/map_loading.h"
 #include "zylcarto/geomap/view/map_scene.h"
+#include "zylcarto/geomap/view/measure_path.h"
 
 class QPainter;
 
@@ -98,19 +100,58 @@ public:
     // on it while no Paint has replaced AuxBmp since.
     const QImage& ScreenPicture() const;
     void DrawFeedback(const std::function<void(TCanvas&)>& Draw);
-    void RedrawActiveShapes(TCanvas& Canvas) const;
     void XorRectangles(std::initializer_list<TRect> Rects, TPenStyle Style);
     void XorLines(std::initializer_list<TRect> Lines);  // Left, Top to Right, Bottom
-    void SetMouseBoxState(TMouseBoxState Value);
-    // One object per mouse action, each with press, move and release.
-    class TMouseTool;
-    class TDragTool;
-    class TRubberBandTool;
-    class TZoomBoxTool;
-    class TSelectRectTool;
-    class TTraceTool;
-    // The tool of the current MouseAction; one that does nothing for the others.
-    const TMouseTool& MouseTool() const;
+    static void XorLine(TCanvas& Canvas, const TRect& Line);
+
+    // One object per mouse action, in the manner of QgsMapTool: it holds its own
+    // anchors and shape, sees the presses, moves, releases and keys while it is
+    // the current tool, and is deactivated when another takes over. Made current
+    // is made active: a tool starts with nothing pressed.
+    class TMouseTool {
+    public:
+        explicit TMouseTool(TGeoMapPrivate& Map) : M(Map) {}
+        virtual ~TMouseTool() = default;
+        TMouseTool(const TMouseTool&) = delete;
+        TMouseTool& operator=(const TMouseTool&) = delete;
+        // The tool of Action; one that does nothing for maNone and the reserved values.
+        static std::shared_ptr<TMouseTool> Make(TMouseActMode Action, TGeoMapPrivate& Map);
+
+        virtual void Press(TMouseButton, TShiftState, int /*X*/, int /*Y*/, TPoint /*ImagePt*/) {}
+        virtual void Move(TShiftState, int /*X*/, int /*Y*/) {}
+        virtual void Release(TMouseButton, int /*X*/, int /*Y*/) {}
+        // A key without modifiers that the map does not use; true when the tool took it.
+        virtual bool Key(int /*Key*/) { return false; }
+        // A drag of this tool is in progress.
+        virtual bool Dragging() const { return false; }
+        // Puts the tool's shape back onto a picture a Paint has renewed.
+        virtual void RedrawShape(TCanvas&) const {}
+        // Before another tool takes over: erases the shape and ends what is pending.
+        // Called while the tool is still current; may be called again.
+        virtual void Deactivate() {}
+
+    protected:
+        TGeoMap* Control() const { return M.q_func(); }
+
+        TGeoMapPrivate& M;
+    };
+    // A MouseBox request while it waits: its progress and box, and the loop that waits.
+    struct TBoxRequest {
+        TMouseBoxState State = mbsWaiting;
+        TRect Box;  // anchor, then the corner
+        QEventLoop* Loop = nullptr;
+    };
+    // Makes the tool of Action current unless it already is.
+    void ChooseMouseAction(TMouseActMode Action);
+    // Deactivates the current tool, then makes Tool current as that of Action.
+    // False when a handler deleted the map meanwhile.
+    bool SetTool(TMouseActMode Action, std::shared_ptr<TMouseTool> Tool);
+
+    // ---- measuring (geomap_measure.cpp)
+    static std::shared_ptr<TMouseTool> MakeMeasureTool(TGeoMapPrivate& Map);
+    // Runs Change on the measured path; when it says it changed something, repaints
+    // and tells the host. False when a handler deleted the map.
+    bool ChangeMeasure(const std::function<bool(TMeasurePath&)>& Change);
 
     // ---- wheel, pinch and keys (geomap_keys.cpp)
     void AddZoomUnits(double Units, QPointF At);
@@ -127,20 +168,9 @@ public:
     void TellChanges();
 
     // The state, grouped by concern. Tests reach it through TGeoMapTestAccess.
-    // Mouse drags and requests: anchors and corners in control pixels, the
-    // last press and move in image pixels.
-    struct TDragState {
-        bool LButtonWasDown = false;
-        TZoomState ZoomState = zsIdle;
-        TMouseBoxState BoxState = mbsIdle;
-        int BoxX1 = 0, BoxX2 = 0, BoxY1 = 0, BoxY2 = 0;
-        int OldCornerX = 0, OldCornerY = 0, AnchorX = 0, AnchorY = 0;  // boxes and rectangles
-        bool RubberBandOn = false, SelectRectOn = false;
-        int BandAnchorX = 0, BandAnchorY = 0, BandOldX = 0, BandOldY = 0;
-        int TopLeftXAnchor = 0, TopLeftYAnchor = 0;
-        int MouseAnchorX = 0, MouseAnchorY = 0;
-        int LastClickX = 0, LastClickY = 0;
-        int LastMoveX = 0, LastMoveY = 0;
+    // Where the pointer was last pressed and moved, in image pixels.
+    struct TPointerState {
+        TPoint LastClick, LastMove;
     };
     struct TTraceState {
         std::vector<TColoredPoint> Points;  // MaxMouseTracePoints entries, Count used
@@ -185,7 +215,14 @@ public:
     TLandMarkStore FLandMarks;
     int FLandMarksSkipped = 0;
     // Interaction.
-    TDragState FDrag;
+    TPointerState FPointer;
+    // The current mouse tool, that of FMouseAction (maNone while a MouseBox
+    // request waits). Shared with the call in progress, so that a handler that
+    // changes the mouse action does not destroy the tool under its own call.
+    std::shared_ptr<TMouseTool> FTool;
+    TBoxRequest* FBoxRequest = nullptr;  // while MouseBox waits
+    TMeasurePath FMeasure;                // kept while the measure tool is current
+    TNotifyEvent FOnMeasure;
     TTraceState FTrace;
     TZoomHistoryState FZoom;
     TKeyState FKeys;
@@ -193,7 +230,6 @@ public:
     TMouseMoveEvent FOnMouseMove;
     TNotifyEvent FOnClick, FOnDblClick;
     bool FClickPending = false;
-    QEventLoop* FMouseBoxLoop = nullptr;
     QImage FScreenBmp;
     qint64 FScreenKey = 0;  // AuxBmp.cacheKey() when FScreenBmp was copied from it
     // Event handlers (not copied by Assign).

@@ -12,6 +12,7 @@
 #include "zylcarto/support/numeric.h"
 #include "zylcarto/geomap/view/crs_grid.h"
 #include "zylcarto/geomap/view/graticule_step.h"
+#include "zylcarto/geomap/view/measure_drawing.h"
 #include "zylcarto/geomap/view/scale_bar.h"
 #include "zylcarto/geomap/view/symbol_drawing.h"
 #include "zylcarto/geomap/view/symbol_runs.h"
@@ -142,6 +143,7 @@ void TMapRenderer::Compose(TCanvas& Canvas) const {
         if (Look().ShowNorthArrow) DrawNorthArrow(Canvas);
     }
     DrawTrace(Canvas, FScene.Trace, FView);
+    if (FScene.Measure) DrawMeasurePath(Canvas, *FScene.Measure, FView);
     if (FScene.Frame) {
         const TMapAppearance& L = Look();
         DrawFrame(Canvas, L.FrameStyle, 0, 0, FView.Width() - 1, FView.Height() - 1, L.ColWhiteLine, 0xC0C0C0,

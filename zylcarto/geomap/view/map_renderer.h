@@ -4,7 +4,7 @@
 /// a fixed order: background, map image (through the scaled cache), the first
 /// host hook, graticule or UTM grid with calibration markers, landmarks with
 /// captions, the second hook, the highlighted landmark, scale bar and north
-/// arrow, mouse trace, frame.
+/// arrow, mouse trace, measured path, frame.
 /// No widget is involved: the control's paint, bitmap export, printing and
 /// the command-line renderer all compose through it.
 #include <QImage>

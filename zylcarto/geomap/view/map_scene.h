@@ -23,6 +23,7 @@ class TObject;
 class TCRSConverter;
 class TMapCalibration;
 class TLandMarkStore;
+class TMeasurePath;
 struct TLandMark;
 
 /// Pixel format of the map image, the cache and the composed picture.
@@ -149,6 +150,8 @@ struct TMapScene {
     const TLandMarkStore* LandMarks = nullptr;
     /// The mouse trace, in image pixels; drawn whether or not a map is loaded.
     std::span<const TColoredPoint> Trace;
+    /// The path of the measure tool; null for none. Drawn over the trace.
+    const TMeasurePath* Measure = nullptr;
     /// The host's hooks; null for none.
     const TMapHooks* Hooks = nullptr;
     /// Draws the frame of the look's style round the picture.
