@@ -192,6 +192,12 @@ bool TBinaryFile::StillNamed() const {
     return FFd >= 0 && ::fstat(FFd, &st) == 0 && st.st_nlink > 0;
 }
 
+std::pair<std::uint64_t, std::uint64_t> TBinaryFile::FileId() const {
+    struct stat st {};
+    if (FFd < 0 || ::fstat(FFd, &st) != 0) return {0, 0};
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 bool ProbeFile(const std::string& Path) {
     const int fd = Injected(TFileOp::Open, Path) ? -1 : ::open(Path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zylcarto {
@@ -62,6 +63,8 @@ public:
     void Sync();
     // False once the file has no name left (removed, or replaced by a rename).
     bool StillNamed() const;
+    // The device and inode numbers of the open file ({0, 0} when they cannot be had).
+    std::pair<std::uint64_t, std::uint64_t> FileId() const;
 
 private:
     void WriteAll(const void* Buffer, std::size_t Count);  // no fault hook

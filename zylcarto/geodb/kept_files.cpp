@@ -4,14 +4,30 @@ namespace zylcarto {
 
 TBinaryFile& TKeptFiles::Get(const std::string& Path, TBinaryFile::TMode Mode) {
     for (auto it = FFiles.begin(); it != FFiles.end(); ++it) {
-        if (it->first != Path) continue;
-        if (it->second->StillNamed()) return *it->second;
+        if (it->Path != Path) continue;
+        if (it->Confirmed || it->File->StillNamed()) return *it->File;
         FFiles.erase(it);
         break;
     }
     auto file = std::make_unique<TBinaryFile>(Path, Mode);
-    FFiles.emplace_back(Path, std::move(file));
-    return *FFiles.back().second;
+    const auto id = file->FileId();
+    FFiles.push_back({Path, std::move(file), id, false});
+    return *FFiles.back().File;
+}
+
+void TKeptFiles::Confirm(const std::string& Path, bool Named, std::pair<std::uint64_t, std::uint64_t> Id) {
+    for (auto it = FFiles.begin(); it != FFiles.end(); ++it) {
+        if (it->Path != Path) continue;
+        if (Named && it->Id == Id && Id.second != 0)
+            it->Confirmed = true;
+        else
+            FFiles.erase(it);
+        return;
+    }
+}
+
+void TKeptFiles::Unconfirm() {
+    for (auto& f : FFiles) f.Confirmed = false;
 }
 
 }  // namespace zylcarto

@@ -4,6 +4,7 @@
 // rather than an open and a close per file. A file removed since it was opened is
 // opened again by its name, so that writing to a database whose files are gone fails
 // as it did before instead of going to a file nobody can read.
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -16,13 +17,25 @@ namespace zylcarto {
 class TKeptFiles {
 public:
     // The file at Path, opened with Mode when it is not held; raises EInOutError as
-    // TBinaryFile::Open does.
+    // TBinaryFile::Open does. A held file is first checked to still have its name,
+    // unless Confirm vouched for it since the last Unconfirm.
     TBinaryFile& Get(const std::string& Path, TBinaryFile::TMode Mode);
+    // The name Path now leads to the file with these device and inode numbers
+    // (Named false: to none). A held file that is that one counts as checked until
+    // Unconfirm; one that is not is let go.
+    void Confirm(const std::string& Path, bool Named, std::pair<std::uint64_t, std::uint64_t> Id);
+    void Unconfirm();
     // Lets every file go (without raising): the next Get opens it by its name again.
     void CloseAll() { FFiles.clear(); }
 
 private:
-    std::vector<std::pair<std::string, std::unique_ptr<TBinaryFile>>> FFiles;
+    struct TKept {
+        std::string Path;
+        std::unique_ptr<TBinaryFile> File;
+        std::pair<std::uint64_t, std::uint64_t> Id;
+        bool Confirmed = false;
+    };
+    std::vector<TKept> FFiles;
 };
 
 }  // namespace zylcarto

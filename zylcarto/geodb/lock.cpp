@@ -27,7 +27,7 @@ void TLockFile::Close() {
     FWritable = false;
 }
 
-TDBLock::TDBLock(TLockFile& File, bool Exclusive, int TimeoutMs) : FExclusive(Exclusive) {
+TDBLock::TDBLock(TLockFile& File, bool Exclusive, int TimeoutMs, bool CountsChange) {
     const std::string& Path = File.FPath;
     // a lock file removed since it was opened no longer locks anything: it is opened again
     struct stat st {};
@@ -60,7 +60,7 @@ TDBLock::TDBLock(TLockFile& File, bool Exclusive, int TimeoutMs) : FExclusive(Ex
     FFd = fd;
     std::uint8_t b[8] = {};
     if (::pread(fd, b, sizeof b, 0) == static_cast<ssize_t>(sizeof b)) FCounter = GetLittleEndian<std::uint64_t>(b);
-    if (!Exclusive) return;
+    if (!Exclusive || !CountsChange) return;
     // counted before the change, so that no change can go unnoticed
     PutLittleEndian(b, FCounter + 1);
     const ssize_t n = FaultInjected(TFileOp::Write, Path) ? -1 : ::pwrite(fd, b, sizeof b, 0);
@@ -72,6 +72,7 @@ TDBLock::TDBLock(TLockFile& File, bool Exclusive, int TimeoutMs) : FExclusive(Ex
         FFd = -1;
         RaiseInOutError(Path, "cannot write");
     }
+    FCounted = true;
 }
 
 TDBLock::~TDBLock() {
