@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace zylcarto {
@@ -61,10 +60,9 @@ public:
     void Truncate(std::int64_t NewSize);
     // Waits until what was written is on the disk.
     void Sync();
-    // False once the file has no name left (removed, or replaced by a rename).
-    bool StillNamed() const;
-    // The device and inode numbers of the open file ({0, 0} when they cannot be had).
-    std::pair<std::uint64_t, std::uint64_t> FileId() const;
+    // The file's length, or -1 once it has no name left (removed, or replaced by
+    // a rename); one fstat.
+    std::int64_t NamedLength() const;
 
 private:
     void WriteAll(const void* Buffer, std::size_t Count);  // no fault hook

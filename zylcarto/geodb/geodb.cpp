@@ -19,18 +19,10 @@
 namespace zylcarto {
 namespace {
 
-// What the item file's name leads to now: its length (-1 when there is none) and identity.
-struct TItemFileState {
-    bool Named = false;
-    std::int64_t Bytes = -1;
-    std::pair<std::uint64_t, std::uint64_t> Id{0, 0};
-};
-
-TItemFileState ItemFileState(const std::string& Path) {
+// The length of the file at Path, -1 when there is none.
+std::int64_t LengthByName(const std::string& Path) {
     struct stat st {};
-    if (::stat(Path.c_str(), &st) != 0) return {};
-    return {true, static_cast<std::int64_t>(st.st_size),
-            {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)}};
+    return ::stat(Path.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
 }
 
 }  // namespace
@@ -119,11 +111,15 @@ std::unique_ptr<TDBLock> TGeoDBPrivate::Lock(const std::string& LockFile, const 
     if (!lock->Acquired())
         throw EZYLGeoDBError(Msg(std::string(Operation) + ": the database is locked by another process."));
     // Another process's add leaves the counter as it was and lengthens the item
-    // file; every other change raises the counter. One stat of the item file by
-    // its name also vouches for the kept one for the length of this lock.
+    // file; every other change raises the counter. The kept item file's fstat
+    // also vouches for it for the length of this lock.
     FKeptFiles->Unconfirm();
-    const TItemFileState items = IsOpen() ? ItemFileState(FNameGDS) : TItemFileState();
-    if (IsOpen() && (lock->Counter() != FSeenChanges || items.Bytes != FSeenItemBytes)) {
+    std::int64_t items = -1;
+    if (IsOpen()) {
+        items = FKeptFiles->CheckHeld(FNameGDS);
+        if (items == TKeptFiles::NotHeld) items = LengthByName(FNameGDS);
+    }
+    if (IsOpen() && (lock->Counter() != FSeenChanges || items != FSeenItemBytes)) {
         // what a killed writer left is finished under the exclusive lock only,
         // so that no two processes do it at once
         if (!Exclusive && RecoveryPending(DBFileNames(DBName()))) {
@@ -134,8 +130,6 @@ std::unique_ptr<TDBLock> TGeoDBPrivate::Lock(const std::string& LockFile, const 
         const bool lazy = FLazyWrite;
         LoadDatabase(DBName());
         FLazyWrite = lazy;
-    } else if (IsOpen()) {
-        FKeptFiles->Confirm(FNameGDS, items.Named, items.Id);
     }
     FSeenChanges = lock->CounterAfter();
     return lock;
@@ -179,7 +173,7 @@ void TGeoDBPrivate::LoadDatabase(const std::string& BaseName) {
         // identifiers must stay unique even when the header lags behind the items
         for (const auto& rec : FSumData) FSystemData.HighestID = std::max(FSystemData.HighestID, rec.ItemId);
         FHeaderBehind = FSystemData.HighestID > files.System.HighestID;
-        FSeenItemBytes = ItemFileState(names.GDS).Bytes;
+        FSeenItemBytes = LengthByName(names.GDS);
         FNameGDS = names.GDS;
         FNameGDD = names.GDD;
         FNameIX = names.IX;

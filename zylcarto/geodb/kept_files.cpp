@@ -5,25 +5,25 @@ namespace zylcarto {
 TBinaryFile& TKeptFiles::Get(const std::string& Path, TBinaryFile::TMode Mode) {
     for (auto it = FFiles.begin(); it != FFiles.end(); ++it) {
         if (it->Path != Path) continue;
-        if (it->Confirmed || it->File->StillNamed()) return *it->File;
+        if (it->Confirmed || it->File->NamedLength() >= 0) return *it->File;
         FFiles.erase(it);
         break;
     }
-    auto file = std::make_unique<TBinaryFile>(Path, Mode);
-    const auto id = file->FileId();
-    FFiles.push_back({Path, std::move(file), id, false});
+    FFiles.push_back({Path, std::make_unique<TBinaryFile>(Path, Mode), false});
     return *FFiles.back().File;
 }
 
-void TKeptFiles::Confirm(const std::string& Path, bool Named, std::pair<std::uint64_t, std::uint64_t> Id) {
+std::int64_t TKeptFiles::CheckHeld(const std::string& Path) {
     for (auto it = FFiles.begin(); it != FFiles.end(); ++it) {
         if (it->Path != Path) continue;
-        if (Named && it->Id == Id && Id.second != 0)
-            it->Confirmed = true;
-        else
+        const std::int64_t length = it->File->NamedLength();
+        if (length < 0)
             FFiles.erase(it);
-        return;
+        else
+            it->Confirmed = true;
+        return length;
     }
+    return NotHeld;
 }
 
 void TKeptFiles::Unconfirm() {

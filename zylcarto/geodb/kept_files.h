@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "zylcarto/geodb/dbfile.h"
@@ -18,12 +17,12 @@ class TKeptFiles {
 public:
     // The file at Path, opened with Mode when it is not held; raises EInOutError as
     // TBinaryFile::Open does. A held file is first checked to still have its name,
-    // unless Confirm vouched for it since the last Unconfirm.
+    // unless CheckHeld did so since the last Unconfirm.
     TBinaryFile& Get(const std::string& Path, TBinaryFile::TMode Mode);
-    // The name Path now leads to the file with these device and inode numbers
-    // (Named false: to none). A held file that is that one counts as checked until
-    // Unconfirm; one that is not is let go.
-    void Confirm(const std::string& Path, bool Named, std::pair<std::uint64_t, std::uint64_t> Id);
+    static constexpr std::int64_t NotHeld = -2;
+    // The length of the held file at Path, which counts as checked until Unconfirm;
+    // -1 when it has lost its name (it is let go), NotHeld when none is held.
+    std::int64_t CheckHeld(const std::string& Path);
     void Unconfirm();
     // Lets every file go (without raising): the next Get opens it by its name again.
     void CloseAll() { FFiles.clear(); }
@@ -32,7 +31,6 @@ private:
     struct TKept {
         std::string Path;
         std::unique_ptr<TBinaryFile> File;
-        std::pair<std::uint64_t, std::uint64_t> Id;
         bool Confirmed = false;
     };
     std::vector<TKept> FFiles;

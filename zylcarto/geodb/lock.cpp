@@ -50,11 +50,16 @@ TDBLock::TDBLock(TLockFile& File, bool Exclusive, int TimeoutMs, bool CountsChan
         File.FWritable = Exclusive;
     }
     const int fd = File.FFd;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(TimeoutMs, 0));
-    // short naps rather than a blocking wait, which could not be bounded
+    // short naps rather than a blocking wait, which could not be bounded; the
+    // clock is read only once the lock did not come at once
+    std::chrono::steady_clock::time_point deadline{};
     for (auto nap = std::chrono::microseconds(200);; nap = std::min(nap * 2, std::chrono::microseconds(5000))) {
         if (::flock(fd, Exclusive ? LOCK_EX | LOCK_NB : LOCK_SH | LOCK_NB) == 0) break;
-        if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) return;
+        if (errno != EWOULDBLOCK && errno != EINTR) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (deadline == std::chrono::steady_clock::time_point{})
+            deadline = now + std::chrono::milliseconds(std::max(TimeoutMs, 0));
+        if (now >= deadline) return;
         std::this_thread::sleep_for(nap);
     }
     FFd = fd;
