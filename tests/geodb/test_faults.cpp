@@ -491,11 +491,15 @@ TEST_F(GeoDBFailureMessages, AFailedChangeNamesTheFileAndItsCause) {
         const char* extension;
         int err;
         const char* message;
+        std::function<void(TGeoDB&)> change;
     };
+    const auto add = [](TGeoDB& db) { AddTownAt(db, "new", 7, 7); };
     const Case cases[] = {
-        {"read-only lock file", TFileOp::Create, ".zylglk", EROFS, "AddData: cannot open database."},
-        {"lock counter", TFileOp::Write, ".zylglk", EIO, "AddData: cannot open database."},
-        {"header", TFileOp::Write, ".zylgdd", ENOSPC, "AddData: cannot open database."},
+        {"read-only lock file", TFileOp::Create, ".zylglk", EROFS, "AddData: cannot open database.", add},
+        // an add leaves the counter alone: others see it by the item file's length
+        {"lock counter", TFileOp::Write, ".zylglk", EIO, "DeleteData: cannot open database.",
+         [](TGeoDB& db) { db.DeleteData(1); }},
+        {"header", TFileOp::Write, ".zylgdd", ENOSPC, "AddData: cannot open database.", add},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -507,7 +511,7 @@ TEST_F(GeoDBFailureMessages, AFailedChangeNamesTheFileAndItsCause) {
         const std::string file = Base("db/x") + c.extension;
         SetFileFaultHook([&](TFileOp op, const std::string& path) { return op == c.op && path == file ? c.err : 0; });
         try {
-            AddTownAt(db, "new", 7, 7);
+            c.change(db);
             ADD_FAILURE() << "no failure";
         } catch (const EZYLGeoDBError& e) {
             const std::string msg = e.what();

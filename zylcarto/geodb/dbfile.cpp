@@ -187,9 +187,10 @@ void TBinaryFile::Sync() {
     if (Injected(TFileOp::Sync, FPath) || ::fdatasync(FFd) != 0) Fail(FPath, "cannot sync");
 }
 
-bool TBinaryFile::StillNamed() const {
+std::int64_t TBinaryFile::NamedLength() const {
     struct stat st {};
-    return FFd >= 0 && ::fstat(FFd, &st) == 0 && st.st_nlink > 0;
+    if (FFd < 0 || ::fstat(FFd, &st) != 0 || st.st_nlink == 0) return -1;
+    return static_cast<std::int64_t>(st.st_size);
 }
 
 bool ProbeFile(const std::string& Path) {

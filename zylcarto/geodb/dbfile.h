@@ -60,8 +60,9 @@ public:
     void Truncate(std::int64_t NewSize);
     // Waits until what was written is on the disk.
     void Sync();
-    // False once the file has no name left (removed, or replaced by a rename).
-    bool StillNamed() const;
+    // The file's length, or -1 once it has no name left (removed, or replaced by
+    // a rename); one fstat.
+    std::int64_t NamedLength() const;
 
 private:
     void WriteAll(const void* Buffer, std::size_t Count);  // no fault hook

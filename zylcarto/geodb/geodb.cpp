@@ -2,6 +2,8 @@
 #include "zylcarto/geodb/geodb_p.h"
 #include "zylcarto/geodb/lock.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -15,6 +17,15 @@
 #include "zylcarto/support/strings.h"
 
 namespace zylcarto {
+namespace {
+
+// The length of the file at Path, -1 when there is none.
+std::int64_t LengthByName(const std::string& Path) {
+    struct stat st {};
+    return ::stat(Path.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+}
+
+}  // namespace
 
 TGeoDBPrivate::TGeoDBPrivate(TGeoDB* Public)
     : q(Public), FLockFile(std::make_unique<TLockFile>()), FKeptFiles(std::make_unique<TKeptFiles>()) {}
@@ -59,6 +70,8 @@ void TGeoDBPrivate::ResetInMemory() {
     FNumSumItems = 0;
     FAddsUnsaved = 0;
     FOwesIndexes = false;
+    FSeenItemBytes = -1;
+    FHeaderBehind = false;
     FSumData.clear();
     FIx0ItemId.Clear();
     for (auto& ix : FIxCoord) ix.Clear();
@@ -85,23 +98,33 @@ std::string TGeoDBPrivate::CannotOpen(const char* Operation, const std::exceptio
     return Msg(std::string(Operation) + ": cannot open database. " + Cause.what() + ".");
 }
 
-std::unique_ptr<TDBLock> TGeoDBPrivate::Lock(const std::string& LockFile, const char* Operation, bool Exclusive) {
+std::unique_ptr<TDBLock> TGeoDBPrivate::Lock(const std::string& LockFile, const char* Operation, bool Exclusive,
+                                             bool CountsChange) {
     std::unique_ptr<TDBLock> lock;
     try {
         FLockFile->SetPath(LockFile);
-        lock = std::make_unique<TDBLock>(*FLockFile, Exclusive, FLockTimeout);
+        lock = std::make_unique<TDBLock>(*FLockFile, Exclusive, FLockTimeout, CountsChange);
     } catch (const EInOutError& e) {
         // a read-only folder or medium, most often: the change cannot even begin
         throw EZYLGeoDBError(CannotOpen(Operation, e));
     }
     if (!lock->Acquired())
         throw EZYLGeoDBError(Msg(std::string(Operation) + ": the database is locked by another process."));
-    if (IsOpen() && lock->Counter() != FSeenChanges) {
+    // Another process's add leaves the counter as it was and lengthens the item
+    // file; every other change raises the counter. The kept item file's fstat
+    // also vouches for it for the length of this lock.
+    FKeptFiles->Unconfirm();
+    std::int64_t items = -1;
+    if (IsOpen()) {
+        items = FKeptFiles->CheckHeld(FNameGDS);
+        if (items == TKeptFiles::NotHeld) items = LengthByName(FNameGDS);
+    }
+    if (IsOpen() && (lock->Counter() != FSeenChanges || items != FSeenItemBytes)) {
         // what a killed writer left is finished under the exclusive lock only,
         // so that no two processes do it at once
         if (!Exclusive && RecoveryPending(DBFileNames(DBName()))) {
             lock.reset();
-            return Lock(LockFile, Operation, true);
+            return Lock(LockFile, Operation, true, CountsChange);
         }
         // another process changed the files: the tables are read again
         const bool lazy = FLazyWrite;
@@ -112,8 +135,8 @@ std::unique_ptr<TDBLock> TGeoDBPrivate::Lock(const std::string& LockFile, const 
     return lock;
 }
 
-std::unique_ptr<TDBLock> TGeoDBPrivate::Lock(const char* Operation, bool Exclusive) {
-    return Lock(IsOpen() ? FLockFile->Path() : DBFileNames(DBName()).Lock, Operation, Exclusive);
+std::unique_ptr<TDBLock> TGeoDBPrivate::Lock(const char* Operation, bool Exclusive, bool CountsChange) {
+    return Lock(IsOpen() ? FLockFile->Path() : DBFileNames(DBName()).Lock, Operation, Exclusive, CountsChange);
 }
 
 void TGeoDBPrivate::OpenDatabase(const std::string& BaseName) {
@@ -149,6 +172,8 @@ void TGeoDBPrivate::LoadDatabase(const std::string& BaseName) {
         FNumSumItems = static_cast<int>(FSumData.size());
         // identifiers must stay unique even when the header lags behind the items
         for (const auto& rec : FSumData) FSystemData.HighestID = std::max(FSystemData.HighestID, rec.ItemId);
+        FHeaderBehind = FSystemData.HighestID > files.System.HighestID;
+        FSeenItemBytes = LengthByName(names.GDS);
         FNameGDS = names.GDS;
         FNameGDD = names.GDD;
         FNameIX = names.IX;
@@ -240,6 +265,7 @@ void TGeoDBPrivate::SaveIndex(int IxNumber) {
 }
 
 void TGeoDBPrivate::SaveAllIndexes() {
+    CatchUpHeader();
     for (int i = 0; i <= 4; ++i) SaveIndex(i);
     FAddsUnsaved = 0;
     FOwesIndexes = false;
@@ -296,12 +322,25 @@ void TGeoDBPrivate::WriteKeptFile(const std::string& Path, bool Create,
     }
 }
 
+void TGeoDBPrivate::WriteSystemHeader() {
+    WriteKeptFile(FNameGDD, false, [&](TBinaryFile& f) { WriteSystemData(f, FSystemData); });
+    FHeaderBehind = false;
+}
+
 void TGeoDBPrivate::WriteHeader(const char* Operation) {
     try {
-        WriteKeptFile(FNameGDD, false, [&](TBinaryFile& f) { WriteSystemData(f, FSystemData); });
+        WriteSystemHeader();
     } catch (const EInOutError& e) {
         throw EZYLGeoDBError(CannotOpen(Operation, e));
     }
+}
+
+void TGeoDBPrivate::CatchUpHeader() {
+    // Lazy adds leave the header's highest identifier behind: the items carry
+    // their identifiers and opening takes the highest of both. It must be on
+    // disk before an item can go, or the identifier of the last one deleted
+    // could be handed out again; so before a deletion and with the index files.
+    if (FHeaderBehind) WriteSystemHeader();
 }
 
 void TGeoDBPrivate::SetDescription(const std::string& Value) {

@@ -4,8 +4,8 @@
 /// index files sharing a base name), with its item records and indexes in memory.
 /// While a database is open its lock, data, item and index files stay open between
 /// operations; every operation still takes the lock, and a change by another process,
-/// seen in the lock file's change counter, makes the component let them go and read
-/// its tables again.
+/// seen in the lock file's change counter (or, for an add, in the item file's
+/// length), makes the component let them go and read its tables again.
 ///
 /// Cost, measured with bench/geodb (each side 3 times in turn, medians) on this
 /// project's 2-core machine. At load average 1.3 to 2.0: AddTown of 100 000 towns
@@ -63,7 +63,9 @@ public:
     bool IsOpen() const;
 
     /// With lazy writing, adds, replaces and deletes change only the indexes in memory;
-    /// the item and data files are still written at once. Without it, replaces and
+    /// the item and data files are still written at once, except the header's
+    /// HighestID, which the added records carry and which is written before a
+    /// delete and with the index files. Without it, replaces and
     /// deletes write the index files at once, adds once max(1024, NumEntries / 8) of
     /// them have gathered (another process, or the next opening, inserts the items
     /// added behind the index files); closing writes what is pending either way.

@@ -213,7 +213,8 @@ void TGeoDBPrivate::WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryF
 int TGeoDBPrivate::AddData(const TItemInput& In) {
     if (!IsOpen()) return -1;
     CheckInput(In, "AddData");
-    const auto lock = Lock("AddData", true);
+    // an add only appends: others notice it by the item file's length
+    const auto lock = Lock("AddData", true, false);
     // a source that cannot be read stops the add before anything is written
     TBinaryFile source;
     if (In.ItemKind == gitBLOB && !In.SourceFile.empty()) source.Open(In.SourceFile, TBinaryFile::TMode::ReadOnly);
@@ -221,13 +222,17 @@ int TGeoDBPrivate::AddData(const TItemInput& In) {
         throw EZYLGeoDBError(Msg("AddData: no item identifiers are left."));
     Report(0);
     ++FSystemData.HighestID;
-    WriteHeader("AddData");
+    if (FLazyWrite)
+        FHeaderBehind = true;  // the record carries the identifier; see CatchUpHeader
+    else
+        WriteHeader("AddData");
     TgdbData rec = NewRecord(In, FSystemData.HighestID);
     const int count = FNumSumItems;
     try {
         WriteDataBlock(rec, In, source, "AddData");
         // at the last complete record, so a partial one left by a failure is overwritten
         WriteKeptFile(FNameGDS, false, [&](TBinaryFile& items) { WriteItemRecord(items, count, rec); });
+        FSeenItemBytes = static_cast<std::int64_t>(count + 1) * GdbDataBytes;
         FSumData.push_back(rec);
         ++FNumSumItems;
         InsertIntoIndexes(FNumSumItems - 1);
@@ -289,6 +294,7 @@ void TGeoDBPrivate::DeleteEntry(int DbEntry) {
     // Moving the last record over the deleted one is two writes: the journal
     // lets opening finish them when a process stops between the two.
     const std::string journal = DeleteJournalName(FNameGDS);
+    CatchUpHeader();
     try {
         if (k != last) {
             WriteDeleteJournal(journal, {k, last + 1, moved, replaced}, FSyncWrites);
@@ -308,6 +314,7 @@ void TGeoDBPrivate::DeleteEntry(int DbEntry) {
             for (auto& ix : FIxCoord) ix.Renumber(last, k);
         }
         --FNumSumItems;
+        FSeenItemBytes = static_cast<std::int64_t>(last) * GdbDataBytes;
         SaveIndexesUnlessLazy();
         if (k != last) RemoveFile(journal);
     } catch (...) {

@@ -98,7 +98,11 @@ public:
     TgdbData NewRecord(const TItemInput& In, std::int32_t ItemId) const;
     // Appends the item's block (if its kind has one) to the data file.
     void WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& Source, const char* Operation);
+    // The header written now; WriteHeader raises EZYLGeoDBError naming Operation,
+    // CatchUpHeader (only when lazy adds left it behind) EInOutError.
     void WriteHeader(const char* Operation);
+    void CatchUpHeader();
+    void WriteSystemHeader();
     // Deletes an entry in range, under the exclusive lock the caller holds.
     void DeleteEntry(int DbEntry);
     // The raw record as stored, and writing one back in place.
@@ -122,8 +126,10 @@ public:
     static void CreateDatabaseFiles(const TDBFileNames& Names);
     void LoadDatabase(const std::string& BaseName);
     // The lock for one operation; raises EZYLGeoDBError when it does not come.
-    std::unique_ptr<TDBLock> Lock(const std::string& LockFile, const char* Operation, bool Exclusive);
-    std::unique_ptr<TDBLock> Lock(const char* Operation, bool Exclusive);
+    // CountsChange false: an add, which others notice by the item file's length.
+    std::unique_ptr<TDBLock> Lock(const std::string& LockFile, const char* Operation, bool Exclusive,
+                                  bool CountsChange = true);
+    std::unique_ptr<TDBLock> Lock(const char* Operation, bool Exclusive, bool CountsChange = true);
     void CloseDatabase();
     void ResetInMemory();
     // Takes the indexes read from disk, rebuilding in memory those that do not
@@ -162,6 +168,8 @@ public:
     bool FSyncWrites = false;
     int FLockTimeout = 5000;
     std::uint64_t FSeenChanges = 0;  // the change counter as this component last left it
+    std::int64_t FSeenItemBytes = -1;  // the item file's length as this component last left it
+    bool FHeaderBehind = false;        // HighestID on disk is below the items' (lazy adds)
     int FAddsUnsaved = 0;            // records behind the index files, as far as this component knows
     bool FOwesIndexes = false;       // this component added records the index files do not cover
     std::unique_ptr<TLockFile> FLockFile;

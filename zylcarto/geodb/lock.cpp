@@ -27,7 +27,7 @@ void TLockFile::Close() {
     FWritable = false;
 }
 
-TDBLock::TDBLock(TLockFile& File, bool Exclusive, int TimeoutMs) : FExclusive(Exclusive) {
+TDBLock::TDBLock(TLockFile& File, bool Exclusive, int TimeoutMs, bool CountsChange) {
     const std::string& Path = File.FPath;
     // a lock file removed since it was opened no longer locks anything: it is opened again
     struct stat st {};
@@ -50,17 +50,22 @@ TDBLock::TDBLock(TLockFile& File, bool Exclusive, int TimeoutMs) : FExclusive(Ex
         File.FWritable = Exclusive;
     }
     const int fd = File.FFd;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(TimeoutMs, 0));
-    // short naps rather than a blocking wait, which could not be bounded
+    // short naps rather than a blocking wait, which could not be bounded; the
+    // clock is read only once the lock did not come at once
+    std::chrono::steady_clock::time_point deadline{};
     for (auto nap = std::chrono::microseconds(200);; nap = std::min(nap * 2, std::chrono::microseconds(5000))) {
         if (::flock(fd, Exclusive ? LOCK_EX | LOCK_NB : LOCK_SH | LOCK_NB) == 0) break;
-        if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) return;
+        if (errno != EWOULDBLOCK && errno != EINTR) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (deadline == std::chrono::steady_clock::time_point{})
+            deadline = now + std::chrono::milliseconds(std::max(TimeoutMs, 0));
+        if (now >= deadline) return;
         std::this_thread::sleep_for(nap);
     }
     FFd = fd;
     std::uint8_t b[8] = {};
     if (::pread(fd, b, sizeof b, 0) == static_cast<ssize_t>(sizeof b)) FCounter = GetLittleEndian<std::uint64_t>(b);
-    if (!Exclusive) return;
+    if (!Exclusive || !CountsChange) return;
     // counted before the change, so that no change can go unnoticed
     PutLittleEndian(b, FCounter + 1);
     const ssize_t n = FaultInjected(TFileOp::Write, Path) ? -1 : ::pwrite(fd, b, sizeof b, 0);
@@ -72,6 +77,7 @@ TDBLock::TDBLock(TLockFile& File, bool Exclusive, int TimeoutMs) : FExclusive(Ex
         FFd = -1;
         RaiseInOutError(Path, "cannot write");
     }
+    FCounted = true;
 }
 
 TDBLock::~TDBLock() {

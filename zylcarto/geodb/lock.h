@@ -34,9 +34,10 @@ private:
 class TDBLock {
 public:
     // Waits up to TimeoutMs for the lock on File; Acquired() tells whether it came.
-    // An exclusive lock counts the change it is taken for at once. Failing to
-    // open or count raises EInOutError.
-    TDBLock(TLockFile& File, bool Exclusive, int TimeoutMs);
+    // An exclusive lock counts the change it is taken for at once, unless the
+    // change only appends records (CountsChange false): others notice those by
+    // the item file's length. Failing to open or count raises EInOutError.
+    TDBLock(TLockFile& File, bool Exclusive, int TimeoutMs, bool CountsChange = true);
     ~TDBLock();  // unlocks; the file stays open
     TDBLock(const TDBLock&) = delete;
     TDBLock& operator=(const TDBLock&) = delete;
@@ -45,11 +46,11 @@ public:
     // The number of changes counted so far, as read when the lock was taken.
     std::uint64_t Counter() const { return FCounter; }
     // The count that is there once this lock is released.
-    std::uint64_t CounterAfter() const { return FExclusive ? FCounter + 1 : FCounter; }
+    std::uint64_t CounterAfter() const { return FCounted ? FCounter + 1 : FCounter; }
 
 private:
     int FFd = -1;  // the locked file, -1 when not locked
-    bool FExclusive = false;
+    bool FCounted = false;
     bool FUnlockedRead = false;  // a shared lock where there is no lock file to take
     std::uint64_t FCounter = 0;
 };
