@@ -390,11 +390,19 @@ public:
     void BringMapPixelToCenter(const TPoint& P);
     /// Centres the position (degrees), keeping the view inside the image where
     /// it can; repaints. Nothing for a position that has no pixel (beyond a pole or
-    /// a whole turn of longitude, or the model gives none).
+    /// a whole turn of longitude, or the model gives none) or whose pixel lies off
+    /// the map image.
     void BringLocationToCenter(double Latitude, double Longitude);
     /// Shows the position (degrees) at control pixel At, as far as ConfinePanToMapImage
-    /// allows, and repaints; false (and nothing changed) when the calibration cannot place it.
+    /// allows, and repaints. False, nothing changed, when the calibration cannot
+    /// place it; false too when the confinement kept it more than a control pixel
+    /// from At (the view then shows it as near to At as it may).
     bool BringLocationToPoint(double Latitude, double Longitude, const TPoint& At);
+    /// Shows image pixel TopLeft at the control's top-left at Magnify (kept within
+    /// MinMagnification..MaxMagnification), confined as ConfinePanToMapImage says,
+    /// and repaints once: one viewChanged for both. Nothing for a Magnify that is
+    /// not finite and positive.
+    void SetView(const TPoint& TopLeft, double Magnify);
     /// The whole image, centred, and repaints; nothing without a map image. Called before the
     /// control is shown, it fits again to the size the control is shown with.
     void ZoomFitPage();
@@ -415,8 +423,14 @@ public:
     void ZoomHistory(int Index);
     /// Index -15..0 (0 = stored last); an empty entry for any other index.
     TgmZoomStackEntry GetZoomStackEntry(int StackIx) const;
-    /// Empties the zoom history, then stores the current view in it.
+    /// Empties the zoom history, then stores the current view in it. Loading a
+    /// map image (or a calibration file naming one) does this too: older views
+    /// are of another image.
     void ClearZoomHistory();
+    /// Goes back to the newest view in the zoom history that differs from the
+    /// one shown, as Backspace does, and fires OnZoomPan; false, nothing changed,
+    /// when there is none. Again goes on to the one before.
+    bool GoBackInZoomHistory();
 
     /// Fires OnZoomPan, then zoomPan; nothing while designing.
     void DoZoomPanEvent();
