@@ -6,13 +6,11 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
-#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPrinter>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -503,23 +501,6 @@ void TDemoWindow::ReportState() {
         if (ViewPosition(T.Position, P)) Report(("town " + std::string(T.Name)).c_str(), FAtlas->CurrentMap(), P);
     }
     std::fflush(stdout);
-}
-
-void TDemoWindow::PrintToPdf() {
-    const QString Name = QFileDialog::getSaveFileName(this, QStringLiteral("Print to PDF"),
-                                                      QDir::home().filePath(QStringLiteral("zylland.pdf")),
-                                                      QStringLiteral("PDF files (*.pdf)"));
-    if (Name.isEmpty()) return;
-    QPrinter Printer(QPrinter::HighResolution);
-    Printer.setOutputFormat(QPrinter::PdfFormat);
-    Printer.setOutputFileName(Name);
-    Printer.setPageOrientation(QPageLayout::Landscape);
-    try {
-        FAtlas->CurrentMap()->PrintIt(1.0, Printer);
-        statusBar()->showMessage(QStringLiteral("Printed to ") + Name, 5000);
-    } catch (const std::exception& E) {
-        QMessageBox::warning(this, QStringLiteral("Print to PDF"), QString::fromUtf8(E.what()));
-    }
 }
 
 }  // namespace zylcarto::demo

@@ -72,6 +72,8 @@ public:
     bool SaveLandmarksTo(const std::string& FileName);
     // Asks first when the landmarks shown are unsaved; false when nothing was loaded.
     bool LoadLandmarksFrom(const std::string& FileName);
+    // Prints the shown map as Layout says into a PDF file; false with a message when it failed.
+    bool PrintToPdfFile(const QString& FileName, const TPrintLayout& Layout);
 
     // Reference points of the shown map. A point that stands out from the others is
     // only kept when the user says so; false when it was not added.
@@ -124,6 +126,7 @@ private:
     bool LandmarksMayBeReplaced(const QString& Action);
     // Tells the user when a caption could not be stored as written.
     void ReportAlteredCaptions(int Altered);
+    // Asks what to print (demo_print.cpp): the view or the whole map, fitted or at a scale.
     void PrintToPdf();
 
     std::string FFolder;

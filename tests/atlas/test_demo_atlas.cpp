@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -323,4 +324,12 @@ TEST_F(DemoWindow, LandmarksAreNamedAndEditedAndNotLostUnasked) {
     TGeoMap Saved;
     ASSERT_TRUE(Saved.LoadLandMarks(File, ""));
     EXPECT_EQ(Saved.GetLandMarkData(N + 1).Caption.Text.Str(), "Lighthouse");
+}
+
+TEST_F(DemoWindow, PrintsTheChosenLayoutAndSaysWhere) {
+    QTemporaryDir Out;
+    const QString File = Out.filePath(QStringLiteral("map.pdf"));
+    ASSERT_TRUE(W->PrintToPdfFile(File, {TPrintLayout::TArea::paView, 25000}));
+    EXPECT_EQ(W->statusBar()->currentMessage(), QStringLiteral("Printed to %1 at 1:25000").arg(File));
+    EXPECT_GT(QFileInfo(File).size(), 1000);
 }

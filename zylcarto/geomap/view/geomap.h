@@ -42,6 +42,20 @@ struct TgmZoomStackEntry {
     friend bool operator==(const TgmZoomStackEntry&, const TgmZoomStackEntry&) = default;
 };
 
+/// How PrintMap lays the map out on a page.
+struct TPrintLayout {
+    /// The part of the map printed.
+    enum class TArea : std::uint8_t {
+        paView,     ///< what the control shows (the image's part of it)
+        paWholeMap  ///< the whole map image
+    };
+    /// The part printed; at a scale, the centre of the page.
+    TArea Area = TArea::paView;
+    /// Printed at 1:Scale, the page then filled around the area's centre; 0
+    /// fits the area to the page.
+    int Scale = 0;
+};
+
 /// Asked before a map image file is loaded; the handler may replace FileName,
 /// the file then looked for.
 using TMapImgRequestEvent = std::function<void(TObject* Sender, std::string& FileName)>;
@@ -789,6 +803,14 @@ public:
     /// Nothing when Width, Height or Scale are not positive or the map has no resolution.
     void CopyToOpenPrinter(QPainter& Printer, const TPoint& TopLeft, int Scale, int PosHoriz, int PosVert, int Width,
                            int Height);
+    /// Prints the layout's area on the page of an open printer, centred
+    /// across it from its top, with the scale written below the map ("Scale
+    /// 1:25 000"). The image goes to the printer at its own resolution and without
+    /// lossy compression; grid, landmarks and captions as vectors at the size they
+    /// have on a 96 dpi screen. Returns the scale printed, rounded; 0 when the map has no
+    /// resolution (a fitted area is then printed without a scale, one at a scale not
+    /// at all), no image, or the page no room. Raises as CopyToOpenPrinter.
+    int PrintMap(QPainter& Printer, const TPrintLayout& Layout);
     /// The printed size of a map window at a scale; 0 x 0 when the map has no
     /// resolution or the scale is not positive; raises EZYLGeoMapError when a
     /// side exceeds the int range.
