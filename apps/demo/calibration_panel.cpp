@@ -15,6 +15,7 @@ TCalibrationPanel::TCalibrationPanel(QWidget* Parent)
       FSave(new QPushButton(QStringLiteral("Save calibration..."))) {
     setObjectName(QStringLiteral("ReferencePoints"));
     FTable->setObjectName(QStringLiteral("ReferencePointTable"));
+    FUndo->setObjectName(QStringLiteral("UndoRemoval"));
     FTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     FTable->setSelectionMode(QAbstractItemView::SingleSelection);
     FTable->setEditTriggers(QAbstractItemView::NoEditTriggers);

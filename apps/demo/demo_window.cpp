@@ -6,13 +6,11 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
-#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPrinter>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -30,13 +28,9 @@ namespace {
 
 constexpr std::uint8_t SightClass = 1;
 constexpr std::uint8_t UserClass = 2;
-const std::string LandmarkDataID = "zylland";
-// How close a click must be to a landmark to remove it, in screen pixels.
-constexpr double RemoveRadiusPixels = 10;
 // Apart from each other and from the blue water of the maps.
 constexpr TColor GridColor = 0x006000;     // dark green
 constexpr TColor OutlineColor = 0xC000C0;  // purple
-constexpr int MessageMilliseconds = 6000;
 
 QString Degrees(double Value, char Positive, char Negative) {
     return QString::asprintf("%.5f° %c", std::abs(Value), Value >= 0 ? Positive : Negative);
@@ -48,6 +42,20 @@ TDemoWindow::TDemoWindow(std::string AtlasFolder, bool StatusOut)
     : FFolder(std::move(AtlasFolder)), FStatusOut(StatusOut), FAtlas(new TGeoAtlas(this)),
       FAsk([this](const QString& Title, const QString& Text) {
           return QMessageBox::question(this, Title, Text) == QMessageBox::Yes;
+      }),
+      FAskSave([this](const QString& Title, const QString& Text) {
+          switch (QMessageBox::question(this, Title, Text,
+                                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel)) {
+          case QMessageBox::Save: return TSaveChoice::Save;
+          case QMessageBox::Discard: return TSaveChoice::Discard;
+          default: return TSaveChoice::Cancel;
+          }
+      }),
+      FAskText([this](const QString& Title, const QString& Label, const QString& Initial) -> std::optional<QString> {
+          bool Ok = false;
+          const QString Text = QInputDialog::getText(this, Title, Label, QLineEdit::Normal, Initial, &Ok);
+          if (!Ok) return std::nullopt;
+          return Text;
       }) {
     setWindowTitle(QStringLiteral("zylcarto demo - Zylland atlas"));
     setCentralWidget(FAtlas);
@@ -82,11 +90,12 @@ TDemoWindow::TDemoWindow(std::string AtlasFolder, bool StatusOut)
     connect(FCalPanel, &TCalibrationPanel::RemoveRequested, this, [this](int Row) { RemoveReferencePoint(Row); });
     connect(FCalPanel, &TCalibrationPanel::UndoRequested, this, [this] { UndoRemoval(); });
     connect(FCalPanel, &TCalibrationPanel::SaveRequested, this, [this] { SaveCalibrationAs(); });
-    // Permanent fields: a message in the status bar hides only the others.
+    // Permanent fields: a message in the status bar hides only the others, and
+    // is drawn left of them, so they take no more room than their text.
     FPosition = new QLabel(this);
     FPosition->setObjectName(QStringLiteral("Position"));
     FMapInfo = new QLabel(this);
-    statusBar()->addPermanentWidget(FPosition, 1);
+    statusBar()->addPermanentWidget(FPosition);
     statusBar()->addPermanentWidget(FMapInfo);
     resize(1000, 720);
 }
@@ -116,6 +125,7 @@ void TDemoWindow::BuildActions() {
     AddTool(QStringLiteral("Remove landmark"), TTool::RemoveLandmark, QStringLiteral("Click a landmark to remove it"));
     AddTool(QStringLiteral("Calibrate"), TTool::Calibrate,
             QStringLiteral("Click a point of known position to add a reference point"));
+    AddTool(QStringLiteral("Edit landmark"), TTool::EditLandmark, QStringLiteral("Click a landmark to rename it"));
     AddTool(QStringLiteral("Measure"), TTool::Measure,
             QStringLiteral("Click points of a path; click the first to close it, Enter to finish, Escape to clear"));
     Bar->addSeparator();
@@ -273,11 +283,14 @@ void TDemoWindow::MapDown(TMouseButton Button, int X, int Y) {
     const double Lat = View.GetLastMClickLatitude(), Long = View.GetLastMClickLongitude();
     switch (FTool) {
     case TTool::Browse: break;
-    case TTool::AddLandmark: AddLandmark({Lat, Long}, "Landmark " + std::to_string(++FUserLandmarks)); break;
+    case TTool::AddLandmark: AddNamedLandmark({Lat, Long}); break;
     case TTool::RemoveLandmark:
-        if (View.RemoveLandMarksNear({X, Y}, -1, RemoveRadiusPixels) == 0)
-            statusBar()->showMessage(QStringLiteral("No landmark there"), 3000);
+        if (View.RemoveLandMarksNear({X, Y}, -1, NearPixels) == 0)
+            statusBar()->showMessage(QStringLiteral("No landmark there"), MessageMilliseconds);
+        else
+            FLandmarksUnsaved = true;
         break;
+    case TTool::EditLandmark: EditLandmarkAt({X, Y}); break;
     case TTool::Calibrate: CalibrateAt(View.LastClickPosX(), View.LastClickPosY()); break;
     case TTool::Measure: break;  // the map's own tool
     }
@@ -332,6 +345,7 @@ bool TDemoWindow::AddReferencePoint(double Lat, double Long, int ImageX, int Ima
         ShowReferencePoints();
         return false;
     }
+    FUndoMap = 0;  // the view would restore a point removed before this one
     CalibrationEdited();
     double Largest = 0;
     for (const TReferencePoint& P : Points)
@@ -379,6 +393,8 @@ bool TDemoWindow::SaveCalibration(const std::string& FileName) {
         return false;
     }
     if (const auto W = FCalWork.find(FAtlas->CurrentMapIdx()); W != FCalWork.end()) W->second.Unsaved = false;
+    FUndoMap = 0;
+    ShowReferencePoints();
     statusBar()->showMessage(QStringLiteral("Calibration saved to ") + QString::fromStdString(FileName),
                              MessageMilliseconds);
     return true;
@@ -398,6 +414,10 @@ int TDemoWindow::UnsavedCalibrations() const {
 }
 
 void TDemoWindow::closeEvent(QCloseEvent* Event) {
+    if (!LandmarksMayBeReplaced(QStringLiteral("Quit"))) {
+        Event->ignore();
+        return;
+    }
     const int Unsaved = UnsavedCalibrations();
     if (Unsaved > 0 && !FAsk(QStringLiteral("Unsaved calibration"),
                              QStringLiteral("The reference points of %1 map(s) have not been saved. Quit and discard "
@@ -455,8 +475,9 @@ void TDemoWindow::MapShown() {
     if (Switched) {
         FShownMap = Current;
         const TMapDefinition M = FAtlas->Maps(Current);
-        FMapInfo->setText(
-            QStringLiteral("%1  (%2 m per pixel)").arg(QString::fromStdString(M.Caption)).arg(M.Resolution, 0, 'f', 1));
+        // The selector names the map; the status bar keeps its room for messages.
+        FMapInfo->setText(QStringLiteral("%1 m/pixel").arg(M.Resolution, 0, 'f', 1));
+        FMapInfo->setToolTip(QString::fromStdString(M.Caption));
         // The atlas loaded the map from its file: back to the points the user left on it.
         if (const auto W = FCalWork.find(Current); W != FCalWork.end()) {
             TGeoMap& View = *FAtlas->CurrentMap();
@@ -489,48 +510,6 @@ void TDemoWindow::ReportState() {
         if (ViewPosition(T.Position, P)) Report(("town " + std::string(T.Name)).c_str(), FAtlas->CurrentMap(), P);
     }
     std::fflush(stdout);
-}
-
-void TDemoWindow::SaveLandmarks() {
-    const QString Name = QFileDialog::getSaveFileName(this, QStringLiteral("Save landmarks"),
-                                                      QString::fromStdString(FFolder + "/landmarks.xml"),
-                                                      QStringLiteral("Landmark files (*.xml)"));
-    if (Name.isEmpty()) return;
-    try {
-        FAtlas->CurrentMap()->SaveLandmarks(Name.toStdString(), LandmarkDataID);
-    } catch (const std::exception& E) {
-        QMessageBox::warning(this, QStringLiteral("Save landmarks"), QString::fromUtf8(E.what()));
-    }
-}
-
-void TDemoWindow::LoadLandmarks() {
-    const QString Name =
-        QFileDialog::getOpenFileName(this, QStringLiteral("Load landmarks"), QString::fromStdString(FFolder),
-                                     QStringLiteral("Landmark files (*.xml)"));
-    if (Name.isEmpty()) return;
-    try {
-        if (!FAtlas->CurrentMap()->LoadLandMarks(Name.toStdString(), ""))
-            QMessageBox::warning(this, QStringLiteral("Load landmarks"), QStringLiteral("No landmarks in ") + Name);
-    } catch (const std::exception& E) {
-        QMessageBox::warning(this, QStringLiteral("Load landmarks"), QString::fromUtf8(E.what()));
-    }
-}
-
-void TDemoWindow::PrintToPdf() {
-    const QString Name = QFileDialog::getSaveFileName(this, QStringLiteral("Print to PDF"),
-                                                      QDir::home().filePath(QStringLiteral("zylland.pdf")),
-                                                      QStringLiteral("PDF files (*.pdf)"));
-    if (Name.isEmpty()) return;
-    QPrinter Printer(QPrinter::HighResolution);
-    Printer.setOutputFormat(QPrinter::PdfFormat);
-    Printer.setOutputFileName(Name);
-    Printer.setPageOrientation(QPageLayout::Landscape);
-    try {
-        FAtlas->CurrentMap()->PrintIt(1.0, Printer);
-        statusBar()->showMessage(QStringLiteral("Printed to ") + Name, 5000);
-    } catch (const std::exception& E) {
-        QMessageBox::warning(this, QStringLiteral("Print to PDF"), QString::fromUtf8(E.what()));
-    }
 }
 
 }  // namespace zylcarto::demo

@@ -25,6 +25,12 @@ class TCalibrationPanel;
 
 // A yes-or-no question to the user; true for yes.
 using TQuestion = std::function<bool(const QString& Title, const QString& Text)>;
+// What to do with unsaved work that an action would throw away.
+enum class TSaveChoice { Save, Discard, Cancel };
+using TSaveQuestion = std::function<TSaveChoice(const QString& Title, const QString& Text)>;
+// A line of text from the user, Initial offered; nothing when cancelled.
+using TTextQuestion =
+    std::function<std::optional<QString>(const QString& Title, const QString& Label, const QString& Initial)>;
 
 class TDemoWindow : public QMainWindow {
     Q_OBJECT
@@ -51,6 +57,23 @@ public:
     void ReportState();
     // Replaces the message boxes that ask yes or no (tests answer without a modal loop).
     void SetQuestion(TQuestion Ask) { FAsk = std::move(Ask); }
+    // Replaces the Save / Discard / Cancel box and the text dialog likewise.
+    void SetSaveQuestion(TSaveQuestion Ask) { FAskSave = std::move(Ask); }
+    void SetTextQuestion(TTextQuestion Ask) { FAskText = std::move(Ask); }
+
+    // The user's landmarks (demo_landmarks.cpp). Adding, editing and removing
+    // them marks them unsaved; saving or loading a set makes them saved again.
+    bool LandmarksUnsaved() const { return FLandmarksUnsaved; }
+    // Asks for the caption of a new landmark at P; false when the user cancels.
+    bool AddNamedLandmark(const TGeoPoint& P);
+    // Asks for a new caption of the landmark drawn near control position At;
+    // false when there is none or the user cancels.
+    bool EditLandmarkAt(QPoint At);
+    bool SaveLandmarksTo(const std::string& FileName);
+    // Asks first when the landmarks shown are unsaved; false when nothing was loaded.
+    bool LoadLandmarksFrom(const std::string& FileName);
+    // Prints the shown map as Layout says into a PDF file; false with a message when it failed.
+    bool PrintToPdfFile(const QString& FileName, const TPrintLayout& Layout);
 
     // Reference points of the shown map. A point that stands out from the others is
     // only kept when the user says so; false when it was not added.
@@ -65,7 +88,11 @@ protected:
     void closeEvent(QCloseEvent* Event) override;
 
 private:
-    enum class TTool { Browse, AddLandmark, RemoveLandmark, Calibrate, Measure };
+    // How close a click must be to a landmark to remove or edit it, in screen pixels.
+    static constexpr double NearPixels = 10;
+    static constexpr int MessageMilliseconds = 6000;
+
+    enum class TTool { Browse, AddLandmark, RemoveLandmark, Calibrate, EditLandmark, Measure };
     enum class TGrid { None, Graticule, UTM };
     struct TCalibWork {
         TCalibData Data;
@@ -90,8 +117,16 @@ private:
     // Keeps the shown map's reference points for when the user returns to it.
     void CalibrationEdited();
     void SaveCalibrationAs();
-    void SaveLandmarks();
+    // Through the file dialog; false when cancelled or not saved.
+    bool SaveLandmarks();
     void LoadLandmarks();
+    bool ReadLandmarkFile(const QString& Name);
+    // Saves, discards or cancels unsaved landmarks before Action would lose them;
+    // true when the action may go on.
+    bool LandmarksMayBeReplaced(const QString& Action);
+    // Tells the user when a caption could not be stored as written.
+    void ReportAlteredCaptions(int Altered);
+    // Asks what to print (demo_print.cpp): the view or the whole map, fitted or at a scale.
     void PrintToPdf();
 
     std::string FFolder;
@@ -118,6 +153,11 @@ private:
     // The map whose point the view can restore; the view keeps one for all maps.
     int FUndoMap = 0;
     TQuestion FAsk;
+    TSaveQuestion FAskSave;
+    TTextQuestion FAskText;
+    bool FLandmarksUnsaved = false;
+    // Where the landmarks were last saved or loaded from; Save goes there without asking.
+    QString FLandmarkFile;
 };
 
 }  // namespace zylcarto::demo

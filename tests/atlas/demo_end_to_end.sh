@@ -101,6 +101,9 @@ read -r cx cy < <(grep '^town Port Zyl ' "$work/out" | tail -1 | awk '{print $4,
 xdotool mousemove --sync "$px" "$py" click 1
 xdotool mousemove --sync "$lx" "$ly" click 1
 xdotool mousemove --sync "$((cx + 40))" "$((cy + 30))" click 1
+# The tool asks for the name, offering one: Return takes it.
+sleep 1
+xdotool key Return
 for _ in $(seq 100); do grep -q '^landmarks ' "$work/out" && break; sleep 0.1; done
 count=$(grep '^landmarks ' "$work/out" | tail -1 | awk '{print $2}')
 echo "landmarks after the tool's click: ${count:-none}"

@@ -184,6 +184,7 @@ TEST_F(Atlas, ZoomingFollowsTheResolutions) {
     EXPECT_EQ(Selected(), 2);
     // The position is brought to the centre of the view as far as the image allows.
     EXPECT_EQ(View().TopLeft(), (TPoint{0, 0}));
+    EXPECT_FALSE(View().GoBackInZoomHistory());  // the map's history starts with the view shown
     EXPECT_TRUE(A.ZoomIn(47.5, 17, 50));
     EXPECT_EQ(Shown(), "twenty");
     EXPECT_FALSE(A.ZoomIn(47.5, 17, 20));

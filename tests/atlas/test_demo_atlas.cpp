@@ -8,14 +8,17 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "../../apps/demo/atlas_builder.h"
 #include "../../apps/demo/demo_window.h"
@@ -60,6 +63,14 @@ protected:
             ++Asked;
             return Answer;
         });
+        W->SetSaveQuestion([this](const QString& Title, const QString& Text) {
+            SaveAsked.push_back(Title + QLatin1Char('|') + Text);
+            return SaveAnswer;
+        });
+        W->SetTextQuestion([this](const QString&, const QString&, const QString& Initial) -> std::optional<QString> {
+            if (!TextAnswer) return std::nullopt;
+            return TextAnswer->isEmpty() ? Initial : *TextAnswer;
+        });
         W->LoadAtlas(false);
         W->show();
         QApplication::processEvents();
@@ -87,6 +98,9 @@ protected:
     std::unique_ptr<TDemoWindow> W;
     int Asked = 0;
     bool Answer = false;
+    std::vector<QString> SaveAsked;
+    TSaveChoice SaveAnswer = TSaveChoice::Cancel;
+    std::optional<QString> TextAnswer = QString();  // empty: accept what is offered
 };
 
 }  // namespace
@@ -133,8 +147,13 @@ TEST_F(DemoWindow, ReadoutShowsTheMapUnderTheUnmovedCursorAndOutlastsMessages) {
         EXPECT_TRUE(Readout().startsWith(QString::asprintf("%.5f° N  %.5f° W", P.Lat, -P.Long)))
             << C.Change << ": " << Readout().toStdString();
     }
-    W->statusBar()->showMessage(QStringLiteral("a message without a timeout"));
-    EXPECT_TRUE(W->findChild<QLabel*>(QStringLiteral("Position"))->isVisible());
+    const QString Message = QStringLiteral("Calibration saved to /home/someone/maps/zylland/east.xml");
+    W->statusBar()->showMessage(Message);
+    QApplication::processEvents();
+    const QLabel& Position = *W->findChild<QLabel*>(QStringLiteral("Position"));
+    EXPECT_TRUE(Position.isVisible());
+    // The status bar draws a message in the room left of its permanent fields.
+    EXPECT_GT(Position.x() - 8, W->statusBar()->fontMetrics().horizontalAdvance(Message)) << Readout().toStdString();
 }
 
 // The View menu's CRS sets the readout and the grid together, on every map shown.
@@ -202,6 +221,25 @@ TEST_F(DemoWindow, ARemovedReferencePointComesBackOnUndo) {
     EXPECT_EQ(View().CalibData().CalQuads[N].MapX, Removed.MapX);
     EXPECT_EQ(View().CalibData().CalQuads[N].Latitude, Removed.Latitude);
     // The view keeps one removed point for all maps: it must not come back on another map.
+    // After a new point or a save the view would bring back a point removed before them.
+    QPushButton& Undo = *W->findChild<QPushButton*>(QStringLiteral("UndoRemoval"));
+    QTemporaryDir Out;
+    const struct {
+        const char* After;
+        std::function<void()> Do;
+    } Cases[] = {
+        {"a new point", [&] { const TGeoPoint P = PositionOf(120, 80); W->AddReferencePoint(P.Lat, P.Long, 120, 80); }},
+        {"a save", [&] { W->SaveCalibration(Out.filePath(QStringLiteral("c.xml")).toStdString()); }},
+    };
+    for (const auto& C : Cases) {
+        W->RemoveReferencePoint(0);
+        EXPECT_TRUE(Undo.isEnabled()) << C.After;
+        C.Do();
+        const int Count = View().CalibData().NumCalQuads;
+        EXPECT_FALSE(Undo.isEnabled()) << C.After;
+        W->UndoRemoval();
+        EXPECT_EQ(View().CalibData().NumCalQuads, Count) << C.After;
+    }
     W->RemoveReferencePoint(0);
     ChooseMap(W->Atlas()->CurrentMapIdx() == 1 ? 2 : 1);
     const int Other = View().CalibData().NumCalQuads;
@@ -229,4 +267,69 @@ TEST_F(DemoWindow, CalibrationWorkSurvivesMapSwitchesAndIsSavedOrConfirmedBefore
     EXPECT_EQ(Saved.CalibData().NumCalQuads, N);
     EXPECT_TRUE(W->close());
     EXPECT_EQ(Asked, 1);
+}
+
+TEST_F(DemoWindow, LandmarksAreNamedAndEditedAndNotLostUnasked) {
+    const QPoint At = View().rect().center();
+    const TPoint Image = View().ControlToMapImage({At.x(), At.y()});
+    const TGeoPoint P = PositionOf(Image.X, Image.Y);
+    const int N = View().NumLandMarks();
+    const auto Caption = [&](int Index) { return View().GetLandMarkData(Index).Caption.Text.Str(); };
+
+    TextAnswer.reset();
+    EXPECT_FALSE(W->AddNamedLandmark(P));
+    EXPECT_EQ(View().NumLandMarks(), N);
+    TextAnswer = QStringLiteral("Harbour office");
+    ASSERT_TRUE(W->AddNamedLandmark(P));
+    EXPECT_EQ(Caption(N + 1), "Harbour office");
+    EXPECT_TRUE(W->LandmarksUnsaved());
+    // A caption the file format cannot hold: stored altered, and the user is told.
+    for (const QString& Text : {QStringLiteral("Zürich – Москва"), QString(81, QLatin1Char('x'))}) {
+        W->statusBar()->clearMessage();
+        TextAnswer = Text;
+        ASSERT_TRUE(W->EditLandmarkAt(At + QPoint(3, 2)));
+        EXPECT_NE(QString::fromStdString(Caption(N + 1)), Text);
+        EXPECT_TRUE(W->statusBar()->currentMessage().contains(QStringLiteral("could not be kept")));
+    }
+    EXPECT_FALSE(W->EditLandmarkAt(At + QPoint(40, 0)));
+    EXPECT_EQ(W->statusBar()->currentMessage(), QStringLiteral("No landmark there"));
+
+    // Quitting or loading asks; Cancel keeps everything, Save writes where the set was saved.
+    QTemporaryDir Out;
+    const std::string File = Out.filePath(QStringLiteral("marks.xml")).toStdString();
+    ASSERT_TRUE(W->SaveLandmarksTo(File));
+    EXPECT_FALSE(W->LandmarksUnsaved());
+    EXPECT_TRUE(SaveAsked.empty());
+    TextAnswer = QStringLiteral("Lighthouse");
+    ASSERT_TRUE(W->EditLandmarkAt(At));
+    const QString Map = QString::fromStdString(W->Atlas()->Maps(W->Atlas()->CurrentMapIdx()).Caption);
+    const struct {
+        const char* Action;
+        TSaveChoice Answer;
+        std::function<bool()> Do;
+        bool Done;
+    } Cases[] = {
+        {"load", TSaveChoice::Cancel, [&] { return W->LoadLandmarksFrom(File); }, false},
+        {"quit", TSaveChoice::Cancel, [&] { return W->close(); }, false},
+        {"quit", TSaveChoice::Save, [&] { return W->close(); }, true},
+    };
+    for (const auto& C : Cases) {
+        SaveAsked.clear();
+        SaveAnswer = C.Answer;
+        EXPECT_EQ(C.Do(), C.Done) << C.Action;
+        ASSERT_EQ(SaveAsked.size(), 1u) << C.Action;
+        EXPECT_TRUE(SaveAsked[0].contains(Map)) << SaveAsked[0].toStdString();
+        EXPECT_EQ(Caption(N + 1), "Lighthouse") << C.Action;
+    }
+    TGeoMap Saved;
+    ASSERT_TRUE(Saved.LoadLandMarks(File, ""));
+    EXPECT_EQ(Saved.GetLandMarkData(N + 1).Caption.Text.Str(), "Lighthouse");
+}
+
+TEST_F(DemoWindow, PrintsTheChosenLayoutAndSaysWhere) {
+    QTemporaryDir Out;
+    const QString File = Out.filePath(QStringLiteral("map.pdf"));
+    ASSERT_TRUE(W->PrintToPdfFile(File, {TPrintLayout::TArea::paView, 25000}));
+    EXPECT_EQ(W->statusBar()->currentMessage(), QStringLiteral("Printed to %1 at 1:25000").arg(File));
+    EXPECT_GT(QFileInfo(File).size(), 1000);
 }

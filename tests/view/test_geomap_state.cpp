@@ -196,6 +196,47 @@ TEST(GeoMapState, CentringOnALocation) {
     EXPECT_EQ(M.TopLeft(), (TPoint{500, 400}));
 }
 
+// What a host's calls to move the view answer, and where they leave it; each
+// case starts from the view (100, 100) at magnification 1 with one older view
+// (0, 0) in the history. The image is 1000 x 800, the control 500 x 400.
+TEST(GeoMapState, ViewCallsFromCodeAnswerWhetherTheViewGotThere) {
+    ProbeMap M;
+    M.SetMapBitMap(Picture(1000, 800));
+    CalibrateEquiRect(M, 48, 16, 47, 17);  // 1000 pixels a degree of longitude, 800 of latitude
+    const struct {
+        const char* What;
+        std::function<bool()> Do;
+        bool Result;
+        TPoint TopLeft;
+        double Mag;
+    } Cases[] = {
+        {"a location brought to a point", [&] { return M.BringLocationToPoint(47.5, 16.5, {100, 50}); }, true,
+         {400, 350}, 1},
+        {"a location that confinement keeps from the point",
+         [&] { return M.BringLocationToPoint(47.99, 16.01, {400, 300}); }, false, {0, 0}, 1},
+        {"a location without a pixel", [&] { return M.BringLocationToPoint(95, 16.5, {0, 0}); }, false, {100, 100}, 1},
+        {"a location off the map centred", [&] { M.BringLocationToCenter(48.5, 16.5); return true; }, true,
+         {100, 100}, 1},
+        {"a view in one call", [&] { M.SetView({300, 200}, 2); return true; }, true, {300, 200}, 2},
+        {"a view beyond the image", [&] { M.SetView({900, 900}, 1); return true; }, true, {500, 400}, 1},
+        {"a view at no magnification", [&] { M.SetView({300, 200}, 0); return true; }, true, {100, 100}, 1},
+        {"back in the history", [&] { return M.GoBackInZoomHistory(); }, true, {0, 0}, 1},
+        {"back beyond the history",
+         [&] { return M.GoBackInZoomHistory() && !M.GoBackInZoomHistory(); }, true, {0, 0}, 1},
+        {"a new image, whose history starts afresh",
+         [&] { M.SetMapBitMap(Picture(1000, 800)); return M.GoBackInZoomHistory(); }, false, {0, 0}, 1},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.What);
+        M.SetView({0, 0}, 1);
+        M.ClearZoomHistory();
+        M.SetView({100, 100}, 1);
+        EXPECT_EQ(C.Do(), C.Result);
+        EXPECT_EQ(M.TopLeft(), C.TopLeft);
+        EXPECT_EQ(M.Magnification(), C.Mag);
+    }
+}
+
 TEST(GeoMapState, BadValuesGetTheSameAnswerEverywhere) {
     ProbeMap M;
     M.SetMapBitMap(Picture(1000, 800));

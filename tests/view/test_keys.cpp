@@ -237,6 +237,8 @@ TEST(MapSignals, EachChangeIsToldOnceWhoeverMadeIt) {
              M.SetTopLeft({300, 250});
          },
          0, 0, 0, 0, 0},
+        {"a whole view", [&] { M.SetView({200, 150}, 1.5); }, 1, 1, 1, 0, 0},
+        {"the same whole view", [&] { M.SetView({200, 150}, 1.5); }, 0, 0, 0, 0, 0},
         {"arrow key", [&] { SendKey(M, Qt::Key_Right); }, 1, 0, 1, 0, 0},
         {"wheel at the corner",
          [&] { SendWheel(M, {0, 0}, 120); },

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QTextItem>
 #include <algorithm>
@@ -683,6 +684,64 @@ TEST_F(MapFiles, PrintsDrawVectorsOverTheImageAtItsOwnResolution) {
         EXPECT_EQ(page.Texts, std::vector<std::string>{"Hill"});
         for (const QColor& C : page.Fills) EXPECT_NE(C, ToQColor(map.ColorBackGnd()));
     }
+}
+
+// PrintMap's layouts: the image from its own pixels at the size the layout
+// asks for, centred across the page, the scale written below it; losslessly in a PDF.
+TEST_F(MapFiles, PrintedLayoutsFitThePageOrKeepTheirScale) {
+    TGeoMap map;
+    map.resize(150, 100);
+    QImage board(100, 60, QImage::Format_RGB32);
+    board.fill(qRgb(200, 230, 200));
+    map.SetMapBitMap(board);
+    test::CalibrateEquiRect(map, 48, 16, 47, 17);
+    map.SetMagnification(3);
+    map.SetTopLeft({20, 10});  // shows 50 x 33.3 image pixels
+    int w = 0, h = 0;
+    map.CalcExtentsOfPrint({0, 0, 100, 60}, 1000000, w, h);
+    const double Res = map.CalibData().Resolution;
+    ASSERT_GT(Res, 0);
+    const auto ScaleAt = [&](double DevicePixelsPerImagePixel) {
+        return std::lround(Res / (DevicePixelsPerImagePixel / 1200 * 0.0254));
+    };
+    const int Chosen = int(ScaleAt(48));  // the map 4800 device pixels wide
+    using TArea = TPrintLayout::TArea;
+    const struct {
+        const char* Layout;
+        TPrintLayout Asked;
+        QSize Source;
+        double Left, Width;
+        long Scale;
+    } Cases[] = {
+        {"view fitted", {TArea::paView, 0}, {50, 34}, 0, 9600, ScaleAt(192)},
+        {"whole map fitted", {TArea::paWholeMap, 0}, {100, 60}, 0, 9600, ScaleAt(96)},
+        {"whole map at a scale", {TArea::paWholeMap, Chosen}, {100, 60}, 2400, 4800, Chosen},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Layout);
+        RecordedPage page;
+        QPainter painter(&page);
+        EXPECT_EQ(map.PrintMap(painter, C.Asked), C.Scale);
+        painter.end();
+        ASSERT_EQ(page.Images.size(), 1u);
+        EXPECT_EQ(page.Images[0].Source.width(), C.Source.width());
+        EXPECT_NEAR(page.Images[0].Source.height(), C.Source.height(), 1);
+        EXPECT_NEAR(page.Images[0].Target.left(), C.Left, 2);
+        EXPECT_NEAR(page.Images[0].Target.width(), C.Width, 2);
+        ASSERT_FALSE(page.Texts.empty());
+        std::string Written = page.Texts.back();
+        for (std::size_t At; (At = Written.find("\u2009")) != std::string::npos;) Written.erase(At, 3);
+        EXPECT_EQ(Written, "Scale 1:" + std::to_string(C.Scale));
+    }
+    // The image in a PDF as it is, not a JPEG of it.
+    {
+        QPdfWriter pdf(QString::fromStdString(P("layout.pdf")));
+        QPainter painter(&pdf);
+        EXPECT_GT(map.PrintMap(painter, {TArea::paWholeMap, 0}), 0);
+    }
+    const std::string Pdf = ReadFile(P("layout.pdf"));
+    EXPECT_NE(Pdf.find("/Width 100"), std::string::npos);
+    EXPECT_EQ(Pdf.find("DCTDecode"), std::string::npos);
 }
 
 // Large scales: the size is computed without overflow or refused, only the

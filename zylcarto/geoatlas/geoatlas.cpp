@@ -214,8 +214,13 @@ bool TGeoAtlasPrivate::LoadIntoView(int Number, bool& Loaded) {
 
 bool TGeoAtlasPrivate::ShowZoomedMap(int Number, double Lat, double Long) {
     const int Before = Registry.CurrentMapIdx();
-    if (!SurvivesCall(&q, [&] { Select(Number); })) return false;
-    if (GeoMap) GeoMap->BringLocationToCenter(Lat, Long);
+    bool Loaded = false;
+    if (!SurvivesCall(&q, [&] { Loaded = Select(Number); })) return false;
+    if (GeoMap && Loaded) {
+        GeoMap->BringLocationToCenter(Lat, Long);
+        // The map's history starts at the view it was shown with, not the one before centring.
+        GeoMap->ClearZoomHistory();
+    }
     return NotifyCurrentMap(Before);
 }
 

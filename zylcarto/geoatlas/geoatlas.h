@@ -114,8 +114,8 @@ public:
     /// Selects the registered map covering (CurrentLat, CurrentLong) that comes
     /// next in resolution: for ZoomIn the coarsest finer than CurrentResolution by
     /// more than MinResDiff percent, for ZoomOut the finest coarser one, the lower
-    /// number among equals; then centres the view on the position as far as the
-    /// image allows. True when a map was found, even if it failed to load; false,
+    /// number among equals; once it is loaded, centres the view on the position
+    /// as far as the image allows and starts the map's zoom history there. True when a map was found, even if it failed to load; false,
     /// with nothing changed, when none was (ZoomIn also for a CurrentResolution
     /// not above 0). Raises as SelectMap.
     bool ZoomIn(double CurrentLat, double CurrentLong, double CurrentResolution);

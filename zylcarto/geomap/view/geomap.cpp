@@ -344,6 +344,7 @@ void TGeoMap::BringLocationToCenter(double Latitude, double Longitude) {
     Q_D(TGeoMap);
     int x = 0, y = 0;
     if (!d->FCalib.CalcPixelCoords(Latitude, Longitude, x, y)) return;
+    if (x < 0 || y < 0 || x > d->FMapImgWidth || y > d->FMapImgHeight) return;
     TMapViewport V = d->Viewport();
     V.CenterOnWithin({x, y}, d->GrafBmp.width(), d->GrafBmp.height());
     d->SetView(V);
@@ -360,7 +361,20 @@ bool TGeoMap::BringLocationToPoint(double Latitude, double Longitude, const TPoi
     if (d->FConfinePan) V.Confine(d->FMapImgWidth, d->FMapImgHeight);
     d->SetView(V);
     Paint();
-    return true;
+    // Placing rounds to whole image pixels: half of one is no miss.
+    const double Mag = d->FView.Magnify(), Slack = std::max(1.0, Mag / 2);
+    const TPoint Shown = d->FView.TopLeft();
+    return std::abs((x - Shown.X) * Mag - At.X) <= Slack && std::abs((y - Shown.Y) * Mag - At.Y) <= Slack;
+}
+
+void TGeoMap::SetView(const TPoint& TopLeft, double Magnify) {
+    Q_D(TGeoMap);
+    TMapViewport V = d->Viewport();
+    if (!V.SetMagnify(Magnify)) return;
+    V.SetTopLeft(TopLeft);
+    if (d->FConfinePan) V.Confine(d->FMapImgWidth, d->FMapImgHeight);
+    d->SetView(V);
+    Paint();
 }
 
 void TGeoMap::ZoomFitPage() {
@@ -527,6 +541,7 @@ void TGeoMapPrivate::TakeMapImage(const QImage& Picture, const std::string& Name
     V.SetTopLeft({0, 0});
     SetView(V);
     if (FConfinePan) q->PanMapToFillWindow();
+    q->ClearZoomHistory();
     q->Paint();
 }
 

@@ -43,6 +43,20 @@ struct TgmZoomStackEntry {
     friend bool operator==(const TgmZoomStackEntry&, const TgmZoomStackEntry&) = default;
 };
 
+/// How PrintMap lays the map out on a page.
+struct TPrintLayout {
+    /// The part of the map printed.
+    enum class TArea : std::uint8_t {
+        paView,     ///< what the control shows (the image's part of it)
+        paWholeMap  ///< the whole map image
+    };
+    /// The part printed; at a scale, the centre of the page.
+    TArea Area = TArea::paView;
+    /// Printed at 1:Scale, the page then filled around the area's centre; 0
+    /// fits the area to the page.
+    int Scale = 0;
+};
+
 /// Asked before a map image file is loaded; the handler may replace FileName,
 /// the file then looked for.
 using TMapImgRequestEvent = std::function<void(TObject* Sender, std::string& FileName)>;
@@ -393,11 +407,19 @@ public:
     void BringMapPixelToCenter(const TPoint& P);
     /// Centres the position (degrees), keeping the view inside the image where
     /// it can; repaints. Nothing for a position that has no pixel (beyond a pole or
-    /// a whole turn of longitude, or the model gives none).
+    /// a whole turn of longitude, or the model gives none) or whose pixel lies off
+    /// the map image.
     void BringLocationToCenter(double Latitude, double Longitude);
     /// Shows the position (degrees) at control pixel At, as far as ConfinePanToMapImage
-    /// allows, and repaints; false (and nothing changed) when the calibration cannot place it.
+    /// allows, and repaints. False, nothing changed, when the calibration cannot
+    /// place it; false too when the confinement kept it more than a control pixel
+    /// from At (the view then shows it as near to At as it may).
     bool BringLocationToPoint(double Latitude, double Longitude, const TPoint& At);
+    /// Shows image pixel TopLeft at the control's top-left at Magnify (kept within
+    /// MinMagnification..MaxMagnification), confined as ConfinePanToMapImage says,
+    /// and repaints once: one viewChanged for both. Nothing for a Magnify that is
+    /// not finite and positive.
+    void SetView(const TPoint& TopLeft, double Magnify);
     /// The whole image, centred, and repaints; nothing without a map image. Called before the
     /// control is shown, it fits again to the size the control is shown with.
     void ZoomFitPage();
@@ -418,8 +440,14 @@ public:
     void ZoomHistory(int Index);
     /// Index -15..0 (0 = stored last); an empty entry for any other index.
     TgmZoomStackEntry GetZoomStackEntry(int StackIx) const;
-    /// Empties the zoom history, then stores the current view in it.
+    /// Empties the zoom history, then stores the current view in it. Loading a
+    /// map image (or a calibration file naming one) does this too: older views
+    /// are of another image.
     void ClearZoomHistory();
+    /// Goes back to the newest view in the zoom history that differs from the
+    /// one shown, as Backspace does, and fires OnZoomPan; false, nothing changed,
+    /// when there is none. Again goes on to the one before.
+    bool GoBackInZoomHistory();
 
     /// Fires OnZoomPan, then zoomPan; nothing while designing.
     void DoZoomPanEvent();
@@ -780,6 +808,14 @@ public:
     /// Nothing when Width, Height or Scale are not positive or the map has no resolution.
     void CopyToOpenPrinter(QPainter& Printer, const TPoint& TopLeft, int Scale, int PosHoriz, int PosVert, int Width,
                            int Height);
+    /// Prints the layout's area on the page of an open printer, centred
+    /// across it from its top, with the scale written below the map ("Scale
+    /// 1:25 000"). The image goes to the printer at its own resolution and without
+    /// lossy compression; grid, landmarks and captions as vectors at the size they
+    /// have on a 96 dpi screen. Returns the scale printed, rounded; 0 when the map has no
+    /// resolution (a fitted area is then printed without a scale, one at a scale not
+    /// at all), no image, or the page no room. Raises as CopyToOpenPrinter.
+    int PrintMap(QPainter& Printer, const TPrintLayout& Layout);
     /// The printed size of a map window at a scale; 0 x 0 when the map has no
     /// resolution or the scale is not positive; raises EZYLGeoMapError when a
     /// side exceeds the int range.

@@ -139,7 +139,12 @@ void TGeoMapPrivate::PanByKey(double Right, double Down) {
     q->DoZoomPanEvent();
 }
 
-void TGeoMapPrivate::GoBackInZoomHistory() {
+bool TGeoMap::GoBackInZoomHistory() {
+    Q_D(TGeoMap);
+    return d->GoBackInZoomHistory();
+}
+
+bool TGeoMapPrivate::GoBackInZoomHistory() {
     Q_Q(TGeoMap);
     // A view still waiting for its rest is the one to come back to later.
     if (FKeys.RestTimer != 0) StoreRestedView();
@@ -150,10 +155,11 @@ void TGeoMapPrivate::GoBackInZoomHistory() {
     int Ix = q->GetZoomStackEntry(FKeys.HistoryIx) == Now ? FKeys.HistoryIx : 0;
     while (Ix > -(TGeoMap::ZoomStackSize - 1) && q->GetZoomStackEntry(Ix) == Now) --Ix;
     const TgmZoomStackEntry Entry = q->GetZoomStackEntry(Ix);
-    if (Entry.Empty() || Entry == Now) return;
+    if (Entry.Empty() || Entry == Now) return false;
     FKeys.HistoryIx = Ix;
     q->ZoomHistory(Ix);
     q->DoZoomPanEvent();
+    return true;
 }
 
 void TGeoMapPrivate::RestartZoomRest() {

@@ -158,7 +158,7 @@ public:
     // Steps > 0 zoom in, < 0 out; the image point under control point At stays there.
     void ZoomStepsAt(int Steps, QPointF At);
     void PanByKey(double Right, double Down);  // fractions of the control
-    void GoBackInZoomHistory();
+    bool GoBackInZoomHistory();
     void RestartZoomRest();
     void StoreRestedView();
     void DrawFocusFrame(QPainter& P);

@@ -1,5 +1,6 @@
 // Clipboard, printing and bitmap export of the map.
 #include <QClipboard>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPrinter>
@@ -20,6 +21,7 @@ namespace {
 // A control pixel on paper: lines and text keep their size on the screen.
 constexpr double kScreenDpi = 96.0;
 constexpr double kTenthsMmPerInch = 254.0;
+constexpr double kMetresPerInch = 0.0254;
 // Control pixel positions of the printed image must stay well inside int.
 constexpr double kMaxPrintedPixels = 1e9;
 
@@ -171,6 +173,69 @@ void TGeoMapPrivate::DrawMapWindow(QPainter& Printer, const TPoint& TopLeft, dou
     Printer.setClipRect(Visible, Qt::IntersectClip);
     PrintView(Printer, OnPaper(WindowScene()), View, At, PerPixelX / Mag, PerPixelY / Mag);
     Printer.restore();
+}
+
+namespace {
+
+// "25 000": thousands apart, as scales are written on maps.
+QString GroupedThousands(long long N) {
+    QString Digits = QString::number(N);
+    for (qsizetype i = Digits.size() - 3; i > 0; i -= 3) Digits.insert(i, QChar(0x2009));
+    return Digits;
+}
+
+}  // namespace
+
+int TGeoMap::PrintMap(QPainter& Printer, const TPrintLayout& Layout) {
+    Q_D(TGeoMap);
+    QPaintDevice* Device = Printer.device();
+    if (!Device || d->GrafBmp.isNull() || Layout.Scale < 0) return 0;
+    const double DpiX = Device->logicalDpiX(), DpiY = Device->logicalDpiY();
+    QFont Font = Printer.font();
+    Font.setPointSizeF(9);
+    const QFontMetricsF Metrics(Font, Device);
+    const double Footer = 1.5 * Metrics.height();
+    const double PageW = Device->width(), PageH = Device->height() - Footer;
+    if (!(PageW > 0) || !(PageH > 0)) return 0;
+    const double W = d->FMapImgWidth, H = d->FMapImgHeight;
+    QRectF Area(0, 0, W, H);
+    if (Layout.Area == TPrintLayout::TArea::paView) {
+        const TMapViewport V = d->Viewport();
+        Area = QRectF(V.TopLeft().X, V.TopLeft().Y, V.Width() / V.Magnify(), V.Height() / V.Magnify()).intersected(Area);
+        if (Area.isEmpty()) return 0;
+    }
+    const double MetresPerPixel = d->PrintResolution();
+    // Device pixels per image pixel across; down it differs where the dpi do.
+    double PerPixel = 0;
+    if (Layout.Scale > 0) {
+        if (MetresPerPixel == 0) return 0;
+        PerPixel = MetresPerPixel / Layout.Scale / kMetresPerInch * DpiX;
+        const QPointF Centre = Area.center();
+        const QSizeF Room(PageW / PerPixel, PageH / (PerPixel * DpiY / DpiX));
+        Area = QRectF(Centre - QPointF(Room.width() / 2, Room.height() / 2), Room);
+    } else {
+        PerPixel = std::min(PageW / Area.width(), PageH / (Area.height() * DpiY / DpiX));
+    }
+    // Whole image pixels, as the window printed starts at one.
+    const QRect Window = Area.toAlignedRect();
+    const double PrintedW = Window.width() * PerPixel, PrintedH = Window.height() * PerPixel * DpiY / DpiX;
+    const double Left = (PageW - std::min(PrintedW, PageW)) / 2;
+    const auto TenthsMm = [](double DevicePixels, double Dpi) { return DevicePixels / Dpi * kTenthsMmPerInch; };
+    Printer.save();
+    Printer.setRenderHint(QPainter::LosslessImageRendering);
+    Printer.setClipRect(QRectF(0, 0, PageW, PageH), Qt::IntersectClip);
+    d->DrawMapWindow(Printer, {Window.left(), Window.top()}, Window.width(), Window.height(), TenthsMm(PrintedW, DpiX),
+                     TenthsMm(PrintedH, DpiY), RoundToInt(TenthsMm(Left, DpiX)), 0);
+    Printer.restore();
+    if (MetresPerPixel == 0) return 0;
+    const long long Scale = std::llround(MetresPerPixel / (PerPixel / DpiX * kMetresPerInch));
+    Printer.save();
+    Printer.setFont(Font);
+    Printer.setPen(Qt::black);
+    Printer.drawText(QPointF(Left, std::min(PrintedH, PageH) + Metrics.ascent() + 0.25 * Metrics.height()),
+                     QStringLiteral("Scale 1:") + GroupedThousands(Scale));
+    Printer.restore();
+    return Scale > std::numeric_limits<int>::max() ? 0 : int(Scale);
 }
 
 void TGeoMap::CopyToOpenPrinter(QPainter& Printer, const TRect& MapWindow, int Scale, int PosHoriz, int PosVert) {
