@@ -253,7 +253,6 @@ int RunRender(TArgs a) {
         if (calib.CalcPixelCoords(center->first, center->second, x, y))
             view.CenterOnWithin({x, y}, image.width(), image.height());
     }
-    TImageCache cache;
     TMapScene scene;
     scene.Look = &look;
     scene.HasMap = true;
@@ -261,7 +260,6 @@ int RunRender(TArgs a) {
     scene.Source = &source;
     scene.ImageWidth = image.width();
     scene.ImageHeight = image.height();
-    scene.Cache = &cache;
     scene.Calib = &calib;
     scene.LandMarks = &marks;
     QImage picture(w, h, ViewImageFormat);

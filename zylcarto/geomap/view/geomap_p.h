@@ -178,7 +178,8 @@ public:
     TMouseActMode FMouseAction = maPan;
     // Image, cache and composed picture (ViewImageFormat).
     QImage AuxBmp;
-    mutable TImageCache FCache;  // rebuilt by composing, which changes nothing else
+    mutable TViewCache FCache;  // filled by composing, which changes nothing else
+    double FCacheMagLimit = TGeoMap::DefaultCacheMagLimit;
     std::string FMapImgName;
     int FMapImgWidth = 0, FMapImgHeight = 0;
     // Calibration and landmarks, owned here.

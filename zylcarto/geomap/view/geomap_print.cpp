@@ -47,10 +47,9 @@ void PrintView(QPainter& Printer, const TMapScene& Scene, const TMapViewport& Vi
 }  // namespace
 
 TMapScene TGeoMapPrivate::WindowScene() const {
-    // Another window of the map: no trace, no frame, and the cache only where it fits.
+    // Another window of the map: no trace, no frame.
     TMapScene S = Scene();
     S.Shown = true;
-    S.CacheUse = TMapScene::TCacheUse::IfItFits;
     S.Trace = {};
     S.Frame = false;
     return S;
