@@ -23,6 +23,7 @@
 #include "zylcarto/geomap/view/geomap.h"
 #include "zylcarto/geomap/view/map_loading.h"
 #include "zylcarto/geomap/view/map_renderer.h"
+#include "zylcarto/geomap/view/memory_image_source.h"
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/strings.h"
 
@@ -252,14 +253,13 @@ int RunRender(TArgs a) {
         if (calib.CalcPixelCoords(center->first, center->second, x, y))
             view.CenterOnWithin({x, y}, image.width(), image.height());
     }
-    TImageCache cache;
     TMapScene scene;
     scene.Look = &look;
     scene.HasMap = true;
-    scene.Image = &image;
+    const TMemoryImageSource source(image);
+    scene.Source = &source;
     scene.ImageWidth = image.width();
     scene.ImageHeight = image.height();
-    scene.Cache = &cache;
     scene.Calib = &calib;
     scene.LandMarks = &marks;
     QImage picture(w, h, ViewImageFormat);

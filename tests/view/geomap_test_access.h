@@ -9,7 +9,7 @@ namespace zylcarto::test {
 
 class TGeoMapTestAccess {
 public:
-    static TImageCache& Cache(TGeoMap& M) { return M.d_func()->FCache; }
+    static const TViewCache& Cache(TGeoMap& M) { return M.d_func()->FCache; }
     static void AddTracePoint(TGeoMap& M, double X, double Y, bool EndsStroke) {
         TGeoMapPrivate::TTraceState& Trace = M.d_func()->FTrace;
         Trace.Points[static_cast<std::size_t>(Trace.Count)] = {X, Y, EndsStroke ? TraceEndsStroke : std::uint16_t(0),

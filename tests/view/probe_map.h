@@ -1,5 +1,5 @@
 #pragma once
-// A TGeoMap that counts its paints and cache rebuilds and reaches into the
+// A TGeoMap that counts its paints and scaled tiles and reaches into the
 // state the tests have to arrange (mouse trace, last click).
 #include <QImage>
 
@@ -12,7 +12,6 @@ namespace zylcarto::test {
 class ProbeMap : public TGeoMap {
 public:
     int Paints = 0;
-    const int& CacheRebuilds = TGeoMapTestAccess::Cache(*this).Builds;
 
     void Paint() override {
         ++Paints;
@@ -22,8 +21,7 @@ public:
         TGeoMapTestAccess::AddTracePoint(*this, X, Y, EndsStroke);
     }
     void SetLastClick(int X, int Y) { TGeoMapTestAccess::SetLastClick(*this, X, Y); }
-    double CacheMag() { return TGeoMapTestAccess::Cache(*this).Mag; }
-    const QImage& ImgCache() { return TGeoMapTestAccess::Cache(*this).Image; }
+    int TilesMade() { return TGeoMapTestAccess::Cache(*this).TilesMade(); }
 };
 
 // A W x H picture in one colour.

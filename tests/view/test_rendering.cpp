@@ -71,25 +71,6 @@ TEST(Rendering, TheScreenShowsThePictureAndTheBackgroundBeyondIt) {
                           {89, 69, 0x3366CC}});
 }
 
-TEST(Rendering, CacheIsBuiltOncePerMagnificationAndAntiAliasSetting) {
-    ProbeMap M;
-    MakeWhiteMap(M);
-    M.SetMagnification(1.0);
-    M.SetTopLeft({10, 10});
-    EXPECT_EQ(M.CacheRebuilds, 0);  // above the limit the cache is not used
-    M.SetMagnification(0.5);
-    M.SetTopLeft({20, 20});
-    M.SetTopLeft({30, 30});
-    EXPECT_EQ(M.CacheRebuilds, 1);
-    EXPECT_EQ(M.ImgCache().size(), QSize(500, 400));
-    M.SetAntiAlias(false);
-    M.SetTopLeft({40, 40});
-    EXPECT_EQ(M.CacheRebuilds, 2);
-    M.ResizeMap(0.5);  // invalidates
-    M.SetTopLeft({0, 0});
-    EXPECT_EQ(M.CacheRebuilds, 3);
-}
-
 TEST(Rendering, CachedAndDirectPathsShowTheSamePicture) {
     QImage Src(400, 300, QImage::Format_RGB32);
     for (int y = 0; y < 300; ++y)
@@ -101,13 +82,14 @@ TEST(Rendering, CachedAndDirectPathsShowTheSamePicture) {
         M->SetAntiAlias(false);
         M->SetMapBitMap(Src);
     }
-    Direct.SetCacheMagLimit(0);
+    Direct.SetViewCacheMegabytes(0);
+    const int Before = Cached.TilesMade(), DirectBefore = Direct.TilesMade();
     for (ProbeMap* M : {&Cached, &Direct}) {
         M->SetMagnification(0.5);
         M->SetTopLeft({40, 40});
     }
-    EXPECT_EQ(Cached.CacheRebuilds, 1);
-    EXPECT_EQ(Direct.CacheRebuilds, 0);
+    EXPECT_EQ(Cached.TilesMade() - Before, 1);
+    EXPECT_EQ(Direct.TilesMade(), DirectBefore);
     const QImage A = Shown(Cached), B = Shown(Direct);
     int Differ = 0;
     for (int y = 0; y < 80; ++y)

@@ -10,14 +10,12 @@
 
 namespace zylcarto {
 
-static_assert(TGeoMap::DefaultCacheMagLimit == TMapAppearance::DefaultCacheMagLimit);
 static_assert(TGeoMap::MaxMapImagePixels == MapImagePixelLimit);
 
 TGeoMapPrivate::TGeoMapPrivate(TGeoMap* Map) : q_ptr(Map), FCalib(""), FLandMarks(Map, [Map] { return Map->Name(); }) {
     FTrace.Points.resize(TGeoMap::MaxMouseTracePoints);
-    FCache.AntiAlias = FLook.AntiAlias;
+    FCache.SetLimit(std::int64_t(TGeoMap::DefaultViewCacheMegabytes) << 20);
     AuxBmp = QImage(0, 0, ViewImageFormat);
-    FCache.Image = QImage(0, 0, ViewImageFormat);
     FLandMarks.SetOnRepaint([Map] { Map->Paint(); });
     FLandMarks.SetOnLandMarkAction([this](TObject*, bool& Allowed, TLandMarkAction Action, const TLandMark& LM) {
         FireHostEvent(q_ptr, FOnLandMarkAction, &TGeoMap::landMarkAction, Allowed, Action, LM);
@@ -54,9 +52,10 @@ void TGeoMap::Assign(const TGeoMap& Source) {
     const TGeoMapPrivate* s = Source.d_func();
     d->FLandMarks.Assign(s->FLandMarks);  // the one step that can fail; nothing changed before it
     d->AuxBmp = s->AuxBmp;
-    d->FCache = s->FCache;
+    d->FCache.Clear();
     d->GrafBmp = s->GrafBmp;
     d->FLook = s->FLook;
+    d->FCacheMagLimit = s->FCacheMagLimit;
     d->FGridCRS = s->FGridCRS;
     d->FPointer = s->FPointer;
     d->FMapImgName = s->FMapImgName;
@@ -93,7 +92,8 @@ int TGeoMap::UTMGridDist() const { return d_func()->FLook.UTMGridDist; }
 const std::string& TGeoMap::GridCRS() const { return d_func()->FGridCRS; }
 bool TGeoMap::ShowScaleBar() const { return d_func()->FLook.ShowScaleBar; }
 bool TGeoMap::ShowNorthArrow() const { return d_func()->FLook.ShowNorthArrow; }
-double TGeoMap::CacheMagLimit() const { return d_func()->FLook.CacheMagLimit; }
+double TGeoMap::CacheMagLimit() const { return d_func()->FCacheMagLimit; }
+int TGeoMap::ViewCacheMegabytes() const { return int(d_func()->FCache.Limit() >> 20); }
 bool TGeoMap::SuppressPaint() const { return d_func()->FSuppressPaint; }
 bool TGeoMap::ConfinePanToMapImage() const { return d_func()->FConfinePan; }
 bool TGeoMap::GetAllowPan() const { return d_func()->FMouseAction == maPan; }
@@ -255,8 +255,12 @@ void TGeoMap::SetGridCRS(const std::string& Value) {
 
 void TGeoMap::SetCacheMagLimit(double Value) {
     Q_D(TGeoMap);
-    d->FLook.CacheMagLimit = std::isnan(Value) ? DefaultCacheMagLimit : std::clamp(Value, 0.0, DefaultCacheMagLimit);
+    d->FCacheMagLimit = std::isnan(Value) ? DefaultCacheMagLimit : std::clamp(Value, 0.0, DefaultCacheMagLimit);
     if (d->Viewport().Magnify() < DefaultCacheMagLimit) Paint();
+}
+
+void TGeoMap::SetViewCacheMegabytes(int Value) {
+    d_func()->FCache.SetLimit(std::int64_t(std::clamp(Value, 0, MaxViewCacheMegabytes)) << 20);
 }
 
 void TGeoMap::SetShowScaleBar(bool Value) {
@@ -406,7 +410,7 @@ void TGeoMap::ResizeMap(double Magnification) {
     const int NewH = RoundToInt(d->GrafBmp.height() * Magnification);
     if (NewW < 1 || NewH < 1) return;
     d->CheckMapImageSize(NewW, NewH);
-    d->FCache.Mag = 0;
+    d->FCache.Clear();
     d->GrafBmp = d->GrafBmp
                      .scaled(NewW, NewH, Qt::IgnoreAspectRatio,
                              d->FLook.AntiAlias ? Qt::SmoothTransformation : Qt::FastTransformation)
@@ -531,7 +535,7 @@ void TGeoMapPrivate::TakeMapImage(const QImage& Picture, const std::string& Name
     Q_Q(TGeoMap);
     // Checked before taking the picture, so a refused image leaves the map as it was.
     CheckMapImageSize(Picture.width(), Picture.height());
-    FCache.Mag = 0;
+    FCache.Clear();
     GrafBmp = Picture.convertToFormat(ViewImageFormat);
     FMapImgName = Name;
     FMapImgWidth = GrafBmp.width();

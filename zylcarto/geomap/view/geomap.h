@@ -122,8 +122,10 @@ class ZYLCARTO_EXPORT TGeoMap : public QWidget, public TObject {
     /// The calibration model, as the ordinal of TCalibModel.
     Q_PROPERTY(
         int CalibModel READ CalibModelOrdinal WRITE SetCalibModelOrdinal RESET ResetCalibModel NOTIFY calibModelChanged)
-    /// The magnification below which a scaled copy of the whole image is kept.
+    /// Kept from the whole-image cache the tiled view cache replaced; no longer changes the picture.
     Q_PROPERTY(double CacheMagLimit READ CacheMagLimit WRITE SetCacheMagLimit RESET ResetCacheMagLimit)
+    /// Memory for the scaled tiles of the map image, in megabytes; 0 keeps none.
+    Q_PROPERTY(int ViewCacheMegabytes READ ViewCacheMegabytes WRITE SetViewCacheMegabytes RESET ResetViewCacheMegabytes)
     /// Colour around the map image and of an empty map.
     Q_PROPERTY(uint ColorBackGnd READ ColorBackGnd WRITE SetColorBakGnd RESET ResetColorBackGnd)
     /// Colour of the graticule and UTM grid lines.
@@ -176,6 +178,11 @@ class ZYLCARTO_EXPORT TGeoMap : public QWidget, public TObject {
 public:
     /// The CacheMagLimit of a new map, and its largest value.
     static constexpr double DefaultCacheMagLimit = 2.0 / 3.0;
+    /// @{
+    /// The ViewCacheMegabytes of a new map, and the largest value taken (1 TB).
+    static constexpr int DefaultViewCacheMegabytes = 64;
+    static constexpr int MaxViewCacheMegabytes = 1 << 20;
+    /// @}
     /// @{
     /// SetMagnification keeps the magnification within this range (1/1024 to 1024).
     static constexpr double MinMagnification = TMapViewport::MinMagnify;
@@ -321,12 +328,25 @@ public:
     void SetShowNorthArrow(bool Value);
     /// @}
     /// @{
-    /// Below this magnification a scaled copy of the whole image is kept, so
-    /// that pans are cheap; 0: never. Set values are clamped to
-    /// 0..DefaultCacheMagLimit, NaN counts as the default; repaints when the
-    /// magnification is below DefaultCacheMagLimit.
+    /// The magnification below which the map once kept a scaled copy of the
+    /// whole image. The tiled view cache (ViewCacheMegabytes) now serves every
+    /// magnification, so the value no longer changes the picture or its speed;
+    /// it is kept, with its range and repaint, for the forms and hosts that set
+    /// it. Set values are clamped to 0..DefaultCacheMagLimit, NaN counts as the
+    /// default; repaints when the magnification is below DefaultCacheMagLimit.
     double CacheMagLimit() const;
     void SetCacheMagLimit(double Value);
+    /// @}
+    /// @{
+    /// Memory, in megabytes, for the map image scaled for the screen: tiles of
+    /// 256 x 256 device pixels kept per magnification, anti-alias setting and
+    /// device pixel ratio, made for the visible part and, while panning, a strip
+    /// ahead, so that a pan scales only what comes into view. Beyond the limit
+    /// the least recently used tiles are dropped. 0 keeps none: every paint
+    /// scales the visible part of the image. Set values are clamped to
+    /// 0..MaxViewCacheMegabytes; the picture does not change, so nothing is repainted.
+    int ViewCacheMegabytes() const;
+    void SetViewCacheMegabytes(int Value);
     /// @}
     /// @{
     /// While on, Paint does nothing; turning it off repaints.
@@ -1001,6 +1021,7 @@ private:
     void ResetAntiAlias();
     void ResetCalibModel();
     void ResetCacheMagLimit();
+    void ResetViewCacheMegabytes();
     void ResetColorBackGnd();
     void ResetColorGraticule();
     void ResetColorCalibPoints();

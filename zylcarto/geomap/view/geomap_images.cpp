@@ -101,7 +101,7 @@ bool TGeoMapPrivate::ReadMapImageFile(const std::string& Value, QImage& Picture,
 void TGeoMap::SetMapImgName(const std::string& Value) {
     Q_D(TGeoMap);
     if (Value.empty()) {
-        d->FCache.Mag = 0;
+        d->FCache.Clear();
         d->FMapImgName.clear();
         d->FMapImgWidth = d->FMapImgHeight = 0;
         d->GrafBmp = QImage();

@@ -18,6 +18,7 @@
 #include "zylcarto/geomap/view/map_loading.h"
 #include "zylcarto/geomap/view/map_scene.h"
 #include "zylcarto/geomap/view/measure_path.h"
+#include "zylcarto/geomap/view/memory_image_source.h"
 
 class QPainter;
 
@@ -207,7 +208,8 @@ public:
     TMouseActMode FMouseAction = maPan;
     // Image, cache and composed picture (ViewImageFormat).
     QImage AuxBmp;
-    mutable TImageCache FCache;  // rebuilt by composing, which changes nothing else
+    mutable TViewCache FCache;  // filled by composing, which changes nothing else
+    double FCacheMagLimit = TGeoMap::DefaultCacheMagLimit;
     std::string FMapImgName;
     int FMapImgWidth = 0, FMapImgHeight = 0;
     // Calibration and landmarks, owned here.
@@ -244,6 +246,7 @@ public:
     TImageProgressEvent FOnDataLoading;
     TMapImgRequestEvent FOnMapImgRequest;
     QImage GrafBmp;  // the map image at full resolution, in ViewImageFormat
+    TMemoryImageSource FSource{GrafBmp};  // how the renderer reads GrafBmp
     // The view and model the host was last told of.
     TMapViewport FToldView;
     TCalibModel FToldModel = cmUndefined;

@@ -49,10 +49,9 @@ void PrintView(QPainter& Printer, const TMapScene& Scene, const TMapViewport& Vi
 }  // namespace
 
 TMapScene TGeoMapPrivate::WindowScene() const {
-    // Another window of the map: no trace or measured path, no frame, and the cache only where it fits.
+    // Another window of the map: no trace or measured path, no frame.
     TMapScene S = Scene();
     S.Shown = true;
-    S.CacheUse = TMapScene::TCacheUse::IfItFits;
     S.Trace = {};
     S.Measure = nullptr;
     S.Frame = false;

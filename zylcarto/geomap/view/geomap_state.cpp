@@ -125,6 +125,7 @@ void TGeoMap::ResetAllowPan() { SetAllowPan(true); }
 void TGeoMap::ResetAntiAlias() { SetAntiAlias(TMapAppearance{}.AntiAlias); }
 void TGeoMap::ResetCalibModel() { SetCalibModelOrdinal(static_cast<int>(cmUndefined)); }
 void TGeoMap::ResetCacheMagLimit() { SetCacheMagLimit(DefaultCacheMagLimit); }
+void TGeoMap::ResetViewCacheMegabytes() { SetViewCacheMegabytes(DefaultViewCacheMegabytes); }
 void TGeoMap::ResetColorBackGnd() { SetColorBakGnd(TMapAppearance{}.ColorBakGnd); }
 void TGeoMap::ResetColorGraticule() { SetColorGratLine(TMapAppearance{}.ColorGratLine); }
 void TGeoMap::ResetColorCalibPoints() { SetColorGratPoints(TMapAppearance{}.ColorGratPoints); }

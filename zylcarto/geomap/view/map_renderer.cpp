@@ -83,37 +83,9 @@ int HAlignFactor(TAlignment A) {
 
 }  // namespace
 
-void TImageCache::Rebuild(const QImage& Source, double Magnify, bool Smooth, double PixelRatio) {
-    const double Scale = Magnify * PixelRatio;
-    const int w = RoundToInt(Source.width() * Scale), h = RoundToInt(Source.height() * Scale);
-    if (Source.isNull() || w < 1 || h < 1)
-        Image = QImage();
-    else
-        Image = Source.scaled(w, h, Qt::IgnoreAspectRatio, Smooth ? Qt::SmoothTransformation : Qt::FastTransformation)
-                    .convertToFormat(ViewImageFormat);
-    Image.setDevicePixelRatio(PixelRatio);
-    Mag = Magnify;
-    Ratio = PixelRatio;
-    AntiAlias = Smooth;
-    ++Builds;
-}
-
 const TMapHooks& TMapRenderer::Hooks() const {
     static const TMapHooks None;
     return FScene.Hooks ? *FScene.Hooks : None;
-}
-
-bool TMapRenderer::PrepareCache(double PixelRatio) const {
-    TImageCache* Cache = FScene.Cache;
-    if (!Cache || FScene.Paper) return false;
-    const TMapAppearance& L = Look();
-    const bool Fits = Cache->Fits(FView.Magnify(), PixelRatio);
-    if (FScene.CacheUse == TMapScene::TCacheUse::IfItFits)
-        return Fits && Cache->AntiAlias == L.AntiAlias && !Cache->Image.isNull();
-    if ((!Fits || Cache->AntiAlias != L.AntiAlias) && FView.Magnify() < L.CacheMagLimit)
-        Cache->Rebuild(*FScene.Image, FView.Magnify(), L.AntiAlias, PixelRatio);
-    // A stale cache of the right magnification is still used, as it always was.
-    return Cache->Fits(FView.Magnify(), PixelRatio);
 }
 
 void TMapRenderer::Compose(QImage& Target) const {
@@ -131,9 +103,8 @@ void TMapRenderer::Compose(TCanvas& Canvas) const {
     } else if (!FScene.HasMap) {
         DrawEmptyMap(Canvas);
     } else if (FScene.Shown) {
-        const bool UseCache = PrepareCache(Canvas.PixelRatio());
-        if (!FScene.Paper) FillBackgroundAroundImage(Canvas, UseCache);
-        DrawMapImage(Canvas, UseCache);
+        if (!FScene.Paper) FillBackgroundAroundImage(Canvas);
+        DrawMapImage(Canvas);
         if (Hooks().OnBeforeRenderData) Hooks().OnBeforeRenderData(FScene.Sender, Canvas, FView);
         if (Look().ShowGrat != sgNone) DrawOverlay(Canvas);
         DrawLandMarks(Canvas);
@@ -173,14 +144,13 @@ void TMapRenderer::DrawTrace(TCanvas& Canvas, std::span<const TColoredPoint> Tra
     Canvas.Brush = SavedBrush;
 }
 
-void TMapRenderer::FillBackgroundAroundImage(TCanvas& Canvas, bool UseCache) const {
+void TMapRenderer::FillBackgroundAroundImage(TCanvas& Canvas) const {
     // The opaque image covers most of the view: filling only what it leaves out
     // saves a full-frame pass. The estimate is shrunk by two pixels against the
     // rounding of the stretch, so the image is always drawn over the fill's edge.
     const int W = FView.Width(), H = FView.Height();
     TRect Covered{0, 0, 0, 0};
-    const QImage& Source = UseCache ? FScene.Cache->Image : *FScene.Image;
-    if (!Source.isNull()) {
+    if (!FScene.Source->Size().isEmpty()) {
         const TImageExtent E = FView.Extent(FScene.ImageWidth, FScene.ImageHeight);
         Covered = {std::clamp(RoundToInt(std::ceil(E.Left)) + 2, 0, W),
                    std::clamp(RoundToInt(std::ceil(E.Top)) + 2, 0, H),
@@ -226,22 +196,55 @@ void TMapRenderer::DrawPlaceholder(TCanvas& Canvas) const {
     Canvas.TextOut(10, 10, FScene.Placeholder);
 }
 
-void TMapRenderer::DrawMapImage(TCanvas& Canvas, bool UseCache) const {
+void TMapRenderer::DrawMapImage(TCanvas& Canvas) const {
     const int W = FView.Width(), H = FView.Height();
-    if (!UseCache && FView.Magnify() == 1 && !FScene.Paper) {
+    if (FScene.Cache && FScene.Cache->Limit() > 0 && !FScene.Paper) {
+        DrawCachedImage(Canvas);
+        return;
+    }
+    if (FView.Magnify() == 1 && !FScene.Paper) {
         // Pixel for pixel: the canvas copies the rows without a painter.
+        const TRect Seen = FView.VisibleImageRect();
+        const QRect Shown = QRect(Seen.Left, Seen.Top, W, H).intersected(QRect(QPoint(), FScene.Source->Size()));
+        if (Shown.isEmpty()) return;
+        const int X = Shown.left() - Seen.Left, Y = Shown.top() - Seen.Top;
         Canvas.StretchMode = smColorOnColor;
-        Canvas.CopyRect({0, 0, W, H}, *FScene.Image, FView.VisibleImageRect());
+        Canvas.CopyRect({X, Y, X + Shown.width(), Y + Shown.height()}, FScene.Source->Region(0, Shown),
+                        {0, 0, Shown.width(), Shown.height()});
         return;
     }
-    if (!UseCache) {
-        DrawImagePixels(Canvas);
-        return;
-    }
-    const int Left = RoundToInt(FView.Magnify() * FView.TopLeft().X),
-              Top = RoundToInt(FView.Magnify() * FView.TopLeft().Y);
+    DrawImagePixels(Canvas);
+}
+
+void TMapRenderer::DrawCachedImage(TCanvas& Canvas) const {
+    // The frame's device pixel grid in the cache space of this magnification:
+    // a whole offset and a phase of 256ths, so that a pan by whole device
+    // pixels finds the same tiles and every pixel lies where the view puts it.
+    const double Ratio = Canvas.PixelRatio();
+    TViewCache::TLook Scaling{FView.Magnify() * Ratio, Ratio, Look().AntiAlias};
+    const auto Origin = [&Scaling](int TopLeft, std::uint8_t& Phase) {
+        const double At = TopLeft * Scaling.Scale;
+        double Whole = std::floor(At);
+        int Fraction = int(std::lround((At - Whole) * 256));
+        if (Fraction == 256) Whole += 1, Fraction = 0;
+        Phase = std::uint8_t(Fraction);
+        return int(Whole);
+    };
+    const int Left = Origin(FView.TopLeft().X, Scaling.PhaseX), Top = Origin(FView.TopLeft().Y, Scaling.PhaseY);
+    const QRect Frame(Left, Top, int(std::ceil(FView.Width() * Ratio)), int(std::ceil(FView.Height() * Ratio)));
     Canvas.StretchMode = smColorOnColor;
-    Canvas.CopyRect({0, 0, W, H}, FScene.Cache->Image, {Left, Top, Left + W, Top + H});
+    FScene.Cache->Draw(*FScene.Source, Scaling, Frame, [&Canvas, Ratio](const QImage& Tile, QPoint At) {
+        if (Ratio == 1) {
+            Canvas.CopyRect({At.x(), At.y(), At.x() + Tile.width(), At.y() + Tile.height()}, Tile,
+                            {0, 0, Tile.width(), Tile.height()});
+            return;
+        }
+        QImage Device = Tile;
+        Device.setDevicePixelRatio(Ratio);
+        QPainter& P = Canvas.Painter();
+        P.setCompositionMode(QPainter::CompositionMode_Source);
+        P.drawImage(QPointF(At) / Ratio, Device);
+    });
 }
 
 void TMapRenderer::DrawImagePixels(TCanvas& Canvas) const {
@@ -249,13 +252,13 @@ void TMapRenderer::DrawImagePixels(TCanvas& Canvas) const {
     // last ones cut by the edge: the overlays convert with the same view, and a
     // source rectangle of whole pixels stretched over the control would put a
     // strongly magnified image up to a pixel away from them.
-    const QImage& Image = *FScene.Image;
     const double Mag = FView.Magnify();
     const QRect Shown = QRect(QPoint(FView.TopLeft().X, FView.TopLeft().Y),
                               QPoint(FView.TopLeft().X + int(std::ceil(FView.Width() / Mag)) - 1,
                                      FView.TopLeft().Y + int(std::ceil(FView.Height() / Mag)) - 1))
-                            .intersected(Image.rect());
+                            .intersected(QRect(QPoint(), FScene.Source->Size()));
     if (Shown.isEmpty()) return;
+    const QImage Part = FScene.Source->Region(0, Shown);
     const QRectF Target((Shown.left() - FView.TopLeft().X) * Mag, (Shown.top() - FView.TopLeft().Y) * Mag,
                         Shown.width() * Mag, Shown.height() * Mag);
     QPainter& P = Canvas.Painter();
@@ -264,15 +267,15 @@ void TMapRenderer::DrawImagePixels(TCanvas& Canvas) const {
         // Down-scaling: averaged over the source pixels, not just interpolated,
         // in the target's device pixels so that a high-density target stays sharp.
         const double Ratio = Canvas.PixelRatio();
-        QImage Part = Image.copy(Shown).scaled(std::max(1, qRound(Target.width() * Ratio)),
-                                               std::max(1, qRound(Target.height() * Ratio)), Qt::IgnoreAspectRatio,
-                                               Qt::SmoothTransformation);
-        Part.setDevicePixelRatio(Ratio);
-        P.drawImage(Target.topLeft(), Part);
+        QImage Scaled =
+            Part.scaled(std::max(1, qRound(Target.width() * Ratio)), std::max(1, qRound(Target.height() * Ratio)),
+                        Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        Scaled.setDevicePixelRatio(Ratio);
+        P.drawImage(Target.topLeft(), Scaled);
         return;
     }
     P.setRenderHint(QPainter::SmoothPixmapTransform, Smooth);
-    P.drawImage(Target, Image, QRectF(Shown));
+    P.drawImage(Target, Part, QRectF(Part.rect()));
 }
 
 // ---- overlays

@@ -1,7 +1,7 @@
 #pragma once
 /// @file
 /// Composes a map picture from a scene and a viewport into a given image, in
-/// a fixed order: background, map image (through the scaled cache), the first
+/// a fixed order: background, map image (through the cache of scaled tiles), the first
 /// host hook, graticule or UTM grid with calibration markers, landmarks with
 /// captions, the second hook, the highlighted landmark, scale bar and north
 /// arrow, mouse trace, measured path, frame.
@@ -18,7 +18,7 @@ namespace zylcarto {
 struct TLMTextProperties;
 
 /// One composition: borrows the scene, which must outlive it, and copies the
-/// view. Compose may rebuild the scene's cache, so renderers sharing a cache run
+/// view. Compose may fill the scene's cache, so renderers sharing a cache run
 /// on one thread at a time. Nothing here raises but what a host's hook raises.
 class TMapRenderer {
 public:
@@ -44,12 +44,11 @@ private:
     const TMapCalibration& Calib() const { return *FScene.Calib; }
     const TLandMarkStore& LandMarks() const { return *FScene.LandMarks; }
     const TMapHooks& Hooks() const;  // no hooks when the scene has none
-    // Whether the image comes from the cache, after rebuilding it where the scene allows.
-    bool PrepareCache(double PixelRatio) const;
     void DrawEmptyMap(TCanvas& Canvas) const;
     void DrawPlaceholder(TCanvas& Canvas) const;
-    void FillBackgroundAroundImage(TCanvas& Canvas, bool UseCache) const;
-    void DrawMapImage(TCanvas& Canvas, bool UseCache) const;
+    void FillBackgroundAroundImage(TCanvas& Canvas) const;
+    void DrawMapImage(TCanvas& Canvas) const;
+    void DrawCachedImage(TCanvas& Canvas) const;
     void DrawImagePixels(TCanvas& Canvas) const;
     void DrawOverlay(TCanvas& Canvas) const;
     void DrawParabolicGraticule(TCanvas& Canvas, bool Lines, bool Markers) const;

@@ -1,7 +1,7 @@
 #pragma once
 /// @file
 /// What a map picture is composed from: the look of the view, the map image
-/// with its scaled cache, the calibration, the landmarks, the mouse trace and
+/// with its cache of scaled tiles, the calibration, the landmarks, the mouse trace and
 /// the host's drawing hooks. The map control keeps these; the renderer reads
 /// them and touches nothing but the cache and the target picture. Plain values
 /// and pointers, used by one thread at a time.
@@ -14,7 +14,9 @@
 
 #include "zylcarto/geomap/view/canvas.h"
 #include "zylcarto/geomap/view/geomap_types.h"
+#include "zylcarto/geomap/view/image_source.h"
 #include "zylcarto/geomap/view/map_viewport.h"
+#include "zylcarto/geomap/view/view_cache.h"
 #include "zylcarto/support/types.h"
 
 namespace zylcarto {
@@ -33,9 +35,6 @@ inline constexpr QImage::Format ViewImageFormat = QImage::Format_RGB32;
 /// property setters check the ranges; the renderer takes the fields as they are.
 /// Colours are $00BBGGRR.
 struct TMapAppearance {
-    /// The default cache limit, also the highest the map control accepts.
-    static constexpr double DefaultCacheMagLimit = 2.0 / 3.0;
-
     /// Background around the image, and of an empty map.
     TColor ColorBakGnd = 0xC0C0C0;
     /// Style of the frame round the picture.
@@ -70,36 +69,6 @@ struct TMapAppearance {
     /// A scale bar at the bottom left, a north arrow at the top right.
     bool ShowScaleBar = false, ShowNorthArrow = false;
     /// @}
-    /// Magnifications below this are drawn from the scaled cache, which is
-    /// rebuilt for each; at or above it the visible part of the image is scaled
-    /// on every paint.
-    double CacheMagLimit = DefaultCacheMagLimit;
-};
-
-/// The whole map image scaled to one magnification, in the device pixels of
-/// one pixel ratio (Image carries that ratio); Mag 0 means invalid. A plain
-/// value owned by the map control; the renderer rebuilds it in place.
-struct TImageCache {
-    /// The scaled image in ViewImageFormat; null before the first build, for a null
-    /// source and for a scaled size under a pixel.
-    QImage Image;
-    /// Magnification it was built for; 0 when invalid.
-    double Mag = 0;
-    /// Device pixels per control pixel it was built for.
-    double Ratio = 1;
-    /// Whether it was scaled smoothly.
-    bool AntiAlias = true;
-    /// How often it was rebuilt.
-    int Builds = 0;
-
-    /// True when built for exactly this magnification and pixel ratio.
-    bool Fits(double Magnify, double PixelRatio) const { return Magnify == Mag && PixelRatio == Ratio; }
-    /// Makes it fit no magnification until the next Rebuild.
-    void Invalidate() { Mag = 0; }
-    /// Scales the whole of Source by Magnify x PixelRatio, smoothly or to the
-    /// nearest pixel, and records the arguments. A null Source or a size under
-    /// one pixel leaves a null Image; never raises.
-    void Rebuild(const QImage& Source, double Magnify, bool Smooth, double PixelRatio);
 };
 
 /// The host's drawing hooks, each run only when assigned; what a hook raises
@@ -117,33 +86,26 @@ struct TMapHooks {
 
 /// A description of one picture, a plain value made for one composition. It owns
 /// nothing: everything it points to outlives the composition. Look must always
-/// be set, and with HasMap also Image, Calib and LandMarks; Cache and Hooks may
+/// be set, and with HasMap also Source, Calib and LandMarks; Cache and Hooks may
 /// be null.
 struct TMapScene {
-    /// How the scaled cache is used.
-    enum class TCacheUse : std::uint8_t {
-        Rebuild,   ///< rebuilt below the look's limit when it does not fit (the control's own paint)
-        IfItFits,  ///< used when it fits, else the image is stretched directly (a window of another view)
-    };
-
     /// Handed to the hooks.
     TObject* Sender = nullptr;
-    /// Colours, overlays and cache limit.
+    /// Colours and overlays.
     const TMapAppearance* Look = nullptr;
     /// A map is loaded; else the empty message is shown.
     bool HasMap = false;
     /// The control is not hidden on purpose; false draws no map, overlays or landmarks.
     bool Shown = true;
-    /// The map image at full size.
-    const QImage* Image = nullptr;
+    /// Where the map image's pixels are read from.
+    const TImageSource* Source = nullptr;
     /// @{
     /// Size of the map image in image pixels.
     int ImageWidth = 0, ImageHeight = 0;
     /// @}
-    /// The scaled image; null for none.
-    TImageCache* Cache = nullptr;
-    /// Whether the composition may rebuild Cache.
-    TCacheUse CacheUse = TCacheUse::Rebuild;
+    /// The scaled tiles of the image; null, or one with a limit of 0, for none:
+    /// the visible part is then scaled on every paint.
+    TViewCache* Cache = nullptr;
     /// Converts between image pixels and degrees.
     const TMapCalibration* Calib = nullptr;
     /// The landmarks, their visibility and the highlighted one.
