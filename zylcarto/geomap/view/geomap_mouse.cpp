@@ -171,6 +171,7 @@ public:
             if (M.FConfinePan) M.q_func()->PanMapToFillWindow();
             if (M.Viewport().TopLeft() == Before) return;
             M.q_func()->Paint();
+            if (!M.UserPanned()) return;
             M.q_func()->DoZoomPanEvent();
         }
     }

@@ -16,6 +16,7 @@
 #include "zylcarto/geomap/view/host_events.h"
 #include "zylcarto/geomap/view/map_loading.h"
 #include "zylcarto/geomap/view/map_scene.h"
+#include "zylcarto/geomap/view/position_drawing.h"
 
 class QPainter;
 
@@ -122,6 +123,13 @@ public:
     void StoreRestedView();
     void DrawFocusFrame(QPainter& P);
 
+    // ---- live position (geomap_position.cpp)
+    // Pans so that the position is in the middle part of the control, when it has left it.
+    void KeepPositionInView();
+    // The user moved the view: following stops until asked again. False when a
+    // handler deleted the map.
+    bool UserPanned();
+
     // Emits the signals of what changed since the host was last told: every
     // change once, whoever made it, and nothing for a set that changed nothing.
     void TellChanges();
@@ -206,6 +214,13 @@ public:
     TSelectRectEvent FOnSelectRect;
     TOnRubberBandActionEvent FOnBeginRubberBand, FOnContRubberBand, FOnEndRubberBand;
     TImageProgressEvent FOnDataLoading;
+    struct TPositionState {
+        TPositionDisplay Display;
+        int TrailLength = TGeoMap::DefaultTrailLength;
+        bool Follow = false;
+        TNotifyEvent OnFollowStopped;
+    };
+    TPositionState FPosition;
     TMapImgRequestEvent FOnMapImgRequest;
     QImage GrafBmp;  // the map image at full resolution, in ViewImageFormat
     // The view and model the host was last told of.

@@ -24,6 +24,7 @@ class TCRSConverter;
 class TMapCalibration;
 class TLandMarkStore;
 struct TLandMark;
+struct TPositionDisplay;
 
 /// Pixel format of the map image, the cache and the composed picture.
 inline constexpr QImage::Format ViewImageFormat = QImage::Format_RGB32;
@@ -151,6 +152,8 @@ struct TMapScene {
     std::span<const TColoredPoint> Trace;
     /// The host's hooks; null for none.
     const TMapHooks* Hooks = nullptr;
+    /// The live position with its trail, drawn over the landmarks; null for none.
+    const TPositionDisplay* Position = nullptr;
     /// Draws the frame of the look's style round the picture.
     bool Frame = true;
     /// Not empty: this text on a blank graticule instead of the map (a map in a form designer).
