@@ -2,14 +2,18 @@
 // where it pans, what the atlas switches to, and what is never taken as a fix.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <cmath>
 #include <limits>
 #include <vector>
 
 #include "calibrated_map.h"
 #include "qt_input.h"
+#include "zylcarto/exchange/gpx.h"
 #include "zylcarto/exchange/nmea.h"
+#include "zylcarto/geoatlas/geoatlas.h"
 #include "zylcarto/geodesy/geodesic.h"
 #include "zylcarto/geomap/position/position_source.h"
 #include "zylcarto/geomap/view/geomap.h"
@@ -184,6 +188,91 @@ TEST(PositionReplay, AnNmeaLogReplaysThroughQtAtSpeedAndGoesStaleAfterwards) {
     ASSERT_TRUE(States.wait(3000));
     EXPECT_EQ(Source.FixState(), fsStale);
     EXPECT_FALSE(F.Map.PositionCurrent());
+}
+
+TEST(PositionRecording, RecordsTheReplayedFixesWithTheirBreaksAndSavesThemAsGpx11) {
+    TTrack T = Line(50.8, 10.3, 50.6, 10.7, 12);
+    T.Segments.push_back(Line(50.5, 10.8, 50.4, 11.0, 8).Segments[0]);
+    TPositionSource Source;
+    Source.SetRecording(true);
+    ASSERT_TRUE(Source.ReplayTrack(T, 5000));
+    ASSERT_TRUE(RunReplay(Source));
+    QTemporaryDir Dir;
+    const std::string File = Dir.filePath("recorded.gpx").toStdString();
+    ASSERT_TRUE(Source.SaveRecordedTrack(File));
+    QFile F(QString::fromStdString(File));
+    ASSERT_TRUE(F.open(QIODevice::ReadOnly));
+    const TGpxImport Gpx = ReadGpx(F.readAll().toStdString());
+    EXPECT_EQ(Gpx.Version, "1.1");
+    ASSERT_EQ(Gpx.Tracks.size(), 1u);
+    const TTrack& R = Gpx.Tracks[0];
+    ASSERT_EQ(R.Segments.size(), 2u);  // the break between the segments was a moment without a fix
+    for (std::size_t s = 0; s < 2; ++s) {
+        ASSERT_EQ(R.Segments[s].Points.size(), T.Segments[s].Points.size());
+        for (std::size_t i = 0; i < R.Segments[s].Points.size(); ++i) {
+            const TTrackPoint &Got = R.Segments[s].Points[i], &Want = T.Segments[s].Points[i];
+            EXPECT_NEAR(Got.Latitude, Want.Latitude, 1e-9);
+            EXPECT_NEAR(Got.Longitude, Want.Longitude, 1e-9);
+            EXPECT_NEAR(Got.Time, Want.Time, 1e-5);
+            EXPECT_GT(Got.Speed, 0);  // from the geodesic to the next fix
+        }
+    }
+    EXPECT_FALSE(Source.SaveRecordedTrack(Dir.filePath("missing/folder/x.gpx").toStdString()));
+}
+
+// A traveller along 51°N over three nested maps, replayed into an atlas that follows.
+TEST(PositionAtlas, SwitchesToTheFinestMapAtTheRightFixAndDoesNotFlapAtAnEdge) {
+    struct TRow {
+        const char* Name;
+        std::vector<double> Longitudes;
+        std::vector<std::pair<int, double>> Switches;  // to map, at the fix of this longitude
+    };
+    std::vector<double> East, Zigzag = {10.9, 11.1, 11.2};
+    for (int i = 0; i < 360; ++i) East.push_back(10.205 + 0.01 * i);
+    for (int i = 0; i < 20; ++i) Zigzag.insert(Zigzag.end(), {10.995, 11.02});
+    const TRow Rows[] = {
+        // Fine entered 5 % of its width inside, finer likewise; each left at its edge.
+        {"east across all", East, {{2, 11.055}, {3, 11.415}, {2, 11.605}, {1, 12.005}}},
+        // In and out across the fine map's west edge, never deep enough to come back.
+        {"zigzag at an edge", Zigzag, {{2, 11.1}, {1, 10.995}}},
+    };
+    for (const TRow& R : Rows) {
+        SCOPED_TRACE(R.Name);
+        QTemporaryDir Dir;
+        TGeoAtlas Atlas;
+        Atlas.resize(480, 360);
+        for (const TMapFile& M : {TMapFile{"coarse", "coarse", 1000, 50, 10, 52, 14, 400, 200},
+                                  TMapFile{"fine", "fine", 100, 50.5, 11, 51.5, 12, 600, 600},
+                                  TMapFile{"finer", "finer", 10, 50.9, 11.4, 51.1, 11.6, 400, 400}})
+            ASSERT_TRUE(Atlas.RegisterMap(WriteMapFile(Dir.path(), M)));
+        ASSERT_TRUE(Atlas.SelectMap(1));
+        TGeoMap& Map = *Atlas.CurrentMap();
+        Map.SetMagnification(0.5);
+        Atlas.SetFollowTraveller(true);
+        TTrack T;
+        T.Segments.emplace_back();
+        for (const double Long : R.Longitudes) T.Segments[0].Points.push_back({51.0, Long});
+        TPositionSource Source;
+        double Shown = NaN;  // the fix being shown, noted before the map and the atlas take it
+        QObject::connect(&Source, &TPositionSource::positionUpdated, &Atlas,
+                         [&](const TPositionFix& F) { Shown = F.Longitude; });
+        Show(Source, Map);
+        std::vector<std::pair<int, double>> Switches;
+        const double MetresPerPixel = 1000 / 0.5;
+        Atlas.SetOnTravellerMapChange([&](TObject* Sender, int Number) {
+            EXPECT_EQ(Sender, &Atlas);
+            Switches.emplace_back(Number, Shown);
+            // The scale on screen stays.
+            EXPECT_NEAR(Atlas.Maps(Number).Resolution / Map.Magnification(), MetresPerPixel, 1e-9);
+        });
+        ASSERT_TRUE(Source.ReplayTrack(T, 1000));
+        ASSERT_TRUE(RunReplay(Source));
+        ASSERT_EQ(Switches.size(), R.Switches.size());
+        for (std::size_t i = 0; i < Switches.size(); ++i) {
+            EXPECT_EQ(Switches[i].first, R.Switches[i].first) << i;
+            EXPECT_NEAR(Switches[i].second, R.Switches[i].second, 1e-9) << i;
+        }
+    }
 }
 
 }  // namespace

@@ -70,7 +70,9 @@ std::vector<TReplayStep> ReplaySteps(const TTrack& Track, double Speed) {
             F.Time = P[i].Time;
             F.Speed = P[i].Speed;
             const double Gap = (P[i].Time - LastTime) * MsPerDay;
-            S.DelayMs = Steps.empty() ? 0 : static_cast<int>(std::clamp(std::isfinite(Gap) ? Gap : 1000, 0.0, 3.6e6) / Speed);
+            // An hour of real time at most, however slow the replay or long the gap.
+            const double Delay = std::clamp((std::isfinite(Gap) ? Gap : 1000) / Speed, 0.0, 3.6e6);
+            S.DelayMs = Steps.empty() ? 0 : static_cast<int>(Delay);
             const std::size_t From = i + 1 < P.size() ? i : i - std::min<std::size_t>(i, 1);
             const std::size_t To = i + 1 < P.size() ? i + 1 : i;
             if (From != To) {
@@ -214,8 +216,13 @@ QGeoPositionInfoSource* TPositionSource::Source() const { return d->Input; }
 
 bool TPositionSource::ReplayNmea(const QByteArray& Log, double Speed) {
     if (!ValidSpeed(Speed)) return false;
+    const std::string_view Bytes(Log.constData(), static_cast<std::size_t>(Log.size()));
+    if (ReadNmea(Bytes).Track.NumPoints() == 0) {
+        d->Error("the log holds no fix");
+        return false;
+    }
     d->StopInput();
-    const std::string Scaled = ScaleNmeaTimes(std::string_view(Log.constData(), static_cast<std::size_t>(Log.size())), Speed);
+    const std::string Scaled = ScaleNmeaTimes(Bytes, Speed);
     d->NmeaLog = std::make_unique<QBuffer>();
     d->NmeaLog->setData(QByteArray::fromStdString(Scaled));
     d->NmeaLog->open(QIODevice::ReadOnly);

@@ -65,7 +65,7 @@ public:
     /// Replays an NMEA log through Qt's NMEA source in simulation mode, Speed
     /// times as fast as its time stamps say (see ScaleNmeaTimes); stops the
     /// input taken before. False, nothing started, for a Speed that is not
-    /// finite and positive.
+    /// finite and positive, and with OnSourceError for a log without a fix.
     bool ReplayNmea(const QByteArray& Log, double Speed = 1);
     /// ReplayNmea of a file; false when it cannot be read.
     bool ReplayNmeaFile(const std::string& FileName, double Speed = 1);

@@ -870,10 +870,10 @@ public:
     bool WheelZoom() const;
     void SetWheelZoom(bool Value);
     /// @}
-    // ==== live position (geomap_position.cpp) ==============================
-    /// TrailLength of a new map, and its largest value.
-    static constexpr int DefaultTrailLength = 60;
-    static constexpr int MaxTrailLength = 100000;
+
+    // --- live position (geomap_position.cpp)
+    static constexpr int DefaultTrailLength = 60;  ///< TrailLength of a new map.
+    static constexpr int MaxTrailLength = 100000;  ///< The largest TrailLength.
     /// The middle part of the control, as a fraction of its width and height,
     /// that FollowPosition keeps the position in.
     static constexpr double FollowMiddle = 0.5;
