@@ -22,6 +22,7 @@ namespace zylcarto::demo {
 namespace {
 
 constexpr double DriveSpeed = 20;  // metres per second
+constexpr int FixSeconds = 10;     // as a logger set to save its memory records
 constexpr double ReplaySpeed = 25;
 constexpr int RecentFixes = 60;
 
@@ -37,16 +38,16 @@ TTrack ZyllandJourney() {
     for (std::size_t i = 0; i + 1 < Towns.size(); ++i) {
         const TGeoPoint A = Towns[i].Position, B = Towns[i + 1].Position;
         const double Metres = GeodesicInverse({A.Lat, A.Long}, {B.Lat, B.Long}).Distance;
-        const int Steps = std::max(1, static_cast<int>(Metres / DriveSpeed));
+        const int Steps = std::max(1, static_cast<int>(Metres / DriveSpeed / FixSeconds));
         for (int s = 0; s < Steps; ++s) {
             const double f = static_cast<double>(s) / Steps;
             TTrackPoint Fix;
             Fix.Latitude = A.Lat + (B.Lat - A.Lat) * f;
             Fix.Longitude = A.Long + (B.Long - A.Long) * f;
-            Fix.Elevation = 20 + 15 * std::sin(static_cast<double>(P.size()) / 90);
+            Fix.Elevation = 20 + 15 * std::sin(static_cast<double>(P.size()) / 9);
             Fix.Speed = DriveSpeed;
             Fix.Time = Time;
-            Time += 1.0 / 86400;
+            Time += FixSeconds / 86400.0;
             P.push_back(Fix);
         }
     }

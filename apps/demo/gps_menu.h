@@ -17,7 +17,7 @@ class TPositionSource;
 
 namespace zylcarto::demo {
 
-// A drive from town to town at 20 m/s, a fix a second.
+// A drive from town to town at 20 m/s, a fix every 10 seconds.
 TTrack ZyllandJourney();
 
 class TGpsMenu : public QObject {

@@ -119,7 +119,7 @@ int RunSnapshot(TDemoWindow& Window, const std::string& OutFile, const std::stri
         return 1;
     }
     Window.AddLandmark({Capital.Position.Lat - 0.006, Capital.Position.Long + 0.016}, "Harbour office");
-    if (!ShowJourneyStart(Window, 300)) {
+    if (!ShowJourneyStart(Window, 30)) {
         std::fputs("zylcarto-demo: the journey's replay showed no position\n", stderr);
         return 1;
     }

@@ -22,7 +22,8 @@ constexpr double ProbeDegrees = 0.002;
 constexpr double MaxCircleRadius = 1e5;
 constexpr double MarkerSize = 11;
 
-const QColor LiveColor(220, 30, 30), StaleColor(130, 130, 130), TrailColor(220, 30, 30);
+// The trail in orange, apart from the red and blue lines of the usual maps.
+const QColor LiveColor(220, 30, 30), StaleColor(130, 130, 130), TrailColor(255, 120, 0);
 
 std::optional<QPointF> ControlPoint(const TMapCalibration& Calib, const TMapViewport& View, double Lat, double Long) {
     double x = 0, y = 0;
