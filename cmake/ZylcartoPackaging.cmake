@@ -39,7 +39,7 @@ endfunction()
 
 set(ZYLCARTO_DEV_DEPENDS "")
 if(ZYLCARTO_WIDGETS)
-  set(ZYLCARTO_DEV_DEPENDS "qt6-base-dev")  # the widget headers include Qt's
+  set(ZYLCARTO_DEV_DEPENDS "qt6-base-dev, qt6-positioning-dev")  # the widget headers include Qt's
 endif()
 zylcarto_package(runtime libzylcarto${PROJECT_VERSION_MAJOR} libs "shared libraries")
 zylcarto_package(dev libzylcarto-dev libdevel "headers, CMake package and pkg-config file"

@@ -20,6 +20,7 @@
 
 #include "atlas_builder.h"
 #include "calibration_panel.h"
+#include "gps_menu.h"
 #include "zylcarto/geodesy/projections.h"
 #include "zylcarto/support/errors.h"
 
@@ -84,6 +85,7 @@ TDemoWindow::TDemoWindow(std::string AtlasFolder, bool StatusOut)
     });
 
     BuildActions();
+    FGps = new TGpsMenu(*this, *FAtlas, FFolder);
     FCalPanel = new TCalibrationPanel(this);
     addDockWidget(Qt::RightDockWidgetArea, FCalPanel);
     FCalPanel->hide();

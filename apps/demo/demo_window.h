@@ -22,6 +22,7 @@ class QToolBar;
 namespace zylcarto::demo {
 
 class TCalibrationPanel;
+class TGpsMenu;
 
 // A yes-or-no question to the user; true for yes.
 using TQuestion = std::function<bool(const QString& Title, const QString& Text)>;
@@ -40,6 +41,7 @@ public:
     TDemoWindow(std::string AtlasFolder, bool StatusOut);
 
     TGeoAtlas* Atlas() const { return FAtlas; }
+    TGpsMenu* Gps() const { return FGps; }
     // Generates what is missing, registers the maps and shows the coarsest one.
     void LoadAtlas(bool Regenerate);
     // Fits the shown map into the view; once the window has its size.
@@ -148,6 +150,7 @@ private:
     QString FCrsName;
     std::optional<TCRSConverter> FCrsReadout;
     TCalibrationPanel* FCalPanel = nullptr;
+    TGpsMenu* FGps = nullptr;
     // By atlas map number: the calibrations edited in this session.
     std::map<int, TCalibWork> FCalWork;
     // The map whose point the view can restore; the view keeps one for all maps.

@@ -1,17 +1,22 @@
 // zylcarto-demo: an atlas of an invented island built with the zylcarto widgets.
 //   zylcarto-demo [--data-dir DIR] [--grid none|graticule|utm] [--regenerate] [--status]
 //   zylcarto-demo --snapshot OUT.png [--data-dir DIR] [--grid ...]
+// The snapshot zooms in at the capital and shows the start of the GPS journey.
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QMouseEvent>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QToolButton>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "demo_window.h"
+#include "gps_menu.h"
+#include "zylcarto/geomap/position/position_source.h"
 
 using namespace zylcarto;
 using namespace zylcarto::demo;
@@ -77,7 +82,22 @@ void Hover(QWidget* W, QPoint P) {
     QApplication::sendEvent(W, &Move);
 }
 
-// Register the maps, show the coarsest, zoom in at the capital, add a landmark.
+// The first fixes of the journey, replayed at once: the position, its trail and the track so far.
+bool ShowJourneyStart(TDemoWindow& Window, std::size_t Fixes) {
+    TTrack Start = ZyllandJourney();
+    std::vector<TTrackPoint>& P = Start.Segments.front().Points;
+    P.resize(std::min(P.size(), Fixes));
+    TGpsMenu& Gps = *Window.Gps();
+    Gps.SetWholeTrack(true);
+    QEventLoop Wait;
+    QObject::connect(&Gps.Source(), &TPositionSource::replayFinished, &Wait, &QEventLoop::quit);
+    if (!Gps.Source().ReplayTrack(Start, 1e6)) return false;
+    Wait.exec();
+    return Window.Atlas()->CurrentMap()->ShownPosition().HasPosition();
+}
+
+// Register the maps, show the coarsest, zoom in at the capital, add a landmark,
+// drive out of the capital.
 int RunSnapshot(TDemoWindow& Window, const std::string& OutFile, const std::string& AtlasFolder) {
     TGeoAtlas& Atlas = *Window.Atlas();
     Window.show();
@@ -99,6 +119,10 @@ int RunSnapshot(TDemoWindow& Window, const std::string& OutFile, const std::stri
         return 1;
     }
     Window.AddLandmark({Capital.Position.Lat - 0.006, Capital.Position.Long + 0.016}, "Harbour office");
+    if (!ShowJourneyStart(Window, 30)) {
+        std::fputs("zylcarto-demo: the journey's replay showed no position\n", stderr);
+        return 1;
+    }
     if (Window.ViewPosition(Capital.Position, At)) Hover(Atlas.CurrentMap(), At);
     QApplication::processEvents();
     if (!Window.grab().save(QString::fromStdString(OutFile))) {

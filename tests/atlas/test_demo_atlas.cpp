@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -22,8 +23,10 @@
 
 #include "../../apps/demo/atlas_builder.h"
 #include "../../apps/demo/demo_window.h"
+#include "../../apps/demo/gps_menu.h"
 #include "qt_input.h"
 #include "zylcarto/geoatlas/geoatlas.h"
+#include "zylcarto/geomap/position/position_source.h"
 
 using namespace zylcarto;
 using namespace zylcarto::demo;
@@ -332,4 +335,29 @@ TEST_F(DemoWindow, PrintsTheChosenLayoutAndSaysWhere) {
     ASSERT_TRUE(W->PrintToPdfFile(File, {TPrintLayout::TArea::paView, 25000}));
     EXPECT_EQ(W->statusBar()->currentMessage(), QStringLiteral("Printed to %1 at 1:25000").arg(File));
     EXPECT_GT(QFileInfo(File).size(), 1000);
+}
+
+// The GPS menu's journey, replayed fast with following on: the traveller stays
+// in view on whichever map the atlas changes to, and all of it is recorded.
+TEST_F(DemoWindow, TheGpsJourneyStaysInViewAcrossMapsAndIsRecorded) {
+    TGpsMenu& Gps = *W->Gps();
+    Gps.SetFollow(true);
+    QSignalSpy Switches(W->Atlas(), &TGeoAtlas::travellerMapChanged);
+    int Fixes = 0;
+    // After the map and the atlas took the fix.
+    QObject::connect(&Gps.Source(), &TPositionSource::positionUpdated, W.get(), [&](const TPositionFix& F) {
+        ++Fixes;
+        int x = 0, y = 0;
+        ASSERT_TRUE(View().CalcPixelCoords(F.Latitude, F.Longitude, x, y));
+        const TPoint At = View().MapImageToControl({x, y});
+        EXPECT_TRUE(View().rect().contains(At.X, At.Y)) << "fix " << Fixes;
+    });
+    QSignalSpy Done(&Gps.Source(), &TPositionSource::replayFinished);
+    ASSERT_TRUE(Gps.ReplayJourney(5000));
+    ASSERT_TRUE(Done.wait(120000));
+    const std::size_t Points = ZyllandJourney().NumPoints();
+    EXPECT_EQ(static_cast<std::size_t>(Fixes), Points);
+    EXPECT_EQ(Gps.Source().RecordedTrack().NumPoints(), Points);
+    EXPECT_GE(Switches.count(), 1);
+    EXPECT_TRUE(View().FollowPosition());
 }

@@ -62,10 +62,13 @@ TEST(DesignerForms, StoredPropertiesResetToTheValuesOfANewWidget) {
         {"TGeoMap", "ShowScaleBar", true},
         {"TGeoMap", "ShowNorthArrow", true},
         {"TGeoMap", "WheelZoom", false},
+        {"TGeoMap", "FollowPosition", true},
+        {"TGeoMap", "TrailLength", 10},
         {"TGeoAtlas", "CmdPanelVisible", false},
         {"TGeoAtlas", "MapOutlineColor", 255u},
         {"TGeoAtlas", "MapOutlineVisible", false},
         {"TGeoAtlas", "MinResDiff", 25.0},
+        {"TGeoAtlas", "FollowTraveller", true},
     };
     for (const TCase& C : Cases) {
         SCOPED_TRACE(std::string(C.ClassName) + "." + C.Property);

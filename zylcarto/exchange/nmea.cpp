@@ -1,12 +1,14 @@
 #include "zylcarto/exchange/nmea.h"
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "zylcarto/exchange/text_fields.h"
+#include "zylcarto/geodesy/geodesic.h"
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/numeric.h"
 
@@ -23,15 +25,26 @@ int HexDigit(char C) {
     return -1;
 }
 
+unsigned Checksum(std::string_view Body) {
+    unsigned sum = 0;
+    for (const char c : Body) sum ^= static_cast<unsigned char>(c);
+    return sum;
+}
+
+// '$', Body, '*', its checksum and CR LF.
+std::string Sentence(std::string_view Body) {
+    char Tail[8];
+    std::snprintf(Tail, sizeof Tail, "*%02X\r\n", Checksum(Body));
+    return "$" + std::string(Body) + Tail;
+}
+
 // The body between '$' and '*' when the checksum after '*' matches it.
 std::optional<std::string_view> CheckedBody(std::string_view Line) {
     const std::size_t star = Line.rfind('*');
     if (star == std::string_view::npos || star + 3 != Line.size()) return std::nullopt;
     const int hi = HexDigit(Line[star + 1]), lo = HexDigit(Line[star + 2]);
     if (hi < 0 || lo < 0) return std::nullopt;
-    unsigned sum = 0;
-    for (std::size_t i = 1; i < star; ++i) sum ^= static_cast<unsigned char>(Line[i]);
-    if (sum != static_cast<unsigned>(hi * 16 + lo)) return std::nullopt;
+    if (Checksum(Line.substr(1, star - 1)) != static_cast<unsigned>(hi * 16 + lo)) return std::nullopt;
     return Line.substr(1, star - 1);
 }
 
@@ -208,6 +221,108 @@ private:
 };
 
 }  // namespace
+
+namespace {
+
+// Seconds of the day as hhmmss.sss.
+std::string TimeField(double Seconds) {
+    const long ms = std::lround(Seconds * 1000) % 86400000;
+    char Buf[16];
+    std::snprintf(Buf, sizeof Buf, "%02ld%02ld%02ld.%03ld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000);
+    return Buf;
+}
+
+// Degrees as dd(d)mm.mmmmmm with the hemisphere letter.
+std::string AngleFields(double Degrees, int DegreeDigits, char Pos, char Neg) {
+    const double a = std::fabs(Degrees);
+    long micro = std::lround(a * 60e6);  // millionths of a minute
+    char Buf[32];
+    std::snprintf(Buf, sizeof Buf, "%0*ld%02ld.%06ld,%c", DegreeDigits, micro / 60000000, micro / 1000000 % 60,
+                  micro % 1000000, Degrees < 0 ? Neg : Pos);
+    return Buf;
+}
+
+std::string Number(double Value, int Decimals) {
+    if (!std::isfinite(Value)) return {};
+    char Buf[40];
+    std::snprintf(Buf, sizeof Buf, "%.*f", Decimals, Value);
+    return Buf;
+}
+
+// The sentence types that carry a time of day, and the field it is in.
+int TimeFieldIndex(std::string_view Type) {
+    if (Type == "GGA" || Type == "RMC" || Type == "ZDA") return 1;
+    return Type == "GLL" ? 5 : 0;
+}
+
+}  // namespace
+
+std::string WriteNmea(const TTrack& Track) {
+    std::string Out;
+    bool First = true;
+    for (const TTrackSegment& Seg : Track.Segments) {
+        if (!First) Out += Sentence("GPRMC,,V,,,,,,,,,,N");
+        First = false;
+        const std::vector<TTrackPoint>& P = Seg.Points;
+        for (std::size_t i = 0; i < P.size(); ++i) {
+            int y = 0, mo = 0, d = 0, h = 0, mi = 0, se = 0;
+            try {
+                DecodeDateTime(P[i].Time, y, mo, d, h, mi, se);
+            } catch (const EZYLError&) {
+                continue;
+            }
+            const double Day = std::floor(P[i].Time);
+            const std::string Time = TimeField((P[i].Time - Day) * 86400);
+            const TLatLong Here{P[i].Latitude, P[i].Longitude};
+            double Course = std::numeric_limits<double>::quiet_NaN();
+            if (i + 1 < P.size())
+                Course = GeodesicInverse(Here, {P[i + 1].Latitude, P[i + 1].Longitude}).Azimuth1;
+            else if (i > 0)
+                Course = GeodesicInverse({P[i - 1].Latitude, P[i - 1].Longitude}, Here).Azimuth2;
+            if (std::isfinite(Course) && Course < 0) Course += 360;
+            const std::string Lat = AngleFields(P[i].Latitude, 2, 'N', 'S');
+            const std::string Lon = AngleFields(P[i].Longitude, 3, 'E', 'W');
+            char Date[16];
+            std::snprintf(Date, sizeof Date, "%02d%02d%02d", d, mo, y % 100);
+            Out += Sentence("GPRMC," + Time + ",A," + Lat + "," + Lon + "," + Number(P[i].Speed / kKnot, 2) + "," +
+                            Number(Course, 1) + "," + Date + ",,,A");
+            Out += Sentence("GPGGA," + Time + "," + Lat + "," + Lon + ",1,08,1.0," + Number(P[i].Elevation, 1) +
+                            ",M,0.0,M,,");
+        }
+    }
+    return Out;
+}
+
+std::string ScaleNmeaTimes(std::string_view Log, double Speed) {
+    const bool Scale = std::isfinite(Speed) && Speed > 0;
+    std::string Out;
+    double First = -1, Last = -1, Offset = 0;
+    for (std::string_view Line : SplitLines(Log)) {
+        Line = TrimSpace(Line);
+        if (Line.empty()) continue;
+        const auto Body = Scale && Line[0] == '$' ? CheckedBody(Line) : std::nullopt;
+        std::vector<std::string_view> F;
+        if (Body) F = Fields(*Body);
+        const std::size_t At = F.empty() || F[0].size() != 5 ? 0 : static_cast<std::size_t>(TimeFieldIndex(F[0].substr(2)));
+        const auto Tod = At > 0 && At < F.size() ? TimeOfDay(F[At]) : std::nullopt;
+        if (!Tod) {
+            Out.append(Line).append("\r\n");
+            continue;
+        }
+        double t = *Tod * 86400;
+        if (Last >= 0 && t + Offset < Last - 43200) Offset += 86400;  // past midnight
+        t += Offset;
+        if (First < 0) First = t;
+        Last = t;
+        std::string NewBody;
+        for (std::size_t i = 0; i < F.size(); ++i) {
+            if (i > 0) NewBody += ',';
+            NewBody += i == At ? TimeField(First + (t - First) / Speed) : std::string(F[i]);
+        }
+        Out += Sentence(NewBody);
+    }
+    return Out;
+}
 
 TNmeaImport ReadNmea(std::string_view Bytes) {
     TReader r;

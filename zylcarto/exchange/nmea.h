@@ -3,7 +3,9 @@
 /// NMEA 0183 logs of GPS receivers -> a track. The fixes come from RMC (date, time,
 /// position, speed) and GGA (time, position, altitude) sentences of any talker
 /// ($GPRMC, $GNGGA...); an RMC and a GGA of the same time of day make one fix.
-/// A pure function, safe from any thread.
+/// Also the way back (a track as a log) and a log replayed faster. Pure
+/// functions, safe from any thread.
+#include <string>
 #include <string_view>
 
 #include "zylcarto/geomap/tracks/track_types.h"
@@ -35,5 +37,19 @@ struct TNmeaImport {
 /// sentence it cannot check for a position (an empty or damaged position is never
 /// read as 0°N 0°E), and reads each line once.
 ZYLCARTO_EXPORT TNmeaImport ReadNmea(std::string_view Bytes);
+
+/// A track as the log a receiver would have written: per fix a $GPRMC (course
+/// along the geodesic to the next fix, or from the one before at a segment's
+/// end) and a $GPGGA with the elevation, lines ended by CR LF; between segments
+/// an RMC of status V (no fix). Fixes without a time or outside years 1..9999
+/// are left out. ReadNmea gives the track back to 1e-6 minutes of arc.
+ZYLCARTO_EXPORT std::string WriteNmea(const TTrack& Track);
+
+/// The log with the times of day of its GGA, RMC, GLL and ZDA sentences brought
+/// Speed times closer to the first one (past midnight counting on), to the
+/// millisecond, and their checksums made anew: replayed at the pace of its time
+/// stamps it runs Speed times as fast. Other lines pass unchanged; lines end in
+/// CR LF. A Speed that is not finite and positive changes nothing.
+ZYLCARTO_EXPORT std::string ScaleNmeaTimes(std::string_view Log, double Speed);
 
 }  // namespace zylcarto

@@ -126,6 +126,9 @@ void TGeoAtlasPrivate::Build() {
     QObject::connect(GeoMap, &TGeoMap::click, &q, [this] { FireHostEvent(&q, OnClick, &TGeoAtlas::click); });
     QObject::connect(GeoMap, &TGeoMap::mapImageRequest, &q,
                      [this](std::string& FileName) { LocateMapImage(FileName); });
+    QObject::connect(GeoMap, &TGeoMap::positionChanged, &q, [this](const TPositionFix& Fix) {
+        if (FollowTraveller) TravellerMoved(Fix);
+    });
     GeoMap->SetZoomStepHook([this](double Magnify, QPointF At) { return ZoomStepAcrossMaps(Magnify, At); });
     GeoMap->installEventFilter(new TKeyFilter(GeoMap, [this](QKeyEvent* Event) { return KeyPressed(Event); }));
     GeoMap->SetEmptyMsg("TGeoAtlas: Empty");
@@ -282,6 +285,32 @@ bool TGeoAtlasPrivate::ZoomStepAcrossMaps(double Magnify, QPointF At) {
     return Loaded;  // a map that failed to load leaves the step to the one shown
 }
 
+void TGeoAtlasPrivate::TravellerMoved(const TPositionFix& Fix) {
+    const int Before = Registry.CurrentMapIdx();
+    const int Number =
+        Registry.FindTravellerMap(Fix.Latitude, Fix.Longitude, Before, TGeoAtlas::TravellerEdgeBand, MinResDiff);
+    if (Number == 0) return;
+    TGeoMap& View = *GeoMap;
+    const double From = View.Magnification();
+    // Where the traveller is on screen stays; off screen (or on no map yet) the middle.
+    QPointF At(View.width() / 2.0, View.height() / 2.0);
+    double x = 0, y = 0;
+    if (Before != 0 && View.Calibration().CalcPixelCoordsFrac(Fix.Latitude, Fix.Longitude, x, y)) {
+        const QPointF P((x - View.TopLeft().X) * From, (y - View.TopLeft().Y) * From);
+        if (P.x() >= 0 && P.y() >= 0 && P.x() <= View.width() && P.y() <= View.height()) At = P;
+    }
+    const double OldRes = View.CalibData().Resolution, NewRes = Registry.Maps(Number).Resolution;
+    const double Magnify = Before != 0 && OldRes > 0 ? From * NewRes / OldRes : From;
+    const bool Held = View.SuppressPaint();
+    View.SetSuppressPaint(true);
+    bool Loaded = false;
+    if (!SelectMapForUser(Number, Loaded)) return;
+    if (Loaded) ShowPlaceAt(Fix.Latitude, Fix.Longitude, At, Magnify);
+    View.SetSuppressPaint(Held);
+    if (NotifyCurrentMap(Before) && Loaded)
+        FireHostEvent(&q, OnTravellerMapChange, &TGeoAtlas::travellerMapChanged, Number);
+}
+
 void TGeoAtlasPrivate::ShowView(TPoint TopLeft, double Magnify) {
     TGeoMap& View = *GeoMap;
     const bool Held = View.SuppressPaint();
@@ -356,6 +385,14 @@ void TGeoAtlas::SetMinResDiff(double Value) {
 }
 
 void TGeoAtlas::ResetMinResDiff() { SetMinResDiff(DefaultMinResDiff); }
+
+bool TGeoAtlas::FollowTraveller() const { return d->FollowTraveller; }
+
+void TGeoAtlas::SetFollowTraveller(bool Value) { d->FollowTraveller = Value; }
+
+void TGeoAtlas::ResetFollowTraveller() { SetFollowTraveller(false); }
+
+void TGeoAtlas::SetOnTravellerMapChange(TCurrentMapEvent Handler) { d->OnTravellerMapChange = std::move(Handler); }
 
 void TGeoAtlasPrivate::RebuildMapSelector() {
     CboxMaps->clear();

@@ -65,6 +65,8 @@ class ZYLCARTO_EXPORT TGeoAtlas : public QFrame, public TObject {
     /// The number of the map shown, for a host to watch; a form does not store it,
     /// as the maps are registered at run time.
     Q_PROPERTY(int CurrentMapIdx READ CurrentMapIdx NOTIFY currentMapChanged STORED false)
+    /// Whether the atlas changes maps to follow the position its map shows; reset: false.
+    Q_PROPERTY(bool FollowTraveller READ FollowTraveller WRITE SetFollowTraveller RESET ResetFollowTraveller)
 
 public:
     /// The most maps an atlas holds; RegisterMap refuses more.
@@ -73,6 +75,9 @@ public:
     static constexpr TColor DefaultMapOutlineColor = 0xFF0000;
     /// MinResDiff after construction, in percent.
     static constexpr double DefaultMinResDiff = 10.0;
+    /// How far inside a map, as a fraction of its extent, a traveller must be for
+    /// FollowTraveller to change to it; leaving takes crossing its edge.
+    static constexpr double TravellerEdgeBand = 0.05;
 
     /// An atlas of 480 x 320 pixels at (100, 50) with no maps, in pointer mode,
     /// its view showing "TGeoAtlas: Empty"; a child of AOwner when given. Enters
@@ -135,6 +140,20 @@ public:
     /// Sets MinResDiff; a value that is not finite or outside 0 up to (not
     /// including) 100 is refused and leaves it unchanged: 100 % finer is no map.
     void SetMinResDiff(double Value);
+
+    /// @{
+    /// While on, each position the map shows (TGeoMap::ShowPosition) may change
+    /// the map: when the position has left the map shown, or a registered map
+    /// finer by more than MinResDiff percent holds it, the atlas shows the finest
+    /// registered map holding it (see TravellerEdgeBand: no flapping along an
+    /// edge), with the position where it was on screen (in the middle when it was
+    /// off it) and the metres per control pixel kept as far as the
+    /// magnification's range allows, then fires OnCurrentMapChange and
+    /// OnTravellerMapChange. A map that does not load is reported by
+    /// OnMapLoadFailed and the map shown stays.
+    bool FollowTraveller() const;
+    void SetFollowTraveller(bool Value);
+    /// @}
 
     // --- the control surface
     /// The map view, owned by the atlas; a host may set its properties and handlers.
@@ -214,6 +233,8 @@ public:
     /// A zoom click found no finer (Finer) or coarser map at the clicked place;
     /// the atlas has beeped and shows the same map. ZoomIn and ZoomOut do not fire it.
     void SetOnZoomLimitReached(TZoomLimitEvent Handler);
+    /// FollowTraveller changed the map to MapNumber, after OnCurrentMapChange.
+    void SetOnTravellerMapChange(TCurrentMapEvent Handler);
 
 Q_SIGNALS:
     /// @{
@@ -237,12 +258,15 @@ Q_SIGNALS:
     void currentMapChanged(int MapNumber);
     /// As OnZoomLimitReached, after the handler property.
     void zoomLimitReached(bool Finer);
+    /// As OnTravellerMapChange, after the handler property.
+    void travellerMapChanged(int MapNumber);
 
 private:
     void ResetCmdPanelVisible();
     void ResetMapOutlineColor();
     void ResetMapOutlineVisible();
     void ResetMinResDiff();
+    void ResetFollowTraveller();
 
     friend class TGeoAtlasPrivate;
     const std::unique_ptr<TGeoAtlasPrivate> d;

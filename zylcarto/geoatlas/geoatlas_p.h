@@ -59,6 +59,8 @@ public:
     void ShowView(TPoint TopLeft, double Magnify);
     // ShowView with the position at control point At; false when the map cannot place it.
     bool ShowPlaceAt(double Lat, double Long, QPointF At, double Magnify);
+    // FollowTraveller's change of map for a position the map showed.
+    void TravellerMoved(const TPositionFix& Fix);
     // Backspace: the map goes back in its own history; with nothing older there,
     // the atlas goes back to the map shown before and its view. True when taken.
     bool KeyPressed(QKeyEvent* Event);
@@ -87,6 +89,8 @@ public:
     TMapLoadFailedEvent OnMapLoadFailed;
     TCurrentMapEvent OnCurrentMapChange;
     TZoomLimitEvent OnZoomLimitReached;
+    TCurrentMapEvent OnTravellerMapChange;
+    bool FollowTraveller = false;
     std::vector<TMapLeft> MapsLeft;  // the newest last
     bool PassingKey = false;         // while the map takes a key the atlas passed on
 };

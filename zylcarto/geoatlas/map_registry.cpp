@@ -1,5 +1,6 @@
 #include "zylcarto/geoatlas/map_registry.h"
 
+#include "zylcarto/geomap/calibration/calib_convert.h"
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/support/strings.h"
 
@@ -79,6 +80,46 @@ int TMapRegistry::FindCoarserMap(double Lat, double Long, double CurrentResoluti
         }
     }
     return Best;
+}
+
+namespace {
+
+// The corners moved towards their middle by Band of the extent on each side.
+TCornerArray Shrunk(const TCornerArray& Corners, double Band) {
+    const TLongitudeFrame Frame = CornersLongFrame(Corners);  // across the antimeridian too
+    double Lat = 0, Long = 0;
+    for (const TCoords& C : Corners) {
+        Lat += C.Latit / 4;
+        Long += Frame.Apply(C.Longit) / 4;
+    }
+    TCornerArray S = Corners;
+    for (TCoords& C : S) {
+        C.Latit = Lat + (C.Latit - Lat) * (1 - 2 * Band);
+        C.Longit = Long + (Frame.Apply(C.Longit) - Long) * (1 - 2 * Band);
+    }
+    return S;
+}
+
+}  // namespace
+
+int TMapRegistry::FindTravellerMap(double Lat, double Long, int Current, double EdgeBand, double MinResDiff) const {
+    int Deep = 0, Any = 0;
+    for (int n = 1; n <= FNumRegMaps; ++n) {
+        const TMapDefinition& Def = FRegMaps[static_cast<std::size_t>(n - 1)];
+        if (!(Def.Resolution > 0) || !PositionInMap(Lat, Long, Def.Corners)) continue;
+        if (Any == 0 || Def.Resolution < Maps(Any).Resolution) Any = n;
+        if (PositionInMap(Lat, Long, Shrunk(Def.Corners, EdgeBand)) &&
+            (Deep == 0 || Def.Resolution < Maps(Deep).Resolution))
+            Deep = n;
+    }
+    const bool Shown = Current >= 1 && Current <= FNumRegMaps;
+    if (Shown && PositionInMap(Lat, Long, Maps(Current).Corners)) {
+        const double r = Maps(Current).Resolution;
+        const bool Finer = Deep != 0 && Deep != Current && (r - Maps(Deep).Resolution) / r > MinResDiff / 100;
+        return Finer ? Deep : 0;
+    }
+    const int Best = Deep != 0 ? Deep : Any;
+    return Best == Current ? 0 : Best;
 }
 
 std::vector<std::string> TMapRegistry::SelectorItems() const {

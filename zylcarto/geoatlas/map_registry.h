@@ -54,6 +54,16 @@ public:
     /// CurrentResolution, lowest number among equals; 0 when there is none.
     int FindCoarserMap(double Lat, double Long, double CurrentResolution) const;
 
+    /// The map a traveller at the position should see, shown map Current: the
+    /// finest map (lowest number among equals) holding the position at least
+    /// EdgeBand of its extent (a fraction, shrunk towards its middle) inside its
+    /// edges. While the position stays inside Current (strictly, as
+    /// PositionInMap), that map only when it is finer than Current by more than
+    /// MinResDiff percent; once outside, that map, or else the finest map holding
+    /// the position at all. Entering a map takes more than staying in it, so a
+    /// traveller along an edge does not flap between maps. 0: stay on Current.
+    int FindTravellerMap(double Lat, double Long, int Current, double EdgeBand, double MinResDiff) const;
+
     /// The texts of the map selector, map 1 first: captions, or names where empty.
     std::vector<std::string> SelectorItems() const;
 

@@ -17,6 +17,7 @@ class QPrinter;
 #include "zylcarto/geodesy/geodesic.h"
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/geomap/landmarks/landmark_store.h"
+#include "zylcarto/geomap/position/position_fix.h"
 #include "zylcarto/geomap/view/canvas.h"
 #include "zylcarto/geomap/view/geomap_types.h"
 #include "zylcarto/geomap/view/map_viewport.h"
@@ -174,6 +175,11 @@ class ZYLCARTO_EXPORT TGeoMap : public QWidget, public TObject {
     Q_PROPERTY(bool ShowNorthArrow READ ShowNorthArrow WRITE SetShowNorthArrow RESET ResetShowNorthArrow)
     /// The wheel and the touchpad pinch zoom the map.
     Q_PROPERTY(bool WheelZoom READ WheelZoom WRITE SetWheelZoom RESET ResetWheelZoom)
+    /// Keeps the live position in view; a pan by the user turns it off.
+    Q_PROPERTY(bool FollowPosition READ FollowPosition WRITE SetFollowPosition RESET ResetFollowPosition NOTIFY
+                   followPositionChanged)
+    /// How many of the last fixes the position's trail shows.
+    Q_PROPERTY(int TrailLength READ TrailLength WRITE SetTrailLength RESET ResetTrailLength)
 
 public:
     /// The CacheMagLimit of a new map, and its largest value.
@@ -709,6 +715,12 @@ Q_SIGNALS:
     void dblClick();
     /// After OnMeasure.
     void measureChanged();
+    /// FollowPosition changed.
+    void followPositionChanged(bool FollowPosition);
+    /// ShowPosition showed Fix, after following it.
+    void positionChanged(const zylcarto::TPositionFix& Fix);
+    /// After OnFollowStopped.
+    void followStopped();
 
 public:
     // ==== map images and files ==========================================
@@ -950,6 +962,47 @@ public:
     bool WheelZoom() const;
     void SetWheelZoom(bool Value);
     /// @}
+
+    // --- live position (geomap_position.cpp)
+    static constexpr int DefaultTrailLength = 60;  ///< TrailLength of a new map.
+    static constexpr int MaxTrailLength = 100000;  ///< The largest TrailLength.
+    /// The middle part of the control, as a fraction of its width and height,
+    /// that FollowPosition keeps the position in.
+    static constexpr double FollowMiddle = 0.5;
+    /// Shows the traveller at Fix: a marker turned to the course (a dot without
+    /// one), the accuracy circle in metres at the map's scale, and a trail of the
+    /// last TrailLength fixes fading into the past; the marker is current again.
+    /// A fix without a usable position (TPositionFix::HasPosition) changes
+    /// nothing: the marker never jumps. Follows FollowPosition, repaints, then
+    /// emits positionChanged. A host connects a TPositionSource's positionUpdated here
+    /// and its fixStateChanged to SetPositionCurrent.
+    void ShowPosition(const TPositionFix& Fix);
+    /// @{
+    /// False greys the marker (no fix now, or a stale one); setting repaints.
+    bool PositionCurrent() const;
+    void SetPositionCurrent(bool Value);
+    /// @}
+    /// The position shown; no position (NaN) before the first.
+    const TPositionFix& ShownPosition() const;
+    /// Removes the marker and the trail; repaints.
+    void ClearPosition();
+    /// @{
+    /// While on, a fix that leaves the middle part of the control (FollowMiddle)
+    /// pans the map to centre it, as far as ConfinePanToMapImage allows; fixes
+    /// inside it move only the marker. Turning it on brings the position shown
+    /// into the middle at once. A pan by mouse or keys turns it off and fires
+    /// OnFollowStopped; zooming keeps it.
+    bool FollowPosition() const;
+    void SetFollowPosition(bool Value);
+    /// @}
+    /// @{
+    /// Fixes in the trail, 0..MaxTrailLength (values outside are clamped); setting repaints.
+    int TrailLength() const;
+    void SetTrailLength(int Value);
+    /// @}
+    /// Following stopped because the user panned.
+    void SetOnFollowStopped(TNotifyEvent Handler);
+
     /// The zoom step hook, for the control that holds the map (an atlas changes maps
     /// here), not a host event: asked before each zoom step of the wheel, a pinch or a
     /// key with the magnification the step goes to and the control point it keeps.
@@ -1040,6 +1093,8 @@ private:
     void ResetShowScaleBar();
     void ResetShowNorthArrow();
     void ResetWheelZoom();
+    void ResetFollowPosition();
+    void ResetTrailLength();
 
     const std::unique_ptr<TGeoMapPrivate> d_ptr;
 };

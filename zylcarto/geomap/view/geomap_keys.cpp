@@ -135,6 +135,7 @@ void TGeoMapPrivate::PanByKey(double Right, double Down) {
     SetView(V);
     if (V.TopLeft() == Before.TopLeft()) return;  // at the edge
     q->Paint();
+    if (!UserPanned()) return;
     RestartZoomRest();
     q->DoZoomPanEvent();
 }

@@ -163,6 +163,7 @@ public:
             if (M.Viewport().TopLeft() == Before) return;
         }
         Map.Paint();
+        if (FKind != TKind::Zoom && !M.UserPanned()) return;  // a pan by hand ends following
         Map.DoZoomPanEvent();
     }
     void Release(TMouseButton Button, int, int) override {

@@ -19,6 +19,7 @@
 #include "zylcarto/geomap/view/map_scene.h"
 #include "zylcarto/geomap/view/measure_path.h"
 #include "zylcarto/geomap/view/memory_image_source.h"
+#include "zylcarto/geomap/view/position_drawing.h"
 
 class QPainter;
 
@@ -164,6 +165,13 @@ public:
     void StoreRestedView();
     void DrawFocusFrame(QPainter& P);
 
+    // ---- live position (geomap_position.cpp)
+    // Pans so that the position is in the middle part of the control, when it has left it.
+    void KeepPositionInView();
+    // The user moved the view: following stops until asked again. False when a
+    // handler deleted the map.
+    bool UserPanned();
+
     // Emits the signals of what changed since the host was last told: every
     // change once, whoever made it, and nothing for a set that changed nothing.
     void TellChanges();
@@ -244,6 +252,13 @@ public:
     TSelectRectEvent FOnSelectRect;
     TOnRubberBandActionEvent FOnBeginRubberBand, FOnContRubberBand, FOnEndRubberBand;
     TImageProgressEvent FOnDataLoading;
+    struct TPositionState {
+        TPositionDisplay Display;
+        int TrailLength = TGeoMap::DefaultTrailLength;
+        bool Follow = false;
+        TNotifyEvent OnFollowStopped;
+    };
+    TPositionState FPosition;
     TMapImgRequestEvent FOnMapImgRequest;
     QImage GrafBmp;  // the map image at full resolution, in ViewImageFormat
     TMemoryImageSource FSource{GrafBmp};  // how the renderer reads GrafBmp

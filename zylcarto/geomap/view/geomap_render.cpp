@@ -24,6 +24,7 @@ TMapScene TGeoMapPrivate::Scene() const {
     S.LandMarks = &FLandMarks;
     S.Measure = &FMeasure;
     S.Trace = std::span<const TColoredPoint>(FTrace.Points.data(), static_cast<std::size_t>(FTrace.Count));
+    if (FPosition.Display.Fix.HasPosition()) S.Position = &FPosition.Display;
     S.Hooks = Handles(FHooks.OnDrawLandmark, &TGeoMap::drawLandmark) ? &FRelayHooks : &FRelayHooksPlain;
     if (FState.Designing()) S.Placeholder = PlaceholderText();
     return S;

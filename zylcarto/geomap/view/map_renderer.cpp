@@ -13,6 +13,7 @@
 #include "zylcarto/geomap/view/crs_grid.h"
 #include "zylcarto/geomap/view/graticule_step.h"
 #include "zylcarto/geomap/view/measure_drawing.h"
+#include "zylcarto/geomap/view/position_drawing.h"
 #include "zylcarto/geomap/view/scale_bar.h"
 #include "zylcarto/geomap/view/symbol_drawing.h"
 #include "zylcarto/geomap/view/symbol_runs.h"
@@ -110,6 +111,7 @@ void TMapRenderer::Compose(TCanvas& Canvas) const {
         DrawLandMarks(Canvas);
         if (Hooks().OnDataRendered) Hooks().OnDataRendered(FScene.Sender, Canvas, FView);
         DrawHighLight(Canvas);
+        if (FScene.Position) DrawPosition(Canvas, *FScene.Position, Calib(), FView);
         if (Look().ShowScaleBar) DrawScaleBar(Canvas);
         if (Look().ShowNorthArrow) DrawNorthArrow(Canvas);
     }

@@ -27,6 +27,7 @@ class TMapCalibration;
 class TLandMarkStore;
 class TMeasurePath;
 struct TLandMark;
+struct TPositionDisplay;
 
 /// Pixel format of the map image, the cache and the composed picture.
 inline constexpr QImage::Format ViewImageFormat = QImage::Format_RGB32;
@@ -116,6 +117,8 @@ struct TMapScene {
     const TMeasurePath* Measure = nullptr;
     /// The host's hooks; null for none.
     const TMapHooks* Hooks = nullptr;
+    /// The live position with its trail, drawn over the landmarks; null for none.
+    const TPositionDisplay* Position = nullptr;
     /// Draws the frame of the look's style round the picture.
     bool Frame = true;
     /// Not empty: this text on a blank graticule instead of the map (a map in a form designer).
