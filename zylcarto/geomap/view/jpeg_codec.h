@@ -3,6 +3,7 @@
 // straight into the map's pixel format, reports progress by scanline and tells
 // a truncated or corrupt file from a good one.
 #include <QImage>
+#include <QRect>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -22,6 +23,22 @@ using TCodecProgress = std::function<void(int PercentDone)>;
 // A missing, unreadable, truncated or corrupt file raises EImageDecodeError.
 QImage DecodeJpegFile(const std::string& FileName, const std::function<void(int Width, int Height)>& CheckSize,
                       const TCodecProgress& Progress);
+
+// Decodes Part of the picture scaled by 1/ScaleDenom (1, 2, 4 or 8; the scaled
+// size rounds up), Part in scaled pixels; an empty Part is the whole picture.
+// Rows above Part are skipped and columns beside it cropped by the decoder,
+// so the cost follows the part read rather than the file. Raises as
+// DecodeJpegFile, also for a Part outside the scaled picture.
+QImage DecodeJpegPart(const std::string& FileName, int ScaleDenom, const QRect& Part,
+                      const std::function<void(int Width, int Height)>& CheckSize, const TCodecProgress& Progress);
+
+// Rows of a picture being encoded, Rows of them from FirstRow, in RGB32.
+using TJpegRowSource = std::function<QImage(int FirstRow, int Rows)>;
+
+// Writes Width x Height pixels taken from Source a band at a time, so that a
+// picture larger than memory can be written; raises EInOutError.
+void EncodeJpegRows(int Width, int Height, const TJpegRowSource& Source, const std::string& FileName, int Quality,
+                    const TCodecProgress& Progress);
 
 // Writes Image as a baseline JPEG of the given quality (1..100); raises EInOutError.
 void EncodeJpegFile(const QImage& Image, const std::string& FileName, int Quality, const TCodecProgress& Progress);

@@ -1,0 +1,263 @@
+#include "zylcarto/geomap/view/image_pyramid.h"
+
+#include <QDir>
+#include <QTemporaryFile>
+#include <algorithm>
+#include <cstring>
+#include <list>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "zylcarto/geomap/view/bmp_rows.h"
+#include "zylcarto/support/strings.h"
+
+namespace zylcarto {
+
+namespace {
+
+constexpr int kTile = 256;
+// Levels go on halving until the top one is about a screen's size.
+constexpr int kTopLevelSide = 512;
+// The deepest level libjpeg decodes directly (scale 1/8).
+constexpr int kDeepestScaled = 3;
+constexpr QRgb kUnreadable = 0xFFC0C0C0;
+
+// Each output pixel the mean of a Factor x Factor box, the last boxes cut at
+// the edge, so the size rounds up as the levels do.
+QImage ReducedByBox(const QImage& Picture, int Factor) {
+    if (Factor == 1) return Picture;
+    const int W = (Picture.width() + Factor - 1) / Factor, H = (Picture.height() + Factor - 1) / Factor;
+    QImage out(W, H, QImage::Format_RGB32);
+    std::vector<std::uint32_t> sums(static_cast<std::size_t>(W) * 3);
+    for (int oy = 0; oy < H; ++oy) {
+        std::fill(sums.begin(), sums.end(), 0);
+        const int y0 = oy * Factor, y1 = std::min(y0 + Factor, Picture.height());
+        for (int y = y0; y < y1; ++y) {
+            const auto* in = reinterpret_cast<const QRgb*>(Picture.constScanLine(y));
+            for (int x = 0; x < Picture.width(); ++x) {
+                std::uint32_t* s = &sums[static_cast<std::size_t>(x / Factor) * 3];
+                s[0] += qRed(in[x]);
+                s[1] += qGreen(in[x]);
+                s[2] += qBlue(in[x]);
+            }
+        }
+        auto* row = reinterpret_cast<QRgb*>(out.scanLine(oy));
+        for (int ox = 0; ox < W; ++ox) {
+            const std::uint32_t n =
+                static_cast<std::uint32_t>((std::min((ox + 1) * Factor, Picture.width()) - ox * Factor) * (y1 - y0));
+            const std::uint32_t* s = &sums[static_cast<std::size_t>(ox) * 3];
+            row[ox] = qRgb(static_cast<int>((s[0] + n / 2) / n), static_cast<int>((s[1] + n / 2) / n),
+                           static_cast<int>((s[2] + n / 2) / n));
+        }
+    }
+    return out;
+}
+
+// Copies Source's pixels at From into Target at To, Size pixels.
+void CopyPixels(const QImage& Source, QPoint From, QImage& Target, QPoint To, QSize Size) {
+    for (int y = 0; y < Size.height(); ++y)
+        std::memcpy(reinterpret_cast<QRgb*>(Target.scanLine(To.y() + y)) + To.x(),
+                    reinterpret_cast<const QRgb*>(Source.constScanLine(From.y() + y)) + From.x(),
+                    static_cast<std::size_t>(Size.width()) * sizeof(QRgb));
+}
+
+std::uint64_t TileKey(int Level, int Tx, int Ty) {
+    return std::uint64_t(Level) << 56 | std::uint64_t(Ty) << 28 | std::uint64_t(Tx);
+}
+
+}  // namespace
+
+bool PyramidReadable(const std::string& FileName) {
+    const std::string ext = LowerCase(ExtractFileExt(FileName));
+    return ext == ".jpg" || ext == ".jpeg" || ext == ".bmp";
+}
+
+struct TImagePyramid::TData {
+    std::string FileName;
+    TPyramidOptions Options;
+    std::optional<TBmpRowReader> Bmp;  // none for a JPEG
+    QSize Size;
+    int Levels = 1;
+    int Held = 0;                 // the first level held whole
+    std::vector<QImage> Overview;  // levels Held .. Levels - 1
+    // Tiles of the levels below Held, least recently used first.
+    std::list<std::uint64_t> Use;
+    struct TEntry {
+        QImage Tile;
+        std::list<std::uint64_t>::iterator InUse;
+    };
+    std::unordered_map<std::uint64_t, TEntry> Memory;
+    std::size_t MemoryUsed = 0;
+    std::unique_ptr<QTemporaryFile> Disk;
+    std::unordered_map<std::uint64_t, qint64> OnDisk;
+    // Bands that failed to decode: shown grey, not tried again on every frame.
+    std::unordered_set<std::uint64_t> Broken;
+
+    QSize LevelSize(int Level) const {
+        const int Scale = 1 << Level;
+        return {(Size.width() + Scale - 1) / Scale, (Size.height() + Scale - 1) / Scale};
+    }
+    // Rows First .. First + Count - 1 of Level, all columns.
+    QImage ReadLevelRows(int Level, int First, int Count, const TCodecProgress& Progress) {
+        if (!Bmp) return DecodeJpegPart(FileName, 1 << Level, QRect(0, First, LevelSize(Level).width(), Count), {},
+                                        Progress);
+        const int scale = 1 << Level;
+        const int first = First * scale, count = std::min(Count * scale, Size.height() - first);
+        return ReducedByBox(Bmp->ReadRows(first, count), scale);
+    }
+    QImage ReadWholeLevel(int Level, const TCodecProgress& Progress) {
+        if (!Bmp) return ReadLevelRows(Level, 0, LevelSize(Level).height(), Progress);
+        // a band at a time, so that the full-size rows are never all in memory
+        const QSize size = LevelSize(Level);
+        QImage whole(size, QImage::Format_RGB32);
+        if (whole.isNull()) throw EImageDecodeError("not enough memory for the overview");
+        const int band = std::max(1, kTile >> Level);
+        for (int y = 0; y < size.height(); y += band) {
+            const QImage rows = ReadLevelRows(Level, y, std::min(band, size.height() - y), {});
+            CopyPixels(rows, {0, 0}, whole, {0, y}, rows.size());
+            if (Progress) Progress(static_cast<int>(100LL * (y + rows.height()) / size.height()));
+        }
+        return whole;
+    }
+
+    void Remember(std::uint64_t Key, const QImage& Tile) {
+        Use.push_back(Key);
+        Memory[Key] = {Tile, std::prev(Use.end())};
+        MemoryUsed += Tile.sizeInBytes();
+        while (MemoryUsed > Options.MemoryBytes && !Use.empty()) {
+            const auto old = Memory.find(Use.front());
+            MemoryUsed -= old->second.Tile.sizeInBytes();
+            Memory.erase(old);
+            Use.pop_front();
+        }
+    }
+    QImage FromDisk(std::uint64_t Key, QSize TileSize) {
+        const auto at = OnDisk.find(Key);
+        if (at == OnDisk.end()) return {};
+        QImage tile(TileSize, QImage::Format_RGB32);
+        const qint64 bytes = static_cast<qint64>(tile.sizeInBytes());
+        if (!Disk->seek(at->second) || Disk->read(reinterpret_cast<char*>(tile.bits()), bytes) != bytes) return {};
+        return tile;
+    }
+    void ToDisk(std::uint64_t Key, const QImage& Tile) {
+        const qint64 at = Disk->size();
+        const qint64 bytes = static_cast<qint64>(Tile.sizeInBytes());
+        if (Disk->seek(at) && Disk->write(reinterpret_cast<const char*>(Tile.constBits()), bytes) == bytes)
+            OnDisk[Key] = at;
+    }
+    // Decodes the band of tile row Ty and keeps its tiles; returns tile Tx.
+    QImage LoadBand(int Level, int Tx, int Ty) {
+        const QSize size = LevelSize(Level);
+        const int rows = std::min(kTile, size.height() - Ty * kTile);
+        QImage band;
+        try {
+            band = ReadLevelRows(Level, Ty * kTile, rows, {});
+        } catch (const EImageDecodeError&) {
+            Broken.insert(TileKey(Level, 0, Ty));
+            return {};
+        }
+        QImage wanted;
+        for (int x = 0, tx = 0; x < size.width(); x += kTile, ++tx) {
+            QImage tile(std::min(kTile, size.width() - x), rows, QImage::Format_RGB32);
+            CopyPixels(band, {x, 0}, tile, {0, 0}, tile.size());
+            const std::uint64_t key = TileKey(Level, tx, Ty);
+            if (Disk) ToDisk(key, tile);
+            if (tx == Tx) wanted = tile;
+            Remember(key, tile);
+        }
+        return wanted;
+    }
+    QImage Tile(int Level, int Tx, int Ty) {
+        const std::uint64_t key = TileKey(Level, Tx, Ty);
+        if (const auto hit = Memory.find(key); hit != Memory.end()) {
+            Use.splice(Use.end(), Use, hit->second.InUse);
+            return hit->second.Tile;
+        }
+        if (Broken.contains(TileKey(Level, 0, Ty))) return {};
+        if (Disk) {
+            const QSize size = LevelSize(Level);
+            const QImage stored = FromDisk(key, {std::min(kTile, size.width() - Tx * kTile),
+                                                 std::min(kTile, size.height() - Ty * kTile)});
+            if (!stored.isNull()) {
+                Remember(key, stored);
+                return stored;
+            }
+        }
+        return LoadBand(Level, Tx, Ty);
+    }
+};
+
+TImagePyramid::TImagePyramid(const std::string& FileName, const TPyramidOptions& Options,
+                             const std::function<void(int, int)>& CheckSize, const TCodecProgress& Progress)
+    : D(std::make_unique<TData>()) {
+    D->FileName = FileName;
+    D->Options = Options;
+    const std::string ext = LowerCase(ExtractFileExt(FileName));
+    if (ext == ".bmp") {
+        D->Bmp.emplace(FileName);
+        D->Size = D->Bmp->Size();
+        if (CheckSize) CheckSize(D->Size.width(), D->Size.height());
+    } else if (ext != ".jpg" && ext != ".jpeg") {
+        throw EImageDecodeError("only JPEG and BMP files can be read in parts");
+    }
+    // A JPEG's size comes with its first decoding, which is already scaled.
+    const auto sizeSeen = [this, &CheckSize](int W, int H) {
+        D->Size = {W, H};
+        if (CheckSize) CheckSize(W, H);
+    };
+    if (!D->Bmp) {
+        // Levels are not known before the header: decode at 1/8, the deepest
+        // scale, and fall back to a shallower one only for small pictures.
+        QImage eighth = DecodeJpegPart(FileName, 1 << kDeepestScaled, {}, sizeSeen, Progress);
+        while (std::max(D->LevelSize(D->Levels - 1).width(), D->LevelSize(D->Levels - 1).height()) > kTopLevelSide)
+            ++D->Levels;
+        D->Held = std::min(kDeepestScaled, D->Levels - 1);
+        D->Overview.push_back(D->Held == kDeepestScaled ? std::move(eighth)
+                                                        : DecodeJpegPart(FileName, 1 << D->Held, {}, {}, {}));
+    } else {
+        while (std::max(D->LevelSize(D->Levels - 1).width(), D->LevelSize(D->Levels - 1).height()) > kTopLevelSide)
+            ++D->Levels;
+        D->Held = std::min(kDeepestScaled, D->Levels - 1);
+        D->Overview.push_back(D->ReadWholeLevel(D->Held, Progress));
+    }
+    for (int level = D->Held + 1; level < D->Levels; ++level)
+        D->Overview.push_back(ReducedByBox(D->Overview.back(), 2));
+    if (!Options.TileFolder.empty()) {
+        D->Disk = std::make_unique<QTemporaryFile>(QDir(QString::fromStdString(Options.TileFolder))
+                                                       .filePath(QStringLiteral("zylcarto-tiles-XXXXXX")));
+        if (!D->Disk->open())
+            throw EImageDecodeError("cannot make a tile file in \"" + Options.TileFolder + "\"");
+    }
+}
+
+TImagePyramid::~TImagePyramid() = default;
+
+QSize TImagePyramid::Size() const { return D->Size; }
+
+int TImagePyramid::Levels() const { return D->Levels; }
+
+QImage TImagePyramid::Region(int Level, const QRect& Rect) const {
+    QImage out(Rect.size(), QImage::Format_RGB32);
+    out.fill(kUnreadable);
+    if (Level < 0 || Level >= D->Levels) return out;
+    const QRect part = Rect & QRect(QPoint(0, 0), D->LevelSize(Level));
+    if (part.isEmpty()) return out;
+    if (Level >= D->Held) {
+        CopyPixels(D->Overview[static_cast<std::size_t>(Level - D->Held)], part.topLeft(), out,
+                   part.topLeft() - Rect.topLeft(), part.size());
+        return out;
+    }
+    for (int ty = part.top() / kTile; ty <= part.bottom() / kTile; ++ty)
+        for (int tx = part.left() / kTile; tx <= part.right() / kTile; ++tx) {
+            const QImage tile = D->Tile(Level, tx, ty);
+            const QRect covered = part & QRect(tx * kTile, ty * kTile, kTile, kTile);
+            if (tile.isNull()) continue;
+            CopyPixels(tile, covered.topLeft() - QPoint(tx * kTile, ty * kTile), out,
+                       covered.topLeft() - Rect.topLeft(), covered.size());
+        }
+    return out;
+}
+
+}  // namespace zylcarto
