@@ -21,6 +21,8 @@
 #include "zylcarto/geomap/landmarks/symbol_repository.h"
 #include "zylcarto/geomap/view/file_lookup.h"
 #include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/geomap/view/jpeg_codec.h"
+#include "zylcarto/geomap/view/map_grid.h"
 #include "zylcarto/geomap/view/map_loading.h"
 #include "zylcarto/geomap/view/map_renderer.h"
 #include "zylcarto/support/errors.h"
@@ -29,13 +31,15 @@
 namespace zylcarto::cli {
 namespace {
 
-const char* const kUsage = "usage: zylcarto map new FILE LATLOW LONGLOW LATHIGH LONGHIGH DLAT DLONG WIDTH HEIGHT\n"
+const char* const kUsage = "usage: zylcarto map new FILE LATLOW LONGLOW LATHIGH LONGHIGH DLAT DLONG WIDTH HEIGHT [--jpeg]\n"
                            "       zylcarto map show FILE.xml [DATAID]\n"
                            "       zylcarto map render FILE.xml OUT.png [--size WxH] [--center LAT LON] [--mag M]\n"
                            "                [--graticule none|points|lines|pointsandlines|utmgrid]\n"
                            "                [--landmarks FILE.xml] [--symbols FILE.xml]\n"
                            "new     writes FILE.bmp (16 colours, with a labelled grid) and its calibration\n"
                            "        FILE.xml (data set ZYL_geomap_caldata), then loads them as a check.\n"
+                           "        --jpeg writes FILE.jpg instead, a band of rows at a time, for maps\n"
+                           "        beyond the map control's pixel limit (up to 65500 pixels a side).\n"
                            "show    prints the calibration data set (the first one without DATAID), one\n"
                            "        tab-separated item per line.\n"
                            "render  composes the map offscreen into a picture of WxH pixels (default\n"
@@ -85,7 +89,39 @@ std::string CornerName(int i) {
     return names[i];
 }
 
-int RunNew(const TArgs& a) {
+// A generated map of any size: the picture streamed to a JPEG, the calibration
+// beside it, both read back as a check without holding the picture.
+int WriteLargeGeneratedMap(const std::string& FileName, const TGeneratedMapBounds& B) {
+    constexpr int kJpegSide = 65500;
+    if (B.Wid > kJpegSide || B.Hgt > kJpegSide)
+        throw EUsageError("a JPEG map is at most " + std::to_string(kJpegSide) + " pixels a side");
+    if (!PossibleMapBounds(B)) throw EUsageError("no map has these bounds");
+    TFontSession fonts;
+    const std::string xml = StripExtension(FileName) + ".xml";
+    const std::string jpg = StripExtension(xml) + ".jpg";
+    WriteGeneratedMapJpeg(B, jpg, {});
+    {
+        TTextFile f;
+        f.OpenWrite(xml);
+        WriteRawCalDataToOpenXMLFile(f, true, "ZYL_geomap_caldata", GeneratedMapCalibration(B, true, StripPath(jpg)),
+                                     cmBiquadraticPn);
+        f.Close();
+    }
+    TTextFile f;
+    TCalibSetHeader header;
+    if (!f.OpenRead(xml)) throw EOperationFailed("the generated calibration could not be read back");
+    TTextFileSource source(f);
+    if (!FindCalibSet(source, "", header)) throw EOperationFailed("the generated calibration could not be read back");
+    TMapCalibration calib("map");
+    ReadMapCalibration(source, header, calib, "map");
+    DecodeJpegPart(jpg, 8, QRect(0, 0, 1, 1), {}, {});  // the header and a first row
+    std::printf("%s\n%s\n", jpg.c_str(), xml.c_str());
+    return 0;
+}
+
+int RunNew(TArgs a) {
+    const bool jpeg = TakeFlag(a, "--jpeg");
+    RejectUnknownOptions(a);
     if (a.size() != 9) throw EUsageError(std::string("map new takes 9 arguments\n") + kUsage);
     const double latLow = ParseDegrees(a[1], "LATLOW", dmsLatitude),
                  longLow = ParseDegrees(a[2], "LONGLOW", dmsLongitude);
@@ -100,6 +136,9 @@ int RunNew(const TArgs& a) {
         throw EUsageError("longitudes must lie within -360..360 and span at most a whole turn");
     if (latLow == latHigh) throw EUsageError("LATLOW and LATHIGH must differ");
     if (longLow == longHigh) throw EUsageError("LONGLOW and LONGHIGH must differ");
+    if (jpeg)
+        return WriteLargeGeneratedMap(
+            a[0], NormalizedMapBounds({latLow, longLow, latHigh, longHigh, dLat, dLong, wid, hgt}));
     TGuiSession gui;
     TGeoMap map;
     map.SetName("map");

@@ -31,16 +31,16 @@ QImage BlankMapPicture(int Wid, int Hgt) {
 
 }  // namespace
 
-void CheckMapImageSize(int Width, int Height, const std::string& ComponentName) {
-    if (static_cast<long long>(Width) * Height > MapImagePixelLimit)
+void CheckMapImageSize(int Width, int Height, const std::string& ComponentName, long long MaxPixels) {
+    if (MaxPixels > 0 && static_cast<long long>(Width) * Height > MaxPixels)
         throw EZYLGeoMapError(
-            ComponentMessage(ComponentName, "Cannot use map image, maximum of " + std::to_string(MapImagePixelLimit) +
+            ComponentMessage(ComponentName, "Cannot use map image, maximum of " + std::to_string(MaxPixels) +
                                                 " pixels exceeded (size of map is " + std::to_string(Width) + " x " +
                                                 std::to_string(Height) + ")"));
 }
 
 QImage DecodeMapImageFile(const std::string& FileName, const std::string& CallerName, const std::string& ComponentName,
-                          const std::function<void(int)>& Progress) {
+                          const std::function<void(int)>& Progress, long long MaxPixels) {
     const std::string ext = LowerCase(ExtractFileExt(FileName));
     const auto fail = [&](const std::string& Why) -> QImage {
         throw EZYLGeoMapError(ComponentMessage(ComponentName, "Cannot use map image \"" + CallerName + "\": " + Why));
@@ -53,7 +53,7 @@ QImage DecodeMapImageFile(const std::string& FileName, const std::string& Caller
         QImage picture;
         try {
             picture = DecodeJpegFile(
-                FileName, [&ComponentName](int W, int H) { CheckMapImageSize(W, H, ComponentName); }, progress);
+                FileName, [&](int W, int H) { CheckMapImageSize(W, H, ComponentName, MaxPixels); }, progress);
         } catch (const EImageDecodeError& e) {
             return fail(e.what());
         }
@@ -64,7 +64,7 @@ QImage DecodeMapImageFile(const std::string& FileName, const std::string& Caller
         // the size from the header itself: Qt gives top-down files a negative height
         TBmpLayout layout;
         if (!ReadBmpLayout(FileName, layout)) return fail("not a valid BMP image");
-        CheckMapImageSize(layout.Width, layout.Height, ComponentName);
+        CheckMapImageSize(layout.Width, layout.Height, ComponentName, MaxPixels);
         if (!BmpPixelsComplete(FileName)) return fail("not a valid BMP image: its pixel data is cut off");
         const QSize size(layout.Width, layout.Height);
         QImageReader reader(QString::fromStdString(FileName), "bmp");

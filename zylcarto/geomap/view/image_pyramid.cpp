@@ -78,6 +78,8 @@ struct TImagePyramid::TData {
     std::string FileName;
     TPyramidOptions Options;
     std::optional<TBmpRowReader> Bmp;  // none for a JPEG
+    // One open decoder for each level below Held, where its last band ended.
+    std::vector<std::unique_ptr<TJpegRowReader>> Jpeg;
     QSize Size;
     int Levels = 1;
     int Held = 0;                 // the first level held whole
@@ -92,6 +94,7 @@ struct TImagePyramid::TData {
     std::size_t MemoryUsed = 0;
     std::unique_ptr<QTemporaryFile> Disk;
     std::unordered_map<std::uint64_t, qint64> OnDisk;
+    qint64 DiskEnd = 0;
     // Bands that failed to decode: shown grey, not tried again on every frame.
     std::unordered_set<std::uint64_t> Broken;
 
@@ -100,22 +103,29 @@ struct TImagePyramid::TData {
         return {(Size.width() + Scale - 1) / Scale, (Size.height() + Scale - 1) / Scale};
     }
     // Rows First .. First + Count - 1 of Level, all columns.
-    QImage ReadLevelRows(int Level, int First, int Count, const TCodecProgress& Progress) {
-        if (!Bmp) return DecodeJpegPart(FileName, 1 << Level, QRect(0, First, LevelSize(Level).width(), Count), {},
-                                        Progress);
+    QImage ReadLevelRows(int Level, int First, int Count) {
+        if (!Bmp) {
+            auto& reader = Jpeg[static_cast<std::size_t>(Level)];
+            // a band above the last one starts the file again
+            if (!reader || reader->NextRow() > First) {
+                reader.reset();
+                reader = std::make_unique<TJpegRowReader>(FileName, 1 << Level);
+            }
+            return reader->ReadRows(First, Count);
+        }
         const int scale = 1 << Level;
         const int first = First * scale, count = std::min(Count * scale, Size.height() - first);
         return ReducedByBox(Bmp->ReadRows(first, count), scale);
     }
     QImage ReadWholeLevel(int Level, const TCodecProgress& Progress) {
-        if (!Bmp) return ReadLevelRows(Level, 0, LevelSize(Level).height(), Progress);
+        if (!Bmp) return DecodeJpegPart(FileName, 1 << Level, {}, {}, Progress);
         // a band at a time, so that the full-size rows are never all in memory
         const QSize size = LevelSize(Level);
         QImage whole(size, QImage::Format_RGB32);
         if (whole.isNull()) throw EImageDecodeError("not enough memory for the overview");
         const int band = std::max(1, kTile >> Level);
         for (int y = 0; y < size.height(); y += band) {
-            const QImage rows = ReadLevelRows(Level, y, std::min(band, size.height() - y), {});
+            const QImage rows = ReadLevelRows(Level, y, std::min(band, size.height() - y));
             CopyPixels(rows, {0, 0}, whole, {0, y}, rows.size());
             if (Progress) Progress(static_cast<int>(100LL * (y + rows.height()) / size.height()));
         }
@@ -128,6 +138,8 @@ struct TImagePyramid::TData {
         MemoryUsed += Tile.sizeInBytes();
         while (MemoryUsed > Options.MemoryBytes && !Use.empty()) {
             const auto old = Memory.find(Use.front());
+            // written back only when memory runs out, so that most tiles never touch the disk
+            if (Disk && !OnDisk.contains(old->first)) ToDisk(old->first, old->second.Tile);
             MemoryUsed -= old->second.Tile.sizeInBytes();
             Memory.erase(old);
             Use.pop_front();
@@ -142,10 +154,11 @@ struct TImagePyramid::TData {
         return tile;
     }
     void ToDisk(std::uint64_t Key, const QImage& Tile) {
-        const qint64 at = Disk->size();
         const qint64 bytes = static_cast<qint64>(Tile.sizeInBytes());
-        if (Disk->seek(at) && Disk->write(reinterpret_cast<const char*>(Tile.constBits()), bytes) == bytes)
-            OnDisk[Key] = at;
+        if (Disk->seek(DiskEnd) && Disk->write(reinterpret_cast<const char*>(Tile.constBits()), bytes) == bytes) {
+            OnDisk[Key] = DiskEnd;
+            DiskEnd += bytes;
+        }
     }
     // Decodes the band of tile row Ty and keeps its tiles; returns tile Tx.
     QImage LoadBand(int Level, int Tx, int Ty) {
@@ -153,8 +166,9 @@ struct TImagePyramid::TData {
         const int rows = std::min(kTile, size.height() - Ty * kTile);
         QImage band;
         try {
-            band = ReadLevelRows(Level, Ty * kTile, rows, {});
+            band = ReadLevelRows(Level, Ty * kTile, rows);
         } catch (const EImageDecodeError&) {
+            if (!Bmp) Jpeg[static_cast<std::size_t>(Level)].reset();
             Broken.insert(TileKey(Level, 0, Ty));
             return {};
         }
@@ -163,7 +177,6 @@ struct TImagePyramid::TData {
             QImage tile(std::min(kTile, size.width() - x), rows, QImage::Format_RGB32);
             CopyPixels(band, {x, 0}, tile, {0, 0}, tile.size());
             const std::uint64_t key = TileKey(Level, tx, Ty);
-            if (Disk) ToDisk(key, tile);
             if (tx == Tx) wanted = tile;
             Remember(key, tile);
         }
@@ -214,8 +227,8 @@ TImagePyramid::TImagePyramid(const std::string& FileName, const TPyramidOptions&
         while (std::max(D->LevelSize(D->Levels - 1).width(), D->LevelSize(D->Levels - 1).height()) > kTopLevelSide)
             ++D->Levels;
         D->Held = std::min(kDeepestScaled, D->Levels - 1);
-        D->Overview.push_back(D->Held == kDeepestScaled ? std::move(eighth)
-                                                        : DecodeJpegPart(FileName, 1 << D->Held, {}, {}, {}));
+        D->Overview.push_back(D->Held == kDeepestScaled ? std::move(eighth) : D->ReadWholeLevel(D->Held, {}));
+        D->Jpeg.resize(static_cast<std::size_t>(D->Held));
     } else {
         while (std::max(D->LevelSize(D->Levels - 1).width(), D->LevelSize(D->Levels - 1).height()) > kTopLevelSide)
             ++D->Levels;

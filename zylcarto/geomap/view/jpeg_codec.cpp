@@ -70,6 +70,7 @@ struct TJpegRequest {
     QRect Part;
     const std::function<void(int, int)>* CheckSize = nullptr;
     const TCodecProgress* Progress = nullptr;
+    bool HeaderOnly = false;  // Picture stays null
 };
 
 // The part of decoding between setjmp and the end: no C++ objects with
@@ -89,6 +90,7 @@ bool DecodeWithJump(jpeg_decompress_struct& cinfo, TJpegErrorMgr& err, std::FILE
     try {
         if (Request.CheckSize && *Request.CheckSize)
             (*Request.CheckSize)(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height));
+        if (Request.HeaderOnly) return true;
         if (whole.contains(part)) Picture = QImage(part.size(), QImage::Format_RGB32);
     } catch (...) {
         Raised = std::current_exception();
@@ -163,11 +165,85 @@ QImage DecodeJpegFile(const std::string& FileName, const std::function<void(int,
     return DecodeJpeg(FileName, {1, {}, &CheckSize, &Progress});
 }
 
+QSize JpegFileSize(const std::string& FileName) {
+    QSize size;
+    const std::function<void(int, int)> seen = [&size](int W, int H) { size = {W, H}; };
+    TJpegRequest request{1, {}, &seen, nullptr};
+    request.HeaderOnly = true;
+    DecodeJpeg(FileName, request);
+    return size;
+}
+
 QImage DecodeJpegPart(const std::string& FileName, int ScaleDenom, const QRect& Part,
                       const std::function<void(int, int)>& CheckSize, const TCodecProgress& Progress) {
     if (ScaleDenom != 1 && ScaleDenom != 2 && ScaleDenom != 4 && ScaleDenom != 8)
         throw std::invalid_argument("JPEG scale must be 1/1, 1/2, 1/4 or 1/8");
     return DecodeJpeg(FileName, {ScaleDenom, Part, &CheckSize, &Progress});
+}
+
+struct TJpegRowReader::TState {
+    std::unique_ptr<std::FILE, TFileCloser> File;
+    jpeg_decompress_struct Info{};
+    TJpegErrorMgr Err;
+    bool Failed = false;
+    ~TState() { jpeg_destroy_decompress(&Info); }
+};
+
+namespace {
+
+bool StartRowsWithJump(jpeg_decompress_struct& cinfo, TJpegErrorMgr& err, std::FILE* File, int ScaleDenom) {
+    if (setjmp(err.Jump)) return false;
+    jpeg_stdio_src(&cinfo, File);
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = kRGB32Space;
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = static_cast<unsigned>(ScaleDenom);
+    jpeg_start_decompress(&cinfo);
+    return true;
+}
+
+bool ReadRowsWithJump(jpeg_decompress_struct& cinfo, TJpegErrorMgr& err, QImage& Rows, int First) {
+    if (setjmp(err.Jump)) return false;
+    if (static_cast<JDIMENSION>(First) > cinfo.output_scanline)
+        jpeg_skip_scanlines(&cinfo, static_cast<JDIMENSION>(First) - cinfo.output_scanline);
+    for (int y = 0; y < Rows.height(); ++y) {
+        JSAMPROW row = Rows.scanLine(y);
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    return true;
+}
+
+}  // namespace
+
+TJpegRowReader::TJpegRowReader(const std::string& FileName, int ScaleDenom) : S(std::make_unique<TState>()) {
+    S->File.reset(std::fopen(FileName.c_str(), "rb"));
+    if (!S->File) throw EImageDecodeError("cannot open the file");
+    S->Info.err = jpeg_std_error(&S->Err.Pub);
+    S->Err.Pub.error_exit = ErrorExit;
+    S->Err.Pub.emit_message = EmitMessage;
+    jpeg_create_decompress(&S->Info);
+    if (!StartRowsWithJump(S->Info, S->Err, S->File.get(), ScaleDenom))
+        throw EImageDecodeError(std::string("not a valid JPEG image: ") + S->Err.Message);
+}
+
+TJpegRowReader::~TJpegRowReader() = default;
+
+QSize TJpegRowReader::Size() const {
+    return {static_cast<int>(S->Info.output_width), static_cast<int>(S->Info.output_height)};
+}
+
+int TJpegRowReader::NextRow() const { return static_cast<int>(S->Info.output_scanline); }
+
+QImage TJpegRowReader::ReadRows(int First, int Count) {
+    if (S->Failed || First < NextRow() || Count < 0 || First + Count > Size().height())
+        throw EImageDecodeError("rows outside what the reader can still read");
+    QImage rows(Size().width(), Count, QImage::Format_RGB32);
+    if (rows.isNull()) throw EImageDecodeError("not enough memory for a band of the JPEG image");
+    if (!ReadRowsWithJump(S->Info, S->Err, rows, First) || S->Err.Corrupt) {
+        S->Failed = true;
+        throw EImageDecodeError(std::string("not a valid JPEG image: ") + S->Err.Message);
+    }
+    return rows;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QRect>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -24,6 +25,9 @@ using TCodecProgress = std::function<void(int PercentDone)>;
 QImage DecodeJpegFile(const std::string& FileName, const std::function<void(int Width, int Height)>& CheckSize,
                       const TCodecProgress& Progress);
 
+// The size a JPEG file's header gives; raises EImageDecodeError.
+QSize JpegFileSize(const std::string& FileName);
+
 // Decodes Part of the picture scaled by 1/ScaleDenom (1, 2, 4 or 8; the scaled
 // size rounds up), Part in scaled pixels; an empty Part is the whole picture.
 // Rows above Part are skipped and columns beside it cropped by the decoder,
@@ -31,6 +35,31 @@ QImage DecodeJpegFile(const std::string& FileName, const std::function<void(int 
 // DecodeJpegFile, also for a Part outside the scaled picture.
 QImage DecodeJpegPart(const std::string& FileName, int ScaleDenom, const QRect& Part,
                       const std::function<void(int Width, int Height)>& CheckSize, const TCodecProgress& Progress);
+
+// A decoder kept open on a file scaled by 1/ScaleDenom (1, 2, 4 or 8), reading
+// rows downwards: a later band continues where the last one ended instead of
+// decoding the file from its start again.
+class TJpegRowReader {
+public:
+    // Raises EImageDecodeError for a file that cannot be opened or decoded.
+    TJpegRowReader(const std::string& FileName, int ScaleDenom);
+    ~TJpegRowReader();
+    TJpegRowReader(const TJpegRowReader&) = delete;
+    TJpegRowReader& operator=(const TJpegRowReader&) = delete;
+
+    // The scaled picture's size.
+    QSize Size() const;
+    // The first row not read or skipped yet.
+    int NextRow() const;
+    // Rows First .. First + Count - 1, all columns, in RGB32; First must be at
+    // least NextRow() and the rows within the picture. Raises EImageDecodeError,
+    // after which the reader reads nothing more.
+    QImage ReadRows(int First, int Count);
+
+private:
+    struct TState;
+    std::unique_ptr<TState> S;
+};
 
 // Rows of a picture being encoded, Rows of them from FirstRow, in RGB32.
 using TJpegRowSource = std::function<QImage(int FirstRow, int Rows)>;
