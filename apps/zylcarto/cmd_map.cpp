@@ -25,6 +25,7 @@
 #include "zylcarto/geomap/view/map_grid.h"
 #include "zylcarto/geomap/view/map_loading.h"
 #include "zylcarto/geomap/view/map_renderer.h"
+#include "zylcarto/geomap/view/memory_image_source.h"
 #include "zylcarto/support/errors.h"
 #include "zylcarto/support/strings.h"
 
@@ -295,7 +296,8 @@ int RunRender(TArgs a) {
     TMapScene scene;
     scene.Look = &look;
     scene.HasMap = true;
-    scene.Image = &image;
+    const TMemoryImageSource source(image);
+    scene.Source = &source;
     scene.ImageWidth = image.width();
     scene.ImageHeight = image.height();
     scene.Cache = &cache;

@@ -16,6 +16,7 @@
 #include "zylcarto/geomap/view/host_events.h"
 #include "zylcarto/geomap/view/map_loading.h"
 #include "zylcarto/geomap/view/map_scene.h"
+#include "zylcarto/geomap/view/memory_image_source.h"
 
 class QPainter;
 
@@ -208,6 +209,7 @@ public:
     TImageProgressEvent FOnDataLoading;
     TMapImgRequestEvent FOnMapImgRequest;
     QImage GrafBmp;  // the map image at full resolution, in ViewImageFormat
+    TMemoryImageSource FSource{GrafBmp};  // how the renderer reads GrafBmp
     // The view and model the host was last told of.
     TMapViewport FToldView;
     TCalibModel FToldModel = cmUndefined;

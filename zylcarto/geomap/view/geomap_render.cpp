@@ -16,7 +16,7 @@ TMapScene TGeoMapPrivate::Scene() const {
     S.Look = &FLook;
     S.HasMap = !FMapImgName.empty();
     S.Shown = IsShownState();
-    S.Image = &GrafBmp;
+    S.Source = &FSource;
     S.ImageWidth = FMapImgWidth;
     S.ImageHeight = FMapImgHeight;
     S.Cache = &FCache;

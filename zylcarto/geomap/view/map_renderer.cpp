@@ -110,7 +110,8 @@ bool TMapRenderer::PrepareCache(double PixelRatio) const {
     if (FScene.CacheUse == TMapScene::TCacheUse::IfItFits)
         return Fits && Cache->AntiAlias == L.AntiAlias && !Cache->Image.isNull();
     if ((!Fits || Cache->AntiAlias != L.AntiAlias) && FView.Magnify() < L.CacheMagLimit)
-        Cache->Rebuild(*FScene.Image, FView.Magnify(), L.AntiAlias, PixelRatio);
+        Cache->Rebuild(FScene.Source->Region(0, QRect(QPoint(), FScene.Source->Size())), FView.Magnify(), L.AntiAlias,
+                       PixelRatio);
     // A stale cache of the right magnification is still used, as it always was.
     return Cache->Fits(FView.Magnify(), PixelRatio);
 }
@@ -177,8 +178,7 @@ void TMapRenderer::FillBackgroundAroundImage(TCanvas& Canvas, bool UseCache) con
     // rounding of the stretch, so the image is always drawn over the fill's edge.
     const int W = FView.Width(), H = FView.Height();
     TRect Covered{0, 0, 0, 0};
-    const QImage& Source = UseCache ? FScene.Cache->Image : *FScene.Image;
-    if (!Source.isNull()) {
+    if (UseCache ? !FScene.Cache->Image.isNull() : !FScene.Source->Size().isEmpty()) {
         const TImageExtent E = FView.Extent(FScene.ImageWidth, FScene.ImageHeight);
         Covered = {std::clamp(RoundToInt(std::ceil(E.Left)) + 2, 0, W),
                    std::clamp(RoundToInt(std::ceil(E.Top)) + 2, 0, H),
@@ -228,8 +228,13 @@ void TMapRenderer::DrawMapImage(TCanvas& Canvas, bool UseCache) const {
     const int W = FView.Width(), H = FView.Height();
     if (!UseCache && FView.Magnify() == 1 && !FScene.Paper) {
         // Pixel for pixel: the canvas copies the rows without a painter.
+        const TRect Seen = FView.VisibleImageRect();
+        const QRect Shown = QRect(Seen.Left, Seen.Top, W, H).intersected(QRect(QPoint(), FScene.Source->Size()));
+        if (Shown.isEmpty()) return;
+        const int X = Shown.left() - Seen.Left, Y = Shown.top() - Seen.Top;
         Canvas.StretchMode = smColorOnColor;
-        Canvas.CopyRect({0, 0, W, H}, *FScene.Image, FView.VisibleImageRect());
+        Canvas.CopyRect({X, Y, X + Shown.width(), Y + Shown.height()}, FScene.Source->Region(0, Shown),
+                        {0, 0, Shown.width(), Shown.height()});
         return;
     }
     if (!UseCache) {
@@ -247,13 +252,13 @@ void TMapRenderer::DrawImagePixels(TCanvas& Canvas) const {
     // last ones cut by the edge: the overlays convert with the same view, and a
     // source rectangle of whole pixels stretched over the control would put a
     // strongly magnified image up to a pixel away from them.
-    const QImage& Image = *FScene.Image;
     const double Mag = FView.Magnify();
     const QRect Shown = QRect(QPoint(FView.TopLeft().X, FView.TopLeft().Y),
                               QPoint(FView.TopLeft().X + int(std::ceil(FView.Width() / Mag)) - 1,
                                      FView.TopLeft().Y + int(std::ceil(FView.Height() / Mag)) - 1))
-                            .intersected(Image.rect());
+                            .intersected(QRect(QPoint(), FScene.Source->Size()));
     if (Shown.isEmpty()) return;
+    const QImage Part = FScene.Source->Region(0, Shown);
     const QRectF Target((Shown.left() - FView.TopLeft().X) * Mag, (Shown.top() - FView.TopLeft().Y) * Mag,
                         Shown.width() * Mag, Shown.height() * Mag);
     QPainter& P = Canvas.Painter();
@@ -262,15 +267,15 @@ void TMapRenderer::DrawImagePixels(TCanvas& Canvas) const {
         // Down-scaling: averaged over the source pixels, not just interpolated,
         // in the target's device pixels so that a high-density target stays sharp.
         const double Ratio = Canvas.PixelRatio();
-        QImage Part = Image.copy(Shown).scaled(std::max(1, qRound(Target.width() * Ratio)),
-                                               std::max(1, qRound(Target.height() * Ratio)), Qt::IgnoreAspectRatio,
-                                               Qt::SmoothTransformation);
-        Part.setDevicePixelRatio(Ratio);
-        P.drawImage(Target.topLeft(), Part);
+        QImage Scaled = Part.scaled(std::max(1, qRound(Target.width() * Ratio)),
+                                    std::max(1, qRound(Target.height() * Ratio)), Qt::IgnoreAspectRatio,
+                                    Qt::SmoothTransformation);
+        Scaled.setDevicePixelRatio(Ratio);
+        P.drawImage(Target.topLeft(), Scaled);
         return;
     }
     P.setRenderHint(QPainter::SmoothPixmapTransform, Smooth);
-    P.drawImage(Target, Image, QRectF(Shown));
+    P.drawImage(Target, Part, QRectF(Part.rect()));
 }
 
 // ---- overlays

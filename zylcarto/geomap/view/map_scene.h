@@ -14,6 +14,7 @@
 
 #include "zylcarto/geomap/view/canvas.h"
 #include "zylcarto/geomap/view/geomap_types.h"
+#include "zylcarto/geomap/view/image_source.h"
 #include "zylcarto/geomap/view/map_viewport.h"
 #include "zylcarto/support/types.h"
 
@@ -116,7 +117,7 @@ struct TMapHooks {
 
 /// A description of one picture, a plain value made for one composition. It owns
 /// nothing: everything it points to outlives the composition. Look must always
-/// be set, and with HasMap also Image, Calib and LandMarks; Cache and Hooks may
+/// be set, and with HasMap also Source, Calib and LandMarks; Cache and Hooks may
 /// be null.
 struct TMapScene {
     /// How the scaled cache is used.
@@ -133,8 +134,8 @@ struct TMapScene {
     bool HasMap = false;
     /// The control is not hidden on purpose; false draws no map, overlays or landmarks.
     bool Shown = true;
-    /// The map image at full size.
-    const QImage* Image = nullptr;
+    /// Where the map image's pixels are read from.
+    const TImageSource* Source = nullptr;
     /// @{
     /// Size of the map image in image pixels.
     int ImageWidth = 0, ImageHeight = 0;
