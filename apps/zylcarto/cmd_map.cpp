@@ -21,6 +21,7 @@
 #include "zylcarto/geomap/landmarks/symbol_repository.h"
 #include "zylcarto/geomap/view/file_lookup.h"
 #include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/geomap/view/image_pyramid.h"
 #include "zylcarto/geomap/view/jpeg_codec.h"
 #include "zylcarto/geomap/view/map_grid.h"
 #include "zylcarto/geomap/view/map_loading.h"
@@ -36,7 +37,7 @@ const char* const kUsage = "usage: zylcarto map new FILE LATLOW LONGLOW LATHIGH 
                            "       zylcarto map show FILE.xml [DATAID]\n"
                            "       zylcarto map render FILE.xml OUT.png [--size WxH] [--center LAT LON] [--mag M]\n"
                            "                [--graticule none|points|lines|pointsandlines|utmgrid]\n"
-                           "                [--landmarks FILE.xml] [--symbols FILE.xml]\n"
+                           "                [--landmarks FILE.xml] [--symbols FILE.xml] [--max-pixels N]\n"
                            "new     writes FILE.bmp (16 colours, with a labelled grid) and its calibration\n"
                            "        FILE.xml (data set ZYL_geomap_caldata), then loads them as a check.\n"
                            "        --jpeg writes FILE.jpg instead, a band of rows at a time, for maps\n"
@@ -47,7 +48,9 @@ const char* const kUsage = "usage: zylcarto map new FILE LATLOW LONGLOW LATHIGH 
                            "        800x600), fitted to the window unless --mag is given, centred on\n"
                            "        LAT LON when given, and saves the picture as PNG. --landmarks loads the\n"
                            "        first landmark set of a file; with --symbols, a landmark whose user tag\n"
-                           "        is a symbol number 1..N of the repository takes that symbol.\n";
+                           "        is a symbol number 1..N of the repository takes that symbol.\n"
+                           "        --max-pixels N refuses larger map images (default 3000000, 0 for\n"
+                           "        any size); one above 256 MB is read in tiles, never whole.\n";
 
 // The map control needs a GUI application; without a display it draws offscreen.
 class TGuiSession {
@@ -223,6 +226,11 @@ int RunRender(TArgs a) {
     if (auto v = TakeOption(a, "--graticule")) grat = GraticuleOption(*v);
     const auto landmarks = TakeOption(a, "--landmarks");
     const auto symbols = TakeOption(a, "--symbols");
+    long long maxPixels = MapImagePixelLimit;
+    if (auto v = TakeOption(a, "--max-pixels")) {
+        maxPixels = ParseInt(*v, "--max-pixels");
+        if (maxPixels < 0) throw EUsageError("--max-pixels must be 0 (no limit) or more");
+    }
     RejectUnknownOptions(a);
     if (a.size() != 2) throw EUsageError(std::string("map render takes FILE.xml OUT.png\n") + kUsage);
 
@@ -244,8 +252,24 @@ int RunRender(TArgs a) {
         imageName.empty() ? std::string()
                           : FindFileIgnoringCase(MapImageBesideCalibration(imageName, a[0]));
     if (imageFile.empty()) throw EUsageError("the map image \"" + imageName + "\" of " + a[0] + " was not found");
-    const QImage image = DecodeMapImageFile(imageFile, imageName, "map", {}).convertToFormat(ViewImageFormat);
-    calib.SetMapImageSize(image.width(), image.height());
+    // Held whole up to what the map control holds whole by default; beyond, read in tiles.
+    constexpr long long kWholeBytes = 256LL << 20;
+    const QSize fileSize = MapImageFileSize(imageFile);
+    QImage image;
+    std::unique_ptr<TImageSource> source;
+    if (!fileSize.isEmpty() && 4LL * fileSize.width() * fileSize.height() > kWholeBytes) {
+        CheckMapImageSize(fileSize.width(), fileSize.height(), "map", maxPixels);
+        try {
+            source = std::make_unique<TImagePyramid>(imageFile, TPyramidOptions{}, nullptr, nullptr);
+        } catch (const EImageDecodeError& e) {
+            throw EOperationFailed("Cannot use map image \"" + imageName + "\": " + e.what());
+        }
+    } else {
+        image = DecodeMapImageFile(imageFile, imageName, "map", {}, maxPixels).convertToFormat(ViewImageFormat);
+        source = std::make_unique<TMemoryImageSource>(image);
+    }
+    const QSize imageSize = source->Size();
+    calib.SetMapImageSize(imageSize.width(), imageSize.height());
     FitReadCalibration(calib);
 
     TLandMarkStore marks(nullptr, [] { return std::string("map"); });
@@ -282,7 +306,7 @@ int RunRender(TArgs a) {
     TMapAppearance look;
     look.ShowGrat = grat;
     TMapViewport view{{0, 0}, 1.0, w, h};
-    const double fit = view.FitMagnification(image.width(), image.height());
+    const double fit = view.FitMagnification(imageSize.width(), imageSize.height());
     if (mag)
         view.SetMagnify(TMapViewport::Clamped(*mag));
     else if (fit > 0)
@@ -290,16 +314,15 @@ int RunRender(TArgs a) {
     if (center) {
         int x = 0, y = 0;
         if (calib.CalcPixelCoords(center->first, center->second, x, y))
-            view.CenterOnWithin({x, y}, image.width(), image.height());
+            view.CenterOnWithin({x, y}, imageSize.width(), imageSize.height());
     }
     TImageCache cache;
     TMapScene scene;
     scene.Look = &look;
     scene.HasMap = true;
-    const TMemoryImageSource source(image);
-    scene.Source = &source;
-    scene.ImageWidth = image.width();
-    scene.ImageHeight = image.height();
+    scene.Source = source.get();
+    scene.ImageWidth = imageSize.width();
+    scene.ImageHeight = imageSize.height();
     scene.Cache = &cache;
     scene.Calib = &calib;
     scene.LandMarks = &marks;

@@ -7,7 +7,13 @@
 #include <filesystem>
 
 #include "file_bytes.h"
+#include "qt_input.h"
 #include "scratch_dir.h"
+#include "zylcarto/geomap/calibration/calib_xml.h"
+#include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/geomap/view/map_grid.h"
+#include "zylcarto/support/errors.h"
+#include "zylcarto/support/streams.h"
 #include "zylcarto/geomap/view/image_pyramid.h"
 #include "zylcarto/geomap/view/jpeg_codec.h"
 
@@ -95,6 +101,44 @@ TEST_F(ImagePyramid, BrokenFilesRaiseAndPartsOutsideComeBackGrey) {
     const QImage beyond = pyramid.Region(0, QRect(890, 590, 20, 20));
     EXPECT_EQ(beyond.pixel(19, 19), 0xFFC0C0C0);
     EXPECT_NE(beyond.pixel(0, 0), 0xFFC0C0C0);
+}
+
+TEST_F(ImagePyramid, AMapAboveTheMemoryLimitIsReadInTilesAndClicksConvertAsWhole) {
+    // A generated map of 1.6 MB: held whole by default, in tiles above a 1 MB limit.
+    const TGeneratedMapBounds b{45, 5, 46, 6, 0.25, 0.25, 800, 500};
+    WriteGeneratedMapJpeg(b, P("gen.jpg"), {});
+    TTextFile xml;
+    xml.OpenWrite(P("gen.xml"));
+    WriteRawCalDataToOpenXMLFile(xml, true, "id", GeneratedMapCalibration(b, true, "gen.jpg"), cmBiquadraticPn);
+    xml.Close();
+    TGeoMap whole, tiled;
+    tiled.SetImageMemoryMegabytes(1);
+    tiled.SetImageTileFolder(Dir.string());
+    std::vector<int> progress;
+    tiled.SetOnDataLoading([&](TObject*, int Percent) { progress.push_back(Percent); });
+    for (TGeoMap* map : {&whole, &tiled}) {
+        map->resize(300, 200);
+        map->show();
+        ASSERT_TRUE(map->LoadCalDataFromXML(P("gen.xml"), "id"));
+        map->SetMagnification(2);
+        map->BringMapPixelToCenter({410, 260});
+        test::SendMouse(*map, QEvent::MouseButtonPress, {37, 151}, Qt::LeftButton);
+        test::SendMouse(*map, QEvent::MouseButtonRelease, {37, 151}, Qt::LeftButton);
+    }
+    EXPECT_TRUE(tiled.MapBitmap().isNull());
+    EXPECT_FALSE(whole.MapBitmap().isNull());
+    EXPECT_EQ(progress.front(), 0);
+    EXPECT_EQ(progress.back(), 100);
+    EXPECT_EQ(tiled.MapImgWidth(), 800);
+    EXPECT_EQ(tiled.LastClickPosX(), whole.LastClickPosX());
+    EXPECT_EQ(tiled.LastClickPosY(), whole.LastClickPosY());
+    EXPECT_DOUBLE_EQ(tiled.GetLastMClickLatitude(), whole.GetLastMClickLatitude());
+    EXPECT_DOUBLE_EQ(tiled.GetLastMClickLongitude(), whole.GetLastMClickLongitude());
+    EXPECT_LT(MeanDifference(tiled.AuxBitmap(), whole.AuxBitmap()), 1.0);
+    // Saving streams the tiles back into a JPEG of the same picture.
+    tiled.SaveMap(P("copy.xml"), "id");
+    const QImage saved = DecodeJpegFile(P("copy.jpg"), {}, {});
+    EXPECT_LT(MeanDifference(saved, whole.MapBitmap()), 2.0);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "zylcarto/geomap/view/bmp_rows.h"
+#include "zylcarto/geomap/view/memory_image_source.h"
 #include "zylcarto/support/strings.h"
 
 namespace zylcarto {
@@ -24,35 +25,10 @@ constexpr int kTopLevelSide = 512;
 constexpr int kDeepestScaled = 3;
 constexpr QRgb kUnreadable = 0xFFC0C0C0;
 
-// Each output pixel the mean of a Factor x Factor box, the last boxes cut at
-// the edge, so the size rounds up as the levels do.
-QImage ReducedByBox(const QImage& Picture, int Factor) {
-    if (Factor == 1) return Picture;
-    const int W = (Picture.width() + Factor - 1) / Factor, H = (Picture.height() + Factor - 1) / Factor;
-    QImage out(W, H, QImage::Format_RGB32);
-    std::vector<std::uint32_t> sums(static_cast<std::size_t>(W) * 3);
-    for (int oy = 0; oy < H; ++oy) {
-        std::fill(sums.begin(), sums.end(), 0);
-        const int y0 = oy * Factor, y1 = std::min(y0 + Factor, Picture.height());
-        for (int y = y0; y < y1; ++y) {
-            const auto* in = reinterpret_cast<const QRgb*>(Picture.constScanLine(y));
-            for (int x = 0; x < Picture.width(); ++x) {
-                std::uint32_t* s = &sums[static_cast<std::size_t>(x / Factor) * 3];
-                s[0] += qRed(in[x]);
-                s[1] += qGreen(in[x]);
-                s[2] += qBlue(in[x]);
-            }
-        }
-        auto* row = reinterpret_cast<QRgb*>(out.scanLine(oy));
-        for (int ox = 0; ox < W; ++ox) {
-            const std::uint32_t n =
-                static_cast<std::uint32_t>((std::min((ox + 1) * Factor, Picture.width()) - ox * Factor) * (y1 - y0));
-            const std::uint32_t* s = &sums[static_cast<std::size_t>(ox) * 3];
-            row[ox] = qRgb(static_cast<int>((s[0] + n / 2) / n), static_cast<int>((s[1] + n / 2) / n),
-                           static_cast<int>((s[2] + n / 2) / n));
-        }
-    }
-    return out;
+// Level Level from rows of level 0, halved Level times.
+QImage Reduced(QImage Picture, int Level) {
+    for (int k = 0; k < Level; ++k) Picture = HalvedImage(Picture);
+    return Picture;
 }
 
 // Copies Source's pixels at From into Target at To, Size pixels.
@@ -115,7 +91,7 @@ struct TImagePyramid::TData {
         }
         const int scale = 1 << Level;
         const int first = First * scale, count = std::min(Count * scale, Size.height() - first);
-        return ReducedByBox(Bmp->ReadRows(first, count), scale);
+        return Reduced(Bmp->ReadRows(first, count), Level);
     }
     QImage ReadWholeLevel(int Level, const TCodecProgress& Progress) {
         if (!Bmp) return DecodeJpegPart(FileName, 1 << Level, {}, {}, Progress);
@@ -236,7 +212,7 @@ TImagePyramid::TImagePyramid(const std::string& FileName, const TPyramidOptions&
         D->Overview.push_back(D->ReadWholeLevel(D->Held, Progress));
     }
     for (int level = D->Held + 1; level < D->Levels; ++level)
-        D->Overview.push_back(ReducedByBox(D->Overview.back(), 2));
+        D->Overview.push_back(HalvedImage(D->Overview.back()));
     if (!Options.TileFolder.empty()) {
         D->Disk = std::make_unique<QTemporaryFile>(QDir(QString::fromStdString(Options.TileFolder))
                                                        .filePath(QStringLiteral("zylcarto-tiles-XXXXXX")));

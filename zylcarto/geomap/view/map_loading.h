@@ -5,6 +5,7 @@
 /// command-line renderer load through them. Free functions on the caller's
 /// objects, one thread per calibration.
 #include <QImage>
+#include <QSize>
 #include <functional>
 #include <string>
 
@@ -30,6 +31,10 @@ void ReadMapCalibration(TXmlSource& Source, const TCalibSetHeader& Header, TMapC
                                         const std::string& ComponentName);
 /// Fits the model read, once the image size is known; no repaint.
 void FitReadCalibration(TMapCalibration& Calib);
+
+/// The size a JPEG or BMP file's header gives; empty when it cannot tell (the
+/// decoder then says why).
+QSize MapImageFileSize(const std::string& FileName);
 
 /// Decodes a JPEG (.jpg, .jpeg) or BMP (.bmp) map image, the size checked from the
 /// header before the pixels are decoded; raises EZYLGeoMapError naming CallerName
