@@ -56,6 +56,7 @@ struct TImagePyramid::TData {
     std::optional<TBmpRowReader> Bmp;  // none for a JPEG
     // One open decoder for each level below Held, where its last band ended.
     std::vector<std::unique_ptr<TJpegRowReader>> Jpeg;
+    QImage Band;  // the last JPEG band decoded, its memory reused by the next
     QSize Size;
     int Levels = 1;
     int Held = 0;                 // the first level held whole
@@ -87,7 +88,11 @@ struct TImagePyramid::TData {
                 reader.reset();
                 reader = std::make_unique<TJpegRowReader>(FileName, 1 << Level);
             }
-            return reader->ReadRows(First, Count);
+            if (Band.width() != reader->Size().width() || Band.height() != Count)
+                Band = QImage(reader->Size().width(), Count, QImage::Format_RGB32);
+            if (Band.isNull()) throw EImageDecodeError("not enough memory for a band of the JPEG image");
+            reader->ReadRows(First, Band);
+            return Band;
         }
         const int scale = 1 << Level;
         const int first = First * scale, count = std::min(Count * scale, Size.height() - first);

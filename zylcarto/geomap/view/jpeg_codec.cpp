@@ -234,16 +234,14 @@ QSize TJpegRowReader::Size() const {
 
 int TJpegRowReader::NextRow() const { return static_cast<int>(S->Info.output_scanline); }
 
-QImage TJpegRowReader::ReadRows(int First, int Count) {
-    if (S->Failed || First < NextRow() || Count < 0 || First + Count > Size().height())
+void TJpegRowReader::ReadRows(int First, QImage& Rows) {
+    if (S->Failed || First < NextRow() || First + Rows.height() > Size().height() || Rows.width() != Size().width() ||
+        Rows.format() != QImage::Format_RGB32)
         throw EImageDecodeError("rows outside what the reader can still read");
-    QImage rows(Size().width(), Count, QImage::Format_RGB32);
-    if (rows.isNull()) throw EImageDecodeError("not enough memory for a band of the JPEG image");
-    if (!ReadRowsWithJump(S->Info, S->Err, rows, First) || S->Err.Corrupt) {
+    if (!ReadRowsWithJump(S->Info, S->Err, Rows, First) || S->Err.Corrupt) {
         S->Failed = true;
         throw EImageDecodeError(std::string("not a valid JPEG image: ") + S->Err.Message);
     }
-    return rows;
 }
 
 namespace {

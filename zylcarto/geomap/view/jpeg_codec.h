@@ -51,10 +51,11 @@ public:
     QSize Size() const;
     // The first row not read or skipped yet.
     int NextRow() const;
-    // Rows First .. First + Count - 1, all columns, in RGB32; First must be at
-    // least NextRow() and the rows within the picture. Raises EImageDecodeError,
-    // after which the reader reads nothing more.
-    QImage ReadRows(int First, int Count);
+    // Rows First .. First + Rows.height() - 1 into Rows, an RGB32 picture as wide
+    // as the reader's, reused by the caller so that bands do not each touch new
+    // memory; First must be at least NextRow() and the rows within the picture.
+    // Raises EImageDecodeError, after which the reader reads nothing more.
+    void ReadRows(int First, QImage& Rows);
 
 private:
     struct TState;
