@@ -21,6 +21,9 @@
 #include "zylcarto/geomap/landmarks/symbol_repository.h"
 #include "zylcarto/geomap/view/file_lookup.h"
 #include "zylcarto/geomap/view/geomap.h"
+#include "zylcarto/geomap/view/image_pyramid.h"
+#include "zylcarto/geomap/view/jpeg_codec.h"
+#include "zylcarto/geomap/view/map_grid.h"
 #include "zylcarto/geomap/view/map_loading.h"
 #include "zylcarto/geomap/view/map_renderer.h"
 #include "zylcarto/geomap/view/memory_image_source.h"
@@ -30,20 +33,24 @@
 namespace zylcarto::cli {
 namespace {
 
-const char* const kUsage = "usage: zylcarto map new FILE LATLOW LONGLOW LATHIGH LONGHIGH DLAT DLONG WIDTH HEIGHT\n"
+const char* const kUsage = "usage: zylcarto map new FILE LATLOW LONGLOW LATHIGH LONGHIGH DLAT DLONG WIDTH HEIGHT [--jpeg]\n"
                            "       zylcarto map show FILE.xml [DATAID]\n"
                            "       zylcarto map render FILE.xml OUT.png [--size WxH] [--center LAT LON] [--mag M]\n"
                            "                [--graticule none|points|lines|pointsandlines|utmgrid]\n"
-                           "                [--landmarks FILE.xml] [--symbols FILE.xml]\n"
+                           "                [--landmarks FILE.xml] [--symbols FILE.xml] [--max-pixels N]\n"
                            "new     writes FILE.bmp (16 colours, with a labelled grid) and its calibration\n"
                            "        FILE.xml (data set ZYL_geomap_caldata), then loads them as a check.\n"
+                           "        --jpeg writes FILE.jpg instead, a band of rows at a time, for maps\n"
+                           "        beyond the map control's pixel limit (up to 65500 pixels a side).\n"
                            "show    prints the calibration data set (the first one without DATAID), one\n"
                            "        tab-separated item per line.\n"
                            "render  composes the map offscreen into a picture of WxH pixels (default\n"
                            "        800x600), fitted to the window unless --mag is given, centred on\n"
                            "        LAT LON when given, and saves the picture as PNG. --landmarks loads the\n"
                            "        first landmark set of a file; with --symbols, a landmark whose user tag\n"
-                           "        is a symbol number 1..N of the repository takes that symbol.\n";
+                           "        is a symbol number 1..N of the repository takes that symbol.\n"
+                           "        --max-pixels N refuses larger map images (default 3000000, 0 for\n"
+                           "        any size); one above 256 MB is read in tiles, never whole.\n";
 
 // The map control needs a GUI application; without a display it draws offscreen.
 class TGuiSession {
@@ -86,7 +93,39 @@ std::string CornerName(int i) {
     return names[i];
 }
 
-int RunNew(const TArgs& a) {
+// A generated map of any size: the picture streamed to a JPEG, the calibration
+// beside it, both read back as a check without holding the picture.
+int WriteLargeGeneratedMap(const std::string& FileName, const TGeneratedMapBounds& B) {
+    constexpr int kJpegSide = 65500;
+    if (B.Wid > kJpegSide || B.Hgt > kJpegSide)
+        throw EUsageError("a JPEG map is at most " + std::to_string(kJpegSide) + " pixels a side");
+    if (!PossibleMapBounds(B)) throw EUsageError("no map has these bounds");
+    TFontSession fonts;
+    const std::string xml = StripExtension(FileName) + ".xml";
+    const std::string jpg = StripExtension(xml) + ".jpg";
+    WriteGeneratedMapJpeg(B, jpg, {});
+    {
+        TTextFile f;
+        f.OpenWrite(xml);
+        WriteRawCalDataToOpenXMLFile(f, true, "ZYL_geomap_caldata", GeneratedMapCalibration(B, true, StripPath(jpg)),
+                                     cmBiquadraticPn);
+        f.Close();
+    }
+    TTextFile f;
+    TCalibSetHeader header;
+    if (!f.OpenRead(xml)) throw EOperationFailed("the generated calibration could not be read back");
+    TTextFileSource source(f);
+    if (!FindCalibSet(source, "", header)) throw EOperationFailed("the generated calibration could not be read back");
+    TMapCalibration calib("map");
+    ReadMapCalibration(source, header, calib, "map");
+    DecodeJpegPart(jpg, 8, QRect(0, 0, 1, 1), {}, {});  // the header and a first row
+    std::printf("%s\n%s\n", jpg.c_str(), xml.c_str());
+    return 0;
+}
+
+int RunNew(TArgs a) {
+    const bool jpeg = TakeFlag(a, "--jpeg");
+    RejectUnknownOptions(a);
     if (a.size() != 9) throw EUsageError(std::string("map new takes 9 arguments\n") + kUsage);
     const double latLow = ParseDegrees(a[1], "LATLOW", dmsLatitude),
                  longLow = ParseDegrees(a[2], "LONGLOW", dmsLongitude);
@@ -101,6 +140,9 @@ int RunNew(const TArgs& a) {
         throw EUsageError("longitudes must lie within -360..360 and span at most a whole turn");
     if (latLow == latHigh) throw EUsageError("LATLOW and LATHIGH must differ");
     if (longLow == longHigh) throw EUsageError("LONGLOW and LONGHIGH must differ");
+    if (jpeg)
+        return WriteLargeGeneratedMap(
+            a[0], NormalizedMapBounds({latLow, longLow, latHigh, longHigh, dLat, dLong, wid, hgt}));
     TGuiSession gui;
     TGeoMap map;
     map.SetName("map");
@@ -184,6 +226,11 @@ int RunRender(TArgs a) {
     if (auto v = TakeOption(a, "--graticule")) grat = GraticuleOption(*v);
     const auto landmarks = TakeOption(a, "--landmarks");
     const auto symbols = TakeOption(a, "--symbols");
+    long long maxPixels = MapImagePixelLimit;
+    if (auto v = TakeOption(a, "--max-pixels")) {
+        maxPixels = ParseInt(*v, "--max-pixels");
+        if (maxPixels < 0) throw EUsageError("--max-pixels must be 0 (no limit) or more");
+    }
     RejectUnknownOptions(a);
     if (a.size() != 2) throw EUsageError(std::string("map render takes FILE.xml OUT.png\n") + kUsage);
 
@@ -205,8 +252,24 @@ int RunRender(TArgs a) {
         imageName.empty() ? std::string()
                           : FindFileIgnoringCase(MapImageBesideCalibration(imageName, a[0]));
     if (imageFile.empty()) throw EUsageError("the map image \"" + imageName + "\" of " + a[0] + " was not found");
-    const QImage image = DecodeMapImageFile(imageFile, imageName, "map", {}).convertToFormat(ViewImageFormat);
-    calib.SetMapImageSize(image.width(), image.height());
+    // Held whole up to what the map control holds whole by default; beyond, read in tiles.
+    constexpr long long kWholeBytes = 256LL << 20;
+    const QSize fileSize = MapImageFileSize(imageFile);
+    QImage image;
+    std::unique_ptr<TImageSource> source;
+    if (!fileSize.isEmpty() && 4LL * fileSize.width() * fileSize.height() > kWholeBytes) {
+        CheckMapImageSize(fileSize.width(), fileSize.height(), "map", maxPixels);
+        try {
+            source = std::make_unique<TImagePyramid>(imageFile, TPyramidOptions{}, nullptr, nullptr);
+        } catch (const EImageDecodeError& e) {
+            throw EOperationFailed("Cannot use map image \"" + imageName + "\": " + e.what());
+        }
+    } else {
+        image = DecodeMapImageFile(imageFile, imageName, "map", {}, maxPixels).convertToFormat(ViewImageFormat);
+        source = std::make_unique<TMemoryImageSource>(image);
+    }
+    const QSize imageSize = source->Size();
+    calib.SetMapImageSize(imageSize.width(), imageSize.height());
     FitReadCalibration(calib);
 
     TLandMarkStore marks(nullptr, [] { return std::string("map"); });
@@ -243,7 +306,7 @@ int RunRender(TArgs a) {
     TMapAppearance look;
     look.ShowGrat = grat;
     TMapViewport view{{0, 0}, 1.0, w, h};
-    const double fit = view.FitMagnification(image.width(), image.height());
+    const double fit = view.FitMagnification(imageSize.width(), imageSize.height());
     if (mag)
         view.SetMagnify(TMapViewport::Clamped(*mag));
     else if (fit > 0)
@@ -251,15 +314,14 @@ int RunRender(TArgs a) {
     if (center) {
         int x = 0, y = 0;
         if (calib.CalcPixelCoords(center->first, center->second, x, y))
-            view.CenterOnWithin({x, y}, image.width(), image.height());
+            view.CenterOnWithin({x, y}, imageSize.width(), imageSize.height());
     }
     TMapScene scene;
     scene.Look = &look;
     scene.HasMap = true;
-    const TMemoryImageSource source(image);
-    scene.Source = &source;
-    scene.ImageWidth = image.width();
-    scene.ImageHeight = image.height();
+    scene.Source = source.get();
+    scene.ImageWidth = imageSize.width();
+    scene.ImageHeight = imageSize.height();
     scene.Calib = &calib;
     scene.LandMarks = &marks;
     QImage picture(w, h, ViewImageFormat);

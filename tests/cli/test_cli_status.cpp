@@ -48,6 +48,17 @@ TEST(CliStatus, AMapRendersWhenItsFileIsNamedWithoutAFolder) {
     EXPECT_TRUE(std::filesystem::exists(dir + "/dd/out.png"));
 }
 
+TEST(CliStatus, AStreamedJpegMapRendersOnlyWithinMaxPixels) {
+    if (RunCli("--help").Out.find("\n  map ") == std::string::npos) GTEST_SKIP() << "built without the map control";
+    const std::string map = ScratchPath("jpegmap");
+    ASSERT_EQ(RunCli("map new '" + map + "' 10 0 20 5 1 1 2100 1500 --jpeg").Status, 0);
+    const std::string render = "map render '" + map + ".xml' '" + ScratchPath("jpegmap.png") + "' --size 100x80";
+    EXPECT_EQ(RunCli(render).Status, 1);  // 3 150 000 pixels
+    EXPECT_EQ(RunCli(render + " --max-pixels 0").Status, 0);
+    EXPECT_EQ(RunCli(render + " --max-pixels -5").Status, 2);
+    EXPECT_EQ(RunCli("map new '" + map + "' 10 0 20 5 1 1 70000 100 --jpeg").Status, 2);
+}
+
 TEST(CliStatus, LandmarksThatCannotBeAreSkippedAndCounted) {
     if (RunCli("--help").Out.find("\n  map ") == std::string::npos) GTEST_SKIP() << "built without the map control";
     const std::string map = ScratchPath("marks"), marks = ScratchPath("marks_lm.xml");

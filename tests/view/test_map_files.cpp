@@ -169,7 +169,7 @@ TEST_F(MapFiles, JpegAndBmpLoadWithProgressAndAnyCaseOfExtension) {
     EXPECT_EQ(progress, (std::vector<int>{0, 100}));
 }
 
-TEST_F(MapFiles, SizeLimitIsThreeMillionPixels) {
+TEST_F(MapFiles, SizeLimitIsThreeMillionPixelsUnlessTheHostSetsAnother) {
     EncodeJpegFile(QImage(2000, 1500, QImage::Format_RGB32), P("ok.jpg"), 50, {});
     EncodeJpegFile(QImage(2001, 1500, QImage::Format_RGB32), P("big.jpg"), 50, {});
     TGeoMap map;
@@ -187,6 +187,15 @@ TEST_F(MapFiles, SizeLimitIsThreeMillionPixels) {
     EXPECT_EQ(map.MapBitmap().width(), 10);
     EXPECT_THROW(map.SetMapBitMap(QImage(1500, 2001, QImage::Format_RGB32)), EZYLGeoMapError);
     EXPECT_EQ(map.MapImgFile(), P("small.jpg"));
+    EXPECT_EQ(map.MaxImagePixels(), TGeoMap::MaxMapImagePixels);
+    map.SetMaxImagePixels(1000);
+    EXPECT_EQ(MessageOf([&] { map.SetMapImgName(P("big.jpg")); }),
+              "Component \"M\": Cannot use map image, maximum of 1000 pixels exceeded (size of map is 2001 x 1500)");
+    map.SetMaxImagePixels(0);
+    map.SetImageMemoryMegabytes(4);  // and read in tiles
+    map.SetMapImgName(P("big.jpg"));
+    EXPECT_EQ(map.MapImgWidth(), 2001);
+    EXPECT_TRUE(map.MapBitmap().isNull());
 }
 
 TEST_F(MapFiles, BrokenFilesRaiseAndLeaveTheMapAsItWas) {

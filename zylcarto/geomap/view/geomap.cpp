@@ -54,6 +54,7 @@ void TGeoMap::Assign(const TGeoMap& Source) {
     d->AuxBmp = s->AuxBmp;
     d->FCache.Clear();
     d->GrafBmp = s->GrafBmp;
+    d->FPyramid = s->FPyramid;
     d->FLook = s->FLook;
     d->FCacheMagLimit = s->FCacheMagLimit;
     d->FGridCRS = s->FGridCRS;
@@ -145,6 +146,12 @@ void TGeoMap::SetOnMouseMove(TMouseMoveEvent Handler) { d_func()->FOnMouseMove =
 void TGeoMap::SetOnMouseUp(TMouseEvent Handler) { d_func()->FOnMouseUp = std::move(Handler); }
 void TGeoMap::SetOnClick(TNotifyEvent Handler) { d_func()->FOnClick = std::move(Handler); }
 void TGeoMap::SetOnDblClick(TNotifyEvent Handler) { d_func()->FOnDblClick = std::move(Handler); }
+long long TGeoMap::MaxImagePixels() const { return d_func()->FMaxImagePixels; }
+void TGeoMap::SetMaxImagePixels(long long Value) { d_func()->FMaxImagePixels = std::max(0LL, Value); }
+int TGeoMap::ImageMemoryMegabytes() const { return d_func()->FImageMemoryMB; }
+void TGeoMap::SetImageMemoryMegabytes(int Value) { d_func()->FImageMemoryMB = std::max(1, Value); }
+const std::string& TGeoMap::ImageTileFolder() const { return d_func()->FImageTileFolder; }
+void TGeoMap::SetImageTileFolder(const std::string& Folder) { d_func()->FImageTileFolder = Folder; }
 bool TGeoMap::WheelZoom() const { return d_func()->FKeys.WheelZoom; }
 void TGeoMap::SetWheelZoom(bool Value) { d_func()->FKeys.WheelZoom = Value; }
 void TGeoMap::SetZoomStepHook(TZoomStepHook Hook) { d_func()->FKeys.StepHook = std::move(Hook); }
@@ -350,7 +357,7 @@ void TGeoMap::BringLocationToCenter(double Latitude, double Longitude) {
     if (!d->FCalib.CalcPixelCoords(Latitude, Longitude, x, y)) return;
     if (x < 0 || y < 0 || x > d->FMapImgWidth || y > d->FMapImgHeight) return;
     TMapViewport V = d->Viewport();
-    V.CenterOnWithin({x, y}, d->GrafBmp.width(), d->GrafBmp.height());
+    V.CenterOnWithin({x, y}, d->FMapImgWidth, d->FMapImgHeight);
     d->SetView(V);
     Paint();
 }
@@ -531,15 +538,17 @@ void TGeoMap::DoSelectRectEvent(int Kind, double V1, double V2, double V3, doubl
 
 // ---- map image in memory
 
-void TGeoMapPrivate::TakeMapImage(const QImage& Picture, const std::string& Name) {
+void TGeoMapPrivate::TakeMapImage(TLoadedImage Image, const std::string& Name) {
     Q_Q(TGeoMap);
+    const QSize size = Image.Pyramid ? Image.Pyramid->Size() : Image.Picture.size();
     // Checked before taking the picture, so a refused image leaves the map as it was.
-    CheckMapImageSize(Picture.width(), Picture.height());
+    CheckMapImageSize(size.width(), size.height());
     FCache.Clear();
-    GrafBmp = Picture.convertToFormat(ViewImageFormat);
+    GrafBmp = Image.Pyramid ? QImage() : Image.Picture.convertToFormat(ViewImageFormat);
+    FPyramid = std::move(Image.Pyramid);
     FMapImgName = Name;
-    FMapImgWidth = GrafBmp.width();
-    FMapImgHeight = GrafBmp.height();
+    FMapImgWidth = size.width();
+    FMapImgHeight = size.height();
     FCalib.SetMapImageSize(FMapImgWidth, FMapImgHeight);
     TMapViewport V = Viewport();
     V.SetTopLeft({0, 0});
@@ -551,7 +560,7 @@ void TGeoMapPrivate::TakeMapImage(const QImage& Picture, const std::string& Name
 
 void TGeoMap::SetMapBitMap(const QImage& Value) {
     Q_D(TGeoMap);
-    d->TakeMapImage(Value, "$unknown$");
+    d->TakeMapImage({Value, nullptr}, "$unknown$");
 }
 
 void TGeoMap::Clear() {

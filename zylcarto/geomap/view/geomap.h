@@ -180,6 +180,10 @@ class ZYLCARTO_EXPORT TGeoMap : public QWidget, public TObject {
                    followPositionChanged)
     /// How many of the last fixes the position's trail shows.
     Q_PROPERTY(int TrailLength READ TrailLength WRITE SetTrailLength RESET ResetTrailLength)
+    /// The largest map image in pixels; 0 for any size.
+    Q_PROPERTY(qlonglong MaxImagePixels READ MaxImagePixels WRITE SetMaxImagePixels)
+    /// Megabytes a map image may take held whole.
+    Q_PROPERTY(int ImageMemoryMegabytes READ ImageMemoryMegabytes WRITE SetImageMemoryMegabytes)
 
 public:
     /// The CacheMagLimit of a new map, and its largest value.
@@ -957,6 +961,31 @@ public:
     static constexpr double WheelZoomFactor = 1.4142135623730951;
     /// Milliseconds without a step after which the view goes into the zoom history.
     static constexpr int ZoomRestMs = 400;
+    /// @{
+    /// The largest map image accepted, width times height in pixels, MaxMapImagePixels
+    /// by default; 0 accepts any size. A larger image is refused with the size message
+    /// and leaves the map as it was. A negative value counts as 0.
+    long long MaxImagePixels() const;
+    void SetMaxImagePixels(long long Value);
+    /// @}
+    /// @{
+    /// Megabytes (at 4 bytes a pixel) a map image file may take held whole, 256 by
+    /// default. A larger JPEG or uncompressed BMP is read as a pyramid of tiles: the
+    /// reduced views at once, the full-size pixels a band of rows at a time when
+    /// first shown, the tiles kept within this much memory and, with
+    /// ImageTileFolder set, in a temporary file there. Such a map has no
+    /// MapBitmap, ResizeMap and CopyEntireMapToClipboard do nothing; the rest,
+    /// printing and SaveMap included, works as for any map. Values below 1 count as 1.
+    int ImageMemoryMegabytes() const;
+    void SetImageMemoryMegabytes(int Value);
+    /// @}
+    /// @{
+    /// Folder for the temporary tile file of an image read as tiles; empty (the
+    /// default) keeps tiles in memory only and decodes evicted ones again.
+    /// Takes effect at the next image loaded.
+    const std::string& ImageTileFolder() const;
+    void SetImageTileFolder(const std::string& Folder);
+    /// @}
     /// @{
     /// Wheel and pinch zoom the map (on by default). Off: wheel and pinch are left to the parent widget.
     bool WheelZoom() const;

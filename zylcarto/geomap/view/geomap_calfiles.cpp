@@ -69,7 +69,7 @@ bool TGeoMapPrivate::ReadCalDataIntern(TXmlSource& Source, const std::string& Da
     std::string imageName = read.CalibData().MapFName;
     // The calibration of a picture set in memory names no file; it is taken for the picture shown.
     if (imageName == "$unknown$") imageName.clear();
-    QImage picture;
+    TLoadedImage picture;
     if (!imageName.empty()) {
         if (!Handles(FOnMapImgRequest, &TGeoMap::mapImageRequest))
             imageName = MapImageBesideCalibration(imageName, CalFileName);
@@ -81,7 +81,7 @@ bool TGeoMapPrivate::ReadCalDataIntern(TXmlSource& Source, const std::string& Da
         // One repaint at the end instead of one per step; restored also when a step raises.
         const TGeoMapPrivate::TPaintSuppression hold(*q);
         FCalib.Assign(read);
-        if (!imageName.empty()) TakeMapImage(picture, imageName);
+        if (!imageName.empty()) TakeMapImage(std::move(picture), imageName);
         FitReadCalibration(FCalib);
     });
     if (!Alive) return true;

@@ -31,16 +31,16 @@ QImage BlankMapPicture(int Wid, int Hgt) {
 
 }  // namespace
 
-void CheckMapImageSize(int Width, int Height, const std::string& ComponentName) {
-    if (static_cast<long long>(Width) * Height > MapImagePixelLimit)
+void CheckMapImageSize(int Width, int Height, const std::string& ComponentName, long long MaxPixels) {
+    if (MaxPixels > 0 && static_cast<long long>(Width) * Height > MaxPixels)
         throw EZYLGeoMapError(
-            ComponentMessage(ComponentName, "Cannot use map image, maximum of " + std::to_string(MapImagePixelLimit) +
+            ComponentMessage(ComponentName, "Cannot use map image, maximum of " + std::to_string(MaxPixels) +
                                                 " pixels exceeded (size of map is " + std::to_string(Width) + " x " +
                                                 std::to_string(Height) + ")"));
 }
 
 QImage DecodeMapImageFile(const std::string& FileName, const std::string& CallerName, const std::string& ComponentName,
-                          const std::function<void(int)>& Progress) {
+                          const std::function<void(int)>& Progress, long long MaxPixels) {
     const std::string ext = LowerCase(ExtractFileExt(FileName));
     const auto fail = [&](const std::string& Why) -> QImage {
         throw EZYLGeoMapError(ComponentMessage(ComponentName, "Cannot use map image \"" + CallerName + "\": " + Why));
@@ -53,7 +53,7 @@ QImage DecodeMapImageFile(const std::string& FileName, const std::string& Caller
         QImage picture;
         try {
             picture = DecodeJpegFile(
-                FileName, [&ComponentName](int W, int H) { CheckMapImageSize(W, H, ComponentName); }, progress);
+                FileName, [&](int W, int H) { CheckMapImageSize(W, H, ComponentName, MaxPixels); }, progress);
         } catch (const EImageDecodeError& e) {
             return fail(e.what());
         }
@@ -64,7 +64,7 @@ QImage DecodeMapImageFile(const std::string& FileName, const std::string& Caller
         // the size from the header itself: Qt gives top-down files a negative height
         TBmpLayout layout;
         if (!ReadBmpLayout(FileName, layout)) return fail("not a valid BMP image");
-        CheckMapImageSize(layout.Width, layout.Height, ComponentName);
+        CheckMapImageSize(layout.Width, layout.Height, ComponentName, MaxPixels);
         if (!BmpPixelsComplete(FileName)) return fail("not a valid BMP image: its pixel data is cut off");
         const QSize size(layout.Width, layout.Height);
         QImageReader reader(QString::fromStdString(FileName), "bmp");
@@ -79,15 +79,50 @@ QImage DecodeMapImageFile(const std::string& FileName, const std::string& Caller
     return fail("only JPEG (.jpg, .jpeg) and BMP (.bmp) files can be loaded");
 }
 
-QImage TGeoMapPrivate::DecodeMapImageFile(const std::string& FileName, const std::string& CallerName) {
-    Q_Q(TGeoMap);
-    // The decoder reports on after a handler that destroyed the map; those reports go nowhere.
-    return zylcarto::DecodeMapImageFile(FileName, CallerName, q->Name(), [Self = QPointer<TGeoMap>(q)](int Percent) {
-        if (Self) FireHostEvent(Self.data(), Self->d_func()->FOnDataLoading, &TGeoMap::dataLoading, Percent);
-    });
+QSize MapImageFileSize(const std::string& FileName) {
+    const std::string ext = LowerCase(ExtractFileExt(FileName));
+    if (ext == ".bmp") {
+        TBmpLayout layout;
+        return ReadBmpLayout(FileName, layout) ? QSize(layout.Width, layout.Height) : QSize();
+    }
+    try {
+        return ext == ".jpg" || ext == ".jpeg" ? JpegFileSize(FileName) : QSize();
+    } catch (const EImageDecodeError&) {
+        return {};
+    }
 }
 
-bool TGeoMapPrivate::ReadMapImageFile(const std::string& Value, QImage& Picture, bool& Found) {
+// An image read as tiles reports its progress while the reduced levels are
+// decoded, and each later band is a few hundred rows: the host serves its
+// events from OnDataLoading as for any image, and no worker thread is needed.
+// A thread would have to lock every tile the renderer reads and paint
+// placeholders that a view cache would then keep, for a decoding that here
+// takes about as long as djpeg's reduced one.
+TGeoMapPrivate::TLoadedImage TGeoMapPrivate::DecodeMapImageFile(const std::string& FileName,
+                                                                 const std::string& CallerName) {
+    Q_Q(TGeoMap);
+    // The decoder reports on after a handler that destroyed the map; those reports go nowhere.
+    const auto progress = [Self = QPointer<TGeoMap>(q)](int Percent) {
+        if (Self) FireHostEvent(Self.data(), Self->d_func()->FOnDataLoading, &TGeoMap::dataLoading, Percent);
+    };
+    const QSize size = MapImageFileSize(FileName);
+    const long long bytes = 4LL * size.width() * size.height();
+    if (size.isEmpty() || bytes <= (static_cast<long long>(FImageMemoryMB) << 20))
+        return {zylcarto::DecodeMapImageFile(FileName, CallerName, q->Name(), progress, FMaxImagePixels), nullptr};
+    CheckMapImageSize(size.width(), size.height());
+    try {
+        progress(0);
+        auto pyramid = std::make_shared<TImagePyramid>(
+            FileName, TPyramidOptions{static_cast<std::size_t>(FImageMemoryMB) << 20, FImageTileFolder}, nullptr,
+            progress);
+        progress(100);
+        return {QImage(), std::move(pyramid)};
+    } catch (const EImageDecodeError& e) {
+        throw EZYLGeoMapError(ComponentMessage(q->Name(), "Cannot use map image \"" + CallerName + "\": " + e.what()));
+    }
+}
+
+bool TGeoMapPrivate::ReadMapImageFile(const std::string& Value, TLoadedImage& Image, bool& Found) {
     Q_Q(TGeoMap);
     std::string fileName = Value;
     Found = false;
@@ -95,7 +130,7 @@ bool TGeoMapPrivate::ReadMapImageFile(const std::string& Value, QImage& Picture,
     const std::string existing = FindFileIgnoringCase(fileName);
     if (existing.empty()) return true;
     Found = true;
-    return SurvivesCall(q, [&] { Picture = DecodeMapImageFile(existing, Value); });
+    return SurvivesCall(q, [&] { Image = DecodeMapImageFile(existing, Value); });
 }
 
 void TGeoMap::SetMapImgName(const std::string& Value) {
@@ -105,31 +140,34 @@ void TGeoMap::SetMapImgName(const std::string& Value) {
         d->FMapImgName.clear();
         d->FMapImgWidth = d->FMapImgHeight = 0;
         d->GrafBmp = QImage();
+        d->FPyramid.reset();
         d->FCalib.SetMapImageSize(0, 0);
         Paint();
         return;
     }
-    QImage Picture;
+    TGeoMapPrivate::TLoadedImage Image;
     bool Found = false;
-    if (!d->ReadMapImageFile(Value, Picture, Found)) return;
+    if (!d->ReadMapImageFile(Value, Image, Found)) return;
     if (!Found) throw EZYLGeoMapError(ComponentMessage(Name(), "Cannot use map image \"" + Value + "\": no such file"));
-    d->TakeMapImage(Picture, Value);
+    d->TakeMapImage(std::move(Image), Value);
 }
 
 void TGeoMap::SaveMap(const std::string& FileName, const std::string& DataID) {
     Q_D(TGeoMap);
-    if (d->GrafBmp.isNull()) throw EZYLGeoMapError(ComponentMessage(Name(), "there is no map image to save"));
+    if (d->FMapImgWidth <= 0) throw EZYLGeoMapError(ComponentMessage(Name(), "there is no map image to save"));
     // The map takes the new name only once both files are written, so that a
     // failed write leaves it naming the files it came from; the image first, so
     // that no calibration file is left naming an image that was not written.
     const std::string imageName = StripExtension(StripPath(FileName)) + ".jpg";
     const bool Alive = SurvivesCall(this, [&] {
-        EncodeJpegFile(d->GrafBmp, ExtractFilePath(FileName) + imageName, kJpegQuality,
-                       [Self = QPointer<TGeoMap>(this)](int Percent) {
-                           if (Self)
-                               FireHostEvent(Self.data(), Self->d_func()->FOnDataLoading, &TGeoMap::dataLoading,
-                                             Percent);
-                       });
+        // Through the image source, a band at a time, so that an image read as tiles is never whole in memory.
+        const TImageSource& source = d->ImageSource();
+        const int W = d->FMapImgWidth;
+        EncodeJpegRows(
+            W, d->FMapImgHeight, [&source, W](int First, int Rows) { return source.Region(0, QRect(0, First, W, Rows)); },
+            ExtractFilePath(FileName) + imageName, kJpegQuality, [Self = QPointer<TGeoMap>(this)](int Percent) {
+                if (Self) FireHostEvent(Self.data(), Self->d_func()->FOnDataLoading, &TGeoMap::dataLoading, Percent);
+            });
     });
     if (!Alive) return;
     d->FCalib.CalcExtentsAndResolution();

@@ -15,6 +15,7 @@
 
 #include "zylcarto/geomap/view/geomap.h"
 #include "zylcarto/geomap/view/host_events.h"
+#include "zylcarto/geomap/view/image_pyramid.h"
 #include "zylcarto/geomap/view/map_loading.h"
 #include "zylcarto/geomap/view/map_scene.h"
 #include "zylcarto/geomap/view/measure_path.h"
@@ -74,21 +75,32 @@ public:
     int ZoomSlot(int Index) const;
     // Sets the fitting view without painting; remembered while the control is not shown.
     void FitView();
-    // GrafBmp takes the picture after the size check; then name, size, AuxBmp and
-    // FTopLeft follow as for a newly loaded image, and the map repaints.
-    void TakeMapImage(const QImage& Picture, const std::string& Name);
-    // Raises the size message when Width x Height exceeds MaxMapImagePixels.
+    // A map image as read from a file: a picture held whole, or a pyramid.
+    struct TLoadedImage {
+        QImage Picture;
+        std::shared_ptr<TImagePyramid> Pyramid;
+    };
+    // GrafBmp (or FPyramid) takes the image after the size check; then name, size,
+    // AuxBmp and FTopLeft follow as for a newly loaded image, and the map repaints.
+    void TakeMapImage(TLoadedImage Image, const std::string& Name);
+    // Where the renderer, printing and saving read the image's pixels.
+    const TImageSource& ImageSource() const {
+        if (FPyramid) return *FPyramid;
+        return FSource;
+    }
+    // Raises the size message when Width x Height exceeds MaxImagePixels.
     void CheckMapImageSize(int Width, int Height) const {
-        zylcarto::CheckMapImageSize(Width, Height, q_func()->Name());
+        zylcarto::CheckMapImageSize(Width, Height, q_func()->Name(), FMaxImagePixels);
     }
 
     // ---- files (geomap_images.cpp, geomap_calfiles.cpp, geomap_landmarkfiles.cpp, geomap_print.cpp)
     bool ReadCalDataIntern(TXmlSource& Source, const std::string& DataID, const std::string& CalFileName);
-    QImage DecodeMapImageFile(const std::string& FileName, const std::string& CallerName);
-    // The picture of the image file Value names once OnMapImageRequest had its
-    // say; Found false when no such file exists. False when a handler deleted
-    // the map. Raises as DecodeMapImageFile.
-    bool ReadMapImageFile(const std::string& Value, QImage& Picture, bool& Found);
+    // Whole, or as a pyramid above ImageMemoryMegabytes.
+    TLoadedImage DecodeMapImageFile(const std::string& FileName, const std::string& CallerName);
+    // The image file Value names once OnMapImageRequest had its say; Found false
+    // when no such file exists. False when a handler deleted the map. Raises as
+    // DecodeMapImageFile.
+    bool ReadMapImageFile(const std::string& Value, TLoadedImage& Image, bool& Found);
     void ReplaceLandMarks(const std::vector<TLandMark>& LandMarks);
     // Metres per image pixel for printing at a scale; 0 when the map has none.
     double PrintResolution();
@@ -262,6 +274,11 @@ public:
     TMapImgRequestEvent FOnMapImgRequest;
     QImage GrafBmp;  // the map image at full resolution, in ViewImageFormat
     TMemoryImageSource FSource{GrafBmp};  // how the renderer reads GrafBmp
+    // A map image too large to hold, in place of GrafBmp; shared by Assign.
+    std::shared_ptr<TImagePyramid> FPyramid;
+    long long FMaxImagePixels = MapImagePixelLimit;
+    int FImageMemoryMB = 256;
+    std::string FImageTileFolder;
     // The view and model the host was last told of.
     TMapViewport FToldView;
     TCalibModel FToldModel = cmUndefined;

@@ -16,7 +16,7 @@ TMapScene TGeoMapPrivate::Scene() const {
     S.Look = &FLook;
     S.HasMap = !FMapImgName.empty();
     S.Shown = IsShownState();
-    S.Source = &FSource;
+    S.Source = &ImageSource();
     S.ImageWidth = FMapImgWidth;
     S.ImageHeight = FMapImgHeight;
     S.Cache = &FCache;

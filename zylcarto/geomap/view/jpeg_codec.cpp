@@ -5,6 +5,8 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <stdexcept>
 #include <memory>
 #include <string_view>
 
@@ -61,53 +63,84 @@ struct TMallocFree {
 
 constexpr J_COLOR_SPACE kRGB32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRA : JCS_EXT_ARGB;
 
+// What one decoding reads: the picture scaled by 1/ScaleDenom (1, 2, 4 or 8)
+// and, when Part is not empty, only that rectangle of the scaled picture.
+struct TJpegRequest {
+    int ScaleDenom = 1;
+    QRect Part;
+    const std::function<void(int, int)>* CheckSize = nullptr;
+    const TCodecProgress* Progress = nullptr;
+    bool HeaderOnly = false;  // Picture stays null
+};
+
 // The part of decoding between setjmp and the end: no C++ objects with
 // destructors live in this frame, so a longjmp out of libjpeg skips nothing.
 // Returns false with err.Message set when libjpeg gave up.
 bool DecodeWithJump(jpeg_decompress_struct& cinfo, TJpegErrorMgr& err, std::FILE* File, QImage& Picture,
-                    const std::function<void(int, int)>& CheckSize, const TCodecProgress& Progress,
-                    std::exception_ptr& Raised) {
+                    const TJpegRequest& Request, std::exception_ptr& Raised) {
     if (setjmp(err.Jump)) return false;
     jpeg_stdio_src(&cinfo, File);
     jpeg_read_header(&cinfo, TRUE);
     cinfo.out_color_space = kRGB32Space;
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = static_cast<unsigned>(Request.ScaleDenom);
+    jpeg_calc_output_dimensions(&cinfo);
+    const QRect whole(0, 0, static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
+    const QRect part = Request.Part.isEmpty() ? whole : Request.Part;
     try {
-        if (CheckSize) CheckSize(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height));
-        Picture =
-            QImage(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height), QImage::Format_RGB32);
+        if (Request.CheckSize && *Request.CheckSize)
+            (*Request.CheckSize)(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height));
+        if (Request.HeaderOnly) return true;
+        if (whole.contains(part)) Picture = QImage(part.size(), QImage::Format_RGB32);
     } catch (...) {
         Raised = std::current_exception();
         return false;
     }
+    if (!whole.contains(part)) {
+        std::snprintf(err.Message, sizeof err.Message, "the part asked for lies outside the %ux%u picture",
+                      cinfo.output_width, cinfo.output_height);
+        return false;
+    }
     if (Picture.isNull()) {
-        std::snprintf(err.Message, sizeof err.Message, "not enough memory for %ux%u pixels", cinfo.image_width,
-                      cinfo.image_height);
+        std::snprintf(err.Message, sizeof err.Message, "not enough memory for %dx%d pixels", part.width(),
+                      part.height());
         return false;
     }
     jpeg_start_decompress(&cinfo);
+    // Cropping starts at an iMCU boundary, so the decoded row may begin left of the part.
+    JDIMENSION cropX = static_cast<JDIMENSION>(part.x()), cropW = static_cast<JDIMENSION>(part.width());
+    if (part.width() < whole.width()) jpeg_crop_scanline(&cinfo, &cropX, &cropW);
+    const std::size_t shift = (static_cast<std::size_t>(part.x()) - cropX) * 4;
+    JSAMPROW buffer = nullptr;
+    if (cropW != static_cast<JDIMENSION>(part.width()))
+        buffer = static_cast<JSAMPROW>((*cinfo.mem->alloc_large)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                                                 static_cast<std::size_t>(cropW) * 4));
+    if (part.y() > 0) jpeg_skip_scanlines(&cinfo, static_cast<JDIMENSION>(part.y()));
     int lastPercent = -1;
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = Picture.scanLine(static_cast<int>(cinfo.output_scanline));
+    for (int y = 0; y < part.height(); ++y) {
+        JSAMPROW row = buffer ? buffer : Picture.scanLine(y);
         jpeg_read_scanlines(&cinfo, &row, 1);
-        const int percent = RoundToInt(100.0 * cinfo.output_scanline / cinfo.output_height);
-        if (Progress && percent != lastPercent) {
+        if (buffer) std::memcpy(Picture.scanLine(y), buffer + shift, static_cast<std::size_t>(part.width()) * 4);
+        const int percent = RoundToInt(100.0 * (y + 1) / part.height());
+        if (Request.Progress && *Request.Progress && percent != lastPercent) {
             lastPercent = percent;
             try {
-                Progress(percent);
+                (*Request.Progress)(percent);
             } catch (...) {
                 Raised = std::current_exception();
                 return false;
             }
         }
     }
-    jpeg_finish_decompress(&cinfo);
+    // Unread rows below the part would make finishing fail.
+    if (cinfo.output_scanline < cinfo.output_height)
+        jpeg_abort_decompress(&cinfo);
+    else
+        jpeg_finish_decompress(&cinfo);
     return true;
 }
 
-}  // namespace
-
-QImage DecodeJpegFile(const std::string& FileName, const std::function<void(int, int)>& CheckSize,
-                      const TCodecProgress& Progress) {
+QImage DecodeJpeg(const std::string& FileName, const TJpegRequest& Request) {
     std::unique_ptr<std::FILE, TFileCloser> file(std::fopen(FileName.c_str(), "rb"));
     if (!file) throw EImageDecodeError("cannot open the file");
     jpeg_decompress_struct cinfo{};
@@ -118,23 +151,113 @@ QImage DecodeJpegFile(const std::string& FileName, const std::function<void(int,
     jpeg_create_decompress(&cinfo);
     QImage picture;
     std::exception_ptr raised;
-    const bool ok = DecodeWithJump(cinfo, err, file.get(), picture, CheckSize, Progress, raised);
+    const bool ok = DecodeWithJump(cinfo, err, file.get(), picture, Request, raised);
     jpeg_destroy_decompress(&cinfo);
     if (raised) std::rethrow_exception(raised);
     if (!ok || err.Corrupt) throw EImageDecodeError(std::string("not a valid JPEG image: ") + err.Message);
     return picture;
 }
 
+}  // namespace
+
+QImage DecodeJpegFile(const std::string& FileName, const std::function<void(int, int)>& CheckSize,
+                      const TCodecProgress& Progress) {
+    return DecodeJpeg(FileName, {1, {}, &CheckSize, &Progress});
+}
+
+QSize JpegFileSize(const std::string& FileName) {
+    QSize size;
+    const std::function<void(int, int)> seen = [&size](int W, int H) { size = {W, H}; };
+    TJpegRequest request{1, {}, &seen, nullptr};
+    request.HeaderOnly = true;
+    DecodeJpeg(FileName, request);
+    return size;
+}
+
+QImage DecodeJpegPart(const std::string& FileName, int ScaleDenom, const QRect& Part,
+                      const std::function<void(int, int)>& CheckSize, const TCodecProgress& Progress) {
+    if (ScaleDenom != 1 && ScaleDenom != 2 && ScaleDenom != 4 && ScaleDenom != 8)
+        throw std::invalid_argument("JPEG scale must be 1/1, 1/2, 1/4 or 1/8");
+    return DecodeJpeg(FileName, {ScaleDenom, Part, &CheckSize, &Progress});
+}
+
+struct TJpegRowReader::TState {
+    std::unique_ptr<std::FILE, TFileCloser> File;
+    jpeg_decompress_struct Info{};
+    TJpegErrorMgr Err;
+    bool Failed = false;
+    ~TState() { jpeg_destroy_decompress(&Info); }
+};
+
 namespace {
 
+bool StartRowsWithJump(jpeg_decompress_struct& cinfo, TJpegErrorMgr& err, std::FILE* File, int ScaleDenom) {
+    if (setjmp(err.Jump)) return false;
+    jpeg_stdio_src(&cinfo, File);
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = kRGB32Space;
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = static_cast<unsigned>(ScaleDenom);
+    jpeg_start_decompress(&cinfo);
+    return true;
+}
+
+bool ReadRowsWithJump(jpeg_decompress_struct& cinfo, TJpegErrorMgr& err, QImage& Rows, int First) {
+    if (setjmp(err.Jump)) return false;
+    if (static_cast<JDIMENSION>(First) > cinfo.output_scanline)
+        jpeg_skip_scanlines(&cinfo, static_cast<JDIMENSION>(First) - cinfo.output_scanline);
+    for (int y = 0; y < Rows.height(); ++y) {
+        JSAMPROW row = Rows.scanLine(y);
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    return true;
+}
+
+}  // namespace
+
+TJpegRowReader::TJpegRowReader(const std::string& FileName, int ScaleDenom) : S(std::make_unique<TState>()) {
+    S->File.reset(std::fopen(FileName.c_str(), "rb"));
+    if (!S->File) throw EImageDecodeError("cannot open the file");
+    S->Info.err = jpeg_std_error(&S->Err.Pub);
+    S->Err.Pub.error_exit = ErrorExit;
+    S->Err.Pub.emit_message = EmitMessage;
+    jpeg_create_decompress(&S->Info);
+    if (!StartRowsWithJump(S->Info, S->Err, S->File.get(), ScaleDenom))
+        throw EImageDecodeError(std::string("not a valid JPEG image: ") + S->Err.Message);
+}
+
+TJpegRowReader::~TJpegRowReader() = default;
+
+QSize TJpegRowReader::Size() const {
+    return {static_cast<int>(S->Info.output_width), static_cast<int>(S->Info.output_height)};
+}
+
+int TJpegRowReader::NextRow() const { return static_cast<int>(S->Info.output_scanline); }
+
+void TJpegRowReader::ReadRows(int First, QImage& Rows) {
+    if (S->Failed || First < NextRow() || First + Rows.height() > Size().height() || Rows.width() != Size().width() ||
+        Rows.format() != QImage::Format_RGB32)
+        throw EImageDecodeError("rows outside what the reader can still read");
+    if (!ReadRowsWithJump(S->Info, S->Err, Rows, First) || S->Err.Corrupt) {
+        S->Failed = true;
+        throw EImageDecodeError(std::string("not a valid JPEG image: ") + S->Err.Message);
+    }
+}
+
+namespace {
+
+constexpr int kEncodeBand = 64;
+
 // Compresses into a buffer that libjpeg allocates and grows; *Buffer is the
-// caller's to free, also after a failure.
+// caller's to free, also after a failure. Band is filled from Source between
+// libjpeg calls, so an exception from Source crosses no libjpeg frame.
 bool EncodeWithJump(jpeg_compress_struct& cinfo, TJpegErrorMgr& err, unsigned char** Buffer, unsigned long* Size,
-                    const QImage& Picture, int Quality, const TCodecProgress& Progress) {
+                    int Width, int Height, const TJpegRowSource& Source, QImage& Band, int Quality,
+                    const TCodecProgress& Progress) {
     if (setjmp(err.Jump)) return false;
     jpeg_mem_dest(&cinfo, Buffer, Size);
-    cinfo.image_width = static_cast<JDIMENSION>(Picture.width());
-    cinfo.image_height = static_cast<JDIMENSION>(Picture.height());
+    cinfo.image_width = static_cast<JDIMENSION>(Width);
+    cinfo.image_height = static_cast<JDIMENSION>(Height);
     cinfo.input_components = 4;
     cinfo.in_color_space = kRGB32Space;
     jpeg_set_defaults(&cinfo);
@@ -142,8 +265,15 @@ bool EncodeWithJump(jpeg_compress_struct& cinfo, TJpegErrorMgr& err, unsigned ch
     jpeg_start_compress(&cinfo, TRUE);
     int lastPercent = -1;
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(Picture.constScanLine(static_cast<int>(cinfo.next_scanline)));
-        jpeg_write_scanlines(&cinfo, &row, 1);
+        const int first = static_cast<int>(cinfo.next_scanline);
+        const int rows = std::min(kEncodeBand, Height - first);
+        Band = Source(first, rows);
+        if (Band.width() != Width || Band.height() != rows) return false;
+        Band = std::move(Band).convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < rows; ++y) {
+            JSAMPROW row = const_cast<JSAMPROW>(Band.constScanLine(y));
+            jpeg_write_scanlines(&cinfo, &row, 1);
+        }
         const int percent = RoundToInt(100.0 * cinfo.next_scanline / cinfo.image_height);
         if (Progress && percent != lastPercent) {
             lastPercent = percent;
@@ -156,8 +286,8 @@ bool EncodeWithJump(jpeg_compress_struct& cinfo, TJpegErrorMgr& err, unsigned ch
 
 }  // namespace
 
-void EncodeJpegFile(const QImage& Image, const std::string& FileName, int Quality, const TCodecProgress& Progress) {
-    const QImage picture = Image.convertToFormat(QImage::Format_RGB32);
+void EncodeJpegRows(int Width, int Height, const TJpegRowSource& Source, const std::string& FileName, int Quality,
+                    const TCodecProgress& Progress) {
     jpeg_compress_struct cinfo{};
     TJpegErrorMgr err;
     cinfo.err = jpeg_std_error(&err.Pub);
@@ -165,11 +295,13 @@ void EncodeJpegFile(const QImage& Image, const std::string& FileName, int Qualit
     jpeg_create_compress(&cinfo);
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
+    QImage band;
     bool ok = false;
     try {
-        ok = !picture.isNull() &&
-             EncodeWithJump(cinfo, err, &buffer, &size, picture, std::clamp(Quality, 1, 100), Progress);
-    } catch (...) {  // from the progress handler
+        ok = Width > 0 && Height > 0 &&
+             EncodeWithJump(cinfo, err, &buffer, &size, Width, Height, Source, band, std::clamp(Quality, 1, 100),
+                            Progress);
+    } catch (...) {  // from the row source or the progress handler
         jpeg_destroy_compress(&cinfo);
         std::free(buffer);
         throw;
@@ -179,6 +311,12 @@ void EncodeJpegFile(const QImage& Image, const std::string& FileName, int Qualit
     if (!ok) RaiseInOutError(FileName, "cannot write");
     // Whole, so that a failure leaves an earlier image of that name as it was.
     WriteFileBytes(FileName, std::string_view(reinterpret_cast<const char*>(buffer), size));
+}
+
+void EncodeJpegFile(const QImage& Image, const std::string& FileName, int Quality, const TCodecProgress& Progress) {
+    EncodeJpegRows(
+        Image.width(), Image.height(), [&Image](int First, int Rows) { return Image.copy(0, First, Image.width(), Rows); },
+        FileName, Quality, Progress);
 }
 
 }  // namespace zylcarto

@@ -3,7 +3,9 @@
 // straight into the map's pixel format, reports progress by scanline and tells
 // a truncated or corrupt file from a good one.
 #include <QImage>
+#include <QRect>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -22,6 +24,51 @@ using TCodecProgress = std::function<void(int PercentDone)>;
 // A missing, unreadable, truncated or corrupt file raises EImageDecodeError.
 QImage DecodeJpegFile(const std::string& FileName, const std::function<void(int Width, int Height)>& CheckSize,
                       const TCodecProgress& Progress);
+
+// The size a JPEG file's header gives; raises EImageDecodeError.
+QSize JpegFileSize(const std::string& FileName);
+
+// Decodes Part of the picture scaled by 1/ScaleDenom (1, 2, 4 or 8; the scaled
+// size rounds up), Part in scaled pixels; an empty Part is the whole picture.
+// Rows above Part are skipped and columns beside it cropped by the decoder,
+// so the cost follows the part read rather than the file. Raises as
+// DecodeJpegFile, also for a Part outside the scaled picture.
+QImage DecodeJpegPart(const std::string& FileName, int ScaleDenom, const QRect& Part,
+                      const std::function<void(int Width, int Height)>& CheckSize, const TCodecProgress& Progress);
+
+// A decoder kept open on a file scaled by 1/ScaleDenom (1, 2, 4 or 8), reading
+// rows downwards: a later band continues where the last one ended instead of
+// decoding the file from its start again.
+class TJpegRowReader {
+public:
+    // Raises EImageDecodeError for a file that cannot be opened or decoded.
+    TJpegRowReader(const std::string& FileName, int ScaleDenom);
+    ~TJpegRowReader();
+    TJpegRowReader(const TJpegRowReader&) = delete;
+    TJpegRowReader& operator=(const TJpegRowReader&) = delete;
+
+    // The scaled picture's size.
+    QSize Size() const;
+    // The first row not read or skipped yet.
+    int NextRow() const;
+    // Rows First .. First + Rows.height() - 1 into Rows, an RGB32 picture as wide
+    // as the reader's, reused by the caller so that bands do not each touch new
+    // memory; First must be at least NextRow() and the rows within the picture.
+    // Raises EImageDecodeError, after which the reader reads nothing more.
+    void ReadRows(int First, QImage& Rows);
+
+private:
+    struct TState;
+    std::unique_ptr<TState> S;
+};
+
+// Rows of a picture being encoded, Rows of them from FirstRow, in RGB32.
+using TJpegRowSource = std::function<QImage(int FirstRow, int Rows)>;
+
+// Writes Width x Height pixels taken from Source a band at a time, so that a
+// picture larger than memory can be written; raises EInOutError.
+void EncodeJpegRows(int Width, int Height, const TJpegRowSource& Source, const std::string& FileName, int Quality,
+                    const TCodecProgress& Progress);
 
 // Writes Image as a baseline JPEG of the given quality (1..100); raises EInOutError.
 void EncodeJpegFile(const QImage& Image, const std::string& FileName, int Quality, const TCodecProgress& Progress);

@@ -1,9 +1,11 @@
 #include "zylcarto/geomap/view/map_grid.h"
 
+#include <QPainter>
 #include <cmath>
 #include <utility>
 
 #include "zylcarto/geomap/view/canvas.h"
+#include "zylcarto/geomap/view/jpeg_codec.h"
 #include "zylcarto/support/longitude.h"
 #include "zylcarto/support/numeric.h"
 
@@ -101,6 +103,23 @@ void DrawMapGrid(TCanvas& C, const TGeneratedMapBounds& B) {
         C.TextOut(xi - w / 2, in - 6 - h, label);
         C.TextOut(xi - w / 2, H - in + 6, label);
     });
+}
+
+void WriteGeneratedMapJpeg(const TGeneratedMapBounds& B, const std::string& FileName,
+                           const std::function<void(int)>& Progress) {
+    constexpr int kQuality = 90;
+    const auto band = [&B](int First, int Rows) {
+        QImage rows(B.Wid, Rows, QImage::Format_RGB32);
+        rows.fill(Qt::white);
+        {
+            QPainter painter(&rows);
+            painter.translate(0, -First);  // the whole grid, clipped to the band
+            TCanvas canvas(painter, B.Wid, B.Hgt);
+            DrawMapGrid(canvas, B);
+        }
+        return rows;
+    };
+    EncodeJpegRows(B.Wid, B.Hgt, band, FileName, kQuality, Progress);
 }
 
 TCalibData GeneratedMapCalibration(const TGeneratedMapBounds& B, bool Inset, const std::string& MapFName) {

@@ -2,7 +2,8 @@
 /// @file
 /// The generated map: its bounds, the labelled latitude/longitude grid drawn on
 /// it and the calibration that goes with it. Plain functions of their arguments;
-/// none raises.
+/// only writing a file raises.
+#include <functional>
 #include <string>
 
 #include "zylcarto/geomap/calibration/calib_types.h"
@@ -55,6 +56,12 @@ std::string GridLabel(double Value, bool Parallel, double Step);
 /// NormalizedMapBounds leaves it; the canvas's pen and brush are left as the
 /// grid set them.
 void DrawMapGrid(TCanvas& Canvas, const TGeneratedMapBounds& B);
+
+/// Writes the picture of a generated map (white, with the grid of DrawMapGrid)
+/// as a JPEG, drawn and compressed a band of rows at a time, so that a map of
+/// any size needs memory for one band only. Raises EInOutError.
+void WriteGeneratedMapJpeg(const TGeneratedMapBounds& B, const std::string& FileName,
+                           const std::function<void(int)>& Progress);
 
 /// The calibration of a generated map: corners, nine reference points in a 3 x 3
 /// raster over the plot area (Inset) or the whole picture (its right and bottom
