@@ -8,12 +8,13 @@
 /// length), makes the component let them go and read its tables again.
 ///
 /// Cost, measured with bench/geodb (each side 3 times in turn, medians) on this
-/// project's 2-core machine. At load average 8 to 10: AddTown of 100 000 towns with
-/// LazyWrite 0.94 to 1.02 times SQLite filling an R*Tree in one transaction (an add
-/// costs 6 system calls: lock and unlock, the counter read, an fstat each of the lock
-/// and the item file, the record), and in the same runs 10 000 towns without
-/// LazyWrite 0.44 times SQLite with one transaction each (the index files are written
-/// every max(1024, NumEntries / 8) adds). At load average 1.3 to 2.0, with 9 system
+/// project's 2-core machine. At load average 7 to 8: AddTown of 100 000 towns with
+/// LazyWrite 0.76 to 1.16 times SQLite filling an R*Tree in one transaction (an add
+/// costs 5 system calls: lock and unlock, an fstat each of the lock file, whose
+/// length is the change counter, and the item file, and the record), and in the
+/// same runs 10 000 towns without LazyWrite 0.37 to 0.41 times SQLite with one
+/// transaction each (the index files are written every max(1024, NumEntries / 8)
+/// adds). At load average 1.3 to 2.0, with 9 system
 /// calls per add: 1 000 000 towns with LazyWrite 10.1 to 10.5 s, 0.83 to 0.90 times
 /// SQLite, the indexes then taking 82 MB; GetClosestLatLowIx 7 million and
 /// SearchForItemID 3.2 million per second.
