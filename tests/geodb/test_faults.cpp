@@ -497,7 +497,7 @@ TEST_F(GeoDBFailureMessages, AFailedChangeNamesTheFileAndItsCause) {
     const Case cases[] = {
         {"read-only lock file", TFileOp::Create, ".zylglk", EROFS, "AddData: cannot open database.", add},
         // an add leaves the counter alone: others see it by the item file's length
-        {"lock counter", TFileOp::Write, ".zylglk", EIO, "DeleteData: cannot open database.",
+        {"lock counter", TFileOp::Truncate, ".zylglk", EIO, "DeleteData: cannot open database.",
          [](TGeoDB& db) { db.DeleteData(1); }},
         {"header", TFileOp::Write, ".zylgdd", ENOSPC, "AddData: cannot open database.", add},
     };

@@ -8,14 +8,16 @@
 /// length), makes the component let them go and read its tables again.
 ///
 /// Cost, measured with bench/geodb (each side 3 times in turn, medians) on this
-/// project's 2-core machine. At load average 1.3 to 2.0: AddTown of 100 000 towns
-/// with LazyWrite 0.86 s, 1.35 times SQLite filling an R*Tree in one transaction;
-/// 1 000 000 towns with LazyWrite 10.1 to 10.5 s, 0.83 to 0.90 times SQLite, the
-/// indexes then taking 82 MB; GetClosestLatLowIx 7 million and SearchForItemID 3.2
-/// million per second. At load average 10 to 15: 10 000 towns without LazyWrite 0.49
-/// to 0.64 times SQLite with one transaction each (the index files are written every
-/// max(1024, NumEntries / 8) adds), and in the same runs 100 000 with LazyWrite 1.66
-/// to 2.19 times (an add costs 9 system calls: lock, counter, header, record).
+/// project's 2-core machine. At load average 7 to 8: AddTown of 100 000 towns with
+/// LazyWrite 0.76 to 1.16 times SQLite filling an R*Tree in one transaction (an add
+/// costs 5 system calls: lock and unlock, an fstat each of the lock file, whose
+/// length is the change counter, and the item file, and the record), and in the
+/// same runs 10 000 towns without LazyWrite 0.37 to 0.41 times SQLite with one
+/// transaction each (the index files are written every max(1024, NumEntries / 8)
+/// adds). At load average 1.3 to 2.0, with 9 system
+/// calls per add: 1 000 000 towns with LazyWrite 10.1 to 10.5 s, 0.83 to 0.90 times
+/// SQLite, the indexes then taking 82 MB; GetClosestLatLowIx 7 million and
+/// SearchForItemID 3.2 million per second.
 #include <cstdint>
 #include <memory>
 #include <string>

@@ -11,7 +11,6 @@
 
 #include "zylcarto/geodb/dbfile.h"
 #include "zylcarto/support/errors.h"
-#include "zylcarto/support/little_endian.h"
 
 namespace zylcarto {
 
@@ -29,50 +28,63 @@ void TLockFile::Close() {
 
 TDBLock::TDBLock(TLockFile& File, bool Exclusive, int TimeoutMs, bool CountsChange) {
     const std::string& Path = File.FPath;
-    // a lock file removed since it was opened no longer locks anything: it is opened again
-    struct stat st {};
-    if (File.FFd >= 0 && (::fstat(File.FFd, &st) != 0 || st.st_nlink == 0)) File.Close();
-    if (File.FFd < 0 || (Exclusive && !File.FWritable)) {
-        // A reader creates nothing: without the lock file no process has changed the
-        // database yet, and on a read-only database no process can.
-        int fd = -1;
-        if (!Exclusive)
-            fd = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC);
-        else if (!FaultInjected(TFileOp::Create, Path))
-            fd = ::open(Path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-        if (fd < 0 && !Exclusive && (errno == ENOENT || errno == EACCES || errno == EROFS)) {
-            FUnlockedRead = true;
-            return;
-        }
-        if (fd < 0) RaiseInOutError(Path, "cannot open");
-        File.Close();
-        File.FFd = fd;
-        File.FWritable = Exclusive;
-    }
-    const int fd = File.FFd;
     // short naps rather than a blocking wait, which could not be bounded; the
     // clock is read only once the lock did not come at once
     std::chrono::steady_clock::time_point deadline{};
-    for (auto nap = std::chrono::microseconds(200);; nap = std::min(nap * 2, std::chrono::microseconds(5000))) {
-        if (::flock(fd, Exclusive ? LOCK_EX | LOCK_NB : LOCK_SH | LOCK_NB) == 0) break;
+    auto nap = std::chrono::microseconds(200);
+    struct stat st {};
+    for (;;) {
+        if (File.FFd < 0 || (Exclusive && !File.FWritable)) {
+            // A reader creates nothing: without the lock file no process has changed the
+            // database yet, and on a read-only database no process can.
+            int fd = -1;
+            if (!Exclusive)
+                fd = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC);
+            else if (!FaultInjected(TFileOp::Create, Path))
+                fd = ::open(Path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+            if (fd < 0 && !Exclusive && (errno == ENOENT || errno == EACCES || errno == EROFS)) {
+                FUnlockedRead = true;
+                return;
+            }
+            if (fd < 0) RaiseInOutError(Path, "cannot open");
+            File.Close();
+            File.FFd = fd;
+            File.FWritable = Exclusive;
+        }
+        const int fd = File.FFd;
+        if (::flock(fd, Exclusive ? LOCK_EX | LOCK_NB : LOCK_SH | LOCK_NB) == 0) {
+            // the counter is the file's length, read with the link count in one call;
+            // a lock file removed since it was opened no longer locks anything: it is
+            // opened again
+            if (::fstat(fd, &st) != 0) {
+                const int err = errno;
+                ::flock(fd, LOCK_UN);
+                errno = err;
+                RaiseInOutError(Path, "cannot read");
+            }
+            if (st.st_nlink > 0) {
+                FFd = fd;
+                break;
+            }
+            ::flock(fd, LOCK_UN);
+            File.Close();
+            continue;
+        }
         if (errno != EWOULDBLOCK && errno != EINTR) return;
         const auto now = std::chrono::steady_clock::now();
         if (deadline == std::chrono::steady_clock::time_point{})
             deadline = now + std::chrono::milliseconds(std::max(TimeoutMs, 0));
         if (now >= deadline) return;
         std::this_thread::sleep_for(nap);
+        nap = std::min(nap * 2, std::chrono::microseconds(5000));
     }
-    FFd = fd;
-    std::uint8_t b[8] = {};
-    if (::pread(fd, b, sizeof b, 0) == static_cast<ssize_t>(sizeof b)) FCounter = GetLittleEndian<std::uint64_t>(b);
+    FCounter = static_cast<std::uint64_t>(st.st_size);
     if (!Exclusive || !CountsChange) return;
-    // counted before the change, so that no change can go unnoticed
-    PutLittleEndian(b, FCounter + 1);
-    const ssize_t n = FaultInjected(TFileOp::Write, Path) ? -1 : ::pwrite(fd, b, sizeof b, 0);
-    if (n != static_cast<ssize_t>(sizeof b)) {
-        if (n >= 0) errno = ENOSPC;  // a short write sets no errno of its own
+    // counted before the change, so that no change can go unnoticed; lengthening
+    // leaves a hole, no block is written
+    if (FaultInjected(TFileOp::Truncate, Path) || ::ftruncate(FFd, static_cast<off_t>(FCounter + 1)) != 0) {
         const int err = errno;
-        ::flock(fd, LOCK_UN);
+        ::flock(FFd, LOCK_UN);
         errno = err;
         FFd = -1;
         RaiseInOutError(Path, "cannot write");

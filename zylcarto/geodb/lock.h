@@ -1,7 +1,9 @@
 #pragma once
 // The advisory lock of a database, taken for the length of one operation (shared
-// to read, exclusive to change), and the change counter kept in the lock's own
-// file, by which a process notices that another one changed the database.
+// to read, exclusive to change), and the change counter kept as the length of the
+// lock's own file, by which a process notices that another one changed the
+// database: read with the file's link count in one fstat, raised by lengthening
+// the file (a hole, no block written).
 #include <cstdint>
 #include <string>
 #include <utility>
