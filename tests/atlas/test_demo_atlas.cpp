@@ -361,3 +361,14 @@ TEST_F(DemoWindow, TheGpsJourneyStaysInViewAcrossMapsAndIsRecorded) {
     EXPECT_GE(Switches.count(), 1);
     EXPECT_TRUE(View().FollowPosition());
 }
+
+TEST_F(DemoWindow, ASmallWindowShowsTheWholeMapSelector) {
+    W->resize(600, 450);
+    QApplication::processEvents();
+    const QComboBox& Selector = *W->Atlas()->findChild<QComboBox*>(QStringLiteral("MapSelector"));
+    const QRect In = QRect(Selector.mapTo(W.get(), QPoint(0, 0)), Selector.size());
+    EXPECT_TRUE(W->rect().contains(In)) << In.x() << "," << In.y() << " " << In.width() << "x" << In.height() << " in "
+                                        << W->width() << "x" << W->height();
+    EXPECT_GE(Selector.width(), Selector.minimumSizeHint().width());
+    EXPECT_EQ(W->size(), QSize(600, 450));  // not held wider by what it holds
+}

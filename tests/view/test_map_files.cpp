@@ -695,6 +695,28 @@ TEST_F(MapFiles, PrintsDrawVectorsOverTheImageAtItsOwnResolution) {
     }
 }
 
+// A caption that would overlap one drawn before is left out, and a landmark
+// beyond the image is not drawn on the background around it.
+TEST_F(MapFiles, CaptionsDoNotPileUpAndLandmarksOffTheImageAreLeftOut) {
+    TGeoMap map;
+    map.resize(150, 100);  // the image centred, the background around it
+    QImage board(100, 60, QImage::Format_RGB32);
+    board.fill(qRgb(255, 255, 255));
+    map.SetMapBitMap(board);
+    test::CalibrateEquiRect(map, 48, 16, 47, 17);
+    const struct {
+        double Lat, Long;
+        const char* Caption;
+    } Marks[] = {{47.5, 16.5, "First"}, {47.51, 16.51, "Second"}, {47.1, 16.1, "Apart"}, {48.1, 16.5, "Beyond"}};
+    for (const auto& M : Marks) map.AddLandMark(M.Lat, M.Long, 0.0, M.Caption, 9, 0x000080);
+    RecordedPage page;
+    QPainter painter(&page);
+    int x = 0, y = 0;
+    map.CopyToOpenPrinter(painter, x, y, 1.0);
+    painter.end();
+    EXPECT_EQ(page.Texts, (std::vector<std::string>{"First", "Apart"}));
+}
+
 // PrintMap's layouts: the image from its own pixels at the size the layout
 // asks for, centred across the page, the scale written below it; losslessly in a PDF.
 TEST_F(MapFiles, PrintedLayoutsFitThePageOrKeepTheirScale) {

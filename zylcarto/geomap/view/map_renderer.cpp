@@ -569,7 +569,10 @@ void TMapRenderer::DrawLandMarks(TCanvas& Canvas) const {
     const double f = VisibleLandMarkFraction();
     const int W = FView.Width(), H = FView.Height();
     const auto OnCanvas = [W, H](TPoint P) { return P.X > 0 && P.X < W && P.Y > 0 && P.Y < H; };
+    // A landmark beyond the image would stand on the background around it.
+    const QRect OnImage = FScene.Image ? FScene.Image->rect().adjusted(0, 0, 1, 1) : QRect();
     TSymbolRuns Symbols;
+    TCaptionSpace Captions(W, H);
     // Drawing thousands of symbols waits on memory. Without a handler nothing
     // runs between two landmarks, so the next ones are found a few steps ahead
     // (in the same order, with the same sampling) and their pixels are fetched
@@ -584,7 +587,7 @@ void TMapRenderer::DrawLandMarks(TCanvas& Canvas) const {
             const TLandMark& LM = LandMarks().LandMark(i);
             if (!LandMarks().GetClassVisibility(LM.ClassFlag) || (f < 1 && !BRandom(f))) continue;
             int ix = 0, iy = 0;
-            if (!Calib().CalcPixelCoords(LM.Latitude, LM.Longitude, ix, iy)) continue;
+            if (!Calib().CalcPixelCoords(LM.Latitude, LM.Longitude, ix, iy) || !OnImage.contains(ix, iy)) continue;
             const TPoint P = FView.ImageToControl({ix, iy});
             if (Ahead > 0 && OnCanvas(P)) {
                 const TSymbolProperties& S = LM.SymbolProps;
@@ -606,11 +609,28 @@ void TMapRenderer::DrawLandMarks(TCanvas& Canvas) const {
         if (Handled || !OnCanvas(P)) continue;
         const TSymbolProperties& S = LM.SymbolProps;
         Symbols.Draw(Canvas, P.X, P.Y, S.Kind, S.FGColor, S.BGColor, S.Size, S.Direction, S.Length, S.Transparent);
-        if (!LM.Caption.Text.Empty()) DrawCaption(Canvas, P.X, P.Y, LM.Caption);
+        if (!LM.Caption.Text.Empty()) DrawCaption(Canvas, P.X, P.Y, LM.Caption, Captions);
     }
 }
 
-void TMapRenderer::DrawCaption(TCanvas& Canvas, int x, int y, const TLMTextProperties& Caption) const {
+TMapRenderer::TCaptionSpace::TCaptionSpace(int Width, int Height)
+    : FCols(std::max(0, Width) / Cell + 1), FRows(std::max(0, Height) / Cell + 1),
+      FTaken(static_cast<std::size_t>(FCols) * static_cast<std::size_t>(FRows)) {}
+
+bool TMapRenderer::TCaptionSpace::Take(const QRect& R) {
+    const int C0 = std::max(0, R.left() / Cell), C1 = std::min(FCols - 1, R.right() / Cell);
+    const int R0 = std::max(0, R.top() / Cell), R1 = std::min(FRows - 1, R.bottom() / Cell);
+    const auto At = [this](int C, int Row) { return FTaken[static_cast<std::size_t>(Row) * FCols + C]; };
+    for (int Row = R0; Row <= R1; ++Row)
+        for (int C = C0; C <= C1; ++C)
+            if (At(C, Row)) return false;
+    for (int Row = R0; Row <= R1; ++Row)
+        for (int C = C0; C <= C1; ++C) At(C, Row) = true;
+    return true;
+}
+
+void TMapRenderer::DrawCaption(TCanvas& Canvas, int x, int y, const TLMTextProperties& Caption,
+                               TCaptionSpace& Space) const {
     Canvas.Brush.Color = Caption.BGColor;
     Canvas.Brush.Style = Caption.Transparent ? bsClear : bsSolid;
     Canvas.Font.Color = Caption.FGColor;
@@ -621,14 +641,16 @@ void TMapRenderer::DrawCaption(TCanvas& Canvas, int x, int y, const TLMTextPrope
     const std::string Text = Caption.Text.Str();
     const int mx = HAlignFactor(Caption.HAlignment);
     const int my = static_cast<int>(Caption.VAlignment);
-    if (mx == 0 && my == 0) {
-        Canvas.TextOut(x + Caption.dx, y + Caption.dy, Text);
-        return;
-    }
     const int w = Canvas.TextWidth(Text) / 2, h = Canvas.TextHeight(Text) / 2;
     const double d = Caption.Direction * DegToRad;
-    Canvas.TextOut(x + Caption.dx + RoundToInt(-std::cos(d) * mx * w - std::sin(d) * my * h),
-                   y + Caption.dy + RoundToInt(std::sin(d) * mx * w - std::cos(d) * my * h), Text);
+    const int Left = x + Caption.dx + RoundToInt(-std::cos(d) * mx * w - std::sin(d) * my * h);
+    const int Top = y + Caption.dy + RoundToInt(std::sin(d) * mx * w - std::cos(d) * my * h);
+    // A turned caption is judged by the square its text can sweep.
+    const int Reach = 2 * std::max(w, h);
+    const QRect Taken = Caption.Direction == 0 ? QRect(Left, Top, 2 * w, 2 * h)
+                                               : QRect(Left - Reach, Top - Reach, 2 * Reach, 2 * Reach);
+    if (!Space.Take(Taken)) return;
+    Canvas.TextOut(Left, Top, Text);
 }
 
 void TMapRenderer::DrawHighLight(TCanvas& Canvas) const {

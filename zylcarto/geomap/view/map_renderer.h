@@ -8,7 +8,9 @@
 /// No widget is involved: the control's paint, bitmap export, printing and
 /// the command-line renderer all compose through it.
 #include <QImage>
+#include <QRect>
 #include <span>
+#include <vector>
 
 #include "zylcarto/geomap/view/map_scene.h"
 #include "zylcarto/geomap/view/map_viewport.h"
@@ -59,7 +61,21 @@ private:
     void DrawCalibQuadMarkers(TCanvas& Canvas) const;
     double VisibleLandMarkFraction() const;
     void DrawLandMarks(TCanvas& Canvas) const;
-    void DrawCaption(TCanvas& Canvas, int X, int Y, const TLMTextProperties& Caption) const;
+    // Cells of the control taken by captions drawn, so that a caption that would
+    // overlap one is left out: zoomed out, captions otherwise pile up unreadably.
+    class TCaptionSpace {
+    public:
+        TCaptionSpace(int Width, int Height);
+        // Takes the rectangle's cells and true when none was taken; a rectangle
+        // off the control takes nothing and is free.
+        bool Take(const QRect& R);
+
+    private:
+        static constexpr int Cell = 4;
+        int FCols, FRows;
+        std::vector<bool> FTaken;
+    };
+    void DrawCaption(TCanvas& Canvas, int X, int Y, const TLMTextProperties& Caption, TCaptionSpace& Space) const;
     void DrawHighLight(TCanvas& Canvas) const;
     void DrawScaleBar(TCanvas& Canvas) const;
     void DrawNorthArrow(TCanvas& Canvas) const;
