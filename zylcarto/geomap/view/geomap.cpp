@@ -33,6 +33,10 @@ TGeoMapPrivate::TGeoMapPrivate(TGeoMap* Map) : q_ptr(Map), FCalib(""), FLandMark
         FireHostEvent(q_ptr, FHooks.OnDrawLandmark, &TGeoMap::drawLandmark, Handled, C, P, LM);
     };
     FCalib.SetRepaintHandler([Map] { Map->Paint(); });
+    FTracks.SetOnRepaint([this, Map] {
+        FTrackLines.Invalidate();
+        Map->Paint();
+    });
 }
 
 TGeoMap::TGeoMap(QWidget* AOwner) : QWidget(AOwner), d_ptr(std::make_unique<TGeoMapPrivate>(this)) {
@@ -51,7 +55,12 @@ void TGeoMap::Assign(const TGeoMap& Source) {
     Q_D(TGeoMap);
     if (&Source == this) return;
     const TGeoMapPrivate* s = Source.d_func();
-    d->FLandMarks.Assign(s->FLandMarks);  // the one step that can fail; nothing changed before it
+    // Copied first, so that running out of memory for either leaves the map as it was.
+    TTrackStore Tracks;
+    Tracks.Assign(s->FTracks);
+    d->FLandMarks.Assign(s->FLandMarks);
+    d->FTracks.Swap(Tracks);
+    d->FTrackLines.Invalidate();
     d->AuxBmp = s->AuxBmp;
     d->FCache = s->FCache;
     d->GrafBmp = s->GrafBmp;
@@ -119,6 +128,8 @@ TMapCalibration& TGeoMap::Calibration() { return d_func()->FCalib; }
 const TMapCalibration& TGeoMap::Calibration() const { return d_func()->FCalib; }
 TLandMarkStore& TGeoMap::LandMarks() { return d_func()->FLandMarks; }
 const TLandMarkStore& TGeoMap::LandMarks() const { return d_func()->FLandMarks; }
+TTrackStore& TGeoMap::Tracks() { return d_func()->FTracks; }
+const TTrackStore& TGeoMap::Tracks() const { return d_func()->FTracks; }
 void TGeoMap::ClearMouseTrace() { d_func()->FTrace.Count = 0; }
 void TGeoMap::SetOnZoomPan(TZoomPanEvent Handler) { d_func()->FOnZoomPan = std::move(Handler); }
 void TGeoMap::SetOnSelectRect(TSelectRectEvent Handler) { d_func()->FOnSelectRect = std::move(Handler); }

@@ -1,8 +1,8 @@
 #pragma once
 /// @file
 /// TGeoMap, the map control: a raster map image shown at a magnification and
-/// scrolled to a top-left image pixel, with its calibration, its landmarks, the
-/// overlays drawn over it and a ring of the last 16 view states.
+/// scrolled to a top-left image pixel, with its calibration, its landmarks, its
+/// tracks and routes, the overlays drawn over it and a ring of the last 16 view states.
 /// Every visible change ends in Paint, which composes the client area into
 /// AuxBmp at once and puts it on the screen; paintEvent only copies AuxBmp.
 #include <QImage>
@@ -16,6 +16,7 @@ class QPrinter;
 
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/geomap/landmarks/landmark_store.h"
+#include "zylcarto/geomap/tracks/track_store.h"
 #include "zylcarto/geomap/view/canvas.h"
 #include "zylcarto/geomap/view/geomap_types.h"
 #include "zylcarto/geomap/view/map_viewport.h"
@@ -60,7 +61,7 @@ class TGeoMapTestAccess;
 /// The map control: shows a map image with its calibration, landmarks, overlays
 /// and mouse tools, and loads, saves, prints and exports it. A QWidget, owned by
 /// its parent widget (the host deletes one without a parent) and used from the
-/// GUI thread only; it owns its map image, calibration and landmarks.
+/// GUI thread only; it owns its map image, calibration, landmarks and tracks.
 ///
 /// Units: positions are degrees, UTM coordinates metres. Image pixels are those
 /// of the full-resolution map image, control pixels the widget's logical pixels;
@@ -185,8 +186,8 @@ public:
     /// @}
 
     /// Copies the state of another map, but not its mouse trace or event handlers; no repaint.
-    /// Nor its name, designing or loading state. Raises EZYLGeoMapError, nothing
-    /// copied, when memory for the landmarks runs out.
+    /// Nor its name, designing or loading state. Raises EZYLGeoMapError (for the
+    /// landmarks) or std::bad_alloc (for the tracks), nothing copied, when memory runs out.
     void Assign(const TGeoMap& Source);
     /// Dest.Assign(*this) when Dest is a TGeoMap.
     void AssignTo(TGeoMap& Dest) const { Dest.Assign(*this); }
@@ -577,6 +578,24 @@ public:
     int LMRandomDisplayThreshold() const { return LandMarks().LMRandomDisplayThreshold(); }
     void SetRandSampleLimit(int Value) { LandMarks().SetRandSampleLimit(Value); }
     /// @}
+
+    // --- tracks and routes (forwarded; the changes repaint)
+    /// @{
+    /// The tracks and routes drawn over the map, beneath the landmarks: each a
+    /// polyline in its colour and width (routes with a circle at each point and
+    /// its name beside it where names do not crowd), left out of the picture where
+    /// the calibration gives no pixel. Drawn with fewer vertices the smaller the
+    /// magnification (none left out strays half a control pixel from the line),
+    /// which the map works out again only when the tracks, the fit or the
+    /// magnification change: a pan over 100 000 fixes costs little more than the
+    /// map image. Their changes repaint the map.
+    TTrackStore& Tracks();
+    const TTrackStore& Tracks() const;
+    /// @}
+    /// Adds a track as TTrackStore::AddTrack does and repaints; its index, 0 when refused.
+    int AddTrack(TTrack Track) { return Tracks().AddTrack(std::move(Track)); }
+    /// Adds a route as TTrackStore::AddRoute does and repaints; its index, 0 when refused.
+    int AddRoute(TRoute Route) { return Tracks().AddRoute(std::move(Route)); }
 
     // --- mouse trace
     /// Empties the mouse trace; no repaint.

@@ -16,6 +16,7 @@
 #include "zylcarto/geomap/view/host_events.h"
 #include "zylcarto/geomap/view/map_loading.h"
 #include "zylcarto/geomap/view/map_scene.h"
+#include "zylcarto/geomap/view/track_drawing.h"
 
 class QPainter;
 
@@ -184,6 +185,8 @@ public:
     TMapCalibration FCalib;  // model, data, fits, restore state, calibration file name
     TLandMarkStore FLandMarks;
     int FLandMarksSkipped = 0;
+    TTrackStore FTracks;
+    mutable TTrackLines FTrackLines;  // placed and thinned by composing, invalidated by every change of FTracks
     // Interaction.
     TDragState FDrag;
     TTraceState FTrace;

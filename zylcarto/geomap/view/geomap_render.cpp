@@ -22,6 +22,8 @@ TMapScene TGeoMapPrivate::Scene() const {
     S.Cache = &FCache;
     S.Calib = &FCalib;
     S.LandMarks = &FLandMarks;
+    S.Tracks = &FTracks;
+    S.TrackLines = &FTrackLines;
     S.Trace = std::span<const TColoredPoint>(FTrace.Points.data(), static_cast<std::size_t>(FTrace.Count));
     S.Hooks = Handles(FHooks.OnDrawLandmark, &TGeoMap::drawLandmark) ? &FRelayHooks : &FRelayHooksPlain;
     if (FState.Designing()) S.Placeholder = PlaceholderText();

@@ -15,6 +15,7 @@
 #include "zylcarto/geomap/view/scale_bar.h"
 #include "zylcarto/geomap/view/symbol_drawing.h"
 #include "zylcarto/geomap/view/symbol_runs.h"
+#include "zylcarto/geomap/view/track_drawing.h"
 #include "zylcarto/geomap/view/utm_overlay.h"
 #include "zylcarto/support/curvefit.h"
 #include "zylcarto/support/longitude.h"
@@ -135,6 +136,7 @@ void TMapRenderer::Compose(TCanvas& Canvas) const {
         DrawMapImage(Canvas, UseCache);
         if (Hooks().OnBeforeRenderData) Hooks().OnBeforeRenderData(FScene.Sender, Canvas, FView);
         if (Look().ShowGrat != sgNone) DrawOverlay(Canvas);
+        DrawTracks(Canvas, FScene, FView);
         DrawLandMarks(Canvas);
         if (Hooks().OnDataRendered) Hooks().OnDataRendered(FScene.Sender, Canvas, FView);
         DrawHighLight(Canvas);

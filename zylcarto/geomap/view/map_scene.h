@@ -1,10 +1,10 @@
 #pragma once
 /// @file
 /// What a map picture is composed from: the look of the view, the map image
-/// with its scaled cache, the calibration, the landmarks, the mouse trace and
-/// the host's drawing hooks. The map control keeps these; the renderer reads
-/// them and touches nothing but the cache and the target picture. Plain values
-/// and pointers, used by one thread at a time.
+/// with its scaled cache, the calibration, the landmarks, the tracks, the mouse
+/// trace and the host's drawing hooks. The map control keeps these; the renderer
+/// reads them and touches nothing but the caches and the target picture. Plain
+/// values and pointers, used by one thread at a time.
 #include <QImage>
 #include <cstdint>
 #include <functional>
@@ -23,6 +23,8 @@ class TObject;
 class TCRSConverter;
 class TMapCalibration;
 class TLandMarkStore;
+class TTrackStore;
+class TTrackLines;
 struct TLandMark;
 
 /// Pixel format of the map image, the cache and the composed picture.
@@ -147,6 +149,10 @@ struct TMapScene {
     const TMapCalibration* Calib = nullptr;
     /// The landmarks, their visibility and the highlighted one.
     const TLandMarkStore* LandMarks = nullptr;
+    /// The tracks and routes; null for none.
+    const TTrackStore* Tracks = nullptr;
+    /// Their lines kept between compositions; null: placed for this one only.
+    TTrackLines* TrackLines = nullptr;
     /// The mouse trace, in image pixels; drawn whether or not a map is loaded.
     std::span<const TColoredPoint> Trace;
     /// The host's hooks; null for none.
