@@ -72,7 +72,9 @@ TEST(TrackDrawing, EveryFixLiesOnTheLineDrawnAtEveryView) {
         SCOPED_TRACE(testing::Message() << "mag " << V.Mag << " at " << V.TopLeft.X << "," << V.TopLeft.Y);
         ShowAt(M, V.Mag, V.TopLeft);
         const QImage I = Shown(M);
-        const auto Inside = [&](TPoint P) { return P.X >= 3 && P.Y >= 3 && P.X < I.width() - 3 && P.Y < I.height() - 3; };
+        const auto Inside = [&](TPoint P) {
+            return P.X >= 3 && P.Y >= 3 && P.X < I.width() - 3 && P.Y < I.height() - 3;
+        };
         int Checked = 0;
         for (std::size_t i = 0; i < T.Segments[0].Points.size(); i += 53) {
             const TTrackPoint& F = T.Segments[0].Points[i];
@@ -84,7 +86,8 @@ TEST(TrackDrawing, EveryFixLiesOnTheLineDrawnAtEveryView) {
         EXPECT_GT(Checked, 3);
         // The second segment is drawn, the gap from the first one is not; the
         // route runs between its points.
-        for (const auto& [X, Y, Color] : {std::tuple{200.0, 260.0, Blue}, {215.0, 205.0, White}, {200.0, 40.0, Green}}) {
+        for (const auto& [X, Y, Color] :
+             {std::tuple{200.0, 260.0, Blue}, {215.0, 205.0, White}, {200.0, 40.0, Green}}) {
             const TPoint P = ControlPixel(M, X, Y);
             if (!Inside(P)) continue;
             EXPECT_EQ(At(I, P.X, P.Y), Color) << X << "," << Y;
@@ -114,7 +117,10 @@ TEST(TrackDrawing, TheLinesFollowEveryChangeOfTheTracksAndTheFit) {
              M.RecalcCalibration();
          },
          {100, 60, Red}},
-        {"track replaced", [&] { M.Tracks().SetTrack(1, {"Other", Green, 3, {{{Fix(40, 20), Fix(360, 20)}}}}); },
+        {"track replaced",
+         [&] {
+             M.Tracks().SetTrack(1, {"Other", Green, 3, {{{Fix(40, 20), Fix(360, 20)}}}});
+         },
          {100, 20, Green}},
         {"tracks cleared", [&] { M.Tracks().Clear(); }, {100, 20, White}},
     };
