@@ -101,6 +101,8 @@ int TGeoMap::UTMGridDist() const { return d_func()->FLook.UTMGridDist; }
 const std::string& TGeoMap::GridCRS() const { return d_func()->FGridCRS; }
 bool TGeoMap::ShowScaleBar() const { return d_func()->FLook.ShowScaleBar; }
 bool TGeoMap::ShowNorthArrow() const { return d_func()->FLook.ShowNorthArrow; }
+bool TGeoMap::ShowResiduals() const { return d_func()->FLook.ShowResiduals; }
+double TGeoMap::ResidualScale() const { return d_func()->FLook.ResidualScale; }
 double TGeoMap::CacheMagLimit() const { return d_func()->FLook.CacheMagLimit; }
 bool TGeoMap::SuppressPaint() const { return d_func()->FSuppressPaint; }
 bool TGeoMap::ConfinePanToMapImage() const { return d_func()->FConfinePan; }
@@ -276,6 +278,19 @@ void TGeoMap::SetShowScaleBar(bool Value) {
 void TGeoMap::SetShowNorthArrow(bool Value) {
     Q_D(TGeoMap);
     d->FLook.ShowNorthArrow = Value;
+    Paint();
+}
+
+void TGeoMap::SetShowResiduals(bool Value) {
+    Q_D(TGeoMap);
+    d->FLook.ShowResiduals = Value;
+    Paint();
+}
+
+void TGeoMap::SetResidualScale(double Value) {
+    Q_D(TGeoMap);
+    if (std::isnan(Value)) return;
+    d->FLook.ResidualScale = std::clamp(Value, 1.0, 10000.0);
     Paint();
 }
 

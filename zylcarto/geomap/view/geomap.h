@@ -156,6 +156,10 @@ class ZYLCARTO_EXPORT TGeoMap : public QWidget, public TObject {
     Q_PROPERTY(bool ShowScaleBar READ ShowScaleBar WRITE SetShowScaleBar RESET ResetShowScaleBar)
     /// A north arrow at the top right.
     Q_PROPERTY(bool ShowNorthArrow READ ShowNorthArrow WRITE SetShowNorthArrow RESET ResetShowNorthArrow)
+    /// Arrows from the reference points to where the fit puts them.
+    Q_PROPERTY(bool ShowResiduals READ ShowResiduals WRITE SetShowResiduals RESET ResetShowResiduals)
+    /// How many times longer the residual arrows are drawn than the residuals.
+    Q_PROPERTY(double ResidualScale READ ResidualScale WRITE SetResidualScale RESET ResetResidualScale)
     /// The wheel and the touchpad pinch zoom the map.
     Q_PROPERTY(bool WheelZoom READ WheelZoom WRITE SetWheelZoom RESET ResetWheelZoom)
 
@@ -305,6 +309,22 @@ public:
     void SetShowScaleBar(bool Value);
     bool ShowNorthArrow() const;
     void SetShowNorthArrow(bool Value);
+    /// @}
+    /// @{
+    /// Residual arrows, off by default: for each reference point of a point model,
+    /// an arrow in the calibration points' colour from the point's pixel to where
+    /// the fit puts its position (or grid coordinates), ResidualScale times the
+    /// way there, so that a point the fit does not follow shows at a glance.
+    /// Setting repaints.
+    bool ShowResiduals() const;
+    void SetShowResiduals(bool Value);
+    /// @}
+    /// @{
+    /// How many times longer the residual arrows are drawn than the residuals (10
+    /// by default); set values are clamped to 1..10000, anything not a number is
+    /// refused. Setting repaints.
+    double ResidualScale() const;
+    void SetResidualScale(double Value);
     /// @}
     /// @{
     /// Below this magnification a scaled copy of the whole image is kept, so
@@ -965,6 +985,8 @@ private:
     void ResetRandSampleLimit();
     void ResetShowScaleBar();
     void ResetShowNorthArrow();
+    void ResetShowResiduals();
+    void ResetResidualScale();
     void ResetWheelZoom();
 
     const std::unique_ptr<TGeoMapPrivate> d_ptr;

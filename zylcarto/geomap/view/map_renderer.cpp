@@ -12,6 +12,7 @@
 #include "zylcarto/support/numeric.h"
 #include "zylcarto/geomap/view/crs_grid.h"
 #include "zylcarto/geomap/view/graticule_step.h"
+#include "zylcarto/geomap/view/residual_arrows.h"
 #include "zylcarto/geomap/view/scale_bar.h"
 #include "zylcarto/geomap/view/symbol_drawing.h"
 #include "zylcarto/geomap/view/symbol_runs.h"
@@ -137,6 +138,8 @@ void TMapRenderer::Compose(TCanvas& Canvas) const {
         if (Hooks().OnBeforeRenderData) Hooks().OnBeforeRenderData(FScene.Sender, Canvas, FView);
         if (Look().ShowGrat != sgNone) DrawOverlay(Canvas);
         DrawTracks(Canvas, FScene, FView);
+        if (Look().ShowResiduals)
+            DrawResidualArrows(Canvas, Calib(), FView, Look().ColorGratPoints, Look().ResidualScale);
         DrawLandMarks(Canvas);
         if (Hooks().OnDataRendered) Hooks().OnDataRendered(FScene.Sender, Canvas, FView);
         DrawHighLight(Canvas);

@@ -3,7 +3,7 @@
 /// Composes a map picture from a scene and a viewport into a given image, in
 /// a fixed order: background, map image (through the scaled cache), the first
 /// host hook, graticule or UTM grid with calibration markers, tracks and routes,
-/// landmarks with captions, the second hook, the highlighted landmark, scale bar and north
+/// residual arrows, landmarks with captions, the second hook, the highlighted landmark, scale bar and north
 /// arrow, mouse trace, frame.
 /// No widget is involved: the control's paint, bitmap export, printing and
 /// the command-line renderer all compose through it.

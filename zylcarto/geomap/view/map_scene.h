@@ -71,6 +71,10 @@ struct TMapAppearance {
     /// A scale bar at the bottom left, a north arrow at the top right.
     bool ShowScaleBar = false, ShowNorthArrow = false;
     /// @}
+    /// An arrow from each reference point of a point model to where the fit puts it.
+    bool ShowResiduals = false;
+    /// The residual arrows are this many times longer than the residuals.
+    double ResidualScale = 10;
     /// Magnifications below this are drawn from the scaled cache, which is
     /// rebuilt for each; at or above it the visible part of the image is scaled
     /// on every paint.
