@@ -1,5 +1,6 @@
 #include "calibration_panel.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -12,7 +13,8 @@ namespace zylcarto::demo {
 TCalibrationPanel::TCalibrationPanel(QWidget* Parent)
     : QDockWidget(QStringLiteral("Reference points"), Parent), FTable(new QTableWidget(0, 5)),
       FRemove(new QPushButton(QStringLiteral("Remove"))), FUndo(new QPushButton(QStringLiteral("Undo removal"))),
-      FSave(new QPushButton(QStringLiteral("Save calibration..."))) {
+      FSave(new QPushButton(QStringLiteral("Save calibration..."))),
+      FResiduals(new QCheckBox(QStringLiteral("Residual arrows (x10)"))) {
     setObjectName(QStringLiteral("ReferencePoints"));
     FTable->setObjectName(QStringLiteral("ReferencePointTable"));
     FUndo->setObjectName(QStringLiteral("UndoRemoval"));
@@ -30,6 +32,9 @@ TCalibrationPanel::TCalibrationPanel(QWidget* Parent)
     });
     connect(FUndo, &QPushButton::clicked, this, &TCalibrationPanel::UndoRequested);
     connect(FSave, &QPushButton::clicked, this, &TCalibrationPanel::SaveRequested);
+    FResiduals->setObjectName(QStringLiteral("ResidualArrows"));
+    FResiduals->setToolTip(QStringLiteral("An arrow from each point to where the fit puts it, ten times as long"));
+    connect(FResiduals, &QCheckBox::toggled, this, &TCalibrationPanel::ResidualsToggled);
 
     auto* Body = new QWidget(this);
     auto* Layout = new QVBoxLayout(Body);
@@ -39,6 +44,7 @@ TCalibrationPanel::TCalibrationPanel(QWidget* Parent)
     Buttons->addWidget(FUndo);
     Buttons->addWidget(FSave);
     Layout->addLayout(Buttons);
+    Layout->addWidget(FResiduals);
     setWidget(Body);
 }
 
@@ -69,5 +75,7 @@ void TCalibrationPanel::ShowPoints(const std::vector<TReferencePoint>& Points, b
 }
 
 void TCalibrationPanel::SetUndoEnabled(bool Value) { FUndo->setEnabled(Value); }
+
+bool TCalibrationPanel::ResidualsShown() const { return FResiduals->isChecked(); }
 
 }  // namespace zylcarto::demo

@@ -6,6 +6,7 @@
 
 #include "calib_review.h"
 
+class QCheckBox;
 class QPushButton;
 class QTableWidget;
 
@@ -20,17 +21,21 @@ public:
     // Points that stand out from the others are shown in red.
     void ShowPoints(const std::vector<TReferencePoint>& Points, bool UTM);
     void SetUndoEnabled(bool Value);
+    // The residual arrows are asked for.
+    bool ResidualsShown() const;
 
 signals:
     void RemoveRequested(int Row);  // 0-based
     void UndoRequested();
     void SaveRequested();
+    void ResidualsToggled(bool On);
 
 private:
     QTableWidget* FTable;
     QPushButton* FRemove;
     QPushButton* FUndo;
     QPushButton* FSave;
+    QCheckBox* FResiduals;
 };
 
 }  // namespace zylcarto::demo

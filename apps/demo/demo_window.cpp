@@ -92,6 +92,12 @@ TDemoWindow::TDemoWindow(std::string AtlasFolder, bool StatusOut)
     connect(FCalPanel, &TCalibrationPanel::RemoveRequested, this, [this](int Row) { RemoveReferencePoint(Row); });
     connect(FCalPanel, &TCalibrationPanel::UndoRequested, this, [this] { UndoRemoval(); });
     connect(FCalPanel, &TCalibrationPanel::SaveRequested, this, [this] { SaveCalibrationAs(); });
+    // The arrows belong to the calibration mode: shown while its panel is.
+    const auto ShowResiduals = [this] {
+        FAtlas->CurrentMap()->SetShowResiduals(FCalPanel->ResidualsShown() && FCalPanel->isVisible());
+    };
+    connect(FCalPanel, &TCalibrationPanel::ResidualsToggled, this, ShowResiduals);
+    connect(FCalPanel, &QDockWidget::visibilityChanged, this, ShowResiduals);
     // Permanent fields: a message in the status bar hides only the others, and
     // is drawn left of them, so they take no more room than their text.
     FPosition = new QLabel(this);

@@ -1,5 +1,5 @@
 // zylcarto map new | show | render: generated maps, calibration files and
-// offscreen rendering of a calibrated map with its landmarks.
+// offscreen rendering of a calibrated map with its landmarks and tracks.
 #include <QApplication>
 #include <QGuiApplication>
 #include <QImage>
@@ -8,17 +8,21 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "batch_convert.h"
 #include "cli.h"
 #include "exchange_cmds.h"
 #include "landmark_warnings.h"
+#include "zylcarto/exchange/exchange_text.h"
+#include "zylcarto/exchange/gpx.h"
 #include "zylcarto/geodesy/ellipsoids.h"
 #include "zylcarto/geomap/calibration/calib_xml.h"
 #include "zylcarto/geomap/calibration/xml_source.h"
 #include "zylcarto/geomap/landmarks/landmark_store.h"
 #include "zylcarto/geomap/landmarks/landmark_xml.h"
 #include "zylcarto/geomap/landmarks/symbol_repository.h"
+#include "zylcarto/geomap/tracks/track_store.h"
 #include "zylcarto/geomap/view/file_lookup.h"
 #include "zylcarto/geomap/view/geomap.h"
 #include "zylcarto/geomap/view/image_pyramid.h"
@@ -38,6 +42,7 @@ const char* const kUsage = "usage: zylcarto map new FILE LATLOW LONGLOW LATHIGH 
                            "       zylcarto map render FILE.xml OUT.png [--size WxH] [--center LAT LON] [--mag M]\n"
                            "                [--graticule none|points|lines|pointsandlines|utmgrid]\n"
                            "                [--landmarks FILE.xml] [--symbols FILE.xml] [--max-pixels N]\n"
+                           "                [--track FILE.gpx]...\n"
                            "new     writes FILE.bmp (16 colours, with a labelled grid) and its calibration\n"
                            "        FILE.xml (data set ZYL_geomap_caldata), then loads them as a check.\n"
                            "        --jpeg writes FILE.jpg instead, a band of rows at a time, for maps\n"
@@ -50,7 +55,8 @@ const char* const kUsage = "usage: zylcarto map new FILE LATLOW LONGLOW LATHIGH 
                            "        first landmark set of a file; with --symbols, a landmark whose user tag\n"
                            "        is a symbol number 1..N of the repository takes that symbol.\n"
                            "        --max-pixels N refuses larger map images (default 3000000, 0 for\n"
-                           "        any size); one above 256 MB is read in tiles, never whole.\n";
+                           "        any size); one above 256 MB is read in tiles, never whole. Each\n"
+                           "        --track draws the tracks and routes of a GPX file.\n";
 
 // The map control needs a GUI application; without a display it draws offscreen.
 class TGuiSession {
@@ -231,6 +237,8 @@ int RunRender(TArgs a) {
         maxPixels = ParseInt(*v, "--max-pixels");
         if (maxPixels < 0) throw EUsageError("--max-pixels must be 0 (no limit) or more");
     }
+    std::vector<std::string> trackFiles;
+    while (const auto v = TakeOption(a, "--track")) trackFiles.push_back(*v);
     RejectUnknownOptions(a);
     if (a.size() != 2) throw EUsageError(std::string("map render takes FILE.xml OUT.png\n") + kUsage);
 
@@ -303,6 +311,15 @@ int RunRender(TArgs a) {
         }
     }
 
+    TTrackStore tracks;
+    for (const std::string& file : trackFiles) {
+        TGpxImport gpx = ReadInput(file, [&] { return ReadGpx(ReadFileBytes(file)); });
+        if (gpx.Tracks.empty() && gpx.Routes.empty())
+            std::fprintf(stderr, "zylcarto: warning: no track or route in %s\n", file.c_str());
+        for (TTrack& t : gpx.Tracks) tracks.AddTrack(std::move(t));
+        for (TRoute& r : gpx.Routes) tracks.AddRoute(std::move(r));
+    }
+
     TMapAppearance look;
     look.ShowGrat = grat;
     TMapViewport view{{0, 0}, 1.0, w, h};
@@ -324,6 +341,7 @@ int RunRender(TArgs a) {
     scene.ImageHeight = imageSize.height();
     scene.Calib = &calib;
     scene.LandMarks = &marks;
+    scene.Tracks = &tracks;
     QImage picture(w, h, ViewImageFormat);
     TMapRenderer(scene, view).Compose(picture);
     if (!picture.save(QString::fromStdString(a[1]), "PNG")) throw EOperationFailed("cannot write " + a[1]);

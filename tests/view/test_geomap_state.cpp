@@ -366,10 +366,12 @@ TEST(GeoMapState, AssignCopiesTheStateButKeepsTraceAndHandlers) {
     A.SetTopLeft({7, 8});
     A.SetColorGratLine(0x010203);
     A.AddTracePoint(1, 1, false);
+    A.AddTrack({"A's", 0xFF0000, 2, {{{{47.5, 16.5}}}}});
     int Zooms = 0;
     B.SetOnZoomPan([&](TObject*) { ++Zooms; });
     B.AddTracePoint(5, 5, false);
     B.AddTracePoint(6, 6, true);
+    B.AddRoute({"B's", 0xFF00FF, 2, {{47.5, 16.5, NAN, "p"}}});
     B.Paints = 0;
     B.Assign(A);
     EXPECT_EQ(B.Paints, 0);
@@ -383,6 +385,11 @@ TEST(GeoMapState, AssignCopiesTheStateButKeepsTraceAndHandlers) {
     int x = 0, y = 0;
     EXPECT_TRUE(B.CalcPixelCoords(47.5, 16.5, x, y));
     EXPECT_EQ(B.NumMTracePoints(), 2);
+    EXPECT_EQ(B.Tracks().NumRoutes(), 0);
+    EXPECT_EQ(B.Tracks().GetTrack(1).Name, "A's");
+    B.Tracks().AppendTrackPoint(1, {47.6, 16.6});  // the copy repaints its own map
+    EXPECT_EQ(B.Paints, 1);
+    EXPECT_EQ(A.Tracks().GetTrack(1).NumPoints(), 1u);
     B.DoZoomPanEvent();
     EXPECT_EQ(Zooms, 1);
 }

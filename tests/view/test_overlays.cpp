@@ -314,3 +314,38 @@ TEST(NorthArrow, ScaleBarAndNeedleAreDrawnOnlyWhenSwitchedOn) {
                      {RoundToInt(366 - 9 * std::sin(a)), RoundToInt(38 + 9 * std::cos(a)), 0xFFFFFF},
                      {RoundToInt(366 + 12 * std::cos(a)), RoundToInt(38 + 12 * std::sin(a)), Land}});
 }
+
+// Five reference points of a 400 x 300 map, the last one 6 pixels right and 4
+// up of where the others put it: every residual is the way to the fit's pixel.
+TEST(ResidualArrows, EachArrowEndsAtTheFitsPixelScaled) {
+    ProbeMap M;
+    M.SetMapBitMap(Picture(400, 300));
+    Calibrate(M, cmEquiRect, 48, 16, 47, 17);
+    M.AddCalibPoint(47.5, 16.5, 206, 146);
+    M.SetColorGratPoints(Grid);
+    ShowAt(M, 500, 400, 1, {-50, -50});  // a margin for the arrows of the corners
+    EXPECT_TRUE(OfColor(Shown(M), Grid).empty()) << "drawn while off";
+    M.SetShowResiduals(true);
+    const TCalibData& D = M.CalibData();
+    ASSERT_EQ(D.NumCalQuads, 5);
+    for (const double Scale : {5.0, 20.0}) {
+        SCOPED_TRACE(Scale);
+        M.SetResidualScale(Scale);
+        const QImage I = Shown(M);
+        for (int i = 1; i <= D.NumCalQuads; ++i) {
+            const TCalQuad& Q = D.CalQuads[i];
+            double x = 0, y = 0;
+            ASSERT_TRUE(M.Calibration().CalcPixelCoordsFrac(Q.Latitude, Q.Longitude, x, y));
+            const int TipX = static_cast<int>(std::lround(Q.MapX + Scale * (x - Q.MapX)));
+            const int TipY = static_cast<int>(std::lround(Q.MapY + Scale * (y - Q.MapY)));
+            if (std::hypot(TipX - Q.MapX, TipY - Q.MapY) < 3) continue;
+            ExpectPixels(I, {{TipX + 50, TipY + 50, Grid, "tip"}, {Q.MapX + 50, Q.MapY + 50, Grid, "foot"}});
+        }
+        // The last point's own arrow points back towards where the others put it: left and down.
+        const TCalQuad& Q = D.CalQuads[5];
+        double x = 0, y = 0;
+        M.Calibration().CalcPixelCoordsFrac(Q.Latitude, Q.Longitude, x, y);
+        EXPECT_LT(x, Q.MapX);
+        EXPECT_GT(y, Q.MapY);
+    }
+}

@@ -39,8 +39,7 @@ TImportedCalibration FitImported(const TCalibData& Data, TCalibModel Model, int 
     for (int i = 1; i <= UsedCalQuads(r.Data); ++i) {
         const TCalQuad& q = r.Data.CalQuads[i];
         double x = 0, y = 0;
-        const bool placed = IsGridModel(Model) ? cal.CalcPixelCoordsGridFrac(q.Latitude, q.Longitude, x, y)
-                                               : cal.CalcPixelCoordsFrac(q.Latitude, q.Longitude, x, y);
+        const bool placed = FittedPixel(cal, q, x, y);
         r.ResidualsPx.push_back(placed ? std::hypot(x - q.MapX, y - q.MapY) : HUGE_VAL);
         if (IsGridModel(Model)) {
             // The fitted rule gives the grid position of the pixel directly.

@@ -11,9 +11,7 @@ namespace {
 // Pixels from the point's pixel to where Cal puts its coordinates; NaN without an answer.
 double Residual(const TMapCalibration& Cal, const TCalQuad& Q) {
     double x = 0, y = 0;
-    const bool ok = IsGridModel(Cal.CalibModel()) ? Cal.CalcPixelCoordsGridFrac(Q.Latitude, Q.Longitude, x, y)
-                                                  : Cal.CalcPixelCoordsFrac(Q.Latitude, Q.Longitude, x, y);
-    return ok ? std::hypot(x - Q.MapX, y - Q.MapY) : std::nan("");
+    return FittedPixel(Cal, Q, x, y) ? std::hypot(x - Q.MapX, y - Q.MapY) : std::nan("");
 }
 
 double Median(std::vector<double> V) {
@@ -25,6 +23,11 @@ double Median(std::vector<double> V) {
 }
 
 }  // namespace
+
+bool FittedPixel(const TMapCalibration& Calib, const TCalQuad& Q, double& x, double& y) {
+    return IsGridModel(Calib.CalibModel()) ? Calib.CalcPixelCoordsGridFrac(Q.Latitude, Q.Longitude, x, y)
+                                           : Calib.CalcPixelCoordsFrac(Q.Latitude, Q.Longitude, x, y);
+}
 
 std::vector<TPointReview> ReviewCalibPoints(const TMapCalibration& Calib) {
     const TCalibModel Model = Calib.CalibModel();

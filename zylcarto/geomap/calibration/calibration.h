@@ -317,6 +317,11 @@ private:
     std::string FCrsError;
 };
 
+/// Where the fit of Calib puts reference point Q in image pixels, unrounded: its
+/// position, or on cmUTM and cmProjected its grid coordinates, converted back.
+/// False when the fit gives it no pixel. The residual is the way from (MapX, MapY) there.
+ZYLCARTO_EXPORT bool FittedPixel(const TMapCalibration& Calib, const TCalQuad& Q, double& x, double& y);
+
 /// A point's leave-one-out residual stands out above this many times the others'
 /// median residual in the same fit, and above this many pixels.
 inline constexpr double OutlierFactor = 5;

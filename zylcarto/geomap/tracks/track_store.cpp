@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 #include "zylcarto/geomap/calibration/calib_types.h"
 #include "zylcarto/support/longitude.h"
@@ -17,24 +18,45 @@ bool AcceptPosition(double Lat, double& Long) {
     return IsGeoPosition(Lat, Long);
 }
 
-bool AcceptAll(TTrack& Track) {
-    for (TTrackSegment& s : Track.Segments)
-        for (TTrackPoint& p : s.Points)
-            if (!AcceptTrackPoint(p)) return false;
-    Track.Width = std::max(Track.Width, 1);
+bool Accept(TTrackPoint& Point) { return AcceptTrackPoint(Point); }
+bool Accept(TRoutePoint& Point) { return AcceptRoutePoint(Point); }
+
+// Whether the store takes every point of a track or route, their longitudes
+// normalised; the width becomes at least 1.
+template <typename T>
+bool AcceptAll(T& Item) {
+    Item.Width = std::max(Item.Width, 1);
+    const auto AcceptPoints = [](auto& Points) {
+        return std::all_of(Points.begin(), Points.end(), [](auto& P) { return Accept(P); });
+    };
+    if constexpr (std::is_same_v<T, TRoute>)
+        return AcceptPoints(Item.Points);
+    else
+        return std::all_of(Item.Segments.begin(), Item.Segments.end(),
+                           [&](TTrackSegment& S) { return AcceptPoints(S.Points); });
+}
+
+// Appends Item when the store takes it.
+template <typename T>
+bool Append(std::vector<T>& Items, T& Item) {
+    if (!AcceptAll(Item)) return false;
+    Items.push_back(std::move(Item));
     return true;
 }
 
-bool AcceptAll(TRoute& Route) {
-    Route.Width = std::max(Route.Width, 1);
-    return std::all_of(Route.Points.begin(), Route.Points.end(), [](TRoutePoint& p) { return AcceptRoutePoint(p); });
+// Puts Item in place of Items[Index - 1] when the store takes it.
+template <typename T>
+bool Replace(std::vector<T>& Items, int Index, T& Item) {
+    if (Index < 1 || Index > static_cast<int>(Items.size()) || !AcceptAll(Item)) return false;
+    Items[static_cast<std::size_t>(Index - 1)] = std::move(Item);
+    return true;
 }
 
 }  // namespace
 
 bool AcceptTrackPoint(TTrackPoint& Point) {
-    return AcceptPosition(Point.Latitude, Point.Longitude) && KnownOrNaN(Point.Elevation) &&
-           KnownOrNaN(Point.Time) && KnownOrNaN(Point.Speed);
+    return AcceptPosition(Point.Latitude, Point.Longitude) && KnownOrNaN(Point.Elevation) && KnownOrNaN(Point.Time) &&
+           KnownOrNaN(Point.Speed);
 }
 
 bool AcceptRoutePoint(TRoutePoint& Point) {
@@ -50,8 +72,7 @@ void TTrackStore::Assign(const TTrackStore& Source) {
 }
 
 int TTrackStore::AddTrack(TTrack Track) {
-    if (!AcceptAll(Track)) return 0;
-    FTracks.push_back(std::move(Track));
+    if (!Append(FTracks, Track)) return 0;
     Repaint();
     return NumTracks();
 }
@@ -59,8 +80,7 @@ int TTrackStore::AddTrack(TTrack Track) {
 TTrack TTrackStore::GetTrack(int Index) const { return HasTrack(Index) ? Track(Index) : TTrack{}; }
 
 bool TTrackStore::SetTrack(int Index, TTrack Track) {
-    if (!HasTrack(Index) || !AcceptAll(Track)) return false;
-    FTracks[static_cast<std::size_t>(Index - 1)] = std::move(Track);
+    if (!Replace(FTracks, Index, Track)) return false;
     Repaint();
     return true;
 }
@@ -91,8 +111,7 @@ bool TTrackStore::RemoveTrack(int Index) {
 }
 
 int TTrackStore::AddRoute(TRoute Route) {
-    if (!AcceptAll(Route)) return 0;
-    FRoutes.push_back(std::move(Route));
+    if (!Append(FRoutes, Route)) return 0;
     Repaint();
     return NumRoutes();
 }
@@ -100,8 +119,7 @@ int TTrackStore::AddRoute(TRoute Route) {
 TRoute TTrackStore::GetRoute(int Index) const { return HasRoute(Index) ? Route(Index) : TRoute{}; }
 
 bool TTrackStore::SetRoute(int Index, TRoute Route) {
-    if (!HasRoute(Index) || !AcceptAll(Route)) return false;
-    FRoutes[static_cast<std::size_t>(Index - 1)] = std::move(Route);
+    if (!Replace(FRoutes, Index, Route)) return false;
     Repaint();
     return true;
 }

@@ -23,6 +23,12 @@ public:
 
     /// Copies the tracks and routes, not the callback; no repaint.
     void Assign(const TTrackStore& Source);
+    /// Exchanges the tracks and routes with Other's, not the callbacks; no repaint.
+    /// Never raises: a copy made beforehand goes in without a failure.
+    void Swap(TTrackStore& Other) noexcept {
+        FTracks.swap(Other.FTracks);
+        FRoutes.swap(Other.FRoutes);
+    }
 
     /// Number of tracks, N.
     int NumTracks() const { return static_cast<int>(FTracks.size()); }

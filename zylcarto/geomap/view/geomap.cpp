@@ -32,6 +32,10 @@ TGeoMapPrivate::TGeoMapPrivate(TGeoMap* Map) : q_ptr(Map), FCalib(""), FLandMark
     };
     FCalib.SetRepaintHandler([Map] { Map->Paint(); });
     FTool = TMouseTool::Make(FMouseAction, *this);
+    FTracks.SetOnRepaint([this, Map] {
+        FTrackLines.Invalidate();
+        Map->Paint();
+    });
 }
 
 TGeoMap::TGeoMap(QWidget* AOwner) : QWidget(AOwner), d_ptr(std::make_unique<TGeoMapPrivate>(this)) {
@@ -50,7 +54,12 @@ void TGeoMap::Assign(const TGeoMap& Source) {
     Q_D(TGeoMap);
     if (&Source == this) return;
     const TGeoMapPrivate* s = Source.d_func();
-    d->FLandMarks.Assign(s->FLandMarks);  // the one step that can fail; nothing changed before it
+    // Copied first, so that running out of memory for either leaves the map as it was.
+    TTrackStore Tracks;
+    Tracks.Assign(s->FTracks);
+    d->FLandMarks.Assign(s->FLandMarks);
+    d->FTracks.Swap(Tracks);
+    d->FTrackLines.Invalidate();
     d->AuxBmp = s->AuxBmp;
     d->FCache.Clear();
     d->GrafBmp = s->GrafBmp;
@@ -95,6 +104,8 @@ bool TGeoMap::ShowScaleBar() const { return d_func()->FLook.ShowScaleBar; }
 bool TGeoMap::ShowNorthArrow() const { return d_func()->FLook.ShowNorthArrow; }
 double TGeoMap::CacheMagLimit() const { return d_func()->FCacheMagLimit; }
 int TGeoMap::ViewCacheMegabytes() const { return int(d_func()->FCache.Limit() >> 20); }
+bool TGeoMap::ShowResiduals() const { return d_func()->FLook.ShowResiduals; }
+double TGeoMap::ResidualScale() const { return d_func()->FLook.ResidualScale; }
 bool TGeoMap::SuppressPaint() const { return d_func()->FSuppressPaint; }
 bool TGeoMap::ConfinePanToMapImage() const { return d_func()->FConfinePan; }
 bool TGeoMap::GetAllowPan() const { return d_func()->FMouseAction == maPan; }
@@ -124,6 +135,8 @@ TMapCalibration& TGeoMap::Calibration() { return d_func()->FCalib; }
 const TMapCalibration& TGeoMap::Calibration() const { return d_func()->FCalib; }
 TLandMarkStore& TGeoMap::LandMarks() { return d_func()->FLandMarks; }
 const TLandMarkStore& TGeoMap::LandMarks() const { return d_func()->FLandMarks; }
+TTrackStore& TGeoMap::Tracks() { return d_func()->FTracks; }
+const TTrackStore& TGeoMap::Tracks() const { return d_func()->FTracks; }
 void TGeoMap::ClearMouseTrace() { d_func()->FTrace.Count = 0; }
 void TGeoMap::SetOnZoomPan(TZoomPanEvent Handler) { d_func()->FOnZoomPan = std::move(Handler); }
 void TGeoMap::SetOnSelectRect(TSelectRectEvent Handler) { d_func()->FOnSelectRect = std::move(Handler); }
@@ -279,6 +292,19 @@ void TGeoMap::SetShowScaleBar(bool Value) {
 void TGeoMap::SetShowNorthArrow(bool Value) {
     Q_D(TGeoMap);
     d->FLook.ShowNorthArrow = Value;
+    Paint();
+}
+
+void TGeoMap::SetShowResiduals(bool Value) {
+    Q_D(TGeoMap);
+    d->FLook.ShowResiduals = Value;
+    Paint();
+}
+
+void TGeoMap::SetResidualScale(double Value) {
+    Q_D(TGeoMap);
+    if (std::isnan(Value)) return;
+    d->FLook.ResidualScale = std::clamp(Value, 1.0, 10000.0);
     Paint();
 }
 

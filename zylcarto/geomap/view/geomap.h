@@ -1,8 +1,8 @@
 #pragma once
 /// @file
 /// TGeoMap, the map control: a raster map image shown at a magnification and
-/// scrolled to a top-left image pixel, with its calibration, its landmarks, the
-/// overlays drawn over it and a ring of the last 16 view states.
+/// scrolled to a top-left image pixel, with its calibration, its landmarks, its
+/// tracks and routes, the overlays drawn over it and a ring of the last 16 view states.
 /// Every visible change ends in Paint, which composes the client area into
 /// AuxBmp at once and puts it on the screen; paintEvent only copies AuxBmp.
 #include <QImage>
@@ -18,6 +18,7 @@ class QPrinter;
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/geomap/landmarks/landmark_store.h"
 #include "zylcarto/geomap/position/position_fix.h"
+#include "zylcarto/geomap/tracks/track_store.h"
 #include "zylcarto/geomap/view/canvas.h"
 #include "zylcarto/geomap/view/geomap_types.h"
 #include "zylcarto/geomap/view/map_viewport.h"
@@ -76,7 +77,7 @@ class TGeoMapTestAccess;
 /// The map control: shows a map image with its calibration, landmarks, overlays
 /// and mouse tools, and loads, saves, prints and exports it. A QWidget, owned by
 /// its parent widget (the host deletes one without a parent) and used from the
-/// GUI thread only; it owns its map image, calibration and landmarks.
+/// GUI thread only; it owns its map image, calibration, landmarks and tracks.
 ///
 /// Units: positions are degrees, UTM coordinates metres. Image pixels are those
 /// of the full-resolution map image, control pixels the widget's logical pixels;
@@ -173,6 +174,10 @@ class ZYLCARTO_EXPORT TGeoMap : public QWidget, public TObject {
     Q_PROPERTY(bool ShowScaleBar READ ShowScaleBar WRITE SetShowScaleBar RESET ResetShowScaleBar)
     /// A north arrow at the top right.
     Q_PROPERTY(bool ShowNorthArrow READ ShowNorthArrow WRITE SetShowNorthArrow RESET ResetShowNorthArrow)
+    /// Arrows from the reference points to where the fit puts them.
+    Q_PROPERTY(bool ShowResiduals READ ShowResiduals WRITE SetShowResiduals RESET ResetShowResiduals)
+    /// How many times longer the residual arrows are drawn than the residuals.
+    Q_PROPERTY(double ResidualScale READ ResidualScale WRITE SetResidualScale RESET ResetResidualScale)
     /// The wheel and the touchpad pinch zoom the map.
     Q_PROPERTY(bool WheelZoom READ WheelZoom WRITE SetWheelZoom RESET ResetWheelZoom)
     /// Keeps the live position in view; a pan by the user turns it off.
@@ -217,8 +222,8 @@ public:
     /// @}
 
     /// Copies the state of another map, but not its mouse trace or event handlers; no repaint.
-    /// Nor its name, designing or loading state. Raises EZYLGeoMapError, nothing
-    /// copied, when memory for the landmarks runs out.
+    /// Nor its name, designing or loading state. Raises EZYLGeoMapError (for the
+    /// landmarks) or std::bad_alloc (for the tracks), nothing copied, when memory runs out.
     void Assign(const TGeoMap& Source);
     /// Dest.Assign(*this) when Dest is a TGeoMap.
     void AssignTo(TGeoMap& Dest) const { Dest.Assign(*this); }
@@ -336,6 +341,22 @@ public:
     void SetShowScaleBar(bool Value);
     bool ShowNorthArrow() const;
     void SetShowNorthArrow(bool Value);
+    /// @}
+    /// @{
+    /// Residual arrows, off by default: for each reference point of a point model,
+    /// an arrow in the calibration points' colour from the point's pixel to where
+    /// the fit puts its position (or grid coordinates), ResidualScale times the
+    /// way there, so that a point the fit does not follow shows at a glance.
+    /// Setting repaints.
+    bool ShowResiduals() const;
+    void SetShowResiduals(bool Value);
+    /// @}
+    /// @{
+    /// How many times longer the residual arrows are drawn than the residuals (10
+    /// by default); set values are clamped to 1..10000, anything not a number is
+    /// refused. Setting repaints.
+    double ResidualScale() const;
+    void SetResidualScale(double Value);
     /// @}
     /// @{
     /// The magnification below which the map once kept a scaled copy of the
@@ -638,6 +659,24 @@ public:
     int LMRandomDisplayThreshold() const { return LandMarks().LMRandomDisplayThreshold(); }
     void SetRandSampleLimit(int Value) { LandMarks().SetRandSampleLimit(Value); }
     /// @}
+
+    // --- tracks and routes (forwarded; the changes repaint)
+    /// @{
+    /// The tracks and routes drawn over the map, beneath the landmarks: each a
+    /// polyline in its colour and width (routes with a circle at each point and
+    /// its name beside it where names do not crowd), left out of the picture where
+    /// the calibration gives no pixel. Drawn with fewer vertices the smaller the
+    /// magnification (none left out strays half a control pixel from the line),
+    /// which the map works out again only when the tracks, the fit or the
+    /// magnification change: a pan over 100 000 fixes costs little more than the
+    /// map image. Their changes repaint the map.
+    TTrackStore& Tracks();
+    const TTrackStore& Tracks() const;
+    /// @}
+    /// Adds a track as TTrackStore::AddTrack does and repaints; its index, 0 when refused.
+    int AddTrack(TTrack Track) { return Tracks().AddTrack(std::move(Track)); }
+    /// Adds a route as TTrackStore::AddRoute does and repaints; its index, 0 when refused.
+    int AddRoute(TRoute Route) { return Tracks().AddRoute(std::move(Route)); }
 
     // --- mouse trace
     /// Empties the mouse trace; no repaint.
@@ -1121,6 +1160,8 @@ private:
     void ResetRandSampleLimit();
     void ResetShowScaleBar();
     void ResetShowNorthArrow();
+    void ResetShowResiduals();
+    void ResetResidualScale();
     void ResetWheelZoom();
     void ResetFollowPosition();
     void ResetTrailLength();

@@ -21,6 +21,7 @@
 #include "zylcarto/geomap/view/measure_path.h"
 #include "zylcarto/geomap/view/memory_image_source.h"
 #include "zylcarto/geomap/view/position_drawing.h"
+#include "zylcarto/geomap/view/track_drawing.h"
 
 class QPainter;
 
@@ -236,6 +237,8 @@ public:
     TMapCalibration FCalib;  // model, data, fits, restore state, calibration file name
     TLandMarkStore FLandMarks;
     int FLandMarksSkipped = 0;
+    TTrackStore FTracks;
+    mutable TTrackLines FTrackLines;  // placed and thinned by composing, invalidated by every change of FTracks
     // Interaction.
     TPointerState FPointer;
     // The current mouse tool, that of FMouseAction (maNone while a MouseBox

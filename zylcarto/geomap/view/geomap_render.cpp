@@ -23,6 +23,8 @@ TMapScene TGeoMapPrivate::Scene() const {
     S.Calib = &FCalib;
     S.LandMarks = &FLandMarks;
     S.Measure = &FMeasure;
+    S.Tracks = &FTracks;
+    S.TrackLines = &FTrackLines;
     S.Trace = std::span<const TColoredPoint>(FTrace.Points.data(), static_cast<std::size_t>(FTrace.Count));
     if (FPosition.Display.Fix.HasPosition()) S.Position = &FPosition.Display;
     S.Hooks = Handles(FHooks.OnDrawLandmark, &TGeoMap::drawLandmark) ? &FRelayHooks : &FRelayHooksPlain;

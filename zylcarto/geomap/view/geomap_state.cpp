@@ -140,6 +140,8 @@ void TGeoMap::ResetShowGraticule() { SetShowGrat(TMapAppearance{}.ShowGrat); }
 void TGeoMap::ResetRandSampleLimit() { SetRandSampleLimit(TLandMarkStore::DefaultRandSampleLimit); }
 void TGeoMap::ResetShowScaleBar() { SetShowScaleBar(TMapAppearance{}.ShowScaleBar); }
 void TGeoMap::ResetShowNorthArrow() { SetShowNorthArrow(TMapAppearance{}.ShowNorthArrow); }
+void TGeoMap::ResetShowResiduals() { SetShowResiduals(TMapAppearance{}.ShowResiduals); }
+void TGeoMap::ResetResidualScale() { SetResidualScale(TMapAppearance{}.ResidualScale); }
 void TGeoMap::ResetWheelZoom() { SetWheelZoom(TGeoMapPrivate::TKeyState{}.WheelZoom); }
 
 }  // namespace zylcarto

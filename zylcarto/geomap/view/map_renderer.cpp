@@ -14,9 +14,11 @@
 #include "zylcarto/geomap/view/graticule_step.h"
 #include "zylcarto/geomap/view/measure_drawing.h"
 #include "zylcarto/geomap/view/position_drawing.h"
+#include "zylcarto/geomap/view/residual_arrows.h"
 #include "zylcarto/geomap/view/scale_bar.h"
 #include "zylcarto/geomap/view/symbol_drawing.h"
 #include "zylcarto/geomap/view/symbol_runs.h"
+#include "zylcarto/geomap/view/track_drawing.h"
 #include "zylcarto/geomap/view/utm_overlay.h"
 #include "zylcarto/support/curvefit.h"
 #include "zylcarto/support/longitude.h"
@@ -108,6 +110,9 @@ void TMapRenderer::Compose(TCanvas& Canvas) const {
         DrawMapImage(Canvas);
         if (Hooks().OnBeforeRenderData) Hooks().OnBeforeRenderData(FScene.Sender, Canvas, FView);
         if (Look().ShowGrat != sgNone) DrawOverlay(Canvas);
+        DrawTracks(Canvas, FScene, FView);
+        if (Look().ShowResiduals)
+            DrawResidualArrows(Canvas, Calib(), FView, Look().ColorGratPoints, Look().ResidualScale);
         DrawLandMarks(Canvas);
         if (Hooks().OnDataRendered) Hooks().OnDataRendered(FScene.Sender, Canvas, FView);
         DrawHighLight(Canvas);

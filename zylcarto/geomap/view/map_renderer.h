@@ -2,9 +2,10 @@
 /// @file
 /// Composes a map picture from a scene and a viewport into a given image, in
 /// a fixed order: background, map image (through the cache of scaled tiles), the first
-/// host hook, graticule or UTM grid with calibration markers, landmarks with
-/// captions, the second hook, the highlighted landmark, the live position,
-/// scale bar and north arrow, mouse trace, measured path, frame.
+/// host hook, graticule or UTM grid with calibration markers, tracks and routes,
+/// residual arrows, landmarks with captions, the second hook, the highlighted
+/// landmark, the live position, scale bar and north arrow, mouse trace, measured
+/// path, frame.
 /// No widget is involved: the control's paint, bitmap export, printing and
 /// the command-line renderer all compose through it.
 #include <QImage>

@@ -1,10 +1,10 @@
 #pragma once
 /// @file
 /// What a map picture is composed from: the look of the view, the map image
-/// with its cache of scaled tiles, the calibration, the landmarks, the mouse trace and
-/// the host's drawing hooks. The map control keeps these; the renderer reads
-/// them and touches nothing but the cache and the target picture. Plain values
-/// and pointers, used by one thread at a time.
+/// with its cache of scaled tiles, the calibration, the landmarks, the tracks,
+/// the mouse trace and the host's drawing hooks. The map control keeps these;
+/// the renderer reads them and touches nothing but the caches and the target
+/// picture. Plain values and pointers, used by one thread at a time.
 #include <QImage>
 #include <cstdint>
 #include <functional>
@@ -26,6 +26,8 @@ class TCRSConverter;
 class TMapCalibration;
 class TLandMarkStore;
 class TMeasurePath;
+class TTrackStore;
+class TTrackLines;
 struct TLandMark;
 struct TPositionDisplay;
 
@@ -70,6 +72,10 @@ struct TMapAppearance {
     /// A scale bar at the bottom left, a north arrow at the top right.
     bool ShowScaleBar = false, ShowNorthArrow = false;
     /// @}
+    /// An arrow from each reference point of a point model to where the fit puts it.
+    bool ShowResiduals = false;
+    /// The residual arrows are this many times longer than the residuals.
+    double ResidualScale = 10;
 };
 
 /// The host's drawing hooks, each run only when assigned; what a hook raises
@@ -111,6 +117,10 @@ struct TMapScene {
     const TMapCalibration* Calib = nullptr;
     /// The landmarks, their visibility and the highlighted one.
     const TLandMarkStore* LandMarks = nullptr;
+    /// The tracks and routes; null for none.
+    const TTrackStore* Tracks = nullptr;
+    /// Their lines kept between compositions; null: placed for this one only.
+    TTrackLines* TrackLines = nullptr;
     /// The mouse trace, in image pixels; drawn whether or not a map is loaded.
     std::span<const TColoredPoint> Trace;
     /// The path of the measure tool; null for none. Drawn over the trace.
