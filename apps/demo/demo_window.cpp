@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStatusBar>
@@ -86,6 +87,9 @@ TDemoWindow::TDemoWindow(std::string AtlasFolder, bool StatusOut)
 
     BuildActions();
     FGps = new TGpsMenu(*this, *FAtlas, FFolder);
+    FGps->Menu().addSeparator();
+    connect(FGps->Menu().addAction(QStringLiteral("&Measure a distance")), &QAction::triggered, this,
+            [this] { SetTool(TTool::Measure); });
     FCalPanel = new TCalibrationPanel(this);
     addDockWidget(Qt::RightDockWidgetArea, FCalPanel);
     FCalPanel->hide();

@@ -64,7 +64,8 @@ TGpsMenu::TGpsMenu(QMainWindow& Window, TGeoAtlas& Atlas, std::string Folder)
             FWindow.statusBar()->showMessage(State == fsStale ? tr("GPS: the last fix is stale") : tr("GPS: no fix"),
                                              5000);
     });
-    QMenu* Menu = Window.menuBar()->addMenu(tr("&GPS"));
+    FMenu = Window.menuBar()->addMenu(tr("&GPS"));
+    QMenu* Menu = FMenu;
     connect(Menu->addAction(tr("&Replay a journey over Zylland")), &QAction::triggered, this,
             [this] { ReplayJourney(ReplaySpeed); });
     connect(Menu->addAction(tr("S&top")), &QAction::triggered, FSource, [this] { FSource->Stop(); });

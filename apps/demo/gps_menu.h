@@ -8,6 +8,7 @@
 #include "zylcarto/geomap/tracks/track_types.h"
 
 class QAction;
+class QMenu;
 class QMainWindow;
 
 namespace zylcarto {
@@ -26,6 +27,7 @@ public:
     // Adds the menu to Window's menu bar; the log is written to Folder.
     TGpsMenu(QMainWindow& Window, TGeoAtlas& Atlas, std::string Folder);
     TPositionSource& Source() const { return *FSource; }
+    QMenu& Menu() const { return *FMenu; }
     // Writes the journey's NMEA log and replays it Speed times as fast, recording it.
     bool ReplayJourney(double Speed);
     // Follows the position with the map and the atlas, or stops.
@@ -40,6 +42,7 @@ private:
     TGeoAtlas& FAtlas;
     std::string FFolder;
     TPositionSource* FSource;
+    QMenu* FMenu = nullptr;
     QAction* FFollow = nullptr;
     QAction* FWhole = nullptr;
 };
