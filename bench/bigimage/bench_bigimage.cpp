@@ -21,6 +21,7 @@
 #include "zylcarto/geomap/landmarks/landmark_store.h"
 #include "zylcarto/geomap/view/image_pyramid.h"
 #include "zylcarto/geomap/view/map_renderer.h"
+#include "zylcarto/geomap/view/view_cache.h"
 
 using namespace zylcarto;
 using Clock = std::chrono::steady_clock;
@@ -109,7 +110,8 @@ int main(int argc, char** argv) {
         pan.push_back(TimeMs([&] { (void)pyramid->Region(0, QRect(5064, y0, kFrameW, kFrameH)); }));
         // The same pan composed by the renderer at magnification 1, as the map control paints it.
         {
-            TImageCache cache;
+            TViewCache cache;
+            cache.SetLimit(std::int64_t(64) << 20);  // the map control's default
             TMapScene scene;
             scene.Look = &look;
             scene.HasMap = true;

@@ -575,7 +575,7 @@ void TMapRenderer::DrawLandMarks(TCanvas& Canvas) const {
     const int W = FView.Width(), H = FView.Height();
     const auto OnCanvas = [W, H](TPoint P) { return P.X > 0 && P.X < W && P.Y > 0 && P.Y < H; };
     // A landmark beyond the image would stand on the background around it.
-    const QRect OnImage = FScene.Image ? FScene.Image->rect().adjusted(0, 0, 1, 1) : QRect();
+    const QRect OnImage = FScene.Source ? QRect(0, 0, FScene.ImageWidth + 1, FScene.ImageHeight + 1) : QRect();
     TSymbolRuns Symbols;
     TCaptionSpace Captions(W, H);
     // Drawing thousands of symbols waits on memory. Without a handler nothing
