@@ -22,26 +22,17 @@
 #include "zylcarto/geomap/view/image_pyramid.h"
 #include "zylcarto/geomap/view/map_renderer.h"
 #include "zylcarto/geomap/view/view_cache.h"
+#include "../common/timing.h"
 
 using namespace zylcarto;
+using zylcarto::bench::MedianMs;
+using zylcarto::bench::TimeMs;
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr int kFrameW = 1920, kFrameH = 1080;
-
-double MedianMs(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-template <typename F>
-double TimeMs(F&& f) {
-    const auto t0 = Clock::now();
-    f();
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
 
 long PeakResidentMB() {
     rusage u{};

@@ -15,9 +15,11 @@
 
 #include "zylcarto/geomap/view/geomap.h"
 #include "zylcarto/geomap/view/jpeg_codec.h"
+#include "../common/timing.h"
 
 using namespace zylcarto;
-using Clock = std::chrono::steady_clock;
+using zylcarto::bench::MedianMs;
+using zylcarto::bench::TimeMs;
 
 namespace {
 
@@ -36,18 +38,6 @@ QImage MapLikePicture(int W, int H) {
         }
     }
     return I;
-}
-
-double MedianMs(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-template <typename F>
-double TimeMs(F&& f) {
-    const auto t0 = Clock::now();
-    f();
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
 }
 
 }  // namespace
