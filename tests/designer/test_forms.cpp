@@ -3,13 +3,17 @@
 // build's designer plugin.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QFile>
 #include <QMetaProperty>
 #include <QUiLoader>
 #include <QWidget>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
+#include "scratch_dir.h"
+#include "zylcarto/designer/form_loader.h"
 #include "zylcarto/geoatlas/geoatlas.h"
 #include "zylcarto/geomap/view/geomap.h"
 
@@ -120,4 +124,47 @@ TEST(DesignerForms, AFormLoadedThroughThePluginHasItsStoredValues) {
     EXPECT_EQ(Map->GetUTMZone(), 33);
     ASSERT_FALSE(Map->AuxBitmap().isNull());
     EXPECT_EQ(Map->AuxBitmap().pixel(100, 100), qRgb(255, 0, 0));  // $0000FF is red
+}
+
+// A form saved beside its maps names them relative to itself; the process runs
+// elsewhere. The loader finds them from its working directory, and names the
+// one it cannot find.
+TEST(DesignerForms, TheFormLoaderFindsRelativeFilesInItsWorkingDirectory) {
+    const test::TScratchDir Dir("forms");
+    std::filesystem::create_directories(Dir.Dir() / "maps");
+    {
+        TGeoMap Maker;
+        Maker.CreateEmptyMapInMemory(47, 15, 48, 17, 0.5, 0.5, 400, 200, true);
+        Maker.SaveMap(Dir.Path("maps/town.xml"), "town");
+    }
+    ASSERT_NE(std::filesystem::current_path(), Dir.Dir());
+    struct TCase {
+        const char* CalibDataFile;
+        bool Loads;
+    };
+    for (const TCase& C : {TCase{"maps/town.xml", true}, TCase{"maps/Town.XML", true}, TCase{"maps/none.xml", false}}) {
+        SCOPED_TRACE(C.CalibDataFile);
+        QByteArray Xml = QStringLiteral(R"(<ui version="4.0"><widget class="zylcarto::TGeoMap" name="geoMap">)"
+                                        R"(<property name="CalibDataFile" stdset="0"><string>%1</string></property>)"
+                                        R"(</widget></ui>)")
+                             .arg(C.CalibDataFile)
+                             .toUtf8();
+        QBuffer Form(&Xml);
+        TFormLoader Loader;
+        Loader.clearPluginPaths();
+        Loader.addPluginPath(ZYLCARTO_DESIGNER_PLUGIN_DIR);
+        Loader.setWorkingDirectory(QDir(QString::fromStdString(Dir.Dir().string())));
+        const std::unique_ptr<QWidget> Top(Loader.load(&Form));
+        auto* Map = qobject_cast<TGeoMap*>(Top.get());
+        ASSERT_TRUE(Map) << Loader.errorString().toStdString();
+        EXPECT_FALSE(Map->Loading());
+        EXPECT_EQ(Map->MapImgWidth(), C.Loads ? 400 : 0);
+        if (C.Loads) {
+            EXPECT_TRUE(Loader.errorString().isEmpty()) << Loader.errorString().toStdString();
+            EXPECT_TRUE(std::filesystem::equivalent(Map->CalibDataFile(), Dir.Path("maps/town.xml")));
+        } else {
+            EXPECT_TRUE(Loader.errorString().contains(QString::fromStdString(Dir.Path("maps/none.xml"))))
+                << Loader.errorString().toStdString();
+        }
+    }
 }

@@ -35,6 +35,13 @@ std::string FindFileIgnoringCase(const std::string& Path) {
     return found.string();
 }
 
+std::string FileInFolder(const std::string& Name, const std::string& Folder) {
+    if (Name.empty() || Folder.empty() || fs::path(Name).is_absolute()) return Name;
+    const std::string InFolder = (fs::path(Folder) / Name).string();
+    const std::string Found = FindFileIgnoringCase(InFolder);
+    return Found.empty() ? InFolder : Found;
+}
+
 std::string MapImageBesideCalibration(const std::string& ImageName, const std::string& CalFileName) {
     if (CalFileName.empty()) return ImageName;
     const std::string folder = ExtractFilePath(CalFileName);

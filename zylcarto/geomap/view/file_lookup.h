@@ -12,6 +12,11 @@ namespace zylcarto {
 /// ASCII case, component by component (the first match in each folder); else empty.
 std::string FindFileIgnoringCase(const std::string& Path);
 
+/// Name read from a form saved in Folder: an absolute or empty Name, or an empty
+/// Folder, leaves it as it is; a relative Name is taken within Folder, and that
+/// found ignoring case as FindFileIgnoringCase does when it exists.
+std::string FileInFolder(const std::string& Name, const std::string& Folder);
+
 /// The image that the calibration file CalFileName names as ImageName: the file of
 /// that name beside the calibration file when there is one, since a map moves with
 /// its folder (a generated map names its image with the folder it was made in),

@@ -117,6 +117,8 @@ class ZYLCARTO_EXPORT TGeoMap : public QWidget, public TObject {
     Q_PROPERTY(QString CalibDataFile READ CalibDataFileQ WRITE SetCalibDataFileQ RESET ResetCalibDataFile)
     /// The map image file, loaded when set (SetMapImgName); in a form designer only its name is kept.
     Q_PROPERTY(QString MapImgFile READ MapImgFileQ WRITE SetMapImgFileQ RESET ResetMapImgFile)
+    /// The folder of the form the map was read from (SetFormFolder); not stored in the form.
+    Q_PROPERTY(QString FormFolder READ FormFolderQ WRITE SetFormFolderQ DESIGNABLE false STORED false)
     /// True while the mouse action is maPan; setting it chooses maPan or maNone.
     Q_PROPERTY(bool AllowPan READ GetAllowPan WRITE SetAllowPan RESET ResetAllowPan)
     /// Smooth scaling of the map image.
@@ -245,6 +247,16 @@ public:
     /// shown) ends loading too.
     bool Loading() const;
     void BeginLoading();
+    /// @}
+    /// @{
+    /// The folder relative CalibDataFile and MapImgFile property values are
+    /// found in, as a form loader's working directory (zylcarto/designer/form_loader.h
+    /// sets it when it makes the map); "" (the default): the process's current
+    /// folder. Taken when the file is loaded, so it may be set after the names.
+    /// While loading, a CalibDataFile that is not found there makes Loaded()
+    /// raise EZYLGeoMapError naming the file.
+    const std::string& FormFolder() const;
+    void SetFormFolder(const std::string& Value);
     /// @}
     /// Ends loading and repaints; nothing when not loading. Raises what a file
     /// load raises, leaving the rest undone.
@@ -1134,6 +1146,8 @@ private:
     void SetCalibDataFileQ(const QString& Value);
     QString MapImgFileQ() const;
     void SetMapImgFileQ(const QString& Value);
+    QString FormFolderQ() const;
+    void SetFormFolderQ(const QString& Value);
     void SetUTMZoneProperty(int Value);
     // The values of a newly made map, for the properties' resets.
     void ResetCalibDataFile();

@@ -225,6 +225,7 @@ public:
     std::optional<TMapViewport> FPendingFit;
     bool FSuppressPaint = false;
     TComponentState FState;  // designing, loading
+    std::string FFormFolder;  // where relative file names of the properties are found
     bool FConfinePan = true;
     TMouseActMode FMouseAction = maPan;
     // Image, cache and composed picture (ViewImageFormat).

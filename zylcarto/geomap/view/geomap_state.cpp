@@ -2,8 +2,11 @@
 // the property side of the files and of the calibration values they carry.
 #include <QEvent>
 #include <exception>
+#include <filesystem>
 
+#include "zylcarto/geomap/view/file_lookup.h"
 #include "zylcarto/geomap/view/geomap_p.h"
+#include "zylcarto/support/errors.h"
 #include "zylcarto/support/strings.h"
 
 namespace zylcarto {
@@ -73,7 +76,18 @@ void TGeoMap::SetCalibDataFileQ(const QString& Value) {
         Paint();
         return;
     }
-    d->FState.RunOrKeep(lsCalibrationFile, "CalibDataFile", [this, Name] { SetCalDatName(Name); });
+    if (!d->FState.Loading()) {
+        SetCalDatName(FileInFolder(Name, d->FFormFolder));
+        return;
+    }
+    d->FState.RunOrKeep(lsCalibrationFile, "CalibDataFile", [this, Name] {
+        const std::string File = FileInFolder(Name, d_func()->FFormFolder);
+        // A form names a file it needs: its absence is reported to whoever ends the loading.
+        std::error_code ec;
+        if (!File.empty() && !std::filesystem::is_regular_file(File, ec))
+            throw EZYLGeoMapError(ComponentMessage(this->Name(), "Cannot find calibration file \"" + File + "\""));
+        SetCalDatName(File);
+    });
 }
 
 void TGeoMap::SetMapImgFileQ(const QString& Value) {
@@ -83,8 +97,14 @@ void TGeoMap::SetMapImgFileQ(const QString& Value) {
         d->FMapImgName = Name;
         return;
     }
-    d->FState.RunOrKeep(lsMapImageFile, "MapImgFile", [this, Name] { SetMapImgName(Name); });
+    d->FState.RunOrKeep(lsMapImageFile, "MapImgFile",
+                        [this, Name] { SetMapImgName(FileInFolder(Name, d_func()->FFormFolder)); });
 }
+
+const std::string& TGeoMap::FormFolder() const { return d_func()->FFormFolder; }
+void TGeoMap::SetFormFolder(const std::string& Value) { d_func()->FFormFolder = Value; }
+QString TGeoMap::FormFolderQ() const { return QString::fromStdString(FormFolder()); }
+void TGeoMap::SetFormFolderQ(const QString& Value) { SetFormFolder(Value.toStdString()); }
 
 void TGeoMap::SetCalibModelOrdinal(int Value) {
     Q_D(TGeoMap);
