@@ -65,6 +65,7 @@ TEST(DesignerForms, StoredPropertiesResetToTheValuesOfANewWidget) {
         {"TGeoMap", "LMRandomDisplayThreshold", 5000},
         {"TGeoMap", "ShowScaleBar", true},
         {"TGeoMap", "ShowNorthArrow", true},
+        {"TGeoMap", "ColorResidualOutliers", 0u},
         {"TGeoMap", "WheelZoom", false},
         {"TGeoMap", "FollowPosition", true},
         {"TGeoMap", "TrailLength", 10},

@@ -349,3 +349,36 @@ TEST(ResidualArrows, EachArrowEndsAtTheFitsPixelScaled) {
         EXPECT_GT(y, Q.MapY);
     }
 }
+
+// Six reference points, one of them placed 40 pixels right of its position: the
+// library judges it an outlier, and its arrow alone has the outliers' colour.
+TEST(ResidualArrows, AnOutliersArrowHasItsOwnColour) {
+    constexpr TColor Outlier = 0xFF00FF;
+    ProbeMap M;
+    M.SetMapBitMap(Picture(400, 300));
+    Calibrate(M, cmEquiRect, 48, 16, 47, 17);
+    M.AddCalibPoint(47.5, 16.5, 201, 149);
+    M.AddCalibPoint(47.25, 16.25, 140, 225);  // 100, 225 by the others
+    M.SetColorGratPoints(Grid);
+    EXPECT_EQ(M.ColorResidualOutliers(), Outlier);
+    M.SetResidualScale(2);
+    M.SetShowResiduals(true);
+    ShowAt(M, 500, 400, 1, {-50, -50});
+    const std::vector<TPointReview> Reviews = ReviewCalibPoints(M.Calibration());
+    const TCalibData& D = M.CalibData();
+    ASSERT_EQ(Reviews.size(), 6u);
+    const QImage I = Shown(M);
+    for (int i = 1; i <= D.NumCalQuads; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(Reviews[static_cast<std::size_t>(i - 1)].Outlier, i == 6);
+        const TCalQuad& Q = D.CalQuads[i];
+        double x = 0, y = 0;
+        ASSERT_TRUE(M.Calibration().CalcPixelCoordsFrac(Q.Latitude, Q.Longitude, x, y));
+        const int TipX = static_cast<int>(std::lround(Q.MapX + 2 * (x - Q.MapX)));
+        const int TipY = static_cast<int>(std::lround(Q.MapY + 2 * (y - Q.MapY)));
+        if (std::hypot(TipX - Q.MapX, TipY - Q.MapY) < 3) continue;
+        ExpectPixels(I, {{TipX + 50, TipY + 50, i == 6 ? Outlier : Grid, "tip"}});
+    }
+    // The outlier's shaft, which the fit pulls back by most of its 40 pixels.
+    EXPECT_GT(OfColor(I, Outlier).size(), 40u);
+}

@@ -106,6 +106,7 @@ double TGeoMap::CacheMagLimit() const { return d_func()->FCacheMagLimit; }
 int TGeoMap::ViewCacheMegabytes() const { return int(d_func()->FCache.Limit() >> 20); }
 bool TGeoMap::ShowResiduals() const { return d_func()->FLook.ShowResiduals; }
 double TGeoMap::ResidualScale() const { return d_func()->FLook.ResidualScale; }
+TColor TGeoMap::ColorResidualOutliers() const { return d_func()->FLook.ColorResidualOutliers; }
 bool TGeoMap::SuppressPaint() const { return d_func()->FSuppressPaint; }
 bool TGeoMap::ConfinePanToMapImage() const { return d_func()->FConfinePan; }
 bool TGeoMap::GetAllowPan() const { return d_func()->FMouseAction == maPan; }
@@ -305,6 +306,12 @@ void TGeoMap::SetResidualScale(double Value) {
     Q_D(TGeoMap);
     if (std::isnan(Value)) return;
     d->FLook.ResidualScale = std::clamp(Value, 1.0, 10000.0);
+    Paint();
+}
+
+void TGeoMap::SetColorResidualOutliers(TColor Value) {
+    Q_D(TGeoMap);
+    d->FLook.ColorResidualOutliers = Value;
     Paint();
 }
 

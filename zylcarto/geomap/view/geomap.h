@@ -180,6 +180,9 @@ class ZYLCARTO_EXPORT TGeoMap : public QWidget, public TObject {
     Q_PROPERTY(bool ShowResiduals READ ShowResiduals WRITE SetShowResiduals RESET ResetShowResiduals)
     /// How many times longer the residual arrows are drawn than the residuals.
     Q_PROPERTY(double ResidualScale READ ResidualScale WRITE SetResidualScale RESET ResetResidualScale)
+    /// Colour of the residual arrows of the reference points judged outliers.
+    Q_PROPERTY(uint ColorResidualOutliers READ ColorResidualOutliers WRITE SetColorResidualOutliers RESET
+                   ResetColorResidualOutliers)
     /// The wheel and the touchpad pinch zoom the map.
     Q_PROPERTY(bool WheelZoom READ WheelZoom WRITE SetWheelZoom RESET ResetWheelZoom)
     /// Keeps the live position in view; a pan by the user turns it off.
@@ -362,6 +365,13 @@ public:
     /// Setting repaints.
     bool ShowResiduals() const;
     void SetShowResiduals(bool Value);
+    /// @}
+    /// @{
+    /// The colour of the residual arrows of the points ReviewCalibPoints judges
+    /// outliers (by the fit of the other points); magenta ($FF00FF) by default.
+    /// Setting repaints.
+    TColor ColorResidualOutliers() const;
+    void SetColorResidualOutliers(TColor Value);
     /// @}
     /// @{
     /// How many times longer the residual arrows are drawn than the residuals (10
@@ -1176,6 +1186,7 @@ private:
     void ResetShowNorthArrow();
     void ResetShowResiduals();
     void ResetResidualScale();
+    void ResetColorResidualOutliers();
     void ResetWheelZoom();
     void ResetFollowPosition();
     void ResetTrailLength();

@@ -162,6 +162,7 @@ void TGeoMap::ResetShowScaleBar() { SetShowScaleBar(TMapAppearance{}.ShowScaleBa
 void TGeoMap::ResetShowNorthArrow() { SetShowNorthArrow(TMapAppearance{}.ShowNorthArrow); }
 void TGeoMap::ResetShowResiduals() { SetShowResiduals(TMapAppearance{}.ShowResiduals); }
 void TGeoMap::ResetResidualScale() { SetResidualScale(TMapAppearance{}.ResidualScale); }
+void TGeoMap::ResetColorResidualOutliers() { SetColorResidualOutliers(TMapAppearance{}.ColorResidualOutliers); }
 void TGeoMap::ResetWheelZoom() { SetWheelZoom(TGeoMapPrivate::TKeyState{}.WheelZoom); }
 
 }  // namespace zylcarto

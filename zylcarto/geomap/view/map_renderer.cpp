@@ -112,7 +112,8 @@ void TMapRenderer::Compose(TCanvas& Canvas) const {
         if (Look().ShowGrat != sgNone) DrawOverlay(Canvas);
         DrawTracks(Canvas, FScene, FView);
         if (Look().ShowResiduals)
-            DrawResidualArrows(Canvas, Calib(), FView, Look().ColorGratPoints, Look().ResidualScale);
+            DrawResidualArrows(Canvas, Calib(), FView, Look().ColorGratPoints, Look().ColorResidualOutliers,
+                               Look().ResidualScale);
         DrawLandMarks(Canvas);
         if (Hooks().OnDataRendered) Hooks().OnDataRendered(FScene.Sender, Canvas, FView);
         DrawHighLight(Canvas);

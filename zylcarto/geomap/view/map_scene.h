@@ -76,6 +76,8 @@ struct TMapAppearance {
     bool ShowResiduals = false;
     /// The residual arrows are this many times longer than the residuals.
     double ResidualScale = 10;
+    /// The residual arrows of points judged outliers; the others have ColorGratPoints.
+    TColor ColorResidualOutliers = 0xFF00FF;
 };
 
 /// The host's drawing hooks, each run only when assigned; what a hook raises

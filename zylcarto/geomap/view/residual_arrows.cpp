@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "zylcarto/geomap/calibration/calibration.h"
 #include "zylcarto/geomap/view/canvas.h"
@@ -24,12 +25,16 @@ bool ResidualArrowTip(const TMapCalibration& Calib, int Index, const TMapViewpor
 }
 
 void DrawResidualArrows(TCanvas& Canvas, const TMapCalibration& Calib, const TMapViewport& View, TColor Color,
-                        double Scale) {
+                        TColor OutlierColor, double Scale) {
     if (Calib.CalibModel() == cmParabolicIp || Calib.CalibModel() == cmUndefined) return;
     const TCanvasPen Saved = Canvas.Pen;
-    Canvas.Pen = {Color, psSolid, pmCopy, 1};
     const TCalibData& D = Calib.CalibData();
+    // Judged by the fit of the others: a gross point drags its own residual down and the others' up.
+    const std::vector<TPointReview> Reviews = ReviewCalibPoints(Calib);
     for (int i = 1; i <= UsedCalQuads(D); ++i) {
+        const bool Outlier =
+            static_cast<std::size_t>(i) <= Reviews.size() && Reviews[static_cast<std::size_t>(i - 1)].Outlier;
+        Canvas.Pen = {Outlier ? OutlierColor : Color, psSolid, pmCopy, 1};
         TPoint Tip;
         if (!ResidualArrowTip(Calib, i, View, Scale, Tip)) continue;
         const TPoint From = View.ImageToControl({D.CalQuads[i].MapX, D.CalQuads[i].MapY});

@@ -15,10 +15,11 @@ class TMapViewport;
 // False when the fit gives the point no pixel.
 bool ResidualArrowTip(const TMapCalibration& Calib, int Index, const TMapViewport& View, double Scale, TPoint& Tip);
 
-// An arrow in Color, one pixel wide, for every reference point of Calib's point
-// model that the fit places; an arrow under a pixel long is left out. The
+// An arrow one pixel wide for every reference point of Calib's point model that
+// the fit places, in OutlierColor for a point ReviewCalibPoints finds an outlier
+// and in Color for the others; an arrow under a pixel long is left out. The
 // canvas's pen is restored.
 void DrawResidualArrows(TCanvas& Canvas, const TMapCalibration& Calib, const TMapViewport& View, TColor Color,
-                        double Scale);
+                        TColor OutlierColor, double Scale);
 
 }  // namespace zylcarto
