@@ -315,6 +315,38 @@ TEST(NorthArrow, ScaleBarAndNeedleAreDrawnOnlyWhenSwitchedOn) {
                      {RoundToInt(366 + 12 * std::cos(a)), RoundToInt(38 + 12 * std::sin(a)), Land}});
 }
 
+// A generated map (as the demo's overview) with its bottom-left corner in the
+// control's, whole and reduced: the scale bar hides none of its labels. Label
+// pixels are the dark ones off the frame lines around the plot area.
+TEST(ScaleBar, LeavesTheLabelsOfAGeneratedMapVisible) {
+    ProbeMap M;
+    M.CreateEmptyMapInMemory(57.45, -12.60, 58.55, -9.40, 0.25, 0.5, 960, 640, true);
+    M.SetAntiAlias(false);
+    for (const double Mag : {1.0, 2.0 / 3}) {
+        SCOPED_TRACE(Mag);
+        ShowAt(M, static_cast<int>(960 * Mag), static_cast<int>(640 * Mag), Mag, {0, 0});
+        M.SetShowScaleBar(false);
+        const QImage Plain = Shown(M);
+        M.SetShowScaleBar(true);
+        const QImage WithBar = Shown(M);
+        const auto OnFrame = [](double Image, int Size) {
+            for (const int Line : {26, 30, Size - 30, Size - 26})
+                if (std::fabs(Image - Line) < 2.5) return true;
+            return false;
+        };
+        int Labels = 0, Hidden = 0;
+        for (int y = Plain.height() / 2; y < Plain.height(); ++y)
+            for (int x = 0; x < Plain.width() / 2; ++x) {
+                if (qGray(Plain.pixel(x, y)) >= 128 || OnFrame(x / Mag, 960) || OnFrame(y / Mag, 640)) continue;
+                ++Labels;
+                Hidden += WithBar.pixel(x, y) != Plain.pixel(x, y);
+            }
+        EXPECT_GT(Labels, 100);
+        EXPECT_EQ(Hidden, 0);
+        EXPECT_NE(WithBar, Plain);
+    }
+}
+
 // Five reference points of a 400 x 300 map, the last one 6 pixels right and 4
 // up of where the others put it: every residual is the way to the fit's pixel.
 TEST(ResidualArrows, EachArrowEndsAtTheFitsPixelScaled) {

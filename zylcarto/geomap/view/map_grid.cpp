@@ -6,6 +6,7 @@
 
 #include "zylcarto/geomap/view/canvas.h"
 #include "zylcarto/geomap/view/jpeg_codec.h"
+#include "zylcarto/geomap/view/scale_bar.h"
 #include "zylcarto/support/longitude.h"
 #include "zylcarto/support/numeric.h"
 
@@ -80,6 +81,10 @@ void DrawMapGrid(TCanvas& C, const TGeneratedMapBounds& B) {
     C.Pen.Color = kGridColor;
     C.Brush.Style = bsClear;
 
+    // A map view draws its scale bar over the bottom-left corner: labels there
+    // would be hidden whenever the map is shown at 2/3 of its size or larger.
+    // Each line keeps its label on the opposite side.
+    const int keepClearRight = ScaleBarCornerWidth * 3 / 2, keepClearTop = H - ScaleBarCornerHeight * 3 / 2;
     const double latSpan = B.LatHigh - B.LatLow, longSpan = B.LongHigh - B.LongLow;
     ForEachGridValue(B.LatLow, B.LatHigh, B.dLat, H, [&](double lat) {
         const long y = H - RoundHalfEven((lat - B.LatLow) / latSpan * (H - 2 * in)) - in;
@@ -89,7 +94,7 @@ void DrawMapGrid(TCanvas& C, const TGeneratedMapBounds& B) {
         C.LineTo(W - in, yi);
         const std::string label = GridLabel(lat, true, B.dLat);
         const int w = C.TextWidth(label), h = C.TextHeight(label);
-        C.TextOut(in + 6, yi - h / 2, label);
+        if (yi + h / 2 < keepClearTop) C.TextOut(in + 6, yi - h / 2, label);
         C.TextOut(W - w - in - 6, yi - h / 2, label);
     });
     ForEachGridValue(B.LongLow, B.LongHigh, B.dLong, W, [&](double lon) {
@@ -101,7 +106,7 @@ void DrawMapGrid(TCanvas& C, const TGeneratedMapBounds& B) {
         const std::string label = GridLabel(lon, false, B.dLong);
         const int w = C.TextWidth(label), h = C.TextHeight(label);
         C.TextOut(xi - w / 2, in - 6 - h, label);
-        C.TextOut(xi - w / 2, H - in + 6, label);
+        if (xi - w / 2 > keepClearRight) C.TextOut(xi - w / 2, H - in + 6, label);
     });
 }
 

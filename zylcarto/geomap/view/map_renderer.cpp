@@ -678,8 +678,8 @@ void TMapRenderer::DrawHighLight(TCanvas& Canvas) const {
 // ---- scale bar and north arrow
 
 void TMapRenderer::DrawScaleBar(TCanvas& Canvas) const {
-    constexpr int Margin = 10, BarHeight = 4, TickHeight = 8, Pad = 3;
-    const double MaxPixels = std::min(150.0, (FView.Width() - 2 * Margin) / 2.0);
+    constexpr int Margin = ScaleBarMargin, BarHeight = 4, TickHeight = 8, Pad = 3;
+    const double MaxPixels = std::min(double(ScaleBarMaxLength), (FView.Width() - 2 * Margin) / 2.0);
     const TScaleBar Bar = ChooseScaleBar(MetresPerControlPixel(Calib(), FView), MaxPixels);
     const int Length = RoundToInt(Bar.Pixels);
     if (Bar.Metres <= 0 || Length < 1) return;

@@ -8,6 +8,12 @@
 
 namespace zylcarto {
 
+// The bar lies ScaleBarMargin pixels in from the control's bottom-left corner and
+// is at most ScaleBarMaxLength long; with its label and plate it keeps within
+// ScaleBarCornerWidth x ScaleBarCornerHeight control pixels of that corner.
+inline constexpr int ScaleBarMargin = 10, ScaleBarMaxLength = 150;
+inline constexpr int ScaleBarCornerWidth = ScaleBarMargin + ScaleBarMaxLength + 5, ScaleBarCornerHeight = 45;
+
 struct TScaleBar {
     double Metres = 0;  // 0: no bar
     double Pixels = 0;  // its length in control pixels
