@@ -33,7 +33,8 @@ TCalibrationPanel::TCalibrationPanel(QWidget* Parent)
     connect(FUndo, &QPushButton::clicked, this, &TCalibrationPanel::UndoRequested);
     connect(FSave, &QPushButton::clicked, this, &TCalibrationPanel::SaveRequested);
     FResiduals->setObjectName(QStringLiteral("ResidualArrows"));
-    FResiduals->setToolTip(QStringLiteral("An arrow from each point to where the fit puts it, ten times as long"));
+    FResiduals->setToolTip(QStringLiteral("An arrow from each point to where the fit puts it, ten times as long; "
+                                          "magenta for a point the fit of the others does not follow"));
     connect(FResiduals, &QCheckBox::toggled, this, &TCalibrationPanel::ResidualsToggled);
 
     auto* Body = new QWidget(this);
