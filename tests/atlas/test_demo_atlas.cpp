@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
 #include <QFileInfo>
@@ -24,6 +25,7 @@
 #include "../../apps/demo/atlas_builder.h"
 #include "../../apps/demo/demo_window.h"
 #include "../../apps/demo/gps_menu.h"
+#include "pixels.h"
 #include "qt_input.h"
 #include "zylcarto/geoatlas/geoatlas.h"
 #include "zylcarto/geomap/position/position_source.h"
@@ -212,6 +214,14 @@ TEST_F(DemoWindow, ANewReferencePointFarFromTheOthersIsOnlyKeptWhenConfirmed) {
     EXPECT_EQ(View().CalibData().NumCalQuads, Before + 3);
     EXPECT_EQ(Table().item(Before + 2, 0)->foreground().color(), QColor(Qt::red));
     EXPECT_NE(Table().item(0, 0)->foreground().color(), QColor(Qt::red));
+    // In the calibration mode its arrow (short: the fit follows it) and a ring have the outliers' colour.
+    const auto Outlying = [&] { return test::OfColor(View().AuxBitmap(), View().ColorResidualOutliers()).size(); };
+    EXPECT_EQ(Outlying(), 0u);
+    for (QAction* A : W->findChildren<QAction*>())
+        if (A->text() == QStringLiteral("Calibrate")) A->trigger();
+    W->findChild<QCheckBox*>(QStringLiteral("ResidualArrows"))->setChecked(true);
+    ASSERT_TRUE(View().ShowResiduals());
+    EXPECT_GT(Outlying(), 50u);
 }
 
 TEST_F(DemoWindow, ARemovedReferencePointComesBackOnUndo) {

@@ -368,8 +368,8 @@ public:
     /// @}
     /// @{
     /// The colour of the residual arrows of the points ReviewCalibPoints judges
-    /// outliers (by the fit of the other points); magenta ($FF00FF) by default.
-    /// Setting repaints.
+    /// outliers (by the fit of the other points), and of a ring around each;
+    /// magenta ($FF00FF) by default. Setting repaints.
     TColor ColorResidualOutliers() const;
     void SetColorResidualOutliers(TColor Value);
     /// @}

@@ -11,6 +11,12 @@
 
 namespace zylcarto {
 
+namespace {
+
+constexpr int OutlierRing = 7;  // radius in control pixels
+
+}  // namespace
+
 bool ResidualArrowTip(const TMapCalibration& Calib, int Index, const TMapViewport& View, double Scale, TPoint& Tip) {
     const TCalQuad& Q = Calib.CalibData().CalQuads[Index];
     double x = 0, y = 0;
@@ -28,6 +34,7 @@ void DrawResidualArrows(TCanvas& Canvas, const TMapCalibration& Calib, const TMa
                         TColor OutlierColor, double Scale) {
     if (Calib.CalibModel() == cmParabolicIp || Calib.CalibModel() == cmUndefined) return;
     const TCanvasPen Saved = Canvas.Pen;
+    const TCanvasBrush SavedBrush = Canvas.Brush;
     const TCalibData& D = Calib.CalibData();
     // Judged by the fit of the others: a gross point drags its own residual down and the others' up.
     const std::vector<TPointReview> Reviews = ReviewCalibPoints(Calib);
@@ -35,9 +42,16 @@ void DrawResidualArrows(TCanvas& Canvas, const TMapCalibration& Calib, const TMa
         const bool Outlier =
             static_cast<std::size_t>(i) <= Reviews.size() && Reviews[static_cast<std::size_t>(i - 1)].Outlier;
         Canvas.Pen = {Outlier ? OutlierColor : Color, psSolid, pmCopy, 1};
+        const TPoint From = View.ImageToControl({D.CalQuads[i].MapX, D.CalQuads[i].MapY});
+        if (Outlier) {
+            // A ring too: a fit with many terms follows a gross point closely, leaving its arrow short.
+            Canvas.Pen.Width = 2;
+            Canvas.Brush.Style = bsClear;
+            Canvas.Ellipse(From.X - OutlierRing, From.Y - OutlierRing, From.X + OutlierRing, From.Y + OutlierRing);
+            Canvas.Pen.Width = 1;
+        }
         TPoint Tip;
         if (!ResidualArrowTip(Calib, i, View, Scale, Tip)) continue;
-        const TPoint From = View.ImageToControl({D.CalQuads[i].MapX, D.CalQuads[i].MapY});
         const double dx = Tip.X - From.X, dy = Tip.Y - From.Y, Length = std::hypot(dx, dy);
         if (Length < 1) continue;
         Canvas.MoveTo(From.X, From.Y);
@@ -52,6 +66,7 @@ void DrawResidualArrows(TCanvas& Canvas, const TMapCalibration& Calib, const TMa
         }
     }
     Canvas.Pen = Saved;
+    Canvas.Brush = SavedBrush;
 }
 
 }  // namespace zylcarto

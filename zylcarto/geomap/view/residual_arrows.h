@@ -16,9 +16,9 @@ class TMapViewport;
 bool ResidualArrowTip(const TMapCalibration& Calib, int Index, const TMapViewport& View, double Scale, TPoint& Tip);
 
 // An arrow one pixel wide for every reference point of Calib's point model that
-// the fit places, in OutlierColor for a point ReviewCalibPoints finds an outlier
-// and in Color for the others; an arrow under a pixel long is left out. The
-// canvas's pen is restored.
+// the fit places, in OutlierColor for a point ReviewCalibPoints finds an outlier,
+// which is ringed in that colour too, and in Color for the others; an arrow
+// under a pixel long is left out. The canvas's pen and brush are restored.
 void DrawResidualArrows(TCanvas& Canvas, const TMapCalibration& Calib, const TMapViewport& View, TColor Color,
                         TColor OutlierColor, double Scale);
 
