@@ -140,15 +140,21 @@ TEST(DesignerForms, TheFormLoaderFindsRelativeFilesInItsWorkingDirectory) {
     }
     ASSERT_NE(std::filesystem::current_path(), Dir.Dir());
     struct TCase {
-        const char* CalibDataFile;
-        bool Loads;
+        const char* Property;
+        const char* File;
+        const char* Missing;  // the file named in the error; null: loads
     };
-    for (const TCase& C : {TCase{"maps/town.xml", true}, TCase{"maps/Town.XML", true}, TCase{"maps/none.xml", false}}) {
-        SCOPED_TRACE(C.CalibDataFile);
+    const TCase Cases[] = {
+        {"CalibDataFile", "maps/town.xml", nullptr},      {"CalibDataFile", "maps/Town.XML", nullptr},
+        {"MapImgFile", "maps/town.jpg", nullptr},         {"CalibDataFile", "maps/none.xml", "maps/none.xml"},
+        {"MapImgFile", "maps/none.jpg", "maps/none.jpg"},
+    };
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.File);
         QByteArray Xml = QStringLiteral(R"(<ui version="4.0"><widget class="zylcarto::TGeoMap" name="geoMap">)"
-                                        R"(<property name="CalibDataFile" stdset="0"><string>%1</string></property>)"
+                                        R"(<property name="%1" stdset="0"><string>%2</string></property>)"
                                         R"(</widget></ui>)")
-                             .arg(C.CalibDataFile)
+                             .arg(C.Property, C.File)
                              .toUtf8();
         QBuffer Form(&Xml);
         TFormLoader Loader;
@@ -159,12 +165,14 @@ TEST(DesignerForms, TheFormLoaderFindsRelativeFilesInItsWorkingDirectory) {
         auto* Map = qobject_cast<TGeoMap*>(Top.get());
         ASSERT_TRUE(Map) << Loader.errorString().toStdString();
         EXPECT_FALSE(Map->Loading());
-        EXPECT_EQ(Map->MapImgWidth(), C.Loads ? 400 : 0);
-        if (C.Loads) {
+        EXPECT_EQ(Map->MapImgWidth(), C.Missing ? 0 : 400);
+        if (!C.Missing) {
             EXPECT_TRUE(Loader.errorString().isEmpty()) << Loader.errorString().toStdString();
-            EXPECT_TRUE(std::filesystem::equivalent(Map->CalibDataFile(), Dir.Path("maps/town.xml")));
+            if (std::string(C.Property) == "CalibDataFile") {
+                EXPECT_TRUE(std::filesystem::equivalent(Map->CalibDataFile(), Dir.Path("maps/town.xml")));
+            }
         } else {
-            EXPECT_TRUE(Loader.errorString().contains(QString::fromStdString(Dir.Path("maps/none.xml"))))
+            EXPECT_TRUE(Loader.errorString().contains(QString::fromStdString(Dir.Path(C.Missing))))
                 << Loader.errorString().toStdString();
         }
     }
