@@ -9,65 +9,85 @@ namespace {
 
 constexpr int One = 256;  // the sum of one device pixel's weights
 
-// Channel sums stay below 2^16 (255 * 256 + 128), so that two channels 16
-// bits apart share one 32-bit multiply without carrying into each other.
-// Fixed is the tap count when known at compile time (the loops unroll), 0 when not.
-template <int Fixed>
-void ScaleRow(const std::uint32_t* In, const TScaleTaps& X, std::uint32_t* Out) {
-    const int N = Fixed ? Fixed : X.Taps;
-    const int* Index = X.Index.data();
-    const std::uint16_t* Weight = X.Weight.data();
-    const std::size_t Count = X.Index.size() / std::size_t(N);
-    for (std::size_t k = 0; k < Count; ++k, Index += N, Weight += N) {
-        std::uint32_t RB = 0x00800080u, AG = 0x00800080u;
-#pragma GCC unroll 4
-        for (int t = 0; t < N; ++t) {
-            const std::uint32_t p = In[Index[t]];
-            RB += (p & 0x00FF00FFu) * Weight[t];
-            AG += ((p >> 8) & 0x00FF00FFu) * Weight[t];
+// The kernels below are plain loops that the compiler vectorises (at -O2 with
+// the dynamic cost model this file is built with), each twice: for SSE2, which
+// every x86-64 has, and for AVX2, picked at load time where the processor has
+// it. Restrict: the compiler vectorises only what it knows cannot overlap.
+#if defined(__GNUC__) && defined(__x86_64__)
+#define ZYLCARTO_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define ZYLCARTO_VECTOR_CLONES
+#endif
+
+// Channel sums stay below 2^16 (255 * 256 + 128), so that two channels 16 bits
+// apart share one 32-bit multiply without carrying into each other.
+inline std::uint32_t Pack(std::uint32_t RB, std::uint32_t AG) { return ((RB >> 8) & 0x00FF00FFu) | (AG & 0xFF00FF00u); }
+inline std::uint32_t RB(std::uint32_t p, std::uint32_t w) { return (p & 0x00FF00FFu) * w; }
+inline std::uint32_t AG(std::uint32_t p, std::uint32_t w) { return ((p >> 8) & 0x00FF00FFu) * w; }
+constexpr std::uint32_t Half = 0x00800080u;  // rounds both channels to nearest
+
+ZYLCARTO_VECTOR_CLONES
+void Across2(const std::uint32_t* __restrict In, const int* __restrict I0, const int* __restrict I1,
+             const std::uint16_t* __restrict W0, const std::uint16_t* __restrict W1, int Count,
+             std::uint32_t* __restrict Out) {
+    for (int k = 0; k < Count; ++k) {
+        const std::uint32_t a = In[I0[k]], b = In[I1[k]], wa = W0[k], wb = W1[k];
+        Out[k] = Pack(Half + RB(a, wa) + RB(b, wb), Half + AG(a, wa) + AG(b, wb));
+    }
+}
+
+ZYLCARTO_VECTOR_CLONES
+void Across3(const std::uint32_t* __restrict In, const int* __restrict I0, const int* __restrict I1,
+             const int* __restrict I2, const std::uint16_t* __restrict W0, const std::uint16_t* __restrict W1,
+             const std::uint16_t* __restrict W2, int Count, std::uint32_t* __restrict Out) {
+    for (int k = 0; k < Count; ++k) {
+        const std::uint32_t a = In[I0[k]], b = In[I1[k]], c = In[I2[k]], wa = W0[k], wb = W1[k], wc = W2[k];
+        Out[k] = Pack(Half + RB(a, wa) + RB(b, wb) + RB(c, wc), Half + AG(a, wa) + AG(b, wb) + AG(c, wc));
+    }
+}
+
+// One row of device pixels from one row of source pixels.
+void Across(const std::uint8_t* Line, const TScaleTaps& X, std::uint8_t* Target) {
+    const auto* In = reinterpret_cast<const std::uint32_t*>(Line);
+    auto* Out = reinterpret_cast<std::uint32_t*>(Target);
+    const int n = X.Count;
+    const int* I = X.Index.data();
+    const std::uint16_t* W = X.Weight.data();
+    if (X.Taps == 2) return Across2(In, I, I + n, W, W + n, n, Out);
+    if (X.Taps == 3) return Across3(In, I, I + n, I + 2 * n, W, W + n, W + 2 * n, n, Out);
+    for (int k = 0; k < n; ++k) {  // a rare wide reduction (the coarsest level only)
+        std::uint32_t Sums[2] = {Half, Half};
+        for (int t = 0; t < X.Taps; ++t) {
+            const std::uint32_t p = In[I[t * n + k]], w = W[t * n + k];
+            Sums[0] += RB(p, w);
+            Sums[1] += AG(p, w);
         }
-        Out[k] = ((RB >> 8) & 0x00FF00FFu) | (AG & 0xFF00FF00u);
+        Out[k] = Pack(Sums[0], Sums[1]);
     }
 }
 
-void ScaleRow(const std::uint32_t* In, const TScaleTaps& X, std::uint32_t* Out) {
-    switch (X.Taps) {
-    case 2: return ScaleRow<2>(In, X, Out);
-    case 3: return ScaleRow<3>(In, X, Out);
-    default: return ScaleRow<0>(In, X, Out);
-    }
+ZYLCARTO_VECTOR_CLONES
+void Blend2(const std::uint8_t* __restrict A, std::uint16_t Wa, const std::uint8_t* __restrict B, std::uint16_t Wb,
+            std::size_t Bytes, std::uint8_t* __restrict Out) {
+    for (std::size_t i = 0; i < Bytes; ++i) Out[i] = std::uint8_t(std::uint16_t(One / 2 + A[i] * Wa + B[i] * Wb) >> 8);
 }
 
-// Sixteen bytes at a time, a count the compiler sees, so that at -O2 (which
-// vectorises only what needs no scalar remainder) each block becomes 16-byte
-// vectors; the last bytes of a row one at a time. Rows apart (restrict): the
-// compiler vectorises only what it knows cannot overlap.
-void Blend(const std::uint8_t* __restrict A, std::uint16_t Wa, const std::uint8_t* __restrict B, std::uint16_t Wb,
-           std::size_t Bytes, std::uint8_t* __restrict Out) {
-    std::size_t i = 0;
-    for (; i + 16 <= Bytes; i += 16)
-        for (std::size_t j = i; j < i + 16; ++j)
-            Out[j] = std::uint8_t(std::uint16_t(One / 2 + A[j] * Wa + B[j] * Wb) >> 8);
-    for (; i < Bytes; ++i) Out[i] = std::uint8_t(std::uint16_t(One / 2 + A[i] * Wa + B[i] * Wb) >> 8);
+ZYLCARTO_VECTOR_CLONES
+void Blend3(const std::uint8_t* __restrict A, std::uint16_t Wa, const std::uint8_t* __restrict B, std::uint16_t Wb,
+            const std::uint8_t* __restrict C, std::uint16_t Wc, std::size_t Bytes, std::uint8_t* __restrict Out) {
+    for (std::size_t i = 0; i < Bytes; ++i)
+        Out[i] = std::uint8_t(std::uint16_t(One / 2 + A[i] * Wa + B[i] * Wb + C[i] * Wc) >> 8);
 }
 
-void Blend(const std::uint8_t* __restrict A, std::uint16_t Wa, const std::uint8_t* __restrict B, std::uint16_t Wb,
-           const std::uint8_t* __restrict C, std::uint16_t Wc, std::size_t Bytes, std::uint8_t* __restrict Out) {
-    std::size_t i = 0;
-    for (; i + 16 <= Bytes; i += 16)
-        for (std::size_t j = i; j < i + 16; ++j)
-            Out[j] = std::uint8_t(std::uint16_t(One / 2 + A[j] * Wa + B[j] * Wb + C[j] * Wc) >> 8);
-    for (; i < Bytes; ++i) Out[i] = std::uint8_t(std::uint16_t(One / 2 + A[i] * Wa + B[i] * Wb + C[i] * Wc) >> 8);
-}
-
-void BlendRows(const std::uint8_t* const* Rows, const std::uint16_t* Weight, int Taps, std::size_t Bytes,
-               std::uint8_t* Out) {
-    if (Taps == 2) return Blend(Rows[0], Weight[0], Rows[1], Weight[1], Bytes, Out);
-    if (Taps == 3) return Blend(Rows[0], Weight[0], Rows[1], Weight[1], Rows[2], Weight[2], Bytes, Out);
-    // A rare wide reduction (the coarsest level only): one row at a time.
-    std::vector<std::uint16_t> Sum(Bytes, One / 2);
-    for (int t = 0; t < Taps; ++t)
-        for (std::size_t i = 0; i < Bytes; ++i) Sum[i] = std::uint16_t(Sum[i] + Rows[t][i] * Weight[t]);
+// One row of device pixels from the rows of Taps, weighted as device row v of Y.
+void Down(const std::uint8_t* const* Rows, const TScaleTaps& Y, int v, std::size_t Bytes, std::uint8_t* Out) {
+    const int n = Y.Count;
+    const std::uint16_t* W = &Y.Weight[std::size_t(v)];
+    if (Y.Taps == 2) return Blend2(Rows[0], W[0], Rows[1], W[n], Bytes, Out);
+    if (Y.Taps == 3) return Blend3(Rows[0], W[0], Rows[1], W[n], Rows[2], W[2 * n], Bytes, Out);
+    std::vector<std::uint16_t> Sum(Bytes, One / 2);  // a rare wide reduction
+    for (int t = 0; t < Y.Taps; ++t)
+        for (std::size_t i = 0; i < Bytes; ++i) Sum[i] = std::uint16_t(Sum[i] + Rows[t][i] * W[t * n]);
     for (std::size_t i = 0; i < Bytes; ++i) Out[i] = std::uint8_t(Sum[i] >> 8);
 }
 
@@ -78,9 +98,11 @@ TScaleTaps ScaleTaps(int First, int Count, double Phase, double Scale, int Origi
     // A reduction's box is 1 / Scale source pixels wide and so touches at most one more.
     T.Taps = Scale >= 1 ? 2 : int(std::ceil(1 / Scale)) + 1;
     const std::size_t N = std::size_t(T.Taps);
-    T.Index.resize(std::size_t(std::max(0, Count)) * N);
+    T.Count = std::max(0, Count);
+    T.Index.resize(std::size_t(T.Count) * N);
     T.Weight.resize(T.Index.size());
     std::vector<double> Share(N);
+    std::vector<std::uint16_t> Weights(N);
     for (int k = 0; k < Count; ++k) {
         const double u = double(First) + k + Phase;
         double Start;      // the source pixel of the first tap
@@ -97,15 +119,16 @@ TScaleTaps ScaleTaps(int First, int Count, double Phase, double Scale, int Origi
             for (std::size_t t = 0; t < N; ++t)
                 Share[t] = std::max(0.0, std::min(Hi, Start + double(t) + 1) - std::max(Lo, Start + double(t))) * Scale;
         }
-        std::uint16_t* W = &T.Weight[std::size_t(k) * N];
         int Sum = 0;
         for (std::size_t t = 0; t < N; ++t) {
-            T.Index[std::size_t(k) * N + t] = int(std::clamp(Start + double(t) - Origin, 0.0, double(Size - 1)));
-            W[t] = std::uint16_t(std::lround(Share[t] * One));
-            Sum += W[t];
+            T.Index[t * std::size_t(T.Count) + std::size_t(k)] =
+                int(std::clamp(Start + double(t) - Origin, 0.0, double(Size - 1)));
+            Weights[t] = std::uint16_t(std::lround(Share[t] * One));
+            Sum += Weights[t];
         }
         // Rounding errors go to the largest share, where they weigh least.
-        *std::max_element(W, W + N) += std::uint16_t(One - Sum);
+        *std::max_element(Weights.begin(), Weights.end()) += std::uint16_t(One - Sum);
+        for (std::size_t t = 0; t < N; ++t) T.Weight[t * std::size_t(T.Count) + std::size_t(k)] = Weights[t];
     }
     return T;
 }
@@ -114,21 +137,18 @@ void SmoothScale(const QImage& Source, QPoint Origin, double Scale, QPointF Phas
     if (Rect.isEmpty() || Source.isNull()) return;
     const TScaleTaps X = ScaleTaps(Rect.left(), Rect.width(), Phase.x(), Scale, Origin.x(), Source.width());
     const TScaleTaps Y = ScaleTaps(Rect.top(), Rect.height(), Phase.y(), Scale, Origin.y(), Source.height());
-    const int N = Y.Taps;
-    std::vector<const std::uint8_t*> Rows(std::size_t(N), nullptr);
-    const auto Taps = [&](int v) {
-        for (int t = 0; t < N; ++t) Rows[std::size_t(t)] = Source.constScanLine(Y.Index[std::size_t(v * N + t)]);
-        return &Y.Weight[std::size_t(v * N)];
-    };
-    const auto Pixels = [](const std::uint8_t* Line) { return reinterpret_cast<const std::uint32_t*>(Line); };
+    const std::size_t N = std::size_t(Y.Taps);
+    const auto Tap = [&Y](int v, std::size_t t) { return Y.Index[t * std::size_t(Y.Count) + std::size_t(v)]; };
+    std::vector<const std::uint8_t*> Rows(N);
     if (Scale < 1) {
         // Reducing, the rows are blended first, over the source's width, so that
         // the dearer step across (a gather per pixel) runs once per device pixel.
         const std::size_t Bytes = 4 * std::size_t(Source.width());
-        std::vector<std::uint8_t> Down(Bytes);
+        std::vector<std::uint8_t> Blended(Bytes);
         for (int v = 0; v < Rect.height(); ++v) {
-            BlendRows(Rows.data(), Taps(v), N, Bytes, Down.data());
-            ScaleRow(Pixels(Down.data()), X, reinterpret_cast<std::uint32_t*>(Target.scanLine(v)));
+            for (std::size_t t = 0; t < N; ++t) Rows[t] = Source.constScanLine(Tap(v, t));
+            Down(Rows.data(), Y, v, Bytes, Blended.data());
+            Across(Blended.data(), X, Target.scanLine(v));
         }
         return;
     }
@@ -136,21 +156,20 @@ void SmoothScale(const QImage& Source, QPoint Origin, double Scale, QPointF Phas
     // row needs it, into the slot of its row number modulo the tap count: a
     // device row's taps are consecutive rows, so they never share a slot.
     const std::size_t Bytes = 4 * std::size_t(Rect.width());
-    std::vector<std::uint8_t> Across(std::size_t(N) * Bytes);
-    std::vector<int> Holds(std::size_t(N), -1);
+    std::vector<std::uint8_t> Scaled(N * Bytes);
+    std::vector<int> Holds(N, -1);
     for (int v = 0; v < Rect.height(); ++v) {
-        const std::uint16_t* Weight = Taps(v);
-        for (int t = 0; t < N; ++t) {
-            const int Row = Y.Index[std::size_t(v * N + t)];
-            const std::size_t Slot = std::size_t(Row % N);
-            std::uint8_t* Line = &Across[Slot * Bytes];
+        for (std::size_t t = 0; t < N; ++t) {
+            const int Row = Tap(v, t);
+            const std::size_t Slot = std::size_t(Row) % N;
+            std::uint8_t* Line = &Scaled[Slot * Bytes];
             if (Holds[Slot] != Row) {
-                ScaleRow(Pixels(Rows[std::size_t(t)]), X, reinterpret_cast<std::uint32_t*>(Line));
+                Across(Source.constScanLine(Row), X, Line);
                 Holds[Slot] = Row;
             }
-            Rows[std::size_t(t)] = Line;
+            Rows[t] = Line;
         }
-        BlendRows(Rows.data(), Weight, N, Bytes, Target.scanLine(v));
+        Down(Rows.data(), Y, v, Bytes, Target.scanLine(v));
     }
 }
 

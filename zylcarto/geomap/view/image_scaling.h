@@ -11,11 +11,12 @@
 namespace zylcarto {
 
 // Where the device pixels of one axis take their source pixels from: device
-// pixel k of the run is the sum over t < Taps of source pixel
-// Index[k * Taps + t] times Weight[k * Taps + t] / 256; each pixel's weights
-// add up to 256 exactly, so that a constant stays constant.
+// pixel k of the Count is the sum over t < Taps of source pixel
+// Index[t * Count + k] times Weight[t * Count + k] / 256 (tap by tap, so that
+// each tap's column is contiguous); each pixel's weights add up to 256
+// exactly, so that a constant stays constant.
 struct TScaleTaps {
-    int Taps = 0;
+    int Taps = 0, Count = 0;
     std::vector<int> Index;
     std::vector<std::uint16_t> Weight;
 };
