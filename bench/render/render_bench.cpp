@@ -255,7 +255,7 @@ int main(int argc, char** argv) {
             std::snprintf(Label, sizeof Label, "pan, mag %g %s", Mag, AA ? "anti-alias" : "no anti-alias");
             Report(Label, {Mag, AA, 0, sgNone});
         }
-    for (double Mag : {0.3, 1.5, 3.0})
+    for (double Mag : {1.0 / 16, 0.3, 1.5, 3.0, 8.0, 64.0})
         for (bool AA : {true, false}) {
             std::snprintf(Label, sizeof Label, "zoom step to mag %g %s", Mag, AA ? "anti-alias" : "no anti-alias");
             if (!Only || std::strstr(Label, Only)) Row(Label, ZoomStep(Map, Blit, Mag, AA));
