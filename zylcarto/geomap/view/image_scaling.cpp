@@ -91,44 +91,51 @@ void Down(const std::uint8_t* const* Rows, const TScaleTaps& Y, int v, std::size
     for (std::size_t i = 0; i < Bytes; ++i) Out[i] = std::uint8_t(Sum[i] >> 8);
 }
 
+// std::floor and std::lround are calls into libm without SSE4.1; a tile's
+// tables need hundreds of them.
+int Floor(double x) {
+    const int i = int(x);
+    return i - (x < i);
+}
+
 }  // namespace
 
 TScaleTaps ScaleTaps(int First, int Count, double Phase, double Scale, int Origin, int Size) {
     TScaleTaps T;
     // A reduction's box is 1 / Scale source pixels wide and so touches at most one more.
     T.Taps = Scale >= 1 ? 2 : int(std::ceil(1 / Scale)) + 1;
-    const std::size_t N = std::size_t(T.Taps);
-    T.Count = std::max(0, Count);
-    T.Index.resize(std::size_t(T.Count) * N);
-    T.Weight.resize(T.Index.size());
+    const std::size_t N = std::size_t(T.Taps), n = std::size_t(std::max(0, Count));
+    T.Count = int(n);
+    T.Index.resize(n * N);
+    T.Weight.resize(n * N);
     std::vector<double> Share(N);
-    std::vector<std::uint16_t> Weights(N);
-    for (int k = 0; k < Count; ++k) {
-        const double u = double(First) + k + Phase;
-        double Start;      // the source pixel of the first tap
+    for (std::size_t k = 0; k < n; ++k) {
+        const double u = double(First) + double(k) + Phase;
+        int Start;         // the source pixel of the first tap
         if (Scale == 1) {  // the pixel under the centre, sharp, as Qt draws a moved image
-            Start = std::floor(u + 0.5);
+            Start = Floor(u + 0.5);
             Share = {1, 0};
         } else if (Scale > 1) {
             const double Centre = (u + 0.5) / Scale - 0.5;
-            Start = std::floor(Centre);
+            Start = Floor(Centre);
             Share = {1 - (Centre - Start), Centre - Start};
         } else {
             const double Lo = u / Scale, Hi = (u + 1) / Scale;
-            Start = std::floor(Lo);
+            Start = Floor(Lo);
             for (std::size_t t = 0; t < N; ++t)
                 Share[t] = std::max(0.0, std::min(Hi, Start + double(t) + 1) - std::max(Lo, Start + double(t))) * Scale;
         }
         int Sum = 0;
+        std::size_t Largest = 0;
         for (std::size_t t = 0; t < N; ++t) {
-            T.Index[t * std::size_t(T.Count) + std::size_t(k)] =
-                int(std::clamp(Start + double(t) - Origin, 0.0, double(Size - 1)));
-            Weights[t] = std::uint16_t(std::lround(Share[t] * One));
-            Sum += Weights[t];
+            T.Index[t * n + k] = std::clamp(Start + int(t) - Origin, 0, Size - 1);
+            const int w = int(Share[t] * One + 0.5);
+            T.Weight[t * n + k] = std::uint16_t(w);
+            Sum += w;
+            if (w > T.Weight[Largest * n + k]) Largest = t;
         }
         // Rounding errors go to the largest share, where they weigh least.
-        *std::max_element(Weights.begin(), Weights.end()) += std::uint16_t(One - Sum);
-        for (std::size_t t = 0; t < N; ++t) T.Weight[t * std::size_t(T.Count) + std::size_t(k)] = Weights[t];
+        T.Weight[Largest * n + k] = std::uint16_t(T.Weight[Largest * n + k] + One - Sum);
     }
     return T;
 }
