@@ -10,11 +10,12 @@ namespace {
 constexpr int One = 256;  // the sum of one device pixel's weights
 
 // The kernels below are plain loops that the compiler vectorises (at -O2 with
-// the dynamic cost model this file is built with), each twice: for SSE2, which
-// every x86-64 has, and for AVX2, picked at load time where the processor has
-// it. Restrict: the compiler vectorises only what it knows cannot overlap.
+// the dynamic cost model this file is built with), each three times: for SSE2,
+// which every x86-64 has, for AVX2 and for AVX-512 (x86-64-v4), picked at load
+// time by what the processor has. Restrict: the compiler vectorises only what
+// it knows cannot overlap.
 #if defined(__GNUC__) && defined(__x86_64__)
-#define ZYLCARTO_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#define ZYLCARTO_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
 #else
 #define ZYLCARTO_VECTOR_CLONES
 #endif
