@@ -95,24 +95,28 @@ TEST(ImageScaling, SmoothScalingMatchesQts) {
         }
 }
 
-// Through the pyramid, as the view cache asks for tiles: a constant image
-// stays that constant to its last pixel and edge, and four tiles put together
+// Through the pyramid, as the view cache asks for tiles: a constant image, a
+// single column too, stays that constant to its last pixel and edge, and four tiles put together
 // are the one rectangle they make up, whatever the magnification and phase.
 TEST(ImageScaling, ConstantsStayAndTilesMeetWithoutSeams) {
     const QImage Image = Structured(240, 160);
-    QImage Constant(240, 160, QImage::Format_RGB32);
+    QImage Constant(240, 160, QImage::Format_RGB32), Narrow(1, 3, QImage::Format_RGB32);
     Constant.fill(qRgb(37, 200, 121));
-    const TMemoryImageSource Plain(Constant), Source(Image);
+    Narrow.fill(qRgb(37, 200, 121));
+    const TMemoryImageSource Plain(Constant), Thin(Narrow), Source(Image);
     for (const double Scale : {1.0 / 16, 0.3, 0.5, 0.75, 1.0, 1.5, 3.0, 64.0}) {
         SCOPED_TRACE(std::to_string(Scale));
         const TViewCache::TLook Look{Scale, 1, true, 77, 200};
-        const QRect Whole = ScaledImageRect(Constant.size(), Look);
-        for (const QPoint Corner : {Whole.topLeft(), Whole.bottomRight() - QPoint(99, 99)}) {
-            const QRect Edge = Whole.intersected(QRect(Corner, QSize(100, 100)));
-            QImage Expected(Edge.size(), QImage::Format_RGB32);
-            Expected.fill(qRgb(37, 200, 121));
-            EXPECT_EQ(ScaleImagePart(Plain, Look, Edge), Expected);
+        for (const TMemoryImageSource* Flat : {&Plain, &Thin}) {
+            const QRect Whole = ScaledImageRect(Flat->Size(), Look);
+            for (const QPoint Corner : {Whole.topLeft(), Whole.bottomRight() - QPoint(99, 99)}) {
+                const QRect Edge = Whole.intersected(QRect(Corner, QSize(100, 100)));
+                QImage Expected(Edge.size(), QImage::Format_RGB32);
+                Expected.fill(qRgb(37, 200, 121));
+                EXPECT_EQ(ScaleImagePart(*Flat, Look, Edge), Expected);
+            }
         }
+        const QRect Whole = ScaledImageRect(Image.size(), Look);
 
         const QRect Union = Whole.intersected(QRect(Whole.center() - QPoint(61, 47), QSize(122, 93)));
         const QImage One = ScaleImagePart(Source, Look, Union);

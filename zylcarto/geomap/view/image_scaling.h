@@ -17,6 +17,9 @@ namespace zylcarto {
 // exactly, so that a constant stays constant.
 struct TScaleTaps {
     int Taps = 0, Count = 0;
+    // Two taps, the second always the pixel after the first (enlarging a
+    // source of two pixels or more).
+    bool Adjacent = false;
     std::vector<int> Index;
     std::vector<std::uint16_t> Weight;
 };
