@@ -114,23 +114,33 @@ TScaleTaps ScaleTaps(int First, int Count, double Phase, double Scale, int Origi
     T.Adjacent = T.Taps == 2 && Size >= 2;
     T.Index.resize(n * N);
     T.Weight.resize(n * N);
-    std::vector<double> Share(N);
-    for (std::size_t k = 0; k < n; ++k) {
-        const double u = double(First) + double(k) + Phase;
-        int Start;         // the source pixel of the first tap
-        if (Scale == 1) {  // the pixel under the centre, sharp, as Qt draws a moved image
-            Start = Floor(u + 0.5);
-            Share = {1, 0};
-        } else if (Scale > 1) {
-            const double Centre = (u + 0.5) / Scale - 0.5;
-            Start = Floor(Centre);
-            Share = {1 - (Centre - Start), Centre - Start};
-        } else {
-            const double Lo = u / Scale, Hi = (u + 1) / Scale;
-            Start = Floor(Lo);
-            for (std::size_t t = 0; t < N; ++t)
-                Share[t] = std::max(0.0, std::min(Hi, Start + double(t) + 1) - std::max(Lo, Start + double(t))) * Scale;
+    if (Scale >= 1) {  // bilinear: tap 0 and the pixel after it
+        for (std::size_t k = 0; k < n; ++k) {
+            const double u = double(First) + double(k) + Phase;
+            // At exactly 1, the pixel under the centre, sharp, as Qt draws a moved image.
+            const double Centre = Scale == 1 ? Floor(u + 0.5) : (u + 0.5) / Scale - 0.5;
+            const int Start = Floor(Centre);
+            int Tap = Start - Origin, Then = int((Centre - Start) * One + 0.5);  // tap 0, and the weight of tap 1
+            if (T.Adjacent && Tap < 0) {  // both taps on the first pixel: the pair starting there
+                Tap = 0;
+                Then = 0;
+            } else if (T.Adjacent && Tap > Size - 2) {  // ...or on the last: the pair ending there
+                Tap = Size - 2;
+                Then = One;
+            }
+            T.Index[k] = std::clamp(Tap, 0, Size - 1);
+            T.Index[n + k] = std::clamp(Tap + 1, 0, Size - 1);
+            T.Weight[k] = std::uint16_t(One - Then);
+            T.Weight[n + k] = std::uint16_t(Then);
         }
+        return T;
+    }
+    std::vector<double> Share(N);
+    for (std::size_t k = 0; k < n; ++k) {  // the area average of the box a device pixel covers
+        const double u = double(First) + double(k) + Phase, Lo = u / Scale, Hi = (u + 1) / Scale;
+        const int Start = Floor(Lo);
+        for (std::size_t t = 0; t < N; ++t)
+            Share[t] = std::max(0.0, std::min(Hi, Start + double(t) + 1) - std::max(Lo, Start + double(t))) * Scale;
         int Sum = 0;
         std::size_t Largest = 0;
         for (std::size_t t = 0; t < N; ++t) {
@@ -142,13 +152,6 @@ TScaleTaps ScaleTaps(int First, int Count, double Phase, double Scale, int Origi
         }
         // Rounding errors go to the largest share, where they weigh least.
         T.Weight[Largest * n + k] = std::uint16_t(T.Weight[Largest * n + k] + One - Sum);
-        if (T.Adjacent && T.Index[k] == T.Index[n + k]) {  // both on an edge pixel: a pair ending or starting there
-            const bool Last = T.Index[k] == Size - 1;
-            T.Index[k] = Last ? Size - 2 : 0;
-            T.Index[n + k] = T.Index[k] + 1;
-            T.Weight[k] = Last ? 0 : One;
-            T.Weight[n + k] = std::uint16_t(One - T.Weight[k]);
-        }
     }
     return T;
 }
