@@ -23,7 +23,15 @@ const QImage& TMemoryImageSource::Level(int Index) const {
 }
 
 QImage TMemoryImageSource::Region(int Level, const QRect& Rect) const {
-    return this->Level(Level).copy(Rect).convertToFormat(QImage::Format_RGB32);
+    const QImage& From = this->Level(Level);
+    if (From.format() != QImage::Format_RGB32 || !From.rect().contains(Rect))
+        return From.copy(Rect).convertToFormat(QImage::Format_RGB32);
+    // A read-only view, no copy: copying cost a zoom step as much as scaling,
+    // most of it in page faults on fresh memory. The view shares the level's
+    // pixels, so it stays valid when the level is dropped or the picture changes.
+    return QImage(
+        From.constScanLine(Rect.top()) + 4 * qsizetype(Rect.left()), Rect.width(), Rect.height(), From.bytesPerLine(),
+        QImage::Format_RGB32, [](void* Shared) { delete static_cast<QImage*>(Shared); }, new QImage(From));
 }
 
 QImage HalvedImage(const QImage& Level) {

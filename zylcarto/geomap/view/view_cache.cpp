@@ -1,6 +1,7 @@
 #include "zylcarto/geomap/view/view_cache.h"
 
-#include <QPainter>
+#include "zylcarto/geomap/view/image_scaling.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -128,10 +129,12 @@ QImage ScaleImagePart(const TImageSource& Source, const TViewCache::TLook& Look,
     const double s = Look.Scale * double(1 << Level);
     const double px = Phase(Look.PhaseX), py = Phase(Look.PhaseY);
     const QSize LevelSize = Source.LevelSize(Level);
-    // The level pixels under the part's pixel centres, with two more on each side
-    // for interpolation, so that neighbouring tiles meet without a seam.
-    const auto Span = [s](int First, int Last, double P, int Size) {
-        const int Lo = int(std::floor((First + 0.5 + P) / s)) - 2, Hi = int(std::floor((Last + 0.5 + P) / s)) + 2;
+    // The level pixels under the part's pixel centres, with enough more on each
+    // side for the widest filter, so that neighbouring tiles meet without a seam.
+    const int Margin = 1 + int(std::ceil(1 / std::min(s, 1.0)));
+    const auto Span = [s, Margin](int First, int Last, double P, int Size) {
+        const int Lo = int(std::floor((First + 0.5 + P) / s)) - Margin,
+                  Hi = int(std::floor((Last + 0.5 + P) / s)) + Margin;
         return std::pair{std::clamp(Lo, 0, Size - 1), std::clamp(Hi, 0, Size - 1)};
     };
     const auto [x0, x1] = Span(Rect.left(), Rect.right(), px, LevelSize.width());
@@ -144,13 +147,7 @@ QImage ScaleImagePart(const TImageSource& Source, const TViewCache::TLook& Look,
                 Taps(Rect.top(), Rect.height(), py, s, y0, From.height()), Part);
         return Part;
     }
-    QPainter P(&Part);
-    P.setCompositionMode(QPainter::CompositionMode_Source);
-    P.setRenderHint(QPainter::SmoothPixmapTransform);
-    // Part pixel (a, b) at its centre shows level point ((Rect.left + a + 0.5 + px) / s, ...).
-    // A target rectangle, not a transform: Qt scales that on a faster path.
-    P.drawImage(QRectF(x0 * s - Rect.left() - px, y0 * s - Rect.top() - py, From.width() * s, From.height() * s), From,
-                QRectF(From.rect()));
+    SmoothScale(From, {x0, y0}, s, {px, py}, Rect, Part);
     return Part;
 }
 
