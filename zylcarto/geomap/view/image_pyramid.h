@@ -35,6 +35,8 @@ public:
     QSize Size() const override;
     int Levels() const override;
     QImage Region(int Level, const QRect& Rect) const override;
+    // Decodes the missing tiles of Rect in one pass.
+    void Prepare(int Level, const QRect& Rect) const override;
 
 private:
     struct TData;
