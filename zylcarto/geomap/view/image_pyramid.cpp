@@ -24,6 +24,8 @@ constexpr int kTopLevelSide = 512;
 // The deepest level libjpeg decodes directly (scale 1/8).
 constexpr int kDeepestScaled = 3;
 constexpr QRgb kUnreadable = 0xFFC0C0C0;
+// Tile columns decoded beside the ones asked for when a pass starts anew.
+constexpr int kSideTiles = 2;
 // Evicted tiles kept for their memory: about one band of a pass.
 constexpr std::size_t kSpareTiles = 16;
 
@@ -176,12 +178,21 @@ struct TImagePyramid::TData {
     using TDeliver = std::function<void(int Tx, int Ty, const QImage& Tile)>;
     // Decodes the tiles of Tiles (in tile units) that are not in memory in one
     // pass over their columns only; each goes to Deliver when whole, before it
-    // is kept and may be evicted. No columns beside them: on this path the
-    // cost is as much the first touch of new tile memory as the decoding, and
-    // a pan asks for the next strip ahead by itself.
+    // is kept and may be evicted. A pass that cannot continue the level's open
+    // decoder entropy-decodes every row above from the file's start again, so
+    // it takes kSideTiles columns more on each side: a sideways pan then finds
+    // its next strip made rather than starting over for every tile column.
     void Decode(int Level, const QRect& Tiles, const TDeliver& Deliver) {
         const QSize size = LevelSize(Level);
-        const int c0 = Tiles.left(), c1 = Tiles.right();
+        int c0 = Tiles.left(), c1 = Tiles.right();
+        if (!Bmp) {
+            const TJpegRowReader* open = Jpeg[static_cast<std::size_t>(Level)].get();
+            if (!open || open->NextRow() > Tiles.top() * kTile || open->FirstColumn() > c0 * kTile ||
+                open->FirstColumn() + open->Columns() < std::min(size.width(), (c1 + 1) * kTile)) {
+                c0 = std::max(0, c0 - kSideTiles);
+                c1 = std::min((size.width() - 1) / kTile, c1 + kSideTiles);
+            }
+        }
         const int from = c0 * kTile, columns = std::min(size.width(), (c1 + 1) * kTile) - from;
         std::vector<QImage> band(static_cast<std::size_t>(c1 - c0 + 1));
         for (int ty = Tiles.top(); ty <= Tiles.bottom(); ++ty) {

@@ -107,7 +107,7 @@ void TViewCache::Draw(const TImageSource& Source, const TLook& Look, const QRect
         for (int Row = Floor(Shown.top()); Row <= Floor(Shown.bottom()); ++Row)
             for (int Col = Floor(Shown.left()); Col <= Floor(Shown.right()); ++Col)
                 if (!FIndex.contains({Look, Col, Row})) Missing |= QRect(Col * TileSize, Row * TileSize, TileSize, TileSize);
-        Missing &= Shown;
+        Missing &= ScaledImageRect(Source.Size(), Look);
         if (!Missing.isEmpty()) {
             const int Level = ReadLevel(Source, Look);
             Source.Prepare(Level, LevelPixels(Source, Look, Level, Missing));
