@@ -12,6 +12,7 @@
 
 #include "zylcarto/geomap/view/bmp_rows.h"
 #include "zylcarto/geomap/view/memory_image_source.h"
+#include "zylcarto/geomap/view/tile_memory.h"
 #include "zylcarto/support/strings.h"
 
 namespace zylcarto {
@@ -26,8 +27,6 @@ constexpr int kDeepestScaled = 3;
 constexpr QRgb kUnreadable = 0xFFC0C0C0;
 // Tile columns decoded beside the ones asked for when a pass starts anew.
 constexpr int kSideTiles = 2;
-// Evicted tiles kept for their memory: about one band of a pass.
-constexpr std::size_t kSpareTiles = 16;
 
 // Level Level from rows of level 0, halved Level times.
 QImage Reduced(QImage Picture, int Level) {
@@ -73,9 +72,9 @@ struct TImagePyramid::TData {
     };
     std::unordered_map<std::uint64_t, TEntry> Memory;
     std::size_t MemoryUsed = 0;
-    // Whole tiles evicted and shared with no one: new tiles take their memory,
-    // as first touches of fresh pages cost more than decoding into them.
-    std::vector<QImage> Spare;
+    // Evicted tiles' memory goes to new ones, as first touches of fresh pages
+    // cost more than decoding into them.
+    TTileMemory TileMemory{kTile};
     std::unique_ptr<QTemporaryFile> Disk;
     std::unordered_map<std::uint64_t, qint64> OnDisk;
     qint64 DiskEnd = 0;
@@ -125,12 +124,6 @@ struct TImagePyramid::TData {
         reader->ReadRows(First, Count, [&Put, shift](int Row, const QRgb* Pixels) { Put(Row, Pixels + shift); });
     }
 
-    QImage NewTile(QSize Size) {
-        if (Size != QSize(kTile, kTile) || Spare.empty()) return QImage(Size, QImage::Format_RGB32);
-        QImage tile = std::move(Spare.back());
-        Spare.pop_back();
-        return tile;
-    }
     void Remember(std::uint64_t Key, const QImage& Tile) {
         Use.push_back(Key);
         Memory[Key] = {Tile, std::prev(Use.end())};
@@ -140,9 +133,6 @@ struct TImagePyramid::TData {
             // written back only when memory runs out, so that most tiles never touch the disk
             if (Disk && !OnDisk.contains(old->first)) ToDisk(old->first, old->second.Tile);
             MemoryUsed -= old->second.Tile.sizeInBytes();
-            if (old->second.Tile.size() == QSize(kTile, kTile) && old->second.Tile.isDetached() &&
-                Spare.size() < kSpareTiles)
-                Spare.push_back(std::move(old->second.Tile));
             Memory.erase(old);
             Use.pop_front();
         }
@@ -150,7 +140,7 @@ struct TImagePyramid::TData {
     QImage FromDisk(std::uint64_t Key, QSize TileSize) {
         const auto at = OnDisk.find(Key);
         if (at == OnDisk.end()) return {};
-        QImage tile = NewTile(TileSize);
+        QImage tile = TileMemory.Tile(TileSize);
         const qint64 bytes = static_cast<qint64>(tile.sizeInBytes());
         if (!Disk->seek(at->second) || Disk->read(reinterpret_cast<char*>(tile.bits()), bytes) != bytes) return {};
         return tile;
@@ -200,7 +190,7 @@ struct TImagePyramid::TData {
             bool any = false;
             for (int tx = c0; tx <= c1; ++tx) {
                 QImage& tile = band[static_cast<std::size_t>(tx - c0)];
-                tile = Memory.contains(TileKey(Level, tx, ty)) ? QImage() : NewTile(TileSize(Level, tx, ty));
+                tile = Memory.contains(TileKey(Level, tx, ty)) ? QImage() : TileMemory.Tile(TileSize(Level, tx, ty));
                 if (!tile.isNull()) any = true;
             }
             if (!any) continue;
@@ -298,7 +288,7 @@ QSize TImagePyramid::Size() const { return D->Size; }
 int TImagePyramid::Levels() const { return D->Levels; }
 
 QImage TImagePyramid::Region(int Level, const QRect& Rect) const {
-    QImage out(Rect.size(), QImage::Format_RGB32);
+    QImage out = LargeImage(Rect.size());
     out.fill(kUnreadable);
     if (Level < 0 || Level >= D->Levels) return out;
     const QRect part = Rect & QRect(QPoint(0, 0), D->LevelSize(Level));
