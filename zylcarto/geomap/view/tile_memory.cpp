@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <new>
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -14,26 +15,48 @@ namespace {
 // The size of a huge page on x86-64 and most ARM kernels.
 constexpr std::size_t kBlock = std::size_t{2} << 20;
 
-void* AllocateBlocks(std::size_t Bytes) {
+// Whole blocks, given back to the system when freed so that the memory of a
+// closed image does not stay with the process.
+struct TBlocks {
+    void* Memory = nullptr;
+    std::size_t Bytes = 0;
+};
+
+TBlocks AllocateBlocks(std::size_t Bytes) {
     Bytes = (Bytes + kBlock - 1) / kBlock * kBlock;
-    void* p = ::operator new(Bytes, std::align_val_t{kBlock}, std::nothrow);
-#if defined(MADV_HUGEPAGE)
-    if (p) madvise(p, Bytes, MADV_HUGEPAGE);  // only advice: no huge pages, no harm
+#if defined(__linux__)
+    // mapped one block larger and cut to a block boundary, as huge pages need
+    void* raw = mmap(nullptr, Bytes + kBlock, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) return {};
+    const auto start = reinterpret_cast<std::uintptr_t>(raw);
+    const std::uintptr_t aligned = (start + kBlock - 1) & ~std::uintptr_t{kBlock - 1};
+    if (aligned > start) munmap(raw, aligned - start);
+    if (const std::size_t tail = start + kBlock - aligned; tail > 0)
+        munmap(reinterpret_cast<void*>(aligned + Bytes), tail);
+    madvise(reinterpret_cast<void*>(aligned), Bytes, MADV_HUGEPAGE);  // only advice: no huge pages, no harm
+    return {reinterpret_cast<void*>(aligned), Bytes};
+#else
+    return {::operator new(Bytes, std::align_val_t{kBlock}, std::nothrow), Bytes};
 #endif
-    return p;
 }
 
-void FreeBlocks(void* P) { ::operator delete(P, std::align_val_t{kBlock}); }
+void FreeBlocks(const TBlocks& B) {
+#if defined(__linux__)
+    munmap(B.Memory, B.Bytes);
+#else
+    ::operator delete(B.Memory, std::align_val_t{kBlock});
+#endif
+}
 
 }  // namespace
 
 struct TTileMemory::TPool {
     int Side = 0;
     std::size_t SlotBytes = 0;
-    std::vector<void*> Blocks;
+    std::vector<TBlocks> Blocks;
     std::vector<uchar*> Free;
     ~TPool() {
-        for (void* b : Blocks) FreeBlocks(b);
+        for (const TBlocks& b : Blocks) FreeBlocks(b);
     }
 };
 
@@ -62,9 +85,10 @@ TTileMemory::TTileMemory(int Side) : P(std::make_shared<TPool>()) {
 QImage TTileMemory::Tile(QSize Size) {
     if (P->Free.empty()) {
         const std::size_t perBlock = std::max<std::size_t>(1, kBlock / P->SlotBytes);
-        auto* block = static_cast<uchar*>(AllocateBlocks(perBlock * P->SlotBytes));
-        if (!block) return {};
-        P->Blocks.push_back(block);
+        const TBlocks blocks = AllocateBlocks(perBlock * P->SlotBytes);
+        if (!blocks.Memory) return {};
+        P->Blocks.push_back(blocks);
+        auto* block = static_cast<uchar*>(blocks.Memory);
         for (std::size_t k = perBlock; k-- > 0;) P->Free.push_back(block + k * P->SlotBytes);
     }
     uchar* slot = P->Free.back();
@@ -77,10 +101,15 @@ QImage LargeImage(QSize Size) {
     const std::size_t bytes = static_cast<std::size_t>(std::max(0, Size.width())) *
                               static_cast<std::size_t>(std::max(0, Size.height())) * 4;
     // below a block, rounding up would cost more than the faults saved
-    void* memory = bytes >= kBlock ? AllocateBlocks(bytes) : nullptr;
-    if (!memory) return QImage(Size, QImage::Format_RGB32);
-    return QImage(static_cast<uchar*>(memory), Size.width(), Size.height(), Size.width() * 4, QImage::Format_RGB32,
-                  FreeBlocks, memory);
+    const TBlocks blocks = bytes >= kBlock ? AllocateBlocks(bytes) : TBlocks{};
+    if (!blocks.Memory) return QImage(Size, QImage::Format_RGB32);
+    return QImage(
+        static_cast<uchar*>(blocks.Memory), Size.width(), Size.height(), Size.width() * 4, QImage::Format_RGB32,
+        [](void* Info) {
+            FreeBlocks(*static_cast<TBlocks*>(Info));
+            delete static_cast<TBlocks*>(Info);
+        },
+        new TBlocks(blocks));
 }
 
 }  // namespace zylcarto
