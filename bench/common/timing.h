@@ -1,7 +1,8 @@
 #pragma once
-// Wall-clock timing shared by the image benchmarks.
+// Wall-clock and processor timing shared by the image benchmarks.
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <vector>
 
 namespace zylcarto::bench {
@@ -16,6 +17,14 @@ double TimeMs(F&& f) {
     const auto t0 = std::chrono::steady_clock::now();
     f();
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// Processor time of the process, which a busy machine inflates less than wall-clock time.
+template <typename F>
+double CpuMs(F&& f) {
+    const std::clock_t c0 = std::clock();
+    f();
+    return 1000.0 * double(std::clock() - c0) / CLOCKS_PER_SEC;
 }
 
 }  // namespace zylcarto::bench

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -101,6 +102,56 @@ TEST_F(ImagePyramid, BrokenFilesRaiseAndPartsOutsideComeBackGrey) {
     const QImage beyond = pyramid.Region(0, QRect(890, 590, 20, 20));
     EXPECT_EQ(beyond.pixel(19, 19), 0xFFC0C0C0);
     EXPECT_NE(beyond.pixel(0, 0), 0xFFC0C0C0);
+}
+
+TEST_F(ImagePyramid, RowsOfAColumnSpanAreThoseOfAFullDecode) {
+    // 4:2:0 chroma with edges every 64 pixels: smooth upsampling at a crop's
+    // side would differ from the full decode there.
+    EncodeJpegFile(TestPicture(1000, 700), P("map.jpg"), 90, {});
+    struct Case {
+        int Scale, FirstColumn, Columns, FirstRow, Rows;
+    };
+    for (const Case& c : {Case{1, 0, 0, 0, 700}, Case{1, 256, 100, 17, 40}, Case{1, 250, 37, 300, 50},
+                          Case{1, 970, 30, 680, 20}, Case{2, 128, 64, 50, 30}, Case{2, 61, 200, 331, 19},
+                          Case{4, 200, 50, 160, 15}}) {
+        SCOPED_TRACE(testing::Message() << "1/" << c.Scale << " columns " << c.FirstColumn << "+" << c.Columns
+                                        << " rows " << c.FirstRow << "+" << c.Rows);
+        const QImage whole = DecodeJpegPart(P("map.jpg"), c.Scale, {}, {}, {});
+        TJpegRowReader reader(P("map.jpg"), c.Scale, c.FirstColumn, c.Columns);
+        const int columns = c.Columns ? c.Columns : whole.width();
+        ASSERT_EQ(reader.Columns(), columns);
+        int rows = 0;
+        reader.ReadRows(c.FirstRow, c.Rows, [&](int Row, const QRgb* Pixels) {
+            ASSERT_EQ(Row, c.FirstRow + rows++);
+            const auto* expected = reinterpret_cast<const QRgb*>(whole.constScanLine(Row)) + c.FirstColumn;
+            ASSERT_TRUE(std::equal(Pixels, Pixels + columns, expected)) << "row " << Row;
+        });
+        EXPECT_EQ(rows, c.Rows);
+        const QRect part(c.FirstColumn, c.FirstRow, columns, c.Rows);
+        EXPECT_EQ(DecodeJpegPart(P("map.jpg"), c.Scale, part, {}, {}), whole.copy(part));
+    }
+}
+
+TEST_F(ImagePyramid, TilesReadAgainOrIntoRecycledMemoryAreTheDecodersPixels) {
+    // Windows that keep evicting one another from a budget of eight tiles, so
+    // that new tiles take evicted ones' memory; each read is compared whole
+    // with the decoder's picture, which cropped decoding must match exactly.
+    EncodeJpegFile(TestPicture(2100, 1300), P("map.jpg"), 90, {});
+    const QImage full = DecodeJpegFile(P("map.jpg"), {}, {});
+    const QImage half = DecodeJpegPart(P("map.jpg"), 2, {}, {}, {});
+    const std::vector<QRect> windows{{300, 200, 700, 500}, {1500, 900, 600, 400}, {0, 0, 2100, 300},
+                                     {300, 200, 700, 500}, {250, 190, 800, 520}, {1999, 1100, 101, 200}};
+    for (const bool onDisk : {false, true}) {
+        SCOPED_TRACE(onDisk ? "on disk" : "in memory");
+        const TImagePyramid pyramid(P("map.jpg"), {8 * 256 * 256 * 4, onDisk ? Dir.string() : ""}, {}, {});
+        for (const QRect& w : windows) {
+            SCOPED_TRACE(testing::Message() << w.x() << "," << w.y() << " " << w.width() << "x" << w.height());
+            pyramid.Prepare(0, w.adjusted(0, 0, 0, -w.height() / 2));
+            EXPECT_EQ(pyramid.Region(0, w), full.copy(w));
+            const QRect h(w.x() / 2, w.y() / 2, w.width() / 2, w.height() / 2);
+            EXPECT_EQ(pyramid.Region(1, h), half.copy(h));
+        }
+    }
 }
 
 TEST_F(ImagePyramid, AMapAboveTheMemoryLimitIsReadInTilesAndClicksConvertAsWhole) {

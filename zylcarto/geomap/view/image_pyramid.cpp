@@ -12,6 +12,7 @@
 
 #include "zylcarto/geomap/view/bmp_rows.h"
 #include "zylcarto/geomap/view/memory_image_source.h"
+#include "zylcarto/geomap/view/tile_memory.h"
 #include "zylcarto/support/strings.h"
 
 namespace zylcarto {
@@ -24,6 +25,8 @@ constexpr int kTopLevelSide = 512;
 // The deepest level libjpeg decodes directly (scale 1/8).
 constexpr int kDeepestScaled = 3;
 constexpr QRgb kUnreadable = 0xFFC0C0C0;
+// Tile columns decoded beside the ones asked for when a pass starts anew.
+constexpr int kSideTiles = 2;
 
 // Level Level from rows of level 0, halved Level times.
 QImage Reduced(QImage Picture, int Level) {
@@ -54,9 +57,9 @@ struct TImagePyramid::TData {
     std::string FileName;
     TPyramidOptions Options;
     std::optional<TBmpRowReader> Bmp;  // none for a JPEG
-    // One open decoder for each level below Held, where its last band ended.
+    // One open decoder for each level below Held, on the columns of its last
+    // pass and where that pass ended, so that a view moving down continues it.
     std::vector<std::unique_ptr<TJpegRowReader>> Jpeg;
-    QImage Band;  // the last JPEG band decoded, its memory reused by the next
     QSize Size;
     int Levels = 1;
     int Held = 0;                 // the first level held whole
@@ -69,6 +72,9 @@ struct TImagePyramid::TData {
     };
     std::unordered_map<std::uint64_t, TEntry> Memory;
     std::size_t MemoryUsed = 0;
+    // Evicted tiles' memory goes to new ones, as first touches of fresh pages
+    // cost more than decoding into them.
+    TTileMemory TileMemory{kTile};
     std::unique_ptr<QTemporaryFile> Disk;
     std::unordered_map<std::uint64_t, qint64> OnDisk;
     qint64 DiskEnd = 0;
@@ -79,21 +85,12 @@ struct TImagePyramid::TData {
         const int Scale = 1 << Level;
         return {(Size.width() + Scale - 1) / Scale, (Size.height() + Scale - 1) / Scale};
     }
-    // Rows First .. First + Count - 1 of Level, all columns.
+    QSize TileSize(int Level, int Tx, int Ty) const {
+        const QSize size = LevelSize(Level);
+        return {std::min(kTile, size.width() - Tx * kTile), std::min(kTile, size.height() - Ty * kTile)};
+    }
+    // Rows First .. First + Count - 1 of a BMP's Level, all columns.
     QImage ReadLevelRows(int Level, int First, int Count) {
-        if (!Bmp) {
-            auto& reader = Jpeg[static_cast<std::size_t>(Level)];
-            // a band above the last one starts the file again
-            if (!reader || reader->NextRow() > First) {
-                reader.reset();
-                reader = std::make_unique<TJpegRowReader>(FileName, 1 << Level);
-            }
-            if (Band.width() != reader->Size().width() || Band.height() != Count)
-                Band = QImage(reader->Size().width(), Count, QImage::Format_RGB32);
-            if (Band.isNull()) throw EImageDecodeError("not enough memory for a band of the JPEG image");
-            reader->ReadRows(First, Band);
-            return Band;
-        }
         const int scale = 1 << Level;
         const int first = First * scale, count = std::min(Count * scale, Size.height() - first);
         return Reduced(Bmp->ReadRows(first, count), Level);
@@ -112,6 +109,20 @@ struct TImagePyramid::TData {
         }
         return whole;
     }
+    // Rows First .. First + Count - 1 of Level, columns From .. From + Columns - 1, to Put.
+    void ReadRows(int Level, int From, int Columns, int First, int Count, const TJpegRowReader::TPutRow& Put) {
+        if (Bmp) {
+            const QImage rows = ReadLevelRows(Level, First, Count);
+            for (int y = 0; y < Count; ++y) Put(First + y, reinterpret_cast<const QRgb*>(rows.constScanLine(y)) + From);
+            return;
+        }
+        auto& reader = Jpeg[static_cast<std::size_t>(Level)];
+        if (!reader || reader->NextRow() > First || reader->FirstColumn() > From ||
+            reader->FirstColumn() + reader->Columns() < From + Columns)
+            reader = std::make_unique<TJpegRowReader>(FileName, 1 << Level, From, Columns);
+        const int shift = From - reader->FirstColumn();
+        reader->ReadRows(First, Count, [&Put, shift](int Row, const QRgb* Pixels) { Put(Row, Pixels + shift); });
+    }
 
     void Remember(std::uint64_t Key, const QImage& Tile) {
         Use.push_back(Key);
@@ -129,7 +140,7 @@ struct TImagePyramid::TData {
     QImage FromDisk(std::uint64_t Key, QSize TileSize) {
         const auto at = OnDisk.find(Key);
         if (at == OnDisk.end()) return {};
-        QImage tile(TileSize, QImage::Format_RGB32);
+        QImage tile = TileMemory.Tile(TileSize);
         const qint64 bytes = static_cast<qint64>(tile.sizeInBytes());
         if (!Disk->seek(at->second) || Disk->read(reinterpret_cast<char*>(tile.bits()), bytes) != bytes) return {};
         return tile;
@@ -141,45 +152,89 @@ struct TImagePyramid::TData {
             DiskEnd += bytes;
         }
     }
-    // Decodes the band of tile row Ty and keeps its tiles; returns tile Tx.
-    QImage LoadBand(int Level, int Tx, int Ty) {
-        const QSize size = LevelSize(Level);
-        const int rows = std::min(kTile, size.height() - Ty * kTile);
-        QImage band;
-        try {
-            band = ReadLevelRows(Level, Ty * kTile, rows);
-        } catch (const EImageDecodeError&) {
-            if (!Bmp) Jpeg[static_cast<std::size_t>(Level)].reset();
-            Broken.insert(TileKey(Level, 0, Ty));
-            return {};
-        }
-        QImage wanted;
-        for (int x = 0, tx = 0; x < size.width(); x += kTile, ++tx) {
-            QImage tile(std::min(kTile, size.width() - x), rows, QImage::Format_RGB32);
-            CopyPixels(band, {x, 0}, tile, {0, 0}, tile.size());
-            const std::uint64_t key = TileKey(Level, tx, Ty);
-            if (tx == Tx) wanted = tile;
-            Remember(key, tile);
-        }
-        return wanted;
-    }
-    QImage Tile(int Level, int Tx, int Ty) {
+    // A tile kept in memory or on disk; null when it must be decoded.
+    QImage Kept(int Level, int Tx, int Ty) {
         const std::uint64_t key = TileKey(Level, Tx, Ty);
         if (const auto hit = Memory.find(key); hit != Memory.end()) {
             Use.splice(Use.end(), Use, hit->second.InUse);
             return hit->second.Tile;
         }
-        if (Broken.contains(TileKey(Level, 0, Ty))) return {};
-        if (Disk) {
-            const QSize size = LevelSize(Level);
-            const QImage stored = FromDisk(key, {std::min(kTile, size.width() - Tx * kTile),
-                                                 std::min(kTile, size.height() - Ty * kTile)});
-            if (!stored.isNull()) {
-                Remember(key, stored);
-                return stored;
+        if (!Disk) return {};
+        QImage stored = FromDisk(key, TileSize(Level, Tx, Ty));
+        if (!stored.isNull()) Remember(key, stored);
+        return stored;
+    }
+
+    using TDeliver = std::function<void(int Tx, int Ty, const QImage& Tile)>;
+    // Decodes the tiles of Tiles (in tile units) that are not in memory in one
+    // pass over their columns only; each goes to Deliver when whole, before it
+    // is kept and may be evicted. A pass that cannot continue the level's open
+    // decoder entropy-decodes every row above from the file's start again, so
+    // it takes kSideTiles columns more on each side: a sideways pan then finds
+    // its next strip made rather than starting over for every tile column.
+    void Decode(int Level, const QRect& Tiles, const TDeliver& Deliver) {
+        const QSize size = LevelSize(Level);
+        int c0 = Tiles.left(), c1 = Tiles.right();
+        if (!Bmp) {
+            const TJpegRowReader* open = Jpeg[static_cast<std::size_t>(Level)].get();
+            if (!open || open->NextRow() > Tiles.top() * kTile || open->FirstColumn() > c0 * kTile ||
+                open->FirstColumn() + open->Columns() < std::min(size.width(), (c1 + 1) * kTile)) {
+                c0 = std::max(0, c0 - kSideTiles);
+                c1 = std::min((size.width() - 1) / kTile, c1 + kSideTiles);
             }
         }
-        return LoadBand(Level, Tx, Ty);
+        const int from = c0 * kTile, columns = std::min(size.width(), (c1 + 1) * kTile) - from;
+        std::vector<QImage> band(static_cast<std::size_t>(c1 - c0 + 1));
+        for (int ty = Tiles.top(); ty <= Tiles.bottom(); ++ty) {
+            if (Broken.contains(TileKey(Level, 0, ty))) continue;
+            bool any = false;
+            for (int tx = c0; tx <= c1; ++tx) {
+                QImage& tile = band[static_cast<std::size_t>(tx - c0)];
+                tile = Memory.contains(TileKey(Level, tx, ty)) ? QImage() : TileMemory.Tile(TileSize(Level, tx, ty));
+                if (!tile.isNull()) any = true;
+            }
+            if (!any) continue;
+            const int first = ty * kTile;
+            try {
+                ReadRows(Level, from, columns, first, TileSize(Level, 0, ty).height(),
+                         [&band, first](int Row, const QRgb* Pixels) {
+                             for (std::size_t k = 0; k < band.size(); ++k)
+                                 if (!band[k].isNull())
+                                     std::memcpy(band[k].scanLine(Row - first), Pixels + k * kTile,
+                                                 static_cast<std::size_t>(band[k].width()) * sizeof(QRgb));
+                         });
+            } catch (const EImageDecodeError&) {
+                if (!Bmp) Jpeg[static_cast<std::size_t>(Level)].reset();
+                Broken.insert(TileKey(Level, 0, ty));
+                continue;
+            }
+            for (int tx = c0; tx <= c1; ++tx) {
+                const QImage& tile = band[static_cast<std::size_t>(tx - c0)];
+                if (tile.isNull()) continue;
+                if (Deliver) Deliver(tx, ty, tile);
+                Remember(TileKey(Level, tx, ty), tile);
+            }
+        }
+    }
+    // Part of Level (below Held) through the tiles into Out at Part's place
+    // less Origin, or only read ahead when Out is null.
+    void Read(int Level, const QRect& Part, QImage* Out, QPoint Origin) {
+        // tiles beside Part come too and copy nothing
+        const auto put = [&](int Tx, int Ty, const QImage& Tile) {
+            if (!Out) return;
+            const QRect covered = Part & QRect(Tx * kTile, Ty * kTile, kTile, kTile);
+            CopyPixels(Tile, covered.topLeft() - QPoint(Tx * kTile, Ty * kTile), *Out, covered.topLeft() - Origin,
+                       covered.size());
+        };
+        QRect missing;
+        for (int ty = Part.top() / kTile; ty <= Part.bottom() / kTile; ++ty)
+            for (int tx = Part.left() / kTile; tx <= Part.right() / kTile; ++tx) {
+                if (const QImage tile = Kept(Level, tx, ty); !tile.isNull())
+                    put(tx, ty, tile);
+                else if (!Broken.contains(TileKey(Level, 0, ty)))
+                    missing |= QRect(tx, ty, 1, 1);
+            }
+        if (!missing.isEmpty()) Decode(Level, missing, put);
     }
 };
 
@@ -233,25 +288,23 @@ QSize TImagePyramid::Size() const { return D->Size; }
 int TImagePyramid::Levels() const { return D->Levels; }
 
 QImage TImagePyramid::Region(int Level, const QRect& Rect) const {
-    QImage out(Rect.size(), QImage::Format_RGB32);
+    QImage out = LargeImage(Rect.size());
     out.fill(kUnreadable);
     if (Level < 0 || Level >= D->Levels) return out;
     const QRect part = Rect & QRect(QPoint(0, 0), D->LevelSize(Level));
     if (part.isEmpty()) return out;
-    if (Level >= D->Held) {
+    if (Level >= D->Held)
         CopyPixels(D->Overview[static_cast<std::size_t>(Level - D->Held)], part.topLeft(), out,
                    part.topLeft() - Rect.topLeft(), part.size());
-        return out;
-    }
-    for (int ty = part.top() / kTile; ty <= part.bottom() / kTile; ++ty)
-        for (int tx = part.left() / kTile; tx <= part.right() / kTile; ++tx) {
-            const QImage tile = D->Tile(Level, tx, ty);
-            const QRect covered = part & QRect(tx * kTile, ty * kTile, kTile, kTile);
-            if (tile.isNull()) continue;
-            CopyPixels(tile, covered.topLeft() - QPoint(tx * kTile, ty * kTile), out,
-                       covered.topLeft() - Rect.topLeft(), covered.size());
-        }
+    else
+        D->Read(Level, part, &out, Rect.topLeft());
     return out;
+}
+
+void TImagePyramid::Prepare(int Level, const QRect& Rect) const {
+    if (Level < 0 || Level >= D->Held) return;
+    const QRect part = Rect & QRect(QPoint(0, 0), D->LevelSize(Level));
+    if (!part.isEmpty()) D->Read(Level, part, nullptr, {});
 }
 
 }  // namespace zylcarto

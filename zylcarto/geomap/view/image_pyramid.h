@@ -1,10 +1,11 @@
 #pragma once
 // An image file too large to hold, read as a pyramid of tiles: the overview
-// levels at open, the detail a band of rows at a time when first asked for.
-// JPEG bands come from the decoder's scaled and row-range decoding, BMP bands
-// from the file's rows; tiles stay in memory up to a byte limit and, when the
-// host gives a folder, also in a temporary file there, so that a tile evicted
-// from memory is read back rather than decoded again.
+// levels at open, the detail when first asked for, the missing tiles of a
+// request in one pass. JPEG tiles come from the decoder's scaled, row-range
+// and column-cropped decoding, BMP tiles from the file's rows; tiles stay in
+// memory up to a byte limit and, when the host gives a folder, also in a
+// temporary file there, so that a tile evicted from memory is read back
+// rather than decoded again. One thread at a time.
 #include <QSize>
 #include <memory>
 #include <string>
@@ -35,6 +36,8 @@ public:
     QSize Size() const override;
     int Levels() const override;
     QImage Region(int Level, const QRect& Rect) const override;
+    // Decodes the missing tiles of Rect in one pass.
+    void Prepare(int Level, const QRect& Rect) const override;
 
 private:
     struct TData;

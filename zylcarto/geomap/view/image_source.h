@@ -21,6 +21,13 @@ public:
     // in that level's pixels and lying within it. Never null for such a Rect;
     // a part that cannot be read (a damaged tile) comes back in the background grey.
     virtual QImage Region(int Level, const QRect& Rect) const = 0;
+    // Makes Rect at Level ready for the Region calls that will read it piece
+    // by piece, so that a source decoding on demand reads it in one pass
+    // rather than once per piece; nothing to do for pixels held whole.
+    virtual void Prepare(int Level, const QRect& Rect) const {
+        (void)Level;
+        (void)Rect;
+    }
 
     // The size of Level, rounding up as the levels are built.
     QSize LevelSize(int Level) const {

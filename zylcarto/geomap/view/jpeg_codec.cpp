@@ -73,6 +73,27 @@ struct TJpegRequest {
     bool HeaderOnly = false;  // Picture stays null
 };
 
+// Narrows decoding to output columns First .. First + Count - 1 and returns
+// where First lies in a decoded row. The decoder starts a cropped row at an
+// iMCU boundary and treats the crop's sides as the picture's, where smooth
+// chroma upsampling differs; an iMCU more on each side where the picture goes
+// on keeps the wanted pixels those of a full decode.
+std::size_t CropColumns(jpeg_decompress_struct& cinfo, int First, int Count) {
+    const int width = static_cast<int>(cinfo.output_width);
+    if (First == 0 && Count == width) return 0;
+    const int margin = cinfo.max_h_samp_factor * DCTSIZE;
+    JDIMENSION x = static_cast<JDIMENSION>(std::max(0, First - margin));
+    JDIMENSION w = static_cast<JDIMENSION>(std::min(width, First + Count + margin)) - x;
+    jpeg_crop_scanline(&cinfo, &x, &w);
+    return static_cast<std::size_t>(First) - x;
+}
+
+// One decoded row of the (cropped) output, freed with the decoder.
+JSAMPROW RowBuffer(jpeg_decompress_struct& cinfo) {
+    return static_cast<JSAMPROW>((*cinfo.mem->alloc_large)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                                           static_cast<std::size_t>(cinfo.output_width) * 4));
+}
+
 // The part of decoding between setjmp and the end: no C++ objects with
 // destructors live in this frame, so a longjmp out of libjpeg skips nothing.
 // Returns false with err.Message set when libjpeg gave up.
@@ -107,14 +128,9 @@ bool DecodeWithJump(jpeg_decompress_struct& cinfo, TJpegErrorMgr& err, std::FILE
         return false;
     }
     jpeg_start_decompress(&cinfo);
-    // Cropping starts at an iMCU boundary, so the decoded row may begin left of the part.
-    JDIMENSION cropX = static_cast<JDIMENSION>(part.x()), cropW = static_cast<JDIMENSION>(part.width());
-    if (part.width() < whole.width()) jpeg_crop_scanline(&cinfo, &cropX, &cropW);
-    const std::size_t shift = (static_cast<std::size_t>(part.x()) - cropX) * 4;
+    const std::size_t shift = CropColumns(cinfo, part.x(), part.width()) * 4;
     JSAMPROW buffer = nullptr;
-    if (cropW != static_cast<JDIMENSION>(part.width()))
-        buffer = static_cast<JSAMPROW>((*cinfo.mem->alloc_large)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                                                 static_cast<std::size_t>(cropW) * 4));
+    if (cinfo.output_width != static_cast<JDIMENSION>(part.width())) buffer = RowBuffer(cinfo);
     if (part.y() > 0) jpeg_skip_scanlines(&cinfo, static_cast<JDIMENSION>(part.y()));
     int lastPercent = -1;
     for (int y = 0; y < part.height(); ++y) {
@@ -185,60 +201,76 @@ struct TJpegRowReader::TState {
     std::unique_ptr<std::FILE, TFileCloser> File;
     jpeg_decompress_struct Info{};
     TJpegErrorMgr Err;
+    QSize Size;
+    int FirstColumn = 0, Columns = 0;
+    std::size_t Shift = 0;  // of FirstColumn in Row, in bytes
+    JSAMPROW Row = nullptr;
     bool Failed = false;
     ~TState() { jpeg_destroy_decompress(&Info); }
 };
 
 namespace {
 
-bool StartRowsWithJump(jpeg_decompress_struct& cinfo, TJpegErrorMgr& err, std::FILE* File, int ScaleDenom) {
-    if (setjmp(err.Jump)) return false;
-    jpeg_stdio_src(&cinfo, File);
+bool StartRowsWithJump(TJpegRowReader::TState& S, int ScaleDenom, int FirstColumn, int Columns) {
+    jpeg_decompress_struct& cinfo = S.Info;
+    if (setjmp(S.Err.Jump)) return false;
+    jpeg_stdio_src(&cinfo, S.File.get());
     jpeg_read_header(&cinfo, TRUE);
     cinfo.out_color_space = kRGB32Space;
     cinfo.scale_num = 1;
     cinfo.scale_denom = static_cast<unsigned>(ScaleDenom);
     jpeg_start_decompress(&cinfo);
+    S.Size = {static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height)};
+    S.FirstColumn = std::clamp(FirstColumn, 0, S.Size.width());
+    S.Columns = Columns <= 0 ? S.Size.width() - S.FirstColumn : std::min(Columns, S.Size.width() - S.FirstColumn);
+    if (S.Columns == 0) return true;
+    S.Shift = CropColumns(cinfo, S.FirstColumn, S.Columns) * 4;
+    S.Row = RowBuffer(cinfo);
     return true;
 }
 
-bool ReadRowsWithJump(jpeg_decompress_struct& cinfo, TJpegErrorMgr& err, QImage& Rows, int First) {
-    if (setjmp(err.Jump)) return false;
+// Stops at the first row of a damaged stretch: no row libjpeg had to patch is handed on.
+bool ReadRowsWithJump(TJpegRowReader::TState& S, int First, int Count, const TJpegRowReader::TPutRow& Put) {
+    jpeg_decompress_struct& cinfo = S.Info;
+    if (setjmp(S.Err.Jump)) return false;
     if (static_cast<JDIMENSION>(First) > cinfo.output_scanline)
         jpeg_skip_scanlines(&cinfo, static_cast<JDIMENSION>(First) - cinfo.output_scanline);
-    for (int y = 0; y < Rows.height(); ++y) {
-        JSAMPROW row = Rows.scanLine(y);
-        jpeg_read_scanlines(&cinfo, &row, 1);
+    for (int y = First; y < First + Count; ++y) {
+        jpeg_read_scanlines(&cinfo, &S.Row, 1);
+        if (S.Err.Corrupt) return false;
+        Put(y, reinterpret_cast<const QRgb*>(S.Row + S.Shift));
     }
     return true;
 }
 
 }  // namespace
 
-TJpegRowReader::TJpegRowReader(const std::string& FileName, int ScaleDenom) : S(std::make_unique<TState>()) {
+TJpegRowReader::TJpegRowReader(const std::string& FileName, int ScaleDenom, int FirstColumn, int Columns)
+    : S(std::make_unique<TState>()) {
     S->File.reset(std::fopen(FileName.c_str(), "rb"));
     if (!S->File) throw EImageDecodeError("cannot open the file");
     S->Info.err = jpeg_std_error(&S->Err.Pub);
     S->Err.Pub.error_exit = ErrorExit;
     S->Err.Pub.emit_message = EmitMessage;
     jpeg_create_decompress(&S->Info);
-    if (!StartRowsWithJump(S->Info, S->Err, S->File.get(), ScaleDenom))
+    if (!StartRowsWithJump(*S, ScaleDenom, FirstColumn, Columns))
         throw EImageDecodeError(std::string("not a valid JPEG image: ") + S->Err.Message);
 }
 
 TJpegRowReader::~TJpegRowReader() = default;
 
-QSize TJpegRowReader::Size() const {
-    return {static_cast<int>(S->Info.output_width), static_cast<int>(S->Info.output_height)};
-}
+QSize TJpegRowReader::Size() const { return S->Size; }
+
+int TJpegRowReader::FirstColumn() const { return S->FirstColumn; }
+
+int TJpegRowReader::Columns() const { return S->Columns; }
 
 int TJpegRowReader::NextRow() const { return static_cast<int>(S->Info.output_scanline); }
 
-void TJpegRowReader::ReadRows(int First, QImage& Rows) {
-    if (S->Failed || First < NextRow() || First + Rows.height() > Size().height() || Rows.width() != Size().width() ||
-        Rows.format() != QImage::Format_RGB32)
+void TJpegRowReader::ReadRows(int First, int Count, const TPutRow& Put) {
+    if (S->Failed || S->Columns == 0 || First < NextRow() || Count < 0 || First + Count > Size().height())
         throw EImageDecodeError("rows outside what the reader can still read");
-    if (!ReadRowsWithJump(S->Info, S->Err, Rows, First) || S->Err.Corrupt) {
+    if (!ReadRowsWithJump(*S, First, Count, Put)) {
         S->Failed = true;
         throw EImageDecodeError(std::string("not a valid JPEG image: ") + S->Err.Message);
     }

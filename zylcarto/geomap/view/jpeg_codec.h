@@ -36,29 +36,38 @@ QSize JpegFileSize(const std::string& FileName);
 QImage DecodeJpegPart(const std::string& FileName, int ScaleDenom, const QRect& Part,
                       const std::function<void(int Width, int Height)>& CheckSize, const TCodecProgress& Progress);
 
-// A decoder kept open on a file scaled by 1/ScaleDenom (1, 2, 4 or 8), reading
-// rows downwards: a later band continues where the last one ended instead of
-// decoding the file from its start again.
+// A decoder kept open on a file scaled by 1/ScaleDenom (1, 2, 4 or 8) for the
+// Columns columns from FirstColumn (scaled pixels; Columns 0 for all to the
+// right), reading rows downwards: a later band continues where the last one
+// ended instead of decoding the file from its start again, and columns beside
+// the span are not decoded. Rows above the next one are still entropy-decoded
+// when skipped, as the format has no index into the rows.
 class TJpegRowReader {
 public:
     // Raises EImageDecodeError for a file that cannot be opened or decoded.
-    TJpegRowReader(const std::string& FileName, int ScaleDenom);
+    TJpegRowReader(const std::string& FileName, int ScaleDenom, int FirstColumn = 0, int Columns = 0);
     ~TJpegRowReader();
     TJpegRowReader(const TJpegRowReader&) = delete;
     TJpegRowReader& operator=(const TJpegRowReader&) = delete;
 
     // The scaled picture's size.
     QSize Size() const;
+    // The span of columns read, within the scaled picture.
+    int FirstColumn() const;
+    int Columns() const;
     // The first row not read or skipped yet.
     int NextRow() const;
-    // Rows First .. First + Rows.height() - 1 into Rows, an RGB32 picture as wide
-    // as the reader's, reused by the caller so that bands do not each touch new
-    // memory; First must be at least NextRow() and the rows within the picture.
-    // Raises EImageDecodeError, after which the reader reads nothing more.
-    void ReadRows(int First, QImage& Rows);
+    // Gets Row's pixels of the span (Columns() of them), valid until it returns.
+    using TPutRow = std::function<void(int Row, const QRgb* Pixels)>;
+    // Hands rows First .. First + Count - 1 to Put in order; First must be at
+    // least NextRow() and the rows within the picture. Raises EImageDecodeError,
+    // after which the reader reads nothing more; the rows handed on before
+    // the damage are sound.
+    void ReadRows(int First, int Count, const TPutRow& Put);
+
+    struct TState;
 
 private:
-    struct TState;
     std::unique_ptr<TState> S;
 };
 

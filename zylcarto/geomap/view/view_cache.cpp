@@ -43,6 +43,30 @@ void Nearest(const QImage& From, const std::vector<int>& Cols, const std::vector
     }
 }
 
+// The level ScaleImagePart reads for Look: level k halves k times, the
+// coarsest one still at least as fine as the screen.
+int ReadLevel(const TImageSource& Source, const TViewCache::TLook& Look) {
+    int Level = 0;
+    while (Level + 1 < Source.Levels() && Look.Scale * double(1 << (Level + 1)) <= 1.0) ++Level;
+    return Level;
+}
+
+// The pixels of Level under the device pixel centres of Rect, with enough more
+// on each side for the widest filter, so that neighbouring tiles meet without a seam.
+QRect LevelPixels(const TImageSource& Source, const TViewCache::TLook& Look, int Level, const QRect& Rect) {
+    const double s = Look.Scale * double(1 << Level);
+    const QSize LevelSize = Source.LevelSize(Level);
+    const int Margin = 1 + int(std::ceil(1 / std::min(s, 1.0)));
+    const auto Span = [s, Margin](int First, int Last, double P, int Size) {
+        const int Lo = int(std::floor((First + 0.5 + P) / s)) - Margin,
+                  Hi = int(std::floor((Last + 0.5 + P) / s)) + Margin;
+        return std::pair{std::clamp(Lo, 0, Size - 1), std::clamp(Hi, 0, Size - 1)};
+    };
+    const auto [x0, x1] = Span(Rect.left(), Rect.right(), Phase(Look.PhaseX), LevelSize.width());
+    const auto [y0, y1] = Span(Rect.top(), Rect.bottom(), Phase(Look.PhaseY), LevelSize.height());
+    return QRect(QPoint(x0, y0), QPoint(x1, y1));
+}
+
 }  // namespace
 
 std::size_t TViewCache::THash::operator()(const TKey& K) const {
@@ -81,6 +105,16 @@ void TViewCache::Draw(const TImageSource& Source, const TLook& Look, const QRect
     const QRect Shown = Ahead.intersected(ScaledImageRect(Source.Size(), Look));
     if (!Shown.isEmpty()) {
         const auto Floor = [](int v) { return v >= 0 ? v / TileSize : -((-v + TileSize - 1) / TileSize); };
+        // The pixels under the tiles to make, read in one pass rather than one per tile.
+        QRect Missing;
+        for (int Row = Floor(Shown.top()); Row <= Floor(Shown.bottom()); ++Row)
+            for (int Col = Floor(Shown.left()); Col <= Floor(Shown.right()); ++Col)
+                if (!FIndex.contains({Look, Col, Row})) Missing |= QRect(Col * TileSize, Row * TileSize, TileSize, TileSize);
+        Missing &= ScaledImageRect(Source.Size(), Look);
+        if (!Missing.isEmpty()) {
+            const int Level = ReadLevel(Source, Look);
+            Source.Prepare(Level, LevelPixels(Source, Look, Level, Missing));
+        }
         for (int Row = Floor(Shown.top()); Row <= Floor(Shown.bottom()); ++Row)
             for (int Col = Floor(Shown.left()); Col <= Floor(Shown.right()); ++Col) {
                 const TTile& T = Tile(Source, {Look, Col, Row});
@@ -123,23 +157,12 @@ QRect ScaledImageRect(QSize Image, const TViewCache::TLook& Look) {
 
 QImage ScaleImagePart(const TImageSource& Source, const TViewCache::TLook& Look, const QRect& Rect) {
     if (Rect.isEmpty()) return {};
-    // Level k halves k times: the coarsest one still at least as fine as the screen.
-    int Level = 0;
-    while (Level + 1 < Source.Levels() && Look.Scale * double(1 << (Level + 1)) <= 1.0) ++Level;
+    const int Level = ReadLevel(Source, Look);
     const double s = Look.Scale * double(1 << Level);
     const double px = Phase(Look.PhaseX), py = Phase(Look.PhaseY);
-    const QSize LevelSize = Source.LevelSize(Level);
-    // The level pixels under the part's pixel centres, with enough more on each
-    // side for the widest filter, so that neighbouring tiles meet without a seam.
-    const int Margin = 1 + int(std::ceil(1 / std::min(s, 1.0)));
-    const auto Span = [s, Margin](int First, int Last, double P, int Size) {
-        const int Lo = int(std::floor((First + 0.5 + P) / s)) - Margin,
-                  Hi = int(std::floor((Last + 0.5 + P) / s)) + Margin;
-        return std::pair{std::clamp(Lo, 0, Size - 1), std::clamp(Hi, 0, Size - 1)};
-    };
-    const auto [x0, x1] = Span(Rect.left(), Rect.right(), px, LevelSize.width());
-    const auto [y0, y1] = Span(Rect.top(), Rect.bottom(), py, LevelSize.height());
-    const QImage From = Source.Region(Level, QRect(QPoint(x0, y0), QPoint(x1, y1)));
+    const QRect Pixels = LevelPixels(Source, Look, Level, Rect);
+    const int x0 = Pixels.left(), y0 = Pixels.top();
+    const QImage From = Source.Region(Level, Pixels);
     QImage Part(Rect.size(), QImage::Format_RGB32);
     if (Part.isNull() || From.isNull()) return Part;
     if (!Look.Smooth) {
