@@ -254,4 +254,16 @@ QImage TImagePyramid::Region(int Level, const QRect& Rect) const {
     return out;
 }
 
+QImage TImagePyramid::View(int Level, const QRect& Rect) const {
+    if (Level < 0 || Level >= D->Levels || !QRect(QPoint(0, 0), D->LevelSize(Level)).contains(Rect))
+        return Region(Level, Rect);
+    if (Level >= D->Held) return SharedPart(D->Overview[static_cast<std::size_t>(Level - D->Held)], Rect);
+    // exactly one tile as kept: shared; a damaged one comes grey from Region
+    const QPoint tile(Rect.left() / kTile, Rect.top() / kTile);
+    const QRect whole = QRect(tile * kTile, QSize(kTile, kTile)) & QRect(QPoint(0, 0), D->LevelSize(Level));
+    if (Rect == whole)
+        if (QImage kept = D->Tile(Level, tile.x(), tile.y()); !kept.isNull()) return kept;
+    return Region(Level, Rect);
+}
+
 }  // namespace zylcarto

@@ -35,6 +35,7 @@ public:
     QSize Size() const override;
     int Levels() const override;
     QImage Region(int Level, const QRect& Rect) const override;
+    QImage View(int Level, const QRect& Rect) const override;
 
 private:
     struct TData;

@@ -21,6 +21,10 @@ public:
     // in that level's pixels and lying within it. Never null for such a Rect;
     // a part that cannot be read (a damaged tile) comes back in the background grey.
     virtual QImage Region(int Level, const QRect& Rect) const = 0;
+    // The same pixels, shared rather than copied where the source holds them
+    // so (a picture held whole, a whole tile of a pyramid); they stay valid
+    // while the image lives, whatever becomes of the source.
+    virtual QImage View(int Level, const QRect& Rect) const { return Region(Level, Rect); }
 
     // The size of Level, rounding up as the levels are built.
     QSize LevelSize(int Level) const {

@@ -26,6 +26,18 @@ QImage TMemoryImageSource::Region(int Level, const QRect& Rect) const {
     return this->Level(Level).copy(Rect).convertToFormat(QImage::Format_RGB32);
 }
 
+QImage TMemoryImageSource::View(int Level, const QRect& Rect) const { return SharedPart(this->Level(Level), Rect); }
+
+QImage SharedPart(const QImage& Image, const QRect& Rect) {
+    if (Rect.isEmpty()) return {};
+    if (Image.format() != QImage::Format_RGB32) return Image.copy(Rect).convertToFormat(QImage::Format_RGB32);
+    auto* Whole = new QImage(Image);
+    return QImage(
+        Whole->constBits() + Rect.top() * Whole->bytesPerLine() + Rect.left() * qsizetype(sizeof(QRgb)), Rect.width(),
+        Rect.height(), Whole->bytesPerLine(), QImage::Format_RGB32, [](void* Held) { delete static_cast<QImage*>(Held); },
+        Whole);
+}
+
 QImage HalvedImage(const QImage& Level) {
     const QImage Src = Level.convertToFormat(QImage::Format_RGB32);
     const int W = (Src.width() + 1) / 2, H = (Src.height() + 1) / 2;

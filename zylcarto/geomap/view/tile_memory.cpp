@@ -1,0 +1,112 @@
+#include "zylcarto/geomap/view/tile_memory.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstdlib>
+#include <mutex>
+#include <vector>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
+namespace zylcarto {
+
+namespace {
+
+constexpr std::size_t kSlabBytes = std::size_t{2} << 20;
+
+}  // namespace
+
+struct TTileMemory::TState {
+    struct TSlab {
+        uchar* Base = nullptr;
+        std::uint32_t Free = 0;  // a bit for each free slot
+    };
+    struct TSlot {
+        TState* State;
+        uchar* Data;
+    };
+
+    std::mutex Lock;
+    int Side = 0, Slots = 0;
+    std::size_t SlotBytes = 0;
+    std::vector<TSlab> Slabs;
+    int Users = 1;  // the owner and each slot handed out
+
+    std::uint32_t AllFree() const { return Slots >= 32 ? ~0u : (1u << Slots) - 1; }
+
+    // Frees the empty slabs beyond Keep; under Lock.
+    void Trim(int Keep) {
+        for (std::size_t i = Slabs.size(); i-- > 0;)
+            if (Slabs[i].Free == AllFree() && Keep-- <= 0) {
+                std::free(Slabs[i].Base);
+                Slabs.erase(Slabs.begin() + std::ptrdiff_t(i));
+            }
+    }
+    // Drops one user; true when the state is no longer needed.
+    bool Release() { return --Users == 0; }
+
+    static void GiveBack(void* Info) {
+        const TSlot* Slot = static_cast<TSlot*>(Info);
+        TState* S = Slot->State;
+        bool Last;
+        {
+            const std::lock_guard Guard(S->Lock);
+            for (TSlab& Slab : S->Slabs)
+                if (Slot->Data >= Slab.Base && Slot->Data < Slab.Base + kSlabBytes) {
+                    Slab.Free |= 1u << ((Slot->Data - Slab.Base) / std::ptrdiff_t(S->SlotBytes));
+                    break;
+                }
+            S->Trim(1);
+            Last = S->Release();
+        }
+        delete Slot;
+        if (Last) delete S;
+    }
+};
+
+TTileMemory::TTileMemory(int Side) : FState(new TState) {
+    FState->Side = Side;
+    FState->SlotBytes = std::size_t(Side) * std::size_t(Side) * sizeof(QRgb);
+    FState->Slots = int(std::min<std::size_t>(32, std::max<std::size_t>(1, kSlabBytes / FState->SlotBytes)));
+}
+
+TTileMemory::~TTileMemory() {
+    bool Last;
+    {
+        const std::lock_guard Guard(FState->Lock);
+        FState->Trim(0);
+        Last = FState->Release();
+    }
+    if (Last) delete FState;
+}
+
+QImage TTileMemory::NewTile(QSize Size) {
+    TState& S = *FState;
+    if (Size.width() > S.Side || Size.height() > S.Side || Size.isEmpty()) return QImage(Size, QImage::Format_RGB32);
+    uchar* Data = nullptr;
+    {
+        const std::lock_guard Guard(S.Lock);
+        // The fullest slab with room, so that the others can empty.
+        TState::TSlab* Best = nullptr;
+        for (TState::TSlab& Slab : S.Slabs)
+            if (Slab.Free && (!Best || std::popcount(Slab.Free) < std::popcount(Best->Free))) Best = &Slab;
+        if (!Best) {
+            auto* Base = static_cast<uchar*>(std::aligned_alloc(kSlabBytes, kSlabBytes));
+            if (!Base) return QImage(Size, QImage::Format_RGB32);
+#ifdef MADV_HUGEPAGE
+            madvise(Base, kSlabBytes, MADV_HUGEPAGE);  // advice only: without it the slab works all the same
+#endif
+            Best = &S.Slabs.emplace_back(TState::TSlab{Base, S.AllFree()});
+        }
+        const int Index = std::countr_zero(Best->Free);
+        Best->Free &= ~(1u << Index);
+        Data = Best->Base + std::size_t(Index) * S.SlotBytes;
+        ++S.Users;
+    }
+    return QImage(Data, Size.width(), Size.height(), qsizetype(S.Side) * qsizetype(sizeof(QRgb)),
+                  QImage::Format_RGB32, &TState::GiveBack, new TState::TSlot{FState, Data});
+}
+
+}  // namespace zylcarto

@@ -1,0 +1,30 @@
+#pragma once
+// Pixel memory for the view cache's tiles, carved from 2 MB slabs that the
+// kernel may back with one huge page each. A tile taken from fresh memory
+// otherwise costs one page fault per 4 KB, which in a virtual machine outweighs
+// scaling the tile, and a pan makes a strip of tiles at a time. A slot comes
+// back when the last copy of its image goes; an emptied slab is given back to
+// the system once another empty one is kept.
+#include <QImage>
+#include <QSize>
+
+namespace zylcarto {
+
+class TTileMemory {
+public:
+    // Slots of Side x Side RGB32 pixels.
+    explicit TTileMemory(int Side);
+    ~TTileMemory();
+    TTileMemory(const TTileMemory&) = delete;
+    TTileMemory& operator=(const TTileMemory&) = delete;
+
+    // An RGB32 image of Size (at most Side x Side), its pixels not set, in a
+    // slot; a plain image when no slab can be had. Its copies may outlive this.
+    QImage NewTile(QSize Size);
+
+private:
+    struct TState;
+    TState* FState;  // shared with the tiles handed out; the last of them deletes it
+};
+
+}  // namespace zylcarto
