@@ -5,6 +5,7 @@
 #include <string>
 
 #include "probe_map.h"
+#include "zylcarto/geomap/view/tile_memory.h"
 
 using namespace zylcarto;
 using namespace zylcarto::test;
@@ -90,6 +91,23 @@ TEST(ViewCache, TilesSharingThePictureShowTheCurrentOne) {
             EXPECT_EQ(Shown(M), Now.copy(TopLeft.X, TopLeft.Y, 300, 200));
         }
     }
+}
+
+// A slot freed by its tile serves the next one, and a tile keeps its pixels
+// after the memory it came from is gone.
+TEST(ViewCache, TileMemoryReusesSlotsAndOutlivesItsOwner) {
+    QImage Kept;
+    {
+        TTileMemory Memory(TViewCache::TileSize);
+        QImage Gone = Memory.NewTile({256, 256});
+        const uchar* Slot = Gone.constBits();
+        Kept = Memory.NewTile({100, 50});
+        Kept.fill(qRgb(4, 5, 6));
+        Gone = QImage();
+        EXPECT_EQ(Memory.NewTile({256, 256}).constBits(), Slot);
+    }
+    EXPECT_EQ(Kept.size(), QSize(100, 50));
+    EXPECT_EQ(Kept.pixel(99, 49), qRgb(4, 5, 6));
 }
 
 // A view composed through the tiles shows what scaling the whole image at once

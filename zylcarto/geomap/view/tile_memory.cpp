@@ -28,6 +28,10 @@ struct TTileMemory::TState {
         uchar* Data;
     };
 
+    ~TState() {
+        for (const TSlab& Slab : Slabs) std::free(Slab.Base);
+    }
+
     std::mutex Lock;
     int Side = 0, Slots = 0;
     std::size_t SlotBytes = 0;
