@@ -78,6 +78,12 @@ TEST_F(ImagePyramid, EveryLevelMatchesTheWholePictureScaled) {
                 EXPECT_LT(MeanDifference(pyramid.Region(level, QRect(QPoint(0, 0), size)), scaled), c.Tolerance);
             const QRect odd(size.width() / 3, size.height() / 5, size.width() / 2, size.height() / 2);
             EXPECT_LT(MeanDifference(pyramid.Region(level, odd), scaled.copy(odd)), c.Tolerance);
+            // Views share whole tiles and copy the rest: the same pixels either way.
+            for (const QRect& r : {QRect(256, 256, 256, 256), QRect(QPoint(0, 0), size).intersected({1024, 512, 256, 256}),
+                                   QRect(QPoint(256, 0), size - QSize(256, 0)), odd})
+                if (!r.isEmpty()) {
+                    EXPECT_EQ(pyramid.View(level, r), pyramid.Region(level, r));
+                }
         }
         if (c.File == "map.bmp") {
             EXPECT_EQ(pyramid.Region(0, QRect(0, 0, 1100, 700)), picture);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "probe_map.h"
+#include "zylcarto/geomap/view/tile_memory.h"
 
 using namespace zylcarto;
 using namespace zylcarto::test;
@@ -65,6 +66,48 @@ TEST(ViewCache, APanScalesOnlyTheStripsComingIntoViewAndMemoryStaysBounded) {
     const int Before = M.TilesMade();
     Show(M, 3, {10, 10});
     EXPECT_EQ(M.TilesMade(), Before);
+}
+
+// Pixel for pixel the tiles are the picture's own pixels, shared: each frame
+// shows the picture of the moment, at the right place, and outlives the host's
+// copy of the one before.
+TEST(ViewCache, TilesSharingThePictureShowTheCurrentOne) {
+    const auto Pattern = [](int Seed) {
+        QImage I(700, 500, QImage::Format_RGB32);
+        for (int y = 0; y < I.height(); ++y)
+            for (int x = 0; x < I.width(); ++x) I.setPixel(x, y, qRgb(x & 255, y & 255, (Seed + x / 256) & 255));
+        return I;
+    };
+    ProbeMap M;
+    M.resize(300, 200);
+    M.SetFrameStyle(fsNone);
+    M.SetMapBitMap(Pattern(0));  // the host's picture gone at once
+    for (const int Seed : {0, 1, 2}) {
+        SCOPED_TRACE(Seed);
+        const QImage Now = Pattern(Seed);
+        if (Seed > 0) M.SetMapBitMap(Now);
+        for (const TPoint TopLeft : {TPoint{0, 0}, TPoint{231, 117}, TPoint{400, 300}}) {
+            Show(M, 1, TopLeft);
+            EXPECT_EQ(Shown(M), Now.copy(TopLeft.X, TopLeft.Y, 300, 200));
+        }
+    }
+}
+
+// A slot freed by its tile serves the next one, and a tile keeps its pixels
+// after the memory it came from is gone.
+TEST(ViewCache, TileMemoryReusesSlotsAndOutlivesItsOwner) {
+    QImage Kept;
+    {
+        TTileMemory Memory(TViewCache::TileSize);
+        QImage Gone = Memory.NewTile({256, 256});
+        const uchar* Slot = Gone.constBits();
+        Kept = Memory.NewTile({100, 50});
+        Kept.fill(qRgb(4, 5, 6));
+        Gone = QImage();
+        EXPECT_EQ(Memory.NewTile({256, 256}).constBits(), Slot);
+    }
+    EXPECT_EQ(Kept.size(), QSize(100, 50));
+    EXPECT_EQ(Kept.pixel(99, 49), qRgb(4, 5, 6));
 }
 
 // A view composed through the tiles shows what scaling the whole image at once

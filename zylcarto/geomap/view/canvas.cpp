@@ -378,13 +378,29 @@ void TCanvas::CopyRect(const TRect& Dest, const QImage& Source, const TRect& Sou
         FPainter.drawImage(At, Source, Avail);
 }
 
+void TCanvas::PutDevicePixels(QPoint At, const QImage& Source) {
+    if (Source.isNull()) return;
+    if (FImage && Source.format() == FImage->format() && IsDirect32(Source) && Source.constBits() != FImage->constBits()) {
+        CopyPixels(At, Source, Source.rect());
+        return;
+    }
+    // A copy that says its ratio, so that the painter puts it pixel for pixel.
+    QImage Device = Source;
+    Device.setDevicePixelRatio(PixelRatio());
+    SetComposition(QPainter::CompositionMode_Source);
+    FPainter.drawImage(QPointF(At) / PixelRatio(), Device);
+}
+
 void TCanvas::CopyPixels(QPoint At, const QImage& Source, const QRect& From) {
-    const QRect To = QRect(At, From.size()).intersected(QRect(0, 0, FWidth, FHeight));
+    const QRect To = QRect(At, From.size()).intersected(FImage->rect());
     if (To.isEmpty()) return;
+    // the image was detached when the canvas opened: bits() copies nothing
+    uchar* const Bits = FImage->bits();
+    const qsizetype Stride = FImage->bytesPerLine();
     const QPoint Start = From.topLeft() + (To.topLeft() - At);
     const std::size_t Bytes = std::size_t(To.width()) * sizeof(QRgb);
     for (int r = 0; r < To.height(); ++r)
-        std::memcpy(FBits + (To.top() + r) * FStride + To.left() * qsizetype(sizeof(QRgb)),
+        std::memcpy(Bits + (To.top() + r) * Stride + To.left() * qsizetype(sizeof(QRgb)),
                     Source.constScanLine(Start.y() + r) + Start.x() * qsizetype(sizeof(QRgb)), Bytes);
 }
 

@@ -165,6 +165,11 @@ public:
     /// device pixel ratio). Parts of SourceRect outside Source leave the
     /// destination untouched; empty rectangles or a null Source copy nothing.
     void CopyRect(const TRect& Dest, const QImage& Source, const TRect& SourceRect);
+    /// Puts Source's pixels one to one on the target's device pixels, its
+    /// top-left at At in device pixels, cut at the image's edges: rows copied
+    /// as they are when Source has the image's 32-bit format, whatever the
+    /// device pixel ratio; through the painter otherwise.
+    void PutDevicePixels(QPoint At, const QImage& Source);
 
 private:
     void ApplyPen();
@@ -175,7 +180,7 @@ private:
     void SetComposition(QPainter::CompositionMode Mode);
     // A pixel's centre on a canvas that is not drawn pixel by pixel.
     QPointF Centre(int X, int Y) const { return {X + FCentre, Y + FCentre}; }
-    // Row by row, for a source of the image's 32-bit format; clipped to the image.
+    // Row by row in device pixels, for a source of the image's 32-bit format; clipped to the image.
     void CopyPixels(QPoint At, const QImage& Source, const QRect& From);
     // From towards To, To left out.
     void DrawLine(TPoint From, TPoint To);

@@ -140,7 +140,7 @@ struct TImagePyramid::TData {
     QImage FromDisk(std::uint64_t Key, QSize TileSize) {
         const auto at = OnDisk.find(Key);
         if (at == OnDisk.end()) return {};
-        QImage tile = TileMemory.Tile(TileSize);
+        QImage tile = TileMemory.NewTile(TileSize);
         const qint64 bytes = static_cast<qint64>(tile.sizeInBytes());
         if (!Disk->seek(at->second) || Disk->read(reinterpret_cast<char*>(tile.bits()), bytes) != bytes) return {};
         return tile;
@@ -190,7 +190,7 @@ struct TImagePyramid::TData {
             bool any = false;
             for (int tx = c0; tx <= c1; ++tx) {
                 QImage& tile = band[static_cast<std::size_t>(tx - c0)];
-                tile = Memory.contains(TileKey(Level, tx, ty)) ? QImage() : TileMemory.Tile(TileSize(Level, tx, ty));
+                tile = Memory.contains(TileKey(Level, tx, ty)) ? QImage() : TileMemory.NewTile(TileSize(Level, tx, ty));
                 if (!tile.isNull()) any = true;
             }
             if (!any) continue;
@@ -305,6 +305,24 @@ void TImagePyramid::Prepare(int Level, const QRect& Rect) const {
     if (Level < 0 || Level >= D->Held) return;
     const QRect part = Rect & QRect(QPoint(0, 0), D->LevelSize(Level));
     if (!part.isEmpty()) D->Read(Level, part, nullptr, {});
+}
+
+QImage TImagePyramid::View(int Level, const QRect& Rect) const {
+    if (Level < 0 || Level >= D->Levels || !QRect(QPoint(0, 0), D->LevelSize(Level)).contains(Rect))
+        return Region(Level, Rect);
+    if (Level >= D->Held) return SharedPart(D->Overview[static_cast<std::size_t>(Level - D->Held)], Rect);
+    // exactly one tile as kept: shared; a damaged one comes grey from Region
+    const QPoint tile(Rect.left() / kTile, Rect.top() / kTile);
+    const QRect whole = QRect(tile * kTile, QSize(kTile, kTile)) & QRect(QPoint(0, 0), D->LevelSize(Level));
+    if (Rect == whole) {
+        QImage kept = D->Kept(Level, tile.x(), tile.y());
+        if (kept.isNull()) {
+            D->Read(Level, whole, nullptr, {});
+            kept = D->Kept(Level, tile.x(), tile.y());
+        }
+        if (!kept.isNull()) return kept;
+    }
+    return Region(Level, Rect);
 }
 
 }  // namespace zylcarto

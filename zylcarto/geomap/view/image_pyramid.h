@@ -38,6 +38,7 @@ public:
     QImage Region(int Level, const QRect& Rect) const override;
     // Decodes the missing tiles of Rect in one pass.
     void Prepare(int Level, const QRect& Rect) const override;
+    QImage View(int Level, const QRect& Rect) const override;
 
 private:
     struct TData;

@@ -28,6 +28,10 @@ public:
         (void)Level;
         (void)Rect;
     }
+    // The same pixels, shared rather than copied where the source holds them
+    // so (a picture held whole, a whole tile of a pyramid); they stay valid
+    // while the image lives, whatever becomes of the source.
+    virtual QImage View(int Level, const QRect& Rect) const { return Region(Level, Rect); }
 
     // The size of Level, rounding up as the levels are built.
     QSize LevelSize(int Level) const {

@@ -240,19 +240,9 @@ void TMapRenderer::DrawCachedImage(TCanvas& Canvas) const {
     };
     const int Left = Origin(FView.TopLeft().X, Scaling.PhaseX), Top = Origin(FView.TopLeft().Y, Scaling.PhaseY);
     const QRect Frame(Left, Top, int(std::ceil(FView.Width() * Ratio)), int(std::ceil(FView.Height() * Ratio)));
-    Canvas.StretchMode = smColorOnColor;
-    FScene.Cache->Draw(*FScene.Source, Scaling, Frame, [&Canvas, Ratio](const QImage& Tile, QPoint At) {
-        if (Ratio == 1) {
-            Canvas.CopyRect({At.x(), At.y(), At.x() + Tile.width(), At.y() + Tile.height()}, Tile,
-                            {0, 0, Tile.width(), Tile.height()});
-            return;
-        }
-        QImage Device = Tile;
-        Device.setDevicePixelRatio(Ratio);
-        QPainter& P = Canvas.Painter();
-        P.setCompositionMode(QPainter::CompositionMode_Source);
-        P.drawImage(QPointF(At) / Ratio, Device);
-    });
+    // Tiles are in device pixels and the picture's format: rows copied, at any pixel ratio.
+    FScene.Cache->Draw(*FScene.Source, Scaling, Frame,
+                       [&Canvas](const QImage& Tile, QPoint At) { Canvas.PutDevicePixels(At, Tile); });
 }
 
 void TMapRenderer::DrawImagePixels(TCanvas& Canvas) const {

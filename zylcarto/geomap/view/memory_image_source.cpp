@@ -24,14 +24,20 @@ const QImage& TMemoryImageSource::Level(int Index) const {
 
 QImage TMemoryImageSource::Region(int Level, const QRect& Rect) const {
     const QImage& From = this->Level(Level);
-    if (From.format() != QImage::Format_RGB32 || !From.rect().contains(Rect))
-        return From.copy(Rect).convertToFormat(QImage::Format_RGB32);
-    // A read-only view, no copy: copying cost a zoom step as much as scaling,
-    // most of it in page faults on fresh memory. The view shares the level's
-    // pixels, so it stays valid when the level is dropped or the picture changes.
+    if (!From.rect().contains(Rect)) return From.copy(Rect).convertToFormat(QImage::Format_RGB32);
+    // Shared, not copied: copying cost a zoom step as much as scaling, most of
+    // it in page faults on fresh memory.
+    return SharedPart(From, Rect);
+}
+
+QImage SharedPart(const QImage& Image, const QRect& Rect) {
+    if (Rect.isEmpty()) return {};
+    if (Image.format() != QImage::Format_RGB32) return Image.copy(Rect).convertToFormat(QImage::Format_RGB32);
+    auto* Whole = new QImage(Image);
     return QImage(
-        From.constScanLine(Rect.top()) + 4 * qsizetype(Rect.left()), Rect.width(), Rect.height(), From.bytesPerLine(),
-        QImage::Format_RGB32, [](void* Shared) { delete static_cast<QImage*>(Shared); }, new QImage(From));
+        Whole->constBits() + Rect.top() * Whole->bytesPerLine() + Rect.left() * qsizetype(sizeof(QRgb)), Rect.width(),
+        Rect.height(), Whole->bytesPerLine(), QImage::Format_RGB32, [](void* Held) { delete static_cast<QImage*>(Held); },
+        Whole);
 }
 
 QImage HalvedImage(const QImage& Level) {

@@ -27,6 +27,11 @@ private:
     mutable qint64 FLevelsOf = 0;
 };
 
+// The pixels of Rect (within Image) without a copy: the part holds a shallow
+// copy of Image, so that it stays valid when Image is replaced or changed.
+// A copy in RGB32 when Image is in another format.
+QImage SharedPart(const QImage& Image, const QRect& Rect);
+
 // Level k + 1 from level k: each pixel the mean of the 2 x 2 it covers, the
 // last row and column of an odd size the mean of what there is.
 QImage HalvedImage(const QImage& Level);

@@ -1,10 +1,13 @@
 #include "zylcarto/geomap/view/tile_memory.h"
 
 #include <algorithm>
-#include <cstddef>
+#include <bit>
 #include <cstdint>
-#include <new>
-#if defined(__linux__)
+#include <cstdlib>
+#include <mutex>
+#include <vector>
+
+#ifdef __linux__
 #include <sys/mman.h>
 #endif
 
@@ -12,104 +15,117 @@ namespace zylcarto {
 
 namespace {
 
-// The size of a huge page on x86-64 and most ARM kernels.
-constexpr std::size_t kBlock = std::size_t{2} << 20;
+constexpr std::size_t kSlabBytes = std::size_t{2} << 20;
 
-// Whole blocks, given back to the system when freed so that the memory of a
-// closed image does not stay with the process.
-struct TBlocks {
-    void* Memory = nullptr;
-    std::size_t Bytes = 0;
-};
-
-TBlocks AllocateBlocks(std::size_t Bytes) {
-    Bytes = (Bytes + kBlock - 1) / kBlock * kBlock;
-#if defined(__linux__)
-    // mapped one block larger and cut to a block boundary, as huge pages need
-    void* raw = mmap(nullptr, Bytes + kBlock, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (raw == MAP_FAILED) return {};
-    const auto start = reinterpret_cast<std::uintptr_t>(raw);
-    const std::uintptr_t aligned = (start + kBlock - 1) & ~std::uintptr_t{kBlock - 1};
-    if (aligned > start) munmap(raw, aligned - start);
-    if (const std::size_t tail = start + kBlock - aligned; tail > 0)
-        munmap(reinterpret_cast<void*>(aligned + Bytes), tail);
-    madvise(reinterpret_cast<void*>(aligned), Bytes, MADV_HUGEPAGE);  // only advice: no huge pages, no harm
-    return {reinterpret_cast<void*>(aligned), Bytes};
-#else
-    return {::operator new(Bytes, std::align_val_t{kBlock}, std::nothrow), Bytes};
+// Whole slabs, advised for huge pages; null when there is no memory.
+uchar* NewSlabs(std::size_t Bytes) {
+    auto* Base = static_cast<uchar*>(std::aligned_alloc(kSlabBytes, Bytes));
+#ifdef MADV_HUGEPAGE
+    if (Base) madvise(Base, Bytes, MADV_HUGEPAGE);  // advice only: without it the memory works all the same
 #endif
-}
-
-void FreeBlocks(const TBlocks& B) {
-#if defined(__linux__)
-    munmap(B.Memory, B.Bytes);
-#else
-    ::operator delete(B.Memory, std::align_val_t{kBlock});
-#endif
+    return Base;
 }
 
 }  // namespace
 
-struct TTileMemory::TPool {
-    int Side = 0;
+struct TTileMemory::TState {
+    struct TSlab {
+        uchar* Base = nullptr;
+        std::uint32_t Free = 0;  // a bit for each free slot
+    };
+    struct TSlot {
+        TState* State;
+        uchar* Data;
+    };
+
+    ~TState() {
+        for (const TSlab& Slab : Slabs) std::free(Slab.Base);
+    }
+
+    std::mutex Lock;
+    int Side = 0, Slots = 0;
     std::size_t SlotBytes = 0;
-    std::vector<TBlocks> Blocks;
-    std::vector<uchar*> Free;
-    ~TPool() {
-        for (const TBlocks& b : Blocks) FreeBlocks(b);
+    std::vector<TSlab> Slabs;
+    int Users = 1;  // the owner and each slot handed out
+
+    std::uint32_t AllFree() const { return Slots >= 32 ? ~0u : (1u << Slots) - 1; }
+
+    // Frees the empty slabs beyond Keep; under Lock.
+    void Trim(int Keep) {
+        for (std::size_t i = Slabs.size(); i-- > 0;)
+            if (Slabs[i].Free == AllFree() && Keep-- <= 0) {
+                std::free(Slabs[i].Base);
+                Slabs.erase(Slabs.begin() + std::ptrdiff_t(i));
+            }
+    }
+    // Drops one user; true when the state is no longer needed.
+    bool Release() { return --Users == 0; }
+
+    static void GiveBack(void* Info) {
+        const TSlot* Slot = static_cast<TSlot*>(Info);
+        TState* S = Slot->State;
+        bool Last;
+        {
+            const std::lock_guard Guard(S->Lock);
+            for (TSlab& Slab : S->Slabs)
+                if (Slot->Data >= Slab.Base && Slot->Data < Slab.Base + kSlabBytes) {
+                    Slab.Free |= 1u << ((Slot->Data - Slab.Base) / std::ptrdiff_t(S->SlotBytes));
+                    break;
+                }
+            S->Trim(1);
+            Last = S->Release();
+        }
+        delete Slot;
+        if (Last) delete S;
     }
 };
 
-namespace {
-
-// What a tile's image gives back when its last copy goes.
-struct TLoan {
-    std::shared_ptr<void> Pool;  // keeps the blocks while a tile lives
-    std::vector<uchar*>* Free;
-    uchar* Slot;
-};
-
-void Return(void* Info) {
-    auto* loan = static_cast<TLoan*>(Info);
-    loan->Free->push_back(loan->Slot);
-    delete loan;
+TTileMemory::TTileMemory(int Side) : FState(new TState) {
+    FState->Side = Side;
+    FState->SlotBytes = std::size_t(Side) * std::size_t(Side) * sizeof(QRgb);
+    FState->Slots = int(std::min<std::size_t>(32, std::max<std::size_t>(1, kSlabBytes / FState->SlotBytes)));
 }
 
-}  // namespace
-
-TTileMemory::TTileMemory(int Side) : P(std::make_shared<TPool>()) {
-    P->Side = Side;
-    P->SlotBytes = static_cast<std::size_t>(Side) * static_cast<std::size_t>(Side) * 4;
-}
-
-QImage TTileMemory::Tile(QSize Size) {
-    if (P->Free.empty()) {
-        const std::size_t perBlock = std::max<std::size_t>(1, kBlock / P->SlotBytes);
-        const TBlocks blocks = AllocateBlocks(perBlock * P->SlotBytes);
-        if (!blocks.Memory) return {};
-        P->Blocks.push_back(blocks);
-        auto* block = static_cast<uchar*>(blocks.Memory);
-        for (std::size_t k = perBlock; k-- > 0;) P->Free.push_back(block + k * P->SlotBytes);
+TTileMemory::~TTileMemory() {
+    bool Last;
+    {
+        const std::lock_guard Guard(FState->Lock);
+        FState->Trim(0);
+        Last = FState->Release();
     }
-    uchar* slot = P->Free.back();
-    P->Free.pop_back();
-    return QImage(slot, Size.width(), Size.height(), P->Side * 4, QImage::Format_RGB32, Return,
-                  new TLoan{P, &P->Free, slot});
+    if (Last) delete FState;
+}
+
+QImage TTileMemory::NewTile(QSize Size) {
+    TState& S = *FState;
+    if (Size.width() > S.Side || Size.height() > S.Side || Size.isEmpty()) return QImage(Size, QImage::Format_RGB32);
+    uchar* Data = nullptr;
+    {
+        const std::lock_guard Guard(S.Lock);
+        // The fullest slab with room, so that the others can empty.
+        TState::TSlab* Best = nullptr;
+        for (TState::TSlab& Slab : S.Slabs)
+            if (Slab.Free && (!Best || std::popcount(Slab.Free) < std::popcount(Best->Free))) Best = &Slab;
+        if (!Best) {
+            uchar* Base = NewSlabs(kSlabBytes);
+            if (!Base) return QImage(Size, QImage::Format_RGB32);
+            Best = &S.Slabs.emplace_back(TState::TSlab{Base, S.AllFree()});
+        }
+        const int Index = std::countr_zero(Best->Free);
+        Best->Free &= ~(1u << Index);
+        Data = Best->Base + std::size_t(Index) * S.SlotBytes;
+        ++S.Users;
+    }
+    return QImage(Data, Size.width(), Size.height(), qsizetype(S.Side) * qsizetype(sizeof(QRgb)),
+                  QImage::Format_RGB32, &TState::GiveBack, new TState::TSlot{FState, Data});
 }
 
 QImage LargeImage(QSize Size) {
-    const std::size_t bytes = static_cast<std::size_t>(std::max(0, Size.width())) *
-                              static_cast<std::size_t>(std::max(0, Size.height())) * 4;
-    // below a block, rounding up would cost more than the faults saved
-    const TBlocks blocks = bytes >= kBlock ? AllocateBlocks(bytes) : TBlocks{};
-    if (!blocks.Memory) return QImage(Size, QImage::Format_RGB32);
-    return QImage(
-        static_cast<uchar*>(blocks.Memory), Size.width(), Size.height(), Size.width() * 4, QImage::Format_RGB32,
-        [](void* Info) {
-            FreeBlocks(*static_cast<TBlocks*>(Info));
-            delete static_cast<TBlocks*>(Info);
-        },
-        new TBlocks(blocks));
+    const std::size_t Bytes = std::size_t(std::max(0, Size.width())) * std::size_t(std::max(0, Size.height())) * 4;
+    // below a slab, rounding up would cost more than the faults saved
+    uchar* Base = Bytes >= kSlabBytes ? NewSlabs((Bytes + kSlabBytes - 1) / kSlabBytes * kSlabBytes) : nullptr;
+    if (!Base) return QImage(Size, QImage::Format_RGB32);
+    return QImage(Base, Size.width(), Size.height(), qsizetype(Size.width()) * 4, QImage::Format_RGB32, std::free, Base);
 }
 
 }  // namespace zylcarto

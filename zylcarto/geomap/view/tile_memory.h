@@ -1,32 +1,35 @@
 #pragma once
-// Pixel memory for the tiles of a large image and for the windows read from
-// them, taken in blocks that the kernel may back with huge pages and handed
-// on from tile to tile: the first touch of fresh small pages costs a fault
-// per 4 KB, which on a busy or virtual machine outweighs decoding the pixels.
+// Pixel memory for tiles (the view cache's, a large image's) and for the
+// windows read from a large image, carved from 2 MB slabs that the kernel may
+// back with one huge page each. A tile taken from fresh memory otherwise costs
+// one page fault per 4 KB, which in a virtual machine outweighs scaling or
+// decoding the tile, and a pan makes a strip of tiles at a time. A slot comes
+// back when the last copy of its image goes; an emptied slab is given back to
+// the system once another empty one is kept.
 #include <QImage>
-#include <memory>
-#include <vector>
+#include <QSize>
 
 namespace zylcarto {
 
 class TTileMemory {
 public:
-    // Tiles of up to Side x Side RGB32 pixels.
+    // Slots of Side x Side RGB32 pixels.
     explicit TTileMemory(int Side);
+    ~TTileMemory();
     TTileMemory(const TTileMemory&) = delete;
     TTileMemory& operator=(const TTileMemory&) = delete;
 
-    // An RGB32 tile of Size (within Side x Side) whose memory returns for the
-    // next tile when the last copy of the image goes, also after this object.
-    QImage Tile(QSize Size);
+    // An RGB32 image of Size (at most Side x Side), its pixels not set, in a
+    // slot; a plain image when no slab can be had. Its copies may outlive this.
+    QImage NewTile(QSize Size);
 
 private:
-    struct TPool;
-    std::shared_ptr<TPool> P;
+    struct TState;
+    TState* FState;  // shared with the tiles handed out; the last of them deletes it
 };
 
-// An RGB32 image of Size, on memory advised for huge pages when it is at
-// least one; null when there is not enough memory.
+// An RGB32 image of Size, its pixels not set, on memory advised for huge pages
+// when it takes at least a slab; null when there is not enough memory.
 QImage LargeImage(QSize Size);
 
 }  // namespace zylcarto

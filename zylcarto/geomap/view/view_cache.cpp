@@ -1,12 +1,13 @@
 #include "zylcarto/geomap/view/view_cache.h"
 
-#include "zylcarto/geomap/view/image_scaling.h"
-
+#include <QPainter>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
 #include <vector>
+
+#include "zylcarto/geomap/view/image_scaling.h"
 
 namespace zylcarto {
 
@@ -69,6 +70,10 @@ QRect LevelPixels(const TImageSource& Source, const TViewCache::TLook& Look, int
 
 }  // namespace
 
+std::int64_t TViewCache::PixelBytes(const QImage& Pixels) {
+    return std::int64_t(Pixels.width()) * Pixels.height() * std::int64_t(sizeof(QRgb));
+}
+
 std::size_t TViewCache::THash::operator()(const TKey& K) const {
     std::size_t h = std::hash<double>()(K.Look.Scale);
     const auto Mix = [&h](std::size_t v) { h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2); };
@@ -125,6 +130,18 @@ void TViewCache::Draw(const TImageSource& Source, const TLook& Look, const QRect
     Evict();
 }
 
+QImage TViewCache::TilePixels(const TImageSource& Source, const TLook& Look, const QRect& Square) {
+    // Pixel for pixel, cache space is image space: the tile is the source's own pixels.
+    if (Look.Scale == 1 && Look.PhaseX == 0 && Look.PhaseY == 0) return Source.View(0, Square);
+    const QImage Scaled = ScaleImagePart(Source, Look, Square);
+    if (Scaled.isNull()) return Scaled;
+    QImage Kept = FMemory.NewTile(Scaled.size());
+    QPainter P(&Kept);
+    P.setCompositionMode(QPainter::CompositionMode_Source);
+    P.drawImage(0, 0, Scaled);
+    return Kept;
+}
+
 const TViewCache::TTile& TViewCache::Tile(const TImageSource& Source, const TKey& Key) {
     if (const auto Found = FIndex.find(Key); Found != FIndex.end()) {
         FTiles.splice(FTiles.begin(), FTiles, Found->second);
@@ -132,16 +149,16 @@ const TViewCache::TTile& TViewCache::Tile(const TImageSource& Source, const TKey
     }
     const QRect Square = QRect(Key.Col * TileSize, Key.Row * TileSize, TileSize, TileSize)
                              .intersected(ScaledImageRect(Source.Size(), Key.Look));
-    FTiles.push_front({Key, ScaleImagePart(Source, Key.Look, Square), Square.topLeft()});
+    FTiles.push_front({Key, TilePixels(Source, Key.Look, Square), Square.topLeft()});
     FIndex.emplace(Key, FTiles.begin());
-    FBytes += FTiles.front().Pixels.sizeInBytes();
+    FBytes += PixelBytes(FTiles.front().Pixels);
     ++FTilesMade;
     return FTiles.front();
 }
 
 void TViewCache::Evict() {
     while (FBytes > FLimit && !FTiles.empty()) {
-        FBytes -= FTiles.back().Pixels.sizeInBytes();
+        FBytes -= PixelBytes(FTiles.back().Pixels);
         FIndex.erase(FTiles.back().Key);
         FTiles.pop_back();
     }

@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "zylcarto/geomap/view/image_source.h"
+#include "zylcarto/geomap/view/tile_memory.h"
 
 namespace zylcarto {
 
@@ -64,14 +65,18 @@ private:
     };
     struct TTile {
         TKey Key;
-        QImage Pixels;  // the part of the tile's square that shows the image
+        QImage Pixels;  // the part of the tile's square that shows the image, maybe shared with the source
         QPoint At;      // its top-left in cache space
     };
     using TList = std::list<TTile>;
 
     const TTile& Tile(const TImageSource& Source, const TKey& Key);
+    QImage TilePixels(const TImageSource& Source, const TLook& Look, const QRect& Square);
+    // What a tile counts against the limit: its pixels, whether shared or in a slot.
+    static std::int64_t PixelBytes(const QImage& Pixels);
     void Evict();
 
+    TTileMemory FMemory{TileSize};  // declared first: the tiles' slots go back to it
     std::int64_t FLimit = 0, FBytes = 0;
     int FTilesMade = 0;
     TLook FLastLook;
