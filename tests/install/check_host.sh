@@ -48,7 +48,10 @@ for internal in jpeg_codec.h rounding.h storage.h dbfile.h; do
   [ -z "$(find "$include/zylcarto" -name "$internal")" ] || fail "the internal header $internal is installed"
 done
 find "$include/zylcarto" -name '*.h' | sed 's|^.*/include/|#include <|; s|$|>|' >"$work/all_headers.cpp"
-c++ -std=c++20 -fsyntax-only -x c++ "$work/all_headers.cpp" $(pkg-config --cflags zylcarto) ||
+# The form loader is header only and its host links Qt's UiTools itself.
+uitools=()
+if [ -n "$(find "$include/zylcarto" -name form_loader.h)" ]; then read -ra uitools <<<"$(pkg-config --cflags Qt6UiTools)"; fi
+c++ -std=c++20 -fsyntax-only -x c++ "$work/all_headers.cpp" $(pkg-config --cflags zylcarto) "${uitools[@]}" ||
   fail "the installed headers do not build on their own"
 declared=$(cat $(find "$include/zylcarto" -name '*.h') | grep -o '[A-Za-z_][A-Za-z0-9_]*' | sort -u)
 exported=$(nm -DC --defined-only "$(pkg-config --variable=libdir zylcarto)"/libzylcarto*.so)
