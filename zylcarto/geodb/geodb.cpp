@@ -245,6 +245,7 @@ void TGeoDBPrivate::RecalcIndexes() {
 
 void TGeoDBPrivate::InsertIntoIndexes(int RecordNo) {
     const TgdbData& rec = FSumData[static_cast<std::size_t>(RecordNo)];
+    for (int i = 1; i <= 4; ++i) LLIndex(i).Prefetch(CoordinateKey(rec, i));
     FIx0ItemId.Insert({rec.ItemId, RecordNo});
     for (int i = 1; i <= 4; ++i) LLIndex(i).Insert({CoordinateKey(rec, i), RecordNo});
 }
