@@ -60,7 +60,8 @@ std::vector<TSCoords> RandomTowns(std::size_t n) {
 }
 
 void Remove(const std::string& base) {
-    for (const char* ext : {".zylgds", ".zylgdd", ".zylglk", ".zylgi0", ".zylgi1", ".zylgi2", ".zylgi3", ".zylgi4"})
+    for (const char* ext :
+         {".zylgds", ".zylgdd", ".zylglc", ".zylglk", ".zylgi0", ".zylgi1", ".zylgi2", ".zylgi3", ".zylgi4"})
         fs::remove(base + ext);
 }
 

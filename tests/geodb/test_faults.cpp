@@ -495,9 +495,9 @@ TEST_F(GeoDBFailureMessages, AFailedChangeNamesTheFileAndItsCause) {
     };
     const auto add = [](TGeoDB& db) { AddTownAt(db, "new", 7, 7); };
     const Case cases[] = {
-        {"read-only lock file", TFileOp::Create, ".zylglk", EROFS, "AddData: cannot open database.", add},
+        {"read-only lock file", TFileOp::Create, ".zylglc", EROFS, "AddData: cannot open database.", add},
         // an add leaves the counter alone: others see it by the item file's length
-        {"lock counter", TFileOp::Truncate, ".zylglk", EIO, "DeleteData: cannot open database.",
+        {"lock counter", TFileOp::Truncate, ".zylglc", EIO, "DeleteData: cannot open database.",
          [](TGeoDB& db) { db.DeleteData(1); }},
         {"header", TFileOp::Write, ".zylgdd", ENOSPC, "AddData: cannot open database.", add},
     };
@@ -529,6 +529,7 @@ TEST_F(GeoDBFailureMessages, AFailedChangeNamesTheFileAndItsCause) {
         db.SetLazyWrite(true);
     }
     std::filesystem::current_path(cwd);
+    EXPECT_FALSE(std::filesystem::exists(Dir / ".zylglc"));
     EXPECT_FALSE(std::filesystem::exists(Dir / ".zylglk"));
 }
 
@@ -597,7 +598,8 @@ TEST_F(GeoDBFaultsInARow, WhatAKilledWriterLeftIsFinishedUnderTheExclusiveLock) 
     ASSERT_TRUE(std::filesystem::exists(journal));
     TgdbPolygon p;
     {
-        TLockFile file(Base("db/x") + ".zylglk");
+        const TDBFileNames names = DBFileNames(Base("db/x"));
+        TLockFile file(names.Lock, names.Guard);
         TDBLock other(file, false, 0);
         ASSERT_TRUE(other.Acquired());
         reader.SetLockTimeout(50);

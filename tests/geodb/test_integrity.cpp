@@ -34,7 +34,7 @@ protected:
         Files f;
         // the lock file counts every change attempted, also the refused ones: it is no data
         for (const auto& e : std::filesystem::directory_iterator(Dir))
-            if (e.path().extension() != ".zylglk") f[e.path().string()] = Bytes(e.path().string());
+            if (e.path().extension() != ".zylglc") f[e.path().string()] = Bytes(e.path().string());
         return f;
     }
 };

@@ -207,6 +207,34 @@ TEST_F(GeoDBProcesses, TwoProcessesAddingAtOnceBothGetEveryItemInOnce) {
     EXPECT_TRUE(IndexFilesSound(base, db.NumEntries()));
 }
 
+// A release that counted changes in the lock file's bytes knows nothing of this
+// one's counter: while this one has the database open, such a process cannot get
+// the lock it changes under, and opening waits for a change of its to end.
+TEST_F(GeoDBProcesses, AnEarlierReleaseCannotChangeADatabaseOpenHere) {
+    const auto names = DBFileNames(Base());
+    const auto earlierReleaseLock = [&] {
+        const int fd = ::open(names.Guard.c_str(), O_RDWR | O_CREAT, 0666);
+        return fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? fd : (fd >= 0 && ::close(fd), -1);
+    };
+    {
+        TGeoDB db, other;
+        db.SetDBName(Base());
+        AddTownAt(db, "a", 1, 1);
+        other.SetDBName(Base());                    // opened to read, then changed
+        EXPECT_EQ(AddTownAt(other, "b", 2, 2), 2);  // processes of this release share it
+        db.SetDBName("");
+        EXPECT_EQ(earlierReleaseLock(), -1);
+    }
+    const int held = earlierReleaseLock();
+    ASSERT_GE(held, 0);
+    TGeoDB db;
+    db.SetLockTimeout(50);
+    EXPECT_THROW(db.SetDBName(Base()), EZYLGeoDBError);
+    ::close(held);
+    db.SetDBName(Base());
+    EXPECT_EQ(db.NumEntries(), 2);
+}
+
 TEST_F(GeoDBProcesses, ALockHeldTooLongRaisesAfterTheTimeoutAndWritesNothing) {
     TGeoDB db;
     db.SetName("Gazetteer");

@@ -98,11 +98,9 @@ std::string TGeoDBPrivate::CannotOpen(const char* Operation, const std::exceptio
     return Msg(std::string(Operation) + ": cannot open database. " + Cause.what() + ".");
 }
 
-std::unique_ptr<TDBLock> TGeoDBPrivate::Lock(const std::string& LockFile, const char* Operation, bool Exclusive,
-                                             bool CountsChange) {
+std::unique_ptr<TDBLock> TGeoDBPrivate::Lock(const char* Operation, bool Exclusive, bool CountsChange) {
     std::unique_ptr<TDBLock> lock;
     try {
-        FLockFile->SetPath(LockFile);
         lock = std::make_unique<TDBLock>(*FLockFile, Exclusive, FLockTimeout, CountsChange);
     } catch (const EInOutError& e) {
         // a read-only folder or medium, most often: the change cannot even begin
@@ -124,7 +122,7 @@ std::unique_ptr<TDBLock> TGeoDBPrivate::Lock(const std::string& LockFile, const 
         // so that no two processes do it at once
         if (!Exclusive && RecoveryPending(DBFileNames(DBName()))) {
             lock.reset();
-            return Lock(LockFile, Operation, true, CountsChange);
+            return Lock(Operation, true, CountsChange);
         }
         // another process changed the files: the tables are read again
         const bool lazy = FLazyWrite;
@@ -135,16 +133,13 @@ std::unique_ptr<TDBLock> TGeoDBPrivate::Lock(const std::string& LockFile, const 
     return lock;
 }
 
-std::unique_ptr<TDBLock> TGeoDBPrivate::Lock(const char* Operation, bool Exclusive, bool CountsChange) {
-    return Lock(IsOpen() ? FLockFile->Path() : DBFileNames(DBName()).Lock, Operation, Exclusive, CountsChange);
-}
-
 void TGeoDBPrivate::OpenDatabase(const std::string& BaseName) {
     const TDBFileNames names = DBFileNames(BaseName);
     // opening only reads, unless it creates the database or finishes a killed change
     const bool writes = NoDatabaseFiles(names) || UnfinishedCreation(names) || RecoveryPending(names);
     try {
-        const auto lock = Lock(names.Lock, "SetDBName", writes);
+        FLockFile->SetPath(names.Lock, names.Guard);
+        const auto lock = Lock("SetDBName", writes);
         LoadDatabase(BaseName);
     } catch (...) {
         FLockFile->Close();  // no database is open to keep it for
@@ -245,6 +240,7 @@ void TGeoDBPrivate::RecalcIndexes() {
 
 void TGeoDBPrivate::InsertIntoIndexes(int RecordNo) {
     const TgdbData& rec = FSumData[static_cast<std::size_t>(RecordNo)];
+    for (int i = 1; i <= 4; ++i) LLIndex(i).Prefetch(CoordinateKey(rec, i));
     FIx0ItemId.Insert({rec.ItemId, RecordNo});
     for (int i = 1; i <= 4; ++i) LLIndex(i).Insert({CoordinateKey(rec, i), RecordNo});
 }

@@ -59,7 +59,7 @@ std::vector<std::uint8_t> ReadIfThere(const std::string& Path, bool& There) {
 
 std::vector<TGeoDBFinding> CheckDatabase(const std::string& BaseName, int TimeoutMs) {
     const TDBFileNames names = DBFileNames(StripExtension(BaseName));
-    TLockFile file(names.Lock);
+    TLockFile file(names.Lock, names.Guard);
     TDBLock lock(file, false, TimeoutMs);
     if (!lock.Acquired()) throw EZYLGeoDBError("CheckDatabase: the database is locked by another process.");
     std::vector<TGeoDBFinding> out;
@@ -140,7 +140,7 @@ TGeoDBRecovery RecoverDatabase(const std::string& Source, const std::string& Des
     const TDBFileNames to = DBFileNames(StripExtension(Dest));
     if (!NoDatabaseFiles(to))
         throw EZYLGeoDBError("RecoverDatabase: the database \"" + StripExtension(Dest) + "\" already exists.");
-    TLockFile file(from.Lock);
+    TLockFile file(from.Lock, from.Guard);
     TDBLock lock(file, false, 5000);
     if (!lock.Acquired()) throw EZYLGeoDBError("RecoverDatabase: the database is locked by another process.");
     if (!ProbeFile(from.GDS)) throw EZYLGeoDBError("RecoverDatabase: the item file \"" + from.GDS + "\" is missing.");

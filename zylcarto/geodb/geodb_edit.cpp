@@ -20,9 +20,10 @@ namespace {
 constexpr std::size_t kVerticesPerWrite = 2048;
 
 // The data file's end, where the next block goes; BlobOffset must be able to hold it.
-std::int32_t AppendOffset(TBinaryFile& f, const std::string& message) {
+template <typename Message>
+std::int32_t AppendOffset(TBinaryFile& f, const Message& message) {
     const std::int64_t end = f.Size();
-    if (end > std::numeric_limits<std::int32_t>::max()) throw EZYLGeoDBError(message);
+    if (end > std::numeric_limits<std::int32_t>::max()) throw EZYLGeoDBError(message());
     f.Seek(end);
     return static_cast<std::int32_t>(end);
 }
@@ -132,7 +133,8 @@ TgdbData TGeoDBPrivate::NewRecord(const TItemInput& In, std::int32_t ItemId) con
 
 void TGeoDBPrivate::WriteDataBlock(TgdbData& Rec, const TItemInput& In, TBinaryFile& Source, const char* Operation) {
     const std::string op = Operation;
-    const std::string tooLarge = Msg(op + ": the data file has reached its largest size.");
+    // built only when raised: a town, the commonest add, has no block
+    const auto tooLarge = [&] { return Msg(op + ": the data file has reached its largest size."); };
     if (IsPolygonKind(Rec.ItemKind)) {
         static const TgdbPolygon none;
         const TgdbPolygon& poly = In.Polygon ? *In.Polygon : none;

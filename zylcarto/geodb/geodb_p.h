@@ -125,10 +125,9 @@ public:
     void OpenDatabase(const std::string& BaseName);
     static void CreateDatabaseFiles(const TDBFileNames& Names);
     void LoadDatabase(const std::string& BaseName);
-    // The lock for one operation; raises EZYLGeoDBError when it does not come.
-    // CountsChange false: an add, which others notice by the item file's length.
-    std::unique_ptr<TDBLock> Lock(const std::string& LockFile, const char* Operation, bool Exclusive,
-                                  bool CountsChange = true);
+    // The lock for one operation on the lock file FLockFile points at; raises
+    // EZYLGeoDBError when it does not come. CountsChange false: an add, which others
+    // notice by the item file's length.
     std::unique_ptr<TDBLock> Lock(const char* Operation, bool Exclusive, bool CountsChange = true);
     void CloseDatabase();
     void ResetInMemory();

@@ -54,7 +54,17 @@ float CoordinateKey(const TgdbData& Rec, int IxNumber) {
 }
 
 template <typename Entry>
+void TSortedIndex<Entry>::EnsureStarts() const {
+    const int n = static_cast<int>(FOrder.size());
+    for (int o = std::max(FStartsValid, 0); o < n; ++o)
+        Elem(FStart, o) =
+            o == 0 ? 0 : Elem(FStart, o - 1) + static_cast<int>(Elem(FBlocks, Elem(FOrder, o - 1)).size());
+    FStartsValid = n;
+}
+
+template <typename Entry>
 typename TSortedIndex<Entry>::TPlace TSortedIndex<Entry>::Locate(int Position) const {
+    EnsureStarts();
     const auto it = std::upper_bound(FStart.begin(), FStart.end(), Position);
     const int order = static_cast<int>(it - FStart.begin()) - 1;
     return {order, Position - Elem(FStart, order)};
@@ -75,6 +85,7 @@ void TSortedIndex<Entry>::Clear() {
     FLast.clear();
     FOrderOf.clear();
     FBlockOf.clear();
+    FStartsValid = 0;
     FSize = 0;
     FFirstChanged = 0;
     FOrdered = true;
@@ -98,7 +109,6 @@ void TSortedIndex<Entry>::Assign(const std::vector<Entry>& Entries) {
         b.assign(Entries.begin() + static_cast<std::ptrdiff_t>(from),
                  Entries.begin() + static_cast<std::ptrdiff_t>(to));
         InsertBlock(static_cast<int>(FOrder.size()), id);
-        Elem(FStart, static_cast<int>(FStart.size()) - 1) = static_cast<int>(from);
         RefreshLast(static_cast<int>(FOrder.size()) - 1);
         for (const Entry& e : b)
             // the first of two entries of one record is the one found, as in a flat array
@@ -111,6 +121,7 @@ void TSortedIndex<Entry>::Assign(const std::vector<Entry>& Entries) {
     }
     FSize = static_cast<int>(Entries.size());
     FFirstChanged = FSize;
+    EnsureStarts();
 }
 
 template <typename Entry>
@@ -125,12 +136,13 @@ int TSortedIndex<Entry>::NewBlock() {
     return static_cast<int>(FBlocks.size()) - 1;
 }
 
-// Puts block Id at place Order, starting where the block now there starts.
+// Puts block Id, empty, at place Order: it starts where the block now there starts.
 template <typename Entry>
 void TSortedIndex<Entry>::InsertBlock(int Order, int Id) {
-    const int start = Order < static_cast<int>(FStart.size()) ? Elem(FStart, Order) : FSize;
+    const bool known = Order < FStartsValid;
     FOrder.insert(FOrder.begin() + Order, Id);
-    FStart.insert(FStart.begin() + Order, start);
+    FStart.insert(FStart.begin() + Order, known ? Elem(FStart, Order) : 0);
+    if (known) ++FStartsValid;
     FLast.insert(FLast.begin() + Order, TKey{});
     for (int o = Order; o < static_cast<int>(FOrder.size()); ++o) Elem(FOrderOf, Elem(FOrder, o)) = o;
 }
@@ -150,20 +162,22 @@ void TSortedIndex<Entry>::EraseBlock(int Order) {
     FFreeIds.push_back(id);
     FOrder.erase(FOrder.begin() + Order);
     FStart.erase(FStart.begin() + Order);
+    if (Order < FStartsValid) --FStartsValid;
     FLast.erase(FLast.begin() + Order);
     for (int o = Order; o < static_cast<int>(FOrder.size()); ++o) Elem(FOrderOf, Elem(FOrder, o)) = o;
 }
 
-// The first position whose key is not below k, found block by block; meaningful
-// only while every key is a number (the blocks are then in key order).
+// The block and offset of the first entry whose key is not below k, found block by
+// block without positions (the order is the number of blocks above every key);
+// meaningful only while every key is a number (the blocks are then in key order).
 template <typename Entry>
-int TSortedIndex<Entry>::LowerBound(TKey k) const {
+typename TSortedIndex<Entry>::TPlace TSortedIndex<Entry>::LowerPlace(TKey k) const {
     const auto below = [k](const Entry& e) { return static_cast<TKey>(KeyOf(e)) < k; };
     const auto order = static_cast<int>(
         std::partition_point(FLast.begin(), FLast.end(), [k](TKey last) { return last < k; }) - FLast.begin());
-    if (order == static_cast<int>(FOrder.size())) return FSize;
-    const auto& b = Elem(FBlocks, Elem(FOrder, order));
-    return Elem(FStart, order) + static_cast<int>(std::partition_point(b.begin(), b.end(), below) - b.begin());
+    if (order == static_cast<int>(FOrder.size())) return {order, 0};
+    const auto& b = BlockAt(order);
+    return {order, static_cast<int>(std::partition_point(b.begin(), b.end(), below) - b.begin())};
 }
 
 // The flat array's binary search over positions 0..Size()-1: where it stops and
@@ -173,11 +187,16 @@ int TSortedIndex<Entry>::StopPosition(TKey k, bool& greater) const {
     // Without equal keys or keys that are not numbers, every path of the search ends
     // at the first greater key: the block by block search finds it without walking
     // the flat positions. Otherwise which equal key it meets depends on the path.
+    EnsureStarts();
     if (FOrdered && !IsNaN(k)) {
-        const int first = LowerBound(k);
-        if (first == FSize || static_cast<TKey>(KeyOf(At(first))) != k) {
+        const TPlace first = LowerPlace(k);
+        if (first.Order == static_cast<int>(FOrder.size())) {
             greater = false;
-            return first;
+            return FSize;
+        }
+        if (static_cast<TKey>(KeyOf(BlockAt(first.Order)[static_cast<std::size_t>(first.Offset)])) != k) {
+            greater = false;
+            return Elem(FStart, first.Order) + first.Offset;
         }
     }
     int lo = 0, hi = FSize - 1, c = 0;
@@ -210,25 +229,56 @@ int TSortedIndex<Entry>::StopPosition(TKey k, bool& greater) const {
 }
 
 template <typename Entry>
+void TSortedIndex<Entry>::Prefetch(TKey k) const {
+    if (!FOrdered || IsNaN(k)) return;
+    const auto order = static_cast<std::size_t>(
+        std::partition_point(FLast.begin(), FLast.end(), [k](TKey last) { return last < k; }) - FLast.begin());
+    if (order >= FOrder.size()) return;
+    // the probes of the first four halvings of the block's binary search
+    const auto& b = BlockAt(static_cast<int>(order));
+    for (std::size_t parts = 2; parts <= 16; parts *= 2)
+        for (std::size_t i = 1; i < parts; i += 2) __builtin_prefetch(b.data() + b.size() * i / parts);
+}
+
+template <typename Entry>
 void TSortedIndex<Entry>::Insert(const Entry& E) {
-    int p = 0;
-    if (FSize > 0) {
-        bool greater = false;
-        p = StopPosition(static_cast<TKey>(KeyOf(E)), greater) + (greater ? 1 : 0);
-    }
+    const auto k = static_cast<TKey>(KeyOf(E));
     if (FOrder.empty()) InsertBlock(0, NewBlock());
-    // a position at the very end goes into the last block
-    const TPlace place = p == FSize ? TPlace{static_cast<int>(FOrder.size()) - 1, p - FStart.back()} : Locate(p);
+    const int blocks = static_cast<int>(FOrder.size());
+    // where the key goes, and its position when the blocks' starts are known here
+    TPlace place{-1, 0};
+    int p = -1;
+    if (FSize == 0) {
+        place = {0, 0};
+        p = 0;
+    } else if (FOrdered && !IsNaN(k)) {
+        // without an equal key every path of the flat search ends at the first greater
+        // one, which the blocks give without positions (see StopPosition)
+        const TPlace first = LowerPlace(k);
+        if (first.Order == blocks)
+            place = {blocks - 1, static_cast<int>(BlockAt(blocks - 1).size())};
+        else if (static_cast<TKey>(KeyOf(BlockAt(first.Order)[static_cast<std::size_t>(first.Offset)])) != k)
+            place = first;
+        if (place.Order >= 0 && place.Order < FStartsValid) p = Elem(FStart, place.Order) + place.Offset;
+    }
+    if (place.Order < 0) {
+        bool greater = false;
+        p = StopPosition(k, greater) + (greater ? 1 : 0);
+        // a position at the very end goes into the last block
+        place = p == FSize ? TPlace{blocks - 1, p - FStart.back()} : Locate(p);
+    }
     const int id = Elem(FOrder, place.Order);
     auto& b = Elem(FBlocks, id);
     b.insert(b.begin() + place.Offset, E);
     SetBlockOf(E.index, id);
     RefreshLast(place.Order);
     // the flat search puts a key that is not a number anywhere, and the order goes with it
-    FOrdered = FOrdered && !IsNaN(static_cast<TKey>(KeyOf(E)));
-    for (int o = place.Order + 1; o < static_cast<int>(FStart.size()); ++o) ++Elem(FStart, o);
+    FOrdered = FOrdered && !IsNaN(k);
+    FStartsValid = std::min(FStartsValid, place.Order + 1);
     ++FSize;
-    FFirstChanged = std::min(FFirstChanged, p);
+    // A position not known lies in a block behind FStartsValid, which starts behind
+    // every position changed since the starts were last right: nothing to lower.
+    if (p >= 0) FFirstChanged = std::min(FFirstChanged, p);
     if (static_cast<int>(b.size()) > kMaxBlock) {
         const int half = static_cast<int>(b.size()) / 2;
         const int right = NewBlock();
@@ -238,7 +288,8 @@ void TSortedIndex<Entry>::Insert(const Entry& E) {
         left.resize(static_cast<std::size_t>(half));
         for (const Entry& e : moved) SetBlockOf(e.index, right);
         InsertBlock(place.Order + 1, right);
-        Elem(FStart, place.Order + 1) = Elem(FStart, place.Order) + half;
+        // the entries moved to the new block now start there
+        if (place.Order < FStartsValid) FFirstChanged = std::min(FFirstChanged, Elem(FStart, place.Order) + half);
         RefreshLast(place.Order);
         RefreshLast(place.Order + 1);
     }
@@ -265,6 +316,7 @@ template <typename Entry>
 bool TSortedIndex<Entry>::Remove(std::int32_t RecordNo) {
     if (RecordNo < 0 || static_cast<std::size_t>(RecordNo) >= FBlockOf.size() || Elem(FBlockOf, RecordNo) < 0)
         return false;
+    EnsureStarts();
     const int id = Elem(FBlockOf, RecordNo);
     const int order = Elem(FOrderOf, id);
     auto& b = Elem(FBlocks, id);
@@ -287,6 +339,7 @@ bool TSortedIndex<Entry>::Remove(std::int32_t RecordNo) {
 template <typename Entry>
 void TSortedIndex<Entry>::Renumber(std::int32_t From, std::int32_t To) {
     if (From < 0 || static_cast<std::size_t>(From) >= FBlockOf.size() || Elem(FBlockOf, From) < 0) return;
+    EnsureStarts();
     const int id = Elem(FBlockOf, From);
     auto& b = Elem(FBlocks, id);
     const auto it = std::find_if(b.begin(), b.end(), [&](const Entry& e) { return e.index == From; });

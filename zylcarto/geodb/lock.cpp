@@ -13,25 +13,62 @@
 #include "zylcarto/support/errors.h"
 
 namespace zylcarto {
+namespace {
 
-void TLockFile::SetPath(const std::string& Path) {
-    if (Path == FPath) return;
+// Short naps rather than a blocking wait, which could not be bounded: false once
+// TimeoutMs have passed. The clock is read only once a lock did not come at once.
+bool NapBeforeRetry(std::chrono::steady_clock::time_point& Deadline, int TimeoutMs) {
+    const auto now = std::chrono::steady_clock::now();
+    if (Deadline == std::chrono::steady_clock::time_point{})
+        Deadline = now + std::chrono::milliseconds(std::max(TimeoutMs, 0));
+    if (now >= Deadline) return false;
+    // 200 microseconds at first, doubling up to 5 milliseconds
+    const auto waited = now - (Deadline - std::chrono::milliseconds(std::max(TimeoutMs, 0)));
+    std::this_thread::sleep_for(std::clamp(std::chrono::duration_cast<std::chrono::microseconds>(waited),
+                                           std::chrono::microseconds(200), std::chrono::microseconds(5000)));
+    return true;
+}
+
+}  // namespace
+
+void TLockFile::SetPath(const std::string& Path, const std::string& Guard) {
+    if (Path == FPath && Guard == FGuardPath) return;
     Close();
     FPath = Path;
+    FGuardPath = Guard;
 }
 
 void TLockFile::Close() {
+    CloseLockFile();
+    if (FGuardFd >= 0) ::close(FGuardFd);
+    FGuardFd = -1;
+    FGuarded = false;
+}
+
+void TLockFile::CloseLockFile() {
     if (FFd >= 0) ::close(FFd);
     FFd = -1;
     FWritable = false;
 }
 
+bool TLockFile::HoldGuard(std::chrono::steady_clock::time_point& Deadline, int TimeoutMs) {
+    if (FGuarded) return true;
+    if (FGuardFd < 0 && !FGuardPath.empty()) {
+        // made when missing, as an earlier release would make it to change the database
+        FGuardFd = ::open(FGuardPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+        if (FGuardFd < 0) FGuardFd = ::open(FGuardPath.c_str(), O_RDONLY | O_CLOEXEC);
+    }
+    // where it can be neither made nor read, no earlier release can lock it either
+    while (FGuardFd >= 0 && ::flock(FGuardFd, LOCK_SH | LOCK_NB) != 0)
+        if ((errno != EWOULDBLOCK && errno != EINTR) || !NapBeforeRetry(Deadline, TimeoutMs)) return false;
+    FGuarded = true;
+    return true;
+}
+
 TDBLock::TDBLock(TLockFile& File, bool Exclusive, int TimeoutMs, bool CountsChange) {
     const std::string& Path = File.FPath;
-    // short naps rather than a blocking wait, which could not be bounded; the
-    // clock is read only once the lock did not come at once
     std::chrono::steady_clock::time_point deadline{};
-    auto nap = std::chrono::microseconds(200);
+    if (!File.HoldGuard(deadline, TimeoutMs)) return;
     struct stat st {};
     for (;;) {
         if (File.FFd < 0 || (Exclusive && !File.FWritable)) {
@@ -47,7 +84,7 @@ TDBLock::TDBLock(TLockFile& File, bool Exclusive, int TimeoutMs, bool CountsChan
                 return;
             }
             if (fd < 0) RaiseInOutError(Path, "cannot open");
-            File.Close();
+            File.CloseLockFile();
             File.FFd = fd;
             File.FWritable = Exclusive;
         }
@@ -67,16 +104,10 @@ TDBLock::TDBLock(TLockFile& File, bool Exclusive, int TimeoutMs, bool CountsChan
                 break;
             }
             ::flock(fd, LOCK_UN);
-            File.Close();
+            File.CloseLockFile();
             continue;
         }
-        if (errno != EWOULDBLOCK && errno != EINTR) return;
-        const auto now = std::chrono::steady_clock::now();
-        if (deadline == std::chrono::steady_clock::time_point{})
-            deadline = now + std::chrono::milliseconds(std::max(TimeoutMs, 0));
-        if (now >= deadline) return;
-        std::this_thread::sleep_for(nap);
-        nap = std::min(nap * 2, std::chrono::microseconds(5000));
+        if ((errno != EWOULDBLOCK && errno != EINTR) || !NapBeforeRetry(deadline, TimeoutMs)) return;
     }
     FCounter = static_cast<std::uint64_t>(st.st_size);
     if (!Exclusive || !CountsChange) return;

@@ -4,6 +4,7 @@
 // lock's own file, by which a process notices that another one changed the
 // database: read with the file's link count in one fstat, raised by lengthening
 // the file (a hole, no block written).
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -16,20 +17,31 @@ namespace zylcarto {
 class TLockFile {
 public:
     TLockFile() = default;
-    explicit TLockFile(std::string Path) : FPath(std::move(Path)) {}
+    // Guard: the lock file of earlier releases (see TDBFileNames), "" for none.
+    TLockFile(std::string Path, std::string Guard) : FPath(std::move(Path)), FGuardPath(std::move(Guard)) {}
     ~TLockFile() { Close(); }
     TLockFile(const TLockFile&) = delete;
     TLockFile& operator=(const TLockFile&) = delete;
 
-    // Points at Path, closing the file held for another path.
-    void SetPath(const std::string& Path);
+    // Points at Path and Guard, closing the files held for other paths.
+    void SetPath(const std::string& Path, const std::string& Guard);
     const std::string& Path() const { return FPath; }
+    // Lets the lock file and the guard go.
     void Close();
 
 private:
     friend class TDBLock;
+    // Holds the guard shared from the first lock until Close: an earlier release
+    // takes it exclusively for each change, so it cannot change the database while
+    // this one has it open. False when it did not come within the wait.
+    bool HoldGuard(std::chrono::steady_clock::time_point& Deadline, int TimeoutMs);
+    // Lets the lock file go, keeping the guard.
+    void CloseLockFile();
     std::string FPath;
+    std::string FGuardPath;
     int FFd = -1;
+    int FGuardFd = -1;
+    bool FGuarded = false;  // the guard is held, or there is none to hold
     bool FWritable = false;
 };
 

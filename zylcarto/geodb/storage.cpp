@@ -53,7 +53,8 @@ TDBFileNames DBFileNames(const std::string& BaseName) {
     TDBFileNames n;
     n.GDS = BaseName + ".zylgds";
     n.GDD = BaseName + ".zylgdd";
-    n.Lock = BaseName + ".zylglk";
+    n.Lock = BaseName + ".zylglc";
+    n.Guard = BaseName + ".zylglk";
     for (int i = 0; i < 5; ++i) n.IX[static_cast<std::size_t>(i)] = BaseName + ".zylgi" + static_cast<char>('0' + i);
     return n;
 }

@@ -17,6 +17,9 @@ struct TDBFileNames {
     std::string GDD;                // data file
     std::array<std::string, 5> IX;  // index files 0..4
     std::string Lock;               // the lock and its change counter
+    // The lock file of releases that kept the counter in its bytes, held shared while
+    // the database is open so that a process of such a release cannot change it.
+    std::string Guard;
 };
 // The files of the database with this base name.
 TDBFileNames DBFileNames(const std::string& BaseName);
