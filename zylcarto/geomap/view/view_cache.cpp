@@ -1,6 +1,5 @@
 #include "zylcarto/geomap/view/view_cache.h"
 
-#include <QPainter>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -133,12 +132,10 @@ void TViewCache::Draw(const TImageSource& Source, const TLook& Look, const QRect
 QImage TViewCache::TilePixels(const TImageSource& Source, const TLook& Look, const QRect& Square) {
     // Pixel for pixel, cache space is image space: the tile is the source's own pixels.
     if (Look.Scale == 1 && Look.PhaseX == 0 && Look.PhaseY == 0) return Source.View(0, Square);
-    const QImage Scaled = ScaleImagePart(Source, Look, Square);
-    if (Scaled.isNull()) return Scaled;
-    QImage Kept = FMemory.NewTile(Scaled.size());
-    QPainter P(&Kept);
-    P.setCompositionMode(QPainter::CompositionMode_Source);
-    P.drawImage(0, 0, Scaled);
+    // Scaled straight into the slot: a scaled copy copied again cost a zoom step
+    // as much as the scaling.
+    QImage Kept = FMemory.NewTile(Square.size());
+    if (!Kept.isNull()) ScaleImagePart(Source, Look, Square, Kept);
     return Kept;
 }
 
@@ -174,21 +171,25 @@ QRect ScaledImageRect(QSize Image, const TViewCache::TLook& Look) {
 
 QImage ScaleImagePart(const TImageSource& Source, const TViewCache::TLook& Look, const QRect& Rect) {
     if (Rect.isEmpty()) return {};
+    QImage Part(Rect.size(), QImage::Format_RGB32);
+    if (!Part.isNull()) ScaleImagePart(Source, Look, Rect, Part);
+    return Part;
+}
+
+void ScaleImagePart(const TImageSource& Source, const TViewCache::TLook& Look, const QRect& Rect, QImage& Part) {
+    if (Rect.isEmpty()) return;
     const int Level = ReadLevel(Source, Look);
     const double s = Look.Scale * double(1 << Level);
     const double px = Phase(Look.PhaseX), py = Phase(Look.PhaseY);
     const QRect Pixels = LevelPixels(Source, Look, Level, Rect);
     const int x0 = Pixels.left(), y0 = Pixels.top();
     const QImage From = Source.Region(Level, Pixels);
-    QImage Part(Rect.size(), QImage::Format_RGB32);
-    if (Part.isNull() || From.isNull()) return Part;
-    if (!Look.Smooth) {
+    if (From.isNull()) return;
+    if (!Look.Smooth)
         Nearest(From, Taps(Rect.left(), Rect.width(), px, s, x0, From.width()),
                 Taps(Rect.top(), Rect.height(), py, s, y0, From.height()), Part);
-        return Part;
-    }
-    SmoothScale(From, {x0, y0}, s, {px, py}, Rect, Part);
-    return Part;
+    else
+        SmoothScale(From, {x0, y0}, s, {px, py}, Rect, Part);
 }
 
 }  // namespace zylcarto

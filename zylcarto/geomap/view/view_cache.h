@@ -92,5 +92,7 @@ QRect ScaledImageRect(QSize Image, const TViewCache::TLook& Look);
 // Device pixels Rect of cache space (see TViewCache::Draw) scaled from Source,
 // reading the coarsest level with at least the needed resolution.
 QImage ScaleImagePart(const TImageSource& Source, const TViewCache::TLook& Look, const QRect& Rect);
+// The same into Part, an RGB32 image of Rect's size.
+void ScaleImagePart(const TImageSource& Source, const TViewCache::TLook& Look, const QRect& Rect, QImage& Part);
 
 }  // namespace zylcarto
