@@ -16,6 +16,8 @@ namespace zylcarto {
 namespace {
 
 constexpr std::size_t kSlabBytes = std::size_t{2} << 20;
+// Empty slabs kept: 16 MB, the 256-pixel tiles over a 1920 x 1080 view.
+constexpr int kSpareSlabs = 8;
 
 // Whole slabs, advised for huge pages; null when there is no memory.
 uchar* NewSlabs(std::size_t Bytes) {
@@ -72,7 +74,7 @@ struct TTileMemory::TState {
                     Slab.Free |= 1u << ((Slot->Data - Slab.Base) / std::ptrdiff_t(S->SlotBytes));
                     break;
                 }
-            S->Trim(1);
+            S->Trim(kSpareSlabs);
             Last = S->Release();
         }
         delete Slot;

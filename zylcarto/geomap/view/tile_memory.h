@@ -4,8 +4,10 @@
 // back with one huge page each. A tile taken from fresh memory otherwise costs
 // one page fault per 4 KB, which in a virtual machine outweighs scaling or
 // decoding the tile, and a pan makes a strip of tiles at a time. A slot comes
-// back when the last copy of its image goes; an emptied slab is given back to
-// the system once another empty one is kept.
+// back when the last copy of its image goes; emptied slabs are given back to
+// the system beyond a few kept for the next tiles, as many as a full-screen
+// view needs, because a zoom step frees the old magnification's tiles just
+// before it makes the new one's.
 #include <QImage>
 #include <QSize>
 
