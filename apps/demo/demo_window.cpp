@@ -112,6 +112,10 @@ TDemoWindow::TDemoWindow(std::string AtlasFolder, bool StatusOut)
     resize(1000, 720);
 }
 
+// The panel hides while QWidget destroys the children, after this window's
+// members are gone: its signals must not reach them.
+TDemoWindow::~TDemoWindow() { disconnect(FCalPanel, nullptr, this, nullptr); }
+
 void TDemoWindow::BuildActions() {
     QToolBar* Bar = FToolBar = addToolBar(QStringLiteral("Tools"));
     Bar->setObjectName(QStringLiteral("Tools"));

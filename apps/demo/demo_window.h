@@ -39,6 +39,7 @@ class TDemoWindow : public QMainWindow {
 public:
     // StatusOut: report map changes and where to click on standard output, for scripts.
     TDemoWindow(std::string AtlasFolder, bool StatusOut);
+    ~TDemoWindow() override;
 
     TGeoAtlas* Atlas() const { return FAtlas; }
     TGpsMenu* Gps() const { return FGps; }
